@@ -1,0 +1,58 @@
+# Warning policy for our own code: everything on, warnings are errors.
+# Dependency headers come in as SYSTEM includes and stay out of it.
+function(qx_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+endfunction()
+
+# qx_library(name SOURCES ... DEPS ...): a static library of our own code,
+# with the repository root on its include path.
+function(qx_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  qx_warnings(${name})
+endfunction()
+
+# qx_test(name SOURCES ... DEPS ...): a GoogleTest executable registered with ctest.
+function(qx_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;PROPERTIES" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  qx_warnings(${name})
+  include(GoogleTest)
+  gtest_discover_tests(${name}
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QX_SOURCE_DIR=${PROJECT_SOURCE_DIR}" ${ARG_PROPERTIES})
+endfunction()
+
+# qx_bench(name SOURCES ... DEPS ...): a Google Benchmark executable (not run by ctest).
+function(qx_bench name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  find_package(benchmark REQUIRED)
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} benchmark::benchmark benchmark::benchmark_main)
+  qx_warnings(${name})
+endfunction()
+
+# qx_fuzzer(name SOURCES ... DEPS ... CORPUS dir): a libFuzzer target, built with
+# -DQX_FUZZ=ON under clang. Without QX_FUZZ the same entry point is linked into a
+# replay driver that ctest runs over the corpus, so saved inputs stay regression tests.
+function(qx_fuzzer name)
+  cmake_parse_arguments(ARG "" "CORPUS" "SOURCES;DEPS" ${ARGN})
+  if(QX_FUZZ)
+    add_executable(${name} ${ARG_SOURCES})
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+    qx_warnings(${name})
+  else()
+    add_executable(${name}_replay ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/fuzz/ReplayMain.cpp)
+    target_link_libraries(${name}_replay PRIVATE ${ARG_DEPS})
+    qx_warnings(${name}_replay)
+    if(QX_TESTS AND ARG_CORPUS)
+      add_test(NAME fuzz_replay.${name} COMMAND ${name}_replay ${ARG_CORPUS})
+    endif()
+  endif()
+endfunction()

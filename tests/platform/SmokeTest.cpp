@@ -1,0 +1,3 @@
+#include <gtest/gtest.h>
+namespace qx { int platformPlaceholder(); }
+TEST(Platform, Links) { EXPECT_EQ(qx::platformPlaceholder(), 0); }
