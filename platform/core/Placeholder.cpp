@@ -1,2 +1,0 @@
-// Replaced as the core gains sources.
-namespace qx { int platformPlaceholder() { return 0; } }
