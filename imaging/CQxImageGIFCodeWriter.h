@@ -1,0 +1,40 @@
+// Packs GIF LZW codes into data sub-blocks. It follows the decoder's table
+// growth, so the code width always matches what any GIF reader expects.
+#pragma once
+
+#include "imaging/CQxFile.h"
+
+class CQxImageGIFCodeWriter {
+public:
+    CQxImageGIFCodeWriter(CQxFile* file, int codeSize, int maxBlock);
+
+    int ClearCode() const { return m_clear; }
+    int EndCode() const { return m_clear + 1; }
+    // The decoder's next free table slot.
+    int FreeSlot() const { return m_free; }
+    // True right after a clear code (the decoder adds no entry for the next code).
+    bool AfterClear() const { return m_afterClear; }
+
+    void Emit(int code);
+    void EmitClear();
+    // Emits the end code, the remaining bits, the last block and the terminator.
+    void Finish();
+    bool Failed() const { return m_failed; }
+
+private:
+    void PutByte(unsigned char b);
+    void FlushBlock();
+
+    CQxFile* m_file;
+    int m_codeSize;
+    int m_clear;
+    int m_maxBlock;
+    int m_width;
+    int m_free;
+    bool m_afterClear = true;
+    unsigned long m_bits = 0;
+    int m_bitCount = 0;
+    unsigned char m_block[256] = {};
+    int m_blockLen = 0;
+    bool m_failed = false;
+};
