@@ -347,6 +347,12 @@ public:
 
 protected:
     void AddAveragingCont(RGBQUAD const& color, float const surf, float& rr, float& gg, float& bb, float& aa);
+    // Work image of a transformation: this image's information (with copyInfo),
+    // format id and palette; false for sizes Create refuses or when it fails.
+    bool TransformCreateWork(CQxImage& work, int64_t width, int64_t height, DWORD bpp, bool copyInfo) const;
+    // Moves a finished work image into dst, or into this image (keeping its layers)
+    // when dst is null or this image; false when the target refuses it.
+    bool TransformDeliver(CQxImage& work, CQxImage* dst);
     // ==================================================================
     // End of the transformations block.
     // ==================================================================

@@ -1,0 +1,311 @@
+// Quarter and half turns, and rotation by any angle.
+#include "imaging/CQxImage.h"
+#include "imaging/CQxImageTransformSampler.h"
+#include "imaging/CQxPoint2.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+constexpr int64_t kTile = 64;
+constexpr double kPi = 3.141592653589793;
+
+// Copies every destination pixel (x, y) from the source pixel map(x, y), walking the
+// destination in 64 x 64 tiles. Pixels, indexes and alpha are moved as they are.
+// progress(done, total) is called per tile column and returns false to cancel.
+template <class Map, class Progress>
+bool CopyTiled(const CQxImageTransformView& src, const CQxImageTransformView& dst, Map map, Progress progress)
+{
+    const int64_t width = dst.Width();
+    const int64_t height = dst.Height();
+    const int bpp = src.Bpp();
+    for (int64_t tx = 0; tx < width; tx += kTile) {
+        if (!progress(tx, width))
+            return false;
+        const int64_t xEnd = std::min(tx + kTile, width);
+        for (int64_t ty = 0; ty < height; ty += kTile) {
+            const int64_t yEnd = std::min(ty + kTile, height);
+            for (int64_t y = ty; y < yEnd; ++y) {
+                BYTE* d = dst.Row(y);
+                BYTE* da = dst.HasAlpha() ? dst.AlphaRow(y) : nullptr;
+                for (int64_t x = tx; x < xEnd; ++x) {
+                    int64_t sx, sy;
+                    map(x, y, sx, sy);
+                    if (bpp == 24) {
+                        const BYTE* s = src.Row(sy) + sx * 3;
+                        BYTE* dp = d + x * 3;
+                        dp[0] = s[0];
+                        dp[1] = s[1];
+                        dp[2] = s[2];
+                    } else {
+                        QxRowSetIndex(d, bpp, x, QxRowGetIndex(src.Row(sy), bpp, sx));
+                    }
+                    if (da)
+                        da[x] = src.AlphaRow(sy)[sx];
+                }
+            }
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool CQxImage::RotateLeft(CQxImage* iDst)
+{
+    if (!IsValid())
+        return false;
+    CQxImage work;
+    if (!TransformCreateWork(work, GetHeight(), GetWidth(), GetBpp(), true))
+        return false;
+    if (m_pAlpha && !work.AlphaCreate())
+        return false;
+    const CQxImageTransformView src(*this);
+    const CQxImageTransformView dst(work);
+    const int64_t newWidth = dst.Width();
+    const bool done = CopyTiled(
+        src, dst,
+        [newWidth](int64_t x, int64_t y, int64_t& sx, int64_t& sy) {
+            sx = y;
+            sy = newWidth - 1 - x;
+        },
+        [this](int64_t at, int64_t total) {
+            SetProgress(static_cast<LONG>(at * 100 / total));
+            return GetEscape() == 0;
+        });
+    if (!done)
+        return false;
+    return TransformDeliver(work, iDst);
+}
+
+bool CQxImage::RotateRight(CQxImage* iDst)
+{
+    if (!IsValid())
+        return false;
+    CQxImage work;
+    if (!TransformCreateWork(work, GetHeight(), GetWidth(), GetBpp(), true))
+        return false;
+    if (m_pAlpha && !work.AlphaCreate())
+        return false;
+    const CQxImageTransformView src(*this);
+    const CQxImageTransformView dst(work);
+    const int64_t newHeight = dst.Height();
+    const bool done = CopyTiled(
+        src, dst,
+        [newHeight](int64_t x, int64_t y, int64_t& sx, int64_t& sy) {
+            sx = newHeight - 1 - y;
+            sy = x;
+        },
+        [this](int64_t at, int64_t total) {
+            SetProgress(static_cast<LONG>(at * 100 / total));
+            return GetEscape() == 0;
+        });
+    if (!done)
+        return false;
+    return TransformDeliver(work, iDst);
+}
+
+bool CQxImage::Rotate180(CQxImage* iDst)
+{
+    if (!IsValid())
+        return false;
+    CQxImage work;
+    if (!TransformCreateWork(work, GetWidth(), GetHeight(), GetBpp(), true))
+        return false;
+    if (m_pAlpha && !work.AlphaCreate())
+        return false;
+    const CQxImageTransformView src(*this);
+    const CQxImageTransformView dst(work);
+    const int64_t width = src.Width();
+    const int64_t height = src.Height();
+    const int bpp = src.Bpp();
+    for (int64_t y = 0; y < height; ++y) {
+        SetProgress(static_cast<LONG>(y * 100 / height));
+        if (GetEscape())
+            return false;
+        const BYTE* s = src.Row(y);
+        BYTE* d = dst.Row(height - 1 - y);
+        if (bpp == 24) {
+            const BYTE* sp = s + (width - 1) * 3;
+            for (int64_t x = 0; x < width; ++x, sp -= 3, d += 3) {
+                d[0] = sp[0];
+                d[1] = sp[1];
+                d[2] = sp[2];
+            }
+        } else if (bpp == 8) {
+            std::reverse_copy(s, s + width, d);
+        } else {
+            for (int64_t x = 0; x < width; ++x)
+                QxRowSetIndex(d, bpp, width - 1 - x, QxRowGetIndex(s, bpp, x));
+        }
+    }
+    if (src.HasAlpha()) {
+        const BYTE* a = src.Alpha();
+        std::reverse_copy(a, a + width * height, dst.Alpha());
+    }
+    return TransformDeliver(work, iDst);
+}
+
+bool CQxImage::Rotate(float angle, CQxImage* iDst)
+{
+    if (!IsValid())
+        return false;
+    const double ang = -static_cast<double>(angle) * (kPi / 2) / 90;
+    const double c = std::cos(ang);
+    const double s = std::sin(ang);
+    const double width = GetWidth();
+    const double height = GetHeight();
+
+    const double cx[4] = {0, width, 0, width - 1};
+    const double cy[4] = {0, 0, height, height};
+    int64_t minX = INT64_MAX, minY = INT64_MAX, maxX = INT64_MIN, maxY = INT64_MIN;
+    for (int i = 0; i < 4; ++i) {
+        const int64_t x = static_cast<int64_t>(std::floor(cx[i] * c - cy[i] * s));
+        const int64_t y = static_cast<int64_t>(std::floor(cx[i] * s + cy[i] * c));
+        minX = std::min(minX, x);
+        minY = std::min(minY, y);
+        maxX = std::max(maxX, x);
+        maxY = std::max(maxY, y);
+    }
+    const int64_t newWidth = maxX + 2 - minX;
+    const int64_t newHeight = maxY + 2 - minY;
+
+    CQxImage work;
+    if (!TransformCreateWork(work, newWidth, newHeight, GetBpp(), true))
+        return false;
+    if (m_pAlpha) {
+        if (!work.AlphaCreate())
+            return false;
+        work.AlphaClear();
+    }
+    const CQxImageTransformView src(*this);
+    const CQxImageTransformView dst(work);
+    const int bpp = src.Bpp();
+    const bool palette = src.HasPalette();
+    const RGBQUAD outside = src.OutsideColor();
+    const BYTE outsideIndex = src.OutsideIndex();
+
+    for (int64_t y = minY; y < maxY + 2; ++y) {
+        const int64_t row = y - minY;
+        SetProgress(static_cast<LONG>(row * 100 / newHeight));
+        if (GetEscape())
+            return false;
+        BYTE* d = dst.Row(row);
+        BYTE* da = dst.HasAlpha() ? dst.AlphaRow(row) : nullptr;
+        for (int64_t x = minX; x < maxX + 2; ++x) {
+            const int64_t col = x - minX;
+            const int64_t sx = static_cast<int64_t>(x * c + y * s - 0.5);
+            const int64_t sy = static_cast<int64_t>(y * c - x * s - 0.5);
+            const bool inside = src.IsInside(sx, sy);
+            if (palette) {
+                QxRowSetIndex(d, bpp, col, inside ? src.Index(sx, sy) : outsideIndex);
+            } else {
+                BYTE* dp = d + col * 3;
+                if (inside) {
+                    const BYTE* sp = src.Row(sy) + sx * 3;
+                    dp[0] = sp[0];
+                    dp[1] = sp[1];
+                    dp[2] = sp[2];
+                } else {
+                    dp[0] = outside.rgbBlue;
+                    dp[1] = outside.rgbGreen;
+                    dp[2] = outside.rgbRed;
+                }
+            }
+            if (da)
+                da[col] = inside ? src.AlphaRow(sy)[sx] : 0;
+        }
+    }
+    return TransformDeliver(work, iDst);
+}
+
+bool CQxImage::Rotate2(float angle, CQxImage* iDst, InterpolationMethod inMethod, OverflowMethod ofMethod,
+                       RGBQUAD* replColor, bool optimizeRightAngles, bool bKeepOriginalSize)
+{
+    if (!IsValid())
+        return false;
+    const double ang = -static_cast<double>(angle) * (kPi / 2) / 90;
+    const float c = static_cast<float>(std::cos(ang));
+    const float s = static_cast<float>(std::sin(ang));
+    const float width = static_cast<float>(GetWidth());
+    const float height = static_cast<float>(GetHeight());
+
+    CQxPoint2 corners[4] = {CQxPoint2(-0.5f, -0.5f), CQxPoint2(width - 0.5f, -0.5f), CQxPoint2(-0.5f, height - 0.5f),
+                            CQxPoint2(width - 0.5f, height - 0.5f)};
+    if (!bKeepOriginalSize) {
+        for (CQxPoint2& p : corners)
+            p = CQxPoint2(p.x * c - p.y * s, p.x * s + p.y * c);
+        if (optimizeRightAngles) {
+            const CQxPoint2& last = corners[3];
+            if (last.Distance(height - 0.5f, 0.5f - width) < 0.25f)
+                return RotateRight(iDst);
+            if (last.Distance(0.5f - height, width - 0.5f) < 0.25f)
+                return RotateLeft(iDst);
+            if (last.Distance(0.5f - width, 0.5f - height) < 0.25f)
+                return Rotate180(iDst);
+            if (last.Distance(width - 0.5f, height - 0.5f) < 0.25f) {
+                if (iDst && iDst != this) {
+                    iDst->Copy(*this, true, true, true);
+                    return iDst->IsValid();
+                }
+                return true;
+            }
+        }
+    }
+
+    float minX = corners[0].x, maxX = corners[0].x, minY = corners[0].y, maxY = corners[0].y;
+    for (const CQxPoint2& p : corners) {
+        minX = std::min(minX, p.x);
+        maxX = std::max(maxX, p.x);
+        minY = std::min(minY, p.y);
+        maxY = std::max(maxY, p.y);
+    }
+    const int64_t newWidth = static_cast<int64_t>(std::floor(maxX - minX + 0.5f));
+    const int64_t newHeight = static_cast<int64_t>(std::floor(maxY - minY + 0.5f));
+    float startX = ((maxX + minX) - static_cast<float>(newWidth - 1)) / 2;
+    float startY = ((maxY + minY) - static_cast<float>(newHeight - 1)) / 2;
+    float shiftX = 0, shiftY = 0;
+    if (bKeepOriginalSize) {
+        startX -= width / 2;
+        startY -= height / 2;
+        shiftX = static_cast<float>(newWidth) / 2;
+        shiftY = static_cast<float>(newHeight) / 2;
+    }
+
+    CQxImage work;
+    if (!TransformCreateWork(work, newWidth, newHeight, GetBpp(), true))
+        return false;
+    if (m_pAlpha && !work.AlphaCreate())
+        return false;
+    RGBQUAD replacement = replColor ? *replColor : QxMakeQuad(255, 255, 255, 0);
+    const CQxImageTransformSampler sampler(*this, inMethod, ofMethod, &replacement);
+    const CQxImageTransformView dst(work);
+    const bool palette = dst.HasPalette();
+    const bool alpha = dst.HasAlpha();
+
+    for (int64_t row = 0; row < newHeight; ++row) {
+        SetProgress(static_cast<LONG>(row * 100 / newHeight));
+        if (GetEscape())
+            return false;
+        const float y = startY + static_cast<float>(row);
+        BYTE* d = dst.Row(row);
+        BYTE* da = alpha ? dst.AlphaRow(row) : nullptr;
+        for (int64_t col = 0; col < newWidth; ++col) {
+            const float x = startX + static_cast<float>(col);
+            const RGBQUAD q = sampler.Interpolated(c * x + s * y + shiftX, c * y - s * x + shiftY);
+            if (palette) {
+                work.SetPixelColor(static_cast<LONG>(col), static_cast<LONG>(row), q, false);
+            } else {
+                d[0] = q.rgbBlue;
+                d[1] = q.rgbGreen;
+                d[2] = q.rgbRed;
+                d += 3;
+            }
+            if (da)
+                da[col] = q.rgbReserved;
+        }
+    }
+    return TransformDeliver(work, iDst);
+}
