@@ -1,0 +1,212 @@
+#include "app/services/TextHelpers.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+namespace {
+bool parseUnsigned(std::string_view text, double& out)
+{
+    if (text.empty())
+        return false;
+    double value = 0;
+    for (char ch : text) {
+        if (!std::isdigit(static_cast<unsigned char>(ch)))
+            return false;
+        value = value * 10 + (ch - '0');
+    }
+    out = value;
+    return true;
+}
+
+bool parseFraction(std::string_view text, double& out)
+{
+    const size_t slash = text.find('/');
+    if (slash == std::string_view::npos)
+        return false;
+    double numerator = 0, denominator = 0;
+    if (!parseUnsigned(text.substr(0, slash), numerator) || !parseUnsigned(text.substr(slash + 1), denominator))
+        return false;
+    out = denominator == 0 ? 0.0 : numerator / denominator;
+    return true;
+}
+
+bool parseDecimal(std::string_view text, double& out)
+{
+    if (text.empty())
+        return false;
+    const std::string copy(text);
+    char* end = nullptr;
+    const double value = std::strtod(copy.c_str(), &end);
+    if (end != copy.c_str() + copy.size() || !std::isfinite(value))
+        return false;
+    out = value;
+    return true;
+}
+
+const char* const kMonthNames[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+}  // namespace
+
+CString EscapeOperatorChars(const char* name)
+{
+    CString result;
+    for (const char* p = name ? name : ""; *p; ++p) {
+        if (*p == '%')
+            result += "Pct";
+        else if (!std::strchr("+-*/^<=>&|() ", *p))
+            result += *p;
+    }
+    return result;
+}
+
+CString FormatTrimmedDouble(double value)
+{
+    CString text;
+    text.Format("%.4lf", value);
+    if (text.Find('.') >= 0) {
+        text.TrimRight('0');
+        text.TrimRight('.');
+    }
+    if (text == "-0")
+        text = "0";
+    return text;
+}
+
+int GetSymbolKind(const char* symbol)
+{
+    const std::string_view text(symbol ? symbol : "");
+    if (text.empty())
+        return kSymbolStock;
+    if (text[0] == '+')
+        return kSymbolOption;
+    if (text[0] == '$')
+        return kSymbolIndex;
+    if (text.size() >= 10 && text.find('_', 1) != std::string_view::npos)
+        return kSymbolOption;
+    return kSymbolStock;
+}
+
+double ParseMixedFraction(const char* text)
+{
+    CString trimmed(text);
+    trimmed.Trim();
+    std::string_view body = trimmed.view();
+    double sign = 1.0;
+    if (!body.empty() && (body[0] == '-' || body[0] == '+')) {
+        sign = body[0] == '-' ? -1.0 : 1.0;
+        body.remove_prefix(1);
+    }
+    double whole = 0, fraction = 0;
+    const size_t blank = body.find(' ');
+    if (blank != std::string_view::npos) {
+        std::string_view rest = body.substr(blank + 1);
+        while (!rest.empty() && rest.front() == ' ')
+            rest.remove_prefix(1);
+        if (parseUnsigned(body.substr(0, blank), whole) && parseFraction(rest, fraction))
+            return sign * (whole + fraction);
+        return 0.0;
+    }
+    if (parseFraction(body, fraction))
+        return sign * fraction;
+    double value = 0;
+    if (parseDecimal(body, value))
+        return sign * value;
+    return 0.0;
+}
+
+CString PeriodNameToCode(const char* name)
+{
+    const CString text(name);
+    if (text.CompareNoCase("Tick") == 0)
+        return CString("0");
+    for (const char* period : {"Daily", "Weekly", "Monthly", "Quarterly", "Yearly"}) {
+        if (text.CompareNoCase(period) == 0)
+            return CString(period[0], 1);
+    }
+    return text;
+}
+
+CString PeriodCodeToName(const char* code)
+{
+    const CString text(code);
+    if (text.IsEmpty())
+        return text;
+    if (text[0] >= '1' && text[0] <= '9')
+        return text + " minutes";
+    if (text.GetLength() == 1) {
+        switch (std::toupper(static_cast<unsigned char>(text[0]))) {
+        case 'D': return CString("Daily");
+        case 'W': return CString("Weekly");
+        case 'M': return CString("Monthly");
+        case 'Q': return CString("Quarterly");
+        case 'Y': return CString("Yearly");
+        default: break;
+        }
+    }
+    return text;
+}
+
+bool TrimAndTest(CString& text)
+{
+    text.Trim(' ');
+    return !text.IsEmpty();
+}
+
+bool SameAccountName(const char* a, const char* b)
+{
+    auto stripMain = [](const char* name) {
+        CString text(name);
+        constexpr const char* kSuffix = " (main)";
+        const int n = static_cast<int>(std::strlen(kSuffix));
+        if (text.GetLength() >= n && text.Right(n).CompareNoCase(kSuffix) == 0)
+            text = text.Left(text.GetLength() - n);
+        return text;
+    };
+    return stripMain(a).CompareNoCase(stripMain(b)) == 0;
+}
+
+CString DescribeOptionSymbol(const char* symbol)
+{
+    const CString text(symbol);
+    std::string_view body = text.view();
+    if (!body.empty() && body[0] == '+')
+        body.remove_prefix(1);
+    const size_t bar = body.find('_');
+    if (bar == std::string_view::npos || bar == 0 || body.size() < bar + 9)
+        return text;
+    const std::string_view root = body.substr(0, bar);
+    const std::string_view date = body.substr(bar + 1, 6);
+    const char side = static_cast<char>(std::toupper(static_cast<unsigned char>(body[bar + 7])));
+    const std::string_view strike = body.substr(bar + 8);
+    double month = 0, day = 0, year = 0, strikeValue = 0;
+    if (!parseUnsigned(date.substr(0, 2), month) || !parseUnsigned(date.substr(2, 2), day) ||
+        !parseUnsigned(date.substr(4, 2), year) || (side != 'C' && side != 'P') ||
+        !parseDecimal(strike, strikeValue) || month < 1 || month > 12 || day < 1 || day > 31)
+        return text;
+    CString description;
+    description.Format("%s %s %02d %d %s %s", std::string(root), kMonthNames[static_cast<int>(month) - 1],
+                       static_cast<int>(day), 2000 + static_cast<int>(year),
+                       FormatTrimmedDouble(strikeValue), side == 'C' ? "Call" : "Put");
+    return description;
+}
+
+CString MakeCData(const char* text)
+{
+    CString body(text);
+    body.Replace("]]>", "]]]]><![CDATA[>");
+    return "<![CDATA[" + body + "]]>";
+}
+
+CString FormatFormulaXml(const char* name, const char* expression)
+{
+    CString xml;
+    xml.Format("<Formula>\r\n<Version>%d</Version>\r\n", 19);
+    xml += "<Name>" + MakeCData(name) + "</Name>\r\n";
+    xml += "<Expression>" + MakeCData(expression) + "</Expression>\r\n";
+    xml += "</Formula>";
+    return xml;
+}

@@ -1,0 +1,97 @@
+#include "app/services/TextHelpers.h"
+
+#include <gtest/gtest.h>
+
+TEST(TextHelpers, EscapeOperatorChars)
+{
+    EXPECT_EQ(EscapeOperatorChars("% Change"), "PctChange");
+    EXPECT_EQ(EscapeOperatorChars("52-Week High"), "52WeekHigh");
+    EXPECT_EQ(EscapeOperatorChars("Bid/Ask (x)"), "BidAskx");
+    EXPECT_EQ(EscapeOperatorChars("a+b*c^d<e=f>g&h|i"), "abcdefghi");
+    EXPECT_EQ(EscapeOperatorChars(""), "");
+}
+
+TEST(TextHelpers, FormatTrimmedDouble)
+{
+    EXPECT_EQ(FormatTrimmedDouble(1.5), "1.5");
+    EXPECT_EQ(FormatTrimmedDouble(2.0), "2");
+    EXPECT_EQ(FormatTrimmedDouble(10.0), "10");
+    EXPECT_EQ(FormatTrimmedDouble(0.00001), "0");
+    EXPECT_EQ(FormatTrimmedDouble(-0.00004), "0");
+    EXPECT_EQ(FormatTrimmedDouble(-3.14159), "-3.1416");
+    EXPECT_EQ(FormatTrimmedDouble(100.25), "100.25");
+}
+
+TEST(TextHelpers, SymbolKinds)
+{
+    EXPECT_EQ(GetSymbolKind("MSFT"), kSymbolStock);
+    EXPECT_EQ(GetSymbolKind("$INDU"), kSymbolIndex);
+    EXPECT_EQ(GetSymbolKind("+MSFT_011526C45"), kSymbolOption);
+    EXPECT_EQ(GetSymbolKind("MSFT_011526C45"), kSymbolOption);
+    // An underscore in a short symbol or in first place is no option.
+    EXPECT_EQ(GetSymbolKind("BRK_B"), kSymbolStock);
+    EXPECT_EQ(GetSymbolKind("_ABCDEFGHIJ"), kSymbolStock);
+    EXPECT_EQ(GetSymbolKind(""), kSymbolStock);
+    EXPECT_EQ(GetSymbolKind(nullptr), kSymbolStock);
+}
+
+TEST(TextHelpers, ParseMixedFraction)
+{
+    EXPECT_DOUBLE_EQ(ParseMixedFraction("5"), 5.0);
+    EXPECT_DOUBLE_EQ(ParseMixedFraction("2.25"), 2.25);
+    EXPECT_DOUBLE_EQ(ParseMixedFraction("3/4"), 0.75);
+    EXPECT_DOUBLE_EQ(ParseMixedFraction("1 1/2"), 1.5);
+    EXPECT_DOUBLE_EQ(ParseMixedFraction(" 12  3/8 "), 12.375);
+    EXPECT_DOUBLE_EQ(ParseMixedFraction("-1 1/2"), -1.5);
+    EXPECT_DOUBLE_EQ(ParseMixedFraction("1 1/0"), 1.0);
+    EXPECT_DOUBLE_EQ(ParseMixedFraction("7/0"), 0.0);
+    EXPECT_DOUBLE_EQ(ParseMixedFraction("abc"), 0.0);
+    EXPECT_DOUBLE_EQ(ParseMixedFraction("1 x/2"), 0.0);
+    EXPECT_DOUBLE_EQ(ParseMixedFraction(""), 0.0);
+}
+
+TEST(TextHelpers, PeriodNamesAndCodes)
+{
+    EXPECT_EQ(PeriodNameToCode("Tick"), "0");
+    EXPECT_EQ(PeriodNameToCode("daily"), "D");
+    EXPECT_EQ(PeriodNameToCode("Weekly"), "W");
+    EXPECT_EQ(PeriodNameToCode("MONTHLY"), "M");
+    EXPECT_EQ(PeriodNameToCode("Quarterly"), "Q");
+    EXPECT_EQ(PeriodNameToCode("Yearly"), "Y");
+    EXPECT_EQ(PeriodNameToCode("15"), "15");
+    EXPECT_EQ(PeriodCodeToName("15"), "15 minutes");
+    EXPECT_EQ(PeriodCodeToName("D"), "Daily");
+    EXPECT_EQ(PeriodCodeToName("Q"), "Quarterly");
+    EXPECT_EQ(PeriodCodeToName("0"), "0");
+    EXPECT_EQ(PeriodCodeToName("X"), "X");
+    EXPECT_EQ(PeriodCodeToName(""), "");
+}
+
+TEST(TextHelpers, TrimAndTestAndAccountNames)
+{
+    CString text("  MSFT  ");
+    EXPECT_TRUE(TrimAndTest(text));
+    EXPECT_EQ(text, "MSFT");
+    CString blank("   ");
+    EXPECT_FALSE(TrimAndTest(blank));
+    EXPECT_TRUE(SameAccountName("Joint (main)", "JOINT"));
+    EXPECT_TRUE(SameAccountName("ira", "IRA (Main)"));
+    EXPECT_FALSE(SameAccountName("IRA", "IRA2"));
+}
+
+TEST(TextHelpers, DescribeOptionSymbol)
+{
+    EXPECT_EQ(DescribeOptionSymbol("+MSFT_011526C45"), "MSFT Jan 15 2026 45 Call");
+    EXPECT_EQ(DescribeOptionSymbol("IBM_123125P102.5"), "IBM Dec 31 2025 102.5 Put");
+    EXPECT_EQ(DescribeOptionSymbol("MSFT"), "MSFT");
+    EXPECT_EQ(DescribeOptionSymbol("+MSFT_131526C45"), "+MSFT_131526C45");
+    EXPECT_EQ(DescribeOptionSymbol("+MSFT_011526X45"), "+MSFT_011526X45");
+}
+
+TEST(TextHelpers, FormulaXmlWrapsTextsInCData)
+{
+    EXPECT_EQ(FormatFormulaXml("Cross", "a>b"),
+              "<Formula>\r\n<Version>19</Version>\r\n<Name><![CDATA[Cross]]></Name>\r\n"
+              "<Expression><![CDATA[a>b]]></Expression>\r\n</Formula>");
+    EXPECT_EQ(MakeCData("x]]>y"), "<![CDATA[x]]]]><![CDATA[>y]]>");
+}

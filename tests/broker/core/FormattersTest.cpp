@@ -1,0 +1,58 @@
+#include "broker/core/Formatters.h"
+#include "broker/core/SymbolText.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+TEST(FormatNumber, TrimsToTheMinimumAndScales)
+{
+    EXPECT_EQ(FormatNumber(12.5, 2, 4), "12.50");
+    EXPECT_EQ(FormatNumber(12.0, 0, 4), "12");
+    EXPECT_EQ(FormatNumber(12.34567, 0, 4), "12.3457");
+    EXPECT_EQ(FormatNumber(-1234.5, 0, 1), "-1234.5");
+    EXPECT_EQ(FormatNumber(-0.00001, 0, 2), "0");
+    EXPECT_EQ(FormatNumber(999999.0, 0, 2), "999999");
+    EXPECT_EQ(FormatNumber(1e6, 0, 2), "1M");
+    EXPECT_EQ(FormatNumber(1234567.0, 0, 2), "1.23M");
+    EXPECT_EQ(FormatNumber(-2.5e9, 0, 2), "-2.5B");
+    EXPECT_EQ(FormatNumber(std::numeric_limits<double>::quiet_NaN(), 0, 2), "");
+}
+
+TEST(FormatThousands, GroupsDigitsFromTheRight)
+{
+    EXPECT_EQ(FormatIntThousands(0), "0");
+    EXPECT_EQ(FormatIntThousands(999), "999");
+    EXPECT_EQ(FormatIntThousands(1000), "1,000");
+    EXPECT_EQ(FormatIntThousands(-1234567), "-1,234,567");
+    EXPECT_EQ(FormatIntThousands(std::numeric_limits<int64_t>::min()), "-9,223,372,036,854,775,808");
+    EXPECT_EQ(FormatDoubleThousands(-1234.567, 2), "-1,234.57");
+    EXPECT_EQ(FormatDoubleThousands(123456.0, 0), "123,456");
+    EXPECT_EQ(FormatDoubleThousands(0.5, 1), "0.5");
+}
+
+TEST(FormatStudyValue, KindsAndDecimalTypes)
+{
+    CString out;
+    FormatStudyValue(out, 12.3456, kValueKindPrice, 4);
+    EXPECT_EQ(out, "12.35");
+    FormatStudyValue(out, 12.3456, kValueKindPlain, 2);
+    EXPECT_EQ(out, "12");
+    FormatStudyValue(out, 0.12345678, kValueKindPlain, 0);
+    EXPECT_EQ(out, "0.1235");
+    FormatStudyValue(out, 1500.0, kValueKindVolume, 4);
+    EXPECT_EQ(out, "1,500");
+    FormatStudyValue(out, 25e6, kValueKindVolume, 0);
+    EXPECT_EQ(out, "25M");
+    FormatStudyValue(out, std::numeric_limits<double>::infinity(), kValueKindPrice, 4);
+    EXPECT_EQ(out, "");
+}
+
+TEST(NormalizeSymbol, DropsTheExchangePrefix)
+{
+    EXPECT_EQ(NormalizeSymbol("nasd:msft"), "MSFT");
+    EXPECT_EQ(NormalizeSymbol(" ibm "), "IBM");
+    EXPECT_EQ(NormalizeSymbol("L2:$indu"), "$INDU");
+    EXPECT_EQ(NormalizeSymbol(""), "");
+}
