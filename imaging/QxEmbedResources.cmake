@@ -2,9 +2,9 @@
 # Turns each file into a byte array at build time and adds a generated source
 # that defines `extern const QxResourceModule <symbol>;` with one entry per file,
 # named by the file's name without its folder.
-set(QX_EMBED_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/QxEmbedFile.cmake)
 function(qx_embed_resources target)
   cmake_parse_arguments(ARG "" "MODULE" "FILES" ${ARGN})
+  set(QX_EMBED_SCRIPT ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/QxEmbedFile.cmake)
   set(out ${CMAKE_CURRENT_BINARY_DIR}/${ARG_MODULE}_resources.cpp)
   add_custom_command(
     OUTPUT ${out}
