@@ -1,0 +1,157 @@
+#include "broker/session/CHistoryCache.h"
+
+#include "broker/session/PriceSeriesHooks.h"
+
+#include <algorithm>
+
+CHistoryCache::CHistoryCache(IHistoryRequester* requester) : m_pRequester(requester) {}
+
+void CHistoryCache::SetRequester(IHistoryRequester* requester)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_lock);
+    m_pRequester = requester;
+}
+
+bool CHistoryCache::IsDailyInterval(const char* interval)
+{
+    if (!interval || !interval[0] || interval[1])
+        return false;
+    const char c = interval[0];
+    return c == 'D' || c == 'W' || c == 'M' || c == 'd' || c == 'w' || c == 'm';
+}
+
+CString CHistoryCache::MakeKey(const CString& symbol, bool daily)
+{
+    CString key = symbol;
+    key += daily ? ",D" : ",1";
+    return key;
+}
+
+void CHistoryCache::Merge(std::vector<CHistoryRow>& rows, const std::vector<CHistoryRow>& incoming)
+{
+    if (incoming.empty())
+        return;
+    std::vector<CHistoryRow> sorted = incoming;
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const CHistoryRow& a, const CHistoryRow& b) { return a.feedTime < b.feedTime; });
+    std::vector<CHistoryRow> merged;
+    merged.reserve(rows.size() + sorted.size());
+    size_t i = 0, j = 0;
+    // On equal times the newer row wins.
+    while (i < rows.size() || j < sorted.size()) {
+        if (j == sorted.size() || (i < rows.size() && rows[i].feedTime < sorted[j].feedTime)) {
+            merged.push_back(rows[i++]);
+        } else {
+            if (i < rows.size() && rows[i].feedTime == sorted[j].feedTime)
+                ++i;
+            if (!merged.empty() && merged.back().feedTime == sorted[j].feedTime)
+                merged.back() = sorted[j];
+            else
+                merged.push_back(sorted[j]);
+            ++j;
+        }
+    }
+    rows.swap(merged);
+}
+
+void CHistoryCache::FillSeries(CPriceSeries* series, int first, int last, const char* symbol)
+{
+    const auto& hooks = GetPriceSeriesHooks();
+    if (!series || !hooks.cachedFill || !hooks.interval)
+        return;
+    const bool daily = IsDailyInterval(hooks.interval(series));
+    CString name = symbol && symbol[0] ? CString(symbol) : CString(hooks.symbol ? hooks.symbol(series) : "");
+    std::lock_guard<std::recursive_mutex> lock(m_lock);
+    auto it = m_rows.find(MakeKey(name, daily));
+    if (it == m_rows.end() || it->second.empty())
+        return;
+    hooks.cachedFill(series, it->second, daily, first, last);
+}
+
+int CHistoryCache::RequestHistory(CPriceSeries* series, DWORD startFeedTime, DWORD endFeedTime)
+{
+    const auto& hooks = GetPriceSeriesHooks();
+    if (!series || !hooks.symbol || !hooks.interval)
+        return 0;
+    return RequestHistory(series, CString(hooks.symbol(series)), IsDailyInterval(hooks.interval(series)),
+                          startFeedTime, endFeedTime);
+}
+
+int CHistoryCache::RequestHistory(CPriceSeries* series, const CString& symbol, bool daily, DWORD startFeedTime,
+                                  DWORD endFeedTime)
+{
+    if (symbol.IsEmpty() || endFeedTime < startFeedTime)
+        return 0;
+    std::lock_guard<std::recursive_mutex> lock(m_lock);
+    // The same span already on its way: wait for that answer instead of asking twice.
+    for (auto& [id, pending] : m_pending) {
+        const CHistoryRequest& r = pending.request;
+        if (r.symbol == symbol && r.daily == daily && r.startFeedTime == startFeedTime &&
+            r.endFeedTime == endFeedTime) {
+            pending.waiting.push_back(series);
+            return 1;
+        }
+    }
+    Pending pending;
+    pending.request = {m_nNextId++, symbol, daily, startFeedTime, endFeedTime};
+    if (m_nNextId == 0)
+        m_nNextId = 1;
+    if (series)
+        pending.waiting.push_back(series);
+    const CHistoryRequest request = pending.request;
+    m_pending.emplace(request.id, std::move(pending));
+    if (m_pRequester)
+        m_pRequester->QueueHistoryRequest(request);
+    return 1;
+}
+
+void CHistoryCache::RemoveSeries(CPriceSeries* series)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_lock);
+    for (auto& [id, pending] : m_pending)
+        std::erase(pending.waiting, series);
+}
+
+void CHistoryCache::ApplyHistory(const CHistoryMessage& message)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_lock);
+    auto it = m_pending.find(message.m_nRequestId);
+    bool daily = message.m_bDaily;
+    CString symbol = message.m_symbol;
+    std::vector<CPriceSeries*> waiting;
+    if (it != m_pending.end()) {
+        daily = it->second.request.daily;
+        symbol = it->second.request.symbol;
+        waiting.swap(it->second.waiting);
+        m_pending.erase(it);
+    }
+    if (symbol.IsEmpty())
+        return;
+    if (!message.m_bFailed)
+        Merge(m_rows[MakeKey(symbol, daily)], message.m_rows);
+    // A failed download still answers, so the series' outstanding count falls.
+    const auto& hooks = GetPriceSeriesHooks();
+    if (!hooks.historyUpdate)
+        return;
+    std::vector<CHistoryRow> rows;
+    if (!message.m_bFailed) {
+        rows = message.m_rows;
+        std::stable_sort(rows.begin(), rows.end(),
+                         [](const CHistoryRow& a, const CHistoryRow& b) { return a.feedTime < b.feedTime; });
+    }
+    for (CPriceSeries* series : waiting)
+        hooks.historyUpdate(series, rows, daily);
+}
+
+std::vector<CHistoryRow> CHistoryCache::GetRows(const CString& symbol, bool daily)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_lock);
+    auto it = m_rows.find(MakeKey(symbol, daily));
+    return it == m_rows.end() ? std::vector<CHistoryRow>{} : it->second;
+}
+
+size_t CHistoryCache::GetPendingRequests()
+{
+    std::lock_guard<std::recursive_mutex> lock(m_lock);
+    return m_pending.size();
+}

@@ -1,0 +1,54 @@
+// How the session reaches price series and option-chain sets without depending on the
+// libraries that define them. The analytics and views libraries register these once at start.
+#pragma once
+
+#include "platform/core/WinTypes.h"
+
+#include <vector>
+
+class CPriceSeries;
+class OptionChainSet;
+class CTradeMessage;
+struct CHistoryRow;
+class CString;
+
+struct CPriceSeriesHooks {
+    CPriceSeries* (*create)(const char* key, DWORD context) = nullptr;
+    void (*destroy)(CPriceSeries* series) = nullptr;
+    // The series' normalised symbol and interval ("0" ticks, minutes, "D", "W", "M").
+    const char* (*symbol)(const CPriceSeries* series) = nullptr;
+    const char* (*interval)(const CPriceSeries* series) = nullptr;
+    // Every trade of the series' symbol (dispatcher thread, quote store locked).
+    void (*liveTrade)(CPriceSeries* series, const CTradeMessage& trade, DWORD feedTime) = nullptr;
+    // A quote notification of the series' symbol (exchange check).
+    void (*exchangeCheck)(CPriceSeries* series) = nullptr;
+    // A history answer: one-minute rows (daily false) or daily rows, in time order.
+    void (*historyUpdate)(CPriceSeries* series, const std::vector<CHistoryRow>& rows, bool daily) = nullptr;
+    // Rows the cache already holds, for records first..last.
+    void (*cachedFill)(CPriceSeries* series, const std::vector<CHistoryRow>& rows, bool daily, int first,
+                       int last) = nullptr;
+};
+
+void SetPriceSeriesHooks(const CPriceSeriesHooks& hooks);
+const CPriceSeriesHooks& GetPriceSeriesHooks();
+
+// The chain request of an option-chain set.
+struct COptionChainRequest {
+    const char* underlying = "";
+    int chainType = 0;
+    int range = 0;
+    const char* expiration = "";
+    const char* strike = "";
+    int allOptions = 0;
+    int interval = 0;
+};
+
+struct COptionChainHooks {
+    OptionChainSet* (*create)(const char* definition) = nullptr;
+    void (*destroy)(OptionChainSet* set) = nullptr;
+    bool (*getRequest)(const OptionChainSet* set, COptionChainRequest& out) = nullptr;
+    void (*copySymbols)(OptionChainSet* set, const std::vector<CString>& symbols) = nullptr;
+};
+
+void SetOptionChainHooks(const COptionChainHooks& hooks);
+const COptionChainHooks& GetOptionChainHooks();
