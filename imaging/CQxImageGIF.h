@@ -1,0 +1,55 @@
+// GIF codec (format id 2): single and multi-frame files, transparency,
+// comments, loop count, and 24-bit images written as a mosaic of palette tiles.
+#pragma once
+
+#include "imaging/CQxImage.h"
+
+#include <cstdio>
+
+class CQxImageGIF : public CQxImage {
+public:
+    CQxImageGIF();
+    CQxImageGIF(const CQxImageGIF& src) = default;
+    CQxImageGIF& operator=(const CQxImageGIF& src) = default;
+    ~CQxImageGIF() override;
+
+    bool Decode(CQxFile* fp);
+    bool Decode(FILE* fp);
+    bool Encode(CQxFile* fp);
+    bool Encode(FILE* fp);
+    bool Encode(CQxFile* fp, CQxImage** pImages, int pagecount, bool bLocalColorMap = false);
+    bool Encode(FILE* fp, CQxImage** pImages, int pagecount, bool bLocalColorMap = false);
+
+    void SetLoops(int loops) { m_loops = loops; }
+    int GetLoops() const { return m_loops; }
+    void SetDisposalMethod(int dm) { m_dispmeth = dm; }
+    int GetDisposalMethod() const { return m_dispmeth; }
+    void SetComment(const char* sz_comment_in);
+    void GetComment(char* sz_comment_out) const;
+
+    struct GraphicControl {
+        BYTE flags = 0;
+        WORD delay = 0;
+        BYTE transIndex = 0;
+    };
+
+private:
+    struct ScreenInfo;
+    bool DecodeFrames(CQxFile* fp, const ScreenInfo& screen);
+    bool ReadExtension(CQxFile* fp, bool& haveGce);
+    bool SkipStray(CQxFile* fp, int c);
+    int CountFrames(CQxFile* fp);
+
+    bool WriteHeader(CQxFile* fp, CQxImage& img);
+    bool WriteControl(CQxFile* fp, CQxImage& img, int dispmeth);
+    bool WriteComment(CQxFile* fp);
+    bool WriteLoops(CQxFile* fp, int loops);
+    bool WriteImage(CQxFile* fp, CQxImage& img, bool localColorMap);
+    bool WriteMosaic(CQxFile* fp);
+    bool Finish(CQxFile* fp, bool ok);
+
+    GraphicControl m_gce;
+    char m_comment[256] = {};
+    int m_loops = 0;
+    int m_dispmeth = 0;
+};
