@@ -20,3 +20,6 @@
 #include "platform/core/CSingleLock.h"
 #include "platform/core/CThread.h"
 #include "platform/core/Tick.h"
+#include "platform/core/CProfile.h"
+#include "platform/core/CConfigFile.h"
+#include "platform/core/UserDataFolder.h"

@@ -1,0 +1,63 @@
+// The application profile: sections of key=value settings kept in an INI file.
+// Section and key names are case-insensitive. Every write replaces the file
+// safely; lines that cannot be understood are skipped when it is read.
+#pragma once
+
+#include "platform/core/CString.h"
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+inline constexpr const char* kProfileSettings = "Settings";
+inline constexpr const char* kProfileWorkSpace = "WorkSpace";
+inline constexpr const char* kProfileRecentFiles = "RecentFiles";
+// File name of the profile inside the user data folder.
+inline constexpr const char* kProfileFileName = "profile.ini";
+
+class CProfile {
+public:
+    CProfile() = default;
+    // Reads path (a missing file is an empty profile); writes go back to it.
+    explicit CProfile(const char* path);
+
+    void Load(const char* path);
+    // Reads settings from text without a file behind them (writes stay in memory).
+    void LoadFromText(std::string_view text);
+    CString GetPath() const;
+
+    CString GetProfileString(const char* section, const char* key, const char* defaultValue = "") const;
+    // The stored number, or defaultValue when the key is missing or not a number.
+    int GetProfileInt(const char* section, const char* key, int defaultValue) const;
+    // A null value removes the key; a null key removes the whole section.
+    // False when the file could not be written (the setting is kept in memory).
+    BOOL WriteProfileString(const char* section, const char* key, const char* value);
+    BOOL WriteProfileInt(const char* section, const char* key, int value);
+
+    // The whole profile in its file form.
+    std::string ToText() const;
+
+private:
+    struct Entry {
+        CString key;
+        CString value;
+    };
+    struct Section {
+        CString name;
+        std::vector<Entry> entries;
+    };
+
+    void Parse(std::string_view text);
+    const Section* FindSection(const char* name) const;
+    Section* FindSection(const char* name);
+    bool Save() const;
+    std::string FormatLocked() const;
+
+    mutable std::mutex m_mutex;
+    CString m_path;
+    std::vector<Section> m_sections;
+};
+
+// The profile the application opened at start-up (none before that).
+void SetAppProfile(CProfile* profile);
+CProfile* GetAppProfile();
