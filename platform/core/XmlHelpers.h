@@ -1,0 +1,29 @@
+// Lookups and conversions on TinyXML documents: element and attribute names
+// compare without regard to case.
+#pragma once
+
+#include "platform/core/CString.h"
+
+#include <tinyxml.h>
+
+// Parses a whole text. On failure returns false and sets *error to the parser's
+// message with its line and column.
+bool ParseXml(TiXmlDocument& doc, std::string_view text, CString* error = nullptr);
+// The node and its subtree as XML text.
+CString PrintXml(const TiXmlNode& node);
+
+// The first child element called name; deep searches all descendants depth first
+// (a child, then its subtree, then the next child).
+const TiXmlElement* FindChildNoCase(const TiXmlNode* parent, const char* name, bool deep = false);
+TiXmlElement* FindChildNoCase(TiXmlNode* parent, const char* name, bool deep = false);
+// The next sibling element called name.
+const TiXmlElement* NextSiblingNoCase(const TiXmlElement* element, const char* name);
+TiXmlElement* NextSiblingNoCase(TiXmlElement* element, const char* name);
+// The value of the attribute called name, or null.
+const char* GetAttributeNoCase(const TiXmlElement* element, const char* name);
+
+// The element's text: all its text and CDATA children joined ("" for null).
+CString GetElementText(const TiXmlElement* element);
+// Sets out to the text of the child found as FindChildNoCase does; a missing
+// child leaves out unchanged and returns false.
+bool ReadChildText(const TiXmlNode* parent, const char* name, CString& out, bool deep = true);

@@ -1,0 +1,66 @@
+#include "platform/core/XmlHelpers.h"
+
+#include <gtest/gtest.h>
+
+TEST(XmlHelpers, CaseInsensitiveDepthFirstLookups)
+{
+    TiXmlDocument doc;
+    CString error;
+    ASSERT_TRUE(ParseXml(doc,
+                         "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>\r\n"
+                         "<Alerts>\r\n<Version>19</Version>\r\n"
+                         "<Alert Kind=\"price\"><Symbol>IBM</Symbol><Inner><name>deep</name></Inner></Alert>\r\n"
+                         "<alert kind=\"formula\"><Symbol><![CDATA[A&B <x>]]></Symbol></alert>\r\n"
+                         "<Other/><ALERT/><Name>shallow</Name>\r\n"
+                         "</Alerts>",
+                         &error))
+        << error;
+    const TiXmlElement* root = doc.RootElement();
+    ASSERT_NE(root, nullptr);
+
+    const TiXmlElement* first = FindChildNoCase(root, "ALERT");
+    ASSERT_NE(first, nullptr);
+    EXPECT_STREQ(GetAttributeNoCase(first, "kind"), "price");
+    EXPECT_EQ(GetAttributeNoCase(first, "missing"), nullptr);
+    const TiXmlElement* second = NextSiblingNoCase(first, "Alert");
+    ASSERT_NE(second, nullptr);
+    EXPECT_STREQ(GetAttributeNoCase(second, "KIND"), "formula");
+    EXPECT_EQ(GetElementText(FindChildNoCase(second, "symbol")), "A&B <x>");
+    const TiXmlElement* third = NextSiblingNoCase(second, "alert");
+    ASSERT_NE(third, nullptr);
+    EXPECT_EQ(NextSiblingNoCase(third, "alert"), nullptr);
+
+    // Depth first: the name inside the first alert comes before the later shallow one.
+    EXPECT_EQ(GetElementText(FindChildNoCase(root, "NAME", true)), "deep");
+    EXPECT_EQ(GetElementText(FindChildNoCase(root, "NAME", false)), "shallow");
+    EXPECT_EQ(FindChildNoCase(root, "Symbol", false), nullptr);
+    EXPECT_EQ(FindChildNoCase(static_cast<const TiXmlNode*>(nullptr), "x"), nullptr);
+
+    CString version("unchanged");
+    EXPECT_TRUE(ReadChildText(root, "version", version));
+    EXPECT_EQ(version, "19");
+    CString missing("keep");
+    EXPECT_FALSE(ReadChildText(root, "NoSuch", missing));
+    EXPECT_EQ(missing, "keep");
+    EXPECT_EQ(GetElementText(nullptr), "");
+}
+
+TEST(XmlHelpers, ParseErrorsAndPrinting)
+{
+    TiXmlDocument doc;
+    CString error;
+    EXPECT_FALSE(ParseXml(doc, "<a><b></a>", &error));
+    EXPECT_FALSE(error.IsEmpty());
+    EXPECT_FALSE(ParseXml(doc, "", &error));
+    EXPECT_FALSE(ParseXml(doc, "just text", &error));
+
+    ASSERT_TRUE(ParseXml(doc, "<Update><Type>full</Type><Url>http://h/x?a=1&amp;b=2</Url></Update>"));
+    EXPECT_EQ(GetElementText(FindChildNoCase(doc.RootElement(), "url")), "http://h/x?a=1&b=2");
+    const CString printed = PrintXml(*doc.RootElement());
+    EXPECT_NE(printed.Find("<Type>full</Type>"), -1);
+    EXPECT_NE(printed.Find("a=1&amp;b=2"), -1);
+
+    TiXmlDocument again;
+    ASSERT_TRUE(ParseXml(again, printed.view()));
+    EXPECT_EQ(GetElementText(FindChildNoCase(again.RootElement(), "Type")), "full");
+}
