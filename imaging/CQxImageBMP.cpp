@@ -59,6 +59,10 @@ bool ReadHeader(CQxFile* hFile, BITMAPINFOHEADER& bmih, DWORD masks[3], bool& bH
     if (hFile == nullptr || hFile->Read(raw, 4, 1) != 1)
         return false;
     const DWORD size = QxGetLE32(raw);
+    // The header must fit in what the stream holds.
+    const int64_t streamSize = hFile->Size();
+    if (streamSize >= 0 && static_cast<int64_t>(size) - 4 > streamSize - hFile->Tell())
+        return false;
     if (size == kCoreHeaderSize) {
         if (hFile->Read(raw + 4, 8, 1) != 1)
             return false;
