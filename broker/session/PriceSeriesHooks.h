@@ -2,6 +2,7 @@
 // libraries that define them. The analytics and views libraries register these once at start.
 #pragma once
 
+#include "platform/core/CString.h"
 #include "platform/core/WinTypes.h"
 
 #include <vector>
@@ -10,7 +11,6 @@ class CPriceSeries;
 class OptionChainSet;
 class CTradeMessage;
 struct CHistoryRow;
-class CString;
 
 struct CPriceSeriesHooks {
     CPriceSeries* (*create)(const char* key, DWORD context) = nullptr;
@@ -34,13 +34,13 @@ const CPriceSeriesHooks& GetPriceSeriesHooks();
 
 // The chain request of an option-chain set.
 struct COptionChainRequest {
-    const char* underlying = "";
-    int chainType = 0;
-    int range = 0;
-    const char* expiration = "";
-    const char* strike = "";
+    CString underlying;
+    CString chainType = "CP"; // CP, C, P, VCS, VPS, CCS, CPS, STDL, STGL, BW
+    CString range = "N";      // N near, I in, O out of the money, ALL
+    CString expiration = "A"; // W, A, L, AL or YYYYMM
+    CString strike = "0";     // 0: any
     int allOptions = 0;
-    int interval = 0;
+    CString interval;
 };
 
 struct COptionChainHooks {

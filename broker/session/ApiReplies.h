@@ -1,0 +1,50 @@
+// Readers of the broker's XML API replies (element names compared without regard to case).
+#pragma once
+
+#include "broker/session/AccountRecords.h"
+#include "broker/session/COrderStatusRecord.h"
+#include "broker/session/CSavedOrderRecord.h"
+#include "broker/session/SessionMessages.h"
+#include "platform/core/CString.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The common frame: <Response><result>OK|FAIL</result>[<error>..</error>] ...</Response>.
+struct CApiResult {
+    bool ok = false;
+    bool hasError = false;
+    CString error;
+};
+
+// Parses the frame; false (with error "Malformed reply.") when the text is not a reply.
+bool ParseApiResult(const std::string& xml, CApiResult& result);
+
+struct CLoginReply {
+    CString sessionId;
+    CString userId;
+    std::vector<CAccountInfo> accounts;
+};
+struct CStreamerInfo {
+    CString host;
+    int port = 0;
+    CString token;
+    CString userId;
+    int64_t serverTimeMs = 0;
+};
+
+bool ParseLoginReply(const std::string& xml, CLoginReply& out);
+bool ParseStreamerInfo(const std::string& xml, CStreamerInfo& out);
+bool ParseMessageKey(const std::string& xml, CString& key);
+bool ParseServerTime(const std::string& xml, int64_t& serverTimeMs); // KeepAlive
+bool ParseBalancesAndPositions(const std::string& xml, std::vector<CBalanceRecord>& balances,
+                               std::vector<CPositionRecord>& positions);
+bool ParseWatchlists(const std::string& xml, std::vector<CWatchlistRecord>& lists);
+bool ParseOrders(const std::string& xml, std::vector<COrderStatusRecord>& orders);
+bool ParseSavedOrders(const std::string& xml, std::vector<CSavedOrderRecord>& orders);
+bool ParseOptionChain(const std::string& xml, CString& underlying, std::vector<CString>& symbols);
+bool ParseNews(const std::string& xml, CNewsMessage& out);
+// Per-order results of CancelOrder / DeleteSavedOrder: appends "Order <id>: <message>" lines.
+bool ParseItemResults(const std::string& xml, CString& errors);
+bool ParseWebUpdates(const std::string& xml, std::vector<CWebUpdateInfo>& updates);

@@ -1,0 +1,861 @@
+#include "broker/session/CBrokerSession.h"
+
+#include "broker/protocol/CStreamRecordParser.h"
+#include "broker/protocol/HistoryFormat.h"
+#include "broker/protocol/StreamRequest.h"
+#include "broker/session/ApiReplies.h"
+#include "broker/session/OrderRequest.h"
+#include "broker/session/SessionMessages.h"
+#include "broker/session/StreamTranslator.h"
+
+#include <chrono>
+#include <cstdarg>
+#include <cstdio>
+#include <ctime>
+
+namespace {
+
+int64_t NowMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+// "KELVTRADING=<id>" from a Set-Cookie value, or empty.
+CString SessionCookieFrom(const std::string& setCookie)
+{
+    static const std::string kName = "KELVTRADING=";
+    if (setCookie.compare(0, kName.size(), kName) != 0)
+        return CString();
+    const size_t end = setCookie.find(';');
+    return CString(setCookie.substr(kName.size(), end == std::string::npos ? std::string::npos : end - kName.size()));
+}
+
+CString FormatDouble(double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.10g", value);
+    return CString(text);
+}
+
+} // namespace
+
+CBrokerSession::CBrokerSession(const CSessionConfig& config, IHttpTransport* http, StreamConnectionFactory connect)
+    : m_config(config), m_pHttp(http), m_connect(connect)
+{
+    m_logger = [](const char* line) { std::fprintf(stderr, "%s\n", line); };
+}
+
+CBrokerSession::~CBrokerSession()
+{
+    Stop();
+}
+
+void CBrokerSession::SetLogger(std::function<void(const char*)> logger)
+{
+    std::lock_guard<std::mutex> lock(m_stateLock);
+    m_logger = std::move(logger);
+}
+
+void CBrokerSession::Log(const char* format, ...)
+{
+    char line[2048];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(line, sizeof line, format, args);
+    va_end(args);
+    std::function<void(const char*)> logger;
+    {
+        std::lock_guard<std::mutex> lock(m_stateLock);
+        logger = m_logger;
+    }
+    if (logger)
+        logger(line);
+}
+
+bool CBrokerSession::Sleep(int ms)
+{
+    std::unique_lock<std::mutex> lock(m_workLock);
+    m_workReady.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_bStop.load(); });
+    return !m_bStop.load();
+}
+
+void CBrokerSession::Stop()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_workLock);
+        m_bStop = true;
+    }
+    m_workReady.notify_all();
+    auto join = [](std::thread& t) {
+        if (t.joinable())
+            t.join();
+    };
+    join(m_loginThread);
+    for (auto& t : m_streamThreads)
+        join(t);
+    join(m_requestThread);
+    join(m_historyThread);
+    join(m_accountThread);
+    join(m_watchlistThread);
+}
+
+// ---------------------------------------------------------------- API calls
+
+bool CBrokerSession::CallApi(const char* name, const Keys& keys, std::string& reply, CString& error,
+                             const char* sourceTag, bool post)
+{
+    error.Empty();
+    reply.clear();
+    if (!m_pHttp) {
+        error = "No connection to the broker.";
+        return false;
+    }
+    CString query;
+    query.Format("source=%s&version=%s", UrlEncode(sourceTag ? sourceTag : m_config.source.GetString()),
+                 UrlEncode(m_config.version));
+    for (const auto& [key, value] : keys)
+        query.AppendFormat("&%s=%s", UrlEncode(key), UrlEncode(value));
+
+    CHttpExchange exchange;
+    exchange.url = m_config.apiServer.str() + "/apps/100/" + name;
+    if (post) {
+        exchange.method = "POST";
+        exchange.body = query.str();
+    } else {
+        exchange.url += "?" + query.str();
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_stateLock);
+        if (!m_cookie.IsEmpty())
+            exchange.cookieHeader = "KELVTRADING=" + m_cookie.str();
+    }
+    // The password stays out of the log.
+    Log("request %s%s", name, post ? "" : (std::string("?") + query.str()).c_str());
+    if (!m_pHttp->Perform(exchange)) {
+        error.Format("HttpSendRequest error %s\n", exchange.error);
+        Log("response %s: %s", name, exchange.error.c_str());
+        return false;
+    }
+    for (const std::string& setCookie : exchange.setCookies) {
+        const CString cookie = SessionCookieFrom(setCookie);
+        if (!cookie.IsEmpty())
+            SetSessionCookie(cookie);
+    }
+    reply = std::move(exchange.response);
+    Log("response %s: %d %s", name, exchange.status, reply.c_str());
+    CApiResult result;
+    ParseApiResult(reply, result);
+    if (result.hasError) {
+        error = result.error;
+        return false;
+    }
+    if (!result.ok) {
+        error.Empty(); // FAIL without an error element (saving a conditional order)
+        return false;
+    }
+    return true;
+}
+
+void CBrokerSession::PostStatusText(const CString& text)
+{
+    auto message = std::make_unique<CStatusTextMessage>();
+    message->m_text = text;
+    m_queue.Post(std::move(message));
+}
+
+bool CBrokerSession::GetSessionCookie(CString& cookie) const
+{
+    std::lock_guard<std::mutex> lock(m_stateLock);
+    cookie = m_cookie;
+    return !m_cookie.IsEmpty();
+}
+
+void CBrokerSession::SetSessionCookie(const CString& cookie)
+{
+    std::lock_guard<std::mutex> lock(m_stateLock);
+    m_cookie = cookie;
+}
+
+void CBrokerSession::SetCurrentAccount(const CString& accountId)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_stateLock);
+        m_currentAccount = accountId;
+    }
+    WakeAccountRefresh();
+}
+
+CString CBrokerSession::GetCurrentAccount() const
+{
+    std::lock_guard<std::mutex> lock(m_stateLock);
+    return m_currentAccount;
+}
+
+std::vector<CAccountInfo> CBrokerSession::GetAccounts() const
+{
+    std::lock_guard<std::mutex> lock(m_stateLock);
+    return m_accounts;
+}
+
+bool CBrokerSession::IsStreamConnected(int stream) const
+{
+    return stream >= 0 && stream < kStreamCount && m_bConnected[stream].load();
+}
+
+uint64_t CBrokerSession::GetConnectCount(int stream) const
+{
+    return stream >= 0 && stream < kStreamCount ? m_nConnects[stream].load() : 0;
+}
+
+// ---------------------------------------------------------------- login and keep-alive
+
+bool CBrokerSession::StartLogin(const CString& user, const CString& password)
+{
+    if (m_loginThread.joinable()) {
+        if (m_bLoggedIn.load())
+            return false; // already logged in
+        m_loginThread.join(); // a failed login ended its thread; start again
+    }
+    m_bStop = false;
+    m_loginThread = std::thread([this, user, password] { LoginThread(user, password); });
+    return true;
+}
+
+void CBrokerSession::LoginThread(CString user, CString password)
+{
+    auto result = std::make_unique<CLoginResultMessage>();
+    std::string reply;
+    CString error;
+    if (!CallApi("LogIn", {{"userid", user}, {"password", password}}, reply, error, nullptr, true)) {
+        result->m_error = error.IsEmpty() ? CString("Login failed.") : error;
+        m_queue.Post(std::move(result));
+        return;
+    }
+    CLoginReply login;
+    if (!ParseLoginReply(reply, login)) {
+        result->m_error = "Malformed reply.";
+        m_queue.Post(std::move(result));
+        return;
+    }
+    CStreamerInfo streamer;
+    if (!CallApi("StreamerInfo", {}, reply, error) || !ParseStreamerInfo(reply, streamer)) {
+        result->m_error = error.IsEmpty() ? CString("No streamer information.") : error;
+        m_queue.Post(std::move(result));
+        return;
+    }
+    CString historyKey;
+    if (CallApi("MessageKey", {}, reply, error))
+        ParseMessageKey(reply, historyKey);
+    {
+        std::lock_guard<std::mutex> lock(m_stateLock);
+        m_accounts = login.accounts;
+        m_userId = streamer.userId.IsEmpty() ? login.userId : streamer.userId;
+        m_streamHost = streamer.host;
+        m_streamPort = streamer.port;
+        m_streamToken = streamer.token;
+        m_historyKey = historyKey;
+        if (m_currentAccount.IsEmpty() && !login.accounts.empty())
+            m_currentAccount = login.accounts.front().number;
+        if (login.sessionId.GetLength() && m_cookie.IsEmpty())
+            m_cookie = login.sessionId;
+    }
+    if (streamer.serverTimeMs)
+        m_clockOffsetMs = streamer.serverTimeMs - NowMs();
+    auto accounts = std::make_unique<CAccountListMessage>();
+    accounts->m_accounts = login.accounts;
+    m_queue.Post(std::move(accounts));
+    m_bLoggedIn = true;
+    result->m_bSuccess = true;
+    m_queue.Post(std::move(result));
+
+    CallApi("ActionLogger", {{"action", "login"}, {"text", "Logged in"}}, reply, error);
+
+    if (!m_config.updateFile.IsEmpty() && m_pHttp) {
+        CHttpExchange exchange;
+        exchange.url = m_config.updateFile.str();
+        std::vector<CWebUpdateInfo> updates;
+        if (m_pHttp->Perform(exchange) && exchange.status == 200 && ParseWebUpdates(exchange.response, updates) &&
+            !updates.empty()) {
+            auto message = std::make_unique<CWebUpdateMessage>();
+            message->m_updates = std::move(updates);
+            m_queue.Post(std::move(message));
+        }
+    }
+
+    int wait = m_config.keepAliveMs;
+    while (Sleep(wait)) {
+        if (CallApi("KeepAlive", {}, reply, error)) {
+            int64_t serverMs = 0;
+            if (ParseServerTime(reply, serverMs) && serverMs)
+                m_clockOffsetMs = serverMs - NowMs();
+            m_nKeepAlives.fetch_add(1);
+            wait = m_config.keepAliveMs;
+        } else {
+            PostStatusText(error);
+            wait = m_config.retryMs;
+        }
+    }
+}
+
+void CBrokerSession::LogOut()
+{
+    if (m_bLoggedIn.exchange(false)) {
+        std::string reply;
+        CString error;
+        CallApi("LogOut", {}, reply, error);
+    }
+    Stop();
+}
+
+// ---------------------------------------------------------------- streams and subscriptions
+
+int CBrokerSession::StreamOfService(int service)
+{
+    return service == kServiceAccount ? kStreamAccount : kStreamMarketData;
+}
+
+std::string CBrokerSession::ServiceLine(int stream, int service, const CString& symbol, bool subscribe)
+{
+    qx::protocol::StreamRequest request;
+    request.control = stream == kStreamCommand;
+    request.source = m_config.source.str();
+    qx::protocol::ServiceClause clause;
+    clause.service = qx::protocol::ServiceName(service) ? qx::protocol::ServiceName(service) : "";
+    clause.command = subscribe ? "SUBS" : "UNSUBS";
+    clause.symbols.push_back(symbol.str());
+    request.clauses.push_back(std::move(clause));
+    return qx::protocol::FormatStreamRequest(request);
+}
+
+std::string CBrokerSession::LoginLine(int stream)
+{
+    qx::protocol::StreamRequest request;
+    request.control = stream == kStreamCommand;
+    request.source = m_config.source.str();
+    {
+        std::lock_guard<std::mutex> lock(m_stateLock);
+        request.userId = m_userId.str();
+        request.token = m_streamToken.str();
+    }
+    auto addClause = [&](int service, const std::vector<CString>& symbols) {
+        if (symbols.empty())
+            return;
+        qx::protocol::ServiceClause clause;
+        clause.service = qx::protocol::ServiceName(service);
+        clause.command = "SUBS";
+        for (const CString& s : symbols)
+            clause.symbols.push_back(s.str());
+        request.clauses.push_back(std::move(clause));
+    };
+    if (stream == kStreamMarketData) {
+        for (int service = 0; service < kServiceCount; ++service)
+            if (StreamOfService(service) == kStreamMarketData && service != kServiceOptionChain &&
+                service != kServiceStory)
+                addClause(service, m_subscriptions.GetSymbols(service));
+    } else if (stream == kStreamAccount) {
+        std::vector<CString> accounts;
+        for (const CAccountInfo& account : GetAccounts())
+            accounts.push_back(account.number);
+        addClause(kServiceAccount, accounts);
+    }
+    return qx::protocol::FormatStreamRequest(request);
+}
+
+void CBrokerSession::Subscribe(const CString& symbol, int service)
+{
+    if (service < 0 || service >= kServiceCount || symbol.IsEmpty())
+        return;
+    std::lock_guard<std::mutex> lock(m_subLock);
+    if (!m_subscriptions.Add(symbol, service))
+        return;
+    const int stream = StreamOfService(service);
+    if (m_bLinesWanted[stream])
+        m_pendingLines[stream].push_back(ServiceLine(stream, service, symbol, true));
+}
+
+void CBrokerSession::Unsubscribe(const CString& symbol, int service)
+{
+    if (service < 0 || service >= kServiceCount)
+        return;
+    std::lock_guard<std::mutex> lock(m_subLock);
+    if (!m_subscriptions.Remove(symbol, service))
+        return;
+    const int stream = StreamOfService(service);
+    if (m_bLinesWanted[stream])
+        m_pendingLines[stream].push_back(ServiceLine(stream, service, symbol, false));
+}
+
+void CBrokerSession::StartStreamsAndWorkers()
+{
+    m_bStop = false;
+    for (int i = 0; i < kStreamCount; ++i)
+        if (!m_streamThreads[i].joinable() && m_connect)
+            m_streamThreads[i] = std::thread([this, i] { StreamThread(i); });
+    if (!m_requestThread.joinable())
+        m_requestThread = std::thread([this] { RequestThread(); });
+    if (!m_historyThread.joinable())
+        m_historyThread = std::thread([this] { HistoryThread(); });
+    if (!m_accountThread.joinable())
+        m_accountThread = std::thread([this] { AccountThread(); });
+    if (!m_watchlistThread.joinable())
+        m_watchlistThread = std::thread([this] { WatchlistThread(); });
+}
+
+void CBrokerSession::StreamThread(int stream)
+{
+    qx::protocol::CStreamRecordParser parser;
+    parser.SetDropHandler([this, stream](qx::protocol::DropReason reason, size_t bytes) {
+        m_nDropped.fetch_add(1);
+        Log("stream %d: dropped %zu bytes (%s)", stream, bytes, qx::protocol::DropReasonText(reason));
+    });
+    std::vector<char> buffer(64 * 1024);
+    std::vector<std::unique_ptr<CSessionMessage>> messages;
+    bool everConnected = false;
+    while (!m_bStop.load()) {
+        CString host;
+        int port = 0;
+        {
+            std::lock_guard<std::mutex> lock(m_stateLock);
+            host = m_streamHost;
+            port = m_streamPort;
+        }
+        std::unique_ptr<IStreamConnection> connection = m_connect();
+        std::string error;
+        if (!connection || !connection->Connect(host.str(), port, error)) {
+            Log("stream %d: cannot connect to %s:%d: %s", stream, host.GetString(), port, error.c_str());
+            if (!Sleep(m_config.retryMs))
+                break;
+            continue;
+        }
+        std::string first;
+        {
+            // The login line carries every current subscription; later changes queue behind it.
+            std::lock_guard<std::mutex> lock(m_subLock);
+            first = LoginLine(stream);
+            m_pendingLines[stream].clear();
+            m_bLinesWanted[stream] = true;
+        }
+        parser.Reset();
+        bool ok = connection->SendAll(first);
+        while (ok && !m_bStop.load()) {
+            std::vector<std::string> lines;
+            {
+                std::lock_guard<std::mutex> lock(m_subLock);
+                lines.swap(m_pendingLines[stream]);
+            }
+            for (const std::string& line : lines)
+                ok = ok && connection->SendAll(line);
+            if (!ok)
+                break;
+            const long n = connection->Receive(buffer.data(), buffer.size(), 100);
+            if (n < 0)
+                break;
+            if (n == 0)
+                continue;
+            parser.Feed(buffer.data(), static_cast<size_t>(n));
+            qx::protocol::StreamRecord record;
+            while (parser.Next(record)) {
+                if (const auto* beat = std::get_if<qx::protocol::HeartbeatRecord>(&record.body)) {
+                    m_clockOffsetMs = beat->serverTimeMs - NowMs();
+                    continue;
+                }
+                if (const auto* status = std::get_if<qx::protocol::StatusRecord>(&record.body)) {
+                    if (status->code == static_cast<uint16_t>(qx::protocol::StatusCode::LoggedIn)) {
+                        m_bConnected[stream] = true;
+                        m_nConnects[stream].fetch_add(1);
+                        everConnected = true;
+                        auto state = std::make_unique<CStreamStateMessage>();
+                        state->m_nStream = stream;
+                        state->m_bConnected = true;
+                        m_queue.Post(std::move(state));
+                    } else {
+                        Log("stream %d: status %u %s", stream, status->code, status->text.c_str());
+                        if (status->code == static_cast<uint16_t>(qx::protocol::StatusCode::LoginRefused))
+                            PostStatusText(CString(status->text));
+                    }
+                    continue;
+                }
+                if (const auto* activity = std::get_if<qx::protocol::AccountActivityRecord>(&record.body)) {
+                    using qx::protocol::ActivityKind;
+                    if (activity->kind == static_cast<uint8_t>(ActivityKind::WatchlistsChanged))
+                        WakeWatchlistRefresh();
+                    else
+                        WakeAccountRefresh();
+                }
+                messages.clear();
+                TranslateStreamRecord(record, messages);
+                for (auto& message : messages)
+                    m_queue.Post(std::move(message));
+            }
+        }
+        connection->Close();
+        {
+            std::lock_guard<std::mutex> lock(m_subLock);
+            m_bLinesWanted[stream] = false;
+            m_pendingLines[stream].clear();
+        }
+        if (m_bConnected[stream].exchange(false) || !everConnected) {
+            auto state = std::make_unique<CStreamStateMessage>();
+            state->m_nStream = stream;
+            state->m_bConnected = false;
+            m_queue.Post(std::move(state));
+        }
+        if (!m_bStop.load())
+            Log("stream %d: connection lost, reconnecting", stream);
+        if (!Sleep(m_config.retryMs))
+            break;
+    }
+}
+
+// ---------------------------------------------------------------- request loop (news, option chains)
+
+DWORD CBrokerSession::RequestOptionChain(const COptionChainRequest& request)
+{
+    Keys keys = {{"symbol", request.underlying}, {"type", request.chainType}, {"range", request.range},
+                 {"expire", request.expiration}, {"strike", request.strike},
+                 {"alloptions", request.allOptions ? "1" : "0"}, {"interval", request.interval}};
+    DWORD id;
+    {
+        std::lock_guard<std::mutex> lock(m_workLock);
+        id = m_nNextChainId++;
+        m_chainRequests.emplace_back(id, std::move(keys));
+    }
+    m_workReady.notify_all();
+    return id;
+}
+
+void CBrokerSession::RequestNewsHistory(const CString& key)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_workLock);
+        m_newsRequests.push_back(key);
+    }
+    m_workReady.notify_all();
+}
+
+void CBrokerSession::RequestThread()
+{
+    for (;;) {
+        CString news;
+        std::pair<DWORD, Keys> chain;
+        bool haveNews = false, haveChain = false;
+        {
+            std::unique_lock<std::mutex> lock(m_workLock);
+            m_workReady.wait(lock, [this] { return m_bStop.load() || !m_newsRequests.empty() || !m_chainRequests.empty(); });
+            if (m_bStop.load())
+                return;
+            if (!m_newsRequests.empty()) {
+                news = m_newsRequests.front();
+                m_newsRequests.pop_front();
+                haveNews = true;
+            } else {
+                chain = std::move(m_chainRequests.front());
+                m_chainRequests.pop_front();
+                haveChain = true;
+            }
+        }
+        std::string reply;
+        CString error;
+        if (haveNews) {
+            auto message = std::make_unique<CNewsMessage>();
+            if (CallApi("NewsHistory", {{"symbol", news}, {"count", "50"}}, reply, error) && ParseNews(reply, *message)) {
+                message->m_key = news;
+                m_queue.Post(std::move(message));
+            } else {
+                Log("news history %s: %s", news.GetString(), error.GetString());
+            }
+        } else if (haveChain) {
+            auto message = std::make_unique<COptionChainMessage>();
+            message->m_nRequestId = chain.first;
+            if (!CallApi("OptionChain", chain.second, reply, error) ||
+                !ParseOptionChain(reply, message->m_underlying, message->m_symbols))
+                Log("option chain: %s", error.GetString());
+            m_queue.Post(std::move(message)); // an empty chain answers a failed request
+        }
+    }
+}
+
+// ---------------------------------------------------------------- history download
+
+void CBrokerSession::QueueHistoryRequest(const CHistoryRequest& request)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_workLock);
+        m_historyRequests.push_back(request);
+    }
+    m_workReady.notify_all();
+}
+
+bool CBrokerSession::DownloadHistory(const CHistoryRequest& request, std::vector<CHistoryRow>& rows, CString& error)
+{
+    static constexpr int kMaxBars = 20000;
+    if (!m_pHttp) {
+        error = "No connection to the broker.";
+        return false;
+    }
+    CString key, cookie;
+    {
+        std::lock_guard<std::mutex> lock(m_stateLock);
+        key = m_historyKey;
+        cookie = m_cookie;
+    }
+    std::vector<CHistoryRow> collected;
+    DWORD end = request.endFeedTime;
+    // Newest chunk first; older chunks until the span's start is reached.
+    for (int chunk = 0; chunk < 64; ++chunk) {
+        CString query;
+        query.Format("s=%s&i=%s&f=dtohlcv&e=%u&n=%d&b=%u", UrlEncode(request.symbol), request.daily ? "D" : "1",
+                     end, kMaxBars, request.startFeedTime);
+        if (!key.IsEmpty())
+            query.AppendFormat("&k=%s", UrlEncode(key));
+        CHttpExchange exchange;
+        exchange.url = m_config.historyServer.str() + "/history?" + query.str();
+        if (!cookie.IsEmpty())
+            exchange.cookieHeader = "KELVTRADING=" + cookie.str();
+        if (!m_pHttp->Perform(exchange)) {
+            error.Format("HttpSendRequest error %s\n", exchange.error);
+            return false;
+        }
+        std::vector<qx::protocol::HistoryBar> bars;
+        std::string parseError;
+        if (!qx::protocol::ParseHistoryReply(exchange.response, qx::protocol::kDefaultHistoryFields, bars, parseError)) {
+            error = CString(parseError.empty() ? std::string("Malformed history reply.") : parseError);
+            return false;
+        }
+        std::vector<CHistoryRow> part;
+        part.reserve(bars.size());
+        for (const auto& bar : bars)
+            if (bar.feedTime >= request.startFeedTime && bar.feedTime <= request.endFeedTime)
+                part.push_back({bar.feedTime, bar.open, bar.high, bar.low, bar.close, bar.volume});
+        collected.insert(collected.begin(), part.begin(), part.end());
+        if (static_cast<int>(bars.size()) < kMaxBars || bars.empty() || bars.front().feedTime <= request.startFeedTime)
+            break;
+        end = bars.front().feedTime - 1;
+    }
+    rows = std::move(collected);
+    return true;
+}
+
+void CBrokerSession::HistoryThread()
+{
+    for (;;) {
+        CHistoryRequest request;
+        {
+            std::unique_lock<std::mutex> lock(m_workLock);
+            m_workReady.wait(lock, [this] { return m_bStop.load() || !m_historyRequests.empty(); });
+            if (m_bStop.load())
+                return;
+            request = m_historyRequests.front();
+            m_historyRequests.pop_front();
+        }
+        auto message = std::make_unique<CHistoryMessage>();
+        message->m_symbol = request.symbol;
+        message->m_bDaily = request.daily;
+        message->m_nRequestId = request.id;
+        CString error;
+        if (!DownloadHistory(request, message->m_rows, error)) {
+            message->m_bFailed = true;
+            Log("history %s: %s", request.symbol.GetString(), error.GetString());
+        }
+        m_queue.Post(std::move(message));
+    }
+}
+
+// ---------------------------------------------------------------- account and watch-list refresh
+
+void CBrokerSession::WakeAccountRefresh()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_workLock);
+        m_bAccountWanted = true;
+    }
+    m_workReady.notify_all();
+}
+
+void CBrokerSession::WakeWatchlistRefresh()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_workLock);
+        m_bWatchlistWanted = true;
+    }
+    m_workReady.notify_all();
+}
+
+void CBrokerSession::SetLiveOrders(bool live)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_workLock);
+        m_bLiveOrders = live;
+        m_bAccountWanted = true;
+    }
+    m_workReady.notify_all();
+}
+
+void CBrokerSession::RefreshAccount()
+{
+    const CString account = GetCurrentAccount();
+    if (account.IsEmpty())
+        return;
+    std::string reply;
+    CString error;
+    auto positions = std::make_unique<CPositionsMessage>();
+    auto balances = std::make_unique<CBalancesMessage>();
+    if (CallApi("BalancesAndPositions", {{"accountid", account}}, reply, error) &&
+        ParseBalancesAndPositions(reply, balances->m_records, positions->m_records)) {
+        m_queue.Post(std::move(positions));
+        m_queue.Post(std::move(balances));
+    }
+    auto orders = std::make_unique<COrderStatusMessage>();
+    if (CallApi("OrderStatus", {{"accountid", account}}, reply, error) && ParseOrders(reply, orders->m_records))
+        m_queue.Post(std::move(orders));
+    auto saved = std::make_unique<CSavedOrdersMessage>();
+    if (CallApi("SavedOrders", {{"accountid", account}}, reply, error) && ParseSavedOrders(reply, saved->m_records))
+        m_queue.Post(std::move(saved));
+}
+
+void CBrokerSession::AccountThread()
+{
+    bool first = true;
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> lock(m_workLock);
+            const int interval = m_bLiveOrders ? std::min(m_config.accountRefreshMs, 5000) : m_config.accountRefreshMs;
+            if (!first)
+                m_workReady.wait_for(lock, std::chrono::milliseconds(interval),
+                                     [this] { return m_bStop.load() || m_bAccountWanted; });
+            if (m_bStop.load())
+                return;
+            m_bAccountWanted = false;
+        }
+        first = false;
+        RefreshAccount();
+    }
+}
+
+void CBrokerSession::RefreshWatchlists()
+{
+    std::string reply;
+    CString error;
+    auto lists = std::make_unique<CWatchlistsMessage>();
+    if (CallApi("GetWatchlists", {}, reply, error) && ParseWatchlists(reply, lists->m_records))
+        m_queue.Post(std::move(lists));
+}
+
+void CBrokerSession::WatchlistThread()
+{
+    bool first = true;
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> lock(m_workLock);
+            if (!first)
+                m_workReady.wait_for(lock, std::chrono::milliseconds(m_config.watchlistRefreshMs),
+                                     [this] { return m_bStop.load() || m_bWatchlistWanted; });
+            if (m_bStop.load())
+                return;
+            m_bWatchlistWanted = false;
+        }
+        first = false;
+        RefreshWatchlists();
+    }
+}
+
+bool CBrokerSession::SaveWatchlist(const CWatchlistRecord& list, int create, CString& error)
+{
+    CString items;
+    for (const CWatchedSymbol& s : list.symbols) {
+        if (!items.IsEmpty())
+            items += ",";
+        items.AppendFormat("%s|%s|%s|%s|%s", s.symbol, FormatDouble(s.quantity), FormatDouble(s.price),
+                           FormatDouble(s.commission), s.purchaseDate);
+    }
+    std::string reply;
+    const bool ok = create ? CallApi("CreateWatchlist", {{"name", list.name}, {"symbollist", items}}, reply, error)
+                           : CallApi("EditWatchlist", {{"listid", list.listId}, {"name", list.name}, {"symbollist", items}},
+                                     reply, error);
+    if (ok)
+        WakeWatchlistRefresh();
+    return ok;
+}
+
+bool CBrokerSession::DeleteWatchlist(const CString& listId, CString& error)
+{
+    std::string reply;
+    const bool ok = CallApi("DeleteWatchlist", {{"listid", listId}}, reply, error);
+    if (ok)
+        WakeWatchlistRefresh();
+    return ok;
+}
+
+// ---------------------------------------------------------------- orders
+
+bool CBrokerSession::SubmitOrder(const std::vector<COrderLeg>& legs, int securityKind, int conditionalType, int place,
+                                 const char* sourceTag, const CString& accountNumber, CString& error)
+{
+    error.Empty();
+    if (legs.empty()) {
+        error = "No order to send.";
+        return false;
+    }
+    const CString name = OrderRequestName(securityKind, conditionalType, place != 0);
+    const CString order = BuildOrderString(legs, securityKind, conditionalType, accountNumber);
+    std::string reply;
+    const bool ok = CallApi(name, {{"orderstring", order}}, reply, error, sourceTag);
+    WakeAccountRefresh(); // placed orders, and saved orders after a save, come back with the refresh
+    return ok;
+}
+
+bool CBrokerSession::EditOrder(const COrderLeg& record, int /*securityKind*/, void* ownerWindow, CString& error)
+{
+    error.Empty();
+    const CString account = GetCurrentAccount();
+    bool express = false;
+    for (const CAccountInfo& info : GetAccounts())
+        if (info.number == account)
+            express = info.express;
+    if (m_pConfirm && m_pConfirm->OrderConfirmationEnabled() && !express &&
+        !m_pConfirm->Confirm("Update Order?", ownerWindow))
+        return false;
+    std::string reply;
+    const bool ok = CallApi("EditOrder", {{"orderstring", BuildEditOrderString(record, account)}}, reply, error,
+                            "Quorvantelix");
+    WakeAccountRefresh();
+    return ok;
+}
+
+bool CBrokerSession::CancelOrders(const std::vector<CString>& orderIds, CString& error)
+{
+    error.Empty();
+    if (orderIds.empty())
+        return true;
+    CString question;
+    question.Format("Cancel order%s?", orderIds.size() > 1 ? "s" : "");
+    if (m_pConfirm && !m_pConfirm->Confirm(question, nullptr))
+        return false;
+    Keys keys = {{"accountid", GetCurrentAccount()}};
+    for (const CString& id : orderIds)
+        keys.emplace_back("orderid", id);
+    std::string reply;
+    bool ok = CallApi("CancelOrder", keys, reply, error);
+    if (ok)
+        ParseItemResults(reply, error);
+    WakeAccountRefresh();
+    return ok && error.IsEmpty();
+}
+
+bool CBrokerSession::DeleteSavedOrders(const std::vector<CString>& orderIds, CString& error)
+{
+    error.Empty();
+    if (orderIds.empty())
+        return true;
+    Keys keys = {{"accountid", GetCurrentAccount()}};
+    for (const CString& id : orderIds)
+        keys.emplace_back("orderid", id);
+    std::string reply;
+    bool ok = CallApi("DeleteSavedOrder", keys, reply, error);
+    if (ok)
+        ParseItemResults(reply, error);
+    WakeAccountRefresh();
+    return ok && error.IsEmpty();
+}

@@ -1,0 +1,186 @@
+// The broker session: login and keep-alive, stream connections, workers, subscriptions,
+// request lists, the HTTPS API calls and the message queue.
+#pragma once
+
+#include "broker/session/AccountRecords.h"
+#include "broker/session/CHistoryCache.h"
+#include "broker/session/COrderLeg.h"
+#include "broker/session/CSessionQueue.h"
+#include "broker/session/CSubscriptionTable.h"
+#include "broker/session/IHttpTransport.h"
+#include "broker/session/IStreamConnection.h"
+#include "broker/session/IStreamSubscriber.h"
+#include "broker/session/PriceSeriesHooks.h"
+#include "platform/core/CString.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+struct CSessionConfig {
+    CString apiServer = "https://127.0.0.1:8443";     // scheme, host and port of /apps/100/
+    CString historyServer = "https://127.0.0.1:8443"; // scheme, host and port of /history
+    CString updateFile;                               // full URL of the web-update description
+    CString source = "QX";
+    CString version = "0.1.0";
+    int keepAliveMs = 15000;
+    int retryMs = 3000;
+    int accountRefreshMs = 30000;
+    int watchlistRefreshMs = 60000;
+};
+
+// Confirmations the session asks for (a window answers them; tests answer directly).
+class IOrderConfirm {
+public:
+    virtual ~IOrderConfirm() = default;
+    // Yes/No question; true for Yes.
+    virtual bool Confirm(const CString& question, void* ownerWindow) = 0;
+    // The order confirmation flag of the active trading-defaults row.
+    virtual bool OrderConfirmationEnabled() = 0;
+};
+
+class CBrokerSession : public IStreamSubscriber, public IHistoryRequester {
+public:
+    enum EStream { kStreamMarketData = 0, kStreamAccount = 1, kStreamCommand = 2, kStreamCount = 3 };
+
+    CBrokerSession(const CSessionConfig& config, IHttpTransport* http, StreamConnectionFactory connect);
+    ~CBrokerSession() override;
+    CBrokerSession(const CBrokerSession&) = delete;
+    CBrokerSession& operator=(const CBrokerSession&) = delete;
+
+    CSessionQueue& GetQueue() { return m_queue; }
+    const CSessionConfig& GetConfig() const { return m_config; }
+
+    // Starts the login thread (once per login); its result arrives as a code-0 message.
+    bool StartLogin(const CString& user, const CString& password);
+    // Starts the stream threads and the workers; a thread is started only when its slot is empty.
+    void StartStreamsAndWorkers();
+    // Ends the session on the server and stops every thread.
+    void LogOut();
+    void Stop();
+
+    // IStreamSubscriber
+    void Subscribe(const CString& symbol, int service) override;
+    void Unsubscribe(const CString& symbol, int service) override;
+    DWORD RequestOptionChain(const COptionChainRequest& request) override;
+    void RequestNewsHistory(const CString& key) override;
+    // IHistoryRequester
+    void QueueHistoryRequest(const CHistoryRequest& request) override;
+
+    int GetSubscriptionCount(const CString& symbol, int service) const
+    {
+        return m_subscriptions.GetCount(symbol, service);
+    }
+
+    bool GetSessionCookie(CString& cookie) const;
+    void SetSessionCookie(const CString& cookie);
+
+    void SetCurrentAccount(const CString& accountId);
+    CString GetCurrentAccount() const;
+    std::vector<CAccountInfo> GetAccounts() const;
+    // Server clock minus ours, from heartbeats and keep-alives.
+    int64_t GetClockOffsetMs() const { return m_clockOffsetMs.load(); }
+    bool IsLoggedIn() const { return m_bLoggedIn.load(); }
+    bool IsStreamConnected(int stream) const;
+    uint64_t GetKeepAliveCount() const { return m_nKeepAlives.load(); }
+    uint64_t GetDroppedRecords() const { return m_nDropped.load(); }
+    uint64_t GetConnectCount(int stream) const;
+
+    bool SaveWatchlist(const CWatchlistRecord& list, int create, CString& error);
+    bool DeleteWatchlist(const CString& listId, CString& error);
+
+    bool SubmitOrder(const std::vector<COrderLeg>& legs, int securityKind, int conditionalType, int place,
+                     const char* sourceTag, const CString& accountNumber, CString& error);
+    bool EditOrder(const COrderLeg& record, int securityKind, void* ownerWindow, CString& error);
+    bool CancelOrders(const std::vector<CString>& orderIds, CString& error);
+    bool DeleteSavedOrders(const std::vector<CString>& orderIds, CString& error);
+
+    void SetConfirm(IOrderConfirm* confirm) { m_pConfirm = confirm; }
+    void SetLogger(std::function<void(const char*)> logger);
+    void Log(const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+    void WakeAccountRefresh();
+    void WakeWatchlistRefresh();
+    void SetLiveOrders(bool live);
+
+private:
+    using Keys = std::vector<std::pair<CString, CString>>;
+
+    // One API request; false with the broker's error text, or the transport failure.
+    bool CallApi(const char* name, const Keys& keys, std::string& reply, CString& error,
+                 const char* sourceTag = nullptr, bool post = false);
+    void PostStatusText(const CString& text);
+
+    void LoginThread(CString user, CString password);
+    void StreamThread(int stream);
+    void RequestThread();
+    void HistoryThread();
+    void AccountThread();
+    void WatchlistThread();
+    void RefreshAccount();
+    void RefreshWatchlists();
+    bool DownloadHistory(const CHistoryRequest& request, std::vector<CHistoryRow>& rows, CString& error);
+
+    // Waits up to ms or until Stop; false when stopping.
+    bool Sleep(int ms);
+    // The first request line of a stream connection, with every current subscription.
+    std::string LoginLine(int stream);
+    std::string ServiceLine(int stream, int service, const CString& symbol, bool subscribe);
+    static int StreamOfService(int service);
+
+    CSessionConfig m_config;
+    IHttpTransport* m_pHttp;
+    StreamConnectionFactory m_connect;
+    IOrderConfirm* m_pConfirm = nullptr;
+    CSessionQueue m_queue;
+    CSubscriptionTable m_subscriptions;
+
+    mutable std::mutex m_stateLock; // cookie, accounts, streamer info, logger
+    CString m_cookie;
+    CString m_historyKey;
+    CString m_streamHost;
+    int m_streamPort = 0;
+    CString m_streamToken;
+    CString m_userId;
+    CString m_currentAccount;
+    std::vector<CAccountInfo> m_accounts;
+    std::function<void(const char*)> m_logger;
+
+    std::atomic<bool> m_bStop{false};
+    std::atomic<bool> m_bLoggedIn{false};
+    std::atomic<int64_t> m_clockOffsetMs{0};
+    std::atomic<uint64_t> m_nKeepAlives{0};
+    std::atomic<uint64_t> m_nDropped{0};
+    std::atomic<bool> m_bConnected[kStreamCount] = {};
+    std::atomic<uint64_t> m_nConnects[kStreamCount] = {};
+
+    // Lines waiting for each connected stream; guarded with the subscription changes.
+    std::mutex m_subLock;
+    std::vector<std::string> m_pendingLines[kStreamCount];
+    bool m_bLinesWanted[kStreamCount] = {};
+
+    // Work lists and wake-ups of the workers.
+    std::mutex m_workLock;
+    std::condition_variable m_workReady;
+    std::deque<CString> m_newsRequests;
+    std::deque<std::pair<DWORD, Keys>> m_chainRequests;
+    std::deque<CHistoryRequest> m_historyRequests;
+    bool m_bAccountWanted = false;
+    bool m_bWatchlistWanted = false;
+    bool m_bLiveOrders = false;
+    DWORD m_nNextChainId = 1;
+
+    std::thread m_loginThread;
+    std::thread m_streamThreads[kStreamCount];
+    std::thread m_requestThread;
+    std::thread m_historyThread;
+    std::thread m_accountThread;
+    std::thread m_watchlistThread;
+};

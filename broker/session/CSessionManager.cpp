@@ -1,0 +1,290 @@
+#include "broker/session/CSessionManager.h"
+
+#include "broker/core/ExchangeTime.h"
+#include "broker/core/SymbolText.h"
+#include "broker/session/CMarketDepthHandle.h"
+#include "broker/session/CSymbolHandle.h"
+#include "broker/session/PriceSeriesHooks.h"
+
+#include <atomic>
+#include <ctime>
+
+namespace {
+std::atomic<CSessionManager*> g_instance{nullptr};
+}
+
+CSessionManager* CSessionManager::Instance()
+{
+    return g_instance.load();
+}
+
+void CSessionManager::Install(CSessionManager* manager)
+{
+    g_instance = manager;
+}
+
+CSessionManager::CSessionManager(const CString& workingDirectory, const CSessionConfig& config, IHttpTransport* http,
+                                 StreamConnectionFactory connect)
+    : m_workingDirectory(workingDirectory),
+      m_session(std::make_unique<CBrokerSession>(config, http, connect)),
+      m_quotes(m_session.get()),
+      m_depth(m_session.get()),
+      m_history(m_session.get()),
+      m_news(m_session.get()),
+      m_dispatcher(m_session->GetQueue(), *this)
+{
+    CString path = workingDirectory;
+    if (!path.IsEmpty() && path[path.GetLength() - 1] != '/')
+        path += "/";
+    path += "Sessions.dat";
+    if (!m_calendar.Load(path))
+        m_session->Log("trading sessions: %s", m_calendar.GetErrors().empty() ? "no rule set"
+                                                                              : m_calendar.GetErrors().front().c_str());
+    m_quotes.SetCalendar(&m_calendar);
+    m_accountData.SetLiveOrdersCallback([this](bool live) { m_session->SetLiveOrders(live); });
+}
+
+CSessionManager::~CSessionManager()
+{
+    if (g_instance.load() == this)
+        g_instance = nullptr;
+    m_session->Stop();
+    m_dispatcher.Stop();
+}
+
+void CSessionManager::SetStatusWindow(ISessionStatusSink* sink)
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_pStatusSink = sink;
+}
+
+void CSessionManager::SendStatus(const CSessionStatus& status)
+{
+    ISessionStatusSink* sink;
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        sink = m_pStatusSink;
+    }
+    if (sink)
+        sink->OnSessionStatus(WM_SESSION_STATUS, status);
+}
+
+bool CSessionManager::StartLogin(const CString& user, const CString& password)
+{
+    CSessionStatus status;
+    status.code = kStatusStart;
+    SendStatus(status);
+    m_dispatcher.Start();
+    return m_session->StartLogin(user, password);
+}
+
+void CSessionManager::LogOut()
+{
+    m_session->LogOut();
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_bLoggedIn = false;
+}
+
+bool CSessionManager::IsLoggedIn() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_bLoggedIn;
+}
+
+bool CSessionManager::IsStreamConnected(int stream) const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return stream >= 0 && stream < CBrokerSession::kStreamCount && m_bConnected[stream];
+}
+
+std::vector<CAccountInfo> CSessionManager::GetAccounts() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_accounts;
+}
+
+int64_t CSessionManager::GetClockOffsetSeconds() const
+{
+    return m_session->GetClockOffsetMs() / 1000;
+}
+
+void CSessionManager::GetDaylightBounds(int64_t& startUtc, int64_t& endUtc) const
+{
+    const time_t now = time(nullptr) + GetClockOffsetSeconds();
+    std::tm tm{};
+    gmtime_r(&now, &tm);
+    ExchangeDaylightBounds(tm.tm_year + 1900, startUtc, endUtc);
+}
+
+void CSessionManager::GetExchangeTime(SYSTEMTIME& out) const
+{
+    ExchangeSystemTime(static_cast<int64_t>(time(nullptr)) + GetClockOffsetSeconds(), out);
+}
+
+CTime CSessionManager::GetExchangeCTime() const
+{
+    SYSTEMTIME st{};
+    GetExchangeTime(st);
+    return CTime(st);
+}
+
+CPriceSeries* CSessionManager::CreatePriceSeries(const char* key, DWORD context)
+{
+    const auto& hooks = GetPriceSeriesHooks();
+    return hooks.create && key ? hooks.create(key, context) : nullptr;
+}
+
+void CSessionManager::DeletePriceSeries(CPriceSeries* series)
+{
+    const auto& hooks = GetPriceSeriesHooks();
+    if (series && hooks.destroy)
+        hooks.destroy(series);
+}
+
+CSymbolHandle* CSessionManager::CreateSymbolHandle(const char* symbol)
+{
+    const CString normal = NormalizeSymbol(symbol ? symbol : "");
+    if (normal.IsEmpty())
+        return nullptr;
+    return std::make_unique<CSymbolHandle>(m_quotes, normal).release(); // owned by the caller
+}
+
+void CSessionManager::DeleteSymbolHandle(CSymbolHandle* handle)
+{
+    std::unique_ptr<CSymbolHandle> owned(handle); // unregisters in its destructor
+}
+
+CMarketDepthHandle* CSessionManager::CreateMarketDepthHandle(const char* text)
+{
+    if (!text || !*text)
+        return nullptr;
+    return std::make_unique<CMarketDepthHandle>(m_depth, m_quotes, CString(text)).release();
+}
+
+void CSessionManager::DeleteMarketDepthHandle(CMarketDepthHandle* handle)
+{
+    std::unique_ptr<CMarketDepthHandle> owned(handle);
+}
+
+OptionChainSet* CSessionManager::CreateOptionChainSet(const char* definition)
+{
+    const auto& hooks = GetOptionChainHooks();
+    return hooks.create && definition ? hooks.create(definition) : nullptr;
+}
+
+void CSessionManager::DeleteOptionChainSet(OptionChainSet* set)
+{
+    const auto& hooks = GetOptionChainHooks();
+    if (set && hooks.destroy)
+        hooks.destroy(set);
+}
+
+void CSessionManager::SetOrderFillHandler(std::function<void(const COrderFillMessage&)> handler)
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_orderFillHandler = std::move(handler);
+}
+
+void CSessionManager::ApplyMessage(CSessionMessage& message)
+{
+    switch (message.m_nCode) {
+    case kMsgQuote:
+        m_quotes.ApplyQuote(static_cast<CQuoteMessage&>(message));
+        break;
+    case kMsgTrade:
+        m_quotes.ApplyTrade(static_cast<CTradeMessage&>(message));
+        break;
+    case kMsgActives:
+        m_quotes.ApplyActives(static_cast<CActivesMessage&>(message));
+        break;
+    case kMsgOptionChain:
+        m_quotes.ApplyOptionChain(static_cast<COptionChainMessage&>(message));
+        break;
+    case kMsgHistory:
+        m_history.ApplyHistory(static_cast<CHistoryMessage&>(message));
+        break;
+    case kMsgBook:
+        m_depth.ApplyMessage(static_cast<CBookMessage&>(message));
+        break;
+    case kMsgNews:
+        m_news.DispatchNews(static_cast<CNewsMessage&>(message));
+        break;
+    case kMsgPositions:
+    case kMsgBalances:
+    case kMsgOrderStatus:
+    case kMsgSavedOrders:
+    case kMsgWatchlists:
+        m_accountData.ApplyMessage(message);
+        break;
+    case kMsgLoginResult: {
+        auto& result = static_cast<CLoginResultMessage&>(message);
+        {
+            std::lock_guard<std::mutex> lock(m_lock);
+            m_bLoggedIn = result.m_bSuccess;
+        }
+        if (result.m_bSuccess)
+            m_session->StartStreamsAndWorkers();
+        CSessionStatus status;
+        status.code = kStatusLoginResult;
+        status.success = result.m_bSuccess;
+        status.text = result.m_error;
+        SendStatus(status);
+        break;
+    }
+    case kMsgStreamState: {
+        auto& state = static_cast<CStreamStateMessage&>(message);
+        if (state.m_nStream >= 0 && state.m_nStream < CBrokerSession::kStreamCount) {
+            std::lock_guard<std::mutex> lock(m_lock);
+            m_bConnected[state.m_nStream] = state.m_bConnected;
+        }
+        CSessionStatus status;
+        status.code = state.m_bConnected ? kStatusConnected : kStatusConnectionLost;
+        status.stream = state.m_nStream;
+        SendStatus(status);
+        break;
+    }
+    case kMsgAccountList: {
+        auto& list = static_cast<CAccountListMessage&>(message);
+        CSessionStatus status;
+        status.code = kStatusAccountList;
+        status.accounts = list.m_accounts;
+        {
+            std::lock_guard<std::mutex> lock(m_lock);
+            m_accounts = std::move(list.m_accounts);
+        }
+        SendStatus(status);
+        break;
+    }
+    case kMsgWebUpdate: {
+        auto& updates = static_cast<CWebUpdateMessage&>(message);
+        CSessionStatus status;
+        status.code = kStatusWebUpdates;
+        status.updates = updates.m_updates;
+        {
+            std::lock_guard<std::mutex> lock(m_lock);
+            m_updates = std::move(updates.m_updates);
+        }
+        SendStatus(status);
+        break;
+    }
+    case kMsgStatusText: {
+        CSessionStatus status;
+        status.code = kStatusText;
+        status.text = static_cast<CStatusTextMessage&>(message).m_text;
+        SendStatus(status);
+        break;
+    }
+    case kMsgOrderFill: {
+        std::function<void(const COrderFillMessage&)> handler;
+        {
+            std::lock_guard<std::mutex> lock(m_lock);
+            handler = m_orderFillHandler;
+        }
+        if (handler)
+            handler(static_cast<COrderFillMessage&>(message));
+        break;
+    }
+    default:
+        break;
+    }
+}
