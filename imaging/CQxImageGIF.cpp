@@ -248,6 +248,8 @@ int CQxImageGIF::CountFrames(CQxFile* fp)
 
 bool CQxImageGIF::DecodeFrames(CQxFile* fp, const ScreenInfo& screen)
 {
+    m_screenWidth = screen.width;
+    m_screenHeight = screen.height;
     int mosaic = screen.hasGlobal ? 0 : 1;
     const int32_t start = fp->Tell();
     const int frames = CountFrames(fp);
@@ -270,6 +272,7 @@ bool CQxImageGIF::DecodeFrames(CQxFile* fp, const ScreenInfo& screen)
     bool lastTransparent = false;
     RGBQUAD lastTransColor{};
     DWORD decodedDelay = m_info.dwFrameDelay;
+    DWORD prevRect[4] = {0, 0, 0, 0};
     std::vector<BYTE> pixels;
 
     for (;;) {
@@ -411,50 +414,16 @@ bool CQxImageGIF::DecodeFrames(CQxFile* fp, const ScreenInfo& screen)
                 if (lastTransparent)
                     lastTransColor = pal[trans & 0xFF];
             } else {
-                if (!haveResult) {
-                    if (result.Create(screen.width, screen.height, static_cast<DWORD>(bpp), kGif) == nullptr) {
-                        SetLastErrorText(result.GetLastError());
-                        return false;
-                    }
-                    result.Clear(gceTransByte);
-                    firstTrans = frameTrans;
-                    haveResult = true;
-                } else {
-                    if (static_cast<DWORD>(bpp) > result.GetBpp()) {
-                        // A deeper frame: widen what was decoded so far.
-                        CQxImageGIF wider;
-                        if (wider.Create(screen.width, screen.height, static_cast<DWORD>(bpp), kGif) == nullptr) {
-                            SetLastErrorText(wider.GetLastError());
-                            return false;
-                        }
-                        const DWORD oldBpp = result.GetBpp();
-                        for (DWORD y = 0; y < screen.height; ++y) {
-                            const BYTE* src = result.GetBits(y);
-                            for (DWORD x = 0; x < screen.width; ++x)
-                                wider.SetPixelIndex(static_cast<LONG>(x), static_cast<LONG>(y),
-                                                    RowIndex(src, x, oldBpp));
-                        }
-                        result.Transfer(wider);
-                    }
-                    if (prevDisposal == 2)
-                        result.Clear(static_cast<BYTE>(firstTrans >= 0 ? firstTrans : 0));
+                if (!ComposeFrame(result, frame, pal, left, top, frameTrans, gceTransByte, !haveResult, prevDisposal,
+                                  prevRect, firstTrans)) {
+                    return false;
                 }
-                const DWORD resultBpp = result.GetBpp();
-                for (DWORD y = 0; y < h; ++y) {
-                    const BYTE* src = frame.GetBits(y);
-                    const LONG ty = static_cast<LONG>(screen.height - 1 - top - (h - 1 - y));
-                    for (DWORD x = 0; x < w; ++x) {
-                        const BYTE idx = RowIndex(src, x, static_cast<DWORD>(bpp));
-                        if (static_cast<int>(idx) != frameTrans)
-                            result.SetPixelIndex(static_cast<LONG>(left + x), ty, idx);
-                    }
-                }
-                (void)resultBpp;
-                if (ncolors > 0)
-                    result.SetPalette(pal, 256);
-                result.m_info.nBkgndIndex =
-                    firstTrans >= 0 && static_cast<DWORD>(firstTrans) < result.GetNumColors() ? firstTrans : -1;
+                haveResult = true;
             }
+            prevRect[0] = left;
+            prevRect[1] = top;
+            prevRect[2] = w;
+            prevRect[3] = h;
         }
         prevDisposal = disposal;
         if (!isMosaic && frameNo >= m_info.nFrame && haveResult)
@@ -487,6 +456,96 @@ bool CQxImageGIF::DecodeFrames(CQxFile* fp, const ScreenInfo& screen)
     if (!Transfer(result))
         return false;
     m_info = merged;
+    return true;
+}
+
+// Paints one frame onto what was decoded so far. Frames that share the
+// palette are composed by index; a frame with other colours turns the result
+// into a 24-bit image so that earlier frames keep their colours.
+bool CQxImageGIF::ComposeFrame(CQxImageGIF& result, CQxImageGIF& frame, const RGBQUAD* pal, DWORD left, DWORD top,
+                               int frameTrans, BYTE clearIndex, bool first, int prevDisposal, const DWORD* prevRect,
+                               int& firstTrans)
+{
+    const DWORD bpp = frame.GetBpp();
+    const DWORD w = frame.GetWidth();
+    const DWORD h = frame.GetHeight();
+    if (first) {
+        if (result.Create(m_screenWidth, m_screenHeight, bpp, kGif) == nullptr) {
+            SetLastErrorText(result.GetLastError());
+            return false;
+        }
+        result.Clear(clearIndex);
+        result.SetPalette(pal, 256);
+        firstTrans = frameTrans;
+        if (firstTrans >= 0)
+            result.m_info.nBkgndColor = pal[firstTrans];
+    } else {
+        const DWORD height = result.GetHeight();
+        if (prevDisposal == 2) {
+            // Restore the area of the previous frame to the background.
+            const RGBQUAD bg = result.m_info.nBkgndColor;
+            for (DWORD y = prevRect[1]; y < prevRect[1] + prevRect[3] && y < height; ++y)
+                for (DWORD x = prevRect[0]; x < prevRect[0] + prevRect[2]; ++x) {
+                    const LONG ix = static_cast<LONG>(x);
+                    const LONG iy = static_cast<LONG>(height - 1 - y);
+                    if (result.IsIndexed())
+                        result.SetPixelIndex(ix, iy, static_cast<BYTE>(firstTrans >= 0 ? firstTrans : 0));
+                    else
+                        result.SetPixelColor(ix, iy, bg, false);
+                }
+        }
+        bool samePalette = result.IsIndexed();
+        const RGBQUAD* rp = result.GetPalette();
+        for (DWORD i = 0; samePalette && i < frame.GetNumColors(); ++i)
+            samePalette = i < result.GetNumColors() && rp[i].rgbRed == pal[i].rgbRed &&
+                          rp[i].rgbGreen == pal[i].rgbGreen && rp[i].rgbBlue == pal[i].rgbBlue;
+        if (result.IsIndexed() && (!samePalette || bpp > result.GetBpp())) {
+            CQxImageGIF wider;
+            const DWORD newBpp = samePalette ? bpp : 24;
+            if (wider.Create(result.GetWidth(), height, newBpp, kGif) == nullptr) {
+                SetLastErrorText(wider.GetLastError());
+                return false;
+            }
+            if (newBpp != 24)
+                wider.SetPalette(rp, 256);
+            const DWORD oldBpp = result.GetBpp();
+            for (DWORD y = 0; y < height; ++y) {
+                const BYTE* src = result.GetBits(y);
+                for (DWORD x = 0; x < result.GetWidth(); ++x) {
+                    const BYTE idx = RowIndex(src, x, oldBpp);
+                    if (newBpp == 24)
+                        wider.SetPixelColor(static_cast<LONG>(x), static_cast<LONG>(y), rp[idx], false);
+                    else
+                        wider.SetPixelIndex(static_cast<LONG>(x), static_cast<LONG>(y), idx);
+                }
+            }
+            wider.m_info.nBkgndColor = result.m_info.nBkgndColor;
+            result.Transfer(wider);
+        }
+    }
+    const DWORD height = result.GetHeight();
+    const bool indexed = result.IsIndexed();
+    for (DWORD y = 0; y < h; ++y) {
+        const BYTE* src = frame.GetBits(y);
+        const LONG ty = static_cast<LONG>(height - 1 - top - (h - 1 - y));
+        for (DWORD x = 0; x < w; ++x) {
+            const BYTE idx = RowIndex(src, x, bpp);
+            if (static_cast<int>(idx) == frameTrans)
+                continue;
+            if (indexed)
+                result.SetPixelIndex(static_cast<LONG>(left + x), ty, idx);
+            else
+                result.SetPixelColor(static_cast<LONG>(left + x), ty, pal[idx], false);
+        }
+    }
+    if (indexed) {
+        result.SetPalette(pal, 256);
+        result.m_info.nBkgndIndex =
+            firstTrans >= 0 && static_cast<DWORD>(firstTrans) < result.GetNumColors() ? firstTrans : -1;
+    } else {
+        result.m_info.nBkgndIndex = firstTrans >= 0 ? firstTrans : -1;
+        result.m_info.nBkgndColor.rgbReserved = 0;
+    }
     return true;
 }
 

@@ -38,6 +38,9 @@ private:
     bool DecodeFrames(CQxFile* fp, const ScreenInfo& screen);
     bool ReadExtension(CQxFile* fp, bool& haveGce);
     bool SkipStray(CQxFile* fp, int c);
+    bool ComposeFrame(CQxImageGIF& result, CQxImageGIF& frame, const RGBQUAD* pal, DWORD left, DWORD top,
+                      int frameTrans, BYTE clearIndex, bool first, int prevDisposal, const DWORD* prevRect,
+                      int& firstTrans);
     int CountFrames(CQxFile* fp);
 
     bool WriteHeader(CQxFile* fp, CQxImage& img);
@@ -52,4 +55,6 @@ private:
     char m_comment[256] = {};
     int m_loops = 0;
     int m_dispmeth = 0;
+    DWORD m_screenWidth = 0;
+    DWORD m_screenHeight = 0;
 };

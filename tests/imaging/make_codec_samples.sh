@@ -143,7 +143,8 @@ done
 convert chart_alpha.pam -compress none tga_im_32.tga
 convert chart_alpha.pam -compress RLE tga_im_32rle.tga
 for f in tga_im_32 tga_im_32rle; do
-  convert "$f.tga" -depth 8 "pam:$f.ref.pam"
+  tgatoppm --alphaout="$f.alpha.pgm" "$f.tga" 2>/dev/null > "$f.color.ppm"
+  pamstack "$f.color.ppm" "$f.alpha.pgm" > "$f.ref.pam"
   add tga "$f.tga" "$f.ref.pam" rgba
 done
 
