@@ -1,0 +1,48 @@
+// The time span of one bar of a series interval over a symbol's trading sessions, with
+// steps to the previous and next bar.
+#pragma once
+
+#include "platform/core/CTime.h"
+
+#include <memory>
+
+struct CSessionRules;
+
+class CBarPeriod {
+public:
+    virtual ~CBarPeriod() = default;
+    // Both return false at a time limit and then leave the period unchanged.
+    virtual bool StepBack() = 0;
+    virtual bool StepForward() = 0;
+
+    // Start and end in the caller's time base (the symbol's time offset taken back).
+    CTime GetStart() const { return ShiftTimeByZoneOffset(m_start, -1); }
+    CTime GetEnd() const { return ShiftTimeByZoneOffset(m_end, -1); }
+    // Moves a time by the rules' offset: direction 1 into the sessions' base, -1 back.
+    CTime ShiftTimeByZoneOffset(CTime time, int direction) const;
+
+protected:
+    CBarPeriod(const CSessionRules* rules, int extended, int align)
+        : m_pRules(rules), m_bExtended(extended), m_nAlign(align)
+    {
+    }
+    // Places the period on the bar holding a time of the sessions' base.
+    virtual bool Init(CTime time) = 0;
+    // True when [start, end] lies inside the time limits.
+    static bool InsideLimits(CTime start, CTime end);
+
+    CTime m_start;
+    CTime m_end;
+    const CSessionRules* m_pRules;
+    int m_bExtended;
+    int m_nAlign;
+
+    friend std::unique_ptr<CBarPeriod> CreateBarPeriod(CTime, const char*, const CSessionRules*, int, int);
+};
+
+// The period of the bar holding the time (caller's base). Interval texts: "W" weekly, "M"
+// monthly, "Q" quarterly, "Y" yearly, "D" daily, a decimal count of minutes other than 0,
+// anything else ticks (2-second slots). Null rules use the built-in US equity hours.
+// Returns none when no bar can be placed inside the time limits.
+std::unique_ptr<CBarPeriod> CreateBarPeriod(CTime time, const char* interval, const CSessionRules* rules,
+                                            int extended, int align);

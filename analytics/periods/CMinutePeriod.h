@@ -1,0 +1,35 @@
+// Bars of n minutes laid from each session's open; the last bar of a session ends at
+// the close and may be shorter.
+#pragma once
+
+#include "analytics/periods/CBarPeriod.h"
+
+#include <cstdint>
+
+class CMinutePeriod : public CBarPeriod {
+public:
+    CMinutePeriod(const CSessionRules* rules, int extended, int align, int minutes)
+        : CBarPeriod(rules, extended, align), m_nMinutes(minutes)
+    {
+    }
+    bool StepBack() override;
+    bool StepForward() override;
+
+    int GetMinutes() const { return m_nMinutes; }
+    int GetBarsInSession() const { return m_nBars; }
+    int GetBarIndex() const { return m_nIndex; }
+
+protected:
+    bool Init(CTime time) override;
+
+private:
+    // Places the period on bar `index` of a day's session (-1: the last bar).
+    bool Place(int64_t day, int index);
+
+    int m_nMinutes;
+    int m_nBars = 0;
+    int m_nIndex = 0;
+    int64_t m_day = 0;
+    CTime m_open;
+    CTime m_close;
+};

@@ -1,0 +1,191 @@
+#include "analytics/periods/CBarPeriod.h"
+#include "analytics/periods/CMinutePeriod.h"
+#include "analytics/periods/CMonthlyPeriod.h"
+#include "analytics/periods/PeriodTime.h"
+#include "broker/session/CMarketCalendar.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+CSessionRules Rules(int offset = 0)
+{
+    CSessionRules r;
+    r.regular = {1, 9 * 60 + 30, 16 * 60};
+    r.extended = {1, 4 * 60, 20 * 60};
+    r.offsetMinutes = offset;
+    r.specialDays[20260119] = CSpecialDay{};                        // Monday holiday
+    r.specialDays[20261127] = CSpecialDay{{1, 9 * 60 + 30, 13 * 60}, {}}; // half day
+    return r;
+}
+
+CTime T(int y, int mo, int d, int h, int mi, int s = 0)
+{
+    return CTime(y, mo, d, h, mi, s);
+}
+
+#define EXPECT_BAR(period, startTime, endTime)       \
+    do {                                              \
+        EXPECT_EQ((startTime), (period).GetStart());  \
+        EXPECT_EQ((endTime), (period).GetEnd());      \
+    } while (0)
+
+} // namespace
+
+TEST(BarPeriod, ThirtyMinuteBarsTileTheSession)
+{
+    const CSessionRules rules = Rules();
+    auto p = CreateBarPeriod(T(2026, 3, 4, 10, 15), "30", &rules, 0, 1);
+    ASSERT_TRUE(p);
+    EXPECT_BAR(*p, T(2026, 3, 4, 10, 0), T(2026, 3, 4, 10, 30));
+    EXPECT_EQ(13, static_cast<CMinutePeriod&>(*p).GetBarsInSession());
+    // From the first bar, 13 steps reach the next day's first bar.
+    p = CreateBarPeriod(T(2026, 3, 4, 9, 30), "30", &rules, 0, 1);
+    EXPECT_BAR(*p, T(2026, 3, 4, 9, 30), T(2026, 3, 4, 10, 0));
+    CTime lastEnd = p->GetEnd();
+    for (int i = 0; i < 12; ++i) {
+        ASSERT_TRUE(p->StepForward());
+        EXPECT_EQ(lastEnd, p->GetStart()); // no gaps inside the session
+        lastEnd = p->GetEnd();
+    }
+    EXPECT_BAR(*p, T(2026, 3, 4, 15, 30), T(2026, 3, 4, 16, 0));
+    ASSERT_TRUE(p->StepForward());
+    EXPECT_BAR(*p, T(2026, 3, 5, 9, 30), T(2026, 3, 5, 10, 0));
+}
+
+TEST(BarPeriod, FortyFiveMinuteBarsEndWithAShortOne)
+{
+    const CSessionRules rules = Rules();
+    auto p = CreateBarPeriod(T(2026, 3, 4, 15, 59), "45", &rules, 0, 1);
+    ASSERT_TRUE(p);
+    EXPECT_EQ(9, static_cast<CMinutePeriod&>(*p).GetBarsInSession());
+    EXPECT_BAR(*p, T(2026, 3, 4, 15, 30), T(2026, 3, 4, 16, 0));
+    ASSERT_TRUE(p->StepBack());
+    EXPECT_BAR(*p, T(2026, 3, 4, 14, 45), T(2026, 3, 4, 15, 30));
+}
+
+TEST(BarPeriod, StepsCrossWeekendsAndHolidays)
+{
+    const CSessionRules rules = Rules();
+    // Monday 2026-03-09 first bar -> Friday 2026-03-06 last bar.
+    auto p = CreateBarPeriod(T(2026, 3, 9, 9, 30), "30", &rules, 0, 1);
+    ASSERT_TRUE(p);
+    ASSERT_TRUE(p->StepBack());
+    EXPECT_BAR(*p, T(2026, 3, 6, 15, 30), T(2026, 3, 6, 16, 0));
+    ASSERT_TRUE(p->StepForward());
+    EXPECT_BAR(*p, T(2026, 3, 9, 9, 30), T(2026, 3, 9, 10, 0));
+    // Tuesday after the Monday holiday 2026-01-19 -> Friday 2026-01-16.
+    p = CreateBarPeriod(T(2026, 1, 20, 9, 45), "30", &rules, 0, 1);
+    ASSERT_TRUE(p->StepBack());
+    EXPECT_BAR(*p, T(2026, 1, 16, 15, 30), T(2026, 1, 16, 16, 0));
+    // Daily bars skip the holiday too; a time on the holiday belongs to the Friday.
+    auto d = CreateBarPeriod(T(2026, 1, 19, 12, 0), "D", &rules, 0, 1);
+    EXPECT_BAR(*d, T(2026, 1, 16, 9, 30), T(2026, 1, 16, 16, 0));
+    ASSERT_TRUE(d->StepForward());
+    EXPECT_BAR(*d, T(2026, 1, 20, 9, 30), T(2026, 1, 20, 16, 0));
+    // A Saturday and a time before Monday's open belong to Friday's last bar.
+    auto s = CreateBarPeriod(T(2026, 3, 7, 12, 0), "30", &rules, 0, 1);
+    EXPECT_BAR(*s, T(2026, 3, 6, 15, 30), T(2026, 3, 6, 16, 0));
+    auto m = CreateBarPeriod(T(2026, 3, 9, 8, 0), "60", &rules, 0, 1);
+    EXPECT_BAR(*m, T(2026, 3, 6, 15, 30), T(2026, 3, 6, 16, 0));
+    // The shortened day closes at 13:00.
+    auto h = CreateBarPeriod(T(2026, 11, 27, 15, 0), "D", &rules, 0, 1);
+    EXPECT_BAR(*h, T(2026, 11, 27, 9, 30), T(2026, 11, 27, 13, 0));
+}
+
+TEST(BarPeriod, ExtendedSessionAndTimeOffset)
+{
+    const CSessionRules rules = Rules();
+    auto p = CreateBarPeriod(T(2026, 3, 4, 5, 10), "60", &rules, 1, 1);
+    EXPECT_BAR(*p, T(2026, 3, 4, 5, 0), T(2026, 3, 4, 6, 0));
+    // A symbol one hour behind exchange time sees its bars one hour earlier.
+    const CSessionRules shifted = Rules(60);
+    auto q = CreateBarPeriod(T(2026, 3, 4, 8, 40), "30", &shifted, 0, 1);
+    EXPECT_BAR(*q, T(2026, 3, 4, 8, 30), T(2026, 3, 4, 9, 0));
+}
+
+TEST(BarPeriod, WeeksMonthsQuartersAndYears)
+{
+    const CSessionRules rules = Rules();
+    auto w = CreateBarPeriod(T(2026, 3, 4, 12, 0), "W", &rules, 0, 1);
+    EXPECT_BAR(*w, T(2026, 3, 1, 0, 0), T(2026, 3, 8, 0, 0));
+    // Aligned: a Sunday belongs to the week before.
+    auto ws = CreateBarPeriod(T(2026, 3, 8, 12, 0), "W", &rules, 0, 1);
+    EXPECT_BAR(*ws, T(2026, 3, 1, 0, 0), T(2026, 3, 8, 0, 0));
+    auto wu = CreateBarPeriod(T(2026, 3, 8, 12, 0), "W", &rules, 0, 0);
+    EXPECT_BAR(*wu, T(2026, 3, 8, 0, 0), T(2026, 3, 15, 0, 0));
+    ASSERT_TRUE(w->StepBack());
+    EXPECT_BAR(*w, T(2026, 2, 22, 0, 0), T(2026, 3, 1, 0, 0));
+
+    auto m = CreateBarPeriod(T(2026, 12, 10, 12, 0), "M", &rules, 0, 1);
+    EXPECT_BAR(*m, T(2026, 12, 1, 0, 0), T(2027, 1, 1, 0, 0));
+    ASSERT_TRUE(m->StepForward());
+    EXPECT_BAR(*m, T(2027, 1, 1, 0, 0), T(2027, 2, 1, 0, 0));
+    // Aligned: before the month's first session (Monday 2026-06-01 09:30) is the month before.
+    auto early = CreateBarPeriod(T(2026, 6, 1, 9, 0), "M", &rules, 0, 1);
+    EXPECT_BAR(*early, T(2026, 5, 1, 0, 0), T(2026, 6, 1, 0, 0));
+
+    auto q = CreateBarPeriod(T(2026, 8, 20, 12, 0), "Q", &rules, 0, 1);
+    EXPECT_BAR(*q, T(2026, 7, 1, 0, 0), T(2026, 10, 1, 0, 0));
+    ASSERT_TRUE(q->StepForward());
+    EXPECT_BAR(*q, T(2026, 10, 1, 0, 0), T(2027, 1, 1, 0, 0));
+    ASSERT_TRUE(q->StepBack());
+    ASSERT_TRUE(q->StepBack());
+    EXPECT_BAR(*q, T(2026, 4, 1, 0, 0), T(2026, 7, 1, 0, 0));
+    auto y = CreateBarPeriod(T(2026, 8, 20, 12, 0), "Y", &rules, 0, 1);
+    EXPECT_BAR(*y, T(2026, 1, 1, 0, 0), T(2027, 1, 1, 0, 0));
+    ASSERT_TRUE(y->StepBack());
+    EXPECT_BAR(*y, T(2025, 1, 1, 0, 0), T(2026, 1, 1, 0, 0));
+}
+
+TEST(BarPeriod, TickSlotsAndFactoryKinds)
+{
+    const CSessionRules rules = Rules();
+    auto t = CreateBarPeriod(T(2026, 3, 9, 9, 30, 1), "0", &rules, 0, 1);
+    EXPECT_BAR(*t, T(2026, 3, 9, 9, 30, 0), T(2026, 3, 9, 9, 30, 2));
+    ASSERT_TRUE(t->StepBack());
+    EXPECT_BAR(*t, T(2026, 3, 6, 15, 59, 58), T(2026, 3, 6, 16, 0, 0));
+    ASSERT_TRUE(t->StepForward());
+    EXPECT_BAR(*t, T(2026, 3, 9, 9, 30, 0), T(2026, 3, 9, 9, 30, 2));
+    auto five = CreateBarPeriod(T(2026, 3, 9, 10, 7), "5", &rules, 0, 1);
+    ASSERT_NE(nullptr, dynamic_cast<CMinutePeriod*>(five.get()));
+    EXPECT_BAR(*five, T(2026, 3, 9, 10, 5), T(2026, 3, 9, 10, 10));
+    EXPECT_NE(nullptr, dynamic_cast<CMonthlyPeriod*>(CreateBarPeriod(T(2026, 3, 9, 10, 7), "M", &rules, 0, 1).get()));
+    EXPECT_EQ(nullptr, dynamic_cast<CMinutePeriod*>(CreateBarPeriod(T(2026, 3, 9, 10, 7), "0", &rules, 0, 1).get()));
+    EXPECT_EQ(nullptr, dynamic_cast<CMinutePeriod*>(CreateBarPeriod(T(2026, 3, 9, 10, 7), "D", &rules, 0, 1).get()));
+}
+
+TEST(BarPeriod, StepsStopAtTheTimeLimits)
+{
+    const CSessionRules rules = Rules();
+    // Friday 1970-01-02 is the first day inside the limits.
+    auto d = CreateBarPeriod(T(1970, 1, 2, 12, 0), "D", &rules, 0, 1);
+    ASSERT_TRUE(d);
+    const CTime start = d->GetStart(), end = d->GetEnd();
+    EXPECT_FALSE(d->StepBack());
+    EXPECT_EQ(start, d->GetStart());
+    EXPECT_EQ(end, d->GetEnd());
+    auto m = CreateBarPeriod(T(1970, 2, 10, 12, 0), "M", &rules, 0, 1);
+    ASSERT_TRUE(m);
+    EXPECT_FALSE(m->StepBack()); // into the month of the lower limit
+    EXPECT_EQ(T(1970, 2, 1, 0, 0), m->GetStart());
+    auto dec = CreateBarPeriod(T(2037, 12, 10, 12, 0), "M", &rules, 0, 1);
+    ASSERT_TRUE(dec);
+    EXPECT_FALSE(dec->StepForward());
+    auto w = CreateBarPeriod(T(2037, 12, 23, 12, 0), "W", &rules, 0, 1);
+    ASSERT_TRUE(w);
+    EXPECT_FALSE(w->StepForward());
+}
+
+TEST(PeriodTime, DayWeekAndMonthComparisons)
+{
+    using namespace periods;
+    EXPECT_EQ(0, CompareDay(T(2026, 3, 4, 1, 0), T(2026, 3, 4, 23, 0)));
+    EXPECT_EQ(-1, CompareDay(T(2026, 3, 3, 23, 0), T(2026, 3, 4, 1, 0)));
+    EXPECT_EQ(0, CompareWeek(T(2026, 3, 1, 0, 0), T(2026, 3, 7, 23, 0)));
+    EXPECT_EQ(1, CompareWeek(T(2026, 3, 8, 0, 0), T(2026, 3, 7, 23, 0)));
+    EXPECT_EQ(0, CompareMonth(T(2026, 3, 1, 0, 0), T(2026, 3, 31, 23, 0)));
+    EXPECT_EQ(-1, CompareMonth(T(2025, 12, 31, 0, 0), T(2026, 1, 1, 0, 0)));
+    EXPECT_EQ(1, CompareTimeOfDay(T(2026, 1, 1, 10, 0, 1), T(2026, 5, 1, 10, 0, 0)));
+    EXPECT_TRUE(IsTimeBetween(T(2026, 1, 1, 10, 0), T(2026, 1, 1, 10, 0), T(2026, 1, 1, 11, 0)));
+}
