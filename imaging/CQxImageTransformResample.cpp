@@ -443,7 +443,9 @@ bool CQxImage::QIShrink(LONG newx, LONG newy, CQxImage* const iDst)
             if (a)
                 c[3] += a[x];
             c[4] += 1;
-            if (ex > width) {
+            // At or past the old width the cell is full (an exact factor fills every
+            // cell with the same number of pixels, as the rows do).
+            if (ex >= width) {
                 ex -= width;
                 if (cell + 1 < newx)
                     ++cell;

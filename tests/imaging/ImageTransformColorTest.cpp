@@ -85,12 +85,15 @@ TEST_P(ColorAtEveryDepth, IncreaseStepsKeepIndexesAndRefuseGoingDown)
     orig.Copy(img);
     const DWORD bpp = GetParam().bpp;
     EXPECT_FALSE(img.IncreaseBpp(16));
-    if (bpp != 1)
+    if (bpp != 1) {
         EXPECT_TRUE(img.IncreaseBpp(bpp)) << "already at the target depth";
-    if (bpp > 4)
+    }
+    if (bpp > 4) {
         EXPECT_FALSE(img.IncreaseBpp(4));
-    if (bpp == 24)
+    }
+    if (bpp == 24) {
         EXPECT_FALSE(img.IncreaseBpp(8));
+    }
     EXPECT_TRUE(SameImage(img, orig));
     for (DWORD target : {4u, 8u}) {
         if (target <= bpp)
