@@ -1,0 +1,131 @@
+#include "broker/session/CHistoryCache.h"
+#include "broker/session/PriceSeriesHooks.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A stand-in series: what the cache hands to a series is recorded here.
+struct FakeSeries {
+    const char* symbol = "MSFT";
+    const char* interval = "5";
+    int updates = 0;
+    std::vector<CHistoryRow> lastRows;
+    bool lastDaily = false;
+    int fills = 0;
+    int fillFirst = -1, fillLast = -1;
+};
+
+FakeSeries* Fake(const CPriceSeries* s)
+{
+    return reinterpret_cast<FakeSeries*>(const_cast<CPriceSeries*>(s));
+}
+CPriceSeries* AsSeries(FakeSeries& s)
+{
+    return reinterpret_cast<CPriceSeries*>(&s);
+}
+
+class Requests : public IHistoryRequester {
+public:
+    void QueueHistoryRequest(const CHistoryRequest& request) override { made.push_back(request); }
+    std::vector<CHistoryRequest> made;
+};
+
+class HistoryCacheTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CPriceSeriesHooks hooks;
+        hooks.symbol = [](const CPriceSeries* s) { return Fake(s)->symbol; };
+        hooks.interval = [](const CPriceSeries* s) { return Fake(s)->interval; };
+        hooks.historyUpdate = [](CPriceSeries* s, const std::vector<CHistoryRow>& rows, bool daily) {
+            Fake(s)->updates++;
+            Fake(s)->lastRows = rows;
+            Fake(s)->lastDaily = daily;
+        };
+        hooks.cachedFill = [](CPriceSeries* s, const std::vector<CHistoryRow>& rows, bool daily, int first, int last) {
+            Fake(s)->fills++;
+            Fake(s)->lastRows = rows;
+            Fake(s)->lastDaily = daily;
+            Fake(s)->fillFirst = first;
+            Fake(s)->fillLast = last;
+        };
+        SetPriceSeriesHooks(hooks);
+    }
+    void TearDown() override { SetPriceSeriesHooks({}); }
+
+    static CHistoryMessage Answer(DWORD id, std::vector<CHistoryRow> rows)
+    {
+        CHistoryMessage message;
+        message.m_nRequestId = id;
+        message.m_rows = std::move(rows);
+        return message;
+    }
+};
+
+} // namespace
+
+TEST_F(HistoryCacheTest, AnswerReachesWaitingSeriesAndIsCached)
+{
+    Requests requests;
+    CHistoryCache cache(&requests);
+    FakeSeries a, b;
+    EXPECT_EQ(cache.RequestHistory(AsSeries(a), 1000, 2000), 1);
+    EXPECT_EQ(cache.RequestHistory(AsSeries(b), 1000, 2000), 1); // same span: waits for the same answer
+    ASSERT_EQ(requests.made.size(), 1u);
+    EXPECT_EQ(requests.made[0].symbol, "MSFT");
+    EXPECT_FALSE(requests.made[0].daily);
+    EXPECT_EQ(cache.RequestHistory(AsSeries(a), 3000, 2000), 0); // empty span asks nothing
+
+    // Rows out of order are handed over sorted.
+    cache.ApplyHistory(Answer(requests.made[0].id, {{1060, 2, 3, 1, 2.5, 200}, {1030, 1, 2, 0.5, 1.5, 100}}));
+    EXPECT_EQ(a.updates, 1);
+    EXPECT_EQ(b.updates, 1);
+    ASSERT_EQ(a.lastRows.size(), 2u);
+    EXPECT_EQ(a.lastRows[0].feedTime, 1030u);
+    EXPECT_EQ(cache.GetPendingRequests(), 0u);
+
+    // The next series of the symbol fills from the cache.
+    FakeSeries c;
+    cache.FillSeries(AsSeries(c), 3, 9);
+    EXPECT_EQ(c.fills, 1);
+    EXPECT_EQ(c.lastRows.size(), 2u);
+    EXPECT_EQ(c.fillFirst, 3);
+    EXPECT_EQ(c.fillLast, 9);
+
+    // Newer rows replace rows of the same time.
+    EXPECT_EQ(cache.RequestHistory(AsSeries(a), 1000, 1100), 1);
+    cache.ApplyHistory(Answer(requests.made[1].id, {{1030, 9, 9, 9, 9, 9}, {1090, 4, 4, 4, 4, 4}}));
+    const auto rows = cache.GetRows("MSFT", false);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].close, 9);
+    EXPECT_EQ(rows[2].feedTime, 1090u);
+}
+
+TEST_F(HistoryCacheTest, RemovedSeriesHearsNothingAndFailedAnswersStillCount)
+{
+    Requests requests;
+    CHistoryCache cache(&requests);
+    FakeSeries gone, daily;
+    daily.symbol = "IBM";
+    daily.interval = "D";
+    cache.RequestHistory(AsSeries(gone), 10, 20);
+    cache.RemoveSeries(AsSeries(gone));
+    cache.ApplyHistory(Answer(requests.made[0].id, {{15, 1, 1, 1, 1, 1}}));
+    EXPECT_EQ(gone.updates, 0);
+
+    cache.RequestHistory(AsSeries(daily), 10, 20);
+    ASSERT_TRUE(requests.made[1].daily);
+    CHistoryMessage failed = Answer(requests.made[1].id, {});
+    failed.m_bFailed = true;
+    cache.ApplyHistory(failed);
+    EXPECT_EQ(daily.updates, 1); // the series' outstanding count can fall
+    EXPECT_TRUE(daily.lastRows.empty());
+    EXPECT_TRUE(daily.lastDaily);
+
+    // An answer nobody asked for is ignored.
+    cache.ApplyHistory(Answer(999, {{1, 1, 1, 1, 1, 1}}));
+    EXPECT_TRUE(CHistoryCache::IsDailyInterval("W"));
+    EXPECT_FALSE(CHistoryCache::IsDailyInterval("15"));
+    EXPECT_FALSE(CHistoryCache::IsDailyInterval("0"));
+}
