@@ -23,3 +23,4 @@
 #include "platform/core/CProfile.h"
 #include "platform/core/CConfigFile.h"
 #include "platform/core/UserDataFolder.h"
+#include "platform/core/CTcpSocket.h"
