@@ -190,6 +190,21 @@ bool CQxImagePNG::DecodeRows(DecodeState& st)
     const int bitDepth = png_get_bit_depth(png, pinfo);
     const int pixelDepth = bitDepth * png_get_channels(png, pinfo);
 
+    // The transparency of palette entries, as the file has it (compositing
+    // below changes libpng's copy).
+    BYTE transValues[256];
+    int transCount = 0;
+    {
+        png_bytep transAlpha = nullptr;
+        png_color_16p transColor = nullptr;
+        int count = 0;
+        if (colorType == PNG_COLOR_TYPE_PALETTE &&
+            png_get_tRNS(png, pinfo, &transAlpha, &count, &transColor) != 0 && transAlpha != nullptr) {
+            transCount = std::min(count, 256);
+            std::memcpy(transValues, transAlpha, static_cast<size_t>(transCount));
+        }
+    }
+
     // Plausibility of the size against the stream before anything is allocated.
     const int32_t size = st.file->Size();
     const int32_t pos = st.file->Tell();
@@ -275,17 +290,12 @@ bool CQxImagePNG::DecodeRows(DecodeState& st)
         SetGrayPalette();
     }
 
-    png_bytep transAlpha = nullptr;
-    int transCount = 0;
-    png_color_16p transColor = nullptr;
-    if (GetNumColors() > 0 && colorType == PNG_COLOR_TYPE_PALETTE &&
-        png_get_tRNS(png, pinfo, &transAlpha, &transCount, &transColor) != 0 && transAlpha != nullptr &&
-        transCount > 0) {
+    if (GetNumColors() > 0 && transCount > 0) {
         RGBQUAD* pal = GetPalette();
         const int n = std::min<int>(transCount, static_cast<int>(GetNumColors()));
         for (int i = 0; i < n; ++i)
-            pal[i].rgbReserved = transAlpha[i];
-        if (transCount == 1 && transAlpha[0] == 0) {
+            pal[i].rgbReserved = transValues[i];
+        if (transCount == 1 && transValues[0] == 0) {
             SetTransIndex(0);
         } else {
             AlphaPaletteEnable(true);
