@@ -1,5 +1,6 @@
 // Grey scale, negative, colour depth changes and dithering.
 #include "imaging/CQxImage.h"
+#include "imaging/CQxImageTransformNearest.h"
 #include "imaging/CQxImageTransformView.h"
 
 #include <algorithm>
@@ -306,6 +307,7 @@ bool CQxImage::DecreaseBpp(DWORD nbit, bool errordiffusion, RGBQUAD* ppal, DWORD
         }
     };
     loadRow(0, cur);
+    CQxImageTransformNearest nearest(work);
     for (int64_t y = 0; y < height; ++y) {
         SetProgress(static_cast<LONG>(y * 100 / height));
         if (GetEscape())
@@ -317,7 +319,7 @@ bool CQxImage::DecreaseBpp(DWORD nbit, bool errordiffusion, RGBQUAD* ppal, DWORD
         for (int64_t x = 0; x < width; ++x) {
             int* c = &cur[static_cast<size_t>(x) * 3];
             const BYTE index =
-                work.GetNearestIndex(QxMakeQuad(static_cast<BYTE>(c[2]), static_cast<BYTE>(c[1]), static_cast<BYTE>(c[0]), 0));
+                nearest.Index(QxMakeQuad(static_cast<BYTE>(c[2]), static_cast<BYTE>(c[1]), static_cast<BYTE>(c[0]), 0));
             QxRowSetIndex(d, outBpp, x, index);
             if (!errordiffusion)
                 continue;

@@ -1,5 +1,6 @@
 // Crop, expand, skew and circle transform.
 #include "imaging/CQxImage.h"
+#include "imaging/CQxImageTransformNearest.h"
 #include "imaging/CQxImageTransformSampler.h"
 
 #include <algorithm>
@@ -88,7 +89,7 @@ bool CQxImage::Crop(const RECT& rect, CQxImage* iDst)
 
 bool CQxImage::CropRotatedRectangle(LONG topx, LONG topy, LONG width, LONG height, float angle, CQxImage* iDst)
 {
-    if (!IsValid() || width <= 0 || height <= 0)
+    if (!IsValid() || width <= 0 || height <= 0 || !std::isfinite(angle))
         return false;
     if (std::fabs(angle) < 0.0002f)
         return Crop(topx, topy, ToLong(int64_t{topx} + width), ToLong(int64_t{topy} + height), iDst);
@@ -200,6 +201,7 @@ bool CQxImage::Skew(float xgain, float ygain, LONG xpivot, LONG ypivot, bool bEn
     const bool palette = src.HasPalette();
     const int bpp = src.Bpp();
     const RGBQUAD outside = src.OutsideColor();
+    CQxImageTransformNearest nearest(work);
     for (int64_t y = area.bottom; y <= area.top; ++y) {
         SetProgress(static_cast<LONG>((y - area.bottom) * 100 / (area.top - area.bottom + 1)));
         if (GetEscape())
@@ -214,7 +216,7 @@ bool CQxImage::Skew(float xgain, float ygain, LONG xpivot, LONG ypivot, bool bEn
             if (bEnableInterpolation) {
                 const RGBQUAD q = sampler.Interpolated(nx, ny);
                 if (palette) {
-                    work.SetPixelColor(static_cast<LONG>(x), static_cast<LONG>(y), q, false);
+                    QxRowSetIndex(d, bpp, x, nearest.Index(q));
                 } else {
                     BYTE* p = d + x * 3;
                     p[0] = q.rgbBlue;

@@ -1,5 +1,6 @@
 // Resampling, quick shrink and thumbnails.
 #include "imaging/CQxImage.h"
+#include "imaging/CQxImageTransformNearest.h"
 #include "imaging/CQxImageTransformSampler.h"
 
 #include <algorithm>
@@ -85,10 +86,10 @@ bool CQxImage::Resample(LONG newx, LONG newy, int mode, CQxImage* iDst)
         SetProgress(static_cast<LONG>(y * 100 / total));
         return GetEscape() != 0;
     };
+    CQxImageTransformNearest nearest(work);
     auto writeColor = [&](int64_t y, int64_t x, float r, float g, float b) {
         if (palette) {
-            work.SetPixelColor(static_cast<LONG>(x), static_cast<LONG>(y),
-                               QxMakeQuad(TruncChannel(r), TruncChannel(g), TruncChannel(b), 0), false);
+            QxRowSetIndex(dst.Row(y), bpp, x, nearest.Index(QxMakeQuad(TruncChannel(r), TruncChannel(g), TruncChannel(b), 0)));
         } else {
             BYTE* p = dst.Row(y) + x * 3;
             p[0] = TruncChannel(b);
@@ -314,6 +315,8 @@ bool CQxImage::Resample2(LONG newx, LONG newy, InterpolationMethod const inMetho
     const bool palette = dst.HasPalette();
     const bool alpha = dst.HasAlpha();
     const bool pointSampling = (xScale <= 1 && yScale <= 1) || disableAveraging;
+    const int bpp = dst.Bpp();
+    CQxImageTransformNearest nearest(work);
 
     // Kernel methods at point sampling: the weights of a column or a row are the same
     // for every pixel, so they are computed once per axis (the same floats the
@@ -369,7 +372,7 @@ bool CQxImage::Resample2(LONG newx, LONG newy, InterpolationMethod const inMetho
                 q = sampler.Interpolated(sx, sy);
             }
             if (palette) {
-                work.SetPixelColor(static_cast<LONG>(x), static_cast<LONG>(y), q, false);
+                QxRowSetIndex(d, bpp, x, nearest.Index(q));
             } else {
                 d[0] = q.rgbBlue;
                 d[1] = q.rgbGreen;
@@ -415,6 +418,7 @@ bool CQxImage::QIShrink(LONG newx, LONG newy, CQxImage* const iDst)
     // Per cell: blue, green, red, alpha sums and the pixel count.
     constexpr size_t kStride = 5;
     std::vector<uint64_t> acc(static_cast<size_t>(newx) * kStride, 0);
+    CQxImageTransformNearest nearest(work);
     int64_t ey = 0;
     int64_t outRow = 0;
     for (int64_t y = 0; y < height && outRow < newy; ++y) {
@@ -462,7 +466,7 @@ bool CQxImage::QIShrink(LONG newx, LONG newy, CQxImage* const iDst)
                 const BYTE g = static_cast<BYTE>(c[1] / n);
                 const BYTE r = static_cast<BYTE>(c[2] / n);
                 if (palette) {
-                    work.SetPixelColor(static_cast<LONG>(x), static_cast<LONG>(outRow), QxMakeQuad(r, g, b, 0), false);
+                    QxRowSetIndex(d, src.Bpp(), x, nearest.Index(QxMakeQuad(r, g, b, 0)));
                 } else {
                     BYTE* p = d + x * 3;
                     p[0] = b;

@@ -1,5 +1,6 @@
 // Quarter and half turns, and rotation by any angle.
 #include "imaging/CQxImage.h"
+#include "imaging/CQxImageTransformNearest.h"
 #include "imaging/CQxImageTransformSampler.h"
 #include "imaging/CQxPoint2.h"
 
@@ -150,7 +151,7 @@ bool CQxImage::Rotate180(CQxImage* iDst)
 
 bool CQxImage::Rotate(float angle, CQxImage* iDst)
 {
-    if (!IsValid())
+    if (!IsValid() || !std::isfinite(angle))
         return false;
     const double ang = -static_cast<double>(angle) * (kPi / 2) / 90;
     const double c = std::cos(ang);
@@ -224,7 +225,7 @@ bool CQxImage::Rotate(float angle, CQxImage* iDst)
 bool CQxImage::Rotate2(float angle, CQxImage* iDst, InterpolationMethod inMethod, OverflowMethod ofMethod,
                        RGBQUAD* replColor, bool optimizeRightAngles, bool bKeepOriginalSize)
 {
-    if (!IsValid())
+    if (!IsValid() || !std::isfinite(angle))
         return false;
     const double ang = -static_cast<double>(angle) * (kPi / 2) / 90;
     const float c = static_cast<float>(std::cos(ang));
@@ -284,6 +285,8 @@ bool CQxImage::Rotate2(float angle, CQxImage* iDst, InterpolationMethod inMethod
     const CQxImageTransformView dst(work);
     const bool palette = dst.HasPalette();
     const bool alpha = dst.HasAlpha();
+    const int bpp = dst.Bpp();
+    CQxImageTransformNearest nearest(work);
 
     for (int64_t row = 0; row < newHeight; ++row) {
         SetProgress(static_cast<LONG>(row * 100 / newHeight));
@@ -296,7 +299,7 @@ bool CQxImage::Rotate2(float angle, CQxImage* iDst, InterpolationMethod inMethod
             const float x = startX + static_cast<float>(col);
             const RGBQUAD q = sampler.Interpolated(c * x + s * y + shiftX, c * y - s * x + shiftY);
             if (palette) {
-                work.SetPixelColor(static_cast<LONG>(col), static_cast<LONG>(row), q, false);
+                QxRowSetIndex(d, bpp, col, nearest.Index(q));
             } else {
                 d[0] = q.rgbBlue;
                 d[1] = q.rgbGreen;

@@ -210,6 +210,19 @@ TEST(ColorHandChecked, DecreaseToTheStandardPaletteAndBack)
     EXPECT_FALSE(img.DecreaseBpp(2, false));
 }
 
+TEST(ColorHandChecked, DecreaseWithoutDiffusionPicksTheNearestEntryForEveryPixel)
+{
+    CQxImage img, orig, std8;
+    MakeImage(img, 64, 64, Depth{24, false}, 34);
+    orig.Copy(img);
+    ASSERT_NE(std8.Create(1, 1, 8), nullptr);
+    std8.SetStdPalette();
+    ASSERT_TRUE(img.DecreaseBpp(8, false));
+    for (LONG y = 0; y < 64; ++y)
+        for (LONG x = 0; x < 64; ++x)
+            ASSERT_EQ(img.GetPixelIndex(x, y), std8.GetNearestIndex(orig.GetPixelColor(x, y, false))) << x << "," << y;
+}
+
 TEST(ColorHandChecked, DecreaseWithColoursImportantAtTheSameDepthRequantises)
 {
     CQxImage img;

@@ -3,6 +3,7 @@
 #include "tests/imaging/ImageTransformTestImages.h"
 
 #include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -373,6 +374,13 @@ TEST(RefusedTransform, EmptyImagesAndBadArgumentsChangeNothing)
     EXPECT_FALSE(img.Expand(7, 6, RGBQUAD{}));
     EXPECT_FALSE(img.Thumbnail(0, 4, RGBQUAD{}));
     EXPECT_FALSE(img.CircleTransform(-1));
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    EXPECT_FALSE(img.Rotate(nan));
+    EXPECT_FALSE(img.Rotate2(std::numeric_limits<float>::infinity()));
+    EXPECT_FALSE(img.CropRotatedRectangle(1, 1, 3, 3, nan));
+    CQxImage warp(img);
+    EXPECT_TRUE(warp.Skew(nan, 0.5f, 0, 0, false)) << "points it cannot place read as outside";
+    EXPECT_TRUE(warp.Skew(nan, 0.5f, 0, 0, true));
     // Sizes beyond the memory budget are refused before anything is allocated.
     EXPECT_FALSE(img.Resample(2000000000, 2000000000));
     EXPECT_FALSE(img.Expand(2000000000, 2000000000, 0, 0, RGBQUAD{}));

@@ -1,0 +1,6 @@
+#include "imaging/CQxImageTransformNearest.h"
+
+CQxImageTransformNearest::CQxImageTransformNearest(CQxImage& target)
+    : m_target(target)
+{
+}
