@@ -1,7 +1,6 @@
 #include "broker/session/CQuoteRecord.h"
 
 #include <chrono>
-#include <cstdio>
 
 int64_t SteadyMillis()
 {
@@ -53,7 +52,6 @@ int CQuoteRecord::TextSlot(int id)
     case 18: return 0;
     case kFieldDescription: return 1;
     case kFieldSymbol: return 2;
-    case kFieldBidXAsk: return 3;
     case 64: return 4;
     case 81: return 5;
     case 82: return 6;
@@ -129,13 +127,12 @@ void CQuoteRecord::Recompute(std::vector<BYTE>& changed)
     }
     if (HasField(kFieldBid) && HasField(kFieldAsk))
         set(kFieldSpread, GetValue(kFieldAsk) - GetValue(kFieldBid));
+    // "Bid x Ask" is formatted when read; here it only reports the change of the sizes.
     bool sizesMoved = false;
     for (BYTE id : changed)
         sizesMoved |= id == kFieldBidSize || id == kFieldAskSize;
     if (sizesMoved && HasField(kFieldBidSize) && HasField(kFieldAskSize)) {
-        char text[64];
-        std::snprintf(text, sizeof text, "%.0f x %.0f", GetValue(kFieldBidSize), GetValue(kFieldAskSize));
-        if (SetText(kFieldBidXAsk, CString(text)))
-            changed.push_back(static_cast<BYTE>(kFieldBidXAsk));
+        m_present[kFieldBidXAsk >> 6] |= uint64_t{1} << (kFieldBidXAsk & 63);
+        changed.push_back(static_cast<BYTE>(kFieldBidXAsk));
     }
 }

@@ -38,6 +38,12 @@ bool FormatQuoteField(const CQuoteRecord& record, int id, char* buffer, int size
     case kKindLarge:
         return CopyText(FormatNumber(v, 0, 2), buffer, size);
     case kKindText:
+        if (id == kFieldBidXAsk) {
+            char text[64];
+            std::snprintf(text, sizeof text, "%s x %s", FormatIntThousands(static_cast<int64_t>(record.GetValue(kFieldBidSize))).GetString(),
+                          FormatIntThousands(static_cast<int64_t>(record.GetValue(kFieldAskSize))).GetString());
+            return CopyText(text, buffer, size);
+        }
         return CopyText(record.GetText(id), buffer, size);
     case kKindTime: {
         int hour = 0, minute = 0, second = 0;

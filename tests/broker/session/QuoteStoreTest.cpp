@@ -95,7 +95,17 @@ TEST(QuoteStore, ListenerHearsOnlyTheChangedIds)
     store.ApplyQuote(Quote("IBM", {{kFieldBid, 100.5}}));
     EXPECT_EQ(listener.calls, 2);
 
+    // Sizes give the "Bid x Ask" text, reported as changed with them.
+    store.ApplyQuote(Quote("IBM", {{kFieldBidSize, 1200}, {kFieldAskSize, 300}}));
+    EXPECT_EQ(std::set<BYTE>(listener.changed.begin(), listener.changed.end()),
+              (std::set<BYTE>{kFieldBidSize, kFieldAskSize, kFieldBidXAsk}));
+    char text[99];
+    EXPECT_TRUE(handle.FormatField(kFieldBidXAsk, text, sizeof text));
+    EXPECT_STREQ(text, "1,200 x 300");
+    listener.calls = 2;
+
     double value = 0;
+    EXPECT_FALSE(handle.GetField(kFieldBidXAsk, value)); // a text field
     EXPECT_TRUE(handle.GetField(kFieldSpread, value));
     EXPECT_DOUBLE_EQ(value, 0.5);
     EXPECT_FALSE(handle.GetField(kFieldLast, value)); // never sent
