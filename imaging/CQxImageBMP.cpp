@@ -171,6 +171,28 @@ bool CQxImageBMP::Decode(CQxFile* hFile)
     if (bmpHeader.biWidth <= 0 || bmpHeader.biHeight == 0)
         return fail(kBadInfo);
 
+    if (bf.bfType != QX_BFT_BITMAP) {
+        // Without the file header nothing marks the stream as a bitmap: it is
+        // taken as one only when it holds the colour table and the rows the
+        // header announces, so that other formats are not claimed by mistake.
+        uint64_t need = 0;
+        if (bmpHeader.biBitCount <= 8) {
+            const uint64_t nColors = bmpHeader.biClrUsed != 0 ? bmpHeader.biClrUsed : (1u << bmpHeader.biBitCount);
+            need += std::min<uint64_t>(nColors, 256) * (bIsOldBmp ? 3 : 4);
+        }
+        if (bmpHeader.biCompression == QX_BI_RGB || bmpHeader.biCompression == QX_BI_BITFIELDS) {
+            if (bmpHeader.biBitCount == 16 && bmpHeader.biCompression == QX_BI_BITFIELDS && !bHeaderMasks)
+                need += 12;
+            need += PaddedRow(static_cast<uint64_t>(bmpHeader.biWidth), bmpHeader.biBitCount) *
+                    static_cast<uint64_t>(bmpHeader.biHeight);
+        } else {
+            need += 2;  // at least one run-length command
+        }
+        const int64_t size = hFile->Size();
+        if (size >= 0 && need > static_cast<uint64_t>(std::max<int64_t>(0, size - hFile->Tell())))
+            return fail(kBadInfo);
+    }
+
     if (m_info.nEscape == -1) {
         // Dimensions only: the header was read, the pixels are not wanted.
         m_head.biWidth = bmpHeader.biWidth;

@@ -119,6 +119,16 @@ TEST(ImageBmp, BareInfoHeaderAndCoreHeaderDecodeAlike)
     ASSERT_TRUE(DecodeBytes(b, bare));
     EXPECT_TRUE(qx_imaging_test::SamePixels(a, b));
     EXPECT_EQ(b.GetPixelIndex(2, 1), 60);
+    // Without "BM", a stream too short for the announced rows is not a bitmap,
+    // so the probe does not let it pass as one.
+    std::vector<uint8_t> cut(bare.begin(), bare.end() - 1);
+    EXPECT_FALSE(DecodeBytes(b, cut));
+    EXPECT_STREQ(b.GetLastError(), "Error reading BMP info");
+    CQxImage probed;
+    EXPECT_FALSE(probed.Decode(cut.data(), static_cast<DWORD>(cut.size()), QXIMAGE_FORMAT_UNKNOWN));
+    // With "BM" the same shortage is a short read, not a failure.
+    std::vector<uint8_t> shortFull(full.begin(), full.end() - 1);
+    EXPECT_TRUE(DecodeBytes(b, shortFull));
 
     // The same picture with a 12-byte core header and 3-byte table entries:
     // 26 + 2 x 3 + 4 bytes, shorter than a 40-byte header.
