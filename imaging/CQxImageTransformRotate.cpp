@@ -13,39 +13,73 @@ namespace {
 constexpr int64_t kTile = 64;
 constexpr double kPi = 3.141592653589793;
 
-// Copies every destination pixel (x, y) from the source pixel map(x, y), walking the
-// destination in 64 x 64 tiles. Pixels, indexes and alpha are moved as they are.
-// progress(done, total) is called per tile column and returns false to cancel.
-template <class Map, class Progress>
-bool CopyTiled(const CQxImageTransformView& src, const CQxImageTransformView& dst, Map map, Progress progress)
+// Source position of destination pixel (x, y) in a quarter turn:
+// (x0 + xx x + xy y, y0 + yx x + yy y).
+struct QuarterMap {
+    int64_t x0, xx, xy;
+    int64_t y0, yx, yy;
+};
+
+// One tile of destination rows ty .. yEnd - 1, columns tx .. xEnd - 1.
+template <int Bpp>
+void CopyTile(const CQxImageTransformView& src, const CQxImageTransformView& dst, const QuarterMap& m, int64_t tx,
+              int64_t xEnd, int64_t ty, int64_t yEnd)
+{
+    const BYTE* bits = src.Row(0);
+    const int64_t eff = src.EffWidth();
+    const BYTE* alpha = src.Alpha();
+    const int64_t alphaWidth = src.Width();
+    for (int64_t y = ty; y < yEnd; ++y) {
+        const int64_t sx = m.x0 + m.xx * tx + m.xy * y;
+        const int64_t sy = m.y0 + m.yx * tx + m.yy * y;
+        BYTE* d = dst.Row(y);
+        if constexpr (Bpp == 24 || Bpp == 8) {
+            constexpr int64_t bytes = Bpp / 8;
+            const int64_t step = m.yx * eff + m.xx * bytes;
+            int64_t at = sy * eff + sx * bytes;
+            BYTE* dp = d + tx * bytes;
+            for (int64_t x = tx; x < xEnd; ++x, at += step, dp += bytes) {
+                dp[0] = bits[at];
+                if constexpr (Bpp == 24) {
+                    dp[1] = bits[at + 1];
+                    dp[2] = bits[at + 2];
+                }
+            }
+        } else {
+            int64_t px = sx, py = sy;
+            for (int64_t x = tx; x < xEnd; ++x, px += m.xx, py += m.yx)
+                QxRowSetIndex(d, Bpp, x, QxRowGetIndex(bits + py * eff, Bpp, px));
+        }
+        if (alpha) {
+            BYTE* da = dst.AlphaRow(y);
+            const int64_t step = m.yx * alphaWidth + m.xx;
+            int64_t at = sy * alphaWidth + sx;
+            for (int64_t x = tx; x < xEnd; ++x, at += step)
+                da[x] = alpha[at];
+        }
+    }
+}
+
+// Copies every destination pixel from its source pixel, walking the destination in
+// 64 x 64 tiles so that the source rows a tile reads stay in cache. progress(done,
+// total) is called per tile column and returns false to cancel.
+template <class Progress>
+bool CopyTiled(const CQxImageTransformView& src, const CQxImageTransformView& dst, const QuarterMap& m,
+               Progress progress)
 {
     const int64_t width = dst.Width();
     const int64_t height = dst.Height();
-    const int bpp = src.Bpp();
     for (int64_t tx = 0; tx < width; tx += kTile) {
         if (!progress(tx, width))
             return false;
         const int64_t xEnd = std::min(tx + kTile, width);
         for (int64_t ty = 0; ty < height; ty += kTile) {
             const int64_t yEnd = std::min(ty + kTile, height);
-            for (int64_t y = ty; y < yEnd; ++y) {
-                BYTE* d = dst.Row(y);
-                BYTE* da = dst.HasAlpha() ? dst.AlphaRow(y) : nullptr;
-                for (int64_t x = tx; x < xEnd; ++x) {
-                    int64_t sx, sy;
-                    map(x, y, sx, sy);
-                    if (bpp == 24) {
-                        const BYTE* s = src.Row(sy) + sx * 3;
-                        BYTE* dp = d + x * 3;
-                        dp[0] = s[0];
-                        dp[1] = s[1];
-                        dp[2] = s[2];
-                    } else {
-                        QxRowSetIndex(d, bpp, x, QxRowGetIndex(src.Row(sy), bpp, sx));
-                    }
-                    if (da)
-                        da[x] = src.AlphaRow(sy)[sx];
-                }
+            switch (src.Bpp()) {
+            case 24: CopyTile<24>(src, dst, m, tx, xEnd, ty, yEnd); break;
+            case 8: CopyTile<8>(src, dst, m, tx, xEnd, ty, yEnd); break;
+            case 4: CopyTile<4>(src, dst, m, tx, xEnd, ty, yEnd); break;
+            default: CopyTile<1>(src, dst, m, tx, xEnd, ty, yEnd); break;
             }
         }
     }
@@ -65,13 +99,10 @@ bool CQxImage::RotateLeft(CQxImage* iDst)
         return false;
     const CQxImageTransformView src(*this);
     const CQxImageTransformView dst(work);
-    const int64_t newWidth = dst.Width();
+    // Destination (x, y) takes source (y, new width - 1 - x).
+    const QuarterMap map{0, 0, 1, dst.Width() - 1, -1, 0};
     const bool done = CopyTiled(
-        src, dst,
-        [newWidth](int64_t x, int64_t y, int64_t& sx, int64_t& sy) {
-            sx = y;
-            sy = newWidth - 1 - x;
-        },
+        src, dst, map,
         [this](int64_t at, int64_t total) {
             SetProgress(static_cast<LONG>(at * 100 / total));
             return GetEscape() == 0;
@@ -92,13 +123,10 @@ bool CQxImage::RotateRight(CQxImage* iDst)
         return false;
     const CQxImageTransformView src(*this);
     const CQxImageTransformView dst(work);
-    const int64_t newHeight = dst.Height();
+    // Destination (x, y) takes source (new height - 1 - y, x).
+    const QuarterMap map{dst.Height() - 1, 0, -1, 0, 1, 0};
     const bool done = CopyTiled(
-        src, dst,
-        [newHeight](int64_t x, int64_t y, int64_t& sx, int64_t& sy) {
-            sx = newHeight - 1 - y;
-            sy = x;
-        },
+        src, dst, map,
         [this](int64_t at, int64_t total) {
             SetProgress(static_cast<LONG>(at * 100 / total));
             return GetEscape() == 0;

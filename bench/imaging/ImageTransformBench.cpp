@@ -44,9 +44,10 @@ void Report(benchmark::State& state, const CQxImage& out)
 void BM_Resample(benchmark::State& state)
 {
     const int mode = static_cast<int>(state.range(0));
+    CQxImage& src = Source();
     CQxImage out;
     for (auto _ : state)
-        benchmark::DoNotOptimize(Source().Resample(3000, 2250, mode, &out));
+        benchmark::DoNotOptimize(src.Resample(3000, 2250, mode, &out));
     Report(state, out);
 }
 BENCHMARK(BM_Resample)->Arg(1)->Arg(2)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(2);
@@ -67,9 +68,10 @@ BENCHMARK(BM_ResampleBilinearEnlarge)->Unit(benchmark::kMillisecond)->Iterations
 void BM_Resample2Point(benchmark::State& state)
 {
     const auto method = static_cast<CQxImage::InterpolationMethod>(state.range(0));
+    CQxImage& src = Source();
     CQxImage out;
     for (auto _ : state)
-        benchmark::DoNotOptimize(Source().Resample2(3000, 2250, method, CQxImage::OM_REPEAT, &out, true));
+        benchmark::DoNotOptimize(src.Resample2(3000, 2250, method, CQxImage::OM_REPEAT, &out, true));
     Report(state, out);
 }
 BENCHMARK(BM_Resample2Point)->DenseRange(1, 16)->Unit(benchmark::kMillisecond)->Iterations(1);
@@ -77,45 +79,50 @@ BENCHMARK(BM_Resample2Point)->DenseRange(1, 16)->Unit(benchmark::kMillisecond)->
 // Area-averaged reduction.
 void BM_Resample2Area(benchmark::State& state)
 {
+    CQxImage& src = Source();
     CQxImage out;
     for (auto _ : state)
-        benchmark::DoNotOptimize(Source().Resample2(1000, 750, CQxImage::IM_BILINEAR, CQxImage::OM_REPEAT, &out));
+        benchmark::DoNotOptimize(src.Resample2(1000, 750, CQxImage::IM_BILINEAR, CQxImage::OM_REPEAT, &out));
     Report(state, out);
 }
 BENCHMARK(BM_Resample2Area)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 void BM_QIShrink(benchmark::State& state)
 {
+    CQxImage& src = Source();
     CQxImage out;
     for (auto _ : state)
-        benchmark::DoNotOptimize(Source().QIShrink(1000, 750, &out));
+        benchmark::DoNotOptimize(src.QIShrink(1000, 750, &out));
     Report(state, out);
 }
 BENCHMARK(BM_QIShrink)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 void BM_RotateRight(benchmark::State& state)
 {
+    CQxImage& src = Source();
     CQxImage out;
     for (auto _ : state)
-        benchmark::DoNotOptimize(Source().RotateRight(&out));
+        benchmark::DoNotOptimize(src.RotateRight(&out));
     Report(state, out);
 }
 BENCHMARK(BM_RotateRight)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_RotateLeft(benchmark::State& state)
 {
+    CQxImage& src = Source();
     CQxImage out;
     for (auto _ : state)
-        benchmark::DoNotOptimize(Source().RotateLeft(&out));
+        benchmark::DoNotOptimize(src.RotateLeft(&out));
     Report(state, out);
 }
 BENCHMARK(BM_RotateLeft)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_Rotate180(benchmark::State& state)
 {
+    CQxImage& src = Source();
     CQxImage out;
     for (auto _ : state)
-        benchmark::DoNotOptimize(Source().Rotate180(&out));
+        benchmark::DoNotOptimize(src.Rotate180(&out));
     Report(state, out);
 }
 BENCHMARK(BM_Rotate180)->Unit(benchmark::kMillisecond)->Iterations(3);
@@ -123,9 +130,10 @@ BENCHMARK(BM_Rotate180)->Unit(benchmark::kMillisecond)->Iterations(3);
 // Nearest-pixel rotation by an arbitrary angle.
 void BM_RotateNearest30(benchmark::State& state)
 {
+    CQxImage& src = Source();
     CQxImage out;
     for (auto _ : state)
-        benchmark::DoNotOptimize(Source().Rotate(30.0f, &out));
+        benchmark::DoNotOptimize(src.Rotate(30.0f, &out));
     Report(state, out);
 }
 BENCHMARK(BM_RotateNearest30)->Unit(benchmark::kMillisecond)->Iterations(2);
@@ -134,9 +142,10 @@ BENCHMARK(BM_RotateNearest30)->Unit(benchmark::kMillisecond)->Iterations(2);
 void BM_Rotate2_30(benchmark::State& state)
 {
     const auto method = static_cast<CQxImage::InterpolationMethod>(state.range(0));
+    CQxImage& src = Source();
     CQxImage out;
     for (auto _ : state)
-        benchmark::DoNotOptimize(Source().Rotate2(30.0f, &out, method, CQxImage::OM_BACKGROUND));
+        benchmark::DoNotOptimize(src.Rotate2(30.0f, &out, method, CQxImage::OM_BACKGROUND));
     Report(state, out);
 }
 BENCHMARK(BM_Rotate2_30)
@@ -149,9 +158,10 @@ BENCHMARK(BM_Rotate2_30)
 // Rotate2 at 90 degrees goes through the exact quarter turn.
 void BM_Rotate2_90(benchmark::State& state)
 {
+    CQxImage& src = Source();
     CQxImage out;
     for (auto _ : state)
-        benchmark::DoNotOptimize(Source().Rotate2(90.0f, &out));
+        benchmark::DoNotOptimize(src.Rotate2(90.0f, &out));
     Report(state, out);
 }
 BENCHMARK(BM_Rotate2_90)->Unit(benchmark::kMillisecond)->Iterations(3);
