@@ -102,7 +102,7 @@ bool CQxImage::CropRotatedRectangle(LONG topx, LONG topy, LONG width, LONG heigh
         return false;
 
     CQxImage work(*this, true, false, true);
-    if (!work.IsValid())
+    if (!work.IsValid() || (m_pAlpha && !work.m_pAlpha))
         return false;
     work.SetEscape(0);
     if (!work.Crop(ToLong(startX), topy, ToLong(endX), ToLong(endY)))
@@ -184,7 +184,7 @@ bool CQxImage::Skew(float xgain, float ygain, LONG xpivot, LONG ypivot, bool bEn
         return false;
     // Without a selection every pixel is rewritten, so the pixels need not be copied.
     CQxImage work(*this, m_pSelection != nullptr, true, true);
-    if (!work.IsValid())
+    if (!work.IsValid() || (m_pSelection && !work.m_pSelection) || (m_pAlpha && !work.m_pAlpha))
         return false;
     const CQxImageTransformSampler sampler(*this, IM_BILINEAR, OM_BACKGROUND, nullptr);
     const CQxImageTransformView& src = sampler.View();
@@ -251,7 +251,7 @@ bool CQxImage::CircleTransform(int type, LONG rmax, float Koeff)
     if (!IsValid() || type < 0)
         return false;
     CQxImage work(*this, m_pSelection != nullptr, true, true);
-    if (!work.IsValid())
+    if (!work.IsValid() || (m_pSelection && !work.m_pSelection) || (m_pAlpha && !work.m_pAlpha))
         return false;
     const CQxImageTransformView src(*this);
     const CQxImageTransformView dst(work);
