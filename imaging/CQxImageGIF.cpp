@@ -13,9 +13,16 @@ namespace {
 
 constexpr DWORD kGif = QXIMAGE_FORMAT_GIF;
 
-// An LZW code of at least 3 bits never stands for more than 4096 pixels, so a
-// frame cannot hold more pixels than this many per byte left in the stream.
-constexpr uint64_t kMaxPixelsPerByte = 11000;
+// The most pixels LZW data of this many bytes can stand for: codes are at
+// least 3 bits wide, and the k-th code after a clear stands for at most k
+// pixels (at most 4096).
+uint64_t MaxLzwPixels(uint64_t bytes)
+{
+    const uint64_t codes = bytes * 8 / 3;
+    if (codes <= 4096)
+        return codes * (codes + 1) / 2;
+    return 4096ull * 4097 / 2 + (codes - 4096) * 4096;
+}
 
 bool PutWord(CQxFile* f, unsigned v)
 {
@@ -148,6 +155,15 @@ bool CQxImageGIF::Decode(CQxFile* fp)
             SetLastErrorText("corrupted GIF");
             return false;
         }
+    }
+    // The logical screen is allocated as a whole: it must be within what the
+    // rest of the stream can describe.
+    const int32_t size = fp->Size();
+    const int32_t pos = fp->Tell();
+    if (size >= pos && pos >= 0 &&
+        static_cast<uint64_t>(screen.width) * screen.height > MaxLzwPixels(static_cast<uint64_t>(size - pos)) + 65536) {
+        SetLastErrorText("corrupted GIF");
+        return false;
     }
     return DecodeFrames(fp, screen);
 }
@@ -334,8 +350,7 @@ bool CQxImageGIF::DecodeFrames(CQxFile* fp, const ScreenInfo& screen)
             }
             const int32_t size = fp->Size();
             const int32_t pos = fp->Tell();
-            if (size >= pos && pos >= 0 &&
-                static_cast<uint64_t>(w) * h > static_cast<uint64_t>(size - pos) * kMaxPixelsPerByte + 4096) {
+            if (size >= pos && pos >= 0 && static_cast<uint64_t>(w) * h > MaxLzwPixels(static_cast<uint64_t>(size - pos))) {
                 SetLastErrorText("corrupted GIF");
                 return false;
             }
