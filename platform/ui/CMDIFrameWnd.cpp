@@ -1,0 +1,262 @@
+#include "platform/ui/CMDIFrameWnd.h"
+
+#include "platform/ui/CChildFrame.h"
+#include "platform/ui/CMenu.h"
+#include "platform/ui/CStatusBar.h"
+#include "platform/ui/CToolBar.h"
+#include "platform/ui/CWinApp.h"
+#include "platform/ui/CDocTemplate.h"
+
+#include <QBoxLayout>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPointer>
+#include <QStatusBar>
+#include <QToolBar>
+
+struct CMDIFrameWnd::MdiImpl {
+    QPointer<QMdiArea> area;
+    std::unique_ptr<CStatusBar> status;
+    std::vector<std::unique_ptr<CToolBar>> toolBars;
+    HWND lastActive;
+};
+
+CMDIFrameWnd::CMDIFrameWnd() : m_mdi(std::make_unique<MdiImpl>()) {}
+CMDIFrameWnd::~CMDIFrameWnd() = default;
+
+QWidget* CMDIFrameWnd::CreateOuterWidget(QWidget* parent, QWidget* client)
+{
+    auto* main = new QMainWindow(parent, Qt::Window);  // owned by this frame (deleted on destroy)
+    QWidget* pane = GetPaneHost();
+    auto* area = new QMdiArea(pane);
+    auto* paneLayout = new QVBoxLayout(pane);
+    paneLayout->setContentsMargins(0, 0, 0, 0);
+    paneLayout->addWidget(area);
+    area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    area->setActivationOrder(QMdiArea::StackingOrder);
+    // The MDI area fills the pane area of the client.
+    main->setCentralWidget(client);
+    main->resize(1024, 720);
+    m_mdi->area = area;
+    QObject::connect(area, &QMdiArea::subWindowActivated, [area](QMdiSubWindow* sub) {
+        auto* frame = dynamic_cast<CMDIFrameWnd*>(CWnd::FromWidget(area->parentWidget() ? area->parentWidget()->parentWidget() : nullptr));
+        if (!frame)
+            return;
+        CChildFrame* child = sub ? dynamic_cast<CChildFrame*>(CWnd::FromWidget(sub->widget())) : nullptr;
+        frame->OnChildActivated(child);
+    });
+    return main;
+}
+
+QWidget* CMDIFrameWnd::GetContainerWidget() const
+{
+    // Windows made with the main frame as parent (tool bars, controls) go to the outer window.
+    return GetOuterWidget();
+}
+
+QMdiArea* CMDIFrameWnd::GetMdiArea() const
+{
+    return m_mdi->area;
+}
+
+void CMDIFrameWnd::OnChildActivated(CChildFrame* child)
+{
+    CWnd* previous = CWnd::FromHandle(m_mdi->lastActive);
+    auto* prevChild = dynamic_cast<CChildFrame*>(previous);
+    if (prevChild == child && child)
+        return;
+    m_mdi->lastActive = child ? child->m_hWnd : HWND();
+    if (prevChild)
+        prevChild->OnMDIActivate(FALSE, child, prevChild);
+    if (child) {
+        child->OnMDIActivate(TRUE, child, prevChild);
+        child->SendMessage(WM_CHILDACTIVATE);
+    }
+    UpdateMenuForActiveChild();
+}
+
+void CMDIFrameWnd::UpdateMenuForActiveChild()
+{
+    auto* main = qobject_cast<QMainWindow*>(GetOuterWidget());
+    if (!main)
+        return;
+    CChildFrame* child = MDIGetActive();
+    CMenu* menu = child && child->GetSharedMenu() ? child->GetSharedMenu() : GetMenu();
+    QMenuBar* bar = main->menuBar();
+    // Swap the popups shown; commands always go through this frame's routing.
+    if (menu == GetMenu()) {
+        InstallMenuBar(bar);
+        return;
+    }
+    bar->clear();
+    if (!menu || !menu->GetQMenu())
+        return;
+    for (QAction* a : menu->GetQMenu()->actions()) {
+        if (QMenu* popup = a->menu()) {
+            bar->addMenu(popup);
+            const HWND self = m_hWnd;
+            QObject::connect(popup, &QMenu::aboutToShow, bar, [self, popup] {
+                if (auto* f = dynamic_cast<CFrameWnd*>(CWnd::FromHandle(self))) {
+                    auto wrap = CMenu::Wrap(popup);
+                    f->OnInitMenuPopup(wrap.get(), 0, FALSE);
+                }
+            }, Qt::UniqueConnection);
+        }
+    }
+}
+
+CChildFrame* CMDIFrameWnd::MDIGetActive(BOOL* maximized) const
+{
+    QMdiSubWindow* sub = m_mdi->area ? m_mdi->area->activeSubWindow() : nullptr;
+    if (!sub && m_mdi->area && !m_mdi->area->subWindowList().isEmpty())
+        sub = m_mdi->area->currentSubWindow();
+    CChildFrame* child = sub ? dynamic_cast<CChildFrame*>(CWnd::FromWidget(sub->widget())) : nullptr;
+    if (maximized)
+        *maximized = sub && sub->isMaximized();
+    return child;
+}
+
+void CMDIFrameWnd::MDIActivate(CWnd* child)
+{
+    auto* c = dynamic_cast<CChildFrame*>(child);
+    if (!c || !m_mdi->area)
+        return;
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(c->GetOuterWidget())) {
+        m_mdi->area->setActiveSubWindow(sub);
+        // Without a screen Qt may not report the activation: make sure it is seen.
+        if (MDIGetActive() != c || CWnd::FromHandle(m_mdi->lastActive) != c)
+            OnChildActivated(c);
+    }
+}
+
+void CMDIFrameWnd::MDICascade()
+{
+    if (m_mdi->area)
+        m_mdi->area->cascadeSubWindows();
+}
+
+void CMDIFrameWnd::MDITile()
+{
+    if (m_mdi->area)
+        m_mdi->area->tileSubWindows();
+}
+
+void CMDIFrameWnd::MDINext()
+{
+    if (m_mdi->area)
+        m_mdi->area->activateNextSubWindow();
+}
+
+void CMDIFrameWnd::MDIMaximize(CWnd* child)
+{
+    if (auto* c = dynamic_cast<CChildFrame*>(child))
+        c->MDIMaximize();
+}
+
+void CMDIFrameWnd::MDIRestore(CWnd* child)
+{
+    if (auto* c = dynamic_cast<CChildFrame*>(child))
+        c->MDIRestore();
+}
+
+std::vector<CChildFrame*> CMDIFrameWnd::GetMDIChildren() const
+{
+    std::vector<CChildFrame*> out;
+    if (!m_mdi->area)
+        return out;
+    const auto list = m_mdi->area->subWindowList(QMdiArea::StackingOrder);
+    for (auto it = list.rbegin(); it != list.rend(); ++it)
+        if (auto* c = dynamic_cast<CChildFrame*>(CWnd::FromWidget((*it)->widget())))
+            out.push_back(c);
+    return out;
+}
+
+CFrameWnd* CMDIFrameWnd::GetActiveFrame()
+{
+    CChildFrame* child = MDIGetActive();
+    return child ? static_cast<CFrameWnd*>(child) : this;
+}
+
+CDocument* CMDIFrameWnd::GetActiveDocument()
+{
+    CChildFrame* child = MDIGetActive();
+    return child ? child->GetActiveDocument() : nullptr;
+}
+
+BOOL CMDIFrameWnd::OnCmdMsg(UINT id, UINT code, CCmdUI* ui)
+{
+    if (CChildFrame* child = MDIGetActive())
+        if (child->OnCmdMsg(id, code, ui))
+            return TRUE;
+    return CFrameWnd::OnCmdMsg(id, code, ui);
+}
+
+void CMDIFrameWnd::OnIdleUpdateCmdUI()
+{
+    for (auto& bar : m_mdi->toolBars)
+        bar->UpdateButtons(this, m_bAutoMenuEnable);
+    CFrameWnd::OnIdleUpdateCmdUI();
+    for (CChildFrame* child : GetMDIChildren())
+        child->OnIdleUpdateCmdUI();
+}
+
+CStatusBar* CMDIFrameWnd::GetStatusBar() const
+{
+    return m_mdi->status.get();
+}
+
+CStatusBar* CMDIFrameWnd::CreateStatusBar(int panes)
+{
+    auto* main = qobject_cast<QMainWindow*>(GetOuterWidget());
+    if (!main)
+        return nullptr;
+    m_mdi->status = std::make_unique<CStatusBar>(main->statusBar(), panes);
+    return m_mdi->status.get();
+}
+
+CToolBar* CMDIFrameWnd::CreateToolBar(UINT id)
+{
+    auto* main = qobject_cast<QMainWindow*>(GetOuterWidget());
+    if (!main)
+        return nullptr;
+    auto bar = std::make_unique<CToolBar>();
+    if (!bar->Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(), this, id))
+        return nullptr;
+    main->addToolBar(Qt::TopToolBarArea, static_cast<QToolBar*>(bar->GetWidget()));
+    m_mdi->toolBars.push_back(std::move(bar));
+    return m_mdi->toolBars.back().get();
+}
+
+void CMDIFrameWnd::OnClose()
+{
+    if (CWinApp* app = AfxGetApp())
+        if (!app->SaveAllModified())
+            return;
+    for (CChildFrame* child : GetMDIChildren())
+        child->DestroyWindow();
+    DestroyWindow();
+}
+
+const CMessageMap& CMDIFrameWnd::GetMessageMap() const
+{
+    static const CMessageMap map = MessageMapFor<CMDIFrameWnd>(CFrameWnd::GetMessageMap())
+                                       .Command(ID_WINDOW_CASCADE, &CMDIFrameWnd::OnWindowCascade)
+                                       .Command(ID_WINDOW_TILE_HORZ, &CMDIFrameWnd::OnWindowTile)
+                                       .Command(ID_WINDOW_TILE_VERT, &CMDIFrameWnd::OnWindowTile)
+                                       .Command(ID_WINDOW_ARRANGE, &CMDIFrameWnd::OnWindowTile)
+                                       .Build();
+    return map;
+}
+
+void CMDIFrameWnd::OnWindowCascade()
+{
+    MDICascade();
+}
+
+void CMDIFrameWnd::OnWindowTile()
+{
+    MDITile();
+}

@@ -1,0 +1,27 @@
+#include "platform/ui/CSdiChildFrame.h"
+
+#include "platform/ui/CWinApp.h"
+
+#include <QMainWindow>
+
+CSdiChildFrame::CSdiChildFrame() = default;
+CSdiChildFrame::~CSdiChildFrame() = default;
+
+BOOL CSdiChildFrame::LoadFrame(UINT resourceId, DWORD style, CWnd* parent, CCreateContext* context)
+{
+    CWnd* owner = parent;
+    if (!owner)
+        if (CWinApp* app = AfxGetApp())
+            owner = app->m_pMainWnd;
+    return CFrameWnd::LoadFrame(resourceId, style, owner, context);
+}
+
+QWidget* CSdiChildFrame::CreateOuterWidget(QWidget* parent, QWidget* client)
+{
+    // A top-level window owned by the main frame (stays above it, closes with it).
+    QWidget* owner = parent ? parent->window() : nullptr;
+    auto* main = new QMainWindow(owner, Qt::Window);  // deleted with the frame, or with its owner
+    main->setCentralWidget(client);
+    main->resize(480, 320);
+    return main;
+}

@@ -1,0 +1,97 @@
+#include "platform/ui/CToolBar.h"
+
+#include "platform/ui/CBitmap.h"
+#include "platform/ui/CCmdUI.h"
+#include "platform/ui/CFrameWnd.h"
+#include "platform/ui/QtConvert.h"
+#include "platform/ui/QxWindowHost.h"
+
+#include <QAction>
+#include <QIcon>
+#include <QImage>
+#include <QPixmap>
+#include <QToolBar>
+
+#include <map>
+
+struct CToolBar::BarImpl {
+    std::map<UINT, QAction*> actions;  // owned by the tool bar widget
+};
+
+CToolBar::CToolBar() : m_bar(std::make_unique<BarImpl>()) {}
+CToolBar::~CToolBar() = default;
+
+QWidget* CToolBar::CreateWidget(QWidget* parent)
+{
+    auto* bar = new QxWindowHost<QToolBar>(this, parent);
+    bar->setMovable(false);
+    return bar;
+}
+
+void CToolBar::AddButton(UINT commandId, const char* text, const CBitmap* image, const char* toolTip)
+{
+    auto* bar = qobject_cast<QToolBar*>(GetWidget());
+    if (!bar)
+        return;
+    QAction* a = bar->addAction(ToQString(text));
+    if (image && image->Image())
+        a->setIcon(QIcon(QPixmap::fromImage(*image->Image())));
+    if (toolTip)
+        a->setToolTip(ToQString(toolTip));
+    a->setData(static_cast<uint>(commandId));
+    const HWND self = m_hWnd;
+    QObject::connect(a, &QAction::triggered, [self, commandId] {
+        CWnd* bar = CWnd::FromHandle(self);
+        CWnd* frame = bar ? static_cast<CWnd*>(bar->GetParentFrame()) : nullptr;
+        if (frame)
+            frame->SendMessage(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(commandId), 0), 0);
+    });
+    m_bar->actions[commandId] = a;
+}
+
+void CToolBar::AddSeparator()
+{
+    if (auto* bar = qobject_cast<QToolBar*>(GetWidget()))
+        bar->addSeparator();
+}
+
+void CToolBar::AddControl(CWnd* control)
+{
+    auto* bar = qobject_cast<QToolBar*>(GetWidget());
+    if (bar && control && control->GetOuterWidget())
+        bar->addWidget(control->GetOuterWidget());
+}
+
+int CToolBar::GetButtonCount() const
+{
+    return static_cast<int>(m_bar->actions.size());
+}
+
+bool CToolBar::IsButtonEnabled(UINT commandId) const
+{
+    auto it = m_bar->actions.find(commandId);
+    return it != m_bar->actions.end() && it->second->isEnabled();
+}
+
+bool CToolBar::IsButtonChecked(UINT commandId) const
+{
+    auto it = m_bar->actions.find(commandId);
+    return it != m_bar->actions.end() && it->second->isChecked();
+}
+
+void CToolBar::UpdateButtons(CCmdTarget* target, bool disableIfNoHandler)
+{
+    if (!target)
+        return;
+    for (auto& [id, action] : m_bar->actions) {
+        CCmdUI ui(id);
+        ui.DoUpdate(target, disableIfNoHandler);
+        action->setEnabled(ui.m_enabled);
+        if (ui.m_check >= 0) {
+            action->setCheckable(true);
+            action->setChecked(ui.m_check != 0);
+        }
+        if (ui.m_textSet)
+            action->setText(ToQString(ui.m_text));
+    }
+}

@@ -1,0 +1,200 @@
+#include "platform/ui/CUiResponder.h"
+
+#include "platform/ui/CFont.h"
+#include "platform/ui/CMenu.h"
+#include "platform/ui/CWnd.h"
+#include "platform/ui/QtConvert.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QColorDialog>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QUrl>
+
+#include <mutex>
+
+namespace {
+
+std::mutex g_lock;
+std::unique_ptr<CUiResponder> g_current;
+
+QWidget* OwnerWidget(CWnd* owner)
+{
+    return owner ? owner->GetOuterWidget() : nullptr;
+}
+
+// "Text (*.txt)|*.txt|All (*.*)|*.*||" -> Qt name filters.
+QStringList NameFilters(const CString& filter)
+{
+    QStringList out;
+    const QStringList parts = ToQString(filter).split(QChar('|'));
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts[i].isEmpty())
+            break;
+        QString patterns = parts[i + 1];
+        patterns.replace(QChar(';'), QChar(' '));
+        out << QStringLiteral("%1 (%2)").arg(parts[i].section(QChar('('), 0, 0).trimmed(), patterns);
+    }
+    return out;
+}
+
+}  // namespace
+
+int CUiResponder::MessageBox(CWnd* owner, const CString& text, const CString& caption, UINT type)
+{
+    QMessageBox box(OwnerWidget(owner));
+    box.setText(ToQString(text));
+    box.setWindowTitle(caption.IsEmpty() ? QStringLiteral("Quorvantelix") : ToQString(caption));
+    switch (type & MB_ICONMASK) {
+    case MB_ICONERROR: box.setIcon(QMessageBox::Critical); break;
+    case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
+    case MB_ICONWARNING: box.setIcon(QMessageBox::Warning); break;
+    case MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;
+    default: break;
+    }
+    struct Choice {
+        QMessageBox::StandardButton button;
+        int result;
+    };
+    std::vector<Choice> choices;
+    switch (type & MB_TYPEMASK) {
+    case MB_OKCANCEL: choices = {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}}; break;
+    case MB_ABORTRETRYIGNORE:
+        choices = {{QMessageBox::Abort, IDABORT}, {QMessageBox::Retry, IDRETRY}, {QMessageBox::Ignore, IDIGNORE}};
+        break;
+    case MB_YESNOCANCEL: choices = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}}; break;
+    case MB_YESNO: choices = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}}; break;
+    case MB_RETRYCANCEL: choices = {{QMessageBox::Retry, IDRETRY}, {QMessageBox::Cancel, IDCANCEL}}; break;
+    default: choices = {{QMessageBox::Ok, IDOK}}; break;
+    }
+    QMessageBox::StandardButtons buttons;
+    for (const auto& c : choices)
+        buttons |= c.button;
+    box.setStandardButtons(buttons);
+    const size_t def = ((type & MB_DEFMASK) >> 8);
+    if (def < choices.size())
+        box.setDefaultButton(choices[def].button);
+    const int answer = box.exec();
+    for (const auto& c : choices)
+        if (answer == c.button)
+            return c.result;
+    return (type & MB_TYPEMASK) == MB_YESNO ? IDNO : IDCANCEL;
+}
+
+bool CUiResponder::ChooseFile(CWnd* owner, FileDialogRequest& r, std::vector<CString>& chosen)
+{
+    QFileDialog dlg(OwnerWidget(owner), ToQString(r.title));
+    dlg.setAcceptMode(r.open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+    dlg.setFileMode(r.open ? (r.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile) : QFileDialog::AnyFile);
+    const QStringList filters = NameFilters(r.filter);
+    if (!filters.isEmpty()) {
+        dlg.setNameFilters(filters);
+        if (r.filterIndex >= 1 && r.filterIndex <= filters.size())
+            dlg.selectNameFilter(filters[r.filterIndex - 1]);
+    }
+    if (!r.defaultExt.IsEmpty())
+        dlg.setDefaultSuffix(ToQString(r.defaultExt));
+    if (!r.initialDir.IsEmpty())
+        dlg.setDirectory(ToQString(r.initialDir));
+    if (!r.fileName.IsEmpty())
+        dlg.selectFile(ToQString(r.fileName));
+    if (!r.overwritePrompt)
+        dlg.setOption(QFileDialog::DontConfirmOverwrite);
+    if (dlg.exec() != QDialog::Accepted)
+        return false;
+    for (const QString& f : dlg.selectedFiles())
+        chosen.push_back(FromQString(f));
+    r.filterIndex = static_cast<int>(filters.indexOf(dlg.selectedNameFilter())) + 1;
+    return !chosen.empty();
+}
+
+bool CUiResponder::ChooseColor(CWnd* owner, COLORREF& color)
+{
+    const QColor c = QColorDialog::getColor(ToQColor(color), OwnerWidget(owner));
+    if (!c.isValid())
+        return false;
+    color = FromQColor(c);
+    return true;
+}
+
+bool CUiResponder::ChooseFont(CWnd* owner, LOGFONT& font, COLORREF&)
+{
+    CFont current;
+    current.CreateFontIndirect(&font);
+    bool ok = false;
+    const QFont f = QFontDialog::getFont(&ok, current.ToQFont(), OwnerWidget(owner));
+    if (!ok)
+        return false;
+    font = CFont::FromQFont(f);
+    return true;
+}
+
+bool CUiResponder::SetupPrinter(CWnd* owner, QPrinter& printer, bool& pageRange, int& fromPage, int& toPage)
+{
+    QPrintDialog dlg(&printer, OwnerWidget(owner));
+    if (fromPage > 0 && toPage >= fromPage) {
+        dlg.setMinMax(fromPage, toPage);
+        dlg.setOption(QAbstractPrintDialog::PrintPageRange);
+    }
+    if (dlg.exec() != QDialog::Accepted)
+        return false;
+    pageRange = printer.printRange() == QPrinter::PageRange;
+    if (pageRange) {
+        fromPage = printer.fromPage();
+        toPage = printer.toPage();
+    }
+    return true;
+}
+
+void CUiResponder::ShowPrintPreview(CWnd* owner, QPrinter& printer, const std::function<void(QPrinter&)>& render)
+{
+    QPrintPreviewDialog dlg(&printer, OwnerWidget(owner));
+    QObject::connect(&dlg, &QPrintPreviewDialog::paintRequested, [&render](QPrinter* p) { render(*p); });
+    dlg.exec();
+}
+
+UINT CUiResponder::TrackPopupMenu(CMenu& menu, CPoint screenPoint, CWnd*)
+{
+    QMenu* m = menu.GetQMenu();
+    if (!m)
+        return 0;
+    QAction* a = m->exec(QPoint(screenPoint.x, screenPoint.y));
+    return a && !a->menu() ? a->data().toUInt() : 0;
+}
+
+bool CUiResponder::OpenExternal(const CString& target)
+{
+    const QString t = ToQString(target).trimmed();
+    const QUrl url(t);
+    const QString scheme = url.scheme().toLower();
+    if (scheme == QLatin1String("http") || scheme == QLatin1String("https"))
+        return url.isValid() && !url.host().isEmpty() && QDesktopServices::openUrl(url);
+    const QFileInfo info(scheme == QLatin1String("file") ? url.toLocalFile() : t);
+    if (!info.exists() || !info.isFile())
+        return false;
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath()));
+}
+
+CUiResponder& CUiResponder::Current()
+{
+    std::lock_guard lock(g_lock);
+    if (!g_current)
+        g_current = std::make_unique<CUiResponder>();
+    return *g_current;
+}
+
+std::unique_ptr<CUiResponder> CUiResponder::Install(std::unique_ptr<CUiResponder> responder)
+{
+    std::lock_guard lock(g_lock);
+    std::unique_ptr<CUiResponder> old = std::move(g_current);
+    g_current = std::move(responder);
+    return old;
+}

@@ -1,0 +1,134 @@
+#include "platform/ui/CWinApp.h"
+
+#include "platform/ui/CDocTemplate.h"
+#include "platform/ui/CDocument.h"
+#include "platform/ui/CFrameWnd.h"
+#include "platform/ui/CMessageQueue.h"
+#include "platform/ui/CResourceStore.h"
+#include "platform/ui/CUiResponder.h"
+
+#include <QApplication>
+#include <QTimer>
+
+namespace {
+CWinApp* g_app = nullptr;
+int g_argc = 1;
+char g_arg0[] = "quorvantelix";
+char* g_argv[] = {g_arg0, nullptr};
+}  // namespace
+
+CWinApp::CWinApp(const char* appName) : m_pszAppName(appName ? appName : "Quorvantelix")
+{
+    g_app = this;
+}
+
+CWinApp::~CWinApp()
+{
+    CloseAllDocuments(TRUE);
+    m_templates.clear();
+    if (g_app == this)
+        g_app = nullptr;
+}
+
+CWinApp* AfxGetApp()
+{
+    return g_app;
+}
+
+CWnd* AfxGetMainWnd()
+{
+    return g_app ? g_app->m_pMainWnd : nullptr;
+}
+
+int CWinApp::Main(int argc, char** argv)
+{
+    if (!QApplication::instance()) {
+        if (argc <= 0 || !argv) {
+            argc = g_argc;
+            argv = g_argv;
+        }
+        m_ownedApp = std::make_unique<QApplication>(argc, argv);
+    }
+    for (int i = 1; i < argc; ++i)
+        m_arguments.emplace_back(argv[i]);
+    CMessageQueue::Initialize();
+    int code = 0;
+    if (InitInstance())
+        code = Run();
+    const int exitCode = ExitInstance();
+    CMessageQueue::Shutdown();
+    m_idleTimer.reset();
+    m_ownedApp.reset();
+    return code != 0 ? code : exitCode;
+}
+
+BOOL CWinApp::InitInstance()
+{
+    return TRUE;
+}
+
+int CWinApp::ExitInstance()
+{
+    return 0;
+}
+
+int CWinApp::Run()
+{
+    m_idleTimer = std::make_unique<QTimer>();
+    QObject::connect(m_idleTimer.get(), &QTimer::timeout, [this] { OnIdle(0); });
+    m_idleTimer->start(250);
+    return QApplication::exec();
+}
+
+BOOL CWinApp::OnIdle(LONG)
+{
+    for (CFrameWnd* f : CFrameWnd::GetFramesInActivationOrder())
+        if (!f->GetParentFrame())
+            f->OnIdleUpdateCmdUI();
+    return FALSE;
+}
+
+void CWinApp::PostQuit(int exitCode)
+{
+    if (QCoreApplication::instance())
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [exitCode] { QCoreApplication::exit(exitCode); },
+                                  Qt::QueuedConnection);
+}
+
+void CWinApp::AddDocTemplate(std::unique_ptr<CDocTemplate> docTemplate)
+{
+    if (docTemplate)
+        m_templates.push_back(std::move(docTemplate));
+}
+
+CDocTemplate* CWinApp::GetDocTemplate(size_t index) const
+{
+    return index < m_templates.size() ? m_templates[index].get() : nullptr;
+}
+
+BOOL CWinApp::SaveAllModified()
+{
+    for (const auto& t : m_templates)
+        for (CDocument* d : t->GetDocuments())
+            if (!d->SaveModified())
+                return FALSE;
+    return TRUE;
+}
+
+void CWinApp::CloseAllDocuments(BOOL endSession)
+{
+    for (const auto& t : m_templates)
+        t->CloseAllDocuments(endSession);
+}
+
+int AfxMessageBox(const char* text, UINT type, UINT)
+{
+    CWnd* owner = AfxGetMainWnd();
+    const CString caption = g_app ? g_app->m_pszAppName : CString("Quorvantelix");
+    return CUiResponder::Current().MessageBox(owner, text ? text : "", caption, type);
+}
+
+int AfxMessageBox(UINT stringId, UINT type, UINT helpId)
+{
+    return AfxMessageBox(LoadResourceString(stringId), type, helpId);
+}
