@@ -1,0 +1,104 @@
+// The local test broker: HTTPS API, stream server and simulated market in one
+// object, with the scripting interface that tests use to steer it.
+//
+//   qx::testbroker::TestBrokerOptions options;
+//   options.httpsPort = 0;          // free ports for tests
+//   options.streamPort = 0;
+//   options.startPaused = true;     // nothing moves unless the test says so
+//   qx::testbroker::CTestBroker broker(options);
+//   std::string error;
+//   broker.Start(error);
+//   ... broker.HttpsPort(), broker.StreamPort(), broker.CaFile() ...
+#pragma once
+
+#include "broker/protocol/StreamRecord.h"
+#include "tools/testbroker/CBrokerCore.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace qx::testbroker {
+
+class CApiServer;
+class CStreamServer;
+
+class CTestBroker {
+public:
+    explicit CTestBroker(TestBrokerOptions options = {});
+    ~CTestBroker();
+    CTestBroker(const CTestBroker&) = delete;
+    CTestBroker& operator=(const CTestBroker&) = delete;
+
+    bool Start(std::string& error);
+    void Stop();
+
+    uint16_t HttpsPort() const;
+    uint16_t StreamPort() const;
+    std::string BaseUrl() const;  // "https://127.0.0.1:<port>"
+    const std::string& CaFile() const { return m_certFile; }
+    const TestBrokerOptions& Options() const { return m_options; }
+
+    // Simulation.
+    void PauseSimulation(bool paused);
+    bool IsPaused() const { return m_paused; }
+    void StepSimulation(int steps = 1);
+
+    // Exact market data; false for an unknown symbol.
+    bool InjectQuote(const std::string& symbol, const std::vector<protocol::QuoteField>& fields);
+    bool InjectTrade(const std::string& symbol, double price, uint32_t size, const std::string& exchange = "NASD");
+    bool InjectBook(const protocol::BookRecord& book);
+    protocol::Headline InjectHeadline(protocol::Headline headline, const std::string& body = "");
+
+    // Stream connections.
+    void DropStreamConnections();
+    void StallStreams(bool stalled);
+    void SendRawToStreams(const std::vector<uint8_t>& bytes);
+    // A selection of broken records followed by one good heartbeat.
+    void SendMalformedRecords();
+    size_t StreamConnectionCount() const;
+    bool WaitForStreamConnections(size_t count, int timeoutMs) const;
+    bool IsSubscribed(int service, const std::string& item) const;
+    bool WaitForSubscription(int service, const std::string& item, int timeoutMs) const;
+
+    // Logins.
+    void RejectLogins(int count, const std::string& text = "Invalid user name or password.");
+    void SetPassword(const std::string& password);
+    uint64_t KeepAliveCount() const;
+    size_t SessionCount() const;
+
+    // Accounts.
+    std::vector<Account> Accounts() const;
+    std::optional<Position> PositionOf(const std::string& account, const std::string& symbol) const;
+    std::vector<Order> Orders(const std::string& account) const;
+    double Cash(const std::string& account) const;
+    std::vector<std::string> ActionLog() const;
+
+    // Read-only views of the market (copies).
+    std::optional<SimSymbol> Symbol(const std::string& symbol) const;
+    std::vector<std::string> Symbols() const;
+
+private:
+    void SimulationLoop();
+    void HeartbeatLoop();
+
+    TestBrokerOptions m_options;
+    std::unique_ptr<CBrokerCore> m_core;
+    std::unique_ptr<CStreamServer> m_stream;
+    std::unique_ptr<CApiServer> m_api;
+    std::string m_certFile;
+    std::string m_keyFile;
+    std::atomic<bool> m_paused{false};
+    std::atomic<bool> m_running{false};
+    std::mutex m_threadLock;
+    std::condition_variable m_wake;
+    std::thread m_simThread;
+    std::thread m_heartbeatThread;
+};
+
+}  // namespace qx::testbroker
