@@ -1,0 +1,466 @@
+// The real broker session against the in-process test broker.
+#include "broker/session/CBalanceListHandle.h"
+#include "broker/session/COrderStatusListHandle.h"
+#include "broker/session/CPlatformHttpTransport.h"
+#include "broker/session/CPositionListHandle.h"
+#include "broker/session/CQuoteListener.h"
+#include "broker/session/CSessionManager.h"
+#include "broker/session/CSymbolHandle.h"
+#include "broker/session/CTcpStreamConnection.h"
+#include "broker/session/PriceSeriesHooks.h"
+#include "broker/core/FeedTime.h"
+#include "tools/testbroker/CTestBroker.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Waits until the condition holds or the time is up.
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 10s)
+{
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (std::chrono::steady_clock::now() < end) {
+        if (condition())
+            return true;
+        std::this_thread::sleep_for(10ms);
+    }
+    return condition();
+}
+
+class StatusSink : public ISessionStatusSink {
+public:
+    void OnSessionStatus(UINT message, const CSessionStatus& status) override
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        EXPECT_EQ(message, WM_SESSION_STATUS);
+        m_statuses.push_back(status);
+    }
+    std::vector<CSessionStatus> Statuses()
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        return m_statuses;
+    }
+    bool Has(int code, int stream = -2)
+    {
+        for (const auto& s : Statuses())
+            if (s.code == code && (stream == -2 || s.stream == stream))
+                return true;
+        return false;
+    }
+    const CSessionStatus* Find(int code)
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        for (const auto& s : m_statuses)
+            if (s.code == code)
+                return &s;
+        return nullptr;
+    }
+
+private:
+    std::mutex m_lock;
+    std::vector<CSessionStatus> m_statuses;
+};
+
+class RecordingListener : public CQuoteListener {
+public:
+    void OnQuoteChange(CSymbolHandle* handle, int count, const BYTE* ids) override
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        for (int i = 0; i < count; ++i)
+            m_heard.push_back(ids[i]);
+        double value = 0;
+        if (handle->GetField(kFieldBid, value))
+            m_bid = value;
+    }
+    bool Heard(BYTE id)
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        return std::find(m_heard.begin(), m_heard.end(), id) != m_heard.end();
+    }
+    double Bid()
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        return m_bid;
+    }
+    void Clear()
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_heard.clear();
+    }
+
+private:
+    std::mutex m_lock;
+    std::vector<BYTE> m_heard;
+    double m_bid = 0;
+};
+
+class CountingObserver : public CAccountDataListener {
+public:
+    void OnAccountDataChanged(int) override { ++calls; }
+    std::atomic<int> calls{0};
+};
+
+class BrokerSessionTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        qx::testbroker::TestBrokerOptions options;
+        options.httpsPort = 0;
+        options.streamPort = 0;
+        options.startPaused = true;
+        options.heartbeatMs = 200;
+        m_broker = std::make_unique<qx::testbroker::CTestBroker>(options);
+        std::string error;
+        ASSERT_TRUE(m_broker->Start(error)) << error;
+
+        CSessionConfig config;
+        config.apiServer = m_broker->BaseUrl();
+        config.historyServer = m_broker->BaseUrl();
+        config.updateFile = m_broker->BaseUrl() + "/update/QxUpdate.xml";
+        config.keepAliveMs = 300;
+        config.retryMs = 200;
+        m_http = std::make_unique<CPlatformHttpTransport>(CString(m_broker->CaFile()), 10000);
+        const char* root = std::getenv("QX_SOURCE_DIR");
+        m_manager = std::make_unique<CSessionManager>(CString(root ? root : ".") + "/broker/session", config,
+                                                      m_http.get(), &CTcpStreamConnection::Create);
+        m_manager->SetStatusWindow(&m_sink);
+        m_manager->GetSession().SetLogger([this](const char* line) {
+            std::lock_guard<std::mutex> lock(m_logLock);
+            m_log.emplace_back(line);
+        });
+    }
+
+    void TearDown() override
+    {
+        if (m_manager)
+            m_manager->LogOut();
+        m_manager.reset();
+        if (m_broker)
+            m_broker->Stop();
+    }
+
+    void LogIn()
+    {
+        ASSERT_TRUE(m_manager->StartLogin("demo", "demo"));
+        ASSERT_TRUE(WaitUntil([&] { return m_sink.Has(kStatusLoginResult); }));
+        const CSessionStatus* result = m_sink.Find(kStatusLoginResult);
+        ASSERT_TRUE(result->success) << result->text.str();
+        ASSERT_TRUE(WaitUntil([&] { return m_manager->IsStreamConnected(CBrokerSession::kStreamMarketData); }));
+    }
+
+    bool LogHas(const char* part)
+    {
+        std::lock_guard<std::mutex> lock(m_logLock);
+        for (const auto& line : m_log)
+            if (line.find(part) != std::string::npos)
+                return true;
+        return false;
+    }
+
+    std::unique_ptr<qx::testbroker::CTestBroker> m_broker;
+    std::unique_ptr<CPlatformHttpTransport> m_http;
+    std::unique_ptr<CSessionManager> m_manager;
+    StatusSink m_sink;
+    std::mutex m_logLock;
+    std::vector<std::string> m_log;
+};
+
+} // namespace
+
+TEST_F(BrokerSessionTest, LogsInKeepsAliveAndConnectsTheStreams)
+{
+    LogIn();
+    EXPECT_TRUE(m_sink.Has(kStatusStart));
+    const CSessionStatus* accounts = m_sink.Find(kStatusAccountList);
+    ASSERT_NE(accounts, nullptr);
+    ASSERT_FALSE(accounts->accounts.empty());
+    EXPECT_EQ(m_manager->GetAccounts().size(), accounts->accounts.size());
+    CString cookie;
+    EXPECT_TRUE(m_manager->GetSession().GetSessionCookie(cookie));
+    EXPECT_FALSE(cookie.IsEmpty());
+    EXPECT_TRUE(WaitUntil([&] { return m_broker->KeepAliveCount() >= 2; }));
+    EXPECT_GE(m_manager->GetSession().GetKeepAliveCount(), 1u);
+    for (int stream = 0; stream < CBrokerSession::kStreamCount; ++stream)
+        EXPECT_TRUE(WaitUntil([&] { return m_sink.Has(kStatusConnected, stream); })) << stream;
+    EXPECT_TRUE(WaitUntil([&] { return m_sink.Has(kStatusWebUpdates); }));
+    EXPECT_TRUE(WaitUntil([&] {
+        for (const auto& line : m_broker->ActionLog())
+            if (line.find("login") != std::string::npos)
+                return true;
+        return false;
+    }));
+}
+
+TEST_F(BrokerSessionTest, WrongPasswordFailsWithTheBrokersText)
+{
+    ASSERT_TRUE(m_manager->StartLogin("demo", "wrong"));
+    ASSERT_TRUE(WaitUntil([&] { return m_sink.Has(kStatusLoginResult); }));
+    const CSessionStatus* result = m_sink.Find(kStatusLoginResult);
+    EXPECT_FALSE(result->success);
+    EXPECT_EQ(result->text, "Invalid user name or password.");
+    EXPECT_FALSE(m_manager->IsLoggedIn());
+    // A second attempt with the right password works.
+    ASSERT_TRUE(m_manager->StartLogin("demo", "demo"));
+    EXPECT_TRUE(WaitUntil([&] { return m_manager->IsLoggedIn(); }));
+}
+
+TEST_F(BrokerSessionTest, SubscribedSymbolFieldsReachTheHandleListener)
+{
+    LogIn();
+    std::unique_ptr<CSymbolHandle, std::function<void(CSymbolHandle*)>> handle(
+        m_manager->CreateSymbolHandle("nasd:msft"), [this](CSymbolHandle* h) { m_manager->DeleteSymbolHandle(h); });
+    ASSERT_TRUE(handle);
+    EXPECT_EQ(handle->GetSymbol(), "MSFT");
+    RecordingListener listener;
+    handle->SetListener(&listener);
+    handle->Subscribe();
+    ASSERT_TRUE(m_broker->WaitForSubscription(0, "MSFT", 5000));
+    // The image arrives first: the record leaves the pending state with a description.
+    ASSERT_TRUE(WaitUntil([&] { return !handle->IsPending(); }));
+    char text[99];
+    EXPECT_TRUE(handle->GetDescription(text, sizeof text));
+    EXPECT_STREQ(text, "Microsoft Corp");
+    EXPECT_TRUE(handle->GetQualifiedSymbol(text, sizeof text));
+    EXPECT_STREQ(text, "NASD:MSFT");
+
+    listener.Clear();
+    ASSERT_TRUE(m_broker->InjectQuote("MSFT", {{6, false, 123.45, ""}, {7, false, 123.55, ""}}));
+    ASSERT_TRUE(WaitUntil([&] { return listener.Bid() == 123.45; }));
+    EXPECT_TRUE(listener.Heard(kFieldBid));
+    EXPECT_TRUE(listener.Heard(kFieldAsk));
+    handle->Snapshot();
+    double ask = 0;
+    EXPECT_TRUE(handle->GetField(kFieldAsk, ask));
+    EXPECT_DOUBLE_EQ(ask, 123.55);
+    handle->Attach();
+
+    ASSERT_TRUE(m_broker->InjectTrade("MSFT", 123.5, 300));
+    ASSERT_TRUE(WaitUntil([&] { return handle->GetDouble(kFieldLast) == 123.5; }));
+    EXPECT_EQ(m_manager->GetSession().GetSubscriptionCount("MSFT", kServiceQuote), 1);
+
+    handle.reset(); // the last listener leaves: the record goes and the stream drops the symbol
+    EXPECT_EQ(m_manager->GetQuoteStore().Lookup("MSFT"), nullptr);
+    EXPECT_EQ(m_manager->GetSession().GetSubscriptionCount("MSFT", kServiceQuote), 0);
+    EXPECT_TRUE(WaitUntil([&] { return !m_broker->IsSubscribed(0, "MSFT"); }));
+}
+
+namespace {
+
+struct FakeSeries {
+    std::mutex lock;
+    std::vector<CHistoryRow> rows;
+    int answers = 0;
+    bool daily = false;
+};
+
+FakeSeries* Fake(CPriceSeries* s)
+{
+    return reinterpret_cast<FakeSeries*>(s);
+}
+
+} // namespace
+
+TEST_F(BrokerSessionTest, HistoryArrivesAsBars)
+{
+    CPriceSeriesHooks hooks;
+    hooks.historyUpdate = [](CPriceSeries* s, const std::vector<CHistoryRow>& rows, bool daily) {
+        std::lock_guard<std::mutex> lock(Fake(s)->lock);
+        Fake(s)->rows = rows;
+        Fake(s)->daily = daily;
+        Fake(s)->answers++;
+    };
+    SetPriceSeriesHooks(hooks);
+    LogIn();
+    FakeSeries daily, minutes;
+    const DWORD end = DateTimeToFeedTime(2026, 12, 4, 16, 0, 0);
+    const DWORD start = DateTimeToFeedTime(2026, 11, 2, 0, 0, 0);
+    CHistoryCache& cache = m_manager->GetHistoryCache();
+    EXPECT_EQ(cache.RequestHistory(reinterpret_cast<CPriceSeries*>(&daily), "IBM", true, start, end), 1);
+    EXPECT_EQ(cache.RequestHistory(reinterpret_cast<CPriceSeries*>(&minutes), "IBM", false,
+                                   DateTimeToFeedTime(2026, 12, 4, 9, 30, 0), end),
+              1);
+    ASSERT_TRUE(WaitUntil([&] {
+        std::lock_guard<std::mutex> a(daily.lock), b(minutes.lock);
+        return daily.answers == 1 && minutes.answers == 1;
+    }));
+    SetPriceSeriesHooks({});
+    // About 23 weekdays of daily bars, 390 one-minute bars of one session, in time order.
+    EXPECT_TRUE(daily.daily);
+    EXPECT_GE(daily.rows.size(), 20u);
+    EXPECT_LE(daily.rows.size(), 25u);
+    EXPECT_FALSE(minutes.daily);
+    EXPECT_GE(minutes.rows.size(), 380u);
+    for (const auto* rows : {&daily.rows, &minutes.rows})
+        for (size_t i = 0; i < rows->size(); ++i) {
+            const CHistoryRow& r = (*rows)[i];
+            ASSERT_GE(r.feedTime, start);
+            ASSERT_LE(r.feedTime, end);
+            ASSERT_LE(r.low, std::min(r.open, r.close));
+            ASSERT_GE(r.high, std::max(r.open, r.close));
+            if (i) {
+                ASSERT_LT((*rows)[i - 1].feedTime, r.feedTime);
+            }
+        }
+    EXPECT_EQ(cache.GetRows("IBM", true).size(), daily.rows.size());
+}
+
+TEST_F(BrokerSessionTest, SubmittedOrderFillsIntoOrderStatusAndPositions)
+{
+    LogIn();
+    CBrokerSession& session = m_manager->GetSession();
+    const CString account = session.GetCurrentAccount();
+    ASSERT_FALSE(account.IsEmpty());
+    CAccountDataStore& store = m_manager->GetAccountData();
+    CPositionListHandle positions(store);
+    COrderStatusListHandle orders(store);
+    CountingObserver positionObserver, orderObserver;
+    positions.Subscribe(&positionObserver);
+    orders.Subscribe(&orderObserver);
+    // The first refresh after login delivers the starting lists.
+    ASSERT_TRUE(WaitUntil([&] { return orderObserver.calls >= 1 && positionObserver.calls >= 1; }));
+    const int ordersBefore = orderObserver.calls;
+    const int positionsBefore = positionObserver.calls;
+    const auto heldBefore = m_broker->PositionOf(account.str(), "INTC");
+
+    COrderLeg leg;
+    leg.symbol = "INTC";
+    leg.action = 0;
+    leg.quantity = 100;
+    leg.orderType = "Market";
+    leg.expire = "DAY";
+    leg.instructions = "None";
+    leg.route = "Auto";
+    CString error;
+    ASSERT_TRUE(session.SubmitOrder({leg}, 0, -1, 1, "QXVEL", account, error)) << error.str();
+
+    auto filled = [&] {
+        CArray<COrderStatusRecord> list;
+        if (!orders.CopyRecords(list))
+            return false;
+        for (INT_PTR i = 0; i < list.GetSize(); ++i)
+            if (list[i].m_fields[COrderStatusRecord::kSymbol] == "INTC" &&
+                list[i].m_fields[COrderStatusRecord::kStatus] == "Filled")
+                return true;
+        return false;
+    };
+    auto held = [&] {
+        CArray<CPositionRecord> list;
+        if (!positions.CopyRecords(list))
+            return false;
+        for (INT_PTR i = 0; i < list.GetSize(); ++i)
+            if (list[i].symbol == "INTC")
+                return list[i].quantity == 100 + (heldBefore ? heldBefore->quantity : 0);
+        return false;
+    };
+    ASSERT_TRUE(WaitUntil(filled));
+    ASSERT_TRUE(WaitUntil(held));
+    // Further refreshes bring the same lists: the observers are not called again.
+    const int ordersAfter = orderObserver.calls;
+    const int positionsAfter = positionObserver.calls;
+    EXPECT_GT(ordersAfter, ordersBefore);
+    EXPECT_GT(positionsAfter, positionsBefore);
+    for (int i = 0; i < 3; ++i) {
+        session.WakeAccountRefresh();
+        std::this_thread::sleep_for(150ms);
+    }
+    EXPECT_EQ(orderObserver.calls, ordersAfter);
+    EXPECT_EQ(positionObserver.calls, positionsAfter);
+}
+
+TEST_F(BrokerSessionTest, CancelledOrderLeavesTheOpenList)
+{
+    LogIn();
+    CBrokerSession& session = m_manager->GetSession();
+    const CString account = session.GetCurrentAccount();
+    COrderStatusListHandle open(m_manager->GetAccountData());
+    CountingObserver observer;
+    open.Subscribe(&observer);
+    open.SetFilter(1, 0, 0, 0, 0, 0); // open orders only
+
+    COrderLeg leg;
+    leg.symbol = "IBM";
+    leg.quantity = 10;
+    leg.orderType = "Limit";
+    leg.price = 1.00; // far below the market: stays open
+    leg.expire = "DAY";
+    leg.instructions = "None";
+    leg.route = "Auto";
+    CString error;
+    ASSERT_TRUE(session.SubmitOrder({leg}, 0, -1, 1, "QXVEL", account, error)) << error.str();
+
+    CString orderId;
+    ASSERT_TRUE(WaitUntil([&] {
+        CArray<COrderStatusRecord> list;
+        open.CopyRecords(list);
+        for (INT_PTR i = 0; i < list.GetSize(); ++i)
+            if (list[i].m_fields[COrderStatusRecord::kSymbol] == "IBM") {
+                orderId = list[i].m_fields[COrderStatusRecord::kOrderId];
+                return list[i].m_bOpen == 1;
+            }
+        return false;
+    }));
+    ASSERT_TRUE(session.CancelOrders({orderId}, error)) << error.str();
+    EXPECT_TRUE(WaitUntil([&] {
+        CArray<COrderStatusRecord> list;
+        open.CopyRecords(list);
+        for (INT_PTR i = 0; i < list.GetSize(); ++i)
+            if (list[i].m_fields[COrderStatusRecord::kOrderId] == orderId)
+                return false;
+        return true;
+    }));
+    // Cancelling it again fails with the broker's per-order text.
+    EXPECT_FALSE(session.CancelOrders({orderId}, error));
+    EXPECT_NE(error.Find("is not open"), -1) << error.str();
+}
+
+TEST_F(BrokerSessionTest, DroppedStreamReconnectsAndResubscribes)
+{
+    LogIn();
+    CSymbolHandle* raw = m_manager->CreateSymbolHandle("IBM");
+    std::unique_ptr<CSymbolHandle, std::function<void(CSymbolHandle*)>> handle(
+        raw, [this](CSymbolHandle* h) { m_manager->DeleteSymbolHandle(h); });
+    RecordingListener listener;
+    handle->SetListener(&listener);
+    handle->Subscribe();
+    ASSERT_TRUE(m_broker->WaitForSubscription(0, "IBM", 5000));
+    const uint64_t connects = m_manager->GetSession().GetConnectCount(CBrokerSession::kStreamMarketData);
+
+    m_broker->DropStreamConnections();
+    ASSERT_TRUE(WaitUntil([&] { return m_sink.Has(kStatusConnectionLost, CBrokerSession::kStreamMarketData); }));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return m_manager->GetSession().GetConnectCount(CBrokerSession::kStreamMarketData) > connects; }));
+    ASSERT_TRUE(m_broker->WaitForSubscription(0, "IBM", 5000));
+    ASSERT_TRUE(m_broker->InjectQuote("IBM", {{6, false, 99.5, ""}}));
+    EXPECT_TRUE(WaitUntil([&] { return listener.Bid() == 99.5; }));
+    EXPECT_TRUE(m_manager->IsStreamConnected(CBrokerSession::kStreamMarketData));
+}
+
+TEST_F(BrokerSessionTest, MalformedRecordsAreDroppedWithoutHarm)
+{
+    LogIn();
+    CSymbolHandle* raw = m_manager->CreateSymbolHandle("AAPL");
+    std::unique_ptr<CSymbolHandle, std::function<void(CSymbolHandle*)>> handle(
+        raw, [this](CSymbolHandle* h) { m_manager->DeleteSymbolHandle(h); });
+    RecordingListener listener;
+    handle->SetListener(&listener);
+    handle->Subscribe();
+    ASSERT_TRUE(m_broker->WaitForSubscription(0, "AAPL", 5000));
+    const uint64_t connects = m_manager->GetSession().GetConnectCount(CBrokerSession::kStreamMarketData);
+    m_broker->SendMalformedRecords();
+    ASSERT_TRUE(WaitUntil([&] { return m_manager->GetSession().GetDroppedRecords() > 0; }));
+    EXPECT_TRUE(LogHas("dropped"));
+    ASSERT_TRUE(m_broker->InjectQuote("AAPL", {{6, false, 17.25, ""}}));
+    EXPECT_TRUE(WaitUntil([&] { return listener.Bid() == 17.25; }));
+    // The connection stayed up.
+    EXPECT_EQ(m_manager->GetSession().GetConnectCount(CBrokerSession::kStreamMarketData), connects);
+}
