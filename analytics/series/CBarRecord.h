@@ -6,7 +6,7 @@
 #include "platform/core/WinTypes.h"
 
 // Field numbers of bar records.
-enum BarField : int { kFieldOpen = 0, kFieldHigh = 1, kFieldLow = 2, kFieldClose = 3, kFieldVolume = 4 };
+enum BarField : int { kBarOpen = 0, kBarHigh = 1, kBarLow = 2, kBarClose = 3, kBarVolume = 4 };
 // Field numbers of tick records.
 enum TickField : int {
     kTickBASCodes = 0,
@@ -26,9 +26,9 @@ struct CBarRecord {
     BYTE m_bValid = 0;       // 0 while the slot's data has not arrived
     CString m_exchange;      // ticks: the exchange text
 
-    double Open() const { return m_fields[kFieldOpen]; }
-    double High() const { return m_fields[kFieldHigh]; }
-    double Low() const { return m_fields[kFieldLow]; }
-    double Close() const { return m_fields[kFieldClose]; }
-    double Volume() const { return m_fields[kFieldVolume]; }
+    double Open() const { return m_fields[kBarOpen]; }
+    double High() const { return m_fields[kBarHigh]; }
+    double Low() const { return m_fields[kBarLow]; }
+    double Close() const { return m_fields[kBarClose]; }
+    double Volume() const { return m_fields[kBarVolume]; }
 };

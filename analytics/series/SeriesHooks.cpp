@@ -1,0 +1,35 @@
+#include "analytics/series/SeriesHooks.h"
+
+#include "analytics/series/CPriceSeries.h"
+#include "broker/session/PriceSeriesHooks.h"
+#include "broker/session/SessionMessages.h"
+
+void RegisterPriceSeriesHooks()
+{
+    CPriceSeriesHooks hooks;
+    hooks.create = [](const char* key, DWORD context) -> CPriceSeries* {
+        auto series = std::make_unique<CPriceSeries>(key, context);
+        return series->IsKeyValid() ? series.release() : nullptr;
+    };
+    hooks.destroy = [](CPriceSeries* series) { delete series; };
+    hooks.symbol = [](const CPriceSeries* series) { return series->GetSymbol().GetString(); };
+    hooks.interval = [](const CPriceSeries* series) { return series->GetInterval().GetString(); };
+    hooks.liveTrade = [](CPriceSeries* series, const CTradeMessage& trade, DWORD feedTime) {
+        series->OnLiveData(&trade, feedTime);
+    };
+    hooks.exchangeCheck = [](CPriceSeries* series) { series->OnExchangeCheck(); };
+    hooks.historyUpdate = [](CPriceSeries* series, const std::vector<CHistoryRow>& rows, bool daily) {
+        if (daily)
+            series->OnDailyHistory(rows);
+        else
+            series->OnIntradayHistory(rows);
+    };
+    hooks.cachedFill = [](CPriceSeries* series, const std::vector<CHistoryRow>& rows, bool daily, int first,
+                          int last) {
+        if (daily)
+            series->OnCachedDailyFill(rows, first, last);
+        else
+            series->OnCachedIntradayFill(rows, first, last);
+    };
+    SetPriceSeriesHooks(hooks);
+}

@@ -1,0 +1,422 @@
+#include "FakeSeriesServices.h"
+#include "StudyTestData.h"
+
+#include "analytics/series/CPriceSeries.h"
+#include "analytics/series/CSeriesListener.h"
+#include "analytics/series/SeriesTime.h"
+#include "analytics/studies/StudyCompute.h"
+#include "analytics/studies/StudyTable.h"
+#include "broker/session/SessionMessages.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+CTime T(int y, int mo, int d, int h, int mi, int s = 0)
+{
+    return CTime(y, mo, d, h, mi, s);
+}
+
+DWORD F(int y, int mo, int d, int h, int mi, int s = 0)
+{
+    return CTimeToFeedTime(T(y, mo, d, h, mi, s));
+}
+
+CTradeMessage Trade(double price, int size, std::vector<int> more = {})
+{
+    CTradeMessage t;
+    t.m_price = static_cast<float>(price);
+    t.m_size = size;
+    t.m_moreSizes = std::move(more);
+    t.m_exchange = "NASD";
+    return t;
+}
+
+CHistoryRow Row(DWORD time, double o, double h, double l, double c, double v)
+{
+    CHistoryRow r;
+    r.feedTime = time;
+    r.open = o;
+    r.high = h;
+    r.low = l;
+    r.close = c;
+    r.volume = v;
+    return r;
+}
+
+void Live(CPriceSeries& s, const CTradeMessage& t, DWORD time)
+{
+    s.OnLiveData(&t, time);
+}
+
+struct CountingListener : CSeriesListener {
+    void OnValuesChanged(CPriceSeries*, int m, int f, int l) override
+    {
+        ++changes;
+        mode = m;
+        first = f;
+        last = l;
+    }
+    void OnDataStateChanged(CPriceSeries*) override { ++states; }
+    int changes = 0, mode = -1, first = 0, last = 0, states = 0;
+};
+
+} // namespace
+
+TEST(SeriesKey, PlainKeysAndSuffixes)
+{
+    FakeSeriesServices services;
+    CPriceSeries a("ibm,5", 0);
+    EXPECT_EQ(CString("IBM"), a.GetSymbol());
+    EXPECT_EQ(CString("5"), a.GetInterval());
+    EXPECT_FALSE(a.HasCurrentDayBar());
+    CPriceSeries b("IBM,", 0);
+    EXPECT_EQ(CString("0"), b.GetInterval());
+    CPriceSeries c("NYSE:ibm,d", 0);
+    EXPECT_EQ(CString("IBM"), c.GetSymbol());
+    EXPECT_EQ(CString("D"), c.GetInterval());
+    EXPECT_TRUE(c.HasCurrentDayBar());
+    EXPECT_EQ(1, CPriceSeries("IBM,5:255", 0).IsExtendedSession());
+    EXPECT_EQ(0, CPriceSeries("IBM,D:255", 0).IsExtendedSession());
+    EXPECT_EQ(43200u, c.GetBarSpan());
+    EXPECT_EQ(150u, a.GetBarSpan());
+    EXPECT_EQ(0, c.GetPeriodCode());
+    EXPECT_EQ(3, a.GetPeriodCode());
+    // Field names are case-sensitive; unknown names are refused.
+    EXPECT_EQ(3, a.FindField("Close"));
+    EXPECT_EQ(-1, a.FindField("close"));
+    EXPECT_EQ(7, a.FindField("Exchange"));
+    double v = 1;
+    EXPECT_FALSE(a.GetValue(0, 3, v));
+    EXPECT_EQ(0.0, v);
+}
+
+TEST(SeriesKey, StudyCallsAndRefusedParameters)
+{
+    FakeSeriesServices services;
+    CPriceSeries rsi("RSI(IBM,14),5", 0);
+    ASSERT_TRUE(rsi.IsKeyValid());
+    EXPECT_EQ(studies::kRSI, rsi.GetStudyType());
+    EXPECT_EQ(CString("5"), rsi.GetInterval());
+    EXPECT_EQ(0, rsi.FindField("RSI"));
+    EXPECT_EQ(2, rsi.FindField("LAVG"));
+    EXPECT_EQ(-1, rsi.FindField("Close")); // not an output of the study
+    CPriceSeries ma("MA(msft,Volume,20,-3),D:255", 0);
+    ASSERT_TRUE(ma.IsKeyValid());
+    EXPECT_EQ(CString("MSFT"), ma.GetSymbol());
+    EXPECT_EQ(CString("D"), ma.GetInterval());
+    EXPECT_EQ(4.0, ma.GetStudyValues()->GetParam(0));
+    EXPECT_EQ(-3.0, ma.GetStudyValues()->GetParam(2));
+    EXPECT_EQ(1, ma.GetFieldKind(0)); // volume source
+    // A key beginning "Bar(" is a plain key.
+    CPriceSeries bar("Bar(IBM,5)", 0);
+    EXPECT_EQ(-1, bar.GetStudyType());
+    // Refused: no price field of that name, lengths out of range, missing parameters.
+    EXPECT_FALSE(CPriceSeries("MA(IBM,close,20,0),5", 0).IsKeyValid());
+    EXPECT_FALSE(CPriceSeries("RSI(IBM,0),5", 0).IsKeyValid());
+    EXPECT_FALSE(CPriceSeries("RSI(IBM,2000000000),5", 0).IsKeyValid());
+    EXPECT_FALSE(CPriceSeries("EMA(IBM,Close),5", 0).IsKeyValid());
+    // The warm-up: RSI 14 over 100 bars holds 268 records.
+    rsi.SetBarCount(100, 0);
+    EXPECT_EQ(268, rsi.GetRecordCount());
+}
+
+TEST(SeriesKey, TickFilterBoundsAndEndTime)
+{
+    FakeSeriesServices services;
+    CSeriesKey key;
+    ASSERT_TRUE(ParseSeriesKey("IBM,0&FilterMinPrice=10&FilterExg=nasd&FilterTrade=1&EndETime=123456&x", key));
+    ASSERT_TRUE(key.filter.has_value());
+    EXPECT_EQ(123456u, key.endFeedTime);
+    const CTickFilter& f = *key.filter;
+    // Only the minimum is set: no upper bound.
+    EXPECT_FALSE(f.Drops(0, 50.0, 100, "NASD  "));
+    EXPECT_TRUE(f.Drops(0, 9.99, 100, "NASD"));
+    EXPECT_TRUE(f.Drops(0, 50.0, 100, "NYSE"));
+    EXPECT_TRUE(f.Drops(1, 50.0, 100, "NASD")); // bids not passed
+    ASSERT_TRUE(ParseSeriesKey("IBM,0&FilterVolume=500&FilterMaxPrice=20", key));
+    EXPECT_TRUE(key.filter->Drops(0, 10, 400, "X"));
+    EXPECT_FALSE(key.filter->Drops(0, 10, 500, "X"));
+    EXPECT_TRUE(key.filter->Drops(0, 20.5, 500, "X"));
+}
+
+TEST(PriceSeries, LaysOutBarsAndRequestsInChunks)
+{
+    FakeSeriesServices services;
+    CPriceSeries s("IBM,30", 0);
+    s.SetWindowMode(1);
+    ASSERT_TRUE(s.SetBarCount(20, 0));
+    ASSERT_EQ(20, s.GetRecordCount());
+    // Newest bar: the one holding 12:07 on Wednesday 2026-03-04.
+    EXPECT_EQ(T(2026, 3, 4, 12, 0), s.GetRecordAt(19)->m_startTime);
+    EXPECT_EQ(T(2026, 3, 4, 12, 30), s.GetRecordAt(19)->m_endTime);
+    // Five bars back from 12:00 is 09:30, then Tuesday's last bar.
+    EXPECT_EQ(T(2026, 3, 4, 9, 30), s.GetRecordAt(14)->m_startTime);
+    EXPECT_EQ(T(2026, 3, 3, 15, 30), s.GetRecordAt(13)->m_startTime);
+    ASSERT_EQ(1u, services.requests.size());
+    EXPECT_EQ(CTimeToFeedTime(s.GetRecordAt(0)->m_startTime), services.requests[0].start);
+    EXPECT_EQ(F(2026, 3, 4, 12, 30), services.requests[0].end);
+    EXPECT_EQ(1, s.GetOutstandingRequests());
+    EXPECT_TRUE(s.IsWaitingForData());
+
+    services.requests.clear();
+    CPriceSeries big("IBM,1", 0);
+    big.SetBarCount(60000, 0);
+    ASSERT_EQ(3u, services.requests.size());
+    EXPECT_EQ(CTimeToFeedTime(big.GetRecordAt(0)->m_startTime), services.requests[0].start);
+    EXPECT_EQ(CTimeToFeedTime(big.GetRecordAt(24999)->m_endTime), services.requests[0].end);
+    EXPECT_EQ(CTimeToFeedTime(big.GetRecordAt(25000)->m_startTime), services.requests[1].start);
+    EXPECT_EQ(CTimeToFeedTime(big.GetRecordAt(50000)->m_startTime), services.requests[2].start);
+    EXPECT_EQ(3, big.GetOutstandingRequests());
+
+    services.requests.clear();
+    CPriceSeries exact("IBM,1", 0);
+    exact.SetBarCount(25000, 0);
+    EXPECT_EQ(1u, services.requests.size());
+}
+
+TEST(PriceSeries, MergesOneMinuteHistoryRows)
+{
+    FakeSeriesServices services;
+    CPriceSeries s("IBM,30", 0);
+    CountingListener listener;
+    s.SetListener(&listener);
+    s.SetWindowMode(1);
+    s.SetBarCount(4, 0); // 10:30, 11:00, 11:30, 12:00
+    ASSERT_EQ(T(2026, 3, 4, 10, 30), s.GetRecordAt(0)->m_startTime);
+    std::vector<CHistoryRow> rows = {
+        Row(F(2026, 3, 4, 10, 29), 1, 1, 1, 1, 5),      // before the first record: skipped
+        Row(F(2026, 3, 4, 10, 30), 10, 12, 9, 11, 100), // first row of record 0
+        Row(F(2026, 3, 4, 10, 59), 11, 13, 10, 12, 50), // 60 s before record 1: record 0
+        Row(F(2026, 3, 4, 11, 0), 20, 21, 19, 20, 7),   // at record 0's end: record 1
+    };
+    s.OnIntradayHistory(rows);
+    EXPECT_EQ(0, s.GetOutstandingRequests());
+    EXPECT_FALSE(s.IsWaitingForData());
+    double v;
+    s.Lock();
+    ASSERT_TRUE(s.GetValue(0, kBarOpen, v));
+    EXPECT_EQ(10, v);
+    ASSERT_TRUE(s.GetValue(0, kBarHigh, v));
+    EXPECT_EQ(13, v);
+    ASSERT_TRUE(s.GetValue(0, kBarClose, v));
+    EXPECT_EQ(12, v);
+    ASSERT_TRUE(s.GetValue(0, kBarVolume, v));
+    EXPECT_EQ(150, v);
+    ASSERT_TRUE(s.GetValue(1, kBarClose, v));
+    EXPECT_EQ(20, v);
+    EXPECT_FALSE(s.GetValue(2, kBarClose, v)); // no row: still empty
+    s.Unlock();
+    EXPECT_GE(listener.changes, 1);
+    EXPECT_EQ(1, listener.mode);
+    EXPECT_EQ(0, listener.first);
+    EXPECT_EQ(1, listener.last);
+    // A later answer does not change records that are already valid.
+    s.OnIntradayHistory({Row(F(2026, 3, 4, 10, 45), 99, 99, 99, 99, 99)});
+    s.Lock();
+    ASSERT_TRUE(s.GetValue(0, kBarClose, v));
+    EXPECT_EQ(12, v);
+    s.Unlock();
+}
+
+TEST(PriceSeries, TradesUpdateTheLastBarAndRollForward)
+{
+    FakeSeriesServices services;
+    CPriceSeries s("IBM,5", 0);
+    s.SetWindowMode(1);
+    s.SetBarCount(10, 0);
+    s.OnIntradayHistory({});
+    ASSERT_EQ(0, s.GetOutstandingRequests());
+    // 12:05 bar is the newest; a trade of 3 lots (then one of 3 plus 2 more) makes it.
+    Live(s, Trade(50.25, 3), F(2026, 3, 4, 12, 7));
+    Live(s, Trade(50.5, 3, {2}), F(2026, 3, 4, 12, 8));
+    // Trades older than the layout are ignored.
+    Live(s, Trade(99, 3), F(2026, 3, 4, 12, 6));
+    double v;
+    s.Lock();
+    ASSERT_TRUE(s.GetValue(9, kBarVolume, v));
+    EXPECT_EQ(300 + 500, v);
+    ASSERT_TRUE(s.GetValue(9, kBarHigh, v));
+    EXPECT_EQ(50.5, v);
+    ASSERT_TRUE(s.GetValue(9, kBarOpen, v));
+    EXPECT_EQ(50.25, v);
+    s.Unlock();
+    // A trade in the next bar rolls one bar forward; the count stays.
+    services.now = T(2026, 3, 4, 12, 11);
+    Live(s, Trade(51, 1), F(2026, 3, 4, 12, 11));
+    EXPECT_EQ(10, s.GetRecordCount());
+    EXPECT_EQ(T(2026, 3, 4, 12, 10), s.GetRecordAt(9)->m_startTime);
+    s.Lock();
+    ASSERT_TRUE(s.GetValue(9, kBarClose, v));
+    EXPECT_EQ(51, v);
+    ASSERT_TRUE(s.GetValue(8, kBarClose, v));
+    EXPECT_EQ(50.5, v);
+    s.Unlock();
+    EXPECT_TRUE(services.requests.size() == 1u); // one bar rolled: nothing requested
+    // Rolling several bars asks for the rolled range.
+    services.now = T(2026, 3, 4, 12, 31);
+    Live(s, Trade(52, 1), F(2026, 3, 4, 12, 31));
+    EXPECT_EQ(T(2026, 3, 4, 12, 30), s.GetRecordAt(9)->m_startTime);
+    EXPECT_EQ(2u, services.requests.size());
+    // A trade stamped years ahead of the clock changes nothing.
+    const CTime before = s.GetRecordAt(9)->m_startTime;
+    Live(s, Trade(53, 1), F(2031, 1, 1, 10, 0));
+    EXPECT_EQ(before, s.GetRecordAt(9)->m_startTime);
+    EXPECT_EQ(10, s.GetRecordCount());
+}
+
+TEST(PriceSeries, HistoricalSeriesIgnoresTrades)
+{
+    FakeSeriesServices services;
+    CString key;
+    key.Format("IBM,5&EndETime=%u", F(2026, 3, 3, 15, 0));
+    CPriceSeries s(key, 0);
+    s.SetBarCount(5, 0);
+    EXPECT_TRUE(s.IsHistorical());
+    s.OnIntradayHistory({});
+    EXPECT_EQ(T(2026, 3, 3, 15, 0), s.GetRecordAt(4)->m_startTime);
+    Live(s, Trade(10, 1), F(2026, 3, 4, 12, 8));
+    for (int r = 0; r < 5; ++r)
+        EXPECT_FALSE(s.GetRecordAt(r)->m_bValid);
+}
+
+TEST(PriceSeries, ExchangeCheckRequestsAgainForAWrongGuess)
+{
+    FakeSeriesServices services;
+    CPriceSeries s("ABC,5", 0);
+    CountingListener listener;
+    s.SetListener(&listener);
+    s.SetBarCount(10, 0);
+    EXPECT_TRUE(s.IsPending());
+    s.OnIntradayHistory({Row(F(2026, 3, 4, 12, 5), 1, 1, 1, 1, 1)});
+    EXPECT_TRUE(s.GetRecordAt(9)->m_bValid);
+    CSeriesQuote quote;
+    quote.pending = false;
+    quote.exchange = "NASD";
+    services.quotes["ABC"] = quote;
+    services.requests.clear();
+    s.OnExchangeCheck();
+    EXPECT_FALSE(s.IsPending());
+    EXPECT_EQ(1, listener.states);
+    EXPECT_FALSE(s.GetRecordAt(9)->m_bValid); // emptied
+    EXPECT_EQ(1u, services.requests.size());  // and asked for again
+    EXPECT_EQ(1, s.GetOutstandingRequests());
+    // A second check does nothing.
+    s.OnExchangeCheck();
+    EXPECT_EQ(1, listener.states);
+}
+
+TEST(PriceSeries, DailyBarsTakeHistoryAndTheCurrentDay)
+{
+    FakeSeriesServices services;
+    CSeriesQuote quote;
+    quote.pending = false;
+    quote.exchange = "NYSE";
+    quote.open = 20;
+    quote.high = 22;
+    quote.low = 19;
+    quote.last = 21;
+    quote.volume = 1000;
+    quote.tradeFeedTime = F(2026, 3, 4, 12, 0);
+    services.quotes["IBM"] = quote;
+    CPriceSeries d("IBM,D", 0);
+    d.SetWindowMode(1);
+    d.SetBarCount(3, 0);
+    EXPECT_EQ(T(2026, 3, 4, 9, 30), d.GetRecordAt(2)->m_startTime);
+    d.OnDailyHistory({Row(F(2026, 3, 2, 0, 0), 1, 2, 0.5, 1.5, 10), Row(F(2026, 3, 3, 0, 0), 2, 3, 1, 2.5, 20)});
+    EXPECT_FALSE(d.HasCurrentDayBar());
+    double v;
+    d.Lock();
+    ASSERT_TRUE(d.GetValue(0, kBarClose, v));
+    EXPECT_EQ(1.5, v);
+    ASSERT_TRUE(d.GetValue(2, kBarClose, v)); // today from the quote
+    EXPECT_EQ(21, v);
+    ASSERT_TRUE(d.GetValue(2, kBarVolume, v));
+    EXPECT_EQ(1000, v);
+    d.Unlock();
+
+    // Weekly bars take every daily row of their week.
+    CPriceSeries w("IBM,W", 0);
+    w.SetWindowMode(1);
+    w.SetBarCount(2, 0);
+    w.OnDailyHistory({Row(F(2026, 2, 23, 0, 0), 5, 6, 4, 5.5, 1), Row(F(2026, 2, 24, 0, 0), 5.5, 8, 5, 7, 2),
+                      Row(F(2026, 2, 27, 0, 0), 7, 7.5, 3, 6, 4)});
+    w.Lock();
+    ASSERT_TRUE(w.GetValue(0, kBarOpen, v));
+    EXPECT_EQ(5, v);
+    ASSERT_TRUE(w.GetValue(0, kBarHigh, v));
+    EXPECT_EQ(8, v);
+    ASSERT_TRUE(w.GetValue(0, kBarLow, v));
+    EXPECT_EQ(3, v);
+    ASSERT_TRUE(w.GetValue(0, kBarClose, v));
+    EXPECT_EQ(6, v);
+    ASSERT_TRUE(w.GetValue(0, kBarVolume, v));
+    EXPECT_EQ(7, v);
+    w.Unlock();
+}
+
+TEST(PriceSeries, WindowModesAndBarTimes)
+{
+    FakeSeriesServices services;
+    CPriceSeries s("IBM,30", 0);
+    s.SetBarCount(5, 0);
+    int first = 0, last = 0;
+    // Window byte clear: index 0 is the newest bar, older ones negative.
+    EXPECT_EQ(5, s.GetVisibleRange(first, last));
+    EXPECT_EQ(-4, first);
+    EXPECT_EQ(0, last);
+    DWORD t = 0;
+    ASSERT_TRUE(s.GetBarTime(0, 0, t));
+    EXPECT_EQ(F(2026, 3, 4, 12, 0), t);
+    ASSERT_TRUE(s.GetBarTime(0, 1, t));
+    EXPECT_EQ(F(2026, 3, 4, 12, 30), t);
+    s.SetWindowMode(1);
+    EXPECT_EQ(5, s.GetVisibleRange(first, last));
+    EXPECT_EQ(0, first);
+    EXPECT_EQ(4, last);
+    ASSERT_TRUE(s.GetBarTime(4, 0, t));
+    EXPECT_EQ(F(2026, 3, 4, 12, 0), t);
+    // Beyond the records the bar period steps on.
+    ASSERT_TRUE(s.GetBarTime(6, 0, t));
+    EXPECT_EQ(F(2026, 3, 4, 13, 0), t);
+    ASSERT_TRUE(s.GetBarTime(-1, 0, t));
+    EXPECT_EQ(F(2026, 3, 4, 9, 30), t);
+    EXPECT_EQ(4, s.FindBarByTime(F(2026, 3, 4, 12, 0), 0));
+    EXPECT_EQ(4, s.FindBarByTime(F(2026, 3, 4, 12, 30), 1));
+    EXPECT_EQ(6, s.FindBarByTime(F(2026, 3, 4, 13, 10), 0));
+    EXPECT_EQ(-2, s.FindBarByTime(F(2026, 3, 3, 15, 40), 0));
+    EXPECT_EQ(F(2026, 3, 4, 12, 30), s.GetLastBarTime());
+    s.AddEmptyBars(-2, 0);
+    EXPECT_EQ(7, s.GetRecordCount());
+    EXPECT_EQ(2, s.GetFrontCount());
+    EXPECT_EQ(T(2026, 3, 3, 15, 30), s.GetRecordAt(0)->m_startTime);
+}
+
+TEST(PriceSeries, StudySeriesComputesOverItsOwnBars)
+{
+    FakeSeriesServices services;
+    CPriceSeries s("MA(IBM,Close,3,0),5", 0);
+    s.SetWindowMode(1);
+    s.SetBarCount(10, 0); // 10 + warm-up 3
+    ASSERT_EQ(13, s.GetRecordCount());
+    std::vector<CHistoryRow> rows;
+    for (int r = 0; r < 13; ++r) {
+        const DWORD t = CTimeToFeedTime(s.GetRecordAt(r)->m_startTime);
+        rows.push_back(Row(t, 10 + r, 11 + r, 9 + r, 10 + r, 100));
+    }
+    s.OnIntradayHistory(rows);
+    double v;
+    s.Lock();
+    for (int i = 0; i < 10; ++i) {
+        ASSERT_TRUE(s.GetValue(i, 0, v));
+        EXPECT_DOUBLE_EQ(10 + (i + 3) - 1, v); // mean of the three closes ending at record i + 3
+    }
+    EXPECT_FALSE(s.GetValue(0, 5, v)); // no such output
+    s.Unlock();
+    // A trade changes the newest bar and its average.
+    Live(s, Trade(40, 1), F(2026, 3, 4, 12, 8));
+    s.Lock();
+    ASSERT_TRUE(s.GetValue(9, 0, v));
+    EXPECT_DOUBLE_EQ((20 + 21 + 40) / 3.0, v);
+    s.Unlock();
+}
