@@ -35,6 +35,7 @@ CSafeFile::~CSafeFile()
 BOOL CSafeFile::Open(const char* path, UINT, CFileException* error)
 {
     Abort();
+    m_writeError = 0;
     m_target = NormalizePath(path);
     const int slash = m_target.ReverseFind('/');
     CString pattern = m_target.Left(slash + 1) + "." + m_target.Mid(slash + 1) + ".XXXXXX";
@@ -63,10 +64,25 @@ BOOL CSafeFile::Open(const char* path, UINT, CFileException* error)
     return TRUE;
 }
 
+void CSafeFile::Write(const void* buffer, UINT count)
+{
+    try {
+        CFile::Write(buffer, count);
+    } catch (const CFileException& e) {
+        m_writeError = e.m_lOsError > 0 ? static_cast<int>(e.m_lOsError) : EIO;
+        throw;
+    }
+}
+
 void CSafeFile::Commit()
 {
     if (!IsOpen())
         CFileException::ThrowOsError(EBADF, m_target);
+    if (m_writeError != 0) {
+        const int err = m_writeError;
+        Abort();
+        CFileException::ThrowOsError(err, m_target);
+    }
     try {
         Flush();
         CFile::Close();

@@ -17,7 +17,11 @@ public:
     // Creates the temporary file for path; flags other than the target path are ignored.
     BOOL Open(const char* path, UINT openFlags = modeCreate | modeWrite,
               CFileException* error = nullptr) override;
-    // Flushes, closes and replaces the target. Throws CFileException.
+    // Remembers a failed write, so that a later Commit refuses to replace the target
+    // even when the error was swallowed on the way (an archive's destructor, say).
+    void Write(const void* buffer, UINT count) override;
+    // Flushes, closes and replaces the target. Throws CFileException, and does not
+    // replace the target, if any write failed.
     void Commit();
     // Drops the temporary file; the target is untouched.
     void Abort() override;
@@ -28,6 +32,7 @@ public:
 
 private:
     CString m_target;
+    int m_writeError = 0;
 };
 
 // Stores a whole file through an archive: write(archive) fills it, then the file

@@ -178,6 +178,25 @@ TEST(CSafeFile, FailedWritesLeaveTheOldFileAndNoTemporary)
     EXPECT_EQ(readAll(path), "previous");
     EXPECT_EQ(entryCount(dir), 1u);
 
+    // A failure swallowed by an archive's destructor still stops the commit.
+    {
+        CSafeFile file;
+        ASSERT_TRUE(file.Open(path.c_str()));
+        {
+            FileSizeLimit limit(16);
+            CArchive ar(&file, CArchive::store);
+            ar << CString("more than sixteen bytes of data");
+        }
+        try {
+            file.Commit();
+            FAIL() << "a commit after a failed write must throw";
+        } catch (const CFileException& e) {
+            EXPECT_EQ(e.m_cause, CFileException::diskFull);
+        }
+    }
+    EXPECT_EQ(readAll(path), "previous");
+    EXPECT_EQ(entryCount(dir), 1u);
+
     // A destroyed, uncommitted writer drops its temporary file.
     {
         CSafeFile file;
