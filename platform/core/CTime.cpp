@@ -1,20 +1,26 @@
 #include "platform/core/CTime.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cstring>
 
 namespace {
 CString formatTm(const struct tm& parts, const char* format)
 {
     if (!format || !*format)
         return CString();
+    // strftime gives 0 both for "too small" and for an empty result, so the
+    // buffer grows only up to a bound that any real expansion fits in.
+    const size_t limit = 1024 + 64 * std::strlen(format);
     std::string buffer(256, '\0');
-    for (int attempt = 0; attempt < 8; ++attempt) {
+    while (true) {
         const size_t n = std::strftime(buffer.data(), buffer.size(), format, &parts);
         if (n > 0)
             return CString(std::string_view(buffer.data(), n));
-        buffer.resize(buffer.size() * 4);
+        if (buffer.size() >= limit)
+            return CString();
+        buffer.resize(std::min(buffer.size() * 4, limit));
     }
-    return CString();
 }
 
 void fillSystemTime(const struct tm& parts, int milliseconds, SYSTEMTIME& st)

@@ -47,6 +47,9 @@ TEST_F(NewYorkTime, LocalFieldsDayOfWeekAndFormat)
     EXPECT_EQ(t.Format("%Y-%m-%d %H:%M:%S"), "2024-03-10 12:30:45");
     EXPECT_EQ(t.FormatGmt("%H:%M"), "16:30");
     EXPECT_EQ(t.Format(""), "");
+    EXPECT_EQ(t.Format("%%"), "%");
+    const CString longFormat(std::string(300, 'x') + "%Y");
+    EXPECT_EQ(t.Format(longFormat).Right(6), "xx2024");
 
     const CTime winter(2024, 1, 10, 12, 0, 0);
     EXPECT_EQ(winter.FormatGmt("%H"), "17");
