@@ -22,12 +22,6 @@ bool HaveTools()
            qx_imaging_test::HaveTool("ppmtobmp") && qx_imaging_test::HaveTool("python3");
 }
 
-std::string SourceDir()
-{
-    const char* dir = std::getenv("QX_SOURCE_DIR");
-    return dir != nullptr ? dir : ".";
-}
-
 ::testing::AssertionResult MatchesPpm(CQxImage& img, const Ppm& ref, int tolerance)
 {
     if (static_cast<int>(img.GetWidth()) != ref.width || static_cast<int>(img.GetHeight()) != ref.height)
@@ -54,7 +48,7 @@ TEST(ImageBmpTools, DecodesWhatImageMagickAndNetpbmWrite)
     if (!HaveTools())
         GTEST_SKIP() << "ImageMagick, netpbm or python3 missing";
     TempDir dir;
-    ASSERT_TRUE(qx_imaging_test::Run("sh '" + SourceDir() + "/tests/imaging/make_samples.sh' '" +
+    ASSERT_TRUE(qx_imaging_test::Run("sh '" + qx_imaging_test::TestSourceDir() + "/make_samples.sh' '" +
                                      dir.path().string() + "' >/dev/null 2>&1"));
     std::set<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))

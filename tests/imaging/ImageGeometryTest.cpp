@@ -1,6 +1,7 @@
 #include "imaging/CQxRect2.h"
 #include "imaging/CQxRegion.h"
 #include "imaging/QxResource.h"
+#include "tests/imaging/ImageTestUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -86,9 +87,7 @@ TEST(ImageResource, EmbeddedBytesMatchTheFile)
 {
     HRSRC res = QxFindResource(&qx_imaging_test_resources, "ImageGeometryTest.cpp");
     ASSERT_NE(res, nullptr);
-    const char* src = std::getenv("QX_SOURCE_DIR");
-    ASSERT_NE(src, nullptr);
-    std::ifstream in(std::string(src) + "/tests/imaging/ImageGeometryTest.cpp", std::ios::binary);
+    std::ifstream in(qx_imaging_test::TestSourceDir() + "/ImageGeometryTest.cpp", std::ios::binary);
     const std::string text{std::istreambuf_iterator<char>(in), {}};
     ASSERT_EQ(QxSizeofResource(&qx_imaging_test_resources, res), text.size());
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(QxLockResource(res)), text.size()), text);

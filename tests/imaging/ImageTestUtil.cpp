@@ -52,6 +52,12 @@ bool Ppm::Read(const std::string& path)
     return static_cast<size_t>(in.gcount()) == rgb.size();
 }
 
+std::string TestSourceDir()
+{
+    // ctest passes no environment reliably; the build names the folder.
+    return QX_IMAGING_TEST_DIR;
+}
+
 bool HaveTool(const char* name)
 {
     return Run(std::string("command -v ") + name + " >/dev/null 2>&1");

@@ -35,6 +35,8 @@ struct Ppm {
     bool Read(const std::string& path);
 };
 
+// Folder of these tests' sources (scripts live there).
+std::string TestSourceDir();
 // Whether a shell command is available.
 bool HaveTool(const char* name);
 // Runs a shell command; true when it exited with 0.
