@@ -1,6 +1,8 @@
 // Grey scale, negative, colour depth changes and dithering.
 #include "tests/imaging/ImageTransformTestImages.h"
 
+#include <string>
+
 using qxtest::Depth;
 using qxtest::MakeImage;
 using qxtest::SameColors;
@@ -133,6 +135,33 @@ TEST(ColorHandChecked, NegativeWithASelectionChangesOnlySelectedPixels)
     EXPECT_TRUE(grey.IsGrayScale());
     EXPECT_EQ(grey.GetPixelIndex(3, 2), 255 - greyOrig.GetPixelIndex(3, 2));
     EXPECT_EQ(grey.GetPixelIndex(6, 6), greyOrig.GetPixelIndex(6, 6));
+}
+
+TEST(ColorHandChecked, DepthChangesCarryTheSelectionAndAlpha)
+{
+    const RECT r{1, 4, 3, 2};
+    auto check = [&](const char* name, auto op, DWORD bpp) {
+        CQxImage img;
+        MakeImage(img, 6, 5, Depth{bpp, true}, 35);
+        ASSERT_TRUE(img.SelectionAddRect(r));
+        CQxImage orig;
+        orig.Copy(img);
+        ASSERT_TRUE(op(img)) << name;
+        ASSERT_TRUE(img.SelectionIsValid()) << name;
+        for (LONG y = 0; y < 5; ++y)
+            for (LONG x = 0; x < 6; ++x) {
+                ASSERT_EQ(img.SelectionIsInside(x, y), orig.SelectionIsInside(x, y)) << name;
+                // A warp moves alpha with the pixels, but only inside the selection.
+                if (!orig.SelectionIsInside(x, y) || std::string(name) != "CircleTransform") {
+                    ASSERT_EQ(img.AlphaGet(x, y), orig.AlphaGet(x, y)) << name;
+                }
+            }
+    };
+    check("GrayScale", [](CQxImage& i) { return i.GrayScale(); }, 24);
+    check("IncreaseBpp", [](CQxImage& i) { return i.IncreaseBpp(24); }, 4);
+    check("DecreaseBpp", [](CQxImage& i) { return i.DecreaseBpp(4, true); }, 24);
+    check("Dither", [](CQxImage& i) { return i.Dither(4); }, 8);
+    check("CircleTransform", [](CQxImage& i) { return i.CircleTransform(1); }, 8);
 }
 
 TEST(ColorHandChecked, NegativeInvertsTheTransparentColourOfTrueColour)
