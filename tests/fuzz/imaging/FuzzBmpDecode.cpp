@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -25,17 +26,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!ok || again.GetWidth() != img.GetWidth() || again.GetHeight() != img.GetHeight() ||
         again.GetBpp() != img.GetBpp())
         std::abort();
+    // Same rows, ignoring the unused bits at the end of each row.
+    const DWORD bits = img.GetWidth() * img.GetBpp();
+    const DWORD whole = bits / 8;
+    const BYTE mask = static_cast<BYTE>(0xFF00u >> (bits % 8));
     for (DWORD y = 0; y < img.GetHeight(); ++y) {
         const BYTE* a = img.GetBits(y);
         const BYTE* b = again.GetBits(y);
-        for (DWORD i = 0; i < (img.GetWidth() * img.GetBpp() + 7) / 8; ++i) {
-            // Compare whole bytes except the unused low bits of a last partial byte.
-            BYTE mask = 0xFF;
-            if (i + 1 == (img.GetWidth() * img.GetBpp() + 7) / 8 && (img.GetWidth() * img.GetBpp()) % 8 != 0)
-                mask = static_cast<BYTE>(0xFF << (8 - (img.GetWidth() * img.GetBpp()) % 8));
-            if ((a[i] & mask) != (b[i] & mask))
-                std::abort();
-        }
+        if (std::memcmp(a, b, whole) != 0 || (bits % 8 != 0 && ((a[whole] ^ b[whole]) & mask) != 0))
+            std::abort();
     }
     if (img.IsIndexed() && !again.IsSamePalette(img))
         std::abort();
