@@ -119,7 +119,7 @@ bool CQxImage::GrayScale()
     std::vector<int> levels(static_cast<size_t>(width));
     for (int64_t y = 0; y < height; ++y) {
         SetProgress(static_cast<LONG>(y * 100 / height));
-        if (GetEscape())
+        if (GetEscape() > 0)
             return false;
         RowGreyLevels(src, table, y, levels.data());
         BYTE* d = dst.Row(y);
@@ -227,7 +227,7 @@ bool CQxImage::IncreaseBpp(DWORD nbit)
     const CQxImageTransformView dst(work);
     for (int64_t y = 0; y < height; ++y) {
         SetProgress(static_cast<LONG>(y * 100 / height));
-        if (GetEscape())
+        if (GetEscape() > 0)
             return false;
         const BYTE* s = src.Row(y);
         BYTE* d = dst.Row(y);
@@ -310,7 +310,7 @@ bool CQxImage::DecreaseBpp(DWORD nbit, bool errordiffusion, RGBQUAD* ppal, DWORD
     CQxImageTransformNearest nearest(work);
     for (int64_t y = 0; y < height; ++y) {
         SetProgress(static_cast<LONG>(y * 100 / height));
-        if (GetEscape())
+        if (GetEscape() > 0)
             return false;
         const bool hasNext = y + 1 < height;
         if (hasNext)
@@ -377,7 +377,7 @@ bool CQxImage::Dither(LONG method)
 
     for (int64_t y = 0; y < height; ++y) {
         SetProgress(static_cast<LONG>(y * 100 / height));
-        if (GetEscape())
+        if (GetEscape() > 0)
             return false;
         int* row = levels.Row(y);
         BYTE* d = dst.Row(y);

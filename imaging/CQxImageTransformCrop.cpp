@@ -107,7 +107,7 @@ bool CQxImage::CropRotatedRectangle(LONG topx, LONG topy, LONG width, LONG heigh
     work.SetEscape(0);
     if (!work.Crop(ToLong(startX), topy, ToLong(endX), ToLong(endY)))
         return false;
-    if (!work.Rotate(static_cast<float>(-angle * 57.29577951308232)) || GetEscape())
+    if (!work.Rotate(static_cast<float>(-angle * 57.29577951308232)) || GetEscape() > 0)
         return false;
     const int64_t nw = work.GetWidth();
     const int64_t nh = work.GetHeight();
@@ -204,7 +204,7 @@ bool CQxImage::Skew(float xgain, float ygain, LONG xpivot, LONG ypivot, bool bEn
     CQxImageTransformNearest nearest(work);
     for (int64_t y = area.bottom; y <= area.top; ++y) {
         SetProgress(static_cast<LONG>((y - area.bottom) * 100 / (area.top - area.bottom + 1)));
-        if (GetEscape())
+        if (GetEscape() > 0)
             return false;
         BYTE* d = dst.Row(y);
         BYTE* da = dst.HasAlpha() ? dst.AlphaRow(y) : nullptr;
@@ -287,7 +287,7 @@ bool CQxImage::CircleTransform(int type, LONG rmax, float Koeff)
 
     for (int64_t y = y0; y <= y1; ++y) {
         SetProgress(static_cast<LONG>((y - y0) * 100 / (y1 - y0 + 1)));
-        if (GetEscape())
+        if (GetEscape() > 0)
             return false;
         BYTE* d = dst.Row(y);
         BYTE* da = dst.HasAlpha() ? dst.AlphaRow(y) : nullptr;

@@ -84,7 +84,7 @@ bool CQxImage::Resample(LONG newx, LONG newy, int mode, CQxImage* iDst)
     const int bpp = src.Bpp();
     auto cancelled = [this](int64_t y, int64_t total) {
         SetProgress(static_cast<LONG>(y * 100 / total));
-        return GetEscape() != 0;
+        return GetEscape() > 0;
     };
     CQxImageTransformNearest nearest(work);
     auto writeColor = [&](int64_t y, int64_t x, float r, float g, float b) {
@@ -352,7 +352,7 @@ bool CQxImage::Resample2(LONG newx, LONG newy, InterpolationMethod const inMetho
 
     for (int64_t y = 0; y < newy; ++y) {
         SetProgress(static_cast<LONG>(y * 100 / newy));
-        if (GetEscape())
+        if (GetEscape() > 0)
             return false;
         const float sy = (static_cast<float>(y) + 0.5f) * yScale - 0.5f;
         AxisTaps rowTaps;
@@ -423,7 +423,7 @@ bool CQxImage::QIShrink(LONG newx, LONG newy, CQxImage* const iDst)
     int64_t outRow = 0;
     for (int64_t y = 0; y < height && outRow < newy; ++y) {
         SetProgress(static_cast<LONG>(y * 100 / height));
-        if (GetEscape())
+        if (GetEscape() > 0)
             return false;
         ey += newy;
         int64_t ex = 0;
@@ -503,10 +503,10 @@ bool CQxImage::Thumbnail(LONG newx, LONG newy, RGBQUAD canvascolor, CQxImage* iD
             static_cast<int64_t>(scale * static_cast<float>(width)), 1, newx));
         const LONG fity = static_cast<LONG>(std::clamp<int64_t>(
             static_cast<int64_t>(scale * static_cast<float>(height)), 1, newy));
-        if (!work.Resample(fitx, fity, 0) || GetEscape())
+        if (!work.Resample(fitx, fity, 0) || GetEscape() > 0)
             return false;
     }
-    if (!work.Expand(newx, newy, canvascolor) || GetEscape())
+    if (!work.Expand(newx, newy, canvascolor) || GetEscape() > 0)
         return false;
     return TransformDeliver(work, iDst);
 }

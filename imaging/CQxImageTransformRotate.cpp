@@ -105,7 +105,7 @@ bool CQxImage::RotateLeft(CQxImage* iDst)
         src, dst, map,
         [this](int64_t at, int64_t total) {
             SetProgress(static_cast<LONG>(at * 100 / total));
-            return GetEscape() == 0;
+            return GetEscape() <= 0;
         });
     if (!done)
         return false;
@@ -129,7 +129,7 @@ bool CQxImage::RotateRight(CQxImage* iDst)
         src, dst, map,
         [this](int64_t at, int64_t total) {
             SetProgress(static_cast<LONG>(at * 100 / total));
-            return GetEscape() == 0;
+            return GetEscape() <= 0;
         });
     if (!done)
         return false;
@@ -152,7 +152,7 @@ bool CQxImage::Rotate180(CQxImage* iDst)
     const int bpp = src.Bpp();
     for (int64_t y = 0; y < height; ++y) {
         SetProgress(static_cast<LONG>(y * 100 / height));
-        if (GetEscape())
+        if (GetEscape() > 0)
             return false;
         const BYTE* s = src.Row(y);
         BYTE* d = dst.Row(height - 1 - y);
@@ -219,7 +219,7 @@ bool CQxImage::Rotate(float angle, CQxImage* iDst)
     for (int64_t y = minY; y < maxY + 2; ++y) {
         const int64_t row = y - minY;
         SetProgress(static_cast<LONG>(row * 100 / newHeight));
-        if (GetEscape())
+        if (GetEscape() > 0)
             return false;
         BYTE* d = dst.Row(row);
         BYTE* da = dst.HasAlpha() ? dst.AlphaRow(row) : nullptr;
@@ -318,7 +318,7 @@ bool CQxImage::Rotate2(float angle, CQxImage* iDst, InterpolationMethod inMethod
 
     for (int64_t row = 0; row < newHeight; ++row) {
         SetProgress(static_cast<LONG>(row * 100 / newHeight));
-        if (GetEscape())
+        if (GetEscape() > 0)
             return false;
         const float y = startY + static_cast<float>(row);
         BYTE* d = dst.Row(row);
