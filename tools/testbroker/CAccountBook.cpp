@@ -92,7 +92,8 @@ double CAccountBook::OpenOrderReserve(const std::string& account) const
     return reserve;
 }
 
-bool CAccountBook::ValidateLeg(const Account& a, const OrderLeg& leg, bool option, std::string& error) const
+bool CAccountBook::ValidateLeg(const Account& a, const OrderLeg& leg, bool option, int64_t pending,
+                               std::string& error) const
 {
     const auto q = m_quotes(leg.symbol);
     if (leg.symbol.empty() || !q || q->index) {
@@ -108,7 +109,7 @@ bool CAccountBook::ValidateLeg(const Account& a, const OrderLeg& leg, bool optio
         return false;
     }
     const auto pos = a.positions.find(leg.symbol);
-    const int64_t held = pos == a.positions.end() ? 0 : pos->second.quantity;
+    const int64_t held = (pos == a.positions.end() ? 0 : pos->second.quantity) + pending;
     if ((leg.action == "sell" || leg.action == "selltoclose") && leg.quantity > held) {
         error = "Insufficient position to sell: " + leg.symbol;
         return false;
@@ -156,9 +157,17 @@ CAccountBook::Result CAccountBook::Place(const std::string& user, const std::str
         return r;
     }
     const Account& account = m_accounts.at(accountId);
-    for (const OrderLeg& leg : legs)
-        if (!ValidateLeg(account, leg, option, r.error))
+    std::map<std::string, int64_t> pending;
+    for (size_t i = 0; i < legs.size(); ++i) {
+        const OrderLeg& leg = legs[i];
+        if (!ValidateLeg(account, leg, option, pending[leg.symbol], r.error))
             return r;
+        // A later leg of a trigger ticket may close what an earlier one opens;
+        // the legs of a one-cancels-another pair are alternatives.
+        const bool alternative = ticketWord == "oca" || (ticketWord == "otoca" && i >= 1);
+        if (!alternative)
+            pending[leg.symbol] += IsBuyAction(leg.action) ? leg.quantity : -leg.quantity;
+    }
     const int64_t now = m_clock();
     if (save) {
         size_t count = 0;
@@ -268,7 +277,7 @@ CAccountBook::Result CAccountBook::Edit(const std::string& user, const std::stri
     Account& account = m_accounts.at(accountId);
     const std::string previousStatus = o->status;
     o->status = "Replacing";
-    const bool valid = ValidateLeg(account, leg, o->option, r.error);
+    const bool valid = ValidateLeg(account, leg, o->option, 0, r.error);
     o->status = previousStatus;
     if (!valid)
         return r;

@@ -61,7 +61,8 @@ public:
     std::optional<Account> FindAccount(const std::string& account) const;
 
 private:
-    bool ValidateLeg(const Account& a, const OrderLeg& leg, bool option, std::string& error) const;
+    // pending: the position change that earlier legs of the same ticket will make.
+    bool ValidateLeg(const Account& a, const OrderLeg& leg, bool option, int64_t pending, std::string& error) const;
     double OpenOrderReserve(const std::string& account) const;
     void TryFill(Order& o, Activities& out);
     void Execute(Order& o, double price, Activities& out);
