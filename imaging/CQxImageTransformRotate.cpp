@@ -157,8 +157,8 @@ bool CQxImage::Rotate180(CQxImage* iDst)
         const BYTE* s = src.Row(y);
         BYTE* d = dst.Row(height - 1 - y);
         if (bpp == 24) {
-            const BYTE* sp = s + (width - 1) * 3;
-            for (int64_t x = 0; x < width; ++x, sp -= 3, d += 3) {
+            for (int64_t x = 0; x < width; ++x, d += 3) {
+                const BYTE* sp = s + (width - 1 - x) * 3;
                 d[0] = sp[0];
                 d[1] = sp[1];
                 d[2] = sp[2];
