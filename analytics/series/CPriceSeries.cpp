@@ -73,6 +73,19 @@ const CBarRecord* CPriceSeries::GetRecordAt(int record) const
     return record >= 0 && record < GetRecordCount() ? &m_records[record] : nullptr;
 }
 
+int CPriceSeries::GetRecordOfIndex(int index) const
+{
+    Guard lock(m_lock);
+    return RecordOfIndex(index);
+}
+
+std::vector<CBarRecord> CPriceSeries::CopyRecords(int upTo) const
+{
+    Guard lock(m_lock);
+    const int end = upTo < 0 ? GetRecordCount() : std::min(upTo + 1, GetRecordCount());
+    return std::vector<CBarRecord>(m_records.begin(), m_records.begin() + std::max(end, 0));
+}
+
 // ---------------------------------------------------------------- layout and requests
 
 bool CPriceSeries::SetBarCount(int count, DWORD endFeedTime)

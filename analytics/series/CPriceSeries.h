@@ -97,6 +97,11 @@ public:
     bool IsHistorical() const { return m_bHistorical != 0; }
     bool HasCurrentDayBar() const { return m_bCurrentDayBar != 0; }
     const CBarRecord* GetRecordAt(int record) const;
+    // Record number of a visible index (may lie outside the records).
+    int GetRecordOfIndex(int index) const;
+    // A copy of the records 0..upTo (all when upTo < 0), taken under the lock.
+    std::vector<CBarRecord> CopyRecords(int upTo = -1) const;
+    const CEquityRecordArray* GetEquity() const { return m_pEquity; }
 
 private:
     struct Span {

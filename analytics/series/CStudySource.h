@@ -1,0 +1,57 @@
+// Reads the fields of a series, the time units of its bars, or the outputs of a built-in
+// study by name and bar index; with a finer companion series it evaluates the newest
+// coarse bar as it stood at a companion record ("as-of" bars).
+#pragma once
+
+#include "analytics/series/CBarRecord.h"
+#include "analytics/series/CStudySpec.h"
+#include "platform/core/WinTypes.h"
+
+#include <memory>
+#include <vector>
+
+class CPriceSeries;
+
+class CStudySource {
+public:
+    CStudySource() = default;
+    virtual ~CStudySource();
+    CStudySource(const CStudySource&) = delete;
+    CStudySource& operator=(const CStudySource&) = delete;
+
+    // sourceOption: the companion's resolution in minutes (0: none). mode gives the
+    // series' context word: 0 -> 1, 4 -> 2, 1 -> 3, others 0.
+    bool Open(const char* key, int sourceOption, int historyFlag, int mode);
+    bool Prepare(int count, DWORD endFeedTime);
+    void AddBars(int n, int side);
+    bool IsWaitingForData();
+    int FindField(const char* name) const;
+    int GetFieldKind(int field) const;
+    int GetVisibleRange(int& first, int& last) const;
+    int FindBarByTime(DWORD feedTime, int side);
+    bool GetBarTime(int index, int side, DWORD& feedTime);
+    double GetHighest(int first, int last, int field);
+    double GetLowest(int first, int last, int field);
+    // companionIndex -1: the bar as it stands.
+    bool GetValue(int index, int field, double& value, int companionIndex = -1);
+
+    CPriceSeries* GetBaseSeries() const { return m_pBase; }
+    const CStudySpec* GetSpec() const { return m_pSpec.get(); }
+
+private:
+    bool IsDisplaced() const;
+    bool TimeUnit(int index, int field, double& value, int companionIndex);
+    // Bar i of the base series as of companion record j; false when it cannot be read.
+    bool AsOfBar(int index, int companionIndex, CBarRecord& bar, bool& partial);
+    bool StudyOnCopy(int index, int field, const CBarRecord& asOf, double& value);
+    bool SteppedStudy(int index, int field, const CBarRecord& bar, double& value);
+    bool WindowStudy(int index, int field, const CBarRecord& bar, double& value);
+
+    CPriceSeries* m_pBase = nullptr;
+    std::unique_ptr<CStudySpec> m_pSpec;
+    CPriceSeries* m_pSecond = nullptr;
+};
+
+// Makes and opens a source; none (and nothing left behind) when opening fails.
+CStudySource* ParseStudyCall(const char* key, int sourceOption, int historyFlag, int mode);
+void DeleteStudyCall(CStudySource* source);
