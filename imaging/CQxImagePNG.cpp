@@ -51,8 +51,14 @@ void ErrorCallback(png_structp png, png_const_charp message)
     png_longjmp(png, 1);
 }
 
-// Warnings are not errors; the library never prints.
-void WarningCallback(png_structp, png_const_charp) {}
+// Warnings are not errors and the library never prints them. The one
+// exception: a chunk longer than the whole stream, which libpng would
+// otherwise allocate and try to read before giving up.
+void WarningCallback(png_structp png, png_const_charp message)
+{
+    if (message != nullptr && std::strstr(message, "chunk data is too large") != nullptr)
+        png_error(png, message);
+}
 
 // Widens a row of 2-bit pixels in place to 4 bits per pixel, last pixel first.
 void Widen2To4(BYTE* row, DWORD width)
@@ -182,6 +188,9 @@ bool CQxImagePNG::DecodeRows(DecodeState& st)
 
     png_set_read_fn(png, st.file, ReadCallback);
     png_set_error_fn(png, m_info.szLastError, ErrorCallback, WarningCallback);
+    // No chunk that libpng keeps in memory may be larger than the stream itself.
+    const int32_t streamSize = st.file->Size();
+    png_set_chunk_malloc_max(png, streamSize > 0 ? static_cast<png_alloc_size_t>(streamSize) + 1024 : 1024);
     png_read_info(png, pinfo);
 
     const png_uint_32 width = png_get_image_width(png, pinfo);
