@@ -193,3 +193,34 @@ TEST(ImageDispatch, DecodeCarriesSettingsIntoTheCodec)
     EXPECT_FALSE(cancelled.Decode(copy.data(), static_cast<DWORD>(copy.size()), QXIMAGE_FORMAT_BMP));
     EXPECT_STREQ(cancelled.GetLastError(), "Cancelled");
 }
+
+TEST(ImageDispatch, ChartExportLoadsItsBitmapAsPngIdAndSavesPng)
+{
+    // The chart export writes a 32-bit packed bitmap with its own file header,
+    // loads it with the PNG id (the probe finds the bitmap) and saves PNG over it.
+    TempDir dir;
+    const std::string path = dir.file("chart.png");
+    const int32_t w = 5, h = 3;
+    std::vector<uint8_t> f = qx_imaging_test::BmpHeader(w, h, 32, 0, {}, w * h * 4);
+    for (int i = 0; i < w * h; ++i)
+        f.insert(f.end(), {static_cast<uint8_t>(i), static_cast<uint8_t>(2 * i), static_cast<uint8_t>(3 * i), 0});
+    ASSERT_TRUE(qx_imaging_test::WriteFileBytes(path, f));
+
+    CQxImage img;
+    ASSERT_TRUE(img.Load(path.c_str(), QXIMAGE_FORMAT_PNG));
+    EXPECT_EQ(img.GetType(), QXIMAGE_FORMAT_BMP);
+    ASSERT_TRUE(img.Save(path.c_str(), QXIMAGE_FORMAT_PNG)) << img.GetLastError();
+    img.Destroy();
+
+    const std::vector<uint8_t> png = qx_imaging_test::ReadFileBytes(path);
+    ASSERT_GE(png.size(), 8u);
+    EXPECT_EQ(png[1], 'P');
+    CQxImage back;
+    ASSERT_TRUE(back.Load(path.c_str(), QXIMAGE_FORMAT_PNG));
+    EXPECT_EQ(back.GetType(), QXIMAGE_FORMAT_PNG);
+    ASSERT_EQ(back.GetWidth(), 5u);
+    const RGBQUAD c = back.GetPixelColor(4, 2, false);
+    EXPECT_EQ(c.rgbBlue, 14);
+    EXPECT_EQ(c.rgbGreen, 28);
+    EXPECT_EQ(c.rgbRed, 42);
+}
