@@ -120,11 +120,24 @@ public:
 private:
     static const char* PassArg(const CString& s) { return s.GetString(); }
     static const char* PassArg(const std::string& s) { return s.c_str(); }
+    // Integers travel as 64-bit values, so that "%d" and "%ld" both read a 32-bit
+    // argument correctly (each takes the low bits of its 8-byte argument slot).
     template <typename T>
-    static const T& PassArg(const T& value)
+    static auto PassArg(const T& value)
     {
         static_assert(std::is_trivially_copyable_v<T>, "only plain values can be formatted");
-        return value;
+        static_assert(!std::is_same_v<T, std::string_view>, "format a terminated string, not a view");
+        if constexpr (std::is_enum_v<T>) {
+            return PassArg(static_cast<std::underlying_type_t<T>>(value));
+        } else if constexpr (std::is_integral_v<T> && std::is_signed_v<T>) {
+            return static_cast<long long>(value);
+        } else if constexpr (std::is_integral_v<T>) {
+            return static_cast<unsigned long long>(value);
+        } else if constexpr (std::is_array_v<T>) {
+            return static_cast<const std::remove_extent_t<T>*>(value);
+        } else {
+            return value;
+        }
     }
     void AppendFormatRaw(const char* format, ...);
 

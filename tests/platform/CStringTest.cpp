@@ -20,6 +20,15 @@ TEST(CString, FormatPassesStringsAndGrowsPastSmallBuffer)
 
     s.AppendFormat("%c%u", 'z', 7u);
     EXPECT_EQ(s.Right(3), "]z7");
+
+    // Long-size codes with 32-bit arguments, as texts written for 32-bit longs use.
+    s.Format("%lu %ld %d %u %lx %hd", static_cast<DWORD>(7), static_cast<LONG>(-2), int64_t{5},
+             static_cast<DWORD>(4000000000u), static_cast<DWORD>(0xBEEF), static_cast<short>(-3));
+    EXPECT_EQ(s, "7 -2 5 4000000000 beef -3");
+    enum class Kind { Option = 1 };
+    const char label[] = "arr";
+    s.Format("%d %s %.1f", Kind::Option, label, 2.25f);
+    EXPECT_EQ(s, "1 arr 2.2");
 }
 
 TEST(CString, FindAndExtractionClampOutOfRange)
