@@ -15,9 +15,20 @@ function(qx_library name)
 endfunction()
 
 # qx_test(name SOURCES ... DEPS ...): a GoogleTest executable registered with ctest.
+# THREADED marks suites that exercise threads; the thread-sanitizer build runs only those
+# (QX_THREADED_ONLY) and builds them through the qx_threaded_tests target.
 function(qx_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;PROPERTIES" ${ARGN})
+  cmake_parse_arguments(ARG "THREADED" "" "SOURCES;DEPS;PROPERTIES" ${ARGN})
+  if(QX_THREADED_ONLY AND NOT ARG_THREADED)
+    return()
+  endif()
   add_executable(${name} ${ARG_SOURCES})
+  if(ARG_THREADED)
+    if(NOT TARGET qx_threaded_tests)
+      add_custom_target(qx_threaded_tests)
+    endif()
+    add_dependencies(qx_threaded_tests ${name})
+  endif()
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   qx_warnings(${name})
