@@ -146,33 +146,37 @@ bool CQxImage::SelectionAddPolygon(const POINT* points, LONG npoints)
         const POINT& p2 = points[next];
         if (p1.x != -1) {
             const int64_t x1 = p1.x, y1 = p1.y, x2 = p2.x, y2 = p2.y;
+            // Only the part of each edge that can land in the image is walked,
+            // so far-away coordinates cost nothing.
             if (x1 != x2) {
-                const int64_t step = x2 > x1 ? 1 : -1;
-                for (int64_t x = x1;; x += step) {
+                const int64_t from = std::max<int64_t>(std::min(x1, x2), 0);
+                const int64_t to = std::min<int64_t>(std::max(x1, x2), width - 1);
+                for (int64_t x = from; x <= to; ++x) {
                     const double y = static_cast<double>(x - x1) * static_cast<double>(y2 - y1) /
                                          static_cast<double>(x2 - x1) +
                                      static_cast<double>(y1);
-                    plot(x, static_cast<int64_t>(y));
-                    if (x == x2)
-                        break;
+                    if (y > -1.0 && y < static_cast<double>(height))
+                        plot(x, static_cast<int64_t>(y));
                 }
             }
             if (y1 != y2) {
-                const int64_t step = y2 > y1 ? 1 : -1;
-                for (int64_t y = y1;; y += step) {
+                const int64_t from = std::max<int64_t>(std::min(y1, y2), 0);
+                const int64_t to = std::min<int64_t>(std::max(y1, y2), height - 1);
+                for (int64_t y = from; y <= to; ++y) {
                     const double x = static_cast<double>(y - y1) * static_cast<double>(x2 - x1) /
                                          static_cast<double>(y2 - y1) +
                                      static_cast<double>(x1);
-                    plot(static_cast<int64_t>(x), y);
-                    if (y == y2)
-                        break;
+                    if (x > -1.0 && x < static_cast<double>(width))
+                        plot(static_cast<int64_t>(x), y);
                 }
             }
         }
-        localbox.top = std::max(localbox.top, Clamp(std::max(p1.y, p2.y) + 1, 0, height - 1));
-        localbox.left = std::min(localbox.left, Clamp(std::min(p1.x, p2.x) - 1, 0, width - 1));
-        localbox.right = std::max(localbox.right, Clamp(std::max(p1.x, p2.x) + 1, 0, width - 1));
-        localbox.bottom = std::min(localbox.bottom, Clamp(std::min(p1.y, p2.y) - 1, 0, height - 1));
+        auto clamp64 = [](int64_t v, LONG hi) { return static_cast<LONG>(std::max<int64_t>(0, std::min<int64_t>(v, hi))); };
+        const int64_t ax = p1.x, ay = p1.y, bx = p2.x, by = p2.y;
+        localbox.top = std::max(localbox.top, clamp64(std::max(ay, by) + 1, height - 1));
+        localbox.left = std::min(localbox.left, clamp64(std::min(ax, bx) - 1, width - 1));
+        localbox.right = std::max(localbox.right, clamp64(std::max(ax, bx) + 1, width - 1));
+        localbox.bottom = std::min(localbox.bottom, clamp64(std::min(ay, by) - 1, height - 1));
     }
 
     // Mark everything outside the outline (reachable from the box border) with 1;

@@ -176,6 +176,11 @@ TEST(ImageSelection, EllipsePolygonColourPixel)
     EXPECT_FALSE(poly.SelectionIsInside(0, 19));
     const POINT outside[3] = {{-50, -50}, {60, -40}, {5, 70}};
     EXPECT_TRUE(poly.SelectionAddPolygon(outside, 3));
+    // Extreme coordinates neither overflow nor walk billions of points.
+    const POINT extreme[3] = {{INT32_MIN, INT32_MIN}, {INT32_MAX, INT32_MIN + 1}, {INT32_MAX, INT32_MAX}};
+    CQxImage huge(20, 20, 8, 0);
+    EXPECT_TRUE(huge.SelectionAddPolygon(extreme, 3));
+    EXPECT_TRUE(huge.SelectionIsInside(7, 7));  // the diagonal edge crosses the image
 
     CQxImage col(4, 4, 24, 0);
     col.SetPixelColor(1, 2, QxRGB(9, 9, 9));
