@@ -89,6 +89,9 @@ bool CQxImageICO::Decode(CQxFile* hFile)
         std::vector<RGBQUAD> pal(tableColors);
         if (hFile->Read(pal.data(), 4, tableColors) != tableColors)
             return false;
+        // The fourth byte of an icon's colour table is reserved, not alpha.
+        for (auto& c : pal)
+            c.rgbReserved = 0;
         SetPalette(pal.data(), tableColors);
     }
     const bool hadAlpha = bitCount > 24;
@@ -265,8 +268,14 @@ bool CQxImageICO::Encode(CQxFile* hFile)
             if (!masked && paletteAlpha)
                 masked = GetPixelColor(lx, ly, true).rgbReserved == 0;
             if (!masked && transparent) {
-                const RGBQUAD c = GetPixelColor(lx, ly, false);
-                masked = c.rgbBlue == trans.rgbBlue && c.rgbGreen == trans.rgbGreen && c.rgbRed == trans.rgbRed;
+                // A palette image marks its transparent index, not every entry
+                // that happens to hold the same colour.
+                if (colors > 0) {
+                    masked = GetPixelIndex(lx, ly) == GetTransIndex();
+                } else {
+                    const RGBQUAD c = GetPixelColor(lx, ly, false);
+                    masked = c.rgbBlue == trans.rgbBlue && c.rgbGreen == trans.rgbGreen && c.rgbRed == trans.rgbRed;
+                }
             }
             if (masked)
                 mask[y * maskRow + (x >> 3)] |= static_cast<BYTE>(0x80 >> (x & 7));

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
+#include <cstdio>
 
 namespace {
 
@@ -70,8 +71,11 @@ void RoundTrip(CQxImage& img, DWORD format)
             const bool visible = !img.IsTransparent(lx, ly) && (!img.AlphaIsValid() || img.AlphaGet(lx, ly) == 255);
             if (!visible && format != QXIMAGE_FORMAT_GIF)
                 continue;
-            if (!SameColor(before[i], back.GetPixelColor(lx, ly, false)))
+            if (!SameColor(before[i], back.GetPixelColor(lx, ly, false))) {
+                RGBQUAD b = back.GetPixelColor(lx, ly, false);
+                fprintf(stderr, "fmt %u x %d y %d bpp %d trans %d idx %d before %d,%d,%d back %d,%d,%d backtrans %d backidx %d alpha %d\n", format, lx, ly, img.GetBpp(), img.GetTransIndex(), img.GetPixelIndex(lx,ly), before[i].rgbRed, before[i].rgbGreen, before[i].rgbBlue, b.rgbRed, b.rgbGreen, b.rgbBlue, back.GetTransIndex(), back.GetPixelIndex(lx,ly), img.AlphaIsValid());
                 std::abort();
+            }
         }
 }
 
