@@ -248,3 +248,33 @@ TEST(FileVersion, RefusesTwentyAndAboveWithTheMessage)
               "Please upgrade to the latest version of Quorvantelix.");
     EXPECT_EQ(WriteErrorMessage("/x/gui.dat", 28), "Error writing file \"/x/gui.dat\" (28)");
 }
+
+TEST(CMemFile, SeekPastTheEndWritesZerosAndDetachEmpties)
+{
+    CMemFile file(16);
+    file.Write("ab", 2);
+    EXPECT_EQ(file.Seek(5, CFile::begin), 5u);
+    BYTE byte = 0;
+    EXPECT_EQ(file.Read(&byte, 1), 0u);
+    file.Write("z", 1);
+    EXPECT_EQ(file.GetLength(), 6u);
+    const std::vector<BYTE> expected = {'a', 'b', 0, 0, 0, 'z'};
+    EXPECT_EQ(std::vector<BYTE>(file.GetData(), file.GetData() + 6), expected);
+    EXPECT_THROW(file.Seek(-7, CFile::end), CFileException);
+    file.SetLength(1);
+    EXPECT_EQ(file.GetPosition(), 1u);
+    EXPECT_EQ(file.Detach(), std::vector<BYTE>{'a'});
+    EXPECT_EQ(file.GetLength(), 0u);
+    EXPECT_FALSE(file.Open("x", CFile::modeRead));
+}
+
+TEST(CException, MessageIsCopiedWithinTheBuffer)
+{
+    const CArchiveException e(CArchiveException::endOfFile, "gui.dat");
+    char small[8];
+    EXPECT_TRUE(e.GetErrorMessage(small, sizeof small));
+    EXPECT_STREQ(small, "gui.dat");
+    EXPECT_FALSE(e.GetErrorMessage(small, 0));
+    EXPECT_EQ(CString(e.what()), e.GetErrorMessage());
+    EXPECT_NE(e.GetErrorMessage().Find("end of file"), -1);
+}
