@@ -45,6 +45,9 @@ CQxImageTransformSampler::CQxImageTransformSampler(const CQxImage& img, int meth
     CQxImage& src = const_cast<CQxImage&>(img);
     if (!src.IsValid())
         return;
+    m_fastBilinear = !m_view.HasPalette() && method != 1 && !IsKernelMethod(method);
+    m_lastX = static_cast<float>(m_view.Width() - 1);
+    m_lastY = static_cast<float>(m_view.Height() - 1);
     const bool hasTransIndex = src.GetTransIndex() >= 0;
     switch (overflow) {
     case 2: // background
@@ -162,7 +165,7 @@ bool CQxImageTransformSampler::FarOutside(float x, float y, float margin) const
     return !(x > -margin && y > -margin && x < m_view.Width() + margin && y < m_view.Height() + margin);
 }
 
-RGBQUAD CQxImageTransformSampler::Interpolated(float x, float y) const
+RGBQUAD CQxImageTransformSampler::InterpolatedAny(float x, float y) const
 {
     if (!m_view.IsValid())
         return m_replacement;
@@ -206,29 +209,8 @@ RGBQUAD CQxImageTransformSampler::Bilinear(float x, float y) const
         yi = FloorIndex(y);
     }
 
-    if (!m_view.HasPalette() && xi >= 0 && yi >= 0 && xi + 1 < w && yi + 1 < h) {
-        const int fx = static_cast<int>((x - static_cast<float>(xi)) * 256.0f);
-        const int fy = static_cast<int>((y - static_cast<float>(yi)) * 256.0f);
-        const int d = (fx * fy) >> 8;
-        const int w00 = 256 - fx - fy + d;
-        const int w10 = fx - d;
-        const int w01 = fy - d;
-        const int w11 = d;
-        const BYTE* p0 = m_view.Row(yi) + xi * 3;
-        const BYTE* p1 = m_view.Row(yi + 1) + xi * 3;
-        RGBQUAD c;
-        c.rgbBlue = static_cast<BYTE>((p0[0] * w00 + p0[3] * w10 + p1[0] * w01 + p1[3] * w11) >> 8);
-        c.rgbGreen = static_cast<BYTE>((p0[1] * w00 + p0[4] * w10 + p1[1] * w01 + p1[4] * w11) >> 8);
-        c.rgbRed = static_cast<BYTE>((p0[2] * w00 + p0[5] * w10 + p1[2] * w01 + p1[5] * w11) >> 8);
-        if (m_view.HasAlpha()) {
-            const BYTE* a0 = m_view.AlphaRow(yi) + xi;
-            const BYTE* a1 = m_view.AlphaRow(yi + 1) + xi;
-            c.rgbReserved = static_cast<BYTE>((a0[0] * w00 + a0[1] * w10 + a1[0] * w01 + a1[1] * w11) >> 8);
-        } else {
-            c.rgbReserved = 0;
-        }
-        return c;
-    }
+    if (!m_view.HasPalette() && xi >= 0 && yi >= 0 && xi + 1 < w && yi + 1 < h)
+        return BilinearFixed(x, y, xi, yi);
 
     const float dx = x - static_cast<float>(xi);
     const float dy = y - static_cast<float>(yi);
