@@ -7,8 +7,11 @@ void BuildDenseBars(const CStudyInput& input, CDenseBars& out)
     const int count = input.records ? input.count : 0;
     out.denseOf.assign(static_cast<size_t>(count), -1);
     out.recordOf.clear();
-    for (auto& f : out.field)
+    out.recordOf.reserve(static_cast<size_t>(count));
+    for (auto& f : out.field) {
         f.clear();
+        f.reserve(static_cast<size_t>(count));
+    }
     for (int r = 0; r < count; ++r) {
         const CBarRecord& rec = input.records[r];
         if (!rec.m_bValid)
