@@ -205,44 +205,43 @@ void CQxImage::DrawLine(int StartX, int EndX, int StartY, int EndY, RGBQUAD colo
 {
     if (m_pDib == nullptr)
         return;
-    // 64-bit steps: extreme coordinates must not overflow the accumulator.
+    // Integer stepping along the longer axis; the shorter axis moves when the
+    // accumulator (starting at half the denominator) overflows. After k steps
+    // it has moved floor((den / 2 + k * add) / den) times, so only the steps
+    // that fall inside the image are visited, however long the line.
     const int64_t deltax = std::llabs(static_cast<int64_t>(EndX) - StartX);
     const int64_t deltay = std::llabs(static_cast<int64_t>(EndY) - StartY);
     const int xinc = EndX < StartX ? -1 : 1;
     const int yinc = EndY < StartY ? -1 : 1;
-    int64_t x = StartX;
-    int64_t y = StartY;
-    int64_t den, num, numadd, numpixels;
-    int xinc1, xinc2, yinc1, yinc2;
-    if (deltax >= deltay) {
-        xinc1 = 0;
-        yinc2 = 0;
-        xinc2 = xinc;
-        yinc1 = yinc;
-        den = deltax;
-        num = deltax / 2;
-        numadd = deltay;
-        numpixels = deltax;
+    const bool xMajor = deltax >= deltay;
+    const int64_t den = xMajor ? deltax : deltay;
+    const int64_t add = xMajor ? deltay : deltax;
+    const int64_t major0 = xMajor ? StartX : StartY;
+    const int64_t minor0 = xMajor ? StartY : StartX;
+    const int majorInc = xMajor ? xinc : yinc;
+    const int minorInc = xMajor ? yinc : xinc;
+    const int64_t majorSize = xMajor ? m_head.biWidth : m_head.biHeight;
+
+    // Steps k in [0, den] whose major coordinate lies in [0, majorSize).
+    int64_t kFrom, kTo;
+    if (majorInc > 0) {
+        kFrom = -major0;
+        kTo = majorSize - 1 - major0;
     } else {
-        xinc2 = 0;
-        yinc1 = 0;
-        xinc1 = xinc;
-        yinc2 = yinc;
-        den = deltay;
-        num = deltay / 2;
-        numadd = deltax;
-        numpixels = deltay;
+        kFrom = major0 - (majorSize - 1);
+        kTo = major0;
     }
-    for (int64_t curpixel = 0; curpixel <= numpixels; ++curpixel) {
-        if (x >= INT32_MIN && x <= INT32_MAX && y >= INT32_MIN && y <= INT32_MAX)
-            SetPixelColor(static_cast<LONG>(x), static_cast<LONG>(y), color, bSetAlpha);
-        num += numadd;
-        if (num >= den) {
-            num -= den;
-            x += xinc1;
-            y += yinc1;
-        }
-        x += xinc2;
-        y += yinc2;
+    kFrom = std::max<int64_t>(kFrom, 0);
+    kTo = std::min<int64_t>(kTo, den);
+    for (int64_t k = kFrom; k <= kTo; ++k) {
+        const int64_t steps =
+            den == 0 ? 0 : static_cast<int64_t>((static_cast<__int128>(den / 2) + static_cast<__int128>(k) * add) / den);
+        const int64_t major = major0 + k * majorInc;
+        const int64_t minor = minor0 + steps * minorInc;
+        if (minor < INT32_MIN || minor > INT32_MAX)
+            continue;
+        const LONG x = static_cast<LONG>(xMajor ? major : minor);
+        const LONG y = static_cast<LONG>(xMajor ? minor : major);
+        SetPixelColor(x, y, color, bSetAlpha);
     }
 }

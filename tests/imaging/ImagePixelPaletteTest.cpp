@@ -227,3 +227,47 @@ TEST(ImagePalette, SwapIndexSwapsEntriesAndPixelsOnce)
     CQxImage rgb(1, 1, 24, 0);
     EXPECT_FALSE(rgb.SwapIndex(0, 1));
 }
+
+TEST(ImagePixel, DrawLineMatchesStepwiseWalkForLongLines)
+{
+    // A stepwise walk as reference, over lines of every direction and slope,
+    // some starting far outside the image.
+    auto reference = [](CQxImage& img, int x0, int x1, int y0, int y1) {
+        const long dx = std::labs(long(x1) - x0), dy = std::labs(long(y1) - y0);
+        const int sx = x1 < x0 ? -1 : 1, sy = y1 < y0 ? -1 : 1;
+        long x = x0, y = y0;
+        const bool xm = dx >= dy;
+        const long den = xm ? dx : dy, add = xm ? dy : dx;
+        long num = den / 2;
+        for (long i = 0; i <= den; ++i) {
+            img.SetPixelColor(x, y, QxRGB(255, 255, 255));
+            num += add;
+            if (num >= den) {
+                num -= den;
+                if (xm)
+                    y += sy;
+                else
+                    x += sx;
+            }
+            if (xm)
+                x += sx;
+            else
+                y += sy;
+        }
+    };
+    const int lines[][4] = {{0, 30, 0, 7}, {30, 0, 7, 0}, {-500, 700, -90, 300}, {5, 5, -1000, 1000},
+                            {29, -3, 1, 20}, {-1000, 1000, 3, 3}, {2, 2, 2, 2}, {40, -17, 25, -9}};
+    for (const auto& l : lines) {
+        CQxImage a(31, 21, 8, 0), b(31, 21, 8, 0);
+        a.SetGrayPalette();
+        b.SetGrayPalette();
+        a.DrawLine(l[0], l[1], l[2], l[3], QxRGB(255, 255, 255));
+        reference(b, l[0], l[1], l[2], l[3]);
+        EXPECT_TRUE(qx_imaging_test::SamePixels(a, b)) << l[0] << "," << l[1] << "," << l[2] << "," << l[3];
+    }
+    CQxImage c(8, 8, 24, 0);
+    // The full diagonal of the 32-bit plane: only the 8 steps inside are visited.
+    c.DrawLine(INT32_MIN, INT32_MAX, INT32_MIN, INT32_MAX, QxRGB(9, 9, 9));
+    EXPECT_EQ(c.GetPixelColor(3, 3).rgbRed, 9);
+    EXPECT_EQ(c.GetPixelColor(3, 4).rgbRed, 0);
+}
