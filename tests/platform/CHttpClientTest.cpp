@@ -41,6 +41,10 @@ public:
         m_server.Get("/big", [](const httplib::Request&, httplib::Response& res) {
             res.set_content(std::string(100000, 'b'), "text/plain");
         });
+        // Requests that reach this server through it acting as a proxy.
+        m_server.Get(R"(http://.*)", [](const httplib::Request& req, httplib::Response& res) {
+            res.set_content("proxied " + req.path, "text/plain");
+        });
         m_server.Get("/redirect", [](const httplib::Request&, httplib::Response& res) {
             res.set_redirect("/hello");
         });
@@ -103,6 +107,22 @@ TEST(CHttpClient, GetPostHeadersAndSessionCookie)
     r = client.Get(server.url("/missing").c_str());
     EXPECT_TRUE(r.ok);
     EXPECT_EQ(r.status, 404);
+}
+
+TEST(CHttpClient, PlainRequestsGoThroughTheHttpProxy)
+{
+    LocalServer proxy;
+    CHttpClient client;
+    client.SetTimeouts(2000, 5000);
+    const std::string proxyAddress = proxy.url("").substr(7);  // host:port
+    client.SetProxy(proxyAddress.c_str(), "");
+    CHttpResult r = client.Get("http://quotes.example.invalid/apps/100/KeepAlive");
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.body, "proxied http://quotes.example.invalid/apps/100/KeepAlive");
+
+    client.SetProxy("", "");
+    r = client.Get(proxy.url("/hello").c_str());
+    EXPECT_EQ(r.body, "hello ");
 }
 
 TEST(CHttpClient, FailuresCarryTheirErrorTexts)
