@@ -258,7 +258,8 @@ void CApiServer::Stop()
 {
     if (!m_server)
         return;
-    while (m_thread.joinable() && !m_server->is_running())
+    // stop() only reaches a server that is listening; wait for it a little.
+    for (int i = 0; i < 1000 && m_thread.joinable() && !m_server->is_running(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     m_server->stop();
     if (m_thread.joinable())
