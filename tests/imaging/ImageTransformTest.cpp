@@ -351,6 +351,42 @@ TEST_P(CancelledTransform, LeavesTheImageUnchanged)
 
 INSTANTIATE_TEST_SUITE_P(Depths, CancelledTransform, ::testing::ValuesIn(qxtest::kAllDepths), qxtest::DepthName);
 
+TEST(RandomTransform, OddSizesAndArgumentsStayInsideTheBuffers)
+{
+    // Random small images and arguments, run under the sanitizers: every call either
+    // fails cleanly or leaves a valid image.
+    qxtest::TestRandom rnd(77);
+    for (int round = 0; round < 300; ++round) {
+        const Depth d = qxtest::kAllDepths[rnd.Next() % 6];
+        CQxImage img;
+        MakeImage(img, 1 + rnd.Next() % 19, 1 + rnd.Next() % 19, d, round);
+        if (rnd.Next() % 3 == 0) {
+            ASSERT_TRUE(img.SelectionAddRect(RECT{static_cast<LONG>(rnd.Next() % 10), static_cast<LONG>(rnd.Next() % 10),
+                                                  static_cast<LONG>(rnd.Next() % 20), 0}));
+        }
+        const auto arg = [&rnd](int range) { return static_cast<LONG>(rnd.Next() % (2 * range + 1)) - range; };
+        const float angle = static_cast<float>(arg(400)) + 0.37f;
+        const auto method = static_cast<CQxImage::InterpolationMethod>(rnd.Next() % 18);
+        const auto overflow = static_cast<CQxImage::OverflowMethod>(rnd.Next() % 8);
+        bool ok = false;
+        switch (rnd.Next() % 12) {
+        case 0: ok = img.Rotate(angle); break;
+        case 1: ok = img.Rotate2(angle, nullptr, method, overflow, nullptr, rnd.Next() % 2, rnd.Next() % 2); break;
+        case 2: ok = img.Resample(arg(30), arg(30), static_cast<int>(rnd.Next() % 4)); break;
+        case 3: ok = img.Resample2(arg(30), arg(30), method, overflow, nullptr, rnd.Next() % 2); break;
+        case 4: ok = img.QIShrink(arg(20), arg(20)); break;
+        case 5: ok = img.Thumbnail(arg(25), arg(25), RGBQUAD{9, 9, 9, 0}); break;
+        case 6: ok = img.Crop(arg(25), arg(25), arg(25), arg(25)); break;
+        case 7: ok = img.CropRotatedRectangle(arg(10), arg(10), arg(10), arg(10), static_cast<float>(arg(6)) / 3.0f); break;
+        case 8: ok = img.Expand(arg(5), arg(5), arg(5), arg(5), RGBQUAD{1, 2, 3, 0}); break;
+        case 9: ok = img.Skew(static_cast<float>(arg(4)) / 3.0f, static_cast<float>(arg(4)) / 3.0f, arg(10), arg(10), rnd.Next() % 2); break;
+        case 10: ok = img.CircleTransform(static_cast<int>(rnd.Next() % 6), arg(12), static_cast<float>(arg(3))); break;
+        default: ok = img.DecreaseBpp(1u << (rnd.Next() % 4), rnd.Next() % 2, nullptr, rnd.Next() % 300); break;
+        }
+        EXPECT_TRUE(img.IsValid()) << "round " << round << (ok ? " (succeeded)" : " (refused)");
+    }
+}
+
 TEST(RefusedTransform, EmptyImagesAndBadArgumentsChangeNothing)
 {
     CQxImage empty;
