@@ -103,7 +103,9 @@ bool ParseStreamerInfo(const std::string& xml, CStreamerInfo& out)
     out.token = ChildText(body, "Token");
     out.userId = ChildText(body, "UserId");
     out.serverTimeMs = std::atoll(ChildText(body, "ServerTime"));
-    return !out.host.IsEmpty() && out.port > 0 && out.port < 65536;
+    if (out.port < 0 || out.port > 65535)
+        out.port = 0;
+    return true;
 }
 
 bool ParseMessageKey(const std::string& xml, CString& key)

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 
 namespace {
@@ -242,6 +243,16 @@ void CBrokerSession::LoginThread(CString user, CString password)
     CStreamerInfo streamer;
     if (!CallApi("StreamerInfo", {}, reply, error) || !ParseStreamerInfo(reply, streamer)) {
         result->m_error = error.IsEmpty() ? CString("No streamer information.") : error;
+        m_queue.Post(std::move(result));
+        return;
+    }
+    if ((streamer.host.IsEmpty() || streamer.port == 0) && !m_config.streamerServer.IsEmpty()) {
+        const int colon = m_config.streamerServer.ReverseFind(':');
+        streamer.host = colon > 0 ? m_config.streamerServer.Left(colon) : m_config.streamerServer;
+        streamer.port = colon > 0 ? std::atoi(m_config.streamerServer.Mid(colon + 1)) : 0;
+    }
+    if (streamer.host.IsEmpty() || streamer.port <= 0 || streamer.port > 65535) {
+        result->m_error = "No streamer information.";
         m_queue.Post(std::move(result));
         return;
     }

@@ -11,6 +11,7 @@
 #include "broker/session/IStreamConnection.h"
 #include "broker/session/IStreamSubscriber.h"
 #include "broker/session/PriceSeriesHooks.h"
+#include "broker/session/SessionConfig.h"
 #include "platform/core/CString.h"
 
 #include <atomic>
@@ -24,17 +25,6 @@
 #include <utility>
 #include <vector>
 
-struct CSessionConfig {
-    CString apiServer = "https://127.0.0.1:8443";     // scheme, host and port of /apps/100/
-    CString historyServer = "https://127.0.0.1:8443"; // scheme, host and port of /history
-    CString updateFile;                               // full URL of the web-update description
-    CString source = "QX";
-    CString version = "0.1.0";
-    int keepAliveMs = 15000;
-    int retryMs = 3000;
-    int accountRefreshMs = 30000;
-    int watchlistRefreshMs = 60000;
-};
 
 // Confirmations the session asks for (a window answers them; tests answer directly).
 class IOrderConfirm {

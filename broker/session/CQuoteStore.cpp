@@ -237,6 +237,9 @@ void CQuoteStore::ApplyQuote(const CQuoteMessage& message)
     for (int i = 0; i < message.m_nCount; ++i)
         if (record.SetValue(message.m_ids[i], message.m_values[i]))
             m_changed.push_back(message.m_ids[i]);
+    for (const auto& field : message.m_more)
+        if (record.SetValue(field.id, field.value))
+            m_changed.push_back(field.id);
     for (const auto& text : message.m_texts)
         if (record.SetText(text.id, text.text))
             m_changed.push_back(text.id);

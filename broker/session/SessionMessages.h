@@ -30,32 +30,43 @@ public:
     CTimeMarkMessage() : CSessionMessage(kMsgTimeMark) {}
 };
 
-// Field updates of one symbol. Numbers travel inline; texts (description, exchange...) aside.
+// Field updates of one symbol. The first numbers travel inline (an update carries a few), the
+// rest of a full image in m_more; texts (description, exchange...) aside.
 class CQuoteMessage : public CSessionMessage {
 public:
-    static constexpr int kMaxFields = 40;
+    static constexpr int kMaxFields = 16;
     CQuoteMessage() : CSessionMessage(kMsgQuote) {}
 
     bool AddField(int id, double value)
     {
-        if (m_nCount >= kMaxFields || id < 0 || id > 255)
+        if (id < 0 || id > 255)
             return false;
-        m_ids[m_nCount] = static_cast<BYTE>(id);
-        m_values[m_nCount] = value;
-        ++m_nCount;
+        if (m_nCount < kMaxFields) {
+            m_ids[m_nCount] = static_cast<BYTE>(id);
+            m_values[m_nCount] = value;
+            ++m_nCount;
+        } else {
+            m_more.push_back({static_cast<BYTE>(id), value});
+        }
         return true;
     }
+    int GetFieldCount() const { return m_nCount + static_cast<int>(m_more.size()); }
     void AddText(int id, CString text) { m_texts.push_back({static_cast<BYTE>(id), std::move(text)}); }
 
     struct TextField {
         BYTE id;
         CString text;
     };
+    struct NumberField {
+        BYTE id;
+        double value;
+    };
 
     CString m_symbol;
     int m_nCount = 0;
     BYTE m_ids[kMaxFields] = {};
     double m_values[kMaxFields] = {};
+    std::vector<NumberField> m_more;
     std::vector<TextField> m_texts;
 };
 

@@ -40,25 +40,16 @@ void TranslateStreamRecord(const StreamRecord& record, std::vector<std::unique_p
         [&](const auto& body) {
             using T = std::decay_t<decltype(body)>;
             if constexpr (std::is_same_v<T, QuoteRecord>) {
-                // Images can carry more numbers than one message holds: split them.
+                // One message per record, so a full image is applied at once.
                 auto message = std::make_unique<CQuoteMessage>();
                 message->m_symbol = Text(body.symbol);
                 for (const QuoteField& field : body.fields) {
                     if (field.id > kMaxQuoteFieldId)
                         continue;
-                    if (field.isText) {
+                    if (field.isText)
                         message->AddText(field.id, Text(field.text));
-                        continue;
-                    }
-                    if (!std::isfinite(field.number))
-                        continue;
-                    if (!message->AddField(field.id, field.number)) {
-                        CString symbol = message->m_symbol;
-                        out.push_back(std::move(message));
-                        message = std::make_unique<CQuoteMessage>();
-                        message->m_symbol = symbol;
+                    else if (std::isfinite(field.number))
                         message->AddField(field.id, field.number);
-                    }
                 }
                 out.push_back(std::move(message));
             } else if constexpr (std::is_same_v<T, TradeRecord>) {

@@ -1,5 +1,7 @@
 // The real broker session against the in-process test broker.
+#include "broker/session/CActivesHandle.h"
 #include "broker/session/CBalanceListHandle.h"
+#include "broker/session/CMarketDepthHandle.h"
 #include "broker/session/COrderStatusListHandle.h"
 #include "broker/session/CPlatformHttpTransport.h"
 #include "broker/session/CPositionListHandle.h"
@@ -7,6 +9,7 @@
 #include "broker/session/CSessionManager.h"
 #include "broker/session/CSymbolHandle.h"
 #include "broker/session/CTcpStreamConnection.h"
+#include "broker/session/CWatchlistListHandle.h"
 #include "broker/session/PriceSeriesHooks.h"
 #include "broker/core/FeedTime.h"
 #include "tools/testbroker/CTestBroker.h"
@@ -463,4 +466,188 @@ TEST_F(BrokerSessionTest, MalformedRecordsAreDroppedWithoutHarm)
     EXPECT_TRUE(WaitUntil([&] { return listener.Bid() == 17.25; }));
     // The connection stayed up.
     EXPECT_EQ(m_manager->GetSession().GetConnectCount(CBrokerSession::kStreamMarketData), connects);
+}
+
+namespace {
+
+class ScriptedConfirm : public IOrderConfirm {
+public:
+    bool Confirm(const CString& question, void*) override
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        questions.push_back(question.str());
+        return answer;
+    }
+    bool OrderConfirmationEnabled() override { return true; }
+    bool answer = false;
+    std::vector<std::string> questions;
+
+private:
+    std::mutex m_lock;
+};
+
+COrderLeg OpenBuy(const char* symbol, double price)
+{
+    COrderLeg leg;
+    leg.symbol = symbol;
+    leg.quantity = 10;
+    leg.orderType = "Limit";
+    leg.price = price;
+    leg.expire = "DAY";
+    leg.instructions = "None";
+    leg.route = "Auto";
+    return leg;
+}
+
+} // namespace
+
+TEST_F(BrokerSessionTest, EditAndCancelAskFirstAndChangeTheOrder)
+{
+    LogIn();
+    CBrokerSession& session = m_manager->GetSession();
+    ScriptedConfirm confirm;
+    session.SetConfirm(&confirm);
+    const CString account = session.GetCurrentAccount();
+    CString error;
+    ASSERT_TRUE(session.SubmitOrder({OpenBuy("GE", 1.0)}, 0, -1, 1, "QXVEL", account, error)) << error.str();
+    CString orderId;
+    ASSERT_TRUE(WaitUntil([&] {
+        for (const auto& order : m_broker->Orders(account.str()))
+            if (order.leg.symbol == "GE" && order.status == "Open") {
+                orderId = CString(order.id);
+                return true;
+            }
+        return false;
+    }));
+
+    COrderLeg edit = OpenBuy("GE", 1.5);
+    edit.orderId = orderId;
+    edit.quantity = 20;
+    EXPECT_FALSE(session.EditOrder(edit, 0, nullptr, error)); // "No"
+    EXPECT_TRUE(error.IsEmpty());
+    confirm.answer = true;
+    ASSERT_TRUE(session.EditOrder(edit, 0, nullptr, error)) << error.str();
+    bool changed = false;
+    for (const auto& order : m_broker->Orders(account.str()))
+        if (CString(order.id) == orderId)
+            changed = order.leg.quantity == 20 && order.leg.price == 1.5;
+    EXPECT_TRUE(changed);
+
+    confirm.answer = false;
+    EXPECT_FALSE(session.CancelOrders({orderId, "999999"}, error));
+    confirm.answer = true;
+    EXPECT_FALSE(session.CancelOrders({orderId, "999999"}, error)); // the unknown one fails
+    EXPECT_NE(error.Find("Order 999999"), -1) << error.str();
+    EXPECT_EQ(confirm.questions,
+              (std::vector<std::string>{"Update Order?", "Update Order?", "Cancel orders?", "Cancel orders?"}));
+    bool cancelled = false;
+    for (const auto& order : m_broker->Orders(account.str()))
+        if (CString(order.id) == orderId)
+            cancelled = order.status == "Canceled";
+    EXPECT_TRUE(cancelled);
+}
+
+TEST_F(BrokerSessionTest, WatchlistsAreSavedAndDeletedOnTheServer)
+{
+    LogIn();
+    CBrokerSession& session = m_manager->GetSession();
+    CWatchlistListHandle lists(m_manager->GetAccountData());
+    CountingObserver observer;
+    lists.Subscribe(&observer);
+    CWatchlistRecord list{"Session Test", "", {{"MSFT", 10, 40.5, 9.99, "01-15-2025"}, {"IBM", 0, 0, 0, ""}}};
+    CString error;
+    ASSERT_TRUE(session.SaveWatchlist(list, 1, error)) << error.str();
+    CWatchlistRecord stored;
+    ASSERT_TRUE(WaitUntil([&] { return lists.FindByName("Session Test", stored); }));
+    ASSERT_EQ(stored.symbols.size(), 2u);
+    EXPECT_EQ(stored.symbols[0].symbol, "MSFT");
+    EXPECT_EQ(stored.symbols[0].price, 40.5);
+    EXPECT_EQ(stored.symbols[0].purchaseDate, "01-15-2025");
+    EXPECT_FALSE(stored.listId.IsEmpty());
+
+    EXPECT_FALSE(session.SaveWatchlist(list, 1, error)); // same name again
+    EXPECT_NE(error.Find("already exists"), -1) << error.str();
+    ASSERT_TRUE(session.DeleteWatchlist(stored.listId, error)) << error.str();
+    EXPECT_TRUE(WaitUntil([&] { return !lists.FindByName("Session Test", stored); }));
+    EXPECT_FALSE(session.DeleteWatchlist("424242", error));
+    EXPECT_FALSE(error.IsEmpty());
+}
+
+TEST_F(BrokerSessionTest, NewsBooksActivesAndFillsReachTheirStores)
+{
+    LogIn();
+    // News: the first listener subscribes and asks for the key's history.
+    struct NewsCallback : CNewsCallback {
+        void OnNewsChange(CNewsListener*, int, int last) override { rows = last + 1; }
+        std::atomic<int> rows{0};
+    } newsCallback;
+    CNewsListener newsListener{nullptr, &newsCallback};
+    m_manager->GetNewsRegistry().AddListener("MSFT", &newsListener, nullptr);
+    ASSERT_TRUE(m_broker->WaitForSubscription(kServiceNews, "MSFT", 5000));
+    qx::protocol::Headline headline;
+    headline.symbol = "MSFT";
+    headline.time = 1765000000;
+    headline.storyId = "SESSIONTEST1";
+    headline.text = "Session test headline";
+    headline.symbols = {"MSFT"};
+    m_broker->InjectHeadline(headline);
+    EXPECT_TRUE(WaitUntil([&] {
+        std::lock_guard<std::recursive_mutex> lock(m_manager->GetNewsRegistry().GetLock());
+        const CNewsEntry* entry = m_manager->GetNewsRegistry().Lookup("MSFT");
+        if (!entry)
+            return false;
+        for (const auto& h : entry->headlines)
+            if (h.storyId == "SESSIONTEST1")
+                return h.headline == "Session test headline";
+        return false;
+    }));
+    EXPECT_GT(newsCallback.rows.load(), 0);
+    m_manager->GetNewsRegistry().RemoveListener("MSFT", &newsListener);
+
+    // Level II: a depth handle's book fills from the stream.
+    CMarketDepthHandle* depth = m_manager->CreateMarketDepthHandle("L2:INTC");
+    ASSERT_NE(depth, nullptr);
+    depth->Subscribe();
+    ASSERT_TRUE(m_broker->WaitForSubscription(kServiceLevelII, "INTC", 5000));
+    qx::protocol::BookRecord book{"INTC", "L2", {{"ARCA", 29.95, 500, ""}, {"NSDQ", 29.94, 300, ""}},
+                                  {{"EDGX", 30.05, 200, ""}}};
+    ASSERT_TRUE(m_broker->InjectBook(book));
+    EXPECT_TRUE(WaitUntil([&] {
+        depth->TakeSnapshot();
+        DWORD price = 0;
+        const bool ok = depth->GetBidCount() == 2 && depth->GetBidValue(0, 1, &price) && price == 29950;
+        depth->Attach();
+        return ok;
+    }));
+    m_manager->DeleteMarketDepthHandle(depth);
+    EXPECT_TRUE(WaitUntil([&] { return !m_broker->IsSubscribed(kServiceLevelII, "INTC"); }));
+
+    // Actives: the list arrives when the simulation sends it.
+    CActivesHandle actives(m_manager->GetQuoteStore(), "NASDAQ-60,1");
+    actives.Subscribe();
+    ASSERT_TRUE(m_broker->WaitForSubscription(kServiceActives, "NASDAQ-60", 5000));
+    m_broker->StepSimulation(25);
+    EXPECT_TRUE(WaitUntil([&] {
+        actives.TakeSnapshot();
+        return actives.GetCount() > 0;
+    }));
+
+    // A fill on the account-activity stream becomes a fill notice for the alerts.
+    std::mutex fillLock;
+    std::vector<CString> fills;
+    m_manager->SetOrderFillHandler([&](const COrderFillMessage& fill) {
+        std::lock_guard<std::mutex> lock(fillLock);
+        fills.push_back(fill.m_text);
+    });
+    COrderLeg leg = OpenBuy("CSCO", 0);
+    leg.orderType = "Market";
+    CString error;
+    ASSERT_TRUE(m_manager->GetSession().SubmitOrder({leg}, 0, -1, 1, "QXVEL",
+                                                   m_manager->GetSession().GetCurrentAccount(), error))
+        << error.str();
+    EXPECT_TRUE(WaitUntil([&] {
+        std::lock_guard<std::mutex> lock(fillLock);
+        return !fills.empty() && fills.back().Find("CSCO") >= 0;
+    }));
+    m_manager->SetOrderFillHandler(nullptr);
 }

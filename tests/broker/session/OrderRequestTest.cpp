@@ -156,15 +156,11 @@ TEST(StreamTranslator, RecordsBecomeQueueMessages)
     quote.fields.push_back({101, true, 0, "NASD"});
     quote.fields.push_back({3, false, std::numeric_limits<double>::quiet_NaN(), ""});
     TranslateStreamRecord(StreamRecord{0, 0, quote}, out);
-    // A full image is split into messages of at most 40 numbers.
-    ASSERT_EQ(out.size(), 3u);
-    int numbers = 0;
-    for (auto& m : out) {
-        ASSERT_EQ(m->m_nCode, kMsgQuote);
-        numbers += static_cast<CQuoteMessage&>(*m).m_nCount;
-    }
-    EXPECT_EQ(numbers, 101);
-    EXPECT_EQ(static_cast<CQuoteMessage&>(*out.back()).m_texts.size(), 1u);
+    // A full image stays one message (applied at once); the NaN is left out.
+    ASSERT_EQ(out.size(), 1u);
+    ASSERT_EQ(out[0]->m_nCode, kMsgQuote);
+    EXPECT_EQ(static_cast<CQuoteMessage&>(*out[0]).GetFieldCount(), 101);
+    EXPECT_EQ(static_cast<CQuoteMessage&>(*out[0]).m_texts.size(), 1u);
 
     out.clear();
     TradeRecord trade{"MSFT", 123, 0, 301.5, 250, "Q", {100}};

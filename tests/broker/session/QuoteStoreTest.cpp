@@ -222,3 +222,22 @@ TEST(QuoteRecord, PendingUntilFirstDataOrFourSeconds)
     CQuoteRecord copy = stale;
     EXPECT_TRUE(copy.IsPending());
 }
+
+TEST(QuoteStore, FullImageAppliesEveryFieldAtOnce)
+{
+    CQuoteStore store;
+    CSymbolHandle handle(store, "IBM");
+    RecordingListener listener;
+    handle.SetListener(&listener);
+    handle.Subscribe();
+    CQuoteMessage image;
+    image.m_symbol = "IBM";
+    for (int id = 0; id <= 31; ++id)
+        if (QuoteFieldKind(id) != kKindNone && QuoteFieldKind(id) != kKindText)
+            image.AddField(id, 1.0 + id);
+    ASSERT_GT(image.GetFieldCount(), CQuoteMessage::kMaxFields);
+    store.ApplyQuote(image);
+    EXPECT_EQ(listener.calls, 1);
+    EXPECT_DOUBLE_EQ(handle.GetDouble(29), 30.0); // beyond the inline fields
+    EXPECT_DOUBLE_EQ(handle.GetDouble(0), 1.0);
+}
