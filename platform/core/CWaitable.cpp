@@ -22,6 +22,12 @@ void CWaitable::NotifyWaiters()
     waitCondition().notify_all();
 }
 
+int CWaitable::GetWaitingThreads() const
+{
+    std::lock_guard lock(WaitLock());
+    return m_waiters;
+}
+
 BOOL CWaitable::Lock(DWORD timeoutMs)
 {
     return WaitForSingleObject(this, timeoutMs) == WAIT_OBJECT_0 ? TRUE : FALSE;

@@ -26,6 +26,9 @@ public:
     BOOL Lock(DWORD timeoutMs = INFINITE) override;
     BOOL Unlock() override { return TRUE; }
 
+    // Threads waiting on this object right now.
+    int GetWaitingThreads() const;
+
     const HANDLE m_hObject;
 
 protected:

@@ -10,6 +10,23 @@
 #include <stdexcept>
 #include <vector>
 
+namespace {
+// Waits (up to five seconds) until count threads wait on the object.
+bool waitForWaiters(const CWaitable& object, int count)
+{
+    for (int i = 0; i < 5000 && object.GetWaitingThreads() < count; ++i)
+        Sleep(1);
+    return object.GetWaitingThreads() >= count;
+}
+
+bool waitForValue(const std::atomic<int>& value, int wanted)
+{
+    for (int i = 0; i < 5000 && value.load() < wanted; ++i)
+        Sleep(1);
+    return value.load() == wanted;
+}
+}  // namespace
+
 TEST(CEvent, AutoResetReleasesOneWaitPerSet)
 {
     CEvent event;  // auto reset, not set
@@ -51,12 +68,16 @@ TEST(CEvent, AutoResetWakesExactlyOneOfSeveralWaiters)
         });
         threads.push_back(std::move(t));
     }
-    Sleep(50);
+    ASSERT_TRUE(waitForWaiters(event, 4));
     event.SetEvent();
-    Sleep(100);
+    ASSERT_TRUE(waitForValue(woken, 1));
+    Sleep(50);
     EXPECT_EQ(woken.load(), 1);
-    for (int i = 0; i < 3; ++i)
-        event.SetEvent(), Sleep(20);
+    EXPECT_EQ(event.GetWaitingThreads(), 3);
+    for (int i = 2; i <= 4; ++i) {
+        event.SetEvent();
+        EXPECT_TRUE(waitForValue(woken, i));
+    }
     for (auto& t : threads)
         t->Join();
     EXPECT_EQ(woken.load(), 4);
@@ -74,7 +95,7 @@ TEST(CEvent, PulseReleasesCurrentWaitersOnlyAndLeavesItReset)
     };
     a.Start(waiter);
     b.Start(waiter);
-    Sleep(100);
+    ASSERT_TRUE(waitForWaiters(manual, 2));
     manual.PulseEvent();
     a.Join();
     b.Join();
@@ -87,13 +108,13 @@ TEST(CEvent, PulseReleasesCurrentWaitersOnlyAndLeavesItReset)
 
     released = 0;
     auto autoWaiter = [&] {
-        if (WaitForSingleObject(autoEvent, 300) == WAIT_OBJECT_0)
+        if (WaitForSingleObject(autoEvent, 500) == WAIT_OBJECT_0)
             ++released;
         return DWORD{0};
     };
     a.Start(autoWaiter);
     b.Start(autoWaiter);
-    Sleep(100);
+    ASSERT_TRUE(waitForWaiters(autoEvent, 2));
     autoEvent.PulseEvent();
     a.Join();
     b.Join();
@@ -125,7 +146,7 @@ TEST(WaitForMultipleObjects, AnyAllAndThreads)
     EXPECT_EQ(worker.GetExitCode(), STILL_ACTIVE);
     ASSERT_TRUE(worker.Start(
         [](void* p) -> DWORD {
-            Sleep(50);
+            Sleep(200);
             return *static_cast<DWORD*>(p);
         },
         &value, THREAD_PRIORITY_LOWEST));
