@@ -1,4 +1,4 @@
-// Costs of the platform pieces on the hot paths: archives of bar-like records,
+// Costs of the platform classes on the hot paths: archives of bar-like records,
 // string formatting and keyed lookups.
 #include "platform/core/CArchive.h"
 #include "platform/core/CMemFile.h"

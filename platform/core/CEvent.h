@@ -31,6 +31,6 @@ private:
     int m_pulseTokens = 0;
 };
 
-// Win32-style helpers on an event handle.
+// Free-function forms of the event operations.
 BOOL SetEvent(CEvent& event);
 BOOL ResetEvent(CEvent& event);
