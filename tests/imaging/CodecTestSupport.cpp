@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <unistd.h>
 
 namespace qxtest {
 
@@ -138,15 +139,31 @@ bool ReadPnm(const std::string& path, PnmImage& out)
 
 const std::string& SamplesDir()
 {
+    // Made once per version of the script and shared by the test processes
+    // (ctest runs each test in a process of its own, several at a time).
     static const std::string dir = [] {
-        std::string folder = MakeTempFolder("qx-codec-samples-");
         const std::string script = SourceDir() + "/tests/imaging/make_codec_samples.sh";
+        std::ifstream in(script, std::ios::binary);
+        const std::string text{std::istreambuf_iterator<char>(in), {}};
+        const std::filesystem::path shared = std::filesystem::temp_directory_path() /
+                                             ("qx-codec-samples-" + std::to_string(getuid()) + "-" +
+                                              std::to_string(std::hash<std::string>{}(text)));
+        if (std::filesystem::exists(shared / "manifest.done"))
+            return shared.string();
+        std::string folder = MakeTempFolder("qx-codec-samples-new-");
         const std::string cmd = "bash '" + script + "' '" + folder + "' >'" + folder + "/script.log' 2>&1";
-        if (folder.empty() || std::system(cmd.c_str()) != 0) {
+        if (text.empty() || folder.empty() || std::system(cmd.c_str()) != 0) {
             std::fprintf(stderr, "sample script failed: %s\n", cmd.c_str());
             return std::string();
         }
-        return folder;
+        std::ofstream(folder + "/manifest.done") << "ok\n";
+        std::error_code ec;
+        std::filesystem::rename(folder, shared, ec);
+        if (ec) {
+            // Another process got there first: use its samples.
+            std::filesystem::remove_all(folder, ec);
+        }
+        return std::filesystem::exists(shared / "manifest.done") ? shared.string() : std::string();
     }();
     return dir;
 }
