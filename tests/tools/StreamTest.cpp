@@ -214,3 +214,19 @@ TEST_F(BrokerStream, RunningSimulationSendsQuotesTradesActivesAndTimeAndSales)
         5000));
     EXPECT_EQ(stream.Parser().GetStats().dropped, 0u);
 }
+
+TEST_F(BrokerStream, OneConnectionCanBeDroppedAlone)
+{
+    RawStreamClient second;
+    ASSERT_TRUE(StreamLogin(*api, second, broker->StreamPort()));
+    const auto connections = broker->StreamConnections();
+    ASSERT_EQ(connections.size(), 2u);
+    const int newest = std::max(connections[0].id, connections[1].id);
+    EXPECT_TRUE(broker->DropStreamConnection(newest));
+    EXPECT_FALSE(broker->DropStreamConnection(9999));
+    second.ReadFor(1000);
+    EXPECT_TRUE(second.Closed());
+    ASSERT_TRUE(stream.Send("|control=false|source=QX|S=QUOTE&C=SUBS&P=MSFT\n"));
+    EXPECT_TRUE(stream.WaitFor(Is<QuoteRecord>(), 5000));
+    EXPECT_FALSE(stream.Closed());
+}

@@ -462,6 +462,25 @@ void CStreamServer::DropUser(const std::string& user)
     }
 }
 
+bool CStreamServer::Drop(int id)
+{
+    std::shared_ptr<Connection> c;
+    {
+        std::lock_guard lock(m_lock);
+        const auto it = m_connections.find(id);
+        if (it == m_connections.end())
+            return false;
+        c = it->second;
+    }
+    {
+        std::lock_guard lock(c->outLock);
+        c->closing = true;
+    }
+    ::shutdown(c->fd, SHUT_RDWR);
+    c->outReady.notify_all();
+    return true;
+}
+
 void CStreamServer::SetStalled(bool stalled)
 {
     m_stalled = stalled;

@@ -64,6 +64,8 @@ public:
     void SendRaw(const std::vector<uint8_t>& bytes, bool controlToo = false);
     void DropAll();
     void DropUser(const std::string& user);
+    // Closes one connection; false when there is none with that id.
+    bool Drop(int id);
     void SetStalled(bool stalled);
     std::vector<StreamConnectionInfo> Connections() const;
     bool IsSubscribed(int service, const std::string& item) const;

@@ -165,6 +165,8 @@ protocol::Headline CTestBroker::InjectHeadline(protocol::Headline headline, cons
 }
 
 void CTestBroker::DropStreamConnections() { m_stream->DropAll(); }
+bool CTestBroker::DropStreamConnection(int id) { return m_stream->Drop(id); }
+std::vector<StreamConnectionInfo> CTestBroker::StreamConnections() const { return m_stream->Connections(); }
 void CTestBroker::StallStreams(bool stalled) { m_stream->SetStalled(stalled); }
 void CTestBroker::SendRawToStreams(const std::vector<uint8_t>& bytes) { m_stream->SendRaw(bytes); }
 

@@ -57,6 +57,8 @@ public:
 
     // Stream connections.
     void DropStreamConnections();
+    bool DropStreamConnection(int id);
+    std::vector<StreamConnectionInfo> StreamConnections() const;
     void StallStreams(bool stalled);
     void SendRawToStreams(const std::vector<uint8_t>& bytes);
     // A selection of broken records followed by one good heartbeat.
