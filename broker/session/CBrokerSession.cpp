@@ -89,6 +89,7 @@ void CBrokerSession::Stop()
         m_bStop = true;
     }
     m_workReady.notify_all();
+    std::lock_guard<std::mutex> threads(m_threadLock);
     auto join = [](std::thread& t) {
         if (t.joinable())
             t.join();
@@ -214,6 +215,7 @@ uint64_t CBrokerSession::GetConnectCount(int stream) const
 
 bool CBrokerSession::StartLogin(const CString& user, const CString& password)
 {
+    std::lock_guard<std::mutex> threads(m_threadLock);
     if (m_loginThread.joinable()) {
         if (m_bLoggedIn.load())
             return false; // already logged in
@@ -400,7 +402,9 @@ void CBrokerSession::Unsubscribe(const CString& symbol, int service)
 
 void CBrokerSession::StartStreamsAndWorkers()
 {
-    m_bStop = false;
+    std::lock_guard<std::mutex> threads(m_threadLock);
+    if (m_bStop.load())
+        return; // logged out meanwhile
     for (int i = 0; i < kStreamCount; ++i)
         if (!m_streamThreads[i].joinable() && m_connect)
             m_streamThreads[i] = std::thread([this, i] { StreamThread(i); });

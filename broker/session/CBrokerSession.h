@@ -167,6 +167,7 @@ private:
     bool m_bLiveOrders = false;
     DWORD m_nNextChainId = 1;
 
+    std::mutex m_threadLock; // the thread slots
     std::thread m_loginThread;
     std::thread m_streamThreads[kStreamCount];
     std::thread m_requestThread;

@@ -1,5 +1,7 @@
 #include "broker/session/CQuoteRecord.h"
 
+#include "broker/core/FeedTime.h"
+
 #include <chrono>
 
 int64_t SteadyMillis()
@@ -34,6 +36,12 @@ CQuoteRecord& CQuoteRecord::operator=(const CQuoteRecord& other)
     m_ranked[0] = other.m_ranked[0];
     m_ranked[1] = other.m_ranked[1];
     return *this;
+}
+
+CTime CQuoteRecord::GetTradeDate() const
+{
+    const DWORD feedTime = GetTradeFeedTime();
+    return feedTime ? FeedTimeToCTime(feedTime) : CTime(0);
 }
 
 bool CQuoteRecord::IsPending() const

@@ -4,6 +4,7 @@
 #include "broker/session/QuoteFields.h"
 #include "broker/session/SessionMessages.h"
 #include "platform/core/CString.h"
+#include "platform/core/CTime.h"
 #include "platform/core/WinTypes.h"
 
 #include <cstdint>
@@ -43,6 +44,8 @@ public:
     const CString& GetDescription() const { return GetText(kFieldDescription); }
     const CString& GetExchange() const { return GetText(kFieldExchange); }
     DWORD GetTradeFeedTime() const { return static_cast<DWORD>(GetValue(kFieldTradeTime)); }
+    // The time of the last trade; CTime(0) before the first trade.
+    CTime GetTradeDate() const;
     double GetLast() const { return GetValue(kFieldLast); }
     double GetBid() const { return GetValue(kFieldBid); }
     double GetAsk() const { return GetValue(kFieldAsk); }

@@ -48,8 +48,8 @@ CSessionManager::~CSessionManager()
 {
     if (g_instance.load() == this)
         g_instance = nullptr;
+    m_dispatcher.Stop(); // first, so nothing starts session threads any more
     m_session->Stop();
-    m_dispatcher.Stop();
 }
 
 void CSessionManager::SetStatusWindow(ISessionStatusSink* sink)

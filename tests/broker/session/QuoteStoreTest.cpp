@@ -1,3 +1,4 @@
+#include "broker/core/FeedTime.h"
 #include "broker/session/CQuoteListener.h"
 #include "broker/session/CQuoteStore.h"
 #include "broker/session/CSymbolHandle.h"
@@ -135,7 +136,12 @@ TEST(QuoteStore, TradesUpdateLastVolumeRangeAndChange)
 
     trade.m_price = 49.5f;
     trade.m_moreSizes.clear();
+    trade.m_feedTime = DateTimeToFeedTime(2026, 12, 7, 10, 30, 0);
     store.ApplyTrade(trade);
+    {
+        std::lock_guard<std::recursive_mutex> lock(store.GetLock());
+        EXPECT_EQ(store.Lookup("MSFT")->GetTradeDate(), FeedTimeToCTime(trade.m_feedTime));
+    }
     EXPECT_DOUBLE_EQ(handle.GetDouble(kFieldLow), 49.5);
     EXPECT_DOUBLE_EQ(handle.GetDouble(kFieldHigh), 51.0);
     EXPECT_DOUBLE_EQ(handle.GetDouble(kFieldVolume), 800.0);
@@ -145,6 +151,8 @@ TEST(QuoteStore, TradesUpdateLastVolumeRangeAndChange)
     EXPECT_STREQ(text, "800");
     EXPECT_TRUE(handle.FormatField(kFieldLast, text, sizeof text));
     EXPECT_STREQ(text, "49.50");
+    EXPECT_TRUE(handle.FormatField(kFieldTradeTime, text, sizeof text));
+    EXPECT_STREQ(text, "10:30:00");
 }
 
 TEST(QuoteStore, RecordIsFreedAndUnsubscribedWhenTheLastListenerLeaves)
