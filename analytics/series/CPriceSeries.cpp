@@ -844,7 +844,8 @@ void CPriceSeries::OnLiveData(const CTradeMessage* trade, DWORD feedTime)
         return;
     {
         Guard lock(m_lock);
-        if (m_bHistorical || time < m_now)
+        // Feed times count 2-second units: compare at that granularity.
+        if (m_bHistorical || feedTime < CTimeToFeedTime(m_now))
             return;
     }
     if (IsTickSeries())

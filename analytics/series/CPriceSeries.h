@@ -41,6 +41,9 @@ public:
 
     void Lock() const { m_lock.lock(); }
     void Unlock() const { m_lock.unlock(); }
+    // BasicLockable, for scoped locks.
+    void lock() const { Lock(); }
+    void unlock() const { Unlock(); }
 
     const CString& GetSymbol() const { return m_symbol; }
     const CString& GetInterval() const { return m_interval; }
