@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace {
 
@@ -173,7 +174,8 @@ void CQxImageWMFCanvas::StrokePolyline(const std::vector<QxPointF>& points, bool
     const size_t segments = closed ? n : n - 1;
     if (width < 1.5) {
         if (n == 1)
-            Plot(static_cast<int>(std::floor(points[0].x)), static_cast<int>(std::floor(points[0].y)), color);
+            Plot(static_cast<int>(std::floor(ClampCoord(points[0].x))),
+                 static_cast<int>(std::floor(ClampCoord(points[0].y))), color);
         for (size_t i = 0; i < segments; ++i) {
             const QxPointF& a = points[i];
             const QxPointF& b = points[(i + 1) % n];
@@ -214,7 +216,8 @@ void CQxImageWMFCanvas::StrokePolyline(const std::vector<QxPointF>& points, bool
 void CQxImageWMFCanvas::DrawBitmap(CQxImage& src, int srcX, int srcY, int srcW, int srcH, double dstX, double dstY,
                                    double dstW, double dstH)
 {
-    if (srcW == 0 || srcH == 0 || dstW == 0 || dstH == 0 || !src.IsValid())
+    if (srcW == 0 || srcH == 0 || dstW == 0 || dstH == 0 || !src.IsValid() || srcW == INT32_MIN ||
+        srcH == INT32_MIN)
         return;
     double x0 = ClampCoord(std::min(dstX, dstX + dstW));
     double x1 = ClampCoord(std::max(dstX, dstX + dstW));
@@ -236,15 +239,17 @@ void CQxImageWMFCanvas::DrawBitmap(CQxImage& src, int srcX, int srcY, int srcW, 
             fy = 1 - fy;
         const int row = static_cast<int>(fy * sh);
         // Row 0 of the destination shows the top row of the source rectangle.
-        const LONG sy = static_cast<LONG>(srcY) + sh - 1 - std::clamp(row, 0, sh - 1);
+        const int64_t sy = static_cast<int64_t>(srcY) + sh - 1 - std::clamp(row, 0, sh - 1);
+        if (sy < 0 || sy >= static_cast<int64_t>(src.GetHeight()))
+            continue;
         for (int x = xa; x <= xb; ++x) {
             double fx = (x + 0.5 - x0) / aw;
             if (mirrorX)
                 fx = 1 - fx;
-            const LONG sx = static_cast<LONG>(srcX) + std::clamp(static_cast<int>(fx * sw), 0, sw - 1);
-            if (!src.IsInside(sx, sy))
+            const int64_t sx = static_cast<int64_t>(srcX) + std::clamp(static_cast<int>(fx * sw), 0, sw - 1);
+            if (sx < 0 || sx >= static_cast<int64_t>(src.GetWidth()))
                 continue;
-            const RGBQUAD c = src.GetPixelColor(sx, sy, false);
+            const RGBQUAD c = src.GetPixelColor(static_cast<LONG>(sx), static_cast<LONG>(sy), false);
             Plot(x, y, QxRGB(c.rgbRed, c.rgbGreen, c.rgbBlue));
         }
     }

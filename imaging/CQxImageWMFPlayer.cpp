@@ -9,6 +9,16 @@
 
 namespace {
 
+// Canvas coordinates as ints, far outside the canvas when they are huge.
+int PixelCoord(double v)
+{
+    if (!(v > -1e7))
+        return -10000000;
+    if (!(v < 1e7))
+        return 10000000;
+    return static_cast<int>(std::floor(v));
+}
+
 constexpr size_t kMaxObjects = 65535;
 constexpr size_t kMaxSavedStates = 1024;
 constexpr DWORD kRopBlackness = 0x00000042;
@@ -243,7 +253,7 @@ int Segments(double rx, double ry)
     const double perimeter = 2 * M_PI * std::sqrt((rx * rx + ry * ry) / 2);
     if (!std::isfinite(perimeter))
         return 16;
-    return std::clamp(static_cast<int>(perimeter / 2), 16, 720);
+    return static_cast<int>(std::clamp(perimeter / 2, 16.0, 720.0));
 }
 
 }  // namespace
@@ -384,8 +394,10 @@ void CQxImageWMFPlayer::DrawDib(const BYTE* bmi, size_t bmiSize, const BYTE* bit
     CQxImageBMP bmp;
     if (!bmp.Decode(&file) || !bmp.IsValid())
         return;
-    if (srcFromTop)
-        srcY = static_cast<int>(bmp.GetHeight()) - srcY - std::abs(srcH);
+    if (srcFromTop) {
+        const int64_t y = static_cast<int64_t>(bmp.GetHeight()) - srcY - std::llabs(static_cast<int64_t>(srcH));
+        srcY = static_cast<int>(std::clamp<int64_t>(y, INT32_MIN + 1, INT32_MAX));
+    }
     const QxPointF a = Map(dstX, dstY);
     const QxPointF b = Map(dstX + dstW, dstY + dstH);
     m_canvas.DrawBitmap(bmp, srcX, srcY, srcW, srcH, a.x, a.y, b.x - a.x, b.y - a.y);
@@ -539,7 +551,7 @@ void CQxImageWMFPlayer::PlayEmfRecord(unsigned type, const BYTE* rec, size_t siz
     case 12: m_dc.vpOrgX = r.I32(8); m_dc.vpOrgY = r.I32(12); break;
     case 15: {  // SETPIXELV
         const QxPointF p = Map(r.I32(8), r.I32(12));
-        m_canvas.SetPixel(static_cast<int>(std::floor(p.x)), static_cast<int>(std::floor(p.y)), r.U32(16) & 0xFFFFFF);
+        m_canvas.SetPixel(PixelCoord(p.x), PixelCoord(p.y), r.U32(16) & 0xFFFFFF);
         break;
     }
     case 17: m_dc.mapMode = r.I32(8); break;
@@ -792,7 +804,7 @@ void CQxImageWMFPlayer::PlayWmfRecord(unsigned func, const BYTE* params, size_t 
         break;
     case 0x041F: {
         const QxPointF p = Map(P(3), P(2));
-        m_canvas.SetPixel(static_cast<int>(std::floor(p.x)), static_cast<int>(std::floor(p.y)), color(0));
+        m_canvas.SetPixel(PixelCoord(p.x), PixelCoord(p.y), color(0));
         break;
     }
     case 0x0324: case 0x0325: {
