@@ -1,6 +1,8 @@
-// Feeds arbitrary bytes to the stream record parser in uneven pieces, and
-// every decoded record back through the encoder.
+// Feeds arbitrary bytes to the stream record parser in uneven pieces (and
+// every decoded record back through the encoder), to the stream request
+// parser and to the history reply parser.
 #include "broker/protocol/CStreamRecordParser.h"
+#include "broker/protocol/HistoryFormat.h"
 #include "broker/protocol/StreamRequest.h"
 
 #include <cstdint>
@@ -36,6 +38,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // The same bytes as a stream request line must parse or be refused, never crash.
     StreamRequest request;
     std::string error;
-    ParseStreamRequest(std::string_view(reinterpret_cast<const char*>(data), size), request, error);
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    ParseStreamRequest(text, request, error);
+    // And as a history reply.
+    std::vector<HistoryBar> bars;
+    ParseHistoryReply(text, kDefaultHistoryFields, bars, error);
     return 0;
 }
