@@ -1102,6 +1102,7 @@ int CDC::DrawText(const CString& text, LPRECT rect, UINT format)
         flags |= Qt::TextExpandTabs;
     if (!(format & DT_NOPREFIX))
         flags |= Qt::TextShowMnemonic;
+    flags |= Qt::TextDontClip;  // clipping is ours (DT_NOCLIP)
     const QFontMetrics fm = m_impl->Metrics();
     CRect r(*rect);
     if (format & DT_END_ELLIPSIS) {
@@ -1122,7 +1123,20 @@ int CDC::DrawText(const CString& text, LPRECT rect, UINT format)
     const QRect bound = fm.boundingRect(QRect(r.left, r.top, measureWidth, 1 << 20), flags & ~(Qt::AlignVCenter | Qt::AlignBottom | Qt::AlignHCenter | Qt::AlignRight), s);
     const int textHeight = single ? fm.height() : std::max(bound.height(), fm.height());
     if (format & DT_CALCRECT) {
-        rect->right = rect->left + bound.width();
+        // The width is the advance of the longest line, as GetTextExtent measures it.
+        int width = bound.width();
+        if (!(format & DT_WORDBREAK) || single) {
+            width = 0;
+            for (QString line : s.split(QChar('\n'))) {
+                if (!(format & DT_NOPREFIX))
+                    line.replace(QLatin1String("&&"), QLatin1String("\x01")).remove(QChar('&')).replace(QChar(1), QChar('&'));
+                const int w = line.contains(QChar('\t')) && (format & DT_EXPANDTABS)
+                                  ? fm.boundingRect(QRect(0, 0, 1 << 20, 1 << 20), Qt::TextExpandTabs | Qt::TextSingleLine, line).width()
+                                  : fm.horizontalAdvance(line);
+                width = std::max(width, w);
+            }
+        }
+        rect->right = rect->left + width;
         rect->bottom = rect->top + textHeight;
         return textHeight;
     }

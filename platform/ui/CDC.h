@@ -58,6 +58,8 @@ public:
     // Memory context compatible with dc (or the screen): draws into the selected bitmap.
     BOOL CreateCompatibleDC(CDC* dc);
     BOOL DeleteDC();
+    // The context itself (owner-draw structures carry it in their hDC field).
+    static CDC* FromHandle(CDC* dc) { return dc; }
     // Draws on any Qt paint device (image, pixmap, printer) through a painter of its own.
     BOOL AttachDevice(QPaintDevice* device, bool printing = false);
     // Draws on the widget; valid only while the widget handles its paint event.

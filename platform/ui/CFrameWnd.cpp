@@ -329,7 +329,7 @@ BOOL CFrameWnd::SetMenu(std::unique_ptr<CMenu> menu)
     return TRUE;
 }
 
-void CFrameWnd::InstallMenuBar(QMenuBar* bar)
+void CFrameWnd::InstallMenuBar(QMenuBar* bar, CMenu* shown)
 {
     if (!bar)
         return;
@@ -337,7 +337,7 @@ void CFrameWnd::InstallMenuBar(QMenuBar* bar)
         QObject::disconnect(c);
     m_frame->menuConnections.clear();
     bar->clear();
-    CMenu* menu = m_frame->menu.get();
+    CMenu* menu = shown ? shown : m_frame->menu.get();
     if (!menu || !menu->GetQMenu())
         return;
     const HWND self = m_hWnd;

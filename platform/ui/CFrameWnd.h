@@ -87,7 +87,8 @@ protected:
     void PostNcDestroy() override;
     void OnActivate(UINT state, CWnd* other, BOOL minimized) override;
     void SetTextOfWidget(const CString& text) override;
-    void InstallMenuBar(QMenuBar* bar);
+    // Shows menu (the frame's own when null) in the menu bar; commands come to this frame.
+    void InstallMenuBar(QMenuBar* bar, CMenu* menu = nullptr);
     // The area under the caption strip where the pane window lies.
     QWidget* GetPaneHost() const;
     void NoteActivated();

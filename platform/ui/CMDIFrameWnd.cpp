@@ -85,27 +85,7 @@ void CMDIFrameWnd::UpdateMenuForActiveChild()
         return;
     CChildFrame* child = MDIGetActive();
     CMenu* menu = child && child->GetSharedMenu() ? child->GetSharedMenu() : GetMenu();
-    QMenuBar* bar = main->menuBar();
-    // Swap the popups shown; commands always go through this frame's routing.
-    if (menu == GetMenu()) {
-        InstallMenuBar(bar);
-        return;
-    }
-    bar->clear();
-    if (!menu || !menu->GetQMenu())
-        return;
-    for (QAction* a : menu->GetQMenu()->actions()) {
-        if (QMenu* popup = a->menu()) {
-            bar->addMenu(popup);
-            const HWND self = m_hWnd;
-            QObject::connect(popup, &QMenu::aboutToShow, bar, [self, popup] {
-                if (auto* f = dynamic_cast<CFrameWnd*>(CWnd::FromHandle(self))) {
-                    auto wrap = CMenu::Wrap(popup);
-                    f->OnInitMenuPopup(wrap.get(), 0, FALSE);
-                }
-            }, Qt::UniqueConnection);
-        }
-    }
+    InstallMenuBar(main->menuBar(), menu);
 }
 
 CChildFrame* CMDIFrameWnd::MDIGetActive(BOOL* maximized) const

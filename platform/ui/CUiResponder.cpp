@@ -10,7 +10,6 @@
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QFontDialog>
 #include <QMenu>
 #include <QMessageBox>
@@ -172,15 +171,13 @@ UINT CUiResponder::TrackPopupMenu(CMenu& menu, CPoint screenPoint, CWnd*)
 
 bool CUiResponder::OpenExternal(const CString& target)
 {
-    const QString t = ToQString(target).trimmed();
+    // Callers pass a checked http(s) URL or the absolute path of an existing file.
+    const QString t = ToQString(target);
     const QUrl url(t);
     const QString scheme = url.scheme().toLower();
     if (scheme == QLatin1String("http") || scheme == QLatin1String("https"))
-        return url.isValid() && !url.host().isEmpty() && QDesktopServices::openUrl(url);
-    const QFileInfo info(scheme == QLatin1String("file") ? url.toLocalFile() : t);
-    if (!info.exists() || !info.isFile())
-        return false;
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath()));
+        return QDesktopServices::openUrl(url);
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(t));
 }
 
 CUiResponder& CUiResponder::Current()

@@ -313,7 +313,7 @@ bool CWnd::DestroyInternal(bool widgetDying)
     std::weak_ptr<int> alive = m_life;
     OnDestroy();
     for (CWnd* child : GetChildWindows())
-        child->DestroyInternal(false);
+        child->DestroyWindow();
     m_impl->timers.clear();
     if (g_captureWidget && g_captureWidget == m_impl->widget)
         ReleaseCapture();
@@ -512,6 +512,17 @@ LRESULT CWnd::WindowProc(CWndMessage& m)
     case WM_CHILDACTIVATE:
         OnChildActivate();
         return 0;
+    case WM_HSCROLL:
+    case WM_VSCROLL: {
+        CWnd* bar = FromHandle(HWND::FromValue(static_cast<uint64_t>(m.lParam)));
+        const UINT code = LOWORD(m.wParam);
+        const UINT pos = HIWORD(m.wParam);
+        if (m.message == WM_HSCROLL)
+            OnHScroll(code, pos, bar);
+        else
+            OnVScroll(code, pos, bar);
+        return 0;
+    }
     case WM_SETTEXT:
         SetWindowText(reinterpret_cast<const char*>(m.lParam));
         return TRUE;
@@ -1468,8 +1479,8 @@ void CWnd::OnContextMenu(CWnd*, CPoint)
 {
     Default();
 }
-void CWnd::OnHScroll(UINT, UINT, CScrollBar*) {}
-void CWnd::OnVScroll(UINT, UINT, CScrollBar*) {}
+void CWnd::OnHScroll(UINT, UINT, CWnd*) {}
+void CWnd::OnVScroll(UINT, UINT, CWnd*) {}
 void CWnd::OnActivate(UINT, CWnd*, BOOL)
 {
     Default();

@@ -11,6 +11,7 @@
 #include "platform/ui/CCmdTarget.h"
 #include "platform/ui/CMessageQueue.h"
 #include "platform/ui/CWndMessage.h"
+#include "platform/ui/WinGdi.h"
 #include "platform/ui/WinUser.h"
 
 #include <memory>
@@ -21,7 +22,6 @@ class CDataExchange;
 class CFont;
 class CFrameWnd;
 class CMenu;
-class CScrollBar;
 class QEvent;
 class QWidget;
 
@@ -137,6 +137,17 @@ public:
     void GetScrollRange(int bar, int* minPos, int* maxPos) const;
     void ShowScrollBar(UINT bar, BOOL show = TRUE);
 
+    // Child control helpers (by control id).
+    void SetDlgItemText(int id, const char* text);
+    int GetDlgItemText(int id, CString& text) const;
+    CString GetDlgItemText(int id) const;
+    void SetDlgItemInt(int id, UINT value, BOOL isSigned = TRUE);
+    UINT GetDlgItemInt(int id, BOOL* translated = nullptr, BOOL isSigned = TRUE) const;
+    void CheckDlgButton(int id, UINT check);
+    UINT IsDlgButtonChecked(int id) const;
+    void CheckRadioButton(int firstId, int lastId, int checkId);
+    int GetCheckedRadioButton(int firstId, int lastId) const;
+
     // Data exchange between member variables and controls: save TRUE reads the
     // controls (and validates), FALSE fills them. False when a validation failed.
     BOOL UpdateData(BOOL save = TRUE);
@@ -200,8 +211,8 @@ protected:
     virtual void OnKeyUp(UINT key, UINT repeat, UINT flags);
     virtual void OnChar(UINT ch, UINT repeat, UINT flags);
     virtual void OnContextMenu(CWnd* wnd, CPoint screenPoint);
-    virtual void OnHScroll(UINT code, UINT pos, CScrollBar* bar);
-    virtual void OnVScroll(UINT code, UINT pos, CScrollBar* bar);
+    virtual void OnHScroll(UINT code, UINT pos, CWnd* bar);
+    virtual void OnVScroll(UINT code, UINT pos, CWnd* bar);
     virtual void OnActivate(UINT state, CWnd* other, BOOL minimized);
     virtual void OnChildActivate();
     virtual void OnSysCommand(UINT id, LPARAM lParam);

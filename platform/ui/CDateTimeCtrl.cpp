@@ -1,0 +1,132 @@
+#include "platform/ui/CDateTimeCtrl.h"
+
+#include "platform/ui/QtConvert.h"
+#include "platform/ui/QxWindowHost.h"
+#include "platform/ui/TimeConvert.h"
+
+#include <QDateTimeEdit>
+
+namespace {
+
+QDateTimeEdit* Edit(QWidget* w)
+{
+    return qobject_cast<QDateTimeEdit*>(w);
+}
+
+// Picker format to Qt display format ("t"/"tt" become the AM/PM marker).
+QString ToQtFormat(const char* format)
+{
+    const QString in = ToQString(format);
+    QString out;
+    bool quoted = false;
+    for (int i = 0; i < in.size(); ++i) {
+        const QChar c = in[i];
+        if (c == QChar('\'')) {
+            quoted = !quoted;
+            out += c;
+        } else if (!quoted && c == QChar('t')) {
+            const bool two = i + 1 < in.size() && in[i + 1] == QChar('t');
+            out += two ? QStringLiteral("AP") : QStringLiteral("A");
+            if (two)
+                ++i;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+BOOL CDateTimeCtrl::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id)
+{
+    return CWnd::Create(nullptr, "", style, rect, parent, id);
+}
+
+QWidget* CDateTimeCtrl::CreateWidget(QWidget* parent)
+{
+    auto* edit = new QxWindowHost<QDateTimeEdit>(this, parent);
+    const DWORD kind = m_style & 0xD;
+    if (kind == DTS_TIMEFORMAT) {
+        edit->setDisplayFormat(QStringLiteral("h:mm:ss AP"));
+    } else if (kind == DTS_LONGDATEFORMAT) {
+        edit->setDisplayFormat(QStringLiteral("dddd, MMMM dd, yyyy"));
+        edit->setCalendarPopup(!(m_style & DTS_UPDOWN));
+    } else {
+        edit->setDisplayFormat(QStringLiteral("M/d/yyyy"));
+        edit->setCalendarPopup(!(m_style & DTS_UPDOWN));
+    }
+    edit->setDateTime(QDateTime::currentDateTime());
+    QObject::connect(edit, &QDateTimeEdit::dateTimeChanged, [edit] {
+        if (CWnd* self = CWnd::FromWidget(edit))
+            self->NotifyParent(DTN_DATETIMECHANGE);
+    });
+    return edit;
+}
+
+BOOL CDateTimeCtrl::SetTime(const CTime& time)
+{
+    QDateTimeEdit* e = Edit(GetWidget());
+    if (!e)
+        return FALSE;
+    QSignalBlocker block(e);
+    e->setDateTime(ToQDateTime(time));
+    return TRUE;
+}
+
+BOOL CDateTimeCtrl::SetTime(const SYSTEMTIME* time)
+{
+    QDateTimeEdit* e = Edit(GetWidget());
+    if (!e || !time)
+        return FALSE;
+    const QDateTime d = ToQDateTime(*time);
+    if (!d.isValid())
+        return FALSE;
+    QSignalBlocker block(e);
+    e->setDateTime(d);
+    return TRUE;
+}
+
+DWORD CDateTimeCtrl::GetTime(CTime& time) const
+{
+    QDateTimeEdit* e = Edit(GetWidget());
+    if (!e)
+        return GDT_ERROR;
+    time = FromQDateTime(e->dateTime());
+    return GDT_VALID;
+}
+
+DWORD CDateTimeCtrl::GetTime(SYSTEMTIME* time) const
+{
+    QDateTimeEdit* e = Edit(GetWidget());
+    if (!e || !time)
+        return GDT_ERROR;
+    *time = ToSystemTime(e->dateTime());
+    return GDT_VALID;
+}
+
+BOOL CDateTimeCtrl::SetFormat(const char* format)
+{
+    QDateTimeEdit* e = Edit(GetWidget());
+    if (!e || !format)
+        return FALSE;
+    e->setDisplayFormat(ToQtFormat(format));
+    return TRUE;
+}
+
+BOOL CDateTimeCtrl::SetRange(const CTime* minTime, const CTime* maxTime)
+{
+    QDateTimeEdit* e = Edit(GetWidget());
+    if (!e)
+        return FALSE;
+    QSignalBlocker block(e);
+    if (minTime)
+        e->setMinimumDateTime(ToQDateTime(*minTime));
+    else
+        e->clearMinimumDateTime();
+    if (maxTime)
+        e->setMaximumDateTime(ToQDateTime(*maxTime));
+    else
+        e->clearMaximumDateTime();
+    return TRUE;
+}

@@ -1,0 +1,226 @@
+// Combo, list box, spin, splitter, tab strip and calendar controls.
+#include "UiTestSupport.h"
+
+#include "platform/ui/CComboBox.h"
+#include "platform/ui/CCreateContext.h"
+#include "platform/ui/CEdit.h"
+#include "platform/ui/CListBox.h"
+#include "platform/ui/CMonthCalCtrl.h"
+#include "platform/ui/CRuntimeClass.h"
+#include "platform/ui/CSpinButtonCtrl.h"
+#include "platform/ui/CSplitterWnd.h"
+#include "platform/ui/CTabCtrl.h"
+#include "platform/ui/CView.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+
+namespace {
+
+class Parent : public CWnd {
+public:
+    std::vector<std::pair<UINT, UINT>> commands;  // id, code
+    std::vector<UINT> notifies;
+
+    bool Make() { return Create(nullptr, "", WS_VISIBLE, CRect(0, 0, 400, 400), nullptr, 1) != FALSE; }
+
+protected:
+    BOOL OnCommand(WPARAM w, LPARAM l) override
+    {
+        commands.emplace_back(LOWORD(w), HIWORD(w));
+        return CWnd::OnCommand(w, l);
+    }
+    BOOL OnNotify(WPARAM w, LPARAM l, LRESULT* r) override
+    {
+        notifies.push_back(reinterpret_cast<NMHDR*>(l)->code);
+        return CWnd::OnNotify(w, l, r);
+    }
+};
+
+class ColorCombo : public CComboBox {
+public:
+    std::vector<DWORD_PTR> drawn;
+    void DrawItem(LPDRAWITEMSTRUCT d) override
+    {
+        drawn.push_back(d->itemData);
+        CDC::FromHandle(d->hDC)->FillSolidRect(&d->rcItem, static_cast<COLORREF>(d->itemData));
+    }
+};
+
+// A spin that decides the step itself and refuses to go below 5.
+class GuardedSpin : public CSpinButtonCtrl {
+public:
+    int seen = 0;
+    const CMessageMap& GetMessageMap() const override
+    {
+        static const CMessageMap map =
+            MessageMapFor<GuardedSpin>(CSpinButtonCtrl::GetMessageMap()).ReflectNotify(UDN_DELTAPOS, &GuardedSpin::OnDelta).Build();
+        return map;
+    }
+
+private:
+    void OnDelta(NMHDR* h, LRESULT* r)
+    {
+        ++seen;
+        auto* n = reinterpret_cast<NMUPDOWN*>(h);
+        *r = n->iPos + n->iDelta < 5 ? TRUE : FALSE;
+    }
+};
+
+class PaneView : public CView {};
+
+}  // namespace
+
+TEST(Controls, ComboFindsExactlyKeepsItemDataAndSorts)
+{
+    Parent p;
+    ASSERT_TRUE(p.Make());
+    CComboBox combo;
+    ASSERT_TRUE(combo.Create(WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST | CBS_SORT, CRect(0, 0, 100, 200), &p, 10));
+    for (const char* s : {"Weekly", "daily", "Daily 2", "Monthly"})
+        combo.AddString(s);
+    EXPECT_EQ(combo.GetLBText(0), "daily");
+    EXPECT_EQ(combo.FindStringExact(-1, "DAILY"), 0);
+    EXPECT_EQ(combo.FindStringExact(-1, "Dai"), CB_ERR);
+    EXPECT_EQ(combo.FindString(-1, "dai"), 0);
+    EXPECT_EQ(combo.FindString(0, "dai"), 1);  // searching starts after the given item
+    EXPECT_EQ(combo.FindString(1, "dai"), 0);  // and wraps
+    combo.SetItemData(2, 0x1000000);
+    EXPECT_EQ(combo.GetItemData(2), 0x1000000u);
+    EXPECT_EQ(combo.GetItemData(9), static_cast<DWORD_PTR>(CB_ERR));
+    EXPECT_EQ(combo.SetCurSel(3), 3);
+    EXPECT_EQ(combo.GetWindowText(), "Weekly");
+    EXPECT_TRUE(p.commands.empty());  // changes made by code send nothing
+    auto* q = qobject_cast<QComboBox*>(combo.GetWidget());
+    emit q->activated(1);
+    ASSERT_FALSE(p.commands.empty());
+    EXPECT_EQ(p.commands.front(), std::make_pair(10u, CBN_SELCHANGE));
+    EXPECT_EQ(combo.DeleteString(0), 3);
+    combo.ResetContent();
+    EXPECT_EQ(combo.GetCount(), 0);
+    EXPECT_EQ(combo.GetCurSel(), CB_ERR);
+}
+
+TEST(Controls, OwnerDrawnComboDrawsItsItems)
+{
+    Parent p;
+    ASSERT_TRUE(p.Make());
+    ColorCombo combo;
+    ASSERT_TRUE(combo.Create(WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED, CRect(0, 0, 100, 24), &p, 11));
+    combo.SetItemData(combo.AddString(""), RGB(255, 0, 0));
+    combo.SetItemData(combo.AddString(""), RGB(0, 255, 0));
+    combo.SetCurSel(1);
+    const QImage shot = combo.GetWidget()->grab().toImage();
+    ASSERT_FALSE(combo.drawn.empty());
+    EXPECT_EQ(combo.drawn.back(), RGB(0, 255, 0));
+    EXPECT_EQ(shot.pixelColor(shot.width() / 3, shot.height() / 2), QColor(0, 255, 0));
+}
+
+TEST(Controls, ListBoxMultiSelection)
+{
+    Parent p;
+    ASSERT_TRUE(p.Make());
+    CListBox list;
+    ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | LBS_EXTENDEDSEL | LBS_SORT, CRect(0, 0, 100, 100), &p, 12));
+    for (const char* s : {"MSFT", "AAPL", "IBM", "GE"})
+        list.AddString(s);
+    EXPECT_EQ(list.GetText(0), "AAPL");
+    list.SetSel(1, TRUE);
+    list.SetSel(3, TRUE);
+    EXPECT_EQ(list.GetSelCount(), 2);
+    int items[4] = {};
+    ASSERT_EQ(list.GetSelItems(4, items), 2);
+    EXPECT_EQ(items[0], 1);
+    EXPECT_EQ(items[1], 3);
+    list.SetSel(-1, FALSE);
+    EXPECT_EQ(list.GetSelCount(), 0);
+    EXPECT_EQ(list.FindStringExact(-1, "ibm"), 2);
+    list.SetItemData(2, 42);
+    EXPECT_EQ(list.GetItemData(2), 42u);
+}
+
+TEST(Controls, SpinSendsDeltaFirstAndHonoursARefusal)
+{
+    Parent p;
+    ASSERT_TRUE(p.Make());
+    CEdit buddy;
+    ASSERT_TRUE(buddy.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 60, 20), &p, 20));
+    GuardedSpin spin;
+    ASSERT_TRUE(spin.Create(WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT | UDS_NOTHOUSANDS, CRect(60, 0, 76, 20), &p, 21));
+    spin.SetBuddy(&buddy);
+    spin.SetRange32(0, 100000000);
+    spin.SetPos32(6);
+    EXPECT_EQ(buddy.GetWindowText(), "6");
+    spin.Step(-1);
+    EXPECT_EQ(spin.GetPos32(), 5);
+    spin.Step(-1);  // refused by the reflected handler
+    EXPECT_EQ(spin.GetPos32(), 5);
+    EXPECT_EQ(spin.seen, 2);
+    // Reflected notifications do not reach the parent.
+    EXPECT_TRUE(std::find(p.notifies.begin(), p.notifies.end(), UDN_DELTAPOS) == p.notifies.end());
+    buddy.SetWindowText("99999999");
+    spin.Step(1);
+    EXPECT_EQ(spin.GetPos32(), 100000000);  // 32-bit range
+    spin.Step(1);
+    EXPECT_EQ(spin.GetPos32(), 100000000);  // stops at the end without wrap
+}
+
+TEST(Controls, StaticSplitterHoldsUpToSixteenRows)
+{
+    Parent p;
+    ASSERT_TRUE(p.Make());
+    CSplitterWnd splitter;
+    ASSERT_TRUE(splitter.CreateStatic(&p, 16, 1));
+    EXPECT_FALSE(CSplitterWnd().CreateStatic(&p, 17, 1));
+    CCreateContext context;
+    ASSERT_TRUE(splitter.CreateView(0, 0, RuntimeClassOf<PaneView>(), SIZE{0, 100}, &context));
+    for (int i = 1; i < 16; ++i)
+        ASSERT_TRUE(splitter.InsertRow(i, RuntimeClassOf<PaneView>(), 20, &context)) << i;
+    EXPECT_EQ(splitter.GetRowCount(), 16);
+    EXPECT_FALSE(splitter.InsertRow(3, RuntimeClassOf<PaneView>(), 20, &context));
+    CWnd* third = splitter.GetPane(3, 0);
+    ASSERT_NE(third, nullptr);
+    EXPECT_EQ(third->GetDlgCtrlID(), splitter.IdFromRowCol(3, 0));
+    CWnd* fifth = splitter.GetPane(5, 0);
+    ASSERT_TRUE(splitter.DeleteRow(4));
+    PumpFor(5);
+    EXPECT_EQ(splitter.GetRowCount(), 15);
+    EXPECT_EQ(splitter.GetPane(4, 0), fifth);
+    EXPECT_EQ(fifth->GetDlgCtrlID(), splitter.IdFromRowCol(4, 0));
+    int row = -1;
+    EXPECT_TRUE(splitter.IsChildPane(fifth, &row, nullptr));
+    EXPECT_EQ(row, 4);
+    splitter.GetOuterWidget()->resize(200, 1600);
+    splitter.SetPaneSizes(std::vector<int>(15, 100));
+    int current = 0;
+    int minimum = 0;
+    splitter.GetRowInfo(2, current, minimum);
+    EXPECT_GT(current, 50);
+}
+
+TEST(Controls, TabStripAndCalendar)
+{
+    Parent p;
+    ASSERT_TRUE(p.Make());
+    CTabCtrl tabs;
+    ASSERT_TRUE(tabs.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 300, 24), &p, 30));
+    tabs.InsertItem(0, "Sheet 1");
+    tabs.InsertItem(1, "Sheet 2");
+    EXPECT_EQ(tabs.GetItemCount(), 2);
+    EXPECT_EQ(tabs.SetCurSel(1), 0);
+    EXPECT_EQ(tabs.GetCurSel(), 1);
+    EXPECT_EQ(tabs.GetItemText(1), "Sheet 2");
+    EXPECT_TRUE(tabs.DeleteItem(0));
+    EXPECT_EQ(tabs.GetItemCount(), 1);
+
+    CMonthCalCtrl cal;
+    ASSERT_TRUE(cal.Create(WS_CHILD | WS_VISIBLE, CRect(0, 30, 250, 200), &p, 31));
+    ASSERT_TRUE(cal.SetCurSel(CTime(2026, 12, 7, 15, 0, 0)));
+    CTime chosen;
+    ASSERT_TRUE(cal.GetCurSel(chosen));
+    EXPECT_EQ(chosen.GetYear(), 2026);
+    EXPECT_EQ(chosen.GetMonth(), 12);
+    EXPECT_EQ(chosen.GetDay(), 7);
+    EXPECT_EQ(chosen.GetHour(), 0);
+}

@@ -1,0 +1,297 @@
+// Dialogs from templates: data exchange, validation, modal runs and property sheets.
+#include "UiTestSupport.h"
+
+#include "platform/ui/CComboBox.h"
+#include "platform/ui/CDataExchange.h"
+#include "platform/ui/CDateTimeCtrl.h"
+#include "platform/ui/CDialog.h"
+#include "platform/ui/CEdit.h"
+#include "platform/ui/CListBox.h"
+#include "platform/ui/CListCtrl.h"
+#include "platform/ui/CPropertyPage.h"
+#include "platform/ui/CPropertySheet.h"
+#include "platform/ui/CResourceStore.h"
+#include "platform/ui/CSpinButtonCtrl.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QKeyEvent>
+#include <QTimer>
+
+namespace {
+
+const char* kDialogs = R"(
+dialog 5100
+  caption "Order"
+  font 8 "MS Shell Dlg"
+  size 220 200
+  control edit 1001 "" 10 10 80 14 uppercase
+  control edit 1002 "" 10 30 60 14 number
+  control spin 1013 "" 70 30 10 14 autobuddy setbuddyint alignright
+  control edit 1003 "" 10 50 60 14
+  control check 1004 "Ext. session" 10 70 80 10
+  control radio 1005 "Buy" 10 85 40 10 group
+  control radio 1006 "Sell" 50 85 40 10
+  control radio 1007 "Short" 90 85 40 10
+  control combo 1008 "" 10 100 80 60 dropdownlist
+  control combo 1009 "" 100 100 80 60 dropdown
+  control listbox 1010 "" 10 120 80 40
+  control datetime 1011 "" 100 120 80 14
+  control listctrl 1012 "" 100 140 100 30
+  control button 1 "OK" 110 180 50 14 default
+  control button 2 "Cancel" 165 180 50 14
+end
+dialog 5200
+  caption "General"
+  style child
+  size 150 60
+  control edit 1101 "" 10 10 60 14
+end
+dialog 5201
+  caption "Colors"
+  style child
+  size 150 60
+  control check 1102 "Striped rows" 10 10 80 10
+end
+)";
+
+void LoadDialogs()
+{
+    static const bool loaded = [] {
+        std::vector<CString> errors;
+        const bool ok = CResourceStore::Instance().LoadText("dialog-test", kDialogs, &errors);
+        EXPECT_TRUE(ok) << (errors.empty() ? "" : errors.front().GetString());
+        return ok;
+    }();
+    ASSERT_TRUE(loaded);
+}
+
+class OrderDlg : public CDialog {
+public:
+    OrderDlg() : CDialog(5100) {}
+    CString symbol = "IBM";
+    int quantity = 100;
+    double price = 12.5;
+    int ext = 1;
+    int side = 1;
+    int typeIndex = 2;
+    CString account = "Joint";
+    int listIndex = 1;
+    CTime when = CTime(2026, 3, 4, 9, 30, 0);
+    int maxQuantity = 1000;
+    CListCtrl m_list;
+    UINT autoAnswer = 0;
+
+    BOOL OnInitDialog() override
+    {
+        auto* type = static_cast<CComboBox*>(GetDlgItem(1008));
+        for (const char* t : {"Market", "Limit", "Stop", "Stop Limit"})
+            type->AddString(t);
+        auto* acct = static_cast<CComboBox*>(GetDlgItem(1009));
+        for (const char* t : {"Cash", "Joint", "IRA"})
+            acct->AddString(t);
+        auto* list = static_cast<CListBox*>(GetDlgItem(1010));
+        for (const char* t : {"Day", "GTC", "IOC"})
+            list->AddString(t);
+        static_cast<CSpinButtonCtrl*>(GetDlgItem(1013))->SetRange32(0, 1000000);
+        CDialog::OnInitDialog();
+        if (autoAnswer)
+            PostMessage(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(autoAnswer), BN_CLICKED), 0);
+        return TRUE;
+    }
+
+    void DoDataExchange(CDataExchange* dx) override
+    {
+        DDX_Text(dx, 1001, symbol);
+        DDX_Text(dx, 1002, quantity);
+        DDV_MinMaxInt(dx, quantity, 1, maxQuantity);
+        DDX_Text(dx, 1003, price);
+        DDX_Check(dx, 1004, ext);
+        DDX_Radio(dx, 1005, side);
+        DDX_CBIndex(dx, 1008, typeIndex);
+        DDX_CBString(dx, 1009, account);
+        DDX_LBIndex(dx, 1010, listIndex);
+        DDX_DateTimeCtrl(dx, 1011, when);
+        DDX_Control(dx, 1012, m_list);
+    }
+};
+
+struct Responder {
+    std::vector<RecordingResponder::Box> boxes;
+    std::vector<CString> opened;
+    CScopedUiResponder scope{std::make_unique<RecordingResponder>(&boxes, &opened)};
+};
+
+class NamePage : public CPropertyPage {
+public:
+    NamePage() : CPropertyPage(5200) {}
+    CString name = "Default";
+    int applied = 0;
+    void DoDataExchange(CDataExchange* dx) override
+    {
+        DDX_Text(dx, 1101, name);
+        if (dx->m_bSaveAndValidate && name.IsEmpty())
+            dx->Fail("A name is needed.");
+    }
+    BOOL OnApply() override
+    {
+        ++applied;
+        return CPropertyPage::OnApply();
+    }
+};
+
+class StripePage : public CPropertyPage {
+public:
+    StripePage() : CPropertyPage(5201) {}
+    int striped = 0;
+    int activations = 0;
+    void DoDataExchange(CDataExchange* dx) override { DDX_Check(dx, 1102, striped); }
+    BOOL OnSetActive() override
+    {
+        ++activations;
+        return CPropertyPage::OnSetActive();
+    }
+};
+
+}  // namespace
+
+TEST(Dialogs, TemplateControlsRoundTripThroughDataExchange)
+{
+    LoadDialogs();
+    Responder r;
+    OrderDlg dlg;
+    ASSERT_TRUE(dlg.Create(5100, nullptr));
+    EXPECT_EQ(dlg.GetWindowText(), "Order");
+    EXPECT_EQ(dlg.GetDlgItemText(1001), "IBM");
+    EXPECT_EQ(dlg.GetDlgItemText(1002), "100");
+    EXPECT_EQ(dlg.GetDlgItemText(1003), "12.5");
+    EXPECT_EQ(dlg.IsDlgButtonChecked(1004), 1u);
+    EXPECT_EQ(dlg.GetCheckedRadioButton(1005, 1007), 1006);
+    EXPECT_EQ(static_cast<CComboBox*>(dlg.GetDlgItem(1008))->GetCurSel(), 2);
+    EXPECT_EQ(dlg.GetDlgItemText(1009), "Joint");
+    EXPECT_EQ(static_cast<CListBox*>(dlg.GetDlgItem(1010))->GetCurSel(), 1);
+    CTime shown;
+    static_cast<CDateTimeCtrl*>(dlg.GetDlgItem(1011))->GetTime(shown);
+    EXPECT_EQ(shown.GetTime(), dlg.when.GetTime());
+    ASSERT_TRUE(dlg.m_list.m_hWnd);
+    EXPECT_EQ(dlg.GetDlgItem(1012), &dlg.m_list);  // the member now owns the control
+
+    dlg.SetDlgItemText(1001, "MSFT");
+    dlg.SetDlgItemText(1002, "250");
+    dlg.SetDlgItemText(1003, "7.25");
+    dlg.CheckDlgButton(1004, 0);
+    dlg.CheckRadioButton(1005, 1007, 1007);
+    static_cast<CComboBox*>(dlg.GetDlgItem(1008))->SetCurSel(0);
+    dlg.SetDlgItemText(1009, "Margin");
+    static_cast<CListBox*>(dlg.GetDlgItem(1010))->SetCurSel(2);
+    const CTime later(2027, 1, 2, 16, 0, 0);
+    static_cast<CDateTimeCtrl*>(dlg.GetDlgItem(1011))->SetTime(later);
+    ASSERT_TRUE(dlg.UpdateData(TRUE));
+    EXPECT_EQ(dlg.symbol, "MSFT");
+    EXPECT_EQ(dlg.quantity, 250);
+    EXPECT_DOUBLE_EQ(dlg.price, 7.25);
+    EXPECT_EQ(dlg.ext, 0);
+    EXPECT_EQ(dlg.side, 2);
+    EXPECT_EQ(dlg.typeIndex, 0);
+    EXPECT_EQ(dlg.account, "Margin");
+    EXPECT_EQ(dlg.listIndex, 2);
+    EXPECT_EQ(dlg.when.GetTime(), later.GetTime());
+    EXPECT_TRUE(r.boxes.empty());
+
+    // The spin steps its buddy within the range.
+    auto* spin = static_cast<CSpinButtonCtrl*>(dlg.GetDlgItem(1013));
+    EXPECT_EQ(spin->GetBuddy(), dlg.GetDlgItem(1002));
+    spin->Step(1);
+    EXPECT_EQ(dlg.GetDlgItemText(1002), "251");
+    dlg.DestroyWindow();
+}
+
+TEST(Dialogs, FailedValidationTellsTheUserAndKeepsTheMembers)
+{
+    LoadDialogs();
+    Responder r;
+    OrderDlg dlg;
+    ASSERT_TRUE(dlg.Create(5100, nullptr));
+    dlg.SetDlgItemText(1002, "5000");
+    EXPECT_FALSE(dlg.UpdateData(TRUE));
+    ASSERT_EQ(r.boxes.size(), 1u);
+    EXPECT_EQ(r.boxes[0].text, "Please enter an integer between 1 and 1000.");
+    dlg.SetDlgItemText(1002, "50");
+    dlg.SetDlgItemText(1003, "12,5x");
+    EXPECT_FALSE(dlg.UpdateData(TRUE));
+    ASSERT_EQ(r.boxes.size(), 2u);
+    EXPECT_EQ(r.boxes[1].text, "Please enter a number.");
+    EXPECT_DOUBLE_EQ(dlg.price, 12.5);
+    dlg.DestroyWindow();
+}
+
+TEST(Dialogs, ModalRunsEndWithTheirCommand)
+{
+    LoadDialogs();
+    Responder r;
+    OrderDlg ok;
+    ok.autoAnswer = IDOK;
+    ok.symbol = "SPY";
+    EXPECT_EQ(ok.DoModal(), IDOK);
+    EXPECT_FALSE(ok.m_hWnd);  // the window is gone, the values stay
+    EXPECT_EQ(ok.symbol, "SPY");
+
+    OrderDlg cancel;
+    cancel.autoAnswer = IDCANCEL;
+    EXPECT_EQ(cancel.DoModal(), IDCANCEL);
+
+    OrderDlg escape;
+    QTimer::singleShot(0, [] {
+        if (QWidget* w = QApplication::activeModalWidget()) {
+            QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QApplication::sendEvent(w, &esc);
+        }
+    });
+    EXPECT_EQ(escape.DoModal(), IDCANCEL);
+
+    CDialog missing(4999);
+    EXPECT_EQ(missing.DoModal(), -1);
+}
+
+TEST(Dialogs, PropertySheetHostedAsAChildValidatesPagesAndHidesItsButtons)
+{
+    LoadDialogs();
+    Responder r;
+    CWnd host;
+    ASSERT_TRUE(host.Create(nullptr, "", WS_VISIBLE, CRect(0, 0, 400, 300), nullptr, 1));
+    NamePage name;
+    StripePage stripes;
+    CPropertySheet sheet("Preferences");
+    sheet.AddPage(&name);
+    sheet.AddPage(&stripes);
+    ASSERT_TRUE(sheet.Create(&host));
+    EXPECT_EQ(sheet.GetWidget()->findChild<QDialogButtonBox*>(), nullptr);
+    EXPECT_EQ(sheet.GetActiveIndex(), 0);
+    EXPECT_EQ(name.GetDlgItemText(1101), "Default");
+    EXPECT_FALSE(stripes.m_hWnd);  // made when first shown
+
+    name.SetDlgItemText(1101, "");
+    EXPECT_FALSE(sheet.SetActivePage(1));
+    EXPECT_EQ(sheet.GetActiveIndex(), 0);
+    ASSERT_EQ(r.boxes.size(), 1u);
+    name.SetDlgItemText(1101, "Mine");
+    EXPECT_TRUE(sheet.SetActivePage(1));
+    EXPECT_EQ(stripes.activations, 1);
+    stripes.CheckDlgButton(1102, 1);
+    EXPECT_TRUE(sheet.PressOK());
+    EXPECT_EQ(name.name, "Mine");
+    EXPECT_EQ(name.applied, 1);
+    EXPECT_EQ(stripes.striped, 1);
+    host.DestroyWindow();
+}
+
+TEST(Dialogs, ShippedEnterNameTemplateBuilds)
+{
+    CDialog dlg(138);
+    ASSERT_TRUE(dlg.Create(138, nullptr));
+    EXPECT_NE(dynamic_cast<CEdit*>(dlg.GetDlgItem(1027)), nullptr);
+    EXPECT_EQ(dlg.GetWindowText(), "Enter New Name");
+    dlg.DestroyWindow();
+}

@@ -1,0 +1,254 @@
+// Documents, views and frames: MDI children, floating frames, moving a view between
+// them, routing, z-order, placement and printing to a PDF file.
+#include "UiTestSupport.h"
+
+#include "platform/ui/CCmdUI.h"
+#include "platform/ui/CChildFrame.h"
+#include "platform/ui/CDC.h"
+#include "platform/ui/CDocTemplate.h"
+#include "platform/ui/CMDIFrameWnd.h"
+#include "platform/ui/CResourceStore.h"
+#include "platform/ui/CRuntimeClass.h"
+#include "platform/ui/CSdiChildFrame.h"
+#include "platform/ui/CStatusBar.h"
+#include "platform/ui/CView.h"
+#include "platform/ui/CWinApp.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QToolButton>
+
+namespace {
+
+constexpr UINT kTemplate = 9300;
+constexpr UINT kLinkCommand = 34500;
+
+class TestDoc : public CDocument {};
+
+class TestView : public CView {
+public:
+    static inline int live = 0;
+    TestView() { ++live; }
+    ~TestView() override { --live; }
+    int updates = 0;
+    LPARAM lastHint = -1;
+    int linkClicks = 0;
+    std::vector<CString> printSteps;
+
+    const CMessageMap& GetMessageMap() const override
+    {
+        static const CMessageMap map =
+            MessageMapFor<TestView>(CView::GetMessageMap()).Command(kLinkCommand, &TestView::OnLink).Build();
+        return map;
+    }
+    void OnUpdate(CView*, LPARAM hint, CUpdateHint*) override
+    {
+        ++updates;
+        lastHint = hint;
+    }
+    BOOL OnPreparePrinting(CPrintInfo* info) override
+    {
+        printSteps.emplace_back("prepare");
+        info->SetMaxPage(2);
+        return DoPreparePrinting(info);
+    }
+    void OnBeginPrinting(CDC*, CPrintInfo*) override { printSteps.emplace_back("begin"); }
+    void OnPrint(CDC* dc, CPrintInfo* info) override
+    {
+        CString s;
+        s.Format("page %u", info->m_nCurPage);
+        printSteps.push_back(s);
+        CRect r = info->m_rectDraw;
+        dc->DrawText(s, &r, DT_CENTER | DT_SINGLELINE | DT_VCENTER);
+    }
+    void OnEndPrinting(CDC*, CPrintInfo*) override { printSteps.emplace_back("end"); }
+
+private:
+    void OnLink() { ++linkClicks; }
+};
+
+struct Shell {
+    CWinApp app{"FrameTest"};
+    CDocTemplate* mdi = nullptr;
+    CDocTemplate* sdi = nullptr;
+    CMDIFrameWnd* main = nullptr;
+
+    Shell()
+    {
+        static const bool loaded = CResourceStore::Instance().LoadText(
+            "frame-test", "menu 9300\n popup \"&Window\"\n  item 34500 \"&Link\"\n end\nend\n");
+        EXPECT_TRUE(loaded);
+        app.AddDocTemplate(std::make_unique<CDocTemplate>(kTemplate, RuntimeClassOf<TestDoc>(), RuntimeClassOf<CChildFrame>(),
+                                                          RuntimeClassOf<TestView>()));
+        app.AddDocTemplate(std::make_unique<CDocTemplate>(kTemplate, RuntimeClassOf<TestDoc>(),
+                                                          RuntimeClassOf<CSdiChildFrame>(), RuntimeClassOf<TestView>()));
+        mdi = app.GetDocTemplate(0);
+        sdi = app.GetDocTemplate(1);
+        auto frame = std::make_unique<CMDIFrameWnd>();
+        EXPECT_TRUE(frame->LoadFrame(1, WS_OVERLAPPEDWINDOW | WS_VISIBLE));
+        main = frame.release();  // owns itself now
+        app.m_pMainWnd = main;
+        main->CreateStatusBar(2);
+    }
+    ~Shell()
+    {
+        app.CloseAllDocuments(TRUE);
+        app.m_pMainWnd = nullptr;
+        main->DestroyWindow();
+        PumpFor(5);
+    }
+};
+
+}  // namespace
+
+TEST(Frames, MdiChildDetachesToAFloatingFrameAndBackKeepingItsView)
+{
+    Shell s;
+    CDocument* doc = s.mdi->OpenDocumentFile(nullptr);
+    ASSERT_NE(doc, nullptr);
+    auto* view = dynamic_cast<TestView*>(doc->GetFirstView());
+    ASSERT_NE(view, nullptr);
+    const HWND viewHandle = view->m_hWnd;
+    auto* child = dynamic_cast<CChildFrame*>(view->GetParentFrame());
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(s.main->GetMDIChildren().size(), 1u);
+    EXPECT_EQ(view->updates, 1);  // the initial update
+
+    doc->SetTitle("IBM");
+    EXPECT_EQ(child->GetWindowText(), "IBM");
+    doc->UpdateAllViews(nullptr, 5);
+    EXPECT_EQ(view->lastHint, 5);
+
+    // Detach: the same view object and window move into a floating frame.
+    CFrameWnd* floating = s.sdi->CreateNewFrame(doc, nullptr, false);
+    ASSERT_NE(floating, nullptr);
+    child->MoveContentTo(floating);
+    PumpFor(5);
+    EXPECT_TRUE(s.main->GetMDIChildren().empty());
+    EXPECT_TRUE(IsWindow(viewHandle));
+    EXPECT_EQ(CWnd::FromHandle(viewHandle), view);
+    EXPECT_EQ(view->GetParentFrame(), floating);
+    EXPECT_NE(dynamic_cast<CSdiChildFrame*>(floating), nullptr);
+    EXPECT_TRUE(floating->GetOuterWidget()->isWindow());
+    EXPECT_EQ(floating->GetActiveView(), view);
+    EXPECT_EQ(floating->GetWindowText(), "IBM");
+    EXPECT_EQ(TestView::live, 1);
+    EXPECT_EQ(doc->GetViews().size(), 1u);
+    EXPECT_EQ(view->GetDocument(), doc);
+
+    // Attach again.
+    CFrameWnd* again = s.mdi->CreateNewFrame(doc, nullptr, false);
+    ASSERT_NE(again, nullptr);
+    floating->MoveContentTo(again);
+    PumpFor(5);
+    EXPECT_EQ(view->GetParentFrame(), again);
+    EXPECT_EQ(CWnd::FromHandle(viewHandle), view);
+    EXPECT_EQ(s.main->GetMDIChildren().size(), 1u);
+    EXPECT_EQ(TestView::live, 1);
+    // The view still fills its frame's client area.
+    again->GetOuterWidget()->resize(400, 300);
+    again->RecalcLayout();
+    CRect client;
+    view->GetClientRect(&client);
+    EXPECT_GT(client.Width(), 300);
+
+    // Closing the frame closes the view and the document.
+    again->SendMessage(WM_CLOSE);
+    PumpFor(5);
+    EXPECT_EQ(TestView::live, 0);
+    EXPECT_TRUE(s.mdi->GetDocuments().empty());
+}
+
+TEST(Frames, CommandsRouteFromCaptionButtonsThroughTheActiveView)
+{
+    Shell s;
+    CDocument* doc = s.mdi->OpenDocumentFile(nullptr);
+    ASSERT_NE(doc, nullptr);
+    auto* view = static_cast<TestView*>(doc->GetFirstView());
+    CFrameWnd* frame = view->GetParentFrame();
+    CCaptionButton* link = frame->AddCaptionButton(kLinkCommand, "Link", "Symbol link");
+    ASSERT_NE(link, nullptr);
+    link->Button()->click();
+    EXPECT_EQ(view->linkClicks, 1);
+    link->SetCheck(TRUE);
+    link->SetValue(3);
+    EXPECT_TRUE(frame->GetCaptionButton(kLinkCommand)->GetCheck());
+    EXPECT_EQ(frame->GetCaptionButton(kLinkCommand)->GetValue(), 3);
+    // The main frame hands commands to the active child first.
+    s.main->SendMessage(WM_COMMAND, MAKEWPARAM(kLinkCommand, 0), 0);
+    EXPECT_EQ(view->linkClicks, 2);
+    CCmdUI ui(kLinkCommand);
+    EXPECT_TRUE(ui.DoUpdate(s.main, true));
+    EXPECT_TRUE(ui.m_enabled);
+    frame->SetMessageText("Your saved order was placed.");
+    EXPECT_EQ(s.main->GetStatusBar()->GetPaneText(0), "Your saved order was placed.");
+    // The main frame shows the active child's menu.
+    auto* window = qobject_cast<QMainWindow*>(s.main->GetOuterWidget());
+    ASSERT_NE(window, nullptr);
+    ASSERT_FALSE(window->menuBar()->actions().isEmpty());
+    EXPECT_EQ(window->menuBar()->actions().first()->text(), "&Window");
+}
+
+TEST(Frames, ZOrderFollowsActivationAndPlacementRoundTrips)
+{
+    Shell s;
+    std::vector<CFrameWnd*> frames;
+    for (int i = 0; i < 3; ++i) {
+        CDocument* doc = s.mdi->OpenDocumentFile(nullptr);
+        ASSERT_NE(doc, nullptr);
+        frames.push_back(doc->GetFirstView()->GetParentFrame());
+    }
+    s.main->MDIActivate(frames[1]);
+    auto children = s.main->GetMDIChildren();
+    ASSERT_EQ(children.size(), 3u);
+    EXPECT_EQ(children.front(), frames[1]);
+    EXPECT_EQ(s.main->MDIGetActive(), frames[1]);
+    EXPECT_EQ(CFrameWnd::GetFramesInActivationOrder().front(), frames[1]);
+
+    WINDOWPLACEMENT wp;
+    wp.showCmd = SW_SHOWNORMAL;
+    wp.rcNormalPosition = CRect(10, 20, 310, 220);
+    ASSERT_TRUE(frames[0]->SetWindowPlacement(&wp));
+    WINDOWPLACEMENT back;
+    ASSERT_TRUE(frames[0]->GetWindowPlacement(&back));
+    EXPECT_EQ(CRect(back.rcNormalPosition), CRect(10, 20, 310, 220));
+    EXPECT_EQ(back.showCmd, static_cast<UINT>(SW_SHOWNORMAL));
+    static_cast<CChildFrame*>(frames[2])->MDIMaximize();
+    BOOL maximized = FALSE;
+    s.main->MDIActivate(frames[2]);
+    s.main->MDIGetActive(&maximized);
+    EXPECT_TRUE(maximized);
+}
+
+TEST(Frames, ViewsPrintThroughTheirHooksIntoAPdfFile)
+{
+    Shell s;
+    CDocument* doc = s.mdi->OpenDocumentFile(nullptr);
+    ASSERT_NE(doc, nullptr);
+    auto* view = static_cast<TestView*>(doc->GetFirstView());
+    const QString path = QDir::temp().filePath(QStringLiteral("qx-ui-print-%1.pdf").arg(QCoreApplication::applicationPid()));
+    ASSERT_TRUE(view->Print(path.toUtf8().constData()));
+    const std::vector<CString> expected = {"prepare", "begin", "page 1", "page 2", "end"};
+    EXPECT_EQ(view->printSteps, expected);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.read(5).startsWith("%PDF"));
+    file.close();
+    QFile::remove(path);
+}
+
+TEST(Frames, DocumentTemplatesCreateByClassName)
+{
+    RuntimeClassOf<TestView>();
+    const CRuntimeClass* rc = CRuntimeClass::FromName(CRuntimeClass::DemangledName(typeid(TestView)).c_str());
+    ASSERT_NE(rc, nullptr);
+    EXPECT_EQ(rc, RuntimeClassOf<TestView>());
+    std::unique_ptr<CView> v = rc->CreateAs<CView>();
+    EXPECT_NE(dynamic_cast<TestView*>(v.get()), nullptr);
+    EXPECT_EQ(rc->CreateAs<CDocument>(), nullptr);
+    EXPECT_EQ(CRuntimeClass::FromName("NoSuchClass"), nullptr);
+}

@@ -1,0 +1,324 @@
+// The report list: rows, columns, states, sorting, owner drawing and notifications.
+#include "UiTestSupport.h"
+
+#include "platform/ui/CBitmap.h"
+#include "platform/ui/CListCtrl.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTreeView>
+
+#include <numeric>
+#include <random>
+
+namespace {
+
+constexpr UINT kListId = 1293;
+
+class ListHost : public CWnd {
+public:
+    std::vector<int> columnClicks;
+    std::vector<std::pair<int, UINT>> changes;  // item, new state
+    std::vector<DWORD_PTR> deleted;
+    int headerRightClicks = 0;
+    int beginEdits = 0;
+    std::vector<CString> endEdits;
+    BOOL acceptEdit = TRUE;
+
+    const CMessageMap& GetMessageMap() const override
+    {
+        static const CMessageMap map = MessageMapFor<ListHost>(CWnd::GetMessageMap())
+                                           .Notify(LVN_COLUMNCLICK, kListId, &ListHost::OnColumnClick)
+                                           .Notify(LVN_ITEMCHANGED, kListId, &ListHost::OnItemChanged)
+                                           .Notify(LVN_DELETEITEM, kListId, &ListHost::OnDeleteItem)
+                                           .Notify(LVN_BEGINLABELEDIT, kListId, &ListHost::OnBeginEdit)
+                                           .Notify(LVN_ENDLABELEDIT, kListId, &ListHost::OnEndEdit)
+                                           .Notify(NM_RCLICK, 0, &ListHost::OnHeaderRightClick)
+                                           .Build();
+        return map;
+    }
+
+private:
+    void OnColumnClick(NMHDR* h, LRESULT*) { columnClicks.push_back(reinterpret_cast<NMLISTVIEW*>(h)->iSubItem); }
+    void OnItemChanged(NMHDR* h, LRESULT*)
+    {
+        auto* n = reinterpret_cast<NMLISTVIEW*>(h);
+        changes.emplace_back(n->iItem, n->uNewState);
+    }
+    void OnDeleteItem(NMHDR* h, LRESULT*) { deleted.push_back(static_cast<DWORD_PTR>(reinterpret_cast<NMLISTVIEW*>(h)->lParam)); }
+    void OnBeginEdit(NMHDR*, LRESULT* r)
+    {
+        ++beginEdits;
+        *r = FALSE;
+    }
+    void OnEndEdit(NMHDR* h, LRESULT* r)
+    {
+        auto* info = reinterpret_cast<NMLVDISPINFO*>(h);
+        endEdits.emplace_back(info->item.pszText ? info->item.pszText : "<cancel>");
+        *r = acceptEdit;
+    }
+    void OnHeaderRightClick(NMHDR*, LRESULT*) { ++headerRightClicks; }
+};
+
+class PaintedList : public CListCtrl {
+public:
+    std::vector<DRAWITEMSTRUCT> drawn;
+    void DrawItem(LPDRAWITEMSTRUCT d) override
+    {
+        drawn.push_back(*d);
+        CDC* dc = CDC::FromHandle(d->hDC);
+        dc->FillSolidRect(&d->rcItem, RGB(0, 0, 200));
+    }
+};
+
+struct Fixture {
+    ListHost host;
+    Fixture() { EXPECT_TRUE(host.Create(nullptr, "", WS_VISIBLE, CRect(0, 0, 500, 400), nullptr, 1)); }
+    bool MakeList(CListCtrl& list, DWORD style = 0)
+    {
+        return list.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT | style, CRect(0, 0, 480, 380), &host, kListId) &&
+               list.InsertColumn(0, "Symbol", LVCFMT_LEFT, 80) == 0 &&
+               list.InsertColumn(1, "Last", LVCFMT_RIGHT, 60) == 1 && list.InsertColumn(2, "Volume", LVCFMT_RIGHT, 70) == 2;
+    }
+};
+
+int CompareData(LPARAM a, LPARAM b, LPARAM descending)
+{
+    const int r = (a > b) - (a < b);
+    return descending ? -r : r;
+}
+
+}  // namespace
+
+TEST(ListCtrl, SortsTenThousandRowsWithAThreeWayCompare)
+{
+    Fixture f;
+    CListCtrl list;
+    ASSERT_TRUE(f.MakeList(list));
+    std::vector<int> values(10000);
+    std::iota(values.begin(), values.end(), 0);
+    std::shuffle(values.begin(), values.end(), std::mt19937(7));
+    QElapsedTimer timer;
+    timer.start();
+    list.SetItemCount(10000);
+    for (int i = 0; i < 10000; ++i) {
+        CString text;
+        text.Format("S%05d", values[static_cast<size_t>(i)]);
+        const int at = list.InsertItem(LVIF_TEXT | LVIF_PARAM, i, text, 0, 0, -1, values[static_cast<size_t>(i)]);
+        ASSERT_EQ(at, i);
+        text.Format("%d", i);
+        list.SetItemText(at, 1, text);
+    }
+    const qint64 insertMs = timer.restart();
+    ASSERT_EQ(list.GetItemCount(), 10000);
+    const int marked = 1234;
+    const int markedValue = values[marked];
+    list.SetItemState(marked, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+
+    ASSERT_TRUE(list.SortItems(CompareData, 0));
+    const qint64 sortMs = timer.restart();
+    for (int i = 0; i < 10000; ++i) {
+        ASSERT_EQ(list.GetItemData(i), static_cast<DWORD_PTR>(i));
+        CString expected;
+        expected.Format("S%05d", i);
+        ASSERT_EQ(list.GetItemText(i, 0), expected);
+    }
+    // The selection and focus followed their row.
+    EXPECT_EQ(list.GetNextItem(-1, LVNI_SELECTED), markedValue);
+    EXPECT_EQ(list.GetNextItem(-1, LVNI_FOCUSED), markedValue);
+    EXPECT_EQ(list.GetSelectedCount(), 1u);
+
+    ASSERT_TRUE(list.SortItems(CompareData, 1));
+    EXPECT_EQ(list.GetItemData(0), 9999u);
+    EXPECT_EQ(list.GetItemData(9999), 0u);
+    EXPECT_EQ(list.GetNextItem(-1, LVNI_SELECTED), 9999 - markedValue);
+    std::cout << "[ measured ] insert 10000 rows: " << insertMs << " ms, sort: " << sortMs << " ms\n";
+    EXPECT_LT(sortMs, 2000);
+}
+
+TEST(ListCtrl, SortIsStableForEqualKeys)
+{
+    Fixture f;
+    CListCtrl list;
+    ASSERT_TRUE(f.MakeList(list));
+    for (int i = 0; i < 300; ++i) {
+        CString text;
+        text.Format("%d", i);
+        list.InsertItem(LVIF_TEXT | LVIF_PARAM, i, text, 0, 0, -1, i % 3);
+    }
+    list.SortItems([](DWORD_PTR a, DWORD_PTR b) { return (a > b) - (a < b); });
+    int previousKey = -1;
+    int previousOriginal = -1;
+    for (int i = 0; i < 300; ++i) {
+        const int key = static_cast<int>(list.GetItemData(i));
+        const int original = std::atoi(list.GetItemText(i, 0));
+        if (key == previousKey) {
+            ASSERT_GT(original, previousOriginal);
+        }
+        previousKey = key;
+        previousOriginal = original;
+    }
+}
+
+TEST(ListCtrl, ColumnsKeepOrderWidthsAndSendHeaderNotifications)
+{
+    Fixture f;
+    CListCtrl list;
+    ASSERT_TRUE(f.MakeList(list));
+    EXPECT_EQ(list.GetColumnCount(), 3);
+    EXPECT_EQ(list.GetColumnWidth(1), 60);
+    const int order[] = {2, 0, 1};
+    ASSERT_TRUE(list.SetColumnOrderArray(3, order));
+    int back[3] = {};
+    ASSERT_TRUE(list.GetColumnOrderArray(back, 3));
+    EXPECT_EQ(std::vector<int>(back, back + 3), std::vector<int>(order, order + 3));
+    const int bad[] = {0, 0, 1};
+    EXPECT_FALSE(list.SetColumnOrderArray(3, bad));
+    ASSERT_TRUE(list.SetColumnWidth(2, 100));
+    EXPECT_EQ(list.GetColumnWidth(2), 100);
+    char buffer[32] = {};
+    LVCOLUMN col;
+    col.mask = LVCF_TEXT | LVCF_FMT | LVCF_ORDER;
+    col.pszText = buffer;
+    col.cchTextMax = sizeof(buffer);
+    ASSERT_TRUE(list.GetColumn(2, &col));
+    EXPECT_STREQ(buffer, "Volume");
+    EXPECT_EQ(col.fmt, LVCFMT_RIGHT);
+    EXPECT_EQ(col.iOrder, 0);
+
+    CBitmap arrow;
+    arrow.CreateBitmap(8, 8, 1, 32, nullptr);
+    EXPECT_TRUE(list.SetHeaderBitmap(1, &arrow));
+    auto* tree = qobject_cast<QTreeView*>(list.GetWidget());
+    ASSERT_NE(tree, nullptr);
+    EXPECT_FALSE(tree->model()->headerData(1, Qt::Horizontal, Qt::DecorationRole).isNull());
+    EXPECT_TRUE(list.SetHeaderBitmap(1, nullptr));
+    EXPECT_TRUE(tree->model()->headerData(1, Qt::Horizontal, Qt::DecorationRole).isNull());
+
+    emit tree->header()->sectionClicked(1);
+    EXPECT_EQ(f.host.columnClicks, std::vector<int>{1});
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), QPointF(5, 5), Qt::RightButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(tree->header(), &release);
+    EXPECT_EQ(f.host.headerRightClicks, 1);
+    ASSERT_NE(list.GetHeaderCtrl(), nullptr);
+    EXPECT_EQ(list.GetHeaderCtrl()->GetItemCount(), 3);
+}
+
+TEST(ListCtrl, StatesHitTestsAndChangeNotifications)
+{
+    Fixture f;
+    CListCtrl list;
+    ASSERT_TRUE(f.MakeList(list));
+    for (int i = 0; i < 20; ++i)
+        list.InsertItem(i, "row");
+    f.host.changes.clear();
+    list.SetItemState(3, LVIS_SELECTED, LVIS_SELECTED);
+    list.SetItemState(5, LVIS_SELECTED, LVIS_SELECTED);
+    EXPECT_EQ(list.GetSelectedCount(), 2u);
+    POSITION pos = list.GetFirstSelectedItemPosition();
+    EXPECT_EQ(list.GetNextSelectedItem(pos), 3);
+    EXPECT_EQ(list.GetNextSelectedItem(pos), 5);
+    EXPECT_EQ(pos, nullptr);
+    ASSERT_EQ(f.host.changes.size(), 2u);
+    EXPECT_EQ(f.host.changes[0], std::make_pair(3, LVIS_SELECTED));
+    list.SetItemState(-1, 0, LVIS_SELECTED);
+    EXPECT_EQ(list.GetSelectedCount(), 0u);
+    list.SetItemState(4, LVIS_CUT, LVIS_CUT);
+    EXPECT_EQ(list.GetItemState(4, LVIS_CUT), LVIS_CUT);
+
+    list.GetWidget()->resize(480, 380);
+    CRect row;
+    ASSERT_TRUE(list.GetItemRect(2, &row, LVIR_BOUNDS));
+    UINT flags = 0;
+    EXPECT_EQ(list.HitTest(row.CenterPoint(), &flags), 2);
+    EXPECT_EQ(flags, LVHT_ONITEMLABEL);
+    CRect cell;
+    ASSERT_TRUE(list.GetSubItemRect(2, 1, LVIR_BOUNDS, cell));
+    LVHITTESTINFO hit;
+    hit.pt = cell.CenterPoint();
+    EXPECT_EQ(list.SubItemHitTest(&hit), 2);
+    EXPECT_EQ(hit.iSubItem, 1);
+    EXPECT_EQ(list.HitTest(CPoint(10, 379)), -1);
+
+    LVFINDINFO find;
+    find.flags = LVFI_PARAM;
+    list.SetItemData(7, 77);
+    find.lParam = 77;
+    EXPECT_EQ(list.FindItem(&find), 7);
+}
+
+TEST(ListCtrl, DeletingItemsLetsTheOwnerFreeTheirData)
+{
+    Fixture f;
+    CListCtrl list;
+    ASSERT_TRUE(f.MakeList(list));
+    for (int i = 0; i < 5; ++i)
+        list.InsertItem(LVIF_TEXT | LVIF_PARAM, i, "x", 0, 0, -1, 100 + i);
+    EXPECT_TRUE(list.DeleteItem(1));
+    EXPECT_EQ(f.host.deleted, std::vector<DWORD_PTR>{101});
+    EXPECT_TRUE(list.DeleteAllItems());
+    EXPECT_EQ(f.host.deleted.size(), 5u);
+    EXPECT_EQ(list.GetItemCount(), 0);
+    EXPECT_FALSE(list.DeleteItem(0));
+}
+
+TEST(ListCtrl, OwnerDrawGetsWholeRows)
+{
+    Fixture f;
+    PaintedList list;
+    ASSERT_TRUE(f.MakeList(list, LVS_OWNERDRAWFIXED));
+    for (int i = 0; i < 3; ++i)
+        list.InsertItem(LVIF_TEXT | LVIF_PARAM, i, "row", 0, 0, -1, 10 + i);
+    list.SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
+    const QImage shot = list.GetWidget()->grab().toImage();
+    ASSERT_FALSE(list.drawn.empty());
+    bool sawSelected = false;
+    for (const DRAWITEMSTRUCT& d : list.drawn) {
+        EXPECT_EQ(d.CtlType, ODT_LISTVIEW);
+        EXPECT_EQ(d.CtlID, kListId);
+        EXPECT_EQ(d.itemData, 10 + d.itemID);
+        EXPECT_GE(d.rcItem.right - d.rcItem.left, 80 + 60 + 70);
+        sawSelected = sawSelected || (d.itemID == 1 && (d.itemState & ODS_SELECTED));
+    }
+    EXPECT_TRUE(sawSelected);
+    CRect row;
+    list.GetItemRect(0, &row, LVIR_BOUNDS);
+    const QColor c = shot.pixelColor(150, row.CenterPoint().y);
+    EXPECT_EQ(c, QColor(0, 0, 200));
+}
+
+TEST(ListCtrl, LabelEditingAsksTheOwner)
+{
+    Fixture f;
+    CListCtrl list;
+    ASSERT_TRUE(f.MakeList(list, LVS_EDITLABELS));
+    list.InsertItem(0, "IBM");
+    list.InsertItem(1, "MSFT");
+    f.host.ShowWindow(SW_SHOW);
+    ASSERT_TRUE(list.EditLabel(1));
+    EXPECT_EQ(f.host.beginEdits, 1);
+    auto* editor = list.GetWidget()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->setText("AAPL");
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(editor, &enter);
+    PumpFor(10);
+    ASSERT_EQ(f.host.endEdits.size(), 1u);
+    EXPECT_EQ(f.host.endEdits[0], "AAPL");
+    EXPECT_EQ(list.GetItemText(1, 0), "AAPL");
+
+    f.host.acceptEdit = FALSE;
+    ASSERT_TRUE(list.EditLabel(0));
+    editor = list.GetWidget()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->setText("REFUSED");
+    QApplication::sendEvent(editor, &enter);
+    PumpFor(10);
+    EXPECT_EQ(list.GetItemText(0, 0), "IBM");
+}

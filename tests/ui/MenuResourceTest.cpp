@@ -1,0 +1,179 @@
+// Resource files and menus built from them.
+#include "UiTestSupport.h"
+
+#include "platform/ui/CCmdUI.h"
+#include "platform/ui/CMenu.h"
+#include "platform/ui/CResourceStore.h"
+#include "platform/ui/CWnd.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const char* kMenuText = R"(# a report window's menu
+menu 9226
+  popup "&Order Status"
+    item 34357 "&Refresh"
+    item 34356 "&Filter..."
+    separator
+    popup "&Columns"
+      item 34332 "&Entered Date" checked
+      item 34333 "Status"
+      item 34334 "Action" grayed
+    end
+    item 57607 "&Print Order Status...\tCtrl+P"
+  end
+end
+strings
+  9226 "Order Status\nwith \"quotes\""
+end
+)";
+
+CResourceStore& Store()
+{
+    static bool loaded = [] {
+        std::vector<CString> errors;
+        const bool ok = CResourceStore::Instance().LoadText("menu-test", kMenuText, &errors);
+        EXPECT_TRUE(ok) << (errors.empty() ? "" : errors.front().GetString());
+        return ok;
+    }();
+    (void)loaded;
+    return CResourceStore::Instance();
+}
+
+class MenuOwner : public CWnd {
+public:
+    std::vector<UINT> commands;
+    bool refreshEnabled = true;
+
+    const CMessageMap& GetMessageMap() const override
+    {
+        static const CMessageMap map = MessageMapFor<MenuOwner>(CWnd::GetMessageMap())
+                                           .CommandRange(34300, 34399, &MenuOwner::OnAny)
+                                           .UpdateUI(34357, &MenuOwner::OnUpdateRefresh)
+                                           .Build();
+        return map;
+    }
+
+private:
+    void OnAny(UINT id) { commands.push_back(id); }
+    void OnUpdateRefresh(CCmdUI* ui) { ui->Enable(refreshEnabled); }
+};
+
+}  // namespace
+
+TEST(Resources, ShippedFilesLoadWithoutErrors)
+{
+    const auto& errors = CResourceStore::Instance().LoadErrors();
+    EXPECT_TRUE(errors.empty()) << (errors.empty() ? "" : errors.front().GetString());
+    const DialogTemplate* name = CResourceStore::Instance().FindDialog(138);
+    ASSERT_NE(name, nullptr);
+    EXPECT_EQ(name->caption, "Enter New Name");
+    ASSERT_NE(name->Control(1027), nullptr);
+    EXPECT_EQ(name->Control(1027)->kind, "edit");
+}
+
+TEST(Resources, BadTextIsRefusedWithItsLineAndKeepsNothing)
+{
+    CResourceStore store;
+    std::vector<CString> errors;
+    EXPECT_FALSE(store.LoadText("bad.dlg", "dialog 5000\n  control edit 1 \"x\" 1 2 3\nend\n", &errors));
+    ASSERT_FALSE(errors.empty());
+    EXPECT_EQ(errors.front().Find("bad.dlg:2:"), 0) << errors.front().GetString();
+    EXPECT_EQ(store.FindDialog(5000), nullptr);
+
+    errors.clear();
+    EXPECT_FALSE(store.LoadText("open.mnu", "menu 1\n popup \"x\"\n", &errors));
+    EXPECT_FALSE(errors.empty());
+    errors.clear();
+    EXPECT_FALSE(store.LoadText("dup.dlg", "dialog 7\n control edit 1 \"\" 0 0 1 1\n control static 1 \"\" 0 0 1 1\nend\n",
+                                &errors));
+    errors.clear();
+    EXPECT_FALSE(store.LoadText("esc.txt", "strings\n 1 \"bad \\q escape\"\nend\n", &errors));
+    EXPECT_TRUE(store.LoadText("ok.txt", "strings\n 1 \"tab\\there\"\nend\n", &errors));
+    ASSERT_NE(store.FindString(1), nullptr);
+    EXPECT_EQ(*store.FindString(1), "tab\there");
+}
+
+TEST(Menus, LoadFromResourceWithPopupsAndStrings)
+{
+    Store();
+    EXPECT_EQ(LoadResourceString(9226), "Order Status\nwith \"quotes\"");
+    CMenu menu;
+    ASSERT_TRUE(menu.LoadMenu(9226));
+    ASSERT_EQ(menu.GetMenuItemCount(), 1);
+    CMenu* popup = menu.GetSubMenu(0);
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(popup->GetMenuItemCount(), 5);
+    EXPECT_EQ(popup->GetMenuItemID(0), 34357u);
+    EXPECT_EQ(popup->GetMenuItemID(2), 0u);                      // separator
+    EXPECT_EQ(popup->GetMenuItemID(3), static_cast<UINT>(-1));  // sub-popup
+    CString text;
+    popup->GetMenuString(4, text, MF_BYPOSITION);
+    EXPECT_EQ(text, "&Print Order Status...\tCtrl+P");
+    CMenu* columns = popup->GetSubMenu(3);
+    ASSERT_NE(columns, nullptr);
+    EXPECT_EQ(columns->GetMenuState(34332, MF_BYCOMMAND) & MF_CHECKED, MF_CHECKED);
+    EXPECT_EQ(columns->GetMenuState(34334, MF_BYCOMMAND) & MF_GRAYED, MF_GRAYED);
+    EXPECT_EQ(menu.FindPopupOf(34333), columns);
+}
+
+TEST(Menus, DynamicCheckGreyInsertAndDelete)
+{
+    Store();
+    CMenu menu;
+    ASSERT_TRUE(menu.LoadMenu(9226));
+    // By command, searched through the popups.
+    EXPECT_EQ(menu.CheckMenuItem(34333, MF_BYCOMMAND | MF_CHECKED), MF_UNCHECKED);
+    EXPECT_EQ(menu.CheckMenuItem(34333, MF_BYCOMMAND | MF_UNCHECKED), MF_CHECKED);
+    EXPECT_EQ(menu.CheckMenuItem(34332, MF_BYCOMMAND | MF_UNCHECKED), MF_CHECKED);
+    EXPECT_EQ(menu.GetMenuState(34332, MF_BYCOMMAND) & MF_CHECKED, 0u);
+    EXPECT_EQ(menu.EnableMenuItem(34356, MF_BYCOMMAND | MF_GRAYED), MF_ENABLED);
+    EXPECT_EQ(menu.GetMenuState(34356, MF_BYCOMMAND) & MF_GRAYED, MF_GRAYED);
+    EXPECT_EQ(menu.EnableMenuItem(99999, MF_BYCOMMAND | MF_GRAYED), static_cast<UINT>(-1));
+    EXPECT_TRUE(menu.CheckMenuRadioItem(34332, 34334, 34333, MF_BYCOMMAND));
+    EXPECT_EQ(menu.GetMenuState(34333, MF_BYCOMMAND) & MF_CHECKED, MF_CHECKED);
+    EXPECT_EQ(menu.GetMenuState(34332, MF_BYCOMMAND) & MF_CHECKED, 0u);
+
+    CMenu* popup = menu.GetSubMenu(0);
+    ASSERT_TRUE(popup->InsertMenu(34356, MF_BYCOMMAND | MF_STRING, 34400, "&Inserted"));
+    EXPECT_EQ(popup->GetMenuItemID(1), 34400u);
+    ASSERT_TRUE(popup->AppendMenu(MF_STRING | MF_CHECKED, 34401, "Appended"));
+    EXPECT_EQ(popup->GetMenuItemID(popup->GetMenuItemCount() - 1), 34401u);
+    EXPECT_TRUE(menu.DeleteMenu(34400, MF_BYCOMMAND));
+    EXPECT_EQ(popup->GetMenuItemID(1), 34356u);
+    EXPECT_TRUE(popup->DeleteMenu(3, MF_BYPOSITION));  // the Columns popup
+    EXPECT_EQ(menu.FindPopupOf(34333), nullptr);
+    EXPECT_TRUE(popup->ModifyMenu(34357, MF_BYCOMMAND | MF_STRING, 34358, "Re&load"));
+    EXPECT_EQ(popup->GetMenuItemID(0), 34358u);
+}
+
+TEST(Menus, TrackPopupReturnsOrSendsTheChosenCommandAfterUpdateUi)
+{
+    Store();
+    std::vector<RecordingResponder::Box> boxes;
+    std::vector<CString> opened;
+    auto responder = std::make_unique<RecordingResponder>(&boxes, &opened);
+    RecordingResponder* r = responder.get();
+    CScopedUiResponder scope(std::move(responder));
+
+    MenuOwner owner;
+    ASSERT_TRUE(owner.Create(nullptr, "", 0, CRect(0, 0, 10, 10), nullptr, 1));
+    CMenu menu;
+    ASSERT_TRUE(menu.LoadMenu(9226));
+    CMenu* popup = menu.GetSubMenu(0);
+    owner.refreshEnabled = false;
+    r->menuChoice = 34356;
+    EXPECT_EQ(popup->TrackPopupMenu(TPM_RETURNCMD | TPM_RIGHTBUTTON, 10, 10, &owner), 34356u);
+    EXPECT_TRUE(owner.commands.empty());
+    // The owner's update handler ran before the menu showed.
+    EXPECT_EQ(popup->GetMenuState(34357, MF_BYCOMMAND) & MF_GRAYED, MF_GRAYED);
+
+    r->menuChoice = 34333;
+    EXPECT_EQ(popup->TrackPopupMenu(TPM_LEFTALIGN, 10, 10, &owner), static_cast<UINT>(TRUE));
+    ASSERT_TRUE(PumpUntil([&] { return !owner.commands.empty(); }));
+    EXPECT_EQ(owner.commands.front(), 34333u);
+
+    r->menuChoice = 0;
+    EXPECT_EQ(popup->TrackPopupMenu(TPM_RETURNCMD, 10, 10, &owner), 0u);
+}
