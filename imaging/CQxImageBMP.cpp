@@ -90,19 +90,23 @@ bool ReadHeader(CQxFile* hFile, BITMAPINFOHEADER& bmih, DWORD masks[3], bool& bH
             bHeaderMasks = true;
             SkipForward(hFile, size - kInfoHeaderSize - sizeof(extra));
         } else if (size > kInfoHeaderSize) {
-            const int64_t expect = static_cast<int64_t>(PaddedRow(static_cast<uint32_t>(std::max(bmih.biWidth, 0)),
-                                                                  bmih.biBitCount)) *
-                                   static_cast<int64_t>(bmih.biHeight);
-            if (bmih.biWidth < 0 || static_cast<int64_t>(bmih.biSizeImage) != expect || bmih.biPlanes != 1 ||
-                bmih.biCompression != QX_BI_RGB || bmih.biClrUsed != 0)
+            // Image size must equal the padded rows of a bottom-up bitmap.
+            if (bmih.biWidth < 0 || bmih.biHeight < 0)
+                return false;
+            const unsigned __int128 expect =
+                static_cast<unsigned __int128>(PaddedRow(static_cast<uint64_t>(bmih.biWidth), bmih.biBitCount)) *
+                static_cast<uint64_t>(bmih.biHeight);
+            if (expect != bmih.biSizeImage || bmih.biPlanes != 1 || bmih.biCompression != QX_BI_RGB ||
+                bmih.biClrUsed != 0)
                 return false;
             SkipForward(hFile, size - kInfoHeaderSize);
         }
     }
     if (bmih.biSizeImage == 0 && bmih.biWidth > 0) {
         const uint64_t rowBytes = ((static_cast<uint64_t>(bmih.biWidth) * bmih.biBitCount + 31) / 8) & ~uint64_t{3};
-        const uint64_t total = rowBytes * static_cast<uint64_t>(std::llabs(static_cast<int64_t>(bmih.biHeight)));
-        bmih.biSizeImage = static_cast<DWORD>(std::min<uint64_t>(total, UINT32_MAX));
+        const unsigned __int128 total = static_cast<unsigned __int128>(rowBytes) *
+                                        static_cast<uint64_t>(std::llabs(static_cast<int64_t>(bmih.biHeight)));
+        bmih.biSizeImage = total > UINT32_MAX ? UINT32_MAX : static_cast<DWORD>(total);
     }
     if (bmih.biClrUsed == 0 && bmih.biBitCount <= 8)
         bmih.biClrUsed = 1u << bmih.biBitCount;
@@ -175,7 +179,7 @@ bool CQxImageBMP::Decode(CQxFile* hFile)
         // Without the file header nothing marks the stream as a bitmap: it is
         // taken as one only when it holds the colour table and the rows the
         // header announces, so that other formats are not claimed by mistake.
-        uint64_t need = 0;
+        unsigned __int128 need = 0;
         if (bmpHeader.biBitCount <= 8) {
             const uint64_t nColors = bmpHeader.biClrUsed != 0 ? bmpHeader.biClrUsed : (1u << bmpHeader.biBitCount);
             need += std::min<uint64_t>(nColors, 256) * (bIsOldBmp ? 3 : 4);
@@ -183,7 +187,8 @@ bool CQxImageBMP::Decode(CQxFile* hFile)
         if (bmpHeader.biCompression == QX_BI_RGB || bmpHeader.biCompression == QX_BI_BITFIELDS) {
             if (bmpHeader.biBitCount == 16 && bmpHeader.biCompression == QX_BI_BITFIELDS && !bHeaderMasks)
                 need += 12;
-            need += PaddedRow(static_cast<uint64_t>(bmpHeader.biWidth), bmpHeader.biBitCount) *
+            need += static_cast<unsigned __int128>(
+                        PaddedRow(static_cast<uint64_t>(bmpHeader.biWidth), bmpHeader.biBitCount)) *
                     static_cast<uint64_t>(bmpHeader.biHeight);
         } else {
             need += 2;  // at least one run-length command

@@ -288,6 +288,14 @@ TEST(ImageBmp, HostileHeadersAreRefusedBeforeAllocating)
     QxPutLE32(&inconsistent[14], 41);
     inconsistent.insert(inconsistent.end(), 20, 0);
     EXPECT_FALSE(DecodeBytes(img, inconsistent));
+    // Unknown header size with dimensions whose padded size overflows 64 bits.
+    std::vector<uint8_t> vast = BmpHeader(0x7FFFFFFF, 0x7FFFFFFF, 0xFFFF, 0, {}, 0x12345678);
+    QxPutLE32(&vast[14], 100);
+    vast.insert(vast.end(), 100, 0);
+    EXPECT_FALSE(DecodeBytes(img, vast));
+    std::vector<uint8_t> vastBare(vast.begin() + 14, vast.end());
+    QxPutLE32(&vastBare[0], 40);
+    EXPECT_FALSE(DecodeBytes(img, vastBare));
     EXPECT_FALSE(DecodeBytes(img, {0x42, 0x4D, 1, 2}));
     EXPECT_STREQ(img.GetLastError(), "Not a BMP");
 }
