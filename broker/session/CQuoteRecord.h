@@ -29,6 +29,8 @@ public:
     bool IsPending() const;
     bool IsPendingFlagSet() const { return m_bPending; }
     void StampRequest();
+    // Stamps the request as made at that steady-clock time (milliseconds).
+    void StampRequest(int64_t steadyMillis) { m_requestMillis = steadyMillis; }
 
     bool HasField(int id) const;
     double GetValue(int id) const { return HasField(id) ? m_values[id] : 0.0; }

@@ -224,11 +224,39 @@ TEST(QuoteRecord, PendingUntilFirstDataOrFourSeconds)
     record.ClearPending();
     EXPECT_FALSE(record.IsPending());
 
-    CQuoteRecord stale("XYZ");
-    EXPECT_TRUE(stale.IsPending());
+    CQuoteRecord fresh("XYZ");
+    fresh.StampRequest(SteadyMillis() - 3900);
+    EXPECT_TRUE(fresh.IsPending());
     // Copying keeps the request stamp, so a copy of a fresh record is pending too.
-    CQuoteRecord copy = stale;
+    CQuoteRecord copy = fresh;
     EXPECT_TRUE(copy.IsPending());
+    // Four seconds without data: no longer pending, though nothing arrived.
+    fresh.StampRequest(SteadyMillis() - 4000);
+    EXPECT_FALSE(fresh.IsPending());
+    EXPECT_TRUE(fresh.IsPendingFlagSet());
+}
+
+TEST(QuoteStore, ReadersWaitForDataAtMostFourSeconds)
+{
+    CQuoteStore store;
+    CSymbolHandle handle(store, "ZZZ");
+    handle.Subscribe();
+    char text[99];
+    EXPECT_FALSE(handle.GetDescription(text, sizeof text)); // pending
+    {
+        std::lock_guard<std::recursive_mutex> lock(store.GetLock());
+        store.Lookup("ZZZ")->StampRequest(SteadyMillis() - 5000);
+    }
+    // The symbol never got data: readers get an empty description instead of waiting on.
+    EXPECT_TRUE(handle.GetDescription(text, sizeof text));
+    EXPECT_STREQ(text, "");
+    double value = 0;
+    EXPECT_FALSE(handle.GetField(kFieldLast, value)); // still no value
+    EXPECT_TRUE(handle.IsPending());                  // no quote arrived yet
+    // A series listener's request stamps the record afresh.
+    store.AddSeriesListener("ZZZ", reinterpret_cast<CPriceSeries*>(&store));
+    EXPECT_FALSE(handle.GetDescription(text, sizeof text));
+    store.RemoveSeriesListener("ZZZ", reinterpret_cast<CPriceSeries*>(&store));
 }
 
 TEST(QuoteStore, FullImageAppliesEveryFieldAtOnce)
