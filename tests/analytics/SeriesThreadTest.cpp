@@ -1,0 +1,82 @@
+// The dispatcher changes a series while a reader reads it under its lock.
+#include "FakeSeriesServices.h"
+
+#include "analytics/series/CPriceSeries.h"
+#include "analytics/series/SeriesTime.h"
+#include "broker/session/SessionMessages.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+TEST(SeriesThreads, ReaderUnderTheLockWhileTradesAndHistoryArrive)
+{
+    FakeSeriesServices services;
+    CPriceSeries plain("IBM,1", 0);
+    CPriceSeries study("EMA(IBM,Close,5,0),1", 0);
+    for (CPriceSeries* s : {&plain, &study}) {
+        s->SetWindowMode(1);
+        s->SetBarCount(200, 0);
+        std::vector<CHistoryRow> rows;
+        for (int r = 0; r < s->GetRecordCount(); ++r) {
+            CHistoryRow row;
+            row.feedTime = CTimeToFeedTime(s->GetRecordAt(r)->m_startTime);
+            row.open = row.high = row.low = row.close = 50 + r % 7;
+            row.volume = 100;
+            rows.push_back(row);
+        }
+        s->OnIntradayHistory(rows);
+    }
+    std::atomic<bool> done{false};
+    std::thread dispatcher([&] {
+        // Trades every 20 seconds of exchange time for two hours: new bars roll in.
+        CTime t = services.GetExchangeTime();
+        for (int i = 0; i < 360; ++i) {
+            t = CTime(t.GetTime() + 20);
+            {
+                std::lock_guard<std::mutex> g(services.lock);
+                services.now = t;
+            }
+            CTradeMessage trade;
+            trade.m_price = static_cast<float>(50 + i % 11);
+            trade.m_size = 1 + i % 3;
+            trade.m_exchange = "NYSE";
+            plain.OnLiveData(&trade, CTimeToFeedTime(t));
+            study.OnLiveData(&trade, CTimeToFeedTime(t));
+            if (i % 60 == 0) {
+                plain.OnIntradayHistory({});
+                study.OnIntradayHistory({});
+            }
+        }
+        done = true;
+    });
+    int reads = 0;
+    double sum = 0;
+    while (!done) {
+        for (CPriceSeries* s : {&plain, &study}) {
+            s->Lock();
+            int first = 0, last = 0;
+            const int count = s->GetVisibleRange(first, last);
+            for (int i = first; count && i <= last; ++i) {
+                double v;
+                if (s->GetValue(i, s == &plain ? kBarClose : 0, v)) {
+                    sum += v;
+                    ++reads;
+                }
+            }
+            s->Unlock();
+        }
+    }
+    dispatcher.join();
+    EXPECT_GT(reads, 0);
+    EXPECT_GT(sum, 0);
+    EXPECT_EQ(200, plain.GetWantedCount());
+    EXPECT_EQ(200, plain.GetRecordCount());
+    // The newest bar holds the last trade.
+    double close = 0;
+    plain.Lock();
+    EXPECT_TRUE(plain.GetValue(199, kBarClose, close));
+    plain.Unlock();
+    EXPECT_EQ(50 + 359 % 11, close);
+}
