@@ -112,6 +112,28 @@ bool CQxImagePCX::PlanesToIndices(const BYTE* planes, int nplanes, int bitsPerPi
     return true;
 }
 
+void CQxImagePCX::PackRunValue(int p, int& c, int& n, std::vector<BYTE>& out)
+{
+    if (p != c && n != 0) {
+        if (n == 1 && c < 0xC0) {
+            out.push_back(static_cast<BYTE>(c));
+        } else {
+            out.push_back(static_cast<BYTE>(0xC0 | n));
+            out.push_back(static_cast<BYTE>(c));
+        }
+        n = 0;
+    }
+    if (n == 63) {
+        out.push_back(0xFF);
+        out.push_back(static_cast<BYTE>(c));
+        n = 0;
+    }
+    if (p == -2)
+        out.push_back(0);
+    c = p;
+    ++n;
+}
+
 void CQxImagePCX::PackPlaneLine(const BYTE* line, DWORD length, std::vector<BYTE>& out)
 {
     DWORD i = 0;
@@ -312,18 +334,22 @@ bool CQxImagePCX::Encode(CQxFile* hFile)
     for (DWORD y = height; ok && y-- > 0;) {
         packed.clear();
         const BYTE* src = GetBits(y);
+        const int flush = (width & 1) ? -2 : -1;
         if (!palette) {
             const BYTE* a = planes == 4 ? AlphaGetPointer(0, static_cast<LONG>(y)) : nullptr;
             for (int p = 0; p < planes; ++p) {
-                std::fill(plane.begin(), plane.end(), 0);
+                int c = 0;
+                int n = 0;
                 for (DWORD x = 0; x < width; ++x)
-                    plane[x] = p == 3 ? a[x] : src[3 * x + (2 - p)];
-                PackPlaneLine(plane.data(), bytesPerLine, packed);
+                    PackRunValue(p == 3 ? a[x] : src[3 * x + (2 - p)], c, n, packed);
+                PackRunValue(flush, c, n, packed);
             }
         } else if (bpp == 8) {
-            std::fill(plane.begin(), plane.end(), 0);
-            std::memcpy(plane.data(), src, width);
-            PackPlaneLine(plane.data(), bytesPerLine, packed);
+            int c = 0;
+            int n = 0;
+            for (DWORD x = 0; x < width; ++x)
+                PackRunValue(src[x], c, n, packed);
+            PackRunValue(flush, c, n, packed);
         } else {
             for (DWORD x = 0; x < width; ++x) {
                 BYTE v = bpp == 4 ? static_cast<BYTE>((src[x >> 1] >> ((x & 1) ? 0 : 4)) & 15)

@@ -52,6 +52,13 @@ TEST(PcxCodecTest, OddWidthLinesArePaddedAndReadBack)
     ASSERT_TRUE(qxtest::DecodeBytes(back, f, QXIMAGE_FORMAT_PCX));
     for (LONG x = 0; x < 5; ++x)
         EXPECT_EQ(back.GetPixelColor(x, 1).rgbRed, x * 40);
+
+    // One pixel: each plane line is the value and a closing 0 byte.
+    CQxImage one(1, 1, 24);
+    one.SetPixelColor(0, 0, QxRGB(5, 6, 0xC9));
+    const auto g = qxtest::EncodeBytes(one, QXIMAGE_FORMAT_PCX);
+    ASSERT_EQ(g.size(), 128u + 7u);
+    EXPECT_EQ(std::vector<uint8_t>(g.begin() + 128, g.end()), (std::vector<uint8_t>{5, 0, 6, 0, 0xC1, 0xC9, 0}));
 }
 
 TEST(PcxCodecTest, BrokenFilesFailWithTheirReason)
