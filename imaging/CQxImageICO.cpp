@@ -93,6 +93,10 @@ bool CQxImageICO::Decode(CQxFile* hFile)
         for (auto& c : pal)
             c.rgbReserved = 0;
         SetPalette(pal.data(), tableColors);
+        // A longer table than the depth can index: the rest is skipped.
+        if (bih.biClrUsed > colors && bih.biClrUsed <= 65536 &&
+            !hFile->Seek(static_cast<int32_t>((bih.biClrUsed - colors) * 4), 1))
+            return false;
     }
     const bool hadAlpha = bitCount > 24;
     if (hadAlpha) {

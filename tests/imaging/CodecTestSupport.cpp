@@ -9,6 +9,8 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace qxtest {
@@ -148,6 +150,21 @@ const std::string& SamplesDir()
         const std::filesystem::path shared = std::filesystem::temp_directory_path() /
                                              ("qx-codec-samples-" + std::to_string(getuid()) + "-" +
                                               std::to_string(std::hash<std::string>{}(text)));
+        if (std::filesystem::exists(shared / "manifest.done"))
+            return shared.string();
+        // One process makes them while the others wait for it.
+        const std::string lockPath = shared.string() + ".lock";
+        const int lockFd = open(lockPath.c_str(), O_CREAT | O_RDWR, 0600);
+        if (lockFd >= 0)
+            flock(lockFd, LOCK_EX);
+        struct Unlock {
+            int fd;
+            ~Unlock()
+            {
+                if (fd >= 0)
+                    close(fd);
+            }
+        } unlock{lockFd};
         if (std::filesystem::exists(shared / "manifest.done"))
             return shared.string();
         std::string folder = MakeTempFolder("qx-codec-samples-new-");
