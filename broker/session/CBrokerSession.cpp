@@ -8,6 +8,7 @@
 #include "broker/session/SessionMessages.h"
 #include "broker/session/StreamTranslator.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdarg>
 #include <cstdio>
@@ -146,7 +147,9 @@ bool CBrokerSession::CallApi(const char* name, const Keys& keys, std::string& re
             SetSessionCookie(cookie);
     }
     reply = std::move(exchange.response);
-    Log("response %s: %d %s", name, exchange.status, reply.c_str());
+    constexpr size_t kLoggedReply = 600;
+    Log("response %s: %d %.*s%s", name, exchange.status, static_cast<int>(std::min(reply.size(), kLoggedReply)),
+        reply.c_str(), reply.size() > kLoggedReply ? "..." : "");
     CApiResult result;
     ParseApiResult(reply, result);
     if (result.hasError) {
@@ -621,8 +624,8 @@ bool CBrokerSession::DownloadHistory(const CHistoryRequest& request, std::vector
     // Newest chunk first; older chunks until the span's start is reached.
     for (int chunk = 0; chunk < 64; ++chunk) {
         CString query;
-        query.Format("s=%s&i=%s&f=dtohlcv&e=%u&n=%d&b=%u", UrlEncode(request.symbol), request.daily ? "D" : "1",
-                     end, kMaxBars, request.startFeedTime);
+        query.Format("s=%s&i=%s&f=dtohlcv&e=%u&n=%d&b=%u&x=%d", UrlEncode(request.symbol),
+                     request.daily ? "D" : "1", end, kMaxBars, request.startFeedTime, request.extended ? 1 : 0);
         if (!key.IsEmpty())
             query.AppendFormat("&k=%s", UrlEncode(key));
         CHttpExchange exchange;

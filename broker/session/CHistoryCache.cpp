@@ -20,11 +20,17 @@ bool CHistoryCache::IsDailyInterval(const char* interval)
     return c == 'D' || c == 'W' || c == 'M' || c == 'd' || c == 'w' || c == 'm';
 }
 
-CString CHistoryCache::MakeKey(const CString& symbol, bool daily)
+CString CHistoryCache::MakeKey(const CString& symbol, bool daily, bool extended)
 {
     CString key = symbol;
-    key += daily ? ",D" : ",1";
+    key += daily ? ",D" : extended ? ",1:255" : ",1";
     return key;
+}
+
+bool CHistoryCache::IsExtended(const CPriceSeries* series, bool daily)
+{
+    const auto& hooks = GetPriceSeriesHooks();
+    return !daily && hooks.extendedSession && hooks.extendedSession(series);
 }
 
 void CHistoryCache::Merge(std::vector<CHistoryRow>& rows, const std::vector<CHistoryRow>& incoming)
@@ -62,7 +68,7 @@ void CHistoryCache::FillSeries(CPriceSeries* series, int first, int last, const 
     const bool daily = IsDailyInterval(hooks.interval(series));
     CString name = symbol && symbol[0] ? CString(symbol) : CString(hooks.symbol ? hooks.symbol(series) : "");
     std::lock_guard<std::recursive_mutex> lock(m_lock);
-    auto it = m_rows.find(MakeKey(name, daily));
+    auto it = m_rows.find(MakeKey(name, daily, IsExtended(series, daily)));
     if (it == m_rows.end() || it->second.empty())
         return;
     hooks.cachedFill(series, it->second, daily, first, last);
@@ -73,27 +79,29 @@ int CHistoryCache::RequestHistory(CPriceSeries* series, DWORD startFeedTime, DWO
     const auto& hooks = GetPriceSeriesHooks();
     if (!series || !hooks.symbol || !hooks.interval)
         return 0;
-    return RequestHistory(series, CString(hooks.symbol(series)), IsDailyInterval(hooks.interval(series)),
-                          startFeedTime, endFeedTime);
+    const bool daily = IsDailyInterval(hooks.interval(series));
+    return RequestHistory(series, CString(hooks.symbol(series)), daily, startFeedTime, endFeedTime,
+                          IsExtended(series, daily));
 }
 
 int CHistoryCache::RequestHistory(CPriceSeries* series, const CString& symbol, bool daily, DWORD startFeedTime,
-                                  DWORD endFeedTime)
+                                  DWORD endFeedTime, bool extended)
 {
+    extended = extended && !daily;
     if (symbol.IsEmpty() || endFeedTime < startFeedTime)
         return 0;
     std::lock_guard<std::recursive_mutex> lock(m_lock);
     // The same span already on its way: wait for that answer instead of asking twice.
     for (auto& [id, pending] : m_pending) {
         const CHistoryRequest& r = pending.request;
-        if (r.symbol == symbol && r.daily == daily && r.startFeedTime == startFeedTime &&
+        if (r.symbol == symbol && r.daily == daily && r.extended == extended && r.startFeedTime == startFeedTime &&
             r.endFeedTime == endFeedTime) {
             pending.waiting.push_back(series);
             return 1;
         }
     }
     Pending pending;
-    pending.request = {m_nNextId++, symbol, daily, startFeedTime, endFeedTime};
+    pending.request = {m_nNextId++, symbol, daily, extended, startFeedTime, endFeedTime};
     if (m_nNextId == 0)
         m_nNextId = 1;
     if (series)
@@ -117,10 +125,12 @@ void CHistoryCache::ApplyHistory(const CHistoryMessage& message)
     std::lock_guard<std::recursive_mutex> lock(m_lock);
     auto it = m_pending.find(message.m_nRequestId);
     bool daily = message.m_bDaily;
+    bool extended = false;
     CString symbol = message.m_symbol;
     std::vector<CPriceSeries*> waiting;
     if (it != m_pending.end()) {
         daily = it->second.request.daily;
+        extended = it->second.request.extended;
         symbol = it->second.request.symbol;
         waiting.swap(it->second.waiting);
         m_pending.erase(it);
@@ -128,7 +138,7 @@ void CHistoryCache::ApplyHistory(const CHistoryMessage& message)
     if (symbol.IsEmpty())
         return;
     if (!message.m_bFailed)
-        Merge(m_rows[MakeKey(symbol, daily)], message.m_rows);
+        Merge(m_rows[MakeKey(symbol, daily, extended)], message.m_rows);
     // A failed download still answers, so the series' outstanding count falls.
     const auto& hooks = GetPriceSeriesHooks();
     if (!hooks.historyUpdate)
@@ -143,10 +153,10 @@ void CHistoryCache::ApplyHistory(const CHistoryMessage& message)
         hooks.historyUpdate(series, rows, daily);
 }
 
-std::vector<CHistoryRow> CHistoryCache::GetRows(const CString& symbol, bool daily)
+std::vector<CHistoryRow> CHistoryCache::GetRows(const CString& symbol, bool daily, bool extended)
 {
     std::lock_guard<std::recursive_mutex> lock(m_lock);
-    auto it = m_rows.find(MakeKey(symbol, daily));
+    auto it = m_rows.find(MakeKey(symbol, daily, extended && !daily));
     return it == m_rows.end() ? std::vector<CHistoryRow>{} : it->second;
 }
 

@@ -19,6 +19,7 @@ struct CHistoryRequest {
     DWORD id = 0;
     CString symbol;
     bool daily = false;
+    bool extended = false; // intraday rows of the extended session too
     DWORD startFeedTime = 0;
     DWORD endFeedTime = 0;
 };
@@ -45,7 +46,7 @@ public:
     int RequestHistory(CPriceSeries* series, DWORD startFeedTime, DWORD endFeedTime);
     // The same for a caller that knows symbol and kind itself.
     int RequestHistory(CPriceSeries* series, const CString& symbol, bool daily, DWORD startFeedTime,
-                       DWORD endFeedTime);
+                       DWORD endFeedTime, bool extended = false);
 
     // Takes the series off the waiting lists of every pending request.
     void RemoveSeries(CPriceSeries* series);
@@ -54,7 +55,7 @@ public:
     void ApplyHistory(const CHistoryMessage& message);
 
     // Rows held for a symbol and kind (copy).
-    std::vector<CHistoryRow> GetRows(const CString& symbol, bool daily);
+    std::vector<CHistoryRow> GetRows(const CString& symbol, bool daily, bool extended = false);
     size_t GetPendingRequests();
 
     // Daily, weekly and monthly series use daily rows; all other intervals one-minute rows.
@@ -65,7 +66,8 @@ private:
         CHistoryRequest request;
         std::vector<CPriceSeries*> waiting;
     };
-    static CString MakeKey(const CString& symbol, bool daily);
+    static CString MakeKey(const CString& symbol, bool daily, bool extended);
+    static bool IsExtended(const CPriceSeries* series, bool daily);
     static void Merge(std::vector<CHistoryRow>& rows, const std::vector<CHistoryRow>& incoming);
 
     std::recursive_mutex m_lock;

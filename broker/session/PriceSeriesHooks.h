@@ -18,6 +18,8 @@ struct CPriceSeriesHooks {
     // The series' normalised symbol and interval ("0" ticks, minutes, "D", "W", "M").
     const char* (*symbol)(const CPriceSeries* series) = nullptr;
     const char* (*interval)(const CPriceSeries* series) = nullptr;
+    // Whether an intraday series covers the extended session (its key carries ":255"); may be null.
+    bool (*extendedSession)(const CPriceSeries* series) = nullptr;
     // Every trade of the series' symbol (dispatcher thread, quote store locked).
     void (*liveTrade)(CPriceSeries* series, const CTradeMessage& trade, DWORD feedTime) = nullptr;
     // A quote notification of the series' symbol (exchange check).

@@ -53,8 +53,11 @@ void TranslateStreamRecord(const StreamRecord& record, std::vector<std::unique_p
                 }
                 out.push_back(std::move(message));
             } else if constexpr (std::is_same_v<T, TradeRecord>) {
-                if (body.basCode != 0 || !std::isfinite(body.price))
-                    return; // bid and ask ticks of time and sales are not trades
+                // Trades come with the quote service; time and sales repeats them with its bid and
+                // ask ticks, which would count every trade twice.
+                if (record.service != static_cast<uint8_t>(Service::Quote) || body.basCode != 0 ||
+                    !std::isfinite(body.price))
+                    return;
                 auto message = std::make_unique<CTradeMessage>();
                 message->m_symbol = Text(body.symbol);
                 message->m_price = static_cast<float>(body.price);

@@ -284,7 +284,7 @@ TEST_F(BrokerSessionTest, HistoryArrivesAsBars)
     };
     SetPriceSeriesHooks(hooks);
     LogIn();
-    FakeSeries daily, minutes;
+    FakeSeries daily, minutes, extended;
     const DWORD end = DateTimeToFeedTime(2026, 12, 4, 16, 0, 0);
     const DWORD start = DateTimeToFeedTime(2026, 11, 2, 0, 0, 0);
     CHistoryCache& cache = m_manager->GetHistoryCache();
@@ -292,9 +292,13 @@ TEST_F(BrokerSessionTest, HistoryArrivesAsBars)
     EXPECT_EQ(cache.RequestHistory(reinterpret_cast<CPriceSeries*>(&minutes), "IBM", false,
                                    DateTimeToFeedTime(2026, 12, 4, 9, 30, 0), end),
               1);
+    EXPECT_EQ(cache.RequestHistory(reinterpret_cast<CPriceSeries*>(&extended), "IBM", false,
+                                   DateTimeToFeedTime(2026, 12, 4, 0, 0, 0), DateTimeToFeedTime(2026, 12, 4, 23, 0, 0),
+                                   true),
+              1);
     ASSERT_TRUE(WaitUntil([&] {
-        std::lock_guard<std::mutex> a(daily.lock), b(minutes.lock);
-        return daily.answers == 1 && minutes.answers == 1;
+        std::lock_guard<std::mutex> a(daily.lock), b(minutes.lock), c(extended.lock);
+        return daily.answers == 1 && minutes.answers == 1 && extended.answers == 1;
     }));
     SetPriceSeriesHooks({});
     // About 23 weekdays of daily bars, 390 one-minute bars of one session, in time order.
@@ -315,6 +319,12 @@ TEST_F(BrokerSessionTest, HistoryArrivesAsBars)
             }
         }
     EXPECT_EQ(cache.GetRows("IBM", true).size(), daily.rows.size());
+    // 04:00 to 20:00 instead of 09:30 to 16:00.
+    EXPECT_GE(extended.rows.size(), 900u);
+    ASSERT_FALSE(extended.rows.empty());
+    int hour = 0, minute = 0, second = 0;
+    FeedTimeToTimeOfDay(extended.rows.front().feedTime, hour, minute, second);
+    EXPECT_EQ(hour, 4);
 }
 
 TEST_F(BrokerSessionTest, SubmittedOrderFillsIntoOrderStatusAndPositions)

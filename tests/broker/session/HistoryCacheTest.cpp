@@ -9,6 +9,7 @@ namespace {
 struct FakeSeries {
     const char* symbol = "MSFT";
     const char* interval = "5";
+    bool extended = false;
     int updates = 0;
     std::vector<CHistoryRow> lastRows;
     bool lastDaily = false;
@@ -38,6 +39,7 @@ protected:
         CPriceSeriesHooks hooks;
         hooks.symbol = [](const CPriceSeries* s) { return Fake(s)->symbol; };
         hooks.interval = [](const CPriceSeries* s) { return Fake(s)->interval; };
+        hooks.extendedSession = [](const CPriceSeries* s) { return Fake(s)->extended; };
         hooks.historyUpdate = [](CPriceSeries* s, const std::vector<CHistoryRow>& rows, bool daily) {
             Fake(s)->updates++;
             Fake(s)->lastRows = rows;
@@ -122,6 +124,21 @@ TEST_F(HistoryCacheTest, RemovedSeriesHearsNothingAndFailedAnswersStillCount)
     EXPECT_EQ(daily.updates, 1); // the series' outstanding count can fall
     EXPECT_TRUE(daily.lastRows.empty());
     EXPECT_TRUE(daily.lastDaily);
+
+    // Extended-session rows are asked for and kept apart from the regular session's.
+    FakeSeries extended;
+    extended.symbol = "AAPL";
+    extended.extended = true;
+    cache.RequestHistory(AsSeries(extended), 10, 20);
+    ASSERT_TRUE(requests.made[2].extended);
+    cache.ApplyHistory(Answer(requests.made[2].id, {{12, 1, 1, 1, 1, 1}}));
+    EXPECT_EQ(cache.GetRows("AAPL", false, true).size(), 1u);
+    FakeSeries regular;
+    regular.symbol = "AAPL";
+    cache.FillSeries(AsSeries(regular), 0, 5);
+    EXPECT_EQ(regular.fills, 0); // nothing cached for the regular session
+    cache.FillSeries(AsSeries(extended), 0, 5);
+    EXPECT_EQ(extended.fills, 1);
 
     // An answer nobody asked for is ignored.
     cache.ApplyHistory(Answer(999, {{1, 1, 1, 1, 1, 1}}));

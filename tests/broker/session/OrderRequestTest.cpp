@@ -169,9 +169,11 @@ TEST(StreamTranslator, RecordsBecomeQueueMessages)
     auto& t = static_cast<CTradeMessage&>(*out[0]);
     EXPECT_EQ(t.m_size, 3); // hundreds, rounded
     EXPECT_EQ(t.m_moreSizes, std::vector<int>{1});
-    trade.basCode = 1;
     out.clear();
     TranslateStreamRecord(StreamRecord{7, 0, trade}, out);
+    EXPECT_TRUE(out.empty()); // time and sales repeats the quote service's trades
+    trade.basCode = 1;
+    TranslateStreamRecord(StreamRecord{0, 0, trade}, out);
     EXPECT_TRUE(out.empty()); // bid ticks are not trades
 
     AccountActivityRecord fill{"1", static_cast<uint8_t>(ActivityKind::OrderFilled), "1001", "MSFT", "Buy", 100, 301.25,
