@@ -21,7 +21,9 @@ struct CDenseBars {
     const double* Volume() const { return field[4].data(); }
 };
 
-void BuildDenseBars(const CStudyInput& input, CDenseBars& out);
+// Packs the valid records; only the fields whose bit (1 << field) is set in fieldMask are
+// copied, the others stay empty.
+void BuildDenseBars(const CStudyInput& input, CDenseBars& out, unsigned fieldMask = 0x1F);
 
 // Dense results: outputs x dense size, kNoValue where none.
 using CDenseColumns = CStudyColumns;

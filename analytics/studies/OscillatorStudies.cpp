@@ -219,6 +219,8 @@ void DenseADX(const CDenseBars& bars, int n, int a, CDenseColumns& out)
     // Every record restarts its sums n + 8a records back; the smoothed DX that follows
     // depends on that start, so each record walks its own 8a steps.
     const int back = n + 8 * a - 1;
+    const double share = 1.0 / n;
+    const double invA = 1.0 / a;
     for (int q = back; q < size; ++q) {
         const int s = q - back;
         double p = 0, mi = 0, t = 0;
@@ -228,33 +230,30 @@ void DenseADX(const CDenseBars& bars, int n, int a, CDenseColumns& out)
             mi += mm[i];
             t += tr[i];
         }
-        double adx = 0, dxSum = 0, pdi = kNoValue, mdi = kNoValue;
+        double adx = 0, dxSum = 0;
         bool ok = true;
+        // +DI and -DI share the divisor T, so DX = |M - P| / (P + M) x 100 needs only the
+        // two sums; the DIs themselves are taken once, at the end.
         for (int step = 0; step < 8 * a; ++step, ++i) {
-            p = p - p / n + pm[i];
-            mi = mi - mi / n + mm[i];
-            t = t - t / n + tr[i];
-            if (t == 0.0) {
-                ok = false;
-                pdi = mdi = kNoValue;
-                continue;
-            }
-            pdi = p / t * 100;
-            mdi = mi / t * 100;
-            const double sum = pdi + mdi;
-            if (sum == 0.0) {
+            p = p - p * share + pm[i];
+            mi = mi - mi * share + mm[i];
+            t = t - t * share + tr[i];
+            const double sum = p + mi;
+            if (t == 0.0 || sum == 0.0) {
                 ok = false;
                 continue;
             }
-            const double dx = std::abs(mdi - pdi) / sum * 100;
+            const double dx = std::abs(mi - p) / sum * 100;
             if (step < a) {
                 dxSum += dx;
                 if (step == a - 1)
-                    adx = dxSum / a;
+                    adx = dxSum * invA;
             } else {
-                adx = (dx + (a - 1) * adx) / a;
+                adx = (dx + (a - 1) * adx) * invA;
             }
         }
+        const double pdi = t != 0.0 ? p / t * 100 : kNoValue;
+        const double mdi = t != 0.0 ? mi / t * 100 : kNoValue;
         out.Column(0)[q] = ok ? adx : kNoValue;
         out.Column(1)[q] = pdi;
         out.Column(2)[q] = mdi;

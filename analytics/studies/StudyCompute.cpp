@@ -78,6 +78,24 @@ void ComputeDense(int type, const double* p, const CDenseBars& bars, CDenseColum
     }
 }
 
+// The fields a study reads: its source field and what its formulas use.
+unsigned FieldsOf(int type, const double* p)
+{
+    constexpr unsigned H = 1u << 1, L = 1u << 2, C = 1u << 3, V = 1u << 4;
+    const unsigned source = 1u << I(p[0]);
+    switch (type) {
+    case kMA: return source | V;
+    case kBB: case kEMA: case kDEMA: case kTEMA: case kMACD: case kMOM: case kMAE: case kTSF: case kAMA:
+        return source;
+    case kRSI: case kSRSI: case kSRSI2: return C;
+    case kOBV: return C | V;
+    case kPRC: case kAROON: return H | L;
+    case kPSAR: case kSTOC: case kADX: case kATR: case kCCI: case kKB: case kCHOP: case kUOSC: return H | L | C;
+    case kMFI: case kAD: case kCMF: case kCOSC: return H | L | C | V;
+    default: return 0x1F;
+    }
+}
+
 } // namespace
 
 int GetStudyDisplacement(int type, const double params[4])
@@ -105,7 +123,7 @@ bool ComputeStudy(int type, const double params[4], const CStudyInput& input, CS
         return true;
     }
     CDenseBars bars;
-    BuildDenseBars(input, bars);
+    BuildDenseBars(input, bars, FieldsOf(type, params));
     CDenseColumns dense;
     dense.Reset(row->outputCount, bars.Size());
     ComputeDense(type, params, bars, dense);

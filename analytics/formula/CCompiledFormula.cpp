@@ -1,0 +1,591 @@
+#include "analytics/formula/CCompiledFormula.h"
+
+#include "analytics/formula/CFormulaDepthListener.h"
+#include "analytics/formula/CFormulaEngine.h"
+#include "analytics/formula/CFormulaQuoteListener.h"
+#include "analytics/formula/CFormulaRequest.h"
+#include "analytics/formula/CFormulaSeriesListener.h"
+#include "analytics/formula/CFormulaTimer.h"
+#include "analytics/formula/FormulaOperators.h"
+#include "analytics/series/CPriceSeries.h"
+#include "analytics/series/CSeriesListener.h"
+#include "analytics/series/CStudySource.h"
+#include "analytics/series/ISeriesServices.h"
+#include "broker/session/CMarketDepthHandle.h"
+#include "broker/session/CSessionManager.h"
+#include "broker/session/CSymbolHandle.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <strings.h>
+
+namespace {
+
+// Interval texts that may go into a request key.
+bool IsKeyInterval(const CString& interval)
+{
+    static const char* const kLetters[] = {"D", "W", "M", "Q", "Y"};
+    for (const char* letter : kLetters)
+        if (interval == letter)
+            return true;
+    if (interval.IsEmpty() || interval.GetLength() > 4)
+        return false;
+    for (int i = 0; i < interval.GetLength(); ++i)
+        if (interval[i] < '0' || interval[i] > '9')
+            return false;
+    return std::atoi(interval) <= 7199;
+}
+
+CString KeySuffix(const CFormulaRequest& request)
+{
+    CString suffix;
+    if (request.m_bExtended)
+        suffix += ":255";
+    if (request.m_endTime != 0 && request.m_nMode == 3)
+        suffix.AppendFormat("&EndETime=%lu", static_cast<unsigned long>(request.m_endTime));
+    return suffix;
+}
+
+bool ReadTimeName(int index, double& value)
+{
+    const CTime now = GetSeriesServices().GetExchangeTime();
+    const struct tm t = now.GetLocalTm();
+    switch (index) {
+    case 0: value = t.tm_year + 1900; return true;
+    case 1: value = t.tm_mon + 1; return true;
+    case 2: value = t.tm_wday; return true;
+    case 3: value = t.tm_mday; return true;
+    case 4: value = t.tm_hour; return true;
+    case 5: value = t.tm_min; return true;
+    case 6: value = t.tm_sec; return true;
+    default: return false;
+    }
+}
+
+// The operand stack of one evaluation: on the stack for ordinary formulas.
+class COperandStack {
+public:
+    explicit COperandStack(int depth)
+    {
+        if (depth > static_cast<int>(m_local.size())) {
+            m_heap.resize(static_cast<size_t>(depth));
+            m_data = m_heap.data();
+        }
+    }
+    void Push(double v) { m_data[m_size++] = v; }
+    double Pop() { return m_data[--m_size]; }
+    int Size() const { return m_size; }
+
+private:
+    std::array<double, 32> m_local{};
+    std::vector<double> m_heap;
+    double* m_data = m_local.data();
+    int m_size = 0;
+};
+
+} // namespace
+
+CCompiledFormula::CCompiledFormula() = default;
+
+CCompiledFormula::~CCompiledFormula()
+{
+    ReleaseInputs();
+}
+
+CString CCompiledFormula::GetFailure() const
+{
+    std::lock_guard<std::mutex> lock(m_stateLock);
+    return m_failure;
+}
+
+void CCompiledFormula::Fail(const CString& message)
+{
+    std::lock_guard<std::mutex> lock(m_stateLock);
+    if (m_failure.IsEmpty())
+        m_failure = message;
+}
+
+void CCompiledFormula::Release()
+{
+    std::lock_guard<std::recursive_mutex> lock(m_callLock);
+    m_bReleased.store(true, std::memory_order_release);
+}
+
+void CCompiledFormula::ReleaseInputs()
+{
+    if (m_pTimer) {
+        if (m_pEngine)
+            m_pEngine->UnregisterPolled(m_pTimer.get());
+        m_pTimer.reset();
+    }
+    m_pEngine = nullptr;
+    CSessionManager* manager = CSessionManager::Instance();
+    if (m_pChartSource) {
+        DeleteStudyCall(m_pChartSource);
+        m_pChartSource = nullptr;
+    }
+    // Deleting a handle unregisters it under the store's lock, so no listener call of it
+    // is running once it returns; only then are the listeners freed.
+    for (CSymbolHandle* handle : m_quoteInputs) {
+        if (manager)
+            manager->DeleteSymbolHandle(handle);
+        else
+            delete handle;
+    }
+    m_quoteInputs.clear();
+    m_quoteListeners.clear();
+    for (CMarketDepthHandle* handle : m_depthInputs) {
+        if (manager)
+            manager->DeleteMarketDepthHandle(handle);
+        else
+            delete handle;
+    }
+    m_depthInputs.clear();
+    m_depthListeners.clear();
+    // Taking the listener off the series waits for a running call (the series' lock).
+    for (CStudySource* source : m_seriesInputs) {
+        if (source->GetBaseSeries())
+            source->GetBaseSeries()->SetListener(nullptr);
+        DeleteStudyCall(source);
+    }
+    m_seriesInputs.clear();
+    m_seriesOffsets.clear();
+    m_seriesListeners.clear();
+    m_items.clear();
+}
+
+bool CCompiledFormula::ResolveInputs(const CFormulaRequest& request, CFormulaEngine& engine)
+{
+    const int mode = request.m_nMode;
+    const bool live = mode == 0 || mode == 2;
+    const int history = (mode == 3 || mode == 4) ? 1 : 0;
+    CSessionManager* manager = CSessionManager::Instance();
+    bool ok = true;
+    std::map<std::string, CFormulaQuoteListener*> quoteBySymbol;
+    std::map<std::string, CFormulaDepthListener*> depthBySymbol;
+    std::map<std::string, std::pair<CStudySource*, CFormulaSeriesListener*>> seriesByKey;
+    std::map<std::string, CSymbolHandle*> quoteHandles;
+    std::map<std::string, CMarketDepthHandle*> depthHandles;
+
+    const auto symbolOf = [&](const CFunctionCall* call) -> CString {
+        return call && !call->m_symbol.IsEmpty() ? call->m_symbol : request.m_symbol;
+    };
+    const auto checkSymbol = [&](const CString& symbol) {
+        if (IsFormulaSymbolText(symbol))
+            return true;
+        Fail(CString("Invalid symbol ") + symbol);
+        return false;
+    };
+
+    for (auto& owned : m_items) {
+        if (!ok)
+            break;
+        CFormulaItem* item = owned.get();
+        switch (item->m_nKind) {
+        case kItemTimeValue: {
+            const int index = static_cast<CFormulaValueItem*>(item)->m_nIndex;
+            if ((index <= kTimeSecond || index == kTradeEntryDate || index == kTradeEntryTime) && !m_pTimer)
+                m_pTimer = std::make_unique<CFormulaTimer>(request.m_pOwner, request.m_pCallback.get(), this);
+            break;
+        }
+        case kItemQuoteField: {
+            auto* quote = static_cast<CFormulaValueItem*>(item);
+            const CString symbol = symbolOf(quote->m_pCall.get());
+            if (!checkSymbol(symbol)) {
+                ok = false;
+                break;
+            }
+            CSymbolHandle*& handle = quoteHandles[symbol.str()];
+            if (!handle) {
+                handle = manager ? manager->CreateSymbolHandle(symbol) : nullptr;
+                if (!handle) {
+                    Fail(manager ? CString("Invalid symbol ") + symbol : CString("No market data session"));
+                    ok = false;
+                    break;
+                }
+                m_quoteInputs.push_back(handle);
+                if (live) {
+                    m_quoteListeners.push_back(
+                        std::make_unique<CFormulaQuoteListener>(request.m_pOwner, request.m_pCallback.get(), this));
+                    quoteBySymbol[symbol.str()] = m_quoteListeners.back().get();
+                }
+            }
+            if (live)
+                quoteBySymbol[symbol.str()]->m_items.push_back(quote);
+            quote->m_pInput = handle;
+            break;
+        }
+        case kItemSeriesField: {
+            auto* series = static_cast<CFormulaSeriesItem*>(item);
+            const CFunctionCall& call = *series->m_pCall;
+            const CString symbol = symbolOf(&call);
+            if (!checkSymbol(symbol)) {
+                ok = false;
+                break;
+            }
+            const CString interval = request.m_bNoChartSource ? request.m_interval : call.m_params.back();
+            if (!IsKeyInterval(interval)) {
+                Fail(CString("Invalid interval ") + interval);
+                ok = false;
+                break;
+            }
+            CString key;
+            if (call.m_function == "Bar") {
+                key.Format("%s,%s", symbol.GetString(), interval.GetString());
+            } else {
+                key = call.m_function == "EMA" ? call.m_output : call.m_function;
+                key += "(" + symbol;
+                for (size_t p = 0; p + 1 < call.m_params.size(); ++p)
+                    key += "," + call.m_params[p];
+                key += ")," + interval;
+            }
+            key += KeySuffix(request);
+            CString shareKey;
+            shareKey.Format("%s,%d", key.GetString(), series->m_nBarOffset);
+            auto& entry = seriesByKey[shareKey.str()];
+            if (!entry.first) {
+                CStudySource* source =
+                    ParseStudyCall(key, series->m_nBarOffset != 0 ? 0 : request.m_nSourceOption, history, mode);
+                if (!source) {
+                    Fail(CString("Cannot open ") + key);
+                    ok = false;
+                    break;
+                }
+                entry.first = source;
+                m_seriesInputs.push_back(source);
+                m_seriesOffsets.push_back(series->m_nBarOffset);
+                if (live) {
+                    m_seriesListeners.push_back(
+                        std::make_unique<CFormulaSeriesListener>(request.m_pOwner, request.m_pCallback.get(), this));
+                    entry.second = m_seriesListeners.back().get();
+                }
+            }
+            if (live)
+                entry.second->m_items.push_back(series);
+            series->m_pInput = entry.first;
+            break;
+        }
+        case kItemDepthField: {
+            auto* depth = static_cast<CFormulaDepthItem*>(item);
+            const CString symbol = symbolOf(depth->m_pCall.get());
+            if (!checkSymbol(symbol)) {
+                ok = false;
+                break;
+            }
+            CMarketDepthHandle*& handle = depthHandles[symbol.str()];
+            if (!handle) {
+                handle = manager ? manager->CreateMarketDepthHandle(symbol) : nullptr;
+                if (!handle) {
+                    Fail(manager ? CString("Invalid symbol ") + symbol : CString("No market data session"));
+                    ok = false;
+                    break;
+                }
+                m_depthInputs.push_back(handle);
+                if (live) {
+                    m_depthListeners.push_back(
+                        std::make_unique<CFormulaDepthListener>(request.m_pOwner, request.m_pCallback.get(), this));
+                    depthBySymbol[symbol.str()] = m_depthListeners.back().get();
+                }
+            }
+            const CString& output = depth->m_pCall->m_output;
+            depth->m_nSide = (output == "Bid" || output == "BidSize") ? 0 : 1;
+            depth->m_nField = (output == "Bid" || output == "Ask") ? 1 : 2;
+            if (live)
+                depthBySymbol[symbol.str()]->m_items.push_back(depth);
+            depth->m_pInput = handle;
+            break;
+        }
+        default: break;
+        }
+    }
+
+    // Listeners go on before the subscriptions so that no update is missed.
+    for (auto& listener : m_quoteListeners) {
+        for (CSymbolHandle* handle : m_quoteInputs)
+            if (!listener->m_items.empty() && listener->m_items.front()->m_pInput == handle)
+                handle->SetListener(listener.get());
+    }
+    for (auto& listener : m_depthListeners) {
+        for (CMarketDepthHandle* handle : m_depthInputs)
+            if (!listener->m_items.empty() && listener->m_items.front()->m_pInput == handle)
+                handle->m_pListener = listener.get();
+    }
+    for (CSymbolHandle* handle : m_quoteInputs)
+        handle->Subscribe();
+    for (CMarketDepthHandle* handle : m_depthInputs)
+        handle->Subscribe();
+
+    // Chart source: maps formula bars to times.
+    DWORD t1 = 0, t2 = 0;
+    if (ok && !request.m_interval.IsEmpty() && !request.m_bNoChartSource) {
+        if (!checkSymbol(request.m_symbol) || !IsKeyInterval(request.m_interval)) {
+            if (!IsKeyInterval(request.m_interval))
+                Fail(CString("Invalid interval ") + request.m_interval);
+            ok = false;
+        } else {
+            CString key;
+            key.Format("%s,%s", request.m_symbol.GetString(), request.m_interval.GetString());
+            key += KeySuffix(request);
+            m_pChartSource = ParseStudyCall(key, request.m_nSourceOption, history, mode);
+            if (!m_pChartSource) {
+                Fail(CString("Cannot open ") + key);
+                ok = false;
+            } else {
+                if (mode != 2)
+                    m_pChartSource->GetBaseSeries()->SetWindowMode(1);
+                m_pChartSource->Prepare(request.m_nBarCount, request.m_endTime);
+                int first = 0, last = 0;
+                m_pChartSource->GetVisibleRange(first, last);
+                m_pChartSource->GetBarTime(last, 0, t1);
+                m_pChartSource->GetBarTime(last - (request.m_nBarCount - 1), 1, t2);
+            }
+        }
+    }
+    if (ok) {
+        for (size_t i = 0; i < m_seriesInputs.size(); ++i) {
+            CStudySource* source = m_seriesInputs[i];
+            const int offset = m_seriesOffsets[i];
+            int wanted = request.m_nBarCount;
+            if (m_pChartSource)
+                wanted = source->FindBarByTime(t1, 0) - source->FindBarByTime(t2, 1) + 1;
+            wanted = std::max(1, std::min(wanted, CPriceSeries::kMaxRecords - kMaxFormulaBarOffset));
+            if (mode != 2)
+                source->GetBaseSeries()->SetWindowMode(1);
+            source->Prepare(wanted + (mode != 3 ? offset : 0), request.m_endTime);
+            if (mode == 3 && offset)
+                source->AddBars(-offset, 1);
+        }
+        for (size_t i = 0; i < m_seriesListeners.size(); ++i) {
+            CFormulaSeriesListener* listener = m_seriesListeners[i].get();
+            if (!listener->m_items.empty())
+                listener->m_items.front()->m_pInput->GetBaseSeries()->SetListener(listener);
+        }
+        if (m_pTimer) {
+            m_pEngine = &engine;
+            engine.RegisterPolled(m_pTimer.get());
+        }
+    }
+    int shift = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_stateLock);
+        m_nState.store(ok ? kInputsResolved : kInputsFailed, std::memory_order_release);
+        shift = m_nPendingShift;
+        m_nPendingShift = 0;
+    }
+    if (ok && shift)
+        ApplyShift(shift);
+    return ok;
+}
+
+void CCompiledFormula::AddBars(int n)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_stateLock);
+        if (m_nState.load() == kInputsPending) {
+            m_nPendingShift += n;
+            return;
+        }
+    }
+    if (IsCompiled())
+        ApplyShift(n);
+}
+
+void CCompiledFormula::ApplyShift(int n)
+{
+    if (m_pChartSource) {
+        m_pChartSource->AddBars(n, 1);
+        DWORD time = 0;
+        m_pChartSource->GetBarTime(n, 0, time);
+        for (CStudySource* source : m_seriesInputs)
+            source->AddBars(source->FindBarByTime(time, 0) - n, 1);
+    } else {
+        for (CStudySource* source : m_seriesInputs)
+            source->AddBars(n, 1);
+    }
+}
+
+bool CCompiledFormula::SetTimeValue(int index, double value)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_callLock);
+    bool found = false;
+    for (auto& item : m_items) {
+        if (item->m_nKind == kItemTimeValue && static_cast<CFormulaValueItem*>(item.get())->m_nIndex == index) {
+            item->m_value = value;
+            item->m_bValid = true;
+            found = true;
+        }
+    }
+    return found;
+}
+
+bool CCompiledFormula::IsWaitingForData()
+{
+    const int state = GetState();
+    if (state == kInputsFailed)
+        return false;
+    if (state != kInputsResolved)
+        return true;
+    if (m_pChartSource && m_pChartSource->IsWaitingForData())
+        return true;
+    for (CStudySource* source : m_seriesInputs)
+        if (source->IsWaitingForData())
+            return true;
+    for (CSymbolHandle* handle : m_quoteInputs)
+        if (handle->IsPending())
+            return true;
+    return false;
+}
+
+bool CCompiledFormula::GetBarTime(int bar, int flag, DWORD& time, int mode)
+{
+    time = 0;
+    if (!IsCompiled())
+        return false;
+    if (m_pChartSource)
+        return m_pChartSource->GetBarTime(bar, flag, time);
+    bool found = false;
+    for (size_t i = 0; i < m_seriesInputs.size(); ++i) {
+        DWORD t = 0;
+        const int index = mode == 3 ? bar + m_seriesOffsets[i] : bar;
+        if (m_seriesInputs[i]->GetBarTime(index, flag, t) && (!found || t > time)) {
+            time = t;
+            found = true;
+        }
+    }
+    return found;
+}
+
+bool CCompiledFormula::Evaluate(int mode, double* result, int bar, int flag)
+{
+    if (!IsCompiled())
+        return false;
+    std::unique_lock<std::recursive_mutex> lock(m_callLock, std::defer_lock);
+    if (mode == 0)
+        lock.lock();
+    DWORD chartTime = 0;
+    if (m_pChartSource) {
+        if (!m_pChartSource->GetBarTime(bar, 0, chartTime))
+            return false;
+        chartTime -= 1;
+    }
+    COperandStack stack(m_nStackDepth);
+    for (const auto& owned : m_items) {
+        CFormulaItem* item = owned.get();
+        switch (item->m_nKind) {
+        case kItemConstant: stack.Push(item->m_value); break;
+        case kItemTimeValue: {
+            const int index = static_cast<CFormulaValueItem*>(item)->m_nIndex;
+            double value = item->m_value;
+            if (index <= kTimeSecond && !ReadTimeName(index, value))
+                return false;
+            stack.Push(value);
+            break;
+        }
+        case kItemQuoteField: {
+            if (mode == 0) {
+                if (!item->m_bValid)
+                    return false;
+                stack.Push(item->m_value);
+                break;
+            }
+            auto* quote = static_cast<CFormulaValueItem*>(item);
+            double value = 0;
+            quote->m_pInput->Snapshot();
+            const bool read = quote->m_pInput->GetField(quote->m_nIndex, value);
+            quote->m_pInput->Attach();
+            if (!read)
+                return false;
+            stack.Push(value);
+            break;
+        }
+        case kItemDepthField: {
+            if (mode != 0)
+                UpdateDepthItem(static_cast<CFormulaDepthItem*>(item)->m_pInput, *static_cast<CFormulaDepthItem*>(item));
+            if (!item->m_bValid)
+                return false;
+            stack.Push(item->m_value);
+            break;
+        }
+        case kItemSeriesField: {
+            if (mode == 0) {
+                if (!item->m_bValid)
+                    return false;
+                stack.Push(item->m_value);
+                break;
+            }
+            auto* series = static_cast<CFormulaSeriesItem*>(item);
+            CStudySource* input = series->m_pInput;
+            CPriceSeries* base = input->GetBaseSeries();
+            std::lock_guard<CPriceSeries> seriesLock(*base);
+            int b = bar;
+            if (m_pChartSource) {
+                b = input->FindBarByTime(chartTime, 0);
+                if (mode == 3)
+                    b -= series->m_nBarOffset;
+            }
+            if (series->m_nFieldIndex < 0)
+                series->m_nFieldIndex = input->FindField(series->m_field);
+            if (series->m_nFieldIndex < 0)
+                return false;
+            double value = 0;
+            if (!input->GetValue(mode == 2 ? b - series->m_nBarOffset : b, series->m_nFieldIndex, value, flag))
+                return false;
+            stack.Push(value);
+            break;
+        }
+        default: {
+            if (stack.Size() < 2)
+                return false;
+            const double right = stack.Pop();
+            const double left = stack.Pop();
+            double value = 0;
+            if (!ApplyFormulaOperator(static_cast<CFormulaOperatorItem*>(item)->m_nCode, left, right, value))
+                return false;
+            stack.Push(value);
+            break;
+        }
+        }
+    }
+    if (stack.Size() == 0)
+        return false;
+    const double value = stack.Pop();
+    if (result) {
+        *result = value;
+        return true;
+    }
+    return value > 0;
+}
+
+bool UpdateDepthItem(CMarketDepthHandle* handle, CFormulaDepthItem& item)
+{
+    if (!handle)
+        return false;
+    handle->TakeSnapshot();
+    const int count = item.m_nSide == 0 ? handle->GetBidCount() : handle->GetAskCount();
+    bool changed = false;
+    for (int level = 0; level < count; ++level) {
+        char id[9] = {};
+        const bool text = item.m_nSide == 0 ? handle->GetBidText(level, 3, id, sizeof id)
+                                            : handle->GetAskText(level, 3, id, sizeof id);
+        if (!text || strcasecmp(id, item.m_selector) != 0)
+            continue;
+        DWORD raw = 0;
+        const bool read = item.m_nSide == 0 ? handle->GetBidValue(level, item.m_nField, &raw)
+                                            : handle->GetAskValue(level, item.m_nField, &raw);
+        if (!read)
+            continue;
+        // The book answers prices as thousandths.
+        const double value = item.m_nField == 1 ? static_cast<double>(raw) / 1000.0 : static_cast<double>(raw);
+        if (item.m_bValid && item.m_value == value)
+            continue;
+        item.m_value = value;
+        item.m_bValid = true;
+        changed = true;
+    }
+    handle->Attach();
+    return changed;
+}

@@ -1,0 +1,87 @@
+// The compiled form of a formula: postfix items, the resolved inputs and their listeners,
+// the clock timer, the chart source and the state flags shared with the engine's threads.
+#pragma once
+
+#include "analytics/formula/FormulaParser.h"
+#include "platform/core/CString.h"
+#include "platform/core/WinTypes.h"
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+class CFormulaEngine;
+class CFormulaRequest;
+class CFormulaTimer;
+class CFormulaQuoteListener;
+class CFormulaDepthListener;
+class CFormulaSeriesListener;
+class CSymbolHandle;
+class CMarketDepthHandle;
+class CStudySource;
+
+enum EFormulaInputState : int {
+    kInputsPending = 0,
+    kInputsResolved = 1,
+    kInputsFailed = 2,
+};
+
+class CCompiledFormula {
+public:
+    CCompiledFormula();
+    ~CCompiledFormula();
+    CCompiledFormula(const CCompiledFormula&) = delete;
+    CCompiledFormula& operator=(const CCompiledFormula&) = delete;
+
+    // Resolves the inputs of the request (input thread); true when every input was resolved.
+    bool ResolveInputs(const CFormulaRequest& request, CFormulaEngine& engine);
+    // Unregisters and frees the timer, listeners, handles, sources and items.
+    void ReleaseInputs();
+
+    // Runs the items for one bar; see CFormula::Evaluate.
+    bool Evaluate(int mode, double* result, int bar, int flag);
+
+    bool IsCompiled() const { return m_nState.load(std::memory_order_acquire) == kInputsResolved; }
+    int GetState() const { return m_nState.load(std::memory_order_acquire); }
+    CString GetFailure() const;
+    bool IsReleased() const { return m_bReleased.load(std::memory_order_acquire); }
+    // Marks the form released; waits until no listener or timer call for it is running.
+    void Release();
+
+    bool IsWaitingForData();
+    bool GetBarTime(int bar, int flag, DWORD& time, int mode);
+    void AddBars(int n);
+    // Sets the stored value of every time-and-trade item of the index; false when none.
+    bool SetTimeValue(int index, double value);
+
+    // Serialises the listeners, the timer and mode-0 evaluation of one formula.
+    std::recursive_mutex& CallLock() { return m_callLock; }
+
+    CFormulaItemArray m_items;
+    std::vector<CSymbolHandle*> m_quoteInputs;
+    std::vector<CMarketDepthHandle*> m_depthInputs;
+    std::vector<CStudySource*> m_seriesInputs;
+    std::vector<int> m_seriesOffsets;
+    std::unique_ptr<CFormulaTimer> m_pTimer;
+    CStudySource* m_pChartSource = nullptr;
+    int m_nStackDepth = 0;
+
+private:
+    void ApplyShift(int n);
+    void Fail(const CString& message);
+
+    std::vector<std::unique_ptr<CFormulaQuoteListener>> m_quoteListeners;
+    std::vector<std::unique_ptr<CFormulaDepthListener>> m_depthListeners;
+    std::vector<std::unique_ptr<CFormulaSeriesListener>> m_seriesListeners;
+    CFormulaEngine* m_pEngine = nullptr; // where the timer is registered
+    std::atomic<int> m_nState{kInputsPending};
+    std::atomic<bool> m_bReleased{false};
+    std::recursive_mutex m_callLock;
+    mutable std::mutex m_stateLock; // failure text and the pending shift
+    CString m_failure;
+    int m_nPendingShift = 0;
+};
+
+// Updates a Level II item from its book; true when its value changed.
+bool UpdateDepthItem(CMarketDepthHandle* handle, CFormulaDepthItem& item);

@@ -1,0 +1,128 @@
+#include "analytics/formula/CFormula.h"
+
+#include "analytics/formula/CCompiledFormula.h"
+#include "analytics/formula/CFormulaEngine.h"
+#include "analytics/formula/CFormulaRequest.h"
+#include "analytics/formula/FormulaNames.h"
+#include "analytics/series/CPriceSeries.h"
+#include "analytics/series/CSeriesListener.h"
+
+#include <algorithm>
+
+CFormula::CFormula(const char* text, int mode, int barCount, DWORD endTime)
+    : m_pOwned(std::make_unique<CCompiledFormula>()), m_text(text ? text : ""), m_nMode(mode),
+      m_nBarCount(std::clamp(barCount, 0, CPriceSeries::kMaxRecords - kMaxFormulaBarOffset)), m_endTime(endTime)
+{
+    m_pCompiled = m_pOwned.get();
+}
+
+CFormula::~CFormula()
+{
+    m_pCompiled->Release();
+    if (m_pEngine)
+        m_pEngine->WakeCleanup();
+}
+
+bool CFormula::Parse(CString& error)
+{
+    if (m_bParsed)
+        return true;
+    if (!m_pOwned) {
+        error = "The formula is already subscribed";
+        return false;
+    }
+    m_pOwned->ReleaseInputs();
+    if (!CompileFormulaText(m_text, m_pOwned->m_items, error))
+        return false;
+    // Deepest operand stack the items need.
+    int depth = 0, deepest = 0;
+    for (const auto& item : m_pOwned->m_items) {
+        depth += item->m_nKind == kItemOperator ? -1 : 1;
+        deepest = std::max(deepest, depth);
+    }
+    m_pOwned->m_nStackDepth = deepest;
+    m_bParsed = true;
+    return true;
+}
+
+bool CFormula::Subscribe(const char* symbol, int extendedSession, CFormulaOwner* owner,
+                         std::unique_ptr<CSeriesListener> callback, const char* interval, int sourceOption,
+                         int noChartSource)
+{
+    CFormulaEngine* engine = CFormulaEngine::Instance();
+    if (!m_bParsed || !m_pOwned || !engine)
+        return false;
+    auto request = std::make_unique<CFormulaRequest>();
+    request->m_pOwner = owner;
+    request->m_pCallback = std::move(callback);
+    request->m_nMode = m_nMode;
+    request->m_symbol = symbol ? symbol : "";
+    request->m_symbol.MakeUpper();
+    request->m_nBarCount = m_nBarCount;
+    request->m_endTime = m_endTime;
+    request->m_interval = interval ? interval : "";
+    request->m_bExtended = extendedSession;
+    request->m_nSourceOption = sourceOption;
+    request->m_bNoChartSource = noChartSource;
+    request->m_pCompiled = std::move(m_pOwned);
+    m_pEngine = engine;
+    engine->AddRequest(std::move(request));
+    return true;
+}
+
+bool CFormula::Evaluate(double* result, int bar, int flag)
+{
+    return m_pCompiled->Evaluate(m_nMode, result, bar, flag);
+}
+
+int CFormula::SetNumTriggered(int n)
+{
+    return m_pCompiled->SetTimeValue(kTradeNumTriggered, n) ? 0 : 1;
+}
+
+void CFormula::SetTradeValue(double value, int index)
+{
+    if (index >= kTradeEntryPrice && index <= kTradeEntryTime)
+        m_pCompiled->SetTimeValue(index, value);
+}
+
+void CFormula::GetSeriesInputs(std::vector<CFormulaSeriesItem*>& items) const
+{
+    items.clear();
+    for (const auto& item : m_pCompiled->m_items)
+        if (item->m_nKind == kItemSeriesField)
+            items.push_back(static_cast<CFormulaSeriesItem*>(item.get()));
+}
+
+void CFormula::AddBars(int n)
+{
+    m_pCompiled->AddBars(n);
+}
+
+bool CFormula::GetBarTime(int bar, int flag, DWORD& time) const
+{
+    return m_pCompiled->GetBarTime(bar, flag, time, m_nMode);
+}
+
+bool CFormula::IsWaitingForData() const
+{
+    if (!m_bParsed)
+        return false; // nothing will ever arrive for it
+    if (m_pOwned)
+        return true; // not subscribed yet
+    return m_pCompiled->IsWaitingForData();
+}
+
+bool CFormula::HasFailed(CString* message) const
+{
+    if (m_pCompiled->GetState() != kInputsFailed)
+        return false;
+    if (message)
+        *message = m_pCompiled->GetFailure();
+    return true;
+}
+
+bool CFormula::IsResolved() const
+{
+    return m_pCompiled->IsCompiled();
+}

@@ -1,0 +1,76 @@
+// A formula of the workstation's language: text, compiled form, parse, subscribe and
+// evaluate. Modes: 0 alerts, 1 custom grid columns, 2 chart formula series, 3 strategies
+// and backtests, 4 screeners.
+#pragma once
+
+#include "analytics/formula/CFormulaItem.h"
+#include "platform/core/CString.h"
+#include "platform/core/WinTypes.h"
+
+#include <memory>
+#include <vector>
+
+class CCompiledFormula;
+class CFormulaEngine;
+class CFormulaOwner;
+class CSeriesListener;
+
+class CFormula {
+public:
+    CFormula(const char* text, int mode, int barCount, DWORD endTime);
+    // Marks the compiled form released; the engine's clean-up thread frees it. Once this
+    // returns no listener or timer calls the owner any more.
+    virtual ~CFormula();
+    CFormula(const CFormula&) = delete;
+    CFormula& operator=(const CFormula&) = delete;
+
+    // Compiles the text; false with the message in `error`.
+    bool Parse(CString& error);
+    // Queues the resolution of the inputs for the symbol. The owner's Fire is called when
+    // the formula turns true (mode 0); the callback (owned from now on) hears of changes.
+    // False when not parsed, already subscribed or no engine is installed.
+    bool Subscribe(const char* symbol, int extendedSession, CFormulaOwner* owner,
+                   std::unique_ptr<CSeriesListener> callback, const char* interval, int sourceOption,
+                   int noChartSource);
+
+    // Runs the formula for one bar. With `result`, true means a value was stored there;
+    // without, true means the value is greater than 0. flag: the companion index of the
+    // study sources (-1: bars as they stand).
+    bool Evaluate(double* result, int bar, int flag);
+    bool Evaluate(int bar, int flag, double& result) { return Evaluate(&result, bar, flag); }
+
+    // Sets every NumTriggered value; 1 when the formula has none, else 0.
+    int SetNumTriggered(int n);
+    // Sets every trade value of the index: 8 EntryPrice, 9 EntryShares, 10 EntryDate, 11 EntryTime.
+    void SetTradeValue(double value, int index);
+    // Empties the array and appends every series item (with its call).
+    void GetSeriesInputs(std::vector<CFormulaSeriesItem*>& items) const;
+    void AddBars(int n);
+    // Feed time of a formula bar; false while unresolved or when no time was found.
+    bool GetBarTime(int bar, int flag, DWORD& time) const;
+    // True while the inputs are being resolved or any input is still waiting for data.
+    // A failed resolution is not waiting: see HasFailed.
+    bool IsWaitingForData() const;
+    // True when resolving the inputs failed; the message says why.
+    bool HasFailed(CString* message = nullptr) const;
+    bool IsResolved() const;
+
+    const CString& GetText() const { return m_text; }
+    bool IsParsed() const { return m_bParsed; }
+    int GetMode() const { return m_nMode; }
+    int GetBarCount() const { return m_nBarCount; }
+    DWORD GetEndTime() const { return m_endTime; }
+
+protected:
+    CCompiledFormula& Compiled() const { return *m_pCompiled; }
+
+private:
+    CCompiledFormula* m_pCompiled;  // owned here until subscribed, then by the engine
+    std::unique_ptr<CCompiledFormula> m_pOwned;
+    CString m_text;
+    bool m_bParsed = false;
+    int m_nMode;
+    int m_nBarCount;
+    DWORD m_endTime;
+    CFormulaEngine* m_pEngine = nullptr;
+};
