@@ -183,6 +183,20 @@ TEST_F(BrokerOrders, SavedOrdersAndConditionalTickets)
     EXPECT_EQ(StatusOf(ids[0]->GetText()), "Filled");
     EXPECT_EQ(StatusOf(ids[1]->GetText()), "Open");  // triggered by the fill
 
+    // Canceling a triggering leg cancels the legs that wait for it.
+    const std::string ott = "ordticket=ott~totlegs=3~" + Leg("buy", 1, "IBM", "limit", "1", "", "1") +
+                            Leg("sell", 1, "IBM", "limit", "1000", "", "2") + Leg("sell", 1, "IBM", "stop_market", "", "1", "3");
+    ASSERT_TRUE(Trade("ConditionalEquityTrade", ott, doc)) << XmlText(&doc, "error");
+    std::vector<std::string> three;
+    for (const TiXmlElement* e : XmlAll(&doc, "OrderId"))
+        three.push_back(e->GetText());
+    ASSERT_EQ(three.size(), 3u);
+    EXPECT_EQ(StatusOf(three[1]), "Pending");
+    ASSERT_TRUE(api->Api("CancelOrder", {{"accountid", kAccount}, {"orderid", three[0]}}, doc));
+    for (const std::string& id : three) {
+        EXPECT_EQ(StatusOf(id), "Canceled") << id;
+    }
+
     ASSERT_TRUE(api->Api("DeleteSavedOrder", {{"accountid", kAccount}, {"orderid", saved}, {"orderid", "1"}}, doc));
     const auto deletes = XmlAll(&doc, "Delete");
     ASSERT_EQ(deletes.size(), 2u);

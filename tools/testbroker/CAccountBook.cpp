@@ -461,6 +461,12 @@ void CAccountBook::CancelOrder(Order& o, const std::string& why, Activities& out
     o.status = "Canceled";
     o.reported = m_clock();
     out.push_back(Notice(o, ActivityKind::OrderCanceled, "Order " + o.id + " " + why));
+    // Legs waiting for this one can no longer be triggered.
+    if (o.ticketId == 0)
+        return;
+    for (Order& s : m_orders)
+        if (s.ticketId == o.ticketId && s.status == "Pending" && s.legIndex > o.legIndex)
+            CancelOrder(s, "its triggering leg was canceled", out);
 }
 
 protocol::AccountActivityRecord CAccountBook::Notice(const Order& o, ActivityKind kind, std::string text) const
