@@ -6,6 +6,7 @@
 #include "analytics/formula/CFormulaRequest.h"
 #include "analytics/formula/CFormulaSeriesListener.h"
 #include "analytics/formula/CFormulaTimer.h"
+#include "analytics/formula/FormulaNames.h"
 #include "analytics/formula/FormulaOperators.h"
 #include "analytics/series/CPriceSeries.h"
 #include "analytics/series/CSeriesListener.h"
