@@ -29,6 +29,8 @@
 #include <QWindow>
 
 #include <map>
+#include <mutex>
+#include <string>
 
 namespace {
 
@@ -171,6 +173,7 @@ struct CWnd::Impl {
     bool destroying = false;
     bool callDefault = false;
     HCURSOR cursor = IDC_ARROW;
+    std::vector<std::unique_ptr<CDC>> dcs;
 };
 
 CWnd::CWnd() : m_background(GetSysColor(COLOR_WINDOW)), m_impl(std::make_unique<Impl>()), m_life(std::make_shared<int>(0))
@@ -470,6 +473,8 @@ BOOL CWnd::IsChild(const CWnd* other) const
 
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (!CMessageQueue::IsUiThread())
+        return ::SendMessage(m_hWnd, message, wParam, lParam);
     CWndMessage m{message, wParam, lParam, nullptr};
     return DeliverMessage(m);
 }
@@ -1185,6 +1190,49 @@ void CWnd::GetScrollRange(int bar, int* minPos, int* maxPos) const
         *minPos = ok ? si.nMin : 0;
     if (maxPos)
         *maxPos = ok ? si.nMax : 0;
+}
+
+CDC* CWnd::GetDC()
+{
+    m_impl->dcs.push_back(std::make_unique<CClientDC>(this));
+    return m_impl->dcs.back().get();
+}
+
+int CWnd::ReleaseDC(CDC* dc)
+{
+    auto& dcs = m_impl->dcs;
+    for (auto it = dcs.begin(); it != dcs.end(); ++it)
+        if (it->get() == dc) {
+            dcs.erase(it);
+            return 1;
+        }
+    return 0;
+}
+
+BOOL CWnd::FlashWindow(BOOL invert)
+{
+    QWidget* w = GetOuterWidget();
+    if (!w)
+        return FALSE;
+    if (invert)
+        QApplication::alert(w->window());
+    return w->window()->isActiveWindow();
+}
+
+UINT RegisterWindowMessage(const char* name)
+{
+    static std::mutex lock;
+    static std::map<std::string, UINT> ids;
+    std::lock_guard guard(lock);
+    const std::string key = name ? name : "";
+    auto it = ids.find(key);
+    if (it != ids.end())
+        return it->second;
+    const UINT id = 0xC000u + static_cast<UINT>(ids.size());
+    if (id > 0xFFFFu)
+        return 0;
+    ids.emplace(key, id);
+    return id;
 }
 
 int CWnd::MessageBox(const char* text, const char* caption, UINT type)

@@ -153,6 +153,13 @@ public:
     BOOL UpdateData(BOOL save = TRUE);
     virtual void DoDataExchange(CDataExchange* dx);
 
+    // Drawing context for measuring outside OnPaint, owned by the window until
+    // ReleaseDC (see CClientDC for what drawing through it does).
+    CDC* GetDC();
+    int ReleaseDC(CDC* dc);
+    // Asks for the user's attention (task bar flash) until the window is activated.
+    BOOL FlashWindow(BOOL invert);
+
     // Message box owned by this window (through the replaceable responder).
     int MessageBox(const char* text, const char* caption = nullptr, UINT type = MB_OK);
     // Runs update-UI handlers for the items of the popup before it shows.
@@ -235,6 +242,9 @@ private:
     std::unique_ptr<Impl> m_impl;
     std::shared_ptr<int> m_life;
 };
+
+// A process-wide message id for the name, the same for every caller (0xC000 upward).
+UINT RegisterWindowMessage(const char* name);
 
 // Shows a wait cursor for its lifetime.
 class CWaitCursor {

@@ -5,7 +5,9 @@
 #include "platform/ui/CCmdUI.h"
 #include "platform/ui/CChildFrame.h"
 #include "platform/ui/CDC.h"
+#include "platform/ui/CDataExchange.h"
 #include "platform/ui/CDocTemplate.h"
+#include "platform/ui/CFormView.h"
 #include "platform/ui/CMDIFrameWnd.h"
 #include "platform/ui/CResourceStore.h"
 #include "platform/ui/CRuntimeClass.h"
@@ -20,6 +22,7 @@
 #include <QFile>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QAbstractButton>
 #include <QToolButton>
 
 namespace {
@@ -71,6 +74,27 @@ private:
     void OnLink() { ++linkClicks; }
 };
 
+class OrderForm : public CFormView {
+public:
+    OrderForm() : CFormView(9310) {}
+    CString symbol = "GE";
+    int submits = 0;
+    const CMessageMap& GetMessageMap() const override
+    {
+        static const CMessageMap map =
+            MessageMapFor<OrderForm>(CFormView::GetMessageMap()).Command(1201, &OrderForm::OnSubmit).Build();
+        return map;
+    }
+    void DoDataExchange(CDataExchange* dx) override { DDX_Text(dx, 1200, symbol); }
+
+private:
+    void OnSubmit()
+    {
+        UpdateData(TRUE);
+        ++submits;
+    }
+};
+
 struct Shell {
     CWinApp app{"FrameTest"};
     CDocTemplate* mdi = nullptr;
@@ -80,7 +104,9 @@ struct Shell {
     Shell()
     {
         static const bool loaded = CResourceStore::Instance().LoadText(
-            "frame-test", "menu 9300\n popup \"&Window\"\n  item 34500 \"&Link\"\n end\nend\n");
+            "frame-test", "menu 9300\n popup \"&Window\"\n  item 34500 \"&Link\"\n end\nend\n"
+                          "dialog 9310\n style child\n size 100 40\n"
+                          " control edit 1200 \"\" 5 5 60 14\n control button 1201 \"Send\" 5 22 40 14\nend\n");
         EXPECT_TRUE(loaded);
         app.AddDocTemplate(std::make_unique<CDocTemplate>(kTemplate, RuntimeClassOf<TestDoc>(), RuntimeClassOf<CChildFrame>(),
                                                           RuntimeClassOf<TestView>()));
@@ -251,4 +277,23 @@ TEST(Frames, DocumentTemplatesCreateByClassName)
     EXPECT_NE(dynamic_cast<TestView*>(v.get()), nullptr);
     EXPECT_EQ(rc->CreateAs<CDocument>(), nullptr);
     EXPECT_EQ(CRuntimeClass::FromName("NoSuchClass"), nullptr);
+}
+
+TEST(Frames, FormViewsFillTheirControlsAndTakeTheirCommands)
+{
+    Shell s;
+    s.app.AddDocTemplate(std::make_unique<CDocTemplate>(9310, RuntimeClassOf<TestDoc>(), RuntimeClassOf<CChildFrame>(),
+                                                        RuntimeClassOf<OrderForm>()));
+    CDocument* doc = s.app.GetDocTemplate(2)->OpenDocumentFile(nullptr);
+    ASSERT_NE(doc, nullptr);
+    auto* form = dynamic_cast<OrderForm*>(doc->GetFirstView());
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->GetDlgItemText(1200), "GE");
+    form->SetDlgItemText(1200, "QQQ");
+    auto* button = form->GetDlgItem(1201);
+    ASSERT_NE(button, nullptr);
+    static_cast<QAbstractButton*>(button->GetWidget())->click();
+    EXPECT_EQ(form->submits, 1);
+    EXPECT_EQ(form->symbol, "QQQ");
+    EXPECT_GT(form->GetTemplateSize().cx, 0);
 }
