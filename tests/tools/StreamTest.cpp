@@ -230,3 +230,20 @@ TEST_F(BrokerStream, OneConnectionCanBeDroppedAlone)
     EXPECT_TRUE(stream.WaitFor(Is<QuoteRecord>(), 5000));
     EXPECT_FALSE(stream.Closed());
 }
+
+TEST(BrokerStreamShutdown, ClientsHearTheServerClosing)
+{
+    auto broker = StartBroker();
+    ASSERT_TRUE(broker);
+    ApiClient api(*broker);
+    ASSERT_TRUE(api.LogIn());
+    RawStreamClient stream;
+    ASSERT_TRUE(StreamLogin(api, stream, broker->StreamPort()));
+    broker->Stop();
+    EXPECT_TRUE(stream.WaitFor(Is<StatusRecord>([](const StatusRecord& s) {
+                                   return s.code == static_cast<uint16_t>(StatusCode::Closing);
+                               }),
+                               2000));
+    stream.ReadFor(200);
+    EXPECT_TRUE(stream.Closed());
+}

@@ -102,6 +102,20 @@ void CStreamServer::Stop()
         ::close(m_listen);
         m_listen = -1;
     }
+    // Tell every client, let the writers flush, then close what is left.
+    const auto connections = Snapshot();
+    for (const auto& c : connections) {
+        SendStatus(*c, StatusCode::Closing, "Server closing");
+        {
+            std::lock_guard lock(c->outLock);
+            c->closing = true;
+        }
+        c->outReady.notify_all();
+    }
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+    for (const auto& c : connections)
+        while (!c->writerDone && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
     DropAll();
     Reap(true);
 }
