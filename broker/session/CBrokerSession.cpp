@@ -137,8 +137,8 @@ bool CBrokerSession::CallApi(const char* name, const Keys& keys, std::string& re
     // The password stays out of the log.
     Log("request %s%s", name, post ? "" : (std::string("?") + query.str()).c_str());
     if (!m_pHttp->Perform(exchange)) {
-        error.Format("HttpSendRequest error %s\n", exchange.error);
-        Log("response %s: %s", name, exchange.error.c_str());
+        error = CString(exchange.error.empty() ? std::string("HttpSendRequest error") : exchange.error);
+        Log("response %s: %s", name, error.GetString());
         return false;
     }
     for (const std::string& setCookie : exchange.setCookies) {
@@ -633,7 +633,7 @@ bool CBrokerSession::DownloadHistory(const CHistoryRequest& request, std::vector
         if (!cookie.IsEmpty())
             exchange.cookieHeader = "KELVTRADING=" + cookie.str();
         if (!m_pHttp->Perform(exchange)) {
-            error.Format("HttpSendRequest error %s\n", exchange.error);
+            error = CString(exchange.error.empty() ? std::string("HttpSendRequest error") : exchange.error);
             return false;
         }
         std::vector<qx::protocol::HistoryBar> bars;

@@ -14,7 +14,7 @@ struct CHttpExchange {
     int status = 0;
     std::string response;
     std::vector<std::string> setCookies; // values of Set-Cookie headers
-    std::string error;                   // transport failure text, empty on success
+    std::string error;                   // transport failure text ("HttpSendRequest error %d"), empty on success
 };
 
 class IHttpTransport {

@@ -661,3 +661,68 @@ TEST_F(BrokerSessionTest, NewsBooksActivesAndFillsReachTheirStores)
     }));
     m_manager->SetOrderFillHandler(nullptr);
 }
+
+namespace {
+
+struct FakeChainSet {
+    std::mutex lock;
+    std::vector<CString> symbols;
+    int answers = 0;
+};
+
+FakeChainSet* Chain(const OptionChainSet* set)
+{
+    return reinterpret_cast<FakeChainSet*>(const_cast<OptionChainSet*>(set));
+}
+
+} // namespace
+
+TEST_F(BrokerSessionTest, OptionChainSetsGetTheirSymbols)
+{
+    COptionChainHooks hooks;
+    hooks.getRequest = [](const OptionChainSet*, COptionChainRequest& request) {
+        request.underlying = "MSFT";
+        request.chainType = "C";
+        request.range = "ALL";
+        request.expiration = "AL";
+        return true;
+    };
+    hooks.copySymbols = [](OptionChainSet* set, const std::vector<CString>& symbols) {
+        std::lock_guard<std::mutex> lock(Chain(set)->lock);
+        Chain(set)->symbols = symbols;
+        Chain(set)->answers++;
+    };
+    SetOptionChainHooks(hooks);
+    LogIn();
+    FakeChainSet set;
+    auto* handle = reinterpret_cast<OptionChainSet*>(&set);
+    m_manager->GetQuoteStore().AddOptionChainSet(handle);
+    ASSERT_TRUE(WaitUntil([&] {
+        std::lock_guard<std::mutex> lock(set.lock);
+        return set.answers == 1;
+    }));
+    m_manager->GetQuoteStore().RemoveOptionChainSet(handle);
+    SetOptionChainHooks({});
+    ASSERT_FALSE(set.symbols.empty());
+    for (const CString& symbol : set.symbols) {
+        EXPECT_EQ(symbol.Left(5), "+MSFT") << symbol.str();
+        EXPECT_NE(symbol.Find('C', 5), -1) << symbol.str(); // calls only
+    }
+}
+
+TEST(BrokerSessionOffline, UnreachableBrokerFailsTheLoginWithTheTransportError)
+{
+    CSessionConfig config;
+    config.apiServer = "https://127.0.0.1:1"; // nothing listens there
+    CPlatformHttpTransport http(CString(), 2000);
+    CSessionManager manager(CString("."), config, &http, &CTcpStreamConnection::Create);
+    StatusSink sink;
+    manager.SetStatusWindow(&sink);
+    manager.GetSession().SetLogger([](const char*) {});
+    ASSERT_TRUE(manager.StartLogin("demo", "demo"));
+    ASSERT_TRUE(WaitUntil([&] { return sink.Has(kStatusLoginResult); }));
+    const CSessionStatus* result = sink.Find(kStatusLoginResult);
+    EXPECT_FALSE(result->success);
+    EXPECT_NE(result->text.Find("error"), -1) << result->text.str();
+    EXPECT_FALSE(manager.IsLoggedIn());
+}
