@@ -4,6 +4,7 @@
 #include "analytics/periods/PeriodTime.h"
 #include "analytics/series/CSeriesListener.h"
 #include "analytics/series/ISeriesServices.h"
+#include "analytics/series/SeriesHooks.h"
 #include "analytics/series/SeriesTime.h"
 #include "analytics/studies/StudyCompute.h"
 #include "analytics/studies/StudyTable.h"
@@ -20,6 +21,10 @@ namespace {
 constexpr int64_t kMaxTradeLeadSeconds = 24 * 3600;
 
 using Guard = std::lock_guard<std::recursive_mutex>;
+
+// The session creates series through these hooks; they are in place as soon as series
+// are linked into the program (RegisterPriceSeriesHooks may be called again at start-up).
+const bool g_hooksRegistered = (RegisterPriceSeriesHooks(), true);
 
 } // namespace
 

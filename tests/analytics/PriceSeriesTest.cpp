@@ -420,3 +420,106 @@ TEST(PriceSeries, StudySeriesComputesOverItsOwnBars)
     EXPECT_DOUBLE_EQ((20 + 21 + 40) / 3.0, v);
     s.Unlock();
 }
+
+TEST(PriceSeries, TickSeriesAppendsFilteredTicksWithFlags)
+{
+    FakeSeriesServices services;
+    CSeriesQuote quote;
+    quote.pending = false;
+    quote.high = 12;
+    quote.low = 8;
+    quote.bid = 9.5;
+    quote.ask = 10.5;
+    quote.exchange = "NASD";
+    services.quotes["ABCD"] = quote;
+    CPriceSeries s("ABCD,0&FilterMinPrice=9", 0);
+    s.SetWindowMode(1);
+    s.SetBarCount(4, 0);
+    s.OnIntradayHistory({});
+    const DWORD t = F(2026, 3, 4, 12, 8);
+    Live(s, Trade(12, 2), t);        // at the day's high
+    Live(s, Trade(8.5, 1), t);       // below the filter's minimum: dropped
+    Live(s, Trade(9.5, 1, {4}), t);  // at the bid, twice (a further size)
+    EXPECT_EQ(4, s.GetRecordCount());
+    double v;
+    s.Lock();
+    ASSERT_TRUE(s.GetValue(1, kTickPrice, v));
+    EXPECT_EQ(12, v);
+    ASSERT_TRUE(s.GetValue(1, kTickFlags, v));
+    EXPECT_EQ(32, v);
+    ASSERT_TRUE(s.GetValue(2, kTickSize, v));
+    EXPECT_EQ(100, v);
+    ASSERT_TRUE(s.GetValue(3, kTickSize, v));
+    EXPECT_EQ(400, v);
+    ASSERT_TRUE(s.GetValue(3, kTickFlags, v));
+    EXPECT_EQ(4096, v);
+    s.Unlock();
+    char text[64];
+    ASSERT_TRUE(s.FormatTickField(3, 0, text, sizeof text));
+    EXPECT_STREQ("Trade", text);
+    ASSERT_TRUE(s.FormatTickField(3, 3, text, sizeof text));
+    EXPECT_STREQ("9.50", text);
+    ASSERT_TRUE(s.FormatTickField(1, 7, text, sizeof text));
+    EXPECT_STREQ("NASD", text);
+    EXPECT_FALSE(s.FormatTickField(0, 3, text, sizeof text)); // empty slot
+    EXPECT_STREQ("", text);
+    EXPECT_EQ(CString("ABCD:NASD"), s.GetQualifiedSymbol());
+}
+
+TEST(PriceSeries, InvalidationMapsRecordsToVisibleIndexes)
+{
+    FakeSeriesServices services;
+    CPriceSeries s("EMA(IBM,Close,2,0),5", 0);
+    CountingListener listener;
+    s.SetListener(&listener);
+    s.SetWindowMode(1);
+    s.SetBarCount(10, 0); // warm-up int(4 x 2 x 1.5) = 12
+    ASSERT_EQ(22, s.GetRecordCount());
+    std::vector<CHistoryRow> rows;
+    for (int r = 0; r < 22; ++r)
+        rows.push_back(Row(CTimeToFeedTime(s.GetRecordAt(r)->m_startTime), r, r, r, r, 1));
+    s.OnIntradayHistory(rows);
+    EXPECT_EQ(0, listener.first); // records 0..21 seen as rows 0..9
+    EXPECT_EQ(9, listener.last);
+    double before;
+    s.Lock();
+    ASSERT_TRUE(s.GetValue(9, 0, before));
+    s.Unlock();
+    // SetRecord clears that row's cached value: the new close changes the average.
+    CBarRecord rec;
+    ASSERT_TRUE(s.GetRecord(9, rec));
+    rec.m_fields[kBarClose] = 100;
+    ASSERT_TRUE(s.SetRecord(9, rec));
+    double after;
+    s.Lock();
+    ASSERT_TRUE(s.GetValue(9, 0, after));
+    s.Unlock();
+    EXPECT_GT(after, before + 10);
+    s.InvalidateValues(1, 20, 21);
+    EXPECT_EQ(1, listener.mode);
+    EXPECT_EQ(8, listener.first);
+    EXPECT_EQ(9, listener.last);
+}
+
+TEST(PriceSeries, QuarterlyBarsMergeDailyRows)
+{
+    FakeSeriesServices services;
+    CPriceSeries q("IBM,Q", 0);
+    q.SetWindowMode(1);
+    q.SetBarCount(2, 0); // 2025 Q4 and 2026 Q1
+    EXPECT_EQ(T(2026, 1, 1, 0, 0), q.GetRecordAt(1)->m_startTime);
+    EXPECT_EQ(T(2025, 10, 1, 0, 0), q.GetRecordAt(0)->m_startTime);
+    q.OnDailyHistory({Row(F(2025, 10, 1, 0, 0), 10, 11, 9, 10.5, 5), Row(F(2025, 12, 31, 0, 0), 10.5, 15, 10, 14, 6),
+                      Row(F(2026, 1, 2, 0, 0), 14, 14.5, 13, 13.5, 7)});
+    double v;
+    q.Lock();
+    ASSERT_TRUE(q.GetValue(0, kBarHigh, v));
+    EXPECT_EQ(15, v);
+    ASSERT_TRUE(q.GetValue(0, kBarClose, v));
+    EXPECT_EQ(14, v);
+    ASSERT_TRUE(q.GetValue(0, kBarVolume, v));
+    EXPECT_EQ(11, v);
+    ASSERT_TRUE(q.GetValue(1, kBarOpen, v));
+    EXPECT_EQ(14, v);
+    q.Unlock();
+}
