@@ -210,6 +210,17 @@ void CQxImageWMFCanvas::StrokePolyline(const std::vector<QxPointF>& points, bool
         }
         shapes.push_back(std::move(dot));
     }
+    // All shapes turned the same way, so that the winding rule fills their union.
+    for (auto& shape : shapes) {
+        double area = 0;
+        for (size_t i = 0; i < shape.size(); ++i) {
+            const QxPointF& a = shape[i];
+            const QxPointF& b = shape[(i + 1) % shape.size()];
+            area += a.x * b.y - b.x * a.y;
+        }
+        if (area < 0)
+            std::reverse(shape.begin(), shape.end());
+    }
     FillPolygons(shapes, fill, true);
 }
 

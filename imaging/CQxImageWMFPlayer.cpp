@@ -310,16 +310,28 @@ void CQxImageWMFPlayer::DrawArc(double l, double t, double r, double b, double x
     const double ysign = down.y >= o.y ? -1 : 1;
     const double a0 = std::atan2(ysign * (ys - cy) / ry, (xs - cx) / rx);
     double a1 = std::atan2(ysign * (ye - cy) / ry, (xe - cx) / rx);
-    if (a1 <= a0)
+    if (m_dc.clockwise) {
+        // Drawn the other way round: from the end back to the start.
+        if (a0 <= a1)
+            a1 -= 2 * M_PI;
+    } else if (a1 <= a0) {
         a1 += 2 * M_PI;
+    }
     const QxPointF d0 = Map(l, t);
     const QxPointF d1 = Map(r, b);
     const int n = std::max(2, static_cast<int>(Segments(std::fabs(d1.x - d0.x) / 2, std::fabs(d1.y - d0.y) / 2) *
-                                               (a1 - a0) / (2 * M_PI)));
+                                               std::fabs(a1 - a0) / (2 * M_PI)));
     std::vector<QxPointF> pts;
     for (int i = 0; i <= n; ++i) {
         const double a = a0 + (a1 - a0) * i / n;
         pts.push_back({cx + rx * std::cos(a), cy + ysign * ry * std::sin(a)});
+    }
+    if (kind == 3) {
+        // ARCTO: a line from the current position to the arc, which then
+        // leaves the current position at its end.
+        for (const auto& p : pts)
+            LineTo(p.x, p.y);
+        return;
     }
     if (kind == 0) {
         DrawPolyline(pts);
@@ -672,6 +684,23 @@ void CQxImageWMFPlayer::PlayEmfRecord(unsigned type, const BYTE* rec, size_t siz
         DrawArc(r.I32(8), r.I32(12), r.I32(16), r.I32(20), r.I32(24), r.I32(28), r.I32(32), r.I32(36), type - 45);
         break;
     case 54: LineTo(r.I32(8), r.I32(12)); break;
+    case 55:  // ARCTO
+        DrawArc(r.I32(8), r.I32(12), r.I32(16), r.I32(20), r.I32(24), r.I32(28), r.I32(32), r.I32(36), 3);
+        break;
+    case 57: m_dc.clockwise = r.I32(8) == 2; break;  // SETARCDIRECTION
+    case 41: {  // ANGLEARC: centre, radius, start and sweep angles in degrees
+        const double cx = r.I32(8);
+        const double cy = r.I32(12);
+        const double rad = r.U32(16);
+        const double start = r.F32(20) * M_PI / 180;
+        const double sweep = std::clamp(static_cast<double>(r.F32(24)), -3600.0, 3600.0) * M_PI / 180;
+        const int n = std::clamp(static_cast<int>(std::fabs(sweep) * 16), 2, 720);
+        for (int i = 0; i <= n; ++i) {
+            const double a = start + sweep * i / n;
+            LineTo(cx + rad * std::cos(a), cy - rad * std::sin(a));
+        }
+        break;
+    }
     case 59:  // BEGINPATH
         m_inPath = true;
         m_path.clear();

@@ -56,6 +56,7 @@ private:
         double vpOrgX = 0, vpOrgY = 0, vpExtX = 1, vpExtY = 1;
         Xform xform;
         double curX = 0, curY = 0;
+        bool clockwise = false;  // arc direction
     };
 
     QxPointF Map(double x, double y) const;
@@ -72,7 +73,7 @@ private:
     void DrawRect(double l, double t, double r, double b);
     void DrawRoundRect(double l, double t, double r, double b, double w, double h);
     void DrawEllipse(double l, double t, double r, double b);
-    // kind 0 arc, 1 chord, 2 pie
+    // kind 0 arc, 1 chord, 2 pie, 3 arc joined to the current position
     void DrawArc(double l, double t, double r, double b, double xs, double ys, double xe, double ye, int kind);
     void LineTo(double x, double y);
     void DrawDib(const BYTE* bmi, size_t bmiSize, const BYTE* bits, size_t bitsSize, int srcX, int srcY, int srcW,

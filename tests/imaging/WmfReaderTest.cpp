@@ -130,6 +130,24 @@ TEST(WmfReaderTest, EnhancedMetafileRecordsArePlayed)
     EXPECT_EQ(img.SkippedRecords().count(84), 1u) << "text is reported as not played";
 }
 
+TEST(WmfReaderTest, ArcsFollowTheArcDirection)
+{
+    for (bool clockwise : {false, true}) {
+        EmfBuilder e(41, 41);
+        e.Record(38, {1, 0, 2, 0, 0});  // black pen, two units wide
+        e.Record(37, {1});
+        if (clockwise)
+            e.Record(57, {2});
+        e.Record(45, {0, 0, 40, 40, 40, 20, 20, 0});  // from 3 o'clock to 12 o'clock
+        CQxImageWMF img;
+        ASSERT_TRUE(DecodeWmf(img, e.Finish()));
+        const bool upperRight = Is(At(img, 34, 6), 0, 0, 0);
+        const bool lowerRight = Is(At(img, 34, 34), 0, 0, 0);
+        EXPECT_EQ(upperRight, !clockwise) << "counter-clockwise takes the short way up";
+        EXPECT_EQ(lowerRight, clockwise);
+    }
+}
+
 TEST(WmfReaderTest, PlaceableMetafileIsSizedByItsBoxAndPlayed)
 {
     std::vector<uint16_t> w = {0xCDD7, 0x9AC6, 0, 0, 0, 1000, 500, 1000, 0, 0, 0};
