@@ -335,7 +335,9 @@ bool CQxImageGIF::DecodeFrames(CQxFile* fp, const ScreenInfo& screen)
         haveGce = false;
 
         if (frameNo == 0) {
-            if (w != screen.width && h != screen.height)
+            // A first tile smaller than the screen (our own tiles of a short or
+            // narrow picture differ in one direction only).
+            if (w != screen.width || h != screen.height)
                 ++mosaic;
             isMosaic = mosaic >= 2;
         }

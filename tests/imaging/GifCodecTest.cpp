@@ -9,6 +9,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -95,6 +96,22 @@ TEST(GifCodecTest, TrueColourImageIsWrittenAsTilesAndReadBack)
             const RGBQUAD b = back.GetPixelColor(x, y, false);
             ASSERT_TRUE(a.rgbRed == b.rgbRed && a.rgbGreen == b.rgbGreen && a.rgbBlue == b.rgbBlue) << x << "," << y;
         }
+}
+
+TEST(GifCodecTest, ShortAndNarrowTrueColourPicturesReadBackWhole)
+{
+    for (auto [w, h] : {std::pair<DWORD, DWORD>{40, 5}, {5, 40}, {17, 15}}) {
+        CQxImage img(w, h, 24);
+        for (LONG y = 0; y < static_cast<LONG>(h); ++y)
+            for (LONG x = 0; x < static_cast<LONG>(w); ++x)
+                img.SetPixelColor(x, y, QxRGB(static_cast<BYTE>(x * 6), static_cast<BYTE>(y * 6), 99));
+        CQxImage back;
+        ASSERT_TRUE(qxtest::DecodeBytes(back, qxtest::EncodeBytes(img, QXIMAGE_FORMAT_GIF), QXIMAGE_FORMAT_GIF));
+        ASSERT_EQ(back.GetWidth(), w);
+        for (LONG y = 0; y < static_cast<LONG>(h); ++y)
+            for (LONG x = 0; x < static_cast<LONG>(w); ++x)
+                ASSERT_EQ(back.GetPixelColor(x, y, false).rgbRed, x * 6) << w << "x" << h << " at " << x << "," << y;
+    }
 }
 
 TEST(GifCodecTest, EveryCompressorReadsBackAtEveryDepth)
