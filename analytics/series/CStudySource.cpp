@@ -69,6 +69,16 @@ void TakeAsOfFields(int type, int output, const CBarRecord& asOf, CBarRecord& re
     }
 }
 
+// Index in the study series of the base series' bar at `index` (matched by start time).
+bool StudyIndexOf(CPriceSeries* base, CPriceSeries* study, int index, int& out)
+{
+    DWORD start = 0;
+    if (!base->GetBarTime(index, 0, start))
+        return false;
+    out = study->FindBarByTime(start, 0);
+    return true;
+}
+
 } // namespace
 
 CStudySource::~CStudySource()
@@ -351,8 +361,9 @@ bool CStudySource::GetValue(int index, int field, double& value, int companionIn
     if (IsSeriesStudy(type))
         return partial ? StudyOnCopy(index, field, bar, value) : m_pBase->GetValue(index, field, value);
     if (type == kMACD || type == kRSI || type == kOBV) {
-        if (!partial && m_pSpec->m_pStudySeries)
-            return m_pSpec->m_pStudySeries->GetValue(index, field, value);
+        int at = 0;
+        if (!partial && m_pSpec->m_pStudySeries && StudyIndexOf(m_pBase, m_pSpec->m_pStudySeries, index, at))
+            return m_pSpec->m_pStudySeries->GetValue(at, field, value);
         return SteppedStudy(index, field, bar, value);
     }
     return WindowStudy(index, field, bar, value);
@@ -380,14 +391,14 @@ bool CStudySource::StudyOnCopy(int index, int field, const CBarRecord& asOf, dou
 bool CStudySource::SteppedStudy(int index, int field, const CBarRecord& bar, double& value)
 {
     CPriceSeries* study = m_pSpec->m_pStudySeries;
-    if (!study)
+    int prev = 0;
+    if (!study || !StudyIndexOf(m_pBase, study, index - 1, prev))
         return false;
     const int type = m_pSpec->m_nType;
     const double* p = m_pSpec->m_params;
     if (type == kMACD) {
         double ma1, ma2, signal;
-        if (!study->GetValue(index - 1, 1, ma1) || !study->GetValue(index - 1, 2, ma2) ||
-            !study->GetValue(index - 1, 3, signal))
+        if (!study->GetValue(prev, 1, ma1) || !study->GetValue(prev, 2, ma2) || !study->GetValue(prev, 3, signal))
             return false;
         const double x = bar.m_fields[static_cast<int>(p[0])];
         const double a1 = 2.0 / (static_cast<int>(p[1]) + 1), a2 = 2.0 / (static_cast<int>(p[2]) + 1);
@@ -407,7 +418,7 @@ bool CStudySource::SteppedStudy(int index, int field, const CBarRecord& bar, dou
         return false;
     if (type == kRSI) {
         double h, l;
-        if (!study->GetValue(index - 1, 1, h) || !study->GetValue(index - 1, 2, l))
+        if (!study->GetValue(prev, 1, h) || !study->GetValue(prev, 2, l))
             return false;
         const int n = static_cast<int>(p[0]);
         const double c = bar.Close();
@@ -424,9 +435,9 @@ bool CStudySource::SteppedStudy(int index, int field, const CBarRecord& bar, dou
             return false;
         return true;
     }
-    // OBV
+    // OBV: the previous bar's sum plus or minus this bar's volume.
     double obv;
-    if (field != 0 || !study->GetValue(index - m_pSpec->m_nDisplacement, 0, obv))
+    if (field != 0 || !study->GetValue(prev, 0, obv))
         return false;
     if (bar.Close() > prevClose)
         obv += bar.Volume();

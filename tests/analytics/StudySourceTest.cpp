@@ -128,3 +128,53 @@ TEST(StudySource, WindowStudiesReadConsecutiveBars)
     ASSERT_TRUE(src->GetValue(last - 1, 0, v));
     EXPECT_DOUBLE_EQ(5.5, v);
 }
+
+TEST(StudySource, RsiAsOfStepsThePreviousBarsAverages)
+{
+    FakeSeriesServices services;
+    std::unique_ptr<CStudySource, decltype(&DeleteStudyCall)> src(ParseStudyCall("RSI(IBM,2),5", 1, 0, 0),
+                                                                   &DeleteStudyCall);
+    ASSERT_TRUE(src);
+    CPriceSeries* base = src->GetBaseSeries();
+    CPriceSeries* study = src->GetSpec()->m_pStudySeries;
+    ASSERT_NE(nullptr, study);
+    base->SetWindowMode(1);
+    ASSERT_TRUE(src->Prepare(6, 0));
+    // Closes that zig-zag, so both averages stay above 0.
+    std::vector<CHistoryRow> rows = MinuteRows();
+    for (auto& r : rows)
+        r.close = r.open = (static_cast<int>(r.close) % 3 == 0) ? 50 - r.close * 0.1 : 50 + r.close * 0.2;
+    for (auto& r : rows) {
+        r.high = r.close + 0.5;
+        r.low = r.close - 0.5;
+    }
+    base->OnIntradayHistory(rows);
+    study->OnIntradayHistory(rows);
+    CPriceSeries* companion = src->GetSpec()->m_pCompanion;
+    companion->OnIntradayHistory(rows);
+    int first = 0, last = 0;
+    ASSERT_EQ(6, src->GetVisibleRange(first, last));
+    // Not partial: the study series' own value at the same bar.
+    double v = 0, own = 0;
+    ASSERT_TRUE(src->GetValue(last, 0, v));
+    DWORD start = 0;
+    ASSERT_TRUE(src->GetBarTime(last, 0, start));
+    ASSERT_TRUE(study->GetValue(study->FindBarByTime(start, 0), 0, own));
+    EXPECT_DOUBLE_EQ(own, v);
+    // As of the 12:06 record: step the previous bar's averages with the as-of close.
+    const int j = companion->FindBarByTime(F(2026, 3, 4, 12, 6), 0);
+    CBarRecord at;
+    ASSERT_TRUE(companion->GetRecord(j, at));
+    double prevClose = 0, h = 0, l = 0;
+    ASSERT_TRUE(src->GetBarTime(last - 1, 0, start));
+    const int prev = study->FindBarByTime(start, 0);
+    ASSERT_TRUE(study->GetValue(prev, 1, h));
+    ASSERT_TRUE(study->GetValue(prev, 2, l));
+    ASSERT_TRUE(base->GetValue(base->FindBarByTime(start, 0), kBarClose, prevClose));
+    const double c = at.Close();
+    h = 0.5 * h + (c > prevClose ? c - prevClose : 0) / 2;
+    l = 0.5 * l + (c < prevClose ? prevClose - c : 0) / 2;
+    ASSERT_GT(l, 0);
+    ASSERT_TRUE(src->GetValue(last, 0, v, j));
+    EXPECT_NEAR(100 - 100 / (h / l + 1), v, 1e-9);
+}

@@ -21,8 +21,9 @@ std::string Compile(const char* text)
     CString error;
     const bool ok = CompileFormulaText(text, items, error);
     EXPECT_EQ(ok, error.IsEmpty()) << text;
-    if (!ok)
+    if (!ok) {
         EXPECT_TRUE(items.empty()) << text;
+    }
     return ok ? std::string() : error.str();
 }
 
