@@ -726,3 +726,21 @@ TEST(BrokerSessionOffline, UnreachableBrokerFailsTheLoginWithTheTransportError)
     EXPECT_NE(result->text.Find("error"), -1) << result->text.str();
     EXPECT_FALSE(manager.IsLoggedIn());
 }
+
+TEST_F(BrokerSessionTest, LostBrokerIsReportedAndRetried)
+{
+    LogIn();
+    m_broker->Stop();
+    // The streams report the loss; failing keep-alives report their error and are retried.
+    EXPECT_TRUE(WaitUntil([&] { return m_sink.Has(kStatusConnectionLost, CBrokerSession::kStreamMarketData); }));
+    EXPECT_TRUE(WaitUntil([&] {
+        int texts = 0;
+        for (const auto& status : m_sink.Statuses())
+            texts += status.code == kStatusText;
+        return texts >= 2;
+    }));
+    const uint64_t keepAlives = m_manager->GetSession().GetKeepAliveCount();
+    std::this_thread::sleep_for(700ms);
+    EXPECT_EQ(m_manager->GetSession().GetKeepAliveCount(), keepAlives); // none succeeded
+    EXPECT_TRUE(LogHas("reconnecting"));
+}
