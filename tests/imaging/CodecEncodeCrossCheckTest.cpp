@@ -101,6 +101,26 @@ TEST(CodecEncodeCrossCheckTest, GifWeWriteDecodesAlikeWithEveryCompressor)
     }
 }
 
+TEST(CodecEncodeCrossCheckTest, GifTableResetsAndLongRunsDecodeAlike)
+{
+    // Noise fills the code table many times over; long runs use run codes.
+    CQxImage img(317, 211, 8);
+    for (int i = 0; i < 256; ++i)
+        img.SetPaletteColor(static_cast<BYTE>(i), static_cast<BYTE>(i), static_cast<BYTE>(i * 3), static_cast<BYTE>(255 - i));
+    uint32_t seed = 12345;
+    for (LONG y = 0; y < 211; ++y)
+        for (LONG x = 0; x < 317; ++x) {
+            seed = seed * 1103515245u + 12345u;
+            const BYTE noise = static_cast<BYTE>(seed >> 24);
+            img.SetPixelIndex(x, y, y < 100 ? noise : static_cast<BYTE>(y < 150 ? 7 : (x / 50) * 11));
+        }
+    for (DWORD option : {0u, 1u, 2u}) {
+        SCOPED_TRACE("compressor " + std::to_string(option));
+        img.SetCodecOption(option, QXIMAGE_FORMAT_GIF);
+        CheckWithTool(img, QXIMAGE_FORMAT_GIF, "enc_noise" + std::to_string(option) + ".gif", "giftopnm %s > %r", "rgb");
+    }
+}
+
 TEST(CodecEncodeCrossCheckTest, TgaWeWriteDecodesAlike)
 {
     for (const auto& s : Sources()) {
