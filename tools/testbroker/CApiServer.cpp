@@ -233,6 +233,10 @@ bool CApiServer::Start(const std::string& address, uint16_t port, const std::str
         return false;
     }
     m_server->set_keep_alive_max_count(1000);
+    // An idle keep-alive connection holds a worker; the workstation keeps
+    // several, and tests add their own, so more workers than the default
+    // (the server owns and deletes the queue).
+    m_server->new_task_queue = [] { return new httplib::ThreadPool(32); };
     Routes();
     if (port == 0) {
         const int bound = m_server->bind_to_any_port(address);
