@@ -339,8 +339,12 @@ TEST_F(BrokerSessionTest, SubmittedOrderFillsIntoOrderStatusAndPositions)
     CountingObserver positionObserver, orderObserver;
     positions.Subscribe(&positionObserver);
     orders.Subscribe(&orderObserver);
-    // The first refresh after login delivers the starting lists.
-    ASSERT_TRUE(WaitUntil([&] { return orderObserver.calls >= 1 && positionObserver.calls >= 1; }));
+    // The first refresh after login delivers the starting lists (perhaps before the observers came).
+    ASSERT_TRUE(WaitUntil([&] {
+        CArray<COrderStatusRecord> a;
+        CArray<CPositionRecord> b;
+        return orders.CopyRecords(a) && positions.CopyRecords(b);
+    }));
     const int ordersBefore = orderObserver.calls;
     const int positionsBefore = positionObserver.calls;
     const auto heldBefore = m_broker->PositionOf(account.str(), "INTC");
