@@ -66,11 +66,24 @@ void CPriceSeries::SetListener(CSeriesListener* listener)
 
 const CSessionRules* CPriceSeries::Rules()
 {
-    if (!m_pRules) {
-        const CString key = GetSymbolExchange() + ":" + m_symbol;
-        m_pRules = GetSeriesServices().FindSessionRules(key);
+    {
+        Guard lock(m_lock);
+        if (m_pRules)
+            return m_pRules;
     }
+    // Looked up without the series lock: the quote store is never entered while it is held.
+    const CString key = GetSymbolExchange() + ":" + m_symbol;
+    const CSessionRules* rules = GetSeriesServices().FindSessionRules(key);
+    Guard lock(m_lock);
+    if (!m_pRules)
+        m_pRules = rules;
     return m_pRules;
+}
+
+void CPriceSeries::ForgetRules()
+{
+    Guard lock(m_lock);
+    m_pRules = nullptr;
 }
 
 const CBarRecord* CPriceSeries::GetRecordAt(int record) const
@@ -101,7 +114,7 @@ bool CPriceSeries::SetBarCount(int count, DWORD endFeedTime)
     CSeriesQuote quote;
     const bool hasQuote = services.LookupQuote(m_symbol, quote);
     const CTime now = services.GetExchangeTime();
-    m_pRules = nullptr;
+    ForgetRules();
     const CSessionRules* rules = Rules();
     {
         Guard lock(m_lock);
@@ -816,7 +829,7 @@ void CPriceSeries::OnExchangeCheck()
     if (again) {
         // The bars were laid out on a guessed exchange: lay them out anew on the right one.
         GetSeriesServices().RemoveSeries(this);
-        m_pRules = nullptr;
+        ForgetRules();
         const CSessionRules* rules = Rules();
         {
             Guard lock(m_lock);

@@ -125,6 +125,7 @@ private:
     void InvalidateLocked(int mode, int first, int last);
     bool ComputeStudyLocked(int record, int field, double& value);
     const CSessionRules* Rules();
+    void ForgetRules();
 
     mutable std::recursive_mutex m_lock;
     CString m_symbol;

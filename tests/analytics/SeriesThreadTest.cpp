@@ -66,6 +66,9 @@ TEST(SeriesThreads, ReaderUnderTheLockWhileTradesAndHistoryArrive)
                 }
             }
             s->Unlock();
+            DWORD t = 0;
+            if (s->GetBarTime(last, 0, t))
+                reads += s->FindBarByTime(t, 0) == last;
         }
     }
     dispatcher.join();
