@@ -27,6 +27,7 @@ std::string MakeTempFolder(const char* prefix)
     return buf.data();
 }
 
+#ifndef QX_IMAGING_TEST_DIR
 std::string SourceDir()
 {
     const char* dir = std::getenv("QX_SOURCE_DIR");
@@ -35,6 +36,7 @@ std::string SourceDir()
     // This file lives in <source>/tests/imaging.
     return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path().string();
 }
+#endif
 
 // Skips white space and comments of a netpbm header.
 void SkipSpace(std::istream& in)
@@ -144,7 +146,11 @@ const std::string& SamplesDir()
     // Made once per version of the script and shared by the test processes
     // (ctest runs each test in a process of its own, several at a time).
     static const std::string dir = [] {
+#ifdef QX_IMAGING_TEST_DIR
+        const std::string script = std::string(QX_IMAGING_TEST_DIR) + "/make_codec_samples.sh";
+#else
         const std::string script = SourceDir() + "/tests/imaging/make_codec_samples.sh";
+#endif
         std::ifstream in(script, std::ios::binary);
         const std::string text{std::istreambuf_iterator<char>(in), {}};
         const std::filesystem::path shared = std::filesystem::temp_directory_path() /
