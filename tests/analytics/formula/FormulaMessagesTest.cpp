@@ -122,7 +122,7 @@ TEST(FormulaMessages, Parentheses)
         {"(1)+2)", "Error parsing expression: \"(\" is missing before \")\""},
         // Text that would compile to something never written.
         {"()", "Missing operand before \")\""},
-        {"(1+)", "Can't end expression with operator"},
+        {"(1+)", "Missing operand before \")\""},
         {"(1+)*2", "Missing operand before \")\""},
         {"(Last>)*2", "Missing operand before \")\""},
         {"(1)(2)", "Missing operator between \")\" and \"(\""},
@@ -246,7 +246,8 @@ TEST(FormulaItems, ParseKeepsTheFirstResultAndFailedParseKeepsNoItems)
     good.GetSeriesInputs(series);
     ASSERT_EQ(2u, series.size());
     EXPECT_EQ(CString("MA"), series[1]->m_pCall->m_function);
-    ASSERT_EQ(3u, series[1]->m_pCall->m_params.size());
+    ASSERT_EQ(4u, series[1]->m_pCall->m_params.size());
+    EXPECT_EQ(CString("D"), series[1]->m_pCall->m_params[3]);
     EXPECT_EQ(CString("Close"), series[1]->m_pCall->m_params[0]);
     EXPECT_EQ(CString("MSFT"), series[1]->m_pCall->m_symbol);
     EXPECT_EQ(2, series[1]->m_nBarOffset);
