@@ -12,6 +12,13 @@
 namespace {
 constexpr DWORD kHeaderSize = sizeof(BITMAPINFOHEADER);
 
+// Pixels per metre for a resolution in dots per inch, limited to the header's range.
+LONG PelsPerMeter(LONG dpi)
+{
+    const double v = std::floor(dpi * 39.37007874015748 + 0.5);
+    return v >= static_cast<double>(INT32_MAX) ? INT32_MAX : static_cast<LONG>(v);
+}
+
 uint64_t EffWidthFor(uint64_t width, uint64_t bpp)
 {
     return ((width * bpp + 31) / 32) * 4;
@@ -384,7 +391,7 @@ void CQxImage::SetXDPI(LONG dpi)
     if (dpi <= 0)
         dpi = 96;
     m_info.xDPI = dpi;
-    m_head.biXPelsPerMeter = static_cast<LONG>(std::floor(dpi * 39.37007874015748 + 0.5));
+    m_head.biXPelsPerMeter = PelsPerMeter(dpi);
 }
 
 void CQxImage::SetYDPI(LONG dpi)
@@ -392,7 +399,7 @@ void CQxImage::SetYDPI(LONG dpi)
     if (dpi <= 0)
         dpi = 96;
     m_info.yDPI = dpi;
-    m_head.biYPelsPerMeter = static_cast<LONG>(std::floor(dpi * 39.37007874015748 + 0.5));
+    m_head.biYPelsPerMeter = PelsPerMeter(dpi);
 }
 
 void CQxImage::SetFlags(DWORD flags, bool bLockReservedFlags)

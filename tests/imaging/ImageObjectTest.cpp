@@ -111,6 +111,13 @@ TEST(ImageObject, ResolutionWritesPixelsPerMetre)
     EXPECT_EQ(QxGetLE32(buf + 14 + 24), 11811u);
     EXPECT_EQ(QxGetLE32(buf + 14 + 28), 3780u);
     CQxImage::FreeMemory(buf);
+    // A resolution whose metric value does not fit stays in range.
+    img.SetYDPI(INT32_MAX);
+    EXPECT_EQ(img.GetYDPI(), INT32_MAX);
+    buf = nullptr;
+    ASSERT_TRUE(img.Encode(buf, size, QXIMAGE_FORMAT_BMP));
+    EXPECT_EQ(QxGetLE32(buf + 14 + 28), static_cast<DWORD>(INT32_MAX));
+    CQxImage::FreeMemory(buf);
 }
 
 TEST(ImageObject, CopyTransferAndSelfOperations)
