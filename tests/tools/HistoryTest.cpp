@@ -135,6 +135,24 @@ TEST(HistoryServer, AnswersDtohlcvRequests)
     ASSERT_FALSE(bars.empty());
     EXPECT_DOUBLE_EQ(broker->Symbol("IBM")->prevClose, bars.back().close);
 
+    // Options have a history priced from their underlying's.
+    TiXmlDocument chain;
+    ASSERT_TRUE(api.Api("OptionChain", {{"symbol", "IBM"}, {"type", "P"}, {"range", "ALL"}, {"expire", "L"}}, chain));
+    const std::string put = XmlText(&chain, "Symbol");
+    ASSERT_TRUE(qx::protocol::ParseHistoryReply(api.Get("/history", {{"s", put}, {"i", "D"}, {"n", "100"}}).body,
+                                                "dtohlcv", bars, error));
+    EXPECT_GE(bars.size(), 99u);
+    ExpectSaneBars(bars);
+    std::vector<HistoryBar> underlying;
+    ASSERT_TRUE(qx::protocol::ParseHistoryReply(api.Get("/history", {{"s", "IBM"}, {"i", "D"}, {"n", "100"}}).body,
+                                                "dtohlcv", underlying, error));
+    ASSERT_EQ(bars.front().feedTime, underlying.front().feedTime);
+    // A put gains when its underlying falls.
+    size_t opposite = 0;
+    for (size_t i = 1; i < std::min(bars.size(), underlying.size()); ++i)
+        opposite += (bars[i].close - bars[i - 1].close) * (underlying[i].close - underlying[i - 1].close) <= 0;
+    EXPECT_GT(opposite, bars.size() * 8 / 10);
+
     EXPECT_EQ(api.Get("/history", {{"s", "NOPE"}, {"i", "D"}}).body, "ERROR|Unknown symbol: NOPE\n");
     EXPECT_EQ(api.Get("/history", {{"s", "IBM"}, {"i", "9999"}}).body, "ERROR|Invalid interval: 9999\n");
     EXPECT_EQ(api.Get("/history", {{"s", "IBM"}, {"i", "D"}, {"f", "dtq"}}).body, "ERROR|Invalid field list: dtq\n");

@@ -629,7 +629,8 @@ void CApiServer::History(const httplib::Request& req, httplib::Response& res)
 
     PriceProfile profile;
     std::vector<protocol::HistoryBar> today;
-    bool generated = true;
+    const SimSymbol* option = nullptr;
+    SimSymbol optionCopy;
     int64_t todayDay = 0;
     {
         std::lock_guard lock(m_core.Lock());
@@ -637,14 +638,21 @@ void CApiServer::History(const httplib::Request& req, httplib::Response& res)
         if (!s)
             return fail("Unknown symbol: " + symbol);
         profile = s->profile;
-        generated = s->kind != SymbolKind::Option;
+        if (s->kind == SymbolKind::Option) {
+            // Options are priced from their underlying's history.
+            optionCopy = *s;
+            option = &optionCopy;
+            if (const SimSymbol* u = m_core.Market().Find(s->underlying))
+                profile = u->profile;
+        }
         todayDay = m_core.Market().Today();
         today = TodayBars(*s, interval, extended, todayDay);
     }
     std::vector<protocol::HistoryBar> bars;
-    if (generated)
-        bars = m_core.Market().History().Bars(profile, interval, extended, beginFeed, endFeed,
-                                              static_cast<size_t>(count), todayDay);
+    bars = m_core.Market().History().Bars(profile, interval, extended, beginFeed, endFeed,
+                                          static_cast<size_t>(count), todayDay);
+    if (option)
+        bars = OptionBarsFrom(bars, option->right == 'C', option->strike, option->expiryDays, option->iv);
     for (const protocol::HistoryBar& b : today) {
         if (b.feedTime < beginFeed || b.feedTime > endFeed)
             continue;

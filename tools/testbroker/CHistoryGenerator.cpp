@@ -1,6 +1,7 @@
 #include "tools/testbroker/CHistoryGenerator.h"
 
 #include "tools/testbroker/ExchangeClock.h"
+#include "tools/testbroker/OptionMath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -130,6 +131,31 @@ bool ParseHistoryInterval(const std::string& text, HistoryInterval& out)
         return false;
     out = {HistoryInterval::Minutes, n};
     return true;
+}
+
+std::vector<HistoryBar> OptionBarsFrom(const std::vector<HistoryBar>& underlying, bool call, double strike,
+                                       int64_t expiryDays, double vol)
+{
+    std::vector<HistoryBar> out;
+    for (const HistoryBar& u : underlying) {
+        int y, m, d, h, mi, s;
+        protocol::SplitHistoryFeedTime(u.feedTime, y, m, d, h, mi, s);
+        const int64_t day = DaysFromDate(y, m, d);
+        if (day > expiryDays || day < expiryDays - 800)
+            continue;
+        const double years = static_cast<double>(expiryDays - day) / 365.0;
+        auto price = [&](double spot) { return Cents(PriceOption(call, spot, strike, years, vol, 0.04).price); };
+        HistoryBar bar;
+        bar.feedTime = u.feedTime;
+        bar.open = price(u.open);
+        bar.close = price(u.close);
+        // A put is worth most when the underlying is lowest.
+        bar.high = std::max({price(call ? u.high : u.low), bar.open, bar.close});
+        bar.low = std::min({price(call ? u.low : u.high), bar.open, bar.close});
+        bar.volume = std::round(u.volume / 5000.0);
+        out.push_back(bar);
+    }
+    return out;
 }
 
 int64_t CHistoryGenerator::FirstDay()

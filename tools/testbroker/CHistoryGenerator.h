@@ -25,6 +25,11 @@ struct HistoryInterval {
 };
 bool ParseHistoryInterval(const std::string& text, HistoryInterval& out);
 
+// An option's bars priced from its underlying's bars (Black-Scholes at each
+// bar's date); bars after the expiry or more than 800 days before it are left out.
+std::vector<protocol::HistoryBar> OptionBarsFrom(const std::vector<protocol::HistoryBar>& underlying, bool call,
+                                                 double strike, int64_t expiryDays, double vol);
+
 class CHistoryGenerator {
 public:
     // Days (since 1970) of the first day of history.
