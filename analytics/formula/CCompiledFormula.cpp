@@ -467,12 +467,11 @@ bool CCompiledFormula::Evaluate(int mode, double* result, int bar, int flag)
     std::unique_lock<std::recursive_mutex> lock(m_callLock, std::defer_lock);
     if (mode == 0)
         lock.lock();
+    // The inputs' bars are found by the start time of the chart bar (a time just before
+    // it would fall into the previous session and read the bar before).
     DWORD chartTime = 0;
-    if (m_pChartSource) {
-        if (!m_pChartSource->GetBarTime(bar, 0, chartTime))
-            return false;
-        chartTime -= 1;
-    }
+    if (m_pChartSource && !m_pChartSource->GetBarTime(bar, 0, chartTime))
+        return false;
     COperandStack stack(m_nStackDepth);
     for (const auto& owned : m_items) {
         CFormulaItem* item = owned.get();

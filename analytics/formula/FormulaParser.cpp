@@ -237,7 +237,7 @@ bool CFormulaCompiler::Run(const std::string& s)
                 if (afterClose)
                     m_error = "Missing operator between \")\" and \"(\"";
                 else
-                    m_error.Format("Invalid operand %s(", WordBefore(s, i).c_str());
+                    m_error = "Missing operator before \"(\"";
                 return false;
             }
             if (++m_nOpen > kMaxFormulaNesting) {
@@ -308,7 +308,7 @@ bool CFormulaCompiler::Run(const std::string& s)
             const char next = s[i + 1];
             if (!std::isdigit(static_cast<unsigned char>(next)) && next != '.') {
                 size_t end = i + 2;
-                while (end < n && !IsOperatorChar(s[end]) && s[end] != '(' && s[end] != ')')
+                while (next != '(' && end < n && !IsOperatorChar(s[end]) && s[end] != '(' && s[end] != ')')
                     ++end;
                 m_error.Format("Invalid operand %s", s.substr(i, end - i).c_str());
                 return false;
@@ -331,6 +331,11 @@ bool CFormulaCompiler::Run(const std::string& s)
                 inBrackets = true;
             else if (IsOperatorChar(d) || d == '(' || d == ')')
                 break;
+        }
+        // A name glued to a parenthesis is no call.
+        if (end < n && s[end] == '(') {
+            m_error.Format("Invalid operand %s(", s.substr(i, end - i).c_str());
+            return false;
         }
         if (!Operand(s.substr(i, end - i)))
             return false;

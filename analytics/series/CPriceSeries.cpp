@@ -343,7 +343,7 @@ bool CPriceSeries::SetRecord(int index, const CBarRecord& record)
         return false;
     const int row = r - (GetRecordCount() - m_nWanted);
     if (m_pStudy)
-        m_pStudy->ClearRange(row, row);
+        m_pStudy->ClearRange(std::max(row, 0), m_nWanted - 1);
     m_bColumnsFresh = false;
     m_records[r] = record;
     return true;
@@ -511,10 +511,14 @@ void CPriceSeries::InvalidateLocked(int mode, int first, int last)
     }
     m_bColumnsFresh = false;
     if (m_pStudy) {
-        if (mode == 1)
+        // A study's value at a record depends on the records before it: every row from the
+        // first changed one on is stale.
+        if (mode == 1) {
+            last = std::max(last, m_nWanted - 1);
             m_pStudy->ClearRange(first, last);
-        else
+        } else {
             m_pStudy->ClearAll();
+        }
     }
     if (m_pListener)
         m_pListener->OnValuesChanged(this, mode, m_nEndOffset + first, m_nEndOffset + last);

@@ -523,3 +523,30 @@ TEST(PriceSeries, QuarterlyBarsMergeDailyRows)
     EXPECT_EQ(14, v);
     q.Unlock();
 }
+
+TEST(PriceSeries, LateHistoryRefreshesTheStudyValuesAfterIt)
+{
+    FakeSeriesServices services;
+    CPriceSeries s("MA(IBM,Close,2,0),5", 0);
+    s.SetWindowMode(1);
+    s.SetBarCount(4, 0); // 4 + warm-up 1
+    ASSERT_EQ(5, s.GetRecordCount());
+    auto row = [&](int r, double c) { return Row(CTimeToFeedTime(s.GetRecordAt(r)->m_startTime), c, c, c, c, 1); };
+    // Record 2 is missing in the first answer.
+    s.OnIntradayHistory({row(0, 10), row(1, 11), row(3, 13), row(4, 14)});
+    double v;
+    s.Lock();
+    ASSERT_TRUE(s.GetValue(2, 0, v)); // records 1 and 3: (11 + 13) / 2
+    EXPECT_DOUBLE_EQ(12, v);
+    s.Unlock();
+    // It arrives later: the average of record 3 (and after) now takes it.
+    s.OnCachedIntradayFill({row(2, 20)}, 0, 4);
+    s.Lock();
+    ASSERT_TRUE(s.GetValue(2, 0, v));
+    EXPECT_DOUBLE_EQ((20 + 13) / 2.0, v);
+    ASSERT_TRUE(s.GetValue(3, 0, v));
+    EXPECT_DOUBLE_EQ((13 + 14) / 2.0, v);
+    ASSERT_TRUE(s.GetValue(1, 0, v));
+    EXPECT_DOUBLE_EQ((11 + 20) / 2.0, v);
+    s.Unlock();
+}
