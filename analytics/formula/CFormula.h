@@ -4,6 +4,7 @@
 #pragma once
 
 #include "analytics/formula/CFormulaItem.h"
+#include "analytics/series/CSeriesListener.h"
 #include "platform/core/CString.h"
 #include "platform/core/WinTypes.h"
 
@@ -13,7 +14,7 @@
 class CCompiledFormula;
 class CFormulaEngine;
 class CFormulaOwner;
-class CSeriesListener;
+
 
 class CFormula {
 public:

@@ -29,8 +29,9 @@ protected:
         for (const ValueCase& c : cases) {
             const auto value = Value(c.text);
             ASSERT_EQ(c.value.has_value(), value.has_value()) << c.text;
-            if (c.value)
+            if (c.value) {
                 EXPECT_DOUBLE_EQ(*c.value, *value) << c.text;
+            }
         }
     }
 
@@ -59,7 +60,7 @@ TEST_F(FormulaEvaluate, PrecedenceAndAssociativity)
         {"7%3*2", 2},
         {"2+7%3", 3},
         {"1+1>1&0<1", 1},
-        {"1|2&0", 1},
+        {"1|2&0", 0}, // & and | bind alike, from the left
         {"0&1|1", 1},
     });
 }
