@@ -345,38 +345,50 @@ std::string CBrokerSession::ServiceLine(int stream, int service, const CString& 
     return qx::protocol::FormatStreamRequest(request);
 }
 
-std::string CBrokerSession::LoginLine(int stream)
+std::vector<std::string> CBrokerSession::LoginLines(int stream)
 {
-    qx::protocol::StreamRequest request;
-    request.control = stream == kStreamCommand;
-    request.source = m_config.source.str();
+    // The login clause alone, then the subscriptions in lines well below the server's limit.
+    static constexpr size_t kMaxLine = qx::protocol::kMaxRequestLine / 4;
+    std::vector<std::string> lines;
+    qx::protocol::StreamRequest login;
+    login.control = stream == kStreamCommand;
+    login.source = m_config.source.str();
     {
         std::lock_guard<std::mutex> lock(m_stateLock);
-        request.userId = m_userId.str();
-        request.token = m_streamToken.str();
+        login.userId = m_userId.str();
+        login.token = m_streamToken.str();
     }
-    auto addClause = [&](int service, const std::vector<CString>& symbols) {
-        if (symbols.empty())
-            return;
-        qx::protocol::ServiceClause clause;
-        clause.service = qx::protocol::ServiceName(service);
-        clause.command = "SUBS";
-        for (const CString& s : symbols)
-            clause.symbols.push_back(s.str());
-        request.clauses.push_back(std::move(clause));
+    lines.push_back(qx::protocol::FormatStreamRequest(login));
+    auto addService = [&](int service, const std::vector<CString>& symbols) {
+        size_t next = 0;
+        while (next < symbols.size()) {
+            qx::protocol::StreamRequest request;
+            request.control = login.control;
+            request.source = login.source;
+            qx::protocol::ServiceClause clause;
+            clause.service = qx::protocol::ServiceName(service);
+            clause.command = "SUBS";
+            size_t length = 64;
+            while (next < symbols.size() && (clause.symbols.empty() || length < kMaxLine)) {
+                length += qx::protocol::EscapeStreamSymbol(symbols[next].view()).size() + 1;
+                clause.symbols.push_back(symbols[next++].str());
+            }
+            request.clauses.push_back(std::move(clause));
+            lines.push_back(qx::protocol::FormatStreamRequest(request));
+        }
     };
     if (stream == kStreamMarketData) {
         for (int service = 0; service < kServiceCount; ++service)
             if (StreamOfService(service) == kStreamMarketData && service != kServiceOptionChain &&
                 service != kServiceStory)
-                addClause(service, m_subscriptions.GetSymbols(service));
+                addService(service, m_subscriptions.GetSymbols(service));
     } else if (stream == kStreamAccount) {
         std::vector<CString> accounts;
         for (const CAccountInfo& account : GetAccounts())
             accounts.push_back(account.number);
-        addClause(kServiceAccount, accounts);
+        addService(kServiceAccount, accounts);
     }
-    return qx::protocol::FormatStreamRequest(request);
+    return lines;
 }
 
 void CBrokerSession::Subscribe(const CString& symbol, int service)
@@ -447,16 +459,18 @@ void CBrokerSession::StreamThread(int stream)
                 break;
             continue;
         }
-        std::string first;
+        std::vector<std::string> first;
         {
-            // The login line carries every current subscription; later changes queue behind it.
+            // Login and every current subscription; later changes queue behind them.
             std::lock_guard<std::mutex> lock(m_subLock);
-            first = LoginLine(stream);
+            first = LoginLines(stream);
             m_pendingLines[stream].clear();
             m_bLinesWanted[stream] = true;
         }
         parser.Reset();
-        bool ok = connection->SendAll(first);
+        bool ok = true;
+        for (const std::string& line : first)
+            ok = ok && connection->SendAll(line);
         while (ok && !m_bStop.load()) {
             std::vector<std::string> lines;
             {

@@ -120,8 +120,8 @@ private:
 
     // Waits up to ms or until Stop; false when stopping.
     bool Sleep(int ms);
-    // The first request line of a stream connection, with every current subscription.
-    std::string LoginLine(int stream);
+    // The first request lines of a stream connection: login, then every current subscription.
+    std::vector<std::string> LoginLines(int stream);
     std::string ServiceLine(int stream, int service, const CString& symbol, bool subscribe);
     static int StreamOfService(int service);
 

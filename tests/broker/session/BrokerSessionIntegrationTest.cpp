@@ -462,6 +462,25 @@ TEST_F(BrokerSessionTest, DroppedStreamReconnectsAndResubscribes)
     EXPECT_TRUE(m_manager->IsStreamConnected(CBrokerSession::kStreamMarketData));
 }
 
+TEST_F(BrokerSessionTest, ManySubscriptionsComeBackAfterAReconnect)
+{
+    LogIn();
+    CBrokerSession& session = m_manager->GetSession();
+    const std::vector<std::string> symbols = m_broker->Symbols();
+    ASSERT_GE(symbols.size(), 200u);
+    for (const std::string& symbol : symbols)
+        session.Subscribe(CString(symbol), kServiceQuote);
+    ASSERT_TRUE(m_broker->WaitForSubscription(kServiceQuote, symbols.back(), 10000));
+    const uint64_t connects = session.GetConnectCount(CBrokerSession::kStreamMarketData);
+    m_broker->DropStreamConnections();
+    ASSERT_TRUE(WaitUntil([&] { return session.GetConnectCount(CBrokerSession::kStreamMarketData) > connects; }));
+    for (const std::string& symbol : symbols)
+        ASSERT_TRUE(m_broker->WaitForSubscription(kServiceQuote, symbol, 10000)) << symbol;
+    for (const std::string& symbol : symbols)
+        session.Unsubscribe(CString(symbol), kServiceQuote);
+    EXPECT_TRUE(WaitUntil([&] { return !m_broker->IsSubscribed(kServiceQuote, symbols.front()); }));
+}
+
 TEST_F(BrokerSessionTest, MalformedRecordsAreDroppedWithoutHarm)
 {
     LogIn();
