@@ -111,6 +111,6 @@ void BM_MemoryCopy(benchmark::State& state)
 }
 }  // namespace
 
-BENCHMARK(BM_BmpEncode)->Arg(0)->Arg(1)->ArgName("photo")->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_BmpDecode)->Arg(0)->Arg(1)->ArgName("photo")->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_MemoryCopy)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BmpEncode)->Arg(0)->Arg(1)->ArgName("photo")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_BmpDecode)->Arg(0)->Arg(1)->ArgName("photo")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_MemoryCopy)->Unit(benchmark::kMillisecond)->UseRealTime();
