@@ -1208,33 +1208,47 @@ void CDC::SetCurrentPaintRect(const CRect& rect)
 
 CPaintDC::CPaintDC(CWnd* wnd)
 {
-    if (wnd && AttachWidgetPainter(wnd->GetWidget())) {
+    // Valid only inside the window's OnPaint: it draws into the window's picture.
+    if (wnd && wnd->IsPainting() && wnd->PaintSurface() && AttachDevice(wnd->PaintSurface())) {
         m_ps.rcPaint = g_currentPaintRect;
         SetPaintRect(g_currentPaintRect);
-    }
-    if (wnd)
         if (CFont* f = wnd->GetFont())
             SelectObject(f);
+        else if (QWidget* w = wnd->GetWidget())
+            UseWidgetFont(w);
+    }
 }
 
 CPaintDC::~CPaintDC() = default;
 
+void CDC::UseWidgetFont(QWidget* w)
+{
+    m_impl->state.qfont = w->font();
+    ApplyFont();
+}
+
 CClientDC::CClientDC(CWnd* wnd) : m_scratch(std::make_unique<CBitmap>())
 {
-    m_scratch->CreateBitmap(1, 1, 1, 32, nullptr);
-    AttachDevice(m_scratch->Image());
+    QImage* surface = wnd ? wnd->BeginClientDraw() : nullptr;
+    if (surface && AttachDevice(surface)) {
+        m_wnd = wnd->m_hWnd;
+    } else {
+        if (surface)
+            wnd->EndClientDraw();
+        m_scratch->CreateBitmap(1, 1, 1, 32, nullptr);
+        AttachDevice(m_scratch->Image());
+    }
     if (wnd) {
         if (CFont* f = wnd->GetFont())
             SelectObject(f);
-        else if (QWidget* w = wnd->GetWidget()) {
-            m_impl->state.qfont = w->font();
-            if (GetPainter())
-                GetPainter()->setFont(w->font());
-        }
+        else if (QWidget* w = wnd->GetWidget())
+            UseWidgetFont(w);
     }
 }
 
 CClientDC::~CClientDC()
 {
     Detach();
+    if (CWnd* wnd = CWnd::FromHandle(m_wnd))
+        wnd->EndClientDraw();
 }

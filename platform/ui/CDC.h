@@ -7,6 +7,7 @@
 #include "platform/core/CRect.h"
 #include "platform/core/CSize.h"
 #include "platform/core/CString.h"
+#include "platform/ui/HWND.h"
 #include "platform/ui/WinGdi.h"
 
 #include <memory>
@@ -184,6 +185,9 @@ protected:
     struct Impl;
     std::unique_ptr<Impl> m_impl;
 
+    // Takes the font of the widget (windows without a font of their own).
+    void UseWidgetFont(QWidget* widget);
+
 private:
     void ApplyPen();
     void ApplyBrush();
@@ -203,8 +207,9 @@ public:
     } m_ps;
 };
 
-// Drawing context of a window outside OnPaint: measures text and fonts. Drawing through
-// it is not shown on the screen: windows draw in OnPaint and ask for it with Invalidate.
+// Drawing context of a window outside OnPaint. For a window that paints itself it
+// draws into the window's picture, which the screen shows as soon as the context goes
+// (OnPaint does not run for that). For controls, or during OnPaint, it only measures.
 class CClientDC : public CDC {
 public:
     explicit CClientDC(CWnd* wnd);
@@ -212,6 +217,7 @@ public:
 
 private:
     std::unique_ptr<CBitmap> m_scratch;
+    HWND m_wnd;
 };
 
 // Same as CClientDC, for the whole window.

@@ -102,6 +102,12 @@ public:
     std::map<UINT, MenuTemplate> menus;
     std::map<UINT, CString> strings;
     std::map<UINT, CString> bitmaps;
+    struct Cursor {
+        CString file;
+        int hotX;
+        int hotY;
+    };
+    std::map<UINT, Cursor> cursors;
 
 private:
     enum class State { Top, Dialog, Menu, Strings };
@@ -171,6 +177,16 @@ private:
                 return;
             }
             bitmaps[*id] = CString(t[2].text);
+        } else if (IsWord(t[0], "cursor")) {
+            auto id = Id(t, 1);
+            if (!id)
+                return;
+            if (t.size() != 5 || t[2].kind != Token::Kind::Text || t[3].kind != Token::Kind::Number ||
+                t[4].kind != Token::Kind::Number) {
+                Fail("cursor needs an id, a file name and the hot spot x y");
+                return;
+            }
+            cursors[*id] = Cursor{CString(t[2].text), static_cast<int>(t[3].number), static_cast<int>(t[4].number)};
         } else {
             Fail("unknown statement \"" + t[0].text + "\"");
         }
@@ -348,6 +364,8 @@ bool CResourceStore::LoadText(const CString& sourceName, const std::string& text
         m_strings[id] = std::move(s);
     for (auto& [id, f] : parser.bitmaps)
         m_bitmapFiles[id] = std::move(f);
+    for (auto& [id, c] : parser.cursors)
+        m_cursors[id] = CursorEntry{c.file, c.hotX, c.hotY};
     return true;
 }
 
@@ -381,6 +399,19 @@ const std::string* CResourceStore::FindBitmapData(UINT id) const
         return nullptr;
     auto data = m_bitmapData.find(it->second);
     return data == m_bitmapData.end() ? nullptr : &data->second;
+}
+
+const std::string* CResourceStore::FindCursorData(UINT id, int& hotX, int& hotY) const
+{
+    auto it = m_cursors.find(id);
+    if (it == m_cursors.end())
+        return nullptr;
+    auto data = m_bitmapData.find(it->second.file);
+    if (data == m_bitmapData.end())
+        return nullptr;
+    hotX = it->second.hotX;
+    hotY = it->second.hotY;
+    return &data->second;
 }
 
 CString LoadResourceString(UINT id)

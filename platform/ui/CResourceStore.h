@@ -19,6 +19,7 @@
 //     <id> "<text>"
 //   end
 //   bitmap <id> "<file in resources/bitmaps>"
+//   cursor <id> "<file in resources/bitmaps>" <hot x> <hot y>
 #pragma once
 
 #include "platform/core/CString.h"
@@ -43,6 +44,8 @@ public:
     const MenuTemplate* FindMenu(UINT id) const;
     const CString* FindString(UINT id) const;
     const std::string* FindBitmapData(UINT id) const;
+    // The picture of a cursor resource and its hot spot; null when missing.
+    const std::string* FindCursorData(UINT id, int& hotX, int& hotY) const;
     const std::vector<CString>& LoadErrors() const { return m_errors; }
 
 private:
@@ -50,6 +53,12 @@ private:
     std::map<UINT, MenuTemplate> m_menus;
     std::map<UINT, CString> m_strings;
     std::map<UINT, CString> m_bitmapFiles;
+    struct CursorEntry {
+        CString file;
+        int hotX = 0;
+        int hotY = 0;
+    };
+    std::map<UINT, CursorEntry> m_cursors;
     std::map<CString, std::string> m_bitmapData;
     std::vector<CString> m_errors;
 };

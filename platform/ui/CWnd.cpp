@@ -4,6 +4,7 @@
 #include "platform/ui/CFont.h"
 #include "platform/ui/CFrameWnd.h"
 #include "platform/ui/CMenu.h"
+#include "platform/ui/CResourceStore.h"
 #include "platform/ui/CUiResponder.h"
 #include "platform/ui/CWindowRegistry.h"
 #include "platform/ui/QtConvert.h"
@@ -20,6 +21,8 @@
 #include <QMouseEvent>
 #include <QMoveEvent>
 #include <QPaintEvent>
+#include <QPainter>
+#include <QPixmap>
 #include <QPointer>
 #include <QResizeEvent>
 #include <QScreen>
@@ -37,6 +40,8 @@ namespace {
 int g_routeDepth = 0;      // routed events on the stack
 CWnd* g_eventWnd = nullptr;  // window whose handler runs (for SetCursor)
 QPointer<QWidget> g_captureWidget;
+
+constexpr HCURSOR kResourceCursorBase = 0x10000;
 
 Qt::CursorShape ToCursorShape(HCURSOR c)
 {
@@ -56,6 +61,21 @@ Qt::CursorShape ToCursorShape(HCURSOR c)
     case StandardCursor::Arrow: break;
     }
     return Qt::ArrowCursor;
+}
+
+QCursor ToQCursor(HCURSOR c)
+{
+    if (c >= kResourceCursorBase) {
+        int hx = 0;
+        int hy = 0;
+        if (const std::string* data = CResourceStore::Instance().FindCursorData(static_cast<UINT>(c - kResourceCursorBase), hx, hy)) {
+            QPixmap p;
+            if (p.loadFromData(reinterpret_cast<const uchar*>(data->data()), static_cast<uint>(data->size())))
+                return QCursor(p, hx, hy);
+        }
+        return QCursor(Qt::ArrowCursor);
+    }
+    return QCursor(ToCursorShape(c));
 }
 
 HCURSOR FromCursorShape(Qt::CursorShape s)
@@ -174,6 +194,11 @@ struct CWnd::Impl {
     bool callDefault = false;
     HCURSOR cursor = IDC_ARROW;
     std::vector<std::unique_ptr<CDC>> dcs;
+    QImage surface;
+    bool paintPending = true;  // OnPaint must run at the next paint
+    bool clientDrawn = false;  // a window context drew since the last paint
+    bool painting = false;
+    int clientPainters = 0;
 };
 
 CWnd::CWnd() : m_background(GetSysColor(COLOR_WINDOW)), m_impl(std::make_unique<Impl>()), m_life(std::make_shared<int>(0))
@@ -230,7 +255,51 @@ QWidget* CWnd::CreateWidget(QWidget* parent)
     auto* w = new QxWindowHost<QWidget>(this, parent);
     w->setMouseTracking(true);
     w->setFocusPolicy(Qt::StrongFocus);
+    w->setAttribute(Qt::WA_OpaquePaintEvent);
     return w;
+}
+
+static bool EnsureSurface(QImage& surface, QWidget* w, COLORREF background)
+{
+    const qreal dpr = w->devicePixelRatioF();
+    const QSize pixels = (QSizeF(w->size()) * dpr).toSize().expandedTo(QSize(1, 1));
+    if (surface.size() == pixels)
+        return false;
+    QImage fresh(pixels, QImage::Format_RGB32);
+    fresh.setDevicePixelRatio(dpr);
+    fresh.fill(ToQColor(background));
+    surface = std::move(fresh);
+    return true;
+}
+
+QImage* CWnd::PaintSurface()
+{
+    return m_impl->widget && PaintsItself() ? &m_impl->surface : nullptr;
+}
+
+bool CWnd::IsPainting() const
+{
+    return m_impl->painting;
+}
+
+QImage* CWnd::BeginClientDraw()
+{
+    QWidget* w = m_impl->widget;
+    if (!w || !PaintsItself() || m_impl->painting)
+        return nullptr;
+    if (EnsureSurface(m_impl->surface, w, m_background))
+        m_impl->paintPending = true;  // a new picture still needs the window's own paint
+    ++m_impl->clientPainters;
+    return &m_impl->surface;
+}
+
+void CWnd::EndClientDraw()
+{
+    if (m_impl->clientPainters > 0)
+        --m_impl->clientPainters;
+    m_impl->clientDrawn = true;
+    if (QWidget* w = m_impl->widget)
+        w->update();
 }
 
 void CWnd::Register(QWidget* widget, QWidget* outer)
@@ -925,6 +994,7 @@ BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT)
 
 void CWnd::Invalidate(BOOL)
 {
+    m_impl->paintPending = true;
     if (QWidget* w = GetWidget())
         w->update();
 }
@@ -934,10 +1004,12 @@ void CWnd::InvalidateRect(LPCRECT rect, BOOL erase)
     QWidget* w = GetWidget();
     if (!w)
         return;
-    if (!rect)
+    if (!rect) {
         Invalidate(erase);
-    else
+    } else {
+        m_impl->paintPending = true;
         w->update(ToQRect(*rect));
+    }
 }
 
 void CWnd::UpdateWindow()
@@ -1033,8 +1105,10 @@ CWnd* CWnd::GetCapture()
 void CWnd::SetWindowCursor(HCURSOR cursor)
 {
     m_impl->cursor = cursor;
-    if (QWidget* w = GetWidget())
-        w->setCursor(ToCursorShape(cursor));
+    if (QWidget* w = GetWidget()) {
+        w->setCursor(ToQCursor(cursor));
+        w->setProperty("qxCursor", cursor);
+    }
 }
 
 // Scroll bars.
@@ -1287,14 +1361,31 @@ bool CWnd::DispatchStandardEvent(QWidget* source, QEvent* event)
     case QEvent::Paint: {
         if (!PaintsItself() || source != w)
             return false;
-        {
-            CDC erase;
-            erase.AttachWidgetPainter(w);
-            erase.SetPaintRect(FromQRect(static_cast<QPaintEvent*>(event)->rect()));
-            OnEraseBkgnd(&erase);
+        const QRect area = static_cast<QPaintEvent*>(event)->rect();
+        const bool resized = EnsureSurface(m_impl->surface, w, m_background);
+        const bool full = resized || m_impl->paintPending || !m_impl->clientDrawn;
+        if (full && m_impl->clientPainters == 0) {
+            std::weak_ptr<int> alive = m_life;
+            m_impl->painting = true;
+            {
+                CDC erase;
+                erase.AttachDevice(&m_impl->surface);
+                erase.IntersectClipRect(area.x(), area.y(), area.x() + area.width(), area.y() + area.height());
+                erase.SetPaintRect(FromQRect(area));
+                OnEraseBkgnd(&erase);
+            }
+            CDC::SetCurrentPaintRect(FromQRect(area));
+            OnPaint();
+            if (alive.expired() || !m_impl->widget)
+                return true;
+            m_impl->painting = false;
+            m_impl->paintPending = false;
         }
-        CDC::SetCurrentPaintRect(FromQRect(static_cast<QPaintEvent*>(event)->rect()));
-        OnPaint();
+        m_impl->clientDrawn = false;
+        QPainter screen(w);
+        const qreal dpr = m_impl->surface.devicePixelRatio();
+        screen.drawImage(QRectF(area), m_impl->surface,
+                         QRectF(area.x() * dpr, area.y() * dpr, area.width() * dpr, area.height() * dpr));
         return true;
     }
     case QEvent::Resize: {
@@ -1422,7 +1513,7 @@ bool CWnd::DispatchStandardEvent(QWidget* source, QEvent* event)
     }
     case QEvent::Enter:
         if (source == w && !(w->testAttribute(Qt::WA_SetCursor)))
-            w->setCursor(ToCursorShape(m_impl->cursor));
+            w->setCursor(ToQCursor(m_impl->cursor));
         return false;
     default:
         return false;
@@ -1594,14 +1685,23 @@ HCURSOR SetCursor(HCURSOR cursor)
     QWidget* w = g_captureWidget ? g_captureWidget.data() : (g_eventWnd ? g_eventWnd->GetWidget() : nullptr);
     if (!w)
         return IDC_ARROW;
-    const HCURSOR old = FromCursorShape(w->cursor().shape());
-    w->setCursor(ToCursorShape(cursor));
+    const QVariant known = w->property("qxCursor");
+    const HCURSOR old = known.isValid() ? known.toInt() : FromCursorShape(w->cursor().shape());
+    w->setCursor(ToQCursor(cursor));
+    w->setProperty("qxCursor", cursor);
     return old;
 }
 
 HCURSOR LoadStandardCursor(HCURSOR id)
 {
     return id;
+}
+
+HCURSOR LoadCursorResource(UINT resourceId)
+{
+    int hx = 0;
+    int hy = 0;
+    return CResourceStore::Instance().FindCursorData(resourceId, hx, hy) ? kResourceCursorBase + static_cast<HCURSOR>(resourceId) : 0;
 }
 
 void MessageBeep(UINT)

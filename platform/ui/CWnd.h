@@ -23,6 +23,7 @@ class CFont;
 class CFrameWnd;
 class CMenu;
 class QEvent;
+class QImage;
 class QWidget;
 
 class CWnd : public CCmdTarget {
@@ -168,6 +169,12 @@ public:
     // Internal: the routed Qt event of the widget (or of its viewport).
     bool RouteEvent(QWidget* source, QEvent* event);
     void WidgetDestroyed(QWidget* widget);
+    // Internal: the picture of a self-painting window. OnPaint draws into it, and so do
+    // window contexts (CClientDC) between paints; the screen shows it.
+    QImage* PaintSurface();
+    bool IsPainting() const;
+    QImage* BeginClientDraw();
+    void EndClientDraw();
 
 protected:
     // Makes the widget of this window. Plain windows get a painted surface; controls

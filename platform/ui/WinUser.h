@@ -242,7 +242,7 @@ inline constexpr UINT VK_SUBTRACT = 0x6D;
 
 // Cursors.
 enum class StandardCursor { Arrow, IBeam, Wait, Cross, UpArrow, SizeAll, SizeNWSE, SizeNESW, SizeWE, SizeNS, No, Hand, AppStarting };
-using HCURSOR = int;  // a StandardCursor value, or -1 for none
+using HCURSOR = int;  // a StandardCursor value, or a resource cursor from LoadCursorResource
 inline constexpr HCURSOR IDC_ARROW = static_cast<int>(StandardCursor::Arrow);
 inline constexpr HCURSOR IDC_IBEAM = static_cast<int>(StandardCursor::IBeam);
 inline constexpr HCURSOR IDC_WAIT = static_cast<int>(StandardCursor::Wait);
@@ -337,4 +337,6 @@ void GetCursorPos(POINT* screenPoint);
 // Sets the cursor shape over the window whose handler is running; returns the previous.
 HCURSOR SetCursor(HCURSOR cursor);
 HCURSOR LoadStandardCursor(HCURSOR id);
+// A cursor of the resources ("cursor" statement); 0 when there is none.
+HCURSOR LoadCursorResource(UINT resourceId);
 void MessageBeep(UINT type);

@@ -3,6 +3,7 @@
 
 #include "platform/ui/CBitmap.h"
 #include "platform/ui/CDC.h"
+#include "platform/ui/CPen.h"
 #include "platform/ui/CResourceStore.h"
 #include "platform/ui/CWnd.h"
 
@@ -50,6 +51,46 @@ TEST(Windows, PaintEraseThenOnPaintIntoTheWidget)
     // Painting outside the paint event is refused quietly.
     CPaintDC outside(&w);
     EXPECT_FALSE(outside.IsValid());
+}
+
+TEST(Windows, WindowContextsDrawBetweenPaintsWithoutOnPaint)
+{
+    Painted w;
+    ASSERT_TRUE(w.Create(nullptr, "", WS_VISIBLE, CRect(0, 0, 120, 80), nullptr, 1));
+    w.SetBackgroundColor(RGB(255, 255, 255));
+    w.GetWidget()->grab();
+    const int paints = w.paints;
+    {
+        CClientDC dc(&w);
+        ASSERT_TRUE(dc.IsValid());
+        dc.FillSolidRect(50, 50, 10, 10, RGB(0, 160, 0));
+        // A cross-hair drawn twice in the inverting mode leaves the picture as it was.
+        CPen pen(PS_SOLID, 1, RGB(0, 0, 0));
+        dc.SelectObject(&pen);
+        dc.SetROP2(R2_NOT);
+        dc.MoveTo(0, 70);
+        dc.LineTo(120, 70);
+    }
+    QImage shot = w.GetWidget()->grab().toImage();
+    EXPECT_EQ(w.paints, paints);  // shown without the window's own paint
+    EXPECT_EQ(shot.pixelColor(55, 55), QColor(0, 160, 0));
+    EXPECT_EQ(shot.pixelColor(100, 70), QColor(0, 0, 0));  // white inverted
+    {
+        CClientDC dc(&w);
+        CPen pen(PS_SOLID, 1, RGB(0, 0, 0));
+        dc.SelectObject(&pen);
+        dc.SetROP2(R2_NOT);
+        dc.MoveTo(0, 70);
+        dc.LineTo(120, 70);
+    }
+    shot = w.GetWidget()->grab().toImage();
+    EXPECT_EQ(shot.pixelColor(100, 70), QColor(255, 255, 255));
+    // Invalidating brings the window's own picture back.
+    w.Invalidate();
+    shot = w.GetWidget()->grab().toImage();
+    EXPECT_EQ(w.paints, paints + 1);
+    EXPECT_EQ(shot.pixelColor(55, 55), QColor(255, 255, 255));
+    EXPECT_EQ(shot.pixelColor(15, 15), QColor(200, 0, 0));
 }
 
 TEST(Windows, ScrollBarsShrinkTheClientAndReportActions)
@@ -145,4 +186,14 @@ TEST(Windows, BitmapsComeFromTheResourceStore)
     EXPECT_EQ(dc.GetPixel(2, 1), RGB(1, 2, 3));
     CBitmap missing;
     EXPECT_FALSE(missing.LoadBitmap(9401));
+
+    ASSERT_TRUE(CResourceStore::Instance().LoadText("window-test-cursor", "cursor 9402 \"window-test.png\" 1 2\n"));
+    const HCURSOR hand = LoadCursorResource(9402);
+    ASSERT_NE(hand, 0);
+    EXPECT_EQ(LoadCursorResource(9403), 0);
+    Painted w;
+    ASSERT_TRUE(w.Create(nullptr, "", WS_VISIBLE, CRect(0, 0, 50, 50), nullptr, 1));
+    w.SetWindowCursor(hand);
+    EXPECT_EQ(w.GetWidget()->cursor().shape(), Qt::BitmapCursor);
+    EXPECT_EQ(w.GetWidget()->cursor().hotSpot(), QPoint(1, 2));
 }
