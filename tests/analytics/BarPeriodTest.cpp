@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
 namespace {
 
 CSessionRules Rules(int offset = 0)
@@ -188,4 +192,29 @@ TEST(PeriodTime, DayWeekAndMonthComparisons)
     EXPECT_EQ(-1, CompareMonth(T(2025, 12, 31, 0, 0), T(2026, 1, 1, 0, 0)));
     EXPECT_EQ(1, CompareTimeOfDay(T(2026, 1, 1, 10, 0, 1), T(2026, 5, 1, 10, 0, 0)));
     EXPECT_TRUE(IsTimeBetween(T(2026, 1, 1, 10, 0), T(2026, 1, 1, 10, 0), T(2026, 1, 1, 11, 0)));
+}
+
+TEST(BarPeriod, DaylightSavingChangesKeepMidnightsAndSessions)
+{
+    // Run in a zone with daylight saving, whatever the suite's zone is.
+    const char* old = std::getenv("TZ");
+    const std::string saved = old ? old : "";
+    setenv("TZ", "America/New_York", 1);
+    tzset();
+    const CSessionRules rules = Rules();
+    // The week of the spring change (Sunday 2026-03-08) is an hour short.
+    auto w = CreateBarPeriod(T(2026, 3, 10, 12, 0), "W", &rules, 0, 1);
+    EXPECT_BAR(*w, T(2026, 3, 8, 0, 0), T(2026, 3, 15, 0, 0));
+    EXPECT_EQ(7 * 24 * 3600 - 3600, w->GetEnd().GetTime() - w->GetStart().GetTime());
+    ASSERT_TRUE(w->StepBack());
+    EXPECT_BAR(*w, T(2026, 3, 1, 0, 0), T(2026, 3, 8, 0, 0));
+    // Sessions stay at 09:30 local on both sides of the change.
+    auto d = CreateBarPeriod(T(2026, 3, 9, 12, 0), "D", &rules, 0, 1);
+    EXPECT_BAR(*d, T(2026, 3, 9, 9, 30), T(2026, 3, 9, 16, 0));
+    ASSERT_TRUE(d->StepBack());
+    EXPECT_BAR(*d, T(2026, 3, 6, 9, 30), T(2026, 3, 6, 16, 0));
+    auto m = CreateBarPeriod(T(2026, 11, 15, 12, 0), "M", &rules, 0, 1);
+    EXPECT_BAR(*m, T(2026, 11, 1, 0, 0), T(2026, 12, 1, 0, 0));
+    setenv("TZ", saved.empty() ? "UTC" : saved.c_str(), 1);
+    tzset();
 }

@@ -1,4 +1,5 @@
-// Every analytics test runs on a fixed local time zone, so calendar fields are exact.
+// Every analytics test runs on a fixed local time zone, so calendar fields are exact
+// (UTC unless QX_TEST_TZ names another, to try a zone with daylight saving).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -10,7 +11,8 @@ class UtcEnvironment : public ::testing::Environment {
 public:
     void SetUp() override
     {
-        setenv("TZ", "UTC", 1);
+        const char* zone = std::getenv("QX_TEST_TZ");
+        setenv("TZ", zone && *zone ? zone : "UTC", 1);
         tzset();
     }
 };
