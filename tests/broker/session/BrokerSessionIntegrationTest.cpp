@@ -6,6 +6,7 @@
 #include "broker/session/CPlatformHttpTransport.h"
 #include "broker/session/CPositionListHandle.h"
 #include "broker/session/CQuoteListener.h"
+#include "broker/session/CSavedOrderListHandle.h"
 #include "broker/session/CSessionManager.h"
 #include "broker/session/CSymbolHandle.h"
 #include "broker/session/CTcpStreamConnection.h"
@@ -16,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -766,4 +768,47 @@ TEST_F(BrokerSessionTest, LostBrokerIsReportedAndRetried)
     std::this_thread::sleep_for(700ms);
     EXPECT_EQ(m_manager->GetSession().GetKeepAliveCount(), keepAlives); // none succeeded
     EXPECT_TRUE(LogHas("reconnecting"));
+}
+
+TEST_F(BrokerSessionTest, SavedOrdersAreSavedAndDeleted)
+{
+    LogIn();
+    CBrokerSession& session = m_manager->GetSession();
+    const CString account = session.GetCurrentAccount();
+    CSavedOrderListHandle saved(m_manager->GetAccountData());
+    CountingObserver observer;
+    saved.Subscribe(&observer);
+    CString error;
+    ASSERT_TRUE(session.SubmitOrder({OpenBuy("AAPL", 5.0)}, 0, -1, 0, "QXVEL", account, error)) << error.str();
+    CString savedId;
+    ASSERT_TRUE(WaitUntil([&] {
+        CArray<CSavedOrderRecord> list;
+        saved.CopyRecords(list);
+        for (INT_PTR i = 0; i < list.GetSize(); ++i)
+            if (list[i].m_fields[CSavedOrderRecord::kSymbol] == "AAPL") {
+                savedId = list[i].m_fields[CSavedOrderRecord::kOrderId];
+                return true;
+            }
+        return false;
+    }));
+    EXPECT_TRUE(m_broker->Orders(account.str()).empty() ||
+                std::none_of(m_broker->Orders(account.str()).begin(), m_broker->Orders(account.str()).end(),
+                             [](const auto& order) { return order.leg.symbol == "AAPL"; }));
+
+    // Conditional orders cannot be saved: the broker fails without an error text.
+    COrderLeg second = OpenBuy("AAPL", 4.0);
+    EXPECT_FALSE(session.SubmitOrder({OpenBuy("AAPL", 5.0), second}, 0, 0, 0, "QXVEL", account, error));
+    EXPECT_TRUE(error.IsEmpty()) << error.str();
+
+    ASSERT_TRUE(session.DeleteSavedOrders({savedId}, error)) << error.str();
+    EXPECT_TRUE(WaitUntil([&] {
+        CArray<CSavedOrderRecord> list;
+        saved.CopyRecords(list);
+        for (INT_PTR i = 0; i < list.GetSize(); ++i)
+            if (list[i].m_fields[CSavedOrderRecord::kOrderId] == savedId)
+                return false;
+        return true;
+    }));
+    EXPECT_FALSE(session.DeleteSavedOrders({savedId}, error));
+    EXPECT_NE(error.Find("not found"), -1) << error.str();
 }
