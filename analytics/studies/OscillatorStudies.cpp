@@ -58,40 +58,59 @@ void DenseStochRSI(const CDenseBars& bars, int n, int k, int d, int m, CDenseCol
     const int offsets = d + m - 1; // window offsets 0 .. d + m - 2 from the newest entry
     std::vector<double> list(listSize), top(offsets), bottom(offsets), val(offsets);
     std::vector<int> ring(listSize);
-    const double keep = (n - 1.0);
+    const double keep = n - 1.0;
+    const double invN = 1.0 / n;
+    // 100 - 100 / (H / L + 1), in one division.
+    auto rsiOf = [](double h, double l) { return l != 0.0 ? 100 * h / (h + l) : kNoValue; };
     for (int q = listSize - 1; q < size; ++q) {
         const int s = q - listSize + 1;
         double h = rsi.Column(1)[s], l = rsi.Column(2)[s];
-        if (!HasValue(h) || !HasValue(l))
+        if (!HasValue(h) || !HasValue(l) || l == 0.0)
             continue;
+        // Every record restarts the list at its own seed record s.
+        list[0] = rsiOf(h, l);
         bool ok = true;
-        list[0] = RsiFromAverages(h, l);
-        ok = HasValue(list[0]);
-        for (int t = s + 1, e = 1; ok && t <= q; ++t, ++e) {
-            h = (keep * h + up[t]) / n;
-            l = (keep * l + down[t]) / n;
-            list[e] = RsiFromAverages(h, l);
-            ok = HasValue(list[e]);
+        for (int t = s + 1, e = 1; t <= q; ++t, ++e) {
+            h = (keep * h + up[t]) * invN;
+            l = (keep * l + down[t]) * invN;
+            if (l == 0.0) {
+                ok = false;
+                break;
+            }
+            list[e] = 100 * h / (h + l);
         }
         if (!ok)
             continue;
         // Extremes of k consecutive entries; window with offset o ends at entry listSize-1-o.
-        auto extremes = [&](bool wantMax, std::vector<double>& res) {
-            int head = 0, tail = 0;
-            for (int e = 0; e < listSize; ++e) {
-                const double v = list[e];
-                while (tail > head && (wantMax ? list[ring[tail - 1]] <= v : list[ring[tail - 1]] >= v))
-                    --tail;
-                ring[tail++] = e;
-                while (ring[head] <= e - k)
-                    ++head;
-                const int o = listSize - 1 - e;
-                if (e >= k - 1 && o < offsets)
-                    res[o] = list[ring[head]];
+        if (k <= 32) {
+            for (int o = 0; o < offsets; ++o) {
+                const int end = listSize - 1 - o;
+                double hi = list[end], lo = list[end];
+                for (int e = end - k + 1; e < end; ++e) {
+                    hi = std::max(hi, list[e]);
+                    lo = std::min(lo, list[e]);
+                }
+                top[o] = hi;
+                bottom[o] = lo;
             }
-        };
-        extremes(true, top);
-        extremes(false, bottom);
+        } else {
+            auto extremes = [&](bool wantMax, std::vector<double>& res) {
+                int head = 0, tail = 0;
+                for (int e = 0; e < listSize; ++e) {
+                    const double v = list[e];
+                    while (tail > head && (wantMax ? list[ring[tail - 1]] <= v : list[ring[tail - 1]] >= v))
+                        --tail;
+                    ring[tail++] = e;
+                    while (ring[head] <= e - k)
+                        ++head;
+                    const int o = listSize - 1 - e;
+                    if (e >= k - 1 && o < offsets)
+                        res[o] = list[ring[head]];
+                }
+            };
+            extremes(true, top);
+            extremes(false, bottom);
+        }
         for (int o = 0; o < offsets; ++o) {
             // RSI values closer than this differ only by rounding: treated as a flat range.
             const double range = top[o] - bottom[o];
