@@ -459,7 +459,7 @@ CWnd* CWnd::SetParent(CWnd* newParent)
     QWidget* w = GetOuterWidget();
     if (!w)
         return old;
-    const bool visible = w->isVisible();
+    const bool visible = !w->isHidden();
     const QRect g = w->geometry();
     w->setParent(newParent ? newParent->GetContainerWidget() : nullptr);
     w->setGeometry(g);

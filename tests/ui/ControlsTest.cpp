@@ -70,6 +70,18 @@ private:
 
 class PaneView : public CView {};
 
+class SymbolList : public CListBox {
+public:
+    std::vector<UINT> drawnItems;
+    void DrawItem(LPDRAWITEMSTRUCT d) override
+    {
+        drawnItems.push_back(d->itemID);
+        EXPECT_EQ(d->CtlType, ODT_LISTBOX);
+        CDC::FromHandle(d->hDC)->FillSolidRect(&d->rcItem, (d->itemState & ODS_SELECTED) ? RGB(0, 0, 0) : RGB(250, 250, 0));
+    }
+    void MeasureItem(LPMEASUREITEMSTRUCT m) override { m->itemHeight = 18; }
+};
+
 }  // namespace
 
 TEST(Controls, ComboFindsExactlyKeepsItemDataAndSorts)
@@ -138,6 +150,29 @@ TEST(Controls, ListBoxMultiSelection)
     EXPECT_EQ(list.FindStringExact(-1, "ibm"), 2);
     list.SetItemData(2, 42);
     EXPECT_EQ(list.GetItemData(2), 42u);
+}
+
+TEST(Controls, OwnerDrawnListBoxMeasuresAndDrawsItems)
+{
+    Parent p;
+    ASSERT_TRUE(p.Make());
+    SymbolList list;
+    ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS, CRect(0, 0, 100, 100), &p, 13));
+    list.AddString("IBM");
+    list.AddString("GE");
+    list.SetCurSel(1);
+    const QImage shot = list.GetWidget()->grab().toImage();
+    ASSERT_FALSE(list.drawnItems.empty());
+    CRect first;
+    CRect second;
+    ASSERT_NE(list.GetItemRect(0, &first), LB_ERR);
+    ASSERT_NE(list.GetItemRect(1, &second), LB_ERR);
+    EXPECT_EQ(first.Height(), 18);
+    EXPECT_EQ(shot.pixelColor(first.CenterPoint().x, first.CenterPoint().y), QColor(250, 250, 0));
+    EXPECT_EQ(shot.pixelColor(second.CenterPoint().x, second.CenterPoint().y), QColor(0, 0, 0));
+    BOOL outside = TRUE;
+    EXPECT_EQ(list.ItemFromPoint(second.CenterPoint(), outside), 1u);
+    EXPECT_FALSE(outside);
 }
 
 TEST(Controls, SpinSendsDeltaFirstAndHonoursARefusal)

@@ -29,6 +29,8 @@ public:
     int beginEdits = 0;
     std::vector<CString> endEdits;
     BOOL acceptEdit = TRUE;
+    std::vector<std::pair<UINT, int>> clicks;  // code, item
+    std::vector<int> drags;
 
     const CMessageMap& GetMessageMap() const override
     {
@@ -39,6 +41,10 @@ public:
                                            .Notify(LVN_BEGINLABELEDIT, kListId, &ListHost::OnBeginEdit)
                                            .Notify(LVN_ENDLABELEDIT, kListId, &ListHost::OnEndEdit)
                                            .Notify(NM_RCLICK, 0, &ListHost::OnHeaderRightClick)
+                                           .Notify(NM_CLICK, kListId, &ListHost::OnClick)
+                                           .Notify(NM_DBLCLK, kListId, &ListHost::OnClick)
+                                           .Notify(NM_RCLICK, kListId, &ListHost::OnClick)
+                                           .Notify(LVN_BEGINDRAG, kListId, &ListHost::OnBeginDrag)
                                            .Build();
         return map;
     }
@@ -63,6 +69,8 @@ private:
         *r = acceptEdit;
     }
     void OnHeaderRightClick(NMHDR*, LRESULT*) { ++headerRightClicks; }
+    void OnClick(NMHDR* h, LRESULT*) { clicks.emplace_back(h->code, reinterpret_cast<NMITEMACTIVATE*>(h)->iItem); }
+    void OnBeginDrag(NMHDR* h, LRESULT*) { drags.push_back(reinterpret_cast<NMLISTVIEW*>(h)->iItem); }
 };
 
 class PaintedList : public CListCtrl {
@@ -321,4 +329,38 @@ TEST(ListCtrl, LabelEditingAsksTheOwner)
     QApplication::sendEvent(editor, &enter);
     PumpFor(10);
     EXPECT_EQ(list.GetItemText(0, 0), "IBM");
+}
+
+TEST(ListCtrl, ClicksDoubleClicksAndDragsBecomeNotifications)
+{
+    Fixture f;
+    CListCtrl list;
+    ASSERT_TRUE(f.MakeList(list));
+    for (int i = 0; i < 10; ++i)
+        list.InsertItem(i, "row");
+    f.host.ShowWindow(SW_SHOW);
+    auto* tree = qobject_cast<QTreeView*>(list.GetWidget());
+    QWidget* vp = tree->viewport();
+    const QRect cell = tree->visualRect(tree->model()->index(3, 0));
+    const QPointF at = cell.center();
+    auto send = [vp](QEvent::Type type, QPointF p, Qt::MouseButton button, Qt::MouseButtons buttons) {
+        QMouseEvent e(type, p, vp->mapToGlobal(p), button, buttons, Qt::NoModifier);
+        QApplication::sendEvent(vp, &e);
+    };
+    send(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
+    send(QEvent::MouseButtonDblClick, at, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, at, Qt::RightButton, Qt::NoButton);
+    ASSERT_GE(f.host.clicks.size(), 3u);
+    EXPECT_EQ(f.host.clicks[0], std::make_pair(NM_CLICK, 3));
+    EXPECT_EQ(f.host.clicks[1], std::make_pair(NM_DBLCLK, 3));
+    EXPECT_EQ(f.host.clicks.back(), std::make_pair(NM_RCLICK, 3));
+    EXPECT_EQ(list.GetNextItem(-1, LVNI_SELECTED), 3);
+
+    send(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseMove, at + QPointF(2, 0), Qt::NoButton, Qt::LeftButton);
+    EXPECT_TRUE(f.host.drags.empty());  // not yet past the drag distance
+    send(QEvent::MouseMove, at + QPointF(40, 0), Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseMove, at + QPointF(60, 0), Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(f.host.drags, std::vector<int>{3});
 }
