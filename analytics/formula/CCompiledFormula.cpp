@@ -350,13 +350,18 @@ bool CCompiledFormula::ResolveInputs(const CFormulaRequest& request, CFormulaEng
         for (size_t i = 0; i < m_seriesInputs.size(); ++i) {
             CStudySource* source = m_seriesInputs[i];
             const int offset = m_seriesOffsets[i];
-            int wanted = request.m_nBarCount;
-            if (m_pChartSource)
-                wanted = source->FindBarByTime(t1, 0) - source->FindBarByTime(t2, 1) + 1;
-            wanted = std::max(1, std::min(wanted, CPriceSeries::kMaxRecords - kMaxFormulaBarOffset));
+            const int extra = mode != 3 ? offset : 0;
             if (mode != 2)
                 source->GetBaseSeries()->SetWindowMode(1);
-            source->Prepare(wanted + (mode != 3 ? offset : 0), request.m_endTime);
+            // Laid out for the bar count first, so that its bar arithmetic can tell how
+            // many of its bars the chart's span covers.
+            source->Prepare(std::max(1, request.m_nBarCount) + extra, request.m_endTime);
+            if (m_pChartSource) {
+                int wanted = source->FindBarByTime(t1, 0) - source->FindBarByTime(t2, 1) + 1;
+                wanted = std::min(wanted, CPriceSeries::kMaxRecords - kMaxFormulaBarOffset);
+                if (wanted > request.m_nBarCount)
+                    source->Prepare(wanted + extra, request.m_endTime);
+            }
             if (mode == 3 && offset)
                 source->AddBars(-offset, 1);
         }

@@ -1,0 +1,247 @@
+// Formulas over bar series without a broker: input sharing and request keys, a moving-
+// average crossover on daily bars checked against a plain computation, and the formula
+// series' ring cache.
+#include "FormulaTestSupport.h"
+#include "../FakeSeriesServices.h"
+
+#include "analytics/formula/CFormulaSeries.h"
+#include "analytics/series/CPriceSeries.h"
+#include "analytics/series/CStudySource.h"
+#include "analytics/series/SeriesTime.h"
+#include "analytics/studies/StudyTable.h"
+#include "broker/session/SessionMessages.h"
+
+#include <cmath>
+#include <map>
+#include <set>
+
+namespace {
+
+// Weekday closes from 2025-09-01 to 2026-03-03, a wave that crosses its averages often.
+struct DailyData {
+    std::vector<CHistoryRow> rows;
+    std::map<int, double> closeByDate; // yyyymmdd
+};
+
+int DateNumber(CTime t)
+{
+    return t.GetYear() * 10000 + t.GetMonth() * 100 + t.GetDay();
+}
+
+DailyData MakeDaily()
+{
+    DailyData data;
+    int k = 0;
+    for (CTime day(2025, 9, 1, 0, 0, 0); day < CTime(2026, 3, 4, 0, 0, 0); day = day + CTimeSpan(1, 0, 0, 0)) {
+        const int weekday = day.GetDayOfWeek();
+        if (weekday == 1 || weekday == 7)
+            continue;
+        const double close = std::round((100 + 8 * std::sin(k / 5.0) + 3 * std::sin(k / 1.7)) * 100) / 100;
+        ++k;
+        CHistoryRow row;
+        row.feedTime = CTimeToFeedTime(day);
+        row.open = close - 0.5;
+        row.high = close + 1;
+        row.low = close - 1;
+        row.close = close;
+        row.volume = 1000 + k;
+        data.rows.push_back(row);
+        data.closeByDate[DateNumber(day)] = close;
+    }
+    return data;
+}
+
+double Average(const std::map<int, double>& closes, int date, int length)
+{
+    auto it = closes.find(date);
+    double sum = 0;
+    for (int i = 0; i < length; ++i, --it) {
+        sum += it->second;
+        if (it == closes.begin() && i + 1 < length)
+            return NAN;
+    }
+    return sum / length;
+}
+
+class FormulaSeries : public ::testing::Test {
+protected:
+    FormulaSeries()
+    {
+        CSeriesQuote quote;
+        quote.pending = false;
+        quote.exchange = "NYSE";
+        quote.open = quote.high = quote.low = quote.last = 100;
+        quote.volume = 10;
+        quote.tradeFeedTime = CTimeToFeedTime(CTime(2026, 3, 4, 12, 0, 0));
+        m_services.quotes["IBM"] = quote;
+        m_services.quotes["MSFT"] = quote;
+        m_data.closeByDate[20260304] = 100;
+    }
+
+    // Answers every history request made so far with the daily rows.
+    void AnswerHistory()
+    {
+        std::vector<FakeSeriesServices::Request> requests;
+        {
+            std::lock_guard<std::mutex> g(m_services.lock);
+            requests.swap(m_services.requests);
+        }
+        for (const auto& request : requests)
+            request.series->OnDailyHistory(m_data.rows);
+    }
+
+    FakeSeriesServices m_services;
+    CRunningEngine m_engine;
+    DailyData m_data = MakeDaily();
+};
+
+} // namespace
+
+TEST_F(FormulaSeries, InputsAreSharedByKeyAndOffset)
+{
+    std::vector<CFormulaSeriesItem*> items;
+    auto two = MakeFormula("Bar[Close,D,1]>Bar[Close,D]", 3, "IBM", nullptr, "", 1, 0);
+    ASSERT_TRUE(two->IsResolved());
+    two->GetSeriesInputs(items);
+    ASSERT_EQ(2u, items.size());
+    EXPECT_NE(items[0]->m_pInput, items[1]->m_pInput);
+
+    auto one = MakeFormula("Bar[Close,D]>Bar[Open,D]", 3, "IBM", nullptr, "", 1, 0);
+    one->GetSeriesInputs(items);
+    ASSERT_EQ(2u, items.size());
+    EXPECT_EQ(items[0]->m_pInput, items[1]->m_pInput);
+    EXPECT_EQ(CString("IBM"), items[0]->m_pInput->GetBaseSeries()->GetSymbol());
+    EXPECT_EQ(CString("D"), items[0]->m_pInput->GetBaseSeries()->GetInterval());
+
+    // The output name stands for EMA in the key; the last parameter is the interval.
+    auto dema = MakeFormula("ExpMovingAverage[DEMA,Close,10,0,D]>Bar[Close,W,0,IBM]", 3, "msft", nullptr, "", 1, 0);
+    dema->GetSeriesInputs(items);
+    ASSERT_EQ(2u, items.size());
+    const CPriceSeries* study = items[0]->m_pInput->GetBaseSeries();
+    EXPECT_EQ(studies::kDEMA, study->GetStudyType());
+    EXPECT_EQ(CString("MSFT"), study->GetSymbol());
+    EXPECT_EQ(CString("D"), study->GetInterval());
+    EXPECT_EQ(CString("IBM"), items[1]->m_pInput->GetBaseSeries()->GetSymbol());
+    EXPECT_EQ(CString("W"), items[1]->m_pInput->GetBaseSeries()->GetInterval());
+}
+
+TEST_F(FormulaSeries, MovingAverageCrossoverOnDailyBars)
+{
+    const char* text = "MovingAverage[MA,Close,5,0,D]>MovingAverage[MA,Close,20,0,D] AND "
+                       "MovingAverage[MA,Close,5,0,D,1]<=MovingAverage[MA,Close,20,0,D,1]";
+    const int bars = 60;
+    CFormula formula(text, 3, bars, 0);
+    CString error;
+    ASSERT_TRUE(formula.Parse(error)) << error.GetString();
+    ASSERT_TRUE(formula.Subscribe("IBM", 0, nullptr, nullptr, "D", 0, 0));
+    ASSERT_TRUE(WaitUntil([&] { return formula.IsResolved(); }));
+    EXPECT_TRUE(formula.IsWaitingForData());
+    AnswerHistory();
+    ASSERT_TRUE(WaitUntil([&] { return !formula.IsWaitingForData(); }, std::chrono::seconds(5)));
+
+    std::set<int> expected, actual;
+    int previous = 0;
+    for (int bar = 0; bar < bars; ++bar) {
+        DWORD time = 0;
+        ASSERT_TRUE(formula.GetBarTime(bar, 0, time));
+        const int date = DateNumber(FeedTimeToRecordTime(time));
+        ASSERT_TRUE(m_data.closeByDate.count(date)) << date;
+        if (previous) {
+            const bool above = Average(m_data.closeByDate, date, 5) > Average(m_data.closeByDate, date, 20);
+            const bool wasAbove =
+                Average(m_data.closeByDate, previous, 5) > Average(m_data.closeByDate, previous, 20) + 0.00005;
+            if (above && !wasAbove)
+                expected.insert(date);
+        }
+        double value = 0;
+        ASSERT_TRUE(formula.Evaluate(&value, bar, -1)) << "bar " << bar;
+        if (value > 0)
+            actual.insert(date);
+        previous = date;
+    }
+    EXPECT_GE(expected.size(), 2u);
+    EXPECT_EQ(expected, actual);
+    // The newest bar is today.
+    DWORD last = 0;
+    ASSERT_TRUE(formula.GetBarTime(bars - 1, 0, last));
+    EXPECT_EQ(20260304, DateNumber(FeedTimeToRecordTime(last)));
+}
+
+TEST_F(FormulaSeries, ChartBarsReadTheirOwnBar)
+{
+    const int bars = 10;
+    CFormula formula("Bar[Close,D]", 3, bars, 0);
+    CString error;
+    ASSERT_TRUE(formula.Parse(error));
+    ASSERT_TRUE(formula.Subscribe("IBM", 0, nullptr, nullptr, "D", 0, 0));
+    ASSERT_TRUE(WaitUntil([&] { return formula.IsResolved(); }));
+    AnswerHistory();
+    ASSERT_TRUE(WaitUntil([&] { return !formula.IsWaitingForData(); }, std::chrono::seconds(5)));
+    for (int bar = 0; bar < bars; ++bar) {
+        DWORD time = 0;
+        ASSERT_TRUE(formula.GetBarTime(bar, 0, time));
+        double value = 0;
+        ASSERT_TRUE(formula.Evaluate(&value, bar, -1));
+        EXPECT_EQ(m_data.closeByDate[DateNumber(FeedTimeToRecordTime(time))], value) << bar;
+    }
+}
+
+TEST_F(FormulaSeries, RingCacheAnswersUntilCleared)
+{
+    const int size = 100;
+    CFormulaSeries series("Bar[Close,D]*2", 2, size, 0);
+    CString error;
+    ASSERT_TRUE(series.Parse(error));
+    EXPECT_EQ(size, series.GetRingSize());
+    EXPECT_EQ(1 - size, series.GetWindowFirstBar());
+    ASSERT_TRUE(series.Subscribe("IBM", 0, nullptr, nullptr, "D", 0, 1));
+    ASSERT_TRUE(WaitUntil([&] { return series.IsResolved(); }));
+    std::vector<CFormulaSeriesItem*> items;
+    series.GetSeriesInputs(items);
+    ASSERT_EQ(1u, items.size());
+    CPriceSeries* base = items[0]->m_pInput->GetBaseSeries();
+    base->SetWindowMode(1);
+    ASSERT_TRUE(base->SetBarCount(size, 0));
+    AnswerHistory();
+    ASSERT_TRUE(WaitUntil([&] { return !series.IsWaitingForData(); }, std::chrono::seconds(5)));
+
+    int first = 0, last = 0;
+    series.SyncWindow(first, last);
+    EXPECT_EQ(0, first);
+    EXPECT_EQ(size - 1, last);
+    double v = 0, w = 0;
+    ASSERT_TRUE(series.GetValue(v, 50, -1));
+    // Change the bar behind the formula: the ring still answers the first result.
+    CBarRecord record;
+    ASSERT_TRUE(base->GetRecord(50, record));
+    record.m_fields[kBarClose] += 1;
+    ASSERT_TRUE(base->SetRecord(50, record));
+    ASSERT_TRUE(series.GetValue(w, 50, -1));
+    EXPECT_EQ(v, w);
+    series.ClearCacheRange(49, 51);
+    ASSERT_TRUE(series.GetValue(w, 50, -1));
+    EXPECT_EQ(v + 2, w);
+
+    // Fill every slot, then change every bar behind the formula.
+    for (int bar = 0; bar < size; ++bar)
+        ASSERT_TRUE(series.GetValue(v, bar, -1));
+    for (int bar = 0; bar < size; ++bar) {
+        ASSERT_TRUE(base->GetRecord(bar, record));
+        record.m_fields[kBarClose] = 1000 + bar;
+        ASSERT_TRUE(base->SetRecord(bar, record));
+    }
+    // The window has not moved: every bar comes from the ring until the cache is cleared.
+    series.SyncWindow(first, last);
+    EXPECT_EQ(0, first);
+    for (int bar = 0; bar < size; ++bar) {
+        ASSERT_TRUE(series.GetValue(v, bar, -1));
+        EXPECT_LT(v, 2000) << bar;
+    }
+    series.ClearCache();
+    for (int bar = 0; bar < size; ++bar) {
+        ASSERT_TRUE(series.GetValue(v, bar, -1));
+        EXPECT_EQ(2 * (1000 + bar), v) << bar;
+    }
+    // Outside the window the formula is evaluated directly.
+    EXPECT_FALSE(series.GetValue(v, size + 5, -1));
+}
