@@ -639,6 +639,27 @@ TEST_F(BrokerSessionTest, NewsBooksActivesAndFillsReachTheirStores)
     EXPECT_GT(newsCallback.rows.load(), 0);
     m_manager->GetNewsRegistry().RemoveListener("MSFT", &newsListener);
 
+    // A headline from before the listener came arrives through the news history request.
+    qx::protocol::Headline earlier = headline;
+    earlier.symbol = "IBM";
+    earlier.symbols = {"IBM"};
+    earlier.storyId = "SESSIONTEST2";
+    earlier.text = "Earlier IBM headline";
+    m_broker->InjectHeadline(earlier);
+    CNewsListener ibmListener{nullptr, &newsCallback};
+    m_manager->GetNewsRegistry().AddListener("IBM", &ibmListener, nullptr);
+    EXPECT_TRUE(WaitUntil([&] {
+        std::lock_guard<std::recursive_mutex> lock(m_manager->GetNewsRegistry().GetLock());
+        const CNewsEntry* entry = m_manager->GetNewsRegistry().Lookup("IBM");
+        if (!entry || entry->pending)
+            return false;
+        for (const auto& h : entry->headlines)
+            if (h.storyId == "SESSIONTEST2")
+                return h.headline == "Earlier IBM headline" && !h.storyUrl.IsEmpty();
+        return false;
+    }));
+    m_manager->GetNewsRegistry().RemoveListener("IBM", &ibmListener);
+
     // Level II: a depth handle's book fills from the stream.
     CMarketDepthHandle* depth = m_manager->CreateMarketDepthHandle("L2:INTC");
     ASSERT_NE(depth, nullptr);
