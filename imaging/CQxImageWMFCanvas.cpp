@@ -92,15 +92,18 @@ void CQxImageWMFCanvas::FillPolygons(const std::vector<std::vector<QxPointF>>& f
     const int yStart = std::max(0, static_cast<int>(std::floor(minY)));
     const int yEnd = std::min(m_height - 1, static_cast<int>(std::ceil(maxY)));
     std::vector<std::pair<double, int>> xs;
+    // Active edges: those that began above this scan line and end below it.
+    std::vector<size_t> active;
+    size_t next = 0;
     for (int y = yStart; y <= yEnd; ++y) {
         const double sy = y + 0.5;
+        while (next < edges.size() && edges[next].y0 <= sy)
+            active.push_back(next++);
+        active.erase(std::remove_if(active.begin(), active.end(), [&](size_t i) { return edges[i].y1 <= sy; }),
+                     active.end());
         xs.clear();
-        for (size_t i = 0; i < edges.size(); ++i) {
+        for (size_t i : active) {
             const Edge& e = edges[i];
-            if (e.y0 > sy)
-                break;
-            if (sy < e.y0 || sy >= e.y1)
-                continue;
             const double t = (sy - e.y0) / (e.y1 - e.y0);
             xs.emplace_back(e.x0 + t * (e.x1 - e.x0), e.dir);
         }
@@ -183,45 +186,54 @@ void CQxImageWMFCanvas::StrokePolyline(const std::vector<QxPointF>& points, bool
         }
         return;
     }
-    // Wide pens: each segment as a rectangle, each joint as a round dot.
-    width = std::min(width, 4096.0);
+    // Wide pens: each segment as a rectangle, joints bevelled, round ends.
+    // Beyond the canvas diagonal a pen cannot cover more.
+    width = std::min(width, std::hypot(static_cast<double>(m_width), static_cast<double>(m_height)) * 2 + 2);
     const double r = width / 2;
     Fill fill;
     fill.color = color;
     std::vector<std::vector<QxPointF>> shapes;
+    std::vector<QxPointF> normals;
     for (size_t i = 0; i < segments; ++i) {
         const QxPointF& a = points[i];
         const QxPointF& b = points[(i + 1) % n];
         const double dx = b.x - a.x;
         const double dy = b.y - a.y;
         const double len = std::sqrt(dx * dx + dy * dy);
-        if (len <= 0)
+        if (!(len > 0)) {
+            normals.push_back({0, 0});
             continue;
+        }
         const double nx = -dy / len * r;
         const double ny = dx / len * r;
+        normals.push_back({nx, ny});
         shapes.push_back({{a.x + nx, a.y + ny}, {b.x + nx, b.y + ny}, {b.x - nx, b.y - ny}, {a.x - nx, a.y - ny}});
     }
-    const int sides = std::clamp(static_cast<int>(r * 2), 8, 64);
-    for (size_t i = 0; i < n; ++i) {
-        std::vector<QxPointF> dot;
-        for (int k = 0; k < sides; ++k) {
-            const double t = 2 * M_PI * k / sides;
-            dot.push_back({points[i].x + r * std::cos(t), points[i].y + r * std::sin(t)});
-        }
-        shapes.push_back(std::move(dot));
+    // Bevels close the wedge between two segments on both sides of a joint.
+    for (size_t i = 0; i < segments; ++i) {
+        if (!closed && i + 1 >= segments)
+            break;
+        const QxPointF& p = points[(i + 1) % n];
+        const QxPointF& n1 = normals[i];
+        const QxPointF& n2 = normals[(i + 1) % segments];
+        shapes.push_back({{p.x, p.y}, {p.x + n1.x, p.y + n1.y}, {p.x + n2.x, p.y + n2.y}});
+        shapes.push_back({{p.x, p.y}, {p.x - n1.x, p.y - n1.y}, {p.x - n2.x, p.y - n2.y}});
     }
-    // All shapes turned the same way, so that the winding rule fills their union.
-    for (auto& shape : shapes) {
-        double area = 0;
-        for (size_t i = 0; i < shape.size(); ++i) {
-            const QxPointF& a = shape[i];
-            const QxPointF& b = shape[(i + 1) % shape.size()];
-            area += a.x * b.y - b.x * a.y;
+    if (!closed || segments == 0) {
+        const int sides = std::clamp(static_cast<int>(r), 8, 32);
+        for (const QxPointF& c : {points.front(), points.back()}) {
+            std::vector<QxPointF> dot;
+            for (int k = 0; k < sides; ++k) {
+                const double t = 2 * M_PI * k / sides;
+                dot.push_back({c.x + r * std::cos(t), c.y + r * std::sin(t)});
+            }
+            shapes.push_back(std::move(dot));
         }
-        if (area < 0)
-            std::reverse(shape.begin(), shape.end());
     }
-    FillPolygons(shapes, fill, true);
+    // Each piece on its own: one colour, so painting them one after the other
+    // gives their union, and each costs only the rows it covers.
+    for (const auto& shape : shapes)
+        FillPolygons({shape}, fill, false);
 }
 
 void CQxImageWMFCanvas::DrawBitmap(CQxImage& src, int srcX, int srcY, int srcW, int srcH, double dstX, double dstY,
