@@ -229,10 +229,14 @@ TEST(PriceSeries, TradesUpdateTheLastBarAndRollForward)
     ASSERT_EQ(0, s.GetOutstandingRequests());
     // 12:05 bar is the newest; a trade of 3 lots (then one of 3 plus 2 more) makes it.
     Live(s, Trade(50.25, 3), F(2026, 3, 4, 12, 7));
+    double v;
+    s.Lock();
+    ASSERT_TRUE(s.GetValue(9, kBarVolume, v));
+    EXPECT_EQ(300, v); // size 3 is 300 shares
+    s.Unlock();
     Live(s, Trade(50.5, 3, {2}), F(2026, 3, 4, 12, 8));
     // Trades older than the layout are ignored.
     Live(s, Trade(99, 3), F(2026, 3, 4, 12, 6));
-    double v;
     s.Lock();
     ASSERT_TRUE(s.GetValue(9, kBarVolume, v));
     EXPECT_EQ(300 + 500, v);
