@@ -341,9 +341,11 @@ void CFrameWnd::InstallMenuBar(QMenuBar* bar, CMenu* shown)
     if (!menu || !menu->GetQMenu())
         return;
     const HWND self = m_hWnd;
+    CMenu::SetCommandTarget(menu->GetQMenu(), self);
     for (QAction* a : menu->GetQMenu()->actions()) {
         if (QMenu* popup = a->menu()) {
             bar->addMenu(popup);
+            CMenu::SetCommandTarget(popup, self);
             m_frame->menuConnections.push_back(QObject::connect(popup, &QMenu::aboutToShow, [self, popup] {
                 if (auto* f = dynamic_cast<CFrameWnd*>(CWnd::FromHandle(self))) {
                     auto wrap = CMenu::Wrap(popup);
@@ -354,12 +356,6 @@ void CFrameWnd::InstallMenuBar(QMenuBar* bar, CMenu* shown)
             bar->addAction(a);
         }
     }
-    m_frame->menuConnections.push_back(QObject::connect(bar, &QMenuBar::triggered, [self](QAction* a) {
-        if (a->menu() || a->isSeparator())
-            return;
-        if (CWnd* f = CWnd::FromHandle(self))
-            f->SendMessage(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(a->data().toUInt()), 0), 0);
-    }));
 }
 
 void CFrameWnd::OnInitMenuPopup(CMenu* popup, UINT, BOOL)

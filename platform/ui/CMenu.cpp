@@ -34,6 +34,36 @@ UINT ActionId(const QAction* a)
     return a->data().toUInt();
 }
 
+const char* const kTargetProperty = "qxCommandTarget";
+
+// The window that takes the commands of the menu holding the action, if any.
+HWND CommandTargetOf(const QAction* a, int depth = 0)
+{
+    if (!a || depth > 16)
+        return HWND();
+    for (QObject* o : a->associatedObjects()) {
+        auto* menu = qobject_cast<QMenu*>(o);
+        if (!menu)
+            continue;
+        const QVariant v = menu->property(kTargetProperty);
+        if (v.isValid())
+            return HWND::FromValue(v.toULongLong());
+        if (HWND up = CommandTargetOf(menu->menuAction(), depth + 1))
+            return up;
+    }
+    return HWND();
+}
+
+int g_tracking = 0;  // a popup is being tracked: its choice is returned, not sent
+
+void DispatchCommand(const QAction* a)
+{
+    if (a->menu() || a->isSeparator() || g_tracking > 0)
+        return;
+    if (CWnd* target = CWnd::FromHandle(CommandTargetOf(a)))
+        target->SendMessage(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(ActionId(a)), 0), 0);
+}
+
 // Menu item for update-UI requests.
 class MenuCmdUI final : public CCmdUI {
 public:
@@ -122,6 +152,16 @@ std::unique_ptr<CMenu> CMenu::Wrap(QMenu* menu)
     return m;
 }
 
+void CMenu::SetCommandTarget(QMenu* popup, HWND target)
+{
+    if (!popup)
+        return;
+    if (target)
+        popup->setProperty(kTargetProperty, QVariant(qulonglong(target.Value())));
+    else
+        popup->setProperty(kTargetProperty, QVariant());
+}
+
 QMenu* CMenu::GetQMenu() const
 {
     return m_impl->menu;
@@ -197,6 +237,7 @@ static QAction* MakeAction(QMenu* owner, UINT flags, UINT_PTR id, const char* te
     a = new QAction(owner);  // owned by the menu
     SetActionText(a, text);
     a->setData(static_cast<uint>(id));
+    QObject::connect(a, &QAction::triggered, a, [a] { DispatchCommand(a); });
     if (flags & MF_CHECKED) {
         a->setCheckable(true);
         a->setChecked(true);
@@ -457,7 +498,9 @@ UINT CMenu::TrackPopupMenu(UINT flags, int x, int y, CWnd* owner, const RECT*)
         return 0;
     if (owner)
         owner->OnInitMenuPopup(this, 0, FALSE);
+    ++g_tracking;
     const UINT chosen = CUiResponder::Current().TrackPopupMenu(*this, CPoint(x, y), owner);
+    --g_tracking;
     if (flags & TPM_RETURNCMD)
         return chosen;
     if (chosen && owner && !(flags & TPM_NONOTIFY))

@@ -3,6 +3,7 @@
 
 #include "platform/core/CString.h"
 #include "platform/core/WinTypes.h"
+#include "platform/ui/HWND.h"
 #include "platform/ui/MenuTemplate.h"
 
 #include <map>
@@ -81,6 +82,9 @@ public:
     void UpdateCommandUI(CCmdTarget* target, bool disableIfNoHandler = false);
 
     QMenu* GetQMenu() const;
+    // Items chosen in popup (from a menu bar or by their shortcut) send WM_COMMAND to
+    // target; popups shown by TrackPopupMenu have none.
+    static void SetCommandTarget(QMenu* popup, HWND target);
     // Wraps a menu owned elsewhere.
     static std::unique_ptr<CMenu> Wrap(QMenu* menu);
 

@@ -233,3 +233,85 @@ TEST(Drawing, RegionsCombineAndClip)
     EXPECT_EQ(c.dc.GetPixel(7, 7), kBlack);
     EXPECT_EQ(c.dc.GetPixel(2, 2), kWhite);
 }
+
+TEST(Drawing, TextOutAlignsToItsReferencePoint)
+{
+    Canvas c(300, 80);
+    TEXTMETRIC tm;
+    c.dc.GetTextMetrics(&tm);
+    const int width = c.dc.GetTextExtent("Bid").cx;
+    c.dc.SetTextAlign(TA_RIGHT | TA_BASELINE);
+    c.dc.TextOut(200, 50, "Bid");
+    const CRect ink = c.Ink();
+    EXPECT_LE(ink.right, 201);
+    EXPECT_GE(ink.left, 200 - width - 1);
+    EXPECT_LE(ink.bottom, 50 + tm.tmDescent + 1);
+    EXPECT_LT(ink.top, 50);
+
+    c.Clear();
+    c.dc.SetTextAlign(TA_CENTER | TA_TOP);
+    c.dc.TextOut(150, 10, "Bid");
+    const CRect centred = c.Ink();
+    EXPECT_NEAR((centred.left + centred.right) / 2, 150, 3);
+    EXPECT_GE(centred.top, 10);
+
+    // An opaque background fills the text cell with the background colour.
+    c.Clear();
+    c.dc.SetTextAlign(TA_LEFT | TA_TOP);
+    c.dc.SetBkMode(OPAQUE);
+    c.dc.SetBkColor(RGB(0, 0, 255));
+    c.dc.TextOut(10, 10, "Bid");
+    EXPECT_EQ(c.dc.GetPixel(10 + width - 1, 10 + tm.tmHeight - 1), RGB(0, 0, 255));
+    EXPECT_EQ(c.dc.GetPixel(10 + width + 1, 10), kWhite);
+}
+
+TEST(Drawing, MapModesScaleAndFlipLogicalUnits)
+{
+    Canvas c(200, 200);
+    c.dc.SetMapMode(MM_ANISOTROPIC);
+    c.dc.SetWindowExt(100, 100);
+    c.dc.SetViewportExt(200, 200);
+    c.dc.FillSolidRect(0, 0, 10, 10, kBlack);
+    c.dc.SetMapMode(MM_TEXT);
+    EXPECT_EQ(c.dc.GetPixel(19, 19), kBlack);
+    EXPECT_EQ(c.dc.GetPixel(21, 21), kWhite);
+
+    c.dc.SetMapMode(MM_ANISOTROPIC);
+    c.dc.SetWindowExt(100, 100);
+    c.dc.SetViewportExt(200, 200);
+    c.dc.SetViewportOrg(10, 10);
+    CPoint p(5, 5);
+    c.dc.LPtoDP(&p);
+    EXPECT_EQ(p, CPoint(20, 20));
+    c.dc.DPtoLP(&p);
+    EXPECT_EQ(p, CPoint(5, 5));
+
+    c.dc.SetMapMode(MM_LOENGLISH);  // hundredths of an inch, y up
+    c.dc.SetViewportOrg(0, 0);
+    CPoint down(0, 96);
+    c.dc.DPtoLP(&down);
+    EXPECT_EQ(down.y, -100);
+    EXPECT_EQ(c.dc.GetMapMode(), MM_LOENGLISH);
+}
+
+TEST(Drawing, PolygonsAndEllipsesFillTheirInside)
+{
+    Canvas c(100, 100);
+    CBrush brush(RGB(0, 128, 0));
+    CPen none(PS_NULL, 0, 0);
+    c.dc.SelectObject(&brush);
+    c.dc.SelectObject(&none);
+    const POINT triangle[] = {{10, 10}, {60, 10}, {10, 60}};
+    c.dc.Polygon(triangle, 3);
+    EXPECT_EQ(c.dc.GetPixel(20, 20), RGB(0, 128, 0));
+    EXPECT_EQ(c.dc.GetPixel(55, 55), kWhite);
+    c.dc.Ellipse(60, 60, 100, 100);
+    EXPECT_EQ(c.dc.GetPixel(80, 80), RGB(0, 128, 0));
+    EXPECT_EQ(c.dc.GetPixel(61, 61), kWhite);
+    CPen red(PS_SOLID, 1, RGB(255, 0, 0));
+    c.dc.SelectObject(&red);
+    const POINT line[] = {{0, 95}, {50, 95}, {50, 70}};
+    c.dc.Polyline(line, 3);
+    EXPECT_EQ(c.dc.GetPixel(25, 95), RGB(255, 0, 0));
+    EXPECT_EQ(c.dc.GetPixel(50, 80), RGB(255, 0, 0));
+}

@@ -9,6 +9,8 @@
 #include "platform/ui/CDocTemplate.h"
 #include "platform/ui/CFormView.h"
 #include "platform/ui/CMDIFrameWnd.h"
+#include "platform/ui/CPrintJob.h"
+#include "platform/ui/CUiResponder.h"
 #include "platform/ui/CResourceStore.h"
 #include "platform/ui/CRuntimeClass.h"
 #include "platform/ui/CSdiChildFrame.h"
@@ -21,7 +23,9 @@
 #include <QDir>
 #include <QFile>
 #include <QMainWindow>
+#include <QMenu>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QAbstractButton>
 #include <QToolButton>
 
@@ -296,4 +300,104 @@ TEST(Frames, FormViewsFillTheirControlsAndTakeTheirCommands)
     EXPECT_EQ(form->submits, 1);
     EXPECT_EQ(form->symbol, "QQQ");
     EXPECT_GT(form->GetTemplateSize().cx, 0);
+}
+
+TEST(Frames, PrintJobsWritePagesToPdf)
+{
+    const QString path = QDir::temp().filePath(QStringLiteral("qx-ui-job-%1.pdf").arg(QCoreApplication::applicationPid()));
+    {
+        CPrintJob job;
+        ASSERT_TRUE(job.BeginPdf(path.toUtf8().constData()));
+        const CRect page = job.GetPageRect();
+        EXPECT_GT(page.Width(), 1000);
+        CRect r = page;
+        job.GetDC().DrawText("Order Status", &r, DT_CENTER | DT_SINGLELINE);
+        ASSERT_TRUE(job.NewPage());
+        job.GetDC().TextOut(0, 0, "page 2");
+        EXPECT_TRUE(job.End());
+        EXPECT_FALSE(job.End());
+    }
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray pdf = file.readAll();
+    EXPECT_TRUE(pdf.startsWith("%PDF"));
+    EXPECT_TRUE(pdf.contains("/Count 2"));
+    file.close();
+    QFile::remove(path);
+}
+
+TEST(Frames, PreviewRunsTheHooksThroughTheResponder)
+{
+    struct PreviewResponder : CUiResponder {
+        int previews = 0;
+        void ShowPrintPreview(CWnd*, QPrinter& printer, const std::function<void(QPrinter&)>& render) override
+        {
+            ++previews;
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(QDir::temp().filePath(QStringLiteral("qx-ui-preview.pdf")));
+            render(printer);
+        }
+    };
+    auto responder = std::make_unique<PreviewResponder>();
+    PreviewResponder* r = responder.get();
+    CScopedUiResponder scope(std::move(responder));
+    Shell s;
+    CDocument* doc = s.mdi->OpenDocumentFile(nullptr);
+    ASSERT_NE(doc, nullptr);
+    auto* view = static_cast<TestView*>(doc->GetFirstView());
+    view->SendMessage(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(ID_FILE_PRINT_PREVIEW), 0), 0);
+    EXPECT_EQ(r->previews, 1);
+    const std::vector<CString> expected = {"prepare", "begin", "page 1", "page 2", "end"};
+    EXPECT_EQ(view->printSteps, expected);
+    QFile::remove(QDir::temp().filePath(QStringLiteral("qx-ui-preview.pdf")));
+}
+
+namespace {
+
+class TrackingChild : public CChildFrame {
+public:
+    static inline std::vector<std::pair<CFrameWnd*, BOOL>> activations;
+    static inline int childActivations = 0;
+    void OnMDIActivate(BOOL activate, CWnd* activated, CWnd* deactivated) override
+    {
+        activations.emplace_back(this, activate);
+        CChildFrame::OnMDIActivate(activate, activated, deactivated);
+    }
+
+protected:
+    void OnChildActivate() override { ++childActivations; }
+};
+
+}  // namespace
+
+TEST(Frames, ChildFramesHearActivationAndMenuCommandsReachTheActiveView)
+{
+    Shell s;
+    s.app.AddDocTemplate(std::make_unique<CDocTemplate>(kTemplate, RuntimeClassOf<TestDoc>(), RuntimeClassOf<TrackingChild>(),
+                                                        RuntimeClassOf<TestView>()));
+    CDocTemplate* t = s.app.GetDocTemplate(2);
+    TrackingChild::activations.clear();
+    CDocument* first = t->OpenDocumentFile(nullptr);
+    CDocument* second = t->OpenDocumentFile(nullptr);
+    ASSERT_TRUE(first && second);
+    CFrameWnd* f1 = first->GetFirstView()->GetParentFrame();
+    CFrameWnd* f2 = second->GetFirstView()->GetParentFrame();
+    TrackingChild::activations.clear();
+    s.main->MDIActivate(f1);
+    ASSERT_GE(TrackingChild::activations.size(), 2u);
+    EXPECT_EQ(TrackingChild::activations[0], std::make_pair(f2, FALSE));
+    EXPECT_EQ(TrackingChild::activations[1], std::make_pair(f1, TRUE));
+    EXPECT_GT(TrackingChild::childActivations, 0);
+
+    // A menu bar item sends its command through the main frame to the active view.
+    auto* window = qobject_cast<QMainWindow*>(s.main->GetOuterWidget());
+    QMenu* popup = window->menuBar()->actions().first()->menu();
+    ASSERT_NE(popup, nullptr);
+    auto* view = static_cast<TestView*>(first->GetFirstView());
+    emit popup->aboutToShow();
+    QAction* link = popup->actions().first();
+    EXPECT_TRUE(link->isEnabled());
+    link->trigger();
+    EXPECT_EQ(view->linkClicks, 1);
+    EXPECT_EQ(static_cast<TestView*>(second->GetFirstView())->linkClicks, 0);
 }
