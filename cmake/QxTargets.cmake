@@ -15,27 +15,29 @@ function(qx_library name)
 endfunction()
 
 # qx_test(name SOURCES ... DEPS ...): a GoogleTest executable registered with ctest.
-# THREADED marks suites that exercise threads; the thread-sanitizer build runs only those
-# (QX_THREADED_ONLY) and builds them through the qx_threaded_tests target.
+# THREADED marks suites that exercise threads: the qx_threaded_tests target builds them, and
+# with QX_THREADED_ONLY (the thread-sanitizer build) only they are registered with ctest.
 function(qx_test name)
   cmake_parse_arguments(ARG "THREADED" "" "SOURCES;DEPS;PROPERTIES" ${ARGN})
+  set(registered TRUE)
   if(QX_THREADED_ONLY AND NOT ARG_THREADED)
-    return()
+    set(registered FALSE)
+    add_executable(${name} EXCLUDE_FROM_ALL ${ARG_SOURCES})
+  else()
+    add_executable(${name} ${ARG_SOURCES})
   endif()
-  add_executable(${name} ${ARG_SOURCES})
   if(ARG_THREADED)
-    if(NOT TARGET qx_threaded_tests)
-      add_custom_target(qx_threaded_tests)
-    endif()
     add_dependencies(qx_threaded_tests ${name})
   endif()
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   qx_warnings(${name})
-  include(GoogleTest)
-  gtest_discover_tests(${name}
-    DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QX_SOURCE_DIR=${PROJECT_SOURCE_DIR}" ${ARG_PROPERTIES})
+  if(registered)
+    include(GoogleTest)
+    gtest_discover_tests(${name}
+      DISCOVERY_TIMEOUT 60
+      PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QX_SOURCE_DIR=${PROJECT_SOURCE_DIR}" ${ARG_PROPERTIES})
+  endif()
 endfunction()
 
 # qx_bench(name SOURCES ... DEPS ...): a Google Benchmark executable (not run by ctest).
