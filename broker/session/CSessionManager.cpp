@@ -54,19 +54,16 @@ CSessionManager::~CSessionManager()
 
 void CSessionManager::SetStatusWindow(ISessionStatusSink* sink)
 {
-    std::lock_guard<std::mutex> lock(m_lock);
+    // Waits for a status being delivered, so the old sink hears nothing after this returns.
+    std::lock_guard<std::recursive_mutex> lock(m_sinkLock);
     m_pStatusSink = sink;
 }
 
 void CSessionManager::SendStatus(const CSessionStatus& status)
 {
-    ISessionStatusSink* sink;
-    {
-        std::lock_guard<std::mutex> lock(m_lock);
-        sink = m_pStatusSink;
-    }
-    if (sink)
-        sink->OnSessionStatus(WM_SESSION_STATUS, status);
+    std::lock_guard<std::recursive_mutex> lock(m_sinkLock);
+    if (m_pStatusSink)
+        m_pStatusSink->OnSessionStatus(WM_SESSION_STATUS, status);
 }
 
 bool CSessionManager::StartLogin(const CString& user, const CString& password)

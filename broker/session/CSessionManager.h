@@ -90,8 +90,9 @@ private:
     CNewsRegistry m_news;
     CSessionDispatcher m_dispatcher;
 
-    mutable std::mutex m_lock; // sink, flags, accounts, handlers
+    std::recursive_mutex m_sinkLock; // held while the sink is called
     ISessionStatusSink* m_pStatusSink = nullptr;
+    mutable std::mutex m_lock; // flags, accounts, handlers
     bool m_bLoggedIn = false;
     bool m_bConnected[CBrokerSession::kStreamCount] = {};
     std::vector<CAccountInfo> m_accounts;
