@@ -500,6 +500,10 @@ bool CQxImagePNG::EncodeRows(EncodeState& st)
 
     png_write_info(png, pinfo);
     const int passes = png_set_interlace_handling(png);
+    // libpng turns blue-green-red rows around on its own copy of each row.
+    const bool rgbOut = !rgbaOut && !paletteImage;
+    if (rgbOut)
+        png_set_bgr(png);
 
     const size_t bufferSize = std::max<size_t>(GetEffWidth(), static_cast<size_t>(width) * 4) + 10;
     st.row = static_cast<BYTE*>(std::malloc(bufferSize));
@@ -538,16 +542,13 @@ bool CQxImagePNG::EncodeRows(EncodeState& st)
                     row[4 * x + 2] = b;
                     row[4 * x + 3] = static_cast<BYTE>(a * alphaMax / 255);
                 }
-            } else if (paletteImage) {
+            } else if (swapTo != 0) {
                 std::memcpy(row, src, effWidth);
-                if (swapTo != 0)
-                    SwapRowIndex(row, width, bpp, swapTo);
+                SwapRowIndex(row, width, bpp, swapTo);
             } else {
-                for (DWORD x = 0; x < width; ++x) {
-                    row[3 * x] = src[3 * x + 2];
-                    row[3 * x + 1] = src[3 * x + 1];
-                    row[3 * x + 2] = src[3 * x];
-                }
+                // libpng reads the row and writes nothing into it.
+                png_write_row(png, src);
+                continue;
             }
             png_write_row(png, row);
         }
