@@ -130,3 +130,9 @@ BOOL CDateTimeCtrl::SetRange(const CTime* minTime, const CTime* maxTime)
         e->clearMaximumDateTime();
     return TRUE;
 }
+
+CString CDateTimeCtrl::GetTextOfWidget() const
+{
+    QDateTimeEdit* e = Edit(GetWidget());
+    return e ? FromQString(e->text()) : CString();
+}

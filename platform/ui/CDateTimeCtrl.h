@@ -22,4 +22,5 @@ public:
 protected:
     QWidget* CreateWidget(QWidget* parent) override;
     bool PaintsItself() const override { return false; }
+    CString GetTextOfWidget() const override;
 };

@@ -1,7 +1,11 @@
 // Combo, list box, spin, splitter, tab strip and calendar controls.
 #include "UiTestSupport.h"
 
+#include "platform/ui/CButton.h"
 #include "platform/ui/CComboBox.h"
+#include "platform/ui/CDateTimeCtrl.h"
+#include "platform/ui/CProgressCtrl.h"
+#include "platform/ui/CSliderCtrl.h"
 #include "platform/ui/CCreateContext.h"
 #include "platform/ui/CEdit.h"
 #include "platform/ui/CListBox.h"
@@ -14,12 +18,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QAbstractSlider>
 #include <QComboBox>
 
 namespace {
 
 class Parent : public CWnd {
 public:
+    using CWnd::OnHScroll;
     std::vector<std::pair<UINT, UINT>> commands;  // id, code
     std::vector<UINT> notifies;
 
@@ -258,4 +265,113 @@ TEST(Controls, TabStripAndCalendar)
     EXPECT_EQ(chosen.GetMonth(), 12);
     EXPECT_EQ(chosen.GetDay(), 7);
     EXPECT_EQ(chosen.GetHour(), 0);
+}
+
+TEST(Controls, EditsKeepLineEndsSelectionsAndNotifyChanges)
+{
+    Parent p;
+    ASSERT_TRUE(p.Make());
+    CEdit multi;
+    ASSERT_TRUE(multi.Create(WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_WANTRETURN, CRect(0, 0, 200, 80), &p, 40));
+    multi.SetWindowText("line one\r\nline two");
+    EXPECT_EQ(multi.GetWindowText(), "line one\r\nline two");
+    EXPECT_EQ(multi.GetLineCount(), 2);
+    CEdit single;
+    ASSERT_TRUE(single.Create(WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, CRect(0, 90, 200, 110), &p, 41));
+    p.commands.clear();
+    single.SetWindowText("Close > 100");
+    EXPECT_EQ(std::count(p.commands.begin(), p.commands.end(), std::make_pair(41u, EN_CHANGE)), 1);
+    single.SetSel(6, 7);
+    int start = 0;
+    int end = 0;
+    single.GetSel(start, end);
+    EXPECT_EQ(start, 6);
+    EXPECT_EQ(end, 7);
+    single.ReplaceSel("<");
+    EXPECT_EQ(single.GetWindowText(), "Close < 100");
+    single.SetLimitText(5);
+    single.SetWindowText("123456789");
+    EXPECT_EQ(single.GetWindowTextLength(), 5);
+    EXPECT_TRUE(single.SetReadOnly(TRUE));
+    EXPECT_TRUE(single.GetStyle() & ES_READONLY);
+}
+
+TEST(Controls, ButtonsCheckThreeStatesAndReportClicks)
+{
+    Parent p;
+    ASSERT_TRUE(p.Make());
+    CButton tri;
+    ASSERT_TRUE(tri.Create("Ext. session", WS_CHILD | WS_VISIBLE | BS_AUTO3STATE, CRect(0, 0, 100, 20), &p, 50));
+    tri.SetCheck(BST_INDETERMINATE);
+    EXPECT_EQ(tri.GetCheck(), BST_INDETERMINATE);
+    tri.SetCheck(BST_CHECKED);
+    EXPECT_EQ(p.IsDlgButtonChecked(50), static_cast<UINT>(BST_CHECKED));
+    CButton push;
+    ASSERT_TRUE(push.Create("&Apply", WS_CHILD | WS_VISIBLE | BS_DEFPUSHBUTTON, CRect(0, 30, 80, 50), &p, 51));
+    EXPECT_EQ(push.GetWindowText(), "&Apply");
+    p.commands.clear();
+    static_cast<QAbstractButton*>(push.GetWidget())->click();
+    ASSERT_EQ(p.commands.size(), 1u);
+    EXPECT_EQ(p.commands[0], std::make_pair(51u, BN_CLICKED));
+    CButton group;
+    ASSERT_TRUE(group.Create("Settings", WS_CHILD | WS_VISIBLE | BS_GROUPBOX, CRect(0, 60, 100, 120), &p, 52));
+    EXPECT_EQ(group.GetWindowText(), "Settings");
+    EXPECT_EQ(group.GetButtonStyle(), BS_GROUPBOX);
+}
+
+TEST(Controls, DateTimeProgressAndSlider)
+{
+    Parent p;
+    ASSERT_TRUE(p.Make());
+    CDateTimeCtrl when;
+    ASSERT_TRUE(when.Create(WS_CHILD | WS_VISIBLE | DTS_TIMEFORMAT, CRect(0, 0, 120, 20), &p, 60));
+    ASSERT_TRUE(when.SetFormat("hh':'mm tt"));
+    SYSTEMTIME st{};
+    st.wYear = 2026;
+    st.wMonth = 12;
+    st.wDay = 7;
+    st.wHour = 9;
+    st.wMinute = 30;
+    p.notifies.clear();
+    ASSERT_TRUE(when.SetTime(&st));
+    EXPECT_TRUE(p.notifies.empty());  // set by code: no notification
+    SYSTEMTIME back{};
+    EXPECT_EQ(when.GetTime(&back), GDT_VALID);
+    EXPECT_EQ(back.wHour, 9);
+    EXPECT_EQ(back.wMinute, 30);
+    EXPECT_EQ(back.wDay, 7);
+    EXPECT_EQ(when.GetWindowText(), "09:30 AM");
+
+    CProgressCtrl progress;
+    ASSERT_TRUE(progress.Create(WS_CHILD | WS_VISIBLE, CRect(0, 30, 120, 40), &p, 61));
+    progress.SetRange32(0, 100);
+    progress.SetStep(40);
+    progress.StepIt();
+    progress.StepIt();
+    EXPECT_EQ(progress.GetPos(), 80);
+    progress.StepIt();  // wraps past the end
+    EXPECT_EQ(progress.GetPos(), 20);
+    EXPECT_EQ(progress.SetPos(500), 20);
+    EXPECT_EQ(progress.GetPos(), 100);
+
+    CSliderCtrl slider;
+    ASSERT_TRUE(slider.Create(WS_CHILD | WS_VISIBLE, CRect(0, 50, 120, 70), &p, 62));
+    slider.SetRange(0, 10);
+    slider.SetPos(4);
+    EXPECT_EQ(slider.GetPos(), 4);
+    struct Scroller : Parent {
+        std::vector<UINT> positions;
+        void OnHScroll(UINT, UINT pos, CWnd* bar) override
+        {
+            if (bar)
+                positions.push_back(pos);
+        }
+    };
+    Scroller s;
+    ASSERT_TRUE(s.Make());
+    CSliderCtrl second;
+    ASSERT_TRUE(second.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 120, 20), &s, 63));
+    static_cast<QAbstractSlider*>(second.GetWidget())->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    ASSERT_EQ(s.positions.size(), 1u);
+    EXPECT_EQ(s.positions[0], 1u);
 }
