@@ -1,0 +1,258 @@
+// Formulas against the in-process test broker: alert formulas on live quotes and the
+// poll, a moving-average crossover over the broker's daily bars, and formulas that come
+// and go while quotes stream.
+#include "FormulaTestSupport.h"
+
+#include "analytics/series/CPriceSeries.h"
+#include "analytics/series/CSessionSeriesServices.h"
+#include "analytics/series/SeriesHooks.h"
+#include "analytics/series/SeriesTime.h"
+#include "broker/session/CPlatformHttpTransport.h"
+#include "broker/session/CSessionManager.h"
+#include "broker/session/CTcpStreamConnection.h"
+#include "broker/session/PriceSeriesHooks.h"
+#include "tools/testbroker/CTestBroker.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <map>
+#include <set>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+class NullSink : public ISessionStatusSink {
+public:
+    void OnSessionStatus(UINT, const CSessionStatus& status) override
+    {
+        if (status.code == kStatusLoginResult)
+            loggedIn = status.success;
+    }
+    std::atomic<bool> loggedIn{false};
+};
+
+// A calendar that trades all day on weekdays, so the tests run at any hour.
+class AllDayServices : public CSessionSeriesServices {
+public:
+    AllDayServices()
+    {
+        m_rules.regular = {1, 0, 24 * 60};
+        m_rules.extended = {1, 0, 24 * 60};
+        SetSeriesServices(this);
+    }
+    ~AllDayServices() override { SetSeriesServices(nullptr); }
+    const CSessionRules* FindSessionRules(const char*) override { return &m_rules; }
+
+private:
+    CSessionRules m_rules;
+};
+
+class FormulaBrokerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        qx::testbroker::TestBrokerOptions options;
+        options.httpsPort = 0;
+        options.streamPort = 0;
+        options.startPaused = true;
+        options.heartbeatMs = 200;
+        m_broker = std::make_unique<qx::testbroker::CTestBroker>(options);
+        std::string error;
+        ASSERT_TRUE(m_broker->Start(error)) << error;
+        CSessionConfig config;
+        config.apiServer = m_broker->BaseUrl();
+        config.historyServer = m_broker->BaseUrl();
+        config.updateFile = m_broker->BaseUrl() + "/update/QxUpdate.xml";
+        config.keepAliveMs = 300;
+        config.retryMs = 200;
+        m_http = std::make_unique<CPlatformHttpTransport>(CString(m_broker->CaFile()), 10000);
+        const char* root = std::getenv("QX_SOURCE_DIR");
+        m_manager = std::make_unique<CSessionManager>(CString(root ? root : ".") + "/broker/session", config,
+                                                      m_http.get(), &CTcpStreamConnection::Create);
+        m_manager->SetStatusWindow(&m_sink);
+        CSessionManager::Install(m_manager.get());
+        RegisterPriceSeriesHooks();
+        ASSERT_TRUE(m_manager->StartLogin("demo", "demo"));
+        ASSERT_TRUE(WaitUntil([&] { return m_sink.loggedIn.load(); }));
+        ASSERT_TRUE(WaitUntil([&] { return m_manager->IsStreamConnected(CBrokerSession::kStreamMarketData); }));
+        m_engine = std::make_unique<CRunningEngine>();
+    }
+
+    void TearDown() override
+    {
+        // The engine frees the released formulas' inputs while the session still exists.
+        m_engine.reset();
+        if (m_manager)
+            m_manager->LogOut();
+        CSessionManager::Install(nullptr);
+        m_manager.reset();
+        SetPriceSeriesHooks({});
+        if (m_broker)
+            m_broker->Stop();
+    }
+
+    std::unique_ptr<CFormula> Alert(const char* text, CFormulaOwner& owner, const char* symbol = "IBM")
+    {
+        auto formula = std::make_unique<CFormula>(text, 0, 1, 0);
+        CString error;
+        EXPECT_TRUE(formula->Parse(error)) << error.GetString();
+        formula->SetNumTriggered(0);
+        EXPECT_TRUE(formula->Subscribe(symbol, 0, &owner, nullptr, "", 0, 1));
+        EXPECT_TRUE(WaitUntil([&] { return formula->IsResolved(); }));
+        return formula;
+    }
+
+    AllDayServices m_services;
+    std::unique_ptr<qx::testbroker::CTestBroker> m_broker;
+    std::unique_ptr<CPlatformHttpTransport> m_http;
+    std::unique_ptr<CSessionManager> m_manager;
+    NullSink m_sink;
+    std::unique_ptr<CRunningEngine> m_engine;
+};
+
+int DateNumber(CTime t)
+{
+    return t.GetYear() * 10000 + t.GetMonth() * 100 + t.GetDay();
+}
+
+} // namespace
+
+TEST_F(FormulaBrokerTest, QuoteFormulaFiresWhenItsQuoteChanges)
+{
+    CCountingOwner owner, triggered;
+    triggered.triggerState = 1;
+    auto formula = Alert("Last>50 AND Last[MSFT]>0", owner);
+    auto silent = Alert("Last>50", triggered);
+    ASSERT_TRUE(m_broker->WaitForSubscription(0, "IBM", 10000));
+    ASSERT_TRUE(m_broker->InjectTrade("MSFT", 300, 100));
+    ASSERT_TRUE(m_broker->InjectTrade("IBM", 77.25, 100));
+    ASSERT_TRUE(WaitUntil([&] { return owner.fired.load() >= 1; }));
+    EXPECT_TRUE(formula->Evaluate(nullptr, 0, -1));
+    double value = 0;
+    // Without a change of its inputs nothing is evaluated again: no clock, no timer.
+    const int fired = owner.fired.load();
+    std::this_thread::sleep_for(1500ms);
+    EXPECT_EQ(fired, owner.fired.load());
+    ASSERT_TRUE(m_broker->InjectTrade("IBM", 78.5, 100));
+    ASSERT_TRUE(WaitUntil([&] { return owner.fired.load() > fired; }));
+    // Below the level the formula is false and nothing fires.
+    ASSERT_TRUE(m_broker->InjectTrade("IBM", 40, 100));
+    ASSERT_TRUE(WaitUntil([&] { return !formula->Evaluate(nullptr, 0, -1); }));
+    const int afterDrop = owner.fired.load();
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(afterDrop, owner.fired.load());
+    EXPECT_TRUE(formula->Evaluate(&value, 0, -1));
+    EXPECT_EQ(0, value);
+    EXPECT_EQ(0, triggered.fired.load());
+    EXPECT_FALSE(formula->IsWaitingForData());
+}
+
+TEST_F(FormulaBrokerTest, QuoteFormulaWithAClockValueIsReevaluatedOnThePoll)
+{
+    CCountingOwner owner;
+    auto formula = Alert("Last>50 AND Second>=0", owner);
+    ASSERT_TRUE(m_broker->WaitForSubscription(0, "IBM", 10000));
+    ASSERT_TRUE(m_broker->InjectTrade("IBM", 77.25, 100));
+    ASSERT_TRUE(WaitUntil([&] { return owner.fired.load() >= 1; }));
+    // No further quotes: the 900 ms poll evaluates it again.
+    const int fired = owner.fired.load();
+    ASSERT_TRUE(WaitUntil([&] { return owner.fired.load() >= fired + 2; }, 5s));
+}
+
+TEST_F(FormulaBrokerTest, MovingAverageCrossoverOnTheBrokersDailyBars)
+{
+    const int weekday = m_manager->GetExchangeCTime().GetLocalTm().tm_wday;
+    if (weekday == 0 || weekday == 6)
+        GTEST_SKIP() << "no session on a weekend";
+    const char* text = "MovingAverage[MA,Close,5,0,D]>MovingAverage[MA,Close,20,0,D] AND "
+                       "MovingAverage[MA,Close,5,0,D,1]<=MovingAverage[MA,Close,20,0,D,1]";
+    const int bars = 120;
+    CFormula formula(text, 3, bars, 0);
+    CString error;
+    ASSERT_TRUE(formula.Parse(error)) << error.GetString();
+    ASSERT_TRUE(formula.Subscribe("IBM", 0, nullptr, nullptr, "D", 0, 0));
+    ASSERT_TRUE(WaitUntil([&] { return formula.IsResolved(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !formula.IsWaitingForData(); }, 60s));
+
+    // The same bars read plainly, with enough in front for the longer average.
+    auto deleter = [this](CPriceSeries* s) { m_manager->DeletePriceSeries(s); };
+    std::unique_ptr<CPriceSeries, decltype(deleter)> plain(m_manager->CreatePriceSeries("IBM,D", 0), deleter);
+    ASSERT_TRUE(plain);
+    plain->SetWindowMode(1);
+    ASSERT_TRUE(plain->SetBarCount(bars + 40, 0));
+    ASSERT_TRUE(WaitUntil([&] { return !plain->IsWaitingForData(); }, 60s));
+    std::vector<std::pair<int, double>> closes;
+    for (const CBarRecord& record : plain->CopyRecords())
+        if (record.m_bValid)
+            closes.emplace_back(DateNumber(record.m_startTime), record.Close());
+    ASSERT_GT(closes.size(), static_cast<size_t>(bars));
+    std::map<int, size_t> position;
+    for (size_t i = 0; i < closes.size(); ++i)
+        position[closes[i].first] = i;
+    const auto average = [&](size_t end, int length) {
+        double sum = 0;
+        for (int k = 0; k < length; ++k)
+            sum += closes[end - static_cast<size_t>(k)].second;
+        return sum / length;
+    };
+
+    std::set<int> expected, actual;
+    int checked = 0;
+    for (int bar = 0; bar < bars; ++bar) {
+        DWORD time = 0;
+        ASSERT_TRUE(formula.GetBarTime(bar, 0, time));
+        const int date = DateNumber(FeedTimeToRecordTime(time));
+        const auto it = position.find(date);
+        if (it == position.end() || it->second < 21)
+            continue;
+        const size_t i = it->second;
+        if (average(i, 5) > average(i, 20) && !(average(i - 1, 5) > average(i - 1, 20) + 0.00005))
+            expected.insert(date);
+        double value = 0;
+        ASSERT_TRUE(formula.Evaluate(&value, bar, -1)) << "bar " << bar << " date " << date;
+        if (value > 0)
+            actual.insert(date);
+        ++checked;
+    }
+    EXPECT_GT(checked, bars / 2);
+    EXPECT_FALSE(expected.empty());
+    EXPECT_EQ(expected, actual);
+}
+
+TEST_F(FormulaBrokerTest, FormulasComeAndGoWhileQuotesStream)
+{
+    CCountingOwner owner;
+    std::atomic<bool> stop{false};
+    std::thread quotes([&] {
+        double price = 70;
+        while (!stop) {
+            m_broker->InjectTrade("IBM", price, 100);
+            m_broker->InjectTrade("MSFT", price * 3, 100);
+            price = price > 90 ? 70 : price + 0.25;
+            std::this_thread::sleep_for(2ms);
+        }
+    });
+    std::vector<std::thread> workers;
+    for (int w = 0; w < 3; ++w) {
+        workers.emplace_back([&, w] {
+            static const char* const kTexts[] = {"Last>50", "Last>Last[MSFT]/4 AND Second>=0", "Bid+Ask>=0|Minute>=0"};
+            for (int i = 0; i < 15; ++i) {
+                auto formula = std::make_unique<CFormula>(kTexts[(i + w) % 3], 0, 1, 0);
+                CString error;
+                EXPECT_TRUE(formula->Parse(error));
+                EXPECT_TRUE(formula->Subscribe(w == 1 ? "MSFT" : "IBM", 0, &owner, nullptr, "", 0, 1));
+                if (i % 2)
+                    WaitUntil([&] { return formula->IsResolved(); }, 5s);
+                std::this_thread::sleep_for(std::chrono::milliseconds(5 * (i % 4)));
+                formula->Evaluate(nullptr, 0, -1);
+            }
+        });
+    }
+    for (auto& t : workers)
+        t.join();
+    stop = true;
+    quotes.join();
+    EXPECT_GT(owner.fired.load(), 0);
+    ASSERT_TRUE(WaitUntil([&] { return (*m_engine)->GetLiveCount() == 0 && (*m_engine)->GetPendingCount() == 0; }));
+}
