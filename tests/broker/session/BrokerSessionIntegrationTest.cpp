@@ -21,7 +21,6 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <cstdlib>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -135,8 +134,7 @@ protected:
         config.keepAliveMs = 300;
         config.retryMs = 200;
         m_http = std::make_unique<CPlatformHttpTransport>(CString(m_broker->CaFile()), 10000);
-        const char* root = std::getenv("QX_SOURCE_DIR");
-        m_manager = std::make_unique<CSessionManager>(CString(root ? root : ".") + "/broker/session", config,
+        m_manager = std::make_unique<CSessionManager>(CString(QX_BROKER_SESSION_DIR), config,
                                                       m_http.get(), &CTcpStreamConnection::Create);
         m_manager->SetStatusWindow(&m_sink);
         m_manager->GetSession().SetLogger([this](const char* line) {

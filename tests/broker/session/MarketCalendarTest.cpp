@@ -2,15 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 TEST(MarketCalendar, ShippedFileCoversEquitiesOptionsAndIndices)
 {
-    const char* root = std::getenv("QX_SOURCE_DIR");
-    ASSERT_NE(root, nullptr);
     CMarketCalendar calendar;
-    ASSERT_TRUE(calendar.Load((std::string(root) + "/broker/session/Sessions.dat").c_str()));
+    ASSERT_TRUE(calendar.Load(QX_BROKER_SESSION_DIR "/Sessions.dat"));
     EXPECT_TRUE(calendar.GetErrors().empty()) << calendar.GetErrors().front();
     EXPECT_EQ(calendar.GetRuleCount(), 3u);
 

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 
 namespace {
 
@@ -34,8 +33,7 @@ FakeSeries* Fake(CPriceSeries* s)
 
 CString SourceDir()
 {
-    const char* root = std::getenv("QX_SOURCE_DIR");
-    return CString(root ? root : ".") + "/broker/session";
+    return CString(QX_BROKER_SESSION_DIR);
 }
 
 } // namespace
