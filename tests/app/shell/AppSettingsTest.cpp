@@ -1,0 +1,347 @@
+// Settings and user files: round trips, damaged and too-new files kept, link groups.
+#include "app/services/CAppSettings.h"
+#include "app/services/CLinkState.h"
+#include "platform/core/CArchive.h"
+#include "platform/core/CFile.h"
+#include "platform/core/CMemFile.h"
+#include "platform/core/CProfile.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class Recorder : public IUserNotifier {
+public:
+    void Notify(const CString& text) override { messages.push_back(text); }
+    std::vector<CString> messages;
+};
+
+class TempFolder {
+public:
+    TempFolder()
+    {
+        static int n = 0;
+        m_path = fs::temp_directory_path() / ("qx-settings-" + std::to_string(::getpid()) + "-" + std::to_string(++n));
+        fs::create_directories(m_path);
+    }
+    ~TempFolder() { fs::remove_all(m_path); }
+    CString Path() const { return CString(m_path.string()); }
+    std::string File(const char* name) const { return (m_path / name).string(); }
+    std::string Read(const char* name) const
+    {
+        std::ifstream in(File(name), std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    void Write(const char* name, const std::string& bytes) const
+    {
+        std::ofstream out(File(name), std::ios::binary);
+        out << bytes;
+    }
+
+private:
+    fs::path m_path;
+};
+
+std::string Dword(DWORD v)
+{
+    std::string s(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        s[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    return s;
+}
+
+}  // namespace
+
+TEST(AppSettings, UserFilesRoundTripThroughTheFolder)
+{
+    TempFolder folder;
+    {
+        CAppSettings s;
+        s.SetWorkingDirectory(folder.Path());
+        s.LoadAll();
+        for (int f = 0; f < kUserFileCount; ++f)
+            EXPECT_EQ(s.GetFileState(static_cast<EUserFile>(f)), EUserFileState::kMissing);
+        s.m_quoteFont.face = "Courier New";
+        s.m_quoteFont.height = 15;
+        s.m_quoteFont.strikeOut = true;
+        s.m_nStripeInterval = 3;
+        s.m_quoteColors[7] = RGB(1, 2, 3);
+        s.m_tsColors[10] = RGB(9, 9, 9);
+        s.m_schemeColors[6] = RGB(200, 100, 50);
+        s.m_drawingDefaults.noteText = "remember";
+        s.m_drawingDefaults.lineThickness = 4;
+        s.m_reportLooks[kReportAlerts].colors[1] = RGB(7, 7, 7);
+        s.m_symbolSetGroups.push_back({"Tech", {"Chips", "Software"}});
+        s.m_intervals = {"Daily", "5 minutes"};
+        s.m_notes.SetAt("IBM", "earnings <soon> ]]> & more");
+        s.m_portfolios.body = {1, 0, 0, 0, 'x'};
+        ASSERT_TRUE(s.SaveAll());
+    }
+    // columns.dat without records: version 19 and three empty arrays.
+    EXPECT_EQ(folder.Read("columns.dat"), Dword(19) + Dword(0) + Dword(0) + Dword(0));
+
+    CAppSettings t;
+    Recorder r;
+    t.SetNotifier(&r);
+    t.SetWorkingDirectory(folder.Path());
+    t.LoadAll();
+    EXPECT_TRUE(r.messages.empty());
+    EXPECT_EQ(t.GetFileState(kFileGui), EUserFileState::kLoaded);
+    EXPECT_EQ(t.m_quoteFont.face, "Courier New");
+    EXPECT_EQ(t.m_quoteFont.height, 15);
+    EXPECT_TRUE(t.m_quoteFont.strikeOut);
+    EXPECT_EQ(t.m_nStripeInterval, 3);
+    EXPECT_EQ(t.m_quoteColors[7], RGB(1, 2, 3));
+    EXPECT_EQ(t.m_tsColors[10], RGB(9, 9, 9));
+    EXPECT_EQ(t.m_schemeColors[6], RGB(200, 100, 50));
+    EXPECT_EQ(t.m_drawingDefaults.noteText, "remember");
+    EXPECT_EQ(t.m_drawingDefaults.lineThickness, 4);
+    EXPECT_EQ(t.m_reportLooks[kReportAlerts].colors[1], RGB(7, 7, 7));
+    ASSERT_EQ(t.m_symbolSetGroups.size(), 1u);
+    EXPECT_EQ(t.m_symbolSetGroups[0].names[1], "Software");
+    ASSERT_EQ(t.m_intervals.size(), 2u);
+    CString note;
+    ASSERT_TRUE(t.m_notes.Lookup("IBM", note));
+    EXPECT_EQ(note, "earnings <soon> ]]> & more");
+    // Records of other owners come back byte for byte.
+    EXPECT_EQ(t.m_portfolios.body, (std::vector<BYTE>{1, 0, 0, 0, 'x'}));
+    EXPECT_EQ(t.GetFileState(kFileColumns), EUserFileState::kLoaded);
+}
+
+TEST(AppSettings, DamagedOrTooNewFilesAreToldAndNeverOverwritten)
+{
+    TempFolder folder;
+    const std::string damagedGui = Dword(19) + "\x05" + "Ari";  // ends inside the first font
+    const std::string newColumns = Dword(20) + Dword(0) + Dword(0) + Dword(0);
+    const std::string badNotes = "<Notes><Note><Symbol>IBM";
+    const std::string newerPortfolios = Dword(25) + "future";
+    folder.Write("gui.dat", damagedGui);
+    folder.Write("columns.dat", newColumns);
+    folder.Write("notes.xml", badNotes);
+    folder.Write("portfolios.dat", newerPortfolios);
+
+    CAppSettings s;
+    Recorder r;
+    s.SetNotifier(&r);
+    s.SetWorkingDirectory(folder.Path());
+    const CFontSpec defaultFont = s.m_quoteFont;
+    s.LoadAll();
+    ASSERT_EQ(r.messages.size(), 4u);
+    EXPECT_EQ(r.messages[0], "Error reading file portfolios.dat: incompatible version (v25).\nPlease upgrade to the "
+                             "latest version of Quorvantelix.");
+    EXPECT_NE(r.messages[1].Find("gui.dat"), -1);
+    EXPECT_EQ(r.messages[2], "Error reading file columns.dat: incompatible version (v20).\nPlease upgrade to the latest "
+                             "version of Quorvantelix.");
+    EXPECT_NE(r.messages[3].Find("notes.xml"), -1);
+    EXPECT_EQ(s.GetFileState(kFileGui), EUserFileState::kFailed);
+    EXPECT_EQ(s.m_quoteFont, defaultFont);  // defaults, not half a file
+
+    // The program goes on and saves at exit: the failed files stay as they were.
+    s.m_notes.SetAt("MSFT", "new note");
+    s.m_columns.body = {9, 9};
+    EXPECT_TRUE(s.SaveAll());
+    EXPECT_EQ(folder.Read("gui.dat"), damagedGui);
+    EXPECT_EQ(folder.Read("columns.dat"), newColumns);
+    EXPECT_EQ(folder.Read("notes.xml"), badNotes);
+    EXPECT_EQ(folder.Read("portfolios.dat"), newerPortfolios);
+    // Files that loaded or were missing are written.
+    EXPECT_EQ(folder.Read("trading.dat"), Dword(19));
+}
+
+TEST(AppSettings, KeptRecordsKeepTheirOwnVersion)
+{
+    TempFolder folder;
+    folder.Write("trading.dat", Dword(17) + "abc");
+    CAppSettings s;
+    s.SetWorkingDirectory(folder.Path());
+    s.LoadAll();
+    ASSERT_TRUE(s.SaveTrading());
+    EXPECT_EQ(folder.Read("trading.dat"), Dword(17) + "abc");
+}
+
+TEST(AppSettings, SaveFailuresShowTheirMessages)
+{
+    CAppSettings s;
+    Recorder r;
+    s.SetNotifier(&r);
+    s.SetWorkingDirectory("/nonexistent-qx-folder/sub");
+    EXPECT_FALSE(s.SaveColumns());
+    EXPECT_FALSE(s.SavePortfolios());
+    ASSERT_EQ(r.messages.size(), 2u);
+    EXPECT_EQ(r.messages[0], "Error saving custom columns");
+    EXPECT_EQ(r.messages[1], "Error writing portfolio settings");
+}
+
+TEST(AppSettings, ProfileKeepsValuesAndNeverThePasswordInClear)
+{
+    CProfile profile;
+    profile.LoadFromText("[Settings]\nBroker=7\nStockShares=250\nRecentListSize=0\n");
+    CAppSettings s;
+    s.LoadProfile(profile);
+    EXPECT_EQ(s.m_nBroker, 1);  // any non-zero value is 1
+    EXPECT_EQ(s.m_nStockShares, 250);
+    EXPECT_EQ(s.m_nOptionContracts, 1);
+    EXPECT_EQ(s.m_nFuturesContracts, 100);
+    EXPECT_EQ(s.m_nRecentListSize, 30);  // out of range: the default
+    s.m_emailPassword = "hunter2";
+    s.m_emailUser = "me";
+    s.m_bViewExportData = true;
+    s.m_bSaveUserName = false;
+    s.m_userName = "trader";
+    CProfile out;
+    out.LoadFromText("");
+    s.SaveProfile(out);
+    const std::string text = out.ToText();
+    EXPECT_EQ(text.find("hunter2"), std::string::npos);
+    EXPECT_EQ(out.GetProfileString("Settings", "UserName"), "");  // "save user name" off
+    CAppSettings t;
+    t.LoadProfile(out);
+    EXPECT_EQ(t.m_emailPassword, "hunter2");
+    EXPECT_EQ(t.m_emailUser, "me");
+    EXPECT_TRUE(t.m_bViewExportData);
+}
+
+TEST(AppSettings, ScrambleIsReversibleAndRejectsForeignText)
+{
+    const char* key = CAppSettings::ProgramKey();
+    for (const char* text : {"", "a", "10000001 Individual", "ÄÖÜ mixed \t text"}) {
+        const CString s = CAppSettings::Scramble(key, text);
+        EXPECT_EQ(CAppSettings::Unscramble(key, s), text);
+        if (*text) {
+            EXPECT_NE(s, text);
+        }
+    }
+    EXPECT_EQ(CAppSettings::Unscramble(key, "XYZ"), "");
+    EXPECT_EQ(CAppSettings::Unscramble(key, "zz"), "");
+    EXPECT_NE(CAppSettings::Unscramble("other key", CAppSettings::Scramble(key, "abc")), "abc");
+}
+
+TEST(AppSettings, StrategiesConvertIntoLibraryFilesAndTheStoreIsMovedAside)
+{
+    TempFolder folder;
+    folder.Write("strategies.dat", Dword(19) + Dword(3));
+    CAppSettings s;
+    s.SetWorkingDirectory(folder.Path());
+    // Without a record reader the store stays where it is.
+    EXPECT_EQ(s.ConvertStrategies(), 0);
+    EXPECT_TRUE(fs::exists(folder.File("strategies.dat")));
+    EXPECT_TRUE(fs::is_directory(folder.File("Strategies")));
+
+    folder.Write("Strategies/Cross.qxs", "taken");
+    s.SetStrategyReader([](CArchive& ar, DWORD, std::vector<CAppSettings::CStrategyText>& out) {
+        DWORD n = 0;
+        ar >> n;
+        for (DWORD i = 0; i < n; ++i)
+            out.push_back({i == 2 ? "a/b" : "Cross", "text"});
+    });
+    EXPECT_EQ(s.ConvertStrategies(), 3);
+    EXPECT_EQ(folder.Read("Strategies/Cross.qxs"), "taken");
+    EXPECT_EQ(folder.Read("Strategies/Cross (1).qxs"), "text");
+    EXPECT_EQ(folder.Read("Strategies/Cross (2).qxs"), "text");
+    EXPECT_EQ(folder.Read("Strategies/a_b.qxs"), "text");
+    EXPECT_FALSE(fs::exists(folder.File("strategies.dat")));
+    EXPECT_TRUE(fs::exists(folder.File("strategies.dat.old")));
+
+    // A too-new store converts nothing and says why.
+    folder.Write("strategies.dat", Dword(21));
+    Recorder r;
+    s.SetNotifier(&r);
+    EXPECT_EQ(s.ConvertStrategies(), 0);
+    ASSERT_EQ(r.messages.size(), 1u);
+    EXPECT_NE(r.messages[0].Find("incompatible version (v21)"), -1);
+    EXPECT_TRUE(fs::exists(folder.File("strategies.dat")));
+}
+
+TEST(LinkState, AcceptRules)
+{
+    CLinkState none;
+    EXPECT_FALSE(none.AcceptsSymbolGroup(-1));  // no button, no link
+
+    CLinkState s;
+    s.SetButtons(true, false);
+    ASSERT_TRUE(s.SetSymbolGroup(3));
+    EXPECT_TRUE(s.AcceptsSymbolGroup(3));
+    EXPECT_FALSE(s.AcceptsSymbolGroup(4));
+    EXPECT_TRUE(s.AcceptsSymbolGroup(-1));
+    EXPECT_FALSE(s.AcceptsSymbolGroup(-2));
+    EXPECT_TRUE(s.AcceptsSymbolGroup(kLinkGroupAll));
+    EXPECT_FALSE(s.AcceptsSymbolGroup(kLinkGroupDisabled));
+    EXPECT_FALSE(s.AcceptsIntervalGroup(3));  // no interval button
+    ASSERT_TRUE(s.SetSymbolGroup(kLinkGroupAll));
+    EXPECT_TRUE(s.AcceptsSymbolGroup(7));
+    ASSERT_TRUE(s.SetSymbolGroup(kLinkGroupDisabled));
+    EXPECT_FALSE(s.AcceptsSymbolGroup(kLinkGroupDisabled));
+    EXPECT_FALSE(s.AcceptsSymbolGroup(-1));
+    EXPECT_FALSE(s.SetSymbolGroup(10));
+    EXPECT_FALSE(s.SetSymbolGroup(-1));
+    EXPECT_EQ(LinkGroupName(0), "Disable Link");
+    EXPECT_EQ(LinkGroupName(1), "Link to All");
+    EXPECT_EQ(LinkGroupName(2), "Group 1");
+    EXPECT_EQ(LinkGroupName(9), "Group 8");
+    EXPECT_EQ(LinkGroupName(10), "");
+}
+
+TEST(LinkState, SaveWritesOneDwordPerButtonAndLoadRefusesBadRecords)
+{
+    CLinkState both;
+    both.SetButtons(true, true);
+    both.SetSymbolGroup(4);
+    both.SetIntervalGroup(6);
+    CMemFile mem;
+    {
+        CArchive ar(&mem, CArchive::store);
+        ASSERT_TRUE(both.Save(ar));
+        ar.Close();
+    }
+    EXPECT_EQ(mem.GetLength(), 8u);
+
+    mem.SeekToBegin();
+    CLinkState back;
+    back.SetButtons(true, true);
+    {
+        CArchive ar(&mem, CArchive::load);
+        ASSERT_TRUE(back.Load(ar));
+    }
+    EXPECT_EQ(back.GetSymbolGroup(), 4);
+    EXPECT_EQ(back.GetIntervalGroup(), 6);
+
+    // Too short: the interval DWORD is missing.
+    CMemFile shortFile;
+    {
+        CArchive ar(&shortFile, CArchive::store);
+        ar << DWORD(5);
+        ar.Close();
+    }
+    shortFile.SeekToBegin();
+    CLinkState cut;
+    cut.SetButtons(true, true);
+    {
+        CArchive ar(&shortFile, CArchive::load);
+        EXPECT_FALSE(cut.Load(ar));
+    }
+    EXPECT_EQ(cut.GetSymbolGroup(), kLinkGroupAll);
+
+    // Out of range.
+    CMemFile bad;
+    {
+        CArchive ar(&bad, CArchive::store);
+        ar << DWORD(77);
+        ar.Close();
+    }
+    bad.SeekToBegin();
+    CLinkState one;
+    one.SetButtons(true, false);
+    {
+        CArchive ar(&bad, CArchive::load);
+        EXPECT_FALSE(one.Load(ar));
+    }
+}
