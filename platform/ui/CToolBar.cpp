@@ -95,3 +95,24 @@ void CToolBar::UpdateButtons(CCmdTarget* target, bool disableIfNoHandler)
             action->setText(ToQString(ui.m_text));
     }
 }
+
+BOOL CToolBar::OnCommand(WPARAM wParam, LPARAM lParam)
+{
+    if (CWnd::OnCommand(wParam, lParam))
+        return TRUE;
+    CFrameWnd* frame = GetParentFrame();
+    return frame ? static_cast<BOOL>(frame->SendMessage(WM_COMMAND, wParam, lParam)) : FALSE;
+}
+
+BOOL CToolBar::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+    if (CWnd::OnNotify(wParam, lParam, result))
+        return TRUE;
+    CFrameWnd* frame = GetParentFrame();
+    if (!frame)
+        return FALSE;
+    const LRESULT r = frame->SendMessage(WM_NOTIFY, wParam, lParam);
+    if (result)
+        *result = r;
+    return TRUE;
+}

@@ -25,6 +25,9 @@ public:
 protected:
     QWidget* CreateWidget(QWidget* parent) override;
     bool PaintsItself() const override { return false; }
+    // Commands and notifications of the bar's controls go on to its frame.
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
 private:
     struct BarImpl;

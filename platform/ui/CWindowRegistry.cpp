@@ -48,8 +48,11 @@ void CWindowRegistry::Unregister(HWND handle)
     Slot& s = m_slots[handle.Slot()];
     if (s.widget)
         m_byWidget.erase(s.widget);
+    if (s.outer)
+        m_byWidget.erase(s.outer);
     s.wnd = nullptr;
     s.widget = nullptr;
+    s.outer = nullptr;
     s.used = false;
     s.generation = s.generation + 1 == 0 ? 1 : s.generation + 1;
     m_free.push_back(handle.Slot());
@@ -64,6 +67,21 @@ void CWindowRegistry::Rebind(HWND handle, CWnd* wnd)
     s.wnd = wnd;
     if (s.widget)
         m_byWidget[s.widget] = wnd;
+    if (s.outer)
+        m_byWidget[s.outer] = wnd;
+}
+
+void CWindowRegistry::SetOuter(HWND handle, QWidget* outer)
+{
+    std::lock_guard lock(m_lock);
+    if (!Find(handle))
+        return;
+    Slot& s = m_slots[handle.Slot()];
+    if (s.outer)
+        m_byWidget.erase(s.outer);
+    s.outer = outer;
+    if (outer)
+        m_byWidget[outer] = s.wnd;
 }
 
 void CWindowRegistry::RebindWidget(HWND handle, QWidget* widget)

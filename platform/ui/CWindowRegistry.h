@@ -21,6 +21,8 @@ public:
     // Rebinds a live handle to another window object (subclassing an existing control).
     void Rebind(HWND handle, CWnd* wnd);
     void RebindWidget(HWND handle, QWidget* widget);
+    // The outer widget (frame window, MDI sub-window) also finds the window.
+    void SetOuter(HWND handle, QWidget* outer);
 
     bool IsAlive(HWND handle) const;     // any thread
     CWnd* Lookup(HWND handle) const;     // user-interface thread
@@ -31,6 +33,7 @@ private:
     struct Slot {
         CWnd* wnd = nullptr;
         QWidget* widget = nullptr;
+        QWidget* outer = nullptr;
         uint32_t generation = 1;
         bool used = false;
     };

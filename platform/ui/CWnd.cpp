@@ -308,6 +308,8 @@ void CWnd::Register(QWidget* widget, QWidget* outer)
     m_impl->widget = widget;
     m_impl->outer = outer && outer != widget ? outer : nullptr;
     m_hWnd = CWindowRegistry::Instance().Register(this, widget);
+    if (m_impl->outer)
+        CWindowRegistry::Instance().SetOuter(m_hWnd, m_impl->outer);
 }
 
 void CWnd::SetPendingOuter(QWidget* outer)

@@ -5,6 +5,7 @@
 #include "platform/ui/CCmdUI.h"
 #include "platform/ui/CChildFrame.h"
 #include "platform/ui/CDC.h"
+#include "platform/ui/CComboBox.h"
 #include "platform/ui/CDataExchange.h"
 #include "platform/ui/CDocTemplate.h"
 #include "platform/ui/CFormView.h"
@@ -15,6 +16,7 @@
 #include "platform/ui/CRuntimeClass.h"
 #include "platform/ui/CSdiChildFrame.h"
 #include "platform/ui/CStatusBar.h"
+#include "platform/ui/CToolBar.h"
 #include "platform/ui/CView.h"
 #include "platform/ui/CWinApp.h"
 
@@ -27,6 +29,8 @@
 #include <QMenuBar>
 #include <QPrinter>
 #include <QAbstractButton>
+#include <QComboBox>
+#include <QToolBar>
 #include <QToolButton>
 
 namespace {
@@ -400,4 +404,48 @@ TEST(Frames, ChildFramesHearActivationAndMenuCommandsReachTheActiveView)
     link->trigger();
     EXPECT_EQ(view->linkClicks, 1);
     EXPECT_EQ(static_cast<TestView*>(second->GetFirstView())->linkClicks, 0);
+}
+
+TEST(Frames, ToolBarButtonsAndControlsTalkToTheFrame)
+{
+    struct MainFrame : CMDIFrameWnd {
+        int refreshes = 0;
+        int symbolChanges = 0;
+        const CMessageMap& GetMessageMap() const override
+        {
+            static const CMessageMap map = MessageMapFor<MainFrame>(CMDIFrameWnd::GetMessageMap())
+                                               .Command(34357, &MainFrame::OnRefresh)
+                                               .Control(CBN_SELCHANGE, 1001, &MainFrame::OnSymbol)
+                                               .Build();
+            return map;
+        }
+        void OnRefresh() { ++refreshes; }
+        void OnSymbol() { ++symbolChanges; }
+    };
+    CWinApp app("ToolBarTest");
+    auto owned = std::make_unique<MainFrame>();
+    ASSERT_TRUE(owned->LoadFrame(1, WS_OVERLAPPEDWINDOW | WS_VISIBLE));
+    MainFrame* frame = owned.release();
+    CToolBar* bar = frame->CreateToolBar(59392);
+    ASSERT_NE(bar, nullptr);
+    bar->AddButton(34357, "Refresh");
+    bar->AddButton(34358, "Nobody handles this");
+    CComboBox symbols;
+    ASSERT_TRUE(symbols.Create(WS_CHILD | WS_VISIBLE | CBS_DROPDOWN, CRect(0, 0, 100, 200), bar, 1001));
+    bar->AddControl(&symbols);
+    symbols.AddString("IBM");
+    EXPECT_EQ(bar->GetParentFrame(), frame);
+    EXPECT_EQ(symbols.GetParentFrame(), frame);
+
+    frame->OnIdleUpdateCmdUI();
+    EXPECT_TRUE(bar->IsButtonEnabled(34357));
+    EXPECT_FALSE(bar->IsButtonEnabled(34358));
+    auto* toolBar = qobject_cast<QToolBar*>(bar->GetWidget());
+    ASSERT_NE(toolBar, nullptr);
+    toolBar->actions().first()->trigger();
+    EXPECT_EQ(frame->refreshes, 1);
+    emit qobject_cast<QComboBox*>(symbols.GetWidget())->activated(0);
+    EXPECT_EQ(frame->symbolChanges, 1);
+    symbols.DestroyWindow();
+    frame->DestroyWindow();
 }
