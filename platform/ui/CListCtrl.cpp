@@ -88,6 +88,22 @@ public:
         }
     }
 
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QSize base = QStyledItemDelegate::sizeHint(option, index);
+        CListCtrl* list = ListOf(m_tree);
+        if (!list || !list->OwnerDraws())
+            return base;
+        MEASUREITEMSTRUCT m;
+        m.CtlType = ODT_LISTVIEW;
+        m.CtlID = static_cast<UINT>(list->GetDlgCtrlID());
+        m.itemID = static_cast<UINT>(index.row());
+        m.itemWidth = static_cast<UINT>(base.width());
+        m.itemHeight = static_cast<UINT>(base.height());
+        list->MeasureItem(&m);
+        return QSize(base.width(), static_cast<int>(m.itemHeight));
+    }
+
 private:
     QTreeView* m_tree;
 };
@@ -415,13 +431,13 @@ CHeaderCtrl* CListCtrl::GetHeaderCtrl() const
     return t ? dynamic_cast<CHeaderCtrl*>(CWnd::FromWidget(t->header())) : nullptr;
 }
 
-int CListCtrl::InsertColumn(int column, const char* heading, int format, int width, int)
+int CListCtrl::InsertColumn(int column, const char* heading, int format, int width, int subItem)
 {
     QxListModel* m = Model(GetWidget());
     if (!m || column < 0)
         return -1;
     const int at = std::min(column, static_cast<int>(m->columns.size()));
-    m->InsertColumn(at, ListColumn{ToQString(heading), format, QImage()});
+    m->InsertColumn(at, ListColumn{ToQString(heading), format, QImage(), subItem < 0 ? at : subItem});
     if (width >= 0)
         Tree(GetWidget())->header()->resizeSection(at, width);
     return at;
@@ -432,7 +448,8 @@ int CListCtrl::InsertColumn(int column, const LVCOLUMN* info)
     if (!info)
         return -1;
     const int at = InsertColumn(column, (info->mask & LVCF_TEXT) ? info->pszText : "",
-                                (info->mask & LVCF_FMT) ? info->fmt : LVCFMT_LEFT, (info->mask & LVCF_WIDTH) ? info->cx : -1);
+                                (info->mask & LVCF_FMT) ? info->fmt : LVCFMT_LEFT, (info->mask & LVCF_WIDTH) ? info->cx : -1,
+                                (info->mask & LVCF_SUBITEM) ? info->iSubItem : -1);
     return at;
 }
 
@@ -462,7 +479,7 @@ BOOL CListCtrl::GetColumn(int column, LVCOLUMN* info) const
         info->pszText[n] = '\0';
     }
     if (info->mask & LVCF_SUBITEM)
-        info->iSubItem = column;
+        info->iSubItem = c.subItem;
     if (info->mask & LVCF_ORDER)
         info->iOrder = Tree(GetWidget())->header()->visualIndex(column);
     return TRUE;
@@ -478,6 +495,8 @@ BOOL CListCtrl::SetColumn(int column, const LVCOLUMN* info)
         c.format = info->fmt;
     if ((info->mask & LVCF_TEXT) && info->pszText)
         c.text = ToQString(info->pszText);
+    if (info->mask & LVCF_SUBITEM)
+        c.subItem = info->iSubItem;
     if (info->mask & LVCF_WIDTH)
         SetColumnWidth(column, info->cx);
     m->ColumnChanged(column);
@@ -1045,3 +1064,5 @@ BOOL CListCtrl::EditLabel(int item)
 }
 
 void CListCtrl::DrawItem(LPDRAWITEMSTRUCT) {}
+
+void CListCtrl::MeasureItem(LPMEASUREITEMSTRUCT) {}

@@ -91,8 +91,10 @@ public:
     // Starts editing the item's label (LVS_EDITLABELS); false when refused.
     BOOL EditLabel(int item);
 
-    // Owner drawing of a whole row.
+    // Owner drawing of a whole row, and the height of the rows (asked again when the
+    // font changes).
     virtual void DrawItem(LPDRAWITEMSTRUCT draw);
+    virtual void MeasureItem(LPMEASUREITEMSTRUCT measure);
 
     // Internal: notification helpers used by the Qt side.
     LRESULT SendListNotify(UINT code, NMHDR* header);

@@ -14,6 +14,7 @@ struct ListColumn {
     QString text;
     int format = 0;
     QImage image;
+    int subItem = 0;  // the column's parameter word, kept for its owner
 };
 
 struct ListRow {

@@ -76,6 +76,8 @@ private:
 class PaintedList : public CListCtrl {
 public:
     std::vector<DRAWITEMSTRUCT> drawn;
+    UINT rowHeight = 21;
+    void MeasureItem(LPMEASUREITEMSTRUCT m) override { m->itemHeight = rowHeight; }
     void DrawItem(LPDRAWITEMSTRUCT d) override
     {
         drawn.push_back(*d);
@@ -297,8 +299,15 @@ TEST(ListCtrl, OwnerDrawGetsWholeRows)
     EXPECT_TRUE(sawSelected);
     CRect row;
     list.GetItemRect(0, &row, LVIR_BOUNDS);
+    EXPECT_EQ(row.Height(), 21);
     const QColor c = shot.pixelColor(150, row.CenterPoint().y);
     EXPECT_EQ(c, QColor(0, 0, 200));
+    // The column keeps the parameter word its owner gave it.
+    EXPECT_EQ(list.InsertColumn(3, "Custom", LVCFMT_LEFT, 50, 77), 3);
+    LVCOLUMN col;
+    col.mask = LVCF_SUBITEM;
+    ASSERT_TRUE(list.GetColumn(3, &col));
+    EXPECT_EQ(col.iSubItem, 77);
 }
 
 TEST(ListCtrl, LabelEditingAsksTheOwner)
