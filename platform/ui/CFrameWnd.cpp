@@ -422,6 +422,33 @@ void CFrameWnd::RemoveCaptionButtons()
         m_frame->captionBar->hide();
 }
 
+void CFrameWnd::DockBar(CWnd* bar, bool bottom)
+{
+    QWidget* client = GetWidget();
+    QWidget* w = bar ? bar->GetOuterWidget() : nullptr;
+    if (!client || !w)
+        return;
+    auto* layout = static_cast<QVBoxLayout*>(client->layout());
+    layout->removeWidget(w);
+    if (bottom)
+        layout->addWidget(w);
+    else
+        layout->insertWidget(1, w);  // below the caption strip
+    w->show();
+    RecalcLayout();
+}
+
+void CFrameWnd::UndockBar(CWnd* bar)
+{
+    QWidget* client = GetWidget();
+    QWidget* w = bar ? bar->GetOuterWidget() : nullptr;
+    if (!client || !w)
+        return;
+    static_cast<QVBoxLayout*>(client->layout())->removeWidget(w);
+    w->hide();
+    RecalcLayout();
+}
+
 void CFrameWnd::CopyToOtherFrame(CFrameWnd* target)
 {
     if (!target || target == this)

@@ -56,6 +56,12 @@ public:
     std::vector<CCaptionButton*> GetCaptionButtons() const;
     void RemoveCaptionButtons();
 
+    // Shows a bar window (a tab strip, a tool bar of the frame) along the top or bottom
+    // of the client area; the pane area shrinks to make room. The bar must have been
+    // created with this frame as parent. UndockBar hides it again.
+    void DockBar(CWnd* bar, bool bottom);
+    void UndockBar(CWnd* bar);
+
     // Hands this frame's content to target when a window moves between an MDI child
     // and a floating frame. The default moves the views (they keep their windows,
     // handles and document); frames with state of their own override it.

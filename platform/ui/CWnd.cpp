@@ -936,6 +936,14 @@ CWnd* CWnd::GetFocus()
     return nullptr;
 }
 
+CWnd* CWnd::WindowFromPoint(POINT screenPoint)
+{
+    for (QWidget* w = QApplication::widgetAt(QPoint(screenPoint.x, screenPoint.y)); w; w = w->parentWidget())
+        if (CWnd* wnd = FromWidget(w))
+            return wnd;
+    return nullptr;
+}
+
 void CWnd::SetWindowText(const char* text)
 {
     SetTextOfWidget(CString(text ? text : ""));

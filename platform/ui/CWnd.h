@@ -100,6 +100,8 @@ public:
     // Focus, text, font, style.
     CWnd* SetFocus();
     static CWnd* GetFocus();
+    // The window under a screen point (the innermost one), or null.
+    static CWnd* WindowFromPoint(POINT screenPoint);
     void SetWindowText(const char* text);
     void GetWindowText(CString& text) const;
     CString GetWindowText() const;

@@ -16,6 +16,7 @@
 #include "platform/ui/CRuntimeClass.h"
 #include "platform/ui/CSdiChildFrame.h"
 #include "platform/ui/CStatusBar.h"
+#include "platform/ui/CTabCtrl.h"
 #include "platform/ui/CToolBar.h"
 #include "platform/ui/CView.h"
 #include "platform/ui/CWinApp.h"
@@ -30,6 +31,7 @@
 #include <QPrinter>
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QLayout>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -448,4 +450,36 @@ TEST(Frames, ToolBarButtonsAndControlsTalkToTheFrame)
     EXPECT_EQ(frame->symbolChanges, 1);
     symbols.DestroyWindow();
     frame->DestroyWindow();
+}
+
+TEST(Frames, BarsDockAlongTheClientAndShrinkThePane)
+{
+    Shell s;
+    CDocument* doc = s.mdi->OpenDocumentFile(nullptr);
+    ASSERT_NE(doc, nullptr);
+    CView* view = doc->GetFirstView();
+    CFrameWnd* frame = view->GetParentFrame();
+    frame->GetOuterWidget()->resize(400, 300);
+    frame->RecalcLayout();
+    CRect before;
+    view->GetClientRect(&before);
+    CTabCtrl tabs;
+    ASSERT_TRUE(tabs.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 100, 24), frame, 59500));
+    tabs.InsertItem(0, "Sheet 1");
+    frame->DockBar(&tabs, true);
+    frame->GetWidget()->layout()->activate();
+    CRect after;
+    view->GetClientRect(&after);
+    EXPECT_LT(after.Height(), before.Height());
+    CRect bar;
+    tabs.GetWindowRect(&bar);
+    CRect pane;
+    view->GetWindowRect(&pane);
+    EXPECT_GE(bar.top, pane.bottom);
+    EXPECT_EQ(frame->GetViews().size(), 1u);  // a bar is not a view
+    frame->UndockBar(&tabs);
+    frame->GetWidget()->layout()->activate();
+    view->GetClientRect(&after);
+    EXPECT_EQ(after.Height(), before.Height());
+    tabs.DestroyWindow();
 }

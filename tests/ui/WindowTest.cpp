@@ -197,3 +197,19 @@ TEST(Windows, BitmapsComeFromTheResourceStore)
     EXPECT_EQ(w.GetWidget()->cursor().shape(), Qt::BitmapCursor);
     EXPECT_EQ(w.GetWidget()->cursor().hotSpot(), QPoint(1, 2));
 }
+
+TEST(Windows, WindowFromPointFindsTheInnermostWindow)
+{
+    Painted outer;
+    ASSERT_TRUE(outer.Create(nullptr, "", WS_VISIBLE, CRect(0, 0, 200, 200), nullptr, 1));
+    Painted inner;
+    ASSERT_TRUE(inner.Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(50, 50, 100, 100), &outer, 2));
+    CPoint p(75, 75);
+    outer.ClientToScreen(&p);
+    EXPECT_EQ(CWnd::WindowFromPoint(p), &inner);
+    CPoint q(10, 10);
+    outer.ClientToScreen(&q);
+    EXPECT_EQ(CWnd::WindowFromPoint(q), &outer);
+    EXPECT_EQ(inner.GetParent(), &outer);
+    EXPECT_TRUE(outer.IsChild(&inner));
+}
