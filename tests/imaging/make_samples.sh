@@ -45,6 +45,8 @@ convert photo.ppm -type truecolor BMP3:im3_24.bmp && ref_magick im3_24
 convert chart.ppm -colors 200 -compress RLE BMP3:im3_rle8_chart.bmp && ref_magick im3_rle8_chart
 convert photo.ppm -colors 200 -compress RLE BMP3:im3_rle8_photo.bmp && ref_magick im3_rle8_photo
 convert chart.ppm -colors 16 -compress RLE BMP3:im3_rle8_16.bmp && ref_magick im3_rle8_16
+# Width a multiple of 4: runs end exactly at the padded row length.
+convert chart.ppm -scale 40x21! -colors 16 -compress RLE BMP3:im3_rle8_w40.bmp && ref_magick im3_rle8_w40
 convert chart.ppm BMP2:im2_24.bmp && ref_magick im2_24
 convert chart.ppm -colors 16 -type palette BMP2:im2_4.bmp && ref_magick im2_4
 convert photo.ppm -colors 256 -type palette BMP2:im2_8.bmp && ref_magick im2_8
