@@ -96,7 +96,8 @@ const NameMaps& Maps()
 void InitFormulaNames()
 {
     Maps();
-    InitTimeUnitNames();
+    static std::once_flag timeUnits;
+    std::call_once(timeUnits, [] { InitTimeUnitNames(); });
 }
 
 int FindFormulaTimeName(const char* name)

@@ -10,6 +10,7 @@
 #include "broker/session/CPlatformHttpTransport.h"
 #include "broker/session/CSessionManager.h"
 #include "broker/session/CTcpStreamConnection.h"
+#include "broker/session/IStreamSubscriber.h"
 #include "broker/session/PriceSeriesHooks.h"
 #include "tools/testbroker/CTestBroker.h"
 
@@ -255,4 +256,27 @@ TEST_F(FormulaBrokerTest, FormulasComeAndGoWhileQuotesStream)
     quotes.join();
     EXPECT_GT(owner.fired.load(), 0);
     ASSERT_TRUE(WaitUntil([&] { return (*m_engine)->GetLiveCount() == 0 && (*m_engine)->GetPendingCount() == 0; }));
+}
+
+TEST_F(FormulaBrokerTest, LevelTwoItemsReadTheBookLevelOfTheirParticipant)
+{
+    CCountingOwner owner;
+    auto alert = Alert("Level2[Bid,ARCA,0,INTC]>29.9 AND Level2[BidSize,nsdq,0,INTC]=300", owner);
+    auto column = MakeFormula("Level2[Bid,ARCA,0,INTC]+Level2[AskSize,EDGX,0,INTC]", 1, "IBM");
+    ASSERT_TRUE(column->IsResolved());
+    ASSERT_TRUE(m_broker->WaitForSubscription(kServiceLevelII, "INTC", 10000));
+    double value = 0;
+    EXPECT_FALSE(column->Evaluate(&value, 0, -1)); // no book yet
+    qx::protocol::BookRecord book{"INTC", "L2", {{"ARCA", 29.95, 500, ""}, {"NSDQ", 29.94, 300, ""}},
+                                  {{"EDGX", 30.05, 200, ""}}};
+    ASSERT_TRUE(m_broker->InjectBook(book));
+    ASSERT_TRUE(WaitUntil([&] { return owner.fired.load() >= 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return column->Evaluate(&value, 0, -1); }));
+    EXPECT_NEAR(29.95 + 200, value, 1e-9);
+    // The participant's size no longer matches: the alert stays quiet.
+    const int fired = owner.fired.load();
+    book.bids[1].size = 400;
+    ASSERT_TRUE(m_broker->InjectBook(book));
+    ASSERT_TRUE(WaitUntil([&] { return !alert->Evaluate(nullptr, 0, -1); }));
+    EXPECT_EQ(fired, owner.fired.load());
 }
