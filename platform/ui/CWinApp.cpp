@@ -6,8 +6,10 @@
 #include "platform/ui/CMessageQueue.h"
 #include "platform/ui/CResourceStore.h"
 #include "platform/ui/CUiResponder.h"
+#include "platform/ui/CWindowRegistry.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QTimer>
 
 namespace {
@@ -56,6 +58,11 @@ int CWinApp::Main(int argc, char** argv)
     if (InitInstance())
         code = Run();
     const int exitCode = ExitInstance();
+    // Windows still open go before the Qt application does.
+    for (HWND h : CWindowRegistry::Instance().LiveHandles())
+        if (CWnd* w = CWnd::FromHandle(h); w && !w->GetParent())
+            w->DestroyWindow();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     CMessageQueue::Shutdown();
     m_idleTimer.reset();
     m_ownedApp.reset();

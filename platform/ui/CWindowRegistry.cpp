@@ -122,3 +122,13 @@ size_t CWindowRegistry::LiveCount() const
     std::lock_guard lock(m_lock);
     return m_slots.size() - m_free.size();
 }
+
+std::vector<HWND> CWindowRegistry::LiveHandles() const
+{
+    std::lock_guard lock(m_lock);
+    std::vector<HWND> out;
+    for (size_t i = 0; i < m_slots.size(); ++i)
+        if (m_slots[i].used)
+            out.push_back(HWND::FromParts(static_cast<uint32_t>(i), m_slots[i].generation));
+    return out;
+}

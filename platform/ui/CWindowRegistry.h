@@ -28,6 +28,7 @@ public:
     CWnd* Lookup(HWND handle) const;     // user-interface thread
     CWnd* FromWidget(const QWidget* widget) const;
     size_t LiveCount() const;
+    std::vector<HWND> LiveHandles() const;
 
 private:
     struct Slot {

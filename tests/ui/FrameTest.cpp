@@ -483,3 +483,43 @@ TEST(Frames, BarsDockAlongTheClientAndShrinkThePane)
     EXPECT_EQ(after.Height(), before.Height());
     tabs.DestroyWindow();
 }
+
+TEST(Frames, ApplicationRunsUntilItsMainFrameCloses)
+{
+    struct App : CWinApp {
+        App() : CWinApp("RunTest") {}
+        bool exited = false;
+        int idles = 0;
+        BOOL InitInstance() override
+        {
+            AddDocTemplate(std::make_unique<CDocTemplate>(kTemplate, RuntimeClassOf<TestDoc>(), RuntimeClassOf<CChildFrame>(),
+                                                          RuntimeClassOf<TestView>()));
+            auto frame = std::make_unique<CMDIFrameWnd>();
+            if (!frame->LoadFrame(1, WS_OVERLAPPEDWINDOW | WS_VISIBLE))
+                return FALSE;
+            m_pMainWnd = frame.release();
+            if (!GetDocTemplate(0)->OpenDocumentFile(nullptr))
+                return FALSE;
+            return TRUE;
+        }
+        BOOL OnIdle(LONG count) override
+        {
+            ++idles;
+            // The user closes the main window once the program is idle.
+            if (idles == 1 && m_pMainWnd)
+                m_pMainWnd->PostMessage(WM_CLOSE);
+            return CWinApp::OnIdle(count);
+        }
+        int ExitInstance() override
+        {
+            exited = true;
+            return 3;
+        }
+    };
+    App app;
+    EXPECT_EQ(app.Main(0, nullptr), 3);
+    EXPECT_TRUE(app.exited);
+    EXPECT_EQ(app.m_pMainWnd, nullptr);
+    EXPECT_EQ(TestView::live, 0);
+    EXPECT_TRUE(app.GetDocTemplate(0)->GetDocuments().empty());
+}
