@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QKeyEvent>
+#include <QPushButton>
 #include <QTimer>
 
 namespace {
@@ -294,4 +295,45 @@ TEST(Dialogs, ShippedEnterNameTemplateBuilds)
     EXPECT_NE(dynamic_cast<CEdit*>(dlg.GetDlgItem(1027)), nullptr);
     EXPECT_EQ(dlg.GetWindowText(), "Enter New Name");
     dlg.DestroyWindow();
+}
+
+TEST(Dialogs, ModalPropertySheetAppliesEveryShownPageOnOk)
+{
+    LoadDialogs();
+    Responder r;
+    NamePage name;
+    StripePage stripes;
+    CPropertySheet sheet("Preferences", nullptr, 1);
+    sheet.SetHelpButton(true);
+    sheet.AddPage(&name);
+    sheet.AddPage(&stripes);
+    QTimer::singleShot(0, [&] {
+        QWidget* w = QApplication::activeModalWidget();
+        ASSERT_NE(w, nullptr);
+        auto* box = w->findChild<QDialogButtonBox*>();
+        ASSERT_NE(box, nullptr);
+        EXPECT_NE(box->button(QDialogButtonBox::Help), nullptr);
+        EXPECT_FALSE(box->button(QDialogButtonBox::Apply)->isEnabled());
+        stripes.CheckDlgButton(1102, 1);
+        stripes.SetModified();
+        EXPECT_TRUE(box->button(QDialogButtonBox::Apply)->isEnabled());
+        box->button(QDialogButtonBox::Ok)->click();
+    });
+    EXPECT_EQ(sheet.DoModal(), IDOK);
+    EXPECT_EQ(stripes.striped, 1);
+    EXPECT_EQ(name.applied, 0);  // never shown, never applied
+    EXPECT_FALSE(stripes.m_hWnd);
+
+    StripePage again;
+    CPropertySheet cancelled("Preferences");
+    cancelled.AddPage(&again);
+    QTimer::singleShot(0, [&] {
+        again.CheckDlgButton(1102, 1);
+        if (QWidget* w = QApplication::activeModalWidget()) {
+            QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QApplication::sendEvent(w, &esc);
+        }
+    });
+    EXPECT_EQ(cancelled.DoModal(), IDCANCEL);
+    EXPECT_EQ(again.striped, 0);
 }
