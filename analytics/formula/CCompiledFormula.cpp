@@ -124,11 +124,12 @@ void CCompiledFormula::ReleaseInputs()
         m_pTimer.reset();
     }
     m_pEngine = nullptr;
+    // Taking a listener off its series waits for a running call (the series' lock); a
+    // call may still read the chart source, so that goes later.
+    for (CStudySource* source : m_seriesInputs)
+        if (source->GetBaseSeries())
+            source->GetBaseSeries()->SetListener(nullptr);
     CSessionManager* manager = CSessionManager::Instance();
-    if (m_pChartSource) {
-        DeleteStudyCall(m_pChartSource);
-        m_pChartSource = nullptr;
-    }
     // Deleting a handle unregisters it under the store's lock, so no listener call of it
     // is running once it returns; only then are the listeners freed.
     for (CSymbolHandle* handle : m_quoteInputs) {
@@ -147,12 +148,12 @@ void CCompiledFormula::ReleaseInputs()
     }
     m_depthInputs.clear();
     m_depthListeners.clear();
-    // Taking the listener off the series waits for a running call (the series' lock).
-    for (CStudySource* source : m_seriesInputs) {
-        if (source->GetBaseSeries())
-            source->GetBaseSeries()->SetListener(nullptr);
-        DeleteStudyCall(source);
+    if (m_pChartSource) {
+        DeleteStudyCall(m_pChartSource);
+        m_pChartSource = nullptr;
     }
+    for (CStudySource* source : m_seriesInputs)
+        DeleteStudyCall(source);
     m_seriesInputs.clear();
     m_seriesOffsets.clear();
     m_seriesListeners.clear();
