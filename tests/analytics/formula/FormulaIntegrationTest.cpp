@@ -125,13 +125,17 @@ TEST_F(FormulaBrokerTest, QuoteFormulaFiresWhenItsQuoteChanges)
     triggered.triggerState = 1;
     auto formula = Alert("Last>50 AND Last[MSFT]>0", owner);
     auto silent = Alert("Last>50", triggered);
-    ASSERT_TRUE(m_broker->WaitForSubscription(0, "IBM", 10000));
+    auto last = MakeFormula("Last", 1, "IBM");
+    ASSERT_TRUE(m_broker->WaitForSubscription(kServiceQuote, "IBM", 10000));
+    ASSERT_TRUE(m_broker->WaitForSubscription(kServiceQuote, "MSFT", 10000));
     ASSERT_TRUE(m_broker->InjectTrade("MSFT", 300, 100));
     ASSERT_TRUE(m_broker->InjectTrade("IBM", 77.25, 100));
     ASSERT_TRUE(WaitUntil([&] { return owner.fired.load() >= 1; }));
-    EXPECT_TRUE(formula->Evaluate(nullptr, 0, -1));
     double value = 0;
+    ASSERT_TRUE(WaitUntil([&] { return last->Evaluate(&value, 0, -1) && value == 77.25; }));
+    EXPECT_TRUE(formula->Evaluate(nullptr, 0, -1));
     // Without a change of its inputs nothing is evaluated again: no clock, no timer.
+    std::this_thread::sleep_for(300ms);
     const int fired = owner.fired.load();
     std::this_thread::sleep_for(1500ms);
     EXPECT_EQ(fired, owner.fired.load());
@@ -153,7 +157,7 @@ TEST_F(FormulaBrokerTest, QuoteFormulaWithAClockValueIsReevaluatedOnThePoll)
 {
     CCountingOwner owner;
     auto formula = Alert("Last>50 AND Second>=0", owner);
-    ASSERT_TRUE(m_broker->WaitForSubscription(0, "IBM", 10000));
+    ASSERT_TRUE(m_broker->WaitForSubscription(kServiceQuote, "IBM", 10000));
     ASSERT_TRUE(m_broker->InjectTrade("IBM", 77.25, 100));
     ASSERT_TRUE(WaitUntil([&] { return owner.fired.load() >= 1; }));
     // No further quotes: the 900 ms poll evaluates it again.
@@ -266,7 +270,6 @@ TEST_F(FormulaBrokerTest, LevelTwoItemsReadTheBookLevelOfTheirParticipant)
     ASSERT_TRUE(column->IsResolved());
     ASSERT_TRUE(m_broker->WaitForSubscription(kServiceLevelII, "INTC", 10000));
     double value = 0;
-    EXPECT_FALSE(column->Evaluate(&value, 0, -1)); // no book yet
     qx::protocol::BookRecord book{"INTC", "L2", {{"ARCA", 29.95, 500, ""}, {"NSDQ", 29.94, 300, ""}},
                                   {{"EDGX", 30.05, 200, ""}}};
     ASSERT_TRUE(m_broker->InjectBook(book));
