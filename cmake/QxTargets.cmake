@@ -36,7 +36,10 @@ function(qx_test name)
     include(GoogleTest)
     gtest_discover_tests(${name}
       DISCOVERY_TIMEOUT 60
-      PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QX_SOURCE_DIR=${PROJECT_SOURCE_DIR}" ${ARG_PROPERTIES})
+      PROPERTIES
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+        ENVIRONMENT_MODIFICATION "QX_SOURCE_DIR=set:${PROJECT_SOURCE_DIR}"
+        ${ARG_PROPERTIES})
   endif()
 endfunction()
 

@@ -1,5 +1,7 @@
 #include "broker/protocol/StreamRecord.h"
 
+#include <algorithm>
+
 #include <zlib.h>
 
 #include <cstring>
@@ -521,7 +523,7 @@ std::vector<uint8_t> EncodePayload(const RecordBody& body)
 std::vector<uint8_t> EncodeFrame(uint8_t service, uint8_t kind, uint8_t flags,
                                  const std::vector<uint8_t>& payload, uint8_t version)
 {
-    std::vector<uint8_t> out(kHeaderSize);
+    std::vector<uint8_t> out(kHeaderSize + payload.size());
     const uint32_t length = static_cast<uint32_t>(payload.size());
     out[0] = kMagic0;
     out[1] = kMagic1;
@@ -533,7 +535,7 @@ std::vector<uint8_t> EncodeFrame(uint8_t service, uint8_t kind, uint8_t flags,
     for (int i = 0; i < 4; ++i)
         out[8 + i] = static_cast<uint8_t>(length >> (8 * i));
     out[6] = HeaderCheck(out.data());
-    out.insert(out.end(), payload.begin(), payload.end());
+    std::copy(payload.begin(), payload.end(), out.begin() + kHeaderSize);
     return out;
 }
 
