@@ -366,6 +366,12 @@ bool CCompiledFormula::ResolveInputs(const CFormulaRequest& request, CFormulaEng
             if (mode == 3 && offset)
                 source->AddBars(-offset, 1);
         }
+        // Field numbers are looked up once, before the form is published as resolved.
+        for (auto& owned : m_items)
+            if (owned->m_nKind == kItemSeriesField) {
+                auto* series = static_cast<CFormulaSeriesItem*>(owned.get());
+                series->m_nFieldIndex = series->m_pInput->FindField(series->m_field);
+            }
         for (size_t i = 0; i < m_seriesListeners.size(); ++i) {
             CFormulaSeriesListener* listener = m_seriesListeners[i].get();
             if (!listener->m_items.empty())
@@ -533,8 +539,6 @@ bool CCompiledFormula::Evaluate(int mode, double* result, int bar, int flag)
                 if (mode == 3)
                     b -= series->m_nBarOffset;
             }
-            if (series->m_nFieldIndex < 0)
-                series->m_nFieldIndex = input->FindField(series->m_field);
             if (series->m_nFieldIndex < 0)
                 return false;
             double value = 0;

@@ -56,7 +56,7 @@ public:
     CStudySource* m_pInput = nullptr;
     CString m_field;
     int m_nBarOffset;
-    int m_nFieldIndex = -1; // cached field number in the input
+    int m_nFieldIndex = -1; // field number in the input, set when the inputs are resolved
     std::unique_ptr<CFunctionCall> m_pCall;
 };
 

@@ -25,9 +25,8 @@ void CFormulaSeriesListener::OnValuesChanged(CPriceSeries* series, int mode, int
         return;
     m_bChanged = false;
     for (CFormulaSeriesItem* item : m_items) {
-        const int field = item->m_pInput->FindField(item->m_field);
         double value = 0;
-        if (field < 0 || !item->m_pInput->GetValue(0, field, value, -1))
+        if (item->m_nFieldIndex < 0 || !item->m_pInput->GetValue(0, item->m_nFieldIndex, value, -1))
             break;
         if (!item->m_bValid || item->m_value != value) {
             item->m_value = value;
