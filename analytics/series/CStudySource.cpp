@@ -113,7 +113,7 @@ bool CStudySource::Open(const char* key, int sourceOption, int /*historyFlag*/, 
         symbol = comma >= 0 ? text.Left(comma) : text;
         intervalToken = comma >= 0 ? text.Mid(comma + 1) : CString();
     }
-    m_pSpec = std::make_unique<CStudySpec>(type);
+    m_pSpec = std::make_unique<CStudyEvaluation>(type);
     for (int i = 0; i < 4; ++i)
         m_pSpec->m_params[i] = params[i];
     m_pSpec->m_nDisplacement = std::max(0, DisplacementOf(type, params));

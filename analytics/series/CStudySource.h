@@ -4,7 +4,7 @@
 #pragma once
 
 #include "analytics/series/CBarRecord.h"
-#include "analytics/series/CStudySpec.h"
+#include "analytics/series/CStudyEvaluation.h"
 #include "platform/core/WinTypes.h"
 
 #include <memory>
@@ -36,7 +36,7 @@ public:
     bool GetValue(int index, int field, double& value, int companionIndex = -1);
 
     CPriceSeries* GetBaseSeries() const { return m_pBase; }
-    const CStudySpec* GetSpec() const { return m_pSpec.get(); }
+    const CStudyEvaluation* GetSpec() const { return m_pSpec.get(); }
 
 private:
     bool IsDisplaced() const;
@@ -48,7 +48,7 @@ private:
     bool WindowStudy(int index, int field, const CBarRecord& bar, double& value);
 
     CPriceSeries* m_pBase = nullptr;
-    std::unique_ptr<CStudySpec> m_pSpec;
+    std::unique_ptr<CStudyEvaluation> m_pSpec;
     CPriceSeries* m_pSecond = nullptr;
 };
 

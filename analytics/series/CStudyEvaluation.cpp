@@ -1,11 +1,11 @@
-#include "analytics/series/CStudySpec.h"
+#include "analytics/series/CStudyEvaluation.h"
 
 #include "analytics/series/SeriesFactory.h"
 #include "analytics/studies/StudyTable.h"
 
-CStudySpec::CStudySpec(int type) : m_nType(type) {}
+CStudyEvaluation::CStudyEvaluation(int type) : m_nType(type) {}
 
-CStudySpec::~CStudySpec()
+CStudyEvaluation::~CStudyEvaluation()
 {
     ReleasePriceSeries(m_pCompanion);
     ReleasePriceSeries(m_pStudySeries);

@@ -5,12 +5,12 @@
 
 class CPriceSeries;
 
-class CStudySpec {
+class CStudyEvaluation {
 public:
-    explicit CStudySpec(int type);
-    ~CStudySpec();
-    CStudySpec(const CStudySpec&) = delete;
-    CStudySpec& operator=(const CStudySpec&) = delete;
+    explicit CStudyEvaluation(int type);
+    ~CStudyEvaluation();
+    CStudyEvaluation(const CStudyEvaluation&) = delete;
+    CStudyEvaluation& operator=(const CStudyEvaluation&) = delete;
 
     int m_nType;
     double m_params[5] = {0, 0, 0, 0, 0};
