@@ -48,6 +48,10 @@ public:
     bool IsReleased() const { return m_bReleased.load(std::memory_order_acquire); }
     // Marks the form released; waits until no listener or timer call for it is running.
     void Release();
+    // The formula lets go of the form: from now on the clean-up thread may free it. The
+    // formula's last touch of the form.
+    void Disown() { m_bDisowned.store(true, std::memory_order_release); }
+    bool IsDisowned() const { return m_bDisowned.load(std::memory_order_acquire); }
 
     bool IsWaitingForData();
     bool GetBarTime(int bar, int flag, DWORD& time, int mode);
@@ -77,6 +81,7 @@ private:
     CFormulaEngine* m_pEngine = nullptr; // where the timer is registered
     std::atomic<int> m_nState{kInputsPending};
     std::atomic<bool> m_bReleased{false};
+    std::atomic<bool> m_bDisowned{false};
     std::recursive_mutex m_callLock;
     mutable std::mutex m_stateLock; // failure text and the pending shift
     CString m_failure;

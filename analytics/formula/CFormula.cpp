@@ -19,6 +19,7 @@ CFormula::CFormula(const char* text, int mode, int barCount, DWORD endTime)
 CFormula::~CFormula()
 {
     m_pCompiled->Release();
+    m_pCompiled->Disown();
     if (m_pEngine)
         m_pEngine->WakeCleanup();
 }

@@ -150,12 +150,15 @@ void CFormulaEngine::FormulaInputThread()
             form.ResolveInputs(*request, *this);
         if (form.IsCompiled() && request->m_pCallback && !form.IsReleased())
             request->m_pCallback->OnValuesChanged(nullptr, 1, 0, 0);
+        bool disowned = false;
         {
+            // Under the lock the clean-up thread cannot free the form yet.
             std::lock_guard<std::mutex> lock(m_liveLock);
             m_live.push_front(std::move(request));
+            disowned = form.IsDisowned();
         }
-        // Released while it was being resolved: the clean-up pass may have missed it.
-        if (form.IsReleased())
+        // Let go of while it was being resolved: the clean-up pass may have missed it.
+        if (disowned)
             WakeCleanup();
         {
             std::lock_guard<std::mutex> lock(m_eventLock);
@@ -171,7 +174,7 @@ void CFormulaEngine::FreeReleased(std::list<std::unique_ptr<CFormulaRequest>>& l
     {
         std::lock_guard<std::mutex> lock(&list == &m_live ? m_liveLock : m_pendingLock);
         for (auto it = list.begin(); it != list.end();) {
-            if ((*it)->m_pCompiled->IsReleased())
+            if ((*it)->m_pCompiled->IsDisowned())
                 released.splice(released.end(), list, it++);
             else
                 ++it;
