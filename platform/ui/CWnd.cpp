@@ -1,5 +1,6 @@
 #include "platform/ui/CWnd.h"
 
+#include "platform/ui/CBitmap.h"
 #include "platform/ui/CDC.h"
 #include "platform/ui/CFont.h"
 #include "platform/ui/CFrameWnd.h"
@@ -1291,6 +1292,18 @@ int CWnd::ReleaseDC(CDC* dc)
             return 1;
         }
     return 0;
+}
+
+BOOL CWnd::CaptureToBitmap(CBitmap& bitmap)
+{
+    QWidget* w = GetOuterWidget();
+    if (!w)
+        return FALSE;
+    const QImage image = w->grab().toImage();
+    if (image.isNull())
+        return FALSE;
+    bitmap.SetImage(image);
+    return TRUE;
 }
 
 BOOL CWnd::FlashWindow(BOOL invert)

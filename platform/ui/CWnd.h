@@ -17,6 +17,7 @@
 #include <memory>
 #include <vector>
 
+class CBitmap;
 class CDC;
 class CDataExchange;
 class CFont;
@@ -160,6 +161,8 @@ public:
     // ReleaseDC (see CClientDC for what drawing through it does).
     CDC* GetDC();
     int ReleaseDC(CDC* dc);
+    // The window as it looks now (child windows included), for printing or export.
+    BOOL CaptureToBitmap(CBitmap& bitmap);
     // Asks for the user's attention (task bar flash) until the window is activated.
     BOOL FlashWindow(BOOL invert);
 

@@ -48,6 +48,13 @@ TEST(Windows, PaintEraseThenOnPaintIntoTheWidget)
     EXPECT_GE(w.paints, 1);
     EXPECT_EQ(shot.pixelColor(15, 15), QColor(200, 0, 0));
     EXPECT_EQ(shot.pixelColor(100, 5), QColor(0, 0, 90));  // erased with the background
+    // The window can be captured for printing.
+    CBitmap picture;
+    ASSERT_TRUE(w.CaptureToBitmap(picture));
+    BITMAP info;
+    picture.GetBitmap(&info);
+    EXPECT_EQ(info.bmWidth, 120);
+    EXPECT_EQ(picture.Image()->pixelColor(15, 15), QColor(200, 0, 0));
     // Painting outside the paint event is refused quietly.
     CPaintDC outside(&w);
     EXPECT_FALSE(outside.IsValid());
