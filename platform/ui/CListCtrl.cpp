@@ -691,9 +691,14 @@ BOOL CListCtrl::SetItemState(int item, UINT state, UINT mask)
         return item < 0;
     QItemSelectionModel* sel = t->selectionModel();
     if (mask & LVIS_SELECTED) {
-        const QItemSelection range(m->index(first, 0), m->index(last, std::max(m->columnCount() - 1, 0)));
-        sel->select(range, ((state & LVIS_SELECTED) ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) |
-                               QItemSelectionModel::Rows);
+        const bool single = t->selectionMode() == QAbstractItemView::SingleSelection;
+        const int lastRow = (state & LVIS_SELECTED) && single ? first : last;
+        const QItemSelection range(m->index(first, 0), m->index(lastRow, std::max(m->columnCount() - 1, 0)));
+        QItemSelectionModel::SelectionFlags how =
+            (state & LVIS_SELECTED) ? QItemSelectionModel::Select : QItemSelectionModel::Deselect;
+        if ((state & LVIS_SELECTED) && single)
+            how = QItemSelectionModel::ClearAndSelect;  // one selected item at most
+        sel->select(range, how | QItemSelectionModel::Rows);
     }
     if ((mask & LVIS_FOCUSED) && item >= 0) {
         if (state & LVIS_FOCUSED)

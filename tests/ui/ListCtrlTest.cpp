@@ -263,6 +263,21 @@ TEST(ListCtrl, StatesHitTestsAndChangeNotifications)
     EXPECT_EQ(list.FindItem(&find), 7);
 }
 
+TEST(ListCtrl, SingleSelectionListsKeepOneSelectedItem)
+{
+    Fixture f;
+    CListCtrl list;
+    ASSERT_TRUE(f.MakeList(list, LVS_SINGLESEL));
+    for (int i = 0; i < 5; ++i)
+        list.InsertItem(i, "row");
+    list.SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
+    list.SetItemState(3, LVIS_SELECTED, LVIS_SELECTED);
+    EXPECT_EQ(list.GetSelectedCount(), 1u);
+    EXPECT_EQ(list.GetNextItem(-1, LVNI_SELECTED), 3);
+    list.SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
+    EXPECT_EQ(list.GetSelectedCount(), 1u);
+}
+
 TEST(ListCtrl, DeletingItemsLetsTheOwnerFreeTheirData)
 {
     Fixture f;
