@@ -2,6 +2,7 @@
 #include "analytics/formula/CFormula.h"
 #include "analytics/formula/FormulaNames.h"
 #include "analytics/formula/FormulaParser.h"
+#include "analytics/series/CPriceSeries.h"
 
 #include <gtest/gtest.h>
 
@@ -256,4 +257,17 @@ TEST(FormulaItems, ParseKeepsTheFirstResultAndFailedParseKeepsNoItems)
     EXPECT_FALSE(good.Evaluate(&value, 0, -1));
     EXPECT_TRUE(good.IsWaitingForData());
     EXPECT_FALSE(bad.IsWaitingForData());
+}
+
+TEST(FormulaItems, BarCountsAreBoundedByTheSeriesLimit)
+{
+    CFormula huge("1", 3, 2147483647, 0);
+    EXPECT_GT(huge.GetBarCount(), 0);
+    EXPECT_LE(huge.GetBarCount(), CPriceSeries::kMaxRecords);
+    CFormula negative("1", 3, -5, 0);
+    EXPECT_EQ(0, negative.GetBarCount());
+    // A formula is subscribed once; without an engine nothing is queued.
+    CString error;
+    ASSERT_TRUE(negative.Parse(error));
+    EXPECT_FALSE(negative.Subscribe("IBM", 0, nullptr, nullptr, "", 0, 1));
 }
