@@ -283,3 +283,27 @@ TEST_F(FormulaBrokerTest, LevelTwoItemsReadTheBookLevelOfTheirParticipant)
     ASSERT_TRUE(WaitUntil([&] { return !alert->Evaluate(nullptr, 0, -1); }));
     EXPECT_EQ(fired, owner.fired.load());
 }
+
+TEST_F(FormulaBrokerTest, PlotFormulasHearOfQuoteChangesThroughTheirCallback)
+{
+    struct CCountingCallback : public CSeriesListener {
+        explicit CCountingCallback(std::atomic<int>& count) : changes(count) {}
+        void OnValuesChanged(CPriceSeries*, int, int, int) override { ++changes; }
+        void OnDataStateChanged(CPriceSeries*) override {}
+        std::atomic<int>& changes;
+    };
+    std::atomic<int> changes{0};
+    CCountingOwner owner; // given, but a formula with a callback never fires its owner
+    CFormula plot("Last*2", 2, 10, 0);
+    CString error;
+    ASSERT_TRUE(plot.Parse(error));
+    ASSERT_TRUE(plot.Subscribe("IBM", 0, &owner, std::make_unique<CCountingCallback>(changes), "", 0, 1));
+    ASSERT_TRUE(WaitUntil([&] { return plot.IsResolved() && changes.load() >= 1; }));
+    ASSERT_TRUE(m_broker->WaitForSubscription(kServiceQuote, "IBM", 10000));
+    const int before = changes.load();
+    ASSERT_TRUE(m_broker->InjectTrade("IBM", 81, 100));
+    ASSERT_TRUE(WaitUntil([&] { return changes.load() > before; }));
+    double value = 0;
+    ASSERT_TRUE(WaitUntil([&] { return plot.Evaluate(&value, 0, -1) && value == 162; }));
+    EXPECT_EQ(0, owner.fired.load());
+}
