@@ -211,7 +211,7 @@ CWnd::~CWnd()
     if (m_impl->widget && !m_impl->destroying) {
         // A window object going away before its window: tear the window down without
         // calling back into the (already destroyed) derived class.
-        m_impl->timers.clear();
+        StopTimers();
         if (g_captureWidget && g_captureWidget == m_impl->widget)
             ReleaseCapture();
         for (auto& f : m_impl->forwarders)
@@ -389,7 +389,7 @@ bool CWnd::DestroyInternal(bool widgetDying)
     OnDestroy();
     for (CWnd* child : GetChildWindows())
         child->DestroyWindow();
-    m_impl->timers.clear();
+    StopTimers();
     if (g_captureWidget && g_captureWidget == m_impl->widget)
         ReleaseCapture();
     for (auto& f : m_impl->forwarders)
@@ -1048,6 +1048,16 @@ void CWnd::SetBackgroundColor(COLORREF color)
 }
 
 // Timers.
+
+void CWnd::StopTimers()
+{
+    // A timer may be the one whose signal is running now: delete them later.
+    for (auto& [id, timer] : m_impl->timers) {
+        timer->stop();
+        timer.release()->deleteLater();
+    }
+    m_impl->timers.clear();
+}
 
 UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT elapse, void*)
 {

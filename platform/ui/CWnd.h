@@ -248,6 +248,7 @@ private:
     struct Impl;
     friend struct Impl;
     bool DestroyInternal(bool widgetDying);
+    void StopTimers();
     bool DispatchStandardEvent(QWidget* source, QEvent* event);
     void LayoutScrollBars();
 

@@ -67,3 +67,30 @@ TEST(Timers, SettingAnExistingIdRestartsItWithTheNewInterval)
     ASSERT_TRUE(PumpUntil([&] { return w.ticks[2] >= 2; }, 1000));
     w.KillTimer(2);
 }
+
+namespace {
+
+class OneShot : public CWnd {
+public:
+    static inline int live = 0;
+    OneShot() { ++live; }
+    ~OneShot() override { --live; }
+
+protected:
+    void OnTimer(UINT_PTR) override { DestroyWindow(); }
+    void PostNcDestroy() override { delete this; }  // owns itself like a frame
+};
+
+}  // namespace
+
+TEST(Timers, AWindowMayCloseItselfFromItsTimer)
+{
+    auto owned = std::make_unique<OneShot>();
+    ASSERT_TRUE(owned->Create(nullptr, "", 0, CRect(0, 0, 10, 10), nullptr, 1));
+    OneShot* w = owned.release();
+    const HWND h = w->m_hWnd;
+    w->SetTimer(1, 1);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(h); }));
+    PumpFor(20);
+    EXPECT_EQ(OneShot::live, 0);
+}
