@@ -315,3 +315,50 @@ TEST(Drawing, PolygonsAndEllipsesFillTheirInside)
     EXPECT_EQ(c.dc.GetPixel(25, 95), RGB(255, 0, 0));
     EXPECT_EQ(c.dc.GetPixel(50, 80), RGB(255, 0, 0));
 }
+
+TEST(Drawing, BlocksStretchInvertAndExcludeClips)
+{
+    Canvas src(10, 10);
+    src.dc.FillSolidRect(0, 0, 5, 10, kBlack);
+    Canvas dst(40, 40);
+    ASSERT_TRUE(dst.dc.StretchBlt(0, 0, 20, 20, &src.dc, 0, 0, 10, 10, SRCCOPY));
+    EXPECT_EQ(dst.dc.GetPixel(8, 15), kBlack);   // left half scaled twice
+    EXPECT_EQ(dst.dc.GetPixel(12, 15), kWhite);
+    CDC notMemory;
+    EXPECT_FALSE(dst.dc.BitBlt(0, 0, 5, 5, &notMemory, 0, 0, SRCCOPY));
+
+    dst.dc.InvertRect(CRect(30, 30, 35, 35));
+    EXPECT_EQ(dst.dc.GetPixel(32, 32), kBlack);
+    EXPECT_TRUE(dst.dc.PatBlt(0, 30, 5, 5, BLACKNESS));
+    EXPECT_EQ(dst.dc.GetPixel(2, 32), kBlack);
+
+    Canvas clip(20, 20);
+    clip.dc.ExcludeClipRect(5, 5, 10, 10);
+    clip.dc.FillSolidRect(0, 0, 20, 20, kBlack);
+    EXPECT_EQ(clip.dc.GetPixel(7, 7), kWhite);
+    EXPECT_EQ(clip.dc.GetPixel(12, 12), kBlack);
+    EXPECT_FALSE(clip.dc.PtVisible(7, 7));
+    EXPECT_TRUE(clip.dc.PtVisible(12, 12));
+    EXPECT_EQ(clip.dc.GetDeviceCaps(HORZRES), 20);
+}
+
+TEST(Drawing, StockObjectsAndPointFonts)
+{
+    Canvas c(30, 30);
+    CGdiObject* old = c.dc.SelectStockObject(NULL_BRUSH);
+    ASSERT_NE(old, nullptr);
+    c.dc.SelectStockObject(BLACK_PEN);
+    c.dc.Rectangle(5, 5, 25, 25);
+    EXPECT_EQ(c.dc.GetPixel(15, 15), kWhite);  // hollow
+    EXPECT_EQ(c.dc.GetPixel(5, 15), kBlack);
+    CFont points;
+    ASSERT_TRUE(points.CreatePointFont(120, "DejaVu Sans", &c.dc));
+    LOGFONT lf;
+    points.GetLogFont(&lf);
+    EXPECT_EQ(lf.lfHeight, -c.dc.GetDeviceCaps(LOGPIXELSY) / 6);  // 12 points
+    CFont* previous = c.dc.SelectObject(&points);
+    EXPECT_NE(previous, nullptr);
+    EXPECT_EQ(c.dc.GetCurrentFont(), &points);
+    c.dc.SelectObject(previous);
+    EXPECT_EQ(c.dc.GetCurrentFont(), previous);
+}

@@ -177,3 +177,28 @@ TEST(Menus, TrackPopupReturnsOrSendsTheChosenCommandAfterUpdateUi)
     r->menuChoice = 0;
     EXPECT_EQ(popup->TrackPopupMenu(TPM_RETURNCMD, 10, 10, &owner), 0u);
 }
+
+TEST(Menus, PopupsBuiltInCodeOwnTheirItems)
+{
+    CMenu bar;
+    ASSERT_TRUE(bar.CreateMenu());
+    CMenu file;
+    ASSERT_TRUE(file.CreatePopupMenu());
+    file.AppendMenu(MF_STRING, 100, "&Open");
+    file.AppendMenu(MF_SEPARATOR);
+    file.AppendMenu(MF_STRING | MF_GRAYED, 101, "&Close");
+    ASSERT_TRUE(bar.AppendMenu(MF_POPUP, &file, "&File"));
+    EXPECT_EQ(bar.GetMenuItemCount(), 1);
+    CString title;
+    bar.GetMenuString(0, title, MF_BYPOSITION);
+    EXPECT_EQ(title, "&File");
+    EXPECT_EQ(bar.GetMenuState(101, MF_BYCOMMAND) & MF_GRAYED, MF_GRAYED);
+    EXPECT_TRUE(bar.ModifyMenu(0, MF_BYPOSITION | MF_STRING, 0, "F&iles"));
+    bar.GetMenuString(0, title, MF_BYPOSITION);
+    EXPECT_EQ(title, "F&iles");
+    EXPECT_TRUE(bar.RemoveMenu(101, MF_BYCOMMAND));
+    EXPECT_EQ(bar.GetMenuState(101, MF_BYCOMMAND), static_cast<UINT>(-1));
+    EXPECT_TRUE(bar.DestroyMenu());
+    EXPECT_FALSE(bar.IsValid());
+    EXPECT_FALSE(bar.DestroyMenu());
+}
