@@ -97,9 +97,9 @@ BOOL CWinApp::OnIdle(LONG)
 
 void CWinApp::PostQuit(int exitCode)
 {
+    // Leaves the running event loops; does nothing when none runs.
     if (QCoreApplication::instance())
-        QMetaObject::invokeMethod(QCoreApplication::instance(), [exitCode] { QCoreApplication::exit(exitCode); },
-                                  Qt::QueuedConnection);
+        QCoreApplication::exit(exitCode);
 }
 
 void CWinApp::AddDocTemplate(std::unique_ptr<CDocTemplate> docTemplate)
