@@ -1,0 +1,626 @@
+#include "app/shell/CMainFrame.h"
+
+#include "app/services/TextHelpers.h"
+#include "app/shell/CCommonDoc.h"
+#include "app/shell/CKindView.h"
+#include "app/shell/CPreferencesSheet.h"
+#include "app/shell/CWebUpdate.h"
+#include "app/shell/CWorkstationApp.h"
+#include "app/shell/ShellIds.h"
+#include "broker/session/CSessionManager.h"
+#include "platform/ui/CCmdUI.h"
+#include "platform/ui/CStatusBar.h"
+#include "platform/ui/CToolBar.h"
+#include "platform/ui/CUiResponder.h"
+#include "platform/ui/CommonDialogs.h"
+#include "platform/ui/WinCtrl.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QWidget>
+
+namespace {
+
+enum StatusPane { kPaneMessage, kPaneAccount, kPaneConnection, kPaneClock, kPaneCount };
+
+bool ValidSymbolText(const CString& symbol)
+{
+    if (symbol.IsEmpty() || symbol.GetLength() > 32)
+        return false;
+    for (char c : symbol.view())
+        if (static_cast<unsigned char>(c) < 33 || c == ',' || c == '|')
+            return false;
+    return true;
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame() = default;
+
+CMainFrame::~CMainFrame()
+{
+    if (m_download.joinable())
+        m_download.join();
+    ClearAlertQueue();
+}
+
+BOOL CMainFrame::CreateMainFrame()
+{
+    if (!LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW))
+        return FALSE;
+    SetWindowText("Quorvantelix");
+    BuildToolBar();
+    if (CStatusBar* bar = CreateStatusBar(kPaneCount)) {
+        bar->SetPaneText(kPaneMessage, "Ready");
+        bar->SetPaneText(kPaneAccount, "No account");
+        bar->SetPaneText(kPaneConnection, "Not connected");
+        bar->SetPaneWidth(kPaneAccount, 160);
+        bar->SetPaneWidth(kPaneConnection, 110);
+        bar->SetPaneWidth(kPaneClock, 130);
+    }
+    m_tray.Create(this, WM_TRAY_NOTIFY, "Quorvantelix");
+    SetTimer(kTimerClock, 1000);
+    UpdateClock();
+    return TRUE;
+}
+
+void CMainFrame::BuildToolBar()
+{
+    m_pToolBar = CreateToolBar(IDR_MAINFRAME);
+    if (!m_pToolBar)
+        return;
+    m_symbolBox.Create(WS_CHILD | WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWN | CBS_AUTOHSCROLL, CRect(0, 0, 110, 300),
+                       m_pToolBar, IDC_SYMBOL_BOX);
+    m_pToolBar->AddControl(&m_symbolBox);
+    m_intervalBox.Create(WS_CHILD | WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWN | CBS_AUTOHSCROLL, CRect(0, 0, 100, 300),
+                         m_pToolBar, IDC_INTERVAL_BOX);
+    m_pToolBar->AddControl(&m_intervalBox);
+    if (CAppSettings* settings = CAppSettings::Instance())
+        for (const CString& interval : settings->m_intervals)
+            m_intervalBox.AddString(interval);
+    m_extSession.Create("Ext. session", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, CRect(0, 0, 95, 22), m_pToolBar,
+                        IDC_EXT_SESSION);
+    m_pToolBar->AddControl(&m_extSession);
+    m_pToolBar->AddButton(ID_SYMBOL_GO, "Go", nullptr, "Send the symbol and interval to the active window");
+    m_pToolBar->AddSeparator();
+    m_accountBox.Create(WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST, CRect(0, 0, 170, 200), m_pToolBar, 34005);
+    m_pToolBar->AddControl(&m_accountBox);
+    m_pToolBar->AddSeparator();
+    struct Button {
+        int kind;
+        const char* text;
+    };
+    for (const Button& b : {Button{kKindLevel1, "Level I"}, Button{kKindLevel2, "Level II"}, Button{kKindChart, "Chart"},
+                            Button{kKindTimeSales, "T&&S"}, Button{kKindNews, "News"},
+                            Button{kKindTradeTicket, "Ticket"}, Button{kKindAlertManager, "Alerts"}})
+        m_pToolBar->AddButton(ID_OPEN_KIND_FIRST + b.kind, b.text, nullptr, WindowKindName(b.kind));
+
+    // Enter in the Symbol box sends the symbol to the active window and its links.
+    if (auto* combo = qobject_cast<QComboBox*>(m_symbolBox.GetWidget()))
+        if (QLineEdit* edit = combo->lineEdit())
+            QObject::connect(edit, &QLineEdit::returnPressed, edit, [this] { OnSymbolGo(); });
+    if (auto* combo = qobject_cast<QComboBox*>(m_accountBox.GetWidget()))
+        QObject::connect(combo, qOverload<int>(&QComboBox::activated), combo, [this](int) { OnAccountChange(); });
+}
+
+CString CMainFrame::GetSymbolBox() const
+{
+    if (!m_symbolBox.m_hWnd)
+        return CString();
+    CString text = m_symbolBox.GetWindowText();
+    text.Trim();
+    return text;
+}
+
+void CMainFrame::SetSymbolBox(const char* text, BOOL add)
+{
+    if (!m_symbolBox.m_hWnd)
+        return;
+    CString symbol = text ? text : "";
+    if (!add) {
+        m_symbolBox.SetWindowText(symbol);
+        return;
+    }
+    symbol.Trim();
+    symbol.MakeUpper();
+    if (symbol.IsEmpty())
+        return;
+    const int found = m_symbolBox.FindStringExact(-1, symbol);
+    if (found == CB_ERR)
+        m_symbolBox.InsertString(0, symbol);
+    else if (found > 0) {
+        m_symbolBox.DeleteString(static_cast<UINT>(found));
+        m_symbolBox.InsertString(0, symbol);
+    }
+    m_symbolBox.SetCurSel(0);
+    const CAppSettings* settings = CAppSettings::Instance();
+    const int limit = settings ? settings->m_nRecentListSize : 30;
+    while (m_symbolBox.GetCount() > limit)
+        m_symbolBox.DeleteString(static_cast<UINT>(m_symbolBox.GetCount() - 1));
+    m_symbolBox.SetWindowText(symbol);
+}
+
+void CMainFrame::ClearSymbolBox()
+{
+    if (m_symbolBox.m_hWnd)
+        m_symbolBox.SetWindowText("");
+}
+
+std::vector<CString> CMainFrame::GetRecentSymbols() const
+{
+    std::vector<CString> list;
+    for (int i = 0; m_symbolBox.m_hWnd && i < m_symbolBox.GetCount(); ++i)
+        list.push_back(m_symbolBox.GetLBText(i));
+    return list;
+}
+
+CString CMainFrame::GetIntervalBox() const
+{
+    if (!m_intervalBox.m_hWnd)
+        return CString();
+    CString text = m_intervalBox.GetWindowText();
+    text.Trim();
+    return text;
+}
+
+void CMainFrame::SetIntervalBox(const char* text, BOOL add)
+{
+    if (!m_intervalBox.m_hWnd)
+        return;
+    CString interval = text ? text : "";
+    interval.Trim();
+    if (add && !interval.IsEmpty()) {
+        const int found = m_intervalBox.FindStringExact(-1, interval);
+        if (found == CB_ERR)
+            m_intervalBox.InsertString(0, interval);
+        else if (found > 0) {
+            m_intervalBox.DeleteString(static_cast<UINT>(found));
+            m_intervalBox.InsertString(0, interval);
+        }
+        m_intervalBox.SetCurSel(0);
+        const CAppSettings* settings = CAppSettings::Instance();
+        const int limit = settings ? settings->m_nRecentListSize : 30;
+        while (m_intervalBox.GetCount() > limit)
+            m_intervalBox.DeleteString(static_cast<UINT>(m_intervalBox.GetCount() - 1));
+    }
+    m_intervalBox.SetWindowText(interval);
+}
+
+BOOL CMainFrame::IsExtSession() const
+{
+    return m_extSession.m_hWnd && m_extSession.GetCheck() == 1;
+}
+
+void CMainFrame::SetExtSession(BOOL on)
+{
+    if (m_extSession.m_hWnd)
+        m_extSession.SetCheck(on ? 1 : 0);
+}
+
+int CMainFrame::ApplySymbolInterval(CView* source, BOOL)
+{
+    CWorkstationApp* app = GetWorkstationApp();
+    if (!source) {
+        CFrameWnd* active = GetActiveFrame();
+        source = active && active != this ? active->GetActiveView() : nullptr;
+    }
+    CString symbol = GetSymbolBox();
+    symbol.MakeUpper();
+    if (!ValidSymbolText(symbol))
+        return 0;
+    CString interval = GetIntervalBox();
+    if (interval.GetLength() > 32)
+        interval.Empty();
+    SetSymbolBox(symbol, TRUE);
+
+    auto* sourceDoc = source ? dynamic_cast<CCommonDoc*>(source->GetDocument()) : nullptr;
+    const int symbolGroup = sourceDoc ? sourceDoc->GetLinkState().GetSymbolGroup() : kLinkBroadcastNone;
+    CSymbolIntervalMsg msg{symbol, interval, IsExtSession() != FALSE};
+    int told = 0;
+    if (source) {
+        source->SendMessage(WM_SET_SYMBOL_INTERVAL, static_cast<WPARAM>(kLinkBroadcastAll),
+                            reinterpret_cast<LPARAM>(&msg));
+        ++told;
+    }
+    if (!app || !sourceDoc || symbolGroup == kLinkGroupDisabled)
+        return told;
+    for (CView* view : app->GetWindowViews()) {
+        if (view == source)
+            continue;
+        auto* doc = dynamic_cast<CCommonDoc*>(view->GetDocument());
+        if (!doc)
+            continue;
+        const bool follows = doc->GetLinkState().AcceptsSymbolGroup(symbolGroup) ||
+                             doc->GetLinkState().AcceptsIntervalGroup(symbolGroup);
+        if (!follows)
+            continue;
+        view->SendMessage(WM_SET_SYMBOL_INTERVAL, static_cast<WPARAM>(symbolGroup), reinterpret_cast<LPARAM>(&msg));
+        ++told;
+    }
+    return told;
+}
+
+void CMainFrame::SetAccounts(const std::vector<CAccountInfo>& accounts)
+{
+    m_accounts = accounts;
+    if (m_nCurrentAccount >= static_cast<int>(m_accounts.size()))
+        m_nCurrentAccount = 0;
+    if (m_accountBox.m_hWnd) {
+        m_accountBox.ResetContent();
+        for (const CAccountInfo& a : m_accounts)
+            m_accountBox.AddString(a.number + " " + a.name);
+        if (!m_accounts.empty())
+            m_accountBox.SetCurSel(m_nCurrentAccount);
+    }
+    if (CStatusBar* bar = GetStatusBar())
+        bar->SetPaneText(kPaneAccount, m_accounts.empty() ? CString("No account")
+                                                          : m_accounts[static_cast<size_t>(m_nCurrentAccount)].name);
+}
+
+void CMainFrame::SetCurrentAccount(int index)
+{
+    if (index < 0 || index >= static_cast<int>(m_accounts.size()))
+        return;
+    m_nCurrentAccount = index;
+    if (m_accountBox.m_hWnd)
+        m_accountBox.SetCurSel(index);
+    if (CStatusBar* bar = GetStatusBar())
+        bar->SetPaneText(kPaneAccount, m_accounts[static_cast<size_t>(index)].name);
+}
+
+void CMainFrame::OnAccountChange()
+{
+    SetCurrentAccount(m_accountBox.GetCurSel());
+}
+
+void CMainFrame::GetTargetAccounts(int mode, const std::vector<CString>& names, std::vector<CAccountInfo>& out) const
+{
+    out.clear();
+    if (mode == 0) {
+        if (m_nCurrentAccount >= 0 && m_nCurrentAccount < static_cast<int>(m_accounts.size()))
+            out.push_back(m_accounts[static_cast<size_t>(m_nCurrentAccount)]);
+    } else if (mode == 1) {
+        out = m_accounts;
+    } else if (mode == 2) {
+        for (const CAccountInfo& a : m_accounts)
+            for (const CString& name : names)
+                if (SameAccountName(a.name, name) || SameAccountName(a.number, name)) {
+                    out.push_back(a);
+                    break;
+                }
+    }
+}
+
+CString CMainFrame::GetAccountListText(int mode, const std::vector<CString>& names, int flag) const
+{
+    if (mode == 0) {
+        if (flag == 0)
+            return "Active";
+        if (m_nCurrentAccount >= 0 && m_nCurrentAccount < static_cast<int>(m_accounts.size()))
+            return m_accounts[static_cast<size_t>(m_nCurrentAccount)].name;
+        return CString();
+    }
+    if (mode == 1 && m_accounts.empty())
+        return "All";
+    std::vector<CAccountInfo> chosen;
+    GetTargetAccounts(mode, names, chosen);
+    if (mode == 1 && chosen.empty())
+        return "All";
+    CString text;
+    for (const CAccountInfo& a : chosen) {
+        if (!text.IsEmpty())
+            text += ", ";
+        text += a.name;
+    }
+    return text;
+}
+
+CView* CMainFrame::OpenListWindow(UINT command, BOOL floating)
+{
+    auto it = m_listWindows.find(command);
+    if (it != m_listWindows.end() && IsWindow(it->second)) {
+        auto* view = dynamic_cast<CView*>(CWnd::FromHandle(it->second));
+        if (view) {
+            if (CFrameWnd* frame = view->GetParentFrame())
+                frame->ActivateFrame();
+            return view;
+        }
+    }
+    CWorkstationApp* app = GetWorkstationApp();
+    CDocument* doc = app ? app->OpenWindowOfKind(kKindLevel1, floating != FALSE) : nullptr;
+    CView* view = doc ? doc->GetFirstView() : nullptr;
+    if (!view)
+        return nullptr;
+    if (command == ID_OPTION_CHAIN_LIST)
+        doc->SetTitle("Level I - Option Chains");
+    m_listWindows[command] = view->m_hWnd;
+    return view;
+}
+
+void CMainFrame::OnRefreshAccountData()
+{
+    if (CSessionManager* session = CSessionManager::Instance()) {
+        session->GetSession().WakeAccountRefresh();
+        session->GetSession().WakeWatchlistRefresh();
+        SetMessageText("Refreshing account data...");
+    }
+}
+
+void CMainFrame::StartWorkspaceBackup()
+{
+    const CAppSettings* settings = CAppSettings::Instance();
+    const int minutes = settings ? settings->m_nWorkspaceInterval : 0;
+    KillTimer(kTimerWorkspaceBackup);
+    if (minutes > 0)
+        SetTimer(kTimerWorkspaceBackup, static_cast<UINT>(minutes) * 60u * 1000u);
+}
+
+void CMainFrame::OnTimer(UINT_PTR id)
+{
+    if (id == kTimerWorkspaceBackup) {
+        if (CWorkstationApp* app = GetWorkstationApp())
+            app->SaveWorkspace(app->GetBackupWorkspacePath());
+        return;
+    }
+    if (id == kTimerClock) {
+        UpdateClock();
+        return;
+    }
+    CMDIFrameWnd::OnTimer(id);
+}
+
+void CMainFrame::UpdateClock()
+{
+    CStatusBar* bar = GetStatusBar();
+    if (!bar)
+        return;
+    CSessionManager* session = CSessionManager::Instance();
+    const CTime now = session ? session->GetExchangeCTime() : CTime::GetCurrentTime();
+    bar->SetPaneText(kPaneClock, session ? now.FormatGmt("%H:%M:%S ET") : now.Format("%H:%M:%S"));
+}
+
+LRESULT CMainFrame::OnSessionStatus(CWndMessage& message)
+{
+    const CSessionStatus* status = message.Peek<CSessionStatus>();
+    if (!status)
+        return 0;
+    CStatusBar* bar = GetStatusBar();
+    switch (status->code) {
+    case kStatusLoginResult:
+        if (bar)
+            bar->SetPaneText(kPaneConnection, status->success ? "Logged in" : "Not logged in");
+        break;
+    case kStatusConnectionLost:
+        if (bar)
+            bar->SetPaneText(kPaneConnection, "Connection lost");
+        if (m_tray.IsCreated())
+            m_tray.ShowBalloon("Quorvantelix", "The connection to the server was lost.", NIIF_WARNING);
+        break;
+    case kStatusConnected:
+        if (bar)
+            bar->SetPaneText(kPaneConnection, "Connected");
+        break;
+    case kStatusText:
+        SetMessageText(status->text);
+        break;
+    case kStatusAccountList:
+        SetAccounts(status->accounts);
+        break;
+    case kStatusWebUpdates:
+        OfferWebUpdates(status->updates);
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+void CMainFrame::OfferWebUpdates(const std::vector<CWebUpdateInfo>& updates)
+{
+    m_updates = updates;
+    const CAppSettings* settings = CAppSettings::Instance();
+    if (settings && !settings->m_bNotifyUpdates)
+        return;
+    CWorkstationApp* app = GetWorkstationApp();
+    for (const CWebUpdateInfo& update : updates) {
+        if (update.url.IsEmpty() || m_download.joinable())
+            continue;
+        CString text = update.message.IsEmpty() ? CString("A new version of Quorvantelix is available.") : update.message;
+        if (!update.version.IsEmpty())
+            text += "\n\nVersion: " + update.version;
+        text += "\n\nDownload it now?";
+        if (MessageBox(text, "Quorvantelix Update", MB_YESNO | MB_ICONQUESTION) != IDYES)
+            continue;
+        const CString folder = settings ? settings->GetFilePath("Temp") : CString("Temp");
+        const CString url = update.url;
+        const CString ca = app ? app->GetCaFile() : CString();
+        const HWND self = m_hWnd;
+        m_download = std::thread([self, url, folder, ca] {
+            CWebUpdateResult result = DownloadWebUpdate(url, folder, ca);
+            ::PostMessage(self, WM_APP + 41, 0, 0, MakePayload<CWebUpdateResult>(std::move(result)));
+        });
+        SetMessageText("Downloading the update...");
+        break;
+    }
+}
+
+LRESULT CMainFrame::OnUpdateDownloaded(CWndMessage& message)
+{
+    if (m_download.joinable())
+        m_download.join();
+    const CWebUpdateResult* result = message.Peek<CWebUpdateResult>();
+    if (!result)
+        return 0;
+    if (!result->ok) {
+        MessageBox(result->error, "Quorvantelix Update", MB_OK | MB_ICONEXCLAMATION);
+        return 0;
+    }
+    SetMessageText("Update downloaded.");
+    CUiResponder::Current().OpenExternal(result->path);
+    return 0;
+}
+
+LRESULT CMainFrame::OnAlertDelivery(WPARAM event, LPARAM alert)
+{
+    const bool owns = m_pAlertHandler ? m_pAlertHandler->OwnsAlert(alert) : false;
+    m_alertQueue.push_back({event, alert, owns});
+    WorkAlertQueue();
+    return 0;
+}
+
+void CMainFrame::WorkAlertQueue()
+{
+    if (m_bPresentingAlert)
+        return;
+    m_bPresentingAlert = true;
+    while (!m_alertQueue.empty()) {
+        const QueuedAlert entry = m_alertQueue.front();
+        m_alertQueue.pop_front();
+        if (m_pAlertHandler) {
+            m_pAlertHandler->Present(entry.event, entry.alert);
+            m_pAlertHandler->Free(entry.event, entry.alert, entry.ownsAlert);
+        }
+    }
+    m_bPresentingAlert = false;
+}
+
+void CMainFrame::ClearAlertQueue()
+{
+    while (!m_alertQueue.empty()) {
+        const QueuedAlert entry = m_alertQueue.front();
+        m_alertQueue.pop_front();
+        if (m_pAlertHandler)
+            m_pAlertHandler->Free(entry.event, entry.alert, entry.ownsAlert);
+    }
+}
+
+LRESULT CMainFrame::OnTrayNotify(WPARAM, LPARAM what)
+{
+    if (what == WM_LBUTTONDBLCLK || what == NIN_BALLOONUSERCLICK) {
+        ShowWindow(IsIconic() ? SW_RESTORE : SW_SHOW);
+        BringWindowToTop();
+    }
+    return 0;
+}
+
+LRESULT CMainFrame::OnToggleDetach(WPARAM, LPARAM view)
+{
+    auto* v = dynamic_cast<CView*>(CWnd::FromHandle(HWND::FromValue(static_cast<uint64_t>(view))));
+    if (CWorkstationApp* app = GetWorkstationApp(); app && v)
+        app->ToggleDetach(v);
+    return 0;
+}
+
+void CMainFrame::OnOpenKind(UINT id)
+{
+    if (CWorkstationApp* app = GetWorkstationApp())
+        app->OpenWindowOfKind(static_cast<int>(id - ID_OPEN_KIND_FIRST), false);
+}
+
+void CMainFrame::OnOpenFloating(UINT id)
+{
+    if (CWorkstationApp* app = GetWorkstationApp())
+        app->OpenWindowOfKind(static_cast<int>(id - ID_OPEN_FLOATING_FIRST), true);
+}
+
+void CMainFrame::OnSymbolGo()
+{
+    ApplySymbolInterval(nullptr, TRUE);
+}
+
+void CMainFrame::OnWorkspaceOpen()
+{
+    CWorkstationApp* app = GetWorkstationApp();
+    if (!app)
+        return;
+    CFileDialog dlg(TRUE, "swp", nullptr, OFN_FILEMUSTEXIST, "Workspaces (*.swp)|*.swp||", this);
+    dlg.m_request.initialDir = app->GetWorkspaceFolder();
+    if (dlg.DoModal() != IDOK)
+        return;
+    if (app->LoadWorkspace(dlg.GetPathName()))
+        app->Settings().m_lastWorkspace = dlg.GetPathName();
+}
+
+void CMainFrame::OnWorkspaceSave()
+{
+    CWorkstationApp* app = GetWorkstationApp();
+    if (!app)
+        return;
+    if (app->Settings().m_lastWorkspace.IsEmpty()) {
+        OnWorkspaceSaveAs();
+        return;
+    }
+    app->SaveWorkspace(app->Settings().m_lastWorkspace);
+}
+
+void CMainFrame::OnWorkspaceSaveAs()
+{
+    CWorkstationApp* app = GetWorkstationApp();
+    if (!app)
+        return;
+    CFileDialog dlg(FALSE, "swp", nullptr, OFN_OVERWRITEPROMPT, "Workspaces (*.swp)|*.swp||", this);
+    dlg.m_request.initialDir = app->GetWorkspaceFolder();
+    if (dlg.DoModal() != IDOK)
+        return;
+    if (app->SaveWorkspace(dlg.GetPathName()))
+        app->Settings().m_lastWorkspace = dlg.GetPathName();
+}
+
+void CMainFrame::OnPreferences()
+{
+    if (CWorkstationApp* app = GetWorkstationApp())
+        RunPreferences(app->Settings(), this);
+}
+
+void CMainFrame::OnAppExit()
+{
+    SendMessage(WM_CLOSE);
+}
+
+void CMainFrame::OnAppAbout()
+{
+    MessageBox("Quorvantelix\nTrading and technical analysis workstation for Brenhalvik customers.",
+               "About Quorvantelix", MB_OK | MB_ICONINFORMATION);
+}
+
+void CMainFrame::OnUpdateAlways(CCmdUI* ui)
+{
+    ui->Enable(TRUE);
+}
+
+void CMainFrame::OnClose()
+{
+    // Floating frames are not MDI children: they go with the main frame.
+    if (CWorkstationApp* app = GetWorkstationApp())
+        app->CloseAllWindows();
+    KillTimer(kTimerWorkspaceBackup);
+    KillTimer(kTimerClock);
+    m_tray.Remove();
+    CMDIFrameWnd::OnClose();
+}
+
+const CMessageMap& CMainFrame::GetMessageMap() const
+{
+    static const CMessageMap map =
+        MessageMapFor<CMainFrame>(CMDIFrameWnd::GetMessageMap())
+            .CommandRange(ID_OPEN_KIND_FIRST, ID_OPEN_KIND_FIRST + kWindowKindCount - 1, &CMainFrame::OnOpenKind)
+            .CommandRange(ID_OPEN_FLOATING_FIRST, ID_OPEN_FLOATING_FIRST + kWindowKindCount - 1,
+                          &CMainFrame::OnOpenFloating)
+            .UpdateUIRange(ID_OPEN_KIND_FIRST, ID_OPEN_FLOATING_FIRST + kWindowKindCount - 1,
+                           &CMainFrame::OnUpdateAlways)
+            .Command(ID_WORKSPACE_OPEN, &CMainFrame::OnWorkspaceOpen)
+            .Command(ID_WORKSPACE_SAVE, &CMainFrame::OnWorkspaceSave)
+            .Command(ID_WORKSPACE_SAVE_AS, &CMainFrame::OnWorkspaceSaveAs)
+            .Command(ID_PREFERENCES, &CMainFrame::OnPreferences)
+            .Command(ID_REFRESH_ACCOUNT_DATA, &CMainFrame::OnRefreshAccountData)
+            .Command(ID_APP_EXIT, &CMainFrame::OnAppExit)
+            .Command(ID_APP_ABOUT, &CMainFrame::OnAppAbout)
+            .Command(ID_SYMBOL_GO, &CMainFrame::OnSymbolGo)
+            .Message(WM_SESSION_STATUS, &CMainFrame::OnSessionStatus)
+            .Message(WM_ALERT_DELIVERY, &CMainFrame::OnAlertDelivery)
+            .Message(WM_TRAY_NOTIFY, &CMainFrame::OnTrayNotify)
+            .Message(WM_SHELL_TOGGLE_DETACH, &CMainFrame::OnToggleDetach)
+            .Message(WM_APP + 41, &CMainFrame::OnUpdateDownloaded)
+            .Build();
+    return map;
+}

@@ -1,0 +1,132 @@
+// The program's main frame: menus, the tool bar with the Symbol and Interval boxes,
+// "Ext. session" and the account choice, the status bar, the tray icon, window
+// linking, alert delivery and session status after login.
+#pragma once
+
+#include "broker/session/AccountRecords.h"
+#include "platform/ui/CButton.h"
+#include "platform/ui/CComboBox.h"
+#include "platform/ui/CMDIFrameWnd.h"
+#include "platform/ui/CTrayIcon.h"
+
+#include <deque>
+#include <map>
+#include <memory>
+#include <thread>
+#include <vector>
+
+class CToolBar;
+class CView;
+struct CSessionStatus;
+
+// What the alerts work plugs in to show fired alerts (WM_APP+3).
+class IAlertDeliveryHandler {
+public:
+    virtual ~IAlertDeliveryHandler() = default;
+    // Whether the main frame owns the alert of this delivery (types 3, 4 and -1).
+    virtual bool OwnsAlert(LPARAM alert) = 0;
+    // Shows the alert (popup, message box, sound...); runs on the interface thread.
+    virtual void Present(WPARAM event, LPARAM alert) = 0;
+    // Deletes the event record and, when owned, the alert.
+    virtual void Free(WPARAM event, LPARAM alert, bool ownsAlert) = 0;
+};
+
+class CMainFrame : public CMDIFrameWnd {
+public:
+    CMainFrame();
+    ~CMainFrame() override;
+
+    // Loads the frame with its menu and makes the bars and the tray icon.
+    BOOL CreateMainFrame();
+
+    // Tool bar Symbol box. SetSymbolBox with add upper-cases the text, puts it at the top
+    // of the recent list when missing, selects it and trims the list to RecentListSize.
+    CString GetSymbolBox() const;
+    void GetSymbolBox(CString& text) const { text = GetSymbolBox(); }
+    void SetSymbolBox(const char* text, BOOL add);
+    void ClearSymbolBox();
+    std::vector<CString> GetRecentSymbols() const;
+    CString GetIntervalBox() const;
+    void SetIntervalBox(const char* text, BOOL add);
+    BOOL IsExtSession() const;
+    void SetExtSession(BOOL on);
+
+    // Validates the two boxes and sends WM_APP+6 (with the source's link group) to the
+    // windows linked with the source; the active window when source is null. Nothing
+    // happens for a blank symbol. Returns how many windows were told.
+    int ApplySymbolInterval(CView* source, BOOL flag);
+
+    // Accounts: mode 0 the current account, 1 all, 2 those named.
+    void GetTargetAccounts(int mode, const std::vector<CString>& names, std::vector<CAccountInfo>& out) const;
+    CString GetAccountListText(int mode, const std::vector<CString>& names, int flag) const;
+    void SetAccounts(const std::vector<CAccountInfo>& accounts);
+    int GetCurrentAccount() const { return m_nCurrentAccount; }
+    void SetCurrentAccount(int index);
+
+    // Opens or finds the list window of the command (34374 option chains).
+    CView* OpenListWindow(UINT command, BOOL floating);
+    void OnRefreshAccountData();
+
+    // Workspace backup every WorkspaceInterval minutes.
+    void StartWorkspaceBackup();
+
+    // Alert delivery.
+    void SetAlertHandler(IAlertDeliveryHandler* handler) { m_pAlertHandler = handler; }
+    void ClearAlertQueue();
+    size_t GetAlertQueueSize() const { return m_alertQueue.size(); }
+
+    CTrayIcon& GetTrayIcon() { return m_tray; }
+    CToolBar* GetToolBar() const { return m_pToolBar; }
+    CComboBox& GetSymbolCombo() { return m_symbolBox; }
+    // The web-update entries shown last (code 6).
+    const std::vector<CWebUpdateInfo>& GetWebUpdates() const { return m_updates; }
+
+    const CMessageMap& GetMessageMap() const override;
+
+protected:
+    void OnClose() override;
+    void OnTimer(UINT_PTR id) override;
+
+private:
+    struct QueuedAlert {
+        WPARAM event;
+        LPARAM alert;
+        bool ownsAlert;
+    };
+
+    void BuildToolBar();
+    void OnOpenKind(UINT id);
+    void OnOpenFloating(UINT id);
+    void OnWorkspaceOpen();
+    void OnWorkspaceSave();
+    void OnWorkspaceSaveAs();
+    void OnPreferences();
+    void OnAppExit();
+    void OnAppAbout();
+    void OnSymbolGo();
+    void OnUpdateAlways(CCmdUI* ui);
+    void OnAccountChange();
+    LRESULT OnSessionStatus(CWndMessage& message);
+    LRESULT OnAlertDelivery(WPARAM event, LPARAM alert);
+    LRESULT OnTrayNotify(WPARAM id, LPARAM what);
+    LRESULT OnToggleDetach(WPARAM, LPARAM view);
+    LRESULT OnUpdateDownloaded(CWndMessage& message);
+    void WorkAlertQueue();
+    void OfferWebUpdates(const std::vector<CWebUpdateInfo>& updates);
+    void UpdateClock();
+
+    CToolBar* m_pToolBar = nullptr;
+    CComboBox m_symbolBox;
+    CComboBox m_intervalBox;
+    CButton m_extSession;
+    CComboBox m_accountBox;
+    CTrayIcon m_tray;
+    std::vector<CAccountInfo> m_accounts;
+    int m_nCurrentAccount = 0;
+    std::map<UINT, HWND> m_listWindows;
+    IAlertDeliveryHandler* m_pAlertHandler = nullptr;
+    std::deque<QueuedAlert> m_alertQueue;
+    bool m_bPresentingAlert = false;
+    std::vector<CWebUpdateInfo> m_updates;
+    std::thread m_download;
+};

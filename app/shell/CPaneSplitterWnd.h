@@ -1,0 +1,32 @@
+// The chart frame's splitter: up to 16 rows of views in one column, with the rows'
+// proportions kept in layouts.
+#pragma once
+
+#include "platform/ui/CSplitterWnd.h"
+
+class CArchive;
+
+class CPaneSplitterWnd : public CSplitterWnd {
+public:
+    // Minimum pane height (pixels) used for the rows made after this call.
+    void MeasureMinHeight(int height) { m_minHeight = height > 0 ? height : 1; }
+    int GetMinHeight() const { return m_minHeight; }
+    // rows is the most the splitter will hold (16); it starts with one row in use.
+    BOOL CreateStatic(CWnd* parent, int rows, int cols, DWORD style = WS_CHILD | WS_VISIBLE,
+                      UINT id = AFX_IDW_PANE_FIRST);
+    // Adds a row at index holding a new view of the class and lays the rows out again.
+    BOOL InsertRow(const CRuntimeClass* viewClass, int index, CCreateContext* context = nullptr);
+    BOOL DeleteRow(int index);
+    int GetMaxRows() const { return m_maxRows; }
+
+    // DWORD row count, then one DOUBLE proportion per row.
+    bool SaveProportions(CArchive& ar) const;
+    // Reads that form and lays the rows out; false (nothing changed) on an archive
+    // error, a count other than the row count, or proportions that are not fractions.
+    bool LoadProportions(CArchive& ar);
+    std::vector<double> GetProportions() const;
+
+private:
+    int m_minHeight = 20;
+    int m_maxRows = kMaxPanes;
+};

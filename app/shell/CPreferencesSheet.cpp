@@ -1,0 +1,95 @@
+#include "app/shell/CPreferencesSheet.h"
+
+#include "app/services/CAppSettings.h"
+#include "app/shell/ShellIds.h"
+#include "platform/ui/CComboBox.h"
+#include "platform/ui/CDataExchange.h"
+
+CPreferencesSheet::CPreferencesSheet(const char* title, CWnd* owner) : CPropertySheet(title, owner)
+{
+    SetHelpButton(true);
+}
+
+CTradingOptionsPage::CTradingOptionsPage(CAppSettings& settings)
+    : CPropertyPage(IDD_TRADING_OPTIONS),
+      m_nBroker(settings.m_nBroker),
+      m_nStockShares(settings.m_nStockShares),
+      m_nOptionContracts(settings.m_nOptionContracts),
+      m_nFuturesContracts(settings.m_nFuturesContracts),
+      m_settings(settings)
+{
+}
+
+BOOL CTradingOptionsPage::OnInitDialog()
+{
+    if (auto* combo = dynamic_cast<CComboBox*>(GetDlgItem(1100))) {
+        combo->ResetContent();
+        combo->AddString("Disable");
+        combo->AddString("Enable");
+    }
+    return CPropertyPage::OnInitDialog();
+}
+
+void CTradingOptionsPage::DoDataExchange(CDataExchange* dx)
+{
+    DDX_CBIndex(dx, 1100, m_nBroker);
+    DDX_Text(dx, 1102, m_nStockShares);
+    DDV_MinMaxInt(dx, m_nStockShares, 1, 1000000);
+    DDX_Text(dx, 1103, m_nOptionContracts);
+    DDV_MinMaxInt(dx, m_nOptionContracts, 1, 100000);
+    DDX_Text(dx, 1104, m_nFuturesContracts);
+    DDV_MinMaxInt(dx, m_nFuturesContracts, 1, 100000);
+}
+
+BOOL CTradingOptionsPage::OnApply()
+{
+    m_settings.m_nBroker = m_nBroker != 0 ? 1 : 0;
+    m_settings.m_nStockShares = m_nStockShares;
+    m_settings.m_nOptionContracts = m_nOptionContracts;
+    m_settings.m_nFuturesContracts = m_nFuturesContracts;
+    return CPropertyPage::OnApply();
+}
+
+CMiscOptionsPage::CMiscOptionsPage(CAppSettings& settings)
+    : CPropertyPage(IDD_MISC_OPTIONS),
+      m_bSaveAtOnce(settings.m_bSaveAtOnce),
+      m_bViewExportData(settings.m_bViewExportData),
+      m_bExtSession(settings.m_bExtSessionFormulas),
+      m_bEmptyTemp(settings.m_bEmptyTemp),
+      m_bOpenLastWorkspace(settings.m_bOpenLastWorkspace),
+      m_nRecentListSize(settings.m_nRecentListSize),
+      m_settings(settings)
+{
+}
+
+void CMiscOptionsPage::DoDataExchange(CDataExchange* dx)
+{
+    DDX_Check(dx, 1110, m_bSaveAtOnce);
+    DDX_Check(dx, 1111, m_bViewExportData);
+    DDX_Check(dx, 1112, m_bExtSession);
+    DDX_Check(dx, 1113, m_bEmptyTemp);
+    DDX_Check(dx, 1114, m_bOpenLastWorkspace);
+    DDX_Text(dx, 1115, m_nRecentListSize);
+    DDV_MinMaxInt(dx, m_nRecentListSize, 1, 1000);
+}
+
+BOOL CMiscOptionsPage::OnApply()
+{
+    m_settings.m_bSaveAtOnce = m_bSaveAtOnce != 0;
+    m_settings.m_bViewExportData = m_bViewExportData != 0;
+    m_settings.m_bExtSessionFormulas = m_bExtSession != 0;
+    m_settings.m_bEmptyTemp = m_bEmptyTemp != 0;
+    m_settings.m_bOpenLastWorkspace = m_bOpenLastWorkspace != 0;
+    m_settings.m_nRecentListSize = m_nRecentListSize;
+    return CPropertyPage::OnApply();
+}
+
+void RunPreferences(CAppSettings& settings, CWnd* owner)
+{
+    CPreferencesSheet sheet("Preferences", owner);
+    CTradingOptionsPage trading(settings);
+    CMiscOptionsPage misc(settings);
+    sheet.AddPage(&trading);
+    sheet.AddPage(&misc);
+    sheet.DoModal();
+}

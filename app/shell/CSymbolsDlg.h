@@ -1,0 +1,18 @@
+// A list of symbols to edit; OK gives the text, which SplitSymbols turns into symbols.
+#pragma once
+
+#include "platform/ui/CDialog.h"
+
+#include <vector>
+
+class CSymbolsDlg : public CDialog {
+public:
+    CSymbolsDlg(const char* text, BOOL flag, CWnd* parent = nullptr);
+    void DoDataExchange(CDataExchange* dx) override;
+
+    CString m_text;
+    BOOL m_bFlag;
+};
+
+// Symbols separated by blanks, commas or line ends, upper-cased, empty ones dropped.
+std::vector<CString> SplitSymbols(const CString& text);

@@ -1,0 +1,440 @@
+#include "app/shell/CWorkstationApp.h"
+
+#include "analytics/formula/CFormulaEngine.h"
+#include "analytics/formula/FormulaNames.h"
+#include "app/shell/CCommonDoc.h"
+#include "app/shell/CKindView.h"
+#include "app/shell/CLoginDlg.h"
+#include "app/shell/CLoginStatusDlg.h"
+#include "app/shell/CMainFrame.h"
+#include "app/shell/CSessionStatusRouter.h"
+#include "app/shell/CWorkspaceFile.h"
+#include "app/shell/ShellIds.h"
+#include "broker/session/CPlatformHttpTransport.h"
+#include "broker/session/CSessionManager.h"
+#include "broker/session/CTcpStreamConnection.h"
+#include "broker/session/SessionConfig.h"
+#include "platform/core/UserDataFolder.h"
+#include "platform/ui/CChildFrame.h"
+#include "platform/ui/CDocTemplate.h"
+#include "platform/ui/CRuntimeClass.h"
+#include "platform/ui/CSdiChildFrame.h"
+#include "platform/ui/CUiResponder.h"
+
+#include <QWidget>
+
+#include <filesystem>
+#include <utility>
+
+namespace {
+
+template <int Kind>
+void AddKindTemplates(CWinApp& app)
+{
+    const UINT resource = WindowKindResource(Kind);
+    app.AddDocTemplate(std::make_unique<CDocTemplate>(resource, RuntimeClassOf<CCommonDoc>(),
+                                                      RuntimeClassOf<CChildFrame>(),
+                                                      RuntimeClassOf<CKindViewOf<Kind>>()));
+    app.AddDocTemplate(std::make_unique<CDocTemplate>(resource, RuntimeClassOf<CCommonDoc>(),
+                                                      RuntimeClassOf<CSdiChildFrame>(),
+                                                      RuntimeClassOf<CKindViewOf<Kind>>()));
+}
+
+template <int... Kinds>
+void AddAllKindTemplates(CWinApp& app, std::integer_sequence<int, Kinds...>)
+{
+    (AddKindTemplates<Kinds>(app), ...);
+}
+
+bool TakeValue(const std::vector<CString>& args, size_t& i, CString& out)
+{
+    const CString& arg = args[i];
+    const int eq = arg.Find('=');
+    if (eq >= 0) {
+        out = arg.Mid(eq + 1);
+        return true;
+    }
+    if (i + 1 >= args.size())
+        return false;
+    out = args[++i];
+    return true;
+}
+
+}  // namespace
+
+bool CStartOptions::Parse(const std::vector<CString>& arguments, CString* error)
+{
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const CString& arg = arguments[i];
+        CString name = arg;
+        const int eq = name.Find('=');
+        if (eq >= 0)
+            name = name.Left(eq);
+        CString* target = nullptr;
+        if (name == "--home")
+            target = &home;
+        else if (name == "--user")
+            target = &user;
+        else if (name == "--password")
+            target = &password;
+        else if (name == "--config")
+            target = &config;
+        else if (name == "--server")
+            target = &server;
+        if (!target) {
+            if (error)
+                error->Format("Unknown option %s.", arg.GetString());
+            return false;
+        }
+        if (!TakeValue(arguments, i, *target)) {
+            if (error)
+                error->Format("The option %s needs a value.", name.GetString());
+            return false;
+        }
+    }
+    return true;
+}
+
+CWorkstationApp* GetWorkstationApp()
+{
+    return dynamic_cast<CWorkstationApp*>(AfxGetApp());
+}
+
+CWorkstationApp::CWorkstationApp() : CWinApp("Quorvantelix")
+{
+    CAppSettings::Install(&m_settings);
+}
+
+CWorkstationApp::~CWorkstationApp()
+{
+    StopThreads();
+    if (CSessionManager::Instance() == m_session.get())
+        CSessionManager::Install(nullptr);
+    if (CAppSettings::Instance() == &m_settings)
+        CAppSettings::Install(nullptr);
+}
+
+void CWorkstationApp::Notify(const CString& text)
+{
+    AfxMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
+}
+
+BOOL CWorkstationApp::InitInstance()
+{
+    static std::once_flag namesOnce;
+    std::call_once(namesOnce, [] { InitFormulaNames(); });
+
+    CString error;
+    if (!m_options.Parse(m_arguments, &error)) {
+        AfxMessageBox(error, MB_OK | MB_ICONSTOP);
+        return FALSE;
+    }
+    // User data folder and every user file before any window.
+    if (!PrepareFolder())
+        return FALSE;
+    m_settings.SetNotifier(this);
+    m_settings.LoadProfile(m_profile);
+    m_settings.LoadAll();
+    if (m_settings.m_bEmptyTemp)
+        EmptyTempFolder();
+    if (!CreateSession())
+        return FALSE;
+
+    RegisterTemplates();
+    auto frame = std::make_unique<CMainFrame>();
+    if (!frame->CreateMainFrame())
+        return FALSE;
+    m_pMainFrame = frame.release();  // owns itself with its window
+    m_pMainWnd = m_pMainFrame;
+    m_router->SetMainFrame(m_pMainFrame->m_hWnd);
+    m_pMainFrame->GetOuterWidget()->resize(1280, 800);
+    m_pMainFrame->ShowWindow(SW_SHOW);
+    m_pMainFrame->SetIntervalBox("Daily", FALSE);
+    m_bInitialized = true;
+
+    if (!LoginLoop()) {
+        m_pMainFrame->DestroyWindow();
+        m_pMainFrame = nullptr;
+        m_pMainWnd = nullptr;
+        return FALSE;
+    }
+    m_pMainFrame->SetAccounts(m_session->GetAccounts());
+    if (m_settings.m_bOpenLastWorkspace && !m_settings.m_lastWorkspace.IsEmpty() &&
+        std::filesystem::exists(m_settings.m_lastWorkspace.GetString()))
+        LoadWorkspace(m_settings.m_lastWorkspace);
+    m_pMainFrame->StartWorkspaceBackup();
+    if (m_settings.m_bShowStartPage && !m_settings.m_startPage.IsEmpty()) {
+        if (CDocument* doc = OpenWindowOfKind(kKindBrowser, false))
+            doc->SetTitle("Browser - " + m_settings.m_startPage);
+    }
+    StartThreads();
+    return TRUE;
+}
+
+bool CWorkstationApp::PrepareFolder()
+{
+    m_folder = ResolveUserDataFolder(m_options.home.IsEmpty() ? nullptr : m_options.home.GetString());
+    CString error;
+    if (!PrepareUserDataFolder(m_folder, &error)) {
+        AfxMessageBox(error, MB_OK | MB_ICONSTOP);
+        return false;
+    }
+    m_settings.SetWorkingDirectory(m_folder);
+    m_profile.Load(m_settings.GetFilePath(kProfileFileName));
+    SetAppProfile(&m_profile);
+    const CString configPath = m_options.config.IsEmpty() ? m_settings.GetFilePath(kConfigFileName) : m_options.config;
+    if (!m_config.Load(configPath) && !m_options.config.IsEmpty()) {
+        AfxMessageBox("The configuration file " + configPath + " cannot be read.", MB_OK | MB_ICONSTOP);
+        return false;
+    }
+    return true;
+}
+
+void CWorkstationApp::EmptyTempFolder()
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path temp(m_settings.GetFilePath("Temp").GetString());
+    for (const auto& entry : fs::directory_iterator(temp, ec))
+        fs::remove_all(entry.path(), ec);
+}
+
+bool CWorkstationApp::CreateSession()
+{
+    CSessionConfig config = MakeSessionConfig(m_config);
+    if (!m_options.server.IsEmpty()) {
+        config.apiServer = m_options.server;
+        config.historyServer = m_options.server;
+        config.updateFile = m_options.server + "/update/QxUpdate.xml";
+    }
+    m_caFile = config.caFile;
+    m_http = std::make_unique<CPlatformHttpTransport>(config.caFile, 30000);
+    m_session = std::make_unique<CSessionManager>(m_folder, config, m_http.get(), &CTcpStreamConnection::Create);
+    CSessionManager::Install(m_session.get());
+    m_router = std::make_unique<CSessionStatusRouter>();
+    m_session->SetStatusWindow(m_router.get());
+    return true;
+}
+
+void CWorkstationApp::RegisterTemplates()
+{
+    AddAllKindTemplates(*this, std::make_integer_sequence<int, kWindowKindCount>());
+}
+
+bool CWorkstationApp::PromptLogin(CString& user, CString& password, bool& saveUser, const CString& message)
+{
+    CLoginDlg dlg(m_pMainFrame);
+    dlg.m_userName = user;
+    dlg.m_nSaveUserName = saveUser ? 1 : 0;
+    dlg.m_message = message;
+    if (dlg.DoModal() != IDOK)
+        return false;
+    user = dlg.m_userName;
+    password = dlg.m_password;
+    saveUser = dlg.m_nSaveUserName != 0;
+    dlg.m_password.Empty();
+    return true;
+}
+
+int CWorkstationApp::RunLoginStatus(const CString& user, const CString& password, CString& error)
+{
+    CLoginStatusDlg dlg(*m_session, *m_router, user, password, m_pMainFrame);
+    const INT_PTR result = dlg.DoModal();
+    error = dlg.GetError();
+    return static_cast<int>(result);
+}
+
+bool CWorkstationApp::LoginLoop()
+{
+    CString user = m_options.user.IsEmpty() ? m_settings.m_userName : m_options.user;
+    CString password = m_options.password;
+    m_options.password.Empty();
+    bool saveUser = m_settings.m_bSaveUserName;
+    bool ask = user.IsEmpty() || password.IsEmpty();
+    CString message;
+    for (;;) {
+        if (ask && !PromptLogin(user, password, saveUser, message))
+            return false;
+        ask = true;
+        m_router->SetTarget(HWND());
+        const int result = RunLoginStatus(user, password, message);
+        password.Empty();
+        if (result == IDOK)
+            break;
+        if (result != IDABORT) {
+            // Cancelled, or the dialog could not run: no login may be left going.
+            m_session->LogOut();
+            return false;
+        }
+    }
+    m_settings.m_userName = user;
+    m_settings.m_bSaveUserName = saveUser;
+    return true;
+}
+
+void CWorkstationApp::StartThreads()
+{
+    m_bStopping = false;
+    m_stopEvent.ResetEvent();
+    m_formulas = std::make_unique<CFormulaEngine>();
+    CFormulaEngine::Install(m_formulas.get());
+    m_formulas->Start();
+    m_alertThread = std::thread([this] { AlertActivationThread(); });
+}
+
+void CWorkstationApp::AlertActivationThread()
+{
+    for (size_t i = 0; i < m_alertCount; ++i) {
+        if (IsStopping())
+            return;
+        if (m_activateAlert && !m_activateAlert(i))
+            return;
+    }
+}
+
+void CWorkstationApp::SetAlertActivation(std::function<bool(size_t)> activate, size_t count)
+{
+    m_activateAlert = std::move(activate);
+    m_alertCount = count;
+}
+
+bool CWorkstationApp::IsStopping() const
+{
+    return m_bStopping.load();
+}
+
+bool CWorkstationApp::AreThreadsRunning() const
+{
+    return m_formulas && m_formulas->IsRunning();
+}
+
+void CWorkstationApp::StopThreads()
+{
+    m_bStopping = true;
+    m_stopEvent.SetEvent();
+    if (m_alertThread.joinable())
+        m_alertThread.join();
+    if (m_formulas) {
+        m_formulas->Stop();
+        if (CFormulaEngine::Instance() == m_formulas.get())
+            CFormulaEngine::Install(nullptr);
+        m_formulas.reset();
+    }
+}
+
+void CWorkstationApp::RegisterPolled(CFormulaTimer* timer)
+{
+    if (m_formulas)
+        m_formulas->RegisterPolled(timer);
+}
+
+void CWorkstationApp::UnregisterPolled(CFormulaTimer* timer)
+{
+    if (m_formulas)
+        m_formulas->UnregisterPolled(timer);
+}
+
+int CWorkstationApp::ExitInstance()
+{
+    if (m_bInitialized) {
+        m_settings.SaveAll();
+        m_settings.SaveProfile(m_profile);
+        m_bInitialized = false;
+    }
+    StopThreads();
+    if (m_session) {
+        m_session->SetStatusWindow(nullptr);
+        m_session->LogOut();
+    }
+    return CWinApp::ExitInstance();
+}
+
+CDocument* CWorkstationApp::OpenWindowOfKind(int kind, bool floating)
+{
+    if (kind < 0 || kind >= kWindowKindCount)
+        return nullptr;
+    CDocTemplate* docTemplate = GetDocTemplate(static_cast<size_t>(kind * 2 + (floating ? 1 : 0)));
+    if (!docTemplate)
+        return nullptr;
+    CDocument* doc = docTemplate->OpenDocumentFile(nullptr);
+    if (auto* common = dynamic_cast<CCommonDoc*>(doc)) {
+        common->SetDetached(floating);
+        common->UpdateLinkButtons();
+    }
+    return doc;
+}
+
+bool CWorkstationApp::ToggleDetach(CView* view)
+{
+    auto* doc = view ? dynamic_cast<CCommonDoc*>(view->GetDocument()) : nullptr;
+    CFrameWnd* frame = view ? view->GetParentFrame() : nullptr;
+    if (!doc || !frame || doc->GetKind() < 0)
+        return false;
+    const bool toFloating = !doc->IsDetached();
+    CDocTemplate* target = GetDocTemplate(static_cast<size_t>(doc->GetKind() * 2 + (toFloating ? 1 : 0)));
+    if (!target)
+        return false;
+    CFrameWnd* newFrame = target->CreateNewFrame(doc, nullptr, false);
+    if (!newFrame)
+        return false;
+    frame->MoveContentTo(newFrame);
+    doc->SetDetached(toFloating);
+    doc->SetLinkButtons(newFrame, true, true, true);
+    newFrame->OnUpdateFrameTitle(TRUE);
+    newFrame->ActivateFrame();
+    return true;
+}
+
+std::vector<CView*> CWorkstationApp::GetWindowViews() const
+{
+    std::vector<CView*> views;
+    std::vector<CFrameWnd*> frames = CFrameWnd::GetFramesInActivationOrder();
+    for (auto it = frames.rbegin(); it != frames.rend(); ++it) {
+        if (*it == m_pMainFrame)
+            continue;
+        if (CView* view = (*it)->GetActiveView() ? (*it)->GetActiveView()
+                                                  : ((*it)->GetViews().empty() ? nullptr : (*it)->GetViews().front()))
+            if (view->GetDocument())
+                views.push_back(view);
+    }
+    return views;
+}
+
+void CWorkstationApp::CloseAllWindows()
+{
+    for (CView* view : GetWindowViews())
+        if (CFrameWnd* frame = view->GetParentFrame())
+            frame->DestroyWindow();
+}
+
+void CWorkstationApp::NotifyAlertViews(WPARAM wParam, LPARAM lParam)
+{
+    for (int sdi = 0; sdi < 2; ++sdi) {
+        CDocTemplate* docTemplate = GetDocTemplate(static_cast<size_t>(kKindAlertManager * 2 + sdi));
+        if (!docTemplate)
+            continue;
+        for (CDocument* doc : docTemplate->GetDocuments())
+            for (CView* view : doc->GetViews())
+                view->PostMessage(WM_ALERT_LISTS_CHANGED, wParam, lParam);
+    }
+}
+
+bool CWorkstationApp::SaveWorkspace(const CString& path)
+{
+    return CWorkspaceFile::Save(*this, path);
+}
+
+bool CWorkstationApp::LoadWorkspace(const CString& path)
+{
+    return CWorkspaceFile::Load(*this, path);
+}
+
+CString CWorkstationApp::GetWorkspaceFolder() const
+{
+    return m_settings.GetFilePath("Workspaces");
+}
+
+CString CWorkstationApp::GetBackupWorkspacePath() const
+{
+    return GetWorkspaceFolder() + "/backup.swp";
+}

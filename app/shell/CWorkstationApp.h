@@ -1,0 +1,122 @@
+// The application object: start-up (user files before any window, templates, main
+// frame, command line, login loop, last workspace, start page, worker threads) and
+// shutdown (user files saved, threads stopped, log out).
+#pragma once
+
+#include "app/services/CAppSettings.h"
+#include "platform/core/CConfigFile.h"
+#include "platform/core/CEvent.h"
+#include "platform/core/CProfile.h"
+#include "platform/ui/CWinApp.h"
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+class CDocument;
+class CFormulaEngine;
+class CFormulaTimer;
+class CFrameWnd;
+class CMainFrame;
+class CPlatformHttpTransport;
+class CSessionManager;
+class CSessionStatusRouter;
+class CView;
+
+// Options of the command line.
+struct CStartOptions {
+    CString home;      // --home: user data folder
+    CString user;      // --user
+    CString password;  // --password (kept in memory only)
+    CString config;    // --config: config.ini to read instead of the one in the folder
+    CString server;    // --server: base URL of the broker (API, login and history)
+    bool noThreads = false;
+    // Fills the options from the arguments; false with *error for an unknown option.
+    bool Parse(const std::vector<CString>& arguments, CString* error);
+};
+
+class CWorkstationApp : public CWinApp, public IUserNotifier {
+public:
+    CWorkstationApp();
+    ~CWorkstationApp() override;
+
+    BOOL InitInstance() override;
+    int ExitInstance() override;
+
+    CStartOptions& Options() { return m_options; }
+    CAppSettings& Settings() { return m_settings; }
+    CProfile& Profile() { return m_profile; }
+    CSessionManager* Session() const { return m_session.get(); }
+    CMainFrame* MainFrame() const { return m_pMainFrame; }
+    const CString& GetCaFile() const { return m_caFile; }
+
+    // A new window of the kind (0..12) in an MDI child or a floating frame; its
+    // document, or null for another kind.
+    CDocument* OpenWindowOfKind(int kind, bool floating);
+    // Moves the window between an MDI child and a floating frame.
+    bool ToggleDetach(CView* view);
+    // Every open window's view, in window order (least recently active first).
+    std::vector<CView*> GetWindowViews() const;
+    void CloseAllWindows();
+
+    // Workspaces (".swp" under "Workspaces"); the message boxes on failure.
+    bool SaveWorkspace(const CString& path);
+    bool LoadWorkspace(const CString& path);
+    CString GetWorkspaceFolder() const;
+    CString GetBackupWorkspacePath() const;
+
+    // Objects polled every 900 ms by the formula engine's poll thread.
+    void RegisterPolled(CFormulaTimer* timer);
+    void UnregisterPolled(CFormulaTimer* timer);
+    // Posts WM_APP+5 to every alert list window.
+    void NotifyAlertViews(WPARAM wParam, LPARAM lParam);
+
+    // The alert activation pass (alerts come with their own work): the hook is called
+    // once per alert in order until it returns false or the stop event is set.
+    void SetAlertActivation(std::function<bool(size_t index)> activate, size_t count);
+    bool IsStopping() const;
+    bool AreThreadsRunning() const;
+
+    // IUserNotifier: a message box.
+    void Notify(const CString& text) override;
+
+protected:
+    // The login dialog; false when the user cancelled. Tests override it.
+    virtual bool PromptLogin(CString& user, CString& password, bool& saveUser, const CString& message);
+    // The modal status dialog: IDOK logged in, IDCANCEL cancelled, IDABORT failed (error set).
+    virtual int RunLoginStatus(const CString& user, const CString& password, CString& error);
+
+private:
+    bool PrepareFolder();
+    void EmptyTempFolder();
+    void RegisterTemplates();
+    bool CreateSession();
+    bool LoginLoop();
+    void StartThreads();
+    void StopThreads();
+    void AlertActivationThread();
+
+    CStartOptions m_options;
+    CAppSettings m_settings;
+    CProfile m_profile;
+    CConfigFile m_config;
+    CString m_folder;
+    CString m_caFile;
+    std::unique_ptr<CPlatformHttpTransport> m_http;
+    std::unique_ptr<CSessionManager> m_session;
+    std::unique_ptr<CSessionStatusRouter> m_router;
+    std::unique_ptr<CFormulaEngine> m_formulas;
+    CMainFrame* m_pMainFrame = nullptr;
+    bool m_bInitialized = false;
+
+    CEvent m_stopEvent{FALSE, TRUE};
+    std::atomic<bool> m_bStopping{false};
+    std::thread m_alertThread;
+    std::function<bool(size_t)> m_activateAlert;
+    size_t m_alertCount = 0;
+};
+
+CWorkstationApp* GetWorkstationApp();

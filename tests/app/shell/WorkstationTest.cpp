@@ -1,0 +1,360 @@
+// The workstation against the in-process test broker: start-up and login, the main
+// frame, windows of every kind in both frame forms, detach and attach, linking,
+// workspaces and exit.
+#include "ShellTestSupport.h"
+
+#include "app/shell/CCommonDoc.h"
+#include "app/shell/CKindView.h"
+#include "app/shell/CMainFrame.h"
+#include "app/shell/CWorkstationApp.h"
+#include "app/shell/ShellIds.h"
+#include "broker/session/CSessionManager.h"
+#include "platform/ui/CChildFrame.h"
+#include "platform/ui/CSdiChildFrame.h"
+#include "platform/ui/CStatusBar.h"
+#include "platform/ui/CToolBar.h"
+#include "tools/testbroker/CTestBroker.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QTimer>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QToolButton>
+
+#include <algorithm>
+#include <tuple>
+#include <memory>
+
+namespace {
+
+class BrokerFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        qx::testbroker::TestBrokerOptions options;
+        options.httpsPort = 0;
+        options.streamPort = 0;
+        options.startPaused = true;
+        m_broker = std::make_unique<qx::testbroker::CTestBroker>(options);
+        std::string error;
+        ASSERT_TRUE(m_broker->Start(error)) << error;
+        const std::string base = m_broker->BaseUrl();
+        m_home.Write("config.ini", "LoginServer=" + base + "\nApiServer=" + base + "\nHistoryServer=" + base +
+                                       "\nUpdateFile=" + base + "/update/QxUpdate.xml\nCaFile=" +
+                                       std::string(m_broker->CaFile()) + "\n");
+        const char* root = std::getenv("QX_SOURCE_DIR");
+        std::filesystem::copy_file(std::string(root ? root : ".") + "/broker/session/Sessions.dat",
+                                   m_home.File("Sessions.dat"), std::filesystem::copy_options::overwrite_existing);
+    }
+    void TearDown() override
+    {
+        if (m_broker)
+            m_broker->Stop();
+    }
+
+    std::unique_ptr<qx::testbroker::CTestBroker> m_broker;
+    ScratchFolder m_home{"home"};
+    std::vector<RecordedBox> m_boxes;
+};
+
+struct WindowSummary {
+    int kind;
+    bool floating;
+    CString symbol;
+    int symbolGroup;
+    bool operator==(const WindowSummary&) const = default;
+};
+
+void PrintTo(const WindowSummary& w, std::ostream* os)
+{
+    *os << "{kind " << w.kind << (w.floating ? " floating " : " mdi ") << w.symbol.GetString() << " group "
+        << w.symbolGroup << "}";
+}
+
+bool IsFloatingView(CView* view)
+{
+    return dynamic_cast<CSdiChildFrame*>(view->GetParentFrame()) != nullptr;
+}
+
+std::vector<WindowSummary> Summarise(CWorkstationApp& app)
+{
+    std::vector<WindowSummary> out;
+    for (CView* view : app.GetWindowViews()) {
+        auto* kindView = dynamic_cast<CKindView*>(view);
+        if (!kindView)
+            continue;
+        out.push_back({kindView->GetKind(), IsFloatingView(view), kindView->GetSymbol(),
+                       kindView->GetCommonDoc()->GetLinkState().GetSymbolGroup()});
+    }
+    // Floating windows take activation asynchronously: compare in a fixed order.
+    std::sort(out.begin(), out.end(), [](const WindowSummary& a, const WindowSummary& b) {
+        return std::tie(a.floating, a.kind, a.symbol) < std::tie(b.floating, b.kind, b.symbol);
+    });
+    return out;
+}
+
+void DrainQuit();
+
+// Closes the main frame as the user would and runs the exit.
+void CloseAndExit(CWorkstationApp& app)
+{
+    if (CMainFrame* frame = app.MainFrame())
+        frame->SendMessage(WM_CLOSE);
+    PumpFor(20);
+    app.ExitInstance();
+    DrainQuit();
+}
+
+void DrainQuit()
+{
+    // The closed main frame asked the application's loop to quit; a short run of that
+    // loop takes the request, so that the next test's modal dialogs run.
+    QTimer::singleShot(10, qApp, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+}
+
+class PromptingApp : public CWorkstationApp {
+public:
+    std::vector<CString> messages;
+    std::vector<int> results;
+    bool answer = true;
+
+protected:
+    int RunLoginStatus(const CString& user, const CString& password, CString& error) override
+    {
+        results.push_back(CWorkstationApp::RunLoginStatus(user, password, error));
+        return results.back();
+    }
+    bool PromptLogin(CString& user, CString& password, bool& saveUser, const CString& message) override
+    {
+        messages.push_back(message);
+        if (!answer)
+            return false;
+        user = "demo";
+        password = "demo";
+        saveUser = true;
+        return true;
+    }
+};
+
+}  // namespace
+
+TEST_F(BrokerFixture, WorkstationLogsInOpensEveryKindLinksSavesWorkspacesAndExits)
+{
+    m_broker->SetPassword("pw-only-in-memory");
+    CScopedUiResponder responder(std::make_unique<RecordingResponder>(&m_boxes));
+    CWorkstationApp app;
+    app.m_arguments = {"--home", m_home.Path(), "--user", "demo", "--password", "pw-only-in-memory"};
+    ASSERT_TRUE(app.InitInstance());
+    CSessionManager* session = app.Session();
+    ASSERT_NE(session, nullptr);
+    EXPECT_TRUE(session->IsLoggedIn());
+    EXPECT_TRUE(app.AreThreadsRunning());
+
+    // The main frame: menus, tool bar with its boxes, status bar, tray icon.
+    CMainFrame* frame = app.MainFrame();
+    ASSERT_NE(frame, nullptr);
+    auto* window = qobject_cast<QMainWindow*>(frame->GetOuterWidget());
+    ASSERT_NE(window, nullptr);
+    QStringList menus;
+    for (QAction* a : window->menuBar()->actions())
+        menus << a->text();
+    EXPECT_TRUE(menus.contains("&File"));
+    EXPECT_TRUE(menus.contains("&Trading"));
+    EXPECT_TRUE(menus.contains("&Window"));
+    ASSERT_NE(frame->GetToolBar(), nullptr);
+    EXPECT_GT(frame->GetToolBar()->GetButtonCount(), 5);
+    EXPECT_EQ(frame->GetIntervalBox(), "Daily");
+    ASSERT_NE(frame->GetStatusBar(), nullptr);
+    EXPECT_EQ(frame->GetStatusBar()->GetCount(), 4);
+    EXPECT_TRUE(frame->GetTrayIcon().IsCreated());
+    EXPECT_EQ(frame->GetTrayIcon().GetToolTip(), "Quorvantelix");
+    // The accounts of the login.
+    ASSERT_TRUE(PumpUntil([&] { return !session->GetAccounts().empty(); }));
+    frame->SetAccounts(session->GetAccounts());
+    std::vector<CAccountInfo> accounts;
+    frame->GetTargetAccounts(1, {}, accounts);
+    EXPECT_EQ(accounts.size(), 2u);
+    EXPECT_EQ(frame->GetAccountListText(2, {"ira", "nobody"}, 1), "IRA");
+    EXPECT_EQ(frame->GetAccountListText(0, {}, 0), "Active");
+
+    // The update description of the broker was offered (and declined).
+    ASSERT_TRUE(PumpUntil([&] { return !m_boxes.empty(); }));
+    EXPECT_EQ(m_boxes[0].caption, "Quorvantelix Update");
+    EXPECT_NE(m_boxes[0].text.Find("Download it now?"), -1);
+    EXPECT_EQ(frame->GetWebUpdates().size(), 1u);
+    m_boxes.clear();
+
+    // Every kind, MDI and floating.
+    for (int kind = 0; kind < kWindowKindCount; ++kind) {
+        for (bool floating : {false, true}) {
+            CDocument* doc = app.OpenWindowOfKind(kind, floating);
+            ASSERT_NE(doc, nullptr) << kind;
+            auto* view = dynamic_cast<CKindView*>(doc->GetFirstView());
+            ASSERT_NE(view, nullptr) << kind;
+            EXPECT_EQ(view->GetKind(), kind);
+            EXPECT_EQ(IsFloatingView(view), floating);
+            EXPECT_EQ(view->GetCommonDoc()->IsDetached(), floating);
+            EXPECT_EQ(doc->GetTitle(), WindowKindName(kind));
+            EXPECT_NE(view->GetParentFrame()->GetCaptionButton(ID_LINK_SYMBOL), nullptr);
+        }
+    }
+    EXPECT_EQ(app.OpenWindowOfKind(13, false), nullptr);
+    EXPECT_EQ(frame->GetMDIChildren().size(), 13u);
+    EXPECT_EQ(app.GetWindowViews().size(), 26u);
+
+    // Detach a chart through its caption button, then attach it again: the same view.
+    CKindView* chart = nullptr;
+    for (CView* v : app.GetWindowViews())
+        if (auto* k = dynamic_cast<CKindView*>(v); k && k->GetKind() == kKindChart && !IsFloatingView(k))
+            chart = k;
+    ASSERT_NE(chart, nullptr);
+    const HWND chartHandle = chart->m_hWnd;
+    CCaptionButton* detach = chart->GetParentFrame()->GetCaptionButton(ID_DETACH);
+    ASSERT_NE(detach, nullptr);
+    detach->Button()->click();
+    ASSERT_TRUE(PumpUntil([&] { return IsFloatingView(chart); }));
+    EXPECT_EQ(CWnd::FromHandle(chartHandle), chart);
+    EXPECT_TRUE(chart->GetCommonDoc()->IsDetached());
+    EXPECT_EQ(frame->GetMDIChildren().size(), 12u);
+    ASSERT_NE(chart->GetParentFrame()->GetCaptionButton(ID_DETACH), nullptr);
+    ASSERT_TRUE(app.ToggleDetach(chart));
+    PumpFor(10);
+    EXPECT_FALSE(IsFloatingView(chart));
+    EXPECT_FALSE(chart->GetCommonDoc()->IsDetached());
+    EXPECT_EQ(CWnd::FromHandle(chartHandle), chart);
+    EXPECT_EQ(frame->GetMDIChildren().size(), 13u);
+
+    // Linking: only the windows linked with the source follow the symbol.
+    std::vector<CKindView*> views;
+    for (CView* v : app.GetWindowViews())
+        views.push_back(dynamic_cast<CKindView*>(v));
+    for (CKindView* v : views) {
+        v->GetCommonDoc()->GetLinkState().SetSymbolGroup(5);  // "Group 4"
+        v->GetCommonDoc()->GetLinkState().SetIntervalGroup(5);
+    }
+    CKindView* source = views[0];
+    CKindView* sameGroup = views[1];
+    CKindView* linkAll = views[2];
+    CKindView* otherGroup = views[3];
+    CKindView* disabled = views[4];
+    for (CKindView* v : {source, sameGroup})
+        v->GetCommonDoc()->GetLinkState().SetSymbolGroup(3);
+    linkAll->GetCommonDoc()->GetLinkState().SetSymbolGroup(kLinkGroupAll);
+    disabled->GetCommonDoc()->GetLinkState().SetSymbolGroup(kLinkGroupDisabled);
+    // The group is chosen from the caption button's menu.
+    UINT choice = ID_LINK_GROUP_FIRST + 3;
+    static_cast<RecordingResponder&>(CUiResponder::Current()).m_menuChoice = &choice;
+    sameGroup->GetParentFrame()->GetCaptionButton(ID_LINK_SYMBOL)->Button()->click();
+    EXPECT_EQ(sameGroup->GetCommonDoc()->GetLinkState().GetSymbolGroup(), 3);
+    EXPECT_EQ(sameGroup->GetParentFrame()->GetCaptionButton(ID_LINK_SYMBOL)->GetText(), "S: Group 2");
+
+    frame->SetSymbolBox("ibm", FALSE);
+    frame->SetSymbolBox("  ", FALSE);
+    EXPECT_EQ(frame->ApplySymbolInterval(source, TRUE), 0);  // blank: nothing happens
+    frame->SetSymbolBox("ibm", FALSE);
+    EXPECT_EQ(frame->ApplySymbolInterval(source, TRUE), 3);
+    EXPECT_EQ(source->GetSymbol(), "IBM");
+    EXPECT_EQ(sameGroup->GetSymbol(), "IBM");
+    EXPECT_EQ(linkAll->GetSymbol(), "IBM");
+    EXPECT_EQ(otherGroup->GetSymbol(), "");
+    EXPECT_EQ(disabled->GetSymbol(), "");
+    for (size_t i = 5; i < views.size(); ++i)
+        EXPECT_EQ(views[i]->GetSymbol(), "") << i;
+    EXPECT_EQ(frame->GetRecentSymbols().front(), "IBM");
+    otherGroup->SetSymbolInterval("MSFT", "");
+
+    // Workspace: save, close everything, load back the same windows.
+    const std::vector<WindowSummary> before = Summarise(app);
+    ASSERT_EQ(before.size(), 26u);
+    const CString path = app.GetWorkspaceFolder() + "/test.swp";
+    ASSERT_TRUE(app.SaveWorkspace(path));
+    app.CloseAllWindows();
+    PumpFor(10);
+    EXPECT_TRUE(app.GetWindowViews().empty());
+    ASSERT_TRUE(app.LoadWorkspace(path));
+    PumpFor(10);
+    EXPECT_EQ(Summarise(app), before);
+    EXPECT_TRUE(m_boxes.empty()) << m_boxes.front().text.GetString();
+
+    // A damaged workspace tells the user and says so.
+    m_home.Write("Workspaces/bad.swp", std::string("\x13\0\0\0\x05\0\0\0", 8));
+    EXPECT_FALSE(app.LoadWorkspace(app.GetWorkspaceFolder() + "/bad.swp"));
+    ASSERT_FALSE(m_boxes.empty());
+    EXPECT_EQ(m_boxes.back().text, "Error loading workspace");
+    app.Settings().m_lastWorkspace = path;
+
+    // Exit: settings saved, threads stopped, logged out; the password is nowhere.
+    CloseAndExit(app);
+    EXPECT_FALSE(app.AreThreadsRunning());
+    EXPECT_FALSE(session->IsLoggedIn());
+    for (const char* file : {"gui.dat", "columns.dat", "portfolios.dat", "trading.dat", "formulas.dat", "notes.xml",
+                             "profile.ini"})
+        EXPECT_TRUE(std::filesystem::exists(m_home.File(file))) << file;
+    const std::string profile = m_home.Read("profile.ini");
+    EXPECT_NE(profile.find("UserName=demo"), std::string::npos) << profile;
+    EXPECT_NE(profile.find("test.swp"), std::string::npos);
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(m_home.File("")))
+        if (entry.is_regular_file()) {
+            std::ifstream in(entry.path(), std::ios::binary);
+            std::stringstream s;
+            s << in.rdbuf();
+            EXPECT_EQ(s.str().find("pw-only-in-memory"), std::string::npos) << entry.path();
+        }
+}
+
+TEST_F(BrokerFixture, AFailedLoginAsksAgainWithTheBrokersTextAndCancelEnds)
+{
+    CScopedUiResponder responder(std::make_unique<RecordingResponder>(&m_boxes));
+    m_broker->RejectLogins(1, "Your password has expired.");
+    {
+        PromptingApp app;
+        app.m_arguments = {"--home", m_home.Path()};
+        ASSERT_TRUE(app.InitInstance()) << ::testing::PrintToString(app.results);
+        ASSERT_EQ(app.messages.size(), 2u);
+        EXPECT_EQ(app.messages[0], "");
+        EXPECT_NE(app.messages[1].Find("Your password has expired."), -1) << app.messages[1].GetString();
+        EXPECT_TRUE(app.Session()->IsLoggedIn());
+        CloseAndExit(app);
+    }
+    // Cancel at the login dialog ends the start-up.
+    {
+        PromptingApp app;
+        app.answer = false;
+        app.m_arguments = {"--home", m_home.Path()};
+        EXPECT_FALSE(app.InitInstance());
+        ASSERT_EQ(app.messages.size(), 1u);
+        EXPECT_EQ(app.MainFrame(), nullptr);
+        app.ExitInstance();
+        DrainQuit();
+    }
+}
+
+TEST_F(BrokerFixture, TheLastWorkspaceOpensAfterLogin)
+{
+    CScopedUiResponder responder(std::make_unique<RecordingResponder>(&m_boxes));
+    {
+        CWorkstationApp app;
+        app.m_arguments = {"--home", m_home.Path(), "--user", "demo", "--password", "demo"};
+        ASSERT_TRUE(app.InitInstance());
+        app.OpenWindowOfKind(kKindTimeSales, true);
+        app.OpenWindowOfKind(kKindNews, false);
+        const CString path = app.GetWorkspaceFolder() + "/mine.swp";
+        ASSERT_TRUE(app.SaveWorkspace(path));
+        app.Settings().m_lastWorkspace = path;
+        CloseAndExit(app);
+    }
+    CWorkstationApp again;
+    again.m_arguments = {"--home", m_home.Path(), "--user", "demo", "--password", "demo"};
+    ASSERT_TRUE(again.InitInstance());
+    const std::vector<WindowSummary> windows = Summarise(again);
+    ASSERT_EQ(windows.size(), 2u);
+    EXPECT_EQ(windows[0].kind, kKindNews);
+    EXPECT_FALSE(windows[0].floating);
+    EXPECT_EQ(windows[1].kind, kKindTimeSales);
+    EXPECT_TRUE(windows[1].floating);
+    CloseAndExit(again);
+}
