@@ -1,6 +1,6 @@
 #include "broker/core/FeedTime.h"
 
-#include "broker/core/CivilDate.h"
+#include "platform/core/CivilDate.h"
 
 #include <limits>
 

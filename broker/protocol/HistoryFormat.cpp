@@ -1,5 +1,7 @@
 #include "broker/protocol/HistoryFormat.h"
 
+#include "platform/core/CivilDate.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -9,31 +11,7 @@ namespace qx::protocol {
 
 namespace {
 
-// Days since 1970-01-01 of a proleptic Gregorian date.
-int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d)
-{
-    y -= m <= 2;
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<int64_t>(doe) - 719468;
-}
-
-void CivilFromDays(int64_t z, int& year, int& month, int& day)
-{
-    z += 719468;
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    year = static_cast<int>(static_cast<int64_t>(yoe) + era * 400 + (month <= 2));
-}
-
-const int64_t kEpoch1950 = DaysFromCivil(1950, 1, 1);
+constexpr int64_t kEpoch1950 = DaysFromCivil(1950, 1, 1);
 
 std::string FormatPrice(double v)
 {
@@ -93,7 +71,10 @@ void SplitHistoryFeedTime(uint32_t feedTime, int& year, int& month, int& day, in
                           int& second)
 {
     const int64_t seconds = static_cast<int64_t>(feedTime) * 2;
-    CivilFromDays(kEpoch1950 + seconds / 86400, year, month, day);
+    const CivilDate date = CivilFromDays(kEpoch1950 + seconds / 86400);
+    year = date.year;
+    month = date.month;
+    day = date.day;
     const int64_t rest = seconds % 86400;
     hour = static_cast<int>(rest / 3600);
     minute = static_cast<int>(rest / 60 % 60);

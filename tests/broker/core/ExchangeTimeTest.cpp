@@ -1,6 +1,6 @@
 #include "broker/core/ExchangeTime.h"
 
-#include "broker/core/CivilDate.h"
+#include "platform/core/CivilDate.h"
 
 #include <gtest/gtest.h>
 
