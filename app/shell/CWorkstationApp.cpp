@@ -23,6 +23,7 @@
 
 #include <QWidget>
 
+#include <cstdlib>
 #include <filesystem>
 #include <utility>
 
@@ -81,6 +82,10 @@ bool CStartOptions::Parse(const std::vector<CString>& arguments, CString* error)
             target = &config;
         else if (name == "--server")
             target = &server;
+        else if (name == "--open-kinds")
+            target = &openKinds;
+        else if (name == "--symbol")
+            target = &symbol;
         if (!target) {
             if (error)
                 error->Format("Unknown option %s.", arg.GetString());
@@ -167,8 +172,40 @@ BOOL CWorkstationApp::InitInstance()
         if (CDocument* doc = OpenWindowOfKind(kKindBrowser, false))
             doc->SetTitle("Browser - " + m_settings.m_startPage);
     }
+    OpenRequestedWindows();
     StartThreads();
     return TRUE;
+}
+
+void CWorkstationApp::OpenRequestedWindows()
+{
+    int pos = 0;
+    bool opened = false;
+    for (;;) {
+        CString token = m_options.openKinds.Tokenize(", ", pos);
+        if (pos < 0)
+            break;
+        const bool floating = !token.IsEmpty() && (token[token.GetLength() - 1] == 'f' || token[token.GetLength() - 1] == 'F');
+        if (floating)
+            token = token.Left(token.GetLength() - 1);
+        char* end = nullptr;
+        const long kind = std::strtol(token, &end, 10);
+        if (token.IsEmpty() || !end || *end != '\0' || kind < 0 || kind >= kWindowKindCount) {
+            AfxMessageBox("Unknown window kind " + token + " in --open-kinds.", MB_OK | MB_ICONEXCLAMATION);
+            continue;
+        }
+        opened = OpenWindowOfKind(static_cast<int>(kind), floating) != nullptr || opened;
+    }
+    if (opened)
+        m_pMainFrame->MDITile();
+    if (!m_options.symbol.IsEmpty()) {
+        m_pMainFrame->SetSymbolBox(m_options.symbol, FALSE);
+        CSymbolIntervalMsg msg{m_options.symbol, m_pMainFrame->GetIntervalBox(), false};
+        msg.symbol.MakeUpper();
+        m_pMainFrame->SetSymbolBox(msg.symbol, TRUE);
+        for (CView* view : GetWindowViews())
+            view->SendMessage(WM_SET_SYMBOL_INTERVAL, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&msg));
+    }
 }
 
 bool CWorkstationApp::PrepareFolder()

@@ -33,7 +33,9 @@ struct CStartOptions {
     CString password;  // --password (kept in memory only)
     CString config;    // --config: config.ini to read instead of the one in the folder
     CString server;    // --server: base URL of the broker (API, login and history)
-    bool noThreads = false;
+    CString openKinds; // --open-kinds: windows to open after login, e.g. "0,2,3f" (f: floating)
+    CString symbol;    // --symbol: sent to every window after login
+
     // Fills the options from the arguments; false with *error for an unknown option.
     bool Parse(const std::vector<CString>& arguments, CString* error);
 };
@@ -95,6 +97,7 @@ private:
     void RegisterTemplates();
     bool CreateSession();
     bool LoginLoop();
+    void OpenRequestedWindows();
     void StartThreads();
     void StopThreads();
     void AlertActivationThread();
