@@ -159,14 +159,14 @@ void CKindView::OnDraw(CDC* dc)
         title += "   " + m_symbol;
     if (!m_interval.IsEmpty() && WantsIntervalLink(m_nKind))
         title += "   " + m_interval;
-    dc->DrawText(title, &titleRect, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+    dc->DrawText(title, &titleRect, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
 
     CFont bodyFont;
     bodyFont.CreatePointFont(90, "Arial");
     dc->SelectObject(&bodyFont);
     dc->SetTextColor(RGB(60, 60, 60));
     CRect body(client.left + 10, band.bottom + 12, client.right - 10, client.bottom - 10);
-    dc->DrawText(KindDescription(m_nKind), &body, DT_LEFT | DT_WORDBREAK);
+    dc->DrawText(KindDescription(m_nKind), &body, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
     dc->SelectObject(old);
 }
 

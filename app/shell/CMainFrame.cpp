@@ -83,7 +83,7 @@ void CMainFrame::BuildToolBar()
     m_pToolBar->AddControl(&m_extSession);
     m_pToolBar->AddButton(ID_SYMBOL_GO, "Go", nullptr, "Send the symbol and interval to the active window");
     m_pToolBar->AddSeparator();
-    m_accountBox.Create(WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST, CRect(0, 0, 170, 200), m_pToolBar, 34005);
+    m_accountBox.Create(WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST, CRect(0, 0, 210, 200), m_pToolBar, 34005);
     m_pToolBar->AddControl(&m_accountBox);
     m_pToolBar->AddSeparator();
     struct Button {

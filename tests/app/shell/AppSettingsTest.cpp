@@ -345,3 +345,28 @@ TEST(LinkState, SaveWritesOneDwordPerButtonAndLoadRefusesBadRecords)
         EXPECT_FALSE(one.Load(ar));
     }
 }
+
+TEST(AppSettings, NotesOfANewerVersionAreRefusedAndKept)
+{
+    TempFolder folder;
+    const std::string newer = "<Notes><Version>20</Version><Note><Symbol>IBM</Symbol><Text>x</Text></Note></Notes>";
+    folder.Write("notes.xml", newer);
+    CAppSettings s;
+    Recorder r;
+    s.SetNotifier(&r);
+    s.SetWorkingDirectory(folder.Path());
+    s.LoadAll();
+    ASSERT_EQ(r.messages.size(), 1u);
+    EXPECT_EQ(r.messages[0], "Error reading file notes.xml: incompatible version (v20).\nPlease upgrade to the latest "
+                             "version of Quorvantelix.");
+    EXPECT_EQ(s.m_notes.GetCount(), 0u);
+    s.m_notes.SetAt("MSFT", "mine");
+    EXPECT_TRUE(s.SaveAll());
+    EXPECT_EQ(folder.Read("notes.xml"), newer);
+
+    // An empty text removes a note.
+    CNoteMap notes;
+    notes.SetAt("IBM", "a");
+    notes.SetAt("IBM", "");
+    EXPECT_EQ(notes.GetCount(), 0u);
+}
