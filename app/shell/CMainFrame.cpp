@@ -99,6 +99,10 @@ void CMainFrame::BuildToolBar()
     if (auto* combo = qobject_cast<QComboBox*>(m_symbolBox.GetWidget()))
         if (QLineEdit* edit = combo->lineEdit())
             QObject::connect(edit, &QLineEdit::returnPressed, edit, [this] { OnSymbolGo(); });
+    if (auto* combo = qobject_cast<QComboBox*>(m_accountBox.GetWidget())) {
+        combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+        combo->setMinimumContentsLength(20);
+    }
     if (auto* combo = qobject_cast<QComboBox*>(m_accountBox.GetWidget()))
         QObject::connect(combo, qOverload<int>(&QComboBox::activated), combo, [this](int) { OnAccountChange(); });
 }
