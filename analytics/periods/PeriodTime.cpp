@@ -1,6 +1,6 @@
 #include "analytics/periods/PeriodTime.h"
 
-#include "broker/core/CivilDate.h"
+#include "platform/core/CivilDate.h"
 
 #include <ctime>
 
