@@ -145,10 +145,15 @@ protected:
 TEST_F(BrokerFixture, WorkstationLogsInOpensEveryKindLinksSavesWorkspacesAndExits)
 {
     m_broker->SetPassword("pw-only-in-memory");
+    std::filesystem::create_directories(m_home.File("Temp/old"));
+    m_home.Write("Temp/old/installer.bin", "scratch");
     CScopedUiResponder responder(std::make_unique<RecordingResponder>(&m_boxes));
     CWorkstationApp app;
     app.m_arguments = {"--home", m_home.Path(), "--user", "demo", "--password", "pw-only-in-memory"};
     ASSERT_TRUE(app.InitInstance());
+    // Temp is emptied at start-up (the default); the folder itself stays.
+    EXPECT_FALSE(std::filesystem::exists(m_home.File("Temp/old")));
+    EXPECT_TRUE(std::filesystem::is_directory(m_home.File("Temp")));
     CSessionManager* session = app.Session();
     ASSERT_NE(session, nullptr);
     EXPECT_TRUE(session->IsLoggedIn());
