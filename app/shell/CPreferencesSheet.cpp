@@ -86,9 +86,10 @@ BOOL CMiscOptionsPage::OnApply()
 
 void RunPreferences(CAppSettings& settings, CWnd* owner)
 {
-    CPreferencesSheet sheet("Preferences", owner);
+    // The pages outlive the sheet that shows them.
     CTradingOptionsPage trading(settings);
     CMiscOptionsPage misc(settings);
+    CPreferencesSheet sheet("Preferences", owner);
     sheet.AddPage(&trading);
     sheet.AddPage(&misc);
     sheet.DoModal();
