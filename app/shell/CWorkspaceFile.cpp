@@ -81,9 +81,16 @@ bool CWorkspaceFile::Save(CWorkstationApp& app, const CString& path)
 
 bool CWorkspaceFile::Load(CWorkstationApp& app, const CString& path)
 {
+    // A file that cannot be a workspace leaves the open windows alone.
+    CString error;
+    const EUserFileState header = ReadUserFile(
+        path, [](CArchive& ar, DWORD) { ar.ReadBoundedCount(4); }, &error);
+    if (header != EUserFileState::kLoaded) {
+        AfxMessageBox("Error loading workspace", MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
     app.CloseAllWindows();
     bool ok = true;
-    CString error;
     const EUserFileState state = ReadUserFile(
         path,
         [&](CArchive& ar, DWORD version) {

@@ -285,10 +285,18 @@ TEST_F(BrokerFixture, WorkstationLogsInOpensEveryKindLinksSavesWorkspacesAndExit
     EXPECT_EQ(Summarise(app), before);
     EXPECT_TRUE(m_boxes.empty()) << m_boxes.front().text.GetString();
 
-    // A damaged workspace tells the user and says so.
+    // A workspace that is missing or too new leaves the windows as they are.
+    EXPECT_FALSE(app.LoadWorkspace(app.GetWorkspaceFolder() + "/missing.swp"));
+    ASSERT_EQ(m_boxes.size(), 1u);
+    EXPECT_EQ(m_boxes.back().text, "Error loading workspace");
+    m_home.Write("Workspaces/newer.swp", std::string("\x14\0\0\0\0\0\0\0", 8));
+    EXPECT_FALSE(app.LoadWorkspace(app.GetWorkspaceFolder() + "/newer.swp"));
+    EXPECT_EQ(m_boxes.size(), 2u);
+    EXPECT_EQ(Summarise(app), before);
+    // A damaged one ends with the message.
     m_home.Write("Workspaces/bad.swp", std::string("\x13\0\0\0\x05\0\0\0", 8));
     EXPECT_FALSE(app.LoadWorkspace(app.GetWorkspaceFolder() + "/bad.swp"));
-    ASSERT_FALSE(m_boxes.empty());
+    ASSERT_EQ(m_boxes.size(), 3u);
     EXPECT_EQ(m_boxes.back().text, "Error loading workspace");
     app.Settings().m_lastWorkspace = path;
 
