@@ -24,11 +24,6 @@ namespace {
 constexpr const char* kCookie = "KELVTRADING";
 constexpr const char* kExpired = "Session has expired. Please log in again.";
 
-int64_t NowSeconds()
-{
-    return NowUnixMs() / 1000;
-}
-
 std::string Param(const httplib::Request& req, const char* key)
 {
     return req.has_param(key) ? req.get_param_value(key) : std::string();
@@ -291,7 +286,7 @@ void CApiServer::Api(const httplib::Request& req, httplib::Response& res)
     const std::string name = req.matches[1];
     if (Param(req, "source").empty() || Param(req, "version").empty())
         return Xml(res, CXmlReply::Fail("Missing source or version."));
-    const int64_t now = NowSeconds();
+    const int64_t now = m_core.NowMs() / 1000;
 
     if (name == "LogIn") {
         const std::string user = Param(req, "userid");
@@ -330,7 +325,7 @@ void CApiServer::Api(const httplib::Request& req, httplib::Response& res)
             .Text("Port", std::to_string(m_stream.Port()))
             .Text("Token", session->token)
             .Text("UserId", user)
-            .Text("ServerTime", std::to_string(NowUnixMs()))
+            .Text("ServerTime", std::to_string(m_core.NowMs()))
             .Close("StreamerInfo");
         return Xml(res, x.Ok());
     }
@@ -340,7 +335,7 @@ void CApiServer::Api(const httplib::Request& req, httplib::Response& res)
     }
     if (name == "KeepAlive") {
         ++m_keepAlives;
-        x.Open("KeepAlive").Text("ServerTime", std::to_string(NowUnixMs())).Close("KeepAlive");
+        x.Open("KeepAlive").Text("ServerTime", std::to_string(m_core.NowMs())).Close("KeepAlive");
         return Xml(res, x.Ok());
     }
     if (name == "LogOut") {
@@ -574,14 +569,14 @@ void CApiServer::PageLogIn(const httplib::Request& req, httplib::Response& res)
         res.set_content("<html><body><p class=\"error\">" + XmlEscape(error) + "</p></body></html>", "text/html");
         return;
     }
-    const Session s = m_core.Sessions().Create(user, NowSeconds());
+    const Session s = m_core.Sessions().Create(user, m_core.NowMs() / 1000);
     res.set_header("Set-Cookie", std::string(kCookie) + "=" + s.id + "; Path=/; Secure; HttpOnly");
     res.set_content("<html><body><p>Welcome, " + XmlEscape(user) + ".</p></body></html>", "text/html");
 }
 
 void CApiServer::PageKeepAlive(const httplib::Request& req, httplib::Response& res)
 {
-    if (!m_core.Sessions().Touch(CookieOf(req), NowSeconds())) {
+    if (!m_core.Sessions().Touch(CookieOf(req), m_core.NowMs() / 1000)) {
         res.status = 401;
         res.set_content(kExpired, "text/plain");
         return;
@@ -593,7 +588,7 @@ void CApiServer::PageKeepAlive(const httplib::Request& req, httplib::Response& r
 void CApiServer::PageLogOut(const httplib::Request& req, httplib::Response& res)
 {
     const std::string id = CookieOf(req);
-    if (const auto s = m_core.Sessions().Touch(id, NowSeconds())) {
+    if (const auto s = m_core.Sessions().Touch(id, m_core.NowMs() / 1000)) {
         m_core.Sessions().End(id);
         m_stream.DropUser(s->user);
     }
@@ -603,7 +598,7 @@ void CApiServer::PageLogOut(const httplib::Request& req, httplib::Response& res)
 
 void CApiServer::History(const httplib::Request& req, httplib::Response& res)
 {
-    const int64_t now = NowSeconds();
+    const int64_t now = m_core.NowMs() / 1000;
     auto fail = [&](const std::string& text, int status = 200) {
         res.status = status;
         res.set_content("ERROR|" + text + "\n", "text/plain");

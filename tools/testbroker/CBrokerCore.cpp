@@ -11,11 +11,6 @@ using protocol::StreamRecord;
 
 namespace {
 
-int64_t NowSeconds()
-{
-    return NowUnixMs() / 1000;
-}
-
 struct BookService {
     const char* source;
     Service service;
@@ -63,9 +58,10 @@ bool ParseChainDefinition(const std::string& definition, ChainQuery& out)
 }
 
 CBrokerCore::CBrokerCore(const TestBrokerOptions& options)
-    : m_options(options),
-      m_market(options.seed, options.stockCount, NowSeconds()),
-      m_accounts([this](const std::string& s) { return QuoteOf(s); }, [] { return NowSeconds(); }),
+    : m_clockShiftDays(options.clockShiftDays),
+      m_options(options),
+      m_market(options.seed, options.stockCount, NowMs() / 1000),
+      m_accounts([this](const std::string& s) { return QuoteOf(s); }, [this] { return NowMs() / 1000; }),
       m_watchlists([this](const std::string& s) { return m_market.Find(s) != nullptr; }),
       m_news(options.seed),
       m_sessions(options.seed)
@@ -106,7 +102,7 @@ void CBrokerCore::RejectLogins(int count, std::string text)
 void CBrokerCore::PublishEvents(const std::vector<SimEvent>& events)
 {
     Activities activities;
-    const int64_t now = NowUnixMs();
+    const int64_t now = NowMs();
     for (const SimEvent& e : events) {
         const SimSymbol* s = m_market.Find(e.symbol);
         if (!s)
@@ -184,7 +180,7 @@ void CBrokerCore::PublishActives()
 {
     if (!m_stream)
         return;
-    const int64_t now = NowUnixMs();
+    const int64_t now = NowMs();
     for (const std::string& key : m_stream->SubscribedItems(static_cast<int>(Service::Actives)))
         if (auto record = m_market.Actives(key, now))
             m_stream->Publish(static_cast<int>(Service::Actives), key,
@@ -207,7 +203,7 @@ bool CBrokerCore::Image(const std::string& user, int service, const std::string&
     std::lock_guard lock(m_lock);
     std::vector<StreamRecord> images;
     const uint8_t svc = static_cast<uint8_t>(service);
-    const int64_t now = NowUnixMs();
+    const int64_t now = NowMs();
     switch (static_cast<Service>(service)) {
     case Service::Quote:
     case Service::TimeSales: {

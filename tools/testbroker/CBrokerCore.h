@@ -8,6 +8,7 @@
 #include "tools/testbroker/CSimMarket.h"
 #include "tools/testbroker/CStreamServer.h"
 #include "tools/testbroker/CWatchlistStore.h"
+#include "tools/testbroker/ExchangeClock.h"
 
 #include <deque>
 #include <mutex>
@@ -33,6 +34,9 @@ struct TestBrokerOptions {
     int newsEverySteps = 50;    // a headline every that many steps (0: none)
     int activesEverySteps = 20; // actives lists re-sent every that many steps
     bool startPaused = false;
+    // Whole days added to the broker's clock: market day, history's today, trade and
+    // headline times, session times and the server time it reports.
+    int clockShiftDays = 0;
     std::string updateVersion = "0.1.0";
     std::string updateType = "optional";
 };
@@ -43,6 +47,8 @@ public:
 
     std::mutex& Lock() { return m_lock; }
     const TestBrokerOptions& Options() const { return m_options; }
+    // The broker's clock (unix milliseconds); thread-safe.
+    int64_t NowMs() const { return ShiftedNowUnixMs(m_clockShiftDays); }
 
     // Everything below expects the lock to be held by the caller.
     CSimMarket& Market() { return m_market; }
@@ -76,6 +82,7 @@ private:
     std::optional<MarketQuote> QuoteOf(const std::string& symbol) const;
 
     std::mutex m_lock;
+    const int m_clockShiftDays;
     TestBrokerOptions m_options;
     CSimMarket m_market;
     CAccountBook m_accounts;

@@ -19,7 +19,7 @@ CTestBroker::CTestBroker(TestBrokerOptions options)
     m_paused = m_options.startPaused;
     StreamHandlers handlers;
     handlers.login = [this](const std::string& user, const std::string& token) {
-        return m_core->Sessions().ValidToken(user, token, NowUnixMs() / 1000);
+        return m_core->Sessions().ValidToken(user, token, m_core->NowMs() / 1000);
     };
     handlers.image = [this](const std::string& user, int service, const std::string& item,
                             const StreamHandlers::Deliver& deliver, std::string& error) {
@@ -95,7 +95,7 @@ void CTestBroker::SimulationLoop()
         if (!m_running || m_paused)
             continue;
         std::lock_guard lock(m_core->Lock());
-        m_core->Step(NowUnixMs());
+        m_core->Step(m_core->NowMs());
     }
 }
 
@@ -107,7 +107,7 @@ void CTestBroker::HeartbeatLoop()
             m_wake.wait_for(lock, std::chrono::milliseconds(std::max(10, m_options.heartbeatMs)));
         }
         if (m_running)
-            m_stream->Heartbeat(NowUnixMs());
+            m_stream->Heartbeat(m_core->NowMs());
     }
 }
 
@@ -120,7 +120,7 @@ void CTestBroker::StepSimulation(int steps)
 {
     for (int i = 0; i < steps; ++i) {
         std::lock_guard lock(m_core->Lock());
-        m_core->Step(NowUnixMs());
+        m_core->Step(m_core->NowMs());
     }
 }
 
@@ -137,7 +137,7 @@ bool CTestBroker::InjectQuote(const std::string& symbol, const std::vector<proto
 bool CTestBroker::InjectTrade(const std::string& symbol, double price, uint32_t size, const std::string& exchange)
 {
     std::lock_guard lock(m_core->Lock());
-    auto e = m_core->Market().ApplyTrade(symbol, price, size, exchange, NowUnixMs());
+    auto e = m_core->Market().ApplyTrade(symbol, price, size, exchange, m_core->NowMs());
     if (!e)
         return false;
     m_core->PublishEvents({*e});
@@ -158,7 +158,7 @@ protocol::Headline CTestBroker::InjectHeadline(protocol::Headline headline, cons
 {
     std::lock_guard lock(m_core->Lock());
     if (headline.time == 0)
-        headline.time = NowUnixMs() / 1000;
+        headline.time = m_core->NowMs() / 1000;
     const protocol::Headline kept = m_core->News().Add(std::move(headline), body);
     m_core->PublishHeadline(kept);
     return kept;
@@ -182,7 +182,7 @@ void CTestBroker::SendMalformedRecords()
     append(protocol::EncodeFrame(0, 1, 0, {7, 0xFF, 0x00, 'M'}));        // truncated string
     append(protocol::EncodeFrame(0, 1, protocol::kFlagCompressed, {8, 0, 0, 0, 1, 2, 3, 4}));  // bad zlib
     append(EncodeForWire(StreamRecord{static_cast<uint8_t>(protocol::Service::Session), 0,
-                                      protocol::HeartbeatRecord{NowUnixMs(), 0}}));
+                                      protocol::HeartbeatRecord{m_core->NowMs(), 0}}));
     m_stream->SendRaw(bytes);
 }
 

@@ -15,6 +15,11 @@ int64_t NowUnixMs()
         .count();
 }
 
+int64_t ShiftedNowUnixMs(int shiftDays)
+{
+    return NowUnixMs() + static_cast<int64_t>(shiftDays) * 86400000;
+}
+
 int64_t DaysFromDate(int year, int month, int day)
 {
     return DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day));

@@ -12,6 +12,8 @@ struct ExchangeTime {
 };
 
 int64_t NowUnixMs();
+// The system clock moved by a whole number of days (the broker's own clock).
+int64_t ShiftedNowUnixMs(int shiftDays);
 ExchangeTime UnixToExchange(int64_t unixSeconds);
 // Feed time (2-second units since 1950, exchange time) of a unix time.
 uint32_t UnixToFeedTime(int64_t unixSeconds);
