@@ -4,16 +4,17 @@
 #include "analytics/series/CSessionSeriesServices.h"
 #include "analytics/series/SeriesHooks.h"
 #include "analytics/series/SeriesTime.h"
-#include "broker/session/CPlatformHttpTransport.h"
 #include "broker/session/CSessionManager.h"
-#include "broker/session/CTcpStreamConnection.h"
 #include "broker/session/PriceSeriesHooks.h"
+#include "tests/support/CTestBrokerSession.h"
+#include "tests/support/WaitUntil.h"
+#include "tests/support/WeekdayShift.h"
 #include "tools/testbroker/CTestBroker.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
+#include <ctime>
 #include <functional>
 #include <thread>
 
@@ -23,24 +24,8 @@ using namespace std::chrono_literals;
 
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 20s)
 {
-    const auto end = std::chrono::steady_clock::now() + timeout;
-    while (std::chrono::steady_clock::now() < end) {
-        if (condition())
-            return true;
-        std::this_thread::sleep_for(10ms);
-    }
-    return condition();
+    return qx::testsupport::WaitUntil(condition, timeout);
 }
-
-class NullSink : public ISessionStatusSink {
-public:
-    void OnSessionStatus(UINT, const CSessionStatus& status) override
-    {
-        if (status.code == kStatusLoginResult)
-            loggedIn = status.success;
-    }
-    std::atomic<bool> loggedIn{false};
-};
 
 // The session's services with a calendar that trades all day on weekdays, so the test
 // runs at any hour.
@@ -59,62 +44,40 @@ private:
     CSessionRules m_rules;
 };
 
+// The broker's clock and so the session's exchange clock stand on a weekday.
 class SeriesIntegrationTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        qx::testbroker::TestBrokerOptions options;
-        options.httpsPort = 0;
-        options.streamPort = 0;
-        options.startPaused = true;
-        options.heartbeatMs = 200;
-        m_broker = std::make_unique<qx::testbroker::CTestBroker>(options);
-        std::string error;
-        ASSERT_TRUE(m_broker->Start(error)) << error;
-        CSessionConfig config;
-        config.apiServer = m_broker->BaseUrl();
-        config.historyServer = m_broker->BaseUrl();
-        config.updateFile = m_broker->BaseUrl() + "/update/QxUpdate.xml";
-        config.keepAliveMs = 300;
-        config.retryMs = 200;
-        m_http = std::make_unique<CPlatformHttpTransport>(CString(m_broker->CaFile()), 10000);
-        const char* root = std::getenv("QX_SOURCE_DIR");
-        m_manager = std::make_unique<CSessionManager>(CString(root ? root : ".") + "/broker/session", config,
-                                                      m_http.get(), &CTcpStreamConnection::Create);
-        m_manager->SetStatusWindow(&m_sink);
-        CSessionManager::Install(m_manager.get());
+        ASSERT_TRUE(m_session.Start());
+        m_broker = &m_session.Broker();
+        m_manager = &m_session.Manager();
+        m_session.Install();
         RegisterPriceSeriesHooks();
-        ASSERT_TRUE(m_manager->StartLogin("demo", "demo"));
-        ASSERT_TRUE(WaitUntil([&] { return m_sink.loggedIn.load(); }));
-        ASSERT_TRUE(WaitUntil([&] { return m_manager->IsStreamConnected(CBrokerSession::kStreamMarketData); }));
+        ASSERT_TRUE(m_session.LogIn());
     }
 
     void TearDown() override
     {
-        if (m_manager)
-            m_manager->LogOut();
-        CSessionManager::Install(nullptr);
-        m_manager.reset();
+        m_session.Stop();
         SetPriceSeriesHooks({});
-        if (m_broker)
-            m_broker->Stop();
     }
 
     AllDayServices m_services;
-    std::unique_ptr<qx::testbroker::CTestBroker> m_broker;
-    std::unique_ptr<CPlatformHttpTransport> m_http;
-    std::unique_ptr<CSessionManager> m_manager;
-    NullSink m_sink;
+    qx::testsupport::CTestBrokerSession m_session{qx::testsupport::DaysBackToWeekday(time(nullptr))};
+    qx::testbroker::CTestBroker* m_broker = nullptr;
+    CSessionManager* m_manager = nullptr;
 };
 
 } // namespace
 
 TEST_F(SeriesIntegrationTest, FillsFromHistoryThenFollowsLiveTrades)
 {
-    const CTime now = m_manager->GetExchangeCTime();
+    // The series reads the session's clock, which follows the broker's onto a weekday.
+    const CTime now = GetSeriesServices().GetExchangeTime();
     const int weekday = now.GetLocalTm().tm_wday;
-    if (weekday == 0 || weekday == 6)
-        GTEST_SKIP() << "no session on a weekend";
+    EXPECT_TRUE(weekday >= 1 && weekday <= 5) << weekday;
+    EXPECT_NEAR(static_cast<double>(m_manager->GetExchangeCTime().GetTime()), static_cast<double>(now.GetTime()), 2);
     auto deleter = [this](CPriceSeries* s) { m_manager->DeletePriceSeries(s); };
     std::unique_ptr<CPriceSeries, decltype(deleter)> series(m_manager->CreatePriceSeries("ibm,1", 0), deleter);
     ASSERT_TRUE(series);

@@ -7,31 +7,21 @@
 #include "analytics/series/CSessionSeriesServices.h"
 #include "analytics/series/SeriesHooks.h"
 #include "analytics/series/SeriesTime.h"
-#include "broker/session/CPlatformHttpTransport.h"
 #include "broker/session/CSessionManager.h"
-#include "broker/session/CTcpStreamConnection.h"
 #include "broker/session/IStreamSubscriber.h"
 #include "broker/session/PriceSeriesHooks.h"
+#include "tests/support/CTestBrokerSession.h"
+#include "tests/support/WeekdayShift.h"
 #include "tools/testbroker/CTestBroker.h"
 
 #include <cmath>
-#include <cstdlib>
+#include <ctime>
 #include <map>
 #include <set>
 
 namespace {
 
 using namespace std::chrono_literals;
-
-class NullSink : public ISessionStatusSink {
-public:
-    void OnSessionStatus(UINT, const CSessionStatus& status) override
-    {
-        if (status.code == kStatusLoginResult)
-            loggedIn = status.success;
-    }
-    std::atomic<bool> loggedIn{false};
-};
 
 // A calendar that trades all day on weekdays, so the tests run at any hour.
 class AllDayServices : public CSessionSeriesServices {
@@ -49,34 +39,17 @@ private:
     CSessionRules m_rules;
 };
 
+// The broker's clock and so the session's exchange clock stand on a weekday.
 class FormulaBrokerTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        qx::testbroker::TestBrokerOptions options;
-        options.httpsPort = 0;
-        options.streamPort = 0;
-        options.startPaused = true;
-        options.heartbeatMs = 200;
-        m_broker = std::make_unique<qx::testbroker::CTestBroker>(options);
-        std::string error;
-        ASSERT_TRUE(m_broker->Start(error)) << error;
-        CSessionConfig config;
-        config.apiServer = m_broker->BaseUrl();
-        config.historyServer = m_broker->BaseUrl();
-        config.updateFile = m_broker->BaseUrl() + "/update/QxUpdate.xml";
-        config.keepAliveMs = 300;
-        config.retryMs = 200;
-        m_http = std::make_unique<CPlatformHttpTransport>(CString(m_broker->CaFile()), 10000);
-        const char* root = std::getenv("QX_SOURCE_DIR");
-        m_manager = std::make_unique<CSessionManager>(CString(root ? root : ".") + "/broker/session", config,
-                                                      m_http.get(), &CTcpStreamConnection::Create);
-        m_manager->SetStatusWindow(&m_sink);
-        CSessionManager::Install(m_manager.get());
+        ASSERT_TRUE(m_session.Start());
+        m_broker = &m_session.Broker();
+        m_manager = &m_session.Manager();
+        m_session.Install();
         RegisterPriceSeriesHooks();
-        ASSERT_TRUE(m_manager->StartLogin("demo", "demo"));
-        ASSERT_TRUE(WaitUntil([&] { return m_sink.loggedIn.load(); }));
-        ASSERT_TRUE(WaitUntil([&] { return m_manager->IsStreamConnected(CBrokerSession::kStreamMarketData); }));
+        ASSERT_TRUE(m_session.LogIn());
         m_engine = std::make_unique<CRunningEngine>();
     }
 
@@ -84,13 +57,8 @@ protected:
     {
         // The engine frees the released formulas' inputs while the session still exists.
         m_engine.reset();
-        if (m_manager)
-            m_manager->LogOut();
-        CSessionManager::Install(nullptr);
-        m_manager.reset();
+        m_session.Stop();
         SetPriceSeriesHooks({});
-        if (m_broker)
-            m_broker->Stop();
     }
 
     std::unique_ptr<CFormula> Alert(const char* text, CFormulaOwner& owner, const char* symbol = "IBM")
@@ -105,10 +73,9 @@ protected:
     }
 
     AllDayServices m_services;
-    std::unique_ptr<qx::testbroker::CTestBroker> m_broker;
-    std::unique_ptr<CPlatformHttpTransport> m_http;
-    std::unique_ptr<CSessionManager> m_manager;
-    NullSink m_sink;
+    qx::testsupport::CTestBrokerSession m_session{qx::testsupport::DaysBackToWeekday(time(nullptr))};
+    qx::testbroker::CTestBroker* m_broker = nullptr;
+    CSessionManager* m_manager = nullptr;
     std::unique_ptr<CRunningEngine> m_engine;
 };
 
@@ -167,9 +134,9 @@ TEST_F(FormulaBrokerTest, QuoteFormulaWithAClockValueIsReevaluatedOnThePoll)
 
 TEST_F(FormulaBrokerTest, MovingAverageCrossoverOnTheBrokersDailyBars)
 {
-    const int weekday = m_manager->GetExchangeCTime().GetLocalTm().tm_wday;
-    if (weekday == 0 || weekday == 6)
-        GTEST_SKIP() << "no session on a weekend";
+    // The shifted clock stands on a weekday.
+    const int weekday = GetSeriesServices().GetExchangeTime().GetLocalTm().tm_wday;
+    EXPECT_TRUE(weekday >= 1 && weekday <= 5) << weekday;
     const char* text = "MovingAverage[MA,Close,5,0,D]>MovingAverage[MA,Close,20,0,D] AND "
                        "MovingAverage[MA,Close,5,0,D,1]<=MovingAverage[MA,Close,20,0,D,1]";
     const int bars = 120;

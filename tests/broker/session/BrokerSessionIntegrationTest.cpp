@@ -12,7 +12,10 @@
 #include "broker/session/CTcpStreamConnection.h"
 #include "broker/session/CWatchlistListHandle.h"
 #include "broker/session/PriceSeriesHooks.h"
+#include "broker/core/ExchangeTime.h"
 #include "broker/core/FeedTime.h"
+#include "tests/support/CTestBrokerSession.h"
+#include "tests/support/WaitUntil.h"
 #include "tools/testbroker/CTestBroker.h"
 
 #include <gtest/gtest.h>
@@ -21,6 +24,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <ctime>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -29,51 +33,10 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Waits until the condition holds or the time is up.
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 10s)
 {
-    const auto end = std::chrono::steady_clock::now() + timeout;
-    while (std::chrono::steady_clock::now() < end) {
-        if (condition())
-            return true;
-        std::this_thread::sleep_for(10ms);
-    }
-    return condition();
+    return qx::testsupport::WaitUntil(condition, timeout);
 }
-
-class StatusSink : public ISessionStatusSink {
-public:
-    void OnSessionStatus(UINT message, const CSessionStatus& status) override
-    {
-        std::lock_guard<std::mutex> lock(m_lock);
-        EXPECT_EQ(message, WM_SESSION_STATUS);
-        m_statuses.push_back(status);
-    }
-    std::vector<CSessionStatus> Statuses()
-    {
-        std::lock_guard<std::mutex> lock(m_lock);
-        return m_statuses;
-    }
-    bool Has(int code, int stream = -2)
-    {
-        for (const auto& s : Statuses())
-            if (s.code == code && (stream == -2 || s.stream == stream))
-                return true;
-        return false;
-    }
-    const CSessionStatus* Find(int code)
-    {
-        std::lock_guard<std::mutex> lock(m_lock);
-        for (const auto& s : m_statuses)
-            if (s.code == code)
-                return &s;
-        return nullptr;
-    }
-
-private:
-    std::mutex m_lock;
-    std::vector<CSessionStatus> m_statuses;
-};
 
 class RecordingListener : public CQuoteListener {
 public:
@@ -118,64 +81,21 @@ class BrokerSessionTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        qx::testbroker::TestBrokerOptions options;
-        options.httpsPort = 0;
-        options.streamPort = 0;
-        options.startPaused = true;
-        options.heartbeatMs = 200;
-        m_broker = std::make_unique<qx::testbroker::CTestBroker>(options);
-        std::string error;
-        ASSERT_TRUE(m_broker->Start(error)) << error;
-
-        CSessionConfig config;
-        config.apiServer = m_broker->BaseUrl();
-        config.historyServer = m_broker->BaseUrl();
-        config.updateFile = m_broker->BaseUrl() + "/update/QxUpdate.xml";
-        config.keepAliveMs = 300;
-        config.retryMs = 200;
-        m_http = std::make_unique<CPlatformHttpTransport>(CString(m_broker->CaFile()), 10000);
-        m_manager = std::make_unique<CSessionManager>(CString(QX_BROKER_SESSION_DIR), config,
-                                                      m_http.get(), &CTcpStreamConnection::Create);
-        m_manager->SetStatusWindow(&m_sink);
-        m_manager->GetSession().SetLogger([this](const char* line) {
-            std::lock_guard<std::mutex> lock(m_logLock);
-            m_log.emplace_back(line);
-        });
+        ASSERT_TRUE(m_session.Start());
+        m_broker = &m_session.Broker();
+        m_manager = &m_session.Manager();
     }
 
-    void TearDown() override
-    {
-        if (m_manager)
-            m_manager->LogOut();
-        m_manager.reset();
-        if (m_broker)
-            m_broker->Stop();
-    }
+    void TearDown() override { m_session.Stop(); }
 
-    void LogIn()
-    {
-        ASSERT_TRUE(m_manager->StartLogin("demo", "demo"));
-        ASSERT_TRUE(WaitUntil([&] { return m_sink.Has(kStatusLoginResult); }));
-        const CSessionStatus* result = m_sink.Find(kStatusLoginResult);
-        ASSERT_TRUE(result->success) << result->text.str();
-        ASSERT_TRUE(WaitUntil([&] { return m_manager->IsStreamConnected(CBrokerSession::kStreamMarketData); }));
-    }
+    void LogIn() { ASSERT_TRUE(m_session.LogIn()); }
 
-    bool LogHas(const char* part)
-    {
-        std::lock_guard<std::mutex> lock(m_logLock);
-        for (const auto& line : m_log)
-            if (line.find(part) != std::string::npos)
-                return true;
-        return false;
-    }
+    bool LogHas(const char* part) const { return m_session.LogHas(part); }
 
-    std::unique_ptr<qx::testbroker::CTestBroker> m_broker;
-    std::unique_ptr<CPlatformHttpTransport> m_http;
-    std::unique_ptr<CSessionManager> m_manager;
-    StatusSink m_sink;
-    std::mutex m_logLock;
-    std::vector<std::string> m_log;
+    qx::testsupport::CTestBrokerSession m_session;
+    qx::testbroker::CTestBroker* m_broker = nullptr;
+    CSessionManager* m_manager = nullptr;
+    qx::testsupport::CRecordingStatusSink& m_sink = m_session.Sink();
 };
 
 } // namespace
@@ -184,8 +104,8 @@ TEST_F(BrokerSessionTest, LogsInKeepsAliveAndConnectsTheStreams)
 {
     LogIn();
     EXPECT_TRUE(m_sink.Has(kStatusStart));
-    const CSessionStatus* accounts = m_sink.Find(kStatusAccountList);
-    ASSERT_NE(accounts, nullptr);
+    const auto accounts = m_sink.Find(kStatusAccountList);
+    ASSERT_TRUE(accounts.has_value());
     ASSERT_FALSE(accounts->accounts.empty());
     EXPECT_EQ(m_manager->GetAccounts().size(), accounts->accounts.size());
     CString cookie;
@@ -208,7 +128,7 @@ TEST_F(BrokerSessionTest, WrongPasswordFailsWithTheBrokersText)
 {
     ASSERT_TRUE(m_manager->StartLogin("demo", "wrong"));
     ASSERT_TRUE(WaitUntil([&] { return m_sink.Has(kStatusLoginResult); }));
-    const CSessionStatus* result = m_sink.Find(kStatusLoginResult);
+    const auto result = m_sink.Find(kStatusLoginResult);
     EXPECT_FALSE(result->success);
     EXPECT_EQ(result->text, "Invalid user name or password.");
     EXPECT_FALSE(m_manager->IsLoggedIn());
@@ -754,18 +674,54 @@ TEST_F(BrokerSessionTest, OptionChainSetsGetTheirSymbols)
     }
 }
 
+TEST(BrokerSessionClock, TheBrokersShiftedClockMovesTheExchangeClock)
+{
+    for (const int days : {-3, 2}) {
+        qx::testsupport::CTestBrokerSession session(days);
+        ASSERT_TRUE(session.Start());
+        ASSERT_TRUE(session.LogIn());
+        CSessionManager& manager = session.Manager();
+        qx::testbroker::CTestBroker& broker = session.Broker();
+        // Keep-alives and heartbeats came after the login: each sets the offset again.
+        ASSERT_TRUE(WaitUntil([&] { return broker.KeepAliveCount() >= 2; }));
+        const int64_t shift = static_cast<int64_t>(days) * 86400;
+        EXPECT_NEAR(static_cast<double>(manager.GetClockOffsetSeconds()), static_cast<double>(shift), 2) << days;
+        SYSTEMTIME expected{};
+        ExchangeSystemTime(static_cast<int64_t>(time(nullptr)) + shift, expected);
+        EXPECT_NEAR(static_cast<double>(manager.GetExchangeCTime().GetTime()),
+                    static_cast<double>(CTime(expected).GetTime()), 2)
+            << days;
+
+        // The broker's trades carry its own time.
+        std::unique_ptr<CSymbolHandle, std::function<void(CSymbolHandle*)>> handle(
+            manager.CreateSymbolHandle("IBM"), [&](CSymbolHandle* h) { manager.DeleteSymbolHandle(h); });
+        ASSERT_TRUE(handle);
+        handle->Subscribe();
+        ASSERT_TRUE(broker.WaitForSubscription(kServiceQuote, "IBM", 5000));
+        ASSERT_TRUE(WaitUntil([&] { return !handle->IsPending(); }));
+        ASSERT_TRUE(broker.InjectTrade("IBM", 91.25, 100));
+        ASSERT_TRUE(WaitUntil([&] { return handle->GetDouble(kFieldLast) == 91.25; }));
+        const auto tradeTime = static_cast<FEEDTIME>(handle->GetDouble(kFieldTradeTime));
+        const int64_t exchangeNow = UtcToExchangeSeconds(static_cast<int64_t>(time(nullptr)) + shift);
+        EXPECT_NEAR(static_cast<double>(FeedTimeToNaiveSeconds(tradeTime)), static_cast<double>(exchangeNow), 6)
+            << days;
+        handle.reset();
+        session.Stop();
+    }
+}
+
 TEST(BrokerSessionOffline, UnreachableBrokerFailsTheLoginWithTheTransportError)
 {
     CSessionConfig config;
     config.apiServer = "https://127.0.0.1:1"; // nothing listens there
     CPlatformHttpTransport http(CString(), 2000);
     CSessionManager manager(CString("."), config, &http, &CTcpStreamConnection::Create);
-    StatusSink sink;
+    qx::testsupport::CRecordingStatusSink sink;
     manager.SetStatusWindow(&sink);
     manager.GetSession().SetLogger([](const char*) {});
     ASSERT_TRUE(manager.StartLogin("demo", "demo"));
     ASSERT_TRUE(WaitUntil([&] { return sink.Has(kStatusLoginResult); }));
-    const CSessionStatus* result = sink.Find(kStatusLoginResult);
+    const auto result = sink.Find(kStatusLoginResult);
     EXPECT_FALSE(result->success);
     EXPECT_NE(result->text.Find("error"), -1) << result->text.str();
     EXPECT_FALSE(manager.IsLoggedIn());

@@ -1,0 +1,20 @@
+#include "tests/support/WeekdayShift.h"
+
+#include "broker/core/ExchangeTime.h"
+#include "platform/core/CivilDate.h"
+
+namespace qx::testsupport {
+
+int DaysBackToWeekday(int64_t unixSeconds)
+{
+    const int64_t local = UtcToExchangeSeconds(unixSeconds);
+    const int64_t days = local >= 0 ? local / 86400 : (local - 86399) / 86400;
+    const int weekday = WeekdayFromDays(days); // 0 Sunday
+    if (weekday == 6)
+        return -1;
+    if (weekday == 0)
+        return -2;
+    return 0;
+}
+
+} // namespace qx::testsupport
