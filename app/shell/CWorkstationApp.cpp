@@ -164,6 +164,7 @@ BOOL CWorkstationApp::InitInstance()
         return FALSE;
     }
     m_pMainFrame->SetAccounts(m_session->GetAccounts());
+    m_pMainFrame->SetMessageText("Logged in as " + m_settings.m_userName);
     if (m_settings.m_bOpenLastWorkspace && !m_settings.m_lastWorkspace.IsEmpty() &&
         std::filesystem::exists(m_settings.m_lastWorkspace.GetString()))
         LoadWorkspace(m_settings.m_lastWorkspace);
@@ -250,6 +251,10 @@ bool CWorkstationApp::CreateSession()
     CSessionManager::Install(m_session.get());
     m_router = std::make_unique<CSessionStatusRouter>();
     m_session->SetStatusWindow(m_router.get());
+    // Formulas may subscribe and register for the poll from the first window on; the
+    // engine's threads start after login.
+    m_formulas = std::make_unique<CFormulaEngine>();
+    CFormulaEngine::Install(m_formulas.get());
     return true;
 }
 
@@ -313,8 +318,6 @@ void CWorkstationApp::StartThreads()
 {
     m_bStopping = false;
     m_stopEvent.ResetEvent();
-    m_formulas = std::make_unique<CFormulaEngine>();
-    CFormulaEngine::Install(m_formulas.get());
     m_formulas->Start();
     m_alertThread = std::thread([this] { AlertActivationThread(); });
 }
