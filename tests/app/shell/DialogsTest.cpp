@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(Dialogs, LoginNeedsAUserAndAPasswordAndShowsTheBrokersText)
+TEST(ShellDialogs, LoginNeedsAUserAndAPasswordAndShowsTheBrokersText)
 {
     std::vector<RecordedBox> boxes;
     CScopedUiResponder responder(std::make_unique<RecordingResponder>(&boxes));
@@ -36,7 +36,7 @@ TEST(Dialogs, LoginNeedsAUserAndAPasswordAndShowsTheBrokersText)
         dlg.DestroyWindow();
 }
 
-TEST(Dialogs, SymbolEntryUpperCasesAndShowsTheIntervalOnlyWhenAsked)
+TEST(ShellDialogs, SymbolEntryUpperCasesAndShowsTheIntervalOnlyWhenAsked)
 {
     CAppSettings settings;
     CAppSettings::Install(&settings);
@@ -67,7 +67,7 @@ TEST(Dialogs, SymbolEntryUpperCasesAndShowsTheIntervalOnlyWhenAsked)
     CAppSettings::Install(nullptr);
 }
 
-TEST(Dialogs, PreferencesChangeTheSettingsOnlyWithValidValues)
+TEST(ShellDialogs, PreferencesChangeTheSettingsOnlyWithValidValues)
 {
     std::vector<RecordedBox> boxes;
     CScopedUiResponder responder(std::make_unique<RecordingResponder>(&boxes));

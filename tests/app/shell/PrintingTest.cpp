@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(Printing, ListPrinterSplitsRowsIntoPagesWithTheirFooter)
+TEST(ShellPrinting, ListPrinterSplitsRowsIntoPagesWithTheirFooter)
 {
     ScratchFolder folder("print");
     CWnd host;
@@ -56,7 +56,7 @@ TEST(Printing, ListPrinterSplitsRowsIntoPagesWithTheirFooter)
     host.DestroyWindow();
 }
 
-TEST(Printing, WindowPrinterWritesThePictureOrTellsItsError)
+TEST(ShellPrinting, WindowPrinterWritesThePictureOrTellsItsError)
 {
     ScratchFolder folder("print");
     std::vector<RecordedBox> boxes;

@@ -43,7 +43,7 @@ void Store(CMemFile& mem, Fill fill)
 
 }  // namespace
 
-TEST(Widgets, ColorComboHoldsTheColourTheTwentySevenMixesAndOther)
+TEST(ShellWidgets, ColorComboHoldsTheColourTheTwentySevenMixesAndOther)
 {
     Host host;
     CColorCombo combo;
@@ -77,7 +77,7 @@ TEST(Widgets, ColorComboHoldsTheColourTheTwentySevenMixesAndOther)
     EXPECT_FALSE(missing.SubclassDlgItem(4711, &host.wnd));
 }
 
-TEST(Widgets, PaneSplitterKeepsRowProportionsAndItsLimit)
+TEST(ShellWidgets, PaneSplitterKeepsRowProportionsAndItsLimit)
 {
     Host host;
     CPaneSplitterWnd splitter;
@@ -134,7 +134,7 @@ TEST(Widgets, PaneSplitterKeepsRowProportionsAndItsLimit)
     splitter.DestroyWindow();
 }
 
-TEST(Widgets, SheetsKeepTheirTabsAndSelection)
+TEST(ShellWidgets, SheetsKeepTheirTabsAndSelection)
 {
     CFrameWnd* frame = new CFrameWnd;  // owns itself once its window exists
     ASSERT_TRUE(frame->LoadFrame(0, WS_OVERLAPPEDWINDOW));
@@ -174,7 +174,7 @@ TEST(Widgets, SheetsKeepTheirTabsAndSelection)
     PumpFor(5);
 }
 
-TEST(Widgets, ExportRangeRefusesAnEndNotAfterTheStart)
+TEST(ShellWidgets, ExportRangeRefusesAnEndNotAfterTheStart)
 {
     std::vector<RecordedBox> boxes;
     CScopedUiResponder responder(std::make_unique<RecordingResponder>(&boxes));
@@ -203,14 +203,14 @@ TEST(Widgets, ExportRangeRefusesAnEndNotAfterTheStart)
         dlg.DestroyWindow();
 }
 
-TEST(Widgets, SymbolListsSplitAtBlanksCommasAndLines)
+TEST(ShellWidgets, SymbolListsSplitAtBlanksCommasAndLines)
 {
     EXPECT_EQ(SplitSymbols(" ibm, msft\r\n\n$spx\t+ibm_011725c150 ,,"),
               (std::vector<CString>{"IBM", "MSFT", "$SPX", "+IBM_011725C150"}));
     EXPECT_TRUE(SplitSymbols(" , \n").empty());
 }
 
-TEST(Widgets, ColumnListSortsNumbersAsNumbersBothWays)
+TEST(ShellWidgets, ColumnListSortsNumbersAsNumbersBothWays)
 {
     Host host;
     CColumnListCtrl list;
