@@ -1,5 +1,6 @@
 #include "app/shell/CKindView.h"
 
+#include "app/services/CAppSettings.h"
 #include "app/shell/CCommonDoc.h"
 #include "app/shell/ShellIds.h"
 #include "platform/core/CArchive.h"
@@ -9,6 +10,8 @@
 #include "platform/ui/CFrameWnd.h"
 
 #include <QWidget>
+
+#include <cstdlib>
 
 namespace {
 
@@ -54,6 +57,11 @@ CCommonDoc* CKindView::GetCommonDoc() const
 
 void CKindView::OnInitialUpdate()
 {
+    if (const CAppSettings* settings = CAppSettings::Instance()) {
+        m_listFont = settings->m_quoteFont;
+        m_listTextColor = settings->m_quoteTextColor;
+        m_listBackground = settings->m_quoteColors[0];
+    }
     if (CCommonDoc* doc = GetCommonDoc()) {
         doc->SetKind(m_nKind);
         CFrameWnd* frame = GetParentFrame();
@@ -139,11 +147,24 @@ BOOL CKindView::LoadFromWorkspace(CArchive& ar, DWORD)
     return TRUE;
 }
 
+void CKindView::SetListFont(const CFontSpec& font, COLORREF textColor)
+{
+    m_listFont = font;
+    m_listTextColor = textColor;
+    Invalidate();
+}
+
+void CKindView::SetListColors(const std::array<COLORREF, 8>& colors)
+{
+    m_listBackground = colors[0];
+    Invalidate();
+}
+
 void CKindView::OnDraw(CDC* dc)
 {
     CRect client;
     GetClientRect(&client);
-    dc->FillSolidRect(&client, RGB(250, 251, 253));
+    dc->FillSolidRect(&client, m_listBackground);
     CRect band(client.left, client.top, client.right, client.top + 34);
     dc->FillSolidRect(&band, RGB(32, 56, 92));
     dc->SetBkMode(TRANSPARENT);
@@ -162,9 +183,10 @@ void CKindView::OnDraw(CDC* dc)
     dc->DrawText(title, &titleRect, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
 
     CFont bodyFont;
-    bodyFont.CreatePointFont(90, "Arial");
+    bodyFont.CreateFont(-std::abs(m_listFont.height), 0, 0, 0, m_listFont.weight, m_listFont.italic ? 1 : 0, 0,
+                        m_listFont.strikeOut ? 1 : 0, 0, 0, 0, 0, 0, m_listFont.face);
     dc->SelectObject(&bodyFont);
-    dc->SetTextColor(RGB(60, 60, 60));
+    dc->SetTextColor(m_listTextColor);
     CRect body(client.left + 10, band.bottom + 12, client.right - 10, client.bottom - 10);
     dc->DrawText(KindDescription(m_nKind), &body, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
     dc->SelectObject(old);

@@ -1,13 +1,15 @@
 // The view of a window kind whose own view is not part of the program yet: a titled
-// page saying what the window is, following its links, kept in workspaces.
+// page saying what the window is, following its links, kept in workspaces, drawn in the
+// user's list font and colours.
 #pragma once
 
+#include "app/shell/IListAppearance.h"
 #include "app/shell/IWorkspaceView.h"
 #include "platform/ui/CView.h"
 
 class CCommonDoc;
 
-class CKindView : public CView, public IWorkspaceView {
+class CKindView : public CView, public IWorkspaceView, public IListAppearance {
 public:
     explicit CKindView(int kind);
     ~CKindView() override;
@@ -24,6 +26,13 @@ public:
     BOOL SaveToWorkspace(CArchive& ar) override;
     BOOL LoadFromWorkspace(CArchive& ar, DWORD version) override;
 
+    // The list font, its colour and the background; the page repaints.
+    void SetListFont(const CFontSpec& font, COLORREF textColor) override;
+    void SetListColors(const std::array<COLORREF, 8>& colors) override;
+    const CFontSpec& GetListFont() const { return m_listFont; }
+    COLORREF GetListTextColor() const { return m_listTextColor; }
+    COLORREF GetListBackground() const { return m_listBackground; }
+
     void OnInitialUpdate() override;
     void OnDraw(CDC* dc) override;
     const CMessageMap& GetMessageMap() const override;
@@ -36,6 +45,9 @@ private:
     CString m_symbol;
     CString m_interval;
     int m_nSymbolChanges = 0;
+    CFontSpec m_listFont;
+    COLORREF m_listTextColor = RGB(60, 60, 60);
+    COLORREF m_listBackground = RGB(250, 251, 253);
 };
 
 // The view class of one kind, for the document templates.

@@ -19,6 +19,9 @@
 #include <QLineEdit>
 #include <QWidget>
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace {
 
 enum StatusPane { kPaneMessage, kPaneAccount, kPaneConnection, kPaneClock, kPaneCount };
@@ -31,6 +34,34 @@ bool ValidSymbolText(const CString& symbol)
         if (static_cast<unsigned char>(c) < 33 || c == ',' || c == '|')
             return false;
     return true;
+}
+
+LOGFONT ToLogFont(const CFontSpec& spec)
+{
+    LOGFONT font;
+    font.lfHeight = -std::abs(spec.height);
+    font.lfWeight = spec.weight;
+    font.lfItalic = spec.italic ? 1 : 0;
+    font.lfStrikeOut = spec.strikeOut ? 1 : 0;
+    std::snprintf(font.lfFaceName, sizeof(font.lfFaceName), "%s", spec.face.GetString());
+    return font;
+}
+
+// The dialog's answer within the bounds the settings file keeps.
+CFontSpec ToFontSpec(const LOGFONT& font, const CFontSpec& previous)
+{
+    CFontSpec spec = previous;
+    const CString face(font.lfFaceName);
+    if (!face.IsEmpty() && face.GetLength() <= 64)
+        spec.face = face;
+    const int height = std::abs(static_cast<int>(font.lfHeight));
+    if (height >= 1 && height <= 200)
+        spec.height = height;
+    if (font.lfWeight >= 0 && font.lfWeight <= 1000)
+        spec.weight = static_cast<int>(font.lfWeight);
+    spec.italic = font.lfItalic != 0;
+    spec.strikeOut = font.lfStrikeOut != 0;
+    return spec;
 }
 
 }  // namespace
@@ -576,6 +607,37 @@ void CMainFrame::OnPreferences()
         RunPreferences(app->Settings(), this);
 }
 
+void CMainFrame::OnListFonts()
+{
+    CWorkstationApp* app = GetWorkstationApp();
+    if (!app)
+        return;
+    CAppSettings& settings = app->Settings();
+    const LOGFONT initial = ToLogFont(settings.m_quoteFont);
+    CFontDialog dlg(&initial, 0, nullptr, this);
+    dlg.m_color = settings.m_quoteTextColor;
+    if (dlg.DoModal() != IDOK)
+        return;
+    LOGFONT chosen;
+    dlg.GetCurrentFont(&chosen);
+    settings.m_quoteFont = ToFontSpec(chosen, settings.m_quoteFont);
+    settings.m_quoteTextColor = dlg.GetColor() & 0x00FFFFFF;
+    app->ApplyListFont();
+}
+
+void CMainFrame::OnListColors()
+{
+    CWorkstationApp* app = GetWorkstationApp();
+    if (!app)
+        return;
+    CAppSettings& settings = app->Settings();
+    CColorDialog dlg(settings.m_quoteColors[0], 0, this);
+    if (dlg.DoModal() != IDOK)
+        return;
+    settings.m_quoteColors[0] = dlg.GetColor() & 0x00FFFFFF;
+    app->ApplyListColors();
+}
+
 void CMainFrame::OnAppExit()
 {
     SendMessage(WM_CLOSE);
@@ -616,6 +678,8 @@ const CMessageMap& CMainFrame::GetMessageMap() const
             .Command(ID_WORKSPACE_SAVE, &CMainFrame::OnWorkspaceSave)
             .Command(ID_WORKSPACE_SAVE_AS, &CMainFrame::OnWorkspaceSaveAs)
             .Command(ID_PREFERENCES, &CMainFrame::OnPreferences)
+            .Command(ID_LIST_FONTS, &CMainFrame::OnListFonts)
+            .Command(ID_LIST_COLORS, &CMainFrame::OnListColors)
             .Command(ID_REFRESH_ACCOUNT_DATA, &CMainFrame::OnRefreshAccountData)
             .Command(ID_APP_EXIT, &CMainFrame::OnAppExit)
             .Command(ID_APP_ABOUT, &CMainFrame::OnAppAbout)

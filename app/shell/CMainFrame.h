@@ -101,6 +101,8 @@ private:
     void OnWorkspaceSave();
     void OnWorkspaceSaveAs();
     void OnPreferences();
+    void OnListFonts();
+    void OnListColors();
     void OnAppExit();
     void OnAppAbout();
     void OnSymbolGo();

@@ -3,6 +3,7 @@
 #include "analytics/formula/CFormulaEngine.h"
 #include "analytics/formula/FormulaNames.h"
 #include "app/shell/CCommonDoc.h"
+#include "app/shell/IListAppearance.h"
 #include "app/shell/CKindView.h"
 #include "app/shell/CLoginDlg.h"
 #include "app/shell/CLoginStatusDlg.h"
@@ -445,6 +446,28 @@ void CWorkstationApp::CloseAllWindows()
     for (CView* view : GetWindowViews())
         if (CFrameWnd* frame = view->GetParentFrame())
             frame->DestroyWindow();
+}
+
+int CWorkstationApp::ApplyListFont()
+{
+    int told = 0;
+    for (CView* view : GetWindowViews())
+        if (auto* look = dynamic_cast<IListAppearance*>(view)) {
+            look->SetListFont(m_settings.m_quoteFont, m_settings.m_quoteTextColor);
+            ++told;
+        }
+    return told;
+}
+
+int CWorkstationApp::ApplyListColors()
+{
+    int told = 0;
+    for (CView* view : GetWindowViews())
+        if (auto* look = dynamic_cast<IListAppearance*>(view)) {
+            look->SetListColors(m_settings.m_quoteColors);
+            ++told;
+        }
+    return told;
 }
 
 void CWorkstationApp::NotifyAlertViews(WPARAM wParam, LPARAM lParam)

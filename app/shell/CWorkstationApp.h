@@ -63,6 +63,10 @@ public:
     // Every open window's view, in window order (least recently active first).
     std::vector<CView*> GetWindowViews() const;
     void CloseAllWindows();
+    // Hands the settings' list font (with its text colour) or list colours to every open
+    // window that shows lists; returns how many windows took them.
+    int ApplyListFont();
+    int ApplyListColors();
 
     // Workspaces (".swp" under "Workspaces"); the message boxes on failure.
     bool SaveWorkspace(const CString& path);

@@ -9,6 +9,7 @@
 #include "app/shell/CWorkstationApp.h"
 #include "app/shell/ShellIds.h"
 #include "broker/session/CSessionManager.h"
+#include "platform/ui/CBitmap.h"
 #include "platform/ui/CChildFrame.h"
 #include "platform/ui/CSdiChildFrame.h"
 #include "platform/ui/CStatusBar.h"
@@ -21,10 +22,13 @@
 #include <QApplication>
 #include <QTimer>
 #include <QMainWindow>
+#include <QImage>
+#include <QMenu>
 #include <QMenuBar>
 #include <QToolButton>
 
 #include <algorithm>
+#include <cstdio>
 #include <tuple>
 #include <memory>
 
@@ -370,4 +374,132 @@ TEST_F(BrokerFixture, TheLastWorkspaceOpensAfterLogin)
     EXPECT_EQ(windows[1].kind, kKindTimeSales);
     EXPECT_TRUE(windows[1].floating);
     CloseAndExit(again);
+}
+
+namespace {
+
+// Answers the font and colour dialogs and keeps what they were opened with.
+class AppearanceResponder : public RecordingResponder {
+public:
+    using RecordingResponder::RecordingResponder;
+    bool ChooseFont(CWnd*, LOGFONT& font, COLORREF& color) override
+    {
+        offeredFont = font;
+        offeredTextColor = color;
+        if (!answer)
+            return false;
+        font = LOGFONT();
+        font.lfHeight = -17;
+        font.lfWeight = 700;
+        font.lfItalic = 1;
+        std::snprintf(font.lfFaceName, sizeof(font.lfFaceName), "%s", "DejaVu Sans");
+        color = RGB(10, 20, 30);
+        return true;
+    }
+    bool ChooseColor(CWnd*, COLORREF& color) override
+    {
+        offeredColor = color;
+        if (!answer)
+            return false;
+        color = RGB(1, 2, 3);
+        return true;
+    }
+    bool answer = true;
+    LOGFONT offeredFont;
+    COLORREF offeredTextColor = 0xFFFFFFFF;
+    COLORREF offeredColor = 0xFFFFFFFF;
+};
+
+bool TriggerMenuItem(CMainFrame& frame, const QString& text)
+{
+    auto* window = qobject_cast<QMainWindow*>(frame.GetOuterWidget());
+    if (!window)
+        return false;
+    for (QAction* top : window->menuBar()->actions())
+        if (top->menu())
+            for (QAction* item : top->menu()->actions())
+                if (item->text() == text) {
+                    item->trigger();
+                    return true;
+                }
+    return false;
+}
+
+}  // namespace
+
+TEST_F(BrokerFixture, FontsAndColorsCommandsReachEveryOpenWindowAndAreKept)
+{
+    auto owned = std::make_unique<AppearanceResponder>(&m_boxes);
+    AppearanceResponder* dialogs = owned.get();
+    CScopedUiResponder responder(std::move(owned));
+    {
+        CWorkstationApp app;
+        app.m_arguments = {"--home", m_home.Path(), "--user", "demo", "--password", "demo"};
+        ASSERT_TRUE(app.InitInstance());
+        CMainFrame* frame = app.MainFrame();
+        ASSERT_NE(frame, nullptr);
+        for (int kind : {kKindLevel1, kKindLevel2, kKindTimeSales, kKindBarTable})
+            ASSERT_NE(app.OpenWindowOfKind(kind, kind == kKindLevel2), nullptr);
+        std::vector<CKindView*> views;
+        for (CView* v : app.GetWindowViews())
+            views.push_back(dynamic_cast<CKindView*>(v));
+        ASSERT_EQ(views.size(), 4u);
+        for (CKindView* v : views) {
+            ASSERT_NE(v, nullptr);
+            EXPECT_EQ(v->GetListFont(), app.Settings().m_quoteFont);
+            EXPECT_EQ(v->GetListBackground(), app.Settings().m_quoteColors[0]);
+        }
+
+        // Cancel changes nothing.
+        dialogs->answer = false;
+        const CFontSpec oldFont = app.Settings().m_quoteFont;
+        const COLORREF oldBack = app.Settings().m_quoteColors[0];
+        ASSERT_TRUE(TriggerMenuItem(*frame, "&Fonts..."));
+        ASSERT_TRUE(TriggerMenuItem(*frame, "&Colors..."));
+        EXPECT_EQ(CString(dialogs->offeredFont.lfFaceName), oldFont.face);
+        EXPECT_EQ(dialogs->offeredFont.lfHeight, -oldFont.height);
+        EXPECT_EQ(dialogs->offeredTextColor, app.Settings().m_quoteTextColor);
+        EXPECT_EQ(dialogs->offeredColor, oldBack);
+        EXPECT_EQ(app.Settings().m_quoteFont, oldFont);
+        EXPECT_EQ(app.Settings().m_quoteColors[0], oldBack);
+
+        // The answers reach the settings and every window, floating ones included.
+        dialogs->answer = true;
+        ASSERT_TRUE(TriggerMenuItem(*frame, "&Fonts..."));
+        ASSERT_TRUE(TriggerMenuItem(*frame, "&Colors..."));
+        const CFontSpec& font = app.Settings().m_quoteFont;
+        EXPECT_EQ(font.face, "DejaVu Sans");
+        EXPECT_EQ(font.height, 17);
+        EXPECT_EQ(font.weight, 700);
+        EXPECT_TRUE(font.italic);
+        EXPECT_EQ(app.Settings().m_quoteTextColor, RGB(10, 20, 30));
+        EXPECT_EQ(app.Settings().m_quoteColors[0], RGB(1, 2, 3));
+        for (CKindView* v : views) {
+            EXPECT_EQ(v->GetListFont(), font) << v->GetKind();
+            EXPECT_EQ(v->GetListTextColor(), RGB(10, 20, 30)) << v->GetKind();
+            EXPECT_EQ(v->GetListBackground(), RGB(1, 2, 3)) << v->GetKind();
+        }
+        // The repainted page shows the new background below its title band.
+        CBitmap picture;
+        ASSERT_TRUE(views[0]->CaptureToBitmap(picture));
+        ASSERT_NE(picture.Image(), nullptr);
+        const QImage& image = *picture.Image();
+        ASSERT_GT(image.height(), 40);
+        const QColor back = image.pixelColor(image.width() - 3, image.height() - 3);
+        EXPECT_EQ(RGB(back.red(), back.green(), back.blue()), RGB(1, 2, 3));
+        // A window opened afterwards starts with them too.
+        auto* later = dynamic_cast<CKindView*>(app.OpenWindowOfKind(kKindChart, false)->GetFirstView());
+        ASSERT_NE(later, nullptr);
+        EXPECT_EQ(later->GetListFont(), font);
+        EXPECT_EQ(later->GetListBackground(), RGB(1, 2, 3));
+        CloseAndExit(app);
+    }
+    // Kept in the user interface settings file.
+    CAppSettings reread;
+    reread.SetWorkingDirectory(m_home.Path());
+    reread.LoadAll();
+    EXPECT_EQ(reread.m_quoteFont.face, "DejaVu Sans");
+    EXPECT_EQ(reread.m_quoteFont.height, 17);
+    EXPECT_EQ(reread.m_quoteTextColor, RGB(10, 20, 30));
+    EXPECT_EQ(reread.m_quoteColors[0], RGB(1, 2, 3));
 }
