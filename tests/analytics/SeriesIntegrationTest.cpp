@@ -5,7 +5,9 @@
 #include "analytics/series/SeriesHooks.h"
 #include "analytics/series/SeriesTime.h"
 #include "broker/session/CSessionManager.h"
+#include "broker/session/IStreamSubscriber.h"
 #include "broker/session/PriceSeriesHooks.h"
+#include "tests/support/CAllDayServices.h"
 #include "tests/support/CTestBrokerSession.h"
 #include "tests/support/WaitUntil.h"
 #include "tests/support/WeekdayShift.h"
@@ -27,23 +29,6 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
     return qx::testsupport::WaitUntil(condition, timeout);
 }
 
-// The session's services with a calendar that trades all day on weekdays, so the test
-// runs at any hour.
-class AllDayServices : public CSessionSeriesServices {
-public:
-    AllDayServices()
-    {
-        m_rules.regular = {1, 0, 24 * 60};
-        m_rules.extended = {1, 0, 24 * 60};
-        SetSeriesServices(this);
-    }
-    ~AllDayServices() override { SetSeriesServices(nullptr); }
-    const CSessionRules* FindSessionRules(const char*) override { return &m_rules; }
-
-private:
-    CSessionRules m_rules;
-};
-
 // The broker's clock and so the session's exchange clock stand on a weekday.
 class SeriesIntegrationTest : public ::testing::Test {
 protected:
@@ -63,7 +48,7 @@ protected:
         SetPriceSeriesHooks({});
     }
 
-    AllDayServices m_services;
+    qx::testsupport::CAllDayServices m_services; // every hour of a weekday trades
     qx::testsupport::CTestBrokerSession m_session{qx::testsupport::DaysBackToWeekday(time(nullptr))};
     qx::testbroker::CTestBroker* m_broker = nullptr;
     CSessionManager* m_manager = nullptr;
@@ -93,6 +78,8 @@ TEST_F(SeriesIntegrationTest, FillsFromHistoryThenFollowsLiveTrades)
     series->Unlock();
     EXPECT_GT(valid, 100);
     // Live trades: the newest bar follows them; 300 shares arrive as 3 lots = 300.
+    // The history may be in before the stream subscription: a trade before it is lost.
+    ASSERT_TRUE(m_broker->WaitForSubscription(kServiceQuote, "IBM", 10000));
     ASSERT_TRUE(m_broker->InjectTrade("IBM", 77.25, 300));
     ASSERT_TRUE(WaitUntil([&] {
         std::lock_guard<CPriceSeries> lock(*series);

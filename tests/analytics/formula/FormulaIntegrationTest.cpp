@@ -10,6 +10,7 @@
 #include "broker/session/CSessionManager.h"
 #include "broker/session/IStreamSubscriber.h"
 #include "broker/session/PriceSeriesHooks.h"
+#include "tests/support/CAllDayServices.h"
 #include "tests/support/CTestBrokerSession.h"
 #include "tests/support/WeekdayShift.h"
 #include "tools/testbroker/CTestBroker.h"
@@ -22,22 +23,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-// A calendar that trades all day on weekdays, so the tests run at any hour.
-class AllDayServices : public CSessionSeriesServices {
-public:
-    AllDayServices()
-    {
-        m_rules.regular = {1, 0, 24 * 60};
-        m_rules.extended = {1, 0, 24 * 60};
-        SetSeriesServices(this);
-    }
-    ~AllDayServices() override { SetSeriesServices(nullptr); }
-    const CSessionRules* FindSessionRules(const char*) override { return &m_rules; }
-
-private:
-    CSessionRules m_rules;
-};
 
 // The broker's clock and so the session's exchange clock stand on a weekday.
 class FormulaBrokerTest : public ::testing::Test {
@@ -72,7 +57,7 @@ protected:
         return formula;
     }
 
-    AllDayServices m_services;
+    qx::testsupport::CAllDayServices m_services; // every hour of a weekday trades
     qx::testsupport::CTestBrokerSession m_session{qx::testsupport::DaysBackToWeekday(time(nullptr))};
     qx::testbroker::CTestBroker* m_broker = nullptr;
     CSessionManager* m_manager = nullptr;
