@@ -115,7 +115,7 @@ BOOL CDialog::Create(UINT templateId, CWnd* parent)
     if (!CreateFromTemplate(parent))
         return FALSE;
     OnInitDialog();
-    if (m_hWnd && !m_bChild)
+    if (m_hWnd)
         ShowWindow(SW_SHOW);
     return m_hWnd ? TRUE : FALSE;
 }

@@ -10,6 +10,9 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QEventLoop>
+#include <QMetaObject>
+#include <QThread>
 #include <QTimer>
 
 namespace {
@@ -55,8 +58,13 @@ int CWinApp::Main(int argc, char** argv)
         m_arguments.emplace_back(argv[i]);
     CMessageQueue::Initialize();
     int code = 0;
-    if (InitInstance())
+    m_quitPending = false;
+    m_initialising = true;
+    const BOOL started = InitInstance();
+    m_initialising = false;
+    if (started)
         code = Run();
+    m_quitPending = false;
     const int exitCode = ExitInstance();
     // Windows still open go before the Qt application does.
     for (HWND h : CWindowRegistry::Instance().LiveHandles())
@@ -84,7 +92,19 @@ int CWinApp::Run()
     m_idleTimer = std::make_unique<QTimer>();
     QObject::connect(m_idleTimer.get(), &QTimer::timeout, [this] { OnIdle(0); });
     m_idleTimer->start(250);
-    return QApplication::exec();
+    if (m_quitPending) {
+        m_quitPending = false;
+        m_idleTimer.reset();
+        return m_quitCode;
+    }
+    // The application's own loop: a quit ends this loop only, never a modal loop run
+    // inside it or after it.
+    QEventLoop loop;
+    m_runLoop = &loop;
+    const int code = loop.exec();
+    m_runLoop = nullptr;
+    m_idleTimer.reset();
+    return code;
 }
 
 BOOL CWinApp::OnIdle(LONG)
@@ -97,9 +117,21 @@ BOOL CWinApp::OnIdle(LONG)
 
 void CWinApp::PostQuit(int exitCode)
 {
-    // Leaves the running event loops; does nothing when none runs.
-    if (QCoreApplication::instance())
-        QCoreApplication::exit(exitCode);
+    QCoreApplication* qt = QCoreApplication::instance();
+    if (!qt)
+        return;
+    if (QThread::currentThread() != qt->thread()) {
+        QMetaObject::invokeMethod(
+            qt, [exitCode] { if (CWinApp* app = AfxGetApp()) app->PostQuit(exitCode); }, Qt::QueuedConnection);
+        return;
+    }
+    if (m_runLoop) {
+        m_runLoop->exit(exitCode);
+    } else if (m_initialising) {
+        // Asked before the loop started: the loop ends as soon as it starts.
+        m_quitPending = true;
+        m_quitCode = exitCode;
+    }
 }
 
 void CWinApp::AddDocTemplate(std::unique_ptr<CDocTemplate> docTemplate)

@@ -25,6 +25,8 @@ public:
     virtual int Run();
     // Idle work; return TRUE for more idle calls.
     virtual BOOL OnIdle(LONG count);
+    // Ends the loop of Run (after any modal loop inside it returns); a quit asked during
+    // InitInstance ends Run at once. Modal loops are never cut short. Any thread.
     void PostQuit(int exitCode);
 
     void AddDocTemplate(std::unique_ptr<CDocTemplate> docTemplate);
@@ -42,6 +44,10 @@ private:
     std::unique_ptr<QApplication> m_ownedApp;
     std::vector<std::unique_ptr<CDocTemplate>> m_templates;
     std::unique_ptr<class QTimer> m_idleTimer;
+    class QEventLoop* m_runLoop = nullptr;
+    bool m_initialising = false;
+    bool m_quitPending = false;
+    int m_quitCode = 0;
 };
 
 CWinApp* AfxGetApp();

@@ -363,8 +363,12 @@ BOOL CWnd::Create(const char* /*className*/, const char* windowName, DWORD style
     }
     if (alive.expired() || !m_impl->widget)
         return FALSE;
+    // A child made without the visible style stays hidden until shown in code; a widget
+    // left unmarked would show with its parent.
     if (style & WS_VISIBLE)
         GetOuterWidget()->show();
+    else if (style & WS_CHILD)
+        GetOuterWidget()->hide();
     return TRUE;
 }
 
@@ -832,6 +836,10 @@ BOOL CWnd::ShowWindow(int command)
     case SW_SHOWNORMAL: w->showNormal(); break;
     default: w->show(); break;
     }
+    if (command == SW_HIDE)
+        m_style &= ~WS_VISIBLE;
+    else
+        m_style |= WS_VISIBLE;
     return wasVisible;
 }
 

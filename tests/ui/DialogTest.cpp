@@ -44,6 +44,20 @@ dialog 5100
   control button 1 "OK" 110 180 50 14 default
   control button 2 "Cancel" 165 180 50 14
 end
+dialog 5300
+  caption "Chart"
+  size 150 60
+  control edit 1301 "" 10 10 60 14
+  control static 1302 "Interval:" 10 30 40 8 hidden
+  control combo 1303 "" 60 30 60 60 dropdown hidden
+end
+dialog 5301
+  caption "Inset"
+  style child
+  size 100 40
+  control edit 1311 "" 5 5 60 14
+  control check 1312 "Ext." 5 22 40 10 hidden
+end
 dialog 5200
   caption "General"
   style child
@@ -254,6 +268,68 @@ TEST(Dialogs, ModalRunsEndWithTheirCommand)
 
     CDialog missing(4999);
     EXPECT_EQ(missing.DoModal(), -1);
+}
+
+TEST(Dialogs, HiddenControlsStayHiddenUntilShownInCode)
+{
+    LoadDialogs();
+    CDialog dlg(5300);
+    ASSERT_TRUE(dlg.Create(5300, nullptr));
+    PumpFor(5);
+    ASSERT_TRUE(dlg.IsWindowVisible());
+    CWnd* edit = dlg.GetDlgItem(1301);
+    CWnd* label = dlg.GetDlgItem(1302);
+    CWnd* combo = dlg.GetDlgItem(1303);
+    ASSERT_TRUE(edit && label && combo);
+    EXPECT_TRUE(edit->IsWindowVisible());
+    EXPECT_FALSE(label->IsWindowVisible());
+    EXPECT_FALSE(combo->IsWindowVisible());
+    EXPECT_FALSE(combo->GetStyle() & WS_VISIBLE);
+
+    EXPECT_FALSE(combo->ShowWindow(SW_SHOW));
+    EXPECT_TRUE(combo->IsWindowVisible());
+    EXPECT_TRUE(combo->GetStyle() & WS_VISIBLE);
+    EXPECT_FALSE(label->IsWindowVisible());
+
+    // Hiding and showing the dialog again keeps each control as the code left it.
+    dlg.ShowWindow(SW_HIDE);
+    EXPECT_FALSE(combo->IsWindowVisible());
+    EXPECT_FALSE(edit->IsWindowVisible());
+    edit->ShowWindow(SW_HIDE);
+    dlg.ShowWindow(SW_SHOW);
+    PumpFor(5);
+    EXPECT_TRUE(combo->IsWindowVisible());
+    EXPECT_FALSE(edit->IsWindowVisible());
+    EXPECT_FALSE(label->IsWindowVisible());
+    dlg.DestroyWindow();
+
+    // A modal run shows the dialog itself, not its hidden controls.
+    CDialog modal(5300);
+    bool checked = false;
+    QTimer::singleShot(0, [&] {
+        EXPECT_TRUE(modal.IsWindowVisible());
+        EXPECT_TRUE(modal.GetDlgItem(1301)->IsWindowVisible());
+        EXPECT_FALSE(modal.GetDlgItem(1302)->IsWindowVisible());
+        EXPECT_FALSE(modal.GetDlgItem(1303)->IsWindowVisible());
+        modal.GetDlgItem(1302)->ShowWindow(SW_SHOW);
+        EXPECT_TRUE(modal.GetDlgItem(1302)->IsWindowVisible());
+        checked = true;
+        modal.EndDialog(IDOK);
+    });
+    EXPECT_EQ(modal.DoModal(), IDOK);
+    EXPECT_TRUE(checked);
+
+    // A child dialog shows with its parent; its hidden control does not.
+    CDialog host(5300);
+    ASSERT_TRUE(host.Create(5300, nullptr));
+    CDialog inset(5301, &host);
+    ASSERT_TRUE(inset.Create(5301, &host));
+    PumpFor(5);
+    EXPECT_TRUE(inset.IsWindowVisible());
+    EXPECT_TRUE(inset.GetDlgItem(1311)->IsWindowVisible());
+    EXPECT_FALSE(inset.GetDlgItem(1312)->IsWindowVisible());
+    inset.DestroyWindow();
+    host.DestroyWindow();
 }
 
 TEST(Dialogs, PropertySheetHostedAsAChildValidatesPagesAndHidesItsButtons)
