@@ -9,6 +9,7 @@
 #include "app/shell/CLoginStatusDlg.h"
 #include "app/shell/CMainFrame.h"
 #include "app/shell/CSessionStatusRouter.h"
+#include "app/shell/CTerminationSignals.h"
 #include "app/shell/CWorkspaceFile.h"
 #include "app/shell/ShellIds.h"
 #include "broker/session/CPlatformHttpTransport.h"
@@ -130,6 +131,8 @@ BOOL CWorkstationApp::InitInstance()
     static std::once_flag namesOnce;
     std::call_once(namesOnce, [] { InitFormulaNames(); });
 
+    // From here on a termination signal is held until the main frame can close.
+    m_signals = std::make_unique<CTerminationSignals>();
     CString error;
     if (!m_options.Parse(m_arguments, &error)) {
         AfxMessageBox(error, MB_OK | MB_ICONSTOP);
@@ -176,6 +179,7 @@ BOOL CWorkstationApp::InitInstance()
     }
     OpenRequestedWindows();
     StartThreads();
+    m_signals->SetTarget(m_pMainFrame->m_hWnd);
     return TRUE;
 }
 
@@ -296,6 +300,10 @@ bool CWorkstationApp::LoginLoop()
     bool ask = user.IsEmpty() || password.IsEmpty();
     CString message;
     for (;;) {
+        if (m_signals && m_signals->WasRequested()) {
+            m_session->LogOut();
+            return false;
+        }
         if (ask && !PromptLogin(user, password, saveUser, message))
             return false;
         ask = true;
@@ -387,6 +395,8 @@ int CWorkstationApp::ExitInstance()
         m_session->SetStatusWindow(nullptr);
         m_session->LogOut();
     }
+    // Only now may a signal end the process directly again.
+    m_signals.reset();
     return CWinApp::ExitInstance();
 }
 

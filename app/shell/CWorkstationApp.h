@@ -24,6 +24,7 @@ class CMainFrame;
 class CPlatformHttpTransport;
 class CSessionManager;
 class CSessionStatusRouter;
+class CTerminationSignals;
 class CView;
 
 // Options of the command line.
@@ -85,6 +86,8 @@ public:
     void SetAlertActivation(std::function<bool(size_t index)> activate, size_t count);
     bool IsStopping() const;
     bool AreThreadsRunning() const;
+    // SIGTERM and SIGINT close the main frame once the program runs (null before start-up).
+    CTerminationSignals* GetTerminationSignals() const { return m_signals.get(); }
 
     // IUserNotifier: a message box.
     void Notify(const CString& text) override;
@@ -118,6 +121,7 @@ private:
     std::unique_ptr<CFormulaEngine> m_formulas;
     CMainFrame* m_pMainFrame = nullptr;
     bool m_bInitialized = false;
+    std::unique_ptr<CTerminationSignals> m_signals;
 
     CEvent m_stopEvent{FALSE, TRUE};
     std::atomic<bool> m_bStopping{false};

@@ -6,6 +6,7 @@
 #include "app/shell/CCommonDoc.h"
 #include "app/shell/CKindView.h"
 #include "app/shell/CMainFrame.h"
+#include "app/shell/CTerminationSignals.h"
 #include "app/shell/CWorkstationApp.h"
 #include "app/shell/ShellIds.h"
 #include "broker/session/CSessionManager.h"
@@ -28,9 +29,15 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <tuple>
 #include <memory>
+
+extern char** environ;
 
 namespace {
 
@@ -502,4 +509,96 @@ TEST_F(BrokerFixture, FontsAndColorsCommandsReachEveryOpenWindowAndAreKept)
     EXPECT_EQ(reread.m_quoteFont.height, 17);
     EXPECT_EQ(reread.m_quoteTextColor, RGB(10, 20, 30));
     EXPECT_EQ(reread.m_quoteColors[0], RGB(1, 2, 3));
+}
+
+#ifdef QX_WORKSTATION_EXE
+// The real program, logged in to the test broker, ends on SIGTERM through its normal
+// exit: user files and the profile written, the session logged out, exit status 0.
+TEST_F(BrokerFixture, TerminationSignalEndsTheProgramWithItsNormalExit)
+{
+    ASSERT_TRUE(std::filesystem::exists(QX_WORKSTATION_EXE));
+    const std::string exe = QX_WORKSTATION_EXE;
+    const std::string home = m_home.Path().GetString();
+    std::vector<std::string> args = {exe, "--home", home, "--user", "demo", "--password", "demo"};
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    std::vector<std::string> env = {"QT_QPA_PLATFORM=offscreen"};
+    for (char** e = environ; *e; ++e)
+        if (std::strncmp(*e, "QT_QPA_PLATFORM=", 16) != 0)
+            env.emplace_back(*e);
+    std::vector<char*> envp;
+    for (std::string& e : env)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+
+    pid_t child = -1;
+    ASSERT_EQ(::posix_spawn(&child, exe.c_str(), nullptr, nullptr, argv.data(), envp.data()), 0);
+    auto waitChild = [&](int timeoutMs, int& status) {
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < timeoutMs) {
+            const pid_t r = ::waitpid(child, &status, WNOHANG);
+            if (r == child)
+                return true;
+            ::usleep(20000);
+        }
+        return false;
+    };
+    int status = 0;
+    // Logged in and streaming: the program runs.
+    const bool running = m_broker->WaitForStreamConnections(1, 60000);
+    if (!running) {
+        ::kill(child, SIGKILL);
+        waitChild(10000, status);
+        FAIL() << "the program did not log in";
+    }
+    EXPECT_FALSE(std::filesystem::exists(m_home.File("gui.dat")));
+    ASSERT_EQ(::kill(child, SIGTERM), 0);
+    if (!waitChild(60000, status)) {
+        ::kill(child, SIGKILL);
+        waitChild(10000, status);
+        FAIL() << "the program did not end on SIGTERM";
+    }
+    ASSERT_TRUE(WIFEXITED(status)) << (WIFSIGNALED(status) ? WTERMSIG(status) : -1);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    for (const char* file : {"gui.dat", "columns.dat", "portfolios.dat", "trading.dat", "formulas.dat", "notes.xml",
+                             "profile.ini"})
+        EXPECT_TRUE(std::filesystem::exists(m_home.File(file))) << file;
+    EXPECT_NE(m_home.Read("profile.ini").find("UserName=demo"), std::string::npos);
+    EXPECT_EQ(m_broker->SessionCount(), 0u);
+}
+#endif
+
+// In the process: SIGINT closes the main frame on the interface thread, and the exit
+// that follows saves the settings; the old handler is back afterwards.
+TEST_F(BrokerFixture, InterruptSignalClosesTheMainFrameAndTheExitSaves)
+{
+    CScopedUiResponder responder(std::make_unique<RecordingResponder>(&m_boxes));
+    struct sigaction before {};
+    ::sigaction(SIGINT, nullptr, &before);
+    {
+        CWorkstationApp app;
+        app.m_arguments = {"--home", m_home.Path(), "--user", "demo", "--password", "demo"};
+        ASSERT_TRUE(app.InitInstance());
+        ASSERT_NE(app.GetTerminationSignals(), nullptr);
+        ASSERT_TRUE(app.GetTerminationSignals()->IsInstalled());
+        app.OpenWindowOfKind(kKindChart, true);
+        const HWND frame = app.MainFrame()->m_hWnd;
+        ASSERT_EQ(::raise(SIGINT), 0);
+        EXPECT_TRUE(PumpUntil([&] { return !IsWindow(frame); }, 10000));
+        EXPECT_TRUE(app.GetWindowViews().empty());
+        EXPECT_TRUE(app.GetTerminationSignals()->WasRequested());
+        app.ExitInstance();
+        DrainQuit();
+        EXPECT_FALSE(app.AreThreadsRunning());
+        EXPECT_FALSE(app.Session()->IsLoggedIn());
+        EXPECT_EQ(app.GetTerminationSignals(), nullptr);
+    }
+    EXPECT_TRUE(std::filesystem::exists(m_home.File("gui.dat")));
+    EXPECT_TRUE(std::filesystem::exists(m_home.File("profile.ini")));
+    struct sigaction after {};
+    ::sigaction(SIGINT, nullptr, &after);
+    EXPECT_EQ(after.sa_handler, before.sa_handler);
 }
