@@ -20,12 +20,11 @@ void SymbolEntryDialog::SetInterval(const char* interval)
 
 BOOL SymbolEntryDialog::OnInitDialog()
 {
-    // The interval controls show only when an interval was set (hidden explicitly:
-    // children made without the visible style still show with their dialog).
-    for (int id : {1091, 1092, 1093})
-        if (CWnd* w = GetDlgItem(id))
-            w->ShowWindow(m_bShowInterval ? SW_SHOW : SW_HIDE);
+    // The interval controls are hidden in the template; they show only when an interval was set.
     if (m_bShowInterval) {
+        for (int id : {1091, 1092, 1093})
+            if (CWnd* w = GetDlgItem(id))
+                w->ShowWindow(SW_SHOW);
         SetWindowText("Enter Symbol and Interval");
         if (auto* combo = dynamic_cast<CComboBox*>(GetDlgItem(1092)))
             if (const CAppSettings* settings = CAppSettings::Instance())

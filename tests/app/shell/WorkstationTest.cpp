@@ -21,7 +21,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QTimer>
 #include <QMainWindow>
 #include <QImage>
 #include <QMenu>
@@ -107,8 +106,6 @@ std::vector<WindowSummary> Summarise(CWorkstationApp& app)
     return out;
 }
 
-void DrainQuit();
-
 // Closes the main frame as the user would and runs the exit.
 void CloseAndExit(CWorkstationApp& app)
 {
@@ -116,15 +113,6 @@ void CloseAndExit(CWorkstationApp& app)
         frame->SendMessage(WM_CLOSE);
     PumpFor(20);
     app.ExitInstance();
-    DrainQuit();
-}
-
-void DrainQuit()
-{
-    // The closed main frame asked the application's loop to quit; a short run of that
-    // loop takes the request, so that the next test's modal dialogs run.
-    QTimer::singleShot(10, qApp, [] { QCoreApplication::exit(0); });
-    QCoreApplication::exec();
 }
 
 class PromptingApp : public CWorkstationApp {
@@ -353,7 +341,6 @@ TEST_F(BrokerFixture, AFailedLoginAsksAgainWithTheBrokersTextAndCancelEnds)
         ASSERT_EQ(app.messages.size(), 1u);
         EXPECT_EQ(app.MainFrame(), nullptr);
         app.ExitInstance();
-        DrainQuit();
     }
 }
 
@@ -591,7 +578,6 @@ TEST_F(BrokerFixture, InterruptSignalClosesTheMainFrameAndTheExitSaves)
         EXPECT_TRUE(app.GetWindowViews().empty());
         EXPECT_TRUE(app.GetTerminationSignals()->WasRequested());
         app.ExitInstance();
-        DrainQuit();
         EXPECT_FALSE(app.AreThreadsRunning());
         EXPECT_FALSE(app.Session()->IsLoggedIn());
         EXPECT_EQ(app.GetTerminationSignals(), nullptr);
