@@ -89,14 +89,13 @@ int CWinApp::ExitInstance()
 
 int CWinApp::Run()
 {
+    if (m_quitPending) {
+        m_quitPending = false;
+        return m_quitCode;
+    }
     m_idleTimer = std::make_unique<QTimer>();
     QObject::connect(m_idleTimer.get(), &QTimer::timeout, [this] { OnIdle(0); });
     m_idleTimer->start(250);
-    if (m_quitPending) {
-        m_quitPending = false;
-        m_idleTimer.reset();
-        return m_quitCode;
-    }
     // The application's own loop: a quit ends this loop only, never a modal loop run
     // inside it or after it.
     QEventLoop loop;
