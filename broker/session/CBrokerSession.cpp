@@ -85,29 +85,53 @@ bool CBrokerSession::Sleep(int ms)
 
 void CBrokerSession::Stop()
 {
+    std::lock_guard<std::mutex> control(m_controlLock);
+    StopThreads(true);
+}
+
+void CBrokerSession::StopThreads(bool waitForLogins)
+{
     {
         std::lock_guard<std::mutex> lock(m_workLock);
         m_bStop = true;
     }
     m_workReady.notify_all();
-    std::lock_guard<std::mutex> threads(m_threadLock);
-    auto join = [](std::thread& t) {
+    // The slots are emptied under the lock and joined without it: the dispatcher may be
+    // waiting for the lock to start the workers, and must find them stopped.
+    std::vector<LoginAttemptPtr> logins;
+    std::vector<std::thread> threads;
+    {
+        std::lock_guard<std::mutex> lock(m_threadLock);
+        m_bLoggedIn = false;
+        if (m_login) {
+            CancelLogin(*m_login);
+            m_retiredLogins.push_back(std::move(m_login));
+        }
+        // A cancelled login still waiting for a reply is left to end by itself unless the
+        // session goes away; it can no longer change the session.
+        for (auto& retired : m_retiredLogins)
+            if (waitForLogins || retired->bDone.load())
+                logins.push_back(std::move(retired));
+        std::erase(m_retiredLogins, nullptr);
+        for (auto& t : m_streamThreads)
+            threads.push_back(std::move(t));
+        threads.push_back(std::move(m_requestThread));
+        threads.push_back(std::move(m_historyThread));
+        threads.push_back(std::move(m_accountThread));
+        threads.push_back(std::move(m_watchlistThread));
+    }
+    for (auto& login : logins)
+        if (login->thread.joinable())
+            login->thread.join();
+    for (auto& t : threads)
         if (t.joinable())
             t.join();
-    };
-    join(m_loginThread);
-    for (auto& t : m_streamThreads)
-        join(t);
-    join(m_requestThread);
-    join(m_historyThread);
-    join(m_accountThread);
-    join(m_watchlistThread);
 }
 
 // ---------------------------------------------------------------- API calls
 
 bool CBrokerSession::CallApi(const char* name, const Keys& keys, std::string& reply, CString& error,
-                             const char* sourceTag, bool post)
+                             const char* sourceTag, bool post, const CLoginAttempt* attempt)
 {
     error.Empty();
     reply.clear();
@@ -143,8 +167,16 @@ bool CBrokerSession::CallApi(const char* name, const Keys& keys, std::string& re
     }
     for (const std::string& setCookie : exchange.setCookies) {
         const CString cookie = SessionCookieFrom(setCookie);
-        if (!cookie.IsEmpty())
+        if (cookie.IsEmpty())
+            continue;
+        if (attempt) {
+            // A cancelled attempt must not replace the cookie of the one after it.
+            std::lock_guard<std::mutex> lock(m_threadLock);
+            if (!attempt->bStop.load())
+                SetSessionCookie(cookie);
+        } else {
             SetSessionCookie(cookie);
+        }
     }
     reply = std::move(exchange.response);
     constexpr size_t kLoggedReply = 600;
@@ -218,37 +250,90 @@ uint64_t CBrokerSession::GetConnectCount(int stream) const
 
 bool CBrokerSession::StartLogin(const CString& user, const CString& password)
 {
-    std::lock_guard<std::mutex> threads(m_threadLock);
-    if (m_loginThread.joinable()) {
+    std::lock_guard<std::mutex> control(m_controlLock);
+    std::vector<LoginAttemptPtr> finished;
+    {
+        std::lock_guard<std::mutex> lock(m_threadLock);
         if (m_bLoggedIn.load())
             return false; // already logged in
-        m_loginThread.join(); // a failed login ended its thread; start again
+        // An earlier attempt (failed, or still in a request or a retry wait) is cancelled and
+        // not waited for here; Stop joins it if it has not ended by then.
+        if (m_login) {
+            CancelLogin(*m_login);
+            m_retiredLogins.push_back(std::move(m_login));
+        }
+        for (auto& retired : m_retiredLogins)
+            if (retired->bDone.load())
+                finished.push_back(std::move(retired));
+        std::erase(m_retiredLogins, nullptr);
+        m_bStop = false; // no worker runs while logged out (Stop joined them)
+        auto attempt = std::make_unique<CLoginAttempt>();
+        attempt->id = ++m_nLastLoginId;
+        CLoginAttempt* raw = attempt.get();
+        attempt->thread = std::thread([this, raw, user, password] {
+            LoginThread(*raw, user, password);
+            raw->bDone = true;
+        });
+        m_login = std::move(attempt);
     }
-    m_bStop = false;
-    m_loginThread = std::thread([this, user, password] { LoginThread(user, password); });
+    for (auto& login : finished)
+        login->thread.join(); // already ended
     return true;
 }
 
-void CBrokerSession::LoginThread(CString user, CString password)
+bool CBrokerSession::IsCurrentLogin(uint64_t loginId) const
+{
+    if (loginId == 0)
+        return true; // not from a login thread
+    std::lock_guard<std::mutex> lock(m_threadLock);
+    return m_login && m_login->id == loginId && !m_login->bStop.load();
+}
+
+void CBrokerSession::CancelLogin(CLoginAttempt& attempt)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_workLock);
+        attempt.bStop = true;
+    }
+    m_workReady.notify_all();
+}
+
+bool CBrokerSession::LoginSleep(const CLoginAttempt& attempt, int ms)
+{
+    std::unique_lock<std::mutex> lock(m_workLock);
+    m_workReady.wait_for(lock, std::chrono::milliseconds(ms),
+                         [&] { return m_bStop.load() || attempt.bStop.load(); });
+    return !m_bStop.load() && !attempt.bStop.load();
+}
+
+void CBrokerSession::PostLoginFailure(const CLoginAttempt& attempt, const CString& error)
 {
     auto result = std::make_unique<CLoginResultMessage>();
+    result->m_nLogin = attempt.id;
+    result->m_error = error;
+    std::lock_guard<std::mutex> lock(m_threadLock);
+    if (!attempt.bStop.load())
+        m_queue.Post(std::move(result));
+}
+
+void CBrokerSession::LoginThread(CLoginAttempt& attempt, const CString& user, const CString& password)
+{
     std::string reply;
     CString error;
-    if (!CallApi("LogIn", {{"userid", user}, {"password", password}}, reply, error, nullptr, true)) {
-        result->m_error = error.IsEmpty() ? CString("Login failed.") : error;
-        m_queue.Post(std::move(result));
+    if (!CallApi("LogIn", {{"userid", user}, {"password", password}}, reply, error, nullptr, true, &attempt)) {
+        PostLoginFailure(attempt, error.IsEmpty() ? CString("Login failed.") : error);
         return;
     }
     CLoginReply login;
     if (!ParseLoginReply(reply, login)) {
-        result->m_error = "Malformed reply.";
-        m_queue.Post(std::move(result));
+        PostLoginFailure(attempt, "Malformed reply.");
         return;
     }
+    if (attempt.bStop.load())
+        return;
     CStreamerInfo streamer;
-    if (!CallApi("StreamerInfo", {}, reply, error) || !ParseStreamerInfo(reply, streamer)) {
-        result->m_error = error.IsEmpty() ? CString("No streamer information.") : error;
-        m_queue.Post(std::move(result));
+    if (!CallApi("StreamerInfo", {}, reply, error, nullptr, false, &attempt) || !ParseStreamerInfo(reply, streamer)) {
+        PostLoginFailure(attempt, error.IsEmpty() ? CString("No streamer information.") : error);
         return;
     }
     if ((streamer.host.IsEmpty() || streamer.port == 0) && !m_config.streamerServer.IsEmpty()) {
@@ -257,38 +342,48 @@ void CBrokerSession::LoginThread(CString user, CString password)
         streamer.port = colon > 0 ? std::atoi(m_config.streamerServer.Mid(colon + 1)) : 0;
     }
     if (streamer.host.IsEmpty() || streamer.port <= 0 || streamer.port > 65535) {
-        result->m_error = "No streamer information.";
-        m_queue.Post(std::move(result));
+        PostLoginFailure(attempt, "No streamer information.");
         return;
     }
+    if (attempt.bStop.load())
+        return;
     CString historyKey;
-    if (CallApi("MessageKey", {}, reply, error))
+    if (CallApi("MessageKey", {}, reply, error, nullptr, false, &attempt))
         ParseMessageKey(reply, historyKey);
     {
-        std::lock_guard<std::mutex> lock(m_stateLock);
-        m_accounts = login.accounts;
-        m_userId = streamer.userId.IsEmpty() ? login.userId : streamer.userId;
-        m_streamHost = streamer.host;
-        m_streamPort = streamer.port;
-        m_streamToken = streamer.token;
-        m_historyKey = historyKey;
-        if (m_currentAccount.IsEmpty() && !login.accounts.empty())
-            m_currentAccount = login.accounts.front().number;
-        if (login.sessionId.GetLength() && m_cookie.IsEmpty())
-            m_cookie = login.sessionId;
+        // Committed only while the attempt is current: LogOut and a new StartLogin cancel it
+        // under the same lock, so a cancelled attempt never logs the session in.
+        std::lock_guard<std::mutex> threads(m_threadLock);
+        if (attempt.bStop.load())
+            return;
+        {
+            std::lock_guard<std::mutex> lock(m_stateLock);
+            m_accounts = login.accounts;
+            m_userId = streamer.userId.IsEmpty() ? login.userId : streamer.userId;
+            m_streamHost = streamer.host;
+            m_streamPort = streamer.port;
+            m_streamToken = streamer.token;
+            m_historyKey = historyKey;
+            if (m_currentAccount.IsEmpty() && !login.accounts.empty())
+                m_currentAccount = login.accounts.front().number;
+            if (login.sessionId.GetLength() && m_cookie.IsEmpty())
+                m_cookie = login.sessionId;
+        }
+        if (streamer.serverTimeMs)
+            m_clockOffsetMs = streamer.serverTimeMs - NowMs();
+        auto accounts = std::make_unique<CAccountListMessage>();
+        accounts->m_accounts = login.accounts;
+        m_queue.Post(std::move(accounts));
+        m_bLoggedIn = true;
+        auto result = std::make_unique<CLoginResultMessage>();
+        result->m_nLogin = attempt.id;
+        result->m_bSuccess = true;
+        m_queue.Post(std::move(result));
     }
-    if (streamer.serverTimeMs)
-        m_clockOffsetMs = streamer.serverTimeMs - NowMs();
-    auto accounts = std::make_unique<CAccountListMessage>();
-    accounts->m_accounts = login.accounts;
-    m_queue.Post(std::move(accounts));
-    m_bLoggedIn = true;
-    result->m_bSuccess = true;
-    m_queue.Post(std::move(result));
 
-    CallApi("ActionLogger", {{"action", "login"}, {"text", "Logged in"}}, reply, error);
+    CallApi("ActionLogger", {{"action", "login"}, {"text", "Logged in"}}, reply, error, nullptr, false, &attempt);
 
-    if (!m_config.updateFile.IsEmpty() && m_pHttp) {
+    if (!m_config.updateFile.IsEmpty() && m_pHttp && !attempt.bStop.load()) {
         CHttpExchange exchange;
         exchange.url = m_config.updateFile.str();
         std::vector<CWebUpdateInfo> updates;
@@ -301,15 +396,16 @@ void CBrokerSession::LoginThread(CString user, CString password)
     }
 
     int wait = m_config.keepAliveMs;
-    while (Sleep(wait)) {
-        if (CallApi("KeepAlive", {}, reply, error)) {
+    while (LoginSleep(attempt, wait)) {
+        if (CallApi("KeepAlive", {}, reply, error, nullptr, false, &attempt)) {
             int64_t serverMs = 0;
             if (ParseServerTime(reply, serverMs) && serverMs)
                 m_clockOffsetMs = serverMs - NowMs();
             m_nKeepAlives.fetch_add(1);
             wait = m_config.keepAliveMs;
         } else {
-            PostStatusText(error);
+            if (!attempt.bStop.load())
+                PostStatusText(error);
             wait = m_config.retryMs;
         }
     }
@@ -317,12 +413,21 @@ void CBrokerSession::LoginThread(CString user, CString password)
 
 void CBrokerSession::LogOut()
 {
-    if (m_bLoggedIn.exchange(false)) {
+    std::lock_guard<std::mutex> control(m_controlLock);
+    bool wasLoggedIn;
+    {
+        // Cancelled first, so a login still under way cannot log the session in meanwhile.
+        std::lock_guard<std::mutex> lock(m_threadLock);
+        wasLoggedIn = m_bLoggedIn.exchange(false);
+        if (m_login)
+            CancelLogin(*m_login);
+    }
+    if (wasLoggedIn) {
         std::string reply;
         CString error;
         CallApi("LogOut", {}, reply, error);
     }
-    Stop();
+    StopThreads(false);
 }
 
 // ---------------------------------------------------------------- streams and subscriptions
@@ -418,7 +523,7 @@ void CBrokerSession::Unsubscribe(const CString& symbol, int service)
 void CBrokerSession::StartStreamsAndWorkers()
 {
     std::lock_guard<std::mutex> threads(m_threadLock);
-    if (m_bStop.load())
+    if (m_bStop.load() || !m_bLoggedIn.load())
         return; // logged out meanwhile
     for (int i = 0; i < kStreamCount; ++i)
         if (!m_streamThreads[i].joinable() && m_connect)

@@ -48,11 +48,15 @@ public:
     CSessionQueue& GetQueue() { return m_queue; }
     const CSessionConfig& GetConfig() const { return m_config; }
 
-    // Starts the login thread (once per login); its result arrives as a code-0 message.
+    // Starts a login thread; its result arrives as a code-0 message. False when logged in.
+    // An unfinished earlier attempt is cancelled and ends in the background.
     bool StartLogin(const CString& user, const CString& password);
+    // False for the result of a cancelled or superseded login attempt.
+    bool IsCurrentLogin(uint64_t loginId) const;
     // Starts the stream threads and the workers; a thread is started only when its slot is empty.
     void StartStreamsAndWorkers();
-    // Ends the session on the server and stops every thread.
+    // Ends the session on the server and stops every thread (a login still waiting for a reply
+    // is cancelled and ends by itself).
     void LogOut();
     void Stop();
 
@@ -103,12 +107,29 @@ public:
 private:
     using Keys = std::vector<std::pair<CString, CString>>;
 
+    // One login attempt: its thread and its own stop event.
+    struct CLoginAttempt {
+        uint64_t id = 0;
+        std::atomic<bool> bStop{false};
+        std::atomic<bool> bDone{false};
+        std::thread thread;
+    };
+    using LoginAttemptPtr = std::unique_ptr<CLoginAttempt>;
+
     // One API request; false with the broker's error text, or the transport failure.
+    // Cookies of a login attempt's request are kept only while that attempt is current.
     bool CallApi(const char* name, const Keys& keys, std::string& reply, CString& error,
-                 const char* sourceTag = nullptr, bool post = false);
+                 const char* sourceTag = nullptr, bool post = false, const CLoginAttempt* attempt = nullptr);
     void PostStatusText(const CString& text);
 
-    void LoginThread(CString user, CString password);
+    void LoginThread(CLoginAttempt& attempt, const CString& user, const CString& password);
+    // Posts a failed result unless the attempt was cancelled.
+    void PostLoginFailure(const CLoginAttempt& attempt, const CString& error);
+    // Waits up to ms or until the session or the attempt stops; false when stopping.
+    bool LoginSleep(const CLoginAttempt& attempt, int ms);
+    void CancelLogin(CLoginAttempt& attempt);
+    // Stops and joins the threads; a cancelled login still in a request is joined only when asked.
+    void StopThreads(bool waitForLogins);
     void StreamThread(int stream);
     void RequestThread();
     void HistoryThread();
@@ -167,8 +188,14 @@ private:
     bool m_bLiveOrders = false;
     DWORD m_nNextChainId = 1;
 
-    std::mutex m_threadLock; // the thread slots
-    std::thread m_loginThread;
+    // Serializes StartLogin, LogOut and Stop, which join threads while holding it; no session
+    // thread and not the dispatcher ever takes it.
+    std::mutex m_controlLock;
+    // The thread slots and the login attempts; held only briefly, never while joining.
+    mutable std::mutex m_threadLock;
+    LoginAttemptPtr m_login;
+    std::vector<LoginAttemptPtr> m_retiredLogins; // cancelled, perhaps still in a request
+    uint64_t m_nLastLoginId = 0;
     std::thread m_streamThreads[kStreamCount];
     std::thread m_requestThread;
     std::thread m_historyThread;

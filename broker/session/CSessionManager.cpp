@@ -216,7 +216,10 @@ void CSessionManager::ApplyMessage(CSessionMessage& message)
     case kMsgLoginResult: {
         auto& result = static_cast<CLoginResultMessage&>(message);
         {
+            // Checked and set together: LogOut cancels the attempt before it clears the flag.
             std::lock_guard<std::mutex> lock(m_lock);
+            if (!m_session->IsCurrentLogin(result.m_nLogin))
+                break; // from an attempt cancelled or replaced since
             m_bLoggedIn = result.m_bSuccess;
         }
         if (result.m_bSuccess)

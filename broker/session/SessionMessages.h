@@ -16,6 +16,7 @@ public:
     CLoginResultMessage() : CSessionMessage(kMsgLoginResult) {}
     bool m_bSuccess = false;
     CString m_error;
+    uint64_t m_nLogin = 0; // the login attempt that sent it (0: none)
 };
 
 class CStreamStateMessage : public CSessionMessage {
