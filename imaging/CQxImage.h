@@ -353,6 +353,8 @@ protected:
     // Moves a finished work image into dst, or into this image (keeping its layers)
     // when dst is null or this image; false when the target refuses it.
     bool TransformDeliver(CQxImage& work, CQxImage* dst);
+    // Quarter turn to the right (clockwise) or to the left, into dst or this image.
+    bool RotateQuarter(bool clockwise, CQxImage* dst);
     // ==================================================================
     // End of the transformations block.
     // ==================================================================

@@ -88,7 +88,7 @@ bool CopyTiled(const CQxImageTransformView& src, const CQxImageTransformView& ds
 
 } // namespace
 
-bool CQxImage::RotateLeft(CQxImage* iDst)
+bool CQxImage::RotateQuarter(bool clockwise, CQxImage* iDst)
 {
     if (!IsValid())
         return false;
@@ -99,8 +99,10 @@ bool CQxImage::RotateLeft(CQxImage* iDst)
         return false;
     const CQxImageTransformView src(*this);
     const CQxImageTransformView dst(work);
-    // Destination (x, y) takes source (y, new width - 1 - x).
-    const QuarterMap map{0, 0, 1, dst.Width() - 1, -1, 0};
+    // Right: destination (x, y) takes source (new height - 1 - y, x).
+    // Left: destination (x, y) takes source (y, new width - 1 - x).
+    const QuarterMap map = clockwise ? QuarterMap{dst.Height() - 1, 0, -1, 0, 1, 0}
+                                     : QuarterMap{0, 0, 1, dst.Width() - 1, -1, 0};
     const bool done = CopyTiled(
         src, dst, map,
         [this](int64_t at, int64_t total) {
@@ -112,28 +114,14 @@ bool CQxImage::RotateLeft(CQxImage* iDst)
     return TransformDeliver(work, iDst);
 }
 
+bool CQxImage::RotateLeft(CQxImage* iDst)
+{
+    return RotateQuarter(false, iDst);
+}
+
 bool CQxImage::RotateRight(CQxImage* iDst)
 {
-    if (!IsValid())
-        return false;
-    CQxImage work;
-    if (!TransformCreateWork(work, GetHeight(), GetWidth(), GetBpp(), true))
-        return false;
-    if (m_pAlpha && !work.AlphaCreate())
-        return false;
-    const CQxImageTransformView src(*this);
-    const CQxImageTransformView dst(work);
-    // Destination (x, y) takes source (new height - 1 - y, x).
-    const QuarterMap map{dst.Height() - 1, 0, -1, 0, 1, 0};
-    const bool done = CopyTiled(
-        src, dst, map,
-        [this](int64_t at, int64_t total) {
-            SetProgress(static_cast<LONG>(at * 100 / total));
-            return GetEscape() <= 0;
-        });
-    if (!done)
-        return false;
-    return TransformDeliver(work, iDst);
+    return RotateQuarter(true, iDst);
 }
 
 bool CQxImage::Rotate180(CQxImage* iDst)
