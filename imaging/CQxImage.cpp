@@ -53,6 +53,38 @@ BYTE MaskedChannel(DWORD value, DWORD mask, int low, int count)
         v >>= (count - 8);
     return static_cast<BYTE>(v);
 }
+// Creates the image for CreateFromArray and CreateFromMatrix: 1, 4, 8, 24 or 32 bits,
+// a grey palette below 24 bits, an alpha layer for 32 bits.
+bool CreateForRows(CQxImage& image, DWORD width, DWORD height, DWORD bpp)
+{
+    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 24 && bpp != 32)
+        return false;
+    if (image.Create(width, height, bpp, 0) == nullptr)
+        return false;
+    if (bpp < 24)
+        image.SetGrayPalette();
+    if (bpp == 32)
+        image.AlphaCreate();
+    return true;
+}
+
+// Copies one caller row into image row `row`; a 32-bit row gives its fourth bytes to
+// the alpha layer.
+void CopyRowFrom(CQxImage& image, DWORD row, const BYTE* src, DWORD width, DWORD bpp, DWORD bytesPerLine)
+{
+    BYTE* dst = image.GetBits(row);
+    if (bpp == 32) {
+        for (DWORD x = 0; x < width; ++x) {
+            dst[3 * x] = src[4 * x];
+            dst[3 * x + 1] = src[4 * x + 1];
+            dst[3 * x + 2] = src[4 * x + 2];
+            image.AlphaSet(static_cast<LONG>(x), static_cast<LONG>(row), src[4 * x + 3]);
+        }
+    } else {
+        std::memcpy(dst, src, std::min(image.GetEffWidth(), bytesPerLine));
+    }
+}
+
 }  // namespace
 
 CQxImage::CQxImage(DWORD imagetype)
@@ -479,30 +511,13 @@ bool CQxImage::CreateFromArray(const BYTE* pArray, DWORD dwWidth, DWORD dwHeight
 {
     if (pArray == nullptr)
         return false;
-    if (dwBitsperpixel != 1 && dwBitsperpixel != 4 && dwBitsperpixel != 8 && dwBitsperpixel != 24 &&
-        dwBitsperpixel != 32)
+    if (!CreateForRows(*this, dwWidth, dwHeight, dwBitsperpixel))
         return false;
-    if (Create(dwWidth, dwHeight, dwBitsperpixel, 0) == nullptr)
-        return false;
-    if (dwBitsperpixel < 24)
-        SetGrayPalette();
-    if (dwBitsperpixel == 32)
-        AlphaCreate();
 
     for (DWORD y = 0; y < dwHeight; ++y) {
         const DWORD row = bFlipImage ? (dwHeight - 1 - y) : y;
         const BYTE* src = pArray + static_cast<size_t>(y) * dwBytesperline;
-        BYTE* dst = m_info.pImage + static_cast<size_t>(row) * m_info.dwEffWidth;
-        if (dwBitsperpixel == 32) {
-            for (DWORD x = 0; x < dwWidth; ++x) {
-                dst[3 * x] = src[4 * x];
-                dst[3 * x + 1] = src[4 * x + 1];
-                dst[3 * x + 2] = src[4 * x + 2];
-                AlphaSet(static_cast<LONG>(x), static_cast<LONG>(row), src[4 * x + 3]);
-            }
-        } else {
-            std::memcpy(dst, src, std::min(m_info.dwEffWidth, dwBytesperline));
-        }
+        CopyRowFrom(*this, row, src, dwWidth, dwBitsperpixel, dwBytesperline);
     }
     return true;
 }
@@ -512,32 +527,15 @@ bool CQxImage::CreateFromMatrix(BYTE** ppMatrix, DWORD dwWidth, DWORD dwHeight, 
 {
     if (ppMatrix == nullptr)
         return false;
-    if (dwBitsperpixel != 1 && dwBitsperpixel != 4 && dwBitsperpixel != 8 && dwBitsperpixel != 24 &&
-        dwBitsperpixel != 32)
+    if (!CreateForRows(*this, dwWidth, dwHeight, dwBitsperpixel))
         return false;
-    if (Create(dwWidth, dwHeight, dwBitsperpixel, 0) == nullptr)
-        return false;
-    if (dwBitsperpixel < 24)
-        SetGrayPalette();
-    if (dwBitsperpixel == 32)
-        AlphaCreate();
 
     for (DWORD y = 0; y < dwHeight; ++y) {
         const DWORD row = bFlipImage ? (dwHeight - 1 - y) : y;
         const BYTE* src = ppMatrix[y];
         if (src == nullptr)
             continue;
-        BYTE* dst = m_info.pImage + static_cast<size_t>(row) * m_info.dwEffWidth;
-        if (dwBitsperpixel == 32) {
-            for (DWORD x = 0; x < dwWidth; ++x) {
-                dst[3 * x] = src[4 * x];
-                dst[3 * x + 1] = src[4 * x + 1];
-                dst[3 * x + 2] = src[4 * x + 2];
-                AlphaSet(static_cast<LONG>(x), static_cast<LONG>(row), src[4 * x + 3]);
-            }
-        } else {
-            std::memcpy(dst, src, std::min(m_info.dwEffWidth, dwBytesperline));
-        }
+        CopyRowFrom(*this, row, src, dwWidth, dwBitsperpixel, dwBytesperline);
     }
     return true;
 }
