@@ -57,6 +57,16 @@ std::vector<BoxShare> BoxShares(int64_t oldSize, int64_t newSize)
     return shares;
 }
 
+// Result of a resampling to the image's own size: a copy into dst, or the image as it is.
+bool DeliverUnscaled(const CQxImage& image, CQxImage* dst)
+{
+    if (dst && dst != &image) {
+        dst->Copy(image, true, true, true);
+        return dst->IsValid();
+    }
+    return true;
+}
+
 } // namespace
 
 bool CQxImage::Resample(LONG newx, LONG newy, int mode, CQxImage* iDst)
@@ -65,13 +75,8 @@ bool CQxImage::Resample(LONG newx, LONG newy, int mode, CQxImage* iDst)
         return false;
     const int64_t width = GetWidth();
     const int64_t height = GetHeight();
-    if (newx == width && newy == height) {
-        if (iDst && iDst != this) {
-            iDst->Copy(*this, true, true, true);
-            return iDst->IsValid();
-        }
-        return true;
-    }
+    if (newx == width && newy == height)
+        return DeliverUnscaled(*this, iDst);
     const float xScale = static_cast<float>(width) / static_cast<float>(newx);
     const float yScale = static_cast<float>(height) / static_cast<float>(newy);
 
@@ -295,13 +300,8 @@ bool CQxImage::Resample2(LONG newx, LONG newy, InterpolationMethod const inMetho
         return false;
     const int64_t width = GetWidth();
     const int64_t height = GetHeight();
-    if (newx == width && newy == height) {
-        if (iDst && iDst != this) {
-            iDst->Copy(*this, true, true, true);
-            return iDst->IsValid();
-        }
-        return true;
-    }
+    if (newx == width && newy == height)
+        return DeliverUnscaled(*this, iDst);
     const float xScale = static_cast<float>(width) / static_cast<float>(newx);
     const float yScale = static_cast<float>(height) / static_cast<float>(newy);
 
@@ -398,13 +398,8 @@ bool CQxImage::QIShrink(LONG newx, LONG newy, CQxImage* const iDst)
     }
     if (newx <= 0 || newy <= 0)
         return false;
-    if (newx == width && newy == height) {
-        if (iDst && iDst != this) {
-            iDst->Copy(*this, true, true, true);
-            return iDst->IsValid();
-        }
-        return true;
-    }
+    if (newx == width && newy == height)
+        return DeliverUnscaled(*this, iDst);
 
     CQxImage work;
     if (!TransformCreateWork(work, newx, newy, GetBpp(), true))
