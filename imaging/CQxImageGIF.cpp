@@ -229,26 +229,31 @@ bool CQxImageGIF::ReadExtension(CQxFile* fp, bool& haveGce)
     return true;
 }
 
+CQxImageGIF::Block CQxImageGIF::ReadBlock(CQxFile* fp, bool& haveGce, BYTE (&d)[9])
+{
+    const int c = fp->GetC();
+    if (c < 0 || c == 0x3B)
+        return Block::End;
+    if (c == 0x21)
+        return ReadExtension(fp, haveGce) ? Block::Other : Block::End;
+    if (c != 0x2C) {
+        SkipStray(fp, c);
+        return Block::Other;
+    }
+    return fp->Read(d, 1, 9) == 9 ? Block::Image : Block::End;
+}
+
 int CQxImageGIF::CountFrames(CQxFile* fp)
 {
     int count = 0;
     bool haveGce = false;
     for (;;) {
-        const int c = fp->GetC();
-        if (c < 0 || c == 0x3B)
-            break;
-        if (c == 0x21) {
-            if (!ReadExtension(fp, haveGce))
-                break;
-            continue;
-        }
-        if (c != 0x2C) {
-            SkipStray(fp, c);
-            continue;
-        }
         BYTE d[9];
-        if (fp->Read(d, 1, 9) != 9)
+        const Block block = ReadBlock(fp, haveGce, d);
+        if (block == Block::End)
             break;
+        if (block == Block::Other)
+            continue;
         if (d[8] & 0x80) {
             const int32_t skip = (2 << (d[8] & 7)) * 3;
             if (!fp->Seek(skip, 1))
@@ -294,21 +299,12 @@ bool CQxImageGIF::DecodeFrames(CQxFile* fp, const ScreenInfo& screen)
     for (;;) {
         if (GetEscape() > 0)
             return false;
-        const int c = fp->GetC();
-        if (c < 0 || c == 0x3B)
-            break;
-        if (c == 0x21) {
-            if (!ReadExtension(fp, haveGce))
-                break;
-            continue;
-        }
-        if (c != 0x2C) {
-            SkipStray(fp, c);
-            continue;
-        }
         BYTE d[9];
-        if (fp->Read(d, 1, 9) != 9)
+        const Block block = ReadBlock(fp, haveGce, d);
+        if (block == Block::End)
             break;
+        if (block == Block::Other)
+            continue;
         const DWORD left = QxGetLE16(d);
         const DWORD top = QxGetLE16(d + 2);
         const DWORD w = QxGetLE16(d + 4);

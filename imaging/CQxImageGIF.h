@@ -38,6 +38,10 @@ private:
     bool DecodeFrames(CQxFile* fp, const ScreenInfo& screen);
     bool ReadExtension(CQxFile* fp, bool& haveGce);
     bool SkipStray(CQxFile* fp, int c);
+    enum class Block { Image, Other, End };
+    // Reads one block: an image descriptor (its 9 bytes go to d), an extension or a
+    // stray byte (Other), or End at the trailer, the end of the data or a broken block.
+    Block ReadBlock(CQxFile* fp, bool& haveGce, BYTE (&d)[9]);
     bool ComposeFrame(CQxImageGIF& result, CQxImageGIF& frame, const RGBQUAD* pal, DWORD left, DWORD top,
                       int frameTrans, BYTE clearIndex, bool first, int prevDisposal, const DWORD* prevRect,
                       int& firstTrans);
