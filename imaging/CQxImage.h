@@ -355,6 +355,9 @@ protected:
     bool TransformDeliver(CQxImage& work, CQxImage* dst);
     // Quarter turn to the right (clockwise) or to the left, into dst or this image.
     bool RotateQuarter(bool clockwise, CQxImage* dst);
+    // Hands a copy of a one-byte-per-pixel layer (alpha or selection) to dest as an
+    // 8-bit grey image; false when the copy cannot be made.
+    bool LayerSplit(const BYTE* layer, CQxImage* dest) const;
     // ==================================================================
     // End of the transformations block.
     // ==================================================================

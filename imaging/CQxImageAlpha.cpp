@@ -139,19 +139,24 @@ bool CQxImage::AlphaMirror()
     return true;
 }
 
-bool CQxImage::AlphaSplit(CQxImage* dest)
+bool CQxImage::LayerSplit(const BYTE* layer, CQxImage* dest) const
 {
-    if (m_pAlpha == nullptr || dest == nullptr)
-        return false;
     CQxImage tmp;
     if (tmp.Create(GetWidth(), GetHeight(), 8, 0) == nullptr)
         return false;
     const size_t width = GetWidth();
     for (DWORD y = 0; y < GetHeight(); ++y)
-        std::memcpy(tmp.GetBits(y), m_pAlpha + width * y, width);
+        std::memcpy(tmp.GetBits(y), layer + width * y, width);
     tmp.SetGrayPalette();
     dest->Transfer(tmp);
     return true;
+}
+
+bool CQxImage::AlphaSplit(CQxImage* dest)
+{
+    if (m_pAlpha == nullptr || dest == nullptr)
+        return false;
+    return LayerSplit(m_pAlpha, dest);
 }
 
 bool CQxImage::AlphaPaletteSplit(CQxImage* dest)

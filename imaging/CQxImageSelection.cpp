@@ -308,15 +308,7 @@ bool CQxImage::SelectionSplit(CQxImage* dest)
 {
     if (m_pSelection == nullptr || dest == nullptr)
         return false;
-    CQxImage tmp;
-    if (tmp.Create(GetWidth(), GetHeight(), 8, 0) == nullptr)
-        return false;
-    const size_t width = GetWidth();
-    for (DWORD y = 0; y < GetHeight(); ++y)
-        std::memcpy(tmp.GetBits(y), m_pSelection + width * y, width);
-    tmp.SetGrayPalette();
-    dest->Transfer(tmp);
-    return true;
+    return LayerSplit(m_pSelection, dest);
 }
 
 bool CQxImage::SelectionToHRGN(HRGN& region)
