@@ -20,6 +20,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -427,54 +428,27 @@ BOOL CDC::RestoreDC(int savedIndex)
     return TRUE;
 }
 
-COLORREF CDC::SetTextColor(COLORREF color)
-{
-    const COLORREF old = m_impl->state.textColor;
-    m_impl->state.textColor = color;
-    return old;
-}
+COLORREF CDC::SetTextColor(COLORREF color) { return std::exchange(m_impl->state.textColor, color); }
 COLORREF CDC::GetTextColor() const { return m_impl->state.textColor; }
-COLORREF CDC::SetBkColor(COLORREF color)
-{
-    const COLORREF old = m_impl->state.bkColor;
-    m_impl->state.bkColor = color;
-    return old;
-}
+COLORREF CDC::SetBkColor(COLORREF color) { return std::exchange(m_impl->state.bkColor, color); }
 COLORREF CDC::GetBkColor() const { return m_impl->state.bkColor; }
-int CDC::SetBkMode(int mode)
-{
-    const int old = m_impl->state.bkMode;
-    m_impl->state.bkMode = mode;
-    return old;
-}
+int CDC::SetBkMode(int mode) { return std::exchange(m_impl->state.bkMode, mode); }
 int CDC::GetBkMode() const { return m_impl->state.bkMode; }
-UINT CDC::SetTextAlign(UINT flags)
-{
-    const UINT old = m_impl->state.textAlign;
-    m_impl->state.textAlign = flags;
-    return old;
-}
+UINT CDC::SetTextAlign(UINT flags) { return std::exchange(m_impl->state.textAlign, flags); }
 UINT CDC::GetTextAlign() const { return m_impl->state.textAlign; }
 int CDC::SetROP2(int mode)
 {
-    const int old = m_impl->state.rop2;
-    m_impl->state.rop2 = mode;
+    const int old = std::exchange(m_impl->state.rop2, mode);
     if (IsValid() && !m_impl->printing)
         m_impl->painter->setCompositionMode(RopMode(mode));
     return old;
 }
 int CDC::GetROP2() const { return m_impl->state.rop2; }
-int CDC::SetPolyFillMode(int mode)
-{
-    const int old = m_impl->state.fillMode;
-    m_impl->state.fillMode = mode;
-    return old;
-}
+int CDC::SetPolyFillMode(int mode) { return std::exchange(m_impl->state.fillMode, mode); }
 
 int CDC::SetMapMode(int mode)
 {
-    const int old = m_impl->state.mapMode;
-    m_impl->state.mapMode = mode;
+    const int old = std::exchange(m_impl->state.mapMode, mode);
     ApplyTransform();
     return old;
 }
