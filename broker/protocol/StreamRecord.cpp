@@ -94,23 +94,9 @@ public:
     PayloadReader(const uint8_t* data, size_t size) : m_p(data), m_end(data + size) {}
 
     bool U8(uint8_t& v) { return Tag(kTagU8) && Le(v); }
-    bool I32(int32_t& v)
-    {
-        uint32_t u;
-        if (!Tag(kTagI32) || !Le(u))
-            return false;
-        v = static_cast<int32_t>(u);
-        return true;
-    }
+    bool I32(int32_t& v) { return Signed(kTagI32, v); }
     bool U32(uint32_t& v) { return Tag(kTagU32) && Le(v); }
-    bool I64(int64_t& v)
-    {
-        uint64_t u;
-        if (!Tag(kTagI64) || !Le(u))
-            return false;
-        v = static_cast<int64_t>(u);
-        return true;
-    }
+    bool I64(int64_t& v) { return Signed(kTagI64, v); }
     bool U64(uint64_t& v) { return Tag(kTagU64) && Le(v); }
     bool F64(double& v)
     {
@@ -164,6 +150,16 @@ private:
             acc |= static_cast<uint64_t>(m_p[i]) << (8 * i);
         v = static_cast<T>(acc);
         m_p += sizeof(T);
+        return true;
+    }
+    // Signed fields travel as their two's-complement unsigned bits.
+    template <typename T>
+    bool Signed(uint8_t tag, T& v)
+    {
+        std::make_unsigned_t<T> u;
+        if (!Tag(tag) || !Le(u))
+            return false;
+        v = static_cast<T>(u);
         return true;
     }
     bool Bytes(std::string& s, size_t n)
