@@ -388,6 +388,9 @@ protected:
     void BlindSetPixelIndex(LONG x, LONG y, BYTE i);
     RGBQUAD BlindGetPixelColor(LONG x, LONG y);
     BYTE* BlindGetPixelPointer(LONG x, LONG y);
+    // Stores colour c at (x, y): its nearest palette index, or its bytes and, with
+    // bSetAlpha, alpha level `alpha`.
+    void BlindStoreColor(LONG x, LONG y, RGBQUAD c, BYTE alpha, bool bSetAlpha);
     BYTE BlindAlphaGet(LONG x, LONG y) const;
 
     void* m_pDib;

@@ -128,10 +128,8 @@ void CQxImage::SetPixelColor(LONG x, LONG y, COLORREF cr)
     SetPixelColor(x, y, RGBtoRGBQUAD(cr), false);
 }
 
-void CQxImage::SetPixelColor(LONG x, LONG y, RGBQUAD c, bool bSetAlpha)
+void CQxImage::BlindStoreColor(LONG x, LONG y, RGBQUAD c, BYTE alpha, bool bSetAlpha)
 {
-    if (m_pDib == nullptr || !IsInside(x, y))
-        return;
     if (m_head.biClrUsed != 0) {
         BlindSetPixelIndex(x, y, GetNearestIndex(c));
     } else {
@@ -140,8 +138,15 @@ void CQxImage::SetPixelColor(LONG x, LONG y, RGBQUAD c, bool bSetAlpha)
         p[1] = c.rgbGreen;
         p[2] = c.rgbRed;
         if (bSetAlpha)
-            AlphaSet(x, y, c.rgbReserved);
+            AlphaSet(x, y, alpha);
     }
+}
+
+void CQxImage::SetPixelColor(LONG x, LONG y, RGBQUAD c, bool bSetAlpha)
+{
+    if (m_pDib == nullptr || !IsInside(x, y))
+        return;
+    BlindStoreColor(x, y, c, c.rgbReserved, bSetAlpha);
 }
 
 void CQxImage::BlendPixelColor(LONG x, LONG y, RGBQUAD c, float blend, bool bSetAlpha)
@@ -154,16 +159,7 @@ void CQxImage::BlendPixelColor(LONG x, LONG y, RGBQUAD c, float blend, bool bSet
     c0.rgbBlue = static_cast<BYTE>((c0.rgbBlue * a0 + c.rgbBlue * a1) >> 8);
     c0.rgbGreen = static_cast<BYTE>((c0.rgbGreen * a0 + c.rgbGreen * a1) >> 8);
     c0.rgbRed = static_cast<BYTE>((c0.rgbRed * a0 + c.rgbRed * a1) >> 8);
-    if (m_head.biClrUsed != 0) {
-        BlindSetPixelIndex(x, y, GetNearestIndex(c0));
-    } else {
-        BYTE* p = BlindGetPixelPointer(x, y);
-        p[0] = c0.rgbBlue;
-        p[1] = c0.rgbGreen;
-        p[2] = c0.rgbRed;
-        if (bSetAlpha)
-            AlphaSet(x, y, c.rgbReserved);
-    }
+    BlindStoreColor(x, y, c0, c.rgbReserved, bSetAlpha);
 }
 
 bool CQxImage::IsTransparent(LONG x, LONG y)
