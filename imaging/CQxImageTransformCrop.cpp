@@ -32,6 +32,25 @@ struct Area {
     int64_t left, bottom, right, top;
 };
 
+// Copies source pixel (sx, sy), or the outside colour when it lies outside, to column x
+// of destination row d (and its alpha to da when there is one).
+inline void CopyNearest(const CQxImageTransformView& src, int64_t sx, int64_t sy, bool palette, int bpp,
+                        const RGBQUAD& outside, BYTE* d, BYTE* da, int64_t x)
+{
+    const bool inside = src.IsInside(sx, sy);
+    if (palette) {
+        QxRowSetIndex(d, bpp, x, inside ? src.Index(sx, sy) : src.OutsideIndex());
+    } else {
+        const BYTE* s = inside ? src.Row(sy) + sx * 3 : nullptr;
+        BYTE* p = d + x * 3;
+        p[0] = s ? s[0] : outside.rgbBlue;
+        p[1] = s ? s[1] : outside.rgbGreen;
+        p[2] = s ? s[2] : outside.rgbRed;
+    }
+    if (da)
+        da[x] = src.AlphaOrZero(sx, sy);
+}
+
 } // namespace
 
 bool CQxImage::Crop(LONG left, LONG top, LONG right, LONG bottom, CQxImage* iDst)
@@ -229,18 +248,7 @@ bool CQxImage::Skew(float xgain, float ygain, LONG xpivot, LONG ypivot, bool bEn
             }
             const int64_t sx = TruncCoordinate(nx);
             const int64_t sy = TruncCoordinate(ny);
-            const bool inside = src.IsInside(sx, sy);
-            if (palette) {
-                QxRowSetIndex(d, bpp, x, inside ? src.Index(sx, sy) : src.OutsideIndex());
-            } else {
-                const BYTE* s = inside ? src.Row(sy) + sx * 3 : nullptr;
-                BYTE* p = d + x * 3;
-                p[0] = s ? s[0] : outside.rgbBlue;
-                p[1] = s ? s[1] : outside.rgbGreen;
-                p[2] = s ? s[2] : outside.rgbRed;
-            }
-            if (da)
-                da[x] = src.AlphaOrZero(sx, sy);
+            CopyNearest(src, sx, sy, palette, bpp, outside, d, da, x);
         }
     }
     return TransformDeliver(work, nullptr);
@@ -319,18 +327,7 @@ bool CQxImage::CircleTransform(int type, LONG rmax, float Koeff)
                     sy = y;
                 }
             }
-            const bool inside = src.IsInside(sx, sy);
-            if (palette) {
-                QxRowSetIndex(d, bpp, x, inside ? src.Index(sx, sy) : src.OutsideIndex());
-            } else {
-                const BYTE* s = inside ? src.Row(sy) + sx * 3 : nullptr;
-                BYTE* p = d + x * 3;
-                p[0] = s ? s[0] : outside.rgbBlue;
-                p[1] = s ? s[1] : outside.rgbGreen;
-                p[2] = s ? s[2] : outside.rgbRed;
-            }
-            if (da)
-                da[x] = src.AlphaOrZero(sx, sy);
+            CopyNearest(src, sx, sy, palette, bpp, outside, d, da, x);
         }
     }
     return TransformDeliver(work, nullptr);
