@@ -81,21 +81,7 @@ bool CQxImage::Mirror()
     const int64_t height = src.Height();
     const int bpp = src.Bpp();
     for (int64_t y = 0; y < height; ++y) {
-        const BYTE* s = src.Row(y);
-        BYTE* d = dst.Row(y);
-        if (bpp == 24) {
-            for (int64_t x = 0; x < width; ++x, d += 3) {
-                const BYTE* sp = s + (width - 1 - x) * 3;
-                d[0] = sp[0];
-                d[1] = sp[1];
-                d[2] = sp[2];
-            }
-        } else if (bpp == 8) {
-            std::reverse_copy(s, s + width, d);
-        } else {
-            for (int64_t x = 0; x < width; ++x)
-                QxRowSetIndex(d, bpp, x, QxRowGetIndex(s, bpp, width - 1 - x));
-        }
+        QxRowReverse(src.Row(y), dst.Row(y), bpp, width);
     }
     if (m_pAlpha) {
         if (!work.AlphaCreate())

@@ -142,21 +142,7 @@ bool CQxImage::Rotate180(CQxImage* iDst)
         SetProgress(static_cast<LONG>(y * 100 / height));
         if (GetEscape() > 0)
             return false;
-        const BYTE* s = src.Row(y);
-        BYTE* d = dst.Row(height - 1 - y);
-        if (bpp == 24) {
-            for (int64_t x = 0; x < width; ++x, d += 3) {
-                const BYTE* sp = s + (width - 1 - x) * 3;
-                d[0] = sp[0];
-                d[1] = sp[1];
-                d[2] = sp[2];
-            }
-        } else if (bpp == 8) {
-            std::reverse_copy(s, s + width, d);
-        } else {
-            for (int64_t x = 0; x < width; ++x)
-                QxRowSetIndex(d, bpp, width - 1 - x, QxRowGetIndex(s, bpp, x));
-        }
+        QxRowReverse(src.Row(y), dst.Row(height - 1 - y), bpp, width);
     }
     if (src.HasAlpha()) {
         const BYTE* a = src.Alpha();

@@ -5,6 +5,7 @@
 
 #include "imaging/CQxImage.h"
 
+#include <algorithm>
 #include <cstdint>
 
 // Index of pixel x in a packed row of 1, 4 or 8 bits per pixel.
@@ -75,6 +76,25 @@ inline BYTE QxClampByte(int64_t v)
 inline BYTE QxGreyLevel(BYTE r, BYTE g, BYTE b)
 {
     return static_cast<BYTE>((306 * r + 601 * g + 117 * b) >> 10);
+}
+
+// Writes the width pixels of row s to row d in reverse order (1, 4, 8 or 24 bits per
+// pixel); s and d are different rows.
+inline void QxRowReverse(const BYTE* s, BYTE* d, int bpp, int64_t width)
+{
+    if (bpp == 24) {
+        for (int64_t x = 0; x < width; ++x, d += 3) {
+            const BYTE* sp = s + (width - 1 - x) * 3;
+            d[0] = sp[0];
+            d[1] = sp[1];
+            d[2] = sp[2];
+        }
+    } else if (bpp == 8) {
+        std::reverse_copy(s, s + width, d);
+    } else {
+        for (int64_t x = 0; x < width; ++x)
+            QxRowSetIndex(d, bpp, x, QxRowGetIndex(s, bpp, width - 1 - x));
+    }
 }
 
 class CQxImageTransformView
