@@ -4,6 +4,7 @@
 #pragma once
 
 #include "imaging/CQxImage.h"
+#include "imaging/CQxImageTransformView.h"
 
 #include <cstdint>
 #include <vector>
@@ -39,3 +40,20 @@ private:
     CQxImage& m_target;
     std::vector<Slot> m_slots;
 };
+
+// Stores colour q as pixel x of destination row d: its nearest palette index when the
+// target has a palette, else its bytes; and its alpha in da when there is one.
+inline void QxStoreColor(CQxImageTransformNearest& nearest, bool palette, int bpp, const RGBQUAD& q, BYTE* d,
+                         BYTE* da, int64_t x)
+{
+    if (palette) {
+        QxRowSetIndex(d, bpp, x, nearest.Index(q));
+    } else {
+        BYTE* p = d + x * 3;
+        p[0] = q.rgbBlue;
+        p[1] = q.rgbGreen;
+        p[2] = q.rgbRed;
+    }
+    if (da)
+        da[x] = q.rgbReserved;
+}

@@ -371,16 +371,7 @@ bool CQxImage::Resample2(LONG newx, LONG newy, InterpolationMethod const inMetho
             } else {
                 q = sampler.Interpolated(sx, sy);
             }
-            if (palette) {
-                QxRowSetIndex(d, bpp, x, nearest.Index(q));
-            } else {
-                d[0] = q.rgbBlue;
-                d[1] = q.rgbGreen;
-                d[2] = q.rgbRed;
-                d += 3;
-            }
-            if (da)
-                da[x] = q.rgbReserved;
+            QxStoreColor(nearest, palette, bpp, q, d, da, x);
         }
     }
     return TransformDeliver(work, iDst);

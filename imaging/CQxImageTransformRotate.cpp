@@ -300,16 +300,7 @@ bool CQxImage::Rotate2(float angle, CQxImage* iDst, InterpolationMethod inMethod
         for (int64_t col = 0; col < newWidth; ++col) {
             const float x = startX + static_cast<float>(col);
             const RGBQUAD q = sampler.Interpolated(c * x + s * y + shiftX, c * y - s * x + shiftY);
-            if (palette) {
-                QxRowSetIndex(d, bpp, col, nearest.Index(q));
-            } else {
-                d[0] = q.rgbBlue;
-                d[1] = q.rgbGreen;
-                d[2] = q.rgbRed;
-                d += 3;
-            }
-            if (da)
-                da[col] = q.rgbReserved;
+            QxStoreColor(nearest, palette, bpp, q, d, da, col);
         }
     }
     return TransformDeliver(work, iDst);
