@@ -88,6 +88,18 @@ float CQxImageTransformSampler::Kernel(int method, float x)
     }
 }
 
+bool CQxImageTransformSampler::MapOutside(float& x, float& y, int64_t& xi, int64_t& yi) const
+{
+    if (!MapsCoordinates())
+        return false;
+    MapCoordinates(x, y);
+    if (!IsUsable(x) || !IsUsable(y))
+        return false;
+    xi = FloorIndex(x);
+    yi = FloorIndex(y);
+    return true;
+}
+
 void CQxImageTransformSampler::MapCoordinates(int64_t& x, int64_t& y) const
 {
     const int64_t w = m_view.Width();
@@ -199,15 +211,8 @@ RGBQUAD CQxImageTransformSampler::Bilinear(float x, float y) const
         yi = FloorIndex(y);
         outside = xi < -1 || xi >= w || yi < -1 || yi >= h;
     }
-    if (outside) {
-        if (!MapsCoordinates())
-            return m_overflowColor;
-        MapCoordinates(x, y);
-        if (!IsUsable(x) || !IsUsable(y))
-            return m_overflowColor;
-        xi = FloorIndex(x);
-        yi = FloorIndex(y);
-    }
+    if (outside && !MapOutside(x, y, xi, yi))
+        return m_overflowColor;
 
     if (!m_view.HasPalette() && xi >= 0 && yi >= 0 && xi + 1 < w && yi + 1 < h)
         return BilinearFixed(x, y, xi, yi);
@@ -236,15 +241,8 @@ RGBQUAD CQxImageTransformSampler::KernelAt(float x, float y) const
         yi = FloorIndex(y);
         outside = xi - before + taps <= 0 || xi - before >= w || yi - before + taps <= 0 || yi - before >= h;
     }
-    if (outside) {
-        if (!MapsCoordinates())
-            return m_overflowColor;
-        MapCoordinates(x, y);
-        if (!IsUsable(x) || !IsUsable(y))
-            return m_overflowColor;
-        xi = FloorIndex(x);
-        yi = FloorIndex(y);
-    }
+    if (outside && !MapOutside(x, y, xi, yi))
+        return m_overflowColor;
     float wx[12];
     float wy[12];
     for (int i = 0; i < taps; ++i) {

@@ -57,6 +57,9 @@ public:
     int Method() const { return m_method; }
 
 private:
+    // Maps a point far outside the image back in by the overflow method and gives its
+    // whole-pixel corner; false when the overflow colour stands for it.
+    bool MapOutside(float& x, float& y, int64_t& xi, int64_t& yi) const;
     RGBQUAD InterpolatedAny(float x, float y) const;
     RGBQUAD Bilinear(float x, float y) const;
     // Fixed-point bilinear of a true-colour image; the 2 x 2 block at (xi, yi) is inside.
