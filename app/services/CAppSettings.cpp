@@ -273,7 +273,7 @@ void CAppSettings::WriteGui(CArchive& ar) const
 void CAppSettings::ReadGui(CArchive& ar, DWORD)
 {
     // Everything is read into a copy first: a damaged file changes nothing.
-    CFontSpec quoteFont, level2Font, tsFont, barFont, newsFont, chartFont, axisFont;
+    CFontInfo quoteFont, level2Font, tsFont, barFont, newsFont, chartFont, axisFont;
     COLORREF quoteText = 0, level2Text = 0, tsText = 0, barText = 0, newsText = 0;
     auto quoteColors = m_quoteColors;
     auto level2Colors = m_level2Colors;

@@ -4,7 +4,7 @@
 // read is reported once, kept as it is and never written over.
 #pragma once
 
-#include "app/services/CFontSpec.h"
+#include "app/services/CFontInfo.h"
 #include "app/services/CNoteMap.h"
 #include "app/services/UserFiles.h"
 #include "platform/core/CString.h"
@@ -57,7 +57,7 @@ struct CSymbolSetGroup {
 
 // A list window's font and colours (order status, balances, saved orders, alerts).
 struct CReportListLook {
-    CFontSpec font;
+    CFontInfo font;
     COLORREF textColor = RGB(0, 0, 0);
     // 0 normal background, 1 highlighted background, 2 highlighted text.
     std::array<COLORREF, 3> colors = {RGB(255, 255, 255), RGB(0, 0, 128), RGB(255, 255, 255)};
@@ -169,27 +169,27 @@ public:
     CString m_emailPassword;
 
     // Quote list.
-    CFontSpec m_quoteFont;
+    CFontInfo m_quoteFont;
     COLORREF m_quoteTextColor = RGB(0, 0, 0);
     int m_nStripeInterval = 2;
     std::array<COLORREF, 8> m_quoteColors;
     // Level II, Time & Sales, Bar windows.
-    CFontSpec m_level2Font;
+    CFontInfo m_level2Font;
     COLORREF m_level2TextColor = RGB(0, 0, 0);
     std::array<COLORREF, 5> m_level2Colors = {0x0000FFFF, 0x0000FF80, 0x00FFFF00, 0x008080FF, 0x00FF8000};
-    CFontSpec m_tsFont;
+    CFontInfo m_tsFont;
     COLORREF m_tsTextColor = RGB(0, 0, 0);
     std::array<COLORREF, 11> m_tsColors = {0x00FFFFFF, 0x00FFFFFF, 0x00008000, 0x000000FF, 0x00BFBFFF, 0x00A6FFA6,
                                            0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF};
-    CFontSpec m_barFont;
+    CFontInfo m_barFont;
     COLORREF m_barTextColor = RGB(0, 0, 0);
     // News: background, selected background, selected text, hot text.
-    CFontSpec m_newsFont;
+    CFontInfo m_newsFont;
     COLORREF m_newsTextColor = RGB(0, 0, 0);
     std::array<COLORREF, 4> m_newsColors = {RGB(255, 255, 255), RGB(0, 0, 128), RGB(255, 255, 255), RGB(0, 0, 255)};
     // Charts: background, grid, axis, text, cross-hair.
-    CFontSpec m_chartFont;
-    CFontSpec m_axisFont;
+    CFontInfo m_chartFont;
+    CFontInfo m_axisFont;
     std::array<COLORREF, 5> m_chartColors = {RGB(255, 255, 255), RGB(220, 220, 220), RGB(0, 0, 0), RGB(0, 0, 0),
                                              RGB(128, 128, 128)};
     std::array<COLORREF, kSchemeColorCount> m_schemeColors = {RGB(0, 0, 0),     RGB(0, 160, 0),  RGB(200, 0, 0),

@@ -147,7 +147,7 @@ BOOL CKindView::LoadFromWorkspace(CArchive& ar, DWORD)
     return TRUE;
 }
 
-void CKindView::SetListFont(const CFontSpec& font, COLORREF textColor)
+void CKindView::SetListFont(const CFontInfo& font, COLORREF textColor)
 {
     m_listFont = font;
     m_listTextColor = textColor;

@@ -27,9 +27,9 @@ public:
     BOOL LoadFromWorkspace(CArchive& ar, DWORD version) override;
 
     // The list font, its colour and the background; the page repaints.
-    void SetListFont(const CFontSpec& font, COLORREF textColor) override;
+    void SetListFont(const CFontInfo& font, COLORREF textColor) override;
     void SetListColors(const std::array<COLORREF, 8>& colors) override;
-    const CFontSpec& GetListFont() const { return m_listFont; }
+    const CFontInfo& GetListFont() const { return m_listFont; }
     COLORREF GetListTextColor() const { return m_listTextColor; }
     COLORREF GetListBackground() const { return m_listBackground; }
 
@@ -45,7 +45,7 @@ private:
     CString m_symbol;
     CString m_interval;
     int m_nSymbolChanges = 0;
-    CFontSpec m_listFont;
+    CFontInfo m_listFont;
     COLORREF m_listTextColor = RGB(60, 60, 60);
     COLORREF m_listBackground = RGB(250, 251, 253);
 };

@@ -36,7 +36,7 @@ bool ValidSymbolText(const CString& symbol)
     return true;
 }
 
-LOGFONT ToLogFont(const CFontSpec& spec)
+LOGFONT ToLogFont(const CFontInfo& spec)
 {
     LOGFONT font;
     font.lfHeight = -std::abs(spec.height);
@@ -48,9 +48,9 @@ LOGFONT ToLogFont(const CFontSpec& spec)
 }
 
 // The dialog's answer within the bounds the settings file keeps.
-CFontSpec ToFontSpec(const LOGFONT& font, const CFontSpec& previous)
+CFontInfo ToFontInfo(const LOGFONT& font, const CFontInfo& previous)
 {
-    CFontSpec spec = previous;
+    CFontInfo spec = previous;
     const CString face(font.lfFaceName);
     if (!face.IsEmpty() && face.GetLength() <= 64)
         spec.face = face;
@@ -620,7 +620,7 @@ void CMainFrame::OnListFonts()
         return;
     LOGFONT chosen;
     dlg.GetCurrentFont(&chosen);
-    settings.m_quoteFont = ToFontSpec(chosen, settings.m_quoteFont);
+    settings.m_quoteFont = ToFontInfo(chosen, settings.m_quoteFont);
     settings.m_quoteTextColor = dlg.GetColor() & 0x00FFFFFF;
     app->ApplyListFont();
 }

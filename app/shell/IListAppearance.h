@@ -2,7 +2,7 @@
 // application calls it on every open window after the Fonts and Colors commands.
 #pragma once
 
-#include "app/services/CFontSpec.h"
+#include "app/services/CFontInfo.h"
 #include "platform/core/WinTypes.h"
 
 #include <array>
@@ -11,7 +11,7 @@ class IListAppearance {
 public:
     virtual ~IListAppearance() = default;
     // The quote-list font and the text colour of unstriped rows.
-    virtual void SetListFont(const CFontSpec& font, COLORREF textColor) = 0;
+    virtual void SetListFont(const CFontInfo& font, COLORREF textColor) = 0;
     // The eight quote-list colours (0 background ... 7 text of the selected row).
     virtual void SetListColors(const std::array<COLORREF, 8>& colors) = 0;
 };

@@ -133,7 +133,7 @@ TEST(AppSettings, DamagedOrTooNewFilesAreToldAndNeverOverwritten)
     Recorder r;
     s.SetNotifier(&r);
     s.SetWorkingDirectory(folder.Path());
-    const CFontSpec defaultFont = s.m_quoteFont;
+    const CFontInfo defaultFont = s.m_quoteFont;
     s.LoadAll();
     ASSERT_EQ(r.messages.size(), 4u);
     EXPECT_EQ(r.messages[0], "Error reading file portfolios.dat: incompatible version (v25).\nPlease upgrade to the "

@@ -446,7 +446,7 @@ TEST_F(BrokerFixture, FontsAndColorsCommandsReachEveryOpenWindowAndAreKept)
 
         // Cancel changes nothing.
         dialogs->answer = false;
-        const CFontSpec oldFont = app.Settings().m_quoteFont;
+        const CFontInfo oldFont = app.Settings().m_quoteFont;
         const COLORREF oldBack = app.Settings().m_quoteColors[0];
         ASSERT_TRUE(TriggerMenuItem(*frame, "&Fonts..."));
         ASSERT_TRUE(TriggerMenuItem(*frame, "&Colors..."));
@@ -461,7 +461,7 @@ TEST_F(BrokerFixture, FontsAndColorsCommandsReachEveryOpenWindowAndAreKept)
         dialogs->answer = true;
         ASSERT_TRUE(TriggerMenuItem(*frame, "&Fonts..."));
         ASSERT_TRUE(TriggerMenuItem(*frame, "&Colors..."));
-        const CFontSpec& font = app.Settings().m_quoteFont;
+        const CFontInfo& font = app.Settings().m_quoteFont;
         EXPECT_EQ(font.face, "DejaVu Sans");
         EXPECT_EQ(font.height, 17);
         EXPECT_EQ(font.weight, 700);

@@ -6,7 +6,7 @@
 
 class CArchive;
 
-struct CFontSpec {
+struct CFontInfo {
     CString face = "Arial";
     int height = 13;
     int weight = 400;
@@ -16,5 +16,5 @@ struct CFontSpec {
     void Save(CArchive& ar) const;
     // Throws CArchiveException on a short or unreasonable record.
     void Load(CArchive& ar);
-    bool operator==(const CFontSpec&) const = default;
+    bool operator==(const CFontInfo&) const = default;
 };

@@ -1,13 +1,13 @@
-#include "app/services/CFontSpec.h"
+#include "app/services/CFontInfo.h"
 
 #include "platform/core/CArchive.h"
 
-void CFontSpec::Save(CArchive& ar) const
+void CFontInfo::Save(CArchive& ar) const
 {
     ar << face << static_cast<DWORD>(height) << static_cast<DWORD>(weight) << italic << strikeOut;
 }
 
-void CFontSpec::Load(CArchive& ar)
+void CFontInfo::Load(CArchive& ar)
 {
     DWORD h = 0;
     DWORD w = 0;
