@@ -7,10 +7,8 @@
 #include "broker/session/CSessionManager.h"
 #include "broker/session/IStreamSubscriber.h"
 #include "broker/session/PriceSeriesHooks.h"
-#include "tests/support/CAllDayServices.h"
-#include "tests/support/CTestBrokerSession.h"
+#include "tests/support/CSeriesBrokerSession.h"
 #include "tests/support/WaitUntil.h"
-#include "tests/support/WeekdayShift.h"
 #include "tools/testbroker/CTestBroker.h"
 
 #include <gtest/gtest.h>
@@ -29,7 +27,8 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
     return qx::testsupport::WaitUntil(condition, timeout);
 }
 
-// The broker's clock and so the session's exchange clock stand on a weekday.
+// The broker's clock and so the session's exchange clock stand on a weekday; the
+// calendar trades all day.
 class SeriesIntegrationTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -37,19 +36,14 @@ protected:
         ASSERT_TRUE(m_session.Start());
         m_broker = &m_session.Broker();
         m_manager = &m_session.Manager();
-        m_session.Install();
-        RegisterPriceSeriesHooks();
-        ASSERT_TRUE(m_session.LogIn());
     }
 
     void TearDown() override
     {
         m_session.Stop();
-        SetPriceSeriesHooks({});
     }
 
-    qx::testsupport::CAllDayServices m_services; // every hour of a weekday trades
-    qx::testsupport::CTestBrokerSession m_session{qx::testsupport::DaysBackToWeekday(time(nullptr))};
+    qx::testsupport::CSeriesBrokerSession m_session; // every hour of a weekday trades
     qx::testbroker::CTestBroker* m_broker = nullptr;
     CSessionManager* m_manager = nullptr;
 };

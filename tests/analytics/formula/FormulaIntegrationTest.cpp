@@ -10,9 +10,7 @@
 #include "broker/session/CSessionManager.h"
 #include "broker/session/IStreamSubscriber.h"
 #include "broker/session/PriceSeriesHooks.h"
-#include "tests/support/CAllDayServices.h"
-#include "tests/support/CTestBrokerSession.h"
-#include "tests/support/WeekdayShift.h"
+#include "tests/support/CSeriesBrokerSession.h"
 #include "tools/testbroker/CTestBroker.h"
 
 #include <cmath>
@@ -24,7 +22,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The broker's clock and so the session's exchange clock stand on a weekday.
+// The broker's clock and so the session's exchange clock stand on a weekday; the
+// calendar trades all day.
 class FormulaBrokerTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -32,9 +31,6 @@ protected:
         ASSERT_TRUE(m_session.Start());
         m_broker = &m_session.Broker();
         m_manager = &m_session.Manager();
-        m_session.Install();
-        RegisterPriceSeriesHooks();
-        ASSERT_TRUE(m_session.LogIn());
         m_engine = std::make_unique<CRunningEngine>();
     }
 
@@ -43,7 +39,6 @@ protected:
         // The engine frees the released formulas' inputs while the session still exists.
         m_engine.reset();
         m_session.Stop();
-        SetPriceSeriesHooks({});
     }
 
     std::unique_ptr<CFormula> Alert(const char* text, CFormulaOwner& owner, const char* symbol = "IBM")
@@ -57,8 +52,7 @@ protected:
         return formula;
     }
 
-    qx::testsupport::CAllDayServices m_services; // every hour of a weekday trades
-    qx::testsupport::CTestBrokerSession m_session{qx::testsupport::DaysBackToWeekday(time(nullptr))};
+    qx::testsupport::CSeriesBrokerSession m_session; // every hour of a weekday trades
     qx::testbroker::CTestBroker* m_broker = nullptr;
     CSessionManager* m_manager = nullptr;
     std::unique_ptr<CRunningEngine> m_engine;

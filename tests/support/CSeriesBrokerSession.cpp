@@ -1,0 +1,34 @@
+#include "tests/support/CSeriesBrokerSession.h"
+
+#include "analytics/series/SeriesHooks.h"
+#include "broker/session/PriceSeriesHooks.h"
+#include "tests/support/WeekdayShift.h"
+
+#include <ctime>
+
+namespace qx::testsupport {
+
+CSeriesBrokerSession::CSeriesBrokerSession() : m_session(DaysBackToWeekday(time(nullptr))) {}
+
+CSeriesBrokerSession::~CSeriesBrokerSession()
+{
+    Stop();
+}
+
+::testing::AssertionResult CSeriesBrokerSession::Start()
+{
+    ::testing::AssertionResult started = m_session.Start();
+    if (!started)
+        return started;
+    m_session.Install();
+    RegisterPriceSeriesHooks();
+    return m_session.LogIn();
+}
+
+void CSeriesBrokerSession::Stop()
+{
+    m_session.Stop();
+    SetPriceSeriesHooks({});
+}
+
+} // namespace qx::testsupport
