@@ -362,6 +362,8 @@ void CAppSettings::LoadAll()
     LoadOne(kFileTrading, "trading.dat", [this](CArchive& ar, DWORD v) { m_trading.ReadRest(ar, v); });
     LoadOne(kFileFormulas, "formulas.dat", [this](CArchive& ar, DWORD v) { m_formulas.ReadRest(ar, v); });
     ConvertStrategies();
+    ConvertOldAlerts();
+    LoadAlerts();
 
     const CString notesPath = GetFilePath("notes.xml");
     std::ifstream in(notesPath.GetString(), std::ios::binary);
@@ -395,6 +397,7 @@ bool CAppSettings::SaveAll()
     ok = SaveTrading() && ok;
     ok = SaveFormulas() && ok;
     ok = SaveNotes() && ok;
+    ok = SaveAlerts() && ok;
     return ok;
 }
 

@@ -6,12 +6,14 @@
 
 #include "app/services/CFontInfo.h"
 #include "app/services/CNoteMap.h"
+#include "app/services/IAlertBook.h"
 #include "app/services/UserFiles.h"
 #include "platform/core/CString.h"
 #include "platform/core/WinTypes.h"
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -84,6 +86,7 @@ public:
     static void Install(CAppSettings* settings);
 
     void SetNotifier(IUserNotifier* notifier) { m_pNotifier = notifier; }
+    IUserNotifier* GetNotifier() const { return m_pNotifier; }
     void SetWorkingDirectory(const CString& folder) { m_workingDirectory = folder; }
     const CString& GetWorkingDirectory() const { return m_workingDirectory; }
     // folder + "/" + name.
@@ -108,6 +111,14 @@ public:
     bool SaveTrading();
     bool SaveFormulas();
     bool SaveNotes();
+
+    // The alerts (alerts.xml); LoadAll converts alerts.dat and loads, SaveAll saves.
+    // Without an installed book there are no alerts and these do nothing.
+    void SetAlertBook(std::unique_ptr<IAlertBook> book) { m_pAlertBook = std::move(book); }
+    IAlertBook* GetAlertBook() const { return m_pAlertBook.get(); }
+    bool ConvertOldAlerts() { return m_pAlertBook ? m_pAlertBook->ConvertOldAlerts() : true; }
+    bool LoadAlerts() { return m_pAlertBook ? m_pAlertBook->LoadAlerts() : true; }
+    bool SaveAlerts() { return m_pAlertBook ? m_pAlertBook->SaveAlerts() : true; }
 
     // strategies.dat from older versions becomes library files under "\Strategies\".
     // The reader of its records is installed by the strategy code: it reads every record
@@ -226,4 +237,5 @@ private:
     CString m_workingDirectory = ".";
     std::array<EUserFileState, kUserFileCount> m_fileState{};
     StrategyReader m_strategyReader;
+    std::unique_ptr<IAlertBook> m_pAlertBook;
 };
