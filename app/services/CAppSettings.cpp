@@ -359,7 +359,7 @@ void CAppSettings::LoadAll()
     LoadOne(kFilePortfolios, "portfolios.dat", [this](CArchive& ar, DWORD v) { m_portfolios.ReadRest(ar, v); });
     LoadOne(kFileGui, "gui.dat", [this](CArchive& ar, DWORD v) { ReadGui(ar, v); });
     LoadOne(kFileColumns, "columns.dat", [this](CArchive& ar, DWORD v) { m_columns.ReadRest(ar, v); });
-    LoadOne(kFileTrading, "trading.dat", [this](CArchive& ar, DWORD v) { m_trading.ReadRest(ar, v); });
+    LoadOne(kFileTrading, "trading.dat", [this](CArchive& ar, DWORD) { m_tradingDefaults.Read(ar); });
     LoadOne(kFileFormulas, "formulas.dat", [this](CArchive& ar, DWORD v) { m_formulas.ReadRest(ar, v); });
     ConvertStrategies();
     ConvertOldAlerts();
@@ -442,7 +442,14 @@ bool CAppSettings::SavePortfolios()
 
 bool CAppSettings::SaveTrading()
 {
-    return SaveKept(kFileTrading, "trading.dat", m_trading, {}, nullptr);
+    if (m_fileState[kFileTrading] == EUserFileState::kFailed)
+        return true;
+    CString error;
+    if (!WriteUserFile(GetFilePath("trading.dat"), [this](CArchive& ar) { m_tradingDefaults.Write(ar); }, &error)) {
+        Tell("Error saving trade settings");
+        return false;
+    }
+    return true;
 }
 
 bool CAppSettings::SaveFormulas()

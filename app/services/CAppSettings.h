@@ -10,6 +10,7 @@
 #include "app/services/UserFiles.h"
 #include "platform/core/CString.h"
 #include "platform/core/WinTypes.h"
+#include "trading/CTradingDefaults.h"
 
 #include <array>
 #include <functional>
@@ -108,6 +109,8 @@ public:
     bool SaveColumns();
     // "\portfolios.dat"; "Error writing portfolio settings" on failure.
     bool SavePortfolios();
+    // "\trading.dat": DWORD 19, then the trading-defaults table; "Error saving trade
+    // settings" on failure.
     bool SaveTrading();
     bool SaveFormulas();
     bool SaveNotes();
@@ -214,11 +217,12 @@ public:
                                         "30 minutes", "60 minutes", "Daily",     "Weekly",     "Monthly"};
 
     CNoteMap m_notes;
+    // trading.dat.
+    CTradingDefaults m_tradingDefaults;
     // Records whose owners keep their own form: the custom columns (custom fields,
-    // colour fields, custom studies), portfolios, trading defaults and formulas.
+    // colour fields, custom studies), portfolios and formulas.
     CKeptRecords m_columns;
     CKeptRecords m_portfolios;
-    CKeptRecords m_trading;
     CKeptRecords m_formulas;
 
     // Hook applying a colour scheme (trade-marker bitmaps, open charts).
