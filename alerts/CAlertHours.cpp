@@ -1,0 +1,74 @@
+#include "alerts/CAlertHours.h"
+
+#include "broker/core/ExchangeTime.h"
+#include "broker/session/CSessionManager.h"
+#include "platform/core/XmlHelpers.h"
+
+#include <cstdlib>
+#include <ctime>
+
+namespace {
+// The current exchange wall clock: the session manager's (with its server clock offset),
+// else the exchange time of the system clock.
+SYSTEMTIME exchangeNow()
+{
+    SYSTEMTIME st{};
+    if (const CSessionManager* manager = CSessionManager::Instance())
+        manager->GetExchangeTime(st);
+    else
+        ExchangeSystemTime(static_cast<int64_t>(::time(nullptr)), st);
+    return st;
+}
+
+void readInt(const TiXmlElement* element, const char* name, int& value)
+{
+    CString text;
+    if (ReadChildText(element, name, text) && !text.IsEmpty())
+        value = std::atoi(text);
+}
+}  // namespace
+
+bool CAlertHours::IsInWindow() const
+{
+    if (m_nCheckTime == 0)
+        return true;
+    const SYSTEMTIME now = exchangeNow();
+    return IsTimeOfDayInWindow(now.wHour, now.wMinute, now.wSecond);
+}
+
+bool CAlertHours::IsInWindow(const CTime& exchangeNow) const
+{
+    if (m_nCheckTime == 0)
+        return true;
+    const struct tm now = exchangeNow.GetLocalTm();
+    return IsTimeOfDayInWindow(now.tm_hour, now.tm_min, now.tm_sec);
+}
+
+bool CAlertHours::IsTimeOfDayInWindow(int hour, int minute, int second) const
+{
+    // Seconds of the day; a To before From gives an empty window.
+    const long long now = hour * 3600LL + minute * 60LL + second;
+    const long long from = m_nFromHour * 3600LL + m_nFromMinute * 60LL;
+    const long long to = m_nToHour * 3600LL + m_nToMinute * 60LL;
+    return from <= now && now <= to;
+}
+
+CString CAlertHours::ToXml() const
+{
+    CString xml;
+    xml.Format("<CheckTime>%d</CheckTime><FromHour>%d</FromHour><FromMinute>%d</FromMinute><ToHour>%d</ToHour>"
+               "<ToMinute>%d</ToMinute>",
+               m_nCheckTime, m_nFromHour, m_nFromMinute, m_nToHour, m_nToMinute);
+    return xml;
+}
+
+void CAlertHours::FromXml(const TiXmlElement* element)
+{
+    if (!element)
+        return;
+    readInt(element, "CheckTime", m_nCheckTime);
+    readInt(element, "FromHour", m_nFromHour);
+    readInt(element, "FromMinute", m_nFromMinute);
+    readInt(element, "ToHour", m_nToHour);
+    readInt(element, "ToMinute", m_nToMinute);
+}
