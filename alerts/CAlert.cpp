@@ -1,0 +1,437 @@
+#include "alerts/CAlert.h"
+
+#include "alerts/CAlertBook.h"
+#include "alerts/CAlertTradeInfo.h"
+#include "alerts/IAlertHost.h"
+#include "broker/core/ExchangeTime.h"
+#include "broker/core/Formatters.h"
+#include "broker/session/CQuoteListener.h"
+#include "broker/session/CSessionManager.h"
+#include "broker/session/CSymbolHandle.h"
+#include "platform/core/XmlHelpers.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <ctime>
+
+namespace {
+
+// The listener of a plain alert's handle: it only remembers the quote.
+class CQuoteMemoryListener : public CQuoteListener {
+public:
+    explicit CQuoteMemoryListener(CAlert& alert) : m_alert(alert) {}
+    void OnQuoteChange(CSymbolHandle* handle, int, const BYTE*) override
+    {
+        if (handle)
+            m_alert.RememberQuote(*handle);
+    }
+
+private:
+    CAlert& m_alert;
+};
+
+// An order price read back as a number: a stock below 1.0 keeps up to four decimals,
+// everything else two.
+double OrderPriceValue(double price, int symbolType)
+{
+    CString text;
+    if (symbolType != 1 && price < 1.0)
+        text = FormatNumber(price, 2, 4);
+    else
+        text.Format("%.2f", price);
+    return std::atof(text);
+}
+
+// A history price: FormatNumber below a million; above, plain decimals, because the
+// scaled "M"/"B" form would read back as a different number.
+CString HistoryPriceText(double price)
+{
+    if (std::fabs(price) < 1e6)
+        return FormatNumber(price, 2, 4);
+    CString text;
+    text.Format("%.2f", price);
+    return text;
+}
+
+// Reads a history price, taking the "M" and "B" suffixes of older files into account.
+double ParseHistoryPrice(const char* text)
+{
+    if (!text)
+        return 0;
+    char* end = nullptr;
+    double value = std::strtod(text, &end);
+    if (end && (*end == 'M' || *end == 'm'))
+        value *= 1e6;
+    else if (end && (*end == 'B' || *end == 'b'))
+        value *= 1e9;
+    return value;
+}
+
+bool NameIs(const TiXmlElement* element, const char* name)
+{
+    return CString(element->Value()).CompareNoCase(name) == 0;
+}
+
+const TiXmlElement* FindOwn(const TiXmlElement* parent, const char* name)
+{
+    for (const TiXmlElement* child = parent->FirstChildElement(); child; child = child->NextSiblingElement()) {
+        if (NameIs(child, name))
+            return child;
+        if (NameIs(child, "Entry") || NameIs(child, "Exit"))
+            continue;
+        if (const TiXmlElement* found = FindOwn(child, name))
+            return found;
+    }
+    return nullptr;
+}
+
+bool ReadNonEmpty(const TiXmlElement* element, const char* name, CString& text)
+{
+    const TiXmlElement* found = FindAlertChild(element, name);
+    if (!found)
+        return false;
+    CString value = GetElementText(found);
+    if (value.IsEmpty())
+        return false;
+    text = value;
+    return true;
+}
+
+} // namespace
+
+// ---- free helpers ----
+
+void GetAlertExchangeTime(SYSTEMTIME& out)
+{
+    if (CSessionManager* manager = CSessionManager::Instance())
+        manager->GetExchangeTime(out);
+    else
+        ExchangeSystemTime(static_cast<int64_t>(std::time(nullptr)), out);
+}
+
+CString ExchangeDateText()
+{
+    SYSTEMTIME st{};
+    GetAlertExchangeTime(st);
+    CString text;
+    text.Format("%02d/%02d/%04d %02d:%02d:%02d", st.wMonth, st.wDay, st.wYear, st.wHour, st.wMinute, st.wSecond);
+    return text;
+}
+
+bool AlertHoursOpen()
+{
+    CAlertBook* book = CAlertBook::Instance();
+    return book ? book->m_alertHours.IsInWindow() : true;
+}
+
+const TiXmlElement* FindAlertChild(const TiXmlElement* element, const char* name)
+{
+    return element && name ? FindOwn(element, name) : nullptr;
+}
+
+bool ReadAlertInt(const TiXmlElement* element, const char* name, int& value)
+{
+    CString text;
+    if (!ReadNonEmpty(element, name, text))
+        return false;
+    value = std::atoi(text);
+    return true;
+}
+
+bool ReadAlertDouble(const TiXmlElement* element, const char* name, double& value)
+{
+    CString text;
+    if (!ReadNonEmpty(element, name, text))
+        return false;
+    value = std::atof(text);
+    return true;
+}
+
+bool ReadAlertText(const TiXmlElement* element, const char* name, CString& value)
+{
+    return ReadNonEmpty(element, name, value);
+}
+
+// ---- CAlert ----
+
+CAlert::CAlert(int type) : m_nType(type) {}
+
+CAlert::CAlert(const CAlert& other)
+    : CFormulaOwner(other), m_symbol(other.m_symbol), m_nType(other.m_nType), m_soundFile(other.m_soundFile)
+{
+    if (other.m_pTradeInfo)
+        m_pTradeInfo = std::make_unique<CAlertTradeInfo>(*other.m_pTradeInfo);
+}
+
+CAlert::~CAlert()
+{
+    CloseQuoteHandle();
+}
+
+CStrategyAlert* CAlert::GetOwner() const
+{
+    return nullptr;
+}
+
+void CAlert::GetLegPrice(int leg, int action, int selection, double offset, int& quantity, double& price)
+{
+    quantity = 0;
+    price = 0;
+    if (!m_pTradeInfo || leg < 0 || leg >= static_cast<int>(m_pTradeInfo->m_legs.size()))
+        return;
+    COrderRecord& record = m_pTradeInfo->m_legs[leg];
+
+    int field = -1;
+    switch (selection) {
+    case 1: field = kFieldBid; break;
+    case 2: field = kFieldAsk; break;
+    case 3: field = kFieldLast; break;
+    default:
+        if (record.orderType.Find("Limit") < 0)
+            field = kFieldLast;
+        break;
+    }
+    // The quote when it can be read, else the leg's own price; with neither the value is
+    // unknown (0) and the offset alone is no price.
+    double value = record.price;
+    double quote = 0;
+    if (field >= 0 && m_pQuoteHandle && ReadQuoteField(field, quote))
+        value = quote;
+    const bool known = value != 0;
+    if (known)
+        value += offset;
+
+    if (record.quantityMode == 0) {
+        // A dollar amount needs a price; without one nothing is bought and the amount is kept.
+        if (value > 0) {
+            double shares = record.quantity / value;
+            if (m_pTradeInfo->m_nSymbolType == 1)
+                shares /= 100;
+            quantity = static_cast<int>(shares);
+            if ((action == 1 || action == 2) && quantity < shares)
+                ++quantity;
+            if (!GetOwner()) {
+                record.quantityMode = 1;
+                record.quantity = quantity;
+            }
+        }
+    } else {
+        quantity = static_cast<int>(record.quantity);
+    }
+
+    price = record.price;
+    if (selection >= 1 && selection <= 3)
+        price = known ? OrderPriceValue(value, m_pTradeInfo->m_nSymbolType) : record.price;
+}
+
+void CAlert::GetOrderText(CString& text, int trigger) const
+{
+    text = m_pTradeInfo ? m_pTradeInfo->GetOrderText(trigger) : CString("None");
+}
+
+void CAlert::GetAccountText(CString& text) const
+{
+    text.Empty();
+    IAlertHost* host = GetAlertHost();
+    if (m_pTradeInfo && host)
+        text = host->GetAccountListText(m_pTradeInfo->m_nAcctType, m_pTradeInfo->m_accounts, 0);
+}
+
+void CAlert::GetConditionText(CString& text) const
+{
+    text.Empty();
+}
+
+void CAlert::Activate()
+{
+    OpenQuoteHandle(std::make_unique<CQuoteMemoryListener>(*this));
+}
+
+void CAlert::Fire() {}
+
+void CAlert::ResetTriggers()
+{
+    m_bIsTriggered = 0;
+    m_bPaused = 0;
+    SetHistory({});
+}
+
+void CAlert::CopyStateFrom(const CAlert* other)
+{
+    if (!other || other == this)
+        return;
+    m_bIsTriggered = other->m_bIsTriggered.load();
+    m_bPaused = other->m_bPaused.load();
+    SetHistory(other->GetHistory());
+}
+
+void CAlert::ToXml(CString& text) const
+{
+    text.Format("<Alert>\r\n<Type>%d</Type>\r\n<IsTriggered>%d</IsTriggered>\r\n<Paused>%d</Paused>\r\n", m_nType,
+                m_bIsTriggered.load(), m_bPaused.load());
+    text += "<Symbol>" + m_symbol + "</Symbol>\r\n";
+    text += "<History>\r\n";
+    for (const CAlertHistoryEntry& entry : GetHistory())
+        text += "<Date price=\"" + HistoryPriceText(entry.m_price) + "\">" + entry.m_date + "</Date>\r\n";
+    text += "</History>\r\n";
+    text += "<File>" + m_soundFile + "</File>\r\n";
+    CString kind;
+    TypeXml(kind);
+    text += kind;
+    if (m_pTradeInfo)
+        text += m_pTradeInfo->ToXml();
+    text += "</Alert>\r\n";
+}
+
+void CAlert::TypeXml(CString& text) const
+{
+    text.Empty();
+}
+
+void CAlert::FromXml(const TiXmlElement* element)
+{
+    if (!element)
+        return;
+    ReadAlertInt(element, "Type", m_nType);
+    ReadAlertText(element, "Symbol", m_symbol);
+    int flag = 0;
+    if (ReadAlertInt(element, "IsTriggered", flag))
+        m_bIsTriggered = flag;
+    if (ReadAlertInt(element, "Paused", flag))
+        m_bPaused = flag;
+
+    if (const TiXmlElement* date = FindAlertChild(element, "Date")) {
+        std::vector<CAlertHistoryEntry> history = GetHistory();
+        for (; date; date = NextSiblingNoCase(date, "Date")) {
+            const CString text = GetElementText(date);
+            if (text.IsEmpty())
+                continue;
+            history.push_back({text, ParseHistoryPrice(GetAttributeNoCase(date, "price"))});
+        }
+        SetHistory(std::move(history));
+    }
+    ReadAlertText(element, "File", m_soundFile);
+    if (const TiXmlElement* trade = FindAlertChild(element, "TradeInfo")) {
+        CAlertTradeInfo info(0);
+        info.FromXml(trade);
+        SetTradeInfo(&info);
+    }
+}
+
+void CAlert::SetTradeInfo(const CAlertTradeInfo* info)
+{
+    if (!info) {
+        m_pTradeInfo.reset();
+        return;
+    }
+    if (info == m_pTradeInfo.get())
+        return;
+    if (m_pTradeInfo)
+        *m_pTradeInfo = *info;
+    else
+        m_pTradeInfo = std::make_unique<CAlertTradeInfo>(*info);
+}
+
+std::vector<CAlertHistoryEntry> CAlert::GetHistory() const
+{
+    std::lock_guard<std::mutex> lock(m_historyLock);
+    return m_history;
+}
+
+void CAlert::SetHistory(std::vector<CAlertHistoryEntry> history)
+{
+    std::lock_guard<std::mutex> lock(m_historyLock);
+    m_history = std::move(history);
+}
+
+void CAlert::InsertHistory(const CAlertHistoryEntry& entry)
+{
+    std::lock_guard<std::mutex> lock(m_historyLock);
+    m_history.insert(m_history.begin(), entry);
+}
+
+void CAlert::RememberQuote(const CSymbolHandle& handle)
+{
+    double value = 0;
+    int seen = 0;
+    if (handle.GetField(kFieldLast, value)) {
+        m_seenLast = value;
+        seen |= 1;
+    }
+    if (handle.GetField(kFieldBid, value)) {
+        m_seenBid = value;
+        seen |= 2;
+    }
+    if (handle.GetField(kFieldAsk, value)) {
+        m_seenAsk = value;
+        seen |= 4;
+    }
+    m_nSeenFields |= seen;
+}
+
+bool CAlert::OpenQuoteHandle(std::unique_ptr<CQuoteListener> listener)
+{
+    if (m_pQuoteHandle)
+        return true;  // already watching
+    CSessionManager* manager = CSessionManager::Instance();
+    if (!manager)
+        return false;
+    CSymbolHandle* handle = manager->CreateSymbolHandle(m_symbol);
+    if (!handle)
+        return false;
+    m_pListener = std::move(listener);
+    m_pQuoteStore = &manager->GetQuoteStore();
+    handle->SetListener(m_pListener.get());
+    m_pQuoteHandle = handle;
+    handle->Subscribe();
+    return true;
+}
+
+void CAlert::CloseQuoteHandle()
+{
+    if (m_pQuoteHandle) {
+        if (CSessionManager* manager = CSessionManager::Instance())
+            manager->DeleteSymbolHandle(m_pQuoteHandle);
+        else
+            std::unique_ptr<CSymbolHandle> owned(m_pQuoteHandle);  // unregisters in its destructor
+        m_pQuoteHandle = nullptr;
+        m_pQuoteStore = nullptr;
+    }
+    m_pListener.reset();
+}
+
+bool CAlert::ReadQuoteField(int id, double& value) const
+{
+    value = 0;
+    if (!m_pQuoteHandle || !m_pQuoteStore)
+        return false;
+    std::unique_lock<std::recursive_mutex> lock(m_pQuoteStore->GetLock(), std::try_to_lock);
+    if (lock.owns_lock())
+        return m_pQuoteHandle->GetField(id, value);
+    const int seen = m_nSeenFields.load();
+    switch (id) {
+    case kFieldLast:
+        value = m_seenLast;
+        return (seen & 1) != 0;
+    case kFieldBid:
+        value = m_seenBid;
+        return (seen & 2) != 0;
+    case kFieldAsk:
+        value = m_seenAsk;
+        return (seen & 4) != 0;
+    default:
+        return false;
+    }
+}
+
+void CAlert::Deliver(double price, int trigger, const CString& date)
+{
+    IAlertHost* host = GetAlertHost();
+    if (!host)
+        return;
+    auto event = std::make_unique<CAlertEvent>();
+    event->m_price = price;
+    event->m_nTrigger = trigger;
+    event->m_date = date;
+    host->DeliverAlert(std::move(event), this);
+}
