@@ -101,6 +101,20 @@ bool ReadNonEmpty(const TiXmlElement* element, const char* name, CString& text)
 
 // ---- free helpers ----
 
+CString EscapeAlertText(const char* text)
+{
+    CString out;
+    for (const char* p = text ? text : ""; *p; ++p) {
+        switch (*p) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        default: out += *p; break;
+        }
+    }
+    return out;
+}
+
 void GetAlertExchangeTime(SYSTEMTIME& out)
 {
     if (CSessionManager* manager = CSessionManager::Instance())
@@ -269,12 +283,12 @@ void CAlert::ToXml(CString& text) const
 {
     text.Format("<Alert>\r\n<Type>%d</Type>\r\n<IsTriggered>%d</IsTriggered>\r\n<Paused>%d</Paused>\r\n", m_nType,
                 m_bIsTriggered.load(), m_bPaused.load());
-    text += "<Symbol>" + m_symbol + "</Symbol>\r\n";
+    text += "<Symbol>" + EscapeAlertText(m_symbol) + "</Symbol>\r\n";
     text += "<History>\r\n";
     for (const CAlertHistoryEntry& entry : GetHistory())
-        text += "<Date price=\"" + HistoryPriceText(entry.m_price) + "\">" + entry.m_date + "</Date>\r\n";
+        text += "<Date price=\"" + HistoryPriceText(entry.m_price) + "\">" + EscapeAlertText(entry.m_date) + "</Date>\r\n";
     text += "</History>\r\n";
-    text += "<File>" + m_soundFile + "</File>\r\n";
+    text += "<File>" + EscapeAlertText(m_soundFile) + "</File>\r\n";
     CString kind;
     TypeXml(kind);
     text += kind;

@@ -115,6 +115,10 @@ void GetAlertExchangeTime(SYSTEMTIME& out);
 // Whether the global checking hours let an alert fire now (true without an alert book).
 bool AlertHoursOpen();
 
+// A free text for an element of the alerts file: "&", "<" and ">" written as entities,
+// so that a path or symbol holding them reads back unchanged.
+CString EscapeAlertText(const char* text);
+
 // Element lookups of the alert readers: the first element of the name, case-insensitive,
 // depth first through the element's subtree but not into the sub-alerts of a strategy
 // ("Entry" and "Exit" are found, never searched). A missing element or one without text

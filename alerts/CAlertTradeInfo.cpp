@@ -177,13 +177,13 @@ CString CAlertTradeInfo::ToXml() const
                          "<ActPrice>%lf</ActPrice>\r\n",
                          leg.action, leg.quantityMode, leg.quantity, leg.priceSource, leg.priceOffset, leg.price,
                          leg.activationPrice);
-        xml += "<OrderType>" + leg.orderType + "</OrderType>\r\n";
-        xml += "<Route>" + leg.route + "</Route>\r\n";
-        xml += "<Instr>" + leg.instructions + "</Instr>\r\n";
-        xml += "<Expire>" + leg.expire + "</Expire>\r\n";
-        xml += "<Month>" + leg.expirationMonth + "</Month>\r\n";
-        xml += "<Day>" + leg.expirationDay + "</Day>\r\n";
-        xml += "<Year>" + leg.expirationYear + "</Year>\r\n";
+        xml += "<OrderType>" + EscapeAlertText(leg.orderType) + "</OrderType>\r\n";
+        xml += "<Route>" + EscapeAlertText(leg.route) + "</Route>\r\n";
+        xml += "<Instr>" + EscapeAlertText(leg.instructions) + "</Instr>\r\n";
+        xml += "<Expire>" + EscapeAlertText(leg.expire) + "</Expire>\r\n";
+        xml += "<Month>" + EscapeAlertText(leg.expirationMonth) + "</Month>\r\n";
+        xml += "<Day>" + EscapeAlertText(leg.expirationDay) + "</Day>\r\n";
+        xml += "<Year>" + EscapeAlertText(leg.expirationYear) + "</Year>\r\n";
         xml += "</Leg>\r\n";
     }
     xml += "</TradeInfo>\r\n";

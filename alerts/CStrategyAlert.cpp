@@ -93,7 +93,7 @@ void CStrategyAlert::TypeXml(CString& text) const
     text += "<StrategyName>" + MakeCData(m_strategyName) + "</StrategyName>\r\n";
     text += "<EntryFormula>" + MakeCData(m_entryFormula) + "</EntryFormula>\r\n";
     text += "<ExitFormula>" + MakeCData(m_exitFormula) + "</ExitFormula>\r\n";
-    text += "<Interval>" + m_interval + "</Interval>\r\n";
+    text += "<Interval>" + EscapeAlertText(m_interval) + "</Interval>\r\n";
     CString sub;
     if (m_pEntry) {
         m_pEntry->ToXml(sub);
