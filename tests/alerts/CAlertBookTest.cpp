@@ -311,13 +311,14 @@ TEST_F(CAlertBookTest, MissingFileLoadsNothingAndIsWrittenAtSave)
 
 TEST_F(CAlertBookTest, FileThatFailsToLoadIsReportedAndNeverWrittenOver)
 {
-    // A symbol is written as it is, so one with "<" makes a file the parser refuses.
     auto alert = std::make_unique<CPriceAlert>();
     alert->m_symbol = "A<B";
     Book().m_alerts.push_back(std::move(alert));
     ASSERT_TRUE(Book().SaveAlerts());
-    const std::string written = Read("alerts.xml");
-    EXPECT_NE(written.find("<Symbol>A<B</Symbol>"), std::string::npos);
+    EXPECT_EQ(Reload()->m_alerts.at(0)->m_symbol, "A<B");
+    // A file cut short (a full disk, a copy broken off) is no longer XML.
+    const std::string written = Read("alerts.xml").substr(0, 150);
+    Write("alerts.xml", written);
     Book().FreeAlerts();
     EXPECT_TRUE(Book().m_alerts.empty());
 
@@ -460,6 +461,31 @@ TEST_F(CAlertBookTest, Version7OrdersCarryTheirTextsAndVersion19TheirSelection)
     EXPECT_EQ(selected.quantityMode, 0);
     EXPECT_DOUBLE_EQ(selected.quantity, 2500);
     EXPECT_EQ(Book().m_alerts[0]->m_soundFile, "bell.wav");
+    EXPECT_TRUE(m_recorder.messages.empty());
+}
+
+TEST_F(CAlertBookTest, LatinOneTextsReadBackWhateverTheDeclarationSays)
+{
+    // The converted file has no XML declaration; its texts are ISO-8859-1 all the same.
+    WriteDat(19, 1, [](CArchive& ar) {
+        ar << CString("IBM") << 1 << CString("C > 1 \xA7") << 0 << 0.0 << 0 << 0 << 0;
+        ar << CString("caf\xE9");
+    });
+    ASSERT_TRUE(Book().ConvertOldAlerts());
+    ASSERT_TRUE(Book().LoadAlerts());
+    ASSERT_EQ(Book().m_alerts.size(), 1u);
+    EXPECT_EQ(Book().m_alerts[0]->m_soundFile, "caf\xE9");
+    EXPECT_EQ(As<CFormulaAlert>(Book().m_alerts[0])->GetFormulaText(), "C > 1 \xA7");
+
+    // A declaration without encoding would have the parser take the last letter and the
+    // closing tag for one UTF-8 character.
+    Write("alerts.xml", "<?xml version=\"1.0\" ?>\r\n<Alerts>\r\n<Alert>\r\n<Type>0</Type>\r\n<Symbol>caf\xE9</Symbol>\r\n"
+                        "<File>\xFE</File>\r\n</Alert>\r\n</Alerts>");
+    CAlertBook other(m_settings);
+    ASSERT_TRUE(other.LoadAlerts());
+    ASSERT_EQ(other.m_alerts.size(), 1u);
+    EXPECT_EQ(other.m_alerts[0]->m_symbol, "caf\xE9");
+    EXPECT_EQ(other.m_alerts[0]->m_soundFile, "\xFE");
     EXPECT_TRUE(m_recorder.messages.empty());
 }
 
