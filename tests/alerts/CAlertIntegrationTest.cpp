@@ -2,6 +2,7 @@
 // formula alert through the running formula engine.
 #include "CRecordingAlertHost.h"
 
+#include "alerts/CAlertTradeInfo.h"
 #include "alerts/CFormulaAlert.h"
 #include "alerts/CPriceAlert.h"
 #include "analytics/formula/CFormulaEngine.h"
@@ -14,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 namespace {
@@ -108,4 +110,47 @@ TEST_F(AlertBrokerTest, FormulaAlertFiresThroughTheEngine)
     EXPECT_DOUBLE_EQ(200.5, deliveries[0].event.m_price);  // no order: the last price
     EXPECT_EQ(1, alert.m_bIsTriggered.load());
     EXPECT_EQ(1, alert.m_nNumTriggered.load());
+}
+
+TEST_F(AlertBrokerTest, FormulaAlertFiresOnQuotesAndThePollWhileTheUserReadsAndResets)
+{
+    // Keeps firing: on every quote (dispatcher thread, store lock held) and on the poll
+    // (engine thread, formula lock held); each firing reads the bid for its order.
+    CFormulaAlert alert("NumTriggered < 1000000 AND Last > 0 AND Second >= 0");
+    alert.m_symbol = "IBM";
+    CAlertTradeInfo info(0);
+    info.m_legs[0].orderType = "Limit";
+    info.m_legs[0].priceSource = 1;
+    info.m_legs[0].quantityMode = 1;
+    info.m_legs[0].quantity = 10;
+    alert.SetTradeInfo(&info);
+    alert.Activate();
+    ASSERT_TRUE(m_session.Broker().WaitForSubscription(kServiceQuote, "IBM", 10000));
+
+    std::atomic<bool> stop{false};
+    std::thread quotes([&] {
+        double price = 50;
+        while (!stop) {
+            m_session.Broker().InjectTrade("IBM", price, 100);
+            price = price > 60 ? 50 : price + 0.25;
+            std::this_thread::sleep_for(2ms);
+        }
+    });
+    const auto end = std::chrono::steady_clock::now() + 2500ms;
+    int resets = 0;
+    while (std::chrono::steady_clock::now() < end) {
+        CString text;
+        alert.ToXml(text);
+        alert.GetOrderText(text, 1);
+        for (const CAlertHistoryEntry& entry : alert.GetHistory())
+            ASSERT_FALSE(entry.m_date.IsEmpty());
+        if (++resets % 50 == 0)
+            alert.ResetTriggers();
+        std::this_thread::sleep_for(1ms);
+    }
+    stop = true;
+    quotes.join();
+    EXPECT_GT(m_host.Count(), 10u);
+    for (const auto& delivery : m_host.Deliveries())
+        ASSERT_GE(delivery.event.m_nTrigger, 1);
 }
