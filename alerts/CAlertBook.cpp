@@ -15,7 +15,6 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
-#include <cstdlib>
 #include <sys/stat.h>
 
 namespace {

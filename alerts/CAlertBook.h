@@ -22,8 +22,8 @@ public:
     // The book installed in the installed settings object, or null.
     static CAlertBook* Instance();
 
-    // alerts.dat, when there is one, becomes alerts.xml and is renamed alerts.dat.old; on
-    // failure the user is told and both files stay as they were.
+    // alerts.dat, when there is one, becomes alerts.xml and is renamed alerts.dat.old. One
+    // that cannot be read (too new, damaged) is reported and both files stay as they were.
     bool ConvertOldAlerts() override;
     // Appends the alerts of alerts.xml (none and true when it is missing). A file that
     // cannot be read is reported and from then on never written over.

@@ -159,33 +159,14 @@ TEST_F(CAlertBookTest, AlertsOfEveryKindSurviveAWriteAndRead)
     EXPECT_NE(text.find("<![CDATA[C < O && V > 100 & 1]]>"), std::string::npos);
     EXPECT_EQ(text.compare(text.size() - 9, 9, "</Alerts>"), 0);
 
+    // Every field is in the text, so an equal text after reading means nothing was lost.
     auto read = Reload();
     ASSERT_EQ(read->m_alerts.size(), 2u);
-    const CPriceAlert* p = As<CPriceAlert>(read->m_alerts[0]);
-    ASSERT_NE(p, nullptr);
-    EXPECT_EQ(p->m_symbol, "IBM");
-    EXPECT_EQ(p->m_nType, kAlertPrice);
-    EXPECT_EQ(p->m_nColumn, 6);
-    EXPECT_DOUBLE_EQ(p->m_target, 101.25);
-    EXPECT_EQ(p->m_nDirection, 1);
-    EXPECT_EQ(p->m_bIsTriggered.load(), 1);
-    EXPECT_EQ(p->m_soundFile, "C:\\Sounds\\ding.wav");
-    const auto history = p->GetHistory();
-    ASSERT_EQ(history.size(), 2u);  // newest first, as written
-    EXPECT_EQ(history[0].m_date, "01/03/2026 11:00:00");
-    EXPECT_DOUBLE_EQ(history[0].m_price, 101.75);
-    EXPECT_EQ(history[1].m_date, "01/02/2026 10:00:00");
-
+    EXPECT_NE(dynamic_cast<CPriceAlert*>(read->m_alerts[0].get()), nullptr);
     const CFormulaAlert* f = As<CFormulaAlert>(read->m_alerts[1]);
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(f->GetFormulaText(), "C < O && V > 100 & 1");
-    EXPECT_EQ(f->m_nType, kAlertFormula);
-    EXPECT_EQ(f->m_bPaused.load(), 1);
-    EXPECT_EQ(f->m_nNumTriggered.load(), 3);
-    EXPECT_DOUBLE_EQ(f->m_entryPrice.load(), 25.5);
-    EXPECT_EQ(f->m_nEntryShares.load(), 40);
-    EXPECT_EQ(f->m_nEntryDate.load(), 20260105);
-    EXPECT_EQ(f->m_nEntryTime.load(), 1767600000);
+    EXPECT_EQ(read->m_alerts[0]->GetHistory().at(0).m_date, "01/03/2026 11:00:00");  // newest first
     EXPECT_EQ(read->ToXmlText(), Book().ToXmlText());
 }
 
@@ -220,22 +201,14 @@ TEST_F(CAlertBookTest, StrategyReadsBackWithOwnedSubAlertsAndIsFoundThroughThem)
     ASSERT_EQ(read->m_alerts.size(), 2u);
     CStrategyAlert* s = As<CStrategyAlert>(read->m_alerts[1]);
     ASSERT_NE(s, nullptr);
-    EXPECT_EQ(s->m_strategyName, "Cross <fast> & slow");
-    EXPECT_EQ(s->m_nNumRoundTrips, 7);
-    EXPECT_EQ(s->m_interval, "15");
     ASSERT_NE(s->GetEntryAlert(), nullptr);
     ASSERT_NE(s->GetExitAlert(), nullptr);
     EXPECT_EQ(s->GetEntryAlert()->GetOwner(), s);
     EXPECT_EQ(s->GetExitAlert()->GetOwner(), s);
-    EXPECT_EQ(s->GetEntryAlert()->GetFormulaText(), "C > MA(C, 10)");
-    EXPECT_EQ(s->GetExitAlert()->GetFormulaText(), "C < MA(C, 10)");
-    ASSERT_EQ(s->GetEntryAlert()->GetHistory().size(), 1u);
-    EXPECT_TRUE(s->GetExitAlert()->GetHistory().empty());
+    EXPECT_EQ(s->GetEntryAlert()->GetHistory().size(), 1u);
     EXPECT_TRUE(s->GetHistory().empty());  // the sub-alert's history is not the strategy's
-    ASSERT_NE(s->GetExitAlert()->GetTradeInfo(), nullptr);
-    EXPECT_EQ(s->GetExitAlert()->GetTradeInfo()->m_legs[0].action, 1);
-    EXPECT_EQ(s->GetExitAlert()->GetTradeInfo()->m_legs[0].quantityMode, 2);
     EXPECT_EQ(s->GetTradeInfo(), nullptr);
+    EXPECT_EQ(read->ToXmlText(), Book().ToXmlText());
 
     EXPECT_EQ(read->FindAlertIndex(s), 1);
     EXPECT_EQ(read->FindAlertIndex(s->GetEntryAlert()), 1);
