@@ -8,6 +8,7 @@
 #include "broker/session/CQuoteListener.h"
 #include "broker/session/CSessionManager.h"
 #include "broker/session/CSymbolHandle.h"
+#include "broker/session/QuoteFields.h"
 #include "platform/core/XmlHelpers.h"
 
 #include <cmath>

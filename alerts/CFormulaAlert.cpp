@@ -3,13 +3,13 @@
 #include "alerts/CAlertTradeInfo.h"
 #include "alerts/CStrategyAlert.h"
 #include "analytics/formula/CFormula.h"
+#include "analytics/formula/FormulaNames.h"
 #include "app/services/CAppSettings.h"
 #include "app/services/TextHelpers.h"
 #include "broker/core/FeedTime.h"
+#include "broker/session/QuoteFields.h"
 
 namespace {
-
-enum { kInputEntryPrice = 8, kInputEntryShares = 9, kInputEntryDate = 10, kInputEntryTime = 11 };
 
 std::unique_ptr<CFormula> MakeAlertFormula(const char* text)
 {
@@ -164,7 +164,7 @@ void CFormulaAlert::ComputeEntry(CAlert& source, int trigger)
         }
     }
     if (price == 0)
-        ReadQuoteField(3, price);
+        ReadQuoteField(kFieldLast, price);
     SYSTEMTIME st{};
     GetAlertExchangeTime(st);
     m_entryPrice = price;
@@ -177,10 +177,10 @@ void CFormulaAlert::PushEntryInputs()
 {
     if (!m_pFormula)
         return;
-    m_pFormula->SetTradeValue(m_entryPrice, kInputEntryPrice);
-    m_pFormula->SetTradeValue(m_nEntryShares, kInputEntryShares);
-    m_pFormula->SetTradeValue(m_nEntryDate, kInputEntryDate);
-    m_pFormula->SetTradeValue(m_nEntryTime, kInputEntryTime);
+    m_pFormula->SetTradeValue(m_entryPrice, kTradeEntryPrice);
+    m_pFormula->SetTradeValue(m_nEntryShares, kTradeEntryShares);
+    m_pFormula->SetTradeValue(m_nEntryDate, kTradeEntryDate);
+    m_pFormula->SetTradeValue(m_nEntryTime, kTradeEntryTime);
 }
 
 void CFormulaAlert::SetFormulaText(const char* text)

@@ -3,6 +3,7 @@
 #include "alerts/CPriceAlertListener.h"
 #include "app/services/TextHelpers.h"
 #include "broker/session/CSymbolHandle.h"
+#include "broker/session/QuoteFields.h"
 
 const char* PriceFieldName(int column)
 {
@@ -59,7 +60,7 @@ void CPriceAlert::Fire()
     m_bIsTriggered = 1;
     const CString date = ExchangeDateText();
     double price = 0;
-    ReadQuoteField(3, price);
+    ReadQuoteField(kFieldLast, price);
     InsertHistory({date, price});
     Deliver(price, 1, date);
 }

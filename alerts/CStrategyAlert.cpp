@@ -2,6 +2,8 @@
 
 #include "alerts/CAlertTradeInfo.h"
 #include "analytics/formula/CFormula.h"
+#include "analytics/formula/FormulaNames.h"
+#include "broker/session/QuoteFields.h"
 #include "app/services/TextHelpers.h"
 #include "platform/core/XmlHelpers.h"
 
@@ -160,7 +162,7 @@ bool CStrategyAlert::AllowFire(CFormulaAlert& alert)
             exitToTell = m_pExit.get();
         }
         double last = 0;
-        ReadQuoteField(3, last);
+        ReadQuoteField(kFieldLast, last);
         SetHistory({{ExchangeDateText(), last}});
     }
     // The exit formula's own lock is taken outside the gate: the exit may be firing.
@@ -181,7 +183,7 @@ void CStrategyAlert::PassEntryQuantity(int quantity, const CAlert* alert)
     if (quantity != 0) {
         m_pExit->m_nEntryShares = quantity;
         if (CFormula* formula = m_pExit->GetFormula())
-            formula->SetTradeValue(quantity, 9);
+            formula->SetTradeValue(quantity, kTradeEntryShares);
     }
 }
 
