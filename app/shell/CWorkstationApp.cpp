@@ -1,7 +1,11 @@
 #include "app/shell/CWorkstationApp.h"
 
 #include "analytics/formula/CFormulaEngine.h"
+#include "alerts/CAlertBook.h"
+#include "alerts/COrderFillAlert.h"
+#include "alerts/IAlertHost.h"
 #include "analytics/formula/FormulaNames.h"
+#include "app/shell/CAlertDelivery.h"
 #include "app/shell/CCommonDoc.h"
 #include "app/shell/IListAppearance.h"
 #include "app/shell/CKindView.h"
@@ -9,6 +13,7 @@
 #include "app/shell/CLoginStatusDlg.h"
 #include "app/shell/CMainFrame.h"
 #include "app/shell/CSessionStatusRouter.h"
+#include "app/shell/CShellOrderConfirm.h"
 #include "app/shell/CTerminationSignals.h"
 #include "app/shell/CWorkspaceFile.h"
 #include "app/shell/ShellIds.h"
@@ -110,11 +115,19 @@ CWorkstationApp* GetWorkstationApp()
 CWorkstationApp::CWorkstationApp() : CWinApp("Quorvantelix")
 {
     CAppSettings::Install(&m_settings);
+    m_settings.SetAlertBook(std::make_unique<CAlertBook>(m_settings));
 }
 
 CWorkstationApp::~CWorkstationApp()
 {
+    StopAlertActivation();
+    if (IAlertBook* book = m_settings.GetAlertBook())
+        book->FreeAlerts();
     StopThreads();
+    if (GetAlertHost() == m_alertDelivery.get())
+        SetAlertHost(nullptr);
+    if (m_session)
+        m_session->GetSession().SetConfirm(nullptr);
     if (CSessionManager::Instance() == m_session.get())
         CSessionManager::Install(nullptr);
     if (CAppSettings::Instance() == &m_settings)
@@ -156,6 +169,9 @@ BOOL CWorkstationApp::InitInstance()
     m_pMainFrame = frame.release();  // owns itself with its window
     m_pMainWnd = m_pMainFrame;
     m_router->SetMainFrame(m_pMainFrame->m_hWnd);
+    m_alertDelivery = std::make_unique<CAlertDelivery>(*m_pMainFrame);
+    m_pMainFrame->SetAlertHandler(m_alertDelivery.get());
+    SetAlertHost(m_alertDelivery.get());
     m_pMainFrame->GetOuterWidget()->resize(1280, 800);
     m_pMainFrame->ShowWindow(SW_SHOW);
     m_pMainFrame->SetIntervalBox("Daily", FALSE);
@@ -256,6 +272,9 @@ bool CWorkstationApp::CreateSession()
     CSessionManager::Install(m_session.get());
     m_router = std::make_unique<CSessionStatusRouter>();
     m_session->SetStatusWindow(m_router.get());
+    m_orderConfirm = std::make_unique<CShellOrderConfirm>(m_settings);
+    m_session->GetSession().SetConfirm(m_orderConfirm.get());
+    DeliverOrderFillAlerts(*m_session);
     // Formulas may subscribe and register for the poll from the first window on; the
     // engine's threads start after login.
     m_formulas = std::make_unique<CFormulaEngine>();
@@ -328,23 +347,31 @@ void CWorkstationApp::StartThreads()
     m_bStopping = false;
     m_stopEvent.ResetEvent();
     m_formulas->Start();
-    m_alertThread = std::thread([this] { AlertActivationThread(); });
+    // The alerts loaded at start-up, activated in array order on a thread of their own.
+    std::vector<CAlert*> alerts;
+    if (CAlertBook* book = CAlertBook::Instance())
+        for (const std::unique_ptr<CAlert>& alert : book->m_alerts)
+            alerts.push_back(alert.get());
+    m_bActivationDone = false;
+    m_alertThread = std::thread([this, alerts = std::move(alerts)]() mutable { AlertActivationThread(std::move(alerts)); });
 }
 
-void CWorkstationApp::AlertActivationThread()
+void CWorkstationApp::AlertActivationThread(std::vector<CAlert*> alerts)
 {
-    for (size_t i = 0; i < m_alertCount; ++i) {
+    for (CAlert* alert : alerts) {
         if (IsStopping())
-            return;
-        if (m_activateAlert && !m_activateAlert(i))
-            return;
+            break;
+        alert->Activate();
     }
+    m_bActivationDone = true;
 }
 
-void CWorkstationApp::SetAlertActivation(std::function<bool(size_t)> activate, size_t count)
+void CWorkstationApp::StopAlertActivation()
 {
-    m_activateAlert = std::move(activate);
-    m_alertCount = count;
+    m_bStopping = true;
+    m_stopEvent.SetEvent();
+    if (m_alertThread.joinable())
+        m_alertThread.join();
 }
 
 bool CWorkstationApp::IsStopping() const
@@ -359,10 +386,7 @@ bool CWorkstationApp::AreThreadsRunning() const
 
 void CWorkstationApp::StopThreads()
 {
-    m_bStopping = true;
-    m_stopEvent.SetEvent();
-    if (m_alertThread.joinable())
-        m_alertThread.join();
+    StopAlertActivation();
     if (m_formulas) {
         m_formulas->Stop();
         if (CFormulaEngine::Instance() == m_formulas.get())
@@ -390,6 +414,10 @@ int CWorkstationApp::ExitInstance()
         m_settings.SaveProfile(m_profile);
         m_bInitialized = false;
     }
+    // The activation pass may still be using the alerts: it ends before they are freed.
+    StopAlertActivation();
+    if (IAlertBook* book = m_settings.GetAlertBook())
+        book->FreeAlerts();
     StopThreads();
     if (m_session) {
         m_session->SetStatusWindow(nullptr);
@@ -490,6 +518,8 @@ void CWorkstationApp::NotifyAlertViews(WPARAM wParam, LPARAM lParam)
             for (CView* view : doc->GetViews())
                 view->PostMessage(WM_ALERT_LISTS_CHANGED, wParam, lParam);
     }
+    if (m_settings.m_bSaveAtOnce)
+        m_settings.SaveAlerts();
 }
 
 bool CWorkstationApp::SaveWorkspace(const CString& path)

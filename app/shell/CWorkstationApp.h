@@ -16,12 +16,15 @@
 #include <thread>
 #include <vector>
 
+class CAlert;
+class CAlertDelivery;
 class CDocument;
 class CFormulaEngine;
 class CFormulaTimer;
 class CFrameWnd;
 class CMainFrame;
 class CPlatformHttpTransport;
+class CShellOrderConfirm;
 class CSessionManager;
 class CSessionStatusRouter;
 class CTerminationSignals;
@@ -78,13 +81,14 @@ public:
     // Objects polled every 900 ms by the formula engine's poll thread.
     void RegisterPolled(CFormulaTimer* timer);
     void UnregisterPolled(CFormulaTimer* timer);
-    // Posts WM_APP+5 to every alert list window.
+    // Posts WM_APP+5 to every alert list window; then, with save-at-once, writes the
+    // alerts file.
     void NotifyAlertViews(WPARAM wParam, LPARAM lParam);
+    CAlertDelivery* GetAlertDelivery() const { return m_alertDelivery.get(); }
 
-    // The alert activation pass (alerts come with their own work): the hook is called
-    // once per alert in order until it returns false or the stop event is set.
-    void SetAlertActivation(std::function<bool(size_t index)> activate, size_t count);
     bool IsStopping() const;
+    // The one-pass activation of the alerts loaded at start-up has ended.
+    bool IsAlertActivationDone() const { return m_bActivationDone.load(); }
     bool AreThreadsRunning() const;
     // SIGTERM and SIGINT close the main frame once the program runs (null before start-up).
     CTerminationSignals* GetTerminationSignals() const { return m_signals.get(); }
@@ -107,7 +111,8 @@ private:
     void OpenRequestedWindows();
     void StartThreads();
     void StopThreads();
-    void AlertActivationThread();
+    void StopAlertActivation();
+    void AlertActivationThread(std::vector<CAlert*> alerts);
 
     CStartOptions m_options;
     CAppSettings m_settings;
@@ -126,8 +131,9 @@ private:
     CEvent m_stopEvent{FALSE, TRUE};
     std::atomic<bool> m_bStopping{false};
     std::thread m_alertThread;
-    std::function<bool(size_t)> m_activateAlert;
-    size_t m_alertCount = 0;
+    std::atomic<bool> m_bActivationDone{false};
+    std::unique_ptr<CAlertDelivery> m_alertDelivery;
+    std::unique_ptr<CShellOrderConfirm> m_orderConfirm;
 };
 
 CWorkstationApp* GetWorkstationApp();

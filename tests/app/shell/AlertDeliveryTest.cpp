@@ -1,0 +1,154 @@
+// Alerts in the running workstation: alerts.xml loaded before the windows, activated after
+// login, fired by the market and shown by the main frame, saved at exit; fills of orders
+// shown as notifications; the session's order questions asked through message boxes.
+#include "ShellTestSupport.h"
+
+#include "alerts/CAlertBook.h"
+#include "app/shell/CMainFrame.h"
+#include "app/shell/CWorkstationApp.h"
+#include "broker/session/CSessionManager.h"
+#include "platform/ui/CStatusBar.h"
+#include "tools/testbroker/CTestBroker.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+const char* const kPriceAlertFile =
+    "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>\r\n<Alerts>\r\n<Version>19</Version>\r\n"
+    "<AlertHours><CheckTime>0</CheckTime><FromHour>9</FromHour><FromMinute>30</FromMinute><ToHour>16</ToHour>"
+    "<ToMinute>0</ToMinute></AlertHours>\r\n"
+    "<Alert>\r\n<Type>0</Type>\r\n<IsTriggered>0</IsTriggered>\r\n<Paused>0</Paused>\r\n<Symbol>IBM</Symbol>\r\n"
+    "<History>\r\n</History>\r\n<File></File>\r\n<Column>3</Column>\r\n<Target>500.000000</Target>\r\n"
+    "<Direction>0</Direction>\r\n</Alert>\r\n</Alerts>";
+
+class AlertWorkstation : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        qx::testbroker::TestBrokerOptions options;
+        options.httpsPort = 0;
+        options.streamPort = 0;
+        options.startPaused = true;
+        m_broker = std::make_unique<qx::testbroker::CTestBroker>(options);
+        std::string error;
+        ASSERT_TRUE(m_broker->Start(error)) << error;
+        const std::string base = m_broker->BaseUrl();
+        m_home.Write("config.ini", "LoginServer=" + base + "\nApiServer=" + base + "\nHistoryServer=" + base +
+                                       "\nUpdateFile=" + base + "/update/QxUpdate.xml\nCaFile=" +
+                                       std::string(m_broker->CaFile()) + "\n");
+        const char* root = std::getenv("QX_SOURCE_DIR");
+        std::filesystem::copy_file(std::string(root ? root : ".") + "/broker/session/Sessions.dat",
+                                   m_home.File("Sessions.dat"), std::filesystem::copy_options::overwrite_existing);
+        m_responder = std::make_unique<CScopedUiResponder>(std::make_unique<RecordingResponder>(&m_boxes));
+    }
+    void TearDown() override
+    {
+        m_responder.reset();
+        if (m_broker)
+            m_broker->Stop();
+    }
+
+    bool Start(CWorkstationApp& app)
+    {
+        app.m_arguments = {"--home", m_home.Path(), "--user", "demo", "--password", "demo"};
+        return app.InitInstance();
+    }
+
+    static void Exit(CWorkstationApp& app)
+    {
+        if (CMainFrame* frame = app.MainFrame())
+            frame->SendMessage(WM_CLOSE);
+        PumpFor(20);
+        app.ExitInstance();
+    }
+
+    const RecordedBox* FindBox(const char* caption) const
+    {
+        for (const RecordedBox& box : m_boxes)
+            if (box.caption == caption)
+                return &box;
+        return nullptr;
+    }
+
+    std::unique_ptr<qx::testbroker::CTestBroker> m_broker;
+    ScratchFolder m_home{"alerts"};
+    std::vector<RecordedBox> m_boxes;
+    std::unique_ptr<CScopedUiResponder> m_responder;
+};
+
+}  // namespace
+
+TEST_F(AlertWorkstation, StoredPriceAlertFiresOnceIsShownAndIsSavedTriggered)
+{
+    m_home.Write("alerts.xml", kPriceAlertFile);
+    CWorkstationApp app;
+    ASSERT_TRUE(Start(app));
+    CAlertBook* book = CAlertBook::Instance();
+    ASSERT_NE(book, nullptr);
+    ASSERT_EQ(book->m_alerts.size(), 1u);
+    CAlert& alert = *book->m_alerts[0];
+    ASSERT_TRUE(PumpUntil([&] { return app.IsAlertActivationDone(); }));
+    ASSERT_TRUE(m_broker->WaitForSubscription(0, "IBM", 5000));
+
+    ASSERT_TRUE(m_broker->InjectTrade("IBM", 499.0, 100));
+    PumpFor(200);
+    EXPECT_EQ(alert.GetTriggerState(), 0);
+    EXPECT_EQ(FindBox("Alert"), nullptr);
+
+    ASSERT_TRUE(m_broker->InjectTrade("IBM", 501.5, 100));
+    ASSERT_TRUE(PumpUntil([&] { return FindBox("Alert") != nullptr; }));
+    const RecordedBox* shown = FindBox("Alert");
+    EXPECT_NE(shown->text.Find("IBM"), -1) << shown->text.str();
+    EXPECT_NE(shown->text.Find("501.50"), -1) << shown->text.str();
+    EXPECT_EQ(alert.GetTriggerState(), 1);
+    ASSERT_EQ(alert.GetHistory().size(), 1u);
+    EXPECT_DOUBLE_EQ(alert.GetHistory()[0].m_price, 501.5);
+
+    // Triggered: later quotes show nothing more.
+    ASSERT_TRUE(m_broker->InjectTrade("IBM", 510.0, 100));
+    PumpFor(300);
+    EXPECT_EQ(std::count_if(m_boxes.begin(), m_boxes.end(), [](const RecordedBox& b) { return b.caption == "Alert"; }),
+              1);
+
+    Exit(app);
+    const std::string saved = m_home.Read("alerts.xml");
+    EXPECT_NE(saved.find("<IsTriggered>1</IsTriggered>"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("<Date price=\"501.50\">"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("<Symbol>IBM</Symbol>"), std::string::npos);
+}
+
+TEST_F(AlertWorkstation, FilledOrderIsShownAsANotificationAndCancelIsAsked)
+{
+    CWorkstationApp app;
+    ASSERT_TRUE(Start(app));
+    CBrokerSession& session = app.Session()->GetSession();
+    const CString account = session.GetCurrentAccount();
+    ASSERT_FALSE(account.IsEmpty());
+
+    COrderLeg leg;
+    leg.symbol = "INTC";
+    leg.quantity = 100;
+    leg.orderType = "Market";
+    leg.expire = "DAY";
+    leg.instructions = "None";
+    leg.route = "Auto";
+    CString error;
+    ASSERT_TRUE(session.SubmitOrder({leg}, 0, -1, 1, "QXVEL", account, error)) << error.str();
+    CMainFrame* frame = app.MainFrame();
+    ASSERT_TRUE(PumpUntil([&] { return frame->GetTrayIcon().GetLastBalloonText().Find("INTC") >= 0; }, 10000));
+    const CString fill = frame->GetTrayIcon().GetLastBalloonText();
+    EXPECT_NE(fill.Find("100"), -1) << fill.str();
+    ASSERT_NE(frame->GetStatusBar(), nullptr);
+    EXPECT_EQ(frame->GetStatusBar()->GetPaneText(0), fill);
+    EXPECT_EQ(frame->GetAlertQueueSize(), 0u);  // shown and freed
+
+    // The recording responder answers No: nothing is cancelled.
+    CString cancelError;
+    EXPECT_FALSE(session.CancelOrders({"no-such-order"}, cancelError));
+    ASSERT_FALSE(m_boxes.empty());
+    EXPECT_EQ(m_boxes.back().text, "Cancel order?");
+    Exit(app);
+}
