@@ -10,6 +10,7 @@
 #include "broker/session/CSymbolHandle.h"
 #include "broker/session/QuoteFields.h"
 #include "platform/core/XmlHelpers.h"
+#include "trading/OrderPriceText.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -30,18 +31,6 @@ public:
 private:
     CAlert& m_alert;
 };
-
-// An order price read back as a number: a stock below 1.0 keeps up to four decimals,
-// everything else two.
-double OrderPriceValue(double price, int symbolType)
-{
-    CString text;
-    if (symbolType != 1 && price < 1.0)
-        text = FormatNumber(price, 2, 4);
-    else
-        text.Format("%.2f", price);
-    return std::atof(text);
-}
 
 // A history price: FormatNumber below a million; above, plain decimals, because the
 // scaled "M"/"B" form would read back as a different number.
@@ -236,7 +225,7 @@ void CAlert::GetLegPrice(int leg, int action, int selection, double offset, int&
 
     price = record.price;
     if (selection >= 1 && selection <= 3)
-        price = known ? OrderPriceValue(value, m_pTradeInfo->m_nSymbolType) : record.price;
+        price = known ? std::atof(FormatOrderPrice(value, m_pTradeInfo->m_nSymbolType)) : record.price;
 }
 
 void CAlert::GetOrderText(CString& text, int trigger) const

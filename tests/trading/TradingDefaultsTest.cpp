@@ -5,6 +5,7 @@
 #include "platform/core/CFile.h"
 #include "tests/platform/TempFolder.h"
 #include "trading/COrderRecord.h"
+#include "trading/OrderPriceText.h"
 
 #include <gtest/gtest.h>
 
@@ -145,4 +146,13 @@ TEST(TradingDefaults, WriteFailureShowsItsMessage)
     EXPECT_FALSE(s.SaveTrading());
     ASSERT_EQ(r.messages.size(), 1u);
     EXPECT_EQ(r.messages[0], "Error saving trade settings");
+}
+
+TEST(OrderPrice, StockPennyPricesKeepUpToFourDecimalsEverythingElseTwo)
+{
+    EXPECT_EQ(FormatOrderPrice(0.12345, 0), "0.1235");
+    EXPECT_EQ(FormatOrderPrice(0.5, 0), "0.50");
+    EXPECT_EQ(FormatOrderPrice(0.12345, 1), "0.12");
+    EXPECT_EQ(FormatOrderPrice(12.345, 0), "12.35");
+    EXPECT_EQ(FormatOrderPrice(1.0, 0), "1.00");
 }
