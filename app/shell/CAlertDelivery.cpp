@@ -18,13 +18,24 @@ bool CAlertDelivery::IsOwnedType(int type)
 
 void CAlertDelivery::DeliverAlert(std::unique_ptr<CAlertEvent> event, CAlert* alert)
 {
+    // The sender still holds the alert here, so its type can be read.
+    const bool owned = alert && IsOwnedType(alert->m_nType);
+    if (owned && !event)
+        event = std::make_unique<CAlertEvent>();
     CAlertEvent* raw = event.get();
+    if (owned) {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_ownedDeliveries.insert(raw);
+    }
     if (PostMessage(m_hFrame, WM_ALERT_DELIVERY, reinterpret_cast<WPARAM>(raw), reinterpret_cast<LPARAM>(alert))) {
         (void)event.release();  // the main frame owns it now
         return;
     }
-    if (alert && IsOwnedType(alert->m_nType))
+    if (owned) {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_ownedDeliveries.erase(raw);
         delete alert;
+    }
 }
 
 CString CAlertDelivery::GetAccountListText(int mode, const std::vector<CString>& names, int flag) const
@@ -32,18 +43,26 @@ CString CAlertDelivery::GetAccountListText(int mode, const std::vector<CString>&
     return IsWindow(m_hFrame) ? m_frame.GetAccountListText(mode, names, flag) : CString();
 }
 
-bool CAlertDelivery::OwnsAlert(LPARAM alert)
+bool CAlertDelivery::OwnsAlert(WPARAM event, LPARAM)
 {
-    const auto* a = reinterpret_cast<const CAlert*>(alert);
-    return a && IsOwnedType(a->m_nType);
+    std::lock_guard<std::mutex> lock(m_lock);
+    return event && m_ownedDeliveries.count(reinterpret_cast<const CAlertEvent*>(event)) != 0;
 }
 
 void CAlertDelivery::Present(WPARAM event, LPARAM alert)
 {
-    const auto* a = reinterpret_cast<const CAlert*>(alert);
     const auto* e = reinterpret_cast<const CAlertEvent*>(event);
+    const auto* a = reinterpret_cast<const CAlert*>(alert);
     if (!a)
         return;
+    if (!OwnsAlert(event, alert)) {
+        // A user alert: only while it is still in the global array (it may have been
+        // deleted since it fired, so nothing of it is read before).
+        CAlertBook* book = CAlertBook::Instance();
+        if (book && book->FindAlertIndex(a) >= 0 && (a->m_nType == kAlertPrice || a->m_nType == kAlertFormula))
+            PresentUserAlert(*a, e);
+        return;
+    }
     CString text;
     switch (a->m_nType) {
     case kAlertNews:
@@ -63,14 +82,6 @@ void CAlertDelivery::Present(WPARAM event, LPARAM alert)
             m_frame.GetTrayIcon().ShowBalloon("Order filled", fill->m_fillText);
         }
         break;
-    case kAlertPrice:
-    case kAlertFormula: {
-        // Only while the alert is still the user's: it may have been deleted since it fired.
-        CAlertBook* book = CAlertBook::Instance();
-        if (book && book->FindAlertIndex(a) >= 0)
-            PresentUserAlert(*a, e);
-        break;
-    }
     default:
         break;
     }
@@ -96,7 +107,12 @@ void CAlertDelivery::PresentUserAlert(const CAlert& alert, const CAlertEvent* ev
 
 void CAlertDelivery::Free(WPARAM event, LPARAM alert, bool ownsAlert)
 {
-    delete reinterpret_cast<CAlertEvent*>(event);
+    auto* e = reinterpret_cast<CAlertEvent*>(event);
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_ownedDeliveries.erase(e);
+    }
+    delete e;
     if (ownsAlert)
         delete reinterpret_cast<CAlert*>(alert);
 }

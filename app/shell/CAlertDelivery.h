@@ -5,6 +5,9 @@
 #include "alerts/IAlertHost.h"
 #include "app/shell/CMainFrame.h"
 
+#include <mutex>
+#include <set>
+
 class CAlert;
 
 class CAlertDelivery : public IAlertHost, public IAlertDeliveryHandler {
@@ -17,7 +20,7 @@ public:
     CString GetAccountListText(int mode, const std::vector<CString>& names, int flag) const override;
 
     // IAlertDeliveryHandler: the interface thread.
-    bool OwnsAlert(LPARAM alert) override;
+    bool OwnsAlert(WPARAM event, LPARAM alert) override;
     void Present(WPARAM event, LPARAM alert) override;
     void Free(WPARAM event, LPARAM alert, bool ownsAlert) override;
 
@@ -30,4 +33,8 @@ private:
 
     CMainFrame& m_frame;
     HWND m_hFrame;
+    // Events of deliveries whose alert is an owned notification copy: a delivery is told
+    // apart by its event, never by reading an alert that may be gone.
+    std::mutex m_lock;
+    std::set<const CAlertEvent*> m_ownedDeliveries;
 };

@@ -497,7 +497,7 @@ LRESULT CMainFrame::OnUpdateDownloaded(CWndMessage& message)
 
 LRESULT CMainFrame::OnAlertDelivery(WPARAM event, LPARAM alert)
 {
-    const bool owns = m_pAlertHandler ? m_pAlertHandler->OwnsAlert(alert) : false;
+    const bool owns = m_pAlertHandler ? m_pAlertHandler->OwnsAlert(event, alert) : false;
     m_alertQueue.push_back({event, alert, owns});
     WorkAlertQueue();
     return 0;

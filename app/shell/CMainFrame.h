@@ -23,8 +23,9 @@ struct CSessionStatus;
 class IAlertDeliveryHandler {
 public:
     virtual ~IAlertDeliveryHandler() = default;
-    // Whether the main frame owns the alert of this delivery (types 3, 4 and -1).
-    virtual bool OwnsAlert(LPARAM alert) = 0;
+    // Whether the main frame owns the alert of this delivery (the notification copies).
+    // Must not read a user alert, which may have been deleted since it fired.
+    virtual bool OwnsAlert(WPARAM event, LPARAM alert) = 0;
     // Shows the alert (popup, message box, sound...); runs on the interface thread.
     virtual void Present(WPARAM event, LPARAM alert) = 0;
     // Deletes the event record and, when owned, the alert.

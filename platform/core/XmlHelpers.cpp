@@ -20,14 +20,44 @@ const TiXmlElement* findIn(const TiXmlNode* parent, const char* name, bool deep)
     }
     return nullptr;
 }
-}  // namespace
+
+bool IsWellFormedUtf8(std::string_view text)
+{
+    size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        size_t length = 1;
+        if (lead >= 0xF0 && lead <= 0xF4)
+            length = 4;
+        else if (lead >= 0xE0)
+            length = lead <= 0xEF ? 3 : 0;
+        else if (lead >= 0xC2)
+            length = 2;
+        else if (lead >= 0x80)
+            length = 0;
+        if (length == 0 || i + length > text.size())
+            return false;
+        for (size_t k = 1; k < length; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
+                return false;
+        i += length;
+    }
+    return true;
+}
+
+} // namespace
 
 bool ParseXml(TiXmlDocument& doc, std::string_view text, CString* error)
 {
     doc.Clear();
     doc.ClearError();
-    const std::string copy(text);  // the parser wants a terminated string
-    doc.Parse(copy.c_str(), nullptr, TIXML_DEFAULT_ENCODING);
+    // The parser wants a terminated string. It may step over a whole multi-byte sequence
+    // at once, so a text that is not well-formed UTF-8 is read byte for byte, and a few
+    // spare terminators keep any step inside the buffer.
+    std::string copy(text);
+    const TiXmlEncoding encoding = IsWellFormedUtf8(copy) ? TIXML_DEFAULT_ENCODING : TIXML_ENCODING_LEGACY;
+    copy.append(4, '\0');
+    doc.Parse(copy.c_str(), nullptr, encoding);
     if (doc.Error() || !doc.RootElement()) {
         if (error) {
             if (doc.Error())

@@ -64,3 +64,25 @@ TEST(XmlHelpers, ParseErrorsAndPrinting)
     ASSERT_TRUE(ParseXml(again, printed.view()));
     EXPECT_EQ(GetElementText(FindChildNoCase(again.RootElement(), "Type")), "full");
 }
+
+// A multi-byte sequence cut by the end of the text, in a document declared UTF-8: the
+// parser must not follow it past the end.
+TEST(XmlHelpers, CutUtf8SequenceAtTheEndIsReadSafely)
+{
+    for (const char* text : {"<?xml version=\"1.0\" encoding=\"UTF-8\"?><r><a\xF0",
+                             "<?xml version=\"1.0\" encoding=\"UTF-8\"?><r><\xE2\x82",
+                             "<?xml version=\"1.0\" encoding=\"UTF-8\"?><r a=\"\xF4\x8F"}) {
+        TiXmlDocument doc;
+        CString error;
+        EXPECT_FALSE(ParseXml(doc, text, &error));
+        EXPECT_FALSE(error.IsEmpty());
+    }
+    // Bytes that are no UTF-8 are read as they are, whatever the declaration says.
+    TiXmlDocument latin;
+    ASSERT_TRUE(ParseXml(latin, "<?xml version=\"1.0\" encoding=\"UTF-8\"?><r>caf\xE9</r>", nullptr));
+    EXPECT_EQ(GetElementText(latin.RootElement()), "caf\xE9");
+    // Well-formed UTF-8 is still read as UTF-8.
+    TiXmlDocument doc;
+    ASSERT_TRUE(ParseXml(doc, "<?xml version=\"1.0\" encoding=\"UTF-8\"?><r>caf\xC3\xA9</r>", nullptr));
+    EXPECT_EQ(GetElementText(doc.RootElement()), "caf\xC3\xA9");
+}

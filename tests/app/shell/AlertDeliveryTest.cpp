@@ -4,6 +4,9 @@
 #include "ShellTestSupport.h"
 
 #include "alerts/CAlertBook.h"
+#include "alerts/COrderFillAlert.h"
+#include "alerts/CPriceAlert.h"
+#include "alerts/IAlertHost.h"
 #include "app/shell/CMainFrame.h"
 #include "app/shell/CWorkstationApp.h"
 #include "broker/session/CSessionManager.h"
@@ -151,4 +154,28 @@ TEST_F(AlertWorkstation, FilledOrderIsShownAsANotificationAndCancelIsAsked)
     ASSERT_FALSE(m_boxes.empty());
     EXPECT_EQ(m_boxes.back().text, "Cancel order?");
     Exit(app);
+}
+
+TEST_F(AlertWorkstation, AlertDeletedBeforeItsDeliveryIsNotShownAndLateNotificationsAreFreed)
+{
+    CWorkstationApp app;
+    ASSERT_TRUE(Start(app));
+    CAlertBook* book = CAlertBook::Instance();
+    ASSERT_NE(book, nullptr);
+    book->m_alerts.push_back(std::make_unique<CPriceAlert>());
+    CAlert* alert = book->m_alerts.back().get();
+    alert->m_symbol = "IBM";
+    IAlertHost* host = GetAlertHost();
+    ASSERT_NE(host, nullptr);
+    host->DeliverAlert(std::make_unique<CAlertEvent>(), alert);
+    book->m_alerts.pop_back();  // deleted by the user before the main frame gets to it
+    host->DeliverAlert(nullptr, new COrderFillAlert("IBM", "Bought 5 IBM @ 1.00"));
+    ASSERT_TRUE(PumpUntil([&] { return app.MainFrame()->GetTrayIcon().GetLastBalloonText() == "Bought 5 IBM @ 1.00"; }));
+    PumpFor(100);
+    EXPECT_EQ(FindBox("Alert"), nullptr);
+    EXPECT_EQ(app.MainFrame()->GetAlertQueueSize(), 0u);
+
+    Exit(app);
+    // The main frame is gone: a late notification is freed at once (the leak check sees it).
+    host->DeliverAlert(nullptr, new COrderFillAlert("IBM", "late"));
 }

@@ -16,7 +16,7 @@ namespace {
 class RecordingAlerts : public IAlertDeliveryHandler {
 public:
     std::vector<std::string> log;
-    bool OwnsAlert(LPARAM alert) override { return alert >= 100; }
+    bool OwnsAlert(WPARAM, LPARAM alert) override { return alert >= 100; }
     void Present(WPARAM event, LPARAM alert) override
     {
         log.push_back("show " + std::to_string(event) + "/" + std::to_string(alert));
