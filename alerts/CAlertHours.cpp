@@ -1,38 +1,14 @@
 #include "alerts/CAlertHours.h"
 
-#include "broker/core/ExchangeTime.h"
-#include "broker/session/CSessionManager.h"
+#include "alerts/CAlert.h"
 #include "platform/core/XmlHelpers.h"
-
-#include <cstdlib>
-#include <ctime>
-
-namespace {
-// The current exchange wall clock: the session manager's (with its server clock offset),
-// else the exchange time of the system clock.
-SYSTEMTIME exchangeNow()
-{
-    SYSTEMTIME st{};
-    if (const CSessionManager* manager = CSessionManager::Instance())
-        manager->GetExchangeTime(st);
-    else
-        ExchangeSystemTime(static_cast<int64_t>(::time(nullptr)), st);
-    return st;
-}
-
-void readInt(const TiXmlElement* element, const char* name, int& value)
-{
-    CString text;
-    if (ReadChildText(element, name, text) && !text.IsEmpty())
-        value = std::atoi(text);
-}
-}  // namespace
 
 bool CAlertHours::IsInWindow() const
 {
     if (m_nCheckTime == 0)
         return true;
-    const SYSTEMTIME now = exchangeNow();
+    SYSTEMTIME now{};
+    GetAlertExchangeTime(now);
     return IsTimeOfDayInWindow(now.wHour, now.wMinute, now.wSecond);
 }
 
@@ -66,9 +42,9 @@ void CAlertHours::FromXml(const TiXmlElement* element)
 {
     if (!element)
         return;
-    readInt(element, "CheckTime", m_nCheckTime);
-    readInt(element, "FromHour", m_nFromHour);
-    readInt(element, "FromMinute", m_nFromMinute);
-    readInt(element, "ToHour", m_nToHour);
-    readInt(element, "ToMinute", m_nToMinute);
+    ReadAlertInt(element, "CheckTime", m_nCheckTime);
+    ReadAlertInt(element, "FromHour", m_nFromHour);
+    ReadAlertInt(element, "FromMinute", m_nFromMinute);
+    ReadAlertInt(element, "ToHour", m_nToHour);
+    ReadAlertInt(element, "ToMinute", m_nToMinute);
 }

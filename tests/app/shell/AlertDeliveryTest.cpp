@@ -1,7 +1,7 @@
 // Alerts in the running workstation: alerts.xml loaded before the windows, activated after
 // login, fired by the market and shown by the main frame, saved at exit; fills of orders
 // shown as notifications; the session's order questions asked through message boxes.
-#include "ShellTestSupport.h"
+#include "ShellBrokerFixture.h"
 
 #include "alerts/CAlertBook.h"
 #include "alerts/COrderFillAlert.h"
@@ -11,7 +11,7 @@
 #include "app/shell/CWorkstationApp.h"
 #include "broker/session/CSessionManager.h"
 #include "platform/ui/CStatusBar.h"
-#include "tools/testbroker/CTestBroker.h"
+#include "tests/support/OrderLegs.h"
 
 #include <gtest/gtest.h>
 
@@ -27,45 +27,23 @@ const char* const kPriceAlertFile =
     "<History>\r\n</History>\r\n<File></File>\r\n<Column>3</Column>\r\n<Target>500.000000</Target>\r\n"
     "<Direction>0</Direction>\r\n</Alert>\r\n</Alerts>";
 
-class AlertWorkstation : public ::testing::Test {
+class AlertWorkstation : public ShellBrokerFixture {
 protected:
     void SetUp() override
     {
-        qx::testbroker::TestBrokerOptions options;
-        options.httpsPort = 0;
-        options.streamPort = 0;
-        options.startPaused = true;
-        m_broker = std::make_unique<qx::testbroker::CTestBroker>(options);
-        std::string error;
-        ASSERT_TRUE(m_broker->Start(error)) << error;
-        const std::string base = m_broker->BaseUrl();
-        m_home.Write("config.ini", "LoginServer=" + base + "\nApiServer=" + base + "\nHistoryServer=" + base +
-                                       "\nUpdateFile=" + base + "/update/QxUpdate.xml\nCaFile=" +
-                                       std::string(m_broker->CaFile()) + "\n");
-        const char* root = std::getenv("QX_SOURCE_DIR");
-        std::filesystem::copy_file(std::string(root ? root : ".") + "/broker/session/Sessions.dat",
-                                   m_home.File("Sessions.dat"), std::filesystem::copy_options::overwrite_existing);
+        ShellBrokerFixture::SetUp();
         m_responder = std::make_unique<CScopedUiResponder>(std::make_unique<RecordingResponder>(&m_boxes));
     }
     void TearDown() override
     {
         m_responder.reset();
-        if (m_broker)
-            m_broker->Stop();
+        ShellBrokerFixture::TearDown();
     }
 
     bool Start(CWorkstationApp& app)
     {
         app.m_arguments = {"--home", m_home.Path(), "--user", "demo", "--password", "demo"};
         return app.InitInstance();
-    }
-
-    static void Exit(CWorkstationApp& app)
-    {
-        if (CMainFrame* frame = app.MainFrame())
-            frame->SendMessage(WM_CLOSE);
-        PumpFor(20);
-        app.ExitInstance();
     }
 
     const RecordedBox* FindBox(const char* caption) const
@@ -76,9 +54,6 @@ protected:
         return nullptr;
     }
 
-    std::unique_ptr<qx::testbroker::CTestBroker> m_broker;
-    ScratchFolder m_home{"alerts"};
-    std::vector<RecordedBox> m_boxes;
     std::unique_ptr<CScopedUiResponder> m_responder;
 };
 
@@ -116,7 +91,7 @@ TEST_F(AlertWorkstation, StoredPriceAlertFiresOnceIsShownAndIsSavedTriggered)
     EXPECT_EQ(std::count_if(m_boxes.begin(), m_boxes.end(), [](const RecordedBox& b) { return b.caption == "Alert"; }),
               1);
 
-    Exit(app);
+    CloseAndExit(app);
     const std::string saved = m_home.Read("alerts.xml");
     EXPECT_NE(saved.find("<IsTriggered>1</IsTriggered>"), std::string::npos) << saved;
     EXPECT_NE(saved.find("<Date price=\"501.50\">"), std::string::npos) << saved;
@@ -131,15 +106,10 @@ TEST_F(AlertWorkstation, FilledOrderIsShownAsANotificationAndCancelIsAsked)
     const CString account = session.GetCurrentAccount();
     ASSERT_FALSE(account.IsEmpty());
 
-    COrderLeg leg;
-    leg.symbol = "INTC";
-    leg.quantity = 100;
-    leg.orderType = "Market";
-    leg.expire = "DAY";
-    leg.instructions = "None";
-    leg.route = "Auto";
     CString error;
-    ASSERT_TRUE(session.SubmitOrder({leg}, 0, -1, 1, "QXVEL", account, error)) << error.str();
+    ASSERT_TRUE(session.SubmitOrder({qx::testsupport::DayOrderLeg("INTC", 100, "Market")}, 0, -1, 1, "QXVEL", account,
+                                    error))
+        << error.str();
     CMainFrame* frame = app.MainFrame();
     ASSERT_TRUE(PumpUntil([&] { return frame->GetTrayIcon().GetLastBalloonText().Find("INTC") >= 0; }, 10000));
     const CString fill = frame->GetTrayIcon().GetLastBalloonText();
@@ -153,7 +123,7 @@ TEST_F(AlertWorkstation, FilledOrderIsShownAsANotificationAndCancelIsAsked)
     EXPECT_FALSE(session.CancelOrders({"no-such-order"}, cancelError));
     ASSERT_FALSE(m_boxes.empty());
     EXPECT_EQ(m_boxes.back().text, "Cancel order?");
-    Exit(app);
+    CloseAndExit(app);
 }
 
 TEST_F(AlertWorkstation, AlertDeletedBeforeItsDeliveryIsNotShownAndLateNotificationsAreFreed)
@@ -175,7 +145,7 @@ TEST_F(AlertWorkstation, AlertDeletedBeforeItsDeliveryIsNotShownAndLateNotificat
     EXPECT_EQ(FindBox("Alert"), nullptr);
     EXPECT_EQ(app.MainFrame()->GetAlertQueueSize(), 0u);
 
-    Exit(app);
+    CloseAndExit(app);
     // The main frame is gone: a late notification is freed at once (the leak check sees it).
     host->DeliverAlert(nullptr, new COrderFillAlert("IBM", "late"));
 }

@@ -1,7 +1,7 @@
 // The workstation against the in-process test broker: start-up and login, the main
 // frame, windows of every kind in both frame forms, detach and attach, linking,
 // workspaces and exit.
-#include "ShellTestSupport.h"
+#include "ShellBrokerFixture.h"
 
 #include "app/shell/CCommonDoc.h"
 #include "app/shell/CKindView.h"
@@ -40,35 +40,7 @@ extern char** environ;
 
 namespace {
 
-class BrokerFixture : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        qx::testbroker::TestBrokerOptions options;
-        options.httpsPort = 0;
-        options.streamPort = 0;
-        options.startPaused = true;
-        m_broker = std::make_unique<qx::testbroker::CTestBroker>(options);
-        std::string error;
-        ASSERT_TRUE(m_broker->Start(error)) << error;
-        const std::string base = m_broker->BaseUrl();
-        m_home.Write("config.ini", "LoginServer=" + base + "\nApiServer=" + base + "\nHistoryServer=" + base +
-                                       "\nUpdateFile=" + base + "/update/QxUpdate.xml\nCaFile=" +
-                                       std::string(m_broker->CaFile()) + "\n");
-        const char* root = std::getenv("QX_SOURCE_DIR");
-        std::filesystem::copy_file(std::string(root ? root : ".") + "/broker/session/Sessions.dat",
-                                   m_home.File("Sessions.dat"), std::filesystem::copy_options::overwrite_existing);
-    }
-    void TearDown() override
-    {
-        if (m_broker)
-            m_broker->Stop();
-    }
-
-    std::unique_ptr<qx::testbroker::CTestBroker> m_broker;
-    ScratchFolder m_home{"home"};
-    std::vector<RecordedBox> m_boxes;
-};
+class BrokerFixture : public ShellBrokerFixture {};
 
 struct WindowSummary {
     int kind;
@@ -104,15 +76,6 @@ std::vector<WindowSummary> Summarise(CWorkstationApp& app)
         return std::tie(a.floating, a.kind, a.symbol) < std::tie(b.floating, b.kind, b.symbol);
     });
     return out;
-}
-
-// Closes the main frame as the user would and runs the exit.
-void CloseAndExit(CWorkstationApp& app)
-{
-    if (CMainFrame* frame = app.MainFrame())
-        frame->SendMessage(WM_CLOSE);
-    PumpFor(20);
-    app.ExitInstance();
 }
 
 class PromptingApp : public CWorkstationApp {

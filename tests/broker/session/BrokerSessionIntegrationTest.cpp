@@ -15,6 +15,7 @@
 #include "broker/core/ExchangeTime.h"
 #include "broker/core/FeedTime.h"
 #include "tests/support/CTestBrokerSession.h"
+#include "tests/support/OrderLegs.h"
 #include "tests/support/WaitUntil.h"
 #include "tools/testbroker/CTestBroker.h"
 
@@ -284,14 +285,7 @@ TEST_F(BrokerSessionTest, SubmittedOrderFillsIntoOrderStatusAndPositions)
     const int positionsBefore = positionObserver.calls;
     const auto heldBefore = m_broker->PositionOf(account.str(), "INTC");
 
-    COrderLeg leg;
-    leg.symbol = "INTC";
-    leg.action = 0;
-    leg.quantity = 100;
-    leg.orderType = "Market";
-    leg.expire = "DAY";
-    leg.instructions = "None";
-    leg.route = "Auto";
+    const COrderLeg leg = qx::testsupport::DayOrderLeg("INTC", 100, "Market");
     CString error;
     ASSERT_TRUE(session.SubmitOrder({leg}, 0, -1, 1, "QXVEL", account, error)) << error.str();
 
@@ -339,14 +333,7 @@ TEST_F(BrokerSessionTest, CancelledOrderLeavesTheOpenList)
     open.Subscribe(&observer);
     open.SetFilter(1, 0, 0, 0, 0, 0); // open orders only
 
-    COrderLeg leg;
-    leg.symbol = "IBM";
-    leg.quantity = 10;
-    leg.orderType = "Limit";
-    leg.price = 1.00; // far below the market: stays open
-    leg.expire = "DAY";
-    leg.instructions = "None";
-    leg.route = "Auto";
+    const COrderLeg leg = qx::testsupport::DayOrderLeg("IBM", 10, "Limit", 1.00); // far below the market: stays open
     CString error;
     ASSERT_TRUE(session.SubmitOrder({leg}, 0, -1, 1, "QXVEL", account, error)) << error.str();
 
@@ -457,15 +444,7 @@ private:
 
 COrderLeg OpenBuy(const char* symbol, double price)
 {
-    COrderLeg leg;
-    leg.symbol = symbol;
-    leg.quantity = 10;
-    leg.orderType = "Limit";
-    leg.price = price;
-    leg.expire = "DAY";
-    leg.instructions = "None";
-    leg.route = "Auto";
-    return leg;
+    return qx::testsupport::DayOrderLeg(symbol, 10, "Limit", price);
 }
 
 } // namespace
