@@ -8,58 +8,34 @@
 #include "app/services/CAppSettings.h"
 #include "platform/core/CArchive.h"
 #include "platform/core/CFile.h"
+#include "tests/platform/TempFolder.h"
+#include "tests/support/RecordingNotifier.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-class Recorder : public IUserNotifier {
-public:
-    void Notify(const CString& text) override { messages.push_back(text); }
-    std::vector<CString> messages;
-};
-
 class CAlertBookTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        static int n = 0;
-        m_folder = fs::temp_directory_path() / ("qx-alerts-" + std::to_string(::getpid()) + "-" + std::to_string(++n));
-        fs::create_directories(m_folder);
-        m_settings.SetWorkingDirectory(CString(m_folder.string()));
+        m_settings.SetWorkingDirectory(CString(m_folder.path().string()));
         m_settings.SetNotifier(&m_recorder);
         m_settings.SetAlertBook(std::make_unique<CAlertBook>(m_settings));
         CAppSettings::Install(&m_settings);
     }
-    void TearDown() override
-    {
-        CAppSettings::Install(nullptr);
-        fs::remove_all(m_folder);
-    }
+    void TearDown() override { CAppSettings::Install(nullptr); }
 
     CAlertBook& Book() { return *CAlertBook::Instance(); }
-    std::string Path(const char* name) const { return (m_folder / name).string(); }
-    bool Exists(const char* name) const { return fs::exists(m_folder / name); }
-    std::string Read(const char* name) const
-    {
-        std::ifstream in(Path(name), std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    void Write(const char* name, const std::string& bytes) const
-    {
-        std::ofstream out(Path(name), std::ios::binary);
-        out << bytes;
-    }
+    std::string Path(const char* name) const { return m_folder.file(name); }
+    bool Exists(const char* name) const { return fs::exists(m_folder.file(name)); }
+    std::string Read(const char* name) const { return m_folder.read(name); }
+    void Write(const char* name, const std::string& bytes) const { m_folder.write(name, bytes); }
     // alerts.dat as the older program stored it: version, count, then the records.
     void WriteDat(int version, int count, const std::function<void(CArchive&)>& records) const
     {
@@ -79,8 +55,8 @@ protected:
         return book;
     }
 
-    fs::path m_folder;
-    Recorder m_recorder;
+    TempFolder m_folder;
+    CRecordingNotifier m_recorder;
     CAppSettings m_settings;
 };
 

@@ -3,6 +3,9 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
 #include <string>
 
 class TempFolder {
@@ -24,6 +27,18 @@ public:
 
     const std::filesystem::path& path() const { return m_path; }
     std::string file(const std::string& name) const { return (m_path / name).string(); }
+    std::string read(const std::string& name) const
+    {
+        std::ifstream in(file(name), std::ios::binary);
+        std::stringstream bytes;
+        bytes << in.rdbuf();
+        return bytes.str();
+    }
+    void write(const std::string& name, const std::string& bytes) const
+    {
+        std::ofstream out(file(name), std::ios::binary);
+        out << bytes;
+    }
 
 private:
     std::filesystem::path m_path;

@@ -4,37 +4,13 @@
 #include "platform/core/CArchive.h"
 #include "platform/core/CFile.h"
 #include "tests/platform/TempFolder.h"
+#include "tests/support/RecordingNotifier.h"
 #include "trading/COrderRecord.h"
 #include "trading/OrderPriceText.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 
-namespace {
-
-class Recorder : public IUserNotifier {
-public:
-    void Notify(const CString& text) override { messages.push_back(text); }
-    std::vector<CString> messages;
-};
-
-std::string ReadBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-}
-
-} // namespace
 
 TEST(OrderRecord, TakesTheDefaultsOfTheRowSelectedWhenBuilt)
 {
@@ -99,7 +75,7 @@ TEST(TradingDefaults, FileRoundTripsBothRows)
         row.programTrading = 1;
         ASSERT_TRUE(s.SaveTrading());
     }
-    const std::string bytes = ReadBytes(folder.file("trading.dat"));
+    const std::string bytes = folder.read("trading.dat");
     ASSERT_GE(bytes.size(), 4u);
     EXPECT_EQ(bytes.substr(0, 4), std::string("\x13\0\0\0", 4));
 
@@ -122,9 +98,9 @@ TEST(TradingDefaults, NewerOrDamagedFileIsReportedKeptAndTheTableUnchanged)
     for (const std::string& bytes : {std::string("\x14\0\0\0", 4) + "whatever",  // version 20
                                      std::string("\x13\0\0\0\x05Limit", 10)}) {   // cut short
         TempFolder folder;
-        WriteBytes(folder.file("trading.dat"), bytes);
+        folder.write("trading.dat", bytes);
         CAppSettings s;
-        Recorder r;
+        CRecordingNotifier r;
         s.SetNotifier(&r);
         s.SetWorkingDirectory(folder.path().string().c_str());
         s.LoadAll();
@@ -133,19 +109,8 @@ TEST(TradingDefaults, NewerOrDamagedFileIsReportedKeptAndTheTableUnchanged)
         EXPECT_NE(r.messages[0].Find("trading.dat"), -1);
         EXPECT_EQ(s.m_tradingDefaults, CTradingDefaults());
         EXPECT_TRUE(s.SaveAll());
-        EXPECT_EQ(ReadBytes(folder.file("trading.dat")), bytes);
+        EXPECT_EQ(folder.read("trading.dat"), bytes);
     }
-}
-
-TEST(TradingDefaults, WriteFailureShowsItsMessage)
-{
-    CAppSettings s;
-    Recorder r;
-    s.SetNotifier(&r);
-    s.SetWorkingDirectory("/nonexistent-qx-folder/sub");
-    EXPECT_FALSE(s.SaveTrading());
-    ASSERT_EQ(r.messages.size(), 1u);
-    EXPECT_EQ(r.messages[0], "Error saving trade settings");
 }
 
 TEST(OrderPrice, StockPennyPricesKeepUpToFourDecimalsEverythingElseTwo)

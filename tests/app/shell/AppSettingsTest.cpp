@@ -5,51 +5,16 @@
 #include "platform/core/CFile.h"
 #include "platform/core/CMemFile.h"
 #include "platform/core/CProfile.h"
+#include "tests/platform/TempFolder.h"
+#include "tests/support/RecordingNotifier.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-class Recorder : public IUserNotifier {
-public:
-    void Notify(const CString& text) override { messages.push_back(text); }
-    std::vector<CString> messages;
-};
-
-class TempFolder {
-public:
-    TempFolder()
-    {
-        static int n = 0;
-        m_path = fs::temp_directory_path() / ("qx-settings-" + std::to_string(::getpid()) + "-" + std::to_string(++n));
-        fs::create_directories(m_path);
-    }
-    ~TempFolder() { fs::remove_all(m_path); }
-    CString Path() const { return CString(m_path.string()); }
-    std::string File(const char* name) const { return (m_path / name).string(); }
-    std::string Read(const char* name) const
-    {
-        std::ifstream in(File(name), std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    void Write(const char* name, const std::string& bytes) const
-    {
-        std::ofstream out(File(name), std::ios::binary);
-        out << bytes;
-    }
-
-private:
-    fs::path m_path;
-};
 
 std::string Dword(DWORD v)
 {
@@ -66,7 +31,7 @@ TEST(AppSettings, UserFilesRoundTripThroughTheFolder)
     TempFolder folder;
     {
         CAppSettings s;
-        s.SetWorkingDirectory(folder.Path());
+        s.SetWorkingDirectory(CString(folder.path().string()));
         s.LoadAll();
         for (int f = 0; f < kUserFileCount; ++f)
             EXPECT_EQ(s.GetFileState(static_cast<EUserFile>(f)), EUserFileState::kMissing);
@@ -87,12 +52,12 @@ TEST(AppSettings, UserFilesRoundTripThroughTheFolder)
         ASSERT_TRUE(s.SaveAll());
     }
     // columns.dat without records: version 19 and three empty arrays.
-    EXPECT_EQ(folder.Read("columns.dat"), Dword(19) + Dword(0) + Dword(0) + Dword(0));
+    EXPECT_EQ(folder.read("columns.dat"), Dword(19) + Dword(0) + Dword(0) + Dword(0));
 
     CAppSettings t;
-    Recorder r;
+    CRecordingNotifier r;
     t.SetNotifier(&r);
-    t.SetWorkingDirectory(folder.Path());
+    t.SetWorkingDirectory(CString(folder.path().string()));
     t.LoadAll();
     EXPECT_TRUE(r.messages.empty());
     EXPECT_EQ(t.GetFileState(kFileGui), EUserFileState::kLoaded);
@@ -124,15 +89,15 @@ TEST(AppSettings, DamagedOrTooNewFilesAreToldAndNeverOverwritten)
     const std::string newColumns = Dword(20) + Dword(0) + Dword(0) + Dword(0);
     const std::string badNotes = "<Notes><Note><Symbol>IBM";
     const std::string newerPortfolios = Dword(25) + "future";
-    folder.Write("gui.dat", damagedGui);
-    folder.Write("columns.dat", newColumns);
-    folder.Write("notes.xml", badNotes);
-    folder.Write("portfolios.dat", newerPortfolios);
+    folder.write("gui.dat", damagedGui);
+    folder.write("columns.dat", newColumns);
+    folder.write("notes.xml", badNotes);
+    folder.write("portfolios.dat", newerPortfolios);
 
     CAppSettings s;
-    Recorder r;
+    CRecordingNotifier r;
     s.SetNotifier(&r);
-    s.SetWorkingDirectory(folder.Path());
+    s.SetWorkingDirectory(CString(folder.path().string()));
     const CFontInfo defaultFont = s.m_quoteFont;
     s.LoadAll();
     ASSERT_EQ(r.messages.size(), 4u);
@@ -149,36 +114,38 @@ TEST(AppSettings, DamagedOrTooNewFilesAreToldAndNeverOverwritten)
     s.m_notes.SetAt("MSFT", "new note");
     s.m_columns.body = {9, 9};
     EXPECT_TRUE(s.SaveAll());
-    EXPECT_EQ(folder.Read("gui.dat"), damagedGui);
-    EXPECT_EQ(folder.Read("columns.dat"), newColumns);
-    EXPECT_EQ(folder.Read("notes.xml"), badNotes);
-    EXPECT_EQ(folder.Read("portfolios.dat"), newerPortfolios);
+    EXPECT_EQ(folder.read("gui.dat"), damagedGui);
+    EXPECT_EQ(folder.read("columns.dat"), newColumns);
+    EXPECT_EQ(folder.read("notes.xml"), badNotes);
+    EXPECT_EQ(folder.read("portfolios.dat"), newerPortfolios);
     // Files that loaded or were missing are written.
-    EXPECT_EQ(folder.Read("trading.dat").substr(0, 4), Dword(19));
+    EXPECT_EQ(folder.read("trading.dat").substr(0, 4), Dword(19));
 }
 
 TEST(AppSettings, KeptRecordsKeepTheirOwnVersion)
 {
     TempFolder folder;
-    folder.Write("formulas.dat", Dword(17) + "abc");
+    folder.write("formulas.dat", Dword(17) + "abc");
     CAppSettings s;
-    s.SetWorkingDirectory(folder.Path());
+    s.SetWorkingDirectory(CString(folder.path().string()));
     s.LoadAll();
     ASSERT_TRUE(s.SaveFormulas());
-    EXPECT_EQ(folder.Read("formulas.dat"), Dword(17) + "abc");
+    EXPECT_EQ(folder.read("formulas.dat"), Dword(17) + "abc");
 }
 
 TEST(AppSettings, SaveFailuresShowTheirMessages)
 {
     CAppSettings s;
-    Recorder r;
+    CRecordingNotifier r;
     s.SetNotifier(&r);
     s.SetWorkingDirectory("/nonexistent-qx-folder/sub");
     EXPECT_FALSE(s.SaveColumns());
     EXPECT_FALSE(s.SavePortfolios());
-    ASSERT_EQ(r.messages.size(), 2u);
+    EXPECT_FALSE(s.SaveTrading());
+    ASSERT_EQ(r.messages.size(), 3u);
     EXPECT_EQ(r.messages[0], "Error saving custom columns");
     EXPECT_EQ(r.messages[1], "Error writing portfolio settings");
+    EXPECT_EQ(r.messages[2], "Error saving trade settings");
 }
 
 TEST(AppSettings, ProfileKeepsValuesAndNeverThePasswordInClear)
@@ -228,15 +195,15 @@ TEST(AppSettings, ScrambleIsReversibleAndRejectsForeignText)
 TEST(AppSettings, StrategiesConvertIntoLibraryFilesAndTheStoreIsMovedAside)
 {
     TempFolder folder;
-    folder.Write("strategies.dat", Dword(19) + Dword(3));
+    folder.write("strategies.dat", Dword(19) + Dword(3));
     CAppSettings s;
-    s.SetWorkingDirectory(folder.Path());
+    s.SetWorkingDirectory(CString(folder.path().string()));
     // Without a record reader the store stays where it is.
     EXPECT_EQ(s.ConvertStrategies(), 0);
-    EXPECT_TRUE(fs::exists(folder.File("strategies.dat")));
-    EXPECT_TRUE(fs::is_directory(folder.File("Strategies")));
+    EXPECT_TRUE(fs::exists(folder.file("strategies.dat")));
+    EXPECT_TRUE(fs::is_directory(folder.file("Strategies")));
 
-    folder.Write("Strategies/Cross.qxs", "taken");
+    folder.write("Strategies/Cross.qxs", "taken");
     s.SetStrategyReader([](CArchive& ar, DWORD, std::vector<CAppSettings::CStrategyText>& out) {
         DWORD n = 0;
         ar >> n;
@@ -244,21 +211,21 @@ TEST(AppSettings, StrategiesConvertIntoLibraryFilesAndTheStoreIsMovedAside)
             out.push_back({i == 2 ? "a/b" : "Cross", "text"});
     });
     EXPECT_EQ(s.ConvertStrategies(), 3);
-    EXPECT_EQ(folder.Read("Strategies/Cross.qxs"), "taken");
-    EXPECT_EQ(folder.Read("Strategies/Cross (1).qxs"), "text");
-    EXPECT_EQ(folder.Read("Strategies/Cross (2).qxs"), "text");
-    EXPECT_EQ(folder.Read("Strategies/a_b.qxs"), "text");
-    EXPECT_FALSE(fs::exists(folder.File("strategies.dat")));
-    EXPECT_TRUE(fs::exists(folder.File("strategies.dat.old")));
+    EXPECT_EQ(folder.read("Strategies/Cross.qxs"), "taken");
+    EXPECT_EQ(folder.read("Strategies/Cross (1).qxs"), "text");
+    EXPECT_EQ(folder.read("Strategies/Cross (2).qxs"), "text");
+    EXPECT_EQ(folder.read("Strategies/a_b.qxs"), "text");
+    EXPECT_FALSE(fs::exists(folder.file("strategies.dat")));
+    EXPECT_TRUE(fs::exists(folder.file("strategies.dat.old")));
 
     // A too-new store converts nothing and says why.
-    folder.Write("strategies.dat", Dword(21));
-    Recorder r;
+    folder.write("strategies.dat", Dword(21));
+    CRecordingNotifier r;
     s.SetNotifier(&r);
     EXPECT_EQ(s.ConvertStrategies(), 0);
     ASSERT_EQ(r.messages.size(), 1u);
     EXPECT_NE(r.messages[0].Find("incompatible version (v21)"), -1);
-    EXPECT_TRUE(fs::exists(folder.File("strategies.dat")));
+    EXPECT_TRUE(fs::exists(folder.file("strategies.dat")));
 }
 
 TEST(LinkState, AcceptRules)
@@ -350,11 +317,11 @@ TEST(AppSettings, NotesOfANewerVersionAreRefusedAndKept)
 {
     TempFolder folder;
     const std::string newer = "<Notes><Version>20</Version><Note><Symbol>IBM</Symbol><Text>x</Text></Note></Notes>";
-    folder.Write("notes.xml", newer);
+    folder.write("notes.xml", newer);
     CAppSettings s;
-    Recorder r;
+    CRecordingNotifier r;
     s.SetNotifier(&r);
-    s.SetWorkingDirectory(folder.Path());
+    s.SetWorkingDirectory(CString(folder.path().string()));
     s.LoadAll();
     ASSERT_EQ(r.messages.size(), 1u);
     EXPECT_EQ(r.messages[0], "Error reading file notes.xml: incompatible version (v20).\nPlease upgrade to the latest "
@@ -362,7 +329,7 @@ TEST(AppSettings, NotesOfANewerVersionAreRefusedAndKept)
     EXPECT_EQ(s.m_notes.GetCount(), 0u);
     s.m_notes.SetAt("MSFT", "mine");
     EXPECT_TRUE(s.SaveAll());
-    EXPECT_EQ(folder.Read("notes.xml"), newer);
+    EXPECT_EQ(folder.read("notes.xml"), newer);
 
     // An empty text removes a note.
     CNoteMap notes;
