@@ -1,9 +1,9 @@
 #include "app/shell/CWorkstationApp.h"
 
-#include "analytics/formula/CFormulaEngine.h"
 #include "alerts/CAlertBook.h"
 #include "alerts/COrderFillAlert.h"
 #include "alerts/IAlertHost.h"
+#include "analytics/formula/CFormulaEngine.h"
 #include "analytics/formula/FormulaNames.h"
 #include "app/shell/CAlertDelivery.h"
 #include "app/shell/CCommonDoc.h"
@@ -120,10 +120,7 @@ CWorkstationApp::CWorkstationApp() : CWinApp("Quorvantelix")
 
 CWorkstationApp::~CWorkstationApp()
 {
-    StopAlertActivation();
-    if (IAlertBook* book = m_settings.GetAlertBook())
-        book->FreeAlerts();
-    StopThreads();
+    StopAlertsAndThreads();
     if (GetAlertHost() == m_alertDelivery.get())
         SetAlertHost(nullptr);
     if (m_session)
@@ -384,6 +381,16 @@ bool CWorkstationApp::AreThreadsRunning() const
     return m_formulas && m_formulas->IsRunning();
 }
 
+void CWorkstationApp::StopAlertsAndThreads()
+{
+    // The activation pass may still be using the alerts: it ends before they are freed,
+    // and they go before the formula engine that calls them.
+    StopAlertActivation();
+    if (IAlertBook* book = m_settings.GetAlertBook())
+        book->FreeAlerts();
+    StopThreads();
+}
+
 void CWorkstationApp::StopThreads()
 {
     StopAlertActivation();
@@ -414,11 +421,7 @@ int CWorkstationApp::ExitInstance()
         m_settings.SaveProfile(m_profile);
         m_bInitialized = false;
     }
-    // The activation pass may still be using the alerts: it ends before they are freed.
-    StopAlertActivation();
-    if (IAlertBook* book = m_settings.GetAlertBook())
-        book->FreeAlerts();
-    StopThreads();
+    StopAlertsAndThreads();
     if (m_session) {
         m_session->SetStatusWindow(nullptr);
         m_session->LogOut();

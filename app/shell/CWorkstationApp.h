@@ -10,7 +10,6 @@
 #include "platform/ui/CWinApp.h"
 
 #include <atomic>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -112,6 +111,7 @@ private:
     void StartThreads();
     void StopThreads();
     void StopAlertActivation();
+    void StopAlertsAndThreads();
     void AlertActivationThread(std::vector<CAlert*> alerts);
 
     CStartOptions m_options;
