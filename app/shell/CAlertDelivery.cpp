@@ -4,7 +4,7 @@
 #include "alerts/CColumnAlert.h"
 #include "alerts/COrderFillAlert.h"
 #include "app/shell/CWorkstationApp.h"
-#include "app/shell/ShellIds.h"
+#include "app/windows/ShellIds.h"
 #include "broker/core/Formatters.h"
 #include "platform/ui/CMessageQueue.h"
 #include "platform/ui/CWinApp.h"

@@ -1,6 +1,6 @@
 #include "app/shell/CLoginDlg.h"
 
-#include "app/shell/ShellIds.h"
+#include "app/windows/ShellIds.h"
 #include "platform/ui/CDataExchange.h"
 
 namespace {

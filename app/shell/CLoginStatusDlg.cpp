@@ -1,7 +1,7 @@
 #include "app/shell/CLoginStatusDlg.h"
 
 #include "app/shell/CSessionStatusRouter.h"
-#include "app/shell/ShellIds.h"
+#include "app/windows/ShellIds.h"
 #include "broker/session/CSessionManager.h"
 
 namespace {

@@ -1,12 +1,12 @@
 #include "app/shell/CMainFrame.h"
 
 #include "app/services/TextHelpers.h"
-#include "app/shell/CCommonDoc.h"
+#include "app/windows/CCommonDoc.h"
 #include "app/shell/CKindView.h"
 #include "app/shell/CPreferencesSheet.h"
 #include "app/shell/CWebUpdate.h"
 #include "app/shell/CWorkstationApp.h"
-#include "app/shell/ShellIds.h"
+#include "app/windows/ShellIds.h"
 #include "broker/session/CSessionManager.h"
 #include "platform/ui/CCmdUI.h"
 #include "platform/ui/CStatusBar.h"
@@ -348,6 +348,12 @@ CString CMainFrame::GetAccountListText(int mode, const std::vector<CString>& nam
         text += a.name;
     }
     return text;
+}
+
+CDocument* CMainFrame::OpenWindowOfKind(int kind, bool floating)
+{
+    CWorkstationApp* app = GetWorkstationApp();
+    return app ? app->OpenWindowOfKind(kind, floating) : nullptr;
 }
 
 CView* CMainFrame::OpenListWindow(UINT command, BOOL floating)

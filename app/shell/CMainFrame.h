@@ -3,6 +3,7 @@
 // linking, alert delivery and session status after login.
 #pragma once
 
+#include "app/windows/IWorkstationFrame.h"
 #include "broker/session/AccountRecords.h"
 #include "platform/ui/CButton.h"
 #include "platform/ui/CComboBox.h"
@@ -32,7 +33,7 @@ public:
     virtual void Free(WPARAM event, LPARAM alert, bool ownsAlert) = 0;
 };
 
-class CMainFrame : public CMDIFrameWnd {
+class CMainFrame : public CMDIFrameWnd, public IWorkstationFrame {
 public:
     CMainFrame();
     ~CMainFrame() override;
@@ -42,31 +43,33 @@ public:
 
     // Tool bar Symbol box. SetSymbolBox with add upper-cases the text, puts it at the top
     // of the recent list when missing, selects it and trims the list to RecentListSize.
-    CString GetSymbolBox() const;
+    CString GetSymbolBox() const override;
     void GetSymbolBox(CString& text) const { text = GetSymbolBox(); }
-    void SetSymbolBox(const char* text, BOOL add);
-    void ClearSymbolBox();
+    void SetSymbolBox(const char* text, BOOL add) override;
+    void ClearSymbolBox() override;
     std::vector<CString> GetRecentSymbols() const;
-    CString GetIntervalBox() const;
-    void SetIntervalBox(const char* text, BOOL add);
-    BOOL IsExtSession() const;
+    CString GetIntervalBox() const override;
+    void SetIntervalBox(const char* text, BOOL add) override;
+    BOOL IsExtSession() const override;
     void SetExtSession(BOOL on);
 
     // Validates the two boxes and sends WM_APP+6 (with the source's link group) to the
     // windows linked with the source; the active window when source is null. Nothing
     // happens for a blank symbol. Returns how many windows were told.
-    int ApplySymbolInterval(CView* source, BOOL flag);
+    int ApplySymbolInterval(CView* source, BOOL flag) override;
 
     // Accounts: mode 0 the current account, 1 all, 2 those named.
-    void GetTargetAccounts(int mode, const std::vector<CString>& names, std::vector<CAccountInfo>& out) const;
-    CString GetAccountListText(int mode, const std::vector<CString>& names, int flag) const;
+    void GetTargetAccounts(int mode, const std::vector<CString>& names, std::vector<CAccountInfo>& out) const override;
+    CString GetAccountListText(int mode, const std::vector<CString>& names, int flag) const override;
     void SetAccounts(const std::vector<CAccountInfo>& accounts);
-    int GetCurrentAccount() const { return m_nCurrentAccount; }
+    int GetCurrentAccount() const override { return m_nCurrentAccount; }
     void SetCurrentAccount(int index);
 
     // Opens or finds the list window of the command (34374 option chains).
-    CView* OpenListWindow(UINT command, BOOL floating);
-    void OnRefreshAccountData();
+    CView* OpenListWindow(UINT command, BOOL floating) override;
+    void OnRefreshAccountData() override;
+    CDocument* OpenWindowOfKind(int kind, bool floating) override;
+    void SetMessageText(const char* text) override { CMDIFrameWnd::SetMessageText(text); }
 
     // Workspace backup every WorkspaceInterval minutes.
     void StartWorkspaceBackup();

@@ -2,8 +2,8 @@
 
 #include "app/services/UserFiles.h"
 #include "app/shell/CWorkstationApp.h"
-#include "app/shell/IWorkspaceView.h"
-#include "app/shell/ShellIds.h"
+#include "app/windows/IWorkspaceView.h"
+#include "app/windows/ShellIds.h"
 #include "platform/core/CArchive.h"
 #include "platform/core/CException.h"
 #include "platform/ui/CCmdTarget.h"

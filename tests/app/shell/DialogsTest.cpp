@@ -4,7 +4,7 @@
 #include "app/services/CAppSettings.h"
 #include "app/shell/CLoginDlg.h"
 #include "app/shell/CPreferencesSheet.h"
-#include "app/shell/SymbolEntryDialog.h"
+#include "app/windows/SymbolEntryDialog.h"
 #include "platform/ui/CWnd.h"
 
 #include <gtest/gtest.h>

@@ -6,7 +6,7 @@
 #include "app/shell/CMainFrame.h"
 #include "app/shell/CWebUpdate.h"
 #include "app/shell/CWorkstationApp.h"
-#include "app/shell/ShellIds.h"
+#include "app/windows/ShellIds.h"
 #include "tools/testbroker/CTestBroker.h"
 
 #include <gtest/gtest.h>

@@ -2,12 +2,12 @@
 // the export range check, symbol lists and column sorting.
 #include "ShellTestSupport.h"
 
-#include "app/shell/CColorCombo.h"
-#include "app/shell/CColumnListCtrl.h"
-#include "app/shell/CExportRangeDlg.h"
-#include "app/shell/CPaneSplitterWnd.h"
-#include "app/shell/CSheetsWnd.h"
-#include "app/shell/CSymbolsDlg.h"
+#include "app/windows/CColorCombo.h"
+#include "app/windows/CColumnListCtrl.h"
+#include "app/windows/CExportRangeDlg.h"
+#include "app/windows/CPaneSplitterWnd.h"
+#include "app/windows/CSheetsWnd.h"
+#include "app/windows/CSymbolsDlg.h"
 #include "platform/core/CArchive.h"
 #include "platform/core/CMemFile.h"
 #include "platform/ui/CDateTimeCtrl.h"

@@ -3,12 +3,12 @@
 // workspaces and exit.
 #include "ShellBrokerFixture.h"
 
-#include "app/shell/CCommonDoc.h"
+#include "app/windows/CCommonDoc.h"
 #include "app/shell/CKindView.h"
 #include "app/shell/CMainFrame.h"
 #include "app/shell/CTerminationSignals.h"
 #include "app/shell/CWorkstationApp.h"
-#include "app/shell/ShellIds.h"
+#include "app/windows/ShellIds.h"
 #include "broker/session/CSessionManager.h"
 #include "platform/ui/CBitmap.h"
 #include "platform/ui/CChildFrame.h"

@@ -1,6 +1,6 @@
-#include "app/shell/CCommonDoc.h"
+#include "app/windows/CCommonDoc.h"
 
-#include "app/shell/ShellIds.h"
+#include "app/windows/ShellIds.h"
 #include "platform/ui/CCmdUI.h"
 #include "platform/ui/CFrameWnd.h"
 #include "platform/ui/CMenu.h"

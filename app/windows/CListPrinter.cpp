@@ -1,6 +1,6 @@
-#include "app/shell/CListPrinter.h"
+#include "app/windows/CListPrinter.h"
 
-#include "app/shell/CColumnListCtrl.h"
+#include "app/windows/CColumnListCtrl.h"
 #include "platform/ui/CDC.h"
 #include "platform/ui/CListCtrl.h"
 #include "platform/ui/CPrintInfo.h"

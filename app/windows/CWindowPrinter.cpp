@@ -1,4 +1,4 @@
-#include "app/shell/CWindowPrinter.h"
+#include "app/windows/CWindowPrinter.h"
 
 #include "platform/ui/CDC.h"
 #include "platform/ui/CPrintJob.h"

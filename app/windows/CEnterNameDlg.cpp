@@ -1,6 +1,6 @@
-#include "app/shell/CEnterNameDlg.h"
+#include "app/windows/CEnterNameDlg.h"
 
-#include "app/shell/ShellIds.h"
+#include "app/windows/ShellIds.h"
 #include "platform/ui/CDataExchange.h"
 
 CEnterNameDlg::CEnterNameDlg(const char* name, CWnd* parent) : CDialog(IDD_ENTER_NAME, parent), m_name(name) {}

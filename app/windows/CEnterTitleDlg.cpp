@@ -1,6 +1,6 @@
-#include "app/shell/CEnterTitleDlg.h"
+#include "app/windows/CEnterTitleDlg.h"
 
-#include "app/shell/ShellIds.h"
+#include "app/windows/ShellIds.h"
 #include "platform/ui/CDataExchange.h"
 
 CEnterTitleDlg::CEnterTitleDlg(const char* title, const char* prompt, const char* text, CWnd* parent)

@@ -1,4 +1,4 @@
-#include "app/shell/CSheetsWnd.h"
+#include "app/windows/CSheetsWnd.h"
 
 #include "platform/core/CArchive.h"
 #include "platform/core/CException.h"

@@ -1,4 +1,4 @@
-#include "app/shell/CColorCombo.h"
+#include "app/windows/CColorCombo.h"
 
 #include "platform/ui/CDC.h"
 

@@ -1,6 +1,6 @@
-#include "app/shell/CSymbolsDlg.h"
+#include "app/windows/CSymbolsDlg.h"
 
-#include "app/shell/ShellIds.h"
+#include "app/windows/ShellIds.h"
 #include "platform/ui/CDataExchange.h"
 
 CSymbolsDlg::CSymbolsDlg(const char* text, BOOL flag, CWnd* parent)

@@ -1,4 +1,4 @@
-#include "app/shell/CColumnListCtrl.h"
+#include "app/windows/CColumnListCtrl.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "app/shell/ShellIds.h"
+#include "app/windows/ShellIds.h"
 
 namespace {
 constexpr const char* kKindNames[kWindowKindCount] = {

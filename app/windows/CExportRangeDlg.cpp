@@ -1,6 +1,6 @@
-#include "app/shell/CExportRangeDlg.h"
+#include "app/windows/CExportRangeDlg.h"
 
-#include "app/shell/ShellIds.h"
+#include "app/windows/ShellIds.h"
 #include "platform/ui/CDataExchange.h"
 
 CExportRangeDlg::CExportRangeDlg(const CTime& start, const CTime& end, CWnd* parent)

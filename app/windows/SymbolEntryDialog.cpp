@@ -1,7 +1,7 @@
-#include "app/shell/SymbolEntryDialog.h"
+#include "app/windows/SymbolEntryDialog.h"
 
 #include "app/services/CAppSettings.h"
-#include "app/shell/ShellIds.h"
+#include "app/windows/ShellIds.h"
 #include "platform/ui/CComboBox.h"
 #include "platform/ui/CDataExchange.h"
 #include "platform/ui/CEdit.h"

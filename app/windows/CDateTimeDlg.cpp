@@ -1,6 +1,6 @@
-#include "app/shell/CDateTimeDlg.h"
+#include "app/windows/CDateTimeDlg.h"
 
-#include "app/shell/ShellIds.h"
+#include "app/windows/ShellIds.h"
 #include "platform/ui/CDataExchange.h"
 
 CDateTimeDlg::CDateTimeDlg(const CTime& start, CWnd* parent)

@@ -1,4 +1,4 @@
-#include "app/shell/CPaneSplitterWnd.h"
+#include "app/windows/CPaneSplitterWnd.h"
 
 #include "platform/core/CArchive.h"
 #include "platform/core/CException.h"

@@ -1,6 +1,6 @@
-#include "app/shell/CMonthCalDlg.h"
+#include "app/windows/CMonthCalDlg.h"
 
-#include "app/shell/ShellIds.h"
+#include "app/windows/ShellIds.h"
 #include "platform/ui/CDataExchange.h"
 
 CMonthCalDlg::CMonthCalDlg(CWnd* parent, const CTime& start, const RECT* placement)
