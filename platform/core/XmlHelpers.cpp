@@ -21,6 +21,8 @@ const TiXmlElement* findIn(const TiXmlNode* parent, const char* name, bool deep)
     return nullptr;
 }
 
+} // namespace
+
 bool IsWellFormedUtf8(std::string_view text)
 {
     size_t i = 0;
@@ -44,8 +46,6 @@ bool IsWellFormedUtf8(std::string_view text)
     }
     return true;
 }
-
-} // namespace
 
 bool ParseXml(TiXmlDocument& doc, std::string_view text, CString* error, const XmlReadOptions& options)
 {

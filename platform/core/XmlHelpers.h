@@ -24,6 +24,9 @@ struct XmlReadOptions {
 // message with its line and column.
 bool ParseXml(TiXmlDocument& doc, std::string_view text, CString* error = nullptr,
               const XmlReadOptions& options = XmlReadOptions());
+// Whether the text is UTF-8 throughout; the parser reads any other text byte for
+// byte (it would step over a cut multi-byte sequence and past the text's end).
+bool IsWellFormedUtf8(std::string_view text);
 // The deepest element nesting the parser reaches on the text (up to its first
 // NUL), found without recursion; the walk stops once it passes stopAbove.
 int XmlNestingDepth(std::string_view text, int stopAbove);

@@ -176,6 +176,8 @@ private:
 
     bool StartTag(size_t& p)
     {
+        // The parser enters the element as soon as it sees its start, whatever follows.
+        m_max = std::max(m_max, static_cast<int>(m_names.size()) + 1);
         size_t q = p + 1;
         const size_t nameStart = q;
         Name(q);
@@ -189,8 +191,6 @@ private:
             if (At(q) == '/') {
                 if (q + 1 >= Size() || At(q + 1) != '>')
                     return false;
-                // An empty element is one level for the parser too.
-                m_max = std::max(m_max, static_cast<int>(m_names.size()) + 1);
                 p = q + 2;
                 return true;
             }

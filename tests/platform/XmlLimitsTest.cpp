@@ -105,6 +105,8 @@ TEST(XmlLimits, MarkupInsideOtherNodesDoesNotNest)
     ASSERT_TRUE(ParseXml(doc, text, &error)) << error;
     EXPECT_EQ(TreeDepth(&doc), 1);
     EXPECT_EQ(XmlNestingDepth(text, 10000), 1);
+    // An element whose start tag never ends is still entered by the parser.
+    EXPECT_EQ(XmlNestingDepth("<r><a b='1'", 10), 2);
     // After a NUL the parser reads nothing.
     std::string cut = "<r>" + std::string(1, '\0') + Nested(1000, "<a>", "</a>") + "</r>";
     EXPECT_EQ(XmlNestingDepth(cut, 10000), 1);
