@@ -308,3 +308,12 @@ bool ParseWebUpdates(const std::string& xml, std::vector<CWebUpdateInfo>& update
         ForEachChild(root, "Update", read);
     return true;
 }
+
+CString SessionCookieFrom(const std::string& setCookie)
+{
+    static const std::string kName = "KELVTRADING=";
+    if (setCookie.compare(0, kName.size(), kName) != 0)
+        return CString();
+    const size_t end = setCookie.find(';');
+    return CString(setCookie.substr(kName.size(), end == std::string::npos ? std::string::npos : end - kName.size()));
+}

@@ -48,3 +48,6 @@ bool ParseNews(const std::string& xml, CNewsMessage& out);
 // Per-order results of CancelOrder / DeleteSavedOrder: appends "Order <id>: <message>" lines.
 bool ParseItemResults(const std::string& xml, CString& errors);
 bool ParseWebUpdates(const std::string& xml, std::vector<CWebUpdateInfo>& updates);
+
+// "KELVTRADING=<id>" from a Set-Cookie value of the LogIn reply: the id, or empty.
+CString SessionCookieFrom(const std::string& setCookie);
