@@ -36,3 +36,6 @@ CString DescribeOptionSymbol(const char* symbol);
 CString FormatFormulaXml(const char* name, const char* expression);
 // A CDATA section holding text; "]]>" inside the text is split across two sections.
 CString MakeCData(const char* text);
+// Compares two version texts part by part as numbers ("0.10.0" after "0.9.1"; a missing
+// part counts 0; a part's digits end at its first other character): <0, 0 or >0.
+int CompareVersions(const char* a, const char* b);
