@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QMenu>
+#include <QMetaObject>
 #include <QPointer>
 #include <QWidget>
 
@@ -43,6 +44,13 @@ void EndModalLoops()
         if (guard && guard->isVisible())
             guard->hide();
     }
+}
+
+void RequestEndOfModalLoops()
+{
+    RefuseModalLoops(true);
+    if (QCoreApplication* app = QCoreApplication::instance())
+        QMetaObject::invokeMethod(app, [] { EndModalLoops(); }, Qt::QueuedConnection);
 }
 
 void RefuseModalLoops(bool refuse)

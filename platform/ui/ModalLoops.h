@@ -14,6 +14,10 @@ void EndModalLoops();
 void RefuseModalLoops(bool refuse);
 bool AreModalLoopsRefused();
 
+// From any thread: refuses modal loops from now on and ends the open ones on the
+// user-interface thread as soon as it handles its events.
+void RequestEndOfModalLoops();
+
 // A refused message box: its text on standard error and the answer that asks for the
 // least (IDOK for an OK box, IDNO for yes/no, IDABORT for abort/retry/ignore, else
 // IDCANCEL).

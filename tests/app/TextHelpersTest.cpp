@@ -95,3 +95,18 @@ TEST(TextHelpers, FormulaXmlWrapsTextsInCData)
               "<Expression><![CDATA[a>b]]></Expression>\r\n</Formula>");
     EXPECT_EQ(MakeCData("x]]>y"), "<![CDATA[x]]]]><![CDATA[>y]]>");
 }
+
+TEST(TextHelpers, VersionsCompareNumericallyPartByPart)
+{
+    EXPECT_EQ(CompareVersions("0.1.0", "0.1.0"), 0);
+    EXPECT_EQ(CompareVersions("0.1", "0.1.0"), 0);
+    EXPECT_EQ(CompareVersions("0.01.0", "0.1"), 0);
+    EXPECT_GT(CompareVersions("0.10.0", "0.9.1"), 0);  // not by text
+    EXPECT_LT(CompareVersions("0.9.1", "0.10.0"), 0);
+    EXPECT_GT(CompareVersions("1.0", "0.99.99"), 0);
+    EXPECT_GT(CompareVersions("0.1.0.1", "0.1.0"), 0);
+    EXPECT_GT(CompareVersions("2.0-beta", "1.9"), 0);
+    EXPECT_GT(CompareVersions("123456789012345678901234567890", "99"), 0);
+    EXPECT_EQ(CompareVersions("", "0"), 0);
+    EXPECT_LT(CompareVersions("", "0.0.1"), 0);
+}
