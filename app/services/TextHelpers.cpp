@@ -130,6 +130,26 @@ CString PeriodNameToCode(const char* name)
     return text;
 }
 
+bool IsPeriodText(const char* text)
+{
+    CString t(text);
+    t.Trim();
+    if (t.IsEmpty())
+        return false;
+    if (PeriodNameToCode(t) != t || t == "0")
+        return true;  // a period's name, or the tick code
+    const CString name = PeriodCodeToName(t);
+    if (name != t && t.GetLength() == 1 && !std::isdigit(static_cast<unsigned char>(t[0])))
+        return true;  // a letter code
+    // Minutes: the code is the count itself, the name the count with " minutes".
+    char* end = nullptr;
+    const long minutes = std::strtol(t, &end, 10);
+    if (minutes <= 0 || minutes > 1000000 || end == t.GetString())
+        return false;
+    const CString code(t.GetString(), static_cast<int>(end - t.GetString()));
+    return t == code || t.CompareNoCase(PeriodCodeToName(code)) == 0;
+}
+
 CString PeriodCodeToName(const char* code)
 {
     const CString text(code);

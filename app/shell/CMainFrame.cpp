@@ -246,6 +246,11 @@ int CMainFrame::ApplySymbolInterval(CView* source, BOOL)
     CString interval = GetIntervalBox();
     if (interval.GetLength() > 32)
         interval.Empty();
+    if (!interval.IsEmpty() && !IsPeriodText(interval)) {
+        SetMessageText("Unknown interval \"" + interval +
+                       "\": use Tick, a number of minutes (\"5 minutes\"), Daily, Weekly, Monthly, Quarterly or Yearly.");
+        return 0;
+    }
     SetSymbolBox(symbol, TRUE);
 
     auto* sourceDoc = source ? dynamic_cast<CCommonDoc*>(source->GetDocument()) : nullptr;

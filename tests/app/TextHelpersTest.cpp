@@ -110,3 +110,13 @@ TEST(TextHelpers, VersionsCompareNumericallyPartByPart)
     EXPECT_EQ(CompareVersions("", "0"), 0);
     EXPECT_LT(CompareVersions("", "0.0.1"), 0);
 }
+
+TEST(TextHelpers, PeriodTextsAreTheNamesAndCodesOfTheIntervals)
+{
+    for (const char* good : {"Tick", "tick", "0", "Daily", "weekly", "Monthly", "Quarterly", "Yearly", "D", "W", "M",
+                             "Q", "Y", "1 minutes", "5 minutes", "60 Minutes", "5", " 15 minutes ", "390"})
+        EXPECT_TRUE(IsPeriodText(good)) << good;
+    for (const char* bad : {"", "banana", "0 minutes", "-5", "5 hours", "5minutes", "Dx", "x", "5 minutes!",
+                            "2000000", "05 minutes"})
+        EXPECT_FALSE(IsPeriodText(bad)) << bad;
+}

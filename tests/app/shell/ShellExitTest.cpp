@@ -7,7 +7,9 @@
 #include "app/shell/CWorkstationApp.h"
 #include "app/windows/ShellIds.h"
 #include "broker/session/CSessionManager.h"
+#include "platform/ui/CDocument.h"
 #include "platform/ui/CStatusBar.h"
+#include "platform/ui/CView.h"
 
 #include <gtest/gtest.h>
 
@@ -250,5 +252,81 @@ TEST_F(ShellExit, TheUpdateCheckStaysSilentForTheRunningVersion)
     EXPECT_EQ(app.MainFrame()->GetWebUpdates()[0].version, "0.1.0");
     PumpFor(50);
     EXPECT_TRUE(m_boxes.empty()) << m_boxes[0].text.GetString();
+    CloseAndExit(app);
+}
+
+namespace {
+
+class FailedLoginApp : public CWorkstationApp {
+public:
+    std::vector<CString> messages;
+
+protected:
+    bool PromptLogin(CString&, CString&, bool&, const CString& message) override
+    {
+        messages.push_back(message);
+        return false;
+    }
+};
+
+}  // namespace
+
+TEST_F(ShellExit, TheLoginGoesToTheLoginServerOfConfigIni)
+{
+    // Everything else at the broker; the login server is a port nobody listens on.
+    const std::string base = m_broker->BaseUrl();
+    m_home.Write("config.ini", "LoginServer=https://127.0.0.1:1\nApiServer=" + base + "\nHistoryServer=" + base +
+                                   "\nCaFile=" + std::string(m_broker->CaFile()) + "\n");
+    CScopedUiResponder responder(std::make_unique<RecordingResponder>(&m_boxes));
+    FailedLoginApp app;
+    app.m_arguments = Args(m_home);
+    EXPECT_FALSE(app.InitInstance());
+    ASSERT_EQ(app.messages.size(), 1u);  // asked again after the failed login
+    EXPECT_FALSE(app.messages[0].IsEmpty());
+    EXPECT_EQ(m_broker->SessionCount(), 0u);
+    app.ExitInstance();
+}
+
+TEST(StartOptions, HelpUnknownOptionsAndWindowKindsAreToldBeforeAnyWindow)
+{
+    CStartOptions options;
+    CString error;
+    ASSERT_TRUE(options.Parse({"--user=demo", "--open-kinds", "0, 2,3f,12F", "-h"}, &error)) << error.GetString();
+    EXPECT_TRUE(options.help);
+    EXPECT_EQ(options.user, "demo");
+    const std::vector<std::pair<int, bool>> kinds = {{0, false}, {2, false}, {3, true}, {12, true}};
+    EXPECT_EQ(options.GetOpenKinds(), kinds);
+
+    EXPECT_FALSE(CStartOptions().Parse({"--verbose"}, &error));
+    EXPECT_EQ(error, "Unknown option --verbose.");
+    EXPECT_FALSE(CStartOptions().Parse({"--home"}, &error));
+    EXPECT_EQ(error, "The option --home needs a value.");
+    for (const char* bad : {"13", "1,x", "-1", "3ff", "f"}) {
+        EXPECT_FALSE(CStartOptions().Parse({"--open-kinds", bad}, &error)) << bad;
+        EXPECT_EQ(error.Find("Unknown window kind "), 0) << error.GetString();
+    }
+    // The usage names every option.
+    for (const char* name : {"--home", "--user", "--password", "--config", "--server", "--open-kinds", "--symbol",
+                             "--help"})
+        EXPECT_NE(CString(CStartOptions::Usage()).Find(name), -1) << name;
+}
+
+TEST_F(ShellExit, AnIntervalTheGrammarRefusesIsToldInTheStatusBarAndNotSent)
+{
+    CScopedUiResponder responder(std::make_unique<RecordingResponder>(&m_boxes));
+    CWorkstationApp app;
+    app.m_arguments = Args(m_home);
+    ASSERT_TRUE(app.InitInstance());
+    CMainFrame* frame = app.MainFrame();
+    CDocument* doc = app.OpenWindowOfKind(kKindChart, false);
+    ASSERT_NE(doc, nullptr);
+    CView* chart = doc->GetFirstView();
+    frame->SetSymbolBox("IBM", FALSE);
+    frame->SetIntervalBox("banana", FALSE);
+    EXPECT_EQ(frame->ApplySymbolInterval(chart, TRUE), 0);
+    EXPECT_EQ(frame->GetStatusBar()->GetPaneText(0).Find("Unknown interval \"banana\""), 0)
+        << frame->GetStatusBar()->GetPaneText(0).GetString();
+    frame->SetIntervalBox("5 minutes", FALSE);
+    EXPECT_EQ(frame->ApplySymbolInterval(chart, TRUE), 1);
     CloseAndExit(app);
 }
