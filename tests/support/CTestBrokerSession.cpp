@@ -38,6 +38,7 @@ CTestBrokerSession::~CTestBrokerSession()
     options.heartbeatMs = 200;
     options.clockShiftDays = m_clockShiftDays;
     options.clockShiftSeconds = m_clockShiftSeconds;
+    options.stockCount = m_stockCount;
     m_broker = std::make_unique<qx::testbroker::CTestBroker>(options);
     std::string error;
     if (!m_broker->Start(error))

@@ -31,6 +31,8 @@ public:
     CTestBrokerSession(const CTestBrokerSession&) = delete;
     CTestBrokerSession& operator=(const CTestBrokerSession&) = delete;
 
+    // Stocks of the simulated market (before Start; default 300).
+    void SetStockCount(int count) { m_stockCount = count; }
     // Starts the broker and makes the manager; nothing is logged in yet.
     ::testing::AssertionResult Start();
     // Makes the manager the process-wide instance until Stop.
@@ -50,6 +52,7 @@ public:
 private:
     const int m_clockShiftDays;
     const int64_t m_clockShiftSeconds;
+    int m_stockCount = 300;
     std::unique_ptr<qx::testbroker::CTestBroker> m_broker;
     std::unique_ptr<CPlatformHttpTransport> m_http;
     std::unique_ptr<CSessionManager> m_manager;
