@@ -107,7 +107,11 @@ TEST_F(SeriesFaultTest, TradesMadeWhileTheStreamWasDownReachTheBars)
     m_broker->SetStreamsDown(false);
 
     ASSERT_TRUE(WaitUntil([&] { return m_manager->IsStreamConnected(CBrokerSession::kStreamMarketData); }, 10s));
-    EXPECT_TRUE(WaitUntil([&] { return m_series->GetOutstandingRequests() == 0 && Differences("MSFT").empty(); }, 20s))
+    auto answered = [&] {
+        std::lock_guard<CPriceSeries> lock(*m_series);
+        return m_series->GetOutstandingRequests() == 0;
+    };
+    EXPECT_TRUE(WaitUntil([&] { return answered() && Differences("MSFT").empty(); }, 20s))
         << Differences("MSFT");
     // Live trades go on after the backfill.
     ASSERT_TRUE(m_broker->InjectTrade("MSFT", 301.40, 200));

@@ -143,9 +143,11 @@ TEST(Soak, DroppedAndStalledStreamsLoseNoQuoteAndNoVolume)
     ASSERT_TRUE(settle());
     ASSERT_TRUE(WaitUntil(
         [&] {
-            for (const Watched& w : watched)
+            for (const Watched& w : watched) {
+                std::lock_guard<CPriceSeries> lock(*w.series);
                 if (w.series->GetOutstandingRequests() != 0)
                     return false;
+            }
             return true;
         },
         60s));
