@@ -130,6 +130,26 @@ CString PeriodNameToCode(const char* name)
     return text;
 }
 
+bool IsPeriodText(const char* text)
+{
+    CString t(text);
+    t.Trim();
+    if (t.IsEmpty())
+        return false;
+    if (PeriodNameToCode(t) != t || t == "0")
+        return true;  // a period's name, or the tick code
+    const CString name = PeriodCodeToName(t);
+    if (name != t && t.GetLength() == 1 && !std::isdigit(static_cast<unsigned char>(t[0])))
+        return true;  // a letter code
+    // Minutes: the code is the count itself, the name the count with " minutes".
+    char* end = nullptr;
+    const long minutes = std::strtol(t, &end, 10);
+    if (minutes <= 0 || minutes > 1000000 || end == t.GetString())
+        return false;
+    const CString code(t.GetString(), static_cast<int>(end - t.GetString()));
+    return t == code || t.CompareNoCase(PeriodCodeToName(code)) == 0;
+}
+
 CString PeriodCodeToName(const char* code)
 {
     const CString text(code);
@@ -171,26 +191,28 @@ bool SameAccountName(const char* a, const char* b)
 
 CString DescribeOptionSymbol(const char* symbol)
 {
+    // "+" ROOT YYMMDD (C|P) and the strike in thousandths as eight digits.
     const CString text(symbol);
     std::string_view body = text.view();
-    if (!body.empty() && body[0] == '+')
-        body.remove_prefix(1);
-    const size_t bar = body.find('_');
-    if (bar == std::string_view::npos || bar == 0 || body.size() < bar + 9)
+    if (body.empty() || body[0] != '+')
         return text;
-    const std::string_view root = body.substr(0, bar);
-    const std::string_view date = body.substr(bar + 1, 6);
-    const char side = static_cast<char>(std::toupper(static_cast<unsigned char>(body[bar + 7])));
-    const std::string_view strike = body.substr(bar + 8);
-    double month = 0, day = 0, year = 0, strikeValue = 0;
-    if (!parseUnsigned(date.substr(0, 2), month) || !parseUnsigned(date.substr(2, 2), day) ||
-        !parseUnsigned(date.substr(4, 2), year) || (side != 'C' && side != 'P') ||
-        !parseDecimal(strike, strikeValue) || month < 1 || month > 12 || day < 1 || day > 31)
+    body.remove_prefix(1);
+    constexpr size_t kTail = 6 + 1 + 8;
+    if (body.size() <= kTail)
+        return text;
+    const std::string_view root = body.substr(0, body.size() - kTail);
+    const std::string_view date = body.substr(root.size(), 6);
+    const char side = body[root.size() + 6];
+    const std::string_view strike = body.substr(root.size() + 7);
+    double year = 0, month = 0, day = 0, thousandths = 0;
+    if (!parseUnsigned(date.substr(0, 2), year) || !parseUnsigned(date.substr(2, 2), month) ||
+        !parseUnsigned(date.substr(4, 2), day) || !parseUnsigned(strike, thousandths) || (side != 'C' && side != 'P') ||
+        month < 1 || month > 12 || day < 1 || day > 31)
         return text;
     CString description;
     description.Format("%s %s %02d %d %s %s", std::string(root), kMonthNames[static_cast<int>(month) - 1],
-                       static_cast<int>(day), 2000 + static_cast<int>(year),
-                       FormatTrimmedDouble(strikeValue), side == 'C' ? "Call" : "Put");
+                       static_cast<int>(day), 2000 + static_cast<int>(year), FormatTrimmedDouble(thousandths / 1000.0),
+                       side == 'C' ? "Call" : "Put");
     return description;
 }
 
@@ -209,4 +231,37 @@ CString FormatFormulaXml(const char* name, const char* expression)
     xml += "<Expression>" + MakeCData(expression) + "</Expression>\r\n";
     xml += "</Formula>";
     return xml;
+}
+
+int CompareVersions(const char* a, const char* b)
+{
+    std::string_view left = a ? a : "";
+    std::string_view right = b ? b : "";
+    // The next part's number, with leading zeros and any suffix ("1-beta") ignored.
+    auto nextPart = [](std::string_view& text) {
+        const size_t dot = text.find('.');
+        std::string_view part = text.substr(0, dot);
+        text = dot == std::string_view::npos ? std::string_view() : text.substr(dot + 1);
+        while (!part.empty() && part.front() == ' ')
+            part.remove_prefix(1);
+        size_t digits = 0;
+        while (digits < part.size() && std::isdigit(static_cast<unsigned char>(part[digits])))
+            ++digits;
+        part = part.substr(0, digits);
+        while (part.size() > 1 && part.front() == '0')
+            part.remove_prefix(1);
+        return part;
+    };
+    while (!left.empty() || !right.empty()) {
+        const std::string_view x = nextPart(left);
+        const std::string_view y = nextPart(right);
+        // Equal-length digit strings compare as numbers; longer is larger (no overflow).
+        const std::string_view xs = x.empty() ? "0" : x;
+        const std::string_view ys = y.empty() ? "0" : y;
+        if (xs.size() != ys.size())
+            return xs.size() < ys.size() ? -1 : 1;
+        if (const int c = xs.compare(ys); c != 0)
+            return c < 0 ? -1 : 1;
+    }
+    return 0;
 }

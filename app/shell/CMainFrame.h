@@ -68,7 +68,9 @@ public:
     // Opens or finds the list window of the command (34374 option chains).
     CView* OpenListWindow(UINT command, BOOL floating) override;
     void OnRefreshAccountData() override;
+    void OnLogInAgain();
     CDocument* OpenWindowOfKind(int kind, bool floating) override;
+    bool SetupTradeAlert(int mode, CWnd* parent) override;
     void SetMessageText(const char* text) override { CMDIFrameWnd::SetMessageText(text); }
 
     // Workspace backup every WorkspaceInterval minutes.
@@ -109,6 +111,7 @@ private:
     void OnListColors();
     void OnAppExit();
     void OnAppAbout();
+    void OnAddAlert();
     void OnSymbolGo();
     void OnUpdateAlways(CCmdUI* ui);
     void OnAccountChange();

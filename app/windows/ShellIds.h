@@ -35,9 +35,9 @@ inline constexpr UINT IDD_LOGIN_STATUS = 101;
 inline constexpr UINT IDD_DATETIME = 132;
 inline constexpr UINT IDD_ENTER_NAME = 138;
 inline constexpr UINT IDD_EXPORT_RANGE = 155;
-inline constexpr UINT IDD_ENTER_TITLE = 160;
-inline constexpr UINT IDD_SYMBOLS = 161;
-inline constexpr UINT IDD_MONTHCAL = 162;
+inline constexpr UINT IDD_ENTER_TITLE = 139;
+inline constexpr UINT IDD_SYMBOLS = 140;
+inline constexpr UINT IDD_MONTHCAL = 141;
 inline constexpr UINT IDD_SYMBOL_ENTRY = 247;
 inline constexpr UINT IDD_TRADING_OPTIONS = 177;
 inline constexpr UINT IDD_MISC_OPTIONS = 178;
@@ -50,9 +50,11 @@ inline constexpr UINT ID_PREFERENCES = 32810;
 inline constexpr UINT ID_LIST_FONTS = 32811;
 inline constexpr UINT ID_LIST_COLORS = 32812;
 inline constexpr UINT ID_REFRESH_ACCOUNT_DATA = 32820;
+inline constexpr UINT ID_LOG_IN_AGAIN = 32830;
 inline constexpr UINT ID_OPEN_KIND_FIRST = 33100;  // + kind, MDI
 inline constexpr UINT ID_OPEN_FLOATING_FIRST = 33120;  // + kind, floating
 inline constexpr UINT ID_OPTION_CHAIN_LIST = 34374;
+inline constexpr UINT ID_ADD_ALERT = 34409;
 
 // Tool bar controls.
 inline constexpr UINT IDC_SYMBOL_BOX = 34001;

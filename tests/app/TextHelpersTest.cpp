@@ -81,11 +81,15 @@ TEST(TextHelpers, TrimAndTestAndAccountNames)
 
 TEST(TextHelpers, DescribeOptionSymbol)
 {
-    EXPECT_EQ(DescribeOptionSymbol("+MSFT_011526C45"), "MSFT Jan 15 2026 45 Call");
-    EXPECT_EQ(DescribeOptionSymbol("IBM_123125P102.5"), "IBM Dec 31 2025 102.5 Put");
+    // The broker's form: root, YYMMDD, C or P, the strike in thousandths.
+    EXPECT_EQ(DescribeOptionSymbol("+MSFT260116C00300000"), "MSFT Jan 16 2026 300 Call");
+    EXPECT_EQ(DescribeOptionSymbol("+IBM251231P00102500"), "IBM Dec 31 2025 102.5 Put");
+    EXPECT_EQ(DescribeOptionSymbol("+BRK.B270115C00000500"), "BRK.B Jan 15 2027 0.5 Call");
     EXPECT_EQ(DescribeOptionSymbol("MSFT"), "MSFT");
-    EXPECT_EQ(DescribeOptionSymbol("+MSFT_131526C45"), "+MSFT_131526C45");
-    EXPECT_EQ(DescribeOptionSymbol("+MSFT_011526X45"), "+MSFT_011526X45");
+    EXPECT_EQ(DescribeOptionSymbol("+MSFT261316C00300000"), "+MSFT261316C00300000");  // month 13
+    EXPECT_EQ(DescribeOptionSymbol("+MSFT260116X00300000"), "+MSFT260116X00300000");
+    EXPECT_EQ(DescribeOptionSymbol("+260116C00300000"), "+260116C00300000");  // no root
+    EXPECT_EQ(DescribeOptionSymbol("MSFT_011526C45"), "MSFT_011526C45");  // not the broker's form
 }
 
 TEST(TextHelpers, FormulaXmlWrapsTextsInCData)
@@ -94,4 +98,29 @@ TEST(TextHelpers, FormulaXmlWrapsTextsInCData)
               "<Formula>\r\n<Version>19</Version>\r\n<Name><![CDATA[Cross]]></Name>\r\n"
               "<Expression><![CDATA[a>b]]></Expression>\r\n</Formula>");
     EXPECT_EQ(MakeCData("x]]>y"), "<![CDATA[x]]]]><![CDATA[>y]]>");
+}
+
+TEST(TextHelpers, VersionsCompareNumericallyPartByPart)
+{
+    EXPECT_EQ(CompareVersions("0.1.0", "0.1.0"), 0);
+    EXPECT_EQ(CompareVersions("0.1", "0.1.0"), 0);
+    EXPECT_EQ(CompareVersions("0.01.0", "0.1"), 0);
+    EXPECT_GT(CompareVersions("0.10.0", "0.9.1"), 0);  // not by text
+    EXPECT_LT(CompareVersions("0.9.1", "0.10.0"), 0);
+    EXPECT_GT(CompareVersions("1.0", "0.99.99"), 0);
+    EXPECT_GT(CompareVersions("0.1.0.1", "0.1.0"), 0);
+    EXPECT_GT(CompareVersions("2.0-beta", "1.9"), 0);
+    EXPECT_GT(CompareVersions("123456789012345678901234567890", "99"), 0);
+    EXPECT_EQ(CompareVersions("", "0"), 0);
+    EXPECT_LT(CompareVersions("", "0.0.1"), 0);
+}
+
+TEST(TextHelpers, PeriodTextsAreTheNamesAndCodesOfTheIntervals)
+{
+    for (const char* good : {"Tick", "tick", "0", "Daily", "weekly", "Monthly", "Quarterly", "Yearly", "D", "W", "M",
+                             "Q", "Y", "1 minutes", "5 minutes", "60 Minutes", "5", " 15 minutes ", "390"})
+        EXPECT_TRUE(IsPeriodText(good)) << good;
+    for (const char* bad : {"", "banana", "0 minutes", "-5", "5 hours", "5minutes", "Dx", "x", "5 minutes!",
+                            "2000000", "05 minutes"})
+        EXPECT_FALSE(IsPeriodText(bad)) << bad;
 }

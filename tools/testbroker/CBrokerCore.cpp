@@ -59,6 +59,7 @@ bool ParseChainDefinition(const std::string& definition, ChainQuery& out)
 
 CBrokerCore::CBrokerCore(const TestBrokerOptions& options)
     : m_clockShiftDays(options.clockShiftDays),
+      m_clockShiftSeconds(options.clockShiftSeconds),
       m_options(options),
       m_market(options.seed, options.stockCount, NowMs() / 1000),
       m_accounts([this](const std::string& s) { return QuoteOf(s); }, [this] { return NowMs() / 1000; }),
@@ -284,6 +285,18 @@ void CBrokerCore::LogAction(const std::string& user, const std::string& action, 
 std::vector<std::string> CBrokerCore::ActionLog() const
 {
     return {m_actionLog.begin(), m_actionLog.end()};
+}
+
+void CBrokerCore::RecordOrderRequest(ReceivedOrderRequest request)
+{
+    m_orderRequests.push_back(std::move(request));
+    if (m_orderRequests.size() > 1000)
+        m_orderRequests.pop_front();
+}
+
+std::vector<ReceivedOrderRequest> CBrokerCore::OrderRequests() const
+{
+    return {m_orderRequests.begin(), m_orderRequests.end()};
 }
 
 }  // namespace qx::testbroker

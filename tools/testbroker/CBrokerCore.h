@@ -37,8 +37,20 @@ struct TestBrokerOptions {
     // Whole days added to the broker's clock: market day, history's today, trade and
     // headline times, session times and the server time it reports.
     int clockShiftDays = 0;
+    // Seconds added on top (a time of day inside the trading session, for tests).
+    int64_t clockShiftSeconds = 0;
     std::string updateVersion = "0.1.0";
     std::string updateType = "optional";
+};
+
+// An order request as it reached the broker: the request name (EquityTrade, EditOrder,
+// ...), the source and version keys and the order string, before it was checked.
+struct ReceivedOrderRequest {
+    std::string name;
+    std::string source;
+    std::string version;
+    std::string user;
+    std::string orderString;
 };
 
 class CBrokerCore {
@@ -48,7 +60,7 @@ public:
     std::mutex& Lock() { return m_lock; }
     const TestBrokerOptions& Options() const { return m_options; }
     // The broker's clock (unix milliseconds); thread-safe.
-    int64_t NowMs() const { return ShiftedNowUnixMs(m_clockShiftDays); }
+    int64_t NowMs() const { return ShiftedNowUnixMs(m_clockShiftDays) + m_clockShiftSeconds * 1000; }
 
     // Everything below expects the lock to be held by the caller.
     CSimMarket& Market() { return m_market; }
@@ -74,6 +86,10 @@ public:
 
     void LogAction(const std::string& user, const std::string& action, const std::string& text);
     std::vector<std::string> ActionLog() const;
+    // Every order request received, oldest first (the last 1000).
+    void RecordOrderRequest(ReceivedOrderRequest request);
+    std::vector<ReceivedOrderRequest> OrderRequests() const;
+    void ClearOrderRequests() { m_orderRequests.clear(); }
 
     // Thread-safe parts.
     CSessionTable& Sessions() { return m_sessions; }
@@ -83,6 +99,7 @@ private:
 
     std::mutex m_lock;
     const int m_clockShiftDays;
+    const int64_t m_clockShiftSeconds;
     TestBrokerOptions m_options;
     CSimMarket m_market;
     CAccountBook m_accounts;
@@ -94,6 +111,7 @@ private:
     std::string m_rejectText;
     uint64_t m_steps = 0;
     std::deque<std::string> m_actionLog;
+    std::deque<ReceivedOrderRequest> m_orderRequests;
 };
 
 // "OptionChain,UND,TYPE,RANGE,EXPIRE,STRIKE[,INTERVAL]"; false when it is not one.

@@ -50,6 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 order.GetFieldTime(field, seconds);
             }
     }
+    Check(CountPlacedOrders(xml) >= 0);
     std::vector<CSavedOrderRecord> saved;
     if (ParseSavedOrders(xml, saved)) {
         Check(saved.size() <= size);
