@@ -66,8 +66,9 @@ void Orders(const std::string& text)
 void Chain(const std::string& text)
 {
     ChainQuery query;
+    // Empty items between commas are skipped; the first item names the request.
     if (ParseChainDefinition(text, query))
-        Check(text.compare(0, 12, "OptionChain,") == 0 && !query.underlying.empty());
+        Check(text.find("OptionChain") != std::string::npos && !query.underlying.empty());
 }
 
 void Interval(const std::string& text)
