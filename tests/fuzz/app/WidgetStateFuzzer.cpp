@@ -1,7 +1,8 @@
 // The layout records of the shared widgets, as arbitrary bytes (the first byte
 // picks one): the chart splitter's row proportions and the tab strip's tabs.
 // A refused record changes nothing; an accepted one saves and loads back alike.
-// Runs a Qt application offscreen; fuzz with -detect_leaks=0 (Qt keeps caches).
+// Runs a Qt application offscreen; fuzz with ASAN_OPTIONS=detect_leaks=0 (fontconfig
+// keeps what it allocates).
 #include "app/windows/CPaneSplitterWnd.h"
 #include "app/windows/CSheetsWnd.h"
 #include "platform/core/CArchive.h"

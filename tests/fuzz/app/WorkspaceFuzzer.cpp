@@ -2,7 +2,8 @@
 // does: the window records and, for each window, its view's own reader (link
 // groups, symbol, interval). The workstation runs offscreen without a broker
 // (its login is taken as done); every file either opens its windows or ends
-// in "Error loading workspace". Fuzz with -detect_leaks=0 (Qt keeps caches).
+// in "Error loading workspace". Fuzz with ASAN_OPTIONS=detect_leaks=0 (fontconfig
+// keeps what it allocates).
 #include "app/shell/CWorkstationApp.h"
 #include "platform/ui/CUiResponder.h"
 
