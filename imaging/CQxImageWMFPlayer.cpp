@@ -499,7 +499,9 @@ void CQxImageWMFPlayer::PlayEmfRecord(unsigned type, const BYTE* rec, size_t siz
         const size_t total = r.U32(28);
         const size_t countsOff = 32;
         const size_t ptSize = wide ? 8 : 4;
-        if (n > (size - countsOff) / 4)
+        // A record too short for its own header holds no figure (and must not
+        // make the bounds below wrap).
+        if (size < countsOff || n > (size - countsOff) / 4)
             return figs;
         size_t ptsOff = countsOff + 4 * n;
         if (total > (size - ptsOff) / ptSize)

@@ -216,6 +216,14 @@ TEST(WmfReaderTest, HostileRecordsAreBoundedAndDoNotCrash)
     e.Record(3, {0, 0, 10, 10, 0x7FFFFFFF, 1, 1, 5, 5});
     CQxImageWMF img;
     EXPECT_TRUE(DecodeWmf(img, e.Finish()));
+    // Poly-polygons and poly-polylines whose records end before their counts,
+    // claiming four billion figures.
+    for (uint32_t type : {8u, 91u, 7u, 90u}) {
+        EmfBuilder cut(64, 64);
+        cut.Record(type, {0, 0, 0, 0, -1});  // bounds, then a count and nothing more
+        CQxImageWMF played;
+        EXPECT_TRUE(DecodeWmf(played, cut.Finish())) << type;
+    }
 }
 
 }  // namespace
