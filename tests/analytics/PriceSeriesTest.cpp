@@ -121,6 +121,58 @@ TEST(SeriesKey, StudyCallsAndRefusedParameters)
     EXPECT_EQ(268, rsi.GetRecordCount());
 }
 
+TEST(SeriesKey, SymbolsWithCharactersNoSymbolUsesAreRefused)
+{
+    FakeSeriesServices services;
+    // Suffixes in the wrong place, separators and misspelt study calls are not symbols.
+    for (const char* key : {"IBM&EndETime=1,5", "IBM=1", "IB M", "IBM~X", "IBM;X", "NYSE:IBM:X,5",
+                            " RSI(IBM,14),5", "rsi(IBM,14),5", ",5", "", "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456,D"}) {
+        CSeriesKey parsed;
+        EXPECT_FALSE(ParseSeriesKey(key, parsed)) << key;
+        EXPECT_FALSE(CPriceSeries(key, 0).IsKeyValid()) << key;
+    }
+    // What real symbols look like.
+    for (const char* key : {"IBM,5", "nyse:brk.b,D", "$SPX,1", "+IBM_012026C150,D", "BRK/B,W", "ES#,5",
+                            "MSFT-W,M", " ibm ,5"}) {
+        CSeriesKey parsed;
+        EXPECT_TRUE(ParseSeriesKey(key, parsed)) << key;
+    }
+}
+
+TEST(SeriesKey, StudyCallsTakeExactlyTheirParameters)
+{
+    FakeSeriesServices services;
+    // Empty parameters and symbols, parameters missing before ")" (the interval is not one
+    // of them), and more parameters than the study takes.
+    for (const char* key : {"RSI(,14),5", "RSI(IBM,),5", "RSI(IBM),5", "MA(IBM,Close,20),5", "RSI(IBM,14,3),5",
+                            "MA(IBM,Close,20,0,1),5", "MA(IBM,,20,0),5", "RSI( ,14),5", "RSI(I;BM,14),5",
+                            "RSI(IBM,14)5", "RSI(IBM,14"}) {
+        CSeriesKey parsed;
+        EXPECT_FALSE(ParseSeriesKey(key, parsed)) << key;
+        CString symbol, interval;
+        double params[4] = {0, 0, 0, 0};
+        const int type = FindStudyCallType(key, true);
+        if (type >= 0) {
+            EXPECT_FALSE(ParseStudyCallText(key, type, symbol, params, interval)) << key;
+        }
+    }
+    CSeriesKey parsed;
+    ASSERT_TRUE(ParseSeriesKey("MA(IBM,High,20,-2),5:255&EndETime=7", parsed));
+    EXPECT_EQ(studies::kMA, parsed.studyType);
+    EXPECT_EQ(CString("IBM"), parsed.symbol);
+    EXPECT_EQ(CString("5"), parsed.interval);
+    EXPECT_EQ(1, parsed.extendedSession);
+    EXPECT_EQ(7u, parsed.endFeedTime);
+    EXPECT_EQ(1.0, parsed.params[0]);
+    EXPECT_EQ(20.0, parsed.params[1]);
+    EXPECT_EQ(-2.0, parsed.params[2]);
+    ASSERT_TRUE(ParseSeriesKey("OBV(IBM),D", parsed)); // the interval is its only parameter
+    EXPECT_EQ(studies::kOBV, parsed.studyType);
+    EXPECT_EQ(CString("D"), parsed.interval);
+    ASSERT_TRUE(ParseSeriesKey("SRSI2(IBM,14,14,3,3),W", parsed));
+    EXPECT_EQ(3.0, parsed.params[3]);
+}
+
 TEST(SeriesKey, TickFilterBoundsAndEndTime)
 {
     FakeSeriesServices services;
