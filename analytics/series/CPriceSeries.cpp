@@ -127,9 +127,8 @@ bool CPriceSeries::SetBarCount(int count, DWORD endFeedTime)
         m_bColumnsFresh = false;
         m_nFrontCount = 0;
         m_nOutstanding = 0;
-        m_now = now;
-        if (hasQuote && quote.timeOffsetMinutes)
-            m_now = CTime(m_now.GetTime() - static_cast<int64_t>(quote.timeOffsetMinutes) * 60);
+        m_timeOffsetSeconds = hasQuote ? static_cast<int64_t>(quote.timeOffsetMinutes) * 60 : 0;
+        m_now = CTime(now.GetTime() - m_timeOffsetSeconds);
         m_bHistorical = m_keyEndTime ? 1 : 0;
         if (m_keyEndTime)
             m_endTime = FeedTimeToRecordTime(m_keyEndTime);
@@ -873,13 +872,12 @@ void CPriceSeries::OnLiveData(const CTradeMessage* trade, DWORD feedTime)
     if (IsTickSeries())
         AppendTicks(*trade, time);
     else
-        UpdateBar(*trade, time);
+        UpdateBar(*trade, time, clock);
 }
 
-void CPriceSeries::UpdateBar(const CTradeMessage& trade, CTime time)
+void CPriceSeries::UpdateBar(const CTradeMessage& trade, CTime time, CTime clock)
 {
     const CSessionRules* rules = Rules();
-    int rolled = 0;
     int requestFirst = 0, requestLast = -1;
     {
         Guard lock(m_lock);
@@ -889,21 +887,39 @@ void CPriceSeries::UpdateBar(const CTradeMessage& trade, CTime time)
         for (int more : trade.m_moreSizes)
             size += more * 100.0;
         const int count = GetRecordCount();
+        int rolled = 0;
+        bool laidOut = false;
         if (time >= m_records.back().m_endTime) {
-            // New bars up to the one holding the trade; never more than the series holds.
+            // The bars from the newest record up to the one holding the trade.
+            std::vector<std::pair<CTime, CTime>> ahead;
+            int steps = 0;
             auto period = CreateBarPeriod(m_records.back().m_startTime, m_interval, rules, m_bExtended, 1);
-            while (period && rolled < count && period->StepForward() && period->GetStart() <= time) {
-                CBarRecord rec;
-                rec.m_startTime = period->GetStart();
-                rec.m_endTime = period->GetEnd();
-                m_records.erase(m_records.begin());
-                m_records.push_back(rec);
-                ++rolled;
-                if (!m_bWindow)
-                    ++m_nEndOffset;
+            while (period && steps < kMaxRecords && period->StepForward() && period->GetStart() <= time) {
+                ++steps;
+                if (steps <= count)
+                    ahead.emplace_back(period->GetStart(), period->GetEnd());
                 if (period->GetEnd() > time)
                     break;
             }
+            if (steps > count) {
+                // Rolling forward cannot cover the gap: the series is laid out afresh at the
+                // trade's time, as a new series would be, and all of it requested again.
+                m_endTime = time;
+                m_now = CTime(clock.GetTime() - m_timeOffsetSeconds);
+                LayOutLocked(rules);
+                laidOut = true;
+            } else {
+                for (const auto& [start, end] : ahead) {
+                    CBarRecord rec;
+                    rec.m_startTime = start;
+                    rec.m_endTime = end;
+                    m_records.erase(m_records.begin());
+                    m_records.push_back(rec);
+                }
+            }
+            rolled = steps;
+            if (!m_bWindow)
+                m_nEndOffset += steps;
         }
         int r = count - 1;
         while (r >= 0 && !(m_records[r].m_startTime <= time && time < m_records[r].m_endTime))
@@ -927,7 +943,10 @@ void CPriceSeries::UpdateBar(const CTradeMessage& trade, CTime time)
             InvalidateLocked(0, 0, count - 1);
         else if (r >= 0)
             InvalidateLocked(1, r, r);
-        if (rolled > 1) {
+        if (laidOut) {
+            requestFirst = 0;
+            requestLast = count - 1;
+        } else if (rolled > 1) {
             requestFirst = count - rolled;
             requestLast = count - 1;
         }

@@ -120,7 +120,7 @@ private:
     void ApplyDailyRows(const std::vector<CHistoryRow>& rows, int first, int last, bool answer);
     int CompareRecordPeriod(const CBarRecord& record, CTime time) const;
     void CurrentDayFill();
-    void UpdateBar(const CTradeMessage& trade, CTime time);
+    void UpdateBar(const CTradeMessage& trade, CTime time, CTime clock);
     void AppendTicks(const CTradeMessage& trade, CTime time);
     void InvalidateLocked(int mode, int first, int last);
     bool ComputeStudyLocked(int record, int field, double& value);
@@ -144,6 +144,7 @@ private:
     int m_nFrontCount = 0;
     CTime m_created;
     CTime m_now;
+    int64_t m_timeOffsetSeconds = 0; // the symbol's time offset at the last layout
     CTime m_endTime;
     BYTE m_bHistorical = 0;
     std::unique_ptr<CTickFilter> m_pFilter;

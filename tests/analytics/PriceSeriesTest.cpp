@@ -321,6 +321,51 @@ TEST(PriceSeries, TradesUpdateTheLastBarAndRollForward)
     EXPECT_EQ(10, s.GetRecordCount());
 }
 
+TEST(PriceSeries, TradeAfterAGapLongerThanTheSeriesLaysItOutAfresh)
+{
+    FakeSeriesServices services;
+    CPriceSeries s("IBM,5", 0);
+    CountingListener listener;
+    s.SetListener(&listener);
+    s.SetBarCount(10, 0); // window byte clear: index 0 is the newest bar, 12:05 Wednesday
+    s.OnIntradayHistory({Row(F(2026, 3, 4, 12, 5), 40, 41, 39, 40, 100)});
+    ASSERT_EQ(0, s.GetOutstandingRequests());
+    services.requests.clear();
+    // The next trade of an illiquid symbol comes the next morning, 54 bars later.
+    services.now = T(2026, 3, 5, 10, 7);
+    Live(s, Trade(45, 2), F(2026, 3, 5, 10, 6));
+    EXPECT_EQ(10, s.GetRecordCount());
+    EXPECT_EQ(T(2026, 3, 5, 10, 5), s.GetRecordAt(9)->m_startTime);
+    EXPECT_EQ(T(2026, 3, 5, 9, 30), s.GetRecordAt(2)->m_startTime);
+    EXPECT_EQ(T(2026, 3, 4, 15, 55), s.GetRecordAt(1)->m_startTime);
+    int first = 0, last = 0;
+    s.GetVisibleRange(first, last);
+    EXPECT_EQ(54, last); // the old newest bar keeps index 0
+    double v = 0;
+    s.Lock();
+    ASSERT_TRUE(s.GetValue(last, kBarClose, v));
+    EXPECT_EQ(45, v);
+    ASSERT_TRUE(s.GetValue(last, kBarVolume, v));
+    EXPECT_EQ(200, v);
+    EXPECT_FALSE(s.GetValue(last - 1, kBarClose, v)); // to come from history
+    s.Unlock();
+    EXPECT_EQ(0, listener.mode);
+    // The history of the records before it is asked for in one request.
+    ASSERT_EQ(1u, services.requests.size());
+    EXPECT_EQ(F(2026, 3, 4, 15, 50), services.requests[0].start);
+    EXPECT_EQ(F(2026, 3, 5, 10, 5), services.requests[0].end);
+    EXPECT_EQ(1, s.GetOutstandingRequests());
+    // Once it is answered the series follows the trades again.
+    s.OnIntradayHistory({Row(F(2026, 3, 5, 10, 0), 44, 44, 43, 44, 300)});
+    Live(s, Trade(46, 1), F(2026, 3, 5, 10, 7));
+    s.Lock();
+    ASSERT_TRUE(s.GetValue(last, kBarHigh, v));
+    EXPECT_EQ(46, v);
+    ASSERT_TRUE(s.GetValue(last - 1, kBarClose, v));
+    EXPECT_EQ(44, v);
+    s.Unlock();
+}
+
 TEST(PriceSeries, HistoricalSeriesIgnoresTrades)
 {
     FakeSeriesServices services;
