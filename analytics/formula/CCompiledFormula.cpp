@@ -2,6 +2,7 @@
 
 #include "analytics/formula/CFormulaDepthListener.h"
 #include "analytics/formula/CFormulaEngine.h"
+#include "analytics/formula/CFormulaOwner.h"
 #include "analytics/formula/CFormulaQuoteListener.h"
 #include "analytics/formula/CFormulaRequest.h"
 #include "analytics/formula/CFormulaSeriesListener.h"
@@ -392,6 +393,20 @@ bool CCompiledFormula::ResolveInputs(const CFormulaRequest& request, CFormulaEng
     if (ok && shift)
         ApplyShift(shift);
     return ok;
+}
+
+void CCompiledFormula::EvaluateResolved(CFormulaOwner* owner)
+{
+    if (!IsCompiled() || !owner)
+        return;
+    bool taken = false;
+    for (auto& listener : m_quoteListeners)
+        taken |= listener->TakeCurrentValues();
+    for (auto& listener : m_seriesListeners)
+        taken |= listener->TakeCurrentValues();
+    std::lock_guard<std::recursive_mutex> lock(m_callLock);
+    if (taken && !IsReleased() && owner->GetTriggerState() == 0 && Evaluate(0, nullptr, 0, -1))
+        owner->Fire();
 }
 
 void CCompiledFormula::AddBars(int n)

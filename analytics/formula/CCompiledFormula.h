@@ -12,6 +12,7 @@
 #include <vector>
 
 class CFormulaEngine;
+class CFormulaOwner;
 class CFormulaRequest;
 class CFormulaTimer;
 class CFormulaQuoteListener;
@@ -38,6 +39,11 @@ public:
     bool ResolveInputs(const CFormulaRequest& request, CFormulaEngine& engine);
     // Unregisters and frees the timer, listeners, handles, sources and items.
     void ReleaseInputs();
+
+    // An alert formula (mode 0) takes the values its inputs already hold once they are
+    // resolved and is evaluated once: a condition that is already true fires without
+    // waiting for the next change of an input.
+    void EvaluateResolved(CFormulaOwner* owner);
 
     // Runs the items for one bar; see CFormula::Evaluate.
     bool Evaluate(int mode, double* result, int bar, int flag);
