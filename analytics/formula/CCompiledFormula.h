@@ -47,6 +47,9 @@ public:
 
     // Runs the items for one bar; see CFormula::Evaluate.
     bool Evaluate(int mode, double* result, int bar, int flag);
+    // Runs the items for the bars first .. first + count - 1 in one pass; see
+    // CFormula::EvaluateRange.
+    void EvaluateRange(int mode, int first, int count, int flag, double* results, BYTE* valid);
 
     bool IsCompiled() const { return m_nState.load(std::memory_order_acquire) == kInputsResolved; }
     int GetState() const { return m_nState.load(std::memory_order_acquire); }

@@ -283,6 +283,58 @@ bool CPriceSeries::GetValueLocked(int index, int field, double& value)
     return ComputeValueLocked(r, field, value);
 }
 
+bool CPriceSeries::ReadValuesLocked(int first, int count, int field, double* values, BYTE* ok)
+{
+    if (count <= 0)
+        return true;
+    const int size = m_bars.Size();
+    const int r0 = RecordOfIndex(first);
+    // The indexes that fall on records: [k0, k1).
+    const int k0 = m_bLoaded ? std::clamp(-r0, 0, count) : count;
+    const int k1 = m_bLoaded ? std::clamp(size - r0, k0, count) : count;
+    std::fill(ok, ok + k0, BYTE{0});
+    std::fill(ok + k1, ok + count, BYTE{0});
+    bool all = k0 == 0 && k1 == count;
+    if (k0 == k1)
+        return all;
+    const BYTE* valid = m_bars.ValidColumn() + r0;
+    const double* column = nullptr;
+    if (m_pStudyState) {
+        if (field < 0 || field >= m_pStudyState->GetOutputCount()) {
+            std::fill(ok + k0, ok + k1, BYTE{0});
+            return false;
+        }
+        m_pStudyState->Refresh(r0 + k0, r0 + k1 - 1, field);
+        column = m_pStudyState->Results(field) + r0;
+    } else if (field >= 0 && field < 5) {
+        column = m_bars.Column(field) + r0;
+    } else if (field == 5 || field == 6) {
+        for (int k = k0; k < k1; ++k)
+            values[k] = m_bars.Field(r0 + k, field);
+    } else {
+        std::fill(ok + k0, ok + k1, BYTE{0});
+        return false;
+    }
+    if (column)
+        std::copy(column + k0, column + k1, values + k0);
+    // A value needs a valid record and, for a study, a computed value (kNoValue is NaN).
+    BYTE seen = 1;
+    if (m_pStudyState) {
+        for (int k = k0; k < k1; ++k) {
+            const BYTE has = (valid[k] != 0) & (values[k] == values[k]);
+            ok[k] = has;
+            seen &= has;
+        }
+    } else {
+        for (int k = k0; k < k1; ++k) {
+            const BYTE has = valid[k] != 0;
+            ok[k] = has;
+            seen &= has;
+        }
+    }
+    return all && seen;
+}
+
 int CPriceSeries::GetValueInt(int index, int field)
 {
     double value = 0;

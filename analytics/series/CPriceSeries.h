@@ -116,6 +116,7 @@ public:
 
 private:
     friend class CSeriesReadLock;
+    friend class CSeriesReadLocks;
     struct Span {
         DWORD start;
         DWORD end;
@@ -124,6 +125,7 @@ private:
     // The lock is held by the caller.
     bool GetValueLocked(int index, int field, double& value);
     bool ComputeValueLocked(int record, int field, double& value);
+    bool ReadValuesLocked(int first, int count, int field, double* values, BYTE* ok);
     bool IsTickSeries() const { return m_interval == "0"; }
     // `count` empty records with the times of the bars up to the end time.
     void LayOutLocked(const CSessionRules* rules, int count);

@@ -5,6 +5,7 @@
 
 #include "analytics/series/CBarStore.h"
 #include "analytics/series/CPriceSeries.h"
+#include "analytics/series/CSeriesReadLock.h"
 #include "analytics/series/SeriesTime.h"
 #include "analytics/studies/StudyCompute.h"
 #include "analytics/studies/StudyTable.h"
@@ -196,4 +197,47 @@ TEST(BarStore, RecordsKeepEveryFieldThroughRollsAndInsertions)
     CBarStore bars;
     bars.Assign(1000000);
     EXPECT_LE(bars.MemoryBytes(), 1000000u * 58);
+}
+
+TEST(SeriesReadLock, BlocksOfValuesEqualValuesReadOneByOne)
+{
+    FakeSeriesServices services;
+    for (const char* key : {"IBM,5", "RSI(IBM,3),5", "MA(IBM,Close,4,2),5"}) {
+        SCOPED_TRACE(key);
+        CPriceSeries s(key, 0);
+        s.SetBarCount(40, 0); // window byte clear: indexes up to 0
+        std::vector<CHistoryRow> rows;
+        for (int r = 0; r < s.GetRecordCount(); ++r)
+            if (r % 7 != 3 || r >= s.GetRecordCount() - 5)
+                rows.push_back(Row(CTimeToFeedTime(s.GetRecordAt(r)->m_startTime), 50 + (r * 13) % 11, 1, 100));
+        s.OnIntradayHistory(rows);
+        const int first = -60, count = 80;
+        for (int field = -1; field < 8; ++field) {
+            std::vector<double> values(count);
+            std::vector<BYTE> ok(count);
+            bool all = false, any = false;
+            {
+                CSeriesReadLock pass(s);
+                all = pass.ReadValues(first, count, field, values.data(), ok.data());
+                for (int k = 0; k < count; ++k) {
+                    double v = 0;
+                    const bool has = pass.GetValue(first + k, field, v);
+                    ASSERT_EQ(has, ok[k] != 0) << "field " << field << " index " << first + k;
+                    if (has) {
+                        EXPECT_EQ(v, values[k]);
+                    }
+                    any |= has;
+                }
+            }
+            EXPECT_FALSE(all); // the block reaches before the records
+            if (field >= 0 && field < 3) {
+                EXPECT_TRUE(any) << field;
+            }
+        }
+        // The newest records have no gaps: every value is there.
+        CSeriesReadLock pass(s);
+        double v[3];
+        BYTE ok[3];
+        EXPECT_TRUE(pass.ReadValues(-2, 3, 0, v, ok));
+    }
 }
