@@ -681,14 +681,20 @@ void CCompiledFormula::EvaluateRange(int mode, int first, int count, int flag, d
     }
     // The chart bar's start time, as Evaluate finds it, for the items read bar by bar.
     auto chartTimeOf = [&](int bar, DWORD& time) { return !m_pChartSource || m_pChartSource->GetBarTime(bar, 0, time); };
+    // Zeroed: a block's values past its bars are computed but never read.
     std::vector<CFormulaColumn> stack(static_cast<size_t>(std::max(m_nStackDepth, 1)));
     BYTE barOk[kFormulaBlock];
     for (int b0 = 0; b0 < count; b0 += kFormulaBlock) {
         const int n = std::min(kFormulaBlock, count - b0);
         const int bar0 = first + b0;
-        for (int k = 0; k < n; ++k) {
-            DWORD time = 0;
-            barOk[k] = chartTimeOf(bar0 + k, time);
+        // A chart bar that is a record has its time; others are stepped to, or fail.
+        if (!m_pChartSource || locks.AreRecords(*m_pChartSource->GetBaseSeries(), bar0, n)) {
+            std::fill(barOk, barOk + n, BYTE{1});
+        } else {
+            for (int k = 0; k < n; ++k) {
+                DWORD time = 0;
+                barOk[k] = chartTimeOf(bar0 + k, time);
+            }
         }
         int top = 0;
         bool failed = false;
@@ -714,11 +720,12 @@ void CCompiledFormula::EvaluateRange(int mode, int first, int count, int flag, d
             CStudySource* input = series->m_pInput;
             col.boolean = false;
             if (op.direct) {
-                col.allOk = locks.ReadValues(*input->GetBaseSeries(), bar0 + op.start, n, series->m_nFieldIndex,
-                                             col.v, col.ok);
+                col.allOk = locks.ViewValues(*input->GetBaseSeries(), bar0 + op.start, n, series->m_nFieldIndex,
+                                             col.v, col.ok, col.values);
                 continue;
             }
             // Bar by bar, as Evaluate reads it.
+            col.values = col.v;
             bool all = true;
             for (int k = 0; k < n; ++k) {
                 const int bar = bar0 + k;
@@ -741,10 +748,12 @@ void CCompiledFormula::EvaluateRange(int mode, int first, int count, int flag, d
         if (failed || top == 0)
             continue;
         const CFormulaColumn& result = stack[static_cast<size_t>(top - 1)];
-        for (int k = 0; k < n; ++k) {
-            results[b0 + k] = result.v[k];
-            valid[b0 + k] = result.ok[k] & barOk[k];
-        }
+        std::copy(result.values, result.values + n, results + b0);
+        if (result.allOk)
+            std::copy(barOk, barOk + n, valid + b0);
+        else
+            for (int k = 0; k < n; ++k)
+                valid[b0 + k] = result.ok[k] & barOk[k];
     }
 }
 

@@ -8,10 +8,17 @@
 constexpr int kFormulaBlock = 256;
 
 struct CFormulaColumn {
-    double v[kFormulaBlock];
-    BYTE ok[kFormulaBlock];
-    bool allOk = true;    // every ok flag is set
-    bool boolean = false; // every value with ok set is 0 or 1
+    CFormulaColumn() = default;
+    CFormulaColumn(const CFormulaColumn&) = delete;
+    CFormulaColumn& operator=(const CFormulaColumn&) = delete;
+
+    // The values: in `v`, or read where they lie (a series' own array) until an operator
+    // writes the column.
+    const double* values = v;
+    double v[kFormulaBlock] = {};
+    BYTE ok[kFormulaBlock] = {}; // read only when allOk is false
+    bool allOk = true;           // every bar has a value
+    bool boolean = false;        // every value of a bar with one is 0 or 1
 
     // The same value (with or without one) on every bar.
     void Fill(double value, bool has, int n);

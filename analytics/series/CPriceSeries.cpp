@@ -283,8 +283,11 @@ bool CPriceSeries::GetValueLocked(int index, int field, double& value)
     return ComputeValueLocked(r, field, value);
 }
 
-bool CPriceSeries::ReadValuesLocked(int first, int count, int field, double* values, BYTE* ok)
+bool CPriceSeries::ReadValuesLocked(int first, int count, int field, double* values, BYTE* ok,
+                                    const double** view)
 {
+    if (view)
+        *view = values;
     if (count <= 0)
         return true;
     const int size = m_bars.Size();
@@ -294,9 +297,9 @@ bool CPriceSeries::ReadValuesLocked(int first, int count, int field, double* val
     const int k1 = m_bLoaded ? std::clamp(size - r0, k0, count) : count;
     std::fill(ok, ok + k0, BYTE{0});
     std::fill(ok + k1, ok + count, BYTE{0});
-    bool all = k0 == 0 && k1 == count;
+    const bool whole = k0 == 0 && k1 == count;
     if (k0 == k1)
-        return all;
+        return whole;
     const BYTE* valid = m_bars.ValidColumn() + r0;
     const double* column = nullptr;
     if (m_pStudyState) {
@@ -315,24 +318,30 @@ bool CPriceSeries::ReadValuesLocked(int first, int count, int field, double* val
         std::fill(ok + k0, ok + k1, BYTE{0});
         return false;
     }
-    if (column)
+    // The caller reads the values where they are when they all lie on records.
+    const double* read = values;
+    if (column && whole && view) {
+        read = *view = column;
+    } else if (column) {
         std::copy(column + k0, column + k1, values + k0);
-    // A value needs a valid record and, for a study, a computed value (kNoValue is NaN).
-    BYTE seen = 1;
-    if (m_pStudyState) {
-        for (int k = k0; k < k1; ++k) {
-            const BYTE has = (valid[k] != 0) & (values[k] == values[k]);
-            ok[k] = has;
-            seen &= has;
-        }
-    } else {
-        for (int k = k0; k < k1; ++k) {
-            const BYTE has = valid[k] != 0;
-            ok[k] = has;
-            seen &= has;
-        }
     }
-    return all && seen;
+    // A value needs a valid record and, for a study, a computed value (kNoValue is NaN;
+    // invalid records never hold one).
+    bool all = true;
+    if (m_pStudyState) {
+        int missing = 0;
+        for (int k = k0; k < k1; ++k)
+            missing += read[k] != read[k];
+        all = missing == 0;
+        if (!all || !view || !whole)
+            for (int k = k0; k < k1; ++k)
+                ok[k] = read[k] == read[k];
+    } else {
+        all = std::memchr(valid + k0, 0, static_cast<size_t>(k1 - k0)) == nullptr;
+        if (!all || !view || !whole)
+            std::memcpy(ok + k0, valid + k0, static_cast<size_t>(k1 - k0));
+    }
+    return whole && all;
 }
 
 int CPriceSeries::GetValueInt(int index, int field)
@@ -580,8 +589,16 @@ int CPriceSeries::FindBarByTime(DWORD feedTime, int side)
     const CSessionRules* rules = Rules();
     Guard lock(m_lock);
     const CTime time = FeedTimeToRecordTime(feedTime);
-    auto period = CreateBarPeriod(time, m_interval, rules, m_bExtended, 1);
     const int count = m_bars.Size();
+    if (count > 0 && side == 0) {
+        // A time that is a record's start is that record's bar: no period needed.
+        const int64_t* starts = m_bars.StartColumn();
+        const int64_t* at = std::lower_bound(starts, starts + count, time.GetTime());
+        if (at != starts + count && *at == time.GetTime() && m_bars.Start(0) <= time &&
+            time <= m_bars.End(count - 1))
+            return static_cast<int>(at - starts) - (count - m_nEndOffset - m_nWanted);
+    }
+    auto period = CreateBarPeriod(time, m_interval, rules, m_bExtended, 1);
     if (!period || count == 0)
         return 0;
     int k = -1;

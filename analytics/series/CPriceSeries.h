@@ -125,7 +125,11 @@ private:
     // The lock is held by the caller.
     bool GetValueLocked(int index, int field, double& value);
     bool ComputeValueLocked(int record, int field, double& value);
-    bool ReadValuesLocked(int first, int count, int field, double* values, BYTE* ok);
+    // Values of visible indexes [first, first + count): see CSeriesReadLock::ReadValues.
+    // With `view`, values lying on records in one array are not copied: *view points at
+    // them (else at `values`), and ok is filled only when some value is missing.
+    bool ReadValuesLocked(int first, int count, int field, double* values, BYTE* ok,
+                          const double** view = nullptr);
     bool IsTickSeries() const { return m_interval == "0"; }
     // `count` empty records with the times of the bars up to the end time.
     void LayOutLocked(const CSessionRules* rules, int count);

@@ -62,6 +62,12 @@ bool CSeriesReadLocks::ReadValues(CPriceSeries& series, int first, int count, in
     return series.ReadValuesLocked(first, count, field, values, ok);
 }
 
+bool CSeriesReadLocks::ViewValues(CPriceSeries& series, int first, int count, int field, double* buffer, BYTE* ok,
+                                  const double*& view) const
+{
+    return series.ReadValuesLocked(first, count, field, buffer, ok, &view);
+}
+
 bool CSeriesReadLocks::SameBarStarts(const CPriceSeries& a, int index, const CPriceSeries& b, int otherIndex,
                                      int count) const
 {
@@ -71,7 +77,19 @@ bool CSeriesReadLocks::SameBarStarts(const CPriceSeries& a, int index, const CPr
         return false;
     const int64_t* sa = a.m_bars.StartColumn() + ra;
     const int64_t* sb = b.m_bars.StartColumn() + rb;
+    if (sa[0] != sb[0] || sa[count - 1] != sb[count - 1])
+        return false;
+    // Bars of one interval over the same sessions follow one another alike: equal at both
+    // ends, equal between.
+    if (a.m_pRules && a.m_pRules == b.m_pRules && a.m_interval == b.m_interval && a.m_bExtended == b.m_bExtended)
+        return true;
     return std::equal(sa, sa + count, sb);
+}
+
+bool CSeriesReadLocks::AreRecords(const CPriceSeries& series, int index, int count) const
+{
+    const int r = series.RecordOfIndex(index);
+    return series.m_bLoaded && r >= 0 && r + count <= series.m_bars.Size();
 }
 
 CSeriesReadLocks::~CSeriesReadLocks()

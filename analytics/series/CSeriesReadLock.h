@@ -60,10 +60,17 @@ public:
 
     // As CSeriesReadLock::ReadValues, for one of the locked series.
     bool ReadValues(CPriceSeries& series, int first, int count, int field, double* values, BYTE* ok) const;
+    // The same without copying what need not be: *view points at the values (the series'
+    // own array, or `buffer` filled), valid until the locks go; ok is filled only when the
+    // result is false (some value missing).
+    bool ViewValues(CPriceSeries& series, int first, int count, int field, double* buffer, BYTE* ok,
+                    const double*& view) const;
     // True when the bars of visible indexes [index, index + count) of `a` and
     // [otherIndex, otherIndex + count) of `b`, both locked, are records of their series
     // starting at the same times pairwise.
     bool SameBarStarts(const CPriceSeries& a, int index, const CPriceSeries& b, int otherIndex, int count) const;
+    // True when the visible indexes [index, index + count) of a locked series are records.
+    bool AreRecords(const CPriceSeries& series, int index, int count) const;
 
 private:
     std::vector<CPriceSeries*> m_series;
