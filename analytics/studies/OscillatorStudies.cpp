@@ -566,8 +566,9 @@ void KernelPSAR(const CStudyBars& bars, double step0, double stepInc, double ste
                 x.step = std::min(x.step + stepInc, stepMax);
             }
             x.sar += x.step * (x.ep - x.sar);
-            // The next record's SAR never lies above the lows of the two records before it.
-            x.sar = std::min({x.sar, l[i], l[i - 1]});
+            // The next record's SAR never lies above the lows of the two records before it
+            // (their minimum first: one step less on the chain from one SAR to the next).
+            x.sar = std::min(x.sar, std::min(l[i], l[i - 1]));
         } else {
             if (h[i] >= x.sar) {
                 x = State{x.ep, h[i], step0, true};
@@ -578,7 +579,7 @@ void KernelPSAR(const CStudyBars& bars, double step0, double stepInc, double ste
                 x.step = std::min(x.step + stepInc, stepMax);
             }
             x.sar += x.step * (x.ep - x.sar);
-            x.sar = std::max({x.sar, h[i], h[i - 1]});
+            x.sar = std::max(x.sar, std::max(h[i], h[i - 1]));
         }
     };
     auto same = [](const State& a, const State& b) {
@@ -593,7 +594,7 @@ void KernelPSAR(const CStudyBars& bars, double step0, double stepInc, double ste
         State x = start(s);
         for (int i = s + 2; i <= q0; ++i) {
             advance(x, i);
-            ring[i % kRing] = x;
+            ring[static_cast<unsigned>(i) % kRing] = x;
         }
         out.col[0][q0] = x.sar;
     }
@@ -603,15 +604,15 @@ void KernelPSAR(const CStudyBars& bars, double step0, double stepInc, double ste
         int i = s + 2;
         for (; i < q; ++i) {
             advance(x, i);
-            State& before = ring[i % kRing];
+            State& before = ring[static_cast<unsigned>(i) % kRing];
             if (same(x, before)) {
-                x = ring[(q - 1) % kRing];
+                x = ring[static_cast<unsigned>(q - 1) % kRing];
                 break;
             }
             before = x;
         }
         advance(x, q);
-        ring[q % kRing] = x;
+        ring[static_cast<unsigned>(q) % kRing] = x;
         out.col[0][q] = x.sar;
     }
 }
