@@ -18,8 +18,20 @@
 
 namespace {
 
-// A trade stamped later than this after the exchange clock is taken as corrupt.
-constexpr int64_t kMaxTradeLeadSeconds = 24 * 3600;
+// How far a trade's stamp may lie from the exchange clock (clock skew) and still count.
+constexpr int64_t kTradeSkewSeconds = 5 * 60;
+
+// A live trade belongs to the exchange's current day: one stamped on another day, or ahead of
+// the clock by more than the skew, is corrupt and would roll the bars away.
+bool IsTradeOfToday(CTime trade, CTime clock)
+{
+    if (trade.GetTime() > clock.GetTime() + kTradeSkewSeconds)
+        return false;
+    const CTime late(trade.GetTime() + kTradeSkewSeconds);
+    return (trade.GetYear() == clock.GetYear() && trade.GetMonth() == clock.GetMonth() &&
+            trade.GetDay() == clock.GetDay()) ||
+           (late.GetYear() == clock.GetYear() && late.GetMonth() == clock.GetMonth() && late.GetDay() == clock.GetDay());
+}
 
 using Guard = std::lock_guard<std::recursive_mutex>;
 
@@ -938,7 +950,7 @@ void CPriceSeries::OnLiveData(const CTradeMessage* trade, DWORD feedTime)
         return;
     const CTime time = FeedTimeToRecordTime(feedTime);
     const CTime clock = GetSeriesServices().GetExchangeTime();
-    if (time.GetTime() > clock.GetTime() + kMaxTradeLeadSeconds)
+    if (!IsTradeOfToday(time, clock))
         return;
     {
         Guard lock(m_lock);
@@ -950,6 +962,81 @@ void CPriceSeries::OnLiveData(const CTradeMessage* trade, DWORD feedTime)
         AppendTicks(*trade, time);
     else
         UpdateBar(*trade, time, clock);
+}
+
+void CPriceSeries::OnStreamRestored()
+{
+    if (IsTickSeries())
+        return;
+    ISeriesServices& services = GetSeriesServices();
+    const CSessionRules* rules = Rules();
+    const CTime now = services.GetExchangeTime();
+    std::vector<Span> spans;
+    {
+        Guard lock(m_lock);
+        if (!m_bLoaded || m_bHistorical || m_bars.Empty())
+            return;
+        const int count = m_bars.Size();
+        const int newest = m_bars.LastValid();
+        if (newest < 0)
+            return; // nothing came yet: the first answer is still on its way
+        // The bars the outage spanned, up to the one holding now.
+        int rolled = 0;
+        bool laidOut = false;
+        if (now >= m_bars.End(count - 1))
+            rolled = RollForwardLocked(now, now, rules, laidOut);
+        // The newest bar with data may lack trades of the outage: it and every later bar are
+        // asked for anew, past the history cache, which may hold them as they were.
+        const int first = laidOut ? 0 : std::max(newest - rolled, 0);
+        for (int r = first; r < count; ++r)
+            m_bars.ClearValues(r);
+        RecordsChangedLocked(first);
+        NotifyLocked(0, 0, count - 1);
+        CollectRunSpans(first, count - 1, std::max(now, m_now), spans);
+    }
+    int made = 0;
+    for (const Span& span : spans)
+        made += services.RequestHistory(this, span.start, span.end);
+    if (made) {
+        Guard lock(m_lock);
+        m_nOutstanding += made;
+    }
+}
+
+int CPriceSeries::RollForwardLocked(CTime time, CTime clock, const CSessionRules* rules, bool& laidOut)
+{
+    laidOut = false;
+    const int count = m_bars.Size();
+    // The bars from the newest record up to the one holding the time.
+    std::vector<std::pair<CTime, CTime>> ahead;
+    int steps = 0;
+    auto period = CreateBarPeriod(m_bars.Start(count - 1), m_interval, rules, m_bExtended, 1);
+    while (period && steps < kMaxRecords && period->StepForward() && period->GetStart() <= time) {
+        ++steps;
+        if (steps <= count)
+            ahead.emplace_back(period->GetStart(), period->GetEnd());
+        if (period->GetEnd() > time)
+            break;
+    }
+    if (steps > count) {
+        // Rolling forward cannot cover the gap: the series is laid out afresh at the time,
+        // as a new series would be.
+        m_endTime = time;
+        m_now = CTime(clock.GetTime() - m_timeOffsetSeconds);
+        LayOutLocked(rules, count);
+        laidOut = true;
+    } else if (!ahead.empty()) {
+        const int k = static_cast<int>(ahead.size());
+        m_bars.PopFront(k);
+        m_bars.InsertBack(k);
+        for (int i = 0; i < k; ++i)
+            m_bars.SetTimes(count - k + i, ahead[static_cast<size_t>(i)].first, ahead[static_cast<size_t>(i)].second);
+        if (m_pStudyState)
+            m_pStudyState->FrontRemoved(k);
+    }
+    if (!m_bWindow)
+        m_nEndOffset += steps;
+    return steps;
 }
 
 void CPriceSeries::UpdateBar(const CTradeMessage& trade, CTime time, CTime clock)
@@ -966,39 +1053,10 @@ void CPriceSeries::UpdateBar(const CTradeMessage& trade, CTime time, CTime clock
         const int count = m_bars.Size();
         int rolled = 0;
         bool laidOut = false;
-        if (time >= m_bars.End(count - 1)) {
-            // The bars from the newest record up to the one holding the trade.
-            std::vector<std::pair<CTime, CTime>> ahead;
-            int steps = 0;
-            auto period = CreateBarPeriod(m_bars.Start(count - 1), m_interval, rules, m_bExtended, 1);
-            while (period && steps < kMaxRecords && period->StepForward() && period->GetStart() <= time) {
-                ++steps;
-                if (steps <= count)
-                    ahead.emplace_back(period->GetStart(), period->GetEnd());
-                if (period->GetEnd() > time)
-                    break;
-            }
-            if (steps > count) {
-                // Rolling forward cannot cover the gap: the series is laid out afresh at the
-                // trade's time, as a new series would be, and all of it requested again.
-                m_endTime = time;
-                m_now = CTime(clock.GetTime() - m_timeOffsetSeconds);
-                LayOutLocked(rules, count);
-                laidOut = true;
-            } else if (!ahead.empty()) {
-                const int k = static_cast<int>(ahead.size());
-                m_bars.PopFront(k);
-                m_bars.InsertBack(k);
-                for (int i = 0; i < k; ++i)
-                    m_bars.SetTimes(count - k + i, ahead[static_cast<size_t>(i)].first,
-                                    ahead[static_cast<size_t>(i)].second);
-                if (m_pStudyState)
-                    m_pStudyState->FrontRemoved(k);
-            }
-            rolled = steps;
-            if (!m_bWindow)
-                m_nEndOffset += steps;
-        }
+        // A trade past the newest bar rolls the bars forward to it (or, after a gap longer
+        // than the series, lays it out afresh, all of it requested again).
+        if (time >= m_bars.End(count - 1))
+            rolled = RollForwardLocked(time, clock, rules, laidOut);
         int r = count - 1;
         while (r >= 0 && !(m_bars.Start(r) <= time && time < m_bars.End(r)))
             --r;

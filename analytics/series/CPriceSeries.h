@@ -93,6 +93,9 @@ public:
     void OnCachedDailyFill(const std::vector<CHistoryRow>& rows, int first, int last);
     void OnLiveData(const CTradeMessage* trade, DWORD feedTime);
     void OnExchangeCheck();
+    // The live trades stopped for a while: the bars since the newest one with data are asked
+    // for anew, as a new series asks for its own.
+    void OnStreamRestored();
 
     // State, for owners and tests.
     int GetRecordCount() const { return m_bars.Size(); }
@@ -142,6 +145,10 @@ private:
     void TakeTrade(int record, double price, double size);
     void CurrentDayFill();
     void UpdateBar(const CTradeMessage& trade, CTime time, CTime clock);
+    // Lays the bars forward to the one holding `time`: empty bars come in at the back and the
+    // oldest go; when that would take more bars than the series holds it is laid out afresh
+    // ending there (laidOut). Returns the number of bars stepped.
+    int RollForwardLocked(CTime time, CTime clock, const CSessionRules* rules, bool& laidOut);
     void AppendTicks(const CTradeMessage& trade, CTime time);
     // Study values of records `first` and after are stale.
     void RecordsChangedLocked(int first);
