@@ -366,6 +366,37 @@ TEST(PriceSeries, TradeAfterAGapLongerThanTheSeriesLaysItOutAfresh)
     s.Unlock();
 }
 
+TEST(PriceSeries, StreamBackAfterALongOutageAsksForTheWholeSeriesUpToNow)
+{
+    FakeSeriesServices services;
+    CPriceSeries s("IBM,5", 0);
+    s.SetWindowMode(1);
+    s.SetBarCount(10, 0);
+    std::vector<CHistoryRow> rows;
+    for (int r = 0; r < 10; ++r)
+        rows.push_back(Row(CTimeToFeedTime(s.GetRecordAt(r)->m_startTime), 40, 41, 39, 40 + r, 100));
+    s.OnIntradayHistory(rows);
+    services.requests.clear();
+    // A short outage: the bars since the newest with data are asked for again.
+    services.now = T(2026, 3, 4, 12, 21);
+    s.OnStreamRestored();
+    EXPECT_EQ(T(2026, 3, 4, 12, 20), s.GetRecordAt(9)->m_startTime);
+    EXPECT_TRUE(s.GetRecordAt(5)->m_bValid);
+    EXPECT_FALSE(s.GetRecordAt(6)->m_bValid); // the 12:05 bar, newest with data, again
+    ASSERT_EQ(1u, services.requests.size());
+    EXPECT_EQ(F(2026, 3, 4, 12, 5), services.requests[0].start);
+    s.OnIntradayHistory({});
+    // Back the next morning: the series ends at now, all of it asked for.
+    services.requests.clear();
+    services.now = T(2026, 3, 5, 10, 2);
+    s.OnStreamRestored();
+    EXPECT_EQ(T(2026, 3, 5, 10, 0), s.GetRecordAt(9)->m_startTime);
+    for (int r = 0; r < 10; ++r)
+        EXPECT_FALSE(s.GetRecordAt(r)->m_bValid) << r;
+    ASSERT_EQ(1u, services.requests.size());
+    EXPECT_EQ(CTimeToFeedTime(s.GetRecordAt(0)->m_startTime), services.requests[0].start);
+}
+
 TEST(PriceSeries, HistoricalSeriesIgnoresTrades)
 {
     FakeSeriesServices services;
