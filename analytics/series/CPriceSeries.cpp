@@ -337,17 +337,17 @@ bool CPriceSeries::ReadValuesLocked(int first, int count, int field, double* val
     } else if (column) {
         std::copy(column + k0, column + k1, values + k0);
     }
-    // A value needs a valid record and, for a study, a computed value (kNoValue is NaN;
-    // invalid records never hold one).
+    // A value needs a valid record and, for a study, a finite one (kNoValue is NaN; invalid
+    // records never hold a value). x - x is 0 exactly for the finite ones.
     bool all = true;
     if (m_pStudyState) {
         int missing = 0;
         for (int k = k0; k < k1; ++k)
-            missing += read[k] != read[k];
+            missing += !(read[k] - read[k] == 0.0);
         all = missing == 0;
         if (!all || !view || !whole)
             for (int k = k0; k < k1; ++k)
-                ok[k] = read[k] == read[k];
+                ok[k] = read[k] - read[k] == 0.0;
     } else {
         all = std::memchr(valid + k0, 0, static_cast<size_t>(k1 - k0)) == nullptr;
         if (!all || !view || !whole)
