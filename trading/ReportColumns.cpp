@@ -43,3 +43,9 @@ const CReportColumn* FindReportColumn(std::span<const CReportColumn> columns, in
 {
     return field >= 0 && static_cast<size_t>(field) < columns.size() ? &columns[static_cast<size_t>(field)] : nullptr;
 }
+
+int DefaultColumnWidth(std::span<const CReportColumn> columns, int field)
+{
+    const CReportColumn* c = FindReportColumn(columns, field);
+    return c && c->sort == EReportSort::kDateTime ? kDefaultDateColumnWidth : kDefaultColumnWidth;
+}

@@ -18,6 +18,8 @@ inline constexpr int kOrderStatusFieldCount = 18;
 inline constexpr int kSavedOrderFieldCount = 13;
 inline constexpr int kBalanceColumnCount = 3;
 inline constexpr int kDefaultColumnWidth = 80;
+// Dates and times need more room to show whole.
+inline constexpr int kDefaultDateColumnWidth = 125;
 
 // Indexed by the record's field index.
 std::span<const CReportColumn> OrderStatusColumns();
@@ -32,3 +34,5 @@ std::span<const CBalanceColumn> BalanceColumns();
 
 // The column's entry, or null for a field outside the table.
 const CReportColumn* FindReportColumn(std::span<const CReportColumn> columns, int field);
+// The width a new column of the field gets.
+int DefaultColumnWidth(std::span<const CReportColumn> columns, int field);

@@ -17,7 +17,7 @@ void CReportListCtrl::ShowDefaultColumns()
     CReportLayout layout;
     for (int field = 0; field < GetFieldCount(); ++field)
         if (*m_table[static_cast<size_t>(field)].header)
-            layout.push_back({field, kDefaultColumnWidth});
+            layout.push_back({field, DefaultColumnWidth(m_table, field)});
     ApplyLayout(layout);
 }
 
@@ -74,7 +74,7 @@ void CReportListCtrl::ToggleField(int field)
         }
         ShowSortArrow();
     } else {
-        InsertFieldColumn(GetColumnCount(), field, kDefaultColumnWidth);
+        InsertFieldColumn(GetColumnCount(), field, DefaultColumnWidth(m_table, field));
     }
 }
 

@@ -20,6 +20,9 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
 
 #include <gtest/gtest.h>
 
@@ -32,12 +35,47 @@ namespace {
 
 constexpr int kWaitMs = 15000;
 
+// Answers the font and colour dialogs too.
+class LookResponder : public uitest::AnsweringResponder {
+public:
+    bool ChooseFont(CWnd*, LOGFONT& font, COLORREF& color) override
+    {
+        font = LOGFONT();
+        font.lfHeight = -15;
+        font.lfWeight = 700;
+        std::snprintf(font.lfFaceName, sizeof(font.lfFaceName), "%s", "DejaVu Sans");
+        color = RGB(0, 0, 160);
+        return true;
+    }
+    bool ChooseColor(CWnd*, COLORREF& color) override
+    {
+        color = RGB(255, 250, 220);
+        return true;
+    }
+};
+
+// Chooses the item of a popup of the main frame's menu bar, as the user would.
+bool ChooseMenuItem(CMainFrame& frame, const QString& popup, const QString& item)
+{
+    auto* window = qobject_cast<QMainWindow*>(frame.GetOuterWidget());
+    if (!window)
+        return false;
+    for (QAction* top : window->menuBar()->actions())
+        if (top->menu() && top->menu()->title() == popup)
+            for (QAction* action : top->menu()->actions())
+                if (action->text() == item) {
+                    action->trigger();
+                    return true;
+                }
+    return false;
+}
+
 class ReportWindowsWorkstation : public ShellBrokerFixture {
 protected:
     void SetUp() override
     {
         ShellBrokerFixture::SetUp();
-        auto responder = std::make_unique<uitest::AnsweringResponder>();
+        auto responder = std::make_unique<LookResponder>();
         m_responder = responder.get();
         m_scope = std::make_unique<CScopedUiResponder>(std::move(responder));
     }
@@ -235,5 +273,31 @@ TEST_F(ReportWindowsWorkstation, BalancesShowTheAccountAndFollowAFill)
     // The broker groups thousands: 99,xxx.xx.
     expected.Insert(expected.GetLength() - 6, ',');
     EXPECT_EQ(list.GetItemText(0, 1), expected);
+    CloseAndExit(app);
+}
+
+TEST_F(ReportWindowsWorkstation, TheWindowsMenusSetTheirFontsAndColours)
+{
+    CWorkstationApp app;
+    ASSERT_TRUE(Start(app));
+    CMainFrame* frame = app.MainFrame();
+    CSavedOrdersView& saved = OpenWindow<CSavedOrdersView>(app, kKindSavedOrders);
+    COrderStatusView& orders = OpenWindow<COrderStatusView>(app, kKindOrderStatus);
+    frame->MDIActivate(orders.GetParentFrame());
+    ASSERT_TRUE(ChooseMenuItem(*frame, "&Order Status", "F&onts..."));
+    const CReportListLook& look = app.Settings().m_reportLooks[kReportOrderStatus];
+    EXPECT_EQ(look.font.face, "DejaVu Sans");
+    EXPECT_EQ(look.font.height, 15);
+    EXPECT_EQ(look.textColor, RGB(0, 0, 160));
+    EXPECT_EQ(orders.GetList().GetTextColor(), RGB(0, 0, 160));
+    // The saved orders window keeps its own.
+    EXPECT_EQ(saved.GetList().GetNormalTextColor(), app.Settings().m_reportLooks[kReportSavedOrders].textColor);
+
+    frame->MDIActivate(saved.GetParentFrame());
+    ASSERT_TRUE(ChooseMenuItem(*frame, "&Saved Orders", "&Colors..."));
+    EXPECT_EQ(app.Settings().m_reportLooks[kReportSavedOrders].colors[0], RGB(255, 250, 220));
+    EXPECT_EQ(saved.GetList().GetBkColor(), RGB(255, 250, 220));
+    ASSERT_TRUE(ChooseMenuItem(*frame, "&Saved Orders", "&Fonts..."));
+    EXPECT_EQ(saved.GetList().GetNormalTextColor(), RGB(0, 0, 160));
     CloseAndExit(app);
 }

@@ -248,7 +248,8 @@ TEST_F(ReportWindows, OrderStatusListsTheStoresOrdersThroughItsFilter)
     COrderStatusView& view = Open<COrderStatusView>();
     COrderStatusListCtrl& list = view.GetList();
     EXPECT_EQ(ColumnHeaders(list), kOrderHeaders);
-    EXPECT_EQ(list.GetColumnWidth(0), 80);
+    EXPECT_EQ(list.GetColumnWidth(0), 125);  // dates show whole
+    EXPECT_EQ(list.GetColumnWidth(1), 80);
     EXPECT_EQ(list.GetItemCount(), 0);
 
     // Open orders always show; a filled one from three days ago not "Today".
@@ -653,6 +654,29 @@ TEST_F(ReportWindows, BalancesListTheStoresLinesAndExportThemInTheirColumns)
         ASSERT_TRUE(v18.LoadFromWorkspace(ar, 18));
     }
     EXPECT_EQ(v18.GetList().GetColumnWidth(0), 220);
+}
+
+TEST_F(ReportWindows, TheListsPrintThroughTheListPrinter)
+{
+    COrderStatusView& view = Open<COrderStatusView>();
+    std::vector<COrderStatusRecord> orders;
+    for (int i = 0; i < 120; ++i) {
+        CString id;
+        id.Format("%d", 2000 + i);
+        orders.push_back(Order(id, "Open", "MSFT", "1", DaysAgo(0), true));
+    }
+    Store().SetOrders(orders);
+    ASSERT_TRUE(Rows(view.GetList(), 120));
+    const std::string pdf = folder.file("orders.pdf");
+    ASSERT_TRUE(view.Print(pdf.c_str()));
+    EXPECT_GT(std::filesystem::file_size(pdf), 1000u);
+    const std::string bytes = folder.read("orders.pdf");
+    EXPECT_EQ(bytes.substr(0, 5), "%PDF-");
+    // 120 rows do not fit on one page.
+    size_t pages = 0;
+    for (size_t at = bytes.find("/Type /Page\n"); at != std::string::npos; at = bytes.find("/Type /Page\n", at + 1))
+        ++pages;
+    EXPECT_GE(pages, 2u);
 }
 
 TEST_F(ReportWindows, FontsAndColoursReachTheLists)
