@@ -9,6 +9,8 @@
 #include "alerts/CPriceAlert.h"
 #include "alerts/ui/CTradeAlertSetupDlg.h"
 #include "app/shell/CMainFrame.h"
+#include "app/shell/CPreferencesSheet.h"
+#include "trading/ui/CApiSettingsDlg.h"
 #include "app/shell/CWorkstationApp.h"
 #include "app/windows/ShellIds.h"
 #include "tools/testbroker/OrderString.h"
@@ -290,5 +292,43 @@ TEST_F(OrderEntryWorkstation, AnAlertSetUpInTheWizardPlacesItsOrderWhenItFires)
     EXPECT_EQ(FieldsOf(requests[0]),
               Merge({{"accountid", "10000001"}}, LegFields("", "buy", "10", "MSFT", "limit", "1.25")));
     EXPECT_EQ(alert->GetTriggerState(), 1);
+    CloseAndExit(app);
+}
+
+TEST_F(OrderEntryWorkstation, TheTradingPageOpensTheIntegratedTradingSettings)
+{
+    CWorkstationApp app;
+    ASSERT_TRUE(Start(app));
+    bool settingsShown = false;
+    uitest::WhenModalIs<CPreferencesSheet>([&](CPreferencesSheet& sheet) {
+        CPropertyPage* page = sheet.GetPage(0);
+        ASSERT_NE(page, nullptr);
+        ASSERT_TRUE(uitest::Choose(*page, 1100, "Disable"));
+        EXPECT_FALSE(uitest::Enabled(*page, 1101));  // row 0 has no settings of its own
+        ASSERT_TRUE(uitest::Choose(*page, 1100, "Enable"));
+        ASSERT_TRUE(uitest::Enabled(*page, 1101));
+        uitest::WhenModalIs<CApiSettingsDlg>([&](CApiSettingsDlg& d) {
+            settingsShown = true;
+            uitest::Click(d, 1283);  // no order confirmation
+            uitest::Click(d, IDOK);
+        });
+        uitest::Click(*page, 1101);
+        sheet.PressOK();
+    });
+    app.MainFrame()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_PREFERENCES, 0), 0);
+    EXPECT_TRUE(settingsShown);
+    EXPECT_EQ(app.Settings().m_tradingDefaults.Row(1).confirmOrders, 0);
+
+    // Without the confirmation the ticket's order goes out at once.
+    COrderRecord record(0);
+    record.symbol = "IBM";
+    record.quantity = 5;
+    record.price = 1;
+    uitest::WhenModalIs<COrderPropertySheet>(
+        [&](COrderPropertySheet& sheet) { uitest::Click(*sheet.GetActiveOrderPage(), kPlace); });
+    const size_t boxes = m_responder->boxes.size();
+    EXPECT_TRUE(OpenTradeTicket(record, app.MainFrame()));
+    EXPECT_EQ(m_responder->boxes.size(), boxes);
+    EXPECT_EQ(m_broker->OrderRequests().size(), 1u);
     CloseAndExit(app);
 }
