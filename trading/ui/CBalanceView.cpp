@@ -1,6 +1,7 @@
 #include "trading/ui/CBalanceView.h"
 
 #include "app/services/CAppSettings.h"
+#include "app/windows/ShellIds.h"
 #include "platform/core/CArchive.h"
 #include "platform/core/CException.h"
 #include "platform/ui/CDataExchange.h"
@@ -9,7 +10,7 @@
 #include "trading/ReportColumns.h"
 #include "trading/ui/ReportIds.h"
 
-CBalanceView::CBalanceView() : CReportView(IDD_BALANCES_FORM, 8) {}
+CBalanceView::CBalanceView() : CReportView(IDD_BALANCES_FORM, kKindBalances) {}
 
 CBalanceView::~CBalanceView()
 {

@@ -1,6 +1,7 @@
 #include "trading/ui/COrderStatusView.h"
 
 #include "app/services/CAppSettings.h"
+#include "app/windows/ShellIds.h"
 #include "app/services/TextHelpers.h"
 #include "app/windows/CCommonDoc.h"
 #include "broker/session/CSessionManager.h"
@@ -35,7 +36,8 @@ CString CancelAt(const std::vector<CString>& ids)
 }  // namespace
 
 COrderStatusView::COrderStatusView()
-    : CReportView(IDD_ORDER_STATUS_FORM, 9), m_filter(COrderListFilter::Default(static_cast<int64_t>(time(nullptr))))
+    : CReportView(IDD_ORDER_STATUS_FORM, kKindOrderStatus),
+      m_filter(COrderListFilter::Default(static_cast<int64_t>(time(nullptr))))
 {
 }
 

@@ -1,6 +1,7 @@
 #include "trading/ui/CSavedOrdersView.h"
 
 #include "app/services/CAppSettings.h"
+#include "app/windows/ShellIds.h"
 #include "app/services/TextHelpers.h"
 #include "app/windows/CCommonDoc.h"
 #include "app/windows/IWorkstationFrame.h"
@@ -28,7 +29,7 @@ const CReportListLook* SavedOrdersLook()
 
 }  // namespace
 
-CSavedOrdersView::CSavedOrdersView() : CReportView(IDD_SAVED_ORDERS_FORM, 12) {}
+CSavedOrdersView::CSavedOrdersView() : CReportView(IDD_SAVED_ORDERS_FORM, kKindSavedOrders) {}
 
 CSavedOrdersView::~CSavedOrdersView()
 {
