@@ -19,7 +19,7 @@ inline constexpr int kSavedOrderFieldCount = 13;
 inline constexpr int kBalanceColumnCount = 3;
 inline constexpr int kDefaultColumnWidth = 80;
 // Dates and times need more room to show whole.
-inline constexpr int kDefaultDateColumnWidth = 125;
+inline constexpr int kDefaultDateColumnWidth = 150;
 
 // Indexed by the record's field index.
 std::span<const CReportColumn> OrderStatusColumns();

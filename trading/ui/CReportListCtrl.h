@@ -18,7 +18,7 @@ public:
     int GetFieldCount() const { return static_cast<int>(m_table.size()); }
 
     // Columns.
-    // Every field with a header, in field order, 80 pixels each (dates 125).
+    // Every field with a header, in field order, 80 pixels each (dates 150).
     void ShowDefaultColumns();
     // Removes every column, clears the sort and inserts the layout's columns.
     void ApplyLayout(const CReportLayout& layout);
@@ -28,7 +28,7 @@ public:
     // The column showing the field, -1 when none does.
     int FindFieldColumn(int field) const;
     bool IsFieldShown(int field) const { return FindFieldColumn(field) >= 0; }
-    // Deletes the field's column, or appends one at the end (80 pixels, dates 125).
+    // Deletes the field's column, or appends one at the end (80 pixels, dates 150).
     void ToggleField(int field);
     // Sets every cell of the item from its data.
     void FillItemTexts(int item);

@@ -248,7 +248,7 @@ TEST_F(ReportWindows, OrderStatusListsTheStoresOrdersThroughItsFilter)
     COrderStatusView& view = Open<COrderStatusView>();
     COrderStatusListCtrl& list = view.GetList();
     EXPECT_EQ(ColumnHeaders(list), kOrderHeaders);
-    EXPECT_EQ(list.GetColumnWidth(0), 125);  // dates show whole
+    EXPECT_EQ(list.GetColumnWidth(0), 150);  // dates show whole
     EXPECT_EQ(list.GetColumnWidth(1), 80);
     EXPECT_EQ(list.GetItemCount(), 0);
 
