@@ -7,38 +7,9 @@
 
 namespace {
 
-constexpr UINT kRuleBytes = 4 + 8 + 4;
 constexpr UINT kMinColumnBytes = 1 + 1 + 4 + 4;
 
 } // namespace
-
-void CCustomColumn::Store(CArchive& ar) const
-{
-    ar << name << text << static_cast<DWORD>(value) << static_cast<DWORD>(rules.size());
-    for (const CColorRule& rule : rules)
-        ar << static_cast<DWORD>(rule.comparison) << rule.threshold << static_cast<DWORD>(rule.first);
-}
-
-void CCustomColumn::Load(CArchive& ar)
-{
-    DWORD stored = 0;
-    ar >> name >> text >> stored;
-    value = static_cast<int>(stored);
-    const DWORD count = ar.ReadBoundedCount(kRuleBytes);
-    rules.clear();
-    rules.reserve(count);
-    for (DWORD i = 0; i < count; ++i) {
-        DWORD comparison = 0;
-        DWORD colour = 0;
-        CColorRule rule;
-        ar >> comparison >> rule.threshold >> colour;
-        if (comparison >= static_cast<DWORD>(kRuleComparisonCount))
-            throw CArchiveException(CArchiveException::badIndex);
-        rule.comparison = static_cast<int>(comparison);
-        rule.first = colour;
-        rules.push_back(rule);
-    }
-}
 
 void ReadCustomColumns(CArchive& ar, DWORD, CCustomColumnLists& out)
 {

@@ -3,6 +3,7 @@
 // colour field) and colour rules.
 #pragma once
 
+#include "chart/CColorRuleSet.h"
 #include "views/ColorRule.h"
 
 #include <vector>
@@ -10,20 +11,9 @@
 class CAppSettings;
 class CArchive;
 
-struct CCustomColumn {
-    CString name;
-    CString text;   // the formula
-    int value = 0;  // boxes of a colour field
-    std::vector<CColorRule> rules;
-
-    // The colour-rule-set form: name, text, DWORD value, DWORD rule count, then per rule
-    // DWORD comparison, DOUBLE threshold and DWORD colour (the first colour).
-    void Store(CArchive& ar) const;
-    // Throws CArchiveException on damage (a rule count beyond the data, an unknown comparison).
-    void Load(CArchive& ar);
-
-    bool operator==(const CCustomColumn&) const = default;
-};
+// One definition: name, formula text, value (the boxes of a colour field) and rules,
+// stored in the colour-rule-set form.
+using CCustomColumn = CColorRuleSet;
 
 enum ECustomColumnKind : int { kCustomFields = 0, kColorFields = 1, kCustomStudies = 2, kCustomKindCount = 3 };
 

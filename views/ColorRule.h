@@ -1,9 +1,9 @@
-// A colour rule of a grid column: the value compared with a threshold picks the first
-// colour (text or box) and the second colour (a number column's background).
+// How the grid matches a colour rule: the value compared with the threshold picks the
+// first colour (text or box) and the second colour (a number column's background).
 #pragma once
 
+#include "chart/CColorRuleSet.h"
 #include "platform/core/CString.h"
-#include "platform/core/WinTypes.h"
 
 #include <vector>
 
@@ -17,14 +17,7 @@ enum EColorComparison : int {
     kRuleComparisonCount = 6
 };
 
-struct CColorRule {
-    int comparison = kRuleLess;
-    double threshold = 0;
-    COLORREF first = 0;
-    COLORREF second = 0;
 
-    bool operator==(const CColorRule&) const = default;
-};
 
 // "<", ">", "=", "<=", ">=", "<>"; "" outside 0..5.
 const char* ColorRuleOperator(int comparison);

@@ -305,6 +305,7 @@ TEST_F(GridModelTest, CustomFieldsEvaluatePerRowAndRaiseAlertsOncePerChange)
     // The state survives a rebuild of the rows: the next crossing raises one alert.
     m_model.DestroyAllRows();
     row = m_model.CreateRow("IBM", nullptr, 0);
+    Quote("IBM", {{kFieldLast, 98}}); // a new subscription gets the quote again
     ASSERT_TRUE(WaitFor([&] { return m_model.EvaluateCustom(*row, model, 0).has_value(); }));
     EXPECT_EQ(m_model.CheckColumnAlerts(), 0);
     Quote("IBM", {{kFieldLast, 103}});
