@@ -27,6 +27,8 @@
 #include "platform/ui/CRuntimeClass.h"
 #include "platform/ui/CSdiChildFrame.h"
 #include "platform/ui/CUiResponder.h"
+#include "views/OptionChainSet.h"
+#include "views/ui/Level1View.h"
 
 #include <QWidget>
 
@@ -36,16 +38,25 @@
 
 namespace {
 
+// The view of a kind: its own view where the program has one, else the kind's page.
+template <int Kind>
+struct KindView {
+    using Type = CKindViewOf<Kind>;
+};
+template <>
+struct KindView<kKindLevel1> {
+    using Type = Level1View;
+};
+
 template <int Kind>
 void AddKindTemplates(CWinApp& app)
 {
+    using View = typename KindView<Kind>::Type;
     const UINT resource = WindowKindResource(Kind);
     app.AddDocTemplate(std::make_unique<CDocTemplate>(resource, RuntimeClassOf<CCommonDoc>(),
-                                                      RuntimeClassOf<CChildFrame>(),
-                                                      RuntimeClassOf<CKindViewOf<Kind>>()));
+                                                      RuntimeClassOf<CChildFrame>(), RuntimeClassOf<View>()));
     app.AddDocTemplate(std::make_unique<CDocTemplate>(resource, RuntimeClassOf<CCommonDoc>(),
-                                                      RuntimeClassOf<CSdiChildFrame>(),
-                                                      RuntimeClassOf<CKindViewOf<Kind>>()));
+                                                      RuntimeClassOf<CSdiChildFrame>(), RuntimeClassOf<View>()));
 }
 
 template <int... Kinds>
@@ -267,6 +278,7 @@ bool CWorkstationApp::CreateSession()
     m_http = std::make_unique<CPlatformHttpTransport>(config.caFile, 30000);
     m_session = std::make_unique<CSessionManager>(m_folder, config, m_http.get(), &CTcpStreamConnection::Create);
     CSessionManager::Install(m_session.get());
+    RegisterOptionChainHooks();
     m_router = std::make_unique<CSessionStatusRouter>();
     m_session->SetStatusWindow(m_router.get());
     m_orderConfirm = std::make_unique<CShellOrderConfirm>(m_settings);

@@ -1,6 +1,7 @@
 #include "views/ui/CListCtrlEx.h"
 
 #include "app/services/CAppSettings.h"
+#include "app/services/CLinkState.h"
 #include "app/windows/CEnterTitleDlg.h"
 #include "app/windows/CSymbolsDlg.h"
 #include "app/windows/IWorkstationFrame.h"
@@ -16,6 +17,7 @@
 #include "platform/ui/CView.h"
 #include "platform/ui/CWndMessage.h"
 #include "platform/ui/ShellServices.h"
+#include "views/CCustomColumn.h"
 #include "views/ui/ColumnPages.h"
 #include "views/ui/Level1Ids.h"
 #include "views/ui/Level1Menus.h"
@@ -161,26 +163,33 @@ void CListCtrlEx::SetColumnProperties(int listColumn, int alignment, int fixedDe
     Invalidate();
 }
 
+int CListCtrlEx::InsertGridColumnAfter(int listColumn, int width, const CGridColumn& column)
+{
+    const int count = GetColumnCount();
+    std::vector<int> order(static_cast<size_t>(count));
+    if (count > 0)
+        GetColumnOrderArray(order.data(), count);
+    const int inserted = InsertGridColumn(-1, width, column);
+    if (inserted < 0 || listColumn < 0 || listColumn >= count)
+        return inserted;
+    auto place = std::find(order.begin(), order.end(), listColumn);
+    order.insert(place == order.end() ? order.end() : place + 1, inserted);
+    SetColumnOrderArray(static_cast<int>(order.size()), order.data());
+    RebuildColumnCache();
+    return inserted;
+}
+
 void CListCtrlEx::ReplaceColumn(int listColumn, const CGridColumn& column)
 {
     if (ModelOf(listColumn) < 0)
         return;
-    const int width = GetColumnWidth(listColumn);
-    std::vector<int> order;
-    const int count = GetColumnCount();
-    order.resize(static_cast<size_t>(count));
-    GetColumnOrderArray(order.data(), count);
-    const int inserted = InsertGridColumn(listColumn + 1, width, column);
-    if (inserted < 0)
+    const bool sorted = GetSortColumn() == listColumn;
+    const bool ascending = IsSortAscending();
+    if (InsertGridColumnAfter(listColumn, GetColumnWidth(listColumn), column) < 0)
         return;
-    // The new column takes the old one's place in the header.
-    for (int& c : order)
-        if (c > listColumn)
-            ++c;
-    auto place = std::find(order.begin(), order.end(), listColumn);
-    order.insert(place + 1, inserted);
-    SetColumnOrderArray(static_cast<int>(order.size()), order.data());
     DeleteGridColumn(listColumn);
+    if (sorted)
+        SetSortColumn(GetColumnCount() - 1, ascending);
 }
 
 int CListCtrlEx::DisplayPositionOf(int listColumn) const
@@ -270,8 +279,23 @@ void CListCtrlEx::DeleteAllRows()
 void CListCtrlEx::OnDeleteItem(NMHDR* header, LRESULT* result)
 {
     const auto* info = reinterpret_cast<const NMLISTVIEW*>(header);
-    m_model.DestroyRow(reinterpret_cast<CGridRow*>(info->lParam));
+    if (!m_bMoving)
+        m_model.DestroyRow(reinterpret_cast<CGridRow*>(info->lParam));
     *result = 0;
+}
+
+void CListCtrlEx::MoveRow(int from, int to)
+{
+    CGridRow* row = RowAt(from);
+    if (!row || from == to || to < 0)
+        return;
+    m_bMoving = true;
+    DeleteItem(from);
+    m_bMoving = false;
+    const int at = std::min(to, GetItemCount());
+    InsertItem(LVIF_PARAM, at, nullptr, 0, 0, -1, reinterpret_cast<LPARAM>(row));
+    SetItemState(at, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    Invalidate();
 }
 
 CGridRow* CListCtrlEx::RowAt(int index) const
@@ -564,7 +588,7 @@ void CListCtrlEx::DrawItem(LPDRAWITEMSTRUCT draw)
     const bool highlighted = (draw->itemState & ODS_SELECTED) != 0;
     const bool striped = m_nStripe > 0 && index % m_nStripe == 0;
     CRect paint;
-    if (!paint.IntersectRect(&clip, &rowRect))
+    if (!paint.IntersectRect(clip, rowRect))
         paint = rowRect;
     dc->FillSolidRect(&paint, highlighted ? m_colors[6] : (striped ? m_colors[1] : m_colors[0]));
     CFont* old = dc->SelectObject(&m_font);

