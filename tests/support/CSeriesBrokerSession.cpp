@@ -8,7 +8,7 @@
 
 namespace qx::testsupport {
 
-CSeriesBrokerSession::CSeriesBrokerSession() : m_session(DaysBackToWeekday(time(nullptr))) {}
+CSeriesBrokerSession::CSeriesBrokerSession(int stockCount) : m_session(DaysBackToWeekday(time(nullptr)), stockCount) {}
 
 CSeriesBrokerSession::~CSeriesBrokerSession()
 {

@@ -10,7 +10,7 @@ namespace qx::testsupport {
 
 class CSeriesBrokerSession {
 public:
-    CSeriesBrokerSession();
+    explicit CSeriesBrokerSession(int stockCount = 300);
     ~CSeriesBrokerSession();
     CSeriesBrokerSession(const CSeriesBrokerSession&) = delete;
     CSeriesBrokerSession& operator=(const CSeriesBrokerSession&) = delete;

@@ -5,7 +5,10 @@
 
 namespace qx::testsupport {
 
-CTestBrokerSession::CTestBrokerSession(int clockShiftDays) : m_clockShiftDays(clockShiftDays) {}
+CTestBrokerSession::CTestBrokerSession(int clockShiftDays, int stockCount)
+    : m_clockShiftDays(clockShiftDays), m_stockCount(stockCount)
+{
+}
 
 CTestBrokerSession::~CTestBrokerSession()
 {
@@ -20,6 +23,7 @@ CTestBrokerSession::~CTestBrokerSession()
     options.startPaused = true;
     options.heartbeatMs = 200;
     options.clockShiftDays = m_clockShiftDays;
+    options.stockCount = m_stockCount;
     m_broker = std::make_unique<qx::testbroker::CTestBroker>(options);
     std::string error;
     if (!m_broker->Start(error))

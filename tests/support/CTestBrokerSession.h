@@ -21,7 +21,7 @@ namespace qx::testsupport {
 class CTestBrokerSession {
 public:
     // The broker's clock moved by that many whole days (see DaysBackToWeekday).
-    explicit CTestBrokerSession(int clockShiftDays = 0);
+    explicit CTestBrokerSession(int clockShiftDays = 0, int stockCount = 300);
     ~CTestBrokerSession();
     CTestBrokerSession(const CTestBrokerSession&) = delete;
     CTestBrokerSession& operator=(const CTestBrokerSession&) = delete;
@@ -44,6 +44,7 @@ public:
 
 private:
     const int m_clockShiftDays;
+    const int m_stockCount;
     std::unique_ptr<qx::testbroker::CTestBroker> m_broker;
     std::unique_ptr<CPlatformHttpTransport> m_http;
     std::unique_ptr<CSessionManager> m_manager;

@@ -46,6 +46,20 @@ CString WithoutExchange(const CString& symbol)
     return colon >= 0 ? symbol.Mid(colon + 1) : symbol;
 }
 
+int Luminance(COLORREF c)
+{
+    return (2126 * GetRValue(c) + 7152 * GetGValue(c) + 722 * GetBValue(c)) / 10000;
+}
+
+// The text colour, or black or white when it would not stand out from the fill.
+COLORREF Readable(COLORREF text, COLORREF fill)
+{
+    const int back = Luminance(fill);
+    if (std::abs(Luminance(text) - back) >= 90)
+        return text;
+    return back < 128 ? RGB(255, 255, 255) : RGB(0, 0, 0);
+}
+
 std::array<COLORREF, 8> DefaultColors()
 {
     return {RGB(255, 255, 255), RGB(240, 244, 250), RGB(0, 0, 0),     RGB(236, 236, 236),
@@ -626,6 +640,7 @@ void CListCtrlEx::DrawCell(CDC* dc, const CGridRow& row, int index, const Cached
         return;
     }
     const int id = column->IsCustom() ? kCustomFieldId : column->fieldId;
+    std::optional<COLORREF> fill;
     if (HighlightSlotOf(id) >= 0) {
         std::optional<double> last;
         double lastValue = 0;
@@ -633,13 +648,17 @@ void CListCtrlEx::DrawCell(CDC* dc, const CGridRow& row, int index, const Cached
             last = lastValue;
         const int state = const_cast<CGridRow&>(row).UpdateHighlight(id, value, last);
         if (state == kHighlightUp)
-            dc->FillSolidRect(&cell, m_colors[4]);
+            fill = m_colors[4];
         else if (state == kHighlightDown)
-            dc->FillSolidRect(&cell, m_colors[5]);
+            fill = m_colors[5];
     }
     COLORREF color = highlighted ? m_colors[7] : (striped ? m_colors[2] : m_textColor);
     if (!highlighted && (id == kGridChange || id == kGridPercentChange) && value != 0)
         color = value > 0 ? kUpGreen : kDownRed;
+    if (fill) {
+        dc->FillSolidRect(&cell, *fill);
+        color = Readable(color, *fill);
+    }
     if (const CColorRule* rule = FirstHoldingRule(column->rules, value)) {
         color = rule->first;
         dc->FillSolidRect(&cell, rule->second);

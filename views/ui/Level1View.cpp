@@ -34,6 +34,7 @@
 #include "views/ui/Level1Ids.h"
 #include "views/ui/Level1Menus.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace {
@@ -531,7 +532,7 @@ void Level1View::ApplyBuiltInLayout(int mode)
 {
     std::vector<CLayoutColumn> columns;
     for (int id : BuiltInColumns(mode)) {
-        const int width = id == kGridDescription ? 150 : (id == kGridSymbol ? 70 : 64);
+        const int width = id == kGridDescription ? 170 : std::max(64, 7 * CString(GridColumnName(id)).GetLength() + 14);
         columns.push_back({MakeCatalogueColumn(id), width});
     }
     m_grid.ApplyLayout(columns);
