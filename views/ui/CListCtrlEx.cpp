@@ -68,11 +68,7 @@ std::array<COLORREF, 8> DefaultColors()
 
 } // namespace
 
-CListCtrlEx::CListCtrlEx() : m_colors(DefaultColors())
-{
-    if (CSessionManager* session = CSessionManager::Instance())
-        m_model.SetQuoteStore(&session->GetQuoteStore());
-}
+CListCtrlEx::CListCtrlEx() : m_colors(DefaultColors()) {}
 
 CListCtrlEx::~CListCtrlEx()
 {
@@ -83,6 +79,8 @@ CListCtrlEx::~CListCtrlEx()
 BOOL CListCtrlEx::CreateGrid(CWnd* parent, UINT id, IQuoteGridOwner* owner)
 {
     m_pOwner = owner;
+    if (CSessionManager* session = CSessionManager::Instance())
+        m_model.SetQuoteStore(&session->GetQuoteStore());
     if (!Create(WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_OWNERDRAWFIXED | LVS_SHOWSELALWAYS | LVS_SINGLESEL |
                     LVS_EDITLABELS,
                 CRect(0, 0, 100, 100), parent, id))
