@@ -249,6 +249,11 @@ int CMainFrame::ApplySymbolInterval(CView* source, BOOL)
     CString interval = GetIntervalBox();
     if (interval.GetLength() > 32)
         interval.Empty();
+    if (!interval.IsEmpty() && !IsPeriodText(interval)) {
+        SetMessageText("Unknown interval \"" + interval +
+                       "\": use Tick, a number of minutes (\"5 minutes\"), Daily, Weekly, Monthly, Quarterly or Yearly.");
+        return 0;
+    }
     SetSymbolBox(symbol, TRUE);
 
     auto* sourceDoc = source ? dynamic_cast<CCommonDoc*>(source->GetDocument()) : nullptr;
@@ -466,8 +471,13 @@ void CMainFrame::OfferWebUpdates(const std::vector<CWebUpdateInfo>& updates)
     if (settings && !settings->m_bNotifyUpdates)
         return;
     CWorkstationApp* app = GetWorkstationApp();
+    CSessionManager* session = CSessionManager::Instance();
+    const CString running = session ? session->GetSession().GetConfig().version : CString();
     for (const CWebUpdateInfo& update : updates) {
         if (update.url.IsEmpty() || m_download.joinable())
+            continue;
+        // Only a newer version than the one running is offered.
+        if (update.version.IsEmpty() || CompareVersions(update.version, running) <= 0)
             continue;
         CString text = update.message.IsEmpty() ? CString("A new version of Quorvantelix is available.") : update.message;
         if (!update.version.IsEmpty())

@@ -13,6 +13,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 class CAlert;
@@ -39,9 +40,21 @@ struct CStartOptions {
     CString openKinds; // --open-kinds: windows to open after login, e.g. "0,2,3f" (f: floating)
     CString symbol;    // --symbol: sent to every window after login
 
-    // Fills the options from the arguments; false with *error for an unknown option.
+    bool help = false; // --help (-h): print the usage and end
+
+    // Fills the options from the arguments; false with *error for an unknown option, a
+    // missing value or window kinds that are not "0".."12" with an optional "f".
     bool Parse(const std::vector<CString>& arguments, CString* error);
+    // The window kinds of openKinds: kind and floating flag, in order.
+    std::vector<std::pair<int, bool>> GetOpenKinds() const;
+    // The usage text printed for --help.
+    static const char* Usage();
 };
+
+// Reads the command line before any window exists: --help prints the usage on standard
+// output (returns 0), a bad option is told on standard error with the usage (returns 2);
+// -1 when the program goes on.
+int CheckCommandLine(int argc, char** argv);
 
 class CWorkstationApp : public CWinApp, public IUserNotifier {
 public:

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <string_view>
 
 namespace {
 
@@ -146,7 +147,8 @@ bool CBrokerSession::CallApi(const char* name, const Keys& keys, std::string& re
         query.AppendFormat("&%s=%s", UrlEncode(key), UrlEncode(value));
 
     CHttpExchange exchange;
-    exchange.url = m_config.apiServer.str() + "/apps/100/" + name;
+    const bool login = std::string_view(name) == "LogIn" && !m_config.loginServer.IsEmpty();
+    exchange.url = (login ? m_config.loginServer : m_config.apiServer).str() + "/apps/100/" + name;
     if (post) {
         exchange.method = "POST";
         exchange.body = query.str();

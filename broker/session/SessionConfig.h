@@ -6,6 +6,7 @@
 class CConfigFile;
 
 struct CSessionConfig {
+    CString loginServer;                              // where LogIn goes; empty: apiServer
     CString apiServer = "https://127.0.0.1:8443";     // scheme, host and port of /apps/100/
     CString historyServer = "https://127.0.0.1:8443"; // scheme, host and port of /history
     CString streamerServer;                           // "host:port" when StreamerInfo names none
