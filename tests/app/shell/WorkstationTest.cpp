@@ -16,7 +16,6 @@
 #include "platform/ui/CStatusBar.h"
 #include "platform/ui/CToolBar.h"
 #include "tools/testbroker/CTestBroker.h"
-#include "views/ui/Level1View.h"
 
 #include <gtest/gtest.h>
 
@@ -66,16 +65,13 @@ std::vector<WindowSummary> Summarise(CWorkstationApp& app)
 {
     std::vector<WindowSummary> out;
     for (CView* view : app.GetWindowViews()) {
-        if (auto* level1 = dynamic_cast<Level1View*>(view)) {
-            out.push_back({kKindLevel1, IsFloatingView(view), CString(),
-                           level1->GetCommonDoc()->GetLinkState().GetSymbolGroup()});
+        // Kinds with a view of their own show no symbol here.
+        auto* doc = dynamic_cast<CCommonDoc*>(view->GetDocument());
+        if (!doc)
             continue;
-        }
         auto* kindView = dynamic_cast<CKindView*>(view);
-        if (!kindView)
-            continue;
-        out.push_back({kindView->GetKind(), IsFloatingView(view), kindView->GetSymbol(),
-                       kindView->GetCommonDoc()->GetLinkState().GetSymbolGroup()});
+        out.push_back({doc->GetKind(), IsFloatingView(view), kindView ? kindView->GetSymbol() : CString(),
+                       doc->GetLinkState().GetSymbolGroup()});
     }
     // Floating windows take activation asynchronously: compare in a fixed order.
     std::sort(out.begin(), out.end(), [](const WindowSummary& a, const WindowSummary& b) {
@@ -164,22 +160,15 @@ TEST_F(BrokerFixture, WorkstationLogsInOpensEveryKindLinksSavesWorkspacesAndExit
         for (bool floating : {false, true}) {
             CDocument* doc = app.OpenWindowOfKind(kind, floating);
             ASSERT_NE(doc, nullptr) << kind;
-            if (kind == kKindLevel1) {
-                // The Level I window has a view of its own.
-                auto* level1 = dynamic_cast<Level1View*>(doc->GetFirstView());
-                ASSERT_NE(level1, nullptr);
-                EXPECT_EQ(IsFloatingView(level1), floating);
-                EXPECT_EQ(level1->GetCommonDoc()->IsDetached(), floating);
-                EXPECT_EQ(doc->GetTitle(), "Level I (Screener Off)");
-                EXPECT_NE(level1->GetParentFrame()->GetCaptionButton(ID_LINK_SYMBOL), nullptr);
-                continue;
-            }
-            auto* view = dynamic_cast<CKindView*>(doc->GetFirstView());
+            CView* view = doc->GetFirstView();
+            auto* common = dynamic_cast<CCommonDoc*>(doc);
             ASSERT_NE(view, nullptr) << kind;
-            EXPECT_EQ(view->GetKind(), kind);
+            ASSERT_NE(common, nullptr) << kind;
+            EXPECT_EQ(common->GetKind(), kind);
             EXPECT_EQ(IsFloatingView(view), floating);
-            EXPECT_EQ(view->GetCommonDoc()->IsDetached(), floating);
-            EXPECT_EQ(doc->GetTitle(), WindowKindName(kind));
+            EXPECT_EQ(common->IsDetached(), floating);
+            // A Level I window's title tells its screener.
+            EXPECT_EQ(doc->GetTitle(), kind == kKindLevel1 ? CString("Level I (Screener Off)") : CString(WindowKindName(kind)));
             EXPECT_NE(view->GetParentFrame()->GetCaptionButton(ID_LINK_SYMBOL), nullptr);
         }
     }
@@ -214,11 +203,10 @@ TEST_F(BrokerFixture, WorkstationLogsInOpensEveryKindLinksSavesWorkspacesAndExit
     for (CView* v : app.GetWindowViews())
         if (auto* k = dynamic_cast<CKindView*>(v))
             views.push_back(k);
-        else
-            dynamic_cast<Level1View*>(v)->GetCommonDoc()->GetLinkState().SetSymbolGroup(5);
-    for (CKindView* v : views) {
-        v->GetCommonDoc()->GetLinkState().SetSymbolGroup(5);  // "Group 4"
-        v->GetCommonDoc()->GetLinkState().SetIntervalGroup(5);
+    for (CView* v : app.GetWindowViews()) {
+        CLinkState& link = dynamic_cast<CCommonDoc*>(v->GetDocument())->GetLinkState();
+        link.SetSymbolGroup(5);  // "Group 4"
+        link.SetIntervalGroup(5);
     }
     CKindView* source = views[0];
     CKindView* sameGroup = views[1];
