@@ -2,6 +2,7 @@
 
 #include "app/services/CAppSettings.h"
 #include "app/services/CLinkState.h"
+#include "app/services/TextHelpers.h"
 #include "app/windows/CEnterTitleDlg.h"
 #include "app/windows/CSymbolsDlg.h"
 #include "app/windows/IWorkstationFrame.h"
@@ -18,7 +19,10 @@
 #include "platform/ui/CWndMessage.h"
 #include "platform/ui/ShellServices.h"
 #include "views/CCustomColumn.h"
+#include "trading/COrderRecord.h"
+#include "trading/ui/COrderPropertySheet.h"
 #include "views/ui/ColumnPages.h"
+#include "views/ui/FormulaWizard.h"
 #include "views/ui/Level1Ids.h"
 #include "views/ui/Level1Menus.h"
 
@@ -718,14 +722,75 @@ void CListCtrlEx::OnClick(NMHDR* header, LRESULT* result)
         BroadcastSymbol(info->iItem);
 }
 
+bool CListCtrlEx::MakeRowOrder(int index, int action, double price, COrderRecord& order) const
+{
+    const CGridRow* row = RowAt(index);
+    if (!row || row->IsTotals())
+        return false;
+    const CString symbol = WithoutExchange(row->Symbol());
+    const int kind = GetSymbolKind(symbol);
+    order = COrderRecord(kind == kSymbolOption ? 1 : 0);
+    order.symbol = symbol;
+    order.action = action;
+    order.price = price;
+    if (const CPortfolioPosition* position = row->Position()) {
+        order.quantity = position->shares;
+    } else {
+        const CAppSettings* settings = CAppSettings::Instance();
+        int quantity = 0;
+        if (settings && kind == kSymbolStock)
+            quantity = settings->m_nStockShares;
+        else if (settings && kind == kSymbolOption)
+            quantity = settings->m_nOptionContracts;
+        else if (settings && kind == 2)
+            quantity = settings->m_nFuturesContracts;
+        order.quantity = quantity;
+    }
+    return true;
+}
+
+void CListCtrlEx::TradeRow(int index, int action)
+{
+    const CGridRow* row = RowAt(index);
+    if (!row || !row->Handle())
+        return;
+    // Buying takes the Ask, selling the Bid.
+    const int field = action == 0 || action == 3 ? kFieldAsk : kFieldBid;
+    COrderRecord order;
+    if (MakeRowOrder(index, action, row->Handle()->GetDouble(field), order))
+        OpenTradeTicket(order, this);
+}
+
+void CListCtrlEx::TradeFromCell(int index, int fieldId)
+{
+    const CGridRow* row = RowAt(index);
+    if (!row || !row->Handle())
+        return;
+    const bool isShort = row->Position() && row->Position()->IsShort();
+    const bool bidSide = fieldId == kFieldBid || fieldId == kFieldBestBid;
+    // The Bid sells (a short position sells short), the Ask buys (a short position covers).
+    const int action = bidSide ? (isShort ? 2 : 1) : (isShort ? 3 : 0);
+    COrderRecord order;
+    if (MakeRowOrder(index, action, row->Handle()->GetDouble(fieldId), order))
+        OpenTradeTicket(order, this);
+}
+
 void CListCtrlEx::OnDoubleClick(NMHDR* header, LRESULT* result)
 {
     const auto* info = reinterpret_cast<const NMITEMACTIVATE*>(header);
     *result = 0;
     const CGridColumn* column = ColumnAt(info->iSubItem);
-    if (info->iItem < 0 || !column)
+    const CGridRow* row = info->iItem >= 0 ? RowAt(info->iItem) : nullptr;
+    if (!row || row->IsTotals() || !column)
         return;
-    switch (column->IsCustom() ? kCustomFieldId : column->fieldId) {
+    const int id = column->IsCustom() ? kCustomFieldId : column->fieldId;
+    switch (id) {
+    case kFieldBid:
+    case kFieldBestBid:
+    case kFieldAsk:
+    case kFieldBestAsk:
+        TradeFromCell(info->iItem, id);
+        break;
     case kGridSymbol:
         BroadcastSymbol(info->iItem);
         break;
@@ -733,6 +798,7 @@ void CListCtrlEx::OnDoubleClick(NMHDR* header, LRESULT* result)
         EditNotes(info->iItem);
         break;
     default:
+        RunAlertWizard(this, WithoutExchange(row->Symbol()));
         break;
     }
 }
@@ -814,6 +880,15 @@ void CListCtrlEx::OnRowCommand(UINT command, int index)
         return;
     case ID_ROW_COPY:
         SetClipboardText(WithoutExchange(GetRowSymbol(index)));
+        return;
+    case ID_ROW_ADD_ALERT:
+        RunAlertWizard(this, WithoutExchange(GetRowSymbol(index)));
+        return;
+    case ID_ROW_BUY:
+    case ID_ROW_SELL:
+    case ID_ROW_SELL_SHORT:
+    case ID_ROW_BUY_TO_COVER:
+        TradeRow(index, static_cast<int>(command - ID_ROW_BUY));
         return;
     default:
         break;

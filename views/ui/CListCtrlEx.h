@@ -15,6 +15,7 @@
 #include <vector>
 
 class CActivesHandle;
+class COrderRecord;
 class CMenu;
 class CView;
 struct CWndMessage;
@@ -108,6 +109,10 @@ public:
 
     // Moves a row to another index (drag within the grid).
     void MoveRow(int from, int to);
+    // The order a trade from a row starts with: the action (0 Buy, 1 Sell, 2 Sell Short,
+    // 3 Buy to Cover) at the price, for the position's shares or the default quantity of
+    // the symbol's kind. False for the totals row.
+    bool MakeRowOrder(int index, int action, double price, COrderRecord& order) const;
     // Opens the notes dialog of a row's symbol.
     void EditNotes(int index);
 
@@ -140,6 +145,8 @@ private:
     void FillColumnMenus(CMenu& columns);
     void OnRowCommand(UINT command, int index);
     void ModifyRow(int index);
+    void TradeRow(int index, int action);
+    void TradeFromCell(int index, int fieldId);
 
     void OnDeleteItem(NMHDR* header, LRESULT* result);
     void OnColumnClick(NMHDR* header, LRESULT* result);

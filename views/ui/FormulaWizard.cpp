@@ -1,39 +1,51 @@
 #include "views/ui/FormulaWizard.h"
 
-#include "platform/ui/CWnd.h"
+#include "alerts/CAlertSetup.h"
+#include "alerts/ui/CTradeAlertSetupDlg.h"
 
 namespace {
 
-bool Unavailable(CWnd* parent)
+// The wizard in a mode that collects symbols or a name and a formula.
+bool RunWizard(CWnd* parent, int mode, CString& symbolsOrName, CString& formula)
 {
-    if (parent)
-        parent->MessageBox("The formula wizard is not available.", nullptr, MB_OK | MB_ICONEXCLAMATION);
-    return false;
+    CTradeAlertSetupDlg dlg(nullptr, mode, parent);
+    dlg.m_symbols = symbolsOrName;
+    dlg.m_formula = formula;
+    if (dlg.DoModal() != IDOK)
+        return false;
+    symbolsOrName = dlg.m_symbols;
+    formula = dlg.m_formula;
+    return true;
 }
 
 } // namespace
 
-bool RunScreenerWizard(CWnd* parent, CString&, CString&)
+bool RunScreenerWizard(CWnd* parent, CString& symbols, CString& formula)
 {
-    return Unavailable(parent);
+    return RunWizard(parent, kSetupScreener, symbols, formula);
 }
 
-bool RunCustomFieldWizard(CWnd* parent, CString&, CString&)
+bool RunCustomFieldWizard(CWnd* parent, CString& name, CString& formula)
 {
-    return Unavailable(parent);
+    return RunWizard(parent, kSetupCustomField, name, formula);
 }
 
-bool RunCustomStudyWizard(CWnd* parent, CString&, CString&)
+bool RunCustomStudyWizard(CWnd* parent, CString& name, CString& formula)
 {
-    return Unavailable(parent);
+    return RunWizard(parent, kSetupCustomStudy, name, formula);
 }
 
-bool RunFormulaWizard(CWnd* parent, CString&, CString&)
+bool RunFormulaWizard(CWnd* parent, CString& name, CString& formula)
 {
-    return Unavailable(parent);
+    return RunWizard(parent, kSetupFormulaWizard, name, formula);
 }
 
-bool RunAlertWizard(CWnd* parent, const CString&)
+bool RunAlertWizard(CWnd* parent, const CString& symbol)
 {
-    return Unavailable(parent);
+    CTradeAlertSetupDlg dlg(nullptr, kSetupAlert, parent);
+    dlg.m_symbols = symbol;
+    if (dlg.DoModal() != IDOK)
+        return false;
+    CreateAlertsFromSetup(dlg, nullptr);
+    return true;
 }
