@@ -20,13 +20,12 @@ const char* const kIntervals[kIntervalCount] = {"Default", "2.5", "5", "7.5", "1
 const char* const kMonths[12] = {"January", "February", "March",     "April",   "May",      "June",
                                  "July",    "August",   "September", "October", "November", "December"};
 
+// Whole texts compare: a code with bytes after a NUL matches nothing.
 template <size_t N>
-int FindIn(const char* const (&table)[N], const char* text)
+int FindIn(const char* const (&table)[N], const CString& text)
 {
-    if (!text)
-        return -1;
     for (size_t i = 0; i < N; ++i)
-        if (std::strcmp(table[i], text) == 0)
+        if (text == table[i])
             return static_cast<int>(i);
     return -1;
 }
@@ -72,10 +71,10 @@ const char* SpecialExpirationName(int index) { return At(kSpecialNames, index); 
 const char* SpecialExpirationCode(int index) { return At(kSpecialCodes, index); }
 const char* ChainIntervalText(int index) { return At(kIntervals, index); }
 const char* MonthName(int month) { return At(kMonths, month - 1); }
-int FindChainTypeCode(const char* code) { return FindIn(kTypeCodes, code); }
-int FindRangeCode(const char* code) { return FindIn(kRangeCodes, code); }
-int FindSpecialExpirationCode(const char* code) { return FindIn(kSpecialCodes, code); }
-int FindChainInterval(const char* text) { return FindIn(kIntervals, text); }
+int FindChainTypeCode(const CString& code) { return FindIn(kTypeCodes, code); }
+int FindRangeCode(const CString& code) { return FindIn(kRangeCodes, code); }
+int FindSpecialExpirationCode(const CString& code) { return FindIn(kSpecialCodes, code); }
+int FindChainInterval(const CString& text) { return FindIn(kIntervals, text); }
 
 std::vector<CString> ExpirationMonthEntries(const CTime& now)
 {
