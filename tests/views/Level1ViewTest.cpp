@@ -264,3 +264,56 @@ TEST_F(Level1ViewTest, GridDrawsRulesAndColourBoxes)
     EXPECT_NE(GridPixel(grid, trend.left + third / 2, trend.CenterPoint().y), RGB(0, 200, 0));
     EXPECT_NE(GridPixel(grid, rule.left + 3, rule.top + 3), RGB(0, 0, 160));
 }
+
+TEST_F(Level1ViewTest, RowsMoveAndTakeNewSymbolsAndTheFontSetsTheirHeight)
+{
+    Level1View* view = m_harness->Open();
+    CListCtrlEx& grid = view->Grid();
+    view->InsertSymbols({"AAA", "BBB", "CCC"});
+    grid.MoveRow(0, 2); // dropped below the last row
+    EXPECT_EQ(Rows(*view), (std::vector<CString>{"BBB", "CCC", "AAA"}));
+    // A label edit replaces the row by one of the new symbol at the same place.
+    std::vector<char> text{'g', 'e', '\0'};
+    NMLVDISPINFO info;
+    info.item.iItem = 1;
+    info.item.pszText = text.data();
+    grid.SendListNotify(LVN_ENDLABELEDIT, &info.hdr);
+    EXPECT_EQ(Rows(*view), (std::vector<CString>{"BBB", "GE", "AAA"}));
+    EXPECT_EQ(grid.RowAt(1)->Tag(), 1);
+
+    CRect before, after;
+    ASSERT_TRUE(grid.GetItemRect(0, &before, LVIR_BOUNDS));
+    CFontInfo big = m_harness->settings.m_quoteFont;
+    big.height = 30;
+    view->SetListFont(big, RGB(0, 0, 255));
+    PumpFor(30);
+    ASSERT_TRUE(grid.GetItemRect(0, &after, LVIR_BOUNDS));
+    EXPECT_GT(after.Height(), before.Height() + 10);
+}
+
+TEST_F(Level1ViewTest, AnEditedColourFieldKeepsItsPlaceAndWidth)
+{
+    Level1View* view = m_harness->Open();
+    CListCtrlEx& grid = view->Grid();
+    grid.ApplyLayout({{MakeCatalogueColumn(kGridSymbol), 60}, {MakeColorFieldColumn("Trend", "Last", 3, {}), 97},
+                      {MakeCatalogueColumn(kFieldLast), 60}});
+    grid.ReplaceColumn(1, MakeColorFieldColumn("Trend 5", "Last>10", 5, {}));
+    const std::vector<CLayoutColumn> layout = grid.GetLayout();
+    ASSERT_EQ(layout.size(), 3u);
+    EXPECT_EQ(layout[1].column.name, "Trend 5");
+    EXPECT_EQ(layout[1].column.barCount, 5);
+    EXPECT_EQ(layout[1].width, 97);
+    EXPECT_EQ(layout[2].column.fieldId, kFieldLast);
+}
+
+TEST_F(Level1ViewTest, PrintingWritesTheRowsOfTheGrid)
+{
+    Level1View* view = m_harness->Open();
+    view->InsertSymbols({"AAA", "BBB"});
+    Quote("AAA", 12.5);
+    const std::string pdf = m_harness->Path("level1.pdf");
+    ASSERT_TRUE(view->Print(pdf.c_str()));
+    EXPECT_GT(std::filesystem::file_size(pdf), 500u);
+    // The printer reads the cell texts the grid stored for it.
+    EXPECT_EQ(view->Grid().GetItemText(0, ColumnOf(*view, kFieldLast)), "12.50");
+}
