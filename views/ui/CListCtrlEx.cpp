@@ -249,8 +249,12 @@ void CListCtrlEx::RebuildColumnCache()
     if (count > 0 && !GetColumnOrderArray(order.data(), count))
         for (int i = 0; i < count; ++i)
             order[static_cast<size_t>(i)] = i;
-    for (int listColumn : order)
-        m_cache.push_back({listColumn, ModelOf(listColumn)});
+    int left = 0;
+    for (int listColumn : order) {
+        const int width = GetColumnWidth(listColumn);
+        m_cache.push_back({listColumn, ModelOf(listColumn), left, width});
+        left += width;
+    }
 }
 
 // Rows.
@@ -546,9 +550,11 @@ void CListCtrlEx::SetGridFont(const CFontInfo& font, COLORREF textColor)
         CFont* old = dc.SelectObject(&m_font);
         TEXTMETRIC tm{};
         dc.GetTextMetrics(&tm);
+        m_nBlankWidth = std::max(static_cast<int>(dc.GetTextExtent(" ").cx), 1);
         dc.SelectObject(old);
         m_nItemHeight = std::max(static_cast<int>(tm.tmHeight + tm.tmExternalLeading + 1), 8);
         SetFont(&m_font, TRUE);
+        m_bWidgetFont = true;
     }
     Invalidate();
 }
@@ -586,9 +592,9 @@ void CListCtrlEx::MeasureItem(LPMEASUREITEMSTRUCT measure)
 
 // Painting.
 
-int CListCtrlEx::InsetWidth(CDC* dc) const
+int CListCtrlEx::InsetWidth(CDC*) const
 {
-    return 2 * dc->GetTextExtent(" ").cx;
+    return 2 * m_nBlankWidth;
 }
 
 void CListCtrlEx::DrawItem(LPDRAWITEMSTRUCT draw)
@@ -607,19 +613,18 @@ void CListCtrlEx::DrawItem(LPDRAWITEMSTRUCT draw)
     if (!paint.IntersectRect(clip, rowRect))
         paint = rowRect;
     dc->FillSolidRect(&paint, highlighted ? m_colors[6] : (striped ? m_colors[1] : m_colors[0]));
-    CFont* old = dc->SelectObject(&m_font);
+    CFont* old = m_bWidgetFont ? nullptr : dc->SelectObject(&m_font);
     dc->SetBkMode(TRANSPARENT);
-    CHeaderCtrl* header = GetHeaderCtrl();
+    // Only the cells inside the area being painted (the row's left edge carries the scroll).
     for (const CachedColumn& cached : m_cache) {
-        CRect headerRect;
-        if (!header || !header->GetItemRect(cached.listColumn, &headerRect))
-            continue;
-        const CRect cell(headerRect.left, rowRect.top, headerRect.right, rowRect.bottom);
+        const CRect cell(rowRect.left + cached.left, rowRect.top, rowRect.left + cached.left + cached.width,
+                         rowRect.bottom);
         if (cell.right <= paint.left || cell.left >= paint.right || cell.Width() <= 0)
             continue;
         DrawCell(dc, *row, index, cached, cell, highlighted, striped);
     }
-    dc->SelectObject(old);
+    if (old)
+        dc->SelectObject(old);
 }
 
 void CListCtrlEx::DrawCell(CDC* dc, const CGridRow& row, int index, const CachedColumn& cached, const CRect& cell,
