@@ -48,6 +48,19 @@ bool IsNumber(const CString& text, double& value)
     return errno == 0 && end && *end == '\0';
 }
 
+// A symbol as the definition can carry it: printable, without blanks or commas.
+bool IsSymbolText(const CString& text)
+{
+    if (text.IsEmpty())
+        return false;
+    for (int i = 0; i < text.GetLength(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c <= ' ' || c >= 0x7F || c == ',')
+            return false;
+    }
+    return true;
+}
+
 // A "YYYYMM" expiration code: its year and month (1..12).
 bool ParseMonthCode(const CString& code, int& year, int& month)
 {
@@ -132,6 +145,8 @@ bool IsValidChainDefinition(const CString& definition, CString* why)
         return fail("not an option chain");
     if (f.fieldCount < 6 || f.underlying.IsEmpty())
         return fail("fields are missing");
+    if (!IsSymbolText(f.underlying))
+        return fail("the underlying is no symbol");
     if (FindChainTypeCode(f.chainType) < 0)
         return fail("unknown chain type");
     if (FindRangeCode(f.range) < 0)
@@ -227,7 +242,7 @@ CString BuildDefinition(const COptionChainChoice& choice)
         strike = "0";
     else if (!IsNumber(strike, value))
         return CString();
-    if (symbol.IsEmpty() || symbol.Find(',') >= 0)
+    if (symbol.Find(',') >= 0 || !IsSymbolText(NormalizeSymbol(symbol)))
         return CString();
     CString definition;
     definition.Format("OptionChain,%s,%s,%s,%s,%s", symbol.GetString(), type, range, expiration.GetString(),
