@@ -4,6 +4,8 @@
 #include "Level1Harness.h"
 
 #include "analytics/formula/CFormulaEngine.h"
+#include "app/services/CLinkState.h"
+#include "app/windows/ShellIds.h"
 #include "analytics/formula/FormulaNames.h"
 #include "broker/session/CSessionManager.h"
 #include "broker/session/QuoteFields.h"
@@ -316,4 +318,39 @@ TEST_F(Level1ViewTest, PrintingWritesTheRowsOfTheGrid)
     EXPECT_GT(std::filesystem::file_size(pdf), 500u);
     // The printer reads the cell texts the grid stored for it.
     EXPECT_EQ(view->Grid().GetItemText(0, ColumnOf(*view, kFieldLast)), "12.50");
+}
+
+TEST_F(Level1ViewTest, ChoosingARowBroadcastsItsSymbolOnce)
+{
+    Level1View* view = m_harness->Open();
+    CListCtrlEx& grid = view->Grid();
+    view->InsertSymbols({"NASD:AAA", "BBB", "CCC"});
+    grid.SetItemState(1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ASSERT_EQ(m_harness->main->broadcasts.size(), 1u);
+    EXPECT_EQ(m_harness->main->broadcasts[0].first, view);
+    EXPECT_EQ(m_harness->main->broadcasts[0].second, "BBB");
+    // The click that made the selection does not broadcast it again; a later click does.
+    NMITEMACTIVATE click;
+    click.iItem = 1;
+    grid.SendListNotify(NM_CLICK, &click.hdr);
+    EXPECT_EQ(m_harness->main->broadcasts.size(), 1u);
+    grid.SendListNotify(NM_CLICK, &click.hdr);
+    EXPECT_EQ(m_harness->main->broadcasts.size(), 2u);
+    // Moving a row selects it without a broadcast.
+    grid.MoveRow(2, 0);
+    EXPECT_EQ(m_harness->main->broadcasts.size(), 2u);
+    EXPECT_EQ(grid.GetSelectedSymbol(), "CCC");
+    // A double click on a cell without a trade of its own sets up an alert for the row.
+    grid.ApplyLayout({{MakeCatalogueColumn(kGridSymbol), 60}, {MakeCatalogueColumn(kFieldVolume), 60}});
+    NMITEMACTIVATE twice;
+    twice.iItem = 2;
+    twice.iSubItem = 1;
+    grid.SendListNotify(NM_DBLCLK, &twice.hdr);
+    EXPECT_EQ(m_harness->main->alertSetups, 1);
+    EXPECT_EQ(m_harness->main->symbol, "BBB");
+    // A symbol sent to the window (its link group accepts it) becomes a row of the user.
+    CSymbolIntervalMsg msg{"ge", "", false};
+    view->SendMessage(WM_SET_SYMBOL_INTERVAL, static_cast<WPARAM>(kLinkBroadcastAll), reinterpret_cast<LPARAM>(&msg));
+    EXPECT_EQ(Rows(*view).back(), "GE");
+    EXPECT_EQ(grid.RowAt(3)->Tag(), 1);
 }

@@ -314,7 +314,7 @@ void CListCtrlEx::MoveRow(int from, int to)
     m_bMoving = false;
     const int at = std::min(to, GetItemCount());
     InsertItem(LVIF_PARAM, at, nullptr, 0, 0, -1, reinterpret_cast<LPARAM>(row));
-    SetItemState(at, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    SelectRow(at);
     Invalidate();
 }
 
@@ -707,6 +707,14 @@ void CListCtrlEx::BroadcastSymbol(int index)
     frame->ApplySymbolInterval(m_pOwner ? m_pOwner->GetGridView() : nullptr, TRUE);
 }
 
+void CListCtrlEx::SelectRow(int index)
+{
+    // Selections the grid makes itself are no choice of the user: nothing is broadcast.
+    m_bSelecting = true;
+    SetItemState(index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    m_bSelecting = false;
+}
+
 void CListCtrlEx::OnItemChanged(NMHDR* header, LRESULT* result)
 {
     const auto* info = reinterpret_cast<const NMLISTVIEW*>(header);
@@ -715,6 +723,7 @@ void CListCtrlEx::OnItemChanged(NMHDR* header, LRESULT* result)
         return;
     m_bSelecting = true;
     BroadcastSymbol(info->iItem);
+    m_nSelectedByUser = info->iItem;
     SetFocus();
     m_bSelecting = false;
 }
@@ -723,7 +732,10 @@ void CListCtrlEx::OnClick(NMHDR* header, LRESULT* result)
 {
     const auto* info = reinterpret_cast<const NMITEMACTIVATE*>(header);
     *result = 0;
-    if (info->iItem >= 0 && info->iItem == GetSelectedRow())
+    // A click that selected the row has broadcast it already.
+    const bool justSelected = m_nSelectedByUser == info->iItem;
+    m_nSelectedByUser = -1;
+    if (!justSelected && info->iItem >= 0 && info->iItem == GetSelectedRow())
         BroadcastSymbol(info->iItem);
 }
 
@@ -803,7 +815,13 @@ void CListCtrlEx::OnDoubleClick(NMHDR* header, LRESULT* result)
         EditNotes(info->iItem);
         break;
     default:
-        RunAlertWizard(this, WithoutExchange(row->Symbol()));
+        // The main frame's alert setup, for the row's symbol.
+        if (IWorkstationFrame* frame = GetWorkstationFrame()) {
+            frame->SetSymbolBox(WithoutExchange(row->Symbol()), TRUE);
+            frame->SetupTradeAlert(0, this);
+        } else {
+            RunAlertWizard(this, WithoutExchange(row->Symbol()));
+        }
         break;
     }
 }
@@ -819,7 +837,7 @@ void CListCtrlEx::OnKeyDown(NMHDR* header, LRESULT* result)
         DeleteRow(index);
         const int count = GetItemCount();
         if (count > 0)
-            SetItemState(std::min(index, count - 1), LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+            SelectRow(std::min(index, count - 1));
         if (m_pOwner)
             m_pOwner->OnGridRowsChanged();
     } else if (info->wVKey >= 'A' && info->wVKey <= 'Z' && m_pOwner) {
@@ -973,7 +991,7 @@ void CListCtrlEx::OnRightClick(NMHDR* header, LRESULT* result)
     ClientToScreen(&screen);
     const CGridRow* row = info->iItem >= 0 ? RowAt(info->iItem) : nullptr;
     if (row && !row->IsTotals()) {
-        SetItemState(info->iItem, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        SelectRow(info->iItem);
         ShowRowMenu(info->iItem, screen);
     } else {
         ShowLevel1Menu(screen);

@@ -143,6 +143,7 @@ private:
     void DrawColorBoxes(CDC* dc, const CGridRow& row, int model, const CGridColumn& column, const CRect& cell);
     int InsetWidth(CDC* dc) const;
     void BroadcastSymbol(int index);
+    void SelectRow(int index);
     void ShowHeaderMenu();
     void ShowRowMenu(int index, CPoint screen);
     void ShowLevel1Menu(CPoint screen);
@@ -172,6 +173,7 @@ private:
     bool m_bRedrawSuspended = false;
     bool m_bTimer = false;
     bool m_bSelecting = false;
+    int m_nSelectedByUser = -1; // the row a selection change just broadcast
     bool m_bMoving = false; // rows taken out to move are not destroyed
     CFont m_font;
     bool m_bWidgetFont = false; // the rows are painted in the widget's font, which is m_font
