@@ -48,14 +48,14 @@ bool IsNumber(const CString& text, double& value)
     return errno == 0 && end && *end == '\0';
 }
 
-// A symbol as the definition can carry it: printable, without blanks or commas.
+// A symbol as the definition can carry it: printable, without blanks, commas or colons.
 bool IsSymbolText(const CString& text)
 {
     if (text.IsEmpty())
         return false;
     for (int i = 0; i < text.GetLength(); ++i) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c <= ' ' || c >= 0x7F || c == ',')
+        if (c <= ' ' || c >= 0x7F || c == ',' || c == ':')
             return false;
     }
     return true;
