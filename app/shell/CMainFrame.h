@@ -102,6 +102,8 @@ private:
 
     void BuildToolBar();
     void OnOpenKind(UINT id);
+    void OnListWindowCommand(UINT id);
+    void OnWatchListManager();
     void OnOpenFloating(UINT id);
     void OnWorkspaceOpen();
     void OnWorkspaceSave();
