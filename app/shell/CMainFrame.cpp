@@ -16,7 +16,9 @@
 #include "platform/ui/CommonDialogs.h"
 #include "platform/ui/WinCtrl.h"
 #include "views/ui/EditPortfolioDlg.h"
+#include "views/ui/EditWatchlistDlg.h"
 #include "views/ui/Level1Ids.h"
+#include "views/ui/PanelIds.h"
 #include "views/ui/Level1View.h"
 
 #include <QComboBox>
@@ -604,6 +606,11 @@ void CMainFrame::OnWatchListManager()
     RunWatchListManager(this);
 }
 
+void CMainFrame::OnWebWatchListManager()
+{
+    RunWebWatchListManager(this);
+}
+
 void CMainFrame::OnOpenFloating(UINT id)
 {
     if (CWorkstationApp* app = GetWorkstationApp())
@@ -728,6 +735,7 @@ const CMessageMap& CMainFrame::GetMessageMap() const
                            &CMainFrame::OnUpdateAlways)
             .CommandRange(ID_FRAME_POSITIONS, ID_FRAME_ACTIVES, &CMainFrame::OnListWindowCommand)
             .Command(ID_WATCH_LIST_MANAGER, &CMainFrame::OnWatchListManager)
+            .Command(ID_WEB_WATCH_LIST_MANAGER, &CMainFrame::OnWebWatchListManager)
             .Command(ID_WORKSPACE_OPEN, &CMainFrame::OnWorkspaceOpen)
             .Command(ID_WORKSPACE_SAVE, &CMainFrame::OnWorkspaceSave)
             .Command(ID_WORKSPACE_SAVE_AS, &CMainFrame::OnWorkspaceSaveAs)

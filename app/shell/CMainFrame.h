@@ -103,6 +103,7 @@ private:
     void OnOpenKind(UINT id);
     void OnListWindowCommand(UINT id);
     void OnWatchListManager();
+    void OnWebWatchListManager();
     void OnOpenFloating(UINT id);
     void OnWorkspaceOpen();
     void OnWorkspaceSave();
