@@ -235,6 +235,7 @@ TEST_F(SnapshotPanelTest, DraggingMovesTheWindowAndAnOwnerViewPlacesIt)
     view->ClientToScreen(&expected);
     EXPECT_EQ(ScreenTopLeft(panel), expected);
 
+    EXPECT_NE(LoadCursorResource(IDC_PANEL_DRAG), 0);
     panel.OnButtonDown(CPoint(4, 4));
     EXPECT_TRUE(panel.IsDragging());
     panel.OnMouseMove(CPoint(14, 9));
