@@ -20,13 +20,12 @@ const char* At(const char* const (&table)[N], int index)
     return index >= 0 && index < static_cast<int>(N) ? table[index] : "";
 }
 
+// Whole texts compare: a key with bytes after a NUL matches nothing.
 template <size_t N>
-int Find(const char* const (&table)[N], const char* key)
+int Find(const char* const (&table)[N], const CString& key)
 {
-    if (!key)
-        return -1;
     for (size_t i = 0; i < N; ++i)
-        if (std::strcmp(table[i], key) == 0)
+        if (key == table[i])
             return static_cast<int>(i);
     return -1;
 }
@@ -37,8 +36,8 @@ const char* ActivesExchangeKey(int index) { return At(kExchangeKeys, index); }
 const char* ActivesExchangeName(int index) { return At(kExchangeNames, index); }
 const char* ActivesIntervalKey(int index) { return At(kIntervalKeys, index); }
 const char* ActivesIntervalName(int index) { return At(kIntervalNames, index); }
-int FindActivesExchange(const char* key) { return Find(kExchangeKeys, key); }
-int FindActivesInterval(const char* key) { return Find(kIntervalKeys, key); }
+int FindActivesExchange(const CString& key) { return Find(kExchangeKeys, key); }
+int FindActivesInterval(const CString& key) { return Find(kIntervalKeys, key); }
 
 const char* ActivesTypeName(int exchange, int type)
 {

@@ -18,8 +18,8 @@ const char* ActivesIntervalName(int index);
 // "Shares Traded" / "Trades", or for the option markets (3 to 5) "Contracts Traded" / "Trades".
 const char* ActivesTypeName(int exchange, int type);
 
-int FindActivesExchange(const char* key);
-int FindActivesInterval(const char* key);
+int FindActivesExchange(const CString& key);
+int FindActivesInterval(const CString& key);
 
 // "%s-%s,%d"; "" when an index lies outside its table.
 CString MakeActivesKey(int exchange, int interval, int type);

@@ -20,13 +20,12 @@ const char* const kIntervals[kIntervalCount] = {"Default", "2.5", "5", "7.5", "1
 const char* const kMonths[12] = {"January", "February", "March",     "April",   "May",      "June",
                                  "July",    "August",   "September", "October", "November", "December"};
 
+// Whole texts compare: a code with bytes after a NUL matches nothing.
 template <size_t N>
-int FindIn(const char* const (&table)[N], const char* text)
+int FindIn(const char* const (&table)[N], const CString& text)
 {
-    if (!text)
-        return -1;
     for (size_t i = 0; i < N; ++i)
-        if (std::strcmp(table[i], text) == 0)
+        if (text == table[i])
             return static_cast<int>(i);
     return -1;
 }
@@ -47,6 +46,19 @@ bool IsNumber(const CString& text, double& value)
     errno = 0;
     value = std::strtod(t, &end);
     return errno == 0 && end && *end == '\0';
+}
+
+// A symbol as the definition can carry it: printable, without blanks, commas or colons.
+bool IsSymbolText(const CString& text)
+{
+    if (text.IsEmpty())
+        return false;
+    for (int i = 0; i < text.GetLength(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c <= ' ' || c >= 0x7F || c == ',' || c == ':')
+            return false;
+    }
+    return true;
 }
 
 // A "YYYYMM" expiration code: its year and month (1..12).
@@ -72,10 +84,10 @@ const char* SpecialExpirationName(int index) { return At(kSpecialNames, index); 
 const char* SpecialExpirationCode(int index) { return At(kSpecialCodes, index); }
 const char* ChainIntervalText(int index) { return At(kIntervals, index); }
 const char* MonthName(int month) { return At(kMonths, month - 1); }
-int FindChainTypeCode(const char* code) { return FindIn(kTypeCodes, code); }
-int FindRangeCode(const char* code) { return FindIn(kRangeCodes, code); }
-int FindSpecialExpirationCode(const char* code) { return FindIn(kSpecialCodes, code); }
-int FindChainInterval(const char* text) { return FindIn(kIntervals, text); }
+int FindChainTypeCode(const CString& code) { return FindIn(kTypeCodes, code); }
+int FindRangeCode(const CString& code) { return FindIn(kRangeCodes, code); }
+int FindSpecialExpirationCode(const CString& code) { return FindIn(kSpecialCodes, code); }
+int FindChainInterval(const CString& text) { return FindIn(kIntervals, text); }
 
 std::vector<CString> ExpirationMonthEntries(const CTime& now)
 {
@@ -133,6 +145,8 @@ bool IsValidChainDefinition(const CString& definition, CString* why)
         return fail("not an option chain");
     if (f.fieldCount < 6 || f.underlying.IsEmpty())
         return fail("fields are missing");
+    if (!IsSymbolText(f.underlying))
+        return fail("the underlying is no symbol");
     if (FindChainTypeCode(f.chainType) < 0)
         return fail("unknown chain type");
     if (FindRangeCode(f.range) < 0)
@@ -228,7 +242,7 @@ CString BuildDefinition(const COptionChainChoice& choice)
         strike = "0";
     else if (!IsNumber(strike, value))
         return CString();
-    if (symbol.IsEmpty() || symbol.Find(',') >= 0)
+    if (symbol.Find(',') >= 0 || !IsSymbolText(NormalizeSymbol(symbol)))
         return CString();
     CString definition;
     definition.Format("OptionChain,%s,%s,%s,%s,%s", symbol.GetString(), type, range, expiration.GetString(),

@@ -31,10 +31,10 @@ const char* ChainIntervalText(int index);
 const char* MonthName(int month);
 
 // Index of a code in its table, -1 when it is none of them.
-int FindChainTypeCode(const char* code);
-int FindRangeCode(const char* code);
-int FindSpecialExpirationCode(const char* code);
-int FindChainInterval(const char* text);
+int FindChainTypeCode(const CString& code);
+int FindRangeCode(const CString& code);
+int FindSpecialExpirationCode(const CString& code);
+int FindChainInterval(const CString& text);
 
 // The twelve month entries "%s %d" from the month of now on.
 std::vector<CString> ExpirationMonthEntries(const CTime& now);

@@ -450,6 +450,17 @@ void CMainFrame::UpdateClock()
     bar->SetPaneText(kPaneClock, session ? now.FormatGmt("%H:%M:%S ET") : now.Format("%H:%M:%S"));
 }
 
+void CMainFrame::OnLogInAgain()
+{
+    CSessionManager* session = CSessionManager::Instance();
+    if (session && session->IsLoggedIn()) {
+        SetMessageText("Logged in.");
+        return;
+    }
+    if (CWorkstationApp* app = GetWorkstationApp())
+        app->LogInAgain(CString());
+}
+
 LRESULT CMainFrame::OnSessionStatus(CWndMessage& message)
 {
     const CSessionStatus* status = message.Peek<CSessionStatus>();
@@ -473,6 +484,14 @@ LRESULT CMainFrame::OnSessionStatus(CWndMessage& message)
         break;
     case kStatusText:
         SetMessageText(status->text);
+        break;
+    case kStatusSessionLost:
+        // Said once, in the login dialog that offers the way back.
+        if (bar)
+            bar->SetPaneText(kPaneConnection, "Not logged in");
+        SetMessageText(status->text);
+        if (CWorkstationApp* app = GetWorkstationApp())
+            app->LogInAgain(status->text);
         break;
     case kStatusAccountList:
         SetAccounts(status->accounts);
@@ -743,6 +762,7 @@ const CMessageMap& CMainFrame::GetMessageMap() const
             .Command(ID_LIST_FONTS, &CMainFrame::OnListFonts)
             .Command(ID_LIST_COLORS, &CMainFrame::OnListColors)
             .Command(ID_REFRESH_ACCOUNT_DATA, &CMainFrame::OnRefreshAccountData)
+            .Command(ID_LOG_IN_AGAIN, &CMainFrame::OnLogInAgain)
             .Command(ID_APP_EXIT, &CMainFrame::OnAppExit)
             .Command(ID_APP_ABOUT, &CMainFrame::OnAppAbout)
             .Command(ID_ADD_ALERT, &CMainFrame::OnAddAlert)

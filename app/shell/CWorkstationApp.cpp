@@ -431,6 +431,41 @@ bool CWorkstationApp::LoginLoop()
     return true;
 }
 
+bool CWorkstationApp::LogInAgain(const CString& message)
+{
+    if (m_bLoggingInAgain || !m_session || !m_pMainFrame || m_session->IsLoggedIn())
+        return false;
+    m_bLoggingInAgain = true;
+    CString user = m_settings.m_userName;
+    CString password;
+    CString text = message;
+    bool saveUser = m_settings.m_bSaveUserName;
+    bool ok = false;
+    while (PromptLogin(user, password, saveUser, text)) {
+        m_router->SetTarget(HWND());
+        const int result = RunLoginStatus(user, password, text);
+        password.Empty();
+        if (result == IDOK) {
+            ok = true;
+            break;
+        }
+        if (result != IDABORT) {
+            m_session->LogOut();
+            break;
+        }
+    }
+    // Cancelled: the main frame hears the session again (the menu offers the login later).
+    m_router->SetTarget(m_pMainFrame->m_hWnd);
+    m_bLoggingInAgain = false;
+    if (!ok)
+        return false;
+    m_settings.m_userName = user;
+    m_settings.m_bSaveUserName = saveUser;
+    m_pMainFrame->SetAccounts(m_session->GetAccounts());
+    m_pMainFrame->SetMessageText("Logged in as " + user);
+    return true;
+}
+
 void CWorkstationApp::StartThreads()
 {
     m_bStopping = false;

@@ -98,6 +98,10 @@ public:
     void NotifyAlertViews(WPARAM wParam, LPARAM lParam);
     CAlertDelivery* GetAlertDelivery() const { return m_alertDelivery.get(); }
 
+    // After the server refused the session: the login dialog (with the message) and the
+    // status dialog until logged in or cancelled. False when not logged in again.
+    bool LogInAgain(const CString& message);
+
     bool IsStopping() const;
     // The one-pass activation of the alerts loaded at start-up has ended.
     bool IsAlertActivationDone() const { return m_bActivationDone.load(); }
@@ -120,6 +124,7 @@ private:
     void RegisterTemplates();
     bool CreateSession();
     bool LoginLoop();
+    bool m_bLoggingInAgain = false;
     void OpenRequestedWindows();
     void StartThreads();
     void StopThreads();

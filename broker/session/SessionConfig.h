@@ -18,6 +18,8 @@ struct CSessionConfig {
     int retryMs = 3000;
     int accountRefreshMs = 30000;
     int watchlistRefreshMs = 60000;
+    int streamSilenceMs = 4000;  // a stream that received no record for this long is reconnected
+    int clockConfirmMs = 30000;  // how long a jump of the server time must last to be applied
 };
 
 // The servers of "config.ini" (LoginServer, ApiServer, StreamerServer, HistoryServer,

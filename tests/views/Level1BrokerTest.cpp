@@ -25,7 +25,7 @@ using qx::testbroker::SymbolKind;
 
 class Level1BrokerTest : public ::testing::Test {
 protected:
-    explicit Level1BrokerTest(int stocks = 300) : m_session(stocks) {}
+    explicit Level1BrokerTest(int stocks = 300) { m_session.Session().SetStockCount(stocks); }
     void SetUp() override
     {
         ASSERT_TRUE(m_session.Start());

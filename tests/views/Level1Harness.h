@@ -4,6 +4,7 @@
 
 #include "app/services/CAppSettings.h"
 #include "app/windows/CCommonDoc.h"
+#include "app/windows/IWorkstationFrame.h"
 #include "platform/ui/CBitmap.h"
 #include "platform/ui/CChildFrame.h"
 #include "platform/ui/CDocTemplate.h"
@@ -72,6 +73,42 @@ public:
     UINT menuChoice = 0;
 };
 
+// A main frame that records what the windows ask of it.
+class CRecordingFrame : public CMDIFrameWnd, public IWorkstationFrame {
+public:
+    CString GetSymbolBox() const override { return symbol; }
+    void SetSymbolBox(const char* text, BOOL) override
+    {
+        symbol = text;
+        symbol.MakeUpper();
+    }
+    void ClearSymbolBox() override { symbol.Empty(); }
+    CString GetIntervalBox() const override { return "Daily"; }
+    void SetIntervalBox(const char*, BOOL) override {}
+    BOOL IsExtSession() const override { return FALSE; }
+    int ApplySymbolInterval(CView* source, BOOL) override
+    {
+        broadcasts.push_back({source, symbol});
+        return 1;
+    }
+    void GetTargetAccounts(int, const std::vector<CString>&, std::vector<CAccountInfo>&) const override {}
+    CString GetAccountListText(int, const std::vector<CString>&, int) const override { return {}; }
+    int GetCurrentAccount() const override { return 0; }
+    void OnRefreshAccountData() override {}
+    void SetMessageText(const char*) override {}
+    CDocument* OpenWindowOfKind(int, bool) override { return nullptr; }
+    CView* OpenListWindow(UINT, BOOL) override { return nullptr; }
+    bool SetupTradeAlert(int, CWnd*) override
+    {
+        ++alertSetups;
+        return false;
+    }
+    int alertSetups = 0;
+
+    CString symbol;
+    std::vector<std::pair<CView*, CString>> broadcasts;
+};
+
 class CLevel1Harness {
 public:
     CLevel1Harness()
@@ -87,7 +124,7 @@ public:
         m_previous = CUiResponder::Install(std::move(responder));
         app.AddDocTemplate(std::make_unique<CDocTemplate>(IDR_LEVEL1, RuntimeClassOf<CCommonDoc>(),
                                                           RuntimeClassOf<CChildFrame>(), RuntimeClassOf<Level1View>()));
-        auto frame = std::make_unique<CMDIFrameWnd>();
+        auto frame = std::make_unique<CRecordingFrame>();
         frame->LoadFrame(1, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
         main = frame.release(); // owns itself now
         app.m_pMainWnd = main;
@@ -132,7 +169,7 @@ public:
 
     CAppSettings settings;
     CWinApp app{"Level1Test"};
-    CMDIFrameWnd* main = nullptr;
+    CRecordingFrame* main = nullptr;
     CAnsweringResponder* answers = nullptr;
 
 private:

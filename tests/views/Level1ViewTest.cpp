@@ -4,6 +4,8 @@
 #include "Level1Harness.h"
 
 #include "analytics/formula/CFormulaEngine.h"
+#include "app/services/CLinkState.h"
+#include "app/windows/ShellIds.h"
 #include "analytics/formula/FormulaNames.h"
 #include "broker/session/CSessionManager.h"
 #include "broker/session/QuoteFields.h"
@@ -263,4 +265,92 @@ TEST_F(Level1ViewTest, GridDrawsRulesAndColourBoxes)
     PumpFor(30);
     EXPECT_NE(GridPixel(grid, trend.left + third / 2, trend.CenterPoint().y), RGB(0, 200, 0));
     EXPECT_NE(GridPixel(grid, rule.left + 3, rule.top + 3), RGB(0, 0, 160));
+}
+
+TEST_F(Level1ViewTest, RowsMoveAndTakeNewSymbolsAndTheFontSetsTheirHeight)
+{
+    Level1View* view = m_harness->Open();
+    CListCtrlEx& grid = view->Grid();
+    view->InsertSymbols({"AAA", "BBB", "CCC"});
+    grid.MoveRow(0, 2); // dropped below the last row
+    EXPECT_EQ(Rows(*view), (std::vector<CString>{"BBB", "CCC", "AAA"}));
+    // A label edit replaces the row by one of the new symbol at the same place.
+    std::vector<char> text{'g', 'e', '\0'};
+    NMLVDISPINFO info;
+    info.item.iItem = 1;
+    info.item.pszText = text.data();
+    grid.SendListNotify(LVN_ENDLABELEDIT, &info.hdr);
+    EXPECT_EQ(Rows(*view), (std::vector<CString>{"BBB", "GE", "AAA"}));
+    EXPECT_EQ(grid.RowAt(1)->Tag(), 1);
+
+    CRect before, after;
+    ASSERT_TRUE(grid.GetItemRect(0, &before, LVIR_BOUNDS));
+    CFontInfo big = m_harness->settings.m_quoteFont;
+    big.height = 30;
+    view->SetListFont(big, RGB(0, 0, 255));
+    PumpFor(30);
+    ASSERT_TRUE(grid.GetItemRect(0, &after, LVIR_BOUNDS));
+    EXPECT_GT(after.Height(), before.Height() + 10);
+}
+
+TEST_F(Level1ViewTest, AnEditedColourFieldKeepsItsPlaceAndWidth)
+{
+    Level1View* view = m_harness->Open();
+    CListCtrlEx& grid = view->Grid();
+    grid.ApplyLayout({{MakeCatalogueColumn(kGridSymbol), 60}, {MakeColorFieldColumn("Trend", "Last", 3, {}), 97},
+                      {MakeCatalogueColumn(kFieldLast), 60}});
+    grid.ReplaceColumn(1, MakeColorFieldColumn("Trend 5", "Last>10", 5, {}));
+    const std::vector<CLayoutColumn> layout = grid.GetLayout();
+    ASSERT_EQ(layout.size(), 3u);
+    EXPECT_EQ(layout[1].column.name, "Trend 5");
+    EXPECT_EQ(layout[1].column.barCount, 5);
+    EXPECT_EQ(layout[1].width, 97);
+    EXPECT_EQ(layout[2].column.fieldId, kFieldLast);
+}
+
+TEST_F(Level1ViewTest, PrintingWritesTheRowsOfTheGrid)
+{
+    Level1View* view = m_harness->Open();
+    view->InsertSymbols({"AAA", "BBB"});
+    Quote("AAA", 12.5);
+    const std::string pdf = m_harness->Path("level1.pdf");
+    ASSERT_TRUE(view->Print(pdf.c_str()));
+    EXPECT_GT(std::filesystem::file_size(pdf), 500u);
+    // The printer reads the cell texts the grid stored for it.
+    EXPECT_EQ(view->Grid().GetItemText(0, ColumnOf(*view, kFieldLast)), "12.50");
+}
+
+TEST_F(Level1ViewTest, ChoosingARowBroadcastsItsSymbolOnce)
+{
+    Level1View* view = m_harness->Open();
+    CListCtrlEx& grid = view->Grid();
+    view->InsertSymbols({"NASD:AAA", "BBB", "CCC"});
+    grid.SetItemState(1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ASSERT_EQ(m_harness->main->broadcasts.size(), 1u);
+    EXPECT_EQ(m_harness->main->broadcasts[0].first, view);
+    EXPECT_EQ(m_harness->main->broadcasts[0].second, "BBB");
+    // The click that made the selection does not broadcast it again; a later click does.
+    NMITEMACTIVATE click;
+    click.iItem = 1;
+    grid.SendListNotify(NM_CLICK, &click.hdr);
+    EXPECT_EQ(m_harness->main->broadcasts.size(), 1u);
+    grid.SendListNotify(NM_CLICK, &click.hdr);
+    EXPECT_EQ(m_harness->main->broadcasts.size(), 2u);
+    // Moving a row selects it without a broadcast.
+    grid.MoveRow(2, 0);
+    EXPECT_EQ(m_harness->main->broadcasts.size(), 2u);
+    EXPECT_EQ(grid.GetSelectedSymbol(), "CCC");
+    // A double click on a cell without a trade of its own sets up an alert for the row.
+    grid.ApplyLayout({{MakeCatalogueColumn(kGridSymbol), 60}, {MakeCatalogueColumn(kFieldVolume), 60}});
+    NMITEMACTIVATE twice;
+    twice.iItem = 2;
+    twice.iSubItem = 1;
+    grid.SendListNotify(NM_DBLCLK, &twice.hdr);
+    EXPECT_EQ(m_harness->main->alertSetups, 1);
+    EXPECT_EQ(m_harness->main->symbol, "BBB");
+    // A symbol sent to the window (its link group accepts it) becomes a row of the user.
+    CSymbolIntervalMsg msg{"ge", "", false};
+    view->SendMessage(WM_SET_SYMBOL_INTERVAL, static_cast<WPARAM>(kLinkBroadcastAll), reinterpret_cast<LPARAM>(&msg));
+    EXPECT_EQ(Rows(*view).back(), "GE");
+    EXPECT_EQ(grid.RowAt(3)->Tag(), 1);
 }

@@ -249,8 +249,12 @@ void CListCtrlEx::RebuildColumnCache()
     if (count > 0 && !GetColumnOrderArray(order.data(), count))
         for (int i = 0; i < count; ++i)
             order[static_cast<size_t>(i)] = i;
-    for (int listColumn : order)
-        m_cache.push_back({listColumn, ModelOf(listColumn)});
+    int left = 0;
+    for (int listColumn : order) {
+        const int width = GetColumnWidth(listColumn);
+        m_cache.push_back({listColumn, ModelOf(listColumn), left, width});
+        left += width;
+    }
 }
 
 // Rows.
@@ -310,7 +314,7 @@ void CListCtrlEx::MoveRow(int from, int to)
     m_bMoving = false;
     const int at = std::min(to, GetItemCount());
     InsertItem(LVIF_PARAM, at, nullptr, 0, 0, -1, reinterpret_cast<LPARAM>(row));
-    SetItemState(at, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    SelectRow(at);
     Invalidate();
 }
 
@@ -546,9 +550,11 @@ void CListCtrlEx::SetGridFont(const CFontInfo& font, COLORREF textColor)
         CFont* old = dc.SelectObject(&m_font);
         TEXTMETRIC tm{};
         dc.GetTextMetrics(&tm);
+        m_nBlankWidth = std::max(static_cast<int>(dc.GetTextExtent(" ").cx), 1);
         dc.SelectObject(old);
         m_nItemHeight = std::max(static_cast<int>(tm.tmHeight + tm.tmExternalLeading + 1), 8);
         SetFont(&m_font, TRUE);
+        m_bWidgetFont = true;
     }
     Invalidate();
 }
@@ -586,9 +592,9 @@ void CListCtrlEx::MeasureItem(LPMEASUREITEMSTRUCT measure)
 
 // Painting.
 
-int CListCtrlEx::InsetWidth(CDC* dc) const
+int CListCtrlEx::InsetWidth(CDC*) const
 {
-    return 2 * dc->GetTextExtent(" ").cx;
+    return 2 * m_nBlankWidth;
 }
 
 void CListCtrlEx::DrawItem(LPDRAWITEMSTRUCT draw)
@@ -607,19 +613,18 @@ void CListCtrlEx::DrawItem(LPDRAWITEMSTRUCT draw)
     if (!paint.IntersectRect(clip, rowRect))
         paint = rowRect;
     dc->FillSolidRect(&paint, highlighted ? m_colors[6] : (striped ? m_colors[1] : m_colors[0]));
-    CFont* old = dc->SelectObject(&m_font);
+    CFont* old = m_bWidgetFont ? nullptr : dc->SelectObject(&m_font);
     dc->SetBkMode(TRANSPARENT);
-    CHeaderCtrl* header = GetHeaderCtrl();
+    // Only the cells inside the area being painted (the row's left edge carries the scroll).
     for (const CachedColumn& cached : m_cache) {
-        CRect headerRect;
-        if (!header || !header->GetItemRect(cached.listColumn, &headerRect))
-            continue;
-        const CRect cell(headerRect.left, rowRect.top, headerRect.right, rowRect.bottom);
+        const CRect cell(rowRect.left + cached.left, rowRect.top, rowRect.left + cached.left + cached.width,
+                         rowRect.bottom);
         if (cell.right <= paint.left || cell.left >= paint.right || cell.Width() <= 0)
             continue;
         DrawCell(dc, *row, index, cached, cell, highlighted, striped);
     }
-    dc->SelectObject(old);
+    if (old)
+        dc->SelectObject(old);
 }
 
 void CListCtrlEx::DrawCell(CDC* dc, const CGridRow& row, int index, const CachedColumn& cached, const CRect& cell,
@@ -702,6 +707,14 @@ void CListCtrlEx::BroadcastSymbol(int index)
     frame->ApplySymbolInterval(m_pOwner ? m_pOwner->GetGridView() : nullptr, TRUE);
 }
 
+void CListCtrlEx::SelectRow(int index)
+{
+    // Selections the grid makes itself are no choice of the user: nothing is broadcast.
+    m_bSelecting = true;
+    SetItemState(index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    m_bSelecting = false;
+}
+
 void CListCtrlEx::OnItemChanged(NMHDR* header, LRESULT* result)
 {
     const auto* info = reinterpret_cast<const NMLISTVIEW*>(header);
@@ -710,6 +723,7 @@ void CListCtrlEx::OnItemChanged(NMHDR* header, LRESULT* result)
         return;
     m_bSelecting = true;
     BroadcastSymbol(info->iItem);
+    m_nSelectedByUser = info->iItem;
     SetFocus();
     m_bSelecting = false;
 }
@@ -718,7 +732,10 @@ void CListCtrlEx::OnClick(NMHDR* header, LRESULT* result)
 {
     const auto* info = reinterpret_cast<const NMITEMACTIVATE*>(header);
     *result = 0;
-    if (info->iItem >= 0 && info->iItem == GetSelectedRow())
+    // A click that selected the row has broadcast it already.
+    const bool justSelected = m_nSelectedByUser == info->iItem;
+    m_nSelectedByUser = -1;
+    if (!justSelected && info->iItem >= 0 && info->iItem == GetSelectedRow())
         BroadcastSymbol(info->iItem);
 }
 
@@ -798,7 +815,13 @@ void CListCtrlEx::OnDoubleClick(NMHDR* header, LRESULT* result)
         EditNotes(info->iItem);
         break;
     default:
-        RunAlertWizard(this, WithoutExchange(row->Symbol()));
+        // The main frame's alert setup, for the row's symbol.
+        if (IWorkstationFrame* frame = GetWorkstationFrame()) {
+            frame->SetSymbolBox(WithoutExchange(row->Symbol()), TRUE);
+            frame->SetupTradeAlert(0, this);
+        } else {
+            RunAlertWizard(this, WithoutExchange(row->Symbol()));
+        }
         break;
     }
 }
@@ -814,7 +837,7 @@ void CListCtrlEx::OnKeyDown(NMHDR* header, LRESULT* result)
         DeleteRow(index);
         const int count = GetItemCount();
         if (count > 0)
-            SetItemState(std::min(index, count - 1), LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+            SelectRow(std::min(index, count - 1));
         if (m_pOwner)
             m_pOwner->OnGridRowsChanged();
     } else if (info->wVKey >= 'A' && info->wVKey <= 'Z' && m_pOwner) {
@@ -968,7 +991,7 @@ void CListCtrlEx::OnRightClick(NMHDR* header, LRESULT* result)
     ClientToScreen(&screen);
     const CGridRow* row = info->iItem >= 0 ? RowAt(info->iItem) : nullptr;
     if (row && !row->IsTotals()) {
-        SetItemState(info->iItem, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        SelectRow(info->iItem);
         ShowRowMenu(info->iItem, screen);
     } else {
         ShowLevel1Menu(screen);

@@ -128,9 +128,13 @@ protected:
     void OnDestroy() override;
 
 private:
+    // A column in header display order: its place from the left edge of the first
+    // column (unscrolled) and its width.
     struct CachedColumn {
         int listColumn;
         int model;
+        int left;
+        int width;
     };
 
     void RebuildColumnCache();
@@ -139,6 +143,7 @@ private:
     void DrawColorBoxes(CDC* dc, const CGridRow& row, int model, const CGridColumn& column, const CRect& cell);
     int InsetWidth(CDC* dc) const;
     void BroadcastSymbol(int index);
+    void SelectRow(int index);
     void ShowHeaderMenu();
     void ShowRowMenu(int index, CPoint screen);
     void ShowLevel1Menu(CPoint screen);
@@ -168,10 +173,13 @@ private:
     bool m_bRedrawSuspended = false;
     bool m_bTimer = false;
     bool m_bSelecting = false;
+    int m_nSelectedByUser = -1; // the row a selection change just broadcast
     bool m_bMoving = false; // rows taken out to move are not destroyed
     CFont m_font;
+    bool m_bWidgetFont = false; // the rows are painted in the widget's font, which is m_font
     COLORREF m_textColor = RGB(0, 0, 0);
     std::array<COLORREF, 8> m_colors;
     int m_nStripe = 0;
     int m_nItemHeight = 16;
+    int m_nBlankWidth = 4; // a blank of the font, for the insets of cell texts
 };
