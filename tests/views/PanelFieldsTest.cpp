@@ -1,17 +1,25 @@
-// The snapshot panel's fields (ticks, boxes, hit test, stored form), the tracking rows'
-// size and the checks of the web watch list item form, without a display. Text is
-// measured as 7 pixels per character, so widths are counted by hand.
+// The snapshot panel's fields (ticks, boxes, hit test, stored form, changes queued from
+// the quote thread), the tracking rows' size and the checks of the web watch list item
+// form, without a display. Text is measured as 7 pixels per character, so widths are
+// counted by hand.
 #include "ArchiveBytes.h"
+#include "ViewsTestSupport.h"
+
+#include "broker/session/CQuoteListener.h"
+#include "broker/session/CSymbolHandle.h"
 
 #include "platform/core/CArchive.h"
 #include "platform/core/CMemFile.h"
+#include "views/PendingFieldIds.h"
 #include "views/SnapshotFields.h"
 #include "views/TrackingRows.h"
 #include "views/WatchedSymbolForm.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
+#include <thread>
 
 namespace {
 
@@ -318,4 +326,70 @@ TEST(WatchedSymbolForm, ValuesDateAndCellTexts)
     EXPECT_EQ(again, stored);
     // A date of another length is not split.
     EXPECT_EQ(FormOfWatchedSymbol({"AAPL", 0, 0, 0, "1-2-2023"}).month, "");
+}
+
+namespace {
+
+class PendingFieldIdsTest : public CQuoteFixture {};
+
+class CQueueingListener : public CQuoteListener {
+public:
+    explicit CQueueingListener(CPendingFieldIds& pending) : m_pending(pending) {}
+    void OnQuoteChange(CSymbolHandle*, int count, const BYTE* ids) override { m_pending.Add(count, ids); }
+
+private:
+    CPendingFieldIds& m_pending;
+};
+
+} // namespace
+
+TEST_F(PendingFieldIdsTest, QuotesOnAnotherThreadNotifyOncePerBatchAndLoseNoField)
+{
+    CPendingFieldIds pending;
+    std::atomic<int> notified{0};
+    pending.SetNotifier([&] {
+        ++notified;
+        return true;
+    });
+    CQueueingListener listener(pending);
+    CSymbolHandle* handle = m_manager.CreateSymbolHandle("MSFT");
+    ASSERT_NE(handle, nullptr);
+    handle->SetListener(&listener);
+    ASSERT_TRUE(handle->Subscribe());
+
+    std::atomic<bool> done{false};
+    std::thread quotes([&] {
+        for (int i = 1; i <= 2000; ++i)
+            Quote("MSFT", {{i % 2 ? 3 : 6, 10.0 + i * 0.01}, {10, 100.0 * i}});
+        done = true;
+    });
+    std::set<int> seen;
+    int batches = 0;
+    while (!done) {
+        const std::set<int> ids = pending.Take();
+        batches += !ids.empty();
+        seen.insert(ids.begin(), ids.end());
+    }
+    quotes.join();
+    const std::set<int> rest = pending.Take();
+    batches += !rest.empty();
+    seen.insert(rest.begin(), rest.end());
+    m_manager.DeleteSymbolHandle(handle);
+
+    EXPECT_EQ(seen, (std::set<int>{3, 6, 10}));
+    // Each batch taken was announced exactly once.
+    EXPECT_EQ(notified.load(), batches);
+    EXPECT_GE(batches, 1);
+
+    // A notifier that cannot deliver drops the batch, so the next change notifies again.
+    pending.SetNotifier([&] {
+        ++notified;
+        return false;
+    });
+    const BYTE last[] = {3};
+    const int before = notified;
+    pending.Add(1, last);
+    pending.Add(1, last);
+    EXPECT_EQ(notified.load(), before + 2);
+    EXPECT_TRUE(pending.Take().empty());
 }

@@ -19,11 +19,6 @@ constexpr int kFormattedSize = 99;
 
 } // namespace
 
-void CSnapshotFieldPanel::CListener::OnQuoteChange(CSymbolHandle*, int count, const BYTE* ids)
-{
-    m_panel.QueueChanges(count, ids);
-}
-
 CSnapshotFieldPanel::CSnapshotFieldPanel(const CRect& rect) : CFloatingWnd(rect) {}
 
 CSnapshotFieldPanel::~CSnapshotFieldPanel()
@@ -35,22 +30,9 @@ BOOL CSnapshotFieldPanel::CreateWnd(const char* title, int kind)
 {
     if (!CFloatingWnd::CreateWnd(title, kind))
         return FALSE;
-    std::lock_guard<std::mutex> lock(m_pendingLock);
-    m_target = GetWnd() ? GetWnd()->m_hWnd : HWND();
-    m_pending.clear();
+    const HWND target = GetWnd()->m_hWnd;
+    m_pending.SetNotifier([target] { return PostMessage(target, WM_SNAPSHOT_QUOTE); });
     return TRUE;
-}
-
-void CSnapshotFieldPanel::QueueChanges(int count, const BYTE* ids)
-{
-    if (count <= 0 || !ids)
-        return;
-    std::lock_guard<std::mutex> lock(m_pendingLock);
-    const bool wasEmpty = m_pending.empty();
-    m_pending.insert(ids, ids + count);
-    // One message stands for every change queued until its handler runs.
-    if (wasEmpty && !PostMessage(m_target, WM_SNAPSHOT_QUOTE))
-        m_pending.clear();
 }
 
 void CSnapshotFieldPanel::DropBinding()
@@ -64,8 +46,7 @@ void CSnapshotFieldPanel::DropBinding()
         m_pHandle = nullptr;
     }
     m_pListener.reset();
-    std::lock_guard<std::mutex> lock(m_pendingLock);
-    m_pending.clear();
+    m_pending.Clear();
 }
 
 void CSnapshotFieldPanel::SetSymbol(const CString& symbol)
@@ -80,7 +61,7 @@ void CSnapshotFieldPanel::SetSymbol(const CString& symbol)
     if (manager && !symbol.IsEmpty())
         m_pHandle = manager->CreateSymbolHandle(symbol);
     if (m_pHandle) {
-        m_pListener = std::make_unique<CListener>(*this);
+        m_pListener = std::make_unique<CListener>(m_pending);
         m_pHandle->SetListener(m_pListener.get());
         m_pHandle->Subscribe();
     }
@@ -120,11 +101,7 @@ LRESULT CSnapshotFieldPanel::OnPanelMessage(UINT message, WPARAM, LPARAM)
 
 LRESULT CSnapshotFieldPanel::OnQuoteUpdate()
 {
-    std::set<int> ids;
-    {
-        std::lock_guard<std::mutex> lock(m_pendingLock);
-        ids.swap(m_pending);
-    }
+    const std::set<int> ids = m_pending.Take();
     if (!m_pHandle || ids.empty())
         return 0;
     std::vector<int> changed;

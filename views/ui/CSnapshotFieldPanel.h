@@ -5,12 +5,11 @@
 #pragma once
 
 #include "broker/session/CQuoteListener.h"
+#include "views/PendingFieldIds.h"
 #include "views/SnapshotFields.h"
 #include "views/ui/CFloatingWnd.h"
 
 #include <memory>
-#include <mutex>
-#include <set>
 
 class CSymbolHandle;
 
@@ -53,14 +52,13 @@ protected:
 private:
     class CListener : public CQuoteListener {
     public:
-        explicit CListener(CSnapshotFieldPanel& panel) : m_panel(panel) {}
-        void OnQuoteChange(CSymbolHandle* handle, int count, const BYTE* ids) override;
+        explicit CListener(CPendingFieldIds& pending) : m_pending(pending) {}
+        void OnQuoteChange(CSymbolHandle*, int count, const BYTE* ids) override { m_pending.Add(count, ids); }
 
     private:
-        CSnapshotFieldPanel& m_panel;
+        CPendingFieldIds& m_pending;
     };
 
-    void QueueChanges(int count, const BYTE* ids);
     void DropBinding();
     void ReadField(CSnapshotField& field) const;
     void ReadAllFields();
@@ -72,8 +70,5 @@ private:
     std::unique_ptr<CListener> m_pListener;
     int m_nRowHeight = 0;
     CPoint m_clickPoint;
-
-    std::mutex m_pendingLock; // guards the two below
-    std::set<int> m_pending;
-    HWND m_target;
+    CPendingFieldIds m_pending;
 };
