@@ -265,6 +265,21 @@ TEST_F(SnapshotPanelTest, KindZeroIsAnMdiChildOfTheMainFrame)
     EXPECT_EQ(panel.GetWnd(), nullptr);
 }
 
+TEST_F(SnapshotPanelTest, APanelWithoutContentShowsItsClassNameWhiteOnBlack)
+{
+    CFloatingWnd plain(CRect(0, 0, 10, 10));
+    ASSERT_TRUE(plain.CreateWnd("Panel", 1));
+    const QImage picture = Picture(plain);
+    ASSERT_FALSE(picture.isNull());
+    EXPECT_EQ(PixelOf(picture, 0, 0), RGB(0, 0, 0));
+    int white = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            white += PixelOf(picture, x, y) == RGB(255, 255, 255);
+    EXPECT_GT(white, 20);
+    EXPECT_GT(ClientSize(plain).cx, 40); // "CFloatingWnd" + 4
+}
+
 TEST_F(SnapshotPanelTest, TrackingRowsNameOnTheLeftValueOnTheRight)
 {
     CTrackingFieldPanel panel(CRect(0, 0, 10, 10));
