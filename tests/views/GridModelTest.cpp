@@ -287,7 +287,9 @@ TEST_F(GridModelTest, CustomFieldsEvaluatePerRowAndRaiseAlertsOncePerChange)
     const int broken = m_model.AddColumn(MakeCustomFieldColumn("Broken", "Last>>"));
     CGridRow* row = m_model.CreateRow("IBM", nullptr, 0);
     Quote("IBM", {{kFieldLast, 99.5}}, "NYSE");
-    ASSERT_TRUE(WaitFor([&] { return m_model.EvaluateCustom(*row, model, 0).has_value(); }));
+    ASSERT_TRUE(WaitFor([&] {
+        return m_model.EvaluateCustom(*row, model, 0).has_value() && m_model.EvaluateCustom(*row, plain, 0).has_value();
+    }));
     EXPECT_EQ(Text(*row, model), "0.00");
     EXPECT_EQ(Text(*row, plain), "199.00");
     EXPECT_EQ(Text(*row, broken), "<none>");

@@ -233,6 +233,12 @@ TEST_F(Level1BrokerTest, CustomAndColourFieldsShowFormulaValues)
     ASSERT_TRUE(PumpUntil([&] { return grid.GetCellText(0, 2) == "120.25" && grid.GetCellText(1, 2) == "625.00"; },
                           5000))
         << grid.GetCellText(0, 2).GetString() << " " << grid.GetCellText(1, 2).GetString();
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            return grid.Model().ColorBox(*grid.RowAt(0), grid.ModelOf(3), 0) == RGB(200, 0, 0) &&
+                   grid.Model().ColorBox(*grid.RowAt(1), grid.ModelOf(3), 0) == RGB(0, 190, 0);
+        },
+        5000));
     PumpFor(600);
     CRect ibm, msft;
     ASSERT_TRUE(grid.GetSubItemRect(0, 3, LVIR_BOUNDS, ibm));
