@@ -18,7 +18,9 @@
 #include "platform/ui/WinCtrl.h"
 #include "trading/ui/ReportIds.h"
 #include "views/ui/EditPortfolioDlg.h"
+#include "views/ui/EditWatchlistDlg.h"
 #include "views/ui/Level1Ids.h"
+#include "views/ui/PanelIds.h"
 #include "views/ui/Level1View.h"
 
 #include <QComboBox>
@@ -597,6 +599,11 @@ void CMainFrame::OnWatchListManager()
     RunWatchListManager(this);
 }
 
+void CMainFrame::OnWebWatchListManager()
+{
+    RunWebWatchListManager(this);
+}
+
 void CMainFrame::OnOpenFloating(UINT id)
 {
     if (CWorkstationApp* app = GetWorkstationApp())
@@ -755,6 +762,7 @@ const CMessageMap& CMainFrame::GetMessageMap() const
                            &CMainFrame::OnUpdateAlways)
             .CommandRange(ID_FRAME_POSITIONS, ID_FRAME_ACTIVES, &CMainFrame::OnListWindowCommand)
             .Command(ID_WATCH_LIST_MANAGER, &CMainFrame::OnWatchListManager)
+            .Command(ID_WEB_WATCH_LIST_MANAGER, &CMainFrame::OnWebWatchListManager)
             .Command(ID_WORKSPACE_OPEN, &CMainFrame::OnWorkspaceOpen)
             .Command(ID_WORKSPACE_SAVE, &CMainFrame::OnWorkspaceSave)
             .Command(ID_WORKSPACE_SAVE_AS, &CMainFrame::OnWorkspaceSaveAs)

@@ -104,6 +104,7 @@ private:
     void OnOpenKind(UINT id);
     void OnListWindowCommand(UINT id);
     void OnWatchListManager();
+    void OnWebWatchListManager();
     void OnOpenFloating(UINT id);
     void OnWorkspaceOpen();
     void OnWorkspaceSave();
