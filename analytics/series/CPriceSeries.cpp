@@ -167,6 +167,7 @@ bool CPriceSeries::SetBarCount(int count, DWORD endFeedTime)
 
 void CPriceSeries::LayOutLocked(const CSessionRules* rules)
 {
+    m_backfill.Clear();
     const int count = GetRecordCount();
     std::unique_ptr<CBarPeriod> period;
     if (count > 0)
@@ -649,14 +650,15 @@ void CPriceSeries::AddEmptyBars(int n, int /*side*/)
 
 // ---------------------------------------------------------------- history
 
-void CPriceSeries::OnIntradayHistory(const std::vector<CHistoryRow>& rows)
+void CPriceSeries::OnIntradayHistory(const std::vector<CHistoryRow>& rows, std::optional<uint64_t> asOf)
 {
     {
         Guard lock(m_lock);
         if (!m_bLoaded)
             return;
-        ApplyIntradayRows(rows, 0, GetRecordCount() - 1, true);
+        ApplyIntradayRows(rows, 0, GetRecordCount() - 1, true, asOf);
     }
+    FinishBackfill();
 }
 
 void CPriceSeries::OnCachedIntradayFill(const std::vector<CHistoryRow>& rows, int first, int last)
@@ -667,7 +669,8 @@ void CPriceSeries::OnCachedIntradayFill(const std::vector<CHistoryRow>& rows, in
     ApplyIntradayRows(rows, first, last, false);
 }
 
-void CPriceSeries::ApplyIntradayRows(const std::vector<CHistoryRow>& rows, int first, int last, bool answer)
+void CPriceSeries::ApplyIntradayRows(const std::vector<CHistoryRow>& rows, int first, int last, bool answer,
+                                     std::optional<uint64_t> asOf)
 {
     first = std::max(first, 0);
     last = std::min(last, GetRecordCount() - 1);
@@ -694,6 +697,7 @@ void CPriceSeries::ApplyIntradayRows(const std::vector<CHistoryRow>& rows, int f
             rec.m_fields[kBarLow] = std::min(rec.Low(), row.low);
             rec.m_fields[kBarVolume] += row.volume;
         }
+        NoteFilledLocked(r, answer, asOf);
         if (changedLo < 0)
             changedLo = r;
         changedHi = r;
@@ -701,10 +705,41 @@ void CPriceSeries::ApplyIntradayRows(const std::vector<CHistoryRow>& rows, int f
     for (int k = first; k <= last; ++k)
         if (!m_records[k].m_bValid && m_records[k].Close() != 0)
             m_records[k].m_bValid = 1;
+    if (answer)
+        m_backfill.Answered(asOf.has_value());
     if (answer && m_nOutstanding > 0)
         --m_nOutstanding;
     if (changedLo >= 0)
         InvalidateLocked(1, changedLo, changedHi);
+}
+
+void CPriceSeries::NoteFilledLocked(int record, bool answer, std::optional<uint64_t> asOf)
+{
+    // Only the newest bars matter: live trades land there.
+    if (answer && asOf && record >= GetRecordCount() - static_cast<int>(CBackfillGate::kMarkedBars))
+        m_backfill.Filled(m_records[record].m_startTime, *asOf);
+}
+
+void CPriceSeries::FinishBackfill()
+{
+    bool restore = false;
+    {
+        Guard lock(m_lock);
+        if (m_nOutstanding != 0)
+            return;
+        restore = m_backfill.TakeDeferredRestore();
+    }
+    if (restore)
+        OnStreamRestored();
+    std::vector<CBackfillGate::Trade> kept;
+    {
+        Guard lock(m_lock);
+        if (m_nOutstanding != 0)
+            return; // asked anew: the trades wait for that answer
+        kept = m_backfill.TakeKept();
+    }
+    for (const CBackfillGate::Trade& trade : kept)
+        UpdateBar(trade);
 }
 
 int CPriceSeries::CompareRecordPeriod(const CBarRecord& record, CTime time) const
@@ -721,13 +756,13 @@ int CPriceSeries::CompareRecordPeriod(const CBarRecord& record, CTime time) cons
     return time >= record.m_endTime ? -1 : 0;
 }
 
-void CPriceSeries::OnDailyHistory(const std::vector<CHistoryRow>& rows)
+void CPriceSeries::OnDailyHistory(const std::vector<CHistoryRow>& rows, std::optional<uint64_t> asOf)
 {
     {
         Guard lock(m_lock);
         if (!m_bLoaded)
             return;
-        ApplyDailyRows(rows, 0, GetRecordCount() - 1, true);
+        ApplyDailyRows(rows, 0, GetRecordCount() - 1, true, asOf);
         if (!rows.empty()) {
             const CTime newest = FeedTimeToRecordTime(rows.back().feedTime);
             if (newest > m_newestHistory)
@@ -735,6 +770,7 @@ void CPriceSeries::OnDailyHistory(const std::vector<CHistoryRow>& rows)
         }
     }
     CurrentDayFill();
+    FinishBackfill();
 }
 
 void CPriceSeries::OnCachedDailyFill(const std::vector<CHistoryRow>& rows, int first, int last)
@@ -745,7 +781,8 @@ void CPriceSeries::OnCachedDailyFill(const std::vector<CHistoryRow>& rows, int f
     ApplyDailyRows(rows, first, last, false);
 }
 
-void CPriceSeries::ApplyDailyRows(const std::vector<CHistoryRow>& rows, int first, int last, bool answer)
+void CPriceSeries::ApplyDailyRows(const std::vector<CHistoryRow>& rows, int first, int last, bool answer,
+                                  std::optional<uint64_t> asOf)
 {
     first = std::max(first, 0);
     last = std::min(last, GetRecordCount() - 1);
@@ -779,10 +816,13 @@ void CPriceSeries::ApplyDailyRows(const std::vector<CHistoryRow>& rows, int firs
         } else {
             continue;
         }
+        NoteFilledLocked(r, answer, asOf);
         if (changedLo < 0)
             changedLo = r;
         changedHi = r;
     }
+    if (answer)
+        m_backfill.Answered(asOf.has_value());
     if (answer && m_nOutstanding > 0)
         --m_nOutstanding;
     if (changedLo >= 0)
@@ -881,10 +921,14 @@ void CPriceSeries::OnLiveData(const CTradeMessage* trade, DWORD feedTime)
         if (m_bHistorical || feedTime < CTimeToFeedTime(m_now))
             return;
     }
-    if (IsTickSeries())
+    if (IsTickSeries()) {
         AppendTicks(*trade, time);
-    else
-        UpdateBar(*trade, time);
+        return;
+    }
+    double size = trade->m_size * 100.0;
+    for (int more : trade->m_moreSizes)
+        size += more * 100.0;
+    UpdateBar({time, trade->m_price, size, trade->m_sequence});
 }
 
 void CPriceSeries::OnStreamRestored()
@@ -899,6 +943,11 @@ void CPriceSeries::OnStreamRestored()
         Guard lock(m_lock);
         if (!m_bLoaded || m_bHistorical || m_records.empty())
             return;
+        if (m_nOutstanding != 0) {
+            // The answers on their way may have been made before this outage.
+            m_backfill.DeferRestore();
+            return;
+        }
         const int count = GetRecordCount();
         int newest = count - 1;
         while (newest >= 0 && !m_records[newest].m_bValid)
@@ -932,8 +981,10 @@ void CPriceSeries::OnStreamRestored()
             rec.m_startTime = start;
             rec.m_endTime = end;
         }
+        m_backfill.ForgetFrom(m_records[first].m_startTime);
         InvalidateLocked(0, 0, count - 1);
-        CollectRunSpans(first, count - 1, std::max(now, m_now), spans);
+        // A server clock a little ahead may have filled a bar this clock has not reached yet.
+        CollectRunSpans(first, count - 1, std::max({now, m_now, m_records[first].m_startTime}), spans);
     }
     int made = 0;
     for (const Span& span : spans)
@@ -944,18 +995,22 @@ void CPriceSeries::OnStreamRestored()
     }
 }
 
-void CPriceSeries::UpdateBar(const CTradeMessage& trade, CTime time)
+void CPriceSeries::UpdateBar(const CBackfillGate::Trade& trade)
 {
     const CSessionRules* rules = Rules();
+    const CTime time = trade.time;
     int rolled = 0;
     int requestFirst = 0, requestLast = -1;
     {
         Guard lock(m_lock);
-        if (!m_bLoaded || m_bHistorical || m_nOutstanding != 0 || m_bCurrentDayBar || m_records.empty())
+        if (!m_bLoaded || m_bHistorical || m_bCurrentDayBar || m_records.empty())
             return;
-        double size = trade.m_size * 100.0;
-        for (int more : trade.m_moreSizes)
-            size += more * 100.0;
+        if (m_nOutstanding != 0) {
+            // The trade waits for the history on its way, which may hold it.
+            m_backfill.Keep(trade);
+            return;
+        }
+        const double size = trade.size;
         const int count = GetRecordCount();
         if (time >= m_records.back().m_endTime) {
             // New bars up to the one holding the trade; never more than the series holds.
@@ -976,9 +1031,11 @@ void CPriceSeries::UpdateBar(const CTradeMessage& trade, CTime time)
         int r = count - 1;
         while (r >= 0 && !(m_records[r].m_startTime <= time && time < m_records[r].m_endTime))
             --r;
+        if (r >= 0 && m_backfill.Holds(m_records[r].m_startTime, trade.sequence))
+            r = -1; // the bar's history rows hold it already
         if (r >= 0) {
             CBarRecord& rec = m_records[r];
-            const double price = trade.m_price;
+            const double price = trade.price;
             if (!rec.m_bValid) {
                 rec.m_fields[kBarOpen] = rec.m_fields[kBarHigh] = rec.m_fields[kBarLow] =
                     rec.m_fields[kBarClose] = price;

@@ -5,6 +5,7 @@
 // the series never calls the broker's stores while holding its own lock.
 #pragma once
 
+#include "analytics/series/CBackfillGate.h"
 #include "analytics/series/CBarRecord.h"
 #include "analytics/series/CEquityRecord.h"
 #include "analytics/series/CTickFilter.h"
@@ -16,6 +17,7 @@
 
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 class CSeriesListener;
@@ -81,10 +83,11 @@ public:
     // |n| empty records: n < 0 in front of the first record, n > 0 after the last.
     void AddEmptyBars(int n, int side);
 
-    // The session's components.
-    void OnIntradayHistory(const std::vector<CHistoryRow>& rows);
+    // The session's components. asOf: the newest trade of the symbol an answer's rows hold,
+    // when the server named it.
+    void OnIntradayHistory(const std::vector<CHistoryRow>& rows, std::optional<uint64_t> asOf = std::nullopt);
     void OnCachedIntradayFill(const std::vector<CHistoryRow>& rows, int first, int last);
-    void OnDailyHistory(const std::vector<CHistoryRow>& rows);
+    void OnDailyHistory(const std::vector<CHistoryRow>& rows, std::optional<uint64_t> asOf = std::nullopt);
     void OnCachedDailyFill(const std::vector<CHistoryRow>& rows, int first, int last);
     void OnLiveData(const CTradeMessage* trade, DWORD feedTime);
     void OnExchangeCheck();
@@ -119,11 +122,17 @@ private:
     void LayOutLocked(const CSessionRules* rules);
     void RequestRange(int first, int last);
     void CollectRunSpans(int first, int last, CTime now, std::vector<Span>& spans);
-    void ApplyIntradayRows(const std::vector<CHistoryRow>& rows, int first, int last, bool answer);
-    void ApplyDailyRows(const std::vector<CHistoryRow>& rows, int first, int last, bool answer);
+    void ApplyIntradayRows(const std::vector<CHistoryRow>& rows, int first, int last, bool answer,
+                           std::optional<uint64_t> asOf = std::nullopt);
+    void ApplyDailyRows(const std::vector<CHistoryRow>& rows, int first, int last, bool answer,
+                        std::optional<uint64_t> asOf = std::nullopt);
+    // A bar took rows of an answer.
+    void NoteFilledLocked(int record, bool answer, std::optional<uint64_t> asOf);
+    // After an answer: once none is on its way, the kept live trades are applied.
+    void FinishBackfill();
     int CompareRecordPeriod(const CBarRecord& record, CTime time) const;
     void CurrentDayFill();
-    void UpdateBar(const CTradeMessage& trade, CTime time);
+    void UpdateBar(const CBackfillGate::Trade& trade);
     void AppendTicks(const CTradeMessage& trade, CTime time);
     void InvalidateLocked(int mode, int first, int last);
     bool ComputeStudyLocked(int record, int field, double& value);
@@ -150,6 +159,7 @@ private:
     CTime m_endTime;
     BYTE m_bHistorical = 0;
     std::unique_ptr<CTickFilter> m_pFilter;
+    CBackfillGate m_backfill;
     DWORD m_keyEndTime = 0;
     std::unique_ptr<CStudyValues> m_pStudy;
     DWORD m_context = 0;
