@@ -70,6 +70,7 @@ public:
     void OnRefreshAccountData() override;
     void OnLogInAgain();
     CDocument* OpenWindowOfKind(int kind, bool floating) override;
+    bool SetupTradeAlert(int mode, CWnd* parent) override;
     void SetMessageText(const char* text) override { CMDIFrameWnd::SetMessageText(text); }
 
     // Workspace backup every WorkspaceInterval minutes.
@@ -110,6 +111,7 @@ private:
     void OnListColors();
     void OnAppExit();
     void OnAppAbout();
+    void OnAddAlert();
     void OnSymbolGo();
     void OnUpdateAlways(CCmdUI* ui);
     void OnAccountChange();
