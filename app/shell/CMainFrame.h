@@ -102,6 +102,8 @@ private:
 
     void BuildToolBar();
     void OnOpenKind(UINT id);
+    void OnListWindowCommand(UINT id);
+    void OnWatchListManager();
     void OnOpenFloating(UINT id);
     void OnWorkspaceOpen();
     void OnWorkspaceSave();
@@ -109,6 +111,9 @@ private:
     void OnPreferences();
     void OnListFonts();
     void OnListColors();
+    // "Fonts..." and "Colors..." of the balances, order status and saved orders windows.
+    void OnReportFonts(UINT id);
+    void OnReportColors(UINT id);
     void OnAppExit();
     void OnAppAbout();
     void OnAddAlert();
