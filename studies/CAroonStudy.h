@@ -1,0 +1,31 @@
+// Aroon up and down.
+#pragma once
+
+#include "studies/CStudyDefinition.h"
+
+#include <tuple>
+
+class CAroonStudy : public CStudyDefinition {
+public:
+    explicit CAroonStudy(const CString& symbolOverride = CString());
+
+    CString GetCallText(const CString& chartSymbol, const CString& interval) const override;
+    CStudyPlot* CreatePlot() const override;
+    std::unique_ptr<CStudyDefinition> Clone() const override;
+    CString GetDisplayName() const override;
+    CString GetParamText() const override;
+    bool ReadDialog(IStudyDialog& dlg) override;
+    bool FillDialog(IStudyDialog& dlg) const override;
+    bool SetParameters(const CStringArray& args) override;
+    bool IsEqual(const CStudyDefinition& other) const override;
+    bool Store(CArchive& ar) const override;
+    bool Load(CArchive& ar, int version) override;
+
+    CString m_length = "14";
+    COLORREF m_upColor = RGB(0, 200, 0);
+    COLORREF m_downColor = RGB(255, 0, 0);
+    int m_thickness = 1;
+
+private:
+    auto Fields() const { return std::tie(m_length, m_upColor, m_downColor, m_thickness); }
+};

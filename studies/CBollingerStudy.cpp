@@ -1,0 +1,93 @@
+#include "studies/CBollingerStudy.h"
+
+#include "studies/IStudyPlotFactory.h"
+#include "studies/StudyArchive.h"
+#include "studies/StudyParams.h"
+
+CBollingerStudy::CBollingerStudy(const CString& symbolOverride) : CStudyDefinition(symbolOverride)
+{
+    SetKind(kStudyBollinger, 167, false);
+}
+
+CString CBollingerStudy::GetCallText(const CString& chartSymbol, const CString& interval) const
+{
+    return "BB(" + KeySymbol(chartSymbol) + "," + m_source + "," + m_length + "," + m_deviation + ")," + interval;
+}
+
+CStudyPlot* CBollingerStudy::CreatePlot() const
+{
+    return MakeStudyPlot(*this);
+}
+
+std::unique_ptr<CStudyDefinition> CBollingerStudy::Clone() const
+{
+    return std::make_unique<CBollingerStudy>(*this);
+}
+
+CString CBollingerStudy::GetDisplayName() const
+{
+    return "Bollinger Bands (" + OverridePrefix() + m_source + "," + m_length + "," + m_deviation + ")";
+}
+
+CString CBollingerStudy::GetParamText() const
+{
+    return "(" + m_length + "," + m_deviation + ")";
+}
+
+bool CBollingerStudy::ReadDialog(IStudyDialog& dlg)
+{
+    return ReadLength(dlg, m_length) && ReadStdDeviation(dlg, m_deviation) && ReadSource(dlg, m_source) &&
+           ReadColor(dlg, m_bandColor, kCtlColor1) && ReadThickness1(dlg, m_bandThickness) &&
+           ReadColor(dlg, m_middleColor, kCtlColor2) && ReadThickness2(dlg, m_middleThickness) &&
+           ReadCheck(dlg, m_bShowMiddle, kCtlCheck1) && ReadSymbolOverride(dlg, m_symbolOverride);
+}
+
+bool CBollingerStudy::FillDialog(IStudyDialog& dlg) const
+{
+    return WriteText(dlg, kCtlLength, m_length) && WriteText(dlg, kCtlLength2, m_deviation) &&
+           FillSourceCombo(dlg, m_source) && WriteColor(dlg, kCtlColor1, m_bandColor) &&
+           WriteInt(dlg, kCtlThickness1, m_bandThickness) && WriteColor(dlg, kCtlColor2, m_middleColor) &&
+           WriteInt(dlg, kCtlThickness2, m_middleThickness) && WriteCheck(dlg, kCtlCheck1, m_bShowMiddle) &&
+           WriteSymbolOverride(dlg, m_symbolOverride);
+}
+
+bool CBollingerStudy::SetParameters(const CStringArray& args)
+{
+    if (args.GetSize() < 3)
+        return false;
+    m_source = GetCallArgument(args, 0);
+    m_length = GetCallArgument(args, 1);
+    m_deviation = GetCallArgument(args, 2);
+    return true;
+}
+
+bool CBollingerStudy::IsEqual(const CStudyDefinition& other) const
+{
+    const auto* o = dynamic_cast<const CBollingerStudy*>(&other);
+    return o && CStudyDefinition::IsEqual(other) && Fields() == o->Fields();
+}
+
+bool CBollingerStudy::Store(CArchive& ar) const
+{
+    CStudyDefinition::Store(ar);
+    ar << m_length << m_source << m_deviation;
+    StoreColor(ar, m_bandColor);
+    StoreInt(ar, m_bandThickness);
+    StoreColor(ar, m_middleColor);
+    StoreInt(ar, m_middleThickness);
+    StoreFlag(ar, m_bShowMiddle);
+    return true;
+}
+
+bool CBollingerStudy::Load(CArchive& ar, int version)
+{
+    if (!CStudyDefinition::Load(ar, version))
+        return false;
+    ar >> m_length >> m_source >> m_deviation;
+    m_bandColor = LoadColor(ar);
+    m_bandThickness = LoadThickness(ar);
+    m_middleColor = LoadColor(ar);
+    m_middleThickness = LoadThickness(ar);
+    m_bShowMiddle = LoadFlag(ar);
+    return true;
+}

@@ -1,0 +1,91 @@
+#include "studies/CKeltnerStudy.h"
+
+#include "studies/IStudyPlotFactory.h"
+#include "studies/StudyArchive.h"
+#include "studies/StudyParams.h"
+
+CKeltnerStudy::CKeltnerStudy(const CString& symbolOverride) : CStudyDefinition(symbolOverride)
+{
+    SetKind(kStudyKeltner, 182, false);
+}
+
+CString CKeltnerStudy::GetCallText(const CString& chartSymbol, const CString& interval) const
+{
+    return "KB(" + KeySymbol(chartSymbol) + "," + m_length + "," + m_multiplier + ")," + interval;
+}
+
+CStudyPlot* CKeltnerStudy::CreatePlot() const
+{
+    return MakeStudyPlot(*this);
+}
+
+std::unique_ptr<CStudyDefinition> CKeltnerStudy::Clone() const
+{
+    return std::make_unique<CKeltnerStudy>(*this);
+}
+
+CString CKeltnerStudy::GetDisplayName() const
+{
+    return "Keltner Bands (" + OverridePrefix() + m_length + "," + m_multiplier + ")";
+}
+
+CString CKeltnerStudy::GetParamText() const
+{
+    return "(" + m_length + "," + m_multiplier + ")";
+}
+
+bool CKeltnerStudy::ReadDialog(IStudyDialog& dlg)
+{
+    return ReadLength(dlg, m_length) && ReadMultiplier(dlg, m_multiplier) &&
+           ReadColor(dlg, m_bandColor, kCtlColor1) && ReadThickness1(dlg, m_bandThickness) &&
+           ReadColor(dlg, m_middleColor, kCtlColor2) && ReadThickness2(dlg, m_middleThickness) &&
+           ReadCheck(dlg, m_bShowMiddle, kCtlCheck1) && ReadSymbolOverride(dlg, m_symbolOverride);
+}
+
+bool CKeltnerStudy::FillDialog(IStudyDialog& dlg) const
+{
+    return WriteText(dlg, kCtlLength, m_length) && WriteText(dlg, kCtlReal1, m_multiplier) &&
+           WriteColor(dlg, kCtlColor1, m_bandColor) && WriteInt(dlg, kCtlThickness1, m_bandThickness) &&
+           WriteColor(dlg, kCtlColor2, m_middleColor) && WriteInt(dlg, kCtlThickness2, m_middleThickness) &&
+           WriteCheck(dlg, kCtlCheck1, m_bShowMiddle) && WriteSymbolOverride(dlg, m_symbolOverride);
+}
+
+bool CKeltnerStudy::SetParameters(const CStringArray& args)
+{
+    if (args.GetSize() < 2)
+        return false;
+    m_length = GetCallArgument(args, 0);
+    m_multiplier = GetCallArgument(args, 1);
+    return true;
+}
+
+bool CKeltnerStudy::IsEqual(const CStudyDefinition& other) const
+{
+    const auto* o = dynamic_cast<const CKeltnerStudy*>(&other);
+    return o && CStudyDefinition::IsEqual(other) && Fields() == o->Fields();
+}
+
+bool CKeltnerStudy::Store(CArchive& ar) const
+{
+    CStudyDefinition::Store(ar);
+    ar << m_length << m_multiplier;
+    StoreColor(ar, m_bandColor);
+    StoreInt(ar, m_bandThickness);
+    StoreColor(ar, m_middleColor);
+    StoreInt(ar, m_middleThickness);
+    StoreFlag(ar, m_bShowMiddle);
+    return true;
+}
+
+bool CKeltnerStudy::Load(CArchive& ar, int version)
+{
+    if (!CStudyDefinition::Load(ar, version))
+        return false;
+    ar >> m_length >> m_multiplier;
+    m_bandColor = LoadColor(ar);
+    m_bandThickness = LoadThickness(ar);
+    m_middleColor = LoadColor(ar);
+    m_middleThickness = LoadThickness(ar);
+    m_bShowMiddle = LoadFlag(ar);
+    return true;
+}
