@@ -211,7 +211,8 @@ void CAlert::GetLegPrice(int leg, int action, int selection, double offset, int&
             double shares = record.quantity / value;
             if (m_pTradeInfo->m_nSymbolType == 1)
                 shares /= 100;
-            quantity = static_cast<int>(shares);
+            // A quantity beyond 32 bits is no order (the order gate refuses 0).
+            quantity = shares < 2147483647.0 ? static_cast<int>(shares) : 0;
             if ((action == 1 || action == 2) && quantity < shares)
                 ++quantity;
             if (!GetOwner()) {
@@ -220,7 +221,7 @@ void CAlert::GetLegPrice(int leg, int action, int selection, double offset, int&
             }
         }
     } else {
-        quantity = static_cast<int>(record.quantity);
+        quantity = record.quantity >= 0 && record.quantity < 2147483647.0 ? static_cast<int>(record.quantity) : 0;
     }
 
     price = record.price;

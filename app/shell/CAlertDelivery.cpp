@@ -1,5 +1,6 @@
 #include "app/shell/CAlertDelivery.h"
 
+#include "alerts/AlertOrders.h"
 #include "alerts/CAlertBook.h"
 #include "alerts/CColumnAlert.h"
 #include "alerts/COrderFillAlert.h"
@@ -59,8 +60,14 @@ void CAlertDelivery::Present(WPARAM event, LPARAM alert)
         // A user alert: only while it is still in the global array (it may have been
         // deleted since it fired, so nothing of it is read before).
         CAlertBook* book = CAlertBook::Instance();
-        if (book && book->FindAlertIndex(a) >= 0 && (a->m_nType == kAlertPrice || a->m_nType == kAlertFormula))
-            PresentUserAlert(*a, e);
+        if (!book || book->FindAlertIndex(a) < 0 || (a->m_nType != kAlertPrice && a->m_nType != kAlertFormula))
+            return;
+        PresentUserAlert(*a, e);
+        // The alert's order goes out once the message is acknowledged, when the alert
+        // is still there (the box ran a loop of its own).
+        // (The array owns the alert, or its strategy does; it is found, so it lives.)
+        if (book->FindAlertIndex(a) >= 0 && a->GetTradeInfo())
+            PlaceAlertOrder(const_cast<CAlert&>(*a), e ? e->m_nTrigger : 1);
         return;
     }
     CString text;

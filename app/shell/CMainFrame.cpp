@@ -1,5 +1,6 @@
 #include "app/shell/CMainFrame.h"
 
+#include "alerts/ui/CTradeAlertSetupDlg.h"
 #include "app/services/TextHelpers.h"
 #include "app/windows/CCommonDoc.h"
 #include "app/shell/CKindView.h"
@@ -356,6 +357,25 @@ CDocument* CMainFrame::OpenWindowOfKind(int kind, bool floating)
     return app ? app->OpenWindowOfKind(kind, floating) : nullptr;
 }
 
+bool CMainFrame::SetupTradeAlert(int mode, CWnd* parent)
+{
+    CTradeAlertSetupDlg dlg(nullptr, mode, parent ? parent : this);
+    dlg.m_symbols = GetSymbolBox();
+    if (dlg.DoModal() != IDOK)
+        return false;
+    if (mode == kSetupAlert || mode == kSetupAlertWizard) {
+        CreateAlertsFromSetup(dlg, nullptr);
+        if (CWorkstationApp* app = GetWorkstationApp())
+            app->NotifyAlertViews(0, 0);
+    }
+    return true;
+}
+
+void CMainFrame::OnAddAlert()
+{
+    SetupTradeAlert(kSetupAlert, this);
+}
+
 CView* CMainFrame::OpenListWindow(UINT command, BOOL floating)
 {
     auto it = m_listWindows.find(command);
@@ -689,6 +709,7 @@ const CMessageMap& CMainFrame::GetMessageMap() const
             .Command(ID_REFRESH_ACCOUNT_DATA, &CMainFrame::OnRefreshAccountData)
             .Command(ID_APP_EXIT, &CMainFrame::OnAppExit)
             .Command(ID_APP_ABOUT, &CMainFrame::OnAppAbout)
+            .Command(ID_ADD_ALERT, &CMainFrame::OnAddAlert)
             .Command(ID_SYMBOL_GO, &CMainFrame::OnSymbolGo)
             .Message(WM_SESSION_STATUS, &CMainFrame::OnSessionStatus)
             .Message(WM_ALERT_DELIVERY, &CMainFrame::OnAlertDelivery)

@@ -69,6 +69,7 @@ public:
     CView* OpenListWindow(UINT command, BOOL floating) override;
     void OnRefreshAccountData() override;
     CDocument* OpenWindowOfKind(int kind, bool floating) override;
+    bool SetupTradeAlert(int mode, CWnd* parent) override;
     void SetMessageText(const char* text) override { CMDIFrameWnd::SetMessageText(text); }
 
     // Workspace backup every WorkspaceInterval minutes.
@@ -109,6 +110,7 @@ private:
     void OnListColors();
     void OnAppExit();
     void OnAppAbout();
+    void OnAddAlert();
     void OnSymbolGo();
     void OnUpdateAlways(CCmdUI* ui);
     void OnAccountChange();

@@ -4,6 +4,7 @@
 #include "app/windows/ShellIds.h"
 #include "platform/ui/CComboBox.h"
 #include "platform/ui/CDataExchange.h"
+#include "trading/ui/CApiSettingsDlg.h"
 
 CPreferencesSheet::CPreferencesSheet(const char* title, CWnd* owner) : CPropertySheet(title, owner)
 {
@@ -27,7 +28,35 @@ BOOL CTradingOptionsPage::OnInitDialog()
         combo->AddString("Disable");
         combo->AddString("Enable");
     }
-    return CPropertyPage::OnInitDialog();
+    CPropertyPage::OnInitDialog();
+    OnBrokerChanged();
+    return TRUE;
+}
+
+const CMessageMap& CTradingOptionsPage::GetMessageMap() const
+{
+    static const CMessageMap map = MessageMapFor<CTradingOptionsPage>(CPropertyPage::GetMessageMap())
+                                       .Command(1101, &CTradingOptionsPage::OnTradingSettings)
+                                       .Control(CBN_SELCHANGE, 1100, &CTradingOptionsPage::OnBrokerChanged)
+                                       .Build();
+    return map;
+}
+
+void CTradingOptionsPage::OnBrokerChanged()
+{
+    const auto* combo = dynamic_cast<CComboBox*>(GetDlgItem(1100));
+    if (CWnd* button = GetDlgItem(1101))
+        button->EnableWindow(combo && combo->GetCurSel() > 0);
+}
+
+void CTradingOptionsPage::OnTradingSettings()
+{
+    const auto* combo = dynamic_cast<CComboBox*>(GetDlgItem(1100));
+    const int row = combo ? combo->GetCurSel() : 0;
+    if (row <= 0)
+        return;
+    CApiSettingsDlg dlg(row, this, &m_settings.m_tradingDefaults);
+    dlg.DoModal();
 }
 
 void CTradingOptionsPage::DoDataExchange(CDataExchange* dx)

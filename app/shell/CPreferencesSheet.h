@@ -18,6 +18,7 @@ public:
     void DoDataExchange(CDataExchange* dx) override;
     BOOL OnInitDialog() override;
     BOOL OnApply() override;
+    const CMessageMap& GetMessageMap() const override;
 
     int m_nBroker;
     int m_nStockShares;
@@ -25,6 +26,10 @@ public:
     int m_nFuturesContracts;
 
 private:
+    // "Settings": the integrated trading settings of the row chosen in the combo.
+    void OnTradingSettings();
+    void OnBrokerChanged();
+
     CAppSettings& m_settings;
 };
 

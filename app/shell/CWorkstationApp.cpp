@@ -27,6 +27,8 @@
 #include "platform/ui/CRuntimeClass.h"
 #include "platform/ui/CSdiChildFrame.h"
 #include "platform/ui/CUiResponder.h"
+#include "trading/ui/COrderView.h"
+#include "trading/ui/CTradingHost.h"
 
 #include <QWidget>
 
@@ -36,16 +38,25 @@
 
 namespace {
 
+// The view of a window kind: its own once it exists, else the placeholder.
+template <int Kind>
+struct KindView {
+    using type = CKindViewOf<Kind>;
+};
+template <>
+struct KindView<kKindTradeTicket> {
+    using type = COrderView;
+};
+
 template <int Kind>
 void AddKindTemplates(CWinApp& app)
 {
+    using View = typename KindView<Kind>::type;
     const UINT resource = WindowKindResource(Kind);
     app.AddDocTemplate(std::make_unique<CDocTemplate>(resource, RuntimeClassOf<CCommonDoc>(),
-                                                      RuntimeClassOf<CChildFrame>(),
-                                                      RuntimeClassOf<CKindViewOf<Kind>>()));
+                                                      RuntimeClassOf<CChildFrame>(), RuntimeClassOf<View>()));
     app.AddDocTemplate(std::make_unique<CDocTemplate>(resource, RuntimeClassOf<CCommonDoc>(),
-                                                      RuntimeClassOf<CSdiChildFrame>(),
-                                                      RuntimeClassOf<CKindViewOf<Kind>>()));
+                                                      RuntimeClassOf<CSdiChildFrame>(), RuntimeClassOf<View>()));
 }
 
 template <int... Kinds>
@@ -271,6 +282,7 @@ bool CWorkstationApp::CreateSession()
     m_session->SetStatusWindow(m_router.get());
     m_orderConfirm = std::make_unique<CShellOrderConfirm>(m_settings);
     m_session->GetSession().SetConfirm(m_orderConfirm.get());
+    InstallTradingHost();
     DeliverOrderFillAlerts(*m_session);
     // Formulas may subscribe and register for the poll from the first window on; the
     // engine's threads start after login.

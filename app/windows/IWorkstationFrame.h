@@ -10,6 +10,7 @@
 
 class CDocument;
 class CView;
+class CWnd;
 
 class IWorkstationFrame {
 public:
@@ -40,6 +41,9 @@ public:
     virtual CDocument* OpenWindowOfKind(int kind, bool floating) = 0;
     // Opens or finds the list window of a command (34374 option chains).
     virtual CView* OpenListWindow(UINT command, BOOL floating) = 0;
+    // The formula wizard in a mode with the Symbol box's symbol filled in; in the alert
+    // modes its alerts are made on OK. True when it ended with OK.
+    virtual bool SetupTradeAlert(int mode, CWnd* parent) = 0;
 };
 
 // The running main frame, or null (no main frame yet, or in tests without one).

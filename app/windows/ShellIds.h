@@ -53,6 +53,7 @@ inline constexpr UINT ID_REFRESH_ACCOUNT_DATA = 32820;
 inline constexpr UINT ID_OPEN_KIND_FIRST = 33100;  // + kind, MDI
 inline constexpr UINT ID_OPEN_FLOATING_FIRST = 33120;  // + kind, floating
 inline constexpr UINT ID_OPTION_CHAIN_LIST = 34374;
+inline constexpr UINT ID_ADD_ALERT = 34409;
 
 // Tool bar controls.
 inline constexpr UINT IDC_SYMBOL_BOX = 34001;

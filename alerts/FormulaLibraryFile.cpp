@@ -1,0 +1,115 @@
+#include "alerts/FormulaLibraryFile.h"
+
+#include "app/services/TextHelpers.h"
+#include "platform/core/CException.h"
+#include "platform/core/CFile.h"
+#include "platform/core/CSafeFile.h"
+#include "platform/core/XmlHelpers.h"
+
+#include <string>
+
+namespace {
+
+// The whole file, at most kMaxFormulaFileBytes.
+bool ReadWholeFile(const char* path, std::string& text, CString& error)
+{
+    CFile file;
+    if (!file.Open(path, CFile::modeRead)) {
+        error = CString("Error openning file ") + path;
+        return false;
+    }
+    try {
+        const ULONGLONG length = file.GetLength();
+        if (length > static_cast<ULONGLONG>(kMaxFormulaFileBytes)) {
+            error = CString("Error reading file ") + path;
+            return false;
+        }
+        text.resize(static_cast<size_t>(length));
+        const UINT got = length ? file.Read(text.data(), static_cast<UINT>(length)) : 0;
+        if (got != length) {
+            error = CString("Error reading file ") + path;
+            return false;
+        }
+    } catch (CException&) {
+        error = CString("Error reading file ") + path;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool WriteFormulaFile(const char* path, const char* name, const char* expression, CString& error)
+{
+    const CString text = FormatFormulaXml(name, expression);
+    CSafeFile file;
+    if (!file.Open(path, CFile::modeCreate | CFile::modeWrite)) {
+        error = CString("Error opening file ") + path + " for writing";
+        return false;
+    }
+    try {
+        file.Write(text.GetString(), static_cast<UINT>(text.GetLength()));
+        file.Commit();
+    } catch (CException&) {
+        error = CString("Error writing file ") + path;
+        return false;
+    }
+    return true;
+}
+
+bool ParseFormulaText(std::string_view text, CString& name, CString& expression, CString& error)
+{
+    error.Empty();
+    TiXmlDocument doc;
+    doc.Parse(std::string(text).c_str(), nullptr, TIXML_ENCODING_LEGACY);
+    if (doc.Error()) {
+        error.Format("Error parsing formula: %s", doc.ErrorDesc());
+        return false;
+    }
+    const CString foundName = GetElementText(FindChildNoCase(&doc, "Name", true));
+    const CString foundExpression = GetElementText(FindChildNoCase(&doc, "Expression", true));
+    if (foundName.IsEmpty() || foundExpression.IsEmpty())
+        return false;
+    name = foundName;
+    expression = foundExpression;
+    return true;
+}
+
+bool ReadFormulaFile(const char* path, CString& name, CString& expression, CString& error)
+{
+    std::string text;
+    if (!ReadWholeFile(path, text, error))
+        return false;
+    return ParseFormulaText(text, name, expression, error);
+}
+
+CString SymbolListFromText(std::string_view text)
+{
+    CString symbols;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        CString line(text.substr(start, end - start));
+        start = end + 1;
+        line.Trim(" \t\r");
+        if (line.IsEmpty())
+            continue;
+        if (!symbols.IsEmpty())
+            symbols += " ";
+        symbols += line;
+    }
+    return symbols;
+}
+
+bool ReadSymbolListFile(const char* path, CString& symbols, CString& error)
+{
+    std::string text;
+    if (!ReadWholeFile(path, text, error)) {
+        error = CString("Error reading file ") + path;
+        return false;
+    }
+    symbols = SymbolListFromText(text);
+    return true;
+}

@@ -1,0 +1,117 @@
+#include "trading/ui/COrderView.h"
+
+#include "app/services/TextHelpers.h"
+#include "app/windows/CCommonDoc.h"
+#include "app/windows/IWorkstationFrame.h"
+#include "app/windows/ShellIds.h"
+#include "platform/ui/CFrameWnd.h"
+#include "trading/SendOrders.h"
+
+#include <QWidget>
+
+COrderView::COrderView() : m_sheet(std::make_unique<COrderPropertySheet>(FALSE, nullptr)) {}
+
+COrderView::~COrderView()
+{
+    m_sheet.reset();
+}
+
+CCommonDoc* COrderView::GetCommonDoc() const
+{
+    return dynamic_cast<CCommonDoc*>(GetDocument());
+}
+
+const CMessageMap& COrderView::GetMessageMap() const
+{
+    static const CMessageMap map = MessageMapFor<COrderView>(CView::GetMessageMap())
+                                       .Message(WM_SET_SYMBOL_INTERVAL, &COrderView::OnSetSymbolInterval)
+                                       .Build();
+    return map;
+}
+
+void COrderView::OnInitialUpdate()
+{
+    if (CCommonDoc* doc = GetCommonDoc()) {
+        doc->SetKind(kKindTradeTicket);
+        CFrameWnd* frame = GetParentFrame();
+        doc->SetDetached(frame && frame->GetOuterWidget() && frame->GetOuterWidget()->isWindow());
+        doc->SetLinkButtons(frame, true, false, true);
+        doc->SetTitle(WindowKindName(kKindTradeTicket));
+    }
+    m_sheet->InitPages(0, 0, -1, nullptr, 0, nullptr, kOriginTicket);
+    m_sheet->SetSizeRequest([this](CSize size) { ResizeFrameFor(size); });
+    m_sheet->Create(this, WS_CHILD | WS_VISIBLE);
+    CRect client;
+    GetClientRect(&client);
+    m_sheet->MoveWindow(0, 0, client.Width(), client.Height());
+    m_sheet->FitToActivePage();
+    SendMessage(WM_SET_SYMBOL_INTERVAL, static_cast<WPARAM>(-1), 0);
+    CView::OnInitialUpdate();
+}
+
+void COrderView::OnDraw(CDC*) {}
+
+void COrderView::OnSize(UINT type, int cx, int cy)
+{
+    CView::OnSize(type, cx, cy);
+    if (m_sheet && m_sheet->m_hWnd)
+        m_sheet->MoveWindow(0, 0, cx, cy);
+}
+
+void COrderView::ResizeFrameFor(CSize client)
+{
+    CFrameWnd* frame = GetParentFrame();
+    QWidget* outer = frame ? frame->GetOuterWidget() : nullptr;
+    QWidget* self = GetOuterWidget();
+    if (!outer || !self || client.cx <= 0 || client.cy <= 0)
+        return;
+    const bool zoomed = frame->IsZoomed() != FALSE;
+    if (zoomed)
+        frame->ShowWindow(SW_RESTORE);
+    const QSize chrome = outer->size() - self->size();
+    outer->resize(client.cx + chrome.width(), client.cy + chrome.height());
+    if (zoomed)
+        frame->ShowWindow(SW_MAXIMIZE);
+}
+
+LRESULT COrderView::OnSetSymbolInterval(WPARAM group, LPARAM message)
+{
+    CCommonDoc* doc = GetCommonDoc();
+    const int g = static_cast<int>(static_cast<LONG_PTR>(group));
+    // -1 with no message: the view's own start, which takes the main frame's symbol.
+    if (message && (!doc || !doc->GetLinkState().AcceptsSymbolGroup(g)))
+        return 0;
+    CString symbol;
+    if (const auto* msg = reinterpret_cast<const CSymbolIntervalMsg*>(message))
+        symbol = msg->symbol;
+    else if (IWorkstationFrame* frame = GetWorkstationFrame())
+        symbol = frame->GetSymbolBox();
+    const bool option = GetSymbolKind(symbol) == kSymbolOption;
+    COrderPage* active = m_sheet->GetActiveOrderPage();
+    if (!symbol.IsEmpty()) {
+        if (active == &m_sheet->GetStockPage() && option)
+            m_sheet->SetActivePage(&m_sheet->GetOptionPage());
+        else if (active == &m_sheet->GetOptionPage() && !option)
+            m_sheet->SetActivePage(&m_sheet->GetStockPage());
+    }
+    if (COrderPage* page = m_sheet->GetActiveOrderPage(); page && page->m_hWnd) {
+        CSymbolIntervalMsg forwarded{symbol, CString(), false};
+        page->SendMessage(WM_SET_SYMBOL_INTERVAL, group, reinterpret_cast<LPARAM>(&forwarded));
+    }
+    return 1;
+}
+
+BOOL COrderView::SaveToWorkspace(CArchive& ar)
+{
+    CCommonDoc* doc = GetCommonDoc();
+    return doc && doc->GetLinkState().Save(ar) ? TRUE : FALSE;
+}
+
+BOOL COrderView::LoadFromWorkspace(CArchive& ar, DWORD)
+{
+    CCommonDoc* doc = GetCommonDoc();
+    if (!doc || !doc->GetLinkState().Load(ar))
+        return FALSE;
+    doc->UpdateLinkButtons();
+    return TRUE;
+}
