@@ -11,9 +11,9 @@ bool CColorRuleSet::Store(CArchive& ar) const
 {
     if (ar.IsLoading())
         return false;
-    ar << m_name << m_text << static_cast<DWORD>(m_value) << static_cast<DWORD>(m_rules.GetSize());
+    ar << m_name << m_text << static_cast<DWORD>(m_value) << static_cast<DWORD>(m_rules.size());
     for (const CColorRule& rule : m_rules)
-        ar << rule.kind << rule.threshold << static_cast<DWORD>(rule.color);
+        ar << static_cast<DWORD>(rule.comparison) << rule.threshold << static_cast<DWORD>(rule.first);
     return true;
 }
 
@@ -26,11 +26,13 @@ bool CColorRuleSet::Load(CArchive& ar)
     ar >> read.m_name >> read.m_text >> value;
     read.m_value = static_cast<int>(value);
     const DWORD count = ar.ReadBoundedCount(kArchivedRuleBytes);
-    read.m_rules.SetSize(static_cast<INT_PTR>(count));
+    read.m_rules.resize(count);
     for (CColorRule& rule : read.m_rules) {
+        DWORD comparison = 0;
         DWORD color = 0;
-        ar >> rule.kind >> rule.threshold >> color;
-        rule.color = color;
+        ar >> comparison >> rule.threshold >> color;
+        rule.comparison = static_cast<int>(comparison);
+        rule.first = color;
     }
     *this = std::move(read);
     return true;

@@ -2,19 +2,21 @@
 // columns of the quote grid. What a rule's kind means is up to the user of the set.
 #pragma once
 
-#include "platform/core/CArray.h"
 #include "platform/core/CString.h"
 #include "platform/core/WinTypes.h"
+
+#include <vector>
 
 class CArchive;
 
 struct CColorRule {
-    DWORD kind = 0;
+    // The rule's kind: how its user compares a value with the threshold.
+    int comparison = 0;
     double threshold = 0.0;
-    COLORREF color = 0;
+    COLORREF first = 0;
     // Carried in copies and compared, never archived (0 in rules read from an archive);
     // the quote grid keeps a number column's background colour here.
-    DWORD secondColor = 0;
+    COLORREF second = 0;
 
     // Thresholds compare exactly (so 0.0 equals -0.0).
     bool operator==(const CColorRule& other) const = default;
@@ -35,5 +37,5 @@ public:
     CString m_name;
     CString m_text;
     int m_value = 0;
-    CArray<CColorRule> m_rules;
+    std::vector<CColorRule> m_rules;
 };

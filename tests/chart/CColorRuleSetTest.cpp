@@ -11,9 +11,9 @@ CColorRuleSet ThreeRules()
     set.m_name = "Trend";
     set.m_text = "Close > MA(Close,10)";
     set.m_value = 5;
-    set.m_rules.Add({0, -1.5, RGB(255, 0, 0), 0});
-    set.m_rules.Add({1, 0.0, RGB(0, 128, 0), 0});
-    set.m_rules.Add({4, 2.25, RGB(1, 2, 3), 0});
+    set.m_rules.push_back({0, -1.5, RGB(255, 0, 0), 0});
+    set.m_rules.push_back({1, 0.0, RGB(0, 128, 0), 0});
+    set.m_rules.push_back({4, 2.25, RGB(1, 2, 3), 0});
     return set;
 }
 
@@ -34,7 +34,7 @@ TEST(CColorRuleSet, ArchiveFormIsNameTextValueCountAndSixteenBytesPerRule)
     set.m_name = "N";
     set.m_text = "ab";
     set.m_value = -2;
-    set.m_rules.Add({3, 1.0, RGB(1, 2, 3), 77});
+    set.m_rules.push_back({3, 1.0, RGB(1, 2, 3), 77});
     const auto bytes = StoreToBytes([&](CArchive& ar) { EXPECT_TRUE(set.Store(ar)); });
     // The further DWORD (77) is not written.
     const auto expected = ByteWriter()
@@ -57,21 +57,21 @@ TEST(CColorRuleSet, RoundTripReproducesTheSet)
     const CColorRuleSet set = ThreeRules();
     const auto bytes = StoreToBytes([&](CArchive& ar) { set.Store(ar); });
     CColorRuleSet back;
-    back.m_rules.Add({9, 9.0, 9, 0});
+    back.m_rules.push_back({9, 9.0, 9, 0});
     EXPECT_EQ(LoadFromBytes(bytes, [&](CArchive& ar) { EXPECT_TRUE(back.Load(ar)); }), 0u);
     EXPECT_TRUE(back == set);
-    EXPECT_EQ(back.m_rules.GetSize(), 3);
-    EXPECT_EQ(back.m_rules[2].color, RGB(1, 2, 3));
+    EXPECT_EQ(back.m_rules.size(), 3u);
+    EXPECT_EQ(back.m_rules[2].first, RGB(1, 2, 3));
 
     // A further DWORD is lost on the way, so such a set does not come back equal.
     CColorRuleSet withBack = set;
-    withBack.m_rules[0].secondColor = RGB(9, 9, 9);
+    withBack.m_rules[0].second = RGB(9, 9, 9);
     const auto bytes2 = StoreToBytes([&](CArchive& ar) { withBack.Store(ar); });
     EXPECT_EQ(bytes2, bytes);
     CColorRuleSet withBackRead;
     LoadFromBytes(bytes2, [&](CArchive& ar) { withBackRead.Load(ar); });
     EXPECT_FALSE(withBackRead == withBack);
-    EXPECT_EQ(withBackRead.m_rules[0].secondColor, 0u);
+    EXPECT_EQ(withBackRead.m_rules[0].second, 0u);
 }
 
 TEST(CColorRuleSet, StoreAndLoadRefuseTheWrongDirection)
@@ -102,7 +102,7 @@ TEST(CColorRuleSet, EqualityComparesEveryFieldInOrder)
     EXPECT_TRUE(a == b) << "0.0 and -0.0 are equal";
 
     b = a;
-    b.m_rules[2].secondColor = 1;
+    b.m_rules[2].second = 1;
     EXPECT_FALSE(a == b);
     b = a;
     b.m_name = "trend";
@@ -111,7 +111,7 @@ TEST(CColorRuleSet, EqualityComparesEveryFieldInOrder)
     b.m_value = 6;
     EXPECT_FALSE(a == b);
     b = a;
-    b.m_rules.RemoveAt(2);
+    b.m_rules.pop_back();
     EXPECT_FALSE(a == b);
 }
 
@@ -120,7 +120,7 @@ TEST(CColorRuleSet, LoadingACountOfZeroEmptiesTheRules)
     CColorRuleSet set = ThreeRules();
     const auto bytes = ByteWriter().Text("x").Text("").Dword(1).Dword(0).Bytes();
     LoadFromBytes(bytes, [&](CArchive& ar) { EXPECT_TRUE(set.Load(ar)); });
-    EXPECT_EQ(set.m_rules.GetSize(), 0);
+    EXPECT_TRUE(set.m_rules.empty());
     EXPECT_EQ(set.m_name, "x");
     EXPECT_EQ(set.m_value, 1);
 }

@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         set.Load(ar);
         used = size - ar.GetRemaining();
     } catch (CException&) {
-        if (set.m_name != "before" || set.m_rules.GetSize() != 0)
+        if (set.m_name != "before" || !set.m_rules.empty())
             std::abort();
         return 0;
     }
