@@ -27,6 +27,9 @@
 #include "platform/ui/CRuntimeClass.h"
 #include "platform/ui/CSdiChildFrame.h"
 #include "platform/ui/CUiResponder.h"
+#include "chart/ui/CGraphsDoc.h"
+#include "chart/ui/CGraphsView.h"
+#include "chart/ui/ChartFrames.h"
 #include "trading/ui/COrderView.h"
 #include "trading/ui/CTradingHost.h"
 
@@ -47,16 +50,35 @@ template <>
 struct KindView<kKindTradeTicket> {
     using type = COrderView;
 };
+template <>
+struct KindView<kKindChart> {
+    using type = CGraphsView;
+};
+
+// The document and frames of a kind: the chart's own, else the common ones.
+template <int Kind>
+struct KindFrames {
+    using doc = CCommonDoc;
+    using mdi = CChildFrame;
+    using sdi = CSdiChildFrame;
+};
+template <>
+struct KindFrames<kKindChart> {
+    using doc = CGraphsDoc;
+    using mdi = CGraphsChildFrame;
+    using sdi = CSdiGraphsChildFrame;
+};
 
 template <int Kind>
 void AddKindTemplates(CWinApp& app)
 {
     using View = typename KindView<Kind>::type;
+    using Frames = KindFrames<Kind>;
     const UINT resource = WindowKindResource(Kind);
-    app.AddDocTemplate(std::make_unique<CDocTemplate>(resource, RuntimeClassOf<CCommonDoc>(),
-                                                      RuntimeClassOf<CChildFrame>(), RuntimeClassOf<View>()));
-    app.AddDocTemplate(std::make_unique<CDocTemplate>(resource, RuntimeClassOf<CCommonDoc>(),
-                                                      RuntimeClassOf<CSdiChildFrame>(), RuntimeClassOf<View>()));
+    app.AddDocTemplate(std::make_unique<CDocTemplate>(resource, RuntimeClassOf<typename Frames::doc>(),
+                                                      RuntimeClassOf<typename Frames::mdi>(), RuntimeClassOf<View>()));
+    app.AddDocTemplate(std::make_unique<CDocTemplate>(resource, RuntimeClassOf<typename Frames::doc>(),
+                                                      RuntimeClassOf<typename Frames::sdi>(), RuntimeClassOf<View>()));
 }
 
 template <int... Kinds>

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "studies/plots/PlotHost.h"
+#include "studies/ui/CStudyManagerDlg.h"
 
 #include "platform/core/CString.h"
 #include "platform/ui/WinUser.h"
@@ -38,7 +39,7 @@ struct CAddToPaneRequest {
     HWND pane;
 };
 
-class CChartController : public IPlotChart {
+class CChartController : public IPlotChart, public IStudyPanes {
 public:
     explicit CChartController(CFrameWnd* frame);
     ~CChartController() override;
@@ -74,7 +75,7 @@ public:
     LRESULT DeleteStudy(CStudyDefinition* study);
     LRESULT AddStudyToPane(const CAddToPaneRequest& request);
     int FindStudy(const CStudyDefinition* study) const;
-    bool UsesSeparatePane(const CStudyDefinition* study) const;
+    bool UsesSeparatePane(const CStudyDefinition& study) const override;
     int GetStudyCount() const { return static_cast<int>(m_studies.size()); }
     CStudyDefinition* GetStudy(int index) const;
     void RefreshData();

@@ -5,29 +5,10 @@
 
 #include "app/windows/CCommonDoc.h"
 #include "chart/IntervalKind.h"
+#include "chart/ui/ChartIds.h"
 #include "platform/ui/CFont.h"
 #include "platform/ui/WinUser.h"
 #include "studies/plots/PlotHost.h"
-
-// Commands choosing the current drawing tool (34273 the pointer).
-enum EDrawingCommand : UINT {
-    kCmdSegment = 34268,
-    kCmdRay = 34269,
-    kCmdLine = 34270,
-    kCmdRetracement = 34271,
-    kCmdRegression = 34272,
-    kCmdPointer = 34273,
-    kCmdNote = 34274,
-};
-
-// Update hints sent to every pane of a chart.
-enum EChartHint : LPARAM {
-    kHintRepaint = 1,
-    kHintBarsAdded = 2,
-    kHintReinitialise = 3,
-    kHintCrosshair = 4,
-    kHintCrosshairOff = 5,
-};
 
 // The update hint 2 carries the bars added in front.
 class CBarsAddedHint : public CUpdateHint {

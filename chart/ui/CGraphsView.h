@@ -4,6 +4,7 @@
 // context menus and commands of the pane.
 #pragma once
 
+#include "chart/ui/CDrawingTool.h"
 #include "chart/ui/CDrawingToolList.h"
 #include "platform/core/CRect.h"
 #include "platform/ui/CBitmap.h"
@@ -94,12 +95,7 @@ public:
     CDrawingTool* AddTool(std::unique_ptr<CDrawingTool> tool);
     void RedrawTools();
     // The pixel geometry tools are drawn with.
-    struct ToolGeometry {
-        CRect plot;
-        double spacing;
-        int firstBar;
-    };
-    ToolGeometry GetToolGeometry() const;
+    CToolGeometry GetToolGeometry() const;
 
     // Commands of the price pane routed by the chart (styles, thickness, scale, spacing).
     void OnPriceCommand(UINT id);
@@ -136,8 +132,11 @@ protected:
 private:
     LRESULT OnSetSymbolInterval(WPARAM group, LPARAM message);
     LRESULT OnFormulaResult(CWndMessage& message);
-    void PaintAxes(CDC* dc, const CPriceScale& scale, int& firstBar, int& lastBar);
-    void PaintTimeGrid(CDC* dc, CStudyPlot* data, int firstBar, int lastBar);
+    // Everything but the tools and the cross-hair, which are drawn over it.
+    void PaintBase(CDC* dc);
+    void PaintPriceAxis(CDC* dc, const CPriceScale& scale, CStudyPlot* data);
+    void PaintTimeAxis(CDC* dc, CStudyPlot* data, bool gridOnly);
+    void PaintBoundaries(CDC* dc, CStudyPlot* data, int first, int last, int style, bool text, int upperWidth);
     void PaintTools(CDC* dc, const CPriceScale& scale);
     void PaintCrosshair(CDC* dc);
     void ShowOverlay(int hint);
@@ -165,8 +164,12 @@ private:
     CRect m_client;
     CRect m_plotRect;
     CRect m_crossRect;
-    CBitmap m_bitmap;
+    CBitmap m_base;     // plots and axes
+    CBitmap m_bitmap;   // the base with tools and cross-hair, copied to the screen
     bool m_bRecreateBitmap = true;
+    // Positions of the lower time-axis row of the last paint (period kind used).
+    std::vector<int> m_lowerBars;
+    int m_nPaintKind = 1;
     bool m_bPictureValid = false;
     CDrawingToolList m_tools;
     bool m_bWholeToolMove = false;

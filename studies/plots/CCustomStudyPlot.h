@@ -38,7 +38,7 @@ public:
 
     int GetFormulaScrollOverrun(int bars);
     // Why the formula could not be used ("" when it could).
-    const CString& GetErrorText() const { return m_error; }
+    CString GetStatusText() const override { return m_error; }
 
 private:
     bool FormulaValue(int bar, double& value);

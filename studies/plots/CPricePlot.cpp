@@ -193,10 +193,9 @@ COLORREF CPricePlot::GetColorBarColor(int bar)
     double v = 0;
     if (!m_bColorBars || !m_pRuleFormula || !m_pRuleFormula->GetValue(v, bar, -1))
         return SchemeColor(kSchemeColorBarsEmpty);
-    for (int i = 0; i < m_rules.m_rules.GetSize(); ++i) {
-        const CColorRule& rule = m_rules.m_rules[i];
+    for (const CColorRule& rule : m_rules.m_rules) {
         bool match = false;
-        switch (rule.kind) {
+        switch (rule.comparison) {
         case 0: match = v < rule.threshold; break;
         case 1: match = v > rule.threshold; break;
         case 2: match = v == rule.threshold; break;
@@ -206,7 +205,7 @@ COLORREF CPricePlot::GetColorBarColor(int bar)
         default: break;
         }
         if (match)
-            return rule.color;
+            return rule.first;
     }
     return SchemeColor(kSchemeColorBarsEmpty);
 }

@@ -67,6 +67,8 @@ public:
                                 CPen* pen, COLORREF labelColor, RECT* labelRect);
     virtual void DrawValueLabel(CDC* dc, double value, const CPriceScale* scale, COLORREF color, RECT* rect,
                                 const CString& text);
+    // Why the plot cannot draw ("" when it can), for the pane to show.
+    virtual CString GetStatusText() const { return CString(); }
 
     bool GetValueText(int bar, const char* field, CString& out);
     int BarToX(int bar, int firstBar, int left) const;
