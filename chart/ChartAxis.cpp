@@ -64,3 +64,42 @@ TimeLabelBars ComputeTimeLabelSpacing(int firstVisible, int lastVisible, int lab
     bars.count = lastVisible >= bars.first ? (lastVisible - bars.first) / bars.step : -1;
     return bars;
 }
+
+namespace {
+const char* const kMonthNames[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+const char* const kDayNames[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+} // namespace
+
+int DayOfWeek(int year, int month, int day)
+{
+    // Sakamoto's rule.
+    static const int offsets[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
+    if (month < 1 || month > 12)
+        return 0;
+    if (month < 3)
+        --year;
+    const int d = (year + year / 4 - year / 100 + year / 400 + offsets[month - 1] + day) % 7;
+    return d < 0 ? d + 7 : d;
+}
+
+CString FormatTimeBoundary(int year, int month, int day, int style)
+{
+    CString text;
+    const bool validMonth = month >= 1 && month <= 12;
+    switch (style) {
+    case 1:
+        if (year >= 1970 && year <= 2038 && validMonth && day >= 1 && day <= 31)
+            text.Format("%s, %02d %s, %d", kDayNames[DayOfWeek(year, month, day)], day, kMonthNames[month - 1], year);
+        else
+            text.Format("%d/%02d/%02d", year, month, day);
+        break;
+    case 3:
+        if (validMonth)
+            text.Format("%s %d", kMonthNames[month - 1], year);
+        else
+            text.Format("%d/%02d", year, month);
+        break;
+    default: text.Format("%d", year); break;
+    }
+    return text;
+}

@@ -2,6 +2,8 @@
 // time axis' lower row.
 #pragma once
 
+#include "platform/core/CString.h"
+
 // Labels at first + i * step for i = 0 .. count; count -1: no label.
 struct AxisLabels {
     double first = 0;
@@ -25,3 +27,10 @@ TimeLabelBars ComputeTimeLabelSpacing(int firstVisible, int lastVisible, int lab
 
 // Rounds half away from zero.
 int RoundHalfAway(double value);
+
+// The upper time-axis row's label of a date: label style 1 (day change) "Wed, 27 Mar,
+// 2002" for years 1970 to 2038 and valid dates, else "2002/03/27"; style 3 (month change)
+// "Mar 2002"; style 5 (year change) "2002".
+CString FormatTimeBoundary(int year, int month, int day, int style);
+// 0 Sunday .. 6 Saturday.
+int DayOfWeek(int year, int month, int day);

@@ -77,7 +77,10 @@ void CChartController::OnCreate()
     if (CGraphsView* price = GetPane(0)) {
         price->SetPricePane(true);
         price->SetShowsTimeAxis(true);
-        price->AddPlot(std::make_unique<CPricePlot>());
+        // A new chart draws bars.
+        auto plot = std::make_unique<CPricePlot>();
+        plot->SetDrawStyle(kStyleBar);
+        price->AddPlot(std::move(plot));
     }
     if (m_pFrame)
         m_pFrame->SetTimer(kTimerRedraw, 250);

@@ -31,7 +31,6 @@ COLORREF ChartColor(int index)
 }
 
 const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-const char* const kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 
 struct BarDate {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0;
@@ -49,36 +48,9 @@ bool DateOfBar(CStudyPlot* plot, int bar, BarDate& date)
     return true;
 }
 
-int DayOfWeek(int year, int month, int day)
-{
-    // Sakamoto's rule: 0 Sunday.
-    static const int offsets[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
-    if (month < 3)
-        --year;
-    return (year + year / 4 - year / 100 + year / 400 + offsets[month - 1] + day) % 7;
-}
-
 CString BoundaryLabel(const BarDate& d, int style)
 {
-    CString text;
-    const bool validMonth = d.month >= 1 && d.month <= 12;
-    switch (style) {
-    case kLabelDayChange:
-        if (d.year >= 1970 && d.year <= 2038 && validMonth && d.day >= 1 && d.day <= 31)
-            text.Format("%s, %02d %s, %d", kWeekdays[DayOfWeek(d.year, d.month, d.day)], d.day, kMonths[d.month - 1],
-                        d.year);
-        else
-            text.Format("%d/%02d/%02d", d.year, d.month, d.day);
-        break;
-    case kLabelMonthChange:
-        if (validMonth)
-            text.Format("%s %d", kMonths[d.month - 1], d.year);
-        else
-            text.Format("%d/%02d", d.year, d.month);
-        break;
-    default: text.Format("%d", d.year); break;
-    }
-    return text;
+    return FormatTimeBoundary(d.year, d.month, d.day, style);
 }
 
 bool IsBoundary(const BarDate& previous, const BarDate& current, int style)

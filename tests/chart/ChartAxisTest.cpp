@@ -118,3 +118,18 @@ TEST(IntervalKind, Grammar)
     EXPECT_EQ(CString("27"), k.shortSample);
     EXPECT_EQ(kPeriodDaily, ParseIntervalKind("").periodKind);
 }
+
+TEST(ChartAxis, TimeBoundaryLabels)
+{
+    EXPECT_EQ(CString("Wed, 27 Mar, 2002"), FormatTimeBoundary(2002, 3, 27, 1));
+    EXPECT_EQ(CString("Thu, 01 Jan, 1970"), FormatTimeBoundary(1970, 1, 1, 1));
+    EXPECT_EQ(CString("Mon, 01 Mar, 2038"), FormatTimeBoundary(2038, 3, 1, 1));
+    // Outside 1970..2038 or not a date: numbers.
+    EXPECT_EQ(CString("1969/12/31"), FormatTimeBoundary(1969, 12, 31, 1));
+    EXPECT_EQ(CString("2039/01/03"), FormatTimeBoundary(2039, 1, 3, 1));
+    EXPECT_EQ(CString("2002/13/01"), FormatTimeBoundary(2002, 13, 1, 1));
+    EXPECT_EQ(CString("Mar 2002"), FormatTimeBoundary(2002, 3, 27, 3));
+    EXPECT_EQ(CString("2002"), FormatTimeBoundary(2002, 3, 27, 5));
+    EXPECT_EQ(0, DayOfWeek(2026, 3, 1)); // a Sunday
+    EXPECT_EQ(3, DayOfWeek(2026, 3, 4));
+}
