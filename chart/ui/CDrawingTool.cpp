@@ -3,6 +3,8 @@
 #include "platform/core/CArchive.h"
 #include "platform/ui/CDC.h"
 #include "platform/ui/CPen.h"
+#include "platform/ui/CPropertyPage.h"
+#include "platform/ui/CPropertySheet.h"
 #include "studies/plots/CPricePlot.h"
 #include "studies/plots/CPriceScale.h"
 
@@ -126,4 +128,17 @@ void CDrawingTool::AddMenuItems(CMenu&) {}
 int CDrawingTool::AddAlerts(const CToolGeometry&, const CPriceScale*)
 {
     return 0;
+}
+
+bool RunToolPage(CPropertySheet& sheet, CPropertyPage& page)
+{
+    sheet.AddPage(&page);
+    const INT_PTR result = sheet.DoModal();
+    // The page is the caller's: the sheet lets go of it before either goes.
+    for (int i = 0; i < sheet.GetPageCount(); ++i)
+        if (sheet.GetPage(i) == &page) {
+            sheet.RemovePage(i);
+            break;
+        }
+    return result == IDOK;
 }

@@ -17,6 +17,7 @@ class CFont;
 class CMenu;
 class CPricePlot;
 class CPriceScale;
+class CPropertyPage;
 class CPropertySheet;
 
 // What tools need of the pane's bar layout.
@@ -115,6 +116,9 @@ protected:
 
     CPricePlot* m_pPlot = nullptr;
 };
+
+// Runs the sheet with the page added for the time of the run; true on OK.
+bool RunToolPage(CPropertySheet& sheet, CPropertyPage& page);
 
 // Draws the small square handle around an anchor, when it lies inside the rectangle.
 void DrawToolHandle(CDC* dc, int x, int y, const CRect& rect, int thickness);

@@ -62,8 +62,7 @@ std::unique_ptr<CDrawingTool> CNoteTool::CreateLike(CPoint p1, CPoint p2, DWORD 
 bool CNoteTool::EditPreferences(CPropertySheet& sheet)
 {
     CNotePreferences page(m_settings);
-    sheet.AddPage(&page);
-    if (sheet.DoModal() != IDOK)
+    if (!RunToolPage(sheet, page))
         return false;
     m_settings = page.GetValues();
     m_nState = m_settings.text.IsEmpty() ? kToolRemoved : kToolNormal;

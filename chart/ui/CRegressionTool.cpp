@@ -82,8 +82,7 @@ std::unique_ptr<CDrawingTool> CRegressionTool::CreateLike(CPoint p1, CPoint p2, 
 bool CRegressionTool::EditPreferences(CPropertySheet& sheet)
 {
     CRegressionPreferences page(m_settings);
-    sheet.AddPage(&page);
-    if (sheet.DoModal() != IDOK)
+    if (!RunToolPage(sheet, page))
         return false;
     m_settings = page.GetValues();
     return true;

@@ -109,8 +109,7 @@ std::unique_ptr<CDrawingTool> CRetracementTool::CreateLike(CPoint p1, CPoint p2,
 bool CRetracementTool::EditPreferences(CPropertySheet& sheet)
 {
     CRetracementsPreferences page(m_settings);
-    sheet.AddPage(&page);
-    if (sheet.DoModal() != IDOK)
+    if (!RunToolPage(sheet, page))
         return false;
     m_settings = page.GetValues();
     return true;

@@ -42,8 +42,7 @@ bool CTrendLineTool::EditPreferences(CPropertySheet& sheet)
 {
     const UINT caption = m_tag == kTagRay ? IDS_RAY : m_tag == kTagLine ? IDS_LINE : IDS_SEGMENT;
     CLinePreferences page(m_settings, caption);
-    sheet.AddPage(&page);
-    if (sheet.DoModal() != IDOK)
+    if (!RunToolPage(sheet, page))
         return false;
     m_settings = page.GetValues();
     return true;
