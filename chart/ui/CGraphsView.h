@@ -15,6 +15,7 @@
 #include <memory>
 #include <vector>
 
+class CBarDates;
 class CChartController;
 class CDrawingTool;
 class CGraphsDoc;
@@ -135,8 +136,8 @@ private:
     // Everything but the tools and the cross-hair, which are drawn over it.
     void PaintBase(CDC* dc);
     void PaintPriceAxis(CDC* dc, const CPriceScale& scale, CStudyPlot* data);
-    void PaintTimeAxis(CDC* dc, CStudyPlot* data, bool gridOnly);
-    void PaintBoundaries(CDC* dc, CStudyPlot* data, int first, int last, int style, bool text, int upperWidth);
+    void PaintTimeAxis(CDC* dc, CStudyPlot* data, const CBarDates& dates, bool gridOnly);
+    void PaintBoundaries(CDC* dc, const CBarDates& dates, int first, int last, int style, bool text, int upperWidth);
     void PaintTools(CDC* dc, const CPriceScale& scale);
     void PaintCrosshair(CDC* dc);
     void ShowOverlay(int hint);

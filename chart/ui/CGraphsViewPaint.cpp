@@ -18,6 +18,45 @@
 #include <algorithm>
 #include <cmath>
 
+// A bar's start as calendar fields.
+struct CBarDate {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0;
+    bool valid = false;
+};
+
+static CBarDate DateOfBar(CStudyPlot* plot, int bar)
+{
+    CBarDate date;
+    DWORD start = 0;
+    if (!plot->GetBarTime(bar, CStudyPlot::kBarStart, start) || start == 0)
+        return date;
+    int second = 0;
+    FeedTimeToDate(start, date.year, date.month, date.day);
+    FeedTimeToTimeOfDay(start, date.hour, date.minute, second);
+    date.valid = true;
+    return date;
+}
+
+// The dates of the bars first - 1 .. last, looked up once per paint.
+class CBarDates {
+public:
+    CBarDates(CStudyPlot* plot, int first, int last) : m_first(first - 1)
+    {
+        for (int bar = first - 1; bar <= last; ++bar)
+            m_dates.push_back(DateOfBar(plot, bar));
+    }
+    const CBarDate& At(int bar) const
+    {
+        static const CBarDate none;
+        const int i = bar - m_first;
+        return i >= 0 && i < static_cast<int>(m_dates.size()) ? m_dates[static_cast<size_t>(i)] : none;
+    }
+
+private:
+    int m_first;
+    std::vector<CBarDate> m_dates;
+};
+
 namespace {
 
 enum EChartColor { kColorBackground = 0, kColorGrid = 1, kColorAxis = 2, kColorText = 3, kColorCrosshair = 4 };
@@ -32,28 +71,12 @@ COLORREF ChartColor(int index)
 
 const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
-struct BarDate {
-    int year = 0, month = 0, day = 0, hour = 0, minute = 0;
-    bool operator==(const BarDate&) const = default;
-};
-
-bool DateOfBar(CStudyPlot* plot, int bar, BarDate& date)
-{
-    DWORD start = 0;
-    if (!plot->GetBarTime(bar, CStudyPlot::kBarStart, start) || start == 0)
-        return false;
-    int second = 0;
-    FeedTimeToDate(start, date.year, date.month, date.day);
-    FeedTimeToTimeOfDay(start, date.hour, date.minute, second);
-    return true;
-}
-
-CString BoundaryLabel(const BarDate& d, int style)
+CString BoundaryLabel(const CBarDate& d, int style)
 {
     return FormatTimeBoundary(d.year, d.month, d.day, style);
 }
 
-bool IsBoundary(const BarDate& previous, const BarDate& current, int style)
+bool IsBoundary(const CBarDate& previous, const CBarDate& current, int style)
 {
     switch (style) {
     case kLabelDayChange:
@@ -77,6 +100,8 @@ void DottedVertical(CDC* dc, int x, int y1, int y2, COLORREF color)
 }
 
 } // namespace
+
+
 
 void CGraphsView::OnDraw(CDC* dc)
 {
@@ -153,7 +178,8 @@ void CGraphsView::PaintBase(CDC* dc)
                 plot->PrepareDraw();
             const CPriceScale scale = MakeScale();
             PaintPriceAxis(dc, scale, data);
-            PaintTimeAxis(dc, data, true);
+            const CBarDates dates(data, data->GetFirstVisibleBar(), data->GetLastVisibleBar());
+            PaintTimeAxis(dc, data, dates, true);
             // Title: the data plot's, and why a plot of the pane cannot draw.
             CString title = data->GetTitle();
             for (const auto& plot : m_plots) {
@@ -171,7 +197,7 @@ void CGraphsView::PaintBase(CDC* dc)
             }
             if (axisShown) {
                 dc->FillSolidRect(0, axisTop, separatorX, m_client.bottom - axisTop, ChartColor(kColorBackground));
-                PaintTimeAxis(dc, data, false);
+                PaintTimeAxis(dc, data, dates, false);
                 DrawHorizontal(dc, axisPen, 0, separatorX, axisTop);
             }
         }
@@ -215,7 +241,8 @@ void CGraphsView::PaintPriceAxis(CDC* dc, const CPriceScale& scale, CStudyPlot* 
     }
 }
 
-void CGraphsView::PaintBoundaries(CDC* dc, CStudyPlot* data, int first, int last, int style, bool text, int upperWidth)
+void CGraphsView::PaintBoundaries(CDC* dc, const CBarDates& dates, int first, int last, int style, bool text,
+                                  int upperWidth)
 {
     if (style != kLabelDayChange && style != kLabelMonthChange && style != kLabelYearChange)
         return;
@@ -225,13 +252,13 @@ void CGraphsView::PaintBoundaries(CDC* dc, CStudyPlot* data, int first, int last
     const int row = m_client.bottom - metrics.ascent - 2;
     const COLORREF grid = ChartColor(kColorGrid);
     const CPen gridPen(PS_SOLID, 1, grid);
-    BarDate previous;
-    const bool hasLeading = DateOfBar(data, first - 1, previous);
+    CBarDate previous = dates.At(first - 1);
+    const bool hasLeading = previous.valid;
     const CString leading = hasLeading ? BoundaryLabel(previous, style) : CString();
     int firstLabelX = -1;
     for (int bar = first; bar <= last; ++bar) {
-        BarDate date;
-        if (!DateOfBar(data, bar, date))
+        const CBarDate& date = dates.At(bar);
+        if (!date.valid)
             continue;
         if (IsBoundary(previous, date, style) && (hasLeading || bar > first)) {
             const int x = BarIndexToX(spacing, bar, first, m_plotRect.left);
@@ -250,7 +277,7 @@ void CGraphsView::PaintBoundaries(CDC* dc, CStudyPlot* data, int first, int last
         dc->TextOut(2, row, leading);
 }
 
-void CGraphsView::PaintTimeAxis(CDC* dc, CStudyPlot* data, bool gridOnly)
+void CGraphsView::PaintTimeAxis(CDC* dc, CStudyPlot* data, const CBarDates& dates, bool gridOnly)
 {
     const CGraphsDoc* doc = GetGraphsDoc();
     if (!doc)
@@ -268,13 +295,12 @@ void CGraphsView::PaintTimeAxis(CDC* dc, CStudyPlot* data, bool gridOnly)
         bool crowded = false;
         if (kind == kPeriodIntraday) {
             // Day changes closer than the upper row's sample: label days, not hours.
-            BarDate previous;
-            DateOfBar(data, first - 1, previous);
+            CBarDate previous = dates.At(first - 1);
             std::vector<int> changes;
             int previousX = 0;
             for (int bar = first; bar <= last; ++bar) {
-                BarDate date;
-                if (!DateOfBar(data, bar, date))
+                const CBarDate& date = dates.At(bar);
+                if (!date.valid)
                     continue;
                 if (date.day != previous.day || date.month != previous.month || date.year != previous.year) {
                     const int x = BarIndexToX(spacing, bar, first, m_plotRect.left);
@@ -303,7 +329,7 @@ void CGraphsView::PaintTimeAxis(CDC* dc, CStudyPlot* data, bool gridOnly)
             DottedVertical(dc, BarIndexToX(spacing, bar, first, m_plotRect.left), 0, m_client.bottom - 1, grid);
         if (kind != doc->GetPeriodKind())
             style = kLabelMonthChange;
-        PaintBoundaries(dc, data, first, last, style, false, upperWidth);
+        PaintBoundaries(dc, dates, first, last, style, false, upperWidth);
         return;
     }
     // The axis strip: boundaries with their labels, then the lower row.
@@ -314,13 +340,13 @@ void CGraphsView::PaintTimeAxis(CDC* dc, CStudyPlot* data, bool gridOnly)
         upperWidth = dc->GetTextExtent("Mar 2002").cx;
     }
     dc->SetTextColor(ChartColor(kColorText));
-    PaintBoundaries(dc, data, first, last, style, true, upperWidth);
+    PaintBoundaries(dc, dates, first, last, style, true, upperWidth);
     if (kind >= kPeriodMonthly)
         return;
     const int y = m_client.bottom - metrics.labelHeight - metrics.internalLeading + 2;
     for (int bar : m_lowerBars) {
-        BarDate date;
-        if (!DateOfBar(data, bar, date))
+        const CBarDate& date = dates.At(bar);
+        if (!date.valid)
             continue;
         CString text;
         if (kind == kPeriodIntraday)

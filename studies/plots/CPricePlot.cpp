@@ -232,25 +232,35 @@ void CPricePlot::DrawBars(CDC* dc, const RECT* plotRect, const CPriceScale* scal
     const COLORREF barsColor = SchemeColor(kSchemeBars);
     const COLORREF upColor = SchemeColor(kSchemeCandleUp);
     const COLORREF downColor = SchemeColor(kSchemeCandleDown);
-    CBrush frame(barsColor);
     int lastDrawn = first - 1;
     double lastClose = kNoValue;
     std::vector<POINT> curve;
     CPriceSeries& series = *m_pSource->GetBaseSeries();
     {
         std::lock_guard<CPriceSeries> lock(series);
+        // The price series holds plain bars: their records are read in place.
+        const bool plain = series.GetStudyValues() == nullptr && series.IsLoaded();
+        auto read = [&](int bar, int field, double& value) {
+            if (!plain)
+                return m_pSource->GetValue(bar, field, value, -1);
+            const CBarRecord* record = series.GetRecordAt(series.GetRecordOfIndex(bar));
+            if (!record || !record->m_bValid || field < 0 || field > 6)
+                return false;
+            value = record->m_fields[field];
+            return true;
+        };
         for (int bar = first; bar <= last; ++bar) {
             const int x = BarToX(bar, first, plotRect->left);
             double high = 0, low = 0, open = 0, close = 0;
             int yHigh = 0, yLow = 0;
             if (m_nDrawStyle == kStyleCurve) {
-                if (!m_pSource->GetValue(bar, iClose, close, -1))
+                if (!read(bar, iClose, close))
                     continue;
                 yHigh = yLow = scale->PriceToY(close);
                 curve.push_back(POINT{x, yHigh});
             } else {
-                if (!m_pSource->GetValue(bar, iHigh, high, -1) || !m_pSource->GetValue(bar, iLow, low, -1) ||
-                    !m_pSource->GetValue(bar, iOpen, open, -1) || !m_pSource->GetValue(bar, iClose, close, -1))
+                if (!read(bar, iHigh, high) || !read(bar, iLow, low) || !read(bar, iOpen, open) ||
+                    !read(bar, iClose, close))
                     continue;
                 yHigh = scale->PriceToY(high);
                 yLow = scale->PriceToY(low);
@@ -270,8 +280,13 @@ void CPricePlot::DrawBars(CDC* dc, const RECT* plotRect, const CPriceScale* scal
                     COLORREF fill = up ? upColor : downColor;
                     if (m_nDrawStyle == kStyleColorBar)
                         fill = GetColorBarColor(bar);
-                    dc->FillSolidRect(&body, fill);
-                    dc->FrameRect(&body, &frame);
+                    // The frame in "Bars", the inside in the body's colour.
+                    dc->FillSolidRect(&body, barsColor);
+                    if (body.Width() > 2 && body.Height() > 2) {
+                        CRect inside = body;
+                        inside.DeflateRect(1, 1);
+                        dc->FillSolidRect(&inside, fill);
+                    }
                 }
             }
             lastDrawn = bar;
