@@ -67,12 +67,17 @@ CPricePlot* CGraphsView::GetPricePlot() const
 
 CStudyPlot* CGraphsView::GetDataPlot() const
 {
-    if (CGraphsDoc* doc = GetGraphsDoc(); doc && doc->GetBarSeries() && doc->GetBarSeries()->IsReady())
-        return doc->GetBarSeries();
     for (const auto& plot : m_plots)
         if (plot->IsReady())
             return plot.get();
     return m_plots.empty() ? nullptr : m_plots.back().get();
+}
+
+CStudyPlot* CGraphsView::GetSeriesPlot() const
+{
+    if (CGraphsDoc* doc = GetGraphsDoc(); doc && doc->GetBarSeries() && doc->GetBarSeries()->IsReady())
+        return doc->GetBarSeries();
+    return GetDataPlot();
 }
 
 int CGraphsView::AddPlot(std::unique_ptr<CStudyPlot> plot)
@@ -218,7 +223,7 @@ CToolGeometry CGraphsView::GetToolGeometry() const
         g.spacing = doc->GetBarSpacing();
         g.font = &doc->GetChartFont();
     }
-    if (CStudyPlot* data = GetDataPlot())
+    if (CStudyPlot* data = GetSeriesPlot())
         g.firstBar = data->GetFirstVisibleBar();
     return g;
 }

@@ -47,8 +47,10 @@ public:
     CStudyPlot* GetPlot(int index) const;
     int FindPlot(const CStudyPlot* plot) const;
     CPricePlot* GetPricePlot() const;
-    // The plot whose series lays out the bars: the price plot, else the first ready one.
+    // The pane's data plot: its first ready plot, else its last (title, label format).
     CStudyPlot* GetDataPlot() const;
+    // The plot whose series lays out the bars: the chart's price plot, else the data plot.
+    CStudyPlot* GetSeriesPlot() const;
 
     void SetPricePane(bool on) { m_bPricePane = on; }
     bool IsPricePane() const { return m_bPricePane; }

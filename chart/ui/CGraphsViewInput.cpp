@@ -48,7 +48,7 @@ bool ControlHeld()
 int CGraphsView::SnapX(int x) const
 {
     const CGraphsDoc* doc = GetGraphsDoc();
-    CStudyPlot* data = GetDataPlot();
+    CStudyPlot* data = GetSeriesPlot();
     if (!doc || !data)
         return x;
     const int first = data->GetFirstVisibleBar();
@@ -87,7 +87,7 @@ CDrawingTool* CGraphsView::AddTool(std::unique_ptr<CDrawingTool> tool)
 void CGraphsView::ScrollBars(int amount)
 {
     CGraphsDoc* doc = GetGraphsDoc();
-    CStudyPlot* data = GetDataPlot();
+    CStudyPlot* data = GetSeriesPlot();
     if (!doc || !data || amount == 0 || !data->GetSeries())
         return;
     auto sourceLast = [data]() {
@@ -109,7 +109,7 @@ void CGraphsView::ScrollBars(int amount)
 void CGraphsView::FitBarsToWidth()
 {
     CGraphsDoc* doc = GetGraphsDoc();
-    CStudyPlot* data = GetDataPlot();
+    CStudyPlot* data = GetSeriesPlot();
     if (!doc || doc->GetBarSpacing() <= 0)
         return;
     const int bars = std::max(0, static_cast<int>(m_plotRect.Width() / doc->GetBarSpacing()));
@@ -605,7 +605,7 @@ void CGraphsView::OnMouseMove(UINT flags, CPoint point)
     if (m_crossRect.PtInRect(point)) {
         SetWindowCursor(doc->GetCursorFor(doc->GetToolCommand()));
         if (chart && chart->IsCrosshairOn() && !m_bWholeToolMove) {
-            if (CStudyPlot* data = GetDataPlot())
+            if (CStudyPlot* data = GetSeriesPlot())
                 chart->m_nCrosshairBar =
                     XToBarIndex(doc->GetBarSpacing(), point.x, data->GetFirstVisibleBar(), m_plotRect.left);
             chart->m_nCrosshairRow = point.y;

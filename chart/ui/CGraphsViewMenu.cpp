@@ -126,7 +126,7 @@ void CGraphsView::BuildContextMenu(CMenu& menu)
     menu.AppendMenu(MF_SEPARATOR);
     menu.AppendMenu(MF_STRING | (chart && chart->IsCrosshairOn() ? MF_CHECKED : 0), ID_CROSSHAIRS, "Cross&hairs");
     menu.AppendMenu(MF_SEPARATOR);
-    menu.AppendMenu(MF_STRING | (m_bInitialised && GetDataPlot() ? 0 : MF_GRAYED), ID_GOTO_DATE,
+    menu.AppendMenu(MF_STRING | (m_bInitialised && GetSeriesPlot() ? 0 : MF_GRAYED), ID_GOTO_DATE,
                     "&Go to Date/Time...");
 }
 
@@ -184,7 +184,7 @@ void CGraphsView::OnPaneCommand(UINT id)
         if (CAppSettings* settings = CAppSettings::Instance())
             EditDrawingToolDefaults(settings->m_drawingDefaults, frame);
     } else if (id == ID_GOTO_DATE) {
-        CStudyPlot* data = GetDataPlot();
+        CStudyPlot* data = GetSeriesPlot();
         if (!data || !data->IsReady() || !doc) {
             AfxMessageBox("Chart is not initialized", MB_OK);
             return;

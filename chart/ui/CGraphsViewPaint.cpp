@@ -169,7 +169,8 @@ void CGraphsView::PaintBase(CDC* dc)
     const int axisTop = m_client.bottom - metrics.labelHeight;
     CPen axisPen(PS_SOLID, 1, ChartColor(kColorAxis));
     DrawVertical(dc, axisPen, separatorX, 0, (axisShown ? axisTop : m_client.bottom) - 1);
-    CStudyPlot* data = GetDataPlot();
+    CStudyPlot* data = GetSeriesPlot();
+    CStudyPlot* own = GetDataPlot();
     if (!m_plots.empty()) {
         if (axisShown)
             DrawHorizontal(dc, axisPen, 0, separatorX, axisTop);
@@ -177,11 +178,11 @@ void CGraphsView::PaintBase(CDC* dc)
             for (const auto& plot : m_plots)
                 plot->PrepareDraw();
             const CPriceScale scale = MakeScale();
-            PaintPriceAxis(dc, scale, data);
+            PaintPriceAxis(dc, scale, own);
             const CBarDates dates(data, data->GetFirstVisibleBar(), data->GetLastVisibleBar());
             PaintTimeAxis(dc, data, dates, true);
             // Title: the data plot's, and why a plot of the pane cannot draw.
-            CString title = data->GetTitle();
+            CString title = own ? own->GetTitle() : CString();
             for (const auto& plot : m_plots) {
                 const CString status = plot->GetStatusText();
                 if (!status.IsEmpty())
@@ -377,7 +378,7 @@ void CGraphsView::PaintTools(CDC* dc, const CPriceScale& scale)
 void CGraphsView::PaintCrosshair(CDC* dc)
 {
     CChartController* chart = GetChart();
-    CStudyPlot* data = GetDataPlot();
+    CStudyPlot* data = GetSeriesPlot();
     const CGraphsDoc* doc = GetGraphsDoc();
     if (!chart || !chart->IsCrosshairOn() || !data || !doc)
         return;
