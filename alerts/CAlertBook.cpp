@@ -295,8 +295,17 @@ bool CAlertBook::LoadAlerts()
     }
 
     CString error;
-    if (!FromXmlText(text, &error))
-        return Fail("Error parsing results: " + error);
+    if (!FromXmlText(text, &error)) {
+        // Set aside, the damaged file no longer keeps new alerts from being saved.
+        const CString keptAs = SetAsideDamagedFile(path);
+        if (keptAs.IsEmpty())
+            return Fail("Error reading file alerts.xml: the file is damaged (" + error +
+                        "). It is kept unchanged; the program starts with no alerts and does not save them.");
+        m_alerts.clear();
+        Tell("Error reading file alerts.xml: the file is damaged (" + error + "). It is kept as " + keptAs +
+             "; the program starts with no alerts and saves a new alerts.xml.");
+        return false;
+    }
     return true;
 }
 

@@ -17,8 +17,20 @@
 
 namespace {
 
-// A trade stamped later than this after the exchange clock is taken as corrupt.
-constexpr int64_t kMaxTradeLeadSeconds = 24 * 3600;
+// How far a trade's stamp may lie from the exchange clock (clock skew) and still count.
+constexpr int64_t kTradeSkewSeconds = 5 * 60;
+
+// A live trade belongs to the exchange's current day: one stamped on another day, or ahead of
+// the clock by more than the skew, is corrupt and would roll the bars away.
+bool IsTradeOfToday(CTime trade, CTime clock)
+{
+    if (trade.GetTime() > clock.GetTime() + kTradeSkewSeconds)
+        return false;
+    const CTime late(trade.GetTime() + kTradeSkewSeconds);
+    return (trade.GetYear() == clock.GetYear() && trade.GetMonth() == clock.GetMonth() &&
+            trade.GetDay() == clock.GetDay()) ||
+           (late.GetYear() == clock.GetYear() && late.GetMonth() == clock.GetMonth() && late.GetDay() == clock.GetDay());
+}
 
 using Guard = std::lock_guard<std::recursive_mutex>;
 
@@ -861,8 +873,7 @@ void CPriceSeries::OnLiveData(const CTradeMessage* trade, DWORD feedTime)
     if (!trade)
         return;
     const CTime time = FeedTimeToRecordTime(feedTime);
-    const CTime clock = GetSeriesServices().GetExchangeTime();
-    if (time.GetTime() > clock.GetTime() + kMaxTradeLeadSeconds)
+    if (!IsTradeOfToday(time, GetSeriesServices().GetExchangeTime()))
         return;
     {
         Guard lock(m_lock);
@@ -874,6 +885,63 @@ void CPriceSeries::OnLiveData(const CTradeMessage* trade, DWORD feedTime)
         AppendTicks(*trade, time);
     else
         UpdateBar(*trade, time);
+}
+
+void CPriceSeries::OnStreamRestored()
+{
+    if (IsTickSeries())
+        return;
+    ISeriesServices& services = GetSeriesServices();
+    const CSessionRules* rules = Rules();
+    const CTime now = services.GetExchangeTime();
+    std::vector<Span> spans;
+    {
+        Guard lock(m_lock);
+        if (!m_bLoaded || m_bHistorical || m_records.empty())
+            return;
+        const int count = GetRecordCount();
+        int newest = count - 1;
+        while (newest >= 0 && !m_records[newest].m_bValid)
+            --newest;
+        if (newest < 0)
+            return; // nothing came yet: the first answer is still on its way
+        // The bars the outage spanned, up to the one holding now.
+        int rolled = 0;
+        if (now >= m_records.back().m_endTime) {
+            auto period = CreateBarPeriod(m_records.back().m_startTime, m_interval, rules, m_bExtended, 1);
+            while (period && rolled < count && period->StepForward() && period->GetStart() <= now) {
+                CBarRecord rec;
+                rec.m_startTime = period->GetStart();
+                rec.m_endTime = period->GetEnd();
+                m_records.erase(m_records.begin());
+                m_records.push_back(rec);
+                ++rolled;
+                if (!m_bWindow)
+                    ++m_nEndOffset;
+                if (period->GetEnd() > now)
+                    break;
+            }
+        }
+        // The newest bar with data may lack trades of the outage: it and every later bar are
+        // asked for anew, past the history cache, which may hold them as they were.
+        const int first = std::max(newest - rolled, 0);
+        for (int r = first; r < count; ++r) {
+            CBarRecord& rec = m_records[r];
+            const CTime start = rec.m_startTime, end = rec.m_endTime;
+            rec = CBarRecord{};
+            rec.m_startTime = start;
+            rec.m_endTime = end;
+        }
+        InvalidateLocked(0, 0, count - 1);
+        CollectRunSpans(first, count - 1, std::max(now, m_now), spans);
+    }
+    int made = 0;
+    for (const Span& span : spans)
+        made += services.RequestHistory(this, span.start, span.end);
+    if (made) {
+        Guard lock(m_lock);
+        m_nOutstanding += made;
+    }
 }
 
 void CPriceSeries::UpdateBar(const CTradeMessage& trade, CTime time)

@@ -88,6 +88,9 @@ public:
     void OnCachedDailyFill(const std::vector<CHistoryRow>& rows, int first, int last);
     void OnLiveData(const CTradeMessage* trade, DWORD feedTime);
     void OnExchangeCheck();
+    // The live trades stopped for a while: the bars since the newest one with data are asked
+    // for anew, as a new series asks for its own.
+    void OnStreamRestored();
 
     // State, for owners and tests.
     int GetRecordCount() const { return static_cast<int>(m_records.size()); }

@@ -18,6 +18,7 @@ void RegisterPriceSeriesHooks()
         series->OnLiveData(&trade, feedTime);
     };
     hooks.exchangeCheck = [](CPriceSeries* series) { series->OnExchangeCheck(); };
+    hooks.streamRestored = [](CPriceSeries* series) { series->OnStreamRestored(); };
     hooks.historyUpdate = [](CPriceSeries* series, const std::vector<CHistoryRow>& rows, bool daily) {
         if (daily)
             series->OnDailyHistory(rows);

@@ -427,21 +427,40 @@ void CAppSettings::ReadGui(CArchive& ar, DWORD)
         m_intervals = std::move(intervals);
 }
 
-void CAppSettings::LoadOne(EUserFile file, const char* name, const std::function<void(CArchive&, DWORD)>& read)
+void CAppSettings::LoadOne(EUserFile file, const char* name, const std::function<void(CArchive&, DWORD)>& read,
+                           const char* instead)
 {
     CString error;
-    m_fileState[file] = ReadUserFile(GetFilePath(name), read, &error);
+    const CString path = GetFilePath(name);
+    m_fileState[file] = ReadUserFile(path, read, &error);
+    if (m_fileState[file] == EUserFileState::kDamaged) {
+        // Set aside, the damaged file no longer keeps this session's settings from being saved.
+        const CString keptAs = SetAsideDamagedFile(path);
+        if (!keptAs.IsEmpty()) {
+            m_fileState[file] = EUserFileState::kMissing;
+            Tell(DamagedFileMessage(name, keptAs, instead));
+            return;
+        }
+        m_fileState[file] = EUserFileState::kFailed;
+    }
     if (m_fileState[file] == EUserFileState::kFailed)
         Tell(error);
 }
 
 void CAppSettings::LoadAll()
 {
-    LoadOne(kFilePortfolios, "portfolios.dat", [this](CArchive& ar, DWORD v) { m_portfolios.ReadRest(ar, v); });
-    LoadOne(kFileGui, "gui.dat", [this](CArchive& ar, DWORD v) { ReadGui(ar, v); });
-    LoadOne(kFileColumns, "columns.dat", [this](CArchive& ar, DWORD v) { m_columns.ReadRest(ar, v); });
-    LoadOne(kFileTrading, "trading.dat", [this](CArchive& ar, DWORD) { m_tradingDefaults.Read(ar); });
-    LoadOne(kFileFormulas, "formulas.dat", [this](CArchive& ar, DWORD v) { m_formulas.ReadRest(ar, v); });
+    // What an interrupted save left behind goes first.
+    RemoveLeftoverTempFiles(m_workingDirectory);
+    RemoveLeftoverTempFiles(GetFilePath("Workspaces"));
+    LoadOne(kFilePortfolios, "portfolios.dat", [this](CArchive& ar, DWORD v) { m_portfolios.ReadRest(ar, v); },
+            "no portfolios");
+    LoadOne(kFileGui, "gui.dat", [this](CArchive& ar, DWORD v) { ReadGui(ar, v); }, "default settings");
+    LoadOne(kFileColumns, "columns.dat", [this](CArchive& ar, DWORD v) { m_columns.ReadRest(ar, v); },
+            "no custom columns");
+    LoadOne(kFileTrading, "trading.dat", [this](CArchive& ar, DWORD) { m_tradingDefaults.Read(ar); },
+            "the default trade settings");
+    LoadOne(kFileFormulas, "formulas.dat", [this](CArchive& ar, DWORD v) { m_formulas.ReadRest(ar, v); },
+            "no formulas");
     ConvertStrategies();
     ConvertOldAlerts();
     LoadAlerts();
@@ -457,11 +476,18 @@ void CAppSettings::LoadAll()
         } else {
             m_fileState[kFileNotes] = EUserFileState::kFailed;
             CString message;
-            if (error.Find("incompatible version") >= 0)
+            const CString keptAs = error.Find("incompatible version") >= 0 ? CString() : SetAsideDamagedFile(notesPath);
+            if (error.Find("incompatible version") >= 0) {
                 message = error;
-            else
+            } else if (!keptAs.IsEmpty()) {
+                m_fileState[kFileNotes] = EUserFileState::kMissing;
+                message.Format("Error reading file notes.xml: %s. It is kept as %s; the program starts with no notes "
+                               "and saves a new notes.xml.",
+                               error.GetString(), keptAs.GetString());
+            } else {
                 message.Format("Error reading file notes.xml: %s. It is kept unchanged; your notes are not loaded.",
                                error.GetString());
+            }
             Tell(message);
         }
     } else {
@@ -569,7 +595,7 @@ int CAppSettings::ConvertStrategies()
     const EUserFileState state =
         ReadUserFile(path, [&](CArchive& ar, DWORD version) { m_strategyReader(ar, version, records); }, &error);
     if (state != EUserFileState::kLoaded) {
-        if (state == EUserFileState::kFailed)
+        if (state == EUserFileState::kFailed || state == EUserFileState::kDamaged)
             Tell(error);
         return 0;
     }

@@ -1,7 +1,8 @@
 // The process-wide settings: the profile values, the appearance of every window kind,
 // the user's notes, custom columns, portfolios, trading defaults and formulas, loaded
-// from the user data folder at start-up and saved at exit. A file that could not be
-// read is reported once, kept as it is and never written over.
+// from the user data folder at start-up and saved at exit. A damaged file is reported
+// once and set aside under another name (a fresh one is saved); a file that cannot be
+// opened or comes from a newer version is kept as it is and never written over.
 #pragma once
 
 #include "app/services/CFontInfo.h"
@@ -144,7 +145,8 @@ public:
     void LoadProfile(const CProfile& profile);
     void SaveProfile(CProfile& profile) const;
 
-    // Every user data file; a failure is told to the user and that file is then kept.
+    // Every user data file (after removing the temporary files an interrupted save left);
+    // a failure is told to the user.
     void LoadAll();
     // Every user data file that loaded or was missing; false when any write failed.
     bool SaveAll();
@@ -279,7 +281,9 @@ public:
 private:
     void WriteGui(CArchive& ar) const;
     void ReadGui(CArchive& ar, DWORD version);
-    void LoadOne(EUserFile file, const char* name, const std::function<void(CArchive&, DWORD)>& read);
+    // A damaged file is set aside and the program goes on with what instead names.
+    void LoadOne(EUserFile file, const char* name, const std::function<void(CArchive&, DWORD)>& read,
+                 const char* instead);
     bool SaveKept(EUserFile file, const char* name, const CKeptRecords& records, const std::vector<BYTE>& emptyBody,
                   const char* failureText);
     void Tell(const CString& text) const;

@@ -130,6 +130,26 @@ CString PeriodNameToCode(const char* name)
     return text;
 }
 
+bool IsPeriodText(const char* text)
+{
+    CString t(text);
+    t.Trim();
+    if (t.IsEmpty())
+        return false;
+    if (PeriodNameToCode(t) != t || t == "0")
+        return true;  // a period's name, or the tick code
+    const CString name = PeriodCodeToName(t);
+    if (name != t && t.GetLength() == 1 && !std::isdigit(static_cast<unsigned char>(t[0])))
+        return true;  // a letter code
+    // Minutes: the code is the count itself, the name the count with " minutes".
+    char* end = nullptr;
+    const long minutes = std::strtol(t, &end, 10);
+    if (minutes <= 0 || minutes > 1000000 || end == t.GetString())
+        return false;
+    const CString code(t.GetString(), static_cast<int>(end - t.GetString()));
+    return t == code || t.CompareNoCase(PeriodCodeToName(code)) == 0;
+}
+
 CString PeriodCodeToName(const char* code)
 {
     const CString text(code);
@@ -209,4 +229,37 @@ CString FormatFormulaXml(const char* name, const char* expression)
     xml += "<Expression>" + MakeCData(expression) + "</Expression>\r\n";
     xml += "</Formula>";
     return xml;
+}
+
+int CompareVersions(const char* a, const char* b)
+{
+    std::string_view left = a ? a : "";
+    std::string_view right = b ? b : "";
+    // The next part's number, with leading zeros and any suffix ("1-beta") ignored.
+    auto nextPart = [](std::string_view& text) {
+        const size_t dot = text.find('.');
+        std::string_view part = text.substr(0, dot);
+        text = dot == std::string_view::npos ? std::string_view() : text.substr(dot + 1);
+        while (!part.empty() && part.front() == ' ')
+            part.remove_prefix(1);
+        size_t digits = 0;
+        while (digits < part.size() && std::isdigit(static_cast<unsigned char>(part[digits])))
+            ++digits;
+        part = part.substr(0, digits);
+        while (part.size() > 1 && part.front() == '0')
+            part.remove_prefix(1);
+        return part;
+    };
+    while (!left.empty() || !right.empty()) {
+        const std::string_view x = nextPart(left);
+        const std::string_view y = nextPart(right);
+        // Equal-length digit strings compare as numbers; longer is larger (no overflow).
+        const std::string_view xs = x.empty() ? "0" : x;
+        const std::string_view ys = y.empty() ? "0" : y;
+        if (xs.size() != ys.size())
+            return xs.size() < ys.size() ? -1 : 1;
+        if (const int c = xs.compare(ys); c != 0)
+            return c < 0 ? -1 : 1;
+    }
+    return 0;
 }

@@ -25,6 +25,9 @@ double ParseMixedFraction(const char* text);
 CString PeriodNameToCode(const char* name);
 // "1".."9..." -> "<code> minutes"; "D", "W", "M", "Q", "Y" -> the period's name; else unchanged.
 CString PeriodCodeToName(const char* code);
+// Whether the text names a bar interval: a period name (Tick, Daily... Yearly), its code,
+// or a count of minutes as PeriodCodeToName writes it ("5 minutes") or as a code ("5").
+bool IsPeriodText(const char* text);
 // Trims blanks on both sides in place; true when anything is left.
 bool TrimAndTest(CString& text);
 // Equal ignoring case and a " (main)" suffix.
@@ -36,3 +39,6 @@ CString DescribeOptionSymbol(const char* symbol);
 CString FormatFormulaXml(const char* name, const char* expression);
 // A CDATA section holding text; "]]>" inside the text is split across two sections.
 CString MakeCData(const char* text);
+// Compares two version texts part by part as numbers ("0.10.0" after "0.9.1"; a missing
+// part counts 0; a part's digits end at its first other character): <0, 0 or >0.
+int CompareVersions(const char* a, const char* b);

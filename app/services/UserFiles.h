@@ -15,12 +15,13 @@ inline constexpr DWORD kUserFileVersion = 19;
 enum class EUserFileState {
     kMissing,  // no file: defaults
     kLoaded,
-    kFailed,   // unreadable: the file is kept and never written over
+    kFailed,   // unreadable or too new: the file is kept and never written over
+    kDamaged,  // opened but its records are broken
 };
 
 // Opens path, reads its version DWORD, refuses 20 and above, then calls read with the
-// archive and the version. A missing file is kMissing; any failure is kFailed with the
-// message for the user in *error.
+// archive and the version. A missing file is kMissing; broken records are kDamaged, any
+// other failure kFailed, both with the message for the user in *error.
 EUserFileState ReadUserFile(const CString& path, const std::function<void(CArchive&, DWORD)>& read,
                             CString* error);
 
@@ -41,3 +42,15 @@ struct CKeptRecords {
 
 // The file name part of a path (after the last slash).
 CString FileNameOf(const CString& path);
+
+// Renames a damaged user file out of the way, to "NAME.damaged-YYYYMMDD-HHMMSS" (local
+// time; "-2", "-3"... added when taken), so that the program can write a fresh one.
+// Returns the new file name, or an empty text when the file could not be renamed.
+CString SetAsideDamagedFile(const CString& path);
+// The message for a damaged file set aside: which file, the name it is kept under, what
+// the program starts with instead ("default settings", "no alerts"...).
+CString DamagedFileMessage(const CString& fileName, const CString& keptAs, const char* instead);
+
+// Removes the temporary files that an interrupted save left in folder (".NAME.XXXXXX"
+// beside the file it was to replace); returns how many went.
+int RemoveLeftoverTempFiles(const CString& folder);

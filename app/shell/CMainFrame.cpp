@@ -247,6 +247,11 @@ int CMainFrame::ApplySymbolInterval(CView* source, BOOL)
     CString interval = GetIntervalBox();
     if (interval.GetLength() > 32)
         interval.Empty();
+    if (!interval.IsEmpty() && !IsPeriodText(interval)) {
+        SetMessageText("Unknown interval \"" + interval +
+                       "\": use Tick, a number of minutes (\"5 minutes\"), Daily, Weekly, Monthly, Quarterly or Yearly.");
+        return 0;
+    }
     SetSymbolBox(symbol, TRUE);
 
     auto* sourceDoc = source ? dynamic_cast<CCommonDoc*>(source->GetDocument()) : nullptr;
@@ -440,6 +445,17 @@ void CMainFrame::UpdateClock()
     bar->SetPaneText(kPaneClock, session ? now.FormatGmt("%H:%M:%S ET") : now.Format("%H:%M:%S"));
 }
 
+void CMainFrame::OnLogInAgain()
+{
+    CSessionManager* session = CSessionManager::Instance();
+    if (session && session->IsLoggedIn()) {
+        SetMessageText("Logged in.");
+        return;
+    }
+    if (CWorkstationApp* app = GetWorkstationApp())
+        app->LogInAgain(CString());
+}
+
 LRESULT CMainFrame::OnSessionStatus(CWndMessage& message)
 {
     const CSessionStatus* status = message.Peek<CSessionStatus>();
@@ -464,6 +480,14 @@ LRESULT CMainFrame::OnSessionStatus(CWndMessage& message)
     case kStatusText:
         SetMessageText(status->text);
         break;
+    case kStatusSessionLost:
+        // Said once, in the login dialog that offers the way back.
+        if (bar)
+            bar->SetPaneText(kPaneConnection, "Not logged in");
+        SetMessageText(status->text);
+        if (CWorkstationApp* app = GetWorkstationApp())
+            app->LogInAgain(status->text);
+        break;
     case kStatusAccountList:
         SetAccounts(status->accounts);
         break;
@@ -483,8 +507,13 @@ void CMainFrame::OfferWebUpdates(const std::vector<CWebUpdateInfo>& updates)
     if (settings && !settings->m_bNotifyUpdates)
         return;
     CWorkstationApp* app = GetWorkstationApp();
+    CSessionManager* session = CSessionManager::Instance();
+    const CString running = session ? session->GetSession().GetConfig().version : CString();
     for (const CWebUpdateInfo& update : updates) {
         if (update.url.IsEmpty() || m_download.joinable())
+            continue;
+        // Only a newer version than the one running is offered.
+        if (update.version.IsEmpty() || CompareVersions(update.version, running) <= 0)
             continue;
         CString text = update.message.IsEmpty() ? CString("A new version of Quorvantelix is available.") : update.message;
         if (!update.version.IsEmpty())
@@ -707,6 +736,7 @@ const CMessageMap& CMainFrame::GetMessageMap() const
             .Command(ID_LIST_FONTS, &CMainFrame::OnListFonts)
             .Command(ID_LIST_COLORS, &CMainFrame::OnListColors)
             .Command(ID_REFRESH_ACCOUNT_DATA, &CMainFrame::OnRefreshAccountData)
+            .Command(ID_LOG_IN_AGAIN, &CMainFrame::OnLogInAgain)
             .Command(ID_APP_EXIT, &CMainFrame::OnAppExit)
             .Command(ID_APP_ABOUT, &CMainFrame::OnAppAbout)
             .Command(ID_ADD_ALERT, &CMainFrame::OnAddAlert)

@@ -68,6 +68,7 @@ public:
     // Opens or finds the list window of the command (34374 option chains).
     CView* OpenListWindow(UINT command, BOOL floating) override;
     void OnRefreshAccountData() override;
+    void OnLogInAgain();
     CDocument* OpenWindowOfKind(int kind, bool floating) override;
     bool SetupTradeAlert(int mode, CWnd* parent) override;
     void SetMessageText(const char* text) override { CMDIFrameWnd::SetMessageText(text); }

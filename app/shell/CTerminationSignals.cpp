@@ -1,6 +1,7 @@
 #include "app/shell/CTerminationSignals.h"
 
 #include "platform/ui/CMessageQueue.h"
+#include "platform/ui/ModalLoops.h"
 #include "platform/ui/WinUser.h"
 
 #include <cerrno>
@@ -61,6 +62,9 @@ CTerminationSignals::~CTerminationSignals()
         }
         m_watcher.join();
     }
+    // The request ends with the program's run: dialogs may ask again afterwards.
+    if (m_bRequested)
+        RefuseModalLoops(false);
     if (m_readFd >= 0)
         ::close(m_readFd);
     if (m_writeFd >= 0)
@@ -101,6 +105,8 @@ void CTerminationSignals::Deliver(int signal)
         return;
     }
     m_bRequested = true;
+    // A dialog or message box would hold the close (and the start-up) until answered.
+    RequestEndOfModalLoops();
     if (m_target && ::PostMessage(m_target, WM_CLOSE, 0, 0))
         return;
     m_bPending = true;

@@ -1,8 +1,9 @@
 // SIGTERM and SIGINT end the program the normal way: the handler only writes the signal
-// number into a pipe; a thread of this object reads it and posts WM_CLOSE to the target
-// window, so the close runs on the user-interface thread and the exit saves everything.
-// A signal that comes before the target is known is held until it is; a second signal
-// ends the process at once, as without this object.
+// number into a pipe; a thread of this object reads it, ends the open dialogs and message
+// boxes (and refuses new ones), and posts WM_CLOSE to the target window, so the close
+// runs on the user-interface thread and the exit saves everything. Before the target is
+// known the request is held for it, while the ended dialogs let the start-up give up; a
+// second signal ends the process at once, as without this object.
 #pragma once
 
 #include "platform/ui/HWND.h"

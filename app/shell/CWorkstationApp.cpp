@@ -35,6 +35,7 @@
 
 #include <QWidget>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <utility>
@@ -103,10 +104,85 @@ bool TakeValue(const std::vector<CString>& args, size_t& i, CString& out)
 
 }  // namespace
 
+namespace {
+
+// "0,2,3f": kinds 0..12, "f" for a floating window; false for anything else.
+bool ParseOpenKinds(const CString& text, std::vector<std::pair<int, bool>>* kinds, CString* bad)
+{
+    int pos = 0;
+    for (;;) {
+        CString token = text.Tokenize(", ", pos);
+        if (pos < 0)
+            return true;
+        const bool floating =
+            !token.IsEmpty() && (token[token.GetLength() - 1] == 'f' || token[token.GetLength() - 1] == 'F');
+        CString number = floating ? token.Left(token.GetLength() - 1) : token;
+        char* end = nullptr;
+        const long kind = std::strtol(number, &end, 10);
+        if (number.IsEmpty() || !end || *end != '\0' || kind < 0 || kind >= kWindowKindCount) {
+            if (bad)
+                *bad = token;
+            return false;
+        }
+        if (kinds)
+            kinds->emplace_back(static_cast<int>(kind), floating);
+    }
+}
+
+}  // namespace
+
+const char* CStartOptions::Usage()
+{
+    return "Usage: quorvantelix [options]\n"
+           "\n"
+           "  --home FOLDER        the user data folder (default: $QX_HOME, else\n"
+           "                       ~/.local/share/Quorvantelix)\n"
+           "  --user NAME          the user name for the login\n"
+           "  --password WORD      the password (kept in memory only); without it the\n"
+           "                       login dialog asks\n"
+           "  --config FILE        the config.ini to read instead of the one in the folder\n"
+           "  --server URL         the broker's address for the login, the API and history\n"
+           "  --open-kinds LIST    windows to open after login, e.g. 0,2,3f (0 Level I ...\n"
+           "                       12 Saved Orders; f: a floating window)\n"
+           "  --symbol SYMBOL      the symbol sent to every window after login\n"
+           "  -h, --help           this text\n"
+           "\n"
+           "An option's value may also follow an equals sign (--user=NAME).\n";
+}
+
+std::vector<std::pair<int, bool>> CStartOptions::GetOpenKinds() const
+{
+    std::vector<std::pair<int, bool>> kinds;
+    ParseOpenKinds(openKinds, &kinds, nullptr);
+    return kinds;
+}
+
+int CheckCommandLine(int argc, char** argv)
+{
+    std::vector<CString> arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.emplace_back(argv[i]);
+    CStartOptions options;
+    CString error;
+    if (!options.Parse(arguments, &error)) {
+        std::fprintf(stderr, "quorvantelix: %s\n\n%s", error.GetString(), CStartOptions::Usage());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(CStartOptions::Usage(), stdout);
+        return 0;
+    }
+    return -1;
+}
+
 bool CStartOptions::Parse(const std::vector<CString>& arguments, CString* error)
 {
     for (size_t i = 0; i < arguments.size(); ++i) {
         const CString& arg = arguments[i];
+        if (arg == "--help" || arg == "-h") {
+            help = true;
+            continue;
+        }
         CString name = arg;
         const int eq = name.Find('=');
         if (eq >= 0)
@@ -136,6 +212,14 @@ bool CStartOptions::Parse(const std::vector<CString>& arguments, CString* error)
                 error->Format("The option %s needs a value.", name.GetString());
             return false;
         }
+    }
+    CString bad;
+    if (!ParseOpenKinds(openKinds, nullptr, &bad)) {
+        if (error)
+            error->Format("Unknown window kind %s in --open-kinds (0 to %d, \"f\" after a kind for a floating "
+                          "window).",
+                          bad.GetString(), kWindowKindCount - 1);
+        return false;
     }
     return true;
 }
@@ -181,6 +265,8 @@ BOOL CWorkstationApp::InitInstance()
         AfxMessageBox(error, MB_OK | MB_ICONSTOP);
         return FALSE;
     }
+    if (m_options.help)
+        return FALSE;
     // User data folder and every user file before any window.
     if (!PrepareFolder())
         return FALSE;
@@ -231,23 +317,9 @@ BOOL CWorkstationApp::InitInstance()
 
 void CWorkstationApp::OpenRequestedWindows()
 {
-    int pos = 0;
     bool opened = false;
-    for (;;) {
-        CString token = m_options.openKinds.Tokenize(", ", pos);
-        if (pos < 0)
-            break;
-        const bool floating = !token.IsEmpty() && (token[token.GetLength() - 1] == 'f' || token[token.GetLength() - 1] == 'F');
-        if (floating)
-            token = token.Left(token.GetLength() - 1);
-        char* end = nullptr;
-        const long kind = std::strtol(token, &end, 10);
-        if (token.IsEmpty() || !end || *end != '\0' || kind < 0 || kind >= kWindowKindCount) {
-            AfxMessageBox("Unknown window kind " + token + " in --open-kinds.", MB_OK | MB_ICONEXCLAMATION);
-            continue;
-        }
-        opened = OpenWindowOfKind(static_cast<int>(kind), floating) != nullptr || opened;
-    }
+    for (const auto& [kind, floating] : m_options.GetOpenKinds())
+        opened = OpenWindowOfKind(kind, floating) != nullptr || opened;
     if (opened)
         m_pMainFrame->MDITile();
     if (!m_options.symbol.IsEmpty()) {
@@ -292,6 +364,7 @@ bool CWorkstationApp::CreateSession()
 {
     CSessionConfig config = MakeSessionConfig(m_config);
     if (!m_options.server.IsEmpty()) {
+        config.loginServer = m_options.server;
         config.apiServer = m_options.server;
         config.historyServer = m_options.server;
         config.updateFile = m_options.server + "/update/QxUpdate.xml";
@@ -370,6 +443,41 @@ bool CWorkstationApp::LoginLoop()
     }
     m_settings.m_userName = user;
     m_settings.m_bSaveUserName = saveUser;
+    return true;
+}
+
+bool CWorkstationApp::LogInAgain(const CString& message)
+{
+    if (m_bLoggingInAgain || !m_session || !m_pMainFrame || m_session->IsLoggedIn())
+        return false;
+    m_bLoggingInAgain = true;
+    CString user = m_settings.m_userName;
+    CString password;
+    CString text = message;
+    bool saveUser = m_settings.m_bSaveUserName;
+    bool ok = false;
+    while (PromptLogin(user, password, saveUser, text)) {
+        m_router->SetTarget(HWND());
+        const int result = RunLoginStatus(user, password, text);
+        password.Empty();
+        if (result == IDOK) {
+            ok = true;
+            break;
+        }
+        if (result != IDABORT) {
+            m_session->LogOut();
+            break;
+        }
+    }
+    // Cancelled: the main frame hears the session again (the menu offers the login later).
+    m_router->SetTarget(m_pMainFrame->m_hWnd);
+    m_bLoggingInAgain = false;
+    if (!ok)
+        return false;
+    m_settings.m_userName = user;
+    m_settings.m_bSaveUserName = saveUser;
+    m_pMainFrame->SetAccounts(m_session->GetAccounts());
+    m_pMainFrame->SetMessageText("Logged in as " + user);
     return true;
 }
 

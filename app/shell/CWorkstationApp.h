@@ -13,6 +13,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 class CAlert;
@@ -39,9 +40,21 @@ struct CStartOptions {
     CString openKinds; // --open-kinds: windows to open after login, e.g. "0,2,3f" (f: floating)
     CString symbol;    // --symbol: sent to every window after login
 
-    // Fills the options from the arguments; false with *error for an unknown option.
+    bool help = false; // --help (-h): print the usage and end
+
+    // Fills the options from the arguments; false with *error for an unknown option, a
+    // missing value or window kinds that are not "0".."12" with an optional "f".
     bool Parse(const std::vector<CString>& arguments, CString* error);
+    // The window kinds of openKinds: kind and floating flag, in order.
+    std::vector<std::pair<int, bool>> GetOpenKinds() const;
+    // The usage text printed for --help.
+    static const char* Usage();
 };
+
+// Reads the command line before any window exists: --help prints the usage on standard
+// output (returns 0), a bad option is told on standard error with the usage (returns 2);
+// -1 when the program goes on.
+int CheckCommandLine(int argc, char** argv);
 
 class CWorkstationApp : public CWinApp, public IUserNotifier {
 public:
@@ -85,6 +98,10 @@ public:
     void NotifyAlertViews(WPARAM wParam, LPARAM lParam);
     CAlertDelivery* GetAlertDelivery() const { return m_alertDelivery.get(); }
 
+    // After the server refused the session: the login dialog (with the message) and the
+    // status dialog until logged in or cancelled. False when not logged in again.
+    bool LogInAgain(const CString& message);
+
     bool IsStopping() const;
     // The one-pass activation of the alerts loaded at start-up has ended.
     bool IsAlertActivationDone() const { return m_bActivationDone.load(); }
@@ -107,6 +124,7 @@ private:
     void RegisterTemplates();
     bool CreateSession();
     bool LoginLoop();
+    bool m_bLoggingInAgain = false;
     void OpenRequestedWindows();
     void StartThreads();
     void StopThreads();

@@ -50,6 +50,7 @@ inline constexpr UINT ID_PREFERENCES = 32810;
 inline constexpr UINT ID_LIST_FONTS = 32811;
 inline constexpr UINT ID_LIST_COLORS = 32812;
 inline constexpr UINT ID_REFRESH_ACCOUNT_DATA = 32820;
+inline constexpr UINT ID_LOG_IN_AGAIN = 32830;
 inline constexpr UINT ID_OPEN_KIND_FIRST = 33100;  // + kind, MDI
 inline constexpr UINT ID_OPEN_FLOATING_FIRST = 33120;  // + kind, floating
 inline constexpr UINT ID_OPTION_CHAIN_LIST = 34374;

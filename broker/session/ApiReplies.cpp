@@ -4,6 +4,7 @@
 
 #include <tinyxml.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <strings.h>
 
@@ -45,6 +46,18 @@ void ForEachChild(const TiXmlElement* parent, const char* name, F&& f)
 {
     for (const TiXmlElement* e = FindChild(parent, name); e; e = NextSiblingNoCase(e, name))
         f(e);
+}
+
+// Unix milliseconds; 0 for a text that is no number or does not fit.
+int64_t ChildMilliseconds(const TiXmlElement* parent, const char* name)
+{
+    const CString text = ChildText(parent, name);
+    char* end = nullptr;
+    errno = 0;
+    const long long value = std::strtoll(text, &end, 10);
+    if (errno == ERANGE || end == text.GetString())
+        return 0;
+    return value;
 }
 
 double ChildNumber(const TiXmlElement* parent, const char* name)
@@ -102,7 +115,7 @@ bool ParseStreamerInfo(const std::string& xml, CStreamerInfo& out)
     out.port = std::atoi(ChildText(body, "Port"));
     out.token = ChildText(body, "Token");
     out.userId = ChildText(body, "UserId");
-    out.serverTimeMs = std::atoll(ChildText(body, "ServerTime"));
+    out.serverTimeMs = ChildMilliseconds(body, "ServerTime");
     if (out.port < 0 || out.port > 65535)
         out.port = 0;
     return true;
@@ -124,7 +137,7 @@ bool ParseServerTime(const std::string& xml, int64_t& serverTimeMs)
     const TiXmlElement* body = reply.Parse(xml) ? reply.Body("KeepAlive") : nullptr;
     if (!body)
         return false;
-    serverTimeMs = std::atoll(ChildText(body, "ServerTime"));
+    serverTimeMs = ChildMilliseconds(body, "ServerTime");
     return true;
 }
 
@@ -307,4 +320,18 @@ bool ParseWebUpdates(const std::string& xml, std::vector<CWebUpdateInfo>& update
     else
         ForEachChild(root, "Update", read);
     return true;
+}
+
+int CountPlacedOrders(const std::string& xml)
+{
+    Reply reply;
+    const TiXmlElement* body = reply.Parse(xml) ? reply.Body("Orders") : nullptr;
+    if (!body)
+        body = reply.root ? reply.Body("SavedOrders") : nullptr;
+    if (!body)
+        return 0;
+    int n = 0;
+    ForEachChild(body, "Order", [&](const TiXmlElement*) { ++n; });
+    ForEachChild(body, "SavedOrder", [&](const TiXmlElement*) { ++n; });
+    return n;
 }

@@ -47,4 +47,6 @@ bool ParseOptionChain(const std::string& xml, CString& underlying, std::vector<C
 bool ParseNews(const std::string& xml, CNewsMessage& out);
 // Per-order results of CancelOrder / DeleteSavedOrder: appends "Order <id>: <message>" lines.
 bool ParseItemResults(const std::string& xml, CString& errors);
+// Orders (or saved orders) an order request's reply names; 0 when it names none.
+int CountPlacedOrders(const std::string& xml);
 bool ParseWebUpdates(const std::string& xml, std::vector<CWebUpdateInfo>& updates);

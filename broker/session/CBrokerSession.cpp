@@ -7,6 +7,7 @@
 #include "broker/session/OrderRequest.h"
 #include "broker/session/SessionMessages.h"
 #include "broker/session/StreamTranslator.h"
+#include "broker/session/TransportErrors.h"
 
 #include <algorithm>
 #include <chrono>
@@ -14,8 +15,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <string_view>
 
 namespace {
+
+constexpr const char* kSessionEndedText = "The server ended the session. Please log in again.";
 
 int64_t NowMs()
 {
@@ -44,7 +48,7 @@ CString FormatDouble(double value)
 } // namespace
 
 CBrokerSession::CBrokerSession(const CSessionConfig& config, IHttpTransport* http, StreamConnectionFactory connect)
-    : m_config(config), m_pHttp(http), m_connect(connect)
+    : m_config(config), m_pHttp(http), m_connect(connect), m_clock(5 * 60 * 1000, config.clockConfirmMs)
 {
     m_logger = [](const char* line) { std::fprintf(stderr, "%s\n", line); };
 }
@@ -72,8 +76,10 @@ void CBrokerSession::Log(const char* format, ...)
         std::lock_guard<std::mutex> lock(m_stateLock);
         logger = m_logger;
     }
-    if (logger)
-        logger(line);
+    if (!logger)
+        return;
+    // A flood of lines alike (one format) is cut short and counted.
+    m_logLimiter.Write(format, line, NowMs(), [&](const std::string& text) { logger(text.c_str()); });
 }
 
 bool CBrokerSession::Sleep(int ms)
@@ -131,12 +137,16 @@ void CBrokerSession::StopThreads(bool waitForLogins)
 // ---------------------------------------------------------------- API calls
 
 bool CBrokerSession::CallApi(const char* name, const Keys& keys, std::string& reply, CString& error,
-                             const char* sourceTag, bool post, const CLoginAttempt* attempt)
+                             const char* sourceTag, bool post, const CLoginAttempt* attempt, ECallFailure* failure)
 {
     error.Empty();
     reply.clear();
+    ECallFailure ignored;
+    ECallFailure& outcome = failure ? *failure : ignored;
+    outcome = ECallFailure::None;
     if (!m_pHttp) {
         error = "No connection to the broker.";
+        outcome = ECallFailure::NotSent;
         return false;
     }
     CString query;
@@ -146,7 +156,8 @@ bool CBrokerSession::CallApi(const char* name, const Keys& keys, std::string& re
         query.AppendFormat("&%s=%s", UrlEncode(key), UrlEncode(value));
 
     CHttpExchange exchange;
-    exchange.url = m_config.apiServer.str() + "/apps/100/" + name;
+    const bool login = std::string_view(name) == "LogIn" && !m_config.loginServer.IsEmpty();
+    exchange.url = (login ? m_config.loginServer : m_config.apiServer).str() + "/apps/100/" + name;
     if (post) {
         exchange.method = "POST";
         exchange.body = query.str();
@@ -161,8 +172,10 @@ bool CBrokerSession::CallApi(const char* name, const Keys& keys, std::string& re
     // The password stays out of the log.
     Log("request %s%s", name, post ? "" : (std::string("?") + query.str()).c_str());
     if (!m_pHttp->Perform(exchange)) {
-        error = CString(exchange.error.empty() ? std::string("HttpSendRequest error") : exchange.error);
-        Log("response %s: %s", name, error.GetString());
+        error = DescribeTransportFailure(exchange);
+        Log("response %s: %s (%s)", name, exchange.error.empty() ? "transport failure" : exchange.error.c_str(),
+            error.GetString());
+        outcome = MayHaveReachedServer(exchange) ? ECallFailure::Unclear : ECallFailure::NotSent;
         return false;
     }
     for (const std::string& setCookie : exchange.setCookies) {
@@ -183,16 +196,76 @@ bool CBrokerSession::CallApi(const char* name, const Keys& keys, std::string& re
     Log("response %s: %d %.*s%s", name, exchange.status, static_cast<int>(std::min(reply.size(), kLoggedReply)),
         reply.c_str(), reply.size() > kLoggedReply ? "..." : "");
     CApiResult result;
-    ParseApiResult(reply, result);
+    const bool parsed = ParseApiResult(reply, result);
+    if (exchange.status < 200 || exchange.status > 299) {
+        // The broker's own error text where it gave one (an unknown request), else the status.
+        const bool brokerError = parsed && result.hasError && !result.ok;
+        error = brokerError ? result.error : DescribeHttpStatus(exchange);
+        Log("response %s: HTTP status %d", name, exchange.status);
+        outcome = brokerError ? ECallFailure::Refused : ECallFailure::Unclear;
+        return false;
+    }
+    if (!parsed) {
+        error = result.error;
+        outcome = ECallFailure::Unclear;
+        return false;
+    }
     if (result.hasError) {
         error = result.error;
+        outcome = ECallFailure::Refused;
         return false;
     }
     if (!result.ok) {
         error.Empty(); // FAIL without an error element (saving a conditional order)
+        outcome = ECallFailure::Refused;
         return false;
     }
     return true;
+}
+
+void CBrokerSession::CloseOpenedSession(const CString& sessionId)
+{
+    if (!m_pHttp || sessionId.IsEmpty())
+        return;
+    CString query;
+    query.Format("source=%s&version=%s", UrlEncode(m_config.source), UrlEncode(m_config.version));
+    CHttpExchange exchange;
+    exchange.url = m_config.apiServer.str() + "/apps/100/LogOut?" + query.str();
+    exchange.cookieHeader = "KELVTRADING=" + sessionId.str();
+    const bool ok = m_pHttp->Perform(exchange);
+    Log("closing the unused session: %s", ok ? "done" : exchange.error.c_str());
+}
+
+void CBrokerSession::OnSessionRefused(const CString& text, const CLoginAttempt* attempt)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_threadLock);
+        if ((attempt && attempt->bStop.load()) || !m_bLoggedIn.exchange(false))
+            return; // told already, or logged out meanwhile
+        // Every thread ends by itself; the next login joins them.
+        std::lock_guard<std::mutex> work(m_workLock);
+        m_bStop = true;
+    }
+    m_workReady.notify_all();
+    Log("session refused by the server: %s", text.GetString());
+    auto message = std::make_unique<CSessionLostMessage>();
+    message->m_text = text;
+    m_queue.Post(std::move(message));
+}
+
+void CBrokerSession::UpdateClock(int64_t serverMs, const char* from)
+{
+    switch (m_clock.Update(serverMs, NowMs())) {
+    case CClockOffset::Result::Applied:
+        break;
+    case CClockOffset::Result::Held:
+        Log("server time %lld of the %s is far from the known clock offset; not applied",
+            static_cast<long long>(serverMs), from);
+        break;
+    case CClockOffset::Result::Refused:
+        Log("server time %lld of the %s is no clock time; ignored", static_cast<long long>(serverMs), from);
+        break;
+    }
 }
 
 void CBrokerSession::PostStatusText(const CString& text)
@@ -251,11 +324,17 @@ uint64_t CBrokerSession::GetConnectCount(int stream) const
 bool CBrokerSession::StartLogin(const CString& user, const CString& password)
 {
     std::lock_guard<std::mutex> control(m_controlLock);
-    std::vector<LoginAttemptPtr> finished;
     {
         std::lock_guard<std::mutex> lock(m_threadLock);
         if (m_bLoggedIn.load())
             return false; // already logged in
+    }
+    // Threads of a session the server refused have ended or are ending: joined before anything
+    // starts again.
+    StopThreads(false);
+    std::vector<LoginAttemptPtr> finished;
+    {
+        std::lock_guard<std::mutex> lock(m_threadLock);
         // An earlier attempt (failed, or still in a request or a retry wait) is cancelled and
         // not waited for here; Stop joins it if it has not ended by then.
         if (m_login) {
@@ -329,6 +408,18 @@ void CBrokerSession::LoginThread(CLoginAttempt& attempt, const CString& user, co
         PostLoginFailure(attempt, "Malformed reply.");
         return;
     }
+    // From here on a failed or cancelled attempt closes the session it opened at the broker.
+    bool committed = false;
+    struct CloseUnlessCommitted {
+        CBrokerSession& session;
+        const CString& id;
+        const bool& committed;
+        ~CloseUnlessCommitted()
+        {
+            if (!committed)
+                session.CloseOpenedSession(id);
+        }
+    } closer{*this, login.sessionId, committed};
     if (attempt.bStop.load())
         return;
     CStreamerInfo streamer;
@@ -369,8 +460,10 @@ void CBrokerSession::LoginThread(CLoginAttempt& attempt, const CString& user, co
             if (login.sessionId.GetLength() && m_cookie.IsEmpty())
                 m_cookie = login.sessionId;
         }
+        m_clock.Reset();
         if (streamer.serverTimeMs)
-            m_clockOffsetMs = streamer.serverTimeMs - NowMs();
+            UpdateClock(streamer.serverTimeMs, "streamer information");
+        committed = true;
         auto accounts = std::make_unique<CAccountListMessage>();
         accounts->m_accounts = login.accounts;
         m_queue.Post(std::move(accounts));
@@ -396,16 +489,26 @@ void CBrokerSession::LoginThread(CLoginAttempt& attempt, const CString& user, co
     }
 
     int wait = m_config.keepAliveMs;
+    CString shown; // the failure the status bar shows, so a retry does not repeat it
     while (LoginSleep(attempt, wait)) {
-        if (CallApi("KeepAlive", {}, reply, error, nullptr, false, &attempt)) {
+        ECallFailure failure = ECallFailure::None;
+        if (CallApi("KeepAlive", {}, reply, error, nullptr, false, &attempt, &failure)) {
             int64_t serverMs = 0;
             if (ParseServerTime(reply, serverMs) && serverMs)
-                m_clockOffsetMs = serverMs - NowMs();
+                UpdateClock(serverMs, "keep-alive");
             m_nKeepAlives.fetch_add(1);
             wait = m_config.keepAliveMs;
+            if (!shown.IsEmpty() && !attempt.bStop.load())
+                PostStatusText("The server answers again.");
+            shown.Empty();
+        } else if (failure == ECallFailure::Refused) {
+            // The broker no longer knows the session: retrying cannot help.
+            OnSessionRefused(error.IsEmpty() ? CString(kSessionEndedText) : error, &attempt);
+            return;
         } else {
-            if (!attempt.bStop.load())
+            if (!attempt.bStop.load() && error != shown)
                 PostStatusText(error);
+            shown = error;
             wait = m_config.retryMs;
         }
     }
@@ -574,8 +677,12 @@ void CBrokerSession::StreamThread(int stream)
         }
         parser.Reset();
         bool ok = true;
+        bool loggedIn = false;
         for (const std::string& line : first)
             ok = ok && connection->SendAll(line);
+        // The server sends a heartbeat every second: a connection that brings no record for a
+        // while is stalled (or wedged in a record that never ends) and is made anew.
+        auto lastRecord = std::chrono::steady_clock::now();
         while (ok && !m_bStop.load()) {
             std::vector<std::string> lines;
             {
@@ -589,17 +696,22 @@ void CBrokerSession::StreamThread(int stream)
             const long n = connection->Receive(buffer.data(), buffer.size(), 100);
             if (n < 0)
                 break;
-            if (n == 0)
+            const auto now = std::chrono::steady_clock::now();
+            if (n == 0 && now - lastRecord < std::chrono::milliseconds(m_config.streamSilenceMs))
                 continue;
-            parser.Feed(buffer.data(), static_cast<size_t>(n));
+            if (n > 0)
+                parser.Feed(buffer.data(), static_cast<size_t>(n));
             qx::protocol::StreamRecord record;
-            while (parser.Next(record)) {
+            bool refused = false;
+            while (!refused && parser.Next(record)) {
+                lastRecord = now;
                 if (const auto* beat = std::get_if<qx::protocol::HeartbeatRecord>(&record.body)) {
-                    m_clockOffsetMs = beat->serverTimeMs - NowMs();
+                    UpdateClock(beat->serverTimeMs, "heartbeat");
                     continue;
                 }
                 if (const auto* status = std::get_if<qx::protocol::StatusRecord>(&record.body)) {
                     if (status->code == static_cast<uint16_t>(qx::protocol::StatusCode::LoggedIn)) {
+                        loggedIn = true;
                         m_bConnected[stream] = true;
                         m_nConnects[stream].fetch_add(1);
                         everConnected = true;
@@ -609,8 +721,11 @@ void CBrokerSession::StreamThread(int stream)
                         m_queue.Post(std::move(state));
                     } else {
                         Log("stream %d: status %u %s", stream, status->code, status->text.c_str());
-                        if (status->code == static_cast<uint16_t>(qx::protocol::StatusCode::LoginRefused))
-                            PostStatusText(CString(status->text));
+                        if (status->code == static_cast<uint16_t>(qx::protocol::StatusCode::LoginRefused)) {
+                            // The token is the session's: the server no longer knows the session.
+                            OnSessionRefused(kSessionEndedText);
+                            refused = true;
+                        }
                     }
                     continue;
                 }
@@ -625,6 +740,16 @@ void CBrokerSession::StreamThread(int stream)
                 TranslateStreamRecord(record, messages);
                 for (auto& message : messages)
                     m_queue.Post(std::move(message));
+            }
+            if (refused)
+                break;
+            if (now - lastRecord >= std::chrono::milliseconds(m_config.streamSilenceMs)) {
+                const int seconds = (m_config.streamSilenceMs + 999) / 1000;
+                Log("stream %d: no record for %d s, reconnecting", stream, seconds);
+                CString text;
+                text.Format("No data from the stream server for %d seconds; reconnecting.", seconds);
+                PostStatusText(text);
+                break;
             }
         }
         connection->Close();
@@ -641,7 +766,8 @@ void CBrokerSession::StreamThread(int stream)
         }
         if (!m_bStop.load())
             Log("stream %d: connection lost, reconnecting", stream);
-        if (!Sleep(m_config.retryMs))
+        // A connection that worked is made anew at once; one that never logged in waits.
+        if (!Sleep(loggedIn ? std::min(m_config.retryMs, 250) : m_config.retryMs))
             break;
     }
 }
@@ -752,7 +878,18 @@ bool CBrokerSession::DownloadHistory(const CHistoryRequest& request, std::vector
         if (!cookie.IsEmpty())
             exchange.cookieHeader = "KELVTRADING=" + cookie.str();
         if (!m_pHttp->Perform(exchange)) {
-            error = CString(exchange.error.empty() ? std::string("HttpSendRequest error") : exchange.error);
+            error = DescribeTransportFailure(exchange);
+            Log("history %s: %s", request.symbol.GetString(), exchange.error.c_str());
+            return false;
+        }
+        if (exchange.status < 200 || exchange.status > 299) {
+            Log("history %s: HTTP status %d", request.symbol.GetString(), exchange.status);
+            error = DescribeHttpStatus(exchange);
+            return false;
+        }
+        // Every line ends with its terminator: a body without one was cut short.
+        if (!exchange.response.empty() && exchange.response.back() != '\n') {
+            error = "The history reply was cut short.";
             return false;
         }
         std::vector<qx::protocol::HistoryBar> bars;
@@ -937,10 +1074,69 @@ bool CBrokerSession::SubmitOrder(const std::vector<COrderLeg>& legs, int securit
     }
     const CString name = OrderRequestName(securityKind, conditionalType, place != 0);
     const CString order = BuildOrderString(legs, securityKind, conditionalType, accountNumber);
+    const CString account = accountNumber.IsEmpty() ? GetCurrentAccount() : accountNumber;
+    // The orders there were before, so a lost reply can be told from an order not placed.
+    std::vector<CString> before;
+    std::vector<COrderStatusRecord> orders;
+    const bool known = place && FetchOrders(account, orders);
+    for (const COrderStatusRecord& o : orders)
+        before.push_back(o.m_fields[COrderStatusRecord::kOrderId]);
     std::string reply;
-    const bool ok = CallApi(name, {{"orderstring", order}}, reply, error, sourceTag);
+    ECallFailure failure = ECallFailure::None;
+    bool ok = CallApi(name, {{"orderstring", order}}, reply, error, sourceTag, false, nullptr, &failure);
+    if (ok && CountPlacedOrders(reply) == 0) {
+        // OK without the order: nothing says it was placed.
+        Log("order reply names no order");
+        ok = false;
+        failure = ECallFailure::Unclear;
+    }
+    if (!ok && place && failure == ECallFailure::Unclear) {
+        const EOrderCheck check = known ? FindNewOrder(account, before, legs.front()) : EOrderCheck::Unknown;
+        if (check == EOrderCheck::Found) {
+            Log("order reply lost; the order is in the order list");
+            error.Empty();
+            ok = true;
+        } else {
+            Log("order reply lost; the order is %s", check == EOrderCheck::NotFound ? "not in the order list" : "unknown");
+            error = "The broker's answer to this order was lost, so it is not known whether the order was placed. "
+                    "Check the Order Status window before sending it again.";
+        }
+    }
     WakeAccountRefresh(); // placed orders, and saved orders after a save, come back with the refresh
     return ok;
+}
+
+bool CBrokerSession::FetchOrders(const CString& account, std::vector<COrderStatusRecord>& orders)
+{
+    orders.clear();
+    if (account.IsEmpty())
+        return false;
+    std::string reply;
+    CString error;
+    return CallApi("OrderStatus", {{"accountid", account}}, reply, error) && ParseOrders(reply, orders);
+}
+
+CBrokerSession::EOrderCheck CBrokerSession::FindNewOrder(const CString& account, const std::vector<CString>& before,
+                                                         const COrderLeg& leg)
+{
+    CString symbol = leg.symbol;
+    if (const int colon = symbol.Find(':'); colon >= 0)
+        symbol = symbol.Mid(colon + 1);
+    // The broker may list the order a moment after it answered.
+    for (int tries = 0; tries < 3; ++tries) {
+        if (tries && !Sleep(500))
+            return EOrderCheck::Unknown;
+        std::vector<COrderStatusRecord> orders;
+        if (!FetchOrders(account, orders))
+            continue;
+        for (const COrderStatusRecord& o : orders)
+            if (std::find(before.begin(), before.end(), o.m_fields[COrderStatusRecord::kOrderId]) == before.end() &&
+                o.m_fields[COrderStatusRecord::kSymbol].CompareNoCase(symbol) == 0)
+                return EOrderCheck::Found;
+        if (tries == 2)
+            return EOrderCheck::NotFound;
+    }
+    return EOrderCheck::Unknown;
 }
 
 bool CBrokerSession::EditOrder(const COrderLeg& record, int /*securityKind*/, void* ownerWindow, CString& error)

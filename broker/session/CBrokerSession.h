@@ -3,8 +3,11 @@
 #pragma once
 
 #include "broker/session/AccountRecords.h"
+#include "broker/session/CClockOffset.h"
 #include "broker/session/CHistoryCache.h"
+#include "broker/session/CLogRateLimiter.h"
 #include "broker/session/COrderLeg.h"
+#include "broker/session/COrderStatusRecord.h"
 #include "broker/session/CSessionQueue.h"
 #include "broker/session/CSubscriptionTable.h"
 #include "broker/session/IHttpTransport.h"
@@ -80,7 +83,7 @@ public:
     CString GetCurrentAccount() const;
     std::vector<CAccountInfo> GetAccounts() const;
     // Server clock minus ours, from heartbeats and keep-alives.
-    int64_t GetClockOffsetMs() const { return m_clockOffsetMs.load(); }
+    int64_t GetClockOffsetMs() const { return m_clock.GetMs(); }
     bool IsLoggedIn() const { return m_bLoggedIn.load(); }
     bool IsStreamConnected(int stream) const;
     uint64_t GetKeepAliveCount() const { return m_nKeepAlives.load(); }
@@ -107,6 +110,14 @@ public:
 private:
     using Keys = std::vector<std::pair<CString, CString>>;
 
+    // How an API request failed, for callers that must know whether it may have had an effect.
+    enum class ECallFailure {
+        None,
+        Refused, // the broker answered FAIL: nothing was done
+        NotSent, // no connection was made
+        Unclear  // the request may have reached the broker: its answer was lost or unreadable
+    };
+
     // One login attempt: its thread and its own stop event.
     struct CLoginAttempt {
         uint64_t id = 0;
@@ -119,7 +130,19 @@ private:
     // One API request; false with the broker's error text, or the transport failure.
     // Cookies of a login attempt's request are kept only while that attempt is current.
     bool CallApi(const char* name, const Keys& keys, std::string& reply, CString& error,
-                 const char* sourceTag = nullptr, bool post = false, const CLoginAttempt* attempt = nullptr);
+                 const char* sourceTag = nullptr, bool post = false, const CLoginAttempt* attempt = nullptr,
+                 ECallFailure* failure = nullptr);
+    // Ends a broker session this client opened but will not use (a login that failed later).
+    void CloseOpenedSession(const CString& sessionId);
+    // The server no longer knows the session: stops every thread's retries and tells the user once.
+    // A login attempt's keep-alive reports only while that attempt is current.
+    void OnSessionRefused(const CString& text, const CLoginAttempt* attempt = nullptr);
+    // A server time from a heartbeat or a reply.
+    void UpdateClock(int64_t serverMs, const char* from);
+    // Whether the account's order list holds an order not in before, for the first leg.
+    enum class EOrderCheck { Found, NotFound, Unknown };
+    EOrderCheck FindNewOrder(const CString& account, const std::vector<CString>& before, const COrderLeg& leg);
+    bool FetchOrders(const CString& account, std::vector<COrderStatusRecord>& orders);
     void PostStatusText(const CString& text);
 
     void LoginThread(CLoginAttempt& attempt, const CString& user, const CString& password);
@@ -166,7 +189,8 @@ private:
 
     std::atomic<bool> m_bStop{false};
     std::atomic<bool> m_bLoggedIn{false};
-    std::atomic<int64_t> m_clockOffsetMs{0};
+    CClockOffset m_clock;
+    CLogRateLimiter m_logLimiter;
     std::atomic<uint64_t> m_nKeepAlives{0};
     std::atomic<uint64_t> m_nDropped{0};
     std::atomic<bool> m_bConnected[kStreamCount] = {};

@@ -258,6 +258,20 @@ void CQuoteStore::ApplyQuote(const CQuoteMessage& message)
     Notify(record, firstData, m_changed);
 }
 
+void CQuoteStore::OnStreamRestored()
+{
+    const auto& hooks = GetPriceSeriesHooks();
+    if (!hooks.streamRestored)
+        return;
+    std::lock_guard<std::recursive_mutex> lock(m_lock);
+    // A copy: a series may change its symbol's listeners while it requests.
+    std::vector<CPriceSeries*> series;
+    for (const auto& [symbol, record] : m_records)
+        series.insert(series.end(), record->m_series.begin(), record->m_series.end());
+    for (CPriceSeries* s : series)
+        hooks.streamRestored(s);
+}
+
 void CQuoteStore::ApplyTrade(const CTradeMessage& message)
 {
     std::lock_guard<std::recursive_mutex> lock(m_lock);
@@ -270,17 +284,14 @@ void CQuoteStore::ApplyTrade(const CTradeMessage& message)
         if (record.SetValue(id, value))
             m_changed.push_back(static_cast<BYTE>(id));
     };
+    // The day's Volume and Tick Volume are the quote record's (absolute values the server sends
+    // with each trade); the trade record must not add to them again.
     const double price = message.m_price;
-    double shares = 100.0 * message.m_size;
-    for (int more : message.m_moreSizes)
-        shares += 100.0 * more;
     const double previous = record.GetValue(kFieldLast);
     if (record.HasField(kFieldLast) && price != previous)
         set(kFieldTick, price > previous ? 1 : -1);
     set(kFieldLast, price);
     set(kFieldTradeSize, 100.0 * message.m_size);
-    set(kFieldVolume, record.GetValue(kFieldVolume) + shares);
-    set(kFieldTickVolume, record.GetValue(kFieldTickVolume) + 1 + static_cast<double>(message.m_moreSizes.size()));
     if (message.m_feedTime)
         set(kFieldTradeTime, message.m_feedTime);
     if (!record.HasField(kFieldHigh) || price > record.GetValue(kFieldHigh))

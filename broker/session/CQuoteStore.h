@@ -63,6 +63,8 @@ public:
     void ApplyTrade(const CTradeMessage& message);
     void ApplyActives(const CActivesMessage& message);
     void ApplyOptionChain(const COptionChainMessage& message);
+    // The market-data stream is back after an outage: every series backfills the gap.
+    void OnStreamRestored();
 
     // Listener callbacks made (for tests and benchmarks).
     uint64_t GetNotifications() const { return m_nNotifications; }

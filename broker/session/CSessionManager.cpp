@@ -233,10 +233,18 @@ void CSessionManager::ApplyMessage(CSessionMessage& message)
     }
     case kMsgStreamState: {
         auto& state = static_cast<CStreamStateMessage&>(message);
+        bool restored = false;
         if (state.m_nStream >= 0 && state.m_nStream < CBrokerSession::kStreamCount) {
             std::lock_guard<std::mutex> lock(m_lock);
             m_bConnected[state.m_nStream] = state.m_bConnected;
+            if (state.m_nStream == CBrokerSession::kStreamMarketData && state.m_bConnected) {
+                restored = m_bEverConnected;
+                m_bEverConnected = true;
+            }
         }
+        // Trades made while the stream was down reach the bars through history.
+        if (restored)
+            m_quotes.OnStreamRestored();
         CSessionStatus status;
         status.code = state.m_bConnected ? kStatusConnected : kStatusConnectionLost;
         status.stream = state.m_nStream;
@@ -264,6 +272,19 @@ void CSessionManager::ApplyMessage(CSessionMessage& message)
             std::lock_guard<std::mutex> lock(m_lock);
             m_updates = std::move(updates.m_updates);
         }
+        SendStatus(status);
+        break;
+    }
+    case kMsgSessionLost: {
+        {
+            std::lock_guard<std::mutex> lock(m_lock);
+            m_bLoggedIn = false;
+            for (bool& connected : m_bConnected)
+                connected = false;
+        }
+        CSessionStatus status;
+        status.code = kStatusSessionLost;
+        status.text = static_cast<CSessionLostMessage&>(message).m_text;
         SendStatus(status);
         break;
     }

@@ -95,6 +95,7 @@ private:
     mutable std::mutex m_lock; // flags, accounts, handlers
     bool m_bLoggedIn = false;
     bool m_bConnected[CBrokerSession::kStreamCount] = {};
+    bool m_bEverConnected = false; // the market-data stream, since this manager began
     std::vector<CAccountInfo> m_accounts;
     std::vector<CWebUpdateInfo> m_updates;
     std::function<void(const COrderFillMessage&)> m_orderFillHandler;

@@ -6,7 +6,8 @@ const char* SessionCodeName(int code)
         "login result", "stream state", "quote",        "time mark",  "trade",
         "history",      "book",         "positions",    "balances",   "order status",
         "saved orders", "watch lists",  "actives",      "account list", "option chain",
-        "news",         "web update",   "status text",  "order fill"};
+        "news",         "web update",   "status text",  "order fill",
+        "session lost"};
     if (code < 0 || code >= kMsgCodeCount)
         return "?";
     return kNames[code];

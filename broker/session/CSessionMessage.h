@@ -25,6 +25,7 @@
 //  16    CWebUpdateMessage        login thread                          CSessionManager (status sink, code 6)
 //  17    CStatusTextMessage       any session thread                    CSessionManager (status sink, code 4)
 //  18    COrderFillMessage        account-activity stream               CSessionManager (fill alert, refresh)
+//  19    CSessionLostMessage      stream threads, keep-alive            CSessionManager (logged out, status code 7)
 enum ESessionCode : int {
     kMsgLoginResult = 0,
     kMsgStreamState = 1,
@@ -45,7 +46,8 @@ enum ESessionCode : int {
     kMsgWebUpdate = 16,
     kMsgStatusText = 17,
     kMsgOrderFill = 18,
-    kMsgCodeCount = 19
+    kMsgSessionLost = 19,
+    kMsgCodeCount = 20
 };
 
 class CSessionMessage {
@@ -61,5 +63,5 @@ public:
     int64_t m_postedAt = 0; // steady clock, nanoseconds; set by the queue on time marks
 };
 
-// Name of a code for log lines; "?" outside 0..18.
+// Name of a code for log lines; "?" outside 0..19.
 const char* SessionCodeName(int code);

@@ -4,6 +4,18 @@
 #include <string>
 #include <vector>
 
+// What kind of transport failure ended an exchange.
+enum class ETransportFailure {
+    None,
+    NotFound,    // the host name did not resolve
+    Unreachable, // no connection could be made: nothing reached the server
+    TimedOut,
+    Insecure,    // the TLS handshake or the certificate failed
+    Broken,      // the connection broke off after the request went out
+    TooLarge,
+    Other
+};
+
 struct CHttpExchange {
     // Request.
     std::string method = "GET";
@@ -15,6 +27,8 @@ struct CHttpExchange {
     std::string response;
     std::vector<std::string> setCookies; // values of Set-Cookie headers
     std::string error;                   // transport failure text ("HttpSendRequest error %d"), empty on success
+    ETransportFailure failure = ETransportFailure::None;
+    long timeoutMs = 0;                  // the transport's time limit, for messages
 };
 
 class IHttpTransport {

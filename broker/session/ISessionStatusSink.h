@@ -17,7 +17,9 @@ enum ESessionStatusCode : int {
     kStatusConnected = 3,
     kStatusText = 4,
     kStatusAccountList = 5,
-    kStatusWebUpdates = 6
+    kStatusWebUpdates = 6,
+    // The server refused the session: logged out, text says why; a new login resubscribes.
+    kStatusSessionLost = 7
 };
 
 struct CSessionStatus {

@@ -26,6 +26,9 @@ struct CPriceSeriesHooks {
     void (*exchangeCheck)(CPriceSeries* series) = nullptr;
     // A history answer: one-minute rows (daily false) or daily rows, in time order.
     void (*historyUpdate)(CPriceSeries* series, const std::vector<CHistoryRow>& rows, bool daily) = nullptr;
+    // The market-data stream came back after an outage: the series asks for the history of the
+    // gap (dispatcher thread, quote store locked); may be null.
+    void (*streamRestored)(CPriceSeries* series) = nullptr;
     // Rows the cache already holds, for records first..last.
     void (*cachedFill)(CPriceSeries* series, const std::vector<CHistoryRow>& rows, bool daily, int first,
                        int last) = nullptr;

@@ -16,6 +16,9 @@ CString WithoutTrailingSlash(CString text)
 CSessionConfig MakeSessionConfig(const CConfigFile& file)
 {
     CSessionConfig config;
+    // Without its own key the login goes where the other requests go.
+    if (file.Has("LoginServer") && !file.GetLoginServer().IsEmpty())
+        config.loginServer = WithoutTrailingSlash(file.GetLoginServer());
     if (!file.GetApiServer().IsEmpty())
         config.apiServer = WithoutTrailingSlash(file.GetApiServer());
     if (!file.GetHistoryServer().IsEmpty())

@@ -6,6 +6,7 @@
 class CConfigFile;
 
 struct CSessionConfig {
+    CString loginServer;                              // where LogIn goes; empty: apiServer
     CString apiServer = "https://127.0.0.1:8443";     // scheme, host and port of /apps/100/
     CString historyServer = "https://127.0.0.1:8443"; // scheme, host and port of /history
     CString streamerServer;                           // "host:port" when StreamerInfo names none
@@ -17,6 +18,8 @@ struct CSessionConfig {
     int retryMs = 3000;
     int accountRefreshMs = 30000;
     int watchlistRefreshMs = 60000;
+    int streamSilenceMs = 4000;  // a stream that received no record for this long is reconnected
+    int clockConfirmMs = 30000;  // how long a jump of the server time must last to be applied
 };
 
 // The servers of "config.ini" (LoginServer, ApiServer, StreamerServer, HistoryServer,

@@ -208,6 +208,13 @@ public:
     CString m_text;
 };
 
+// The server refused the session (a restart, an expiry): the session is logged out.
+class CSessionLostMessage : public CSessionMessage {
+public:
+    CSessionLostMessage() : CSessionMessage(kMsgSessionLost) {}
+    CString m_text; // what to tell the user
+};
+
 class COrderFillMessage : public CSessionMessage {
 public:
     COrderFillMessage() : CSessionMessage(kMsgOrderFill) {}

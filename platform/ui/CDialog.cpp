@@ -4,6 +4,7 @@
 #include "platform/ui/CResourceStore.h"
 #include "platform/ui/CWinApp.h"
 #include "platform/ui/DialogBuilder.h"
+#include "platform/ui/ModalLoops.h"
 #include "platform/ui/QtConvert.h"
 #include "platform/ui/QxWindowHost.h"
 
@@ -85,6 +86,8 @@ bool CDialog::CreateFromTemplate(CWnd* parent)
 
 INT_PTR CDialog::DoModal()
 {
+    if (AreModalLoopsRefused())
+        return IDCANCEL;
     if (!CreateFromTemplate(m_pParentWnd))
         return -1;
     auto* dlg = qobject_cast<QDialog*>(GetWidget());

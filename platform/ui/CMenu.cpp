@@ -131,8 +131,15 @@ struct CMenu::Impl {
     void Release()
     {
         subs.clear();
-        if (owns && menu)
-            delete menu.data();
+        if (owns && menu) {
+            // A menu whose command is running is still in use by Qt: delete it later.
+            if (CWnd::IsHandlingMessage()) {
+                menu->hide();
+                menu->deleteLater();
+            } else {
+                delete menu.data();
+            }
+        }
         menu = nullptr;
         owns = false;
     }

@@ -1,5 +1,6 @@
 #include "platform/ui/CPropertySheet.h"
 
+#include "platform/ui/ModalLoops.h"
 #include "platform/ui/CPropertyPage.h"
 #include "platform/ui/CWinApp.h"
 #include "platform/ui/QtConvert.h"
@@ -221,6 +222,8 @@ void CPropertySheet::TabChanged(int index)
 
 INT_PTR CPropertySheet::DoModal()
 {
+    if (AreModalLoopsRefused())
+        return IDCANCEL;
     m_child = false;
     m_modal = true;
     CWnd* owner = m_pParentWnd ? m_pParentWnd : AfxGetMainWnd();

@@ -7,6 +7,7 @@
 #include "platform/ui/CResourceStore.h"
 #include "platform/ui/CUiResponder.h"
 #include "platform/ui/CWindowRegistry.h"
+#include "platform/ui/ModalLoops.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -161,6 +162,8 @@ void CWinApp::CloseAllDocuments(BOOL endSession)
 
 int AfxMessageBox(const char* text, UINT type, UINT)
 {
+    if (AreModalLoopsRefused())
+        return AnswerRefusedMessageBox(text, type);
     CWnd* owner = AfxGetMainWnd();
     const CString caption = g_app ? g_app->m_pszAppName : CString("Quorvantelix");
     return CUiResponder::Current().MessageBox(owner, text ? text : "", caption, type);

@@ -8,6 +8,7 @@
 #include "platform/ui/CResourceStore.h"
 #include "platform/ui/CUiResponder.h"
 #include "platform/ui/CWindowRegistry.h"
+#include "platform/ui/ModalLoops.h"
 #include "platform/ui/QtConvert.h"
 #include "platform/ui/QxWindowHost.h"
 #include "platform/ui/WinGdi.h"
@@ -149,17 +150,27 @@ UINT MouseFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods)
     return f;
 }
 
+std::vector<HWND> g_handlerWindows;  // windows whose handlers run, innermost last
+std::vector<HWND> g_pendingDestroys;  // windows to destroy once their handlers returned
+bool g_destroyScheduled = false;
+
+void SchedulePendingDestroys();
+
 class RouteScope {
 public:
     explicit RouteScope(CWnd* wnd) : m_saved(g_eventWnd)
     {
         ++g_routeDepth;
         g_eventWnd = wnd;
+        g_handlerWindows.push_back(wnd ? wnd->m_hWnd : HWND());
     }
     ~RouteScope()
     {
         --g_routeDepth;
         g_eventWnd = m_saved;
+        g_handlerWindows.pop_back();
+        if (!g_pendingDestroys.empty())
+            SchedulePendingDestroys();
     }
     RouteScope(const RouteScope&) = delete;
     RouteScope& operator=(const RouteScope&) = delete;
@@ -167,6 +178,41 @@ public:
 private:
     CWnd* m_saved;
 };
+
+// Whether a handler of the window, or of a window inside it, is running.
+bool IsInHandler(const CWnd* wnd)
+{
+    for (HWND h : g_handlerWindows) {
+        CWnd* running = CWnd::FromHandle(h);
+        if (running && (running == wnd || wnd->IsChild(running)))
+            return true;
+    }
+    return false;
+}
+
+void RunPendingDestroys()
+{
+    g_destroyScheduled = false;
+    std::vector<HWND> pending;
+    pending.swap(g_pendingDestroys);
+    for (HWND h : pending) {
+        CWnd* wnd = CWnd::FromHandle(h);
+        if (!wnd)
+            continue;
+        if (IsInHandler(wnd))
+            g_pendingDestroys.push_back(h);  // a nested loop ran this: wait for the handler
+        else
+            wnd->DestroyWindow();
+    }
+}
+
+void SchedulePendingDestroys()
+{
+    if (g_destroyScheduled || !QCoreApplication::instance())
+        return;
+    g_destroyScheduled = true;
+    QTimer::singleShot(0, QCoreApplication::instance(), [] { RunPendingDestroys(); });
+}
 
 void DeleteWidget(QWidget* w)
 {
@@ -192,6 +238,7 @@ struct CWnd::Impl {
     bool scrollShown[2] = {false, false};
     const CFont* font = nullptr;
     bool destroying = false;
+    bool destroyPending = false;  // asked inside its own handler: the event loop destroys it
     bool callDefault = false;
     HCURSOR cursor = IDC_ARROW;
     std::vector<std::unique_ptr<CDC>> dcs;
@@ -381,7 +428,31 @@ void CWnd::AttachWidget(QWidget* widget, UINT id, DWORD style)
 
 BOOL CWnd::DestroyWindow()
 {
+    if (!m_impl->widget || m_impl->destroying)
+        return FALSE;
+    if (IsInHandler(this)) {
+        // Destroying it now would free the window, its widgets and menus under the
+        // handler that is still using them: hide it and let the event loop destroy it.
+        if (!m_impl->destroyPending) {
+            m_impl->destroyPending = true;
+            if (QWidget* outer = GetOuterWidget())
+                outer->hide();
+            g_pendingDestroys.push_back(m_hWnd);
+        }
+        SchedulePendingDestroys();
+        return TRUE;
+    }
     return DestroyInternal(false) ? TRUE : FALSE;
+}
+
+bool CWnd::IsDestroyPending() const
+{
+    return m_impl->destroyPending;
+}
+
+bool CWnd::IsHandlingMessage()
+{
+    return g_routeDepth > 0;
 }
 
 bool CWnd::DestroyInternal(bool widgetDying)
@@ -389,6 +460,7 @@ bool CWnd::DestroyInternal(bool widgetDying)
     if (!m_impl->widget || m_impl->destroying)
         return false;
     m_impl->destroying = true;
+    m_impl->destroyPending = false;
     std::weak_ptr<int> alive = m_life;
     OnDestroy();
     for (CWnd* child : GetChildWindows())
@@ -1352,6 +1424,8 @@ UINT RegisterWindowMessage(const char* name)
 
 int CWnd::MessageBox(const char* text, const char* caption, UINT type)
 {
+    if (AreModalLoopsRefused())
+        return AnswerRefusedMessageBox(text, type);
     return CUiResponder::Current().MessageBox(this, text ? text : "", caption ? caption : "", type);
 }
 

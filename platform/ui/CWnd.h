@@ -44,7 +44,12 @@ public:
     // Creation and destruction.
     virtual BOOL Create(const char* className, const char* windowName, DWORD style, const RECT& rect,
                         CWnd* parent, UINT id);
+    // Asked inside a handler of the window (or of a window inside it), the window is
+    // hidden at once and destroyed by the event loop after the handlers returned.
     virtual BOOL DestroyWindow();
+    bool IsDestroyPending() const;
+    // Whether a handler of any window is running (an event, message or command).
+    static bool IsHandlingMessage();
     // Takes over a control window already created (e.g. by a dialog template).
     BOOL SubclassDlgItem(UINT id, CWnd* parent);
     BOOL SubclassWindow(HWND handle);

@@ -1,5 +1,6 @@
 #include "platform/ui/CommonDialogs.h"
 
+#include "platform/ui/ModalLoops.h"
 #include "platform/ui/CDC.h"
 #include "platform/ui/WinUser.h"
 
@@ -22,6 +23,8 @@ CFileDialog::CFileDialog(BOOL openFileDialog, const char* defaultExt, const char
 
 INT_PTR CFileDialog::DoModal()
 {
+    if (AreModalLoopsRefused())
+        return IDCANCEL;
     m_chosen.clear();
     if (!CUiResponder::Current().ChooseFile(m_parent, m_request, m_chosen) || m_chosen.empty())
         return IDCANCEL;
@@ -72,6 +75,8 @@ CColorDialog::CColorDialog(COLORREF initial, DWORD, CWnd* parent) : m_color(init
 
 INT_PTR CColorDialog::DoModal()
 {
+    if (AreModalLoopsRefused())
+        return IDCANCEL;
     COLORREF c = m_color;
     if (!CUiResponder::Current().ChooseColor(m_parent, c))
         return IDCANCEL;
@@ -88,6 +93,8 @@ CFontDialog::CFontDialog(const LOGFONT* initial, DWORD, CDC*, CWnd* parent) : m_
 
 INT_PTR CFontDialog::DoModal()
 {
+    if (AreModalLoopsRefused())
+        return IDCANCEL;
     LOGFONT f = m_lf;
     COLORREF c = m_color;
     if (!CUiResponder::Current().ChooseFont(m_parent, f, c))
@@ -119,6 +126,8 @@ CPrintDialog::~CPrintDialog() = default;
 
 INT_PTR CPrintDialog::DoModal()
 {
+    if (AreModalLoopsRefused())
+        return IDCANCEL;
     bool range = false;
     int from = m_from;
     int to = m_to;

@@ -258,7 +258,16 @@ TEST_F(CAlertBookTest, MissingFileLoadsNothingAndIsWrittenAtSave)
     EXPECT_TRUE(m_recorder.messages.empty());
 }
 
-TEST_F(CAlertBookTest, FileThatFailsToLoadIsReportedAndNeverWrittenOver)
+// The name the damaged alerts file was set aside under, from the folder.
+std::string SetAsideName(const fs::path& folder)
+{
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.path().filename().string().rfind("alerts.xml.damaged-", 0) == 0)
+            return entry.path().filename().string();
+    return {};
+}
+
+TEST_F(CAlertBookTest, DamagedFileIsReportedByNameSetAsideAndANewOneSaved)
 {
     auto alert = std::make_unique<CPriceAlert>();
     alert->m_symbol = "A<B";
@@ -272,22 +281,34 @@ TEST_F(CAlertBookTest, FileThatFailsToLoadIsReportedAndNeverWrittenOver)
     EXPECT_TRUE(Book().m_alerts.empty());
 
     EXPECT_FALSE(Book().LoadAlerts());
-    EXPECT_TRUE(Book().LoadFailed());
+    EXPECT_FALSE(Book().LoadFailed());
+    const std::string keptAs = SetAsideName(m_folder.path());
+    ASSERT_FALSE(keptAs.empty());
+    EXPECT_EQ(Read(keptAs.c_str()), written);
+    EXPECT_FALSE(Exists("alerts.xml"));
+    // The message names the file, the parser's reason, where it is kept and what happens.
     ASSERT_EQ(m_recorder.messages.size(), 1u);
-    EXPECT_EQ(m_recorder.messages[0].Find("Error parsing results: "), 0);
-    EXPECT_GT(m_recorder.messages[0].GetLength(), 23);  // the parser's own text follows
+    const CString& message = m_recorder.messages[0];
+    EXPECT_EQ(message.Find("Error reading file alerts.xml: the file is damaged ("), 0) << message.GetString();
+    EXPECT_NE(message.Find("(line "), -1) << message.GetString();
+    EXPECT_NE(message.Find(("It is kept as " + keptAs).c_str()), -1) << message.GetString();
+    EXPECT_NE(message.Find("starts with no alerts"), -1) << message.GetString();
 
-    Book().m_alerts.push_back(std::make_unique<CPriceAlert>());
+    // The alerts of this session are saved to a new file, the damaged one stays aside.
+    auto fresh = std::make_unique<CPriceAlert>();
+    fresh->m_symbol = "IBM";
+    Book().m_alerts.push_back(std::move(fresh));
     EXPECT_TRUE(Book().SaveAlerts());
-    EXPECT_EQ(Read("alerts.xml"), written);
+    EXPECT_EQ(Reload()->m_alerts.at(0)->m_symbol, "IBM");
+    EXPECT_EQ(Read(keptAs.c_str()), written);
 
     // Well-formed XML without an Alerts element is no alerts file either.
+    fs::remove(Path(keptAs.c_str()));
     Write("alerts.xml", "<Portfolio><Alert><Type>0</Type></Alert></Portfolio>");
     CAlertBook other(m_settings);
     EXPECT_FALSE(other.LoadAlerts());
     EXPECT_TRUE(other.m_alerts.empty());
-    EXPECT_TRUE(other.SaveAlerts());
-    EXPECT_EQ(Read("alerts.xml"), "<Portfolio><Alert><Type>0</Type></Alert></Portfolio>");
+    EXPECT_EQ(Read(SetAsideName(m_folder.path()).c_str()), "<Portfolio><Alert><Type>0</Type></Alert></Portfolio>");
 }
 
 TEST_F(CAlertBookTest, UnwritableFolderReportsThePathAndCause)

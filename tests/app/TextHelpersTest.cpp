@@ -95,3 +95,28 @@ TEST(TextHelpers, FormulaXmlWrapsTextsInCData)
               "<Expression><![CDATA[a>b]]></Expression>\r\n</Formula>");
     EXPECT_EQ(MakeCData("x]]>y"), "<![CDATA[x]]]]><![CDATA[>y]]>");
 }
+
+TEST(TextHelpers, VersionsCompareNumericallyPartByPart)
+{
+    EXPECT_EQ(CompareVersions("0.1.0", "0.1.0"), 0);
+    EXPECT_EQ(CompareVersions("0.1", "0.1.0"), 0);
+    EXPECT_EQ(CompareVersions("0.01.0", "0.1"), 0);
+    EXPECT_GT(CompareVersions("0.10.0", "0.9.1"), 0);  // not by text
+    EXPECT_LT(CompareVersions("0.9.1", "0.10.0"), 0);
+    EXPECT_GT(CompareVersions("1.0", "0.99.99"), 0);
+    EXPECT_GT(CompareVersions("0.1.0.1", "0.1.0"), 0);
+    EXPECT_GT(CompareVersions("2.0-beta", "1.9"), 0);
+    EXPECT_GT(CompareVersions("123456789012345678901234567890", "99"), 0);
+    EXPECT_EQ(CompareVersions("", "0"), 0);
+    EXPECT_LT(CompareVersions("", "0.0.1"), 0);
+}
+
+TEST(TextHelpers, PeriodTextsAreTheNamesAndCodesOfTheIntervals)
+{
+    for (const char* good : {"Tick", "tick", "0", "Daily", "weekly", "Monthly", "Quarterly", "Yearly", "D", "W", "M",
+                             "Q", "Y", "1 minutes", "5 minutes", "60 Minutes", "5", " 15 minutes ", "390"})
+        EXPECT_TRUE(IsPeriodText(good)) << good;
+    for (const char* bad : {"", "banana", "0 minutes", "-5", "5 hours", "5minutes", "Dx", "x", "5 minutes!",
+                            "2000000", "05 minutes"})
+        EXPECT_FALSE(IsPeriodText(bad)) << bad;
+}

@@ -8,7 +8,19 @@
 
 namespace qx::testsupport {
 
-CSeriesBrokerSession::CSeriesBrokerSession() : m_session(DaysBackToWeekday(time(nullptr))) {}
+namespace {
+
+int64_t ShiftSeconds(bool atNoon)
+{
+    return atNoon ? SecondsToNoon(time(nullptr)) : 0;
+}
+
+} // namespace
+
+CSeriesBrokerSession::CSeriesBrokerSession(bool atNoon)
+    : m_session(DaysBackToWeekday(time(nullptr) + ShiftSeconds(atNoon)), ShiftSeconds(atNoon))
+{
+}
 
 CSeriesBrokerSession::~CSeriesBrokerSession()
 {

@@ -10,7 +10,9 @@ namespace qx::testsupport {
 
 class CSeriesBrokerSession {
 public:
-    CSeriesBrokerSession();
+    // At noon: the broker's clock also moved to 12:00 exchange time, so its history holds the
+    // day's trades.
+    explicit CSeriesBrokerSession(bool atNoon = false);
     ~CSeriesBrokerSession();
     CSeriesBrokerSession(const CSeriesBrokerSession&) = delete;
     CSeriesBrokerSession& operator=(const CSeriesBrokerSession&) = delete;
@@ -21,6 +23,7 @@ public:
 
     qx::testbroker::CTestBroker& Broker() { return m_session.Broker(); }
     CSessionManager& Manager() { return m_session.Manager(); }
+    CTestBrokerSession& Session() { return m_session; }
 
 private:
     CAllDayServices m_services;

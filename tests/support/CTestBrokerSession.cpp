@@ -5,7 +5,24 @@
 
 namespace qx::testsupport {
 
-CTestBrokerSession::CTestBrokerSession(int clockShiftDays) : m_clockShiftDays(clockShiftDays) {}
+CTestBrokerSession::CTestBrokerSession(int clockShiftDays, int64_t clockShiftSeconds)
+    : m_clockShiftDays(clockShiftDays), m_clockShiftSeconds(clockShiftSeconds)
+{
+}
+
+int CTestBrokerSession::CountStatuses(int code) const
+{
+    int n = 0;
+    for (const CSessionStatus& status : m_sink.Statuses())
+        n += status.code == code;
+    return n;
+}
+
+std::vector<std::string> CTestBrokerSession::Log() const
+{
+    std::lock_guard<std::mutex> lock(m_logLock);
+    return m_log;
+}
 
 CTestBrokerSession::~CTestBrokerSession()
 {
@@ -20,6 +37,8 @@ CTestBrokerSession::~CTestBrokerSession()
     options.startPaused = true;
     options.heartbeatMs = 200;
     options.clockShiftDays = m_clockShiftDays;
+    options.clockShiftSeconds = m_clockShiftSeconds;
+    options.stockCount = m_stockCount;
     m_broker = std::make_unique<qx::testbroker::CTestBroker>(options);
     std::string error;
     if (!m_broker->Start(error))

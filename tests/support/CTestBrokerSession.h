@@ -21,11 +21,18 @@ namespace qx::testsupport {
 class CTestBrokerSession {
 public:
     // The broker's clock moved by that many whole days (see DaysBackToWeekday).
-    explicit CTestBrokerSession(int clockShiftDays = 0);
+    // and seconds (SecondsToNoon).
+    explicit CTestBrokerSession(int clockShiftDays = 0, int64_t clockShiftSeconds = 0);
+    // Statuses with that code the sink heard.
+    int CountStatuses(int code) const;
+    // Lines of the session's log.
+    std::vector<std::string> Log() const;
     ~CTestBrokerSession();
     CTestBrokerSession(const CTestBrokerSession&) = delete;
     CTestBrokerSession& operator=(const CTestBrokerSession&) = delete;
 
+    // Stocks of the simulated market (before Start; default 300).
+    void SetStockCount(int count) { m_stockCount = count; }
     // Starts the broker and makes the manager; nothing is logged in yet.
     ::testing::AssertionResult Start();
     // Makes the manager the process-wide instance until Stop.
@@ -44,6 +51,8 @@ public:
 
 private:
     const int m_clockShiftDays;
+    const int64_t m_clockShiftSeconds;
+    int m_stockCount = 300;
     std::unique_ptr<qx::testbroker::CTestBroker> m_broker;
     std::unique_ptr<CPlatformHttpTransport> m_http;
     std::unique_ptr<CSessionManager> m_manager;

@@ -17,4 +17,11 @@ int DaysBackToWeekday(int64_t unixSeconds)
     return 0;
 }
 
+int64_t SecondsToNoon(int64_t unixSeconds)
+{
+    const int64_t local = UtcToExchangeSeconds(unixSeconds);
+    const int64_t ofDay = ((local % 86400) + 86400) % 86400;
+    return 12 * 3600 - ofDay;
+}
+
 } // namespace qx::testsupport

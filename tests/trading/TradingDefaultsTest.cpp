@@ -93,10 +93,11 @@ TEST(TradingDefaults, FileRoundTripsBothRows)
     EXPECT_EQ(loaded.m_tradingDefaults.m_rows[1].programTrading, 1);
 }
 
-TEST(TradingDefaults, NewerOrDamagedFileIsReportedKeptAndTheTableUnchanged)
+TEST(TradingDefaults, NewerFileIsKeptDamagedOneSetAsideAndTheTableUnchanged)
 {
-    for (const std::string& bytes : {std::string("\x14\0\0\0", 4) + "whatever",  // version 20
-                                     std::string("\x13\0\0\0\x05Limit", 10)}) {   // cut short
+    const std::string newer = std::string("\x14\0\0\0", 4) + "whatever";  // version 20
+    const std::string cut = std::string("\x13\0\0\0\x05Limit", 10);       // cut short
+    for (const std::string& bytes : {newer, cut}) {
         TempFolder folder;
         folder.write("trading.dat", bytes);
         CAppSettings s;
@@ -104,12 +105,18 @@ TEST(TradingDefaults, NewerOrDamagedFileIsReportedKeptAndTheTableUnchanged)
         s.SetNotifier(&r);
         s.SetWorkingDirectory(folder.path().string().c_str());
         s.LoadAll();
-        EXPECT_EQ(s.GetFileState(kFileTrading), EUserFileState::kFailed);
         ASSERT_FALSE(r.messages.empty());
         EXPECT_NE(r.messages[0].Find("trading.dat"), -1);
         EXPECT_EQ(s.m_tradingDefaults, CTradingDefaults());
         EXPECT_TRUE(s.SaveAll());
-        EXPECT_EQ(folder.read("trading.dat"), bytes);
+        if (bytes == newer) {
+            EXPECT_EQ(s.GetFileState(kFileTrading), EUserFileState::kFailed);
+            EXPECT_EQ(folder.read("trading.dat"), bytes);
+        } else {
+            // Kept aside; the defaults are saved in a new file.
+            EXPECT_NE(r.messages[0].Find("It is kept as trading.dat.damaged-"), -1) << r.messages[0].GetString();
+            EXPECT_EQ(folder.read("trading.dat").substr(0, 4), std::string("\x13\0\0\0", 4));
+        }
     }
 }
 

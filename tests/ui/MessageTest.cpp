@@ -255,6 +255,10 @@ TEST(Messages, DestroyingAWindowInItsOwnHandlerIsSafe)
     QMouseEvent down(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton, Qt::LeftButton,
                      Qt::NoModifier);
     QApplication::sendEvent(widget, &down);
-    EXPECT_FALSE(IsWindow(h));
+    // Hidden at once, destroyed by the event loop once the handler returned.
+    ASSERT_FALSE(widget.isNull());
+    EXPECT_FALSE(widget->isVisible());
+    EXPECT_TRUE(w.IsDestroyPending());
     EXPECT_TRUE(PumpUntil([&] { return widget.isNull(); }));
+    EXPECT_FALSE(IsWindow(h));
 }

@@ -228,6 +228,19 @@ bool CApiServer::Start(const std::string& address, uint16_t port, const std::str
         return false;
     }
     m_server->set_keep_alive_max_count(1000);
+    m_server->set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
+        FaultRule rule;
+        if (!TakeFault(req.path, false, rule))
+            return httplib::Server::HandlerResponse::Unhandled;
+        if (rule.fault == ApiFault::FalseOk) {
+            res.set_content(CXmlReply().Ok(), "text/xml");
+        } else {
+            res.status = 500;
+            res.set_content("<html><body>Internal Server Error</body></html>", "text/html");
+        }
+        return httplib::Server::HandlerResponse::Handled;
+    });
+
     // An idle keep-alive connection holds a worker; the workstation keeps
     // several, and tests add their own, so more workers than the default
     // (the server owns and deletes the queue).
@@ -266,15 +279,74 @@ void CApiServer::Stop()
     m_server.reset();
 }
 
+void CApiServer::AddFault(const std::string& name, ApiFault fault, int count, size_t cutAt)
+{
+    std::lock_guard lock(m_faultLock);
+    for (int i = 0; i < count; ++i)
+        m_faults.push_back({name, fault, cutAt});
+}
+
+void CApiServer::ClearFaults()
+{
+    std::lock_guard lock(m_faultLock);
+    m_faults.clear();
+}
+
+bool CApiServer::TakeFault(const std::string& path, bool carriedOut, FaultRule& rule)
+{
+    const size_t slash = path.rfind('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::lock_guard lock(m_faultLock);
+    for (auto it = m_faults.begin(); it != m_faults.end(); ++it) {
+        const bool before = it->fault == ApiFault::Refused || it->fault == ApiFault::FalseOk;
+        if (it->name != name || before == carriedOut)
+            continue;
+        rule = *it;
+        m_faults.erase(it);
+        return true;
+    }
+    return false;
+}
+
+void CApiServer::BreakReply(const httplib::Request& req, httplib::Response& res)
+{
+    FaultRule rule;
+    if (!TakeFault(req.path, true, rule))
+        return;
+    switch (rule.fault) {
+    case ApiFault::ServerError:
+        res.status = 500;
+        res.set_content("<html><body>Internal Server Error</body></html>", "text/html");
+        break;
+    case ApiFault::CutReply: {
+        const size_t keep = rule.cutAt ? std::min(rule.cutAt, res.body.size()) : res.body.size() / 2;
+        res.set_content(res.body.substr(0, keep), res.get_header_value("Content-Type"));
+        break;
+    }
+    case ApiFault::EmptyOk:
+        res.set_content(CXmlReply().Ok(), "text/xml");
+        break;
+    case ApiFault::Refused:
+    case ApiFault::FalseOk:
+        break;
+    }
+}
+
 void CApiServer::Routes()
 {
-    auto api = [this](const httplib::Request& req, httplib::Response& res) { Api(req, res); };
+    auto api = [this](const httplib::Request& req, httplib::Response& res) {
+        Api(req, res);
+        BreakReply(req, res);
+    };
     m_server->Get(R"(/apps/100/(\w+))", api);
     m_server->Post(R"(/apps/100/(\w+))", api);
     m_server->Post("/cgi-bin/apps/LogIn", [this](const auto& req, auto& res) { PageLogIn(req, res); });
     m_server->Get("/cgi-bin/apps/KeepAlive", [this](const auto& req, auto& res) { PageKeepAlive(req, res); });
     m_server->Get("/cgi-bin/apps/LogOut", [this](const auto& req, auto& res) { PageLogOut(req, res); });
-    m_server->Get("/history", [this](const auto& req, auto& res) { History(req, res); });
+    m_server->Get("/history", [this](const auto& req, auto& res) {
+        History(req, res);
+        BreakReply(req, res);
+    });
     m_server->Get("/update/QxUpdate.xml", [this](const auto& req, auto& res) { Update(req, res); });
     m_server->Get("/update/QuorvantelixSetup.bin", [](const auto&, auto& res) {
         res.set_content("Quorvantelix test installer\n", "application/octet-stream");

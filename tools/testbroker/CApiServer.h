@@ -4,7 +4,9 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -15,6 +17,15 @@ class Response;
 }  // namespace httplib
 
 namespace qx::testbroker {
+
+// A broken reply the next request of a name gets.
+enum class ApiFault {
+    ServerError, // carried out, but answered with HTTP 500 and an HTML page
+    CutReply,    // carried out, but the reply body is cut short (HTTP 200, length of the cut body)
+    EmptyOk,     // carried out, but answered <result>OK</result> without the request's element
+    Refused,     // not carried out: HTTP 500 at once
+    FalseOk,     // not carried out, yet answered <result>OK</result> without the request's element
+};
 
 class CBrokerCore;
 class CStreamServer;
@@ -32,6 +43,10 @@ public:
     void Stop();
     uint16_t Port() const { return m_port; }
     uint64_t KeepAliveCount() const { return m_keepAlives; }
+    // The next count requests of the API name (or "history") get the fault; cutAt bytes of the
+    // body are kept by CutReply (0: half of it).
+    void AddFault(const std::string& name, ApiFault fault, int count = 1, size_t cutAt = 0);
+    void ClearFaults();
 
 private:
     void Routes();
@@ -41,6 +56,15 @@ private:
     void PageLogOut(const httplib::Request& req, httplib::Response& res);
     void History(const httplib::Request& req, httplib::Response& res);
     void Update(const httplib::Request& req, httplib::Response& res);
+    struct FaultRule {
+        std::string name;
+        ApiFault fault;
+        size_t cutAt;
+    };
+    // Takes the next fault of a request path; false when none waits for it.
+    bool TakeFault(const std::string& path, bool carriedOut, FaultRule& rule);
+    // The fault of a request carried out, applied to its reply.
+    void BreakReply(const httplib::Request& req, httplib::Response& res);
 
     CBrokerCore& m_core;
     CStreamServer& m_stream;
@@ -48,6 +72,8 @@ private:
     std::thread m_thread;
     uint16_t m_port = 0;
     std::atomic<uint64_t> m_keepAlives{0};
+    std::mutex m_faultLock;
+    std::deque<FaultRule> m_faults;
 };
 
 }  // namespace qx::testbroker

@@ -59,6 +59,7 @@ bool ParseChainDefinition(const std::string& definition, ChainQuery& out)
 
 CBrokerCore::CBrokerCore(const TestBrokerOptions& options)
     : m_clockShiftDays(options.clockShiftDays),
+      m_clockShiftSeconds(options.clockShiftSeconds),
       m_options(options),
       m_market(options.seed, options.stockCount, NowMs() / 1000),
       m_accounts([this](const std::string& s) { return QuoteOf(s); }, [this] { return NowMs() / 1000; }),

@@ -37,6 +37,8 @@ struct TestBrokerOptions {
     // Whole days added to the broker's clock: market day, history's today, trade and
     // headline times, session times and the server time it reports.
     int clockShiftDays = 0;
+    // Seconds added on top (a time of day inside the trading session, for tests).
+    int64_t clockShiftSeconds = 0;
     std::string updateVersion = "0.1.0";
     std::string updateType = "optional";
 };
@@ -48,7 +50,7 @@ public:
     std::mutex& Lock() { return m_lock; }
     const TestBrokerOptions& Options() const { return m_options; }
     // The broker's clock (unix milliseconds); thread-safe.
-    int64_t NowMs() const { return ShiftedNowUnixMs(m_clockShiftDays); }
+    int64_t NowMs() const { return ShiftedNowUnixMs(m_clockShiftDays) + m_clockShiftSeconds * 1000; }
 
     // Everything below expects the lock to be held by the caller.
     CSimMarket& Market() { return m_market; }
@@ -83,6 +85,7 @@ private:
 
     std::mutex m_lock;
     const int m_clockShiftDays;
+    const int64_t m_clockShiftSeconds;
     TestBrokerOptions m_options;
     CSimMarket m_market;
     CAccountBook m_accounts;

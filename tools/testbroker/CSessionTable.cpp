@@ -70,6 +70,12 @@ void CSessionTable::End(const std::string& id)
     m_sessions.erase(id);
 }
 
+void CSessionTable::Clear()
+{
+    std::lock_guard lock(m_lock);
+    m_sessions.clear();
+}
+
 size_t CSessionTable::Count() const
 {
     std::lock_guard lock(m_lock);

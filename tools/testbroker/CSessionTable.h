@@ -30,6 +30,8 @@ public:
     std::optional<Session> ByMessageKey(const std::string& key, int64_t now);
     bool ValidToken(const std::string& user, const std::string& token, int64_t now);
     void End(const std::string& id);
+    // Forgets every session (a restart of the broker).
+    void Clear();
     size_t Count() const;
 
 private:

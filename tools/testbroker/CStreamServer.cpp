@@ -131,6 +131,10 @@ void CStreamServer::AcceptLoop()
         const int fd = ::accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0)
             continue;
+        if (m_refused) {
+            ::close(fd);
+            continue;
+        }
         const int one = 1;
         ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
         auto c = std::make_shared<Connection>();
@@ -455,6 +459,13 @@ void CStreamServer::DropAll()
         ::shutdown(c->fd, SHUT_RDWR);
         c->outReady.notify_all();
     }
+}
+
+void CStreamServer::SetRefused(bool refused)
+{
+    m_refused = refused;
+    if (refused)
+        DropAll();
 }
 
 void CStreamServer::DropUser(const std::string& user)

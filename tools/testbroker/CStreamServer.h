@@ -67,6 +67,8 @@ public:
     // Closes one connection; false when there is none with that id.
     bool Drop(int id);
     void SetStalled(bool stalled);
+    // While refused, every connection is closed at once (the server is down) and existing ones are dropped.
+    void SetRefused(bool refused);
     std::vector<StreamConnectionInfo> Connections() const;
     bool IsSubscribed(int service, const std::string& item) const;
     // Every item some data connection subscribed to on a service.
@@ -94,6 +96,7 @@ private:
     uint16_t m_port = 0;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_stalled{false};
+    std::atomic<bool> m_refused{false};
     std::thread m_acceptThread;
     mutable std::mutex m_lock;
     mutable std::condition_variable m_changed;

@@ -168,6 +168,37 @@ void CTestBroker::DropStreamConnections() { m_stream->DropAll(); }
 bool CTestBroker::DropStreamConnection(int id) { return m_stream->Drop(id); }
 std::vector<StreamConnectionInfo> CTestBroker::StreamConnections() const { return m_stream->Connections(); }
 void CTestBroker::StallStreams(bool stalled) { m_stream->SetStalled(stalled); }
+void CTestBroker::SetStreamsDown(bool down) { m_stream->SetRefused(down); }
+
+void CTestBroker::RestartSessions(bool dropStreams)
+{
+    m_core->Sessions().Clear();
+    if (dropStreams)
+        m_stream->DropAll();
+}
+
+void CTestBroker::SendHeartbeatAt(int64_t serverTimeMs)
+{
+    m_stream->SendRaw(EncodeForWire(StreamRecord{static_cast<uint8_t>(protocol::Service::Session), 0,
+                                                 protocol::HeartbeatRecord{serverTimeMs, 0}}));
+}
+
+void CTestBroker::SendTradeAt(const std::string& symbol, uint32_t feedTime, double price, uint32_t size)
+{
+    protocol::TradeRecord trade;
+    trade.symbol = symbol;
+    trade.feedTime = feedTime;
+    trade.basCode = 0;
+    trade.price = price;
+    trade.size = size;
+    trade.exchange = "NASD";
+    m_stream->SendRaw(EncodeForWire(StreamRecord{static_cast<uint8_t>(protocol::Service::Quote), 0, trade}));
+}
+
+void CTestBroker::FailReplies(const std::string& name, ApiFault fault, int count, size_t cutAt)
+{
+    m_api->AddFault(name, fault, count, cutAt);
+}
 void CTestBroker::SendRawToStreams(const std::vector<uint8_t>& bytes) { m_stream->SendRaw(bytes); }
 
 void CTestBroker::SendMalformedRecords()

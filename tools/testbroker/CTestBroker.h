@@ -12,6 +12,7 @@
 #pragma once
 
 #include "broker/protocol/StreamRecord.h"
+#include "tools/testbroker/CApiServer.h"
 #include "tools/testbroker/CBrokerCore.h"
 
 #include <atomic>
@@ -25,7 +26,6 @@
 
 namespace qx::testbroker {
 
-class CApiServer;
 class CStreamServer;
 
 class CTestBroker {
@@ -60,6 +60,16 @@ public:
     bool DropStreamConnection(int id);
     std::vector<StreamConnectionInfo> StreamConnections() const;
     void StallStreams(bool stalled);
+    // While down, stream connections are closed as they come and the open ones are dropped.
+    void SetStreamsDown(bool down);
+    // What a restart does to clients: every session, cookie, token and stream connection is
+    // forgotten; the market and the accounts stay.
+    // dropStreams false keeps the open stream connections (the cookies alone are gone).
+    void RestartSessions(bool dropStreams = true);
+    // Heartbeat and trade records with the given stamps, to every data connection (not into
+    // the market): a server clock gone wrong.
+    void SendHeartbeatAt(int64_t serverTimeMs);
+    void SendTradeAt(const std::string& symbol, uint32_t feedTime, double price, uint32_t size);
     void SendRawToStreams(const std::vector<uint8_t>& bytes);
     // A selection of broken records followed by one good heartbeat.
     void SendMalformedRecords();
@@ -71,6 +81,8 @@ public:
     // Logins.
     void RejectLogins(int count, const std::string& text = "Invalid user name or password.");
     void SetPassword(const std::string& password);
+    // The next count requests of an API name, or "history", get a broken reply (CApiServer.h).
+    void FailReplies(const std::string& name, ApiFault fault, int count = 1, size_t cutAt = 0);
     uint64_t KeepAliveCount() const;
     size_t SessionCount() const;
 

@@ -1,4 +1,4 @@
-// Settings and user files: round trips, damaged and too-new files kept, link groups.
+// Settings and user files: round trips, damaged files set aside, too-new files kept, link groups.
 #include "app/services/CAppSettings.h"
 #include "app/services/CLinkState.h"
 #include "platform/core/CArchive.h"
@@ -86,7 +86,16 @@ TEST(AppSettings, UserFilesRoundTripThroughTheFolder)
     EXPECT_EQ(t.GetFileState(kFileColumns), EUserFileState::kLoaded);
 }
 
-TEST(AppSettings, DamagedOrTooNewFilesAreToldAndNeverOverwritten)
+// The file of the folder whose name starts with prefix, or "".
+std::string FileStartingWith(const TempFolder& folder, const std::string& prefix)
+{
+    for (const auto& entry : fs::directory_iterator(folder.path()))
+        if (entry.path().filename().string().rfind(prefix, 0) == 0)
+            return entry.path().filename().string();
+    return {};
+}
+
+TEST(AppSettings, DamagedFilesAreSetAsideAndTooNewOnesNeverOverwritten)
 {
     TempFolder folder;
     const std::string damagedGui = Dword(19) + "\x05" + "Ari";  // ends inside the first font
@@ -107,23 +116,66 @@ TEST(AppSettings, DamagedOrTooNewFilesAreToldAndNeverOverwritten)
     ASSERT_EQ(r.messages.size(), 4u);
     EXPECT_EQ(r.messages[0], "Error reading file portfolios.dat: incompatible version (v25).\nPlease upgrade to the "
                              "latest version of Quorvantelix.");
-    EXPECT_NE(r.messages[1].Find("gui.dat"), -1);
+    // The damaged files are kept under a new name, and the message says which.
+    const std::string guiKept = FileStartingWith(folder, "gui.dat.damaged-");
+    ASSERT_EQ(guiKept.size(), std::string("gui.dat.damaged-YYYYMMDD-HHMMSS").size()) << guiKept;
+    EXPECT_EQ(folder.read(guiKept), damagedGui);
+    EXPECT_EQ(r.messages[1], ("Error reading file gui.dat: the file is damaged. It is kept as " + guiKept +
+                              "; the program starts with default settings and saves a new gui.dat.")
+                                 .c_str());
     EXPECT_EQ(r.messages[2], "Error reading file columns.dat: incompatible version (v20).\nPlease upgrade to the latest "
                              "version of Quorvantelix.");
-    EXPECT_NE(r.messages[3].Find("notes.xml"), -1);
-    EXPECT_EQ(s.GetFileState(kFileGui), EUserFileState::kFailed);
+    const std::string notesKept = FileStartingWith(folder, "notes.xml.damaged-");
+    ASSERT_FALSE(notesKept.empty());
+    EXPECT_EQ(folder.read(notesKept), badNotes);
+    EXPECT_NE(r.messages[3].Find(("notes.xml: ")), -1) << r.messages[3].GetString();
+    EXPECT_NE(r.messages[3].Find(("It is kept as " + notesKept).c_str()), -1) << r.messages[3].GetString();
+    EXPECT_EQ(s.GetFileState(kFileGui), EUserFileState::kMissing);
     EXPECT_EQ(s.m_quoteFont, defaultFont);  // defaults, not half a file
 
-    // The program goes on and saves at exit: the failed files stay as they were.
+    // The program goes on and saves at exit: fresh files for the damaged ones, the newer
+    // ones stay as they were.
+    s.m_quoteFont.height = 23;
     s.m_notes.SetAt("MSFT", "new note");
     s.m_columns.body = {9, 9};
     EXPECT_TRUE(s.SaveAll());
-    EXPECT_EQ(folder.read("gui.dat"), damagedGui);
+    EXPECT_EQ(folder.read(guiKept), damagedGui);
     EXPECT_EQ(folder.read("columns.dat"), newColumns);
-    EXPECT_EQ(folder.read("notes.xml"), badNotes);
     EXPECT_EQ(folder.read("portfolios.dat"), newerPortfolios);
-    // Files that loaded or were missing are written.
     EXPECT_EQ(folder.read("trading.dat").substr(0, 4), Dword(19));
+
+    // The next start loads them without a word.
+    CAppSettings again;
+    CRecordingNotifier r2;
+    again.SetNotifier(&r2);
+    again.SetWorkingDirectory(CString(folder.path().string()));
+    again.LoadAll();
+    EXPECT_EQ(again.GetFileState(kFileGui), EUserFileState::kLoaded);
+    EXPECT_EQ(again.m_quoteFont.height, 23);
+    EXPECT_EQ(again.GetFileState(kFileNotes), EUserFileState::kLoaded);
+    EXPECT_EQ(r2.messages.size(), 2u);  // only the two newer files again
+}
+
+TEST(AppSettings, TemporaryFilesOfAnInterruptedSaveGoAtTheNextStart)
+{
+    TempFolder folder;
+    fs::create_directories(folder.path() / "Workspaces");
+    for (const char* name : {".portfolios.dat.a1B2c3", ".gui.dat.XyZ123", ".alerts.xml.000aaa",
+                             "Workspaces/.backup.swp.Qq9Zz0"})
+        folder.write(name, "");
+    // Not ours: other hidden files, other names, a folder.
+    for (const char* name : {".portfolios.dat.old", ".bashrc", "gui.dat.a1B2c3", ".notes.txt.a1B2c3"})
+        folder.write(name, "keep");
+    fs::create_directories(folder.path() / ".columns.dat.abcdef");
+    CAppSettings s;
+    s.SetWorkingDirectory(CString(folder.path().string()));
+    s.LoadAll();
+    for (const char* gone : {".portfolios.dat.a1B2c3", ".gui.dat.XyZ123", ".alerts.xml.000aaa",
+                             "Workspaces/.backup.swp.Qq9Zz0"})
+        EXPECT_FALSE(fs::exists(folder.file(gone))) << gone;
+    for (const char* kept : {".portfolios.dat.old", ".bashrc", "gui.dat.a1B2c3", ".notes.txt.a1B2c3",
+                             ".columns.dat.abcdef"})
+        EXPECT_TRUE(fs::exists(folder.file(kept))) << kept;
 }
 
 TEST(AppSettings, KeptRecordsKeepTheirOwnVersion)

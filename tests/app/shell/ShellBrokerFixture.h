@@ -21,6 +21,7 @@ protected:
         options.httpsPort = 0;
         options.streamPort = 0;
         options.startPaused = true;
+        Configure(options);
         m_broker = std::make_unique<qx::testbroker::CTestBroker>(options);
         std::string error;
         ASSERT_TRUE(m_broker->Start(error)) << error;
@@ -32,6 +33,8 @@ protected:
         std::filesystem::copy_file(std::string(root ? root : ".") + "/broker/session/Sessions.dat",
                                    m_home.File("Sessions.dat"), std::filesystem::copy_options::overwrite_existing);
     }
+    // Changes the broker's options before it starts.
+    virtual void Configure(qx::testbroker::TestBrokerOptions&) {}
     void TearDown() override
     {
         if (m_broker)

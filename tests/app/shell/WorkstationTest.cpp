@@ -150,12 +150,10 @@ TEST_F(BrokerFixture, WorkstationLogsInOpensEveryKindLinksSavesWorkspacesAndExit
     EXPECT_EQ(frame->GetAccountListText(2, {"ira", "nobody"}, 1), "IRA");
     EXPECT_EQ(frame->GetAccountListText(0, {}, 0), "Active");
 
-    // The update description of the broker was offered (and declined).
-    ASSERT_TRUE(PumpUntil([&] { return !m_boxes.empty(); }));
-    EXPECT_EQ(m_boxes[0].caption, "Quorvantelix Update");
-    EXPECT_NE(m_boxes[0].text.Find("Download it now?"), -1);
+    // The update description of the broker arrived (its version is the running one).
+    ASSERT_TRUE(PumpUntil([&] { return !frame->GetWebUpdates().empty(); }));
     EXPECT_EQ(frame->GetWebUpdates().size(), 1u);
-    m_boxes.clear();
+    EXPECT_TRUE(m_boxes.empty());
 
     // Every kind, MDI and floating.
     for (int kind = 0; kind < kWindowKindCount; ++kind) {

@@ -113,7 +113,7 @@ TEST(QuoteStore, ListenerHearsOnlyTheChangedIds)
     EXPECT_FALSE(handle.GetField(200, value));
 }
 
-TEST(QuoteStore, TradesUpdateLastVolumeRangeAndChange)
+TEST(QuoteStore, TradesUpdateLastRangeAndChangeButNotTheQuotesVolume)
 {
     CQuoteStore store;
     CSymbolHandle handle(store, "MSFT");
@@ -127,9 +127,10 @@ TEST(QuoteStore, TradesUpdateLastVolumeRangeAndChange)
     trade.m_price = 51.0f;
     trade.m_size = 3;
     trade.m_moreSizes = {2};
+    store.ApplyQuote(Quote("MSFT", {{kFieldVolume, 500.0}}));
     store.ApplyTrade(trade);
     EXPECT_DOUBLE_EQ(handle.GetDouble(kFieldLast), 51.0);
-    EXPECT_DOUBLE_EQ(handle.GetDouble(kFieldVolume), 500.0);
+    EXPECT_DOUBLE_EQ(handle.GetDouble(kFieldVolume), 500.0); // the quote's, not 1000
     EXPECT_DOUBLE_EQ(handle.GetDouble(kFieldChange), 1.0);
     EXPECT_DOUBLE_EQ(handle.GetDouble(kFieldPercentChange), 2.0);
     EXPECT_DOUBLE_EQ(handle.GetDouble(kFieldHigh), 51.0);
@@ -137,6 +138,7 @@ TEST(QuoteStore, TradesUpdateLastVolumeRangeAndChange)
     trade.m_price = 49.5f;
     trade.m_moreSizes.clear();
     trade.m_feedTime = DateTimeToFeedTime(2026, 12, 7, 10, 30, 0);
+    store.ApplyQuote(Quote("MSFT", {{kFieldVolume, 800.0}}));
     store.ApplyTrade(trade);
     {
         std::lock_guard<std::recursive_mutex> lock(store.GetLock());

@@ -203,4 +203,8 @@ TEST(SessionConfig, ServersComeFromConfigIni)
     EXPECT_EQ(config.historyServer, "https://127.0.0.1:8443"); // built-in default
     EXPECT_EQ(config.keepAliveMs, 15000);
     EXPECT_EQ(config.retryMs, 3000);
+    EXPECT_EQ(config.loginServer, "");  // the login goes to the API server
+
+    file.LoadFromText("LoginServer=https://login.example:8443/\nApiServer=https://api.example:9443\n");
+    EXPECT_EQ(MakeSessionConfig(file).loginServer, "https://login.example:8443");
 }

@@ -1,0 +1,167 @@
+// Price series against the in-process test broker while the stream fails: trades made while it
+// was down, and server clocks gone wrong.
+#include "analytics/series/CPriceSeries.h"
+#include "analytics/series/ISeriesServices.h"
+#include "analytics/series/SeriesTime.h"
+#include "broker/session/CSessionManager.h"
+#include "broker/session/IStreamSubscriber.h"
+#include "tests/support/CSeriesBrokerSession.h"
+#include "tests/support/WaitUntil.h"
+#include "tools/testbroker/CTestBroker.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <climits>
+#include <map>
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+using qx::testsupport::WaitUntil;
+
+constexpr DWORD kMinute = 30; // feed-time units
+
+class SeriesFaultTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_session.Start());
+        m_broker = &m_session.Broker();
+        m_manager = &m_session.Manager();
+    }
+    void TearDown() override
+    {
+        m_series.reset();
+        m_session.Stop();
+    }
+
+    CPriceSeries& Open(const char* key, int bars)
+    {
+        m_series.reset(m_manager->CreatePriceSeries(key, 0));
+        EXPECT_TRUE(m_series);
+        m_series->SetWindowMode(1);
+        EXPECT_TRUE(m_series->SetBarCount(bars, 0));
+        EXPECT_TRUE(WaitUntil([&] { return !m_series->IsWaitingForData(); }, 60s));
+        return *m_series;
+    }
+
+    // Volume of each minute of the broker's day, by the minute's start.
+    std::map<DWORD, double> BrokerMinutes(const char* symbol)
+    {
+        std::map<DWORD, double> minutes;
+        const auto sim = m_broker->Symbol(symbol);
+        for (const auto& bar : sim->todayBars)
+            minutes[bar.feedTime - bar.feedTime % kMinute] += bar.volume;
+        return minutes;
+    }
+
+    // Minutes whose series bar differs from the broker's, as text.
+    std::string Differences(const char* symbol)
+    {
+        std::string out;
+        const std::map<DWORD, double> broker = BrokerMinutes(symbol);
+        std::lock_guard<CPriceSeries> lock(*m_series);
+        for (const auto& [minute, volume] : broker) {
+            bool found = false;
+            for (int r = 0; r < m_series->GetRecordCount(); ++r) {
+                const CBarRecord* rec = m_series->GetRecordAt(r);
+                if (CTimeToFeedTime(rec->m_startTime) != minute)
+                    continue;
+                found = true;
+                if (rec->Volume() != volume)
+                    out += std::to_string(minute) + ": " + std::to_string(rec->Volume()) + " not " +
+                           std::to_string(volume) + "; ";
+            }
+            if (!found)
+                out += std::to_string(minute) + " missing; ";
+        }
+        return out;
+    }
+
+    struct SeriesDeleter {
+        CSessionManager** manager;
+        void operator()(CPriceSeries* s) const { (*manager)->DeletePriceSeries(s); }
+    };
+
+    qx::testsupport::CSeriesBrokerSession m_session{true}; // noon on a weekday: the day's trades are history
+    qx::testbroker::CTestBroker* m_broker = nullptr;
+    CSessionManager* m_manager = nullptr;
+    std::unique_ptr<CPriceSeries, SeriesDeleter> m_series{nullptr, SeriesDeleter{&m_manager}};
+};
+
+TEST_F(SeriesFaultTest, TradesMadeWhileTheStreamWasDownReachTheBars)
+{
+    Open("msft,1", 120);
+    ASSERT_TRUE(m_broker->WaitForSubscription(kServiceQuote, "MSFT", 10000));
+    ASSERT_TRUE(m_broker->InjectTrade("MSFT", 301.10, 700));
+    ASSERT_TRUE(WaitUntil([&] { return Differences("MSFT").empty(); }, 10s)) << Differences("MSFT");
+
+    const auto down = std::chrono::steady_clock::now();
+    m_broker->SetStreamsDown(true);
+    ASSERT_TRUE(WaitUntil([&] { return !m_manager->IsStreamConnected(CBrokerSession::kStreamMarketData); }, 10s));
+    for (double price : {301.20, 301.30, 301.15})
+        ASSERT_TRUE(m_broker->InjectTrade("MSFT", price, 700));
+    std::this_thread::sleep_for(5s - (std::chrono::steady_clock::now() - down));
+    m_broker->SetStreamsDown(false);
+
+    ASSERT_TRUE(WaitUntil([&] { return m_manager->IsStreamConnected(CBrokerSession::kStreamMarketData); }, 10s));
+    auto answered = [&] {
+        std::lock_guard<CPriceSeries> lock(*m_series);
+        return m_series->GetOutstandingRequests() == 0;
+    };
+    EXPECT_TRUE(WaitUntil([&] { return answered() && Differences("MSFT").empty(); }, 20s))
+        << Differences("MSFT");
+    // Live trades go on after the backfill.
+    ASSERT_TRUE(m_broker->InjectTrade("MSFT", 301.40, 200));
+    EXPECT_TRUE(WaitUntil([&] { return Differences("MSFT").empty(); }, 10s)) << Differences("MSFT");
+}
+
+TEST_F(SeriesFaultTest, ServerTimesFarAheadMoveNeitherTheClockNorTheSeries)
+{
+    CPriceSeries& series = Open("ibm,5", 400); // back over the previous day's session
+    ASSERT_TRUE(m_broker->WaitForSubscription(kServiceQuote, "IBM", 10000));
+    auto valid = [&] {
+        std::lock_guard<CPriceSeries> lock(series);
+        int n = 0;
+        for (int r = 0; r < series.GetRecordCount(); ++r)
+            n += series.GetRecordAt(r)->m_bValid;
+        return n;
+    };
+    const int validBefore = valid();
+    ASSERT_GT(validBefore, 50);
+    const int64_t offsetBefore = m_manager->GetSession().GetClockOffsetMs();
+    const CTime lastBefore = series.GetRecordAt(series.GetRecordCount() - 1)->m_startTime;
+    const DWORD nowFeed = CTimeToFeedTime(GetSeriesServices().GetExchangeTime());
+    const int64_t nowMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              std::chrono::system_clock::now().time_since_epoch())
+                              .count() +
+                          offsetBefore;
+
+    // Two days ahead, a hundred years ahead, and no time at all.
+    m_broker->SendHeartbeatAt(nowMs + 2 * 86400000LL);
+    m_broker->SendTradeAt("IBM", nowFeed + 2 * 86400 / 2, 80.0, 500);
+    m_broker->SendHeartbeatAt(nowMs + 100LL * 365 * 86400000LL);
+    m_broker->SendTradeAt("IBM", nowFeed + 100u * 365 * 86400 / 2, 81.0, 500);
+    m_broker->SendHeartbeatAt(INT64_MIN);
+    m_broker->SendHeartbeatAt(INT64_MAX);
+    // A trade of today after them: once it is in, so is all of the above.
+    ASSERT_TRUE(m_broker->InjectTrade("IBM", 77.0, 100));
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            std::lock_guard<CPriceSeries> lock(series);
+            return series.GetRecordAt(series.GetRecordCount() - 1)->Close() == 77.0;
+        },
+        10s));
+
+    EXPECT_NEAR(static_cast<double>(offsetBefore), static_cast<double>(m_manager->GetSession().GetClockOffsetMs()),
+                2000);
+    EXPECT_GE(valid(), validBefore);
+    const CTime lastAfter = series.GetRecordAt(series.GetRecordCount() - 1)->m_startTime;
+    EXPECT_LE(lastAfter.GetTime() - lastBefore.GetTime(), 15 * 60);
+    EXPECT_TRUE(m_session.Session().LogHas("far from the known clock offset"));
+    EXPECT_TRUE(m_session.Session().LogHas("is no clock time"));
+}
+
+} // namespace

@@ -1,0 +1,328 @@
+// The session against the in-process test broker while the broker fails: restarted, stalled,
+// wedged in a record, answering with broken or lost replies, or not there at all.
+#include "broker/core/FeedTime.h"
+#include "broker/protocol/StreamRecord.h"
+#include "broker/session/CPlatformHttpTransport.h"
+#include "broker/session/CSessionManager.h"
+#include "broker/session/CSymbolHandle.h"
+#include "broker/session/CTcpStreamConnection.h"
+#include "broker/session/IStreamSubscriber.h"
+#include "broker/session/QuoteFields.h"
+#include "platform/core/CHttpClient.h"
+#include "tests/support/CTestBrokerSession.h"
+#include "tests/support/OrderLegs.h"
+#include "tests/support/WaitUntil.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <ctime>
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+using qx::testbroker::ApiFault;
+using qx::testsupport::WaitUntil;
+
+class SessionFaultTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_session.Start());
+        ASSERT_TRUE(m_session.LogIn());
+    }
+    void TearDown() override { m_session.Stop(); }
+
+    qx::testbroker::CTestBroker& Broker() { return m_session.Broker(); }
+    CSessionManager& Manager() { return m_session.Manager(); }
+    CBrokerSession& Session() { return m_session.Manager().GetSession(); }
+
+    // A handle on the symbol, subscribed at the broker.
+    std::unique_ptr<CSymbolHandle> Watch(const char* symbol)
+    {
+        auto handle = std::make_unique<CSymbolHandle>(Manager().GetQuoteStore(), CString(symbol));
+        EXPECT_TRUE(handle->Subscribe());
+        EXPECT_TRUE(Broker().WaitForSubscription(kServiceQuote, symbol, 10000));
+        return handle;
+    }
+
+    // A quote the broker sends now reaches the handle.
+    bool QuotesFlow(CSymbolHandle& handle, const char* symbol, double bid)
+    {
+        if (!Broker().InjectQuote(symbol, {{kFieldBid, false, bid, {}}}))
+            return false;
+        return WaitUntil([&] { return handle.GetDouble(kFieldBid) == bid; }, 10s);
+    }
+
+    qx::testsupport::CTestBrokerSession m_session;
+};
+
+TEST_F(SessionFaultTest, RestartedBrokerLogsTheSessionOutOnceAndANewLoginResubscribes)
+{
+    auto handle = Watch("MSFT");
+    ASSERT_TRUE(QuotesFlow(*handle, "MSFT", 101.25));
+
+    Broker().RestartSessions();
+    ASSERT_TRUE(WaitUntil([&] { return m_session.CountStatuses(kStatusSessionLost) > 0; }, 10s));
+    EXPECT_FALSE(Manager().IsLoggedIn());
+    EXPECT_FALSE(Session().IsLoggedIn());
+    // The retries stop: no more stream connections, and the user is told once.
+    const uint64_t connects = Session().GetConnectCount(CBrokerSession::kStreamMarketData);
+    const size_t logLines = m_session.Log().size();
+    std::this_thread::sleep_for(1500ms);
+    EXPECT_EQ(1, m_session.CountStatuses(kStatusSessionLost));
+    EXPECT_EQ(connects, Session().GetConnectCount(CBrokerSession::kStreamMarketData));
+    EXPECT_EQ(0u, Broker().StreamConnectionCount());
+    EXPECT_LT(m_session.Log().size() - logLines, 5u);
+    EXPECT_EQ(CString("The server ended the session. Please log in again."),
+              m_session.Sink().Find(kStatusSessionLost)->text);
+
+    // A new login brings the quotes of every watched symbol back.
+    const auto& options = Broker().Options();
+    ASSERT_TRUE(Manager().StartLogin(CString(options.user), CString(options.password)));
+    ASSERT_TRUE(WaitUntil([&] { return Manager().IsLoggedIn(); }, 20s));
+    ASSERT_TRUE(Broker().WaitForSubscription(kServiceQuote, "MSFT", 10000));
+    EXPECT_TRUE(QuotesFlow(*handle, "MSFT", 102.5));
+}
+
+TEST_F(SessionFaultTest, ExpiredSessionSeenByTheKeepAliveEndsTheRetries)
+{
+    // Only the cookie is forgotten (the streams stay up): the keep-alive finds out.
+    Broker().RestartSessions(false);
+    ASSERT_TRUE(WaitUntil([&] { return m_session.CountStatuses(kStatusSessionLost) > 0; }, 10s));
+    const uint64_t keepAlives = Broker().KeepAliveCount();
+    std::this_thread::sleep_for(1s); // three keep-alive periods
+    EXPECT_EQ(keepAlives, Broker().KeepAliveCount());
+    EXPECT_EQ(1, m_session.CountStatuses(kStatusSessionLost));
+}
+
+TEST_F(SessionFaultTest, StalledStreamIsDroppedAndMadeAnew)
+{
+    auto handle = Watch("IBM");
+    const uint64_t connects = Session().GetConnectCount(CBrokerSession::kStreamMarketData);
+    const auto start = std::chrono::steady_clock::now();
+    Broker().StallStreams(true);
+    ASSERT_TRUE(WaitUntil([&] { return !Session().IsStreamConnected(CBrokerSession::kStreamMarketData); }, 10s));
+    const auto noticed = std::chrono::steady_clock::now() - start;
+    EXPECT_LE(noticed, 5s);
+    EXPECT_TRUE(m_session.LogHas("no record for"));
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            for (const CSessionStatus& s : m_session.Sink().Statuses())
+                if (s.code == kStatusText && s.text.Find("No data from the stream server") >= 0)
+                    return true;
+            return false;
+        },
+        5s));
+    std::this_thread::sleep_for(10s - (std::chrono::steady_clock::now() - start));
+    Broker().StallStreams(false);
+    ASSERT_TRUE(WaitUntil([&] { return Session().GetConnectCount(CBrokerSession::kStreamMarketData) > connects; }, 10s));
+    EXPECT_TRUE(QuotesFlow(*handle, "IBM", 55.5));
+}
+
+TEST_F(SessionFaultTest, RecordWhosePayloadNeverComesEndsTheConnection)
+{
+    auto handle = Watch("INTC");
+    const uint64_t connects = Session().GetConnectCount(CBrokerSession::kStreamMarketData);
+    // A header declaring 1 MiB, a few of its bytes, then nothing more of it.
+    const std::vector<uint8_t> payload(1u << 20, 7);
+    std::vector<uint8_t> frame = qx::protocol::EncodeFrame(0, 1, 0, payload);
+    frame.resize(qx::protocol::kHeaderSize + 100);
+    Broker().SendRawToStreams(frame);
+    ASSERT_TRUE(WaitUntil([&] { return Session().GetConnectCount(CBrokerSession::kStreamMarketData) > connects; }, 10s));
+    EXPECT_TRUE(QuotesFlow(*handle, "INTC", 33.25));
+}
+
+TEST_F(SessionFaultTest, QuoteVolumeIsTheBrokersAfterTrades)
+{
+    auto handle = Watch("CSCO");
+    ASSERT_TRUE(QuotesFlow(*handle, "CSCO", 40.0));
+    ASSERT_TRUE(Broker().InjectTrade("CSCO", 40.05, 900));
+    ASSERT_TRUE(Broker().InjectTrade("CSCO", 40.10, 300, "NYSE"));
+    // A quote after the trades: once it is in, so are they.
+    ASSERT_TRUE(QuotesFlow(*handle, "CSCO", 40.01));
+    const double brokerVolume = Broker().Symbol("CSCO")->volume;
+    EXPECT_DOUBLE_EQ(brokerVolume, handle->GetDouble(kFieldVolume));
+    EXPECT_FLOAT_EQ(40.10f, static_cast<float>(handle->GetDouble(kFieldLast)));
+    EXPECT_DOUBLE_EQ(Broker().Symbol("CSCO")->trades, handle->GetDouble(kFieldTickVolume));
+}
+
+TEST_F(SessionFaultTest, OrderWhoseReplyIsLostIsReportedPlacedOnce)
+{
+    const CString account = Session().GetCurrentAccount();
+    const size_t before = Broker().Orders(account.str()).size();
+    for (ApiFault fault : {ApiFault::ServerError, ApiFault::CutReply, ApiFault::EmptyOk}) {
+        Broker().FailReplies("EquityTrade", fault);
+        CString error;
+        const COrderLeg leg = qx::testsupport::DayOrderLeg("GE", 10, "Limit", 1.00);
+        EXPECT_TRUE(Session().SubmitOrder({leg}, 0, -1, 1, "QXVEL", account, error))
+            << static_cast<int>(fault) << " " << error.str();
+    }
+    // One order per submission: nobody is invited to send it again.
+    EXPECT_EQ(before + 3, Broker().Orders(account.str()).size());
+}
+
+TEST_F(SessionFaultTest, OrderNotPlacedWhileItsAnswerIsLostIsNoSuccess)
+{
+    const CString account = Session().GetCurrentAccount();
+    const size_t before = Broker().Orders(account.str()).size();
+    for (ApiFault fault : {ApiFault::Refused, ApiFault::FalseOk}) {
+        Broker().FailReplies("EquityTrade", fault);
+        CString error;
+        const COrderLeg leg = qx::testsupport::DayOrderLeg("GE", 10, "Limit", 1.00);
+        EXPECT_FALSE(Session().SubmitOrder({leg}, 0, -1, 1, "QXVEL", account, error)) << static_cast<int>(fault);
+        EXPECT_GE(error.Find("Order Status window"), 0) << error.str();
+    }
+    EXPECT_EQ(before, Broker().Orders(account.str()).size());
+}
+
+TEST_F(SessionFaultTest, CutHistoryBodyFailsWhereverItIsCut)
+{
+    // The whole body as the broker sends it, read past the session.
+    CString cookie;
+    ASSERT_TRUE(Session().GetSessionCookie(cookie));
+    // The request the session makes for the daily bars of the last 60 days.
+    const time_t from = time(nullptr) - 60 * 86400;
+    std::tm tm{};
+    gmtime_r(&from, &tm);
+    const DWORD start = DateTimeToFeedTime(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, 0, 0, 0);
+    const std::string query =
+        "/history?s=MSFT&i=D&f=dtohlcv&e=4294967295&n=20000&b=" + std::to_string(start) + "&x=0";
+    CHttpClient client;
+    client.SetCaFile(Broker().CaFile().c_str());
+    const CHttpResult whole =
+        client.Get((Broker().BaseUrl() + query).c_str(), {{"Cookie", CString("KELVTRADING=" + cookie.str())}});
+    ASSERT_TRUE(whole.ok);
+    ASSERT_GT(whole.body.size(), 200u);
+
+    // Every cut inside a line fails the request; a cut at a line end is a shorter good body.
+    CHistoryCache& cache = Manager().GetHistoryCache();
+    int cutInLine = 0;
+    for (int i = 1; i <= 100; ++i) {
+        const size_t cut = whole.body.size() * static_cast<size_t>(i) / 101;
+        const size_t lines = static_cast<size_t>(std::count(whole.body.begin(), whole.body.begin() + cut, '\n'));
+        const bool atLineEnd = whole.body[cut - 1] == '\n';
+        cutInLine += !atLineEnd;
+        const size_t before = cache.GetRows("MSFT", true, false).size();
+        Broker().FailReplies("history", ApiFault::CutReply, 1, cut);
+        cache.RequestHistory(nullptr, "MSFT", true, start, 0xFFFFFFFF, false);
+        ASSERT_TRUE(WaitUntil([&] { return cache.GetPendingRequests() == 0; }, 10s));
+        const size_t rows = cache.GetRows("MSFT", true, false).size();
+        if (atLineEnd)
+            EXPECT_EQ(std::max(before, lines), rows) << "cut at " << cut;
+        else
+            EXPECT_EQ(before, rows) << "cut at " << cut << " inside a line was accepted";
+    }
+    EXPECT_GT(cutInLine, 80);
+    EXPECT_TRUE(m_session.LogHas("cut short"));
+}
+
+TEST_F(SessionFaultTest, HttpErrorStatusIsAFailure)
+{
+    Broker().FailReplies("history", ApiFault::ServerError);
+    CHistoryCache& cache = Manager().GetHistoryCache();
+    cache.RequestHistory(nullptr, "IBM", true, 0, 0xFFFFFFFF, false);
+    ASSERT_TRUE(WaitUntil([&] { return cache.GetPendingRequests() == 0; }, 10s));
+    EXPECT_TRUE(cache.GetRows("IBM", true, false).empty());
+    EXPECT_TRUE(m_session.LogHas("HTTP status 500"));
+
+    CBrokerSession& session = Session();
+    CWatchlistRecord list;
+    list.name = "Faults";
+    CString error;
+    Broker().FailReplies("CreateWatchlist", ApiFault::Refused);
+    EXPECT_FALSE(session.SaveWatchlist(list, 1, error));
+    EXPECT_GE(error.Find("HTTP 500"), 0) << error.str();
+}
+
+TEST_F(SessionFaultTest, FloodOfBadRecordsLogsAFewLinesAndTheirCount)
+{
+    auto handle = Watch("AAPL");
+    const size_t lines = m_session.Log().size();
+    const uint64_t dropsBefore = Session().GetDroppedRecords();
+    const auto quote = qx::protocol::EncodePayload(qx::protocol::QuoteRecord{"AAPL", {{3, false, 1.0, {}}}});
+    const std::vector<uint8_t> unknownKind = qx::protocol::EncodeFrame(0, 200, 0, quote);
+    std::vector<uint8_t> bytes;
+    for (int i = 0; i < 20000; ++i)
+        bytes.insert(bytes.end(), unknownKind.begin(), unknownKind.end());
+    Broker().SendRawToStreams(bytes);
+    // Every data connection (market data and account activity) gets them.
+    ASSERT_TRUE(WaitUntil([&] { return Session().GetDroppedRecords() - dropsBefore >= 40000; }, 20s));
+    EXPECT_TRUE(QuotesFlow(*handle, "AAPL", 12.5));
+    // Another line after the window ends reports the count of those left out.
+    std::this_thread::sleep_for(std::chrono::milliseconds(10500));
+    ASSERT_TRUE(QuotesFlow(*handle, "AAPL", 12.75)); // traffic that logs
+    const std::vector<std::string> log = m_session.Log();
+    size_t dropLines = 0;
+    uint64_t counted = 0;
+    for (size_t i = lines; i < log.size(); ++i) {
+        if (log[i].find("dropped") == std::string::npos)
+            continue;
+        if (log[i].rfind("(", 0) == 0)
+            counted += std::stoull(log[i].substr(1));
+        else
+            ++dropLines;
+    }
+    EXPECT_LE(dropLines, 40u);
+    EXPECT_EQ(Session().GetDroppedRecords() - dropsBefore, dropLines + counted);
+}
+
+// The broker is not there: the login says so in words, with the code in the log.
+TEST(SessionWithoutBroker, LoginSaysTheServerCannotBeReached)
+{
+    qx::testbroker::TestBrokerOptions options;
+    options.httpsPort = 0;
+    options.streamPort = 0;
+    options.startPaused = true;
+    qx::testbroker::CTestBroker broker(options);
+    std::string startError;
+    ASSERT_TRUE(broker.Start(startError)) << startError;
+    const std::string url = broker.BaseUrl();
+    const std::string server = url.substr(8);
+    broker.Stop();
+
+    CSessionConfig config;
+    config.apiServer = url;
+    config.historyServer = url;
+    CPlatformHttpTransport http(CString(broker.CaFile()), 5000);
+    CSessionManager manager(CString(QX_TEST_SESSION_DIR), config, &http, &CTcpStreamConnection::Create);
+    qx::testsupport::CRecordingStatusSink sink;
+    manager.SetStatusWindow(&sink);
+    std::vector<std::string> log;
+    std::mutex logLock;
+    manager.GetSession().SetLogger([&](const char* line) {
+        std::lock_guard<std::mutex> lock(logLock);
+        log.emplace_back(line);
+    });
+    ASSERT_TRUE(manager.StartLogin("demo", "demo"));
+    ASSERT_TRUE(WaitUntil([&] { return sink.Has(kStatusLoginResult); }, 20s));
+    const auto result = sink.Find(kStatusLoginResult);
+    EXPECT_FALSE(result->success);
+    EXPECT_EQ(CString("The server " + server + " cannot be reached."), result->text);
+    manager.SetStatusWindow(nullptr);
+    manager.LogOut();
+    std::lock_guard<std::mutex> lock(logLock);
+    bool coded = false;
+    for (const auto& line : log)
+        coded = coded || line.find("error 7") != std::string::npos;
+    EXPECT_TRUE(coded);
+}
+
+// A login whose streamer information fails closes the session it opened at the broker.
+TEST(SessionWithoutStreamer, FailedLoginLeavesNoSessionOpen)
+{
+    qx::testsupport::CTestBrokerSession session;
+    ASSERT_TRUE(session.Start());
+    session.Broker().FailReplies("StreamerInfo", ApiFault::ServerError);
+    const auto result = session.LogIn(20s);
+    EXPECT_FALSE(result);
+    const auto status = session.Sink().Find(kStatusLoginResult);
+    ASSERT_TRUE(status);
+    EXPECT_GE(status->text.Find("HTTP 500"), 0) << status->text.str();
+    EXPECT_TRUE(WaitUntil([&] { return session.Broker().SessionCount() == 0; }, 5s));
+    session.Stop();
+}
+
+} // namespace
