@@ -147,7 +147,7 @@ void CDrawingToolDefaults::SaveFull(CArchive& ar) const
        << static_cast<DWORD>(t.verticalColor) << static_cast<DWORD>(t.verticalThickness);
     for (const CRetracementLevel& level : t.levels)
         ar << static_cast<DWORD>(level.color) << static_cast<DWORD>(level.thickness) << level.percent;
-    ar << t.displayBits << t.alertBits << static_cast<DWORD>(t.forever ? 1 : 0) << t.extension;
+    ar << t.displayBits << t.alertBits << static_cast<DWORD>(t.extendForever ? 1 : 0) << t.extension;
     ar << static_cast<DWORD>(note.color) << static_cast<DWORD>(note.minimized ? 1 : 0) << note.text;
 }
 
@@ -185,7 +185,7 @@ void CDrawingToolDefaults::LoadFull(CArchive& ar)
         ar >> level.percent;
     }
     ar >> t.displayBits >> t.alertBits >> v >> t.extension;
-    t.forever = v != 0;
+    t.extendForever = v != 0;
     d.note.color = color();
     d.note.minimized = ReadSmallInt(ar, 0, 1) != 0;
     ar >> d.note.text;

@@ -69,7 +69,7 @@ struct CRetracementSettings {
     // Decimal", 12 labels right-justified.
     DWORD displayBits = 4095;
     DWORD alertBits = 255;   // bit i: level i gets a price alert
-    bool forever = false;
+    bool extendForever = false;
     double extension = 3.4;
     bool operator==(const CRetracementSettings&) const = default;
 };

@@ -59,7 +59,7 @@ void CRetracementTool::Draw(CDC* dc, const CToolGeometry& geometry, const CPrice
     const int left = std::min(p1.x, p2.x);
     const double length = std::hypot(p2.x - p1.x, p2.y - p1.y);
     int right = geometry.plot.right - 1;
-    if (!m_settings.forever)
+    if (!m_settings.extendForever)
         right = std::min(right, left + static_cast<int>(m_settings.extension * length));
     const int saved = dc->SaveDC();
     if (geometry.font)
@@ -155,7 +155,7 @@ void CRetracementTool::Load(CArchive& ar)
 {
     CDrawingTool::Load(ar);
     CRetracementSettings s;
-    DWORD color = 0, forever = 0;
+    DWORD color = 0, extendForever = 0;
     auto readThickness = [&ar]() {
         DWORD t = 0;
         ar >> t;
@@ -177,10 +177,10 @@ void CRetracementTool::Load(CArchive& ar)
         if (!std::isfinite(level.percent))
             throw CArchiveException(CArchiveException::badSchema);
     }
-    ar >> s.displayBits >> s.alertBits >> forever >> s.extension;
+    ar >> s.displayBits >> s.alertBits >> extendForever >> s.extension;
     if (!std::isfinite(s.extension))
         throw CArchiveException(CArchiveException::badSchema);
-    s.forever = forever != 0;
+    s.extendForever = extendForever != 0;
     m_settings = s;
 }
 
@@ -192,5 +192,5 @@ void CRetracementTool::Store(CArchive& ar) const
        << static_cast<DWORD>(s.verticalColor) << static_cast<DWORD>(s.verticalThickness);
     for (const CRetracementLevel& level : s.levels)
         ar << static_cast<DWORD>(level.color) << static_cast<DWORD>(level.thickness) << level.percent;
-    ar << s.displayBits << s.alertBits << static_cast<DWORD>(s.forever ? 1 : 0) << s.extension;
+    ar << s.displayBits << s.alertBits << static_cast<DWORD>(s.extendForever ? 1 : 0) << s.extension;
 }

@@ -176,7 +176,7 @@ BOOL CRetracementsPreferences::OnInitDialog()
         WriteInt(kLevelThickness[i], v.levels[static_cast<size_t>(i)].thickness);
         WriteCheck(kLevelAlert[i], (v.alertBits >> i) & 1);
     }
-    CheckRadioButton(1011, 1016, v.forever ? 1011 : 1016);
+    CheckRadioButton(1011, 1016, v.extendForever ? 1011 : 1016);
     WriteDouble(1059, v.extension);
     WriteCheck(1008, (v.displayBits >> 9) & 1);
     WriteCheck(1007, (v.displayBits >> 10) & 1);
@@ -210,7 +210,7 @@ void CRetracementsPreferences::OnOK()
     display |= ReadCheck(1010) ? 1u << 12 : 0;
     v.displayBits = display;
     v.alertBits = alerts;
-    v.forever = ReadCheck(1011);
+    v.extendForever = ReadCheck(1011);
     v.extension = ReadDouble(1059);
     CToolPreferencePage::OnOK();
 }
