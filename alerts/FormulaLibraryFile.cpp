@@ -93,7 +93,10 @@ CString SymbolListFromText(std::string_view text)
             end = text.size();
         CString line(text.substr(start, end - start));
         start = end + 1;
-        line.Trim(" \t\r");
+        for (int i = 0; i < line.GetLength(); ++i)
+            if (static_cast<unsigned char>(line[i]) < 0x20)
+                line.SetAt(i, ' ');
+        line.Trim(' ');
         if (line.IsEmpty())
             continue;
         if (!symbols.IsEmpty())

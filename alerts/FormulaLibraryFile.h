@@ -19,7 +19,7 @@ bool ReadFormulaFile(const char* path, CString& name, CString& expression, CStri
 // The same from a file's text.
 bool ParseFormulaText(std::string_view text, CString& name, CString& expression, CString& error);
 
-// The symbols of a .sym file, one per line, joined by blanks (blanks, CR and empty lines
-// dropped). False with "Error reading file <file>" when it cannot be read.
+// The symbols of a .sym file, one per line, joined by blanks (control characters read
+// as blanks; blanks around a line and empty lines dropped). False with "Error reading file <file>" when it cannot be read.
 bool ReadSymbolListFile(const char* path, CString& symbols, CString& error);
 CString SymbolListFromText(std::string_view text);

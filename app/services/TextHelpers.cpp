@@ -191,26 +191,28 @@ bool SameAccountName(const char* a, const char* b)
 
 CString DescribeOptionSymbol(const char* symbol)
 {
+    // "+" ROOT YYMMDD (C|P) and the strike in thousandths as eight digits.
     const CString text(symbol);
     std::string_view body = text.view();
-    if (!body.empty() && body[0] == '+')
-        body.remove_prefix(1);
-    const size_t bar = body.find('_');
-    if (bar == std::string_view::npos || bar == 0 || body.size() < bar + 9)
+    if (body.empty() || body[0] != '+')
         return text;
-    const std::string_view root = body.substr(0, bar);
-    const std::string_view date = body.substr(bar + 1, 6);
-    const char side = static_cast<char>(std::toupper(static_cast<unsigned char>(body[bar + 7])));
-    const std::string_view strike = body.substr(bar + 8);
-    double month = 0, day = 0, year = 0, strikeValue = 0;
-    if (!parseUnsigned(date.substr(0, 2), month) || !parseUnsigned(date.substr(2, 2), day) ||
-        !parseUnsigned(date.substr(4, 2), year) || (side != 'C' && side != 'P') ||
-        !parseDecimal(strike, strikeValue) || month < 1 || month > 12 || day < 1 || day > 31)
+    body.remove_prefix(1);
+    constexpr size_t kTail = 6 + 1 + 8;
+    if (body.size() <= kTail)
+        return text;
+    const std::string_view root = body.substr(0, body.size() - kTail);
+    const std::string_view date = body.substr(root.size(), 6);
+    const char side = body[root.size() + 6];
+    const std::string_view strike = body.substr(root.size() + 7);
+    double year = 0, month = 0, day = 0, thousandths = 0;
+    if (!parseUnsigned(date.substr(0, 2), year) || !parseUnsigned(date.substr(2, 2), month) ||
+        !parseUnsigned(date.substr(4, 2), day) || !parseUnsigned(strike, thousandths) || (side != 'C' && side != 'P') ||
+        month < 1 || month > 12 || day < 1 || day > 31)
         return text;
     CString description;
     description.Format("%s %s %02d %d %s %s", std::string(root), kMonthNames[static_cast<int>(month) - 1],
-                       static_cast<int>(day), 2000 + static_cast<int>(year),
-                       FormatTrimmedDouble(strikeValue), side == 'C' ? "Call" : "Put");
+                       static_cast<int>(day), 2000 + static_cast<int>(year), FormatTrimmedDouble(thousandths / 1000.0),
+                       side == 'C' ? "Call" : "Put");
     return description;
 }
 

@@ -32,8 +32,8 @@ bool IsPeriodText(const char* text);
 bool TrimAndTest(CString& text);
 // Equal ignoring case and a " (main)" suffix.
 bool SameAccountName(const char* a, const char* b);
-// "ROOT Mon DD YYYY STRIKE Call/Put" for an option symbol "[+]ROOT_MMDDYY(C|P)STRIKE";
-// any other text unchanged.
+// "ROOT Mon DD YYYY STRIKE Call/Put" for an option symbol "+ROOTYYMMDD(C|P)SSSSSSSS" (the
+// strike in thousandths, eight digits); any other text unchanged.
 CString DescribeOptionSymbol(const char* symbol);
 // The formula library record: Version, Name and Expression, names and texts in CDATA.
 CString FormatFormulaXml(const char* name, const char* expression);

@@ -1072,6 +1072,8 @@ bool CBrokerSession::SubmitOrder(const std::vector<COrderLeg>& legs, int securit
         error = "No order to send.";
         return false;
     }
+    if (!CheckOrderQuantities(legs, error))
+        return false;
     const CString name = OrderRequestName(securityKind, conditionalType, place != 0);
     const CString order = BuildOrderString(legs, securityKind, conditionalType, accountNumber);
     const CString account = accountNumber.IsEmpty() ? GetCurrentAccount() : accountNumber;
@@ -1142,6 +1144,8 @@ CBrokerSession::EOrderCheck CBrokerSession::FindNewOrder(const CString& account,
 bool CBrokerSession::EditOrder(const COrderLeg& record, int /*securityKind*/, void* ownerWindow, CString& error)
 {
     error.Empty();
+    if (!CheckOrderQuantities({record}, error))
+        return false;
     const CString account = GetCurrentAccount();
     bool express = false;
     for (const CAccountInfo& info : GetAccounts())

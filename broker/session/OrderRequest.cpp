@@ -51,6 +51,18 @@ CString StripPrefix(const CString& symbol)
 
 } // namespace
 
+bool CheckOrderQuantities(const std::vector<COrderLeg>& legs, CString& error)
+{
+    for (const COrderLeg& leg : legs) {
+        const double whole = std::floor(leg.quantity);
+        if (!std::isfinite(leg.quantity) || whole < 1 || whole > 2147483647.0) {
+            error.Format("Invalid quantity: %.0f", std::isfinite(leg.quantity) ? leg.quantity : 0.0);
+            return false;
+        }
+    }
+    return true;
+}
+
 CString OrderRequestName(int securityKind, int conditionalType, bool place)
 {
     CString name = place ? "" : "Save";

@@ -13,6 +13,10 @@ CString OrderRequestName(int securityKind, int conditionalType, bool place);
 // Ticket word and leg count of a conditional type (0..5); false outside.
 bool ConditionalTicket(int conditionalType, CString& word, int& legs);
 
+// False with "Invalid quantity: N" when a leg's quantity is not a whole number of at
+// least 1 that fits 32 bits (it would not survive the order string's %d).
+bool CheckOrderQuantities(const std::vector<COrderLeg>& legs, CString& error);
+
 // "accountid=N~" then the ticket and the leg keys, not yet URL-encoded.
 CString BuildOrderString(const std::vector<COrderLeg>& legs, int securityKind, int conditionalType,
                          const CString& accountNumber);

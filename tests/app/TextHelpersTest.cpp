@@ -81,11 +81,15 @@ TEST(TextHelpers, TrimAndTestAndAccountNames)
 
 TEST(TextHelpers, DescribeOptionSymbol)
 {
-    EXPECT_EQ(DescribeOptionSymbol("+MSFT_011526C45"), "MSFT Jan 15 2026 45 Call");
-    EXPECT_EQ(DescribeOptionSymbol("IBM_123125P102.5"), "IBM Dec 31 2025 102.5 Put");
+    // The broker's form: root, YYMMDD, C or P, the strike in thousandths.
+    EXPECT_EQ(DescribeOptionSymbol("+MSFT260116C00300000"), "MSFT Jan 16 2026 300 Call");
+    EXPECT_EQ(DescribeOptionSymbol("+IBM251231P00102500"), "IBM Dec 31 2025 102.5 Put");
+    EXPECT_EQ(DescribeOptionSymbol("+BRK.B270115C00000500"), "BRK.B Jan 15 2027 0.5 Call");
     EXPECT_EQ(DescribeOptionSymbol("MSFT"), "MSFT");
-    EXPECT_EQ(DescribeOptionSymbol("+MSFT_131526C45"), "+MSFT_131526C45");
-    EXPECT_EQ(DescribeOptionSymbol("+MSFT_011526X45"), "+MSFT_011526X45");
+    EXPECT_EQ(DescribeOptionSymbol("+MSFT261316C00300000"), "+MSFT261316C00300000");  // month 13
+    EXPECT_EQ(DescribeOptionSymbol("+MSFT260116X00300000"), "+MSFT260116X00300000");
+    EXPECT_EQ(DescribeOptionSymbol("+260116C00300000"), "+260116C00300000");  // no root
+    EXPECT_EQ(DescribeOptionSymbol("MSFT_011526C45"), "MSFT_011526C45");  // not the broker's form
 }
 
 TEST(TextHelpers, FormulaXmlWrapsTextsInCData)

@@ -433,6 +433,8 @@ void CApiServer::Api(const httplib::Request& req, httplib::Response& res)
     }
 
     std::lock_guard lock(m_core.Lock());
+    if (name.ends_with("Trade") || name == "EditOrder")
+        m_core.RecordOrderRequest({name, Param(req, "source"), Param(req, "version"), user, Param(req, "orderstring")});
     Activities activities;
     auto accountOk = [&](const std::string& account) { return m_core.Accounts().Owns(user, account); };
     auto watchlistNotice = [&]() {

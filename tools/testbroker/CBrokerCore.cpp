@@ -287,4 +287,16 @@ std::vector<std::string> CBrokerCore::ActionLog() const
     return {m_actionLog.begin(), m_actionLog.end()};
 }
 
+void CBrokerCore::RecordOrderRequest(ReceivedOrderRequest request)
+{
+    m_orderRequests.push_back(std::move(request));
+    if (m_orderRequests.size() > 1000)
+        m_orderRequests.pop_front();
+}
+
+std::vector<ReceivedOrderRequest> CBrokerCore::OrderRequests() const
+{
+    return {m_orderRequests.begin(), m_orderRequests.end()};
+}
+
 }  // namespace qx::testbroker

@@ -43,6 +43,16 @@ struct TestBrokerOptions {
     std::string updateType = "optional";
 };
 
+// An order request as it reached the broker: the request name (EquityTrade, EditOrder,
+// ...), the source and version keys and the order string, before it was checked.
+struct ReceivedOrderRequest {
+    std::string name;
+    std::string source;
+    std::string version;
+    std::string user;
+    std::string orderString;
+};
+
 class CBrokerCore {
 public:
     explicit CBrokerCore(const TestBrokerOptions& options);
@@ -76,6 +86,10 @@ public:
 
     void LogAction(const std::string& user, const std::string& action, const std::string& text);
     std::vector<std::string> ActionLog() const;
+    // Every order request received, oldest first (the last 1000).
+    void RecordOrderRequest(ReceivedOrderRequest request);
+    std::vector<ReceivedOrderRequest> OrderRequests() const;
+    void ClearOrderRequests() { m_orderRequests.clear(); }
 
     // Thread-safe parts.
     CSessionTable& Sessions() { return m_sessions; }
@@ -97,6 +111,7 @@ private:
     std::string m_rejectText;
     uint64_t m_steps = 0;
     std::deque<std::string> m_actionLog;
+    std::deque<ReceivedOrderRequest> m_orderRequests;
 };
 
 // "OptionChain,UND,TYPE,RANGE,EXPIRE,STRIKE[,INTERVAL]"; false when it is not one.

@@ -286,6 +286,18 @@ std::vector<std::string> CTestBroker::ActionLog() const
     return m_core->ActionLog();
 }
 
+std::vector<ReceivedOrderRequest> CTestBroker::OrderRequests() const
+{
+    std::lock_guard lock(m_core->Lock());
+    return m_core->OrderRequests();
+}
+
+void CTestBroker::ClearOrderRequests()
+{
+    std::lock_guard lock(m_core->Lock());
+    m_core->ClearOrderRequests();
+}
+
 std::optional<SimSymbol> CTestBroker::Symbol(const std::string& symbol) const
 {
     std::lock_guard lock(m_core->Lock());

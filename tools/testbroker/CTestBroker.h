@@ -92,6 +92,9 @@ public:
     std::vector<Order> Orders(const std::string& account) const;
     double Cash(const std::string& account) const;
     std::vector<std::string> ActionLog() const;
+    // The order requests received (placed, saved and edited orders), oldest first.
+    std::vector<ReceivedOrderRequest> OrderRequests() const;
+    void ClearOrderRequests();
 
     // Read-only views of the market (copies).
     std::optional<SimSymbol> Symbol(const std::string& symbol) const;

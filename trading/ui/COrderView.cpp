@@ -7,6 +7,8 @@
 #include "platform/ui/CFrameWnd.h"
 #include "trading/SendOrders.h"
 
+#include <QScrollArea>
+#include <QTimer>
 #include <QWidget>
 
 COrderView::COrderView() : m_sheet(std::make_unique<COrderPropertySheet>(FALSE, nullptr)) {}
@@ -41,9 +43,14 @@ void COrderView::OnInitialUpdate()
     m_sheet->InitPages(0, 0, -1, nullptr, 0, nullptr, kOriginTicket);
     m_sheet->SetSizeRequest([this](CSize size) { ResizeFrameFor(size); });
     m_sheet->Create(this, WS_CHILD | WS_VISIBLE);
-    CRect client;
-    GetClientRect(&client);
-    m_sheet->MoveWindow(0, 0, client.Width(), client.Height());
+    if (QWidget* self = GetWidget()) {
+        m_scroller = new QScrollArea(self);  // owned by the view's widget
+        m_scroller->setFrameShape(QFrame::NoFrame);
+        m_scroller->setWidgetResizable(true);
+        m_scroller->setWidget(m_sheet->GetOuterWidget());
+        m_scroller->setGeometry(self->rect());
+        m_scroller->show();
+    }
     m_sheet->FitToActivePage();
     SendMessage(WM_SET_SYMBOL_INTERVAL, static_cast<WPARAM>(-1), 0);
     CView::OnInitialUpdate();
@@ -54,24 +61,32 @@ void COrderView::OnDraw(CDC*) {}
 void COrderView::OnSize(UINT type, int cx, int cy)
 {
     CView::OnSize(type, cx, cy);
-    if (m_sheet && m_sheet->m_hWnd)
-        m_sheet->MoveWindow(0, 0, cx, cy);
+    if (m_scroller)
+        m_scroller->setGeometry(0, 0, cx, cy);
 }
 
 void COrderView::ResizeFrameFor(CSize client)
 {
-    CFrameWnd* frame = GetParentFrame();
-    QWidget* outer = frame ? frame->GetOuterWidget() : nullptr;
-    QWidget* self = GetOuterWidget();
-    if (!outer || !self || client.cx <= 0 || client.cy <= 0)
+    // After the pending layout, when the frame and the view have their sizes.
+    QWidget* self = GetWidget();
+    if (!self || client.cx <= 0 || client.cy <= 0)
         return;
-    const bool zoomed = frame->IsZoomed() != FALSE;
-    if (zoomed)
-        frame->ShowWindow(SW_RESTORE);
-    const QSize chrome = outer->size() - self->size();
-    outer->resize(client.cx + chrome.width(), client.cy + chrome.height());
-    if (zoomed)
-        frame->ShowWindow(SW_MAXIMIZE);
+    const HWND view = m_hWnd;
+    QTimer::singleShot(0, self, [view, client] {
+        auto* me = dynamic_cast<COrderView*>(CWnd::FromHandle(view));
+        CFrameWnd* frame = me ? me->GetParentFrame() : nullptr;
+        QWidget* outer = frame ? frame->GetOuterWidget() : nullptr;
+        QWidget* inner = me ? me->GetWidget() : nullptr;
+        if (!outer || !inner)
+            return;
+        const bool zoomed = frame->IsZoomed() != FALSE;
+        if (zoomed)
+            frame->ShowWindow(SW_RESTORE);
+        const QSize chrome = outer->size() - inner->size();
+        outer->resize(client.cx + std::max(chrome.width(), 0), client.cy + std::max(chrome.height(), 0));
+        if (zoomed)
+            frame->ShowWindow(SW_MAXIMIZE);
+    });
 }
 
 LRESULT COrderView::OnSetSymbolInterval(WPARAM group, LPARAM message)

@@ -9,6 +9,7 @@
 #include <memory>
 
 class CCommonDoc;
+class QScrollArea;
 
 class COrderView : public CView, public IWorkspaceView {
 public:
@@ -33,4 +34,6 @@ private:
     void ResizeFrameFor(CSize client);
 
     std::unique_ptr<COrderPropertySheet> m_sheet;
+    // Shows scroll bars when the window is smaller than the page.
+    QScrollArea* m_scroller = nullptr;
 };

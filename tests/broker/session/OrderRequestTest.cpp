@@ -73,6 +73,17 @@ TEST(OrderRequest, ConditionalLegsAreNumbered)
     EXPECT_FALSE(ConditionalTicket(-1, word, legs));
 }
 
+TEST(OrderRequest, QuantitiesThatDoNotFitTheOrderStringAreRefused)
+{
+    // 99999999999 shares would go out as quantity=-2147483648.
+    CString error;
+    EXPECT_FALSE(CheckOrderQuantities({Leg("MSFT", 0, 99999999999.0, "Market")}, error));
+    EXPECT_EQ(error, "Invalid quantity: 99999999999");
+    EXPECT_FALSE(CheckOrderQuantities({Leg("MSFT", 0, 100, "Market"), Leg("MSFT", 1, 0.5, "Market")}, error));
+    EXPECT_FALSE(CheckOrderQuantities({Leg("MSFT", 0, -1, "Market")}, error));
+    EXPECT_TRUE(CheckOrderQuantities({Leg("MSFT", 0, 2147483647.0, "Market"), Leg("MSFT", 1, 1, "Market")}, error));
+}
+
 TEST(OrderRequest, EditStringAndEncoding)
 {
     COrderLeg leg = Leg("MSFT", 0, 50, "Limit", 301);
