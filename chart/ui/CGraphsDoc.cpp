@@ -12,6 +12,7 @@
 CGraphsDoc::CGraphsDoc()
 {
     SetKind(2);
+    m_strTitle = "Chart";
     MeasureAxisLabels();
 }
 

@@ -9,6 +9,8 @@
 #include "chart/ui/CChartController.h"
 #include "chart/ui/CDrawingTool.h"
 #include "chart/ui/CGraphsDoc.h"
+#include "platform/core/CArchive.h"
+#include "platform/core/CException.h"
 #include "platform/ui/CFrameWnd.h"
 #include "platform/ui/CWinApp.h"
 #include "platform/ui/CWndMessage.h"
@@ -226,6 +228,41 @@ CToolGeometry CGraphsView::GetToolGeometry() const
     if (CStudyPlot* data = GetSeriesPlot())
         g.firstBar = data->GetFirstVisibleBar();
     return g;
+}
+
+// ---------------------------------------------------------------- workspaces
+
+BOOL CGraphsView::SaveToWorkspace(CArchive& ar)
+{
+    CGraphsDoc* doc = GetGraphsDoc();
+    if (!doc || !doc->GetLinkState().Save(ar))
+        return FALSE;
+    try {
+        ar << doc->GetSymbol() << doc->GetInterval();
+    } catch (CException&) {
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CGraphsView::LoadFromWorkspace(CArchive& ar, DWORD)
+{
+    CGraphsDoc* doc = GetGraphsDoc();
+    if (!doc || !doc->GetLinkState().Load(ar))
+        return FALSE;
+    CString symbol, interval;
+    try {
+        ar >> symbol >> interval;
+    } catch (CException&) {
+        return FALSE;
+    }
+    if (symbol.GetLength() > 64 || interval.GetLength() > 64)
+        return FALSE;
+    doc->UpdateLinkButtons();
+    if (!symbol.IsEmpty() || !interval.IsEmpty())
+        ChangeSymbolInterval(symbol.IsEmpty() ? doc->GetSymbol() : symbol,
+                             interval.IsEmpty() ? doc->GetInterval() : interval, doc->IsExtendedSession());
+    return TRUE;
 }
 
 // ---------------------------------------------------------------- updates

@@ -6,6 +6,7 @@
 
 #include "chart/ui/CDrawingTool.h"
 #include "chart/ui/CDrawingToolList.h"
+#include "app/windows/IWorkspaceView.h"
 #include "platform/core/CRect.h"
 #include "platform/ui/CBitmap.h"
 #include "platform/ui/CView.h"
@@ -27,7 +28,7 @@ class CWndMessage;
 // Study plots a pane holds at most besides the price plot (its menus list each).
 inline constexpr int kMaxPaneStudyPlots = 20;
 
-class CGraphsView : public CView, public IPlotPane {
+class CGraphsView : public CView, public IPlotPane, public IWorkspaceView {
 public:
     CGraphsView();
     ~CGraphsView() override;
@@ -107,6 +108,10 @@ public:
     void OnDrawingTool(UINT id);
     // The trade ticket for Buy 0, Sell 1, Sell Short 2, Buy to Cover 3.
     void TradeFromChart(int action);
+
+    // The chart's record in workspaces: link groups, symbol and interval.
+    BOOL SaveToWorkspace(CArchive& ar) override;
+    BOOL LoadFromWorkspace(CArchive& ar, DWORD version) override;
 
     void OnInitialUpdate() override;
     void OnUpdate(CView* sender, LPARAM hint, CUpdateHint* hintObject) override;

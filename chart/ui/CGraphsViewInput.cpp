@@ -5,6 +5,7 @@
 #include "analytics/series/CPriceSeries.h"
 #include "analytics/series/CStudySource.h"
 #include "analytics/series/ISeriesServices.h"
+#include "analytics/series/SeriesFactory.h"
 #include "analytics/series/SeriesTime.h"
 #include "app/services/CAppSettings.h"
 #include "app/services/TextHelpers.h"
@@ -240,18 +241,22 @@ void CGraphsView::ApplyDateRange(int index, bool intervalChange)
     static const int kUnits[] = {0, 1, 2, 5, 10, 1, 3, 6, 12};
     const bool months = index >= 5;
     CPricePlot* price = doc->GetBarSeries();
-    if (!price || !price->GetPriceSeries() || doc->GetSymbol().IsEmpty() || doc->GetInterval().IsEmpty())
+    if (!price || !price->GetPriceSeries() || doc->GetSymbol().IsEmpty() || doc->GetInterval().IsEmpty() ||
+        m_plotRect.Width() <= 0)
         return;
-    // The range's first day from the symbol's daily bars.
-    CPriceSeries daily(doc->GetSymbol() + ",D", 0);
-    daily.SetBarCount(months ? 1 : kUnits[index], 0);
+    // The range's first day from the symbol's daily bars (laid out on the calendar).
+    std::unique_ptr<CPriceSeries, void (*)(CPriceSeries*)> daily(OpenPriceSeries(doc->GetSymbol() + ",D", 0),
+                                                                 &ReleasePriceSeries);
+    if (!daily)
+        return;
+    daily->SetBarCount(months ? 1 : kUnits[index], 0);
     int first = 0, last = 0;
-    if (daily.GetVisibleRange(first, last) == 0)
+    if (daily->GetVisibleRange(first, last) == 0)
         return;
     DWORD start = 0;
     if (months) {
         DWORD end = 0;
-        if (!daily.GetBarTime(last, 0, end))
+        if (!daily->GetBarTime(last, 0, end))
             return;
         int year = 0, month = 0, day = 0;
         FeedTimeToDate(end, year, month, day);
@@ -261,7 +266,7 @@ void CGraphsView::ApplyDateRange(int index, bool intervalChange)
             --year;
         }
         start = DateTimeToFeedTime(year, month, std::min(day, 28), 0, 0, 0);
-    } else if (!daily.GetBarTime(first, 0, start)) {
+    } else if (!daily->GetBarTime(first, 0, start)) {
         return;
     }
     if (start == 0)

@@ -217,3 +217,24 @@ TEST_F(ChartPaneTest, ContextMenuAndOverlayLimit)
     EXPECT_EQ(ID_FIRST_REMOVE_STUDY - 1, editFull->GetMenuItemID(kMaxPaneStudyPlots - 1));
     EXPECT_EQ(kMaxPaneStudyPlots, full.FindPopupOf(ID_FIRST_REMOVE_STUDY)->GetMenuItemCount());
 }
+
+TEST_F(ChartPaneTest, DateRangeFitsTheBarsOrMovesTheInterval)
+{
+    // A week of one-minute bars cannot fit 2 pixels apart: the interval moves coarser
+    // until the week's bars take 2 to 30 pixels each.
+    pane->ApplyDateRange(3, true);
+    EXPECT_EQ(3, doc->GetDateRange());
+    EXPECT_NE(CString("1"), doc->GetInterval());
+    EXPECT_GE(doc->GetBarSpacing(), 2.0);
+    EXPECT_LE(doc->GetBarSpacing(), 30.0);
+    // Auto only stores the choice; out of range does nothing.
+    pane->ApplyDateRange(0, true);
+    EXPECT_EQ(0, doc->GetDateRange());
+    pane->ApplyDateRange(12, true);
+    EXPECT_EQ(0, doc->GetDateRange());
+    // Without the interval change the range returns to Auto at spacing 6.
+    pane->ChangeSymbolInterval("IBM", "1", false);
+    pane->ApplyDateRange(8, false);
+    EXPECT_EQ(0, doc->GetDateRange());
+    EXPECT_DOUBLE_EQ(6.0, doc->GetBarSpacing());
+}
