@@ -3,8 +3,11 @@
 // by the chart's plots into a 4,200 x 600 image, against the same primitives (filled
 // bodies in their frames, wicks, polylines, histogram lines and level lines) drawn by plain
 // QPainter code from values read beforehand. The plots read their values from the
-// series as they draw (their study values already computed), as a repaint does. A third
-// benchmark times one frame of a whole chart window with the same studies.
+// series as they draw (their study values already computed) under one read lock for
+// the frame, as a repaint does. A third benchmark times one frame of a whole chart
+// window with the same studies.
+#include "analytics/series/CSeriesReadLock.h"
+#include "analytics/series/CStudySource.h"
 #include "studies/CBollingerStudy.h"
 #include "studies/CMACDStudy.h"
 #include "studies/CMovingAverageStudy.h"
@@ -27,6 +30,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -54,7 +58,7 @@ void FeedRandomWalk(CPriceSeries& series)
     std::vector<CHistoryRow> rows;
     double close = 100;
     for (int r = 0; r < series.GetRecordCount(); ++r) {
-        const CBarRecord* record = series.GetRecordAt(r);
+        const std::optional<CBarRecord> record = series.GetRecordAt(r);
         CHistoryRow row;
         row.feedTime = CTimeToFeedTime(record->m_startTime);
         row.open = close;
@@ -125,6 +129,12 @@ Chart& ChartOf(int bars)
 
 void DrawWithPlots(Chart& c, CDC& dc)
 {
+    // The series locked once for the frame, as a pane's repaint does.
+    std::vector<CPriceSeries*> series;
+    for (const auto& p : c.plots)
+        series.push_back(p->GetSeries()->GetBaseSeries());
+    series.push_back(c.price.GetSeries()->GetBaseSeries());
+    const CSeriesReadLocks pass(std::move(series));
     CRect label(kWidth - 60, 0, kWidth, 13);
     for (size_t i = 0; i < c.plots.size(); ++i) {
         const CPriceScale& s = c.ScaleOf(i);

@@ -21,6 +21,7 @@ class CChartController;
 class CDrawingTool;
 class CGraphsDoc;
 class CPriceScale;
+class CPriceSeries;
 class CPricePlot;
 class CStudyPlot;
 class CWndMessage;
@@ -147,6 +148,8 @@ private:
     void PaintBoundaries(CDC* dc, const CBarDates& dates, int first, int last, int style, bool text, int upperWidth);
     void PaintTools(CDC* dc, const CPriceScale& scale);
     void PaintCrosshair(CDC* dc);
+    // The series the plots read, locked for a painting pass.
+    std::vector<CPriceSeries*> PaintedSeries() const;
     void ShowOverlay(int hint);
     bool ToolBeingPlaced() const;
     CDrawingTool* SelectedTool() const;

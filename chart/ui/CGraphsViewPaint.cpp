@@ -3,6 +3,8 @@
 // all in an off-screen bitmap copied to the window in one block.
 #include "chart/ui/CGraphsView.h"
 
+#include "analytics/series/CSeriesReadLock.h"
+#include "analytics/series/CStudySource.h"
 #include "app/services/CAppSettings.h"
 #include "broker/core/FeedTime.h"
 #include "broker/core/Formatters.h"
@@ -103,11 +105,27 @@ void DottedVertical(CDC* dc, int x, int y1, int y2, COLORREF color)
 
 
 
+std::vector<CPriceSeries*> CGraphsView::PaintedSeries() const
+{
+    std::vector<CPriceSeries*> series;
+    for (const auto& plot : m_plots) {
+        const CStudySource* source = plot->GetSeries();
+        if (!source)
+            continue;
+        series.push_back(source->GetBaseSeries());
+        if (const CStudyEvaluation* spec = source->GetSpec())
+            series.push_back(spec->m_pStudySeries);
+    }
+    return series;
+}
+
 void CGraphsView::OnDraw(CDC* dc)
 {
     GetClientRect(&m_client);
     if (m_client.IsRectEmpty())
         return;
+    // One state of the series for the whole picture: trades wait until it is painted.
+    const CSeriesReadLocks pass(PaintedSeries());
     BITMAP info{};
     if (m_bRecreateBitmap || !m_bitmap.GetSafeHandle() || m_bitmap.GetBitmap(&info) == 0 ||
         info.bmWidth != m_client.Width() || info.bmHeight != m_client.Height()) {
@@ -141,6 +159,7 @@ void CGraphsView::OnDraw(CDC* dc)
 void CGraphsView::PaintTo(CDC* dc)
 {
     GetClientRect(&m_client);
+    const CSeriesReadLocks pass(PaintedSeries());
     PaintBase(dc);
     PaintTools(dc, MakeScale());
     PaintCrosshair(dc);

@@ -2,6 +2,7 @@
 
 #include "analytics/formula/CFormulaSeries.h"
 #include "analytics/series/CPriceSeries.h"
+#include "analytics/series/CSeriesReadLock.h"
 #include "analytics/series/CStudySource.h"
 #include "broker/core/FeedTime.h"
 #include "platform/ui/CBrush.h"
@@ -235,32 +236,38 @@ void CPricePlot::DrawBars(CDC* dc, const RECT* plotRect, const CPriceScale* scal
     int lastDrawn = first - 1;
     double lastClose = kNoValue;
     std::vector<POINT> curve;
-    CPriceSeries& series = *m_pSource->GetBaseSeries();
     {
-        std::lock_guard<CPriceSeries> lock(series);
-        // The price series holds plain bars: their records are read in place.
-        const bool plain = series.GetStudyValues() == nullptr && series.IsLoaded();
-        auto read = [&](int bar, int field, double& value) {
+        const CSeriesReadLock pass(*m_pSource->GetBaseSeries());
+        // A plain price series: its fields are read a block at a time.
+        const int count = last - first + 1;
+        const bool plain = m_pSource->GetSpec() == nullptr && count > 0;
+        const int fields[] = {iOpen, iHigh, iLow, iClose};
+        std::vector<double> values;
+        std::vector<BYTE> ok;
+        if (plain) {
+            values.resize(static_cast<size_t>(count) * 4);
+            ok.resize(values.size());
+            for (size_t column = 0; column < 4; ++column)
+                pass.ReadValues(first, count, fields[column], values.data() + column * count, ok.data() + column * count);
+        }
+        auto read = [&](int bar, int column, double& value) {
             if (!plain)
-                return m_pSource->GetValue(bar, field, value, -1);
-            const CBarRecord* record = series.GetRecordAt(series.GetRecordOfIndex(bar));
-            if (!record || !record->m_bValid || field < 0 || field > 6)
-                return false;
-            value = record->m_fields[field];
-            return true;
+                return m_pSource->GetValue(bar, fields[column], value, -1);
+            const size_t at = static_cast<size_t>(column) * count + (bar - first);
+            value = values[at];
+            return ok[at] != 0;
         };
         for (int bar = first; bar <= last; ++bar) {
             const int x = BarToX(bar, first, plotRect->left);
             double high = 0, low = 0, open = 0, close = 0;
             int yHigh = 0, yLow = 0;
             if (m_nDrawStyle == kStyleCurve) {
-                if (!read(bar, iClose, close))
+                if (!read(bar, 3, close))
                     continue;
                 yHigh = yLow = scale->PriceToY(close);
                 curve.push_back(POINT{x, yHigh});
             } else {
-                if (!read(bar, iHigh, high) || !read(bar, iLow, low) || !read(bar, iOpen, open) ||
-                    !read(bar, iClose, close))
+                if (!read(bar, 1, high) || !read(bar, 2, low) || !read(bar, 0, open) || !read(bar, 3, close))
                     continue;
                 yHigh = scale->PriceToY(high);
                 yLow = scale->PriceToY(low);

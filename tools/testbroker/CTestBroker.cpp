@@ -280,6 +280,12 @@ double CTestBroker::Cash(const std::string& account) const
     return a ? a->cash : 0.0;
 }
 
+std::vector<Watchlist> CTestBroker::Watchlists() const
+{
+    std::lock_guard lock(m_core->Lock());
+    return m_core->Watchlists().Lists(m_options.user);
+}
+
 std::vector<std::string> CTestBroker::ActionLog() const
 {
     std::lock_guard lock(m_core->Lock());
@@ -296,6 +302,17 @@ void CTestBroker::ClearOrderRequests()
 {
     std::lock_guard lock(m_core->Lock());
     m_core->ClearOrderRequests();
+}
+
+std::vector<std::string> CTestBroker::PlaceOrder(const std::string& orderString, bool option, bool save,
+                                                std::string& error)
+{
+    std::lock_guard lock(m_core->Lock());
+    Activities activities;
+    const auto result = m_core->Accounts().Place(m_options.user, orderString, option, false, save, activities);
+    m_core->PublishActivities(activities);
+    error = result.error;
+    return result.ok ? result.ids : std::vector<std::string>();
 }
 
 std::optional<SimSymbol> CTestBroker::Symbol(const std::string& symbol) const

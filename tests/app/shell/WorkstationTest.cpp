@@ -70,8 +70,9 @@ std::vector<WindowSummary> Summarise(CWorkstationApp& app)
         if (!doc)
             continue;
         auto* kindView = dynamic_cast<CKindView*>(view);
-        out.push_back({doc->GetKind(), IsFloatingView(view), kindView ? kindView->GetSymbol() : CString(),
-                       doc->GetLinkState().GetSymbolGroup()});
+        // The balances window's workspace record holds no link groups.
+        const int group = doc->GetKind() == kKindBalances ? -1 : doc->GetLinkState().GetSymbolGroup();
+        out.push_back({doc->GetKind(), IsFloatingView(view), kindView ? kindView->GetSymbol() : CString(), group});
     }
     // Floating windows take activation asynchronously: compare in a fixed order.
     std::sort(out.begin(), out.end(), [](const WindowSummary& a, const WindowSummary& b) {
@@ -167,7 +168,8 @@ TEST_F(BrokerFixture, WorkstationLogsInOpensEveryKindLinksSavesWorkspacesAndExit
             EXPECT_EQ(common->GetKind(), kind);
             EXPECT_EQ(IsFloatingView(view), floating);
             EXPECT_EQ(common->IsDetached(), floating);
-            EXPECT_EQ(doc->GetTitle(), WindowKindName(kind));
+            // A Level I window's title tells its screener.
+            EXPECT_EQ(doc->GetTitle(), kind == kKindLevel1 ? CString("Level I (Screener Off)") : CString(WindowKindName(kind)));
             EXPECT_NE(view->GetParentFrame()->GetCaptionButton(ID_LINK_SYMBOL), nullptr);
         }
     }
@@ -401,7 +403,7 @@ TEST_F(BrokerFixture, FontsAndColorsCommandsReachEveryOpenWindowAndAreKept)
         ASSERT_TRUE(app.InitInstance());
         CMainFrame* frame = app.MainFrame();
         ASSERT_NE(frame, nullptr);
-        for (int kind : {kKindLevel1, kKindLevel2, kKindTimeSales, kKindBarTable})
+        for (int kind : {kKindNews, kKindLevel2, kKindTimeSales, kKindBarTable})
             ASSERT_NE(app.OpenWindowOfKind(kind, kind == kKindLevel2), nullptr);
         std::vector<CKindView*> views;
         for (CView* v : app.GetWindowViews())
