@@ -102,6 +102,9 @@ private:
 
     void BuildToolBar();
     void OnOpenKind(UINT id);
+    void OnListWindowCommand(UINT id);
+    void OnWatchListManager();
+    void OnWebWatchListManager();
     void OnOpenFloating(UINT id);
     void OnWorkspaceOpen();
     void OnWorkspaceSave();
@@ -109,6 +112,9 @@ private:
     void OnPreferences();
     void OnListFonts();
     void OnListColors();
+    // "Fonts..." and "Colors..." of the balances, order status and saved orders windows.
+    void OnReportFonts(UINT id);
+    void OnReportColors(UINT id);
     void OnAppExit();
     void OnAppAbout();
     void OnAddAlert();

@@ -21,14 +21,22 @@
 #include "broker/session/CSessionManager.h"
 #include "broker/session/CTcpStreamConnection.h"
 #include "broker/session/SessionConfig.h"
+#include "chart/ui/CGraphsDoc.h"
+#include "chart/ui/CGraphsView.h"
+#include "chart/ui/ChartFrames.h"
 #include "platform/core/UserDataFolder.h"
 #include "platform/ui/CChildFrame.h"
 #include "platform/ui/CDocTemplate.h"
 #include "platform/ui/CRuntimeClass.h"
 #include "platform/ui/CSdiChildFrame.h"
 #include "platform/ui/CUiResponder.h"
+#include "trading/ui/CBalanceView.h"
+#include "trading/ui/COrderStatusView.h"
 #include "trading/ui/COrderView.h"
+#include "trading/ui/CSavedOrdersView.h"
 #include "trading/ui/CTradingHost.h"
+#include "views/OptionChainSet.h"
+#include "views/ui/Level1View.h"
 
 #include <QWidget>
 
@@ -45,19 +53,54 @@ struct KindView {
     using type = CKindViewOf<Kind>;
 };
 template <>
+struct KindView<kKindLevel1> {
+    using type = Level1View;
+};
+template <>
 struct KindView<kKindTradeTicket> {
     using type = COrderView;
+};
+template <>
+struct KindView<kKindBalances> {
+    using type = CBalanceView;
+};
+template <>
+struct KindView<kKindOrderStatus> {
+    using type = COrderStatusView;
+};
+template <>
+struct KindView<kKindSavedOrders> {
+    using type = CSavedOrdersView;
+};
+template <>
+struct KindView<kKindChart> {
+    using type = CGraphsView;
+};
+
+// The document and frames of a kind: the chart's own, else the common ones.
+template <int Kind>
+struct KindFrames {
+    using doc = CCommonDoc;
+    using mdi = CChildFrame;
+    using sdi = CSdiChildFrame;
+};
+template <>
+struct KindFrames<kKindChart> {
+    using doc = CGraphsDoc;
+    using mdi = CGraphsChildFrame;
+    using sdi = CSdiGraphsChildFrame;
 };
 
 template <int Kind>
 void AddKindTemplates(CWinApp& app)
 {
     using View = typename KindView<Kind>::type;
+    using Frames = KindFrames<Kind>;
     const UINT resource = WindowKindResource(Kind);
-    app.AddDocTemplate(std::make_unique<CDocTemplate>(resource, RuntimeClassOf<CCommonDoc>(),
-                                                      RuntimeClassOf<CChildFrame>(), RuntimeClassOf<View>()));
-    app.AddDocTemplate(std::make_unique<CDocTemplate>(resource, RuntimeClassOf<CCommonDoc>(),
-                                                      RuntimeClassOf<CSdiChildFrame>(), RuntimeClassOf<View>()));
+    app.AddDocTemplate(std::make_unique<CDocTemplate>(resource, RuntimeClassOf<typename Frames::doc>(),
+                                                      RuntimeClassOf<typename Frames::mdi>(), RuntimeClassOf<View>()));
+    app.AddDocTemplate(std::make_unique<CDocTemplate>(resource, RuntimeClassOf<typename Frames::doc>(),
+                                                      RuntimeClassOf<typename Frames::sdi>(), RuntimeClassOf<View>()));
 }
 
 template <int... Kinds>
@@ -351,6 +394,7 @@ bool CWorkstationApp::CreateSession()
     m_http = std::make_unique<CPlatformHttpTransport>(config.caFile, 30000);
     m_session = std::make_unique<CSessionManager>(m_folder, config, m_http.get(), &CTcpStreamConnection::Create);
     CSessionManager::Install(m_session.get());
+    RegisterOptionChainHooks();
     m_router = std::make_unique<CSessionStatusRouter>();
     m_session->SetStatusWindow(m_router.get());
     m_orderConfirm = std::make_unique<CShellOrderConfirm>(m_settings);
@@ -628,6 +672,28 @@ int CWorkstationApp::ApplyListColors()
             look->SetListColors(m_settings.m_quoteColors);
             ++told;
         }
+    return told;
+}
+
+int CWorkstationApp::ApplyReportLook(int list)
+{
+    if (list < 0 || list >= kReportListCount)
+        return 0;
+    const CReportListLook& look = m_settings.m_reportLooks[static_cast<size_t>(list)];
+    int told = 0;
+    for (CView* view : GetWindowViews()) {
+        if (auto* orders = dynamic_cast<COrderStatusView*>(view); orders && list == kReportOrderStatus) {
+            orders->SetFontAndColor(look.font, look.textColor);
+            ++told;
+        } else if (auto* balances = dynamic_cast<CBalanceView*>(view); balances && list == kReportBalances) {
+            balances->SetFontAndColor(look.font, look.textColor);
+            ++told;
+        } else if (auto* saved = dynamic_cast<CSavedOrdersView*>(view); saved && list == kReportSavedOrders) {
+            saved->SetFont(look.font, look.textColor);
+            saved->SetBackgroundColor();
+            ++told;
+        }
+    }
     return told;
 }
 

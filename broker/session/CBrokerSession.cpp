@@ -841,8 +841,10 @@ void CBrokerSession::QueueHistoryRequest(const CHistoryRequest& request)
     m_workReady.notify_all();
 }
 
-bool CBrokerSession::DownloadHistory(const CHistoryRequest& request, std::vector<CHistoryRow>& rows, CString& error)
+bool CBrokerSession::DownloadHistory(const CHistoryRequest& request, std::vector<CHistoryRow>& rows,
+                                     std::optional<uint64_t>& asOf, CString& error)
 {
+    asOf.reset();
     static constexpr int kMaxBars = 20000;
     if (!m_pHttp) {
         error = "No connection to the broker.";
@@ -888,6 +890,15 @@ bool CBrokerSession::DownloadHistory(const CHistoryRequest& request, std::vector
             error = CString(parseError.empty() ? std::string("Malformed history reply.") : parseError);
             return false;
         }
+        if (chunk == 0) {
+            // The newest chunk holds today: its mark tells which live trades the rows hold.
+            for (const auto& [name, value] : exchange.headers) {
+                uint64_t mark = 0;
+                if (CString(name).CompareNoCase(CString(qx::protocol::kHistoryAsOfHeader)) == 0 &&
+                    qx::protocol::ParseHistoryAsOf(value, mark))
+                    asOf = mark;
+            }
+        }
         std::vector<CHistoryRow> part;
         part.reserve(bars.size());
         for (const auto& bar : bars)
@@ -919,8 +930,9 @@ void CBrokerSession::HistoryThread()
         message->m_bDaily = request.daily;
         message->m_nRequestId = request.id;
         CString error;
-        if (!DownloadHistory(request, message->m_rows, error)) {
+        if (!DownloadHistory(request, message->m_rows, message->m_asOf, error)) {
             message->m_bFailed = true;
+            message->m_asOf.reset();
             Log("history %s: %s", request.symbol.GetString(), error.GetString());
         }
         m_queue.Post(std::move(message));
@@ -1025,10 +1037,16 @@ void CBrokerSession::WatchlistThread()
     }
 }
 
-bool CBrokerSession::SaveWatchlist(const CWatchlistRecord& list, int create, CString& error)
+bool CBrokerSession::SaveWatchlist(const CWatchlistRecord& list, int create, CString& error, CString* savedId)
 {
+    error.Empty();
     CString items;
     for (const CWatchedSymbol& s : list.symbols) {
+        // The separators of the symbol list would split the item.
+        if (s.symbol.FindOneOf(",|") >= 0 || s.purchaseDate.FindOneOf(",|") >= 0) {
+            error = "Invalid symbol: " + s.symbol;
+            return false;
+        }
         if (!items.IsEmpty())
             items += ",";
         items.AppendFormat("%s|%s|%s|%s|%s", s.symbol, FormatDouble(s.quantity), FormatDouble(s.price),
@@ -1038,6 +1056,10 @@ bool CBrokerSession::SaveWatchlist(const CWatchlistRecord& list, int create, CSt
     const bool ok = create ? CallApi("CreateWatchlist", {{"name", list.name}, {"symbollist", items}}, reply, error)
                            : CallApi("EditWatchlist", {{"listid", list.listId}, {"name", list.name}, {"symbollist", items}},
                                      reply, error);
+    if (ok && savedId) {
+        CString id;
+        *savedId = ParseSavedWatchlistId(reply, id) ? id : (create ? CString() : list.listId);
+    }
     if (ok)
         WakeWatchlistRefresh();
     return ok;

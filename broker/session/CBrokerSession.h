@@ -23,6 +23,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -90,7 +91,10 @@ public:
     uint64_t GetDroppedRecords() const { return m_nDropped.load(); }
     uint64_t GetConnectCount(int stream) const;
 
-    bool SaveWatchlist(const CWatchlistRecord& list, int create, CString& error);
+    // Creates (create 1) or replaces the list on the server; a created list's id goes to
+    // savedId. An item whose symbol or date holds "," or "|" cannot be sent and is
+    // refused with "Invalid symbol: ..." before anything is sent.
+    bool SaveWatchlist(const CWatchlistRecord& list, int create, CString& error, CString* savedId = nullptr);
     bool DeleteWatchlist(const CString& listId, CString& error);
 
     bool SubmitOrder(const std::vector<COrderLeg>& legs, int securityKind, int conditionalType, int place,
@@ -160,7 +164,9 @@ private:
     void WatchlistThread();
     void RefreshAccount();
     void RefreshWatchlists();
-    bool DownloadHistory(const CHistoryRequest& request, std::vector<CHistoryRow>& rows, CString& error);
+    // asOf: the newest trade the rows hold, when the server named it.
+    bool DownloadHistory(const CHistoryRequest& request, std::vector<CHistoryRow>& rows,
+                         std::optional<uint64_t>& asOf, CString& error);
 
     // Waits up to ms or until Stop; false when stopping.
     bool Sleep(int ms);

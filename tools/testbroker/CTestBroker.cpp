@@ -199,6 +199,12 @@ void CTestBroker::FailReplies(const std::string& name, ApiFault fault, int count
 {
     m_api->AddFault(name, fault, count, cutAt);
 }
+void CTestBroker::HoldHistory(HistoryHold hold) { m_api->HoldHistory(hold); }
+bool CTestBroker::WaitForHeldHistory(size_t count, int timeoutMs) const
+{
+    return m_api->WaitForHeldHistory(count, timeoutMs);
+}
+void CTestBroker::SetHistoryMarks(bool on) { m_api->SetHistoryMarks(on); }
 void CTestBroker::SendRawToStreams(const std::vector<uint8_t>& bytes) { m_stream->SendRaw(bytes); }
 
 void CTestBroker::SendMalformedRecords()
@@ -280,6 +286,12 @@ double CTestBroker::Cash(const std::string& account) const
     return a ? a->cash : 0.0;
 }
 
+std::vector<Watchlist> CTestBroker::Watchlists() const
+{
+    std::lock_guard lock(m_core->Lock());
+    return m_core->Watchlists().Lists(m_options.user);
+}
+
 std::vector<std::string> CTestBroker::ActionLog() const
 {
     std::lock_guard lock(m_core->Lock());
@@ -296,6 +308,17 @@ void CTestBroker::ClearOrderRequests()
 {
     std::lock_guard lock(m_core->Lock());
     m_core->ClearOrderRequests();
+}
+
+std::vector<std::string> CTestBroker::PlaceOrder(const std::string& orderString, bool option, bool save,
+                                                std::string& error)
+{
+    std::lock_guard lock(m_core->Lock());
+    Activities activities;
+    const auto result = m_core->Accounts().Place(m_options.user, orderString, option, false, save, activities);
+    m_core->PublishActivities(activities);
+    error = result.error;
+    return result.ok ? result.ids : std::vector<std::string>();
 }
 
 std::optional<SimSymbol> CTestBroker::Symbol(const std::string& symbol) const

@@ -83,6 +83,13 @@ public:
     void SetPassword(const std::string& password);
     // The next count requests of an API name, or "history", get a broken reply (CApiServer.h).
     void FailReplies(const std::string& name, ApiFault fault, int count = 1, size_t cutAt = 0);
+    // History requests wait at that stage (before their bars are read, or with the reply made)
+    // until released with HistoryHold::None.
+    void HoldHistory(HistoryHold hold);
+    bool WaitForHeldHistory(size_t count, int timeoutMs) const;
+    // History replies name the newest trade their bars hold (default); off, the broker answers
+    // as one that knows no trade numbers.
+    void SetHistoryMarks(bool on);
     uint64_t KeepAliveCount() const;
     size_t SessionCount() const;
 
@@ -92,9 +99,14 @@ public:
     std::vector<Order> Orders(const std::string& account) const;
     double Cash(const std::string& account) const;
     std::vector<std::string> ActionLog() const;
+    // The user's watch lists as the server keeps them.
+    std::vector<Watchlist> Watchlists() const;
     // The order requests received (placed, saved and edited orders), oldest first.
     std::vector<ReceivedOrderRequest> OrderRequests() const;
     void ClearOrderRequests();
+    // Places (or with save, saves) an order of the user as an order request would; the
+    // account activity stream hears of it. The new order ids, or none with the error.
+    std::vector<std::string> PlaceOrder(const std::string& orderString, bool option, bool save, std::string& error);
 
     // Read-only views of the market (copies).
     std::optional<SimSymbol> Symbol(const std::string& symbol) const;

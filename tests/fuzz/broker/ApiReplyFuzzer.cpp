@@ -39,6 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::vector<CWatchlistRecord> lists;
     if (ParseWatchlists(xml, lists))
         Check(lists.size() <= size);
+    CString savedId;
+    Check(!ParseSavedWatchlistId(xml, savedId) || !savedId.IsEmpty());
 
     // Orders keep their times as text; every field is read as one.
     std::vector<COrderStatusRecord> orders;
