@@ -1,10 +1,10 @@
 #include "trading/ui/CTradingHost.h"
 
-#include "app/services/TextHelpers.h"
 #include "app/windows/IWorkstationFrame.h"
 #include "broker/session/CSessionManager.h"
 #include "platform/ui/CWinApp.h"
 #include "platform/ui/CWnd.h"
+#include "trading/AccountChoice.h"
 
 namespace {
 
@@ -41,12 +41,7 @@ void CTradingHost::GetTargetAccounts(int mode, const std::vector<CString>& names
     if (mode == 1) {
         out = accounts;
     } else if (mode == 2) {
-        for (const CAccountInfo& a : accounts)
-            for (const CString& name : names)
-                if (SameAccountName(a.name, name) || SameAccountName(a.number, name)) {
-                    out.push_back(a);
-                    break;
-                }
+        out = NamedAccounts(accounts, names);
     } else {
         const CString current = manager->GetSession().GetCurrentAccount();
         for (const CAccountInfo& a : accounts)
@@ -67,13 +62,7 @@ CString CTradingHost::GetAccountListText(int mode, const std::vector<CString>& n
     GetTargetAccounts(mode, names, chosen);
     if (mode == 1 && chosen.empty())
         return "All";
-    CString text;
-    for (const CAccountInfo& a : chosen) {
-        if (!text.IsEmpty())
-            text += ", ";
-        text += a.name;
-    }
-    return text;
+    return AccountNamesText(chosen);
 }
 
 std::vector<CAccountInfo> CTradingHost::GetSessionAccounts() const
