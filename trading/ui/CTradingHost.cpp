@@ -13,6 +13,15 @@ int Ask(const CString& text, CWnd* owner, UINT type)
     return owner && owner->m_hWnd ? owner->MessageBox(text, nullptr, type) : AfxMessageBox(text, type);
 }
 
+// The session manager, or null with the error that nobody is logged in.
+CSessionManager* LoggedInManager(CString& error)
+{
+    CSessionManager* manager = CSessionManager::Instance();
+    if (!manager)
+        error = "You are not logged in.";
+    return manager;
+}
+
 }  // namespace
 
 bool CTradingHost::AskYesNo(const CString& text, CWnd* owner)
@@ -74,22 +83,18 @@ std::vector<CAccountInfo> CTradingHost::GetSessionAccounts() const
 bool CTradingHost::SubmitOrder(const std::vector<COrderLeg>& legs, int securityKind, int conditionalType, int place,
                                const char* sourceTag, const CString& accountNumber, CString& error)
 {
-    CSessionManager* manager = CSessionManager::Instance();
-    if (!manager) {
-        error = "You are not logged in.";
+    CSessionManager* manager = LoggedInManager(error);
+    if (!manager)
         return false;
-    }
     return manager->GetSession().SubmitOrder(legs, securityKind, conditionalType, place, sourceTag, accountNumber,
                                              error);
 }
 
 bool CTradingHost::EditOrder(const COrderLeg& record, int securityKind, CWnd* owner, CString& error)
 {
-    CSessionManager* manager = CSessionManager::Instance();
-    if (!manager) {
-        error = "You are not logged in.";
+    CSessionManager* manager = LoggedInManager(error);
+    if (!manager)
         return false;
-    }
     return manager->GetSession().EditOrder(record, securityKind, owner, error);
 }
 
