@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <thread>
 
@@ -32,7 +33,61 @@ void Usage()
         "  --symbols N         number of stocks (default 300)\n"
         "  --tick-ms N         milliseconds between simulation steps (default 100)\n"
         "  --moves N           symbols moved per step (default 20)\n"
-        "  --paused            start with the simulation paused");
+        "  --paused            start with the simulation paused\n"
+        "  --sample-orders     start with open, filled and saved orders in the first account");
+}
+
+// A few orders of every kind in the user's first account, priced from the market.
+void PlaceSampleOrders(qx::testbroker::CTestBroker& broker)
+{
+    const auto accounts = broker.Accounts();
+    if (accounts.empty())
+        return;
+    const std::string account = accounts.front().id;
+    auto price = [&](const char* symbol, double factor) {
+        const auto s = broker.Symbol(symbol);
+        char text[32];
+        std::snprintf(text, sizeof text, "%.2f", s ? s->last * factor : 1.0);
+        return std::string(text);
+    };
+    struct Sample {
+        const char* action;
+        const char* quantity;
+        const char* symbol;
+        const char* type;
+        double factor;
+        const char* expire;
+        bool save;  // a saved order
+    };
+    static const Sample kSamples[] = {
+        {"buy", "100", "MSFT", "limit", 0.95, "day", false},
+        {"buy", "50", "IBM", "market", 0, "day", false},
+        {"sell", "25", "IBM", "limit", 1.10, "gtc", false},
+        {"buy", "200", "INTC", "stop_market", 1.05, "day", false},
+        {"sellshort", "100", "GE", "limit", 1.08, "day_ext", false},
+        {"buy", "300", "F", "market", 0, "day", false},
+        {"buy", "10", "AAPL", "limit", 0.97, "day", true},
+        {"sell", "5", "IBM", "limit", 1.15, "gtc", true},
+        {"buy", "1000", "T", "limit", 0.9, "day", true}};
+    const std::time_t inAMonth = std::time(nullptr) + 30 * 86400;
+    std::tm later{};
+    localtime_r(&inAMonth, &later);
+    for (const Sample& s : kSamples) {
+        const std::string type = s.type;
+        const std::string limit = type == "limit" ? price(s.symbol, s.factor) : "";
+        const std::string stop = type == "stop_market" ? price(s.symbol, s.factor) : "";
+        std::string order = "accountid=" + account + "~action=" + s.action + "~quantity=" + s.quantity +
+                            "~symbol=" + s.symbol + "~ordtype=" + type + "~price=" + limit + "~actprice=" + stop +
+                            "~tsparam=~expire=" + s.expire + "~spinstructions=none~routing=auto";
+        if (std::strcmp(s.expire, "gtc") == 0)
+            order += "~exmonth=" + std::to_string(later.tm_mon + 1) + "~exday=" + std::to_string(later.tm_mday) +
+                     "~exyear=" + std::to_string(later.tm_year + 1900);
+        else
+            order += "~exmonth=~exday=~exyear=";
+        std::string error;
+        if (broker.PlaceOrder(order, false, s.save, error).empty())
+            std::fprintf(stderr, "qx_test_broker: sample order %s %s: %s\n", s.action, s.symbol, error.c_str());
+    }
 }
 
 bool ReadNumber(const char* text, long min, long max, long& out)
@@ -47,6 +102,7 @@ bool ReadNumber(const char* text, long min, long max, long& out)
 int main(int argc, char** argv)
 {
     qx::testbroker::TestBrokerOptions options;
+    bool sampleOrders = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -78,6 +134,7 @@ int main(int argc, char** argv)
         else if (arg == "--tick-ms") options.tickIntervalMs = static_cast<int>(number(1, 60000));
         else if (arg == "--moves") options.movesPerTick = static_cast<int>(number(0, 10000));
         else if (arg == "--paused") options.startPaused = true;
+        else if (arg == "--sample-orders") sampleOrders = true;
         else if (arg == "--help" || arg == "-h") {
             Usage();
             return 0;
@@ -93,6 +150,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "qx_test_broker: %s\n", error.c_str());
         return 1;
     }
+    if (sampleOrders)
+        PlaceSampleOrders(broker);
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
     std::printf("qx_test_broker: https port %u, stream port %u\n", broker.HttpsPort(), broker.StreamPort());

@@ -2,15 +2,19 @@
 
 #include "analytics/formula/CFormulaDepthListener.h"
 #include "analytics/formula/CFormulaEngine.h"
+#include "analytics/formula/CFormulaOwner.h"
 #include "analytics/formula/CFormulaQuoteListener.h"
 #include "analytics/formula/CFormulaRequest.h"
 #include "analytics/formula/CFormulaSeriesListener.h"
 #include "analytics/formula/CFormulaTimer.h"
+#include "analytics/formula/FormulaColumns.h"
 #include "analytics/formula/FormulaNames.h"
 #include "analytics/formula/FormulaOperators.h"
 #include "analytics/series/CPriceSeries.h"
 #include "analytics/series/CSeriesListener.h"
+#include "analytics/series/CSeriesReadLock.h"
 #include "analytics/series/CStudySource.h"
+#include "analytics/series/TimeUnitNames.h"
 #include "analytics/series/ISeriesServices.h"
 #include "broker/session/CMarketDepthHandle.h"
 #include "broker/session/CSessionManager.h"
@@ -394,6 +398,20 @@ bool CCompiledFormula::ResolveInputs(const CFormulaRequest& request, CFormulaEng
     return ok;
 }
 
+void CCompiledFormula::EvaluateResolved(CFormulaOwner* owner)
+{
+    if (!IsCompiled() || !owner)
+        return;
+    bool taken = false;
+    for (auto& listener : m_quoteListeners)
+        taken |= listener->TakeCurrentValues();
+    for (auto& listener : m_seriesListeners)
+        taken |= listener->TakeCurrentValues();
+    std::lock_guard<std::recursive_mutex> lock(m_callLock);
+    if (taken && !IsReleased() && owner->GetTriggerState() == 0 && Evaluate(0, nullptr, 0, -1))
+        owner->Fire();
+}
+
 void CCompiledFormula::AddBars(int n)
 {
     {
@@ -533,12 +551,13 @@ bool CCompiledFormula::Evaluate(int mode, double* result, int bar, int flag)
             CStudySource* input = series->m_pInput;
             CPriceSeries* base = input->GetBaseSeries();
             std::lock_guard<CPriceSeries> seriesLock(*base);
+            // A backtest input reads its offset bars back, found by time with a chart source
+            // and counted without one (its front bars were added at resolution for it).
             int b = bar;
-            if (m_pChartSource) {
+            if (m_pChartSource)
                 b = input->FindBarByTime(chartTime, 0);
-                if (mode == 3)
-                    b -= series->m_nBarOffset;
-            }
+            if (mode == 3)
+                b -= series->m_nBarOffset;
             if (series->m_nFieldIndex < 0)
                 return false;
             double value = 0;
@@ -568,6 +587,174 @@ bool CCompiledFormula::Evaluate(int mode, double* result, int bar, int flag)
         return true;
     }
     return value > 0;
+}
+
+void CCompiledFormula::EvaluateRange(int mode, int first, int count, int flag, double* results, BYTE* valid)
+{
+    if (count <= 0)
+        return;
+    std::fill(valid, valid + count, BYTE{0});
+    if (!IsCompiled())
+        return;
+    if (mode == 0) {
+        // Alert formulas read the values their listeners stored, the same for every bar.
+        for (int k = 0; k < count; ++k)
+            valid[k] = Evaluate(mode, &results[k], first + k, flag);
+        return;
+    }
+    // What does not depend on the bar is read once, before any series is locked: quotes
+    // and books take their stores' locks, which are never taken under a series' lock.
+    struct Operand {
+        double value = 0;
+        bool has = false;
+        // Series items: reads of a block of consecutive indexes from `start` + bar offset,
+        // or bar by bar.
+        bool direct = false;
+        int start = 0;
+    };
+    std::vector<Operand> operands(m_items.size());
+    std::vector<CPriceSeries*> locked;
+    for (size_t i = 0; i < m_items.size(); ++i) {
+        CFormulaItem* item = m_items[i].get();
+        Operand& op = operands[i];
+        switch (item->m_nKind) {
+        case kItemConstant: op = {item->m_value, true}; break;
+        case kItemTimeValue: {
+            const int index = static_cast<CFormulaValueItem*>(item)->m_nIndex;
+            op.value = item->m_value;
+            op.has = index > kTimeSecond || ReadTimeName(index, op.value);
+            break;
+        }
+        case kItemQuoteField: {
+            auto* quote = static_cast<CFormulaValueItem*>(item);
+            quote->m_pInput->Snapshot();
+            op.has = quote->m_pInput->GetField(quote->m_nIndex, op.value);
+            quote->m_pInput->Attach();
+            break;
+        }
+        case kItemDepthField: {
+            auto* depth = static_cast<CFormulaDepthItem*>(item);
+            UpdateDepthItem(depth->m_pInput, *depth);
+            op = {item->m_value, item->m_bValid};
+            break;
+        }
+        case kItemSeriesField: {
+            auto* series = static_cast<CFormulaSeriesItem*>(item);
+            CStudySource* input = series->m_pInput;
+            locked.push_back(input->GetBaseSeries());
+            const int shift = mode == 2 || mode == 3 ? series->m_nBarOffset : 0;
+            const bool plain = !input->GetSpec() && series->m_nFieldIndex >= 0 &&
+                               series->m_nFieldIndex < kFirstTimeUnitField;
+            if (!plain)
+                break;
+            if (!m_pChartSource) {
+                op.direct = true;
+                op.start = -shift;
+                break;
+            }
+            // Mapped by time: the first bar's input index; consecutive when the bars of
+            // the chart and of the input start at the same times (checked once locked).
+            DWORD chartTime = 0;
+            if (m_pChartSource->GetBarTime(first, 0, chartTime)) {
+                op.direct = true;
+                op.start = input->FindBarByTime(chartTime, 0) - shift - first;
+            }
+            break;
+        }
+        default: break;
+        }
+    }
+    if (m_pChartSource)
+        locked.push_back(m_pChartSource->GetBaseSeries());
+    CSeriesReadLocks locks(std::move(locked));
+    if (m_pChartSource) {
+        CPriceSeries& chart = *m_pChartSource->GetBaseSeries();
+        for (size_t i = 0; i < m_items.size(); ++i)
+            if (operands[i].direct) {
+                CStudySource* input = static_cast<CFormulaSeriesItem*>(m_items[i].get())->m_pInput;
+                const int shift = mode == 2 || mode == 3
+                                      ? static_cast<CFormulaSeriesItem*>(m_items[i].get())->m_nBarOffset
+                                      : 0;
+                operands[i].direct = locks.SameBarStarts(chart, first, *input->GetBaseSeries(),
+                                                         first + operands[i].start + shift, count);
+            }
+    }
+    // The chart bar's start time, as Evaluate finds it, for the items read bar by bar.
+    auto chartTimeOf = [&](int bar, DWORD& time) { return !m_pChartSource || m_pChartSource->GetBarTime(bar, 0, time); };
+    // Zeroed: a block's values past its bars are computed but never read.
+    std::vector<CFormulaColumn> stack(static_cast<size_t>(std::max(m_nStackDepth, 1)));
+    BYTE barOk[kFormulaBlock];
+    for (int b0 = 0; b0 < count; b0 += kFormulaBlock) {
+        const int n = std::min(kFormulaBlock, count - b0);
+        const int bar0 = first + b0;
+        // A chart bar that is a record has its time; others are stepped to, or fail.
+        if (!m_pChartSource || locks.AreRecords(*m_pChartSource->GetBaseSeries(), bar0, n)) {
+            std::fill(barOk, barOk + n, BYTE{1});
+        } else {
+            for (int k = 0; k < n; ++k) {
+                DWORD time = 0;
+                barOk[k] = chartTimeOf(bar0 + k, time);
+            }
+        }
+        int top = 0;
+        bool failed = false;
+        for (size_t i = 0; i < m_items.size() && !failed; ++i) {
+            CFormulaItem* item = m_items[i].get();
+            const Operand& op = operands[i];
+            if (item->m_nKind == kItemOperator) {
+                if (top < 2) {
+                    failed = true;
+                    break;
+                }
+                ApplyColumnOperator(static_cast<CFormulaOperatorItem*>(item)->m_nCode, stack[top - 2], stack[top - 1],
+                                    n);
+                --top;
+                continue;
+            }
+            CFormulaColumn& col = stack[static_cast<size_t>(top++)];
+            if (item->m_nKind != kItemSeriesField) {
+                col.Fill(op.value, op.has, n);
+                continue;
+            }
+            auto* series = static_cast<CFormulaSeriesItem*>(item);
+            CStudySource* input = series->m_pInput;
+            col.boolean = false;
+            if (op.direct) {
+                col.allOk = locks.ViewValues(*input->GetBaseSeries(), bar0 + op.start, n, series->m_nFieldIndex,
+                                             col.v, col.ok, col.values);
+                continue;
+            }
+            // Bar by bar, as Evaluate reads it.
+            col.values = col.v;
+            bool all = true;
+            for (int k = 0; k < n; ++k) {
+                const int bar = bar0 + k;
+                int b = bar;
+                DWORD chartTime = 0;
+                bool has = series->m_nFieldIndex >= 0 && chartTimeOf(bar, chartTime);
+                if (has && m_pChartSource)
+                    b = input->FindBarByTime(chartTime, 0);
+                if (mode == 3)
+                    b -= series->m_nBarOffset;
+                double value = 0;
+                has = has && input->GetValue(mode == 2 ? b - series->m_nBarOffset : b, series->m_nFieldIndex,
+                                             value, flag);
+                col.v[k] = value;
+                col.ok[k] = has;
+                all &= has;
+            }
+            col.allOk = all;
+        }
+        if (failed || top == 0)
+            continue;
+        const CFormulaColumn& result = stack[static_cast<size_t>(top - 1)];
+        std::copy(result.values, result.values + n, results + b0);
+        if (result.allOk)
+            std::copy(barOk, barOk + n, valid + b0);
+        else
+            for (int k = 0; k < n; ++k)
+                valid[b0 + k] = result.ok[k] & barOk[k];
+    }
 }
 
 bool UpdateDepthItem(CMarketDepthHandle* handle, CFormulaDepthItem& item)

@@ -12,6 +12,7 @@
 #include <vector>
 
 class CFormulaEngine;
+class CFormulaOwner;
 class CFormulaRequest;
 class CFormulaTimer;
 class CFormulaQuoteListener;
@@ -39,8 +40,16 @@ public:
     // Unregisters and frees the timer, listeners, handles, sources and items.
     void ReleaseInputs();
 
+    // An alert formula (mode 0) takes the values its inputs already hold once they are
+    // resolved and is evaluated once: a condition that is already true fires without
+    // waiting for the next change of an input.
+    void EvaluateResolved(CFormulaOwner* owner);
+
     // Runs the items for one bar; see CFormula::Evaluate.
     bool Evaluate(int mode, double* result, int bar, int flag);
+    // Runs the items for the bars first .. first + count - 1 in one pass; see
+    // CFormula::EvaluateRange.
+    void EvaluateRange(int mode, int first, int count, int flag, double* results, BYTE* valid);
 
     bool IsCompiled() const { return m_nState.load(std::memory_order_acquire) == kInputsResolved; }
     int GetState() const { return m_nState.load(std::memory_order_acquire); }

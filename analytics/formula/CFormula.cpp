@@ -76,6 +76,11 @@ bool CFormula::Evaluate(double* result, int bar, int flag)
     return m_pCompiled->Evaluate(m_nMode, result, bar, flag);
 }
 
+void CFormula::EvaluateRange(int first, int count, int flag, double* results, BYTE* valid)
+{
+    m_pCompiled->EvaluateRange(m_nMode, first, count, flag, results, valid);
+}
+
 int CFormula::SetNumTriggered(int n)
 {
     return m_pCompiled->SetTimeValue(kTradeNumTriggered, n) ? 0 : 1;

@@ -39,6 +39,11 @@ public:
     // study sources (-1: bars as they stand).
     bool Evaluate(double* result, int bar, int flag);
     bool Evaluate(int bar, int flag, double& result) { return Evaluate(&result, bar, flag); }
+    // Runs the formula for the bars first .. first + count - 1 in one pass (a formula series,
+    // a screener, a backtest): valid[k] is 1 where Evaluate(&results[k], first + k, flag)
+    // would return true, with the same value in results[k]. Each series input is locked
+    // once for the pass.
+    void EvaluateRange(int first, int count, int flag, double* results, BYTE* valid);
 
     // Sets every NumTriggered value; 1 when the formula has none, else 0.
     int SetNumTriggered(int n);

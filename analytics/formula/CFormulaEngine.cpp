@@ -150,6 +150,8 @@ void CFormulaEngine::FormulaInputThread()
             form.ResolveInputs(*request, *this);
         if (form.IsCompiled() && request->m_pCallback && !form.IsReleased())
             request->m_pCallback->OnValuesChanged(nullptr, 1, 0, 0);
+        else if (request->m_nMode == 0 && !form.IsReleased())
+            form.EvaluateResolved(request->m_pOwner);
         bool disowned = false;
         {
             // Under the lock the clean-up thread cannot free the form yet.

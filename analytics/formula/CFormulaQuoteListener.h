@@ -12,6 +12,9 @@ class CFormulaQuoteListener : public CQuoteListener, public CFormulaListenerBase
 public:
     using CFormulaListenerBase::CFormulaListenerBase;
     void OnQuoteChange(CSymbolHandle* handle, int count, const BYTE* ids) override;
+    // Takes the values the quote already holds into items that have none yet; true when
+    // any was taken. Called without the form's call lock.
+    bool TakeCurrentValues();
 
     std::vector<CFormulaValueItem*> m_items;
 };

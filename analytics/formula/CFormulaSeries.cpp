@@ -1,6 +1,7 @@
 #include "analytics/formula/CFormulaSeries.h"
 
 #include "analytics/formula/CCompiledFormula.h"
+#include "analytics/formula/FormulaColumns.h"
 #include "analytics/series/CStudySource.h"
 
 #include <algorithm>
@@ -32,10 +33,32 @@ bool CFormulaSeries::GetValue(double& result, int bar, int flag)
             result = slot.value;
             return true;
         }
-        if (!Evaluate(&result, bar, flag))
+        if (bar >= m_nPassFirst && bar < m_nPassEnd) {
+            if (!Evaluate(&result, bar, flag))
+                return false;
+            slot.value = result;
+            slot.valid = true;
+            return true;
+        }
+        // The missing bars from here on, in one pass.
+        int count = 1;
+        while (count < kFormulaBlock && offset + count <= size - 1 &&
+               !m_ring[static_cast<size_t>(Physical(static_cast<int>(offset) + count))].valid)
+            ++count;
+        double values[kFormulaBlock];
+        BYTE valid[kFormulaBlock];
+        EvaluateRange(bar, count, flag, values, valid);
+        for (int k = 0; k < count; ++k)
+            if (valid[k]) {
+                Slot& s = m_ring[static_cast<size_t>(Physical(static_cast<int>(offset) + k))];
+                s.value = values[k];
+                s.valid = true;
+            }
+        m_nPassFirst = bar;
+        m_nPassEnd = static_cast<long long>(bar) + count;
+        if (!slot.valid)
             return false;
-        slot.value = result;
-        slot.valid = true;
+        result = slot.value;
         return true;
     }
     return Evaluate(&result, bar, flag);
@@ -68,6 +91,7 @@ void CFormulaSeries::SyncWindow(int& first, int& last)
         return;
     const long long d = static_cast<long long>(first) - m_nWindowFirst;
     const int oldStart = m_nRingStart;
+    m_nPassFirst = m_nPassEnd = 0;
     m_nRingStart = static_cast<int>(((oldStart + d) % size + size) % size);
     m_nWindowFirst = first;
     if (std::llabs(d) >= size) {
@@ -86,6 +110,7 @@ void CFormulaSeries::SyncWindow(int& first, int& last)
 
 void CFormulaSeries::ClearCache()
 {
+    m_nPassFirst = m_nPassEnd = 0;
     for (Slot& slot : m_ring)
         slot = Slot{};
 }
@@ -95,6 +120,7 @@ void CFormulaSeries::ClearCacheRange(int firstBar, int lastBar)
     const int size = static_cast<int>(m_ring.size());
     if (size == 0)
         return;
+    m_nPassFirst = m_nPassEnd = 0;
     const long long from = std::max<long long>(static_cast<long long>(firstBar) - m_nWindowFirst, 0);
     const long long to = std::min<long long>(static_cast<long long>(lastBar) - m_nWindowFirst, size - 1);
     for (long long i = from; i <= to; ++i)

@@ -11,7 +11,9 @@ public:
     CFormulaSeries(const char* text, int mode, int barCount, DWORD endTime);
     ~CFormulaSeries() override;
 
-    // Cached evaluation of one bar.
+    // Cached evaluation of one bar. A bar missing from the ring is evaluated together with
+    // the missing bars after it (up to a block) in one pass; a bar that pass left without a
+    // value is evaluated alone when asked again.
     bool GetValue(double& result, int bar, int flag);
     // The window the ring should cover; returns the ring size.
     int GetWindow(int& first, int& last);
@@ -34,5 +36,8 @@ private:
     std::vector<Slot> m_ring;
     int m_nWindowFirst = 0;
     int m_nRingStart = 0;
+    // Bars of the last pass, until the ring changes.
+    long long m_nPassFirst = 0;
+    long long m_nPassEnd = 0;
 };
 

@@ -4,6 +4,9 @@
 #include "analytics/series/CPriceSeries.h"
 #include "analytics/series/CStudySource.h"
 
+#include <utility>
+#include <vector>
+
 void CFormulaSeriesListener::OnValuesChanged(CPriceSeries* series, int mode, int first, int last)
 {
     if (IsGone())
@@ -36,6 +39,30 @@ void CFormulaSeriesListener::OnValuesChanged(CPriceSeries* series, int mode, int
     }
     if (m_bChanged && !m_bSuspended)
         EvaluateAndFire();
+}
+
+bool CFormulaSeriesListener::TakeCurrentValues()
+{
+    if (IsGone() || m_items.empty())
+        return false;
+    // Read first: a series' lock is never taken under the form's call lock.
+    std::vector<std::pair<bool, double>> read(m_items.size());
+    for (size_t i = 0; i < m_items.size(); ++i) {
+        const CFormulaSeriesItem* item = m_items[i];
+        read[i].first =
+            item->m_nFieldIndex >= 0 && item->m_pInput->GetValue(0, item->m_nFieldIndex, read[i].second, -1);
+    }
+    std::lock_guard<std::recursive_mutex> lock(m_pForm->CallLock());
+    bool taken = false;
+    for (size_t i = 0; i < m_items.size(); ++i) {
+        CFormulaSeriesItem* item = m_items[i];
+        if (read[i].first && !item->m_bValid) {
+            item->m_value = read[i].second;
+            item->m_bValid = true;
+            taken = true;
+        }
+    }
+    return taken;
 }
 
 void CFormulaSeriesListener::OnOwnerEvent1()

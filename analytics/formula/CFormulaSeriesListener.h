@@ -16,6 +16,9 @@ public:
     void OnOwnerEvent1() override; // begin batch
     void OnOwnerEvent2() override; // end batch
     void OnDataStateChanged(CPriceSeries*) override {}
+    // Takes the newest values the input already holds into items that have none yet; true
+    // when any was taken. Called without the form's call lock.
+    bool TakeCurrentValues();
 
     std::vector<CFormulaSeriesItem*> m_items;
 

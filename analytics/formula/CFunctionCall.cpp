@@ -1,6 +1,7 @@
 #include "analytics/formula/CFunctionCall.h"
 
 #include "analytics/formula/FormulaNames.h"
+#include "analytics/series/SeriesKey.h"
 #include "analytics/studies/StudyTable.h"
 
 #include <cctype>
@@ -71,15 +72,7 @@ bool WithinStudyLimits(const CFormulaFunction& function, const std::vector<CStri
 
 bool IsFormulaSymbolText(const char* text)
 {
-    const size_t length = std::strlen(text);
-    if (length == 0 || length > 31)
-        return false;
-    for (; *text; ++text) {
-        const unsigned char c = static_cast<unsigned char>(*text);
-        if (!std::isalnum(c) && !std::strchr("._$+/-#", c))
-            return false;
-    }
-    return true;
+    return IsSeriesSymbolText(text);
 }
 
 bool CheckFunctionArgs(const char* args, const CFormulaFunction& function, CFunctionCall& call, CString& error)

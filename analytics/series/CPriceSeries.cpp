@@ -3,6 +3,7 @@
 #include "analytics/periods/CBarPeriod.h"
 #include "analytics/periods/PeriodTime.h"
 #include "analytics/series/CSeriesListener.h"
+#include "analytics/series/CSeriesStudy.h"
 #include "analytics/series/ISeriesServices.h"
 #include "analytics/series/SeriesHooks.h"
 #include "analytics/series/SeriesTime.h"
@@ -54,6 +55,7 @@ CPriceSeries::CPriceSeries(const char* key, DWORD context) : m_context(context)
         m_pStudy = std::make_unique<CStudyValues>(parsed.studyType);
         for (int i = 0; i < 4; ++i)
             m_pStudy->SetParam(i, parsed.params[i]);
+        m_pStudyState = std::make_unique<CSeriesStudy>(parsed.studyType, parsed.params, m_bars);
     }
     m_bCurrentDayBar = IsDailyOrLongerInterval(m_interval) ? 1 : 0;
     m_newestHistory = CTime(1970, 1, 1, 14, 0, 0);
@@ -98,9 +100,12 @@ void CPriceSeries::ForgetRules()
     m_pRules = nullptr;
 }
 
-const CBarRecord* CPriceSeries::GetRecordAt(int record) const
+std::optional<CBarRecord> CPriceSeries::GetRecordAt(int record) const
 {
-    return record >= 0 && record < GetRecordCount() ? &m_records[record] : nullptr;
+    Guard lock(m_lock);
+    if (record < 0 || record >= m_bars.Size())
+        return std::nullopt;
+    return m_bars.Get(record);
 }
 
 int CPriceSeries::GetRecordOfIndex(int index) const
@@ -112,8 +117,18 @@ int CPriceSeries::GetRecordOfIndex(int index) const
 std::vector<CBarRecord> CPriceSeries::CopyRecords(int upTo) const
 {
     Guard lock(m_lock);
-    const int end = upTo < 0 ? GetRecordCount() : std::min(upTo + 1, GetRecordCount());
-    return std::vector<CBarRecord>(m_records.begin(), m_records.begin() + std::max(end, 0));
+    const int end = upTo < 0 ? m_bars.Size() : std::min(upTo + 1, m_bars.Size());
+    std::vector<CBarRecord> records;
+    records.reserve(static_cast<size_t>(std::max(end, 0)));
+    for (int r = 0; r < end; ++r)
+        records.push_back(m_bars.Get(r));
+    return records;
+}
+
+size_t CPriceSeries::GetMemoryBytes() const
+{
+    Guard lock(m_lock);
+    return sizeof(*this) + m_bars.MemoryBytes() + (m_pStudyState ? m_pStudyState->MemoryBytes() : 0);
 }
 
 // ---------------------------------------------------------------- layout and requests
@@ -134,14 +149,12 @@ bool CPriceSeries::SetBarCount(int count, DWORD endFeedTime)
         SetWindowMode(m_bWindow);
         int total = count;
         if (m_pStudy)
-            total = std::min(kMaxRecords, count + m_pStudy->Allocate(count));
-        m_records.assign(static_cast<size_t>(total), CBarRecord{});
-        m_bColumnsFresh = false;
+            total = std::min(kMaxRecords,
+                             count + studies::ComputeWarmUpCount(m_pStudy->GetType(), m_pStudy->GetParams()));
         m_nFrontCount = 0;
         m_nOutstanding = 0;
-        m_now = now;
-        if (hasQuote && quote.timeOffsetMinutes)
-            m_now = CTime(m_now.GetTime() - static_cast<int64_t>(quote.timeOffsetMinutes) * 60);
+        m_timeOffsetSeconds = hasQuote ? static_cast<int64_t>(quote.timeOffsetMinutes) * 60 : 0;
+        m_now = CTime(now.GetTime() - m_timeOffsetSeconds);
         m_bHistorical = m_keyEndTime ? 1 : 0;
         if (m_keyEndTime)
             m_endTime = FeedTimeToRecordTime(m_keyEndTime);
@@ -151,7 +164,7 @@ bool CPriceSeries::SetBarCount(int count, DWORD endFeedTime)
             m_endTime = m_now;
         if (m_endTime > m_now)
             m_endTime = m_now;
-        LayOutLocked(rules);
+        LayOutLocked(rules, total);
     }
     services.RemoveSeries(this);
     RequestRange(0, GetRecordCount() - 1);
@@ -165,22 +178,19 @@ bool CPriceSeries::SetBarCount(int count, DWORD endFeedTime)
     return true;
 }
 
-void CPriceSeries::LayOutLocked(const CSessionRules* rules)
+void CPriceSeries::LayOutLocked(const CSessionRules* rules, int count)
 {
-    const int count = GetRecordCount();
+    m_bars.Assign(count);
     std::unique_ptr<CBarPeriod> period;
     if (count > 0)
         period = CreateBarPeriod(m_endTime, m_interval, rules, m_bExtended, 1);
     bool placed = period != nullptr;
-    for (int r = count - 1; r >= 0; --r) {
-        CBarRecord& rec = m_records[r];
-        rec = CBarRecord{};
-        if (placed) {
-            rec.m_startTime = period->GetStart();
-            rec.m_endTime = period->GetEnd();
-            placed = period->StepBack();
-        }
+    for (int r = count - 1; r >= 0 && placed; --r) {
+        m_bars.SetTimes(r, period->GetStart(), period->GetEnd());
+        placed = period->StepBack();
     }
+    if (m_pStudyState)
+        m_pStudyState->Reset();
     m_bLoaded = 1;
 }
 
@@ -195,7 +205,7 @@ void CPriceSeries::RequestRange(int first, int last)
     {
         Guard lock(m_lock);
         first = std::max(first, 0);
-        last = std::min(last, GetRecordCount() - 1);
+        last = std::min(last, m_bars.Size() - 1);
         CollectRunSpans(first, last, std::max(now, m_now), spans);
     }
     int made = 0;
@@ -211,9 +221,9 @@ void CPriceSeries::CollectRunSpans(int first, int last, CTime now, std::vector<S
 {
     int runs = 0, runLo = -1, runHi = -1;
     for (int r = last; r >= first; --r) {
-        if (m_records[r].m_bValid)
+        if (m_bars.IsValid(r))
             continue;
-        if (r == last || m_records[r + 1].m_bValid) {
+        if (r == last || m_bars.IsValid(r + 1)) {
             ++runs;
             if (runs == 1)
                 runHi = r;
@@ -231,11 +241,11 @@ void CPriceSeries::CollectRunSpans(int first, int last, CTime now, std::vector<S
         const int hi = std::min(runHi, lo + kRequestChunk - 1);
         // The newest record whose period has started by now bounds the span.
         int newest = hi;
-        while (newest >= lo && m_records[newest].m_startTime > now)
+        while (newest >= lo && m_bars.Start(newest) > now)
             --newest;
-        if (newest < lo || m_records[lo].m_startTime.GetTime() == 0)
+        if (newest < lo || m_bars.Start(lo).GetTime() == 0)
             continue;
-        spans.push_back({CTimeToFeedTime(m_records[lo].m_startTime), CTimeToFeedTime(m_records[newest].m_endTime)});
+        spans.push_back({CTimeToFeedTime(m_bars.Start(lo)), CTimeToFeedTime(m_bars.End(newest))});
     }
 }
 
@@ -271,12 +281,79 @@ int CPriceSeries::GetVisibleRange(int& first, int& last) const
 
 bool CPriceSeries::GetValue(int index, int field, double& value)
 {
-    value = 0.0;
     Guard lock(m_lock);
+    return GetValueLocked(index, field, value);
+}
+
+bool CPriceSeries::GetValueLocked(int index, int field, double& value)
+{
     const int r = RecordOfIndex(index);
-    if (!m_bLoaded || m_records.empty() || r < 0 || r >= GetRecordCount())
+    if (!m_bLoaded || r < 0 || r >= m_bars.Size()) {
+        value = 0.0;
         return false;
-    return ComputeValue(r, field, value);
+    }
+    return ComputeValueLocked(r, field, value);
+}
+
+bool CPriceSeries::ReadValuesLocked(int first, int count, int field, double* values, BYTE* ok,
+                                    const double** view)
+{
+    if (view)
+        *view = values;
+    if (count <= 0)
+        return true;
+    const int size = m_bars.Size();
+    const int r0 = RecordOfIndex(first);
+    // The indexes that fall on records: [k0, k1).
+    const int k0 = m_bLoaded ? std::clamp(-r0, 0, count) : count;
+    const int k1 = m_bLoaded ? std::clamp(size - r0, k0, count) : count;
+    std::fill(ok, ok + k0, BYTE{0});
+    std::fill(ok + k1, ok + count, BYTE{0});
+    const bool whole = k0 == 0 && k1 == count;
+    if (k0 == k1)
+        return whole;
+    const BYTE* valid = m_bars.ValidColumn() + r0;
+    const double* column = nullptr;
+    if (m_pStudyState) {
+        if (field < 0 || field >= m_pStudyState->GetOutputCount()) {
+            std::fill(ok + k0, ok + k1, BYTE{0});
+            return false;
+        }
+        m_pStudyState->Refresh(r0 + k0, r0 + k1 - 1, field);
+        column = m_pStudyState->Results(field) + r0;
+    } else if (field >= 0 && field < 5) {
+        column = m_bars.Column(field) + r0;
+    } else if (field == 5 || field == 6) {
+        for (int k = k0; k < k1; ++k)
+            values[k] = m_bars.Field(r0 + k, field);
+    } else {
+        std::fill(ok + k0, ok + k1, BYTE{0});
+        return false;
+    }
+    // The caller reads the values where they are when they all lie on records.
+    const double* read = values;
+    if (column && whole && view) {
+        read = *view = column;
+    } else if (column) {
+        std::copy(column + k0, column + k1, values + k0);
+    }
+    // A value needs a valid record and, for a study, a finite one (kNoValue is NaN; invalid
+    // records never hold a value). x - x is 0 exactly for the finite ones.
+    bool all = true;
+    if (m_pStudyState) {
+        int missing = 0;
+        for (int k = k0; k < k1; ++k)
+            missing += !(read[k] - read[k] == 0.0);
+        all = missing == 0;
+        if (!all || !view || !whole)
+            for (int k = k0; k < k1; ++k)
+                ok[k] = read[k] - read[k] == 0.0;
+    } else {
+        all = std::memchr(valid + k0, 0, static_cast<size_t>(k1 - k0)) == nullptr;
+        if (!all || !view || !whole)
+            std::memcpy(ok + k0, valid + k0, static_cast<size_t>(k1 - k0));
+    }
+    return whole && all;
 }
 
 int CPriceSeries::GetValueInt(int index, int field)
@@ -289,61 +366,36 @@ int CPriceSeries::GetValueInt(int index, int field)
 bool CPriceSeries::ComputeValue(int record, int field, double& value)
 {
     Guard lock(m_lock);
-    if (record < 0 || record >= GetRecordCount() || !m_records[record].m_bValid)
+    if (record < 0 || record >= m_bars.Size()) {
+        value = 0.0;
         return false;
-    if (!m_pStudy) {
-        if (field < 0 || field > 6)
-            return false;
-        value = m_records[record].m_fields[field];
-        return true;
     }
-    return ComputeStudyLocked(record, field, value);
+    return ComputeValueLocked(record, field, value);
 }
 
-bool CPriceSeries::ComputeStudyLocked(int record, int field, double& value)
+bool CPriceSeries::ComputeValueLocked(int record, int field, double& value)
 {
-    const int row = record - (GetRecordCount() - m_nWanted);
-    if (m_pStudy->Get(row, field, value))
-        return true;
-    if (m_pStudy->IsKnown(row, field))
-        return false;
-    if (!m_bColumnsFresh) {
-        studies::CStudyInput input;
-        input.records = m_records.data();
-        input.count = GetRecordCount();
-        std::vector<DWORD> ends;
-        if (m_pStudy->GetType() == studies::kEQTY) {
-            ends.reserve(m_records.size());
-            for (const CBarRecord& rec : m_records)
-                ends.push_back(CTimeToFeedTime(rec.m_endTime));
-            input.equity = m_pEquity;
-            input.endFeedTimes = ends.data();
-        }
-        studies::ComputeStudy(m_pStudy->GetType(), m_pStudy->GetParams(), input, m_columns);
-        m_bColumnsFresh = true;
-        // Fill the cache of the visible rows that are not known yet.
-        const int base = GetRecordCount() - m_nWanted;
-        for (int k = 0; k < m_pStudy->GetRowCount(); ++k)
-            for (int o = 0; o < m_pStudy->GetOutputCount(); ++o) {
-                if (m_pStudy->IsKnown(k, o))
-                    continue;
-                double v;
-                if (m_columns.Get(base + k, o, v))
-                    m_pStudy->Set(k, o, v);
-                else
-                    m_pStudy->SetNoValue(k, o);
+    if (m_bars.IsValid(record)) {
+        if (!m_pStudyState) {
+            if (field >= 0 && field <= 6) {
+                value = m_bars.Field(record, field);
+                return true;
             }
+        } else if (m_pStudyState->Value(record, field, value)) {
+            return true;
+        }
     }
-    return m_columns.Get(record, field, value);
+    value = 0.0;
+    return false;
 }
 
 bool CPriceSeries::GetRecord(int index, CBarRecord& out) const
 {
     Guard lock(m_lock);
     const int r = RecordOfIndex(index);
-    if (r < 0 || r >= GetRecordCount())
+    if (r < 0 || r >= m_bars.Size())
         return false;
-    out = m_records[r];
+    out = m_bars.Get(r);
     return true;
 }
 
@@ -351,13 +403,10 @@ bool CPriceSeries::SetRecord(int index, const CBarRecord& record)
 {
     Guard lock(m_lock);
     const int r = RecordOfIndex(index);
-    if (r < 0 || r >= GetRecordCount())
+    if (r < 0 || r >= m_bars.Size())
         return false;
-    const int row = r - (GetRecordCount() - m_nWanted);
-    if (m_pStudy)
-        m_pStudy->ClearRange(std::max(row, 0), m_nWanted - 1);
-    m_bColumnsFresh = false;
-    m_records[r] = record;
+    m_bars.Set(r, record);
+    RecordsChangedLocked(r);
     return true;
 }
 
@@ -437,9 +486,9 @@ bool CPriceSeries::FormatTickField(int index, int field, char* buffer, int size)
     buffer[0] = 0;
     Guard lock(m_lock);
     const int r = RecordOfIndex(index);
-    if (!m_bLoaded || r < 0 || r >= GetRecordCount() || !m_records[r].m_bValid)
+    if (!m_bLoaded || r < 0 || r >= m_bars.Size() || !m_bars.IsValid(r))
         return false;
-    const CBarRecord& rec = m_records[r];
+    const CBarRecord rec = m_bars.Get(r);
     CString text;
     if (IsTickSeries()) {
         switch (field) {
@@ -468,8 +517,8 @@ bool CPriceSeries::FormatTickField(int index, int field, char* buffer, int size)
 DWORD CPriceSeries::GetLastBarTime() const
 {
     Guard lock(m_lock);
-    if (m_bLoaded && !m_records.empty())
-        return CTimeToFeedTime(m_records.back().m_endTime);
+    if (m_bLoaded && !m_bars.Empty())
+        return CTimeToFeedTime(m_bars.End(m_bars.Size() - 1));
     return CTimeToFeedTime(m_endTime);
 }
 
@@ -503,9 +552,8 @@ void CPriceSeries::SetEquityValue(const CEquityRecordArray* records)
 {
     Guard lock(m_lock);
     m_pEquity = records;
-    if (m_pStudy)
-        m_pStudy->ClearAll();
-    m_bColumnsFresh = false;
+    if (m_pStudyState)
+        m_pStudyState->SetEquity(records);
 }
 
 void CPriceSeries::InvalidateValues(int mode, int first, int last)
@@ -516,22 +564,32 @@ void CPriceSeries::InvalidateValues(int mode, int first, int last)
 
 void CPriceSeries::InvalidateLocked(int mode, int first, int last)
 {
-    const int count = GetRecordCount();
+    if (m_pStudyState) {
+        if (mode == 1)
+            m_pStudyState->RecordsChanged(first);
+        else
+            m_pStudyState->Reset();
+    }
+    NotifyLocked(mode, first, last);
+}
+
+void CPriceSeries::RecordsChangedLocked(int first)
+{
+    if (m_pStudyState)
+        m_pStudyState->RecordsChanged(first);
+}
+
+void CPriceSeries::NotifyLocked(int mode, int first, int last)
+{
+    const int count = m_bars.Size();
     if (count > m_nWanted) {
         first = std::max(0, first + m_nWanted - count);
         last = std::min(last + m_nWanted - count, m_nWanted - 1);
     }
-    m_bColumnsFresh = false;
-    if (m_pStudy) {
-        // A study's value at a record depends on the records before it: every row from the
-        // first changed one on is stale.
-        if (mode == 1) {
-            last = std::max(last, m_nWanted - 1);
-            m_pStudy->ClearRange(first, last);
-        } else {
-            m_pStudy->ClearAll();
-        }
-    }
+    // A study's value at a record depends on the records before it: every row from the
+    // first changed one on has changed.
+    if (m_pStudyState && mode == 1)
+        last = std::max(last, m_nWanted - 1);
     if (m_pListener)
         m_pListener->OnValuesChanged(this, mode, m_nEndOffset + first, m_nEndOffset + last);
 }
@@ -543,31 +601,34 @@ int CPriceSeries::FindBarByTime(DWORD feedTime, int side)
     const CSessionRules* rules = Rules();
     Guard lock(m_lock);
     const CTime time = FeedTimeToRecordTime(feedTime);
+    const int count = m_bars.Size();
+    if (count > 0 && side == 0) {
+        // A time that is a record's start is that record's bar: no period needed.
+        const int64_t* starts = m_bars.StartColumn();
+        const int64_t* at = std::lower_bound(starts, starts + count, time.GetTime());
+        if (at != starts + count && *at == time.GetTime() && m_bars.Start(0) <= time &&
+            time <= m_bars.End(count - 1))
+            return static_cast<int>(at - starts) - (count - m_nEndOffset - m_nWanted);
+    }
     auto period = CreateBarPeriod(time, m_interval, rules, m_bExtended, 1);
-    const int count = GetRecordCount();
     if (!period || count == 0)
         return 0;
     int k = -1;
-    if (m_records.front().m_startTime <= time && time <= m_records.back().m_endTime) {
-        const CTime want = side ? period->GetEnd() : period->GetStart();
-        for (int r = 0; r < count; ++r) {
-            const CTime have = side ? m_records[r].m_endTime : m_records[r].m_startTime;
-            if (have == want) {
-                k = r;
-                break;
-            }
-        }
-        if (k < 0) {
+    if (m_bars.Start(0) <= time && time <= m_bars.End(count - 1)) {
+        // Record times rise from the oldest record on: a binary search finds the record.
+        const int64_t want = (side ? period->GetEnd() : period->GetStart()).GetTime();
+        const int64_t* times = side ? m_bars.EndColumn() : m_bars.StartColumn();
+        const int64_t* at = std::lower_bound(times, times + count, want);
+        if (at != times + count && *at == want) {
+            k = static_cast<int>(at - times);
+        } else {
             // Between bars (outside a session): the newest record that starts before it.
-            k = 0;
-            for (int r = 0; r < count; ++r)
-                if (m_records[r].m_startTime <= time)
-                    k = r;
+            const int64_t* starts = m_bars.StartColumn();
+            k = std::max(0, static_cast<int>(std::upper_bound(starts, starts + count, time.GetTime()) - starts) - 1);
         }
     } else {
-        const bool later = time > m_records.back().m_endTime;
-        const CBarRecord& from = later ? m_records.back() : m_records.front();
-        auto walk = CreateBarPeriod(from.m_startTime, m_interval, rules, m_bExtended, 1);
+        const bool later = time > m_bars.End(count - 1);
+        auto walk = CreateBarPeriod(later ? m_bars.Start(count - 1) : m_bars.Start(0), m_interval, rules, m_bExtended, 1);
         k = later ? count - 1 : 0;
         for (int steps = 0; walk && steps < kMaxRecords; ++steps) {
             if (later ? walk->GetEnd() > time : walk->GetStart() <= time)
@@ -584,10 +645,10 @@ bool CPriceSeries::GetBarTime(int index, int side, DWORD& feedTime)
 {
     const CSessionRules* rules = Rules();
     Guard lock(m_lock);
-    const int count = GetRecordCount();
+    const int count = m_bars.Size();
     const int r = RecordOfIndex(index);
     if (m_bLoaded && r >= 0 && r < count) {
-        feedTime = CTimeToFeedTime(side ? m_records[r].m_endTime : m_records[r].m_startTime);
+        feedTime = CTimeToFeedTime(side ? m_bars.End(r) : m_bars.Start(r));
         return true;
     }
     std::unique_ptr<CBarPeriod> period;
@@ -598,11 +659,11 @@ bool CPriceSeries::GetBarTime(int index, int side, DWORD& feedTime)
         steps = std::abs(r);
         forward = r >= 0;
     } else if (r < 0) {
-        period = CreateBarPeriod(m_records.front().m_startTime, m_interval, rules, m_bExtended, 1);
+        period = CreateBarPeriod(m_bars.Start(0), m_interval, rules, m_bExtended, 1);
         steps = -r;
         forward = false;
     } else {
-        period = CreateBarPeriod(m_records.back().m_startTime, m_interval, rules, m_bExtended, 1);
+        period = CreateBarPeriod(m_bars.Start(count - 1), m_interval, rules, m_bExtended, 1);
         steps = r - count + 1;
     }
     if (!period)
@@ -618,33 +679,31 @@ void CPriceSeries::AddEmptyBars(int n, int /*side*/)
 {
     const CSessionRules* rules = Rules();
     Guard lock(m_lock);
-    if (!m_bLoaded || m_records.empty() || n == 0)
+    if (!m_bLoaded || m_bars.Empty() || n == 0)
         return;
-    const int count = std::min(std::abs(n), kMaxRecords - GetRecordCount());
+    const int count = std::min(std::abs(n), kMaxRecords - m_bars.Size());
     if (count <= 0)
         return;
     const bool front = n < 0;
-    auto period = CreateBarPeriod(front ? m_records.front().m_startTime : m_records.back().m_startTime, m_interval,
-                                  rules, m_bExtended, 1);
-    std::vector<CBarRecord> added(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        CBarRecord& rec = front ? added[count - 1 - i] : added[i];
-        if (period && (front ? period->StepBack() : period->StepForward())) {
-            rec.m_startTime = period->GetStart();
-            rec.m_endTime = period->GetEnd();
-        }
-    }
+    auto period = CreateBarPeriod(front ? m_bars.Start(0) : m_bars.Start(m_bars.Size() - 1), m_interval, rules,
+                                  m_bExtended, 1);
     if (front) {
-        m_records.insert(m_records.begin(), added.begin(), added.end());
+        m_bars.InsertFront(count);
         m_nFrontCount += count;
+        if (m_pStudyState)
+            m_pStudyState->FrontInserted(count);
     } else {
-        m_records.insert(m_records.end(), added.begin(), added.end());
+        m_bars.InsertBack(count);
         if (!m_bWindow)
             m_nEndOffset += count;
     }
-    if (m_pStudy)
-        m_pStudy->ClearAll();
-    m_bColumnsFresh = false;
+    const int first = front ? 0 : m_bars.Size() - count;
+    for (int i = 0; i < count; ++i) {
+        const int r = front ? first + count - 1 - i : first + i;
+        if (!period || !(front ? period->StepBack() : period->StepForward()))
+            break;
+        m_bars.SetTimes(r, period->GetStart(), period->GetEnd());
+    }
 }
 
 // ---------------------------------------------------------------- history
@@ -667,58 +726,77 @@ void CPriceSeries::OnCachedIntradayFill(const std::vector<CHistoryRow>& rows, in
     ApplyIntradayRows(rows, first, last, false);
 }
 
+void CPriceSeries::TakeTrade(int record, double price, double size)
+{
+    if (!m_bars.IsValid(record)) {
+        for (int f = kBarOpen; f <= kBarClose; ++f)
+            m_bars.SetField(record, f, price);
+        m_bars.SetField(record, kBarVolume, size);
+        m_bars.SetValid(record, true);
+    } else {
+        m_bars.SetField(record, kBarClose, price);
+        m_bars.SetField(record, kBarHigh, std::max(m_bars.Field(record, kBarHigh), price));
+        m_bars.SetField(record, kBarLow, std::min(m_bars.Field(record, kBarLow), price));
+        m_bars.SetField(record, kBarVolume, m_bars.Field(record, kBarVolume) + size);
+    }
+}
+
 void CPriceSeries::ApplyIntradayRows(const std::vector<CHistoryRow>& rows, int first, int last, bool answer)
 {
     first = std::max(first, 0);
-    last = std::min(last, GetRecordCount() - 1);
+    last = std::min(last, m_bars.Size() - 1);
     int changedLo = -1, changedHi = -1;
     int r = first;
     for (const CHistoryRow& row : rows) {
         const CTime start = FeedTimeToRecordTime(row.feedTime);
-        while (r <= last && m_records[r].m_endTime <= start)
+        while (r <= last && m_bars.End(r) <= start)
             ++r;
         if (r > last)
             break;
-        CBarRecord& rec = m_records[r];
-        if (start.GetTime() + 60 <= rec.m_startTime.GetTime() || rec.m_bValid)
+        if (start.GetTime() + 60 <= m_bars.Start(r).GetTime() || m_bars.IsValid(r))
             continue;
-        if (rec.Close() == 0) {
-            rec.m_fields[kBarOpen] = row.open;
-            rec.m_fields[kBarHigh] = row.high;
-            rec.m_fields[kBarLow] = row.low;
-            rec.m_fields[kBarClose] = row.close;
-            rec.m_fields[kBarVolume] = row.volume;
+        if (m_bars.Field(r, kBarClose) == 0) {
+            m_bars.SetField(r, kBarOpen, row.open);
+            m_bars.SetField(r, kBarHigh, row.high);
+            m_bars.SetField(r, kBarLow, row.low);
+            m_bars.SetField(r, kBarClose, row.close);
+            m_bars.SetField(r, kBarVolume, row.volume);
         } else {
-            rec.m_fields[kBarClose] = row.close;
-            rec.m_fields[kBarHigh] = std::max(rec.High(), row.high);
-            rec.m_fields[kBarLow] = std::min(rec.Low(), row.low);
-            rec.m_fields[kBarVolume] += row.volume;
+            m_bars.SetField(r, kBarClose, row.close);
+            m_bars.SetField(r, kBarHigh, std::max(m_bars.Field(r, kBarHigh), row.high));
+            m_bars.SetField(r, kBarLow, std::min(m_bars.Field(r, kBarLow), row.low));
+            m_bars.SetField(r, kBarVolume, m_bars.Field(r, kBarVolume) + row.volume);
         }
         if (changedLo < 0)
             changedLo = r;
         changedHi = r;
     }
+    const double* close = m_bars.Column(kBarClose);
     for (int k = first; k <= last; ++k)
-        if (!m_records[k].m_bValid && m_records[k].Close() != 0)
-            m_records[k].m_bValid = 1;
+        if (!m_bars.IsValid(k) && close[k] != 0) {
+            m_bars.SetValid(k, true);
+            changedLo = changedLo < 0 ? k : std::min(changedLo, k);
+            changedHi = std::max(changedHi, k);
+        }
     if (answer && m_nOutstanding > 0)
         --m_nOutstanding;
     if (changedLo >= 0)
         InvalidateLocked(1, changedLo, changedHi);
 }
 
-int CPriceSeries::CompareRecordPeriod(const CBarRecord& record, CTime time) const
+int CPriceSeries::CompareRecordPeriod(int record, CTime time) const
 {
+    const CTime start = m_bars.Start(record);
     if (m_interval == "D")
-        return periods::CompareDay(record.m_startTime, time);
+        return periods::CompareDay(start, time);
     if (m_interval == "W")
-        return periods::CompareWeek(record.m_startTime, time);
+        return periods::CompareWeek(start, time);
     if (m_interval == "M")
-        return periods::CompareMonth(record.m_startTime, time);
+        return periods::CompareMonth(start, time);
     // Quarters and years: by the record's calendar bounds.
-    if (time < record.m_startTime)
+    if (time < start)
         return 1;
-    return time >= record.m_endTime ? -1 : 0;
+    return time >= m_bars.End(record) ? -1 : 0;
 }
 
 void CPriceSeries::OnDailyHistory(const std::vector<CHistoryRow>& rows)
@@ -748,7 +826,7 @@ void CPriceSeries::OnCachedDailyFill(const std::vector<CHistoryRow>& rows, int f
 void CPriceSeries::ApplyDailyRows(const std::vector<CHistoryRow>& rows, int first, int last, bool answer)
 {
     first = std::max(first, 0);
-    last = std::min(last, GetRecordCount() - 1);
+    last = std::min(last, m_bars.Size() - 1);
     int changedLo = -1, changedHi = -1;
     int r = first;
     // Every daily row of a week, month, quarter or year goes into its record: the first
@@ -756,26 +834,25 @@ void CPriceSeries::ApplyDailyRows(const std::vector<CHistoryRow>& rows, int firs
     int filling = -1;
     for (const CHistoryRow& row : rows) {
         const CTime time = FeedTimeToRecordTime(row.feedTime);
-        while (r <= last && CompareRecordPeriod(m_records[r], time) < 0)
+        while (r <= last && CompareRecordPeriod(r, time) < 0)
             ++r;
         if (r > last)
             break;
-        if (CompareRecordPeriod(m_records[r], time) > 0)
+        if (CompareRecordPeriod(r, time) > 0)
             continue;
-        CBarRecord& rec = m_records[r];
-        if (!rec.m_bValid) {
-            rec.m_fields[kBarOpen] = row.open;
-            rec.m_fields[kBarHigh] = row.high;
-            rec.m_fields[kBarLow] = row.low;
-            rec.m_fields[kBarClose] = row.close;
-            rec.m_fields[kBarVolume] = row.volume;
-            rec.m_bValid = 1;
+        if (!m_bars.IsValid(r)) {
+            m_bars.SetField(r, kBarOpen, row.open);
+            m_bars.SetField(r, kBarHigh, row.high);
+            m_bars.SetField(r, kBarLow, row.low);
+            m_bars.SetField(r, kBarClose, row.close);
+            m_bars.SetField(r, kBarVolume, row.volume);
+            m_bars.SetValid(r, true);
             filling = r;
         } else if (filling == r) {
-            rec.m_fields[kBarClose] = row.close;
-            rec.m_fields[kBarHigh] = std::max(rec.High(), row.high);
-            rec.m_fields[kBarLow] = std::min(rec.Low(), row.low);
-            rec.m_fields[kBarVolume] += row.volume;
+            m_bars.SetField(r, kBarClose, row.close);
+            m_bars.SetField(r, kBarHigh, std::max(m_bars.Field(r, kBarHigh), row.high));
+            m_bars.SetField(r, kBarLow, std::min(m_bars.Field(r, kBarLow), row.low));
+            m_bars.SetField(r, kBarVolume, m_bars.Field(r, kBarVolume) + row.volume);
         } else {
             continue;
         }
@@ -793,36 +870,36 @@ void CPriceSeries::CurrentDayFill()
 {
     {
         Guard lock(m_lock);
-        if (!m_bLoaded || !m_bCurrentDayBar || m_nOutstanding != 0 || m_records.empty())
+        if (!m_bLoaded || !m_bCurrentDayBar || m_nOutstanding != 0 || m_bars.Empty())
             return;
     }
     CSeriesQuote quote;
     if (!GetSeriesServices().LookupQuote(m_symbol, quote) || quote.pending)
         return;
     Guard lock(m_lock);
-    if (!m_bCurrentDayBar || m_records.empty())
+    if (!m_bCurrentDayBar || m_bars.Empty())
         return;
     m_bCurrentDayBar = 0;
     if (quote.last == 0 || quote.open == 0 || quote.high == 0 || quote.low == 0)
         return;
-    CBarRecord& rec = m_records.back();
-    const int last = GetRecordCount() - 1;
-    if (!rec.m_bValid) {
-        rec.m_fields[kBarOpen] = quote.open;
-        rec.m_fields[kBarHigh] = quote.high;
-        rec.m_fields[kBarLow] = quote.low;
-        rec.m_fields[kBarClose] = quote.last;
-        rec.m_fields[kBarVolume] = static_cast<double>(quote.volume);
-        rec.m_bValid = 1;
-        InvalidateLocked(0, 0, last);
+    const int last = m_bars.Size() - 1;
+    if (!m_bars.IsValid(last)) {
+        m_bars.SetField(last, kBarOpen, quote.open);
+        m_bars.SetField(last, kBarHigh, quote.high);
+        m_bars.SetField(last, kBarLow, quote.low);
+        m_bars.SetField(last, kBarClose, quote.last);
+        m_bars.SetField(last, kBarVolume, static_cast<double>(quote.volume));
+        m_bars.SetValid(last, true);
+        RecordsChangedLocked(last);
+        NotifyLocked(0, 0, last);
         return;
     }
     const CTime tradeDate = quote.tradeFeedTime ? FeedTimeToRecordTime(quote.tradeFeedTime) : m_now;
-    if (CompareRecordPeriod(rec, tradeDate) == 0) {
-        rec.m_fields[kBarClose] = quote.last;
-        rec.m_fields[kBarHigh] = std::max(rec.High(), quote.high);
-        rec.m_fields[kBarLow] = std::min(rec.Low(), quote.low);
-        rec.m_fields[kBarVolume] += static_cast<double>(quote.volume);
+    if (CompareRecordPeriod(last, tradeDate) == 0) {
+        m_bars.SetField(last, kBarClose, quote.last);
+        m_bars.SetField(last, kBarHigh, std::max(m_bars.Field(last, kBarHigh), quote.high));
+        m_bars.SetField(last, kBarLow, std::min(m_bars.Field(last, kBarLow), quote.low));
+        m_bars.SetField(last, kBarVolume, m_bars.Field(last, kBarVolume) + static_cast<double>(quote.volume));
         InvalidateLocked(1, last, last);
     }
 }
@@ -851,10 +928,9 @@ void CPriceSeries::OnExchangeCheck()
             Guard lock(m_lock);
             m_nOutstanding = 0;
             if (m_bLoaded)
-                LayOutLocked(rules);
-            m_bColumnsFresh = false;
-            if (m_pStudy)
-                m_pStudy->ClearAll();
+                LayOutLocked(rules, m_bars.Size());
+            if (m_pStudyState)
+                m_pStudyState->Reset();
         }
         RequestRange(0, GetRecordCount() - 1);
     }
@@ -873,7 +949,8 @@ void CPriceSeries::OnLiveData(const CTradeMessage* trade, DWORD feedTime)
     if (!trade)
         return;
     const CTime time = FeedTimeToRecordTime(feedTime);
-    if (!IsTradeOfToday(time, GetSeriesServices().GetExchangeTime()))
+    const CTime clock = GetSeriesServices().GetExchangeTime();
+    if (!IsTradeOfToday(time, clock))
         return;
     {
         Guard lock(m_lock);
@@ -884,7 +961,7 @@ void CPriceSeries::OnLiveData(const CTradeMessage* trade, DWORD feedTime)
     if (IsTickSeries())
         AppendTicks(*trade, time);
     else
-        UpdateBar(*trade, time);
+        UpdateBar(*trade, time, clock);
 }
 
 void CPriceSeries::OnStreamRestored()
@@ -897,42 +974,24 @@ void CPriceSeries::OnStreamRestored()
     std::vector<Span> spans;
     {
         Guard lock(m_lock);
-        if (!m_bLoaded || m_bHistorical || m_records.empty())
+        if (!m_bLoaded || m_bHistorical || m_bars.Empty())
             return;
-        const int count = GetRecordCount();
-        int newest = count - 1;
-        while (newest >= 0 && !m_records[newest].m_bValid)
-            --newest;
+        const int count = m_bars.Size();
+        const int newest = m_bars.LastValid();
         if (newest < 0)
             return; // nothing came yet: the first answer is still on its way
         // The bars the outage spanned, up to the one holding now.
         int rolled = 0;
-        if (now >= m_records.back().m_endTime) {
-            auto period = CreateBarPeriod(m_records.back().m_startTime, m_interval, rules, m_bExtended, 1);
-            while (period && rolled < count && period->StepForward() && period->GetStart() <= now) {
-                CBarRecord rec;
-                rec.m_startTime = period->GetStart();
-                rec.m_endTime = period->GetEnd();
-                m_records.erase(m_records.begin());
-                m_records.push_back(rec);
-                ++rolled;
-                if (!m_bWindow)
-                    ++m_nEndOffset;
-                if (period->GetEnd() > now)
-                    break;
-            }
-        }
+        bool laidOut = false;
+        if (now >= m_bars.End(count - 1))
+            rolled = RollForwardLocked(now, now, rules, laidOut);
         // The newest bar with data may lack trades of the outage: it and every later bar are
         // asked for anew, past the history cache, which may hold them as they were.
-        const int first = std::max(newest - rolled, 0);
-        for (int r = first; r < count; ++r) {
-            CBarRecord& rec = m_records[r];
-            const CTime start = rec.m_startTime, end = rec.m_endTime;
-            rec = CBarRecord{};
-            rec.m_startTime = start;
-            rec.m_endTime = end;
-        }
-        InvalidateLocked(0, 0, count - 1);
+        const int first = laidOut ? 0 : std::max(newest - rolled, 0);
+        for (int r = first; r < count; ++r)
+            m_bars.ClearValues(r);
+        RecordsChangedLocked(first);
+        NotifyLocked(0, 0, count - 1);
         CollectRunSpans(first, count - 1, std::max(now, m_now), spans);
     }
     int made = 0;
@@ -944,58 +1003,75 @@ void CPriceSeries::OnStreamRestored()
     }
 }
 
-void CPriceSeries::UpdateBar(const CTradeMessage& trade, CTime time)
+int CPriceSeries::RollForwardLocked(CTime time, CTime clock, const CSessionRules* rules, bool& laidOut)
+{
+    laidOut = false;
+    const int count = m_bars.Size();
+    // The bars from the newest record up to the one holding the time.
+    std::vector<std::pair<CTime, CTime>> ahead;
+    int steps = 0;
+    auto period = CreateBarPeriod(m_bars.Start(count - 1), m_interval, rules, m_bExtended, 1);
+    while (period && steps < kMaxRecords && period->StepForward() && period->GetStart() <= time) {
+        ++steps;
+        if (steps <= count)
+            ahead.emplace_back(period->GetStart(), period->GetEnd());
+        if (period->GetEnd() > time)
+            break;
+    }
+    if (steps > count) {
+        // Rolling forward cannot cover the gap: the series is laid out afresh at the time,
+        // as a new series would be.
+        m_endTime = time;
+        m_now = CTime(clock.GetTime() - m_timeOffsetSeconds);
+        LayOutLocked(rules, count);
+        laidOut = true;
+    } else if (!ahead.empty()) {
+        const int k = static_cast<int>(ahead.size());
+        m_bars.PopFront(k);
+        m_bars.InsertBack(k);
+        for (int i = 0; i < k; ++i)
+            m_bars.SetTimes(count - k + i, ahead[static_cast<size_t>(i)].first, ahead[static_cast<size_t>(i)].second);
+        if (m_pStudyState)
+            m_pStudyState->FrontRemoved(k);
+    }
+    if (!m_bWindow)
+        m_nEndOffset += steps;
+    return steps;
+}
+
+void CPriceSeries::UpdateBar(const CTradeMessage& trade, CTime time, CTime clock)
 {
     const CSessionRules* rules = Rules();
-    int rolled = 0;
     int requestFirst = 0, requestLast = -1;
     {
         Guard lock(m_lock);
-        if (!m_bLoaded || m_bHistorical || m_nOutstanding != 0 || m_bCurrentDayBar || m_records.empty())
+        if (!m_bLoaded || m_bHistorical || m_nOutstanding != 0 || m_bCurrentDayBar || m_bars.Empty())
             return;
         double size = trade.m_size * 100.0;
         for (int more : trade.m_moreSizes)
             size += more * 100.0;
-        const int count = GetRecordCount();
-        if (time >= m_records.back().m_endTime) {
-            // New bars up to the one holding the trade; never more than the series holds.
-            auto period = CreateBarPeriod(m_records.back().m_startTime, m_interval, rules, m_bExtended, 1);
-            while (period && rolled < count && period->StepForward() && period->GetStart() <= time) {
-                CBarRecord rec;
-                rec.m_startTime = period->GetStart();
-                rec.m_endTime = period->GetEnd();
-                m_records.erase(m_records.begin());
-                m_records.push_back(rec);
-                ++rolled;
-                if (!m_bWindow)
-                    ++m_nEndOffset;
-                if (period->GetEnd() > time)
-                    break;
-            }
-        }
+        const int count = m_bars.Size();
+        int rolled = 0;
+        bool laidOut = false;
+        // A trade past the newest bar rolls the bars forward to it (or, after a gap longer
+        // than the series, lays it out afresh, all of it requested again).
+        if (time >= m_bars.End(count - 1))
+            rolled = RollForwardLocked(time, clock, rules, laidOut);
         int r = count - 1;
-        while (r >= 0 && !(m_records[r].m_startTime <= time && time < m_records[r].m_endTime))
+        while (r >= 0 && !(m_bars.Start(r) <= time && time < m_bars.End(r)))
             --r;
         if (r >= 0) {
-            CBarRecord& rec = m_records[r];
-            const double price = trade.m_price;
-            if (!rec.m_bValid) {
-                rec.m_fields[kBarOpen] = rec.m_fields[kBarHigh] = rec.m_fields[kBarLow] =
-                    rec.m_fields[kBarClose] = price;
-                rec.m_fields[kBarVolume] = size;
-                rec.m_bValid = 1;
-            } else {
-                rec.m_fields[kBarClose] = price;
-                rec.m_fields[kBarHigh] = std::max(rec.High(), price);
-                rec.m_fields[kBarLow] = std::min(rec.Low(), price);
-                rec.m_fields[kBarVolume] += size;
-            }
+            TakeTrade(r, trade.m_price, size);
+            RecordsChangedLocked(r);
         }
         if (rolled)
-            InvalidateLocked(0, 0, count - 1);
+            NotifyLocked(0, 0, count - 1);
         else if (r >= 0)
-            InvalidateLocked(1, r, r);
-        if (rolled > 1) {
+            NotifyLocked(1, r, r);
+        if (laidOut) {
+            requestFirst = 0;
+            requestLast = count - 1;
+        } else if (rolled > 1) {
             requestFirst = count - rolled;
             requestLast = count - 1;
         }
@@ -1009,11 +1085,11 @@ void CPriceSeries::AppendTicks(const CTradeMessage& trade, CTime time)
     CSeriesQuote quote;
     const bool hasQuote = GetSeriesServices().LookupQuote(m_symbol, quote);
     Guard lock(m_lock);
-    if (!m_bLoaded || m_records.empty())
+    if (!m_bLoaded || m_bars.Empty())
         return;
     std::vector<int> sizes{trade.m_size};
     sizes.insert(sizes.end(), trade.m_moreSizes.begin(), trade.m_moreSizes.end());
-    bool changed = false;
+    int appended = 0;
     for (int lot : sizes) {
         const double price = trade.m_price;
         const double size = lot * 100.0;
@@ -1030,19 +1106,25 @@ void CPriceSeries::AppendTicks(const CTradeMessage& trade, CTime time)
         }
         if (m_pFilter && m_pFilter->Drops(0, price, static_cast<unsigned int>(std::max(size, 0.0)), trade.m_exchange))
             continue;
-        CBarRecord rec;
-        rec.m_startTime = rec.m_endTime = time;
-        rec.m_fields[kTickBASCodes] = 0;
-        rec.m_fields[kTickIndicator] = 0;
-        rec.m_fields[kTickPrice] = price;
-        rec.m_fields[kTickSize] = size;
-        rec.m_fields[kTickFlags] = flags;
-        rec.m_exchange = trade.m_exchange;
-        rec.m_bValid = 1;
-        m_records.erase(m_records.begin());
-        m_records.push_back(rec);
-        changed = true;
+        // The oldest tick goes, the new one comes last: the count stays.
+        m_bars.PopFront(1);
+        m_bars.InsertBack(1);
+        const int r = m_bars.Size() - 1;
+        m_bars.SetTimes(r, time, time);
+        m_bars.SetField(r, kTickBASCodes, 0);
+        m_bars.SetField(r, kTickIndicator, 0);
+        m_bars.SetField(r, kTickPrice, price);
+        m_bars.SetField(r, kTickSize, size);
+        m_bars.SetField(r, kTickFlags, flags);
+        m_bars.SetExchange(r, trade.m_exchange);
+        m_bars.SetValid(r, true);
+        ++appended;
     }
-    if (changed)
-        InvalidateLocked(0, 0, GetRecordCount() - 1);
+    if (appended) {
+        if (m_pStudyState) {
+            m_pStudyState->FrontRemoved(appended);
+            m_pStudyState->RecordsChanged(m_bars.Size() - appended);
+        }
+        NotifyLocked(0, 0, m_bars.Size() - 1);
+    }
 }

@@ -1,24 +1,28 @@
 // The series of one symbol at one interval: bar or tick records kept up to date from
 // history and live trades, optionally computing one built-in study over its own bars.
-// Readers hold Lock() while they read; the dispatcher thread changes records under it.
-// SetBarCount, the history callbacks and live data must be called without the lock held:
-// the series never calls the broker's stores while holding its own lock.
+// Readers hold the series' lock while they read (CSeriesReadLock for a pass of reads);
+// the dispatcher thread changes records under it. SetBarCount, the history callbacks and
+// live data must be called without the lock held: the series never calls the broker's
+// stores while holding its own lock.
 #pragma once
 
 #include "analytics/series/CBarRecord.h"
+#include "analytics/series/CBarStore.h"
 #include "analytics/series/CEquityRecord.h"
 #include "analytics/series/CTickFilter.h"
 #include "analytics/series/SeriesKey.h"
 #include "analytics/studies/CStudyValues.h"
-#include "analytics/studies/StudyInput.h"
 #include "platform/core/CString.h"
 #include "platform/core/CTime.h"
 
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 class CSeriesListener;
+class CSeriesReadLock;
+class CSeriesStudy;
 class CTradeMessage;
 struct CHistoryRow;
 struct CSessionRules;
@@ -50,6 +54,7 @@ public:
     int IsExtendedSession() const { return m_bExtended; }
     DWORD GetContext() const { return m_context; }
     int GetStudyType() const { return m_pStudy ? m_pStudy->GetType() : -1; }
+    // The study's parameters (its values live with the records, see CSeriesStudy).
     const CStudyValues* GetStudyValues() const { return m_pStudy.get(); }
     void SetListener(CSeriesListener* listener);
 
@@ -93,7 +98,7 @@ public:
     void OnStreamRestored();
 
     // State, for owners and tests.
-    int GetRecordCount() const { return static_cast<int>(m_records.size()); }
+    int GetRecordCount() const { return m_bars.Size(); }
     int GetWantedCount() const { return m_nWanted; }
     int GetEndOffset() const { return m_nEndOffset; }
     int GetFrontCount() const { return m_nFrontCount; }
@@ -102,31 +107,54 @@ public:
     bool IsPending() const { return m_bPending != 0; }
     bool IsHistorical() const { return m_bHistorical != 0; }
     bool HasCurrentDayBar() const { return m_bCurrentDayBar != 0; }
-    const CBarRecord* GetRecordAt(int record) const;
+    // A copy of record r (a record number, not a visible index), none outside.
+    std::optional<CBarRecord> GetRecordAt(int record) const;
     // Record number of a visible index (may lie outside the records).
     int GetRecordOfIndex(int index) const;
     // A copy of the records 0..upTo (all when upTo < 0), taken under the lock.
     std::vector<CBarRecord> CopyRecords(int upTo = -1) const;
     const CEquityRecordArray* GetEquity() const { return m_pEquity; }
+    // Bytes the records, the study's values and its working memory take.
+    size_t GetMemoryBytes() const;
 
 private:
+    friend class CSeriesReadLock;
+    friend class CSeriesReadLocks;
     struct Span {
         DWORD start;
         DWORD end;
     };
-    int RecordOfIndex(int index) const { return index + (GetRecordCount() - m_nEndOffset - m_nWanted); }
+    int RecordOfIndex(int index) const { return index + (m_bars.Size() - m_nEndOffset - m_nWanted); }
+    // The lock is held by the caller.
+    bool GetValueLocked(int index, int field, double& value);
+    bool ComputeValueLocked(int record, int field, double& value);
+    // Values of visible indexes [first, first + count): see CSeriesReadLock::ReadValues.
+    // With `view`, values lying on records in one array are not copied: *view points at
+    // them (else at `values`), and ok is filled only when some value is missing.
+    bool ReadValuesLocked(int first, int count, int field, double* values, BYTE* ok,
+                          const double** view = nullptr);
     bool IsTickSeries() const { return m_interval == "0"; }
-    void LayOutLocked(const CSessionRules* rules);
+    // `count` empty records with the times of the bars up to the end time.
+    void LayOutLocked(const CSessionRules* rules, int count);
     void RequestRange(int first, int last);
     void CollectRunSpans(int first, int last, CTime now, std::vector<Span>& spans);
     void ApplyIntradayRows(const std::vector<CHistoryRow>& rows, int first, int last, bool answer);
     void ApplyDailyRows(const std::vector<CHistoryRow>& rows, int first, int last, bool answer);
-    int CompareRecordPeriod(const CBarRecord& record, CTime time) const;
+    int CompareRecordPeriod(int record, CTime time) const;
+    // A bar takes a price: the first one opens it, later ones widen it.
+    void TakeTrade(int record, double price, double size);
     void CurrentDayFill();
-    void UpdateBar(const CTradeMessage& trade, CTime time);
+    void UpdateBar(const CTradeMessage& trade, CTime time, CTime clock);
+    // Lays the bars forward to the one holding `time`: empty bars come in at the back and the
+    // oldest go; when that would take more bars than the series holds it is laid out afresh
+    // ending there (laidOut). Returns the number of bars stepped.
+    int RollForwardLocked(CTime time, CTime clock, const CSessionRules* rules, bool& laidOut);
     void AppendTicks(const CTradeMessage& trade, CTime time);
+    // Study values of records `first` and after are stale.
+    void RecordsChangedLocked(int first);
+    // The listener hears of changed records first..last (mode 0: all).
+    void NotifyLocked(int mode, int first, int last);
     void InvalidateLocked(int mode, int first, int last);
-    bool ComputeStudyLocked(int record, int field, double& value);
     const CSessionRules* Rules();
     void ForgetRules();
 
@@ -135,7 +163,7 @@ private:
     CString m_interval;
     int m_bExtended = 0;
     const CSessionRules* m_pRules = nullptr;
-    std::vector<CBarRecord> m_records;
+    CBarStore m_bars;
     BYTE m_bCurrentDayBar = 0;
     CTime m_newestHistory;
     BYTE m_bLoaded = 0;
@@ -147,17 +175,16 @@ private:
     int m_nFrontCount = 0;
     CTime m_created;
     CTime m_now;
+    int64_t m_timeOffsetSeconds = 0; // the symbol's time offset at the last layout
     CTime m_endTime;
     BYTE m_bHistorical = 0;
     std::unique_ptr<CTickFilter> m_pFilter;
     DWORD m_keyEndTime = 0;
     std::unique_ptr<CStudyValues> m_pStudy;
+    std::unique_ptr<CSeriesStudy> m_pStudyState; // the study's values, beside the records
     DWORD m_context = 0;
     BYTE m_bPending = 0;
     const CEquityRecordArray* m_pEquity = nullptr;
     bool m_bKeyValid = false;
     bool m_bListening = false;
-    // Every output of the study at every record, computed on the first miss after a change.
-    studies::CStudyColumns m_columns;
-    bool m_bColumnsFresh = false;
 };

@@ -354,6 +354,12 @@ bool CStudySource::GetValue(int index, int field, double& value, int companionIn
     const int type = m_pSpec->m_nType;
     if (type == kEQTY)
         return m_pBase->GetValue(index, field, value);
+    // A bar as it stands: the base series holds the value itself (no record is copied).
+    const bool asOf = m_pSpec->m_pCompanion && companionIndex >= 0;
+    if (!asOf && IsSeriesStudy(type))
+        return m_pBase->GetValue(index, field, value);
+    if (!asOf && type == kBar)
+        return field >= 0 && field <= kBarVolume && m_pBase->GetValue(index, field, value);
     CBarRecord bar;
     bool partial = false;
     if (!AsOfBar(index, companionIndex, bar, partial))

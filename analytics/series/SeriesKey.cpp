@@ -3,8 +3,11 @@
 #include "analytics/studies/StudyTable.h"
 #include "broker/core/SymbolText.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 CString NormalizeInterval(const char* text)
 {
@@ -37,48 +40,62 @@ int FindStudyCallType(const char* text, bool includeBar)
     return type;
 }
 
+bool IsSeriesSymbolText(const char* text)
+{
+    const size_t length = text ? std::strlen(text) : 0;
+    if (length == 0 || length > 31)
+        return false;
+    for (; *text; ++text) {
+        const unsigned char c = static_cast<unsigned char>(*text);
+        if (!std::isalnum(c) && !std::strchr("._$+/-#", c))
+            return false;
+    }
+    return true;
+}
+
 bool ParseStudyCallText(const char* text, int type, CString& symbol, double params[4], CString& intervalToken)
 {
     const studies::StudyTableRow* row = studies::GetStudyRow(type);
-    const char* paren = text ? std::strchr(text, '(') : nullptr;
-    if (!row || !paren)
+    const char* open = text ? std::strchr(text, '(') : nullptr;
+    const char* close = open ? std::strchr(open, ')') : nullptr;
+    if (!row || !close)
         return false;
-    const CString rest(paren + 1);
-    int pos = 0;
-    symbol = rest.Tokenize(",)", pos);
-    if (pos < 0)
-        return false;
-    int stored = 0;
-    for (int i = 0; i < row->paramCount; ++i) {
-        const int kind = row->paramKinds[i];
-        if (kind == studies::kParamInterval) {
-            // The rest of the key after the call's ")" (suffixes included).
-            const int close = rest.Find(')');
-            if (close < 0)
-                return false;
-            CString tail = rest.Mid(close + 1);
-            tail.TrimLeft();
-            if (!tail.IsEmpty() && tail[0] == ',')
-                tail = tail.Mid(1);
-            intervalToken = tail;
+    // Every comma-separated token between "(" and ")", empty ones included.
+    std::vector<CString> tokens;
+    for (const char* p = open + 1;;) {
+        const char* comma = static_cast<const char*>(std::memchr(p, ',', static_cast<size_t>(close - p)));
+        const char* end = comma ? comma : close;
+        tokens.emplace_back(std::string(p, static_cast<size_t>(end - p)).c_str());
+        if (!comma)
             break;
-        }
-        if (pos < 0)
+        p = comma + 1;
+    }
+    // The symbol, then one token per parameter but the interval (always the row's last).
+    if (static_cast<int>(tokens.size()) != row->paramCount || row->paramCount - 1 > 4)
+        return false;
+    for (const CString& token : tokens)
+        if (token.IsEmpty())
             return false;
-        const CString token = rest.Tokenize(",)", pos);
-        if (token.IsEmpty() || stored >= 4)
-            return false;
-        double value = 0;
-        if (kind == studies::kParamPriceField) {
+    symbol = tokens[0];
+    if (!IsSeriesSymbolText(NormalizeSymbol(symbol)))
+        return false;
+    for (int i = 0; i + 1 < row->paramCount; ++i) {
+        const CString& token = tokens[static_cast<size_t>(i) + 1];
+        if (row->paramKinds[i] == studies::kParamPriceField) {
             const int field = studies::FindPriceField(token);
             if (field < 0)
                 return false;
-            value = field;
+            params[i] = field;
         } else {
-            value = std::atof(token);
+            params[i] = std::atof(token);
         }
-        params[stored++] = value;
     }
+    // The interval follows the call's ")" and a comma; nothing else may.
+    CString tail(close + 1);
+    tail.TrimLeft();
+    if (!tail.IsEmpty() && tail[0] != ',')
+        return false;
+    intervalToken = tail.IsEmpty() ? tail : CString(tail.Mid(1));
     return studies::ValidateStudyParams(type, params);
 }
 
@@ -98,6 +115,10 @@ bool ParseSeriesKey(const char* key, CSeriesKey& out)
         const int comma = text.Find(',');
         out.symbol = NormalizeSymbol(comma >= 0 ? CString(text.Left(comma)) : text);
         intervalText = comma >= 0 ? text.Mid(comma + 1) : CString();
+        // A symbol with characters no symbol uses (a misspelt study call, a suffix in the
+        // wrong place) never reaches the history request.
+        if (!IsSeriesSymbolText(out.symbol))
+            return false;
     }
     out.interval = NormalizeInterval(intervalText);
     out.extendedSession = text.Find(":255") >= 0 && !IsDailyOrLongerInterval(out.interval) ? 1 : 0;

@@ -23,13 +23,18 @@ CString NormalizeInterval(const char* text);
 // True for "D", "W", "M", "Q" and "Y".
 bool IsDailyOrLongerInterval(const CString& interval);
 
-// Parses a key; false for a study call whose parameters are missing, name no price field
-// or lie outside their ranges.
+// Symbols: letters, digits and . _ $ + / - # only, 1 to 31 characters.
+bool IsSeriesSymbolText(const char* text);
+
+// Parses a key; false for a symbol with characters no symbol uses, and for a study call
+// whose parameters are missing, empty, too many, name no price field or lie outside their
+// ranges.
 bool ParseSeriesKey(const char* key, CSeriesKey& out);
 
 // Study call texts: the study type whose name starts the text followed by "(", -1 when none
 // (types 0-29 with includeBar, else 0-28).
 int FindStudyCallType(const char* text, bool includeBar);
 // Reads "NAME(SYMBOL,p1,...),INTERVAL" of a known type: symbol, parameters and the
-// interval token (suffixes kept). False for a missing or refused parameter.
+// interval token (suffixes kept). The call holds exactly the row's parameters before its
+// ")"; false for an empty, missing, extra or refused parameter and for a bad symbol.
 bool ParseStudyCallText(const char* text, int type, CString& symbol, double params[4], CString& intervalToken);

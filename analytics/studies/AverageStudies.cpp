@@ -1,14 +1,21 @@
 #include "analytics/studies/AverageStudies.h"
 
 #include "analytics/studies/SlidingWindow.h"
-#include "analytics/studies/StudyTable.h"
 
-#include <algorithm>
-#include <cmath>
+#include <vector>
 
 namespace studies {
 
 namespace {
+
+// First position at or after `from` whose window of `span` positions lies inside the bars;
+// positions before it get no value.
+int FirstPosition(const CStudyOut& out, unsigned mask, int from, int to, int span)
+{
+    const int q0 = std::min(std::max(from, span - 1), to);
+    FillNoValue(out, mask, from, q0);
+    return q0;
+}
 
 // Sum of beta^k for k in [from, to].
 double PowerSum(double beta, int from, int to)
@@ -21,92 +28,111 @@ double PowerSum(double beta, int from, int to)
 
 } // namespace
 
-void DenseMA(const CDenseBars& bars, int field, int n, CDenseColumns& out)
+void KernelMA(const CStudyBars& bars, int field, int n, unsigned mask, int from, int to, const CStudyOut& out)
 {
-    const int size = bars.Size();
-    if (n < 1 || size < n)
+    const int q0 = FirstPosition(out, mask, from, to, n);
+    if (q0 >= to)
         return;
-    const double* x = bars.field[field].data();
-    const double* v = bars.Volume();
-    double* ma = out.Column(0);
-    double* wma = out.Column(1);
-    double* vwma = out.Column(2);
-    const double weightSum = 0.5 * n * (n + 1.0);
-    double s = 0, w = 0, sv = 0, vol = 0;
-    int volumes = 0; // records of the window with a non-zero volume
-    for (int q = n - 1; q < size; ++q) {
-        if ((q - (n - 1)) % n == 0) {
-            s = w = sv = vol = 0;
-            volumes = 0;
+    const double* x = bars.field[field];
+    const int period = RebuildPeriod(n);
+    if (mask & 1) {
+        double* ma = out.col[0];
+        const double inv = 1.0 / n;
+        WindowSum(x, q0, to, n, [ma, inv](int q, double s) { ma[q] = s * inv; });
+    }
+    if (mask & 2) {
+        // w(q) = sum of (n - k) x[q - k]: w(q) = w(q - 1) + n x[q] - s(q - 1).
+        double* wma = out.col[1];
+        const double inv = 1.0 / (0.5 * n * (n + 1.0));
+        for (int q = q0; q < to;) {
+            const int end = std::min(to, q + period);
+            double s = 0, w = 0;
             for (int k = 0; k < n; ++k) {
-                const int i = q - k;
-                s += x[i];
-                w += (n - k) * x[i];
+                s += x[q - k];
+                w += (n - k) * x[q - k];
+            }
+            wma[q] = w * inv;
+            for (++q; q < end; ++q) {
+                w += n * x[q] - s;
+                s += x[q] - x[q - n];
+                wma[q] = w * inv;
+            }
+        }
+    }
+    if (mask & 4) {
+        const double* v = bars.Volume();
+        double* vwma = out.col[2];
+        for (int q = q0; q < to;) {
+            const int end = std::min(to, q + period);
+            double sv = 0, vol = 0;
+            int volumes = 0; // records of the window with a volume
+            for (int i = q - n + 1; i <= q; ++i) {
                 sv += x[i] * v[i];
                 vol += v[i];
                 volumes += v[i] != 0.0;
             }
-        } else {
-            const int o = q - n;
-            w += n * x[q] - s;
-            s += x[q] - x[o];
-            sv += x[q] * v[q] - x[o] * v[o];
-            vol += v[q] - v[o];
-            volumes += (v[q] != 0.0) - (v[o] != 0.0);
+            vwma[q] = volumes && vol != 0.0 ? sv / vol : kNoValue;
+            for (++q; q < end; ++q) {
+                const int o = q - n;
+                sv += x[q] * v[q] - x[o] * v[o];
+                vol += v[q] - v[o];
+                volumes += (v[q] != 0.0) - (v[o] != 0.0);
+                vwma[q] = volumes && vol != 0.0 ? sv / vol : kNoValue;
+            }
         }
-        ma[q] = s / n;
-        wma[q] = w / weightSum;
-        vwma[q] = volumes && vol != 0.0 ? sv / vol : kNoValue;
     }
 }
 
-// EMA, DEMA and TEMA, each the last value of one to three smoothings restarted for every
-// record. The restarted smoothings are the running averages R1..R3 of the whole series
-// plus decaying corrections, which gives every record in constant time.
-void DenseExponential(const CDenseBars& bars, int type, int field, int n, CDenseColumns& out)
+// EMA, DEMA and TEMA are the last values of one to three smoothings restarted for every
+// record. The restarted smoothings equal running averages R1..R3 plus decaying
+// corrections; the running averages may start anywhere before the oldest value a window
+// reads, so each range starts its own.
+void KernelExponential(const CStudyBars& bars, int type, int field, int n, int from, int to, const CStudyOut& out,
+                       CStudyScratch& scratch)
 {
-    const int size = bars.Size();
-    if (n < 1)
-        return;
-    const double* x = bars.field[field].data();
-    double* res = out.Column(0);
+    const double* x = bars.field[field];
     const double alpha = 2.0 / (n + 1.0);
     const double beta = 1.0 - alpha;
+    double* res = out.col[0];
     if (type == kEMA) {
-        WindowedSmoothing(x, 0, size, n, 3 * n, alpha, res);
+        WindowedSmoothing(x, 0, from, to, n, 3 * n, alpha, res);
         return;
     }
     const int levels = type == kDEMA ? 2 : 3;
     const int span = 4 * n * levels;
-    if (size < span)
+    const int q0 = FirstPosition(out, 1, from, to, span);
+    if (q0 >= to)
         return;
-    std::vector<double> r1(size), r2(size), r3;
-    RunningEma(x, size, alpha, r1.data());
-    RunningEma(r1.data(), size, alpha, r2.data());
-    if (levels == 3) {
-        r3.resize(size);
-        RunningEma(r2.data(), size, alpha, r3.data());
-    }
-    // Means of n consecutive values: x for the first seed, R1 (and R2) for the later ones.
-    std::vector<double> meanX(size, kNoValue), meanR1(size, kNoValue), meanR2;
-    SlidingMean(x, 0, size, n, meanX.data());
-    SlidingMean(r1.data(), 0, size, n, meanR1.data());
-    if (levels == 3) {
-        meanR2.assign(size, kNoValue);
-        SlidingMean(r2.data(), 0, size, n, meanR2.data());
-    }
+    // Arrays over [lo, to), indexed from lo.
+    const int lo = q0 - span + 1;
+    const int len = to - lo;
+    double* r1 = scratch.Doubles(0, len);
+    double* r2 = scratch.Doubles(1, len);
+    double* r3 = levels == 3 ? scratch.Doubles(2, len) : nullptr;
+    double* meanX = scratch.Doubles(3, len);
+    double* meanR1 = scratch.Doubles(4, len);
+    double* meanR2 = levels == 3 ? scratch.Doubles(5, len) : nullptr;
+    RunningEma(x + lo, 0, len, alpha, r1);
+    RunningEma(r1, 0, len, alpha, r2);
+    if (r3)
+        RunningEma(r2, 0, len, alpha, r3);
+    WindowMean(x + lo, n - 1, len, n, meanX);
+    WindowMean(r1, n - 1, len, n, meanR1);
+    if (meanR2)
+        WindowMean(r2, n - 1, len, n, meanR2);
     auto bp = [&](int k) { return std::pow(beta, k); };
     if (levels == 2) {
         // Window of 8n: seed 1 ends at t1 = q - 7n; E1 runs to q; the E2 seed averages
         // E1 over [q - 4n, q - 3n - 1] (t2 = q - 3n - 1); E2 runs to q.
         const double seedCoef = bp(3 * n) * PowerSum(beta, 0, n - 1) / n;
         const double b7 = bp(7 * n), b3 = bp(3 * n + 1);
-        for (int q = span - 1; q < size; ++q) {
-            const int t1 = q - 7 * n, t2 = q - 3 * n - 1;
+        const double tail = alpha * (3 * n + 1) * b7; // alpha (q - t2) beta^(7n)
+        for (int q = q0; q < to; ++q) {
+            const int k = q - lo, t1 = k - 7 * n, t2 = k - 3 * n - 1;
             const double d1 = meanX[t1] - r1[t1];
             const double seed2 = meanR1[t2] + d1 * seedCoef;
-            const double e1 = r1[q] + d1 * b7;
-            const double e2 = r2[q] + b3 * (seed2 - r2[t2]) + alpha * d1 * (q - t2) * b7;
+            const double e1 = r1[k] + d1 * b7;
+            const double e2 = r2[k] + b3 * (seed2 - r2[t2]) + tail * d1;
             res[q] = 2 * e1 - e2;
         }
         return;
@@ -124,41 +150,55 @@ void DenseExponential(const CDenseBars& bars, int type, int field, int n, CDense
     for (int k = 4 * n; k <= 7 * n + 1; ++k)
         sumK += k;
     const double b11 = bp(11 * n), b71 = bp(7 * n + 1), b32 = bp(3 * n + 2);
-    for (int q = span - 1; q < size; ++q) {
-        const int t1 = q - 11 * n, t2 = q - 7 * n - 1, t3 = q - 3 * n - 2;
+    const double c2 = alpha * (7 * n + 1) * b11, c3 = alpha * (3 * n + 2) * b71, c31 = alpha * alpha * b11 * sumK;
+    for (int q = q0; q < to; ++q) {
+        const int k = q - lo, t1 = k - 11 * n, t2 = k - 7 * n - 1, t3 = k - 3 * n - 2;
         const double d1 = meanX[t1] - r1[t1];
         const double seed2 = meanR1[t2] + d1 * seed2Coef;
         const double d2 = seed2 - r2[t2];
         const double seed3 = meanR2[t3] + d2 * seed3CoefD2 + d1 * seed3CoefD1;
-        const double e1 = r1[q] + d1 * b11;
-        const double e2 = r2[q] + b71 * d2 + alpha * d1 * (7 * n + 1) * b11;
-        const double e3 = r3[q] + b32 * (seed3 - r3[t3]) + alpha * d2 * (3 * n + 2) * b71 +
-                          alpha * alpha * d1 * b11 * sumK;
+        const double e1 = r1[k] + d1 * b11;
+        const double e2 = r2[k] + b71 * d2 + c2 * d1;
+        const double e3 = r3[k] + b32 * (seed3 - r3[t3]) + c3 * d2 + c31 * d1;
         res[q] = 3 * (e1 - e2) + e3;
     }
 }
 
-void DenseMACD(const CDenseBars& bars, int field, int fast, int slow, int signal, CDenseColumns& out)
+void KernelMACD(const CStudyBars& bars, int field, int fast, int slow, int signal, int from, int to,
+                const CStudyOut& out, CStudyScratch& scratch)
 {
-    const int size = bars.Size();
-    if (fast < 1 || slow < 1 || signal < 1)
+    const int g = signal;
+    // The seed record s lies 4g - 1 records back; the slower of the two averages needs
+    // 4 x its length up to s.
+    const int span = 4 * g - 1 + 4 * std::max(fast, slow);
+    constexpr unsigned kAll = 0x1F;
+    const int q0 = FirstPosition(out, kAll, from, to, span);
+    if (q0 >= to)
         return;
-    const double* x = bars.field[field].data();
-    std::vector<double> emaF(size, kNoValue), emaS(size, kNoValue);
+    const int lo = q0 - span + 1;
+    const int len = to - lo;
+    const double* x = bars.field[field] + lo;
     const double aF = 2.0 / (fast + 1.0), aS = 2.0 / (slow + 1.0), aG = 2.0 / (signal + 1.0);
     const double bF = 1 - aF, bS = 1 - aS, bG = 1 - aG;
-    WindowedSmoothing(x, 0, size, fast, 3 * fast, aF, emaF.data());
-    WindowedSmoothing(x, 0, size, slow, 3 * slow, aS, emaS.data());
-    std::vector<double> rF(size), rS(size), diff(size), q(size), diffSum(size, kNoValue);
-    RunningEma(x, size, aF, rF.data());
-    RunningEma(x, size, aS, rS.data());
-    for (int t = 0; t < size; ++t)
+    double* emaF = scratch.Doubles(0, len);
+    double* emaS = scratch.Doubles(1, len);
+    double* rF = scratch.Doubles(2, len);
+    double* rS = scratch.Doubles(3, len);
+    double* diff = scratch.Doubles(4, len);
+    double* qs = scratch.Doubles(5, len);
+    double* diffMean = scratch.Doubles(6, len);
+    // The restarted averages at the seed records s = q - 4g + 1.
+    const int sFirst = span - 4 * g; // first seed position, relative to lo
+    WindowedSmoothing(x, 0, sFirst, len - 4 * g + 1, fast, 3 * fast, aF, emaF);
+    WindowedSmoothing(x, 0, sFirst, len - 4 * g + 1, slow, 3 * slow, aS, emaS);
+    RunningEma(x, 0, len, aF, rF);
+    RunningEma(x, 0, len, aS, rS);
+    for (int t = 0; t < len; ++t)
         diff[t] = rF[t] - rS[t];
-    RunningEma(diff.data(), size, aG, q.data());
-    SlidingMean(diff.data(), 0, size, signal, diffSum.data());
-    const int g = signal;
-    // From the seed record s the two averages run 4g - 1 more records; the signal seed
-    // averages MACD over [s, s + g - 1] and then runs 3g records.
+    RunningEma(diff, 0, len, aG, qs);
+    WindowMean(diff, sFirst + g - 1, len, g, diffMean);
+    // From s the two averages run 4g - 1 more records; the signal seed averages MACD over
+    // [s, s + g - 1] and then runs 3g records.
     const double sumPowF = PowerSum(bF, 0, g - 1), sumPowS = PowerSum(bS, 0, g - 1);
     double cF = 0, cS = 0;
     for (int k = g; k <= 4 * g - 1; ++k) {
@@ -167,177 +207,259 @@ void DenseMACD(const CDenseBars& bars, int field, int fast, int slow, int signal
     }
     cF *= aG;
     cS *= aG;
+    const double invG = 1.0 / g;
     const double bG3 = std::pow(bG, 3 * g), bFend = std::pow(bF, 4 * g - 1), bSend = std::pow(bS, 4 * g - 1);
-    for (int r = 4 * g - 1; r < size; ++r) {
-        const int s = r - 4 * g + 1;
-        if (!HasValue(emaF[s]) || !HasValue(emaS[s]))
-            continue;
+    for (int q = q0; q < to; ++q) {
+        const int r = q - lo, s = r - 4 * g + 1, t0 = s + g - 1;
         const double dF = emaF[s] - rF[s];
         const double dS = emaS[s] - rS[s];
-        const int t0 = s + g - 1;
-        const double seed = diffSum[t0] + (dF * sumPowF - dS * sumPowS) / g;
-        const double sig = bG3 * seed + (q[r] - bG3 * q[t0]) + dF * cF - dS * cS;
+        const double seed = diffMean[t0] + (dF * sumPowF - dS * sumPowS) * invG;
+        const double sig = bG3 * seed + (qs[r] - bG3 * qs[t0]) + dF * cF - dS * cS;
         const double f = rF[r] + bFend * dF;
         const double sl = rS[r] + bSend * dS;
-        out.Column(0)[r] = f - sl;
-        out.Column(1)[r] = f;
-        out.Column(2)[r] = sl;
-        out.Column(3)[r] = sig;
-        out.Column(4)[r] = f - sl - sig;
+        out.col[0][q] = f - sl;
+        out.col[1][q] = f;
+        out.col[2][q] = sl;
+        out.col[3][q] = sig;
+        out.col[4][q] = f - sl - sig;
     }
 }
 
-void DenseAMA(const CDenseBars& bars, int field, int n, int fast, int slow, CDenseColumns& out)
+// Each record's smoothing is the composition of the 3n steps A -> A + (x - A) c^2 before
+// it, applied to the seed. A window of 3n steps is the suffix of one block of 3n steps
+// composed with the prefix of the next; the blocks are taken one after the other, so only
+// two of them are held at a time.
+void KernelAMA(const CStudyBars& bars, int field, int n, int fast, int slow, int from, int to, const CStudyOut& out,
+               CStudyScratch& scratch)
 {
-    const int size = bars.Size();
-    if (n < 1 || fast < 1 || slow < 1 || size < 4 * n)
+    const int span = 4 * n;
+    const int q0 = FirstPosition(out, 1, from, to, span);
+    if (q0 >= to)
         return;
-    const double* x = bars.field[field].data();
+    const int w = 3 * n;
+    const int lo = q0 - span + 1; // positions below are relative to lo
+    const int len = to - lo;
+    const double* x = bars.field[field] + lo;
     const double fastSC = 2.0 / (fast + 1.0), slowSC = 2.0 / (slow + 1.0);
-    // Step of record i (i >= n): A -> A + (x - A) c^2, c from the efficiency ratio.
-    std::vector<AffineStep> steps(size);
-    ForEachWindowSum<1>(
-        1, size, n, [&](int i, double* t) { t[0] = std::abs(x[i] - x[i - 1]); },
-        [&](int i, const double* s) {
-            const double volatility = s[0];
+    const double scale = fastSC - slowSC;
+    const double invN = 1.0 / n;
+    // Steps (m, b): A -> m A + b. Current block: steps and prefix compositions; previous
+    // block: suffix compositions.
+    double* stepM = scratch.Doubles(0, static_cast<size_t>(w));
+    double* stepB = scratch.Doubles(1, static_cast<size_t>(w));
+    double* preM = scratch.Doubles(2, static_cast<size_t>(w));
+    double* preB = scratch.Doubles(3, static_cast<size_t>(w));
+    double* sufM = scratch.Doubles(4, static_cast<size_t>(w));
+    double* sufB = scratch.Doubles(5, static_cast<size_t>(w));
+    double* res = out.col[0] + lo;
+    // Volatility: the sum of |x(i) - x(i - 1)| over the n moves up to i.
+    const int period = RebuildPeriod(n);
+    double volatility = 0;
+    int rebuild = 0;
+    // The seed of position k averages the n values ending at k - w.
+    double seedSum = 0;
+    int seedRebuild = 0;
+    for (int start = n; start < len; start += w) {
+        const int end = std::min(start + w, len);
+        for (int i = start; i < end; ++i) {
+            if (rebuild == 0) {
+                volatility = 0;
+                for (int j = i - n + 1; j <= i; ++j)
+                    volatility += std::abs(x[j] - x[j - 1]);
+                rebuild = period;
+            } else {
+                volatility += std::abs(x[i] - x[i - 1]) - std::abs(x[i - n] - x[i - n - 1]);
+            }
+            --rebuild;
             const double direction = std::abs(x[i] - x[i - n + 1]);
             const double er = volatility != 0.0 ? direction / volatility : 0.0;
-            const double c = (fastSC - slowSC) * er + slowSC;
-            const double w = c * c;
-            steps[i] = {1.0 - w, w * x[i]};
-        });
-    std::vector<double> seed(size, kNoValue);
-    SlidingMean(x, 0, size, n, seed.data());
-    const CSlidingAffine window(steps, 3 * n);
-    double* res = out.Column(0);
-    for (int q = 4 * n - 1; q < size; ++q) {
-        const AffineStep a = window.Window(q);
-        res[q] = a.m * seed[q - 3 * n] + a.b;
+            const double c = scale * er + slowSC;
+            const double c2 = c * c;
+            const int j = i - start;
+            stepM[j] = 1.0 - c2;
+            stepB[j] = c2 * x[i];
+            if (j == 0) {
+                preM[0] = stepM[0];
+                preB[0] = stepB[0];
+            } else {
+                preM[j] = stepM[j] * preM[j - 1];
+                preB[j] = stepM[j] * preB[j - 1] + stepB[j];
+            }
+            if (i < span - 1)
+                continue;
+            // Position i is a record: its window of steps [i - w + 1, i].
+            const int seedEnd = i - w;
+            if (seedRebuild == 0) {
+                seedSum = SumOf(x + seedEnd - n + 1, n);
+                seedRebuild = period;
+            } else {
+                seedSum += x[seedEnd] - x[seedEnd - n];
+            }
+            --seedRebuild;
+            double m = preM[j], b = preB[j];
+            if (j != w - 1) { // the window starts inside the previous block
+                const int first = j + 1;
+                b = preM[j] * sufB[first] + preB[j];
+                m = preM[j] * sufM[first];
+            }
+            res[i] = m * (seedSum * invN) + b;
+        }
+        // This block's suffix compositions, for the next block's windows.
+        const int last = end - start - 1;
+        sufM[last] = stepM[last];
+        sufB[last] = stepB[last];
+        for (int j = last - 1; j >= 0; --j) {
+            sufM[j] = sufM[j + 1] * stepM[j];
+            sufB[j] = sufM[j + 1] * stepB[j] + sufB[j + 1];
+        }
     }
 }
 
-void DenseBB(const CDenseBars& bars, int field, int n, double width, CDenseColumns& out)
+void KernelBB(const CStudyBars& bars, int field, int n, double width, int from, int to, const CStudyOut& out)
 {
-    const int size = bars.Size();
-    if (n < 1)
+    const int q0 = FirstPosition(out, 7, from, to, n);
+    if (q0 >= to)
         return;
-    const double* x = bars.field[field].data();
-    // Sums of x - ref, rebuilt every n windows with ref = the window's newest value.
-    double ref = 0, sy = 0, syy = 0;
-    for (int q = n - 1; q < size; ++q) {
-        if ((q - (n - 1)) % n == 0) {
-            ref = x[q];
-            sy = syy = 0;
-            for (int i = q - n + 1; i <= q; ++i) {
-                const double y = x[i] - ref;
-                sy += y;
-                syy += y * y;
-            }
-        } else {
+    const double* x = bars.field[field];
+    const double invN = 1.0 / n;
+    // Variance-like sums lose digits fast in flat windows: rebuilt every window length.
+    const int period = n;
+    double* basisOut = out.col[0];
+    double* upper = out.col[1];
+    double* lower = out.col[2];
+    // Sums of x - ref, rebuilt with ref = the window's newest value.
+    for (int q = q0; q < to;) {
+        const int end = std::min(to, q + period);
+        const double ref = x[q];
+        double sy = 0, syy = 0;
+        for (int i = q - n + 1; i <= q; ++i) {
+            const double y = x[i] - ref;
+            sy += y;
+            syy += y * y;
+        }
+        for (;;) {
+            const double mean = sy * invN;
+            const double var = std::max(0.0, syy * invN - mean * mean);
+            const double basis = ref + mean;
+            const double sd = std::sqrt(var);
+            basisOut[q] = basis;
+            upper[q] = basis + width * sd;
+            lower[q] = basis - width * sd;
+            if (++q >= end)
+                break;
             const double yi = x[q] - ref, yo = x[q - n] - ref;
             sy += yi - yo;
             syy += yi * yi - yo * yo;
         }
-        const double mean = sy / n;
-        const double var = std::max(0.0, syy / n - mean * mean);
-        const double basis = ref + mean;
-        const double sd = std::sqrt(var);
-        out.Column(0)[q] = basis;
-        out.Column(1)[q] = basis + width * sd;
-        out.Column(2)[q] = basis - width * sd;
     }
 }
 
-void DenseMAE(const CDenseBars& bars, int field, int n, double percent, CDenseColumns& out)
+void KernelMAE(const CStudyBars& bars, int field, int n, double percent, int from, int to, const CStudyOut& out)
 {
-    const int size = bars.Size();
-    if (n < 1)
+    const int q0 = FirstPosition(out, 7, from, to, n);
+    if (q0 >= to)
         return;
-    const double* x = bars.field[field].data();
-    ForEachWindowSum<1>(
-        0, size, n, [&](int i, double* t) { t[0] = x[i]; },
-        [&](int q, const double* s) {
-            const double ma = s[0] / n;
-            out.Column(0)[q] = ma;
-            out.Column(1)[q] = ma * (percent * 0.01 + 1);
-            out.Column(2)[q] = ma * (1 - percent * 0.01);
-        });
+    const double inv = 1.0 / n;
+    const double up = percent * 0.01 + 1, down = 1 - percent * 0.01;
+    WindowSum(bars.field[field], q0, to, n, [&](int q, double s) {
+        const double ma = s * inv;
+        out.col[0][q] = ma;
+        out.col[1][q] = ma * up;
+        out.col[2][q] = ma * down;
+    });
 }
 
-void DenseKB(const CDenseBars& bars, int n, double width, CDenseColumns& out)
+void KernelKB(const CStudyBars& bars, int n, double width, int from, int to, const CStudyOut& out)
 {
-    const int size = bars.Size();
-    if (n < 1)
+    const int q0 = FirstPosition(out, 7, from, to, n);
+    if (q0 >= to)
         return;
+    const double* h = bars.High();
+    const double* l = bars.Low();
     const double* c = bars.Close();
-    ForEachWindowSum<1>(
-        0, size, n, [&](int i, double* t) { t[0] = c[i]; },
-        [&](int q, const double* s) { out.Column(0)[q] = s[0] / n; });
-    ForEachWindowSum<1>(
-        1, size, n, [&](int i, double* t) { t[0] = TrueRange(bars, i); },
+    const double inv = 1.0 / n;
+    WindowSum(c, q0, to, n, [&](int q, double s) { out.col[0][q] = s * inv; });
+    // The bands need the record before each one of the window.
+    const int b0 = FirstPosition(out, 6, q0, to, n + 1);
+    WindowSums<1>(
+        b0, to, n, [&](int i, double* t) { t[0] = TrueRange(h, l, c, i); },
         [&](int q, const double* s) {
-            const double atr = s[0] / n;
-            out.Column(1)[q] = out.Column(0)[q] + width * atr;
-            out.Column(2)[q] = out.Column(0)[q] - width * atr;
+            const double atr = s[0] * inv;
+            out.col[1][q] = out.col[0][q] + width * atr;
+            out.col[2][q] = out.col[0][q] - width * atr;
         });
 }
 
-void DensePRC(const CDenseBars& bars, int n, CDenseColumns& out)
+void KernelPRC(const CStudyBars& bars, int n, int from, int to, const CStudyOut& out, CStudyScratch& scratch)
 {
-    const int size = bars.Size();
-    if (n < 1 || size < n)
+    const int q0 = FirstPosition(out, 7, from, to, n);
+    if (q0 >= to)
         return;
-    std::vector<int> hi(size), lo(size);
-    SlidingExtremeIndex(bars.High(), 0, size, n, true, hi.data());
-    SlidingExtremeIndex(bars.Low(), 0, size, n, false, lo.data());
-    for (int s = n - 1; s < size; ++s) {
-        const double top = bars.High()[hi[s]];
-        const double bottom = bars.Low()[lo[s]];
-        out.Column(0)[s] = (top - bottom) * 0.5 + bottom;
-        out.Column(1)[s] = top;
-        out.Column(2)[s] = bottom;
+    int* work = scratch.Ints(0, 2 * static_cast<size_t>(to - q0 + n));
+    int* hi = IndexedFrom(scratch.Ints(1, static_cast<size_t>(to - q0)), q0);
+    int* lo = IndexedFrom(scratch.Ints(2, static_cast<size_t>(to - q0)), q0);
+    const double* h = bars.High();
+    const double* l = bars.Low();
+    WindowExtremeIndex<true>(h, q0, to, n, work, hi);
+    WindowExtremeIndex<false>(l, q0, to, n, work, lo);
+    for (int s = q0; s < to; ++s) {
+        const double top = h[hi[s]];
+        const double bottom = l[lo[s]];
+        out.col[0][s] = (top - bottom) * 0.5 + bottom;
+        out.col[1][s] = top;
+        out.col[2][s] = bottom;
     }
 }
 
-void DenseTSF(const CDenseBars& bars, int field, int n, CDenseColumns& out)
+void KernelTSF(const CStudyBars& bars, int field, int n, int from, int to, const CStudyOut& out)
 {
-    const int size = bars.Size();
     // A forecast from one point has no slope: no value.
-    if (n < 2 || size < n)
+    if (n < 2) {
+        FillNoValue(out, 7, from, to);
         return;
-    const double* x = bars.field[field].data();
+    }
+    const int q0 = FirstPosition(out, 7, from, to, n);
+    if (q0 >= to)
+        return;
+    const double* x = bars.field[field];
     const double dn = n;
     const double sw = dn * (dn + 1) / 2;
     const double sww = dn * (dn + 1) * (2 * dn + 1) / 6;
     const double den = dn * sww - sw * sw;
-    double ref = 0, sy = 0, syy = 0, swy = 0;
-    for (int q = n - 1; q < size; ++q) {
-        if ((q - (n - 1)) % n == 0) {
-            ref = x[q];
-            sy = syy = swy = 0;
-            for (int k = 0; k < n; ++k) {
-                const double y = x[q - k] - ref;
-                sy += y;
-                syy += y * y;
-                swy += (n - k) * y;
+    const double invDen = 1.0 / den;
+    const double invN = 1.0 / dn;
+    // The fit of a nearly flat or straight window loses digits fast: rebuilt every window
+    // length.
+    const int period = n;
+    for (int q = q0; q < to;) {
+        const int end = std::min(to, q + period);
+        const double ref = x[q];
+        double sy = 0, syy = 0, swy = 0;
+        for (int k = 0; k < n; ++k) {
+            const double y = x[q - k] - ref;
+            sy += y;
+            syy += y * y;
+            swy += (n - k) * y;
+        }
+        for (;;) {
+            const double num = dn * swy - sw * sy;
+            const double slope = num * invDen;
+            const double intercept = (sy - sw * slope) * invN + ref;
+            out.col[0][q] = (dn + 1) * slope + intercept;
+            out.col[1][q] = slope;
+            const double v = (dn * syy - sy * sy) * den;
+            if (v > 0) {
+                const double rr = num / std::sqrt(v);
+                out.col[2][q] = rr * rr;
+            } else {
+                out.col[2][q] = 0;
             }
-        } else {
+            if (++q >= end)
+                break;
             const double yi = x[q] - ref, yo = x[q - n] - ref;
             swy += n * yi - sy;
             sy += yi - yo;
             syy += yi * yi - yo * yo;
-        }
-        const double num = dn * swy - sw * sy;
-        const double slope = num / den;
-        const double intercept = (sy - sw * slope) / dn + ref;
-        out.Column(0)[q] = (dn + 1) * slope + intercept;
-        out.Column(1)[q] = slope;
-        const double v = (dn * syy - sy * sy) * den;
-        if (v > 0) {
-            const double rr = num / std::sqrt(v);
-            out.Column(2)[q] = rr * rr;
-        } else {
-            out.Column(2)[q] = 0;
         }
     }
 }

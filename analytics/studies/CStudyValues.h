@@ -1,4 +1,5 @@
-// The study state of one study series: parameters and the cache of computed values.
+// The parameters of a study series' study and a value matrix of rows x outputs. A series
+// keeps its study's values beside its records instead (CSeriesStudy), one per record.
 #pragma once
 
 #include "platform/core/WinTypes.h"

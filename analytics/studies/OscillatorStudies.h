@@ -1,35 +1,40 @@
-// Oscillator, range and volume studies over dense (valid-only) bars.
+// Oscillator, range and volume studies. Each computes the dense positions [from, to) of
+// all its outputs.
 #pragma once
 
-#include "analytics/studies/DenseBars.h"
+#include "analytics/studies/StudyBars.h"
 
 namespace studies {
 
-void DenseRSI(const CDenseBars& bars, int n, CDenseColumns& out);                 // RSI, HAVG, LAVG
+void KernelRSI(const CStudyBars& bars, int n, int from, int to, const CStudyOut& out, CStudyScratch& scratch);
 // Stochastic RSI: outputs StocK and StocD (SRSI reads StocK with k = n, d = 1, m = 1).
-void DenseStochRSI(const CDenseBars& bars, int n, int k, int d, int m, CDenseColumns& out);
-void DenseSTOC(const CDenseBars& bars, int k, int d, int m, CDenseColumns& out);    // StocK, StocD, Raw
-void DenseMOM(const CDenseBars& bars, int field, int n, bool percent, CDenseColumns& out);
-void DenseCCI(const CDenseBars& bars, int n, CDenseColumns& out);
-void DenseATR(const CDenseBars& bars, int n, CDenseColumns& out);
-void DenseCHOP(const CDenseBars& bars, int n, CDenseColumns& out);                 // Chop, TrueHigh, TrueLow, TR
-void DenseADX(const CDenseBars& bars, int n, int a, CDenseColumns& out);           // ADX, +DI, -DI
-void DenseAROON(const CDenseBars& bars, int n, CDenseColumns& out);                // Up, Down
-void DenseUOSC(const CDenseBars& bars, int l1, int l2, int l3, CDenseColumns& out);
-void DenseMFI(const CDenseBars& bars, int n, CDenseColumns& out);
-void DenseOBV(const CDenseBars& bars, CDenseColumns& out);
-void DenseAD(const CDenseBars& bars, CDenseColumns& out);
-void DenseCMF(const CDenseBars& bars, int n, CDenseColumns& out);
-void DenseCOSC(const CDenseBars& bars, int fast, int slow, CDenseColumns& out);
-// Parabolic SAR; firstRecordValid tells whether dense index 0 is record 0 of the series.
-void DensePSAR(const CDenseBars& bars, double step0, double stepInc, double stepMax, CDenseColumns& out);
+void KernelStochRSI(const CStudyBars& bars, int n, int k, int d, int m, int from, int to, const CStudyOut& out,
+                    CStudyScratch& scratch);
+void KernelSTOC(const CStudyBars& bars, int k, int d, int m, int from, int to, const CStudyOut& out,
+                CStudyScratch& scratch);
+void KernelMOM(const CStudyBars& bars, int field, int n, bool percent, int from, int to, const CStudyOut& out);
+void KernelCCI(const CStudyBars& bars, int n, int from, int to, const CStudyOut& out, CStudyScratch& scratch);
+void KernelATR(const CStudyBars& bars, int n, int from, int to, const CStudyOut& out);
+void KernelCHOP(const CStudyBars& bars, int n, int from, int to, const CStudyOut& out, CStudyScratch& scratch);
+void KernelADX(const CStudyBars& bars, int n, int a, int from, int to, const CStudyOut& out, CStudyScratch& scratch);
+void KernelAROON(const CStudyBars& bars, int n, int from, int to, const CStudyOut& out, CStudyScratch& scratch);
+void KernelUOSC(const CStudyBars& bars, int l1, int l2, int l3, int from, int to, const CStudyOut& out,
+                CStudyScratch& scratch);
+void KernelMFI(const CStudyBars& bars, int n, int from, int to, const CStudyOut& out, CStudyScratch& scratch);
+void KernelOBV(const CStudyBars& bars, int from, int to, const CStudyOut& out, CStudyScratch& scratch);
+void KernelAD(const CStudyBars& bars, int from, int to, const CStudyOut& out);
+void KernelCMF(const CStudyBars& bars, int n, int from, int to, const CStudyOut& out);
+void KernelCOSC(const CStudyBars& bars, int fast, int slow, int from, int to, const CStudyOut& out,
+                CStudyScratch& scratch);
+void KernelPSAR(const CStudyBars& bars, double step0, double stepInc, double stepMax, int from, int to,
+                const CStudyOut& out);
 
 // Typical price and the close-location value times volume of a dense record.
-inline double TypicalPrice(const CDenseBars& bars, int i)
+inline double TypicalPrice(const CStudyBars& bars, int i)
 {
     return (bars.High()[i] + bars.Low()[i] + bars.Close()[i]) * 0.3333333333333333;
 }
-inline double ClvVolume(const CDenseBars& bars, int i)
+inline double ClvVolume(const CStudyBars& bars, int i)
 {
     const double h = bars.High()[i], l = bars.Low()[i], c = bars.Close()[i];
     if (!(h > l))

@@ -1,182 +1,215 @@
-// Sliding-window building blocks of the study computations. Each walks a dense
-// array once; windows are [q - n + 1, q] and only start at or after `first`.
+// Sliding-window building blocks of the study computations. Windows are [q - n + 1, q];
+// each helper computes the window ends q in [from, to) and reads only what those windows
+// hold, so a range computed alone equals the same range of a computation of everything.
 #pragma once
 
-#include "analytics/studies/StudyInput.h"
+#include "analytics/studies/StudyBars.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
-#include <vector>
 
 namespace studies {
 
-// Calls emit(q, sums) for every window end q in [first + n - 1, size) with the sums of
-// terms(i, out[K]) over the window. The sums are rebuilt from scratch every n windows,
-// so rounding never drifts further than one window's worth of updates.
-template <size_t K, class Terms, class Emit>
-void ForEachWindowSum(int first, int size, int n, Terms&& terms, Emit&& emit)
+// Running sums are rebuilt from scratch at least this often (and at least once per window
+// length), so rounding never drifts.
+constexpr int kRebuildWindows = 64;
+
+inline int RebuildPeriod(int n)
 {
-    if (n < 1 || first < 0)
-        return;
-    std::array<double, K> sums{};
-    std::array<double, K> add{};
-    std::array<double, K> sub{};
-    const int q0 = first + n - 1;
-    for (int q = q0; q < size; ++q) {
-        if ((q - q0) % n == 0) {
-            sums.fill(0.0);
-            for (int i = q - n + 1; i <= q; ++i) {
-                terms(i, add.data());
-                for (size_t k = 0; k < K; ++k)
-                    sums[k] += add[k];
-            }
-        } else {
+    return std::max(n, kRebuildWindows);
+}
+
+// Sum of x[0 .. n-1] in four independent chains.
+inline double SumOf(const double* x, int n)
+{
+    double a = 0, b = 0, c = 0, d = 0;
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        a += x[i];
+        b += x[i + 1];
+        c += x[i + 2];
+        d += x[i + 3];
+    }
+    for (; i < n; ++i)
+        a += x[i];
+    return (a + b) + (c + d);
+}
+
+// emit(q, S) for q in [from, to), S the sum of x over the window ending at q
+// (x read from from - n + 1).
+template <class Emit>
+inline void WindowSum(const double* x, int from, int to, int n, Emit&& emit)
+{
+    const int period = RebuildPeriod(n);
+    for (int q = from; q < to;) {
+        const int end = std::min(to, q + period);
+        double s = SumOf(x + q - n + 1, n);
+        emit(q, s);
+        for (++q; q < end; ++q) {
+            s += x[q] - x[q - n];
+            emit(q, s);
+        }
+    }
+}
+
+// emit(q, sums) for q in [from, to), sums[k] the sum of term k over the window ending at q;
+// terms(i, t) fills the K terms of index i (called for i in [from - n + 1, to)).
+template <size_t K, class Terms, class Emit>
+inline void WindowSums(int from, int to, int n, Terms&& terms, Emit&& emit)
+{
+    std::array<double, K> sums{}, add{}, sub{};
+    const int period = RebuildPeriod(n);
+    for (int q = from; q < to;) {
+        const int end = std::min(to, q + period);
+        sums.fill(0.0);
+        for (int i = q - n + 1; i <= q; ++i) {
+            terms(i, add.data());
+            for (size_t k = 0; k < K; ++k)
+                sums[k] += add[k];
+        }
+        emit(q, sums.data());
+        for (++q; q < end; ++q) {
             terms(q, add.data());
             terms(q - n, sub.data());
             for (size_t k = 0; k < K; ++k)
                 sums[k] += add[k] - sub[k];
+            emit(q, sums.data());
         }
-        emit(q, sums.data());
     }
 }
 
-// out[q] = index of the largest (wantMax) or smallest value of x over the window ending
-// at q, the newest one on ties; written for q >= first + n - 1.
-inline void SlidingExtremeIndex(const double* x, int first, int size, int n, bool wantMax, int* out)
+// out[q] = index of the largest (wantMax) or smallest value of x over the window ending at
+// q, the newest on ties, for q in [from, to). Blocks of n values from the first window's
+// start carry their running extremes forward (prefix) and backward (suffix); a window is
+// the suffix of one block and the prefix of the next. work holds 2 (to - from + n) ints.
+template <bool wantMax>
+inline void WindowExtremeIndex(const double* x, int from, int to, int n, int* work, int* out)
 {
-    if (n < 1 || size <= first)
+    if (from >= to)
         return;
-    std::vector<int> ring(static_cast<size_t>(size - first));
-    int head = 0;
-    int tail = 0;
-    for (int q = first; q < size; ++q) {
-        const double v = x[q];
-        if (wantMax) {
-            while (tail > head && x[ring[tail - 1]] <= v)
-                --tail;
-        } else {
-            while (tail > head && x[ring[tail - 1]] >= v)
-                --tail;
+    const int lo = from - n + 1;
+    int* prefix = IndexedFrom(work, lo); // prefix[i], suffix[i] for i in [lo, to)
+    int* suffix = IndexedFrom(work + (to - lo), lo);
+    // a replaces b when better, or equal and newer (a after b).
+    auto atLeast = [](double a, double b) { return wantMax ? a >= b : a <= b; };
+    auto strictly = [](double a, double b) { return wantMax ? a > b : a < b; };
+    for (int b = lo; b < to; b += n) {
+        const int end = std::min(b + n, to);
+        prefix[b] = b;
+        for (int i = b + 1; i < end; ++i)
+            prefix[i] = atLeast(x[i], x[prefix[i - 1]]) ? i : prefix[i - 1];
+        suffix[end - 1] = end - 1;
+        for (int i = end - 2; i >= b; --i)
+            suffix[i] = strictly(x[i], x[suffix[i + 1]]) ? i : suffix[i + 1];
+    }
+    for (int q = from, phase = 0; q < to; ++q, phase = phase == n - 1 ? 0 : phase + 1) {
+        if (phase == 0) { // the window is one whole block
+            out[q] = prefix[q];
+            continue;
         }
-        ring[tail++] = q;
-        while (ring[head] <= q - n)
-            ++head;
-        if (q >= first + n - 1)
-            out[q] = ring[head];
+        const int p = prefix[q], s = suffix[q - n + 1];
+        out[q] = atLeast(x[p], x[s]) ? p : s;
     }
 }
 
 // Exponential smoothing restarted for every window: the seed is the mean of the n values
-// ending at q - K, followed by K steps e = e + (x - e) * alpha over the values up to q.
-// out[q] is written for q >= first + n + K - 1. Closed form: beta^K * seed +
-// alpha * sum(beta^j * x[q - j], j < K), the weighted sum carried from window to window.
-inline void WindowedSmoothing(const double* x, int first, int size, int n, int K, double alpha, double* out)
+// ending at q - K, followed by K steps e = e + (x - e) * alpha over the values up to q. For
+// q in [from, to) with q >= first + n + K - 1 (earlier positions get kNoValue); x is read
+// from first on. A window whose values are all 0 gives exactly 0.
+// Closed form: beta^K * seed + alpha * W(q), W(q) = sum of beta^j * x[q - j] for j < K,
+// carried from q to q + 1 (a contracting recursion: its rounding does not grow).
+inline void WindowedSmoothing(const double* x, int first, int from, int to, int n, int K, double alpha,
+                              double* out)
 {
-    if (n < 1 || K < 0 || first < 0)
+    const int span = n + K;
+    const int q0 = std::max(from, first + span - 1);
+    for (int q = from; q < std::min(q0, to); ++q)
+        out[q] = kNoValue;
+    if (q0 >= to)
         return;
     const double beta = 1.0 - alpha;
     const double betaK = std::pow(beta, K);
-    const int span = n + K;
-    const int q0 = first + span - 1;
-    if (q0 >= size)
-        return;
-    double seedSum = 0;
-    double weighted = 0;
+    const double invN = 1.0 / n;
     int nonZero = 0;
-    for (int i = first; i < q0; ++i)
+    for (int i = q0 - span + 1; i < q0; ++i)
         nonZero += x[i] != 0.0;
-    for (int q = q0; q < size; ++q) {
+    double weighted = 0;
+    {
+        double w = 1;
+        for (int j = 0; j < K; ++j, w *= beta)
+            weighted += w * x[q0 - j];
+    }
+    const int period = RebuildPeriod(n);
+    double seedSum = 0;
+    int rebuild = 0;
+    for (int q = q0; q < to; ++q) {
         nonZero += x[q] != 0.0;
-        if (q > q0)
+        if (q > q0) {
             nonZero -= x[q - span] != 0.0;
+            weighted = beta * weighted + (x[q] - betaK * x[q - K]);
+        }
         const int seedEnd = q - K;
-        if ((q - q0) % n == 0) {
-            seedSum = 0;
-            for (int i = seedEnd - n + 1; i <= seedEnd; ++i)
-                seedSum += x[i];
+        if (rebuild == 0) {
+            seedSum = SumOf(x + seedEnd - n + 1, n);
+            rebuild = period;
         } else {
             seedSum += x[seedEnd] - x[seedEnd - n];
         }
-        if (K > 0 && (q - q0) % K == 0) {
-            weighted = 0;
-            double w = 1;
-            for (int j = 0; j < K; ++j, w *= beta)
-                weighted += w * x[q - j];
-        } else if (K > 0) {
-            weighted = beta * weighted + x[q] - betaK * x[q - K];
-        }
-        out[q] = nonZero == 0 ? 0.0 : betaK * (seedSum / n) + alpha * weighted;
+        --rebuild;
+        out[q] = nonZero == 0 ? 0.0 : betaK * (seedSum * invN) + alpha * weighted;
     }
 }
 
-// out[q] = mean of in over the window ending at q for q >= first + n - 1, kNoValue when
-// any value of the window has none.
-inline void SlidingMean(const double* in, int first, int size, int n, double* out)
+// out[q] = mean of in over the window ending at q for q in [from, to), kNoValue when any
+// value of the window has none; in is read from from - n + 1.
+inline void WindowMean(const double* in, int from, int to, int n, double* out)
 {
-    std::vector<int> bad(static_cast<size_t>(size > 0 ? size : 0) + 1, 0);
-    for (int i = 0; i < size; ++i)
-        bad[i + 1] = bad[i] + (i >= first && !HasValue(in[i]));
-    ForEachWindowSum<1>(
-        first, size, n, [&](int i, double* t) { t[0] = HasValue(in[i]) ? in[i] : 0.0; },
-        [&](int q, const double* s) { out[q] = bad[q + 1] - bad[q + 1 - n] ? kNoValue : s[0] / n; });
+    const double invN = 1.0 / n;
+    int bad = 0;
+    for (int i = from - n + 1; i < from; ++i)
+        bad += !HasValue(in[i]);
+    const int period = RebuildPeriod(n);
+    double s = 0;
+    int rebuild = 0;
+    for (int q = from; q < to; ++q) {
+        bad += !HasValue(in[q]);
+        if (q > from)
+            bad -= !HasValue(in[q - n]);
+        if (rebuild == 0) {
+            s = 0;
+            for (int i = q - n + 1; i <= q; ++i)
+                s += HasValue(in[i]) ? in[i] : 0.0;
+            rebuild = period;
+        } else {
+            s += (HasValue(in[q]) ? in[q] : 0.0) - (HasValue(in[q - n]) ? in[q - n] : 0.0);
+        }
+        --rebuild;
+        out[q] = bad ? kNoValue : s * invN;
+    }
 }
 
-// Running exponential average from the first value: R(t) = beta R(t - 1) + alpha x(t),
-// R(-1) = 0.
-inline void RunningEma(const double* x, int size, double alpha, double* out)
+// Running exponential average from index lo: R(t) = beta R(t - 1) + alpha x(t), R(lo - 1) = 0.
+inline void RunningEma(const double* x, int lo, int to, double alpha, double* out)
 {
     const double beta = 1.0 - alpha;
     double r = 0;
-    for (int t = 0; t < size; ++t) {
+    for (int t = lo; t < to; ++t) {
         r = beta * r + alpha * x[t];
         out[t] = r;
     }
 }
 
-// Affine steps a -> m * a + b and their compositions over a fixed-length sliding window
-// (blocks of the window length with prefix and suffix compositions).
+// Affine steps a -> m * a + b and their compositions.
 struct AffineStep {
     double m = 1;
     double b = 0;
 };
 
-// Later step applied after the earlier one.
+// The later step applied after the earlier one.
 inline AffineStep Compose(const AffineStep& later, const AffineStep& earlier)
 {
     return {later.m * earlier.m, later.m * earlier.b + later.b};
 }
-
-class CSlidingAffine {
-public:
-    // steps[i] for i in [0, size); window length w >= 1.
-    CSlidingAffine(const std::vector<AffineStep>& steps, int w) : m_w(w)
-    {
-        const int size = static_cast<int>(steps.size());
-        m_prefix.resize(static_cast<size_t>(size));
-        m_suffix.resize(static_cast<size_t>(size));
-        for (int start = 0; start < size; start += w) {
-            const int end = std::min(start + w, size) - 1;
-            m_prefix[start] = steps[start];
-            for (int i = start + 1; i <= end; ++i)
-                m_prefix[i] = Compose(steps[i], m_prefix[i - 1]);
-            m_suffix[end] = steps[end];
-            for (int i = end - 1; i >= start; --i)
-                m_suffix[i] = Compose(m_suffix[i + 1], steps[i]);
-        }
-    }
-    // Composition of the steps q - w + 1 .. q (q >= w - 1).
-    AffineStep Window(int q) const
-    {
-        const int lo = q - m_w + 1;
-        if (lo % m_w == 0)
-            return m_prefix[q];
-        return Compose(m_prefix[q], m_suffix[lo]);
-    }
-
-private:
-    int m_w;
-    std::vector<AffineStep> m_prefix;
-    std::vector<AffineStep> m_suffix;
-};
 
 } // namespace studies

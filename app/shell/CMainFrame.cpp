@@ -3,6 +3,7 @@
 #include "alerts/ui/CTradeAlertSetupDlg.h"
 #include "app/services/TextHelpers.h"
 #include "app/windows/CCommonDoc.h"
+#include "app/windows/FontInfoConvert.h"
 #include "app/shell/CKindView.h"
 #include "app/shell/CPreferencesSheet.h"
 #include "app/shell/CWebUpdate.h"
@@ -16,6 +17,7 @@
 #include "platform/ui/CommonDialogs.h"
 #include "platform/ui/WinCtrl.h"
 #include "trading/AccountChoice.h"
+#include "trading/ui/ReportIds.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -36,34 +38,6 @@ bool ValidSymbolText(const CString& symbol)
         if (static_cast<unsigned char>(c) < 33 || c == ',' || c == '|')
             return false;
     return true;
-}
-
-LOGFONT ToLogFont(const CFontInfo& spec)
-{
-    LOGFONT font;
-    font.lfHeight = -std::abs(spec.height);
-    font.lfWeight = spec.weight;
-    font.lfItalic = spec.italic ? 1 : 0;
-    font.lfStrikeOut = spec.strikeOut ? 1 : 0;
-    std::snprintf(font.lfFaceName, sizeof(font.lfFaceName), "%s", spec.face.GetString());
-    return font;
-}
-
-// The dialog's answer within the bounds the settings file keeps.
-CFontInfo ToFontInfo(const LOGFONT& font, const CFontInfo& previous)
-{
-    CFontInfo spec = previous;
-    const CString face(font.lfFaceName);
-    if (!face.IsEmpty() && face.GetLength() <= 64)
-        spec.face = face;
-    const int height = std::abs(static_cast<int>(font.lfHeight));
-    if (height >= 1 && height <= 200)
-        spec.height = height;
-    if (font.lfWeight >= 0 && font.lfWeight <= 1000)
-        spec.weight = static_cast<int>(font.lfWeight);
-    spec.italic = font.lfItalic != 0;
-    spec.strikeOut = font.lfStrikeOut != 0;
-    return spec;
 }
 
 }  // namespace
@@ -683,6 +657,40 @@ void CMainFrame::OnListColors()
     app->ApplyListColors();
 }
 
+void CMainFrame::OnReportFonts(UINT id)
+{
+    CWorkstationApp* app = GetWorkstationApp();
+    if (!app)
+        return;
+    const int list = id == ID_BALANCES_FONTS ? kReportBalances
+                     : id == ID_ORDER_FONTS  ? kReportOrderStatus
+                                             : kReportSavedOrders;
+    CReportListLook& look = app->Settings().m_reportLooks[static_cast<size_t>(list)];
+    const LOGFONT initial = ToLogFont(look.font);
+    CFontDialog dlg(&initial, 0, nullptr, this);
+    dlg.m_color = look.textColor;
+    if (dlg.DoModal() != IDOK)
+        return;
+    LOGFONT chosen;
+    dlg.GetCurrentFont(&chosen);
+    look.font = ToFontInfo(chosen, look.font);
+    look.textColor = dlg.GetColor() & 0x00FFFFFF;
+    app->ApplyReportLook(list);
+}
+
+void CMainFrame::OnReportColors(UINT)
+{
+    CWorkstationApp* app = GetWorkstationApp();
+    if (!app)
+        return;
+    CReportListLook& look = app->Settings().m_reportLooks[kReportSavedOrders];
+    CColorDialog dlg(look.colors[0], 0, this);
+    if (dlg.DoModal() != IDOK)
+        return;
+    look.colors[0] = dlg.GetColor() & 0x00FFFFFF;
+    app->ApplyReportLook(kReportSavedOrders);
+}
+
 void CMainFrame::OnAppExit()
 {
     SendMessage(WM_CLOSE);
@@ -725,6 +733,10 @@ const CMessageMap& CMainFrame::GetMessageMap() const
             .Command(ID_PREFERENCES, &CMainFrame::OnPreferences)
             .Command(ID_LIST_FONTS, &CMainFrame::OnListFonts)
             .Command(ID_LIST_COLORS, &CMainFrame::OnListColors)
+            .CommandRange(ID_BALANCES_FONTS, ID_BALANCES_FONTS, &CMainFrame::OnReportFonts)
+            .CommandRange(ID_ORDER_FONTS, ID_ORDER_FONTS, &CMainFrame::OnReportFonts)
+            .CommandRange(ID_SAVED_FONTS, ID_SAVED_FONTS, &CMainFrame::OnReportFonts)
+            .CommandRange(ID_SAVED_COLORS, ID_SAVED_COLORS, &CMainFrame::OnReportColors)
             .Command(ID_REFRESH_ACCOUNT_DATA, &CMainFrame::OnRefreshAccountData)
             .Command(ID_LOG_IN_AGAIN, &CMainFrame::OnLogInAgain)
             .Command(ID_APP_EXIT, &CMainFrame::OnAppExit)

@@ -109,6 +109,9 @@ private:
     void OnPreferences();
     void OnListFonts();
     void OnListColors();
+    // "Fonts..." and "Colors..." of the balances, order status and saved orders windows.
+    void OnReportFonts(UINT id);
+    void OnReportColors(UINT id);
     void OnAppExit();
     void OnAppAbout();
     void OnAddAlert();

@@ -27,7 +27,10 @@
 #include "platform/ui/CRuntimeClass.h"
 #include "platform/ui/CSdiChildFrame.h"
 #include "platform/ui/CUiResponder.h"
+#include "trading/ui/CBalanceView.h"
+#include "trading/ui/COrderStatusView.h"
 #include "trading/ui/COrderView.h"
+#include "trading/ui/CSavedOrdersView.h"
 #include "trading/ui/CTradingHost.h"
 
 #include <QWidget>
@@ -47,6 +50,18 @@ struct KindView {
 template <>
 struct KindView<kKindTradeTicket> {
     using type = COrderView;
+};
+template <>
+struct KindView<kKindBalances> {
+    using type = CBalanceView;
+};
+template <>
+struct KindView<kKindOrderStatus> {
+    using type = COrderStatusView;
+};
+template <>
+struct KindView<kKindSavedOrders> {
+    using type = CSavedOrdersView;
 };
 
 template <int Kind>
@@ -628,6 +643,28 @@ int CWorkstationApp::ApplyListColors()
             look->SetListColors(m_settings.m_quoteColors);
             ++told;
         }
+    return told;
+}
+
+int CWorkstationApp::ApplyReportLook(int list)
+{
+    if (list < 0 || list >= kReportListCount)
+        return 0;
+    const CReportListLook& look = m_settings.m_reportLooks[static_cast<size_t>(list)];
+    int told = 0;
+    for (CView* view : GetWindowViews()) {
+        if (auto* orders = dynamic_cast<COrderStatusView*>(view); orders && list == kReportOrderStatus) {
+            orders->SetFontAndColor(look.font, look.textColor);
+            ++told;
+        } else if (auto* balances = dynamic_cast<CBalanceView*>(view); balances && list == kReportBalances) {
+            balances->SetFontAndColor(look.font, look.textColor);
+            ++told;
+        } else if (auto* saved = dynamic_cast<CSavedOrdersView*>(view); saved && list == kReportSavedOrders) {
+            saved->SetFont(look.font, look.textColor);
+            saved->SetBackgroundColor();
+            ++told;
+        }
+    }
     return told;
 }
 

@@ -83,6 +83,9 @@ public:
     // window that shows lists; returns how many windows took them.
     int ApplyListFont();
     int ApplyListColors();
+    // Hands a report list's font, text colour and colours of the settings to its open
+    // windows (EReportList: order status, balances, saved orders); returns how many.
+    int ApplyReportLook(int list);
 
     // Workspaces (".swp" under "Workspaces"); the message boxes on failure.
     bool SaveWorkspace(const CString& path);

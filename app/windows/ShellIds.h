@@ -63,10 +63,10 @@ inline constexpr UINT IDC_EXT_SESSION = 34003;
 inline constexpr UINT ID_SYMBOL_GO = 34004;
 
 // Caption buttons of the windows, and the link-group popup (+ group).
-inline constexpr UINT ID_LINK_SYMBOL = 34500;
-inline constexpr UINT ID_LINK_INTERVAL = 34501;
-inline constexpr UINT ID_DETACH = 34502;
-inline constexpr UINT ID_LINK_GROUP_FIRST = 34510;
+inline constexpr UINT ID_LINK_SYMBOL = 34700;
+inline constexpr UINT ID_LINK_INTERVAL = 34701;
+inline constexpr UINT ID_DETACH = 34702;
+inline constexpr UINT ID_LINK_GROUP_FIRST = 34710;
 
 // Private window messages.
 inline constexpr UINT WM_ALERT_DELIVERY = WM_APP + 3;

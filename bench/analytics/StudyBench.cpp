@@ -1,9 +1,39 @@
-// Every built-in study over 100,000 and 1,000,000 bars; "per_bar" is the time per bar.
-#include "analytics/studies/StudyCompute.h"
+// The series data path over 1,000,000 bars.
+//
+// Study/<name>: a study series' full computation of the named output group over 1,000,000
+// valid one-minute bars: its values are marked stale and computed again into the columns
+// beside the records, reading the records' own field arrays (CSeriesStudy, as a series
+// does on its first read after a load). With TA-Lib built (bench/analytics/setup-talib),
+// each iteration also runs the matching TA-Lib functions on the same arrays, and the
+// counters give both times per bar and their ratio ("ours / TA-Lib"); "goal" is the
+// ratio the study must stay under (1.5 where the definitions coincide, 10 for the studies
+// that restart at every record, 3 for the others; 0 where TA-Lib has no such function).
+//
+// LiveTrade/*: one trade on a 1,000,000-bar one-minute series and five study series of
+// the same symbol (MA, EMA, RSI, MACD, Bollinger bands), as the quote store hands it to
+// each, then the newest value of every study read: the time to apply it and bring every
+// value up to date. "InBar" trades inside the newest bar, "NewBar" opens the next one.
+//
+// Memory/DailySeries: heap bytes a 1,000,000-bar daily series takes, per bar.
+#include "analytics/series/CBarStore.h"
+#include "analytics/series/CPriceSeries.h"
+#include "analytics/series/CSeriesStudy.h"
+#include "analytics/series/SeriesTime.h"
 #include "analytics/studies/StudyTable.h"
+#include "broker/session/SessionMessages.h"
+#include "tests/analytics/FakeSeriesServices.h"
 
 #include <benchmark/benchmark.h>
 
+#ifdef QX_HAVE_TALIB
+#include <ta_libc.h>
+#endif
+
+#include <malloc.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
 #include <random>
 #include <vector>
 
@@ -11,74 +41,311 @@ using namespace studies;
 
 namespace {
 
-const std::vector<CBarRecord>& Bars(int count)
+constexpr int kBars = 1000000;
+
+// A random walk of valid one-minute bars.
+CBarStore& Bars()
 {
-    static std::vector<CBarRecord> bars;
-    if (static_cast<int>(bars.size()) != count) {
+    static CBarStore store;
+    static bool made = false;
+    if (!made) {
+        made = true;
+        store.Assign(kBars);
         std::mt19937 rng(42);
         std::uniform_real_distribution<double> step(-1, 1), unit(0, 1);
-        bars.assign(count, CBarRecord{});
         double close = 100;
-        for (int i = 0; i < count; ++i) {
-            CBarRecord& r = bars[i];
+        const int64_t start = CTime(2016, 1, 4, 9, 30, 0).GetTime();
+        for (int i = 0; i < kBars; ++i) {
             const double open = close;
             close = std::max(1.0, close + step(rng));
-            r.m_fields[0] = open;
-            r.m_fields[1] = std::max(open, close) + unit(rng);
-            r.m_fields[2] = std::min(open, close) - unit(rng);
-            r.m_fields[3] = close;
-            r.m_fields[4] = 100.0 * static_cast<int>(unit(rng) * 5000);
-            r.m_bValid = unit(rng) > 0.01;
+            store.SetTimes(i, CTime(start + 60 * i), CTime(start + 60 * i + 60));
+            store.SetField(i, kBarOpen, open);
+            store.SetField(i, kBarHigh, std::max(open, close) + unit(rng));
+            store.SetField(i, kBarLow, std::min(open, close) - unit(rng));
+            store.SetField(i, kBarClose, close);
+            store.SetField(i, kBarVolume, 100.0 * static_cast<int>(unit(rng) * 5000));
+            store.SetValid(i, true);
         }
     }
-    return bars;
+    return store;
 }
 
-struct Setup {
+struct Pair {
+    const char* name;
     int type;
     double params[4];
+    int output;       // the first output of the group computed
+    double goal;      // 0: no TA-Lib counterpart
+    const char* talib; // what the other side runs
+#ifdef QX_HAVE_TALIB
+    std::function<void(const double* o, const double* h, const double* l, const double* c, const double* v,
+                       double* a, double* b, double* d)>
+        run;
+#endif
 };
 
-const Setup kSetups[] = {
-    {kADX, {14, 14}}, {kBB, {3, 20, 2}}, {kCHOP, {14}}, {kMA, {3, 20, 0}}, {kEMA, {3, 20, 0}},
-    {kMACD, {3, 12, 26, 9}}, {kMOM, {3, 10, 0}}, {kOBV, {}}, {kPRC, {20, 0}}, {kRSI, {14}},
-    {kSTOC, {14, 3, 3}}, {kATR, {14}}, {kCCI, {20}}, {kKB, {20, 1.5}}, {kMFI, {14}}, {kSRSI, {14}},
-    {kCOSC, {3, 10}}, {kUOSC, {7, 14, 28}}, {kPSAR, {0.02, 0.02, 0.2}}, {kMAE, {3, 20, 2.5}}, {kAD, {}},
-    {kCMF, {20}}, {kAROON, {25}}, {kTSF, {3, 14, 0}}, {kDEMA, {3, 20, 0}}, {kTEMA, {3, 20, 0}},
-    {kAMA, {3, 10, 2, 30}}, {kEQTY, {}}, {kSRSI2, {14, 14, 3, 3}},
+#ifdef QX_HAVE_TALIB
+// A TA-Lib side over the bars' arrays o, h, l, c, v into a, b, d; e is the last index.
+#define TA(body)                                                                                                \
+    []([[maybe_unused]] const double* o, [[maybe_unused]] const double* h, [[maybe_unused]] const double* l,   \
+       [[maybe_unused]] const double* c, [[maybe_unused]] const double* v, [[maybe_unused]] double* a,         \
+       [[maybe_unused]] double* b, [[maybe_unused]] double* d) {                                               \
+        [[maybe_unused]] int beg = 0, nb = 0;                                                                   \
+        [[maybe_unused]] const int e = kBars - 1;                                                               \
+        body;                                                                                                   \
+    }
+#define PAIR(name, type, p0, p1, p2, p3, output, goal, text, body) {name, type, {p0, p1, p2, p3}, output, goal, text, TA(body)}
+#else
+#define PAIR(name, type, p0, p1, p2, p3, output, goal, text, body) {name, type, {p0, p1, p2, p3}, output, goal, text}
+#endif
+
+const Pair kPairs[] = {
+    PAIR("MA/MA", kMA, 3, 20, 0, 0, 0, 1.5, "SMA(20)", TA_SMA(0, e, c, 20, &beg, &nb, a)),
+    PAIR("MA/WMA", kMA, 3, 20, 0, 0, 1, 1.5, "WMA(20)", TA_WMA(0, e, c, 20, &beg, &nb, a)),
+    PAIR("MA/VWMA", kMA, 3, 20, 0, 0, 2, 0, "none", ),
+    PAIR("EMA", kEMA, 3, 20, 0, 0, 0, 1.5, "EMA(20)", TA_EMA(0, e, c, 20, &beg, &nb, a)),
+    PAIR("BB", kBB, 3, 20, 2, 0, 0, 1.5, "BBANDS(20,2,2,SMA)",
+         TA_BBANDS(0, e, c, 20, 2, 2, TA_MAType_SMA, &beg, &nb, a, b, d)),
+    PAIR("CCI", kCCI, 20, 0, 0, 0, 0, 1.5, "CCI(20)", TA_CCI(0, e, h, l, c, 20, &beg, &nb, a)),
+    PAIR("MOM", kMOM, 3, 10, 0, 0, 0, 1.5, "MOM(10)", TA_MOM(0, e, c, 10, &beg, &nb, a)),
+    PAIR("STOC", kSTOC, 14, 3, 3, 0, 0, 1.5, "STOCH(14,3,SMA,3,SMA)",
+         TA_STOCH(0, e, h, l, c, 14, 3, TA_MAType_SMA, 3, TA_MAType_SMA, &beg, &nb, a, b)),
+    PAIR("TSF", kTSF, 3, 14, 0, 0, 0, 1.5, "TSF(14)+LINEARREG_SLOPE(14)",
+         TA_TSF(0, e, c, 14, &beg, &nb, a); TA_LINEARREG_SLOPE(0, e, c, 14, &beg, &nb, b)),
+    PAIR("DEMA", kDEMA, 3, 20, 0, 0, 0, 3, "DEMA(20)", TA_DEMA(0, e, c, 20, &beg, &nb, a)),
+    PAIR("TEMA", kTEMA, 3, 20, 0, 0, 0, 3, "TEMA(20)", TA_TEMA(0, e, c, 20, &beg, &nb, a)),
+    PAIR("AMA", kAMA, 3, 10, 2, 30, 0, 3, "KAMA(10)", TA_KAMA(0, e, c, 10, &beg, &nb, a)),
+    PAIR("MACD", kMACD, 3, 12, 26, 9, 0, 3, "MACD(12,26,9)", TA_MACD(0, e, c, 12, 26, 9, &beg, &nb, a, b, d)),
+    PAIR("MAE", kMAE, 3, 20, 2.5, 0, 0, 3, "SMA(20)", TA_SMA(0, e, c, 20, &beg, &nb, a)),
+    PAIR("KB", kKB, 20, 1.5, 0, 0, 0, 3, "SMA(20)+TRANGE+SMA(20)",
+         TA_SMA(0, e, c, 20, &beg, &nb, a); TA_TRANGE(0, e, h, l, c, &beg, &nb, b);
+         TA_SMA(0, e - 1, b, 20, &beg, &nb, d)),
+    PAIR("PRC", kPRC, 20, 0, 0, 0, 0, 3, "MAX(20)+MIN(20)",
+         TA_MAX(0, e, h, 20, &beg, &nb, a); TA_MIN(0, e, l, 20, &beg, &nb, b)),
+    PAIR("RSI", kRSI, 14, 0, 0, 0, 0, 3, "RSI(14)", TA_RSI(0, e, c, 14, &beg, &nb, a)),
+    PAIR("ATR", kATR, 14, 0, 0, 0, 0, 3, "ATR(14)", TA_ATR(0, e, h, l, c, 14, &beg, &nb, a)),
+    PAIR("CHOP", kCHOP, 14, 0, 0, 0, 0, 3, "TRANGE+SUM(14)+MAX(14)+MIN(14)",
+         TA_TRANGE(0, e, h, l, c, &beg, &nb, a); TA_SUM(0, e - 1, a, 14, &beg, &nb, b);
+         TA_MAX(0, e, h, 14, &beg, &nb, d); TA_MIN(0, e, l, 14, &beg, &nb, a)),
+    PAIR("MFI", kMFI, 14, 0, 0, 0, 0, 3, "MFI(14)", TA_MFI(0, e, h, l, c, v, 14, &beg, &nb, a)),
+    PAIR("OBV", kOBV, 0, 0, 0, 0, 0, 3, "OBV", TA_OBV(0, e, c, v, &beg, &nb, a)),
+    PAIR("AD", kAD, 0, 0, 0, 0, 0, 3, "AD", TA_AD(0, e, h, l, c, v, &beg, &nb, a)),
+    PAIR("CMF", kCMF, 20, 0, 0, 0, 0, 3, "AD+SUM(20)",
+         TA_AD(0, e, h, l, c, v, &beg, &nb, a); TA_SUM(0, e, v, 20, &beg, &nb, b)),
+    PAIR("COSC", kCOSC, 3, 10, 0, 0, 0, 3, "ADOSC(3,10)", TA_ADOSC(0, e, h, l, c, v, 3, 10, &beg, &nb, a)),
+    PAIR("UOSC", kUOSC, 7, 14, 28, 0, 0, 3, "ULTOSC(7,14,28)", TA_ULTOSC(0, e, h, l, c, 7, 14, 28, &beg, &nb, a)),
+    PAIR("AROON", kAROON, 25, 0, 0, 0, 0, 3, "AROON(25)", TA_AROON(0, e, h, l, 25, &beg, &nb, a, b)),
+    PAIR("ADX", kADX, 14, 14, 0, 0, 0, 10, "ADX(14)+PLUS_DI(14)+MINUS_DI(14)",
+         TA_ADX(0, e, h, l, c, 14, &beg, &nb, a); TA_PLUS_DI(0, e, h, l, c, 14, &beg, &nb, b);
+         TA_MINUS_DI(0, e, h, l, c, 14, &beg, &nb, d)),
+    PAIR("PSAR", kPSAR, 0.02, 0.02, 0.2, 0, 0, 10, "SAR(0.02,0.2)", TA_SAR(0, e, h, l, 0.02, 0.2, &beg, &nb, a)),
+    PAIR("SRSI", kSRSI, 14, 0, 0, 0, 0, 10, "STOCHRSI(14,14,1,SMA)",
+         TA_STOCHRSI(0, e, c, 14, 14, 1, TA_MAType_SMA, &beg, &nb, a, b)),
+    PAIR("SRSI2", kSRSI2, 14, 14, 3, 3, 0, 10, "RSI(14)+STOCH(14,3,SMA,3,SMA) of it",
+         TA_RSI(0, e, c, 14, &beg, &nb, a);
+         TA_STOCH(0, nb - 1, a, a, a, 14, 3, TA_MAType_SMA, 3, TA_MAType_SMA, &beg, &nb, b, d)),
+    PAIR("EQTY", kEQTY, 0, 0, 0, 0, 0, 0, "none", ),
 };
 
-void BM_Study(benchmark::State& state, Setup setup)
+void BM_Study(benchmark::State& state, const Pair& pair)
 {
-    const int count = static_cast<int>(state.range(0));
-    const auto& bars = Bars(count);
-    std::vector<DWORD> ends(count);
-    for (int i = 0; i < count; ++i)
-        ends[i] = static_cast<DWORD>(1000 + 150 * i);
-    std::vector<CEquityRecord> equity(count / 100 + 1);
+    CBarStore& bars = Bars();
+    CSeriesStudy study(pair.type, pair.params, bars);
+    std::vector<CEquityRecord> equity(kBars / 100 + 1);
     CEquityRecordArray equityPtrs;
-    for (size_t k = 0; k < equity.size(); ++k) {
-        equity[k] = CEquityRecord{static_cast<DWORD>(1000 + 15000 * k), static_cast<int>(k % 4), 100, 100.0, 1e5};
-        equityPtrs.push_back(&equity[k]);
+    if (pair.type == kEQTY) {
+        for (size_t k = 0; k < equity.size(); ++k) {
+            equity[k] = CEquityRecord{CTimeToFeedTime(bars.Start(static_cast<int>(k * 100))), static_cast<int>(k % 4),
+                                      100, 100.0, 1e5};
+            equityPtrs.push_back(&equity[k]);
+        }
+        study.SetEquity(&equityPtrs);
     }
-    CStudyInput input{bars.data(), count, &equityPtrs, ends.data()};
-    CStudyColumns out;
+#ifdef QX_HAVE_TALIB
+    std::vector<double> a(kBars), b(kBars), d(kBars);
+    const double *o = bars.Column(kBarOpen), *h = bars.Column(kBarHigh), *l = bars.Column(kBarLow),
+                 *c = bars.Column(kBarClose), *v = bars.Column(kBarVolume);
+#endif
+    using Clock = std::chrono::steady_clock;
+    double ours = 0, theirs = 0;
+    int withValue = 0;
     for (auto _ : state) {
-        ComputeStudy(setup.type, setup.params, input, out);
-        benchmark::DoNotOptimize(out.Column(0));
+        const auto t0 = Clock::now();
+        study.Reset();
+        study.Refresh(0, kBars - 1, pair.output);
+        const auto t1 = Clock::now();
+        ours += std::chrono::duration<double, std::nano>(t1 - t0).count();
+#ifdef QX_HAVE_TALIB
+        if (pair.goal > 0) {
+            pair.run(o, h, l, c, v, a.data(), b.data(), d.data());
+            theirs += std::chrono::duration<double, std::nano>(Clock::now() - t1).count();
+            benchmark::DoNotOptimize(a.data());
+        }
+#endif
+        double value = 0;
+        withValue = study.Value(kBars - 1, pair.output, value);
+        benchmark::DoNotOptimize(value);
     }
-    state.counters["per_bar"] =
-        benchmark::Counter(static_cast<double>(count), benchmark::Counter::kIsIterationInvariantRate |
-                                                           benchmark::Counter::kInvert);
-    state.counters["outputs"] = GetStudyRow(setup.type)->outputCount;
+    const double n = static_cast<double>(state.iterations()) * kBars;
+    state.counters["ours_ns"] = ours / n;
+    state.counters["has_value"] = withValue;
+    if (theirs > 0) {
+        state.counters["talib_ns"] = theirs / n;
+        state.counters["ratio"] = ours / theirs;
+        state.counters["goal"] = pair.goal;
+    }
+    state.SetLabel(pair.talib);
+}
+
+// ---------------------------------------------------------------- live trades
+
+struct LiveSeries {
+    FakeSeriesServices services;
+    std::vector<std::unique_ptr<CPriceSeries>> series;
+    DWORD tradeTime = 0;
+
+    LiveSeries()
+    {
+        CSeriesQuote quote;
+        quote.pending = false;
+        quote.exchange = "NYSE";
+        services.quotes["IBM"] = quote;
+        for (const char* key : {"IBM,1", "MA(IBM,Close,20,0),1", "EMA(IBM,Close,20,0),1", "RSI(IBM,14),1",
+                                "MACD(IBM,Close,12,26,9),1", "BB(IBM,Close,20,2),1"}) {
+            auto s = std::make_unique<CPriceSeries>(key, 0);
+            s->SetWindowMode(1);
+            s->SetBarCount(kBars, 0);
+            std::vector<CHistoryRow> rows(static_cast<size_t>(s->GetRecordCount()));
+            double close = 100;
+            std::mt19937 rng(7);
+            std::uniform_real_distribution<double> step(-0.5, 0.5);
+            const int64_t* starts = nullptr;
+            (void)starts;
+            for (int r = 0; r < s->GetRecordCount(); ++r) {
+                close = std::max(1.0, close + step(rng));
+                CHistoryRow& row = rows[static_cast<size_t>(r)];
+                row.feedTime = CTimeToFeedTime(s->GetRecordAt(r)->m_startTime);
+                row.open = close;
+                row.high = close + 0.25;
+                row.low = close - 0.25;
+                row.close = close;
+                row.volume = 1000;
+            }
+            s->OnIntradayHistory(rows);
+            series.push_back(std::move(s));
+        }
+        // Inside the newest bar (12:07 to 12:08 on the services' clock).
+        tradeTime = CTimeToFeedTime(CTime(services.now.GetTime() + 30));
+        ReadNewest();
+    }
+
+    double ReadNewest()
+    {
+        double sum = 0;
+        for (auto& s : series) {
+            double value = 0;
+            s->GetValue(kBars - 1, 0, value);
+            sum += value;
+        }
+        return sum;
+    }
+};
+
+LiveSeries& Live()
+{
+    static LiveSeries live;
+    return live;
+}
+
+void BM_LiveTradeInBar(benchmark::State& state)
+{
+    LiveSeries& live = Live();
+    CTradeMessage trade;
+    trade.m_size = 1;
+    trade.m_exchange = "NYSE";
+    int k = 0;
+    for (auto _ : state) {
+        trade.m_price = static_cast<float>(100 + (k++ % 7) * 0.125);
+        for (auto& s : live.series)
+            s->OnLiveData(&trade, live.tradeTime);
+        benchmark::DoNotOptimize(live.ReadNewest());
+    }
+    state.counters["series"] = static_cast<double>(live.series.size());
+}
+
+void BM_LiveTradeNewBar(benchmark::State& state)
+{
+    LiveSeries& live = Live();
+    CTradeMessage trade;
+    trade.m_size = 1;
+    trade.m_exchange = "NYSE";
+    CTime now = live.services.GetExchangeTime();
+    int k = 0;
+    for (auto _ : state) {
+        // The next minute of the same session: one bar rolls in.
+        now = CTime(now.GetTime() + 60);
+        if (now.GetHour() >= 16) {
+            state.PauseTiming();
+            now = CTime(now.GetTime() + 17 * 3600 + 30 * 60); // the next morning, 9:30
+            state.ResumeTiming();
+        }
+        {
+            std::lock_guard<std::mutex> g(live.services.lock);
+            live.services.now = now;
+        }
+        trade.m_price = static_cast<float>(100 + (k++ % 7) * 0.125);
+        const DWORD time = CTimeToFeedTime(now);
+        for (auto& s : live.series)
+            s->OnLiveData(&trade, time);
+        benchmark::DoNotOptimize(live.ReadNewest());
+    }
+    state.counters["series"] = static_cast<double>(live.series.size());
+}
+
+// ---------------------------------------------------------------- memory
+
+void BM_MemoryDailySeries(benchmark::State& state)
+{
+    FakeSeriesServices services;
+    double perBar = 0, accounted = 0;
+    for (auto _ : state) {
+        // In use: small blocks and the mapped large ones.
+        auto heap = [] {
+            const struct mallinfo2 info = mallinfo2();
+            return info.uordblks + info.hblkhd;
+        };
+        malloc_trim(0);
+        const size_t before = heap();
+        auto series = std::make_unique<CPriceSeries>("IBM,D", 0);
+        series->SetBarCount(kBars, 0);
+        CBarRecord bar;
+        bar.m_fields[kBarOpen] = bar.m_fields[kBarHigh] = bar.m_fields[kBarLow] = bar.m_fields[kBarClose] = 100;
+        bar.m_fields[kBarVolume] = 1e6;
+        bar.m_bValid = 1;
+        int first = 0, last = 0;
+        series->GetVisibleRange(first, last);
+        for (int i = first; i <= last; ++i)
+            series->SetRecord(i, bar);
+        const size_t after = heap();
+        perBar = static_cast<double>(after - before) / kBars;
+        accounted = static_cast<double>(series->GetMemoryBytes()) / kBars;
+    }
+    state.counters["heap_bytes_per_bar"] = perBar;
+    state.counters["held_bytes_per_bar"] = accounted;
 }
 
 const bool g_registered = [] {
-    for (const Setup& s : kSetups)
-        benchmark::RegisterBenchmark(GetStudyRow(s.type)->name, BM_Study, s)
-            ->Arg(100000)
-            ->Arg(1000000)
-            ->Unit(benchmark::kMillisecond);
+#ifdef QX_HAVE_TALIB
+    TA_Initialize();
+#endif
+    for (const Pair& p : kPairs)
+        benchmark::RegisterBenchmark((std::string("Study/") + p.name).c_str(), BM_Study, p)
+            ->Unit(benchmark::kMillisecond)
+            ->MinTime(0.5);
+    benchmark::RegisterBenchmark("LiveTrade/InBar", BM_LiveTradeInBar)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("LiveTrade/NewBar", BM_LiveTradeNewBar)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("Memory/DailySeries", BM_MemoryDailySeries)->Iterations(1)->Unit(
+        benchmark::kMillisecond);
     return true;
 }();
 

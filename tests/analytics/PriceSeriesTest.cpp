@@ -121,6 +121,58 @@ TEST(SeriesKey, StudyCallsAndRefusedParameters)
     EXPECT_EQ(268, rsi.GetRecordCount());
 }
 
+TEST(SeriesKey, SymbolsWithCharactersNoSymbolUsesAreRefused)
+{
+    FakeSeriesServices services;
+    // Suffixes in the wrong place, separators and misspelt study calls are not symbols.
+    for (const char* key : {"IBM&EndETime=1,5", "IBM=1", "IB M", "IBM~X", "IBM;X", "NYSE:IBM:X,5",
+                            " RSI(IBM,14),5", "rsi(IBM,14),5", ",5", "", "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456,D"}) {
+        CSeriesKey parsed;
+        EXPECT_FALSE(ParseSeriesKey(key, parsed)) << key;
+        EXPECT_FALSE(CPriceSeries(key, 0).IsKeyValid()) << key;
+    }
+    // What real symbols look like.
+    for (const char* key : {"IBM,5", "nyse:brk.b,D", "$SPX,1", "+IBM_012026C150,D", "BRK/B,W", "ES#,5",
+                            "MSFT-W,M", " ibm ,5"}) {
+        CSeriesKey parsed;
+        EXPECT_TRUE(ParseSeriesKey(key, parsed)) << key;
+    }
+}
+
+TEST(SeriesKey, StudyCallsTakeExactlyTheirParameters)
+{
+    FakeSeriesServices services;
+    // Empty parameters and symbols, parameters missing before ")" (the interval is not one
+    // of them), and more parameters than the study takes.
+    for (const char* key : {"RSI(,14),5", "RSI(IBM,),5", "RSI(IBM),5", "MA(IBM,Close,20),5", "RSI(IBM,14,3),5",
+                            "MA(IBM,Close,20,0,1),5", "MA(IBM,,20,0),5", "RSI( ,14),5", "RSI(I;BM,14),5",
+                            "RSI(IBM,14)5", "RSI(IBM,14"}) {
+        CSeriesKey parsed;
+        EXPECT_FALSE(ParseSeriesKey(key, parsed)) << key;
+        CString symbol, interval;
+        double params[4] = {0, 0, 0, 0};
+        const int type = FindStudyCallType(key, true);
+        if (type >= 0) {
+            EXPECT_FALSE(ParseStudyCallText(key, type, symbol, params, interval)) << key;
+        }
+    }
+    CSeriesKey parsed;
+    ASSERT_TRUE(ParseSeriesKey("MA(IBM,High,20,-2),5:255&EndETime=7", parsed));
+    EXPECT_EQ(studies::kMA, parsed.studyType);
+    EXPECT_EQ(CString("IBM"), parsed.symbol);
+    EXPECT_EQ(CString("5"), parsed.interval);
+    EXPECT_EQ(1, parsed.extendedSession);
+    EXPECT_EQ(7u, parsed.endFeedTime);
+    EXPECT_EQ(1.0, parsed.params[0]);
+    EXPECT_EQ(20.0, parsed.params[1]);
+    EXPECT_EQ(-2.0, parsed.params[2]);
+    ASSERT_TRUE(ParseSeriesKey("OBV(IBM),D", parsed)); // the interval is its only parameter
+    EXPECT_EQ(studies::kOBV, parsed.studyType);
+    EXPECT_EQ(CString("D"), parsed.interval);
+    ASSERT_TRUE(ParseSeriesKey("SRSI2(IBM,14,14,3,3),W", parsed));
+    EXPECT_EQ(3.0, parsed.params[3]);
+}
+
 TEST(SeriesKey, TickFilterBoundsAndEndTime)
 {
     FakeSeriesServices services;
@@ -267,6 +319,82 @@ TEST(PriceSeries, TradesUpdateTheLastBarAndRollForward)
     Live(s, Trade(53, 1), F(2031, 1, 1, 10, 0));
     EXPECT_EQ(before, s.GetRecordAt(9)->m_startTime);
     EXPECT_EQ(10, s.GetRecordCount());
+}
+
+TEST(PriceSeries, TradeAfterAGapLongerThanTheSeriesLaysItOutAfresh)
+{
+    FakeSeriesServices services;
+    CPriceSeries s("IBM,5", 0);
+    CountingListener listener;
+    s.SetListener(&listener);
+    s.SetBarCount(10, 0); // window byte clear: index 0 is the newest bar, 12:05 Wednesday
+    s.OnIntradayHistory({Row(F(2026, 3, 4, 12, 5), 40, 41, 39, 40, 100)});
+    ASSERT_EQ(0, s.GetOutstandingRequests());
+    services.requests.clear();
+    // The next trade of an illiquid symbol comes the next morning, 54 bars later.
+    services.now = T(2026, 3, 5, 10, 7);
+    Live(s, Trade(45, 2), F(2026, 3, 5, 10, 6));
+    EXPECT_EQ(10, s.GetRecordCount());
+    EXPECT_EQ(T(2026, 3, 5, 10, 5), s.GetRecordAt(9)->m_startTime);
+    EXPECT_EQ(T(2026, 3, 5, 9, 30), s.GetRecordAt(2)->m_startTime);
+    EXPECT_EQ(T(2026, 3, 4, 15, 55), s.GetRecordAt(1)->m_startTime);
+    int first = 0, last = 0;
+    s.GetVisibleRange(first, last);
+    EXPECT_EQ(54, last); // the old newest bar keeps index 0
+    double v = 0;
+    s.Lock();
+    ASSERT_TRUE(s.GetValue(last, kBarClose, v));
+    EXPECT_EQ(45, v);
+    ASSERT_TRUE(s.GetValue(last, kBarVolume, v));
+    EXPECT_EQ(200, v);
+    EXPECT_FALSE(s.GetValue(last - 1, kBarClose, v)); // to come from history
+    s.Unlock();
+    EXPECT_EQ(0, listener.mode);
+    // The history of the records before it is asked for in one request.
+    ASSERT_EQ(1u, services.requests.size());
+    EXPECT_EQ(F(2026, 3, 4, 15, 50), services.requests[0].start);
+    EXPECT_EQ(F(2026, 3, 5, 10, 5), services.requests[0].end);
+    EXPECT_EQ(1, s.GetOutstandingRequests());
+    // Once it is answered the series follows the trades again.
+    s.OnIntradayHistory({Row(F(2026, 3, 5, 10, 0), 44, 44, 43, 44, 300)});
+    Live(s, Trade(46, 1), F(2026, 3, 5, 10, 7));
+    s.Lock();
+    ASSERT_TRUE(s.GetValue(last, kBarHigh, v));
+    EXPECT_EQ(46, v);
+    ASSERT_TRUE(s.GetValue(last - 1, kBarClose, v));
+    EXPECT_EQ(44, v);
+    s.Unlock();
+}
+
+TEST(PriceSeries, StreamBackAfterALongOutageAsksForTheWholeSeriesUpToNow)
+{
+    FakeSeriesServices services;
+    CPriceSeries s("IBM,5", 0);
+    s.SetWindowMode(1);
+    s.SetBarCount(10, 0);
+    std::vector<CHistoryRow> rows;
+    for (int r = 0; r < 10; ++r)
+        rows.push_back(Row(CTimeToFeedTime(s.GetRecordAt(r)->m_startTime), 40, 41, 39, 40 + r, 100));
+    s.OnIntradayHistory(rows);
+    services.requests.clear();
+    // A short outage: the bars since the newest with data are asked for again.
+    services.now = T(2026, 3, 4, 12, 21);
+    s.OnStreamRestored();
+    EXPECT_EQ(T(2026, 3, 4, 12, 20), s.GetRecordAt(9)->m_startTime);
+    EXPECT_TRUE(s.GetRecordAt(5)->m_bValid);
+    EXPECT_FALSE(s.GetRecordAt(6)->m_bValid); // the 12:05 bar, newest with data, again
+    ASSERT_EQ(1u, services.requests.size());
+    EXPECT_EQ(F(2026, 3, 4, 12, 5), services.requests[0].start);
+    s.OnIntradayHistory({});
+    // Back the next morning: the series ends at now, all of it asked for.
+    services.requests.clear();
+    services.now = T(2026, 3, 5, 10, 2);
+    s.OnStreamRestored();
+    EXPECT_EQ(T(2026, 3, 5, 10, 0), s.GetRecordAt(9)->m_startTime);
+    for (int r = 0; r < 10; ++r)
+        EXPECT_FALSE(s.GetRecordAt(r)->m_bValid) << r;
+    ASSERT_EQ(1u, services.requests.size());
+    EXPECT_EQ(CTimeToFeedTime(s.GetRecordAt(0)->m_startTime), services.requests[0].start);
 }
 
 TEST(PriceSeries, HistoricalSeriesIgnoresTrades)

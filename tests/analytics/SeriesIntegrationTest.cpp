@@ -77,7 +77,7 @@ TEST_F(SeriesIntegrationTest, FillsFromHistoryThenFollowsLiveTrades)
     ASSERT_TRUE(m_broker->InjectTrade("IBM", 77.25, 300));
     ASSERT_TRUE(WaitUntil([&] {
         std::lock_guard<CPriceSeries> lock(*series);
-        const CBarRecord* last = series->GetRecordAt(series->GetRecordCount() - 1);
+        const auto last = series->GetRecordAt(series->GetRecordCount() - 1);
         return last->m_bValid && last->Close() == 77.25;
     }));
     double volume = 0;
@@ -91,7 +91,7 @@ TEST_F(SeriesIntegrationTest, FillsFromHistoryThenFollowsLiveTrades)
         return series->GetRecordAt(series->GetRecordCount() - 1)->Close() == 77.5;
     }));
     std::lock_guard<CPriceSeries> lock(*series);
-    const CBarRecord* last = series->GetRecordAt(series->GetRecordCount() - 1);
+    const auto last = series->GetRecordAt(series->GetRecordCount() - 1);
     // The second trade may open a new minute bar; either way it added 300 shares.
     if (last->Open() == 77.5)
         EXPECT_EQ(300, last->Volume());

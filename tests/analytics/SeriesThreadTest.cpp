@@ -1,7 +1,9 @@
-// The dispatcher changes a series while a reader reads it under its lock.
+// The dispatcher changes a series while a reader reads it under its lock; passes over
+// several series lock them together without deadlocks.
 #include "FakeSeriesServices.h"
 
 #include "analytics/series/CPriceSeries.h"
+#include "analytics/series/CSeriesReadLock.h"
 #include "analytics/series/SeriesTime.h"
 #include "broker/session/SessionMessages.h"
 
@@ -82,4 +84,50 @@ TEST(SeriesThreads, ReaderUnderTheLockWhileTradesAndHistoryArrive)
     EXPECT_TRUE(plain.GetValue(199, kBarClose, close));
     plain.Unlock();
     EXPECT_EQ(50 + 359 % 11, close);
+}
+
+TEST(SeriesThreads, PassesOverSeveralSeriesNeverDeadlockWithNestedLocks)
+{
+    FakeSeriesServices services;
+    CPriceSeries a("IBM,1", 0), b("MSFT,1", 0), c("EMA(IBM,Close,3,0),1", 0);
+    for (CPriceSeries* s : {&a, &b, &c}) {
+        s->SetWindowMode(1);
+        s->SetBarCount(50, 0);
+        std::vector<CHistoryRow> rows;
+        for (int r = 0; r < s->GetRecordCount(); ++r) {
+            CHistoryRow row;
+            row.feedTime = CTimeToFeedTime(s->GetRecordAt(r)->m_startTime);
+            row.open = row.high = row.low = row.close = 10 + r % 5;
+            row.volume = 100;
+            rows.push_back(row);
+        }
+        s->OnIntradayHistory(rows);
+    }
+    constexpr int kRounds = 2000;
+    std::atomic<int> reads{0};
+    // A listener-like thread holds one series and then takes another (a trade's listener
+    // reading a chart's series).
+    std::thread nested([&] {
+        for (int i = 0; i < kRounds; ++i) {
+            std::lock_guard<CPriceSeries> first(c);
+            std::lock_guard<CPriceSeries> second(a);
+            double v;
+            reads += a.GetValue(10, kBarClose, v);
+        }
+    });
+    auto pass = [&](std::vector<CPriceSeries*> order) {
+        for (int i = 0; i < kRounds; ++i) {
+            CSeriesReadLocks locks(order);
+            double values[8];
+            BYTE ok[8];
+            for (CPriceSeries* s : order)
+                reads += locks.ReadValues(*s, 40, 8, s == &c ? 0 : kBarClose, values, ok);
+        }
+    };
+    std::thread forward(pass, std::vector<CPriceSeries*>{&a, &b, &c});
+    std::thread backward(pass, std::vector<CPriceSeries*>{&c, &b, &a, &c});
+    nested.join();
+    forward.join();
+    backward.join();
+    EXPECT_GT(reads.load(), kRounds);
 }

@@ -91,7 +91,7 @@ TEST(StudySource, AsOfBarsAreComputedOnACopy)
     ASSERT_TRUE(src->GetValue(last, 0, v, j));
     EXPECT_DOUBLE_EQ((149 + 154 + 156) / 3.0, v);
     // The live record is untouched.
-    const CBarRecord& after = *base->GetRecordAt(base->GetRecordCount() - 1);
+    const CBarRecord after = *base->GetRecordAt(base->GetRecordCount() - 1);
     EXPECT_EQ(before.Close(), after.Close());
     EXPECT_EQ(before.High(), after.High());
     ASSERT_TRUE(src->GetValue(last, 0, v));

@@ -68,6 +68,7 @@ std::string ActionText(const OrderLeg& leg, bool option)
     return protocol::ToUserWord(option ? OrderWordKind::OptionAction : OrderWordKind::StockAction, leg.action);
 }
 
+// The "Expiration" column: the good-till date of a GTC order, empty for every other.
 std::string ExpirationText(const OrderLeg& leg)
 {
     if ((leg.expire == "gtc" || leg.expire == "gtc_ext") && !leg.exmonth.empty()) {
@@ -76,13 +77,14 @@ std::string ExpirationText(const OrderLeg& leg)
                       std::atoi(leg.exyear.c_str()));
         return buf;
     }
-    return protocol::ToUserWord(OrderWordKind::Expire, leg.expire);
+    return {};
 }
 
+// The "Session" column: the order's time in force as the order forms name it ("DAY",
+// "GTC+EXT", "ExtAM", "MktClose", ...).
 std::string SessionText(const OrderLeg& leg)
 {
-    return leg.expire == "day_ext" || leg.expire == "gtc_ext" || leg.expire == "am" || leg.expire == "pm" ? "Extended"
-                                                                                                             : "Normal";
+    return protocol::ToUserWord(OrderWordKind::Expire, leg.expire);
 }
 
 std::string LegPriceText(const OrderLeg& leg)

@@ -298,6 +298,17 @@ void CTestBroker::ClearOrderRequests()
     m_core->ClearOrderRequests();
 }
 
+std::vector<std::string> CTestBroker::PlaceOrder(const std::string& orderString, bool option, bool save,
+                                                std::string& error)
+{
+    std::lock_guard lock(m_core->Lock());
+    Activities activities;
+    const auto result = m_core->Accounts().Place(m_options.user, orderString, option, false, save, activities);
+    m_core->PublishActivities(activities);
+    error = result.error;
+    return result.ok ? result.ids : std::vector<std::string>();
+}
+
 std::optional<SimSymbol> CTestBroker::Symbol(const std::string& symbol) const
 {
     std::lock_guard lock(m_core->Lock());

@@ -95,6 +95,9 @@ public:
     // The order requests received (placed, saved and edited orders), oldest first.
     std::vector<ReceivedOrderRequest> OrderRequests() const;
     void ClearOrderRequests();
+    // Places (or with save, saves) an order of the user as an order request would; the
+    // account activity stream hears of it. The new order ids, or none with the error.
+    std::vector<std::string> PlaceOrder(const std::string& orderString, bool option, bool save, std::string& error);
 
     // Read-only views of the market (copies).
     std::optional<SimSymbol> Symbol(const std::string& symbol) const;

@@ -99,6 +99,26 @@ TEST_F(FormulaBrokerTest, QuoteFormulaFiresWhenItsQuoteChanges)
     EXPECT_FALSE(formula->IsWaitingForData());
 }
 
+TEST_F(FormulaBrokerTest, AlertWhoseQuoteAlreadyHoldsItsValuesIsEvaluatedOnceResolved)
+{
+    auto last = MakeFormula("Last", 1, "IBM");
+    ASSERT_TRUE(m_broker->WaitForSubscription(kServiceQuote, "IBM", 10000));
+    ASSERT_TRUE(m_broker->InjectTrade("IBM", 77.25, 100));
+    double value = 0;
+    ASSERT_TRUE(WaitUntil([&] { return last->Evaluate(&value, 0, -1) && value == 77.25; }));
+    // Created while the condition is already true: it fires without a further quote.
+    CCountingOwner owner, above;
+    auto formula = Alert("Last>50", owner);
+    auto silent = Alert("Last>100", above);
+    EXPECT_TRUE(WaitUntil([&] { return owner.fired.load() == 1; }, 5s));
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(1, owner.fired.load());
+    EXPECT_EQ(0, above.fired.load());
+    // From then on it fires on changes as before.
+    ASSERT_TRUE(m_broker->InjectTrade("IBM", 101, 100));
+    EXPECT_TRUE(WaitUntil([&] { return owner.fired.load() == 2 && above.fired.load() == 1; }));
+}
+
 TEST_F(FormulaBrokerTest, QuoteFormulaWithAClockValueIsReevaluatedOnThePoll)
 {
     CCountingOwner owner;

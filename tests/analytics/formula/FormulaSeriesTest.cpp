@@ -167,6 +167,79 @@ TEST_F(FormulaSeries, MovingAverageCrossoverOnDailyBars)
     EXPECT_EQ(20260304, DateNumber(FeedTimeToRecordTime(last)));
 }
 
+TEST_F(FormulaSeries, BacktestInputsWithoutAChartReadTheirOffsetBarsBack)
+{
+    const int bars = 30;
+    CFormula now("Bar[Close,D]", 3, bars, 0), before("Bar[Close,D,2]", 3, bars, 0);
+    CString error;
+    for (CFormula* f : {&now, &before}) {
+        ASSERT_TRUE(f->Parse(error));
+        ASSERT_TRUE(f->Subscribe("IBM", 0, nullptr, nullptr, "D", 0, 1));
+        ASSERT_TRUE(WaitUntil([&] { return f->IsResolved(); }));
+    }
+    AnswerHistory();
+    ASSERT_TRUE(WaitUntil([&] { return !now.IsWaitingForData() && !before.IsWaitingForData(); },
+                          std::chrono::seconds(5)));
+    int compared = 0;
+    for (int bar = 2; bar < bars; ++bar) {
+        double a = 0, b = 0;
+        ASSERT_TRUE(now.Evaluate(&a, bar - 2, -1)) << bar;
+        ASSERT_TRUE(before.Evaluate(&b, bar, -1)) << bar;
+        EXPECT_EQ(a, b) << bar;
+        compared += a != 0;
+    }
+    EXPECT_EQ(bars - 2, compared);
+}
+
+TEST_F(FormulaSeries, RangesGiveWhatEachBarGives)
+{
+    // Some days without rows: their bars have no value.
+    for (int i = static_cast<int>(m_data.rows.size()) - 7; i > 0; i -= 23)
+        m_data.rows.erase(m_data.rows.begin() + i);
+    const char* const texts[] = {
+        "MovingAverage[MA,Close,5,0,D]>MovingAverage[MA,Close,20,0,D] AND "
+        "MovingAverage[MA,Close,5,0,D,1]<=MovingAverage[MA,Close,20,0,D,1]",
+        "Bar[Close,D]/(Bar[Close,D]-Bar[Close,D,1])",
+        "(Bar[Close,D]>100) OR Bar[Volume,D]%3",
+        "Bar[Close,D]%7+2^3-RSI[RSI,3,D]=Bar[Low,D] AND Bar[Open,D]<>Bar[Close,D,2]",
+        "Bar[Close,D]>=Bar[Close,D,1] OR Stochastic[StocK,5,3,3,D]<20",
+        "Year+Bar[High,D]*0-Bar[Day,D]",
+    };
+    const int bars = 80;
+    for (const char* text : texts)
+        for (int mode : {2, 3})
+            for (int noChartSource : {0, 1}) {
+                SCOPED_TRACE(std::string(text) + " mode " + std::to_string(mode) + " chart " +
+                             std::to_string(!noChartSource));
+                CFormula formula(text, mode, bars, 0);
+                CString error;
+                ASSERT_TRUE(formula.Parse(error)) << error.GetString();
+                ASSERT_TRUE(formula.Subscribe("IBM", 0, nullptr, nullptr, "D", 0, noChartSource));
+                ASSERT_TRUE(WaitUntil([&] { return formula.IsResolved(); }));
+                AnswerHistory();
+                ASSERT_TRUE(WaitUntil([&] { return !formula.IsWaitingForData(); }, std::chrono::seconds(5)));
+                // Past both ends of the bars as well.
+                const int first = -bars - 20, count = 2 * bars + 40;
+                std::vector<double> results(count);
+                std::vector<BYTE> valid(count);
+                formula.EvaluateRange(first, count, -1, results.data(), valid.data());
+                int with = 0, without = 0;
+                for (int k = 0; k < count; ++k) {
+                    double value = 0;
+                    const bool has = formula.Evaluate(&value, first + k, -1);
+                    ASSERT_EQ(has, valid[k] != 0) << "bar " << first + k;
+                    if (has) {
+                        ASSERT_EQ(value, results[k]) << "bar " << first + k;
+                        ++with;
+                    } else {
+                        ++without;
+                    }
+                }
+                EXPECT_GT(with, bars / 2);
+                EXPECT_GT(without, 20);
+            }
+}
+
 TEST_F(FormulaSeries, ChartBarsReadTheirOwnBar)
 {
     const int bars = 10;

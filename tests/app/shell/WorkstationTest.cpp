@@ -70,8 +70,9 @@ std::vector<WindowSummary> Summarise(CWorkstationApp& app)
         if (!doc)
             continue;
         auto* kindView = dynamic_cast<CKindView*>(view);
-        out.push_back({doc->GetKind(), IsFloatingView(view), kindView ? kindView->GetSymbol() : CString(),
-                       doc->GetLinkState().GetSymbolGroup()});
+        // The balances window's workspace record holds no link groups.
+        const int group = doc->GetKind() == kKindBalances ? -1 : doc->GetLinkState().GetSymbolGroup();
+        out.push_back({doc->GetKind(), IsFloatingView(view), kindView ? kindView->GetSymbol() : CString(), group});
     }
     // Floating windows take activation asynchronously: compare in a fixed order.
     std::sort(out.begin(), out.end(), [](const WindowSummary& a, const WindowSummary& b) {

@@ -66,7 +66,7 @@ protected:
         for (const auto& [minute, volume] : broker) {
             bool found = false;
             for (int r = 0; r < m_series->GetRecordCount(); ++r) {
-                const CBarRecord* rec = m_series->GetRecordAt(r);
+                const auto rec = m_series->GetRecordAt(r);
                 if (CTimeToFeedTime(rec->m_startTime) != minute)
                     continue;
                 found = true;

@@ -161,7 +161,7 @@ TEST(Soak, DroppedAndStalledStreamsLoseNoQuoteAndNoVolume)
             minutes[bar.feedTime - bar.feedTime % 30] += bar.volume;
         std::lock_guard<CPriceSeries> lock(*w.series);
         for (int r = 0; r < w.series->GetRecordCount(); ++r) {
-            const CBarRecord* rec = w.series->GetRecordAt(r);
+            const auto rec = w.series->GetRecordAt(r);
             const auto it = minutes.find(CTimeToFeedTime(rec->m_startTime));
             const double expected = it == minutes.end() ? 0 : it->second;
             if (expected == 0 && !rec->m_bValid)

@@ -1,0 +1,338 @@
+#include "analytics/series/CBarStore.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Spare capacity kept past the records: a roll forward moves the records back to the
+// start of their arrays only once per this many rolls.
+int SlackFor(int count)
+{
+    return 16 + count / 64;
+}
+
+template <class T>
+void MoveRange(std::unique_ptr<T[]>& column, int from, int count, int to)
+{
+    if (column && count > 0 && from != to)
+        std::memmove(column.get() + to, column.get() + from, sizeof(T) * static_cast<size_t>(count));
+}
+
+template <class T>
+void Regrow(std::unique_ptr<T[]>& column, int oldHead, int count, int capacity, int head)
+{
+    if (!column)
+        return;
+    auto grown = std::make_unique_for_overwrite<T[]>(static_cast<size_t>(capacity));
+    if (count > 0)
+        std::memcpy(grown.get() + head, column.get() + oldHead, sizeof(T) * static_cast<size_t>(count));
+    column = std::move(grown);
+}
+
+template <class T>
+void Fill(std::unique_ptr<T[]>& column, int from, int to, T value)
+{
+    if (column)
+        std::fill(column.get() + from, column.get() + to, value);
+}
+
+} // namespace
+
+CBarStore::CBarStore()
+{
+    m_texts.emplace_back();
+}
+
+CBarStore::~CBarStore() = default;
+
+void CBarStore::Reallocate(int capacity, int head)
+{
+    if (capacity == m_capacity) {
+        // Room enough: the records move inside their arrays.
+        MoveRange(m_start, m_head, m_size, head);
+        MoveRange(m_end, m_head, m_size, head);
+        for (auto& f : m_field)
+            MoveRange(f, m_head, m_size, head);
+        MoveRange(m_valid, m_head, m_size, head);
+        for (auto& s : m_spare)
+            MoveRange(s, m_head, m_size, head);
+        MoveRange(m_exchange, m_head, m_size, head);
+        for (auto& a : m_attached)
+            MoveRange(a.data, m_head, m_size, head);
+    } else {
+        Regrow(m_start, m_head, m_size, capacity, head);
+        Regrow(m_end, m_head, m_size, capacity, head);
+        for (auto& f : m_field)
+            Regrow(f, m_head, m_size, capacity, head);
+        Regrow(m_valid, m_head, m_size, capacity, head);
+        for (auto& s : m_spare)
+            Regrow(s, m_head, m_size, capacity, head);
+        Regrow(m_exchange, m_head, m_size, capacity, head);
+        for (auto& a : m_attached)
+            Regrow(a.data, m_head, m_size, capacity, head);
+    }
+    m_capacity = capacity;
+    m_head = head;
+}
+
+void CBarStore::Reserve(int front, int back)
+{
+    if (m_head >= front && m_capacity - m_head - m_size >= back)
+        return;
+    const int needed = m_size + front + back;
+    const int capacity = m_capacity >= needed ? m_capacity : needed + SlackFor(needed);
+    Reallocate(capacity, front);
+}
+
+void CBarStore::FillEmpty(int from, int to)
+{
+    Fill(m_start, from, to, int64_t{0});
+    Fill(m_end, from, to, int64_t{0});
+    for (auto& f : m_field)
+        Fill(f, from, to, 0.0);
+    Fill(m_valid, from, to, BYTE{0});
+    for (auto& s : m_spare)
+        Fill(s, from, to, 0.0);
+    Fill(m_exchange, from, to, uint16_t{0});
+    for (auto& a : m_attached)
+        Fill(a.data, from, to, a.fill);
+}
+
+void CBarStore::Assign(int count)
+{
+    count = std::max(count, 0);
+    m_start.reset();
+    m_end.reset();
+    for (auto& f : m_field)
+        f.reset();
+    m_valid.reset();
+    for (auto& s : m_spare)
+        s.reset();
+    m_exchange.reset();
+    m_texts.resize(1);
+    m_codes.clear();
+    m_head = 0;
+    m_size = 0;
+    m_capacity = 0;
+    const int capacity = count ? count + SlackFor(count) : 0;
+    m_start = std::make_unique_for_overwrite<int64_t[]>(static_cast<size_t>(capacity));
+    m_end = std::make_unique_for_overwrite<int64_t[]>(static_cast<size_t>(capacity));
+    for (auto& f : m_field)
+        f = std::make_unique_for_overwrite<double[]>(static_cast<size_t>(capacity));
+    m_valid = std::make_unique_for_overwrite<BYTE[]>(static_cast<size_t>(capacity));
+    for (auto& a : m_attached)
+        a.data = std::make_unique_for_overwrite<double[]>(static_cast<size_t>(capacity));
+    m_capacity = capacity;
+    m_size = count;
+    FillEmpty(0, count);
+    m_validCount = 0;
+    m_boundsKnown = true;
+    m_firstValid = m_lastValid = -1;
+}
+
+void CBarStore::PopFront(int k)
+{
+    k = std::clamp(k, 0, m_size);
+    for (int r = 0; r < k; ++r)
+        m_validCount -= m_valid[m_head + r] != 0;
+    m_head += k;
+    m_size -= k;
+    if (m_boundsKnown && m_firstValid >= 0) {
+        m_firstValid -= k;
+        m_lastValid -= k;
+        if (m_lastValid < 0)
+            m_firstValid = m_lastValid = -1;
+        else if (m_firstValid < 0)
+            ForgetValidBounds();
+    }
+}
+
+void CBarStore::InsertFront(int k)
+{
+    if (k <= 0)
+        return;
+    Reserve(k, 0);
+    m_head -= k;
+    m_size += k;
+    FillEmpty(m_head, m_head + k);
+    if (m_boundsKnown && m_firstValid >= 0) {
+        m_firstValid += k;
+        m_lastValid += k;
+    }
+}
+
+void CBarStore::InsertBack(int k)
+{
+    if (k <= 0)
+        return;
+    Reserve(0, k);
+    FillEmpty(m_head + m_size, m_head + m_size + k);
+    m_size += k;
+}
+
+double CBarStore::Field(int r, int field) const
+{
+    if (field < 5)
+        return m_field[field][m_head + r];
+    const auto& spare = m_spare[field - 5];
+    return spare ? spare[m_head + r] : 0.0;
+}
+
+const CString& CBarStore::Exchange(int r) const
+{
+    return m_exchange ? m_texts[m_exchange[m_head + r]] : m_texts[0];
+}
+
+void CBarStore::SetTimes(int r, CTime start, CTime end)
+{
+    m_start[m_head + r] = start.GetTime();
+    m_end[m_head + r] = end.GetTime();
+}
+
+void CBarStore::SetField(int r, int field, double value)
+{
+    if (field < 5) {
+        m_field[field][m_head + r] = value;
+        return;
+    }
+    auto& spare = m_spare[field - 5];
+    if (!spare) {
+        if (value == 0.0)
+            return;
+        spare = std::make_unique<double[]>(static_cast<size_t>(m_capacity));
+    }
+    spare[m_head + r] = value;
+}
+
+void CBarStore::SetValid(int r, bool valid)
+{
+    BYTE& flag = m_valid[m_head + r];
+    if ((flag != 0) == valid)
+        return;
+    flag = valid ? 1 : 0;
+    if (valid) {
+        ++m_validCount;
+        if (m_boundsKnown) {
+            if (m_firstValid < 0 || r < m_firstValid)
+                m_firstValid = r;
+            if (r > m_lastValid)
+                m_lastValid = r;
+        }
+    } else {
+        --m_validCount;
+        if (r == m_firstValid || r == m_lastValid)
+            ForgetValidBounds();
+    }
+}
+
+void CBarStore::SetExchange(int r, const char* exchange)
+{
+    uint16_t code = 0;
+    if (exchange && *exchange) {
+        auto it = m_codes.find(exchange);
+        if (it != m_codes.end()) {
+            code = it->second;
+        } else if (m_texts.size() <= 0xFFFF) {
+            code = static_cast<uint16_t>(m_texts.size());
+            m_texts.emplace_back(exchange);
+            m_codes.emplace(exchange, code);
+        }
+    }
+    if (!m_exchange) {
+        if (code == 0)
+            return;
+        m_exchange = std::make_unique<uint16_t[]>(static_cast<size_t>(m_capacity));
+    }
+    m_exchange[m_head + r] = code;
+}
+
+CBarRecord CBarStore::Get(int r) const
+{
+    CBarRecord rec;
+    rec.m_startTime = Start(r);
+    rec.m_endTime = End(r);
+    for (int f = 0; f < 7; ++f)
+        rec.m_fields[f] = Field(r, f);
+    rec.m_bValid = m_valid[m_head + r];
+    rec.m_exchange = Exchange(r);
+    return rec;
+}
+
+void CBarStore::Set(int r, const CBarRecord& record)
+{
+    SetTimes(r, record.m_startTime, record.m_endTime);
+    for (int f = 0; f < 7; ++f)
+        SetField(r, f, record.m_fields[f]);
+    SetExchange(r, record.m_exchange);
+    SetValid(r, record.m_bValid != 0);
+    // Any non-zero byte reads back as it was.
+    m_valid[m_head + r] = record.m_bValid;
+}
+
+void CBarStore::ClearValues(int r)
+{
+    for (int f = 0; f < 7; ++f)
+        SetField(r, f, 0.0);
+    SetExchange(r, "");
+    SetValid(r, false);
+}
+
+void CBarStore::FindValidBounds() const
+{
+    m_firstValid = m_lastValid = -1;
+    const BYTE* valid = ValidColumn();
+    for (int r = 0; r < m_size; ++r)
+        if (valid[r]) {
+            m_firstValid = r;
+            break;
+        }
+    for (int r = m_size - 1; r >= 0 && m_firstValid >= 0; --r)
+        if (valid[r]) {
+            m_lastValid = r;
+            break;
+        }
+    m_boundsKnown = true;
+}
+
+int CBarStore::FirstValid() const
+{
+    if (!m_boundsKnown)
+        FindValidBounds();
+    return m_firstValid;
+}
+
+int CBarStore::LastValid() const
+{
+    if (!m_boundsKnown)
+        FindValidBounds();
+    return m_lastValid;
+}
+
+bool CBarStore::ValidRecordsAdjacent() const
+{
+    return m_validCount == 0 || LastValid() - FirstValid() + 1 == m_validCount;
+}
+
+int CBarStore::AttachColumn(double fill)
+{
+    AttachedColumn column;
+    column.fill = fill;
+    column.data = std::make_unique_for_overwrite<double[]>(static_cast<size_t>(m_capacity));
+    std::fill(column.data.get(), column.data.get() + m_capacity, fill);
+    m_attached.push_back(std::move(column));
+    return static_cast<int>(m_attached.size()) - 1;
+}
+
+size_t CBarStore::MemoryBytes() const
+{
+    size_t perRecord = 2 * sizeof(int64_t) + 5 * sizeof(double) + sizeof(BYTE);
+    for (const auto& s : m_spare)
+        perRecord += s ? sizeof(double) : 0;
+    perRecord += m_exchange ? sizeof(uint16_t) : 0;
+    perRecord += m_attached.size() * sizeof(double);
+    size_t bytes = perRecord * static_cast<size_t>(m_capacity);
+    for (const CString& text : m_texts)
+        bytes += sizeof(CString) + static_cast<size_t>(text.GetLength());
+    return bytes;
+}

@@ -1,0 +1,108 @@
+// The records of a price series stored field by field: both times as 64-bit seconds,
+// Open .. Volume as doubles and the valid flag as a byte, so that a bar takes 57 bytes and
+// each field lies in one array the study computations read directly. The two spare
+// fields and the tick's exchange text (as a small code into a table of texts) take space
+// only once a record uses them.
+//
+// Removing records at the front and adding them at the back (a roll forward, a tick)
+// moves no data: the records start at a head offset inside spare capacity. Columns the
+// owner attaches (study results) follow every insertion and removal.
+#pragma once
+
+#include "analytics/series/CBarRecord.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+class CBarStore {
+public:
+    CBarStore();
+    ~CBarStore();
+    CBarStore(const CBarStore&) = delete;
+    CBarStore& operator=(const CBarStore&) = delete;
+
+    int Size() const { return m_size; }
+    bool Empty() const { return m_size == 0; }
+
+    // `count` empty records (the attached columns hold their fill value).
+    void Assign(int count);
+    // Removes `k` records at the front.
+    void PopFront(int k);
+    // Adds `k` empty records at the front or the back.
+    void InsertFront(int k);
+    void InsertBack(int k);
+
+    // Records: r in [0, Size()).
+    bool IsValid(int r) const { return m_valid[m_head + r] != 0; }
+    CTime Start(int r) const { return CTime(m_start[m_head + r]); }
+    CTime End(int r) const { return CTime(m_end[m_head + r]); }
+    // Fields 0-6; the spare fields are 0 until set.
+    double Field(int r, int field) const;
+    const CString& Exchange(int r) const;
+
+    void SetTimes(int r, CTime start, CTime end);
+    void SetField(int r, int field, double value);
+    void SetValid(int r, bool valid);
+    void SetExchange(int r, const char* exchange);
+    // The record as a whole, and back; Set keeps every field of the record.
+    CBarRecord Get(int r) const;
+    void Set(int r, const CBarRecord& record);
+    // Empties a record (all 0, invalid), keeping its times.
+    void ClearValues(int r);
+
+    // Field arrays indexed by record: Open .. Volume, the valid flags, the times.
+    const double* Column(int field) const { return m_field[field].get() + m_head; }
+    const BYTE* ValidColumn() const { return m_valid.get() + m_head; }
+    const int64_t* EndColumn() const { return m_end.get() + m_head; }
+    const int64_t* StartColumn() const { return m_start.get() + m_head; }
+
+    // Valid records: their count, the first and the last (-1 when none).
+    int ValidCount() const { return m_validCount; }
+    int FirstValid() const;
+    int LastValid() const;
+    // True when the valid records lie next to each other (or there is none).
+    bool ValidRecordsAdjacent() const;
+
+    // A column of doubles that moves with the records; new records get `fill`.
+    int AttachColumn(double fill);
+    double* Attached(int column) { return m_attached[static_cast<size_t>(column)].data.get() + m_head; }
+    const double* Attached(int column) const
+    {
+        return m_attached[static_cast<size_t>(column)].data.get() + m_head;
+    }
+
+    // Bytes held: capacity of every column, spare and attached ones included, and the texts.
+    size_t MemoryBytes() const;
+
+private:
+    struct AttachedColumn {
+        std::unique_ptr<double[]> data;
+        double fill = 0;
+    };
+    // Makes room for `front` records before the head and `back` after the end.
+    void Reserve(int front, int back);
+    void Reallocate(int capacity, int head);
+    void FillEmpty(int from, int to); // storage positions
+    void ForgetValidBounds() { m_boundsKnown = false; }
+    void FindValidBounds() const;
+
+    int m_head = 0;
+    int m_size = 0;
+    int m_capacity = 0;
+    std::unique_ptr<int64_t[]> m_start;
+    std::unique_ptr<int64_t[]> m_end;
+    std::unique_ptr<double[]> m_field[5];
+    std::unique_ptr<BYTE[]> m_valid;
+    std::unique_ptr<double[]> m_spare[2];     // fields 5 and 6, once one is not 0
+    std::unique_ptr<uint16_t[]> m_exchange;  // codes into m_texts, once a text is not empty
+    std::vector<CString> m_texts;            // code 0 is the empty text
+    std::unordered_map<std::string, uint16_t> m_codes;
+    std::vector<AttachedColumn> m_attached;
+    int m_validCount = 0;
+    mutable bool m_boundsKnown = true;
+    mutable int m_firstValid = -1;
+    mutable int m_lastValid = -1;
+};

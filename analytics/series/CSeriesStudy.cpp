@@ -1,0 +1,257 @@
+#include "analytics/series/CSeriesStudy.h"
+
+#include "analytics/series/SeriesTime.h"
+#include "analytics/studies/StudyCompute.h"
+#include "analytics/studies/StudyTable.h"
+
+#include <algorithm>
+#include <climits>
+
+using namespace studies;
+
+CSeriesStudy::CSeriesStudy(int type, const double params[4], CBarStore& bars) : m_bars(bars), m_type(type)
+{
+    for (int i = 0; i < 4; ++i)
+        m_params[i] = params[i];
+    const StudyTableRow* row = GetStudyRow(type);
+    m_outputs = row ? row->outputCount : 0;
+    m_span = std::max(1, StudySpan(type, m_params));
+    m_shift = GetStudyDisplacement(type, m_params);
+    m_fields = StudyFields(type, m_params);
+    for (int o = 0; o < kMaxStudyOutputs; ++o)
+        m_column[o] = o < m_outputs ? m_bars.AttachColumn(kNoValue) : -1;
+    Reset();
+}
+
+void CSeriesStudy::Reset()
+{
+    for (int o = 0; o < kMaxStudyOutputs; ++o) {
+        m_dirtyFrom[o] = 0;
+        m_frontDense[o] = 0;
+    }
+    m_mirrorFresh = 0;
+}
+
+void CSeriesStudy::RecordsChanged(int first)
+{
+    first = std::max(first, 0);
+    // A negative displacement reads records after its own: the change reaches back.
+    const int from = std::max(0, first + std::min(0, m_shift));
+    for (int o = 0; o < m_outputs; ++o)
+        m_dirtyFrom[o] = std::min(m_dirtyFrom[o], from);
+    m_mirrorFresh = std::min(m_mirrorFresh, first);
+}
+
+void CSeriesStudy::FrontRemoved(int k)
+{
+    if (k <= 0)
+        return;
+    for (int o = 0; o < m_outputs; ++o) {
+        m_dirtyFrom[o] = std::max(0, m_dirtyFrom[o] - k);
+        // The first values lost part of their windows.
+        m_frontDense[o] = m_span;
+    }
+    m_mirrorFresh = 0;
+}
+
+void CSeriesStudy::FrontInserted(int k)
+{
+    if (k <= 0)
+        return;
+    for (int o = 0; o < m_outputs; ++o) {
+        if (m_dirtyFrom[o] < INT_MAX - k)
+            m_dirtyFrom[o] += k;
+        // The SAR never starts at record 0: the record that was it now takes part.
+        if (m_type == kPSAR)
+            m_frontDense[o] = m_span;
+    }
+    m_mirrorFresh = 0;
+}
+
+void CSeriesStudy::SetEquity(const CEquityRecordArray* equity)
+{
+    m_pEquity = equity;
+    Reset();
+}
+
+int CSeriesStudy::DenseAt(int record, bool adjacent) const
+{
+    if (adjacent) {
+        const int first = m_bars.FirstValid();
+        return first < 0 ? 0 : std::clamp(record - first, 0, m_bars.ValidCount());
+    }
+    return m_denseAt[static_cast<size_t>(record)];
+}
+
+int CSeriesStudy::FrontStaleEnd(int output) const
+{
+    const int dense = std::min(m_frontDense[output], m_bars.ValidCount());
+    int record = m_bars.Size();
+    if (dense < m_bars.ValidCount()) {
+        if (m_bars.ValidRecordsAdjacent()) {
+            record = m_bars.FirstValid() + dense;
+        } else {
+            // The record of the dense position: the first whose count of earlier valid
+            // records passes it.
+            const BYTE* valid = m_bars.ValidColumn();
+            int seen = 0;
+            for (record = 0; record < m_bars.Size(); ++record)
+                if (valid[record] && seen++ == dense)
+                    break;
+        }
+    }
+    return std::min(m_bars.Size(), record + std::max(m_shift, 0) + 1);
+}
+
+void CSeriesStudy::Refresh(int first, int last, int output)
+{
+    if (output < 0 || output >= m_outputs)
+        return;
+    const int count = m_bars.Size();
+    const unsigned group = StudyOutputGroup(m_type, output);
+    int frontEnd = 0;
+    if (m_frontDense[output] > 0 && first < (frontEnd = FrontStaleEnd(output))) {
+        if (frontEnd >= m_dirtyFrom[output]) {
+            Compute(group, 0, count);
+        } else {
+            Compute(group, 0, frontEnd);
+            if (last >= m_dirtyFrom[output])
+                Compute(group, m_dirtyFrom[output], count);
+        }
+    } else if (last >= m_dirtyFrom[output]) {
+        Compute(group, m_dirtyFrom[output], count);
+    } else {
+        return;
+    }
+}
+
+void CSeriesStudy::UpdateMirror()
+{
+    const int count = m_bars.Size();
+    const int from = std::clamp(m_mirrorFresh, 0, count);
+    m_denseAt.resize(static_cast<size_t>(count) + 1);
+    const int kept = from > 0 ? m_denseAt[static_cast<size_t>(from)] : 0;
+    const BYTE* valid = m_bars.ValidColumn();
+    for (int f = 0; f < 5; ++f) {
+        std::vector<double>& dense = m_dense[f];
+        if (!(m_fields & (1u << f))) {
+            dense.clear();
+            continue;
+        }
+        dense.resize(static_cast<size_t>(kept));
+        dense.reserve(static_cast<size_t>(m_bars.ValidCount()));
+        const double* column = m_bars.Column(f);
+        for (int r = from; r < count; ++r)
+            if (valid[r])
+                dense.push_back(column[r]);
+    }
+    int seen = kept;
+    for (int r = from; r < count; ++r) {
+        m_denseAt[static_cast<size_t>(r)] = seen;
+        seen += valid[r] != 0;
+    }
+    m_denseAt[static_cast<size_t>(count)] = seen;
+    m_mirrorFresh = count;
+}
+
+void CSeriesStudy::ComputeEquity(int first, int last)
+{
+    m_endFeedTimes.resize(static_cast<size_t>(m_bars.Size()));
+    const int64_t* ends = m_bars.EndColumn();
+    for (int r = first; r < last; ++r)
+        m_endFeedTimes[static_cast<size_t>(r)] = CTimeToFeedTime(CTime(ends[r]));
+    studies::ComputeEquity(m_pEquity, m_bars.ValidColumn(), m_bars.Column(kBarClose), m_endFeedTimes.data(), first,
+                           last, m_bars.Attached(m_column[0]));
+}
+
+void CSeriesStudy::Compute(unsigned group, int first, int last)
+{
+    const int count = m_bars.Size();
+    first = std::clamp(first, 0, count);
+    last = std::clamp(last, first, count);
+    auto markFresh = [&] {
+        for (int o = 0; o < m_outputs; ++o)
+            if (group & (1u << o)) {
+                if (last == count)
+                    m_dirtyFrom[o] = std::max(m_dirtyFrom[o], count);
+                if (first == 0)
+                    m_frontDense[o] = 0;
+            }
+    };
+    if (m_type == kEQTY) {
+        ComputeEquity(first, last);
+        markFresh();
+        return;
+    }
+    if (m_type == kBar || m_outputs == 0) {
+        markFresh();
+        return;
+    }
+    const bool adjacent = m_bars.ValidRecordsAdjacent();
+    const int firstValid = std::max(0, m_bars.FirstValid());
+    CStudyBars bars;
+    bars.size = m_bars.ValidCount();
+    bars.firstIsRecordZero = count > 0 && m_bars.IsValid(0);
+    if (adjacent) {
+        for (int f = 0; f < 5; ++f)
+            bars.field[f] = m_bars.Column(f) + firstValid;
+    } else {
+        UpdateMirror();
+        for (int f = 0; f < 5; ++f)
+            bars.field[f] = m_dense[f].empty() ? nullptr : m_dense[f].data();
+    }
+    // The records [first, last) read the values of the records d before them.
+    const int d = m_shift;
+    const int qFrom = DenseAt(std::clamp(first - d, 0, count), adjacent);
+    const int qTo = DenseAt(std::clamp(last - d, 0, count), adjacent);
+    CStudyOut out;
+    if (adjacent && d == 0) {
+        // The computation writes the records' own values: dense position q is record
+        // firstValid + q. Records outside the valid ones have none.
+        for (int o = 0; o < m_outputs; ++o)
+            if (group & (1u << o)) {
+                double* results = m_bars.Attached(m_column[o]);
+                out.col[o] = results + firstValid;
+                const int validFrom = bars.size ? firstValid : last;
+                const int validEnd = bars.size ? firstValid + bars.size : last;
+                for (int r = first; r < std::min(last, validFrom); ++r)
+                    results[r] = kNoValue;
+                for (int r = std::max(first, validEnd); r < last; ++r)
+                    results[r] = kNoValue;
+            }
+        ComputeStudyRange(m_type, m_params, bars, qFrom, qTo, group, out, m_scratch);
+        markFresh();
+        return;
+    }
+    for (int o = 0; o < m_outputs; ++o)
+        if (group & (1u << o)) {
+            m_denseOut[o].resize(static_cast<size_t>(std::max(qTo - qFrom, 1)));
+            out.col[o] = IndexedFrom(m_denseOut[o].data(), qFrom);
+        }
+    ComputeStudyRange(m_type, m_params, bars, qFrom, qTo, group, out, m_scratch);
+    const BYTE* valid = m_bars.ValidColumn();
+    for (int o = 0; o < m_outputs; ++o) {
+        if (!(group & (1u << o)))
+            continue;
+        double* results = m_bars.Attached(m_column[o]);
+        const double* dense = out.col[o];
+        for (int r = first; r < last; ++r) {
+            const int s = r - d;
+            double v = kNoValue;
+            if (valid[r] && s >= 0 && s < count && valid[s])
+                v = dense[DenseAt(s, adjacent)];
+            results[r] = v;
+        }
+    }
+    markFresh();
+}
+
+size_t CSeriesStudy::MemoryBytes() const
+{
+    size_t bytes = m_scratch.Bytes() + m_denseAt.capacity() * sizeof(int) + m_endFeedTimes.capacity() * sizeof(DWORD);
+    for (const auto& d : m_dense)
+        bytes += d.capacity() * sizeof(double);
+    for (const auto& d : m_denseOut)
+        bytes += d.capacity() * sizeof(double);
+    return bytes;
+}

@@ -1,0 +1,243 @@
+// Study series kept current record by record: after any sequence of history answers,
+// trades, roll-forwards, empty bars and record changes, every value equals a computation
+// of the study over the series' records as they stand.
+#include "FakeSeriesServices.h"
+
+#include "analytics/series/CBarStore.h"
+#include "analytics/series/CPriceSeries.h"
+#include "analytics/series/CSeriesReadLock.h"
+#include "analytics/series/SeriesTime.h"
+#include "analytics/studies/StudyCompute.h"
+#include "analytics/studies/StudyTable.h"
+#include "broker/session/SessionMessages.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+namespace {
+
+CHistoryRow Row(DWORD time, double c, double spread, double volume)
+{
+    CHistoryRow r;
+    r.feedTime = time;
+    r.open = c - spread / 3;
+    r.high = c + spread;
+    r.low = c - spread;
+    r.close = c;
+    r.volume = volume;
+    return r;
+}
+
+// Every visible value of every output against the study computed over CopyRecords().
+void ExpectValuesOfTheRecords(CPriceSeries& s, const char* step)
+{
+    const std::vector<CBarRecord> records = s.CopyRecords();
+    studies::CStudyColumns want;
+    studies::CStudyInput input;
+    input.records = records.data();
+    input.count = static_cast<int>(records.size());
+    ASSERT_TRUE(studies::ComputeStudy(s.GetStudyType(), s.GetStudyValues()->GetParams(), input, want));
+    int first = 0, last = 0;
+    s.GetVisibleRange(first, last);
+    std::lock_guard<CPriceSeries> lock(s);
+    for (int o = 0; o < want.GetOutputCount(); ++o)
+        for (int r = 0; r < s.GetRecordCount(); ++r) {
+            // Visible records through their index, the warm-up ones by record number.
+            const int i = r - s.GetRecordOfIndex(0);
+            double expected = 0, got = 0;
+            const bool has = want.Get(r, o, expected);
+            const bool read = i >= first && i <= last ? s.GetValue(i, o, got) : s.ComputeValue(r, o, got);
+            ASSERT_EQ(has, read) << step << ": output " << o << " record " << r;
+            if (has) {
+                ASSERT_NEAR(expected, got, 1e-9 * std::max(1.0, std::abs(expected)))
+                    << step << ": output " << o << " record " << r;
+            }
+        }
+}
+
+struct Case {
+    const char* key;
+};
+
+} // namespace
+
+TEST(SeriesStudy, ValuesFollowEveryChangeOfTheRecords)
+{
+    const char* const keys[] = {
+        "MA(IBM,Close,6,0),1",     "MA(IBM,High,4,3),1",     "EMA(IBM,Close,3,-2),1",  "MACD(IBM,Close,3,5,2),1",
+        "RSI(IBM,4),1",            "STOC(IBM,5,3,2),1",      "PSAR(IBM,0.02,0.02,0.2),1", "ADX(IBM,3,2),1",
+        "TSF(IBM,Close,5,2),1",    "PRC(IBM,4,-1),1",        "SRSI2(IBM,3,4,2,2),1",   "AMA(IBM,Close,3,2,30),1",
+        "COSC(IBM,2,4),1",         "OBV(IBM),1",             "CCI(IBM,5),1",           "TEMA(IBM,Close,2,0),1",
+    };
+    for (const char* key : keys) {
+        SCOPED_TRACE(key);
+        FakeSeriesServices services;
+        CPriceSeries s(key, 0);
+        ASSERT_TRUE(s.IsKeyValid());
+        s.SetWindowMode(1);
+        s.SetBarCount(120, 0);
+        std::mt19937 rng(11);
+        std::uniform_real_distribution<double> unit(0, 1);
+        double price = 50;
+        auto next = [&] {
+            price = std::max(1.0, price + (unit(rng) - 0.5) * (unit(rng) < 0.1 ? 0.0 : 2.0));
+            return price;
+        };
+        // History with gaps: every tenth minute has no row.
+        std::vector<CHistoryRow> rows;
+        for (int r = 0; r < s.GetRecordCount(); ++r)
+            if (r % 10 != 7)
+                rows.push_back(Row(CTimeToFeedTime(s.GetRecordAt(r)->m_startTime), next(), unit(rng), 100.0 * r));
+        s.OnIntradayHistory(rows);
+        ExpectValuesOfTheRecords(s, "history");
+        // The missing minutes arrive late, from the cache.
+        rows.clear();
+        for (int r = 0; r < s.GetRecordCount(); r += 10)
+            rows.push_back(Row(CTimeToFeedTime(s.GetRecordAt(r + 7)->m_startTime), next(), 0.5, 300));
+        s.OnCachedIntradayFill(rows, 0, s.GetRecordCount() - 1);
+        ExpectValuesOfTheRecords(s, "late history");
+        CTime now = services.GetExchangeTime();
+        auto trade = [&](double p) {
+            CTradeMessage t;
+            t.m_price = static_cast<float>(p);
+            t.m_size = 1 + static_cast<int>(unit(rng) * 5);
+            s.OnLiveData(&t, CTimeToFeedTime(now));
+        };
+        for (int step = 0; step < 60; ++step) {
+            const double pick = unit(rng);
+            if (pick < 0.45) {
+                trade(next()); // inside the newest bar
+            } else if (pick < 0.65) {
+                // A later minute: one bar rolls in, or several with their history asked for.
+                const int minutes = unit(rng) < 0.7 ? 1 : 3;
+                now = CTime(now.GetTime() + 60 * minutes);
+                {
+                    std::lock_guard<std::mutex> g(services.lock);
+                    services.now = now;
+                }
+                trade(next());
+                if (s.GetOutstandingRequests()) {
+                    std::vector<CHistoryRow> answer;
+                    for (int r = s.GetRecordCount() - minutes; r < s.GetRecordCount() - 1; ++r)
+                        answer.push_back(Row(CTimeToFeedTime(s.GetRecordAt(r)->m_startTime), next(), 0.3, 50));
+                    s.OnIntradayHistory(answer);
+                }
+            } else if (pick < 0.8) {
+                // A record changed, or emptied, by its owner.
+                int first = 0, last = 0;
+                s.GetVisibleRange(first, last);
+                const int i = first + static_cast<int>(unit(rng) * (last - first + 1));
+                CBarRecord rec;
+                ASSERT_TRUE(s.GetRecord(i, rec));
+                rec.m_fields[kBarClose] = next();
+                rec.m_fields[kBarHigh] = std::max(rec.m_fields[kBarHigh], price);
+                rec.m_bValid = unit(rng) < 0.8 ? 1 : 0;
+                ASSERT_TRUE(s.SetRecord(i, rec));
+            } else if (pick < 0.9) {
+                s.AddEmptyBars(unit(rng) < 0.5 ? -2 : 1, 0);
+            } else {
+                s.InvalidateValues(1, static_cast<int>(unit(rng) * s.GetRecordCount()), s.GetRecordCount() - 1);
+            }
+            ExpectValuesOfTheRecords(s, ("step " + std::to_string(step)).c_str());
+        }
+    }
+}
+
+TEST(BarStore, RecordsKeepEveryFieldThroughRollsAndInsertions)
+{
+    CBarStore store;
+    store.Assign(3);
+    const int results = store.AttachColumn(-1.0);
+    CBarRecord tick;
+    tick.m_startTime = tick.m_endTime = CTime(2026, 3, 4, 12, 0, 1); // an odd second
+    tick.m_fields[kTickPrice] = 10.25;
+    tick.m_fields[kTickSize] = 300;
+    tick.m_fields[kTickPriceType] = 2;
+    tick.m_fields[kTickFlags] = 4096;
+    tick.m_exchange = "NASD";
+    tick.m_bValid = 1;
+    store.Set(1, tick);
+    store.Attached(results)[1] = 7;
+    const CBarRecord back = store.Get(1);
+    EXPECT_EQ(tick.m_startTime, back.m_startTime);
+    for (int f = 0; f < 7; ++f)
+        EXPECT_EQ(tick.m_fields[f], back.m_fields[f]) << f;
+    EXPECT_EQ(CString("NASD"), back.m_exchange);
+    EXPECT_EQ(CString(""), store.Exchange(0));
+    EXPECT_EQ(1, store.ValidCount());
+    EXPECT_EQ(1, store.FirstValid());
+    // Many rolls: the record moves to the front and out, the attached column with it.
+    store.PopFront(1);
+    store.InsertBack(1);
+    EXPECT_EQ(10.25, store.Field(0, kTickPrice));
+    EXPECT_EQ(7, store.Attached(results)[0]);
+    EXPECT_EQ(-1, store.Attached(results)[2]); // a new record takes the fill
+    store.InsertFront(2);
+    EXPECT_EQ(5, store.Size());
+    EXPECT_EQ(2, store.FirstValid());
+    EXPECT_EQ(CString("NASD"), store.Exchange(2));
+    for (int i = 0; i < 1000; ++i) {
+        store.PopFront(1);
+        store.InsertBack(1);
+        store.SetField(4, kBarClose, i);
+        store.SetValid(4, true);
+    }
+    EXPECT_EQ(5, store.Size());
+    EXPECT_EQ(5, store.ValidCount());
+    EXPECT_TRUE(store.ValidRecordsAdjacent());
+    EXPECT_EQ(999, store.Field(4, kBarClose));
+    EXPECT_EQ(995, store.Field(0, kBarClose));
+    store.SetValid(2, false);
+    EXPECT_FALSE(store.ValidRecordsAdjacent());
+    EXPECT_EQ(0, store.FirstValid());
+    EXPECT_EQ(4, store.LastValid());
+    // A bar series without ticks' texts or spare fields takes 57 bytes and the slack.
+    CBarStore bars;
+    bars.Assign(1000000);
+    EXPECT_LE(bars.MemoryBytes(), 1000000u * 58);
+}
+
+TEST(SeriesReadLock, BlocksOfValuesEqualValuesReadOneByOne)
+{
+    FakeSeriesServices services;
+    for (const char* key : {"IBM,5", "RSI(IBM,3),5", "MA(IBM,Close,4,2),5"}) {
+        SCOPED_TRACE(key);
+        CPriceSeries s(key, 0);
+        s.SetBarCount(40, 0); // window byte clear: indexes up to 0
+        std::vector<CHistoryRow> rows;
+        for (int r = 0; r < s.GetRecordCount(); ++r)
+            if (r % 7 != 3 || r >= s.GetRecordCount() - 5)
+                rows.push_back(Row(CTimeToFeedTime(s.GetRecordAt(r)->m_startTime), 50 + (r * 13) % 11, 1, 100));
+        s.OnIntradayHistory(rows);
+        const int first = -60, count = 80;
+        for (int field = -1; field < 8; ++field) {
+            std::vector<double> values(count);
+            std::vector<BYTE> ok(count);
+            bool all = false, any = false;
+            {
+                CSeriesReadLock pass(s);
+                all = pass.ReadValues(first, count, field, values.data(), ok.data());
+                for (int k = 0; k < count; ++k) {
+                    double v = 0;
+                    const bool has = pass.GetValue(first + k, field, v);
+                    ASSERT_EQ(has, ok[k] != 0) << "field " << field << " index " << first + k;
+                    if (has) {
+                        EXPECT_EQ(v, values[k]);
+                    }
+                    any |= has;
+                }
+            }
+            EXPECT_FALSE(all); // the block reaches before the records
+            if (field >= 0 && field < 3) {
+                EXPECT_TRUE(any) << field;
+            }
+        }
+        // The newest records have no gaps: every value is there.
+        CSeriesReadLock pass(s);
+        double v[3];
+        BYTE ok[3];
+        EXPECT_TRUE(pass.ReadValues(-2, 3, 0, v, ok));
+    }
+}

@@ -1,0 +1,344 @@
+#include "trading/ui/CSavedOrdersView.h"
+
+#include "app/services/CAppSettings.h"
+#include "app/windows/ShellIds.h"
+#include "app/services/TextHelpers.h"
+#include "app/windows/CCommonDoc.h"
+#include "app/windows/IWorkstationFrame.h"
+#include "broker/session/CSessionManager.h"
+#include "platform/core/CArchive.h"
+#include "platform/core/CException.h"
+#include "platform/ui/CCmdUI.h"
+#include "platform/ui/CDataExchange.h"
+#include "platform/ui/CFrameWnd.h"
+#include "platform/ui/CMenu.h"
+#include "trading/ReportOrderLeg.h"
+#include "trading/SendOrders.h"
+#include "trading/ui/COrderPropertySheet.h"
+#include "trading/ui/ReportIds.h"
+
+namespace {
+
+constexpr int kOrderIdField = CSavedOrderRecord::kOrderId;
+
+const CReportListLook* SavedOrdersLook()
+{
+    const CAppSettings* settings = CAppSettings::Instance();
+    return settings ? &settings->m_reportLooks[kReportSavedOrders] : nullptr;
+}
+
+}  // namespace
+
+CSavedOrdersView::CSavedOrdersView() : CReportView(IDD_SAVED_ORDERS_FORM, kKindSavedOrders) {}
+
+CSavedOrdersView::~CSavedOrdersView()
+{
+    m_handle.reset();
+}
+
+CString CSavedOrdersView::DefaultLayoutPath()
+{
+    return LayoutPath("default.sol");
+}
+
+void CSavedOrdersView::DoDataExchange(CDataExchange* dx)
+{
+    CReportView::DoDataExchange(dx);
+    DDX_Control(dx, static_cast<int>(IDC_SAVED_ORDERS_LIST), m_list);
+}
+
+void CSavedOrdersView::OnInitialUpdate()
+{
+    CReportView::OnInitialUpdate();
+    InitReport(m_list, LVS_EX_HEADERDRAGDROP);
+    m_list.WatchHotKeys();
+    if (const CReportListLook* look = SavedOrdersLook()) {
+        SetFont(look->font, look->textColor);
+        SetBackgroundColor();
+    }
+    LoadDefaultLayout();
+    if (CAccountDataStore* store = GetStore()) {
+        m_handle = std::make_unique<CSavedOrderListHandle>(*store);
+        m_handle->Subscribe(GetListener());
+    }
+    FillList();
+}
+
+void CSavedOrdersView::LoadDefaultLayout()
+{
+    const CString path = DefaultLayoutPath();
+    CReportLayout layout;
+    switch (LoadReportLayoutFile(path, kSavedOrderFieldCount, layout)) {
+    case ELayoutFileState::kLoaded:
+        m_list.ApplyLayout(layout);
+        return;
+    case ELayoutFileState::kDamaged:
+        ShowMessage("Error reading layout " + path);
+        break;
+    case ELayoutFileState::kMissing:
+        break;
+    }
+    m_list.ShowDefaultColumns();
+}
+
+void CSavedOrdersView::FillList()
+{
+    if (!m_handle)
+        return;
+    CArray<CSavedOrderRecord> records;
+    m_handle->TakeSnapshot();
+    m_handle->CopyRecords(records);
+    m_handle->UseLive();
+    m_list.SetRecords(records);
+}
+
+void CSavedOrdersView::SetFont(const CFontInfo& font, COLORREF color)
+{
+    m_list.SetNormalTextColor(color);
+    SetListLook(font, color);
+}
+
+void CSavedOrdersView::SetBackgroundColor()
+{
+    if (const CReportListLook* look = SavedOrdersLook())
+        m_list.SetColors(look->colors);
+}
+
+bool CSavedOrdersView::Place(const CSavedOrderRecord& record)
+{
+    const COrderRecord leg = OrderLegFromSaved(record);
+    const int kind = GetSymbolKind(leg.symbol) == kSymbolOption ? 1 : 0;
+    if (!SendOrders(kOriginTicket, 1, kind, -1, {leg}, 0, {}, GetParentFrame()))
+        return false;
+    if (IWorkstationFrame* frame = GetWorkstationFrame())
+        frame->SetMessageText("Your saved order was placed.");
+    return true;
+}
+
+bool CSavedOrdersView::PlaceRow(int row)
+{
+    const CSavedOrderRecord* record = m_list.GetRecord(row);
+    if (!record)
+        return false;
+    const CSavedOrderRecord copy = *record;
+    return Place(copy);
+}
+
+LRESULT CSavedOrdersView::OnHotKey(WPARAM row, LPARAM)
+{
+    PlaceRow(static_cast<int>(row));
+    return 0;
+}
+
+bool CSavedOrdersView::SelectedRecords(std::vector<CSavedOrderRecord>& out)
+{
+    out.clear();
+    for (int item = 0; item < m_list.GetItemCount(); ++item)
+        if (m_list.GetItemState(item, LVIS_SELECTED) & LVIS_SELECTED)
+            if (const CSavedOrderRecord* record = m_list.GetRecord(item))
+                out.push_back(*record);
+    if (out.empty()) {
+        ShowMessage("Please select saved order(s)");
+        return false;
+    }
+    return true;
+}
+
+void CSavedOrdersView::OnPlace()
+{
+    std::vector<CSavedOrderRecord> records;
+    if (!SelectedRecords(records))
+        return;
+    for (const CSavedOrderRecord& record : records)
+        Place(record);
+}
+
+void CSavedOrdersView::OnEditPlace()
+{
+    std::vector<CSavedOrderRecord> records;
+    if (!SelectedRecords(records))
+        return;
+    for (const CSavedOrderRecord& record : records)
+        OpenTradeTicket(OrderLegFromSaved(record), GetParentFrame());
+}
+
+void CSavedOrdersView::DeleteIds(const std::vector<CString>& ids)
+{
+    CSessionManager* manager = CSessionManager::Instance();
+    if (!manager || ids.empty())
+        return;
+    CString error;
+    manager->GetSession().DeleteSavedOrders(ids, error);
+    if (!error.IsEmpty())
+        ShowMessage(error);
+}
+
+void CSavedOrdersView::OnDelete()
+{
+    std::vector<CSavedOrderRecord> records;
+    if (!SelectedRecords(records))
+        return;
+    std::vector<CString> ids;
+    for (const CSavedOrderRecord& record : records)
+        ids.push_back(record.m_fields[kOrderIdField]);
+    DeleteIds(ids);
+}
+
+void CSavedOrdersView::OnDeleteAll()
+{
+    std::vector<CString> ids;
+    for (int item = 0; item < m_list.GetItemCount(); ++item)
+        if (const CSavedOrderRecord* record = m_list.GetRecord(item))
+            ids.push_back(record->m_fields[kOrderIdField]);
+    DeleteIds(ids);
+}
+
+void CSavedOrdersView::OnExport()
+{
+    std::vector<CExportRow> rows;
+    const CReportLayout layout = m_list.GetLayout();
+    CExportRow header;
+    for (const CReportLayoutColumn& c : layout)
+        header.push_back(SavedOrderColumns()[static_cast<size_t>(c.field)].header);
+    rows.push_back(header);
+    for (int item = 0; item < m_list.GetItemCount(); ++item) {
+        CExportRow row;
+        for (const CReportLayoutColumn& c : layout)
+            row.push_back(m_list.GetItemText(item, m_list.FindFieldColumn(c.field)));
+        rows.push_back(row);
+    }
+    ExportRows(rows, true);
+}
+
+void CSavedOrdersView::OnSetLayout()
+{
+    const CString path = DefaultLayoutPath();
+    CString error;
+    if (!SaveReportLayoutFile(path, m_list.GetLayout(), error))
+        ShowMessage("Error saving layout to " + path);
+}
+
+void CSavedOrdersView::OnColumn(UINT id)
+{
+    const int field = static_cast<int>(id - ID_SAVED_COLUMN_FIRST);
+    if (field == kOrderIdField)
+        return;
+    m_list.ToggleField(field);
+    FillList();
+}
+
+void CSavedOrdersView::OnUpdateColumn(CCmdUI* ui)
+{
+    const int field = static_cast<int>(ui->m_nID - ID_SAVED_COLUMN_FIRST);
+    ui->Enable(field != kOrderIdField);
+    ui->SetCheck(m_list.IsFieldShown(field) ? 1 : 0);
+}
+
+void CSavedOrdersView::OnListRightClick(NMHDR* header, LRESULT* result)
+{
+    *result = 0;
+    const int item = reinterpret_cast<const NMITEMACTIVATE*>(header)->iItem;
+    if (item >= 0 && item < m_list.GetItemCount() && !(m_list.GetItemState(item, LVIS_SELECTED) & LVIS_SELECTED)) {
+        m_list.SetItemState(-1, 0, LVIS_SELECTED);
+        m_list.SetItemState(item, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    }
+    CMenu menu;
+    CMenu* popup = FindPopup(menu, IDR_SAVED_ORDERS, "&Saved Orders");
+    if (!popup)
+        return;
+    POINT at;
+    GetCursorPos(&at);
+    popup->TrackPopupMenu(TPM_RIGHTBUTTON, at.x, at.y, GetParentFrame());
+}
+
+void CSavedOrdersView::OnHeaderRightClick(NMHDR*, LRESULT* result)
+{
+    *result = 0;
+    CMenu menu;
+    CMenu* popup = FindPopup(menu, IDR_SAVED_ORDERS, "&Columns");
+    if (!popup)
+        return;
+    POINT at;
+    GetCursorPos(&at);
+    popup->TrackPopupMenu(TPM_RIGHTBUTTON, at.x, at.y, GetParentFrame());
+}
+
+void CSavedOrdersView::OnListDoubleClick(NMHDR* header, LRESULT* result)
+{
+    *result = 0;
+    const auto* click = reinterpret_cast<const NMITEMACTIVATE*>(header);
+    const CSavedOrderRecord* record = m_list.GetRecord(click->iItem);
+    if (!record)
+        return;
+    if (m_list.GetColumnField(click->iSubItem) == CSavedOrderRecord::kSymbol)
+        BroadcastSymbol(record->m_fields[CSavedOrderRecord::kSymbol]);
+    else if (CFrameWnd* frame = GetParentFrame())
+        frame->PostMessage(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(ID_SAVED_EDIT_PLACE), 0), 0);
+}
+
+BOOL CSavedOrdersView::SaveToWorkspace(CArchive& ar)
+{
+    CCommonDoc* doc = GetCommonDoc();
+    if (!doc)
+        return FALSE;
+    CSavedOrdersViewState state;
+    state.layout = m_list.GetLayout();
+    state.sortColumn = m_list.GetSortDisplayPosition();
+    state.sortAscending = m_list.IsSortAscending() ? 1 : 0;
+    state.grid = m_nGrid;
+    try {
+        return StoreSavedOrdersState(ar, state, doc->GetLinkState()) ? TRUE : FALSE;
+    } catch (CException&) {
+        return FALSE;
+    }
+}
+
+BOOL CSavedOrdersView::LoadFromWorkspace(CArchive& ar, DWORD)
+{
+    CCommonDoc* doc = GetCommonDoc();
+    if (!doc)
+        return FALSE;
+    // Read whole before anything changes: a damaged record leaves the window as it is.
+    CSavedOrdersViewState state;
+    CLinkState link = doc->GetLinkState();
+    try {
+        if (!LoadSavedOrdersState(ar, state, link))
+            return FALSE;
+    } catch (CException&) {
+        return FALSE;
+    }
+    doc->GetLinkState() = link;
+    doc->UpdateLinkButtons();
+    m_list.ApplyLayout(state.layout);
+    m_nGrid = state.grid;
+    ApplyGrid();
+    FillList();
+    if (CFrameWnd* frame = GetParentFrame())
+        frame->RecalcLayout();
+    if (state.sortColumn >= 0)
+        m_list.SetSort(state.sortColumn, state.sortAscending != 0);
+    return TRUE;
+}
+
+const CMessageMap& CSavedOrdersView::GetMessageMap() const
+{
+    static const CMessageMap map =
+        MessageMapFor<CSavedOrdersView>(CReportView::GetMessageMap())
+            .Command(ID_SAVED_PLACE, &CSavedOrdersView::OnPlace)
+            .Command(ID_SAVED_EDIT_PLACE, &CSavedOrdersView::OnEditPlace)
+            .Command(ID_SAVED_DELETE, &CSavedOrdersView::OnDelete)
+            .Command(ID_SAVED_DELETE_ALL, &CSavedOrdersView::OnDeleteAll)
+            .Command(ID_SAVED_REFRESH, &CSavedOrdersView::OnRefresh)
+            .Command(ID_SAVED_EXPORT, &CSavedOrdersView::OnExport)
+            .Command(ID_SAVED_GRID, &CSavedOrdersView::OnToggleGrid)
+            .UpdateUI(ID_SAVED_GRID, &CSavedOrdersView::OnUpdateGrid)
+            .CommandRange(ID_SAVED_COLUMN_FIRST, ID_SAVED_COLUMN_LAST, &CSavedOrdersView::OnColumn)
+            .UpdateUIRange(ID_SAVED_COLUMN_FIRST, ID_SAVED_COLUMN_LAST, &CSavedOrdersView::OnUpdateColumn)
+            .Command(ID_SAVED_SET_LAYOUT, &CSavedOrdersView::OnSetLayout)
+            .Notify(NM_RCLICK, 0, &CSavedOrdersView::OnHeaderRightClick)
+            .Notify(NM_RCLICK, IDC_SAVED_ORDERS_LIST, &CSavedOrdersView::OnListRightClick)
+            .Notify(NM_DBLCLK, IDC_SAVED_ORDERS_LIST, &CSavedOrdersView::OnListDoubleClick)
+            .Message(WM_SAVED_ORDER_HOTKEY, &CSavedOrdersView::OnHotKey)
+            .Build();
+    return map;
+}
