@@ -18,6 +18,11 @@
 #include "platform/ui/WinCtrl.h"
 #include "trading/AccountChoice.h"
 #include "trading/ui/ReportIds.h"
+#include "views/ui/EditPortfolioDlg.h"
+#include "views/ui/EditWatchlistDlg.h"
+#include "views/ui/Level1Ids.h"
+#include "views/ui/PanelIds.h"
+#include "views/ui/Level1View.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -571,6 +576,24 @@ void CMainFrame::OnOpenKind(UINT id)
         app->OpenWindowOfKind(static_cast<int>(id - ID_OPEN_KIND_FIRST), false);
 }
 
+// Positions, Option Chains, Screener and Actives: a Level I window in that mode.
+void CMainFrame::OnListWindowCommand(UINT id)
+{
+    const UINT window = id == ID_FRAME_OPTION_CHAINS ? ID_OPTION_CHAIN_LIST : id;
+    if (auto* view = dynamic_cast<Level1View*>(OpenListWindow(window, FALSE)))
+        view->ApplyFrameCommand(id, GetSymbolBox());
+}
+
+void CMainFrame::OnWatchListManager()
+{
+    RunWatchListManager(this);
+}
+
+void CMainFrame::OnWebWatchListManager()
+{
+    RunWebWatchListManager(this);
+}
+
 void CMainFrame::OnOpenFloating(UINT id)
 {
     if (CWorkstationApp* app = GetWorkstationApp())
@@ -727,6 +750,9 @@ const CMessageMap& CMainFrame::GetMessageMap() const
                           &CMainFrame::OnOpenFloating)
             .UpdateUIRange(ID_OPEN_KIND_FIRST, ID_OPEN_FLOATING_FIRST + kWindowKindCount - 1,
                            &CMainFrame::OnUpdateAlways)
+            .CommandRange(ID_FRAME_POSITIONS, ID_FRAME_ACTIVES, &CMainFrame::OnListWindowCommand)
+            .Command(ID_WATCH_LIST_MANAGER, &CMainFrame::OnWatchListManager)
+            .Command(ID_WEB_WATCH_LIST_MANAGER, &CMainFrame::OnWebWatchListManager)
             .Command(ID_WORKSPACE_OPEN, &CMainFrame::OnWorkspaceOpen)
             .Command(ID_WORKSPACE_SAVE, &CMainFrame::OnWorkspaceSave)
             .Command(ID_WORKSPACE_SAVE_AS, &CMainFrame::OnWorkspaceSaveAs)

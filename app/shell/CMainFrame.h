@@ -102,6 +102,9 @@ private:
 
     void BuildToolBar();
     void OnOpenKind(UINT id);
+    void OnListWindowCommand(UINT id);
+    void OnWatchListManager();
+    void OnWebWatchListManager();
     void OnOpenFloating(UINT id);
     void OnWorkspaceOpen();
     void OnWorkspaceSave();

@@ -32,6 +32,8 @@
 #include "trading/ui/COrderView.h"
 #include "trading/ui/CSavedOrdersView.h"
 #include "trading/ui/CTradingHost.h"
+#include "views/OptionChainSet.h"
+#include "views/ui/Level1View.h"
 
 #include <QWidget>
 
@@ -46,6 +48,10 @@ namespace {
 template <int Kind>
 struct KindView {
     using type = CKindViewOf<Kind>;
+};
+template <>
+struct KindView<kKindLevel1> {
+    using type = Level1View;
 };
 template <>
 struct KindView<kKindTradeTicket> {
@@ -366,6 +372,7 @@ bool CWorkstationApp::CreateSession()
     m_http = std::make_unique<CPlatformHttpTransport>(config.caFile, 30000);
     m_session = std::make_unique<CSessionManager>(m_folder, config, m_http.get(), &CTcpStreamConnection::Create);
     CSessionManager::Install(m_session.get());
+    RegisterOptionChainHooks();
     m_router = std::make_unique<CSessionStatusRouter>();
     m_session->SetStatusWindow(m_router.get());
     m_orderConfirm = std::make_unique<CShellOrderConfirm>(m_settings);

@@ -195,6 +195,16 @@ bool ParseWatchlists(const std::string& xml, std::vector<CWatchlistRecord>& list
     return true;
 }
 
+bool ParseSavedWatchlistId(const std::string& xml, CString& id)
+{
+    Reply reply;
+    const TiXmlElement* body = reply.Parse(xml) ? reply.Body("Watchlist") : nullptr;
+    if (!body)
+        return false;
+    id = ChildText(body, "Id");
+    return !id.IsEmpty();
+}
+
 bool ParseOrders(const std::string& xml, std::vector<COrderStatusRecord>& orders)
 {
     static const char* const kNames[COrderStatusRecord::kFieldCount] = {

@@ -41,6 +41,8 @@ bool ParseServerTime(const std::string& xml, int64_t& serverTimeMs); // KeepAliv
 bool ParseBalancesAndPositions(const std::string& xml, std::vector<CBalanceRecord>& balances,
                                std::vector<CPositionRecord>& positions);
 bool ParseWatchlists(const std::string& xml, std::vector<CWatchlistRecord>& lists);
+// The reply of CreateWatchlist or EditWatchlist: <Watchlist><Id>..</Id>..</Watchlist>.
+bool ParseSavedWatchlistId(const std::string& xml, CString& id);
 bool ParseOrders(const std::string& xml, std::vector<COrderStatusRecord>& orders);
 bool ParseSavedOrders(const std::string& xml, std::vector<CSavedOrderRecord>& orders);
 bool ParseOptionChain(const std::string& xml, CString& underlying, std::vector<CString>& symbols);

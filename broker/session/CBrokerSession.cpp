@@ -1035,10 +1035,16 @@ void CBrokerSession::WatchlistThread()
     }
 }
 
-bool CBrokerSession::SaveWatchlist(const CWatchlistRecord& list, int create, CString& error)
+bool CBrokerSession::SaveWatchlist(const CWatchlistRecord& list, int create, CString& error, CString* savedId)
 {
+    error.Empty();
     CString items;
     for (const CWatchedSymbol& s : list.symbols) {
+        // The separators of the symbol list would split the item.
+        if (s.symbol.FindOneOf(",|") >= 0 || s.purchaseDate.FindOneOf(",|") >= 0) {
+            error = "Invalid symbol: " + s.symbol;
+            return false;
+        }
         if (!items.IsEmpty())
             items += ",";
         items.AppendFormat("%s|%s|%s|%s|%s", s.symbol, FormatDouble(s.quantity), FormatDouble(s.price),
@@ -1048,6 +1054,10 @@ bool CBrokerSession::SaveWatchlist(const CWatchlistRecord& list, int create, CSt
     const bool ok = create ? CallApi("CreateWatchlist", {{"name", list.name}, {"symbollist", items}}, reply, error)
                            : CallApi("EditWatchlist", {{"listid", list.listId}, {"name", list.name}, {"symbollist", items}},
                                      reply, error);
+    if (ok && savedId) {
+        CString id;
+        *savedId = ParseSavedWatchlistId(reply, id) ? id : (create ? CString() : list.listId);
+    }
     if (ok)
         WakeWatchlistRefresh();
     return ok;

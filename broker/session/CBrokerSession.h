@@ -90,7 +90,10 @@ public:
     uint64_t GetDroppedRecords() const { return m_nDropped.load(); }
     uint64_t GetConnectCount(int stream) const;
 
-    bool SaveWatchlist(const CWatchlistRecord& list, int create, CString& error);
+    // Creates (create 1) or replaces the list on the server; a created list's id goes to
+    // savedId. An item whose symbol or date holds "," or "|" cannot be sent and is
+    // refused with "Invalid symbol: ..." before anything is sent.
+    bool SaveWatchlist(const CWatchlistRecord& list, int create, CString& error, CString* savedId = nullptr);
     bool DeleteWatchlist(const CString& listId, CString& error);
 
     bool SubmitOrder(const std::vector<COrderLeg>& legs, int securityKind, int conditionalType, int place,

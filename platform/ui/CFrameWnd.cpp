@@ -360,8 +360,12 @@ void CFrameWnd::InstallMenuBar(QMenuBar* bar, CMenu* shown)
 
 void CFrameWnd::OnInitMenuPopup(CMenu* popup, UINT, BOOL)
 {
-    if (popup)
-        popup->UpdateCommandUI(this, m_bAutoMenuEnable);
+    if (!popup)
+        return;
+    CFrameWnd* active = GetActiveFrame();
+    if (CView* view = active ? active->GetActiveView() : nullptr)
+        view->OnInitFrameMenu(popup);
+    popup->UpdateCommandUI(this, m_bAutoMenuEnable);
 }
 
 BOOL CFrameWnd::OnCmdMsg(UINT id, UINT code, CCmdUI* ui)

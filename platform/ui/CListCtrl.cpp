@@ -365,6 +365,13 @@ QWidget* CListCtrl::CreateWidget(QWidget* parent)
             h->NotifyParent(HDN_ENDTRACK, &n.hdr);
         }
     });
+    QObject::connect(header, &QHeaderView::sectionHandleDoubleClicked, [tree](int logical) {
+        if (CWnd* h = CWnd::FromWidget(tree->header())) {
+            NMHEADER n;
+            n.iItem = logical;
+            h->NotifyParent(HDN_DIVIDERDBLCLICK, &n.hdr);
+        }
+    });
     QObject::connect(tree->selectionModel(), &QItemSelectionModel::selectionChanged,
                      [tree](const QItemSelection& selected, const QItemSelection& deselected) {
                          auto send = [tree](const QItemSelection& s, UINT newState, UINT oldState) {

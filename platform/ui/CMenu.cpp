@@ -485,9 +485,9 @@ void CMenu::UpdateCommandUI(CCmdTarget* target, bool disableIfNoHandler)
 {
     if (!m_impl->menu || !target)
         return;
-    const auto actions = m_impl->menu->actions();
-    for (int i = 0; i < actions.size(); ++i) {
-        QAction* a = actions[i];
+    // The list is read again for every item: a handler may change the menu it stands in.
+    for (int i = 0; m_impl->menu && i < m_impl->menu->actions().size(); ++i) {
+        QAction* a = m_impl->menu->actions()[i];
         if (a->isSeparator())
             continue;
         if (a->menu()) {

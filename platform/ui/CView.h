@@ -7,6 +7,7 @@
 #include "platform/ui/CPrintInfo.h"
 #include "platform/ui/CWnd.h"
 
+class CMenu;
 struct CCreateContext;
 
 class CView : public CWnd {
@@ -24,6 +25,9 @@ public:
     virtual void OnPrepareDC(CDC* dc, CPrintInfo* info = nullptr);
     virtual void OnActivateView(BOOL activate, CView* activated, CView* deactivated);
     virtual void OnActivateFrame(UINT state, CFrameWnd* frame);
+    // A popup of the frame's menu bar is about to show while this view is active: views
+    // fill the popups whose items change (lists of the moment) before their update-UI runs.
+    virtual void OnInitFrameMenu(CMenu*) {}
 
     // Printing. OnPreparePrinting normally returns DoPreparePrinting(info).
     virtual BOOL OnPreparePrinting(CPrintInfo* info);

@@ -13,6 +13,7 @@
 #include "platform/ui/QxWindowHost.h"
 #include "platform/ui/WinGdi.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -1086,8 +1087,12 @@ BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT)
 void CWnd::Invalidate(BOOL)
 {
     m_impl->paintPending = true;
-    if (QWidget* w = GetWidget())
+    if (QWidget* w = GetWidget()) {
         w->update();
+        // Lists and other scrolled controls paint in their viewport.
+        if (auto* area = qobject_cast<QAbstractScrollArea*>(w))
+            area->viewport()->update();
+    }
 }
 
 void CWnd::InvalidateRect(LPCRECT rect, BOOL erase)
@@ -1100,6 +1105,8 @@ void CWnd::InvalidateRect(LPCRECT rect, BOOL erase)
     } else {
         m_impl->paintPending = true;
         w->update(ToQRect(*rect));
+        if (auto* area = qobject_cast<QAbstractScrollArea*>(w))
+            area->viewport()->update();
     }
 }
 

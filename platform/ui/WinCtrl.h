@@ -135,6 +135,7 @@ inline constexpr UINT LVN_ITEMACTIVATE = LVN_FIRST - 14;
 inline constexpr UINT HDN_FIRST = 0u - 300u;
 inline constexpr UINT HDN_ITEMCLICK = HDN_FIRST - 2;
 inline constexpr UINT HDN_ENDTRACK = HDN_FIRST - 1;
+inline constexpr UINT HDN_DIVIDERDBLCLICK = HDN_FIRST - 5;
 inline constexpr UINT HDN_BEGINDRAG = HDN_FIRST - 10;
 inline constexpr UINT HDN_ENDDRAG = HDN_FIRST - 11;
 inline constexpr UINT UDN_FIRST = 0u - 721u;

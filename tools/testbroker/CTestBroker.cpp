@@ -280,6 +280,12 @@ double CTestBroker::Cash(const std::string& account) const
     return a ? a->cash : 0.0;
 }
 
+std::vector<Watchlist> CTestBroker::Watchlists() const
+{
+    std::lock_guard lock(m_core->Lock());
+    return m_core->Watchlists().Lists(m_options.user);
+}
+
 std::vector<std::string> CTestBroker::ActionLog() const
 {
     std::lock_guard lock(m_core->Lock());

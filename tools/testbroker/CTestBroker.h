@@ -92,6 +92,8 @@ public:
     std::vector<Order> Orders(const std::string& account) const;
     double Cash(const std::string& account) const;
     std::vector<std::string> ActionLog() const;
+    // The user's watch lists as the server keeps them.
+    std::vector<Watchlist> Watchlists() const;
     // The order requests received (placed, saved and edited orders), oldest first.
     std::vector<ReceivedOrderRequest> OrderRequests() const;
     void ClearOrderRequests();

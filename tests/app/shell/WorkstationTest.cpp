@@ -168,7 +168,8 @@ TEST_F(BrokerFixture, WorkstationLogsInOpensEveryKindLinksSavesWorkspacesAndExit
             EXPECT_EQ(common->GetKind(), kind);
             EXPECT_EQ(IsFloatingView(view), floating);
             EXPECT_EQ(common->IsDetached(), floating);
-            EXPECT_EQ(doc->GetTitle(), WindowKindName(kind));
+            // A Level I window's title tells its screener.
+            EXPECT_EQ(doc->GetTitle(), kind == kKindLevel1 ? CString("Level I (Screener Off)") : CString(WindowKindName(kind)));
             EXPECT_NE(view->GetParentFrame()->GetCaptionButton(ID_LINK_SYMBOL), nullptr);
         }
     }
@@ -400,7 +401,7 @@ TEST_F(BrokerFixture, FontsAndColorsCommandsReachEveryOpenWindowAndAreKept)
         ASSERT_TRUE(app.InitInstance());
         CMainFrame* frame = app.MainFrame();
         ASSERT_NE(frame, nullptr);
-        for (int kind : {kKindLevel1, kKindLevel2, kKindTimeSales, kKindBarTable})
+        for (int kind : {kKindNews, kKindLevel2, kKindTimeSales, kKindBarTable})
             ASSERT_NE(app.OpenWindowOfKind(kind, kind == kKindLevel2), nullptr);
         std::vector<CKindView*> views;
         for (CView* v : app.GetWindowViews())

@@ -1,5 +1,6 @@
 // Feeds arbitrary text to the readers of the broker's XML replies: the common frame, the
-// streamer information and keep-alive server times, and the order lists and order replies.
+// streamer information and keep-alive server times, the order lists and order replies, and
+// the watch lists and the id of a saved watch list.
 #include "broker/session/ApiReplies.h"
 
 #include <cstdint>
@@ -16,6 +17,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ParseServerTime(xml, serverMs);
     std::vector<COrderStatusRecord> orders;
     ParseOrders(xml, orders);
+    std::vector<CWatchlistRecord> lists;
+    ParseWatchlists(xml, lists);
+    CString id;
+    if (ParseSavedWatchlistId(xml, id) && id.IsEmpty())
+        __builtin_trap();
     if (CountPlacedOrders(xml) < 0)
         __builtin_trap();
     return 0;

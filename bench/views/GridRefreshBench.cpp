@@ -1,0 +1,212 @@
+// One 500 ms refresh of the Level I quote grid, offscreen: 500 rows, 20 columns of which
+// two are formula columns ("Last*2" with an alert, "(Bid+Ask)/2>Last"), sorted by the
+// first formula column; before each refresh every row gets a new quote. Two sides of the
+// same refresh (column alerts, sort, repaint of the visible rows), in one run:
+//   GridRefresh            the grid's own refresh: sort keys worked out once per row;
+//   GridRefreshNaiveSort   the same refresh sorting with the formula evaluated for both
+//                          rows inside every comparison.
+// RefreshOnly and PaintOnly time the two halves of GridRefresh: the timer's work (alerts
+// and sort) and the repaint of the visible rows by the event loop.
+#include "analytics/formula/CFormulaEngine.h"
+#include "analytics/formula/FormulaNames.h"
+#include "app/services/CAppSettings.h"
+#include "broker/session/CSessionManager.h"
+#include "broker/session/QuoteFields.h"
+#include "broker/session/SessionConfig.h"
+#include "platform/ui/CBitmap.h"
+#include "views/ui/CListCtrlEx.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QWidget>
+
+#include <cstdlib>
+#include <memory>
+#include <thread>
+
+namespace {
+
+constexpr int kRows = 500;
+constexpr int kCatalogueColumns[] = {33, 32, 3, 35, 36, 6, 7, 10, 1, 2, 0, 4, 13, 14, 12, 28, 29, 61};
+
+QApplication& App()
+{
+    static int argc = 1;
+    static char name[] = "qx_views_bench";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = [] {
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        return new QApplication(argc, argv);
+    }();
+    return *app;
+}
+
+class Fixture {
+public:
+    Fixture() : m_manager(".", CSessionConfig{}, nullptr, nullptr)
+    {
+        App();
+        InitFormulaNames();
+        CAppSettings::Install(&m_settings);
+        CSessionManager::Install(&m_manager);
+        m_engine.Start();
+        CFormulaEngine::Install(&m_engine);
+        m_host.Create(nullptr, "bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 1400, 900), nullptr, 0);
+        m_grid.CreateGrid(&m_host, 1002, nullptr);
+        m_grid.MoveWindow(0, 0, 1400, 900);
+        for (int id : kCatalogueColumns)
+            m_grid.InsertGridColumn(-1, 64, MakeCatalogueColumn(id));
+        CGridColumn doubled = MakeCustomFieldColumn("Doubled", "Last*2");
+        doubled.alerts[1].alertOn = 1;
+        m_sortColumn = m_grid.InsertGridColumn(-1, 70, doubled);
+        m_grid.InsertGridColumn(-1, 70, MakeCustomFieldColumn("Cheap", "(Bid+Ask)/2>Last"));
+        m_grid.SetGridRedraw(false);
+        for (int i = 0; i < kRows; ++i)
+            m_grid.InsertRow(Symbol(i), nullptr, 0);
+        m_grid.SetGridRedraw(true);
+        Tick(0);
+        // Every formula has its inputs before the clock starts.
+        for (int wait = 0; wait < 2000; ++wait) {
+            bool all = true;
+            for (int i = 0; i < kRows && all; ++i)
+                all = m_grid.Model().EvaluateCustom(*m_grid.RowAt(i), m_grid.ModelOf(m_sortColumn), 0).has_value();
+            if (all)
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        m_grid.SetSortColumn(m_sortColumn, false);
+    }
+    ~Fixture()
+    {
+        m_grid.DestroyWindow();
+        m_host.DestroyWindow();
+        CFormulaEngine::Install(nullptr);
+        m_engine.Stop();
+        CSessionManager::Install(nullptr);
+        CAppSettings::Install(nullptr);
+    }
+
+    static CString Symbol(int i)
+    {
+        CString s;
+        s.Format("S%03d", i);
+        return s;
+    }
+
+    // A new quote for every row.
+    void Tick(int n)
+    {
+        for (int i = 0; i < kRows; ++i) {
+            CQuoteMessage q;
+            q.m_symbol = Symbol(i);
+            const double last = 20 + (i * 7 + n * 13) % 400 / 4.0;
+            q.AddField(kFieldLast, last);
+            q.AddField(kFieldBid, last - 0.05);
+            q.AddField(kFieldAsk, last + 0.05 * (n % 3));
+            q.AddField(kFieldYesterdayClose, 50);
+            q.AddField(kFieldVolume, 1000.0 * (i + n));
+            q.AddField(kFieldBidSize, 300);
+            q.AddField(kFieldAskSize, 500);
+            q.AddText(kFieldDescription, "A made-up company");
+            q.AddText(kFieldExchange, "NASD");
+            m_manager.GetQuoteStore().ApplyQuote(q);
+        }
+    }
+
+    // The repaint the refresh asked for, as the event loop does it.
+    void Paint() { QCoreApplication::processEvents(); }
+
+    void NaiveRefresh()
+    {
+        CQuoteGridModel& model = m_grid.Model();
+        const int sortModel = m_grid.ModelOf(m_sortColumn);
+        model.CheckColumnAlerts();
+        m_grid.SortItems([&](DWORD_PTR a, DWORD_PTR b) {
+            const auto x = model.EvaluateCustom(*reinterpret_cast<CGridRow*>(a), sortModel, 0);
+            const auto y = model.EvaluateCustom(*reinterpret_cast<CGridRow*>(b), sortModel, 0);
+            if (!x || !y)
+                return x ? -1 : (y ? 1 : 0);
+            return *x > *y ? -1 : (*x < *y ? 1 : 0);
+        });
+        m_grid.Invalidate();
+    }
+
+    CAppSettings m_settings;
+    CSessionManager m_manager;
+    CFormulaEngine m_engine;
+    CWnd m_host;
+    CListCtrlEx m_grid;
+    int m_sortColumn = -1;
+};
+
+Fixture& Shared()
+{
+    static Fixture* fixture = new Fixture; // lives until the process ends
+    return *fixture;
+}
+
+void GridRefresh(benchmark::State& state)
+{
+    Fixture& f = Shared();
+    int n = 1;
+    for (auto _ : state) {
+        state.PauseTiming();
+        f.Tick(n++);
+        state.ResumeTiming();
+        f.m_grid.RefreshNow();
+        f.Paint();
+    }
+}
+
+void GridRefreshNaiveSort(benchmark::State& state)
+{
+    Fixture& f = Shared();
+    int n = 1;
+    for (auto _ : state) {
+        state.PauseTiming();
+        f.Tick(n++);
+        state.ResumeTiming();
+        f.NaiveRefresh();
+        f.Paint();
+    }
+}
+
+} // namespace
+
+BENCHMARK(GridRefresh)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(GridRefreshNaiveSort)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+namespace {
+
+void RefreshOnly(benchmark::State& state)
+{
+    Fixture& f = Shared();
+    int n = 1;
+    for (auto _ : state) {
+        state.PauseTiming();
+        f.Tick(n++);
+        state.ResumeTiming();
+        f.m_grid.RefreshNow();
+        state.PauseTiming();
+        f.Paint();
+        state.ResumeTiming();
+    }
+}
+void PaintOnly(benchmark::State& state)
+{
+    Fixture& f = Shared();
+    int n = 1;
+    for (auto _ : state) {
+        state.PauseTiming();
+        f.Tick(n++);
+        f.m_grid.RefreshNow();
+        state.ResumeTiming();
+        f.Paint();
+    }
+}
+
+} // namespace
+
+BENCHMARK(RefreshOnly)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(PaintOnly)->Unit(benchmark::kMillisecond)->MinTime(1.0);

@@ -1,0 +1,188 @@
+// Level I windows in an MDI main frame of their own, offscreen, with installed settings
+// whose user folder is a scratch folder, and event pumping.
+#pragma once
+
+#include "app/services/CAppSettings.h"
+#include "app/windows/CCommonDoc.h"
+#include "app/windows/IWorkstationFrame.h"
+#include "platform/ui/CBitmap.h"
+#include "platform/ui/CChildFrame.h"
+#include "platform/ui/CDocTemplate.h"
+#include "platform/ui/CMDIFrameWnd.h"
+#include "platform/ui/CRuntimeClass.h"
+#include "platform/ui/CUiResponder.h"
+#include "platform/ui/CWinApp.h"
+#include "views/ui/Level1Ids.h"
+#include "views/ui/Level1View.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QImage>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < timeoutMs) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    return done();
+}
+
+inline void PumpFor(int ms)
+{
+    PumpUntil([] { return false; }, ms);
+}
+
+// Answers message boxes, file dialogs and menus without a screen and records them.
+class CAnsweringResponder : public CUiResponder {
+public:
+    int MessageBox(CWnd*, const CString& text, const CString&, UINT) override
+    {
+        boxes.push_back(text);
+        return IDOK;
+    }
+    bool ChooseFile(CWnd*, FileDialogRequest& request, std::vector<CString>& chosen) override
+    {
+        requests.push_back(request);
+        if (file.IsEmpty())
+            return false;
+        chosen = {file};
+        return true;
+    }
+    UINT TrackPopupMenu(CMenu&, CPoint, CWnd*) override { return menuChoice; }
+    bool OpenExternal(const CString& target) override
+    {
+        opened.push_back(target);
+        return true;
+    }
+
+    std::vector<CString> boxes;
+    std::vector<FileDialogRequest> requests;
+    std::vector<CString> opened;
+    CString file;
+    UINT menuChoice = 0;
+};
+
+// A main frame that records what the windows ask of it.
+class CRecordingFrame : public CMDIFrameWnd, public IWorkstationFrame {
+public:
+    CString GetSymbolBox() const override { return symbol; }
+    void SetSymbolBox(const char* text, BOOL) override
+    {
+        symbol = text;
+        symbol.MakeUpper();
+    }
+    void ClearSymbolBox() override { symbol.Empty(); }
+    CString GetIntervalBox() const override { return "Daily"; }
+    void SetIntervalBox(const char*, BOOL) override {}
+    BOOL IsExtSession() const override { return FALSE; }
+    int ApplySymbolInterval(CView* source, BOOL) override
+    {
+        broadcasts.push_back({source, symbol});
+        return 1;
+    }
+    void GetTargetAccounts(int, const std::vector<CString>&, std::vector<CAccountInfo>&) const override {}
+    CString GetAccountListText(int, const std::vector<CString>&, int) const override { return {}; }
+    int GetCurrentAccount() const override { return 0; }
+    void OnRefreshAccountData() override {}
+    void SetMessageText(const char*) override {}
+    CDocument* OpenWindowOfKind(int, bool) override { return nullptr; }
+    CView* OpenListWindow(UINT, BOOL) override { return nullptr; }
+    bool SetupTradeAlert(int, CWnd*) override
+    {
+        ++alertSetups;
+        return false;
+    }
+    int alertSetups = 0;
+
+    CString symbol;
+    std::vector<std::pair<CView*, CString>> broadcasts;
+};
+
+class CLevel1Harness {
+public:
+    CLevel1Harness()
+    {
+        static int n = 0;
+        m_home = std::filesystem::temp_directory_path() /
+                 ("qx-level1-" + std::to_string(::getpid()) + "-" + std::to_string(++n));
+        std::filesystem::create_directories(m_home / "Layouts");
+        settings.SetWorkingDirectory(CString(m_home.string()));
+        CAppSettings::Install(&settings);
+        auto responder = std::make_unique<CAnsweringResponder>();
+        answers = responder.get();
+        m_previous = CUiResponder::Install(std::move(responder));
+        app.AddDocTemplate(std::make_unique<CDocTemplate>(IDR_LEVEL1, RuntimeClassOf<CCommonDoc>(),
+                                                          RuntimeClassOf<CChildFrame>(), RuntimeClassOf<Level1View>()));
+        auto frame = std::make_unique<CRecordingFrame>();
+        frame->LoadFrame(1, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+        main = frame.release(); // owns itself now
+        app.m_pMainWnd = main;
+        main->MoveWindow(0, 0, 1200, 800);
+    }
+    ~CLevel1Harness()
+    {
+        app.CloseAllDocuments(TRUE);
+        app.m_pMainWnd = nullptr;
+        main->DestroyWindow();
+        PumpFor(5);
+        CUiResponder::Install(std::move(m_previous));
+        CAppSettings::Install(nullptr);
+        std::error_code ec;
+        std::filesystem::remove_all(m_home, ec);
+    }
+
+    Level1View* Open()
+    {
+        CDocument* doc = app.GetDocTemplate(0)->OpenDocumentFile(nullptr);
+        auto* view = doc ? dynamic_cast<Level1View*>(doc->GetFirstView()) : nullptr;
+        if (view)
+            if (CFrameWnd* frame = view->GetParentFrame())
+                frame->MoveWindow(0, 0, 1100, 700);
+        PumpFor(20);
+        return view;
+    }
+
+    std::string Path(const char* name) const { return (m_home / name).string(); }
+    std::string Read(const char* name) const
+    {
+        std::ifstream in(Path(name), std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    void Write(const char* name, const std::string& text) const
+    {
+        std::ofstream out(Path(name), std::ios::binary);
+        out << text;
+    }
+
+    CAppSettings settings;
+    CWinApp app{"Level1Test"};
+    CRecordingFrame* main = nullptr;
+    CAnsweringResponder* answers = nullptr;
+
+private:
+    std::filesystem::path m_home;
+    std::unique_ptr<CUiResponder> m_previous;
+};
+
+// The colour of a pixel of the grid as shown, in client coordinates of the grid.
+inline COLORREF GridPixel(CListCtrlEx& grid, int x, int y)
+{
+    CBitmap picture;
+    if (!grid.CaptureToBitmap(picture) || !picture.Image())
+        return static_cast<COLORREF>(-1);
+    const QColor c = picture.Image()->pixelColor(x, y);
+    return RGB(c.red(), c.green(), c.blue());
+}

@@ -1,0 +1,356 @@
+// The Level I window offscreen over a quote store fed by hand: sorting by header clicks,
+// column order, exports, symbol files, titles of the modes, portfolios, the workspace
+// record, default layouts and what the grid draws.
+#include "Level1Harness.h"
+
+#include "analytics/formula/CFormulaEngine.h"
+#include "app/services/CLinkState.h"
+#include "app/windows/ShellIds.h"
+#include "analytics/formula/FormulaNames.h"
+#include "broker/session/CSessionManager.h"
+#include "broker/session/QuoteFields.h"
+#include "broker/session/SessionConfig.h"
+#include "platform/core/CArchive.h"
+#include "platform/core/CMemFile.h"
+#include "views/CPortfolio.h"
+#include "views/Level1Layout.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace {
+
+class Level1ViewTest : public ::testing::Test {
+protected:
+    Level1ViewTest() : m_manager(QX_BROKER_SESSION_DIR, CSessionConfig{}, nullptr, nullptr)
+    {
+        InitFormulaNames();
+        CSessionManager::Install(&m_manager);
+    }
+    ~Level1ViewTest() override
+    {
+        m_harness.reset();
+        if (m_engine) {
+            CFormulaEngine::Install(nullptr);
+            m_engine->Stop();
+        }
+        CSessionManager::Install(nullptr);
+    }
+    void StartEngine()
+    {
+        m_engine = std::make_unique<CFormulaEngine>();
+        m_engine->Start();
+        CFormulaEngine::Install(m_engine.get());
+    }
+    void Quote(const char* symbol, double last, const char* description = nullptr)
+    {
+        CQuoteMessage q;
+        q.m_symbol = symbol;
+        q.AddField(kFieldLast, last);
+        q.AddField(kFieldYesterdayClose, 100);
+        if (description)
+            q.AddText(kFieldDescription, description);
+        m_manager.GetQuoteStore().ApplyQuote(q);
+    }
+    std::vector<CString> Rows(Level1View& view)
+    {
+        std::vector<CString> rows;
+        for (int i = 0; i < view.Grid().GetItemCount(); ++i)
+            rows.push_back(view.Grid().RowAt(i)->IsTotals() ? CString("<total>") : view.Grid().GetRowSymbol(i));
+        return rows;
+    }
+    int ColumnOf(Level1View& view, int fieldId)
+    {
+        for (int c = 0; c < view.Grid().GetColumnCount(); ++c)
+            if (const CGridColumn* column = view.Grid().ColumnAt(c); column && column->fieldId == fieldId)
+                return c;
+        return -1;
+    }
+
+    CSessionManager m_manager;
+    std::unique_ptr<CFormulaEngine> m_engine;
+    std::unique_ptr<CLevel1Harness> m_harness = std::make_unique<CLevel1Harness>();
+};
+
+} // namespace
+
+TEST_F(Level1ViewTest, ANewWindowHasTheDefaultColumnsAndItsTitle)
+{
+    Level1View* view = m_harness->Open();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->GetDocument()->GetTitle(), "Level I (Screener Off)");
+    EXPECT_GE(ColumnOf(*view, kGridSymbol), 0);
+    EXPECT_GE(ColumnOf(*view, kFieldLast), 0);
+    EXPECT_TRUE(view->HasGridLines());
+    view->SetUserTitle("My list");
+    EXPECT_EQ(view->GetDocument()->GetTitle(), "My list");
+
+    // A saved default layout is what the next window shows.
+    view->Grid().DeleteAllGridColumns();
+    view->AddColumn(ID_ADD_COLUMN_FIRST + kFieldVolume);
+    view->AddColumn(ID_ADD_COLUMN_FIRST + kGridSymbol);
+    view->SetLayoutAsDefault();
+    Level1View* next = m_harness->Open();
+    ASSERT_NE(next, nullptr);
+    ASSERT_EQ(next->Grid().GetColumnCount(), 2);
+    EXPECT_EQ(next->Grid().ColumnAt(0)->fieldId, kFieldVolume);
+    EXPECT_EQ(next->Grid().ColumnAt(1)->fieldId, kGridSymbol);
+}
+
+TEST_F(Level1ViewTest, HeaderClicksSortUpDownAndOff)
+{
+    Level1View* view = m_harness->Open();
+    view->InsertSymbols({"BBB", "AAA", "CCC"});
+    Quote("AAA", 30);
+    Quote("BBB", 10);
+    Quote("CCC", 20);
+    view->Grid().InsertTotalsRow();
+    const int last = ColumnOf(*view, kFieldLast);
+    view->Grid().ClickHeader(last);
+    EXPECT_EQ(Rows(*view), (std::vector<CString>{"BBB", "CCC", "AAA", "<total>"}));
+    view->Grid().ClickHeader(last);
+    EXPECT_EQ(Rows(*view), (std::vector<CString>{"AAA", "CCC", "BBB", "<total>"}));
+    EXPECT_EQ(view->Grid().GetSortColumn(), last);
+    view->Grid().ClickHeader(last);
+    EXPECT_EQ(view->Grid().GetSortColumn(), -1);
+    // Unsorted: the order stays as it was.
+    Quote("BBB", 99);
+    view->Grid().RefreshNow();
+    EXPECT_EQ(Rows(*view), (std::vector<CString>{"AAA", "CCC", "BBB", "<total>"}));
+    // Row # never sorts.
+    view->AddColumn(ID_ADD_COLUMN_FIRST + kGridRowNumber);
+    view->Grid().ClickHeader(ColumnOf(*view, kGridRowNumber));
+    EXPECT_EQ(view->Grid().GetSortColumn(), -1);
+    // Deleting the sort column ends the sort.
+    view->Grid().ClickHeader(last);
+    view->Grid().DeleteGridColumn(last);
+    EXPECT_EQ(view->Grid().GetSortColumn(), -1);
+}
+
+TEST_F(Level1ViewTest, ColumnsFromTheHeaderMenuGoRightAfterTheClickedOne)
+{
+    Level1View* view = m_harness->Open();
+    CListCtrlEx& grid = view->Grid();
+    grid.ApplyLayout({{MakeCatalogueColumn(kGridSymbol), 60}, {MakeCatalogueColumn(kFieldLast), 60},
+                      {MakeCatalogueColumn(kFieldBid), 60}});
+    // Drag Bid to the front, then add Volume after Symbol.
+    int order[] = {2, 0, 1};
+    ASSERT_TRUE(grid.SetColumnOrderArray(3, order));
+    ASSERT_TRUE(view->AddColumn(ID_ADD_COLUMN_FIRST + kFieldVolume, 0));
+    std::vector<int> ids;
+    for (const CLayoutColumn& c : grid.GetLayout())
+        ids.push_back(c.column.fieldId);
+    EXPECT_EQ(ids, (std::vector<int>{kFieldBid, kGridSymbol, kFieldVolume, kFieldLast}));
+    // Add-column commands beyond the defined custom fields do nothing.
+    EXPECT_FALSE(view->AddColumn(ID_ADD_CUSTOM_FIELD_FIRST + 3));
+    EXPECT_EQ(grid.GetColumnCount(), 4);
+}
+
+TEST_F(Level1ViewTest, ExportWritesTheHeaderAndCellsAsShown)
+{
+    Level1View* view = m_harness->Open();
+    view->Grid().ApplyLayout({{MakeCatalogueColumn(kGridSymbol), 60}, {MakeCatalogueColumn(kGridDescription), 120},
+                              {MakeCatalogueColumn(kFieldLast), 60}});
+    view->InsertSymbols({"AAPL", "+MSFT_012027C300"});
+    Quote("AAPL", 190.5, "Apple, Inc.");
+    Quote("+MSFT_012027C300", 4.25, "MSFT Jan 2027 300 Call");
+    const CString path = CString(m_harness->Path("out.csv"));
+    ASSERT_TRUE(view->ExportData(path));
+    EXPECT_EQ(m_harness->Read("out.csv"), "Symbol,Description,Last\n"
+                                          "AAPL,\"Apple, Inc.\",190.50\n"
+                                          " +MSFT_012027C300,MSFT Jan 2027 300 Call,4.25\n");
+    ASSERT_TRUE(view->ExportData(CString(m_harness->Path("out.txt"))));
+    EXPECT_EQ(m_harness->Read("out.txt").substr(0, 24), "Symbol\tDescription\tLast\n");
+    EXPECT_EQ(view->GetSymbolsText(), "AAPL +MSFT_012027C300");
+}
+
+TEST_F(Level1ViewTest, SymbolListFilesNameTheWindow)
+{
+    Level1View* view = m_harness->Open();
+    m_harness->Write("Tech.sym", "IBM\r\nMSFT\r\n" + std::string(70, 'Q') + "\n");
+    ASSERT_TRUE(view->LoadSymbolList(CString(m_harness->Path("Tech.sym"))));
+    EXPECT_EQ(view->GetMode(), kModeSymbolList);
+    EXPECT_EQ(view->GetDocument()->GetTitle(), "Tech Symbol List (Screener Off)");
+    EXPECT_EQ(Rows(*view), (std::vector<CString>{"IBM", "MSFT", CString(std::string(70, 'Q'))}));
+    view->Grid().InsertTotalsRow();
+    ASSERT_TRUE(view->SaveSymbolList(CString(m_harness->Path("out.sym"))));
+    EXPECT_EQ(m_harness->Read("out.sym"), "IBM\nMSFT\n" + std::string(70, 'Q') + "\n");
+    EXPECT_FALSE(view->LoadSymbolList(CString(m_harness->Path("missing.sym"))));
+    EXPECT_EQ(m_harness->answers->boxes.size(), 1u);
+    EXPECT_EQ(view->GetMode(), kModeSymbolList); // unchanged
+}
+
+TEST_F(Level1ViewTest, PortfoliosShowTheirPositionsAndTotals)
+{
+    CPortfolioPosition p;
+    p.symbol = "IBM";
+    p.shares = 10;
+    p.basePrice = 100;
+    StorePortfolios(m_harness->settings, {{"Growth", {p}}, {"Income", {}}});
+    Level1View* view = m_harness->Open();
+    EXPECT_FALSE(view->ShowPortfolio(2)); // beyond the last: nothing changes
+    EXPECT_EQ(view->GetMode(), kModeNone);
+    ASSERT_TRUE(view->ShowPortfolio(0));
+    EXPECT_EQ(view->GetDocument()->GetTitle(), "Growth Portfolio (Screener Off)");
+    EXPECT_EQ(Rows(*view), (std::vector<CString>{"IBM", "<total>"}));
+    view->RemoveAll();
+    EXPECT_EQ(view->GetDocument()->GetTitle(), "Level I (Screener Off)");
+    EXPECT_TRUE(Rows(*view).empty());
+}
+
+TEST_F(Level1ViewTest, WorkspaceRecordBringsTheWindowBack)
+{
+    CPortfolioPosition p;
+    p.symbol = "GE";
+    p.shares = 5;
+    StorePortfolios(m_harness->settings, {{"Income", {}}, {"Growth", {p}}});
+    Level1View* view = m_harness->Open();
+    ASSERT_TRUE(view->ShowPortfolio(1));
+    view->InsertSymbols({"IBM"});
+    view->SetUserTitle("Mine");
+    view->SetGridLines(false);
+    const int last = ColumnOf(*view, kFieldLast);
+    view->Grid().SetSortColumn(last, false);
+    CMemFile file;
+    {
+        CArchive ar(&file, CArchive::store);
+        ASSERT_TRUE(view->SaveToWorkspace(ar));
+        ar.Close();
+    }
+    const std::vector<BYTE> bytes = file.Detach();
+    // The portfolios change order: the window still finds its portfolio by name.
+    StorePortfolios(m_harness->settings, {{"Growth", {p}}, {"Income", {}}});
+    Level1View* again = m_harness->Open();
+    CMemFile in(bytes.data(), bytes.size());
+    CArchive ar(&in, CArchive::load);
+    ASSERT_TRUE(again->LoadFromWorkspace(ar, 19));
+    EXPECT_EQ(again->GetMode(), kModePortfolio);
+    EXPECT_EQ(again->GetModeParameter(), "Growth");
+    EXPECT_EQ(again->GetDocument()->GetTitle(), "Mine");
+    EXPECT_FALSE(again->HasGridLines());
+    EXPECT_EQ(again->Grid().GetSortColumn(), last);
+    EXPECT_FALSE(again->Grid().IsSortAscending());
+    std::vector<CString> rows = Rows(*again);
+    std::sort(rows.begin(), rows.end());
+    EXPECT_EQ(rows, (std::vector<CString>{"<total>", "GE", "IBM"}));
+}
+
+TEST_F(Level1ViewTest, GridDrawsRulesAndColourBoxes)
+{
+    StartEngine();
+    Level1View* view = m_harness->Open();
+    CListCtrlEx& grid = view->Grid();
+    CGridColumn last = MakeCatalogueColumn(kFieldLast);
+    last.rules = {{kRuleGreater, 50, RGB(255, 255, 255), RGB(0, 0, 160)}};
+    const std::vector<CColorRule> boxes = {{kRuleGreater, 50, RGB(0, 200, 0), 0}};
+    grid.ApplyLayout({{MakeCatalogueColumn(kGridSymbol), 60}, {last, 80},
+                      {MakeColorFieldColumn("Trend", "Last", 3, boxes), 90}});
+    view->InsertSymbols({"IBM"});
+    Quote("IBM", 75);
+    ASSERT_TRUE(PumpUntil([&] { return grid.Model().ColorBox(*grid.RowAt(0), grid.ModelOf(2), 0).has_value(); }));
+    grid.RefreshNow();
+    PumpFor(30);
+    CRect rule, trend;
+    ASSERT_TRUE(grid.GetSubItemRect(0, 1, LVIR_BOUNDS, rule));
+    ASSERT_TRUE(grid.GetSubItemRect(0, 2, LVIR_BOUNDS, trend));
+    EXPECT_EQ(GridPixel(grid, rule.left + 3, rule.top + 3), RGB(0, 0, 160));
+    // Three boxes of a third of the width each, all green.
+    const int third = trend.Width() / 3;
+    for (int k = 0; k < 3; ++k)
+        EXPECT_EQ(GridPixel(grid, trend.left + k * third + third / 2, trend.CenterPoint().y), RGB(0, 200, 0)) << k;
+    // A value no rule holds for leaves the boxes unfilled.
+    Quote("IBM", 25);
+    grid.RefreshNow();
+    PumpFor(30);
+    EXPECT_NE(GridPixel(grid, trend.left + third / 2, trend.CenterPoint().y), RGB(0, 200, 0));
+    EXPECT_NE(GridPixel(grid, rule.left + 3, rule.top + 3), RGB(0, 0, 160));
+}
+
+TEST_F(Level1ViewTest, RowsMoveAndTakeNewSymbolsAndTheFontSetsTheirHeight)
+{
+    Level1View* view = m_harness->Open();
+    CListCtrlEx& grid = view->Grid();
+    view->InsertSymbols({"AAA", "BBB", "CCC"});
+    grid.MoveRow(0, 2); // dropped below the last row
+    EXPECT_EQ(Rows(*view), (std::vector<CString>{"BBB", "CCC", "AAA"}));
+    // A label edit replaces the row by one of the new symbol at the same place.
+    std::vector<char> text{'g', 'e', '\0'};
+    NMLVDISPINFO info;
+    info.item.iItem = 1;
+    info.item.pszText = text.data();
+    grid.SendListNotify(LVN_ENDLABELEDIT, &info.hdr);
+    EXPECT_EQ(Rows(*view), (std::vector<CString>{"BBB", "GE", "AAA"}));
+    EXPECT_EQ(grid.RowAt(1)->Tag(), 1);
+
+    CRect before, after;
+    ASSERT_TRUE(grid.GetItemRect(0, &before, LVIR_BOUNDS));
+    CFontInfo big = m_harness->settings.m_quoteFont;
+    big.height = 30;
+    view->SetListFont(big, RGB(0, 0, 255));
+    PumpFor(30);
+    ASSERT_TRUE(grid.GetItemRect(0, &after, LVIR_BOUNDS));
+    EXPECT_GT(after.Height(), before.Height() + 10);
+}
+
+TEST_F(Level1ViewTest, AnEditedColourFieldKeepsItsPlaceAndWidth)
+{
+    Level1View* view = m_harness->Open();
+    CListCtrlEx& grid = view->Grid();
+    grid.ApplyLayout({{MakeCatalogueColumn(kGridSymbol), 60}, {MakeColorFieldColumn("Trend", "Last", 3, {}), 97},
+                      {MakeCatalogueColumn(kFieldLast), 60}});
+    grid.ReplaceColumn(1, MakeColorFieldColumn("Trend 5", "Last>10", 5, {}));
+    const std::vector<CLayoutColumn> layout = grid.GetLayout();
+    ASSERT_EQ(layout.size(), 3u);
+    EXPECT_EQ(layout[1].column.name, "Trend 5");
+    EXPECT_EQ(layout[1].column.barCount, 5);
+    EXPECT_EQ(layout[1].width, 97);
+    EXPECT_EQ(layout[2].column.fieldId, kFieldLast);
+}
+
+TEST_F(Level1ViewTest, PrintingWritesTheRowsOfTheGrid)
+{
+    Level1View* view = m_harness->Open();
+    view->InsertSymbols({"AAA", "BBB"});
+    Quote("AAA", 12.5);
+    const std::string pdf = m_harness->Path("level1.pdf");
+    ASSERT_TRUE(view->Print(pdf.c_str()));
+    EXPECT_GT(std::filesystem::file_size(pdf), 500u);
+    // The printer reads the cell texts the grid stored for it.
+    EXPECT_EQ(view->Grid().GetItemText(0, ColumnOf(*view, kFieldLast)), "12.50");
+}
+
+TEST_F(Level1ViewTest, ChoosingARowBroadcastsItsSymbolOnce)
+{
+    Level1View* view = m_harness->Open();
+    CListCtrlEx& grid = view->Grid();
+    view->InsertSymbols({"NASD:AAA", "BBB", "CCC"});
+    grid.SetItemState(1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ASSERT_EQ(m_harness->main->broadcasts.size(), 1u);
+    EXPECT_EQ(m_harness->main->broadcasts[0].first, view);
+    EXPECT_EQ(m_harness->main->broadcasts[0].second, "BBB");
+    // The click that made the selection does not broadcast it again; a later click does.
+    NMITEMACTIVATE click;
+    click.iItem = 1;
+    grid.SendListNotify(NM_CLICK, &click.hdr);
+    EXPECT_EQ(m_harness->main->broadcasts.size(), 1u);
+    grid.SendListNotify(NM_CLICK, &click.hdr);
+    EXPECT_EQ(m_harness->main->broadcasts.size(), 2u);
+    // Moving a row selects it without a broadcast.
+    grid.MoveRow(2, 0);
+    EXPECT_EQ(m_harness->main->broadcasts.size(), 2u);
+    EXPECT_EQ(grid.GetSelectedSymbol(), "CCC");
+    // A double click on a cell without a trade of its own sets up an alert for the row.
+    grid.ApplyLayout({{MakeCatalogueColumn(kGridSymbol), 60}, {MakeCatalogueColumn(kFieldVolume), 60}});
+    NMITEMACTIVATE twice;
+    twice.iItem = 2;
+    twice.iSubItem = 1;
+    grid.SendListNotify(NM_DBLCLK, &twice.hdr);
+    EXPECT_EQ(m_harness->main->alertSetups, 1);
+    EXPECT_EQ(m_harness->main->symbol, "BBB");
+    // A symbol sent to the window (its link group accepts it) becomes a row of the user.
+    CSymbolIntervalMsg msg{"ge", "", false};
+    view->SendMessage(WM_SET_SYMBOL_INTERVAL, static_cast<WPARAM>(kLinkBroadcastAll), reinterpret_cast<LPARAM>(&msg));
+    EXPECT_EQ(Rows(*view).back(), "GE");
+    EXPECT_EQ(grid.RowAt(3)->Tag(), 1);
+}

@@ -1,0 +1,128 @@
+// Screeners over a quote store fed by hand: the rows they pass, their progress, pause,
+// stop with and without restoring, and the window title's suffix.
+#include "ViewsTestSupport.h"
+
+#include "broker/session/QuoteFields.h"
+#include "views/CScreener.h"
+
+#include <mutex>
+#include <vector>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+class RecordingSink : public IScreenerSink {
+public:
+    void OnScreenerSymbols(std::vector<CString> symbols) override
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_posts.push_back(std::move(symbols));
+    }
+    void OnScreenerProgress() override { ++m_progress; }
+    std::vector<std::vector<CString>> Posts()
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        return m_posts;
+    }
+    std::vector<CString> Last()
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        return m_posts.empty() ? std::vector<CString>{} : m_posts.back();
+    }
+    std::atomic<int> m_progress{0};
+
+private:
+    std::mutex m_lock;
+    std::vector<std::vector<CString>> m_posts;
+};
+
+class ScreenerTest : public CQuoteFixture {
+protected:
+    ScreenerTest()
+    {
+        StartEngine();
+        m_screener.SetTimes({20ms, 20ms, 40ms, 1000ms});
+    }
+    ~ScreenerTest() override { m_screener.Stop(false); }
+
+    // A symbol's quotes reach the store once something watches it.
+    bool Watched(const char* symbol)
+    {
+        return WaitFor([&] { return Store().Lookup(symbol) != nullptr; });
+    }
+
+    RecordingSink m_sink;
+    CScreener m_screener{m_sink};
+};
+
+} // namespace
+
+TEST_F(ScreenerTest, ShowsTheSymbolsWhoseFormulaIsTrueAndReachesFullProgress)
+{
+    m_screener.Start("AAA  BBB CCC ", "Last>100", "D", false);
+    EXPECT_TRUE(m_screener.IsRunning());
+    ASSERT_TRUE(Watched("AAA") && Watched("BBB") && Watched("CCC"));
+    Quote("AAA", {{kFieldLast, 150}});
+    Quote("BBB", {{kFieldLast, 50}});
+    // CCC has no quote yet: two of three symbols are ready.
+    ASSERT_TRUE(WaitFor([&] { return m_sink.Last() == std::vector<CString>{"AAA"}; }));
+    EXPECT_LT(m_screener.GetProgress(), 100);
+    EXPECT_EQ(ScreenerTitleSuffix(&m_screener, false).Left(14), ", Scanning... ");
+    Quote("CCC", {{kFieldLast, 300}});
+    ASSERT_TRUE(WaitFor([&] { return m_sink.Last() == std::vector<CString>{"AAA", "CCC"}; }));
+    ASSERT_TRUE(WaitFor([&] { return m_screener.GetProgress() == 100; }));
+    CTime pass;
+    ASSERT_TRUE(m_screener.GetLastPassTime(pass));
+    EXPECT_EQ(ScreenerTitleSuffix(&m_screener, false), ", Scan as of " + pass.Format("%H:%M:%S") + ", Last>100");
+    EXPECT_EQ(ScreenerTitleSuffix(&m_screener, true), ", Scan as of " + pass.Format("%H:%M:%S"));
+}
+
+TEST_F(ScreenerTest, AnEmptyListIsScannedAtOnceAndABrokenFormulaPassesNothing)
+{
+    m_screener.Start("   ", "Last>1", "D", false);
+    ASSERT_TRUE(WaitFor([&] { return m_sink.m_progress.load() > 0; }));
+    EXPECT_EQ(m_screener.GetProgress(), 100);
+    EXPECT_TRUE(m_sink.Last().empty());
+    m_screener.Start("AAA BBB", "Last>>1", "D", false);
+    ASSERT_TRUE(WaitFor([&] { return m_screener.GetProgress() == 100; }));
+    EXPECT_TRUE(m_sink.Last().empty());
+}
+
+TEST_F(ScreenerTest, PauseKeepsTheRowsAndStopRestoresOnlyWhenAsked)
+{
+    m_screener.Start("AAA BBB", "Last>100", "D", false);
+    ASSERT_TRUE(Watched("AAA") && Watched("BBB"));
+    Quote("AAA", {{kFieldLast, 150}});
+    Quote("BBB", {{kFieldLast, 50}});
+    ASSERT_TRUE(WaitFor([&] { return m_screener.GetProgress() == 100; }));
+    m_screener.SetPaused(true);
+    std::this_thread::sleep_for(60ms); // a pass under way ends
+    const size_t posts = m_sink.Posts().size();
+    Quote("BBB", {{kFieldLast, 500}});
+    std::this_thread::sleep_for(1200ms); // past the screener interval
+    EXPECT_EQ(m_sink.Posts().size(), posts);
+    EXPECT_EQ(m_screener.GetProgress(), 100);
+    m_screener.SetPaused(false);
+    ASSERT_TRUE(WaitFor([&] { return m_sink.Last() == std::vector<CString>{"AAA", "BBB"}; }));
+
+    const size_t before = m_sink.Posts().size();
+    m_screener.Stop(false);
+    EXPECT_FALSE(m_screener.IsRunning());
+    EXPECT_EQ(m_sink.Posts().size(), before);
+    EXPECT_EQ(ScreenerTitleSuffix(&m_screener, false), " (Screener Off)");
+    EXPECT_EQ(ScreenerTitleSuffix(&m_screener, true), "");
+
+    m_screener.Start("AAA BBB CCC", "Last>1000", "D", false);
+    ASSERT_TRUE(WaitFor([&] { return m_sink.m_progress.load() > 0 && m_sink.Last().empty(); }));
+    m_screener.Stop(true);
+    EXPECT_EQ(m_sink.Last(), (std::vector<CString>{"AAA", "BBB", "CCC"}));
+}
+
+TEST_F(ScreenerTest, LongFormulasAreCutInTheTitle)
+{
+    const CString formula = "Last>1 AND " + CString(std::string(150, '1').c_str());
+    m_screener.Start("", formula, "D", false);
+    const CString suffix = ScreenerTitleSuffix(&m_screener, false);
+    EXPECT_EQ(suffix.Right(133), ", " + formula.Left(128) + "...");
+}

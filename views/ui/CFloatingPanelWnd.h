@@ -1,0 +1,44 @@
+// The window of a floating panel: an MDI child of the main frame (kind 0) or a top-most
+// tool window with a title (any other kind), shown without taking the focus. It hands
+// painting, the mouse, the context menu, the panel's commands and its private messages
+// to the panel, which paints everything itself.
+#pragma once
+
+#include "platform/ui/CWnd.h"
+
+class CFloatingWnd;
+
+class CFloatingPanelWnd : public CWnd {
+public:
+    CFloatingPanelWnd(CFloatingWnd& panel, int kind);
+
+    // Creates the window with the main frame as parent (or as MDI frame for kind 0).
+    BOOL CreatePanelWindow(const char* title, CWnd* mainFrame);
+    int GetKind() const { return m_nKind; }
+    // Sets the client area's size and puts the window's top left at a screen point.
+    void PlaceClient(CPoint screenTopLeft, CSize clientSize);
+    void Raise();
+    // The panel is gone: the window forwards nothing more and deletes itself once destroyed.
+    void Orphan() { m_pPanel = nullptr; m_bOrphan = true; }
+
+    const CMessageMap& GetMessageMap() const override;
+
+protected:
+    QWidget* CreateWidget(QWidget* parent) override;
+    void OnPaint() override;
+    BOOL OnEraseBkgnd(CDC*) override { return TRUE; }
+    void OnLButtonDown(UINT flags, CPoint point) override;
+    void OnLButtonUp(UINT flags, CPoint point) override;
+    void OnMouseMove(UINT flags, CPoint point) override;
+    void OnContextMenu(CWnd* wnd, CPoint screenPoint) override;
+    void PostNcDestroy() override;
+
+private:
+    void OnPanelCommand(UINT id);
+    LRESULT OnPanelMessage(WPARAM wParam, LPARAM lParam);
+
+    CFloatingWnd* m_pPanel;
+    bool m_bOrphan = false;
+    const int m_nKind;
+    CWnd* m_pMainFrame = nullptr;
+};
