@@ -2,6 +2,7 @@
 // refused before the recursive parser sees them, and the nesting walk agrees
 // with the depth of the tree the parser builds.
 #include "platform/core/XmlHelpers.h"
+#include "tests/support/XmlTreeDepth.h"
 
 #include <gtest/gtest.h>
 
@@ -10,32 +11,6 @@
 #include <string>
 
 namespace {
-
-// Element depth of the parsed tree, walked without recursion.
-int TreeDepth(const TiXmlNode* root)
-{
-    int best = 0;
-    int depth = 0;
-    const TiXmlNode* node = root->FirstChild();
-    while (node) {
-        if (node->ToElement())
-            best = std::max(best, depth + 1);
-        if (node->FirstChild() && node->ToElement()) {
-            node = node->FirstChild();
-            ++depth;
-            continue;
-        }
-        while (node && !node->NextSibling()) {
-            node = node->Parent();
-            --depth;
-            if (node == root)
-                return best;
-        }
-        if (node)
-            node = node->NextSibling();
-    }
-    return best;
-}
 
 std::string Nested(int depth, const std::string& open, const std::string& close, const std::string& inner = "x")
 {
@@ -63,7 +38,7 @@ TEST(XmlLimits, DeepTextsAreRefusedBeforeTheParser)
 
     // The limit itself is allowed; one more level is not.
     ASSERT_TRUE(ParseXml(doc, Nested(256, "<e k='v'>", "</e>"), &error)) << error;
-    EXPECT_EQ(TreeDepth(&doc), 256);
+    EXPECT_EQ(XmlTreeDepth(&doc), 256);
     EXPECT_FALSE(ParseXml(doc, Nested(257, "<e k='v'>", "</e>"), &error));
     XmlReadOptions shallow;
     shallow.maxDepth = 3;
@@ -103,7 +78,7 @@ TEST(XmlLimits, MarkupInsideOtherNodesDoesNotNest)
     TiXmlDocument doc;
     CString error;
     ASSERT_TRUE(ParseXml(doc, text, &error)) << error;
-    EXPECT_EQ(TreeDepth(&doc), 1);
+    EXPECT_EQ(XmlTreeDepth(&doc), 1);
     EXPECT_EQ(XmlNestingDepth(text, 10000), 1);
     // An element whose start tag never ends is still entered by the parser.
     EXPECT_EQ(XmlNestingDepth("<r><a b='1'", 10), 2);
@@ -185,7 +160,7 @@ TEST(XmlLimits, WalkAgreesWithTheParsersTree)
         }
         TiXmlDocument doc;
         doc.Parse(text.c_str(), nullptr, TIXML_DEFAULT_ENCODING);
-        const int tree = TreeDepth(&doc);
+        const int tree = XmlTreeDepth(&doc);
         const int walked = XmlNestingDepth(text, 10000);
         EXPECT_GE(walked, tree) << text;
         if (!damage && !doc.Error()) {

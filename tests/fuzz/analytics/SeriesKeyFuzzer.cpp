@@ -4,6 +4,7 @@
 // parameters pass the study's ranges (its computation then runs over a few
 // bars); a filter decides every kind of tick.
 #include "analytics/series/CTickFilter.h"
+#include "tests/fuzz/FuzzCheck.h"
 #include "analytics/series/SeriesKey.h"
 #include "analytics/studies/StudyCompute.h"
 #include "analytics/studies/StudyTable.h"
@@ -15,12 +16,6 @@
 #include <vector>
 
 namespace {
-
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 void RunStudy(int type, const double params[4])
 {
@@ -48,24 +43,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     CSeriesKey key;
     if (ParseSeriesKey(keyText, key)) {
-        Check(IsSeriesSymbolText(key.symbol) && !key.interval.IsEmpty() && key.interval.FindOneOf(":&") < 0);
+        FuzzCheck(IsSeriesSymbolText(key.symbol) && !key.interval.IsEmpty() && key.interval.FindOneOf(":&") < 0);
         CSeriesKey again;
-        Check(ParseSeriesKey(keyText, again) && again.symbol == key.symbol && again.interval == key.interval &&
+        FuzzCheck(ParseSeriesKey(keyText, again) && again.symbol == key.symbol && again.interval == key.interval &&
               again.studyType == key.studyType && again.endFeedTime == key.endFeedTime);
         if (key.studyType >= 0) {
-            Check(studies::ValidateStudyParams(key.studyType, key.params));
+            FuzzCheck(studies::ValidateStudyParams(key.studyType, key.params));
             RunStudy(key.studyType, key.params);
         }
     }
     (void)NormalizeInterval(keyText);
 
     const int type = FindStudyCallType(keyText, true);
-    Check(type >= -1 && type <= 29);
+    FuzzCheck(type >= -1 && type <= 29);
     for (int t = -1; t <= 30; ++t) {
         CString symbol, interval;
         double params[4] = {0, 0, 0, 0};
         if (ParseStudyCallText(keyText, t, symbol, params, interval) && t == type)
-            Check(!symbol.IsEmpty() && studies::ValidateStudyParams(type, params));
+            FuzzCheck(!symbol.IsEmpty() && studies::ValidateStudyParams(type, params));
     }
 
     CTickFilter filter;

@@ -4,6 +4,7 @@
 // Runs a Qt application offscreen; fuzz with ASAN_OPTIONS=detect_leaks=0 (fontconfig
 // keeps what it allocates).
 #include "app/windows/CPaneSplitterWnd.h"
+#include "tests/fuzz/FuzzCheck.h"
 #include "app/windows/CSheetsWnd.h"
 #include "platform/core/CArchive.h"
 #include "platform/core/CMemFile.h"
@@ -22,12 +23,6 @@ namespace {
 
 class PaneView : public CView {};
 
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
 struct Widgets {
     Widgets()
     {
@@ -37,13 +32,13 @@ struct Widgets {
         static char* argv[] = {name, nullptr};
         app = new QApplication(argc, argv);
         frame = new CFrameWnd;  // owns itself once its window exists
-        Check(frame->LoadFrame(0, WS_OVERLAPPEDWINDOW) != FALSE);
-        Check(sheets.Create(frame, TRUE, RGB(240, 240, 240)) != FALSE);
+        FuzzCheck(frame->LoadFrame(0, WS_OVERLAPPEDWINDOW) != FALSE);
+        FuzzCheck(sheets.Create(frame, TRUE, RGB(240, 240, 240)) != FALSE);
         host.Create(nullptr, "host", WS_OVERLAPPEDWINDOW, CRect(0, 0, 600, 500), nullptr, 0);
-        Check(splitter.CreateStatic(&host, 16, 1) != FALSE);
-        Check(splitter.CreateView(0, 0, RuntimeClassOf<PaneView>(), SIZE{100, 100}, nullptr) != FALSE);
+        FuzzCheck(splitter.CreateStatic(&host, 16, 1) != FALSE);
+        FuzzCheck(splitter.CreateView(0, 0, RuntimeClassOf<PaneView>(), SIZE{100, 100}, nullptr) != FALSE);
         for (int row = 1; row < 3; ++row)
-            Check(splitter.InsertRow(RuntimeClassOf<PaneView>(), row) != FALSE);
+            FuzzCheck(splitter.InsertRow(RuntimeClassOf<PaneView>(), row) != FALSE);
         splitter.MoveWindow(0, 0, 400, 400);
     }
     QApplication* app;
@@ -57,7 +52,7 @@ template <class Save>
 void Store(CMemFile& mem, Save save)
 {
     CArchive ar(&mem, CArchive::store);
-    Check(save(ar));
+    FuzzCheck(save(ar));
     ar.Close();
     mem.SeekToBegin();
 }
@@ -73,7 +68,7 @@ void Tabs(CSheetsWnd& sheets, const uint8_t* data, size_t size)
         loaded = sheets.LoadTabs(ar);
     }
     if (!loaded) {
-        Check(sheets.GetTabNames() == std::vector<CString>{"Before"});
+        FuzzCheck(sheets.GetTabNames() == std::vector<CString>{"Before"});
         return;
     }
     const std::vector<CString> names = sheets.GetTabNames();
@@ -81,7 +76,7 @@ void Tabs(CSheetsWnd& sheets, const uint8_t* data, size_t size)
     CMemFile copy;
     Store(copy, [&](CArchive& ar) { return sheets.SaveTabs(ar); });
     CArchive ar(&copy, CArchive::load);
-    Check(sheets.LoadTabs(ar) && sheets.GetTabNames() == names && sheets.GetCurSel() == selected);
+    FuzzCheck(sheets.LoadTabs(ar) && sheets.GetTabNames() == names && sheets.GetCurSel() == selected);
 }
 
 void Rows(CPaneSplitterWnd& splitter, const uint8_t* data, size_t size)
@@ -95,13 +90,13 @@ void Rows(CPaneSplitterWnd& splitter, const uint8_t* data, size_t size)
         loaded = splitter.LoadProportions(ar);
     }
     const std::vector<double> after = splitter.GetProportions();
-    Check(after.size() == 3);
+    FuzzCheck(after.size() == 3);
     if (!loaded) {
-        Check(after == before);
+        FuzzCheck(after == before);
         return;
     }
     for (double p : after)
-        Check(std::isfinite(p) && p >= 0.0 && p <= 1.0);
+        FuzzCheck(std::isfinite(p) && p >= 0.0 && p <= 1.0);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // day has a real date, and a bar written back out reads back to the text it
 // was written as.
 #include "broker/protocol/HistoryFormat.h"
+#include "tests/fuzz/FuzzCheck.h"
 
 #include <cmath>
 #include <cstdint>
@@ -10,14 +11,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-namespace {
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -31,13 +24,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::vector<HistoryBar> bars;
     std::string error;
     if (!ParseHistoryReply(body, fields, bars, error)) {
-        Check(!error.empty() || body.find("ERROR|") != std::string_view::npos);
+        FuzzCheck(!error.empty() || body.find("ERROR|") != std::string_view::npos);
         return 0;
     }
     size_t lines = 1;
     for (char c : body)
         lines += c == '\n';
-    Check(bars.size() <= lines);
+    FuzzCheck(bars.size() <= lines);
     const bool dated = fields.find('e') == std::string_view::npos;
     for (const HistoryBar& bar : bars) {
         // Prices are written with four decimals into a line of limited width: the
@@ -48,15 +41,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (plausible) {
             const std::string line = FormatHistoryLine(bar, fields);
             HistoryBar again;
-            Check(ParseHistoryLine(line, fields, again));
-            Check(FormatHistoryLine(again, fields) == line);
+            FuzzCheck(ParseHistoryLine(line, fields, again));
+            FuzzCheck(FormatHistoryLine(again, fields) == line);
         }
         if (dated) {
             // Date and time columns: the feed time is a real date's.
-            Check(bar.feedTime != 0);
+            FuzzCheck(bar.feedTime != 0);
             int year, month, day, hour, minute, second;
             SplitHistoryFeedTime(bar.feedTime, year, month, day, hour, minute, second);
-            Check(HistoryFeedTime(year, month, day, hour, minute, second) == bar.feedTime);
+            FuzzCheck(HistoryFeedTime(year, month, day, hour, minute, second) == bar.feedTime);
         }
     }
     return 0;

@@ -3,41 +3,12 @@
 // parser is run on it directly (both ways of reading bytes) and the depth of
 // the tree it builds, even when it stops with an error, is checked.
 #include "platform/core/XmlHelpers.h"
+#include "tests/support/XmlTreeDepth.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
-
-namespace {
-
-// Element depth of a tree, walked without recursion.
-int TreeDepth(const TiXmlNode* root)
-{
-    int best = 0;
-    int depth = 0;
-    const TiXmlNode* node = root->FirstChild();
-    while (node) {
-        if (node->ToElement())
-            best = std::max(best, depth + 1);
-        if (node->FirstChild() && node->ToElement()) {
-            node = node->FirstChild();
-            ++depth;
-            continue;
-        }
-        while (node && !node->NextSibling()) {
-            node = node->Parent();
-            --depth;
-            if (node == root)
-                return best;
-        }
-        if (node)
-            node = node->NextSibling();
-    }
-    return best;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -53,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             copy.append(4, '\0');
             TiXmlDocument doc;
             doc.Parse(copy.c_str(), nullptr, encoding);
-            if (TreeDepth(&doc) > walked)
+            if (XmlTreeDepth(&doc) > walked)
                 std::abort();
         }
     }
@@ -64,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const bool parsed = ParseXml(doc, text, &error, options);
     if (!parsed && error.IsEmpty())
         std::abort();  // a refusal always says why
-    if (parsed && TreeDepth(&doc) > options.maxDepth)
+    if (parsed && XmlTreeDepth(&doc) > options.maxDepth)
         std::abort();
     return 0;
 }

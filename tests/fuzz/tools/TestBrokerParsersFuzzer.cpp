@@ -2,6 +2,7 @@
 // the stream connection's line framing, order strings with their legs, option
 // chain definitions, history intervals and watch list symbol lists.
 #include "tools/testbroker/CBrokerCore.h"
+#include "tests/fuzz/FuzzCheck.h"
 #include "tools/testbroker/CHistoryGenerator.h"
 #include "tools/testbroker/CRequestLineFramer.h"
 #include "tools/testbroker/CWatchlistStore.h"
@@ -15,12 +16,6 @@
 namespace {
 
 using namespace qx::testbroker;
-
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 // Fed in uneven pieces, the framer gives the lines that splitting the whole text gives.
 void Framing(const std::string& text)
@@ -43,8 +38,8 @@ void Framing(const std::string& text)
         expected.push_back(text.substr(start, eol - start));
         start = eol + 1;
     }
-    Check(lines == expected);
-    Check(open == (pos - start <= kMax));
+    FuzzCheck(lines == expected);
+    FuzzCheck(open == (pos - start <= kMax));
 }
 
 void Orders(const std::string& text)
@@ -52,14 +47,14 @@ void Orders(const std::string& text)
     OrderFields fields;
     std::string error;
     if (!ParseOrderString(text, fields, error)) {
-        Check(!error.empty());
+        FuzzCheck(!error.empty());
         return;
     }
     for (bool option : {false, true}) {
         std::vector<OrderLeg> legs;
         std::string ticket;
         if (ReadOrderLegs(fields, option, legs, ticket, error))
-            Check(!legs.empty() && legs.size() <= fields.size());
+            FuzzCheck(!legs.empty() && legs.size() <= fields.size());
     }
 }
 
@@ -68,14 +63,14 @@ void Chain(const std::string& text)
     ChainQuery query;
     // Empty items between commas are skipped; the first item names the request.
     if (ParseChainDefinition(text, query))
-        Check(text.find("OptionChain") != std::string::npos && !query.underlying.empty());
+        FuzzCheck(text.find("OptionChain") != std::string::npos && !query.underlying.empty());
 }
 
 void Interval(const std::string& text)
 {
     HistoryInterval interval;
     if (ParseHistoryInterval(text, interval) && interval.kind == HistoryInterval::Minutes)
-        Check(interval.minutes >= 1 && interval.minutes <= 1440);
+        FuzzCheck(interval.minutes >= 1 && interval.minutes <= 1440);
 }
 
 void Symbols(const std::string& text)
@@ -84,9 +79,9 @@ void Symbols(const std::string& text)
     std::vector<WatchedSymbol> symbols;
     std::string error;
     if (store.ParseSymbolList(text, symbols, error))
-        Check(symbols.size() <= text.size());
+        FuzzCheck(symbols.size() <= text.size());
     else
-        Check(!error.empty());
+        FuzzCheck(!error.empty());
 }
 
 }  // namespace
