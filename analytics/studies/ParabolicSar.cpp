@@ -35,6 +35,8 @@ constexpr int kLife = kBack - 1;
 constexpr int kFewPositions = 4;
 // More lanes than walks alive at once (149), and room for whole vectors past the last.
 constexpr int kLaneCap = 176;
+// The portable code folds equal lanes every kFoldEvery positions.
+constexpr int kFoldEvery = 4;
 // The wide code holds 16 lanes and takes over from the portable code at this many.
 constexpr int kWideLanes = 16;
 constexpr int kWideEnter = 12;
@@ -91,6 +93,12 @@ struct SarLanes {
     alignas(64) double s[kLaneCap];
     alignas(64) int64_t g[kLaneCap];
     alignas(64) uint64_t walks[4][kLaneCap];
+    // Lanes by key, for folding: valid in the fold numbered `stamp`.
+    struct Slot {
+        uint64_t key;
+        int lane, stamp;
+    } slots[256];
+    int stamp;
 };
 
 inline int WalkWord(int q)
@@ -190,10 +198,8 @@ inline v2d Pick(v2i m, v2d a, v2d b)
     return AsDouble((m & AsInt(a)) | (~m & AsInt(b)));
 }
 
-// Steps the lanes through position i. Returns the lanes (of the first 64) that reversed or
-// were clamped: distinct states become equal at such steps, and a coincidence that rounding
-// brings about is found at the next of them.
-uint64_t StepPortable(SarSweep& w, int i)
+// Steps the lanes through position i.
+void StepPortable(SarSweep& w, int i)
 {
     SarLanes& L = *w.lanes;
     const double li = w.l[i], hi = w.h[i];
@@ -205,7 +211,6 @@ uint64_t StepPortable(SarSweep& w, int i)
     const v2i cR = Splat(cl), cD = cR ^ Splat(-ch);
     const v2d first = {w.p.first, w.p.first}, inc = {w.p.increment, w.p.increment}, most = {w.p.most, w.p.most};
     const v2i sign = Splat(-0.0);
-    uint64_t events = 0;
     for (int j = 0; j < w.n; j += 2) {
         const v2d x = Load2(L.x + j), e = Load2(L.e + j), s = Load2(L.s + j);
         const v2i g = Load2i(L.g + j);
@@ -216,18 +221,12 @@ uint64_t StepPortable(SarSweep& w, int i)
         const v2d raised = s + inc;
         const v2d s1 = Pick(extreme, Pick(most < raised, most, raised), s);
         const v2d u = x + s1 * (e1 - x);
-        const v2i clamped = clamp < u;
-        const v2d x1 = Pick(clamped, clamp, u);
+        const v2d x1 = Pick(clamp < u, clamp, u);
         Store2(L.x + j, Pick(reverse, AsDouble(AsInt(e) ^ sign), x1));
         Store2(L.e + j, Pick(reverse, AsDouble(AsInt(a) ^ sign), e1));
         Store2(L.s + j, Pick(reverse, first, s1));
         Store2i(L.g + j, g ^ reverse);
-        if (j < 64) {
-            const v2i changed = reverse | clamped;
-            events |= static_cast<uint64_t>((changed[0] & 1) | (changed[1] & 2)) << j;
-        }
     }
-    return w.n < 64 ? events & ((uint64_t{1} << w.n) - 1) : events;
 }
 
 inline uint64_t LaneKey(const SarLanes& L, int j)
@@ -256,8 +255,8 @@ void DropLane(SarSweep& w, int d)
 }
 
 // Starts walk i + kLife, whose state after position i is the start at i - 1, in a lane of
-// its own. Returns the lane's bit among the first 64.
-uint64_t BeginWalk(SarSweep& w, int i)
+// its own.
+void BeginWalk(SarSweep& w, int i)
 {
     SarLanes& L = *w.lanes;
     const int q = i + kLife, j = w.n++;
@@ -266,33 +265,6 @@ uint64_t BeginWalk(SarSweep& w, int i)
     for (auto& words : L.walks)
         words[j] = 0;
     L.walks[WalkWord(q)][j] = WalkBit(q);
-    return j < 64 ? uint64_t{1} << j : 0;
-}
-
-// Folds each lane of `cand` that equals a lower one of them into it.
-void FoldPortable(SarSweep& w, uint64_t cand)
-{
-    SarLanes& L = *w.lanes;
-    uint64_t gone = 0;
-    for (uint64_t r = cand & (cand - 1); r; r &= r - 1) {
-        const int y = __builtin_ctzll(r);
-        const uint64_t key = LaneKey(L, y);
-        for (uint64_t t = cand & ~gone & ((uint64_t{1} << y) - 1); t; t &= t - 1) {
-            const int x = __builtin_ctzll(t);
-            if (LaneKey(L, x) == key && SameState(L, x, y)) {
-                for (auto& words : L.walks)
-                    words[x] |= words[y];
-                gone |= uint64_t{1} << y;
-                break;
-            }
-        }
-    }
-    // Highest first, so the lane moved into a gap is never one still to drop.
-    while (gone) {
-        const int d = 63 - __builtin_clzll(gone);
-        gone &= ~(uint64_t{1} << d);
-        DropLane(w, d);
-    }
 }
 
 // Ends walk q: its value is its lane's SAR.
@@ -312,13 +284,34 @@ void EndWalk(SarSweep& w, int q)
         DropLane(w, a);
 }
 
-// Position i after its step: a new walk, folds, the walk that ends.
-void FinishPosition(SarSweep& w, int i, uint64_t cand)
+// Folds each lane that equals a lower one into it. Lanes that came to be equal since the
+// last fold have moved on alike, so folding now and then finds them; one missed (its key's
+// slot taken by another) only costs work until a later fold.
+void FoldAllPortable(SarSweep& w)
+{
+    SarLanes& L = *w.lanes;
+    const int stamp = ++L.stamp;
+    for (int j = 0; j < w.n;) {
+        const uint64_t key = LaneKey(L, j);
+        SarLanes::Slot& slot = L.slots[(key * 0x9E3779B97F4A7C15ull) >> 56];
+        if (slot.stamp == stamp && slot.key == key && SameState(L, slot.lane, j)) {
+            for (auto& words : L.walks)
+                words[slot.lane] |= words[j];
+            DropLane(w, j); // the last lane, not yet seen, now in lane j
+            continue;
+        }
+        slot = SarLanes::Slot{key, j, stamp};
+        ++j;
+    }
+}
+
+// Position i after its step: a new walk, folds now and then, the walk that ends.
+void FinishPosition(SarSweep& w, int i)
 {
     if (i + kLife < w.to)
-        cand |= BeginWalk(w, i);
-    if (cand & (cand - 1))
-        FoldPortable(w, cand);
+        BeginWalk(w, i);
+    if (i % kFoldEvery == 0)
+        FoldAllPortable(w);
     if (i >= w.q0)
         EndWalk(w, i);
     if (w.counts)
@@ -405,13 +398,11 @@ QX_SAR_WIDE_TARGET inline void Halves(__m512i numbers, __m512i& lo, __m512i& hi)
     hi = _mm512_cvtepu32_epi64(_mm512_extracti64x4_epi64(numbers, 1));
 }
 
-// The 16 lanes held in registers. Lanes in use [0, n); a lane folded into another stays in
-// place (it moves on alike) until the lanes are packed, with `fold` naming the lane it went
-// into. Walks stay in the arrays; the lanes from n on hold none.
+// The 16 lanes held in registers, those in use [0, n); their walks stay in the arrays, and
+// the lanes from n on hold none.
 struct WideLanes {
     __m512d x0, x1, e0, e1, s0, s1;
-    __m512i fold;
-    uint32_t g, live;
+    uint32_t g;
 };
 
 QX_SAR_WIDE_TARGET inline __m512i Iota16()
@@ -419,29 +410,43 @@ QX_SAR_WIDE_TARGET inline __m512i Iota16()
     return _mm512_set_epi32(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
 }
 
-// Moves the walks of folded lanes into the lanes they went into, and packs the lanes that
-// hold walks at the front.
+// Folds each lane that equals a lower one into the lowest such, and packs the lanes that
+// hold walks at the front. Lanes that came to be equal since the last packing have moved on
+// alike, so they are all found here.
 QX_SAR_WIDE_TARGET void PackWide(SarSweep& w, WideLanes& v)
 {
     SarLanes& L = *w.lanes;
-    alignas(64) int32_t fold[16];
-    _mm512_store_si512(fold, v.fold);
     const uint32_t used = (1u << w.n) - 1;
-    for (uint32_t r = used & ~v.live; r; r &= r - 1) {
-        const int y = __builtin_ctz(r), x = fold[y];
-        for (auto& words : L.walks) {
-            words[x] |= words[y];
-            words[y] = 0;
+    // Equal keys first (the trend in them too), then the states themselves.
+    const __m512i gv = _mm512_maskz_mov_epi32(static_cast<__mmask16>(v.g), _mm512_set1_epi32(-1));
+    const __m512i keys = _mm512_xor_si512(
+        _mm512_inserti64x4(_mm512_castsi256_si512(StateKeys(v.x0, v.e0, v.s0)), StateKeys(v.x1, v.e1, v.s1), 1),
+        gv);
+    const __m512i lower = _mm512_and_si512(_mm512_conflict_epi32(keys), _mm512_set1_epi32(static_cast<int>(used)));
+    const __m512i lowest = _mm512_and_si512(lower, _mm512_sub_epi32(_mm512_setzero_si512(), lower));
+    const __m512i into = _mm512_sub_epi32(_mm512_set1_epi32(31), _mm512_lzcnt_epi32(lowest));
+    __m512i lo, hi;
+    Halves(into, lo, hi);
+    const uint32_t folded = _mm512_test_epi32_mask(lower, lower) & used & EqualToNamed(v.x0, v.x1, lo, hi) &
+                            EqualToNamed(v.e0, v.e1, lo, hi) & EqualToNamed(v.s0, v.s1, lo, hi) &
+                            _mm512_cmpeq_epi32_mask(_mm512_permutexvar_epi32(into, gv), gv);
+    if (folded) {
+        alignas(64) int32_t target[16];
+        _mm512_store_si512(target, into);
+        for (uint32_t r = folded; r; r &= r - 1) {
+            const int y = __builtin_ctz(r), x = target[y];
+            for (auto& words : L.walks) {
+                words[x] |= words[y];
+                words[y] = 0;
+            }
         }
     }
     uint32_t keep = 0;
-    for (auto& words : L.walks)
-        keep |= _mm512_test_epi64_mask(_mm512_load_si512(words), _mm512_load_si512(words)) |
-                static_cast<uint32_t>(_mm512_test_epi64_mask(_mm512_load_si512(words + 8),
-                                                             _mm512_load_si512(words + 8)))
-                    << 8;
+    for (auto& words : L.walks) {
+        const __m512i w0 = _mm512_load_si512(words), w1 = _mm512_load_si512(words + 8);
+        keep |= _mm512_test_epi64_mask(w0, w0) | static_cast<uint32_t>(_mm512_test_epi64_mask(w1, w1)) << 8;
+    }
     keep &= used;
-    __m512i lo, hi;
     Halves(_mm512_maskz_compress_epi32(static_cast<__mmask16>(keep), Iota16()), lo, hi);
     Reorder(v.x0, v.x1, lo, hi);
     Reorder(v.e0, v.e1, lo, hi);
@@ -455,8 +460,6 @@ QX_SAR_WIDE_TARGET void PackWide(SarSweep& w, WideLanes& v)
                            _mm512_maskz_permutex2var_epi64(static_cast<__mmask8>(kept >> 8), w0, hi, w1));
     }
     v.g = _pext_u32(v.g, keep);
-    v.live = kept;
-    v.fold = Iota16();
     w.n = n;
 }
 
@@ -480,11 +483,8 @@ QX_SAR_WIDE_TARGET int SweepWide(SarSweep& w, int i)
         v.g = (_mm512_test_epi64_mask(g0, g0) | static_cast<uint32_t>(_mm512_test_epi64_mask(g1, g1)) << 8) &
               ((1u << w.n) - 1);
     }
-    v.live = (1u << w.n) - 1;
-    v.fold = Iota16();
     const __m512d first = _mm512_set1_pd(w.p.first), inc = _mm512_set1_pd(w.p.increment),
                   most = _mm512_set1_pd(w.p.most);
-    const __m512i allOnes = _mm512_set1_epi32(-1);
     for (; i < w.to; ++i) {
         const double li = w.l[i], hi = w.h[i];
         const double cl = std::min(li, w.l[i - 1]), ch = std::max(hi, w.h[i - 1]);
@@ -526,33 +526,7 @@ QX_SAR_WIDE_TARGET int SweepWide(SarSweep& w, int i)
             v.s0 = _mm512_mask_mov_pd(v.s0, k0, first);
             v.s1 = _mm512_mask_mov_pd(v.s1, k1, first);
             v.g = (v.g & ~(1u << j)) | (static_cast<uint32_t>(g & 1) << j);
-            v.live |= 1u << j;
             L.walks[WalkWord(q)][j] = WalkBit(q);
-        }
-        {
-            // A live lane equal to a lower live lane folds into the lowest such: equal keys
-            // first (the trend in them too), then the states themselves.
-            const __m512i gv = _mm512_maskz_mov_epi32(static_cast<__mmask16>(v.g), allOnes);
-            const __m512i keys = _mm512_xor_si512(
-                _mm512_inserti64x4(_mm512_castsi256_si512(StateKeys(v.x0, v.e0, v.s0)), StateKeys(v.x1, v.e1, v.s1), 1),
-                gv);
-            const __m512i lower =
-                _mm512_and_si512(_mm512_conflict_epi32(keys), _mm512_set1_epi32(static_cast<int>(v.live)));
-            const uint32_t twins = _mm512_test_epi32_mask(lower, lower) & v.live;
-            if (twins) {
-                const __m512i lowest = _mm512_and_si512(lower, _mm512_sub_epi32(_mm512_setzero_si512(), lower));
-                const __m512i into = _mm512_sub_epi32(_mm512_set1_epi32(31), _mm512_lzcnt_epi32(lowest));
-                __m512i lo, hi;
-                Halves(into, lo, hi);
-                const uint32_t same = EqualToNamed(v.x0, v.x1, lo, hi) & EqualToNamed(v.e0, v.e1, lo, hi) &
-                                      EqualToNamed(v.s0, v.s1, lo, hi) &
-                                      _mm512_cmpeq_epi32_mask(_mm512_permutexvar_epi32(into, gv), gv);
-                const uint32_t folded = same & twins;
-                // Lanes that went into a lane folded now follow it.
-                v.fold = _mm512_permutexvar_epi32(
-                    v.fold, _mm512_mask_mov_epi32(Iota16(), static_cast<__mmask16>(folded), into));
-                v.live &= ~folded;
-            }
         }
         if (i >= w.q0) {
             uint64_t* words = L.walks[WalkWord(i)];
@@ -630,17 +604,15 @@ void KernelPSAR(const CStudyBars& bars, double step0, double stepInc, double ste
     }
     const bool wide = code == SarCode::kWidest && WideCodeRuns();
     for (int i = s0 + 2; i < to; ++i) {
-        uint64_t cand;
         if (wide && w.n <= kWideEnter) {
             i = SweepWide(w, i);
             if (i >= to)
                 break;
-            cand = w.n < 64 ? (uint64_t{1} << w.n) - 1 : ~uint64_t{0};
             w.hint = 0;
         } else {
-            cand = StepPortable(w, i);
+            StepPortable(w, i);
         }
-        FinishPosition(w, i, cand);
+        FinishPosition(w, i);
     }
 }
 
