@@ -234,9 +234,11 @@ inline uint64_t LaneKey(const SarLanes& L, int j)
     return Bits(L.x[j]) + 3 * Bits(L.e[j]) + 5 * Bits(L.s[j]) + static_cast<uint64_t>(L.g[j]);
 }
 
+// Equal bits, not equal values: 0 and -0 may go on to different results.
 inline bool SameState(const SarLanes& L, int a, int b)
 {
-    return L.x[a] == L.x[b] && L.e[a] == L.e[b] && L.s[a] == L.s[b] && L.g[a] == L.g[b];
+    return Bits(L.x[a]) == Bits(L.x[b]) && Bits(L.e[a]) == Bits(L.e[b]) && Bits(L.s[a]) == Bits(L.s[b]) &&
+           L.g[a] == L.g[b];
 }
 
 // Moves the last lane into lane d.
@@ -336,7 +338,7 @@ bool WideCodeRuns()
 }
 
 // The sums and products are written with explicit rounding so that no compiler fuses them.
-#define QX_SAR_NEAREST (_MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC)
+constexpr int kNearest = _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC;
 
 // One step of 8 lanes, as StepPortable. Returns the lanes that reversed.
 QX_SAR_WIDE_TARGET inline __mmask8 StepWide(__m512d& x, __m512d& e, __m512d& s, __mmask8 g, const __m512d* r,
@@ -350,10 +352,10 @@ QX_SAR_WIDE_TARGET inline __mmask8 StepWide(__m512d& x, __m512d& e, __m512d& s, 
     const __mmask8 reverse = _mm512_cmp_pd_mask(a, x, _CMP_LE_OQ);
     const __mmask8 extreme = _mm512_cmp_pd_mask(e, f, _CMP_LT_OQ);
     const __m512d e1 = _mm512_max_pd(f, e); // f > e ? f : e
-    __m512d s1 = _mm512_mask_add_round_pd(s, extreme, s, inc, QX_SAR_NEAREST);
+    __m512d s1 = _mm512_mask_add_round_pd(s, extreme, s, inc, kNearest);
     s1 = _mm512_mask_min_pd(s, extreme, most, s1); // most < s1 ? most : s1
-    const __m512d d = _mm512_sub_round_pd(e1, x, QX_SAR_NEAREST);
-    const __m512d u = _mm512_add_round_pd(x, _mm512_mul_round_pd(s1, d, QX_SAR_NEAREST), QX_SAR_NEAREST);
+    const __m512d d = _mm512_sub_round_pd(e1, x, kNearest);
+    const __m512d u = _mm512_add_round_pd(x, _mm512_mul_round_pd(s1, d, kNearest), kNearest);
     const __m512d x1 = _mm512_min_pd(clamp, u); // clamp < u ? clamp : u
     x = _mm512_mask_blend_pd(reverse, x1, _mm512_castsi512_pd(_mm512_xor_si512(_mm512_castpd_si512(e), sign)));
     e = _mm512_mask_blend_pd(reverse, e1, _mm512_castsi512_pd(_mm512_xor_si512(_mm512_castpd_si512(a), sign)));
@@ -375,11 +377,12 @@ QX_SAR_WIDE_TARGET inline void Reorder(__m512d& a0, __m512d& a1, __m512i lo, __m
     a1 = b1;
 }
 
-// The lanes whose value equals that of the lane named in lo (lanes 0..7) and hi (8..15).
+// The lanes whose bits equal those of the lane named in lo (lanes 0..7) and hi (8..15).
 QX_SAR_WIDE_TARGET inline uint32_t EqualToNamed(__m512d a0, __m512d a1, __m512i lo, __m512i hi)
 {
-    return static_cast<uint32_t>(_mm512_cmp_pd_mask(_mm512_permutex2var_pd(a0, lo, a1), a0, _CMP_EQ_OQ)) |
-           static_cast<uint32_t>(_mm512_cmp_pd_mask(_mm512_permutex2var_pd(a0, hi, a1), a1, _CMP_EQ_OQ)) << 8;
+    const __m512i b0 = _mm512_castpd_si512(a0), b1 = _mm512_castpd_si512(a1);
+    return static_cast<uint32_t>(_mm512_cmpeq_epi64_mask(_mm512_permutex2var_epi64(b0, lo, b1), b0)) |
+           static_cast<uint32_t>(_mm512_cmpeq_epi64_mask(_mm512_permutex2var_epi64(b0, hi, b1), b1)) << 8;
 }
 
 // 32 bits of a sum over the states of 8 lanes.
@@ -404,6 +407,35 @@ struct WideLanes {
     __m512d x0, x1, e0, e1, s0, s1;
     uint32_t g;
 };
+
+// The first 16 lanes of the arrays, those in use [0, n).
+QX_SAR_WIDE_TARGET WideLanes LoadWide(const SarLanes& L, int n)
+{
+    WideLanes v;
+    v.x0 = _mm512_load_pd(L.x);
+    v.x1 = _mm512_load_pd(L.x + 8);
+    v.e0 = _mm512_load_pd(L.e);
+    v.e1 = _mm512_load_pd(L.e + 8);
+    v.s0 = _mm512_load_pd(L.s);
+    v.s1 = _mm512_load_pd(L.s + 8);
+    const __m512i g0 = _mm512_load_si512(L.g), g1 = _mm512_load_si512(L.g + 8);
+    v.g = (_mm512_test_epi64_mask(g0, g0) | static_cast<uint32_t>(_mm512_test_epi64_mask(g1, g1)) << 8) &
+          ((1u << n) - 1);
+    return v;
+}
+
+QX_SAR_WIDE_TARGET void StoreWide(SarLanes& L, const WideLanes& v)
+{
+    _mm512_store_pd(L.x, v.x0);
+    _mm512_store_pd(L.x + 8, v.x1);
+    _mm512_store_pd(L.e, v.e0);
+    _mm512_store_pd(L.e + 8, v.e1);
+    _mm512_store_pd(L.s, v.s0);
+    _mm512_store_pd(L.s + 8, v.s1);
+    const __m512i ones = _mm512_set1_epi64(-1);
+    _mm512_store_si512(L.g, _mm512_maskz_mov_epi64(static_cast<__mmask8>(v.g), ones));
+    _mm512_store_si512(L.g + 8, _mm512_maskz_mov_epi64(static_cast<__mmask8>(v.g >> 8), ones));
+}
 
 QX_SAR_WIDE_TARGET inline __m512i Iota16()
 {
@@ -463,6 +495,40 @@ QX_SAR_WIDE_TARGET void PackWide(SarSweep& w, WideLanes& v)
     w.n = n;
 }
 
+// Starts walk i + kLife, as BeginWalk, in lane n of the registers; the lanes from n on hold
+// no walks.
+QX_SAR_WIDE_TARGET void BeginWideWalk(SarSweep& w, WideLanes& v, int i)
+{
+    const int j = w.n++, q = i + kLife;
+    double x, e;
+    int64_t g;
+    w.Start(i - 1, x, e, g);
+    const __mmask8 k0 = static_cast<__mmask8>(1u << j), k1 = static_cast<__mmask8>((1u << j) >> 8);
+    v.x0 = _mm512_mask_mov_pd(v.x0, k0, _mm512_set1_pd(x));
+    v.x1 = _mm512_mask_mov_pd(v.x1, k1, _mm512_set1_pd(x));
+    v.e0 = _mm512_mask_mov_pd(v.e0, k0, _mm512_set1_pd(e));
+    v.e1 = _mm512_mask_mov_pd(v.e1, k1, _mm512_set1_pd(e));
+    v.s0 = _mm512_mask_mov_pd(v.s0, k0, _mm512_set1_pd(w.p.first));
+    v.s1 = _mm512_mask_mov_pd(v.s1, k1, _mm512_set1_pd(w.p.first));
+    v.g = (v.g & ~(1u << j)) | (static_cast<uint32_t>(g & 1) << j);
+    w.lanes->walks[WalkWord(q)][j] = WalkBit(q);
+}
+
+// Ends walk q, as EndWalk; a lane left without walks stays until the next packing.
+QX_SAR_WIDE_TARGET void EndWideWalk(SarSweep& w, const WideLanes& v, int q)
+{
+    uint64_t* words = w.lanes->walks[WalkWord(q)];
+    const __m512i bit = _mm512_set1_epi64(static_cast<long long>(WalkBit(q)));
+    const __m512i w0 = _mm512_load_si512(words), w1 = _mm512_load_si512(words + 8);
+    const uint32_t holds =
+        _mm512_test_epi64_mask(w0, bit) | static_cast<uint32_t>(_mm512_test_epi64_mask(w1, bit)) << 8;
+    const int a = __builtin_ctz(holds | 0x10000u); // one lane holds it; the bit keeps ctz defined
+    const uint64_t sar = Bits(_mm512_cvtsd_f64(LaneOf(v.x0, v.x1, a))) ^ (uint64_t{(v.g >> a) & 1} << 63);
+    w.out[q] = FromBits(sar);
+    _mm512_store_si512(words, _mm512_andnot_si512(bit, w0));
+    _mm512_store_si512(words + 8, _mm512_andnot_si512(bit, w1));
+}
+
 // Runs positions from i on while the lanes fit the registers. Returns `to` when done, or the
 // position at which they ran out: its lanes are stepped, the rest is the portable code's.
 QX_SAR_WIDE_TARGET int SweepWide(SarSweep& w, int i)
@@ -471,18 +537,7 @@ QX_SAR_WIDE_TARGET int SweepWide(SarSweep& w, int i)
     for (int j = w.n; j < kWideLanes; ++j)
         for (auto& words : L.walks)
             words[j] = 0;
-    WideLanes v;
-    v.x0 = _mm512_load_pd(L.x);
-    v.x1 = _mm512_load_pd(L.x + 8);
-    v.e0 = _mm512_load_pd(L.e);
-    v.e1 = _mm512_load_pd(L.e + 8);
-    v.s0 = _mm512_load_pd(L.s);
-    v.s1 = _mm512_load_pd(L.s + 8);
-    {
-        const __m512i g0 = _mm512_load_si512(L.g), g1 = _mm512_load_si512(L.g + 8);
-        v.g = (_mm512_test_epi64_mask(g0, g0) | static_cast<uint32_t>(_mm512_test_epi64_mask(g1, g1)) << 8) &
-              ((1u << w.n) - 1);
-    }
+    WideLanes v = LoadWide(L, w.n);
     const __m512d first = _mm512_set1_pd(w.p.first), inc = _mm512_set1_pd(w.p.increment),
                   most = _mm512_set1_pd(w.p.most);
     for (; i < w.to; ++i) {
@@ -499,47 +554,16 @@ QX_SAR_WIDE_TARGET int SweepWide(SarSweep& w, int i)
             if (w.n == kWideLanes) {
                 PackWide(w, v);
                 if (w.n == kWideLanes) {
-                    _mm512_store_pd(L.x, v.x0);
-                    _mm512_store_pd(L.x + 8, v.x1);
-                    _mm512_store_pd(L.e, v.e0);
-                    _mm512_store_pd(L.e + 8, v.e1);
-                    _mm512_store_pd(L.s, v.s0);
-                    _mm512_store_pd(L.s + 8, v.s1);
-                    _mm512_store_si512(L.g, _mm512_maskz_mov_epi64(static_cast<__mmask8>(v.g), _mm512_set1_epi64(-1)));
-                    _mm512_store_si512(L.g + 8,
-                                       _mm512_maskz_mov_epi64(static_cast<__mmask8>(v.g >> 8), _mm512_set1_epi64(-1)));
+                    StoreWide(L, v);
                     if (w.counts)
                         ++w.counts->handOvers;
                     return i;
                 }
             }
-            // The new walk in lane n; the lanes from n on hold no walks.
-            const int j = w.n++, q = i + kLife;
-            double x, e;
-            int64_t g;
-            w.Start(i - 1, x, e, g);
-            const __mmask8 k0 = static_cast<__mmask8>(1u << j), k1 = static_cast<__mmask8>((1u << j) >> 8);
-            v.x0 = _mm512_mask_mov_pd(v.x0, k0, _mm512_set1_pd(x));
-            v.x1 = _mm512_mask_mov_pd(v.x1, k1, _mm512_set1_pd(x));
-            v.e0 = _mm512_mask_mov_pd(v.e0, k0, _mm512_set1_pd(e));
-            v.e1 = _mm512_mask_mov_pd(v.e1, k1, _mm512_set1_pd(e));
-            v.s0 = _mm512_mask_mov_pd(v.s0, k0, first);
-            v.s1 = _mm512_mask_mov_pd(v.s1, k1, first);
-            v.g = (v.g & ~(1u << j)) | (static_cast<uint32_t>(g & 1) << j);
-            L.walks[WalkWord(q)][j] = WalkBit(q);
+            BeginWideWalk(w, v, i);
         }
-        if (i >= w.q0) {
-            uint64_t* words = L.walks[WalkWord(i)];
-            const __m512i bit = _mm512_set1_epi64(static_cast<long long>(WalkBit(i)));
-            const __m512i w0 = _mm512_load_si512(words), w1 = _mm512_load_si512(words + 8);
-            const uint32_t holds = _mm512_test_epi64_mask(w0, bit) |
-                                   static_cast<uint32_t>(_mm512_test_epi64_mask(w1, bit)) << 8;
-            const int a = __builtin_ctz(holds | 0x10000u);
-            const uint64_t sar = Bits(_mm512_cvtsd_f64(LaneOf(v.x0, v.x1, a))) ^ (uint64_t{(v.g >> a) & 1} << 63);
-            w.out[i] = FromBits(sar);
-            _mm512_store_si512(words, _mm512_andnot_si512(bit, w0));
-            _mm512_store_si512(words + 8, _mm512_andnot_si512(bit, w1));
-        }
+        if (i >= w.q0)
+            EndWideWalk(w, v, i);
     }
     return w.to;
 }
@@ -589,8 +613,7 @@ void KernelPSAR(const CStudyBars& bars, double step0, double stepInc, double ste
             res[q] = WalkSar(h, l, c, startOf(q), q, p);
         return;
     }
-    auto lanes = std::make_unique<SarLanes>();
-    std::memset(lanes.get(), 0, sizeof(SarLanes));
+    auto lanes = std::make_unique<SarLanes>(); // zeroed
     SarSweep w{h, l, c, p, q0, to, res, lanes.get(), 0, 0, counts};
     // One lane holds every walk that starts where the first one does.
     const int s0 = startOf(q0);

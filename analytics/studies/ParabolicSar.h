@@ -11,8 +11,8 @@ enum class SarCode { kWidest, kPortable };
 
 // What one computation did, for the tests.
 struct SarCounts {
-    int mostLanes = 0;   // the most states carried at once
-    int wideRecords = 0; // records stepped by the wide code
+    int mostLanes = 0;   // the most states the portable code carried at once
+    int wideRecords = 0; // positions stepped by the wide code
     int handOvers = 0;   // times the wide code ran out of lanes and the portable code went on
 };
 

@@ -176,7 +176,7 @@ TEST(ParabolicSar, PiecesEqualTheWholeBitForBit)
 
 TEST(ParabolicSar, BothCodesRunAndTheWideOneHandsOverWhenItRunsOutOfLanes)
 {
-    // Long trends carry more states than the portable code compares at once (64).
+    // Long trends carry many states at once.
     {
         const auto recs = Trends(3000, 31);
         const Dense d(recs);
