@@ -10,6 +10,7 @@
 #include "analytics/studies/StudyCompute.h"
 #include "analytics/studies/StudyTable.h"
 #include "broker/core/Formatters.h"
+#include "broker/session/CHistoryCoverage.h"
 #include "broker/session/SessionMessages.h"
 
 #include <algorithm>
@@ -34,6 +35,31 @@ bool IsTradeOfToday(CTime trade, CTime clock)
 }
 
 using Guard = std::lock_guard<std::recursive_mutex>;
+
+// The spans cached rows are complete for, in record times; without them every record is.
+class CCoveredRecords {
+public:
+    explicit CCoveredRecords(const CHistoryCoverage* complete) : m_bAll(complete == nullptr)
+    {
+        if (complete)
+            for (const auto& [start, end] : complete->Spans())
+                m_spans.emplace_back(FeedTimeToRecordTime(start).GetTime(), FeedTimeToRecordTime(end).GetTime());
+    }
+
+    bool Holds(CTime start, CTime end) const
+    {
+        if (m_bAll)
+            return true;
+        for (const auto& [from, to] : m_spans)
+            if (from <= start.GetTime() && end.GetTime() <= to)
+                return true;
+        return false;
+    }
+
+private:
+    const bool m_bAll;
+    std::vector<std::pair<int64_t, int64_t>> m_spans;
+};
 
 // The session creates series through these hooks; they are in place as soon as series
 // are linked into the program (RegisterPriceSeriesHooks may be called again at start-up).
@@ -720,12 +746,13 @@ void CPriceSeries::OnIntradayHistory(const std::vector<CHistoryRow>& rows, std::
     FinishBackfill();
 }
 
-void CPriceSeries::OnCachedIntradayFill(const std::vector<CHistoryRow>& rows, int first, int last)
+void CPriceSeries::OnCachedIntradayFill(const std::vector<CHistoryRow>& rows, int first, int last,
+                                        const CHistoryCoverage* complete)
 {
     Guard lock(m_lock);
     if (!m_bLoaded)
         return;
-    ApplyIntradayRows(rows, first, last, false);
+    ApplyIntradayRows(rows, first, last, false, std::nullopt, complete);
 }
 
 void CPriceSeries::TakeTrade(int record, double price, double size)
@@ -744,10 +771,11 @@ void CPriceSeries::TakeTrade(int record, double price, double size)
 }
 
 void CPriceSeries::ApplyIntradayRows(const std::vector<CHistoryRow>& rows, int first, int last, bool answer,
-                                     std::optional<uint64_t> asOf)
+                                     std::optional<uint64_t> asOf, const CHistoryCoverage* complete)
 {
     first = std::max(first, 0);
     last = std::min(last, m_bars.Size() - 1);
+    const CCoveredRecords covered(complete);
     int changedLo = -1, changedHi = -1;
     int r = first;
     for (const CHistoryRow& row : rows) {
@@ -756,7 +784,8 @@ void CPriceSeries::ApplyIntradayRows(const std::vector<CHistoryRow>& rows, int f
             ++r;
         if (r > last)
             break;
-        if (start.GetTime() + 60 <= m_bars.Start(r).GetTime() || m_bars.IsValid(r))
+        if (start.GetTime() + 60 <= m_bars.Start(r).GetTime() || m_bars.IsValid(r) ||
+            !covered.Holds(m_bars.Start(r), m_bars.End(r)))
             continue;
         if (m_bars.Field(r, kBarClose) == 0) {
             m_bars.SetField(r, kBarOpen, row.open);
@@ -852,19 +881,21 @@ void CPriceSeries::OnDailyHistory(const std::vector<CHistoryRow>& rows, std::opt
     FinishBackfill();
 }
 
-void CPriceSeries::OnCachedDailyFill(const std::vector<CHistoryRow>& rows, int first, int last)
+void CPriceSeries::OnCachedDailyFill(const std::vector<CHistoryRow>& rows, int first, int last,
+                                     const CHistoryCoverage* complete)
 {
     Guard lock(m_lock);
     if (!m_bLoaded)
         return;
-    ApplyDailyRows(rows, first, last, false);
+    ApplyDailyRows(rows, first, last, false, std::nullopt, complete);
 }
 
 void CPriceSeries::ApplyDailyRows(const std::vector<CHistoryRow>& rows, int first, int last, bool answer,
-                                  std::optional<uint64_t> asOf)
+                                  std::optional<uint64_t> asOf, const CHistoryCoverage* complete)
 {
     first = std::max(first, 0);
     last = std::min(last, m_bars.Size() - 1);
+    const CCoveredRecords covered(complete);
     int changedLo = -1, changedHi = -1;
     int r = first;
     // Every daily row of a week, month, quarter or year goes into its record: the first
@@ -878,7 +909,7 @@ void CPriceSeries::ApplyDailyRows(const std::vector<CHistoryRow>& rows, int firs
             break;
         if (CompareRecordPeriod(r, time) > 0)
             continue;
-        if (!m_bars.IsValid(r)) {
+        if (!m_bars.IsValid(r) && covered.Holds(m_bars.Start(r), m_bars.End(r))) {
             m_bars.SetField(r, kBarOpen, row.open);
             m_bars.SetField(r, kBarHigh, row.high);
             m_bars.SetField(r, kBarLow, row.low);

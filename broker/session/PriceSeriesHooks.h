@@ -2,6 +2,7 @@
 // libraries that define them. The analytics and views libraries register these once at start.
 #pragma once
 
+#include "broker/session/CHistoryCoverage.h"
 #include "platform/core/CString.h"
 #include "platform/core/WinTypes.h"
 
@@ -33,9 +34,10 @@ struct CPriceSeriesHooks {
     // The market-data stream came back after an outage: the series asks for the history of the
     // gap (dispatcher thread, quote store locked); may be null.
     void (*streamRestored)(CPriceSeries* series) = nullptr;
-    // Rows the cache already holds, for records first..last.
-    void (*cachedFill)(CPriceSeries* series, const std::vector<CHistoryRow>& rows, bool daily, int first,
-                       int last) = nullptr;
+    // Rows the cache already holds, for those of the records first..last that lie inside the
+    // spans the rows are complete for.
+    void (*cachedFill)(CPriceSeries* series, const std::vector<CHistoryRow>& rows, const CHistoryCoverage& complete,
+                       bool daily, int first, int last) = nullptr;
 };
 
 void SetPriceSeriesHooks(const CPriceSeriesHooks& hooks);

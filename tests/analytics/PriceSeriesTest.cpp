@@ -6,6 +6,7 @@
 #include "analytics/series/SeriesTime.h"
 #include "analytics/studies/StudyCompute.h"
 #include "analytics/studies/StudyTable.h"
+#include "broker/session/CHistoryCoverage.h"
 #include "broker/session/SessionMessages.h"
 
 #include <gtest/gtest.h>
@@ -485,6 +486,43 @@ TEST(PriceSeries, DailyBarsTakeHistoryAndTheCurrentDay)
     ASSERT_TRUE(w.GetValue(0, kBarVolume, v));
     EXPECT_EQ(7, v);
     w.Unlock();
+}
+
+TEST(PriceSeries, CachedRowsFillOnlyTheBarsTheyAreCompleteFor)
+{
+    FakeSeriesServices services;
+    CPriceSeries s("IBM,5", 0);
+    s.SetWindowMode(1);
+    s.SetBarCount(4, 0); // 11:50 to 12:05
+    ASSERT_EQ(T(2026, 3, 4, 11, 50), s.GetRecordAt(0)->m_startTime);
+    std::vector<CHistoryRow> rows;
+    for (int m = 0; m < 17; ++m)
+        rows.push_back(Row(F(2026, 3, 4, 11, 50 + m), 10, 11, 9, 10, 100));
+    // Complete from 11:52 to the newest row, 12:06, which may be the minute in progress.
+    CHistoryCoverage complete;
+    complete.Add(F(2026, 3, 4, 11, 52), F(2026, 3, 4, 12, 6));
+    s.OnCachedIntradayFill(rows, 0, 3, &complete);
+    EXPECT_FALSE(s.GetRecordAt(0)->m_bValid); // begins before the rows do
+    EXPECT_TRUE(s.GetRecordAt(1)->m_bValid);
+    EXPECT_EQ(500, s.GetRecordAt(1)->Volume());
+    EXPECT_TRUE(s.GetRecordAt(2)->m_bValid);
+    EXPECT_FALSE(s.GetRecordAt(3)->m_bValid); // reaches past them
+
+    CPriceSeries w("IBM,W", 0);
+    w.SetWindowMode(1);
+    w.SetBarCount(2, 0);
+    const std::vector<CHistoryRow> days{Row(F(2026, 2, 23, 0, 0), 1, 2, 1, 2, 10), Row(F(2026, 2, 24, 0, 0), 2, 3, 2, 3, 20),
+                                        Row(F(2026, 3, 2, 0, 0), 3, 4, 3, 4, 30), Row(F(2026, 3, 3, 0, 0), 4, 5, 4, 5, 40)};
+    CHistoryCoverage days24On;
+    days24On.Add(F(2026, 2, 24, 0, 0), F(2026, 3, 4, 0, 0));
+    w.OnCachedDailyFill(days, 0, 1, &days24On);
+    EXPECT_FALSE(w.GetRecordAt(0)->m_bValid); // the week began before the span
+    EXPECT_FALSE(w.GetRecordAt(1)->m_bValid); // today's week goes on past it
+    CHistoryCoverage weeks;
+    weeks.Add(F(2026, 2, 22, 0, 0), F(2026, 3, 8, 0, 0));
+    w.OnCachedDailyFill(days, 0, 1, &weeks);
+    EXPECT_EQ(30, w.GetRecordAt(0)->Volume());
+    EXPECT_EQ(70, w.GetRecordAt(1)->Volume());
 }
 
 TEST(PriceSeries, WindowModesAndBarTimes)
