@@ -208,6 +208,8 @@ void CPriceSeries::LayOutLocked(const CSessionRules* rules, int count)
 {
     m_backfill.Clear();
     m_bars.Assign(count);
+    // Empty bars again: today's comes from the quote once more.
+    m_bCurrentDayBar = IsDailyOrLongerInterval(m_interval) ? 1 : 0;
     std::unique_ptr<CBarPeriod> period;
     if (count > 0)
         period = CreateBarPeriod(m_endTime, m_interval, rules, m_bExtended, 1);
@@ -942,14 +944,14 @@ void CPriceSeries::CurrentDayFill()
 {
     {
         Guard lock(m_lock);
-        if (!m_bLoaded || !m_bCurrentDayBar || m_nOutstanding != 0 || m_bars.Empty())
+        if (!m_bLoaded || !m_bCurrentDayBar || m_bAwaitQuote || m_nOutstanding != 0 || m_bars.Empty())
             return;
     }
     CSeriesQuote quote;
     if (!GetSeriesServices().LookupQuote(m_symbol, quote) || quote.pending)
         return;
     Guard lock(m_lock);
-    if (!m_bCurrentDayBar || m_bars.Empty())
+    if (!m_bCurrentDayBar || m_bAwaitQuote || m_nOutstanding != 0 || m_bars.Empty())
         return;
     m_bCurrentDayBar = 0;
     if (quote.last == 0 || quote.open == 0 || quote.high == 0 || quote.low == 0)
@@ -978,6 +980,19 @@ void CPriceSeries::CurrentDayFill()
 
 void CPriceSeries::OnExchangeCheck()
 {
+    bool fresh = false, pending = false;
+    {
+        Guard lock(m_lock);
+        // The first notification after an outage: the quote holds the day anew.
+        fresh = m_bAwaitQuote != 0;
+        m_bAwaitQuote = 0;
+        pending = m_bPending != 0;
+    }
+    if (!pending) {
+        if (fresh)
+            CurrentDayFill();
+        return;
+    }
     CSeriesQuote quote;
     const bool hasQuote = GetSeriesServices().LookupQuote(m_symbol, quote);
     bool again = false;
@@ -1071,6 +1086,11 @@ void CPriceSeries::OnStreamRestored()
         const int first = laidOut ? 0 : std::max(newest - rolled, 0);
         for (int r = first; r < count; ++r)
             m_bars.ClearValues(r);
+        if (IsDailyOrLongerInterval(m_interval)) {
+            // Today's part of the newest bar is the quote's, as the stream brings it anew.
+            m_bCurrentDayBar = 1;
+            m_bAwaitQuote = 1;
+        }
         RecordsChangedLocked(first);
         NotifyLocked(0, 0, count - 1);
         m_backfill.ForgetFrom(m_bars.Start(first));
@@ -1149,6 +1169,8 @@ void CPriceSeries::UpdateBar(const CBackfillGate::Trade& trade, CTime clock)
             --r;
         if (r >= 0 && m_backfill.Holds(m_bars.Start(r), trade.sequence))
             r = -1; // the bar's history rows hold it already
+        if (m_bCurrentDayBar)
+            r = -1; // laid out afresh: the quote holds the trade for today's bar
         if (r >= 0) {
             TakeTrade(r, trade.price, size);
             RecordsChangedLocked(r);

@@ -177,6 +177,9 @@ private:
     const CSessionRules* m_pRules = nullptr;
     CBarStore m_bars;
     BYTE m_bCurrentDayBar = 0;
+    // After a stream outage the quote record holds the values from before it until its next
+    // notification: the current-day fill waits for that.
+    BYTE m_bAwaitQuote = 0;
     CTime m_newestHistory;
     BYTE m_bLoaded = 0;
     int m_nOutstanding = 0;

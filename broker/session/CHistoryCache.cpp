@@ -3,6 +3,7 @@
 #include "broker/session/PriceSeriesHooks.h"
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 
 namespace {
@@ -24,8 +25,7 @@ bool CHistoryCache::IsDailyInterval(const char* interval)
 {
     if (!interval || !interval[0] || interval[1])
         return false;
-    const char c = interval[0];
-    return c == 'D' || c == 'W' || c == 'M' || c == 'd' || c == 'w' || c == 'm';
+    return std::strchr("DWMQYdwmqy", interval[0]) != nullptr;
 }
 
 CString CHistoryCache::MakeKey(const CString& symbol, bool daily, bool extended)
@@ -112,6 +112,9 @@ int CHistoryCache::RequestHistory(CPriceSeries* series, const CString& symbol, b
     extended = extended && !daily;
     if (symbol.IsEmpty() || endFeedTime < startFeedTime)
         return 0;
+    // Daily rows start at midnight: the first day's row is part of the span.
+    if (daily)
+        startFeedTime -= startFeedTime % kFeedDay;
     std::lock_guard<std::recursive_mutex> lock(m_lock);
     // The same span already on its way: wait for that answer instead of asking twice.
     for (auto& [id, pending] : m_pending) {

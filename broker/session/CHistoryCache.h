@@ -43,8 +43,8 @@ public:
     // overrides the series' own symbol when not empty.
     void FillSeries(CPriceSeries* series, int first, int last, const char* symbol = nullptr);
 
-    // Asks for the bars of [start, end] (feed times) and registers the series as waiting.
-    // Returns the number of requests made (0 or 1).
+    // Asks for the bars of [start, end] (feed times; daily rows from the start's day on) and
+    // registers the series as waiting. Returns the number of requests made (0 or 1).
     int RequestHistory(CPriceSeries* series, DWORD startFeedTime, DWORD endFeedTime);
     // The same for a caller that knows symbol and kind itself.
     int RequestHistory(CPriceSeries* series, const CString& symbol, bool daily, DWORD startFeedTime,
@@ -61,7 +61,8 @@ public:
     CHistoryCoverage GetCoverage(const CString& symbol, bool daily, bool extended = false);
     size_t GetPendingRequests();
 
-    // Daily, weekly and monthly series use daily rows; all other intervals one-minute rows.
+    // Daily, weekly, monthly, quarterly and yearly series use daily rows; all other intervals
+    // one-minute rows.
     static bool IsDailyInterval(const char* interval);
 
 private:

@@ -18,7 +18,7 @@ struct CHistoryRow;
 struct CPriceSeriesHooks {
     CPriceSeries* (*create)(const char* key, DWORD context) = nullptr;
     void (*destroy)(CPriceSeries* series) = nullptr;
-    // The series' normalised symbol and interval ("0" ticks, minutes, "D", "W", "M").
+    // The series' normalised symbol and interval ("0" ticks, minutes, "D", "W", "M", "Q", "Y").
     const char* (*symbol)(const CPriceSeries* series) = nullptr;
     const char* (*interval)(const CPriceSeries* series) = nullptr;
     // Whether an intraday series covers the extended session (its key carries ":255"); may be null.

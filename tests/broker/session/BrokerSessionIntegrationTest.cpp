@@ -223,7 +223,7 @@ TEST_F(BrokerSessionTest, HistoryArrivesAsBars)
     };
     SetPriceSeriesHooks(hooks);
     LogIn();
-    // Every answer names the newest trade of the symbol it holds.
+    // Every answer names the newest trade of the symbol its bars hold.
     for (double price : {120.0, 120.5})
         ASSERT_TRUE(m_broker->InjectTrade("IBM", price, 100));
     const uint64_t newestTrade = m_broker->Symbol("IBM")->tradeSequence;
@@ -245,8 +245,10 @@ TEST_F(BrokerSessionTest, HistoryArrivesAsBars)
         return daily.answers == 1 && minutes.answers == 1 && extended.answers == 1;
     }));
     SetPriceSeriesHooks({});
-    for (const FakeSeries* answer : {&daily, &minutes, &extended})
+    // Minute bars hold today's trades; daily bars stop before today and hold none.
+    for (const FakeSeries* answer : {&minutes, &extended})
         EXPECT_EQ(answer->asOf, std::optional<uint64_t>(newestTrade));
+    EXPECT_EQ(daily.asOf, std::optional<uint64_t>(0));
     // About 23 weekdays of daily bars, 390 one-minute bars of one session, in time order.
     EXPECT_TRUE(daily.daily);
     EXPECT_GE(daily.rows.size(), 20u);

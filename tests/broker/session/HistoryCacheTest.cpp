@@ -160,6 +160,28 @@ TEST_F(HistoryCacheTest, RemovedSeriesHearsNothingAndFailedAnswersStillCount)
     EXPECT_FALSE(CHistoryCache::IsDailyInterval("0"));
 }
 
+TEST_F(HistoryCacheTest, DailyRowsAreAskedForFromMidnightAndMakeQuartersAndYears)
+{
+    Requests requests;
+    CHistoryCache cache(&requests);
+    // A daily bar starts at the session's open, its row at midnight: the first day is asked for.
+    FakeSeries daily;
+    daily.interval = "D";
+    cache.RequestHistory(AsSeries(daily), 10 * kDay + 17100, 14 * kDay + 28800);
+    ASSERT_EQ(1u, requests.made.size());
+    EXPECT_TRUE(requests.made[0].daily);
+    EXPECT_EQ(10 * kDay, requests.made[0].startFeedTime);
+    EXPECT_EQ(14 * kDay + 28800, requests.made[0].endFeedTime);
+    for (const char* interval : {"Q", "Y", "q"})
+        EXPECT_TRUE(CHistoryCache::IsDailyInterval(interval)) << interval;
+    EXPECT_FALSE(CHistoryCache::IsDailyInterval("QQ"));
+    FakeSeries yearly;
+    yearly.interval = "Y";
+    cache.RequestHistory(AsSeries(yearly), 20 * kDay, 30 * kDay);
+    ASSERT_EQ(2u, requests.made.size());
+    EXPECT_TRUE(requests.made[1].daily);
+}
+
 TEST(HistoryCoverage, SpansJoinAndHoldWhatLiesInsideOne)
 {
     CHistoryCoverage c;
