@@ -24,6 +24,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -166,7 +167,9 @@ private:
     void WatchlistThread();
     void RefreshAccount();
     void RefreshWatchlists();
-    bool DownloadHistory(const CHistoryRequest& request, std::vector<CHistoryRow>& rows, CString& error);
+    // asOf: the newest trade the rows hold, when the server named it.
+    bool DownloadHistory(const CHistoryRequest& request, std::vector<CHistoryRow>& rows,
+                         std::optional<uint64_t>& asOf, CString& error);
 
     // Waits up to ms or until Stop; false when stopping.
     bool Sleep(int ms);
