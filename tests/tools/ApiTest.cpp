@@ -190,6 +190,12 @@ TEST_F(BrokerApi, IndustryGroupsListTheSectorsAndTheirIndustriesStocks)
             quoted[sector->text][industry->text].push_back(symbol);
     }
     ASSERT_GE(quoted.size(), 2u);
+    // Companies sit in the industry their business names; funds in none.
+    const auto& oil = quoted["Energy"]["Oil & Gas"];
+    EXPECT_NE(std::find(oil.begin(), oil.end(), "XOM"), oil.end());
+    for (const std::string& symbol : oil)
+        EXPECT_TRUE(symbol == "XOM" || broker->Symbol(symbol)->description.ends_with(" Energy Co")) << symbol;
+    EXPECT_FALSE(QuoteFieldOf(*broker->Symbol("SPY"), 82, 0).has_value());
 
     TiXmlDocument doc;
     ASSERT_TRUE(api->Api("IndustryGroups", {}, doc)) << XmlText(&doc, "error");
