@@ -43,8 +43,10 @@ struct CPriceSeriesHooks {
 void SetPriceSeriesHooks(const CPriceSeriesHooks& hooks);
 const CPriceSeriesHooks& GetPriceSeriesHooks();
 
-// The chain request of an option-chain set.
+// The chain request of an option-chain set, or the name of a symbol set of the broker's
+// industry groups (the chain's fields are then not used).
 struct COptionChainRequest {
+    CString symbolSet;
     CString underlying;
     CString chainType = "CP"; // CP, C, P, VCS, VPS, CCS, CPS, STDL, STGL, BW
     CString range = "N";      // N near, I in, O out of the money, ALL

@@ -7,6 +7,7 @@
 #include "broker/protocol/OrderWords.h"
 #include "tools/testbroker/CBrokerCore.h"
 #include "tools/testbroker/ExchangeClock.h"
+#include "tools/testbroker/IndustryGroups.h"
 #include "tools/testbroker/XmlReply.h"
 
 #include <arpa/inet.h>
@@ -637,6 +638,26 @@ void CApiServer::Api(const httplib::Request& req, httplib::Response& res)
                 .Close("Option");
         }
         x.Close("Options").Close("OptionChain");
+    } else if (name == "IndustryGroups") {
+        x.Open("IndustryGroups");
+        for (const IndustryGroup& group : IndustryGroupsOf(m_core.Market())) {
+            x.Open("Group").Text("Name", group.name).Open("Sets");
+            for (const std::string& set : group.sets)
+                x.Text("Set", set);
+            x.Close("Sets").Close("Group");
+        }
+        x.Close("IndustryGroups");
+    } else if (name == "IndustryGroup") {
+        const std::string set = Param(req, "name");
+        if (set.empty())
+            return Xml(res, CXmlReply::Fail("A symbol set name is required."));
+        const auto symbols = IndustrySymbols(m_core.Market(), set);
+        if (!symbols)
+            return Xml(res, CXmlReply::Fail("Unknown symbol set: " + set));
+        x.Open("IndustryGroup").Text("Name", set).Open("Symbols");
+        for (const std::string& symbol : *symbols)
+            x.Text("Symbol", symbol);
+        x.Close("Symbols").Close("IndustryGroup");
     } else if (name == "NewsHistory") {
         const std::string key = Param(req, "symbol");
         int count = Param(req, "count").empty() ? 50 : std::atoi(Param(req, "count").c_str());
