@@ -274,12 +274,8 @@ void CPriceSeries::CollectRunSpans(int first, int last, CTime now, std::vector<S
             --newest;
         if (newest < lo || m_bars.Start(lo).GetTime() == 0)
             continue;
-        // Daily history rows start at their day's midnight, while a daily bar starts when the
-        // session opens: the span begins with its first day, or that day's row is left out.
-        CTime begin = m_bars.Start(lo);
-        if (IsDailyOrLongerInterval(m_interval))
-            begin = periods::TimeOnDay(periods::LocalDayNumber(begin), 0);
-        spans.push_back({CTimeToFeedTime(begin), CTimeToFeedTime(m_bars.End(newest))});
+        // The history cache asks for daily rows from the midnight of the span's first day.
+        spans.push_back({CTimeToFeedTime(m_bars.Start(lo)), CTimeToFeedTime(m_bars.End(newest))});
     }
 }
 
