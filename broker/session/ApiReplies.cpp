@@ -345,3 +345,12 @@ int CountPlacedOrders(const std::string& xml)
     ForEachChild(body, "SavedOrder", [&](const TiXmlElement*) { ++n; });
     return n;
 }
+
+CString SessionCookieFrom(const std::string& setCookie)
+{
+    static const std::string kName = "KELVTRADING=";
+    if (setCookie.compare(0, kName.size(), kName) != 0)
+        return CString();
+    const size_t end = setCookie.find(';');
+    return CString(setCookie.substr(kName.size(), end == std::string::npos ? std::string::npos : end - kName.size()));
+}

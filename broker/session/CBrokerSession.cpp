@@ -28,16 +28,6 @@ int64_t NowMs()
         .count();
 }
 
-// "KELVTRADING=<id>" from a Set-Cookie value, or empty.
-CString SessionCookieFrom(const std::string& setCookie)
-{
-    static const std::string kName = "KELVTRADING=";
-    if (setCookie.compare(0, kName.size(), kName) != 0)
-        return CString();
-    const size_t end = setCookie.find(';');
-    return CString(setCookie.substr(kName.size(), end == std::string::npos ? std::string::npos : end - kName.size()));
-}
-
 CString FormatDouble(double value)
 {
     char text[64];
