@@ -54,10 +54,15 @@ public:
         menuChoices.erase(menuChoices.begin());
         return choice;
     }
-    bool OpenExternal(const CString&) override { return true; }
+    bool OpenExternal(const CString& target) override
+    {
+        opened.push_back(target);
+        return true;
+    }
 
     std::vector<RecordedBox> boxes;
     std::vector<UINT> menuChoices;
+    std::vector<CString> opened;
 };
 
 class ChartTestShell {
