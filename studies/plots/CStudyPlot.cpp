@@ -284,7 +284,10 @@ void CStudyPlot::DrawValueLabel(CDC* dc, double value, const CPriceScale* scale,
         return;
     const int height = rect->bottom - rect->top;
     const int y = scale->PriceToY(value);
+    // Centred on its value, but kept inside the scale so a value at an edge stays readable.
     rect->top = y - height / 2;
+    if (scale->GetBottom() - scale->GetTop() >= height)
+        rect->top = std::clamp(rect->top, scale->GetTop(), scale->GetBottom() - height);
     rect->bottom = rect->top + height;
     const int saved = dc->SaveDC();
     const int sum = GetRValue(color) + GetGValue(color) + GetBValue(color);

@@ -213,6 +213,18 @@ TEST_F(PricePlotTest, ValueLabelTextIsBlackOnLightColours)
     EXPECT_GT(darkestAndLightest(RGB(128, 127, 127)).second, 200); // sum 382: white text
 }
 
+TEST_F(PricePlotTest, ValueLabelsAtTheScalesEdgesStayInsideIt)
+{
+    const CPriceScale scale(false, 0, 100, 0, 100);
+    TestCanvas c(120, 120);
+    for (const auto& [value, top] : {std::pair{0.0, 84}, {100.0, 0}, {99.0, 0}, {1.0, 84}, {20.0, 72}}) {
+        CRect rect(10, 0, 110, 16);
+        plot.DrawValueLabel(c.DC(), value, &scale, RGB(0, 0, 255), &rect, "8888");
+        EXPECT_EQ(top, rect.top) << value; // the value's row minus 8, kept within 0..84
+        EXPECT_EQ(16, rect.Height()) << value;
+    }
+}
+
 TEST_F(PricePlotTest, DrawingToolNumbers)
 {
     Load();
