@@ -30,14 +30,15 @@ protected:
     {
         ASSERT_TRUE(m_session.Start());
         RegisterOptionChainHooks();
-        m_engine.Start();
-        CFormulaEngine::Install(&m_engine);
+        m_engine->Start();
+        CFormulaEngine::Install(m_engine.get());
     }
     void TearDown() override
     {
         m_harness.reset();
         CFormulaEngine::Install(nullptr);
-        m_engine.Stop();
+        // The engine frees the released formulas' quote handles while the session still exists.
+        m_engine.reset();
         m_session.Stop();
     }
     qx::testbroker::CTestBroker& Broker() { return m_session.Broker(); }
@@ -67,7 +68,7 @@ protected:
     }
 
     qx::testsupport::CSeriesBrokerSession m_session;
-    CFormulaEngine m_engine;
+    std::unique_ptr<CFormulaEngine> m_engine = std::make_unique<CFormulaEngine>();
     std::unique_ptr<CLevel1Harness> m_harness = std::make_unique<CLevel1Harness>();
 };
 
@@ -209,11 +210,11 @@ TEST_F(Level1FiveHundred, ScreenerShowsOnlyTheSymbolsWhoseFormulaIsTrueAndStopsW
     EXPECT_EQ(view->Grid().GetItemCount(), static_cast<int>(expected.size()));
     EXPECT_TRUE(view->GetDocument()->GetTitle().Right(9) == ", Last>50");
     (void)sawProgress; // the scan may finish within its first wait
-    EXPECT_GT(m_engine.GetLiveCount() + m_engine.GetPendingCount(), 0u);
+    EXPECT_GT(m_engine->GetLiveCount() + m_engine->GetPendingCount(), 0u);
     // Closing the window ends the worker and frees its formulas.
     m_harness->app.CloseAllDocuments(TRUE);
     PumpFor(20);
-    EXPECT_TRUE(PumpUntil([&] { return m_engine.GetLiveCount() == 0 && m_engine.GetPendingCount() == 0; }, 10000));
+    EXPECT_TRUE(PumpUntil([&] { return m_engine->GetLiveCount() == 0 && m_engine->GetPendingCount() == 0; }, 10000));
 }
 
 TEST_F(Level1BrokerTest, CustomAndColourFieldsShowFormulaValues)
