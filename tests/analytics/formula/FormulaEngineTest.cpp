@@ -4,6 +4,10 @@
 #include "../FakeSeriesServices.h"
 
 #include "analytics/series/CSeriesListener.h"
+#include "broker/session/CSessionManager.h"
+#include "broker/session/QuoteFields.h"
+#include "broker/session/SessionConfig.h"
+#include "broker/session/SessionMessages.h"
 
 #include <mutex>
 #include <vector>
@@ -50,7 +54,49 @@ std::unique_ptr<CFormula> Subscribed(const char* text, int mode, CFormulaOwner* 
     return formula;
 }
 
+// Series services that put a quote into the session while a formula's chart bars are laid
+// out: after its quote input has subscribed, before the formula is resolved.
+class CQuoteDuringResolution : public FakeSeriesServices {
+public:
+    explicit CQuoteDuringResolution(CSessionManager& manager) : m_manager(manager) {}
+    int RequestHistory(CPriceSeries* series, DWORD start, DWORD end) override
+    {
+        if (!m_sent.exchange(true)) {
+            CQuoteMessage quote;
+            quote.m_symbol = "IBM";
+            quote.AddField(kFieldLast, 77.25);
+            m_manager.GetQuoteStore().ApplyQuote(quote);
+        }
+        return FakeSeriesServices::RequestHistory(series, start, end);
+    }
+
+private:
+    CSessionManager& m_manager;
+    std::atomic<bool> m_sent{false};
+};
+
 } // namespace
+
+TEST(FormulaEngine, AQuoteThatComesWhileTheAlertIsResolvedFiresItOnceResolved)
+{
+    CSessionManager manager(QX_BROKER_SESSION_DIR, CSessionConfig{}, nullptr, nullptr);
+    CSessionManager::Install(&manager);
+    {
+        CQuoteDuringResolution services(manager);
+        CRunningEngine engine;
+        CCountingOwner owner;
+        CFormula formula("Last>50", 0, 1, 0);
+        CString error;
+        ASSERT_TRUE(formula.Parse(error)) << error.GetString();
+        ASSERT_TRUE(formula.Subscribe("IBM", 0, &owner, nullptr, "D", 0, 0));
+        ASSERT_TRUE(WaitUntil([&] { return formula.IsResolved(); }));
+        EXPECT_TRUE(WaitUntil([&] { return owner.fired.load() == 1; }, 10s));
+        double value = 0;
+        EXPECT_TRUE(formula.Evaluate(&value, 0, -1));
+        EXPECT_EQ(1, value);
+    }
+    CSessionManager::Install(nullptr);
+}
 
 TEST(FormulaEngine, RequestsAreResolvedInTheOrderOfSubscription)
 {
