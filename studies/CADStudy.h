@@ -1,11 +1,9 @@
 // Accumulation/Distribution.
 #pragma once
 
-#include "studies/CStudyDefinition.h"
+#include "studies/CPlainLineStudy.h"
 
-#include <tuple>
-
-class CADStudy : public CStudyDefinition {
+class CADStudy : public CPlainLineStudy {
 public:
     explicit CADStudy(const CString& symbolOverride = CString());
 
@@ -13,15 +11,4 @@ public:
     CStudyPlot* CreatePlot() const override;
     std::unique_ptr<CStudyDefinition> Clone() const override;
     CString GetDisplayName() const override;
-    bool ReadDialog(IStudyDialog& dlg) override;
-    bool FillDialog(IStudyDialog& dlg) const override;
-    bool IsEqual(const CStudyDefinition& other) const override;
-    bool Store(CArchive& ar) const override;
-    bool Load(CArchive& ar, int version) override;
-
-    COLORREF m_color = RGB(0, 0, 255);
-    int m_thickness = 1;
-
-private:
-    auto Fields() const { return std::tie(m_color, m_thickness); }
 };

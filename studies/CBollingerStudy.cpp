@@ -4,7 +4,7 @@
 #include "studies/StudyArchive.h"
 #include "studies/StudyParams.h"
 
-CBollingerStudy::CBollingerStudy(const CString& symbolOverride) : CStudyDefinition(symbolOverride)
+CBollingerStudy::CBollingerStudy(const CString& symbolOverride) : CBandStudy(symbolOverride)
 {
     SetKind(kStudyBollinger, 167, false);
 }
@@ -37,18 +37,13 @@ CString CBollingerStudy::GetParamText() const
 bool CBollingerStudy::ReadDialog(IStudyDialog& dlg)
 {
     return ReadLength(dlg, m_length) && ReadStdDeviation(dlg, m_deviation) && ReadSource(dlg, m_source) &&
-           ReadColor(dlg, m_bandColor, kCtlColor1) && ReadThickness1(dlg, m_bandThickness) &&
-           ReadColor(dlg, m_middleColor, kCtlColor2) && ReadThickness2(dlg, m_middleThickness) &&
-           ReadCheck(dlg, m_bShowMiddle, kCtlCheck1) && ReadSymbolOverride(dlg, m_symbolOverride);
+           ReadLines(dlg);
 }
 
 bool CBollingerStudy::FillDialog(IStudyDialog& dlg) const
 {
     return WriteText(dlg, kCtlLength, m_length) && WriteText(dlg, kCtlLength2, m_deviation) &&
-           FillSourceCombo(dlg, m_source) && WriteColor(dlg, kCtlColor1, m_bandColor) &&
-           WriteInt(dlg, kCtlThickness1, m_bandThickness) && WriteColor(dlg, kCtlColor2, m_middleColor) &&
-           WriteInt(dlg, kCtlThickness2, m_middleThickness) && WriteCheck(dlg, kCtlCheck1, m_bShowMiddle) &&
-           WriteSymbolOverride(dlg, m_symbolOverride);
+           FillSourceCombo(dlg, m_source) && FillLines(dlg);
 }
 
 bool CBollingerStudy::SetParameters(const CStringArray& args)
@@ -64,18 +59,14 @@ bool CBollingerStudy::SetParameters(const CStringArray& args)
 bool CBollingerStudy::IsEqual(const CStudyDefinition& other) const
 {
     const auto* o = dynamic_cast<const CBollingerStudy*>(&other);
-    return o && CStudyDefinition::IsEqual(other) && Fields() == o->Fields();
+    return o && CStudyDefinition::IsEqual(other) && Fields() == o->Fields() && SameLines(*o);
 }
 
 bool CBollingerStudy::Store(CArchive& ar) const
 {
     CStudyDefinition::Store(ar);
     ar << m_length << m_source << m_deviation;
-    StoreColor(ar, m_bandColor);
-    StoreInt(ar, m_bandThickness);
-    StoreColor(ar, m_middleColor);
-    StoreInt(ar, m_middleThickness);
-    StoreFlag(ar, m_bShowMiddle);
+    StoreLines(ar);
     return true;
 }
 
@@ -84,10 +75,6 @@ bool CBollingerStudy::Load(CArchive& ar, int version)
     if (!CStudyDefinition::Load(ar, version))
         return false;
     ar >> m_length >> m_source >> m_deviation;
-    m_bandColor = LoadColor(ar);
-    m_bandThickness = LoadThickness(ar);
-    m_middleColor = LoadColor(ar);
-    m_middleThickness = LoadThickness(ar);
-    m_bShowMiddle = LoadFlag(ar);
+    LoadLines(ar);
     return true;
 }

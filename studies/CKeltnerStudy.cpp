@@ -4,7 +4,7 @@
 #include "studies/StudyArchive.h"
 #include "studies/StudyParams.h"
 
-CKeltnerStudy::CKeltnerStudy(const CString& symbolOverride) : CStudyDefinition(symbolOverride)
+CKeltnerStudy::CKeltnerStudy(const CString& symbolOverride) : CBandStudy(symbolOverride)
 {
     SetKind(kStudyKeltner, 182, false);
 }
@@ -36,18 +36,12 @@ CString CKeltnerStudy::GetParamText() const
 
 bool CKeltnerStudy::ReadDialog(IStudyDialog& dlg)
 {
-    return ReadLength(dlg, m_length) && ReadMultiplier(dlg, m_multiplier) &&
-           ReadColor(dlg, m_bandColor, kCtlColor1) && ReadThickness1(dlg, m_bandThickness) &&
-           ReadColor(dlg, m_middleColor, kCtlColor2) && ReadThickness2(dlg, m_middleThickness) &&
-           ReadCheck(dlg, m_bShowMiddle, kCtlCheck1) && ReadSymbolOverride(dlg, m_symbolOverride);
+    return ReadLength(dlg, m_length) && ReadMultiplier(dlg, m_multiplier) && ReadLines(dlg);
 }
 
 bool CKeltnerStudy::FillDialog(IStudyDialog& dlg) const
 {
-    return WriteText(dlg, kCtlLength, m_length) && WriteText(dlg, kCtlReal1, m_multiplier) &&
-           WriteColor(dlg, kCtlColor1, m_bandColor) && WriteInt(dlg, kCtlThickness1, m_bandThickness) &&
-           WriteColor(dlg, kCtlColor2, m_middleColor) && WriteInt(dlg, kCtlThickness2, m_middleThickness) &&
-           WriteCheck(dlg, kCtlCheck1, m_bShowMiddle) && WriteSymbolOverride(dlg, m_symbolOverride);
+    return WriteText(dlg, kCtlLength, m_length) && WriteText(dlg, kCtlReal1, m_multiplier) && FillLines(dlg);
 }
 
 bool CKeltnerStudy::SetParameters(const CStringArray& args)
@@ -62,18 +56,14 @@ bool CKeltnerStudy::SetParameters(const CStringArray& args)
 bool CKeltnerStudy::IsEqual(const CStudyDefinition& other) const
 {
     const auto* o = dynamic_cast<const CKeltnerStudy*>(&other);
-    return o && CStudyDefinition::IsEqual(other) && Fields() == o->Fields();
+    return o && CStudyDefinition::IsEqual(other) && Fields() == o->Fields() && SameLines(*o);
 }
 
 bool CKeltnerStudy::Store(CArchive& ar) const
 {
     CStudyDefinition::Store(ar);
     ar << m_length << m_multiplier;
-    StoreColor(ar, m_bandColor);
-    StoreInt(ar, m_bandThickness);
-    StoreColor(ar, m_middleColor);
-    StoreInt(ar, m_middleThickness);
-    StoreFlag(ar, m_bShowMiddle);
+    StoreLines(ar);
     return true;
 }
 
@@ -82,10 +72,6 @@ bool CKeltnerStudy::Load(CArchive& ar, int version)
     if (!CStudyDefinition::Load(ar, version))
         return false;
     ar >> m_length >> m_multiplier;
-    m_bandColor = LoadColor(ar);
-    m_bandThickness = LoadThickness(ar);
-    m_middleColor = LoadColor(ar);
-    m_middleThickness = LoadThickness(ar);
-    m_bShowMiddle = LoadFlag(ar);
+    LoadLines(ar);
     return true;
 }

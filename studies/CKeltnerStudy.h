@@ -1,11 +1,11 @@
 // Keltner Bands over the price bars.
 #pragma once
 
-#include "studies/CStudyDefinition.h"
+#include "studies/CBandStudy.h"
 
 #include <tuple>
 
-class CKeltnerStudy : public CStudyDefinition {
+class CKeltnerStudy : public CBandStudy {
 public:
     explicit CKeltnerStudy(const CString& symbolOverride = CString());
 
@@ -23,12 +23,7 @@ public:
 
     CString m_length = "10";
     CString m_multiplier = "1";
-    COLORREF m_bandColor = RGB(0, 0, 255);
-    COLORREF m_middleColor = RGB(255, 0, 0);
-    int m_bandThickness = 1;
-    int m_middleThickness = 1;
-    bool m_bShowMiddle = true;
 
 private:
-    auto Fields() const { return std::tie(m_length, m_multiplier, m_bandColor, m_middleColor, m_bandThickness, m_middleThickness, m_bShowMiddle); }
+    auto Fields() const { return std::tie(m_length, m_multiplier); }
 };

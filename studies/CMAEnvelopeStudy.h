@@ -1,11 +1,11 @@
 // Moving-average envelopes over the price bars.
 #pragma once
 
-#include "studies/CStudyDefinition.h"
+#include "studies/CBandStudy.h"
 
 #include <tuple>
 
-class CMAEnvelopeStudy : public CStudyDefinition {
+class CMAEnvelopeStudy : public CBandStudy {
 public:
     explicit CMAEnvelopeStudy(const CString& symbolOverride = CString());
 
@@ -24,12 +24,7 @@ public:
     CString m_source = "Close";
     CString m_length = "20";
     CString m_percentage = "3";
-    COLORREF m_bandColor = RGB(0, 0, 255);
-    COLORREF m_middleColor = RGB(255, 0, 0);
-    int m_bandThickness = 1;
-    int m_middleThickness = 1;
-    bool m_bShowMiddle = true;
 
 private:
-    auto Fields() const { return std::tie(m_source, m_length, m_percentage, m_bandColor, m_middleColor, m_bandThickness, m_middleThickness, m_bShowMiddle); }
+    auto Fields() const { return std::tie(m_source, m_length, m_percentage); }
 };

@@ -17,7 +17,7 @@ constexpr int kTypeSavedFrom = 11;
 }  // namespace
 
 CMovingAverageStudy::CMovingAverageStudy(const CString& symbolOverride, int maType)
-    : CStudyDefinition(symbolOverride), m_nMAType(maType)
+    : CPriceLineStudy(symbolOverride), m_nMAType(maType)
 {
     SetKind(kStudyMovingAverage, 156, false);
 }
@@ -73,11 +73,6 @@ CString CMovingAverageStudy::GetDisplayName() const
     return CString(GetLongTypeName()) + " (" + OverridePrefix() + m_source + "," + m_length + "," + m_offset + ")";
 }
 
-CString CMovingAverageStudy::GetParamText() const
-{
-    return "(" + m_length + ")";
-}
-
 bool CMovingAverageStudy::ReadDialog(IStudyDialog& dlg)
 {
     // No type chosen: the dialog stays open without a message.
@@ -89,9 +84,7 @@ bool CMovingAverageStudy::ReadDialog(IStudyDialog& dlg)
     if (type < 0)
         return false;
     m_nMAType = type;
-    return ReadSource(dlg, m_source) && ReadLength(dlg, m_length) && ReadOffset(dlg, m_offset) &&
-           ReadColor(dlg, m_color, kCtlColor1) && ReadThickness1(dlg, m_thickness) &&
-           ReadSymbolOverride(dlg, m_symbolOverride);
+    return CPriceLineStudy::ReadDialog(dlg);
 }
 
 bool CMovingAverageStudy::FillDialog(IStudyDialog& dlg) const
@@ -99,34 +92,21 @@ bool CMovingAverageStudy::FillDialog(IStudyDialog& dlg) const
     const int type = EffectiveType();
     for (int i = 0; i < kMATypeCount; ++i)
         dlg.SetChecked(kTypeButtons[i], i == type);
-    return FillSourceCombo(dlg, m_source) && WriteText(dlg, kCtlLength, m_length) &&
-           WriteText(dlg, kCtlOffset, m_offset) && WriteColor(dlg, kCtlColor1, m_color) &&
-           WriteInt(dlg, kCtlThickness1, m_thickness) && WriteSymbolOverride(dlg, m_symbolOverride);
-}
-
-bool CMovingAverageStudy::SetParameters(const CStringArray& args)
-{
-    if (args.GetSize() < 3)
-        return false;
-    m_source = GetCallArgument(args, 0);
-    m_length = GetCallArgument(args, 1);
-    m_offset = GetCallArgument(args, 2);
-    return true;
+    return CPriceLineStudy::FillDialog(dlg);
 }
 
 bool CMovingAverageStudy::IsEqual(const CStudyDefinition& other) const
 {
     const auto* o = dynamic_cast<const CMovingAverageStudy*>(&other);
-    return o && CStudyDefinition::IsEqual(other) && Fields() == o->Fields();
+    return o && CPriceLineStudy::IsEqual(other) && m_nMAType == o->m_nMAType;
 }
 
 bool CMovingAverageStudy::Store(CArchive& ar) const
 {
+    // The type sits between the override and the line's fields.
     CStudyDefinition::Store(ar);
     StoreInt(ar, m_nMAType);
-    ar << m_length << m_offset << m_source;
-    StoreColor(ar, m_color);
-    StoreInt(ar, m_thickness);
+    StoreLine(ar);
     return true;
 }
 
@@ -136,8 +116,6 @@ bool CMovingAverageStudy::Load(CArchive& ar, int version)
         return false;
     if (version >= kTypeSavedFrom)
         m_nMAType = LoadInt(ar);
-    ar >> m_length >> m_offset >> m_source;
-    m_color = LoadColor(ar);
-    m_thickness = LoadThickness(ar);
+    LoadLine(ar);
     return true;
 }

@@ -2,11 +2,9 @@
 // double and triple exponential.
 #pragma once
 
-#include "studies/CStudyDefinition.h"
+#include "studies/CPriceLineStudy.h"
 
-#include <tuple>
-
-class CMovingAverageStudy : public CStudyDefinition {
+class CMovingAverageStudy : public CPriceLineStudy {
 public:
     enum EMAType : int { kSimple = 0, kExponential, kWeighted, kVolumeWeighted, kDoubleExponential, kTripleExponential };
     static constexpr int kMATypeCount = 6;
@@ -17,10 +15,9 @@ public:
     CStudyPlot* CreatePlot() const override;
     std::unique_ptr<CStudyDefinition> Clone() const override;
     CString GetDisplayName() const override;
-    CString GetParamText() const override;
+    // The type's radio button, then the line's fields.
     bool ReadDialog(IStudyDialog& dlg) override;
     bool FillDialog(IStudyDialog& dlg) const override;
-    bool SetParameters(const CStringArray& args) override;
     bool IsEqual(const CStudyDefinition& other) const override;
     bool Store(CArchive& ar) const override;
     bool Load(CArchive& ar, int version) override;
@@ -33,13 +30,7 @@ public:
     static int TypeFromShortName(const CString& name);
 
     int m_nMAType = kSimple;
-    CString m_source = "Close";
-    CString m_length = "10";
-    CString m_offset = "0";
-    COLORREF m_color = RGB(0, 0, 255);
-    int m_thickness = 1;
 
 private:
     int EffectiveType() const;
-    auto Fields() const { return std::tie(m_nMAType, m_source, m_length, m_offset, m_color, m_thickness); }
 };

@@ -1,7 +1,8 @@
 // A study on a chart: the parameters the user chose, its colours and line thicknesses,
 // the pane it sits in, its request key, its plot, and its saved form. Every study class
-// derives from it directly; studies are made by the factories (StudyFactory.h) and by
-// Clone.
+// derives from it, directly or through a base that holds the fields several studies share
+// (CBandStudy, CPriceLineStudy, CPlainLineStudy); studies are made by the factories
+// (StudyFactory.h) and by Clone.
 #pragma once
 
 #include "platform/core/Collections.h"

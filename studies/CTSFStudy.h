@@ -1,11 +1,9 @@
 // Time Series Forecast over the price bars.
 #pragma once
 
-#include "studies/CStudyDefinition.h"
+#include "studies/CPriceLineStudy.h"
 
-#include <tuple>
-
-class CTSFStudy : public CStudyDefinition {
+class CTSFStudy : public CPriceLineStudy {
 public:
     explicit CTSFStudy(const CString& symbolOverride = CString());
 
@@ -13,20 +11,4 @@ public:
     CStudyPlot* CreatePlot() const override;
     std::unique_ptr<CStudyDefinition> Clone() const override;
     CString GetDisplayName() const override;
-    CString GetParamText() const override;
-    bool ReadDialog(IStudyDialog& dlg) override;
-    bool FillDialog(IStudyDialog& dlg) const override;
-    bool SetParameters(const CStringArray& args) override;
-    bool IsEqual(const CStudyDefinition& other) const override;
-    bool Store(CArchive& ar) const override;
-    bool Load(CArchive& ar, int version) override;
-
-    CString m_source = "Close";
-    CString m_length = "10";
-    CString m_offset = "0";
-    COLORREF m_color = RGB(0, 0, 255);
-    int m_thickness = 1;
-
-private:
-    auto Fields() const { return std::tie(m_source, m_length, m_offset, m_color, m_thickness); }
 };

@@ -93,14 +93,10 @@ bool GetIntegerControlRange(int controlId, int& minimum, int& maximum)
 
 bool ReadIntText(IStudyDialog& dlg, CString& field, int id, const char* name, int minimum, int def, int maximum)
 {
-    const long n = ParseInteger(dlg.GetText(id));
-    if (n < minimum || n > maximum) {
-        Refuse(dlg, IntegerMessage(name, minimum, maximum));
-        field = IntText(def);
-        return false;
-    }
-    field = IntText(static_cast<int>(n));
-    return true;
+    int value = 0;
+    const bool read = ReadIntValue(dlg, value, id, name, minimum, def, maximum);
+    field = IntText(value);
+    return read;
 }
 
 bool ReadIntValue(IStudyDialog& dlg, int& field, int id, const char* name, int minimum, int def, int maximum)
@@ -118,14 +114,10 @@ bool ReadIntValue(IStudyDialog& dlg, int& field, int id, const char* name, int m
 bool ReadRealText(IStudyDialog& dlg, CString& field, int id, const char* name, double minimum, double def,
                   double maximum)
 {
-    const double x = ParseReal(dlg.GetText(id));
-    if (!InRange(x, minimum, maximum)) {
-        Refuse(dlg, RealMessage(name, minimum, maximum));
-        field = RealText(def);
-        return false;
-    }
-    field = RealText(x);
-    return true;
+    double value = 0;
+    const bool read = ReadRealValue(dlg, value, id, name, minimum, def, maximum);
+    field = RealText(value);
+    return read;
 }
 
 bool ReadRealValue(IStudyDialog& dlg, double& field, int id, const char* name, double minimum, double def,

@@ -54,6 +54,31 @@ CString FormatQuantity(double quantity, int mode)
     return text;
 }
 
+// A quantity field's text as a positive number; a whole one within the order limit when it
+// counts shares (mode 1).
+bool IsValidQuantity(const CString& text, int mode)
+{
+    double number = 0;
+    bool ok = ParseOrderNumber(text, number) && number > 0;
+    if (mode == 1)
+        ok = ok && number == std::floor(number) && number <= kMaxOrderQuantity;
+    return !text.IsEmpty() && ok;
+}
+
+// A refused quantity field: an amount in mode 0, else a quantity.
+const char* QuantityMessage(int mode)
+{
+    return mode == 0 ? "Please enter a valid amount" : "Please enter a valid quantity";
+}
+
+// "Order N: " before a message about leg N-1.
+CString LegMessage(int leg, const CString& text)
+{
+    CString prefix;
+    prefix.Format("Order %d: ", leg + 1);
+    return prefix + text;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- choice lists
@@ -881,13 +906,7 @@ void COrderFormLogic::Clear()
 
 void COrderFormLogic::ShowLegMessage(int leg, const CString& text)
 {
-    CString message = text;
-    if (m_nConditionalType != -1) {
-        CString prefix;
-        prefix.Format("Order %d: ", leg + 1);
-        message = prefix + text;
-    }
-    m_owner.ShowMessage(message);
+    m_owner.ShowMessage(m_nConditionalType != -1 ? LegMessage(leg, text) : text);
 }
 
 bool COrderFormLogic::ValidateLeg(int leg)
@@ -900,17 +919,11 @@ bool COrderFormLogic::ValidateLeg(int leg)
         ShowLegMessage(leg, "Please enter a valid symbol");
         return false;
     }
-    double number = 0;
-    if (l.quantityMode != 2) {
-        const bool parsed = ParseOrderNumber(l.quantity, number);
-        bool ok = parsed && number > 0;
-        if (l.quantityMode == 1)
-            ok = ok && number == std::floor(number) && number <= kMaxOrderQuantity;
-        if (l.quantity.IsEmpty() || !ok) {
-            ShowLegMessage(leg, l.quantityMode == 0 ? "Please enter a valid amount" : "Please enter a valid quantity");
-            return false;
-        }
+    if (l.quantityMode != 2 && !IsValidQuantity(l.quantity, l.quantityMode)) {
+        ShowLegMessage(leg, QuantityMessage(l.quantityMode));
+        return false;
     }
+    double number = 0;
     if (m_owner.IsControlShown(Id(kPrice, leg)) && !PositiveNumber(l.price, number)) {
         CString text = "Please enter a valid price";
         if (l.priceSource != 0)
@@ -922,15 +935,8 @@ bool COrderFormLogic::ValidateLeg(int leg)
         ShowLegMessage(leg, "Please enter a valid stop activation price");
         return false;
     }
-    if (m_owner.GetComboSelection(Id(kAction, leg)) < 0) {
-        const int index = IndexOf(m_owner.GetComboItems(Id(kAction, leg)), m_owner.GetControlText(Id(kAction, leg)));
-        if (index < 0) {
-            ShowLegMessage(leg, "Please select an action");
-            return false;
-        }
-        m_owner.SetComboSelection(Id(kAction, leg), index);
-        m_legs[Index(leg)].action = index;
-    }
+    if (!ValidateAction(leg))
+        return false;
     if (m_owner.IsControlShown(Id(kDateLabel, leg)) && !IsGoodTillDate(l.day, l.month, l.year, Today())) {
         ShowLegMessage(leg, "Please enter a date between today and six months from today.");
         return false;
@@ -941,16 +947,11 @@ bool COrderFormLogic::ValidateLeg(int leg)
 bool COrderFormLogic::ValidateForAlert(int leg)
 {
     const Leg& l = m_legs[Index(leg)];
-    double number = 0;
-    if (l.quantityMode != 2) {
-        bool ok = ParseOrderNumber(l.quantity, number) && number > 0;
-        if (l.quantityMode == 1)
-            ok = ok && number == std::floor(number) && number <= kMaxOrderQuantity;
-        if (l.quantity.IsEmpty() || !ok) {
-            ShowLegMessage(leg, l.quantityMode == 1 ? "Please enter a valid quantity" : "Please enter a valid amount");
-            return false;
-        }
+    if (l.quantityMode != 2 && !IsValidQuantity(l.quantity, l.quantityMode)) {
+        ShowLegMessage(leg, l.quantityMode == 1 ? "Please enter a valid quantity" : "Please enter a valid amount");
+        return false;
     }
+    double number = 0;
     if (m_owner.IsControlShown(Id(kPrice, leg)) && l.priceSource == 0 && !PositiveNumber(l.price, number)) {
         ShowLegMessage(leg, "Please enter a valid price");
         return false;
@@ -959,15 +960,20 @@ bool COrderFormLogic::ValidateForAlert(int leg)
         ShowLegMessage(leg, "Please enter a valid activation price");
         return false;
     }
-    if (m_owner.GetComboSelection(Id(kAction, leg)) < 0) {
-        const int index = IndexOf(m_owner.GetComboItems(Id(kAction, leg)), m_owner.GetControlText(Id(kAction, leg)));
-        if (index < 0) {
-            ShowLegMessage(leg, "Please select an action");
-            return false;
-        }
-        m_owner.SetComboSelection(Id(kAction, leg), index);
-        m_legs[Index(leg)].action = index;
+    return ValidateAction(leg);
+}
+
+bool COrderFormLogic::ValidateAction(int leg)
+{
+    if (m_owner.GetComboSelection(Id(kAction, leg)) >= 0)
+        return true;
+    const int index = IndexOf(m_owner.GetComboItems(Id(kAction, leg)), m_owner.GetControlText(Id(kAction, leg)));
+    if (index < 0) {
+        ShowLegMessage(leg, "Please select an action");
+        return false;
     }
+    m_owner.SetComboSelection(Id(kAction, leg), index);
+    m_legs[Index(leg)].action = index;
     return true;
 }
 
@@ -1012,13 +1018,8 @@ bool COrderFormLogic::BuildLeg(int leg, COrderRecord& record)
             quantity = static_cast<long long>(value);
     }
     if (quantity < 1 || quantity > static_cast<long long>(kMaxOrderQuantity)) {
-        CString text = l.quantityMode == 0 ? "Please enter a valid amount" : "Please enter a valid quantity";
-        if (GetLegsInUse() > 1) {
-            CString prefix;
-            prefix.Format("Order %d: ", leg + 1);
-            text = prefix + text;
-        }
-        m_owner.ShowMessage(text);
+        const CString text = QuantityMessage(l.quantityMode);
+        m_owner.ShowMessage(GetLegsInUse() > 1 ? LegMessage(leg, text) : text);
         return false;
     }
     l.computedQuantity = static_cast<int>(quantity);

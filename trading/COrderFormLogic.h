@@ -161,6 +161,9 @@ private:
     void SetDefaultDate(int leg);
     bool IsTied() const;
     bool ValidateForAlert(int leg);
+    // A typed action that matches a list item becomes the leg's action; false after a
+    // message when none matches.
+    bool ValidateAction(int leg);
     void ShowLegMessage(int leg, const CString& text);
     bool BuildLeg(int leg, COrderRecord& record);
     void SubmitUpdate(const COrderRecord& built);

@@ -9,7 +9,6 @@
 #include "platform/ui/CButton.h"
 #include "platform/ui/CComboBox.h"
 #include "platform/ui/CEdit.h"
-#include "platform/ui/CMenu.h"
 #include "platform/ui/CUiResponder.h"
 #include "trading/OrderFormIds.h"
 #include "trading/OrderInput.h"
@@ -350,20 +349,8 @@ void CTradeAlertSetupDlg::OnFunctionChanged()
 
 void CTradeAlertSetupDlg::OnCategoryButton()
 {
-    CMenu menu;
-    if (!menu.LoadMenu(IDR_FUNCTIONS_MENU))
-        return;
-    CMenu* popup = menu.GetSubMenu(0);
-    if (!popup)
-        return;
-    popup->CheckMenuItem(ID_CATEGORY_FIRST + static_cast<UINT>(m_nCategory), MF_BYCOMMAND | MF_CHECKED);
-    CPoint point(0, 0);
-    if (CWnd* button = GetDlgItem(kCategory)) {
-        CRect rect;
-        button->GetWindowRect(&rect);
-        point = CPoint(rect.left, rect.bottom);
-    }
-    const UINT chosen = CUiResponder::Current().TrackPopupMenu(*popup, point, this);
+    const UINT chosen =
+        m_controls.TrackButtonMenu(IDR_FUNCTIONS_MENU, kCategory, ID_CATEGORY_FIRST + static_cast<UINT>(m_nCategory));
     if (chosen < ID_CATEGORY_FIRST || chosen > ID_CATEGORY_FIRST + 4)
         return;
     m_nCategory = static_cast<int>(chosen - ID_CATEGORY_FIRST);
@@ -552,21 +539,31 @@ CString CTradeAlertSetupDlg::LibraryName() const
     return name == kLibraryPlaceholder ? CString() : name;
 }
 
-bool CTradeAlertSetupDlg::LoadFormulaFile(CString& name, CString& expression)
+bool CTradeAlertSetupDlg::ChooseFileToOpen(const char* extension, const char* filter, const char* folder,
+                                           CString& path)
 {
     FileDialogRequest request;
     request.open = true;
-    request.defaultExt = "qxf";
-    request.filter = "Formula Files (*.qxf)|*.qxf||";
-    request.initialDir = ProgramFolder() + "/Formulas";
+    request.defaultExt = extension;
+    request.filter = filter;
+    request.initialDir = ProgramFolder() + folder;
     request.fileMustExist = true;
     std::vector<CString> chosen;
     if (!CUiResponder::Current().ChooseFile(this, request, chosen) || chosen.empty())
         return false;
+    path = chosen.front();
+    return true;
+}
+
+bool CTradeAlertSetupDlg::LoadFormulaFile(CString& name, CString& expression)
+{
+    CString path;
+    if (!ChooseFileToOpen("qxf", "Formula Files (*.qxf)|*.qxf||", "/Formulas", path))
+        return false;
     CString error;
-    if (ReadFormulaFile(chosen.front(), name, expression, error))
+    if (ReadFormulaFile(path, name, expression, error))
         return true;
-    MessageBox(error.IsEmpty() ? "The file " + chosen.front() + " holds no formula." : error, nullptr,
+    MessageBox(error.IsEmpty() ? "The file " + path + " holds no formula." : error, nullptr,
                MB_OK | MB_ICONEXCLAMATION);
     return false;
 }
@@ -624,18 +621,12 @@ void CTradeAlertSetupDlg::OnSaveToLibrary()
 
 void CTradeAlertSetupDlg::OnSymbolLists()
 {
-    FileDialogRequest request;
-    request.open = true;
-    request.defaultExt = "sym";
-    request.filter = "Symbol List Files (*.sym)|*.sym||";
-    request.initialDir = ProgramFolder() + "/Symbols";
-    request.fileMustExist = true;
-    std::vector<CString> chosen;
-    if (!CUiResponder::Current().ChooseFile(this, request, chosen) || chosen.empty())
+    CString path;
+    if (!ChooseFileToOpen("sym", "Symbol List Files (*.sym)|*.sym||", "/Symbols", path))
         return;
     CString symbols;
     CString error;
-    if (!ReadSymbolListFile(chosen.front(), symbols, error)) {
+    if (!ReadSymbolListFile(path, symbols, error)) {
         MessageBox(error, nullptr, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
@@ -796,15 +787,9 @@ void CTradeAlertSetupDlg::OnPlaySoundClicked()
 
 void CTradeAlertSetupDlg::OnBrowseSound()
 {
-    FileDialogRequest request;
-    request.open = true;
-    request.defaultExt = "wav";
-    request.filter = "Wav Files (*.wav)|*.wav||";
-    request.initialDir = ProgramFolder() + "/Sounds";
-    request.fileMustExist = true;
-    std::vector<CString> chosen;
-    if (CUiResponder::Current().ChooseFile(this, request, chosen) && !chosen.empty())
-        SetDlgItemText(kSoundPath, chosen.front());
+    CString path;
+    if (ChooseFileToOpen("wav", "Wav Files (*.wav)|*.wav||", "/Sounds", path))
+        SetDlgItemText(kSoundPath, path);
 }
 
 void CTradeAlertSetupDlg::OnTestSound()

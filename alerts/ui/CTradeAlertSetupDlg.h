@@ -92,6 +92,9 @@ private:
     bool HasNameField() const { return m_nMode >= kSetupCustomField; }
     CString LibraryName() const;
     CString ProgramFolder() const;
+    // A file that exists, asked for with the open dialog in a folder of the program folder
+    // ("/Formulas"); false when none was chosen.
+    bool ChooseFileToOpen(const char* extension, const char* filter, const char* folder, CString& path);
     void ReadCommonFields();
 
     bool m_bEditing;

@@ -180,6 +180,7 @@ bool CPriceSeries::SetBarCount(int count, DWORD endFeedTime)
 
 void CPriceSeries::LayOutLocked(const CSessionRules* rules, int count)
 {
+    m_backfill.Clear();
     m_bars.Assign(count);
     std::unique_ptr<CBarPeriod> period;
     if (count > 0)
@@ -224,8 +225,12 @@ void CPriceSeries::RequestSpans(const std::vector<Span>& spans)
     for (const Span& span : spans)
         made += GetSeriesServices().RequestHistory(this, span.start, span.end);
     if (made < count) {
-        Guard lock(m_lock);
-        m_nOutstanding = std::max(0, m_nOutstanding - (count - made));
+        {
+            Guard lock(m_lock);
+            m_nOutstanding = std::max(0, m_nOutstanding - (count - made));
+        }
+        // Live trades kept while the failed requests counted wait for no answer.
+        FinishBackfill();
     }
 }
 
@@ -720,14 +725,15 @@ void CPriceSeries::AddEmptyBars(int n, int /*side*/)
 
 // ---------------------------------------------------------------- history
 
-void CPriceSeries::OnIntradayHistory(const std::vector<CHistoryRow>& rows)
+void CPriceSeries::OnIntradayHistory(const std::vector<CHistoryRow>& rows, std::optional<uint64_t> asOf)
 {
     {
         Guard lock(m_lock);
         if (!m_bLoaded)
             return;
-        ApplyIntradayRows(rows, 0, GetRecordCount() - 1, true);
+        ApplyIntradayRows(rows, 0, GetRecordCount() - 1, true, asOf);
     }
+    FinishBackfill();
 }
 
 void CPriceSeries::OnCachedIntradayFill(const std::vector<CHistoryRow>& rows, int first, int last)
@@ -753,7 +759,8 @@ void CPriceSeries::TakeTrade(int record, double price, double size)
     }
 }
 
-void CPriceSeries::ApplyIntradayRows(const std::vector<CHistoryRow>& rows, int first, int last, bool answer)
+void CPriceSeries::ApplyIntradayRows(const std::vector<CHistoryRow>& rows, int first, int last, bool answer,
+                                     std::optional<uint64_t> asOf)
 {
     first = std::max(first, 0);
     last = std::min(last, m_bars.Size() - 1);
@@ -779,6 +786,7 @@ void CPriceSeries::ApplyIntradayRows(const std::vector<CHistoryRow>& rows, int f
             m_bars.SetField(r, kBarLow, std::min(m_bars.Field(r, kBarLow), row.low));
             m_bars.SetField(r, kBarVolume, m_bars.Field(r, kBarVolume) + row.volume);
         }
+        NoteFilledLocked(r, answer, asOf);
         if (changedLo < 0)
             changedLo = r;
         changedHi = r;
@@ -790,10 +798,42 @@ void CPriceSeries::ApplyIntradayRows(const std::vector<CHistoryRow>& rows, int f
             changedLo = changedLo < 0 ? k : std::min(changedLo, k);
             changedHi = std::max(changedHi, k);
         }
+    if (answer)
+        m_backfill.Answered(asOf.has_value());
     if (answer && m_nOutstanding > 0)
         --m_nOutstanding;
     if (changedLo >= 0)
         InvalidateLocked(1, changedLo, changedHi);
+}
+
+void CPriceSeries::NoteFilledLocked(int record, bool answer, std::optional<uint64_t> asOf)
+{
+    // Only the newest bars matter: live trades land there.
+    if (answer && asOf && record >= GetRecordCount() - static_cast<int>(CBackfillGate::kMarkedBars))
+        m_backfill.Filled(m_bars.Start(record), *asOf);
+}
+
+void CPriceSeries::FinishBackfill()
+{
+    bool restore = false;
+    {
+        Guard lock(m_lock);
+        if (m_nOutstanding != 0)
+            return;
+        restore = m_backfill.TakeDeferredRestore();
+    }
+    if (restore)
+        OnStreamRestored();
+    std::vector<CBackfillGate::Trade> kept;
+    {
+        Guard lock(m_lock);
+        if (m_nOutstanding != 0)
+            return; // asked anew: the trades wait for that answer
+        kept = m_backfill.TakeKept();
+    }
+    const CTime clock = GetSeriesServices().GetExchangeTime();
+    for (const CBackfillGate::Trade& trade : kept)
+        UpdateBar(trade, clock);
 }
 
 int CPriceSeries::CompareRecordPeriod(int record, CTime time) const
@@ -811,13 +851,13 @@ int CPriceSeries::CompareRecordPeriod(int record, CTime time) const
     return time >= m_bars.End(record) ? -1 : 0;
 }
 
-void CPriceSeries::OnDailyHistory(const std::vector<CHistoryRow>& rows)
+void CPriceSeries::OnDailyHistory(const std::vector<CHistoryRow>& rows, std::optional<uint64_t> asOf)
 {
     {
         Guard lock(m_lock);
         if (!m_bLoaded)
             return;
-        ApplyDailyRows(rows, 0, GetRecordCount() - 1, true);
+        ApplyDailyRows(rows, 0, GetRecordCount() - 1, true, asOf);
         if (!rows.empty()) {
             const CTime newest = FeedTimeToRecordTime(rows.back().feedTime);
             if (newest > m_newestHistory)
@@ -825,6 +865,7 @@ void CPriceSeries::OnDailyHistory(const std::vector<CHistoryRow>& rows)
         }
     }
     CurrentDayFill();
+    FinishBackfill();
 }
 
 void CPriceSeries::OnCachedDailyFill(const std::vector<CHistoryRow>& rows, int first, int last)
@@ -835,7 +876,8 @@ void CPriceSeries::OnCachedDailyFill(const std::vector<CHistoryRow>& rows, int f
     ApplyDailyRows(rows, first, last, false);
 }
 
-void CPriceSeries::ApplyDailyRows(const std::vector<CHistoryRow>& rows, int first, int last, bool answer)
+void CPriceSeries::ApplyDailyRows(const std::vector<CHistoryRow>& rows, int first, int last, bool answer,
+                                  std::optional<uint64_t> asOf)
 {
     first = std::max(first, 0);
     last = std::min(last, m_bars.Size() - 1);
@@ -868,10 +910,13 @@ void CPriceSeries::ApplyDailyRows(const std::vector<CHistoryRow>& rows, int firs
         } else {
             continue;
         }
+        NoteFilledLocked(r, answer, asOf);
         if (changedLo < 0)
             changedLo = r;
         changedHi = r;
     }
+    if (answer)
+        m_backfill.Answered(asOf.has_value());
     if (answer && m_nOutstanding > 0)
         --m_nOutstanding;
     if (changedLo >= 0)
@@ -970,10 +1015,14 @@ void CPriceSeries::OnLiveData(const CTradeMessage* trade, DWORD feedTime)
         if (m_bHistorical || feedTime < CTimeToFeedTime(m_now))
             return;
     }
-    if (IsTickSeries())
+    if (IsTickSeries()) {
         AppendTicks(*trade, time);
-    else
-        UpdateBar(*trade, time, clock);
+        return;
+    }
+    double size = trade->m_size * 100.0;
+    for (int more : trade->m_moreSizes)
+        size += more * 100.0;
+    UpdateBar({time, trade->m_price, size, trade->m_sequence}, clock);
 }
 
 void CPriceSeries::OnStreamRestored()
@@ -988,6 +1037,11 @@ void CPriceSeries::OnStreamRestored()
         Guard lock(m_lock);
         if (!m_bLoaded || m_bHistorical || m_bars.Empty())
             return;
+        if (m_nOutstanding != 0) {
+            // The answers on their way may have been made before this outage.
+            m_backfill.DeferRestore();
+            return;
+        }
         const int count = m_bars.Size();
         const int newest = m_bars.LastValid();
         if (newest < 0)
@@ -1004,7 +1058,9 @@ void CPriceSeries::OnStreamRestored()
             m_bars.ClearValues(r);
         RecordsChangedLocked(first);
         NotifyLocked(0, 0, count - 1);
-        CollectRunSpans(first, count - 1, std::max(now, m_now), spans);
+        m_backfill.ForgetFrom(m_bars.Start(first));
+        // A server clock a little ahead may have filled a bar this clock has not reached yet.
+        CollectRunSpans(first, count - 1, std::max({now, m_now, m_bars.Start(first)}), spans);
     }
     RequestSpans(spans);
 }
@@ -1045,17 +1101,21 @@ int CPriceSeries::RollForwardLocked(CTime time, CTime clock, const CSessionRules
     return steps;
 }
 
-void CPriceSeries::UpdateBar(const CTradeMessage& trade, CTime time, CTime clock)
+void CPriceSeries::UpdateBar(const CBackfillGate::Trade& trade, CTime clock)
 {
     const CSessionRules* rules = Rules();
+    const CTime time = trade.time;
     int requestFirst = 0, requestLast = -1;
     {
         Guard lock(m_lock);
-        if (!m_bLoaded || m_bHistorical || m_nOutstanding != 0 || m_bCurrentDayBar || m_bars.Empty())
+        if (!m_bLoaded || m_bHistorical || m_bCurrentDayBar || m_bars.Empty())
             return;
-        double size = trade.m_size * 100.0;
-        for (int more : trade.m_moreSizes)
-            size += more * 100.0;
+        if (m_nOutstanding != 0) {
+            // The trade waits for the history on its way, which may hold it.
+            m_backfill.Keep(trade);
+            return;
+        }
+        const double size = trade.size;
         const int count = m_bars.Size();
         int rolled = 0;
         bool laidOut = false;
@@ -1066,8 +1126,10 @@ void CPriceSeries::UpdateBar(const CTradeMessage& trade, CTime time, CTime clock
         int r = count - 1;
         while (r >= 0 && !(m_bars.Start(r) <= time && time < m_bars.End(r)))
             --r;
+        if (r >= 0 && m_backfill.Holds(m_bars.Start(r), trade.sequence))
+            r = -1; // the bar's history rows hold it already
         if (r >= 0) {
-            TakeTrade(r, trade.m_price, size);
+            TakeTrade(r, trade.price, size);
             RecordsChangedLocked(r);
         }
         if (rolled)

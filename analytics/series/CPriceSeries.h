@@ -6,6 +6,7 @@
 // stores while holding its own lock.
 #pragma once
 
+#include "analytics/series/CBackfillGate.h"
 #include "analytics/series/CBarRecord.h"
 #include "analytics/series/CBarStore.h"
 #include "analytics/series/CEquityRecord.h"
@@ -86,10 +87,11 @@ public:
     // |n| empty records: n < 0 in front of the first record, n > 0 after the last.
     void AddEmptyBars(int n, int side);
 
-    // The session's components.
-    void OnIntradayHistory(const std::vector<CHistoryRow>& rows);
+    // The session's components. asOf: the newest trade of the symbol an answer's rows hold,
+    // when the server named it.
+    void OnIntradayHistory(const std::vector<CHistoryRow>& rows, std::optional<uint64_t> asOf = std::nullopt);
     void OnCachedIntradayFill(const std::vector<CHistoryRow>& rows, int first, int last);
-    void OnDailyHistory(const std::vector<CHistoryRow>& rows);
+    void OnDailyHistory(const std::vector<CHistoryRow>& rows, std::optional<uint64_t> asOf = std::nullopt);
     void OnCachedDailyFill(const std::vector<CHistoryRow>& rows, int first, int last);
     void OnLiveData(const CTradeMessage* trade, DWORD feedTime);
     void OnExchangeCheck();
@@ -141,13 +143,19 @@ private:
     // Asks for the spans; each counts as outstanding before it goes out, since its answer
     // may arrive before RequestHistory returns.
     void RequestSpans(const std::vector<Span>& spans);
-    void ApplyIntradayRows(const std::vector<CHistoryRow>& rows, int first, int last, bool answer);
-    void ApplyDailyRows(const std::vector<CHistoryRow>& rows, int first, int last, bool answer);
+    void ApplyIntradayRows(const std::vector<CHistoryRow>& rows, int first, int last, bool answer,
+                           std::optional<uint64_t> asOf = std::nullopt);
+    void ApplyDailyRows(const std::vector<CHistoryRow>& rows, int first, int last, bool answer,
+                        std::optional<uint64_t> asOf = std::nullopt);
+    // A bar took rows of an answer.
+    void NoteFilledLocked(int record, bool answer, std::optional<uint64_t> asOf);
+    // After an answer: once none is on its way, the kept live trades are applied.
+    void FinishBackfill();
     int CompareRecordPeriod(int record, CTime time) const;
     // A bar takes a price: the first one opens it, later ones widen it.
     void TakeTrade(int record, double price, double size);
     void CurrentDayFill();
-    void UpdateBar(const CTradeMessage& trade, CTime time, CTime clock);
+    void UpdateBar(const CBackfillGate::Trade& trade, CTime clock);
     // Lays the bars forward to the one holding `time`: empty bars come in at the back and the
     // oldest go; when that would take more bars than the series holds it is laid out afresh
     // ending there (laidOut). Returns the number of bars stepped.
@@ -182,6 +190,7 @@ private:
     CTime m_endTime;
     BYTE m_bHistorical = 0;
     std::unique_ptr<CTickFilter> m_pFilter;
+    CBackfillGate m_backfill;
     DWORD m_keyEndTime = 0;
     std::unique_ptr<CStudyValues> m_pStudy;
     std::unique_ptr<CSeriesStudy> m_pStudyState; // the study's values, beside the records

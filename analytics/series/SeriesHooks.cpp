@@ -19,11 +19,12 @@ void RegisterPriceSeriesHooks()
     };
     hooks.exchangeCheck = [](CPriceSeries* series) { series->OnExchangeCheck(); };
     hooks.streamRestored = [](CPriceSeries* series) { series->OnStreamRestored(); };
-    hooks.historyUpdate = [](CPriceSeries* series, const std::vector<CHistoryRow>& rows, bool daily) {
+    hooks.historyUpdate = [](CPriceSeries* series, const std::vector<CHistoryRow>& rows, bool daily,
+                             std::optional<uint64_t> asOf) {
         if (daily)
-            series->OnDailyHistory(rows);
+            series->OnDailyHistory(rows, asOf);
         else
-            series->OnIntradayHistory(rows);
+            series->OnIntradayHistory(rows, asOf);
     };
     hooks.cachedFill = [](CPriceSeries* series, const std::vector<CHistoryRow>& rows, bool daily, int first,
                           int last) {

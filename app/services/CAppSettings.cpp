@@ -1,5 +1,7 @@
 #include "app/services/CAppSettings.h"
 
+#include "app/services/TextHelpers.h"
+
 #include "platform/core/CArchive.h"
 #include "platform/core/CException.h"
 #include "platform/core/CFile.h"
@@ -8,6 +10,7 @@
 #include "platform/core/FileVersion.h"
 
 #include <atomic>
+#include <cmath>
 #include <cstring>
 #include <cstdio>
 #include <filesystem>
@@ -90,33 +93,107 @@ CString SafeFileName(const CString& name)
 
 void CDrawingToolDefaults::Save(CArchive& ar) const
 {
-    ar << static_cast<DWORD>(segmentColor) << segmentThickness << static_cast<DWORD>(rayColor) << rayThickness
-       << static_cast<DWORD>(lineColor) << lineThickness << static_cast<DWORD>(regressionColor) << regressionThickness
-       << regressionChannel << regressionDeviations << static_cast<DWORD>(retracementColor) << retracementThickness
-       << retracementLevels << static_cast<DWORD>(noteColor) << noteMinimized << noteText;
+    // The record older versions read: line tools, the regression and retracement
+    // lines' first colour, and the note.
+    CString levels;
+    for (const CRetracementLevel& level : retracement.levels) {
+        if (!levels.IsEmpty())
+            levels += " ";
+        levels += FormatTrimmedDouble(level.percent);
+    }
+    ar << static_cast<DWORD>(segment.color) << segment.thickness << static_cast<DWORD>(ray.color) << ray.thickness
+       << static_cast<DWORD>(line.color) << line.thickness << static_cast<DWORD>(regression.lineColor)
+       << regression.lineThickness << (regression.displayBits != 0) << regression.upperStdDevs
+       << static_cast<DWORD>(retracement.anchorColor) << retracement.anchorThickness << levels
+       << static_cast<DWORD>(note.color) << note.minimized << note.text;
 }
 
 void CDrawingToolDefaults::Load(CArchive& ar)
 {
-    CDrawingToolDefaults d;
+    CDrawingToolDefaults d = *this;
     DWORD c = 0;
     ar >> c;
-    d.segmentColor = c;
-    d.segmentThickness = ReadSmallInt(ar, 1, 20);
+    d.segment.color = c;
+    d.segment.thickness = ReadSmallInt(ar, 0, 100);
     ar >> c;
-    d.rayColor = c;
-    d.rayThickness = ReadSmallInt(ar, 1, 20);
+    d.ray.color = c;
+    d.ray.thickness = ReadSmallInt(ar, 0, 100);
     ar >> c;
-    d.lineColor = c;
-    d.lineThickness = ReadSmallInt(ar, 1, 20);
+    d.line.color = c;
+    d.line.thickness = ReadSmallInt(ar, 0, 100);
     ar >> c;
-    d.regressionColor = c;
-    d.regressionThickness = ReadSmallInt(ar, 1, 20);
-    ar >> d.regressionChannel >> d.regressionDeviations >> c;
-    d.retracementColor = c;
-    d.retracementThickness = ReadSmallInt(ar, 1, 20);
-    ar >> d.retracementLevels >> c >> d.noteMinimized >> d.noteText;
-    d.noteColor = c;
+    ReadSmallInt(ar, 0, 100);
+    bool channel = false;
+    double deviations = 0;
+    CString levels;
+    ar >> channel >> deviations >> c;
+    ReadSmallInt(ar, 0, 100);
+    ar >> levels >> c >> d.note.minimized >> d.note.text;
+    d.note.color = c;
+    *this = std::move(d);
+}
+
+void CDrawingToolDefaults::SaveFull(CArchive& ar) const
+{
+    for (const CLineToolSettings* s : {&segment, &ray, &line})
+        ar << static_cast<DWORD>(s->color) << static_cast<DWORD>(s->thickness);
+    const CRegressionSettings& r = regression;
+    ar << static_cast<DWORD>(r.lineColor) << static_cast<DWORD>(r.lineThickness) << static_cast<DWORD>(r.upperColor)
+       << static_cast<DWORD>(r.upperThickness) << static_cast<DWORD>(r.lowerColor)
+       << static_cast<DWORD>(r.lowerThickness) << r.displayBits << static_cast<DWORD>(r.sourceField)
+       << r.upperStdDevs << r.lowerStdDevs;
+    const CRetracementSettings& t = retracement;
+    ar << static_cast<DWORD>(t.anchorColor) << static_cast<DWORD>(t.anchorThickness)
+       << static_cast<DWORD>(t.verticalColor) << static_cast<DWORD>(t.verticalThickness);
+    for (const CRetracementLevel& level : t.levels)
+        ar << static_cast<DWORD>(level.color) << static_cast<DWORD>(level.thickness) << level.percent;
+    ar << t.displayBits << t.alertBits << static_cast<DWORD>(t.extendForever ? 1 : 0) << t.extension;
+    ar << static_cast<DWORD>(note.color) << static_cast<DWORD>(note.minimized ? 1 : 0) << note.text;
+}
+
+void CDrawingToolDefaults::LoadFull(CArchive& ar)
+{
+    CDrawingToolDefaults d;
+    DWORD v = 0;
+    auto color = [&ar]() {
+        DWORD c = 0;
+        ar >> c;
+        return static_cast<COLORREF>(c);
+    };
+    for (CLineToolSettings* s : {&d.segment, &d.ray, &d.line}) {
+        s->color = color();
+        s->thickness = ReadSmallInt(ar, 0, 100);
+    }
+    CRegressionSettings& r = d.regression;
+    r.lineColor = color();
+    r.lineThickness = ReadSmallInt(ar, 0, 100);
+    r.upperColor = color();
+    r.upperThickness = ReadSmallInt(ar, 0, 100);
+    r.lowerColor = color();
+    r.lowerThickness = ReadSmallInt(ar, 0, 100);
+    ar >> r.displayBits;
+    r.sourceField = ReadSmallInt(ar, 0, 3);
+    ar >> r.upperStdDevs >> r.lowerStdDevs;
+    CRetracementSettings& t = d.retracement;
+    t.anchorColor = color();
+    t.anchorThickness = ReadSmallInt(ar, 0, 100);
+    t.verticalColor = color();
+    t.verticalThickness = ReadSmallInt(ar, 0, 100);
+    for (CRetracementLevel& level : t.levels) {
+        level.color = color();
+        level.thickness = ReadSmallInt(ar, 0, 100);
+        ar >> level.percent;
+    }
+    ar >> t.displayBits >> t.alertBits >> v >> t.extension;
+    t.extendForever = v != 0;
+    d.note.color = color();
+    d.note.minimized = ReadSmallInt(ar, 0, 1) != 0;
+    ar >> d.note.text;
+    if (!std::isfinite(r.upperStdDevs) || !std::isfinite(r.lowerStdDevs) || !std::isfinite(t.extension))
+        throw CArchiveException(CArchiveException::badSchema);
+    for (const CRetracementLevel& level : t.levels)
+        if (!std::isfinite(level.percent))
+            throw CArchiveException(CArchiveException::badSchema);
     *this = std::move(d);
 }
 
@@ -268,6 +345,7 @@ void CAppSettings::WriteGui(CArchive& ar) const
     ar << static_cast<DWORD>(m_intervals.size());
     for (const CString& interval : m_intervals)
         ar << interval;
+    m_drawingDefaults.SaveFull(ar);
 }
 
 void CAppSettings::ReadGui(CArchive& ar, DWORD)
@@ -319,6 +397,9 @@ void CAppSettings::ReadGui(CArchive& ar, DWORD)
     std::vector<CString> intervals(ReadCount(ar));
     for (CString& interval : intervals)
         ar >> interval;
+    // Files of older versions end here.
+    if (ar.GetRemaining() > 0)
+        drawing.LoadFull(ar);
 
     m_quoteFont = quoteFont;
     m_quoteTextColor = quoteText;

@@ -29,28 +29,75 @@ public:
     virtual void Notify(const CString& text) = 0;
 };
 
+// The settings of the chart's drawing tools (colours are 0x00BBGGRR).
+struct CLineToolSettings {
+    COLORREF color = 0;
+    int thickness = 1;
+    bool operator==(const CLineToolSettings&) const = default;
+};
+
+struct CRegressionSettings {
+    COLORREF lineColor = 0;
+    int lineThickness = 1;
+    COLORREF upperColor = 0xFF0000;
+    int upperThickness = 1;
+    COLORREF lowerColor = 0xFF0000;
+    int lowerThickness = 1;
+    DWORD displayBits = 3;   // bit 0 upper channel, bit 1 lower channel
+    int sourceField = 3;     // 0 Open, 1 High, 2 Low, 3 Close
+    double upperStdDevs = 2.0;
+    double lowerStdDevs = -2.0;
+    bool operator==(const CRegressionSettings&) const = default;
+};
+
+struct CRetracementLevel {
+    COLORREF color = 0;
+    int thickness = 1;
+    double percent = 0;
+    bool operator==(const CRetracementLevel&) const = default;
+};
+
+struct CRetracementSettings {
+    COLORREF anchorColor = 65535;
+    int anchorThickness = 3;
+    COLORREF verticalColor = 0x808080;
+    int verticalThickness = 1;
+    std::array<CRetracementLevel, 8> levels = {{{0x018001, 1, 38.2}, {0x808001, 1, 61.8}, {0xFF0000, 1, 70.7},
+                                                {0x010180, 1, 78.6}, {0xFF8080, 1, 84.1}, {0x800101, 1, 127.2},
+                                                {0x018080, 1, 161.8}, {255, 1, 261.8}}};
+    // Bits 0-7 level shown, 8 vertical line, 9 percent label, 10 price label, 11 "As
+    // Decimal", 12 labels right-justified.
+    DWORD displayBits = 4095;
+    DWORD alertBits = 255;   // bit i: level i gets a price alert
+    bool extendForever = false;
+    double extension = 3.4;
+    bool operator==(const CRetracementSettings&) const = default;
+};
+
+struct CNoteSettings {
+    COLORREF color = 0xFF0000;
+    bool minimized = false;
+    CString text;
+    bool operator==(const CNoteSettings&) const = default;
+};
+
 // Drawing-tool defaults kept in gui.dat.
 struct CDrawingToolDefaults {
-    COLORREF segmentColor = RGB(0, 0, 255);
-    int segmentThickness = 1;
-    COLORREF rayColor = RGB(0, 0, 255);
-    int rayThickness = 1;
-    COLORREF lineColor = RGB(0, 0, 255);
-    int lineThickness = 1;
-    COLORREF regressionColor = RGB(128, 0, 128);
-    int regressionThickness = 1;
-    bool regressionChannel = true;
-    double regressionDeviations = 2.0;
-    COLORREF retracementColor = RGB(255, 128, 0);
-    int retracementThickness = 1;
-    CString retracementLevels = "0 23.6 38.2 50 61.8 100";
-    COLORREF noteColor = RGB(255, 255, 192);
-    bool noteMinimized = false;
-    CString noteText;
+    CLineToolSettings segment{65280, 1};
+    CLineToolSettings ray{0xFF0000, 1};
+    CLineToolSettings line{255, 1};
+    CRegressionSettings regression;
+    CRetracementSettings retracement;
+    CNoteSettings note;
 
     void Reset() { *this = CDrawingToolDefaults(); }
+    // The short record of older gui.dat files (line tools and note) ...
     void Save(CArchive& ar) const;
     void Load(CArchive& ar);
+    // ... and the whole settings, written after the rest of gui.dat.
+    void SaveFull(CArchive& ar) const;
+    void LoadFull(CArchive& ar);
+    bool operator==(const CDrawingToolDefaults&) const = default;
 };
 
 // A named group of symbol sets (the Level I symbol-set menu).

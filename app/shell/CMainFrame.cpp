@@ -16,6 +16,7 @@
 #include "platform/ui/CUiResponder.h"
 #include "platform/ui/CommonDialogs.h"
 #include "platform/ui/WinCtrl.h"
+#include "trading/AccountChoice.h"
 #include "trading/ui/ReportIds.h"
 #include "views/ui/EditPortfolioDlg.h"
 #include "views/ui/EditWatchlistDlg.h"
@@ -302,12 +303,7 @@ void CMainFrame::GetTargetAccounts(int mode, const std::vector<CString>& names, 
     } else if (mode == 1) {
         out = m_accounts;
     } else if (mode == 2) {
-        for (const CAccountInfo& a : m_accounts)
-            for (const CString& name : names)
-                if (SameAccountName(a.name, name) || SameAccountName(a.number, name)) {
-                    out.push_back(a);
-                    break;
-                }
+        out = NamedAccounts(m_accounts, names);
     }
 }
 
@@ -326,13 +322,7 @@ CString CMainFrame::GetAccountListText(int mode, const std::vector<CString>& nam
     GetTargetAccounts(mode, names, chosen);
     if (mode == 1 && chosen.empty())
         return "All";
-    CString text;
-    for (const CAccountInfo& a : chosen) {
-        if (!text.IsEmpty())
-            text += ", ";
-        text += a.name;
-    }
-    return text;
+    return AccountNamesText(chosen);
 }
 
 CDocument* CMainFrame::OpenWindowOfKind(int kind, bool floating)

@@ -21,6 +21,9 @@
 #include "broker/session/CSessionManager.h"
 #include "broker/session/CTcpStreamConnection.h"
 #include "broker/session/SessionConfig.h"
+#include "chart/ui/CGraphsDoc.h"
+#include "chart/ui/CGraphsView.h"
+#include "chart/ui/ChartFrames.h"
 #include "platform/core/UserDataFolder.h"
 #include "platform/ui/CChildFrame.h"
 #include "platform/ui/CDocTemplate.h"
@@ -69,16 +72,35 @@ template <>
 struct KindView<kKindSavedOrders> {
     using type = CSavedOrdersView;
 };
+template <>
+struct KindView<kKindChart> {
+    using type = CGraphsView;
+};
+
+// The document and frames of a kind: the chart's own, else the common ones.
+template <int Kind>
+struct KindFrames {
+    using doc = CCommonDoc;
+    using mdi = CChildFrame;
+    using sdi = CSdiChildFrame;
+};
+template <>
+struct KindFrames<kKindChart> {
+    using doc = CGraphsDoc;
+    using mdi = CGraphsChildFrame;
+    using sdi = CSdiGraphsChildFrame;
+};
 
 template <int Kind>
 void AddKindTemplates(CWinApp& app)
 {
     using View = typename KindView<Kind>::type;
+    using Frames = KindFrames<Kind>;
     const UINT resource = WindowKindResource(Kind);
-    app.AddDocTemplate(std::make_unique<CDocTemplate>(resource, RuntimeClassOf<CCommonDoc>(),
-                                                      RuntimeClassOf<CChildFrame>(), RuntimeClassOf<View>()));
-    app.AddDocTemplate(std::make_unique<CDocTemplate>(resource, RuntimeClassOf<CCommonDoc>(),
-                                                      RuntimeClassOf<CSdiChildFrame>(), RuntimeClassOf<View>()));
+    app.AddDocTemplate(std::make_unique<CDocTemplate>(resource, RuntimeClassOf<typename Frames::doc>(),
+                                                      RuntimeClassOf<typename Frames::mdi>(), RuntimeClassOf<View>()));
+    app.AddDocTemplate(std::make_unique<CDocTemplate>(resource, RuntimeClassOf<typename Frames::doc>(),
+                                                      RuntimeClassOf<typename Frames::sdi>(), RuntimeClassOf<View>()));
 }
 
 template <int... Kinds>

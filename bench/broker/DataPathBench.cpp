@@ -1,5 +1,7 @@
 // Stream bytes parsed, translated, queued, dispatched and applied to the quote store with a
-// listener on every symbol, on one thread; next to the bare copy of the same bytes.
+// listener on every symbol, on one thread; next to the bare copy of the same bytes. Parsing and
+// the whole path run on the same feed twice: trade records without a trade number (argument 0)
+// and with one (argument 1), as servers that number trades send them.
 #include "broker/protocol/CStreamRecordParser.h"
 #include "broker/protocol/StreamRecord.h"
 #include "broker/session/CQuoteListener.h"
@@ -53,37 +55,43 @@ std::string SymbolName(int i)
     return s;
 }
 
-// A seeded feed: four in five records are quotes of bid/ask and sizes, one in five a trade.
-const std::vector<uint8_t>& Feed()
+// A seeded feed: four in five records are quotes of bid/ask and sizes, one in five a trade
+// (numbered or not; otherwise the same feed).
+std::vector<uint8_t> MakeFeed(bool numbered)
 {
-    static const std::vector<uint8_t> bytes = [] {
-        std::mt19937 random(42);
-        std::vector<uint8_t> out;
-        std::vector<double> mid(kSymbols, 100.0);
-        for (int r = 0; r < kRecords; ++r) {
-            const int s = static_cast<int>(random() % kSymbols);
-            mid[static_cast<size_t>(s)] += (static_cast<int>(random() % 5) - 2) * 0.01;
-            const double m = mid[static_cast<size_t>(s)];
-            StreamRecord record;
-            if (random() % 5 == 0) {
-                record.service = 0;
-                record.body = TradeRecord{SymbolName(s), 1000000u + static_cast<uint32_t>(r), 0, m,
-                                          100u * (1 + static_cast<uint32_t>(random() % 9)), "Q", {}};
-            } else {
-                QuoteRecord quote;
-                quote.symbol = SymbolName(s);
-                quote.fields.push_back({6, false, m - 0.01, ""});
-                quote.fields.push_back({7, false, m + 0.01, ""});
-                quote.fields.push_back({13, false, 100.0 * (1 + random() % 20), ""});
-                quote.fields.push_back({14, false, 100.0 * (1 + random() % 20), ""});
-                record.body = std::move(quote);
-            }
-            const auto encoded = EncodeRecord(record);
-            out.insert(out.end(), encoded.begin(), encoded.end());
+    std::mt19937 random(42);
+    std::vector<uint64_t> trades(kSymbols, 0);
+    std::vector<uint8_t> out;
+    std::vector<double> mid(kSymbols, 100.0);
+    for (int r = 0; r < kRecords; ++r) {
+        const int s = static_cast<int>(random() % kSymbols);
+        mid[static_cast<size_t>(s)] += (static_cast<int>(random() % 5) - 2) * 0.01;
+        const double m = mid[static_cast<size_t>(s)];
+        StreamRecord record;
+        if (random() % 5 == 0) {
+            record.service = 0;
+            record.body = TradeRecord{SymbolName(s), 1000000u + static_cast<uint32_t>(r), 0, m,
+                                      100u * (1 + static_cast<uint32_t>(random() % 9)), "Q", {},
+                                      numbered ? ++trades[static_cast<size_t>(s)] : 0};
+        } else {
+            QuoteRecord quote;
+            quote.symbol = SymbolName(s);
+            quote.fields.push_back({6, false, m - 0.01, ""});
+            quote.fields.push_back({7, false, m + 0.01, ""});
+            quote.fields.push_back({13, false, 100.0 * (1 + random() % 20), ""});
+            quote.fields.push_back({14, false, 100.0 * (1 + random() % 20), ""});
+            record.body = std::move(quote);
         }
-        return out;
-    }();
-    return bytes;
+        const auto encoded = EncodeRecord(record);
+        out.insert(out.end(), encoded.begin(), encoded.end());
+    }
+    return out;
+}
+
+const std::vector<uint8_t>& Feed(bool numbered = false)
+{
+    static const std::vector<uint8_t> plain = MakeFeed(false), withNumbers = MakeFeed(true);
+    return numbered ? withNumbers : plain;
 }
 
 void BM_CopyBytes(benchmark::State& state)
@@ -102,7 +110,7 @@ BENCHMARK(BM_CopyBytes)->Unit(benchmark::kMillisecond);
 
 void BM_ParseOnly(benchmark::State& state)
 {
-    const auto& feed = Feed();
+    const auto& feed = Feed(state.range(0) != 0);
     for (auto _ : state) {
         CStreamRecordParser parser;
         parser.Feed(feed.data(), feed.size());
@@ -115,11 +123,11 @@ void BM_ParseOnly(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * kRecords);
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(feed.size()));
 }
-BENCHMARK(BM_ParseOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ParseOnly)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_DataPath(benchmark::State& state)
 {
-    const auto& feed = Feed();
+    const auto& feed = Feed(state.range(0) != 0);
     CQuoteStore store;
     StoreHandler handler(store);
     CSessionQueue queue;
@@ -168,7 +176,7 @@ void BM_DataPath(benchmark::State& state)
     state.counters["notifications"] = static_cast<double>(store.GetNotifications());
     state.counters["fields_heard"] = static_cast<double>(listener.fields);
 }
-BENCHMARK(BM_DataPath)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DataPath)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // Queue, dispatcher and store alone, from messages made beforehand.
 void BM_QueueDispatchApply(benchmark::State& state)

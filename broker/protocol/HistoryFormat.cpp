@@ -144,6 +144,20 @@ bool ParseHistoryLine(std::string_view line, std::string_view fields, HistoryBar
     return out.feedTime != 0;
 }
 
+bool ParseHistoryAsOf(std::string_view text, uint64_t& out)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    uint64_t value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size())
+        return false;
+    out = value;
+    return true;
+}
+
 bool ParseHistoryReply(std::string_view body, std::string_view fields, std::vector<HistoryBar>& out,
                        std::string& error)
 {

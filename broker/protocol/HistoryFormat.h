@@ -33,6 +33,13 @@ void SplitHistoryFeedTime(uint32_t feedTime, int& year, int& month, int& day, in
 std::string FormatHistoryLine(const HistoryBar& bar, std::string_view fields);
 // Parses one line; the bar needs a time (e, or d with an optional t).
 bool ParseHistoryLine(std::string_view line, std::string_view fields, HistoryBar& out);
+// The reply header naming the newest trade of the symbol the bars hold: every trade record
+// numbered up to it is in them, none after it (0: no trade yet). Without it a reply says
+// nothing of the sort.
+inline constexpr std::string_view kHistoryAsOfHeader = "X-As-Of-Trade";
+// Its value: a trade number in decimal digits, blanks around it allowed.
+bool ParseHistoryAsOf(std::string_view text, uint64_t& out);
+
 // Parses a whole reply ("\n" or "\r\n" line ends, blank lines skipped). A line
 // starting with "ERROR|" fails with the text after it.
 bool ParseHistoryReply(std::string_view body, std::string_view fields, std::vector<HistoryBar>& out,

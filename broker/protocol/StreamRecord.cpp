@@ -207,6 +207,8 @@ void Write(PayloadWriter& w, const TradeRecord& r)
     const size_t n = w.List(r.moreSizes.size());
     for (size_t i = 0; i < n; ++i)
         w.U32(r.moreSizes[i]);
+    if (r.sequence)
+        w.U64(r.sequence);
 }
 
 void WriteRows(PayloadWriter& w, const std::vector<BookRow>& rows)
@@ -331,7 +333,8 @@ bool Read(PayloadReader& r, TradeRecord& out)
     for (uint32_t& s : out.moreSizes)
         if (!r.U32(s))
             return false;
-    return true;
+    // The trade number closes the record when the server sends one.
+    return r.AtEnd() || r.U64(out.sequence);
 }
 
 bool ReadRows(PayloadReader& r, std::vector<BookRow>& rows)

@@ -81,6 +81,7 @@ struct TradeRecord {
     uint32_t size = 0;      // shares
     std::string exchange;
     std::vector<uint32_t> moreSizes;  // further trades at the same price and time
+    uint64_t sequence = 0;  // the symbol's trade number, from 1; 0: not sent (an optional last field)
     bool operator==(const TradeRecord&) const = default;
 };
 

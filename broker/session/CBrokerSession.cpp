@@ -851,8 +851,10 @@ void CBrokerSession::QueueHistoryRequest(const CHistoryRequest& request)
     m_workReady.notify_all();
 }
 
-bool CBrokerSession::DownloadHistory(const CHistoryRequest& request, std::vector<CHistoryRow>& rows, CString& error)
+bool CBrokerSession::DownloadHistory(const CHistoryRequest& request, std::vector<CHistoryRow>& rows,
+                                     std::optional<uint64_t>& asOf, CString& error)
 {
+    asOf.reset();
     static constexpr int kMaxBars = 20000;
     if (!m_pHttp) {
         error = "No connection to the broker.";
@@ -898,6 +900,15 @@ bool CBrokerSession::DownloadHistory(const CHistoryRequest& request, std::vector
             error = CString(parseError.empty() ? std::string("Malformed history reply.") : parseError);
             return false;
         }
+        if (chunk == 0) {
+            // The newest chunk holds today: its mark tells which live trades the rows hold.
+            for (const auto& [name, value] : exchange.headers) {
+                uint64_t mark = 0;
+                if (CString(name).CompareNoCase(CString(qx::protocol::kHistoryAsOfHeader)) == 0 &&
+                    qx::protocol::ParseHistoryAsOf(value, mark))
+                    asOf = mark;
+            }
+        }
         std::vector<CHistoryRow> part;
         part.reserve(bars.size());
         for (const auto& bar : bars)
@@ -929,8 +940,9 @@ void CBrokerSession::HistoryThread()
         message->m_bDaily = request.daily;
         message->m_nRequestId = request.id;
         CString error;
-        if (!DownloadHistory(request, message->m_rows, error)) {
+        if (!DownloadHistory(request, message->m_rows, message->m_asOf, error)) {
             message->m_bFailed = true;
+            message->m_asOf.reset();
             Log("history %s: %s", request.symbol.GetString(), error.GetString());
         }
         m_queue.Post(std::move(message));

@@ -23,6 +23,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -163,7 +164,9 @@ private:
     void WatchlistThread();
     void RefreshAccount();
     void RefreshWatchlists();
-    bool DownloadHistory(const CHistoryRequest& request, std::vector<CHistoryRow>& rows, CString& error);
+    // asOf: the newest trade the rows hold, when the server named it.
+    bool DownloadHistory(const CHistoryRequest& request, std::vector<CHistoryRow>& rows,
+                         std::optional<uint64_t>& asOf, CString& error);
 
     // Waits up to ms or until Stop; false when stopping.
     bool Sleep(int ms);

@@ -150,7 +150,7 @@ void CHistoryCache::ApplyHistory(const CHistoryMessage& message)
                          [](const CHistoryRow& a, const CHistoryRow& b) { return a.feedTime < b.feedTime; });
     }
     for (CPriceSeries* series : waiting)
-        hooks.historyUpdate(series, rows, daily);
+        hooks.historyUpdate(series, rows, daily, message.m_bFailed ? std::nullopt : message.m_asOf);
 }
 
 std::vector<CHistoryRow> CHistoryCache::GetRows(const CString& symbol, bool daily, bool extended)

@@ -58,10 +58,13 @@ bool CPlatformHttpTransport::Perform(CHttpExchange& exchange)
     exchange.status = static_cast<int>(result.status);
     exchange.response = result.body;
     exchange.setCookies.clear();
+    exchange.headers.clear();
     exchange.timeoutMs = m_timeoutMs;
-    for (const auto& [name, value] : result.headers)
+    for (const auto& [name, value] : result.headers) {
         if (name.CompareNoCase("Set-Cookie") == 0)
             exchange.setCookies.push_back(value.str());
+        exchange.headers.emplace_back(name.str(), value.str());
+    }
     if (!result.ok) {
         exchange.error = result.error.str();
         exchange.failure = FailureOf(result.curlCode);

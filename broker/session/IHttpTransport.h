@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 // What kind of transport failure ended an exchange.
@@ -26,6 +27,7 @@ struct CHttpExchange {
     int status = 0;
     std::string response;
     std::vector<std::string> setCookies; // values of Set-Cookie headers
+    std::vector<std::pair<std::string, std::string>> headers; // every response header, name and value
     std::string error;                   // transport failure text ("HttpSendRequest error %d"), empty on success
     ETransportFailure failure = ETransportFailure::None;
     long timeoutMs = 0;                  // the transport's time limit, for messages

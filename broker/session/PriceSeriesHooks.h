@@ -5,6 +5,8 @@
 #include "platform/core/CString.h"
 #include "platform/core/WinTypes.h"
 
+#include <cstdint>
+#include <optional>
 #include <vector>
 
 class CPriceSeries;
@@ -24,8 +26,10 @@ struct CPriceSeriesHooks {
     void (*liveTrade)(CPriceSeries* series, const CTradeMessage& trade, DWORD feedTime) = nullptr;
     // A quote notification of the series' symbol (exchange check).
     void (*exchangeCheck)(CPriceSeries* series) = nullptr;
-    // A history answer: one-minute rows (daily false) or daily rows, in time order.
-    void (*historyUpdate)(CPriceSeries* series, const std::vector<CHistoryRow>& rows, bool daily) = nullptr;
+    // A history answer: one-minute rows (daily false) or daily rows, in time order, and the
+    // newest trade of the symbol they hold when the server named it.
+    void (*historyUpdate)(CPriceSeries* series, const std::vector<CHistoryRow>& rows, bool daily,
+                          std::optional<uint64_t> asOf) = nullptr;
     // The market-data stream came back after an outage: the series asks for the history of the
     // gap (dispatcher thread, quote store locked); may be null.
     void (*streamRestored)(CPriceSeries* series) = nullptr;

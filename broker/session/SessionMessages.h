@@ -9,6 +9,7 @@
 #include "platform/core/WinTypes.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 class CLoginResultMessage : public CSessionMessage {
@@ -81,6 +82,7 @@ public:
     CString m_exchange;
     std::vector<int> m_moreSizes;
     DWORD m_feedTime = 0; // 2-second units since 1950-01-01 (exchange time)
+    uint64_t m_sequence = 0; // the symbol's trade number at the server; 0: not sent
 };
 
 // One row of a history answer: a one-minute or daily bar.
@@ -98,6 +100,8 @@ public:
     DWORD m_nRequestId = 0;
     bool m_bFailed = false;
     std::vector<CHistoryRow> m_rows; // time order
+    // The newest trade of the symbol the rows hold, when the server named it.
+    std::optional<uint64_t> m_asOf;
 };
 
 struct CBookRow {

@@ -64,6 +64,7 @@ void TranslateStreamRecord(const StreamRecord& record, std::vector<std::unique_p
                 message->m_size = static_cast<int>((body.size + 50) / 100);
                 message->m_exchange = Text(body.exchange);
                 message->m_feedTime = body.feedTime;
+                message->m_sequence = body.sequence;
                 for (uint32_t size : body.moreSizes)
                     message->m_moreSizes.push_back(static_cast<int>((size + 50) / 100));
                 out.push_back(std::move(message));

@@ -818,12 +818,18 @@ void CDC::FillSolidRect(LPCRECT rect, COLORREF color)
     CRect r(*rect);
     r.NormalizeRect();
     SetBkColor(color);
-    if (IsValid()) {
-        m_impl->painter->save();
-        m_impl->painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
-        m_impl->painter->fillRect(ToQRect(r), ToQColor(color));
-        m_impl->painter->restore();
+    if (!IsValid())
+        return;
+    QPainter* p = m_impl->painter;
+    // A fill always paints over, whatever the raster operation of the lines.
+    if (p->compositionMode() == QPainter::CompositionMode_SourceOver) {
+        p->fillRect(ToQRect(r), ToQColor(color));
+        return;
     }
+    p->save();
+    p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    p->fillRect(ToQRect(r), ToQColor(color));
+    p->restore();
 }
 
 void CDC::FillSolidRect(int x, int y, int cx, int cy, COLORREF color)

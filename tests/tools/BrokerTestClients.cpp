@@ -60,6 +60,8 @@ HttpReply ToReply(const httplib::Result& r)
     reply.status = r->status;
     reply.body = r->body;
     reply.setCookie = r->get_header_value("Set-Cookie");
+    for (const auto& [name, value] : r->headers)
+        reply.headers[name] = value;
     return reply;
 }
 

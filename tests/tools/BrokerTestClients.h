@@ -20,6 +20,7 @@ struct HttpReply {
     int status = 0;
     std::string body;
     std::string setCookie;
+    std::map<std::string, std::string> headers;  // as the server named them
 };
 
 class ApiClient {

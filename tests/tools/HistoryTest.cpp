@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <future>
+#include <optional>
 
 using namespace qx::testbroker;
 using namespace qx::testbroker::testing;
@@ -156,4 +158,48 @@ TEST(HistoryServer, AnswersDtohlcvRequests)
     EXPECT_EQ(api.Get("/history", {{"s", "NOPE"}, {"i", "D"}}).body, "ERROR|Unknown symbol: NOPE\n");
     EXPECT_EQ(api.Get("/history", {{"s", "IBM"}, {"i", "9999"}}).body, "ERROR|Invalid interval: 9999\n");
     EXPECT_EQ(api.Get("/history", {{"s", "IBM"}, {"i", "D"}, {"f", "dtq"}}).body, "ERROR|Invalid field list: dtq\n");
+}
+
+TEST(HistoryServer, RepliesNameTheNewestTradeTheirBarsHold)
+{
+    auto broker = StartBroker();
+    ASSERT_TRUE(broker);
+    ApiClient api(*broker);
+    ASSERT_TRUE(api.LogIn());
+    ApiClient other(*broker);
+    other.cookie = api.cookie;
+    const std::vector<std::pair<std::string, std::string>> query{{"s", "IBM"}, {"i", "1"}, {"n", "10"}};
+    auto mark = [](const HttpReply& reply) -> std::optional<uint64_t> {
+        const auto it = reply.headers.find(std::string(qx::protocol::kHistoryAsOfHeader));
+        uint64_t value = 0;
+        if (it == reply.headers.end() || !qx::protocol::ParseHistoryAsOf(it->second, value))
+            return std::nullopt;
+        return value;
+    };
+
+    // The market stands still: no trade yet, then two.
+    EXPECT_EQ(mark(api.Get("/history", query)), std::optional<uint64_t>(0));
+    ASSERT_TRUE(broker->InjectTrade("IBM", 150.00, 100));
+    ASSERT_TRUE(broker->InjectTrade("IBM", 150.10, 200));
+    ASSERT_TRUE(broker->InjectTrade("MSFT", 300.00, 100)); // another symbol's count
+    EXPECT_EQ(mark(api.Get("/history", query)), std::optional<uint64_t>(2));
+
+    // Held before the bars are read, a request holds the trade made meanwhile ...
+    broker->HoldHistory(HistoryHold::Requests);
+    auto held = std::async(std::launch::async, [&] { return other.Get("/history", query); });
+    ASSERT_TRUE(broker->WaitForHeldHistory(1, 5000));
+    ASSERT_TRUE(broker->InjectTrade("IBM", 150.20, 100));
+    broker->HoldHistory(HistoryHold::None);
+    EXPECT_EQ(mark(held.get()), std::optional<uint64_t>(3));
+    // ... held with its reply made, it does not.
+    broker->HoldHistory(HistoryHold::Replies);
+    held = std::async(std::launch::async, [&] { return other.Get("/history", query); });
+    ASSERT_TRUE(broker->WaitForHeldHistory(1, 5000));
+    ASSERT_TRUE(broker->InjectTrade("IBM", 150.30, 100));
+    broker->HoldHistory(HistoryHold::None);
+    EXPECT_EQ(mark(held.get()), std::optional<uint64_t>(3));
+
+    // A broker that numbers no trades names none.
+    broker->SetHistoryMarks(false);
+    EXPECT_EQ(mark(api.Get("/history", query)), std::nullopt);
 }

@@ -62,11 +62,16 @@ TEST_F(BrokerStream, InjectedQuotesTradesAndBooksReachARawClient)
                                }),
                                5000));
 
+    // Trade records carry the symbol's trade number.
     ASSERT_TRUE(broker->InjectTrade("IBM", 150.25, 300, "NYSE"));
-    ASSERT_TRUE(stream.WaitFor(Is<TradeRecord>([](const TradeRecord& t) {
-                                   return t.symbol == "IBM" && t.price == 150.25 && t.size == 300 && t.exchange == "NYSE";
+    ASSERT_TRUE(broker->InjectTrade("IBM", 150.30, 100, "NYSE"));
+    const uint64_t newest = broker->Symbol("IBM")->tradeSequence;
+    ASSERT_TRUE(stream.WaitFor(Is<TradeRecord>([&](const TradeRecord& t) {
+                                   return t.symbol == "IBM" && t.price == 150.25 && t.size == 300 &&
+                                          t.exchange == "NYSE" && t.sequence == newest - 1;
                                }),
                                5000));
+    ASSERT_TRUE(stream.WaitFor(Is<TradeRecord>([&](const TradeRecord& t) { return t.sequence == newest; }), 5000));
 
     BookRecord book{"MSFT", "L2", {{"ARCA", 123.40, 500, ""}, {"NSDQ", 123.35, 200, ""}}, {{"EDGX", 123.50, 100, ""}}};
     ASSERT_TRUE(broker->InjectBook(book));

@@ -16,10 +16,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QMouseEvent>
 #include <QPointer>
 #include <QTimer>
-#include <QWindow>
 
 #include <memory>
 
@@ -74,18 +72,6 @@ ExitingFrame* MakeFrame()
     return frame.release();  // deletes itself with its window
 }
 
-void Click(QWidget* widget, const QPoint& at)
-{
-    QWindow* window = widget->window()->windowHandle();
-    const QPoint inWindow = widget->mapTo(widget->window(), at);
-    QMouseEvent press(QEvent::MouseButtonPress, inWindow, widget->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
-    QApplication::sendEvent(window, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, inWindow, widget->mapToGlobal(at), Qt::LeftButton,
-                        Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(window, &release);
-}
-
 // Opens the first popup of the frame's menu bar by a click and returns it.
 QMenu* OpenFirstPopup(CFrameWnd& frame)
 {
@@ -96,7 +82,7 @@ QMenu* OpenFirstPopup(CFrameWnd& frame)
     QAction* top = bar->actions().value(0);
     if (!top || !top->menu())
         return nullptr;
-    Click(bar, bar->actionGeometry(top).center());
+    MouseClick(bar, bar->actionGeometry(top).center());
     PumpUntil([&] { return top->menu()->isVisible(); });
     return top->menu()->isVisible() ? top->menu() : nullptr;
 }
@@ -129,7 +115,7 @@ TEST(Closing, AFrameClosedByItsOwnMenuCommandGoesAfterTheMenuEventReturned)
     bool freedInEvent = false;
     for (QObject* watched : {static_cast<QObject*>(file), static_cast<QObject*>(window.data())})
         QObject::connect(watched, &QObject::destroyed, [&] { freedInEvent = freedInEvent || inEvent; });
-    Click(file, file->actionGeometry(exit).center());
+    MouseClick(file, file->actionGeometry(exit).center());
     inEvent = false;
     EXPECT_FALSE(freedInEvent);
     ASSERT_FALSE(window.isNull());

@@ -5,10 +5,7 @@
 #include "platform/ui/CMessageQueue.h"
 #include "platform/ui/CUiResponder.h"
 #include "platform/ui/WinUser.h"
-
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QEvent>
+#include "tests/support/UiEvents.h"
 
 #include <functional>
 #include <vector>
@@ -16,18 +13,7 @@
 // Runs the event loop until done() or the time is up; returns done().
 inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 2000)
 {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < timeoutMs) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    return done();
-}
-
-inline void PumpFor(int ms)
-{
-    PumpUntil([] { return false; }, ms);
+    return PumpEventsUntil(done, timeoutMs);
 }
 
 // Answers every question without a screen and remembers what was asked.

@@ -272,6 +272,7 @@ void CApiServer::Stop()
 {
     if (!m_server)
         return;
+    HoldHistory(HistoryHold::None);
     // stop() only reaches a server that is listening; wait for it a little.
     for (int i = 0; i < 1000 && m_thread.joinable() && !m_server->is_running(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -292,6 +293,33 @@ void CApiServer::ClearFaults()
 {
     std::lock_guard lock(m_faultLock);
     m_faults.clear();
+}
+
+void CApiServer::HoldHistory(HistoryHold hold)
+{
+    {
+        std::lock_guard lock(m_holdLock);
+        m_hold = hold;
+    }
+    m_holdChanged.notify_all();
+}
+
+bool CApiServer::WaitForHeldHistory(size_t count, int timeoutMs)
+{
+    std::unique_lock lock(m_holdLock);
+    return m_holdChanged.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return m_held >= count; });
+}
+
+void CApiServer::HistoryStage(HistoryHold stage)
+{
+    std::unique_lock lock(m_holdLock);
+    if (m_hold != stage)
+        return;
+    ++m_held;
+    m_holdChanged.notify_all();
+    // (Bounded: a test that forgets to let go does not wedge the server.)
+    m_holdChanged.wait_for(lock, std::chrono::seconds(60), [&] { return m_hold != stage; });
+    --m_held;
 }
 
 bool CApiServer::TakeFault(const std::string& path, bool carriedOut, FaultRule& rule)
@@ -698,11 +726,13 @@ void CApiServer::History(const httplib::Request& req, httplib::Response& res)
     if (count < 1 || count > 20000)
         count = 500;
 
+    HistoryStage(HistoryHold::Requests);
     PriceProfile profile;
     std::vector<protocol::HistoryBar> today;
     const SimSymbol* option = nullptr;
     SimSymbol optionCopy;
     int64_t todayDay = 0;
+    uint64_t asOf = 0;
     {
         std::lock_guard lock(m_core.Lock());
         const SimSymbol* s = m_core.Market().Find(symbol);
@@ -718,6 +748,8 @@ void CApiServer::History(const httplib::Request& req, httplib::Response& res)
         }
         todayDay = m_core.Market().Today();
         today = TodayBars(*s, interval, extended, todayDay);
+        // Read with today's bars, under the same lock as every trade.
+        asOf = s->tradeSequence;
     }
     std::vector<protocol::HistoryBar> bars;
     bars = m_core.Market().History().Bars(profile, interval, extended, beginFeed, endFeed,
@@ -754,7 +786,10 @@ void CApiServer::History(const httplib::Request& req, httplib::Response& res)
         body += protocol::FormatHistoryLine(b, fields);
         body += '\n';
     }
+    if (m_historyMarks)
+        res.set_header(std::string(protocol::kHistoryAsOfHeader), std::to_string(asOf));
     res.set_content(body, "text/plain");
+    HistoryStage(HistoryHold::Replies);
 }
 
 void CApiServer::Update(const httplib::Request&, httplib::Response& res)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -27,6 +28,13 @@ enum class ApiFault {
     FalseOk,     // not carried out, yet answered <result>OK</result> without the request's element
 };
 
+// Where history requests wait while a test holds them.
+enum class HistoryHold {
+    None,
+    Requests, // before the bars are read
+    Replies,  // the bars (and the newest trade number they hold) are read, the reply waits
+};
+
 class CBrokerCore;
 class CStreamServer;
 
@@ -47,6 +55,13 @@ public:
     // body are kept by CutReply (0: half of it).
     void AddFault(const std::string& name, ApiFault fault, int count = 1, size_t cutAt = 0);
     void ClearFaults();
+    // Holds history requests at that stage until called again with another one.
+    void HoldHistory(HistoryHold hold);
+    // Waits until that many history requests are held.
+    bool WaitForHeldHistory(size_t count, int timeoutMs);
+    // History replies name the newest trade their bars hold (the default); off, they answer
+    // as a broker that knows no trade numbers.
+    void SetHistoryMarks(bool on) { m_historyMarks = on; }
 
 private:
     void Routes();
@@ -65,6 +80,8 @@ private:
     bool TakeFault(const std::string& path, bool carriedOut, FaultRule& rule);
     // The fault of a request carried out, applied to its reply.
     void BreakReply(const httplib::Request& req, httplib::Response& res);
+    // Waits while history requests are held at this stage.
+    void HistoryStage(HistoryHold stage);
 
     CBrokerCore& m_core;
     CStreamServer& m_stream;
@@ -74,6 +91,11 @@ private:
     std::atomic<uint64_t> m_keepAlives{0};
     std::mutex m_faultLock;
     std::deque<FaultRule> m_faults;
+    std::mutex m_holdLock;
+    std::condition_variable m_holdChanged;
+    HistoryHold m_hold = HistoryHold::None;
+    size_t m_held = 0;
+    std::atomic<bool> m_historyMarks{true};
 };
 
 }  // namespace qx::testbroker

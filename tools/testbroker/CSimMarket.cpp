@@ -470,6 +470,7 @@ void CSimMarket::Trade(SimSymbol& s, double price, uint32_t size, const std::str
     t.price = price;
     t.size = size;
     t.exchange = exchange;
+    t.sequence = ++s.tradeSequence;
     e.trade = std::move(t);
 }
 

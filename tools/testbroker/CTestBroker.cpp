@@ -199,6 +199,12 @@ void CTestBroker::FailReplies(const std::string& name, ApiFault fault, int count
 {
     m_api->AddFault(name, fault, count, cutAt);
 }
+void CTestBroker::HoldHistory(HistoryHold hold) { m_api->HoldHistory(hold); }
+bool CTestBroker::WaitForHeldHistory(size_t count, int timeoutMs) const
+{
+    return m_api->WaitForHeldHistory(count, timeoutMs);
+}
+void CTestBroker::SetHistoryMarks(bool on) { m_api->SetHistoryMarks(on); }
 void CTestBroker::SendRawToStreams(const std::vector<uint8_t>& bytes) { m_stream->SendRaw(bytes); }
 
 void CTestBroker::SendMalformedRecords()

@@ -83,6 +83,13 @@ public:
     void SetPassword(const std::string& password);
     // The next count requests of an API name, or "history", get a broken reply (CApiServer.h).
     void FailReplies(const std::string& name, ApiFault fault, int count = 1, size_t cutAt = 0);
+    // History requests wait at that stage (before their bars are read, or with the reply made)
+    // until released with HistoryHold::None.
+    void HoldHistory(HistoryHold hold);
+    bool WaitForHeldHistory(size_t count, int timeoutMs) const;
+    // History replies name the newest trade their bars hold (default); off, the broker answers
+    // as one that knows no trade numbers.
+    void SetHistoryMarks(bool on);
     uint64_t KeepAliveCount() const;
     size_t SessionCount() const;
 

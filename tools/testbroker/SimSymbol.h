@@ -46,6 +46,7 @@ struct SimSymbol {
     double open = 0.0, high = 0.0, low = 0.0, prevClose = 0.0;
     double volume = 0.0, dayValue = 0.0;
     uint32_t trades = 0, tradeSize = 0, tradeTime = 0;
+    uint64_t tradeSequence = 0;  // number of the newest trade record (counts from 1)
     int tick = 0;
     double tickMagnitude = 0.0;
     double upVolume = 0.0, upValue = 0.0, downVolume = 0.0, downValue = 0.0;

@@ -148,23 +148,29 @@ void CDialogControls::ShowMessage(const CString& text)
 
 int CDialogControls::ChoosePriceSource(UINT buttonId, int checkedItem)
 {
-    CMenu menu;
-    if (!menu.LoadMenu(IDR_PRICE_SOURCE_MENU))
+    const UINT chosen =
+        TrackButtonMenu(IDR_PRICE_SOURCE_MENU, buttonId, ID_PRICE_SOURCE_FIRST + static_cast<UINT>(checkedItem));
+    if (chosen < ID_PRICE_SOURCE_FIRST || chosen > ID_PRICE_OFFSET)
         return -1;
+    return static_cast<int>(chosen - ID_PRICE_SOURCE_FIRST);
+}
+
+UINT CDialogControls::TrackButtonMenu(UINT menuId, UINT buttonId, UINT checkedCommand)
+{
+    CMenu menu;
+    if (!menu.LoadMenu(menuId))
+        return 0;
     CMenu* popup = menu.GetSubMenu(0);
     if (!popup)
-        return -1;
-    popup->CheckMenuItem(ID_PRICE_SOURCE_FIRST + static_cast<UINT>(checkedItem), MF_BYCOMMAND | MF_CHECKED);
+        return 0;
+    popup->CheckMenuItem(checkedCommand, MF_BYCOMMAND | MF_CHECKED);
     CPoint point(0, 0);
     if (CWnd* button = Item(buttonId)) {
         CRect rect;
         button->GetWindowRect(&rect);
         point = CPoint(rect.left, rect.bottom);
     }
-    const UINT chosen = CUiResponder::Current().TrackPopupMenu(*popup, point, &m_dialog);
-    if (chosen < ID_PRICE_SOURCE_FIRST || chosen > ID_PRICE_OFFSET)
-        return -1;
-    return static_cast<int>(chosen - ID_PRICE_SOURCE_FIRST);
+    return CUiResponder::Current().TrackPopupMenu(*popup, point, &m_dialog);
 }
 
 bool CDialogControls::EditPriceOffset(int& source, double& offset)

@@ -41,6 +41,9 @@ public:
     void EndWaitCursor() override;
     // Posts WM_APP+11 with the leg to the dialog's window.
     std::function<void(int leg)> QuoteNotifier() override;
+    // The first popup of a menu resource under a button of the dialog, with one command
+    // checked: the command chosen, or 0.
+    UINT TrackButtonMenu(UINT menuId, UINT buttonId, UINT checkedCommand);
 
 protected:
     CWnd* Item(UINT id) const;

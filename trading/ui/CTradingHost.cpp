@@ -1,16 +1,25 @@
 #include "trading/ui/CTradingHost.h"
 
-#include "app/services/TextHelpers.h"
 #include "app/windows/IWorkstationFrame.h"
 #include "broker/session/CSessionManager.h"
 #include "platform/ui/CWinApp.h"
 #include "platform/ui/CWnd.h"
+#include "trading/AccountChoice.h"
 
 namespace {
 
 int Ask(const CString& text, CWnd* owner, UINT type)
 {
     return owner && owner->m_hWnd ? owner->MessageBox(text, nullptr, type) : AfxMessageBox(text, type);
+}
+
+// The session manager, or null with the error that nobody is logged in.
+CSessionManager* LoggedInManager(CString& error)
+{
+    CSessionManager* manager = CSessionManager::Instance();
+    if (!manager)
+        error = "You are not logged in.";
+    return manager;
 }
 
 }  // namespace
@@ -41,12 +50,7 @@ void CTradingHost::GetTargetAccounts(int mode, const std::vector<CString>& names
     if (mode == 1) {
         out = accounts;
     } else if (mode == 2) {
-        for (const CAccountInfo& a : accounts)
-            for (const CString& name : names)
-                if (SameAccountName(a.name, name) || SameAccountName(a.number, name)) {
-                    out.push_back(a);
-                    break;
-                }
+        out = NamedAccounts(accounts, names);
     } else {
         const CString current = manager->GetSession().GetCurrentAccount();
         for (const CAccountInfo& a : accounts)
@@ -67,13 +71,7 @@ CString CTradingHost::GetAccountListText(int mode, const std::vector<CString>& n
     GetTargetAccounts(mode, names, chosen);
     if (mode == 1 && chosen.empty())
         return "All";
-    CString text;
-    for (const CAccountInfo& a : chosen) {
-        if (!text.IsEmpty())
-            text += ", ";
-        text += a.name;
-    }
-    return text;
+    return AccountNamesText(chosen);
 }
 
 std::vector<CAccountInfo> CTradingHost::GetSessionAccounts() const
@@ -85,22 +83,18 @@ std::vector<CAccountInfo> CTradingHost::GetSessionAccounts() const
 bool CTradingHost::SubmitOrder(const std::vector<COrderLeg>& legs, int securityKind, int conditionalType, int place,
                                const char* sourceTag, const CString& accountNumber, CString& error)
 {
-    CSessionManager* manager = CSessionManager::Instance();
-    if (!manager) {
-        error = "You are not logged in.";
+    CSessionManager* manager = LoggedInManager(error);
+    if (!manager)
         return false;
-    }
     return manager->GetSession().SubmitOrder(legs, securityKind, conditionalType, place, sourceTag, accountNumber,
                                              error);
 }
 
 bool CTradingHost::EditOrder(const COrderLeg& record, int securityKind, CWnd* owner, CString& error)
 {
-    CSessionManager* manager = CSessionManager::Instance();
-    if (!manager) {
-        error = "You are not logged in.";
+    CSessionManager* manager = LoggedInManager(error);
+    if (!manager)
         return false;
-    }
     return manager->GetSession().EditOrder(record, securityKind, owner, error);
 }
 

@@ -42,8 +42,10 @@ TEST(AppSettings, UserFilesRoundTripThroughTheFolder)
         s.m_quoteColors[7] = RGB(1, 2, 3);
         s.m_tsColors[10] = RGB(9, 9, 9);
         s.m_schemeColors[6] = RGB(200, 100, 50);
-        s.m_drawingDefaults.noteText = "remember";
-        s.m_drawingDefaults.lineThickness = 4;
+        s.m_drawingDefaults.note.text = "remember";
+        s.m_drawingDefaults.line.thickness = 4;
+        s.m_drawingDefaults.retracement.levels[7].percent = 300.5;
+        s.m_drawingDefaults.regression.lowerStdDevs = -1.5;
         s.m_reportLooks[kReportAlerts].colors[1] = RGB(7, 7, 7);
         s.m_symbolSetGroups.push_back({"Tech", {"Chips", "Software"}});
         s.m_intervals = {"Daily", "5 minutes"};
@@ -68,8 +70,10 @@ TEST(AppSettings, UserFilesRoundTripThroughTheFolder)
     EXPECT_EQ(t.m_quoteColors[7], RGB(1, 2, 3));
     EXPECT_EQ(t.m_tsColors[10], RGB(9, 9, 9));
     EXPECT_EQ(t.m_schemeColors[6], RGB(200, 100, 50));
-    EXPECT_EQ(t.m_drawingDefaults.noteText, "remember");
-    EXPECT_EQ(t.m_drawingDefaults.lineThickness, 4);
+    EXPECT_EQ(t.m_drawingDefaults.note.text, "remember");
+    EXPECT_EQ(t.m_drawingDefaults.line.thickness, 4);
+    EXPECT_EQ(t.m_drawingDefaults.retracement.levels[7].percent, 300.5);
+    EXPECT_EQ(t.m_drawingDefaults.regression.lowerStdDevs, -1.5);
     EXPECT_EQ(t.m_reportLooks[kReportAlerts].colors[1], RGB(7, 7, 7));
     ASSERT_EQ(t.m_symbolSetGroups.size(), 1u);
     EXPECT_EQ(t.m_symbolSetGroups[0].names[1], "Software");
@@ -388,4 +392,54 @@ TEST(AppSettings, NotesOfANewerVersionAreRefusedAndKept)
     notes.SetAt("IBM", "a");
     notes.SetAt("IBM", "");
     EXPECT_EQ(notes.GetCount(), 0u);
+}
+
+TEST(AppSettings, DrawingToolDefaultsAndOlderGuiFiles)
+{
+    // The values of a settings reset.
+    CDrawingToolDefaults d;
+    EXPECT_EQ(d.segment.color, 65280u);
+    EXPECT_EQ(d.ray.color, 0xFF0000u);
+    EXPECT_EQ(d.line.color, 255u);
+    EXPECT_EQ(d.regression.displayBits, 3u);
+    EXPECT_EQ(d.regression.sourceField, 3);
+    EXPECT_EQ(d.retracement.anchorThickness, 3);
+    EXPECT_EQ(d.retracement.levels[3].percent, 78.6);
+    EXPECT_EQ(d.retracement.levels[7].color, 255u);
+    EXPECT_EQ(d.retracement.displayBits, 4095u);
+    EXPECT_EQ(d.retracement.alertBits, 255u);
+    EXPECT_EQ(d.retracement.extension, 3.4);
+    EXPECT_EQ(d.note.color, 0xFF0000u);
+
+    // A gui.dat written before the whole drawing-tool record existed still loads, with
+    // the line tools and note of its short record.
+    TempFolder folder;
+    CDrawingToolDefaults saved;
+    saved.ray.thickness = 7;
+    saved.note.text = "short";
+    saved.retracement.extension = 9.5;
+    {
+        CAppSettings s;
+        s.SetWorkingDirectory(CString(folder.path().string()));
+        s.m_drawingDefaults = saved;
+        ASSERT_TRUE(s.SaveAll());
+    }
+    CMemFile full;
+    {
+        CArchive ar(&full, CArchive::store);
+        saved.SaveFull(ar);
+        ar.Close();
+    }
+    const auto guiPath = folder.path() / "gui.dat";
+    fs::resize_file(guiPath, fs::file_size(guiPath) - full.GetLength());
+    CAppSettings t;
+    CRecordingNotifier r;
+    t.SetNotifier(&r);
+    t.SetWorkingDirectory(CString(folder.path().string()));
+    t.LoadAll();
+    EXPECT_TRUE(r.messages.empty());
+    EXPECT_EQ(t.GetFileState(kFileGui), EUserFileState::kLoaded);
+    EXPECT_EQ(t.m_drawingDefaults.ray.thickness, 7);
+    EXPECT_EQ(t.m_drawingDefaults.note.text, "short");
+    EXPECT_EQ(t.m_drawingDefaults.retracement.extension, 3.4);
 }

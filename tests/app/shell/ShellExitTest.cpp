@@ -20,10 +20,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QMouseEvent>
 #include <QPointer>
 #include <QTimer>
-#include <QWindow>
 
 #include <csignal>
 #include <functional>
@@ -31,18 +29,6 @@
 namespace {
 
 class ShellExit : public ShellBrokerFixture {};
-
-void Click(QWidget* widget, const QPoint& at)
-{
-    QWindow* window = widget->window()->windowHandle();
-    const QPoint inWindow = widget->mapTo(widget->window(), at);
-    QMouseEvent press(QEvent::MouseButtonPress, inWindow, widget->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
-    QApplication::sendEvent(window, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, inWindow, widget->mapToGlobal(at), Qt::LeftButton,
-                        Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(window, &release);
-}
 
 // Calls act once ready() holds, checking every few milliseconds for about ten seconds.
 void When(std::function<bool()> ready, std::function<void()> act, int tries = 1000)
@@ -112,13 +98,13 @@ TEST_F(ShellExit, FileExitThroughTheMenuEndsTheRunAndSavesTheSettings)
     bool freedInEvent = false;
     QPointer<QMenu> menu = file;
     QPointer<QMainWindow> shown = window;
-    QTimer::singleShot(0, [&] { Click(bar, bar->actionGeometry(fileTitle).center()); });
+    QTimer::singleShot(0, [&] { MouseClick(bar, bar->actionGeometry(fileTitle).center()); });
     When([&] { return file->isVisible(); },
          [&] {
              inEvent = true;
              for (QObject* watched : {static_cast<QObject*>(file), static_cast<QObject*>(window)})
                  QObject::connect(watched, &QObject::destroyed, [&] { freedInEvent = freedInEvent || inEvent; });
-             Click(file, file->actionGeometry(exit).center());
+             MouseClick(file, file->actionGeometry(exit).center());
              inEvent = false;
              clicked = true;
          });

@@ -5,10 +5,7 @@
 #include "platform/ui/CMenu.h"
 #include "platform/ui/CUiResponder.h"
 #include "platform/ui/WinUser.h"
-
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QEvent>
+#include "tests/support/UiEvents.h"
 
 #include <filesystem>
 #include <fstream>
@@ -20,18 +17,7 @@
 
 inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000)
 {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < timeoutMs) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    return done();
-}
-
-inline void PumpFor(int ms)
-{
-    PumpUntil([] { return false; }, ms);
+    return PumpEventsUntil(done, timeoutMs);
 }
 
 struct RecordedBox {

@@ -178,24 +178,26 @@ TEST_F(BrokerFixture, WorkstationLogsInOpensEveryKindLinksSavesWorkspacesAndExit
     EXPECT_EQ(app.GetWindowViews().size(), 26u);
 
     // Detach a chart through its caption button, then attach it again: the same view.
-    CKindView* chart = nullptr;
+    CView* chart = nullptr;
     for (CView* v : app.GetWindowViews())
-        if (auto* k = dynamic_cast<CKindView*>(v); k && k->GetKind() == kKindChart && !IsFloatingView(k))
-            chart = k;
+        if (auto* doc = dynamic_cast<CCommonDoc*>(v->GetDocument());
+            doc && doc->GetKind() == kKindChart && !IsFloatingView(v))
+            chart = v;
     ASSERT_NE(chart, nullptr);
+    auto* chartDoc = dynamic_cast<CCommonDoc*>(chart->GetDocument());
     const HWND chartHandle = chart->m_hWnd;
     CCaptionButton* detach = chart->GetParentFrame()->GetCaptionButton(ID_DETACH);
     ASSERT_NE(detach, nullptr);
     detach->Button()->click();
     ASSERT_TRUE(PumpUntil([&] { return IsFloatingView(chart); }));
     EXPECT_EQ(CWnd::FromHandle(chartHandle), chart);
-    EXPECT_TRUE(chart->GetCommonDoc()->IsDetached());
+    EXPECT_TRUE(chartDoc->IsDetached());
     EXPECT_EQ(frame->GetMDIChildren().size(), 12u);
     ASSERT_NE(chart->GetParentFrame()->GetCaptionButton(ID_DETACH), nullptr);
     ASSERT_TRUE(app.ToggleDetach(chart));
     PumpFor(10);
     EXPECT_FALSE(IsFloatingView(chart));
-    EXPECT_FALSE(chart->GetCommonDoc()->IsDetached());
+    EXPECT_FALSE(chartDoc->IsDetached());
     EXPECT_EQ(CWnd::FromHandle(chartHandle), chart);
     EXPECT_EQ(frame->GetMDIChildren().size(), 13u);
 
@@ -451,7 +453,7 @@ TEST_F(BrokerFixture, FontsAndColorsCommandsReachEveryOpenWindowAndAreKept)
         const QColor back = image.pixelColor(image.width() - 3, image.height() - 3);
         EXPECT_EQ(RGB(back.red(), back.green(), back.blue()), RGB(1, 2, 3));
         // A window opened afterwards starts with them too.
-        auto* later = dynamic_cast<CKindView*>(app.OpenWindowOfKind(kKindChart, false)->GetFirstView());
+        auto* later = dynamic_cast<CKindView*>(app.OpenWindowOfKind(kKindNews, false)->GetFirstView());
         ASSERT_NE(later, nullptr);
         EXPECT_EQ(later->GetListFont(), font);
         EXPECT_EQ(later->GetListBackground(), RGB(1, 2, 3));

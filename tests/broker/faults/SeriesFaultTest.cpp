@@ -1,10 +1,12 @@
 // Price series against the in-process test broker while the stream fails: trades made while it
-// was down, and server clocks gone wrong.
+// was down, trades that overtake the history answers or fall behind them, and server clocks
+// gone wrong.
 #include "analytics/series/CPriceSeries.h"
 #include "analytics/series/ISeriesServices.h"
 #include "analytics/series/SeriesTime.h"
 #include "broker/session/CSessionManager.h"
 #include "broker/session/IStreamSubscriber.h"
+#include "broker/session/QuoteFields.h"
 #include "tests/support/CSeriesBrokerSession.h"
 #include "tests/support/WaitUntil.h"
 #include "tools/testbroker/CTestBroker.h"
@@ -19,6 +21,7 @@
 namespace {
 
 using namespace std::chrono_literals;
+using qx::testbroker::HistoryHold;
 using qx::testsupport::WaitUntil;
 
 constexpr DWORD kMinute = 30; // feed-time units
@@ -80,6 +83,38 @@ protected:
         return out;
     }
 
+    bool Answered()
+    {
+        std::lock_guard<CPriceSeries> lock(*m_series);
+        return m_series->GetOutstandingRequests() == 0;
+    }
+
+    bool Connected() { return m_manager->IsStreamConnected(CBrokerSession::kStreamMarketData); }
+
+    // Everything the broker sent the symbol's subscribers so far has been applied: a quote sent
+    // after it has arrived.
+    bool Delivered(const char* symbol)
+    {
+        const double bid = m_broker->Symbol(symbol)->bid + 0.0001;
+        if (!m_broker->InjectQuote(symbol, {{kFieldBid, false, bid, {}}}))
+            return false;
+        return WaitUntil(
+            [&] {
+                CSeriesQuote quote;
+                return GetSeriesServices().LookupQuote(CString(symbol), quote) && quote.bid == bid;
+            },
+            10s);
+    }
+
+    // A 1-minute series of MSFT holding one live trade, like the broker.
+    void OpenWithATrade()
+    {
+        Open("msft,1", 120);
+        ASSERT_TRUE(m_broker->WaitForSubscription(kServiceQuote, "MSFT", 10000));
+        ASSERT_TRUE(m_broker->InjectTrade("MSFT", 301.10, 700));
+        ASSERT_TRUE(WaitUntil([&] { return Differences("MSFT").empty(); }, 10s)) << Differences("MSFT");
+    }
+
     struct SeriesDeleter {
         CSessionManager** manager;
         void operator()(CPriceSeries* s) const { (*manager)->DeletePriceSeries(s); }
@@ -116,6 +151,80 @@ TEST_F(SeriesFaultTest, TradesMadeWhileTheStreamWasDownReachTheBars)
     // Live trades go on after the backfill.
     ASSERT_TRUE(m_broker->InjectTrade("MSFT", 301.40, 200));
     EXPECT_TRUE(WaitUntil([&] { return Differences("MSFT").empty(); }, 10s)) << Differences("MSFT");
+}
+
+TEST_F(SeriesFaultTest, ATradeMadeAfterTheBackfillAnswerButArrivingBeforeItCounts)
+{
+    OpenWithATrade();
+    // The stream drops; the series asks for its newest bars again and the broker holds the
+    // reply it made.
+    m_broker->HoldHistory(HistoryHold::Replies);
+    m_broker->DropStreamConnections();
+    ASSERT_TRUE(m_broker->WaitForHeldHistory(1, 20000));
+    ASSERT_TRUE(WaitUntil([&] { return Connected(); }, 10s));
+    ASSERT_TRUE(m_broker->InjectTrade("MSFT", 301.30, 400));
+    ASSERT_TRUE(Delivered("MSFT"));
+    m_broker->HoldHistory(HistoryHold::None);
+    EXPECT_TRUE(WaitUntil([&] { return Answered() && Differences("MSFT").empty(); }, 10s)) << Differences("MSFT");
+}
+
+TEST_F(SeriesFaultTest, ATradeTheBackfillAnswerHoldsButArrivingAfterItCountsOnce)
+{
+    OpenWithATrade();
+    m_broker->HoldHistory(HistoryHold::Requests);
+    m_broker->DropStreamConnections();
+    ASSERT_TRUE(m_broker->WaitForHeldHistory(1, 20000));
+    ASSERT_TRUE(WaitUntil([&] { return Connected(); }, 10s));
+    ASSERT_TRUE(Delivered("MSFT"));
+    // The stream stalls: the trade waits at the broker while the answer, made after it, goes out.
+    m_broker->StallStreams(true);
+    ASSERT_TRUE(m_broker->InjectTrade("MSFT", 301.25, 300));
+    m_broker->HoldHistory(HistoryHold::None);
+    const bool answered = WaitUntil([&] { return Answered(); }, 3s);
+    m_broker->StallStreams(false);
+    ASSERT_TRUE(answered);
+    ASSERT_TRUE(Delivered("MSFT"));
+    EXPECT_EQ("", Differences("MSFT"));
+}
+
+TEST_F(SeriesFaultTest, TradesArrivingWhileTheBackfillIsOnItsWayCountOnceWithOrWithoutMarks)
+{
+    OpenWithATrade();
+    for (bool marks : {true, false}) {
+        SCOPED_TRACE(marks ? "marked answers" : "unmarked answers");
+        // Without marks the broker answers as one that numbers no trades.
+        m_broker->SetHistoryMarks(marks);
+        m_broker->HoldHistory(HistoryHold::Requests);
+        m_broker->DropStreamConnections();
+        ASSERT_TRUE(m_broker->WaitForHeldHistory(1, 20000));
+        ASSERT_TRUE(WaitUntil([&] { return Connected(); }, 10s));
+        ASSERT_TRUE(m_broker->InjectTrade("MSFT", marks ? 301.35 : 301.05, 200));
+        ASSERT_TRUE(Delivered("MSFT"));
+        m_broker->HoldHistory(HistoryHold::None);
+        EXPECT_TRUE(WaitUntil([&] { return Answered() && Differences("MSFT").empty(); }, 10s))
+            << Differences("MSFT");
+        // Live trades go on after the backfill.
+        ASSERT_TRUE(m_broker->InjectTrade("MSFT", 301.20, 100));
+        ASSERT_TRUE(Delivered("MSFT"));
+        EXPECT_EQ("", Differences("MSFT"));
+    }
+}
+
+TEST_F(SeriesFaultTest, AnOutageWhileTheBackfillIsOnItsWayIsAskedForAgain)
+{
+    OpenWithATrade();
+    m_broker->HoldHistory(HistoryHold::Replies);
+    m_broker->DropStreamConnections();
+    ASSERT_TRUE(m_broker->WaitForHeldHistory(1, 20000));
+    // Down again before the answer came: a trade made meanwhile is in no answer made so far.
+    m_broker->SetStreamsDown(true);
+    ASSERT_TRUE(WaitUntil([&] { return !Connected(); }, 10s));
+    ASSERT_TRUE(m_broker->InjectTrade("MSFT", 301.45, 500));
+    m_broker->SetStreamsDown(false);
+    ASSERT_TRUE(WaitUntil([&] { return Connected(); }, 10s));
+    ASSERT_TRUE(Delivered("MSFT"));
+    m_broker->HoldHistory(HistoryHold::None);
+    EXPECT_TRUE(WaitUntil([&] { return Answered() && Differences("MSFT").empty(); }, 10s)) << Differences("MSFT");
 }
 
 TEST_F(SeriesFaultTest, ServerTimesFarAheadMoveNeitherTheClockNorTheSeries)

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 using namespace qx::protocol;
 
 TEST(HistoryFormat, FeedTimeMatchesTheCalendar)
@@ -43,4 +45,19 @@ TEST(HistoryFormat, RepliesParseAndRefuseBadLines)
     EXPECT_FALSE(ValidHistoryFields("dtx"));
     EXPECT_FALSE(ValidHistoryFields("dd"));
     EXPECT_FALSE(ValidHistoryFields(""));
+}
+
+TEST(HistoryFormat, AsOfMarksAreTradeNumbers)
+{
+    uint64_t mark = 99;
+    EXPECT_TRUE(ParseHistoryAsOf("1234", mark));
+    EXPECT_EQ(mark, 1234u);
+    EXPECT_TRUE(ParseHistoryAsOf(" 0\t", mark));
+    EXPECT_EQ(mark, 0u);
+    EXPECT_TRUE(ParseHistoryAsOf("18446744073709551615", mark));
+    EXPECT_EQ(mark, UINT64_MAX);
+    mark = 5;
+    for (const char* bad : {"", " ", "-1", "+1", "12a", "1 2", "0x10", "18446744073709551616"})
+        EXPECT_FALSE(ParseHistoryAsOf(bad, mark)) << bad;
+    EXPECT_EQ(mark, 5u);
 }

@@ -14,7 +14,7 @@ std::vector<StreamRecord> SampleRecords()
     QuoteRecord quote{"MSFT", {{3, false, 301.25, ""}, {6, false, 301.2, ""}, {32, true, 0, "Microsoft Corp"},
                                {110, false, -1.5, ""}}};
     records.push_back({0, kFlagSnapshot, quote});
-    records.push_back({0, 0, TradeRecord{"MSFT", 2345678901u, 0, 301.25, 300, "NASD", {100, 200}}});
+    records.push_back({0, 0, TradeRecord{"MSFT", 2345678901u, 0, 301.25, 300, "NASD", {100, 200}, 123456789012ull}});
     BookRecord book{"IBM", "TV", {{"ARCA", 120.5, 300, "09:30:01"}}, {{"INET", 120.6, 100, "09:30:02"}, {"EDGX", 120.7, 5, ""}}};
     records.push_back({10, 0, book});
     Headline h{"IBM", 1765000000, "S1", "H", "Wire", "IBM rises", "https://127.0.0.1/s/1", 7, {"IBM", "MSFT"}, 1};
@@ -112,6 +112,39 @@ TEST(StreamRecord, BrokenRecordsAreDroppedWithTheirReason)
     // A claimed inflated size beyond the limit is refused without allocating it.
     auto bomb = EncodeFrame(0, 1, kFlagCompressed, {0, 0, 0, 0x7F, 1, 2, 3});
     EXPECT_EQ(DecodeRecord(bomb.data(), bomb.size(), out).reason, DropReason::BadCompression);
+}
+
+TEST(StreamRecord, TradeNumbersAreOptionalAndCloseTheRecord)
+{
+    // A trade as servers without trade numbers send it: "A", feed time 7, trade, price 2.5,
+    // 100 shares, "Q", no further sizes.
+    const std::vector<uint8_t> plain = {7, 1, 0, 'A', 3, 7, 0, 0, 0, 1, 0, 6, 0, 0, 0, 0, 0, 0, 4, 0x40,
+                                        3, 100, 0, 0, 0, 7, 1, 0, 'Q', 8, 0, 0};
+    const uint8_t kind = static_cast<uint8_t>(RecordKind::Trade);
+    StreamRecord out;
+    auto frame = EncodeFrame(0, kind, 0, plain);
+    ASSERT_EQ(DecodeRecord(frame.data(), frame.size(), out).status, DecodeStatus::Record);
+    EXPECT_EQ(std::get<TradeRecord>(out.body), (TradeRecord{"A", 7, 0, 2.5, 100, "Q", {}, 0}));
+    EXPECT_EQ(EncodePayload(std::get<TradeRecord>(out.body)), plain);
+
+    // Numbered: a u64 (513) closes it.
+    auto numbered = plain;
+    numbered.insert(numbered.end(), {5, 1, 2, 0, 0, 0, 0, 0, 0});
+    frame = EncodeFrame(0, kind, 0, numbered);
+    ASSERT_EQ(DecodeRecord(frame.data(), frame.size(), out).status, DecodeStatus::Record);
+    EXPECT_EQ(std::get<TradeRecord>(out.body).sequence, 513u);
+
+    // Another type, a short number, or a byte after it: the record is dropped.
+    auto wrongType = plain;
+    wrongType.insert(wrongType.end(), {3, 1, 2, 0, 0});
+    auto shortNumber = plain;
+    shortNumber.insert(shortNumber.end(), {5, 1, 2, 0, 0});
+    auto afterIt = numbered;
+    afterIt.push_back(0);
+    for (const auto& payload : {wrongType, shortNumber, afterIt}) {
+        frame = EncodeFrame(0, kind, 0, payload);
+        EXPECT_EQ(DecodeRecord(frame.data(), frame.size(), out).reason, DropReason::BadPayload);
+    }
 }
 
 TEST(StreamRecord, FramingErrorsSkipToTheNextMagic)

@@ -200,6 +200,7 @@ struct FakeSeries {
     std::vector<CHistoryRow> rows;
     int answers = 0;
     bool daily = false;
+    std::optional<uint64_t> asOf;
 };
 
 FakeSeries* Fake(CPriceSeries* s)
@@ -212,14 +213,21 @@ FakeSeries* Fake(CPriceSeries* s)
 TEST_F(BrokerSessionTest, HistoryArrivesAsBars)
 {
     CPriceSeriesHooks hooks;
-    hooks.historyUpdate = [](CPriceSeries* s, const std::vector<CHistoryRow>& rows, bool daily) {
+    hooks.historyUpdate = [](CPriceSeries* s, const std::vector<CHistoryRow>& rows, bool daily,
+                             std::optional<uint64_t> asOf) {
         std::lock_guard<std::mutex> lock(Fake(s)->lock);
         Fake(s)->rows = rows;
         Fake(s)->daily = daily;
+        Fake(s)->asOf = asOf;
         Fake(s)->answers++;
     };
     SetPriceSeriesHooks(hooks);
     LogIn();
+    // Every answer names the newest trade of the symbol it holds.
+    for (double price : {120.0, 120.5})
+        ASSERT_TRUE(m_broker->InjectTrade("IBM", price, 100));
+    const uint64_t newestTrade = m_broker->Symbol("IBM")->tradeSequence;
+    ASSERT_GE(newestTrade, 2u);
     FakeSeries daily, minutes, extended;
     const DWORD end = DateTimeToFeedTime(2026, 12, 4, 16, 0, 0);
     const DWORD start = DateTimeToFeedTime(2026, 11, 2, 0, 0, 0);
@@ -237,6 +245,8 @@ TEST_F(BrokerSessionTest, HistoryArrivesAsBars)
         return daily.answers == 1 && minutes.answers == 1 && extended.answers == 1;
     }));
     SetPriceSeriesHooks({});
+    for (const FakeSeries* answer : {&daily, &minutes, &extended})
+        EXPECT_EQ(answer->asOf, std::optional<uint64_t>(newestTrade));
     // About 23 weekdays of daily bars, 390 one-minute bars of one session, in time order.
     EXPECT_TRUE(daily.daily);
     EXPECT_GE(daily.rows.size(), 20u);

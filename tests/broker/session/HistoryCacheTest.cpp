@@ -13,6 +13,7 @@ struct FakeSeries {
     int updates = 0;
     std::vector<CHistoryRow> lastRows;
     bool lastDaily = false;
+    std::optional<uint64_t> lastAsOf;
     int fills = 0;
     int fillFirst = -1, fillLast = -1;
 };
@@ -40,8 +41,10 @@ protected:
         hooks.symbol = [](const CPriceSeries* s) { return Fake(s)->symbol; };
         hooks.interval = [](const CPriceSeries* s) { return Fake(s)->interval; };
         hooks.extendedSession = [](const CPriceSeries* s) { return Fake(s)->extended; };
-        hooks.historyUpdate = [](CPriceSeries* s, const std::vector<CHistoryRow>& rows, bool daily) {
+        hooks.historyUpdate = [](CPriceSeries* s, const std::vector<CHistoryRow>& rows, bool daily,
+                                 std::optional<uint64_t> asOf) {
             Fake(s)->updates++;
+            Fake(s)->lastAsOf = asOf;
             Fake(s)->lastRows = rows;
             Fake(s)->lastDaily = daily;
         };
@@ -79,10 +82,13 @@ TEST_F(HistoryCacheTest, AnswerReachesWaitingSeriesAndIsCached)
     EXPECT_FALSE(requests.made[0].daily);
     EXPECT_EQ(cache.RequestHistory(AsSeries(a), 3000, 2000), 0); // empty span asks nothing
 
-    // Rows out of order are handed over sorted.
-    cache.ApplyHistory(Answer(requests.made[0].id, {{1060, 2, 3, 1, 2.5, 200}, {1030, 1, 2, 0.5, 1.5, 100}}));
+    // Rows out of order are handed over sorted, with the newest trade they hold.
+    CHistoryMessage answer = Answer(requests.made[0].id, {{1060, 2, 3, 1, 2.5, 200}, {1030, 1, 2, 0.5, 1.5, 100}});
+    answer.m_asOf = 41;
+    cache.ApplyHistory(answer);
     EXPECT_EQ(a.updates, 1);
     EXPECT_EQ(b.updates, 1);
+    EXPECT_EQ(b.lastAsOf, std::optional<uint64_t>(41));
     ASSERT_EQ(a.lastRows.size(), 2u);
     EXPECT_EQ(a.lastRows[0].feedTime, 1030u);
     EXPECT_EQ(cache.GetPendingRequests(), 0u);
@@ -120,8 +126,10 @@ TEST_F(HistoryCacheTest, RemovedSeriesHearsNothingAndFailedAnswersStillCount)
     ASSERT_TRUE(requests.made[1].daily);
     CHistoryMessage failed = Answer(requests.made[1].id, {});
     failed.m_bFailed = true;
+    failed.m_asOf = 7;
     cache.ApplyHistory(failed);
     EXPECT_EQ(daily.updates, 1); // the series' outstanding count can fall
+    EXPECT_FALSE(daily.lastAsOf); // and it holds no trade
     EXPECT_TRUE(daily.lastRows.empty());
     EXPECT_TRUE(daily.lastDaily);
 

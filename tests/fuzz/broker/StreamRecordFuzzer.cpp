@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the stream record parser in uneven pieces (and
 // every decoded record back through the encoder), to the stream request
-// parser and to the history reply parser.
+// parser, to the history reply parser and to the reader of its newest-trade header.
 #include "broker/protocol/CStreamRecordParser.h"
 #include "broker/protocol/HistoryFormat.h"
 #include "broker/protocol/StreamRequest.h"
@@ -43,5 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // And as a history reply.
     std::vector<HistoryBar> bars;
     ParseHistoryReply(text, kDefaultHistoryFields, bars, error);
+    uint64_t newestTrade = 0;
+    ParseHistoryAsOf(text, newestTrade);
     return 0;
 }

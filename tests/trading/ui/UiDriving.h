@@ -9,10 +9,10 @@
 #include "platform/ui/CUiResponder.h"
 #include "platform/ui/CWnd.h"
 #include "platform/ui/WinUser.h"
+#include "tests/support/UiEvents.h"
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 
@@ -23,18 +23,7 @@ namespace uitest {
 
 inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 10000)
 {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < timeoutMs) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    return done();
-}
-
-inline void PumpFor(int ms)
-{
-    PumpUntil([] { return false; }, ms);
+    return PumpEventsUntil(done, timeoutMs);
 }
 
 // Acts on the active modal window once act() takes it; tries for about ten seconds.

@@ -1,4 +1,5 @@
-// Test entry: the shell's windows need a Qt application object.
+// Test entry of the suites whose windows need a Qt application object; they run offscreen
+// unless QT_QPA_PLATFORM names a platform.
 #include <gtest/gtest.h>
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-// Test entry: the order windows need a Qt application object.
+// Test entry: plots draw through the window layer, which needs a Qt application.
 #include <gtest/gtest.h>
 
 #include <QApplication>

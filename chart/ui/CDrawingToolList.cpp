@@ -1,0 +1,98 @@
+#include "chart/ui/CDrawingToolList.h"
+
+#include "app/services/CAppSettings.h"
+#include "chart/ui/ChartIds.h"
+#include "chart/ui/CNoteTool.h"
+#include "chart/ui/CRegressionTool.h"
+#include "chart/ui/CRetracementTool.h"
+#include "chart/ui/CTrendLineTool.h"
+#include "platform/core/CArchive.h"
+
+CDrawingToolList::CDrawingToolList() = default;
+CDrawingToolList::~CDrawingToolList() = default;
+
+void CDrawingToolList::Select(const CString& symbol)
+{
+    CString key = symbol;
+    key.MakeUpper();
+    m_key = key;
+    if (key.IsEmpty()) {
+        m_unnamed.clear();
+        m_pCurrent = &m_unnamed;
+        return;
+    }
+    m_pCurrent = &m_lists[key.str()];
+}
+
+void CDrawingToolList::Clear()
+{
+    m_lists.clear();
+    m_unnamed.clear();
+    m_pCurrent = &m_unnamed;
+    if (!m_key.IsEmpty())
+        m_pCurrent = &m_lists[m_key.str()];
+}
+
+namespace {
+
+const CDrawingToolDefaults& Defaults()
+{
+    static const CDrawingToolDefaults fallback;
+    const CAppSettings* settings = CAppSettings::Instance();
+    return settings ? settings->m_drawingDefaults : fallback;
+}
+
+} // namespace
+
+std::unique_ptr<CDrawingTool> CreateToolForCommand(unsigned int command)
+{
+    const CDrawingToolDefaults& d = Defaults();
+    switch (command) {
+    case kCmdSegment: return std::make_unique<CTrendLineTool>(kTagSegment, d.segment);
+    case kCmdRay: return std::make_unique<CTrendLineTool>(kTagRay, d.ray);
+    case kCmdLine: return std::make_unique<CTrendLineTool>(kTagLine, d.line);
+    case kCmdRegression: return std::make_unique<CRegressionTool>(d.regression);
+    case kCmdRetracement: return std::make_unique<CRetracementTool>(d.retracement);
+    case kCmdNote: return std::make_unique<CNoteTool>(d.note);
+    default: return nullptr;
+    }
+}
+
+std::unique_ptr<CDrawingTool> CreateToolForTag(unsigned long tag)
+{
+    const CDrawingToolDefaults& d = Defaults();
+    switch (tag) {
+    case kTagSegment: return std::make_unique<CTrendLineTool>(kTagSegment, d.segment);
+    case kTagRay: return std::make_unique<CTrendLineTool>(kTagRay, d.ray);
+    case kTagLine: return std::make_unique<CTrendLineTool>(kTagLine, d.line);
+    case kTagRegression: return std::make_unique<CRegressionTool>(d.regression);
+    case kTagRetracement: return std::make_unique<CRetracementTool>(d.retracement);
+    case kTagNote: return std::make_unique<CNoteTool>(d.note);
+    default: return nullptr;
+    }
+}
+
+void StoreToolList(CArchive& ar, const CToolVector& tools)
+{
+    ar << static_cast<DWORD>(tools.size());
+    for (const auto& tool : tools)
+        tool->Store(ar);
+}
+
+void LoadToolList(CArchive& ar, CToolVector& tools)
+{
+    // A tool takes at least its tag and the 32 bytes of anchors and state.
+    const DWORD count = ar.ReadBoundedCount(36);
+    CToolVector read;
+    for (DWORD i = 0; i < count; ++i) {
+        DWORD tag = 0;
+        ar >> tag;
+        std::unique_ptr<CDrawingTool> tool = CreateToolForTag(tag);
+        if (!tool)
+            throw CArchiveException(CArchiveException::badSchema);
+        tool->Load(ar);
+        read.push_back(std::move(tool));
+    }
+    for (auto& tool : read)
+        tools.push_back(std::move(tool));
+}
