@@ -226,20 +226,20 @@ TEST_F(Level1BrokerTest, CustomAndColourFieldsShowFormulaValues)
                       {MakeCustomFieldColumn("Double", "Last*2"), 80},
                       {MakeColorFieldColumn("Above 100", "Last>100", 3, rules), 90}});
     view->InsertSymbols({"IBM", "MSFT"});
-    ASSERT_TRUE(Broker().WaitForSubscription(kServiceQuote, "MSFT", 10000));
+    ASSERT_TRUE(Broker().WaitForSubscription(kServiceQuote, "MSFT", 30000));
     ASSERT_TRUE(PumpUntil([&] { return grid.Model().EvaluateCustom(*grid.RowAt(1), grid.ModelOf(2), 0).has_value(); },
-                          10000));
+                          30000));
     ASSERT_TRUE(Broker().InjectTrade("IBM", 60.125, 100));
     ASSERT_TRUE(Broker().InjectTrade("MSFT", 312.5, 100));
     ASSERT_TRUE(PumpUntil([&] { return grid.GetCellText(0, 2) == "120.25" && grid.GetCellText(1, 2) == "625.00"; },
-                          5000))
+                          30000))
         << grid.GetCellText(0, 2).GetString() << " " << grid.GetCellText(1, 2).GetString();
     ASSERT_TRUE(PumpUntil(
         [&] {
             return grid.Model().ColorBox(*grid.RowAt(0), grid.ModelOf(3), 0) == RGB(200, 0, 0) &&
                    grid.Model().ColorBox(*grid.RowAt(1), grid.ModelOf(3), 0) == RGB(0, 190, 0);
         },
-        5000));
+        30000));
     PumpFor(600);
     CRect ibm, msft;
     ASSERT_TRUE(grid.GetSubItemRect(0, 3, LVIR_BOUNDS, ibm));
