@@ -348,12 +348,10 @@ bool CAlertBook::FromXmlText(const char* text, CString* error)
     // The file is ISO-8859-1 whatever its declaration says: its bytes are read as they are,
     // never as UTF-8 sequences, which the parser would follow past the end of a damaged text.
     TiXmlDocument doc;
-    doc.Parse(text ? text : "", nullptr, TIXML_ENCODING_LEGACY);
-    if (doc.Error()) {
-        if (error)
-            error->Format("%s (line %d, column %d)", doc.ErrorDesc(), doc.ErrorRow(), doc.ErrorCol());
+    XmlReadOptions options;
+    options.latin1 = true;
+    if (!ParseXml(doc, text ? text : "", error, options))
         return false;
-    }
     const TiXmlElement* root = FindChildNoCase(&doc, "Alerts", true);
     if (!root) {
         if (error)

@@ -61,9 +61,11 @@ bool ParseFormulaText(std::string_view text, CString& name, CString& expression,
 {
     error.Empty();
     TiXmlDocument doc;
-    doc.Parse(std::string(text).c_str(), nullptr, TIXML_ENCODING_LEGACY);
-    if (doc.Error()) {
-        error.Format("Error parsing formula: %s", doc.ErrorDesc());
+    XmlReadOptions options;
+    options.latin1 = true;
+    CString reason;
+    if (!ParseXml(doc, text, &reason, options)) {
+        error.Format("Error parsing formula: %s", reason.GetString());
         return false;
     }
     const CString foundName = GetElementText(FindChildNoCase(&doc, "Name", true));

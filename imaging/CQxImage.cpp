@@ -5,12 +5,17 @@
 #include "imaging/CQxMemFile.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cinttypes>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 namespace {
 constexpr DWORD kHeaderSize = sizeof(BITMAPINFOHEADER);
+
+std::atomic<uint64_t> g_decodePixelBudget{QXIMAGE_DEFAULT_DECODE_PIXELS};
 
 // Pixels per metre for a resolution in dots per inch, limited to the header's range.
 LONG PelsPerMeter(LONG dpi)
@@ -201,6 +206,29 @@ bool CQxImage::IsSizeAllowed(uint64_t width, uint64_t height, uint64_t bpp)
     if (eff > static_cast<uint64_t>(INT32_MAX) / height)
         return false;
     return eff * height + kHeaderSize + 256 * sizeof(RGBQUAD) <= static_cast<uint64_t>(INT32_MAX);
+}
+
+void CQxImage::SetDecodePixelBudget(uint64_t pixels)
+{
+    g_decodePixelBudget.store(pixels != 0 ? pixels : QXIMAGE_DEFAULT_DECODE_PIXELS, std::memory_order_relaxed);
+}
+
+uint64_t CQxImage::GetDecodePixelBudget()
+{
+    return g_decodePixelBudget.load(std::memory_order_relaxed);
+}
+
+bool CQxImage::DecodeSizeAllowed(uint64_t width, uint64_t height)
+{
+    const uint64_t budget = GetDecodePixelBudget();
+    // Sides are at most 32 bits wide, so the product cannot wrap.
+    if (width <= UINT32_MAX && height <= UINT32_MAX && width * height <= budget)
+        return true;
+    char text[160];
+    std::snprintf(text, sizeof(text), "Image of %" PRIu64 " x %" PRIu64 " pixels exceeds the pixel budget of %" PRIu64,
+                  width, height, budget);
+    SetLastErrorText(text);
+    return false;
 }
 
 void* CQxImage::Create(DWORD dwWidth, DWORD dwHeight, DWORD wBpp, DWORD imagetype)

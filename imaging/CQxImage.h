@@ -32,6 +32,9 @@ inline constexpr DWORD QXIMAGE_MAX_FORMATS = 9;  // number of ids, 0 included
 #define QXIMAGE_MAX_MEMORY 256000000
 #endif
 
+// Default of the decoders' pixel budget (CQxImage::SetDecodePixelBudget).
+inline constexpr uint64_t QXIMAGE_DEFAULT_DECODE_PIXELS = 256000000;
+
 class CQxImage {
 public:
     // Extended information kept beside the bitmap; copied as a whole by Copy,
@@ -166,6 +169,11 @@ public:
     bool LoadResource(HRSRC hRes, DWORD imagetype, HMODULE hModule = nullptr);
     bool Encode2RGBA(CQxFile* hFile);
     bool Encode2RGBA(BYTE*& buffer, int32_t& size);
+
+    // Every decoder refuses, before allocating, an image of more pixels than
+    // this budget (shared by the whole library; 0 restores the default).
+    static void SetDecodePixelBudget(uint64_t pixels);
+    static uint64_t GetDecodePixelBudget();
 
     // ---- Palette ----
     DWORD GetPaletteSize() const;
@@ -382,6 +390,9 @@ protected:
     // with every size computed without wrapping. Codecs call it before
     // allocating scratch buffers sized from file headers.
     static bool IsSizeAllowed(uint64_t width, uint64_t height, uint64_t bpp);
+    // Whether a decoder may create an image of this size under the decode pixel
+    // budget; when not, the last error text says so.
+    bool DecodeSizeAllowed(uint64_t width, uint64_t height);
 
     // Unchecked accessors for inner loops; (x, y) must be inside the image.
     BYTE BlindGetPixelIndex(LONG x, LONG y);

@@ -19,6 +19,10 @@ const char kUnknownCompression[] = "unknown compression";
 const char kNoMemoryPixels[] = "can't allocate memory";
 const char kCompressionNotSupported[] = "compression type not supported";
 const char kWriteError[] = "Error writing BMP file";
+const char kShortPixels[] = "BMP pixel data shorter than the image";
+
+// Most pixels a run-length stream may declare per byte it holds.
+constexpr uint64_t kMaxRunPixelsPerByte = 2048;
 
 constexpr DWORD kCoreHeaderSize = 12;
 constexpr DWORD kInfoHeaderSize = 40;
@@ -175,26 +179,31 @@ bool CQxImageBMP::Decode(CQxFile* hFile)
     if (bmpHeader.biWidth <= 0 || bmpHeader.biHeight == 0)
         return fail(kBadInfo);
 
+    // Where the pixels start and how many bytes the stream has from there.
+    const DWORD entrySize = bIsOldBmp ? 3 : 4;
+    uint64_t tableBytes = 0;
+    if (bmpHeader.biBitCount <= 8) {
+        const uint64_t nColors = bmpHeader.biClrUsed != 0 ? bmpHeader.biClrUsed : (1u << bmpHeader.biBitCount);
+        tableBytes = nColors * entrySize;
+    }
+    const bool separateMasks = bmpHeader.biBitCount == 16 && bmpHeader.biCompression == QX_BI_BITFIELDS && !bHeaderMasks;
+    const bool runLength = bmpHeader.biBitCount <= 8 &&
+                           (bmpHeader.biCompression == QX_BI_RLE8 || bmpHeader.biCompression == QX_BI_RLE4);
+    const int64_t streamSize = hFile->Size();
+    const int64_t dataStart = bf.bfOffBits != 0
+                                  ? static_cast<int64_t>(off) + bf.bfOffBits
+                                  : hFile->Tell() + static_cast<int64_t>(tableBytes) + (separateMasks ? 12 : 0);
+    const uint64_t available =
+        streamSize >= 0 ? static_cast<uint64_t>(std::max<int64_t>(0, streamSize - dataStart)) : UINT64_MAX;
+    const uint64_t rowBytes = PaddedRow(static_cast<uint64_t>(bmpHeader.biWidth), bmpHeader.biBitCount);
+    const uint64_t height = static_cast<uint64_t>(bmpHeader.biHeight);
+
     if (bf.bfType != QX_BFT_BITMAP) {
         // Without the file header nothing marks the stream as a bitmap: it is
         // taken as one only when it holds the colour table and the rows the
         // header announces, so that other formats are not claimed by mistake.
-        unsigned __int128 need = 0;
-        if (bmpHeader.biBitCount <= 8) {
-            const uint64_t nColors = bmpHeader.biClrUsed != 0 ? bmpHeader.biClrUsed : (1u << bmpHeader.biBitCount);
-            need += std::min<uint64_t>(nColors, 256) * (bIsOldBmp ? 3 : 4);
-        }
-        if (bmpHeader.biCompression == QX_BI_RGB || bmpHeader.biCompression == QX_BI_BITFIELDS) {
-            if (bmpHeader.biBitCount == 16 && bmpHeader.biCompression == QX_BI_BITFIELDS && !bHeaderMasks)
-                need += 12;
-            need += static_cast<unsigned __int128>(
-                        PaddedRow(static_cast<uint64_t>(bmpHeader.biWidth), bmpHeader.biBitCount)) *
-                    static_cast<uint64_t>(bmpHeader.biHeight);
-        } else {
-            need += 2;  // at least one run-length command
-        }
-        const int64_t size = hFile->Size();
-        if (size >= 0 && need > static_cast<uint64_t>(std::max<int64_t>(0, size - hFile->Tell())))
+        const unsigned __int128 need = runLength ? 2 : static_cast<unsigned __int128>(rowBytes) * height;
+        if (need > available)
             return fail(kBadInfo);
     }
 
@@ -204,6 +213,43 @@ bool CQxImageBMP::Decode(CQxFile* hFile)
         m_head.biHeight = bmpHeader.biHeight;
         SetLastErrorText(kDimensions);
         return true;
+    }
+
+    // Compressions that cannot be read fail before anything is allocated.
+    switch (bmpHeader.biBitCount) {
+    case 32:
+        if (bmpHeader.biCompression != QX_BI_RGB && bmpHeader.biCompression != QX_BI_BITFIELDS)
+            return fail(kUnknownCompression);
+        break;
+    case 24:
+        if (bmpHeader.biCompression != QX_BI_RGB)
+            return fail(kUnknownCompression);
+        break;
+    case 8:
+    case 4:
+    case 1:
+        if (bmpHeader.biCompression != QX_BI_RGB && !runLength)
+            return fail(kCompressionNotSupported);
+        break;
+    default: break;
+    }
+
+    // Memory follows the input: the pixels must be able to come from the stream.
+    if (!DecodeSizeAllowed(static_cast<uint64_t>(bmpHeader.biWidth), height))
+        return false;
+    if (runLength) {
+        // A run of two bytes covers at most 255 pixels; end-of-line and delta
+        // commands skip more, hence the generous ratio.
+        const unsigned __int128 pixels = static_cast<unsigned __int128>(bmpHeader.biWidth) * height;
+        if (available != UINT64_MAX &&
+            pixels > static_cast<unsigned __int128>(available) * kMaxRunPixelsPerByte + 65536)
+            return fail(kShortPixels);
+    } else {
+        // Every row must be there; only the padding of the last one may be missing.
+        const uint64_t lastRow = (static_cast<uint64_t>(bmpHeader.biWidth) * bmpHeader.biBitCount + 7) / 8;
+        const unsigned __int128 need = static_cast<unsigned __int128>(rowBytes) * (height - 1) + lastRow;
+        if (need > available)
+            return fail(kShortPixels);
     }
 
     if (Create(static_cast<DWORD>(bmpHeader.biWidth), static_cast<DWORD>(bmpHeader.biHeight),
@@ -224,7 +270,6 @@ bool CQxImageBMP::Decode(CQxFile* hFile)
         if (nColors == 0 && bmpHeader.biBitCount <= 8)
             nColors = 1u << bmpHeader.biBitCount;
         const DWORD nStore = std::min(nColors, GetNumColors());
-        const DWORD entrySize = bIsOldBmp ? 3 : 4;
         std::vector<BYTE> table(static_cast<size_t>(nStore) * entrySize);
         const size_t got = table.empty() ? 0 : hFile->Read(table.data(), 1, table.size());
         std::memset(pRgb, 0, GetPaletteSize());
@@ -270,8 +315,6 @@ bool CQxImageBMP::Decode(CQxFile* hFile)
     const size_t imageSize = m_head.biSizeImage;
     switch (bmpHeader.biBitCount) {
     case 32: {
-        if (bmpHeader.biCompression != QX_BI_RGB && bmpHeader.biCompression != QX_BI_BITFIELDS)
-            return fail(kUnknownCompression);
         if (!bPixels)
             break;
         std::vector<BYTE> buff32;
@@ -285,8 +328,6 @@ bool CQxImageBMP::Decode(CQxFile* hFile)
         break;
     }
     case 24:
-        if (bmpHeader.biCompression != QX_BI_RGB)
-            return fail(kUnknownCompression);
         if (bPixels)
             hFile->Read(pBits, 1, imageSize);
         break;
@@ -313,7 +354,7 @@ bool CQxImageBMP::Decode(CQxFile* hFile)
             if (bPixels)
                 DecodeRLE4(hFile);
             break;
-        default: return fail(kCompressionNotSupported);
+        default: break;  // refused above
         }
         break;
     default: break;

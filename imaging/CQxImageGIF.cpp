@@ -53,6 +53,25 @@ BYTE RowIndex(const BYTE* row, DWORD x, DWORD bpp)
     }
 }
 
+void PutRowIndex(BYTE* row, DWORD x, DWORD bpp, BYTE idx)
+{
+    switch (bpp) {
+    case 8:
+        row[x] = idx;
+        break;
+    case 4: {
+        BYTE& b = row[x >> 1];
+        b = (x & 1) ? static_cast<BYTE>((b & 0xF0) | (idx & 0x0F)) : static_cast<BYTE>((b & 0x0F) | (idx << 4));
+        break;
+    }
+    default: {
+        const BYTE mask = static_cast<BYTE>(0x80 >> (x & 7));
+        row[x >> 3] = (idx & 1) ? static_cast<BYTE>(row[x >> 3] | mask) : static_cast<BYTE>(row[x >> 3] & ~mask);
+        break;
+    }
+    }
+}
+
 // Palette indexes of an image, top row first.
 std::vector<BYTE> TopDownIndices(CQxImage& img)
 {
@@ -342,6 +361,8 @@ bool CQxImageGIF::DecodeFrames(CQxFile* fp, const ScreenInfo& screen)
             if (fp->GetC() >= 0)
                 CQxImageGIFLzwReader::SkipSubBlocks(fp);
         } else {
+            if (!DecodeSizeAllowed(screen.width, screen.height))
+                return false;
             if (!IsSizeAllowed(w, h, 8) || !IsSizeAllowed(screen.width, screen.height, isMosaic ? 24 : 8)) {
                 SetLastErrorText("GIF image too large");
                 return false;
@@ -483,6 +504,16 @@ bool CQxImageGIF::ComposeFrame(CQxImageGIF& result, CQxImageGIF& frame, const RG
     const DWORD w = frame.GetWidth();
     const DWORD h = frame.GetHeight();
     if (first) {
+        // A first frame that fills the screen and has no transparent index is
+        // the picture itself.
+        if (frameTrans < 0 && left == 0 && top == 0 && w == m_screenWidth && h == m_screenHeight) {
+            if (!result.Transfer(frame))
+                return false;
+            result.SetPalette(pal, 256);
+            firstTrans = -1;
+            result.m_info.nBkgndIndex = -1;
+            return true;
+        }
         if (result.Create(m_screenWidth, m_screenHeight, bpp, kGif) == nullptr) {
             SetLastErrorText(result.GetLastError());
             return false;
@@ -536,19 +567,30 @@ bool CQxImageGIF::ComposeFrame(CQxImageGIF& result, CQxImageGIF& frame, const RG
             result.Transfer(wider);
         }
     }
+    // The frame lies inside the screen (frames reaching past it are skipped),
+    // so its rows are written straight into the result's.
     const DWORD height = result.GetHeight();
     const bool indexed = result.IsIndexed();
+    const DWORD resultBpp = result.GetBpp();
     for (DWORD y = 0; y < h; ++y) {
         const BYTE* src = frame.GetBits(y);
-        const LONG ty = static_cast<LONG>(height - 1 - top - (h - 1 - y));
+        BYTE* dst = result.GetBits(height - 1 - top - (h - 1 - y));
+        if (indexed && bpp == 8 && resultBpp == 8 && frameTrans < 0) {
+            std::memcpy(dst + left, src, w);
+            continue;
+        }
         for (DWORD x = 0; x < w; ++x) {
             const BYTE idx = RowIndex(src, x, bpp);
             if (static_cast<int>(idx) == frameTrans)
                 continue;
-            if (indexed)
-                result.SetPixelIndex(static_cast<LONG>(left + x), ty, idx);
-            else
-                result.SetPixelColor(static_cast<LONG>(left + x), ty, pal[idx], false);
+            if (indexed) {
+                PutRowIndex(dst, left + x, resultBpp, idx);
+            } else {
+                BYTE* p = dst + 3 * static_cast<size_t>(left + x);
+                p[0] = pal[idx].rgbBlue;
+                p[1] = pal[idx].rgbGreen;
+                p[2] = pal[idx].rgbRed;
+            }
         }
     }
     if (indexed) {

@@ -10,23 +10,6 @@ CQxImageGIFCodeWriter::CQxImageGIFCodeWriter(CQxFile* file, int codeSize, int ma
 {
 }
 
-void CQxImageGIFCodeWriter::Emit(int code)
-{
-    m_bits |= static_cast<unsigned long>(code) << m_bitCount;
-    m_bitCount += m_width;
-    while (m_bitCount >= 8) {
-        PutByte(static_cast<unsigned char>(m_bits & 0xFF));
-        m_bits >>= 8;
-        m_bitCount -= 8;
-    }
-    if (m_afterClear)
-        m_afterClear = false;
-    else if (m_free < 4096)
-        ++m_free;
-    if (m_free >= (1 << m_width) && m_width < 12)
-        ++m_width;
-}
-
 void CQxImageGIFCodeWriter::EmitClear()
 {
     Emit(m_clear);
@@ -45,13 +28,6 @@ void CQxImageGIFCodeWriter::Finish()
     FlushBlock();
     if (!m_file->PutC(0))
         m_failed = true;
-}
-
-void CQxImageGIFCodeWriter::PutByte(unsigned char b)
-{
-    m_block[m_blockLen++] = b;
-    if (m_blockLen >= m_maxBlock)
-        FlushBlock();
 }
 
 void CQxImageGIFCodeWriter::FlushBlock()

@@ -2,59 +2,82 @@
 
 #include "imaging/CQxImageGIFCodeWriter.h"
 
-#include <cstring>
+#include <algorithm>
+#include <cstdint>
 #include <vector>
 
 namespace QxGifCompressor {
 
 namespace {
-constexpr int kHashSize = 5003;
-constexpr int kHashShift = 4;
 constexpr int kMaxCode = 4096;
+
+// The LZW string table: (prefix code, next value) to code. Open addressing over
+// four times the largest number of entries keeps probes short; a generation
+// number in every slot empties the table at a clear without touching it.
+class StringTable {
+public:
+    StringTable() : m_slots(kSize, 0), m_codes(kSize, 0) {}
+
+    void Reset()
+    {
+        if (++m_generation == kGenerations) {
+            std::fill(m_slots.begin(), m_slots.end(), 0);
+            m_generation = 1;
+        }
+    }
+    // The code of the string, or -1 with `slot` where it would go.
+    int Find(uint32_t key, size_t& slot) const
+    {
+        const uint32_t stamped = m_generation << kKeyBits | key;
+        for (slot = (key * 2654435761u) >> (32 - kBits);; slot = (slot + 1) & (kSize - 1)) {
+            const uint32_t s = m_slots[slot];
+            if (s == stamped)
+                return m_codes[slot];
+            if (s >> kKeyBits != m_generation)
+                return -1;
+        }
+    }
+    void Add(size_t slot, uint32_t key, int code)
+    {
+        m_slots[slot] = m_generation << kKeyBits | key;
+        m_codes[slot] = static_cast<uint16_t>(code);
+    }
+
+private:
+    static constexpr int kBits = 14;
+    static constexpr size_t kSize = size_t{1} << kBits;
+    static constexpr int kKeyBits = 20;  // value << 12 | prefix code
+    static constexpr uint32_t kGenerations = uint32_t{1} << (32 - kKeyBits);
+    std::vector<uint32_t> m_slots;
+    std::vector<uint16_t> m_codes;
+    uint32_t m_generation = 1;
+};
 }  // namespace
 
 bool CompressLzw(CQxFile* file, const unsigned char* pixels, size_t count, int codeSize)
 {
     CQxImageGIFCodeWriter writer(file, codeSize, 254);
     const int clear = writer.ClearCode();
-    std::vector<int> hashKeys(kHashSize, -1);
-    std::vector<unsigned short> hashCodes(kHashSize, 0);
+    StringTable table;
     int nextCode = clear + 2;
     writer.EmitClear();
     if (count > 0) {
         int ent = pixels[0];
         for (size_t i = 1; i < count; ++i) {
             const int c = pixels[i];
-            const int key = (c << 12) + ent;
-            int h = (c << kHashShift) ^ ent;
-            bool found = false;
-            if (hashKeys[h] == key) {
-                found = true;
-            } else if (hashKeys[h] >= 0) {
-                const int disp = h == 0 ? 1 : kHashSize - h;
-                for (;;) {
-                    h -= disp;
-                    if (h < 0)
-                        h += kHashSize;
-                    if (hashKeys[h] == key) {
-                        found = true;
-                        break;
-                    }
-                    if (hashKeys[h] < 0)
-                        break;
-                }
-            }
-            if (found) {
-                ent = hashCodes[h];
+            const uint32_t key = static_cast<uint32_t>(c) << 12 | static_cast<uint32_t>(ent);
+            size_t slot = 0;
+            const int found = table.Find(key, slot);
+            if (found >= 0) {
+                ent = found;
                 continue;
             }
             writer.Emit(ent);
             ent = c;
             if (nextCode < kMaxCode) {
-                hashCodes[h] = static_cast<unsigned short>(nextCode++);
-                hashKeys[h] = key;
+                table.Add(slot, key, nextCode++);
             } else {
-                std::fill(hashKeys.begin(), hashKeys.end(), -1);
+                table.Reset();
                 nextCode = clear + 2;
                 writer.EmitClear();
             }

@@ -1,5 +1,8 @@
 #include "imaging/CQxImageGIFLzwReader.h"
 
+#include <algorithm>
+#include <cstring>
+
 void CQxImageGIFLzwReader::SkipSubBlocks(CQxFile* file)
 {
     unsigned char skip[255];
@@ -12,49 +15,24 @@ void CQxImageGIFLzwReader::SkipSubBlocks(CQxFile* file)
     }
 }
 
-bool CQxImageGIFLzwReader::FillByte()
+void CQxImageGIFLzwReader::ReadSubBlocks(CQxFile* file)
 {
-    while (m_blockPos >= m_blockLen) {
-        if (m_dataEnd)
-            return false;
-        const int len = m_file->GetC();
-        if (len <= 0) {
-            m_dataEnd = true;
-            return false;
-        }
-        const size_t got = m_file->Read(m_block, 1, static_cast<size_t>(len));
+    m_data.clear();
+    unsigned char block[255];
+    for (;;) {
+        const int len = file->GetC();
+        if (len <= 0)
+            return;
+        const size_t got = file->Read(block, 1, static_cast<size_t>(len));
+        m_data.insert(m_data.end(), block, block + got);
         if (got != static_cast<size_t>(len))
-            m_dataEnd = true;  // a short block still yields what it holds
-        m_blockLen = static_cast<int>(got);
-        m_blockPos = 0;
+            return;
     }
-    m_bits |= static_cast<unsigned>(m_block[m_blockPos++]) << m_bitCount;
-    m_bitCount += 8;
-    return true;
-}
-
-// -1 when the data has run out.
-int CQxImageGIFLzwReader::NextCode()
-{
-    while (m_bitCount < m_codeWidth) {
-        if (!FillByte())
-            return -1;
-    }
-    const int code = static_cast<int>(m_bits & ((1u << m_codeWidth) - 1));
-    m_bits >>= m_codeWidth;
-    m_bitCount -= m_codeWidth;
-    return code;
 }
 
 CQxImageGIFLzwReader::Result CQxImageGIFLzwReader::Decode(CQxFile* file, unsigned char* out, size_t capacity)
 {
     Result result;
-    m_file = file;
-    m_blockLen = m_blockPos = 0;
-    m_dataEnd = false;
-    m_bits = 0;
-    m_bitCount = 0;
-
     const int codeSize = file->GetC();
     if (codeSize < 0)
         return result;
@@ -62,19 +40,37 @@ CQxImageGIFLzwReader::Result CQxImageGIFLzwReader::Decode(CQxFile* file, unsigne
         SkipSubBlocks(file);
         return result;
     }
+    ReadSubBlocks(file);
+
     const int clear = 1 << codeSize;
     const int end = clear + 1;
+    for (int c = 0; c < clear; ++c) {
+        m_first[c] = static_cast<unsigned char>(c);
+        m_length[c] = 1;
+    }
     int freeSlot = clear + 2;
-    m_codeWidth = codeSize + 1;
+    int width = codeSize + 1;
     int oldCode = -1;
-    unsigned char first = 0;
 
-    while (result.pixels < capacity) {
-        int code = NextCode();
-        if (code < 0)
-            break;
+    // Codes come least significant bit first; the accumulator holds up to 64 bits.
+    const unsigned char* data = m_data.data();
+    const size_t bytes = m_data.size();
+    size_t at = 0;
+    uint64_t bits = 0;
+    int bitCount = 0;
+    size_t pos = 0;
+    while (pos < capacity) {
+        if (bitCount < width) {
+            for (; bitCount <= 56 && at < bytes; bitCount += 8)
+                bits |= static_cast<uint64_t>(data[at++]) << bitCount;
+            if (bitCount < width)
+                break;  // the data has run out
+        }
+        int code = static_cast<int>(bits & ((1u << width) - 1));
+        bits >>= width;
+        bitCount -= width;
         if (code == clear) {
-            m_codeWidth = codeSize + 1;
+            width = codeSize + 1;
             freeSlot = clear + 2;
             oldCode = -1;
             continue;
@@ -87,44 +83,55 @@ CQxImageGIFLzwReader::Result CQxImageGIFLzwReader::Decode(CQxFile* file, unsigne
                 result.badCodes = true;
                 code = 0;
             }
-            first = static_cast<unsigned char>(code);
-            out[result.pixels++] = first;
+            out[pos++] = static_cast<unsigned char>(code);
             oldCode = code;
             continue;
         }
         int inCode = code;
-        int sp = 0;
+        bool repeatFirst = false;
         if (code > freeSlot || (code == freeSlot && freeSlot >= 4096)) {
             result.badCodes = true;
             code = freeSlot;
         }
         if (code == freeSlot) {
             // The string being defined: the previous one plus its first value.
-            m_stack[sp++] = first;
+            repeatFirst = true;
             code = oldCode;
             inCode = freeSlot;
         }
-        // Entries point only at lower codes, so the walk ends within 4096 steps.
-        while (code > end && sp < 4096) {
-            m_stack[sp++] = m_suffix[code];
-            code = m_prefix[code];
+        const size_t length = m_length[code];
+        const unsigned char first = m_first[code];
+        // The string is written from its end back to its start, straight into
+        // the output when it fits there.
+        const size_t total = length + (repeatFirst ? 1 : 0);
+        unsigned char* dst = pos + total <= capacity ? out + pos : m_string;
+        unsigned char* p = dst + length;
+        if (repeatFirst)
+            *p = first;
+        int c = code;
+        while (c >= clear) {
+            *--p = m_suffix[c];
+            c = m_prefix[c];
         }
-        if (code > end)
-            code = 0;
-        first = static_cast<unsigned char>(code >= clear ? 0 : code);
-        m_stack[sp++] = first;
+        *--p = static_cast<unsigned char>(c);
+        if (dst == m_string) {
+            const size_t room = capacity - pos;
+            std::memcpy(out + pos, m_string, std::min(total, room));
+            pos += std::min(total, room);
+        } else {
+            pos += total;
+        }
         if (freeSlot < 4096) {
-            m_prefix[freeSlot] = static_cast<unsigned short>(oldCode);
+            m_prefix[freeSlot] = static_cast<uint16_t>(oldCode);
             m_suffix[freeSlot] = first;
+            m_first[freeSlot] = m_first[oldCode];
+            m_length[freeSlot] = static_cast<uint16_t>(m_length[oldCode] + 1);
             ++freeSlot;
-            if (freeSlot >= (1 << m_codeWidth) && m_codeWidth < 12)
-                ++m_codeWidth;
+            if (freeSlot >= (1 << width) && width < 12)
+                ++width;
         }
         oldCode = inCode < 4096 ? inCode : oldCode;
-        while (sp > 0 && result.pixels < capacity)
-            out[result.pixels++] = m_stack[--sp];
     }
-    if (!m_dataEnd)
-        SkipSubBlocks(file);
+    result.pixels = pos;
     return result;
 }

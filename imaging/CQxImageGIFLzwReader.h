@@ -4,6 +4,8 @@
 #include "imaging/CQxFile.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <vector>
 
 class CQxImageGIFLzwReader {
 public:
@@ -22,19 +24,15 @@ public:
     static void SkipSubBlocks(CQxFile* file);
 
 private:
-    int NextCode();
-    bool FillByte();
+    // Appends the data of the sub-blocks to m_data, up to the zero-length block
+    // or the end of the stream (a short block still gives what it holds).
+    void ReadSubBlocks(CQxFile* file);
 
-    CQxFile* m_file = nullptr;
-    unsigned char m_block[256] = {};
-    int m_blockLen = 0;
-    int m_blockPos = 0;
-    bool m_dataEnd = false;   // zero-length block read, or the stream ended
-    unsigned m_bits = 0;      // bit accumulator, least significant bit first
-    int m_bitCount = 0;
-    int m_codeWidth = 0;
-
-    unsigned short m_prefix[4096] = {};
+    std::vector<unsigned char> m_data;
+    // The table: each code stands for its prefix's string plus its suffix.
+    uint16_t m_prefix[4096] = {};
     unsigned char m_suffix[4096] = {};
-    unsigned char m_stack[4097] = {};
+    unsigned char m_first[4096] = {};   // first value of the string
+    uint16_t m_length[4096] = {};       // values in the string
+    unsigned char m_string[4097] = {};  // a string that does not fit the output
 };

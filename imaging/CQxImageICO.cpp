@@ -82,6 +82,8 @@ bool CQxImageICO::Decode(CQxFile* hFile)
     const uint64_t needed = static_cast<uint64_t>(tableColors) * 4 + pixelBytes;
     if (needed > static_cast<uint64_t>(size - hFile->Tell()))
         return false;
+    if (!DecodeSizeAllowed(width, height))
+        return false;
     if (!IsSizeAllowed(width, height, bitCount) || Create(width, height, bitCount, kIco) == nullptr)
         return false;
 

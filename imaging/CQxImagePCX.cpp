@@ -201,6 +201,8 @@ bool CQxImagePCX::Decode(CQxFile* hFile)
         bpp = 4;
     else
         bpp = static_cast<DWORD>(bitsPerPixel);
+    if (!DecodeSizeAllowed(width, height))
+        return false;
     if (!IsSizeAllowed(width, height, bpp) || Create(width, height, bpp, kPcx) == nullptr)
         return false;
     SetXDPI(QxGetLE16(h + 12));

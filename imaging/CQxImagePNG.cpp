@@ -214,7 +214,10 @@ bool CQxImagePNG::DecodeRows(DecodeState& st)
         }
     }
 
-    // Plausibility of the size against the stream before anything is allocated.
+    // The pixel budget and the plausibility of the size against the stream,
+    // before anything is allocated.
+    if (!DecodeSizeAllowed(width, height))
+        png_longjmp(png, 1);
     const int32_t size = st.file->Size();
     const int32_t pos = st.file->Tell();
     if (size >= 0 && pos >= 0 && size >= pos) {

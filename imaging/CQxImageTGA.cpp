@@ -142,6 +142,8 @@ bool CQxImageTGA::Decode(CQxFile* hFile)
 
     if (!hFile->Seek(h.idLength, 1))
         return Fail("corrupted TGA");
+    if (!DecodeSizeAllowed(h.width, h.height))
+        return false;
     if (!IsSizeAllowed(h.width, h.height, h.pixelDepth == 8 ? 8 : 24) ||
         Create(h.width, h.height, h.pixelDepth, kTga) == nullptr)
         return Fail("TGA Create failed");

@@ -67,6 +67,8 @@ bool CQxImageWBMP::Decode(CQxFile* hFile)
     const int32_t pos = hFile->Tell();
     if (size < 0 || pos < 0 || static_cast<uint64_t>(size - pos) < rowBytes * height)
         return Fail("Corrupted WBMP");
+    if (!DecodeSizeAllowed(width, height))
+        return false;
     if (!IsSizeAllowed(width, height, 1) || Create(width, height, 1, kWbmp) == nullptr || !IsValid())
         return Fail("WBMP Create failed");
     SetGrayPalette();

@@ -132,6 +132,8 @@ bool CQxImageWMF::Decode(CQxFile* hFile, LONG nForceWidth, LONG nForceHeight)
     if (width <= 0 || height <= 0)
         return Fail("empty WMF");
 
+    if (!DecodeSizeAllowed(static_cast<uint64_t>(width), static_cast<uint64_t>(height)))
+        return false;
     if (Create(static_cast<DWORD>(width), static_cast<DWORD>(height), 24, kWmf) == nullptr)
         return false;
     Clear(255);  // the window colour
@@ -148,5 +150,8 @@ bool CQxImageWMF::Decode(CQxFile* hFile, LONG nForceWidth, LONG nForceHeight)
     m_skipped = player.Skipped();
     if (GetEscape())
         return Fail("Cancelled");
+    // Playing costs at most the canvas's work budget, whatever the records ask for.
+    if (canvas.BudgetExceeded())
+        return Fail("WMF too complex: playback stopped at its work budget");
     return true;
 }

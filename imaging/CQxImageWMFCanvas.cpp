@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 namespace {
 
@@ -17,11 +18,92 @@ double ClampCoord(double v)
     return v;
 }
 
+struct Box {
+    double x0, y0, x1, y1;
+};
+
+// Clips a closed figure to the box, one side after the other. Inside the box
+// every point keeps its winding number, so both fill rules give what the whole
+// figure gives there, and nothing outside costs any work.
+void ClipFigure(const std::vector<QxPointF>& in, const Box& box, std::vector<QxPointF>& out)
+{
+    out.clear();
+    double minX = std::numeric_limits<double>::infinity();
+    double maxX = -minX;
+    double minY = minX;
+    double maxY = -minX;
+    for (const QxPointF& p : in) {
+        const QxPointF c{ClampCoord(p.x), ClampCoord(p.y)};
+        minX = std::min(minX, c.x);
+        maxX = std::max(maxX, c.x);
+        minY = std::min(minY, c.y);
+        maxY = std::max(maxY, c.y);
+        out.push_back(c);
+    }
+    if (out.empty() || maxX < box.x0 || minX > box.x1 || maxY < box.y0 || minY > box.y1) {
+        out.clear();
+        return;
+    }
+    if (minX >= box.x0 && maxX <= box.x1 && minY >= box.y0 && maxY <= box.y1)
+        return;
+    std::vector<QxPointF> next;
+    for (int side = 0; side < 4 && !out.empty(); ++side) {
+        // Signed distance inside the side: >= 0 keeps the point.
+        auto inside = [&](const QxPointF& p) {
+            switch (side) {
+            case 0: return p.x - box.x0;
+            case 1: return box.x1 - p.x;
+            case 2: return p.y - box.y0;
+            default: return box.y1 - p.y;
+            }
+        };
+        next.clear();
+        const size_t n = out.size();
+        for (size_t i = 0; i < n; ++i) {
+            const QxPointF& prev = out[(i + n - 1) % n];
+            const QxPointF& cur = out[i];
+            const double dp = inside(prev);
+            const double dc = inside(cur);
+            if ((dp >= 0) != (dc >= 0)) {
+                const double t = dp / (dp - dc);
+                next.push_back({prev.x + t * (cur.x - prev.x), prev.y + t * (cur.y - prev.y)});
+            }
+            if (dc >= 0)
+                next.push_back(cur);
+        }
+        out.swap(next);
+    }
+}
+
+double SignedArea(const std::vector<QxPointF>& f)
+{
+    double a = 0;
+    for (size_t i = 0, n = f.size(); i < n; ++i) {
+        const QxPointF& p = f[i];
+        const QxPointF& q = f[(i + 1) % n];
+        a += p.x * q.y - q.x * p.y;
+    }
+    return a / 2;
+}
+
 }  // namespace
 
-CQxImageWMFCanvas::CQxImageWMFCanvas(CQxImage& img)
-    : m_img(img), m_width(static_cast<int>(img.GetWidth())), m_height(static_cast<int>(img.GetHeight()))
+CQxImageWMFCanvas::CQxImageWMFCanvas(CQxImage& img, uint64_t workBudget)
+    : m_img(img),
+      m_width(static_cast<int>(img.GetWidth())),
+      m_height(static_cast<int>(img.GetHeight())),
+      m_budget(workBudget)
 {
+}
+
+bool CQxImageWMFCanvas::Charge(uint64_t units)
+{
+    if (m_exhausted || units > m_budget - m_work) {
+        m_exhausted = true;
+        return false;
+    }
+    m_work += units;
+    return true;
 }
 
 void CQxImageWMFCanvas::Plot(int x, int y, COLORREF color)
@@ -36,7 +118,8 @@ void CQxImageWMFCanvas::Plot(int x, int y, COLORREF color)
 
 void CQxImageWMFCanvas::SetPixel(int x, int y, COLORREF color)
 {
-    Plot(x, y, color);
+    if (Charge(1))
+        Plot(x, y, color);
 }
 
 bool CQxImageWMFCanvas::HatchHit(int x, int y, int hatch) const
@@ -59,72 +142,142 @@ bool CQxImageWMFCanvas::HatchHit(int x, int y, int hatch) const
     }
 }
 
+// Pixels xa..xb of canvas row y (whose bytes start at row), both inside the canvas.
+void CQxImageWMFCanvas::FillSpan(BYTE* row, int y, int xa, int xb, const Fill& fill)
+{
+    BYTE* p = row + 3 * xa;
+    for (int x = xa; x <= xb; ++x, p += 3) {
+        COLORREF c = fill.color;
+        if (fill.hatch >= 0 && !HatchHit(x, y, fill.hatch)) {
+            if (!fill.opaqueBack)
+                continue;
+            c = fill.backColor;
+        }
+        p[0] = QxGetBValue(c);
+        p[1] = QxGetGValue(c);
+        p[2] = QxGetRValue(c);
+    }
+}
+
 void CQxImageWMFCanvas::FillPolygons(const std::vector<std::vector<QxPointF>>& figures, const Fill& fill,
                                      bool winding)
 {
+    if (m_exhausted || m_width <= 0 || m_height <= 0)
+        return;
+    // An edge covers the rows whose centre lies in [y0, y1) and moves the fill
+    // state at the first pixel whose centre is right of its crossing.
     struct Edge {
-        double x0, y0, x1, y1;
+        double x0, y0, dxdy;
+        int first, last;
         int dir;
     };
+    const Box box{-1.0, -1.0, m_width + 1.0, m_height + 1.0};
     std::vector<Edge> edges;
-    double minY = 1e18;
-    double maxY = -1e18;
+    std::vector<QxPointF> clipped;
+    double minX = std::numeric_limits<double>::infinity();
+    double maxX = -minX;
+    uint64_t edgeRows = 0;
     for (const auto& fig : figures) {
-        const size_t n = fig.size();
-        if (n < 2)
+        if (fig.size() < 2)
             continue;
+        ClipFigure(fig, box, clipped);
+        const size_t n = clipped.size();
         for (size_t i = 0; i < n; ++i) {
-            QxPointF a{ClampCoord(fig[i].x), ClampCoord(fig[i].y)};
-            QxPointF b{ClampCoord(fig[(i + 1) % n].x), ClampCoord(fig[(i + 1) % n].y)};
+            QxPointF a = clipped[i];
+            QxPointF b = clipped[(i + 1) % n];
+            minX = std::min(minX, a.x);
+            maxX = std::max(maxX, a.x);
             if (a.y == b.y)
                 continue;
             const int dir = a.y < b.y ? 1 : -1;
             if (a.y > b.y)
                 std::swap(a, b);
-            edges.push_back({a.x, a.y, b.x, b.y, dir});
-            minY = std::min(minY, a.y);
-            maxY = std::max(maxY, b.y);
+            // Right of the canvas an edge changes no pixel's fill state.
+            if (std::min(a.x, b.x) > m_width - 0.5)
+                continue;
+            const int first = std::max(0, static_cast<int>(std::ceil(a.y - 0.5)));
+            const int last = std::min(m_height - 1, static_cast<int>(std::ceil(b.y - 0.5)) - 1);
+            if (first > last)
+                continue;
+            edges.push_back({a.x, a.y, (b.x - a.x) / (b.y - a.y), first, last, dir});
+            edgeRows += static_cast<uint64_t>(last - first + 1);
         }
     }
     if (edges.empty())
         return;
-    std::sort(edges.begin(), edges.end(), [](const Edge& a, const Edge& b) { return a.y0 < b.y0; });
-    const int yStart = std::max(0, static_cast<int>(std::floor(minY)));
-    const int yEnd = std::min(m_height - 1, static_cast<int>(std::ceil(maxY)));
-    std::vector<std::pair<double, int>> xs;
-    // Active edges: those that began above this scan line and end below it.
-    std::vector<size_t> active;
+    // Pixels right of the rightmost vertex are outside: the crossings of a row cancel out.
+    const int sx0 = std::clamp(static_cast<int>(std::ceil(minX - 0.5)), 0, m_width - 1);
+    const int sx1 = std::clamp(static_cast<int>(std::ceil(maxX - 0.5)) - 1, -1, m_width - 1);
+    if (sx1 < sx0)
+        return;
+    std::sort(edges.begin(), edges.end(), [](const Edge& a, const Edge& b) { return a.first < b.first; });
+    int yEnd = 0;
+    for (const Edge& e : edges)
+        yEnd = std::max(yEnd, e.last);
+    const uint64_t span = static_cast<uint64_t>(sx1 - sx0 + 1);
+    if (!Charge(edgeRows + static_cast<uint64_t>(yEnd - edges.front().first + 1) * span))
+        return;
+
+    // Each row: every active edge adds its direction (or, even-odd, one) at the
+    // pixel where it crosses; a running sum over the row gives the fill state.
+    // No sorting per row, so a row costs its active edges plus its width.
+    // Crossings step down the rows in fixed point (32 fraction bits): exact adds,
+    // and the pixel index is a shift. An edge steep enough to overflow the step
+    // covers one row only, so its step is never taken.
+    struct Active {
+        int64_t x;  // crossing at the current row's centre minus half a pixel
+        int64_t dx;
+        int last;
+        int dir;
+    };
+    constexpr double kOne = 4294967296.0;
+    auto fixed = [](double v) { return static_cast<int64_t>(std::clamp(v, -2e9, 2e9) * kOne); };
+    std::vector<int> delta(span + 1, 0);
+    std::vector<Active> active;
     size_t next = 0;
-    for (int y = yStart; y <= yEnd; ++y) {
-        const double sy = y + 0.5;
-        while (next < edges.size() && edges[next].y0 <= sy)
-            active.push_back(next++);
-        active.erase(std::remove_if(active.begin(), active.end(), [&](size_t i) { return edges[i].y1 <= sy; }),
-                     active.end());
-        xs.clear();
-        for (size_t i : active) {
-            const Edge& e = edges[i];
-            const double t = (sy - e.y0) / (e.y1 - e.y0);
-            xs.emplace_back(e.x0 + t * (e.x1 - e.x0), e.dir);
+    for (int y = edges.front().first; y <= yEnd; ++y) {
+        for (; next < edges.size() && edges[next].first <= y; ++next) {
+            const Edge& e = edges[next];
+            active.push_back({fixed(e.x0 + (y + 0.5 - e.y0) * e.dxdy - 0.5), fixed(e.dxdy), e.last,
+                              winding ? e.dir : 1});
         }
-        if (xs.size() < 2)
+        if (active.empty()) {
+            if (next >= edges.size())
+                break;
+            y = edges[next].first - 1;
             continue;
-        std::sort(xs.begin(), xs.end());
-        int wind = 0;
-        for (size_t i = 0; i + 1 < xs.size(); ++i) {
-            wind += winding ? xs[i].second : 1;
-            const bool inside = winding ? wind != 0 : (wind & 1) != 0;
-            if (!inside)
-                continue;
-            const int xa = std::max(0, static_cast<int>(std::ceil(xs[i].first - 0.5)));
-            const int xb = std::min(m_width - 1, static_cast<int>(std::ceil(xs[i + 1].first - 0.5)) - 1);
-            for (int x = xa; x <= xb; ++x) {
-                if (fill.hatch < 0 || HatchHit(x, y, fill.hatch))
-                    Plot(x, y, fill.color);
-                else if (fill.opaqueBack)
-                    Plot(x, y, fill.backColor);
+        }
+        int* const d = delta.data();
+        for (size_t k = 0; k < active.size();) {
+            Active& a = active[k];
+            // ceil of the crossing minus half a pixel: the first pixel whose centre is right of it.
+            const int64_t cross = (a.x + (int64_t{1} << 32) - 1) >> 32;
+            if (cross <= sx1)
+                d[cross <= sx0 ? 0 : cross - sx0] += a.dir;
+            if (a.last <= y) {
+                a = active.back();
+                active.pop_back();
+            } else {
+                a.x += a.dx;
+                ++k;
             }
         }
+        BYTE* row = m_img.GetBits(static_cast<DWORD>(m_height - 1 - y));
+        int wind = 0;
+        int runStart = -1;
+        for (size_t i = 0; i < span; ++i) {
+            wind += delta[i];
+            delta[i] = 0;
+            const bool inside = winding ? wind != 0 : (wind & 1) != 0;
+            if (inside && runStart < 0) {
+                runStart = static_cast<int>(i);
+            } else if (!inside && runStart >= 0) {
+                FillSpan(row, y, sx0 + runStart, sx0 + static_cast<int>(i) - 1, fill);
+                runStart = -1;
+            }
+        }
+        if (runStart >= 0)
+            FillSpan(row, y, sx0 + runStart, sx1, fill);
     }
 }
 
@@ -163,6 +316,8 @@ void CQxImageWMFCanvas::Line(double x0, double y0, double x1, double y1, COLORRE
     const double bx = x0 + t1 * dx;
     const double by = y0 + t1 * dy;
     const int steps = static_cast<int>(std::max(std::fabs(bx - ax), std::fabs(by - ay)));
+    if (!Charge(static_cast<uint64_t>(steps) + 1))
+        return;
     for (int i = 0; i <= steps; ++i) {
         const double t = steps == 0 ? 0.0 : static_cast<double>(i) / steps;
         Plot(static_cast<int>(std::floor(ax + t * (bx - ax))), static_cast<int>(std::floor(ay + t * (by - ay))), color);
@@ -172,11 +327,11 @@ void CQxImageWMFCanvas::Line(double x0, double y0, double x1, double y1, COLORRE
 void CQxImageWMFCanvas::StrokePolyline(const std::vector<QxPointF>& points, bool closed, COLORREF color, double width)
 {
     const size_t n = points.size();
-    if (n == 0)
+    if (n == 0 || m_exhausted)
         return;
     const size_t segments = closed ? n : n - 1;
     if (width < 1.5) {
-        if (n == 1)
+        if (n == 1 && Charge(1))
             Plot(static_cast<int>(std::floor(ClampCoord(points[0].x))),
                  static_cast<int>(std::floor(ClampCoord(points[0].y))), color);
         for (size_t i = 0; i < segments; ++i) {
@@ -230,10 +385,13 @@ void CQxImageWMFCanvas::StrokePolyline(const std::vector<QxPointF>& points, bool
             shapes.push_back(std::move(dot));
         }
     }
-    // Each piece on its own: one colour, so painting them one after the other
-    // gives their union, and each costs only the rows it covers.
-    for (const auto& shape : shapes)
-        FillPolygons({shape}, fill, false);
+    // The pen covers the union of the pieces: turned the same way round, each
+    // adds one to the winding number where it lies, so one fill by the winding
+    // rule paints every covered pixel once, however much the pieces overlap.
+    for (auto& shape : shapes)
+        if (SignedArea(shape) < 0)
+            std::reverse(shape.begin(), shape.end());
+    FillPolygons(shapes, fill, true);
 }
 
 void CQxImageWMFCanvas::DrawBitmap(CQxImage& src, int srcX, int srcY, int srcW, int srcH, double dstX, double dstY,
@@ -250,6 +408,8 @@ void CQxImageWMFCanvas::DrawBitmap(CQxImage& src, int srcX, int srcY, int srcW, 
     const int xb = std::min(m_width - 1, static_cast<int>(std::ceil(x1 - 0.5)) - 1);
     const int ya = std::max(0, static_cast<int>(std::ceil(y0 - 0.5)));
     const int yb = std::min(m_height - 1, static_cast<int>(std::ceil(y1 - 0.5)) - 1);
+    if (xa > xb || ya > yb || !Charge(static_cast<uint64_t>(xb - xa + 1) * static_cast<uint64_t>(yb - ya + 1)))
+        return;
     const bool mirrorX = (dstW < 0) != (srcW < 0);
     const bool mirrorY = (dstH < 0) != (srcH < 0);
     const double aw = std::fabs(dstW);

@@ -110,16 +110,15 @@ double CQxImageWMFPlayer::MapWidth(double w) const
 
 // ------------------------------------------------------------ objects
 
-size_t CQxImageWMFPlayer::AddObject(const Object& obj)
+void CQxImageWMFPlayer::AddObject(const Object& obj)
 {
-    for (size_t i = 0; i < m_objects.size(); ++i)
-        if (m_objects[i].kind == 0) {
-            m_objects[i] = obj;
-            return i;
-        }
-    if (m_objects.size() < m_maxObjects)
+    // A new object takes the lowest free slot; the table grows up to the header's count.
+    if (!m_freeSlots.empty()) {
+        m_objects[*m_freeSlots.begin()] = obj;
+        m_freeSlots.erase(m_freeSlots.begin());
+    } else if (m_objects.size() < m_maxObjects) {
         m_objects.push_back(obj);
-    return m_objects.size() - 1;
+    }
 }
 
 void CQxImageWMFPlayer::SelectObject(unsigned index)
@@ -139,8 +138,11 @@ void CQxImageWMFPlayer::SelectObject(unsigned index)
 
 void CQxImageWMFPlayer::DeleteObject(unsigned index)
 {
-    if (index < m_objects.size())
-        m_objects[index] = Object{};
+    if (index >= m_objects.size())
+        return;
+    m_objects[index] = Object{};
+    if (!m_emf)
+        m_freeSlots.insert(index);
 }
 
 void CQxImageWMFPlayer::StockObject(unsigned id)
@@ -267,6 +269,8 @@ void CQxImageWMFPlayer::DrawEllipse(double l, double t, double r, double b)
     const QxPointF d0 = Map(l, t);
     const QxPointF d1 = Map(r, b);
     const int n = Segments(std::fabs(d1.x - d0.x) / 2, std::fabs(d1.y - d0.y) / 2);
+    if (!m_canvas.Charge(static_cast<uint64_t>(n)))
+        return;
     std::vector<QxPointF> pts;
     for (int i = 0; i < n; ++i) {
         const double a = 2 * M_PI * i / n;
@@ -321,6 +325,8 @@ void CQxImageWMFPlayer::DrawArc(double l, double t, double r, double b, double x
     const QxPointF d1 = Map(r, b);
     const int n = std::max(2, static_cast<int>(Segments(std::fabs(d1.x - d0.x) / 2, std::fabs(d1.y - d0.y) / 2) *
                                                std::fabs(a1 - a0) / (2 * M_PI)));
+    if (!m_canvas.Charge(static_cast<uint64_t>(n)))
+        return;
     std::vector<QxPointF> pts;
     for (int i = 0; i <= n; ++i) {
         const double a = a0 + (a1 - a0) * i / n;
@@ -368,6 +374,9 @@ std::vector<QxPointF> CQxImageWMFPlayer::Bezier(const std::vector<QxPointF>& pts
     std::vector<QxPointF> out;
     if (ctl.empty())
         return out;
+    // Points made here are paid for like pixels, so records cannot multiply them for free.
+    if (!m_canvas.Charge(ctl.size() / 3 * 16 + 1))
+        return out;
     out.push_back(ctl[0]);
     for (size_t i = 0; i + 3 < ctl.size(); i += 3) {
         const QxPointF& p0 = ctl[i];
@@ -404,7 +413,8 @@ void CQxImageWMFPlayer::DrawDib(const BYTE* bmi, size_t bmiSize, const BYTE* bit
         dib.insert(dib.end(), bits, bits + bitsSize);
     CQxMemFile file(dib.data(), static_cast<DWORD>(dib.size()));
     CQxImageBMP bmp;
-    if (!bmp.Decode(&file) || !bmp.IsValid())
+    if (!bmp.Decode(&file) || !bmp.IsValid() ||
+        !m_canvas.Charge(static_cast<uint64_t>(bmp.GetWidth()) * bmp.GetHeight()))
         return;
     if (srcFromTop) {
         const int64_t y = static_cast<int64_t>(bmp.GetHeight()) - srcY - std::llabs(static_cast<int64_t>(srcH));
@@ -454,7 +464,7 @@ void CQxImageWMFPlayer::PlayEmf(const BYTE* data, size_t size)
     m_devOffY = -y0 * m_devScaleY;
 
     size_t pos = 0;
-    while (pos + 8 <= size) {
+    while (pos + 8 <= size && !m_canvas.BudgetExceeded()) {
         const unsigned type = QxGetLE32(data + pos);
         const size_t recSize = QxGetLE32(data + pos + 4);
         if (recSize < 8 || recSize > size - pos || (recSize & 3) != 0)
@@ -489,7 +499,9 @@ void CQxImageWMFPlayer::PlayEmfRecord(unsigned type, const BYTE* rec, size_t siz
         const size_t total = r.U32(28);
         const size_t countsOff = 32;
         const size_t ptSize = wide ? 8 : 4;
-        if (n > (size - countsOff) / 4)
+        // A record too short for its own header holds no figure (and must not
+        // make the bounds below wrap).
+        if (size < countsOff || n > (size - countsOff) / 4)
             return figs;
         size_t ptsOff = countsOff + 4 * n;
         if (total > (size - ptsOff) / ptSize)
@@ -695,6 +707,8 @@ void CQxImageWMFPlayer::PlayEmfRecord(unsigned type, const BYTE* rec, size_t siz
         const double start = r.F32(20) * M_PI / 180;
         const double sweep = std::clamp(static_cast<double>(r.F32(24)), -3600.0, 3600.0) * M_PI / 180;
         const int n = std::clamp(static_cast<int>(std::fabs(sweep) * 16), 2, 720);
+        if (!m_canvas.Charge(static_cast<uint64_t>(n)))
+            break;
         for (int i = 0; i <= n; ++i) {
             const double a = start + sweep * i / n;
             LineTo(cx + rad * std::cos(a), cy - rad * std::sin(a));
@@ -784,12 +798,13 @@ void CQxImageWMFPlayer::PlayWmf(const BYTE* data, size_t size, int objectCount, 
     m_emf = false;
     m_maxObjects = std::min<size_t>(static_cast<size_t>(std::max(objectCount, 0)), kMaxObjects);
     m_objects.clear();
+    m_freeSlots.clear();
     m_dc.winOrgX = left;
     m_dc.winOrgY = top;
     m_dc.winExtX = right - left;
     m_dc.winExtY = bottom - top;
     size_t pos = 0;
-    while (pos + 6 <= size) {
+    while (pos + 6 <= size && !m_canvas.BudgetExceeded()) {
         const uint64_t words = QxGetLE32(data + pos);
         const unsigned func = QxGetLE16(data + pos + 4);
         if (words < 3 || words * 2 > size - pos)
@@ -806,11 +821,6 @@ void CQxImageWMFPlayer::PlayWmfRecord(unsigned func, const BYTE* params, size_t 
     const Reader r{params, words * 2};
     auto P = [&](size_t i) -> double { return r.I16(2 * i); };
     auto color = [&](size_t i) -> COLORREF { return r.U32(2 * i) & 0xFFFFFF; };
-    auto createSlot = [&](const Object& o) {
-        if (m_objects.size() < m_maxObjects || std::any_of(m_objects.begin(), m_objects.end(),
-                                                           [](const Object& x) { return x.kind == 0; }))
-            AddObject(o);
-    };
     switch (func) {
     case 0x0201: m_dc.bkColor = color(0); break;
     case 0x0102: m_dc.bkMode = static_cast<int>(P(0)); break;
@@ -887,7 +897,7 @@ void CQxImageWMFPlayer::PlayWmfRecord(unsigned func, const BYTE* params, size_t 
         o.pen.style = static_cast<int>(P(0)) & 0xF;
         o.pen.width = P(1);
         o.pen.color = color(3);
-        createSlot(o);
+        AddObject(o);
         break;
     }
     case 0x02FC: {
@@ -896,21 +906,21 @@ void CQxImageWMFPlayer::PlayWmfRecord(unsigned func, const BYTE* params, size_t 
         o.brush.style = static_cast<int>(P(0));
         o.brush.color = color(1);
         o.brush.hatch = static_cast<int>(P(3));
-        createSlot(o);
+        AddObject(o);
         break;
     }
     case 0x0142: case 0x01F9: {  // pattern brushes
         Object o;
         o.kind = 2;
         o.brush.style = 3;
-        createSlot(o);
+        AddObject(o);
         Skip(func);
         break;
     }
     case 0x02FB: case 0x00F7: case 0x06FF: {  // font, palette, region: hold a slot
         Object o;
         o.kind = 3;
-        createSlot(o);
+        AddObject(o);
         break;
     }
     case 0x0F43: {  // STRETCHDIB

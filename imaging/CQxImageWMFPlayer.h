@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -63,7 +64,7 @@ private:
     double MapWidth(double w) const;
     void SelectObject(unsigned index);
     void DeleteObject(unsigned index);
-    size_t AddObject(const Object& obj);
+    void AddObject(const Object& obj);
     void StockObject(unsigned id);
 
     // Drawing in logical coordinates.
@@ -90,6 +91,7 @@ private:
     DcState m_dc;
     std::vector<DcState> m_saved;
     std::vector<Object> m_objects;
+    std::set<size_t> m_freeSlots;  // WMF: deleted slots, reused lowest first
     size_t m_maxObjects = 0;
     bool m_emf = false;
     // Reference device to canvas (EMF) or window to canvas (WMF, fixed).

@@ -5,6 +5,8 @@
 #include "platform/core/CString.h"
 
 inline constexpr UINT kFirstCustomStudyCommand = 34020;
+// Rows the commands can address (34020..34169); the column wizard adds no more.
+inline constexpr int kMaxCustomStudies = 150;
 
 struct CCustomStudyRow {
     CString name;

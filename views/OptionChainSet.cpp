@@ -11,6 +11,14 @@ OptionChainSet::OptionChainSet(const char* definition, CQuoteStore* store) : m_p
 {
     const COptionChainFields f = ParseChainDefinition(definition ? definition : "");
     m_kind = f.kind;
+    if (IsIndustryGroup()) {
+        // The rest of the text after the kind and its comma.
+        const CString text = definition;
+        const int comma = text.Find(',', text.Find(m_kind));
+        if (comma >= 0)
+            m_setName = text.Mid(comma + 1);
+        return;
+    }
     if (!IsOptionChain())
         return;
     m_underlying = f.underlying;
@@ -38,7 +46,7 @@ void OptionChainSet::SetObserver(IOptionChainObserver* observer)
 
 bool OptionChainSet::Register()
 {
-    if (IsOptionChain() && m_pStore && !m_bRegistered) {
+    if (IsServed() && m_pStore && !m_bRegistered) {
         m_bRegistered = true;
         m_pStore->AddOptionChainSet(this);
     }
@@ -47,6 +55,10 @@ bool OptionChainSet::Register()
 
 bool OptionChainSet::GetRequest(COptionChainRequest& out) const
 {
+    if (IsIndustryGroup()) {
+        out.symbolSet = m_setName;
+        return !m_setName.IsEmpty();
+    }
     if (!IsOptionChain())
         return false;
     out.underlying = m_underlying;
@@ -85,13 +97,13 @@ void OptionChainSet::CopySymbols(const OptionChainSet* other)
 int OptionChainSet::GetCount() const
 {
     std::lock_guard<std::mutex> lock(m_lock);
-    return IsOptionChain() ? static_cast<int>(m_symbols.size()) : 0;
+    return IsServed() ? static_cast<int>(m_symbols.size()) : 0;
 }
 
 CString OptionChainSet::GetSymbol(int index) const
 {
     std::lock_guard<std::mutex> lock(m_lock);
-    if (!IsOptionChain() || index < 0 || index >= static_cast<int>(m_symbols.size()))
+    if (!IsServed() || index < 0 || index >= static_cast<int>(m_symbols.size()))
         return CString();
     return m_symbols[static_cast<size_t>(index)];
 }

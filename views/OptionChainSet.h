@@ -1,6 +1,6 @@
-// The symbols of an option chain (or another symbol set) named by a definition text. An
-// option chain is requested through the quote store; the reply fills the symbols and
-// tells the observer.
+// The symbols of an option chain or of a symbol set of the broker's industry groups
+// ("IndustryGroups," + set name), named by a definition text. Both are requested through
+// the quote store; the reply fills the symbols and tells the observer.
 #pragma once
 
 #include "platform/core/CString.h"
@@ -31,7 +31,8 @@ public:
     OptionChainSet& operator=(const OptionChainSet&) = delete;
 
     void SetObserver(IOptionChainObserver* observer);
-    // An option chain is handed to the quote store, which requests it. Always true.
+    // An option chain or an industry-group set is handed to the quote store, which requests
+    // it. Always true.
     bool Register();
     // The reply's symbols become the set's; the observer is told.
     void CopySymbols(const std::vector<CString>& symbols);
@@ -40,6 +41,9 @@ public:
     int GetCount() const;
     CString GetSymbol(int index) const;
     bool IsOptionChain() const { return m_kind == "OptionChain"; }
+    bool IsIndustryGroup() const { return m_kind == "IndustryGroups"; }
+    // The set's name of an industry-group set.
+    const CString& GetSetName() const { return m_setName; }
 
     const CString& GetKind() const { return m_kind; }
     const CString& GetUnderlying() const { return m_underlying; }
@@ -53,11 +57,15 @@ public:
     bool GetRequest(COptionChainRequest& out) const;
 
 private:
+    // The kinds the quote store fills.
+    bool IsServed() const { return IsOptionChain() || IsIndustryGroup(); }
+
     CQuoteStore* m_pStore;
     bool m_bRegistered = false;
     mutable std::mutex m_lock; // symbols and observer (filled on the dispatcher thread)
     IOptionChainObserver* m_pObserver = nullptr;
     CString m_kind;
+    CString m_setName;
     std::vector<CString> m_symbols;
     CString m_underlying;
     CString m_chainType;

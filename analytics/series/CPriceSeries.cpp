@@ -10,6 +10,7 @@
 #include "analytics/studies/StudyCompute.h"
 #include "analytics/studies/StudyTable.h"
 #include "broker/core/Formatters.h"
+#include "broker/session/CHistoryCoverage.h"
 #include "broker/session/SessionMessages.h"
 
 #include <algorithm>
@@ -34,6 +35,31 @@ bool IsTradeOfToday(CTime trade, CTime clock)
 }
 
 using Guard = std::lock_guard<std::recursive_mutex>;
+
+// The spans cached rows are complete for, in record times; without them every record is.
+class CCoveredRecords {
+public:
+    explicit CCoveredRecords(const CHistoryCoverage* complete) : m_bAll(complete == nullptr)
+    {
+        if (complete)
+            for (const auto& [start, end] : complete->Spans())
+                m_spans.emplace_back(FeedTimeToRecordTime(start).GetTime(), FeedTimeToRecordTime(end).GetTime());
+    }
+
+    bool Holds(CTime start, CTime end) const
+    {
+        if (m_bAll)
+            return true;
+        for (const auto& [from, to] : m_spans)
+            if (from <= start.GetTime() && end.GetTime() <= to)
+                return true;
+        return false;
+    }
+
+private:
+    const bool m_bAll;
+    std::vector<std::pair<int64_t, int64_t>> m_spans;
+};
 
 // The session creates series through these hooks; they are in place as soon as series
 // are linked into the program (RegisterPriceSeriesHooks may be called again at start-up).
@@ -182,6 +208,8 @@ void CPriceSeries::LayOutLocked(const CSessionRules* rules, int count)
 {
     m_backfill.Clear();
     m_bars.Assign(count);
+    // Empty bars again: today's comes from the quote once more.
+    m_bCurrentDayBar = IsDailyOrLongerInterval(m_interval) ? 1 : 0;
     std::unique_ptr<CBarPeriod> period;
     if (count > 0)
         period = CreateBarPeriod(m_endTime, m_interval, rules, m_bExtended, 1);
@@ -225,12 +253,8 @@ void CPriceSeries::RequestSpans(const std::vector<Span>& spans)
     for (const Span& span : spans)
         made += GetSeriesServices().RequestHistory(this, span.start, span.end);
     if (made < count) {
-        {
-            Guard lock(m_lock);
-            m_nOutstanding = std::max(0, m_nOutstanding - (count - made));
-        }
-        // Live trades kept while the failed requests counted wait for no answer.
-        FinishBackfill();
+        Guard lock(m_lock);
+        m_nOutstanding = std::max(0, m_nOutstanding - (count - made));
     }
 }
 
@@ -262,6 +286,7 @@ void CPriceSeries::CollectRunSpans(int first, int last, CTime now, std::vector<S
             --newest;
         if (newest < lo || m_bars.Start(lo).GetTime() == 0)
             continue;
+        // The history cache asks for daily rows from the midnight of the span's first day.
         spans.push_back({CTimeToFeedTime(m_bars.Start(lo)), CTimeToFeedTime(m_bars.End(newest))});
     }
 }
@@ -736,12 +761,13 @@ void CPriceSeries::OnIntradayHistory(const std::vector<CHistoryRow>& rows, std::
     FinishBackfill();
 }
 
-void CPriceSeries::OnCachedIntradayFill(const std::vector<CHistoryRow>& rows, int first, int last)
+void CPriceSeries::OnCachedIntradayFill(const std::vector<CHistoryRow>& rows, int first, int last,
+                                        const CHistoryCoverage* complete)
 {
     Guard lock(m_lock);
     if (!m_bLoaded)
         return;
-    ApplyIntradayRows(rows, first, last, false);
+    ApplyIntradayRows(rows, first, last, false, std::nullopt, complete);
 }
 
 void CPriceSeries::TakeTrade(int record, double price, double size)
@@ -760,10 +786,11 @@ void CPriceSeries::TakeTrade(int record, double price, double size)
 }
 
 void CPriceSeries::ApplyIntradayRows(const std::vector<CHistoryRow>& rows, int first, int last, bool answer,
-                                     std::optional<uint64_t> asOf)
+                                     std::optional<uint64_t> asOf, const CHistoryCoverage* complete)
 {
     first = std::max(first, 0);
     last = std::min(last, m_bars.Size() - 1);
+    const CCoveredRecords covered(complete);
     int changedLo = -1, changedHi = -1;
     int r = first;
     for (const CHistoryRow& row : rows) {
@@ -772,7 +799,8 @@ void CPriceSeries::ApplyIntradayRows(const std::vector<CHistoryRow>& rows, int f
             ++r;
         if (r > last)
             break;
-        if (start.GetTime() + 60 <= m_bars.Start(r).GetTime() || m_bars.IsValid(r))
+        if (start.GetTime() + 60 <= m_bars.Start(r).GetTime() || m_bars.IsValid(r) ||
+            !covered.Holds(m_bars.Start(r), m_bars.End(r)))
             continue;
         if (m_bars.Field(r, kBarClose) == 0) {
             m_bars.SetField(r, kBarOpen, row.open);
@@ -868,19 +896,21 @@ void CPriceSeries::OnDailyHistory(const std::vector<CHistoryRow>& rows, std::opt
     FinishBackfill();
 }
 
-void CPriceSeries::OnCachedDailyFill(const std::vector<CHistoryRow>& rows, int first, int last)
+void CPriceSeries::OnCachedDailyFill(const std::vector<CHistoryRow>& rows, int first, int last,
+                                     const CHistoryCoverage* complete)
 {
     Guard lock(m_lock);
     if (!m_bLoaded)
         return;
-    ApplyDailyRows(rows, first, last, false);
+    ApplyDailyRows(rows, first, last, false, std::nullopt, complete);
 }
 
 void CPriceSeries::ApplyDailyRows(const std::vector<CHistoryRow>& rows, int first, int last, bool answer,
-                                  std::optional<uint64_t> asOf)
+                                  std::optional<uint64_t> asOf, const CHistoryCoverage* complete)
 {
     first = std::max(first, 0);
     last = std::min(last, m_bars.Size() - 1);
+    const CCoveredRecords covered(complete);
     int changedLo = -1, changedHi = -1;
     int r = first;
     // Every daily row of a week, month, quarter or year goes into its record: the first
@@ -894,7 +924,7 @@ void CPriceSeries::ApplyDailyRows(const std::vector<CHistoryRow>& rows, int firs
             break;
         if (CompareRecordPeriod(r, time) > 0)
             continue;
-        if (!m_bars.IsValid(r)) {
+        if (!m_bars.IsValid(r) && covered.Holds(m_bars.Start(r), m_bars.End(r))) {
             m_bars.SetField(r, kBarOpen, row.open);
             m_bars.SetField(r, kBarHigh, row.high);
             m_bars.SetField(r, kBarLow, row.low);
@@ -927,14 +957,14 @@ void CPriceSeries::CurrentDayFill()
 {
     {
         Guard lock(m_lock);
-        if (!m_bLoaded || !m_bCurrentDayBar || m_nOutstanding != 0 || m_bars.Empty())
+        if (!m_bLoaded || !m_bCurrentDayBar || m_bAwaitQuote || m_nOutstanding != 0 || m_bars.Empty())
             return;
     }
     CSeriesQuote quote;
     if (!GetSeriesServices().LookupQuote(m_symbol, quote) || quote.pending)
         return;
     Guard lock(m_lock);
-    if (!m_bCurrentDayBar || m_bars.Empty())
+    if (!m_bCurrentDayBar || m_bAwaitQuote || m_nOutstanding != 0 || m_bars.Empty())
         return;
     m_bCurrentDayBar = 0;
     if (quote.last == 0 || quote.open == 0 || quote.high == 0 || quote.low == 0)
@@ -963,6 +993,19 @@ void CPriceSeries::CurrentDayFill()
 
 void CPriceSeries::OnExchangeCheck()
 {
+    bool fresh = false, pending = false;
+    {
+        Guard lock(m_lock);
+        // The first notification after an outage: the quote holds the day anew.
+        fresh = m_bAwaitQuote != 0;
+        m_bAwaitQuote = 0;
+        pending = m_bPending != 0;
+    }
+    if (!pending) {
+        if (fresh)
+            CurrentDayFill();
+        return;
+    }
     CSeriesQuote quote;
     const bool hasQuote = GetSeriesServices().LookupQuote(m_symbol, quote);
     bool again = false;
@@ -1056,6 +1099,11 @@ void CPriceSeries::OnStreamRestored()
         const int first = laidOut ? 0 : std::max(newest - rolled, 0);
         for (int r = first; r < count; ++r)
             m_bars.ClearValues(r);
+        if (IsDailyOrLongerInterval(m_interval)) {
+            // Today's part of the newest bar is the quote's, as the stream brings it anew.
+            m_bCurrentDayBar = 1;
+            m_bAwaitQuote = 1;
+        }
         RecordsChangedLocked(first);
         NotifyLocked(0, 0, count - 1);
         m_backfill.ForgetFrom(m_bars.Start(first));
@@ -1128,6 +1176,8 @@ void CPriceSeries::UpdateBar(const CBackfillGate::Trade& trade, CTime clock)
             --r;
         if (r >= 0 && m_backfill.Holds(m_bars.Start(r), trade.sequence))
             r = -1; // the bar's history rows hold it already
+        if (m_bCurrentDayBar)
+            r = -1; // laid out afresh: the quote holds the trade for today's bar
         if (r >= 0) {
             TakeTrade(r, trade.price, size);
             RecordsChangedLocked(r);

@@ -21,6 +21,7 @@
 #include <optional>
 #include <vector>
 
+class CHistoryCoverage;
 class CSeriesListener;
 class CSeriesReadLock;
 class CSeriesStudy;
@@ -88,11 +89,14 @@ public:
     void AddEmptyBars(int n, int side);
 
     // The session's components. asOf: the newest trade of the symbol an answer's rows hold,
-    // when the server named it.
+    // when the server named it. complete: the spans cached rows are complete for; a record
+    // outside them is left to a request (none: the rows cover every record).
     void OnIntradayHistory(const std::vector<CHistoryRow>& rows, std::optional<uint64_t> asOf = std::nullopt);
-    void OnCachedIntradayFill(const std::vector<CHistoryRow>& rows, int first, int last);
+    void OnCachedIntradayFill(const std::vector<CHistoryRow>& rows, int first, int last,
+                              const CHistoryCoverage* complete = nullptr);
     void OnDailyHistory(const std::vector<CHistoryRow>& rows, std::optional<uint64_t> asOf = std::nullopt);
-    void OnCachedDailyFill(const std::vector<CHistoryRow>& rows, int first, int last);
+    void OnCachedDailyFill(const std::vector<CHistoryRow>& rows, int first, int last,
+                           const CHistoryCoverage* complete = nullptr);
     void OnLiveData(const CTradeMessage* trade, DWORD feedTime);
     void OnExchangeCheck();
     // The live trades stopped for a while: the bars since the newest one with data are asked
@@ -144,9 +148,9 @@ private:
     // may arrive before RequestHistory returns.
     void RequestSpans(const std::vector<Span>& spans);
     void ApplyIntradayRows(const std::vector<CHistoryRow>& rows, int first, int last, bool answer,
-                           std::optional<uint64_t> asOf = std::nullopt);
+                           std::optional<uint64_t> asOf = std::nullopt, const CHistoryCoverage* complete = nullptr);
     void ApplyDailyRows(const std::vector<CHistoryRow>& rows, int first, int last, bool answer,
-                        std::optional<uint64_t> asOf = std::nullopt);
+                        std::optional<uint64_t> asOf = std::nullopt, const CHistoryCoverage* complete = nullptr);
     // A bar took rows of an answer.
     void NoteFilledLocked(int record, bool answer, std::optional<uint64_t> asOf);
     // After an answer: once none is on its way, the kept live trades are applied.
@@ -176,6 +180,9 @@ private:
     const CSessionRules* m_pRules = nullptr;
     CBarStore m_bars;
     BYTE m_bCurrentDayBar = 0;
+    // After a stream outage the quote record holds the values from before it until its next
+    // notification: the current-day fill waits for that.
+    BYTE m_bAwaitQuote = 0;
     CTime m_newestHistory;
     BYTE m_bLoaded = 0;
     int m_nOutstanding = 0;

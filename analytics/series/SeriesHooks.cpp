@@ -26,12 +26,12 @@ void RegisterPriceSeriesHooks()
         else
             series->OnIntradayHistory(rows, asOf);
     };
-    hooks.cachedFill = [](CPriceSeries* series, const std::vector<CHistoryRow>& rows, bool daily, int first,
-                          int last) {
+    hooks.cachedFill = [](CPriceSeries* series, const std::vector<CHistoryRow>& rows, const CHistoryCoverage& complete,
+                          bool daily, int first, int last) {
         if (daily)
-            series->OnCachedDailyFill(rows, first, last);
+            series->OnCachedDailyFill(rows, first, last, &complete);
         else
-            series->OnCachedIntradayFill(rows, first, last);
+            series->OnCachedIntradayFill(rows, first, last, &complete);
     };
     SetPriceSeriesHooks(hooks);
 }

@@ -26,8 +26,6 @@ void KernelAD(const CStudyBars& bars, int from, int to, const CStudyOut& out);
 void KernelCMF(const CStudyBars& bars, int n, int from, int to, const CStudyOut& out);
 void KernelCOSC(const CStudyBars& bars, int fast, int slow, int from, int to, const CStudyOut& out,
                 CStudyScratch& scratch);
-void KernelPSAR(const CStudyBars& bars, double step0, double stepInc, double stepMax, int from, int to,
-                const CStudyOut& out);
 
 // Typical price and the close-location value times volume of a dense record.
 inline double TypicalPrice(const CStudyBars& bars, int i)

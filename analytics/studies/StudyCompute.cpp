@@ -2,6 +2,7 @@
 
 #include "analytics/studies/AverageStudies.h"
 #include "analytics/studies/OscillatorStudies.h"
+#include "analytics/studies/ParabolicSar.h"
 #include "analytics/studies/StudyTable.h"
 
 #include <algorithm>

@@ -10,6 +10,7 @@
 #include "app/shell/CWorkstationApp.h"
 #include "app/windows/ShellIds.h"
 #include "broker/session/CSessionManager.h"
+#include "chart/ui/ChartIds.h"
 #include "platform/ui/CCmdUI.h"
 #include "platform/ui/CStatusBar.h"
 #include "platform/ui/CToolBar.h"
@@ -665,6 +666,26 @@ void CMainFrame::OnListFonts()
     settings.m_quoteFont = ToFontInfo(chosen, settings.m_quoteFont);
     settings.m_quoteTextColor = dlg.GetColor() & 0x00FFFFFF;
     app->ApplyListFont();
+    app->ApplyChartFont();
+}
+
+void CMainFrame::OnChartFonts()
+{
+    CWorkstationApp* app = GetWorkstationApp();
+    if (!app)
+        return;
+    CAppSettings& settings = app->Settings();
+    const LOGFONT initial = ToLogFont(settings.m_chartFont);
+    CFontDialog dlg(&initial, 0, nullptr, this);
+    COLORREF& text = settings.m_chartColors[kChartColorText];
+    dlg.m_color = text;
+    if (dlg.DoModal() != IDOK)
+        return;
+    LOGFONT chosen;
+    dlg.GetCurrentFont(&chosen);
+    settings.m_chartFont = ToFontInfo(chosen, settings.m_chartFont);
+    text = dlg.GetColor() & 0x00FFFFFF;
+    app->ApplyChartFont();
 }
 
 void CMainFrame::OnListColors()
@@ -759,6 +780,7 @@ const CMessageMap& CMainFrame::GetMessageMap() const
             .Command(ID_PREFERENCES, &CMainFrame::OnPreferences)
             .Command(ID_LIST_FONTS, &CMainFrame::OnListFonts)
             .Command(ID_LIST_COLORS, &CMainFrame::OnListColors)
+            .Command(ID_CHART_FONTS, &CMainFrame::OnChartFonts)
             .CommandRange(ID_BALANCES_FONTS, ID_BALANCES_FONTS, &CMainFrame::OnReportFonts)
             .CommandRange(ID_ORDER_FONTS, ID_ORDER_FONTS, &CMainFrame::OnReportFonts)
             .CommandRange(ID_SAVED_FONTS, ID_SAVED_FONTS, &CMainFrame::OnReportFonts)

@@ -112,6 +112,8 @@ private:
     void OnPreferences();
     void OnListFonts();
     void OnListColors();
+    // "&Fonts..." of a chart: the chart font and text colour of every chart.
+    void OnChartFonts();
     // "Fonts..." and "Colors..." of the balances, order status and saved orders windows.
     void OnReportFonts(UINT id);
     void OnReportColors(UINT id);

@@ -111,7 +111,11 @@ bool CWorkspaceFile::Load(CWorkstationApp& app, const CString& path)
                     ok = false;
                     return;
                 }
-                if (show <= 11u && rt > l && b > t && rt - l < 20000 && b - t < 20000) {
+                // A placement is taken only where a screen could show it (and its
+                // sides cannot overflow); otherwise the window stays where it opened.
+                const auto onScreen = [](int v) { return v > -1000000 && v < 1000000; };
+                if (show <= 11u && onScreen(l) && onScreen(t) && onScreen(rt) && onScreen(b) && rt > l && b > t &&
+                    rt - l < 20000 && b - t < 20000) {
                     WINDOWPLACEMENT wp{};
                     wp.showCmd = show;
                     wp.rcNormalPosition = CRect(l, t, rt, b);

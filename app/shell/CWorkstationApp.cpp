@@ -13,6 +13,7 @@
 #include "app/shell/CLoginStatusDlg.h"
 #include "app/shell/CMainFrame.h"
 #include "app/shell/CSessionStatusRouter.h"
+#include "app/shell/CSettingsCustomStudyTable.h"
 #include "app/shell/CShellOrderConfirm.h"
 #include "app/shell/CTerminationSignals.h"
 #include "app/shell/CWorkspaceFile.h"
@@ -254,6 +255,8 @@ CWorkstationApp::CWorkstationApp() : CWinApp("Quorvantelix")
 {
     CAppSettings::Install(&m_settings);
     m_settings.SetAlertBook(std::make_unique<CAlertBook>(m_settings));
+    m_customStudies = std::make_unique<CSettingsCustomStudyTable>(m_settings);
+    InstallCustomStudyTable(m_customStudies.get());
 }
 
 CWorkstationApp::~CWorkstationApp()
@@ -265,6 +268,8 @@ CWorkstationApp::~CWorkstationApp()
         m_session->GetSession().SetConfirm(nullptr);
     if (CSessionManager::Instance() == m_session.get())
         CSessionManager::Install(nullptr);
+    if (GetCustomStudyTable() == m_customStudies.get())
+        InstallCustomStudyTable(nullptr);
     if (CAppSettings::Instance() == &m_settings)
         CAppSettings::Install(nullptr);
 }
@@ -659,6 +664,17 @@ int CWorkstationApp::ApplyListFont()
     for (CView* view : GetWindowViews())
         if (auto* look = dynamic_cast<IListAppearance*>(view)) {
             look->SetListFont(m_settings.m_quoteFont, m_settings.m_quoteTextColor);
+            ++told;
+        }
+    return told;
+}
+
+int CWorkstationApp::ApplyChartFont()
+{
+    int told = 0;
+    for (CView* view : GetWindowViews())
+        if (auto* chart = dynamic_cast<CGraphsDoc*>(view->GetDocument())) {
+            chart->ApplyChartFont();
             ++told;
         }
     return told;

@@ -27,6 +27,7 @@ class CPlatformHttpTransport;
 class CShellOrderConfirm;
 class CSessionManager;
 class CSessionStatusRouter;
+class CSettingsCustomStudyTable;
 class CTerminationSignals;
 class CView;
 
@@ -83,6 +84,8 @@ public:
     // window that shows lists; returns how many windows took them.
     int ApplyListFont();
     int ApplyListColors();
+    // Every open chart measures the settings' chart font again; returns how many.
+    int ApplyChartFont();
     // Hands a report list's font, text colour and colours of the settings to its open
     // windows (EReportList: order status, balances, saved orders); returns how many.
     int ApplyReportLook(int list);
@@ -137,6 +140,8 @@ private:
 
     CStartOptions m_options;
     CAppSettings m_settings;
+    // The custom studies of the settings, installed for the charts' menus.
+    std::unique_ptr<CSettingsCustomStudyTable> m_customStudies;
     CProfile m_profile;
     CConfigFile m_config;
     CString m_folder;

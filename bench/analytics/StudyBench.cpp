@@ -8,6 +8,11 @@
 // counters give both times per bar and their ratio ("ours / TA-Lib"); "goal" is the
 // ratio the study must stay under (1.5 where the definitions coincide, 10 for the studies
 // that restart at every record, 3 for the others; 0 where TA-Lib has no such function).
+// Study/PSAR: ours gives every bar the SAR of its own walk, started at most 150 bars back
+// (first step and increment 0.02, at most 0.2); TA-Lib's SAR(0.02, 0.2) is one walk over all
+// the bars, its step starting at and rising by 0.02. Kernel/PSAR/portable: the same SAR
+// computed by the kernel's portable code alone (what processors without the wide registers
+// run) from the same arrays, against the same TA-Lib call.
 //
 // LiveTrade/*: one trade on a 1,000,000-bar one-minute series and five study series of
 // the same symbol (MA, EMA, RSI, MACD, Bollinger bands), as the quote store hands it to
@@ -19,6 +24,7 @@
 #include "analytics/series/CPriceSeries.h"
 #include "analytics/series/CSeriesStudy.h"
 #include "analytics/series/SeriesTime.h"
+#include "analytics/studies/ParabolicSar.h"
 #include "analytics/studies/StudyTable.h"
 #include "broker/session/SessionMessages.h"
 #include "tests/analytics/FakeSeriesServices.h"
@@ -197,6 +203,43 @@ void BM_Study(benchmark::State& state, const Pair& pair)
     state.SetLabel(pair.talib);
 }
 
+void BM_PortableSar(benchmark::State& state)
+{
+    CBarStore& store = Bars();
+    CStudyBars bars;
+    bars.size = kBars;
+    for (int f = 0; f < 5; ++f)
+        bars.field[f] = store.Column(f);
+    std::vector<double> sar(kBars);
+    CStudyOut out;
+    out.col[0] = sar.data();
+#ifdef QX_HAVE_TALIB
+    std::vector<double> theirSar(kBars);
+#endif
+    using Clock = std::chrono::steady_clock;
+    double ours = 0, theirs = 0;
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        KernelPSAR(bars, 0.02, 0.02, 0.2, 0, kBars, out, SarCode::kPortable);
+        const auto t1 = Clock::now();
+        ours += std::chrono::duration<double, std::nano>(t1 - t0).count();
+#ifdef QX_HAVE_TALIB
+        int beg = 0, nb = 0;
+        TA_SAR(0, kBars - 1, store.Column(kBarHigh), store.Column(kBarLow), 0.02, 0.2, &beg, &nb, theirSar.data());
+        theirs += std::chrono::duration<double, std::nano>(Clock::now() - t1).count();
+        benchmark::DoNotOptimize(theirSar.data());
+#endif
+        benchmark::DoNotOptimize(sar.data());
+    }
+    const double n = static_cast<double>(state.iterations()) * kBars;
+    state.counters["ours_ns"] = ours / n;
+    if (theirs > 0) {
+        state.counters["talib_ns"] = theirs / n;
+        state.counters["ratio"] = ours / theirs;
+    }
+    state.SetLabel("SAR(0.02,0.2)");
+}
+
 // ---------------------------------------------------------------- live trades
 
 struct LiveSeries {
@@ -342,6 +385,7 @@ const bool g_registered = [] {
         benchmark::RegisterBenchmark((std::string("Study/") + p.name).c_str(), BM_Study, p)
             ->Unit(benchmark::kMillisecond)
             ->MinTime(0.5);
+    benchmark::RegisterBenchmark("Kernel/PSAR/portable", BM_PortableSar)->Unit(benchmark::kMillisecond)->MinTime(0.5);
     benchmark::RegisterBenchmark("LiveTrade/InBar", BM_LiveTradeInBar)->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("LiveTrade/NewBar", BM_LiveTradeNewBar)->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("Memory/DailySeries", BM_MemoryDailySeries)->Iterations(1)->Unit(

@@ -259,6 +259,45 @@ bool ParseOptionChain(const std::string& xml, CString& underlying, std::vector<C
     return true;
 }
 
+bool ParseIndustryGroups(const std::string& xml, std::vector<CIndustryGroup>& groups)
+{
+    Reply reply;
+    const TiXmlElement* body = reply.Parse(xml) ? reply.Body("IndustryGroups") : nullptr;
+    if (!body)
+        return false;
+    groups.clear();
+    size_t names = 0;
+    ForEachChild(body, "Group", [&](const TiXmlElement* g) {
+        CIndustryGroup group;
+        group.name = ChildText(g, "Name");
+        ForEachChild(FindChild(g, "Sets"), "Set", [&](const TiXmlElement* s) {
+            const CString name = GetElementText(s);
+            if (!name.IsEmpty() && names < kMaxIndustrySets) {
+                group.sets.push_back(name);
+                ++names;
+            }
+        });
+        if (!group.name.IsEmpty() && !group.sets.empty())
+            groups.push_back(std::move(group));
+    });
+    return true;
+}
+
+bool ParseIndustryGroup(const std::string& xml, std::vector<CString>& symbols)
+{
+    Reply reply;
+    const TiXmlElement* body = reply.Parse(xml) ? reply.Body("IndustryGroup") : nullptr;
+    if (!body)
+        return false;
+    symbols.clear();
+    ForEachChild(FindChild(body, "Symbols"), "Symbol", [&](const TiXmlElement* s) {
+        const CString symbol = GetElementText(s);
+        if (!symbol.IsEmpty() && symbols.size() < kMaxSymbolSetSymbols)
+            symbols.push_back(symbol);
+    });
+    return true;
+}
+
 bool ParseNews(const std::string& xml, CNewsMessage& out)
 {
     Reply reply;
@@ -344,4 +383,13 @@ int CountPlacedOrders(const std::string& xml)
     ForEachChild(body, "Order", [&](const TiXmlElement*) { ++n; });
     ForEachChild(body, "SavedOrder", [&](const TiXmlElement*) { ++n; });
     return n;
+}
+
+CString SessionCookieFrom(const std::string& setCookie)
+{
+    static const std::string kName = "KELVTRADING=";
+    if (setCookie.compare(0, kName.size(), kName) != 0)
+        return CString();
+    const size_t end = setCookie.find(';');
+    return CString(setCookie.substr(kName.size(), end == std::string::npos ? std::string::npos : end - kName.size()));
 }

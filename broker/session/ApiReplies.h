@@ -4,6 +4,7 @@
 #include "broker/session/AccountRecords.h"
 #include "broker/session/COrderStatusRecord.h"
 #include "broker/session/CSavedOrderRecord.h"
+#include "broker/session/IndustryGroup.h"
 #include "broker/session/SessionMessages.h"
 #include "platform/core/CString.h"
 
@@ -47,8 +48,16 @@ bool ParseOrders(const std::string& xml, std::vector<COrderStatusRecord>& orders
 bool ParseSavedOrders(const std::string& xml, std::vector<CSavedOrderRecord>& orders);
 bool ParseOptionChain(const std::string& xml, CString& underlying, std::vector<CString>& symbols);
 bool ParseNews(const std::string& xml, CNewsMessage& out);
+// IndustryGroups: the groups with their set names, up to kMaxIndustrySets names in all;
+// groups and names that are empty are left out.
+bool ParseIndustryGroups(const std::string& xml, std::vector<CIndustryGroup>& groups);
+// IndustryGroup: the set's symbols, up to kMaxSymbolSetSymbols, empty ones left out.
+bool ParseIndustryGroup(const std::string& xml, std::vector<CString>& symbols);
 // Per-order results of CancelOrder / DeleteSavedOrder: appends "Order <id>: <message>" lines.
 bool ParseItemResults(const std::string& xml, CString& errors);
 // Orders (or saved orders) an order request's reply names; 0 when it names none.
 int CountPlacedOrders(const std::string& xml);
 bool ParseWebUpdates(const std::string& xml, std::vector<CWebUpdateInfo>& updates);
+
+// "KELVTRADING=<id>" from a Set-Cookie value of the LogIn reply: the id, or empty.
+CString SessionCookieFrom(const std::string& setCookie);

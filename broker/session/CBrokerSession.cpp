@@ -28,16 +28,6 @@ int64_t NowMs()
         .count();
 }
 
-// "KELVTRADING=<id>" from a Set-Cookie value, or empty.
-CString SessionCookieFrom(const std::string& setCookie)
-{
-    static const std::string kName = "KELVTRADING=";
-    if (setCookie.compare(0, kName.size(), kName) != 0)
-        return CString();
-    const size_t end = setCookie.find(';');
-    return CString(setCookie.substr(kName.size(), end == std::string::npos ? std::string::npos : end - kName.size()));
-}
-
 CString FormatDouble(double value)
 {
     char text[64];
@@ -275,6 +265,15 @@ void CBrokerSession::PostStatusText(const CString& text)
     m_queue.Post(std::move(message));
 }
 
+bool CBrokerSession::GetIndustryGroups(std::vector<CIndustryGroup>& groups) const
+{
+    std::lock_guard<std::mutex> lock(m_stateLock);
+    if (!m_bHaveIndustryGroups)
+        return false;
+    groups = m_industryGroups;
+    return true;
+}
+
 bool CBrokerSession::GetSessionCookie(CString& cookie) const
 {
     std::lock_guard<std::mutex> lock(m_stateLock);
@@ -475,6 +474,16 @@ void CBrokerSession::LoginThread(CLoginAttempt& attempt, const CString& user, co
     }
 
     CallApi("ActionLogger", {{"action", "login"}, {"text", "Logged in"}}, reply, error, nullptr, false, &attempt);
+
+    std::vector<CIndustryGroup> groups;
+    if (!attempt.bStop.load() && CallApi("IndustryGroups", {}, reply, error, nullptr, false, &attempt) &&
+        ParseIndustryGroups(reply, groups)) {
+        std::lock_guard<std::mutex> lock(m_stateLock);
+        m_industryGroups = std::move(groups);
+        m_bHaveIndustryGroups = true;
+    } else if (!attempt.bStop.load()) {
+        Log("industry groups: %s", error.GetString());
+    }
 
     if (!m_config.updateFile.IsEmpty() && m_pHttp && !attempt.bStop.load()) {
         CHttpExchange exchange;
@@ -776,14 +785,21 @@ void CBrokerSession::StreamThread(int stream)
 
 DWORD CBrokerSession::RequestOptionChain(const COptionChainRequest& request)
 {
-    Keys keys = {{"symbol", request.underlying}, {"type", request.chainType}, {"range", request.range},
-                 {"expire", request.expiration}, {"strike", request.strike},
-                 {"alloptions", request.allOptions ? "1" : "0"}, {"interval", request.interval}};
+    CChainCall call;
+    if (!request.symbolSet.IsEmpty()) {
+        call.symbolSet = true;
+        call.keys = {{"name", request.symbolSet}};
+    } else {
+        call.keys = {{"symbol", request.underlying}, {"type", request.chainType}, {"range", request.range},
+                     {"expire", request.expiration}, {"strike", request.strike},
+                     {"alloptions", request.allOptions ? "1" : "0"}, {"interval", request.interval}};
+    }
     DWORD id;
     {
         std::lock_guard<std::mutex> lock(m_workLock);
         id = m_nNextChainId++;
-        m_chainRequests.emplace_back(id, std::move(keys));
+        call.id = id;
+        m_chainRequests.push_back(std::move(call));
     }
     m_workReady.notify_all();
     return id;
@@ -802,7 +818,7 @@ void CBrokerSession::RequestThread()
 {
     for (;;) {
         CString news;
-        std::pair<DWORD, Keys> chain;
+        CChainCall chain;
         bool haveNews = false, haveChain = false;
         {
             std::unique_lock<std::mutex> lock(m_workLock);
@@ -831,10 +847,11 @@ void CBrokerSession::RequestThread()
             }
         } else if (haveChain) {
             auto message = std::make_unique<COptionChainMessage>();
-            message->m_nRequestId = chain.first;
-            if (!CallApi("OptionChain", chain.second, reply, error) ||
-                !ParseOptionChain(reply, message->m_underlying, message->m_symbols))
-                Log("option chain: %s", error.GetString());
+            message->m_nRequestId = chain.id;
+            if (!CallApi(chain.symbolSet ? "IndustryGroup" : "OptionChain", chain.keys, reply, error) ||
+                !(chain.symbolSet ? ParseIndustryGroup(reply, message->m_symbols)
+                                  : ParseOptionChain(reply, message->m_underlying, message->m_symbols)))
+                Log("%s: %s", chain.symbolSet ? "symbol set" : "option chain", error.GetString());
             m_queue.Post(std::move(message)); // an empty chain answers a failed request
         }
     }

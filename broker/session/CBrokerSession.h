@@ -13,6 +13,7 @@
 #include "broker/session/IHttpTransport.h"
 #include "broker/session/IStreamConnection.h"
 #include "broker/session/IStreamSubscriber.h"
+#include "broker/session/IndustryGroup.h"
 #include "broker/session/PriceSeriesHooks.h"
 #include "broker/session/SessionConfig.h"
 #include "platform/core/CString.h"
@@ -90,6 +91,8 @@ public:
     uint64_t GetKeepAliveCount() const { return m_nKeepAlives.load(); }
     uint64_t GetDroppedRecords() const { return m_nDropped.load(); }
     uint64_t GetConnectCount(int stream) const;
+    // The broker's industry groups, read after login; false until a reply came.
+    bool GetIndustryGroups(std::vector<CIndustryGroup>& groups) const;
 
     // Creates (create 1) or replaces the list on the server; a created list's id goes to
     // savedId. An item whose symbol or date holds "," or "|" cannot be sent and is
@@ -191,6 +194,8 @@ private:
     CString m_userId;
     CString m_currentAccount;
     std::vector<CAccountInfo> m_accounts;
+    bool m_bHaveIndustryGroups = false;
+    std::vector<CIndustryGroup> m_industryGroups;
     std::function<void(const char*)> m_logger;
 
     std::atomic<bool> m_bStop{false};
@@ -211,7 +216,13 @@ private:
     std::mutex m_workLock;
     std::condition_variable m_workReady;
     std::deque<CString> m_newsRequests;
-    std::deque<std::pair<DWORD, Keys>> m_chainRequests;
+    // An option chain or a symbol set asked for: request id, kind and the call's keys.
+    struct CChainCall {
+        DWORD id = 0;
+        bool symbolSet = false;
+        Keys keys;
+    };
+    std::deque<CChainCall> m_chainRequests;
     std::deque<CHistoryRequest> m_historyRequests;
     bool m_bAccountWanted = false;
     bool m_bWatchlistWanted = false;

@@ -3,6 +3,15 @@
 #include "broker/session/PriceSeriesHooks.h"
 
 #include <algorithm>
+#include <cstring>
+#include <optional>
+
+namespace {
+
+// Feed-time units (2 s) in a day; feed time 0 is a midnight.
+constexpr DWORD kFeedDay = 43200;
+
+} // namespace
 
 CHistoryCache::CHistoryCache(IHistoryRequester* requester) : m_pRequester(requester) {}
 
@@ -16,8 +25,7 @@ bool CHistoryCache::IsDailyInterval(const char* interval)
 {
     if (!interval || !interval[0] || interval[1])
         return false;
-    const char c = interval[0];
-    return c == 'D' || c == 'W' || c == 'M' || c == 'd' || c == 'w' || c == 'm';
+    return std::strchr("DWMQYdwmqy", interval[0]) != nullptr;
 }
 
 CString CHistoryCache::MakeKey(const CString& symbol, bool daily, bool extended)
@@ -60,6 +68,20 @@ void CHistoryCache::Merge(std::vector<CHistoryRow>& rows, const std::vector<CHis
     rows.swap(merged);
 }
 
+void CHistoryCache::AddCompleteSpan(const CHistoryRequest& request, const std::vector<CHistoryRow>& rows,
+                                    CHistoryCoverage& complete)
+{
+    if (rows.empty())
+        return;
+    DWORD newest = 0;
+    for (const CHistoryRow& row : rows)
+        newest = std::max(newest, row.feedTime);
+    // The broker serves no day in progress, so the newest daily row is a whole day; the
+    // newest minute row may be the minute in progress, and the minutes after it were to come.
+    const DWORD end = request.daily ? std::min(newest + kFeedDay, request.endFeedTime) : newest;
+    complete.Add(request.startFeedTime, end);
+}
+
 void CHistoryCache::FillSeries(CPriceSeries* series, int first, int last, const char* symbol)
 {
     const auto& hooks = GetPriceSeriesHooks();
@@ -68,10 +90,10 @@ void CHistoryCache::FillSeries(CPriceSeries* series, int first, int last, const 
     const bool daily = IsDailyInterval(hooks.interval(series));
     CString name = symbol && symbol[0] ? CString(symbol) : CString(hooks.symbol ? hooks.symbol(series) : "");
     std::lock_guard<std::recursive_mutex> lock(m_lock);
-    auto it = m_rows.find(MakeKey(name, daily, IsExtended(series, daily)));
-    if (it == m_rows.end() || it->second.empty())
+    auto it = m_held.find(MakeKey(name, daily, IsExtended(series, daily)));
+    if (it == m_held.end() || it->second.rows.empty())
         return;
-    hooks.cachedFill(series, it->second, daily, first, last);
+    hooks.cachedFill(series, it->second.rows, it->second.complete, daily, first, last);
 }
 
 int CHistoryCache::RequestHistory(CPriceSeries* series, DWORD startFeedTime, DWORD endFeedTime)
@@ -90,6 +112,9 @@ int CHistoryCache::RequestHistory(CPriceSeries* series, const CString& symbol, b
     extended = extended && !daily;
     if (symbol.IsEmpty() || endFeedTime < startFeedTime)
         return 0;
+    // Daily rows start at midnight: the first day's row is part of the span.
+    if (daily)
+        startFeedTime -= startFeedTime % kFeedDay;
     std::lock_guard<std::recursive_mutex> lock(m_lock);
     // The same span already on its way: wait for that answer instead of asking twice.
     for (auto& [id, pending] : m_pending) {
@@ -128,17 +153,23 @@ void CHistoryCache::ApplyHistory(const CHistoryMessage& message)
     bool extended = false;
     CString symbol = message.m_symbol;
     std::vector<CPriceSeries*> waiting;
+    std::optional<CHistoryRequest> request;
     if (it != m_pending.end()) {
-        daily = it->second.request.daily;
-        extended = it->second.request.extended;
-        symbol = it->second.request.symbol;
+        request = it->second.request;
+        daily = request->daily;
+        extended = request->extended;
+        symbol = request->symbol;
         waiting.swap(it->second.waiting);
         m_pending.erase(it);
     }
     if (symbol.IsEmpty())
         return;
-    if (!message.m_bFailed)
-        Merge(m_rows[MakeKey(symbol, daily, extended)], message.m_rows);
+    if (!message.m_bFailed) {
+        Held& held = m_held[MakeKey(symbol, daily, extended)];
+        Merge(held.rows, message.m_rows);
+        if (request)
+            AddCompleteSpan(*request, message.m_rows, held.complete);
+    }
     // A failed download still answers, so the series' outstanding count falls.
     const auto& hooks = GetPriceSeriesHooks();
     if (!hooks.historyUpdate)
@@ -156,8 +187,15 @@ void CHistoryCache::ApplyHistory(const CHistoryMessage& message)
 std::vector<CHistoryRow> CHistoryCache::GetRows(const CString& symbol, bool daily, bool extended)
 {
     std::lock_guard<std::recursive_mutex> lock(m_lock);
-    auto it = m_rows.find(MakeKey(symbol, daily, extended && !daily));
-    return it == m_rows.end() ? std::vector<CHistoryRow>{} : it->second;
+    auto it = m_held.find(MakeKey(symbol, daily, extended && !daily));
+    return it == m_held.end() ? std::vector<CHistoryRow>{} : it->second.rows;
+}
+
+CHistoryCoverage CHistoryCache::GetCoverage(const CString& symbol, bool daily, bool extended)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_lock);
+    auto it = m_held.find(MakeKey(symbol, daily, extended && !daily));
+    return it == m_held.end() ? CHistoryCoverage{} : it->second.complete;
 }
 
 size_t CHistoryCache::GetPendingRequests()

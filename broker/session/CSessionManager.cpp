@@ -197,9 +197,13 @@ void CSessionManager::ApplyMessage(CSessionMessage& message)
     case kMsgOptionChain:
         m_quotes.ApplyOptionChain(static_cast<COptionChainMessage&>(message));
         break;
-    case kMsgHistory:
+    case kMsgHistory: {
+        // Series are called under the quote store's lock first, then the history cache's: a
+        // series hearing a quote may ask for history, and one taking history reads its quote.
+        std::lock_guard<std::recursive_mutex> quotes(m_quotes.GetLock());
         m_history.ApplyHistory(static_cast<CHistoryMessage&>(message));
         break;
+    }
     case kMsgBook:
         m_depth.ApplyMessage(static_cast<CBookMessage&>(message));
         break;

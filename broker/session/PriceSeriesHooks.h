@@ -2,6 +2,7 @@
 // libraries that define them. The analytics and views libraries register these once at start.
 #pragma once
 
+#include "broker/session/CHistoryCoverage.h"
 #include "platform/core/CString.h"
 #include "platform/core/WinTypes.h"
 
@@ -17,7 +18,7 @@ struct CHistoryRow;
 struct CPriceSeriesHooks {
     CPriceSeries* (*create)(const char* key, DWORD context) = nullptr;
     void (*destroy)(CPriceSeries* series) = nullptr;
-    // The series' normalised symbol and interval ("0" ticks, minutes, "D", "W", "M").
+    // The series' normalised symbol and interval ("0" ticks, minutes, "D", "W", "M", "Q", "Y").
     const char* (*symbol)(const CPriceSeries* series) = nullptr;
     const char* (*interval)(const CPriceSeries* series) = nullptr;
     // Whether an intraday series covers the extended session (its key carries ":255"); may be null.
@@ -33,16 +34,19 @@ struct CPriceSeriesHooks {
     // The market-data stream came back after an outage: the series asks for the history of the
     // gap (dispatcher thread, quote store locked); may be null.
     void (*streamRestored)(CPriceSeries* series) = nullptr;
-    // Rows the cache already holds, for records first..last.
-    void (*cachedFill)(CPriceSeries* series, const std::vector<CHistoryRow>& rows, bool daily, int first,
-                       int last) = nullptr;
+    // Rows the cache already holds, for those of the records first..last that lie inside the
+    // spans the rows are complete for.
+    void (*cachedFill)(CPriceSeries* series, const std::vector<CHistoryRow>& rows, const CHistoryCoverage& complete,
+                       bool daily, int first, int last) = nullptr;
 };
 
 void SetPriceSeriesHooks(const CPriceSeriesHooks& hooks);
 const CPriceSeriesHooks& GetPriceSeriesHooks();
 
-// The chain request of an option-chain set.
+// The chain request of an option-chain set, or the name of a symbol set of the broker's
+// industry groups (the chain's fields are then not used).
 struct COptionChainRequest {
+    CString symbolSet;
     CString underlying;
     CString chainType = "CP"; // CP, C, P, VCS, VPS, CCS, CPS, STDL, STGL, BW
     CString range = "N";      // N near, I in, O out of the money, ALL

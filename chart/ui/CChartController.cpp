@@ -2,6 +2,7 @@
 
 #include "analytics/series/CPriceSeries.h"
 #include "app/windows/CPaneSplitterWnd.h"
+#include "chart/ui/CColorBarSheet.h"
 #include "chart/ui/CGraphsDoc.h"
 #include "chart/ui/CGraphsView.h"
 #include "platform/core/CException.h"
@@ -19,6 +20,7 @@
 #include "studies/plots/CPricePlot.h"
 #include "studies/plots/CStudyPlotFactory.h"
 #include "studies/ui/CStudySettingsDlg.h"
+#include "views/ui/CColumnWizardDlg.h"
 
 #include <algorithm>
 #include <map>
@@ -266,12 +268,14 @@ std::unique_ptr<CStudyDefinition> CChartController::MakeStudy(int typeId, int cu
     if (!study)
         return nullptr;
     if (auto* custom = dynamic_cast<CCustomStudy*>(study.get())) {
+        // A custom study needs its row of the table (gone when the table changed since
+        // the menu was built).
         CCustomStudyRow row;
         const ICustomStudyTable* table = GetCustomStudyTable();
-        if (table && table->GetCustomStudy(customIndex, row)) {
-            custom->SetStudyName(row.name);
-            custom->SetFormulaText(row.formula);
-        }
+        if (!table || !table->GetCustomStudy(customIndex, row))
+            return nullptr;
+        custom->SetStudyName(row.name);
+        custom->SetFormulaText(row.formula);
         custom->SetCustomIndex(customIndex);
     }
     return study;
@@ -414,6 +418,31 @@ void CChartController::OnStudyManager()
         m_bRecalc = true;
 }
 
+void CChartController::OnColorBarSetup()
+{
+    CGraphsView* price = GetPricePane();
+    CPricePlot* plot = price ? price->GetPricePlot() : nullptr;
+    CColorRuleSet rules;
+    if (plot && plot->HasColorRules())
+        rules = plot->GetColorRules();
+    if (!RunColorBarSetup(rules, m_pFrame))
+        return;
+    // The panes may have changed while the sheet was up.
+    price = GetPricePane();
+    plot = price ? price->GetPricePlot() : nullptr;
+    if (!plot || (plot->HasColorRules() && rules == plot->GetColorRules()))
+        return;
+    plot->SetColorRules(rules);
+    if (plot->GetDrawStyle() == kStyleColorBar)
+        price->OnUpdate(nullptr, kHintRepaint, nullptr);
+}
+
+void CChartController::OnCustomStudyWizard()
+{
+    CColumnWizardDlg wizard(kCustomStudies, m_pFrame);
+    wizard.DoModal();
+}
+
 void CChartController::RefreshData()
 {
     CGraphsDoc* doc = GetDocument();
@@ -472,7 +501,7 @@ void CChartController::OnUpdateCustomStudies(CCmdUI* ui)
         return;
     while (popup->GetMenuItemCount() > 0)
         popup->DeleteMenu(0, MF_BYPOSITION);
-    for (int i = 0; i < count && i < kMaxMenuCustomStudies; ++i) {
+    for (int i = 0; i < count && i < kMaxCustomStudies; ++i) {
         CCustomStudyRow row;
         if (table->GetCustomStudy(i, row))
             popup->AppendMenu(MF_STRING, ID_FIRST_CUSTOM_STUDY + static_cast<UINT>(i), row.name);
@@ -516,6 +545,18 @@ bool CChartController::OnCmdMsg(UINT id, UINT code, CCmdUI* ui)
             ui->Enable(TRUE);
         else
             OnStudyManager();
+        return true;
+    case ID_COLOR_BAR_SETUP:
+        if (update)
+            ui->Enable(GetPricePane() != nullptr);
+        else
+            OnColorBarSetup();
+        return true;
+    case ID_CUSTOM_STUDY_WIZARD:
+        if (update)
+            ui->Enable(TRUE);
+        else
+            OnCustomStudyWizard();
         return true;
     case ID_REMOVE_ALL_STUDIES:
         if (update)

@@ -70,6 +70,11 @@ public:
     void AddStudy(std::unique_ptr<CStudyDefinition> study);
     void RemoveAllStudies();
     void OnStudyManager();
+    // "Color Bars Setup": the price plot's colour-bar rules edited; a changed set is
+    // handed to the price plot on OK.
+    void OnColorBarSetup();
+    // "Custom Study Wizard": the column wizard on the custom studies.
+    void OnCustomStudyWizard();
     // 0 done, 1 nothing done, -1 the study is not on the chart.
     LRESULT EditStudy(CStudyDefinition* study);
     LRESULT DeleteStudy(CStudyDefinition* study);

@@ -1,6 +1,5 @@
 #include "chart/ui/CDrawingTool.h"
 
-#include "platform/core/CArchive.h"
 #include "platform/ui/CDC.h"
 #include "platform/ui/CPen.h"
 #include "platform/ui/CPropertyPage.h"
@@ -109,18 +108,21 @@ bool CDrawingTool::HitTest(CPoint point, const CToolGeometry& geometry, const CP
     return HitsLine(point, geometry.plot, p1, p2, GetExtendMode(), GetThickness());
 }
 
-void CDrawingTool::Load(CArchive& ar)
+void CDrawingTool::ToStored(CStoredTool& stored) const
 {
-    ar >> m_anchor1.time >> m_anchor1.price >> m_anchor2.time >> m_anchor2.price >> m_nState >> m_nFollowing;
-    if (!std::isfinite(m_anchor1.price) || !std::isfinite(m_anchor2.price) || m_nState > kToolRemoved)
-        throw CArchiveException(CArchiveException::badSchema);
-    m_nFollowing = m_nFollowing ? 1 : 0;
+    stored.tag = GetTag();
+    stored.anchor1 = m_anchor1;
+    stored.anchor2 = m_anchor2;
+    stored.state = m_nState;
+    stored.following = m_nFollowing;
 }
 
-void CDrawingTool::Store(CArchive& ar) const
+void CDrawingTool::FromStored(const CStoredTool& stored)
 {
-    ar << static_cast<DWORD>(GetTag()) << m_anchor1.time << m_anchor1.price << m_anchor2.time << m_anchor2.price
-       << m_nState << m_nFollowing;
+    m_anchor1 = stored.anchor1;
+    m_anchor2 = stored.anchor2;
+    m_nState = stored.state;
+    m_nFollowing = stored.following;
 }
 
 void CDrawingTool::AddMenuItems(CMenu&) {}

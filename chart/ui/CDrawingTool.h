@@ -3,6 +3,7 @@
 // rescales: segments, rays, lines, regression channels, retracements and notes.
 #pragma once
 
+#include "chart/CStoredTool.h"
 #include "chart/ToolGeometry.h"
 #include "platform/core/CPoint.h"
 #include "platform/core/CRect.h"
@@ -11,7 +12,6 @@
 
 #include <memory>
 
-class CArchive;
 class CDC;
 class CFont;
 class CMenu;
@@ -28,24 +28,6 @@ struct CToolGeometry {
     CFont* font = nullptr;
 };
 
-// Tags of the stored forms, in front of each tool.
-enum EToolTag : DWORD {
-    kTagSegment = 0,
-    kTagRay = 1,
-    kTagLine = 2,
-    kTagRegression = 3,
-    kTagRetracement = 4,
-    kTagNote = 5,
-};
-
-// States: 0 an anchor follows the mouse, 1 normal, 2 selected, 3 removed.
-enum EToolState : DWORD {
-    kToolPlacing = 0,
-    kToolNormal = 1,
-    kToolSelected = 2,
-    kToolRemoved = 3,
-};
-
 // Commands of the tools' context menus.
 inline constexpr UINT ID_TOOL_REMOVE = 34279;
 inline constexpr UINT ID_TOOL_CLONE = 34280;
@@ -54,11 +36,6 @@ inline constexpr UINT ID_TOOL_MINIMIZE = 34282;
 inline constexpr UINT ID_TOOL_RESTORE = 34283;
 inline constexpr UINT ID_TOOL_ADD_ALERT = 34293;
 
-struct CToolAnchor {
-    DWORD time = 0;  // feed time of the bar
-    double price = 0;
-    bool operator==(const CToolAnchor&) const = default;
-};
 
 class CDrawingTool {
 public:
@@ -75,9 +52,9 @@ public:
     // Adds the tool's page(s) to the sheet, runs it and takes the values on OK.
     virtual bool EditPreferences(CPropertySheet& sheet) = 0;
     virtual bool HitTest(CPoint point, const CToolGeometry& geometry, const CPriceScale* scale);
-    // The form after the tag; Store writes the tag first.
-    virtual void Load(CArchive& ar);
-    virtual void Store(CArchive& ar) const;
+    // The stored form: the base fills the tag, anchors and state, each kind its settings.
+    virtual void ToStored(CStoredTool& stored) const;
+    virtual void FromStored(const CStoredTool& stored);
     // 207 lines and retracements, 208 a note, 209 a minimized note.
     virtual UINT GetContextMenuId() const { return 207; }
     virtual void ToggleMinimized() {}

@@ -6,7 +6,6 @@
 #include "chart/ui/CRegressionTool.h"
 #include "chart/ui/CRetracementTool.h"
 #include "chart/ui/CTrendLineTool.h"
-#include "platform/core/CArchive.h"
 
 CDrawingToolList::CDrawingToolList() = default;
 CDrawingToolList::~CDrawingToolList() = default;
@@ -74,25 +73,19 @@ std::unique_ptr<CDrawingTool> CreateToolForTag(unsigned long tag)
 
 void StoreToolList(CArchive& ar, const CToolVector& tools)
 {
-    ar << static_cast<DWORD>(tools.size());
-    for (const auto& tool : tools)
-        tool->Store(ar);
+    std::vector<CStoredTool> stored(tools.size());
+    for (size_t i = 0; i < tools.size(); ++i)
+        tools[i]->ToStored(stored[i]);
+    StoreToolRecords(ar, stored);
 }
 
 void LoadToolList(CArchive& ar, CToolVector& tools)
 {
-    // A tool takes at least its tag and the 32 bytes of anchors and state.
-    const DWORD count = ar.ReadBoundedCount(36);
-    CToolVector read;
-    for (DWORD i = 0; i < count; ++i) {
-        DWORD tag = 0;
-        ar >> tag;
-        std::unique_ptr<CDrawingTool> tool = CreateToolForTag(tag);
-        if (!tool)
-            throw CArchiveException(CArchiveException::badSchema);
-        tool->Load(ar);
-        read.push_back(std::move(tool));
-    }
-    for (auto& tool : read)
+    std::vector<CStoredTool> stored;
+    LoadToolRecords(ar, stored);
+    for (const CStoredTool& record : stored) {
+        std::unique_ptr<CDrawingTool> tool = CreateToolForTag(record.tag);
+        tool->FromStored(record);
         tools.push_back(std::move(tool));
+    }
 }

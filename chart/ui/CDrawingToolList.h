@@ -39,7 +39,8 @@ private:
 std::unique_ptr<CDrawingTool> CreateToolForCommand(unsigned int command);
 // The tool of a stored tag (0-5) with default settings; null for an unknown tag.
 std::unique_ptr<CDrawingTool> CreateToolForTag(unsigned long tag);
-// A tool list's stored form: DWORD count, then per tool its tag and form.
+// A tool list's stored form (CStoredTool): DWORD count, then per tool its tag and form.
 void StoreToolList(CArchive& ar, const CToolVector& tools);
-// Reads a stored tool list; an unknown tag ends the load with an archive error.
+// Appends the tools of a stored list, all or none; a damaged list throws an archive
+// error.
 void LoadToolList(CArchive& ar, CToolVector& tools);

@@ -1,6 +1,7 @@
 #include "chart/ui/CGraphsDoc.h"
 
 #include "app/services/CAppSettings.h"
+#include "chart/ui/CGraphsView.h"
 #include "platform/ui/CBitmap.h"
 #include "platform/ui/CDC.h"
 
@@ -65,6 +66,14 @@ void CGraphsDoc::MeasureAxisLabels()
     m_metrics.labelWidth = m_metrics.sampleWidth + 2;
     m_metrics.labelHeight =
         m_metrics.internalLeading / 2 + 2 * m_metrics.ascent + 2 - m_metrics.internalLeading;
+}
+
+void CGraphsDoc::ApplyChartFont()
+{
+    MeasureAxisLabels();
+    for (CView* view : GetViews())
+        if (auto* pane = dynamic_cast<CGraphsView*>(view))
+            pane->OnMetricsChanged();
 }
 
 HCURSOR CGraphsDoc::GetCursorFor(UINT command) const

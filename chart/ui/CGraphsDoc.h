@@ -69,6 +69,9 @@ public:
 
     // The chart font and the metrics measured with it (again after a font change).
     void MeasureAxisLabels();
+    // After the settings' chart font changed: measures again and lays every pane out
+    // anew.
+    void ApplyChartFont();
     CFont& GetChartFont() { return m_chartFont; }
     CAxisMetrics& GetMetrics() { return m_metrics; }
     const CAxisMetrics& GetMetrics() const { return m_metrics; }

@@ -6,11 +6,10 @@
 #include "app/windows/CCommonDoc.h"
 #include "app/windows/IWorkstationFrame.h"
 #include "app/windows/ShellIds.h"
+#include "chart/CChartWorkspaceRecord.h"
 #include "chart/ui/CChartController.h"
 #include "chart/ui/CDrawingTool.h"
 #include "chart/ui/CGraphsDoc.h"
-#include "platform/core/CArchive.h"
-#include "platform/core/CException.h"
 #include "platform/ui/CFrameWnd.h"
 #include "platform/ui/CWinApp.h"
 #include "platform/ui/CWndMessage.h"
@@ -235,33 +234,30 @@ CToolGeometry CGraphsView::GetToolGeometry() const
 BOOL CGraphsView::SaveToWorkspace(CArchive& ar)
 {
     CGraphsDoc* doc = GetGraphsDoc();
-    if (!doc || !doc->GetLinkState().Save(ar))
+    if (!doc)
         return FALSE;
-    try {
-        ar << doc->GetSymbol() << doc->GetInterval();
-    } catch (CException&) {
-        return FALSE;
-    }
-    return TRUE;
+    CChartWorkspaceRecord record;
+    record.links = doc->GetLinkState();
+    record.symbol = doc->GetSymbol();
+    record.interval = doc->GetInterval();
+    return record.Store(ar) ? TRUE : FALSE;
 }
 
 BOOL CGraphsView::LoadFromWorkspace(CArchive& ar, DWORD)
 {
     CGraphsDoc* doc = GetGraphsDoc();
-    if (!doc || !doc->GetLinkState().Load(ar))
+    if (!doc)
         return FALSE;
-    CString symbol, interval;
-    try {
-        ar >> symbol >> interval;
-    } catch (CException&) {
+    CChartWorkspaceRecord record;
+    record.links = doc->GetLinkState();
+    if (!record.Load(ar))
         return FALSE;
-    }
-    if (symbol.GetLength() > 64 || interval.GetLength() > 64)
-        return FALSE;
+    doc->GetLinkState() = record.links;
     doc->UpdateLinkButtons();
-    if (!symbol.IsEmpty() || !interval.IsEmpty())
-        ChangeSymbolInterval(symbol.IsEmpty() ? doc->GetSymbol() : symbol,
-                             interval.IsEmpty() ? doc->GetInterval() : interval, doc->IsExtendedSession());
+    if (!record.symbol.IsEmpty() || !record.interval.IsEmpty())
+        ChangeSymbolInterval(record.symbol.IsEmpty() ? doc->GetSymbol() : record.symbol,
+                             record.interval.IsEmpty() ? doc->GetInterval() : record.interval,
+                             doc->IsExtendedSession());
     return TRUE;
 }
 
@@ -333,10 +329,16 @@ void CGraphsView::OnSize(UINT type, int cx, int cy)
 {
     CView::OnSize(type, cx, cy);
     m_bRecreateBitmap = true;
+    OnMetricsChanged();
+}
+
+void CGraphsView::OnMetricsChanged()
+{
     m_bPictureValid = false;
     RecalcLayout();
     if (m_bTimeAxis && m_bInitialised)
         FitBarsToWidth();
+    Invalidate(FALSE);
 }
 
 BOOL CGraphsView::OnEraseBkgnd(CDC*)

@@ -63,6 +63,8 @@ public:
 
     // Layout and painting.
     void RecalcLayout();
+    // The document's axis metrics changed: the pane is laid out again and repainted.
+    void OnMetricsChanged();
     void InitPlots(CStudyPlot* only = nullptr);
     bool IsInitialised() const { return m_bInitialised; }
     void ComputePriceRange();

@@ -42,14 +42,14 @@ void AppendStudies(CMenu& menu, UINT offset, UINT customFirst)
     if (count <= 0)
         return;
     menu.AppendMenu(MF_SEPARATOR);
-    for (int i = 0; i < count && i < kMaxMenuCustomStudies; ++i) {
+    for (int i = 0; i < count && i < kMaxCustomStudies; ++i) {
         CCustomStudyRow row;
         if (table->GetCustomStudy(i, row))
             menu.AppendMenu(MF_STRING, customFirst + static_cast<UINT>(i), row.name);
     }
-    if (count > kMaxMenuCustomStudies) {
+    if (count > kMaxCustomStudies) {
         CString more;
-        more.Format("(%d more custom studies than the menu can list)", count - kMaxMenuCustomStudies);
+        more.Format("(%d more custom studies than the menu can list)", count - kMaxCustomStudies);
         menu.AppendMenu(MF_STRING | MF_GRAYED, static_cast<UINT_PTR>(0), more);
     }
 }
@@ -124,10 +124,14 @@ void CGraphsView::BuildContextMenu(CMenu& menu)
                          kRanges[i]);
     menu.AppendMenu(MF_POPUP, &range, "Date Range");
     menu.AppendMenu(MF_SEPARATOR);
+    menu.AppendMenu(MF_STRING, ID_COLOR_BAR_SETUP, "Color Bar S&etup...");
+    menu.AppendMenu(MF_SEPARATOR);
     menu.AppendMenu(MF_STRING | (chart && chart->IsCrosshairOn() ? MF_CHECKED : 0), ID_CROSSHAIRS, "Cross&hairs");
     menu.AppendMenu(MF_SEPARATOR);
     menu.AppendMenu(MF_STRING | (m_bInitialised && GetSeriesPlot() ? 0 : MF_GRAYED), ID_GOTO_DATE,
                     "&Go to Date/Time...");
+    menu.AppendMenu(MF_SEPARATOR);
+    menu.AppendMenu(MF_STRING, ID_CHART_FONTS, "&Fonts...");
 }
 
 void CGraphsView::OnPaneCommand(UINT id)
@@ -171,6 +175,13 @@ void CGraphsView::OnPaneCommand(UINT id)
             main->SetupTradeAlert(0, frame);
     } else if (id >= ID_STYLE_CURVE && id <= ID_RESET_SCALE) {
         OnPriceCommand(id);
+    } else if (id == ID_COLOR_BAR_SETUP) {
+        if (chart)
+            chart->OnColorBarSetup();
+    } else if (id == ID_CHART_FONTS) {
+        // The main frame changes the font of every chart.
+        if (CWinApp* app = AfxGetApp(); app && app->m_pMainWnd)
+            app->m_pMainWnd->PostMessage(WM_COMMAND, ID_CHART_FONTS, 0);
     } else if (id == ID_CROSSHAIRS) {
         if (chart && doc) {
             chart->SetCrosshair(!chart->IsCrosshairOn());

@@ -61,8 +61,6 @@ private:
 
 namespace {
 
-enum EChartColor { kColorBackground = 0, kColorGrid = 1, kColorAxis = 2, kColorText = 3, kColorCrosshair = 4 };
-
 COLORREF ChartColor(int index)
 {
     if (const CAppSettings* settings = CAppSettings::Instance())
@@ -182,11 +180,11 @@ void CGraphsView::PaintBase(CDC* dc)
         }
     }
     dc->SetBkMode(TRANSPARENT);
-    dc->FillSolidRect(&m_client, ChartColor(kColorBackground));
+    dc->FillSolidRect(&m_client, ChartColor(kChartColorBackground));
     const bool axisShown = m_bTimeAxis && !m_bTimeAxisSuppressed;
     const int separatorX = m_client.right - metrics.labelWidth;
     const int axisTop = m_client.bottom - metrics.labelHeight;
-    CPen axisPen(PS_SOLID, 1, ChartColor(kColorAxis));
+    CPen axisPen(PS_SOLID, 1, ChartColor(kChartColorAxis));
     DrawVertical(dc, axisPen, separatorX, 0, (axisShown ? axisTop : m_client.bottom) - 1);
     CStudyPlot* data = GetSeriesPlot();
     CStudyPlot* own = GetDataPlot();
@@ -207,7 +205,7 @@ void CGraphsView::PaintBase(CDC* dc)
                 if (!status.IsEmpty())
                     title += (title.IsEmpty() ? CString() : CString("  -  ")) + plot->GetTitle() + ": " + status;
             }
-            dc->SetTextColor(ChartColor(kColorText));
+            dc->SetTextColor(ChartColor(kChartColorText));
             CRect titleRect(1, 1 - metrics.internalLeading, m_plotRect.right, 1 - metrics.internalLeading + metrics.sampleHeight);
             dc->DrawText(title, &titleRect, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
             const int sampleWidth = metrics.sampleWidth;
@@ -216,7 +214,7 @@ void CGraphsView::PaintBase(CDC* dc)
                 (*it)->Draw(dc, &m_plotRect, &scale, &label);
             }
             if (axisShown) {
-                dc->FillSolidRect(0, axisTop, separatorX, m_client.bottom - axisTop, ChartColor(kColorBackground));
+                dc->FillSolidRect(0, axisTop, separatorX, m_client.bottom - axisTop, ChartColor(kChartColorBackground));
                 PaintTimeAxis(dc, data, dates, false);
                 DrawHorizontal(dc, axisPen, 0, separatorX, axisTop);
             }
@@ -247,8 +245,8 @@ void CGraphsView::PaintPriceAxis(CDC* dc, const CPriceScale& scale, CStudyPlot* 
             type = digits + 2;
         type = std::min(type, 9);
     }
-    const COLORREF grid = ChartColor(kColorGrid);
-    dc->SetTextColor(ChartColor(kColorText));
+    const COLORREF grid = ChartColor(kChartColorGrid);
+    dc->SetTextColor(ChartColor(kChartColorText));
     for (int i = 0; i <= labels.count; ++i) {
         const double price = labels.first + i * labels.step;
         const int y = scale.PriceToY(price);
@@ -270,7 +268,7 @@ void CGraphsView::PaintBoundaries(CDC* dc, const CBarDates& dates, int first, in
     const CAxisMetrics metrics = doc ? doc->GetMetrics() : CAxisMetrics();
     const double spacing = doc ? doc->GetBarSpacing() : 6.0;
     const int row = m_client.bottom - metrics.ascent - 2;
-    const COLORREF grid = ChartColor(kColorGrid);
+    const COLORREF grid = ChartColor(kChartColorGrid);
     const CPen gridPen(PS_SOLID, 1, grid);
     CBarDate previous = dates.At(first - 1);
     const bool hasLeading = previous.valid;
@@ -344,7 +342,7 @@ void CGraphsView::PaintTimeAxis(CDC* dc, CStudyPlot* data, const CBarDates& date
                 m_lowerBars.push_back(bars.first + i * bars.step);
         }
         m_nPaintKind = kind;
-        const COLORREF grid = ChartColor(kColorGrid);
+        const COLORREF grid = ChartColor(kChartColorGrid);
         for (int bar : m_lowerBars)
             DottedVertical(dc, BarIndexToX(spacing, bar, first, m_plotRect.left), 0, m_client.bottom - 1, grid);
         if (kind != doc->GetPeriodKind())
@@ -359,7 +357,7 @@ void CGraphsView::PaintTimeAxis(CDC* dc, CStudyPlot* data, const CBarDates& date
         lowerWidth = dc->GetTextExtent("27").cx;
         upperWidth = dc->GetTextExtent("Mar 2002").cx;
     }
-    dc->SetTextColor(ChartColor(kColorText));
+    dc->SetTextColor(ChartColor(kChartColorText));
     PaintBoundaries(dc, dates, first, last, style, true, upperWidth);
     if (kind >= kPeriodMonthly)
         return;
@@ -401,7 +399,7 @@ void CGraphsView::PaintCrosshair(CDC* dc)
     const CGraphsDoc* doc = GetGraphsDoc();
     if (!chart || !chart->IsCrosshairOn() || !data || !doc)
         return;
-    const CPen pen(PS_SOLID, 1, ChartColor(kColorCrosshair));
+    const CPen pen(PS_SOLID, 1, ChartColor(kChartColorCrosshair));
     const int x = BarIndexToX(doc->GetBarSpacing(), chart->m_nCrosshairBar, data->GetFirstVisibleBar(), m_plotRect.left);
     if (x >= 0 && x <= m_plotRect.right)
         DrawVertical(dc, pen, x, m_crossRect.top, m_crossRect.bottom - 1);

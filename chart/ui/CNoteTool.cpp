@@ -1,7 +1,6 @@
 #include "chart/ui/CNoteTool.h"
 
 #include "chart/ui/ToolPreferencePages.h"
-#include "platform/core/CArchive.h"
 #include "platform/ui/CDC.h"
 #include "platform/ui/CFont.h"
 #include "platform/ui/CPropertySheet.h"
@@ -69,19 +68,14 @@ bool CNoteTool::EditPreferences(CPropertySheet& sheet)
     return true;
 }
 
-void CNoteTool::Load(CArchive& ar)
+void CNoteTool::ToStored(CStoredTool& stored) const
 {
-    CDrawingTool::Load(ar);
-    DWORD color = 0, minimized = 0;
-    CString text;
-    ar >> color >> minimized >> text;
-    m_settings.color = color;
-    m_settings.minimized = minimized != 0;
-    m_settings.text = text;
+    CDrawingTool::ToStored(stored);
+    stored.note = m_settings;
 }
 
-void CNoteTool::Store(CArchive& ar) const
+void CNoteTool::FromStored(const CStoredTool& stored)
 {
-    CDrawingTool::Store(ar);
-    ar << static_cast<DWORD>(m_settings.color) << static_cast<DWORD>(m_settings.minimized ? 1 : 0) << m_settings.text;
+    CDrawingTool::FromStored(stored);
+    m_settings = stored.note;
 }

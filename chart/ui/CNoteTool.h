@@ -21,8 +21,8 @@ public:
     // becomes normal.
     bool EditPreferences(CPropertySheet& sheet) override;
     bool HitTest(CPoint point, const CToolGeometry& geometry, const CPriceScale* scale) override;
-    void Load(CArchive& ar) override;
-    void Store(CArchive& ar) const override;
+    void ToStored(CStoredTool& stored) const override;
+    void FromStored(const CStoredTool& stored) override;
     UINT GetContextMenuId() const override { return m_settings.minimized ? 209 : 208; }
     void ToggleMinimized() override { m_settings.minimized = !m_settings.minimized; }
     bool AnchorsArePixels() const override { return true; }

@@ -3,13 +3,11 @@
 #include "alerts/CFormulaAlert.h"
 #include "chart/ui/ToolAlerts.h"
 #include "chart/ui/ToolPreferencePages.h"
-#include "platform/core/CArchive.h"
 #include "platform/ui/CMenu.h"
 #include "platform/ui/CPropertySheet.h"
 #include "studies/plots/CPricePlot.h"
 #include "studies/plots/CPriceScale.h"
 
-#include <cmath>
 
 CRegressionTool::CRegressionTool(const CRegressionSettings& settings) : m_settings(settings) {}
 
@@ -93,36 +91,16 @@ void CRegressionTool::AddMenuItems(CMenu& menu)
     menu.AppendMenu(MF_STRING, ID_TOOL_ADD_ALERT, "Add Alert");
 }
 
-void CRegressionTool::Load(CArchive& ar)
+void CRegressionTool::ToStored(CStoredTool& stored) const
 {
-    CDrawingTool::Load(ar);
-    CRegressionSettings s;
-    DWORD v[6] = {};
-    for (DWORD& value : v)
-        ar >> value;
-    DWORD source = 0;
-    ar >> s.displayBits >> source >> s.upperStdDevs >> s.lowerStdDevs;
-    if (v[1] > 100 || v[3] > 100 || v[5] > 100 || source > 3 || !std::isfinite(s.upperStdDevs) ||
-        !std::isfinite(s.lowerStdDevs))
-        throw CArchiveException(CArchiveException::badSchema);
-    s.lineColor = v[0];
-    s.lineThickness = static_cast<int>(v[1]);
-    s.upperColor = v[2];
-    s.upperThickness = static_cast<int>(v[3]);
-    s.lowerColor = v[4];
-    s.lowerThickness = static_cast<int>(v[5]);
-    s.sourceField = static_cast<int>(source);
-    m_settings = s;
+    CDrawingTool::ToStored(stored);
+    stored.regression = m_settings;
 }
 
-void CRegressionTool::Store(CArchive& ar) const
+void CRegressionTool::FromStored(const CStoredTool& stored)
 {
-    CDrawingTool::Store(ar);
-    const CRegressionSettings& s = m_settings;
-    ar << static_cast<DWORD>(s.lineColor) << static_cast<DWORD>(s.lineThickness) << static_cast<DWORD>(s.upperColor)
-       << static_cast<DWORD>(s.upperThickness) << static_cast<DWORD>(s.lowerColor)
-       << static_cast<DWORD>(s.lowerThickness) << s.displayBits << static_cast<DWORD>(s.sourceField)
-       << s.upperStdDevs << s.lowerStdDevs;
+    CDrawingTool::FromStored(stored);
+    m_settings = stored.regression;
 }
 
 int CRegressionTool::AddAlerts(const CToolGeometry& geometry, const CPriceScale* scale)

@@ -17,8 +17,8 @@ public:
     COLORREF GetColor() const override { return m_settings.lineColor; }
     bool EditPreferences(CPropertySheet& sheet) override;
     bool HitTest(CPoint point, const CToolGeometry& geometry, const CPriceScale* scale) override;
-    void Load(CArchive& ar) override;
-    void Store(CArchive& ar) const override;
+    void ToStored(CStoredTool& stored) const override;
+    void FromStored(const CStoredTool& stored) override;
     void AddMenuItems(CMenu& menu) override;
     // A formula alert on the regression line, as for a segment.
     int AddAlerts(const CToolGeometry& geometry, const CPriceScale* scale) override;

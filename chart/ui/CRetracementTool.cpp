@@ -3,7 +3,6 @@
 #include "alerts/CPriceAlert.h"
 #include "chart/ui/ToolAlerts.h"
 #include "chart/ui/ToolPreferencePages.h"
-#include "platform/core/CArchive.h"
 #include "platform/ui/CDC.h"
 #include "platform/ui/CFont.h"
 #include "platform/ui/CMenu.h"
@@ -151,46 +150,14 @@ int CRetracementTool::AddAlerts(const CToolGeometry& geometry, const CPriceScale
     return made;
 }
 
-void CRetracementTool::Load(CArchive& ar)
+void CRetracementTool::ToStored(CStoredTool& stored) const
 {
-    CDrawingTool::Load(ar);
-    CRetracementSettings s;
-    DWORD color = 0, extendForever = 0;
-    auto readThickness = [&ar]() {
-        DWORD t = 0;
-        ar >> t;
-        if (t > 100)
-            throw CArchiveException(CArchiveException::badSchema);
-        return static_cast<int>(t);
-    };
-    ar >> color;
-    s.anchorColor = color;
-    s.anchorThickness = readThickness();
-    ar >> color;
-    s.verticalColor = color;
-    s.verticalThickness = readThickness();
-    for (CRetracementLevel& level : s.levels) {
-        ar >> color;
-        level.color = color;
-        level.thickness = readThickness();
-        ar >> level.percent;
-        if (!std::isfinite(level.percent))
-            throw CArchiveException(CArchiveException::badSchema);
-    }
-    ar >> s.displayBits >> s.alertBits >> extendForever >> s.extension;
-    if (!std::isfinite(s.extension))
-        throw CArchiveException(CArchiveException::badSchema);
-    s.extendForever = extendForever != 0;
-    m_settings = s;
+    CDrawingTool::ToStored(stored);
+    stored.retracement = m_settings;
 }
 
-void CRetracementTool::Store(CArchive& ar) const
+void CRetracementTool::FromStored(const CStoredTool& stored)
 {
-    CDrawingTool::Store(ar);
-    const CRetracementSettings& s = m_settings;
-    ar << static_cast<DWORD>(s.anchorColor) << static_cast<DWORD>(s.anchorThickness)
-       << static_cast<DWORD>(s.verticalColor) << static_cast<DWORD>(s.verticalThickness);
-    for (const CRetracementLevel& level : s.levels)
-        ar << static_cast<DWORD>(level.color) << static_cast<DWORD>(level.thickness) << level.percent;
-    ar << s.displayBits << s.alertBits << static_cast<DWORD>(s.extendForever ? 1 : 0) << s.extension;
+    CDrawingTool::FromStored(stored);
+    m_settings = stored.retracement;
 }

@@ -18,8 +18,8 @@ public:
     bool EditPreferences(CPropertySheet& sheet) override;
     // Inside the rectangle spanned by the anchors, edges included.
     bool HitTest(CPoint point, const CToolGeometry& geometry, const CPriceScale* scale) override;
-    void Load(CArchive& ar) override;
-    void Store(CArchive& ar) const override;
+    void ToStored(CStoredTool& stored) const override;
+    void FromStored(const CStoredTool& stored) override;
     void AddMenuItems(CMenu& menu) override;
     int AddAlerts(const CToolGeometry& geometry, const CPriceScale* scale) override;
 

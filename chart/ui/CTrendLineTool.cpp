@@ -3,7 +3,6 @@
 #include "alerts/CFormulaAlert.h"
 #include "chart/ui/ToolAlerts.h"
 #include "chart/ui/ToolPreferencePages.h"
-#include "platform/core/CArchive.h"
 #include "platform/ui/CMenu.h"
 #include "platform/ui/CPropertySheet.h"
 #include "studies/plots/CPricePlot.h"
@@ -48,21 +47,16 @@ bool CTrendLineTool::EditPreferences(CPropertySheet& sheet)
     return true;
 }
 
-void CTrendLineTool::Load(CArchive& ar)
+void CTrendLineTool::ToStored(CStoredTool& stored) const
 {
-    CDrawingTool::Load(ar);
-    DWORD color = 0, thickness = 0;
-    ar >> color >> thickness;
-    if (thickness > 100)
-        throw CArchiveException(CArchiveException::badSchema);
-    m_settings.color = color;
-    m_settings.thickness = static_cast<int>(thickness);
+    CDrawingTool::ToStored(stored);
+    stored.line = m_settings;
 }
 
-void CTrendLineTool::Store(CArchive& ar) const
+void CTrendLineTool::FromStored(const CStoredTool& stored)
 {
-    CDrawingTool::Store(ar);
-    ar << static_cast<DWORD>(m_settings.color) << static_cast<DWORD>(m_settings.thickness);
+    CDrawingTool::FromStored(stored);
+    m_settings = stored.line;
 }
 
 void CTrendLineTool::AddMenuItems(CMenu& menu)

@@ -17,8 +17,8 @@ public:
     int GetThickness() const override { return m_settings.thickness; }
     COLORREF GetColor() const override { return m_settings.color; }
     bool EditPreferences(CPropertySheet& sheet) override;
-    void Load(CArchive& ar) override;
-    void Store(CArchive& ar) const override;
+    void ToStored(CStoredTool& stored) const override;
+    void FromStored(const CStoredTool& stored) override;
     int GetExtendMode() const override;
     void AddMenuItems(CMenu& menu) override;
     int AddAlerts(const CToolGeometry& geometry, const CPriceScale* scale) override;

@@ -35,12 +35,16 @@ inline constexpr UINT ID_TRADE_SELL = 34221;
 inline constexpr UINT ID_TRADE_SELL_SHORT = 34222;
 inline constexpr UINT ID_TRADE_BUY_TO_COVER = 34223;
 inline constexpr UINT ID_CROSSHAIRS = 34278;
+inline constexpr UINT ID_CUSTOM_STUDY_WIZARD = 34289;
+inline constexpr UINT ID_COLOR_BAR_SETUP = 34320;
 inline constexpr UINT ID_REMOVE_DRAWINGS_SYMBOL = 34284;
 inline constexpr UINT ID_REMOVE_DRAWINGS_ALL = 34285;
 inline constexpr UINT ID_TOOL_PREFERENCES = 34286;
 inline constexpr UINT ID_GOTO_DATE = 34312;
 inline constexpr UINT ID_FIRST_DATE_RANGE = 34380;
 inline constexpr UINT ID_LAST_DATE_RANGE = 34388;
+// The chart font (handled by the main frame for every chart).
+inline constexpr UINT ID_CHART_FONTS = 50019;
 inline constexpr UINT ID_FIRST_OVERLAY_STUDY = 50200;
 inline constexpr UINT ID_LAST_OVERLAY_STUDY = 50299;
 inline constexpr UINT ID_FIRST_OVERLAY_CUSTOM = 50300;
@@ -60,8 +64,15 @@ inline constexpr UINT ID_SPACING_DOWN = 50510;
 inline constexpr UINT ID_THICKNESS_UP = 50511;
 inline constexpr UINT ID_RESET_SCALE = 50512;
 
-// Custom studies the menus can list (34020..34169).
-inline constexpr int kMaxMenuCustomStudies = 150;
+
+// The settings' chart colours by index.
+enum EChartColor : int {
+    kChartColorBackground = 0,
+    kChartColorGrid = 1,
+    kChartColorAxis = 2,
+    kChartColorText = 3,
+    kChartColorCrosshair = 4,
+};
 
 // Update hints sent to every pane of a chart.
 enum EChartHint : LPARAM {

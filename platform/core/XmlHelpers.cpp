@@ -21,6 +21,8 @@ const TiXmlElement* findIn(const TiXmlNode* parent, const char* name, bool deep)
     return nullptr;
 }
 
+} // namespace
+
 bool IsWellFormedUtf8(std::string_view text)
 {
     size_t i = 0;
@@ -45,17 +47,27 @@ bool IsWellFormedUtf8(std::string_view text)
     return true;
 }
 
-} // namespace
-
-bool ParseXml(TiXmlDocument& doc, std::string_view text, CString* error)
+bool ParseXml(TiXmlDocument& doc, std::string_view text, CString* error, const XmlReadOptions& options)
 {
     doc.Clear();
     doc.ClearError();
+    if (text.size() > options.maxBytes) {
+        if (error)
+            error->Format("XML text of %zu bytes is longer than the limit of %zu bytes", text.size(),
+                          options.maxBytes);
+        return false;
+    }
+    if (XmlNestingDepth(text, options.maxDepth) > options.maxDepth) {
+        if (error)
+            error->Format("XML elements nested deeper than %d levels", options.maxDepth);
+        return false;
+    }
     // The parser wants a terminated string. It may step over a whole multi-byte sequence
     // at once, so a text that is not well-formed UTF-8 is read byte for byte, and a few
     // spare terminators keep any step inside the buffer.
     std::string copy(text);
-    const TiXmlEncoding encoding = IsWellFormedUtf8(copy) ? TIXML_DEFAULT_ENCODING : TIXML_ENCODING_LEGACY;
+    const TiXmlEncoding encoding =
+        !options.latin1 && IsWellFormedUtf8(copy) ? TIXML_DEFAULT_ENCODING : TIXML_ENCODING_LEGACY;
     copy.append(4, '\0');
     doc.Parse(copy.c_str(), nullptr, encoding);
     if (doc.Error() || !doc.RootElement()) {

@@ -6,9 +6,30 @@
 
 #include <tinyxml.h>
 
-// Parses a whole text. On failure returns false and sets *error to the parser's
+#include <cstddef>
+#include <string_view>
+
+// How ParseXml reads a text. The parser recurses once per nested element, so a
+// text nested deeper than maxDepth, or longer than maxBytes, is refused before
+// the parser sees it.
+struct XmlReadOptions {
+    size_t maxBytes = size_t{16} << 20;
+    int maxDepth = 256;
+    // Every byte one character (ISO-8859-1), whatever the text declares.
+    bool latin1 = false;
+};
+
+// Parses a whole text; every XML text of the program comes through here. On
+// failure returns false and sets *error to the reason: a limit, or the parser's
 // message with its line and column.
-bool ParseXml(TiXmlDocument& doc, std::string_view text, CString* error = nullptr);
+bool ParseXml(TiXmlDocument& doc, std::string_view text, CString* error = nullptr,
+              const XmlReadOptions& options = XmlReadOptions());
+// Whether the text is UTF-8 throughout; the parser reads any other text byte for
+// byte (it would step over a cut multi-byte sequence and past the text's end).
+bool IsWellFormedUtf8(std::string_view text);
+// The deepest element nesting the parser reaches on the text (up to its first
+// NUL), found without recursion; the walk stops once it passes stopAbove.
+int XmlNestingDepth(std::string_view text, int stopAbove);
 // The node and its subtree as XML text.
 CString PrintXml(const TiXmlNode& node);
 

@@ -6,6 +6,7 @@
 #include "analytics/series/SeriesTime.h"
 #include "analytics/studies/StudyCompute.h"
 #include "analytics/studies/StudyTable.h"
+#include "broker/session/CHistoryCoverage.h"
 #include "broker/session/SessionMessages.h"
 
 #include <gtest/gtest.h>
@@ -515,6 +516,110 @@ TEST(PriceSeries, DailyBarsTakeHistoryAndTheCurrentDay)
     ASSERT_TRUE(w.GetValue(0, kBarVolume, v));
     EXPECT_EQ(7, v);
     w.Unlock();
+}
+
+TEST(PriceSeries, TodaysDailyBarComesFromTheQuoteAgainWheneverItIsEmptied)
+{
+    FakeSeriesServices services;
+    CSeriesQuote quote;
+    quote.pending = false;
+    quote.exchange = "NYSE";
+    quote.open = 20;
+    quote.high = 22;
+    quote.low = 19;
+    quote.last = 21;
+    quote.volume = 1000;
+    quote.tradeFeedTime = F(2026, 3, 4, 12, 0);
+    services.quotes["IBM"] = quote;
+    const std::vector<CHistoryRow> days{Row(F(2026, 3, 2, 0, 0), 1, 2, 0.5, 1.5, 10),
+                                        Row(F(2026, 3, 3, 0, 0), 2, 3, 1, 2.5, 20)};
+    auto newest = [](CPriceSeries& s) { return *s.GetRecordAt(s.GetRecordCount() - 1); };
+    CPriceSeries d("IBM,D", 0);
+    d.SetWindowMode(1);
+    d.SetBarCount(3, 0);
+    d.OnDailyHistory(days);
+    EXPECT_EQ(1000, newest(d).Volume());
+
+    // Laid out again: today's bar is the quote's once more, and only once.
+    services.quotes["IBM"].volume = 1500;
+    d.SetBarCount(3, 0);
+    EXPECT_TRUE(d.HasCurrentDayBar());
+    d.OnDailyHistory(days);
+    EXPECT_FALSE(d.HasCurrentDayBar());
+    EXPECT_EQ(1500, newest(d).Volume());
+    Live(d, Trade(21.5, 2), F(2026, 3, 4, 12, 8));
+    EXPECT_EQ(1700, newest(d).Volume());
+
+    // After an outage the bar waits for the quote the stream brings anew, whichever comes first.
+    for (bool answerFirst : {true, false}) {
+        SCOPED_TRACE(answerFirst ? "answer first" : "quote first");
+        d.OnStreamRestored();
+        EXPECT_FALSE(newest(d).m_bValid);
+        Live(d, Trade(21.7, 3), F(2026, 3, 4, 12, 9)); // the quote will hold it
+        services.quotes["IBM"].volume += 300;
+        if (answerFirst) {
+            d.OnDailyHistory({});
+            EXPECT_FALSE(newest(d).m_bValid);
+            d.OnExchangeCheck();
+        } else {
+            d.OnExchangeCheck();
+            EXPECT_FALSE(newest(d).m_bValid);
+            d.OnDailyHistory({});
+        }
+        EXPECT_EQ(services.quotes["IBM"].volume, newest(d).Volume());
+        EXPECT_EQ(21, newest(d).Close());
+        EXPECT_EQ(2.5, d.GetRecordAt(1)->Close()); // the days before stay
+    }
+
+    // The weekly bar holds the days before today from history and today from the quote.
+    CPriceSeries w("IBM,W", 0);
+    w.SetWindowMode(1);
+    w.SetBarCount(2, 0);
+    w.OnDailyHistory(days);
+    EXPECT_EQ(30 + services.quotes["IBM"].volume, newest(w).Volume());
+    EXPECT_EQ(22, newest(w).High());
+    EXPECT_EQ(0.5, newest(w).Low());
+    w.OnStreamRestored();
+    w.OnExchangeCheck();
+    w.OnDailyHistory(days);
+    EXPECT_EQ(30 + services.quotes["IBM"].volume, newest(w).Volume());
+}
+
+TEST(PriceSeries, CachedRowsFillOnlyTheBarsTheyAreCompleteFor)
+{
+    FakeSeriesServices services;
+    CPriceSeries s("IBM,5", 0);
+    s.SetWindowMode(1);
+    s.SetBarCount(4, 0); // 11:50 to 12:05
+    ASSERT_EQ(T(2026, 3, 4, 11, 50), s.GetRecordAt(0)->m_startTime);
+    std::vector<CHistoryRow> rows;
+    for (int m = 0; m < 17; ++m)
+        rows.push_back(Row(F(2026, 3, 4, 11, 50 + m), 10, 11, 9, 10, 100));
+    // Complete from 11:52 to the newest row, 12:06, which may be the minute in progress.
+    CHistoryCoverage complete;
+    complete.Add(F(2026, 3, 4, 11, 52), F(2026, 3, 4, 12, 6));
+    s.OnCachedIntradayFill(rows, 0, 3, &complete);
+    EXPECT_FALSE(s.GetRecordAt(0)->m_bValid); // begins before the rows do
+    EXPECT_TRUE(s.GetRecordAt(1)->m_bValid);
+    EXPECT_EQ(500, s.GetRecordAt(1)->Volume());
+    EXPECT_TRUE(s.GetRecordAt(2)->m_bValid);
+    EXPECT_FALSE(s.GetRecordAt(3)->m_bValid); // reaches past them
+
+    CPriceSeries w("IBM,W", 0);
+    w.SetWindowMode(1);
+    w.SetBarCount(2, 0);
+    const std::vector<CHistoryRow> days{Row(F(2026, 2, 23, 0, 0), 1, 2, 1, 2, 10), Row(F(2026, 2, 24, 0, 0), 2, 3, 2, 3, 20),
+                                        Row(F(2026, 3, 2, 0, 0), 3, 4, 3, 4, 30), Row(F(2026, 3, 3, 0, 0), 4, 5, 4, 5, 40)};
+    CHistoryCoverage days24On;
+    days24On.Add(F(2026, 2, 24, 0, 0), F(2026, 3, 4, 0, 0));
+    w.OnCachedDailyFill(days, 0, 1, &days24On);
+    EXPECT_FALSE(w.GetRecordAt(0)->m_bValid); // the week began before the span
+    EXPECT_FALSE(w.GetRecordAt(1)->m_bValid); // today's week goes on past it
+    CHistoryCoverage weeks;
+    weeks.Add(F(2026, 2, 22, 0, 0), F(2026, 3, 8, 0, 0));
+    w.OnCachedDailyFill(days, 0, 1, &weeks);
+    EXPECT_EQ(30, w.GetRecordAt(0)->Volume());
+    EXPECT_EQ(70, w.GetRecordAt(1)->Volume());
 }
 
 TEST(PriceSeries, WindowModesAndBarTimes)

@@ -1,6 +1,7 @@
 // Metafile playback: EMF and placeable WMF records built here, played onto an
 // image, checked at pixels whose colour the records decide.
 #include "tests/imaging/CodecTestSupport.h"
+#include "tests/imaging/EmfBuilder.h"
 
 #include "imaging/CQxImageWMF.h"
 #include "imaging/CQxMemFile.h"
@@ -12,40 +13,7 @@
 
 namespace {
 
-class EmfBuilder {
-public:
-    EmfBuilder(int32_t right, int32_t bottom)
-    {
-        Record(1, {0, 0, right, bottom, 0, 0, 0, 0, 0x464D4520, 0x10000, 0, 0, 8, 0, 0, 0, 1024, 768, 271, 203});
-    }
-    void Record(uint32_t type, const std::vector<int32_t>& params)
-    {
-        Put(type);
-        Put(static_cast<uint32_t>(8 + 4 * params.size()));
-        for (int32_t v : params)
-            Put(static_cast<uint32_t>(v));
-    }
-    void Raw(uint32_t type, const std::vector<uint8_t>& body)
-    {
-        Put(type);
-        Put(static_cast<uint32_t>(8 + body.size()));
-        bytes.insert(bytes.end(), body.begin(), body.end());
-    }
-    std::vector<uint8_t> Finish()
-    {
-        Record(14, {0, 0, 0});
-        const uint32_t n = static_cast<uint32_t>(bytes.size());
-        for (int i = 0; i < 4; ++i)
-            bytes[48 + i] = static_cast<uint8_t>(n >> (8 * i));
-        return bytes;
-    }
-    void Put(uint32_t v)
-    {
-        for (int i = 0; i < 4; ++i)
-            bytes.push_back(static_cast<uint8_t>(v >> (8 * i)));
-    }
-    std::vector<uint8_t> bytes;
-};
+using qxtest::EmfBuilder;
 
 constexpr int32_t kRed = 0x0000FF;
 constexpr int32_t kGreen = 0x00FF00;
@@ -248,6 +216,14 @@ TEST(WmfReaderTest, HostileRecordsAreBoundedAndDoNotCrash)
     e.Record(3, {0, 0, 10, 10, 0x7FFFFFFF, 1, 1, 5, 5});
     CQxImageWMF img;
     EXPECT_TRUE(DecodeWmf(img, e.Finish()));
+    // Poly-polygons and poly-polylines whose records end before their counts,
+    // claiming four billion figures.
+    for (uint32_t type : {8u, 91u, 7u, 90u}) {
+        EmfBuilder cut(64, 64);
+        cut.Record(type, {0, 0, 0, 0, -1});  // bounds, then a count and nothing more
+        CQxImageWMF played;
+        EXPECT_TRUE(DecodeWmf(played, cut.Finish())) << type;
+    }
 }
 
 }  // namespace

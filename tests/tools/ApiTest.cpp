@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 
 using namespace qx::testbroker;
 using namespace qx::testbroker::testing;
@@ -174,4 +175,59 @@ TEST_F(BrokerApi, OptionChainsNewsAndUpdateFile)
     for (const char* e : {"Update", "Type", "Name", "Version", "Message", "Url"})
         EXPECT_NE(XmlFind(&update, e), nullptr) << e;
     EXPECT_EQ(XmlText(&update, "Name"), "Quorvantelix");
+}
+
+TEST_F(BrokerApi, IndustryGroupsListTheSectorsAndTheirIndustriesStocks)
+{
+    ASSERT_TRUE(api->LogIn());
+    // What the quotes say: the stocks of each industry, by sector.
+    std::map<std::string, std::map<std::string, std::vector<std::string>>> quoted;
+    for (const std::string& symbol : broker->Symbols()) {
+        const auto s = broker->Symbol(symbol);
+        const auto sector = QuoteFieldOf(*s, 83, 0);
+        const auto industry = QuoteFieldOf(*s, 82, 0);
+        if (sector && industry)
+            quoted[sector->text][industry->text].push_back(symbol);
+    }
+    ASSERT_GE(quoted.size(), 2u);
+    // Companies sit in the industry their business names; funds in none.
+    const auto& oil = quoted["Energy"]["Oil & Gas"];
+    EXPECT_NE(std::find(oil.begin(), oil.end(), "XOM"), oil.end());
+    for (const std::string& symbol : oil)
+        EXPECT_TRUE(symbol == "XOM" || broker->Symbol(symbol)->description.ends_with(" Energy Co")) << symbol;
+    EXPECT_FALSE(QuoteFieldOf(*broker->Symbol("SPY"), 82, 0).has_value());
+
+    TiXmlDocument doc;
+    ASSERT_TRUE(api->Api("IndustryGroups", {}, doc)) << XmlText(&doc, "error");
+    const auto groups = XmlAll(&doc, "Group");
+    ASSERT_EQ(groups.size(), quoted.size());
+    auto sector = quoted.begin();
+    for (const TiXmlElement* group : groups) {
+        EXPECT_EQ(XmlText(group, "Name"), sector->first);
+        std::vector<std::string> sets;
+        for (const TiXmlElement* set : XmlAll(group, "Set"))
+            sets.push_back(set->GetText() ? set->GetText() : "");
+        std::vector<std::string> industries;
+        for (const auto& entry : sector->second)
+            industries.push_back(entry.first);
+        EXPECT_EQ(sets, industries) << sector->first;
+        for (const std::string& set : sets) {
+            TiXmlDocument members;
+            ASSERT_TRUE(api->Api("IndustryGroup", {{"name", set}}, members)) << set;
+            std::vector<std::string> symbols;
+            for (const TiXmlElement* s : XmlAll(&members, "Symbol"))
+                symbols.push_back(s->GetText() ? s->GetText() : "");
+            EXPECT_EQ(symbols, sector->second.at(set)) << set;
+        }
+        ++sector;
+    }
+
+    // A name as the client sends it, its blanks removed, names the same set.
+    ASSERT_TRUE(quoted.count("Energy") && quoted["Energy"].count("Oil & Gas"));
+    ASSERT_TRUE(api->Api("IndustryGroup", {{"name", "Oil&Gas"}}, doc));
+    EXPECT_EQ(XmlAll(&doc, "Symbol").size(), quoted["Energy"]["Oil & Gas"].size());
+    EXPECT_FALSE(api->Api("IndustryGroup", {{"name", "Shipbuilding"}}, doc));
+    EXPECT_EQ(XmlText(&doc, "error"), "Unknown symbol set: Shipbuilding");
+    EXPECT_FALSE(api->Api("IndustryGroup", {}, doc));
+    EXPECT_EQ(XmlText(&doc, "error"), "A symbol set name is required.");
 }

@@ -203,3 +203,71 @@ TEST(HistoryServer, RepliesNameTheNewestTradeTheirBarsHold)
     broker->SetHistoryMarks(false);
     EXPECT_EQ(mark(api.Get("/history", query)), std::nullopt);
 }
+
+TEST(HistoryServer, DailyWeeklyAndMonthlyBarsStopBeforeTheDayTheQuotesCarry)
+{
+    TestBrokerOptions options;
+    const int weekday = UnixToExchange(NowUnixMs() / 1000).weekday;
+    options.clockShiftDays = weekday == 6 ? -1 : weekday == 0 ? -2 : 0;
+    auto broker = StartBroker(options);
+    ASSERT_TRUE(broker);
+    ApiClient api(*broker);
+    ASSERT_TRUE(api.LogIn());
+    ASSERT_TRUE(broker->InjectTrade("IBM", 150.25, 700));
+    const auto ibm = broker->Symbol("IBM");
+    int y, m, d, h, mi, s;
+    qx::protocol::SplitHistoryFeedTime(ibm->tradeTime, y, m, d, h, mi, s);
+    const int64_t today = DaysFromDate(y, m, d);
+    auto dayOf = [](const HistoryBar& b) {
+        int by, bm, bd, bh, bmi, bs;
+        qx::protocol::SplitHistoryFeedTime(b.feedTime, by, bm, bd, bh, bmi, bs);
+        return DaysFromDate(by, bm, bd);
+    };
+    auto get = [&](const char* interval, std::vector<HistoryBar>& bars) {
+        const HttpReply reply = api.Get("/history", {{"s", "IBM"}, {"i", interval}, {"n", "40"}});
+        std::string error;
+        EXPECT_TRUE(qx::protocol::ParseHistoryReply(reply.body, "dtohlcv", bars, error)) << error;
+        // The bars hold no trade of the day: the mark says so.
+        const auto it = reply.headers.find(std::string(qx::protocol::kHistoryAsOfHeader));
+        EXPECT_TRUE(it != reply.headers.end() && it->second == "0") << interval;
+    };
+
+    std::vector<HistoryBar> days, weeks, months;
+    get("D", days);
+    ASSERT_FALSE(days.empty());
+    EXPECT_LT(dayOf(days.back()), today);
+    EXPECT_DOUBLE_EQ(ibm->prevClose, days.back().close);
+    // The week and the month in progress hold their days before today.
+    auto since = [&](int64_t first) {
+        HistoryBar out;
+        for (const HistoryBar& b : days) {
+            if (dayOf(b) < first)
+                continue;
+            out.volume += b.volume;
+            out.close = b.close;
+        }
+        return out;
+    };
+    get("W", weeks);
+    get("M", months);
+    ASSERT_FALSE(weeks.empty());
+    ASSERT_FALSE(months.empty());
+    const int64_t sunday = today - WeekdayOfDays(today);
+    if (dayOf(weeks.back()) > sunday) {
+        EXPECT_DOUBLE_EQ(since(sunday).volume, weeks.back().volume);
+        EXPECT_DOUBLE_EQ(since(sunday).close, weeks.back().close);
+    } else {
+        EXPECT_TRUE(since(sunday).volume == 0); // today is the week's first trading day
+    }
+    const int64_t first = DaysFromDate(y, m, 1);
+    if (dayOf(months.back()) >= first)
+        EXPECT_DOUBLE_EQ(since(first).volume, months.back().volume);
+    else
+        EXPECT_TRUE(since(first).volume == 0);
+
+    // Minute bars hold today's trades, and say which.
+    const HttpReply minutes = api.Get("/history", {{"s", "IBM"}, {"i", "1"}, {"n", "10"}});
+    const auto mark = minutes.headers.find(std::string(qx::protocol::kHistoryAsOfHeader));
+    ASSERT_TRUE(mark != minutes.headers.end());
+    EXPECT_EQ("1", mark->second);
+}

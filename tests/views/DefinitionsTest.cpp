@@ -1,7 +1,9 @@
-// Option-chain definitions, actives keys and titles, exported text, symbol lists and
-// the checks of the Symbol Settings dialog.
+// Option-chain definitions and symbol sets, actives keys and titles, exported text, symbol
+// lists and the checks of the Symbol Settings dialog.
+#include "app/services/CAppSettings.h"
 #include "broker/session/CActivesHandle.h"
 #include "broker/session/CQuoteStore.h"
+#include "broker/session/IndustryGroup.h"
 #include "broker/session/PriceSeriesHooks.h"
 #include "views/ActivesKey.h"
 #include "views/GridExport.h"
@@ -9,6 +11,7 @@
 #include "views/OptionChainSet.h"
 #include "views/PositionRecords.h"
 #include "views/SymbolListFile.h"
+#include "views/SymbolSetGroups.h"
 
 #include <gtest/gtest.h>
 
@@ -33,10 +36,25 @@ TEST(OptionChainSet, ReadsItsDefinitionField)
     EXPECT_EQ(shifted.GetField3(), "A");
     EXPECT_EQ(shifted.GetField4(), "50");
     EXPECT_EQ(shifted.GetAllOptionsFlag(), 1); // not all six fields
-    OptionChainSet other("IndustryGroups,Software", nullptr);
+    // A symbol set of the broker's industry groups holds the symbols its reply brings; a
+    // set of another kind holds none.
+    OptionChainSet industry("IndustryGroups,Oil&Gas", nullptr);
+    EXPECT_TRUE(industry.IsIndustryGroup());
+    EXPECT_EQ(industry.GetSetName(), "Oil&Gas");
+    industry.CopySymbols(std::vector<CString>{"A", "B"});
+    EXPECT_EQ(industry.GetCount(), 2);
+    EXPECT_EQ(industry.GetSymbol(1), "B");
+    COptionChainRequest setRequest;
+    ASSERT_TRUE(industry.GetRequest(setRequest));
+    EXPECT_EQ(setRequest.symbolSet, "Oil&Gas");
+    EXPECT_EQ(setRequest.underlying, "");
+    EXPECT_FALSE(OptionChainSet("IndustryGroups", nullptr).GetRequest(setRequest));
+    EXPECT_FALSE(OptionChainSet("IndustryGroups,", nullptr).GetRequest(setRequest));
+    OptionChainSet other("Sectors,Software", nullptr);
     other.CopySymbols(std::vector<CString>{"A", "B"});
     EXPECT_EQ(other.GetCount(), 0);
     EXPECT_EQ(other.GetSymbol(0), "");
+    EXPECT_FALSE(other.GetRequest(setRequest));
     set.CopySymbols(std::vector<CString>{"+MSFT_1", "+MSFT_2"});
     EXPECT_EQ(set.GetCount(), 2);
     EXPECT_EQ(set.GetSymbol(1), "+MSFT_2");
@@ -46,6 +64,20 @@ TEST(OptionChainSet, ReadsItsDefinitionField)
     EXPECT_EQ(request.underlying, "MSFT");
     EXPECT_EQ(request.strike, "0");
     EXPECT_EQ(request.allOptions, 0);
+}
+
+TEST(SymbolSetGroups, TheSettingsTakeTheBrokersIndustryGroups)
+{
+    std::vector<CSymbolSetGroup> groups = {{"Old", {"Gone"}}};
+    const std::vector<CIndustryGroup> served = {{"Energy", {"Oil & Gas"}}, {"Technology", {"Semiconductors", "Software"}}};
+    EXPECT_TRUE(AdoptIndustryGroups(groups, served));
+    ASSERT_EQ(groups.size(), 2u);
+    EXPECT_EQ(groups[0].name, "Energy");
+    EXPECT_EQ(groups[0].names, std::vector<CString>{"Oil & Gas"});
+    EXPECT_EQ(groups[1].names, (std::vector<CString>{"Semiconductors", "Software"}));
+    EXPECT_FALSE(AdoptIndustryGroups(groups, served)); // nothing new
+    EXPECT_TRUE(AdoptIndustryGroups(groups, {}));
+    EXPECT_TRUE(groups.empty());
 }
 
 TEST(OptionChainDefinition, DialogChoicesBecomeDefinitionsAndBack)

@@ -8,15 +8,18 @@
 #include "broker/session/CQuoteStore.h"
 #include "broker/session/IStreamSubscriber.h"
 #include "broker/session/QuoteFields.h"
+#include "platform/ui/CMenu.h"
 #include "tests/support/CSeriesBrokerSession.h"
 #include "tests/support/OrderLegs.h"
 #include "tools/testbroker/CTestBroker.h"
 #include "views/OptionChainSet.h"
+#include "views/ui/Level1Menus.h"
 
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <set>
 
 namespace {
@@ -174,6 +177,79 @@ TEST_F(Level1BrokerTest, OptionChainAndActivesFillFromTheBroker)
     const int activity = ColumnOf(*view, kGridActivity);
     ASSERT_GE(activity, 0);
     EXPECT_TRUE(PumpUntil([&] { return !view->Grid().GetCellText(0, activity).IsEmpty(); }, 3000));
+}
+
+TEST_F(Level1BrokerTest, ASymbolSetChosenFromTheMenuFillsWithItsSymbolsAndFollowsTheirQuotes)
+{
+    // The set's symbols: the broker's stocks whose quotes name that industry.
+    std::vector<CString> oil;
+    for (const std::string& symbol : Broker().Symbols()) {
+        const auto sim = Broker().Symbol(symbol);
+        if (sim->kind == SymbolKind::Stock && sim->industry == "Oil & Gas")
+            oil.push_back(CString(symbol));
+    }
+    ASSERT_GE(oil.size(), 2u);
+    Level1View* view = m_harness->Open();
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(m_harness->settings.m_symbolSetGroups.empty()); // a new user's settings
+
+    // The menu lists the broker's groups, read after login, one submenu each, "&" doubled in
+    // item texts.
+    std::vector<CIndustryGroup> served;
+    ASSERT_TRUE(PumpUntil([&] { return m_session.Manager().GetSession().GetIndustryGroups(served); }, 10000));
+    CMenu level1, sets;
+    level1.CreatePopupMenu();
+    sets.CreatePopupMenu();
+    sets.AppendMenu(MF_STRING | MF_GRAYED, ID_SYMBOL_SET_FIRST, "None");
+    level1.AppendMenu(MF_POPUP, &sets, "S&ymbol Sets");
+    view->OnInitFrameMenu(&level1);
+    CMenu* shown = FindPopupByTitle(level1, "S&ymbol Sets");
+    ASSERT_NE(shown, nullptr);
+    ASSERT_GE(shown->GetMenuItemCount(), 2);
+    UINT command = 0;
+    std::vector<CString> groups;
+    for (int g = 0; g < shown->GetMenuItemCount(); ++g) {
+        CString group;
+        shown->GetMenuString(static_cast<UINT>(g), group, MF_BYPOSITION);
+        groups.push_back(group);
+        CMenu* items = shown->GetSubMenu(g);
+        ASSERT_NE(items, nullptr) << group.GetString();
+        for (int i = 0; i < items->GetMenuItemCount(); ++i) {
+            CString text;
+            items->GetMenuString(static_cast<UINT>(i), text, MF_BYPOSITION);
+            if (group == "Energy" && text == "Oil && Gas")
+                command = items->GetMenuItemID(i);
+        }
+    }
+    EXPECT_EQ(groups.size(), served.size());
+    EXPECT_TRUE(std::is_sorted(groups.begin(), groups.end()));
+    ASSERT_GE(command, ID_SYMBOL_SET_FIRST);
+    ASSERT_LE(command, ID_SYMBOL_SET_LAST);
+    EXPECT_EQ(m_harness->settings.m_symbolSetGroups.size(), groups.size()); // kept for the next start
+
+    view->SendMessage(WM_COMMAND, command);
+    EXPECT_EQ(view->GetMode(), kModeSymbolSet);
+    EXPECT_EQ(view->ComposeTitle(), "Oil & Gas Symbol Set (Screener Off)");
+    ASSERT_TRUE(PumpUntil([&] { return view->Grid().GetRowSymbols() == oil; }, 15000))
+        << view->Grid().GetItemCount() << " rows";
+
+    // Its rows follow their quotes.
+    const int last = ColumnOf(*view, kFieldLast);
+    ASSERT_GE(last, 0);
+    const CString symbol = oil.back();
+    ASSERT_TRUE(Broker().WaitForSubscription(kServiceQuote, symbol.str(), 10000));
+    ASSERT_TRUE(Broker().InjectTrade(symbol.str(), 41.375, 100));
+    CListCtrlEx& grid = view->Grid();
+    const int row = RowOf(*view, symbol);
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+            CString text;
+            double value = 0;
+            return grid.Model().GetCell(*grid.RowAt(row), row, grid.ModelOf(last), text, value) && value == 41.375;
+        },
+        5000));
+    EXPECT_TRUE(PumpUntil([&] { return grid.GetCellText(row, last).Left(4) == "41.3"; }, 2000))
+        << grid.GetCellText(row, last).GetString();
 }
 
 TEST_F(Level1FiveHundred, ScreenerShowsOnlyTheSymbolsWhoseFormulaIsTrueAndStopsWithTheWindow)

@@ -14,9 +14,9 @@
 #include "platform/ui/CWinApp.h"
 #include "views/ui/Level1Ids.h"
 #include "views/ui/Level1View.h"
+#include "tests/support/UiEvents.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QImage>
 
 #include <filesystem>
@@ -29,18 +29,7 @@
 
 inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000)
 {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < timeoutMs) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    return done();
-}
-
-inline void PumpFor(int ms)
-{
-    PumpUntil([] { return false; }, ms);
+    return PumpEventsUntil(done, timeoutMs);
 }
 
 // Answers message boxes, file dialogs and menus without a screen and records them.

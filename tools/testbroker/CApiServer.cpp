@@ -7,6 +7,7 @@
 #include "broker/protocol/OrderWords.h"
 #include "tools/testbroker/CBrokerCore.h"
 #include "tools/testbroker/ExchangeClock.h"
+#include "tools/testbroker/IndustryGroups.h"
 #include "tools/testbroker/XmlReply.h"
 
 #include <arpa/inet.h>
@@ -168,26 +169,19 @@ bool LoopbackAddress(const std::string& address)
     return inet_pton(AF_INET, address.c_str(), &a) == 1 && (ntohl(a.s_addr) >> 24) == 127;
 }
 
-// Session bars of today's live trades, aggregated like the history.
+// Minute bars of today's live trades, aggregated like the history. Only minute bars hold
+// today: the day in progress reaches daily and longer bars through the quotes alone.
 std::vector<protocol::HistoryBar> TodayBars(const SimSymbol& s, const HistoryInterval& interval, bool extended,
                                             int64_t today)
 {
     std::vector<protocol::HistoryBar> out;
-    if (!CHistoryGenerator::IsTradingDay(today))
+    if (!CHistoryGenerator::IsTradingDay(today) || interval.kind != HistoryInterval::Minutes)
         return out;
     int y, m, d;
     DateFromDays(today, y, m, d);
     const uint32_t dayStart = protocol::HistoryFeedTime(y, m, d, 0, 0, 0);
     const uint32_t open = dayStart + (extended ? 4 * 3600 : 9 * 3600 + 1800) / 2;
     const uint32_t close = dayStart + (extended ? 20 * 3600 : 16 * 3600) / 2;
-    if (interval.kind == HistoryInterval::Ticks)
-        return out;
-    if (interval.kind != HistoryInterval::Minutes) {
-        if (s.trades == 0)
-            return out;
-        out.push_back({dayStart, s.open, s.high, s.low, s.last, s.volume});
-        return out;
-    }
     const uint32_t span = static_cast<uint32_t>(interval.minutes) * 30;
     for (const protocol::HistoryBar& b : s.todayBars) {
         if (b.feedTime < open || b.feedTime >= close)
@@ -644,6 +638,26 @@ void CApiServer::Api(const httplib::Request& req, httplib::Response& res)
                 .Close("Option");
         }
         x.Close("Options").Close("OptionChain");
+    } else if (name == "IndustryGroups") {
+        x.Open("IndustryGroups");
+        for (const IndustryGroup& group : IndustryGroupsOf(m_core.Market())) {
+            x.Open("Group").Text("Name", group.name).Open("Sets");
+            for (const std::string& set : group.sets)
+                x.Text("Set", set);
+            x.Close("Sets").Close("Group");
+        }
+        x.Close("IndustryGroups");
+    } else if (name == "IndustryGroup") {
+        const std::string set = Param(req, "name");
+        if (set.empty())
+            return Xml(res, CXmlReply::Fail("A symbol set name is required."));
+        const auto symbols = IndustrySymbols(m_core.Market(), set);
+        if (!symbols)
+            return Xml(res, CXmlReply::Fail("Unknown symbol set: " + set));
+        x.Open("IndustryGroup").Text("Name", set).Open("Symbols");
+        for (const std::string& symbol : *symbols)
+            x.Text("Symbol", symbol);
+        x.Close("Symbols").Close("IndustryGroup");
     } else if (name == "NewsHistory") {
         const std::string key = Param(req, "symbol");
         int count = Param(req, "count").empty() ? 50 : std::atoi(Param(req, "count").c_str());
@@ -748,37 +762,18 @@ void CApiServer::History(const httplib::Request& req, httplib::Response& res)
         }
         todayDay = m_core.Market().Today();
         today = TodayBars(*s, interval, extended, todayDay);
-        // Read with today's bars, under the same lock as every trade.
-        asOf = s->tradeSequence;
+        // Read with today's bars, under the same lock as every trade; bars without today
+        // hold no trade.
+        asOf = interval.kind == HistoryInterval::Minutes ? s->tradeSequence : 0;
     }
     std::vector<protocol::HistoryBar> bars;
     bars = m_core.Market().History().Bars(profile, interval, extended, beginFeed, endFeed,
                                           static_cast<size_t>(count), todayDay);
     if (option)
         bars = OptionBarsFrom(bars, option->right == 'C', option->strike, option->expiryDays, option->iv);
-    for (const protocol::HistoryBar& b : today) {
-        if (b.feedTime < beginFeed || b.feedTime > endFeed)
-            continue;
-        if (!bars.empty() && interval.kind != HistoryInterval::Minutes && interval.kind != HistoryInterval::Days) {
-            // Today joins the week or month it belongs to.
-            int py, pm, pd, ph, pmi, ps, y, m, d, h, mi, sec;
-            protocol::SplitHistoryFeedTime(bars.back().feedTime, py, pm, pd, ph, pmi, ps);
-            protocol::SplitHistoryFeedTime(b.feedTime, y, m, d, h, mi, sec);
-            const int64_t prev = DaysFromDate(py, pm, pd), day = DaysFromDate(y, m, d);
-            const bool same = interval.kind == HistoryInterval::Weeks
-                                  ? day - prev < 7 && WeekdayOfDays(day) > WeekdayOfDays(prev)
-                                  : (py == y && pm == m);
-            if (same) {
-                auto& last = bars.back();
-                last.high = std::max(last.high, b.high);
-                last.low = std::min(last.low, b.low);
-                last.close = b.close;
-                last.volume += b.volume;
-                continue;
-            }
-        }
-        bars.push_back(b);
-    }
+    for (const protocol::HistoryBar& b : today)
+        if (b.feedTime >= beginFeed && b.feedTime <= endFeed)
+            bars.push_back(b);
     if (bars.size() > static_cast<size_t>(count))
         bars.erase(bars.begin(), bars.end() - count);
     std::string body;

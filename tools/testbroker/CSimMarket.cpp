@@ -21,17 +21,18 @@ struct KnownStock {
     const char* description;
     const char* exchange;
     double price;
+    int industry; // row of kSectors; -1 for a fund
 };
 
 // A few familiar tickers first; the rest of the market is made up.
 constexpr KnownStock kKnown[] = {
-    {"MSFT", "Microsoft Corp", "NASD", 40.0},   {"IBM", "International Business Machines", "NYSE", 110.0},
-    {"AAPL", "Apple Inc", "NASD", 20.0},        {"INTC", "Intel Corp", "NASD", 30.0},
-    {"CSCO", "Cisco Systems Inc", "NASD", 35.0}, {"GE", "General Electric Co", "NYSE", 40.0},
-    {"SPY", "SPDR S&P 500 ETF Trust", "AMEX", 140.0}, {"QQQ", "Invesco QQQ Trust", "NASD", 90.0},
-    {"F", "Ford Motor Co", "NYSE", 25.0},       {"T", "AT&T Inc", "NYSE", 45.0},
-    {"KO", "Coca-Cola Co", "NYSE", 50.0},       {"XOM", "Exxon Mobil Corp", "NYSE", 40.0},
-    {"DIA", "SPDR Dow Jones Industrial Average ETF", "AMEX", 110.0},
+    {"MSFT", "Microsoft Corp", "NASD", 40.0, 0},   {"IBM", "International Business Machines", "NYSE", 110.0, 0},
+    {"AAPL", "Apple Inc", "NASD", 20.0, 0},        {"INTC", "Intel Corp", "NASD", 30.0, 1},
+    {"CSCO", "Cisco Systems Inc", "NASD", 35.0, 0}, {"GE", "General Electric Co", "NYSE", 40.0, 5},
+    {"SPY", "SPDR S&P 500 ETF Trust", "AMEX", 140.0, -1}, {"QQQ", "Invesco QQQ Trust", "NASD", 90.0, -1},
+    {"F", "Ford Motor Co", "NYSE", 25.0, 5},       {"T", "AT&T Inc", "NYSE", 45.0, 7},
+    {"KO", "Coca-Cola Co", "NYSE", 50.0, 6},       {"XOM", "Exxon Mobil Corp", "NYSE", 40.0, 2},
+    {"DIA", "SPDR Dow Jones Industrial Average ETF", "AMEX", 110.0, -1},
 };
 
 constexpr const char* kOptionRoots[] = {"MSFT", "IBM", "AAPL", "INTC", "CSCO", "GE", "SPY", "QQQ"};
@@ -56,6 +57,25 @@ constexpr const char* kSectors[][2] = {
     {"Financial", "Banks"},      {"Healthcare", "Drug Manufacturers"}, {"Industrials", "Aerospace"},
     {"Consumer", "Beverages"},   {"Communication", "Telecom Services"},
 };
+// The industry (row of kSectors) of a made-up company, by the suffix of its name.
+constexpr int kSuffixIndustries[] = {0, 6, 5, 1, 2, 3, 4, 7};
+
+// Row of kSectors of an industry name, or -1.
+int IndustryRow(const std::string& industry)
+{
+    for (int i = 0; i < 8; ++i)
+        if (industry == kSectors[i][1])
+            return i;
+    return -1;
+}
+
+void SetIndustry(SimSymbol& s, int row)
+{
+    if (row < 0)
+        return;
+    s.sector = kSectors[row][0];
+    s.industry = kSectors[row][1];
+}
 constexpr const char* kL2Participants[] = {"ARCA", "NSDQ", "EDGX", "BATS", "GSCO", "MSCO",
                                            "UBSS", "CDEL", "NITE", "ETMM", "SBSH", "JPMS"};
 constexpr const char* kOptionExchanges[] = {"CBOE", "PHLX", "AMEX", "ISE", "BOX", "NYSE", "NASDAQ", "BATS"};
@@ -153,6 +173,7 @@ void CSimMarket::MakeStocks(int count)
         s.exchange = k.exchange;
         const uint64_t h = Hash(k.symbol, m_seed);
         s.profile = {h, k.price, 0.012 + static_cast<double>(h % 1000) / 1000.0 * 0.01, 5e6 + static_cast<double>(h % 20) * 1e6};
+        SetIndustry(s, k.industry);
         used.insert(s.symbol);
         AddSymbol(std::move(s));
         ++made;
@@ -168,6 +189,7 @@ void CSimMarket::MakeStocks(int count)
         s.symbol = symbol;
         const uint64_t h = Hash(symbol, m_seed);
         s.description = std::string(kSyllables[h % 20]) + kSyllables[(h >> 8) % 20] + " " + kSuffixes[(h >> 16) % 8];
+        SetIndustry(s, kSuffixIndustries[(h >> 16) % 8]);
         s.exchange = length == 4 ? (made % 25 == 0 ? "OTC" : "NASD") : (made % 7 == 0 ? "AMEX" : "NYSE");
         const double price = 5.0 * std::exp(static_cast<double>((h >> 24) % 1000) / 1000.0 * 3.5);
         s.profile = {h, price, 0.012 + static_cast<double>((h >> 34) % 1000) / 1000.0 * 0.025,
@@ -278,9 +300,6 @@ void CSimMarket::InitDay(SimSymbol& s)
             s.bidSize = 500;
             s.askSize = 500;
             const uint64_t h = s.profile.seed;
-            const auto& sec = kSectors[h % 8];
-            s.sector = sec[0];
-            s.industry = sec[1];
             s.financialsDate = "09/30/" + std::to_string(2000 + static_cast<int>((m_today / 365 + 1970 - 1) % 100));
             const double shares = 1e8 + static_cast<double>(h % 5000) * 1e6;
             const double eps = s.prevClose / (8.0 + static_cast<double>((h >> 8) % 30));
@@ -288,11 +307,14 @@ void CSimMarket::InitDay(SimSymbol& s)
                 {65, 0.5 + static_cast<double>((h >> 4) % 150) / 100.0}, {66, shares}, {67, shares * 0.9},
                 {68, Cents(s.prevClose * 0.02)}, {69, 5.0}, {70, 60.0}, {71, shares * 0.02}, {72, shares * 0.021},
                 {73, 2.5}, {74, eps * 1.4}, {75, eps * 6}, {76, 15.0}, {77, 7.0}, {78, 45.0}, {79, 20.0},
-                {80, 18.0}, {81, static_cast<double>(h % 8 + 100)}, {84, 6.0}, {85, 0.8}, {86, 7.5},
+                {80, 18.0}, {84, 6.0}, {85, 0.8}, {86, 7.5},
                 {87, 400000.0}, {88, Cents(eps)}, {89, 8.0}, {90, 9.0}, {91, 0.5}, {92, 0.4}, {93, 1.6},
                 {94, 1.2}, {95, 10000.0}, {96, 25000.0}, {97, Cents(s.prevClose / 3)},
                 {98, shares * s.prevClose}, {99, Cents(s.prevClose / eps)}, {100, 2.0},
             };
+            // The industry code goes with the industry name (a fund has neither).
+            if (const int row = IndustryRow(s.industry); row >= 0)
+                s.fundamentals[81] = static_cast<double>(row + 100);
         }
     }
     s.open = s.high = s.low = s.last;

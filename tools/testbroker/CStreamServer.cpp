@@ -1,5 +1,7 @@
 #include "tools/testbroker/CStreamServer.h"
 
+#include "tools/testbroker/CRequestLineFramer.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -182,24 +184,14 @@ void CStreamServer::Reap(bool all)
 
 void CStreamServer::ReadLoop(std::shared_ptr<Connection> c)
 {
-    std::string pending;
+    CRequestLineFramer lines(protocol::kMaxRequestLine);
     char buf[4096];
     for (;;) {
         const ssize_t n = ::recv(c->fd, buf, sizeof buf, 0);
         if (n <= 0)
             break;
-        pending.append(buf, static_cast<size_t>(n));
-        size_t start = 0;
         bool tooLong = false;
-        for (;;) {
-            const size_t eol = pending.find('\n', start);
-            if (eol == std::string::npos)
-                break;
-            HandleLine(*c, pending.substr(start, eol - start));
-            start = eol + 1;
-        }
-        pending.erase(0, start);
-        if (pending.size() > protocol::kMaxRequestLine) {
+        if (!lines.Feed(buf, static_cast<size_t>(n), [&](const std::string& line) { HandleLine(*c, line); })) {
             SendStatus(*c, StatusCode::BadRequest, "request too long");
             tooLong = true;
         }

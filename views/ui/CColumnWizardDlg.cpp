@@ -3,6 +3,7 @@
 #include "app/services/CAppSettings.h"
 #include "platform/ui/CListBox.h"
 #include "platform/ui/CPropertySheet.h"
+#include "studies/ICustomStudyTable.h"
 #include "views/ui/ColumnPages.h"
 #include "views/ui/FormulaWizard.h"
 #include "views/ui/Level1Ids.h"
@@ -118,6 +119,11 @@ bool CColumnWizardDlg::EditDefinition(CCustomColumn& column)
 
 void CColumnWizardDlg::OnNew()
 {
+    // Custom studies beyond what the charts' menus can offer are refused first.
+    if (m_nKind == kCustomStudies && static_cast<int>(m_lists[m_nKind].size()) >= kMaxCustomStudies) {
+        MessageBox("Could not add a new custom study object", nullptr, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
     CCustomColumn column;
     column.m_value = m_nKind == kColorFields ? kDefaultBoxes : 0;
     if (EditDefinition(column))

@@ -27,6 +27,7 @@
 #include "views/OptionChainSet.h"
 #include "views/PositionRecords.h"
 #include "views/SymbolListFile.h"
+#include "views/SymbolSetGroups.h"
 #include "views/ui/CActivesDlg.h"
 #include "views/ui/CColumnWizardDlg.h"
 #include "views/ui/COptionChainsDlg.h"
@@ -815,9 +816,11 @@ void Level1View::OnInitFrameMenu(CMenu* popup)
     }
     if (CMenu* web = FindPopupByTitle(*popup, "We&b Watch Lists"))
         FillListPopup(*web, WatchListNames(), ID_WATCH_LIST_FIRST, ID_WATCH_LIST_LAST);
-    if (CMenu* sets = FindPopupByTitle(*popup, "S&ymbol Sets"))
+    if (CMenu* sets = FindPopupByTitle(*popup, "S&ymbol Sets")) {
+        AdoptSessionIndustryGroups();
         FillSymbolSetPopup(*sets, settings ? settings->m_symbolSetGroups : std::vector<CSymbolSetGroup>(),
                            ID_SYMBOL_SET_FIRST, ID_SYMBOL_SET_LAST);
+    }
     if (CMenu* custom = FindPopupByTitle(*popup, "&Custom Fields"))
         FillListPopup(*custom, CustomColumnNames(kCustomFields), ID_ADD_CUSTOM_FIELD_FIRST,
                       ID_ADD_CUSTOM_FIELD_FIRST + kMaxCustomColumnsPerKind - 1);

@@ -1,6 +1,6 @@
 // Formulas against the in-process test broker: alert formulas on live quotes and the
-// poll, a moving-average crossover over the broker's daily bars, and formulas that come
-// and go while quotes stream.
+// poll, a moving-average crossover over the broker's daily bars, formulas that come and go
+// while quotes stream, and a colour field's daily bars on the trading calendar.
 #include "FormulaTestSupport.h"
 
 #include "analytics/series/CPriceSeries.h"
@@ -11,7 +11,10 @@
 #include "broker/session/IStreamSubscriber.h"
 #include "broker/session/PriceSeriesHooks.h"
 #include "tests/support/CSeriesBrokerSession.h"
+#include "tests/support/WeekdayShift.h"
+#include "tools/testbroker/CHistoryGenerator.h"
 #include "tools/testbroker/CTestBroker.h"
+#include "tools/testbroker/ExchangeClock.h"
 
 #include <cmath>
 #include <ctime>
@@ -277,4 +280,37 @@ TEST_F(FormulaBrokerTest, PlotFormulasHearOfQuoteChangesThroughTheirCallback)
     double value = 0;
     ASSERT_TRUE(WaitUntil([&] { return plot.Evaluate(&value, 0, -1) && value == 162; }));
     EXPECT_EQ(0, owner.fired.load());
+}
+
+TEST(FormulaOnTheTradingCalendar, AColourFieldsDailyBarsAllHaveValuesBeforeTheSessionOpens)
+{
+    // The session's own calendar (09:30 to 16:00) and the broker's clock at 08:30 of a weekday.
+    const int64_t shift = qx::testsupport::SecondsToNoon(time(nullptr)) - 3 * 3600 - 1800;
+    qx::testsupport::CTestBrokerSession session(qx::testsupport::DaysBackToWeekday(time(nullptr) + shift), shift);
+    ASSERT_TRUE(session.Start());
+    session.Install();
+    RegisterPriceSeriesHooks();
+    ASSERT_TRUE(session.LogIn());
+    {
+        CRunningEngine engine;
+        ASSERT_EQ(GetSeriesServices().GetExchangeTime().GetHour(), 8);
+        // As a Level I colour field of three daily boxes evaluates it.
+        auto formula = MakeFormula("Bar[Close,D]>Bar[Open,D]", 1, "IBM", nullptr, "D", 3, 0);
+        ASSERT_TRUE(formula->IsResolved());
+        ASSERT_TRUE(WaitUntil([&] { return !formula->IsWaitingForData(); }, 30s));
+        const qx::testbroker::PriceProfile profile = session.Broker().Symbol("IBM")->profile;
+        for (int bar = 0; bar < 3; ++bar) {
+            DWORD time = 0;
+            ASSERT_TRUE(formula->GetBarTime(bar, 0, time));
+            const CTime start = FeedTimeToRecordTime(time);
+            const int64_t day = qx::testbroker::DaysFromDate(start.GetYear(), start.GetMonth(), start.GetDay());
+            const auto days = qx::testbroker::CHistoryGenerator().Days(profile, day, day);
+            ASSERT_EQ(days.size(), 1u) << "bar " << bar;
+            double value = -1;
+            EXPECT_TRUE(formula->Evaluate(&value, bar, -1)) << "bar " << bar << " of " << DateNumber(start);
+            EXPECT_EQ(value, days[0].close > days[0].open ? 1 : 0) << "bar " << bar;
+        }
+    }
+    session.Stop();
+    SetPriceSeriesHooks({});
 }

@@ -28,6 +28,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <thread>
 
@@ -223,7 +224,7 @@ TEST_F(BrokerSessionTest, HistoryArrivesAsBars)
     };
     SetPriceSeriesHooks(hooks);
     LogIn();
-    // Every answer names the newest trade of the symbol it holds.
+    // Every answer names the newest trade of the symbol its bars hold.
     for (double price : {120.0, 120.5})
         ASSERT_TRUE(m_broker->InjectTrade("IBM", price, 100));
     const uint64_t newestTrade = m_broker->Symbol("IBM")->tradeSequence;
@@ -245,8 +246,10 @@ TEST_F(BrokerSessionTest, HistoryArrivesAsBars)
         return daily.answers == 1 && minutes.answers == 1 && extended.answers == 1;
     }));
     SetPriceSeriesHooks({});
-    for (const FakeSeries* answer : {&daily, &minutes, &extended})
+    // Minute bars hold today's trades; daily bars stop before today and hold none.
+    for (const FakeSeries* answer : {&minutes, &extended})
         EXPECT_EQ(answer->asOf, std::optional<uint64_t>(newestTrade));
+    EXPECT_EQ(daily.asOf, std::optional<uint64_t>(0));
     // About 23 weekdays of daily bars, 390 one-minute bars of one session, in time order.
     EXPECT_TRUE(daily.daily);
     EXPECT_GE(daily.rows.size(), 20u);
@@ -677,6 +680,69 @@ TEST_F(BrokerSessionTest, OptionChainSetsGetTheirSymbols)
         EXPECT_EQ(symbol.Left(5), "+MSFT") << symbol.str();
         EXPECT_NE(symbol.Find('C', 5), -1) << symbol.str(); // calls only
     }
+}
+
+namespace {
+
+struct FakeSymbolSet : FakeChainSet {
+    CString name;
+};
+
+} // namespace
+
+TEST_F(BrokerSessionTest, IndustryGroupsAreReadAtLoginAndTheirSetsGetTheirSymbols)
+{
+    // The sectors and industries of the broker's stocks, as their quotes name them.
+    std::map<CString, std::map<CString, std::vector<CString>>> quoted;
+    for (const std::string& symbol : m_broker->Symbols()) {
+        const auto s = m_broker->Symbol(symbol);
+        if (s->kind == qx::testbroker::SymbolKind::Stock && !s->sector.empty())
+            quoted[CString(s->sector)][CString(s->industry)].push_back(CString(symbol));
+    }
+    std::vector<CIndustryGroup> groups;
+    EXPECT_FALSE(m_manager->GetSession().GetIndustryGroups(groups));
+    COptionChainHooks hooks;
+    hooks.getRequest = [](const OptionChainSet* set, COptionChainRequest& request) {
+        request.symbolSet = static_cast<FakeSymbolSet*>(Chain(set))->name;
+        return true;
+    };
+    hooks.copySymbols = [](OptionChainSet* set, const std::vector<CString>& symbols) {
+        std::lock_guard<std::mutex> lock(Chain(set)->lock);
+        Chain(set)->symbols = symbols;
+        Chain(set)->answers++;
+    };
+    SetOptionChainHooks(hooks);
+    LogIn();
+    // Read by the login thread once the login is through.
+    ASSERT_TRUE(WaitUntil([&] { return m_manager->GetSession().GetIndustryGroups(groups); }));
+    ASSERT_EQ(groups.size(), quoted.size());
+    for (const CIndustryGroup& group : groups) {
+        ASSERT_TRUE(quoted.count(group.name)) << group.name.str();
+        std::vector<CString> industries;
+        for (const auto& entry : quoted[group.name])
+            industries.push_back(entry.first);
+        EXPECT_EQ(group.sets, industries) << group.name.str();
+    }
+
+    // A set named as a definition names it (blanks removed), and one the broker does not know.
+    FakeSymbolSet oil, unknown;
+    oil.name = "Oil&Gas";
+    unknown.name = "Shipbuilding";
+    auto* oilHandle = reinterpret_cast<OptionChainSet*>(static_cast<FakeChainSet*>(&oil));
+    auto* unknownHandle = reinterpret_cast<OptionChainSet*>(static_cast<FakeChainSet*>(&unknown));
+    m_manager->GetQuoteStore().AddOptionChainSet(oilHandle);
+    m_manager->GetQuoteStore().AddOptionChainSet(unknownHandle);
+    ASSERT_TRUE(WaitUntil([&] {
+        std::lock_guard<std::mutex> a(oil.lock), b(unknown.lock);
+        return oil.answers == 1 && unknown.answers == 1;
+    }));
+    m_manager->GetQuoteStore().RemoveOptionChainSet(oilHandle);
+    m_manager->GetQuoteStore().RemoveOptionChainSet(unknownHandle);
+    SetOptionChainHooks({});
+    EXPECT_EQ(oil.symbols, quoted["Energy"]["Oil & Gas"]);
+    EXPECT_FALSE(oil.symbols.empty());
+    EXPECT_TRUE(unknown.symbols.empty());
+    EXPECT_TRUE(LogHas("symbol set: Unknown symbol set: Shipbuilding"));
 }
 
 TEST(BrokerSessionClock, TheBrokersShiftedClockMovesTheExchangeClock)

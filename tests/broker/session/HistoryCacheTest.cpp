@@ -5,6 +5,8 @@
 
 namespace {
 
+constexpr DWORD kDay = 43200; // feed-time units
+
 // A stand-in series: what the cache hands to a series is recorded here.
 struct FakeSeries {
     const char* symbol = "MSFT";
@@ -16,6 +18,7 @@ struct FakeSeries {
     std::optional<uint64_t> lastAsOf;
     int fills = 0;
     int fillFirst = -1, fillLast = -1;
+    CHistoryCoverage lastComplete;
 };
 
 FakeSeries* Fake(const CPriceSeries* s)
@@ -48,9 +51,11 @@ protected:
             Fake(s)->lastRows = rows;
             Fake(s)->lastDaily = daily;
         };
-        hooks.cachedFill = [](CPriceSeries* s, const std::vector<CHistoryRow>& rows, bool daily, int first, int last) {
+        hooks.cachedFill = [](CPriceSeries* s, const std::vector<CHistoryRow>& rows, const CHistoryCoverage& complete,
+                              bool daily, int first, int last) {
             Fake(s)->fills++;
             Fake(s)->lastRows = rows;
+            Fake(s)->lastComplete = complete;
             Fake(s)->lastDaily = daily;
             Fake(s)->fillFirst = first;
             Fake(s)->fillLast = last;
@@ -153,4 +158,80 @@ TEST_F(HistoryCacheTest, RemovedSeriesHearsNothingAndFailedAnswersStillCount)
     EXPECT_TRUE(CHistoryCache::IsDailyInterval("W"));
     EXPECT_FALSE(CHistoryCache::IsDailyInterval("15"));
     EXPECT_FALSE(CHistoryCache::IsDailyInterval("0"));
+}
+
+TEST_F(HistoryCacheTest, DailyRowsAreAskedForFromMidnightAndMakeQuartersAndYears)
+{
+    Requests requests;
+    CHistoryCache cache(&requests);
+    // A daily bar starts at the session's open, its row at midnight: the first day is asked for.
+    FakeSeries daily;
+    daily.interval = "D";
+    cache.RequestHistory(AsSeries(daily), 10 * kDay + 17100, 14 * kDay + 28800);
+    ASSERT_EQ(1u, requests.made.size());
+    EXPECT_TRUE(requests.made[0].daily);
+    EXPECT_EQ(10 * kDay, requests.made[0].startFeedTime);
+    EXPECT_EQ(14 * kDay + 28800, requests.made[0].endFeedTime);
+    for (const char* interval : {"Q", "Y", "q"})
+        EXPECT_TRUE(CHistoryCache::IsDailyInterval(interval)) << interval;
+    EXPECT_FALSE(CHistoryCache::IsDailyInterval("QQ"));
+    FakeSeries yearly;
+    yearly.interval = "Y";
+    cache.RequestHistory(AsSeries(yearly), 20 * kDay, 30 * kDay);
+    ASSERT_EQ(2u, requests.made.size());
+    EXPECT_TRUE(requests.made[1].daily);
+}
+
+TEST(HistoryCoverage, SpansJoinAndHoldWhatLiesInsideOne)
+{
+    CHistoryCoverage c;
+    EXPECT_FALSE(c.Holds(0, 1));
+    c.Add(100, 200);
+    c.Add(300, 400);
+    c.Add(50, 50); // empty
+    EXPECT_EQ(2u, c.Spans().size());
+    EXPECT_TRUE(c.Holds(100, 200));
+    EXPECT_TRUE(c.Holds(150, 160));
+    EXPECT_FALSE(c.Holds(150, 201));
+    EXPECT_FALSE(c.Holds(99, 150));
+    EXPECT_FALSE(c.Holds(190, 310));
+    c.Add(200, 300); // touches both
+    ASSERT_EQ(1u, c.Spans().size());
+    EXPECT_TRUE(c.Holds(190, 310));
+    c.Add(20, 30);
+    c.Add(10, 120);
+    ASSERT_EQ(1u, c.Spans().size());
+    EXPECT_EQ(10u, c.Spans()[0].first);
+    EXPECT_EQ(400u, c.Spans()[0].second);
+}
+
+TEST_F(HistoryCacheTest, RowsAreCompleteBeforeTheNewestMinuteAndThroughTheNewestDay)
+{
+    Requests requests;
+    CHistoryCache cache(&requests);
+    FakeSeries minutes;
+    cache.RequestHistory(AsSeries(minutes), 1000, 2000);
+    cache.ApplyHistory(Answer(requests.made[0].id, {{1060, 2, 3, 1, 2.5, 200}, {1030, 1, 2, 0.5, 1.5, 100}}));
+    // The newest minute may have been in progress: a bar holding it is asked for.
+    FakeSeries later;
+    cache.FillSeries(AsSeries(later), 0, 9);
+    EXPECT_TRUE(later.lastComplete.Holds(1000, 1060));
+    EXPECT_FALSE(later.lastComplete.Holds(1030, 1090));
+    EXPECT_FALSE(cache.GetCoverage("MSFT", false).Holds(999, 1030));
+    // A failed answer and one nobody waits for add nothing.
+    cache.RequestHistory(AsSeries(minutes), 2000, 3000);
+    CHistoryMessage failed = Answer(requests.made[1].id, {{2500, 1, 1, 1, 1, 1}});
+    failed.m_bFailed = true;
+    cache.ApplyHistory(failed);
+    cache.ApplyHistory(Answer(777, {{2600, 1, 1, 1, 1, 1}}));
+    EXPECT_EQ(1u, cache.GetCoverage("MSFT", false).Spans().size());
+
+    // The broker serves no day in progress, so the newest daily row is a whole day.
+    FakeSeries daily;
+    daily.interval = "D";
+    cache.RequestHistory(AsSeries(daily), 10 * kDay, 14 * kDay + 28800);
+    cache.ApplyHistory(Answer(requests.made[2].id, {{10 * kDay, 1, 1, 1, 1, 1}, {12 * kDay, 1, 1, 1, 1, 1}}));
+    const CHistoryCoverage days = cache.GetCoverage("MSFT", true);
+    EXPECT_TRUE(days.Holds(10 * kDay + 17100, 12 * kDay + 28800));
+    EXPECT_FALSE(days.Holds(13 * kDay + 17100, 13 * kDay + 28800));
 }

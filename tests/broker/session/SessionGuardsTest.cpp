@@ -1,5 +1,6 @@
 // The session's guards: the clock offset against wild server times, the log against floods,
-// and transport failures in words.
+// transport failures in words, and the bounds of the industry-group replies.
+#include "broker/session/ApiReplies.h"
 #include "broker/session/CClockOffset.h"
 #include "broker/session/CLogRateLimiter.h"
 #include "broker/session/TransportErrors.h"
@@ -110,3 +111,31 @@ TEST(TransportErrors, FailuresNameTheServerInWords)
 }
 
 } // namespace
+
+TEST(IndustryGroupReplies, AreBoundedAndLeaveOutEmptyEntries)
+{
+    std::string xml = "<Response><result>OK</result><industrygroups>";
+    for (int g = 0; g < 12; ++g) {
+        xml += "<Group><Name>G" + std::to_string(g) + "</Name><Sets>";
+        for (int s = 0; s < 100; ++s)
+            xml += "<Set>S" + std::to_string(s) + "</Set>";
+        xml += "</Sets></Group>";
+    }
+    xml += "<Group><Name>Nameless sets</Name><Sets><Set></Set></Sets></Group></industrygroups></Response>";
+    std::vector<CIndustryGroup> groups;
+    ASSERT_TRUE(ParseIndustryGroups(xml, groups));
+    ASSERT_EQ(groups.size(), 10u); // 1000 names fill ten groups; the rest are left out
+    EXPECT_EQ(groups[9].name, "G9");
+    EXPECT_EQ(groups[9].sets.back(), "S99");
+
+    std::string members = "<Response><result>OK</result><IndustryGroup><Symbols><Symbol></Symbol>";
+    for (int i = 0; i < 10005; ++i)
+        members += "<Symbol>X" + std::to_string(i) + "</Symbol>";
+    members += "</Symbols></IndustryGroup></Response>";
+    std::vector<CString> symbols;
+    ASSERT_TRUE(ParseIndustryGroup(members, symbols));
+    ASSERT_EQ(symbols.size(), 10000u);
+    EXPECT_EQ(symbols.front(), "X0");
+    EXPECT_FALSE(ParseIndustryGroup("<Response><result>FAIL</result><error>Unknown symbol set: X</error></Response>",
+                                    symbols));
+}

@@ -3,13 +3,10 @@
 // Study Manager with the study series' values; a live trade reaches the last bar on the
 // next 250 ms repaint; the pane limit; a trend line placed, moved, stored with the
 // studies and made into an alert that fires on the broker's price.
-#include "ChartTestShell.h"
+#include "ChartBrokerFixture.h"
 #include "ModalHelpers.h"
 
-#include "alerts/CAlertBook.h"
 #include "alerts/CFormulaAlert.h"
-#include "analytics/formula/CFormulaEngine.h"
-#include "analytics/formula/FormulaNames.h"
 #include "analytics/series/CStudySource.h"
 #include "broker/session/CSessionManager.h"
 #include "broker/session/IStreamSubscriber.h"
@@ -20,8 +17,6 @@
 #include "studies/plots/CPriceScale.h"
 #include "studies/ui/CStudyManagerDlg.h"
 #include "studies/ui/CStudySettingsDlg.h"
-#include "tests/alerts/CRecordingAlertHost.h"
-#include "tests/support/CSeriesBrokerSession.h"
 #include "tools/testbroker/CTestBroker.h"
 
 #include <gtest/gtest.h>
@@ -30,45 +25,7 @@
 
 namespace {
 
-class ChartBrokerTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_session.Start());
-        InitFormulaNames();
-        m_engine = std::make_unique<CFormulaEngine>();
-        m_engine->Start();
-        CFormulaEngine::Install(m_engine.get());
-        m_shell = std::make_unique<ChartTestShell>();
-        m_shell->settings.SetAlertBook(std::make_unique<CAlertBook>(m_shell->settings));
-    }
-    void TearDown() override
-    {
-        m_shell.reset();
-        CFormulaEngine::Install(nullptr);
-        if (m_engine)
-            m_engine->Stop();
-        m_engine.reset();
-        m_session.Stop();
-    }
-    // True once the plot's series answered all its requests and holds visible bars.
-    static bool Loaded(CStudyPlot* plot)
-    {
-        CPriceSeries* series = plot ? plot->GetPriceSeries() : nullptr;
-        if (!series || series->IsWaitingForData())
-            return false;
-        double v = 0;
-        int valid = 0;
-        for (int bar = plot->GetLastVisibleBar() - 40; bar <= plot->GetLastVisibleBar(); ++bar)
-            valid += plot->ReadValue(bar, 0, v) ? 1 : 0;
-        return valid > 30;
-    }
-
-    qx::testsupport::CSeriesBrokerSession m_session;
-    std::unique_ptr<CFormulaEngine> m_engine;
-    std::unique_ptr<ChartTestShell> m_shell;
-    CRecordingAlertHost m_host;
-};
+class ChartBrokerTest : public ChartBrokerFixture {};
 
 } // namespace
 

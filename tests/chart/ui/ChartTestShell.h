@@ -16,10 +16,10 @@
 #include "platform/ui/CUiResponder.h"
 #include "platform/ui/CWinApp.h"
 #include "studies/plots/CPricePlot.h"
+#include "tests/support/UiEvents.h"
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QEvent>
 #include <QImage>
 #include <QWidget>
@@ -30,18 +30,7 @@
 
 inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000)
 {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < timeoutMs) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    return done();
-}
-
-inline void PumpFor(int ms)
-{
-    PumpUntil([] { return false; }, ms);
+    return PumpEventsUntil(done, timeoutMs);
 }
 
 struct RecordedBox {
@@ -65,10 +54,15 @@ public:
         menuChoices.erase(menuChoices.begin());
         return choice;
     }
-    bool OpenExternal(const CString&) override { return true; }
+    bool OpenExternal(const CString& target) override
+    {
+        opened.push_back(target);
+        return true;
+    }
 
     std::vector<RecordedBox> boxes;
     std::vector<UINT> menuChoices;
+    std::vector<CString> opened;
 };
 
 class ChartTestShell {
