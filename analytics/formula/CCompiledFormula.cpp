@@ -27,6 +27,7 @@
 #include <map>
 #include <string>
 #include <strings.h>
+#include <utility>
 
 namespace {
 
@@ -408,7 +409,8 @@ void CCompiledFormula::EvaluateResolved(CFormulaOwner* owner)
     for (auto& listener : m_seriesListeners)
         taken |= listener->TakeCurrentValues();
     std::lock_guard<std::recursive_mutex> lock(m_callLock);
-    if (taken && !IsReleased() && owner->GetTriggerState() == 0 && Evaluate(0, nullptr, 0, -1))
+    const bool deferred = std::exchange(m_bDeferred, false);
+    if ((taken || deferred) && !IsReleased() && owner->GetTriggerState() == 0 && Evaluate(0, nullptr, 0, -1))
         owner->Fire();
 }
 

@@ -70,6 +70,9 @@ public:
 
     // Serialises the listeners, the timer and mode-0 evaluation of one formula.
     std::recursive_mutex& CallLock() { return m_callLock; }
+    // An input changed before the form was resolved: EvaluateResolved evaluates for it.
+    // Call lock held.
+    void DeferEvaluation() { m_bDeferred = true; }
 
     CFormulaItemArray m_items;
     std::vector<CSymbolHandle*> m_quoteInputs;
@@ -95,6 +98,7 @@ private:
     mutable std::mutex m_stateLock; // failure text and the pending shift
     CString m_failure;
     int m_nPendingShift = 0;
+    bool m_bDeferred = false; // under the call lock
 };
 
 // Updates a Level II item from its book; true when its value changed.

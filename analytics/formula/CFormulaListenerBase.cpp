@@ -15,6 +15,11 @@ bool CFormulaListenerBase::OwnerArmed() const
 
 void CFormulaListenerBase::EvaluateAndFire()
 {
+    // A change that comes while the form is being resolved is evaluated once it is.
+    if (!m_pForm->IsCompiled()) {
+        m_pForm->DeferEvaluation();
+        return;
+    }
     if (m_pForm->Evaluate(0, nullptr, 0, -1))
         m_pOwner->Fire();
 }

@@ -18,7 +18,8 @@ protected:
     bool IsGone() const;
     // The owner is present and not triggered.
     bool OwnerArmed() const;
-    // Evaluates for the latest bar and calls the owner's Fire when true. Call lock held.
+    // Evaluates for the latest bar and calls the owner's Fire when true; before the form is
+    // resolved, leaves that to its EvaluateResolved. Call lock held.
     void EvaluateAndFire();
 
     CFormulaOwner* m_pOwner;

@@ -237,12 +237,24 @@ void CPriceSeries::RequestRange(int first, int last)
         last = std::min(last, m_bars.Size() - 1);
         CollectRunSpans(first, last, std::max(now, m_now), spans);
     }
+    RequestSpans(spans);
+}
+
+void CPriceSeries::RequestSpans(const std::vector<Span>& spans)
+{
+    if (spans.empty())
+        return;
+    const int count = static_cast<int>(spans.size());
+    {
+        Guard lock(m_lock);
+        m_nOutstanding += count;
+    }
     int made = 0;
     for (const Span& span : spans)
-        made += services.RequestHistory(this, span.start, span.end);
-    if (made) {
+        made += GetSeriesServices().RequestHistory(this, span.start, span.end);
+    if (made < count) {
         Guard lock(m_lock);
-        m_nOutstanding += made;
+        m_nOutstanding = std::max(0, m_nOutstanding - (count - made));
     }
 }
 
@@ -1098,13 +1110,7 @@ void CPriceSeries::OnStreamRestored()
         // A server clock a little ahead may have filled a bar this clock has not reached yet.
         CollectRunSpans(first, count - 1, std::max({now, m_now, m_bars.Start(first)}), spans);
     }
-    int made = 0;
-    for (const Span& span : spans)
-        made += services.RequestHistory(this, span.start, span.end);
-    if (made) {
-        Guard lock(m_lock);
-        m_nOutstanding += made;
-    }
+    RequestSpans(spans);
 }
 
 int CPriceSeries::RollForwardLocked(CTime time, CTime clock, const CSessionRules* rules, bool& laidOut)

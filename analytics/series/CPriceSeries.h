@@ -144,6 +144,9 @@ private:
     void LayOutLocked(const CSessionRules* rules, int count);
     void RequestRange(int first, int last);
     void CollectRunSpans(int first, int last, CTime now, std::vector<Span>& spans);
+    // Asks for the spans; each counts as outstanding before it goes out, since its answer
+    // may arrive before RequestHistory returns.
+    void RequestSpans(const std::vector<Span>& spans);
     void ApplyIntradayRows(const std::vector<CHistoryRow>& rows, int first, int last, bool answer,
                            std::optional<uint64_t> asOf = std::nullopt, const CHistoryCoverage* complete = nullptr);
     void ApplyDailyRows(const std::vector<CHistoryRow>& rows, int first, int last, bool answer,

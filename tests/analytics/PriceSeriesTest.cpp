@@ -228,6 +228,36 @@ TEST(PriceSeries, LaysOutBarsAndRequestsInChunks)
     EXPECT_EQ(1u, services.requests.size());
 }
 
+// Services whose broker answers a request before RequestHistory returns, as one on
+// another thread may: the answer holds a row for the first bar asked for.
+class AnsweringSeriesServices : public FakeSeriesServices {
+public:
+    int RequestHistory(CPriceSeries* series, DWORD start, DWORD end) override
+    {
+        const int made = FakeSeriesServices::RequestHistory(series, start, end);
+        series->OnIntradayHistory({Row(start, 10, 11, 9, 10.5, 100)});
+        return made;
+    }
+};
+
+TEST(PriceSeries, AnAnswerThatComesBeforeTheRequestReturnsEndsTheWait)
+{
+    AnsweringSeriesServices services;
+    CPriceSeries s("IBM,30", 0);
+    s.SetWindowMode(1);
+    ASSERT_TRUE(s.SetBarCount(20, 0));
+    ASSERT_EQ(1u, services.requests.size());
+    EXPECT_TRUE(s.GetRecordAt(0)->m_bValid);
+    EXPECT_EQ(0, s.GetOutstandingRequests());
+    EXPECT_FALSE(s.IsWaitingForData());
+    // The same for the bars asked for again when the stream is back.
+    services.now = T(2026, 3, 4, 12, 21);
+    s.OnStreamRestored();
+    ASSERT_EQ(2u, services.requests.size());
+    EXPECT_EQ(0, s.GetOutstandingRequests());
+    EXPECT_FALSE(s.IsWaitingForData());
+}
+
 TEST(PriceSeries, MergesOneMinuteHistoryRows)
 {
     FakeSeriesServices services;

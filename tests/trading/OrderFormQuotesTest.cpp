@@ -2,6 +2,7 @@
 // dispatcher thread, the form then reads the quote; handles go with their symbol.
 #include "broker/session/CSessionManager.h"
 #include "broker/session/CSymbolHandle.h"
+#include "broker/session/QuoteFields.h"
 #include "tests/support/CTestBrokerSession.h"
 #include "tests/support/WaitUntil.h"
 #include "tests/trading/FakeOrderForm.h"
@@ -48,13 +49,28 @@ TEST(OrderFormQuotes, APriceFollowsItsQuoteAndDollarsUseTheLastTrade)
         controls.Type(kSymbol, "IBM");
         logic.OnSymbolChanged(0);
         ASSERT_TRUE(logic.HasQuoteHandle(0));
-        ASSERT_TRUE(broker.WaitForSubscription(0, "IBM", 5000));
+        ASSERT_TRUE(broker.WaitForSubscription(0, "IBM", 30000));
+        // Whether the session's quote of IBM holds the value; the form's notices may still
+        // be on their way, and the subscription's first image may come after a later count.
+        const auto quoteHolds = [&](int field, double expected) {
+            double value = 0;
+            CSymbolHandle* probe = session.Manager().CreateSymbolHandle("IBM");
+            probe->Subscribe();
+            const bool ok = probe->GetField(field, value) && value == expected;
+            session.Manager().DeleteSymbolHandle(probe);
+            return ok;
+        };
 
         controls.priceSourceChoice = 1;  // the bid
         logic.OnPriceSourceButton(0);
         const int before = controls.notices.load();
         ASSERT_TRUE(broker.InjectQuote("IBM", {{6, false, 123.45, {}}, {7, false, 123.55, {}}}));
-        ASSERT_TRUE(qx::testsupport::WaitUntil([&] { return controls.notices.load() > before; }, 5s));
+        ASSERT_TRUE(qx::testsupport::WaitUntil(
+            [&] {
+                return controls.notices.load() > before && quoteHolds(kFieldBid, 123.45) &&
+                       quoteHolds(kFieldAsk, 123.55);
+            },
+            30s));
         logic.OnQuoteChanged(0);  // what the page does on the posted notice
         EXPECT_EQ(controls[kPrice].text, "123.45");
         controls.priceSourceChoice = 4;
@@ -64,16 +80,7 @@ TEST(OrderFormQuotes, APriceFollowsItsQuoteAndDollarsUseTheLastTrade)
 
         // A dollar amount at market is divided by the last trade.
         ASSERT_TRUE(broker.InjectTrade("IBM", 40.0, 100));
-        ASSERT_TRUE(qx::testsupport::WaitUntil(
-            [&] {
-                double last = 0;
-                CSymbolHandle* probe = session.Manager().CreateSymbolHandle("IBM");
-                probe->Subscribe();
-                const bool ok = probe->GetField(3, last) && last == 40.0;
-                session.Manager().DeleteSymbolHandle(probe);
-                return ok;
-            },
-            5s));
+        ASSERT_TRUE(qx::testsupport::WaitUntil([&] { return quoteHolds(kFieldLast, 40.0); }, 30s));
         logic.CycleQuantityMode(0);
         controls.Type(kQuantity, "1000");
         ASSERT_TRUE(controls.Pick(kOrderType, "Market"));
@@ -86,7 +93,7 @@ TEST(OrderFormQuotes, APriceFollowsItsQuoteAndDollarsUseTheLastTrade)
         controls.Type(kSymbol, "MSFT");
         logic.OnSymbolChanged(0);
         ASSERT_TRUE(logic.HasQuoteHandle(0));
-        ASSERT_TRUE(broker.WaitForSubscription(0, "MSFT", 5000));
+        ASSERT_TRUE(broker.WaitForSubscription(0, "MSFT", 30000));
         logic.Clear();
         EXPECT_FALSE(logic.HasQuoteHandle(0));
         // Quotes after the form is gone reach nobody.

@@ -171,7 +171,8 @@ TEST(Messages, PostsRacingWithDestructionLeakNothing)
     });
     PumpFor(30);
     w->DestroyWindow();
-    PumpFor(30);
+    // The worker goes on posting until the gone window has refused a post.
+    EXPECT_TRUE(PumpUntil([&] { return refused.load() > 0; }, 60000));
     stop = true;
     worker.join();
     CMessageQueue::Flush();

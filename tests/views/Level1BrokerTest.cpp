@@ -33,14 +33,15 @@ protected:
     {
         ASSERT_TRUE(m_session.Start());
         RegisterOptionChainHooks();
-        m_engine.Start();
-        CFormulaEngine::Install(&m_engine);
+        m_engine->Start();
+        CFormulaEngine::Install(m_engine.get());
     }
     void TearDown() override
     {
         m_harness.reset();
         CFormulaEngine::Install(nullptr);
-        m_engine.Stop();
+        // The engine frees the released formulas' quote handles while the session still exists.
+        m_engine.reset();
         m_session.Stop();
     }
     qx::testbroker::CTestBroker& Broker() { return m_session.Broker(); }
@@ -70,7 +71,7 @@ protected:
     }
 
     qx::testsupport::CSeriesBrokerSession m_session;
-    CFormulaEngine m_engine;
+    std::unique_ptr<CFormulaEngine> m_engine = std::make_unique<CFormulaEngine>();
     std::unique_ptr<CLevel1Harness> m_harness = std::make_unique<CLevel1Harness>();
 };
 
@@ -285,11 +286,11 @@ TEST_F(Level1FiveHundred, ScreenerShowsOnlyTheSymbolsWhoseFormulaIsTrueAndStopsW
     EXPECT_EQ(view->Grid().GetItemCount(), static_cast<int>(expected.size()));
     EXPECT_TRUE(view->GetDocument()->GetTitle().Right(9) == ", Last>50");
     (void)sawProgress; // the scan may finish within its first wait
-    EXPECT_GT(m_engine.GetLiveCount() + m_engine.GetPendingCount(), 0u);
+    EXPECT_GT(m_engine->GetLiveCount() + m_engine->GetPendingCount(), 0u);
     // Closing the window ends the worker and frees its formulas.
     m_harness->app.CloseAllDocuments(TRUE);
     PumpFor(20);
-    EXPECT_TRUE(PumpUntil([&] { return m_engine.GetLiveCount() == 0 && m_engine.GetPendingCount() == 0; }, 10000));
+    EXPECT_TRUE(PumpUntil([&] { return m_engine->GetLiveCount() == 0 && m_engine->GetPendingCount() == 0; }, 10000));
 }
 
 TEST_F(Level1BrokerTest, CustomAndColourFieldsShowFormulaValues)
@@ -301,20 +302,20 @@ TEST_F(Level1BrokerTest, CustomAndColourFieldsShowFormulaValues)
                       {MakeCustomFieldColumn("Double", "Last*2"), 80},
                       {MakeColorFieldColumn("Above 100", "Last>100", 3, rules), 90}});
     view->InsertSymbols({"IBM", "MSFT"});
-    ASSERT_TRUE(Broker().WaitForSubscription(kServiceQuote, "MSFT", 10000));
+    ASSERT_TRUE(Broker().WaitForSubscription(kServiceQuote, "MSFT", 30000));
     ASSERT_TRUE(PumpUntil([&] { return grid.Model().EvaluateCustom(*grid.RowAt(1), grid.ModelOf(2), 0).has_value(); },
-                          10000));
+                          30000));
     ASSERT_TRUE(Broker().InjectTrade("IBM", 60.125, 100));
     ASSERT_TRUE(Broker().InjectTrade("MSFT", 312.5, 100));
     ASSERT_TRUE(PumpUntil([&] { return grid.GetCellText(0, 2) == "120.25" && grid.GetCellText(1, 2) == "625.00"; },
-                          5000))
+                          30000))
         << grid.GetCellText(0, 2).GetString() << " " << grid.GetCellText(1, 2).GetString();
     ASSERT_TRUE(PumpUntil(
         [&] {
             return grid.Model().ColorBox(*grid.RowAt(0), grid.ModelOf(3), 0) == RGB(200, 0, 0) &&
                    grid.Model().ColorBox(*grid.RowAt(1), grid.ModelOf(3), 0) == RGB(0, 190, 0);
         },
-        5000));
+        30000));
     PumpFor(600);
     CRect ibm, msft;
     ASSERT_TRUE(grid.GetSubItemRect(0, 3, LVIR_BOUNDS, ibm));

@@ -4,6 +4,10 @@
 #include "../FakeSeriesServices.h"
 
 #include "analytics/series/CSeriesListener.h"
+#include "broker/session/CSessionManager.h"
+#include "broker/session/QuoteFields.h"
+#include "broker/session/SessionConfig.h"
+#include "broker/session/SessionMessages.h"
 
 #include <mutex>
 #include <vector>
@@ -50,7 +54,49 @@ std::unique_ptr<CFormula> Subscribed(const char* text, int mode, CFormulaOwner* 
     return formula;
 }
 
+// Series services that put a quote into the session while a formula's chart bars are laid
+// out: after its quote input has subscribed, before the formula is resolved.
+class CQuoteDuringResolution : public FakeSeriesServices {
+public:
+    explicit CQuoteDuringResolution(CSessionManager& manager) : m_manager(manager) {}
+    int RequestHistory(CPriceSeries* series, DWORD start, DWORD end) override
+    {
+        if (!m_sent.exchange(true)) {
+            CQuoteMessage quote;
+            quote.m_symbol = "IBM";
+            quote.AddField(kFieldLast, 77.25);
+            m_manager.GetQuoteStore().ApplyQuote(quote);
+        }
+        return FakeSeriesServices::RequestHistory(series, start, end);
+    }
+
+private:
+    CSessionManager& m_manager;
+    std::atomic<bool> m_sent{false};
+};
+
 } // namespace
+
+TEST(FormulaEngine, AQuoteThatComesWhileTheAlertIsResolvedFiresItOnceResolved)
+{
+    CSessionManager manager(QX_BROKER_SESSION_DIR, CSessionConfig{}, nullptr, nullptr);
+    CSessionManager::Install(&manager);
+    {
+        CQuoteDuringResolution services(manager);
+        CRunningEngine engine;
+        CCountingOwner owner;
+        CFormula formula("Last>50", 0, 1, 0);
+        CString error;
+        ASSERT_TRUE(formula.Parse(error)) << error.GetString();
+        ASSERT_TRUE(formula.Subscribe("IBM", 0, &owner, nullptr, "D", 0, 0));
+        ASSERT_TRUE(WaitUntil([&] { return formula.IsResolved(); }));
+        EXPECT_TRUE(WaitUntil([&] { return owner.fired.load() == 1; }));
+        double value = 0;
+        EXPECT_TRUE(formula.Evaluate(&value, 0, -1));
+        EXPECT_EQ(1, value);
+    }
+    CSessionManager::Install(nullptr);
+}
 
 TEST(FormulaEngine, RequestsAreResolvedInTheOrderOfSubscription)
 {
@@ -105,12 +151,12 @@ TEST(FormulaEngine, ClockFormulasAreEvaluatedOnThePoll)
     auto clock = Subscribed("Hour>=0", 0, &armed);
     auto silent = Subscribed("Hour>=0", 0, &triggered);
     auto never = Subscribed("Hour<0", 0, &armed);
-    ASSERT_TRUE(WaitUntil([&] { return armed.fired.load() >= 2; }, 5s));
+    ASSERT_TRUE(WaitUntil([&] { return armed.fired.load() >= 2; }));
     EXPECT_EQ(0, triggered.fired.load());
     // A formula series with a clock value hears of each poll through its callback.
     CallLog log;
     auto plot = Subscribed("Minute+1", 2, nullptr, std::make_unique<CLoggingCallback>(log, 1));
-    ASSERT_TRUE(WaitUntil([&] { return log.changes.load() >= 3; }, 5s)); // resolution, then polls
+    ASSERT_TRUE(WaitUntil([&] { return log.changes.load() >= 3; })); // resolution, then polls
     // Without a clock value nothing is polled.
     CCountingOwner constant;
     auto plain = Subscribed("1>0", 0, &constant);
@@ -137,7 +183,7 @@ TEST(FormulaEngine, DestroyingAFormulaWaitsForARunningFire)
         std::atomic<int> fired{0};
     } owner;
     auto formula = Subscribed("Second>=0", 0, &owner);
-    ASSERT_TRUE(WaitUntil([&] { return owner.inFire.load(); }, 5s));
+    ASSERT_TRUE(WaitUntil([&] { return owner.inFire.load(); }));
     formula.reset();
     EXPECT_FALSE(owner.inFire.load());
     const int fired = owner.fired.load();
@@ -162,8 +208,13 @@ TEST(FormulaEngine, FormulasComeAndGoWhileThePollRuns)
             for (int i = 0; i < 40; ++i) {
                 auto formula = Subscribed(i % 2 ? "Minute>=0 AND NumTriggered<1000" : "Second+1>0", 0, &owner);
                 formula->SetNumTriggered(i);
-                if ((i + w) % 3 == 0)
+                if ((i + w) % 3 == 0) {
                     WaitUntil([&] { return formula->IsResolved(); });
+                    // Each worker's first awaited formula stays until a formula has fired.
+                    if (i < 3) {
+                        EXPECT_TRUE(WaitUntil([&] { return owner.fired.load() > 0; }));
+                    }
+                }
                 formula->Evaluate(nullptr, 0, -1);
             }
         });

@@ -15,7 +15,7 @@
 #include <thread>
 
 inline bool WaitUntil(const std::function<bool()>& condition,
-                      std::chrono::milliseconds timeout = std::chrono::seconds(20))
+                      std::chrono::milliseconds timeout = std::chrono::seconds(60))
 {
     const auto end = std::chrono::steady_clock::now() + timeout;
     while (std::chrono::steady_clock::now() < end) {

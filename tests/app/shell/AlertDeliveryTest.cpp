@@ -10,6 +10,7 @@
 #include "app/shell/CMainFrame.h"
 #include "app/shell/CWorkstationApp.h"
 #include "broker/session/CSessionManager.h"
+#include "broker/session/IStreamSubscriber.h"
 #include "platform/ui/CStatusBar.h"
 #include "tests/support/OrderLegs.h"
 
@@ -105,6 +106,8 @@ TEST_F(AlertWorkstation, FilledOrderIsShownAsANotificationAndCancelIsAsked)
     CBrokerSession& session = app.Session()->GetSession();
     const CString account = session.GetCurrentAccount();
     ASSERT_FALSE(account.IsEmpty());
+    // The broker tells of a fill only to the streams listening to the account by then.
+    ASSERT_TRUE(m_broker->WaitForSubscription(kServiceAccount, account.str(), 30000));
 
     CString error;
     ASSERT_TRUE(session.SubmitOrder({qx::testsupport::DayOrderLeg("INTC", 100, "Market")}, 0, -1, 1, "QXVEL", account,
