@@ -7,7 +7,7 @@
 #include "broker/session/CSessionManager.h"
 #include "broker/session/IStreamSubscriber.h"
 #include "broker/session/PriceSeriesHooks.h"
-#include "tests/support/CSeriesBrokerSession.h"
+#include "tests/support/CSeriesBrokerTest.h"
 #include "tests/support/WeekdayShift.h"
 #include "tests/support/WaitUntil.h"
 #include "tools/testbroker/CHistoryGenerator.h"
@@ -32,24 +32,7 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 
 // The broker's clock and so the session's exchange clock stand on a weekday; the
 // calendar trades all day.
-class SeriesIntegrationTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_session.Start());
-        m_broker = &m_session.Broker();
-        m_manager = &m_session.Manager();
-    }
-
-    void TearDown() override
-    {
-        m_session.Stop();
-    }
-
-    qx::testsupport::CSeriesBrokerSession m_session; // every hour of a weekday trades
-    qx::testbroker::CTestBroker* m_broker = nullptr;
-    CSessionManager* m_manager = nullptr;
-};
+class SeriesIntegrationTest : public qx::testsupport::CSeriesBrokerTest {};
 
 } // namespace
 

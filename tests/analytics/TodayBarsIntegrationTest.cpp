@@ -8,7 +8,7 @@
 #include "broker/session/CSessionManager.h"
 #include "broker/session/IStreamSubscriber.h"
 #include "broker/session/QuoteFields.h"
-#include "tests/support/CSeriesBrokerSession.h"
+#include "tests/support/CSeriesBrokerTest.h"
 #include "tests/support/WaitUntil.h"
 #include "tools/testbroker/CHistoryGenerator.h"
 #include "tools/testbroker/CTestBroker.h"
@@ -128,18 +128,13 @@ Bar BrokerMinutes(const SimSymbol& s, DWORD from, DWORD to)
     return Join(parts);
 }
 
-class TodayBarsTest : public ::testing::Test {
+class TodayBarsTest : public qx::testsupport::CSeriesBrokerTest {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_session.Start());
-        m_broker = &m_session.Broker();
-        m_manager = &m_session.Manager();
-    }
+    TodayBarsTest() : CSeriesBrokerTest(true) {}
     void TearDown() override
     {
         m_series.clear();
-        m_session.Stop();
+        CSeriesBrokerTest::TearDown();
     }
 
     CPriceSeries& Open(const char* key, int bars)
@@ -212,14 +207,6 @@ protected:
 
     int64_t BrokerToday(const char* symbol) { return DayOfFeedTime(m_broker->Symbol(symbol)->tradeTime); }
 
-    struct SeriesDeleter {
-        CSessionManager** manager;
-        void operator()(CPriceSeries* s) const { (*manager)->DeletePriceSeries(s); }
-    };
-
-    qx::testsupport::CSeriesBrokerSession m_session{true}; // noon on a weekday
-    qx::testbroker::CTestBroker* m_broker = nullptr;
-    CSessionManager* m_manager = nullptr;
     std::vector<std::unique_ptr<CPriceSeries, SeriesDeleter>> m_series;
 };
 

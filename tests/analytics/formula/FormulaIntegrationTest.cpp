@@ -10,7 +10,7 @@
 #include "broker/session/CSessionManager.h"
 #include "broker/session/IStreamSubscriber.h"
 #include "broker/session/PriceSeriesHooks.h"
-#include "tests/support/CSeriesBrokerSession.h"
+#include "tests/support/CSeriesBrokerTest.h"
 #include "tests/support/WeekdayShift.h"
 #include "tools/testbroker/CHistoryGenerator.h"
 #include "tools/testbroker/CTestBroker.h"
@@ -27,21 +27,20 @@ using namespace std::chrono_literals;
 
 // The broker's clock and so the session's exchange clock stand on a weekday; the
 // calendar trades all day.
-class FormulaBrokerTest : public ::testing::Test {
+class FormulaBrokerTest : public qx::testsupport::CSeriesBrokerTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_session.Start());
-        m_broker = &m_session.Broker();
-        m_manager = &m_session.Manager();
-        m_engine = std::make_unique<CRunningEngine>();
+        CSeriesBrokerTest::SetUp();
+        if (!HasFatalFailure())
+            m_engine = std::make_unique<CRunningEngine>();
     }
 
     void TearDown() override
     {
         // The engine frees the released formulas' inputs while the session still exists.
         m_engine.reset();
-        m_session.Stop();
+        CSeriesBrokerTest::TearDown();
     }
 
     std::unique_ptr<CFormula> Alert(const char* text, CFormulaOwner& owner, const char* symbol = "IBM")
@@ -55,9 +54,6 @@ protected:
         return formula;
     }
 
-    qx::testsupport::CSeriesBrokerSession m_session; // every hour of a weekday trades
-    qx::testbroker::CTestBroker* m_broker = nullptr;
-    CSessionManager* m_manager = nullptr;
     std::unique_ptr<CRunningEngine> m_engine;
 };
 

@@ -7,7 +7,7 @@
 #include "broker/session/CSessionManager.h"
 #include "broker/session/IStreamSubscriber.h"
 #include "broker/session/QuoteFields.h"
-#include "tests/support/CSeriesBrokerSession.h"
+#include "tests/support/CSeriesBrokerTest.h"
 #include "tests/support/WaitUntil.h"
 #include "tools/testbroker/CTestBroker.h"
 
@@ -26,18 +26,13 @@ using qx::testsupport::WaitUntil;
 
 constexpr DWORD kMinute = 30; // feed-time units
 
-class SeriesFaultTest : public ::testing::Test {
+class SeriesFaultTest : public qx::testsupport::CSeriesBrokerTest {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_session.Start());
-        m_broker = &m_session.Broker();
-        m_manager = &m_session.Manager();
-    }
+    SeriesFaultTest() : CSeriesBrokerTest(true) {}
     void TearDown() override
     {
         m_series.reset();
-        m_session.Stop();
+        CSeriesBrokerTest::TearDown();
     }
 
     CPriceSeries& Open(const char* key, int bars)
@@ -115,14 +110,6 @@ protected:
         ASSERT_TRUE(WaitUntil([&] { return Differences("MSFT").empty(); }, 10s)) << Differences("MSFT");
     }
 
-    struct SeriesDeleter {
-        CSessionManager** manager;
-        void operator()(CPriceSeries* s) const { (*manager)->DeletePriceSeries(s); }
-    };
-
-    qx::testsupport::CSeriesBrokerSession m_session{true}; // noon on a weekday: the day's trades are history
-    qx::testbroker::CTestBroker* m_broker = nullptr;
-    CSessionManager* m_manager = nullptr;
     std::unique_ptr<CPriceSeries, SeriesDeleter> m_series{nullptr, SeriesDeleter{&m_manager}};
 };
 
