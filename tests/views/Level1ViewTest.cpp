@@ -98,6 +98,27 @@ TEST_F(Level1ViewTest, ANewWindowHasTheDefaultColumnsAndItsTitle)
     EXPECT_EQ(next->Grid().ColumnAt(1)->fieldId, kGridSymbol);
 }
 
+TEST_F(Level1ViewTest, HeaderTitlesSitLikeTheirColumnsCells)
+{
+    Level1View* view = m_harness->Open();
+    ASSERT_NE(view, nullptr);
+    CListCtrlEx& grid = view->Grid();
+    auto headerFormat = [&](int column) {
+        LVCOLUMN info;
+        info.mask = LVCF_FMT;
+        EXPECT_TRUE(grid.GetColumn(column, &info));
+        return info.fmt;
+    };
+    const int symbol = ColumnOf(*view, kGridSymbol);
+    const int last = ColumnOf(*view, kFieldLast);
+    ASSERT_GE(symbol, 0);
+    ASSERT_GE(last, 0);
+    EXPECT_EQ(headerFormat(symbol), LVCFMT_LEFT); // text
+    EXPECT_EQ(headerFormat(last), LVCFMT_RIGHT);  // a price
+    grid.SetColumnProperties(last, kAlignCenter, 0, 2, {}, nullptr);
+    EXPECT_EQ(headerFormat(last), LVCFMT_CENTER);
+}
+
 TEST_F(Level1ViewTest, HeaderClicksSortUpDownAndOff)
 {
     Level1View* view = m_harness->Open();

@@ -44,6 +44,16 @@ UINT AlignmentFormat(int alignment)
     }
 }
 
+// The header's title sits like the column's cells.
+int HeaderFormat(int alignment)
+{
+    switch (alignment) {
+    case kAlignCenter: return LVCFMT_CENTER;
+    case kAlignRight: return LVCFMT_RIGHT;
+    default: return LVCFMT_LEFT;
+    }
+}
+
 CString WithoutExchange(const CString& symbol)
 {
     const int colon = symbol.Find(':');
@@ -110,7 +120,7 @@ int CListCtrlEx::InsertGridColumn(int position, int width, const CGridColumn& co
 {
     const int model = m_model.AddColumn(column);
     const int at = position < 0 ? GetColumnCount() : std::min(position, GetColumnCount());
-    const int inserted = InsertColumn(at, column.HeaderText(), LVCFMT_LEFT, width, model);
+    const int inserted = InsertColumn(at, column.HeaderText(), HeaderFormat(column.alignment), width, model);
     if (inserted < 0) {
         m_model.RemoveColumn(model);
         return -1;
@@ -169,6 +179,10 @@ void CListCtrlEx::SetColumnProperties(int listColumn, int alignment, int fixedDe
     if (!column)
         return;
     column->alignment = std::clamp(alignment, static_cast<int>(kAlignLeft), static_cast<int>(kAlignRight));
+    LVCOLUMN header;
+    header.mask = LVCF_FMT;
+    header.fmt = HeaderFormat(column->alignment);
+    SetColumn(listColumn, &header);
     column->fixedDecimals = fixedDecimals ? 1 : 0;
     column->decimals = std::clamp(decimals, 0, kMaxColumnDecimals);
     column->rules = rules;
