@@ -881,6 +881,8 @@ int CPriceSeries::CompareRecordPeriod(int record, CTime time) const
 
 void CPriceSeries::OnDailyHistory(const std::vector<CHistoryRow>& rows, std::optional<uint64_t> asOf)
 {
+    CSeriesQuote quote;
+    const bool hasQuote = GetSeriesServices().LookupQuote(m_symbol, quote) && !quote.pending;
     {
         Guard lock(m_lock);
         if (!m_bLoaded)
@@ -891,8 +893,10 @@ void CPriceSeries::OnDailyHistory(const std::vector<CHistoryRow>& rows, std::opt
             if (newest > m_newestHistory)
                 m_newestHistory = newest;
         }
+        // Today's bar with the rows, so no reader finds the answer in without it.
+        if (hasQuote)
+            CurrentDayFillLocked(quote);
     }
-    CurrentDayFill();
     FinishBackfill();
 }
 
@@ -964,7 +968,12 @@ void CPriceSeries::CurrentDayFill()
     if (!GetSeriesServices().LookupQuote(m_symbol, quote) || quote.pending)
         return;
     Guard lock(m_lock);
-    if (!m_bCurrentDayBar || m_bAwaitQuote || m_nOutstanding != 0 || m_bars.Empty())
+    CurrentDayFillLocked(quote);
+}
+
+void CPriceSeries::CurrentDayFillLocked(const CSeriesQuote& quote)
+{
+    if (!m_bLoaded || !m_bCurrentDayBar || m_bAwaitQuote || m_nOutstanding != 0 || m_bars.Empty())
         return;
     m_bCurrentDayBar = 0;
     if (quote.last == 0 || quote.open == 0 || quote.high == 0 || quote.low == 0)

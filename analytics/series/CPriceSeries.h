@@ -159,6 +159,7 @@ private:
     // A bar takes a price: the first one opens it, later ones widen it.
     void TakeTrade(int record, double price, double size);
     void CurrentDayFill();
+    void CurrentDayFillLocked(const CSeriesQuote& quote);
     void UpdateBar(const CBackfillGate::Trade& trade, CTime clock);
     // Lays the bars forward to the one holding `time`: empty bars come in at the back and the
     // oldest go; when that would take more bars than the series holds it is laid out afresh

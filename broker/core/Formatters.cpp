@@ -29,6 +29,13 @@ void trimZeros(CString& text, int minDecimals)
     text = text.Left(end);
 }
 
+// A value that rounds to zero reads "0", never "-0" or "-0.00".
+void dropNegativeZero(CString& text)
+{
+    if (text.GetLength() > 1 && text[0] == '-' && text.FindOneOf("123456789") < 0)
+        text = text.Mid(1);
+}
+
 // Inserts "," every three digits into the integer part of a plain number text.
 CString groupThousands(const CString& text)
 {
@@ -62,8 +69,7 @@ CString FormatNumber(double value, int minDecimals, int maxDecimals)
     }
     CString text = fixed(value, maxDecimals);
     trimZeros(text, minDecimals);
-    if (text == "-0")
-        text = "0";
+    dropNegativeZero(text);
     return text + suffix;
 }
 
@@ -83,8 +89,7 @@ void FormatStudyValue(CString& out, double value, int valueKind, int decimalsTyp
     }
     out = fixed(value, 4);
     trimZeros(out, 0);
-    if (out == "-0")
-        out = "0";
+    dropNegativeZero(out);
 }
 
 CString FormatIntThousands(int64_t value)
@@ -98,5 +103,7 @@ CString FormatDoubleThousands(double value, int decimals)
 {
     if (!std::isfinite(value))
         return CString();
-    return groupThousands(fixed(value, decimals));
+    CString text = fixed(value, decimals);
+    dropNegativeZero(text);
+    return groupThousands(text);
 }

@@ -13,6 +13,8 @@ TEST(FormatNumber, TrimsToTheMinimumAndScales)
     EXPECT_EQ(FormatNumber(12.34567, 0, 4), "12.3457");
     EXPECT_EQ(FormatNumber(-1234.5, 0, 1), "-1234.5");
     EXPECT_EQ(FormatNumber(-0.00001, 0, 2), "0");
+    EXPECT_EQ(FormatNumber(-0.004, 2, 2), "0.00"); // a change that rounds to nothing has no sign
+    EXPECT_EQ(FormatNumber(-0.006, 2, 2), "-0.01");
     EXPECT_EQ(FormatNumber(999999.0, 0, 2), "999999");
     EXPECT_EQ(FormatNumber(1e6, 0, 2), "1M");
     EXPECT_EQ(FormatNumber(1234567.0, 0, 2), "1.23M");
@@ -28,6 +30,8 @@ TEST(FormatThousands, GroupsDigitsFromTheRight)
     EXPECT_EQ(FormatIntThousands(-1234567), "-1,234,567");
     EXPECT_EQ(FormatIntThousands(std::numeric_limits<int64_t>::min()), "-9,223,372,036,854,775,808");
     EXPECT_EQ(FormatDoubleThousands(-1234.567, 2), "-1,234.57");
+    EXPECT_EQ(FormatDoubleThousands(-0.004, 2), "0.00");
+    EXPECT_EQ(FormatDoubleThousands(-0.4, 0), "0");
     EXPECT_EQ(FormatDoubleThousands(123456.0, 0), "123,456");
     EXPECT_EQ(FormatDoubleThousands(0.5, 1), "0.5");
 }
