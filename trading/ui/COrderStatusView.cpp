@@ -125,43 +125,22 @@ void COrderStatusView::OnFilter()
 
 void COrderStatusView::OnExport()
 {
-    std::vector<CExportRow> rows;
-    const CReportLayout layout = m_list.GetLayout();
-    CExportRow header;
-    for (const CReportLayoutColumn& c : layout)
-        header.push_back(OrderStatusColumns()[static_cast<size_t>(c.field)].header);
-    rows.push_back(header);
-    for (int item = 0; item < m_list.GetItemCount(); ++item) {
-        CExportRow row;
-        for (const CReportLayoutColumn& c : layout)
-            row.push_back(m_list.GetItemText(item, m_list.FindFieldColumn(c.field)));
-        rows.push_back(row);
-    }
-    ExportRows(rows, true);
+    ExportList(m_list);
 }
 
 void COrderStatusView::OnSetLayout()
 {
-    const CString path = DefaultLayoutPath();
-    CString error;
-    if (!SaveReportLayoutFile(path, m_list.GetLayout(), error))
-        ShowMessage("Error saving layout to " + path);
+    SaveListLayout(m_list, DefaultLayoutPath());
 }
 
 void COrderStatusView::OnColumn(UINT id)
 {
-    const int field = static_cast<int>(id - ID_ORDER_COLUMN_FIRST);
-    if (field == kHiddenField)
-        return;
-    m_list.ToggleField(field);
-    FillList();
+    ToggleListField(m_list, static_cast<int>(id - ID_ORDER_COLUMN_FIRST), kHiddenField);
 }
 
 void COrderStatusView::OnUpdateColumn(CCmdUI* ui)
 {
-    const int field = static_cast<int>(ui->m_nID - ID_ORDER_COLUMN_FIRST);
-    ui->Enable(field != kHiddenField);
-    ui->SetCheck(m_list.IsFieldShown(field) ? 1 : 0);
+    UpdateListField(m_list, ui, static_cast<int>(ui->m_nID - ID_ORDER_COLUMN_FIRST), kHiddenField);
 }
 
 void COrderStatusView::OnRowCommand() {}

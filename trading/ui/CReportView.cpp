@@ -13,6 +13,8 @@
 #include "platform/ui/CMenu.h"
 #include "platform/ui/CUiResponder.h"
 #include "platform/ui/CommonDialogs.h"
+#include "trading/ReportLayout.h"
+#include "trading/ui/CReportListCtrl.h"
 
 #include <QWidget>
 
@@ -94,6 +96,44 @@ CMenu* CReportView::FindPopup(CMenu& menu, UINT menuId, const char* text)
 void CReportView::ShowMessage(const CString& text)
 {
     MessageBox(text, nullptr, MB_OK);
+}
+
+void CReportView::ExportList(const CReportListCtrl& list)
+{
+    std::vector<CExportRow> rows;
+    const CReportLayout layout = list.GetLayout();
+    CExportRow header;
+    for (const CReportLayoutColumn& c : layout)
+        header.push_back(list.GetColumnTable()[static_cast<size_t>(c.field)].header);
+    rows.push_back(header);
+    for (int item = 0; item < list.GetItemCount(); ++item) {
+        CExportRow row;
+        for (const CReportLayoutColumn& c : layout)
+            row.push_back(list.GetItemText(item, list.FindFieldColumn(c.field)));
+        rows.push_back(row);
+    }
+    ExportRows(rows, true);
+}
+
+void CReportView::SaveListLayout(const CReportListCtrl& list, const CString& path)
+{
+    CString error;
+    if (!SaveReportLayoutFile(path, list.GetLayout(), error))
+        ShowMessage("Error saving layout to " + path);
+}
+
+void CReportView::ToggleListField(CReportListCtrl& list, int field, int fixedField)
+{
+    if (field == fixedField)
+        return;
+    list.ToggleField(field);
+    FillList();
+}
+
+void CReportView::UpdateListField(const CReportListCtrl& list, CCmdUI* ui, int field, int fixedField)
+{
+    ui->Enable(field != fixedField);
+    ui->SetCheck(list.IsFieldShown(field) ? 1 : 0);
 }
 
 void CReportView::ExportRows(const std::vector<CExportRow>& rows, bool blankBeforePlus)

@@ -19,6 +19,7 @@ class CCmdUI;
 class CCommonDoc;
 class CListCtrl;
 class CMenu;
+class CReportListCtrl;
 
 class CReportView : public CFormView, public IWorkspaceView {
 public:
@@ -46,6 +47,13 @@ protected:
     // Asks for a file under "\SpreadSheets" and writes the rows to it; tells a write
     // failure; opens the file afterwards when the settings ask for it.
     void ExportRows(const std::vector<CExportRow>& rows, bool blankBeforePlus);
+    // The list's columns and rows, as shown, through ExportRows.
+    void ExportList(const CReportListCtrl& list);
+    // The list's column layout into the file; tells a failure.
+    void SaveListLayout(const CReportListCtrl& list, const CString& path);
+    // A column command of a list: shows or hides the field's column, never the fixed one's.
+    void ToggleListField(CReportListCtrl& list, int field, int fixedField);
+    static void UpdateListField(const CReportListCtrl& list, CCmdUI* ui, int field, int fixedField);
     // The symbol goes into the tool bar's box and to the windows linked with this one.
     void BroadcastSymbol(const CString& symbol);
     // "\Layouts\<name>" under the program folder.
