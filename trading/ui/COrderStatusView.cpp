@@ -77,19 +77,7 @@ void COrderStatusView::OnInitialUpdate()
 
 void COrderStatusView::LoadDefaultLayout()
 {
-    const CString path = DefaultLayoutPath();
-    CReportLayout layout;
-    switch (LoadReportLayoutFile(path, kOrderStatusFieldCount, layout)) {
-    case ELayoutFileState::kLoaded:
-        m_list.ApplyLayout(layout);
-        return;
-    case ELayoutFileState::kDamaged:
-        ShowMessage("Error reading layout " + path);
-        break;
-    case ELayoutFileState::kMissing:
-        break;
-    }
-    m_list.ShowDefaultColumns();
+    LoadListLayout(m_list, DefaultLayoutPath());
 }
 
 void COrderStatusView::FillList()

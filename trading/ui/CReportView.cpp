@@ -115,6 +115,22 @@ void CReportView::ExportList(const CReportListCtrl& list)
     ExportRows(rows, true);
 }
 
+void CReportView::LoadListLayout(CReportListCtrl& list, const CString& path)
+{
+    CReportLayout layout;
+    switch (LoadReportLayoutFile(path, list.GetFieldCount(), layout)) {
+    case ELayoutFileState::kLoaded:
+        list.ApplyLayout(layout);
+        return;
+    case ELayoutFileState::kDamaged:
+        ShowMessage("Error reading layout " + path);
+        break;
+    case ELayoutFileState::kMissing:
+        break;
+    }
+    list.ShowDefaultColumns();
+}
+
 void CReportView::SaveListLayout(const CReportListCtrl& list, const CString& path)
 {
     CString error;

@@ -49,6 +49,9 @@ protected:
     void ExportRows(const std::vector<CExportRow>& rows, bool blankBeforePlus);
     // The list's columns and rows, as shown, through ExportRows.
     void ExportList(const CReportListCtrl& list);
+    // The list's columns from the layout file: the default columns when it is missing or
+    // damaged (told).
+    void LoadListLayout(CReportListCtrl& list, const CString& path);
     // The list's column layout into the file; tells a failure.
     void SaveListLayout(const CReportListCtrl& list, const CString& path);
     // A column command of a list: shows or hides the field's column, never the fixed one's.

@@ -66,19 +66,7 @@ void CSavedOrdersView::OnInitialUpdate()
 
 void CSavedOrdersView::LoadDefaultLayout()
 {
-    const CString path = DefaultLayoutPath();
-    CReportLayout layout;
-    switch (LoadReportLayoutFile(path, kSavedOrderFieldCount, layout)) {
-    case ELayoutFileState::kLoaded:
-        m_list.ApplyLayout(layout);
-        return;
-    case ELayoutFileState::kDamaged:
-        ShowMessage("Error reading layout " + path);
-        break;
-    case ELayoutFileState::kMissing:
-        break;
-    }
-    m_list.ShowDefaultColumns();
+    LoadListLayout(m_list, DefaultLayoutPath());
 }
 
 void CSavedOrdersView::FillList()
