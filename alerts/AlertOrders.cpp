@@ -3,8 +3,8 @@
 #include "alerts/CAlert.h"
 #include "alerts/CAlertTradeInfo.h"
 #include "alerts/CStrategyAlert.h"
-#include "app/services/CAppSettings.h"
-#include "app/services/TextHelpers.h"
+#include "common/services/CAppSettings.h"
+#include "common/services/TextHelpers.h"
 #include "trading/SendOrders.h"
 
 std::vector<COrderRecord> AlertOrderLegs(CAlert& alert, int trigger, int& entryQuantity)

@@ -5,7 +5,7 @@
 
 #include "alerts/CAlert.h"
 #include "alerts/CAlertHours.h"
-#include "app/services/IAlertBook.h"
+#include "common/services/IAlertBook.h"
 #include "platform/core/WinTypes.h"
 
 #include <memory>

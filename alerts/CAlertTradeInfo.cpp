@@ -1,9 +1,9 @@
 #include "alerts/CAlertTradeInfo.h"
 
 #include "alerts/CAlert.h"
-#include "app/services/CAppSettings.h"
-#include "app/services/TextHelpers.h"
 #include "broker/core/Formatters.h"
+#include "common/services/CAppSettings.h"
+#include "common/services/TextHelpers.h"
 #include "platform/core/XmlHelpers.h"
 
 namespace {

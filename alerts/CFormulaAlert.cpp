@@ -4,10 +4,10 @@
 #include "alerts/CStrategyAlert.h"
 #include "analytics/formula/CFormula.h"
 #include "analytics/formula/FormulaNames.h"
-#include "app/services/CAppSettings.h"
-#include "app/services/TextHelpers.h"
 #include "broker/core/FeedTime.h"
 #include "broker/session/QuoteFields.h"
+#include "common/services/CAppSettings.h"
+#include "common/services/TextHelpers.h"
 
 namespace {
 

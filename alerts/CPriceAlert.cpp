@@ -1,9 +1,9 @@
 #include "alerts/CPriceAlert.h"
 
 #include "alerts/CPriceAlertListener.h"
-#include "app/services/TextHelpers.h"
 #include "broker/session/CSymbolHandle.h"
 #include "broker/session/QuoteFields.h"
+#include "common/services/TextHelpers.h"
 
 const char* PriceFieldName(int column)
 {

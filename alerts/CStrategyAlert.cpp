@@ -4,7 +4,7 @@
 #include "analytics/formula/CFormula.h"
 #include "analytics/formula/FormulaNames.h"
 #include "broker/session/QuoteFields.h"
-#include "app/services/TextHelpers.h"
+#include "common/services/TextHelpers.h"
 #include "platform/core/XmlHelpers.h"
 
 CStrategyAlert::CStrategyAlert() : CAlert(kAlertStrategy) {}

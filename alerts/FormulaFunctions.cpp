@@ -1,7 +1,7 @@
 #include "alerts/FormulaFunctions.h"
 
 #include "analytics/formula/FormulaNames.h"
-#include "app/services/TextHelpers.h"
+#include "common/services/TextHelpers.h"
 
 #include <cstring>
 

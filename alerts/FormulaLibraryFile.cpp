@@ -1,6 +1,6 @@
 #include "alerts/FormulaLibraryFile.h"
 
-#include "app/services/TextHelpers.h"
+#include "common/services/TextHelpers.h"
 #include "platform/core/CException.h"
 #include "platform/core/CFile.h"
 #include "platform/core/CSafeFile.h"

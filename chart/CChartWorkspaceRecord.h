@@ -2,7 +2,7 @@
 // button), then its symbol and interval.
 #pragma once
 
-#include "app/services/CLinkState.h"
+#include "common/services/CLinkState.h"
 #include "platform/core/CString.h"
 
 class CArchive;

@@ -2,7 +2,7 @@
 // DWORD count, then per tool its tag, its anchors and state, and the settings of its kind.
 #pragma once
 
-#include "app/services/CAppSettings.h"
+#include "common/services/CAppSettings.h"
 #include "platform/core/WinTypes.h"
 
 #include <vector>

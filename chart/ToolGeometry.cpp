@@ -1,6 +1,6 @@
 #include "chart/ToolGeometry.h"
 
-#include "chart/ChartAxis.h"
+#include "common/services/ChartAxis.h"
 
 #include <algorithm>
 #include <cmath>

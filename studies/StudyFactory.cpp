@@ -1,6 +1,6 @@
 #include "studies/StudyFactory.h"
 
-#include "app/services/CAppSettings.h"
+#include "common/services/CAppSettings.h"
 #include "platform/core/CArchive.h"
 #include "studies/CADStudy.h"
 #include "studies/CADXStudy.h"

@@ -1,6 +1,6 @@
 #include "trading/AccountChoice.h"
 
-#include "app/services/TextHelpers.h"
+#include "common/services/TextHelpers.h"
 
 std::vector<CAccountInfo> NamedAccounts(const std::vector<CAccountInfo>& accounts, const std::vector<CString>& names)
 {

@@ -1,10 +1,10 @@
 #include "trading/COrderFormLogic.h"
 
-#include "app/services/TextHelpers.h"
 #include "broker/core/Formatters.h"
 #include "broker/session/CQuoteListener.h"
 #include "broker/session/CSessionManager.h"
 #include "broker/session/CSymbolHandle.h"
+#include "common/services/TextHelpers.h"
 #include "trading/ITradingHost.h"
 #include "trading/OrderChoices.h"
 #include "trading/OrderFormIds.h"

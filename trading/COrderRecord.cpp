@@ -1,6 +1,6 @@
 #include "trading/COrderRecord.h"
 
-#include "app/services/CAppSettings.h"
+#include "common/services/CAppSettings.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 // only when the whole record was read.
 #pragma once
 
-#include "app/services/CLinkState.h"
 #include "broker/session/COrderStatusListHandle.h"
+#include "common/services/CLinkState.h"
 #include "platform/core/WinTypes.h"
 #include "trading/ReportColumns.h"
 #include "trading/ReportLayout.h"

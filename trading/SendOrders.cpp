@@ -1,8 +1,8 @@
 #include "trading/SendOrders.h"
 
-#include "app/services/CAppSettings.h"
-#include "app/services/TextHelpers.h"
 #include "broker/core/Formatters.h"
+#include "common/services/CAppSettings.h"
+#include "common/services/TextHelpers.h"
 #include "trading/ITradingHost.h"
 #include "trading/OrderChoices.h"
 #include "trading/OrderInput.h"

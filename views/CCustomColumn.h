@@ -3,7 +3,7 @@
 // colour field) and colour rules.
 #pragma once
 
-#include "chart/CColorRuleSet.h"
+#include "common/services/CColorRuleSet.h"
 #include "views/ColorRule.h"
 
 #include <vector>

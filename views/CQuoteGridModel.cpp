@@ -4,14 +4,14 @@
 #include "alerts/IAlertHost.h"
 #include "analytics/formula/CFormula.h"
 #include "analytics/formula/FormulaNames.h"
-#include "app/services/CAppSettings.h"
-#include "app/services/TextHelpers.h"
 #include "broker/core/Formatters.h"
 #include "broker/core/SymbolText.h"
 #include "broker/session/CActivesHandle.h"
 #include "broker/session/CQuoteStore.h"
 #include "broker/session/CSymbolHandle.h"
 #include "broker/session/QuoteFields.h"
+#include "common/services/CAppSettings.h"
+#include "common/services/TextHelpers.h"
 
 #include <algorithm>
 #include <cmath>

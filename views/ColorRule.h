@@ -2,7 +2,7 @@
 // first colour (text or box) and the second colour (a number column's background).
 #pragma once
 
-#include "chart/CColorRuleSet.h"
+#include "common/services/CColorRuleSet.h"
 #include "platform/core/CString.h"
 
 #include <vector>

@@ -1,6 +1,6 @@
 #include "views/Level1Workspace.h"
 
-#include "app/services/CLinkState.h"
+#include "common/services/CLinkState.h"
 #include "platform/core/CArchive.h"
 
 namespace {

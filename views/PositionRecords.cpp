@@ -1,6 +1,6 @@
 #include "views/PositionRecords.h"
 
-#include "app/services/TextHelpers.h"
+#include "common/services/TextHelpers.h"
 
 #include <cerrno>
 #include <climits>

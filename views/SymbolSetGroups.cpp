@@ -1,8 +1,8 @@
 #include "views/SymbolSetGroups.h"
 
-#include "app/services/CAppSettings.h"
 #include "broker/session/CSessionManager.h"
 #include "broker/session/IndustryGroup.h"
+#include "common/services/CAppSettings.h"
 
 #include <algorithm>
 

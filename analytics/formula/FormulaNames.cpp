@@ -1,7 +1,7 @@
 #include "analytics/formula/FormulaNames.h"
 
 #include "analytics/series/TimeUnitNames.h"
-#include "app/services/TextHelpers.h"
+#include "common/services/TextHelpers.h"
 
 #include <cstring>
 #include <map>

@@ -9,7 +9,7 @@
 // owner attaches (study results) follow every insertion and removal.
 #pragma once
 
-#include "analytics/series/CBarRecord.h"
+#include "analytics/studies/CBarRecord.h"
 
 #include <cstdint>
 #include <memory>

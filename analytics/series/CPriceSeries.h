@@ -7,11 +7,11 @@
 #pragma once
 
 #include "analytics/series/CBackfillGate.h"
-#include "analytics/series/CBarRecord.h"
 #include "analytics/series/CBarStore.h"
-#include "analytics/series/CEquityRecord.h"
 #include "analytics/series/CTickFilter.h"
 #include "analytics/series/SeriesKey.h"
+#include "analytics/studies/CBarRecord.h"
+#include "analytics/studies/CEquityRecord.h"
 #include "analytics/studies/CStudyValues.h"
 #include "platform/core/CString.h"
 #include "platform/core/CTime.h"

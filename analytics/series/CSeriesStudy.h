@@ -11,7 +11,7 @@
 #pragma once
 
 #include "analytics/series/CBarStore.h"
-#include "analytics/series/CEquityRecord.h"
+#include "analytics/studies/CEquityRecord.h"
 #include "analytics/studies/StudyBars.h"
 
 #include <vector>

@@ -3,8 +3,8 @@
 // coarse bar as it stood at a companion record ("as-of" bars).
 #pragma once
 
-#include "analytics/series/CBarRecord.h"
 #include "analytics/series/CStudyEvaluation.h"
+#include "analytics/studies/CBarRecord.h"
 #include "platform/core/WinTypes.h"
 
 #include <memory>

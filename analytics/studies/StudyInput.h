@@ -1,8 +1,8 @@
 // What a study computation reads, and the per-record results it gives.
 #pragma once
 
-#include "analytics/series/CBarRecord.h"
-#include "analytics/series/CEquityRecord.h"
+#include "analytics/studies/CBarRecord.h"
+#include "analytics/studies/CEquityRecord.h"
 
 #include <cmath>
 #include <limits>

@@ -5,8 +5,8 @@
 #include "alerts/CColumnAlert.h"
 #include "alerts/COrderFillAlert.h"
 #include "app/shell/CWorkstationApp.h"
-#include "app/windows/ShellIds.h"
 #include "broker/core/Formatters.h"
+#include "common/windows/ShellIds.h"
 #include "platform/ui/CMessageQueue.h"
 #include "platform/ui/CWinApp.h"
 

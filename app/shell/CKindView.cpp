@@ -1,8 +1,8 @@
 #include "app/shell/CKindView.h"
 
-#include "app/services/CAppSettings.h"
-#include "app/windows/CCommonDoc.h"
-#include "app/windows/ShellIds.h"
+#include "common/services/CAppSettings.h"
+#include "common/windows/CCommonDoc.h"
+#include "common/windows/ShellIds.h"
 #include "platform/core/CArchive.h"
 #include "platform/core/CException.h"
 #include "platform/ui/CDC.h"

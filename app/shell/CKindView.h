@@ -3,8 +3,8 @@
 // user's list font and colours.
 #pragma once
 
-#include "app/windows/IListAppearance.h"
-#include "app/windows/IWorkspaceView.h"
+#include "common/windows/IListAppearance.h"
+#include "common/windows/IWorkspaceView.h"
 #include "platform/ui/CView.h"
 
 class CCommonDoc;

@@ -1,6 +1,6 @@
 #include "app/shell/CLoginDlg.h"
 
-#include "app/windows/ShellIds.h"
+#include "common/windows/ShellIds.h"
 #include "platform/ui/CDataExchange.h"
 
 namespace {

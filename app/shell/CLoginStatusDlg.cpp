@@ -1,8 +1,8 @@
 #include "app/shell/CLoginStatusDlg.h"
 
 #include "app/shell/CSessionStatusRouter.h"
-#include "app/windows/ShellIds.h"
 #include "broker/session/CSessionManager.h"
+#include "common/windows/ShellIds.h"
 
 namespace {
 constexpr int IDC_STATUS_TEXT = 1010;

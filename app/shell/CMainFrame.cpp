@@ -1,16 +1,16 @@
 #include "app/shell/CMainFrame.h"
 
 #include "alerts/ui/CTradeAlertSetupDlg.h"
-#include "app/services/TextHelpers.h"
-#include "app/windows/CCommonDoc.h"
-#include "app/windows/FontInfoConvert.h"
 #include "app/shell/CKindView.h"
 #include "app/shell/CPreferencesSheet.h"
 #include "app/shell/CWebUpdate.h"
 #include "app/shell/CWorkstationApp.h"
-#include "app/windows/ShellIds.h"
 #include "broker/session/CSessionManager.h"
 #include "chart/ui/ChartIds.h"
+#include "common/services/TextHelpers.h"
+#include "common/windows/CCommonDoc.h"
+#include "common/windows/FontInfoConvert.h"
+#include "common/windows/ShellIds.h"
 #include "platform/ui/CCmdUI.h"
 #include "platform/ui/CStatusBar.h"
 #include "platform/ui/CToolBar.h"
@@ -22,8 +22,8 @@
 #include "views/ui/EditPortfolioDlg.h"
 #include "views/ui/EditWatchlistDlg.h"
 #include "views/ui/Level1Ids.h"
-#include "views/ui/PanelIds.h"
 #include "views/ui/Level1View.h"
+#include "views/ui/PanelIds.h"
 
 #include <QComboBox>
 #include <QLineEdit>

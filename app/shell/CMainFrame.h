@@ -3,8 +3,8 @@
 // linking, alert delivery and session status after login.
 #pragma once
 
-#include "app/windows/IWorkstationFrame.h"
 #include "broker/session/AccountRecords.h"
+#include "common/windows/IWorkstationFrame.h"
 #include "platform/ui/CButton.h"
 #include "platform/ui/CComboBox.h"
 #include "platform/ui/CMDIFrameWnd.h"

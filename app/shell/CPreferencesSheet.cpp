@@ -1,7 +1,7 @@
 #include "app/shell/CPreferencesSheet.h"
 
-#include "app/services/CAppSettings.h"
-#include "app/windows/ShellIds.h"
+#include "common/services/CAppSettings.h"
+#include "common/windows/ShellIds.h"
 #include "platform/ui/CComboBox.h"
 #include "platform/ui/CDataExchange.h"
 #include "trading/ui/CApiSettingsDlg.h"

@@ -1,6 +1,6 @@
 #include "app/shell/CSettingsCustomStudyTable.h"
 
-#include "app/services/CAppSettings.h"
+#include "common/services/CAppSettings.h"
 
 CSettingsCustomStudyTable::CSettingsCustomStudyTable(const CAppSettings& settings) : m_settings(settings) {}
 

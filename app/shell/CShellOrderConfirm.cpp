@@ -1,6 +1,6 @@
 #include "app/shell/CShellOrderConfirm.h"
 
-#include "app/services/CAppSettings.h"
+#include "common/services/CAppSettings.h"
 #include "platform/ui/CWinApp.h"
 
 bool CShellOrderConfirm::Confirm(const CString& question, void*)

@@ -1,9 +1,9 @@
 #include "app/shell/CWorkspaceFile.h"
 
-#include "app/services/UserFiles.h"
 #include "app/shell/CWorkstationApp.h"
-#include "app/windows/IWorkspaceView.h"
-#include "app/windows/ShellIds.h"
+#include "common/services/UserFiles.h"
+#include "common/windows/IWorkspaceView.h"
+#include "common/windows/ShellIds.h"
 #include "platform/core/CArchive.h"
 #include "platform/core/CException.h"
 #include "platform/ui/CCmdTarget.h"

@@ -3,7 +3,7 @@
 // shutdown (user files saved, threads stopped, log out).
 #pragma once
 
-#include "app/services/CAppSettings.h"
+#include "common/services/CAppSettings.h"
 #include "platform/core/CConfigFile.h"
 #include "platform/core/CEvent.h"
 #include "platform/core/CProfile.h"

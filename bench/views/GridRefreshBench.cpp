@@ -9,10 +9,10 @@
 // and sort) and the repaint of the visible rows by the event loop.
 #include "analytics/formula/CFormulaEngine.h"
 #include "analytics/formula/FormulaNames.h"
-#include "app/services/CAppSettings.h"
 #include "broker/session/CSessionManager.h"
 #include "broker/session/QuoteFields.h"
 #include "broker/session/SessionConfig.h"
+#include "common/services/CAppSettings.h"
 #include "platform/ui/CBitmap.h"
 #include "views/ui/CListCtrlEx.h"
 

@@ -1,10 +1,10 @@
 #include "chart/ui/CChartController.h"
 
 #include "analytics/series/CPriceSeries.h"
-#include "app/windows/CPaneSplitterWnd.h"
 #include "chart/ui/CColorBarSheet.h"
 #include "chart/ui/CGraphsDoc.h"
 #include "chart/ui/CGraphsView.h"
+#include "common/windows/CPaneSplitterWnd.h"
 #include "platform/core/CException.h"
 #include "platform/ui/CCmdUI.h"
 #include "platform/ui/CCreateContext.h"

@@ -3,7 +3,7 @@
 // sheet without Apply whose Help opens the help page on colour bars.
 #pragma once
 
-#include "chart/CColorRuleSet.h"
+#include "common/services/CColorRuleSet.h"
 #include "platform/ui/CPropertySheet.h"
 
 class CColorBarSheet : public CPropertySheet {

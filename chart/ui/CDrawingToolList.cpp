@@ -1,11 +1,11 @@
 #include "chart/ui/CDrawingToolList.h"
 
-#include "app/services/CAppSettings.h"
-#include "chart/ui/ChartIds.h"
 #include "chart/ui/CNoteTool.h"
 #include "chart/ui/CRegressionTool.h"
 #include "chart/ui/CRetracementTool.h"
 #include "chart/ui/CTrendLineTool.h"
+#include "chart/ui/ChartIds.h"
+#include "common/services/CAppSettings.h"
 
 CDrawingToolList::CDrawingToolList() = default;
 CDrawingToolList::~CDrawingToolList() = default;

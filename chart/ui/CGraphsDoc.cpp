@@ -1,7 +1,7 @@
 #include "chart/ui/CGraphsDoc.h"
 
-#include "app/services/CAppSettings.h"
 #include "chart/ui/CGraphsView.h"
+#include "common/services/CAppSettings.h"
 #include "platform/ui/CBitmap.h"
 #include "platform/ui/CDC.h"
 

@@ -3,9 +3,9 @@
 // and metrics that size the axis labels, the drawing-tool cursors and the price plot.
 #pragma once
 
-#include "app/windows/CCommonDoc.h"
 #include "chart/IntervalKind.h"
 #include "chart/ui/ChartIds.h"
+#include "common/windows/CCommonDoc.h"
 #include "platform/ui/CFont.h"
 #include "platform/ui/WinUser.h"
 #include "studies/plots/PlotHost.h"

@@ -6,7 +6,7 @@
 
 #include "chart/ui/CDrawingTool.h"
 #include "chart/ui/CDrawingToolList.h"
-#include "app/windows/IWorkspaceView.h"
+#include "common/windows/IWorkspaceView.h"
 #include "platform/core/CRect.h"
 #include "platform/ui/CBitmap.h"
 #include "platform/ui/CView.h"

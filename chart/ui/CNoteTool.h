@@ -2,8 +2,8 @@
 // minimized. It stays where it was put on the pane (its anchors are pixel points).
 #pragma once
 
-#include "app/services/CAppSettings.h"
 #include "chart/ui/CDrawingTool.h"
+#include "common/services/CAppSettings.h"
 
 class CNoteTool : public CDrawingTool {
 public:

@@ -2,8 +2,8 @@
 // with channels a number of standard deviations above and below it.
 #pragma once
 
-#include "app/services/CAppSettings.h"
 #include "chart/ui/CDrawingTool.h"
+#include "common/services/CAppSettings.h"
 
 class CRegressionTool : public CDrawingTool {
 public:

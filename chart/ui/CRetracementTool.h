@@ -2,8 +2,8 @@
 // levels at percentages of the anchors' price range, each able to carry a price alert.
 #pragma once
 
-#include "app/services/CAppSettings.h"
 #include "chart/ui/CDrawingTool.h"
+#include "common/services/CAppSettings.h"
 
 class CRetracementTool : public CDrawingTool {
 public:

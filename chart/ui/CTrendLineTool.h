@@ -3,8 +3,8 @@
 // on the close crossing it.
 #pragma once
 
-#include "app/services/CAppSettings.h"
 #include "chart/ui/CDrawingTool.h"
+#include "common/services/CAppSettings.h"
 
 class CTrendLineTool : public CDrawingTool {
 public:

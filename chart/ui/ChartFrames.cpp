@@ -1,8 +1,8 @@
 #include "chart/ui/ChartFrames.h"
 
-#include "app/windows/CPaneSplitterWnd.h"
 #include "chart/ui/CGraphsDoc.h"
 #include "chart/ui/CGraphsView.h"
+#include "common/windows/CPaneSplitterWnd.h"
 #include "platform/ui/CMenu.h"
 #include "platform/ui/CResourceStore.h"
 #include "platform/ui/CWndMessage.h"

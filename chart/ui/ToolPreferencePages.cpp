@@ -1,7 +1,7 @@
 #include "chart/ui/ToolPreferencePages.h"
 
-#include "app/windows/CColorCombo.h"
 #include "chart/ToolGeometry.h"
+#include "common/windows/CColorCombo.h"
 #include "platform/ui/CButton.h"
 #include "platform/ui/CComboBox.h"
 #include "platform/ui/CPropertySheet.h"

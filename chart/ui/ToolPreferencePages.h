@@ -2,7 +2,7 @@
 // ray, line), regression channels, retracements and notes.
 #pragma once
 
-#include "app/services/CAppSettings.h"
+#include "common/services/CAppSettings.h"
 #include "platform/ui/CPropertyPage.h"
 
 #include <memory>

@@ -6,11 +6,11 @@
 //   qx_chart_screenshot OUTPUT.png [SYMBOL]
 #include "analytics/series/CPriceSeries.h"
 #include "app/shell/CMainFrame.h"
-#include "app/windows/CPaneSplitterWnd.h"
 #include "app/shell/CWorkstationApp.h"
 #include "chart/ui/CChartController.h"
 #include "chart/ui/CGraphsDoc.h"
 #include "chart/ui/CGraphsView.h"
+#include "common/windows/CPaneSplitterWnd.h"
 #include "platform/ui/CChildFrame.h"
 #include "platform/ui/CUiResponder.h"
 #include "studies/StudyFactory.h"

@@ -4,7 +4,7 @@
 // least-squares lines over bar ranges.
 #pragma once
 
-#include "chart/CColorRuleSet.h"
+#include "common/services/CColorRuleSet.h"
 #include "platform/ui/CPen.h"
 #include "studies/plots/CStudyPlot.h"
 

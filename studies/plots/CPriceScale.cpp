@@ -1,6 +1,6 @@
 #include "studies/plots/CPriceScale.h"
 
-#include "chart/ChartAxis.h"
+#include "common/services/ChartAxis.h"
 
 #include <cfloat>
 #include <cmath>

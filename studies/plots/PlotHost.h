@@ -3,7 +3,7 @@
 // the pane that shows them. The chart windows implement these interfaces.
 #pragma once
 
-#include "analytics/series/CEquityRecord.h"
+#include "analytics/studies/CEquityRecord.h"
 #include "platform/core/CString.h"
 #include "platform/core/WinTypes.h"
 #include "platform/ui/HWND.h"

@@ -1,6 +1,6 @@
 #include "studies/ui/CStudySettingsDlg.h"
 
-#include "app/windows/CColorCombo.h"
+#include "common/windows/CColorCombo.h"
 #include "platform/ui/CComboBox.h"
 #include "platform/ui/CSpinButtonCtrl.h"
 #include "platform/ui/CommonDialogs.h"

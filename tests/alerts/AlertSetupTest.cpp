@@ -9,7 +9,7 @@
 #include "alerts/FormulaFunctions.h"
 #include "alerts/FormulaLibraryFile.h"
 #include "alerts/SafeFileName.h"
-#include "app/services/TextHelpers.h"
+#include "common/services/TextHelpers.h"
 #include "tests/platform/TempFolder.h"
 #include "tests/trading/FakeOrderForm.h"
 #include "trading/SendOrders.h"

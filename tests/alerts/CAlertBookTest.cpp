@@ -5,7 +5,7 @@
 #include "alerts/CFormulaAlert.h"
 #include "alerts/CPriceAlert.h"
 #include "alerts/CStrategyAlert.h"
-#include "app/services/CAppSettings.h"
+#include "common/services/CAppSettings.h"
 #include "platform/core/CArchive.h"
 #include "platform/core/CFile.h"
 #include "tests/platform/TempFolder.h"

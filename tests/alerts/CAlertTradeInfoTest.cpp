@@ -1,5 +1,5 @@
 #include "alerts/CAlertTradeInfo.h"
-#include "app/services/CAppSettings.h"
+#include "common/services/CAppSettings.h"
 #include "platform/core/XmlHelpers.h"
 
 #include <gtest/gtest.h>

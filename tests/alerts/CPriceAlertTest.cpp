@@ -3,11 +3,11 @@
 #include "alerts/CAlertBook.h"
 #include "alerts/CAlertTradeInfo.h"
 #include "alerts/CPriceAlert.h"
-#include "app/services/CAppSettings.h"
 #include "broker/session/CSessionManager.h"
 #include "broker/session/CSymbolHandle.h"
 #include "broker/session/QuoteFields.h"
 #include "broker/session/SessionConfig.h"
+#include "common/services/CAppSettings.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 // compare the library's computations against it.
 #pragma once
 
-#include "analytics/series/CBarRecord.h"
-#include "analytics/series/CEquityRecord.h"
+#include "analytics/studies/CBarRecord.h"
+#include "analytics/studies/CEquityRecord.h"
 
 #include <optional>
 #include <vector>

@@ -1,7 +1,7 @@
 // Series builders shared by the study tests.
 #pragma once
 
-#include "analytics/series/CBarRecord.h"
+#include "analytics/studies/CBarRecord.h"
 
 #include <random>
 #include <vector>

@@ -1,7 +1,7 @@
 // Price-axis steps, time-label spacing and interval kinds; expected values worked out by
 // hand from the step rule.
-#include "chart/ChartAxis.h"
 #include "chart/IntervalKind.h"
+#include "common/services/ChartAxis.h"
 
 #include <gtest/gtest.h>
 

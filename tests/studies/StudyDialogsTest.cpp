@@ -1,5 +1,5 @@
 // The study settings dialog on every study's template, and the Study Manager, offscreen.
-#include "app/windows/CColorCombo.h"
+#include "common/windows/CColorCombo.h"
 #include "platform/ui/CListBox.h"
 #include "platform/ui/CMenu.h"
 #include "platform/ui/CSpinButtonCtrl.h"

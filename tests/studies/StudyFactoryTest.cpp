@@ -1,7 +1,7 @@
 // Making studies by type id and from the study calls of strategies; equality.
 #include "FakeStudyDialog.h"
 
-#include "app/services/CAppSettings.h"
+#include "common/services/CAppSettings.h"
 #include "studies/CBollingerStudy.h"
 #include "studies/CCustomStudy.h"
 #include "studies/CMomentumStudy.h"

@@ -3,7 +3,7 @@
 // unknown input.
 #include "FakeStudyDialog.h"
 
-#include "app/services/CAppSettings.h"
+#include "common/services/CAppSettings.h"
 #include "studies/CADXStudy.h"
 #include "studies/CChoppinessStudy.h"
 #include "studies/CCustomStudy.h"

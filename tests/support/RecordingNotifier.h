@@ -1,7 +1,7 @@
 // Keeps what the program would tell the user, for tests to look at.
 #pragma once
 
-#include "app/services/CAppSettings.h"
+#include "common/services/CAppSettings.h"
 
 #include <vector>
 

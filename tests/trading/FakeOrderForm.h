@@ -2,7 +2,7 @@
 // from a script, and a trading host that records what would go to the broker.
 #pragma once
 
-#include "app/services/CAppSettings.h"
+#include "common/services/CAppSettings.h"
 #include "trading/IOrderFormControls.h"
 #include "trading/ITradingHost.h"
 #include "trading/OrderFormIds.h"

@@ -1,6 +1,6 @@
 // New order records take the defaults of the active row; trading.dat round-trips and a
 // file that cannot be read is reported and kept.
-#include "app/services/CAppSettings.h"
+#include "common/services/CAppSettings.h"
 #include "platform/core/CArchive.h"
 #include "platform/core/CFile.h"
 #include "tests/platform/TempFolder.h"

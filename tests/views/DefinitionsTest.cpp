@@ -1,10 +1,10 @@
 // Option-chain definitions and symbol sets, actives keys and titles, exported text, symbol
 // lists and the checks of the Symbol Settings dialog.
-#include "app/services/CAppSettings.h"
 #include "broker/session/CActivesHandle.h"
 #include "broker/session/CQuoteStore.h"
 #include "broker/session/IndustryGroup.h"
 #include "broker/session/PriceSeriesHooks.h"
+#include "common/services/CAppSettings.h"
 #include "views/ActivesKey.h"
 #include "views/GridExport.h"
 #include "views/OptionChainDefinition.h"

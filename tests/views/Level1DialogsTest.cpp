@@ -3,14 +3,14 @@
 // column wizard and the column pages; and the orders a row starts.
 #include "Level1Harness.h"
 
-#include "app/services/CAppSettings.h"
 #include "broker/session/CActivesHandle.h"
 #include "broker/session/CQuoteStore.h"
 #include "broker/session/CSessionManager.h"
 #include "broker/session/SessionConfig.h"
-#include "platform/ui/CMenu.h"
+#include "common/services/CAppSettings.h"
 #include "platform/ui/CComboBox.h"
 #include "platform/ui/CListBox.h"
+#include "platform/ui/CMenu.h"
 #include "trading/COrderRecord.h"
 #include "views/CCustomColumn.h"
 #include "views/ui/CActivesDlg.h"

@@ -2,9 +2,9 @@
 // whose user folder is a scratch folder, and event pumping.
 #pragma once
 
-#include "app/services/CAppSettings.h"
-#include "app/windows/CCommonDoc.h"
-#include "app/windows/IWorkstationFrame.h"
+#include "common/services/CAppSettings.h"
+#include "common/windows/CCommonDoc.h"
+#include "common/windows/IWorkstationFrame.h"
 #include "platform/ui/CBitmap.h"
 #include "platform/ui/CChildFrame.h"
 #include "platform/ui/CDocTemplate.h"
@@ -12,9 +12,9 @@
 #include "platform/ui/CRuntimeClass.h"
 #include "platform/ui/CUiResponder.h"
 #include "platform/ui/CWinApp.h"
+#include "tests/support/UiEvents.h"
 #include "views/ui/Level1Ids.h"
 #include "views/ui/Level1View.h"
-#include "tests/support/UiEvents.h"
 
 #include <QCoreApplication>
 #include <QImage>

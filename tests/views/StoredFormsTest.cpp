@@ -3,8 +3,8 @@
 // hand from the record layouts.
 #include "ArchiveBytes.h"
 
-#include "app/services/CAppSettings.h"
-#include "app/services/CLinkState.h"
+#include "common/services/CAppSettings.h"
+#include "common/services/CLinkState.h"
 #include "platform/core/CArchive.h"
 #include "platform/core/CException.h"
 #include "platform/core/CMemFile.h"

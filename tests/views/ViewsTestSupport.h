@@ -4,9 +4,9 @@
 
 #include "analytics/formula/CFormulaEngine.h"
 #include "analytics/formula/FormulaNames.h"
-#include "app/services/CAppSettings.h"
 #include "broker/session/CSessionManager.h"
 #include "broker/session/SessionConfig.h"
+#include "common/services/CAppSettings.h"
 
 #include <gtest/gtest.h>
 

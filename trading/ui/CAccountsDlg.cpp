@@ -1,6 +1,6 @@
 #include "trading/ui/CAccountsDlg.h"
 
-#include "app/services/TextHelpers.h"
+#include "common/services/TextHelpers.h"
 #include "platform/ui/CListBox.h"
 #include "trading/ITradingHost.h"
 #include "trading/ui/TradingUiIds.h"

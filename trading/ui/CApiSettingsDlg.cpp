@@ -1,10 +1,10 @@
 #include "trading/ui/CApiSettingsDlg.h"
 
-#include "app/services/CAppSettings.h"
+#include "common/services/CAppSettings.h"
+#include "common/services/CTradingDefaults.h"
 #include "platform/ui/CButton.h"
 #include "platform/ui/CComboBox.h"
 #include "trading/COrderFormLogic.h"
-#include "trading/CTradingDefaults.h"
 #include "trading/ui/TradingUiIds.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "trading/ui/CBalanceView.h"
 
-#include "app/services/CAppSettings.h"
-#include "app/windows/ShellIds.h"
+#include "common/services/CAppSettings.h"
+#include "common/windows/ShellIds.h"
 #include "platform/core/CArchive.h"
 #include "platform/core/CException.h"
 #include "platform/ui/CDataExchange.h"

@@ -1,8 +1,8 @@
 #include "trading/ui/CDialogControls.h"
 
-#include "app/services/CAppSettings.h"
-#include "app/windows/IWorkstationFrame.h"
-#include "app/windows/ShellIds.h"
+#include "common/services/CAppSettings.h"
+#include "common/windows/IWorkstationFrame.h"
+#include "common/windows/ShellIds.h"
 #include "platform/ui/CButton.h"
 #include "platform/ui/CComboBox.h"
 #include "platform/ui/CFrameWnd.h"

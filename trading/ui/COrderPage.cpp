@@ -1,7 +1,7 @@
 #include "trading/ui/COrderPage.h"
 
-#include "app/windows/IWorkstationFrame.h"
-#include "app/windows/ShellIds.h"
+#include "common/windows/IWorkstationFrame.h"
+#include "common/windows/ShellIds.h"
 #include "trading/OrderFormIds.h"
 #include "trading/ui/COrderPropertySheet.h"
 #include "trading/ui/TradingUiIds.h"

@@ -1,6 +1,6 @@
 #include "trading/ui/COrderPropertySheet.h"
 
-#include "app/services/TextHelpers.h"
+#include "common/services/TextHelpers.h"
 #include "trading/SendOrders.h"
 #include "trading/ui/CTradingHost.h"
 

@@ -1,9 +1,9 @@
 #include "trading/ui/COrderView.h"
 
-#include "app/services/TextHelpers.h"
-#include "app/windows/CCommonDoc.h"
-#include "app/windows/IWorkstationFrame.h"
-#include "app/windows/ShellIds.h"
+#include "common/services/TextHelpers.h"
+#include "common/windows/CCommonDoc.h"
+#include "common/windows/IWorkstationFrame.h"
+#include "common/windows/ShellIds.h"
 #include "platform/ui/CFrameWnd.h"
 #include "trading/SendOrders.h"
 

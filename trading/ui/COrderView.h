@@ -2,7 +2,7 @@
 // the linked symbol, moving between the Stock and Option pages by the symbol's kind.
 #pragma once
 
-#include "app/windows/IWorkspaceView.h"
+#include "common/windows/IWorkspaceView.h"
 #include "platform/ui/CView.h"
 #include "trading/ui/COrderPropertySheet.h"
 

@@ -4,9 +4,9 @@
 // symbol broadcasts. Failures are told in message boxes with an OK button and no caption.
 #pragma once
 
-#include "app/services/CFontInfo.h"
-#include "app/windows/CListPrinter.h"
-#include "app/windows/IWorkspaceView.h"
+#include "common/services/CFontInfo.h"
+#include "common/windows/CListPrinter.h"
+#include "common/windows/IWorkspaceView.h"
 #include "platform/ui/CFont.h"
 #include "platform/ui/CFormView.h"
 #include "trading/ReportExport.h"

@@ -1,7 +1,7 @@
 #include "trading/ui/CTradingHost.h"
 
-#include "app/windows/IWorkstationFrame.h"
 #include "broker/session/CSessionManager.h"
+#include "common/windows/IWorkstationFrame.h"
 #include "platform/ui/CWinApp.h"
 #include "platform/ui/CWnd.h"
 #include "trading/AccountChoice.h"

@@ -1,6 +1,6 @@
 #include "views/ui/CColumnWizardDlg.h"
 
-#include "app/services/CAppSettings.h"
+#include "common/services/CAppSettings.h"
 #include "platform/ui/CListBox.h"
 #include "platform/ui/CPropertySheet.h"
 #include "studies/ICustomStudyTable.h"

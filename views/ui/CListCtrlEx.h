@@ -4,11 +4,11 @@
 // and checks column alerts on its 500 ms timer rather than on every quote.
 #pragma once
 
-#include "app/services/CFontInfo.h"
-#include "views/CQuoteGridModel.h"
-#include "views/Level1Layout.h"
+#include "common/services/CFontInfo.h"
 #include "platform/ui/CFont.h"
 #include "platform/ui/CListCtrl.h"
+#include "views/CQuoteGridModel.h"
+#include "views/Level1Layout.h"
 
 #include <array>
 #include <memory>

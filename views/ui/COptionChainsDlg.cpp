@@ -1,6 +1,6 @@
 #include "views/ui/COptionChainsDlg.h"
 
-#include "app/services/CAppSettings.h"
+#include "common/services/CAppSettings.h"
 #include "platform/ui/CComboBox.h"
 #include "platform/ui/ShellServices.h"
 #include "views/ui/Level1Ids.h"

@@ -1,6 +1,6 @@
 #include "views/ui/CSymbolSettingsDlg.h"
 
-#include "app/services/TextHelpers.h"
+#include "common/services/TextHelpers.h"
 #include "views/PositionRecords.h"
 #include "views/ui/Level1Ids.h"
 

@@ -1,6 +1,6 @@
 #include "views/ui/ColumnPages.h"
 
-#include "app/services/CAppSettings.h"
+#include "common/services/CAppSettings.h"
 #include "platform/ui/CDC.h"
 #include "platform/ui/CDataExchange.h"
 #include "platform/ui/CPropertySheet.h"

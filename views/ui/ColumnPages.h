@@ -3,7 +3,7 @@
 // the alert states of a custom field; and the sheet that shows them for a column.
 #pragma once
 
-#include "app/windows/CColorCombo.h"
+#include "common/windows/CColorCombo.h"
 #include "platform/ui/CListCtrl.h"
 #include "platform/ui/CPropertyPage.h"
 #include "views/CGridColumn.h"

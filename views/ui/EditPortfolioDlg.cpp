@@ -1,8 +1,8 @@
 #include "views/ui/EditPortfolioDlg.h"
 
-#include "app/services/CAppSettings.h"
-#include "app/services/TextHelpers.h"
-#include "app/windows/CEnterNameDlg.h"
+#include "common/services/CAppSettings.h"
+#include "common/services/TextHelpers.h"
+#include "common/windows/CEnterNameDlg.h"
 #include "platform/ui/CDataExchange.h"
 #include "platform/ui/CListBox.h"
 #include "views/ui/CSymbolSettingsDlg.h"

@@ -1,10 +1,10 @@
 #include "views/ui/EditWatchlistDlg.h"
 
-#include "app/services/TextHelpers.h"
-#include "app/windows/CEnterNameDlg.h"
 #include "broker/session/CBrokerSession.h"
 #include "broker/session/CSessionManager.h"
 #include "broker/session/CWatchlistListHandle.h"
+#include "common/services/TextHelpers.h"
+#include "common/windows/CEnterNameDlg.h"
 #include "platform/ui/CDataExchange.h"
 #include "platform/ui/CListBox.h"
 #include "platform/ui/CWinApp.h"

@@ -3,7 +3,7 @@
 // boxes turn the up or down colour after a tick.
 #pragma once
 
-#include "app/services/CFontInfo.h"
+#include "common/services/CFontInfo.h"
 #include "platform/core/WinTypes.h"
 
 struct CFieldPanelLook {

@@ -1,6 +1,6 @@
 #include "views/ui/Level1Menus.h"
 
-#include "app/services/CAppSettings.h"
+#include "common/services/CAppSettings.h"
 #include "platform/ui/CMenu.h"
 #include "views/CCustomColumn.h"
 #include "views/ui/Level1Ids.h"

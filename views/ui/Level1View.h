@@ -4,9 +4,9 @@
 // its watch lists; with screeners, column layouts, exports, printing and drag of symbols.
 #pragma once
 
-#include "app/windows/CListPrinter.h"
-#include "app/windows/IListAppearance.h"
-#include "app/windows/IWorkspaceView.h"
+#include "common/windows/CListPrinter.h"
+#include "common/windows/IListAppearance.h"
+#include "common/windows/IWorkspaceView.h"
 #include "platform/ui/CView.h"
 #include "views/CScreener.h"
 #include "views/Level1Workspace.h"

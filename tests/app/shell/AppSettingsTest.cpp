@@ -1,6 +1,6 @@
 // Settings and user files: round trips, damaged files set aside, too-new files kept, link groups.
-#include "app/services/CAppSettings.h"
-#include "app/services/CLinkState.h"
+#include "common/services/CAppSettings.h"
+#include "common/services/CLinkState.h"
 #include "platform/core/CArchive.h"
 #include "platform/core/CFile.h"
 #include "platform/core/CMemFile.h"

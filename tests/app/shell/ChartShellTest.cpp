@@ -4,13 +4,13 @@
 // measured again by every open chart.
 #include "ShellBrokerFixture.h"
 
-#include "app/services/CAppSettings.h"
 #include "app/shell/CMainFrame.h"
 #include "app/shell/CWorkstationApp.h"
-#include "app/windows/ShellIds.h"
 #include "chart/ui/CChartController.h"
 #include "chart/ui/CGraphsDoc.h"
 #include "chart/ui/CGraphsView.h"
+#include "common/services/CAppSettings.h"
+#include "common/windows/ShellIds.h"
 #include "platform/ui/CBitmap.h"
 #include "platform/ui/CDC.h"
 #include "platform/ui/CFont.h"

@@ -1,10 +1,10 @@
 // The shell's dialogs: login entry, symbol entry and the preferences pages.
 #include "ShellTestSupport.h"
 
-#include "app/services/CAppSettings.h"
 #include "app/shell/CLoginDlg.h"
 #include "app/shell/CPreferencesSheet.h"
-#include "app/windows/SymbolEntryDialog.h"
+#include "common/services/CAppSettings.h"
+#include "common/windows/SymbolEntryDialog.h"
 #include "platform/ui/CWnd.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // Printing a report list page by page and a window picture, into PDF files.
 #include "ShellTestSupport.h"
 
-#include "app/windows/CColumnListCtrl.h"
-#include "app/windows/CListPrinter.h"
-#include "app/windows/CWindowPrinter.h"
+#include "common/windows/CColumnListCtrl.h"
+#include "common/windows/CListPrinter.h"
+#include "common/windows/CWindowPrinter.h"
 #include "platform/ui/CDC.h"
 #include "platform/ui/CPrintInfo.h"
 #include "platform/ui/CPrintJob.h"

@@ -4,11 +4,11 @@
 
 #include "app/shell/CMainFrame.h"
 #include "app/shell/CWorkstationApp.h"
-#include "app/windows/ShellIds.h"
 #include "broker/session/CSessionManager.h"
 #include "broker/session/CSymbolHandle.h"
 #include "broker/session/IStreamSubscriber.h"
 #include "broker/session/QuoteFields.h"
+#include "common/windows/ShellIds.h"
 
 #include <gtest/gtest.h>
 

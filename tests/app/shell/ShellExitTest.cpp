@@ -5,8 +5,8 @@
 
 #include "app/shell/CMainFrame.h"
 #include "app/shell/CWorkstationApp.h"
-#include "app/windows/ShellIds.h"
 #include "broker/session/CSessionManager.h"
+#include "common/windows/ShellIds.h"
 #include "platform/ui/CDocument.h"
 #include "platform/ui/CStatusBar.h"
 #include "platform/ui/CView.h"

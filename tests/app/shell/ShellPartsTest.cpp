@@ -2,11 +2,11 @@
 // the command line and the web-update download.
 #include "ShellTestSupport.h"
 
-#include "app/services/CAppSettings.h"
 #include "app/shell/CMainFrame.h"
 #include "app/shell/CWebUpdate.h"
 #include "app/shell/CWorkstationApp.h"
-#include "app/windows/ShellIds.h"
+#include "common/services/CAppSettings.h"
+#include "common/windows/ShellIds.h"
 #include "tools/testbroker/CTestBroker.h"
 
 #include <gtest/gtest.h>

@@ -2,12 +2,12 @@
 // the export range check, symbol lists and column sorting.
 #include "ShellTestSupport.h"
 
-#include "app/windows/CColorCombo.h"
-#include "app/windows/CColumnListCtrl.h"
-#include "app/windows/CExportRangeDlg.h"
-#include "app/windows/CPaneSplitterWnd.h"
-#include "app/windows/CSheetsWnd.h"
-#include "app/windows/CSymbolsDlg.h"
+#include "common/windows/CColorCombo.h"
+#include "common/windows/CColumnListCtrl.h"
+#include "common/windows/CExportRangeDlg.h"
+#include "common/windows/CPaneSplitterWnd.h"
+#include "common/windows/CSheetsWnd.h"
+#include "common/windows/CSymbolsDlg.h"
 #include "platform/core/CArchive.h"
 #include "platform/core/CMemFile.h"
 #include "platform/ui/CDateTimeCtrl.h"

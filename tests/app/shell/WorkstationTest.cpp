@@ -3,13 +3,13 @@
 // workspaces and exit.
 #include "ShellBrokerFixture.h"
 
-#include "app/windows/CCommonDoc.h"
 #include "app/shell/CKindView.h"
 #include "app/shell/CMainFrame.h"
 #include "app/shell/CTerminationSignals.h"
 #include "app/shell/CWorkstationApp.h"
-#include "app/windows/ShellIds.h"
 #include "broker/session/CSessionManager.h"
+#include "common/windows/CCommonDoc.h"
+#include "common/windows/ShellIds.h"
 #include "platform/ui/CBitmap.h"
 #include "platform/ui/CChildFrame.h"
 #include "platform/ui/CSdiChildFrame.h"

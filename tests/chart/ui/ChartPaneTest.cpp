@@ -3,7 +3,7 @@
 // wheel and commands, and the pane's context menu.
 #include "ChartTestShell.h"
 
-#include "chart/ChartAxis.h"
+#include "common/services/ChartAxis.h"
 #include "platform/ui/CMenu.h"
 #include "studies/StudyFactory.h"
 #include "studies/plots/CPriceScale.h"

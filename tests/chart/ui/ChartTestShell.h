@@ -4,12 +4,12 @@
 #pragma once
 
 #include "analytics/series/CPriceSeries.h"
-#include "app/services/CAppSettings.h"
 #include "broker/session/SessionMessages.h"
 #include "chart/ui/CChartController.h"
 #include "chart/ui/CGraphsDoc.h"
 #include "chart/ui/CGraphsView.h"
 #include "chart/ui/ChartFrames.h"
+#include "common/services/CAppSettings.h"
 #include "platform/ui/CDocTemplate.h"
 #include "platform/ui/CMDIFrameWnd.h"
 #include "platform/ui/CRuntimeClass.h"

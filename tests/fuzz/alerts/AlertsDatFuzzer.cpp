@@ -1,7 +1,7 @@
 // Arbitrary bytes read as alerts.dat. A damaged file ends in an archive error, never in a
 // crash or an unbounded allocation; a file that converts gives text that reads as alerts.
 #include "alerts/CAlertBook.h"
-#include "app/services/CAppSettings.h"
+#include "common/services/CAppSettings.h"
 #include "platform/core/CArchive.h"
 #include "platform/core/CException.h"
 #include "platform/core/CMemFile.h"

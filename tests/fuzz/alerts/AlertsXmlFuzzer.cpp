@@ -3,7 +3,7 @@
 // written text reads again, the checking hours come back unchanged.
 #include "alerts/CAlertBook.h"
 #include "alerts/CStrategyAlert.h"
-#include "app/services/CAppSettings.h"
+#include "common/services/CAppSettings.h"
 
 #include <cstdint>
 #include <cstdlib>

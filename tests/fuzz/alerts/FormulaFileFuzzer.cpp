@@ -2,7 +2,7 @@
 // A formula read back is written and read again unchanged; a symbol list holds no control
 // characters and no blanks at its ends.
 #include "alerts/FormulaLibraryFile.h"
-#include "app/services/TextHelpers.h"
+#include "common/services/TextHelpers.h"
 
 #include <cstdint>
 #include <cstdlib>

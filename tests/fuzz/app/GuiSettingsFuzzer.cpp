@@ -2,7 +2,7 @@
 // (fonts, list colours, colour scheme, drawing defaults, symbol groups,
 // intervals). A file that loads is written out; that file loads and writes
 // out byte for byte the same.
-#include "app/services/CAppSettings.h"
+#include "common/services/CAppSettings.h"
 
 #include <unistd.h>
 

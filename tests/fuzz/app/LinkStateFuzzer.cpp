@@ -1,7 +1,7 @@
 // A window's link record from a workspace, as arbitrary bytes. A record that
 // loads saves and loads back to the same groups; one that does not leaves the
 // state as it was.
-#include "app/services/CLinkState.h"
+#include "common/services/CLinkState.h"
 #include "platform/core/CArchive.h"
 #include "platform/core/CException.h"
 #include "platform/core/CMemFile.h"

@@ -1,6 +1,6 @@
 // notes.xml as arbitrary text. Notes that are read are written out and read back
 // to the same notes.
-#include "app/services/CNoteMap.h"
+#include "common/services/CNoteMap.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -3,14 +3,14 @@
 // A refused record changes nothing; an accepted one saves and loads back alike.
 // Runs a Qt application offscreen; fuzz with ASAN_OPTIONS=detect_leaks=0 (fontconfig
 // keeps what it allocates).
-#include "app/windows/CPaneSplitterWnd.h"
-#include "tests/fuzz/FuzzCheck.h"
-#include "app/windows/CSheetsWnd.h"
+#include "common/windows/CPaneSplitterWnd.h"
+#include "common/windows/CSheetsWnd.h"
 #include "platform/core/CArchive.h"
 #include "platform/core/CMemFile.h"
 #include "platform/ui/CFrameWnd.h"
 #include "platform/ui/CRuntimeClass.h"
 #include "platform/ui/CView.h"
+#include "tests/fuzz/FuzzCheck.h"
 
 #include <QApplication>
 

@@ -1,6 +1,6 @@
 // Arbitrary bytes read as a colour rule set. A damaged set ends in an archive error and
 // leaves the target unchanged; a set that reads is written back to the same bytes.
-#include "chart/CColorRuleSet.h"
+#include "common/services/CColorRuleSet.h"
 #include "platform/core/CArchive.h"
 #include "platform/core/CException.h"
 #include "platform/core/CMemFile.h"

@@ -1,9 +1,9 @@
 // trading.dat's records as arbitrary bytes. A damaged record leaves the table
 // unchanged; one that reads is written and read back to the same table.
+#include "common/services/CTradingDefaults.h"
 #include "platform/core/CArchive.h"
 #include "platform/core/CException.h"
 #include "platform/core/CMemFile.h"
-#include "trading/CTradingDefaults.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // Arbitrary bytes read as a Level I layout (version and column block) and as a Level I
 // workspace record. Damage ends in an archive error, never in a crash or an unbounded
 // allocation; a block that reads writes back to a block that reads the same.
-#include "app/services/CLinkState.h"
+#include "common/services/CLinkState.h"
 #include "platform/core/CArchive.h"
 #include "platform/core/CException.h"
 #include "platform/core/CMemFile.h"

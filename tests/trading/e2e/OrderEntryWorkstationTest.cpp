@@ -10,11 +10,11 @@
 #include "alerts/ui/CTradeAlertSetupDlg.h"
 #include "app/shell/CMainFrame.h"
 #include "app/shell/CPreferencesSheet.h"
-#include "trading/ui/CApiSettingsDlg.h"
 #include "app/shell/CWorkstationApp.h"
-#include "app/windows/ShellIds.h"
+#include "common/windows/ShellIds.h"
 #include "tools/testbroker/OrderString.h"
 #include "trading/OrderFormIds.h"
+#include "trading/ui/CApiSettingsDlg.h"
 #include "trading/ui/COrderPropertySheet.h"
 #include "trading/ui/COrderView.h"
 

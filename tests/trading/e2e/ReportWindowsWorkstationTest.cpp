@@ -7,7 +7,7 @@
 
 #include "app/shell/CMainFrame.h"
 #include "app/shell/CWorkstationApp.h"
-#include "app/windows/ShellIds.h"
+#include "common/windows/ShellIds.h"
 #include "platform/ui/CStatusBar.h"
 #include "tools/testbroker/OrderString.h"
 #include "trading/OrderFormIds.h"

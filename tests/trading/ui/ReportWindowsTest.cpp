@@ -5,8 +5,8 @@
 #include "tests/trading/FakeOrderForm.h"
 #include "tests/trading/ui/UiDriving.h"
 
-#include "app/windows/CCommonDoc.h"
 #include "broker/session/CSessionManager.h"
+#include "common/windows/CCommonDoc.h"
 #include "platform/core/CArchive.h"
 #include "platform/core/CMemFile.h"
 #include "platform/ui/CChildFrame.h"

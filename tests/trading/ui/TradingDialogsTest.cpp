@@ -1,8 +1,8 @@
 // The order dialogs and the ticket's sheet offscreen: the price offset, the accounts, the
 // integrated trading settings, the numeric spin, and which pages the ticket shows.
+#include "common/services/CTradingDefaults.h"
 #include "tests/trading/FakeOrderForm.h"
 #include "tests/trading/ui/UiDriving.h"
-#include "trading/CTradingDefaults.h"
 #include "trading/OrderFormIds.h"
 #include "trading/ui/CAccountsDlg.h"
 #include "trading/ui/CApiSettingsDlg.h"
