@@ -174,6 +174,7 @@ TEST_F(Level1SessionTest, TypedSymbolsClickedRowsSortCustomColumnScreenerCloseAn
     // The custom field was saved.
     CAppSettings saved;
     saved.SetWorkingDirectory(Home().string().c_str());
+    saved.LoadAll();
     CCustomColumnLists lists;
     ASSERT_TRUE(LoadCustomColumns(saved, lists));
     ASSERT_EQ(lists[kCustomFields].size(), 1u);

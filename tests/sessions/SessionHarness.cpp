@@ -14,6 +14,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -279,6 +280,12 @@ void CSession::MouseAt(QWidget* widget, QPoint at, Qt::MouseButton button, Qt::K
             return;
         const QPoint local = at.x() < 0 || at.y() < 0 ? widget->rect().center() : at;
         const QPoint p = widget->mapTo(top, local);
+        // The pointer comes to the point before it presses there, as a hand moves it
+        // (widgets that track hovering, a title bar's buttons say, need the way there).
+        if (what != kRelease && what != kMove) {
+            QTest::mouseMove(window, QPoint(std::max(p.x() - 3, 0), std::max(p.y() - 2, 0)));
+            QTest::mouseMove(window, p);
+        }
         switch (what) {
         case kClick: QTest::mouseClick(window, button, modifiers, p); break;
         case kDoubleClick: QTest::mouseDClick(window, button, modifiers, p); break;
@@ -791,7 +798,11 @@ void CSession::ClickHeader(CListCtrl* list, const QString& column, Qt::MouseButt
 
 void CSession::ExitByMenu()
 {
-    ChooseMenu("&File|E&xit");
+    try {
+        ChooseMenu("&File|E&xit");
+    } catch (const CProgramEnded&) {
+        return;  // it ended while the click was being handled
+    }
     if (!WaitForEnd())
         ADD_FAILURE() << "session: the program still runs 30 s after File -> Exit";
 }
