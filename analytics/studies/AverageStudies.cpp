@@ -413,14 +413,19 @@ void KernelPRC(const CStudyBars& bars, int n, int from, int to, const CStudyOut&
 
 void KernelTSF(const CStudyBars& bars, int field, int n, int from, int to, const CStudyOut& out)
 {
-    // A forecast from one point has no slope: no value.
-    if (n < 2) {
+    if (n < 1) {
         FillNoValue(out, 7, from, to);
         return;
     }
     const int q0 = FirstPosition(out, 7, from, to, n);
     if (q0 >= to)
         return;
+    if (n == 1) {
+        // One point: the fit's denominator is 0, so slope and intercept are 0.
+        for (int q = q0; q < to; ++q)
+            out.col[0][q] = out.col[1][q] = out.col[2][q] = 0;
+        return;
+    }
     const double* x = bars.field[field];
     const double dn = n;
     const double sw = dn * (dn + 1) / 2;
