@@ -17,7 +17,11 @@
 // LiveTrade/*: one trade on a 1,000,000-bar one-minute series and five study series of
 // the same symbol (MA, EMA, RSI, MACD, Bollinger bands), as the quote store hands it to
 // each, then the newest value of every study read: the time to apply it and bring every
-// value up to date. "InBar" trades inside the newest bar, "NewBar" opens the next one.
+// value up to date, with every history request of the series answered first. "InBar"
+// trades inside the newest bar, "NewBar" opens the next one, "NewBar/1%-empty" opens it
+// on series whose history left every hundredth bar empty. Each runs with TZ=UTC and with
+// TZ unset (the system's zone file). A run fails unless every trade went into each
+// series' newest bar (its volume counts them) and the studies' newest values followed.
 //
 // Memory/DailySeries: heap bytes a 1,000,000-bar daily series takes, per bar.
 #include "analytics/series/CBarStore.h"
@@ -36,6 +40,11 @@
 #endif
 
 #include <malloc.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <ctime>
+#include <string>
 
 #include <chrono>
 #include <functional>
@@ -242,12 +251,27 @@ void BM_PortableSar(benchmark::State& state)
 
 // ---------------------------------------------------------------- live trades
 
+// The process's time zone for a live-trade run: "UTC", or unset (the system's file).
+void SetZone(const char* zone)
+{
+    if (zone)
+        setenv("TZ", zone, 1);
+    else
+        unsetenv("TZ");
+    tzset();
+}
+
+// Six series of IBM, every history request answered with its bars (every emptyEvery-th bar
+// left out, 0: none), as the quote store hands trades to each.
 struct LiveSeries {
     FakeSeriesServices services;
     std::vector<std::unique_ptr<CPriceSeries>> series;
+    std::vector<std::vector<CHistoryRow>> rows; // each series' history, oldest first
     DWORD tradeTime = 0;
+    int answered = 0;
+    int emptyEvery = 0;
 
-    LiveSeries()
+    explicit LiveSeries(int empty) : emptyEvery(empty)
     {
         CSeriesQuote quote;
         quote.pending = false;
@@ -258,78 +282,172 @@ struct LiveSeries {
             auto s = std::make_unique<CPriceSeries>(key, 0);
             s->SetWindowMode(1);
             s->SetBarCount(kBars, 0);
-            std::vector<CHistoryRow> rows(static_cast<size_t>(s->GetRecordCount()));
+            std::vector<CHistoryRow>& history = rows.emplace_back();
             double close = 100;
             std::mt19937 rng(7);
             std::uniform_real_distribution<double> step(-0.5, 0.5);
-            const int64_t* starts = nullptr;
-            (void)starts;
             for (int r = 0; r < s->GetRecordCount(); ++r) {
                 close = std::max(1.0, close + step(rng));
-                CHistoryRow& row = rows[static_cast<size_t>(r)];
-                row.feedTime = CTimeToFeedTime(s->GetRecordAt(r)->m_startTime);
-                row.open = close;
-                row.high = close + 0.25;
-                row.low = close - 0.25;
-                row.close = close;
-                row.volume = 1000;
+                if (emptyEvery && r % emptyEvery == emptyEvery / 2 && r + 1 < s->GetRecordCount())
+                    continue;
+                history.push_back({CTimeToFeedTime(s->GetRecordAt(r)->m_startTime), close, close + 0.25,
+                                   close - 0.25, close, 1000});
             }
-            s->OnIntradayHistory(rows);
             series.push_back(std::move(s));
         }
+        AnswerRequests();
         // Inside the newest bar (12:07 to 12:08 on the services' clock).
         tradeTime = CTimeToFeedTime(CTime(services.now.GetTime() + 30));
         ReadNewest();
     }
 
-    double ReadNewest()
+    // Answers every history request made so far (and those the answers make).
+    void AnswerRequests()
     {
-        double sum = 0;
+        for (;;) {
+            std::vector<FakeSeriesServices::Request> requests;
+            {
+                std::lock_guard<std::mutex> g(services.lock);
+                requests.swap(services.requests);
+            }
+            if (requests.empty())
+                return;
+            for (const auto& request : requests) {
+                size_t k = 0;
+                while (k < series.size() && series[k].get() != request.series)
+                    ++k;
+                if (k == series.size())
+                    continue;
+                const auto& history = rows[k];
+                auto from = std::lower_bound(history.begin(), history.end(), request.start,
+                                             [](const CHistoryRow& row, DWORD t) { return row.feedTime < t; });
+                auto to = std::upper_bound(from, history.end(), request.end,
+                                           [](DWORD t, const CHistoryRow& row) { return t < row.feedTime; });
+                request.series->OnIntradayHistory(std::vector<CHistoryRow>(from, to));
+                ++answered;
+            }
+        }
+    }
+
+    // Every request answered and none on its way.
+    bool AllAnswered()
+    {
+        std::lock_guard<std::mutex> g(services.lock);
+        bool all = services.requests.empty() && answered > 0;
+        for (auto& s : series)
+            all = all && s->GetOutstandingRequests() == 0;
+        return all;
+    }
+
+    // The newest value of every series; false when one has none.
+    bool ReadNewest(double* sum = nullptr)
+    {
+        double total = 0;
+        bool all = true;
         for (auto& s : series) {
             double value = 0;
-            s->GetValue(kBars - 1, 0, value);
-            sum += value;
+            all &= s->GetValue(kBars - 1, 0, value);
+            total += value;
         }
-        return sum;
+        if (sum)
+            *sum = total;
+        return all;
+    }
+
+    std::vector<CBarRecord> Newest()
+    {
+        std::vector<CBarRecord> out;
+        for (auto& s : series)
+            out.push_back(*s->GetRecordAt(s->GetRecordCount() - 1));
+        return out;
     }
 };
 
-LiveSeries& Live()
+// One set of live series at a time: a run with another zone or other empty bars makes its own.
+LiveSeries& Live(const char* zone, int emptyEvery)
 {
-    static LiveSeries live;
-    return live;
+    static std::unique_ptr<LiveSeries> live;
+    static std::string liveZone = "?";
+    const std::string wanted = zone ? zone : "";
+    if (!live || liveZone != wanted || live->emptyEvery != emptyEvery) {
+        live.reset();
+        SetZone(zone);
+        live = std::make_unique<LiveSeries>(emptyEvery);
+        liveZone = wanted;
+    }
+    return *live;
 }
 
-void BM_LiveTradeInBar(benchmark::State& state)
+void CountLiveWork(benchmark::State& state, LiveSeries& live, int64_t trades, int64_t rolled)
 {
-    LiveSeries& live = Live();
+    state.counters["series"] = static_cast<double>(live.series.size());
+    state.counters["requests_answered"] = live.answered;
+    state.counters["trades_applied"] = static_cast<double>(trades);
+    state.counters["bars_rolled"] = static_cast<double>(rolled);
+}
+
+void BM_LiveTradeInBar(benchmark::State& state, const char* zone)
+{
+    LiveSeries& live = Live(zone, 0);
+    if (!live.AllAnswered()) {
+        state.SkipWithError("history requests left unanswered");
+        return;
+    }
+    const std::vector<CBarRecord> before = live.Newest();
     CTradeMessage trade;
     trade.m_size = 1;
     trade.m_exchange = "NYSE";
     int k = 0;
+    double sum = 0, first = 0;
+    bool valued = live.ReadNewest(&first);
+    bool changed = false;
     for (auto _ : state) {
         trade.m_price = static_cast<float>(100 + (k++ % 7) * 0.125);
         for (auto& s : live.series)
             s->OnLiveData(&trade, live.tradeTime);
-        benchmark::DoNotOptimize(live.ReadNewest());
+        valued &= live.ReadNewest(&sum);
+        changed |= sum != first;
+        benchmark::DoNotOptimize(sum);
     }
-    state.counters["series"] = static_cast<double>(live.series.size());
+    // Each trade of 100 shares went into every series' newest bar, and moved its values.
+    const std::vector<CBarRecord> after = live.Newest();
+    const double shares = 100.0 * static_cast<double>(state.iterations());
+    for (size_t i = 0; i < after.size(); ++i)
+        if (after[i].m_startTime != before[i].m_startTime || after[i].Volume() - before[i].Volume() != shares) {
+            state.SkipWithError("a trade was not applied to the newest bar");
+            return;
+        }
+    if (!valued || !changed) {
+        state.SkipWithError("the studies' newest values did not follow the trades");
+        return;
+    }
+    CountLiveWork(state, live, state.iterations() * static_cast<int64_t>(live.series.size()), 0);
 }
 
-void BM_LiveTradeNewBar(benchmark::State& state)
+void BM_LiveTradeNewBar(benchmark::State& state, const char* zone, int emptyEvery)
 {
-    LiveSeries& live = Live();
+    LiveSeries& live = Live(zone, emptyEvery);
+    if (!live.AllAnswered()) {
+        state.SkipWithError("history requests left unanswered");
+        return;
+    }
     CTradeMessage trade;
     trade.m_size = 1;
     trade.m_exchange = "NYSE";
     CTime now = live.services.GetExchangeTime();
     int k = 0;
+    int64_t rolled = 0;
+    bool valued = true, fresh = true;
     for (auto _ : state) {
         // The next minute of the same session: one bar rolls in.
         now = CTime(now.GetTime() + 60);
         if (now.GetHour() >= 16) {
             state.PauseTiming();
-            now = CTime(now.GetTime() + 17 * 3600 + 30 * 60); // the next morning, 9:30
+            // The next weekday's morning, 9:30.
+            do
+                now = CTime(now.GetTime() + 24 * 3600);
+            while (now.GetDayOfWeek() == 1 || now.GetDayOfWeek() == 7);
+            now = CTime(now.GetYear(), now.GetMonth(), now.GetDay(), 9, 30, 0);
             state.ResumeTiming();
         }
         {
@@ -340,9 +458,30 @@ void BM_LiveTradeNewBar(benchmark::State& state)
         const DWORD time = CTimeToFeedTime(now);
         for (auto& s : live.series)
             s->OnLiveData(&trade, time);
-        benchmark::DoNotOptimize(live.ReadNewest());
+        double sum = 0;
+        valued &= live.ReadNewest(&sum);
+        benchmark::DoNotOptimize(sum);
+        ++rolled;
+        if ((rolled & 1023) == 0) {
+            state.PauseTiming();
+            // Every series' newest bar is the new minute, holding just this trade.
+            for (const CBarRecord& r : live.Newest())
+                fresh &= r.m_startTime == now && r.m_bValid && r.Volume() == 100;
+            state.ResumeTiming();
+        }
     }
-    state.counters["series"] = static_cast<double>(live.series.size());
+    for (const CBarRecord& r : live.Newest())
+        fresh &= r.m_startTime == now && r.m_bValid && r.Volume() == 100;
+    if (!fresh) {
+        state.SkipWithError("a trade did not open the next bar");
+        return;
+    }
+    if (!valued) {
+        state.SkipWithError("a study had no newest value");
+        return;
+    }
+    live.AnswerRequests(); // none is expected: one bar at a time needs no history
+    CountLiveWork(state, live, state.iterations() * static_cast<int64_t>(live.series.size()), rolled);
 }
 
 // ---------------------------------------------------------------- memory
@@ -386,8 +525,15 @@ const bool g_registered = [] {
             ->Unit(benchmark::kMillisecond)
             ->MinTime(0.5);
     benchmark::RegisterBenchmark("Kernel/PSAR/portable", BM_PortableSar)->Unit(benchmark::kMillisecond)->MinTime(0.5);
-    benchmark::RegisterBenchmark("LiveTrade/InBar", BM_LiveTradeInBar)->Unit(benchmark::kMicrosecond);
-    benchmark::RegisterBenchmark("LiveTrade/NewBar", BM_LiveTradeNewBar)->Unit(benchmark::kMicrosecond);
+    for (const char* zone : {"UTC", static_cast<const char*>(nullptr)}) {
+        const std::string tz = zone ? std::string("TZ=") + zone : std::string("TZ-unset");
+        benchmark::RegisterBenchmark(("LiveTrade/InBar/" + tz).c_str(), BM_LiveTradeInBar, zone)
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("LiveTrade/NewBar/" + tz).c_str(), BM_LiveTradeNewBar, zone, 0)
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("LiveTrade/NewBar/1%-empty/" + tz).c_str(), BM_LiveTradeNewBar, zone, 100)
+            ->Unit(benchmark::kMicrosecond);
+    }
     benchmark::RegisterBenchmark("Memory/DailySeries", BM_MemoryDailySeries)->Iterations(1)->Unit(
         benchmark::kMillisecond);
     return true;
