@@ -28,10 +28,9 @@ bool IsTradeOfToday(CTime trade, CTime clock)
 {
     if (trade.GetTime() > clock.GetTime() + kTradeSkewSeconds)
         return false;
-    const CTime late(trade.GetTime() + kTradeSkewSeconds);
-    return (trade.GetYear() == clock.GetYear() && trade.GetMonth() == clock.GetMonth() &&
-            trade.GetDay() == clock.GetDay()) ||
-           (late.GetYear() == clock.GetYear() && late.GetMonth() == clock.GetMonth() && late.GetDay() == clock.GetDay());
+    const int64_t today = periods::LocalDayNumber(clock);
+    return periods::LocalDayNumber(trade) == today ||
+           periods::LocalDayNumber(CTime(trade.GetTime() + kTradeSkewSeconds)) == today;
 }
 
 using Guard = std::lock_guard<std::recursive_mutex>;

@@ -198,17 +198,33 @@ void KernelMACD(const CStudyBars& bars, int field, int fast, int slow, int signa
     RunningEma(diff, 0, len, aG, qs);
     WindowMean(diff, sFirst + g - 1, len, g, diffMean);
     // From s the two averages run 4g - 1 more records; the signal seed averages MACD over
-    // [s, s + g - 1] and then runs 3g records.
-    const double sumPowF = PowerSum(bF, 0, g - 1), sumPowS = PowerSum(bS, 0, g - 1);
-    double cF = 0, cS = 0;
-    for (int k = g; k <= 4 * g - 1; ++k) {
-        cF += std::pow(bG, 4 * g - 1 - k) * std::pow(bF, k);
-        cS += std::pow(bG, 4 * g - 1 - k) * std::pow(bS, k);
+    // [s, s + g - 1] and then runs 3g records. The coefficients depend on the lengths alone:
+    // a live series asks for one record at a time, so the last lengths' are kept.
+    struct Coefficients {
+        int fast = -1, slow = -1, g = -1;
+        double sumPowF = 0, sumPowS = 0, cF = 0, cS = 0, bG3 = 0, bFend = 0, bSend = 0;
+    };
+    thread_local Coefficients c;
+    if (c.fast != fast || c.slow != slow || c.g != g) {
+        c.fast = fast;
+        c.slow = slow;
+        c.g = g;
+        c.sumPowF = PowerSum(bF, 0, g - 1);
+        c.sumPowS = PowerSum(bS, 0, g - 1);
+        double cF = 0, cS = 0;
+        for (int k = g; k <= 4 * g - 1; ++k) {
+            cF += std::pow(bG, 4 * g - 1 - k) * std::pow(bF, k);
+            cS += std::pow(bG, 4 * g - 1 - k) * std::pow(bS, k);
+        }
+        c.cF = cF * aG;
+        c.cS = cS * aG;
+        c.bG3 = std::pow(bG, 3 * g);
+        c.bFend = std::pow(bF, 4 * g - 1);
+        c.bSend = std::pow(bS, 4 * g - 1);
     }
-    cF *= aG;
-    cS *= aG;
+    const double sumPowF = c.sumPowF, sumPowS = c.sumPowS, cF = c.cF, cS = c.cS;
     const double invG = 1.0 / g;
-    const double bG3 = std::pow(bG, 3 * g), bFend = std::pow(bF, 4 * g - 1), bSend = std::pow(bS, 4 * g - 1);
+    const double bG3 = c.bG3, bFend = c.bFend, bSend = c.bSend;
     for (int q = q0; q < to; ++q) {
         const int r = q - lo, s = r - 4 * g + 1, t0 = s + g - 1;
         const double dF = emaF[s] - rF[s];
