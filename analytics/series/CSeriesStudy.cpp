@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
+#include <numeric>
 
 using namespace studies;
 
@@ -164,29 +166,40 @@ void CSeriesStudy::UpdateMirror()
     const size_t recordHead = static_cast<size_t>(m_recordHead);
     m_denseAt.resize(recordHead + static_cast<size_t>(count) + 1);
     const int kept = from > 0 ? m_denseAt[recordHead + static_cast<size_t>(from)] - m_denseHead : 0;
+    const int total = m_denseHead + m_bars.ValidCount();
     const BYTE* valid = m_bars.ValidColumn();
+    double* dense[5] = {};
+    const double* column[5] = {};
     for (int f = 0; f < 5; ++f) {
-        std::vector<double>& dense = m_dense[f];
+        std::vector<double>& d = m_dense[f];
         if (!(m_fields & (1u << f))) {
-            dense.clear();
+            d.clear();
             continue;
         }
-        dense.resize(static_cast<size_t>(m_denseHead + kept));
-        const size_t needed = static_cast<size_t>(m_denseHead + m_bars.ValidCount());
-        if (dense.capacity() < needed)
-            dense.reserve(needed + needed / 8); // rolls add one at a time
-        const double* column = m_bars.Column(f);
-        for (int r = from; r < count; ++r)
-            if (valid[r])
-                dense.push_back(column[r]);
+        if (d.capacity() < static_cast<size_t>(total))
+            d.reserve(static_cast<size_t>(total) + static_cast<size_t>(total) / 8); // rolls add one at a time
+        d.resize(static_cast<size_t>(total));
+        dense[f] = d.data();
+        column[f] = m_bars.Column(f);
     }
     m_packed += count - from;
+    // Run by run of valid records: their fields copied whole, their positions counted.
+    int* at = m_denseAt.data() + recordHead;
     int seen = m_denseHead + kept;
-    for (int r = from; r < count; ++r) {
-        m_denseAt[recordHead + static_cast<size_t>(r)] = seen;
-        seen += valid[r] != 0;
+    for (int r = from; r < count;) {
+        while (r < count && !valid[r])
+            at[r++] = seen;
+        const void* gap = r < count ? std::memchr(valid + r, 0, static_cast<size_t>(count - r)) : nullptr;
+        const int end = gap ? static_cast<int>(static_cast<const BYTE*>(gap) - valid) : count;
+        const int n = end - r;
+        for (int f = 0; f < 5; ++f)
+            if (dense[f])
+                std::memcpy(dense[f] + seen, column[f] + r, static_cast<size_t>(n) * sizeof(double));
+        std::iota(at + r, at + end, seen);
+        seen += n;
+        r = end;
     }
-    m_denseAt[recordHead + static_cast<size_t>(count)] = seen;
+    at[count] = seen;
     m_mirrorFresh = count;
 }
 
@@ -271,6 +284,19 @@ void CSeriesStudy::Compute(unsigned group, int first, int last)
             continue;
         double* results = m_bars.Attached(m_column[o]);
         const double* dense = out.col[o];
+        if (d == 0 && !adjacent) {
+            // Each run of valid records takes its values whole; the others have none.
+            for (int r = first; r < last;) {
+                while (r < last && !valid[r])
+                    results[r++] = kNoValue;
+                const void* gap = r < last ? std::memchr(valid + r, 0, static_cast<size_t>(last - r)) : nullptr;
+                const int end = gap ? static_cast<int>(static_cast<const BYTE*>(gap) - valid) : last;
+                if (end > r)
+                    std::memcpy(results + r, dense + DenseAt(r, false), static_cast<size_t>(end - r) * sizeof(double));
+                r = end;
+            }
+            continue;
+        }
         for (int r = first; r < last; ++r) {
             const int s = r - d;
             double v = kNoValue;

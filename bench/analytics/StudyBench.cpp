@@ -8,8 +8,9 @@
 // counters give both times per bar and their ratio ("ours / TA-Lib"); "goal" is the
 // ratio the study must stay under (1.2 where the definitions coincide, 5 for the studies
 // that restart at every record, 3 for the others; 0 where TA-Lib has no such function).
-// Study1%Empty/<name>: the same over the same bars with every hundredth one empty (invalid);
-// TA-Lib is handed the valid bars' fields packed, as a caller of it would hand them.
+// Study1%Empty/<name>: the same over the same bars with every hundredth one empty (invalid).
+// Both sides do the same work: TA-Lib's side packs the fields of the valid bars that the study
+// reads (a plain loop), runs the functions and puts the first output back at the records.
 // Study/PSAR: ours gives every bar the SAR of its own walk, started at most 150 bars back
 // (first step and increment 0.02, at most 0.2); TA-Lib's SAR(0.02, 0.2) is one walk over all
 // the bars, its step starting at and rising by 0.02. Kernel/PSAR/portable: the same SAR
@@ -31,6 +32,7 @@
 #include "analytics/series/CSeriesStudy.h"
 #include "analytics/series/SeriesTime.h"
 #include "analytics/studies/ParabolicSar.h"
+#include "analytics/studies/StudyCompute.h"
 #include "analytics/studies/StudyTable.h"
 #include "broker/session/SessionMessages.h"
 #include "tests/analytics/FakeSeriesServices.h"
@@ -62,27 +64,6 @@ constexpr int kBars = 1000000;
 
 // A random walk of valid one-minute bars; with gaps, every hundredth bar is empty.
 CBarStore& Bars(bool gaps = false);
-
-// The arrays TA-Lib is handed: the fields of the valid bars, packed.
-struct PackedBars {
-    std::vector<double> field[5];
-    int size = 0;
-};
-
-const PackedBars& Packed(bool gaps)
-{
-    static PackedBars packed[2];
-    PackedBars& p = packed[gaps ? 1 : 0];
-    if (p.size == 0) {
-        const CBarStore& store = Bars(gaps);
-        for (int r = 0; r < store.Size(); ++r)
-            if (store.IsValid(r))
-                for (int f = 0; f < 5; ++f)
-                    p.field[f].push_back(store.Column(f)[r]);
-        p.size = static_cast<int>(p.field[0].size());
-    }
-    return p;
-}
 
 CBarStore& Bars(bool gaps)
 {
@@ -218,11 +199,17 @@ void BM_Study(benchmark::State& state, const Pair& pair, bool gaps)
         study.SetEquity(&equityPtrs);
     }
 #ifdef QX_HAVE_TALIB
-    std::vector<double> a(kBars), b(kBars), d(kBars);
-    const PackedBars& packed = Packed(gaps);
-    const double *o = packed.field[kBarOpen].data(), *h = packed.field[kBarHigh].data(),
-                 *l = packed.field[kBarLow].data(), *c = packed.field[kBarClose].data(),
-                 *v = packed.field[kBarVolume].data();
+    std::vector<double> a(kBars), b(kBars), d(kBars), scattered(kBars);
+    // With gaps TA-Lib's caller packs the fields the study reads and puts the first output back
+    // at the records, as the series does; the packed arrays are reused.
+    const unsigned fields = StudyFields(pair.type, pair.params);
+    std::vector<double> own[5];
+    for (auto& f : own)
+        f.resize(kBars);
+    const BYTE* valid = bars.ValidColumn();
+    const double* in[5] = {};
+    for (int f = 0; f < 5; ++f)
+        in[f] = gaps ? own[f].data() : bars.Column(f);
 #endif
     using Clock = std::chrono::steady_clock;
     double ours = 0, theirs = 0;
@@ -235,9 +222,31 @@ void BM_Study(benchmark::State& state, const Pair& pair, bool gaps)
         ours += std::chrono::duration<double, std::nano>(t1 - t0).count();
 #ifdef QX_HAVE_TALIB
         if (pair.goal > 0) {
-            pair.run(o, h, l, c, v, a.data(), b.data(), d.data(), packed.size);
+            int size = kBars;
+            if (gaps) {
+                size = 0;
+                for (int f = 0; f < 5; ++f) {
+                    if (!(fields & (1u << f)))
+                        continue;
+                    const double* column = bars.Column(f);
+                    double* out = own[f].data();
+                    size = 0;
+                    for (int r = 0; r < kBars; ++r)
+                        if (valid[r])
+                            out[size++] = column[r];
+                }
+            }
+            pair.run(in[kBarOpen], in[kBarHigh], in[kBarLow], in[kBarClose], in[kBarVolume], a.data(), b.data(),
+                     d.data(), size);
+            if (gaps) {
+                // TA-Lib's outputs start at its first bar with a value: the last one is the newest bar's.
+                int k = size - 1;
+                for (int r = kBars - 1; r >= 0; --r)
+                    scattered[static_cast<size_t>(r)] = valid[r] && k >= 0 ? a[static_cast<size_t>(k--)] : kNoValue;
+            }
             theirs += std::chrono::duration<double, std::nano>(Clock::now() - t1).count();
             benchmark::DoNotOptimize(a.data());
+            benchmark::DoNotOptimize(scattered.data());
         }
 #endif
         double value = 0;
