@@ -1,9 +1,11 @@
 #include "analytics/periods/PeriodTime.h"
 
 #include "platform/core/CivilDate.h"
+#include "platform/core/WinTypes.h"
 
 #include <array>
 #include <climits>
+#include <cstring>
 #include <ctime>
 
 namespace periods {
@@ -25,29 +27,38 @@ struct ZoneDay {
     bool uniform = false; // one offset from midnight to midnight
 };
 
-// Days of the process's zone, per thread; once tzset has taken another zone (its names
-// and offset), they are asked for anew.
+// Days of the process's zone, per thread; once tzset has taken another zone (its offset or
+// names), they are asked for anew.
 struct ZoneDays {
     long utcOffset = 0;
     int daylight = -1;
-    const char* names[2] = {nullptr, nullptr};
+    char names[2][16] = {};
     int64_t lastOffset = 0;
-    std::array<ZoneDay, 16> days;
+    // Two ways per set: days a multiple of the set count apart (the layout's and today's, say)
+    // do not push each other out.
+    std::array<ZoneDay, 64> days;
+    std::array<BYTE, 32> older{}; // the way to replace next
 };
 
 thread_local ZoneDays t_zone;
 
+bool SameName(const char* kept, const char* name)
+{
+    return name ? std::strncmp(kept, name, 15) == 0 : kept[0] == 0;
+}
+
 ZoneDays& Zone()
 {
-    if (t_zone.utcOffset != timezone || t_zone.daylight != daylight || t_zone.names[0] != tzname[0] ||
-        t_zone.names[1] != tzname[1]) {
+    if (t_zone.utcOffset != timezone || t_zone.daylight != daylight || !SameName(t_zone.names[0], tzname[0]) ||
+        !SameName(t_zone.names[1], tzname[1])) {
         if (t_zone.daylight < 0)
             tzset(); // the zone's globals hold it from here on
         t_zone = ZoneDays();
         t_zone.utcOffset = timezone;
         t_zone.daylight = daylight;
-        t_zone.names[0] = tzname[0];
-        t_zone.names[1] = tzname[1];
+        for (int i = 0; i < 2; ++i)
+            if (tzname[i])
+                std::strncpy(t_zone.names[i], tzname[i], 15);
     }
     return t_zone;
 }
@@ -65,14 +76,23 @@ int64_t LocalMidnight(int64_t day)
 
 const ZoneDay& DayOfZone(ZoneDays& zone, int64_t day)
 {
-    ZoneDay& e = zone.days[static_cast<size_t>(day & 15)];
-    if (e.day != day) {
-        const int64_t start = LocalMidnight(day), next = LocalMidnight(day + 1);
-        e.day = day;
-        e.midnight = start;
-        e.offset = day * kDay - start;
-        e.uniform = next - start == kDay && (day + 1) * kDay - next == e.offset;
+    const size_t set = static_cast<size_t>(day & 31);
+    ZoneDay* ways = &zone.days[set * 2];
+    if (ways[0].day == day) {
+        zone.older[set] = 1;
+        return ways[0];
     }
+    if (ways[1].day == day) {
+        zone.older[set] = 0;
+        return ways[1];
+    }
+    ZoneDay& e = ways[zone.older[set]];
+    zone.older[set] ^= 1;
+    const int64_t start = LocalMidnight(day), next = LocalMidnight(day + 1);
+    e.day = day;
+    e.midnight = start;
+    e.offset = day * kDay - start;
+    e.uniform = next - start == kDay && (day + 1) * kDay - next == e.offset;
     return e;
 }
 

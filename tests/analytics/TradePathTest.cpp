@@ -103,6 +103,26 @@ TEST(TradePath, TradesAndRollsCallNoTimeZoneFunctionOnceTheDayIsKnown)
     EXPECT_EQ(CTime(2026, 3, 4, 12, 36, 0), bars.GetRecordAt(299)->m_startTime);
     EXPECT_EQ(2000, bars.GetRecordAt(299)->Volume());
     EXPECT_EQ(CTime(2026, 3, 4, 12, 35, 0), bars.GetRecordAt(298)->m_startTime);
+
+    // 64 days later the series still knows its layout day, and trades read both days.
+    const CTime later(2026, 5, 7, 12, 7, 0);
+    services.now = later;
+    for (CPriceSeries* s : all) {
+        s->OnLiveData(&trade, CTimeToFeedTime(later));
+        while (s->GetOutstandingRequests() > 0)
+            s->OnIntradayHistory({});
+        s->OnLiveData(&trade, CTimeToFeedTime(CTime(later.GetTime() + 1)));
+    }
+    g_zoneCalls = 0;
+    for (int k = 0; k < 100; ++k) {
+        const CTradeMessage t = Trade(52 + 0.125 * (k % 5));
+        for (CPriceSeries* s : all)
+            s->OnLiveData(&t, CTimeToFeedTime(CTime(later.GetTime() + 2 + k / 10)));
+    }
+    const int laterCalls = g_zoneCalls;
+    EXPECT_EQ(0, laterCalls);
+    EXPECT_EQ(later, bars.GetRecordAt(299)->m_startTime);
+    EXPECT_EQ(10200, bars.GetRecordAt(299)->Volume());
 }
 
 TEST(TradePath, ARollOnASeriesWithEmptyBarsPacksOnlyTheNewRecords)
