@@ -377,11 +377,14 @@ void KernelMAE(const CStudyBars& bars, int field, int n, double percent, int fro
         return;
     const double inv = 1.0 / n;
     const double up = percent * 0.01 + 1, down = 1 - percent * 0.01;
-    WindowSum(bars.field[field], q0, to, n, [&](int q, double s) {
-        const double ma = s * inv;
-        out.col[0][q] = ma;
-        out.col[1][q] = ma * up;
-        out.col[2][q] = ma * down;
+    double* const ma = out.col[0];
+    double* const upper = out.col[1];
+    double* const lower = out.col[2];
+    WindowSum(bars.field[field], q0, to, n, [=](int q, double s) {
+        const double m = s * inv;
+        ma[q] = m;
+        upper[q] = m * up;
+        lower[q] = m * down;
     });
 }
 
