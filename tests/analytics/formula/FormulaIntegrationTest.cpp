@@ -319,7 +319,7 @@ namespace {
 // still but for the tests' trades: their inputs read their offset back in their own interval.
 class FormulaOffsetTest : public qx::testsupport::CSeriesBrokerTest {
 protected:
-    static constexpr int kSecondsBeforeNoon = 12;
+    static constexpr int kSecondsBeforeNoon = 25;
     FormulaOffsetTest() : CSeriesBrokerTest(true, kSecondsBeforeNoon) {}
 
     void SetUp() override
