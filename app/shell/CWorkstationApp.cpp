@@ -25,8 +25,11 @@
 #include "common/windows/CCommonDoc.h"
 #include "common/windows/IListAppearance.h"
 #include "common/windows/ShellIds.h"
+#include "platform/core/AppLog.h"
+#include "platform/core/CRotatingLog.h"
 #include "platform/core/UserDataFolder.h"
 #include "platform/ui/CChildFrame.h"
+#include "platform/ui/CQtMessageLog.h"
 #include "platform/ui/CDocTemplate.h"
 #include "platform/ui/CRuntimeClass.h"
 #include "platform/ui/CSdiChildFrame.h"
@@ -272,6 +275,9 @@ CWorkstationApp::~CWorkstationApp()
         InstallCustomStudyTable(nullptr);
     if (CAppSettings::Instance() == &m_settings)
         CAppSettings::Install(nullptr);
+    m_qtLog.reset();
+    if (m_log && GetAppLog() == m_log)
+        InstallAppLog(m_previousLog);
 }
 
 void CWorkstationApp::Notify(const CString& text)
@@ -367,6 +373,10 @@ bool CWorkstationApp::PrepareFolder()
         return false;
     }
     m_settings.SetWorkingDirectory(m_folder);
+    // The diagnostic log goes to a file of the folder from here on, not to the terminal.
+    m_log = std::make_shared<CRotatingLog>(m_settings.GetFilePath(kLogFileName));
+    m_previousLog = InstallAppLog(m_log);
+    m_qtLog = std::make_unique<CQtMessageLog>();
     m_profile.Load(m_settings.GetFilePath(kProfileFileName));
     SetAppProfile(&m_profile);
     const CString configPath = m_options.config.IsEmpty() ? m_settings.GetFilePath(kConfigFileName) : m_options.config;

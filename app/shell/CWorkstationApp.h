@@ -24,6 +24,8 @@ class CFormulaTimer;
 class CFrameWnd;
 class CMainFrame;
 class CPlatformHttpTransport;
+class CQtMessageLog;
+class CRotatingLog;
 class CShellOrderConfirm;
 class CSessionManager;
 class CSessionStatusRouter;
@@ -146,6 +148,10 @@ private:
     CConfigFile m_config;
     CString m_folder;
     CString m_caFile;
+    // The log file in the user data folder, and Qt's messages routed to it.
+    std::shared_ptr<CRotatingLog> m_log;
+    std::shared_ptr<CRotatingLog> m_previousLog;
+    std::unique_ptr<CQtMessageLog> m_qtLog;
     std::unique_ptr<CPlatformHttpTransport> m_http;
     std::unique_ptr<CSessionManager> m_session;
     std::unique_ptr<CSessionStatusRouter> m_router;

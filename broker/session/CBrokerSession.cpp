@@ -8,6 +8,8 @@
 #include "broker/session/SessionMessages.h"
 #include "broker/session/StreamTranslator.h"
 #include "broker/session/TransportErrors.h"
+#include "platform/core/AppLog.h"
+#include "platform/core/LogRedaction.h"
 
 #include <algorithm>
 #include <chrono>
@@ -40,7 +42,7 @@ CString FormatDouble(double value)
 CBrokerSession::CBrokerSession(const CSessionConfig& config, IHttpTransport* http, StreamConnectionFactory connect)
     : m_config(config), m_pHttp(http), m_connect(connect), m_clock(5 * 60 * 1000, config.clockConfirmMs)
 {
-    m_logger = [](const char* line) { std::fprintf(stderr, "%s\n", line); };
+    m_logger = [](const char* line) { AppLogLine(line); };
 }
 
 CBrokerSession::~CBrokerSession()
@@ -68,8 +70,9 @@ void CBrokerSession::Log(const char* format, ...)
     }
     if (!logger)
         return;
-    // A flood of lines alike (one format) is cut short and counted.
-    m_logLimiter.Write(format, line, NowMs(), [&](const std::string& text) { logger(text.c_str()); });
+    // No sink ever sees a session id, token or password; a flood of lines alike (one
+    // format) is cut short and counted.
+    m_logLimiter.Write(format, RedactSecrets(line), NowMs(), [&](const std::string& text) { logger(text.c_str()); });
 }
 
 bool CBrokerSession::Sleep(int ms)
