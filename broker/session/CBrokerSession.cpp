@@ -733,6 +733,13 @@ void CBrokerSession::StreamThread(int stream)
                         m_queue.Post(std::move(state));
                     } else {
                         Log("stream %d: status %u %s", stream, status->code, status->text.c_str());
+                        std::string unknown;
+                        if (qx::protocol::ParseUnknownSymbol(*status, unknown)) {
+                            auto refusal = std::make_unique<CSymbolRefusedMessage>();
+                            refusal->m_symbol = CString(unknown);
+                            refusal->m_text = CString(status->text);
+                            m_queue.Post(std::move(refusal));
+                        }
                         if (status->code == static_cast<uint16_t>(qx::protocol::StatusCode::LoginRefused)) {
                             // The token is the session's: the server no longer knows the session.
                             OnSessionRefused(kSessionEndedText);

@@ -629,6 +629,10 @@ void Level1View::OnScreenerProgress()
 LRESULT Level1View::OnScreenerChanged(WPARAM, LPARAM)
 {
     UpdateTitle();
+    CString failures;
+    if (m_screener.TakeFailureNotice(failures))
+        if (IWorkstationFrame* frame = GetWorkstationFrame())
+            frame->SetMessageText(failures);
     return 0;
 }
 
