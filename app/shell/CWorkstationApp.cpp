@@ -480,6 +480,7 @@ bool CWorkstationApp::LoginLoop()
     }
     m_settings.m_userName = user;
     m_settings.m_bSaveUserName = saveUser;
+    m_settings.SaveProfileNow();
     return true;
 }
 
@@ -513,6 +514,7 @@ bool CWorkstationApp::LogInAgain(const CString& message)
         return false;
     m_settings.m_userName = user;
     m_settings.m_bSaveUserName = saveUser;
+    m_settings.SaveProfileNow();
     m_pMainFrame->SetAccounts(m_session->GetAccounts());
     m_pMainFrame->SetMessageText("Logged in as " + user);
     return true;
@@ -723,7 +725,7 @@ int CWorkstationApp::ApplyReportLook(int list)
     return told;
 }
 
-void CWorkstationApp::NotifyAlertViews(WPARAM wParam, LPARAM lParam)
+void CWorkstationApp::PostToAlertViews(WPARAM wParam, LPARAM lParam)
 {
     for (int sdi = 0; sdi < 2; ++sdi) {
         CDocTemplate* docTemplate = GetDocTemplate(static_cast<size_t>(kKindAlertManager * 2 + sdi));
@@ -733,8 +735,25 @@ void CWorkstationApp::NotifyAlertViews(WPARAM wParam, LPARAM lParam)
             for (CView* view : doc->GetViews())
                 view->PostMessage(WM_ALERT_LISTS_CHANGED, wParam, lParam);
     }
+}
+
+void CWorkstationApp::NotifyAlertViews(WPARAM wParam, LPARAM lParam)
+{
+    PostToAlertViews(wParam, lParam);
     if (m_settings.m_bSaveAtOnce)
         m_settings.SaveAlerts();
+}
+
+void CWorkstationApp::AlertsEdited()
+{
+    PostToAlertViews(0, 0);
+    m_settings.SaveAlerts();
+}
+
+void CWorkstationApp::SetLastWorkspace(const CString& path)
+{
+    m_settings.m_lastWorkspace = path;
+    m_settings.SaveProfileNow();
 }
 
 bool CWorkstationApp::SaveWorkspace(const CString& path)

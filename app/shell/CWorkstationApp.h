@@ -104,6 +104,11 @@ public:
     // Posts WM_APP+5 to every alert list window; then, with save-at-once, writes the
     // alerts file.
     void NotifyAlertViews(WPARAM wParam, LPARAM lParam);
+    // The user added or changed alerts through a dialog: the alert lists are told and the
+    // alerts file is written.
+    void AlertsEdited();
+    // The workspace opened or saved last, kept in the profile at once.
+    void SetLastWorkspace(const CString& path);
     CAlertDelivery* GetAlertDelivery() const { return m_alertDelivery.get(); }
 
     // After the server refused the session: the login dialog (with the message) and the
@@ -128,6 +133,7 @@ protected:
 
 private:
     bool PrepareFolder();
+    void PostToAlertViews(WPARAM wParam, LPARAM lParam);
     void EmptyTempFolder();
     void RegisterTemplates();
     bool CreateSession();
