@@ -61,10 +61,11 @@ size_t SecretHeaderAt(std::string_view text, size_t at)
     return 0;
 }
 
-// A start tag of a secret element at 'at' ("<Token>" or "<Token attr=...>"): the length of
-// the whole tag, else 0.
-size_t SecretElementAt(std::string_view text, size_t at)
+// A start tag of a secret element at 'at' ("<Token>", "<Token attr=...>" or "<Token/>"):
+// the length of the whole tag, else 0; *empty tells a tag that closes itself.
+size_t SecretElementAt(std::string_view text, size_t at, bool* empty)
 {
+    *empty = false;
     if (text[at] != '<')
         return 0;
     size_t end = at + 1;
@@ -79,8 +80,7 @@ size_t SecretElementAt(std::string_view text, size_t at)
     const size_t close = text.find('>', end);
     if (close == std::string_view::npos)
         return text.size() - at;
-    if (text[close - 1] == '/')
-        return 0; // empty element
+    *empty = text[close - 1] == '/';
     return close + 1 - at;
 }
 
@@ -93,9 +93,14 @@ std::string RedactSecrets(std::string_view text)
     size_t i = 0;
     while (i < text.size()) {
         const bool boundary = i == 0 || IsBoundary(text[i - 1]);
-        if (const size_t tag = SecretElementAt(text, i)) {
+        bool empty = false;
+        if (const size_t tag = SecretElementAt(text, i, &empty)) {
+            // The tag as it stands (nothing inside it is taken out, so that it reads the
+            // same once redacted), then its content.
             out.append(text.substr(i, tag));
             i += tag;
+            if (empty)
+                continue;
             size_t end = text.find('<', i);
             if (end == std::string_view::npos)
                 end = text.size();
