@@ -21,7 +21,7 @@ std::string TimeStamp()
     const int millis = static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
     std::tm local{};
     ::localtime_r(&seconds, &local);
-    char text[40];
+    char text[96];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d ", local.tm_year + 1900, local.tm_mon + 1,
                   local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, millis);
     return text;
