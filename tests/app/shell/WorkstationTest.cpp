@@ -544,8 +544,11 @@ TEST_F(BrokerFixture, TerminationSignalEndsTheProgramWithItsNormalExit)
     ASSERT_TRUE(std::filesystem::exists(QX_WORKSTATION_EXE));
     RealProgram program(m_home, "demo");
     ASSERT_TRUE(program.Started());
-    // Logged in and streaming: the program runs.
+    // Logged in, streaming and past the login dialogs (the profile names the user as the
+    // login ends): the program runs.
     ASSERT_TRUE(m_broker->WaitForStreamConnections(1, 60000)) << "the program did not log in";
+    ASSERT_TRUE(PumpUntil([&] { return m_home.Read("profile.ini").find("UserName=demo") != std::string::npos; },
+                          20000));
     EXPECT_FALSE(std::filesystem::exists(m_home.File("gui.dat")));
     ASSERT_TRUE(program.Signal(SIGTERM));
     ASSERT_TRUE(program.Wait(60000)) << "the program did not end on SIGTERM";
@@ -569,8 +572,11 @@ TEST_F(BrokerFixture, TheRealProgramLogsToItsFolderWithoutSecretsAndLeavesTheTer
     RealProgram program(m_home, password, terminal.File("stdout"), terminal.File("stderr"));
     ASSERT_TRUE(program.Started());
     ASSERT_TRUE(m_broker->WaitForStreamConnections(1, 60000)) << "the program did not log in";
-    // The history key is asked for after the stream token.
+    // The history key is asked for after the stream token; the profile names the user once
+    // the login has ended.
     ASSERT_TRUE(PumpUntil([&] { return m_home.Read("Quorvantelix.log").find("response MessageKey") != std::string::npos; },
+                          20000));
+    ASSERT_TRUE(PumpUntil([&] { return m_home.Read("profile.ini").find("UserName=demo") != std::string::npos; },
                           20000));
     ASSERT_TRUE(program.Signal(SIGTERM));
     ASSERT_TRUE(program.Wait(60000));
