@@ -385,6 +385,19 @@ int CountPlacedOrders(const std::string& xml)
     return n;
 }
 
+std::vector<CString> PlacedOrderIds(const std::string& xml)
+{
+    std::vector<CString> ids;
+    Reply reply;
+    const TiXmlElement* body = reply.Parse(xml) ? reply.Body("Orders") : nullptr;
+    if (body)
+        ForEachChild(body, "Order", [&](const TiXmlElement* order) {
+            if (const CString id = ChildText(order, "OrderId"); !id.IsEmpty())
+                ids.push_back(id);
+        });
+    return ids;
+}
+
 CString SessionCookieFrom(const std::string& setCookie)
 {
     static const std::string kName = "KELVTRADING=";

@@ -57,6 +57,8 @@ bool ParseIndustryGroup(const std::string& xml, std::vector<CString>& symbols);
 bool ParseItemResults(const std::string& xml, CString& errors);
 // Orders (or saved orders) an order request's reply names; 0 when it names none.
 int CountPlacedOrders(const std::string& xml);
+// The ids of the orders a placing reply names.
+std::vector<CString> PlacedOrderIds(const std::string& xml);
 bool ParseWebUpdates(const std::string& xml, std::vector<CWebUpdateInfo>& updates);
 
 // "KELVTRADING=<id>" from a Set-Cookie value of the LogIn reply: the id, or empty.

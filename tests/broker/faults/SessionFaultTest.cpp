@@ -2,6 +2,7 @@
 // wedged in a record, answering with broken or lost replies, or not there at all.
 #include "broker/core/FeedTime.h"
 #include "broker/protocol/StreamRecord.h"
+#include "broker/session/CAccountDataStore.h"
 #include "broker/session/CPlatformHttpTransport.h"
 #include "broker/session/CSessionManager.h"
 #include "broker/session/CSymbolHandle.h"
@@ -54,6 +55,24 @@ protected:
         if (!Broker().InjectQuote(symbol, {{kFieldBid, false, bid, {}}}))
             return false;
         return WaitUntil([&] { return handle.GetDouble(kFieldBid) == bid; }, 10s);
+    }
+
+    // The session has read the account's order list once (what a lost reply is told from).
+    bool OrderListRead()
+    {
+        CAccountDataStore& store = Manager().GetAccountData();
+        return WaitUntil(
+            [&] {
+                std::lock_guard<std::recursive_mutex> lock(store.GetLock());
+                return store.Orders().present;
+            },
+            10s);
+    }
+    // Another order placed at the broker, as another client would.
+    void PlaceElsewhere(const std::string& account, const std::string& legKeys)
+    {
+        std::string error;
+        EXPECT_FALSE(Broker().PlaceOrder("accountid=" + account + "~" + legKeys, false, false, error).empty()) << error;
     }
 
     qx::testsupport::CTestBrokerSession m_session;
@@ -152,6 +171,7 @@ TEST_F(SessionFaultTest, QuoteVolumeIsTheBrokersAfterTrades)
 TEST_F(SessionFaultTest, OrderWhoseReplyIsLostIsReportedPlacedOnce)
 {
     const CString account = Session().GetCurrentAccount();
+    ASSERT_TRUE(OrderListRead());
     const size_t before = Broker().Orders(account.str()).size();
     for (ApiFault fault : {ApiFault::ServerError, ApiFault::CutReply, ApiFault::EmptyOk}) {
         Broker().FailReplies("EquityTrade", fault);
@@ -167,6 +187,7 @@ TEST_F(SessionFaultTest, OrderWhoseReplyIsLostIsReportedPlacedOnce)
 TEST_F(SessionFaultTest, OrderNotPlacedWhileItsAnswerIsLostIsNoSuccess)
 {
     const CString account = Session().GetCurrentAccount();
+    ASSERT_TRUE(OrderListRead());
     const size_t before = Broker().Orders(account.str()).size();
     for (ApiFault fault : {ApiFault::Refused, ApiFault::FalseOk}) {
         Broker().FailReplies("EquityTrade", fault);
@@ -176,6 +197,143 @@ TEST_F(SessionFaultTest, OrderNotPlacedWhileItsAnswerIsLostIsNoSuccess)
         EXPECT_GE(error.Find("Order Status window"), 0) << error.str();
     }
     EXPECT_EQ(before, Broker().Orders(account.str()).size());
+}
+
+TEST_F(SessionFaultTest, AnOrderTheBrokerNeverSawIsNotReportedPlacedWhileAnotherOfItsSymbolIs)
+{
+    const std::string account = Session().GetCurrentAccount().str();
+    ASSERT_TRUE(OrderListRead());
+    const size_t before = Broker().Orders(account).size();
+    // 503 before the broker reads the request; meanwhile another GE order is placed.
+    Broker().FailReplies("EquityTrade", ApiFault::Unavailable);
+    Broker().OnFault([&](const std::string&) {
+        PlaceElsewhere(account, "action=buy~quantity=25~symbol=GE~ordtype=limit~price=1.50~expire=day~");
+    });
+    CString error;
+    EXPECT_FALSE(Session().SubmitOrder({qx::testsupport::DayOrderLeg("GE", 10, "Limit", 1.00)}, 0, -1, 1, "QXVEL",
+                                       CString(account), error));
+    Broker().OnFault(nullptr);
+    EXPECT_GE(error.Find("Order Status window"), 0) << error.str();
+    ASSERT_EQ(before + 1, Broker().Orders(account).size());
+    EXPECT_TRUE(Broker().OrderRequests().empty()); // ours never reached it
+}
+
+TEST_F(SessionFaultTest, TwoNewOrdersLikeOursAfterALostReplyAreOutcomeUnknown)
+{
+    const std::string account = Session().GetCurrentAccount().str();
+    ASSERT_TRUE(OrderListRead());
+    const size_t before = Broker().Orders(account).size();
+    // Ours is placed but its answer is lost; an order just like it comes from elsewhere.
+    Broker().FailReplies("EquityTrade", ApiFault::ServerError);
+    Broker().OnFault([&](const std::string&) {
+        PlaceElsewhere(account, "action=buy~quantity=10~symbol=GE~ordtype=limit~price=1.00~expire=day~");
+    });
+    CString error;
+    EXPECT_FALSE(Session().SubmitOrder({qx::testsupport::DayOrderLeg("GE", 10, "Limit", 1.00)}, 0, -1, 1, "QXVEL",
+                                       CString(account), error));
+    Broker().OnFault(nullptr);
+    EXPECT_GE(error.Find("Order Status window"), 0) << error.str();
+    EXPECT_EQ(before + 2, Broker().Orders(account).size());
+
+    // One like it but of another price, side or expiration is told apart from ours.
+    for (const char* other : {"action=buy~quantity=10~symbol=GE~ordtype=limit~price=1.01~expire=day~",
+                              "action=sell~quantity=10~symbol=GE~ordtype=limit~price=1.00~expire=day~",
+                              "action=buy~quantity=10~symbol=GE~ordtype=limit~price=1.00~expire=gtc~",
+                              "action=buy~quantity=11~symbol=GE~ordtype=limit~price=1.00~expire=day~"}) {
+        if (std::string(other).find("sell") != std::string::npos)
+            PlaceElsewhere(account, "action=buy~quantity=10~symbol=GE~ordtype=market~expire=day~");
+        Broker().FailReplies("EquityTrade", ApiFault::ServerError);
+        Broker().OnFault([&](const std::string&) { PlaceElsewhere(account, other); });
+        EXPECT_TRUE(Session().SubmitOrder({qx::testsupport::DayOrderLeg("GE", 10, "Limit", 1.00)}, 0, -1, 1, "QXVEL",
+                                          CString(account), error))
+            << other << ": " << error.str();
+        Broker().OnFault(nullptr);
+    }
+}
+
+TEST_F(SessionFaultTest, AnOrderGoesOutAtOnceWhileTheOrderListIsLate)
+{
+    const std::string account = Session().GetCurrentAccount().str();
+    ASSERT_TRUE(OrderListRead());
+    Broker().ClearOrderRequests();
+    Broker().DelayReplies("OrderStatus", 4000);
+    const auto start = std::chrono::steady_clock::now();
+    CString error;
+    EXPECT_TRUE(Session().SubmitOrder({qx::testsupport::DayOrderLeg("MSFT", 5, "Market")}, 0, -1, 1, "QXVEL",
+                                      CString(account), error))
+        << error.str();
+    const auto took = std::chrono::steady_clock::now() - start;
+    Broker().DelayReplies("OrderStatus", 0);
+    EXPECT_LT(took, 2s);
+    ASSERT_EQ(1u, Broker().OrderRequests().size());
+}
+
+TEST_F(SessionFaultTest, TheBrokerReceivesEveryFieldAsEnteredAndNoTextAddsAKey)
+{
+    const std::string account = Session().GetCurrentAccount().str();
+    Broker().ClearOrderRequests();
+    COrderLeg leg = qx::testsupport::DayOrderLeg("INET:MSFT", 10, "StopLimit", 1.1235);
+    leg.activationPrice = 1.25;
+    leg.action = 2;
+    leg.expire = "GTC";
+    leg.route = "NSDQ (INET)";
+    leg.instructions = "AON";
+    leg.expirationMonth = "12";
+    leg.expirationDay = "1";
+    leg.expirationYear = "2030";
+    CString error;
+    ASSERT_TRUE(Session().SubmitOrder({leg}, 0, -1, 1, "QXVEL", CString(account), error)) << error.str();
+    auto requests = Broker().OrderRequests();
+    ASSERT_EQ(1u, requests.size());
+    EXPECT_EQ("EquityTrade", requests[0].name);
+    EXPECT_EQ("QXVEL", requests[0].source);
+    ASSERT_TRUE(requests[0].parsed) << requests[0].parseError;
+    const qx::testbroker::OrderFields expected = {
+        {"accountid", account}, {"action", "sellshort"},  {"quantity", "10"},   {"symbol", "MSFT"},
+        {"ordtype", "stop_limit"}, {"price", "1.1235"},   {"actprice", "1.25"}, {"tsparam", ""},
+        {"expire", "gtc"},         {"spinstructions", "aon"}, {"routing", "inet"}, {"exmonth", "12"},
+        {"exday", "1"},            {"exyear", "2030"}};
+    EXPECT_EQ(expected, requests[0].fields);
+
+    // The order list gives the price back to its last decimal; an edit of the quantity alone
+    // sends it unchanged.
+    std::vector<qx::testbroker::Order> orders = Broker().Orders(account);
+    auto placed = std::find_if(orders.begin(), orders.end(), [](const auto& o) { return o.status == "Open"; });
+    ASSERT_NE(placed, orders.end());
+    COrderLeg edit = leg;
+    edit.orderId = CString(placed->id);
+    edit.quantity = 20;
+    ASSERT_TRUE(Session().EditOrder(edit, 0, nullptr, error)) << error.str();
+    requests = Broker().OrderRequests();
+    ASSERT_EQ(2u, requests.size());
+    EXPECT_EQ("EditOrder", requests[1].name);
+    EXPECT_EQ("1.1235", requests[1].fields["price"]);
+    EXPECT_EQ("20", requests[1].fields["quantity"]);
+
+    // Texts from files that are no order words, or prices the string cannot carry, never
+    // reach the broker, whoever sends them.
+    struct Bad {
+        void (*change)(COrderLeg&);
+        const char* message;
+    };
+    const Bad bad[] = {
+        {[](COrderLeg& l) { l.route = "Auto~symbol=EVIL"; }, "Invalid routing: Auto~symbol=EVIL"},
+        {[](COrderLeg& l) { l.orderType = "Limit~ordtype=market"; }, "Invalid order type: Limit~ordtype=market"},
+        {[](COrderLeg& l) { l.expirationYear = "2030~exyear=2031"; }, "Invalid good-till date: 12/1/2030~exyear=2031"},
+        {[](COrderLeg& l) { l.price = 0.00004; }, "Invalid price: 4e-05 (above 0, at most 4 decimals)"},
+    };
+    for (const Bad& b : bad) {
+        COrderLeg changed = leg;
+        b.change(changed);
+        EXPECT_FALSE(Session().SubmitOrder({changed}, 0, -1, 1, "QXVEL", CString(account), error));
+        EXPECT_EQ(CString(b.message), error);
+        if (std::string(b.message).find("routing") != std::string::npos)
+            continue; // an edit does not send the routing
+        changed.orderId = edit.orderId;
+        EXPECT_FALSE(Session().EditOrder(changed, 0, nullptr, error));
+        EXPECT_EQ(CString(b.message), error);
+    }
+    EXPECT_EQ(2u, Broker().OrderRequests().size());
 }
 
 TEST_F(SessionFaultTest, CutHistoryBodyFailsWhereverItIsCut)
