@@ -690,9 +690,13 @@ void CBrokerSession::StreamThread(int stream)
         bool loggedIn = false;
         for (const std::string& line : first)
             ok = ok && connection->SendAll(line);
-        // The server sends a heartbeat every second: a connection that brings no record for a
-        // while is stalled (or wedged in a record that never ends) and is made anew.
-        auto lastRecord = std::chrono::steady_clock::now();
+        // The server sends a heartbeat every second: a connection that brings neither a record
+        // nor kProgressBytes for a while is stalled and is made anew. Bytes count, so a large
+        // record arriving slowly is no stall; the trickle of heartbeats swallowed by a record
+        // that never ends is less than that and is one.
+        static constexpr size_t kProgressBytes = 4096;
+        auto lastProgress = std::chrono::steady_clock::now();
+        size_t bytesSinceProgress = 0;
         while (ok && !m_bStop.load()) {
             std::vector<std::string> lines;
             {
@@ -707,14 +711,24 @@ void CBrokerSession::StreamThread(int stream)
             if (n < 0)
                 break;
             const auto now = std::chrono::steady_clock::now();
-            if (n == 0 && now - lastRecord < std::chrono::milliseconds(m_config.streamSilenceMs))
+            if (n == 0 && now - lastProgress < std::chrono::milliseconds(m_config.streamSilenceMs))
                 continue;
-            if (n > 0)
+            if (n > 0) {
                 parser.Feed(buffer.data(), static_cast<size_t>(n));
+                bytesSinceProgress += static_cast<size_t>(n);
+                if (bytesSinceProgress >= kProgressBytes) {
+                    lastProgress = now;
+                    bytesSinceProgress = 0;
+                }
+            }
             qx::protocol::StreamRecord record;
             bool refused = false;
             while (!refused && parser.Next(record)) {
-                lastRecord = now;
+                lastProgress = now;
+                bytesSinceProgress = 0;
+                // Data again (the login's own status answer is not yet data).
+                if (!std::holds_alternative<qx::protocol::StatusRecord>(record.body))
+                    SetStreamStalled(stream, false);
                 if (const auto* beat = std::get_if<qx::protocol::HeartbeatRecord>(&record.body)) {
                     UpdateClock(beat->serverTimeMs, "heartbeat");
                     continue;
@@ -753,12 +767,10 @@ void CBrokerSession::StreamThread(int stream)
             }
             if (refused)
                 break;
-            if (now - lastRecord >= std::chrono::milliseconds(m_config.streamSilenceMs)) {
+            if (now - lastProgress >= std::chrono::milliseconds(m_config.streamSilenceMs)) {
                 const int seconds = (m_config.streamSilenceMs + 999) / 1000;
                 Log("stream %d: no record for %d s, reconnecting", stream, seconds);
-                CString text;
-                text.Format("No data from the stream server for %d seconds; reconnecting.", seconds);
-                PostStatusText(text);
+                SetStreamStalled(stream, true);
                 break;
             }
         }
@@ -780,6 +792,32 @@ void CBrokerSession::StreamThread(int stream)
         if (!Sleep(loggedIn ? std::min(m_config.retryMs, 250) : m_config.retryMs))
             break;
     }
+    // Stopped: an outage of this stream no longer counts.
+    std::lock_guard<std::mutex> lock(m_stallLock);
+    if (m_bStalled[stream]) {
+        m_bStalled[stream] = false;
+        --m_nStalledStreams;
+    }
+}
+
+void CBrokerSession::SetStreamStalled(int stream, bool stalled)
+{
+    CString text;
+    {
+        std::lock_guard<std::mutex> lock(m_stallLock);
+        if (m_bStalled[stream] == stalled)
+            return;
+        m_bStalled[stream] = stalled;
+        m_nStalledStreams += stalled ? 1 : -1;
+        // One message when the first stream stalls, one when the last flows again.
+        if (stalled && m_nStalledStreams == 1)
+            text.Format("No data from the stream server for %d seconds; reconnecting.",
+                        (m_config.streamSilenceMs + 999) / 1000);
+        else if (!stalled && m_nStalledStreams == 0)
+            text = "Data from the stream server flows again.";
+    }
+    if (!text.IsEmpty())
+        PostStatusText(text);
 }
 
 // ---------------------------------------------------------------- request loop (news, option chains)

@@ -169,6 +169,9 @@ private:
     // Stops and joins the threads; a cancelled login still in a request is joined only when asked.
     void StopThreads(bool waitForLogins);
     void StreamThread(int stream);
+    // A stream's outage begins or ends; the user hears of the first stall and of the end of
+    // the last one, once each.
+    void SetStreamStalled(int stream, bool stalled);
     void RequestThread();
     void HistoryThread();
     void AccountThread();
@@ -215,6 +218,9 @@ private:
     std::atomic<uint64_t> m_nDropped{0};
     std::atomic<bool> m_bConnected[kStreamCount] = {};
     std::atomic<uint64_t> m_nConnects[kStreamCount] = {};
+    std::mutex m_stallLock;
+    bool m_bStalled[kStreamCount] = {};
+    int m_nStalledStreams = 0;
 
     // Lines waiting for each connected stream; guarded with the subscription changes.
     std::mutex m_subLock;

@@ -119,6 +119,13 @@ CString SymbolText(const CString& symbol)
     return IsOrderSymbol(bare) ? bare : CString();
 }
 
+// The whole quantity as the order string's %d takes it; 0 for one that does not fit.
+int WholeQuantity(double quantity)
+{
+    const double whole = std::floor(quantity);
+    return std::isfinite(whole) && whole >= 0 && whole <= 2147483647.0 ? static_cast<int>(whole) : 0;
+}
+
 bool IsOrderIdText(const CString& id)
 {
     if (id.IsEmpty())
@@ -389,7 +396,7 @@ CString BuildOrderString(const std::vector<COrderLeg>& legs, int securityKind, i
         text.AppendFormat("action%s=%s~quantity%s=%d~symbol%s=%s~ordtype%s=%s~price%s=%s~actprice%s=%s~"
                           "tsparam%s=%s~expire%s=%s~spinstructions%s=%s~routing%s=%s~exmonth%s=%s~"
                           "exday%s=%s~exyear%s=%s~",
-                          n, BrokerActionWord(securityKind, leg.action), n, static_cast<int>(leg.quantity), n,
+                          n, BrokerActionWord(securityKind, leg.action), n, WholeQuantity(leg.quantity), n,
                           SymbolText(leg.symbol), n, BrokerOrderType(leg.orderType), n, price, n, actPrice, n,
                           tsParam, n, BrokerExpire(leg.expire), n, BrokerInstructions(leg.instructions), n,
                           BrokerRoute(leg.route), n, DatePart(goodTill, date.month), n, DatePart(goodTill, date.day), n,
@@ -408,7 +415,7 @@ CString BuildEditOrderString(const COrderLeg& leg, const CString& accountId)
     text.Format("accountid=%s~orderid=%s~ordtype=%s~quantity=%d~price=%s~actprice=%s~expire=%s~exmonth=%s~"
                 "exday=%s~exyear=%s",
                 IsOrderIdText(accountId) ? accountId : CString(), IsOrderIdText(leg.orderId) ? leg.orderId : CString(),
-                BrokerOrderType(leg.orderType), static_cast<int>(leg.quantity), price,
+                BrokerOrderType(leg.orderType), WholeQuantity(leg.quantity), price,
                 UsesActivationPrice(leg.orderType) ? OrderPriceText(leg.activationPrice) : CString(),
                 BrokerExpire(leg.expire), DatePart(goodTill, date.month), DatePart(goodTill, date.day),
                 DatePart(goodTill, date.year));

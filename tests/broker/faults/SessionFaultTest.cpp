@@ -117,7 +117,7 @@ TEST_F(SessionFaultTest, ExpiredSessionSeenByTheKeepAliveEndsTheRetries)
     EXPECT_EQ(1, m_session.CountStatuses(kStatusSessionLost));
 }
 
-TEST_F(SessionFaultTest, StalledStreamIsDroppedAndMadeAnew)
+TEST_F(SessionFaultTest, StalledStreamIsDroppedAndMadeAnewAndTheUserIsToldOnceEachWay)
 {
     auto handle = Watch("IBM");
     const uint64_t connects = Session().GetConnectCount(CBrokerSession::kStreamMarketData);
@@ -127,18 +127,39 @@ TEST_F(SessionFaultTest, StalledStreamIsDroppedAndMadeAnew)
     const auto noticed = std::chrono::steady_clock::now() - start;
     EXPECT_LE(noticed, 5s);
     EXPECT_TRUE(m_session.LogHas("no record for"));
-    EXPECT_TRUE(WaitUntil(
-        [&] {
-            for (const CSessionStatus& s : m_session.Sink().Statuses())
-                if (s.code == kStatusText && s.text.Find("No data from the stream server") >= 0)
-                    return true;
-            return false;
-        },
-        5s));
-    std::this_thread::sleep_for(10s - (std::chrono::steady_clock::now() - start));
+    auto count = [&](const char* part) {
+        int n = 0;
+        for (const CSessionStatus& s : m_session.Sink().Statuses())
+            n += s.code == kStatusText && s.text.Find(part) >= 0;
+        return n;
+    };
+    EXPECT_TRUE(WaitUntil([&] { return count("No data from the stream server") > 0; }, 5s));
+    // Three streams, several reconnections in 12 s: one message.
+    std::this_thread::sleep_for(12s - (std::chrono::steady_clock::now() - start));
     Broker().StallStreams(false);
     ASSERT_TRUE(WaitUntil([&] { return Session().GetConnectCount(CBrokerSession::kStreamMarketData) > connects; }, 10s));
     EXPECT_TRUE(QuotesFlow(*handle, "IBM", 55.5));
+    EXPECT_TRUE(WaitUntil([&] { return count("Data from the stream server flows again.") > 0; }, 5s));
+    std::this_thread::sleep_for(1s);
+    EXPECT_EQ(1, count("No data from the stream server"));
+    EXPECT_EQ(1, count("Data from the stream server flows again."));
+}
+
+TEST_F(SessionFaultTest, ALargeRecordArrivingSlowlyKeepsItsConnection)
+{
+    auto handle = Watch("AAPL");
+    const uint64_t connects = Session().GetConnectCount(CBrokerSession::kStreamMarketData);
+    // 384 KiB over six seconds (longer than the four seconds of silence a stall takes).
+    const std::vector<uint8_t> payload(384u << 10, 7);
+    const std::vector<uint8_t> frame = qx::protocol::EncodeFrame(0, 200, 0, payload);
+    const size_t chunk = frame.size() / 60 + 1;
+    for (size_t at = 0; at < frame.size(); at += chunk) {
+        Broker().SendRawToStreams({frame.begin() + at, frame.begin() + std::min(frame.size(), at + chunk)});
+        std::this_thread::sleep_for(100ms);
+    }
+    EXPECT_TRUE(QuotesFlow(*handle, "AAPL", 21.5));
+    EXPECT_EQ(connects, Session().GetConnectCount(CBrokerSession::kStreamMarketData));
+    EXPECT_FALSE(m_session.LogHas("no record for"));
 }
 
 TEST_F(SessionFaultTest, RecordWhosePayloadNeverComesEndsTheConnection)
