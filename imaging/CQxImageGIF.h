@@ -27,6 +27,11 @@ public:
     void SetComment(const char* sz_comment_in);
     void GetComment(char* sz_comment_out) const;
 
+    // Work of reaching the frame asked for (pixels decoded and painted): a late frame costs
+    // every earlier one. Decode fails once the frames up to it would cost more.
+    static constexpr uint64_t kDefaultFrameWorkBudget = uint64_t{1} << 29;
+    void SetFrameWorkBudget(uint64_t units) { m_workBudget = units ? units : kDefaultFrameWorkBudget; }
+
     struct GraphicControl {
         BYTE flags = 0;
         WORD delay = 0;
@@ -46,6 +51,8 @@ private:
                       int frameTrans, BYTE clearIndex, bool first, int prevDisposal, const DWORD* prevRect,
                       int& firstTrans);
     int CountFrames(CQxFile* fp);
+    // Pays for work of the frames; false, with the error text, past the budget.
+    bool ChargeWork(uint64_t units);
 
     bool WriteHeader(CQxFile* fp, CQxImage& img);
     bool WriteControl(CQxFile* fp, CQxImage& img, int dispmeth);
@@ -61,4 +68,6 @@ private:
     int m_dispmeth = 0;
     DWORD m_screenWidth = 0;
     DWORD m_screenHeight = 0;
+    uint64_t m_workBudget = kDefaultFrameWorkBudget;
+    uint64_t m_work = 0;
 };
