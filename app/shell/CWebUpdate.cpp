@@ -1,29 +1,10 @@
 #include "app/shell/CWebUpdate.h"
 
+#include "app/shell/CWebUpdateFileName.h"
+
 #include "platform/core/CHttpClient.h"
 
 #include <fstream>
-
-namespace {
-
-CString FileNameOfUrl(const CString& url)
-{
-    CString path = url;
-    const int query = path.FindOneOf("?#");
-    if (query >= 0)
-        path = path.Left(query);
-    const int slash = path.ReverseFind('/');
-    CString name = slash >= 0 ? path.Mid(slash + 1) : path;
-    CString safe;
-    for (char c : name.view())
-        if (c != '\\' && c != ':' && static_cast<unsigned char>(c) >= 32)
-            safe += c;
-    if (safe.IsEmpty() || safe == "." || safe == "..")
-        safe = "QxUpdate.bin";
-    return safe;
-}
-
-}  // namespace
 
 CWebUpdateResult DownloadWebUpdate(const CString& url, const CString& tempFolder, const CString& caFile)
 {
