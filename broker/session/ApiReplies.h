@@ -17,9 +17,11 @@ struct CApiResult {
     bool ok = false;
     bool hasError = false;
     CString error;
+    CString reason; // why a malformed reply is one (the parser's words), for the log
 };
 
-// Parses the frame; false (with error "Malformed reply.") when the text is not a reply.
+// Parses the frame; false (with error "Malformed reply." and the parser's reason) when the
+// text is not a reply.
 bool ParseApiResult(const std::string& xml, CApiResult& result);
 
 struct CLoginReply {

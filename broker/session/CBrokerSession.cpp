@@ -196,6 +196,7 @@ bool CBrokerSession::CallApi(const char* name, const Keys& keys, std::string& re
         return false;
     }
     if (!parsed) {
+        Log("response %s: %s (%s)", name, result.error.GetString(), result.reason.GetString());
         error = result.error;
         outcome = ECallFailure::Unclear;
         return false;
@@ -404,6 +405,10 @@ void CBrokerSession::LoginThread(CLoginAttempt& attempt, const CString& user, co
     }
     CLoginReply login;
     if (!ParseLoginReply(reply, login)) {
+        CApiResult result;
+        ParseApiResult(reply, result);
+        Log("response LogIn: Malformed reply. (%s)",
+            result.reason.IsEmpty() ? "no LogIn element with a session id" : result.reason.GetString());
         PostLoginFailure(attempt, "Malformed reply.");
         return;
     }

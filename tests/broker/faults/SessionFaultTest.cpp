@@ -16,6 +16,11 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <ctime>
@@ -398,6 +403,21 @@ TEST_F(SessionFaultTest, CutHistoryBodyFailsWhereverItIsCut)
     EXPECT_TRUE(m_session.LogHas("cut short"));
 }
 
+TEST_F(SessionFaultTest, AMalformedReplyIsLoggedWithTheParsersReason)
+{
+    CWatchlistRecord list;
+    list.name = "Cut";
+    CString error;
+    Broker().FailReplies("CreateWatchlist", ApiFault::CutReply, 1, 40);
+    EXPECT_FALSE(Session().SaveWatchlist(list, 1, error));
+    EXPECT_EQ(CString("Malformed reply."), error);
+    bool reasoned = false;
+    for (const std::string& line : m_session.Log())
+        reasoned = reasoned || (line.rfind("response CreateWatchlist: Malformed reply. (", 0) == 0 &&
+                                line.size() > std::string("response CreateWatchlist: Malformed reply. ()").size());
+    EXPECT_TRUE(reasoned);
+}
+
 TEST_F(SessionFaultTest, HttpErrorStatusIsAFailure)
 {
     Broker().FailReplies("history", ApiFault::ServerError);
@@ -446,6 +466,94 @@ TEST_F(SessionFaultTest, FloodOfBadRecordsLogsAFewLinesAndTheirCount)
     }
     EXPECT_LE(dropLines, 40u);
     EXPECT_EQ(Session().GetDroppedRecords() - dropsBefore, dropLines + counted);
+}
+
+// A server on loopback that answers one request with a head and then that many body bytes,
+// and closes.
+class COneReplyServer {
+public:
+    COneReplyServer(std::string head, size_t bodyBytes) : m_head(std::move(head)), m_bodyBytes(bodyBytes)
+    {
+        m_listen = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (bind(m_listen, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(m_listen, 1) != 0 ||
+            getsockname(m_listen, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+            return;
+        m_port = ntohs(address.sin_port);
+        m_thread = std::thread([this] { Serve(); });
+    }
+    ~COneReplyServer()
+    {
+        shutdown(m_listen, SHUT_RDWR);
+        if (m_thread.joinable())
+            m_thread.join();
+        close(m_listen);
+    }
+    std::string Url() const { return "http://127.0.0.1:" + std::to_string(m_port) + "/apps/100/OrderStatus"; }
+
+private:
+    void Serve()
+    {
+        const int client = accept(m_listen, nullptr, nullptr);
+        if (client < 0)
+            return;
+        std::string request;
+        char buffer[4096];
+        while (request.find("\r\n\r\n") == std::string::npos) {
+            const ssize_t n = recv(client, buffer, sizeof buffer, 0);
+            if (n <= 0)
+                break;
+            request.append(buffer, static_cast<size_t>(n));
+        }
+        bool ok = send(client, m_head.data(), m_head.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(m_head.size());
+        const std::string chunk(65536, '<');
+        for (size_t sent = 0; ok && sent < m_bodyBytes; sent += chunk.size())
+            ok = send(client, chunk.data(), std::min(chunk.size(), m_bodyBytes - sent), MSG_NOSIGNAL) > 0;
+        close(client);
+    }
+
+    std::string m_head;
+    size_t m_bodyBytes;
+    int m_listen = -1;
+    uint16_t m_port = 0;
+    std::thread m_thread;
+};
+
+TEST(HttpTransport, AReplyLongerThanTheXmlReaderTakesIsRefusedAndACutOneLeavesNoBody)
+{
+    CPlatformHttpTransport http(CString(), 10000);
+    {
+        const size_t body = (size_t{16} << 20) + 65536;
+        COneReplyServer server("HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: " +
+                                   std::to_string(body) + "\r\n\r\n",
+                               body);
+        CHttpExchange exchange;
+        exchange.url = server.Url();
+        EXPECT_FALSE(http.Perform(exchange));
+        EXPECT_TRUE(exchange.response.empty()) << exchange.response.size() << " bytes";
+    }
+    {
+        // Content-Length promises more than comes before the connection closes.
+        COneReplyServer server("HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: 100000\r\n\r\n",
+                               65536);
+        CHttpExchange exchange;
+        exchange.url = server.Url();
+        EXPECT_FALSE(http.Perform(exchange));
+        EXPECT_TRUE(exchange.response.empty()) << exchange.response.size() << " bytes";
+    }
+    {
+        const size_t body = size_t{8} << 20;
+        COneReplyServer server("HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: " +
+                                   std::to_string(body) + "\r\n\r\n",
+                               body);
+        CHttpExchange exchange;
+        exchange.url = server.Url();
+        EXPECT_TRUE(http.Perform(exchange)) << exchange.error;
+        EXPECT_EQ(body, exchange.response.size());
+    }
 }
 
 // The broker is not there: the login says so in words, with the code in the log.
