@@ -28,8 +28,9 @@ public:
     void GetComment(char* sz_comment_out) const;
 
     // Work of reaching the frame asked for (pixels decoded and painted): a late frame costs
-    // every earlier one. Decode fails once the frames up to it would cost more.
-    static constexpr uint64_t kDefaultFrameWorkBudget = uint64_t{1} << 29;
+    // every earlier one. Decode fails once the frames up to it would cost more. The default
+    // covers about 8 frames of a 4000 x 4000 screen, or 134 of a 1000 x 1000 one.
+    static constexpr uint64_t kDefaultFrameWorkBudget = uint64_t{1} << 28;
     void SetFrameWorkBudget(uint64_t units) { m_workBudget = units ? units : kDefaultFrameWorkBudget; }
 
     struct GraphicControl {
