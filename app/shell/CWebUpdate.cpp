@@ -2,9 +2,10 @@
 
 #include "app/shell/CWebUpdateFileName.h"
 
+#include "platform/core/CException.h"
 #include "platform/core/CHttpClient.h"
+#include "platform/core/CSafeFile.h"
 
-#include <fstream>
 
 CWebUpdateResult DownloadWebUpdate(const CString& url, const CString& tempFolder, const CString& caFile)
 {
@@ -29,10 +30,19 @@ CWebUpdateResult DownloadWebUpdate(const CString& url, const CString& tempFolder
         return result;
     }
     result.path = tempFolder + "/" + FileNameOfUrl(url);
-    std::ofstream out(result.path.GetString(), std::ios::binary | std::ios::trunc);
-    out.write(reply.body.data(), static_cast<std::streamsize>(reply.body.size()));
-    out.close();
-    if (!out) {
+    // Through a temporary file: a write that fails leaves no half installer behind.
+    CSafeFile out;
+    bool written = out.Open(result.path);
+    try {
+        if (written) {
+            out.Write(reply.body.data(), static_cast<UINT>(reply.body.size()));
+            out.Commit();
+        }
+    } catch (CException&) {
+        out.Abort();
+        written = false;
+    }
+    if (!written) {
         result.error = "The update could not be written to " + result.path;
         return result;
     }
