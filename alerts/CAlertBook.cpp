@@ -272,30 +272,16 @@ bool CAlertBook::LoadAlerts()
     if (!fileExists(path))
         return true;  // no alerts yet
 
-    CString text;
-    {
-        CFile file;
-        if (!file.Open(path, CFile::modeRead)) {
-            CString message;
-            message.Format("Error reading file \"%s\"", path.GetString());
-            return Fail(message);
-        }
-        try {
-            const ULONGLONG length = file.GetLength();
-            if (length > static_cast<ULONGLONG>(INT_MAX))
-                return Fail("Error reading file " + path);
-            char* buffer = text.GetBufferSetLength(static_cast<int>(length));
-            const UINT got = length ? file.Read(buffer, static_cast<UINT>(length)) : 0;
-            text.ReleaseBuffer(static_cast<int>(got));
-            if (got != length)
-                return Fail("Error reading file " + path);
-        } catch (CException&) {
-            return Fail("Error reading file " + path);
-        }
-    }
-
+    // The size is checked first: a file too long for the reader is damaged, and not read.
+    std::string text;
     CString error;
-    if (!FromXmlText(text, &error)) {
+    bool tooLarge = false;
+    if (!ReadXmlFile(path, text, &error, &tooLarge) && !tooLarge) {
+        CString message;
+        message.Format("Error reading file \"%s\"", path.GetString());
+        return Fail(message);
+    }
+    if (tooLarge || !FromXmlText(text.c_str(), &error)) {
         // Set aside, the damaged file no longer keeps new alerts from being saved.
         const CString keptAs = SetAsideDamagedFile(path);
         if (keptAs.IsEmpty())

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <filesystem>
 #include <functional>
 
@@ -265,6 +267,28 @@ std::string SetAsideName(const fs::path& folder)
         if (entry.path().filename().string().rfind("alerts.xml.damaged-", 0) == 0)
             return entry.path().filename().string();
     return {};
+}
+
+TEST_F(CAlertBookTest, AFileLongerThanTheReaderTakesIsSetAsideWithoutBeingRead)
+{
+    auto peakKb = [] {
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        return usage.ru_maxrss;
+    };
+    Write("alerts.xml", "<Alerts>");
+    std::filesystem::resize_file(Path("alerts.xml"), 300u << 20); // sparse: no disk, no time
+    const long before = peakKb();
+    EXPECT_FALSE(Book().LoadAlerts());
+    EXPECT_LT(peakKb() - before, 64 * 1024) << "kB more at the peak";
+    ASSERT_EQ(m_recorder.messages.size(), 1u);
+    const CString& message = m_recorder.messages[0];
+    EXPECT_EQ(message.Find("Error reading file alerts.xml: the file is damaged (XML text of 314572800 bytes is "
+                           "longer than the limit of 16777216 bytes). It is kept as "),
+              0)
+        << message.GetString();
+    EXPECT_FALSE(Exists("alerts.xml"));
+    EXPECT_FALSE(SetAsideName(m_folder.path()).empty());
 }
 
 TEST_F(CAlertBookTest, DamagedFileIsReportedByNameSetAsideAndANewOneSaved)

@@ -289,6 +289,9 @@ std::vector<std::string> CBrokerCore::ActionLog() const
 
 void CBrokerCore::RecordOrderRequest(ReceivedOrderRequest request)
 {
+    request.parsed = ParseOrderString(request.orderString, request.fields, request.parseError);
+    if (!request.parsed)
+        request.fields.clear();
     m_orderRequests.push_back(std::move(request));
     if (m_orderRequests.size() > 1000)
         m_orderRequests.pop_front();
