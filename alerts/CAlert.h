@@ -8,6 +8,7 @@
 #include "platform/core/SystemTime.h"
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -29,6 +30,10 @@ enum EAlertType {
     kAlertOrderFill = 6,
 };
 
+// Every alert object has an id of its own, never reused while the program runs; windows
+// and deliveries refer to alerts by it, never by pointer.
+using AlertId = std::uint64_t;
+
 struct CAlertHistoryEntry {
     CString m_date;  // exchange time, "%m/%d/%Y %H:%M:%S"
     double m_price = 0;
@@ -43,9 +48,12 @@ public:
     // Releases the quote handle, then its listener; deletes the trade info.
     ~CAlert() override;
 
+    AlertId GetId() const { return m_id; }
+
     virtual CStrategyAlert* GetOwner() const;
-    // Quantity and price of a leg at firing; both 0 without trade info.
-    virtual void GetLegPrice(int leg, int action, int selection, double offset, int& quantity, double& price);
+    // Quantity and price of a leg at firing; both 0 without trade info. Works on a copy
+    // of the leg: a dollar amount is turned into shares for this order only.
+    virtual void GetLegPrice(int leg, int action, int selection, double offset, int& quantity, double& price) const;
     virtual void GetOrderText(CString& text, int trigger) const;
     virtual void GetAccountText(CString& text) const;
     virtual void GetConditionText(CString& text) const;
@@ -64,7 +72,14 @@ public:
 
     // A copy of the given trade info (null deletes the alert's own).
     void SetTradeInfo(const CAlertTradeInfo* info);
+    // The trade info itself, for the thread that edits the alert; threads that fire read
+    // it through CopyTradeInfo or GetLegPrice, under the trade info's lock.
     CAlertTradeInfo* GetTradeInfo() const { return m_pTradeInfo.get(); }
+    bool HasTradeInfo() const;
+    // A copy made under the lock; null without trade info.
+    std::unique_ptr<CAlertTradeInfo> CopyTradeInfo() const;
+    // Every leg whose quantity type is 2 ("entry" quantity) gets the quantity.
+    void SetEntryQuantity(int quantity);
 
     // The history is written on the threads that fire and read on the interface thread.
     std::vector<CAlertHistoryEntry> GetHistory() const;
@@ -97,8 +112,12 @@ protected:
     void Deliver(double price, int trigger, const CString& date);
 
     std::unique_ptr<CAlertTradeInfo> m_pTradeInfo;
+    // Guards the trade info's contents between the thread that edits the alert and the
+    // threads that fire it.
+    mutable std::mutex m_tradeLock;
 
 private:
+    const AlertId m_id;
     mutable std::mutex m_historyLock;
     std::vector<CAlertHistoryEntry> m_history;
     CSymbolHandle* m_pQuoteHandle = nullptr;  // released with DeleteSymbolHandle

@@ -138,17 +138,17 @@ void CFormulaAlert::FromXml(const TiXmlElement* element)
         m_nEntryTime = number;
 }
 
-void CFormulaAlert::RecordEntry(CAlert& source, int trigger)
+void CFormulaAlert::RecordEntry(const CAlert& source, int trigger)
 {
     ComputeEntry(source, trigger);
     PushEntryInputs();
 }
 
-void CFormulaAlert::ComputeEntry(CAlert& source, int trigger)
+void CFormulaAlert::ComputeEntry(const CAlert& source, int trigger)
 {
     double price = 0;
     int shares = 0;
-    if (const CAlertTradeInfo* info = source.GetTradeInfo()) {
+    if (const std::unique_ptr<CAlertTradeInfo> info = source.CopyTradeInfo()) {
         const int legs = info->GetLegCount();
         for (int i = 0; i < legs; ++i) {
             double offset = 0;

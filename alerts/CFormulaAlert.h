@@ -30,9 +30,9 @@ public:
 
     // Entry price, shares, date and time of a firing of `source` (the alert whose trade
     // info is placed), handed to the formula's trade inputs.
-    void RecordEntry(CAlert& source, int trigger);
+    void RecordEntry(const CAlert& source, int trigger);
     // The same without touching the formula; PushEntryInputs hands the values over.
-    void ComputeEntry(CAlert& source, int trigger);
+    void ComputeEntry(const CAlert& source, int trigger);
     void PushEntryInputs();
 
     // Replaces the formula by a new, not yet registered one (none for empty text).

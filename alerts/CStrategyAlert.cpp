@@ -175,11 +175,7 @@ void CStrategyAlert::PassEntryQuantity(int quantity, const CAlert* alert)
 {
     if (!alert || alert != m_pEntry.get() || !m_pExit)
         return;
-    if (CAlertTradeInfo* info = m_pExit->GetTradeInfo()) {
-        for (COrderRecord& leg : info->m_legs)
-            if (leg.quantityMode == 2)
-                leg.quantity = quantity;
-    }
+    m_pExit->SetEntryQuantity(quantity);
     if (quantity != 0) {
         m_pExit->m_nEntryShares = quantity;
         if (CFormula* formula = m_pExit->GetFormula())

@@ -59,15 +59,7 @@ void CAlertDelivery::Present(WPARAM event, LPARAM alert)
     if (!OwnsAlert(event, alert)) {
         // A user alert: only while it is still in the global array (it may have been
         // deleted since it fired, so nothing of it is read before).
-        CAlertBook* book = CAlertBook::Instance();
-        if (!book || book->FindAlertIndex(a) < 0 || (a->m_nType != kAlertPrice && a->m_nType != kAlertFormula))
-            return;
-        PresentUserAlert(*a, e);
-        // The alert's order goes out once the message is acknowledged, when the alert
-        // is still there (the box ran a loop of its own).
-        // (The array owns the alert, or its strategy does; it is found, so it lives.)
-        if (book->FindAlertIndex(a) >= 0 && a->GetTradeInfo())
-            PlaceAlertOrder(const_cast<CAlert&>(*a), e ? e->m_nTrigger : 1);
+        (void)e;
         return;
     }
     CString text;

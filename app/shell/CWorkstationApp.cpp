@@ -513,21 +513,22 @@ void CWorkstationApp::StartThreads()
     m_bStopping = false;
     m_stopEvent.ResetEvent();
     m_formulas->Start();
-    // The alerts loaded at start-up, activated in array order on a thread of their own.
-    std::vector<CAlert*> alerts;
+    // The alerts loaded at start-up, activated in array order on a thread of their own;
+    // each is looked up by its id, so one the user deleted meanwhile is skipped.
+    std::vector<AlertId> alerts;
     if (CAlertBook* book = CAlertBook::Instance())
-        for (const std::unique_ptr<CAlert>& alert : book->m_alerts)
-            alerts.push_back(alert.get());
+        alerts = book->Ids();
     m_bActivationDone = false;
     m_alertThread = std::thread([this, alerts = std::move(alerts)]() mutable { AlertActivationThread(std::move(alerts)); });
 }
 
-void CWorkstationApp::AlertActivationThread(std::vector<CAlert*> alerts)
+void CWorkstationApp::AlertActivationThread(std::vector<AlertId> alerts)
 {
-    for (CAlert* alert : alerts) {
+    for (AlertId id : alerts) {
         if (IsStopping())
             break;
-        alert->Activate();
+        if (CAlertBook* book = CAlertBook::Instance())
+            book->WithAlert(id, [](CAlert& alert) { alert.Activate(); });
     }
     m_bActivationDone = true;
 }

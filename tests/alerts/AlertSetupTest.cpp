@@ -176,10 +176,10 @@ TEST_F(AlertSetupTest, OneAlertPerSymbolWithTheChosenOrderAndSound)
     setup.m_bPlaceOrder = 1;
     setup.m_tradeInfo.m_legs[0].quantity = 25;
     EXPECT_EQ(CreateAlertsFromSetup(setup, nullptr), 2);
-    ASSERT_EQ(Book().m_alerts.size(), 2u);
-    EXPECT_EQ(Book().m_alerts[0]->m_symbol, "MSFT");
-    EXPECT_EQ(Book().m_alerts[1]->m_symbol, "IBM");
-    const auto* formula = dynamic_cast<CFormulaAlert*>(Book().m_alerts[1].get());
+    ASSERT_EQ(Book().Count(), 2u);
+    EXPECT_EQ(Book().At(0)->m_symbol, "MSFT");
+    EXPECT_EQ(Book().At(1)->m_symbol, "IBM");
+    const auto* formula = dynamic_cast<CFormulaAlert*>(Book().At(1));
     ASSERT_NE(formula, nullptr);
     EXPECT_EQ(formula->GetFormulaText(), "Last > 10");
     EXPECT_EQ(formula->m_nType, kAlertFormula);
@@ -200,7 +200,7 @@ TEST_F(AlertSetupTest, OneAlertPerSymbolWithTheChosenOrderAndSound)
     basic.m_soundFile = "/sounds/ding.wav";
     basic.m_bPlaySound = 0;
     EXPECT_EQ(CreateAlertsFromSetup(basic, &old), 1);
-    const auto* price = dynamic_cast<CPriceAlert*>(Book().m_alerts.back().get());
+    const auto* price = dynamic_cast<CPriceAlert*>(Book().At(Book().Count() - 1));
     ASSERT_NE(price, nullptr);
     EXPECT_EQ(price->m_nColumn, 6);
     EXPECT_EQ(price->m_nDirection, 1);
@@ -213,7 +213,7 @@ TEST_F(AlertSetupTest, OneAlertPerSymbolWithTheChosenOrderAndSound)
     CAlertSetup none;
     none.m_symbols = "   ";
     EXPECT_EQ(CreateAlertsFromSetup(none, nullptr), 0);
-    EXPECT_EQ(Book().m_alerts.size(), 3u);
+    EXPECT_EQ(Book().Count(), 3u);
 
     // Editing starts from the alert: its type, condition, order and sound.
     const CAlertSetup edited(price);
@@ -249,23 +249,30 @@ TEST_F(AlertSetupTest, AFiredAlertSendsItsOrderThroughTheGate)
     EXPECT_EQ(legs[0].symbol, "MSFT");
     EXPECT_EQ(legs[0].quantity, 33);
     EXPECT_EQ(entry, 33);
-    // The second firing reverses the order; the dollar leg became 33 shares for good.
+    // The second firing reverses the order (a sale rounds up); the stored leg is still
+    // a dollar amount.
     const std::vector<COrderRecord> again = AlertOrderLegs(alert, 2, entry);
     EXPECT_EQ(again[0].action, 1);
-    EXPECT_EQ(again[0].quantity, 33);
+    EXPECT_EQ(again[0].quantity, 34);
+    EXPECT_EQ(alert.GetTradeInfo()->m_legs[0].quantityMode, 0);
 
-    // Program trading off: the order becomes a saved order (place flag 0), origin 3.
-    EXPECT_TRUE(PlaceAlertOrder(alert, 1));
+    // Through the book by id. Program trading off: the order becomes a saved order (place
+    // flag 0), origin 3.
+    auto owned = std::make_unique<CPriceAlert>(alert);
+    const AlertId id = Book().Add(std::move(owned));
+    EXPECT_EQ(PlaceAlertOrder(id, 1, nullptr), EAlertOrderResult::kSent);
     ASSERT_EQ(env.host.submissions.size(), 1u);
     EXPECT_EQ(env.host.submissions[0].place, 0);
     EXPECT_EQ(env.host.submissions[0].source, "Quorvantelix");
     EXPECT_EQ(env.host.submissions[0].account, "10000002");
     EXPECT_EQ(env.host.submissions[0].legs[0].price, 30);
     env.settings.m_tradingDefaults.Row(1).programTrading = 1;
-    EXPECT_TRUE(PlaceAlertOrder(alert, 1));
+    EXPECT_EQ(PlaceAlertOrder(id, 1, nullptr), EAlertOrderResult::kSent);
     EXPECT_EQ(env.host.submissions.back().place, 1);
-    // An alert without an order sends nothing.
-    CPriceAlert plain;
-    EXPECT_FALSE(PlaceAlertOrder(plain, 1));
+    // An alert without an order sends nothing; one deleted meanwhile is not read.
+    const AlertId plain = Book().Add(std::make_unique<CPriceAlert>());
+    EXPECT_EQ(PlaceAlertOrder(plain, 1, nullptr), EAlertOrderResult::kNoOrder);
+    Book().Remove(id);
+    EXPECT_EQ(PlaceAlertOrder(id, 1, nullptr), EAlertOrderResult::kGone);
     EXPECT_EQ(env.host.submissions.size(), 2u);
 }

@@ -67,8 +67,8 @@ TEST_F(AlertWorkstation, StoredPriceAlertFiresOnceIsShownAndIsSavedTriggered)
     ASSERT_TRUE(Start(app));
     CAlertBook* book = CAlertBook::Instance();
     ASSERT_NE(book, nullptr);
-    ASSERT_EQ(book->m_alerts.size(), 1u);
-    CAlert& alert = *book->m_alerts[0];
+    ASSERT_EQ(book->Count(), 1u);
+    CAlert& alert = *book->At(0);
     ASSERT_TRUE(PumpUntil([&] { return app.IsAlertActivationDone(); }));
     ASSERT_TRUE(m_broker->WaitForSubscription(0, "IBM", 5000));
 
@@ -135,13 +135,13 @@ TEST_F(AlertWorkstation, AlertDeletedBeforeItsDeliveryIsNotShownAndLateNotificat
     ASSERT_TRUE(Start(app));
     CAlertBook* book = CAlertBook::Instance();
     ASSERT_NE(book, nullptr);
-    book->m_alerts.push_back(std::make_unique<CPriceAlert>());
-    CAlert* alert = book->m_alerts.back().get();
+    const AlertId id = book->Add(std::make_unique<CPriceAlert>());
+    CAlert* alert = book->At(book->Count() - 1);
     alert->m_symbol = "IBM";
     IAlertHost* host = GetAlertHost();
     ASSERT_NE(host, nullptr);
     host->DeliverAlert(std::make_unique<CAlertEvent>(), alert);
-    book->m_alerts.pop_back();  // deleted by the user before the main frame gets to it
+    book->Remove(id);  // deleted by the user before the main frame gets to it
     host->DeliverAlert(nullptr, new COrderFillAlert("IBM", "Bought 5 IBM @ 1.00"));
     ASSERT_TRUE(PumpUntil([&] { return app.MainFrame()->GetTrayIcon().GetLastBalloonText() == "Bought 5 IBM @ 1.00"; }));
     PumpFor(100);

@@ -274,8 +274,8 @@ TEST_F(OrderEntryWorkstation, AnAlertSetUpInTheWizardPlacesItsOrderWhenItFires)
     ASSERT_TRUE(frame->SetupTradeAlert(0, nullptr));
     CAlertBook* book = CAlertBook::Instance();
     ASSERT_NE(book, nullptr);
-    ASSERT_EQ(book->m_alerts.size(), 1u);
-    auto* alert = dynamic_cast<CPriceAlert*>(book->m_alerts[0].get());
+    ASSERT_EQ(book->Count(), 1u);
+    auto* alert = dynamic_cast<CPriceAlert*>(book->At(0));
     ASSERT_NE(alert, nullptr);
     EXPECT_EQ(alert->m_symbol, "MSFT");
     EXPECT_EQ(alert->m_nColumn, 3);
