@@ -20,7 +20,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
-#include <strings.h>
+#include <cctype>
 
 namespace {
 
@@ -67,11 +67,15 @@ CString ClientName(const CString& configured)
     return CString(name);
 }
 
-std::string TrimPrompt(std::string text)
+// What a login prompt asks for, told by its letters alone: "Username:", "User Name" and
+// "username" all read "username".
+std::string PromptWord(const std::string& text)
 {
-    while (!text.empty() && (text.back() == '\0' || text.back() == ' ' || text.back() == '\r' || text.back() == '\n'))
-        text.pop_back();
-    return text;
+    std::string word;
+    for (char c : text)
+        if (std::isalpha(static_cast<unsigned char>(c)))
+            word += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return word;
 }
 
 CString TlsErrorText(SSL* ssl)
@@ -595,13 +599,13 @@ int CSmtp::Login()
             std::string decoded;
             const std::string text = m_lastReply.size() > 4 ? m_lastReply.substr(4) : std::string();
             const bool known = prompt < kMaxLoginPrompts && DecodeBase64(text, decoded);
-            const std::string asked = TrimPrompt(decoded);
+            const std::string asked = PromptWord(decoded);
             const CString* answer = nullptr;
             const char* shown = nullptr;
-            if (known && strcasecmp(asked.c_str(), "Username:") == 0) {
+            if (known && asked == "username") {
                 answer = &m_userName;
                 shown = "<user name>";
-            } else if (known && strcasecmp(asked.c_str(), "Password:") == 0) {
+            } else if (known && asked == "password") {
                 answer = &m_password;
                 shown = "<password>";
             }
@@ -689,6 +693,15 @@ int CSmtp::SendMessage(CSmtpMessage& message)
         return code;
     }
 
+    // From here on a failure leaves a transaction open at the server: it is reset, so
+    // that the session can send again.
+    const auto reset = [this] {
+        if (m_socket.IsOpen() && m_bLoggedIn) {
+            const CString error = m_error;
+            Exchange("RSET\r\n", "RSET\r\n");
+            m_error = error;
+        }
+    };
     int accepted = 0;
     for (const CString& address : recipients) {
         const CString line = "RCPT TO:<" + address + ">\r\n";
@@ -706,6 +719,7 @@ int CSmtp::SendMessage(CSmtpMessage& message)
     }
     if (accepted == 0) {
         ReportError(code);
+        reset();
         return code;
     }
 
@@ -713,6 +727,7 @@ int CSmtp::SendMessage(CSmtpMessage& message)
     if (code != 354) {
         Refused("The server refused DATA", code);
         ReportError(code);
+        reset();
         return code < 0 ? -1 : code;
     }
     const bool endsWithLine = text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0;
@@ -721,6 +736,7 @@ int CSmtp::SendMessage(CSmtpMessage& message)
     if (code != 250) {
         Refused("The server did not take the e-mail", code);
         ReportError(code);
+        reset();
         return code < 0 ? -1 : code;
     }
     return 0;
