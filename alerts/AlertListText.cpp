@@ -58,6 +58,8 @@ CAlertRowTexts AlertRowTexts(const CAlert& alert)
         texts[kAlertFieldLastTriggered] = history.front().m_date;
         if (history.front().m_price != 0)
             texts[kAlertFieldLastTriggered] += " @ " + FormatNumber(history.front().m_price, 2, 4);
+        if (!history.front().m_note.IsEmpty())
+            texts[kAlertFieldLastTriggered] += " (" + history.front().m_note + ")";
     }
     if (alert.m_bPaused)
         texts[kAlertFieldStatus] = "Paused";

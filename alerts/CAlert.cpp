@@ -134,6 +134,20 @@ bool AlertHoursOpen()
     return book ? book->m_alertHours.IsInWindow() : true;
 }
 
+CString EscapeAttributeText(const char* text)
+{
+    CString out;
+    for (const char* p = text ? text : ""; *p; ++p) {
+        switch (*p) {
+        case '"': out += "&quot;"; break;
+        case '\r': out += "&#13;"; break;
+        case '\n': out += "&#10;"; break;
+        default: out += EscapeAlertText(CString(*p)); break;
+        }
+    }
+    return out;
+}
+
 const TiXmlElement* FindAlertChild(const TiXmlElement* element, const char* name)
 {
     return element && name ? FindOwn(element, name) : nullptr;
@@ -286,8 +300,12 @@ void CAlert::ToXml(CString& text) const
                 m_bIsTriggered.load(), m_bPaused.load());
     text += "<Symbol>" + EscapeAlertText(m_symbol) + "</Symbol>\r\n";
     text += "<History>\r\n";
-    for (const CAlertHistoryEntry& entry : GetHistory())
-        text += "<Date price=\"" + HistoryPriceText(entry.m_price) + "\">" + EscapeAlertText(entry.m_date) + "</Date>\r\n";
+    for (const CAlertHistoryEntry& entry : GetHistory()) {
+        text += "<Date price=\"" + HistoryPriceText(entry.m_price) + "\"";
+        if (!entry.m_note.IsEmpty())
+            text += " note=\"" + EscapeAttributeText(entry.m_note) + "\"";
+        text += ">" + EscapeAlertText(entry.m_date) + "</Date>\r\n";
+    }
     text += "</History>\r\n";
     text += "<File>" + EscapeAlertText(m_soundFile) + "</File>\r\n";
     CString kind;
@@ -321,7 +339,8 @@ void CAlert::FromXml(const TiXmlElement* element)
             const CString text = GetElementText(date);
             if (text.IsEmpty())
                 continue;
-            history.push_back({text, ParseHistoryPrice(GetAttributeNoCase(date, "price"))});
+            const char* note = GetAttributeNoCase(date, "note");
+            history.push_back({text, ParseHistoryPrice(GetAttributeNoCase(date, "price")), note ? note : ""});
         }
         SetHistory(std::move(history));
     }
@@ -378,6 +397,16 @@ void CAlert::InsertHistory(const CAlertHistoryEntry& entry)
 {
     std::lock_guard<std::mutex> lock(m_historyLock);
     m_history.insert(m_history.begin(), entry);
+}
+
+void CAlert::NoteHistory(const CString& date, const CString& note)
+{
+    std::lock_guard<std::mutex> lock(m_historyLock);
+    for (CAlertHistoryEntry& entry : m_history)
+        if (entry.m_date == date) {
+            entry.m_note = note;
+            return;
+        }
 }
 
 void CAlert::RememberQuote(const CSymbolHandle& handle)

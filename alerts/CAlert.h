@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 class CAlertTradeInfo;
@@ -35,8 +36,14 @@ enum EAlertType {
 using AlertId = std::uint64_t;
 
 struct CAlertHistoryEntry {
+    CAlertHistoryEntry(CString date = CString(), double price = 0, CString note = CString())
+        : m_date(std::move(date)), m_price(price), m_note(std::move(note))
+    {
+    }
+
     CString m_date;  // exchange time, "%m/%d/%Y %H:%M:%S"
     double m_price = 0;
+    CString m_note;  // what went wrong in delivering the firing (a failed e-mail); empty
 };
 
 class CAlert : public CFormulaOwner {
@@ -85,6 +92,8 @@ public:
     std::vector<CAlertHistoryEntry> GetHistory() const;
     void SetHistory(std::vector<CAlertHistoryEntry> history);
     void InsertHistory(const CAlertHistoryEntry& entry);  // at the front: newest first
+    // Gives the newest firing of that date the note.
+    void NoteHistory(const CString& date, const CString& note);
 
     CSymbolHandle* GetQuoteHandle() const { return m_pQuoteHandle; }
     // Called by the handle's listener on the dispatcher thread: keeps last, bid and ask
@@ -137,6 +146,8 @@ bool AlertHoursOpen();
 // A free text for an element of the alerts file: "&", "<" and ">" written as entities,
 // so that a path or symbol holding them reads back unchanged.
 CString EscapeAlertText(const char* text);
+// The same for an attribute value between double quotes (quotes and line breaks too).
+CString EscapeAttributeText(const char* text);
 
 // Element lookups of the alert readers: the first element of the name, case-insensitive,
 // depth first through the element's subtree but not into the sub-alerts of a strategy

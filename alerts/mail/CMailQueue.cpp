@@ -76,9 +76,23 @@ bool CMailQueue::Send(const CMailSettings& settings, std::unique_ptr<CSmtpMessag
         if (m_bStopping)
             return false;
         m_jobs.push_back(Job{settings, std::move(message), std::move(done)});
+        if (m_jobs.back().settings.caFile.IsEmpty())
+            m_jobs.back().settings.caFile = m_caFile;
     }
     m_wake.notify_one();
     return true;
+}
+
+void CMailQueue::SetCaFile(const CString& path)
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_caFile = path;
+}
+
+CString CMailQueue::GetCaFile() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_caFile;
 }
 
 size_t CMailQueue::Pending() const

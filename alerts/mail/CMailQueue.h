@@ -60,6 +60,9 @@ public:
     bool Send(const CMailSettings& settings, std::unique_ptr<CSmtpMessage> message, Done done);
     // E-mails waiting or being sent.
     size_t Pending() const;
+    // Certificates trusted beside the system's, for senders that name none of their own.
+    void SetCaFile(const CString& path);
+    CString GetCaFile() const;
     // Drops the waiting e-mails (their done is not called), ends the session under way at
     // once and waits for the thread.
     void Stop();
@@ -78,5 +81,6 @@ private:
     bool m_bStopping = false;
     bool m_bBusy = false;
     CSmtp* m_pSession = nullptr;  // the session under way, for Stop
+    CString m_caFile;
     std::thread m_thread;
 };

@@ -1,5 +1,6 @@
 #include "app/shell/CPreferencesSheet.h"
 
+#include "alerts/ui/CEmailSettingsPage.h"
 #include "common/services/CAppSettings.h"
 #include "common/windows/ShellIds.h"
 #include "platform/ui/CComboBox.h"
@@ -118,8 +119,10 @@ void RunPreferences(CAppSettings& settings, CWnd* owner)
     // The pages outlive the sheet that shows them.
     CTradingOptionsPage trading(settings);
     CMiscOptionsPage misc(settings);
+    CEmailSettingsPage email(settings);
     CPreferencesSheet sheet("Preferences", owner);
     sheet.AddPage(&trading);
     sheet.AddPage(&misc);
+    sheet.AddPage(&email);
     sheet.DoModal();
 }

@@ -5,6 +5,7 @@
 #include "alerts/IAlertHost.h"
 #include "analytics/formula/CFormulaEngine.h"
 #include "analytics/formula/FormulaNames.h"
+#include "alerts/ui/EditAlertList.h"
 #include "app/shell/CAlertDelivery.h"
 #include "app/shell/CKindView.h"
 #include "app/shell/CLoginDlg.h"
@@ -72,6 +73,10 @@ struct KindView<kKindOrderStatus> {
 template <>
 struct KindView<kKindSavedOrders> {
     using type = CSavedOrdersView;
+};
+template <>
+struct KindView<kKindAlertManager> {
+    using type = EditAlertList;
 };
 template <>
 struct KindView<kKindChart> {
@@ -311,7 +316,7 @@ BOOL CWorkstationApp::InitInstance()
     m_pMainFrame = frame.release();  // owns itself with its window
     m_pMainWnd = m_pMainFrame;
     m_router->SetMainFrame(m_pMainFrame->m_hWnd);
-    m_alertDelivery = std::make_unique<CAlertDelivery>(*m_pMainFrame);
+    m_alertDelivery = std::make_unique<CAlertDelivery>(*m_pMainFrame, m_caFile);
     m_pMainFrame->SetAlertHandler(m_alertDelivery.get());
     SetAlertHost(m_alertDelivery.get());
     m_pMainFrame->GetOuterWidget()->resize(1280, 800);
@@ -591,6 +596,8 @@ int CWorkstationApp::ExitInstance()
         m_settings.SaveProfile(m_profile);
         m_bInitialized = false;
     }
+    if (m_alertDelivery)
+        m_alertDelivery->Shutdown();
     StopAlertsAndThreads();
     if (m_session) {
         m_session->SetStatusWindow(nullptr);
@@ -708,6 +715,10 @@ int CWorkstationApp::ApplyReportLook(int list)
         } else if (auto* saved = dynamic_cast<CSavedOrdersView*>(view); saved && list == kReportSavedOrders) {
             saved->SetFont(look.font, look.textColor);
             saved->SetBackgroundColor();
+            ++told;
+        } else if (auto* alerts = dynamic_cast<EditAlertList*>(view); alerts && list == kReportAlerts) {
+            alerts->SetListFontAndColor(look.font, look.textColor);
+            alerts->ApplyBackgroundColor();
             ++told;
         }
     }
