@@ -18,7 +18,8 @@ constexpr CReportColumn kColumns[kAlertFieldCount] = {
     {"Status", kAlertColumnCommandFirst + 4, EReportSort::kText},
     {"Trade Account", kAlertColumnCommandFirst + 5, EReportSort::kText},
 };
-constexpr int kWidths[kAlertFieldCount] = {80, 250, 125, 120, 100, 90};
+// Wide enough for a firing's date and price and the head of an order in the list font.
+constexpr int kWidths[kAlertFieldCount] = {70, 230, 300, 220, 70, 110};
 
 CString PriceText(double price)
 {

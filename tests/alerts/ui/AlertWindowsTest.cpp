@@ -175,7 +175,7 @@ TEST_F(AlertWindows, RowsShowEachAlertWithItsColumnsAndSortByText)
     CAlertListCtrl& list = view.GetList();
     ASSERT_EQ(list.GetItemCount(), 2);
     ASSERT_EQ(list.GetColumnCount(), 6);
-    const int widths[] = {80, 250, 125, 120, 100, 90};
+    const int widths[] = {70, 230, 300, 220, 70, 110};
     for (int c = 0; c < 6; ++c)
         EXPECT_EQ(list.GetColumnWidth(c), widths[c]);
     EXPECT_EQ(Column(list, 0), (std::vector<CString>{"IBM", "MSFT"}));
