@@ -1,8 +1,10 @@
 // What the formula wizard computes without its window: the calls "Add" builds, the
 // function lists, formula library files, symbol lists, the alerts made from a setup and
 // the order a fired alert sends.
+#include "alerts/AlertMail.h"
 #include "alerts/AlertOrders.h"
 #include "alerts/CAlertBook.h"
+#include "alerts/CAlertEvent.h"
 #include "alerts/CAlertSetup.h"
 #include "alerts/CFormulaAlert.h"
 #include "alerts/CPriceAlert.h"
@@ -275,4 +277,54 @@ TEST_F(AlertSetupTest, AFiredAlertSendsItsOrderThroughTheGate)
     Book().Remove(id);
     EXPECT_EQ(PlaceAlertOrder(id, 1, nullptr), EAlertOrderResult::kGone);
     EXPECT_EQ(env.host.submissions.size(), 2u);
+}
+
+TEST_F(AlertSetupTest, AnAlertsOrderPassesTheOrderGatesChecksWhateverFileItCameFrom)
+{
+    // A symbol from alerts.xml that would add fields to the order string is refused by
+    // the gate's own check, with its message; nothing reaches the broker.
+    CString error;
+    ASSERT_TRUE(Book().FromXmlText("<Alerts><Alert><Type>0</Type><Symbol>IBM~accountid=1</Symbol>"
+                                   "<TradeInfo><Leg><Action>0</Action><QuantityType>1</QuantityType>"
+                                   "<QtyAmt>10</QtyAmt><OrderType>Limit</OrderType><Price>1.5</Price></Leg>"
+                                   "</TradeInfo></Alert></Alerts>",
+                                   &error));
+    ASSERT_EQ(Book().Count(), 1u);
+    env.settings.m_tradingDefaults.Row(1).programTrading = 1;
+    EXPECT_EQ(PlaceAlertOrder(Book().At(0)->GetId(), 1, nullptr), EAlertOrderResult::kRefused);
+    EXPECT_TRUE(env.host.submissions.empty());
+    ASSERT_EQ(env.host.messages.size(), 1u);
+    EXPECT_NE(env.host.messages[0].Find("is not a valid symbol"), -1) << env.host.messages[0].str();
+}
+
+TEST_F(AlertSetupTest, TheAlertEmailNamesTheFiringAndTheSettingsChooseTheServer)
+{
+    CPriceAlert alert;
+    alert.m_symbol = "IBM";
+    alert.m_nColumn = 3;
+    alert.m_target = 500;
+    CAlertEvent event;
+    event.m_price = 501.5;
+    event.m_nTrigger = 1;
+    event.m_date = "12/07/2026 10:31:05";
+    EXPECT_EQ(AlertMailSubject(alert), "Quorvantelix Alert: IBM Last >= 500");
+    EXPECT_EQ(AlertMailText(alert, event),
+              "Symbol: IBM\r\nCondition: Last >= 500\r\nPrice: 501.50\r\nTime: 12/07/2026 10:31:05\r\nOrder: None\r\n");
+
+    env.settings.m_smtpServer = "smtp.example.com";
+    env.settings.m_nSmtpPort = 465;
+    env.settings.m_bEmailLogin = true;
+    env.settings.m_emailUser = "me";
+    env.settings.m_emailPassword = "pw";
+    CMailSettings mail = MailSettingsFrom(env.settings, "/ca.pem");
+    EXPECT_EQ(mail.server, "smtp.example.com");
+    EXPECT_EQ(mail.port, 465u);
+    EXPECT_TRUE(mail.implicitTls);  // port 465 speaks TLS from the start
+    EXPECT_TRUE(mail.login);
+    EXPECT_FALSE(mail.allowLoginWithoutTls);
+    EXPECT_EQ(mail.caFile, "/ca.pem");
+    env.settings.m_nSmtpPort = 587;
+    EXPECT_FALSE(MailSettingsFrom(env.settings, "").implicitTls);
+    env.settings.m_nSmtpPort = 70000;
+    EXPECT_EQ(MailSettingsFrom(env.settings, "").port, 0u);  // refused by the session, not sent to another port
 }
