@@ -297,6 +297,36 @@ TEST_F(SmtpSession, AQuestionOtherThanUserNameOrPasswordCancelsTheLogin)
     EXPECT_NE(lines.find("QUIT\r\n"), std::string::npos);
 }
 
+TEST_F(SmtpSession, AServerWithoutEsmtpIsGreetedWithHeloAndAGreetingRefusalEndsTheSession)
+{
+    StartServer(Server("helo"));
+    RecordingSmtp smtp;
+    smtp.m_userName = "eve";  // no login follows HELO
+    smtp.m_password = "pw";
+    smtp.m_bAllowLoginWithoutTls = true;
+    ASSERT_EQ(smtp.Connect("127.0.0.1", static_cast<unsigned>(m_server.Port())), 1);
+    auto message = Message("Old server", "line one\n.\nline three");
+    EXPECT_EQ(smtp.SendMessage(*message), 0) << smtp.GetErrorText().str();
+    smtp.Close();
+    EXPECT_FALSE(SentBy(smtp, "AUTH"));
+    const std::string lines = m_folder.read("mail/lines.txt");
+    EXPECT_EQ(lines.rfind("EHLO ", 0), 0u);
+    EXPECT_NE(lines.find("\r\nHELO "), std::string::npos);
+    EXPECT_NE(lines.find("MAIL FROM:<trader@example.com>\r\nRCPT TO:<trader@example.com>\r\nDATA\r\n"),
+              std::string::npos);
+    // The lone dot of the text is stuffed; the message ends with the one end-of-data line.
+    EXPECT_NE(lines.find("\r\nline one\r\n..\r\nline three\r\n.\r\nQUIT\r\n"), std::string::npos) << lines;
+
+    SmtpTestServer refusing;
+    ASSERT_TRUE(refusing.Start(Server("refuse"), m_folder.file("refuse")));
+    RecordingSmtp refused;
+    EXPECT_EQ(refused.Connect("127.0.0.1", static_cast<unsigned>(refusing.Port())), 0);
+    ASSERT_EQ(refused.calls.size(), 1u);
+    EXPECT_EQ(refused.calls[0].what, "error");
+    EXPECT_EQ(refused.calls[0].code, 554);
+    EXPECT_NE(refused.GetErrorText().Find("554 No SMTP service here"), -1) << refused.GetErrorText().str();
+}
+
 TEST_F(SmtpSession, RefusedRecipientsAreSkippedAndNoneLeftEndsBeforeData)
 {
     StartServer(Server("plain", "", "", {"nobody@example.com"}));

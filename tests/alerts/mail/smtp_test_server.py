@@ -10,8 +10,9 @@ parts as Python's e-mail package reads them (part-<i>.type, .charset, .filename,
 Modes: plain (no TLS, no login), starttls (STARTTLS offered, login required over TLS),
 implicit (TLS from the start, login required), stall (greets, then never answers),
 close (greets, reads EHLO and closes), silent (accepts and says nothing), oddauth (asks
-a login question that is neither user name nor password; writes the lines it was sent
-to lines.txt).
+a login question that is neither user name nor password), helo (refuses EHLO, takes HELO
+and a message), refuse (greets with 554). The raw modes write the lines they were sent
+to lines.txt.
 """
 import argparse
 import asyncio
@@ -101,10 +102,48 @@ async def odd_login(reader, writer, folder):
     writer.close()
 
 
+async def old_smtp(reader, writer, folder):
+    replies = {b"EHLO": b"500 Command not recognized\r\n", b"HELO": b"250 old.test\r\n",
+               b"MAIL": b"250 OK\r\n", b"RCPT": b"250 OK\r\n", b"DATA": b"354 End with .\r\n",
+               b"QUIT": b"221 Bye\r\n"}
+    writer.write(b"220 old.test SMTP\r\n")
+    await writer.drain()
+    with open(os.path.join(folder, "lines.txt"), "ab") as log:
+        in_data = False
+        while True:
+            line = await reader.readline()
+            if not line:
+                break
+            log.write(line)
+            log.flush()
+            if in_data:
+                if line == b".\r\n":
+                    in_data = False
+                    writer.write(b"250 Queued\r\n")
+                    await writer.drain()
+                continue
+            word = line.split()[0].upper() if line.split() else b""
+            writer.write(replies.get(word, b"500 What?\r\n"))
+            await writer.drain()
+            in_data = word == b"DATA"
+            if word == b"QUIT":
+                break
+    writer.close()
+
+
 async def raw_server(mode, folder):
     async def serve(reader, writer):
         if mode == "oddauth":
             await odd_login(reader, writer, folder)
+            return
+        if mode == "helo":
+            await old_smtp(reader, writer, folder)
+            return
+        if mode == "refuse":
+            writer.write(b"554 No SMTP service here\r\n")
+            await writer.drain()
+            await reader.readline()
+            writer.close()
             return
         if mode != "silent":
             writer.write(b"220 stalling.test ESMTP\r\n")
@@ -129,7 +168,7 @@ async def main():
     parser.add_argument("--refuse", action="append", default=[])
     args = parser.parse_args()
 
-    if args.mode in ("stall", "close", "silent", "oddauth"):
+    if args.mode in ("stall", "close", "silent", "oddauth", "helo", "refuse"):
         server = await raw_server(args.mode, args.folder)
     else:
         context = None
