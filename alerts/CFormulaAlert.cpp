@@ -31,8 +31,18 @@ CFormulaAlert::CFormulaAlert(const CFormulaAlert& other) : CAlert(other)
 
 CFormulaAlert::~CFormulaAlert()
 {
-    m_pFormula.reset();
+    StopFiring();
     CloseQuoteHandle();
+}
+
+void CFormulaAlert::StopFiring()
+{
+    // The formula's destructor waits for a firing under way and lets no later one start;
+    // only then is the pointer, which a firing reads, let go.
+    if (CFormula* formula = m_pFormula.get()) {
+        delete formula;
+        (void)m_pFormula.release();
+    }
 }
 
 void CFormulaAlert::GetConditionText(CString& text) const

@@ -18,6 +18,8 @@ public:
     CFormulaAlert(const CFormulaAlert& other);
     // Deletes the formula first: once it is gone the engine calls no more.
     ~CFormulaAlert() override;
+    // Deletes the formula, waiting for a firing under way: the engine calls no more.
+    void StopFiring();
 
     CStrategyAlert* GetOwner() const override { return m_pOwner; }
     void GetConditionText(CString& text) const override;

@@ -22,6 +22,11 @@ CStrategyAlert::CStrategyAlert(const CStrategyAlert& other)
 
 CStrategyAlert::~CStrategyAlert()
 {
+    // Both stop firing before either goes: a firing of one reads the other through the gate.
+    if (m_pEntry)
+        m_pEntry->StopFiring();
+    if (m_pExit)
+        m_pExit->StopFiring();
     m_pEntry.reset();
     m_pExit.reset();
     CloseQuoteHandle();
