@@ -267,6 +267,8 @@ void CAppSettings::LoadProfile(const CProfile& p)
     m_nSmtpPort = p.GetProfileInt(kSettings, "SmtpPort", m_nSmtpPort);
     m_alertEmailAddr = p.GetProfileString(kSettings, "AlertEmailAddr", m_alertEmailAddr);
     m_bEmailLogin = ReadBool(p, "EmailLogin", m_bEmailLogin);
+    m_bEmailAlerts = ReadBool(p, "EmailAlerts", m_bEmailAlerts);
+    m_bEmailPlainLogin = ReadBool(p, "EmailPlainLogin", m_bEmailPlainLogin);
     m_emailUser = Unscramble(ProgramKey(), p.GetProfileString(kSettings, "EmailUsrBin"));
     m_emailPassword = Unscramble(ProgramKey(), p.GetProfileString(kSettings, "EmailBin"));
 }
@@ -317,6 +319,8 @@ bool CAppSettings::SaveProfile(CProfile& p) const
     p.WriteProfileInt(kSettings, "SmtpPort", m_nSmtpPort);
     p.WriteProfileString(kSettings, "AlertEmailAddr", m_alertEmailAddr);
     putBool("EmailLogin", m_bEmailLogin);
+    putBool("EmailAlerts", m_bEmailAlerts);
+    putBool("EmailPlainLogin", m_bEmailPlainLogin);
     p.WriteProfileString(kSettings, "EmailUsrBin", Scramble(ProgramKey(), m_emailUser));
     p.WriteProfileString(kSettings, "EmailBin", Scramble(ProgramKey(), m_emailPassword));
     return p.EndBatch();

@@ -232,6 +232,8 @@ public:
     int m_nSmtpPort = 25;
     CString m_alertEmailAddr;
     bool m_bEmailLogin = false;
+    bool m_bEmailAlerts = false;       // a fired alert is sent by e-mail
+    bool m_bEmailPlainLogin = false;   // the login may go over an unencrypted connection
     CString m_emailUser;      // clear in memory, scrambled in the profile
     CString m_emailPassword;
 
