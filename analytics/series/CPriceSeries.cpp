@@ -1111,9 +1111,9 @@ void CPriceSeries::OnStreamRestored()
             return;
         }
         const int count = m_bars.Size();
+        // None outstanding, so the answers came: with no bar holding data, a trade made during
+        // the outage may be the symbol's first and every bar is asked for.
         const int newest = m_bars.LastValid();
-        if (newest < 0)
-            return; // nothing came yet: the first answer is still on its way
         // The bars the outage spanned, up to the one holding now.
         int rolled = 0;
         bool laidOut = false;
@@ -1121,7 +1121,7 @@ void CPriceSeries::OnStreamRestored()
             rolled = RollForwardLocked(now, now, rules, laidOut);
         // The newest bar with data may lack trades of the outage: it and every later bar are
         // asked for anew, past the history cache, which may hold them as they were.
-        const int first = laidOut ? 0 : std::max(newest - rolled, 0);
+        const int first = laidOut || newest < 0 ? 0 : std::max(newest - rolled, 0);
         for (int r = first; r < count; ++r)
             m_bars.ClearValues(r);
         if (IsDailyOrLongerInterval(m_interval)) {

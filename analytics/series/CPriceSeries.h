@@ -99,8 +99,8 @@ public:
                            const CHistoryCoverage* complete = nullptr);
     void OnLiveData(const CTradeMessage* trade, DWORD feedTime);
     void OnExchangeCheck();
-    // The live trades stopped for a while: the bars since the newest one with data are asked
-    // for anew, as a new series asks for its own.
+    // The live trades stopped for a while: the bars since the newest one with data (all of them
+    // when none has any) are asked for anew, as a new series asks for its own.
     void OnStreamRestored();
 
     // State, for owners and tests.

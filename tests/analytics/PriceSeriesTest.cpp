@@ -428,6 +428,32 @@ TEST(PriceSeries, StreamBackAfterALongOutageAsksForTheWholeSeriesUpToNow)
     EXPECT_EQ(CTimeToFeedTime(s.GetRecordAt(0)->m_startTime), services.requests[0].start);
 }
 
+TEST(PriceSeries, StreamBackAsksAgainForASeriesWhoseAnswersHeldNoTrade)
+{
+    FakeSeriesServices services;
+    CPriceSeries s("IBM,5", 0);
+    s.SetWindowMode(1);
+    s.SetBarCount(10, 0); // 11:20 .. 12:05, now 12:07
+    s.OnIntradayHistory({}); // the symbol has not traded
+    ASSERT_EQ(0, s.GetOutstandingRequests());
+    services.requests.clear();
+    // Its first trade was made while the stream was down: only the history can bring it.
+    services.now = T(2026, 3, 4, 12, 9);
+    s.OnStreamRestored();
+    ASSERT_EQ(1u, services.requests.size());
+    EXPECT_EQ(F(2026, 3, 4, 11, 20), services.requests[0].start);
+    EXPECT_EQ(F(2026, 3, 4, 12, 10), services.requests[0].end);
+    EXPECT_EQ(1, s.GetOutstandingRequests());
+    s.OnIntradayHistory({Row(F(2026, 3, 4, 12, 8), 50, 51, 49, 50.5, 700)});
+    EXPECT_EQ(0, s.GetOutstandingRequests());
+    const auto newest = s.GetRecordAt(9);
+    ASSERT_TRUE(newest);
+    EXPECT_EQ(T(2026, 3, 4, 12, 5), newest->m_startTime);
+    EXPECT_TRUE(newest->m_bValid);
+    EXPECT_EQ(700, newest->Volume());
+    EXPECT_EQ(50.5, newest->Close());
+}
+
 TEST(PriceSeries, HistoricalSeriesIgnoresTrades)
 {
     FakeSeriesServices services;
