@@ -8,9 +8,9 @@ namespace {
 
 const CReportColumn kColumns[kNewsColumnCount] = {
     {"Note", ID_NEWS_COLUMN_FIRST + kNewsNote, EReportSort::kText, 40},
-    {"Time", ID_NEWS_COLUMN_FIRST + kNewsTime, EReportSort::kDateTime, 95},
-    {"Symbol", ID_NEWS_COLUMN_FIRST + kNewsSymbol, EReportSort::kText, 55},
-    {"Source", ID_NEWS_COLUMN_FIRST + kNewsSource, EReportSort::kText, 50},
+    {"Time", ID_NEWS_COLUMN_FIRST + kNewsTime, EReportSort::kDateTime, 125},
+    {"Symbol", ID_NEWS_COLUMN_FIRST + kNewsSymbol, EReportSort::kText, 70},
+    {"Source", ID_NEWS_COLUMN_FIRST + kNewsSource, EReportSort::kText, 105},
     {"Headline", ID_NEWS_COLUMN_FIRST + kNewsHeadline, EReportSort::kText, 500},
 };
 

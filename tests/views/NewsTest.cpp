@@ -233,7 +233,7 @@ TEST(NewsLayoutFile, RoundTripBytesAndRefusals)
     EXPECT_FALSE(WriteNewsLayoutFile(folder.File("nofolder/x.nwl"), layout, message));
     EXPECT_EQ(message, "Error saving layout to " + folder.File("nofolder/x.nwl"));
     EXPECT_EQ(DefaultNewsLayout().columns,
-              (CReportLayout{{0, 40}, {1, 95}, {2, 55}, {3, 50}, {4, 500}}));
+              (CReportLayout{{0, 40}, {1, 125}, {2, 70}, {3, 105}, {4, 500}}));
 }
 
 TEST(NewsWorkspaceRecord, RoundTripAndOldRecords)
