@@ -34,15 +34,9 @@ CNewsLayout ReadNewsLayoutBody(CArchive& ar)
     return layout;
 }
 
-ENewsLayoutRead ReadNewsLayoutFile(const CString& path, CNewsLayout& out, CString& message)
+ENewsLayoutRead ReadNewsLayout(CArchive& ar, const CString& path, CNewsLayout& out, CString& message)
 {
-    CFile file;
-    if (!file.Open(path, CFile::modeRead | CFile::shareDenyWrite)) {
-        message = "Error reading layout " + path;
-        return ENewsLayoutRead::kCannotOpen;
-    }
     try {
-        CArchive ar(&file, CArchive::load);
         DWORD version = 0;
         ar >> version;
         if (version >= 20) {
@@ -62,6 +56,22 @@ ENewsLayoutRead ReadNewsLayoutFile(const CString& path, CNewsLayout& out, CStrin
         return ENewsLayoutRead::kDamaged;
     }
     return ENewsLayoutRead::kLoaded;
+}
+
+ENewsLayoutRead ReadNewsLayoutFile(const CString& path, CNewsLayout& out, CString& message)
+{
+    CFile file;
+    if (!file.Open(path, CFile::modeRead | CFile::shareDenyWrite)) {
+        message = "Error reading layout " + path;
+        return ENewsLayoutRead::kCannotOpen;
+    }
+    try {
+        CArchive ar(&file, CArchive::load);
+        return ReadNewsLayout(ar, path, out, message);
+    } catch (CException&) {
+        message = "Error reading layout " + path + ": the file is damaged.";
+        return ENewsLayoutRead::kDamaged;
+    }
 }
 
 bool WriteNewsLayoutFile(const CString& path, const CNewsLayout& layout, CString& message)

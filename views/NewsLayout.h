@@ -33,5 +33,7 @@ enum class ENewsLayoutRead { kLoaded, kCannotOpen, kIncompatible, kDamaged };
 // A ".nwl" file. On failure message holds what the window tells and out is unchanged:
 // a version of 20 or more is incompatible, any other version than 19 unknown.
 ENewsLayoutRead ReadNewsLayoutFile(const CString& path, CNewsLayout& out, CString& message);
+// The same from an archive over the file's bytes (path only names it in the message).
+ENewsLayoutRead ReadNewsLayout(CArchive& ar, const CString& path, CNewsLayout& out, CString& message);
 // Through a temporary file that replaces path; false with "Error saving layout to <path>".
 bool WriteNewsLayoutFile(const CString& path, const CNewsLayout& layout, CString& message);
