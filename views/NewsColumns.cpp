@@ -1,6 +1,6 @@
 #include "views/NewsColumns.h"
 
-#include "platform/core/CTime.h"
+#include "broker/core/ExchangeTime.h"
 
 #include <cstring>
 
@@ -25,7 +25,13 @@ CString NewsCellText(const CNewsHeadline& headline, int column)
 {
     switch (column) {
     case kNewsNote: return headline.note;
-    case kNewsTime: return CTime(headline.time).Format("%H:%M %m/%d/%Y");
+    case kNewsTime: {
+        SYSTEMTIME t{};
+        ExchangeSystemTime(headline.time, t);
+        CString text;
+        text.Format("%02d:%02d %02d/%02d/%04d", t.wHour, t.wMinute, t.wMonth, t.wDay, t.wYear);
+        return text;
+    }
     case kNewsSymbol: return headline.symbol;
     case kNewsSource: return headline.source;
     case kNewsHeadline: return headline.headline;

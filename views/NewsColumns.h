@@ -22,7 +22,8 @@ inline constexpr UINT ID_NEWS_COLUMN_FIRST = 40706;
 // Indexed by column id; each with its header, menu command and default width.
 std::span<const CReportColumn> NewsColumns();
 
-// "%H:%M %m/%d/%Y" of the time stamp (local time) for Time; the record's texts otherwise.
+// "%H:%M %m/%d/%Y" of the time stamp in exchange time for Time (the time the rest of the
+// program shows); the record's texts otherwise.
 CString NewsCellText(const CNewsHeadline& headline, int column);
 // -1, 0 or 1: Time by the time stamps, every other column by its text, byte by byte.
 int CompareNewsCells(const CNewsHeadline& first, const CNewsHeadline& second, int column);

@@ -11,6 +11,9 @@ CNewsLayout DefaultNewsLayout()
     CNewsLayout layout;
     for (int id = 0; id < kNewsColumnCount; ++id)
         layout.columns.push_back({id, DefaultColumnWidth(NewsColumns(), id)});
+    // Newest first, whichever key brought a headline.
+    layout.sortPosition = kNewsTime;
+    layout.sortDirection = -1;
     return layout;
 }
 

@@ -19,7 +19,7 @@ struct CNewsLayout {
     bool operator==(const CNewsLayout&) const = default;
 };
 
-// The five columns with their default widths, unsorted.
+// The five columns with their default widths, sorted by Time, newest first.
 CNewsLayout DefaultNewsLayout();
 
 void WriteNewsLayoutBody(CArchive& ar, const CNewsLayout& layout);

@@ -140,36 +140,29 @@ TEST(NewsKeys, TitleNamesSymbolsKeysAndAlertAndIsCutAfter128Characters)
 
 TEST(NewsColumns, CellsAndSortOrder)
 {
-    const char* saved = std::getenv("TZ");
-    const std::string oldZone = saved ? saved : "";
-    setenv("TZ", "UTC", 1);
-    tzset();
-    CNewsHeadline h = Story("N1", "MSFT", 1765000000); // 2025-12-06 05:46:40 UTC
+    CNewsHeadline h = Story("N1", "MSFT", 1765000000); // 2025-12-06 05:46:40 UTC, 00:46 EST
     h.note = "H";
     h.source = "Newswire";
     EXPECT_EQ(NewsCellText(h, kNewsNote), "H");
-    EXPECT_EQ(NewsCellText(h, kNewsTime), "05:46 12/06/2025");
+    EXPECT_EQ(NewsCellText(h, kNewsTime), "00:46 12/06/2025");
+    EXPECT_EQ(NewsCellText(Story("N2", "MSFT", 1751371200), kNewsTime), "08:00 07/01/2025"); // 12:00 UTC, EDT
     EXPECT_EQ(NewsCellText(h, kNewsSymbol), "MSFT");
     EXPECT_EQ(NewsCellText(h, kNewsSource), "Newswire");
     EXPECT_EQ(NewsCellText(h, kNewsHeadline), "About MSFT");
     EXPECT_TRUE(IsHotNews(h));
 
-    // Time sorts by the stamp: 23:00 on Jan 1 is before 01:00 on Jan 2 although its
+    // Time sorts by the stamp: 22:30 on Jan 1 is before 01:00 on Jan 2 although its
     // text sorts after it.
-    const CNewsHeadline late = Story("A", "A", 1577919600);  // 2020-01-01 23:00 UTC
-    const CNewsHeadline early = Story("B", "B", 1577926800); // 2020-01-02 01:00 UTC
-    EXPECT_GT(std::strcmp(NewsCellText(late, kNewsTime), NewsCellText(early, kNewsTime)), 0);
+    const CNewsHeadline late = Story("A", "A", 1577935800);  // 2020-01-02 03:30 UTC
+    const CNewsHeadline early = Story("B", "B", 1577944800); // 2020-01-02 06:00 UTC
+    EXPECT_EQ(NewsCellText(late, kNewsTime), "22:30 01/01/2020");
+    EXPECT_EQ(NewsCellText(early, kNewsTime), "01:00 01/02/2020");
     EXPECT_EQ(CompareNewsCells(late, early, kNewsTime), -1);
     EXPECT_EQ(CompareNewsCells(early, late, kNewsTime), 1);
     // Texts byte by byte: upper case before lower case.
     CNewsHeadline lower = Story("C", "apple"), upper = Story("D", "Banana");
     EXPECT_EQ(CompareNewsCells(lower, upper, kNewsSymbol), 1);
     EXPECT_EQ(CompareNewsCells(upper, upper, kNewsSymbol), 0);
-    if (saved)
-        setenv("TZ", oldZone.c_str(), 1);
-    else
-        unsetenv("TZ");
-    tzset();
 
     EXPECT_EQ(NewsColumns().size(), 5u);
     EXPECT_EQ(DefaultColumnWidth(NewsColumns(), kNewsNote), 40);
@@ -232,6 +225,8 @@ TEST(NewsLayoutFile, RoundTripBytesAndRefusals)
     // A file that cannot be written leaves the old one.
     EXPECT_FALSE(WriteNewsLayoutFile(folder.File("nofolder/x.nwl"), layout, message));
     EXPECT_EQ(message, "Error saving layout to " + folder.File("nofolder/x.nwl"));
+    EXPECT_EQ(DefaultNewsLayout().sortPosition, kNewsTime);
+    EXPECT_EQ(DefaultNewsLayout().sortDirection, -1);
     EXPECT_EQ(DefaultNewsLayout().columns,
               (CReportLayout{{0, 40}, {1, 125}, {2, 70}, {3, 105}, {4, 500}}));
 }

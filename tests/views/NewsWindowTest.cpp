@@ -43,9 +43,12 @@ private:
     std::vector<CString>* m_opened;
 };
 
+// Each headline a second after the one made before it.
 Headline Make(const char* symbol, const char* id, const char* text, bool hot = false)
 {
+    static int64_t time = 1765000000;
     Headline h;
+    h.time = ++time;
     h.symbol = symbol;
     h.storyId = id;
     h.text = text;
@@ -203,6 +206,7 @@ TEST_F(NewsWindows, HeadlinesOfTwoSymbolsAndHotNewsArriveLiveAndOpenInTheStoryPa
     news->SetAlertQuietPeriod(std::chrono::milliseconds(0));
     const std::vector<std::string> before = RowIds(list);
     Headline corrected = Make("IBM", "I1", "IBM wins larger government contract");
+    corrected.time = list.GetHeadline(list.FindStory("I1"))->time;
     m_broker->InjectHeadlines({corrected, Make("MSFT", "M3", "MSFT falls as guidance disappoints")});
     ASSERT_TRUE(PumpUntil([&] { return list.GetItemCount() == 6; }, 10000));
     PumpFor(300);
@@ -355,7 +359,7 @@ TEST_F(NewsWindows, AWorkspaceKeepsNewsAndBrowserWindowsMdiAndFloating)
     Command(*mdi, ID_NEWS_ALERT);
     Command(*mdi, ID_NEWS_COLUMN_FIRST + kNewsSource); // hidden
     mdi->List().SetColumnWidth(mdi->List().FindFieldColumn(kNewsHeadline), 333);
-    mdi->List().SetSort(mdi->List().FindFieldColumn(kNewsTime), false);
+    mdi->List().SetSort(mdi->List().FindFieldColumn(kNewsSymbol), true);
     floating->SetSymbols("AAPL");
     Command(*floating, ID_NEWS_ALL);
     dynamic_cast<CCommonDoc*>(floating->GetDocument())->GetLinkState().SetSymbolGroup(4);
@@ -404,7 +408,8 @@ TEST_F(NewsWindows, AWorkspaceKeepsNewsAndBrowserWindowsMdiAndFloating)
     ASSERT_EQ(newsBefore.size(), 2u);
     EXPECT_EQ(newsBefore[0].keys, "*HOT* IBM MSFT ");
     EXPECT_EQ(newsBefore[0].layout.columns.size(), 4u);
-    EXPECT_EQ(newsBefore[0].layout.sortDirection, -1);
+    EXPECT_EQ(newsBefore[0].layout.sortPosition, 2);
+    EXPECT_EQ(newsBefore[0].layout.sortDirection, 1);
     EXPECT_EQ(newsBefore[1].keys, "*ALL* AAPL ");
     const auto browsersBefore = browsers();
     ASSERT_EQ(browsersBefore.size(), 2u);

@@ -101,7 +101,7 @@ protocol::Headline CNewsDesk::Write(const std::string& symbol, const std::vector
     h.time = time;
     h.source = kSources[m_rng() % 3];
     h.text = Fill(kTemplates[m_rng() % std::size(kTemplates)], symbol);
-    h.note = m_rng() % 5 == 0 ? "H" : "";
+    h.note = m_rng() % 20 == 0 ? "H" : "";
     h.symbols = {symbol};
     if (m_rng() % 4 == 0 && !symbols.empty()) {
         const std::string& other = symbols[m_rng() % symbols.size()];
@@ -109,8 +109,10 @@ protocol::Headline CNewsDesk::Write(const std::string& symbol, const std::vector
             h.symbols.push_back(other);
     }
     body = "<p>" + EscapeHtml(h.text) + ".</p>";
-    for (int i = 0; i < 2; ++i)
-        body += "<p>" + EscapeHtml(Fill(kParagraphs[m_rng() % std::size(kParagraphs)], symbol)) + "</p>";
+    const size_t first = m_rng() % std::size(kParagraphs);
+    const size_t second = (first + 1 + m_rng() % (std::size(kParagraphs) - 1)) % std::size(kParagraphs);
+    for (size_t i : {first, second})
+        body += "<p>" + EscapeHtml(Fill(kParagraphs[i], symbol)) + "</p>";
     return h;
 }
 
