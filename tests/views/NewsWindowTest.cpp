@@ -17,6 +17,7 @@
 #include "views/ui/NewsFrames.h"
 #include "views/ui/NewsIds.h"
 
+#include <QKeyEvent>
 #include <QTreeView>
 
 #include <algorithm>
@@ -494,5 +495,72 @@ TEST_F(NewsWindows, TheDefaultLayoutIsSavedAndADamagedOneIsToldAndReplaced)
     EXPECT_EQ(m_boxes[0].text, "Error reading layout " + HeadlinesView::DefaultLayoutPath() +
                                    ": incompatible version (v20).\nPlease upgrade to the latest version of Quorvantelix.");
     EXPECT_EQ(third->List().GetNewsLayout(), DefaultNewsLayout());
+    CloseAndExit(app);
+}
+
+TEST_F(NewsWindows, LinkedSymbolsTypedKeysAndTheListLooksReachTheNewsWindow)
+{
+    m_broker->InjectHeadline(Make("INTC", "L1", "INTC declares quarterly dividend"));
+    CWorkstationApp app;
+    Start(app);
+    CMainFrame* frame = app.MainFrame();
+    HeadlinesView* news = OpenNews(app, false);
+    ASSERT_TRUE(frame && news);
+    BrowserView* story = news->GetStoryPane();
+    ASSERT_NE(story, nullptr);
+
+    // A symbol broadcast to the linked windows becomes the window's symbols.
+    frame->SetSymbolBox("intc", FALSE);
+    EXPECT_GE(frame->ApplySymbolInterval(news, TRUE), 1);
+    EXPECT_EQ(news->GetSymbols(), "INTC");
+    EXPECT_EQ(Strings(news->GetSubscribedKeys()), (std::vector<std::string>{"INTC"}));
+    ASSERT_TRUE(PumpUntil([&] { return news->List().FindStory("L1") >= 0; }, 10000));
+    // The story pane hands a broadcast to the list; the same symbol again changes nothing.
+    CSymbolIntervalMsg msg{"MSFT", "", false};
+    frame->SetSymbolBox("MSFT", FALSE);
+    story->SendMessage(WM_SET_SYMBOL_INTERVAL, static_cast<WPARAM>(kLinkGroupAll), reinterpret_cast<LPARAM>(&msg));
+    EXPECT_EQ(news->GetSymbols(), "MSFT");
+    EXPECT_EQ(news->SendMessage(WM_SET_SYMBOL_INTERVAL, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&msg)), 0);
+    // A window whose link is disabled does not follow.
+    dynamic_cast<CCommonDoc*>(news->GetDocument())->GetLinkState().SetSymbolGroup(kLinkGroupDisabled);
+    frame->SetSymbolBox("IBM", FALSE);
+    frame->ApplySymbolInterval(nullptr, TRUE);
+    EXPECT_EQ(news->GetSymbols(), "MSFT");
+
+    // Keys typed into the list or the panes go to the main window's Symbol box.
+    NMLVKEYDOWN key{};
+    key.wVKey = 'Q';
+    news->List().SendListNotify(LVN_KEYDOWN, &key.hdr);
+    EXPECT_EQ(frame->GetSymbolBox(), "Q");
+    for (auto [pane, c] : {std::pair<CWnd*, char>{story, 'z'}, std::pair<CWnd*, char>{news, 'y'}}) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_A + (c - 'a'), Qt::NoModifier, QString(QChar(c)));
+        QApplication::sendEvent(pane->GetWidget(), &press);
+        EXPECT_EQ(frame->GetSymbolBox(), CString(std::string(1, c)));
+    }
+
+    // The main window's Fonts and Colors reach the list through either pane.
+    app.Settings().m_quoteFont.face = "DejaVu Sans";
+    app.Settings().m_quoteFont.height = 17;
+    app.Settings().m_quoteTextColor = RGB(10, 20, 30);
+    app.Settings().m_quoteColors[0] = RGB(240, 240, 200);
+    news->GetParentFrame()->SetActiveView(story, FALSE);
+    EXPECT_GE(app.ApplyListFont(), 1);
+    EXPECT_GE(app.ApplyListColors(), 1);
+    EXPECT_EQ(news->List().GetListFont(), app.Settings().m_quoteFont);
+    EXPECT_EQ(news->List().GetTextColor(), RGB(10, 20, 30));
+    EXPECT_EQ(news->List().GetBackground(), RGB(240, 240, 200));
+    // The workspace record comes from the list whichever pane is active.
+    const CString path = app.GetWorkspaceFolder() + "/panes.swp";
+    ASSERT_TRUE(app.SaveWorkspace(path));
+    app.CloseAllWindows();
+    PumpFor(50);
+    ASSERT_TRUE(app.LoadWorkspace(path));
+    PumpFor(50);
+    std::vector<CView*> views = app.GetWindowViews();
+    ASSERT_EQ(views.size(), 1u);
+    auto* reopened = dynamic_cast<HeadlinesView*>(views[0]);
+    ASSERT_NE(reopened, nullptr);
+    EXPECT_EQ(reopened->GetSymbols(), "MSFT");
+    EXPECT_EQ(dynamic_cast<CCommonDoc*>(reopened->GetDocument())->GetLinkState().GetSymbolGroup(), kLinkGroupDisabled);
     CloseAndExit(app);
 }
