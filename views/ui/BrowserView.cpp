@@ -26,6 +26,9 @@ void BrowserView::OnInitialUpdate()
 
 bool BrowserView::ShowStory(const CString& url)
 {
+    // The story shown already is not loaded again.
+    if (url == GetLocationURL() && IsWebAddress(url))
+        return true;
     CBrowserSession::Prepare();
     m_session.Remember();
     return Navigate2(url) != FALSE;

@@ -250,9 +250,11 @@ void HeadlinesView::OnClick(NMHDR* header, LRESULT* result)
     m_pOpenedBySelection = nullptr;
     if (!record || justOpened)
         return;
+    // Selecting the row opens its story, unless it was selected already.
     m_list.SetItemState(item, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    if (m_pOpenedBySelection != record)
+        OpenStory(item, false);
     m_pOpenedBySelection = nullptr;
-    OpenStory(item, false);
 }
 
 void HeadlinesView::OnDoubleClick(NMHDR* header, LRESULT* result)
