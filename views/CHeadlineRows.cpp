@@ -26,7 +26,11 @@ CHeadlineRows::CMerge CHeadlineRows::Merge(const std::vector<CNewsHeadline>& hea
         if (it != m_rows.end()) {
             CRow& row = it->second;
             m_byAge.erase({{row.record->time, row.order}, headline.storyId});
+            // The same story sent again stays read; a story whose headline changed is new
+            // to the reader.
+            const bool read = row.record->read && row.record->headline == headline.headline;
             *row.record = headline;
+            row.record->read = read ? 1 : 0;
             m_byAge.insert({{row.record->time, row.order}, headline.storyId});
             if (touched.insert(row.record.get()).second)
                 merge.updated.push_back(row.record.get());

@@ -27,7 +27,7 @@ public:
     explicit CHeadlineRows(size_t limit = kDefaultLimit);
 
     // Merges headlines in order: a story already listed is overwritten in place (and
-    // never alerts); any other is a new row.
+    // never alerts; it stays read unless its headline changed); any other is a new row.
     CMerge Merge(const std::vector<CNewsHeadline>& headlines);
     // Every row goes (the caller empties its list first).
     void Clear();

@@ -290,9 +290,12 @@ TEST(HeadlineRows, KnownStoriesUpdateInPlaceNewOnesAlertOncePerSymbol)
     const CNewsHeadline* n2 = rows.Find("N2");
     ASSERT_NE(n2, nullptr);
 
+    // Sent again unchanged, a read story stays read.
+    CHeadlineRows::MarkRead(*const_cast<CNewsHeadline*>(n2));
+    EXPECT_EQ(rows.Merge({Story("N2", "MSFT")}).updated.size(), 1u);
+    EXPECT_EQ(n2->read, 1);
     // The same story again: the row's record is rewritten, no new row and no alert; a
     // read mark goes with the old text.
-    CHeadlineRows::MarkRead(*const_cast<CNewsHeadline*>(n2));
     CNewsHeadline again = Story("N2", "MSFT");
     again.headline = "Corrected";
     CHeadlineRows::CMerge second = rows.Merge({again, Story("N5", "MSFT"), again});
