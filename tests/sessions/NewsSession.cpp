@@ -26,6 +26,8 @@ namespace {
 using namespace std::chrono_literals;
 using qx::protocol::Headline;
 
+constexpr int kSymbolsEdit = 1070; // Symbols: the list of symbols
+
 class NewsSessionTest : public SessionTest {
 protected:
     void SetUp() override
@@ -167,10 +169,24 @@ TEST_F(NewsSessionTest, NewsForATypedSymbolAStoryReadItsLogOutLinkIgnoredCloseAn
         EXPECT_EQ(s.Broker().SessionCount(), 1u);
         EXPECT_TRUE(s.OnUi([&] { return s.App().Session()->IsLoggedIn(); }));
 
+        // Two symbols from the window's Set Symbols dialog, and hot news from its menu.
+        s.ChooseMenu("&News|&Set Symbols...");
+        QWidget* symbols = s.WaitModal("Symbols");
+        ASSERT_NE(symbols, nullptr);
+        EXPECT_EQ(s.ControlText(symbols, kSymbolsEdit), "MSFT");
+        s.FillControl(symbols, kSymbolsEdit, "msft, ibm");
+        s.PressButton(symbols, "OK");
+        EXPECT_TRUE(s.WaitFor("MSFT's and IBM's headlines", [&] { return s.RowCount(list) == 4; }));
+        s.ChooseMenu("&News|&Hot News");
+        EXPECT_TRUE(s.WaitFor("hot news in the title", [&] {
+            return s.OnUi([&] { return news->GetDocument()->GetTitle().str(); }) == "News - MSFT, IBM HOT (Alert Off)";
+        }));
+        EXPECT_TRUE(s.MenuItemEnabled("&News|&Hot News"));
+
         // The next story with the arrow key.
         ClickHeadline(s, news, dividend);
         s.Key(Qt::Key_Down);
-        EXPECT_TRUE(WaitForStory(s, story, m_headlines[0]));
+        EXPECT_TRUE(WaitForStory(s, story, m_headlines[1])); // IBM's, the next older one
 
         s.RaiseFrame(frame);
         s.CloseFrame(frame);
