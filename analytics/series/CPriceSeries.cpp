@@ -255,6 +255,7 @@ void CPriceSeries::RequestRange(int first, int last)
         first = std::max(first, 0);
         last = std::min(last, m_bars.Size() - 1);
         CollectRunSpans(first, last, std::max(now, m_now), spans);
+        m_nOutstanding += static_cast<int>(spans.size());
     }
     RequestSpans(spans);
 }
@@ -264,10 +265,6 @@ void CPriceSeries::RequestSpans(const std::vector<Span>& spans)
     if (spans.empty())
         return;
     const int count = static_cast<int>(spans.size());
-    {
-        Guard lock(m_lock);
-        m_nOutstanding += count;
-    }
     int made = 0;
     for (const Span& span : spans)
         made += GetSeriesServices().RequestHistory(this, span.start, span.end);
@@ -322,7 +319,7 @@ bool CPriceSeries::IsWaitingForData()
     {
         Guard lock(m_lock);
         if (m_bLoaded)
-            return m_nOutstanding != 0;
+            return m_nOutstanding != 0 || m_nFinishing != 0;
     }
     CSeriesQuote quote;
     return !GetSeriesServices().LookupQuote(m_symbol, quote) || quote.pending;
@@ -773,6 +770,7 @@ void CPriceSeries::OnIntradayHistory(const std::vector<CHistoryRow>& rows, std::
         if (!m_bLoaded)
             return;
         ApplyIntradayRows(rows, 0, GetRecordCount() - 1, true, asOf);
+        ++m_nFinishing;
     }
     FinishBackfill();
 }
@@ -859,6 +857,13 @@ void CPriceSeries::NoteFilledLocked(int record, bool answer, std::optional<uint6
 
 void CPriceSeries::FinishBackfill()
 {
+    ApplyKeptOrRestore();
+    Guard lock(m_lock);
+    --m_nFinishing;
+}
+
+void CPriceSeries::ApplyKeptOrRestore()
+{
     bool restore = false;
     {
         Guard lock(m_lock);
@@ -912,6 +917,7 @@ void CPriceSeries::OnDailyHistory(const std::vector<CHistoryRow>& rows, std::opt
         // Today's bar with the rows, so no reader finds the answer in without it.
         if (hasQuote)
             CurrentDayFillLocked(quote);
+        ++m_nFinishing;
     }
     FinishBackfill();
 }
@@ -1134,6 +1140,7 @@ void CPriceSeries::OnStreamRestored()
         m_backfill.ForgetFrom(m_bars.Start(first));
         // A server clock a little ahead may have filled a bar this clock has not reached yet.
         CollectRunSpans(first, count - 1, std::max({now, m_now, m_bars.Start(first)}), spans);
+        m_nOutstanding += static_cast<int>(spans.size());
     }
     RequestSpans(spans);
 }

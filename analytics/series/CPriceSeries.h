@@ -144,8 +144,9 @@ private:
     void LayOutLocked(const CSessionRules* rules, int count);
     void RequestRange(int first, int last);
     void CollectRunSpans(int first, int last, CTime now, std::vector<Span>& spans);
-    // Asks for the spans; each counts as outstanding before it goes out, since its answer
-    // may arrive before RequestHistory returns.
+    // Asks for the spans, which the caller counted as outstanding when it collected them under
+    // the lock (so no reader finds emptied bars with nothing asked for, and an answer may arrive
+    // before RequestHistory returns); spans not asked for are taken off the count.
     void RequestSpans(const std::vector<Span>& spans);
     void ApplyIntradayRows(const std::vector<CHistoryRow>& rows, int first, int last, bool answer,
                            std::optional<uint64_t> asOf = std::nullopt, const CHistoryCoverage* complete = nullptr);
@@ -153,8 +154,11 @@ private:
                         std::optional<uint64_t> asOf = std::nullopt, const CHistoryCoverage* complete = nullptr);
     // A bar took rows of an answer.
     void NoteFilledLocked(int record, bool answer, std::optional<uint64_t> asOf);
-    // After an answer: once none is on its way, the kept live trades are applied.
+    // After an answer, which counted itself in m_nFinishing: once none is on its way, the kept
+    // live trades are applied (or the bars of a deferred outage asked for anew), then the
+    // answer's count is taken back.
     void FinishBackfill();
+    void ApplyKeptOrRestore();
     int CompareRecordPeriod(int record, CTime time) const;
     // A bar takes a price: the first one opens it, later ones widen it.
     void TakeTrade(int record, double price, double size);
@@ -187,6 +191,9 @@ private:
     CTime m_newestHistory;
     BYTE m_bLoaded = 0;
     int m_nOutstanding = 0;
+    // Answers in that are still applying kept trades or a deferred restore: readers see the
+    // series waiting until they are done.
+    int m_nFinishing = 0;
     CSeriesListener* m_pListener = nullptr;
     BYTE m_bWindow = 0;
     int m_nWanted = 0;

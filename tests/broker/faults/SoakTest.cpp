@@ -139,15 +139,14 @@ TEST(Soak, DroppedAndStalledStreamsLoseNoQuoteAndNoVolume)
         peakMiB = std::max(peakMiB, ResidentMiB());
     }
 
-    // The end: every series has its backfill, then bars are compared with the broker's day.
+    // The end: every series has its backfill and the trades kept meanwhile, then bars are
+    // compared with the broker's day.
     ASSERT_TRUE(settle());
     ASSERT_TRUE(WaitUntil(
         [&] {
-            for (const Watched& w : watched) {
-                std::lock_guard<CPriceSeries> lock(*w.series);
-                if (w.series->GetOutstandingRequests() != 0)
+            for (const Watched& w : watched)
+                if (w.series->IsWaitingForData())
                     return false;
-            }
             return true;
         },
         60s));
