@@ -210,7 +210,9 @@ bool CPriceSeries::SetBarCount(int count, DWORD endFeedTime)
         if (m_endTime > m_now)
             m_endTime = m_now;
         LayOutLocked(rules, total);
+        ++m_nSettling; // until the empty bars are asked for
     }
+    const SettlingScope settling(*this);
     services.RemoveSeries(this);
     RequestRange(0, GetRecordCount() - 1);
     const bool ready = services.AddSeriesListener(this);
@@ -319,7 +321,7 @@ bool CPriceSeries::IsWaitingForData()
     {
         Guard lock(m_lock);
         if (m_bLoaded)
-            return m_nOutstanding != 0 || m_nFinishing != 0;
+            return m_nOutstanding != 0 || m_nSettling != 0;
     }
     CSeriesQuote quote;
     return !GetSeriesServices().LookupQuote(m_symbol, quote) || quote.pending;
@@ -770,7 +772,7 @@ void CPriceSeries::OnIntradayHistory(const std::vector<CHistoryRow>& rows, std::
         if (!m_bLoaded)
             return;
         ApplyIntradayRows(rows, 0, GetRecordCount() - 1, true, asOf);
-        ++m_nFinishing;
+        ++m_nSettling;
     }
     FinishBackfill();
 }
@@ -855,11 +857,16 @@ void CPriceSeries::NoteFilledLocked(int record, bool answer, std::optional<uint6
         m_backfill.Filled(m_bars.Start(record), *asOf);
 }
 
+CPriceSeries::SettlingScope::~SettlingScope()
+{
+    Guard lock(m_series.m_lock);
+    --m_series.m_nSettling;
+}
+
 void CPriceSeries::FinishBackfill()
 {
+    const SettlingScope settling(*this);
     ApplyKeptOrRestore();
-    Guard lock(m_lock);
-    --m_nFinishing;
 }
 
 void CPriceSeries::ApplyKeptOrRestore()
@@ -917,7 +924,7 @@ void CPriceSeries::OnDailyHistory(const std::vector<CHistoryRow>& rows, std::opt
         // Today's bar with the rows, so no reader finds the answer in without it.
         if (hasQuote)
             CurrentDayFillLocked(quote);
-        ++m_nFinishing;
+        ++m_nSettling;
     }
     FinishBackfill();
 }
@@ -1062,7 +1069,9 @@ void CPriceSeries::OnExchangeCheck()
                 LayOutLocked(rules, m_bars.Size());
             if (m_pStudyState)
                 m_pStudyState->Reset();
+            ++m_nSettling; // until the empty bars are asked for
         }
+        const SettlingScope settling(*this);
         RequestRange(0, GetRecordCount() - 1);
     }
     {

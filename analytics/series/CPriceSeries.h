@@ -130,6 +130,18 @@ private:
         DWORD start;
         DWORD end;
     };
+    // Takes back, as it goes, one count of m_nSettling that its maker added under the lock
+    // together with the change readers must wait out.
+    class SettlingScope {
+    public:
+        explicit SettlingScope(CPriceSeries& series) : m_series(series) {}
+        ~SettlingScope();
+        SettlingScope(const SettlingScope&) = delete;
+        SettlingScope& operator=(const SettlingScope&) = delete;
+
+    private:
+        CPriceSeries& m_series;
+    };
     int RecordOfIndex(int index) const { return index + (m_bars.Size() - m_nEndOffset - m_nWanted); }
     // The lock is held by the caller.
     bool GetValueLocked(int index, int field, double& value);
@@ -154,7 +166,7 @@ private:
                         std::optional<uint64_t> asOf = std::nullopt, const CHistoryCoverage* complete = nullptr);
     // A bar took rows of an answer.
     void NoteFilledLocked(int record, bool answer, std::optional<uint64_t> asOf);
-    // After an answer, which counted itself in m_nFinishing: once none is on its way, the kept
+    // After an answer, which counted itself in m_nSettling: once none is on its way, the kept
     // live trades are applied (or the bars of a deferred outage asked for anew), then the
     // answer's count is taken back.
     void FinishBackfill();
@@ -191,9 +203,10 @@ private:
     CTime m_newestHistory;
     BYTE m_bLoaded = 0;
     int m_nOutstanding = 0;
-    // Answers in that are still applying kept trades or a deferred restore: readers see the
-    // series waiting until they are done.
-    int m_nFinishing = 0;
+    // Changes under way outside the lock: answers in that still apply kept trades or a
+    // deferred restore, bars laid out anew whose requests are not counted yet. Readers see
+    // the series waiting until they are done.
+    int m_nSettling = 0;
     CSeriesListener* m_pListener = nullptr;
     BYTE m_bWindow = 0;
     int m_nWanted = 0;

@@ -518,6 +518,44 @@ TEST(PriceSeries, ASeriesDoneWaitingHoldsItsAnswersAndKeptTrades)
     EXPECT_TRUE(wrong.empty()) << wrong.size() << " looks found the series done before it was";
 }
 
+TEST(PriceSeries, BarsLaidOutAnewLeaveTheSeriesWaitingUntilTheyAreAskedFor)
+{
+    WatchedSeriesServices services;
+    CPriceSeries s("ABC,5", 0);
+    s.SetWindowMode(1);
+    s.SetBarCount(10, 0); // 11:20 .. 12:05
+    const CHistoryRow row = Row(F(2026, 3, 4, 12, 5), 1, 1, 1, 1, 100);
+    s.OnIntradayHistory({row});
+    ASSERT_TRUE(s.GetRecordAt(9)->m_bValid);
+    // The answers always hold the newest bar: a series done waiting without it is wrong.
+    int looks = 0;
+    std::vector<int> wrong;
+    services.look = [&] {
+        std::lock_guard<CPriceSeries> lock(s);
+        ++looks;
+        if (!s.IsWaitingForData() && !s.GetRecordAt(9)->m_bValid)
+            wrong.push_back(looks);
+    };
+    // The owner lays the bars out again.
+    s.SetBarCount(10, 0);
+    EXPECT_TRUE(s.IsWaitingForData());
+    s.OnIntradayHistory({row});
+    EXPECT_FALSE(s.IsWaitingForData());
+    // The quote names another exchange than the one guessed: the bars are laid out on its rules.
+    CSeriesQuote quote;
+    quote.pending = false;
+    quote.exchange = "NASD";
+    services.quotes["ABC"] = quote;
+    s.OnExchangeCheck();
+    EXPECT_TRUE(s.IsWaitingForData());
+    s.OnIntradayHistory({row});
+    services.look = nullptr;
+    EXPECT_FALSE(s.IsWaitingForData());
+    EXPECT_EQ(100, s.GetRecordAt(9)->Volume());
+    EXPECT_GE(looks, 4);
+    EXPECT_TRUE(wrong.empty()) << wrong.size() << " of " << looks << " looks found empty bars and nothing asked for";
+}
+
 TEST(PriceSeries, HistoricalSeriesIgnoresTrades)
 {
     FakeSeriesServices services;
