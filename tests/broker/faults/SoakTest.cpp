@@ -102,13 +102,24 @@ TEST(Soak, DroppedAndStalledStreamsLoseNoQuoteAndNoVolume)
         return lost;
     };
     auto settle = [&] {
-        // Stepping stopped: everything sent reaches the stores; a quote marks the end.
+        // Stepping stopped: everything sent reaches the stores. A new connection brings each
+        // symbol's image after it is up, in no set order, so every symbol gets a quote that
+        // marks its end: it comes after the symbol's image, or in it.
         if (!WaitUntil(connected, 20s))
             return false;
-        const std::string& last = watched.back().symbol;
-        const double bid = broker.Symbol(last)->bid + 0.0001;
-        broker.InjectQuote(last, {{kFieldBid, false, bid, {}}});
-        return WaitUntil([&] { return watched.back().handle->GetDouble(kFieldBid) == bid; }, 20s);
+        std::vector<double> bids;
+        for (const Watched& w : watched) {
+            bids.push_back(broker.Symbol(w.symbol)->bid + 0.0001);
+            broker.InjectQuote(w.symbol, {{kFieldBid, false, bids.back(), {}}});
+        }
+        return WaitUntil(
+            [&] {
+                for (size_t i = 0; i < watched.size(); ++i)
+                    if (watched[i].handle->GetDouble(kFieldBid) != bids[i])
+                        return false;
+                return true;
+            },
+            20s);
     };
 
     const double startMiB = ResidentMiB();
