@@ -50,9 +50,19 @@ bool IsTestableInterval(const CString& interval)
     return interval == "D" || interval == "W" || interval == "M" || std::atoi(interval) != 0;
 }
 
+// Bars of the series from the first that starts at or after `start` to the last that
+// starts at or before `end`: a time outside a session would otherwise take in the bar
+// before it (start) or after it (end).
 int BarCount(CPriceSeries& series, DWORD start, DWORD end)
 {
-    return series.FindBarByTime(end, 0) - series.FindBarByTime(start, 1) + 1;
+    int first = series.FindBarByTime(start, 1);
+    int last = series.FindBarByTime(end, 0);
+    DWORD t = 0;
+    if (series.GetBarTime(first, 0, t) && t < start)
+        ++first;
+    if (series.GetBarTime(last, 0, t) && t > end)
+        --last;
+    return last - first + 1;
 }
 
 // Values of a formula over its bars, evaluated a block at a time; Reset drops them (the
@@ -258,19 +268,25 @@ CBackTestRun::EPair CBackTestRun::RunPair(const CString& symbol, const Strategy&
     SeriesPtr series(OpenPriceSeries(key, 0));
     if (!series)
         return EPair::kSkipped;
-    const int barCount = std::min(BarCount(*series, m_job.m_startTime, m_endTime), CPriceSeries::kMaxRecords);
-    int formulaBars = 0;
-    {
-        SeriesPtr counter(OpenPriceSeries(symbol + "," + s.m_interval + m_suffix, 0));
-        if (counter)
-            formulaBars = BarCount(*counter, m_job.m_startTime, m_endTime);
-    }
-    if (barCount <= 0 || formulaBars <= 0)
-        return EPair::kSkipped;
     CWakeListener wake(m_context);
     series->SetListener(&wake);
     series->SetWindowMode(1);
-    if (!series->SetBarCount(barCount, m_endTime)) {
+    // Laid out first, so that its bar arithmetic can count the bars of the period.
+    int barCount = 0;
+    if (series->SetBarCount(1, m_endTime))
+        barCount = std::min(BarCount(*series, m_job.m_startTime, m_endTime), CPriceSeries::kMaxRecords);
+    // The strategy's own bars: the same as the test bars unless those are intra-bar ones.
+    int formulaBars = barCount;
+    if (m_job.m_nIntraday) {
+        SeriesPtr counter(OpenPriceSeries(symbol + "," + s.m_interval + m_suffix, 0));
+        formulaBars = 0;
+        if (counter) {
+            counter->SetWindowMode(1);
+            if (counter->SetBarCount(1, m_endTime))
+                formulaBars = BarCount(*counter, m_job.m_startTime, m_endTime);
+        }
+    }
+    if (barCount <= 0 || formulaBars <= 0 || !series->SetBarCount(barCount, m_endTime)) {
         series->SetListener(nullptr);
         return EPair::kSkipped;
     }
