@@ -288,6 +288,6 @@ CBackTestLayout DefaultBackTestLayout(int mode)
 {
     CBackTestLayout layout;
     for (int i = 0; i < GetBackTestColumnCount(mode); ++i)
-        layout.emplace_back(i, kDefaultColumnWidth);
+        layout.emplace_back(i, kBackTestColumnWidth);
     return layout;
 }

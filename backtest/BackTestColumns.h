@@ -28,7 +28,7 @@ inline constexpr int kTradeColumnCount = 11;
 inline constexpr int kSummaryColumnCount = 29;
 inline constexpr UINT kFirstTradeColumnId = 34230;
 inline constexpr UINT kFirstSummaryColumnId = 34451;
-inline constexpr int kDefaultColumnWidth = 50;
+inline constexpr int kBackTestColumnWidth = 50;
 
 std::span<const CBackTestColumn> GetBackTestColumns(int mode);
 inline int GetBackTestColumnCount(int mode)
