@@ -2,6 +2,9 @@
 
 #include "platform/core/CArchive.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace {
 
 using K = EColumnKind;
@@ -284,10 +287,27 @@ std::array<CBackTestLayout, 2> ReadBackTestLayouts(CArchive& ar)
     return layouts;
 }
 
+int DefaultBackTestColumnWidth(int mode, int index)
+{
+    const auto table = GetBackTestColumns(mode);
+    if (index < 0 || index >= static_cast<int>(table.size()))
+        return kBackTestColumnWidth;
+    const CBackTestColumn& c = table[static_cast<size_t>(index)];
+    int values = 80;  // money with two decimals
+    if (mode == kSummaryMode && IsDateColumn(index))
+        values = 130;  // date and time
+    else if (index <= 1 || (mode == kTradeMode && index == 2))
+        values = index == 0 ? 64 : 120;  // symbol, strategy and signal names
+    else if (c.kind == K::kInteger)
+        values = 64;
+    const int title = 6 * static_cast<int>(std::strlen(c.title)) + 18;
+    return std::max(values, title);
+}
+
 CBackTestLayout DefaultBackTestLayout(int mode)
 {
     CBackTestLayout layout;
     for (int i = 0; i < GetBackTestColumnCount(mode); ++i)
-        layout.emplace_back(i, kBackTestColumnWidth);
+        layout.emplace_back(i, DefaultBackTestColumnWidth(mode, i));
     return layout;
 }

@@ -57,5 +57,7 @@ inline constexpr int kMaxLayoutColumns = 29;
 // pairs whose column index lies outside the mode's table are kept as read.
 void WriteBackTestLayouts(CArchive& ar, const std::array<CBackTestLayout, 2>& layouts);
 std::array<CBackTestLayout, 2> ReadBackTestLayouts(CArchive& ar);
-// Every column of the mode in table order, 50 pixels each.
+// A width that shows the column's title and its usual values whole.
+int DefaultBackTestColumnWidth(int mode, int index);
+// Every column of the mode in table order, each of its default width.
 CBackTestLayout DefaultBackTestLayout(int mode);

@@ -429,11 +429,11 @@ void CBackTestView::ToggleColumn(int mode, int index)
     if (!present) {
         present = true;
         if (mode != m_nMode) {
-            saved.emplace_back(index, kBackTestColumnWidth);
+            saved.emplace_back(index, DefaultBackTestColumnWidth(mode, index));
             return;
         }
         const int column = m_list.GetColumnCount();
-        m_list.InsertTableColumn(column, index, kBackTestColumnWidth);
+        m_list.InsertTableColumn(column, index, DefaultBackTestColumnWidth(mode, index));
         for (int row = 0; row < m_list.GetItemCount(); ++row) {
             const DWORD_PTR data = m_list.GetItemData(row);
             CString text;
