@@ -71,6 +71,10 @@ struct BackTestContext {
     std::atomic<bool> m_bRunning{false};
     std::atomic<bool> m_bCancel{false};
     std::atomic<int> m_nProgress{0};
+    // What the current or last run did: bars walked (over all symbols and strategies) and
+    // the time spent walking them, formulas included, data loading not.
+    std::atomic<int64_t> m_nBarSteps{0};
+    std::atomic<int64_t> m_nWalkNanoseconds{0};
     std::unique_ptr<CThread> m_thread;  // the starter's
 
 private:

@@ -327,7 +327,11 @@ CBackTestRun::EPair CBackTestRun::RunPair(const CString& symbol, const Strategy&
     group->m_symbol = symbol;
     group->m_strategy = strategy.name;
     bool cancelled = false;
+    const auto walkStart = std::chrono::steady_clock::now();
     WalkBars(symbol, strategy, *series, barCount, entry, exit, formulaBars, *group, cancelled);
+    m_context.m_nWalkNanoseconds += std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                        std::chrono::steady_clock::now() - walkStart)
+                                        .count();
     if (cancelled)
         return EPair::kCancelled;
     if (m_job.m_nPortfolio)
@@ -372,11 +376,18 @@ void CBackTestRun::WalkBars(const CString& symbol, const Strategy& strategy, CPr
     double highSince = 0, lowSince = 0;
     DWORD highTime = 0, lowTime = 0;
 
+    int64_t steps = 0;
+    struct CountSteps {
+        std::atomic<int64_t>& total;
+        int64_t& steps;
+        ~CountSteps() { total += steps; }
+    } counted{m_context.m_nBarSteps, steps};
     for (int b = 0; b < barCount; ++b) {
         if (Cancelled()) {
             cancelled = true;
             return;
         }
+        ++steps;
         const DWORD T = bars.time[static_cast<size_t>(b)];
         if (sameBars)
             fi = b;
@@ -611,6 +622,8 @@ bool StartBackTest(BackTestContext& context, std::shared_ptr<const CStrategySetu
     CancelBackTest(context);
     context.m_bCancel = false;
     context.m_nProgress = 0;
+    context.m_nBarSteps = 0;
+    context.m_nWalkNanoseconds = 0;
     context.m_bRunning = true;
     auto thread = std::make_unique<CThread>();
     const bool started = thread->Start([&context, job = std::move(job)]() mutable -> DWORD {

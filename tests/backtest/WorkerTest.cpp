@@ -2,7 +2,7 @@
 // crossover checked against a plain second implementation, the trailing stop and the
 // forced exit worked by hand, portfolio capital, sizes that open nothing, a strategy that
 // does not compile, and cancelling while history is loading.
-#include "../analytics/FakeSeriesServices.h"
+#include "AnsweringSeriesServices.h"
 #include "../analytics/formula/FormulaTestSupport.h"
 
 #include "analytics/series/CPriceSeries.h"
@@ -21,94 +21,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-// Answers every history request on a thread of its own with the rows of the series'
-// symbol (daily series only), unless held.
-class CAnsweringServices : public FakeSeriesServices {
-public:
-    CAnsweringServices()
-    {
-        m_thread = std::thread([this] { Loop(); });
-    }
-    ~CAnsweringServices() override
-    {
-        {
-            std::lock_guard<std::mutex> g(lock);
-            m_stop = true;
-        }
-        m_wake.notify_all();
-        m_thread.join();
-    }
-    int RequestHistory(CPriceSeries* series, DWORD start, DWORD end) override
-    {
-        {
-            std::lock_guard<std::mutex> g(lock);
-            requests.push_back({series, start, end});
-        }
-        m_wake.notify_all();
-        return 1;
-    }
-    void SetRows(const char* symbol, std::vector<CHistoryRow> rows)
-    {
-        std::lock_guard<std::mutex> g(lock);
-        m_rows[symbol] = std::move(rows);
-        CSeriesQuote quote;
-        quote.pending = false;
-        quote.exchange = "NYSE";
-        quote.open = quote.high = quote.low = quote.last = 100;
-        quote.tradeFeedTime = CTimeToFeedTime(now);
-        quotes[symbol] = quote;
-    }
-    void Hold(bool hold)
-    {
-        {
-            std::lock_guard<std::mutex> g(lock);
-            m_hold = hold;
-        }
-        m_wake.notify_all();
-    }
-
-    // A released series is never answered: its removal waits for an answer going on and
-    // drops its requests.
-    void RemoveSeries(CPriceSeries* series) override
-    {
-        std::lock_guard<std::mutex> a(m_answering);
-        std::lock_guard<std::mutex> g(lock);
-        std::erase_if(requests, [&](const Request& r) { return r.series == series; });
-    }
-
-private:
-    void Loop()
-    {
-        for (;;) {
-            {
-                std::unique_lock<std::mutex> g(lock);
-                m_wake.wait(g, [this] { return m_stop || (!m_hold && !requests.empty()); });
-                if (m_stop)
-                    return;
-            }
-            std::lock_guard<std::mutex> a(m_answering);
-            std::vector<std::pair<CPriceSeries*, std::vector<CHistoryRow>>> answers;
-            {
-                std::lock_guard<std::mutex> g(lock);
-                if (m_hold)
-                    continue;
-                for (const Request& r : requests)
-                    answers.emplace_back(r.series, m_rows[r.series->GetSymbol().str()]);
-                requests.clear();
-            }
-            for (auto& [series, rows] : answers)
-                series->OnDailyHistory(rows);
-        }
-    }
-
-    std::mutex m_answering;
-    std::map<std::string, std::vector<CHistoryRow>> m_rows;
-    std::condition_variable m_wake;
-    bool m_stop = false;
-    bool m_hold = false;
-    std::thread m_thread;
-};
 
 // Keeps what the worker hands over.
 class CRecordingSink : public IBackTestSink {
