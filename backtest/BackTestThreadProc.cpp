@@ -109,16 +109,17 @@ private:
     std::vector<BYTE> m_valid;
 };
 
-// The bars of a test series, read in one pass.
+// The bars of a test series, read in one pass; their times when asked for (a feed time
+// is a calendar conversion, paid only for the bars that need one).
 struct CTestBars {
-    std::vector<DWORD> time;
+    CPriceSeries* series = nullptr;
     std::vector<double> open, high, low, close;
     std::vector<BYTE> hasOpen, hasHigh, hasLow, hasClose;
 
     void Read(CPriceSeries& series, int count)
     {
+        this->series = &series;
         const size_t n = static_cast<size_t>(count);
-        time.assign(n, 0);
         for (auto* v : {&open, &high, &low, &close})
             v->assign(n, 0.0);
         for (auto* v : {&hasOpen, &hasHigh, &hasLow, &hasClose})
@@ -128,8 +129,12 @@ struct CTestBars {
         pass.ReadValues(0, count, kBarHigh, high.data(), hasHigh.data());
         pass.ReadValues(0, count, kBarLow, low.data(), hasLow.data());
         pass.ReadValues(0, count, kBarClose, close.data(), hasClose.data());
-        for (int b = 0; b < count; ++b)
-            series.GetBarTime(b, 0, time[static_cast<size_t>(b)]);
+    }
+    DWORD Time(int b) const
+    {
+        DWORD t = 0;
+        series->GetBarTime(b, 0, t);
+        return t;
     }
     bool Field(int field, int b, double& value) const
     {
@@ -349,12 +354,19 @@ void CBackTestRun::WalkBars(const CString& symbol, const Strategy& strategy, CPr
     bars.Read(series, barCount);
 
     // Formula bar of each test bar: the latest whose start is not after the test bar's.
-    std::vector<DWORD> formulaTime(static_cast<size_t>(formulaBars), 0);
-    bool sameBars = !m_job.m_nIntraday && formulaBars == barCount;
-    for (int f = 0; f < formulaBars; ++f) {
-        entry.GetBarTime(f, 0, formulaTime[static_cast<size_t>(f)]);
-        if (sameBars && formulaTime[static_cast<size_t>(f)] != bars.time[static_cast<size_t>(f)])
-            sameBars = false;
+    // Without intra-bar testing both are laid out alike from the same key, so the same
+    // first and last times mean the same bars.
+    std::vector<DWORD> formulaTime;
+    bool sameBars = false;
+    if (!m_job.m_nIntraday && formulaBars == barCount) {
+        DWORD first = 0, last = 0;
+        sameBars = entry.GetBarTime(0, 0, first) && entry.GetBarTime(formulaBars - 1, 0, last) &&
+                   first == bars.Time(0) && last == bars.Time(barCount - 1);
+    }
+    if (!sameBars) {
+        formulaTime.assign(static_cast<size_t>(formulaBars), 0);
+        for (int f = 0; f < formulaBars; ++f)
+            entry.GetBarTime(f, 0, formulaTime[static_cast<size_t>(f)]);
     }
 
     const bool intraday = m_job.m_nIntraday != 0;
@@ -374,7 +386,7 @@ void CBackTestRun::WalkBars(const CString& symbol, const Strategy& strategy, CPr
     double reference = 0, stopLevel = 0;
     bool stopped = false;
     double highSince = 0, lowSince = 0;
-    DWORD highTime = 0, lowTime = 0;
+    int highBar = 0, lowBar = 0;
 
     int64_t steps = 0;
     struct CountSteps {
@@ -388,12 +400,13 @@ void CBackTestRun::WalkBars(const CString& symbol, const Strategy& strategy, CPr
             return;
         }
         ++steps;
-        const DWORD T = bars.time[static_cast<size_t>(b)];
-        if (sameBars)
+        if (sameBars) {
             fi = b;
-        else
+        } else {
+            const DWORD T = bars.Time(b);
             while (fi + 1 < formulaBars && formulaTime[static_cast<size_t>(fi + 1)] <= T)
                 ++fi;
+        }
         double close = 0;
         if (bars.Field(kBarClose, b, close) && close != 0) {
             if (group.m_startPrice == 0)
@@ -412,11 +425,11 @@ void CBackTestRun::WalkBars(const CString& symbol, const Strategy& strategy, CPr
             const bool hasH = bars.Field(kBarHigh, b, H), hasL = bars.Field(kBarLow, b, L);
             if (hasH && H > highSince) {
                 highSince = H;
-                highTime = T;
+                highBar = b;
             }
             if (hasL && L < lowSince) {
                 lowSince = L;
-                lowTime = T;
+                lowBar = b;
             }
             if (trailing && bars.Field(kBarOpen, b, O) && hasH && hasL && bars.Field(kBarClose, b, C)) {
                 const bool percent = m_job.m_nTStopType != 0;
@@ -474,6 +487,7 @@ void CBackTestRun::WalkBars(const CString& symbol, const Strategy& strategy, CPr
         else if (!bars.Field(open ? exitField : entryField, b, price))
             continue;
 
+        const DWORD T = bars.Time(b);
         auto record = std::make_unique<BackTestEntry>();
         record->m_symbol = symbol;
         record->m_strategy = strategy.name;
@@ -505,23 +519,27 @@ void CBackTestRun::WalkBars(const CString& symbol, const Strategy& strategy, CPr
             quantity = static_cast<int>(q);
             record->m_nQuantity = quantity;
             highSince = lowSince = price;
-            highTime = lowTime = T;
+            highBar = lowBar = b;
             int y = 0, mo = 0, d = 0;
             FeedTimeToDate(T, y, mo, d);
-            exit.SetTradeValue(price, 8);
-            exit.SetTradeValue(quantity, 9);
-            exit.SetTradeValue(MakeDateNumber(y, mo, d), 10);
-            exit.SetTradeValue(static_cast<double>(FeedTimeToCTime(T).GetTime()), 11);
-            exitValues.Reset();
+            // An exit formula that reads none of the trade inputs keeps its values.
+            bool reads = exit.SetTradeValue(price, 8);
+            reads |= exit.SetTradeValue(quantity, 9);
+            reads |= exit.SetTradeValue(MakeDateNumber(y, mo, d), 10);
+            reads |= exit.SetTradeValue(static_cast<double>(FeedTimeToCTime(T).GetTime()), 11);
+            if (reads)
+                exitValues.Reset();
         } else {
             record->m_nQuantity = quantity;
             record->m_highPrice = highSince;
             record->m_lowPrice = lowSince;
-            record->m_nHighDate = static_cast<int>(highTime);
-            record->m_nLowDate = static_cast<int>(lowTime);
+            record->m_nHighDate = static_cast<int>(bars.Time(highBar));
+            record->m_nLowDate = static_cast<int>(bars.Time(lowBar));
+            bool reads = false;
             for (int index = 8; index <= 11; ++index)
-                exit.SetTradeValue(0, index);
-            exitValues.Reset();
+                reads |= exit.SetTradeValue(0, index);
+            if (reads)
+                exitValues.Reset();
         }
         HandOver(std::move(record));
         reference = price;

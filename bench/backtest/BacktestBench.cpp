@@ -25,6 +25,7 @@
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
+#include <cstdio>
 #include <map>
 #include <mutex>
 
@@ -63,11 +64,12 @@ double Phase(const CString& symbol)
     return static_cast<double>(h % 1000);
 }
 
-// A wave the averages cross every few dozen bars, in cents.
+// A wave the averages cross every few dozen bars, in 64ths: sums of such prices are exact,
+// so an average equal to the other is equal on both sides.
 double CloseAt(double phase, int64_t t)
 {
     const double m = static_cast<double>(t / kMinute) + phase;
-    return std::round((100 + 5 * std::sin(m / 37.0) + 2 * std::sin(m / 11.0)) * 100) / 100;
+    return std::round((100 + 5 * std::sin(m / 37.0) + 2 * std::sin(m / 11.0)) * 64) / 64;
 }
 
 std::vector<CHistoryRow> MinuteRows(const CString& symbol, DWORD start, DWORD end)
@@ -76,7 +78,7 @@ std::vector<CHistoryRow> MinuteRows(const CString& symbol, DWORD start, DWORD en
     std::vector<CHistoryRow> rows;
     for (int64_t t : SessionMinutes(NaiveOf(start), NaiveOf(end))) {
         const double close = CloseAt(phase, t);
-        rows.push_back({NaiveSecondsToFeedTime(t), close, close + 0.05, close - 0.05, close, 1000.0});
+        rows.push_back({NaiveSecondsToFeedTime(t), close, close + 0.0625, close - 0.0625, close, 1000.0});
     }
     return rows;
 }
@@ -123,13 +125,21 @@ private:
 
 // The plain side: the crossover over one symbol's closes; the first 19 bars only warm the
 // averages up.
-void PlainCrossover(const CString& symbol, const std::vector<int64_t>& minutes, double phase, int warm,
-                    std::vector<Trade>& out)
+// One symbol's bars for the plain side: times and closes, the first `warm` only warming
+// the averages up.
+struct PlainBars {
+    CString symbol;
+    std::vector<DWORD> time;
+    std::vector<double> close;
+    int warm = 0;
+};
+
+void PlainCrossover(const PlainBars& bars, std::vector<Trade>& out)
 {
-    const size_t n = minutes.size();
-    std::vector<double> close(n);
-    for (size_t i = 0; i < n; ++i)
-        close[i] = CloseAt(phase, minutes[i]);
+    const size_t n = bars.close.size();
+    const std::vector<double>& close = bars.close;
+    const int warm = bars.warm;
+    const CString& symbol = bars.symbol;
     double sum5 = 0, sum20 = 0;
     bool open = false;
     for (size_t i = 0; i < n; ++i) {
@@ -141,12 +151,12 @@ void PlainCrossover(const CString& symbol, const std::vector<int64_t>& minutes, 
             sum20 -= close[i - 20];
         if (static_cast<int>(i) < warm)
             continue;
-        const double fast = sum5 / 5, slow = sum20 / 20;
+        const double fast = sum5 * (1.0 / 5), slow = sum20 * (1.0 / 20);
         if (!open && fast > slow) {
-            out.push_back({symbol, kActionBuy, NaiveSecondsToFeedTime(minutes[i]), close[i], 100});
+            out.push_back({symbol, kActionBuy, bars.time[i], close[i], 100});
             open = true;
         } else if (open && fast < slow) {
-            out.push_back({symbol, kActionSell, NaiveSecondsToFeedTime(minutes[i]), close[i], 100});
+            out.push_back({symbol, kActionSell, bars.time[i], close[i], 100});
             open = false;
         }
     }
@@ -228,8 +238,26 @@ public:
         auto job = Job(symbols, start, end);
         job->m_nPortfolio = capital > 0;
         job->m_capital = capital;
+        // The plain side's bars: 19 before the start warm the averages up, as history does.
+        std::vector<PlainBars> plainBars;
+        int64_t plainSteps = 0;
+        for (const CString& symbol : symbols) {
+            const int64_t from = NaiveOf(start), to = NaiveOf(end);
+            std::vector<int64_t> minutes = SessionMinutes(from - 7 * 86400, to);
+            const auto first = std::lower_bound(minutes.begin(), minutes.end(), from);
+            minutes.erase(minutes.begin(), minutes.begin() + std::max(0L, static_cast<long>(first - minutes.begin()) - 19));
+            PlainBars bars;
+            bars.symbol = symbol;
+            bars.warm = static_cast<int>(std::lower_bound(minutes.begin(), minutes.end(), from) - minutes.begin());
+            for (int64_t t : minutes) {
+                bars.time.push_back(NaiveSecondsToFeedTime(t));
+                bars.close.push_back(CloseAt(Phase(symbol), t));
+            }
+            plainSteps += static_cast<int64_t>(minutes.size()) - bars.warm;
+            plainBars.push_back(std::move(bars));
+        }
         double walk = 0, run = 0, plain = 0;
-        int64_t steps = 0, plainSteps = 0;
+        int64_t steps = 0;
         size_t trades = 0;
         for (auto _ : state) {
             m_sink.trades.clear();
@@ -243,24 +271,44 @@ public:
 
             const auto plainStart = Clock::now();
             std::vector<Trade> expected;
-            plainSteps = 0;
-            const int64_t from = NaiveOf(start), to = NaiveOf(end);
-            for (const CString& symbol : symbols) {
-                // 19 bars before the start warm the averages up, as the history does.
-                std::vector<int64_t> minutes = SessionMinutes(from - 7 * 86400, to);
-                const auto first = std::lower_bound(minutes.begin(), minutes.end(), from);
-                const long warmFrom = std::max(0L, static_cast<long>(first - minutes.begin()) - 19);
-                minutes.erase(minutes.begin(), minutes.begin() + warmFrom);
-                const int warm = static_cast<int>(std::lower_bound(minutes.begin(), minutes.end(), from) - minutes.begin());
-                plainSteps += static_cast<int64_t>(minutes.size()) - warm;
-                PlainCrossover(symbol, minutes, Phase(symbol), warm, expected);
-            }
+            for (const PlainBars& bars : plainBars)
+                PlainCrossover(bars, expected);
             if (capital > 0)
                 expected = PlainPortfolio(std::move(expected), capital);
             plain += std::chrono::duration<double>(Clock::now() - plainStart).count();
 
             trades = expected.size();
             if (steps != plainSteps || expected.empty() || m_sink.trades != expected) {
+                std::fprintf(stderr, "bar steps %lld / %lld, trades %zu / %zu\n", static_cast<long long>(steps),
+                             static_cast<long long>(plainSteps), m_sink.trades.size(), expected.size());
+                for (size_t i = 0; i < std::min(m_sink.trades.size(), expected.size()); ++i)
+                    if (!(m_sink.trades[i] == expected[i])) {
+                        const Trade& a = m_sink.trades[i];
+                        const Trade& b = expected[i];
+                        std::fprintf(stderr, "first difference at %zu: %s %d %u %.4f %d / %s %d %u %.4f %d\n", i,
+                                     a.symbol.GetString(), a.action, a.time, a.price, a.quantity,
+                                     b.symbol.GetString(), b.action, b.time, b.price, b.quantity);
+                        for (size_t k = i >= 3 ? i - 3 : 0; k < std::min(i + 4, expected.size()); ++k)
+                            std::fprintf(stderr, "  %zu: %s %d %u / %s %d %u\n", k, m_sink.trades[k].symbol.GetString(),
+                                         m_sink.trades[k].action, m_sink.trades[k].time, expected[k].symbol.GetString(),
+                                         expected[k].action, expected[k].time);
+                        break;
+                    }
+                std::map<std::string, std::pair<std::vector<Trade>, std::vector<Trade>>> bySymbol;
+                for (const Trade& t : m_sink.trades)
+                    bySymbol[t.symbol.str()].first.push_back(t);
+                for (const Trade& t : expected)
+                    bySymbol[t.symbol.str()].second.push_back(t);
+                for (const auto& [symbol, lists] : bySymbol)
+                    if (lists.first != lists.second) {
+                        std::fprintf(stderr, "%s differs: %zu / %zu trades", symbol.c_str(), lists.first.size(),
+                                     lists.second.size());
+                        if (!lists.first.empty() && !lists.second.empty())
+                            std::fprintf(stderr, ", first at %u / %u", lists.first[0].time, lists.second[0].time);
+                        std::fprintf(stderr, "\n");
+                    }
+                for (const CString& problem : m_sink.problems)
+                    std::fprintf(stderr, "%s\n", problem.GetString());
                 state.SkipWithError("the worker and the plain loop made different trades");
                 return;
             }
