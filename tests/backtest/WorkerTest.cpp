@@ -319,7 +319,19 @@ TEST_F(BackTestWorker, TrailingStopAndForcedExitWorkedByHand)
     s.m_entryFlag = kAmountFlag;
     s.m_nEntryQuantity = 10000;
     job->AddStrategy(s);
+    // An exit formula that never evaluates (a division by zero) leaves the stop working.
+    s.m_name = "Stop, exit failing";
+    s.m_exitExpression = "Bar[Close,D]/0>1";
+    job->AddStrategy(s);
     Run(job);
+    ASSERT_EQ(16u, m_sink.trades.size());
+    for (size_t i = 0; i < 8; ++i) {
+        EXPECT_EQ(m_sink.trades[i]->m_nAction, m_sink.trades[i + 8]->m_nAction) << i;
+        EXPECT_EQ(m_sink.trades[i]->m_price, m_sink.trades[i + 8]->m_price) << i;
+        EXPECT_EQ(CString("Stop, exit failing"), m_sink.trades[i + 8]->m_strategy);
+    }
+    m_sink.trades.resize(8);
+    m_sink.groups.resize(1);
 
     const std::vector<std::pair<int, double>> expected = {{kActionBuy, 100},  {kActionSell, 104.5}, {kActionBuy, 100},
                                                           {kActionSell, 95},  {kActionBuy, 100},    {kActionSell, 94},
@@ -374,7 +386,7 @@ TEST_F(BackTestWorker, PortfolioDropsWhatTheCapitalCannotPay)
     EXPECT_EQ(2, m_sink.progress.load());
 }
 
-TEST_F(BackTestWorker, SizesThatBuyNothingOpenNoTrade)
+TEST_F(BackTestWorker, SizesThatBuyNothingOpenNoTradeAndMinusOneIsASignal)
 {
     m_services.SetRows("IBM", WaveRows());
     auto job = Job("IBM", Feed(2026, 1, 5), Feed(2026, 1, 30, 23, 59, 58));
@@ -388,13 +400,17 @@ TEST_F(BackTestWorker, SizesThatBuyNothingOpenNoTrade)
     CStrategyDefinition some = Strategy("Some", "Bar[Close,D]>0", "Bar[Close,D]<0");
     some.m_entryFlag = kAmountFlag;
     some.m_nEntryQuantity = 1000;
-    for (const auto& s : {none, negative, small, some})
+    // A result of -1 is a signal like 1.
+    CStrategyDefinition minusOne = Strategy("Minus one", "Bar[Close,D]*0-1", "Bar[Close,D]<0");
+    for (const auto& s : {none, negative, small, some, minusOne})
         job->AddStrategy(s);
     Run(job);
-    ASSERT_EQ(1u, m_sink.trades.size());
+    ASSERT_EQ(2u, m_sink.trades.size());
     EXPECT_EQ(CString("Some"), m_sink.trades[0]->m_strategy);
     EXPECT_EQ(static_cast<int>(1000 / m_sink.trades[0]->m_price), m_sink.trades[0]->m_nQuantity);
-    EXPECT_EQ(4u, m_sink.groups.size());
+    EXPECT_EQ(CString("Minus one"), m_sink.trades[1]->m_strategy);
+    EXPECT_EQ(kActionBuy, m_sink.trades[1]->m_nAction);
+    EXPECT_EQ(5u, m_sink.groups.size());
 }
 
 TEST_F(BackTestWorker, FormulaThatDoesNotCompileIsToldOnceAndSkipped)
