@@ -3,7 +3,9 @@
 // over eight symbols on the broker's daily history, shown in summary mode with its
 // Total row, saved as a PNG of the main frame.
 //
-//   qx_backtest_screenshot OUTPUT.png
+//   qx_backtest_screenshot OUTPUT.png [DIALOG.png]
+//
+// With a second name the Strategy Setup dialog on the window's job is saved there too.
 #include "app/shell/CMainFrame.h"
 #include "app/shell/CWorkstationApp.h"
 #include "analytics/series/ISeriesServices.h"
@@ -12,6 +14,7 @@
 #include "broker/core/FeedTime.h"
 #include "backtest/ui/CBackTestView.h"
 #include "platform/ui/CChildFrame.h"
+#include "platform/ui/CDialog.h"
 #include "platform/ui/CUiResponder.h"
 #include "tools/testbroker/CTestBroker.h"
 
@@ -19,6 +22,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QPixmap>
+#include <QTimer>
 #include <QWidget>
 
 #include <cstdio>
@@ -147,6 +151,18 @@ int main(int argc, char** argv)
         }
         const QPixmap picture = frame->GetOuterWidget()->grab();
         result = ended && picture.save(argv[1], "PNG") ? 0 : 1;
+        // With a second name: the Strategy Setup dialog on the window's job.
+        if (view && argc > 2) {
+            const QString dialogOutput = argv[2];
+            QTimer::singleShot(500, [dialogOutput] {
+                if (QWidget* dialog = QApplication::activeModalWidget()) {
+                    dialog->grab().save(dialogOutput, "PNG");
+                    if (auto* wnd = dynamic_cast<CDialog*>(CWnd::FromWidget(dialog)))
+                        wnd->EndDialog(IDCANCEL);
+                }
+            });
+            view->OpenStrategySetup(CString());
+        }
         frame->SendMessage(WM_CLOSE);
         PumpUntil([] { return false; }, 50);
         app.ExitInstance();
