@@ -168,8 +168,10 @@ TEST_F(BrokerFixture, WorkstationLogsInOpensEveryKindLinksSavesWorkspacesAndExit
             EXPECT_EQ(common->GetKind(), kind);
             EXPECT_EQ(IsFloatingView(view), floating);
             EXPECT_EQ(common->IsDetached(), floating);
-            // A Level I window's title tells its screener.
-            EXPECT_EQ(doc->GetTitle(), kind == kKindLevel1 ? CString("Level I (Screener Off)") : CString(WindowKindName(kind)));
+            // A Level I window's title tells its screener, a BackTesting window its strategies.
+            EXPECT_EQ(doc->GetTitle(), kind == kKindLevel1        ? CString("Level I (Screener Off)")
+                                       : kind == kKindBackTesting ? CString("BackTesting (No Strategies)")
+                                                                  : CString(WindowKindName(kind)));
             EXPECT_NE(view->GetParentFrame()->GetCaptionButton(ID_LINK_SYMBOL), nullptr);
         }
     }
