@@ -10,6 +10,7 @@
 #include "backtest/ui/CStrategySetupDlg.h"
 #include "common/services/CAppSettings.h"
 #include "common/windows/CCommonDoc.h"
+#include "common/windows/ExportFileDialog.h"
 #include "common/windows/FontInfoConvert.h"
 #include "common/windows/IWorkstationFrame.h"
 #include "common/windows/ShellIds.h"
@@ -767,20 +768,15 @@ void CBackTestView::OnSaveResults()
 
 void CBackTestView::OnExport()
 {
-    CFileDialog dialog(FALSE, nullptr, nullptr, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY,
-                       "Excel Comma Delimited Files (*.csv)|*.csv|Tab Delimited Files (*.txt)|*.txt|Space Delimited "
-                       "Files (*.prn)|*.prn||",
-                       this);
-    dialog.m_request.initialDir = DataFolder("SpreadSheets");
-    if (dialog.DoModal() != IDOK)
+    CExportTarget target;
+    if (!ChooseExportFile(this, target))
         return;
-    const CString path = dialog.GetPathName();
     CString error;
-    if (!WriteReportExport(path, ExportRows(), false, error))
+    if (!WriteReportExport(target.path, target.separator, ExportRows(), false, error))
         return;
     const CAppSettings* settings = CAppSettings::Instance();
     if (settings && settings->m_bViewExportData)
-        CUiResponder::Current().OpenExternal(path);
+        CUiResponder::Current().OpenExternal(target.path);
 }
 
 void CBackTestView::OnGrid()

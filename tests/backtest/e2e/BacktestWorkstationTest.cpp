@@ -191,8 +191,8 @@ TEST_F(BacktestWorkstation, AStrategyTradedLivePlacesItsEntryOrder)
     ASSERT_TRUE(RunStrategyTradingSetup(app.MainFrame(), nullptr));
     CAlertBook* book = CAlertBook::Instance();
     ASSERT_NE(book, nullptr);
-    ASSERT_EQ(book->m_alerts.size(), 1u);
-    auto* strategy = dynamic_cast<CStrategyAlert*>(book->m_alerts[0].get());
+    ASSERT_EQ(book->Count(), 1u);
+    auto* strategy = dynamic_cast<CStrategyAlert*>(book->At(0));
     ASSERT_NE(strategy, nullptr);
     EXPECT_EQ(CString("MSFT"), strategy->m_symbol);
     ASSERT_NE(strategy->GetEntryAlert(), nullptr);

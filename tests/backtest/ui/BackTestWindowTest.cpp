@@ -438,11 +438,11 @@ TEST_F(BackTestWindow, StrategyTradingSetupMakesOneStrategyAlertPerSymbol)
     });
     ASSERT_TRUE(RunStrategyTradingSetup(m_main, nullptr));
     SetStrategyTradingSetupHook(nullptr);
-    ASSERT_EQ(2u, book.m_alerts.size());
-    const auto* first = dynamic_cast<const CStrategyAlert*>(book.m_alerts[0].get());
+    ASSERT_EQ(2u, book.Count());
+    const auto* first = dynamic_cast<const CStrategyAlert*>(book.At(0));
     ASSERT_TRUE(first);
     EXPECT_EQ(CString("IBM"), first->m_symbol);
-    EXPECT_EQ(CString("MSFT"), book.m_alerts[1]->m_symbol);
+    EXPECT_EQ(CString("MSFT"), book.At(1)->m_symbol);
     EXPECT_EQ(CString("Lib"), first->m_strategyName);
     EXPECT_EQ(3, first->m_nNumRoundTrips);
     ASSERT_TRUE(first->GetEntryAlert());
