@@ -4,7 +4,7 @@
 #include "platform/core/WinTypes.h"
 
 inline constexpr UINT IDR_BACKTEST = 216;  // the window's menu (its document template)
-inline constexpr UINT IDD_BACKTEST_FORM = 179;
+inline constexpr UINT IDD_BACKTEST_FORM = 291;
 inline constexpr UINT IDC_BACKTEST_LIST = 1180;
 inline constexpr UINT IDD_STRATEGY_SETUP = 290;
 inline constexpr UINT IDD_STRATEGY_TRADING_SETUP = 230;

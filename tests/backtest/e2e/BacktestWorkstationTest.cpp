@@ -8,6 +8,7 @@
 
 #include "alerts/CAlertBook.h"
 #include "alerts/CStrategyAlert.h"
+#include "alerts/ui/CAlertPopupDlg.h"
 #include "alerts/ui/CTradeAlertSetupDlg.h"
 #include "alerts/ui/StrategyTradingSetupHook.h"
 #include "backtest/ui/BacktestUiIds.h"
@@ -199,8 +200,15 @@ TEST_F(BacktestWorkstation, AStrategyTradedLivePlacesItsEntryOrder)
     ASSERT_NE(strategy->GetEntryAlert()->GetTradeInfo(), nullptr);
     ASSERT_TRUE(m_broker->WaitForSubscription(0, "MSFT", 5000));
     PumpFor(300);
+    // The entry alert's popup shows the firing; "Place Order" sends its order.
+    bool popup = false;
+    uitest::WhenModalIs<CAlertPopupDlg>([&popup](CAlertPopupDlg& d) {
+        popup = true;
+        uitest::Click(d, IDOK);
+    });
     ASSERT_TRUE(m_broker->InjectTrade("MSFT", 601.0, 100));
-    ASSERT_TRUE(uitest::PumpUntil([&] { return !m_broker->OrderRequests().empty(); }, 30000));
+    ASSERT_TRUE(uitest::PumpUntil([&] { return !m_broker->OrderRequests().empty(); }, 30000)) << popup;
+    EXPECT_TRUE(popup);
     const auto requests = m_broker->OrderRequests();
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].name, "EquityTrade");
