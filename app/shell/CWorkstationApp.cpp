@@ -46,7 +46,10 @@
 #include "trading/ui/CSavedOrdersView.h"
 #include "trading/ui/CTradingHost.h"
 #include "views/OptionChainSet.h"
+#include "views/ui/CBrowserView.h"
+#include "views/ui/HeadlinesView.h"
 #include "views/ui/Level1View.h"
+#include "views/ui/NewsFrames.h"
 
 #include <QWidget>
 
@@ -94,6 +97,14 @@ template <>
 struct KindView<kKindChart> {
     using type = CGraphsView;
 };
+template <>
+struct KindView<kKindNews> {
+    using type = HeadlinesView;
+};
+template <>
+struct KindView<kKindBrowser> {
+    using type = CBrowserView;
+};
 
 // The document and frames of a kind: the chart's own, else the common ones.
 template <int Kind>
@@ -107,6 +118,12 @@ struct KindFrames<kKindChart> {
     using doc = CGraphsDoc;
     using mdi = CGraphsChildFrame;
     using sdi = CSdiGraphsChildFrame;
+};
+template <>
+struct KindFrames<kKindNews> {
+    using doc = CCommonDoc;
+    using mdi = NewsFrame;
+    using sdi = SdiNewsFrame;
 };
 
 template <int Kind>
