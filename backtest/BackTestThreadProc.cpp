@@ -379,6 +379,9 @@ void CBackTestRun::WalkBars(const CString& symbol, const Strategy& strategy, CPr
     const bool amount = s.m_entryFlag == kAmountFlag;
     const bool trailing = m_job.m_nTStop && m_job.m_tStopParam > 0;
     const double D = m_job.m_tStopParam;
+    // Calendar conversions are paid only for the trade inputs the exit formula reads.
+    const bool readsDate = exit.SetTradeValue(0, 10);
+    const bool readsTime = exit.SetTradeValue(0, 11);
 
     bool open = false;
     int fi = 0;
@@ -520,13 +523,16 @@ void CBackTestRun::WalkBars(const CString& symbol, const Strategy& strategy, CPr
             record->m_nQuantity = quantity;
             highSince = lowSince = price;
             highBar = lowBar = b;
-            int y = 0, mo = 0, d = 0;
-            FeedTimeToDate(T, y, mo, d);
             // An exit formula that reads none of the trade inputs keeps its values.
             bool reads = exit.SetTradeValue(price, 8);
             reads |= exit.SetTradeValue(quantity, 9);
-            reads |= exit.SetTradeValue(MakeDateNumber(y, mo, d), 10);
-            reads |= exit.SetTradeValue(static_cast<double>(FeedTimeToCTime(T).GetTime()), 11);
+            if (readsDate) {
+                int y = 0, mo = 0, d = 0;
+                FeedTimeToDate(T, y, mo, d);
+                reads |= exit.SetTradeValue(MakeDateNumber(y, mo, d), 10);
+            }
+            if (readsTime)
+                reads |= exit.SetTradeValue(static_cast<double>(FeedTimeToCTime(T).GetTime()), 11);
             if (reads)
                 exitValues.Reset();
         } else {

@@ -1,7 +1,8 @@
 // The backtest worker over daily bars served by fake series services: a moving-average
-// crossover checked against a plain second implementation, the trailing stop and the
-// forced exit worked by hand, portfolio capital, sizes that open nothing, a strategy that
-// does not compile, and cancelling while history is loading.
+// crossover checked against a plain second implementation, an exit on the entry's price
+// and date, the trailing stop and the forced exit worked by hand, portfolio capital,
+// sizes that open nothing, a strategy that does not compile, and cancelling while
+// history is loading.
 #include "AnsweringSeriesServices.h"
 #include "../analytics/formula/FormulaTestSupport.h"
 
@@ -281,6 +282,46 @@ TEST_F(BackTestWorker, MovingAverageCrossoverMatchesAPlainImplementation)
     EXPECT_NEAR(2 * cumulative, total.m_profitLoss, 1e-6);
     EXPECT_EQ(2 * (winners + losers), total.GetNumTrades());
     EXPECT_NEAR(drawdown, total.m_maxDrawdown, 1e-6);
+}
+
+TEST_F(BackTestWorker, ExitFormulaReadsTheEntrysPriceAndDate)
+{
+    const std::vector<CHistoryRow> rows = WaveRows();
+    m_services.SetRows("IBM", rows);
+    auto job = Job("IBM", Feed(2025, 11, 3), Feed(2026, 2, 27, 23, 59, 58));
+    job->AddStrategy(Strategy("Band", "MovingAverage[MA,Close,3,0,D]>MovingAverage[MA,Close,8,0,D]",
+                              "Bar[Close,D]>EntryPrice+2.995 OR Bar[Close,D]<EntryPrice-2.995 OR EntryDate<20251201"));
+    Run(job);
+
+    // Plainly: in on the crossover, out 3 from the entry price, or at once when in before December.
+    std::vector<std::pair<int, DWORD>> expected;
+    bool open = false;
+    double entryPrice = 0;
+    int entryDate = 0;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const CHistoryRow& r = rows[i];
+        if (r.feedTime < job->m_startTime || r.feedTime > job->m_endTime)
+            continue;
+        if (open) {
+            if (r.close > entryPrice + 2.995 || r.close < entryPrice - 2.995 || entryDate < 20251201) {
+                expected.emplace_back(kActionSell, r.feedTime);
+                open = false;
+            }
+        } else if (Average(rows, i, 3) > Average(rows, i, 8)) {
+            const CTime day = FeedTimeToCTime(r.feedTime);
+            expected.emplace_back(kActionBuy, r.feedTime);
+            entryPrice = r.close;
+            entryDate = day.GetYear() * 10000 + day.GetMonth() * 100 + day.GetDay();
+            open = true;
+        }
+    }
+    ASSERT_GE(expected.size(), 8u);
+    EXPECT_TRUE(m_sink.problems.empty()) << (m_sink.problems.empty() ? CString() : m_sink.problems[0]);
+    ASSERT_EQ(expected.size(), m_sink.trades.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(expected[i].first, m_sink.trades[i]->m_nAction) << i;
+        EXPECT_EQ(DateOf(expected[i].second), DateOf(m_sink.trades[i]->m_nTime)) << i;
+    }
 }
 
 TEST_F(BackTestWorker, TrailingStopAndForcedExitWorkedByHand)
