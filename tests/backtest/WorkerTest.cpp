@@ -1,8 +1,8 @@
-// The backtest worker over daily bars served by fake series services: a moving-average
+// The backtest worker over bars served by fake series services: a moving-average
 // crossover checked against a plain second implementation, an exit on the entry's price
-// and date, the trailing stop and the forced exit worked by hand, portfolio capital,
-// sizes that open nothing, a strategy that does not compile, and cancelling while
-// history is loading.
+// and date, intra-bar testing over hourly bars with a missing day, the trailing stop and
+// the forced exit worked by hand, portfolio capital, sizes that open nothing, a strategy
+// that does not compile, and cancelling while history is loading.
 #include "AnsweringSeriesServices.h"
 #include "../analytics/formula/FormulaTestSupport.h"
 
@@ -321,6 +321,70 @@ TEST_F(BackTestWorker, ExitFormulaReadsTheEntrysPriceAndDate)
     for (size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(expected[i].first, m_sink.trades[i]->m_nAction) << i;
         EXPECT_EQ(DateOf(expected[i].second), DateOf(m_sink.trades[i]->m_nTime)) << i;
+    }
+}
+
+TEST_F(BackTestWorker, IntraBarTestingFillsInsideTheDayAndKeepsPaceOverAMissingDay)
+{
+    // Hourly bars (9:30 to 15:30) of weekdays from 2026-01-05 to 01-30, none on 01-21;
+    // daily bars of every weekday, closing at the day's last hourly close.
+    struct Hour {
+        DWORD time;
+        double close;
+        int day;  // index into the daily rows
+    };
+    const double shape[7] = {0.0, 0.6, 1.7, 0.9, -0.8, -1.3, 0.3};
+    std::vector<CHistoryRow> daily;
+    std::vector<CHistoryRow> hourly;
+    std::vector<Hour> hours;
+    int k = 0;
+    for (int d = 5; d <= 30; ++d) {
+        const CTime day(2026, 1, d, 0, 0, 0);
+        if (!IsWeekday(day))
+            continue;
+        const double base = std::round((100 + 1.5 * std::sin(k / 2.0)) * 10) / 10;
+        double high = base, low = base;
+        for (int h = 0; h < 7; ++h) {
+            const double close = base + shape[h];
+            high = std::max(high, close);
+            low = std::min(low, close);
+            if (d == 21)
+                continue;
+            const DWORD t = Feed(2026, 1, d, 9 + h, 30);
+            hourly.push_back({t, close, close + 0.05, close - 0.05, close, 1000.0});
+            hours.push_back({t, close, static_cast<int>(daily.size())});
+        }
+        daily.push_back(Row(day, base, high, low, base + shape[6]));
+        ++k;
+    }
+    m_services.SetSource([&](const CString&, const CString& interval, DWORD, DWORD) {
+        return std::atoi(interval) == 0 ? daily : hourly;
+    });
+    m_services.SetQuote("IBM");
+    auto job = Job("IBM", Feed(2026, 1, 12), Feed(2026, 1, 30, 23, 59, 58));
+    job->m_nIntraday = 1;
+    job->m_nMinuteBars = 60;
+    job->AddStrategy(Strategy("Hourly", "Bar[Close,D]>Bar[Close,D,1]+1.01", "Bar[Close,D]<Bar[Close,D,1]-0.49"));
+    Run(job);
+
+    // Plainly: the day's bar stands at the hour's close; yesterday is the daily bar before.
+    std::vector<std::pair<DWORD, double>> expected;
+    bool open = false;
+    for (const Hour& h : hours) {
+        if (h.time < job->m_startTime)
+            continue;
+        const double yesterday = daily[static_cast<size_t>(h.day - 1)].close;
+        if (!open ? h.close > yesterday + 1.01 : h.close < yesterday - 0.49) {
+            expected.emplace_back(h.time, h.close);
+            open = !open;
+        }
+    }
+    ASSERT_GE(expected.size(), 4u);
+    EXPECT_TRUE(m_sink.problems.empty()) << (m_sink.problems.empty() ? CString() : m_sink.problems[0]);
+    ASSERT_EQ(expected.size(), m_sink.trades.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(expected[i].first, static_cast<DWORD>(m_sink.trades[i]->m_nTime)) << i;
+        EXPECT_DOUBLE_EQ(expected[i].second, m_sink.trades[i]->m_price) << i;
     }
 }
 
