@@ -10,7 +10,6 @@
 #include "analytics/series/SeriesTime.h"
 #include "backtest/CStrategySetup.h"
 #include "broker/core/FeedTime.h"
-#include "broker/core/Formatters.h"
 #include "common/services/CAppSettings.h"
 #include "platform/core/CThread.h"
 
@@ -18,6 +17,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <ctime>
 #include <limits>
 #include <map>
 #include <set>
@@ -126,44 +126,95 @@ private:
     std::vector<BYTE> m_valid;
 };
 
-// The bars of a test series, read in one pass; their times when asked for (a feed time
-// is a calendar conversion, paid only for the bars that need one).
-struct CTestBars {
-    CPriceSeries* series = nullptr;
-    std::vector<double> open, high, low, close;
-    std::vector<BYTE> hasOpen, hasHigh, hasLow, hasClose;
+// Feed times of record times. The zone's offset is looked up once per UTC day through
+// the C library's local time, and used for the whole day when it is the same at both
+// ends of it; other days go through CTimeToFeedTime.
+class CFeedTimes {
+public:
+    CFeedTimes() { tzset(); }  // the zone as of now, like the series' own conversions
+    DWORD Of(int64_t seconds)
+    {
+        const int64_t day = seconds >= 0 ? seconds / kDay : -((-seconds + kDay - 1) / kDay);
+        if (day != m_day) {
+            m_day = day;
+            m_offset = Offset(day * kDay);
+            m_uniform = Offset(day * kDay + kDay - 1) == m_offset;
+        }
+        return m_uniform ? NaiveSecondsToFeedTime(seconds + m_offset) : CTimeToFeedTime(CTime(seconds));
+    }
 
-    void Read(CPriceSeries& series, int count)
+private:
+    static constexpr int64_t kDay = 86400;
+    static long Offset(int64_t seconds)
     {
-        this->series = &series;
-        const size_t n = static_cast<size_t>(count);
-        for (auto* v : {&open, &high, &low, &close})
-            v->assign(n, 0.0);
-        for (auto* v : {&hasOpen, &hasHigh, &hasLow, &hasClose})
-            v->assign(n, 0);
-        CSeriesReadLock pass(series);
-        pass.ReadValues(0, count, kBarOpen, open.data(), hasOpen.data());
-        pass.ReadValues(0, count, kBarHigh, high.data(), hasHigh.data());
-        pass.ReadValues(0, count, kBarLow, low.data(), hasLow.data());
-        pass.ReadValues(0, count, kBarClose, close.data(), hasClose.data());
+        const time_t t = static_cast<time_t>(seconds);
+        struct tm parts {};
+        localtime_r(&t, &parts);
+        return parts.tm_gmtoff;
     }
-    DWORD Time(int b) const
+    int64_t m_day = std::numeric_limits<int64_t>::min();
+    long m_offset = 0;
+    bool m_uniform = false;
+};
+
+// A block of the bars of a test series, read in one pass: the four prices (Open only
+// when asked for) and the start times.
+class CBarBlock {
+public:
+    CBarBlock(CPriceSeries& series, bool readOpen) : m_series(series), m_bReadOpen(readOpen)
     {
-        DWORD t = 0;
-        series->GetBarTime(b, 0, t);
-        return t;
+        const size_t n = static_cast<size_t>(kEvaluateBlock);
+        for (int f = 0; f < 4; ++f) {
+            m_values[f].resize(n);
+            m_has[f].resize(n);
+        }
+        m_start.resize(n);
+        m_hasStart.resize(n);
     }
+    // Bars first .. first + count - 1, count at most kEvaluateBlock.
+    void Read(int first, int count)
+    {
+        m_first = first;
+        m_count = count;
+        CSeriesReadLock pass(m_series);
+        for (int f = 0; f < 4; ++f)
+            if (f != kBarOpen || m_bReadOpen)
+                pass.ReadValues(first, count, f, m_values[f].data(), m_has[f].data());
+        pass.ReadStartTimes(first, count, m_start.data(), m_hasStart.data());
+    }
+    int First() const { return m_first; }
+    int Count() const { return m_count; }
+    // Bar b of the block.
     bool Field(int field, int b, double& value) const
     {
-        const size_t i = static_cast<size_t>(b);
-        switch (field) {
-        case kBarOpen: value = open[i]; return hasOpen[i];
-        case kBarHigh: value = high[i]; return hasHigh[i];
-        case kBarLow: value = low[i]; return hasLow[i];
-        case kBarClose: value = close[i]; return hasClose[i];
-        default: return false;
-        }
+        if (field < 0 || field >= 4)
+            return false;
+        const size_t k = static_cast<size_t>(b - m_first);
+        value = m_values[field][k];
+        return m_has[field][k] != 0;
     }
+    const double* Values(int field) const { return m_values[field].data(); }
+    const BYTE* Has(int field) const { return m_has[field].data(); }
+    // Start of any bar of the series; those of the block without asking the series.
+    DWORD Time(int b, CFeedTimes& times) const
+    {
+        const size_t k = static_cast<size_t>(b - m_first);
+        if (b >= m_first && b < m_first + m_count && m_hasStart[k])
+            return times.Of(m_start[k]);
+        DWORD t = 0;
+        m_series.GetBarTime(b, 0, t);
+        return t;
+    }
+
+private:
+    CPriceSeries& m_series;
+    const bool m_bReadOpen;
+    int m_first = 0;
+    int m_count = 0;
+    std::vector<double> m_values[4];
+    std::vector<BYTE> m_has[4];
+    std::vector<int64_t> m_start;
+    std::vector<BYTE> m_hasStart;
 };
 
 int PriceField(const CString& name)
@@ -367,8 +418,11 @@ void CBackTestRun::WalkBars(const CString& symbol, const Strategy& strategy, CPr
                             CFormula& entry, CFormula& exit, int formulaBars, EntryGroup& group, bool& cancelled)
 {
     const CStrategyDefinition& s = *strategy.definition;
-    CTestBars bars;
-    bars.Read(series, barCount);
+    const int entryField = PriceField(s.m_entryPriceType);
+    const int exitField = PriceField(s.m_exitPriceType);
+    const bool trailing = m_job.m_nTStop && m_job.m_tStopParam > 0;
+    CBarBlock bars(series, trailing || entryField == kBarOpen || exitField == kBarOpen);
+    CFeedTimes times;
 
     // Formula bar of each test bar: the latest whose start is not after the test bar's.
     // Without intra-bar testing both are laid out alike from the same key, so the same
@@ -376,9 +430,10 @@ void CBackTestRun::WalkBars(const CString& symbol, const Strategy& strategy, CPr
     std::vector<DWORD> formulaTime;
     bool sameBars = false;
     if (!m_job.m_nIntraday && formulaBars == barCount) {
-        DWORD first = 0, last = 0;
+        DWORD first = 0, last = 0, testFirst = 0, testLast = 0;
         sameBars = entry.GetBarTime(0, 0, first) && entry.GetBarTime(formulaBars - 1, 0, last) &&
-                   first == bars.Time(0) && last == bars.Time(barCount - 1);
+                   series.GetBarTime(0, 0, testFirst) && series.GetBarTime(barCount - 1, 0, testLast) &&
+                   first == testFirst && last == testLast;
     }
     if (!sameBars) {
         formulaTime.assign(static_cast<size_t>(formulaBars), 0);
@@ -391,10 +446,7 @@ void CBackTestRun::WalkBars(const CString& symbol, const Strategy& strategy, CPr
     CFormulaValues exitValues(exit, formulaBars, 16);
     const bool longEntry = s.IsLong();
     const bool longExit = s.ExitsLong();
-    const int entryField = PriceField(s.m_entryPriceType);
-    const int exitField = PriceField(s.m_exitPriceType);
     const bool amount = s.m_entryFlag == kAmountFlag;
-    const bool trailing = m_job.m_nTStop && m_job.m_tStopParam > 0;
     const double D = m_job.m_tStopParam;
     // Calendar conversions are paid only for the trade inputs the exit formula reads.
     const bool readsDate = exit.SetTradeValue(0, 10);
@@ -415,25 +467,34 @@ void CBackTestRun::WalkBars(const CString& symbol, const Strategy& strategy, CPr
         ~CountSteps() { total += steps; }
     } counted{m_context.m_nBarSteps, steps};
     for (int b = 0; b < barCount; ++b) {
-        if (Cancelled()) {
-            cancelled = true;
-            return;
+        if (b == bars.First() + bars.Count()) {
+            if (Cancelled()) {
+                cancelled = true;
+                return;
+            }
+            const int n = std::min(kEvaluateBlock, barCount - b);
+            bars.Read(b, n);
+            steps += n;
+            // The first and last closes of the range that are there and not 0.
+            const double* closes = bars.Values(kBarClose);
+            const BYTE* has = bars.Has(kBarClose);
+            for (int k = 0; k < n && group.m_startPrice == 0; ++k)
+                if (has[k] && closes[k] != 0)
+                    group.m_startPrice = closes[k];
+            for (int k = n - 1; k >= 0; --k)
+                if (has[k] && closes[k] != 0) {
+                    group.m_endPrice = closes[k];
+                    break;
+                }
         }
-        ++steps;
         if (sameBars) {
             fi = b;
         } else {
-            const DWORD T = bars.Time(b);
+            const DWORD T = bars.Time(b, times);
             while (fi + 1 < formulaBars && formulaTime[static_cast<size_t>(fi + 1)] <= T)
                 ++fi;
         }
-        double close = 0;
-        if (bars.Field(kBarClose, b, close) && close != 0) {
-            if (group.m_startPrice == 0)
-                group.m_startPrice = close;
-            group.m_endPrice = close;
-        }
-        const DWORD intraBar = intraday ? bars.Time(b) : 0;
+        const DWORD intraBar = intraday ? bars.Time(b, times) : 0;
         double result = 0;
         if (!open) {
             if (!entryValues.Get(fi, intraBar, result) || result == 0)
@@ -507,7 +568,7 @@ void CBackTestRun::WalkBars(const CString& symbol, const Strategy& strategy, CPr
         else if (!bars.Field(open ? exitField : entryField, b, price))
             continue;
 
-        const DWORD T = bars.Time(b);
+        const DWORD T = bars.Time(b, times);
         auto record = std::make_unique<BackTestEntry>();
         record->m_symbol = symbol;
         record->m_strategy = strategy.name;
@@ -519,7 +580,6 @@ void CBackTestRun::WalkBars(const CString& symbol, const Strategy& strategy, CPr
         record->m_nTime = static_cast<int>(T);
         record->m_nStartTime = static_cast<int>(m_job.m_startTime);
         record->m_nEndTime = static_cast<int>(m_endTime);
-        record->m_priceStr = FormatNumber(price, 2, price < 1.0 ? 4 : 2);
 
         if (!open) {
             // A quantity of no shares, a negative size, an amount below the price or
@@ -556,8 +616,8 @@ void CBackTestRun::WalkBars(const CString& symbol, const Strategy& strategy, CPr
             record->m_nQuantity = quantity;
             record->m_highPrice = highSince;
             record->m_lowPrice = lowSince;
-            record->m_nHighDate = static_cast<int>(bars.Time(highBar));
-            record->m_nLowDate = static_cast<int>(bars.Time(lowBar));
+            record->m_nHighDate = static_cast<int>(bars.Time(highBar, times));
+            record->m_nLowDate = static_cast<int>(bars.Time(lowBar, times));
             bool reads = false;
             for (int index = 8; index <= 11; ++index)
                 reads |= exit.SetTradeValue(0, index);
