@@ -26,7 +26,9 @@
 namespace {
 
 // Formula bars evaluated in one pass.
-constexpr int kEvaluateBlock = 4096;
+constexpr int kEvaluateBlock = 16384;
+// Test bars read in one pass.
+constexpr int kReadBlock = 4096;
 // Re-checks of formulas still waiting for their inputs.
 constexpr int kDataPollMs = 50;
 
@@ -99,22 +101,43 @@ public:
             }
             return m_formula.Evaluate(&value, bar, companion);
         }
-        if (bar < m_nFirst || bar >= m_nFirst + m_nCount) {
-            m_nFirst = bar;
-            m_nCount = std::max(0, std::min(m_nBlock, m_nBarCount - bar));
-            m_values.resize(static_cast<size_t>(m_nCount));
-            m_valid.resize(static_cast<size_t>(m_nCount));
-            if (m_nCount <= 0)
-                return false;
-            m_formula.EvaluateRange(bar, m_nCount, -1, m_values.data(), m_valid.data());
-            m_nBlock = std::min(m_nBlock * 4, kEvaluateBlock);
-        }
+        if ((bar < m_nFirst || bar >= m_nFirst + m_nCount) && !Fill(bar))
+            return false;
         const size_t k = static_cast<size_t>(bar - m_nFirst);
         value = m_values[k];
         return m_valid[k] != 0;
     }
+    // Whole bars: the first of [from, to) whose value is there and not 0, else `to`.
+    int NextTrue(int from, int to)
+    {
+        for (int bar = from; bar < to;) {
+            if ((bar < m_nFirst || bar >= m_nFirst + m_nCount) && !Fill(bar))
+                return to;
+            const int end = std::min(to, m_nFirst + m_nCount);
+            for (; bar < end; ++bar) {
+                const size_t k = static_cast<size_t>(bar - m_nFirst);
+                if (m_valid[k] && m_values[k] != 0)
+                    return bar;
+            }
+        }
+        return to;
+    }
 
 private:
+    // Evaluates the block that starts at `bar`; false when it holds no bar.
+    bool Fill(int bar)
+    {
+        m_nFirst = bar;
+        m_nCount = std::max(0, std::min(m_nBlock, m_nBarCount - bar));
+        m_values.resize(static_cast<size_t>(m_nCount));
+        m_valid.resize(static_cast<size_t>(m_nCount));
+        if (m_nCount <= 0)
+            return false;
+        m_formula.EvaluateRange(bar, m_nCount, -1, m_values.data(), m_valid.data());
+        m_nBlock = std::min(m_nBlock * 4, kEvaluateBlock);
+        return true;
+    }
+
     CFormula& m_formula;
     CPriceSeries* m_pCompanion = nullptr;
     const int m_nBarCount;
@@ -163,7 +186,7 @@ class CBarBlock {
 public:
     CBarBlock(CPriceSeries& series, bool readOpen) : m_series(series), m_bReadOpen(readOpen)
     {
-        const size_t n = static_cast<size_t>(kEvaluateBlock);
+        const size_t n = static_cast<size_t>(kReadBlock);
         for (int f = 0; f < 4; ++f) {
             m_values[f].resize(n);
             m_has[f].resize(n);
@@ -171,7 +194,7 @@ public:
         m_start.resize(n);
         m_hasStart.resize(n);
     }
-    // Bars first .. first + count - 1, count at most kEvaluateBlock.
+    // Bars first .. first + count - 1, count at most kReadBlock.
     void Read(int first, int count)
     {
         m_first = first;
@@ -193,6 +216,24 @@ public:
         value = m_values[field][k];
         return m_has[field][k] != 0;
     }
+    // Widens the high and low (first bars reaching them) by bars [from, to) of the block.
+    void Widen(int from, int to, double& high, int& highBar, double& low, int& lowBar) const
+    {
+        const double* H = m_values[kBarHigh].data() - m_first;
+        const double* L = m_values[kBarLow].data() - m_first;
+        const BYTE* hasH = m_has[kBarHigh].data() - m_first;
+        const BYTE* hasL = m_has[kBarLow].data() - m_first;
+        for (int b = from; b < to; ++b) {
+            if (hasH[b] && H[b] > high) {
+                high = H[b];
+                highBar = b;
+            }
+            if (hasL[b] && L[b] < low) {
+                low = L[b];
+                lowBar = b;
+            }
+        }
+    }
     const double* Values(int field) const { return m_values[field].data(); }
     const BYTE* Has(int field) const { return m_has[field].data(); }
     // Start of any bar of the series; those of the block without asking the series.
@@ -201,6 +242,14 @@ public:
         const size_t k = static_cast<size_t>(b - m_first);
         if (b >= m_first && b < m_first + m_count && m_hasStart[k])
             return times.Of(m_start[k]);
+        int64_t seconds = 0;
+        BYTE record = 0;
+        {
+            CSeriesReadLock pass(m_series);
+            pass.ReadStartTimes(b, 1, &seconds, &record);
+        }
+        if (record)
+            return times.Of(seconds);
         DWORD t = 0;
         m_series.GetBarTime(b, 0, t);
         return t;
@@ -449,8 +498,11 @@ void CBackTestRun::WalkBars(const CString& symbol, const Strategy& strategy, CPr
     const bool amount = s.m_entryFlag == kAmountFlag;
     const double D = m_job.m_tStopParam;
     // Calendar conversions are paid only for the trade inputs the exit formula reads.
+    const bool readsPrice = exit.SetTradeValue(0, 8);
+    const bool readsQuantity = exit.SetTradeValue(0, 9);
     const bool readsDate = exit.SetTradeValue(0, 10);
     const bool readsTime = exit.SetTradeValue(0, 11);
+    const bool readsTrade = readsPrice || readsQuantity || readsDate || readsTime;
 
     bool open = false;
     int fi = 0;
@@ -472,7 +524,7 @@ void CBackTestRun::WalkBars(const CString& symbol, const Strategy& strategy, CPr
                 cancelled = true;
                 return;
             }
-            const int n = std::min(kEvaluateBlock, barCount - b);
+            const int n = std::min(kReadBlock, barCount - b);
             bars.Read(b, n);
             steps += n;
             // The first and last closes of the range that are there and not 0.
@@ -486,6 +538,26 @@ void CBackTestRun::WalkBars(const CString& symbol, const Strategy& strategy, CPr
                     group.m_endPrice = closes[k];
                     break;
                 }
+        }
+        if (!open && sameBars && !intraday) {
+            // Flat on the formulas' own bars: on to the next one the entry formula is true on.
+            const int end = bars.First() + bars.Count();
+            b = entryValues.NextTrue(b, end);
+            if (b == end) {
+                b = end - 1;
+                continue;
+            }
+        } else if (open && sameBars && !intraday && !trailing) {
+            // Holding without a trailing stop: on to the next bar the exit formula is true
+            // on, or the last one when positions close there, widening the high and low.
+            const int end = bars.First() + bars.Count();
+            const int next = exitValues.NextTrue(b, m_job.m_nExitAtEnd ? std::min(end, barCount - 1) : end);
+            bars.Widen(b, next, highSince, highBar, lowSince, lowBar);
+            if (next == end) {
+                b = end - 1;
+                continue;
+            }
+            b = next;
         }
         if (sameBars) {
             fi = b;
@@ -601,8 +673,8 @@ void CBackTestRun::WalkBars(const CString& symbol, const Strategy& strategy, CPr
             highSince = lowSince = price;
             highBar = lowBar = b;
             // An exit formula that reads none of the trade inputs keeps its values.
-            bool reads = exit.SetTradeValue(price, 8);
-            reads |= exit.SetTradeValue(quantity, 9);
+            bool reads = readsPrice && exit.SetTradeValue(price, 8);
+            reads |= readsQuantity && exit.SetTradeValue(quantity, 9);
             if (readsDate) {
                 int y = 0, mo = 0, d = 0;
                 FeedTimeToDate(T, y, mo, d);
@@ -619,8 +691,9 @@ void CBackTestRun::WalkBars(const CString& symbol, const Strategy& strategy, CPr
             record->m_nHighDate = static_cast<int>(bars.Time(highBar, times));
             record->m_nLowDate = static_cast<int>(bars.Time(lowBar, times));
             bool reads = false;
-            for (int index = 8; index <= 11; ++index)
-                reads |= exit.SetTradeValue(0, index);
+            if (readsTrade)
+                for (int index = 8; index <= 11; ++index)
+                    reads |= exit.SetTradeValue(0, index);
             if (reads)
                 exitValues.Reset();
         }
