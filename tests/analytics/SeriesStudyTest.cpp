@@ -13,7 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <random>
 
@@ -251,11 +250,6 @@ TEST(SeriesReadLock, StartTimesAreTheRecordsBarTimes)
     const int first = -60, count = 80;
     std::vector<int64_t> seconds(count);
     std::vector<BYTE> ok(count, 7);
-    {
-        CSeriesReadLock pass(s);
-        pass.ReadStartTimes(first, count, seconds.data(), ok.data());
-    }
-    EXPECT_TRUE(std::all_of(ok.begin(), ok.end(), [](BYTE b) { return b == 0; })); // not loaded yet
     std::vector<CHistoryRow> rows;
     for (int r = 0; r < s.GetRecordCount(); ++r)
         rows.push_back(Row(CTimeToFeedTime(s.GetRecordAt(r)->m_startTime), 50, 1, 100));

@@ -385,8 +385,10 @@ TEST(BackTestFigures, PriceTextFormattedWhenShownOrStoredUnlessReadFromAFile)
     EXPECT_EQ(CString("104.50"), e.GetPriceText());
     EXPECT_EQ(CString("104.50"), TradeCellText(e, 7, false));
     EXPECT_NE(-1, e.ToXml().Find("<PriceStr>104.50</PriceStr>"));
-    e.m_price = 0.5;
-    EXPECT_EQ(CString("0.5000"), e.GetPriceText());  // four places below 1
+    e.m_price = 12.345678;
+    EXPECT_EQ(CString("12.35"), e.GetPriceText());
+    e.m_price = 0.123456;
+    EXPECT_EQ(CString("0.1235"), e.GetPriceText());  // up to four places below 1
     e.m_priceStr = "1/2";  // as read from a file: kept
     EXPECT_EQ(CString("1/2"), TradeCellText(e, 7, false));
     EXPECT_NE(-1, e.ToXml().Find("<PriceStr>1/2</PriceStr>"));
