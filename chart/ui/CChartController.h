@@ -4,6 +4,7 @@
 // Each chart frame owns one.
 #pragma once
 
+#include "chart/CChartLayout.h"
 #include "studies/plots/PlotHost.h"
 #include "studies/ui/CStudyManagerDlg.h"
 
@@ -13,14 +14,19 @@
 #include <memory>
 #include <vector>
 
+class CArchive;
 class CCmdUI;
 class CCreateContext;
 class CFrameWnd;
 class CGraphsDoc;
 class CGraphsView;
 class CPaneSplitterWnd;
+class CSheetsWnd;
+class CSnapshotFieldPanel;
 class CStudyDefinition;
+class CTrackingFieldPanel;
 class CWnd;
+class QObject;
 
 // Timers of the chart frame.
 inline constexpr UINT_PTR kTimerTracking = 1977;
@@ -31,6 +37,7 @@ inline constexpr int kMaxChartPanes = 16;
 inline constexpr UINT WM_CHART_EDIT_STUDY = WM_APP + 9;    // lParam the study
 inline constexpr UINT WM_CHART_DELETE_STUDY = WM_APP + 10; // lParam the study
 inline constexpr UINT WM_CHART_ADD_TO_PANE = WM_APP + 11;  // the request as payload
+inline constexpr UINT WM_CHART_CROSSHAIR_TIME = WM_APP + 15; // wParam a feed time
 
 // What WM_CHART_ADD_TO_PANE carries.
 struct CAddToPaneRequest {
@@ -97,14 +104,69 @@ public:
     void SelectDrawingLists(bool clear);
 
     // Cross-hair of the chart (drawn by every pane; the pane under the mouse draws the
-    // horizontal line).
+    // horizontal line). Charts whose cross-hair is on form the cross-hair group: moving
+    // it in one moves it to the same time in the others.
     bool IsCrosshairOn() const { return m_bCrosshair; }
-    void SetCrosshair(bool on) { m_bCrosshair = on; }
+    // Flips the cross-hair and joins or leaves the group; the new state.
+    bool ToggleCrosshairs();
+    // The charts whose cross-hair is on (interface thread).
+    static const std::vector<CChartController*>& CrosshairGroup();
+    // Posts the time of the cross-hair bar to the other charts of the group.
+    void BroadcastCrosshair();
+    // A cross-hair time from another chart (WM_CHART_CROSSHAIR_TIME): 0, or -1 when the
+    // chart has no bar at that time.
+    LRESULT OnCrosshairTime(DWORD feedTime);
     int m_nCrosshairBar = 0;
     int m_nCrosshairRow = -1;
     CGraphsView* m_pCrosshairPane = nullptr;
     // Set when studies or panes changed.
     bool m_bRecalc = true;
+
+    // Side windows: the Tracking Window (values of every pane at the cursor) and the
+    // Snapshot Window (the quote of the chart's symbol). Both follow the frame.
+    void ShowTrackingWindow(bool show);
+    bool IsTrackingShown() const { return m_bTrackingShown; }
+    void ToggleSnapshotWindow();
+    bool HasSnapshotWindow() const { return m_pSnapshot != nullptr; }
+    CTrackingFieldPanel* GetTrackingPanel() const { return m_pTracking.get(); }
+    CSnapshotFieldPanel* GetSnapshotPanel() const { return m_pSnapshot.get(); }
+    void SetSnapshotSymbol(const CString& symbol);
+    // The tracking rows again (the values at the cursor, or none when clearing).
+    void UpdateTrackingRows(bool clear);
+    // The bar from which "# Bars" counts (the Tracking Window's opening bar at first).
+    void SetTrackingAnchor(int bar) { m_nTrackingAnchor = bar; }
+    // After the global fonts or colours changed.
+    void RefreshSideWindows();
+    // The frame moved, was activated, minimized or restored.
+    void OnFrameMoved();
+    void OnFrameActivated(bool active);
+    void OnFrameMinimized(bool minimized);
+
+    // Tab strips along the frame: the chart's symbols and its intervals; a tab chosen
+    // applies its symbol or interval.
+    void SetTabWindow(bool show);
+    bool IsTabWindowOn() const { return m_bTabWindow; }
+    void SelectTabs(const CString& symbol, const CString& interval);
+    CSheetsWnd* GetTabStrip(int index) const;
+
+    // Layouts: the body of ".chl" files, the workspace record and the chart copy.
+    // Writing gathers the chart into a layout; reading applies one only when it was read
+    // whole (otherwise the user is told and the chart stays as it was).
+    CChartLayout BuildLayout() const;
+    void ApplyLayout(CChartLayout&& layout);
+    bool WriteLayoutBody(CArchive& ar) const;
+    bool StoreLayout(CArchive& ar) const;
+    bool LoadLayout(CArchive& ar, const CString& source = CString());
+    bool SaveLayoutFile(const CString& path) const;
+    // quietWhenMissing: a file that is not there is no error (the default layout).
+    bool LoadLayoutFile(const CString& path, bool quietWhenMissing = false);
+    // "Sa&ve Layout...", "&Load Layout...", "S&et Layout as Default".
+    void OnSaveLayout();
+    void OnLoadLayout();
+    void OnSetLayoutAsDefault();
+    // The user's default layout, read once per document by the first pane.
+    void LoadDefaultLayout();
+    static CString DefaultLayoutPath();
 
     // The trades of the chart's last backtest and its equity, for the price plot's
     // markers and the equity curves.
@@ -118,6 +180,7 @@ public:
     std::shared_ptr<CChartSignals> GetSignals() const override { return m_signals; }
 
 private:
+    friend class CChartTabStrip;
     CGraphsView* InsertPane(int index);
     void RemovePane(int index);
     void MarkBottomPane();
@@ -127,6 +190,14 @@ private:
     std::unique_ptr<CStudyDefinition> MakeStudy(int typeId, int customIndex);
     bool RefusedForPaneLimit(const CStudyDefinition& study, bool tell);
     void OnUpdateCustomStudies(CCmdUI* ui);
+    void SetCrosshairMember(bool on);
+    // Moves the Tracking Window off the Snapshot Window when they overlap.
+    void SeparateSideWindows();
+    void CreateTabStrips();
+    void OnTabChosen(int strip, int index);
+    void WatchFrame();
+    // Tells the user why a layout could not be read.
+    void TellLayoutError(ELayoutError error, DWORD version, const CString& source) const;
 
     CFrameWnd* m_pFrame;
     std::vector<std::unique_ptr<CStudyDefinition>> m_studies;
@@ -134,6 +205,12 @@ private:
     std::shared_ptr<CChartSignals> m_signals = std::make_shared<CChartSignals>();
     bool m_bCrosshair = false;
     bool m_bTrackingShown = false;
+    int m_nTrackingAnchor = 0;
+    std::unique_ptr<CTrackingFieldPanel> m_pTracking;
+    std::unique_ptr<CSnapshotFieldPanel> m_pSnapshot;
+    bool m_bTabWindow = true;
+    std::unique_ptr<CSheetsWnd> m_pTabs[2];
+    std::unique_ptr<QObject> m_pFrameWatcher;
     std::vector<CBacktestMarker> m_markers;
     const CEquityRecordArray* m_pEquity = nullptr;
 };
