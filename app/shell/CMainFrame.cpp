@@ -341,7 +341,7 @@ bool CMainFrame::SetupTradeAlert(int mode, CWnd* parent)
     if (mode == kSetupAlert || mode == kSetupAlertWizard) {
         CreateAlertsFromSetup(dlg, nullptr);
         if (CWorkstationApp* app = GetWorkstationApp())
-            app->NotifyAlertViews(0, 0);
+            app->AlertsEdited();
     }
     return true;
 }
@@ -616,7 +616,7 @@ void CMainFrame::OnWorkspaceOpen()
     if (dlg.DoModal() != IDOK)
         return;
     if (app->LoadWorkspace(dlg.GetPathName()))
-        app->Settings().m_lastWorkspace = dlg.GetPathName();
+        app->SetLastWorkspace(dlg.GetPathName());
 }
 
 void CMainFrame::OnWorkspaceSave()
@@ -641,7 +641,7 @@ void CMainFrame::OnWorkspaceSaveAs()
     if (dlg.DoModal() != IDOK)
         return;
     if (app->SaveWorkspace(dlg.GetPathName()))
-        app->Settings().m_lastWorkspace = dlg.GetPathName();
+        app->SetLastWorkspace(dlg.GetPathName());
 }
 
 void CMainFrame::OnPreferences()
@@ -665,6 +665,7 @@ void CMainFrame::OnListFonts()
     dlg.GetCurrentFont(&chosen);
     settings.m_quoteFont = ToFontInfo(chosen, settings.m_quoteFont);
     settings.m_quoteTextColor = dlg.GetColor() & 0x00FFFFFF;
+    settings.SaveGui();
     app->ApplyListFont();
     app->ApplyChartFont();
 }
@@ -685,6 +686,7 @@ void CMainFrame::OnChartFonts()
     dlg.GetCurrentFont(&chosen);
     settings.m_chartFont = ToFontInfo(chosen, settings.m_chartFont);
     text = dlg.GetColor() & 0x00FFFFFF;
+    settings.SaveGui();
     app->ApplyChartFont();
 }
 
@@ -698,6 +700,7 @@ void CMainFrame::OnListColors()
     if (dlg.DoModal() != IDOK)
         return;
     settings.m_quoteColors[0] = dlg.GetColor() & 0x00FFFFFF;
+    settings.SaveGui();
     app->ApplyListColors();
 }
 
@@ -719,6 +722,7 @@ void CMainFrame::OnReportFonts(UINT id)
     dlg.GetCurrentFont(&chosen);
     look.font = ToFontInfo(chosen, look.font);
     look.textColor = dlg.GetColor() & 0x00FFFFFF;
+    app->Settings().SaveGui();
     app->ApplyReportLook(list);
 }
 
@@ -732,6 +736,7 @@ void CMainFrame::OnReportColors(UINT)
     if (dlg.DoModal() != IDOK)
         return;
     look.colors[0] = dlg.GetColor() & 0x00FFFFFF;
+    app->Settings().SaveGui();
     app->ApplyReportLook(kReportSavedOrders);
 }
 

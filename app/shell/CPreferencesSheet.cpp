@@ -56,7 +56,9 @@ void CTradingOptionsPage::OnTradingSettings()
     if (row <= 0)
         return;
     CApiSettingsDlg dlg(row, this, &m_settings.m_tradingDefaults);
-    dlg.DoModal();
+    // The table changed on OK, whatever becomes of the sheet: trading.dat follows at once.
+    if (dlg.DoModal() == IDOK)
+        m_settings.SaveTrading();
 }
 
 void CTradingOptionsPage::DoDataExchange(CDataExchange* dx)
@@ -113,7 +115,7 @@ BOOL CMiscOptionsPage::OnApply()
     return CPropertyPage::OnApply();
 }
 
-void RunPreferences(CAppSettings& settings, CWnd* owner)
+bool RunPreferences(CAppSettings& settings, CWnd* owner)
 {
     // The pages outlive the sheet that shows them.
     CTradingOptionsPage trading(settings);
@@ -121,5 +123,8 @@ void RunPreferences(CAppSettings& settings, CWnd* owner)
     CPreferencesSheet sheet("Preferences", owner);
     sheet.AddPage(&trading);
     sheet.AddPage(&misc);
-    sheet.DoModal();
+    if (sheet.DoModal() != IDOK)
+        return false;
+    settings.SaveProfileNow();
+    return true;
 }

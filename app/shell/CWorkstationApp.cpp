@@ -25,8 +25,11 @@
 #include "common/windows/CCommonDoc.h"
 #include "common/windows/IListAppearance.h"
 #include "common/windows/ShellIds.h"
+#include "platform/core/AppLog.h"
+#include "platform/core/CRotatingLog.h"
 #include "platform/core/UserDataFolder.h"
 #include "platform/ui/CChildFrame.h"
+#include "platform/ui/CQtMessageLog.h"
 #include "platform/ui/CDocTemplate.h"
 #include "platform/ui/CRuntimeClass.h"
 #include "platform/ui/CSdiChildFrame.h"
@@ -272,6 +275,9 @@ CWorkstationApp::~CWorkstationApp()
         InstallCustomStudyTable(nullptr);
     if (CAppSettings::Instance() == &m_settings)
         CAppSettings::Install(nullptr);
+    m_qtLog.reset();
+    if (m_log && GetAppLog() == m_log)
+        InstallAppLog(m_previousLog);
 }
 
 void CWorkstationApp::Notify(const CString& text)
@@ -367,6 +373,10 @@ bool CWorkstationApp::PrepareFolder()
         return false;
     }
     m_settings.SetWorkingDirectory(m_folder);
+    // The diagnostic log goes to a file of the folder from here on, not to the terminal.
+    m_log = std::make_shared<CRotatingLog>(m_settings.GetFilePath(kLogFileName));
+    m_previousLog = InstallAppLog(m_log);
+    m_qtLog = std::make_unique<CQtMessageLog>();
     m_profile.Load(m_settings.GetFilePath(kProfileFileName));
     SetAppProfile(&m_profile);
     const CString configPath = m_options.config.IsEmpty() ? m_settings.GetFilePath(kConfigFileName) : m_options.config;
@@ -470,6 +480,7 @@ bool CWorkstationApp::LoginLoop()
     }
     m_settings.m_userName = user;
     m_settings.m_bSaveUserName = saveUser;
+    m_settings.SaveProfileNow();
     return true;
 }
 
@@ -503,6 +514,7 @@ bool CWorkstationApp::LogInAgain(const CString& message)
         return false;
     m_settings.m_userName = user;
     m_settings.m_bSaveUserName = saveUser;
+    m_settings.SaveProfileNow();
     m_pMainFrame->SetAccounts(m_session->GetAccounts());
     m_pMainFrame->SetMessageText("Logged in as " + user);
     return true;
@@ -713,7 +725,7 @@ int CWorkstationApp::ApplyReportLook(int list)
     return told;
 }
 
-void CWorkstationApp::NotifyAlertViews(WPARAM wParam, LPARAM lParam)
+void CWorkstationApp::PostToAlertViews(WPARAM wParam, LPARAM lParam)
 {
     for (int sdi = 0; sdi < 2; ++sdi) {
         CDocTemplate* docTemplate = GetDocTemplate(static_cast<size_t>(kKindAlertManager * 2 + sdi));
@@ -723,8 +735,25 @@ void CWorkstationApp::NotifyAlertViews(WPARAM wParam, LPARAM lParam)
             for (CView* view : doc->GetViews())
                 view->PostMessage(WM_ALERT_LISTS_CHANGED, wParam, lParam);
     }
+}
+
+void CWorkstationApp::NotifyAlertViews(WPARAM wParam, LPARAM lParam)
+{
+    PostToAlertViews(wParam, lParam);
     if (m_settings.m_bSaveAtOnce)
         m_settings.SaveAlerts();
+}
+
+void CWorkstationApp::AlertsEdited()
+{
+    PostToAlertViews(0, 0);
+    m_settings.SaveAlerts();
+}
+
+void CWorkstationApp::SetLastWorkspace(const CString& path)
+{
+    m_settings.m_lastWorkspace = path;
+    m_settings.SaveProfileNow();
 }
 
 bool CWorkstationApp::SaveWorkspace(const CString& path)

@@ -24,6 +24,8 @@ class CFormulaTimer;
 class CFrameWnd;
 class CMainFrame;
 class CPlatformHttpTransport;
+class CQtMessageLog;
+class CRotatingLog;
 class CShellOrderConfirm;
 class CSessionManager;
 class CSessionStatusRouter;
@@ -102,6 +104,11 @@ public:
     // Posts WM_APP+5 to every alert list window; then, with save-at-once, writes the
     // alerts file.
     void NotifyAlertViews(WPARAM wParam, LPARAM lParam);
+    // The user added or changed alerts through a dialog: the alert lists are told and the
+    // alerts file is written.
+    void AlertsEdited();
+    // The workspace opened or saved last, kept in the profile at once.
+    void SetLastWorkspace(const CString& path);
     CAlertDelivery* GetAlertDelivery() const { return m_alertDelivery.get(); }
 
     // After the server refused the session: the login dialog (with the message) and the
@@ -126,6 +133,7 @@ protected:
 
 private:
     bool PrepareFolder();
+    void PostToAlertViews(WPARAM wParam, LPARAM lParam);
     void EmptyTempFolder();
     void RegisterTemplates();
     bool CreateSession();
@@ -146,6 +154,10 @@ private:
     CConfigFile m_config;
     CString m_folder;
     CString m_caFile;
+    // The log file in the user data folder, and Qt's messages routed to it.
+    std::shared_ptr<CRotatingLog> m_log;
+    std::shared_ptr<CRotatingLog> m_previousLog;
+    std::unique_ptr<CQtMessageLog> m_qtLog;
     std::unique_ptr<CPlatformHttpTransport> m_http;
     std::unique_ptr<CSessionManager> m_session;
     std::unique_ptr<CSessionStatusRouter> m_router;

@@ -8,6 +8,8 @@
 #include "broker/session/SessionMessages.h"
 #include "broker/session/StreamTranslator.h"
 #include "broker/session/TransportErrors.h"
+#include "platform/core/AppLog.h"
+#include "platform/core/LogRedaction.h"
 
 #include <algorithm>
 #include <chrono>
@@ -40,7 +42,7 @@ CString FormatDouble(double value)
 CBrokerSession::CBrokerSession(const CSessionConfig& config, IHttpTransport* http, StreamConnectionFactory connect)
     : m_config(config), m_pHttp(http), m_connect(connect), m_clock(5 * 60 * 1000, config.clockConfirmMs)
 {
-    m_logger = [](const char* line) { std::fprintf(stderr, "%s\n", line); };
+    m_logger = [](const char* line) { AppLogLine(line); };
 }
 
 CBrokerSession::~CBrokerSession()
@@ -68,8 +70,9 @@ void CBrokerSession::Log(const char* format, ...)
     }
     if (!logger)
         return;
-    // A flood of lines alike (one format) is cut short and counted.
-    m_logLimiter.Write(format, line, NowMs(), [&](const std::string& text) { logger(text.c_str()); });
+    // No sink ever sees a session id, token or password; a flood of lines alike (one
+    // format) is cut short and counted.
+    m_logLimiter.Write(format, RedactSecrets(line), NowMs(), [&](const std::string& text) { logger(text.c_str()); });
 }
 
 bool CBrokerSession::Sleep(int ms)
@@ -730,6 +733,13 @@ void CBrokerSession::StreamThread(int stream)
                         m_queue.Post(std::move(state));
                     } else {
                         Log("stream %d: status %u %s", stream, status->code, status->text.c_str());
+                        std::string unknown;
+                        if (qx::protocol::ParseUnknownSymbol(*status, unknown)) {
+                            auto refusal = std::make_unique<CSymbolRefusedMessage>();
+                            refusal->m_symbol = CString(unknown);
+                            refusal->m_text = CString(status->text);
+                            m_queue.Post(std::move(refusal));
+                        }
                         if (status->code == static_cast<uint16_t>(qx::protocol::StatusCode::LoginRefused)) {
                             // The token is the session's: the server no longer knows the session.
                             OnSessionRefused(kSessionEndedText);

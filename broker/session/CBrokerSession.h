@@ -107,6 +107,7 @@ public:
     bool DeleteSavedOrders(const std::vector<CString>& orderIds, CString& error);
 
     void SetConfirm(IOrderConfirm* confirm) { m_pConfirm = confirm; }
+    // Where log lines go (the application log by default); they come redacted.
     void SetLogger(std::function<void(const char*)> logger);
     void Log(const char* format, ...) __attribute__((format(printf, 2, 3)));
 

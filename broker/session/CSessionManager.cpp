@@ -197,6 +197,9 @@ void CSessionManager::ApplyMessage(CSessionMessage& message)
     case kMsgOptionChain:
         m_quotes.ApplyOptionChain(static_cast<COptionChainMessage&>(message));
         break;
+    case kMsgSymbolRefused:
+        m_quotes.ApplyRefusal(static_cast<CSymbolRefusedMessage&>(message));
+        break;
     case kMsgHistory: {
         // Series are called under the quote store's lock first, then the history cache's: a
         // series hearing a quote may ask for history, and one taking history reads its quote.

@@ -270,8 +270,18 @@ void CAppSettings::LoadProfile(const CProfile& p)
     m_emailPassword = Unscramble(ProgramKey(), p.GetProfileString(kSettings, "EmailBin"));
 }
 
-void CAppSettings::SaveProfile(CProfile& p) const
+bool CAppSettings::SaveProfileNow()
 {
+    CProfile* profile = GetAppProfile();
+    if (!profile || SaveProfile(*profile))
+        return true;
+    Tell(WriteErrorMessage(kProfileFileName, profile->GetLastError()));
+    return false;
+}
+
+bool CAppSettings::SaveProfile(CProfile& p) const
+{
+    p.BeginBatch();
     auto putBool = [&](const char* key, bool v) { p.WriteProfileInt(kSettings, key, v ? 1 : 0); };
     p.WriteProfileString(kSettings, "UserName", m_bSaveUserName ? m_userName.GetString() : "");
     putBool("SaveUsername", m_bSaveUserName);
@@ -308,6 +318,7 @@ void CAppSettings::SaveProfile(CProfile& p) const
     putBool("EmailLogin", m_bEmailLogin);
     p.WriteProfileString(kSettings, "EmailUsrBin", Scramble(ProgramKey(), m_emailUser));
     p.WriteProfileString(kSettings, "EmailBin", Scramble(ProgramKey(), m_emailPassword));
+    return p.EndBatch();
 }
 
 void CAppSettings::WriteGui(CArchive& ar) const

@@ -141,9 +141,13 @@ public:
     // folder + "/" + name.
     CString GetFilePath(const char* name) const;
 
-    // Profile values ("Settings" section).
+    // Profile values ("Settings" section). Saving replaces the profile's file once; false
+    // when that failed.
     void LoadProfile(const CProfile& profile);
-    void SaveProfile(CProfile& profile) const;
+    bool SaveProfile(CProfile& profile) const;
+    // The profile values to the application's profile at once, as a dialog that changed
+    // them closes with OK; a failure is told to the user.
+    bool SaveProfileNow();
 
     // Every user data file (after removing the temporary files an interrupted save left);
     // a failure is told to the user.

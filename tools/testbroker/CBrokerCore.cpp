@@ -210,7 +210,7 @@ bool CBrokerCore::Image(const std::string& user, int service, const std::string&
     case Service::TimeSales: {
         const SimSymbol* s = m_market.Find(item);
         if (!s) {
-            error = "Unknown symbol: " + item;
+            error = std::string(protocol::kUnknownSymbolPrefix) + item;
             return false;
         }
         if (service == static_cast<int>(Service::Quote))

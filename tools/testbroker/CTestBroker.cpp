@@ -261,6 +261,8 @@ void CTestBroker::SetPassword(const std::string& password)
 uint64_t CTestBroker::KeepAliveCount() const { return m_api->KeepAliveCount(); }
 size_t CTestBroker::SessionCount() const { return m_core->Sessions().Count(); }
 
+std::vector<std::string> CTestBroker::IssuedSecrets() const { return m_core->Sessions().Issued(); }
+
 std::vector<Account> CTestBroker::Accounts() const
 {
     std::lock_guard lock(m_core->Lock());

@@ -92,6 +92,8 @@ public:
     void SetHistoryMarks(bool on);
     uint64_t KeepAliveCount() const;
     size_t SessionCount() const;
+    // Every session id, stream token and history key the broker handed out.
+    std::vector<std::string> IssuedSecrets() const;
 
     // Accounts.
     std::vector<Account> Accounts() const;

@@ -233,6 +233,43 @@ TEST(AppSettings, ProfileKeepsValuesAndNeverThePasswordInClear)
     EXPECT_TRUE(t.m_bViewExportData);
 }
 
+TEST(AppSettings, TheProfileIsWrittenOnceAtOnceAndAFailureIsTold)
+{
+    TempFolder folder;
+    const std::string path = folder.file("profile.ini");
+    CProfile profile(path.c_str());
+    CAppSettings s;
+    CRecordingNotifier r;
+    s.SetNotifier(&r);
+    s.m_nStockShares = 300;
+    // Without an application profile there is nothing to write to.
+    SetAppProfile(nullptr);
+    EXPECT_TRUE(s.SaveProfileNow());
+    EXPECT_FALSE(std::filesystem::exists(path));
+    SetAppProfile(&profile);
+    EXPECT_TRUE(s.SaveProfileNow());
+    CProfile reread(path.c_str());
+    EXPECT_EQ(reread.GetProfileInt("Settings", "StockShares", 0), 300);
+    EXPECT_TRUE(r.messages.empty());
+
+    // Writes inside a batch wait for its end, and nested batches for the outermost.
+    profile.BeginBatch();
+    profile.BeginBatch();
+    profile.WriteProfileInt("Settings", "StockShares", 400);
+    EXPECT_TRUE(profile.EndBatch());
+    EXPECT_EQ(CProfile(path.c_str()).GetProfileInt("Settings", "StockShares", 0), 300);
+    EXPECT_TRUE(profile.EndBatch());
+    EXPECT_EQ(CProfile(path.c_str()).GetProfileInt("Settings", "StockShares", 0), 400);
+
+    // A folder that is gone: the user is told which file and why.
+    CProfile lost("/nonexistent-qx-folder/sub/profile.ini");
+    SetAppProfile(&lost);
+    EXPECT_FALSE(s.SaveProfileNow());
+    ASSERT_EQ(r.messages.size(), 1u);
+    EXPECT_EQ(r.messages[0], "Error writing file \"profile.ini\" (2)");
+    SetAppProfile(nullptr);
+}
+
 TEST(AppSettings, ScrambleIsReversibleAndRejectsForeignText)
 {
     const char* key = CAppSettings::ProgramKey();

@@ -211,6 +211,10 @@ TEST_F(ChartBrokerTest, ChartWithStudiesLiveTradesAndATrendLineAlert)
     ASSERT_NE(nullptr, alert);
     EXPECT_EQ(CString("IBM"), alert->m_symbol);
     EXPECT_NE(-1, alert->GetFormulaText().Find("Bar[Close,D] >"));
+    // The alerts file holds it at once.
+    const std::string saved = m_shell->home.read("alerts.xml");
+    EXPECT_NE(std::string::npos, saved.find("IBM")) << saved;
+    EXPECT_NE(std::string::npos, saved.find("Bar[Close,D] >")) << saved;
     // A trade below the line: nothing; above it: the alert fires.
     PumpFor(500);
     ASSERT_TRUE(m_session.Broker().InjectTrade("IBM", level - 1.0, 100));
