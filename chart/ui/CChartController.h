@@ -210,6 +210,7 @@ private:
     std::unique_ptr<CSnapshotFieldPanel> m_pSnapshot;
     bool m_bTabWindow = true;
     std::unique_ptr<CSheetsWnd> m_pTabs[2];
+    std::unique_ptr<CWnd> m_pTabBar;
     std::unique_ptr<QObject> m_pFrameWatcher;
     std::vector<CBacktestMarker> m_markers;
     const CEquityRecordArray* m_pEquity = nullptr;

@@ -8,6 +8,7 @@
 #include "common/services/TextHelpers.h"
 #include "common/windows/CSheetsWnd.h"
 #include "platform/ui/CFrameWnd.h"
+#include "platform/ui/CWinApp.h"
 #include "platform/ui/CWndMessage.h"
 #include "studies/plots/CPricePlot.h"
 #include "studies/plots/CPriceScale.h"
@@ -15,7 +16,10 @@
 #include "views/ui/CSnapshotFieldPanel.h"
 #include "views/ui/CTrackingFieldPanel.h"
 
+#include "platform/ui/QxWindowHost.h"
+
 #include <QEvent>
+#include <QHBoxLayout>
 #include <QObject>
 #include <QWidget>
 
@@ -25,10 +29,40 @@
 namespace {
 
 constexpr int kSideWindowMargin = 5;
+// Side windows are small tool windows over the main window (an MDI area would take a
+// maximized chart's side windows for windows to maximize).
+constexpr int kSideWindowKind = 1;
 // Symbols a chart's symbol strip keeps; the oldest goes first.
 constexpr int kMaxSymbolTabs = 16;
-// The interval strip: the chart's usual intervals, by their codes.
-const char* const kIntervalTabs[] = {"1", "5", "15", "30", "60", "D", "W", "M"};
+// The interval strip: the chart's usual intervals, by their codes and tab names.
+struct CIntervalTab {
+    const char* code;
+    const char* name;
+};
+const CIntervalTab kIntervalTabs[] = {{"1", "1 min"},  {"5", "5 min"},  {"15", "15 min"}, {"30", "30 min"},
+                                      {"60", "60 min"}, {"D", "Daily"}, {"W", "Weekly"},  {"M", "Monthly"}};
+
+CString IntervalTabName(const CString& code)
+{
+    for (const CIntervalTab& tab : kIntervalTabs)
+        if (code.CompareNoCase(tab.code) == 0)
+            return tab.name;
+    return PeriodCodeToName(code);
+}
+
+CString IntervalOfTab(const CString& name)
+{
+    for (const CIntervalTab& tab : kIntervalTabs)
+        if (name == tab.name)
+            return tab.code;
+    return PeriodNameToCode(name);
+}
+
+// Where a side window opens over the price pane: at its left, below the pane's title.
+CPoint SideWindowOrigin(const CGraphsDoc* doc)
+{
+    return CPoint(kSideWindowMargin, doc ? doc->GetMetrics().ascent + 4 : kSideWindowMargin);
+}
 
 std::vector<CChartController*>& Group()
 {
@@ -53,7 +87,7 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Move)
+        if (event->type() == QEvent::Move || event->type() == QEvent::Resize)
             m_chart.OnFrameMoved();
         else if (event->type() == QEvent::WindowStateChange)
             if (auto* widget = qobject_cast<QWidget*>(watched))
@@ -63,6 +97,30 @@ public:
 
 private:
     CChartController& m_chart;
+};
+
+// The row along the frame's bottom that holds both tab strips: the symbols on the left,
+// the intervals on the right.
+class CChartTabBar : public CWnd {
+protected:
+    QWidget* CreateWidget(QWidget* parent) override
+    {
+        auto* bar = new QxWindowHost<QWidget>(this, parent);
+        auto* row = new QHBoxLayout(bar);
+        row->setContentsMargins(0, 0, 0, 0);
+        row->setSpacing(12);
+        return bar;
+    }
+    bool PaintsItself() const override { return false; }
+
+public:
+    void Hold(CWnd* strip, int stretch)
+    {
+        QWidget* bar = GetWidget();
+        QWidget* widget = strip ? strip->GetOuterWidget() : nullptr;
+        if (bar && widget)
+            static_cast<QHBoxLayout*>(bar->layout())->addWidget(widget, stretch);
+    }
 };
 
 // A tab strip of the chart: a chosen tab goes to the controller.
@@ -163,9 +221,9 @@ void CChartController::ShowTrackingWindow(bool show)
     }
     CGraphsDoc* doc = GetDocument();
     if (!m_pTracking) {
-        auto panel = std::make_unique<CTrackingFieldPanel>(
-            CRect(kSideWindowMargin, kSideWindowMargin, kSideWindowMargin + 60, kSideWindowMargin + 16));
-        if (!panel->CreateWnd("Tracking Window", doc && doc->IsDetached() ? 1 : 0))
+        const CPoint at = SideWindowOrigin(doc);
+        auto panel = std::make_unique<CTrackingFieldPanel>(CRect(at.x, at.y, at.x + 60, at.y + 16));
+        if (!panel->CreateWnd("Tracking Window", kSideWindowKind))
             return;
         panel->SetOwnerView(GetPricePane());
         m_pTracking = std::move(panel);
@@ -243,9 +301,9 @@ void CChartController::ToggleSnapshotWindow()
         return;
     }
     CGraphsDoc* doc = GetDocument();
-    auto panel = std::make_unique<CSnapshotFieldPanel>(
-        CRect(kSideWindowMargin, kSideWindowMargin, kSideWindowMargin + 60, kSideWindowMargin + 16));
-    if (!panel->CreateWnd("Snapshot Window", doc && doc->IsDetached() ? 1 : 0))
+    const CPoint at = SideWindowOrigin(doc);
+    auto panel = std::make_unique<CSnapshotFieldPanel>(CRect(at.x, at.y, at.x + 60, at.y + 16));
+    if (!panel->CreateWnd("Snapshot Window", kSideWindowKind))
         return;
     panel->SetOwnerView(GetPricePane());
     m_pSnapshot = std::move(panel);
@@ -326,6 +384,10 @@ void CChartController::WatchFrame()
         return;
     auto watcher = std::make_unique<CChartFrameWatcher>(*this);
     outer->installEventFilter(watcher.get());
+    // A chart in the main window moves with it.
+    if (CWinApp* app = AfxGetApp(); app && app->m_pMainWnd && app->m_pMainWnd != m_pFrame)
+        if (QWidget* main = app->m_pMainWnd->GetOuterWidget(); main && main != outer)
+            main->installEventFilter(watcher.get());
     m_pFrameWatcher = std::move(watcher);
 }
 
@@ -340,34 +402,38 @@ void CChartController::CreateTabStrips()
 {
     if (!m_pFrame)
         return;
+    auto bar = std::make_unique<CChartTabBar>();
+    if (!bar->Create(nullptr, "", WS_CHILD, CRect(0, 0, 400, 24), m_pFrame, 0xE911))
+        return;
+    bar->SetBackgroundColor(GetSysColor(COLOR_BTNFACE));
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
     for (int i = 0; i < 2; ++i) {
         auto strip = std::make_unique<CChartTabStrip>(*this, i);
         if (!strip->Create(m_pFrame, i == 0 ? TRUE : FALSE, face))
             continue;
+        bar->Hold(strip.get(), i == 0 ? 1 : 0);
         m_pTabs[i] = std::move(strip);
     }
     if (auto* intervals = m_pTabs[1].get())
-        for (const char* code : kIntervalTabs)
-            intervals->AddTab(PeriodCodeToName(code));
+        for (const CIntervalTab& tab : kIntervalTabs)
+            intervals->AddTab(tab.name);
+    m_pTabBar = std::move(bar);
 }
 
 void CChartController::SetTabWindow(bool show)
 {
     m_bTabWindow = show;
-    if (!m_pFrame)
+    if (!m_pFrame || !m_pTabBar)
         return;
     QWidget* outer = m_pFrame->GetOuterWidget();
     const bool maximized = outer && outer->isMaximized();
-    for (auto& strip : m_pTabs) {
-        if (!strip)
-            continue;
-        strip->Attach(show ? TRUE : FALSE, m_pFrame);
-        if (show)
-            m_pFrame->DockBar(strip.get(), true);
-        else
-            m_pFrame->UndockBar(strip.get());
-    }
+    for (auto& strip : m_pTabs)
+        if (strip)
+            strip->Attach(show ? TRUE : FALSE, m_pFrame);
+    if (show)
+        m_pFrame->DockBar(m_pTabBar.get(), true);
+    else
+        m_pFrame->UndockBar(m_pTabBar.get());
     // A maximized frame lays itself out again.
     if (maximized) {
         outer->showNormal();
@@ -390,7 +456,7 @@ void CChartController::SelectTabs(const CString& symbol, const CString& interval
     }
     if (auto* intervals = static_cast<CChartTabStrip*>(m_pTabs[1].get()); intervals && !interval.IsEmpty()) {
         intervals->m_bQuiet = true;
-        if (!intervals->SelectTab(PeriodCodeToName(interval)))
+        if (!intervals->SelectTab(IntervalTabName(interval)))
             intervals->SetCurSel(-1);
         intervals->m_bQuiet = false;
     }
@@ -407,5 +473,5 @@ void CChartController::OnTabChosen(int strip, int index)
     if (strip == 0)
         price->ChangeSymbolInterval(name, doc->GetInterval(), doc->IsExtendedSession());
     else
-        price->ChangeSymbolInterval(doc->GetSymbol(), PeriodNameToCode(name), doc->IsExtendedSession());
+        price->ChangeSymbolInterval(doc->GetSymbol(), IntervalOfTab(name), doc->IsExtendedSession());
 }

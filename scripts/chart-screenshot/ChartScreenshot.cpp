@@ -1,7 +1,7 @@
 // The picture of a trader's chart for scripts/screenshot: the workstation logged in to
 // an in-process test broker, window kind 2 for IBM with candles, Bollinger Bands, a
-// Volume pane, an RSI pane and a trend line drawn with the mouse, saved as a PNG of the
-// main frame.
+// Volume pane, an RSI pane, a trend line drawn with the mouse, the Snapshot and
+// Tracking Windows and the cross-hair, saved as a PNG of the main frame.
 //
 //   qx_chart_screenshot OUTPUT.png [SYMBOL]
 #include "analytics/series/CPriceSeries.h"
@@ -21,7 +21,9 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QPixmap>
+#include <QScreen>
 #include <QWidget>
 
 #include <cstdio>
@@ -154,11 +156,19 @@ int main(int argc, char** argv)
             price->OnMouseMove(0, to);
             price->OnLButtonUp(0, to);
             price->OnPaneCommand(kCmdPointer);
+            // The Snapshot and Tracking Windows, and the cross-hair on a bar some days back.
+            chart->ToggleSnapshotWindow();
+            chart->ShowTrackingWindow(true);
+            chart->ToggleCrosshairs();
+            PumpUntil([] { return false; }, 300);
+            const CPoint at(BarIndexToX(g.spacing, last - 20, g.firstBar, g.plot.left), scale.PriceToY(high));
+            price->OnMouseMove(0, at);
             PumpUntil([] { return false; }, 1500);
         } else {
             std::fprintf(stderr, "qx_chart_screenshot: no chart window opened\n");
         }
-        const QPixmap picture = frame->GetOuterWidget()->grab();
+        // The screen: the side windows float over the main window.
+        const QPixmap picture = QGuiApplication::primaryScreen()->grabWindow(0);
         result = chart && picture.save(argv[1], "PNG") ? 0 : 1;
         frame->SendMessage(WM_CLOSE);
         PumpUntil([] { return false; }, 50);

@@ -397,6 +397,13 @@ TEST_F(ChartLayoutUiTest, SideWindowsAndTabStripsFollowTheChart)
     CTrackingFieldPanel* tracking = chart->GetTrackingPanel();
     ASSERT_TRUE(snapshot && tracking);
     EXPECT_EQ(CString("IBM"), snapshot->GetSymbol());
+    for (CFloatingWnd* panel : {static_cast<CFloatingWnd*>(snapshot), static_cast<CFloatingWnd*>(tracking)}) {
+        ASSERT_NE(nullptr, panel->GetWnd());
+        EXPECT_TRUE(panel->GetWnd()->IsWindowVisible());
+        EXPECT_GT(panel->GetRect().Width(), 20);
+        EXPECT_GT(panel->GetRect().Height(), 8);
+        std::printf("panel %d,%d %dx%d\n", panel->GetRect().left, panel->GetRect().top, panel->GetRect().Width(), panel->GetRect().Height());
+    }
     // The Tracking Window opened where the Snapshot Window is, and moved off it.
     CRect overlap;
     EXPECT_FALSE(overlap.IntersectRect(snapshot->GetRect(), tracking->GetRect()));
@@ -410,7 +417,7 @@ TEST_F(ChartLayoutUiTest, SideWindowsAndTabStripsFollowTheChart)
     ASSERT_TRUE(symbols && intervals);
     EXPECT_EQ((std::vector<CString>{"IBM", "MSFT"}), symbols->GetTabNames());
     EXPECT_EQ(1, symbols->GetCurSel());
-    EXPECT_EQ(CString("5 minutes"), intervals->GetItemText(intervals->GetCurSel()));
+    EXPECT_EQ(CString("5 min"), intervals->GetItemText(intervals->GetCurSel()));
     // A tab chosen applies its symbol or interval.
     qobject_cast<QTabBar*>(symbols->GetWidget())->setCurrentIndex(0);
     PumpFor(10);
