@@ -189,13 +189,13 @@ void ReadBody(CArchive& ar, CChartLayout& layout, DWORD& versionOut)
 void ReadTools(CArchive& ar, CChartLayout& layout)
 {
     layout.paneTools.clear();
+    layout.paneTools.resize(static_cast<size_t>(CountLayoutPanes(layout.studies)));
     if (layout.version < 5) {
         // One map for the whole chart: read and dropped.
         CPaneToolMap dropped;
         LoadToolMap(ar, dropped);
         return;
     }
-    layout.paneTools.resize(static_cast<size_t>(CountLayoutPanes(layout.studies)));
     for (CPaneToolMap& map : layout.paneTools)
         LoadToolMap(ar, map);
 }
@@ -249,12 +249,15 @@ void LoadTabStrip(CArchive& ar, CTabStripForm& tabs)
 
 int CountLayoutPanes(const std::vector<std::unique_ptr<CStudyDefinition>>& studies)
 {
+    // In the order the reader keeps them: by pane, stable.
+    std::vector<int> order;
+    for (const auto& study : studies)
+        order.push_back(study->GetPaneIndex());
+    std::stable_sort(order.begin(), order.end());
     int panes = 1;
-    for (const auto& study : studies) {
-        const int pane = study->GetPaneIndex();
+    for (int pane : order)
         if ((pane < 0 || pane >= panes) && panes < kMaxLayoutPanes)
             ++panes;
-    }
     return panes;
 }
 
@@ -287,8 +290,10 @@ void StoreChartLayout(CArchive& ar, const CChartLayout& layout)
     ar << static_cast<DWORD>(layout.tabWindow ? 1 : 0);
     StoreTabStrip(ar, layout.tabs1);
     StoreTabStrip(ar, layout.tabs2);
-    for (const CPaneToolMap& map : layout.paneTools)
-        StoreToolMap(ar, map);
+    // One map for every pane the reader will count.
+    const size_t panes = static_cast<size_t>(CountLayoutPanes(layout.studies));
+    for (size_t p = 0; p < panes; ++p)
+        StoreToolMap(ar, p < layout.paneTools.size() ? layout.paneTools[p] : CPaneToolMap());
 }
 
 ELayoutError LoadChartLayout(CArchive& ar, CChartLayout& layout, DWORD* versionRead)

@@ -87,7 +87,7 @@ struct CChartLayout {
     bool tabWindow = true;
     CTabStripForm tabs1;
     CTabStripForm tabs2;
-    // Field 22: one map per pane, pane 0 first.
+    // Field 22: one map per pane, pane 0 first (missing ones are written empty).
     std::vector<CPaneToolMap> paneTools;
 };
 
@@ -111,9 +111,9 @@ ELayoutError LoadChartLayout(CArchive& ar, CChartLayout& layout,
 void StoreChartRecord(CArchive& ar, const CString& symbol, const CChartLayout& layout);
 ELayoutError LoadChartRecord(CArchive& ar, CString& symbol, CChartLayout& layout, DWORD* versionRead = nullptr);
 
-// The panes a chart has after its studies were placed in the order of the array (each
-// study of an unknown or last-plus-one pane opens the next pane, at most 16): the number
-// of tool maps the layout holds.
+// The panes a chart has after its studies were placed ordered by pane (each study of an
+// unknown pane or one past the last opens the next pane, at most 16): the number of tool
+// maps the layout holds, written and read.
 int CountLayoutPanes(const std::vector<std::unique_ptr<CStudyDefinition>>& studies);
 
 void StoreTabStrip(CArchive& ar, const CTabStripForm& tabs);

@@ -211,6 +211,9 @@ private:
     bool m_bTabWindow = true;
     std::unique_ptr<CSheetsWnd> m_pTabs[2];
     std::unique_ptr<CWnd> m_pTabBar;
+    bool m_bTabBarPlaced = false;
+    // The pane fractions the last layout gave the splitter.
+    std::vector<double> m_appliedProportions;
     std::unique_ptr<QObject> m_pFrameWatcher;
     std::vector<CBacktestMarker> m_markers;
     const CEquityRecordArray* m_pEquity = nullptr;

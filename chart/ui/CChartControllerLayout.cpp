@@ -25,6 +25,7 @@
 #include "views/ui/CSnapshotFieldPanel.h"
 #include "views/ui/CTrackingFieldPanel.h"
 
+#include <cmath>
 #include <filesystem>
 
 namespace {
@@ -96,8 +97,20 @@ CChartLayout CChartController::BuildLayout() const
     }
     for (const auto& study : m_studies)
         layout.studies.push_back(study->Clone());
-    if (m_pSplitter && m_pSplitter->m_hWnd)
+    if (m_pSplitter && m_pSplitter->m_hWnd) {
         layout.proportions = m_pSplitter->GetProportions();
+        // Panes laid out by a layout and not moved since (a pixel of rounding aside)
+        // keep that layout's fractions, so that loading and saving changes nothing.
+        const std::vector<int> sizes = m_pSplitter->GetPaneSizes();
+        double total = 0;
+        for (int size : sizes)
+            total += size;
+        bool same = m_appliedProportions.size() == layout.proportions.size() && total > 0;
+        for (size_t i = 0; same && i < layout.proportions.size(); ++i)
+            same = std::fabs(layout.proportions[i] - m_appliedProportions[i]) * total <= 1.01;
+        if (same)
+            layout.proportions = m_appliedProportions;
+    }
     layout.trackingShown = m_bTrackingShown && m_pTracking;
     if (layout.trackingShown)
         layout.tracking = {true, m_pTracking->GetRect().TopLeft()};
@@ -161,8 +174,6 @@ void CChartController::ApplyLayout(CChartLayout&& layout)
     }
     RefreshData();
     m_bRecalc = true;
-    if (m_pSplitter && m_pSplitter->m_hWnd)
-        m_pSplitter->SetProportions(layout.proportions);
 
     ShowTrackingWindow(layout.trackingShown);
     if (m_pTracking && layout.tracking.hasPosition)
@@ -224,6 +235,10 @@ void CChartController::ApplyLayout(CChartLayout&& layout)
         SelectTabs(doc->GetSymbol(), doc->GetInterval());
     if (m_pTracking)
         UpdateTrackingRows(true);
+    // Last: the panes' heights once the frame's bars are in place.
+    m_appliedProportions.clear();
+    if (m_pSplitter && m_pSplitter->m_hWnd && m_pSplitter->SetProportions(layout.proportions))
+        m_appliedProportions = layout.proportions;
 }
 
 // ---------------------------------------------------------------- archives
@@ -325,6 +340,7 @@ bool CChartController::LoadLayoutFile(const CString& path, bool quietWhenMissing
 void CChartController::OnSaveLayout()
 {
     CFileDialog dialog(FALSE, "chl", nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, kLayoutFilter, m_pFrame);
+    dialog.m_request.title = "Save Layout As";
     dialog.m_request.initialDir = LayoutFolder();
     if (dialog.DoModal() == IDOK)
         SaveLayoutFile(dialog.GetPathName());
@@ -333,6 +349,7 @@ void CChartController::OnSaveLayout()
 void CChartController::OnLoadLayout()
 {
     CFileDialog dialog(TRUE, "chl", nullptr, OFN_HIDEREADONLY | OFN_FILEMUSTEXIST, kLayoutFilter, m_pFrame);
+    dialog.m_request.title = "Load Layout";
     dialog.m_request.initialDir = LayoutFolder();
     if (dialog.DoModal() == IDOK)
         LoadLayoutFile(dialog.GetPathName());

@@ -422,9 +422,11 @@ void CChartController::CreateTabStrips()
 
 void CChartController::SetTabWindow(bool show)
 {
+    const bool changed = show != m_bTabWindow || !m_bTabBarPlaced;
     m_bTabWindow = show;
-    if (!m_pFrame || !m_pTabBar)
+    if (!m_pFrame || !m_pTabBar || !changed)
         return;
+    m_bTabBarPlaced = true;
     QWidget* outer = m_pFrame->GetOuterWidget();
     const bool maximized = outer && outer->isMaximized();
     for (auto& strip : m_pTabs)

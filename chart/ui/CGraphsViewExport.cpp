@@ -147,6 +147,7 @@ void CGraphsView::ExportChartImage()
         return;
     CFileDialog dialog(FALSE, "bmp", nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST,
                        "Bitmap Files (*.bmp)|*.bmp|PNG Files (*.png)|*.png||", GetParentFrame());
+    dialog.m_request.title = "Export Image";
     if (const CAppSettings* settings = CAppSettings::Instance()) {
         dialog.m_request.initialDir = settings->GetFilePath("Charts");
         std::error_code ec;

@@ -172,7 +172,8 @@ TEST(ChartLayout, OlderVersionsFollowTheirFieldRules)
         EXPECT_TRUE(layout.autoScale);
         EXPECT_EQ((std::vector<CString>{"IBM", "MSFT"}), layout.tabs1.names);
         EXPECT_EQ(1u, layout.tabs1.selected);
-        EXPECT_TRUE(layout.paneTools.empty());
+        ASSERT_EQ(1u, layout.paneTools.size());
+        EXPECT_TRUE(layout.paneTools[0].empty());
     }
     // Version 2: no log scale or auto scale; one DWORD in place of the tab part.
     {
@@ -250,9 +251,9 @@ TEST(ChartLayout, PanesCountedAsStudiesArePlaced)
     add(0);
     add(1);
     add(1);
-    add(-1);  // not placed: a pane of its own
+    add(-1);  // not placed: ordered first, it opens pane 1, which the pane-1 studies join
     add(7);   // beyond the panes: the next one
-    EXPECT_EQ(4, CountLayoutPanes(studies));
+    EXPECT_EQ(3, CountLayoutPanes(studies));
     for (int i = 0; i < 20; ++i)
         add(-1);
     EXPECT_EQ(16, CountLayoutPanes(studies));

@@ -145,7 +145,14 @@ TEST_F(ChartLayoutUiTest, ARichChartSavedLoadedIntoANewChartAndSavedAgainIsTheSa
     PumpFor(20);
     const fs::path again = folder / "again.chl";
     ASSERT_TRUE(target->SaveLayoutFile(again.string().c_str()));
-    EXPECT_EQ(ReadFile(saved), ReadFile(again));
+    const std::vector<BYTE> savedBytes = ReadFile(saved), againBytes = ReadFile(again);
+    EXPECT_EQ(savedBytes, againBytes);
+    for (size_t i = 0; i < std::min(savedBytes.size(), againBytes.size()); ++i)
+        if (savedBytes[i] != againBytes[i]) {
+            ADD_FAILURE() << "first difference at byte " << i << " of " << savedBytes.size();
+
+            break;
+        }
     EXPECT_TRUE(shell.Responder().boxes.empty());
 
     // What the new chart shows.
