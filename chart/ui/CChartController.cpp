@@ -118,6 +118,11 @@ void CChartController::OnDestroy()
 bool CChartController::OnTimer(UINT_PTR id)
 {
     if (id == kTimerRedraw) {
+        // A side window the user closed by its own close box.
+        if (m_pTracking && !m_pTracking->GetWnd())
+            ShowTrackingWindow(false);
+        if (m_pSnapshot && !m_pSnapshot->GetWnd())
+            m_pSnapshot.reset();
         if (m_signals->redraw.exchange(false))
             if (CGraphsDoc* doc = GetDocument())
                 doc->UpdateAllViews(nullptr, kHintRepaint);

@@ -409,12 +409,12 @@ TEST_F(ChartLayoutUiTest, SideWindowsAndTabStripsFollowTheChart)
         EXPECT_TRUE(panel->GetWnd()->IsWindowVisible());
         EXPECT_GT(panel->GetRect().Width(), 20);
         EXPECT_GT(panel->GetRect().Height(), 8);
-        std::printf("panel %d,%d %dx%d\n", panel->GetRect().left, panel->GetRect().top, panel->GetRect().Width(), panel->GetRect().Height());
     }
     // The Tracking Window opened where the Snapshot Window is, and moved off it.
     CRect overlap;
     EXPECT_FALSE(overlap.IntersectRect(snapshot->GetRect(), tracking->GetRect()));
     EXPECT_EQ(snapshot->GetRect().bottom + 2, tracking->GetRect().top);
+    EXPECT_EQ(doc->GetMetrics().ascent + 4, snapshot->GetRect().top);
 
     // A new symbol reaches the Snapshot Window and the symbol tabs.
     chart->GetPricePane()->ChangeSymbolInterval("MSFT", "5", false);
@@ -440,9 +440,49 @@ TEST_F(ChartLayoutUiTest, SideWindowsAndTabStripsFollowTheChart)
     chart->SetTabWindow(true);
     EXPECT_TRUE(symbols->IsWindowVisible());
 
-    // Closing them.
+    // Closing them: by the menu, or by the window's own close box.
     chart->ToggleSnapshotWindow();
-    chart->ShowTrackingWindow(false);
     EXPECT_FALSE(chart->HasSnapshotWindow());
-    EXPECT_FALSE(chart->IsTrackingShown());
+    tracking->GetWnd()->SendMessage(WM_CLOSE);
+    EXPECT_TRUE(PumpUntil([&] { return !chart->IsTrackingShown(); }, 2000));
+    EXPECT_EQ(nullptr, chart->GetTrackingPanel());
+}
+
+TEST_F(ChartLayoutUiTest, PrintAndExportWaitForTheMenuToCloseAndNeverOutliveTheChart)
+{
+    CGraphsDoc* doc = Open("IBM");
+    CGraphsView* price = ChartTestShell::Controller(doc)->GetPricePane();
+    ChartResponder& ask = shell.Responder();
+    const fs::path file = folder / "Charts" / "picture.bmp";
+    ask.fileAnswers = {CString(file.string().c_str())};
+    price->OnPaneCommand(ID_EXPORT_IMAGE);
+    // Nothing at once: the menu that started it closes first.
+    EXPECT_TRUE(ask.fileRequests.empty());
+    ASSERT_TRUE(PumpUntil([&] { return !ask.fileRequests.empty(); }, 3000));
+    const FileDialogRequest& request = ask.fileRequests[0];
+    EXPECT_FALSE(request.open);
+    EXPECT_EQ(CString("bmp"), request.defaultExt);
+    EXPECT_EQ(CString("Bitmap Files (*.bmp)|*.bmp|PNG Files (*.png)|*.png||"), request.filter);
+    EXPECT_EQ(CString((folder / "Charts").string().c_str()), request.initialDir);
+    EXPECT_TRUE(fs::exists(file));
+    const std::vector<BYTE> bmp = ReadFile(file);
+    ASSERT_GT(bmp.size(), 54u);
+    EXPECT_EQ('B', bmp[0]);
+    EXPECT_EQ(54, bmp[10]);
+
+    // Print: the print dialog after the wait (cancelled here: nothing printed, no message).
+    price->OnPaneCommand(ID_PRINT_CHART);
+    EXPECT_EQ(0, ask.printDialogs);
+    ASSERT_TRUE(PumpUntil([&] { return ask.printDialogs == 1; }, 3000));
+    EXPECT_TRUE(ask.boxes.empty());
+
+    // A chart closed before the wait ends exports and prints nothing.
+    CGraphsDoc* other = Open("MSFT");
+    CGraphsView* pane = ChartTestShell::Controller(other)->GetPricePane();
+    pane->OnPaneCommand(ID_EXPORT_IMAGE);
+    pane->OnPaneCommand(ID_PRINT_CHART);
+    pane->GetParentFrame()->DestroyWindow();
+    PumpFor(1000);
+    EXPECT_EQ(1u, ask.fileRequests.size());
+    EXPECT_EQ(1, ask.printDialogs);
 }
