@@ -1,5 +1,6 @@
 #include "app/shell/CMainFrame.h"
 
+#include "alerts/ui/AlertUiIds.h"
 #include "alerts/ui/CTradeAlertSetupDlg.h"
 #include "app/shell/CKindView.h"
 #include "app/shell/CPreferencesSheet.h"
@@ -339,7 +340,7 @@ bool CMainFrame::SetupTradeAlert(int mode, CWnd* parent)
     if (dlg.DoModal() != IDOK)
         return false;
     if (mode == kSetupAlert || mode == kSetupAlertWizard) {
-        CreateAlertsFromSetup(dlg, nullptr);
+        CreateAlertsFromSetup(dlg, nullptr);  // tells the alert lists
         if (CWorkstationApp* app = GetWorkstationApp())
             app->AlertsEdited();
     }
@@ -711,6 +712,7 @@ void CMainFrame::OnReportFonts(UINT id)
         return;
     const int list = id == ID_BALANCES_FONTS ? kReportBalances
                      : id == ID_ORDER_FONTS  ? kReportOrderStatus
+                     : id == ID_ALERT_FONTS  ? kReportAlerts
                                              : kReportSavedOrders;
     CReportListLook& look = app->Settings().m_reportLooks[static_cast<size_t>(list)];
     const LOGFONT initial = ToLogFont(look.font);
@@ -726,18 +728,19 @@ void CMainFrame::OnReportFonts(UINT id)
     app->ApplyReportLook(list);
 }
 
-void CMainFrame::OnReportColors(UINT)
+void CMainFrame::OnReportColors(UINT id)
 {
     CWorkstationApp* app = GetWorkstationApp();
     if (!app)
         return;
-    CReportListLook& look = app->Settings().m_reportLooks[kReportSavedOrders];
+    const int list = id == ID_ALERT_COLORS ? kReportAlerts : kReportSavedOrders;
+    CReportListLook& look = app->Settings().m_reportLooks[static_cast<size_t>(list)];
     CColorDialog dlg(look.colors[0], 0, this);
     if (dlg.DoModal() != IDOK)
         return;
     look.colors[0] = dlg.GetColor() & 0x00FFFFFF;
     app->Settings().SaveGui();
-    app->ApplyReportLook(kReportSavedOrders);
+    app->ApplyReportLook(list);
 }
 
 void CMainFrame::OnAppExit()
@@ -790,6 +793,8 @@ const CMessageMap& CMainFrame::GetMessageMap() const
             .CommandRange(ID_ORDER_FONTS, ID_ORDER_FONTS, &CMainFrame::OnReportFonts)
             .CommandRange(ID_SAVED_FONTS, ID_SAVED_FONTS, &CMainFrame::OnReportFonts)
             .CommandRange(ID_SAVED_COLORS, ID_SAVED_COLORS, &CMainFrame::OnReportColors)
+            .CommandRange(ID_ALERT_FONTS, ID_ALERT_FONTS, &CMainFrame::OnReportFonts)
+            .CommandRange(ID_ALERT_COLORS, ID_ALERT_COLORS, &CMainFrame::OnReportColors)
             .Command(ID_REFRESH_ACCOUNT_DATA, &CMainFrame::OnRefreshAccountData)
             .Command(ID_LOG_IN_AGAIN, &CMainFrame::OnLogInAgain)
             .Command(ID_APP_EXIT, &CMainFrame::OnAppExit)

@@ -1,5 +1,6 @@
 #include "app/shell/CPreferencesSheet.h"
 
+#include "alerts/ui/CEmailSettingsPage.h"
 #include "common/services/CAppSettings.h"
 #include "common/windows/ShellIds.h"
 #include "platform/ui/CComboBox.h"
@@ -120,9 +121,11 @@ bool RunPreferences(CAppSettings& settings, CWnd* owner)
     // The pages outlive the sheet that shows them.
     CTradingOptionsPage trading(settings);
     CMiscOptionsPage misc(settings);
+    CEmailSettingsPage email(settings);
     CPreferencesSheet sheet("Preferences", owner);
     sheet.AddPage(&trading);
     sheet.AddPage(&misc);
+    sheet.AddPage(&email);
     if (sheet.DoModal() != IDOK)
         return false;
     settings.SaveProfileNow();

@@ -5,6 +5,7 @@
 #include "alerts/IAlertHost.h"
 #include "analytics/formula/CFormulaEngine.h"
 #include "analytics/formula/FormulaNames.h"
+#include "alerts/ui/EditAlertList.h"
 #include "app/shell/CAlertDelivery.h"
 #include "app/shell/CKindView.h"
 #include "app/shell/CLoginDlg.h"
@@ -40,7 +41,10 @@
 #include "trading/ui/CSavedOrdersView.h"
 #include "trading/ui/CTradingHost.h"
 #include "views/OptionChainSet.h"
+#include "views/ui/CBrowserView.h"
+#include "views/ui/HeadlinesView.h"
 #include "views/ui/Level1View.h"
+#include "views/ui/NewsFrames.h"
 
 #include <QWidget>
 
@@ -77,8 +81,20 @@ struct KindView<kKindSavedOrders> {
     using type = CSavedOrdersView;
 };
 template <>
+struct KindView<kKindAlertManager> {
+    using type = EditAlertList;
+};
+template <>
 struct KindView<kKindChart> {
     using type = CGraphsView;
+};
+template <>
+struct KindView<kKindNews> {
+    using type = HeadlinesView;
+};
+template <>
+struct KindView<kKindBrowser> {
+    using type = CBrowserView;
 };
 
 // The document and frames of a kind: the chart's own, else the common ones.
@@ -93,6 +109,12 @@ struct KindFrames<kKindChart> {
     using doc = CGraphsDoc;
     using mdi = CGraphsChildFrame;
     using sdi = CSdiGraphsChildFrame;
+};
+template <>
+struct KindFrames<kKindNews> {
+    using doc = CCommonDoc;
+    using mdi = NewsFrame;
+    using sdi = SdiNewsFrame;
 };
 
 template <int Kind>
@@ -317,7 +339,7 @@ BOOL CWorkstationApp::InitInstance()
     m_pMainFrame = frame.release();  // owns itself with its window
     m_pMainWnd = m_pMainFrame;
     m_router->SetMainFrame(m_pMainFrame->m_hWnd);
-    m_alertDelivery = std::make_unique<CAlertDelivery>(*m_pMainFrame);
+    m_alertDelivery = std::make_unique<CAlertDelivery>(*m_pMainFrame, m_caFile);
     m_pMainFrame->SetAlertHandler(m_alertDelivery.get());
     SetAlertHost(m_alertDelivery.get());
     m_pMainFrame->GetOuterWidget()->resize(1280, 800);
@@ -525,21 +547,22 @@ void CWorkstationApp::StartThreads()
     m_bStopping = false;
     m_stopEvent.ResetEvent();
     m_formulas->Start();
-    // The alerts loaded at start-up, activated in array order on a thread of their own.
-    std::vector<CAlert*> alerts;
+    // The alerts loaded at start-up, activated in array order on a thread of their own;
+    // each is looked up by its id, so one the user deleted meanwhile is skipped.
+    std::vector<AlertId> alerts;
     if (CAlertBook* book = CAlertBook::Instance())
-        for (const std::unique_ptr<CAlert>& alert : book->m_alerts)
-            alerts.push_back(alert.get());
+        alerts = book->Ids();
     m_bActivationDone = false;
     m_alertThread = std::thread([this, alerts = std::move(alerts)]() mutable { AlertActivationThread(std::move(alerts)); });
 }
 
-void CWorkstationApp::AlertActivationThread(std::vector<CAlert*> alerts)
+void CWorkstationApp::AlertActivationThread(std::vector<AlertId> alerts)
 {
-    for (CAlert* alert : alerts) {
+    for (AlertId id : alerts) {
         if (IsStopping())
             break;
-        alert->Activate();
+        if (CAlertBook* book = CAlertBook::Instance())
+            book->WithAlert(id, [](CAlert& alert) { alert.Activate(); });
     }
     m_bActivationDone = true;
 }
@@ -602,6 +625,8 @@ int CWorkstationApp::ExitInstance()
         m_settings.SaveProfile(m_profile);
         m_bInitialized = false;
     }
+    if (m_alertDelivery)
+        m_alertDelivery->Shutdown();
     StopAlertsAndThreads();
     if (m_session) {
         m_session->SetStatusWindow(nullptr);
@@ -719,6 +744,10 @@ int CWorkstationApp::ApplyReportLook(int list)
         } else if (auto* saved = dynamic_cast<CSavedOrdersView*>(view); saved && list == kReportSavedOrders) {
             saved->SetFont(look.font, look.textColor);
             saved->SetBackgroundColor();
+            ++told;
+        } else if (auto* alerts = dynamic_cast<EditAlertList*>(view); alerts && list == kReportAlerts) {
+            alerts->SetListFontAndColor(look.font, look.textColor);
+            alerts->ApplyBackgroundColor();
             ++told;
         }
     }

@@ -3,6 +3,7 @@
 // shutdown (user files saved, threads stopped, log out).
 #pragma once
 
+#include "alerts/CAlert.h"
 #include "common/services/CAppSettings.h"
 #include "platform/core/CConfigFile.h"
 #include "platform/core/CEvent.h"
@@ -144,7 +145,7 @@ private:
     void StopThreads();
     void StopAlertActivation();
     void StopAlertsAndThreads();
-    void AlertActivationThread(std::vector<CAlert*> alerts);
+    void AlertActivationThread(std::vector<AlertId> alerts);
 
     CStartOptions m_options;
     CAppSettings m_settings;

@@ -232,6 +232,8 @@ public:
     int m_nSmtpPort = 25;
     CString m_alertEmailAddr;
     bool m_bEmailLogin = false;
+    bool m_bEmailAlerts = false;       // a fired alert is sent by e-mail
+    bool m_bEmailPlainLogin = false;   // the login may go over an unencrypted connection
     CString m_emailUser;      // clear in memory, scrambled in the profile
     CString m_emailPassword;
 
@@ -253,7 +255,7 @@ public:
     // News: background, selected background, selected text, hot text.
     CFontInfo m_newsFont;
     COLORREF m_newsTextColor = RGB(0, 0, 0);
-    std::array<COLORREF, 4> m_newsColors = {RGB(255, 255, 255), RGB(0, 0, 128), RGB(255, 255, 255), RGB(0, 0, 255)};
+    std::array<COLORREF, 4> m_newsColors = {RGB(255, 255, 255), RGB(0, 0, 128), RGB(255, 255, 255), RGB(176, 0, 0)};
     // Charts: background, grid, axis, text, cross-hair.
     CFontInfo m_chartFont;
     CFontInfo m_axisFont;

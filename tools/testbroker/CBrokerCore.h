@@ -9,6 +9,7 @@
 #include "tools/testbroker/CStreamServer.h"
 #include "tools/testbroker/CWatchlistStore.h"
 #include "tools/testbroker/ExchangeClock.h"
+#include "tools/testbroker/OrderString.h"
 
 #include <deque>
 #include <mutex>
@@ -32,6 +33,7 @@ struct TestBrokerOptions {
     int movesPerTick = 20;      // symbols moved per step
     int heartbeatMs = 1000;
     int newsEverySteps = 50;    // a headline every that many steps (0: none)
+    int newsHistory = 0;        // headlines about every symbol over the last days, made at start
     int activesEverySteps = 20; // actives lists re-sent every that many steps
     bool startPaused = false;
     // Whole days added to the broker's clock: market day, history's today, trade and
@@ -44,13 +46,20 @@ struct TestBrokerOptions {
 };
 
 // An order request as it reached the broker: the request name (EquityTrade, EditOrder,
-// ...), the source and version keys and the order string, before it was checked.
+// ...), the source and version keys and the order string as received (before it was
+// checked), and the order string split into its keys. A request a fault turned away
+// before the broker saw it is not recorded.
 struct ReceivedOrderRequest {
     std::string name;
     std::string source;
     std::string version;
     std::string user;
     std::string orderString;
+    // Key to value of the order string; parsed false (with the broker's error text) when it
+    // is no order string (an item without "=", a key twice), and fields then empty.
+    bool parsed = false;
+    std::string parseError;
+    OrderFields fields;
 };
 
 class CBrokerCore {
@@ -77,6 +86,8 @@ public:
     void PublishEvents(const std::vector<SimEvent>& events);
     void PublishActivities(const Activities& activities);
     void PublishHeadline(const protocol::Headline& headline);
+    // One record per subscribed key holding the headlines that belong to it.
+    void PublishHeadlines(const std::vector<protocol::Headline>& headlines);
     void PublishActives();
     // The stream image handler.
     bool Image(const std::string& user, int service, const std::string& item, const StreamHandlers::Deliver& deliver,

@@ -57,6 +57,8 @@ bool CTestBroker::Start(std::string& error)
     {
         std::lock_guard lock(m_core->Lock());
         m_core->News().SetStoryBase(BaseUrl());
+        if (m_options.newsHistory > 0)
+            m_core->News().Seed(m_core->Market().Symbols(), m_core->NowMs() / 1000, m_options.newsHistory);
     }
     m_running = true;
     m_simThread = std::thread([this] { SimulationLoop(); });
@@ -164,6 +166,19 @@ protocol::Headline CTestBroker::InjectHeadline(protocol::Headline headline, cons
     return kept;
 }
 
+std::vector<protocol::Headline> CTestBroker::InjectHeadlines(std::vector<protocol::Headline> headlines)
+{
+    std::lock_guard lock(m_core->Lock());
+    std::vector<protocol::Headline> kept;
+    for (protocol::Headline& h : headlines) {
+        if (h.time == 0)
+            h.time = m_core->NowMs() / 1000;
+        kept.push_back(m_core->News().Add(std::move(h), ""));
+    }
+    m_core->PublishHeadlines(kept);
+    return kept;
+}
+
 void CTestBroker::DropStreamConnections() { m_stream->DropAll(); }
 bool CTestBroker::DropStreamConnection(int id) { return m_stream->Drop(id); }
 std::vector<StreamConnectionInfo> CTestBroker::StreamConnections() const { return m_stream->Connections(); }
@@ -198,6 +213,14 @@ void CTestBroker::SendTradeAt(const std::string& symbol, uint32_t feedTime, doub
 void CTestBroker::FailReplies(const std::string& name, ApiFault fault, int count, size_t cutAt)
 {
     m_api->AddFault(name, fault, count, cutAt);
+}
+void CTestBroker::DelayReplies(const std::string& name, int ms)
+{
+    m_api->DelayReplies(name, ms);
+}
+void CTestBroker::OnFault(std::function<void(const std::string&)> hook)
+{
+    m_api->SetFaultHook(std::move(hook));
 }
 void CTestBroker::HoldHistory(HistoryHold hold) { m_api->HoldHistory(hold); }
 bool CTestBroker::WaitForHeldHistory(size_t count, int timeoutMs) const

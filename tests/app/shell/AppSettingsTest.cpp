@@ -12,6 +12,8 @@
 
 #include <filesystem>
 
+#include <sys/resource.h>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -93,6 +95,32 @@ std::string FileStartingWith(const TempFolder& folder, const std::string& prefix
         if (entry.path().filename().string().rfind(prefix, 0) == 0)
             return entry.path().filename().string();
     return {};
+}
+
+TEST(AppSettings, ANotesFileLongerThanTheReaderTakesIsSetAsideWithoutBeingRead)
+{
+    auto peakKb = [] {
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        return usage.ru_maxrss;
+    };
+    TempFolder folder;
+    folder.write("notes.xml", "<Notes>");
+    fs::resize_file(folder.path() / "notes.xml", 300u << 20); // sparse: no disk, no time
+    CAppSettings s;
+    CRecordingNotifier r;
+    s.SetNotifier(&r);
+    s.SetWorkingDirectory(CString(folder.path().string()));
+    const long before = peakKb();
+    s.LoadAll();
+    EXPECT_LT(peakKb() - before, 64 * 1024) << "kB more at the peak";
+    ASSERT_EQ(r.messages.size(), 1u);
+    const std::string kept = FileStartingWith(folder, "notes.xml.damaged-");
+    ASSERT_FALSE(kept.empty());
+    EXPECT_EQ(r.messages[0], ("Error reading file notes.xml: XML text of 314572800 bytes is longer than the limit of "
+                              "16777216 bytes. It is kept as " +
+                              kept + "; the program starts with no notes and saves a new notes.xml.")
+                                 .c_str());
 }
 
 TEST(AppSettings, DamagedFilesAreSetAsideAndTooNewOnesNeverOverwritten)

@@ -206,8 +206,8 @@ TEST_F(ChartBrokerTest, ChartWithStudiesLiveTradesAndATrendLineAlert)
     pricePane->OnRButtonUp(0, grab);
     CAlertBook* book = CAlertBook::Instance();
     ASSERT_NE(nullptr, book);
-    ASSERT_EQ(1u, book->m_alerts.size());
-    auto* alert = dynamic_cast<CFormulaAlert*>(book->m_alerts[0].get());
+    ASSERT_EQ(1u, book->Count());
+    auto* alert = dynamic_cast<CFormulaAlert*>(book->At(0));
     ASSERT_NE(nullptr, alert);
     EXPECT_EQ(CString("IBM"), alert->m_symbol);
     EXPECT_NE(-1, alert->GetFormulaText().Find("Bar[Close,D] >"));
