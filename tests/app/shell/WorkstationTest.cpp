@@ -174,10 +174,12 @@ TEST_F(BrokerFixture, WorkstationLogsInOpensEveryKindLinksSavesWorkspacesAndExit
             EXPECT_EQ(common->GetKind(), kind);
             EXPECT_EQ(IsFloatingView(view), floating);
             EXPECT_EQ(common->IsDetached(), floating);
-            // A Level I window's title tells its screener, a news window its alert.
-            EXPECT_EQ(doc->GetTitle(), kind == kKindLevel1 ? CString("Level I (Screener Off)")
-                                       : kind == kKindNews ? CString("News (Alert Off)")
-                                                           : CString(WindowKindName(kind)));
+            // A Level I window's title tells its screener, a news window its alert, a
+            // BackTesting window its strategies.
+            EXPECT_EQ(doc->GetTitle(), kind == kKindLevel1        ? CString("Level I (Screener Off)")
+                                       : kind == kKindNews        ? CString("News (Alert Off)")
+                                       : kind == kKindBackTesting ? CString("BackTesting (No Strategies)")
+                                                                  : CString(WindowKindName(kind)));
             // The Browser follows no symbol.
             EXPECT_EQ(view->GetParentFrame()->GetCaptionButton(ID_LINK_SYMBOL) != nullptr, kind != kKindBrowser);
             EXPECT_NE(view->GetParentFrame()->GetCaptionButton(ID_DETACH), nullptr);
