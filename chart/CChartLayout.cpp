@@ -1,11 +1,13 @@
 #include "chart/CChartLayout.h"
 
+#include "backtest/CStrategySetup.h"
 #include "platform/core/CArchive.h"
 #include "platform/core/CException.h"
 #include "studies/CStudyDefinition.h"
 #include "studies/StudyFactory.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace {
@@ -169,8 +171,14 @@ void ReadBody(CArchive& ar, CChartLayout& layout, DWORD& versionOut)
     }
     DWORD backtest = 0;
     ar >> backtest;
-    if (backtest != kNoBacktest)
-        Damaged();
+    layout.backtest.reset();
+    if (backtest != kNoBacktest) {
+        if (backtest > static_cast<DWORD>(INT_MAX))
+            Damaged();
+        auto setup = std::make_unique<CStrategySetup>();
+        setup->Load(ar, static_cast<int>(backtest), version);
+        layout.backtest = std::move(setup);
+    }
     if (!layout.links.Load(ar))
         Damaged();
     if (version >= 4) {
@@ -284,7 +292,10 @@ void StoreChartLayout(CArchive& ar, const CChartLayout& layout)
         StoreSnapshotFieldSet(ar, layout.snapshotFields);
         StorePanel(ar, layout.snapshot);
     }
-    ar << kNoBacktest;
+    if (layout.backtest)
+        layout.backtest->Store(ar);
+    else
+        ar << kNoBacktest;
     if (!layout.links.Save(ar))
         Damaged();
     ar << static_cast<DWORD>(layout.tabWindow ? 1 : 0);

@@ -23,6 +23,7 @@
 #include <vector>
 
 class CArchive;
+class CStrategySetup;
 class CStudyDefinition;
 
 // The version this program writes; 20 and above are refused.
@@ -80,7 +81,8 @@ struct CChartLayout {
     bool snapshotShown = false;
     CSnapshotFieldSet snapshotFields = CSnapshotFieldSet::Defaults();
     CPanelPlacement snapshot;
-    // Field 17 is written as -1 (no backtest request).
+    // Field 17: the strategy the chart backtests (written as -1 when none).
+    std::unique_ptr<CStrategySetup> backtest;
     // Field 18: the groups of the buttons links has (set before reading).
     CLinkState links;
     // Fields 19 to 21.

@@ -1,6 +1,7 @@
 #include "chart/ui/CChartController.h"
 
 #include "analytics/series/CPriceSeries.h"
+#include "backtest/CStrategySetup.h"
 #include "chart/ui/CColorBarSheet.h"
 #include "chart/ui/CGraphsDoc.h"
 #include "chart/ui/CGraphsView.h"
@@ -102,6 +103,7 @@ void CChartController::OnCreate()
 
 void CChartController::OnDestroy()
 {
+    StopBacktest();
     if (m_pFrame) {
         m_pFrame->KillTimer(kTimerRedraw);
         m_pFrame->KillTimer(kTimerTracking);
@@ -492,23 +494,6 @@ void CChartController::SelectDrawingLists(bool clear)
     }
 }
 
-void CChartController::SetBacktestResults(std::vector<CBacktestMarker> markers, const CEquityRecordArray* equity)
-{
-    std::sort(markers.begin(), markers.end(), [](const auto& a, const auto& b) { return a.time < b.time; });
-    m_markers = std::move(markers);
-    m_pEquity = equity;
-    for (const auto& study : m_studies)
-        if (study->GetTypeId() == kStudyEquityCurve && study->GetPlotIndex() >= 0)
-            if (CGraphsView* pane = GetPane(study->GetPaneIndex()))
-                if (CStudyPlot* plot = pane->GetPlot(study->GetPlotIndex()); plot && plot->GetPriceSeries())
-                    plot->GetPriceSeries()->SetEquityValue(equity);
-    if (CGraphsView* price = GetPricePane()) {
-        price->RecalcLayout();
-        price->Invalidate(FALSE);
-    }
-    m_signals->redraw.store(true);
-}
-
 // ---------------------------------------------------------------- commands
 
 void CChartController::OnUpdateCustomStudies(CCmdUI* ui)
@@ -580,6 +565,18 @@ bool CChartController::OnCmdMsg(UINT id, UINT code, CCmdUI* ui)
             ui->Enable(TRUE);
         else
             OnCustomStudyWizard();
+        return true;
+    case ID_STRATEGY_SETUP:
+        if (update)
+            ui->Enable(GetDocument() != nullptr);
+        else
+            OnStrategySetup();
+        return true;
+    case ID_BACKTEST_REPORT:
+        if (update)
+            ui->Enable(GetDocument() != nullptr);
+        else
+            OnBacktestReport();
         return true;
     case ID_REMOVE_ALL_STUDIES:
         if (update)

@@ -4,7 +4,9 @@
 // Each chart frame owns one.
 #pragma once
 
+#include "backtest/BackTestContext.h"
 #include "chart/CChartLayout.h"
+#include "chart/ChartBacktest.h"
 #include "studies/plots/PlotHost.h"
 #include "studies/ui/CStudyManagerDlg.h"
 
@@ -23,6 +25,8 @@ class CGraphsView;
 class CPaneSplitterWnd;
 class CSheetsWnd;
 class CSnapshotFieldPanel;
+class CStrategySetup;
+class CView;
 class CStudyDefinition;
 class CTrackingFieldPanel;
 class CWnd;
@@ -168,14 +172,32 @@ public:
     void LoadDefaultLayout();
     static CString DefaultLayoutPath();
 
-    // The trades of the chart's last backtest and its equity, for the price plot's
-    // markers and the equity curves.
-    void SetBacktestResults(std::vector<CBacktestMarker> markers, const CEquityRecordArray* equity);
+    // The chart's backtest: the strategy it tests (null when none) runs on the chart's
+    // symbol and interval whenever they change; the worker posts its fills to the frame
+    // (WM_APP+4 started, +2 a fill, +5 ended, +17 a problem).
+    const CStrategySetup* GetStrategySetup() const { return m_pStrategy.get(); }
+    // Replaces the strategy (null: none) and runs it on the chart.
+    void SetStrategySetup(std::unique_ptr<CStrategySetup> setup);
+    // Stops a running test first; without a strategy only clears the last results.
+    void StartBacktest(const CString& symbol, const CString& interval);
+    void StopBacktest();
+    const CChartBacktest& GetBacktest() const { return m_backtest; }
+    BackTestContext& GetBacktestContext() { return m_backtestContext; }
+    // "S&trategy Setup...": the dialog on the chart's strategy; on OK a new run.
+    void OnStrategySetup();
+    // "Backtesting &Report": the strategy run on the chart's symbol and interval in a new
+    // BackTesting window (floating with a floating chart); its view, or null.
+    CView* OnBacktestReport();
+    // The worker's messages; those of a run before the current one are dropped.
+    LRESULT OnBacktestStarted(WPARAM run);
+    LRESULT OnBacktestFill(WPARAM run, std::unique_ptr<BackTestEntry> fill);
+    LRESULT OnBacktestEnded(WPARAM run);
+    void OnBacktestProblem(WPARAM run, const CString& text);
 
     // IPlotChart.
-    const std::vector<CBacktestMarker>& GetTradeMarkers() const override { return m_markers; }
-    const CEquityRecordArray* GetEquityRecords() const override { return m_pEquity; }
-    bool IsBacktestRunning() const override { return false; }
+    const std::vector<CBacktestMarker>& GetTradeMarkers() const override { return m_backtest.GetMarkers(); }
+    const CEquityRecordArray* GetEquityRecords() const override { return m_backtest.GetEquity(); }
+    bool IsBacktestRunning() const override { return m_backtestContext.IsRunning(); }
     HWND GetFrameHandle() const override;
     std::shared_ptr<CChartSignals> GetSignals() const override { return m_signals; }
 
@@ -196,6 +218,9 @@ private:
     void CreateTabStrips();
     void OnTabChosen(int strip, int index);
     void WatchFrame();
+    // Every Equity Curve study reads the equity (null: none).
+    void FeedEquity(const CEquityRecordArray* equity);
+    void AfterBacktestChange();
     // Tells the user why a layout could not be read.
     void TellLayoutError(ELayoutError error, DWORD version, const CString& source) const;
 
@@ -215,8 +240,12 @@ private:
     // The pane fractions the last layout gave the splitter.
     std::vector<double> m_appliedProportions;
     std::unique_ptr<QObject> m_pFrameWatcher;
-    std::vector<CBacktestMarker> m_markers;
-    const CEquityRecordArray* m_pEquity = nullptr;
+    std::unique_ptr<CStrategySetup> m_pStrategy;
+    CChartBacktest m_backtest;
+    // The sink outlives the worker: the context (declared after it) stops it first.
+    std::unique_ptr<IBackTestSink> m_pBacktestSink;
+    WPARAM m_nBacktestRun = 0;
+    BackTestContext m_backtestContext;
 };
 
 // The controller of a chart frame (MDI or floating), or null for any other window.

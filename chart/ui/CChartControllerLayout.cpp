@@ -3,6 +3,7 @@
 // and their commands.
 #include "chart/ui/CChartController.h"
 
+#include "backtest/CStrategySetup.h"
 #include "chart/ui/CDrawingTool.h"
 #include "chart/ui/CDrawingToolList.h"
 #include "chart/ui/CGraphsDoc.h"
@@ -120,6 +121,8 @@ CChartLayout CChartController::BuildLayout() const
         layout.snapshotFields = m_pSnapshot->Fields();
         layout.snapshot = {true, m_pSnapshot->GetRect().TopLeft()};
     }
+    if (m_pStrategy)
+        layout.backtest = std::make_unique<CStrategySetup>(*m_pStrategy);
     layout.tabWindow = m_bTabWindow;
     layout.tabs1 = TabsOf(m_pTabs[0].get());
     layout.tabs2 = TabsOf(m_pTabs[1].get());
@@ -206,6 +209,8 @@ void CChartController::ApplyLayout(CChartLayout&& layout)
         doc->GetLinkState() = layout.links;
         doc->UpdateLinkButtons();
     }
+    // The layout's strategy (or none) replaces the chart's and runs on its bars.
+    SetStrategySetup(std::move(layout.backtest));
     ApplyTabs(m_pTabs[0].get(), layout.tabs1, false);
     ApplyTabs(m_pTabs[1].get(), layout.tabs2, true);
     SetTabWindow(layout.tabWindow);

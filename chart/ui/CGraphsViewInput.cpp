@@ -204,6 +204,7 @@ void CGraphsView::ChangeSymbolInterval(const CString& symbolText, const CString&
     if (!doc)
         return;
     bool changed = false;
+    bool retest = false;
     CString symbol = symbolText;
     symbol.Trim();
     symbol.MakeUpper();
@@ -211,12 +212,12 @@ void CGraphsView::ChangeSymbolInterval(const CString& symbolText, const CString&
         doc->SetSymbol(symbol);
         if (CChartController* chart = GetChart())
             chart->SetSnapshotSymbol(symbol);
-        changed = true;
+        changed = retest = true;
     }
     const CString interval = PeriodNameToCode(intervalText);
     if (!interval.IsEmpty() && interval.CompareNoCase(doc->GetInterval()) != 0) {
         doc->SetInterval(interval);
-        changed = true;
+        changed = retest = true;
     }
     if (extended != doc->IsExtendedSession()) {
         doc->SetExtendedSession(extended);
@@ -227,6 +228,8 @@ void CGraphsView::ChangeSymbolInterval(const CString& symbolText, const CString&
     if (CChartController* chart = GetChart()) {
         chart->SelectDrawingLists(false);
         chart->SelectTabs(doc->GetSymbol(), doc->GetInterval());
+        if (retest)
+            chart->StartBacktest(doc->GetSymbol(), doc->GetInterval());
     }
     doc->SetIntervalKind(FALSE);
     if (doc->GetDateRange() != 0)

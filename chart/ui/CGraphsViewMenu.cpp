@@ -125,6 +125,9 @@ void CGraphsView::BuildContextMenu(CMenu& menu)
     menu.AppendMenu(MF_POPUP, &range, "Date Range");
     menu.AppendMenu(MF_SEPARATOR);
     menu.AppendMenu(MF_STRING, ID_COLOR_BAR_SETUP, "Color Bar S&etup...");
+    menu.AppendMenu(MF_STRING, ID_STRATEGY_SETUP, "&Strategy Setup...");
+    if (chart && chart->GetStrategySetup())
+        menu.AppendMenu(MF_STRING, ID_BACKTEST_REPORT, "Backtesting &Report");
     menu.AppendMenu(MF_SEPARATOR);
     menu.AppendMenu(MF_STRING | (chart && chart->IsCrosshairOn() ? MF_CHECKED : 0), ID_CROSSHAIRS, "Cross&hairs");
     menu.AppendMenu(MF_STRING | (chart && chart->IsTrackingShown() ? MF_CHECKED : 0), ID_TRACKING_WINDOW,
@@ -200,6 +203,12 @@ void CGraphsView::OnPaneCommand(UINT id)
     } else if (id == ID_TAB_WINDOW) {
         if (chart)
             chart->SetTabWindow(!chart->IsTabWindowOn());
+    } else if (id == ID_STRATEGY_SETUP) {
+        if (chart)
+            chart->OnStrategySetup();
+    } else if (id == ID_BACKTEST_REPORT) {
+        if (chart)
+            chart->OnBacktestReport();
     } else if (id == ID_EXPORT_IMAGE) {
         OnExportImage();
     } else if (id == ID_PRINT_CHART) {

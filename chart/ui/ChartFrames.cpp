@@ -162,6 +162,35 @@ LRESULT CChartFrame<Base>::OnCrosshairTime(WPARAM time, LPARAM)
 }
 
 template <class Base>
+LRESULT CChartFrame<Base>::OnBacktestStarted(WPARAM run, LPARAM)
+{
+    return m_pController ? m_pController->OnBacktestStarted(run) : 0;
+}
+
+template <class Base>
+LRESULT CChartFrame<Base>::OnBacktestFill(CWndMessage& message)
+{
+    auto payload = message.Take<std::unique_ptr<BackTestEntry>>();
+    if (m_pController && payload)
+        m_pController->OnBacktestFill(message.wParam, std::move(payload->value));
+    return 0;
+}
+
+template <class Base>
+LRESULT CChartFrame<Base>::OnBacktestEnded(WPARAM run, LPARAM)
+{
+    return m_pController ? m_pController->OnBacktestEnded(run) : 0;
+}
+
+template <class Base>
+LRESULT CChartFrame<Base>::OnBacktestProblem(CWndMessage& message)
+{
+    if (const CString* text = message.Peek<CString>(); text && m_pController)
+        m_pController->OnBacktestProblem(message.wParam, *text);
+    return 0;
+}
+
+template <class Base>
 void CChartFrame<Base>::OnChildActivate()
 {
     Base::OnChildActivate();
@@ -186,6 +215,10 @@ const CMessageMap& CChartFrame<Base>::GetMessageMap() const
                                        .Message(WM_CHART_ADD_TO_PANE, &CChartFrame<Base>::OnAddToPane)
                                        .Message(WM_CHART_DATA_ARRIVED, &CChartFrame<Base>::OnDataArrived)
                                        .Message(WM_CHART_CROSSHAIR_TIME, &CChartFrame<Base>::OnCrosshairTime)
+                                       .Message(WM_BACKTEST_STARTED, &CChartFrame<Base>::OnBacktestStarted)
+                                       .Message(WM_BACKTEST_TRADE, &CChartFrame<Base>::OnBacktestFill)
+                                       .Message(WM_BACKTEST_ENDED, &CChartFrame<Base>::OnBacktestEnded)
+                                       .Message(WM_BACKTEST_PROBLEM, &CChartFrame<Base>::OnBacktestProblem)
                                        .Build();
     return map;
 }

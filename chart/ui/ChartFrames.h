@@ -42,6 +42,10 @@ private:
     LRESULT OnAddToPane(CWndMessage& message);
     LRESULT OnDataArrived(WPARAM, LPARAM);
     LRESULT OnCrosshairTime(WPARAM time, LPARAM);
+    LRESULT OnBacktestStarted(WPARAM run, LPARAM);
+    LRESULT OnBacktestFill(CWndMessage& message);
+    LRESULT OnBacktestEnded(WPARAM run, LPARAM);
+    LRESULT OnBacktestProblem(CWndMessage& message);
     // The main menu with the chart's popups (MDI), or the chart's popups alone.
     void InstallChartMenu(bool withMainMenu);
 

@@ -3,6 +3,7 @@
 // pane, the long form of a 65,534-character note, and what is refused.
 #include "chart/CChartLayout.h"
 
+#include "backtest/CStrategySetup.h"
 #include "studies/CStudyDefinition.h"
 #include "studies/StudyFactory.h"
 #include "tests/support/ArchiveBytes.h"
@@ -67,6 +68,30 @@ CStoredTool Segment(DWORD t1, double p1, DWORD t2, double p2)
     tool.anchor2 = {t2, p2};
     tool.line.thickness = 2;
     return tool;
+}
+
+CStrategySetup CrossStrategy()
+{
+    CStrategySetup setup;
+    CStrategyDefinition s;
+    s.m_name = "Cross";
+    s.m_entryName = "Up";
+    s.m_exitName = "Down";
+    s.m_entryExpression = "MovingAverage[MA,Close,5,0,D]>MovingAverage[MA,Close,20,0,D]";
+    s.m_exitExpression = "MovingAverage[MA,Close,5,0,D]<MovingAverage[MA,Close,20,0,D]";
+    s.m_nEntryQuantity = 100;
+    s.m_entryFlag = "# Shares";
+    s.m_entryAction = "Buy";
+    s.m_exitAction = "Sell";
+    s.m_interval = "D";
+    s.m_nOverrideInterval = 1;
+    s.m_entryPriceType = "Close";
+    s.m_exitPriceType = "Close";
+    setup.AddStrategy(s);
+    setup.m_comission = 4.95;
+    setup.m_nTStop = 1;
+    setup.m_tStopParam = 2.5;
+    return setup;
 }
 
 } // namespace
@@ -207,6 +232,67 @@ TEST(ChartLayout, OlderVersionsFollowTheirFieldRules)
     }
 }
 
+TEST(ChartLayout, TheBacktestRequestIsReadByTheLayoutsVersion)
+{
+    // Version 19, no strategies: still a request. Symbols, start, end, commission,
+    // intraday, minute bars, flags (until now, exit at end), trailing stop (on, percent,
+    // 3.5), portfolio (off, capital 0).
+    {
+        ByteWriter w;
+        w.Dword(38).Text("D");
+        PricePart19(w, 1, 1, 6.0, 0, 0, 0, 1);
+        w.Dword(0).Dword(1).Double(1.0).Dword(0).Dword(0).Dword(0);
+        w.Dword(0).Text("IBM").Dword(100).Dword(200).Double(9.99).Dword(1).Dword(5).Dword(3);
+        w.Dword(1).Dword(1).Double(3.5).Dword(0).Double(0);
+        w.Dword(3).Dword(1).Dword(1).Dword(0).Dword(0).Dword(0).Dword(0);  // links, tabs
+        w.Dword(0);
+        ULONGLONG left = 1;
+        const CChartLayout layout = Read(w.Bytes(), ELayoutError::kNone, &left);
+        EXPECT_EQ(0u, left);
+        ASSERT_NE(nullptr, layout.backtest);
+        EXPECT_EQ(0, layout.backtest->GetStrategyCount());
+        EXPECT_EQ(CString("IBM"), layout.backtest->m_symbols);
+        EXPECT_EQ(9.99, layout.backtest->m_comission);
+        EXPECT_EQ(5, layout.backtest->m_nMinuteBars);
+        EXPECT_EQ(1, layout.backtest->m_nUntilNow);
+        EXPECT_EQ(1, layout.backtest->m_nExitAtEnd);
+        EXPECT_EQ(3.5, layout.backtest->m_tStopParam);
+        EXPECT_EQ(3, layout.links.GetSymbolGroup());
+        EXPECT_EQ(w.Bytes(), Write(layout));
+    }
+    // Version 9: no trailing stop or portfolio fields after the flags.
+    {
+        ByteWriter w;
+        w.Dword(18).Text("D").Byte(1).Dword(1).Dword(6).Dword(0).Dword(0).Dword(1);
+        w.Text("").Text("").Dword(0).Dword(0);
+        w.Dword(0).Dword(0).Dword(0).Dword(0).Dword(0);
+        w.Dword(0).Text("").Dword(0).Dword(0).Double(0).Dword(0).Dword(1).Dword(0);
+        w.Dword(2).Dword(5).Dword(1).Dword(0).Dword(0).Dword(0).Dword(0).Dword(0);
+        ULONGLONG left = 1;
+        const CChartLayout layout = Read(w.Bytes(), ELayoutError::kNone, &left);
+        EXPECT_EQ(0u, left);
+        ASSERT_NE(nullptr, layout.backtest);
+        EXPECT_EQ(0, layout.backtest->m_nTStop);
+        EXPECT_EQ(2, layout.links.GetSymbolGroup());
+    }
+    // A strategy written and read back whole; a strategy count beyond the data fails.
+    CChartLayout layout;
+    layout.links.SetButtons(true, true);
+    layout.backtest = std::make_unique<CStrategySetup>(CrossStrategy());
+    const std::vector<BYTE> bytes = Write(layout);
+    const CChartLayout back = Read(bytes);
+    ASSERT_NE(nullptr, back.backtest);
+    ASSERT_EQ(1, back.backtest->GetStrategyCount());
+    EXPECT_TRUE(back.backtest->GetStrategy(0) == CrossStrategy().GetStrategy(0));
+    EXPECT_EQ(2.5, back.backtest->m_tStopParam);
+    EXPECT_EQ(bytes, Write(back));
+    ByteWriter many;
+    many.Dword(38).Text("D");
+    PricePart19(many, 1, 1, 6.0, 0, 0, 0, 1);
+    many.Dword(0).Dword(0).Dword(0).Dword(0).Dword(0).Dword(0x7FFFFFFF);
+    Read(many.Bytes(), ELayoutError::kDamaged);
+}
+
 TEST(ChartLayout, StudiesAreKeptInPaneOrderAndEachPaneHasItsTools)
 {
     ByteWriter head;
@@ -297,6 +383,7 @@ TEST(ChartLayout, DamagedNewerAndUnknownLayoutsAreRefused)
     layout.snapshotShown = true;
     layout.snapshot = {true, CPoint(5, 60)};
     layout.tabs1.names = {"IBM", "MSFT"};
+    layout.backtest = std::make_unique<CStrategySetup>(CrossStrategy());
     layout.paneTools.resize(2);
     layout.paneTools[0].emplace_back("IBM", std::vector<CStoredTool>{Segment(100, 1, 200, 2)});
     layout.paneTools[1].emplace_back("IBM", std::vector<CStoredTool>{Segment(100, 30, 200, 70)});
