@@ -49,7 +49,7 @@ std::vector<CBacktestMarker> MakeTradeMarkers(const std::vector<std::unique_ptr<
     std::vector<CBacktestMarker> markers;
     markers.reserve(fills.size());
     for (const auto& fill : fills)
-        markers.push_back({static_cast<DWORD>(fill->m_nTime), fill->m_nAction});
+        markers.push_back({static_cast<DWORD>(fill->m_nTime) + 1, fill->m_nAction});
     std::stable_sort(markers.begin(), markers.end(), [](const auto& a, const auto& b) { return a.time < b.time; });
     return markers;
 }

@@ -19,7 +19,9 @@ void ComputeCumulativeProfit(std::vector<std::unique_ptr<BackTestEntry>>& fills)
 // leaves (0 long after a Buy, 3 short after a Sell Short, flat after a closing fill).
 std::vector<CEquityRecord> MakeEquityRecords(const std::vector<std::unique_ptr<BackTestEntry>>& fills);
 
-// One marker per fill, sorted by time (fills of the same time keep their order).
+// One marker per fill, sorted by time (fills of the same time keep their order). A fill's
+// time is the start of its bar, and the price plot marks a bar for times after its start
+// up to its end: the marker is placed one feed-time step after the fill.
 std::vector<CBacktestMarker> MakeTradeMarkers(const std::vector<std::unique_ptr<BackTestEntry>>& fills);
 
 class CChartBacktest {

@@ -73,7 +73,8 @@ TEST(ChartBacktest, MarkersAndEquityRecordsOfARun)
     ASSERT_EQ(3u, run.GetFills().size());
     const auto& markers = run.GetMarkers();
     ASSERT_EQ(3u, markers.size());
-    EXPECT_EQ(300u, markers[0].time);
+    // Just after the start of the fill's bar.
+    EXPECT_EQ(301u, markers[0].time);
     EXPECT_EQ(kActionSellShort, markers[0].kind);
     EXPECT_EQ(kActionBuyToCover, markers[1].kind);
     EXPECT_EQ(kActionBuy, markers[2].kind);
