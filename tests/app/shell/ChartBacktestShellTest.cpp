@@ -180,10 +180,12 @@ TEST_F(ChartBacktestShell, MarkersProfitAndEquityMatchTheBacktestingReport)
     ASSERT_TRUE(uitest::PumpUntil([&] { return !copy->IsBacktestRunning() && copy->GetEquityRecords(); }, 120000));
     EXPECT_EQ(fills.size(), copy->GetBacktest().GetFills().size());
 
-    // A weekly interval tests the strategy again at that interval.
+    // A weekly interval tests the strategy again at that interval; a stop asked for after
+    // the last run ended does not stop it.
     std::vector<int> dailyTimes;
     for (const auto& fill : fills)
         dailyTimes.push_back(fill->m_nTime);
+    chart->StopBacktest();
     pane->ChangeSymbolInterval("IBM", "W", false);
     ASSERT_TRUE(uitest::PumpUntil([&] { return !chart->IsBacktestRunning() && chart->GetEquityRecords(); }, 120000));
     std::vector<int> weeklyTimes;
@@ -191,5 +193,22 @@ TEST_F(ChartBacktestShell, MarkersProfitAndEquityMatchTheBacktestingReport)
         weeklyTimes.push_back(fill->m_nTime);
     EXPECT_FALSE(weeklyTimes.empty());
     EXPECT_NE(dailyTimes, weeklyTimes);
+
+    // A symbol chosen while a run works restarts it: only the new symbol's fills stay.
+    pane->ChangeSymbolInterval("IBM", "D", false);
+    pane->ChangeSymbolInterval("MSFT", "D", false);
+    ASSERT_TRUE(uitest::PumpUntil([&] { return !chart->IsBacktestRunning() && chart->GetEquityRecords(); }, 120000));
+    PumpFor(200);
+    ASSERT_FALSE(chart->GetBacktest().GetFills().empty());
+    for (const auto& fill : chart->GetBacktest().GetFills())
+        EXPECT_EQ(CString("MSFT"), fill->m_symbol);
+    EXPECT_EQ(chart->GetBacktest().GetFills().size(), chart->GetTradeMarkers().size());
+
+    // A chart whose strategy is taken away keeps no results.
+    chart->SetStrategySetup(nullptr);
+    PumpFor(100);
+    EXPECT_TRUE(chart->GetBacktest().GetFills().empty());
+    EXPECT_TRUE(chart->GetTradeMarkers().empty());
+    EXPECT_EQ(nullptr, chart->GetEquityRecords());
     CloseAndExit(app);
 }
