@@ -19,6 +19,7 @@
 #include "common/windows/ShellIds.h"
 #include "platform/core/CArchive.h"
 #include "platform/core/CMemFile.h"
+#include "platform/ui/CMenu.h"
 #include "studies/CStudyDefinition.h"
 #include "studies/StudyFactory.h"
 #include "studies/plots/CPricePlot.h"
@@ -83,8 +84,19 @@ TEST_F(ChartBacktestShell, MarkersProfitAndEquityMatchTheBacktestingReport)
     chart->AddStudy(CreateStudyById(kStudyEquityCurve, CString()));
     ASSERT_EQ(2, chart->GetPaneCount());
 
+    // The price pane's menu offers the report only once the chart has a strategy.
+    const auto menuHas = [&](UINT id) {
+        CMenu menu;
+        menu.CreatePopupMenu();
+        pane->BuildContextMenu(menu);
+        CString text;
+        return menu.GetMenuString(id, text, MF_BYCOMMAND) > 0;
+    };
+    EXPECT_TRUE(menuHas(ID_STRATEGY_SETUP));
+    EXPECT_FALSE(menuHas(ID_BACKTEST_REPORT));
     SetUpStrategy(*chart);
     ASSERT_NE(nullptr, chart->GetStrategySetup());
+    EXPECT_TRUE(menuHas(ID_BACKTEST_REPORT));
     ASSERT_TRUE(uitest::PumpUntil([&] { return !chart->IsBacktestRunning(); }, 120000));
     PumpFor(300);
     const auto& fills = chart->GetBacktest().GetFills();
