@@ -4,6 +4,7 @@
 #include "analytics/series/CPriceSeries.h"
 #include "analytics/series/CSeriesListener.h"
 #include "analytics/series/CSeriesReadLock.h"
+#include "analytics/series/CStudySource.h"
 #include "analytics/series/ISeriesServices.h"
 #include "analytics/series/SeriesFactory.h"
 #include "analytics/series/SeriesTime.h"
@@ -73,16 +74,31 @@ public:
     CFormulaValues(CFormula& formula, int barCount, int firstBlock)
         : m_formula(formula), m_nBarCount(barCount), m_nFirstBlock(firstBlock), m_nBlock(firstBlock)
     {
+        // The formula's bars as of an intra-bar are read through the companion of its
+        // first series input.
+        std::vector<CFormulaSeriesItem*> inputs;
+        formula.GetSeriesInputs(inputs);
+        if (!inputs.empty() && inputs.front()->m_pInput && inputs.front()->m_pInput->GetSpec())
+            m_pCompanion = inputs.front()->m_pInput->GetSpec()->m_pCompanion;
     }
     void Reset()
     {
         m_nCount = 0;
         m_nBlock = m_nFirstBlock;
     }
-    bool Get(int bar, int intraBar, double& value)
+    // intraBarStart: the start of the intra-bar the formula bar is read as of (0: whole bars).
+    bool Get(int bar, DWORD intraBarStart, double& value)
     {
-        if (intraBar >= 0)
-            return m_formula.Evaluate(&value, bar, intraBar);
+        if (intraBarStart != 0) {
+            int companion = -1;
+            DWORD found = 0;
+            if (m_pCompanion) {
+                companion = m_pCompanion->FindBarByTime(intraBarStart, 0);
+                if (!m_pCompanion->GetBarTime(companion, 0, found) || found != intraBarStart)
+                    return false;
+            }
+            return m_formula.Evaluate(&value, bar, companion);
+        }
         if (bar < m_nFirst || bar >= m_nFirst + m_nCount) {
             m_nFirst = bar;
             m_nCount = std::max(0, std::min(m_nBlock, m_nBarCount - bar));
@@ -100,6 +116,7 @@ public:
 
 private:
     CFormula& m_formula;
+    CPriceSeries* m_pCompanion = nullptr;
     const int m_nBarCount;
     const int m_nFirstBlock;
     int m_nBlock;
@@ -379,6 +396,9 @@ void CBackTestRun::WalkBars(const CString& symbol, const Strategy& strategy, CPr
     const bool amount = s.m_entryFlag == kAmountFlag;
     const bool trailing = m_job.m_nTStop && m_job.m_tStopParam > 0;
     const double D = m_job.m_tStopParam;
+    // Calendar conversions are paid only for the trade inputs the exit formula reads.
+    const bool readsDate = exit.SetTradeValue(0, 10);
+    const bool readsTime = exit.SetTradeValue(0, 11);
 
     bool open = false;
     int fi = 0;
@@ -413,7 +433,7 @@ void CBackTestRun::WalkBars(const CString& symbol, const Strategy& strategy, CPr
                 group.m_startPrice = close;
             group.m_endPrice = close;
         }
-        const int intraBar = intraday ? b : -1;
+        const DWORD intraBar = intraday ? bars.Time(b) : 0;
         double result = 0;
         if (!open) {
             if (!entryValues.Get(fi, intraBar, result) || result == 0)
@@ -520,13 +540,16 @@ void CBackTestRun::WalkBars(const CString& symbol, const Strategy& strategy, CPr
             record->m_nQuantity = quantity;
             highSince = lowSince = price;
             highBar = lowBar = b;
-            int y = 0, mo = 0, d = 0;
-            FeedTimeToDate(T, y, mo, d);
             // An exit formula that reads none of the trade inputs keeps its values.
             bool reads = exit.SetTradeValue(price, 8);
             reads |= exit.SetTradeValue(quantity, 9);
-            reads |= exit.SetTradeValue(MakeDateNumber(y, mo, d), 10);
-            reads |= exit.SetTradeValue(static_cast<double>(FeedTimeToCTime(T).GetTime()), 11);
+            if (readsDate) {
+                int y = 0, mo = 0, d = 0;
+                FeedTimeToDate(T, y, mo, d);
+                reads |= exit.SetTradeValue(MakeDateNumber(y, mo, d), 10);
+            }
+            if (readsTime)
+                reads |= exit.SetTradeValue(static_cast<double>(FeedTimeToCTime(T).GetTime()), 11);
             if (reads)
                 exitValues.Reset();
         } else {

@@ -58,8 +58,9 @@ CStrategyDefinition Strategy(const char* name, const char* entry, const char* ex
 {
     CStrategyDefinition s;
     s.m_name = name;
-    s.m_entryName = "Fast over slow";
-    s.m_exitName = "Fast under slow";
+    const bool isLong = CString(entryAction) == "Buy";
+    s.m_entryName = isLong ? "Fast over slow" : "Fast under slow";
+    s.m_exitName = isLong ? "Fast under slow" : "Fast over slow";
     s.m_entryExpression = entry;
     s.m_exitExpression = exit;
     s.m_nEntryQuantity = 10000;

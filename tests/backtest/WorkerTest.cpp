@@ -1,7 +1,8 @@
-// The backtest worker over daily bars served by fake series services: a moving-average
-// crossover checked against a plain second implementation, the trailing stop and the
-// forced exit worked by hand, portfolio capital, sizes that open nothing, a strategy that
-// does not compile, and cancelling while history is loading.
+// The backtest worker over bars served by fake series services: a moving-average
+// crossover checked against a plain second implementation, an exit on the entry's price
+// and date, intra-bar testing over hourly bars with a missing day, the trailing stop and
+// the forced exit worked by hand, portfolio capital, sizes that open nothing, a strategy
+// that does not compile, and cancelling while history is loading.
 #include "AnsweringSeriesServices.h"
 #include "../analytics/formula/FormulaTestSupport.h"
 
@@ -281,6 +282,110 @@ TEST_F(BackTestWorker, MovingAverageCrossoverMatchesAPlainImplementation)
     EXPECT_NEAR(2 * cumulative, total.m_profitLoss, 1e-6);
     EXPECT_EQ(2 * (winners + losers), total.GetNumTrades());
     EXPECT_NEAR(drawdown, total.m_maxDrawdown, 1e-6);
+}
+
+TEST_F(BackTestWorker, ExitFormulaReadsTheEntrysPriceAndDate)
+{
+    const std::vector<CHistoryRow> rows = WaveRows();
+    m_services.SetRows("IBM", rows);
+    auto job = Job("IBM", Feed(2025, 11, 3), Feed(2026, 2, 27, 23, 59, 58));
+    job->AddStrategy(Strategy("Band", "MovingAverage[MA,Close,3,0,D]>MovingAverage[MA,Close,8,0,D]",
+                              "Bar[Close,D]>EntryPrice+2.995 OR Bar[Close,D]<EntryPrice-2.995 OR EntryDate<20251201"));
+    Run(job);
+
+    // Plainly: in on the crossover, out 3 from the entry price, or at once when in before December.
+    std::vector<std::pair<int, DWORD>> expected;
+    bool open = false;
+    double entryPrice = 0;
+    int entryDate = 0;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const CHistoryRow& r = rows[i];
+        if (r.feedTime < job->m_startTime || r.feedTime > job->m_endTime)
+            continue;
+        if (open) {
+            if (r.close > entryPrice + 2.995 || r.close < entryPrice - 2.995 || entryDate < 20251201) {
+                expected.emplace_back(kActionSell, r.feedTime);
+                open = false;
+            }
+        } else if (Average(rows, i, 3) > Average(rows, i, 8)) {
+            const CTime day = FeedTimeToCTime(r.feedTime);
+            expected.emplace_back(kActionBuy, r.feedTime);
+            entryPrice = r.close;
+            entryDate = day.GetYear() * 10000 + day.GetMonth() * 100 + day.GetDay();
+            open = true;
+        }
+    }
+    ASSERT_GE(expected.size(), 8u);
+    EXPECT_TRUE(m_sink.problems.empty()) << (m_sink.problems.empty() ? CString() : m_sink.problems[0]);
+    ASSERT_EQ(expected.size(), m_sink.trades.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(expected[i].first, m_sink.trades[i]->m_nAction) << i;
+        EXPECT_EQ(DateOf(expected[i].second), DateOf(m_sink.trades[i]->m_nTime)) << i;
+    }
+}
+
+TEST_F(BackTestWorker, IntraBarTestingFillsInsideTheDayAndKeepsPaceOverAMissingDay)
+{
+    // Hourly bars (9:30 to 15:30) of weekdays from 2026-01-05 to 01-30, none on 01-21;
+    // daily bars of every weekday, closing at the day's last hourly close.
+    struct Hour {
+        DWORD time;
+        double close;
+        int day;  // index into the daily rows
+    };
+    const double shape[7] = {0.0, 0.6, 1.7, 0.9, -0.8, -1.3, 0.3};
+    std::vector<CHistoryRow> daily;
+    std::vector<CHistoryRow> hourly;
+    std::vector<Hour> hours;
+    int k = 0;
+    for (int d = 5; d <= 30; ++d) {
+        const CTime day(2026, 1, d, 0, 0, 0);
+        if (!IsWeekday(day))
+            continue;
+        const double base = std::round((100 + 1.5 * std::sin(k / 2.0)) * 10) / 10;
+        double high = base, low = base;
+        for (int h = 0; h < 7; ++h) {
+            const double close = base + shape[h];
+            high = std::max(high, close);
+            low = std::min(low, close);
+            if (d == 21)
+                continue;
+            const DWORD t = Feed(2026, 1, d, 9 + h, 30);
+            hourly.push_back({t, close, close + 0.05, close - 0.05, close, 1000.0});
+            hours.push_back({t, close, static_cast<int>(daily.size())});
+        }
+        daily.push_back(Row(day, base, high, low, base + shape[6]));
+        ++k;
+    }
+    m_services.SetSource([&](const CString&, const CString& interval, DWORD, DWORD) {
+        return std::atoi(interval) == 0 ? daily : hourly;
+    });
+    m_services.SetQuote("IBM");
+    auto job = Job("IBM", Feed(2026, 1, 12), Feed(2026, 1, 30, 23, 59, 58));
+    job->m_nIntraday = 1;
+    job->m_nMinuteBars = 60;
+    job->AddStrategy(Strategy("Hourly", "Bar[Close,D]>Bar[Close,D,1]+1.01", "Bar[Close,D]<Bar[Close,D,1]-0.49"));
+    Run(job);
+
+    // Plainly: the day's bar stands at the hour's close; yesterday is the daily bar before.
+    std::vector<std::pair<DWORD, double>> expected;
+    bool open = false;
+    for (const Hour& h : hours) {
+        if (h.time < job->m_startTime)
+            continue;
+        const double yesterday = daily[static_cast<size_t>(h.day - 1)].close;
+        if (!open ? h.close > yesterday + 1.01 : h.close < yesterday - 0.49) {
+            expected.emplace_back(h.time, h.close);
+            open = !open;
+        }
+    }
+    ASSERT_GE(expected.size(), 4u);
+    EXPECT_TRUE(m_sink.problems.empty()) << (m_sink.problems.empty() ? CString() : m_sink.problems[0]);
+    ASSERT_EQ(expected.size(), m_sink.trades.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(expected[i].first, static_cast<DWORD>(m_sink.trades[i]->m_nTime)) << i;
+        EXPECT_DOUBLE_EQ(expected[i].second, m_sink.trades[i]->m_price) << i;
+    }
 }
 
 TEST_F(BackTestWorker, TrailingStopAndForcedExitWorkedByHand)

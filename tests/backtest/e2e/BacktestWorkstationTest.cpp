@@ -9,7 +9,9 @@
 #include "alerts/CAlertBook.h"
 #include "alerts/CStrategyAlert.h"
 #include "alerts/ui/CAlertPopupDlg.h"
+#include "alerts/ui/AlertUiIds.h"
 #include "alerts/ui/CTradeAlertSetupDlg.h"
+#include "alerts/ui/EditAlertList.h"
 #include "alerts/ui/StrategyTradingSetupHook.h"
 #include "backtest/ui/BacktestUiIds.h"
 #include "backtest/ui/CBackTestView.h"
@@ -19,6 +21,7 @@
 #include "chart/ui/CGraphsDoc.h"
 #include "chart/ui/CGraphsView.h"
 #include "common/windows/ShellIds.h"
+#include "platform/ui/CCmdUI.h"
 #include "studies/CStudyDefinition.h"
 #include "trading/OrderFormIds.h"
 
@@ -214,5 +217,86 @@ TEST_F(BacktestWorkstation, AStrategyTradedLivePlacesItsEntryOrder)
     EXPECT_EQ(requests[0].name, "EquityTrade");
     EXPECT_NE(requests[0].orderString.find("MSFT"), std::string::npos);
     EXPECT_NE(requests[0].orderString.find("buy"), std::string::npos);
+    CloseAndExit(app);
+}
+
+TEST_F(BacktestWorkstation, TheAlertManagersAddStrategyMakesAndEditsAStrategyAlert)
+{
+    CWorkstationApp app;
+    ASSERT_TRUE(Start(app));
+    CDocument* doc = app.OpenWindowOfKind(kKindAlertManager, false);
+    auto* view = doc ? dynamic_cast<EditAlertList*>(doc->GetFirstView()) : nullptr;
+    ASSERT_NE(view, nullptr);
+    const auto command = [view](UINT id) { view->SendMessage(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), 0), 0); };
+    // The shell's hook enables "Add Strategy...".
+    CCmdUI ui(ID_ALERT_ADD_STRATEGY);
+    ui.DoUpdate(view, true);
+    EXPECT_TRUE(ui.m_enabled);
+
+    const auto alertWizard = [](const char* formula) {
+        uitest::WhenModalIs<CTradeAlertSetupDlg>([formula](CTradeAlertSetupDlg& w) {
+            uitest::Type(w, 1571, formula);
+            uitest::Click(w, IDOK);
+        });
+    };
+    uitest::WhenModalIs<CStrategyTradingSetupDlg>([&](CStrategyTradingSetupDlg& d) {
+        uitest::Type(d, IDC_ST_SYMBOLS, "msft ibm");
+        uitest::Type(d, IDC_ST_NAME, "Breakout");
+        uitest::Type(d, IDC_ST_ENTRY_NAME, "Above 600");
+        alertWizard("Last>600");
+        uitest::Click(d, IDC_ST_ENTRY_WIZARD);
+        uitest::Type(d, IDC_ST_EXIT_NAME, "Below 500");
+        alertWizard("Last<500");
+        uitest::Click(d, IDC_ST_EXIT_WIZARD);
+        uitest::Type(d, IDC_ST_NUM_TRIPS, "7");
+        uitest::Click(d, IDOK);
+    });
+    command(ID_ALERT_ADD_STRATEGY);
+    CAlertBook* book = CAlertBook::Instance();
+    ASSERT_NE(book, nullptr);
+    ASSERT_EQ(book->Count(), 2u);
+    CAlertListCtrl& list = view->GetList();
+    ASSERT_TRUE(uitest::PumpUntil([&] { return list.GetItemCount() == 2; }, 5000));
+    auto* msft = dynamic_cast<CStrategyAlert*>(book->At(0));
+    ASSERT_NE(msft, nullptr);
+    EXPECT_EQ(CString("MSFT"), msft->m_symbol);
+    EXPECT_EQ(CString("Breakout"), msft->m_strategyName);
+    EXPECT_EQ(7, msft->m_nNumRoundTrips);
+    ASSERT_NE(msft->GetExitAlert(), nullptr);
+    EXPECT_EQ(CString("MSFT"), msft->GetExitAlert()->m_symbol);
+    const auto msftId = msft->GetId();
+    msft->m_nNumTriggered = 2;
+
+    // Editing the MSFT row (without reset) shows it in the dialog and replaces it,
+    // keeping its round-trip count.
+    CString shownName;
+    CString shownSymbols;
+    uitest::WhenModalIs<CStrategyTradingSetupDlg>([&](CStrategyTradingSetupDlg& d) {
+        shownName = uitest::Text(d, IDC_ST_NAME);
+        shownSymbols = uitest::Text(d, IDC_ST_SYMBOLS);
+        uitest::Type(d, IDC_ST_NAME, "Breakout II");
+        uitest::Click(d, IDOK);
+    });
+    int msftRow = -1;
+    for (int row = 0; row < list.GetItemCount(); ++row)
+        if (list.GetItemText(row, 0) == "MSFT")
+            msftRow = row;
+    ASSERT_GE(msftRow, 0);
+    list.SetItemState(msftRow, LVIS_SELECTED, LVIS_SELECTED);
+    command(ID_ALERT_EDIT_NO_RESET);
+    EXPECT_EQ(shownName, "Breakout");
+    EXPECT_EQ(shownSymbols, "MSFT");
+    ASSERT_EQ(book->Count(), 2u);
+    EXPECT_EQ(book->FindAlertIndex(msftId), -1);
+    const CStrategyAlert* edited = nullptr;
+    for (size_t i = 0; i < book->Count(); ++i)
+        if (auto* s = dynamic_cast<CStrategyAlert*>(book->At(i)); s && s->m_symbol == "MSFT")
+            edited = s;
+    ASSERT_NE(edited, nullptr);
+    EXPECT_EQ(CString("Breakout II"), edited->m_strategyName);
+    EXPECT_EQ(2, edited->m_nNumTriggered.load());
+    ASSERT_NE(edited->GetEntryAlert(), nullptr);
+    EXPECT_EQ(CString("MSFT"), edited->GetEntryAlert()->m_symbol);
+    ASSERT_TRUE(uitest::PumpUntil([&] { return list.GetItemCount() == 2; }, 5000));
     CloseAndExit(app);
 }
