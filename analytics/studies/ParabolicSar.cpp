@@ -594,7 +594,7 @@ bool SarWideCodeAvailable()
 }
 
 void KernelPSAR(const CStudyBars& bars, double step0, double stepInc, double stepMax, int from, int to,
-                const CStudyOut& out, SarCode code, SarCounts* counts)
+                const CStudyOut& out, KernelCode code, SarCounts* counts)
 {
     // Position 0 never starts a walk when it is record 0 of the series.
     const int lowest = bars.firstIsRecordZero ? 1 : 0;
@@ -625,7 +625,7 @@ void KernelPSAR(const CStudyBars& bars, double step0, double stepInc, double ste
             L.walks[WalkWord(q)][0] |= WalkBit(q);
         w.n = 1;
     }
-    const bool wide = code == SarCode::kWidest && WideCodeRuns();
+    const bool wide = code == KernelCode::kWidest && WideCodeRuns();
     for (int i = s0 + 2; i < to; ++i) {
         if (wide && w.n <= kWideEnter) {
             i = SweepWide(w, i);

@@ -113,6 +113,45 @@ inline void WindowExtremeIndex(const double* x, int from, int to, int n, int* wo
     }
 }
 
+// out[q] = the largest (wantMax) or smallest value of x over the window ending at q, for q
+// in [from, to): the value of the element WindowExtremeIndex picks, found as it finds it but
+// carrying the running extremes' values rather than their indices. work holds
+// 2 (to - from + n) doubles.
+template <bool wantMax>
+inline void WindowExtreme(const double* x, int from, int to, int n, double* work, double* out)
+{
+    if (from >= to)
+        return;
+    const int lo = from - n + 1;
+    double* prefix = IndexedFrom(work, lo);
+    double* suffix = IndexedFrom(work + (to - lo), lo);
+    auto atLeast = [](double a, double b) { return wantMax ? a >= b : a <= b; };
+    auto strictly = [](double a, double b) { return wantMax ? a > b : a < b; };
+    for (int b = lo; b < to; b += n) {
+        const int end = std::min(b + n, to);
+        double run = x[b];
+        prefix[b] = run;
+        for (int i = b + 1; i < end; ++i) {
+            run = atLeast(x[i], run) ? x[i] : run;
+            prefix[i] = run;
+        }
+        run = x[end - 1];
+        suffix[end - 1] = run;
+        for (int i = end - 2; i >= b; --i) {
+            run = strictly(x[i], run) ? x[i] : run;
+            suffix[i] = run;
+        }
+    }
+    for (int q = from, phase = 0; q < to; ++q, phase = phase == n - 1 ? 0 : phase + 1) {
+        if (phase == 0) { // the window is one whole block
+            out[q] = prefix[q];
+            continue;
+        }
+        const double p = prefix[q], s = suffix[q - n + 1];
+        out[q] = atLeast(p, s) ? p : s;
+    }
+}
+
 // Exponential smoothing restarted for every window: the seed is the mean of the n values
 // ending at q - K, followed by K steps e = e + (x - e) * alpha over the values up to q. For
 // q in [from, to) with q >= first + n + K - 1 (earlier positions get kNoValue); x is read
@@ -161,32 +200,58 @@ inline void WindowedSmoothing(const double* x, int first, int from, int to, int 
     }
 }
 
+// The mean of in over the window of n values ending at each position, kNoValue when any
+// value of the window has none, run over consecutive ranges: ranges run one after the other
+// give the bits of one run over all of them. in is read from the first position - n + 1.
+class WindowMeanRun {
+public:
+    // The first range starts at `first`.
+    WindowMeanRun(const double* in, int first, int n) : m_first(first), m_n(n), m_period(RebuildPeriod(n)), m_invN(1.0 / n)
+    {
+        for (int i = first - n + 1; i < first; ++i)
+            m_bad += !HasValue(in[i]);
+    }
+
+    // out[q] for q in [from, to), from being where the last range ended (or the first).
+    void Run(const double* in, int from, int to, double* out)
+    {
+        const int n = m_n;
+        for (int q = from; q < to; ++q) {
+            const bool newHas = HasValue(in[q]);
+            m_bad += !newHas;
+            bool oldHas = false; // the value leaving the window, from the second position on
+            if (q > m_first) {
+                oldHas = HasValue(in[q - n]);
+                m_bad -= !oldHas;
+            }
+            if (m_rebuild == 0) {
+                m_sum = 0;
+                for (int i = q - n + 1; i <= q; ++i)
+                    m_sum += HasValue(in[i]) ? in[i] : 0.0;
+                m_rebuild = m_period;
+            } else {
+                m_sum += (newHas ? in[q] : 0.0) - (oldHas ? in[q - n] : 0.0);
+            }
+            --m_rebuild;
+            out[q] = m_bad ? kNoValue : m_sum * m_invN;
+        }
+    }
+
+private:
+    int m_first;
+    int m_n;
+    int m_period;
+    double m_invN;
+    int m_bad = 0;
+    double m_sum = 0;
+    int m_rebuild = 0;
+};
+
 // out[q] = mean of in over the window ending at q for q in [from, to), kNoValue when any
 // value of the window has none; in is read from from - n + 1.
 inline void WindowMean(const double* in, int from, int to, int n, double* out)
 {
-    const double invN = 1.0 / n;
-    int bad = 0;
-    for (int i = from - n + 1; i < from; ++i)
-        bad += !HasValue(in[i]);
-    const int period = RebuildPeriod(n);
-    double s = 0;
-    int rebuild = 0;
-    for (int q = from; q < to; ++q) {
-        bad += !HasValue(in[q]);
-        if (q > from)
-            bad -= !HasValue(in[q - n]);
-        if (rebuild == 0) {
-            s = 0;
-            for (int i = q - n + 1; i <= q; ++i)
-                s += HasValue(in[i]) ? in[i] : 0.0;
-            rebuild = period;
-        } else {
-            s += (HasValue(in[q]) ? in[q] : 0.0) - (HasValue(in[q - n]) ? in[q - n] : 0.0);
-        }
-        --rebuild;
-        out[q] = bad ? kNoValue : s * invN;
-    }
+    WindowMeanRun(in, from, n).Run(in, from, to, out);
 }
 
 // Running exponential average from index lo: R(t) = beta R(t - 1) + alpha x(t), R(lo - 1) = 0.

@@ -285,7 +285,7 @@ void BM_PortableSar(benchmark::State& state)
     double ours = 0, theirs = 0;
     for (auto _ : state) {
         const auto t0 = Clock::now();
-        KernelPSAR(bars, 0.02, 0.02, 0.2, 0, kBars, out, SarCode::kPortable);
+        KernelPSAR(bars, 0.02, 0.02, 0.2, 0, kBars, out, KernelCode::kPortable);
         const auto t1 = Clock::now();
         ours += std::chrono::duration<double, std::nano>(t1 - t0).count();
 #ifdef QX_HAVE_TALIB
