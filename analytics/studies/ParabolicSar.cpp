@@ -217,11 +217,12 @@ void StepPortable(SarSweep& w, int i)
         const v2d a = AsDouble(aR ^ (g & aD)), f = AsDouble(fR ^ (g & fD)), clamp = AsDouble(cR ^ (g & cD));
         const v2i reverse = a <= x;
         const v2i extreme = f > e;
-        const v2d e1 = Pick(extreme, f, e);
+        // The choices that are a minimum or a maximum take one instruction each.
+        const v2d e1 = f > e ? f : e;
         const v2d raised = s + inc;
-        const v2d s1 = Pick(extreme, Pick(most < raised, most, raised), s);
+        const v2d s1 = Pick(extreme, most < raised ? most : raised, s);
         const v2d u = x + s1 * (e1 - x);
-        const v2d x1 = Pick(clamp < u, clamp, u);
+        const v2d x1 = clamp < u ? clamp : u;
         Store2(L.x + j, Pick(reverse, AsDouble(AsInt(e) ^ sign), x1));
         Store2(L.e + j, Pick(reverse, AsDouble(AsInt(a) ^ sign), e1));
         Store2(L.s + j, Pick(reverse, first, s1));
