@@ -490,15 +490,15 @@ QX_LANE_INLINE void WalkAdx(const double* pm, const double* mm, const double* tr
     }
 }
 
-// Walks of the records [q0, to), kAdxWalks at a time: two registers of four lanes, or four
-// of two (more would not fit the registers).
+// Walks of the records [q0, to), at most kAdxWalks at a time: two registers of four lanes, or
+// two of two (more would not fit the registers).
 constexpr int kAdxWalks = 8;
 
 void WalkAdxPortable(const double* pm, const double* mm, const double* tr, int n, int a, int q0, int to,
                      const CStudyOut& out)
 {
-    for (int q = q0; q < to; q += kAdxWalks)
-        WalkAdx<lanes::v2d, kAdxWalks / 2>(pm, mm, tr, n, a, q, to, out);
+    for (int q = q0; q < to; q += 4)
+        WalkAdx<lanes::v2d, 2>(pm, mm, tr, n, a, q, to, out);
 }
 
 #ifdef QX_STUDY_WIDE
