@@ -215,26 +215,32 @@ public:
     // out[q] for q in [from, to), from being where the last range ended (or the first).
     void Run(const double* in, int from, int to, double* out)
     {
+        // The running state in locals: out may alias nothing the compiler can see otherwise.
         const int n = m_n;
+        int bad = m_bad, rebuild = m_rebuild;
+        double sum = m_sum;
         for (int q = from; q < to; ++q) {
             const bool newHas = HasValue(in[q]);
-            m_bad += !newHas;
+            bad += !newHas;
             bool oldHas = false; // the value leaving the window, from the second position on
             if (q > m_first) {
                 oldHas = HasValue(in[q - n]);
-                m_bad -= !oldHas;
+                bad -= !oldHas;
             }
-            if (m_rebuild == 0) {
-                m_sum = 0;
+            if (rebuild == 0) {
+                sum = 0;
                 for (int i = q - n + 1; i <= q; ++i)
-                    m_sum += HasValue(in[i]) ? in[i] : 0.0;
-                m_rebuild = m_period;
+                    sum += HasValue(in[i]) ? in[i] : 0.0;
+                rebuild = m_period;
             } else {
-                m_sum += (newHas ? in[q] : 0.0) - (oldHas ? in[q - n] : 0.0);
+                sum += (newHas ? in[q] : 0.0) - (oldHas ? in[q - n] : 0.0);
             }
-            --m_rebuild;
-            out[q] = m_bad ? kNoValue : m_sum * m_invN;
+            --rebuild;
+            out[q] = bad ? kNoValue : sum * m_invN;
         }
+        m_bad = bad;
+        m_rebuild = rebuild;
+        m_sum = sum;
     }
 
 private:
