@@ -271,6 +271,34 @@ void CSeriesStudy::Compute(unsigned group, int first, int last)
         markFresh();
         return;
     }
+    if (d == 0) {
+        // The computation writes the values of the valid records of [first, last) packed at
+        // the start of their own results, which then spread out to their records from the
+        // last one back (no value moves before it is read); the empty records have none.
+        for (int o = 0; o < m_outputs; ++o)
+            if (group & (1u << o))
+                out.col[o] = IndexedFrom(m_bars.Attached(m_column[o]) + first, qFrom);
+        ComputeStudyRange(m_type, m_params, bars, qFrom, qTo, group, out, m_scratch);
+        const auto head = m_gaps.begin() + m_gapHead;
+        const auto firstGap = std::lower_bound(head, m_gaps.end(), m_recordHead + first);
+        const auto endGap = std::lower_bound(firstGap, m_gaps.end(), m_recordHead + last);
+        for (int o = 0; o < m_outputs; ++o) {
+            if (!(group & (1u << o)))
+                continue;
+            double* results = m_bars.Attached(m_column[o]);
+            int end = last, q = qTo; // the run of valid records before `end`, ending at dense q
+            for (auto g = endGap; g != firstGap;) {
+                const int gap = *--g - m_recordHead;
+                const int n = end - gap - 1;
+                q -= n;
+                std::memmove(results + gap + 1, results + first + (q - qFrom), static_cast<size_t>(n) * sizeof(double));
+                results[gap] = kNoValue;
+                end = gap;
+            }
+        }
+        markFresh();
+        return;
+    }
     for (int o = 0; o < m_outputs; ++o)
         if (group & (1u << o)) {
             m_denseOut[o].resize(static_cast<size_t>(std::max(qTo - qFrom, 1)));
@@ -283,21 +311,6 @@ void CSeriesStudy::Compute(unsigned group, int first, int last)
             continue;
         double* results = m_bars.Attached(m_column[o]);
         const double* dense = out.col[o];
-        if (d == 0 && !adjacent) {
-            // Each run of valid records takes its values whole; the others have none.
-            int q = qFrom;
-            for (int r = first; r < last;) {
-                while (r < last && !valid[r])
-                    results[r++] = kNoValue;
-                const void* gap = r < last ? std::memchr(valid + r, 0, static_cast<size_t>(last - r)) : nullptr;
-                const int end = gap ? static_cast<int>(static_cast<const BYTE*>(gap) - valid) : last;
-                if (end > r)
-                    std::memcpy(results + r, dense + q, static_cast<size_t>(end - r) * sizeof(double));
-                q += end - r;
-                r = end;
-            }
-            continue;
-        }
         // Record r reads record s = r - d, whose dense position follows s along.
         int s = std::clamp(first - d, 0, count);
         int q = DenseAt(s, adjacent);

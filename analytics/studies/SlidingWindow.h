@@ -206,7 +206,8 @@ inline void WindowedSmoothing(const double* x, int first, int from, int to, int 
 class WindowMeanRun {
 public:
     // The first range starts at `first`.
-    WindowMeanRun(const double* in, int first, int n) : m_first(first), m_n(n), m_period(RebuildPeriod(n)), m_invN(1.0 / n)
+    WindowMeanRun(const double* in, int first, int n)
+        : m_first(first), m_n(n), m_period(RebuildPeriod(n)), m_invN(1.0 / n)
     {
         for (int i = first - n + 1; i < first; ++i)
             m_bad += !HasValue(in[i]);
