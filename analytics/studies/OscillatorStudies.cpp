@@ -287,9 +287,7 @@ void KernelSTOC(const CStudyBars& bars, int k, int d, int m, int from, int to, c
     if (rLo >= to)
         return;
     constexpr int kChunk = 1024;
-    double* work = scratch.Doubles(2, 2 * static_cast<size_t>(kChunk + k));
-    double* hiChunk = scratch.Doubles(3, kChunk);
-    double* loChunk = scratch.Doubles(4, kChunk);
+    double* work = scratch.Doubles(2, 4 * static_cast<size_t>(kChunk + k));
     // Raw values and StocKs of the chunk, after the m and d before it (a mean's window and
     // the value that leaves it).
     double* rawChunk = scratch.Doubles(0, static_cast<size_t>(kChunk + m));
@@ -300,8 +298,6 @@ void KernelSTOC(const CStudyBars& bars, int k, int d, int m, int from, int to, c
     std::optional<WindowMeanRun> kMean, dMean; // from their first chunk on
     for (int c0 = rLo; c0 < to; c0 += kChunk) {
         const int c1 = std::min(to, c0 + kChunk);
-        double* top = IndexedFrom(hiChunk, c0);
-        double* bottom = IndexedFrom(loChunk, c0);
         double* raw = IndexedFrom(rawChunk, c0 - m);
         double* stocK = IndexedFrom(kChunkValues, c0 - d);
         if (c0 > rLo) {
@@ -309,10 +305,9 @@ void KernelSTOC(const CStudyBars& bars, int k, int d, int m, int from, int to, c
             std::copy(raw + c0 - m + kChunk, raw + c0 + kChunk, raw + c0 - m);
             std::copy(stocK + c0 - d + kChunk, stocK + c0 + kChunk, stocK + c0 - d);
         }
-        WindowExtreme<true>(h, c0, c1, k, work, top);
-        WindowExtreme<false>(l, c0, c1, k, work, bottom);
-        for (int q = c0; q < c1; ++q)
-            raw[q] = top[q] != bottom[q] ? (c[q] - bottom[q]) / (top[q] - bottom[q]) * 100 : kNoValue;
+        WindowRange(h, l, c0, c1, k, work, [raw, c](int q, double top, double bottom) {
+            raw[q] = top != bottom ? (c[q] - bottom) / (top - bottom) * 100 : kNoValue;
+        });
         for (int q = std::max(c0, rawFirst); q < c1; ++q)
             out.col[2][q] = raw[q];
         const int k0 = std::max(c0, kLo);

@@ -113,42 +113,49 @@ inline void WindowExtremeIndex(const double* x, int from, int to, int n, int* wo
     }
 }
 
-// out[q] = the largest (wantMax) or smallest value of x over the window ending at q, for q
-// in [from, to): the value of the element WindowExtremeIndex picks, found as it finds it but
-// carrying the running extremes' values rather than their indices. work holds
-// 2 (to - from + n) doubles.
-template <bool wantMax>
-inline void WindowExtreme(const double* x, int from, int to, int n, double* work, double* out)
+// emit(q, top, bottom) for q in [from, to): the highest of hi and the lowest of lo over the
+// window ending at q, the values of the elements WindowExtremeIndex picks, found as it finds
+// them but carrying the running extremes' values rather than their indices, both in the same
+// passes. work holds 4 (to - from + n) doubles.
+template <class Emit>
+inline void WindowRange(const double* hi, const double* lo, int from, int to, int n, double* work, Emit&& emit)
 {
     if (from >= to)
         return;
-    const int lo = from - n + 1;
-    double* prefix = IndexedFrom(work, lo);
-    double* suffix = IndexedFrom(work + (to - lo), lo);
-    auto atLeast = [](double a, double b) { return wantMax ? a >= b : a <= b; };
-    auto strictly = [](double a, double b) { return wantMax ? a > b : a < b; };
-    for (int b = lo; b < to; b += n) {
+    const int first = from - n + 1, len = to - first;
+    double* preHi = IndexedFrom(work, first);
+    double* preLo = IndexedFrom(work + len, first);
+    double* sufHi = IndexedFrom(work + 2 * len, first);
+    double* sufLo = IndexedFrom(work + 3 * len, first);
+    for (int b = first; b < to; b += n) {
         const int end = std::min(b + n, to);
-        double run = x[b];
-        prefix[b] = run;
+        double h = hi[b], l = lo[b];
+        preHi[b] = h;
+        preLo[b] = l;
         for (int i = b + 1; i < end; ++i) {
-            run = atLeast(x[i], run) ? x[i] : run;
-            prefix[i] = run;
+            h = hi[i] >= h ? hi[i] : h; // the newer on ties
+            l = lo[i] <= l ? lo[i] : l;
+            preHi[i] = h;
+            preLo[i] = l;
         }
-        run = x[end - 1];
-        suffix[end - 1] = run;
+        h = hi[end - 1];
+        l = lo[end - 1];
+        sufHi[end - 1] = h;
+        sufLo[end - 1] = l;
         for (int i = end - 2; i >= b; --i) {
-            run = strictly(x[i], run) ? x[i] : run;
-            suffix[i] = run;
+            h = hi[i] > h ? hi[i] : h;
+            l = lo[i] < l ? lo[i] : l;
+            sufHi[i] = h;
+            sufLo[i] = l;
         }
     }
     for (int q = from, phase = 0; q < to; ++q, phase = phase == n - 1 ? 0 : phase + 1) {
         if (phase == 0) { // the window is one whole block
-            out[q] = prefix[q];
+            emit(q, preHi[q], preLo[q]);
             continue;
         }
-        const double p = prefix[q], s = suffix[q - n + 1];
-        out[q] = atLeast(p, s) ? p : s;
+        const double ph = preHi[q], sh = sufHi[q - n + 1], pl = preLo[q], sl = sufLo[q - n + 1];
+        emit(q, ph >= sh ? ph : sh, pl <= sl ? pl : sl);
     }
 }
 
