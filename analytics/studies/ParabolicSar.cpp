@@ -86,13 +86,16 @@ double WalkSar(const double* h, const double* l, const double* c, int s, int q, 
 }
 
 // The lanes, one array per field. Walk q is bit q & 63 of word (q & 255) >> 6 of its lane's
-// walks (at most 149 walks are alive, all within 256 positions).
+// walks (at most 149 walks are alive, all within 256 positions). The portable code keeps a
+// lane's four words side by side (`held`), the wide code each word's lanes side by side
+// (`walks`); the words change hands with the lanes.
 struct SarLanes {
     alignas(64) double x[kLaneCap];
     alignas(64) double e[kLaneCap];
     alignas(64) double s[kLaneCap];
     alignas(64) int64_t g[kLaneCap];
     alignas(64) uint64_t walks[4][kLaneCap];
+    alignas(64) uint64_t held[kLaneCap][4];
     // Lanes by key, for folding: valid in the fold numbered `stamp`.
     struct Slot {
         uint64_t key;
@@ -251,8 +254,7 @@ void DropLane(SarSweep& w, int d)
     L.e[d] = L.e[k];
     L.s[d] = L.s[k];
     L.g[d] = L.g[k];
-    for (auto& words : L.walks)
-        words[d] = words[k];
+    std::memcpy(L.held[d], L.held[k], sizeof L.held[d]);
     if (w.hint == k)
         w.hint = d;
 }
@@ -265,9 +267,8 @@ void BeginWalk(SarSweep& w, int i)
     const int q = i + kLife, j = w.n++;
     w.Start(i - 1, L.x[j], L.e[j], L.g[j]);
     L.s[j] = w.p.first;
-    for (auto& words : L.walks)
-        words[j] = 0;
-    L.walks[WalkWord(q)][j] = WalkBit(q);
+    std::memset(L.held[j], 0, sizeof L.held[j]);
+    L.held[j][WalkWord(q)] = WalkBit(q);
 }
 
 // Ends walk q: its value is its lane's SAR.
@@ -277,13 +278,13 @@ void EndWalk(SarSweep& w, int q)
     const int word = WalkWord(q);
     const uint64_t bit = WalkBit(q);
     int a = w.hint;
-    if (a >= w.n || !(L.walks[word][a] & bit))
-        for (a = 0; a < w.n - 1 && !(L.walks[word][a] & bit); ++a) {
+    if (a >= w.n || !(L.held[a][word] & bit))
+        for (a = 0; a < w.n - 1 && !(L.held[a][word] & bit); ++a) {
         }
     w.hint = a;
     w.out[q] = FromBits(Bits(L.x[a]) ^ (static_cast<uint64_t>(L.g[a]) & Bits(-0.0)));
-    L.walks[word][a] &= ~bit;
-    if (!(L.walks[0][a] | L.walks[1][a] | L.walks[2][a] | L.walks[3][a]))
+    L.held[a][word] &= ~bit;
+    if (!(L.held[a][0] | L.held[a][1] | L.held[a][2] | L.held[a][3]))
         DropLane(w, a);
 }
 
@@ -298,8 +299,8 @@ void FoldAllPortable(SarSweep& w)
         const uint64_t key = LaneKey(L, j);
         SarLanes::Slot& slot = L.slots[(key * 0x9E3779B97F4A7C15ull) >> 56];
         if (slot.stamp == stamp && slot.key == key && SameState(L, slot.lane, j)) {
-            for (auto& words : L.walks)
-                words[slot.lane] |= words[j];
+            for (int word = 0; word < 4; ++word)
+                L.held[slot.lane][word] |= L.held[j][word];
             DropLane(w, j); // the last lane, not yet seen, now in lane j
             continue;
         }
@@ -319,6 +320,23 @@ void FinishPosition(SarSweep& w, int i)
         EndWalk(w, i);
     if (w.counts)
         w.counts->mostLanes = std::max(w.counts->mostLanes, w.n);
+}
+
+// The lanes' walks from the portable code's words to the wide code's, and back.
+void ToWideWalks(SarSweep& w)
+{
+    SarLanes& L = *w.lanes;
+    for (int j = 0; j < w.n; ++j)
+        for (int word = 0; word < 4; ++word)
+            L.walks[word][j] = L.held[j][word];
+}
+
+void FromWideWalks(SarSweep& w)
+{
+    SarLanes& L = *w.lanes;
+    for (int j = 0; j < w.n; ++j)
+        for (int word = 0; word < 4; ++word)
+            L.held[j][word] = L.walks[word][j];
 }
 
 // ---------------------------------------------------------------- wide code
@@ -623,15 +641,17 @@ void KernelPSAR(const CStudyBars& bars, double step0, double stepInc, double ste
         w.Start(s0, L.x[0], L.e[0], L.g[0]);
         L.s[0] = p.first;
         for (int q = q0; q < std::min(to, s0 + kBack + 1); ++q)
-            L.walks[WalkWord(q)][0] |= WalkBit(q);
+            L.held[0][WalkWord(q)] |= WalkBit(q);
         w.n = 1;
     }
     const bool wide = code == KernelCode::kWidest && WideCodeRuns();
     for (int i = s0 + 2; i < to; ++i) {
         if (wide && w.n <= kWideEnter) {
+            ToWideWalks(w);
             i = SweepWide(w, i);
             if (i >= to)
                 break;
+            FromWideWalks(w);
             w.hint = 0;
         } else {
             StepPortable(w, i);
