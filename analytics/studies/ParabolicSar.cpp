@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -98,10 +99,10 @@ struct SarLanes {
     alignas(64) uint64_t held[kLaneCap][4];
     // Lanes by key, for folding: valid in the fold numbered `stamp`.
     struct Slot {
-        uint64_t key;
-        int lane, stamp;
+        uint64_t tag; // the key mixed with the fold's number
+        int lane;
     } slots[256];
-    int stamp;
+    uint64_t stamp;
 };
 
 inline int WalkWord(int q)
@@ -143,11 +144,13 @@ struct SarSweep {
     // The signed state after positions s and s + 1.
     void Start(int s, double& x, double& e, int64_t& g) const
     {
-        const bool rising = c[s + 1] >= c[s];
+        // Without branches: the trend is a coin toss.
+        const uint64_t falling = uint64_t{0} - static_cast<uint64_t>(!(c[s + 1] >= c[s]));
         const double low = std::min(l[s], l[s + 1]), high = std::max(h[s], h[s + 1]);
-        x = rising ? low : -high;
-        e = rising ? high : -low;
-        g = rising ? 0 : -1;
+        const uint64_t bl = Bits(low), bh = Bits(high), sign = Bits(-0.0);
+        x = FromBits(bl ^ (falling & (bl ^ bh ^ sign)));
+        e = FromBits(bh ^ (falling & (bl ^ bh ^ sign)));
+        g = static_cast<int64_t>(falling);
     }
 };
 
@@ -201,7 +204,9 @@ inline v2d Pick(v2i m, v2d a, v2d b)
     return AsDouble((m & AsInt(a)) | (~m & AsInt(b)));
 }
 
-// Steps the lanes through position i.
+// Steps the lanes through position i. With kBounded the step never exceeds `most` (the first
+// one does not), so a lane's step is min(most, step + increment on a new extreme).
+template <bool kBounded>
 void StepPortable(SarSweep& w, int i)
 {
     SarLanes& L = *w.lanes;
@@ -222,8 +227,14 @@ void StepPortable(SarSweep& w, int i)
         const v2i extreme = f > e;
         // The choices that are a minimum or a maximum take one instruction each.
         const v2d e1 = f > e ? f : e;
-        const v2d raised = s + inc;
-        const v2d s1 = Pick(extreme, most < raised ? most : raised, s);
+        v2d s1;
+        if constexpr (kBounded) {
+            const v2d raised = s + AsDouble(extreme & AsInt(inc)); // s + 0 is s
+            s1 = most < raised ? most : raised;
+        } else {
+            const v2d raised = s + inc;
+            s1 = Pick(extreme, most < raised ? most : raised, s);
+        }
         const v2d u = x + s1 * (e1 - x);
         const v2d x1 = clamp < u ? clamp : u;
         Store2(L.x + j, Pick(reverse, AsDouble(AsInt(e) ^ sign), x1));
@@ -233,20 +244,21 @@ void StepPortable(SarSweep& w, int i)
     }
 }
 
+// Lanes that are equal have equal SARs; most that are not differ in it.
 inline uint64_t LaneKey(const SarLanes& L, int j)
 {
-    return Bits(L.x[j]) + 3 * Bits(L.e[j]) + 5 * Bits(L.s[j]) + static_cast<uint64_t>(L.g[j]);
+    return Bits(L.x[j]);
 }
 
 // Equal bits, not equal values: 0 and -0 may go on to different results.
 inline bool SameState(const SarLanes& L, int a, int b)
 {
-    return Bits(L.x[a]) == Bits(L.x[b]) && Bits(L.e[a]) == Bits(L.e[b]) && Bits(L.s[a]) == Bits(L.s[b]) &&
-           L.g[a] == L.g[b];
+    return ((Bits(L.x[a]) ^ Bits(L.x[b])) | (Bits(L.e[a]) ^ Bits(L.e[b])) | (Bits(L.s[a]) ^ Bits(L.s[b])) |
+            static_cast<uint64_t>(L.g[a] ^ L.g[b])) == 0;
 }
 
 // Moves the last lane into lane d.
-void DropLane(SarSweep& w, int d)
+inline void DropLane(SarSweep& w, int d)
 {
     SarLanes& L = *w.lanes;
     const int k = --w.n;
@@ -294,17 +306,19 @@ void EndWalk(SarSweep& w, int q)
 void FoldAllPortable(SarSweep& w)
 {
     SarLanes& L = *w.lanes;
-    const int stamp = ++L.stamp;
+    const uint64_t stamp = ++L.stamp * 0xD6E8FEB86659FD93ull;
     for (int j = 0; j < w.n;) {
         const uint64_t key = LaneKey(L, j);
         SarLanes::Slot& slot = L.slots[(key * 0x9E3779B97F4A7C15ull) >> 56];
-        if (slot.stamp == stamp && slot.key == key && SameState(L, slot.lane, j)) {
+        const uint64_t tag = key ^ stamp;
+        // A slot of an earlier fold that matches by chance names a lane below j too.
+        if (slot.tag == tag && slot.lane < j && SameState(L, slot.lane, j)) {
             for (int word = 0; word < 4; ++word)
                 L.held[slot.lane][word] |= L.held[j][word];
             DropLane(w, j); // the last lane, not yet seen, now in lane j
             continue;
         }
-        slot = SarLanes::Slot{key, j, stamp};
+        slot = SarLanes::Slot{tag, j};
         ++j;
     }
 }
@@ -645,6 +659,7 @@ void KernelPSAR(const CStudyBars& bars, double step0, double stepInc, double ste
         w.n = 1;
     }
     const bool wide = code == KernelCode::kWidest && WideCodeRuns();
+    const bool bounded = p.first <= p.most && !std::signbit(p.first);
     for (int i = s0 + 2; i < to; ++i) {
         if (wide && w.n <= kWideEnter) {
             ToWideWalks(w);
@@ -654,7 +669,10 @@ void KernelPSAR(const CStudyBars& bars, double step0, double stepInc, double ste
             FromWideWalks(w);
             w.hint = 0;
         } else {
-            StepPortable(w, i);
+            if (bounded)
+                StepPortable<true>(w, i);
+            else
+                StepPortable<false>(w, i);
         }
         FinishPosition(w, i);
     }
