@@ -97,9 +97,10 @@ struct SarLanes {
     alignas(64) int64_t g[kLaneCap];
     alignas(64) uint64_t walks[4][kLaneCap];
     alignas(64) uint64_t held[kLaneCap][4];
-    // Lanes by key, for folding: valid in the fold numbered `stamp`.
+    // Lanes by key, for folding: a slot's tag is the key mixed with the number of the fold
+    // that wrote it, so that the slots of earlier folds need no clearing.
     struct Slot {
-        uint64_t tag; // the key mixed with the fold's number
+        uint64_t tag;
         int lane;
     } slots[256];
     uint64_t stamp;
