@@ -462,7 +462,9 @@ QX_LANE_INLINE void WalkAdx(const double* pm, const double* mm, const double* tr
         t[k] = t[k] - t[k] * share + lanes::Load<V>(tr + i + W * k);
         const V sum = p[k] + mi[k];
         lowest[k] = lanes::Min(lowest[k], lanes::Min(t[k], sum));
-        return lanes::Abs(mi[k] - p[k]) / sum * hundred;
+        // |M - P| as the larger of M - P and P - M (the one is the other negated, bit for bit),
+        // which needs no sign constant in a register.
+        return lanes::Max(p[k] - mi[k], mi[k] - p[k]) / sum * hundred;
     };
     for (int step = 0; step < a; ++step, ++i) {
 #pragma GCC unroll 8
