@@ -436,7 +436,6 @@ QX_LANE_INLINE void WalkAdx(const double* pm, const double* mm, const double* tr
 {
     constexpr int W = lanes::kLaneCount<V>;
     const V share = lanes::Splat<V>(1.0 / n), invA = lanes::Splat<V>(1.0 / a), keepA = lanes::Splat<V>(a - 1);
-    const V hundred = lanes::Splat<V>(100.0);
     // The K registers of each quantity are unrolled into registers of their own.
     V p[K], mi[K], t[K], lowest[K], adx[K];
 #pragma GCC unroll 8
@@ -454,17 +453,17 @@ QX_LANE_INLINE void WalkAdx(const double* pm, const double* mm, const double* tr
         }
     }
     // +DI and -DI share the divisor T, so DX = |M - P| / (P + M) x 100 needs only the two
-    // sums; the DIs themselves are taken once, at the end. The sums never fall below 0, so
-    // a 0 among them shows as a 0 minimum.
+    // sums; the DIs themselves are taken once, at the end, and the ADX is carried in hundredths.
+    // The sums never fall below 0: a 0 T shows as a 0 minimum, and P + M = 0 (so P = M = 0)
+    // makes DX 0 / 0, which no ADX outlives.
     auto advance = [&](int k) QX_LANE_INLINE_LAMBDA {
         p[k] = p[k] - p[k] * share + lanes::Load<V>(pm + i + W * k);
         mi[k] = mi[k] - mi[k] * share + lanes::Load<V>(mm + i + W * k);
         t[k] = t[k] - t[k] * share + lanes::Load<V>(tr + i + W * k);
-        const V sum = p[k] + mi[k];
-        lowest[k] = lanes::Min(lowest[k], lanes::Min(t[k], sum));
+        lowest[k] = lanes::Min(lowest[k], t[k]);
         // |M - P| as the larger of M - P and P - M (the one is the other negated, bit for bit),
         // which needs no sign constant in a register.
-        return lanes::Max(p[k] - mi[k], mi[k] - p[k]) / sum * hundred;
+        return lanes::Max(p[k] - mi[k], mi[k] - p[k]) / (p[k] + mi[k]);
     };
     for (int step = 0; step < a; ++step, ++i) {
 #pragma GCC unroll 8
@@ -481,7 +480,7 @@ QX_LANE_INLINE void WalkAdx(const double* pm, const double* mm, const double* tr
     }
     for (int lane = 0; lane < W * K && q + lane < to; ++lane) {
         const int r = q + lane, k = lane / W, j = lane % W;
-        out.col[0][r] = lowest[k][j] == 0.0 ? kNoValue : adx[k][j];
+        out.col[0][r] = lowest[k][j] == 0.0 || std::isnan(adx[k][j]) ? kNoValue : adx[k][j] * 100;
         out.col[1][r] = t[k][j] != 0.0 ? p[k][j] / t[k][j] * 100 : kNoValue;
         out.col[2][r] = t[k][j] != 0.0 ? mi[k][j] / t[k][j] * 100 : kNoValue;
     }
