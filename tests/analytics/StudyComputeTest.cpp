@@ -282,6 +282,44 @@ TEST(StudyCompute, ConstantSeriesGivesFlatAveragesAndNoOscillators)
     EXPECT_FALSE(Study(kCMF, {10}, flat).Get(399, 0, v));
 }
 
+TEST(StudyCompute, AdxWithoutDirectionalMovementHasNoValueAndZeroDIs)
+{
+    // The same High and Low on every bar and the Close between them: no directional movement
+    // (+DI = -DI = 0, so DX is 0 / 0) while the true range is 2.
+    std::vector<CBarRecord> recs;
+    for (int i = 0; i < 200; ++i)
+        recs.push_back(Bar(10, 11, 9, i % 2 ? 10.5 : 9.5, 1000));
+    ExpectMatchesReference(kADX, {5, 3}, recs);
+    double v;
+    const auto adx = Study(kADX, {5, 3}, recs);
+    EXPECT_FALSE(adx.Get(199, 0, v));
+    ASSERT_TRUE(adx.Get(199, 1, v));
+    EXPECT_EQ(0.0, v);
+    ASSERT_TRUE(adx.Get(199, 2, v));
+    EXPECT_EQ(0.0, v);
+    // The portable code alike.
+    std::vector<double> fields[5];
+    for (const CBarRecord& r : recs)
+        for (int f = 0; f < 5; ++f)
+            fields[f].push_back(r.m_fields[f]);
+    CStudyBars bars;
+    bars.size = static_cast<int>(recs.size());
+    for (int f = 0; f < 5; ++f)
+        bars.field[f] = fields[f].data();
+    std::vector<double> cols[3];
+    CStudyOut out;
+    for (int o = 0; o < 3; ++o) {
+        cols[o].assign(recs.size(), 1.0);
+        out.col[o] = cols[o].data();
+    }
+    CStudyScratch scratch;
+    KernelADX(bars, 5, 3, 0, bars.size, out, scratch, KernelCode::kPortable);
+    for (int r = 0; r < bars.size; ++r)
+        ASSERT_FALSE(HasValue(cols[0][r])) << "record " << r;
+    EXPECT_EQ(0.0, cols[1][199]);
+    EXPECT_EQ(0.0, cols[2][199]);
+}
+
 TEST(StudyCompute, LinearSeriesGivesExactAveragesAndForecasts)
 {
     const auto lin = testdata::Linear(300, 10); // Close(i) = 10 + i
