@@ -4,6 +4,7 @@
 #include "ShellBrokerFixture.h"
 
 #include "app/shell/CKindView.h"
+#include "backtest/ui/CBackTestView.h"
 #include "app/shell/CMainFrame.h"
 #include "app/shell/CTerminationSignals.h"
 #include "app/shell/CWorkstationApp.h"
@@ -172,10 +173,12 @@ TEST_F(BrokerFixture, WorkstationLogsInOpensEveryKindLinksSavesWorkspacesAndExit
             EXPECT_EQ(common->GetKind(), kind);
             EXPECT_EQ(IsFloatingView(view), floating);
             EXPECT_EQ(common->IsDetached(), floating);
-            // A Level I window's title tells its screener, a news window its alert.
-            EXPECT_EQ(doc->GetTitle(), kind == kKindLevel1 ? CString("Level I (Screener Off)")
-                                       : kind == kKindNews ? CString("News (Alert Off)")
-                                                           : CString(WindowKindName(kind)));
+            // A Level I window's title tells its screener, a news window its alert, a
+            // BackTesting window its strategies.
+            EXPECT_EQ(doc->GetTitle(), kind == kKindLevel1        ? CString("Level I (Screener Off)")
+                                       : kind == kKindNews        ? CString("News (Alert Off)")
+                                       : kind == kKindBackTesting ? CString("BackTesting (No Strategies)")
+                                                                  : CString(WindowKindName(kind)));
             // The Browser follows no symbol.
             EXPECT_EQ(view->GetParentFrame()->GetCaptionButton(ID_LINK_SYMBOL) != nullptr, kind != kKindBrowser);
             EXPECT_NE(view->GetParentFrame()->GetCaptionButton(ID_DETACH), nullptr);
@@ -398,6 +401,21 @@ bool TriggerMenuItem(CMainFrame& frame, const QString& text)
     return false;
 }
 
+// The BackTesting window's list carries the font, text colour and background.
+void ExpectBackTestListLook(CBackTestView& view, const CFontInfo& font, COLORREF text, COLORREF back)
+{
+    CFont* listFont = view.GetList().GetFont();
+    ASSERT_NE(listFont, nullptr);
+    LOGFONT lf{};
+    ASSERT_NE(listFont->GetLogFont(&lf), 0);
+    EXPECT_EQ(CString(lf.lfFaceName), font.face);
+    EXPECT_EQ(lf.lfHeight, -font.height);
+    EXPECT_EQ(lf.lfWeight, font.weight);
+    EXPECT_EQ(lf.lfItalic != 0, font.italic);
+    EXPECT_EQ(view.GetList().GetTextColor(), text);
+    EXPECT_EQ(view.GetList().GetBkColor(), back);
+}
+
 }  // namespace
 
 TEST_F(BrokerFixture, FontsAndColorsCommandsReachEveryOpenWindowAndAreKept)
@@ -411,17 +429,25 @@ TEST_F(BrokerFixture, FontsAndColorsCommandsReachEveryOpenWindowAndAreKept)
         ASSERT_TRUE(app.InitInstance());
         CMainFrame* frame = app.MainFrame();
         ASSERT_NE(frame, nullptr);
-        for (int kind : {kKindBackTesting, kKindLevel2, kKindTimeSales, kKindBarTable})
+        for (int kind : {kKindLevel2, kKindTimeSales, kKindBarTable, kKindBackTesting})
             ASSERT_NE(app.OpenWindowOfKind(kind, kind == kKindLevel2), nullptr);
         std::vector<CKindView*> views;
-        for (CView* v : app.GetWindowViews())
-            views.push_back(dynamic_cast<CKindView*>(v));
-        ASSERT_EQ(views.size(), 4u);
+        CBackTestView* backtest = nullptr;
+        for (CView* v : app.GetWindowViews()) {
+            if (auto* b = dynamic_cast<CBackTestView*>(v))
+                backtest = b;
+            else
+                views.push_back(dynamic_cast<CKindView*>(v));
+        }
+        ASSERT_EQ(views.size(), 3u);
+        ASSERT_NE(backtest, nullptr);
         for (CKindView* v : views) {
             ASSERT_NE(v, nullptr);
             EXPECT_EQ(v->GetListFont(), app.Settings().m_quoteFont);
             EXPECT_EQ(v->GetListBackground(), app.Settings().m_quoteColors[0]);
         }
+        ExpectBackTestListLook(*backtest, app.Settings().m_quoteFont, app.Settings().m_quoteTextColor,
+                               app.Settings().m_quoteColors[0]);
 
         // Cancel changes nothing.
         dialogs->answer = false;
@@ -452,6 +478,7 @@ TEST_F(BrokerFixture, FontsAndColorsCommandsReachEveryOpenWindowAndAreKept)
             EXPECT_EQ(v->GetListTextColor(), RGB(10, 20, 30)) << v->GetKind();
             EXPECT_EQ(v->GetListBackground(), RGB(1, 2, 3)) << v->GetKind();
         }
+        ExpectBackTestListLook(*backtest, font, RGB(10, 20, 30), RGB(1, 2, 3));
         // The repainted page shows the new background below its title band.
         CBitmap picture;
         ASSERT_TRUE(views[0]->CaptureToBitmap(picture));
@@ -461,10 +488,13 @@ TEST_F(BrokerFixture, FontsAndColorsCommandsReachEveryOpenWindowAndAreKept)
         const QColor back = image.pixelColor(image.width() - 3, image.height() - 3);
         EXPECT_EQ(RGB(back.red(), back.green(), back.blue()), RGB(1, 2, 3));
         // A window opened afterwards starts with them too.
-        auto* later = dynamic_cast<CKindView*>(app.OpenWindowOfKind(kKindBackTesting, false)->GetFirstView());
+        auto* later = dynamic_cast<CKindView*>(app.OpenWindowOfKind(kKindTimeSales, false)->GetFirstView());
         ASSERT_NE(later, nullptr);
         EXPECT_EQ(later->GetListFont(), font);
         EXPECT_EQ(later->GetListBackground(), RGB(1, 2, 3));
+        auto* laterBacktest = dynamic_cast<CBackTestView*>(app.OpenWindowOfKind(kKindBackTesting, false)->GetFirstView());
+        ASSERT_NE(laterBacktest, nullptr);
+        ExpectBackTestListLook(*laterBacktest, font, RGB(10, 20, 30), RGB(1, 2, 3));
         CloseAndExit(app);
     }
     // Kept in the user interface settings file.
