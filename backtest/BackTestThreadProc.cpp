@@ -497,7 +497,7 @@ void CBackTestRun::WalkBars(const CString& symbol, const Strategy& strategy, CPr
     const bool longExit = s.ExitsLong();
     const bool amount = s.m_entryFlag == kAmountFlag;
     const double D = m_job.m_tStopParam;
-    // Calendar conversions are paid only for the trade inputs the exit formula reads.
+    // Trade inputs are set only when the exit formula reads them.
     const bool readsPrice = exit.SetTradeValue(0, 8);
     const bool readsQuantity = exit.SetTradeValue(0, 9);
     const bool readsDate = exit.SetTradeValue(0, 10);

@@ -2,7 +2,8 @@
 // crossover checked against a plain second implementation, an exit on the entry's price
 // and date, intra-bar testing over hourly bars with a missing day, the trailing stop and
 // the forced exit worked by hand, portfolio capital, sizes that open nothing, a strategy
-// that does not compile, and cancelling while history is loading.
+// that does not compile, cancelling while history is loading, and a long minute walk
+// across a clock change checked against a plain second implementation.
 #include "AnsweringSeriesServices.h"
 #include "../analytics/formula/FormulaTestSupport.h"
 
