@@ -149,10 +149,11 @@ bool CMarketDepthHandle::GetValue(int side, int index, int field, DWORD* value) 
         return false;
     const CMarketDepthLevel& level = (*levels)[static_cast<size_t>(index)];
     switch (field) {
-    case 1: *value = static_cast<DWORD>(static_cast<int64_t>(std::trunc(level.price * 1000.0))); return true;
+    // Thousandths rounded: 2.01 is 2010, not the 2009 a truncation of 2009.9999... gives.
+    case 1: *value = static_cast<DWORD>(static_cast<int32_t>(std::llround(level.price * 1000.0))); return true;
     case 2: *value = static_cast<DWORD>(level.size); return true;
-    case 4: *value = static_cast<DWORD>(level.sizeDirection); return true;
-    case 5: *value = static_cast<DWORD>(level.priceDirection); return true;
+    case 4: *value = static_cast<DWORD>(static_cast<int32_t>(level.sizeDirection)); return true;
+    case 5: *value = static_cast<DWORD>(static_cast<int32_t>(level.priceDirection)); return true;
     default: return false;
     }
 }
