@@ -4,6 +4,7 @@
 #include "broker/protocol/HistoryFormat.h"
 #include "broker/protocol/StreamRecord.h"
 #include "tools/testbroker/CHistoryGenerator.h"
+#include "tools/testbroker/SimBook.h"
 
 #include <array>
 #include <cstdint>
@@ -63,6 +64,8 @@ struct SimSymbol {
     // Injected books by source, until the symbol next moves.
     std::map<std::string, protocol::BookRecord> injectedBooks;
     uint64_t bookVersion = 0;
+    // The depth of each book source the symbol has ("L2", "NYSE", "INET", "TV"; "OPRA").
+    std::map<std::string, SimBook> books;
 
     std::array<MinuteActivity, 60> activity{};
     // Minute bars of today's live trades (exchange time), oldest first.
