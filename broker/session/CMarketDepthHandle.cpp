@@ -158,6 +158,15 @@ bool CMarketDepthHandle::GetValue(int side, int index, int field, DWORD* value) 
     }
 }
 
+bool CMarketDepthHandle::GetPrice(int side, int index, double* price) const
+{
+    const auto* levels = Side(side);
+    if (!levels || !price || index < 0 || index >= static_cast<int>(levels->size()))
+        return false;
+    *price = (*levels)[static_cast<size_t>(index)].price;
+    return true;
+}
+
 bool CMarketDepthHandle::GetText(int side, int index, int field, char* buffer, int size) const
 {
     const auto* levels = Side(side);
@@ -178,6 +187,8 @@ bool CMarketDepthHandle::GetText(int side, int index, int field, char* buffer, i
 
 bool CMarketDepthHandle::GetBidValue(int index, int field, DWORD* value) const { return GetValue(0, index, field, value); }
 bool CMarketDepthHandle::GetAskValue(int index, int field, DWORD* value) const { return GetValue(1, index, field, value); }
+bool CMarketDepthHandle::GetBidPrice(int index, double* price) const { return GetPrice(0, index, price); }
+bool CMarketDepthHandle::GetAskPrice(int index, double* price) const { return GetPrice(1, index, price); }
 bool CMarketDepthHandle::GetBidText(int index, int field, char* buffer, int size) const
 {
     return GetText(0, index, field, buffer, size);

@@ -43,6 +43,9 @@ public:
     bool GetBidValue(int index, int field, DWORD* value) const;
     bool GetAskValue(int index, int field, DWORD* value) const;
     bool GetBidText(int index, int field, char* buffer, int size) const;
+    // The level's price as the book holds it, with the value readers' refusals.
+    bool GetBidPrice(int index, double* price) const;
+    bool GetAskPrice(int index, double* price) const;
     bool GetAskText(int index, int field, char* buffer, int size) const;
     CString GetSymbol() const { return m_symbol; }
     CString GetSource() const;
@@ -51,6 +54,7 @@ public:
 private:
     const std::vector<CMarketDepthLevel>* Side(int side) const;
     bool GetValue(int side, int index, int field, DWORD* value) const;
+    bool GetPrice(int side, int index, double* price) const;
     bool GetText(int side, int index, int field, char* buffer, int size) const;
 
     CMarketDepthStore& m_store;
