@@ -78,11 +78,12 @@ std::vector<CListColumn> ParseListLayout(const char* text, int kinds)
     return columns;
 }
 
-std::vector<CListColumn> DefaultListLayout(int kinds)
+std::vector<CListColumn> DefaultListLayout(int kinds, const std::function<int(int kind)>& widthOf)
 {
     std::vector<CListColumn> columns;
     for (int kind = 0; kind < kinds; ++kind)
-        columns.push_back({kind, kDefaultColumnWidth});
+        columns.push_back(
+            {kind, std::clamp(widthOf ? std::max(widthOf(kind), kListColumnWidth) : kListColumnWidth, 0, kMaxColumnWidth)});
     return columns;
 }
 

@@ -4,6 +4,7 @@
 
 #include "platform/core/CString.h"
 
+#include <functional>
 #include <vector>
 
 struct CListColumn {
@@ -12,7 +13,7 @@ struct CListColumn {
     bool operator==(const CListColumn&) const = default;
 };
 
-inline constexpr int kDefaultColumnWidth = 50;
+inline constexpr int kListColumnWidth = 50;
 inline constexpr int kMaxColumnWidth = 2000;
 // The longest first line a layout file may have.
 inline constexpr int kMaxLayoutLine = 4096;
@@ -23,8 +24,9 @@ CString FormatListLayout(const std::vector<CListColumn>& columns);
 // part that is no whole number ends the text; a kind given again is skipped, so each kind
 // shows once; widths lie in 0..kMaxColumnWidth.
 std::vector<CListColumn> ParseListLayout(const char* text, int kinds);
-// Every kind in order, kDefaultColumnWidth wide.
-std::vector<CListColumn> DefaultListLayout(int kinds);
+// Every kind in order, kListColumnWidth wide, or as wide as widthOf(kind) says when that
+// is wider.
+std::vector<CListColumn> DefaultListLayout(int kinds, const std::function<int(int kind)>& widthOf = {});
 
 enum class ELayoutFile { kMissing, kRead, kDamaged };
 // The file's first line, white space cut at its end. A first line longer than

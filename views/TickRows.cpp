@@ -42,6 +42,17 @@ bool BuildRow(CPriceSeries& series, int v, CListRow& row, bool tick)
 
 } // namespace
 
+const char* ListColumnSample(bool tickMode, int kind)
+{
+    static constexpr const char* kTick[kTickKindCount] = {"12/31/2026", "00:00:00", "9999.99", "999,999",
+                                                          "NASD",       "0",        "Trade",   ""};
+    static constexpr const char* kBar[kBarKindCount] = {"12/31/2026", "00:00:00", "9999.99", "9999.99",
+                                                        "9999.99",    "9999.99",  "999,999,999"};
+    if (kind < 0 || kind >= KindCount(tickMode))
+        return "";
+    return tickMode ? kTick[kind] : kBar[kind];
+}
+
 const char* ListColumnTitle(bool tickMode, int kind)
 {
     if (kind < 0 || kind >= KindCount(tickMode))

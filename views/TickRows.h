@@ -19,6 +19,8 @@ inline constexpr int KindCount(bool tickMode)
 }
 // The title of a column kind; "" outside the mode's kinds.
 const char* ListColumnTitle(bool tickMode, int kind);
+// A text as wide as the column's widest usual value ("12/31/2026", "00:00:00", a price...).
+const char* ListColumnSample(bool tickMode, int kind);
 
 // Tick flag bits.
 inline constexpr int kTickFlagNewHigh = 0x20;

@@ -510,6 +510,9 @@ void CSimMarket::Trade(SimSymbol& s, double price, uint32_t size, const std::str
         if (s.todayBars.size() > 1440)
             s.todayBars.erase(s.todayBars.begin());
     }
+    s.todayTicks.push_back({s.tradeTime, price, price, price, price, static_cast<double>(size)});
+    if (s.todayTicks.size() > SimSymbol::kTodayTicks)
+        s.todayTicks.pop_front();
 
     protocol::TradeRecord t;
     t.symbol = s.symbol;

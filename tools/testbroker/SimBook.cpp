@@ -103,7 +103,7 @@ void SimBook::MoveParticipants(int side, double inside, double tick, bool option
         else if (roll < 40)
             q.size = RandomSize(option, rng);
         if (better(q.price, inside))
-            q.price = inside; // hit: back to the inside
+            q.price = RoundCents(inside + deeper * static_cast<double>(rng() % 3)); // passed: at or behind the inside
         const double steps = std::fabs(q.price - inside) / tick;
         if (steps > kMaxSteps + 0.5)
             q.price = RoundCents(inside + deeper * static_cast<double>(rng() % 3));

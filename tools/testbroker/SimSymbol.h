@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <optional>
 #include <string>
@@ -70,6 +71,9 @@ struct SimSymbol {
     std::array<MinuteActivity, 60> activity{};
     // Minute bars of today's live trades (exchange time), oldest first.
     std::vector<protocol::HistoryBar> todayBars;
+    // Today's newest live trades as ticks (o = h = l = c = price), oldest first.
+    std::deque<protocol::HistoryBar> todayTicks;
+    static constexpr size_t kTodayTicks = 4096;
 };
 
 // The quote field of an id, when the symbol has it.
