@@ -20,10 +20,10 @@ bool BuildRow(CPriceSeries& series, int v, CListRow& row, bool tick)
 {
     row = CListRow{};
     const std::lock_guard<CPriceSeries> lock(series);
-    // A tick's time is where its record starts: a tick from history fills a two-second slot
-    // whose end lies after it. A bar shows the end of its period.
+    // A record's time is where it starts: a tick from history fills a two-second slot whose
+    // end lies after it, and a day's bar ends at the next midnight.
     DWORD feedTime = 0;
-    if (!series.GetBarTime(v, tick ? 0 : 1, feedTime))
+    if (!series.GetBarTime(v, 0, feedTime))
         return false;
     row.feedTime = feedTime;
     row.texts[0] = RowDateText(feedTime);

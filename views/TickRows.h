@@ -38,8 +38,8 @@ struct CListRow {
 CString RowDateText(DWORD feedTime);
 CString RowTimeText(DWORD feedTime);
 
-// The row of the series' visible index v, read under the series' lock: a tick at the time
-// it was made, a bar at the end of its period. False when the record's time cannot be read. A record without data gives empty field texts (a tick's
+// The row of the series' visible index v, read under the series' lock, at the time its
+// record starts. False when the record's time cannot be read. A record without data gives empty field texts (a tick's
 // Type then is empty, and the list draws only its background).
 bool BuildTickRow(CPriceSeries& series, int v, CListRow& row);
 bool BuildBarRow(CPriceSeries& series, int v, CListRow& row);
