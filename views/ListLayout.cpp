@@ -93,13 +93,19 @@ ELayoutFile ReadListLayoutFile(const CString& path, CString& text)
     std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path, "rb"), &std::fclose);
     if (!file)
         return ELayoutFile::kMissing;
+    return ReadListLayoutLine(file.get(), text);
+}
+
+ELayoutFile ReadListLayoutLine(std::FILE* file, CString& text)
+{
+    text.Empty();
     std::string line;
-    for (int c = std::fgetc(file.get()); c != EOF && c != '\n'; c = std::fgetc(file.get())) {
+    for (int c = std::fgetc(file); c != EOF && c != '\n'; c = std::fgetc(file)) {
         if (c == '\0' || line.size() >= static_cast<size_t>(kMaxLayoutLine))
             return ELayoutFile::kDamaged;
         line += static_cast<char>(c);
     }
-    if (std::ferror(file.get()))
+    if (std::ferror(file))
         return ELayoutFile::kDamaged;
     while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back())))
         line.pop_back();

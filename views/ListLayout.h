@@ -4,6 +4,7 @@
 
 #include "platform/core/CString.h"
 
+#include <cstdio>
 #include <functional>
 #include <vector>
 
@@ -32,5 +33,7 @@ enum class ELayoutFile { kMissing, kRead, kDamaged };
 // The file's first line, white space cut at its end. A first line longer than
 // kMaxLayoutLine, or one holding a NUL byte, makes the file damaged.
 ELayoutFile ReadListLayoutFile(const CString& path, CString& text);
+// The same from an open file (kRead or kDamaged).
+ELayoutFile ReadListLayoutLine(std::FILE* file, CString& text);
 // Writes the text and a line end through a temporary file; false with the error text.
 bool WriteListLayoutFile(const CString& path, const CString& text, CString& error);

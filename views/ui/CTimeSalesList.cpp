@@ -3,14 +3,7 @@
 #include "analytics/series/CPriceSeries.h"
 #include "platform/ui/CDC.h"
 #include "platform/ui/CFont.h"
-#include "views/ui/ListCells.h"
 #include "views/ui/ReadableColor.h"
-
-namespace {
-
-constexpr UINT kTickText = DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_EXPANDTABS | DT_END_ELLIPSIS;
-
-} // namespace
 
 BOOL CTimeSalesList::CreateList(CWnd* parent, UINT id, TypedCharFn typed)
 {
@@ -60,6 +53,7 @@ void CTimeSalesList::ApplyLayout(const std::vector<CListColumn>& columns)
 {
     while (GetColumnCount() > 0)
         DeleteColumn(0);
+    m_cells.Invalidate();
     m_shown.fill(false);
     int at = 0;
     for (const CListColumn& column : columns) {
@@ -111,13 +105,15 @@ void CTimeSalesList::ToggleColumn(int kind)
         }
         m_shown[static_cast<size_t>(kind)] = false;
     }
+    m_cells.Invalidate();
     Invalidate();
 }
 
 void CTimeSalesList::SetLook(CFont* font, CFont* struckFont, int rowHeight, int blankWidth, COLORREF textColor)
 {
-    m_pFont = font;
-    m_pStruckFont = struckFont;
+    m_font = font ? font->ToQFont() : QFont();
+    m_struckFont = struckFont ? struckFont->ToQFont() : m_font;
+    m_struckFont.setStrikeOut(true);
     m_nRowHeight = rowHeight;
     m_nBlankWidth = blankWidth;
     m_textColor = textColor;
@@ -163,7 +159,8 @@ void CTimeSalesList::DrawItem(LPDRAWITEMSTRUCT draw)
 {
     CDC* dc = CDC::FromHandle(draw->hDC);
     const int item = static_cast<int>(draw->itemID);
-    if (!dc || item < 0 || !m_pSeries)
+    QPainter* painter = dc ? dc->GetPainter() : nullptr;
+    if (!painter || item < 0 || !m_pSeries)
         return;
     if (!m_bCachedValid || m_nCachedItem != item) {
         m_nCachedItem = item;
@@ -173,37 +170,41 @@ void CTimeSalesList::DrawItem(LPDRAWITEMSTRUCT draw)
         return;
     const CListRow& row = m_cached;
     const CRect rowRect(draw->rcItem);
-    const int saved = dc->SaveDC();
+    const CRect part = PaintedPart(*dc, rowRect);
     COLORREF text = m_textColor;
-    CFont* font = m_pFont;
+    bool struck = false;
     if (m_bTickMode) {
-        CRect clip;
-        dc->GetClipBox(&clip);
-        CRect fill;
-        if (!fill.IntersectRect(clip, rowRect))
-            fill = rowRect;
         const COLORREF background = m_colors[static_cast<size_t>(TickBackgroundIndex(row.flags))];
-        dc->FillSolidRect(&fill, background);
-        if (row.texts[6].IsEmpty()) { // no trade, bid or ask here
-            dc->RestoreDC(saved);
+        painter->fillRect(ToQRect(part), ToQColor(background));
+        if (row.texts[6].IsEmpty()) // no trade, bid or ask here
             return;
-        }
         const int textIndex = TickTextIndex(row.flags);
         if (textIndex >= 0)
             text = m_colors[static_cast<size_t>(textIndex)];
         text = Readable(text, background);
-        if (TickStruckOut(row.flags) && m_pStruckFont)
-            font = m_pStruckFont;
+        struck = TickStruckOut(row.flags);
     }
-    if (font)
-        dc->SelectObject(font);
-    dc->SetBkMode(TRANSPARENT);
-    dc->SetTextColor(text);
-    ForEachPaintedCell(*this, *dc, rowRect, [&](int kind, const CRect& cell) {
+    painter->setFont(struck ? m_struckFont : m_font);
+    painter->setPen(ToQColor(text));
+    m_cells.ForEachPainted(*this, part, rowRect, [&](int kind, const CRect& cell) {
         if (kind >= 0 && kind < kTickKindCount)
-            DrawCellText(*dc, row.texts[static_cast<size_t>(kind)], cell, 2 * m_nBlankWidth, kTickText);
+            PaintCellText(*painter, row.texts[static_cast<size_t>(kind)], cell, 2 * m_nBlankWidth, true);
     });
-    dc->RestoreDC(saved);
+}
+
+void CTimeSalesList::OnHeaderChanged(NMHDR*, LRESULT* result)
+{
+    *result = 0;
+    m_cells.Invalidate();
+}
+
+const CMessageMap& CTimeSalesList::GetMessageMap() const
+{
+    static const CMessageMap map = MessageMapFor<CTimeSalesList>(CListCtrl::GetMessageMap())
+                                       .Notify(HDN_ENDTRACK, 0, &CTimeSalesList::OnHeaderChanged)
+                                       .Notify(HDN_ENDDRAG, 0, &CTimeSalesList::OnHeaderChanged)
+                                       .Build();
+    return map;
 }
 
 void CTimeSalesList::MeasureItem(LPMEASUREITEMSTRUCT measure)

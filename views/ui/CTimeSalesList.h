@@ -7,6 +7,9 @@
 #include "platform/ui/CListCtrl.h"
 #include "views/ListLayout.h"
 #include "views/TickRows.h"
+#include "views/ui/ListCells.h"
+
+#include <QFont>
 
 #include <array>
 #include <functional>
@@ -52,11 +55,14 @@ public:
 
     void DrawItem(LPDRAWITEMSTRUCT draw) override;
     void MeasureItem(LPMEASUREITEMSTRUCT measure) override;
+    const CMessageMap& GetMessageMap() const override;
 
 protected:
     void OnChar(UINT ch, UINT repeat, UINT flags) override;
 
 private:
+    void OnHeaderChanged(NMHDR*, LRESULT* result);
+
     // The series' visible index of an item: the newest record at the top.
     bool IndexOfItem(int item, int& index) const;
 
@@ -66,8 +72,9 @@ private:
     CString m_key;
     std::array<COLORREF, 11> m_colors{};
     COLORREF m_textColor = 0;
-    CFont* m_pFont = nullptr;
-    CFont* m_pStruckFont = nullptr;
+    QFont m_font;
+    QFont m_struckFont;
+    CCellGeometry m_cells;
     int m_nRowHeight = 16;
     int m_nBlankWidth = 3;
     TypedCharFn m_typed;

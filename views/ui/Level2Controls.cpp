@@ -7,7 +7,6 @@
 #include "platform/ui/CFont.h"
 #include "platform/ui/CWndMessage.h"
 #include "views/ui/FieldPanelLook.h"
-#include "views/ui/ListCells.h"
 #include "views/ui/ListWindowIds.h"
 
 #include <algorithm>
@@ -61,6 +60,7 @@ void CBookSideList::SetupColumns(bool timeMode)
     m_bColumnsMade = true;
     while (GetColumnCount() > 0)
         DeleteColumn(0);
+    m_cells.Invalidate();
     m_columnTexts.clear();
     int at = 0;
     for (const CBookColumn& column : BookColumns(timeMode, m_nSide)) {
@@ -88,6 +88,7 @@ void CBookSideList::SetLook(CFont* font, int rowHeight, int blankWidth, COLORREF
     m_nRowHeight = rowHeight;
     m_nBlankWidth = blankWidth;
     m_textColor = textColor;
+    m_qfont = font ? font->ToQFont() : QFont();
     if (font && m_hWnd)
         SetFont(font, TRUE);
     Invalidate();
@@ -97,26 +98,34 @@ void CBookSideList::DrawItem(LPDRAWITEMSTRUCT draw)
 {
     CDC* dc = CDC::FromHandle(draw->hDC);
     const int index = static_cast<int>(draw->itemID);
-    if (!dc || index < 0 || index >= static_cast<int>(m_rows.size()))
+    QPainter* painter = dc ? dc->GetPainter() : nullptr;
+    if (!painter || index < 0 || index >= static_cast<int>(m_rows.size()))
         return;
     const CBookRow& row = m_rows[static_cast<size_t>(index)];
     const CRect rowRect(draw->rcItem);
-    CRect clip;
-    dc->GetClipBox(&clip);
-    CRect fill;
-    if (!fill.IntersectRect(clip, rowRect))
-        fill = rowRect;
-    dc->FillSolidRect(&fill, row.color);
-    CFont* old = m_pFont ? dc->SelectObject(m_pFont) : nullptr;
-    dc->SetBkColor(row.color);
-    dc->SetBkMode(TRANSPARENT);
-    dc->SetTextColor(m_textColor);
-    ForEachPaintedCell(*this, *dc, rowRect, [&](int text, const CRect& cell) {
+    const CRect part = PaintedPart(*dc, rowRect);
+    painter->fillRect(ToQRect(part), ToQColor(row.color));
+    painter->setFont(m_qfont);
+    painter->setPen(ToQColor(m_textColor));
+    m_cells.ForEachPainted(*this, part, rowRect, [&](int text, const CRect& cell) {
         if (text >= 0 && text < kBookTextCount)
-            DrawCellText(*dc, row.texts[static_cast<size_t>(text)], cell, 2 * m_nBlankWidth);
+            PaintCellText(*painter, row.texts[static_cast<size_t>(text)], cell, 2 * m_nBlankWidth);
     });
-    if (old)
-        dc->SelectObject(old);
+}
+
+void CBookSideList::OnHeaderChanged(NMHDR*, LRESULT* result)
+{
+    *result = 0;
+    m_cells.Invalidate();
+}
+
+const CMessageMap& CBookSideList::GetMessageMap() const
+{
+    static const CMessageMap map = MessageMapFor<CBookSideList>(CListCtrl::GetMessageMap())
+                                       .Notify(HDN_ENDTRACK, 0, &CBookSideList::OnHeaderChanged)
+                                       .Notify(HDN_ENDDRAG, 0, &CBookSideList::OnHeaderChanged)
+                                       .Build();
+    return map;
 }
 
 void CBookSideList::MeasureItem(LPMEASUREITEMSTRUCT measure)
@@ -161,9 +170,16 @@ void CMMLogList::SetLook(CFont* font, int rowHeight, int blankWidth)
     m_pFont = font;
     m_nRowHeight = rowHeight;
     m_nBlankWidth = blankWidth;
+    m_qfont = font ? font->ToQFont() : QFont();
     if (font && m_hWnd)
         SetFont(font, TRUE);
     Invalidate();
+}
+
+void CMMLogList::OnHeaderChanged(NMHDR*, LRESULT* result)
+{
+    *result = 0;
+    m_cells.Invalidate();
 }
 
 LRESULT CMMLogList::OnLogEntry(CWndMessage& message)
@@ -185,16 +201,16 @@ void CMMLogList::DrawItem(LPDRAWITEMSTRUCT draw)
     const size_t index = static_cast<size_t>(draw->itemID);
     if (!dc || static_cast<int>(draw->itemID) < 0 || index >= m_log.Size())
         return;
+    QPainter* painter = dc->GetPainter();
+    if (!painter)
+        return;
     const CMMLogEntry& entry = m_log.At(index);
-    const int saved = dc->SaveDC();
-    if (m_pFont)
-        dc->SelectObject(m_pFont);
-    dc->SetBkMode(TRANSPARENT);
-    dc->SetTextColor(MMLogTextColor(entry));
-    ForEachPaintedCell(*this, *dc, CRect(draw->rcItem), [&](int column, const CRect& cell) {
-        DrawCellText(*dc, MMLogColumnText(entry, column), cell, 2 * m_nBlankWidth);
+    const CRect rowRect(draw->rcItem);
+    painter->setFont(m_qfont);
+    painter->setPen(ToQColor(MMLogTextColor(entry)));
+    m_cells.ForEachPainted(*this, PaintedPart(*dc, rowRect), rowRect, [&](int column, const CRect& cell) {
+        PaintCellText(*painter, MMLogColumnText(entry, column), cell, 2 * m_nBlankWidth);
     });
-    dc->RestoreDC(saved);
 }
 
 void CMMLogList::MeasureItem(LPMEASUREITEMSTRUCT measure)
@@ -212,8 +228,11 @@ void CMMLogList::OnChar(UINT ch, UINT repeat, UINT flags)
 
 const CMessageMap& CMMLogList::GetMessageMap() const
 {
-    static const CMessageMap map =
-        MessageMapFor<CMMLogList>(CListCtrl::GetMessageMap()).Message(WM_DEPTH_UPDATE, &CMMLogList::OnLogEntry).Build();
+    static const CMessageMap map = MessageMapFor<CMMLogList>(CListCtrl::GetMessageMap())
+                                       .Message(WM_DEPTH_UPDATE, &CMMLogList::OnLogEntry)
+                                       .Notify(HDN_ENDTRACK, 0, &CMMLogList::OnHeaderChanged)
+                                       .Notify(HDN_ENDDRAG, 0, &CMMLogList::OnHeaderChanged)
+                                       .Build();
     return map;
 }
 

@@ -6,6 +6,9 @@
 #include "platform/ui/CWnd.h"
 #include "views/Level2Book.h"
 #include "views/MMLog.h"
+#include "views/ui/ListCells.h"
+
+#include <QFont>
 
 #include <array>
 #include <functional>
@@ -38,12 +41,17 @@ public:
 
     void DrawItem(LPDRAWITEMSTRUCT draw) override;
     void MeasureItem(LPMEASUREITEMSTRUCT measure) override;
+    const CMessageMap& GetMessageMap() const override;
 
 protected:
     void OnChar(UINT ch, UINT repeat, UINT flags) override;
 
 private:
+    void OnHeaderChanged(NMHDR*, LRESULT* result);
+
     const int m_nSide;
+    CCellGeometry m_cells;
+    QFont m_qfont;
     bool m_bTimeMode = false;
     bool m_bColumnsMade = false;
     std::vector<int> m_columnTexts;
@@ -74,8 +82,11 @@ protected:
 
 private:
     LRESULT OnLogEntry(CWndMessage& message);
+    void OnHeaderChanged(NMHDR*, LRESULT* result);
 
     CMMLog m_log;
+    CCellGeometry m_cells;
+    QFont m_qfont;
     CMarketDepthHandle* m_pHandle = nullptr;
     CFont* m_pFont = nullptr;
     int m_nRowHeight = 16;
