@@ -8,6 +8,7 @@
 #include "platform/ui/CWndMessage.h"
 #include "views/ui/FieldPanelLook.h"
 #include "views/ui/ListWindowIds.h"
+#include "views/ui/ReadableColor.h"
 
 #include <algorithm>
 
@@ -67,6 +68,7 @@ void CBookSideList::SetupColumns(bool timeMode)
         InsertColumn(at++, column.title, LVCFMT_LEFT, column.width, column.text);
         m_columnTexts.push_back(column.text);
     }
+    FitColumns();
     Invalidate();
 }
 
@@ -91,7 +93,23 @@ void CBookSideList::SetLook(CFont* font, int rowHeight, int blankWidth, COLORREF
     m_qfont = font ? font->ToQFont() : QFont();
     if (font && m_hWnd)
         SetFont(font, TRUE);
+    FitColumns();
     Invalidate();
+}
+
+void CBookSideList::FitColumns()
+{
+    // Each column at least as wide as its title and its usual texts in this font.
+    const QFontMetrics metrics(m_qfont);
+    const std::vector<CBookColumn> columns = BookColumns(m_bTimeMode, m_nSide);
+    for (int column = 0; column < GetColumnCount() && column < static_cast<int>(columns.size()); ++column) {
+        const CBookColumn& c = columns[static_cast<size_t>(column)];
+        const char* sample = c.text == kBookPrice ? "9999.99" : c.text == kBookSize ? "99,999" : c.text == kBookTime ? "00:00:00" : c.text == kBookParticipant ? "NSDQ" : "+";
+        const int needed =
+            std::max(metrics.horizontalAdvance(c.title), metrics.horizontalAdvance(sample)) + 4 * m_nBlankWidth + 2;
+        SetColumnWidth(column, std::max(c.width, needed));
+    }
+    m_cells.Invalidate();
 }
 
 void CBookSideList::DrawItem(LPDRAWITEMSTRUCT draw)
@@ -173,6 +191,17 @@ void CMMLogList::SetLook(CFont* font, int rowHeight, int blankWidth)
     m_qfont = font ? font->ToQFont() : QFont();
     if (font && m_hWnd)
         SetFont(font, TRUE);
+    // Each column at least as wide as its title and its widest usual text in this font.
+    static constexpr const char* kSamples[5] = {"NSDQ", "+99,999 x 99,999", "+999.99 x 999.99", "Ask Price Down",
+                                                "00:00:00"};
+    const QFontMetrics metrics(m_qfont);
+    for (int column = 0; column < GetColumnCount() && column < 5; ++column) {
+        const int needed = std::max(metrics.horizontalAdvance(kMMLogColumns[column].title),
+                                    metrics.horizontalAdvance(kSamples[column])) +
+                           4 * m_nBlankWidth + 2;
+        SetColumnWidth(column, std::max(kMMLogColumns[column].width, needed));
+    }
+    m_cells.Invalidate();
     Invalidate();
 }
 
@@ -207,7 +236,7 @@ void CMMLogList::DrawItem(LPDRAWITEMSTRUCT draw)
     const CMMLogEntry& entry = m_log.At(index);
     const CRect rowRect(draw->rcItem);
     painter->setFont(m_qfont);
-    painter->setPen(ToQColor(MMLogTextColor(entry)));
+    painter->setPen(ToQColor(Legible(MMLogTextColor(entry), GetBkColor())));
     m_cells.ForEachPainted(*this, PaintedPart(*dc, rowRect), rowRect, [&](int column, const CRect& cell) {
         PaintCellText(*painter, MMLogColumnText(entry, column), cell, 2 * m_nBlankWidth);
     });

@@ -48,6 +48,7 @@ protected:
 
 private:
     void OnHeaderChanged(NMHDR*, LRESULT* result);
+    void FitColumns();
 
     const int m_nSide;
     CCellGeometry m_cells;

@@ -18,3 +18,15 @@ inline COLORREF Readable(COLORREF text, COLORREF fill)
         return text;
     return back < 128 ? RGB(255, 255, 255) : RGB(0, 0, 0);
 }
+
+// The colour itself where it stands out from the fill, else the same hue darkened (on a
+// light fill) or lightened (on a dark one) until it does.
+inline COLORREF Legible(COLORREF color, COLORREF fill)
+{
+    const int back = Luminance(fill);
+    for (int step = 0; step < 8 && std::abs(Luminance(color) - back) < 90; ++step) {
+        auto scale = [back](int c) { return back >= 128 ? c * 3 / 4 : c + (255 - c) / 3; };
+        color = RGB(scale(GetRValue(color)), scale(GetGValue(color)), scale(GetBValue(color)));
+    }
+    return color;
+}
