@@ -214,7 +214,7 @@ void CMainFrame::SetExtSession(BOOL on)
         m_extSession.SetCheck(on ? 1 : 0);
 }
 
-int CMainFrame::ApplySymbolInterval(CView* source, BOOL)
+int CMainFrame::ApplySymbolInterval(CView* source, BOOL includeSource)
 {
     CWorkstationApp* app = GetWorkstationApp();
     if (!source) {
@@ -239,7 +239,7 @@ int CMainFrame::ApplySymbolInterval(CView* source, BOOL)
     const int symbolGroup = sourceDoc ? sourceDoc->GetLinkState().GetSymbolGroup() : kLinkBroadcastNone;
     CSymbolIntervalMsg msg{symbol, interval, IsExtSession() != FALSE};
     int told = 0;
-    if (source) {
+    if (source && includeSource) {
         source->SendMessage(WM_SET_SYMBOL_INTERVAL, static_cast<WPARAM>(kLinkBroadcastAll),
                             reinterpret_cast<LPARAM>(&msg));
         ++told;

@@ -54,9 +54,11 @@ public:
     void SetExtSession(BOOL on);
 
     // Validates the two boxes and sends WM_APP+6 (with the source's link group) to the
-    // windows linked with the source; the active window when source is null. Nothing
-    // happens for a blank symbol. Returns how many windows were told.
-    int ApplySymbolInterval(CView* source, BOOL flag) override;
+    // windows linked with the source (the active window's when source is null), and to the
+    // source itself with includeSource (the toolbar's Go). A window's own broadcast passes
+    // FALSE: it never comes back to it. Nothing happens for a blank symbol. Returns how
+    // many windows were told.
+    int ApplySymbolInterval(CView* source, BOOL includeSource) override;
 
     // Accounts: mode 0 the current account, 1 all, 2 those named.
     void GetTargetAccounts(int mode, const std::vector<CString>& names, std::vector<CAccountInfo>& out) const override;

@@ -24,8 +24,10 @@ public:
     virtual CString GetIntervalBox() const = 0;
     virtual void SetIntervalBox(const char* text, BOOL add) = 0;
     virtual BOOL IsExtSession() const = 0;
-    // Validates the boxes and sends WM_APP+6 to the windows linked with the source.
-    virtual int ApplySymbolInterval(CView* source, BOOL flag) = 0;
+    // Validates the boxes and sends WM_APP+6 to the windows linked with the source, and to
+    // the source itself with includeSource; a window broadcasting its own symbol passes
+    // FALSE.
+    virtual int ApplySymbolInterval(CView* source, BOOL includeSource) = 0;
 
     // Accounts: mode 0 the current account, 1 all, 2 those named.
     virtual void GetTargetAccounts(int mode, const std::vector<CString>& names,

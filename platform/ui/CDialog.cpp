@@ -10,6 +10,8 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 
 namespace {
@@ -93,7 +95,7 @@ INT_PTR CDialog::DoModal()
     auto* dlg = qobject_cast<QDialog*>(GetWidget());
     const HWND self = m_hWnd;
     m_nModalResult = -1;
-    OnInitDialog();
+    const BOOL focusChosen = !OnInitDialog();
     if (!CWnd::FromHandle(self))
         return m_nModalResult;  // ended during initialisation
     if (m_nModalResult != -1) {
@@ -104,6 +106,23 @@ INT_PTR CDialog::DoModal()
         return -1;
     dlg->setModal(true);
     CenterWindow();
+    if (focusChosen) {
+        // The dialog set the focus and the selection itself: showing it must not select
+        // the whole text of its focused edit (Qt does on a dialog's first show).
+        QPointer<QLineEdit> edit = qobject_cast<QLineEdit*>(dlg->focusWidget());
+        const int start = edit ? static_cast<int>(edit->selectionStart()) : -1;
+        const int length = edit ? static_cast<int>(edit->selectedText().size()) : 0;
+        const int cursor = edit ? edit->cursorPosition() : 0;
+        dlg->show();
+        if (edit) {
+            if (length > 0)
+                edit->setSelection(start, length);
+            else {
+                edit->deselect();
+                edit->setCursorPosition(cursor);
+            }
+        }
+    }
     m_inModalLoop = true;
     dlg->exec();
     m_inModalLoop = false;

@@ -11,12 +11,14 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTreeView>
 
 #include <cstring>
 #include <set>
+#include <vector>
 
 namespace {
 
@@ -25,13 +27,43 @@ CListCtrl* ListOf(const QWidget* tree)
     return dynamic_cast<CListCtrl*>(CWnd::FromWidget(tree));
 }
 
-// The Qt view: asks the list before a label edit starts.
+// The Qt view: asks the list before a label edit starts, and tells whether a selection
+// change comes from the user's mouse or keys or from the program changing the rows.
 class QxTreeView : public QTreeView {
 public:
     using QTreeView::QTreeView;
     bool IsEditing() const { return state() == EditingState; }
+    bool IsUserChange() const { return userInput > 0 && programChange == 0; }
+
+    int userInput = 0;      // inside a mouse or key event of the list
+    int programChange = 0;  // inside a change the program makes (rows, columns, states, order)
 
 protected:
+    void mousePressEvent(QMouseEvent* e) override
+    {
+        ++userInput;
+        QTreeView::mousePressEvent(e);
+        --userInput;
+    }
+    void mouseReleaseEvent(QMouseEvent* e) override
+    {
+        ++userInput;
+        QTreeView::mouseReleaseEvent(e);
+        --userInput;
+    }
+    void mouseDoubleClickEvent(QMouseEvent* e) override
+    {
+        ++userInput;
+        QTreeView::mouseDoubleClickEvent(e);
+        --userInput;
+    }
+    void keyPressEvent(QKeyEvent* e) override
+    {
+        ++userInput;
+        QTreeView::keyPressEvent(e);
+        --userInput;
+    }
+
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override
     {
         if (index.isValid() && index.column() == 0 && (editTriggers() & trigger || trigger == AllEditTriggers)) {
@@ -227,6 +259,27 @@ ListDelegate* Delegate(QWidget* w)
     return t ? dynamic_cast<ListDelegate*>(t->itemDelegate()) : nullptr;
 }
 
+// Marks the selection changes Qt makes while the program changes the list (a removed
+// current row moves the selection, say) as the program's.
+class ProgramChange {
+public:
+    explicit ProgramChange(QWidget* w) : m_view(dynamic_cast<QxTreeView*>(Tree(w)))
+    {
+        if (m_view)
+            ++m_view->programChange;
+    }
+    ~ProgramChange()
+    {
+        if (m_view)
+            --m_view->programChange;
+    }
+    ProgramChange(const ProgramChange&) = delete;
+    ProgramChange& operator=(const ProgramChange&) = delete;
+
+private:
+    QPointer<QxTreeView> m_view;
+};
+
 }  // namespace
 
 // The header.
@@ -409,6 +462,12 @@ QWidget* CListCtrl::CreateWidget(QWidget* parent)
     return tree;
 }
 
+bool CListCtrl::IsUserChange() const
+{
+    auto* view = dynamic_cast<QxTreeView*>(Tree(GetWidget()));
+    return view && view->IsUserChange();
+}
+
 LRESULT CListCtrl::SendListNotify(UINT code, NMHDR* header)
 {
     return NotifyParent(code, header);
@@ -440,6 +499,7 @@ CHeaderCtrl* CListCtrl::GetHeaderCtrl() const
 
 int CListCtrl::InsertColumn(int column, const char* heading, int format, int width, int subItem)
 {
+    const ProgramChange change(GetWidget());
     QxListModel* m = Model(GetWidget());
     if (!m || column < 0)
         return -1;
@@ -462,6 +522,7 @@ int CListCtrl::InsertColumn(int column, const LVCOLUMN* info)
 
 BOOL CListCtrl::DeleteColumn(int column)
 {
+    const ProgramChange change(GetWidget());
     QxListModel* m = Model(GetWidget());
     if (!m || column < 0 || column >= static_cast<int>(m->columns.size()))
         return FALSE;
@@ -549,6 +610,7 @@ BOOL CListCtrl::GetColumnOrderArray(int* order, int count) const
 
 BOOL CListCtrl::SetColumnOrderArray(int count, const int* order)
 {
+    const ProgramChange change(GetWidget());
     CHeaderCtrl* h = GetHeaderCtrl();
     const BOOL ok = h ? h->SetOrderArray(count, order) : FALSE;
     if (ok)
@@ -591,6 +653,7 @@ int CListCtrl::InsertItem(const LVITEM* item)
 
 int CListCtrl::InsertItem(UINT mask, int index, const char* text, UINT state, UINT stateMask, int image, LPARAM data)
 {
+    const ProgramChange change(GetWidget());
     QxListModel* m = Model(GetWidget());
     if (!m || index < 0)
         return -1;
@@ -609,6 +672,7 @@ int CListCtrl::InsertItem(UINT mask, int index, const char* text, UINT state, UI
 
 BOOL CListCtrl::SetItem(const LVITEM* item)
 {
+    const ProgramChange change(GetWidget());
     QxListModel* m = Model(GetWidget());
     if (!m || !item || item->iItem < 0 || item->iItem >= static_cast<int>(m->rows.size()))
         return FALSE;
@@ -688,6 +752,7 @@ DWORD_PTR CListCtrl::GetItemData(int item) const
 
 BOOL CListCtrl::SetItemState(int item, UINT state, UINT mask)
 {
+    const ProgramChange change(GetWidget());
     QTreeView* t = Tree(GetWidget());
     QxListModel* m = Model(GetWidget());
     if (!t || !m || item >= static_cast<int>(m->rows.size()))
@@ -740,6 +805,7 @@ UINT CListCtrl::GetItemState(int item, UINT mask) const
 
 BOOL CListCtrl::DeleteItem(int item)
 {
+    const ProgramChange change(GetWidget());
     QxListModel* m = Model(GetWidget());
     if (!m || item < 0 || item >= static_cast<int>(m->rows.size()))
         return FALSE;
@@ -754,6 +820,7 @@ BOOL CListCtrl::DeleteItem(int item)
 
 BOOL CListCtrl::DeleteAllItems()
 {
+    const ProgramChange change(GetWidget());
     QxListModel* m = Model(GetWidget());
     if (!m)
         return FALSE;
@@ -762,15 +829,27 @@ BOOL CListCtrl::DeleteAllItems()
     NMLISTVIEW all;
     all.iItem = -1;
     if (!SendListNotify(LVN_DELETEALLITEMS, &all.hdr)) {
-        for (size_t i = 0; i < m->rows.size(); ++i) {
-            NMLISTVIEW n;
-            n.iItem = static_cast<int>(i);
-            n.lParam = static_cast<LPARAM>(m->rows[i].data);
-            SendListNotify(LVN_DELETEITEM, &n.hdr);
+        // Each row present now is told once, then rows a handler added meanwhile once;
+        // the list is emptied after that whatever the handlers do.
+        size_t told = 0;
+        for (int round = 0; round < 2; ++round) {
             m = Model(GetWidget());
             if (!m)
                 return FALSE;
+            std::vector<DWORD_PTR> data;
+            for (size_t i = told; i < m->rows.size(); ++i)
+                data.push_back(m->rows[i].data);
+            for (size_t i = 0; i < data.size(); ++i) {
+                NMLISTVIEW n;
+                n.iItem = static_cast<int>(told + i);
+                n.lParam = static_cast<LPARAM>(data[i]);
+                SendListNotify(LVN_DELETEITEM, &n.hdr);
+            }
+            told += data.size();
         }
+        m = Model(GetWidget());
+        if (!m)
+            return FALSE;
     }
     m->Clear();
     return TRUE;
@@ -984,6 +1063,7 @@ BOOL CListCtrl::SortItems(PFNLVCOMPARE compare, DWORD_PTR parameter)
 
 BOOL CListCtrl::SortItems(const std::function<int(DWORD_PTR, DWORD_PTR)>& compare)
 {
+    const ProgramChange change(GetWidget());
     QxListModel* m = Model(GetWidget());
     if (!m || !compare)
         return FALSE;
@@ -994,6 +1074,7 @@ BOOL CListCtrl::SortItems(const std::function<int(DWORD_PTR, DWORD_PTR)>& compar
 
 BOOL CListCtrl::SortItemsEx(PFNLVCOMPARE compare, DWORD_PTR parameter)
 {
+    const ProgramChange change(GetWidget());
     QxListModel* m = Model(GetWidget());
     if (!m || !compare)
         return FALSE;
@@ -1064,6 +1145,7 @@ BOOL CListCtrl::SetTextBkColor(COLORREF color)
 
 BOOL CListCtrl::EditLabel(int item)
 {
+    const ProgramChange change(GetWidget());
     QTreeView* t = Tree(GetWidget());
     QxListModel* m = Model(GetWidget());
     if (!t || !m || !m->editLabels || item < 0 || item >= static_cast<int>(m->rows.size()) || m->columns.empty())

@@ -96,6 +96,11 @@ public:
     virtual void DrawItem(LPDRAWITEMSTRUCT draw);
     virtual void MeasureItem(LPMEASUREITEMSTRUCT measure);
 
+    // During LVN_ITEMCHANGED: whether the user made the change with the mouse or the keys
+    // in the list. Changes the program makes (rows inserted, removed or sorted, states set)
+    // are not the user's, even while a click of the user is being handled.
+    bool IsUserChange() const;
+
     // Internal: notification helpers used by the Qt side.
     LRESULT SendListNotify(UINT code, NMHDR* header);
     bool OwnerDraws() const { return (m_style & LVS_OWNERDRAWFIXED) != 0; }

@@ -388,3 +388,98 @@ TEST(ListCtrl, ClicksDoubleClicksAndDragsBecomeNotifications)
     send(QEvent::MouseMove, at + QPointF(60, 0), Qt::NoButton, Qt::LeftButton);
     EXPECT_EQ(f.host.drags, std::vector<int>{3});
 }
+
+namespace {
+
+// Records whether each selection change was the user's; on a user's change it inserts
+// a row and deletes the one after the selected row, as a careless handler might.
+class UserChangeHost : public CWnd {
+public:
+    CListCtrl* list = nullptr;
+    std::vector<std::pair<int, bool>> selected;  // item, made by the user
+    bool feedBack = false;                       // a deleted row brings a new one
+    int deletes = 0;
+
+    const CMessageMap& GetMessageMap() const override
+    {
+        static const CMessageMap map = MessageMapFor<UserChangeHost>(CWnd::GetMessageMap())
+                                           .Notify(LVN_ITEMCHANGED, kListId, &UserChangeHost::OnItemChanged)
+                                           .Notify(LVN_DELETEITEM, kListId, &UserChangeHost::OnDeleteItem)
+                                           .Build();
+        return map;
+    }
+
+private:
+    void OnItemChanged(NMHDR* h, LRESULT*)
+    {
+        auto* n = reinterpret_cast<NMLISTVIEW*>(h);
+        if (!(n->uNewState & LVIS_SELECTED))
+            return;
+        const bool user = list->IsUserChange();
+        selected.emplace_back(n->iItem, user);
+        if (user && n->iItem + 1 < list->GetItemCount())
+            list->DeleteItem(n->iItem + 1);  // the program's change inside the user's
+    }
+    void OnDeleteItem(NMHDR*, LRESULT*)
+    {
+        ++deletes;
+        if (feedBack && deletes < 1000)
+            list->InsertItem(list->GetItemCount(), "again");
+    }
+};
+
+}  // namespace
+
+TEST(ListCtrl, ASelectionIsTheUsersOnlyWhenHisClickOrKeyMadeIt)
+{
+    UserChangeHost host;
+    ASSERT_TRUE(host.Create(nullptr, "", WS_VISIBLE, CRect(0, 0, 500, 400), nullptr, 1));
+    CListCtrl list;
+    host.list = &list;
+    ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL, CRect(0, 0, 480, 380), &host, kListId));
+    list.InsertColumn(0, "Symbol", LVCFMT_LEFT, 80);
+    for (int i = 0; i < 6; ++i)
+        list.InsertItem(i, "row");
+    host.ShowWindow(SW_SHOW);
+    PumpFor(10);
+    // The program's selection.
+    list.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ASSERT_EQ(host.selected.size(), 1u);
+    EXPECT_FALSE(host.selected.back().second);
+    // Removing the selected row moves the selection: the program's too.
+    list.DeleteItem(0);
+    for (const auto& [item, user] : host.selected)
+        EXPECT_FALSE(user) << item;
+    // A click.
+    auto* tree = qobject_cast<QTreeView*>(list.GetWidget());
+    MouseClick(tree->viewport(), tree->visualRect(tree->model()->index(2, 0)).center());
+    ASSERT_FALSE(host.selected.empty());
+    EXPECT_EQ(host.selected.back(), std::make_pair(2, true));
+    EXPECT_EQ(list.GetItemCount(), 4);  // the handler's deletion happened, as the program's
+    // A key that moves the selection.
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QApplication::sendEvent(tree, &down);
+    EXPECT_EQ(host.selected.back(), std::make_pair(3, true));
+    // Sorting outside any input event.
+    const size_t before = host.selected.size();
+    list.SortItems([](DWORD_PTR, DWORD_PTR) { return 0; });
+    for (size_t i = before; i < host.selected.size(); ++i)
+        EXPECT_FALSE(host.selected[i].second);
+}
+
+TEST(ListCtrl, DeletingEveryRowEndsThoughAHandlerAddsRows)
+{
+    UserChangeHost host;
+    ASSERT_TRUE(host.Create(nullptr, "", WS_VISIBLE, CRect(0, 0, 500, 400), nullptr, 1));
+    CListCtrl list;
+    host.list = &list;
+    ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT, CRect(0, 0, 480, 380), &host, kListId));
+    list.InsertColumn(0, "Symbol", LVCFMT_LEFT, 80);
+    for (int i = 0; i < 5; ++i)
+        list.InsertItem(i, "row");
+    host.feedBack = true;
+    EXPECT_TRUE(list.DeleteAllItems());
+    EXPECT_EQ(list.GetItemCount(), 0);
+    // Every row present at the start and every row added meanwhile was told once.
+    EXPECT_EQ(host.deletes, 10);
+}

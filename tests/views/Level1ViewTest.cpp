@@ -341,25 +341,44 @@ TEST_F(Level1ViewTest, PrintingWritesTheRowsOfTheGrid)
     EXPECT_EQ(view->Grid().GetItemText(0, ColumnOf(*view, kFieldLast)), "12.50");
 }
 
-TEST_F(Level1ViewTest, ChoosingARowBroadcastsItsSymbolOnce)
+TEST_F(Level1ViewTest, OnlyARowTheUserChoosesIsBroadcastAndNeverBackToItsOwnWindow)
 {
     Level1View* view = m_harness->Open();
     CListCtrlEx& grid = view->Grid();
     view->InsertSymbols({"NASD:AAA", "BBB", "CCC"});
+    auto clickRow = [&](int row) {
+        CRect rect;
+        ASSERT_TRUE(grid.GetItemRect(row, &rect, LVIR_BOUNDS));
+        MouseClick(grid.GetWidget(), QPoint(rect.left + 20, (rect.top + rect.bottom) / 2));
+        PumpFor(10);
+    };
+    // A selection the program makes is no choice of the user.
     grid.SetItemState(1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    EXPECT_TRUE(m_harness->main->broadcasts.empty());
+    // A click on a row broadcasts its symbol once, without the exchange; another click on
+    // the selected row broadcasts it again.
+    clickRow(0);
     ASSERT_EQ(m_harness->main->broadcasts.size(), 1u);
     EXPECT_EQ(m_harness->main->broadcasts[0].first, view);
-    EXPECT_EQ(m_harness->main->broadcasts[0].second, "BBB");
-    // The click that made the selection does not broadcast it again; a later click does.
-    NMITEMACTIVATE click;
-    click.iItem = 1;
-    grid.SendListNotify(NM_CLICK, &click.hdr);
-    EXPECT_EQ(m_harness->main->broadcasts.size(), 1u);
-    grid.SendListNotify(NM_CLICK, &click.hdr);
+    EXPECT_EQ(m_harness->main->broadcasts[0].second, "AAA");
+    clickRow(0);
     EXPECT_EQ(m_harness->main->broadcasts.size(), 2u);
-    // Moving a row selects it without a broadcast.
-    grid.MoveRow(2, 0);
-    EXPECT_EQ(m_harness->main->broadcasts.size(), 2u);
+    clickRow(2);
+    ASSERT_EQ(m_harness->main->broadcasts.size(), 3u);
+    EXPECT_EQ(m_harness->main->broadcasts[2].second, "CCC");
+    // Rows the program removes, moves or sorts move the selection without a broadcast.
+    grid.DeleteRow(2);
+    grid.MoveRow(1, 0);
+    grid.SetSortColumn(0, false);
+    EXPECT_EQ(m_harness->main->broadcasts.size(), 3u);
+    EXPECT_EQ(grid.GetItemCount(), 2);
+    view->InsertSymbols({"CCC"});
+    grid.SetSortColumn(-1, true);
+    grid.MoveRow(2, 1);
+    EXPECT_EQ(Rows(*view), (std::vector<CString>{"CCC", "AAA", "BBB"}));
+    EXPECT_EQ(m_harness->main->broadcasts.size(), 3u);
+    clickRow(0);
+    EXPECT_EQ(m_harness->main->broadcasts.size(), 4u);
     EXPECT_EQ(grid.GetSelectedSymbol(), "CCC");
     // A double click on a cell without a trade of its own sets up an alert for the row.
     grid.ApplyLayout({{MakeCatalogueColumn(kGridSymbol), 60}, {MakeCatalogueColumn(kFieldVolume), 60}});

@@ -179,7 +179,7 @@ void CReportView::BroadcastSymbol(const CString& symbol)
     if (!frame || symbol.IsEmpty())
         return;
     frame->SetSymbolBox(symbol, TRUE);
-    frame->ApplySymbolInterval(this, TRUE);
+    frame->ApplySymbolInterval(this, FALSE);
 }
 
 void CReportView::OnRefresh()

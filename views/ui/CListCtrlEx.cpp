@@ -28,6 +28,7 @@
 #include "views/ui/ReadableColor.h"
 
 #include <algorithm>
+#include <cctype>
 #include <map>
 #include <set>
 
@@ -290,8 +291,7 @@ void CListCtrlEx::DeleteAllRows()
 {
     const bool suspended = m_bRedrawSuspended;
     SetGridRedraw(false);
-    while (GetItemCount() > 0)
-        DeleteItem(0);
+    DeleteAllItems(); // each row goes with LVN_DELETEITEM
     if (!suspended)
         SetGridRedraw(true);
     Invalidate();
@@ -705,7 +705,8 @@ void CListCtrlEx::BroadcastSymbol(int index)
     if (symbol.IsEmpty() || !frame)
         return;
     frame->SetSymbolBox(symbol, TRUE);
-    frame->ApplySymbolInterval(m_pOwner ? m_pOwner->GetGridView() : nullptr, TRUE);
+    // The linked windows take it; this window has it already.
+    frame->ApplySymbolInterval(m_pOwner ? m_pOwner->GetGridView() : nullptr, FALSE);
 }
 
 void CListCtrlEx::SelectRow(int index)
@@ -720,7 +721,9 @@ void CListCtrlEx::OnItemChanged(NMHDR* header, LRESULT* result)
 {
     const auto* info = reinterpret_cast<const NMLISTVIEW*>(header);
     *result = 0;
-    if (m_bSelecting || !(info->uNewState & LVIS_SELECTED) || (info->uOldState & LVIS_SELECTED))
+    // Only a row the user chooses is broadcast: rows the program removes, rebuilds, sorts
+    // or selects move the selection without telling anyone.
+    if (m_bSelecting || !IsUserChange() || !(info->uNewState & LVIS_SELECTED) || (info->uOldState & LVIS_SELECTED))
         return;
     m_bSelecting = true;
     BroadcastSymbol(info->iItem);
@@ -841,9 +844,17 @@ void CListCtrlEx::OnKeyDown(NMHDR* header, LRESULT* result)
             SelectRow(std::min(index, count - 1));
         if (m_pOwner)
             m_pOwner->OnGridRowsChanged();
-    } else if (info->wVKey >= 'A' && info->wVKey <= 'Z' && m_pOwner) {
-        m_pOwner->OnGridCharTyped(static_cast<char>(info->wVKey));
     }
+}
+
+void CListCtrlEx::OnChar(UINT ch, UINT repeat, UINT flags)
+{
+    // A symbol's character starts the symbol entry with it (instead of the list's search).
+    if (m_pOwner && ch > 0x20 && ch < 0x7F) {
+        m_pOwner->OnGridCharTyped(static_cast<char>(std::toupper(static_cast<int>(ch))));
+        return;
+    }
+    CListCtrl::OnChar(ch, repeat, flags);
 }
 
 void CListCtrlEx::EditNotes(int index)

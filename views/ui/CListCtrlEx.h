@@ -126,6 +126,7 @@ public:
 protected:
     void OnTimer(UINT_PTR id) override;
     void OnDestroy() override;
+    void OnChar(UINT ch, UINT repeat, UINT flags) override;
 
 private:
     // A column in header display order: its place from the left edge of the first

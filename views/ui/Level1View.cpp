@@ -436,7 +436,7 @@ void Level1View::AskSymbols(const CString& start)
 
 void Level1View::OnGridCharTyped(char c)
 {
-    AskSymbols(CString(1, c));
+    AskSymbols(CString(c, 1));
 }
 
 CString Level1View::GetSymbolsText() const
@@ -669,12 +669,36 @@ LRESULT Level1View::OnSetSymbol(WPARAM group, LPARAM message)
         return 0;
     if (doc && !doc->GetLinkState().AcceptsSymbolGroup(static_cast<int>(static_cast<LONG_PTR>(group))))
         return 0;
+    // Rows rebuilt from a source keep one row per symbol: a symbol shown already is not
+    // appended again.
+    if (IsSourceMode()) {
+        CString symbol = msg->symbol;
+        symbol.Trim();
+        symbol.MakeUpper();
+        const std::vector<CString> shown = m_grid.GetRowSymbols();
+        if (std::find(shown.begin(), shown.end(), symbol) != shown.end())
+            return 1;
+    }
     m_grid.InsertRow(msg->symbol, nullptr, 1);
     const int last = m_grid.GetItemCount() - 1;
     if (last >= 0)
         m_grid.SetItemState(last, 0, LVIS_SELECTED);
     UpdateTitle();
     return 1;
+}
+
+bool Level1View::IsSourceMode() const
+{
+    switch (m_nMode) {
+    case kModeSymbolSet:
+    case kModeOptionChain:
+    case kModeActives:
+    case kModePositions:
+    case kModeWatchList:
+        return true;
+    default:
+        return m_screener.IsRunning();
+    }
 }
 
 // Workspace.

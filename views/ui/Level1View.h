@@ -114,6 +114,9 @@ private:
     void OnScreenerSymbols(std::vector<CString> symbols) override;
     void OnScreenerProgress() override;
 
+    // Rows come from a source that rebuilds them (a set, chain, actives list, positions,
+    // watch list or a running screener).
+    bool IsSourceMode() const;
     void ApplyDefaultLayout(int mode);
     void ApplyBuiltInLayout(int mode);
     void ShowPositionRows(const std::vector<CPortfolioPosition>& positions, bool totals);
