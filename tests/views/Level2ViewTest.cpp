@@ -244,11 +244,17 @@ TEST_F(Level2ViewTest, TypingIntoAFloatingWindowAsksForTheSymbolAndTheWorkspaceK
     QApplication::sendEvent(view->Bids().GetWidget(), &key);
     ASSERT_TRUE(PumpUntil([&] { return view->GetSymbolText() == "MSFT"; }));
 
-    // In an MDI window a typed character goes to the main frame's symbol box.
+    // In an MDI window too a typed character opens the symbol entry holding it.
     CLevel2View* attached = m_harness->OpenLevel2();
+    bool asked = false;
+    uitest::WhenModalIs<SymbolEntryDialog>([&](SymbolEntryDialog& dlg) {
+        asked = uitest::Text(dlg, 1090) == "I";
+        dlg.SendMessage(WM_COMMAND, IDCANCEL);
+    });
     QKeyEvent i(QEvent::KeyPress, Qt::Key_I, Qt::NoModifier, "I");
     QApplication::sendEvent(attached->Asks().GetWidget(), &i);
-    EXPECT_EQ(m_harness->main->symbol, "I");
+    EXPECT_TRUE(PumpUntil([&] { return asked; }));
+    EXPECT_TRUE(attached->GetSymbolText().IsEmpty());
 
     view->SendMessage(WM_COMMAND, ID_L2_SOURCE_FIRST + kSourceInet);
     view->ShowLog(true);

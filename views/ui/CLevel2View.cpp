@@ -294,13 +294,9 @@ void CLevel2View::SetListColors(const std::array<COLORREF, 8>&)
 
 void CLevel2View::OnTyped(char c)
 {
-    const CString text(c, 1);
-    CCommonDoc* doc = GetCommonDoc();
-    IWorkstationFrame* main = GetWorkstationFrame();
-    if ((doc && doc->IsDetached()) || !main)
-        PromptSymbol(text, FALSE);
-    else
-        main->SetSymbolBox(text, FALSE);
+    // The symbol entry holds the character, so the keys that follow add to it (the main
+    // frame's box would take each key in place of the last).
+    PromptSymbol(CString(c, 1), FALSE);
 }
 
 void CLevel2View::OnSource(UINT id)

@@ -278,17 +278,9 @@ void CSeriesListView::ToggleColumnKind(int kind)
 
 void CSeriesListView::OnTyped(char c)
 {
-    CCommonDoc* doc = GetCommonDoc();
-    IWorkstationFrame* main = GetWorkstationFrame();
-    if ((doc && doc->IsDetached()) || !main) {
-        OnDetachedChar(c);
-        return;
-    }
-    const CString text(c, 1);
-    if (c >= '0' && c <= '9')
-        main->SetIntervalBox(text, FALSE);
-    else
-        main->SetSymbolBox(text, FALSE);
+    // The symbol entry holds the character, in a floating window and in the main window
+    // alike, so the keys that follow add to it.
+    OnDetachedChar(c);
 }
 
 void CSeriesListView::ShowPopup(int position, CPoint screen)

@@ -68,7 +68,7 @@ protected:
     // Replaces the series with one of the key (none for an empty key) wanting the list's
     // records, and refreshes the title.
     void ReplaceSeries(const CString& key);
-    // A character typed into the list of a floating window.
+    // A character typed into the list: the symbol entry opens holding it.
     virtual void OnDetachedChar(char c) = 0;
     // The window's font and text colour from the settings.
     virtual void ApplySettingsLook() = 0;

@@ -155,6 +155,17 @@ bool CTimeSalesList::RowOfItem(int item, CListRow& row)
     return m_bTickMode ? BuildTickRow(*m_pSeries, index, row) : BuildBarRow(*m_pSeries, index, row);
 }
 
+CString CTimeSalesList::GetShownText(int item, int column)
+{
+    LVCOLUMN info{};
+    info.mask = LVCF_SUBITEM;
+    CListRow row;
+    if (!GetColumn(column, &info) || info.iSubItem < 0 || info.iSubItem >= kTickKindCount || !RowOfItem(item, row) ||
+        (m_bTickMode && row.texts[6].IsEmpty()))
+        return CString();
+    return row.texts[static_cast<size_t>(info.iSubItem)];
+}
+
 void CTimeSalesList::DrawItem(LPDRAWITEMSTRUCT draw)
 {
     CDC* dc = CDC::FromHandle(draw->hDC);

@@ -7,6 +7,7 @@
 #include "platform/ui/CListCtrl.h"
 #include "views/ListLayout.h"
 #include "views/TickRows.h"
+#include "views/ui/IListCellText.h"
 #include "views/ui/ListCells.h"
 
 #include <QFont>
@@ -18,7 +19,7 @@
 class CFont;
 class CPriceSeries;
 
-class CTimeSalesList : public CListCtrl {
+class CTimeSalesList : public CListCtrl, public IListCellText {
 public:
     // Items the list holds, and records the windows ask their series for.
     static constexpr int kItems = 1024;
@@ -52,6 +53,8 @@ public:
 
     // The row item i shows (false without a series or for an item beyond its records).
     bool RowOfItem(int item, CListRow& row);
+    // A cell's text as drawn: empty for a record without data.
+    CString GetShownText(int item, int column) override;
 
     void DrawItem(LPDRAWITEMSTRUCT draw) override;
     void MeasureItem(LPMEASUREITEMSTRUCT measure) override;

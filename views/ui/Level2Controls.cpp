@@ -131,6 +131,32 @@ void CBookSideList::DrawItem(LPDRAWITEMSTRUCT draw)
     });
 }
 
+namespace {
+
+int SubItemOf(const CListCtrl& list, int column)
+{
+    LVCOLUMN info{};
+    info.mask = LVCF_SUBITEM;
+    return list.GetColumn(column, &info) ? info.iSubItem : -1;
+}
+
+} // namespace
+
+CString CBookSideList::GetShownText(int item, int column)
+{
+    const int text = SubItemOf(*this, column);
+    if (item < 0 || item >= static_cast<int>(m_rows.size()) || text < 0 || text >= kBookTextCount)
+        return CString();
+    return m_rows[static_cast<size_t>(item)].texts[static_cast<size_t>(text)];
+}
+
+CString CMMLogList::GetShownText(int item, int column)
+{
+    if (item < 0 || static_cast<size_t>(item) >= m_log.Size())
+        return CString();
+    return MMLogColumnText(m_log.At(static_cast<size_t>(item)), SubItemOf(*this, column));
+}
+
 void CBookSideList::OnHeaderChanged(NMHDR*, LRESULT* result)
 {
     *result = 0;

@@ -6,6 +6,7 @@
 #include "platform/ui/CWnd.h"
 #include "views/Level2Book.h"
 #include "views/MMLog.h"
+#include "views/ui/IListCellText.h"
 #include "views/ui/ListCells.h"
 
 #include <QFont>
@@ -23,7 +24,7 @@ using TypedCharFn = std::function<void(char)>;
 
 // One side of the book: an owner-drawn list whose rows are read from the depth handle on
 // every refresh and drawn from them, each on its price band's colour.
-class CBookSideList : public CListCtrl {
+class CBookSideList : public CListCtrl, public IListCellText {
 public:
     explicit CBookSideList(int side) : m_nSide(side) {}
 
@@ -38,6 +39,7 @@ public:
     int GetSide() const { return m_nSide; }
     bool IsTimeMode() const { return m_bTimeMode; }
     const std::vector<CBookRow>& Rows() const { return m_rows; }
+    CString GetShownText(int item, int column) override;
 
     void DrawItem(LPDRAWITEMSTRUCT draw) override;
     void MeasureItem(LPMEASUREITEMSTRUCT measure) override;
@@ -66,13 +68,14 @@ private:
 };
 
 // The market-maker log: the newest hundred entries, each row in its action's colour.
-class CMMLogList : public CListCtrl {
+class CMMLogList : public CListCtrl, public IListCellText {
 public:
     BOOL CreateList(CWnd* parent, UINT id, TypedCharFn typed);
     void SetDepthHandle(CMarketDepthHandle* handle) { m_pHandle = handle; }
     void DeleteAllEntries();
     void SetLook(CFont* font, int rowHeight, int blankWidth);
     const CMMLog& Log() const { return m_log; }
+    CString GetShownText(int item, int column) override;
 
     void DrawItem(LPDRAWITEMSTRUCT draw) override;
     void MeasureItem(LPMEASUREITEMSTRUCT measure) override;
