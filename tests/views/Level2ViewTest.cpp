@@ -175,13 +175,13 @@ TEST_F(Level2ViewTest, SourceChoicesTotalViewAndTheLog)
     EXPECT_EQ(MMLogColumnText(view->Log().Log().At(1), 2), "+20.01 x 20.05");
     const QRect first = ItemRect(view->Log(), 0);
     view->Log().UpdateWindow();
-    // The row is drawn in its action's colour: green text somewhere on the row.
+    // The row is drawn in its action's colour, green, darkened to stand out from the white.
     bool green = false;
     auto* tree = qobject_cast<QTreeView*>(view->Log().GetWidget());
     const QImage image = tree->viewport()->grab().toImage();
     for (int x = first.left(); x < first.right() && !green; ++x)
         for (int y = first.top(); y < first.bottom() && !green; ++y)
-            green = image.pixelColor(x, y) == QColor(0, 255, 0);
+            green = image.pixelColor(x, y) == QColor(0, 191, 0);
     EXPECT_TRUE(green);
     // Another book empties the log.
     view->SendMessage(WM_COMMAND, ID_L2_SOURCE_FIRST + kSourceLevel2);
