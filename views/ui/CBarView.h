@@ -2,6 +2,7 @@
 // symbol and interval link groups.
 #pragma once
 
+#include "common/services/TextHelpers.h"
 #include "views/ui/CSeriesListView.h"
 
 class CBarView : public CSeriesListView {
@@ -38,5 +39,5 @@ private:
     void OnExport();
     LRESULT OnSetSymbol(WPARAM group, LPARAM message);
 
-    CString m_interval = "1 minute";
+    CString m_interval = PeriodCodeToName("1"); // one-minute bars, named as the Interval box names them
 };

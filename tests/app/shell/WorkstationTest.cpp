@@ -403,8 +403,11 @@ TEST_F(BrokerFixture, FontsAndColorsCommandsReachEveryOpenWindowAndAreKept)
         ASSERT_TRUE(app.InitInstance());
         CMainFrame* frame = app.MainFrame();
         ASSERT_NE(frame, nullptr);
-        for (int kind : {kKindNews, kKindLevel2, kKindTimeSales, kKindBarTable})
-            ASSERT_NE(app.OpenWindowOfKind(kind, kind == kKindLevel2), nullptr);
+        // Kinds whose windows are still titled pages.
+        const std::pair<int, bool> kinds[] = {
+            {kKindNews, false}, {kKindBackTesting, true}, {kKindAlertManager, false}, {kKindBackTesting, false}};
+        for (const auto& [kind, floating] : kinds)
+            ASSERT_NE(app.OpenWindowOfKind(kind, floating), nullptr);
         std::vector<CKindView*> views;
         for (CView* v : app.GetWindowViews())
             views.push_back(dynamic_cast<CKindView*>(v));
