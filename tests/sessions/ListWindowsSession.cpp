@@ -61,6 +61,7 @@ TEST_F(ListWindowsSessionTest, TypedSymbolLevelTwoTimeAndSalesTicketCloseAndExit
             return ts != nullptr && ts->GetSeries() && !ts->GetSeries()->IsWaitingForData();
         }));
         EXPECT_EQ(s.OnUi([&] { return ts->GetSymbolText(); }), "MSFT");
+        s.Pause(2500ms); // past the series' "now" by the program's clock
         const double last = s.Broker().Symbol("MSFT")->last;
         std::vector<std::string> prices;
         for (int i = 1; i <= 5; ++i) {

@@ -231,6 +231,8 @@ TEST_F(ListWindowsBroker, TimeAndSalesShowsEveryTradeInOrderAndExportsARange)
     ASSERT_TRUE(PumpUntil([&] { return SeriesReady(*view); }, 15000));
     EXPECT_EQ(view->GetDocument()->GetTitle().Find("IBM - "), 0);
     EXPECT_NE(view->GetDocument()->GetTitle().Find(" - Time & Sales"), -1);
+    // Trades of the series' first seconds may lie before its "now" by the client's clock.
+    PumpFor(2500);
     const double base = Broker().Symbol("IBM")->last;
     static const char* kVenues[] = {"NYSE", "ARCA", "BATS", "EDGX"};
     struct Sent {
@@ -248,7 +250,14 @@ TEST_F(ListWindowsBroker, TimeAndSalesShowsEveryTradeInOrderAndExportsARange)
         CListRow row;
         return list.RowOfItem(0, row) && row.texts[2].str() == s.price && row.texts[3].str() == s.size;
     };
-    ASSERT_TRUE(PumpUntil([&] { return topShows(sent.back()); }, 10000));
+    ASSERT_TRUE(PumpUntil([&] { return topShows(sent.back()); }, 10000)) << [&] {
+        CListRow row;
+        list.RowOfItem(0, row);
+        const CTime now = ExchangeNow();
+        return "top " + row.texts[1].str() + " " + row.texts[2].str() + " clock " + now.Format("%H:%M:%S").str() +
+               " records " + std::to_string(view->GetSeries()->GetRecordCount()) + " last " +
+               RowTimeText(view->GetSeries()->GetLastBarTime()).str();
+    }();
     for (size_t i = 0; i < sent.size(); ++i) {
         CListRow row;
         ASSERT_TRUE(list.RowOfItem(static_cast<int>(i), row));
@@ -258,9 +267,35 @@ TEST_F(ListWindowsBroker, TimeAndSalesShowsEveryTradeInOrderAndExportsARange)
         EXPECT_EQ(row.texts[3].str(), s.size) << i;
         EXPECT_EQ(row.texts[4].str(), s.venue) << i;
     }
-    // The newest trade is drawn at the top of the list.
+    // Trades marked by where they fell: a new low, then at the bid, then at the ask.
+    const auto quote = *Broker().Symbol("IBM");
+    ASSERT_TRUE(Broker().InjectTrade("IBM", std::round(quote.bid * 90) / 100, 100, "NYSE"));
+    ASSERT_TRUE(Broker().InjectTrade("IBM", quote.bid, 200, "NYSE"));
+    ASSERT_TRUE(Broker().InjectTrade("IBM", quote.ask, 300, "NYSE"));
+    ASSERT_TRUE(PumpUntil([&] { return topShows({Price(quote.ask), "300", ""}); }, 10000)) << [&] {
+        std::string shown;
+        for (int i = 0; i < 4; ++i) {
+            CListRow row;
+            list.RowOfItem(i, row);
+            shown += row.texts[2].str() + "/" + row.texts[3].str() + " ";
+        }
+        return shown + "ask " + Price(quote.ask) + " bid " + Price(quote.bid);
+    }();
+    const int expectedFlags[] = {kTickFlagAtAsk, kTickFlagAtBid, kTickFlagNewLow};
+    for (int i = 0; i < 3; ++i) {
+        CListRow row;
+        ASSERT_TRUE(list.RowOfItem(i, row));
+        EXPECT_EQ(row.flags, expectedFlags[i]) << i;
+    }
+    // Drawn on the colours of the marks.
     view->GetParentFrame()->MoveWindow(0, 0, 700, 500);
     PumpFor(30);
+    const auto& colors = m_harness->settings.m_tsColors;
+    for (int i = 1; i < 3; ++i) { // the first row is the list's current one
+        const QRect row = ItemRect(list, i);
+        EXPECT_EQ(ViewportPixel(list, QPoint(row.left() + 2, row.center().y())), colors[i == 0 ? 5 : i == 1 ? 4 : 3])
+            << i;
+    }
 
     // A range ending now holds the trades, newest first; earlier ones are left out.
     const CTime end = ExchangeNow();
@@ -276,9 +311,9 @@ TEST_F(ListWindowsBroker, TimeAndSalesShowsEveryTradeInOrderAndExportsARange)
     std::getline(lines, line);
     EXPECT_EQ(line, "Time,Price,Size,Exchange,Type");
     // The injected trades fell within a second or two: the newest slots hold them, the
-    // last trade's price first.
+    // last trade's price (at the ask) first.
     std::getline(lines, line);
-    EXPECT_NE(line.find("," + sent.back().price + ","), std::string::npos) << line;
+    EXPECT_NE(line.find("," + Price(quote.ask) + ","), std::string::npos) << line;
     const CString startText = RowTimeText(job.startFeedTime), endText = RowTimeText(job.endFeedTime);
     int rows = 1;
     while (std::getline(lines, line)) {
@@ -292,6 +327,7 @@ TEST_F(ListWindowsBroker, TimeAndSalesShowsEveryTradeInOrderAndExportsARange)
     // A minimum size of 500 leaves the smaller trades out.
     view->SetFilter(MakeTimeSalesFilter(false, 0, 0, true, 500, ""));
     ASSERT_TRUE(PumpUntil([&] { return SeriesReady(*view); }, 15000));
+    PumpFor(2500);
     EXPECT_NE(view->List().GetKey().Find("&FilterVolume=500"), -1);
     ASSERT_TRUE(Broker().InjectTrade("IBM", base, 300, "NYSE"));
     ASSERT_TRUE(Broker().InjectTrade("IBM", base + 0.5, 700, "NYSE"));
