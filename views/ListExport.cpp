@@ -96,7 +96,7 @@ CListExportResult RunListExport(const CListExportJob& job, const CSeriesMaker& m
         result.message = WriteErrorMessage(FileName(job.path), static_cast<int>(openError.m_lOsError));
         return result;
     }
-    const char separator = ExportSeparatorForPath(job.path);
+    const char separator = job.separator;
     std::vector<CString> fields;
     for (int kind : job.kinds)
         fields.push_back(ListColumnTitle(job.tickMode, kind));

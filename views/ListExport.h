@@ -22,6 +22,7 @@ struct CListExportJob {
     // The columns in display order.
     std::vector<int> kinds;
     CString path;
+    char separator = ',';
     DWORD startFeedTime = 0;
     DWORD endFeedTime = 0;
 };

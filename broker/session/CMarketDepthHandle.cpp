@@ -149,8 +149,15 @@ bool CMarketDepthHandle::GetValue(int side, int index, int field, DWORD* value) 
         return false;
     const CMarketDepthLevel& level = (*levels)[static_cast<size_t>(index)];
     switch (field) {
-    // Thousandths rounded: 2.01 is 2010, not the 2009 a truncation of 2009.9999... gives.
-    case 1: *value = static_cast<DWORD>(static_cast<int32_t>(std::llround(level.price * 1000.0))); return true;
+    case 1: {
+        // Thousandths of the price, rounded: 2.01 is 2010, not the 2009 a truncation of
+        // 2009.9999... gives. A price the stream sent that does not fit has none.
+        const double thousandths = std::round(level.price * 1000.0);
+        if (!(thousandths >= 0 && thousandths <= 4294967295.0))
+            return false;
+        *value = static_cast<DWORD>(thousandths);
+        return true;
+    }
     case 2: *value = static_cast<DWORD>(level.size); return true;
     case 4: *value = static_cast<DWORD>(static_cast<int32_t>(level.sizeDirection)); return true;
     case 5: *value = static_cast<DWORD>(static_cast<int32_t>(level.priceDirection)); return true;

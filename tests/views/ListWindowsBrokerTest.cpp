@@ -300,7 +300,7 @@ TEST_F(ListWindowsBroker, TimeAndSalesShowsEveryTradeInOrderAndExportsARange)
     // A range ending now holds the trades, newest first; earlier ones are left out.
     const CTime end = ExchangeNow();
     const CTime start(end.GetTime() - 120);
-    CListExportJob job = view->MakeExportJob(CString(m_harness->Path("ticks.csv").c_str()), start, end);
+    CListExportJob job = view->MakeExportJob({CString(m_harness->Path("ticks.csv").c_str()), ','}, start, end);
     EXPECT_EQ(job.kinds, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
     job.kinds = {1, 2, 3, 4, 6};
     view->StartExport(job);

@@ -433,6 +433,7 @@ TEST(ListExports, TicksOfARangeNewestFirstInRfc4180Text)
     job.key = TimeSalesKey("ABCD", false, end, "");
     job.kinds = {1, 2, 3, 6};
     job.path = dir.Path("ticks.csv");
+    job.separator = ',';
     job.startFeedTime = start;
     job.endFeedTime = end;
     const std::atomic<bool> stop{false};
@@ -478,6 +479,7 @@ TEST(ListExports, BarsOldestFirstAndWhatGoesWrongIsTold)
     job.key = BarKey("ABCD", "5 minutes", false, F(2026, 3, 4, 11, 0));
     job.kinds = {0, 1, 2, 5, 6};
     job.path = dir.Path("bars.prn");
+    job.separator = ' ';
     job.startFeedTime = F(2026, 3, 4, 10, 0);
     job.endFeedTime = F(2026, 3, 4, 11, 0);
     const std::atomic<bool> stop{false};
@@ -520,6 +522,7 @@ TEST(ListExports, DataThatNeverComesEndsTheExport)
     job.key = TimeSalesKey("ABCD", false, F(2026, 3, 4, 12, 0), "");
     job.kinds = {0, 1};
     job.path = dir.Path("ticks.txt");
+    job.separator = '\t';
     job.startFeedTime = F(2026, 3, 4, 11, 0);
     job.endFeedTime = F(2026, 3, 4, 12, 0);
     const std::atomic<bool> stop{false};

@@ -3,6 +3,7 @@
 #include "broker/core/FeedTime.h"
 #include "common/services/CAppSettings.h"
 #include "common/windows/CCommonDoc.h"
+#include "common/windows/ExportFileDialog.h"
 #include "common/windows/IWorkstationFrame.h"
 #include "common/windows/ShellIds.h"
 #include "common/windows/SymbolEntryDialog.h"
@@ -107,11 +108,12 @@ void CBarView::OnDetachedChar(char c)
     PromptSymbolInterval(CString(c, 1), c >= '0' && c <= '9', FALSE);
 }
 
-CListExportJob CBarView::MakeExportJob(const CString& path, const CTime& start, const CTime& end) const
+CListExportJob CBarView::MakeExportJob(const CExportTarget& target, const CTime& start, const CTime& end) const
 {
     CListExportJob job;
     job.tickMode = false;
-    job.path = path;
+    job.path = target.path;
+    job.separator = target.separator;
     job.startFeedTime = FeedTimeOf(start);
     job.endFeedTime = FeedTimeOf(end);
     job.key = BarKey(m_symbolText, m_interval.IsEmpty() ? CString("Daily") : m_interval, m_bExtended, job.endFeedTime);
@@ -158,11 +160,11 @@ void CBarView::OnExport()
 {
     if (m_symbolText.IsEmpty() || !IsRequestSymbol(m_symbolText))
         return;
-    CString path;
+    CExportTarget target;
     CTime start, end;
-    if (!ChooseExportFile(path) || !ChooseExportRange(start, end))
+    if (!ChooseExportFile(this, target) || !ChooseExportRange(start, end))
         return;
-    StartExport(MakeExportJob(path, start, end));
+    StartExport(MakeExportJob(target, start, end));
 }
 
 LRESULT CBarView::OnSetSymbol(WPARAM group, LPARAM message)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "common/services/TextHelpers.h"
+#include "common/services/ExportFileType.h"
 #include "views/ui/CSeriesListView.h"
 
 class CBarView : public CSeriesListView {
@@ -15,7 +16,7 @@ public:
     // typed character was a digit, else into the symbol field.
     void PromptSymbolInterval(const CString& text, bool intervalTyped, BOOL selectAll);
     void ShowSymbolInterval(const CString& symbol, const CString& interval, bool extended);
-    CListExportJob MakeExportJob(const CString& path, const CTime& start, const CTime& end) const;
+    CListExportJob MakeExportJob(const CExportTarget& target, const CTime& start, const CTime& end) const;
 
     const CString& GetIntervalText() const { return m_interval; }
 

@@ -24,21 +24,6 @@
 
 namespace {
 
-constexpr const char* kExportFilter =
-    "Excel Comma Delimited Files (*.csv)|*.csv|Tab Delimited Files (*.txt)|*.txt|Space Delimited Files (*.prn)|*.prn||";
-constexpr const char* kExportExtensions[] = {"csv", "txt", "prn"};
-
-CString ExtensionOf(const CString& path)
-{
-    const int dot = path.ReverseFind('.');
-    const int slash = path.ReverseFind('/');
-    if (dot < 0 || dot < slash)
-        return CString();
-    CString extension = path.Mid(dot + 1);
-    extension.MakeLower();
-    return extension;
-}
-
 struct CExportEnd {
     CListExportResult result;
     CString path;
@@ -314,33 +299,6 @@ void CSeriesListView::OnHeaderMenu(NMHDR*, LRESULT* result)
 }
 
 // Exports.
-
-bool CSeriesListView::ChooseExportFile(CString& path)
-{
-    CFileDialog dialog(FALSE, m_lastExportExtension.IsEmpty() ? "csv" : m_lastExportExtension.GetString(),
-                       m_lastExportPath.IsEmpty() ? nullptr : m_lastExportPath.GetString(),
-                       OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, kExportFilter, this);
-    if (const CAppSettings* settings = CAppSettings::Instance()) {
-        dialog.m_request.initialDir = settings->GetFilePath("SpreadSheets");
-        std::error_code ec;
-        std::filesystem::create_directories(dialog.m_request.initialDir.GetString(), ec);
-    }
-    if (dialog.DoModal() != IDOK)
-        return false;
-    path = dialog.GetPathName();
-    if (path.IsEmpty())
-        return false;
-    // The chosen type decides a name given without one of the three extensions.
-    CString extension = ExtensionOf(path);
-    if (extension != "csv" && extension != "txt" && extension != "prn") {
-        const int index = dialog.GetFilterIndex();
-        extension = kExportExtensions[index >= 1 && index <= 3 ? index - 1 : 0];
-        path += "." + extension;
-    }
-    m_lastExportPath = path;
-    m_lastExportExtension = extension;
-    return true;
-}
 
 bool CSeriesListView::ChooseExportRange(CTime& start, CTime& end)
 {

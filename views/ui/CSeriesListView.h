@@ -46,8 +46,7 @@ public:
 
     // Exports the job on a worker thread; its end comes back to this window.
     void StartExport(CListExportJob job);
-    // The export dialogs: the file (under "\SpreadSheets", the last one first) and the range.
-    bool ChooseExportFile(CString& path);
+    // The export's range: From and To.
     bool ChooseExportRange(CTime& start, CTime& end);
 
     // IListAppearance
@@ -84,8 +83,6 @@ protected:
     CString m_symbolText;
     bool m_bExtended = false;
     bool m_bGrid = true;
-    CString m_lastExportPath;
-    CString m_lastExportExtension;
 
 private:
     class CSeriesPoster;

@@ -4,6 +4,7 @@
 #include "common/services/CAppSettings.h"
 #include "common/windows/CCommonDoc.h"
 #include "common/windows/CDateTimeDlg.h"
+#include "common/windows/ExportFileDialog.h"
 #include "common/windows/IWorkstationFrame.h"
 #include "common/windows/ShellIds.h"
 #include "common/windows/SymbolEntryDialog.h"
@@ -110,11 +111,12 @@ void CTimeSalesView::GoTo(const CTime& time)
     RequestData(true);
 }
 
-CListExportJob CTimeSalesView::MakeExportJob(const CString& path, const CTime& start, const CTime& end) const
+CListExportJob CTimeSalesView::MakeExportJob(const CExportTarget& target, const CTime& start, const CTime& end) const
 {
     CListExportJob job;
     job.tickMode = true;
-    job.path = path;
+    job.path = target.path;
+    job.separator = target.separator;
     job.startFeedTime = FeedTimeOf(start);
     job.endFeedTime = FeedTimeOf(end);
     job.key = TimeSalesKey(m_symbolText, m_bExtended, job.endFeedTime, m_filter.suffix);
@@ -175,11 +177,11 @@ void CTimeSalesView::OnExport()
 {
     if (m_symbolText.IsEmpty() || !IsRequestSymbol(m_symbolText))
         return;
-    CString path;
+    CExportTarget target;
     CTime start, end;
-    if (!ChooseExportFile(path) || !ChooseExportRange(start, end))
+    if (!ChooseExportFile(this, target) || !ChooseExportRange(start, end))
         return;
-    StartExport(MakeExportJob(path, start, end));
+    StartExport(MakeExportJob(target, start, end));
 }
 
 LRESULT CTimeSalesView::OnSetSymbol(WPARAM group, LPARAM message)

@@ -4,6 +4,7 @@
 
 #include "platform/ui/CDialog.h"
 #include "views/TimeSalesKeys.h"
+#include "common/services/ExportFileType.h"
 #include "views/ui/CSeriesListView.h"
 
 class CTimeSalesView : public CSeriesListView {
@@ -19,7 +20,7 @@ public:
     void GoTo(const CTime& time);
     // The export of a range: the job a file and a range make (the window's columns, its
     // filter), started on a worker thread.
-    CListExportJob MakeExportJob(const CString& path, const CTime& start, const CTime& end) const;
+    CListExportJob MakeExportJob(const CExportTarget& target, const CTime& start, const CTime& end) const;
 
     const CTimeSalesFilter& GetFilter() const { return m_filter; }
     bool IsHistorical() const { return m_bHistorical; }
