@@ -407,7 +407,7 @@ TEST_F(BrokerFixture, FontsAndColorsCommandsReachEveryOpenWindowAndAreKept)
         ASSERT_NE(frame, nullptr);
         // Kinds whose windows are still titled pages.
         const std::pair<int, bool> kinds[] = {
-            {kKindNews, false}, {kKindBackTesting, true}, {kKindAlertManager, false}, {kKindBackTesting, false}};
+            {kKindNews, false}, {kKindBackTesting, true}, {kKindBrowser, false}, {kKindBackTesting, false}};
         for (const auto& [kind, floating] : kinds)
             ASSERT_NE(app.OpenWindowOfKind(kind, floating), nullptr);
         std::vector<CKindView*> views;
