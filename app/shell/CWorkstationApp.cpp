@@ -43,9 +43,12 @@
 #include "views/ListExport.h"
 #include "views/OptionChainSet.h"
 #include "views/ui/CBarView.h"
+#include "views/ui/CBrowserView.h"
 #include "views/ui/CLevel2View.h"
 #include "views/ui/CTimeSalesView.h"
+#include "views/ui/HeadlinesView.h"
 #include "views/ui/Level1View.h"
+#include "views/ui/NewsFrames.h"
 
 #include <QWidget>
 
@@ -101,6 +104,14 @@ template <>
 struct KindView<kKindChart> {
     using type = CGraphsView;
 };
+template <>
+struct KindView<kKindNews> {
+    using type = HeadlinesView;
+};
+template <>
+struct KindView<kKindBrowser> {
+    using type = CBrowserView;
+};
 
 // The document and frames of a kind: the chart's own, else the common ones.
 template <int Kind>
@@ -114,6 +125,12 @@ struct KindFrames<kKindChart> {
     using doc = CGraphsDoc;
     using mdi = CGraphsChildFrame;
     using sdi = CSdiGraphsChildFrame;
+};
+template <>
+struct KindFrames<kKindNews> {
+    using doc = CCommonDoc;
+    using mdi = NewsFrame;
+    using sdi = SdiNewsFrame;
 };
 
 template <int Kind>
