@@ -209,7 +209,10 @@ TEST_F(BrokerFixture, WorkstationLogsInOpensEveryKindLinksSavesWorkspacesAndExit
     EXPECT_EQ(CWnd::FromHandle(chartHandle), chart);
     EXPECT_EQ(frame->GetMDIChildren().size(), 13u);
 
-    // Linking: only the windows linked with the source follow the symbol.
+    // Linking: only the windows linked with the source follow the symbol, among five
+    // titled pages.
+    for (int i = 0; i < 3; ++i)
+        ASSERT_NE(app.OpenWindowOfKind(kKindBackTesting, false), nullptr);
     std::vector<CKindView*> views;
     for (CView* v : app.GetWindowViews())
         if (auto* k = dynamic_cast<CKindView*>(v))
@@ -219,6 +222,7 @@ TEST_F(BrokerFixture, WorkstationLogsInOpensEveryKindLinksSavesWorkspacesAndExit
         link.SetSymbolGroup(5);  // "Group 4"
         link.SetIntervalGroup(5);
     }
+    ASSERT_GE(views.size(), 5u);
     CKindView* source = views[0];
     CKindView* sameGroup = views[1];
     CKindView* linkAll = views[2];
@@ -252,7 +256,7 @@ TEST_F(BrokerFixture, WorkstationLogsInOpensEveryKindLinksSavesWorkspacesAndExit
 
     // Workspace: save, close everything, load back the same windows.
     const std::vector<WindowSummary> before = Summarise(app);
-    ASSERT_EQ(before.size(), 26u);
+    ASSERT_EQ(before.size(), 29u);
     const CString path = app.GetWorkspaceFolder() + "/test.swp";
     ASSERT_TRUE(app.SaveWorkspace(path));
     app.CloseAllWindows();
