@@ -278,18 +278,6 @@ void CLevel2View::LayOut()
     m_log.ShowWindow(m_bLogShown ? SW_SHOW : SW_HIDE);
 }
 
-void CLevel2View::SetListFont(const CFontInfo& font, COLORREF textColor)
-{
-    ApplyFont(font, textColor);
-    LayOut();
-}
-
-void CLevel2View::SetListColors(const std::array<COLORREF, 8>&)
-{
-    m_bids.Invalidate();
-    m_asks.Invalidate();
-}
-
 // Typing and commands.
 
 void CLevel2View::OnTyped(char c)

@@ -4,7 +4,6 @@
 #pragma once
 
 #include "common/services/CFontInfo.h"
-#include "common/windows/IListAppearance.h"
 #include "common/windows/IWorkspaceView.h"
 #include "platform/ui/CView.h"
 #include "views/MMLog.h"
@@ -19,7 +18,7 @@ class CMarketDepthHandle;
 class CSymbolHandle;
 class COrderRecord;
 
-class CLevel2View : public CView, public IWorkspaceView, public IListAppearance, private IMMLogSink {
+class CLevel2View : public CView, public IWorkspaceView, private IMMLogSink {
 public:
     CLevel2View();
     ~CLevel2View() override;
@@ -54,9 +53,6 @@ public:
     // IWorkspaceView
     BOOL SaveToWorkspace(CArchive& ar) override;
     BOOL LoadFromWorkspace(CArchive& ar, DWORD version) override;
-    // IListAppearance
-    void SetListFont(const CFontInfo& font, COLORREF textColor) override;
-    void SetListColors(const std::array<COLORREF, 8>& colors) override;
 
     void OnInitialUpdate() override;
     void OnDraw(CDC*) override {}

@@ -4,7 +4,6 @@
 #pragma once
 
 #include "common/windows/CListPrinter.h"
-#include "common/windows/IListAppearance.h"
 #include "common/windows/IWorkspaceView.h"
 #include "platform/core/CTime.h"
 #include "platform/ui/CView.h"
@@ -20,7 +19,7 @@ class CCommonDoc;
 class CPriceSeries;
 struct CWndMessage;
 
-class CSeriesListView : public CView, public IWorkspaceView, public IListAppearance {
+class CSeriesListView : public CView, public IWorkspaceView {
 public:
     ~CSeriesListView() override;
 
@@ -48,10 +47,6 @@ public:
     void StartExport(CListExportJob job);
     // The export's range: From and To.
     bool ChooseExportRange(CTime& start, CTime& end);
-
-    // IListAppearance
-    void SetListFont(const CFontInfo& font, COLORREF textColor) override;
-    void SetListColors(const std::array<COLORREF, 8>& colors) override;
 
     void OnInitialUpdate() override;
     void OnDraw(CDC*) override {}
