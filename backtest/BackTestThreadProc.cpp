@@ -256,7 +256,7 @@ void CBackTestRun::Run(std::shared_ptr<const CStrategySetup> job)
     }
 
     if (m_pSink)
-        m_pSink->OnRunStarted(std::move(job));
+        m_pSink->OnRunStarted(job);  // the run keeps its own reference
     const int S = static_cast<int>(strategies.size());
     const int N = static_cast<int>(symbols.size());
     for (int i = 0; i < N && !Cancelled(); ++i) {

@@ -1,5 +1,6 @@
 #include "app/shell/BacktestChartOpener.h"
 
+#include "backtest/CStrategySetup.h"
 #include "backtest/ui/BacktestChartHook.h"
 #include "chart/ui/CChartController.h"
 #include "chart/ui/CGraphsView.h"
@@ -31,5 +32,8 @@ bool OpenChartForBacktest(CBacktestChartRequest& request)
     CSymbolIntervalMsg message{request.symbol, request.interval, frame->IsExtSession() != FALSE};
     message.symbol.MakeUpper();
     view->SendMessage(WM_SET_SYMBOL_INTERVAL, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&message));
+    // The row's strategy becomes the chart's own backtest.
+    if (request.setup)
+        chart->SetStrategySetup(std::move(request.setup));
     return true;
 }

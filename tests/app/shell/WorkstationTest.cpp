@@ -8,6 +8,8 @@
 #include "app/shell/CTerminationSignals.h"
 #include "app/shell/CWorkstationApp.h"
 #include "broker/session/CSessionManager.h"
+#include "chart/ui/CChartController.h"
+#include "chart/ui/CGraphsDoc.h"
 #include "common/windows/CCommonDoc.h"
 #include "common/windows/ShellIds.h"
 #include "platform/ui/CBitmap.h"
@@ -210,7 +212,8 @@ TEST_F(BrokerFixture, WorkstationLogsInOpensEveryKindLinksSavesWorkspacesAndExit
     EXPECT_EQ(frame->GetMDIChildren().size(), 13u);
     EXPECT_EQ(app.GetWindowViews().size(), 26u);
 
-    // Detach a chart through its caption button, then attach it again: the same view.
+    // Detach a chart through its caption button, then attach it again: the chart is
+    // copied into the new frame (its document stays) and the old frame goes.
     CView* chart = nullptr;
     for (CView* v : app.GetWindowViews())
         if (auto* doc = dynamic_cast<CCommonDoc*>(v->GetDocument());
@@ -218,20 +221,21 @@ TEST_F(BrokerFixture, WorkstationLogsInOpensEveryKindLinksSavesWorkspacesAndExit
             chart = v;
     ASSERT_NE(chart, nullptr);
     auto* chartDoc = dynamic_cast<CCommonDoc*>(chart->GetDocument());
-    const HWND chartHandle = chart->m_hWnd;
+    const CString chartSymbol = dynamic_cast<CGraphsDoc*>(chartDoc)->GetSymbol();
+    const auto chartView = [&] { return chartDoc->GetFirstView(); };
     CCaptionButton* detach = chart->GetParentFrame()->GetCaptionButton(ID_DETACH);
     ASSERT_NE(detach, nullptr);
     detach->Button()->click();
-    ASSERT_TRUE(PumpUntil([&] { return IsFloatingView(chart); }));
-    EXPECT_EQ(CWnd::FromHandle(chartHandle), chart);
+    ASSERT_TRUE(PumpUntil([&] { return chartView() && IsFloatingView(chartView()); }));
     EXPECT_TRUE(chartDoc->IsDetached());
+    EXPECT_EQ(dynamic_cast<CGraphsDoc*>(chartDoc)->GetSymbol(), chartSymbol);
     EXPECT_EQ(frame->GetMDIChildren().size(), 12u);
-    ASSERT_NE(chart->GetParentFrame()->GetCaptionButton(ID_DETACH), nullptr);
-    ASSERT_TRUE(app.ToggleDetach(chart));
+    ASSERT_NE(chartView()->GetParentFrame()->GetCaptionButton(ID_DETACH), nullptr);
+    ASSERT_TRUE(app.ToggleDetach(chartView()));
     PumpFor(10);
-    EXPECT_FALSE(IsFloatingView(chart));
+    EXPECT_FALSE(IsFloatingView(chartView()));
     EXPECT_FALSE(chartDoc->IsDetached());
-    EXPECT_EQ(CWnd::FromHandle(chartHandle), chart);
+    EXPECT_NE(nullptr, GetChartController(chartView()->GetParentFrame()));
     EXPECT_EQ(frame->GetMDIChildren().size(), 13u);
 
     // Linking: only the windows linked with the source follow the symbol (the Level II,
