@@ -7,6 +7,7 @@
 #include "platform/ui/ModalLoops.h"
 #include "tests/sessions/SessionWatchdog.h"
 #include "views/ui/CListCtrlEx.h"
+#include "views/ui/IListCellText.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -93,6 +94,8 @@ QString ListCellText(CListCtrl* list, int row, int column)
 {
     if (auto* grid = dynamic_cast<CListCtrlEx*>(list))
         return QString::fromUtf8(grid->GetCellText(row, column).GetString());
+    if (auto* drawn = dynamic_cast<IListCellText*>(list))
+        return QString::fromUtf8(drawn->GetShownText(row, column).GetString());
     return QString::fromUtf8(list->GetItemText(row, column).GetString());
 }
 
