@@ -82,6 +82,7 @@ void CMainFrame::BuildToolBar()
     m_pToolBar = CreateToolBar(IDR_MAINFRAME);
     if (!m_pToolBar)
         return;
+    m_pToolBar->SetWindowText("Tool Bar");  // its item in the frame's context menu
     m_symbolBox.Create(WS_CHILD | WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWN | CBS_AUTOHSCROLL, CRect(0, 0, 110, 300),
                        m_pToolBar, IDC_SYMBOL_BOX);
     m_pToolBar->AddControl(&m_symbolBox);

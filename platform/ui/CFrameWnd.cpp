@@ -50,33 +50,38 @@ CCaptionButton::CCaptionButton(UINT commandId, QToolButton* button) : m_id(comma
 
 void CCaptionButton::SetText(const char* text)
 {
-    m_button->setText(ToQString(text));
+    if (m_button)
+        m_button->setText(ToQString(text));
 }
 
 CString CCaptionButton::GetText() const
 {
-    return FromQString(m_button->text());
+    return m_button ? FromQString(m_button->text()) : CString();
 }
 
 void CCaptionButton::SetToolTip(const char* text)
 {
-    m_button->setToolTip(ToQString(text));
+    if (m_button)
+        m_button->setToolTip(ToQString(text));
 }
 
 void CCaptionButton::SetCheck(BOOL checked)
 {
+    if (!m_button)
+        return;
     m_button->setCheckable(true);
     m_button->setChecked(checked != FALSE);
 }
 
 BOOL CCaptionButton::GetCheck() const
 {
-    return m_button->isChecked() ? TRUE : FALSE;
+    return m_button && m_button->isChecked() ? TRUE : FALSE;
 }
 
 void CCaptionButton::Show(BOOL show)
 {
-    m_button->setVisible(show != FALSE);
+    if (m_button)
+        m_button->setVisible(show != FALSE);
 }
 
 struct CFrameWnd::FrameImpl {
