@@ -27,6 +27,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QTimer>
 #include <QWidget>
 
 #include <cstdio>
@@ -109,10 +110,18 @@ void CMainFrame::BuildToolBar()
                             Button{kKindTradeTicket, "Ticket"}, Button{kKindAlertManager, "Alerts"}})
         m_pToolBar->AddButton(ID_OPEN_KIND_FIRST + b.kind, b.text, nullptr, WindowKindName(b.kind));
 
-    // Enter in the Symbol box sends the symbol to the active window and its links.
+    // Enter in the Symbol or Interval box, or an interval chosen from the list, sends the
+    // symbol and interval to the active window and its links.
     if (auto* combo = qobject_cast<QComboBox*>(m_symbolBox.GetWidget()))
         if (QLineEdit* edit = combo->lineEdit())
-            QObject::connect(edit, &QLineEdit::returnPressed, edit, [this] { OnSymbolGo(); });
+            QObject::connect(edit, &QLineEdit::returnPressed, edit, [this] { ApplyBoxesSoon(); });
+    if (auto* combo = qobject_cast<QComboBox*>(m_intervalBox.GetWidget())) {
+        if (QLineEdit* edit = combo->lineEdit())
+            QObject::connect(edit, &QLineEdit::returnPressed, edit, [this] { ApplyBoxesSoon(); });
+        // A choice from the list (not the text the program sets); Return on a listed
+        // text activates it too, and the two make one apply.
+        QObject::connect(combo, qOverload<int>(&QComboBox::activated), combo, [this](int) { ApplyBoxesSoon(); });
+    }
     if (auto* combo = qobject_cast<QComboBox*>(m_accountBox.GetWidget())) {
         combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
         combo->setMinimumContentsLength(20);
@@ -222,18 +231,17 @@ int CMainFrame::ApplySymbolInterval(CView* source, BOOL includeSource)
         CFrameWnd* active = GetActiveFrame();
         source = active && active != this ? active->GetActiveView() : nullptr;
     }
+    // The interval is checked first: a bad one is reported whatever else is missing.
+    CString interval = GetIntervalBox();
+    if (!interval.IsEmpty() && !IsPeriodText(interval)) {
+        SetMessageText("Unknown interval \"" + interval.Left(32) +
+                       "\": use Tick, a number of minutes (\"5 minutes\"), Daily, Weekly, Monthly, Quarterly or Yearly.");
+        return 0;
+    }
     CString symbol = GetSymbolBox();
     symbol.MakeUpper();
     if (!ValidSymbolText(symbol))
         return 0;
-    CString interval = GetIntervalBox();
-    if (interval.GetLength() > 32)
-        interval.Empty();
-    if (!interval.IsEmpty() && !IsPeriodText(interval)) {
-        SetMessageText("Unknown interval \"" + interval +
-                       "\": use Tick, a number of minutes (\"5 minutes\"), Daily, Weekly, Monthly, Quarterly or Yearly.");
-        return 0;
-    }
     SetSymbolBox(symbol, TRUE);
 
     auto* sourceDoc = source ? dynamic_cast<CCommonDoc*>(source->GetDocument()) : nullptr;
@@ -600,6 +608,20 @@ void CMainFrame::OnOpenFloating(UINT id)
 {
     if (CWorkstationApp* app = GetWorkstationApp())
         app->OpenWindowOfKind(static_cast<int>(id - ID_OPEN_FLOATING_FIRST), true);
+}
+
+void CMainFrame::ApplyBoxesSoon()
+{
+    if (m_bApplyQueued || !GetOuterWidget())
+        return;
+    m_bApplyQueued = true;
+    const HWND self = m_hWnd;
+    QTimer::singleShot(0, GetOuterWidget(), [self] {
+        if (auto* frame = dynamic_cast<CMainFrame*>(CWnd::FromHandle(self))) {
+            frame->m_bApplyQueued = false;
+            frame->OnSymbolGo();
+        }
+    });
 }
 
 void CMainFrame::OnSymbolGo()

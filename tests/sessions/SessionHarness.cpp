@@ -9,8 +9,10 @@
 #include "views/ui/CListCtrlEx.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -599,6 +601,77 @@ void CSession::FillControl(QWidget* dialog, int id, const QString& text)
     Click(target);
     Key(Qt::Key_A, Qt::ControlModifier);
     TypeText(text);
+}
+
+void CSession::ChooseComboItem(QWidget* comboWidget, const QString& text)
+{
+    Step("choose " + text.toStdString() + " from a list");
+    const QPoint arrow = OnUi([&] {
+        auto* combo = Alive(comboWidget) ? qobject_cast<QComboBox*>(comboWidget) : nullptr;
+        return combo ? QPoint(combo->width() - 6, combo->height() / 2) : QPoint(-1, -1);
+    });
+    if (arrow.x() < 0) {
+        ADD_FAILURE() << "session: no combo box to choose " << text.toStdString() << " from";
+        return;
+    }
+    Click(comboWidget, arrow);
+    QWidget* list = nullptr;
+    QPoint at;
+    if (!WaitFor("the list of the combo box", [&] {
+            auto* combo = qobject_cast<QComboBox*>(comboWidget);
+            QAbstractItemView* view = combo ? combo->view() : nullptr;
+            if (!view || !view->isVisible())
+                return false;
+            const int row = combo->findText(text, Qt::MatchFixedString);
+            if (row < 0)
+                return false;
+            const QModelIndex index = combo->model()->index(row, combo->modelColumn());
+            view->scrollTo(index);
+            list = view->viewport();
+            at = view->visualRect(index).center();
+            return true;
+        }))
+        return;
+    Click(list, at);
+    WaitFor("the list closed", [&] {
+        auto* combo = qobject_cast<QComboBox*>(comboWidget);
+        return !combo || !combo->view()->isVisible();
+    });
+}
+
+bool CSession::AnswerFileDialog(const QString& path, const QString& type)
+{
+    Step("file dialog: " + path.toStdString());
+    QFileDialog* dialog = nullptr;
+    if (!WaitFor("a file dialog", [&] {
+            dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            return dialog && dialog->isVisible();
+        }))
+        return false;
+    if (!type.isEmpty()) {
+        auto* types = OnUi([&] { return dialog->findChild<QComboBox*>("fileTypeCombo"); });
+        const QString item = OnUi([&] {
+            for (int i = 0; types && i < types->count(); ++i)
+                if (types->itemText(i).startsWith(type))
+                    return types->itemText(i);
+            return QString();
+        });
+        if (item.isEmpty()) {
+            ADD_FAILURE() << "session: no file type " << type.toStdString();
+            return false;
+        }
+        ChooseComboItem(types, item);
+    }
+    QWidget* name = OnUi([&]() -> QWidget* { return dialog->findChild<QLineEdit*>("fileNameEdit"); });
+    if (!name) {
+        ADD_FAILURE() << "session: the file dialog has no name box";
+        return false;
+    }
+    Click(name);
+    Key(Qt::Key_A, Qt::ControlModifier);
+    TypeText(path);
+    Key(Qt::Key_Return);
+    return WaitFor("the file dialog closed", [&] { return QApplication::activeModalWidget() != dialog; });
 }
 
 QString CSession::ControlText(QWidget* dialog, int id)

@@ -32,6 +32,9 @@
 //                                popup open now (context menus); MenuItemEnabled to look
 //   WaitModal(title)             the modal window of that title once it shows
 //   PressButton(window, "OK"), FillControl(window, id, text), Control(window, id)
+//   ChooseComboItem(combo, text) opens a combo box's list with the mouse and clicks the item
+//   AnswerFileDialog(path[, type])  the open or save file dialog open now: the file type
+//                                (its filter's text) chosen, the path typed, Return
 //   RowOf / ClickRow / ClickCell(list, text[, column title])   rows of report lists by text
 //   CellText(list, row, column title), ListRows(list)
 //   Views<T>()                   the open windows' views of a class (UI thread)
@@ -136,6 +139,11 @@ public:
     QWidget* Control(QWidget* dialog, int id);
     // Clicks into the control, selects what it holds and types the text.
     void FillControl(QWidget* dialog, int id, const QString& text);
+    // Opens the combo box's list with a click on its arrow and clicks the item of that text.
+    void ChooseComboItem(QWidget* combo, const QString& text);
+    // Answers the file dialog open now: chooses the file type whose filter text starts with
+    // type (when given), types the path into the name box and presses Return.
+    bool AnswerFileDialog(const QString& path, const QString& type = QString());
     QString ControlText(QWidget* dialog, int id);
     // Clicks the frame's title bar: an MDI child comes to the front, a floating frame
     // is activated.

@@ -17,7 +17,37 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class ShellSessionTest : public SessionTest {};
+class ShellSessionTest : public SessionTest {
+protected:
+    // A Level I window from the Quotes menu with the symbols typed into its grid.
+    Level1View* OpenLevel1(CSession& s, const QStringList& symbols)
+    {
+        s.ChooseMenu("&Quotes|&Level I");
+        Level1View* view = nullptr;
+        if (!s.WaitFor("a Level I window", [&] {
+                const auto views = s.Views<Level1View>();
+                view = views.empty() ? nullptr : views.back();
+                return view != nullptr;
+            }))
+            return nullptr;
+        QWidget* tree = s.OnUi([&] { return view->Grid().GetWidget(); });
+        s.Click(tree, s.OnUi([&] { return QPoint(30, tree->height() - 20); }));
+        for (const QString& symbol : symbols) {
+            s.TypeText(symbol);
+            if (!s.WaitModal("Enter Symbol"))
+                return nullptr;
+            s.TypeText("\n");
+            s.WaitFor("the entry closed", [&] { return s.ActiveModal() == nullptr; });
+        }
+        if (!s.WaitFor("a row per symbol", [&] { return view->Grid().GetItemCount() == symbols.size(); }))
+            return nullptr;
+        return view;
+    }
+    static QWidget* FrameOf(CSession& s, CView* view)
+    {
+        return s.OnUi([&] { return view->GetParentFrame()->GetOuterWidget(); });
+    }
+};
 
 TEST_F(ShellSessionTest, TheToolBarsContextMenuHidesTheBarAndTheProgramGoesOn)
 {
@@ -38,6 +68,60 @@ TEST_F(ShellSessionTest, TheToolBarsContextMenuHidesTheBarAndTheProgramGoesOn)
         s.ChooseMenu("&Quotes|&Level I");
         EXPECT_TRUE(s.WaitFor("the Go button enabled",
                               [&] { return toolBar->IsButtonEnabled(ID_SYMBOL_GO); }));
+        s.ExitByMenu();
+    });
+    EXPECT_EQ(status, 0);
+}
+
+// Detaching and attaching a Level I window keeps its rows; its Option Chains command
+// shows the chain once (the window's own rows never come back to it as broadcasts).
+TEST_F(ShellSessionTest, ALevel1WindowDetachesAttachesAndShowsAnOptionChain)
+{
+    const int status = RunWorkstation([&](CSession& s) {
+        Level1View* view = OpenLevel1(s, {"MSFT", "IBM", "AAPL"});
+        ASSERT_NE(view, nullptr);
+        CListCtrl* grid = &view->Grid();
+        s.ClickRow(grid, "IBM", "Symbol");
+        s.PressButton(FrameOf(s, view), "Detach");
+        ASSERT_TRUE(s.WaitFor("a floating Level I window", [&] {
+            const auto views = s.Views<Level1View>();
+            return views.size() == 1 && FrameOf(s, views.front())->isWindow();
+        }));
+        view = s.Views<Level1View>().front();
+        grid = &view->Grid();
+        s.Pause(300ms);
+        EXPECT_EQ(s.RowCount(grid), 3);
+        s.ClickRow(grid, "AAPL", "Symbol");
+        s.Pause(300ms);
+        EXPECT_EQ(s.RowCount(grid), 3);
+        s.PressButton(FrameOf(s, view), "Attach");
+        ASSERT_TRUE(s.WaitFor("an MDI Level I window", [&] {
+            const auto views = s.Views<Level1View>();
+            return views.size() == 1 && !FrameOf(s, views.front())->isWindow();
+        }));
+        view = s.Views<Level1View>().front();
+        grid = &view->Grid();
+        s.Pause(300ms);
+        EXPECT_EQ(s.RowCount(grid), 3);
+        for (const char* symbol : {"MSFT", "IBM", "AAPL"})
+            EXPECT_GE(s.RowOf(grid, symbol, "Symbol"), 0) << symbol;
+
+        s.RaiseFrame(FrameOf(s, view));
+        s.ChooseMenu("Level &I|&Option Chains...");
+        QWidget* chains = s.WaitModal("Option Chains");
+        ASSERT_NE(chains, nullptr);
+        s.FillControl(chains, 1103, "MSFT");
+        s.PressButton(chains, "OK");
+        ASSERT_TRUE(s.WaitFor("the chain's rows", [&] { return s.RowCount(grid) > 3 && s.RowOf(grid, "MSFT", "Symbol") < 0; }))
+            << s.RowCount(grid);
+        const int rows = s.RowCount(grid);
+        for (int r = 0; r < std::min(rows, 3); ++r)
+            EXPECT_TRUE(s.CellText(grid, r, "Symbol").contains("MSFT")) << s.CellText(grid, r, "Symbol").toStdString();
+        // Clicking chain rows never adds rows.
+        const QString first = s.CellText(grid, 0, "Symbol");
+        s.ClickRow(grid, first, "Symbol");
+        s.Pause(1s);
+        EXPECT_EQ(s.RowCount(grid), rows);
         s.ExitByMenu();
     });
     EXPECT_EQ(status, 0);
