@@ -9,6 +9,7 @@
 #include "platform/ui/CStatusBar.h"
 #include "platform/ui/CView.h"
 #include "platform/ui/CWinApp.h"
+#include "platform/ui/DesktopPlacement.h"
 #include "platform/ui/QtConvert.h"
 #include "platform/ui/QxWindowHost.h"
 #include "platform/ui/WinGdi.h"
@@ -17,6 +18,8 @@
 #include <QBoxLayout>
 #include <QEvent>
 #include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
@@ -472,12 +475,61 @@ void CFrameWnd::CopyToOtherFrame(CFrameWnd* target)
     target->OnUpdateFrameTitle(TRUE);
 }
 
+namespace {
+
+const char* const kMdiGeometry = "qxMdiGeometry";
+const char* const kMdiMaximized = "qxMdiMaximized";
+
+// Where the content of one frame goes in the other: a floating frame where the MDI
+// window was and as large, inside the desktop; an MDI window with the geometry and state
+// it had before it was detached (the floating size inside the area when it never was
+// one). Returns how the target shows.
+int CarryPlacement(QWidget* from, QWidget* to, const std::vector<CView*>& views)
+{
+    if (!from || !to)
+        return -1;
+    auto* fromSub = qobject_cast<QMdiSubWindow*>(from);
+    auto* toSub = qobject_cast<QMdiSubWindow*>(to);
+    QWidget* viewWidget = views.empty() ? nullptr : views.front()->GetWidget();
+    if (fromSub && to->isWindow()) {
+        const QRect normal = fromSub->isMaximized() || fromSub->isMinimized() ? fromSub->normalGeometry()
+                                                                              : fromSub->geometry();
+        if (viewWidget) {
+            viewWidget->setProperty(kMdiGeometry, normal);
+            viewWidget->setProperty(kMdiMaximized, fromSub->isMaximized());
+        }
+        const QSize size = fromSub->isMinimized() ? normal.size() : fromSub->size();
+        const QPoint at = fromSub->isMinimized() || !fromSub->isVisible()
+                              ? to->geometry().topLeft()
+                              : fromSub->mapToGlobal(QPoint(0, 0));
+        to->setGeometry(QRect(at, size));
+        FitOnDesktop(to);
+        return SW_SHOW;
+    }
+    if (toSub && from->isWindow()) {
+        QMdiArea* area = toSub->mdiArea();
+        const QRect space = area ? area->viewport()->rect() : QRect();
+        const QVariant stored = viewWidget ? viewWidget->property(kMdiGeometry) : QVariant();
+        if (stored.isValid()) {
+            toSub->setGeometry(FitRect(stored.toRect(), space));
+            return viewWidget->property(kMdiMaximized).toBool() ? SW_SHOWMAXIMIZED : SW_SHOW;
+        }
+        toSub->setGeometry(FitRect(QRect(toSub->pos(), from->size()), space));
+        return SW_SHOW;
+    }
+    return -1;
+}
+
+}  // namespace
+
 void CFrameWnd::MoveContentTo(CFrameWnd* target)
 {
     if (!target || target == this)
         return;
+    const std::vector<CView*> views = GetViews();
+    const int show = CarryPlacement(GetOuterWidget(), target->GetOuterWidget(), views);
     CopyToOtherFrame(target);
-    target->ActivateFrame();
+    target->ActivateFrame(show);
     DestroyWindow();
 }
 
@@ -486,7 +538,8 @@ void CFrameWnd::OnIdleUpdateCmdUI()
     for (const auto& b : m_frame->buttons) {
         CCmdUI ui(b->GetCommandId());
         if (OnCmdMsg(b->GetCommandId(), CN_UPDATE_COMMAND_UI, &ui)) {
-            b->Button()->setEnabled(ui.m_enabled);
+            if (QToolButton* button = b->Button())
+                button->setEnabled(ui.m_enabled);
             if (ui.m_check >= 0)
                 b->SetCheck(ui.m_check != 0);
             if (ui.m_textSet)

@@ -718,6 +718,8 @@ void CSession::CloseFrame(QWidget* frameWidget)
         auto* sub = Alive(frameWidget) ? qobject_cast<QMdiSubWindow*>(frameWidget) : nullptr;
         if (!sub)
             return false;
+        if (sub->isMaximized())
+            return false;
         QStyleOptionTitleBar option;
         option.initFrom(sub);
         option.rect = QRect(0, 0, sub->width(),
@@ -734,6 +736,16 @@ void CSession::CloseFrame(QWidget* frameWidget)
     if (mdi) {
         Step("close box of an MDI window");
         Click(frameWidget, at);
+        return;
+    }
+    if (OnUi([&] { return Alive(frameWidget) && qobject_cast<QMdiSubWindow*>(frameWidget) != nullptr; })) {
+        // Maximized: its close box sits in the menu bar's corner.
+        Step("close box of a maximized MDI window");
+        Post([frameWidget] {
+            if (Alive(frameWidget))
+                frameWidget->close();
+        });
+        Settle();
         return;
     }
     // The window manager's close box of a floating frame.
