@@ -376,7 +376,11 @@ BOOL CMenu::DeleteMenu(UINT position, UINT flags)
         if (auto* m = qobject_cast<QMenu*>(w))
             m->removeAction(a);
     if (sub) {
-        m_impl->subs.erase(sub);
+        // Its wrapper may still be held by a caller: it stays, empty.
+        if (auto it = m_impl->subs.find(sub); it != m_impl->subs.end()) {
+            m_impl->dead.push_back(std::move(it->second));
+            m_impl->subs.erase(it);
+        }
         delete sub;  // owned by this menu
     } else {
         delete a;  // owned by its menu

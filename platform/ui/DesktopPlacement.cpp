@@ -114,7 +114,8 @@ void CascadeInside(QMdiArea* area)
             windows << sub;
     if (windows.isEmpty())
         return;
-    const QRect space = area->viewport()->rect();
+    // The whole area: once the windows fit in it no scroll bar takes room.
+    const QRect space(QPoint(0, 0), area->contentsRect().size());
     const int step = std::max(area->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, windows.front()), 16);
     const int n = static_cast<int>(windows.size());
     const QSize size(std::max(space.width() - (n - 1) * step, space.width() * 2 / 3),

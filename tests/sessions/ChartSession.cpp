@@ -117,7 +117,7 @@ TEST_F(ChartSessionTest, TypedSymbolIntervalsStudiesTrendLineDetachAndWorkspace)
         // over the prices.
         CChartController* chart = s.OnUi([&] { return pane->GetChart(); });
         for (const char* study : {"RSI", "Moving Averages (SMA, EMA, WMA)"}) {
-            s.ChooseMenu("C&hart|Study &Manager...");
+            s.ChooseMenu("Cha&rt|Study &Manager...");
             QWidget* manager = s.WaitModal("Study Manager");
             ASSERT_NE(manager, nullptr);
             s.PressButton(manager, "Add...");

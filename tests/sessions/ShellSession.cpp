@@ -9,6 +9,10 @@
 
 #include "common/windows/ShellIds.h"
 
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
 
@@ -122,6 +126,76 @@ TEST_F(ShellSessionTest, ALevel1WindowDetachesAttachesAndShowsAnOptionChain)
         s.ClickRow(grid, first, "Symbol");
         s.Pause(1s);
         EXPECT_EQ(s.RowCount(grid), rows);
+        s.ExitByMenu();
+    });
+    EXPECT_EQ(status, 0);
+}
+
+// The keys of a menu bar's menus (the letters after '&', lower case).
+QString Mnemonics(const QStringList& titles)
+{
+    QString keys;
+    for (const QString& title : titles) {
+        const int at = title.indexOf(QChar('&'));
+        if (at >= 0 && at + 1 < title.size())
+            keys += title[at + 1].toLower();
+    }
+    return keys;
+}
+
+// Every window kind from its menu item: each menu bar gives every menu its own key, the
+// report windows' Fonts commands work, Window -> Cascade leaves every window usable.
+TEST_F(ShellSessionTest, EveryMenuBarHasOwnKeysReportFontsWorkAndCascadeKeepsWindowsUsable)
+{
+    const int status = RunWorkstation([&](CSession& s) {
+        const QStringList items = {"&Quotes|&Level I",      "&Quotes|Level &II",     "&Quotes|&Time && Sales",
+                                   "&Quotes|&Bar Table",    "&Quotes|&News",         "&Quotes|B&rowser",
+                                   "&Charts|&Chart",        "&Charts|&BackTesting",  "&Trading|&Trade Ticket",
+                                   "&Trading|&Balances",    "&Trading|&Order Status", "&Trading|&Saved Orders",
+                                   "&Alerts|Alert &Manager"};
+        const QStringList main = s.MenuBarTitles();
+        EXPECT_EQ(Mnemonics(main).size(), main.size()) << main.join(' ').toStdString();
+        size_t opened = 0;
+        for (const QString& item : items) {
+            s.ChooseMenu(item);
+            ++opened;
+            EXPECT_TRUE(s.WaitFor("the window of " + item.toStdString(),
+                                  [&] { return s.App().GetWindowViews().size() == opened; }));
+            const QStringList titles = s.MenuBarTitles();
+            const QString keys = Mnemonics(titles);
+            for (const QChar key : keys)
+                EXPECT_EQ(keys.count(key), 1) << "'" << QString(key).toStdString() << "' in the menu bar of "
+                                              << item.toStdString() << ": " << titles.join(' ').toStdString();
+            EXPECT_EQ(keys.size(), titles.size()) << "a menu without a key: " << titles.join(' ').toStdString();
+            if (item.endsWith("&Order Status")) {
+                EXPECT_TRUE(s.MenuItemEnabled("&Order Status|F&onts..."));
+            }
+            if (item.endsWith("&Saved Orders")) {
+                EXPECT_TRUE(s.MenuItemEnabled("&Saved Orders|&Fonts..."));
+            }
+        }
+        // Alt+F opens File, whatever window is active.
+        s.Key(Qt::Key_F, Qt::AltModifier);
+        EXPECT_TRUE(s.WaitFor("the File menu", [&] {
+            auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            return popup && PlainMenuText(popup->title()) == "File";
+        }));
+        s.Key(Qt::Key_Escape);
+        s.Key(Qt::Key_Escape);
+
+        s.ChooseMenu("&Window|&Cascade");
+        s.Settle();
+        s.OnUi([&] {
+            QMdiArea* area = s.App().MainFrame()->GetMdiArea();
+            const QRect space = area->viewport()->rect();
+            for (QMdiSubWindow* sub : area->subWindowList()) {
+                if (!sub->isVisible())
+                    continue;
+                EXPECT_GE(sub->height(), space.height() * 2 / 3 - 1) << sub->windowTitle().toStdString();
+                EXPECT_GE(sub->width(), space.width() * 2 / 3 - 1) << sub->windowTitle().toStdString();
+                EXPECT_TRUE(space.contains(sub->geometry())) << sub->windowTitle().toStdString();
+            }
+        });
         s.ExitByMenu();
     });
     EXPECT_EQ(status, 0);
