@@ -379,6 +379,10 @@ CView* CMainFrame::OpenListWindow(UINT command, BOOL floating)
     if (command == ID_OPTION_CHAIN_LIST)
         doc->SetTitle("Level I - Option Chains");
     m_listWindows[command] = view->m_hWnd;
+    // Opened from elsewhere (a ticket's Chain button): the chain is asked for as the
+    // Option Chains command asks, once the caller's click is done.
+    if (command == ID_OPTION_CHAIN_LIST && !m_bInListCommand)
+        PostMessage(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(ID_FRAME_OPTION_CHAINS), 0), 0);
     return view;
 }
 
@@ -590,7 +594,10 @@ void CMainFrame::OnOpenKind(UINT id)
 void CMainFrame::OnListWindowCommand(UINT id)
 {
     const UINT window = id == ID_FRAME_OPTION_CHAINS ? ID_OPTION_CHAIN_LIST : id;
-    if (auto* view = dynamic_cast<Level1View*>(OpenListWindow(window, FALSE)))
+    m_bInListCommand = true;
+    auto* view = dynamic_cast<Level1View*>(OpenListWindow(window, FALSE));
+    m_bInListCommand = false;
+    if (view)
         view->ApplyFrameCommand(id, GetSymbolBox());
 }
 

@@ -151,4 +151,5 @@ private:
     std::vector<CWebUpdateInfo> m_updates;
     std::thread m_download;
     bool m_bApplyQueued = false;
+    bool m_bInListCommand = false;
 };

@@ -3,6 +3,7 @@
 #include "platform/ui/CMDIFrameWnd.h"
 #include "platform/ui/CView.h"
 #include "platform/ui/CWinApp.h"
+#include "platform/ui/DesktopPlacement.h"
 #include "platform/ui/QtConvert.h"
 
 #include <QMdiArea>
@@ -38,6 +39,7 @@ QWidget* CChildFrame::CreateOuterWidget(QWidget*, QWidget* client)
     const QSize wanted(std::max(space.width() * 2 / 3, 480), std::max(space.height() * 2 / 3, 320));
     sub->resize(space.isValid() && !space.isEmpty() ? wanted.boundedTo(space) : QSize(480, 320));
     sub->hide();
+    KeepInsideArea(sub);
     return sub;
 }
 

@@ -56,7 +56,46 @@ private:
     bool m_fitting = false;
 };
 
+// An MDI child the program shows or makes larger than its area is put inside it.
+class AreaKeeper final : public QObject {
+public:
+    explicit AreaKeeper(QMdiSubWindow* sub) : QObject(sub), m_sub(sub) {}
+
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (m_fitting || e->spontaneous() || (e->type() != QEvent::Show && e->type() != QEvent::Resize))
+            return false;
+        QMdiArea* area = m_sub->mdiArea();
+        if (!area || m_sub->isMaximized() || m_sub->isMinimized())
+            return false;
+        const QRect space(QPoint(0, 0), area->contentsRect().size());
+        if (space.isEmpty())
+            return false;
+        const QRect now = m_sub->geometry();
+        const bool tooLarge = now.width() > space.width() || now.height() > space.height();
+        if (e->type() == QEvent::Resize && !tooLarge)
+            return false;
+        const QRect fitted = FitRect(now, space);
+        if (fitted != now) {
+            m_fitting = true;
+            m_sub->setGeometry(fitted);
+            m_fitting = false;
+        }
+        return false;
+    }
+
+private:
+    QMdiSubWindow* m_sub;  // the parent
+    bool m_fitting = false;
+};
+
 }  // namespace
+
+void KeepInsideArea(QMdiSubWindow* sub)
+{
+    if (sub)
+        sub->installEventFilter(new AreaKeeper(sub));  // owned by the window
+}
 
 QRect FitRect(QRect r, const QRect& area)
 {

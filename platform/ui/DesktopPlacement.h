@@ -18,6 +18,9 @@ void FitOnDesktop(QWidget* window);
 // From now on the window is put back inside the desktop whenever the program (not the
 // user) shows, moves or resizes it.
 void KeepOnDesktop(QWidget* window);
+// From now on the MDI child is put inside its area when the program shows it or makes
+// it larger than the area.
+void KeepInsideArea(QMdiSubWindow* sub);
 // Cascades the area's windows from its top left: each a step lower and to the right,
 // the same usable size (the area less the steps, at least two thirds of it).
 void CascadeInside(QMdiArea* area);

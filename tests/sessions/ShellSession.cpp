@@ -5,11 +5,20 @@
 #include "app/shell/CMainFrame.h"
 #include "platform/ui/CFrameWnd.h"
 #include "platform/ui/CToolBar.h"
+#include "chart/ui/CGraphsDoc.h"
+#include "chart/ui/CGraphsView.h"
+#include "common/services/TextHelpers.h"
+#include "platform/ui/CStatusBar.h"
 #include "views/ui/Level1View.h"
 
 #include "common/windows/ShellIds.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QScreen>
+#include <QTabBar>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -196,6 +205,134 @@ TEST_F(ShellSessionTest, EveryMenuBarHasOwnKeysReportFontsWorkAndCascadeKeepsWin
                 EXPECT_TRUE(space.contains(sub->geometry())) << sub->windowTitle().toStdString();
             }
         });
+        s.ExitByMenu();
+    });
+    EXPECT_EQ(status, 0);
+}
+
+QString StatusText(CSession& s)
+{
+    return s.OnUi([&] { return QString::fromUtf8(s.App().MainFrame()->GetStatusBar()->GetPaneText(0).GetString()); });
+}
+
+// The tool bar's Symbol and Interval boxes and where new windows open: a bad interval is
+// told whatever the path and never reaches a window; an unknown symbol is told; the main
+// frame, new floating windows and the ticket's option chain open on the desktop.
+TEST_F(ShellSessionTest, TheBoxesApplyOrExplainAndNewWindowsOpenOnTheDesktop)
+{
+    const int status = RunWorkstation([&](CSession& s) {
+        const QRect desktop = s.OnUi([] { return QGuiApplication::primaryScreen()->availableGeometry(); });
+        QWidget* mainWindow = s.OnUi([&] { return s.App().MainFrame()->GetOuterWidget(); });
+        EXPECT_TRUE(desktop.contains(s.OnUi([&] { return mainWindow->frameGeometry(); })));
+        QWidget* symbolBox = s.OnUi([&] { return s.App().MainFrame()->GetSymbolCombo().GetWidget(); });
+        QWidget* intervalBox = s.OnUi([&]() -> QWidget* {
+            for (auto* combo : mainWindow->findChildren<QComboBox*>())
+                if (combo->findText("Daily") >= 0)
+                    return combo->lineEdit();
+            return nullptr;
+        });
+        ASSERT_NE(intervalBox, nullptr);
+
+        // "banana" and Return, no window open.
+        s.Click(intervalBox);
+        s.Key(Qt::Key_A, Qt::ControlModifier);
+        s.TypeText("banana\n");
+        EXPECT_TRUE(s.WaitFor("the message about banana", [&] { return StatusText(s).contains("banana"); }))
+            << StatusText(s).toStdString();
+
+        // A chart opened with "Daily65ds" in the box keeps an interval of its own.
+        s.Click(symbolBox);
+        s.Key(Qt::Key_A, Qt::ControlModifier);
+        s.TypeText("MSFT");
+        s.Click(intervalBox);
+        s.Key(Qt::Key_A, Qt::ControlModifier);
+        s.TypeText("Daily65ds");
+        s.ChooseMenu("&Charts|&Chart");
+        CGraphsView* chart = nullptr;
+        ASSERT_TRUE(s.WaitFor("a chart", [&] {
+            const auto views = s.Views<CGraphsView>();
+            chart = views.empty() ? nullptr : views.front();
+            return chart != nullptr;
+        }));
+        EXPECT_TRUE(s.WaitFor("the chart of MSFT", [&] { return chart->GetGraphsDoc()->GetSymbol() == "MSFT"; }));
+        EXPECT_TRUE(s.OnUi([&] { return IsPeriodText(chart->GetGraphsDoc()->GetInterval()); }))
+            << s.OnUi([&] { return std::string(chart->GetGraphsDoc()->GetInterval().GetString()); });
+        EXPECT_FALSE(s.OnUi([&] { return std::string(chart->GetGraphsDoc()->GetTitle().GetString()); })
+                         .find("65ds") != std::string::npos);
+        // Go with it: told, the chart unchanged.
+        const CString before = s.OnUi([&] { return chart->GetGraphsDoc()->GetInterval(); });
+        s.Click(intervalBox);
+        s.Key(Qt::Key_A, Qt::ControlModifier);
+        s.TypeText("Daily65ds");
+        s.PressButton(s.OnUi([&] { return s.App().MainFrame()->GetToolBar()->GetWidget(); }), "Go");
+        EXPECT_TRUE(s.WaitFor("the message about Daily65ds", [&] { return StatusText(s).contains("Daily65ds"); }))
+            << StatusText(s).toStdString();
+        EXPECT_EQ(s.OnUi([&] { return chart->GetGraphsDoc()->GetInterval(); }), before);
+
+        // An unknown symbol typed into the box: the status bar says so.
+        s.Click(intervalBox);
+        s.Key(Qt::Key_A, Qt::ControlModifier);
+        s.TypeText("Daily");
+        s.Click(symbolBox);
+        s.Key(Qt::Key_A, Qt::ControlModifier);
+        s.TypeText("ZQXW\n");
+        EXPECT_TRUE(s.WaitFor("the chart of ZQXW", [&] { return chart->GetGraphsDoc()->GetSymbol() == "ZQXW"; }));
+        EXPECT_TRUE(s.WaitFor("the message about ZQXW", [&] { return StatusText(s).contains("ZQXW"); }))
+            << StatusText(s).toStdString();
+
+        // A floating window: on the desktop, at a usable size.
+        s.ChooseMenu("F&loating|&Chart");
+        QWidget* floating = nullptr;
+        ASSERT_TRUE(s.WaitFor("a floating chart", [&] {
+            for (CGraphsView* v : s.Views<CGraphsView>())
+                if (QWidget* w = v->GetParentFrame()->GetOuterWidget(); w->isWindow())
+                    floating = w;
+            return floating != nullptr;
+        }));
+        const QRect placed = s.OnUi([&] { return floating->frameGeometry(); });
+        EXPECT_TRUE(desktop.contains(placed));
+        EXPECT_GE(placed.width(), std::min(640, desktop.width()));
+        EXPECT_GE(placed.height(), std::min(400, desktop.height()));
+        s.CloseFrame(floating);
+
+        // The ticket's Chain button asks for the chain of the symbol and shows it.
+        s.ChooseMenu("&Trading|&Trade Ticket");
+        QWidget* ticket = nullptr;
+        ASSERT_TRUE(s.WaitFor("a ticket", [&] {
+            for (CView* v : s.App().GetWindowViews())
+                if (v->GetDocument() && v->GetDocument()->GetTitle().Find("Ticket") >= 0)
+                    ticket = v->GetParentFrame()->GetOuterWidget();
+            return ticket != nullptr;
+        }));
+        s.Click(symbolBox);
+        s.Key(Qt::Key_A, Qt::ControlModifier);
+        s.TypeText("MSFT");
+        s.RaiseFrame(ticket);
+        QTabBar* tabs = s.OnUi([&] { return ticket->findChild<QTabBar*>(); });
+        ASSERT_NE(tabs, nullptr);
+        s.Click(tabs, s.OnUi([&] {
+            for (int i = 0; i < tabs->count(); ++i)
+                if (tabs->tabText(i) == "Option")
+                    return tabs->tabRect(i).center();
+            return QPoint(-1, -1);
+        }));
+        s.PressButton(ticket, "Chain");
+        QWidget* chains = s.WaitModal("Option Chains");
+        ASSERT_NE(chains, nullptr);
+        EXPECT_EQ(s.ControlText(chains, 1103).toStdString(), "MSFT");
+        s.PressButton(chains, "OK");
+        Level1View* list = nullptr;
+        EXPECT_TRUE(s.WaitFor("the chain's rows", [&] {
+            const auto views = s.Views<Level1View>();
+            list = views.empty() ? nullptr : views.front();
+            return list && list->Grid().GetItemCount() > 0;
+        }));
+        if (list) {
+            QWidget* frame = s.OnUi([&] { return list->GetParentFrame()->GetOuterWidget(); });
+            if (s.OnUi([&] { return frame->isWindow(); })) {
+                EXPECT_TRUE(desktop.contains(s.OnUi([&] { return frame->frameGeometry(); })));
+            }
+        }
         s.ExitByMenu();
     });
     EXPECT_EQ(status, 0);
