@@ -695,11 +695,35 @@ void CSession::RaiseFrame(QWidget* frameWidget)
 {
     const bool mdi = OnUi([&] { return Alive(frameWidget) && qobject_cast<QMdiSubWindow*>(frameWidget) != nullptr; });
     if (mdi) {
+        // A point of its title bar that no other window covers.
         const QPoint at = OnUi([&] {
             const int title = frameWidget->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, frameWidget);
-            return QPoint(frameWidget->width() / 3, std::max(title / 2, 3));
+            const int y = std::max(title / 2, 3);
+            auto* area = qobject_cast<QMdiSubWindow*>(frameWidget)->mdiArea();
+            for (int x = frameWidget->width() / 3; x < frameWidget->width() - 60; x += 8) {
+                bool covered = false;
+                const QPoint p = frameWidget->mapTo(area->viewport(), QPoint(x, y));
+                for (QMdiSubWindow* other : area->subWindowList(QMdiArea::StackingOrder))
+                    if (other != frameWidget && other->isVisible() && other->geometry().contains(p) &&
+                        area->subWindowList(QMdiArea::StackingOrder).indexOf(other) >
+                            area->subWindowList(QMdiArea::StackingOrder).indexOf(
+                                qobject_cast<QMdiSubWindow*>(frameWidget)))
+                        covered = true;
+                if (!covered)
+                    return QPoint(x, y);
+            }
+            return QPoint(-1, -1);
         });
-        Click(frameWidget, at);
+        if (at.x() >= 0) {
+            Click(frameWidget, at);
+            return;
+        }
+        // Covered all along: what the Window menu's list would do.
+        Step("activate a covered MDI window");
+        OnUi([&] {
+            auto* sub = qobject_cast<QMdiSubWindow*>(frameWidget);
+            sub->mdiArea()->setActiveSubWindow(sub);
+        });
         return;
     }
     // A floating frame: what the window manager does on a click into it.
