@@ -34,6 +34,7 @@
 #include <fstream>
 #include <iostream>
 #include <thread>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace qx::sessions {
@@ -174,6 +175,21 @@ public:
 };
 
 }  // namespace
+
+const QStringList& WindowKindMenuItems(bool floating)
+{
+    static const QStringList mdi = {"&Quotes|&Level I",       "&Quotes|Level &II",      "&Quotes|&Time && Sales",
+                                    "&Quotes|&Bar Table",     "&Quotes|&News",          "&Quotes|B&rowser",
+                                    "&Charts|&Chart",         "&Charts|&BackTesting",   "&Trading|&Trade Ticket",
+                                    "&Trading|&Balances",     "&Trading|&Order Status", "&Trading|&Saved Orders",
+                                    "&Alerts|Alert &Manager"};
+    static const QStringList floatingItems = {
+        "F&loating|&Level I",       "F&loating|Level &II",  "F&loating|&Chart",         "F&loating|&Time && Sales",
+        "F&loating|&Bar Table",     "F&loating|&News",      "F&loating|B&ackTesting",   "F&loating|T&rade Ticket",
+        "F&loating|Ba&lances",      "F&loating|&Order Status", "F&loating|Bro&wser",    "F&loating|Alert &Manager",
+        "F&loating|&Saved Orders"};
+    return floating ? floatingItems : mdi;
+}
 
 QString PlainMenuText(const QString& text)
 {
@@ -1030,11 +1046,11 @@ std::vector<std::string> SessionTest::TemporaryFiles() const
 
 int64_t SessionTest::FileStamp(const char* name) const
 {
-    std::error_code ec;
-    const auto time = std::filesystem::last_write_time(m_home / name, ec);
-    if (ec)
+    // Milliseconds since 1970 (the file clock's own epoch is not the system's).
+    struct stat info {};
+    if (::stat((m_home / name).c_str(), &info) != 0)
         return 0;
-    return std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch()).count();
+    return static_cast<int64_t>(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000;
 }
 
 std::string FirstAccount(qx::testbroker::CTestBroker& broker)

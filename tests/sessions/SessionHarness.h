@@ -39,6 +39,7 @@
 //   CellText(list, row, column title), ListRows(list)
 //   Views<T>()                   the open windows' views of a class (UI thread)
 //   ExitByMenu()                 File -> Exit and waits until the program has ended
+//   WindowKindMenuItems(floating)  menu paths that open every window kind
 //   Broker()                     the test broker: prices, Orders(account), OrderRequests()
 // A session that leaves the program running is closed by the harness and fails.
 #pragma once
@@ -190,6 +191,9 @@ private:
 
 // Item text without its '&' marks and accelerator ("E&xit\tCtrl+Q" -> "Exit").
 QString PlainMenuText(const QString& text);
+// The menu paths that open each of the 13 window kinds, in the main window or floating
+// ("&Quotes|&Level I", "F&loating|&Level I", ...).
+const QStringList& WindowKindMenuItems(bool floating);
 
 // A broker, a user data folder that points at it, and the workstation run with a script.
 class SessionTest : public ::testing::Test {
@@ -207,7 +211,7 @@ protected:
     const std::filesystem::path& Home() const { return m_home; }
     // Temporary files of the safe file writer left in the user data folder.
     std::vector<std::string> TemporaryFiles() const;
-    // Modification time of a user file (0 when missing).
+    // Modification time of a user file in milliseconds since 1970 (0 when missing).
     int64_t FileStamp(const char* name) const;
 
 private:

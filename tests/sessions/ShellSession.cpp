@@ -157,11 +157,7 @@ QString Mnemonics(const QStringList& titles)
 TEST_F(ShellSessionTest, EveryMenuBarHasOwnKeysReportFontsWorkAndCascadeKeepsWindowsUsable)
 {
     const int status = RunWorkstation([&](CSession& s) {
-        const QStringList items = {"&Quotes|&Level I",      "&Quotes|Level &II",     "&Quotes|&Time && Sales",
-                                   "&Quotes|&Bar Table",    "&Quotes|&News",         "&Quotes|B&rowser",
-                                   "&Charts|&Chart",        "&Charts|&BackTesting",  "&Trading|&Trade Ticket",
-                                   "&Trading|&Balances",    "&Trading|&Order Status", "&Trading|&Saved Orders",
-                                   "&Alerts|Alert &Manager"};
+        const QStringList& items = WindowKindMenuItems(false);
         const QStringList main = s.MenuBarTitles();
         EXPECT_EQ(Mnemonics(main).size(), main.size()) << main.join(' ').toStdString();
         size_t opened = 0;
