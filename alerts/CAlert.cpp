@@ -57,6 +57,12 @@ double ParseHistoryPrice(const char* text)
     return value;
 }
 
+AlertId NextAlertId()
+{
+    static std::atomic<AlertId> next{1};
+    return next++;
+}
+
 bool NameIs(const TiXmlElement* element, const char* name)
 {
     return CString(element->Value()).CompareNoCase(name) == 0;
@@ -128,6 +134,20 @@ bool AlertHoursOpen()
     return book ? book->m_alertHours.IsInWindow() : true;
 }
 
+CString EscapeAttributeText(const char* text)
+{
+    CString out;
+    for (const char* p = text ? text : ""; *p; ++p) {
+        switch (*p) {
+        case '"': out += "&quot;"; break;
+        case '\r': out += "&#13;"; break;
+        case '\n': out += "&#10;"; break;
+        default: out += EscapeAlertText(CString(*p)); break;
+        }
+    }
+    return out;
+}
+
 const TiXmlElement* FindAlertChild(const TiXmlElement* element, const char* name)
 {
     return element && name ? FindOwn(element, name) : nullptr;
@@ -158,13 +178,12 @@ bool ReadAlertText(const TiXmlElement* element, const char* name, CString& value
 
 // ---- CAlert ----
 
-CAlert::CAlert(int type) : m_nType(type) {}
+CAlert::CAlert(int type) : m_nType(type), m_id(NextAlertId()) {}
 
 CAlert::CAlert(const CAlert& other)
-    : CFormulaOwner(other), m_symbol(other.m_symbol), m_nType(other.m_nType), m_soundFile(other.m_soundFile)
+    : CFormulaOwner(other), m_symbol(other.m_symbol), m_nType(other.m_nType), m_soundFile(other.m_soundFile),
+      m_pTradeInfo(other.CopyTradeInfo()), m_id(NextAlertId())
 {
-    if (other.m_pTradeInfo)
-        m_pTradeInfo = std::make_unique<CAlertTradeInfo>(*other.m_pTradeInfo);
 }
 
 CAlert::~CAlert()
@@ -177,13 +196,19 @@ CStrategyAlert* CAlert::GetOwner() const
     return nullptr;
 }
 
-void CAlert::GetLegPrice(int leg, int action, int selection, double offset, int& quantity, double& price)
+void CAlert::GetLegPrice(int leg, int action, int selection, double offset, int& quantity, double& price) const
 {
     quantity = 0;
     price = 0;
-    if (!m_pTradeInfo || leg < 0 || leg >= static_cast<int>(m_pTradeInfo->m_legs.size()))
-        return;
-    COrderRecord& record = m_pTradeInfo->m_legs[leg];
+    COrderRecord record;
+    int symbolType = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_tradeLock);
+        if (!m_pTradeInfo || leg < 0 || leg >= static_cast<int>(m_pTradeInfo->m_legs.size()))
+            return;
+        record = m_pTradeInfo->m_legs[static_cast<size_t>(leg)];
+        symbolType = m_pTradeInfo->m_nSymbolType;
+    }
 
     int field = -1;
     switch (selection) {
@@ -206,19 +231,16 @@ void CAlert::GetLegPrice(int leg, int action, int selection, double offset, int&
         value += offset;
 
     if (record.quantityMode == 0) {
-        // A dollar amount needs a price; without one nothing is bought and the amount is kept.
+        // A dollar amount needs a price; without one nothing is bought. The stored leg keeps
+        // its amount, so every firing sizes its order at that firing's price.
         if (value > 0) {
             double shares = record.quantity / value;
-            if (m_pTradeInfo->m_nSymbolType == 1)
+            if (symbolType == 1)
                 shares /= 100;
             // A quantity beyond 32 bits is no order (the order gate refuses 0).
             quantity = shares < 2147483647.0 ? static_cast<int>(shares) : 0;
             if ((action == 1 || action == 2) && quantity < shares)
                 ++quantity;
-            if (!GetOwner()) {
-                record.quantityMode = 1;
-                record.quantity = quantity;
-            }
         }
     } else {
         quantity = record.quantity >= 0 && record.quantity < 2147483647.0 ? static_cast<int>(record.quantity) : 0;
@@ -226,11 +248,12 @@ void CAlert::GetLegPrice(int leg, int action, int selection, double offset, int&
 
     price = record.price;
     if (selection >= 1 && selection <= 3)
-        price = known ? std::atof(FormatOrderPrice(value, m_pTradeInfo->m_nSymbolType)) : record.price;
+        price = known ? std::atof(FormatOrderPrice(value, symbolType)) : record.price;
 }
 
 void CAlert::GetOrderText(CString& text, int trigger) const
 {
+    std::lock_guard<std::mutex> lock(m_tradeLock);
     text = m_pTradeInfo ? m_pTradeInfo->GetOrderText(trigger) : CString("None");
 }
 
@@ -238,8 +261,9 @@ void CAlert::GetAccountText(CString& text) const
 {
     text.Empty();
     IAlertHost* host = GetAlertHost();
-    if (m_pTradeInfo && host)
-        text = host->GetAccountListText(m_pTradeInfo->m_nAcctType, m_pTradeInfo->m_accounts, 0);
+    const std::unique_ptr<CAlertTradeInfo> info = CopyTradeInfo();
+    if (info && host)
+        text = host->GetAccountListText(info->m_nAcctType, info->m_accounts, 0);
 }
 
 void CAlert::GetConditionText(CString& text) const
@@ -276,15 +300,19 @@ void CAlert::ToXml(CString& text) const
                 m_bIsTriggered.load(), m_bPaused.load());
     text += "<Symbol>" + EscapeAlertText(m_symbol) + "</Symbol>\r\n";
     text += "<History>\r\n";
-    for (const CAlertHistoryEntry& entry : GetHistory())
-        text += "<Date price=\"" + HistoryPriceText(entry.m_price) + "\">" + EscapeAlertText(entry.m_date) + "</Date>\r\n";
+    for (const CAlertHistoryEntry& entry : GetHistory()) {
+        text += "<Date price=\"" + HistoryPriceText(entry.m_price) + "\"";
+        if (!entry.m_note.IsEmpty())
+            text += " note=\"" + EscapeAttributeText(entry.m_note) + "\"";
+        text += ">" + EscapeAlertText(entry.m_date) + "</Date>\r\n";
+    }
     text += "</History>\r\n";
     text += "<File>" + EscapeAlertText(m_soundFile) + "</File>\r\n";
     CString kind;
     TypeXml(kind);
     text += kind;
-    if (m_pTradeInfo)
-        text += m_pTradeInfo->ToXml();
+    if (const std::unique_ptr<CAlertTradeInfo> info = CopyTradeInfo())
+        text += info->ToXml();
     text += "</Alert>\r\n";
 }
 
@@ -311,7 +339,8 @@ void CAlert::FromXml(const TiXmlElement* element)
             const CString text = GetElementText(date);
             if (text.IsEmpty())
                 continue;
-            history.push_back({text, ParseHistoryPrice(GetAttributeNoCase(date, "price"))});
+            const char* note = GetAttributeNoCase(date, "note");
+            history.push_back({text, ParseHistoryPrice(GetAttributeNoCase(date, "price")), note ? note : ""});
         }
         SetHistory(std::move(history));
     }
@@ -325,16 +354,31 @@ void CAlert::FromXml(const TiXmlElement* element)
 
 void CAlert::SetTradeInfo(const CAlertTradeInfo* info)
 {
-    if (!info) {
-        m_pTradeInfo.reset();
+    std::unique_ptr<CAlertTradeInfo> copy = info ? std::make_unique<CAlertTradeInfo>(*info) : nullptr;
+    std::lock_guard<std::mutex> lock(m_tradeLock);
+    m_pTradeInfo = std::move(copy);
+}
+
+bool CAlert::HasTradeInfo() const
+{
+    std::lock_guard<std::mutex> lock(m_tradeLock);
+    return m_pTradeInfo != nullptr;
+}
+
+std::unique_ptr<CAlertTradeInfo> CAlert::CopyTradeInfo() const
+{
+    std::lock_guard<std::mutex> lock(m_tradeLock);
+    return m_pTradeInfo ? std::make_unique<CAlertTradeInfo>(*m_pTradeInfo) : nullptr;
+}
+
+void CAlert::SetEntryQuantity(int quantity)
+{
+    std::lock_guard<std::mutex> lock(m_tradeLock);
+    if (!m_pTradeInfo)
         return;
-    }
-    if (info == m_pTradeInfo.get())
-        return;
-    if (m_pTradeInfo)
-        *m_pTradeInfo = *info;
-    else
-        m_pTradeInfo = std::make_unique<CAlertTradeInfo>(*info);
+    for (COrderRecord& leg : m_pTradeInfo->m_legs)
+        if (leg.quantityMode == 2)
+            leg.quantity = quantity;
 }
 
 std::vector<CAlertHistoryEntry> CAlert::GetHistory() const
@@ -353,6 +397,16 @@ void CAlert::InsertHistory(const CAlertHistoryEntry& entry)
 {
     std::lock_guard<std::mutex> lock(m_historyLock);
     m_history.insert(m_history.begin(), entry);
+}
+
+void CAlert::NoteHistory(const CString& date, const CString& note)
+{
+    std::lock_guard<std::mutex> lock(m_historyLock);
+    for (CAlertHistoryEntry& entry : m_history)
+        if (entry.m_date == date) {
+            entry.m_note = note;
+            return;
+        }
 }
 
 void CAlert::RememberQuote(const CSymbolHandle& handle)
@@ -438,5 +492,6 @@ void CAlert::Deliver(double price, int trigger, const CString& date)
     event->m_price = price;
     event->m_nTrigger = trigger;
     event->m_date = date;
+    event->m_nAlertId = m_id;
     host->DeliverAlert(std::move(event), this);
 }

@@ -8,8 +8,10 @@
 #include "platform/core/SystemTime.h"
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 class CAlertTradeInfo;
@@ -29,9 +31,19 @@ enum EAlertType {
     kAlertOrderFill = 6,
 };
 
+// Every alert object has an id of its own, never reused while the program runs; windows
+// and deliveries refer to alerts by it, never by pointer.
+using AlertId = std::uint64_t;
+
 struct CAlertHistoryEntry {
+    CAlertHistoryEntry(CString date = CString(), double price = 0, CString note = CString())
+        : m_date(std::move(date)), m_price(price), m_note(std::move(note))
+    {
+    }
+
     CString m_date;  // exchange time, "%m/%d/%Y %H:%M:%S"
     double m_price = 0;
+    CString m_note;  // what went wrong in delivering the firing (a failed e-mail); empty
 };
 
 class CAlert : public CFormulaOwner {
@@ -43,9 +55,12 @@ public:
     // Releases the quote handle, then its listener; deletes the trade info.
     ~CAlert() override;
 
+    AlertId GetId() const { return m_id; }
+
     virtual CStrategyAlert* GetOwner() const;
-    // Quantity and price of a leg at firing; both 0 without trade info.
-    virtual void GetLegPrice(int leg, int action, int selection, double offset, int& quantity, double& price);
+    // Quantity and price of a leg at firing; both 0 without trade info. Works on a copy
+    // of the leg: a dollar amount is turned into shares for this order only.
+    virtual void GetLegPrice(int leg, int action, int selection, double offset, int& quantity, double& price) const;
     virtual void GetOrderText(CString& text, int trigger) const;
     virtual void GetAccountText(CString& text) const;
     virtual void GetConditionText(CString& text) const;
@@ -64,12 +79,21 @@ public:
 
     // A copy of the given trade info (null deletes the alert's own).
     void SetTradeInfo(const CAlertTradeInfo* info);
+    // The trade info itself, for the thread that edits the alert; threads that fire read
+    // it through CopyTradeInfo or GetLegPrice, under the trade info's lock.
     CAlertTradeInfo* GetTradeInfo() const { return m_pTradeInfo.get(); }
+    bool HasTradeInfo() const;
+    // A copy made under the lock; null without trade info.
+    std::unique_ptr<CAlertTradeInfo> CopyTradeInfo() const;
+    // Every leg whose quantity type is 2 ("entry" quantity) gets the quantity.
+    void SetEntryQuantity(int quantity);
 
     // The history is written on the threads that fire and read on the interface thread.
     std::vector<CAlertHistoryEntry> GetHistory() const;
     void SetHistory(std::vector<CAlertHistoryEntry> history);
     void InsertHistory(const CAlertHistoryEntry& entry);  // at the front: newest first
+    // Gives the newest firing of that date the note.
+    void NoteHistory(const CString& date, const CString& note);
 
     CSymbolHandle* GetQuoteHandle() const { return m_pQuoteHandle; }
     // Called by the handle's listener on the dispatcher thread: keeps last, bid and ask
@@ -97,8 +121,12 @@ protected:
     void Deliver(double price, int trigger, const CString& date);
 
     std::unique_ptr<CAlertTradeInfo> m_pTradeInfo;
+    // Guards the trade info's contents between the thread that edits the alert and the
+    // threads that fire it.
+    mutable std::mutex m_tradeLock;
 
 private:
+    const AlertId m_id;
     mutable std::mutex m_historyLock;
     std::vector<CAlertHistoryEntry> m_history;
     CSymbolHandle* m_pQuoteHandle = nullptr;  // released with DeleteSymbolHandle
@@ -118,6 +146,8 @@ bool AlertHoursOpen();
 // A free text for an element of the alerts file: "&", "<" and ">" written as entities,
 // so that a path or symbol holding them reads back unchanged.
 CString EscapeAlertText(const char* text);
+// The same for an attribute value between double quotes (quotes and line breaks too).
+CString EscapeAttributeText(const char* text);
 
 // Element lookups of the alert readers: the first element of the name, case-insensitive,
 // depth first through the element's subtree but not into the sub-alerts of a strategy

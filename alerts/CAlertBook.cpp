@@ -235,6 +235,20 @@ bool CAlertBook::WriteFile(const CString& path, const CString& text) const
 bool CAlertBook::ConvertOldAlerts()
 {
     const CString datPath = m_settings.GetFilePath("alerts.dat");
+    const CString xmlPath = m_settings.GetFilePath("alerts.xml");
+    const CString oldPath = datPath + ".old";
+    if (fileExists(datPath) && fileExists(xmlPath)) {
+        // The alerts of alerts.xml are newer than those of alerts.dat: both stay, and
+        // alerts.dat is set aside so that it is not offered again at the next start.
+        if (std::rename(datPath, oldPath) != 0) {
+            CString message;
+            message.Format("Error writing file \"%s\" (%d)", oldPath.GetString(), errno);
+            Tell(message);
+            return false;
+        }
+        Tell("alerts.dat was not converted because alerts.xml already exists; it is kept as alerts.dat.old.");
+        return true;
+    }
     CString xml;
     {
         CFile file;
@@ -252,9 +266,8 @@ bool CAlertBook::ConvertOldAlerts()
             return false;
         }
     }
-    if (!WriteFile(m_settings.GetFilePath("alerts.xml"), xml))
+    if (!WriteFile(xmlPath, xml))
         return false;
-    const CString oldPath = datPath + ".old";
     if (std::rename(datPath, oldPath) != 0) {
         // alerts.xml is written; alerts.dat left in place would be converted over it again.
         CString message;
@@ -272,36 +285,22 @@ bool CAlertBook::LoadAlerts()
     if (!fileExists(path))
         return true;  // no alerts yet
 
-    CString text;
-    {
-        CFile file;
-        if (!file.Open(path, CFile::modeRead)) {
-            CString message;
-            message.Format("Error reading file \"%s\"", path.GetString());
-            return Fail(message);
-        }
-        try {
-            const ULONGLONG length = file.GetLength();
-            if (length > static_cast<ULONGLONG>(INT_MAX))
-                return Fail("Error reading file " + path);
-            char* buffer = text.GetBufferSetLength(static_cast<int>(length));
-            const UINT got = length ? file.Read(buffer, static_cast<UINT>(length)) : 0;
-            text.ReleaseBuffer(static_cast<int>(got));
-            if (got != length)
-                return Fail("Error reading file " + path);
-        } catch (CException&) {
-            return Fail("Error reading file " + path);
-        }
-    }
-
+    // The size is checked first: a file too long for the reader is damaged, and not read.
+    std::string text;
     CString error;
-    if (!FromXmlText(text, &error)) {
+    bool tooLarge = false;
+    if (!ReadXmlFile(path, text, &error, &tooLarge) && !tooLarge) {
+        CString message;
+        message.Format("Error reading file \"%s\"", path.GetString());
+        return Fail(message);
+    }
+    if (tooLarge || !FromXmlText(text.c_str(), &error)) {
         // Set aside, the damaged file no longer keeps new alerts from being saved.
         const CString keptAs = SetAsideDamagedFile(path);
         if (keptAs.IsEmpty())
             return Fail("Error reading file alerts.xml: the file is damaged (" + error +
                         "). It is kept unchanged; the program starts with no alerts and does not save them.");
-        m_alerts.clear();
+        RemoveAll();
         Tell("Error reading file alerts.xml: the file is damaged (" + error + "). It is kept as " + keptAs +
              "; the program starts with no alerts and saves a new alerts.xml.");
         return false;
@@ -325,11 +324,15 @@ bool CAlertBook::SaveAlerts()
 
 void CAlertBook::FreeAlerts()
 {
-    m_alerts.clear();
+    // Deleted outside the lock: an alert's destructor waits for its quote and formula
+    // callbacks to end.
+    std::vector<std::unique_ptr<CAlert>> alerts = RemoveAll();
+    alerts.clear();
 }
 
 CString CAlertBook::ToXmlText() const
 {
+    std::lock_guard<std::recursive_mutex> lock(m_lock);
     CString text;
     text.Format("<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>\r\n<Alerts>\r\n<Version>%d</Version>\r\n"
                 "<AlertHours>%s</AlertHours>\r\n",
@@ -367,24 +370,92 @@ bool CAlertBook::FromXmlText(const char* text, CString* error)
         ReadAlertInt(element, "Type", type);  // without one, the type of the element before
         std::unique_ptr<CAlert> alert = CreateAlertOfType(type);
         alert->FromXml(element);
-        m_alerts.push_back(std::move(alert));
+        Add(std::move(alert));
     }
     return true;
 }
 
-int CAlertBook::FindAlertIndex(const CAlert* alert) const
+AlertId CAlertBook::Add(std::unique_ptr<CAlert> alert)
 {
-    // Compares pointers only: the alert asked about may already be deleted.
     if (!alert)
+        return 0;
+    const AlertId id = alert->GetId();
+    std::lock_guard<std::recursive_mutex> lock(m_lock);
+    m_alerts.push_back(std::move(alert));
+    return id;
+}
+
+std::unique_ptr<CAlert> CAlertBook::Remove(AlertId id)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_lock);
+    for (auto it = m_alerts.begin(); it != m_alerts.end(); ++it) {
+        if ((*it)->GetId() == id) {
+            std::unique_ptr<CAlert> taken = std::move(*it);
+            m_alerts.erase(it);
+            return taken;
+        }
+    }
+    return nullptr;
+}
+
+std::vector<std::unique_ptr<CAlert>> CAlertBook::RemoveAll()
+{
+    std::lock_guard<std::recursive_mutex> lock(m_lock);
+    std::vector<std::unique_ptr<CAlert>> taken = std::move(m_alerts);
+    m_alerts.clear();
+    return taken;
+}
+
+int CAlertBook::FindAlertIndex(AlertId id) const
+{
+    std::lock_guard<std::recursive_mutex> lock(m_lock);
+    if (id == 0)
         return -1;
     for (size_t i = 0; i < m_alerts.size(); ++i) {
-        const CAlert* candidate = m_alerts[i].get();
-        if (candidate == alert)
+        const CAlert& candidate = *m_alerts[i];
+        if (candidate.GetId() == id)
             return static_cast<int>(i);
-        if (const auto* strategy = dynamic_cast<const CStrategyAlert*>(candidate)) {
-            if (strategy->GetEntryAlert() == alert || strategy->GetExitAlert() == alert)
+        if (const auto* strategy = dynamic_cast<const CStrategyAlert*>(&candidate)) {
+            const CAlert* entry = strategy->GetEntryAlert();
+            const CAlert* exit = strategy->GetExitAlert();
+            if ((entry && entry->GetId() == id) || (exit && exit->GetId() == id))
                 return static_cast<int>(i);
         }
     }
     return -1;
+}
+
+CAlert* CAlertBook::FindLocked(AlertId id) const
+{
+    const int index = FindAlertIndex(id);
+    if (index < 0)
+        return nullptr;
+    CAlert* alert = m_alerts[static_cast<size_t>(index)].get();
+    if (alert->GetId() == id)
+        return alert;
+    const auto* strategy = static_cast<const CStrategyAlert*>(alert);
+    CAlert* entry = strategy->GetEntryAlert();
+    return entry && entry->GetId() == id ? entry : strategy->GetExitAlert();
+}
+
+size_t CAlertBook::Count() const
+{
+    std::lock_guard<std::recursive_mutex> lock(m_lock);
+    return m_alerts.size();
+}
+
+std::vector<AlertId> CAlertBook::Ids() const
+{
+    std::lock_guard<std::recursive_mutex> lock(m_lock);
+    std::vector<AlertId> ids;
+    ids.reserve(m_alerts.size());
+    for (const std::unique_ptr<CAlert>& alert : m_alerts)
+        ids.push_back(alert->GetId());
+    return ids;
+}
+
+CAlert* CAlertBook::At(size_t index) const
+{
+    std::lock_guard<std::recursive_mutex> lock(m_lock);
+    return index < m_alerts.size() ? m_alerts[index].get() : nullptr;
 }

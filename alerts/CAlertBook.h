@@ -9,6 +9,7 @@
 #include "platform/core/WinTypes.h"
 
 #include <memory>
+#include <mutex>
 #include <vector>
 
 class CAppSettings;
@@ -39,11 +40,46 @@ public:
     CString ToXmlText() const;
     bool FromXmlText(const char* text, CString* error);
 
-    // Index in the array of the alert, or of the strategy alert whose entry or exit alert
-    // it is; -1 when not there.
-    int FindAlertIndex(const CAlert* alert) const;
+    // The array. Alerts are added and removed on the interface thread; every reader takes
+    // the book's lock, so an alert found by its id stays alive while it is used. Alerts
+    // taken out are deleted by their taker, outside the lock.
 
-    std::vector<std::unique_ptr<CAlert>> m_alerts;
+    // Appends the alert; returns its id.
+    AlertId Add(std::unique_ptr<CAlert> alert);
+    // Takes the alert of the array with that id out (null when it is not there).
+    std::unique_ptr<CAlert> Remove(AlertId id);
+    // Takes every alert out, in array order.
+    std::vector<std::unique_ptr<CAlert>> RemoveAll();
+    // Index in the array of the alert with that id, or of the strategy alert whose entry
+    // or exit alert it is; -1 when not there.
+    int FindAlertIndex(AlertId id) const;
+    size_t Count() const;
+    // The ids of the array's alerts, in order.
+    std::vector<AlertId> Ids() const;
+    // Runs f(alert) under the lock on the alert with that id (an array alert or the entry
+    // or exit alert of one); false when there is none. f must not run a modal loop.
+    template <class F>
+    bool WithAlert(AlertId id, F&& f) const
+    {
+        std::lock_guard<std::recursive_mutex> lock(m_lock);
+        CAlert* alert = FindLocked(id);
+        if (!alert)
+            return false;
+        f(*alert);
+        return true;
+    }
+    // Runs f(alert) under the lock on every array alert, in order.
+    template <class F>
+    void ForEach(F&& f) const
+    {
+        std::lock_guard<std::recursive_mutex> lock(m_lock);
+        for (const std::unique_ptr<CAlert>& alert : m_alerts)
+            f(*alert);
+    }
+    // The alert at an index, for the interface thread (which alone changes the array) and
+    // tests; null outside the array.
+    CAlert* At(size_t index) const;
+
     CAlertHours m_alertHours;
 
 private:
@@ -52,8 +88,12 @@ private:
     // Marks the load failed and tells the user; false.
     bool Fail(const CString& message);
 
+    CAlert* FindLocked(AlertId id) const;
+
     CAppSettings& m_settings;
     bool m_bLoadFailed = false;
+    mutable std::recursive_mutex m_lock;
+    std::vector<std::unique_ptr<CAlert>> m_alerts;
 };
 
 // The alert of a type read from a file: 0 price, 5 strategy, any other a formula alert

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "alerts/CAlertTradeInfo.h"
+#include "alerts/CreateAlertsFromSetup.h"
 #include "platform/core/CString.h"
 
 #include <array>
@@ -50,12 +51,6 @@ struct CAlertSetup {
     // its order (Place Order on when it has one) and its sound.
     explicit CAlertSetup(const CAlert* alert, int mode = kSetupAlert);
 };
-
-// Makes one alert per symbol of the setup (split at blanks): a formula alert for type
-// Advanced, else a price alert; with the order when Place Order is on, the sound when
-// Play sound is on, and the state of stateSource when given. Each is appended to the
-// installed alert book and activated. Returns the number of symbols.
-int CreateAlertsFromSetup(const CAlertSetup& setup, const CAlert* stateSource);
 
 // Parses the formula as an alert does; false with the parser's message.
 bool ValidateFormulaText(const char* text, CString& error);

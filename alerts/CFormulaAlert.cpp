@@ -31,8 +31,18 @@ CFormulaAlert::CFormulaAlert(const CFormulaAlert& other) : CAlert(other)
 
 CFormulaAlert::~CFormulaAlert()
 {
-    m_pFormula.reset();
+    StopFiring();
     CloseQuoteHandle();
+}
+
+void CFormulaAlert::StopFiring()
+{
+    // The formula's destructor waits for a firing under way and lets no later one start;
+    // only then is the pointer, which a firing reads, let go.
+    if (CFormula* formula = m_pFormula.get()) {
+        delete formula;
+        (void)m_pFormula.release();
+    }
 }
 
 void CFormulaAlert::GetConditionText(CString& text) const
@@ -138,17 +148,17 @@ void CFormulaAlert::FromXml(const TiXmlElement* element)
         m_nEntryTime = number;
 }
 
-void CFormulaAlert::RecordEntry(CAlert& source, int trigger)
+void CFormulaAlert::RecordEntry(const CAlert& source, int trigger)
 {
     ComputeEntry(source, trigger);
     PushEntryInputs();
 }
 
-void CFormulaAlert::ComputeEntry(CAlert& source, int trigger)
+void CFormulaAlert::ComputeEntry(const CAlert& source, int trigger)
 {
     double price = 0;
     int shares = 0;
-    if (const CAlertTradeInfo* info = source.GetTradeInfo()) {
+    if (const std::unique_ptr<CAlertTradeInfo> info = source.CopyTradeInfo()) {
         const int legs = info->GetLegCount();
         for (int i = 0; i < legs; ++i) {
             double offset = 0;

@@ -18,6 +18,8 @@ public:
     CFormulaAlert(const CFormulaAlert& other);
     // Deletes the formula first: once it is gone the engine calls no more.
     ~CFormulaAlert() override;
+    // Deletes the formula, waiting for a firing under way: the engine calls no more.
+    void StopFiring();
 
     CStrategyAlert* GetOwner() const override { return m_pOwner; }
     void GetConditionText(CString& text) const override;
@@ -30,9 +32,9 @@ public:
 
     // Entry price, shares, date and time of a firing of `source` (the alert whose trade
     // info is placed), handed to the formula's trade inputs.
-    void RecordEntry(CAlert& source, int trigger);
+    void RecordEntry(const CAlert& source, int trigger);
     // The same without touching the formula; PushEntryInputs hands the values over.
-    void ComputeEntry(CAlert& source, int trigger);
+    void ComputeEntry(const CAlert& source, int trigger);
     void PushEntryInputs();
 
     // Replaces the formula by a new, not yet registered one (none for empty text).

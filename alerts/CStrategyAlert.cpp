@@ -22,6 +22,11 @@ CStrategyAlert::CStrategyAlert(const CStrategyAlert& other)
 
 CStrategyAlert::~CStrategyAlert()
 {
+    // Both stop firing before either goes: a firing of one reads the other through the gate.
+    if (m_pEntry)
+        m_pEntry->StopFiring();
+    if (m_pExit)
+        m_pExit->StopFiring();
     m_pEntry.reset();
     m_pExit.reset();
     CloseQuoteHandle();
@@ -175,11 +180,7 @@ void CStrategyAlert::PassEntryQuantity(int quantity, const CAlert* alert)
 {
     if (!alert || alert != m_pEntry.get() || !m_pExit)
         return;
-    if (CAlertTradeInfo* info = m_pExit->GetTradeInfo()) {
-        for (COrderRecord& leg : info->m_legs)
-            if (leg.quantityMode == 2)
-                leg.quantity = quantity;
-    }
+    m_pExit->SetEntryQuantity(quantity);
     if (quantity != 0) {
         m_pExit->m_nEntryShares = quantity;
         if (CFormula* formula = m_pExit->GetFormula())

@@ -286,8 +286,20 @@ int CQxImageGIF::CountFrames(CQxFile* fp)
     return count;
 }
 
+bool CQxImageGIF::ChargeWork(uint64_t units)
+{
+    if (units > m_workBudget - m_work) {
+        SetLastErrorText("GIF frame beyond the work budget");
+        m_work = m_workBudget;
+        return false;
+    }
+    m_work += units;
+    return true;
+}
+
 bool CQxImageGIF::DecodeFrames(CQxFile* fp, const ScreenInfo& screen)
 {
+    m_work = 0;
     m_screenWidth = screen.width;
     m_screenHeight = screen.height;
     int mosaic = screen.hasGlobal ? 0 : 1;
@@ -373,6 +385,9 @@ bool CQxImageGIF::DecodeFrames(CQxFile* fp, const ScreenInfo& screen)
                 SetLastErrorText("corrupted GIF");
                 return false;
             }
+            // Decoded, then painted.
+            if (!ChargeWork(2 * static_cast<uint64_t>(w) * h))
+                return false;
             pixels.assign(static_cast<size_t>(w) * h, 0);
             reader->Decode(fp, pixels.data(), pixels.size());
 
@@ -427,6 +442,8 @@ bool CQxImageGIF::DecodeFrames(CQxFile* fp, const ScreenInfo& screen)
 
             if (isMosaic) {
                 if (!haveResult) {
+                    if (!ChargeWork(static_cast<uint64_t>(screen.width) * screen.height))
+                        return false;
                     if (result.Create(screen.width, screen.height, 24, kGif) == nullptr) {
                         SetLastErrorText(result.GetLastError());
                         return false;
@@ -514,6 +531,8 @@ bool CQxImageGIF::ComposeFrame(CQxImageGIF& result, CQxImageGIF& frame, const RG
             result.m_info.nBkgndIndex = -1;
             return true;
         }
+        if (!ChargeWork(static_cast<uint64_t>(m_screenWidth) * m_screenHeight))
+            return false;
         if (result.Create(m_screenWidth, m_screenHeight, bpp, kGif) == nullptr) {
             SetLastErrorText(result.GetLastError());
             return false;
@@ -526,6 +545,8 @@ bool CQxImageGIF::ComposeFrame(CQxImageGIF& result, CQxImageGIF& frame, const RG
     } else {
         const DWORD height = result.GetHeight();
         if (prevDisposal == 2) {
+            if (!ChargeWork(static_cast<uint64_t>(prevRect[2]) * prevRect[3]))
+                return false;
             // Restore the area of the previous frame to the background.
             const RGBQUAD bg = result.m_info.nBkgndColor;
             for (DWORD y = prevRect[1]; y < prevRect[1] + prevRect[3] && y < height; ++y)
@@ -544,6 +565,8 @@ bool CQxImageGIF::ComposeFrame(CQxImageGIF& result, CQxImageGIF& frame, const RG
             samePalette = i < result.GetNumColors() && rp[i].rgbRed == pal[i].rgbRed &&
                           rp[i].rgbGreen == pal[i].rgbGreen && rp[i].rgbBlue == pal[i].rgbBlue;
         if (result.IsIndexed() && (!samePalette || bpp > result.GetBpp())) {
+            if (!ChargeWork(static_cast<uint64_t>(result.GetWidth()) * height))
+                return false;
             CQxImageGIF wider;
             const DWORD newBpp = samePalette ? bpp : 24;
             if (wider.Create(result.GetWidth(), height, newBpp, kGif) == nullptr) {

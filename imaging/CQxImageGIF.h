@@ -27,6 +27,12 @@ public:
     void SetComment(const char* sz_comment_in);
     void GetComment(char* sz_comment_out) const;
 
+    // Work of reaching the frame asked for (pixels decoded and painted): a late frame costs
+    // every earlier one. Decode fails once the frames up to it would cost more. The default
+    // covers about 8 frames of a 4000 x 4000 screen, or 134 of a 1000 x 1000 one.
+    static constexpr uint64_t kDefaultFrameWorkBudget = uint64_t{1} << 28;
+    void SetFrameWorkBudget(uint64_t units) { m_workBudget = units ? units : kDefaultFrameWorkBudget; }
+
     struct GraphicControl {
         BYTE flags = 0;
         WORD delay = 0;
@@ -46,6 +52,8 @@ private:
                       int frameTrans, BYTE clearIndex, bool first, int prevDisposal, const DWORD* prevRect,
                       int& firstTrans);
     int CountFrames(CQxFile* fp);
+    // Pays for work of the frames; false, with the error text, past the budget.
+    bool ChargeWork(uint64_t units);
 
     bool WriteHeader(CQxFile* fp, CQxImage& img);
     bool WriteControl(CQxFile* fp, CQxImage& img, int dispmeth);
@@ -61,4 +69,6 @@ private:
     int m_dispmeth = 0;
     DWORD m_screenWidth = 0;
     DWORD m_screenHeight = 0;
+    uint64_t m_workBudget = kDefaultFrameWorkBudget;
+    uint64_t m_work = 0;
 };

@@ -42,9 +42,10 @@ int IndexOf(const std::vector<CString>& items, const CString& text)
 }
 
 // A number above 0 as the order fields show it.
+// A price the order string carries as typed: above 0 and at most four decimals.
 bool PositiveNumber(const CString& text, double& value)
 {
-    return ParseOrderNumber(text, value) && value > 0;
+    return ParseOrderNumber(text, value) && IsOrderPrice(value);
 }
 
 CString FormatQuantity(double quantity, int mode)
@@ -147,9 +148,10 @@ void COrderFormLogic::LoadRecord(int leg, const COrderRecord& record)
     l.priceSource = record.priceSource;
     l.priceOffset = record.priceOffset;
     l.quantity = FormatQuantity(record.quantity, record.quantityMode);
+    // Shown with every decimal the order carries, so that an edit sends what it did not touch.
     if (record.price != 0)
-        l.price = FormatOrderPrice(record.price, m_nSecurityKind);
-    l.activationPrice.Format("%.2f", record.activationPrice);
+        l.price = OrderPriceText(record.price);
+    l.activationPrice = record.activationPrice != 0 ? OrderPriceText(record.activationPrice) : CString("0.00");
 }
 
 void COrderFormLogic::LoadLeg(const COrderRecord& record, int leg)

@@ -98,34 +98,6 @@ bool ParseOrderQuantity(const char* text, int& quantity)
     return true;
 }
 
-bool IsOrderSymbol(const char* symbol)
-{
-    const std::string_view text(symbol ? symbol : "");
-    if (text.empty())
-        return false;
-    size_t i = 0;
-    if (text[0] == '+' || text[0] == '$')
-        i = 1;
-    if (i == text.size())
-        return false;
-    for (; i < text.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (!(std::isalnum(c) || c == '.' || c == '/' || c == '-' || c == '_'))
-            return false;
-    }
-    return true;
-}
-
-CString PrintableSymbol(const char* symbol)
-{
-    CString out;
-    for (const char* p = symbol ? symbol : ""; *p; ++p) {
-        const unsigned char c = static_cast<unsigned char>(*p);
-        out += c < 0x20 || c == 0x7f ? '?' : *p;
-    }
-    return out;
-}
-
 CString StripSymbolPrefix(const CString& symbol)
 {
     const int colon = symbol.Find(':');

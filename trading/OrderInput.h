@@ -2,6 +2,7 @@
 // a dollar sign, symbols, and good-till dates.
 #pragma once
 
+#include "broker/session/OrderRequest.h" // IsOrderSymbol, PrintableSymbol
 #include "platform/core/CString.h"
 
 // A number as it is shown: blanks around it, an optional "-", an optional "$", digits
@@ -13,10 +14,6 @@ bool ParseOrderQuantity(const char* text, int& quantity);
 // The largest quantity an order can carry.
 inline constexpr double kMaxOrderQuantity = 2147483647.0;
 
-// Letters, digits and ". / - _", with a "+" (option) or "$" in front; nothing else.
-bool IsOrderSymbol(const char* symbol);
-// The symbol with control characters shown as "?", for messages.
-CString PrintableSymbol(const char* symbol);
 // The text after the first ":" (a book-source prefix), or the text itself.
 CString StripSymbolPrefix(const CString& symbol);
 

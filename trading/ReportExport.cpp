@@ -42,18 +42,6 @@ bool StartsFormula(char c)
 
 }  // namespace
 
-char ExportSeparatorFor(const CString& path)
-{
-    const int slash = path.ReverseFind('/');
-    const int dot = path.ReverseFind('.');
-    const CString extension = dot > slash ? path.Mid(dot + 1) : CString();
-    if (extension.CompareNoCase("csv") == 0)
-        return ',';
-    if (extension.CompareNoCase("prn") == 0)
-        return ' ';
-    return '\t';
-}
-
 CString ExportCell(const CString& text, char separator, bool blankBeforePlus)
 {
     std::string cell = text.str();
@@ -74,10 +62,9 @@ CString ExportCell(const CString& text, char separator, bool blankBeforePlus)
     return CString(cell);
 }
 
-bool WriteReportExport(const CString& path, const std::vector<CExportRow>& rows, bool blankBeforePlus,
-                       CString& error)
+bool WriteReportExport(const CString& path, char separator, const std::vector<CExportRow>& rows,
+                       bool blankBeforePlus, CString& error)
 {
-    const char separator = ExportSeparatorFor(path);
     std::string text;
     for (const CExportRow& row : rows) {
         for (size_t i = 0; i < row.size(); ++i) {

@@ -1,5 +1,5 @@
 // Delimited text exports of the report lists under "\SpreadSheets": comma, tab or blank
-// separated by the file's extension, one line per row ending in a line feed.
+// separated, one line per row ending in a line feed.
 #pragma once
 
 #include "platform/core/CString.h"
@@ -8,9 +8,6 @@
 
 using CExportRow = std::vector<CString>;
 
-// "csv" a comma, "prn" a blank, any other extension a tab (case ignored).
-char ExportSeparatorFor(const CString& path);
-
 // One cell as written. A text cell (one that is no number) beginning with "=", "+",
 // "-", "@", a tab or a carriage return gets a "'" in front, so that spreadsheets take
 // it as text; with blankBeforePlus a remaining cell that begins with "+" gets a blank
@@ -18,7 +15,7 @@ char ExportSeparatorFor(const CString& path);
 // feed is put in double quotes, its double quotes doubled.
 CString ExportCell(const CString& text, char separator, bool blankBeforePlus);
 
-// The rows joined by the separator; false with the reason in error when the file
+// The rows, their cells joined by the separator; false with the reason in error when the file
 // could not be written (a file that was there stays as it was).
-bool WriteReportExport(const CString& path, const std::vector<CExportRow>& rows, bool blankBeforePlus,
-                       CString& error);
+bool WriteReportExport(const CString& path, char separator, const std::vector<CExportRow>& rows,
+                       bool blankBeforePlus, CString& error);

@@ -6,6 +6,7 @@
 #include "trading/ITradingHost.h"
 #include "trading/OrderChoices.h"
 #include "trading/OrderInput.h"
+#include "broker/session/OrderRequest.h"
 
 #include <cmath>
 
@@ -45,7 +46,7 @@ bool Positive(double value)
 
 }  // namespace
 
-CString CheckOrderLegs(const std::vector<COrderRecord>& legs)
+CString CheckOrderLegs(const std::vector<COrderRecord>& legs, int securityKind)
 {
     if (legs.empty())
         return "There is no order to send.";
@@ -64,6 +65,9 @@ CString CheckOrderLegs(const std::vector<COrderRecord>& legs)
                            leg.orderType.GetString());
         } else if (NeedsActivationPrice(leg.orderType) && !Positive(leg.activationPrice)) {
             problem.Format("A %s order needs an activation price above 0.", leg.orderType.GetString());
+        } else {
+            // Every text a leg carries is one the order string can hold.
+            problem = CheckOrderLegFields(leg, securityKind);
         }
         if (!problem.IsEmpty())
             return LegPrefix(i, legs.size()) + problem;
@@ -109,7 +113,7 @@ bool SendOrders(int origin, int place, int securityKind, int conditionalType, co
     std::vector<COrderRecord> orders = legs;
     for (COrderRecord& leg : orders)
         leg.symbol = StripSymbolPrefix(leg.symbol);
-    if (const CString problem = CheckOrderLegs(orders); !problem.IsEmpty()) {
+    if (const CString problem = CheckOrderLegs(orders, securityKind); !problem.IsEmpty()) {
         host->ShowMessage(problem, owner);
         return false;
     }

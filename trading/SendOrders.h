@@ -28,6 +28,7 @@ CString BuildOrderConfirmation(int securityKind, int conditionalType, const std:
 
 // Why a leg cannot be sent (empty when it can): a symbol of other than symbol
 // characters, a quantity that is not a whole number from 1 to 2147483647, a missing
-// price or activation price for its order type. Prefixed by "Order N: " when the order
-// has several legs.
-CString CheckOrderLegs(const std::vector<COrderRecord>& legs);
+// price or activation price for its order type, then any text the order string cannot
+// carry (an unknown word, a date out of its form, a price finer than four decimals),
+// named by its field. Prefixed by "Order N: " when the order has several legs.
+CString CheckOrderLegs(const std::vector<COrderRecord>& legs, int securityKind);

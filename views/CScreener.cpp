@@ -15,6 +15,15 @@ struct Entry {
     std::unique_ptr<CFormula> formula; // none when the formula does not parse
 };
 
+constexpr size_t kMaxNamedFailures = 5;
+
+// The server's words when it refused the symbol.
+bool SymbolRefused(const CString& symbol, CString& reason)
+{
+    CSessionManager* session = CSessionManager::Instance();
+    return session && session->GetQuoteStore().GetRefusal(symbol, reason);
+}
+
 CTime ExchangeNow()
 {
     if (CSessionManager* session = CSessionManager::Instance())
@@ -43,6 +52,7 @@ void CScreener::Start(const CString& symbols, const CString& formula, const CStr
     m_bPaused = false;
     m_nProgress = 0;
     m_lastPass = -1;
+    SetFailures({});
     m_thread = std::thread([this] { Run(); });
 }
 
@@ -67,6 +77,26 @@ bool CScreener::GetLastPassTime(CTime& time) const
     if (seconds < 0)
         return false;
     time = CTime(seconds);
+    return true;
+}
+
+void CScreener::SetFailures(const std::vector<CScreenerFailure>& failures)
+{
+    const CString text = ScreenerFailureText(failures);
+    std::lock_guard<std::mutex> lock(m_failureLock);
+    if (text != m_failureText) {
+        m_failureText = text;
+        m_bFailureNew = !text.IsEmpty();
+    }
+}
+
+bool CScreener::TakeFailureNotice(CString& text)
+{
+    std::lock_guard<std::mutex> lock(m_failureLock);
+    if (!m_bFailureNew)
+        return false;
+    m_bFailureNew = false;
+    text = m_failureText;
     return true;
 }
 
@@ -117,13 +147,22 @@ void CScreener::Run()
     for (int pass = 0; !stopped; ++pass) {
         if (!m_bPaused) {
             std::vector<CString> passed;
+            std::vector<CScreenerFailure> failures;
             size_t ready = 0;
             for (const Entry& entry : entries) {
                 if (!entry.formula) {
                     ++ready; // no data will ever come for it
                 } else {
-                    if (!entry.formula->IsWaitingForData())
+                    // A symbol the broker refused, or inputs that failed, get no data: done.
+                    CString reason;
+                    if (!entry.formula->IsWaitingForData()) {
                         ++ready;
+                        if (entry.formula->HasFailed(&reason))
+                            failures.push_back({entry.symbol, reason});
+                    } else if (SymbolRefused(entry.symbol, reason)) {
+                        ++ready;
+                        failures.push_back({entry.symbol, reason});
+                    }
                     if (entry.formula->Evaluate(nullptr, 0, -1))
                         passed.push_back(entry.symbol);
                 }
@@ -137,6 +176,7 @@ void CScreener::Run()
             // An empty list is scanned at once.
             m_nProgress = entries.empty() ? 100 : static_cast<int>(100 * ready / entries.size());
             m_lastPass = static_cast<int64_t>(ExchangeNow().GetTime());
+            SetFailures(failures);
             m_sink.OnScreenerSymbols(std::move(passed));
             m_sink.OnScreenerProgress();
         }
@@ -188,4 +228,21 @@ CString ScreenerTitleSuffix(const CScreener* screener, bool userTitle)
         suffix += ", " + formula;
     }
     return suffix;
+}
+
+CString ScreenerFailureText(const std::vector<CScreenerFailure>& failures)
+{
+    if (failures.empty())
+        return CString();
+    CString text = "Screener: no data for ";
+    for (size_t i = 0; i < failures.size() && i < kMaxNamedFailures; ++i) {
+        if (i > 0)
+            text += ", ";
+        text += failures[i].symbol;
+        if (!failures[i].reason.IsEmpty())
+            text += " (" + failures[i].reason + ")";
+    }
+    if (failures.size() > kMaxNamedFailures)
+        text.AppendFormat(" and %d more", static_cast<int>(failures.size() - kMaxNamedFailures));
+    return text;
 }

@@ -1,6 +1,6 @@
 // A screener: one worker thread evaluates a formula for every symbol of a list and hands
 // the symbols whose formula is true to the window, pass after pass, with the share of
-// symbols whose data have arrived as progress.
+// symbols whose data have arrived (or will never come) as progress.
 #pragma once
 
 #include "platform/core/CString.h"
@@ -21,6 +21,12 @@ public:
     virtual void OnScreenerSymbols(std::vector<CString> symbols) = 0;
     // Progress or pass time changed (the title follows).
     virtual void OnScreenerProgress() = 0;
+};
+
+// A symbol whose formula will get no data, and why.
+struct CScreenerFailure {
+    CString symbol;
+    CString reason;
 };
 
 struct CScreenerTimes {
@@ -55,12 +61,16 @@ public:
     bool GetLastPassTime(CTime& time) const;
     const CString& GetSymbols() const { return m_symbols; }
     const CString& GetFormula() const { return m_formula; }
+    // The status-bar text naming the symbols that failed, once each time it changes: true
+    // with the text when the last pass failed others than the pass before.
+    bool TakeFailureNotice(CString& text);
 
 private:
     void Run();
     // Waits for the stop event; true when it was set.
     bool WaitForStop(std::chrono::milliseconds timeout);
     bool StopRequested();
+    void SetFailures(const std::vector<CScreenerFailure>& failures);
 
     IScreenerSink& m_sink;
     CScreenerTimes m_times;
@@ -76,7 +86,14 @@ private:
     std::atomic<bool> m_bPaused{false};
     std::atomic<int> m_nProgress{0};
     std::atomic<int64_t> m_lastPass{-1};
+    std::mutex m_failureLock;
+    CString m_failureText;
+    bool m_bFailureNew = false;
 };
+
+// "Screener: no data for SYMBOL (reason), ..." naming five symbols at most, then " and %d
+// more"; empty without failures.
+CString ScreenerFailureText(const std::vector<CScreenerFailure>& failures);
 
 // What the window title shows of a screener: ", Scan as of %H:%M:%S" once every symbol
 // has data, else ", Scanning..." with " %d%% done" or ".."; then, without a title of the

@@ -11,17 +11,6 @@
 
 namespace {
 
-CString Extension(const CString& path)
-{
-    const int dot = path.ReverseFind('.');
-    const int slash = path.ReverseFind('/');
-    if (dot < 0 || dot < slash)
-        return CString();
-    CString ext = path.Mid(dot + 1);
-    ext.MakeLower();
-    return ext;
-}
-
 // A number as the grid writes it: digits with "," groups, an optional sign and point.
 bool LooksNumeric(const CString& text)
 {
@@ -36,16 +25,6 @@ bool LooksNumeric(const CString& text)
 }
 
 } // namespace
-
-char ExportSeparatorForPath(const CString& path)
-{
-    const CString ext = Extension(path);
-    if (ext == "csv")
-        return ',';
-    if (ext == "prn")
-        return ' ';
-    return '\t';
-}
 
 CString ExportField(const CString& text, char separator)
 {
@@ -75,10 +54,9 @@ CString ExportLine(const std::vector<CString>& fields, char separator)
     return line;
 }
 
-bool WriteExportFile(const CString& path, const std::vector<CString>& header,
+bool WriteExportFile(const CString& path, char separator, const std::vector<CString>& header,
                      const std::vector<std::vector<CString>>& rows, CString& error)
 {
-    const char separator = ExportSeparatorForPath(path);
     int osError = 0;
     const bool ok = SaveFileSafely(
         path,

@@ -10,6 +10,7 @@
 #include "platform/ui/CComboBox.h"
 #include "platform/ui/CEdit.h"
 #include "platform/ui/CUiResponder.h"
+#include "platform/ui/SoundPlayer.h"
 #include "trading/OrderFormIds.h"
 #include "trading/OrderInput.h"
 #include "trading/SendOrders.h"
@@ -795,8 +796,15 @@ void CTradeAlertSetupDlg::OnBrowseSound()
 void CTradeAlertSetupDlg::OnTestSound()
 {
     const CString path = GetDlgItemText(kSoundPath);
-    std::error_code ignored;
-    if (path.IsEmpty() || !std::filesystem::is_regular_file(path.GetString(), ignored) ||
-        !CUiResponder::Current().OpenExternal(path))
+    switch (PlaySoundFile(path)) {
+    case ESoundResult::kPlaying: break;
+    case ESoundResult::kNoDevice:
+        MessageBox("This computer has no sound output; alert sounds are not played.", nullptr,
+                   MB_OK | MB_ICONINFORMATION);
+        break;
+    case ESoundResult::kMissingFile:
+    case ESoundResult::kUnreadable:
         MessageBox("The sound file " + path + " cannot be played.", nullptr, MB_OK | MB_ICONEXCLAMATION);
+        break;
+    }
 }

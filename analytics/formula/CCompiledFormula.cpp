@@ -93,6 +93,29 @@ private:
     int m_size = 0;
 };
 
+// Bars of the input are shorter than those of the chart source (tick series have no span).
+bool IsFinerThan(const CStudySource& input, const CStudySource& chart)
+{
+    const DWORD inputSpan = input.GetBaseSeries()->GetBarSpan();
+    const DWORD chartSpan = chart.GetBaseSeries()->GetBarSpan();
+    return inputSpan > 0 && chartSpan > 0 && inputSpan < chartSpan;
+}
+
+// The input's newest bar at the time of a chart bar, before its bar offset: the bar holding
+// the chart bar's start, or for a finer input the last one starting before the chart bar's
+// end (its newest bar while the chart bar runs).
+int InputBarOfChartBar(CStudySource& input, bool finer, DWORD chartStart, DWORD chartEnd)
+{
+    const int b = input.FindBarByTime(chartStart, 0);
+    const DWORD end = chartEnd;
+    if (!finer || end <= chartStart)
+        return b;
+    int first = 0, last = 0;
+    input.GetVisibleRange(first, last);
+    // Feed times count 2-second units: one unit before the end lies inside the chart bar.
+    return std::max(b, std::min(input.FindBarByTime(end - 1, 0), last));
+}
+
 } // namespace
 
 CCompiledFormula::CCompiledFormula() = default;
@@ -364,6 +387,18 @@ bool CCompiledFormula::ResolveInputs(const CFormulaRequest& request, CFormulaEng
             source->Prepare(std::max(1, request.m_nBarCount) + extra, request.m_endTime);
             if (m_pChartSource) {
                 int wanted = source->FindBarByTime(t1, 0) - source->FindBarByTime(t2, 1) + 1;
+                if (IsFinerThan(*source, *m_pChartSource)) {
+                    // From its newest bar at the first chart bar's time to its newest bar.
+                    int first = 0, last = 0;
+                    m_pChartSource->GetVisibleRange(first, last);
+                    const int oldest = std::max(last - (std::max(1, request.m_nBarCount) - 1), first);
+                    DWORD start = 0, end = 0;
+                    m_pChartSource->GetBarTime(oldest, 0, start);
+                    m_pChartSource->GetBarTime(oldest, 1, end);
+                    int inputFirst = 0, inputLast = 0;
+                    source->GetVisibleRange(inputFirst, inputLast);
+                    wanted = inputLast - InputBarOfChartBar(*source, true, start, end) + 1;
+                }
                 wanted = std::min(wanted, CPriceSeries::kMaxRecords - kMaxFormulaBarOffset);
                 if (wanted > request.m_nBarCount)
                     source->Prepare(wanted + extra, request.m_endTime);
@@ -376,6 +411,7 @@ bool CCompiledFormula::ResolveInputs(const CFormulaRequest& request, CFormulaEng
             if (owned->m_nKind == kItemSeriesField) {
                 auto* series = static_cast<CFormulaSeriesItem*>(owned.get());
                 series->m_nFieldIndex = series->m_pInput->FindField(series->m_field);
+                series->m_bFinerThanChart = m_pChartSource && IsFinerThan(*series->m_pInput, *m_pChartSource);
             }
         for (size_t i = 0; i < m_seriesListeners.size(); ++i) {
             CFormulaSeriesListener* listener = m_seriesListeners[i].get();
@@ -492,6 +528,21 @@ bool CCompiledFormula::GetBarTime(int bar, int flag, DWORD& time, int mode)
     return found;
 }
 
+int CCompiledFormula::OffsetShift(int mode, const CFormulaSeriesItem& item) const
+{
+    // Found by time, the input's index is its bar at the chart bar's time; counted without a
+    // chart source, the window of a grid or screener input already ends its offset back.
+    return m_pChartSource || mode == 2 || mode == 3 ? item.m_nBarOffset : 0;
+}
+
+int CCompiledFormula::InputIndex(int mode, const CFormulaSeriesItem& item, int bar, DWORD chartStart,
+                                 DWORD chartEnd) const
+{
+    if (m_pChartSource)
+        bar = InputBarOfChartBar(*item.m_pInput, item.m_bFinerThanChart, chartStart, chartEnd);
+    return bar - OffsetShift(mode, item);
+}
+
 bool CCompiledFormula::Evaluate(int mode, double* result, int bar, int flag)
 {
     if (!IsCompiled())
@@ -501,8 +552,9 @@ bool CCompiledFormula::Evaluate(int mode, double* result, int bar, int flag)
         lock.lock();
     // The inputs' bars are found by the start time of the chart bar (a time just before
     // it would fall into the previous session and read the bar before).
-    DWORD chartTime = 0;
-    if (m_pChartSource && !m_pChartSource->GetBarTime(bar, 0, chartTime))
+    DWORD chartTime = 0, chartEnd = 0;
+    if (m_pChartSource &&
+        (!m_pChartSource->GetBarTime(bar, 0, chartTime) || !m_pChartSource->GetBarTime(bar, 1, chartEnd)))
         return false;
     COperandStack stack(m_nStackDepth);
     for (const auto& owned : m_items) {
@@ -553,17 +605,11 @@ bool CCompiledFormula::Evaluate(int mode, double* result, int bar, int flag)
             CStudySource* input = series->m_pInput;
             CPriceSeries* base = input->GetBaseSeries();
             std::lock_guard<CPriceSeries> seriesLock(*base);
-            // A backtest input reads its offset bars back, found by time with a chart source
-            // and counted without one (its front bars were added at resolution for it).
-            int b = bar;
-            if (m_pChartSource)
-                b = input->FindBarByTime(chartTime, 0);
-            if (mode == 3)
-                b -= series->m_nBarOffset;
             if (series->m_nFieldIndex < 0)
                 return false;
             double value = 0;
-            if (!input->GetValue(mode == 2 ? b - series->m_nBarOffset : b, series->m_nFieldIndex, value, flag))
+            if (!input->GetValue(InputIndex(mode, *series, bar, chartTime, chartEnd), series->m_nFieldIndex, value,
+                                 flag))
                 return false;
             stack.Push(value);
             break;
@@ -644,9 +690,9 @@ void CCompiledFormula::EvaluateRange(int mode, int first, int count, int flag, d
             auto* series = static_cast<CFormulaSeriesItem*>(item);
             CStudySource* input = series->m_pInput;
             locked.push_back(input->GetBaseSeries());
-            const int shift = mode == 2 || mode == 3 ? series->m_nBarOffset : 0;
+            const int shift = OffsetShift(mode, *series);
             const bool plain = !input->GetSpec() && series->m_nFieldIndex >= 0 &&
-                               series->m_nFieldIndex < kFirstTimeUnitField;
+                               series->m_nFieldIndex < kFirstTimeUnitField && !series->m_bFinerThanChart;
             if (!plain)
                 break;
             if (!m_pChartSource) {
@@ -673,10 +719,9 @@ void CCompiledFormula::EvaluateRange(int mode, int first, int count, int flag, d
         CPriceSeries& chart = *m_pChartSource->GetBaseSeries();
         for (size_t i = 0; i < m_items.size(); ++i)
             if (operands[i].direct) {
-                CStudySource* input = static_cast<CFormulaSeriesItem*>(m_items[i].get())->m_pInput;
-                const int shift = mode == 2 || mode == 3
-                                      ? static_cast<CFormulaSeriesItem*>(m_items[i].get())->m_nBarOffset
-                                      : 0;
+                const auto* series = static_cast<CFormulaSeriesItem*>(m_items[i].get());
+                CStudySource* input = series->m_pInput;
+                const int shift = OffsetShift(mode, *series);
                 operands[i].direct = locks.SameBarStarts(chart, first, *input->GetBaseSeries(),
                                                          first + operands[i].start + shift, count);
             }
@@ -731,16 +776,13 @@ void CCompiledFormula::EvaluateRange(int mode, int first, int count, int flag, d
             bool all = true;
             for (int k = 0; k < n; ++k) {
                 const int bar = bar0 + k;
-                int b = bar;
-                DWORD chartTime = 0;
+                DWORD chartTime = 0, chartEnd = 0;
                 bool has = series->m_nFieldIndex >= 0 && chartTimeOf(bar, chartTime);
-                if (has && m_pChartSource)
-                    b = input->FindBarByTime(chartTime, 0);
-                if (mode == 3)
-                    b -= series->m_nBarOffset;
+                if (has && series->m_bFinerThanChart)
+                    m_pChartSource->GetBarTime(bar, 1, chartEnd);
                 double value = 0;
-                has = has && input->GetValue(mode == 2 ? b - series->m_nBarOffset : b, series->m_nFieldIndex,
-                                             value, flag);
+                has = has && input->GetValue(InputIndex(mode, *series, bar, chartTime, chartEnd),
+                                             series->m_nFieldIndex, value, flag);
                 col.v[k] = value;
                 col.ok[k] = has;
                 all &= has;

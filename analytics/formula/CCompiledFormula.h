@@ -21,6 +21,7 @@ class CFormulaSeriesListener;
 class CSymbolHandle;
 class CMarketDepthHandle;
 class CStudySource;
+class CFormulaSeriesItem;
 
 enum EFormulaInputState : int {
     kInputsPending = 0,
@@ -84,6 +85,10 @@ public:
     int m_nStackDepth = 0;
 
 private:
+    // Bars an input with a bar offset reads back from the bar it is mapped to.
+    int OffsetShift(int mode, const CFormulaSeriesItem& item) const;
+    // The input's index read for a formula bar (with a chart source: the chart bar's start and end).
+    int InputIndex(int mode, const CFormulaSeriesItem& item, int bar, DWORD chartStart, DWORD chartEnd) const;
     void ApplyShift(int n);
     void Fail(const CString& message);
 

@@ -57,6 +57,8 @@ public:
     CString m_field;
     int m_nBarOffset;
     int m_nFieldIndex = -1; // field number in the input, set when the inputs are resolved
+    // The input's bars are shorter than the chart source's (set when the inputs are resolved).
+    bool m_bFinerThanChart = false;
     std::unique_ptr<CFunctionCall> m_pCall;
 };
 

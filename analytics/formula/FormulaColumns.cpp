@@ -7,6 +7,10 @@
 #include <cmath>
 #include <cstring>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // Two lanes of doubles and the comparison masks they give (one SSE register on x86-64).
@@ -25,16 +29,33 @@ inline void Store(double* p, v2d v)
     std::memcpy(p, &v, sizeof v);
 }
 
-// 1.0 where the mask is set, else 0.0.
+// 1.0 where the mask is set, else 0.0: bit operations, which every processor does in its
+// vector registers (a select may be done lane by lane).
 inline v2d OneWhere(v2m mask)
 {
-    const v2d one = {1.0, 1.0};
-    return reinterpret_cast<v2d>(mask & reinterpret_cast<v2m>(one));
+#ifdef __SSE2__
+    // As an instruction: written as an operator, the compiler makes a lane-by-lane select.
+    return reinterpret_cast<v2d>(_mm_and_pd(reinterpret_cast<__m128d>(mask), _mm_set1_pd(1.0)));
+#else
+    const v2m one = reinterpret_cast<v2m>(v2d{1.0, 1.0});
+    return reinterpret_cast<v2d>(mask & one);
+#endif
 }
 
+inline v2d Max(v2d a, v2d b)
+{
+#ifdef __SSE2__
+    return reinterpret_cast<v2d>(_mm_max_pd(reinterpret_cast<__m128d>(a), reinterpret_cast<__m128d>(b)));
+#else
+    return v2d{std::max(a[0], b[0]), std::max(a[1], b[1])};
+#endif
+}
+
+// The sign bit cleared.
 inline v2d Abs(v2d v)
 {
-    return v < 0.0 ? -v : v;
+    const v2m magnitude = reinterpret_cast<v2m>(v2d{-0.0, -0.0});
+    return reinterpret_cast<v2d>(reinterpret_cast<v2m>(v) & ~magnitude);
 }
 
 // The bars of `left` keep a result only where `right` has one too.
@@ -119,7 +140,6 @@ void CFormulaColumn::Fill(double value, bool has, int n)
 void ApplyColumnOperator(int code, CFormulaColumn& left, const CFormulaColumn& right, int n)
 {
     const v2d tol = {kFormulaTolerance, kFormulaTolerance};
-    const v2d zero = {0.0, 0.0};
     switch (code) {
     case kOpAdd: Arithmetic(left, right, n, [](v2d a, v2d b) { return a + b; }); return;
     case kOpSub: Arithmetic(left, right, n, [](v2d a, v2d b) { return a - b; }); return;
@@ -147,11 +167,13 @@ void ApplyColumnOperator(int code, CFormulaColumn& left, const CFormulaColumn& r
     case kOpAnd:
     case kOpOr:
         // Values of 0 and 1 lie inside 32 bits: the bitwise operators reduce to these.
+        // On 0 and 1, "and" is the product and "or" the larger.
         if (left.boolean && right.boolean) {
             if (code == kOpAnd)
-                Comparison(left, right, n, [&](v2d a, v2d b) { return (a != zero) & (b != zero); });
+                Arithmetic(left, right, n, [](v2d a, v2d b) { return a * b; });
             else
-                Comparison(left, right, n, [&](v2d a, v2d b) { return (a != zero) | (b != zero); });
+                Arithmetic(left, right, n, [](v2d a, v2d b) { return Max(a, b); });
+            left.boolean = true;
             return;
         }
         General(code, left, right, n);

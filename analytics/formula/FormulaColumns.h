@@ -5,7 +5,7 @@
 
 #include "platform/core/WinTypes.h"
 
-constexpr int kFormulaBlock = 256;
+constexpr int kFormulaBlock = 512;
 
 struct CFormulaColumn {
     CFormulaColumn() = default;

@@ -1,10 +1,135 @@
 #include "analytics/periods/PeriodTime.h"
 
 #include "platform/core/CivilDate.h"
+#include "platform/core/WinTypes.h"
 
+#include <array>
+#include <climits>
+#include <cstring>
 #include <ctime>
 
 namespace periods {
+
+namespace {
+
+constexpr int64_t kDay = 86400;
+
+int64_t FloorDiv(int64_t a, int64_t b)
+{
+    return a / b - (a % b != 0 && (a < 0) != (b < 0));
+}
+
+// The zone's offset on one local calendar day.
+struct ZoneDay {
+    int64_t day = INT64_MIN;
+    int64_t midnight = 0; // the day's start
+    int64_t offset = 0;   // local minus universal seconds
+    bool uniform = false; // one offset from midnight to midnight
+};
+
+// Days of the process's zone, per thread; once tzset has taken another zone (its offset or
+// names), they are asked for anew.
+struct ZoneDays {
+    long utcOffset = 0;
+    int daylight = -1;
+    char names[2][16] = {};
+    int64_t lastOffset = 0;
+    // Two ways per set: days a multiple of the set count apart (the layout's and today's, say)
+    // do not push each other out.
+    std::array<ZoneDay, 64> days;
+    std::array<BYTE, 32> older{}; // the way to replace next
+};
+
+thread_local ZoneDays t_zone;
+
+bool SameName(const char* kept, const char* name)
+{
+    return name ? std::strncmp(kept, name, 15) == 0 : kept[0] == 0;
+}
+
+ZoneDays& Zone()
+{
+    if (t_zone.utcOffset != timezone || t_zone.daylight != daylight || !SameName(t_zone.names[0], tzname[0]) ||
+        !SameName(t_zone.names[1], tzname[1])) {
+        if (t_zone.daylight < 0)
+            tzset(); // the zone's globals hold it from here on
+        t_zone = ZoneDays();
+        t_zone.utcOffset = timezone;
+        t_zone.daylight = daylight;
+        for (int i = 0; i < 2; ++i)
+            if (tzname[i])
+                std::strncpy(t_zone.names[i], tzname[i], 15);
+    }
+    return t_zone;
+}
+
+int64_t LocalMidnight(int64_t day)
+{
+    const CivilDate d = CivilFromDays(day);
+    struct tm parts {};
+    parts.tm_year = d.year - 1900;
+    parts.tm_mon = d.month - 1;
+    parts.tm_mday = d.day;
+    parts.tm_isdst = -1;
+    return static_cast<int64_t>(mktime(&parts));
+}
+
+const ZoneDay& DayOfZone(ZoneDays& zone, int64_t day)
+{
+    const size_t set = static_cast<size_t>(day & 31);
+    ZoneDay* ways = &zone.days[set * 2];
+    if (ways[0].day == day) {
+        zone.older[set] = 1;
+        return ways[0];
+    }
+    if (ways[1].day == day) {
+        zone.older[set] = 0;
+        return ways[1];
+    }
+    ZoneDay& e = ways[zone.older[set]];
+    zone.older[set] ^= 1;
+    const int64_t start = LocalMidnight(day), next = LocalMidnight(day + 1);
+    e.day = day;
+    e.midnight = start;
+    e.offset = day * kDay - start;
+    e.uniform = next - start == kDay && (day + 1) * kDay - next == e.offset;
+    return e;
+}
+
+} // namespace
+
+int64_t LocalNaiveSeconds(CTime time)
+{
+    ZoneDays& zone = Zone();
+    const int64_t t = time.GetTime();
+    int64_t day = FloorDiv(t + zone.lastOffset, kDay);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const ZoneDay& e = DayOfZone(zone, day);
+        if (e.uniform && t >= e.midnight && t < e.midnight + kDay) {
+            zone.lastOffset = e.offset;
+            return t + e.offset;
+        }
+        day = FloorDiv(t + e.offset, kDay);
+    }
+    // A day the offset changes in.
+    const struct tm parts = time.GetLocalTm();
+    return DaysFromCivil(parts.tm_year + 1900, static_cast<unsigned>(parts.tm_mon + 1),
+                         static_cast<unsigned>(parts.tm_mday)) *
+               kDay +
+           parts.tm_hour * 3600 + parts.tm_min * 60 + parts.tm_sec;
+}
+
+CTime TimeOfLocalNaiveSeconds(int64_t naive)
+{
+    const int64_t day = FloorDiv(naive, kDay);
+    const ZoneDay& e = DayOfZone(Zone(), day);
+    if (e.uniform)
+        return CTime(naive - e.offset);
+    const CivilDate d = CivilFromDays(day);
+    const int64_t ofDay = naive - day * kDay;
+    return CTime(d.year, d.month, d.day, static_cast<int>(ofDay / 3600), static_cast<int>(ofDay / 60 % 60),
+                 static_cast<int>(ofDay % 60));
+}
 
 CTime GetLowerTimeLimit()
 {
@@ -20,8 +145,7 @@ CTime GetUpperTimeLimit()
 
 int64_t LocalDayNumber(CTime time)
 {
-    const struct tm t = time.GetLocalTm();
-    return DaysFromCivil(t.tm_year + 1900, static_cast<unsigned>(t.tm_mon + 1), static_cast<unsigned>(t.tm_mday));
+    return FloorDiv(LocalNaiveSeconds(time), kDay);
 }
 
 void DayFields(int64_t day, int& year, int& month, int& dayOfMonth)
@@ -39,15 +163,13 @@ int DayOfWeek(int64_t day)
 
 CTime TimeOnDay(int64_t day, int minutes)
 {
-    int y, m, d;
-    DayFields(day, y, m, d);
-    return CTime(y, m, d, minutes / 60, minutes % 60, 0);
+    return TimeOfLocalNaiveSeconds(day * kDay + static_cast<int64_t>(minutes) * 60);
 }
 
 int SecondsOfDay(CTime time)
 {
-    const struct tm t = time.GetLocalTm();
-    return t.tm_hour * 3600 + t.tm_min * 60 + t.tm_sec;
+    const int64_t naive = LocalNaiveSeconds(time);
+    return static_cast<int>(naive - FloorDiv(naive, kDay) * kDay);
 }
 
 namespace {

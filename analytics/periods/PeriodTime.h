@@ -12,6 +12,12 @@ namespace periods {
 CTime GetLowerTimeLimit();
 CTime GetUpperTimeLimit();
 
+// Local calendar seconds of a time, counted as if from 1970-01-01 00:00 UTC, and the time of
+// such a count (daylight saving resolved as mktime resolves it). The zone's offset is kept
+// per calendar day: the C library is asked once for each day, not for each conversion.
+int64_t LocalNaiveSeconds(CTime time);
+CTime TimeOfLocalNaiveSeconds(int64_t naive);
+
 // Local calendar day count since 1970-01-01 of a time, and the fields of a day.
 int64_t LocalDayNumber(CTime time);
 void DayFields(int64_t day, int& year, int& month, int& dayOfMonth);

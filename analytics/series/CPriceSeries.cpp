@@ -28,13 +28,32 @@ bool IsTradeOfToday(CTime trade, CTime clock)
 {
     if (trade.GetTime() > clock.GetTime() + kTradeSkewSeconds)
         return false;
-    const CTime late(trade.GetTime() + kTradeSkewSeconds);
-    return (trade.GetYear() == clock.GetYear() && trade.GetMonth() == clock.GetMonth() &&
-            trade.GetDay() == clock.GetDay()) ||
-           (late.GetYear() == clock.GetYear() && late.GetMonth() == clock.GetMonth() && late.GetDay() == clock.GetDay());
+    const int64_t today = periods::LocalDayNumber(clock);
+    return periods::LocalDayNumber(trade) == today ||
+           periods::LocalDayNumber(CTime(trade.GetTime() + kTradeSkewSeconds)) == today;
 }
 
 using Guard = std::lock_guard<std::recursive_mutex>;
+
+// True when every value is finite: x - x is 0 for those and NaN for the others, and a sum
+// holding a NaN is NaN. Four sums run side by side.
+bool AllFinite(const double* values, int count)
+{
+    using v2d = double __attribute__((vector_size(16)));
+    v2d a = {0, 0}, b = {0, 0};
+    int k = 0;
+    for (; k + 4 <= count; k += 4) {
+        v2d x, y;
+        std::memcpy(&x, values + k, sizeof x);
+        std::memcpy(&y, values + k + 2, sizeof y);
+        a += x - x;
+        b += y - y;
+    }
+    double sum = a[0] + a[1] + b[0] + b[1];
+    for (; k < count; ++k)
+        sum += values[k] - values[k];
+    return sum == 0.0;
+}
 
 // The spans cached rows are complete for, in record times; without them every record is.
 class CCoveredRecords {
@@ -383,10 +402,7 @@ bool CPriceSeries::ReadValuesLocked(int first, int count, int field, double* val
     // records never hold a value). x - x is 0 exactly for the finite ones.
     bool all = true;
     if (m_pStudyState) {
-        int missing = 0;
-        for (int k = k0; k < k1; ++k)
-            missing += !(read[k] - read[k] == 0.0);
-        all = missing == 0;
+        all = AllFinite(read + k0, k1 - k0);
         if (!all || !view || !whole)
             for (int k = k0; k < k1; ++k)
                 ok[k] = read[k] - read[k] == 0.0;

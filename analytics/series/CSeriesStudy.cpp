@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
+#include <numeric>
 
 using namespace studies;
 
@@ -29,7 +31,14 @@ void CSeriesStudy::Reset()
         m_dirtyFrom[o] = 0;
         m_frontDense[o] = 0;
     }
+    DropMirror();
+}
+
+void CSeriesStudy::DropMirror()
+{
     m_mirrorFresh = 0;
+    m_denseHead = 0;
+    m_recordHead = 0;
 }
 
 void CSeriesStudy::RecordsChanged(int first)
@@ -51,7 +60,16 @@ void CSeriesStudy::FrontRemoved(int k)
         // The first values lost part of their windows.
         m_frontDense[o] = m_span;
     }
-    m_mirrorFresh = 0;
+    // The packed copy keeps the records that stay: its heads move past the removed ones.
+    const int fresh = m_mirrorFresh;
+    if (fresh < k || m_denseAt.size() <= static_cast<size_t>(m_recordHead + k)) {
+        DropMirror();
+        return;
+    }
+    const size_t head = static_cast<size_t>(m_recordHead);
+    m_denseHead += m_denseAt[head + static_cast<size_t>(k)] - m_denseAt[head];
+    m_recordHead += k;
+    m_mirrorFresh = fresh - k;
 }
 
 void CSeriesStudy::FrontInserted(int k)
@@ -65,7 +83,7 @@ void CSeriesStudy::FrontInserted(int k)
         if (m_type == kPSAR)
             m_frontDense[o] = m_span;
     }
-    m_mirrorFresh = 0;
+    DropMirror();
 }
 
 void CSeriesStudy::SetEquity(const CEquityRecordArray* equity)
@@ -80,7 +98,7 @@ int CSeriesStudy::DenseAt(int record, bool adjacent) const
         const int first = m_bars.FirstValid();
         return first < 0 ? 0 : std::clamp(record - first, 0, m_bars.ValidCount());
     }
-    return m_denseAt[static_cast<size_t>(record)];
+    return m_denseAt[static_cast<size_t>(m_recordHead + record)] - m_denseHead;
 }
 
 int CSeriesStudy::FrontStaleEnd(int output) const
@@ -128,29 +146,60 @@ void CSeriesStudy::Refresh(int first, int last, int output)
 void CSeriesStudy::UpdateMirror()
 {
     const int count = m_bars.Size();
-    const int from = std::clamp(m_mirrorFresh, 0, count);
-    m_denseAt.resize(static_cast<size_t>(count) + 1);
-    const int kept = from > 0 ? m_denseAt[static_cast<size_t>(from)] : 0;
+    int from = std::clamp(m_mirrorFresh, 0, count);
+    // Entries before the heads once outweigh the records: the copy moves to the front.
+    if (m_recordHead > count / 2 + 1024) {
+        const size_t keep = static_cast<size_t>(from) + 1;
+        const int denseKept = from > 0 ? m_denseAt[static_cast<size_t>(m_recordHead + from)] - m_denseHead : 0;
+        m_denseAt.erase(m_denseAt.begin(), m_denseAt.begin() + m_recordHead);
+        m_denseAt.resize(std::max(m_denseAt.size(), keep));
+        for (int& d : m_denseAt)
+            d -= m_denseHead;
+        for (auto& dense : m_dense)
+            if (dense.size() >= static_cast<size_t>(m_denseHead)) {
+                dense.erase(dense.begin(), dense.begin() + m_denseHead);
+                dense.resize(std::min(dense.size(), static_cast<size_t>(denseKept)));
+            }
+        m_denseHead = 0;
+        m_recordHead = 0;
+    }
+    const size_t recordHead = static_cast<size_t>(m_recordHead);
+    m_denseAt.resize(recordHead + static_cast<size_t>(count) + 1);
+    const int kept = from > 0 ? m_denseAt[recordHead + static_cast<size_t>(from)] - m_denseHead : 0;
+    const int total = m_denseHead + m_bars.ValidCount();
     const BYTE* valid = m_bars.ValidColumn();
+    double* dense[5] = {};
+    const double* column[5] = {};
     for (int f = 0; f < 5; ++f) {
-        std::vector<double>& dense = m_dense[f];
+        std::vector<double>& d = m_dense[f];
         if (!(m_fields & (1u << f))) {
-            dense.clear();
+            d.clear();
             continue;
         }
-        dense.resize(static_cast<size_t>(kept));
-        dense.reserve(static_cast<size_t>(m_bars.ValidCount()));
-        const double* column = m_bars.Column(f);
-        for (int r = from; r < count; ++r)
-            if (valid[r])
-                dense.push_back(column[r]);
+        if (d.capacity() < static_cast<size_t>(total))
+            d.reserve(static_cast<size_t>(total) + static_cast<size_t>(total) / 8); // rolls add one at a time
+        d.resize(static_cast<size_t>(total));
+        dense[f] = d.data();
+        column[f] = m_bars.Column(f);
     }
-    int seen = kept;
-    for (int r = from; r < count; ++r) {
-        m_denseAt[static_cast<size_t>(r)] = seen;
-        seen += valid[r] != 0;
+    m_packed += count - from;
+    // Run by run of valid records: their fields copied whole, their positions counted.
+    int* at = m_denseAt.data() + recordHead;
+    int seen = m_denseHead + kept;
+    for (int r = from; r < count;) {
+        while (r < count && !valid[r])
+            at[r++] = seen;
+        const void* gap = r < count ? std::memchr(valid + r, 0, static_cast<size_t>(count - r)) : nullptr;
+        const int end = gap ? static_cast<int>(static_cast<const BYTE*>(gap) - valid) : count;
+        const int n = end - r;
+        for (int f = 0; f < 5; ++f)
+            if (dense[f])
+                std::memcpy(dense[f] + seen, column[f] + r, static_cast<size_t>(n) * sizeof(double));
+        std::iota(at + r, at + end, seen);
+        seen += n;
+        r = end;
     }
-    m_denseAt[static_cast<size_t>(count)] = seen;
+    at[count] = seen;
     m_mirrorFresh = count;
 }
 
@@ -198,7 +247,7 @@ void CSeriesStudy::Compute(unsigned group, int first, int last)
     } else {
         UpdateMirror();
         for (int f = 0; f < 5; ++f)
-            bars.field[f] = m_dense[f].empty() ? nullptr : m_dense[f].data();
+            bars.field[f] = m_dense[f].empty() ? nullptr : m_dense[f].data() + m_denseHead;
     }
     // The records [first, last) read the values of the records d before them.
     const int d = m_shift;
@@ -235,6 +284,19 @@ void CSeriesStudy::Compute(unsigned group, int first, int last)
             continue;
         double* results = m_bars.Attached(m_column[o]);
         const double* dense = out.col[o];
+        if (d == 0 && !adjacent) {
+            // Each run of valid records takes its values whole; the others have none.
+            for (int r = first; r < last;) {
+                while (r < last && !valid[r])
+                    results[r++] = kNoValue;
+                const void* gap = r < last ? std::memchr(valid + r, 0, static_cast<size_t>(last - r)) : nullptr;
+                const int end = gap ? static_cast<int>(static_cast<const BYTE*>(gap) - valid) : last;
+                if (end > r)
+                    std::memcpy(results + r, dense + DenseAt(r, false), static_cast<size_t>(end - r) * sizeof(double));
+                r = end;
+            }
+            continue;
+        }
         for (int r = first; r < last; ++r) {
             const int s = r - d;
             double v = kNoValue;

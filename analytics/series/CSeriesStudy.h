@@ -14,6 +14,7 @@
 #include "analytics/studies/CEquityRecord.h"
 #include "analytics/studies/StudyBars.h"
 
+#include <cstdint>
 #include <vector>
 
 class CSeriesStudy {
@@ -49,6 +50,8 @@ public:
     const double* Results(int output) const { return m_bars.Attached(m_column[output]); }
 
     size_t MemoryBytes() const;
+    // Records copied into the packed copy of the valid records so far.
+    int64_t GetPackedCount() const { return m_packed; }
 
 private:
     bool IsStale(int record, int output) const
@@ -62,6 +65,8 @@ private:
     void ComputeEquity(int first, int last);
     // Brings the packed copy of the valid records up to date.
     void UpdateMirror();
+    // Empties the packed copy (it is made again from the first record).
+    void DropMirror();
     // Dense position of the first valid record at or after `record` (record <= Size()).
     int DenseAt(int record, bool adjacent) const;
 
@@ -78,10 +83,14 @@ private:
     const CEquityRecordArray* m_pEquity = nullptr;
 
     // The packed copy: fields of the valid records, and how many valid records lie before
-    // each record. Current for the records before m_mirrorFresh.
+    // each record. Current for the records before m_mirrorFresh. Records removed at the
+    // front leave their entries before the heads until the copy is compacted.
     std::vector<double> m_dense[5];
     std::vector<int> m_denseAt;
     int m_mirrorFresh = 0;
+    int m_denseHead = 0;  // entries of m_dense before the first record's
+    int m_recordHead = 0; // entries of m_denseAt before the first record's
+    int64_t m_packed = 0;
 
     studies::CStudyScratch m_scratch;
     std::vector<double> m_denseOut[studies::kMaxStudyOutputs];

@@ -1,7 +1,9 @@
 #include "analytics/series/CSessionSeriesServices.h"
 
+#include "analytics/periods/PeriodTime.h"
 #include "analytics/series/CPriceSeries.h"
 #include "broker/session/CSessionManager.h"
+#include "platform/core/CivilDate.h"
 
 #include <mutex>
 
@@ -41,9 +43,13 @@ void SetSeriesServices(ISeriesServices* services)
 CTime CSessionSeriesServices::GetExchangeTime()
 {
     CSessionManager* manager = CSessionManager::Instance();
-    if (manager)
-        return manager->GetExchangeCTime();
-    return CTime::GetCurrentTime();
+    if (!manager)
+        return CTime::GetCurrentTime();
+    // The exchange's wall clock as a local time, without a C library call per reading.
+    SYSTEMTIME st{};
+    manager->GetExchangeTime(st);
+    const int64_t day = DaysFromCivil(st.wYear, st.wMonth, st.wDay);
+    return periods::TimeOfLocalNaiveSeconds(day * 86400 + st.wHour * 3600 + st.wMinute * 60 + st.wSecond);
 }
 
 const CSessionRules* CSessionSeriesServices::FindSessionRules(const char* exchangeAndSymbol)

@@ -198,17 +198,33 @@ void KernelMACD(const CStudyBars& bars, int field, int fast, int slow, int signa
     RunningEma(diff, 0, len, aG, qs);
     WindowMean(diff, sFirst + g - 1, len, g, diffMean);
     // From s the two averages run 4g - 1 more records; the signal seed averages MACD over
-    // [s, s + g - 1] and then runs 3g records.
-    const double sumPowF = PowerSum(bF, 0, g - 1), sumPowS = PowerSum(bS, 0, g - 1);
-    double cF = 0, cS = 0;
-    for (int k = g; k <= 4 * g - 1; ++k) {
-        cF += std::pow(bG, 4 * g - 1 - k) * std::pow(bF, k);
-        cS += std::pow(bG, 4 * g - 1 - k) * std::pow(bS, k);
+    // [s, s + g - 1] and then runs 3g records. The coefficients depend on the lengths alone:
+    // a live series asks for one record at a time, so the last lengths' are kept.
+    struct Coefficients {
+        int fast = -1, slow = -1, g = -1;
+        double sumPowF = 0, sumPowS = 0, cF = 0, cS = 0, bG3 = 0, bFend = 0, bSend = 0;
+    };
+    thread_local Coefficients c;
+    if (c.fast != fast || c.slow != slow || c.g != g) {
+        c.fast = fast;
+        c.slow = slow;
+        c.g = g;
+        c.sumPowF = PowerSum(bF, 0, g - 1);
+        c.sumPowS = PowerSum(bS, 0, g - 1);
+        double cF = 0, cS = 0;
+        for (int k = g; k <= 4 * g - 1; ++k) {
+            cF += std::pow(bG, 4 * g - 1 - k) * std::pow(bF, k);
+            cS += std::pow(bG, 4 * g - 1 - k) * std::pow(bS, k);
+        }
+        c.cF = cF * aG;
+        c.cS = cS * aG;
+        c.bG3 = std::pow(bG, 3 * g);
+        c.bFend = std::pow(bF, 4 * g - 1);
+        c.bSend = std::pow(bS, 4 * g - 1);
     }
-    cF *= aG;
-    cS *= aG;
+    const double sumPowF = c.sumPowF, sumPowS = c.sumPowS, cF = c.cF, cS = c.cS;
     const double invG = 1.0 / g;
-    const double bG3 = std::pow(bG, 3 * g), bFend = std::pow(bF, 4 * g - 1), bSend = std::pow(bS, 4 * g - 1);
+    const double bG3 = c.bG3, bFend = c.bFend, bSend = c.bSend;
     for (int q = q0; q < to; ++q) {
         const int r = q - lo, s = r - 4 * g + 1, t0 = s + g - 1;
         const double dF = emaF[s] - rF[s];
@@ -361,11 +377,14 @@ void KernelMAE(const CStudyBars& bars, int field, int n, double percent, int fro
         return;
     const double inv = 1.0 / n;
     const double up = percent * 0.01 + 1, down = 1 - percent * 0.01;
-    WindowSum(bars.field[field], q0, to, n, [&](int q, double s) {
-        const double ma = s * inv;
-        out.col[0][q] = ma;
-        out.col[1][q] = ma * up;
-        out.col[2][q] = ma * down;
+    double* const ma = out.col[0];
+    double* const upper = out.col[1];
+    double* const lower = out.col[2];
+    WindowSum(bars.field[field], q0, to, n, [=](int q, double s) {
+        const double m = s * inv;
+        ma[q] = m;
+        upper[q] = m * up;
+        lower[q] = m * down;
     });
 }
 
@@ -413,14 +432,19 @@ void KernelPRC(const CStudyBars& bars, int n, int from, int to, const CStudyOut&
 
 void KernelTSF(const CStudyBars& bars, int field, int n, int from, int to, const CStudyOut& out)
 {
-    // A forecast from one point has no slope: no value.
-    if (n < 2) {
+    if (n < 1) {
         FillNoValue(out, 7, from, to);
         return;
     }
     const int q0 = FirstPosition(out, 7, from, to, n);
     if (q0 >= to)
         return;
+    if (n == 1) {
+        // One point: the fit's denominator is 0, so slope and intercept are 0.
+        for (int q = q0; q < to; ++q)
+            out.col[0][q] = out.col[1][q] = out.col[2][q] = 0;
+        return;
+    }
     const double* x = bars.field[field];
     const double dn = n;
     const double sw = dn * (dn + 1) / 2;

@@ -1,5 +1,6 @@
 #include "app/shell/CMainFrame.h"
 
+#include "alerts/ui/AlertUiIds.h"
 #include "alerts/ui/CTradeAlertSetupDlg.h"
 #include "app/shell/CKindView.h"
 #include "app/shell/CPreferencesSheet.h"
@@ -348,9 +349,9 @@ bool CMainFrame::SetupTradeAlert(int mode, CWnd* parent)
     if (dlg.DoModal() != IDOK)
         return false;
     if (mode == kSetupAlert || mode == kSetupAlertWizard) {
-        CreateAlertsFromSetup(dlg, nullptr);
+        CreateAlertsFromSetup(dlg, nullptr);  // tells the alert lists
         if (CWorkstationApp* app = GetWorkstationApp())
-            app->NotifyAlertViews(0, 0);
+            app->AlertsEdited();
     }
     return true;
 }
@@ -646,7 +647,7 @@ void CMainFrame::OnWorkspaceOpen()
     if (dlg.DoModal() != IDOK)
         return;
     if (app->LoadWorkspace(dlg.GetPathName()))
-        app->Settings().m_lastWorkspace = dlg.GetPathName();
+        app->SetLastWorkspace(dlg.GetPathName());
 }
 
 void CMainFrame::OnWorkspaceSave()
@@ -671,7 +672,7 @@ void CMainFrame::OnWorkspaceSaveAs()
     if (dlg.DoModal() != IDOK)
         return;
     if (app->SaveWorkspace(dlg.GetPathName()))
-        app->Settings().m_lastWorkspace = dlg.GetPathName();
+        app->SetLastWorkspace(dlg.GetPathName());
 }
 
 void CMainFrame::OnPreferences()
@@ -695,6 +696,7 @@ void CMainFrame::OnListFonts()
     dlg.GetCurrentFont(&chosen);
     settings.m_quoteFont = ToFontInfo(chosen, settings.m_quoteFont);
     settings.m_quoteTextColor = dlg.GetColor() & 0x00FFFFFF;
+    settings.SaveGui();
     app->ApplyListFont();
     app->ApplyChartFont();
 }
@@ -715,6 +717,7 @@ void CMainFrame::OnChartFonts()
     dlg.GetCurrentFont(&chosen);
     settings.m_chartFont = ToFontInfo(chosen, settings.m_chartFont);
     text = dlg.GetColor() & 0x00FFFFFF;
+    settings.SaveGui();
     app->ApplyChartFont();
 }
 
@@ -728,6 +731,7 @@ void CMainFrame::OnListColors()
     if (dlg.DoModal() != IDOK)
         return;
     settings.m_quoteColors[0] = dlg.GetColor() & 0x00FFFFFF;
+    settings.SaveGui();
     app->ApplyListColors();
 }
 
@@ -738,6 +742,7 @@ void CMainFrame::OnReportFonts(UINT id)
         return;
     const int list = id == ID_BALANCES_FONTS ? kReportBalances
                      : id == ID_ORDER_FONTS  ? kReportOrderStatus
+                     : id == ID_ALERT_FONTS  ? kReportAlerts
                                              : kReportSavedOrders;
     CReportListLook& look = app->Settings().m_reportLooks[static_cast<size_t>(list)];
     const LOGFONT initial = ToLogFont(look.font);
@@ -749,20 +754,23 @@ void CMainFrame::OnReportFonts(UINT id)
     dlg.GetCurrentFont(&chosen);
     look.font = ToFontInfo(chosen, look.font);
     look.textColor = dlg.GetColor() & 0x00FFFFFF;
+    app->Settings().SaveGui();
     app->ApplyReportLook(list);
 }
 
-void CMainFrame::OnReportColors(UINT)
+void CMainFrame::OnReportColors(UINT id)
 {
     CWorkstationApp* app = GetWorkstationApp();
     if (!app)
         return;
-    CReportListLook& look = app->Settings().m_reportLooks[kReportSavedOrders];
+    const int list = id == ID_ALERT_COLORS ? kReportAlerts : kReportSavedOrders;
+    CReportListLook& look = app->Settings().m_reportLooks[static_cast<size_t>(list)];
     CColorDialog dlg(look.colors[0], 0, this);
     if (dlg.DoModal() != IDOK)
         return;
     look.colors[0] = dlg.GetColor() & 0x00FFFFFF;
-    app->ApplyReportLook(kReportSavedOrders);
+    app->Settings().SaveGui();
+    app->ApplyReportLook(list);
 }
 
 void CMainFrame::OnAppExit()
@@ -815,6 +823,8 @@ const CMessageMap& CMainFrame::GetMessageMap() const
             .CommandRange(ID_ORDER_FONTS, ID_ORDER_FONTS, &CMainFrame::OnReportFonts)
             .CommandRange(ID_SAVED_FONTS, ID_SAVED_FONTS, &CMainFrame::OnReportFonts)
             .CommandRange(ID_SAVED_COLORS, ID_SAVED_COLORS, &CMainFrame::OnReportColors)
+            .CommandRange(ID_ALERT_FONTS, ID_ALERT_FONTS, &CMainFrame::OnReportFonts)
+            .CommandRange(ID_ALERT_COLORS, ID_ALERT_COLORS, &CMainFrame::OnReportColors)
             .Command(ID_REFRESH_ACCOUNT_DATA, &CMainFrame::OnRefreshAccountData)
             .Command(ID_LOG_IN_AGAIN, &CMainFrame::OnLogInAgain)
             .Command(ID_APP_EXIT, &CMainFrame::OnAppExit)

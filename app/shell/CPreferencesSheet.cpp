@@ -1,5 +1,6 @@
 #include "app/shell/CPreferencesSheet.h"
 
+#include "alerts/ui/CEmailSettingsPage.h"
 #include "common/services/CAppSettings.h"
 #include "common/windows/ShellIds.h"
 #include "platform/ui/CComboBox.h"
@@ -56,7 +57,9 @@ void CTradingOptionsPage::OnTradingSettings()
     if (row <= 0)
         return;
     CApiSettingsDlg dlg(row, this, &m_settings.m_tradingDefaults);
-    dlg.DoModal();
+    // The table changed on OK, whatever becomes of the sheet: trading.dat follows at once.
+    if (dlg.DoModal() == IDOK)
+        m_settings.SaveTrading();
 }
 
 void CTradingOptionsPage::DoDataExchange(CDataExchange* dx)
@@ -113,13 +116,18 @@ BOOL CMiscOptionsPage::OnApply()
     return CPropertyPage::OnApply();
 }
 
-void RunPreferences(CAppSettings& settings, CWnd* owner)
+bool RunPreferences(CAppSettings& settings, CWnd* owner)
 {
     // The pages outlive the sheet that shows them.
     CTradingOptionsPage trading(settings);
     CMiscOptionsPage misc(settings);
+    CEmailSettingsPage email(settings);
     CPreferencesSheet sheet("Preferences", owner);
     sheet.AddPage(&trading);
     sheet.AddPage(&misc);
-    sheet.DoModal();
+    sheet.AddPage(&email);
+    if (sheet.DoModal() != IDOK)
+        return false;
+    settings.SaveProfileNow();
+    return true;
 }

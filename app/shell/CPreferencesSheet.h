@@ -52,5 +52,5 @@ private:
     CAppSettings& m_settings;
 };
 
-// Runs the preferences modally; the settings change on OK.
-void RunPreferences(CAppSettings& settings, CWnd* owner);
+// Runs the preferences modally; on OK the settings change and the profile is written.
+bool RunPreferences(CAppSettings& settings, CWnd* owner);

@@ -1,29 +1,11 @@
 #include "app/shell/CWebUpdate.h"
 
+#include "app/shell/CWebUpdateFileName.h"
+
+#include "platform/core/CException.h"
 #include "platform/core/CHttpClient.h"
+#include "platform/core/CSafeFile.h"
 
-#include <fstream>
-
-namespace {
-
-CString FileNameOfUrl(const CString& url)
-{
-    CString path = url;
-    const int query = path.FindOneOf("?#");
-    if (query >= 0)
-        path = path.Left(query);
-    const int slash = path.ReverseFind('/');
-    CString name = slash >= 0 ? path.Mid(slash + 1) : path;
-    CString safe;
-    for (char c : name.view())
-        if (c != '\\' && c != ':' && static_cast<unsigned char>(c) >= 32)
-            safe += c;
-    if (safe.IsEmpty() || safe == "." || safe == "..")
-        safe = "QxUpdate.bin";
-    return safe;
-}
-
-}  // namespace
 
 CWebUpdateResult DownloadWebUpdate(const CString& url, const CString& tempFolder, const CString& caFile)
 {
@@ -48,10 +30,19 @@ CWebUpdateResult DownloadWebUpdate(const CString& url, const CString& tempFolder
         return result;
     }
     result.path = tempFolder + "/" + FileNameOfUrl(url);
-    std::ofstream out(result.path.GetString(), std::ios::binary | std::ios::trunc);
-    out.write(reply.body.data(), static_cast<std::streamsize>(reply.body.size()));
-    out.close();
-    if (!out) {
+    // Through a temporary file: a write that fails leaves no half installer behind.
+    CSafeFile out;
+    bool written = out.Open(result.path);
+    try {
+        if (written) {
+            out.Write(reply.body.data(), static_cast<UINT>(reply.body.size()));
+            out.Commit();
+        }
+    } catch (CException&) {
+        out.Abort();
+        written = false;
+    }
+    if (!written) {
         result.error = "The update could not be written to " + result.path;
         return result;
     }

@@ -5,6 +5,7 @@
 #include "alerts/IAlertHost.h"
 #include "analytics/formula/CFormulaEngine.h"
 #include "analytics/formula/FormulaNames.h"
+#include "alerts/ui/EditAlertList.h"
 #include "app/shell/CAlertDelivery.h"
 #include "app/shell/CKindView.h"
 #include "app/shell/CLoginDlg.h"
@@ -25,8 +26,11 @@
 #include "common/windows/CCommonDoc.h"
 #include "common/windows/IListAppearance.h"
 #include "common/windows/ShellIds.h"
+#include "platform/core/AppLog.h"
+#include "platform/core/CRotatingLog.h"
 #include "platform/core/UserDataFolder.h"
 #include "platform/ui/CChildFrame.h"
+#include "platform/ui/CQtMessageLog.h"
 #include "platform/ui/CDocTemplate.h"
 #include "platform/ui/CRuntimeClass.h"
 #include "platform/ui/CSdiChildFrame.h"
@@ -72,6 +76,10 @@ struct KindView<kKindOrderStatus> {
 template <>
 struct KindView<kKindSavedOrders> {
     using type = CSavedOrdersView;
+};
+template <>
+struct KindView<kKindAlertManager> {
+    using type = EditAlertList;
 };
 template <>
 struct KindView<kKindChart> {
@@ -272,6 +280,9 @@ CWorkstationApp::~CWorkstationApp()
         InstallCustomStudyTable(nullptr);
     if (CAppSettings::Instance() == &m_settings)
         CAppSettings::Install(nullptr);
+    m_qtLog.reset();
+    if (m_log && GetAppLog() == m_log)
+        InstallAppLog(m_previousLog);
 }
 
 void CWorkstationApp::Notify(const CString& text)
@@ -311,7 +322,7 @@ BOOL CWorkstationApp::InitInstance()
     m_pMainFrame = frame.release();  // owns itself with its window
     m_pMainWnd = m_pMainFrame;
     m_router->SetMainFrame(m_pMainFrame->m_hWnd);
-    m_alertDelivery = std::make_unique<CAlertDelivery>(*m_pMainFrame);
+    m_alertDelivery = std::make_unique<CAlertDelivery>(*m_pMainFrame, m_caFile);
     m_pMainFrame->SetAlertHandler(m_alertDelivery.get());
     SetAlertHost(m_alertDelivery.get());
     m_pMainFrame->GetOuterWidget()->resize(1280, 800);
@@ -367,6 +378,10 @@ bool CWorkstationApp::PrepareFolder()
         return false;
     }
     m_settings.SetWorkingDirectory(m_folder);
+    // The diagnostic log goes to a file of the folder from here on, not to the terminal.
+    m_log = std::make_shared<CRotatingLog>(m_settings.GetFilePath(kLogFileName));
+    m_previousLog = InstallAppLog(m_log);
+    m_qtLog = std::make_unique<CQtMessageLog>();
     m_profile.Load(m_settings.GetFilePath(kProfileFileName));
     SetAppProfile(&m_profile);
     const CString configPath = m_options.config.IsEmpty() ? m_settings.GetFilePath(kConfigFileName) : m_options.config;
@@ -470,6 +485,7 @@ bool CWorkstationApp::LoginLoop()
     }
     m_settings.m_userName = user;
     m_settings.m_bSaveUserName = saveUser;
+    m_settings.SaveProfileNow();
     return true;
 }
 
@@ -503,6 +519,7 @@ bool CWorkstationApp::LogInAgain(const CString& message)
         return false;
     m_settings.m_userName = user;
     m_settings.m_bSaveUserName = saveUser;
+    m_settings.SaveProfileNow();
     m_pMainFrame->SetAccounts(m_session->GetAccounts());
     m_pMainFrame->SetMessageText("Logged in as " + user);
     return true;
@@ -513,21 +530,22 @@ void CWorkstationApp::StartThreads()
     m_bStopping = false;
     m_stopEvent.ResetEvent();
     m_formulas->Start();
-    // The alerts loaded at start-up, activated in array order on a thread of their own.
-    std::vector<CAlert*> alerts;
+    // The alerts loaded at start-up, activated in array order on a thread of their own;
+    // each is looked up by its id, so one the user deleted meanwhile is skipped.
+    std::vector<AlertId> alerts;
     if (CAlertBook* book = CAlertBook::Instance())
-        for (const std::unique_ptr<CAlert>& alert : book->m_alerts)
-            alerts.push_back(alert.get());
+        alerts = book->Ids();
     m_bActivationDone = false;
     m_alertThread = std::thread([this, alerts = std::move(alerts)]() mutable { AlertActivationThread(std::move(alerts)); });
 }
 
-void CWorkstationApp::AlertActivationThread(std::vector<CAlert*> alerts)
+void CWorkstationApp::AlertActivationThread(std::vector<AlertId> alerts)
 {
-    for (CAlert* alert : alerts) {
+    for (AlertId id : alerts) {
         if (IsStopping())
             break;
-        alert->Activate();
+        if (CAlertBook* book = CAlertBook::Instance())
+            book->WithAlert(id, [](CAlert& alert) { alert.Activate(); });
     }
     m_bActivationDone = true;
 }
@@ -590,6 +608,8 @@ int CWorkstationApp::ExitInstance()
         m_settings.SaveProfile(m_profile);
         m_bInitialized = false;
     }
+    if (m_alertDelivery)
+        m_alertDelivery->Shutdown();
     StopAlertsAndThreads();
     if (m_session) {
         m_session->SetStatusWindow(nullptr);
@@ -708,12 +728,16 @@ int CWorkstationApp::ApplyReportLook(int list)
             saved->SetFont(look.font, look.textColor);
             saved->SetBackgroundColor();
             ++told;
+        } else if (auto* alerts = dynamic_cast<EditAlertList*>(view); alerts && list == kReportAlerts) {
+            alerts->SetListFontAndColor(look.font, look.textColor);
+            alerts->ApplyBackgroundColor();
+            ++told;
         }
     }
     return told;
 }
 
-void CWorkstationApp::NotifyAlertViews(WPARAM wParam, LPARAM lParam)
+void CWorkstationApp::PostToAlertViews(WPARAM wParam, LPARAM lParam)
 {
     for (int sdi = 0; sdi < 2; ++sdi) {
         CDocTemplate* docTemplate = GetDocTemplate(static_cast<size_t>(kKindAlertManager * 2 + sdi));
@@ -723,8 +747,25 @@ void CWorkstationApp::NotifyAlertViews(WPARAM wParam, LPARAM lParam)
             for (CView* view : doc->GetViews())
                 view->PostMessage(WM_ALERT_LISTS_CHANGED, wParam, lParam);
     }
+}
+
+void CWorkstationApp::NotifyAlertViews(WPARAM wParam, LPARAM lParam)
+{
+    PostToAlertViews(wParam, lParam);
     if (m_settings.m_bSaveAtOnce)
         m_settings.SaveAlerts();
+}
+
+void CWorkstationApp::AlertsEdited()
+{
+    PostToAlertViews(0, 0);
+    m_settings.SaveAlerts();
+}
+
+void CWorkstationApp::SetLastWorkspace(const CString& path)
+{
+    m_settings.m_lastWorkspace = path;
+    m_settings.SaveProfileNow();
 }
 
 bool CWorkstationApp::SaveWorkspace(const CString& path)

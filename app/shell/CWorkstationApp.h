@@ -3,6 +3,7 @@
 // shutdown (user files saved, threads stopped, log out).
 #pragma once
 
+#include "alerts/CAlert.h"
 #include "common/services/CAppSettings.h"
 #include "platform/core/CConfigFile.h"
 #include "platform/core/CEvent.h"
@@ -24,6 +25,8 @@ class CFormulaTimer;
 class CFrameWnd;
 class CMainFrame;
 class CPlatformHttpTransport;
+class CQtMessageLog;
+class CRotatingLog;
 class CShellOrderConfirm;
 class CSessionManager;
 class CSessionStatusRouter;
@@ -102,6 +105,11 @@ public:
     // Posts WM_APP+5 to every alert list window; then, with save-at-once, writes the
     // alerts file.
     void NotifyAlertViews(WPARAM wParam, LPARAM lParam);
+    // The user added or changed alerts through a dialog: the alert lists are told and the
+    // alerts file is written.
+    void AlertsEdited();
+    // The workspace opened or saved last, kept in the profile at once.
+    void SetLastWorkspace(const CString& path);
     CAlertDelivery* GetAlertDelivery() const { return m_alertDelivery.get(); }
 
     // After the server refused the session: the login dialog (with the message) and the
@@ -126,6 +134,7 @@ protected:
 
 private:
     bool PrepareFolder();
+    void PostToAlertViews(WPARAM wParam, LPARAM lParam);
     void EmptyTempFolder();
     void RegisterTemplates();
     bool CreateSession();
@@ -136,7 +145,7 @@ private:
     void StopThreads();
     void StopAlertActivation();
     void StopAlertsAndThreads();
-    void AlertActivationThread(std::vector<CAlert*> alerts);
+    void AlertActivationThread(std::vector<AlertId> alerts);
 
     CStartOptions m_options;
     CAppSettings m_settings;
@@ -146,6 +155,10 @@ private:
     CConfigFile m_config;
     CString m_folder;
     CString m_caFile;
+    // The log file in the user data folder, and Qt's messages routed to it.
+    std::shared_ptr<CRotatingLog> m_log;
+    std::shared_ptr<CRotatingLog> m_previousLog;
+    std::unique_ptr<CQtMessageLog> m_qtLog;
     std::unique_ptr<CPlatformHttpTransport> m_http;
     std::unique_ptr<CSessionManager> m_session;
     std::unique_ptr<CSessionStatusRouter> m_router;

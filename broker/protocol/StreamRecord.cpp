@@ -670,4 +670,13 @@ uint8_t DefaultService(const RecordBody& body)
     return static_cast<uint8_t>(std::visit(Visitor{}, body));
 }
 
+bool ParseUnknownSymbol(const StatusRecord& status, std::string& symbol)
+{
+    if (status.code != static_cast<uint16_t>(StatusCode::SubscriptionRefused) ||
+        !status.text.starts_with(kUnknownSymbolPrefix) || status.text.size() == kUnknownSymbolPrefix.size())
+        return false;
+    symbol = status.text.substr(kUnknownSymbolPrefix.size());
+    return true;
+}
+
 }  // namespace qx::protocol

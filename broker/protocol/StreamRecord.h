@@ -192,6 +192,12 @@ struct StatusRecord {
     bool operator==(const StatusRecord&) const = default;
 };
 
+// Text of a SubscriptionRefused status for a QUOTE or TIMESALE item the server does not
+// know: this prefix and the item.
+inline constexpr std::string_view kUnknownSymbolPrefix = "Unknown symbol: ";
+// The item a refusal names as unknown; false for any other refusal.
+bool ParseUnknownSymbol(const StatusRecord& status, std::string& symbol);
+
 using RecordBody = std::variant<QuoteRecord, TradeRecord, BookRecord, HeadlinesRecord, StoryRecord,
                                 ActivesRecord, OptionChainRecord, AccountActivityRecord,
                                 HeartbeatRecord, StatusRecord>;

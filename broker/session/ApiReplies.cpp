@@ -25,12 +25,17 @@ struct Reply {
     TiXmlDocument doc;
     const TiXmlElement* root = nullptr;
 
-    bool Parse(const std::string& xml)
+    bool Parse(const std::string& xml, CString* reason = nullptr)
     {
-        if (!ParseXml(doc, xml))
+        if (!ParseXml(doc, xml, reason))
             return false;
         root = doc.RootElement();
-        return root && strcasecmp(root->Value(), "Response") == 0;
+        if (root && strcasecmp(root->Value(), "Response") == 0)
+            return true;
+        if (reason)
+            *reason = root ? CString("the root element is <") + root->Value() + ">, not <Response>"
+                           : CString("no root element");
+        return false;
     }
     // The request-specific element, when the reply is OK.
     const TiXmlElement* Body(const char* name) const
@@ -73,9 +78,11 @@ bool ParseApiResult(const std::string& xml, CApiResult& result)
 {
     Reply reply;
     result = {};
-    if (!reply.Parse(xml)) {
+    if (!reply.Parse(xml, &result.reason)) {
         result.hasError = true;
         result.error = "Malformed reply.";
+        if (result.reason.IsEmpty())
+            result.reason = "not XML";
         return false;
     }
     result.ok = ChildText(reply.root, "result").CompareNoCase("OK") == 0;
@@ -383,6 +390,19 @@ int CountPlacedOrders(const std::string& xml)
     ForEachChild(body, "Order", [&](const TiXmlElement*) { ++n; });
     ForEachChild(body, "SavedOrder", [&](const TiXmlElement*) { ++n; });
     return n;
+}
+
+std::vector<CString> PlacedOrderIds(const std::string& xml)
+{
+    std::vector<CString> ids;
+    Reply reply;
+    const TiXmlElement* body = reply.Parse(xml) ? reply.Body("Orders") : nullptr;
+    if (body)
+        ForEachChild(body, "Order", [&](const TiXmlElement* order) {
+            if (const CString id = ChildText(order, "OrderId"); !id.IsEmpty())
+                ids.push_back(id);
+        });
+    return ids;
 }
 
 CString SessionCookieFrom(const std::string& setCookie)

@@ -17,9 +17,11 @@ struct CApiResult {
     bool ok = false;
     bool hasError = false;
     CString error;
+    CString reason; // why a malformed reply is one (the parser's words), for the log
 };
 
-// Parses the frame; false (with error "Malformed reply.") when the text is not a reply.
+// Parses the frame; false (with error "Malformed reply." and the parser's reason) when the
+// text is not a reply.
 bool ParseApiResult(const std::string& xml, CApiResult& result);
 
 struct CLoginReply {
@@ -57,6 +59,8 @@ bool ParseIndustryGroup(const std::string& xml, std::vector<CString>& symbols);
 bool ParseItemResults(const std::string& xml, CString& errors);
 // Orders (or saved orders) an order request's reply names; 0 when it names none.
 int CountPlacedOrders(const std::string& xml);
+// The ids of the orders a placing reply names.
+std::vector<CString> PlacedOrderIds(const std::string& xml);
 bool ParseWebUpdates(const std::string& xml, std::vector<CWebUpdateInfo>& updates);
 
 // "KELVTRADING=<id>" from a Set-Cookie value of the LogIn reply: the id, or empty.

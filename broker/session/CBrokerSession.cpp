@@ -8,6 +8,8 @@
 #include "broker/session/SessionMessages.h"
 #include "broker/session/StreamTranslator.h"
 #include "broker/session/TransportErrors.h"
+#include "platform/core/AppLog.h"
+#include "platform/core/LogRedaction.h"
 
 #include <algorithm>
 #include <chrono>
@@ -40,7 +42,7 @@ CString FormatDouble(double value)
 CBrokerSession::CBrokerSession(const CSessionConfig& config, IHttpTransport* http, StreamConnectionFactory connect)
     : m_config(config), m_pHttp(http), m_connect(connect), m_clock(5 * 60 * 1000, config.clockConfirmMs)
 {
-    m_logger = [](const char* line) { std::fprintf(stderr, "%s\n", line); };
+    m_logger = [](const char* line) { AppLogLine(line); };
 }
 
 CBrokerSession::~CBrokerSession()
@@ -68,8 +70,9 @@ void CBrokerSession::Log(const char* format, ...)
     }
     if (!logger)
         return;
-    // A flood of lines alike (one format) is cut short and counted.
-    m_logLimiter.Write(format, line, NowMs(), [&](const std::string& text) { logger(text.c_str()); });
+    // No sink ever sees a session id, token or password; a flood of lines alike (one
+    // format) is cut short and counted.
+    m_logLimiter.Write(format, RedactSecrets(line), NowMs(), [&](const std::string& text) { logger(text.c_str()); });
 }
 
 bool CBrokerSession::Sleep(int ms)
@@ -196,6 +199,7 @@ bool CBrokerSession::CallApi(const char* name, const Keys& keys, std::string& re
         return false;
     }
     if (!parsed) {
+        Log("response %s: %s (%s)", name, result.error.GetString(), result.reason.GetString());
         error = result.error;
         outcome = ECallFailure::Unclear;
         return false;
@@ -404,6 +408,10 @@ void CBrokerSession::LoginThread(CLoginAttempt& attempt, const CString& user, co
     }
     CLoginReply login;
     if (!ParseLoginReply(reply, login)) {
+        CApiResult result;
+        ParseApiResult(reply, result);
+        Log("response LogIn: Malformed reply. (%s)",
+            result.reason.IsEmpty() ? "no LogIn element with a session id" : result.reason.GetString());
         PostLoginFailure(attempt, "Malformed reply.");
         return;
     }
@@ -449,6 +457,7 @@ void CBrokerSession::LoginThread(CLoginAttempt& attempt, const CString& user, co
         {
             std::lock_guard<std::mutex> lock(m_stateLock);
             m_accounts = login.accounts;
+            m_knownOrders.clear();
             m_userId = streamer.userId.IsEmpty() ? login.userId : streamer.userId;
             m_streamHost = streamer.host;
             m_streamPort = streamer.port;
@@ -689,9 +698,13 @@ void CBrokerSession::StreamThread(int stream)
         bool loggedIn = false;
         for (const std::string& line : first)
             ok = ok && connection->SendAll(line);
-        // The server sends a heartbeat every second: a connection that brings no record for a
-        // while is stalled (or wedged in a record that never ends) and is made anew.
-        auto lastRecord = std::chrono::steady_clock::now();
+        // The server sends a heartbeat every second: a connection that brings neither a record
+        // nor kProgressBytes for a while is stalled and is made anew. Bytes count, so a large
+        // record arriving slowly is no stall; the trickle of heartbeats swallowed by a record
+        // that never ends is less than that and is one.
+        static constexpr size_t kProgressBytes = 4096;
+        auto lastProgress = std::chrono::steady_clock::now();
+        size_t bytesSinceProgress = 0;
         while (ok && !m_bStop.load()) {
             std::vector<std::string> lines;
             {
@@ -706,14 +719,24 @@ void CBrokerSession::StreamThread(int stream)
             if (n < 0)
                 break;
             const auto now = std::chrono::steady_clock::now();
-            if (n == 0 && now - lastRecord < std::chrono::milliseconds(m_config.streamSilenceMs))
+            if (n == 0 && now - lastProgress < std::chrono::milliseconds(m_config.streamSilenceMs))
                 continue;
-            if (n > 0)
+            if (n > 0) {
                 parser.Feed(buffer.data(), static_cast<size_t>(n));
+                bytesSinceProgress += static_cast<size_t>(n);
+                if (bytesSinceProgress >= kProgressBytes) {
+                    lastProgress = now;
+                    bytesSinceProgress = 0;
+                }
+            }
             qx::protocol::StreamRecord record;
             bool refused = false;
             while (!refused && parser.Next(record)) {
-                lastRecord = now;
+                lastProgress = now;
+                bytesSinceProgress = 0;
+                // Data again (the login's own status answer is not yet data).
+                if (!std::holds_alternative<qx::protocol::StatusRecord>(record.body))
+                    SetStreamStalled(stream, false);
                 if (const auto* beat = std::get_if<qx::protocol::HeartbeatRecord>(&record.body)) {
                     UpdateClock(beat->serverTimeMs, "heartbeat");
                     continue;
@@ -730,6 +753,13 @@ void CBrokerSession::StreamThread(int stream)
                         m_queue.Post(std::move(state));
                     } else {
                         Log("stream %d: status %u %s", stream, status->code, status->text.c_str());
+                        std::string unknown;
+                        if (qx::protocol::ParseUnknownSymbol(*status, unknown)) {
+                            auto refusal = std::make_unique<CSymbolRefusedMessage>();
+                            refusal->m_symbol = CString(unknown);
+                            refusal->m_text = CString(status->text);
+                            m_queue.Post(std::move(refusal));
+                        }
                         if (status->code == static_cast<uint16_t>(qx::protocol::StatusCode::LoginRefused)) {
                             // The token is the session's: the server no longer knows the session.
                             OnSessionRefused(kSessionEndedText);
@@ -752,12 +782,10 @@ void CBrokerSession::StreamThread(int stream)
             }
             if (refused)
                 break;
-            if (now - lastRecord >= std::chrono::milliseconds(m_config.streamSilenceMs)) {
+            if (now - lastProgress >= std::chrono::milliseconds(m_config.streamSilenceMs)) {
                 const int seconds = (m_config.streamSilenceMs + 999) / 1000;
                 Log("stream %d: no record for %d s, reconnecting", stream, seconds);
-                CString text;
-                text.Format("No data from the stream server for %d seconds; reconnecting.", seconds);
-                PostStatusText(text);
+                SetStreamStalled(stream, true);
                 break;
             }
         }
@@ -779,6 +807,32 @@ void CBrokerSession::StreamThread(int stream)
         if (!Sleep(loggedIn ? std::min(m_config.retryMs, 250) : m_config.retryMs))
             break;
     }
+    // Stopped: an outage of this stream no longer counts.
+    std::lock_guard<std::mutex> lock(m_stallLock);
+    if (m_bStalled[stream]) {
+        m_bStalled[stream] = false;
+        --m_nStalledStreams;
+    }
+}
+
+void CBrokerSession::SetStreamStalled(int stream, bool stalled)
+{
+    CString text;
+    {
+        std::lock_guard<std::mutex> lock(m_stallLock);
+        if (m_bStalled[stream] == stalled)
+            return;
+        m_bStalled[stream] = stalled;
+        m_nStalledStreams += stalled ? 1 : -1;
+        // One message when the first stream stalls, one when the last flows again.
+        if (stalled && m_nStalledStreams == 1)
+            text.Format("No data from the stream server for %d seconds; reconnecting.",
+                        (m_config.streamSilenceMs + 999) / 1000);
+        else if (!stalled && m_nStalledStreams == 0)
+            text = "Data from the stream server flows again.";
+    }
+    if (!text.IsEmpty())
+        PostStatusText(text);
 }
 
 // ---------------------------------------------------------------- request loop (news, option chains)
@@ -1012,8 +1066,10 @@ void CBrokerSession::RefreshAccount()
         m_queue.Post(std::move(balances));
     }
     auto orders = std::make_unique<COrderStatusMessage>();
-    if (CallApi("OrderStatus", {{"accountid", account}}, reply, error) && ParseOrders(reply, orders->m_records))
+    if (CallApi("OrderStatus", {{"accountid", account}}, reply, error) && ParseOrders(reply, orders->m_records)) {
+        RememberOrders(account, orders->m_records);
         m_queue.Post(std::move(orders));
+    }
     auto saved = std::make_unique<CSavedOrdersMessage>();
     if (CallApi("SavedOrders", {{"accountid", account}}, reply, error) && ParseSavedOrders(reply, saved->m_records))
         m_queue.Post(std::move(saved));
@@ -1107,22 +1163,18 @@ bool CBrokerSession::DeleteWatchlist(const CString& listId, CString& error)
 bool CBrokerSession::SubmitOrder(const std::vector<COrderLeg>& legs, int securityKind, int conditionalType, int place,
                                  const char* sourceTag, const CString& accountNumber, CString& error)
 {
-    error.Empty();
-    if (legs.empty()) {
-        error = "No order to send.";
+    error = CheckOrderRequestLegs(legs, securityKind);
+    if (!error.IsEmpty()) {
+        Log("order refused before sending: %s", error.GetString());
         return false;
     }
-    if (!CheckOrderQuantities(legs, error))
-        return false;
     const CString name = OrderRequestName(securityKind, conditionalType, place != 0);
     const CString order = BuildOrderString(legs, securityKind, conditionalType, accountNumber);
     const CString account = accountNumber.IsEmpty() ? GetCurrentAccount() : accountNumber;
-    // The orders there were before, so a lost reply can be told from an order not placed.
-    std::vector<CString> before;
-    std::vector<COrderStatusRecord> orders;
-    const bool known = place && FetchOrders(account, orders);
-    for (const COrderStatusRecord& o : orders)
-        before.push_back(o.m_fields[COrderStatusRecord::kOrderId]);
+    // The orders there were before, as last read, so a lost reply can be told from an order
+    // not placed; the request is not held up to read them now.
+    std::set<std::string> before;
+    const bool known = place && KnownOrders(account, before);
     std::string reply;
     ECallFailure failure = ECallFailure::None;
     bool ok = CallApi(name, {{"orderstring", order}}, reply, error, sourceTag, false, nullptr, &failure);
@@ -1132,20 +1184,52 @@ bool CBrokerSession::SubmitOrder(const std::vector<COrderLeg>& legs, int securit
         ok = false;
         failure = ECallFailure::Unclear;
     }
+    if (ok && place)
+        RememberOrderIds(account, PlacedOrderIds(reply));
     if (!ok && place && failure == ECallFailure::Unclear) {
-        const EOrderCheck check = known ? FindNewOrder(account, before, legs.front()) : EOrderCheck::Unknown;
+        const EOrderCheck check =
+            known ? FindNewOrder(account, before, legs.front(), securityKind) : EOrderCheck::Unknown;
         if (check == EOrderCheck::Found) {
             Log("order reply lost; the order is in the order list");
             error.Empty();
             ok = true;
         } else {
-            Log("order reply lost; the order is %s", check == EOrderCheck::NotFound ? "not in the order list" : "unknown");
+            Log("order reply lost; the order is %s", check == EOrderCheck::NotFound ? "not in the order list"
+                                                     : known ? "not told apart from others"
+                                                             : "unknown (no earlier order list)");
             error = "The broker's answer to this order was lost, so it is not known whether the order was placed. "
                     "Check the Order Status window before sending it again.";
         }
     }
     WakeAccountRefresh(); // placed orders, and saved orders after a save, come back with the refresh
     return ok;
+}
+
+void CBrokerSession::RememberOrders(const CString& account, const std::vector<COrderStatusRecord>& orders)
+{
+    std::vector<CString> ids;
+    ids.reserve(orders.size());
+    for (const COrderStatusRecord& o : orders)
+        ids.push_back(o.m_fields[COrderStatusRecord::kOrderId]);
+    RememberOrderIds(account, ids);
+}
+
+void CBrokerSession::RememberOrderIds(const CString& account, const std::vector<CString>& ids)
+{
+    std::lock_guard<std::mutex> lock(m_stateLock);
+    std::set<std::string>& known = m_knownOrders[account.str()];
+    for (const CString& id : ids)
+        known.insert(id.str());
+}
+
+bool CBrokerSession::KnownOrders(const CString& account, std::set<std::string>& ids) const
+{
+    std::lock_guard<std::mutex> lock(m_stateLock);
+    const auto it = m_knownOrders.find(account.str());
+    if (it == m_knownOrders.end())
+        return false;
+    ids = it->second;
+    return true;
 }
 
 bool CBrokerSession::FetchOrders(const CString& account, std::vector<COrderStatusRecord>& orders)
@@ -1155,15 +1239,15 @@ bool CBrokerSession::FetchOrders(const CString& account, std::vector<COrderStatu
         return false;
     std::string reply;
     CString error;
-    return CallApi("OrderStatus", {{"accountid", account}}, reply, error) && ParseOrders(reply, orders);
+    if (!CallApi("OrderStatus", {{"accountid", account}}, reply, error) || !ParseOrders(reply, orders))
+        return false;
+    RememberOrders(account, orders);
+    return true;
 }
 
-CBrokerSession::EOrderCheck CBrokerSession::FindNewOrder(const CString& account, const std::vector<CString>& before,
-                                                         const COrderLeg& leg)
+CBrokerSession::EOrderCheck CBrokerSession::FindNewOrder(const CString& account, const std::set<std::string>& before,
+                                                         const COrderLeg& leg, int securityKind)
 {
-    CString symbol = leg.symbol;
-    if (const int colon = symbol.Find(':'); colon >= 0)
-        symbol = symbol.Mid(colon + 1);
     // The broker may list the order a moment after it answered.
     for (int tries = 0; tries < 3; ++tries) {
         if (tries && !Sleep(500))
@@ -1171,21 +1255,33 @@ CBrokerSession::EOrderCheck CBrokerSession::FindNewOrder(const CString& account,
         std::vector<COrderStatusRecord> orders;
         if (!FetchOrders(account, orders))
             continue;
+        int matches = 0;
         for (const COrderStatusRecord& o : orders)
-            if (std::find(before.begin(), before.end(), o.m_fields[COrderStatusRecord::kOrderId]) == before.end() &&
-                o.m_fields[COrderStatusRecord::kSymbol].CompareNoCase(symbol) == 0)
-                return EOrderCheck::Found;
+            if (!before.contains(o.m_fields[COrderStatusRecord::kOrderId].str()) &&
+                OrderMatchesLeg(o, leg, securityKind))
+                ++matches;
+        if (matches > 1)
+            return EOrderCheck::Unknown; // another order just like it: which one is ours is not known
+        if (matches == 1)
+            return EOrderCheck::Found;
         if (tries == 2)
             return EOrderCheck::NotFound;
     }
     return EOrderCheck::Unknown;
 }
 
-bool CBrokerSession::EditOrder(const COrderLeg& record, int /*securityKind*/, void* ownerWindow, CString& error)
+bool CBrokerSession::EditOrder(const COrderLeg& record, int securityKind, void* ownerWindow, CString& error)
 {
     error.Empty();
-    if (!CheckOrderQuantities({record}, error))
+    if (record.orderId.IsEmpty()) {
+        error = "Invalid order id: ";
         return false;
+    }
+    error = CheckOrderLegFields(record, securityKind);
+    if (!error.IsEmpty()) {
+        Log("order change refused before sending: %s", error.GetString());
+        return false;
+    }
     const CString account = GetCurrentAccount();
     bool express = false;
     for (const CAccountInfo& info : GetAccounts())

@@ -22,9 +22,11 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
 #include <utility>
@@ -107,6 +109,7 @@ public:
     bool DeleteSavedOrders(const std::vector<CString>& orderIds, CString& error);
 
     void SetConfirm(IOrderConfirm* confirm) { m_pConfirm = confirm; }
+    // Where log lines go (the application log by default); they come redacted.
     void SetLogger(std::function<void(const char*)> logger);
     void Log(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
@@ -146,10 +149,16 @@ private:
     void OnSessionRefused(const CString& text, const CLoginAttempt* attempt = nullptr);
     // A server time from a heartbeat or a reply.
     void UpdateClock(int64_t serverMs, const char* from);
-    // Whether the account's order list holds an order not in before, for the first leg.
+    // Whether the account's order list holds exactly one order not in before that is the first
+    // leg (symbol, side, quantity, type, prices, expiration); several such orders are Unknown.
     enum class EOrderCheck { Found, NotFound, Unknown };
-    EOrderCheck FindNewOrder(const CString& account, const std::vector<CString>& before, const COrderLeg& leg);
+    EOrderCheck FindNewOrder(const CString& account, const std::set<std::string>& before, const COrderLeg& leg,
+                             int securityKind);
     bool FetchOrders(const CString& account, std::vector<COrderStatusRecord>& orders);
+    // The order ids of the account seen in its order lists and order replies this session.
+    void RememberOrders(const CString& account, const std::vector<COrderStatusRecord>& orders);
+    void RememberOrderIds(const CString& account, const std::vector<CString>& ids);
+    bool KnownOrders(const CString& account, std::set<std::string>& ids) const;
     void PostStatusText(const CString& text);
 
     void LoginThread(CLoginAttempt& attempt, const CString& user, const CString& password);
@@ -161,6 +170,9 @@ private:
     // Stops and joins the threads; a cancelled login still in a request is joined only when asked.
     void StopThreads(bool waitForLogins);
     void StreamThread(int stream);
+    // A stream's outage begins or ends; the user hears of the first stall and of the end of
+    // the last one, once each.
+    void SetStreamStalled(int stream, bool stalled);
     void RequestThread();
     void HistoryThread();
     void AccountThread();
@@ -194,6 +206,7 @@ private:
     CString m_userId;
     CString m_currentAccount;
     std::vector<CAccountInfo> m_accounts;
+    std::map<std::string, std::set<std::string>> m_knownOrders;
     bool m_bHaveIndustryGroups = false;
     std::vector<CIndustryGroup> m_industryGroups;
     std::function<void(const char*)> m_logger;
@@ -206,6 +219,9 @@ private:
     std::atomic<uint64_t> m_nDropped{0};
     std::atomic<bool> m_bConnected[kStreamCount] = {};
     std::atomic<uint64_t> m_nConnects[kStreamCount] = {};
+    std::mutex m_stallLock;
+    bool m_bStalled[kStreamCount] = {};
+    int m_nStalledStreams = 0;
 
     // Lines waiting for each connected stream; guarded with the subscription changes.
     std::mutex m_subLock;

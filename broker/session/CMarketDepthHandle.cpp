@@ -149,7 +149,14 @@ bool CMarketDepthHandle::GetValue(int side, int index, int field, DWORD* value) 
         return false;
     const CMarketDepthLevel& level = (*levels)[static_cast<size_t>(index)];
     switch (field) {
-    case 1: *value = static_cast<DWORD>(static_cast<int64_t>(std::trunc(level.price * 1000.0))); return true;
+    case 1: {
+        // Thousandths of the price; a price the stream sent that does not fit has none.
+        const double thousandths = std::trunc(level.price * 1000.0);
+        if (!(thousandths >= 0 && thousandths <= 4294967295.0))
+            return false;
+        *value = static_cast<DWORD>(thousandths);
+        return true;
+    }
     case 2: *value = static_cast<DWORD>(level.size); return true;
     case 4: *value = static_cast<DWORD>(level.sizeDirection); return true;
     case 5: *value = static_cast<DWORD>(level.priceDirection); return true;

@@ -1,6 +1,7 @@
 #include "broker/session/CPlatformHttpTransport.h"
 
 #include "platform/core/CHttpClient.h"
+#include "platform/core/XmlHelpers.h"
 
 #include <curl/curl.h>
 
@@ -48,6 +49,9 @@ bool CPlatformHttpTransport::Perform(CHttpExchange& exchange)
 {
     CHttpClient client;
     client.SetTimeouts(m_timeoutMs, m_timeoutMs);
+    // Replies are read whole by the XML reader (history replies are far smaller): a body
+    // longer than its limit is refused as it arrives.
+    client.SetMaxBodySize(XmlReadOptions().maxBytes);
     if (!m_caFile.IsEmpty())
         client.SetCaFile(m_caFile);
     HttpHeaders headers;
@@ -66,6 +70,7 @@ bool CPlatformHttpTransport::Perform(CHttpExchange& exchange)
         exchange.headers.emplace_back(name.str(), value.str());
     }
     if (!result.ok) {
+        exchange.response.clear(); // what came of a failed transfer is no reply
         exchange.error = result.error.str();
         exchange.failure = FailureOf(result.curlCode);
         while (!exchange.error.empty() && (exchange.error.back() == '\n' || exchange.error.back() == '\r'))

@@ -23,6 +23,7 @@ CQuoteRecord& CQuoteRecord::operator=(const CQuoteRecord& other)
     if (this == &other)
         return *this;
     m_symbol = other.m_symbol;
+    m_refusal = other.m_refusal;
     m_bPending = other.m_bPending;
     m_requestMillis = other.m_requestMillis;
     m_nTimeOffset = other.m_nTimeOffset;

@@ -68,6 +68,11 @@ public:
     std::vector<CMarketDepthHandle*> m_depthHandles;
     std::vector<CActivesHandle*> m_activesHandles;
 
+    // Why the server gives no data for the symbol (it does not know it); empty while it
+    // may still come. Data that arrives clears it.
+    const CString& GetRefusal() const { return m_refusal; }
+    void SetRefusal(const CString& text) { m_refusal = text; }
+
     bool HasListeners() const
     {
         return !m_handles.empty() || !m_series.empty() || !m_depthHandles.empty() || !m_activesHandles.empty();
@@ -79,6 +84,7 @@ private:
     static constexpr int kTextSlots = 10;
 
     CString m_symbol;
+    CString m_refusal;
     bool m_bPending = true;
     int64_t m_requestMillis = 0;
     int m_nTimeOffset = 0;

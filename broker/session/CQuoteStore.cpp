@@ -245,6 +245,7 @@ void CQuoteStore::ApplyQuote(const CQuoteMessage& message)
             m_changed.push_back(text.id);
     record.Recompute(m_changed);
     const bool firstData = record.IsPendingFlagSet();
+    record.SetRefusal(CString());
     if (firstData) {
         record.ClearPending();
         if (m_pCalendar) {
@@ -256,6 +257,24 @@ void CQuoteStore::ApplyQuote(const CQuoteMessage& message)
         }
     }
     Notify(record, firstData, m_changed);
+}
+
+void CQuoteStore::ApplyRefusal(const CSymbolRefusedMessage& message)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_lock);
+    auto it = m_records.find(message.m_symbol);
+    if (it != m_records.end() && it->second->IsPendingFlagSet())
+        it->second->SetRefusal(message.m_text);
+}
+
+bool CQuoteStore::GetRefusal(const CString& symbol, CString& text)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_lock);
+    auto it = m_records.find(symbol);
+    if (it == m_records.end() || it->second->GetRefusal().IsEmpty())
+        return false;
+    text = it->second->GetRefusal();
+    return true;
 }
 
 void CQuoteStore::OnStreamRestored()

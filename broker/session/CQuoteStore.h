@@ -63,6 +63,10 @@ public:
     void ApplyTrade(const CTradeMessage& message);
     void ApplyActives(const CActivesMessage& message);
     void ApplyOptionChain(const COptionChainMessage& message);
+    // The server does not know the symbol: its record keeps the server's words.
+    void ApplyRefusal(const CSymbolRefusedMessage& message);
+    // The server's words when it refused the symbol; false while its data may still come.
+    bool GetRefusal(const CString& symbol, CString& text);
     // The market-data stream is back after an outage: every series backfills the gap.
     void OnStreamRestored();
 

@@ -1,5 +1,7 @@
 #include "broker/session/CSessionDispatcher.h"
 
+#include "platform/core/AppLog.h"
+
 #include <cstdio>
 
 CSessionDispatcher::CSessionDispatcher(CSessionQueue& queue, ISessionMessageHandler& handler)
@@ -56,7 +58,7 @@ void CSessionDispatcher::Apply(CSessionMessage& message)
             if (m_lagReporter)
                 m_lagReporter(seconds);
             else
-                std::fprintf(stderr, "session dispatcher lags %.1f s behind\n", seconds);
+                AppLog("session dispatcher lags %.1f s behind", seconds);
         }
         return;
     }

@@ -80,6 +80,8 @@ void CSessionManager::LogOut()
     m_session->LogOut();
     std::lock_guard<std::mutex> lock(m_lock);
     m_bLoggedIn = false;
+    // The next login's streams are no return from an outage: nothing to backfill.
+    m_bEverConnected = false;
 }
 
 bool CSessionManager::IsLoggedIn() const
@@ -197,6 +199,9 @@ void CSessionManager::ApplyMessage(CSessionMessage& message)
     case kMsgOptionChain:
         m_quotes.ApplyOptionChain(static_cast<COptionChainMessage&>(message));
         break;
+    case kMsgSymbolRefused:
+        m_quotes.ApplyRefusal(static_cast<CSymbolRefusedMessage&>(message));
+        break;
     case kMsgHistory: {
         // Series are called under the quote store's lock first, then the history cache's: a
         // series hearing a quote may ask for history, and one taking history reads its quote.
@@ -241,7 +246,8 @@ void CSessionManager::ApplyMessage(CSessionMessage& message)
         if (state.m_nStream >= 0 && state.m_nStream < CBrokerSession::kStreamCount) {
             std::lock_guard<std::mutex> lock(m_lock);
             m_bConnected[state.m_nStream] = state.m_bConnected;
-            if (state.m_nStream == CBrokerSession::kStreamMarketData && state.m_bConnected) {
+            // (A connection reported after a log out belongs to the ended session.)
+            if (state.m_nStream == CBrokerSession::kStreamMarketData && state.m_bConnected && m_bLoggedIn) {
                 restored = m_bEverConnected;
                 m_bEverConnected = true;
             }

@@ -26,6 +26,7 @@
 //  17    CStatusTextMessage       any session thread                    CSessionManager (status sink, code 4)
 //  18    COrderFillMessage        account-activity stream               CSessionManager (fill alert, refresh)
 //  19    CSessionLostMessage      stream threads, keep-alive            CSessionManager (logged out, status code 7)
+//  20    CSymbolRefusedMessage    market-data stream                    CQuoteStore (the symbol has no data)
 enum ESessionCode : int {
     kMsgLoginResult = 0,
     kMsgStreamState = 1,
@@ -47,7 +48,8 @@ enum ESessionCode : int {
     kMsgStatusText = 17,
     kMsgOrderFill = 18,
     kMsgSessionLost = 19,
-    kMsgCodeCount = 20
+    kMsgSymbolRefused = 20,
+    kMsgCodeCount = 21
 };
 
 class CSessionMessage {
@@ -63,5 +65,5 @@ public:
     int64_t m_postedAt = 0; // steady clock, nanoseconds; set by the queue on time marks
 };
 
-// Name of a code for log lines; "?" outside 0..19.
+// Name of a code for log lines; "?" outside 0..20.
 const char* SessionCodeName(int code);

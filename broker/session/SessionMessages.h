@@ -219,6 +219,14 @@ public:
     CString m_text; // what to tell the user
 };
 
+// The stream server refused a symbol it does not know: no data will come for it.
+class CSymbolRefusedMessage : public CSessionMessage {
+public:
+    CSymbolRefusedMessage() : CSessionMessage(kMsgSymbolRefused) {}
+    CString m_symbol;
+    CString m_text; // the server's words
+};
+
 class COrderFillMessage : public CSessionMessage {
 public:
     COrderFillMessage() : CSessionMessage(kMsgOrderFill) {}

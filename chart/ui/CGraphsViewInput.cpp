@@ -451,10 +451,14 @@ void CGraphsView::HandleToolMenu(CDrawingTool* tool, CPoint screen)
     case ID_TRADE_BUY_TO_COVER: TradeFromChart(static_cast<int>(command - ID_TRADE_BUY)); break;
     case ID_TOOL_ADD_ALERT: {
         const int made = tool->AddAlerts(geometry, &scale);
-        if (made == 0)
+        if (made == 0) {
             AfxMessageBox("No alert was made: the line crosses no bar from now on that the chart shows.",
                           MB_OK | MB_ICONINFORMATION);
-        else if (IWorkstationFrame* main = GetWorkstationFrame())
+            break;
+        }
+        if (CAppSettings* settings = CAppSettings::Instance())
+            settings->SaveAlerts();
+        if (IWorkstationFrame* main = GetWorkstationFrame())
             main->SetMessageText(made == 1 ? CString("An alert was added.") : CString("Alerts were added."));
         break;
     }

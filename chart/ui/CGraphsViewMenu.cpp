@@ -192,8 +192,9 @@ void CGraphsView::OnPaneCommand(UINT id)
     } else if (id >= kCmdSegment && id <= kCmdNote) {
         OnDrawingTool(id);
     } else if (id == ID_TOOL_PREFERENCES) {
-        if (CAppSettings* settings = CAppSettings::Instance())
-            EditDrawingToolDefaults(settings->m_drawingDefaults, frame);
+        if (CAppSettings* settings = CAppSettings::Instance(); settings &&
+            EditDrawingToolDefaults(settings->m_drawingDefaults, frame))
+            settings->SaveGui();
     } else if (id == ID_GOTO_DATE) {
         CStudyPlot* data = GetSeriesPlot();
         if (!data || !data->IsReady() || !doc) {

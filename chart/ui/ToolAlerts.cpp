@@ -37,9 +37,8 @@ bool AddToAlertList(std::unique_ptr<CAlert> alert)
     CAlertBook* book = CAlertBook::Instance();
     if (!book || !alert)
         return false;
-    CAlert* added = alert.get();
-    book->m_alerts.push_back(std::move(alert));
-    added->Activate();
+    const AlertId id = book->Add(std::move(alert));
+    book->WithAlert(id, [](CAlert& added) { added.Activate(); });
     return true;
 }
 

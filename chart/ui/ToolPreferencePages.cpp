@@ -241,12 +241,13 @@ void CNotePreferences::OnOK()
 
 bool EditDrawingToolDefaults(CDrawingToolDefaults& defaults, CWnd*)
 {
-    CPropertySheet sheet("Preferences", nullptr);
+    // The pages outlive the sheet that shows them.
     CLinePreferences segment(defaults.segment, IDS_SEGMENT);
     CLinePreferences ray(defaults.ray, IDS_RAY);
     CLinePreferences line(defaults.line, IDS_LINE);
     CRetracementsPreferences retracements(defaults.retracement);
     CRegressionPreferences regression(defaults.regression);
+    CPropertySheet sheet("Preferences", nullptr);
     sheet.AddPage(&segment);
     sheet.AddPage(&ray);
     sheet.AddPage(&line);

@@ -8,6 +8,7 @@
 #include "platform/core/CProfile.h"
 #include "platform/core/CSafeFile.h"
 #include "platform/core/FileVersion.h"
+#include "platform/core/XmlHelpers.h"
 
 #include <atomic>
 #include <cmath>
@@ -266,12 +267,24 @@ void CAppSettings::LoadProfile(const CProfile& p)
     m_nSmtpPort = p.GetProfileInt(kSettings, "SmtpPort", m_nSmtpPort);
     m_alertEmailAddr = p.GetProfileString(kSettings, "AlertEmailAddr", m_alertEmailAddr);
     m_bEmailLogin = ReadBool(p, "EmailLogin", m_bEmailLogin);
+    m_bEmailAlerts = ReadBool(p, "EmailAlerts", m_bEmailAlerts);
+    m_bEmailPlainLogin = ReadBool(p, "EmailPlainLogin", m_bEmailPlainLogin);
     m_emailUser = Unscramble(ProgramKey(), p.GetProfileString(kSettings, "EmailUsrBin"));
     m_emailPassword = Unscramble(ProgramKey(), p.GetProfileString(kSettings, "EmailBin"));
 }
 
-void CAppSettings::SaveProfile(CProfile& p) const
+bool CAppSettings::SaveProfileNow()
 {
+    CProfile* profile = GetAppProfile();
+    if (!profile || SaveProfile(*profile))
+        return true;
+    Tell(WriteErrorMessage(kProfileFileName, profile->GetLastError()));
+    return false;
+}
+
+bool CAppSettings::SaveProfile(CProfile& p) const
+{
+    p.BeginBatch();
     auto putBool = [&](const char* key, bool v) { p.WriteProfileInt(kSettings, key, v ? 1 : 0); };
     p.WriteProfileString(kSettings, "UserName", m_bSaveUserName ? m_userName.GetString() : "");
     putBool("SaveUsername", m_bSaveUserName);
@@ -306,8 +319,11 @@ void CAppSettings::SaveProfile(CProfile& p) const
     p.WriteProfileInt(kSettings, "SmtpPort", m_nSmtpPort);
     p.WriteProfileString(kSettings, "AlertEmailAddr", m_alertEmailAddr);
     putBool("EmailLogin", m_bEmailLogin);
+    putBool("EmailAlerts", m_bEmailAlerts);
+    putBool("EmailPlainLogin", m_bEmailPlainLogin);
     p.WriteProfileString(kSettings, "EmailUsrBin", Scramble(ProgramKey(), m_emailUser));
     p.WriteProfileString(kSettings, "EmailBin", Scramble(ProgramKey(), m_emailPassword));
+    return p.EndBatch();
 }
 
 void CAppSettings::WriteGui(CArchive& ar) const
@@ -466,17 +482,20 @@ void CAppSettings::LoadAll()
     LoadAlerts();
 
     const CString notesPath = GetFilePath("notes.xml");
-    std::ifstream in(notesPath.GetString(), std::ios::binary);
-    if (in) {
-        std::stringstream text;
-        text << in.rdbuf();
+    std::error_code missing;
+    if (std::filesystem::exists(notesPath.GetString(), missing)) {
+        // The size is checked first: a file too long for the reader is damaged, and not read.
+        std::string text;
         CString error;
-        if (m_notes.FromXml(CString(text.str()), &error)) {
+        bool tooLarge = false;
+        const bool read = ReadXmlFile(notesPath, text, &error, &tooLarge);
+        if (read && m_notes.FromXml(CString(text), &error)) {
             m_fileState[kFileNotes] = EUserFileState::kLoaded;
         } else {
             m_fileState[kFileNotes] = EUserFileState::kFailed;
             CString message;
-            const CString keptAs = error.Find("incompatible version") >= 0 ? CString() : SetAsideDamagedFile(notesPath);
+            const bool setAside = error.Find("incompatible version") < 0 && (read || tooLarge);
+            const CString keptAs = setAside ? SetAsideDamagedFile(notesPath) : CString();
             if (error.Find("incompatible version") >= 0) {
                 message = error;
             } else if (!keptAs.IsEmpty()) {

@@ -141,9 +141,13 @@ public:
     // folder + "/" + name.
     CString GetFilePath(const char* name) const;
 
-    // Profile values ("Settings" section).
+    // Profile values ("Settings" section). Saving replaces the profile's file once; false
+    // when that failed.
     void LoadProfile(const CProfile& profile);
-    void SaveProfile(CProfile& profile) const;
+    bool SaveProfile(CProfile& profile) const;
+    // The profile values to the application's profile at once, as a dialog that changed
+    // them closes with OK; a failure is told to the user.
+    bool SaveProfileNow();
 
     // Every user data file (after removing the temporary files an interrupted save left);
     // a failure is told to the user.
@@ -228,6 +232,8 @@ public:
     int m_nSmtpPort = 25;
     CString m_alertEmailAddr;
     bool m_bEmailLogin = false;
+    bool m_bEmailAlerts = false;       // a fired alert is sent by e-mail
+    bool m_bEmailPlainLogin = false;   // the login may go over an unencrypted connection
     CString m_emailUser;      // clear in memory, scrambled in the profile
     CString m_emailPassword;
 

@@ -218,21 +218,51 @@ std::string CProfile::FormatLocked() const
     return out;
 }
 
-bool CProfile::Save() const
+void CProfile::BeginBatch()
+{
+    std::lock_guard lock(m_mutex);
+    ++m_nBatch;
+}
+
+bool CProfile::EndBatch()
+{
+    std::lock_guard lock(m_mutex);
+    if (m_nBatch == 0 || --m_nBatch > 0 || !m_bBatchChanged)
+        return true;
+    m_bBatchChanged = false;
+    return Save();
+}
+
+bool CProfile::Save()
 {
     if (m_path.IsEmpty())
         return true;
+    if (m_nBatch > 0) {
+        m_bBatchChanged = true;
+        return true;
+    }
     const std::string text = FormatLocked();
     CSafeFile file;
-    if (!file.Open(m_path))
+    CFileException openError;
+    if (!file.Open(m_path, CFile::modeCreate | CFile::modeWrite, &openError)) {
+        m_nLastError = openError.m_lOsError;
         return false;
+    }
     try {
         file.Write(text.data(), static_cast<UINT>(text.size()));
         file.Commit();
-    } catch (const CFileException&) {
+    } catch (const CFileException& e) {
+        m_nLastError = e.m_lOsError;
         return false;
     }
+    m_nLastError = 0;
     return true;
+}
+
+int CProfile::GetLastError() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_nLastError;
 }
 
 void SetAppProfile(CProfile* profile)

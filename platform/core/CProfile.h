@@ -37,6 +37,13 @@ public:
     // The whole profile in its file form.
     std::string ToText() const;
 
+    // Writes between BeginBatch and the matching EndBatch replace the file once, at the
+    // end (false when that write failed).
+    void BeginBatch();
+    bool EndBatch();
+    // The system error of the last failed write of the file (0 after a good one).
+    int GetLastError() const;
+
 private:
     struct Entry {
         CString key;
@@ -50,11 +57,14 @@ private:
     void Parse(std::string_view text);
     const Section* FindSection(const char* name) const;
     Section* FindSection(const char* name);
-    bool Save() const;
+    bool Save();
     std::string FormatLocked() const;
 
     mutable std::mutex m_mutex;
     CString m_path;
+    int m_nBatch = 0;
+    int m_nLastError = 0;
+    bool m_bBatchChanged = false;
     std::vector<Section> m_sections;
 };
 

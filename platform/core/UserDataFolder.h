@@ -7,6 +7,8 @@
 inline constexpr const char* kDataSubfolders[] = {"Layouts", "Workspaces", "Symbols", "Strategies",
                                                   "Formulas", "Backtesting", "Sounds", "SpreadSheets",
                                                   "Charts", "MarketStats", "Temp"};
+// The program's diagnostic log inside the folder (older ones beside it as ".1", ".2"...).
+inline constexpr const char* kLogFileName = "Quorvantelix.log";
 
 // The folder from the command-line option when given, else from QX_HOME, else
 // ~/.local/share/Quorvantelix. Without a trailing slash.

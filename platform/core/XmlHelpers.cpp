@@ -1,5 +1,10 @@
 #include "platform/core/XmlHelpers.h"
 
+#include "platform/core/TextLines.h"
+
+#include <filesystem>
+#include <system_error>
+
 #include <string>
 
 namespace {
@@ -43,6 +48,39 @@ bool IsWellFormedUtf8(std::string_view text)
             if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
                 return false;
         i += length;
+    }
+    return true;
+}
+
+bool ReadXmlFile(const char* path, std::string& text, CString* error, bool* tooLarge, size_t maxBytes)
+{
+    text.clear();
+    if (tooLarge)
+        *tooLarge = false;
+    std::error_code failure;
+    const uintmax_t size = std::filesystem::file_size(path ? path : "", failure);
+    if (!failure && size > maxBytes) {
+        if (tooLarge)
+            *tooLarge = true;
+        if (error)
+            error->Format("XML text of %llu bytes is longer than the limit of %zu bytes",
+                          static_cast<unsigned long long>(size), maxBytes);
+        return false;
+    }
+    // One byte more than the limit tells a file that grew meanwhile.
+    if (failure || !ReadTextFile(path, text, maxBytes + 1)) {
+        if (error)
+            *error = "the file cannot be read";
+        text.clear();
+        return false;
+    }
+    if (text.size() > maxBytes) {
+        if (tooLarge)
+            *tooLarge = true;
+        if (error)
+            error->Format("XML text of more than %zu bytes is longer than the limit of %zu bytes", maxBytes, maxBytes);
+        text.clear();
+        return false;
     }
     return true;
 }

@@ -7,6 +7,7 @@
 #include <tinyxml.h>
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 // How ParseXml reads a text. The parser recurses once per nested element, so a
@@ -24,6 +25,11 @@ struct XmlReadOptions {
 // message with its line and column.
 bool ParseXml(TiXmlDocument& doc, std::string_view text, CString* error = nullptr,
               const XmlReadOptions& options = XmlReadOptions());
+// Reads an XML file for ParseXml: its size is checked before anything is read, so a file
+// longer than maxBytes costs no memory. False with the reason (the file cannot be read, or
+// the same limit text ParseXml gives); tooLarge tells the two apart.
+bool ReadXmlFile(const char* path, std::string& text, CString* error, bool* tooLarge = nullptr,
+                 size_t maxBytes = XmlReadOptions().maxBytes);
 // Whether the text is UTF-8 throughout; the parser reads any other text byte for
 // byte (it would step over a cut multi-byte sequence and past the text's end).
 bool IsWellFormedUtf8(std::string_view text);

@@ -1,8 +1,10 @@
 // What the formula wizard computes without its window: the calls "Add" builds, the
 // function lists, formula library files, symbol lists, the alerts made from a setup and
 // the order a fired alert sends.
+#include "alerts/AlertMail.h"
 #include "alerts/AlertOrders.h"
 #include "alerts/CAlertBook.h"
+#include "alerts/CAlertEvent.h"
 #include "alerts/CAlertSetup.h"
 #include "alerts/CFormulaAlert.h"
 #include "alerts/CPriceAlert.h"
@@ -176,10 +178,10 @@ TEST_F(AlertSetupTest, OneAlertPerSymbolWithTheChosenOrderAndSound)
     setup.m_bPlaceOrder = 1;
     setup.m_tradeInfo.m_legs[0].quantity = 25;
     EXPECT_EQ(CreateAlertsFromSetup(setup, nullptr), 2);
-    ASSERT_EQ(Book().m_alerts.size(), 2u);
-    EXPECT_EQ(Book().m_alerts[0]->m_symbol, "MSFT");
-    EXPECT_EQ(Book().m_alerts[1]->m_symbol, "IBM");
-    const auto* formula = dynamic_cast<CFormulaAlert*>(Book().m_alerts[1].get());
+    ASSERT_EQ(Book().Count(), 2u);
+    EXPECT_EQ(Book().At(0)->m_symbol, "MSFT");
+    EXPECT_EQ(Book().At(1)->m_symbol, "IBM");
+    const auto* formula = dynamic_cast<CFormulaAlert*>(Book().At(1));
     ASSERT_NE(formula, nullptr);
     EXPECT_EQ(formula->GetFormulaText(), "Last > 10");
     EXPECT_EQ(formula->m_nType, kAlertFormula);
@@ -200,7 +202,7 @@ TEST_F(AlertSetupTest, OneAlertPerSymbolWithTheChosenOrderAndSound)
     basic.m_soundFile = "/sounds/ding.wav";
     basic.m_bPlaySound = 0;
     EXPECT_EQ(CreateAlertsFromSetup(basic, &old), 1);
-    const auto* price = dynamic_cast<CPriceAlert*>(Book().m_alerts.back().get());
+    const auto* price = dynamic_cast<CPriceAlert*>(Book().At(Book().Count() - 1));
     ASSERT_NE(price, nullptr);
     EXPECT_EQ(price->m_nColumn, 6);
     EXPECT_EQ(price->m_nDirection, 1);
@@ -213,7 +215,7 @@ TEST_F(AlertSetupTest, OneAlertPerSymbolWithTheChosenOrderAndSound)
     CAlertSetup none;
     none.m_symbols = "   ";
     EXPECT_EQ(CreateAlertsFromSetup(none, nullptr), 0);
-    EXPECT_EQ(Book().m_alerts.size(), 3u);
+    EXPECT_EQ(Book().Count(), 3u);
 
     // Editing starts from the alert: its type, condition, order and sound.
     const CAlertSetup edited(price);
@@ -249,23 +251,80 @@ TEST_F(AlertSetupTest, AFiredAlertSendsItsOrderThroughTheGate)
     EXPECT_EQ(legs[0].symbol, "MSFT");
     EXPECT_EQ(legs[0].quantity, 33);
     EXPECT_EQ(entry, 33);
-    // The second firing reverses the order; the dollar leg became 33 shares for good.
+    // The second firing reverses the order (a sale rounds up); the stored leg is still
+    // a dollar amount.
     const std::vector<COrderRecord> again = AlertOrderLegs(alert, 2, entry);
     EXPECT_EQ(again[0].action, 1);
-    EXPECT_EQ(again[0].quantity, 33);
+    EXPECT_EQ(again[0].quantity, 34);
+    EXPECT_EQ(alert.GetTradeInfo()->m_legs[0].quantityMode, 0);
 
-    // Program trading off: the order becomes a saved order (place flag 0), origin 3.
-    EXPECT_TRUE(PlaceAlertOrder(alert, 1));
+    // Through the book by id. Program trading off: the order becomes a saved order (place
+    // flag 0), origin 3.
+    auto owned = std::make_unique<CPriceAlert>(alert);
+    const AlertId id = Book().Add(std::move(owned));
+    EXPECT_EQ(PlaceAlertOrder(id, 1, nullptr), EAlertOrderResult::kSent);
     ASSERT_EQ(env.host.submissions.size(), 1u);
     EXPECT_EQ(env.host.submissions[0].place, 0);
     EXPECT_EQ(env.host.submissions[0].source, "Quorvantelix");
     EXPECT_EQ(env.host.submissions[0].account, "10000002");
     EXPECT_EQ(env.host.submissions[0].legs[0].price, 30);
     env.settings.m_tradingDefaults.Row(1).programTrading = 1;
-    EXPECT_TRUE(PlaceAlertOrder(alert, 1));
+    EXPECT_EQ(PlaceAlertOrder(id, 1, nullptr), EAlertOrderResult::kSent);
     EXPECT_EQ(env.host.submissions.back().place, 1);
-    // An alert without an order sends nothing.
-    CPriceAlert plain;
-    EXPECT_FALSE(PlaceAlertOrder(plain, 1));
+    // An alert without an order sends nothing; one deleted meanwhile is not read.
+    const AlertId plain = Book().Add(std::make_unique<CPriceAlert>());
+    EXPECT_EQ(PlaceAlertOrder(plain, 1, nullptr), EAlertOrderResult::kNoOrder);
+    Book().Remove(id);
+    EXPECT_EQ(PlaceAlertOrder(id, 1, nullptr), EAlertOrderResult::kGone);
     EXPECT_EQ(env.host.submissions.size(), 2u);
+}
+
+TEST_F(AlertSetupTest, AnAlertsOrderPassesTheOrderGatesChecksWhateverFileItCameFrom)
+{
+    // A symbol from alerts.xml that would add fields to the order string is refused by
+    // the gate's own check, with its message; nothing reaches the broker.
+    CString error;
+    ASSERT_TRUE(Book().FromXmlText("<Alerts><Alert><Type>0</Type><Symbol>IBM~accountid=1</Symbol>"
+                                   "<TradeInfo><Leg><Action>0</Action><QuantityType>1</QuantityType>"
+                                   "<QtyAmt>10</QtyAmt><OrderType>Limit</OrderType><Price>1.5</Price></Leg>"
+                                   "</TradeInfo></Alert></Alerts>",
+                                   &error));
+    ASSERT_EQ(Book().Count(), 1u);
+    env.settings.m_tradingDefaults.Row(1).programTrading = 1;
+    EXPECT_EQ(PlaceAlertOrder(Book().At(0)->GetId(), 1, nullptr), EAlertOrderResult::kRefused);
+    EXPECT_TRUE(env.host.submissions.empty());
+    ASSERT_EQ(env.host.messages.size(), 1u);
+    EXPECT_NE(env.host.messages[0].Find("is not a valid symbol"), -1) << env.host.messages[0].str();
+}
+
+TEST_F(AlertSetupTest, TheAlertEmailNamesTheFiringAndTheSettingsChooseTheServer)
+{
+    CPriceAlert alert;
+    alert.m_symbol = "IBM";
+    alert.m_nColumn = 3;
+    alert.m_target = 500;
+    CAlertEvent event;
+    event.m_price = 501.5;
+    event.m_nTrigger = 1;
+    event.m_date = "12/07/2026 10:31:05";
+    EXPECT_EQ(AlertMailSubject(alert), "Quorvantelix Alert: IBM Last >= 500");
+    EXPECT_EQ(AlertMailText(alert, event),
+              "Symbol: IBM\r\nCondition: Last >= 500\r\nPrice: 501.50\r\nTime: 12/07/2026 10:31:05\r\nOrder: None\r\n");
+
+    env.settings.m_smtpServer = "smtp.example.com";
+    env.settings.m_nSmtpPort = 465;
+    env.settings.m_bEmailLogin = true;
+    env.settings.m_emailUser = "me";
+    env.settings.m_emailPassword = "pw";
+    CMailSettings mail = MailSettingsFrom(env.settings, "/ca.pem");
+    EXPECT_EQ(mail.server, "smtp.example.com");
+    EXPECT_EQ(mail.port, 465u);
+    EXPECT_TRUE(mail.implicitTls);  // port 465 speaks TLS from the start
+    EXPECT_TRUE(mail.login);
+    EXPECT_FALSE(mail.allowLoginWithoutTls);
+    EXPECT_EQ(mail.caFile, "/ca.pem");
+    env.settings.m_nSmtpPort = 587;
+    EXPECT_FALSE(MailSettingsFrom(env.settings, "").implicitTls);
+    env.settings.m_nSmtpPort = 70000;
+    EXPECT_EQ(MailSettingsFrom(env.settings, "").port, 0u);  // refused by the session, not sent to another port
 }

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <filesystem>
 #include <functional>
 
@@ -63,9 +65,9 @@ protected:
 const char* const kHeader = "<?xml version=\"1.0\" encoding=\"iso-8859-1\" ?>\r\n<Alerts>\r\n<Version>19</Version>\r\n";
 
 template <typename T>
-T* As(const std::unique_ptr<CAlert>& alert)
+T* As(CAlert* alert)
 {
-    T* kind = dynamic_cast<T*>(alert.get());
+    T* kind = dynamic_cast<T*>(alert);
     EXPECT_NE(kind, nullptr);
     return kind;
 }
@@ -102,7 +104,7 @@ TEST_F(CAlertBookTest, EmptyBookWritesHeaderAndHoursOnlyAndReadsThemBack)
                                       "</Alerts>");
 
     auto read = Reload();
-    EXPECT_TRUE(read->m_alerts.empty());
+    EXPECT_TRUE(read->Count() == 0);
     EXPECT_EQ(read->m_alertHours.ToXml(), Book().m_alertHours.ToXml());
     EXPECT_TRUE(m_recorder.messages.empty());
 }
@@ -118,7 +120,7 @@ TEST_F(CAlertBookTest, AlertsOfEveryKindSurviveAWriteAndRead)
     price->m_soundFile = "C:\\Sounds\\ding.wav";
     price->InsertHistory({"01/02/2026 10:00:00", 100.5});
     price->InsertHistory({"01/03/2026 11:00:00", 101.75});
-    Book().m_alerts.push_back(std::move(price));
+    Book().Add(std::move(price));
 
     auto formula = std::make_unique<CFormulaAlert>("C < O && V > 100 & 1");
     formula->m_symbol = "MSFT";
@@ -128,7 +130,7 @@ TEST_F(CAlertBookTest, AlertsOfEveryKindSurviveAWriteAndRead)
     formula->m_nEntryShares = 40;
     formula->m_nEntryDate = 20260105;
     formula->m_nEntryTime = 1767600000;
-    Book().m_alerts.push_back(std::move(formula));
+    Book().Add(std::move(formula));
     ASSERT_TRUE(Book().SaveAlerts());
 
     const std::string text = Read("alerts.xml");
@@ -137,12 +139,12 @@ TEST_F(CAlertBookTest, AlertsOfEveryKindSurviveAWriteAndRead)
 
     // Every field is in the text, so an equal text after reading means nothing was lost.
     auto read = Reload();
-    ASSERT_EQ(read->m_alerts.size(), 2u);
-    EXPECT_NE(dynamic_cast<CPriceAlert*>(read->m_alerts[0].get()), nullptr);
-    const CFormulaAlert* f = As<CFormulaAlert>(read->m_alerts[1]);
+    ASSERT_EQ(read->Count(), 2u);
+    EXPECT_NE(dynamic_cast<CPriceAlert*>(read->At(0)), nullptr);
+    const CFormulaAlert* f = As<CFormulaAlert>(read->At(1));
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(f->GetFormulaText(), "C < O && V > 100 & 1");
-    EXPECT_EQ(read->m_alerts[0]->GetHistory().at(0).m_date, "01/03/2026 11:00:00");  // newest first
+    EXPECT_EQ(read->At(0)->GetHistory().at(0).m_date, "01/03/2026 11:00:00");  // newest first
     EXPECT_EQ(read->ToXmlText(), Book().ToXmlText());
 }
 
@@ -169,13 +171,13 @@ TEST_F(CAlertBookTest, StrategyReadsBackWithOwnedSubAlertsAndIsFoundThroughThem)
     exit->SetTradeInfo(&sell);
     strategy->SetEntryAlert(std::move(entry));
     strategy->SetExitAlert(std::move(exit));
-    Book().m_alerts.push_back(std::make_unique<CPriceAlert>());
-    Book().m_alerts.push_back(std::move(strategy));
+    Book().Add(std::make_unique<CPriceAlert>());
+    Book().Add(std::move(strategy));
     ASSERT_TRUE(Book().SaveAlerts());
 
     auto read = Reload();
-    ASSERT_EQ(read->m_alerts.size(), 2u);
-    CStrategyAlert* s = As<CStrategyAlert>(read->m_alerts[1]);
+    ASSERT_EQ(read->Count(), 2u);
+    CStrategyAlert* s = As<CStrategyAlert>(read->At(1));
     ASSERT_NE(s, nullptr);
     ASSERT_NE(s->GetEntryAlert(), nullptr);
     ASSERT_NE(s->GetExitAlert(), nullptr);
@@ -186,12 +188,19 @@ TEST_F(CAlertBookTest, StrategyReadsBackWithOwnedSubAlertsAndIsFoundThroughThem)
     EXPECT_EQ(s->GetTradeInfo(), nullptr);
     EXPECT_EQ(read->ToXmlText(), Book().ToXmlText());
 
-    EXPECT_EQ(read->FindAlertIndex(s), 1);
-    EXPECT_EQ(read->FindAlertIndex(s->GetEntryAlert()), 1);
-    EXPECT_EQ(read->FindAlertIndex(s->GetExitAlert()), 1);
-    EXPECT_EQ(read->FindAlertIndex(read->m_alerts[0].get()), 0);
-    EXPECT_EQ(read->FindAlertIndex(Book().m_alerts[1].get()), -1);
-    EXPECT_EQ(read->FindAlertIndex(nullptr), -1);
+    EXPECT_EQ(read->FindAlertIndex(s->GetId()), 1);
+    EXPECT_EQ(read->FindAlertIndex(s->GetEntryAlert()->GetId()), 1);
+    EXPECT_EQ(read->FindAlertIndex(s->GetExitAlert()->GetId()), 1);
+    EXPECT_EQ(read->FindAlertIndex(read->At(0)->GetId()), 0);
+    EXPECT_EQ(read->FindAlertIndex(Book().At(1)->GetId()), -1);
+    EXPECT_EQ(read->FindAlertIndex(0), -1);
+    // Every alert object has an id of its own; the lookup reaches the sub-alerts.
+    EXPECT_NE(s->GetId(), s->GetEntryAlert()->GetId());
+    EXPECT_NE(read->At(0)->GetId(), Book().At(0)->GetId());
+    AlertId found = 0;
+    EXPECT_TRUE(read->WithAlert(s->GetExitAlert()->GetId(), [&](CAlert& a) { found = a.GetId(); }));
+    EXPECT_EQ(found, s->GetExitAlert()->GetId());
+    EXPECT_FALSE(read->WithAlert(Book().At(1)->GetId(), [](CAlert&) { ADD_FAILURE(); }));
 }
 
 TEST_F(CAlertBookTest, KindFollowsTypeAndElementsWithoutTypeKeepThePreviousOne)
@@ -208,20 +217,22 @@ TEST_F(CAlertBookTest, KindFollowsTypeAndElementsWithoutTypeKeepThePreviousOne)
                                    "<Alert><Type></Type><Symbol>G</Symbol></Alert>"
                                    "</alerts>",
                                    &error));
-    const auto& alerts = Book().m_alerts;
+    std::vector<CAlert*> alerts;
+    for (size_t i = 0; i < Book().Count(); ++i)
+        alerts.push_back(Book().At(i));
     ASSERT_EQ(alerts.size(), 7u);  // the Note element is no alert
     // The first element without a Type is a formula alert: without a formula it never fires.
-    EXPECT_NE(dynamic_cast<CFormulaAlert*>(alerts[0].get()), nullptr);
+    EXPECT_NE(dynamic_cast<CFormulaAlert*>(alerts[0]), nullptr);
     EXPECT_EQ(alerts[0]->m_nType, kAlertFormula);
-    EXPECT_NE(dynamic_cast<CPriceAlert*>(alerts[1].get()), nullptr);
-    EXPECT_NE(dynamic_cast<CPriceAlert*>(alerts[2].get()), nullptr);
+    EXPECT_NE(dynamic_cast<CPriceAlert*>(alerts[1]), nullptr);
+    EXPECT_NE(dynamic_cast<CPriceAlert*>(alerts[2]), nullptr);
     EXPECT_EQ(alerts[2]->m_symbol, "C");
-    EXPECT_NE(dynamic_cast<CStrategyAlert*>(alerts[3].get()), nullptr);
+    EXPECT_NE(dynamic_cast<CStrategyAlert*>(alerts[3]), nullptr);
     // A strategy's sub-alert does not lend its Type to the element around it.
-    EXPECT_NE(dynamic_cast<CStrategyAlert*>(alerts[4].get()), nullptr);
+    EXPECT_NE(dynamic_cast<CStrategyAlert*>(alerts[4]), nullptr);
     EXPECT_EQ(alerts[4]->m_nType, kAlertStrategy);
     for (size_t i : {5u, 6u}) {
-        EXPECT_NE(dynamic_cast<CFormulaAlert*>(alerts[i].get()), nullptr);
+        EXPECT_NE(dynamic_cast<CFormulaAlert*>(alerts[i]), nullptr);
         EXPECT_EQ(alerts[i]->m_nType, kAlertNews);
     }
 }
@@ -237,8 +248,8 @@ TEST_F(CAlertBookTest, TradeInfoReadsTheFirstThreeOfFourLegs)
                                     "</TradeInfo></Alert></Alerts>")
                                        .c_str(),
                                    &error));
-    ASSERT_EQ(Book().m_alerts.size(), 1u);
-    const CAlertTradeInfo* info = Book().m_alerts[0]->GetTradeInfo();
+    ASSERT_EQ(Book().Count(), 1u);
+    const CAlertTradeInfo* info = Book().At(0)->GetTradeInfo();
     ASSERT_NE(info, nullptr);
     EXPECT_EQ(info->m_nConditionType, 3);
     for (int i = 0; i < 3; ++i) {
@@ -252,7 +263,7 @@ TEST_F(CAlertBookTest, MissingFileLoadsNothingAndIsWrittenAtSave)
 {
     EXPECT_TRUE(Book().LoadAlerts());
     EXPECT_FALSE(Book().LoadFailed());
-    EXPECT_TRUE(Book().m_alerts.empty());
+    EXPECT_TRUE(Book().Count() == 0);
     EXPECT_TRUE(Book().SaveAlerts());
     EXPECT_TRUE(Exists("alerts.xml"));
     EXPECT_TRUE(m_recorder.messages.empty());
@@ -267,18 +278,40 @@ std::string SetAsideName(const fs::path& folder)
     return {};
 }
 
+TEST_F(CAlertBookTest, AFileLongerThanTheReaderTakesIsSetAsideWithoutBeingRead)
+{
+    auto peakKb = [] {
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        return usage.ru_maxrss;
+    };
+    Write("alerts.xml", "<Alerts>");
+    std::filesystem::resize_file(Path("alerts.xml"), 300u << 20); // sparse: no disk, no time
+    const long before = peakKb();
+    EXPECT_FALSE(Book().LoadAlerts());
+    EXPECT_LT(peakKb() - before, 64 * 1024) << "kB more at the peak";
+    ASSERT_EQ(m_recorder.messages.size(), 1u);
+    const CString& message = m_recorder.messages[0];
+    EXPECT_EQ(message.Find("Error reading file alerts.xml: the file is damaged (XML text of 314572800 bytes is "
+                           "longer than the limit of 16777216 bytes). It is kept as "),
+              0)
+        << message.GetString();
+    EXPECT_FALSE(Exists("alerts.xml"));
+    EXPECT_FALSE(SetAsideName(m_folder.path()).empty());
+}
+
 TEST_F(CAlertBookTest, DamagedFileIsReportedByNameSetAsideAndANewOneSaved)
 {
     auto alert = std::make_unique<CPriceAlert>();
     alert->m_symbol = "A<B";
-    Book().m_alerts.push_back(std::move(alert));
+    Book().Add(std::move(alert));
     ASSERT_TRUE(Book().SaveAlerts());
-    EXPECT_EQ(Reload()->m_alerts.at(0)->m_symbol, "A<B");
+    EXPECT_EQ(Reload()->At(0)->m_symbol, "A<B");
     // A file cut short (a full disk, a copy broken off) is no longer XML.
     const std::string written = Read("alerts.xml").substr(0, 150);
     Write("alerts.xml", written);
     Book().FreeAlerts();
-    EXPECT_TRUE(Book().m_alerts.empty());
+    EXPECT_TRUE(Book().Count() == 0);
 
     EXPECT_FALSE(Book().LoadAlerts());
     EXPECT_FALSE(Book().LoadFailed());
@@ -297,9 +330,9 @@ TEST_F(CAlertBookTest, DamagedFileIsReportedByNameSetAsideAndANewOneSaved)
     // The alerts of this session are saved to a new file, the damaged one stays aside.
     auto fresh = std::make_unique<CPriceAlert>();
     fresh->m_symbol = "IBM";
-    Book().m_alerts.push_back(std::move(fresh));
+    Book().Add(std::move(fresh));
     EXPECT_TRUE(Book().SaveAlerts());
-    EXPECT_EQ(Reload()->m_alerts.at(0)->m_symbol, "IBM");
+    EXPECT_EQ(Reload()->At(0)->m_symbol, "IBM");
     EXPECT_EQ(Read(keptAs.c_str()), written);
 
     // Well-formed XML without an Alerts element is no alerts file either.
@@ -307,7 +340,7 @@ TEST_F(CAlertBookTest, DamagedFileIsReportedByNameSetAsideAndANewOneSaved)
     Write("alerts.xml", "<Portfolio><Alert><Type>0</Type></Alert></Portfolio>");
     CAlertBook other(m_settings);
     EXPECT_FALSE(other.LoadAlerts());
-    EXPECT_TRUE(other.m_alerts.empty());
+    EXPECT_TRUE(other.Count() == 0);
     EXPECT_EQ(Read(SetAsideName(m_folder.path()).c_str()), "<Portfolio><Alert><Type>0</Type></Alert></Portfolio>");
 }
 
@@ -353,8 +386,8 @@ TEST_F(CAlertBookTest, Version4RecordsConvertWithOrderTypeChosenByNumber)
     EXPECT_EQ(xml.compare(xml.size() - 11, 11, "\r\n</Alerts>"), 0);
 
     ASSERT_TRUE(Book().LoadAlerts());
-    ASSERT_EQ(Book().m_alerts.size(), 2u);
-    const CPriceAlert* p = As<CPriceAlert>(Book().m_alerts[0]);
+    ASSERT_EQ(Book().Count(), 2u);
+    const CPriceAlert* p = As<CPriceAlert>(Book().At(0));
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(p->m_symbol, "IBM");
     EXPECT_EQ(p->m_nColumn, 3);
@@ -373,7 +406,7 @@ TEST_F(CAlertBookTest, Version4RecordsConvertWithOrderTypeChosenByNumber)
     EXPECT_EQ(leg.orderType, "Limit");
     EXPECT_DOUBLE_EQ(leg.price, 121.25);
 
-    const CFormulaAlert* f = As<CFormulaAlert>(Book().m_alerts[1]);
+    const CFormulaAlert* f = As<CFormulaAlert>(Book().At(1));
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(f->GetFormulaText(), "C > O & V < 100");
     EXPECT_EQ(f->m_nNumTriggered.load(), 2);
@@ -397,8 +430,8 @@ TEST_F(CAlertBookTest, Version7OrdersCarryTheirTextsAndVersion19TheirSelection)
     });
     ASSERT_TRUE(Book().ConvertOldAlerts());
     ASSERT_TRUE(Book().LoadAlerts());
-    ASSERT_EQ(Book().m_alerts.size(), 2u);
-    const CAlertTradeInfo* info = Book().m_alerts[0]->GetTradeInfo();
+    ASSERT_EQ(Book().Count(), 2u);
+    const CAlertTradeInfo* info = Book().At(0)->GetTradeInfo();
     ASSERT_NE(info, nullptr);
     const COrderRecord& leg = info->m_legs[0];
     EXPECT_EQ(leg.action, 2);
@@ -409,12 +442,13 @@ TEST_F(CAlertBookTest, Version7OrdersCarryTheirTextsAndVersion19TheirSelection)
     EXPECT_EQ(leg.instructions, "AON");
     EXPECT_EQ(leg.expire, "GTC");
     EXPECT_DOUBLE_EQ(leg.activationPrice, 448.25);
-    EXPECT_NE(dynamic_cast<CFormulaAlert*>(Book().m_alerts[1].get()), nullptr);
-    EXPECT_EQ(Book().m_alerts[1]->m_nType, kAlertNews);
-    EXPECT_EQ(Book().m_alerts[1]->GetTradeInfo()->m_legs[0].orderType, "Market");
+    EXPECT_NE(dynamic_cast<CFormulaAlert*>(Book().At(1)), nullptr);
+    EXPECT_EQ(Book().At(1)->m_nType, kAlertNews);
+    EXPECT_EQ(Book().At(1)->GetTradeInfo()->m_legs[0].orderType, "Market");
 
     // Version 19 adds price selection and quantity type; an older .old file is replaced.
     Book().FreeAlerts();
+    fs::remove(Path("alerts.xml"));
     WriteDat(19, 1, [](CArchive& ar) {
         ar << CString("AAPL") << 1 << CString("C > 1") << 0 << 0.0 << 0 << 0;
         ar << 1 << 0 << 2500 << CString("Limit") << 0.0;
@@ -425,12 +459,12 @@ TEST_F(CAlertBookTest, Version7OrdersCarryTheirTextsAndVersion19TheirSelection)
     ASSERT_TRUE(Book().ConvertOldAlerts());
     EXPECT_EQ(Read("alerts.dat.old"), dat);
     ASSERT_TRUE(Book().LoadAlerts());
-    ASSERT_EQ(Book().m_alerts.size(), 1u);
-    const COrderRecord& selected = Book().m_alerts[0]->GetTradeInfo()->m_legs[0];
+    ASSERT_EQ(Book().Count(), 1u);
+    const COrderRecord& selected = Book().At(0)->GetTradeInfo()->m_legs[0];
     EXPECT_EQ(selected.priceSource, 2);
     EXPECT_EQ(selected.quantityMode, 0);
     EXPECT_DOUBLE_EQ(selected.quantity, 2500);
-    EXPECT_EQ(Book().m_alerts[0]->m_soundFile, "bell.wav");
+    EXPECT_EQ(Book().At(0)->m_soundFile, "bell.wav");
     EXPECT_TRUE(m_recorder.messages.empty());
 }
 
@@ -443,9 +477,9 @@ TEST_F(CAlertBookTest, LatinOneTextsReadBackWhateverTheDeclarationSays)
     });
     ASSERT_TRUE(Book().ConvertOldAlerts());
     ASSERT_TRUE(Book().LoadAlerts());
-    ASSERT_EQ(Book().m_alerts.size(), 1u);
-    EXPECT_EQ(Book().m_alerts[0]->m_soundFile, "caf\xE9");
-    EXPECT_EQ(As<CFormulaAlert>(Book().m_alerts[0])->GetFormulaText(), "C > 1 \xA7");
+    ASSERT_EQ(Book().Count(), 1u);
+    EXPECT_EQ(Book().At(0)->m_soundFile, "caf\xE9");
+    EXPECT_EQ(As<CFormulaAlert>(Book().At(0))->GetFormulaText(), "C > 1 \xA7");
 
     // A declaration without encoding would have the parser take the last letter and the
     // closing tag for one UTF-8 character.
@@ -453,15 +487,14 @@ TEST_F(CAlertBookTest, LatinOneTextsReadBackWhateverTheDeclarationSays)
                         "<File>\xFE</File>\r\n</Alert>\r\n</Alerts>");
     CAlertBook other(m_settings);
     ASSERT_TRUE(other.LoadAlerts());
-    ASSERT_EQ(other.m_alerts.size(), 1u);
-    EXPECT_EQ(other.m_alerts[0]->m_symbol, "caf\xE9");
-    EXPECT_EQ(other.m_alerts[0]->m_soundFile, "\xFE");
+    ASSERT_EQ(other.Count(), 1u);
+    EXPECT_EQ(other.At(0)->m_symbol, "caf\xE9");
+    EXPECT_EQ(other.At(0)->m_soundFile, "\xFE");
     EXPECT_TRUE(m_recorder.messages.empty());
 }
 
 TEST_F(CAlertBookTest, TooNewAlertsDatIsRefusedAndKept)
 {
-    Write("alerts.xml", "current alerts");
     WriteDat(20, 0, [](CArchive&) {});
     const std::string dat = Read("alerts.dat");
     EXPECT_FALSE(Book().ConvertOldAlerts());
@@ -470,7 +503,7 @@ TEST_F(CAlertBookTest, TooNewAlertsDatIsRefusedAndKept)
                                               ": incompatible version (v20).\nPlease upgrade to the latest "
                                               "version of Quorvantelix."));
     EXPECT_EQ(Read("alerts.dat"), dat);
-    EXPECT_EQ(Read("alerts.xml"), "current alerts");
+    EXPECT_FALSE(Exists("alerts.xml"));
     EXPECT_FALSE(Exists("alerts.dat.old"));
 }
 
@@ -483,7 +516,6 @@ TEST_F(CAlertBookTest, DamagedAlertsDatIsReportedAndBothFilesKept)
         ar << CString("x.wav");
     });
     const std::string whole = Read("alerts.dat");
-    Write("alerts.xml", "current alerts");
     // Every cut of the record is a damaged file.
     for (size_t cut = 0; cut < whole.size(); ++cut) {
         Write("alerts.dat", whole.substr(0, cut));
@@ -496,11 +528,30 @@ TEST_F(CAlertBookTest, DamagedAlertsDatIsReportedAndBothFilesKept)
     // A count far beyond what the file holds is refused before anything is read.
     WriteDat(19, 0x7FFFFFFF, [](CArchive& ar) { ar << CString("IBM"); });
     EXPECT_FALSE(Book().ConvertOldAlerts());
-    EXPECT_EQ(Read("alerts.xml"), "current alerts");
+    EXPECT_FALSE(Exists("alerts.xml"));
     EXPECT_FALSE(Exists("alerts.dat.old"));
 
     Write("alerts.dat", whole);
     EXPECT_TRUE(Book().ConvertOldAlerts());
+    EXPECT_TRUE(Exists("alerts.xml"));
+}
+
+TEST_F(CAlertBookTest, AlertsDatBesideAnAlertsXmlIsSetAsideUnconvertedAndTheXmlKept)
+{
+    Write("alerts.xml", "current alerts");
+    WriteDat(19, 0, [](CArchive&) {});
+    const std::string dat = Read("alerts.dat");
+    EXPECT_TRUE(Book().ConvertOldAlerts());
+    EXPECT_EQ(Read("alerts.xml"), "current alerts");
+    EXPECT_FALSE(Exists("alerts.dat"));
+    EXPECT_EQ(Read("alerts.dat.old"), dat);
+    ASSERT_EQ(m_recorder.messages.size(), 1u);
+    EXPECT_NE(m_recorder.messages[0].Find("alerts.dat.old"), -1);
+    // The next start finds nothing to convert and says nothing.
+    m_recorder.messages.clear();
+    EXPECT_TRUE(Book().ConvertOldAlerts());
+    EXPECT_TRUE(m_recorder.messages.empty());
+    EXPECT_EQ(Read("alerts.xml"), "current alerts");
 }
 
 }  // namespace

@@ -58,10 +58,18 @@ TEST(Alert, DollarAmountsBecomeWholeSharesRoundedUpForSales)
         const LegResult result = LegPrice(alert, action);
         EXPECT_EQ(shares, result.quantity) << action;
         EXPECT_DOUBLE_EQ(30, result.price);
-        // A standalone alert keeps the share count from now on.
-        EXPECT_EQ(1, alert.GetTradeInfo()->m_legs[0].quantityMode);
-        EXPECT_DOUBLE_EQ(shares, alert.GetTradeInfo()->m_legs[0].quantity);
+        // The stored leg stays a dollar amount: the next firing sizes at its own price.
+        EXPECT_EQ(0, alert.GetTradeInfo()->m_legs[0].quantityMode);
+        EXPECT_DOUBLE_EQ(1000, alert.GetTradeInfo()->m_legs[0].quantity);
     }
+    CAlert cheaper(kAlertGeneral);
+    const CAlertTradeInfo first = DollarLeg(0, 0, 1000, 30);
+    cheaper.SetTradeInfo(&first);
+    EXPECT_EQ(33, LegPrice(cheaper, 0).quantity);
+    CAlertTradeInfo later = first;
+    later.m_legs[0].price = 20;  // the same $1000 at 20 buys 50
+    cheaper.SetTradeInfo(&later);
+    EXPECT_EQ(50, LegPrice(cheaper, 0).quantity);
     // Options: contracts of 100; an exact amount is not rounded up.
     CAlert option(kAlertGeneral);
     const CAlertTradeInfo contracts = DollarLeg(1, 1, 1000, 2.5);

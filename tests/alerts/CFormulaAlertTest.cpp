@@ -101,9 +101,10 @@ TEST_F(FormulaAlertTest, EntryValuesComeFromTheTradeInfoAndFlipWithTheTrigger)
     EXPECT_DOUBLE_EQ(30, first[0].event.m_price);
     EXPECT_EQ(alert->GetHistory()[0].m_date, first[0].event.m_date);
 
-    // The standalone alert keeps its first share count: the sale closes 33, not 34.
+    // Every firing sizes the dollar amount anew at its own price: the sale rounds up.
     alert->Fire();
-    EXPECT_EQ(33, alert->m_nEntryShares.load());
+    EXPECT_EQ(34, alert->m_nEntryShares.load());
+    EXPECT_EQ(0, alert->GetTradeInfo()->m_legs[0].quantityMode);
     EXPECT_EQ(2, m_host.Deliveries()[1].event.m_nTrigger);
 }
 

@@ -289,12 +289,20 @@ TEST(StudyCompute, RecordCountsEachStudyNeeds)
     EXPECT_DOUBLE_EQ(lin[7].Low(), v);
 }
 
-TEST(StudyCompute, ForecastOfOneBarHasNoValue)
+TEST(StudyCompute, ForecastOfOneBarIsZero)
 {
-    double v;
-    const auto tsf = Study(kTSF, {3, 1, 0}, testdata::Linear(20));
-    for (int o = 0; o < 3; ++o)
-        EXPECT_FALSE(tsf.Get(19, o, v));
+    // One point: n Sww - Sw^2 = 1 - 1 = 0, so slope and intercept are 0 and so is the forecast.
+    auto bars = testdata::Linear(20);
+    bars[12].m_bValid = 0;
+    const auto tsf = Study(kTSF, {3, 1, 0}, bars);
+    for (int o = 0; o < 3; ++o) {
+        double v = -1;
+        ASSERT_TRUE(tsf.Get(19, o, v)) << o;
+        EXPECT_EQ(0, v) << o;
+        ASSERT_TRUE(tsf.Get(0, o, v)) << o;
+        EXPECT_EQ(0, v) << o;
+        EXPECT_FALSE(tsf.Get(12, o, v)) << o;
+    }
 }
 
 TEST(StudyCompute, ExtremesStartFromInfinity)

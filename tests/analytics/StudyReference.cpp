@@ -252,11 +252,13 @@ Opt PRC(const Ctx& c, int o, int n, int d, int rr)
 
 Opt TSF(const Ctx& c, int o, int f, int n, int d, int rr)
 {
-    if (n < 2)
+    if (n < 1)
         return none;
     auto w = c.last(rr - d, n);
     if (w.empty())
         return none;
+    if (n == 1)
+        return 0.0; // the denominator n Sww - Sw^2 is 0: slope, intercept and R2 are 0
     double sy = 0, syy = 0, swy = 0, sw = 0, sww = 0;
     for (int k = 0; k < n; ++k) {
         const double wt = n - k, y = c.x(w[k], f);

@@ -179,6 +179,44 @@ TEST(GifCodecTest, FramesCarryTheLoopExtensionAndAreReadBySelection)
     EXPECT_STREQ(gif.GetLastError(), "Bad image pointer");
 }
 
+TEST(GifCodecTest, ALateFrameCostsEveryEarlierOneAndStopsAtTheWorkBudget)
+{
+    // 40 full-screen frames of 200 x 200; frame k marks pixel (k, 0).
+    std::vector<CQxImage> frames;
+    for (int k = 0; k < 40; ++k) {
+        frames.push_back(PaletteImage(200, 200, 8));
+        frames.back().SetPixelIndex(k, 0, 250);
+    }
+    std::vector<CQxImage*> pages;
+    for (CQxImage& frame : frames)
+        pages.push_back(&frame);
+    CQxImageGIF writer;
+    CQxMemFile out;
+    out.Open();
+    ASSERT_TRUE(writer.Encode(&out, pages.data(), static_cast<int>(pages.size())));
+    std::vector<BYTE> f(out.GetBuffer(false), out.GetBuffer(false) + out.Size());
+    auto decode = [&](CQxImageGIF& gif, int frame, uint64_t budget) {
+        gif.SetFrameWorkBudget(budget);
+        gif.SetFrame(frame);
+        CQxMemFile in(f.data(), static_cast<DWORD>(f.size()));
+        return gif.Decode(&in);
+    };
+    // Reaching frame k decodes and paints k + 1 frames of 40,000 pixels: 80,000 units each.
+    CQxImageGIF early;
+    ASSERT_TRUE(decode(early, 3, 1000000));
+    EXPECT_EQ(early.GetPixelIndex(3, 0), 250);
+    CQxImageGIF late;
+    EXPECT_FALSE(decode(late, 39, 1000000));
+    EXPECT_STREQ(late.GetLastError(), "GIF frame beyond the work budget");
+    CQxImageGIF edge;
+    EXPECT_TRUE(decode(edge, 11, 12 * 80000));
+    EXPECT_FALSE(decode(edge, 12, 12 * 80000));
+    // The default budget holds a long animation of this size.
+    CQxImageGIF roomy;
+    ASSERT_TRUE(decode(roomy, 39, 0));
+    EXPECT_EQ(roomy.GetPixelIndex(39, 0), 250);
+}
+
 TEST(GifCodecTest, CommentAndTransparencyRoundTrip)
 {
     CQxImage img = PaletteImage(8, 8, 4);

@@ -185,8 +185,7 @@ TEST_F(Level1SessionTest, TypedSymbolsClickedRowsSortCustomColumnCloseAndExit)
     EXPECT_EQ(lists[kCustomFields][0].m_text, "Last*2");
 }
 
-// Enabled once formulas read bar offsets in their own interval.
-TEST_F(Level1SessionTest, DISABLED_AScreenerKeepsTheSymbolsUpOnTheDayByTheBrokersPrices)
+TEST_F(Level1SessionTest, AScreenerKeepsTheSymbolsUpOnTheDayByTheBrokersPrices)
 {
     const int status = RunWorkstation([&](CSession& s) {
         Level1View* view = OpenWithSymbols(s);

@@ -10,15 +10,16 @@ namespace qx::testsupport {
 
 namespace {
 
-int64_t ShiftSeconds(bool atNoon)
+int64_t ShiftSeconds(bool atNoon, int64_t secondsBeforeNoon)
 {
-    return atNoon ? SecondsToNoon(time(nullptr)) : 0;
+    return atNoon ? SecondsToNoon(time(nullptr)) - secondsBeforeNoon : 0;
 }
 
 } // namespace
 
-CSeriesBrokerSession::CSeriesBrokerSession(bool atNoon)
-    : m_session(DaysBackToWeekday(time(nullptr) + ShiftSeconds(atNoon)), ShiftSeconds(atNoon))
+CSeriesBrokerSession::CSeriesBrokerSession(bool atNoon, int64_t secondsBeforeNoon)
+    : m_session(DaysBackToWeekday(time(nullptr) + ShiftSeconds(atNoon, secondsBeforeNoon)),
+                ShiftSeconds(atNoon, secondsBeforeNoon))
 {
 }
 

@@ -10,9 +10,9 @@ namespace qx::testsupport {
 
 class CSeriesBrokerSession {
 public:
-    // At noon: the broker's clock also moved to 12:00 exchange time, so its history holds the
-    // day's trades.
-    explicit CSeriesBrokerSession(bool atNoon = false);
+    // At noon: the broker's clock also moved to 12:00 exchange time (less secondsBeforeNoon),
+    // so its history holds the day's trades.
+    explicit CSeriesBrokerSession(bool atNoon = false, int64_t secondsBeforeNoon = 0);
     ~CSeriesBrokerSession();
     CSeriesBrokerSession(const CSeriesBrokerSession&) = delete;
     CSeriesBrokerSession& operator=(const CSeriesBrokerSession&) = delete;

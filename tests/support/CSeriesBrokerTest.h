@@ -13,7 +13,10 @@ namespace qx::testsupport {
 class CSeriesBrokerTest : public ::testing::Test {
 protected:
     // At noon: the broker's day so far is history (see CSeriesBrokerSession).
-    explicit CSeriesBrokerTest(bool atNoon = false) : m_session(atNoon) {}
+    explicit CSeriesBrokerTest(bool atNoon = false, int64_t secondsBeforeNoon = 0)
+        : m_session(atNoon, secondsBeforeNoon)
+    {
+    }
 
     void SetUp() override
     {

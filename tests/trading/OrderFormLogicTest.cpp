@@ -137,9 +137,9 @@ TEST_F(OrderFormTest, LoadedLegsShowTheirPricesAndOptionsSwitchTheKind)
     record.symbol = "+MSFT260116C00300000";
     logic->LoadLeg(record, 0);
     EXPECT_EQ(logic->GetSecurityKind(), 1);
-    logic->LoadLeg(record, 0);  // loaded again now as an option: cents
+    logic->LoadLeg(record, 0);  // loaded again now as an option: the order's own price, unrounded
     logic->InitControls();
-    EXPECT_EQ((*controls)[kPrice].text, "0.12");
+    EXPECT_EQ((*controls)[kPrice].text, "0.1234");
 }
 
 TEST_F(OrderFormTest, BracketLegsFollowTheirFirstLeg)
@@ -478,6 +478,54 @@ TEST_F(OrderFormTest, AnOpenOrderIsUpdatedThroughEditOrder)
     logic->Submit(1);
     EXPECT_EQ(controls->closed, std::vector<bool>{true});
     EXPECT_TRUE(env.host.submissions.empty());  // an update never places a new order
+}
+
+TEST_F(OrderFormTest, AnEditOfTheQuantityAloneKeepsTheLimitPriceToTheLastDecimal)
+{
+    Open(1, 0, kOrderModeUpdate);
+    controls->modal = true;
+    COrderRecord record(0);
+    record.orderId = "1008";
+    record.symbol = "MSFT";
+    record.quantity = 10;
+    record.orderType = "StopLimit";
+    record.price = 50.123;
+    record.activationPrice = 49.9875;
+    record.expire = "DAY";
+    logic->LoadLeg(record, 0);
+    logic->InitControls();
+    EXPECT_EQ((*controls)[kPrice].text, "50.123");
+    EXPECT_EQ((*controls)[kActPrice].text, "49.9875");
+    controls->Type(kQuantity, "20");
+    logic->Submit(1);
+    ASSERT_EQ(env.host.edits.size(), 1u);
+    EXPECT_EQ(env.host.edits[0].quantity, 20);
+    EXPECT_EQ(OrderPriceText(env.host.edits[0].price), "50.123");
+    EXPECT_EQ(OrderPriceText(env.host.edits[0].activationPrice), "49.9875");
+}
+
+TEST_F(OrderFormTest, APriceTheOrderStringCannotCarryAsTypedIsRefusedAtEntry)
+{
+    Open(1, 0);
+    logic->InitControls();
+    auto submit = [&] {
+        controls->messages.clear();
+        logic->Submit(1);
+        return LastMessage();
+    };
+    // 0.00004 would go out as price=0.00; 50.12345 as 50.1235.
+    for (const char* price : {"0.00004", "50.12345", "0.00001"}) {
+        Fill(0, "MSFT", "10", "Limit", price);
+        EXPECT_EQ(submit(), "Please enter a valid price") << price;
+    }
+    Fill(0, "MSFT", "10", "StopMarket");
+    controls->Type(kActPrice, "12.00005");
+    EXPECT_EQ(submit(), "Please enter a valid stop activation price");
+    EXPECT_TRUE(env.host.submissions.empty());
+    Fill(0, "MSFT", "10", "Limit", "0.0001");
+    EXPECT_EQ(submit(), "");
+    ASSERT_EQ(env.host.submissions.size(), 1u);
+    EXPECT_EQ(OrderPriceText(SentLeg().price), "0.0001");
 }
 
 TEST_F(OrderFormTest, AConditionalAlertSetupOnlyChecksAndCloses)

@@ -106,16 +106,6 @@ TEST(ReportLayout, LayoutFilesAreReplacedWholeAndDamageIsTold)
     EXPECT_FALSE(std::filesystem::exists(folder.path() / "no-folder"));
 }
 
-TEST(ReportExport, TheSeparatorFollowsTheExtension)
-{
-    EXPECT_EQ(ExportSeparatorFor("/x/orders.csv"), ',');
-    EXPECT_EQ(ExportSeparatorFor("/x/orders.CSV"), ',');
-    EXPECT_EQ(ExportSeparatorFor("/x/orders.Prn"), ' ');
-    EXPECT_EQ(ExportSeparatorFor("/x/orders.txt"), '\t');
-    EXPECT_EQ(ExportSeparatorFor("/x/orders"), '\t');
-    EXPECT_EQ(ExportSeparatorFor("/x.csv/orders"), '\t');
-}
-
 TEST(ReportExport, CellsAreQuotedAndFormulasDisarmed)
 {
     // Quoted when holding the separator, a quote or a line break; quotes doubled.
@@ -146,22 +136,22 @@ TEST(ReportExport, TheFileHoldsOneLinePerRowAndAFailureIsTold)
                                           {"Cash Balance", "100,000.00", "+0.00"},
                                           {"=evil()", "1", ""}};
     CString error;
-    ASSERT_TRUE(WriteReportExport(folder.file("b.csv").c_str(), rows, false, error)) << error.str();
+    ASSERT_TRUE(WriteReportExport(folder.file("b.csv").c_str(), ',', rows, false, error)) << error.str();
     EXPECT_EQ(folder.read("b.csv"),
               "Account Balances,Balances($),Today's Net Chg\nCash Balance,\"100,000.00\",+0.00\n'=evil(),1,\n");
-    ASSERT_TRUE(WriteReportExport(folder.file("b.prn").c_str(), rows, false, error));
+    ASSERT_TRUE(WriteReportExport(folder.file("b.prn").c_str(), ' ', rows, false, error));
     EXPECT_EQ(folder.read("b.prn"), "\"Account Balances\" Balances($) \"Today's Net Chg\"\n\"Cash Balance\" "
                                     "100,000.00 +0.00\n'=evil() 1 \n");
     // Only the header when there is nothing to list.
-    ASSERT_TRUE(WriteReportExport(folder.file("o.txt").c_str(), {{"Entered", "Status"}}, true, error));
+    ASSERT_TRUE(WriteReportExport(folder.file("o.txt").c_str(), '\t', {{"Entered", "Status"}}, true, error));
     EXPECT_EQ(folder.read("o.txt"), "Entered\tStatus\n");
 
     // A file that cannot be written is told and the one that was there stays.
     std::filesystem::create_directory(folder.path() / "taken.csv");
-    EXPECT_FALSE(WriteReportExport(folder.file("taken.csv").c_str(), rows, false, error));
+    EXPECT_FALSE(WriteReportExport(folder.file("taken.csv").c_str(), ',', rows, false, error));
     EXPECT_FALSE(error.IsEmpty());
     EXPECT_TRUE(std::filesystem::is_directory(folder.path() / "taken.csv"));
-    EXPECT_FALSE(WriteReportExport(folder.file("none/x.csv").c_str(), rows, false, error));
+    EXPECT_FALSE(WriteReportExport(folder.file("none/x.csv").c_str(), ',', rows, false, error));
 }
 
 TEST(ReportViewState, TheOrderStatusRecordHoldsLayoutSortFilterLinksAndGrid)

@@ -136,6 +136,69 @@ TEST_F(SendOrdersTest, BadLegsAreRefusedFromEveryCaller)
     EXPECT_EQ(host.messages[0], "Order 2: A Limit order needs a price above 0.");
 }
 
+TEST_F(SendOrdersTest, TextsFromFilesThatAreNoOrderWordsAreRefusedNamingTheField)
+{
+    // What alerts.xml and the saved-orders list may hand over.
+    auto with = [](auto change) {
+        COrderRecord leg = Leg("GE", 0, 10, "Limit", 1);
+        change(leg);
+        return leg;
+    };
+    struct Case {
+        COrderRecord leg;
+        const char* message;
+    };
+    const Case cases[] = {
+        {with([](COrderRecord& l) { l.route = "Auto~symbol=EVIL"; }), "Invalid routing: Auto~symbol=EVIL"},
+        {with([](COrderRecord& l) { l.orderType = "Limit~ordtype=market"; }),
+         "Invalid order type: Limit~ordtype=market"},
+        {with([](COrderRecord& l) { l.expire = "DAY~expire=gtc"; }), "Invalid expiration: DAY~expire=gtc"},
+        {with([](COrderRecord& l) { l.instructions = "AON/DNR~x=1"; }), "Invalid special instructions: AON/DNR~x=1"},
+        {with([](COrderRecord& l) { l.instructions = "None\x01"; }), "Invalid special instructions: None?"},
+        {with([](COrderRecord& l) { l.action = 7; }), "Invalid action: 7"},
+        {with([](COrderRecord& l) {
+             l.expire = "GTC";
+             l.expirationMonth = "1~exyear=2031";
+             l.expirationDay = "2";
+             l.expirationYear = "2030";
+         }),
+         "Invalid good-till date: 1~exyear=2031/2/2030"},
+        {with([](COrderRecord& l) {
+             l.expire = "GTC";
+             l.expirationMonth = "2";
+             l.expirationDay = "30";
+             l.expirationYear = "2030";
+         }),
+         "Invalid good-till date: 2/30/2030"},
+        {with([](COrderRecord& l) { l.price = 0.00004; }),
+         "Invalid price: 4e-05 (above 0, at most 4 decimals)"},
+        {with([](COrderRecord& l) { l.price = 50.12345; }),
+         "Invalid price: 50.12345 (above 0, at most 4 decimals)"},
+    };
+    for (const Case& c : cases) {
+        host.messages.clear();
+        EXPECT_FALSE(SendOrders(kOriginAlert, 1, 0, -1, {c.leg}, 0, {}, nullptr)) << c.message;
+        ASSERT_EQ(host.messages.size(), 1u) << c.message;
+        EXPECT_EQ(host.messages[0], c.message);
+    }
+    EXPECT_TRUE(host.questions.empty());
+    EXPECT_TRUE(host.submissions.empty());
+    // The words of the order forms pass in any case, blanks around them, and so do the
+    // exchanges of the routing list.
+    COrderRecord fine = with([](COrderRecord& l) {
+        l.orderType = " limit";
+        l.expire = "gtc+ext";
+        l.route = "ARCA";
+        l.instructions = "";
+        l.expirationMonth = "06";
+        l.expirationDay = "1";
+        l.expirationYear = "2030";
+        l.price = 50.123;
+    });
+    EXPECT_TRUE(SendOrders(kOriginAlert, 1, 0, -1, {fine}, 0, {}, nullptr));
+    EXPECT_EQ(host.submissions.size(), 1u);
+}
+
 TEST_F(SendOrdersTest, TheBrokersRefusalsAreToldAndTheNextAccountStillGetsTheOrder)
 {
     host.failures["10000001"] = "Insufficient buying power.";

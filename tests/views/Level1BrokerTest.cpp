@@ -293,6 +293,28 @@ TEST_F(Level1FiveHundred, ScreenerShowsOnlyTheSymbolsWhoseFormulaIsTrueAndStopsW
     EXPECT_TRUE(PumpUntil([&] { return m_engine->GetLiveCount() == 0 && m_engine->GetPendingCount() == 0; }, 10000));
 }
 
+TEST_F(Level1BrokerTest, ASymbolTheBrokerDoesNotKnowCountsAsScannedAndIsNamedInTheStatusBar)
+{
+    Level1View* view = m_harness->Open();
+    ASSERT_NE(view, nullptr);
+    const std::vector<CString> stocks = Stocks(3);
+    ASSERT_EQ(stocks.size(), 3u);
+    view->SetScreenerTimes({std::chrono::milliseconds(100), std::chrono::milliseconds(100),
+                            std::chrono::milliseconds(200), std::chrono::milliseconds(1000)});
+    view->StartScreener(stocks[0] + " QQZZX " + stocks[1] + " " + stocks[2], "Last>0");
+    // Three of four symbols have data; the fourth is refused by the broker, and the scan
+    // ends all the same.
+    ASSERT_TRUE(PumpUntil([&] { return view->GetDocument()->GetTitle().Find(", Scan as of ") >= 0; }, 20000))
+        << view->GetDocument()->GetTitle().GetString();
+    EXPECT_EQ(view->Grid().GetRowSymbols(), (std::vector<CString>{stocks[0], stocks[1], stocks[2]}));
+    const std::vector<CString>& messages = m_harness->main->messages;
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages.back(), "Screener: no data for QQZZX (Unknown symbol: QQZZX)");
+    // Told once, not at every pass.
+    PumpFor(1500);
+    EXPECT_EQ(std::count(messages.begin(), messages.end(), messages.back()), 1);
+}
+
 TEST_F(Level1BrokerTest, CustomAndColourFieldsShowFormulaValues)
 {
     Level1View* view = m_harness->Open();

@@ -46,6 +46,8 @@ public:
         if (file.IsEmpty())
             return false;
         chosen = {file};
+        if (fileType > 0)
+            request.filterIndex = fileType;
         return true;
     }
     UINT TrackPopupMenu(CMenu&, CPoint, CWnd*) override { return menuChoice; }
@@ -59,6 +61,7 @@ public:
     std::vector<FileDialogRequest> requests;
     std::vector<CString> opened;
     CString file;
+    int fileType = 0; // the file type chosen with the file (filter index), when not 0
     UINT menuChoice = 0;
 };
 
@@ -84,7 +87,7 @@ public:
     CString GetAccountListText(int, const std::vector<CString>&, int) const override { return {}; }
     int GetCurrentAccount() const override { return 0; }
     void OnRefreshAccountData() override {}
-    void SetMessageText(const char*) override {}
+    void SetMessageText(const char* text) override { messages.emplace_back(text); }
     CDocument* OpenWindowOfKind(int, bool) override { return nullptr; }
     CView* OpenListWindow(UINT, BOOL) override { return nullptr; }
     bool SetupTradeAlert(int, CWnd*) override
@@ -96,6 +99,7 @@ public:
 
     CString symbol;
     std::vector<std::pair<CView*, CString>> broadcasts;
+    std::vector<CString> messages; // status bar texts
 };
 
 class CLevel1Harness {

@@ -186,6 +186,27 @@ TEST_F(Level1ViewTest, ExportWritesTheHeaderAndCellsAsShown)
     EXPECT_EQ(view->GetSymbolsText(), "AAPL +MSFT_012027C300");
 }
 
+TEST_F(Level1ViewTest, ExportDataWritesTheFileTypeChosenInItsDialog)
+{
+    Level1View* view = m_harness->Open();
+    view->Grid().ApplyLayout({{MakeCatalogueColumn(kGridSymbol), 60}, {MakeCatalogueColumn(kGridDescription), 120}});
+    view->InsertSymbols({"AAPL"});
+    Quote("AAPL", 190.5, "Apple, Inc.");
+    // "quotes" typed, "Space Delimited Files" chosen.
+    m_harness->answers->file = CString(m_harness->Path("SpreadSheets/quotes"));
+    m_harness->answers->fileType = 3;
+    view->SendMessage(WM_COMMAND, ID_L1_EXPORT);
+    ASSERT_FALSE(m_harness->answers->requests.empty());
+    EXPECT_EQ(m_harness->answers->requests.back().initialDir, m_harness->settings.GetFilePath("SpreadSheets"));
+    EXPECT_FALSE(std::filesystem::exists(m_harness->Path("SpreadSheets/quotes")));
+    EXPECT_EQ(m_harness->Read("SpreadSheets/quotes.prn"), "Symbol Description\nAAPL \"Apple, Inc.\"\n");
+    // "Excel Comma Delimited Files" chosen.
+    m_harness->answers->file = CString(m_harness->Path("SpreadSheets/quotes"));
+    m_harness->answers->fileType = 1;
+    view->SendMessage(WM_COMMAND, ID_L1_EXPORT);
+    EXPECT_EQ(m_harness->Read("SpreadSheets/quotes.csv"), "Symbol,Description\nAAPL,\"Apple, Inc.\"\n");
+}
+
 TEST_F(Level1ViewTest, SymbolListFilesNameTheWindow)
 {
     Level1View* view = m_harness->Open();

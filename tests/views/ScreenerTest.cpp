@@ -3,6 +3,7 @@
 #include "ViewsTestSupport.h"
 
 #include "broker/session/QuoteFields.h"
+#include "broker/session/SessionMessages.h"
 #include "views/CScreener.h"
 
 #include <mutex>
@@ -76,6 +77,49 @@ TEST_F(ScreenerTest, ShowsTheSymbolsWhoseFormulaIsTrueAndReachesFullProgress)
     ASSERT_TRUE(m_screener.GetLastPassTime(pass));
     EXPECT_EQ(ScreenerTitleSuffix(&m_screener, false), ", Scan as of " + pass.Format("%H:%M:%S") + ", Last>100");
     EXPECT_EQ(ScreenerTitleSuffix(&m_screener, true), ", Scan as of " + pass.Format("%H:%M:%S"));
+}
+
+TEST_F(ScreenerTest, ASymbolTheServerRefusedCountsAsDoneAndIsToldOnce)
+{
+    m_screener.Start("AAA BBB", "Last>100", "D", false);
+    ASSERT_TRUE(Watched("AAA") && Watched("BBB"));
+    Quote("AAA", {{kFieldLast, 150}});
+    ASSERT_TRUE(WaitFor([&] { return m_screener.GetProgress() == 50; }));
+    CString notice;
+    EXPECT_FALSE(m_screener.TakeFailureNotice(notice));
+    // The server does not know BBB: nothing more will come for it.
+    CSymbolRefusedMessage refusal;
+    refusal.m_symbol = "BBB";
+    refusal.m_text = "Unknown symbol: BBB";
+    Store().ApplyRefusal(refusal);
+    ASSERT_TRUE(WaitFor([&] { return m_screener.GetProgress() == 100; }));
+    EXPECT_EQ(m_sink.Last(), std::vector<CString>{"AAA"});
+    ASSERT_TRUE(WaitFor([&] { return m_screener.TakeFailureNotice(notice); }));
+    EXPECT_EQ(notice, "Screener: no data for BBB (Unknown symbol: BBB)");
+    // Later passes with the same failure tell nothing new.
+    const int passes = m_sink.m_progress;
+    ASSERT_TRUE(WaitFor([&] { return m_sink.m_progress > passes + 1; }));
+    EXPECT_FALSE(m_screener.TakeFailureNotice(notice));
+
+    // A refusal of a symbol that has its data changes nothing; data clears a refusal.
+    refusal.m_symbol = "AAA";
+    Store().ApplyRefusal(refusal);
+    CString text;
+    EXPECT_FALSE(Store().GetRefusal("AAA", text));
+    Quote("BBB", {{kFieldLast, 120}});
+    EXPECT_FALSE(Store().GetRefusal("BBB", text));
+    ASSERT_TRUE(WaitFor([&] { return m_sink.Last() == std::vector<CString>{"AAA", "BBB"}; }));
+}
+
+TEST(ScreenerFailureText, NamesFiveSymbolsAtMostWithTheirReasons)
+{
+    EXPECT_EQ(ScreenerFailureText({}), "");
+    EXPECT_EQ(ScreenerFailureText({{"ZZ", "Unknown symbol: ZZ"}, {"QQ", ""}}),
+              "Screener: no data for ZZ (Unknown symbol: ZZ), QQ");
+    std::vector<CScreenerFailure> many;
+    for (const char* s : {"A", "B", "C", "D", "E", "F", "G"})
+        many.push_back({s, "x"});
+    EXPECT_EQ(ScreenerFailureText(many), "Screener: no data for A (x), B (x), C (x), D (x), E (x) and 2 more");
 }
 
 TEST_F(ScreenerTest, AnEmptyListIsScannedAtOnceAndABrokenFormulaPassesNothing)

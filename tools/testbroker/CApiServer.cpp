@@ -225,15 +225,20 @@ bool CApiServer::Start(const std::string& address, uint16_t port, const std::str
     }
     m_server->set_keep_alive_max_count(1000);
     m_server->set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
+        Delay(req.path);
         FaultRule rule;
         if (!TakeFault(req.path, false, rule))
             return httplib::Server::HandlerResponse::Unhandled;
         if (rule.fault == ApiFault::FalseOk) {
             res.set_content(CXmlReply().Ok(), "text/xml");
+        } else if (rule.fault == ApiFault::Unavailable) {
+            res.status = 503;
+            res.set_content("<html><body>Service Unavailable</body></html>", "text/html");
         } else {
             res.status = 500;
             res.set_content("<html><body>Internal Server Error</body></html>", "text/html");
         }
+        RunFaultHook(rule.name);
         return httplib::Server::HandlerResponse::Handled;
     });
 
@@ -287,6 +292,48 @@ void CApiServer::ClearFaults()
 {
     std::lock_guard lock(m_faultLock);
     m_faults.clear();
+    m_delays.clear();
+}
+
+void CApiServer::DelayReplies(const std::string& name, int ms)
+{
+    std::lock_guard lock(m_faultLock);
+    if (ms > 0)
+        m_delays[name] = ms;
+    else
+        m_delays.erase(name);
+}
+
+void CApiServer::SetFaultHook(std::function<void(const std::string&)> hook)
+{
+    std::lock_guard lock(m_faultLock);
+    m_faultHook = std::move(hook);
+}
+
+void CApiServer::RunFaultHook(const std::string& name)
+{
+    std::function<void(const std::string&)> hook;
+    {
+        std::lock_guard lock(m_faultLock);
+        hook = m_faultHook;
+    }
+    if (hook)
+        hook(name);
+}
+
+void CApiServer::Delay(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    int ms = 0;
+    {
+        std::lock_guard lock(m_faultLock);
+        const auto it = m_delays.find(name);
+        if (it == m_delays.end())
+            return;
+        ms = it->second;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
 void CApiServer::HoldHistory(HistoryHold hold)
@@ -322,7 +369,8 @@ bool CApiServer::TakeFault(const std::string& path, bool carriedOut, FaultRule& 
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     std::lock_guard lock(m_faultLock);
     for (auto it = m_faults.begin(); it != m_faults.end(); ++it) {
-        const bool before = it->fault == ApiFault::Refused || it->fault == ApiFault::FalseOk;
+        const bool before =
+            it->fault == ApiFault::Refused || it->fault == ApiFault::FalseOk || it->fault == ApiFault::Unavailable;
         if (it->name != name || before == carriedOut)
             continue;
         rule = *it;
@@ -337,6 +385,7 @@ void CApiServer::BreakReply(const httplib::Request& req, httplib::Response& res)
     FaultRule rule;
     if (!TakeFault(req.path, true, rule))
         return;
+    RunFaultHook(rule.name);
     switch (rule.fault) {
     case ApiFault::ServerError:
         res.status = 500;
@@ -352,6 +401,7 @@ void CApiServer::BreakReply(const httplib::Request& req, httplib::Response& res)
         break;
     case ApiFault::Refused:
     case ApiFault::FalseOk:
+    case ApiFault::Unavailable:
         break;
     }
 }
@@ -458,7 +508,8 @@ void CApiServer::Api(const httplib::Request& req, httplib::Response& res)
 
     std::lock_guard lock(m_core.Lock());
     if (name.ends_with("Trade") || name == "EditOrder")
-        m_core.RecordOrderRequest({name, Param(req, "source"), Param(req, "version"), user, Param(req, "orderstring")});
+        m_core.RecordOrderRequest(
+            {name, Param(req, "source"), Param(req, "version"), user, Param(req, "orderstring"), false, {}, {}});
     Activities activities;
     auto accountOk = [&](const std::string& account) { return m_core.Accounts().Owns(user, account); };
     auto watchlistNotice = [&]() {

@@ -6,6 +6,8 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -26,6 +28,7 @@ enum class ApiFault {
     EmptyOk,     // carried out, but answered <result>OK</result> without the request's element
     Refused,     // not carried out: HTTP 500 at once
     FalseOk,     // not carried out, yet answered <result>OK</result> without the request's element
+    Unavailable, // not carried out: HTTP 503 with an HTML page, before the broker sees the request
 };
 
 // Where history requests wait while a test holds them.
@@ -55,6 +58,11 @@ public:
     // body are kept by CutReply (0: half of it).
     void AddFault(const std::string& name, ApiFault fault, int count = 1, size_t cutAt = 0);
     void ClearFaults();
+    // Requests of the API name are answered that many milliseconds late (0: on time again);
+    // the wait comes before the broker reads the request.
+    void DelayReplies(const std::string& name, int ms);
+    // Called with the request name whenever a fault is applied, before the reply goes out.
+    void SetFaultHook(std::function<void(const std::string&)> hook);
     // Holds history requests at that stage until called again with another one.
     void HoldHistory(HistoryHold hold);
     // Waits until that many history requests are held.
@@ -80,6 +88,9 @@ private:
     bool TakeFault(const std::string& path, bool carriedOut, FaultRule& rule);
     // The fault of a request carried out, applied to its reply.
     void BreakReply(const httplib::Request& req, httplib::Response& res);
+    // Waits the delay set for the request's name, if any.
+    void Delay(const std::string& path);
+    void RunFaultHook(const std::string& name);
     // Waits while history requests are held at this stage.
     void HistoryStage(HistoryHold stage);
 
@@ -91,6 +102,8 @@ private:
     std::atomic<uint64_t> m_keepAlives{0};
     std::mutex m_faultLock;
     std::deque<FaultRule> m_faults;
+    std::map<std::string, int> m_delays;
+    std::function<void(const std::string&)> m_faultHook;
     std::mutex m_holdLock;
     std::condition_variable m_holdChanged;
     HistoryHold m_hold = HistoryHold::None;

@@ -210,7 +210,7 @@ bool CBrokerCore::Image(const std::string& user, int service, const std::string&
     case Service::TimeSales: {
         const SimSymbol* s = m_market.Find(item);
         if (!s) {
-            error = "Unknown symbol: " + item;
+            error = std::string(protocol::kUnknownSymbolPrefix) + item;
             return false;
         }
         if (service == static_cast<int>(Service::Quote))
@@ -289,6 +289,9 @@ std::vector<std::string> CBrokerCore::ActionLog() const
 
 void CBrokerCore::RecordOrderRequest(ReceivedOrderRequest request)
 {
+    request.parsed = ParseOrderString(request.orderString, request.fields, request.parseError);
+    if (!request.parsed)
+        request.fields.clear();
     m_orderRequests.push_back(std::move(request));
     if (m_orderRequests.size() > 1000)
         m_orderRequests.pop_front();

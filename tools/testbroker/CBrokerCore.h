@@ -9,6 +9,7 @@
 #include "tools/testbroker/CStreamServer.h"
 #include "tools/testbroker/CWatchlistStore.h"
 #include "tools/testbroker/ExchangeClock.h"
+#include "tools/testbroker/OrderString.h"
 
 #include <deque>
 #include <mutex>
@@ -44,13 +45,20 @@ struct TestBrokerOptions {
 };
 
 // An order request as it reached the broker: the request name (EquityTrade, EditOrder,
-// ...), the source and version keys and the order string, before it was checked.
+// ...), the source and version keys and the order string as received (before it was
+// checked), and the order string split into its keys. A request a fault turned away
+// before the broker saw it is not recorded.
 struct ReceivedOrderRequest {
     std::string name;
     std::string source;
     std::string version;
     std::string user;
     std::string orderString;
+    // Key to value of the order string; parsed false (with the broker's error text) when it
+    // is no order string (an item without "=", a key twice), and fields then empty.
+    bool parsed = false;
+    std::string parseError;
+    OrderFields fields;
 };
 
 class CBrokerCore {

@@ -29,6 +29,7 @@ Session CSessionTable::Create(const std::string& user, int64_t now)
     s.messageKey = RandomHex();
     s.lastSeen = now;
     m_sessions[s.id] = s;
+    m_issued.insert(m_issued.end(), {s.id, s.token, s.messageKey});
     return s;
 }
 
@@ -80,6 +81,12 @@ size_t CSessionTable::Count() const
 {
     std::lock_guard lock(m_lock);
     return m_sessions.size();
+}
+
+std::vector<std::string> CSessionTable::Issued() const
+{
+    std::lock_guard lock(m_lock);
+    return m_issued;
 }
 
 }  // namespace qx::testbroker

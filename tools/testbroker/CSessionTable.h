@@ -8,6 +8,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace qx::testbroker {
 
@@ -33,6 +34,8 @@ public:
     // Forgets every session (a restart of the broker).
     void Clear();
     size_t Count() const;
+    // Every session id, stream token and history key handed out so far.
+    std::vector<std::string> Issued() const;
 
 private:
     std::string RandomHex();
@@ -40,6 +43,7 @@ private:
     mutable std::mutex m_lock;
     std::mt19937_64 m_rng;
     std::map<std::string, Session> m_sessions;
+    std::vector<std::string> m_issued;
 };
 
 }  // namespace qx::testbroker

@@ -199,6 +199,14 @@ void CTestBroker::FailReplies(const std::string& name, ApiFault fault, int count
 {
     m_api->AddFault(name, fault, count, cutAt);
 }
+void CTestBroker::DelayReplies(const std::string& name, int ms)
+{
+    m_api->DelayReplies(name, ms);
+}
+void CTestBroker::OnFault(std::function<void(const std::string&)> hook)
+{
+    m_api->SetFaultHook(std::move(hook));
+}
 void CTestBroker::HoldHistory(HistoryHold hold) { m_api->HoldHistory(hold); }
 bool CTestBroker::WaitForHeldHistory(size_t count, int timeoutMs) const
 {
@@ -260,6 +268,8 @@ void CTestBroker::SetPassword(const std::string& password)
 
 uint64_t CTestBroker::KeepAliveCount() const { return m_api->KeepAliveCount(); }
 size_t CTestBroker::SessionCount() const { return m_core->Sessions().Count(); }
+
+std::vector<std::string> CTestBroker::IssuedSecrets() const { return m_core->Sessions().Issued(); }
 
 std::vector<Account> CTestBroker::Accounts() const
 {

@@ -17,6 +17,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -83,6 +84,12 @@ public:
     void SetPassword(const std::string& password);
     // The next count requests of an API name, or "history", get a broken reply (CApiServer.h).
     void FailReplies(const std::string& name, ApiFault fault, int count = 1, size_t cutAt = 0);
+    // Requests of the API name wait that many milliseconds before the broker reads them (0:
+    // no more); a broker slow to answer.
+    void DelayReplies(const std::string& name, int ms);
+    // Called (on a server thread) with the request name whenever a fault of FailReplies is
+    // applied; a test makes something happen at the broker meanwhile. Empty: none.
+    void OnFault(std::function<void(const std::string&)> hook);
     // History requests wait at that stage (before their bars are read, or with the reply made)
     // until released with HistoryHold::None.
     void HoldHistory(HistoryHold hold);
@@ -92,6 +99,8 @@ public:
     void SetHistoryMarks(bool on);
     uint64_t KeepAliveCount() const;
     size_t SessionCount() const;
+    // Every session id, stream token and history key the broker handed out.
+    std::vector<std::string> IssuedSecrets() const;
 
     // Accounts.
     std::vector<Account> Accounts() const;
@@ -101,7 +110,11 @@ public:
     std::vector<std::string> ActionLog() const;
     // The user's watch lists as the server keeps them.
     std::vector<Watchlist> Watchlists() const;
-    // The order requests received (placed, saved and edited orders), oldest first.
+    // The order requests received (placed, saved and edited orders), oldest first, each
+    // with its order string as received and split into keys (see ReceivedOrderRequest):
+    //   auto requests = broker.OrderRequests();
+    //   EXPECT_EQ(requests.back().fields.at("price"), "50.123");
+    // At most the last 1000 are kept; ClearOrderRequests forgets them.
     std::vector<ReceivedOrderRequest> OrderRequests() const;
     void ClearOrderRequests();
     // Places (or with save, saves) an order of the user as an order request would; the

@@ -3,6 +3,7 @@
 #include "broker/session/CSessionManager.h"
 #include "common/services/CAppSettings.h"
 #include "common/windows/CCommonDoc.h"
+#include "common/windows/ExportFileDialog.h"
 #include "common/windows/FontInfoConvert.h"
 #include "common/windows/IWorkstationFrame.h"
 #include "common/windows/ShellIds.h"
@@ -154,23 +155,17 @@ void CReportView::UpdateListField(const CReportListCtrl& list, CCmdUI* ui, int f
 
 void CReportView::ExportRows(const std::vector<CExportRow>& rows, bool blankBeforePlus)
 {
-    CFileDialog dialog(FALSE, nullptr, nullptr, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY,
-                       "Excel Comma Delimited Files (*.csv)|*.csv|Tab Delimited Files (*.txt)|*.txt|Space Delimited "
-                       "Files (*.prn)|*.prn||",
-                       this);
-    const CAppSettings* settings = CAppSettings::Instance();
-    if (settings)
-        dialog.m_request.initialDir = settings->GetFilePath("SpreadSheets");
-    if (dialog.DoModal() != IDOK)
+    CExportTarget target;
+    if (!ChooseExportFile(this, target))
         return;
-    const CString path = dialog.GetPathName();
     CString error;
-    if (!WriteReportExport(path, rows, blankBeforePlus, error)) {
-        ShowMessage("Error exporting data to " + path + ": " + error);
+    if (!WriteReportExport(target.path, target.separator, rows, blankBeforePlus, error)) {
+        ShowMessage("Error exporting data to " + target.path + ": " + error);
         return;
     }
+    const CAppSettings* settings = CAppSettings::Instance();
     if (settings && settings->m_bViewExportData)
-        CUiResponder::Current().OpenExternal(path);
+        CUiResponder::Current().OpenExternal(target.path);
 }
 
 void CReportView::BroadcastSymbol(const CString& symbol)

@@ -94,9 +94,10 @@ void CColumnWizardDlg::ReplaceDefinition(int index, const CCustomColumn& column)
 bool CColumnWizardDlg::EditDefinition(CCustomColumn& column)
 {
     if (m_nKind == kColorFields) {
-        CPropertySheet sheet("Color Column Properties", this);
+        // The page outlives the sheet that shows it.
         ColorRulePage page(IDD_COLOR_FIELD, column.m_rules, column.m_name, column.m_text,
                            column.m_value > 0 ? column.m_value : kDefaultBoxes);
+        CPropertySheet sheet("Color Column Properties", this);
         sheet.AddPage(&page);
         if (sheet.DoModal() != IDOK)
             return false;
@@ -162,8 +163,9 @@ void CColumnWizardDlg::OnOK()
 
 void CColumnWizardDlg::OnCancel()
 {
+    // The definitions changed as they were edited: columns.dat follows as the wizard closes.
     CAppSettings* settings = CAppSettings::Instance();
-    if (settings && settings->m_bSaveAtOnce && m_bLoaded)
+    if (settings && m_bLoaded)
         settings->SaveColumns();
     EndDialog(IDCANCEL);
 }

@@ -884,8 +884,7 @@ void CListCtrlEx::EditNotes(int index)
     if (dlg.DoModal() != IDOK)
         return;
     settings->m_notes.SetAt(symbol, dlg.m_text); // an empty text removes the note
-    if (settings->m_bSaveAtOnce)
-        settings->SaveNotes();
+    settings->SaveNotes();
     Invalidate();
 }
 

@@ -307,9 +307,10 @@ const CMessageMap& ColumnAlertsDlg::GetMessageMap() const
 
 bool RunColumnPropertiesSheet(CGridColumn& column, CWnd* parent)
 {
-    CPropertySheet sheet("Column Properties", parent);
+    // The pages outlive the sheet that shows them.
     if (column.IsColorField()) {
         ColorRulePage page(IDD_COLOR_FIELD, column.rules, column.name, column.formula, column.barCount);
+        CPropertySheet sheet("Column Properties", parent);
         sheet.AddPage(&page);
         if (sheet.DoModal() != IDOK)
             return false;
@@ -322,6 +323,7 @@ bool RunColumnPropertiesSheet(CGridColumn& column, CWnd* parent)
     ColumnPropertiesDlg properties(column.alignment, column.fixedDecimals, column.decimals);
     ColumnAlertsDlg alerts(column.alerts);
     ColorRulePage rules(IDD_COLOR_RULES, column.rules);
+    CPropertySheet sheet("Column Properties", parent);
     sheet.AddPage(&properties);
     if (column.IsCustom())
         sheet.AddPage(&alerts);

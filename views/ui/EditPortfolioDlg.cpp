@@ -311,8 +311,9 @@ void EditPortfolioDlg::OnPositionDown()
 
 void EditPortfolioDlg::OnOK()
 {
+    // Every edit took effect as it was made: portfolios.dat follows as the manager closes.
     CAppSettings* settings = CAppSettings::Instance();
-    if (settings && settings->m_bSaveAtOnce && m_bLoaded)
+    if (settings && m_bLoaded)
         settings->SavePortfolios();
     EndDialog(IDOK);
 }

@@ -2,6 +2,7 @@
 
 #include "alerts/CAlertSetup.h"
 #include "alerts/ui/CTradeAlertSetupDlg.h"
+#include "common/services/CAppSettings.h"
 
 namespace {
 
@@ -47,5 +48,7 @@ bool RunAlertWizard(CWnd* parent, const CString& symbol)
     if (dlg.DoModal() != IDOK)
         return false;
     CreateAlertsFromSetup(dlg, nullptr);
+    if (CAppSettings* settings = CAppSettings::Instance())
+        settings->SaveAlerts();
     return true;
 }

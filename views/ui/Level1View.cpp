@@ -6,6 +6,7 @@
 #include "broker/session/CWatchlistListHandle.h"
 #include "common/services/CAppSettings.h"
 #include "common/windows/CCommonDoc.h"
+#include "common/windows/ExportFileDialog.h"
 #include "common/windows/CEnterTitleDlg.h"
 #include "common/windows/CSymbolsDlg.h"
 #include "common/windows/IWorkstationFrame.h"
@@ -456,6 +457,11 @@ bool Level1View::SaveSymbolList(const CString& path)
 
 bool Level1View::ExportData(const CString& path)
 {
+    return ExportData(path, ExportSeparatorForPath(path));
+}
+
+bool Level1View::ExportData(const CString& path, char separator)
+{
     std::vector<CString> header;
     const int count = m_grid.GetColumnCount();
     std::vector<int> order(static_cast<size_t>(count));
@@ -472,7 +478,7 @@ bool Level1View::ExportData(const CString& path)
         rows.push_back(std::move(cells));
     }
     CString error;
-    if (!WriteExportFile(path, header, rows, error)) {
+    if (!WriteExportFile(path, separator, header, rows, error)) {
         Tell(error);
         return false;
     }
@@ -623,6 +629,10 @@ void Level1View::OnScreenerProgress()
 LRESULT Level1View::OnScreenerChanged(WPARAM, LPARAM)
 {
     UpdateTitle();
+    CString failures;
+    if (m_screener.TakeFailureNotice(failures))
+        if (IWorkstationFrame* frame = GetWorkstationFrame())
+            frame->SetMessageText(failures);
     return 0;
 }
 
@@ -949,12 +959,9 @@ void Level1View::OnCopySymbols()
 
 void Level1View::OnExport()
 {
-    const CString path = ChooseFile(false, "SpreadSheets",
-                                    "Excel Comma Delimited Files (*.csv)|*.csv|Tab Delimited Files (*.txt)|*.txt|Space "
-                                    "Delimited Files (*.prn)|*.prn||",
-                                    "csv");
-    if (!path.IsEmpty())
-        ExportData(path);
+    CExportTarget target;
+    if (ChooseExportFile(this, target))
+        ExportData(target.path, target.separator);
 }
 
 void Level1View::OnGrid()

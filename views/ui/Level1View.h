@@ -57,6 +57,7 @@ public:
     void InsertSymbols(const std::vector<CString>& symbols);
     bool SaveSymbolList(const CString& path);
     bool ExportData(const CString& path);
+    bool ExportData(const CString& path, char separator);
     CString GetSymbolsText() const;
     void SetUserTitle(const CString& title);
     void SetGridLines(bool on);

@@ -1,10 +1,12 @@
 // Formulas against the in-process test broker: alert formulas on live quotes and the
-// poll, a moving-average crossover over the broker's daily bars, formulas that come and go
+// poll, a moving-average crossover over the broker's daily bars, grid cells and screeners
+// whose inputs read bars back in their own interval, formulas that come and go
 // while quotes stream, and a colour field's daily bars on the trading calendar.
 #include "FormulaTestSupport.h"
 
 #include "analytics/series/CPriceSeries.h"
 #include "analytics/series/CSessionSeriesServices.h"
+#include "analytics/series/ISeriesServices.h"
 #include "analytics/series/SeriesHooks.h"
 #include "analytics/series/SeriesTime.h"
 #include "broker/session/CSessionManager.h"
@@ -309,4 +311,132 @@ TEST(FormulaOnTheTradingCalendar, AColourFieldsDailyBarsAllHaveValuesBeforeTheSe
     }
     session.Stop();
     SetPriceSeriesHooks({});
+}
+
+namespace {
+
+// Grid cells and screeners just before noon of a weekday, with the broker's market standing
+// still but for the tests' trades: their inputs read their offset back in their own interval.
+class FormulaOffsetTest : public qx::testsupport::CSeriesBrokerTest {
+protected:
+    static constexpr int kSecondsBeforeNoon = 25;
+    FormulaOffsetTest() : CSeriesBrokerTest(true, kSecondsBeforeNoon) {}
+
+    void SetUp() override
+    {
+        CSeriesBrokerTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        m_broker->PauseSimulation(true);
+        // The last trade of the five minutes before noon.
+        m_beforeNoonPrice = std::round((m_broker->Symbol("IBM")->last - 0.25) * 16) / 16;
+        ASSERT_TRUE(m_broker->InjectTrade("IBM", m_beforeNoonPrice, 100));
+        m_tradedBeforeNoon = GetSeriesServices().GetExchangeTime().GetHour() < 12;
+        m_engine = std::make_unique<CRunningEngine>();
+        const CTime now = GetSeriesServices().GetExchangeTime();
+        m_today = qx::testbroker::DaysFromDate(now.GetYear(), now.GetMonth(), now.GetDay());
+    }
+
+    void TearDown() override
+    {
+        m_engine.reset();
+        CSeriesBrokerTest::TearDown();
+    }
+
+    // A trade at a price that a float and four decimals hold exactly; true once the session's quote shows it.
+    bool Trade(const std::string& symbol, double price)
+    {
+        price = std::round(price * 16) / 16;
+        if (!m_broker->WaitForSubscription(kServiceQuote, symbol, 30000) || !m_broker->InjectTrade(symbol, price, 100))
+            return false;
+        return WaitUntil([&] {
+            CSeriesQuote quote;
+            return GetSeriesServices().LookupQuote(CString(symbol.c_str()), quote) && quote.last == price;
+        });
+    }
+
+    // The broker's closes of its trading days before today, oldest first.
+    std::vector<double> ClosesBeforeToday(const std::string& symbol, int days) const
+    {
+        const auto profile = m_broker->Symbol(symbol)->profile;
+        std::vector<double> closes;
+        for (const auto& day : qx::testbroker::CHistoryGenerator().Days(profile, m_today - 3 * days, m_today - 1))
+            closes.push_back(day.close);
+        closes.erase(closes.begin(), closes.end() - days);
+        return closes;
+    }
+
+    // A formula as a grid cell (mode 1) or a screener (mode 4) of daily bars makes it.
+    std::unique_ptr<CFormula> Cell(const char* text, int mode, const std::string& symbol)
+    {
+        auto formula = MakeFormula(text, mode, symbol.c_str(), nullptr, "D", 1, 0);
+        EXPECT_TRUE(formula->IsResolved()) << text;
+        EXPECT_TRUE(WaitUntil([&] { return !formula->IsWaitingForData(); })) << text;
+        return formula;
+    }
+
+    std::unique_ptr<CRunningEngine> m_engine;
+    int64_t m_today = 0;
+    double m_beforeNoonPrice = 0;
+    bool m_tradedBeforeNoon = false;
+};
+
+} // namespace
+
+TEST_F(FormulaOffsetTest, ScreenerOfLastAboveYesterdaysCloseMatchesTheBrokersPreviousCloses)
+{
+    std::vector<std::string> symbols;
+    for (const std::string& s : m_broker->Symbols()) {
+        const auto sim = m_broker->Symbol(s);
+        if (sim->kind == qx::testbroker::SymbolKind::Stock && sim->profile.baseVolume > 0 && symbols.size() < 8)
+            symbols.push_back(s);
+    }
+    ASSERT_EQ(8u, symbols.size());
+    std::vector<std::unique_ptr<CFormula>> screens;
+    for (const std::string& s : symbols)
+        screens.push_back(Cell("Last>Bar[Close,D,1]", 4, s));
+    // Five up on the day, three down.
+    for (size_t i = 0; i < symbols.size(); ++i) {
+        const double previous = ClosesBeforeToday(symbols[i], 1).back();
+        ASSERT_TRUE(Trade(symbols[i], previous * (i % 3 == 1 ? 0.98 : 1.02))) << symbols[i];
+    }
+    std::set<std::string> expected, passed;
+    for (size_t i = 0; i < symbols.size(); ++i) {
+        const auto sim = m_broker->Symbol(symbols[i]);
+        if (sim->last > qx::testbroker::CHistoryGenerator().PreviousClose(sim->profile, m_today))
+            expected.insert(symbols[i]);
+        if (screens[i]->Evaluate(nullptr, 0, -1))
+            passed.insert(symbols[i]);
+    }
+    EXPECT_EQ(5u, expected.size());
+    EXPECT_EQ(expected, passed);
+}
+
+TEST_F(FormulaOffsetTest, OffsetsReadBackInTheirOwnInterval)
+{
+    ASSERT_TRUE(m_tradedBeforeNoon) << "the test started too late for its clock";
+    ASSERT_TRUE(WaitUntil([] { return GetSeriesServices().GetExchangeTime().GetHour() >= 12; }, 30s));
+    const std::string symbol = "IBM";
+    const std::vector<double> closes = ClosesBeforeToday(symbol, 10);
+    double average = 0;
+    for (double c : closes)
+        average += c / 10;
+    const char* const texts[] = {"Bar[Close,D]",   "Bar[Close,D,1]", "Bar[Close,D,2]", "MovingAverage[MA,Close,10,0,D,1]",
+                                 "Bar[Close,5]",   "Bar[Close,5,1]"};
+    std::vector<std::pair<int, std::unique_ptr<CFormula>>> cells;
+    for (int mode : {1, 4})
+        for (const char* text : texts)
+            cells.emplace_back(mode, Cell(text, mode, symbol));
+    // The first trade of the five minutes from noon.
+    const double price = std::round((m_broker->Symbol(symbol)->last + 0.5) * 16) / 16;
+    ASSERT_TRUE(Trade(symbol, price));
+    const double expected[] = {price, closes[9], closes[8], average, price, m_beforeNoonPrice};
+    for (size_t i = 0; i < cells.size(); ++i) {
+        const size_t k = i % std::size(texts);
+        CFormula& formula = *cells[i].second;
+        double value = -1;
+        WaitUntil([&] { return formula.Evaluate(&value, 0, -1) && std::fabs(value - expected[k]) < 1e-9; }, 5s);
+        ASSERT_TRUE(formula.Evaluate(&value, 0, -1)) << texts[k] << " in mode " << cells[i].first;
+        EXPECT_NEAR(expected[k], value, 1e-9) << texts[k] << " in mode " << cells[i].first;
+    }
 }

@@ -1,7 +1,10 @@
 // Alerts in the running workstation: alerts.xml loaded before the windows, activated after
-// login, fired by the market and shown by the main frame, saved at exit; fills of orders
+// login, fired by the market and shown in their popup, saved at exit; fills of orders
 // shown as notifications; the session's order questions asked through message boxes.
 #include "ShellBrokerFixture.h"
+
+#include "alerts/ui/CAlertPopupDlg.h"
+#include "tests/trading/ui/UiDriving.h"
 
 #include "alerts/CAlertBook.h"
 #include "alerts/COrderFillAlert.h"
@@ -67,30 +70,40 @@ TEST_F(AlertWorkstation, StoredPriceAlertFiresOnceIsShownAndIsSavedTriggered)
     ASSERT_TRUE(Start(app));
     CAlertBook* book = CAlertBook::Instance();
     ASSERT_NE(book, nullptr);
-    ASSERT_EQ(book->m_alerts.size(), 1u);
-    CAlert& alert = *book->m_alerts[0];
+    ASSERT_EQ(book->Count(), 1u);
+    CAlert& alert = *book->At(0);
     ASSERT_TRUE(PumpUntil([&] { return app.IsAlertActivationDone(); }));
     ASSERT_TRUE(m_broker->WaitForSubscription(0, "IBM", 5000));
 
+    // Every popup is read and dismissed as it comes.
+    auto popups = std::make_shared<std::vector<CString>>();
+    const std::function<bool(QWidget*)> dismiss = [popups](QWidget* w) {
+        auto* popup = dynamic_cast<CAlertPopupDlg*>(CWnd::FromWidget(w));
+        if (!popup)
+            return false;
+        popups->push_back(popup->GetWindowText() + "|" + uitest::Text(*popup, IDC_POPUP_CONDITION) + "|" +
+                          uitest::Text(*popup, IDC_POPUP_PRICE));
+        uitest::Click(*popup, IDCANCEL);
+        return true;
+    };
     ASSERT_TRUE(m_broker->InjectTrade("IBM", 499.0, 100));
     PumpFor(200);
     EXPECT_EQ(alert.GetTriggerState(), 0);
-    EXPECT_EQ(FindBox("Alert"), nullptr);
 
+    uitest::WhenModal(dismiss);
     ASSERT_TRUE(m_broker->InjectTrade("IBM", 501.5, 100));
-    ASSERT_TRUE(PumpUntil([&] { return FindBox("Alert") != nullptr; }));
-    const RecordedBox* shown = FindBox("Alert");
-    EXPECT_NE(shown->text.Find("IBM"), -1) << shown->text.str();
-    EXPECT_NE(shown->text.Find("501.50"), -1) << shown->text.str();
+    ASSERT_TRUE(PumpUntil([&] { return !popups->empty(); }));
+    EXPECT_EQ(popups->front(), "Alert - IBM|Last >= 500|Price: 501.50");
     EXPECT_EQ(alert.GetTriggerState(), 1);
     ASSERT_EQ(alert.GetHistory().size(), 1u);
     EXPECT_DOUBLE_EQ(alert.GetHistory()[0].m_price, 501.5);
+    EXPECT_NE(app.MainFrame()->GetTrayIcon().GetLastBalloonText().Find("501.50"), -1);
 
     // Triggered: later quotes show nothing more.
+    uitest::WhenModal(dismiss, 100);
     ASSERT_TRUE(m_broker->InjectTrade("IBM", 510.0, 100));
-    PumpFor(300);
-    EXPECT_EQ(std::count_if(m_boxes.begin(), m_boxes.end(), [](const RecordedBox& b) { return b.caption == "Alert"; }),
-              1);
+    PumpFor(600);
+    EXPECT_EQ(popups->size(), 1u);
 
     CloseAndExit(app);
     const std::string saved = m_home.Read("alerts.xml");
@@ -135,17 +148,28 @@ TEST_F(AlertWorkstation, AlertDeletedBeforeItsDeliveryIsNotShownAndLateNotificat
     ASSERT_TRUE(Start(app));
     CAlertBook* book = CAlertBook::Instance();
     ASSERT_NE(book, nullptr);
-    book->m_alerts.push_back(std::make_unique<CPriceAlert>());
-    CAlert* alert = book->m_alerts.back().get();
+    const AlertId id = book->Add(std::make_unique<CPriceAlert>());
+    CAlert* alert = book->At(book->Count() - 1);
     alert->m_symbol = "IBM";
     IAlertHost* host = GetAlertHost();
     ASSERT_NE(host, nullptr);
+    auto shown = std::make_shared<int>(0);
+    uitest::WhenModal(
+        [shown](QWidget* w) {
+            auto* popup = dynamic_cast<CAlertPopupDlg*>(CWnd::FromWidget(w));
+            if (popup) {
+                ++*shown;
+                uitest::Click(*popup, IDCANCEL);
+            }
+            return popup != nullptr;
+        },
+        100);
     host->DeliverAlert(std::make_unique<CAlertEvent>(), alert);
-    book->m_alerts.pop_back();  // deleted by the user before the main frame gets to it
+    book->Remove(id);  // deleted by the user before the main frame gets to it
     host->DeliverAlert(nullptr, new COrderFillAlert("IBM", "Bought 5 IBM @ 1.00"));
     ASSERT_TRUE(PumpUntil([&] { return app.MainFrame()->GetTrayIcon().GetLastBalloonText() == "Bought 5 IBM @ 1.00"; }));
     PumpFor(100);
-    EXPECT_EQ(FindBox("Alert"), nullptr);
+    EXPECT_EQ(*shown, 0);
     EXPECT_EQ(app.MainFrame()->GetAlertQueueSize(), 0u);
 
     CloseAndExit(app);

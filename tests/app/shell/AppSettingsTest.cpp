@@ -12,6 +12,8 @@
 
 #include <filesystem>
 
+#include <sys/resource.h>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -93,6 +95,32 @@ std::string FileStartingWith(const TempFolder& folder, const std::string& prefix
         if (entry.path().filename().string().rfind(prefix, 0) == 0)
             return entry.path().filename().string();
     return {};
+}
+
+TEST(AppSettings, ANotesFileLongerThanTheReaderTakesIsSetAsideWithoutBeingRead)
+{
+    auto peakKb = [] {
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        return usage.ru_maxrss;
+    };
+    TempFolder folder;
+    folder.write("notes.xml", "<Notes>");
+    fs::resize_file(folder.path() / "notes.xml", 300u << 20); // sparse: no disk, no time
+    CAppSettings s;
+    CRecordingNotifier r;
+    s.SetNotifier(&r);
+    s.SetWorkingDirectory(CString(folder.path().string()));
+    const long before = peakKb();
+    s.LoadAll();
+    EXPECT_LT(peakKb() - before, 64 * 1024) << "kB more at the peak";
+    ASSERT_EQ(r.messages.size(), 1u);
+    const std::string kept = FileStartingWith(folder, "notes.xml.damaged-");
+    ASSERT_FALSE(kept.empty());
+    EXPECT_EQ(r.messages[0], ("Error reading file notes.xml: XML text of 314572800 bytes is longer than the limit of "
+                              "16777216 bytes. It is kept as " +
+                              kept + "; the program starts with no notes and saves a new notes.xml.")
+                                 .c_str());
 }
 
 TEST(AppSettings, DamagedFilesAreSetAsideAndTooNewOnesNeverOverwritten)
@@ -231,6 +259,43 @@ TEST(AppSettings, ProfileKeepsValuesAndNeverThePasswordInClear)
     EXPECT_EQ(t.m_emailPassword, "hunter2");
     EXPECT_EQ(t.m_emailUser, "me");
     EXPECT_TRUE(t.m_bViewExportData);
+}
+
+TEST(AppSettings, TheProfileIsWrittenOnceAtOnceAndAFailureIsTold)
+{
+    TempFolder folder;
+    const std::string path = folder.file("profile.ini");
+    CProfile profile(path.c_str());
+    CAppSettings s;
+    CRecordingNotifier r;
+    s.SetNotifier(&r);
+    s.m_nStockShares = 300;
+    // Without an application profile there is nothing to write to.
+    SetAppProfile(nullptr);
+    EXPECT_TRUE(s.SaveProfileNow());
+    EXPECT_FALSE(std::filesystem::exists(path));
+    SetAppProfile(&profile);
+    EXPECT_TRUE(s.SaveProfileNow());
+    CProfile reread(path.c_str());
+    EXPECT_EQ(reread.GetProfileInt("Settings", "StockShares", 0), 300);
+    EXPECT_TRUE(r.messages.empty());
+
+    // Writes inside a batch wait for its end, and nested batches for the outermost.
+    profile.BeginBatch();
+    profile.BeginBatch();
+    profile.WriteProfileInt("Settings", "StockShares", 400);
+    EXPECT_TRUE(profile.EndBatch());
+    EXPECT_EQ(CProfile(path.c_str()).GetProfileInt("Settings", "StockShares", 0), 300);
+    EXPECT_TRUE(profile.EndBatch());
+    EXPECT_EQ(CProfile(path.c_str()).GetProfileInt("Settings", "StockShares", 0), 400);
+
+    // A folder that is gone: the user is told which file and why.
+    CProfile lost("/nonexistent-qx-folder/sub/profile.ini");
+    SetAppProfile(&lost);
+    EXPECT_FALSE(s.SaveProfileNow());
+    ASSERT_EQ(r.messages.size(), 1u);
+    EXPECT_EQ(r.messages[0], "Error writing file \"profile.ini\" (2)");
+    SetAppProfile(nullptr);
 }
 
 TEST(AppSettings, ScrambleIsReversibleAndRejectsForeignText)

@@ -4,6 +4,7 @@
 
 #include "app/shell/CMainFrame.h"
 #include "app/shell/CWebUpdate.h"
+#include "app/shell/CWebUpdateFileName.h"
 #include "app/shell/CWorkstationApp.h"
 #include "common/services/CAppSettings.h"
 #include "common/windows/ShellIds.h"
@@ -108,6 +109,25 @@ TEST(CommandLine, OptionsWithAndWithoutEqualsAndTheirErrors)
     EXPECT_EQ(error, "Unknown option --colour.");
     EXPECT_FALSE(bad.Parse({"--home"}, &error));
     EXPECT_EQ(error, "The option --home needs a value.");
+}
+
+TEST(WebUpdate, FileNamesOfHostileUrlsStayInTheirFolder)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"https://h/update/QuorvantelixSetup.bin?v=2#x", "QuorvantelixSetup.bin"},
+        {"https://h/update/..", "QxUpdate.bin"},
+        {"https://h/update/../../.bashrc", "bashrc"},
+        {"https://h/a\\..\\..\\evil.sh", "evil.sh"},
+        {"https://h/a/..%2F..%2Fetc%2Fpasswd", "2F..2Fetc2Fpasswd"},
+        {"https://h/ok\x7f\x01\x1bname", "okname"},
+        {"https://h/C:evil.exe", "Cevil.exe"},
+        {"https://h/\xc3\xa9t\xc3\xa9 setup.bin", "tsetup.bin"},
+        {"https://h/", "QxUpdate.bin"},
+        {"", "QxUpdate.bin"},
+    };
+    for (const auto& [url, name] : cases)
+        EXPECT_EQ(FileNameOfUrl(url), name) << url;
+    EXPECT_EQ(FileNameOfUrl("https://h/" + CString(std::string(300, 'a').c_str())), CString(std::string(128, 'a').c_str()));
 }
 
 TEST(WebUpdate, DownloadsIntoTempUnderASafeNameAndRefusesOtherSchemes)

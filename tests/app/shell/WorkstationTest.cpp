@@ -21,6 +21,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QImage>
 #include <QMenu>
@@ -471,55 +472,87 @@ TEST_F(BrokerFixture, FontsAndColorsCommandsReachEveryOpenWindowAndAreKept)
 }
 
 #ifdef QX_WORKSTATION_EXE
+namespace {
+
+// The real program, offscreen, logged in to the test broker; its standard output and
+// error go to files when named.
+class RealProgram {
+public:
+    RealProgram(const ScratchFolder& home, const std::string& password, const std::string& out = "",
+                const std::string& err = "")
+    {
+        const std::string exe = QX_WORKSTATION_EXE;
+        std::vector<std::string> args = {exe, "--home", home.Path().GetString(), "--user", "demo", "--password",
+                                         password};
+        std::vector<char*> argv;
+        for (std::string& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        std::vector<std::string> env = {"QT_QPA_PLATFORM=offscreen"};
+        for (char** e = environ; *e; ++e)
+            if (std::strncmp(*e, "QT_QPA_PLATFORM=", 16) != 0)
+                env.emplace_back(*e);
+        std::vector<char*> envp;
+        for (std::string& e : env)
+            envp.push_back(e.data());
+        envp.push_back(nullptr);
+        posix_spawn_file_actions_t files;
+        ::posix_spawn_file_actions_init(&files);
+        if (!out.empty())
+            ::posix_spawn_file_actions_addopen(&files, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (!err.empty())
+            ::posix_spawn_file_actions_addopen(&files, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        m_started = ::posix_spawn(&m_child, exe.c_str(), &files, nullptr, argv.data(), envp.data()) == 0;
+        ::posix_spawn_file_actions_destroy(&files);
+    }
+    ~RealProgram()
+    {
+        if (m_started && !m_ended) {
+            ::kill(m_child, SIGKILL);
+            Wait(10000);
+        }
+    }
+    bool Started() const { return m_started; }
+    bool Signal(int signal) { return ::kill(m_child, signal) == 0; }
+    // Waits for the end; false when the program still runs.
+    bool Wait(int timeoutMs)
+    {
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < timeoutMs) {
+            if (::waitpid(m_child, &m_status, WNOHANG) == m_child)
+                return m_ended = true;
+            ::usleep(20000);
+        }
+        return false;
+    }
+    int Status() const { return m_status; }
+
+private:
+    pid_t m_child = -1;
+    bool m_started = false;
+    bool m_ended = false;
+    int m_status = 0;
+};
+
+} // namespace
+
 // The real program, logged in to the test broker, ends on SIGTERM through its normal
 // exit: user files and the profile written, the session logged out, exit status 0.
 TEST_F(BrokerFixture, TerminationSignalEndsTheProgramWithItsNormalExit)
 {
     ASSERT_TRUE(std::filesystem::exists(QX_WORKSTATION_EXE));
-    const std::string exe = QX_WORKSTATION_EXE;
-    const std::string home = m_home.Path().GetString();
-    std::vector<std::string> args = {exe, "--home", home, "--user", "demo", "--password", "demo"};
-    std::vector<char*> argv;
-    for (std::string& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    std::vector<std::string> env = {"QT_QPA_PLATFORM=offscreen"};
-    for (char** e = environ; *e; ++e)
-        if (std::strncmp(*e, "QT_QPA_PLATFORM=", 16) != 0)
-            env.emplace_back(*e);
-    std::vector<char*> envp;
-    for (std::string& e : env)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-
-    pid_t child = -1;
-    ASSERT_EQ(::posix_spawn(&child, exe.c_str(), nullptr, nullptr, argv.data(), envp.data()), 0);
-    auto waitChild = [&](int timeoutMs, int& status) {
-        QElapsedTimer t;
-        t.start();
-        while (t.elapsed() < timeoutMs) {
-            const pid_t r = ::waitpid(child, &status, WNOHANG);
-            if (r == child)
-                return true;
-            ::usleep(20000);
-        }
-        return false;
-    };
-    int status = 0;
-    // Logged in and streaming: the program runs.
-    const bool running = m_broker->WaitForStreamConnections(1, 60000);
-    if (!running) {
-        ::kill(child, SIGKILL);
-        waitChild(10000, status);
-        FAIL() << "the program did not log in";
-    }
+    RealProgram program(m_home, "demo");
+    ASSERT_TRUE(program.Started());
+    // Logged in, streaming and past the login dialogs (the profile names the user as the
+    // login ends): the program runs.
+    ASSERT_TRUE(m_broker->WaitForStreamConnections(1, 60000)) << "the program did not log in";
+    ASSERT_TRUE(PumpUntil([&] { return m_home.Read("profile.ini").find("UserName=demo") != std::string::npos; },
+                          20000));
     EXPECT_FALSE(std::filesystem::exists(m_home.File("gui.dat")));
-    ASSERT_EQ(::kill(child, SIGTERM), 0);
-    if (!waitChild(60000, status)) {
-        ::kill(child, SIGKILL);
-        waitChild(10000, status);
-        FAIL() << "the program did not end on SIGTERM";
-    }
+    ASSERT_TRUE(program.Signal(SIGTERM));
+    ASSERT_TRUE(program.Wait(60000)) << "the program did not end on SIGTERM";
+    const int status = program.Status();
     ASSERT_TRUE(WIFEXITED(status)) << (WIFSIGNALED(status) ? WTERMSIG(status) : -1);
     EXPECT_EQ(WEXITSTATUS(status), 0);
     for (const char* file : {"gui.dat", "columns.dat", "portfolios.dat", "trading.dat", "formulas.dat", "notes.xml",
@@ -566,6 +599,43 @@ TEST_F(BrokerFixture, WithoutADisplayTheProgramSaysSoAndEndsWithStatus1)
         EXPECT_EQ(WEXITSTATUS(status), 1) << display;
         EXPECT_NE(m_home.Read("stderr.txt").find("no display found"), std::string::npos)
             << display << ": " << m_home.Read("stderr.txt");
+    }
+}
+
+// In normal use the terminal stays quiet: the requests and replies go to the log file of
+// the user data folder, without the session id, stream token, history key or password.
+TEST_F(BrokerFixture, TheRealProgramLogsToItsFolderWithoutSecretsAndLeavesTheTerminalQuiet)
+{
+    const std::string password = "Pw-4e2a-only-here";
+    m_broker->SetPassword(password);
+    ScratchFolder terminal("terminal");
+    RealProgram program(m_home, password, terminal.File("stdout"), terminal.File("stderr"));
+    ASSERT_TRUE(program.Started());
+    ASSERT_TRUE(m_broker->WaitForStreamConnections(1, 60000)) << "the program did not log in";
+    // The history key is asked for after the stream token; the profile names the user once
+    // the login has ended.
+    ASSERT_TRUE(PumpUntil([&] { return m_home.Read("Quorvantelix.log").find("response MessageKey") != std::string::npos; },
+                          20000));
+    ASSERT_TRUE(PumpUntil([&] { return m_home.Read("profile.ini").find("UserName=demo") != std::string::npos; },
+                          20000));
+    ASSERT_TRUE(program.Signal(SIGTERM));
+    ASSERT_TRUE(program.Wait(60000));
+    EXPECT_TRUE(WIFEXITED(program.Status()) && WEXITSTATUS(program.Status()) == 0);
+
+    EXPECT_EQ(terminal.Read("stdout"), "");
+    const std::string err = terminal.Read("stderr");
+    EXPECT_EQ(err.find("request "), std::string::npos) << err;
+    EXPECT_EQ(err.find("response "), std::string::npos) << err;
+    const std::string log = m_home.Read("Quorvantelix.log");
+    for (const char* seen : {"request LogIn", "response StreamerInfo: 200", "<Token>***</Token>",
+                             "<SessionId>***</SessionId>", "<Key>***</Key>"})
+        EXPECT_NE(log.find(seen), std::string::npos) << seen;
+    std::vector<std::string> secrets = m_broker->IssuedSecrets();
+    ASSERT_FALSE(secrets.empty());
+    secrets.push_back(password);
+    for (const std::string& secret : secrets) {
+        EXPECT_EQ(log.find(secret), std::string::npos) << secret;
+        EXPECT_EQ(err.find(secret), std::string::npos) << secret;
     }
 }
 #endif

@@ -2,6 +2,7 @@
 // wedged in a record, answering with broken or lost replies, or not there at all.
 #include "broker/core/FeedTime.h"
 #include "broker/protocol/StreamRecord.h"
+#include "broker/session/CAccountDataStore.h"
 #include "broker/session/CPlatformHttpTransport.h"
 #include "broker/session/CSessionManager.h"
 #include "broker/session/CSymbolHandle.h"
@@ -14,6 +15,11 @@
 #include "tests/support/WaitUntil.h"
 
 #include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -54,6 +60,24 @@ protected:
         if (!Broker().InjectQuote(symbol, {{kFieldBid, false, bid, {}}}))
             return false;
         return WaitUntil([&] { return handle.GetDouble(kFieldBid) == bid; }, 10s);
+    }
+
+    // The session has read the account's order list once (what a lost reply is told from).
+    bool OrderListRead()
+    {
+        CAccountDataStore& store = Manager().GetAccountData();
+        return WaitUntil(
+            [&] {
+                std::lock_guard<std::recursive_mutex> lock(store.GetLock());
+                return store.Orders().present;
+            },
+            10s);
+    }
+    // Another order placed at the broker, as another client would.
+    void PlaceElsewhere(const std::string& account, const std::string& legKeys)
+    {
+        std::string error;
+        EXPECT_FALSE(Broker().PlaceOrder("accountid=" + account + "~" + legKeys, false, false, error).empty()) << error;
     }
 
     qx::testsupport::CTestBrokerSession m_session;
@@ -98,7 +122,7 @@ TEST_F(SessionFaultTest, ExpiredSessionSeenByTheKeepAliveEndsTheRetries)
     EXPECT_EQ(1, m_session.CountStatuses(kStatusSessionLost));
 }
 
-TEST_F(SessionFaultTest, StalledStreamIsDroppedAndMadeAnew)
+TEST_F(SessionFaultTest, StalledStreamIsDroppedAndMadeAnewAndTheUserIsToldOnceEachWay)
 {
     auto handle = Watch("IBM");
     const uint64_t connects = Session().GetConnectCount(CBrokerSession::kStreamMarketData);
@@ -108,18 +132,39 @@ TEST_F(SessionFaultTest, StalledStreamIsDroppedAndMadeAnew)
     const auto noticed = std::chrono::steady_clock::now() - start;
     EXPECT_LE(noticed, 5s);
     EXPECT_TRUE(m_session.LogHas("no record for"));
-    EXPECT_TRUE(WaitUntil(
-        [&] {
-            for (const CSessionStatus& s : m_session.Sink().Statuses())
-                if (s.code == kStatusText && s.text.Find("No data from the stream server") >= 0)
-                    return true;
-            return false;
-        },
-        5s));
-    std::this_thread::sleep_for(10s - (std::chrono::steady_clock::now() - start));
+    auto count = [&](const char* part) {
+        int n = 0;
+        for (const CSessionStatus& s : m_session.Sink().Statuses())
+            n += s.code == kStatusText && s.text.Find(part) >= 0;
+        return n;
+    };
+    EXPECT_TRUE(WaitUntil([&] { return count("No data from the stream server") > 0; }, 5s));
+    // Three streams, several reconnections in 12 s: one message.
+    std::this_thread::sleep_for(12s - (std::chrono::steady_clock::now() - start));
     Broker().StallStreams(false);
     ASSERT_TRUE(WaitUntil([&] { return Session().GetConnectCount(CBrokerSession::kStreamMarketData) > connects; }, 10s));
     EXPECT_TRUE(QuotesFlow(*handle, "IBM", 55.5));
+    EXPECT_TRUE(WaitUntil([&] { return count("Data from the stream server flows again.") > 0; }, 5s));
+    std::this_thread::sleep_for(1s);
+    EXPECT_EQ(1, count("No data from the stream server"));
+    EXPECT_EQ(1, count("Data from the stream server flows again."));
+}
+
+TEST_F(SessionFaultTest, ALargeRecordArrivingSlowlyKeepsItsConnection)
+{
+    auto handle = Watch("AAPL");
+    const uint64_t connects = Session().GetConnectCount(CBrokerSession::kStreamMarketData);
+    // 384 KiB over six seconds (longer than the four seconds of silence a stall takes).
+    const std::vector<uint8_t> payload(384u << 10, 7);
+    const std::vector<uint8_t> frame = qx::protocol::EncodeFrame(0, 200, 0, payload);
+    const size_t chunk = frame.size() / 60 + 1;
+    for (size_t at = 0; at < frame.size(); at += chunk) {
+        Broker().SendRawToStreams({frame.begin() + at, frame.begin() + std::min(frame.size(), at + chunk)});
+        std::this_thread::sleep_for(100ms);
+    }
+    EXPECT_TRUE(QuotesFlow(*handle, "AAPL", 21.5));
+    EXPECT_EQ(connects, Session().GetConnectCount(CBrokerSession::kStreamMarketData));
+    EXPECT_FALSE(m_session.LogHas("no record for"));
 }
 
 TEST_F(SessionFaultTest, RecordWhosePayloadNeverComesEndsTheConnection)
@@ -152,6 +197,7 @@ TEST_F(SessionFaultTest, QuoteVolumeIsTheBrokersAfterTrades)
 TEST_F(SessionFaultTest, OrderWhoseReplyIsLostIsReportedPlacedOnce)
 {
     const CString account = Session().GetCurrentAccount();
+    ASSERT_TRUE(OrderListRead());
     const size_t before = Broker().Orders(account.str()).size();
     for (ApiFault fault : {ApiFault::ServerError, ApiFault::CutReply, ApiFault::EmptyOk}) {
         Broker().FailReplies("EquityTrade", fault);
@@ -167,6 +213,7 @@ TEST_F(SessionFaultTest, OrderWhoseReplyIsLostIsReportedPlacedOnce)
 TEST_F(SessionFaultTest, OrderNotPlacedWhileItsAnswerIsLostIsNoSuccess)
 {
     const CString account = Session().GetCurrentAccount();
+    ASSERT_TRUE(OrderListRead());
     const size_t before = Broker().Orders(account.str()).size();
     for (ApiFault fault : {ApiFault::Refused, ApiFault::FalseOk}) {
         Broker().FailReplies("EquityTrade", fault);
@@ -176,6 +223,143 @@ TEST_F(SessionFaultTest, OrderNotPlacedWhileItsAnswerIsLostIsNoSuccess)
         EXPECT_GE(error.Find("Order Status window"), 0) << error.str();
     }
     EXPECT_EQ(before, Broker().Orders(account.str()).size());
+}
+
+TEST_F(SessionFaultTest, AnOrderTheBrokerNeverSawIsNotReportedPlacedWhileAnotherOfItsSymbolIs)
+{
+    const std::string account = Session().GetCurrentAccount().str();
+    ASSERT_TRUE(OrderListRead());
+    const size_t before = Broker().Orders(account).size();
+    // 503 before the broker reads the request; meanwhile another GE order is placed.
+    Broker().FailReplies("EquityTrade", ApiFault::Unavailable);
+    Broker().OnFault([&](const std::string&) {
+        PlaceElsewhere(account, "action=buy~quantity=25~symbol=GE~ordtype=limit~price=1.50~expire=day~");
+    });
+    CString error;
+    EXPECT_FALSE(Session().SubmitOrder({qx::testsupport::DayOrderLeg("GE", 10, "Limit", 1.00)}, 0, -1, 1, "QXVEL",
+                                       CString(account), error));
+    Broker().OnFault(nullptr);
+    EXPECT_GE(error.Find("Order Status window"), 0) << error.str();
+    ASSERT_EQ(before + 1, Broker().Orders(account).size());
+    EXPECT_TRUE(Broker().OrderRequests().empty()); // ours never reached it
+}
+
+TEST_F(SessionFaultTest, TwoNewOrdersLikeOursAfterALostReplyAreOutcomeUnknown)
+{
+    const std::string account = Session().GetCurrentAccount().str();
+    ASSERT_TRUE(OrderListRead());
+    const size_t before = Broker().Orders(account).size();
+    // Ours is placed but its answer is lost; an order just like it comes from elsewhere.
+    Broker().FailReplies("EquityTrade", ApiFault::ServerError);
+    Broker().OnFault([&](const std::string&) {
+        PlaceElsewhere(account, "action=buy~quantity=10~symbol=GE~ordtype=limit~price=1.00~expire=day~");
+    });
+    CString error;
+    EXPECT_FALSE(Session().SubmitOrder({qx::testsupport::DayOrderLeg("GE", 10, "Limit", 1.00)}, 0, -1, 1, "QXVEL",
+                                       CString(account), error));
+    Broker().OnFault(nullptr);
+    EXPECT_GE(error.Find("Order Status window"), 0) << error.str();
+    EXPECT_EQ(before + 2, Broker().Orders(account).size());
+
+    // One like it but of another price, side or expiration is told apart from ours.
+    for (const char* other : {"action=buy~quantity=10~symbol=GE~ordtype=limit~price=1.01~expire=day~",
+                              "action=sell~quantity=10~symbol=GE~ordtype=limit~price=1.00~expire=day~",
+                              "action=buy~quantity=10~symbol=GE~ordtype=limit~price=1.00~expire=gtc~",
+                              "action=buy~quantity=11~symbol=GE~ordtype=limit~price=1.00~expire=day~"}) {
+        if (std::string(other).find("sell") != std::string::npos)
+            PlaceElsewhere(account, "action=buy~quantity=10~symbol=GE~ordtype=market~expire=day~");
+        Broker().FailReplies("EquityTrade", ApiFault::ServerError);
+        Broker().OnFault([&](const std::string&) { PlaceElsewhere(account, other); });
+        EXPECT_TRUE(Session().SubmitOrder({qx::testsupport::DayOrderLeg("GE", 10, "Limit", 1.00)}, 0, -1, 1, "QXVEL",
+                                          CString(account), error))
+            << other << ": " << error.str();
+        Broker().OnFault(nullptr);
+    }
+}
+
+TEST_F(SessionFaultTest, AnOrderGoesOutAtOnceWhileTheOrderListIsLate)
+{
+    const std::string account = Session().GetCurrentAccount().str();
+    ASSERT_TRUE(OrderListRead());
+    Broker().ClearOrderRequests();
+    Broker().DelayReplies("OrderStatus", 4000);
+    const auto start = std::chrono::steady_clock::now();
+    CString error;
+    EXPECT_TRUE(Session().SubmitOrder({qx::testsupport::DayOrderLeg("MSFT", 5, "Market")}, 0, -1, 1, "QXVEL",
+                                      CString(account), error))
+        << error.str();
+    const auto took = std::chrono::steady_clock::now() - start;
+    Broker().DelayReplies("OrderStatus", 0);
+    EXPECT_LT(took, 2s);
+    ASSERT_EQ(1u, Broker().OrderRequests().size());
+}
+
+TEST_F(SessionFaultTest, TheBrokerReceivesEveryFieldAsEnteredAndNoTextAddsAKey)
+{
+    const std::string account = Session().GetCurrentAccount().str();
+    Broker().ClearOrderRequests();
+    COrderLeg leg = qx::testsupport::DayOrderLeg("INET:MSFT", 10, "StopLimit", 1.1235);
+    leg.activationPrice = 1.25;
+    leg.action = 2;
+    leg.expire = "GTC";
+    leg.route = "NSDQ (INET)";
+    leg.instructions = "AON";
+    leg.expirationMonth = "12";
+    leg.expirationDay = "1";
+    leg.expirationYear = "2030";
+    CString error;
+    ASSERT_TRUE(Session().SubmitOrder({leg}, 0, -1, 1, "QXVEL", CString(account), error)) << error.str();
+    auto requests = Broker().OrderRequests();
+    ASSERT_EQ(1u, requests.size());
+    EXPECT_EQ("EquityTrade", requests[0].name);
+    EXPECT_EQ("QXVEL", requests[0].source);
+    ASSERT_TRUE(requests[0].parsed) << requests[0].parseError;
+    const qx::testbroker::OrderFields expected = {
+        {"accountid", account}, {"action", "sellshort"},  {"quantity", "10"},   {"symbol", "MSFT"},
+        {"ordtype", "stop_limit"}, {"price", "1.1235"},   {"actprice", "1.25"}, {"tsparam", ""},
+        {"expire", "gtc"},         {"spinstructions", "aon"}, {"routing", "inet"}, {"exmonth", "12"},
+        {"exday", "1"},            {"exyear", "2030"}};
+    EXPECT_EQ(expected, requests[0].fields);
+
+    // The order list gives the price back to its last decimal; an edit of the quantity alone
+    // sends it unchanged.
+    std::vector<qx::testbroker::Order> orders = Broker().Orders(account);
+    auto placed = std::find_if(orders.begin(), orders.end(), [](const auto& o) { return o.status == "Open"; });
+    ASSERT_NE(placed, orders.end());
+    COrderLeg edit = leg;
+    edit.orderId = CString(placed->id);
+    edit.quantity = 20;
+    ASSERT_TRUE(Session().EditOrder(edit, 0, nullptr, error)) << error.str();
+    requests = Broker().OrderRequests();
+    ASSERT_EQ(2u, requests.size());
+    EXPECT_EQ("EditOrder", requests[1].name);
+    EXPECT_EQ("1.1235", requests[1].fields["price"]);
+    EXPECT_EQ("20", requests[1].fields["quantity"]);
+
+    // Texts from files that are no order words, or prices the string cannot carry, never
+    // reach the broker, whoever sends them.
+    struct Bad {
+        void (*change)(COrderLeg&);
+        const char* message;
+    };
+    const Bad bad[] = {
+        {[](COrderLeg& l) { l.route = "Auto~symbol=EVIL"; }, "Invalid routing: Auto~symbol=EVIL"},
+        {[](COrderLeg& l) { l.orderType = "Limit~ordtype=market"; }, "Invalid order type: Limit~ordtype=market"},
+        {[](COrderLeg& l) { l.expirationYear = "2030~exyear=2031"; }, "Invalid good-till date: 12/1/2030~exyear=2031"},
+        {[](COrderLeg& l) { l.price = 0.00004; }, "Invalid price: 4e-05 (above 0, at most 4 decimals)"},
+    };
+    for (const Bad& b : bad) {
+        COrderLeg changed = leg;
+        b.change(changed);
+        EXPECT_FALSE(Session().SubmitOrder({changed}, 0, -1, 1, "QXVEL", CString(account), error));
+        EXPECT_EQ(CString(b.message), error);
+        if (std::string(b.message).find("routing") != std::string::npos)
+            continue; // an edit does not send the routing
+        changed.orderId = edit.orderId;
+        EXPECT_FALSE(Session().EditOrder(changed, 0, nullptr, error));
+        EXPECT_EQ(CString(b.message), error);
+    }
+    EXPECT_EQ(2u, Broker().OrderRequests().size());
 }
 
 TEST_F(SessionFaultTest, CutHistoryBodyFailsWhereverItIsCut)
@@ -217,6 +401,21 @@ TEST_F(SessionFaultTest, CutHistoryBodyFailsWhereverItIsCut)
     }
     EXPECT_GT(cutInLine, 80);
     EXPECT_TRUE(m_session.LogHas("cut short"));
+}
+
+TEST_F(SessionFaultTest, AMalformedReplyIsLoggedWithTheParsersReason)
+{
+    CWatchlistRecord list;
+    list.name = "Cut";
+    CString error;
+    Broker().FailReplies("CreateWatchlist", ApiFault::CutReply, 1, 40);
+    EXPECT_FALSE(Session().SaveWatchlist(list, 1, error));
+    EXPECT_EQ(CString("Malformed reply."), error);
+    bool reasoned = false;
+    for (const std::string& line : m_session.Log())
+        reasoned = reasoned || (line.rfind("response CreateWatchlist: Malformed reply. (", 0) == 0 &&
+                                line.size() > std::string("response CreateWatchlist: Malformed reply. ()").size());
+    EXPECT_TRUE(reasoned);
 }
 
 TEST_F(SessionFaultTest, HttpErrorStatusIsAFailure)
@@ -267,6 +466,94 @@ TEST_F(SessionFaultTest, FloodOfBadRecordsLogsAFewLinesAndTheirCount)
     }
     EXPECT_LE(dropLines, 40u);
     EXPECT_EQ(Session().GetDroppedRecords() - dropsBefore, dropLines + counted);
+}
+
+// A server on loopback that answers one request with a head and then that many body bytes,
+// and closes.
+class COneReplyServer {
+public:
+    COneReplyServer(std::string head, size_t bodyBytes) : m_head(std::move(head)), m_bodyBytes(bodyBytes)
+    {
+        m_listen = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (bind(m_listen, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(m_listen, 1) != 0 ||
+            getsockname(m_listen, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+            return;
+        m_port = ntohs(address.sin_port);
+        m_thread = std::thread([this] { Serve(); });
+    }
+    ~COneReplyServer()
+    {
+        shutdown(m_listen, SHUT_RDWR);
+        if (m_thread.joinable())
+            m_thread.join();
+        close(m_listen);
+    }
+    std::string Url() const { return "http://127.0.0.1:" + std::to_string(m_port) + "/apps/100/OrderStatus"; }
+
+private:
+    void Serve()
+    {
+        const int client = accept(m_listen, nullptr, nullptr);
+        if (client < 0)
+            return;
+        std::string request;
+        char buffer[4096];
+        while (request.find("\r\n\r\n") == std::string::npos) {
+            const ssize_t n = recv(client, buffer, sizeof buffer, 0);
+            if (n <= 0)
+                break;
+            request.append(buffer, static_cast<size_t>(n));
+        }
+        bool ok = send(client, m_head.data(), m_head.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(m_head.size());
+        const std::string chunk(65536, '<');
+        for (size_t sent = 0; ok && sent < m_bodyBytes; sent += chunk.size())
+            ok = send(client, chunk.data(), std::min(chunk.size(), m_bodyBytes - sent), MSG_NOSIGNAL) > 0;
+        close(client);
+    }
+
+    std::string m_head;
+    size_t m_bodyBytes;
+    int m_listen = -1;
+    uint16_t m_port = 0;
+    std::thread m_thread;
+};
+
+TEST(HttpTransport, AReplyLongerThanTheXmlReaderTakesIsRefusedAndACutOneLeavesNoBody)
+{
+    CPlatformHttpTransport http(CString(), 10000);
+    {
+        const size_t body = (size_t{16} << 20) + 65536;
+        COneReplyServer server("HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: " +
+                                   std::to_string(body) + "\r\n\r\n",
+                               body);
+        CHttpExchange exchange;
+        exchange.url = server.Url();
+        EXPECT_FALSE(http.Perform(exchange));
+        EXPECT_TRUE(exchange.response.empty()) << exchange.response.size() << " bytes";
+    }
+    {
+        // Content-Length promises more than comes before the connection closes.
+        COneReplyServer server("HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: 100000\r\n\r\n",
+                               65536);
+        CHttpExchange exchange;
+        exchange.url = server.Url();
+        EXPECT_FALSE(http.Perform(exchange));
+        EXPECT_TRUE(exchange.response.empty()) << exchange.response.size() << " bytes";
+    }
+    {
+        const size_t body = size_t{8} << 20;
+        COneReplyServer server("HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: " +
+                                   std::to_string(body) + "\r\n\r\n",
+                               body);
+        CHttpExchange exchange;
+        exchange.url = server.Url();
+        EXPECT_TRUE(http.Perform(exchange)) << exchange.error;
+        EXPECT_EQ(body, exchange.response.size());
+    }
 }
 
 // The broker is not there: the login says so in words, with the code in the log.

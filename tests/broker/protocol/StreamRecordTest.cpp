@@ -203,3 +203,18 @@ TEST(StreamRecord, RandomCorruptionNeverReadsOutOfBounds)
         }
     }
 }
+
+TEST(StreamRecord, ARefusalNamesTheUnknownSymbolOnlyInItsOwnWords)
+{
+    using qx::protocol::StatusCode;
+    std::string symbol;
+    EXPECT_TRUE(ParseUnknownSymbol({static_cast<uint16_t>(StatusCode::SubscriptionRefused), "Unknown symbol: +ZZ9"},
+                                   symbol));
+    EXPECT_EQ(symbol, "+ZZ9");
+    for (const StatusRecord& other :
+         {StatusRecord{static_cast<uint16_t>(StatusCode::SubscriptionRefused), "Invalid account: 1"},
+          StatusRecord{static_cast<uint16_t>(StatusCode::SubscriptionRefused), "Unknown symbol: "},
+          StatusRecord{static_cast<uint16_t>(StatusCode::BadRequest), "Unknown symbol: MSFT"},
+          StatusRecord{static_cast<uint16_t>(StatusCode::SubscriptionRefused), "No book for MSFT"}})
+        EXPECT_FALSE(ParseUnknownSymbol(other, symbol)) << other.text;
+}

@@ -208,3 +208,46 @@ TEST(SessionConfig, ServersComeFromConfigIni)
     file.LoadFromText("LoginServer=https://login.example:8443/\nApiServer=https://api.example:9443\n");
     EXPECT_EQ(MakeSessionConfig(file).loginServer, "https://login.example:8443");
 }
+
+TEST(SessionManager, SeriesBackfillAfterAnOutageOnlyNotAfterALogOutAndLogIn)
+{
+    CSessionManager manager(SourceDir(), CSessionConfig{}, nullptr, nullptr);
+    static int restored = 0;
+    restored = 0;
+    static FakeSeries series;
+    CPriceSeriesHooks hooks;
+    hooks.streamRestored = [](CPriceSeries*) { ++restored; };
+    SetPriceSeriesHooks(hooks);
+    manager.GetQuoteStore().AddSeriesListener("MSFT", reinterpret_cast<CPriceSeries*>(&series));
+    auto apply = [&](auto message) { manager.ApplyMessage(message); };
+    auto stream = [](bool connected) {
+        CStreamStateMessage state;
+        state.m_nStream = CBrokerSession::kStreamMarketData;
+        state.m_bConnected = connected;
+        return state;
+    };
+    CLoginResultMessage login;
+    login.m_bSuccess = true;
+
+    apply(login);
+    apply(stream(true));
+    EXPECT_EQ(restored, 0); // the first connection of a login
+    apply(stream(false));
+    apply(stream(true));
+    EXPECT_EQ(restored, 1); // back after an outage
+
+    manager.LogOut();
+    apply(stream(false));
+    apply(stream(true)); // reported late by the ended session
+    apply(login);
+    apply(stream(true));
+    EXPECT_EQ(restored, 1);
+
+    // The server ended the session: what it missed meanwhile comes back with the next login.
+    apply(CSessionLostMessage());
+    apply(login);
+    apply(stream(true));
+    EXPECT_EQ(restored, 2);
+    manager.GetQuoteStore().RemoveSeriesListener("MSFT", reinterpret_cast<CPriceSeries*>(&series));
+    SetPriceSeriesHooks({});
+}

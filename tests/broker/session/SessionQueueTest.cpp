@@ -41,7 +41,8 @@ TEST(SessionCodes, EveryCodeHasAName)
     EXPECT_STREQ(SessionCodeName(14), "option chain");
     EXPECT_STREQ(SessionCodeName(15), "news");
     EXPECT_STREQ(SessionCodeName(19), "session lost");
-    EXPECT_STREQ(SessionCodeName(20), "?");
+    EXPECT_STREQ(SessionCodeName(20), "symbol refused");
+    EXPECT_STREQ(SessionCodeName(21), "?");
     EXPECT_STREQ(SessionCodeName(-1), "?");
 }
 

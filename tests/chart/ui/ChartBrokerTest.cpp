@@ -206,11 +206,15 @@ TEST_F(ChartBrokerTest, ChartWithStudiesLiveTradesAndATrendLineAlert)
     pricePane->OnRButtonUp(0, grab);
     CAlertBook* book = CAlertBook::Instance();
     ASSERT_NE(nullptr, book);
-    ASSERT_EQ(1u, book->m_alerts.size());
-    auto* alert = dynamic_cast<CFormulaAlert*>(book->m_alerts[0].get());
+    ASSERT_EQ(1u, book->Count());
+    auto* alert = dynamic_cast<CFormulaAlert*>(book->At(0));
     ASSERT_NE(nullptr, alert);
     EXPECT_EQ(CString("IBM"), alert->m_symbol);
     EXPECT_NE(-1, alert->GetFormulaText().Find("Bar[Close,D] >"));
+    // The alerts file holds it at once.
+    const std::string saved = m_shell->home.read("alerts.xml");
+    EXPECT_NE(std::string::npos, saved.find("IBM")) << saved;
+    EXPECT_NE(std::string::npos, saved.find("Bar[Close,D] >")) << saved;
     // A trade below the line: nothing; above it: the alert fires.
     PumpFor(500);
     ASSERT_TRUE(m_session.Broker().InjectTrade("IBM", level - 1.0, 100));

@@ -16,6 +16,7 @@
 #include "platform/ui/CUiResponder.h"
 #include "platform/ui/CWinApp.h"
 #include "studies/plots/CPricePlot.h"
+#include "tests/platform/TempFolder.h"
 #include "tests/support/UiEvents.h"
 
 #include <QApplication>
@@ -69,6 +70,8 @@ class ChartTestShell {
 public:
     ChartTestShell()
     {
+        // What the charts save (alerts, drawing-tool defaults) goes to a folder of the test.
+        settings.SetWorkingDirectory(CString(home.path().string()));
         CAppSettings::Install(&settings);
         auto responder = std::make_unique<ChartResponder>();
         m_responder = responder.get();
@@ -154,6 +157,7 @@ public:
 
     ChartResponder& Responder() { return *m_responder; }
 
+    TempFolder home;
     CAppSettings settings;
     CWinApp app{"ChartTest"};
     CMDIFrameWnd* main = nullptr;

@@ -281,15 +281,14 @@ TEST_F(DrawingToolTest, RetracementLevelsAtOrBelowZeroGetNoAlert)
     CAlertBook* book = CAlertBook::Instance();
     ASSERT_NE(nullptr, book);
     EXPECT_EQ(7, made);
-    ASSERT_EQ(7u, book->m_alerts.size());
-    auto* first = dynamic_cast<CPriceAlert*>(book->m_alerts[0].get());
+    ASSERT_EQ(7u, book->Count());
+    auto* first = dynamic_cast<CPriceAlert*>(book->At(0));
     ASSERT_NE(nullptr, first);
     EXPECT_EQ(CString("IBM"), first->m_symbol);
     EXPECT_EQ(3, first->m_nColumn);
     // 38.2% of 150 below 250 (within a pixel's price), the last close 258 above it.
     EXPECT_NEAR(250 - 150 * 0.382, first->m_target, 1.0);
     EXPECT_EQ(1, first->m_nDirection);
-    for (const auto& alert : book->m_alerts)
-        EXPECT_GT(dynamic_cast<CPriceAlert*>(alert.get())->m_target, 0);
+    book->ForEach([](CAlert& alert) { EXPECT_GT(dynamic_cast<CPriceAlert*>(&alert)->m_target, 0); });
     shell.settings.SetAlertBook(nullptr);
 }

@@ -17,17 +17,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CAlertBook book(settings);
     CString error;
     if (!book.FromXmlText(text.c_str(), &error)) {
-        if (error.IsEmpty() || !book.m_alerts.empty())
+        if (error.IsEmpty() || !(book.Count() == 0))
             std::abort();
         return 0;
     }
-    for (size_t i = 0; i < book.m_alerts.size(); ++i) {
-        const CAlert* alert = book.m_alerts[i].get();
-        if (book.FindAlertIndex(alert) != static_cast<int>(i))
+    for (size_t i = 0; i < book.Count(); ++i) {
+        const CAlert* alert = book.At(i);
+        if (book.FindAlertIndex(alert->GetId()) != static_cast<int>(i))
             std::abort();
         if (const auto* strategy = dynamic_cast<const CStrategyAlert*>(alert)) {
             for (const CFormulaAlert* sub : {strategy->GetEntryAlert(), strategy->GetExitAlert()}) {
-                if (sub && (sub->GetOwner() != strategy || book.FindAlertIndex(sub) != static_cast<int>(i)))
+                if (sub && (sub->GetOwner() != strategy || book.FindAlertIndex(sub->GetId()) != static_cast<int>(i)))
                     std::abort();
             }
         }

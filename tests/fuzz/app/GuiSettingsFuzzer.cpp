@@ -1,7 +1,8 @@
 // gui.dat as arbitrary bytes, read through the settings object as at start-up
 // (fonts, list colours, colour scheme, drawing defaults, symbol groups,
 // intervals). A file that loads is written out; that file loads and writes
-// out byte for byte the same.
+// out byte for byte the same. Every input starts from an empty folder: the
+// damaged files the settings set aside would otherwise pile up.
 #include "common/services/CAppSettings.h"
 
 #include <unistd.h>
@@ -54,6 +55,10 @@ std::string LoadAndWrite()
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    for (const auto& entry : std::filesystem::directory_iterator(Folder())) {
+        std::error_code ignored;
+        std::filesystem::remove_all(entry.path(), ignored);
+    }
     {
         std::ofstream out(Folder() / "gui.dat", std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));

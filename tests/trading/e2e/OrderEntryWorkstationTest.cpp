@@ -7,6 +7,7 @@
 
 #include "alerts/CAlertBook.h"
 #include "alerts/CPriceAlert.h"
+#include "alerts/ui/CAlertPopupDlg.h"
 #include "alerts/ui/CTradeAlertSetupDlg.h"
 #include "app/shell/CMainFrame.h"
 #include "app/shell/CPreferencesSheet.h"
@@ -274,8 +275,8 @@ TEST_F(OrderEntryWorkstation, AnAlertSetUpInTheWizardPlacesItsOrderWhenItFires)
     ASSERT_TRUE(frame->SetupTradeAlert(0, nullptr));
     CAlertBook* book = CAlertBook::Instance();
     ASSERT_NE(book, nullptr);
-    ASSERT_EQ(book->m_alerts.size(), 1u);
-    auto* alert = dynamic_cast<CPriceAlert*>(book->m_alerts[0].get());
+    ASSERT_EQ(book->Count(), 1u);
+    auto* alert = dynamic_cast<CPriceAlert*>(book->At(0));
     ASSERT_NE(alert, nullptr);
     EXPECT_EQ(alert->m_symbol, "MSFT");
     EXPECT_EQ(alert->m_nColumn, 3);
@@ -283,6 +284,8 @@ TEST_F(OrderEntryWorkstation, AnAlertSetUpInTheWizardPlacesItsOrderWhenItFires)
     ASSERT_NE(alert->GetTradeInfo(), nullptr);
     ASSERT_TRUE(m_broker->WaitForSubscription(0, "MSFT", 5000));
 
+    // The popup shows the firing; "Place Order" sends the order.
+    uitest::WhenModalIs<CAlertPopupDlg>([](CAlertPopupDlg& d) { uitest::Click(d, IDOK); });
     ASSERT_TRUE(m_broker->InjectTrade("MSFT", 601.0, 100));
     ASSERT_TRUE(uitest::PumpUntil([&] { return !m_broker->OrderRequests().empty(); }));
     const auto requests = m_broker->OrderRequests();

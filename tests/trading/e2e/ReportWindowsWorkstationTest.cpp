@@ -202,6 +202,54 @@ TEST_F(ReportWindowsWorkstation, AnOrderIsPlacedSeenChangedAndCancelledFromTheOr
     CloseAndExit(app);
 }
 
+TEST_F(ReportWindowsWorkstation, AnEditOfTheQuantityAloneSendsTheLimitPriceAsEntered)
+{
+    CWorkstationApp app;
+    ASSERT_TRUE(Start(app));
+    COrderStatusView& view = OpenWindow<COrderStatusView>(app, kKindOrderStatus);
+    COrderStatusListCtrl& list = view.GetList();
+    COrderListFilter filter = view.GetFilter();
+    filter.dateMode = 2;
+    filter.days = 5;
+    view.SetFilter(filter);
+
+    COrderRecord record(0);
+    record.symbol = "MSFT";
+    record.quantity = 10;
+    record.price = 1.123;
+    uitest::WhenModalIs<COrderPropertySheet>([&](COrderPropertySheet& sheet) {
+        EXPECT_EQ(uitest::Text(*sheet.GetActiveOrderPage(), order_ids::kPrice), "1.123");
+        uitest::Click(*sheet.GetActiveOrderPage(), order_ids::kPlace);
+    });
+    ASSERT_TRUE(OpenTradeTicket(record, app.MainFrame()));
+    auto requests = m_broker->OrderRequests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].fields.at("price"), "1.123");
+    const CString id = m_broker->Orders("10000001").at(0).id.c_str();
+    const int idColumn = list.FindFieldColumn(COrderStatusRecord::kOrderId);
+    ASSERT_TRUE(uitest::PumpUntil([&] { return FindRow(list, idColumn, id) >= 0; }, kWaitMs));
+
+    m_broker->ClearOrderRequests();
+    bool shown = false;
+    uitest::WhenModalIs<COrderPropertySheet>([&](COrderPropertySheet& sheet) {
+        shown = true;
+        COrderPage* page = sheet.GetActiveOrderPage();
+        EXPECT_EQ(uitest::Text(*page, order_ids::kPrice), "1.123");
+        uitest::Type(*page, order_ids::kQuantity, "20");
+        uitest::Click(*page, order_ids::kPlace);
+    });
+    m_responder->menuChoice = ID_ORDER_UPDATE;
+    RightClick(list, FindRow(list, idColumn, id));
+    EXPECT_TRUE(shown);
+    requests = m_broker->OrderRequests();
+    ASSERT_EQ(requests.size(), 1u) << m_responder->LastText().str();
+    EXPECT_EQ(requests[0].name, "EditOrder");
+    EXPECT_EQ(requests[0].fields.at("quantity"), "20");
+    EXPECT_EQ(requests[0].fields.at("price"), "1.123");
+    EXPECT_EQ(m_broker->Orders("10000001").at(0).leg.price, 1.123);
+    CloseAndExit(app);
+}
+
 TEST_F(ReportWindowsWorkstation, ASavedOrderIsPlacedWithCtrl1AndAnotherDeleted)
 {
     CWorkstationApp app;

@@ -424,6 +424,52 @@ TEST_F(ReportWindows, ExportsFollowTheDisplayedColumnsAndTellFailures)
     EXPECT_EQ(responder->opened[0], folder.file("SpreadSheets/orders.txt").c_str());
 }
 
+TEST_F(ReportWindows, TheFileTypeChosenForAnExportGivesItsExtensionAndSeparator)
+{
+    COrderStatusView& orders = Open<COrderStatusView>();
+    Store().SetOrders({Order("1", "Open", "MSFT", "1,000.50", "12/07/2026 10:00:00", true)});
+    ASSERT_TRUE(Rows(orders.GetList(), 1));
+    orders.GetList().ApplyLayout({{4, 80}, {6, 80}});
+    orders.FillList();
+    // "orders" typed with "Excel Comma Delimited Files" chosen.
+    responder->files = {folder.file("SpreadSheets/orders").c_str()};
+    responder->fileTypes = {1};
+    Command(orders, ID_ORDER_EXPORT);
+    EXPECT_FALSE(std::filesystem::exists(folder.file("SpreadSheets/orders")));
+    EXPECT_EQ(folder.read("SpreadSheets/orders.csv"), "Symbol,Price\nMSFT,\"1,000.50\"\n");
+    EXPECT_EQ(responder->requests.back().filter.Find("Excel Comma Delimited Files (*.csv)|*.csv|"), 0);
+
+    // The same name again: the file it names now exists, and the user is asked. No brings
+    // the dialog back; the space-separated type chosen there writes "orders.prn".
+    responder->answerYes = false;
+    responder->files = {folder.file("SpreadSheets/orders").c_str(), folder.file("SpreadSheets/orders").c_str()};
+    responder->fileTypes = {1, 3};
+    Command(orders, ID_ORDER_EXPORT);
+    EXPECT_EQ(responder->LastText(), "orders.csv already exists.\nDo you want to replace it?");
+    EXPECT_TRUE(responder->files.empty());
+    EXPECT_EQ(folder.read("SpreadSheets/orders.prn"), "Symbol Price\nMSFT 1,000.50\n");
+    responder->answerYes = true;
+
+    CSavedOrdersView& saved = Open<CSavedOrdersView>();
+    Store().SetSavedOrders({Saved("7", "Buy", "10", "IBM", "120.5")});
+    ASSERT_TRUE(Rows(saved.GetList(), 1));
+    responder->files = {folder.file("SpreadSheets/saved").c_str()};
+    responder->fileTypes = {2};
+    Command(saved, ID_SAVED_EXPORT);
+    const std::string text = folder.read("SpreadSheets/saved.txt");
+    EXPECT_EQ(text.substr(0, text.find('\n')).find(','), std::string::npos) << text;
+    EXPECT_NE(text.find("Buy\t10\tIBM"), std::string::npos) << text;
+
+    CBalanceView& balances = Open<CBalanceView>();
+    Store().SetBalances({{"Cash Balance", "100,000.00", "0.00", 0}});
+    ASSERT_TRUE(Rows(balances.GetList(), 1));
+    responder->files = {folder.file("SpreadSheets/cash").c_str()};
+    responder->fileTypes = {1};
+    Command(balances, ID_BALANCES_EXPORT);
+    EXPECT_EQ(folder.read("SpreadSheets/cash.csv"),
+              "Account Balances,Balances($),Today's Net Chg\nCash Balance,\"100,000.00\",0.00\n");
+}
+
 TEST_F(ReportWindows, TheFilterDialogChecksItsEntriesAndCancelKeepsTheFilter)
 {
     COrderStatusView& view = Open<COrderStatusView>();

@@ -125,6 +125,10 @@ public:
             return false;
         chosen = {files.front()};
         files.erase(files.begin());
+        if (!fileTypes.empty()) {
+            request.filterIndex = fileTypes.front();
+            fileTypes.erase(fileTypes.begin());
+        }
         return true;
     }
     UINT TrackPopupMenu(CMenu&, CPoint, CWnd*) override { return menuChoice; }
@@ -145,6 +149,8 @@ public:
     bool answerYes = true;
     std::vector<Box> boxes;
     std::vector<CString> files;
+    // The file type chosen with each file (filter index), when given.
+    std::vector<int> fileTypes;
     std::vector<FileDialogRequest> requests;
     UINT menuChoice = 0;
     std::vector<CString> opened;
