@@ -169,10 +169,9 @@ TEST_F(OrdersSessionTest, LimitOrderChangedCancelledSavedOrderPlacedAndListExpor
     EXPECT_TRUE(TemporaryFiles().empty());
 }
 
-// Enabled once a limit keeps the precision its request carries through an edit.
 // A limit of four decimals is sent, shown and kept as it is when only the quantity is
 // changed.
-TEST_F(OrdersSessionTest, DISABLED_AFourDecimalLimitKeepsItsPriceThroughAQuantityEdit)
+TEST_F(OrdersSessionTest, AFourDecimalLimitKeepsItsPriceThroughAQuantityEdit)
 {
     m_last = Broker().Symbol("MSFT")->last;
     const double price = Limit() + 0.0034;
@@ -213,10 +212,9 @@ TEST_F(OrdersSessionTest, DISABLED_AFourDecimalLimitKeepsItsPriceThroughAQuantit
     EXPECT_EQ(status, 0);
 }
 
-// Enabled once the chosen file type decides the export's extension and separator.
 // The order list exported as CSV: "orders" becomes orders.csv, comma separated, a line
 // per listed order under the header.
-TEST_F(OrdersSessionTest, DISABLED_TheOrderListExportsAsCsv)
+TEST_F(OrdersSessionTest, TheOrderListExportsAsCsv)
 {
     m_last = Broker().Symbol("MSFT")->last;
     const std::string exported = (Home() / "orders").string();
