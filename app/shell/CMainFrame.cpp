@@ -119,9 +119,13 @@ void CMainFrame::BuildToolBar()
     if (auto* combo = qobject_cast<QComboBox*>(m_intervalBox.GetWidget())) {
         if (QLineEdit* edit = combo->lineEdit())
             QObject::connect(edit, &QLineEdit::returnPressed, edit, [this] { ApplyBoxesSoon(); });
-        // A choice from the list (not the text the program sets); Return on a listed
-        // text activates it too, and the two make one apply.
-        QObject::connect(combo, qOverload<int>(&QComboBox::activated), combo, [this](int) { ApplyBoxesSoon(); });
+        // A choice from the list: the combo also says "activated" when its text matches an
+        // item as the focus leaves it, so only an activation right after the list closed
+        // counts. Return on a listed text activates too; the two make one apply.
+        QObject::connect(combo, qOverload<int>(&QComboBox::activated), combo, [this](int) {
+            if (m_bIntervalListClosed)
+                ApplyBoxesSoon();
+        });
     }
     if (auto* combo = qobject_cast<QComboBox*>(m_accountBox.GetWidget())) {
         combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
@@ -618,6 +622,17 @@ void CMainFrame::OnOpenFloating(UINT id)
         app->OpenWindowOfKind(static_cast<int>(id - ID_OPEN_FLOATING_FIRST), true);
 }
 
+void CMainFrame::OnIntervalListClosed()
+{
+    // The choice, if any, is announced within this event.
+    m_bIntervalListClosed = true;
+    const HWND self = m_hWnd;
+    QTimer::singleShot(0, GetOuterWidget(), [self] {
+        if (auto* frame = dynamic_cast<CMainFrame*>(CWnd::FromHandle(self)))
+            frame->m_bIntervalListClosed = false;
+    });
+}
+
 void CMainFrame::ApplyBoxesSoon()
 {
     if (m_bApplyQueued || !GetOuterWidget())
@@ -831,6 +846,7 @@ const CMessageMap& CMainFrame::GetMessageMap() const
             .Command(ID_APP_ABOUT, &CMainFrame::OnAppAbout)
             .Command(ID_ADD_ALERT, &CMainFrame::OnAddAlert)
             .Command(ID_SYMBOL_GO, &CMainFrame::OnSymbolGo)
+            .Control(CBN_CLOSEUP, IDC_INTERVAL_BOX, &CMainFrame::OnIntervalListClosed)
             .Message(WM_SESSION_STATUS, &CMainFrame::OnSessionStatus)
             .Message(WM_ALERT_DELIVERY, &CMainFrame::OnAlertDelivery)
             .Message(WM_TRAY_NOTIFY, &CMainFrame::OnTrayNotify)

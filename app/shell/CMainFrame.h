@@ -125,6 +125,7 @@ private:
     void OnSymbolGo();
     // Return in a box or a choice from the Interval list: one apply once the event is done.
     void ApplyBoxesSoon();
+    void OnIntervalListClosed();
     void OnUpdateAlways(CCmdUI* ui);
     void OnAccountChange();
     LRESULT OnSessionStatus(CWndMessage& message);
@@ -151,5 +152,6 @@ private:
     std::vector<CWebUpdateInfo> m_updates;
     std::thread m_download;
     bool m_bApplyQueued = false;
+    bool m_bIntervalListClosed = false;
     bool m_bInListCommand = false;
 };

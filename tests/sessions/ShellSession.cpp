@@ -334,5 +334,43 @@ TEST_F(ShellSessionTest, TheBoxesApplyOrExplainAndNewWindowsOpenOnTheDesktop)
     EXPECT_EQ(status, 0);
 }
 
+// The Interval box sends only what the trader chose: its text matching a listed interval
+// as the focus leaves it (opening its list) reaches no window; a Level I window linked to
+// all keeps its rows.
+TEST_F(ShellSessionTest, OpeningTheIntervalListSendsNothingToLinkedWindows)
+{
+    const int status = RunWorkstation([&](CSession& s) {
+        Level1View* view = OpenLevel1(s, {"MSFT", "IBM"});
+        ASSERT_NE(view, nullptr);
+        s.ClickRow(&view->Grid(), "IBM", "Symbol");
+        s.ChooseMenu("&Charts|&Chart");
+        CGraphsView* chart = nullptr;
+        ASSERT_TRUE(s.WaitFor("a chart", [&] {
+            const auto views = s.Views<CGraphsView>();
+            chart = views.empty() ? nullptr : views.front();
+            return chart != nullptr;
+        }));
+        s.Click(s.OnUi([&] { return chart->GetWidget(); }));
+        s.TypeText("MSFT");
+        ASSERT_NE(s.WaitModal("Enter Symbol and Interval"), nullptr);
+        s.TypeText("\n");
+        ASSERT_TRUE(s.WaitFor("the chart of MSFT", [&] { return chart->GetGraphsDoc()->GetSymbol() == "MSFT"; }));
+        QWidget* intervals = s.OnUi([&]() -> QWidget* {
+            for (auto* combo : s.App().MainFrame()->GetOuterWidget()->findChildren<QComboBox*>())
+                if (combo->findText("Daily") >= 0)
+                    return combo;
+            return nullptr;
+        });
+        ASSERT_NE(intervals, nullptr);
+        s.Click(intervals, s.OnUi([&] { return QPoint(intervals->width() - 6, intervals->height() / 2); }));
+        s.Pause(300ms);
+        s.Key(Qt::Key_Escape);
+        s.Pause(300ms);
+        EXPECT_EQ(s.RowCount(&view->Grid()), 2);
+        s.ExitByMenu();
+    });
+    EXPECT_EQ(status, 0);
+}
+
 }  // namespace
 }  // namespace qx::sessions
