@@ -34,6 +34,7 @@ void Usage()
         "  --tick-ms N         milliseconds between simulation steps (default 100)\n"
         "  --moves N           symbols moved per step (default 20)\n"
         "  --paused            start with the simulation paused\n"
+        "  --news-history N    headlines about every symbol over the last days (default 3)\n"
         "  --sample-orders     start with open, filled and saved orders in the first account");
 }
 
@@ -102,6 +103,7 @@ bool ReadNumber(const char* text, long min, long max, long& out)
 int main(int argc, char** argv)
 {
     qx::testbroker::TestBrokerOptions options;
+    options.newsHistory = 3;
     bool sampleOrders = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -134,6 +136,7 @@ int main(int argc, char** argv)
         else if (arg == "--tick-ms") options.tickIntervalMs = static_cast<int>(number(1, 60000));
         else if (arg == "--moves") options.movesPerTick = static_cast<int>(number(0, 10000));
         else if (arg == "--paused") options.startPaused = true;
+        else if (arg == "--news-history") options.newsHistory = static_cast<int>(number(0, 20));
         else if (arg == "--sample-orders") sampleOrders = true;
         else if (arg == "--help" || arg == "-h") {
             Usage();

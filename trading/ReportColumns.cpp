@@ -47,5 +47,7 @@ const CReportColumn* FindReportColumn(std::span<const CReportColumn> columns, in
 int DefaultColumnWidth(std::span<const CReportColumn> columns, int field)
 {
     const CReportColumn* c = FindReportColumn(columns, field);
+    if (c && c->width > 0)
+        return c->width;
     return c && c->sort == EReportSort::kDateTime ? kDefaultDateColumnWidth : kDefaultColumnWidth;
 }

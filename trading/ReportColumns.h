@@ -12,6 +12,7 @@ struct CReportColumn {
     const char* header;  // empty: the field is never shown as a column
     UINT command;        // 0: no menu item
     EReportSort sort;
+    int width = 0;       // a new column's width in pixels; 0: by the sort kind
 };
 
 inline constexpr int kOrderStatusFieldCount = 18;

@@ -41,7 +41,10 @@
 #include "trading/ui/CSavedOrdersView.h"
 #include "trading/ui/CTradingHost.h"
 #include "views/OptionChainSet.h"
+#include "views/ui/CBrowserView.h"
+#include "views/ui/HeadlinesView.h"
 #include "views/ui/Level1View.h"
+#include "views/ui/NewsFrames.h"
 
 #include <QWidget>
 
@@ -85,6 +88,14 @@ template <>
 struct KindView<kKindChart> {
     using type = CGraphsView;
 };
+template <>
+struct KindView<kKindNews> {
+    using type = HeadlinesView;
+};
+template <>
+struct KindView<kKindBrowser> {
+    using type = CBrowserView;
+};
 
 // The document and frames of a kind: the chart's own, else the common ones.
 template <int Kind>
@@ -98,6 +109,12 @@ struct KindFrames<kKindChart> {
     using doc = CGraphsDoc;
     using mdi = CGraphsChildFrame;
     using sdi = CSdiGraphsChildFrame;
+};
+template <>
+struct KindFrames<kKindNews> {
+    using doc = CCommonDoc;
+    using mdi = NewsFrame;
+    using sdi = SdiNewsFrame;
 };
 
 template <int Kind>

@@ -10,13 +10,17 @@ void CNewsEntry::CopyFrom(const CNewsEntry& other)
         return;
     key = other.key;
     pending = other.pending;
+    base = other.base;
     headlines = other.headlines;
     storyIndex.clear();
     for (size_t i = 0; i < headlines.size(); ++i)
-        storyIndex[headlines[i].storyId] = static_cast<int>(i);
+        storyIndex[headlines[i].storyId] = base + static_cast<int>(i);
 }
 
-CNewsRegistry::CNewsRegistry(IStreamSubscriber* subscriber) : m_pSubscriber(subscriber) {}
+CNewsRegistry::CNewsRegistry(IStreamSubscriber* subscriber, int historyLimit)
+    : m_pSubscriber(subscriber), m_limit(std::max(historyLimit, 1))
+{
+}
 
 CNewsRegistry::~CNewsRegistry() = default;
 
@@ -69,6 +73,32 @@ CNewsEntry* CNewsRegistry::Lookup(const CString& key)
     return it == m_entries.end() ? nullptr : it->second.get();
 }
 
+void CNewsRegistry::CopyHeadlines(const CNewsEntry& entry, int first, int last, std::vector<CNewsHeadline>& out,
+                                  int* firstCopied)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_lock);
+    out.clear();
+    const int from = std::max(first, entry.base);
+    const int to = std::min(last, entry.End() - 1);
+    if (firstCopied)
+        *firstCopied = from;
+    if (from > to)
+        return;
+    const auto begin = entry.headlines.begin() + (from - entry.base);
+    out.assign(begin, begin + (to - from + 1));
+}
+
+void CNewsRegistry::DropOldest(CNewsEntry& entry)
+{
+    while (static_cast<int>(entry.headlines.size()) > m_limit) {
+        const auto found = entry.storyIndex.find(entry.headlines.front().storyId);
+        if (found != entry.storyIndex.end() && found->second == entry.base)
+            entry.storyIndex.erase(found);
+        entry.headlines.pop_front();
+        ++entry.base;
+    }
+}
+
 void CNewsRegistry::DispatchNews(const CNewsMessage& message)
 {
     std::lock_guard<std::recursive_mutex> lock(m_lock);
@@ -76,32 +106,45 @@ void CNewsRegistry::DispatchNews(const CNewsMessage& message)
     if (it == m_entries.end())
         return;
     CNewsEntry& entry = *it->second;
-    int low = static_cast<int>(entry.headlines.size());
-    int high = -1;
+    std::vector<int> changed;
     for (const CNewsHeadline& incoming : message.m_headlines) {
         int index;
         auto found = entry.storyIndex.find(incoming.storyId);
-        if (found != entry.storyIndex.end() && found->second >= 0 &&
-            found->second < static_cast<int>(entry.headlines.size())) {
+        if (found != entry.storyIndex.end() && found->second >= entry.base && found->second < entry.End()) {
             if (incoming.keep)
                 continue;
             index = found->second;
-            entry.headlines[static_cast<size_t>(index)] = incoming;
-            entry.headlines[static_cast<size_t>(index)].updated = 1;
+            CNewsHeadline& stored = entry.headlines[static_cast<size_t>(index - entry.base)];
+            stored = incoming;
+            stored.updated = 1;
         } else {
-            index = static_cast<int>(entry.headlines.size());
+            index = entry.End();
             entry.headlines.push_back(incoming);
             entry.storyIndex[incoming.storyId] = index;
+            DropOldest(entry);
         }
-        low = std::min(low, index);
-        high = std::max(high, index);
+        changed.push_back(index);
     }
     entry.pending = 0;
-    if (high < low)
+    // Only the rows this message touched are told, in runs of adjacent indexes; rows it
+    // appended and dropped again within the bound are not.
+    std::sort(changed.begin(), changed.end());
+    changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
+    changed.erase(changed.begin(), std::lower_bound(changed.begin(), changed.end(), entry.base));
+    if (changed.empty())
         return;
+    std::vector<std::pair<int, int>> runs;
+    for (int index : changed) {
+        if (!runs.empty() && runs.back().second + 1 == index)
+            runs.back().second = index;
+        else
+            runs.emplace_back(index, index);
+    }
     for (size_t i = 0; i < entry.listeners.size(); ++i) {
         CNewsListener* listener = entry.listeners[i];
-        if (listener && listener->callback)
-            listener->callback->OnNewsChange(listener, low, high);
+        if (!listener || !listener->callback)
+            continue;
+        for (const auto& [first, last] : runs)
+            listener->callback->OnNewsChange(listener, first, last);
     }
 }

@@ -255,7 +255,7 @@ public:
     // News: background, selected background, selected text, hot text.
     CFontInfo m_newsFont;
     COLORREF m_newsTextColor = RGB(0, 0, 0);
-    std::array<COLORREF, 4> m_newsColors = {RGB(255, 255, 255), RGB(0, 0, 128), RGB(255, 255, 255), RGB(0, 0, 255)};
+    std::array<COLORREF, 4> m_newsColors = {RGB(255, 255, 255), RGB(0, 0, 128), RGB(255, 255, 255), RGB(176, 0, 0)};
     // Charts: background, grid, axis, text, cross-hair.
     CFontInfo m_chartFont;
     CFontInfo m_axisFont;

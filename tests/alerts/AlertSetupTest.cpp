@@ -297,6 +297,42 @@ TEST_F(AlertSetupTest, AnAlertsOrderPassesTheOrderGatesChecksWhateverFileItCameF
     EXPECT_NE(env.host.messages[0].Find("is not a valid symbol"), -1) << env.host.messages[0].str();
 }
 
+TEST_F(AlertSetupTest, EveryOrderTextOfAnAlertFileThatIsNoOrderWordIsRefusedNamingItsField)
+{
+    // Each text below would add a key to the order string if it went through as written.
+    struct Case {
+        const char* element;
+        const char* text;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"Route", "Auto~symbol=EVIL", "Invalid routing: Auto~symbol=EVIL"},
+        {"OrderType", "Limit~ordtype=market", "Invalid order type: Limit~ordtype=market"},
+        {"Expire", "Day~accountid=2", "Invalid expiration: Day~accountid=2"},
+        {"Instr", "AON~price=1", "Invalid special instructions: AON~price=1"},
+    };
+    env.settings.m_tradingDefaults.Row(1).programTrading = 1;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.element);
+        while (Book().Count() > 0)
+            Book().Remove(Book().At(0)->GetId());
+        env.host.messages.clear();
+        const CString orderType = CString(c.element) == "OrderType" ? "" : "<OrderType>Limit</OrderType>";
+        CString xml;
+        xml.Format("<Alerts><Alert><Type>0</Type><Symbol>IBM</Symbol><TradeInfo><Leg><Action>0</Action>"
+                   "<QuantityType>1</QuantityType><QtyAmt>10</QtyAmt>%s"
+                   "<Price>1.5</Price><%s>%s</%s></Leg></TradeInfo></Alert></Alerts>",
+                   orderType.GetString(), c.element, c.text, c.element);
+        CString error;
+        ASSERT_TRUE(Book().FromXmlText(xml, &error)) << error.str();
+        ASSERT_EQ(Book().Count(), 1u);
+        EXPECT_EQ(PlaceAlertOrder(Book().At(0)->GetId(), 1, nullptr), EAlertOrderResult::kRefused);
+        EXPECT_TRUE(env.host.submissions.empty());
+        ASSERT_EQ(env.host.messages.size(), 1u);
+        EXPECT_NE(env.host.messages[0].Find(c.message), -1) << env.host.messages[0].str();
+    }
+}
+
 TEST_F(AlertSetupTest, TheAlertEmailNamesTheFiringAndTheSettingsChooseTheServer)
 {
     CPriceAlert alert;

@@ -421,6 +421,10 @@ void CApiServer::Routes()
         History(req, res);
         BreakReply(req, res);
     });
+    m_server->Get("/", [this](const auto&, auto& res) {
+        std::lock_guard lock(m_core.Lock());
+        res.set_content(m_core.News().HomePage(30), "text/html");
+    });
     m_server->Get("/update/QxUpdate.xml", [this](const auto& req, auto& res) { Update(req, res); });
     m_server->Get("/update/QuorvantelixSetup.bin", [](const auto&, auto& res) {
         res.set_content("Quorvantelix test installer\n", "application/octet-stream");

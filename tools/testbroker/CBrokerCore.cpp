@@ -177,6 +177,21 @@ void CBrokerCore::PublishHeadline(const protocol::Headline& h)
                               StreamRecord{static_cast<uint8_t>(Service::News), 0, protocol::HeadlinesRecord{key, {h}}});
 }
 
+void CBrokerCore::PublishHeadlines(const std::vector<protocol::Headline>& headlines)
+{
+    if (!m_stream)
+        return;
+    for (const std::string& key : m_stream->SubscribedItems(static_cast<int>(Service::News))) {
+        protocol::HeadlinesRecord record{key, {}};
+        for (const protocol::Headline& h : headlines)
+            if (CNewsDesk::Matches(h, key))
+                record.headlines.push_back(h);
+        if (!record.headlines.empty())
+            m_stream->Publish(static_cast<int>(Service::News), key,
+                              StreamRecord{static_cast<uint8_t>(Service::News), 0, std::move(record)});
+    }
+}
+
 void CBrokerCore::PublishActives()
 {
     if (!m_stream)

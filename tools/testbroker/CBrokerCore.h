@@ -33,6 +33,7 @@ struct TestBrokerOptions {
     int movesPerTick = 20;      // symbols moved per step
     int heartbeatMs = 1000;
     int newsEverySteps = 50;    // a headline every that many steps (0: none)
+    int newsHistory = 0;        // headlines about every symbol over the last days, made at start
     int activesEverySteps = 20; // actives lists re-sent every that many steps
     bool startPaused = false;
     // Whole days added to the broker's clock: market day, history's today, trade and
@@ -85,6 +86,8 @@ public:
     void PublishEvents(const std::vector<SimEvent>& events);
     void PublishActivities(const Activities& activities);
     void PublishHeadline(const protocol::Headline& headline);
+    // One record per subscribed key holding the headlines that belong to it.
+    void PublishHeadlines(const std::vector<protocol::Headline>& headlines);
     void PublishActives();
     // The stream image handler.
     bool Image(const std::string& user, int service, const std::string& item, const StreamHandlers::Deliver& deliver,

@@ -21,6 +21,11 @@ public:
 
     // Writes a new headline about one of the symbols and keeps it.
     protocol::Headline Generate(const std::vector<std::string>& symbols, int64_t nowUnixSeconds);
+    // Writes perSymbol headlines about every symbol over the three days before now, oldest
+    // first, as a market's recent news.
+    void Seed(const std::vector<std::string>& symbols, int64_t nowUnixSeconds, int perSymbol);
+    // The broker's news page: the newest headlines of all news, linked to their stories.
+    std::string HomePage(size_t count) const;
     // Keeps a headline made elsewhere (story id and URL filled in when empty).
     protocol::Headline Add(protocol::Headline headline, const std::string& body);
 
@@ -32,6 +37,8 @@ public:
 
 private:
     std::string StoryUrl(const std::string& id) const;
+    protocol::Headline Write(const std::string& symbol, const std::vector<std::string>& symbols, int64_t time,
+                             std::string& body);
 
     std::mt19937_64 m_rng;
     uint64_t m_next = 1;

@@ -57,6 +57,8 @@ bool CTestBroker::Start(std::string& error)
     {
         std::lock_guard lock(m_core->Lock());
         m_core->News().SetStoryBase(BaseUrl());
+        if (m_options.newsHistory > 0)
+            m_core->News().Seed(m_core->Market().Symbols(), m_core->NowMs() / 1000, m_options.newsHistory);
     }
     m_running = true;
     m_simThread = std::thread([this] { SimulationLoop(); });
@@ -161,6 +163,19 @@ protocol::Headline CTestBroker::InjectHeadline(protocol::Headline headline, cons
         headline.time = m_core->NowMs() / 1000;
     const protocol::Headline kept = m_core->News().Add(std::move(headline), body);
     m_core->PublishHeadline(kept);
+    return kept;
+}
+
+std::vector<protocol::Headline> CTestBroker::InjectHeadlines(std::vector<protocol::Headline> headlines)
+{
+    std::lock_guard lock(m_core->Lock());
+    std::vector<protocol::Headline> kept;
+    for (protocol::Headline& h : headlines) {
+        if (h.time == 0)
+            h.time = m_core->NowMs() / 1000;
+        kept.push_back(m_core->News().Add(std::move(h), ""));
+    }
+    m_core->PublishHeadlines(kept);
     return kept;
 }
 

@@ -55,6 +55,8 @@ public:
     bool InjectTrade(const std::string& symbol, double price, uint32_t size, const std::string& exchange = "NASD");
     bool InjectBook(const protocol::BookRecord& book);
     protocol::Headline InjectHeadline(protocol::Headline headline, const std::string& body = "");
+    // Several headlines (stories of the same id replace earlier ones) in one record per key.
+    std::vector<protocol::Headline> InjectHeadlines(std::vector<protocol::Headline> headlines);
 
     // Stream connections.
     void DropStreamConnections();

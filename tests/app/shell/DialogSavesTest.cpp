@@ -68,7 +68,7 @@ protected:
     }
 };
 
-constexpr UINT kAlertSymbols = 1503, kAlertFormula = 1571, kAlertPlaceOrder = 1581;
+constexpr UINT kAlertSymbolsEdit = 1503, kAlertFormulaEdit = 1571, kAlertPlaceOrderCheck = 1581;
 
 } // namespace
 
@@ -178,9 +178,9 @@ TEST_F(DialogSaves, EveryDialogThatChangesAUserFileWritesItWhenItClosesWithOk)
     // Alerts with an order, from the main frame's Add Alert and from a Level I row.
     auto addAlert = [&](const char* symbol) {
         WhenModalIs<CTradeAlertSetupDlg>([&, symbol](CTradeAlertSetupDlg& d) {
-            Type(d, kAlertSymbols, symbol);
-            Type(d, kAlertFormula, "Last > 10000");
-            Click(d, kAlertPlaceOrder);
+            Type(d, kAlertSymbolsEdit, symbol);
+            Type(d, kAlertFormulaEdit, "Last > 10000");
+            Click(d, kAlertPlaceOrderCheck);
             Choose(d, order_ids::kOrderType, "Market");
             Type(d, order_ids::kQuantity, "10");
             Click(d, IDOK);

@@ -72,8 +72,10 @@ std::vector<WindowSummary> Summarise(CWorkstationApp& app)
         if (!doc)
             continue;
         auto* kindView = dynamic_cast<CKindView*>(view);
-        // The balances window's workspace record holds no link groups.
-        const int group = doc->GetKind() == kKindBalances ? -1 : doc->GetLinkState().GetSymbolGroup();
+        // The balances and Browser windows' workspace records hold no link groups.
+        const int group = doc->GetKind() == kKindBalances || doc->GetKind() == kKindBrowser
+                              ? -1
+                              : doc->GetLinkState().GetSymbolGroup();
         out.push_back({doc->GetKind(), IsFloatingView(view), kindView ? kindView->GetSymbol() : CString(), group});
     }
     // Floating windows take activation asynchronously: compare in a fixed order.
@@ -170,9 +172,13 @@ TEST_F(BrokerFixture, WorkstationLogsInOpensEveryKindLinksSavesWorkspacesAndExit
             EXPECT_EQ(common->GetKind(), kind);
             EXPECT_EQ(IsFloatingView(view), floating);
             EXPECT_EQ(common->IsDetached(), floating);
-            // A Level I window's title tells its screener.
-            EXPECT_EQ(doc->GetTitle(), kind == kKindLevel1 ? CString("Level I (Screener Off)") : CString(WindowKindName(kind)));
-            EXPECT_NE(view->GetParentFrame()->GetCaptionButton(ID_LINK_SYMBOL), nullptr);
+            // A Level I window's title tells its screener, a news window its alert.
+            EXPECT_EQ(doc->GetTitle(), kind == kKindLevel1 ? CString("Level I (Screener Off)")
+                                       : kind == kKindNews ? CString("News (Alert Off)")
+                                                           : CString(WindowKindName(kind)));
+            // The Browser follows no symbol.
+            EXPECT_EQ(view->GetParentFrame()->GetCaptionButton(ID_LINK_SYMBOL) != nullptr, kind != kKindBrowser);
+            EXPECT_NE(view->GetParentFrame()->GetCaptionButton(ID_DETACH), nullptr);
         }
     }
     EXPECT_EQ(app.OpenWindowOfKind(13, false), nullptr);
@@ -405,7 +411,7 @@ TEST_F(BrokerFixture, FontsAndColorsCommandsReachEveryOpenWindowAndAreKept)
         ASSERT_TRUE(app.InitInstance());
         CMainFrame* frame = app.MainFrame();
         ASSERT_NE(frame, nullptr);
-        for (int kind : {kKindNews, kKindLevel2, kKindTimeSales, kKindBarTable})
+        for (int kind : {kKindBackTesting, kKindLevel2, kKindTimeSales, kKindBarTable})
             ASSERT_NE(app.OpenWindowOfKind(kind, kind == kKindLevel2), nullptr);
         std::vector<CKindView*> views;
         for (CView* v : app.GetWindowViews())
@@ -455,7 +461,7 @@ TEST_F(BrokerFixture, FontsAndColorsCommandsReachEveryOpenWindowAndAreKept)
         const QColor back = image.pixelColor(image.width() - 3, image.height() - 3);
         EXPECT_EQ(RGB(back.red(), back.green(), back.blue()), RGB(1, 2, 3));
         // A window opened afterwards starts with them too.
-        auto* later = dynamic_cast<CKindView*>(app.OpenWindowOfKind(kKindNews, false)->GetFirstView());
+        auto* later = dynamic_cast<CKindView*>(app.OpenWindowOfKind(kKindBackTesting, false)->GetFirstView());
         ASSERT_NE(later, nullptr);
         EXPECT_EQ(later->GetListFont(), font);
         EXPECT_EQ(later->GetListBackground(), RGB(1, 2, 3));
