@@ -146,10 +146,12 @@ public:
     // type (when given), types the path into the name box and presses Return.
     bool AnswerFileDialog(const QString& path, const QString& type = QString());
     QString ControlText(QWidget* dialog, int id);
-    // Clicks the frame's title bar: an MDI child comes to the front, a floating frame
-    // is activated.
+    // Clicks the frame's title bar where no other window covers it: an MDI child comes to
+    // the front (activated as from the Window menu when it is covered all along), a
+    // floating frame is activated.
     void RaiseFrame(QWidget* frameWidget);
-    // The close box of an MDI child or a floating frame.
+    // The close box of an MDI child (in the menu bar's corner when maximized) or a
+    // floating frame.
     void CloseFrame(QWidget* frameWidget);
 
     // ---- report lists (CListCtrl and the quote grid)
