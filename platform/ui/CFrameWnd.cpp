@@ -382,6 +382,10 @@ BOOL CFrameWnd::OnCmdMsg(UINT id, UINT code, CCmdUI* ui)
         return TRUE;
     if (CWnd::OnCmdMsg(id, code, ui))
         return TRUE;
+    // A window's own menus and context menus hold the main frame's commands too: what
+    // the window leaves goes to the main frame's own handlers.
+    if (CWnd* main = AfxGetMainWnd(); main && main != this && main->CWnd::OnCmdMsg(id, code, ui))
+        return TRUE;
     if (!GetParentFrame())
         if (CWinApp* app = AfxGetApp())
             return app->OnCmdMsg(id, code, ui);

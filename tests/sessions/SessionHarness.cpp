@@ -403,16 +403,17 @@ QStringList CSession::MenuBarTitles()
     });
 }
 
-void CSession::ChooseMenu(const QString& path)
+void CSession::ChooseMenu(const QString& path, QWidget* window)
 {
     Step("menu " + path.toStdString());
     const QStringList items = path.split(QChar('|'));
     QMenuBar* bar = nullptr;
     QPoint at;
     QString shown;
+    QPointer<QWidget> held(window);
     const bool found = OnUi([&] {
         CMainFrame* frame = m_app.MainFrame();
-        auto* main = frame ? qobject_cast<QMainWindow*>(frame->GetOuterWidget()) : nullptr;
+        auto* main = qobject_cast<QMainWindow*>(window ? held.data() : frame ? frame->GetOuterWidget() : nullptr);
         if (!main)
             return false;
         bar = main->menuBar();

@@ -28,7 +28,7 @@
 //   Click / DoubleClick / RightClick(widget, point)   mouse at a point (default: centre)
 //   Key(key, modifiers), TypeText(text)   keys to the focused window ('\n' Return, '\t' Tab,
 //                                         '\x1b' Escape)
-//   ChooseMenu("&File|E&xit")    clicks through the main menu bar; ChoosePopup for the
+//   ChooseMenu("&File|E&xit"[, frame])  clicks through the main (or a floating frame's) menu bar; ChoosePopup for the
 //                                popup open now (context menus); MenuItemEnabled to look
 //   WaitModal(title)             the modal window of that title once it shows
 //   PressButton(window, "OK"), FillControl(window, id, text), Control(window, id)
@@ -123,7 +123,8 @@ public:
     void TypeText(const QString& text);
 
     // ---- menus: paths of item texts joined by '|', '&' marks optional
-    void ChooseMenu(const QString& path);
+    // The main frame's menu bar, or that of the frame window given (a floating window).
+    void ChooseMenu(const QString& path, QWidget* window = nullptr);
     void ChoosePopup(const QString& path);
     // Whether the last item of the path is enabled, looked up without opening the menu
     // (the update handlers run as when it opens).

@@ -9,6 +9,7 @@
 #include "chart/ui/CGraphsView.h"
 #include "common/services/TextHelpers.h"
 #include "platform/ui/CStatusBar.h"
+#include "trading/ui/COrderStatusView.h"
 #include "views/ui/Level1View.h"
 
 #include "common/windows/ShellIds.h"
@@ -135,6 +136,41 @@ TEST_F(ShellSessionTest, ALevel1WindowDetachesAttachesAndShowsAnOptionChain)
         s.ClickRow(grid, first, "Symbol");
         s.Pause(1s);
         EXPECT_EQ(s.RowCount(grid), rows);
+        s.ExitByMenu();
+    });
+    EXPECT_EQ(status, 0);
+}
+
+// A window's own menus reach the main frame's commands: Fonts from the order status
+// window's row menu, and a floating window's Quotes menu opening a Level I window.
+TEST_F(ShellSessionTest, AWindowsOwnMenusReachTheMainFramesCommands)
+{
+    const int status = RunWorkstation([&](CSession& s) {
+        s.ChooseMenu("&Trading|&Order Status");
+        COrderStatusView* orders = nullptr;
+        ASSERT_TRUE(s.WaitFor("the order status window", [&] {
+            const auto views = s.Views<COrderStatusView>();
+            orders = views.empty() ? nullptr : views.front();
+            return orders != nullptr;
+        }));
+        QWidget* list = s.OnUi([&] { return orders->GetList().GetWidget(); });
+        s.RightClick(list, s.OnUi([&] { return QPoint(list->width() / 2, list->height() - 30); }));
+        s.ChoosePopup("F&onts...");
+        QWidget* fonts = s.WaitModal("Select Font");
+        ASSERT_NE(fonts, nullptr);
+        s.PressButton(fonts, "Cancel");
+        EXPECT_TRUE(s.WaitFor("the font dialog closed", [&] { return s.ActiveModal() == nullptr; }));
+
+        s.ChooseMenu("F&loating|&Order Status");
+        QWidget* floating = nullptr;
+        ASSERT_TRUE(s.WaitFor("a floating order status window", [&] {
+            for (COrderStatusView* view : s.Views<COrderStatusView>())
+                if (QWidget* w = view->GetParentFrame()->GetOuterWidget(); w->isWindow())
+                    floating = w;
+            return floating != nullptr;
+        }));
+        s.ChooseMenu("&Quotes|&Level I", floating);
+        EXPECT_TRUE(s.WaitFor("a Level I window", [&] { return !s.Views<Level1View>().empty(); }));
         s.ExitByMenu();
     });
     EXPECT_EQ(status, 0);
