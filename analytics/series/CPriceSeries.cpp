@@ -210,7 +210,9 @@ bool CPriceSeries::SetBarCount(int count, DWORD endFeedTime)
         if (m_endTime > m_now)
             m_endTime = m_now;
         LayOutLocked(rules, total);
+        ++m_nSettling; // until the empty bars are asked for
     }
+    const SettlingScope settling(*this);
     services.RemoveSeries(this);
     RequestRange(0, GetRecordCount() - 1);
     const bool ready = services.AddSeriesListener(this);
@@ -255,6 +257,7 @@ void CPriceSeries::RequestRange(int first, int last)
         first = std::max(first, 0);
         last = std::min(last, m_bars.Size() - 1);
         CollectRunSpans(first, last, std::max(now, m_now), spans);
+        m_nOutstanding += static_cast<int>(spans.size());
     }
     RequestSpans(spans);
 }
@@ -264,10 +267,6 @@ void CPriceSeries::RequestSpans(const std::vector<Span>& spans)
     if (spans.empty())
         return;
     const int count = static_cast<int>(spans.size());
-    {
-        Guard lock(m_lock);
-        m_nOutstanding += count;
-    }
     int made = 0;
     for (const Span& span : spans)
         made += GetSeriesServices().RequestHistory(this, span.start, span.end);
@@ -322,7 +321,7 @@ bool CPriceSeries::IsWaitingForData()
     {
         Guard lock(m_lock);
         if (m_bLoaded)
-            return m_nOutstanding != 0;
+            return m_nOutstanding != 0 || m_nSettling != 0;
     }
     CSeriesQuote quote;
     return !GetSeriesServices().LookupQuote(m_symbol, quote) || quote.pending;
@@ -773,6 +772,7 @@ void CPriceSeries::OnIntradayHistory(const std::vector<CHistoryRow>& rows, std::
         if (!m_bLoaded)
             return;
         ApplyIntradayRows(rows, 0, GetRecordCount() - 1, true, asOf);
+        ++m_nSettling;
     }
     FinishBackfill();
 }
@@ -857,7 +857,19 @@ void CPriceSeries::NoteFilledLocked(int record, bool answer, std::optional<uint6
         m_backfill.Filled(m_bars.Start(record), *asOf);
 }
 
+CPriceSeries::SettlingScope::~SettlingScope()
+{
+    Guard lock(m_series.m_lock);
+    --m_series.m_nSettling;
+}
+
 void CPriceSeries::FinishBackfill()
+{
+    const SettlingScope settling(*this);
+    ApplyKeptOrRestore();
+}
+
+void CPriceSeries::ApplyKeptOrRestore()
 {
     bool restore = false;
     {
@@ -912,6 +924,7 @@ void CPriceSeries::OnDailyHistory(const std::vector<CHistoryRow>& rows, std::opt
         // Today's bar with the rows, so no reader finds the answer in without it.
         if (hasQuote)
             CurrentDayFillLocked(quote);
+        ++m_nSettling;
     }
     FinishBackfill();
 }
@@ -1056,7 +1069,9 @@ void CPriceSeries::OnExchangeCheck()
                 LayOutLocked(rules, m_bars.Size());
             if (m_pStudyState)
                 m_pStudyState->Reset();
+            ++m_nSettling; // until the empty bars are asked for
         }
+        const SettlingScope settling(*this);
         RequestRange(0, GetRecordCount() - 1);
     }
     {
@@ -1111,9 +1126,9 @@ void CPriceSeries::OnStreamRestored()
             return;
         }
         const int count = m_bars.Size();
+        // None outstanding, so the answers came: with no bar holding data, a trade made during
+        // the outage may be the symbol's first and every bar is asked for.
         const int newest = m_bars.LastValid();
-        if (newest < 0)
-            return; // nothing came yet: the first answer is still on its way
         // The bars the outage spanned, up to the one holding now.
         int rolled = 0;
         bool laidOut = false;
@@ -1121,7 +1136,7 @@ void CPriceSeries::OnStreamRestored()
             rolled = RollForwardLocked(now, now, rules, laidOut);
         // The newest bar with data may lack trades of the outage: it and every later bar are
         // asked for anew, past the history cache, which may hold them as they were.
-        const int first = laidOut ? 0 : std::max(newest - rolled, 0);
+        const int first = laidOut || newest < 0 ? 0 : std::max(newest - rolled, 0);
         for (int r = first; r < count; ++r)
             m_bars.ClearValues(r);
         if (IsDailyOrLongerInterval(m_interval)) {
@@ -1134,6 +1149,7 @@ void CPriceSeries::OnStreamRestored()
         m_backfill.ForgetFrom(m_bars.Start(first));
         // A server clock a little ahead may have filled a bar this clock has not reached yet.
         CollectRunSpans(first, count - 1, std::max({now, m_now, m_bars.Start(first)}), spans);
+        m_nOutstanding += static_cast<int>(spans.size());
     }
     RequestSpans(spans);
 }

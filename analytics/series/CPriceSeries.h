@@ -99,8 +99,8 @@ public:
                            const CHistoryCoverage* complete = nullptr);
     void OnLiveData(const CTradeMessage* trade, DWORD feedTime);
     void OnExchangeCheck();
-    // The live trades stopped for a while: the bars since the newest one with data are asked
-    // for anew, as a new series asks for its own.
+    // The live trades stopped for a while: the bars since the newest one with data (all of them
+    // when none has any) are asked for anew, as a new series asks for its own.
     void OnStreamRestored();
 
     // State, for owners and tests.
@@ -130,6 +130,18 @@ private:
         DWORD start;
         DWORD end;
     };
+    // Takes back, as it goes, one count of m_nSettling that its maker added under the lock
+    // together with the change readers must wait out.
+    class SettlingScope {
+    public:
+        explicit SettlingScope(CPriceSeries& series) : m_series(series) {}
+        ~SettlingScope();
+        SettlingScope(const SettlingScope&) = delete;
+        SettlingScope& operator=(const SettlingScope&) = delete;
+
+    private:
+        CPriceSeries& m_series;
+    };
     int RecordOfIndex(int index) const { return index + (m_bars.Size() - m_nEndOffset - m_nWanted); }
     // The lock is held by the caller.
     bool GetValueLocked(int index, int field, double& value);
@@ -144,8 +156,9 @@ private:
     void LayOutLocked(const CSessionRules* rules, int count);
     void RequestRange(int first, int last);
     void CollectRunSpans(int first, int last, CTime now, std::vector<Span>& spans);
-    // Asks for the spans; each counts as outstanding before it goes out, since its answer
-    // may arrive before RequestHistory returns.
+    // Asks for the spans, which the caller counted as outstanding when it collected them under
+    // the lock (so no reader finds emptied bars with nothing asked for, and an answer may arrive
+    // before RequestHistory returns); spans not asked for are taken off the count.
     void RequestSpans(const std::vector<Span>& spans);
     void ApplyIntradayRows(const std::vector<CHistoryRow>& rows, int first, int last, bool answer,
                            std::optional<uint64_t> asOf = std::nullopt, const CHistoryCoverage* complete = nullptr);
@@ -153,8 +166,11 @@ private:
                         std::optional<uint64_t> asOf = std::nullopt, const CHistoryCoverage* complete = nullptr);
     // A bar took rows of an answer.
     void NoteFilledLocked(int record, bool answer, std::optional<uint64_t> asOf);
-    // After an answer: once none is on its way, the kept live trades are applied.
+    // After an answer, which counted itself in m_nSettling: once none is on its way, the kept
+    // live trades are applied (or the bars of a deferred outage asked for anew), then the
+    // answer's count is taken back.
     void FinishBackfill();
+    void ApplyKeptOrRestore();
     int CompareRecordPeriod(int record, CTime time) const;
     // A bar takes a price: the first one opens it, later ones widen it.
     void TakeTrade(int record, double price, double size);
@@ -187,6 +203,10 @@ private:
     CTime m_newestHistory;
     BYTE m_bLoaded = 0;
     int m_nOutstanding = 0;
+    // Changes under way outside the lock: answers in that still apply kept trades or a
+    // deferred restore, bars laid out anew whose requests are not counted yet. Readers see
+    // the series waiting until they are done.
+    int m_nSettling = 0;
     CSeriesListener* m_pListener = nullptr;
     BYTE m_bWindow = 0;
     int m_nWanted = 0;

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 CTime T(int y, int mo, int d, int h, int mi, int s = 0)
@@ -426,6 +428,132 @@ TEST(PriceSeries, StreamBackAfterALongOutageAsksForTheWholeSeriesUpToNow)
         EXPECT_FALSE(s.GetRecordAt(r)->m_bValid) << r;
     ASSERT_EQ(1u, services.requests.size());
     EXPECT_EQ(CTimeToFeedTime(s.GetRecordAt(0)->m_startTime), services.requests[0].start);
+}
+
+TEST(PriceSeries, StreamBackAsksAgainForASeriesWhoseAnswersHeldNoTrade)
+{
+    FakeSeriesServices services;
+    CPriceSeries s("IBM,5", 0);
+    s.SetWindowMode(1);
+    s.SetBarCount(10, 0); // 11:20 .. 12:05, now 12:07
+    s.OnIntradayHistory({}); // the symbol has not traded
+    ASSERT_EQ(0, s.GetOutstandingRequests());
+    services.requests.clear();
+    // Its first trade was made while the stream was down: only the history can bring it.
+    services.now = T(2026, 3, 4, 12, 9);
+    s.OnStreamRestored();
+    ASSERT_EQ(1u, services.requests.size());
+    EXPECT_EQ(F(2026, 3, 4, 11, 20), services.requests[0].start);
+    EXPECT_EQ(F(2026, 3, 4, 12, 10), services.requests[0].end);
+    EXPECT_EQ(1, s.GetOutstandingRequests());
+    s.OnIntradayHistory({Row(F(2026, 3, 4, 12, 8), 50, 51, 49, 50.5, 700)});
+    EXPECT_EQ(0, s.GetOutstandingRequests());
+    const auto newest = s.GetRecordAt(9);
+    ASSERT_TRUE(newest);
+    EXPECT_EQ(T(2026, 3, 4, 12, 5), newest->m_startTime);
+    EXPECT_TRUE(newest->m_bValid);
+    EXPECT_EQ(700, newest->Volume());
+    EXPECT_EQ(50.5, newest->Close());
+}
+
+// Services that let a test look at the series whenever it reads the clock or asks for
+// history, as a reader on another thread may at any moment.
+class WatchedSeriesServices : public FakeSeriesServices {
+public:
+    CTime GetExchangeTime() override
+    {
+        if (look)
+            look();
+        return FakeSeriesServices::GetExchangeTime();
+    }
+    int RequestHistory(CPriceSeries* series, DWORD start, DWORD end) override
+    {
+        if (look)
+            look();
+        return FakeSeriesServices::RequestHistory(series, start, end);
+    }
+    std::function<void()> look;
+};
+
+TEST(PriceSeries, ASeriesDoneWaitingHoldsItsAnswersAndKeptTrades)
+{
+    WatchedSeriesServices services;
+    CPriceSeries s("IBM,1", 0);
+    s.SetWindowMode(1);
+    s.SetBarCount(10, 0); // 11:58 .. 12:07, now 12:07
+    CTradeMessage kept = Trade(50.5, 3);
+    kept.m_sequence = 41;
+    Live(s, kept, F(2026, 3, 4, 12, 7, 10)); // waits for the answer
+    // The answer holds trades up to number 40, 200 shares in the bar; the kept trade adds 300.
+    // Whenever the series no longer waits, the 12:07 bar holds both.
+    std::vector<double> wrong;
+    services.look = [&] {
+        std::lock_guard<CPriceSeries> lock(s);
+        const double volume = s.GetRecordAt(9)->Volume();
+        if (!s.IsWaitingForData() && volume != 500)
+            wrong.push_back(volume);
+    };
+    s.OnIntradayHistory({Row(F(2026, 3, 4, 12, 7), 50, 50, 50, 50, 200)}, 40);
+    EXPECT_FALSE(s.IsWaitingForData());
+    EXPECT_EQ(500, s.GetRecordAt(9)->Volume());
+
+    // An outage while the bars are asked for anew: the answer on its way may be older than the
+    // outage, so once it is in the bars are asked for again. The series waits throughout.
+    services.look = nullptr;
+    s.SetBarCount(10, 0);
+    s.OnStreamRestored();
+    services.requests.clear();
+    services.look = [&] {
+        std::lock_guard<CPriceSeries> lock(s);
+        if (!s.IsWaitingForData())
+            wrong.push_back(s.GetRecordAt(9)->Volume());
+    };
+    s.OnIntradayHistory({Row(F(2026, 3, 4, 12, 7), 50, 50.5, 50, 50.5, 500)}, 41);
+    EXPECT_EQ(1u, services.requests.size());
+    EXPECT_TRUE(s.IsWaitingForData());
+    services.look = nullptr;
+    s.OnIntradayHistory({Row(F(2026, 3, 4, 12, 7), 50, 50.5, 50, 50.5, 800)}, 44);
+    EXPECT_FALSE(s.IsWaitingForData());
+    EXPECT_EQ(800, s.GetRecordAt(9)->Volume());
+    EXPECT_TRUE(wrong.empty()) << wrong.size() << " looks found the series done before it was";
+}
+
+TEST(PriceSeries, BarsLaidOutAnewLeaveTheSeriesWaitingUntilTheyAreAskedFor)
+{
+    WatchedSeriesServices services;
+    CPriceSeries s("ABC,5", 0);
+    s.SetWindowMode(1);
+    s.SetBarCount(10, 0); // 11:20 .. 12:05
+    const CHistoryRow row = Row(F(2026, 3, 4, 12, 5), 1, 1, 1, 1, 100);
+    s.OnIntradayHistory({row});
+    ASSERT_TRUE(s.GetRecordAt(9)->m_bValid);
+    // The answers always hold the newest bar: a series done waiting without it is wrong.
+    int looks = 0;
+    std::vector<int> wrong;
+    services.look = [&] {
+        std::lock_guard<CPriceSeries> lock(s);
+        ++looks;
+        if (!s.IsWaitingForData() && !s.GetRecordAt(9)->m_bValid)
+            wrong.push_back(looks);
+    };
+    // The owner lays the bars out again.
+    s.SetBarCount(10, 0);
+    EXPECT_TRUE(s.IsWaitingForData());
+    s.OnIntradayHistory({row});
+    EXPECT_FALSE(s.IsWaitingForData());
+    // The quote names another exchange than the one guessed: the bars are laid out on its rules.
+    CSeriesQuote quote;
+    quote.pending = false;
+    quote.exchange = "NASD";
+    services.quotes["ABC"] = quote;
+    s.OnExchangeCheck();
+    EXPECT_TRUE(s.IsWaitingForData());
+    s.OnIntradayHistory({row});
+    services.look = nullptr;
+    EXPECT_FALSE(s.IsWaitingForData());
+    EXPECT_EQ(100, s.GetRecordAt(9)->Volume());
+    EXPECT_GE(looks, 4);
+    EXPECT_TRUE(wrong.empty()) << wrong.size() << " of " << looks << " looks found empty bars and nothing asked for";
 }
 
 TEST(PriceSeries, HistoricalSeriesIgnoresTrades)

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 TEST(SeriesThreads, ReaderUnderTheLockWhileTradesAndHistoryArrive)
@@ -31,10 +32,23 @@ TEST(SeriesThreads, ReaderUnderTheLockWhileTradesAndHistoryArrive)
         s->OnIntradayHistory(rows);
     }
     std::atomic<bool> done{false};
+    // Read passes the reader finished. The dispatcher waits for a new one now and then, so
+    // reads and changes interleave however the two threads are scheduled.
+    std::atomic<int> passes{0};
+    std::atomic<bool> interleaved{true};
+    auto awaitPass = [&](int seen) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (passes.load() <= seen && std::chrono::steady_clock::now() < end)
+            std::this_thread::yield();
+        if (passes.load() <= seen)
+            interleaved = false;
+    };
     std::thread dispatcher([&] {
         // Trades every 20 seconds of exchange time for two hours: new bars roll in.
         CTime t = services.GetExchangeTime();
         for (int i = 0; i < 360; ++i) {
+            if (i % 30 == 0)
+                awaitPass(passes.load());
             t = CTime(t.GetTime() + 20);
             {
                 std::lock_guard<std::mutex> g(services.lock);
@@ -72,8 +86,10 @@ TEST(SeriesThreads, ReaderUnderTheLockWhileTradesAndHistoryArrive)
             if (s->GetBarTime(last, 0, t))
                 reads += s->FindBarByTime(t, 0) == last;
         }
+        ++passes;
     }
     dispatcher.join();
+    EXPECT_TRUE(interleaved) << "the reader made no pass for a minute";
     EXPECT_GT(reads, 0);
     EXPECT_GT(sum, 0);
     EXPECT_EQ(200, plain.GetWantedCount());

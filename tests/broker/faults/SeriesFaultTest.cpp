@@ -140,6 +140,28 @@ TEST_F(SeriesFaultTest, TradesMadeWhileTheStreamWasDownReachTheBars)
     EXPECT_TRUE(WaitUntil([&] { return Differences("MSFT").empty(); }, 10s)) << Differences("MSFT");
 }
 
+TEST_F(SeriesFaultTest, ATradeMadeWhileTheStreamWasDownReachesASeriesThatHadNoneYet)
+{
+    CPriceSeries& series = Open("msft,1", 120);
+    ASSERT_TRUE(m_broker->WaitForSubscription(kServiceQuote, "MSFT", 10000));
+    {
+        // The symbol has not traded today: the answers filled no bar.
+        std::lock_guard<CPriceSeries> lock(series);
+        for (int r = 0; r < series.GetRecordCount(); ++r)
+            ASSERT_FALSE(series.GetRecordAt(r)->m_bValid) << r;
+    }
+    m_broker->SetStreamsDown(true);
+    ASSERT_TRUE(WaitUntil([&] { return !Connected(); }, 10s));
+    ASSERT_TRUE(m_broker->InjectTrade("MSFT", 301.10, 700));
+    m_broker->SetStreamsDown(false);
+    ASSERT_TRUE(WaitUntil([&] { return Connected(); }, 10s));
+    EXPECT_TRUE(WaitUntil([&] { return Answered() && Differences("MSFT").empty(); }, 20s)) << Differences("MSFT");
+    // Live trades go on after the backfill.
+    ASSERT_TRUE(m_broker->InjectTrade("MSFT", 301.40, 200));
+    ASSERT_TRUE(Delivered("MSFT"));
+    EXPECT_EQ("", Differences("MSFT"));
+}
+
 TEST_F(SeriesFaultTest, ATradeMadeAfterTheBackfillAnswerButArrivingBeforeItCounts)
 {
     OpenWithATrade();

@@ -102,13 +102,24 @@ TEST(Soak, DroppedAndStalledStreamsLoseNoQuoteAndNoVolume)
         return lost;
     };
     auto settle = [&] {
-        // Stepping stopped: everything sent reaches the stores; a quote marks the end.
+        // Stepping stopped: everything sent reaches the stores. A new connection brings each
+        // symbol's image after it is up, in no set order, so every symbol gets a quote that
+        // marks its end: it comes after the symbol's image, or in it.
         if (!WaitUntil(connected, 20s))
             return false;
-        const std::string& last = watched.back().symbol;
-        const double bid = broker.Symbol(last)->bid + 0.0001;
-        broker.InjectQuote(last, {{kFieldBid, false, bid, {}}});
-        return WaitUntil([&] { return watched.back().handle->GetDouble(kFieldBid) == bid; }, 20s);
+        std::vector<double> bids;
+        for (const Watched& w : watched) {
+            bids.push_back(broker.Symbol(w.symbol)->bid + 0.0001);
+            broker.InjectQuote(w.symbol, {{kFieldBid, false, bids.back(), {}}});
+        }
+        return WaitUntil(
+            [&] {
+                for (size_t i = 0; i < watched.size(); ++i)
+                    if (watched[i].handle->GetDouble(kFieldBid) != bids[i])
+                        return false;
+                return true;
+            },
+            20s);
     };
 
     const double startMiB = ResidentMiB();
@@ -139,15 +150,14 @@ TEST(Soak, DroppedAndStalledStreamsLoseNoQuoteAndNoVolume)
         peakMiB = std::max(peakMiB, ResidentMiB());
     }
 
-    // The end: every series has its backfill, then bars are compared with the broker's day.
+    // The end: every series has its backfill and the trades kept meanwhile, then bars are
+    // compared with the broker's day.
     ASSERT_TRUE(settle());
     ASSERT_TRUE(WaitUntil(
         [&] {
-            for (const Watched& w : watched) {
-                std::lock_guard<CPriceSeries> lock(*w.series);
-                if (w.series->GetOutstandingRequests() != 0)
+            for (const Watched& w : watched)
+                if (w.series->IsWaitingForData())
                     return false;
-            }
             return true;
         },
         60s));
