@@ -86,10 +86,9 @@ int CFormula::SetNumTriggered(int n)
     return m_pCompiled->SetTimeValue(kTradeNumTriggered, n) ? 0 : 1;
 }
 
-void CFormula::SetTradeValue(double value, int index)
+bool CFormula::SetTradeValue(double value, int index)
 {
-    if (index >= kTradeEntryPrice && index <= kTradeEntryTime)
-        m_pCompiled->SetTimeValue(index, value);
+    return index >= kTradeEntryPrice && index <= kTradeEntryTime && m_pCompiled->SetTimeValue(index, value);
 }
 
 void CFormula::GetSeriesInputs(std::vector<CFormulaSeriesItem*>& items) const

@@ -48,7 +48,8 @@ public:
     // Sets every NumTriggered value; 1 when the formula has none, else 0.
     int SetNumTriggered(int n);
     // Sets every trade value of the index: 8 EntryPrice, 9 EntryShares, 10 EntryDate, 11 EntryTime.
-    void SetTradeValue(double value, int index);
+    // False when the formula reads none of that index.
+    bool SetTradeValue(double value, int index);
     // Empties the array and appends every series item (with its call).
     void GetSeriesInputs(std::vector<CFormulaSeriesItem*>& items) const;
     void AddBars(int n);

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
-#include <numeric>
 
 using namespace studies;
 
@@ -38,6 +37,7 @@ void CSeriesStudy::DropMirror()
 {
     m_mirrorFresh = 0;
     m_denseHead = 0;
+    m_gapHead = 0;
     m_recordHead = 0;
 }
 
@@ -62,12 +62,13 @@ void CSeriesStudy::FrontRemoved(int k)
     }
     // The packed copy keeps the records that stay: its heads move past the removed ones.
     const int fresh = m_mirrorFresh;
-    if (fresh < k || m_denseAt.size() <= static_cast<size_t>(m_recordHead + k)) {
+    if (fresh < k) {
         DropMirror();
         return;
     }
-    const size_t head = static_cast<size_t>(m_recordHead);
-    m_denseHead += m_denseAt[head + static_cast<size_t>(k)] - m_denseAt[head];
+    const int gaps = GapsBefore(k);
+    m_denseHead += k - gaps;
+    m_gapHead += gaps;
     m_recordHead += k;
     m_mirrorFresh = fresh - k;
 }
@@ -92,13 +93,19 @@ void CSeriesStudy::SetEquity(const CEquityRecordArray* equity)
     Reset();
 }
 
+int CSeriesStudy::GapsBefore(int record) const
+{
+    const auto head = m_gaps.begin() + m_gapHead;
+    return static_cast<int>(std::lower_bound(head, m_gaps.end(), m_recordHead + record) - head);
+}
+
 int CSeriesStudy::DenseAt(int record, bool adjacent) const
 {
     if (adjacent) {
         const int first = m_bars.FirstValid();
         return first < 0 ? 0 : std::clamp(record - first, 0, m_bars.ValidCount());
     }
-    return m_denseAt[static_cast<size_t>(m_recordHead + record)] - m_denseHead;
+    return record - GapsBefore(record);
 }
 
 int CSeriesStudy::FrontStaleEnd(int output) const
@@ -146,26 +153,21 @@ void CSeriesStudy::Refresh(int first, int last, int output)
 void CSeriesStudy::UpdateMirror()
 {
     const int count = m_bars.Size();
-    int from = std::clamp(m_mirrorFresh, 0, count);
+    const int from = std::clamp(m_mirrorFresh, 0, count);
     // Entries before the heads once outweigh the records: the copy moves to the front.
     if (m_recordHead > count / 2 + 1024) {
-        const size_t keep = static_cast<size_t>(from) + 1;
-        const int denseKept = from > 0 ? m_denseAt[static_cast<size_t>(m_recordHead + from)] - m_denseHead : 0;
-        m_denseAt.erase(m_denseAt.begin(), m_denseAt.begin() + m_recordHead);
-        m_denseAt.resize(std::max(m_denseAt.size(), keep));
-        for (int& d : m_denseAt)
-            d -= m_denseHead;
         for (auto& dense : m_dense)
-            if (dense.size() >= static_cast<size_t>(m_denseHead)) {
+            if (dense.size() >= static_cast<size_t>(m_denseHead))
                 dense.erase(dense.begin(), dense.begin() + m_denseHead);
-                dense.resize(std::min(dense.size(), static_cast<size_t>(denseKept)));
-            }
+        m_gaps.erase(m_gaps.begin(), m_gaps.begin() + m_gapHead);
+        for (int& g : m_gaps)
+            g -= m_recordHead;
         m_denseHead = 0;
+        m_gapHead = 0;
         m_recordHead = 0;
     }
-    const size_t recordHead = static_cast<size_t>(m_recordHead);
-    m_denseAt.resize(recordHead + static_cast<size_t>(count) + 1);
-    const int kept = from > 0 ? m_denseAt[recordHead + static_cast<size_t>(from)] - m_denseHead : 0;
+    // The invalid records from `from` on are listed again.
+    m_gaps.resize(static_cast<size_t>(m_gapHead + GapsBefore(from)));
     const int total = m_denseHead + m_bars.ValidCount();
     const BYTE* valid = m_bars.ValidColumn();
     double* dense[5] = {};
@@ -183,23 +185,20 @@ void CSeriesStudy::UpdateMirror()
         column[f] = m_bars.Column(f);
     }
     m_packed += count - from;
-    // Run by run of valid records: their fields copied whole, their positions counted.
-    int* at = m_denseAt.data() + recordHead;
-    int seen = m_denseHead + kept;
+    // Run by run of valid records: their fields copied whole.
+    int seen = m_denseHead + from - GapsBefore(from);
     for (int r = from; r < count;) {
         while (r < count && !valid[r])
-            at[r++] = seen;
+            m_gaps.push_back(m_recordHead + r++);
         const void* gap = r < count ? std::memchr(valid + r, 0, static_cast<size_t>(count - r)) : nullptr;
         const int end = gap ? static_cast<int>(static_cast<const BYTE*>(gap) - valid) : count;
         const int n = end - r;
         for (int f = 0; f < 5; ++f)
             if (dense[f])
                 std::memcpy(dense[f] + seen, column[f] + r, static_cast<size_t>(n) * sizeof(double));
-        std::iota(at + r, at + end, seen);
         seen += n;
         r = end;
     }
-    at[count] = seen;
     m_mirrorFresh = count;
 }
 
@@ -272,6 +271,34 @@ void CSeriesStudy::Compute(unsigned group, int first, int last)
         markFresh();
         return;
     }
+    if (d == 0) {
+        // The computation writes the values of the valid records of [first, last) packed at
+        // the start of their own results, which then spread out to their records from the
+        // last one back (no value moves before it is read); the empty records have none.
+        for (int o = 0; o < m_outputs; ++o)
+            if (group & (1u << o))
+                out.col[o] = IndexedFrom(m_bars.Attached(m_column[o]) + first, qFrom);
+        ComputeStudyRange(m_type, m_params, bars, qFrom, qTo, group, out, m_scratch);
+        const auto head = m_gaps.begin() + m_gapHead;
+        const auto firstGap = std::lower_bound(head, m_gaps.end(), m_recordHead + first);
+        const auto endGap = std::lower_bound(firstGap, m_gaps.end(), m_recordHead + last);
+        for (int o = 0; o < m_outputs; ++o) {
+            if (!(group & (1u << o)))
+                continue;
+            double* results = m_bars.Attached(m_column[o]);
+            int end = last, q = qTo; // the run of valid records before `end`, ending at dense q
+            for (auto g = endGap; g != firstGap;) {
+                const int gap = *--g - m_recordHead;
+                const int n = end - gap - 1;
+                q -= n;
+                std::memmove(results + gap + 1, results + first + (q - qFrom), static_cast<size_t>(n) * sizeof(double));
+                results[gap] = kNoValue;
+                end = gap;
+            }
+        }
+        markFresh();
+        return;
+    }
     for (int o = 0; o < m_outputs; ++o)
         if (group & (1u << o)) {
             m_denseOut[o].resize(static_cast<size_t>(std::max(qTo - qFrom, 1)));
@@ -284,24 +311,16 @@ void CSeriesStudy::Compute(unsigned group, int first, int last)
             continue;
         double* results = m_bars.Attached(m_column[o]);
         const double* dense = out.col[o];
-        if (d == 0 && !adjacent) {
-            // Each run of valid records takes its values whole; the others have none.
-            for (int r = first; r < last;) {
-                while (r < last && !valid[r])
-                    results[r++] = kNoValue;
-                const void* gap = r < last ? std::memchr(valid + r, 0, static_cast<size_t>(last - r)) : nullptr;
-                const int end = gap ? static_cast<int>(static_cast<const BYTE*>(gap) - valid) : last;
-                if (end > r)
-                    std::memcpy(results + r, dense + DenseAt(r, false), static_cast<size_t>(end - r) * sizeof(double));
-                r = end;
-            }
-            continue;
-        }
+        // Record r reads record s = r - d, whose dense position follows s along.
+        int s = std::clamp(first - d, 0, count);
+        int q = DenseAt(s, adjacent);
         for (int r = first; r < last; ++r) {
-            const int s = r - d;
+            const int want = r - d;
+            for (; s < std::min(want, count); ++s)
+                q += valid[s] != 0;
             double v = kNoValue;
-            if (valid[r] && s >= 0 && s < count && valid[s])
-                v = dense[DenseAt(s, adjacent)];
+            if (valid[r] && want >= 0 && want < count && valid[want])
+                v = dense[q];
             results[r] = v;
         }
     }
@@ -310,7 +329,7 @@ void CSeriesStudy::Compute(unsigned group, int first, int last)
 
 size_t CSeriesStudy::MemoryBytes() const
 {
-    size_t bytes = m_scratch.Bytes() + m_denseAt.capacity() * sizeof(int) + m_endFeedTimes.capacity() * sizeof(DWORD);
+    size_t bytes = m_scratch.Bytes() + m_gaps.capacity() * sizeof(int) + m_endFeedTimes.capacity() * sizeof(DWORD);
     for (const auto& d : m_dense)
         bytes += d.capacity() * sizeof(double);
     for (const auto& d : m_denseOut)

@@ -69,6 +69,8 @@ private:
     void DropMirror();
     // Dense position of the first valid record at or after `record` (record <= Size()).
     int DenseAt(int record, bool adjacent) const;
+    // Invalid records of the packed copy among the records [0, record).
+    int GapsBefore(int record) const;
 
     CBarStore& m_bars;
     int m_type;
@@ -82,14 +84,16 @@ private:
     int m_frontDense[studies::kMaxStudyOutputs]; // values of the first this many valid records are stale
     const CEquityRecordArray* m_pEquity = nullptr;
 
-    // The packed copy: fields of the valid records, and how many valid records lie before
-    // each record. Current for the records before m_mirrorFresh. Records removed at the
-    // front leave their entries before the heads until the copy is compacted.
+    // The packed copy: fields of the valid records, and the invalid records in ascending
+    // order, as numbers counted from m_recordHead records before the first. Current for the
+    // records before m_mirrorFresh. Records removed at the front leave their entries before
+    // the heads until the copy is compacted.
     std::vector<double> m_dense[5];
-    std::vector<int> m_denseAt;
+    std::vector<int> m_gaps;
     int m_mirrorFresh = 0;
     int m_denseHead = 0;  // entries of m_dense before the first record's
-    int m_recordHead = 0; // entries of m_denseAt before the first record's
+    int m_gapHead = 0;    // entries of m_gaps before the first record's
+    int m_recordHead = 0; // records removed at the front since the copy was compacted
     int64_t m_packed = 0;
 
     studies::CStudyScratch m_scratch;

@@ -244,7 +244,8 @@ void KernelMACD(const CStudyBars& bars, int field, int fast, int slow, int signa
 // Each record's smoothing is the composition of the 3n steps A -> A + (x - A) c^2 before
 // it, applied to the seed. A window of 3n steps is the suffix of one block of 3n steps
 // composed with the prefix of the next; the blocks are taken one after the other, so only
-// two of them are held at a time.
+// the steps of one block and the suffix compositions of the one before are held. The
+// running compositions stay in registers.
 void KernelAMA(const CStudyBars& bars, int field, int n, int fast, int slow, int from, int to, const CStudyOut& out,
                CStudyScratch& scratch)
 {
@@ -259,12 +260,9 @@ void KernelAMA(const CStudyBars& bars, int field, int n, int fast, int slow, int
     const double fastSC = 2.0 / (fast + 1.0), slowSC = 2.0 / (slow + 1.0);
     const double scale = fastSC - slowSC;
     const double invN = 1.0 / n;
-    // Steps (m, b): A -> m A + b. Current block: steps and prefix compositions; previous
-    // block: suffix compositions.
+    // Steps (m, b): A -> m A + b, of the current block; suffix compositions of the one before.
     double* stepM = scratch.Doubles(0, static_cast<size_t>(w));
     double* stepB = scratch.Doubles(1, static_cast<size_t>(w));
-    double* preM = scratch.Doubles(2, static_cast<size_t>(w));
-    double* preB = scratch.Doubles(3, static_cast<size_t>(w));
     double* sufM = scratch.Doubles(4, static_cast<size_t>(w));
     double* sufB = scratch.Doubles(5, static_cast<size_t>(w));
     double* res = out.col[0] + lo;
@@ -277,6 +275,7 @@ void KernelAMA(const CStudyBars& bars, int field, int n, int fast, int slow, int
     int seedRebuild = 0;
     for (int start = n; start < len; start += w) {
         const int end = std::min(start + w, len);
+        double preM = 1, preB = 0; // the composition of the block's steps so far
         for (int i = start; i < end; ++i) {
             if (rebuild == 0) {
                 volatility = 0;
@@ -292,14 +291,15 @@ void KernelAMA(const CStudyBars& bars, int field, int n, int fast, int slow, int
             const double c = scale * er + slowSC;
             const double c2 = c * c;
             const int j = i - start;
-            stepM[j] = 1.0 - c2;
-            stepB[j] = c2 * x[i];
+            const double m1 = 1.0 - c2, b1 = c2 * x[i];
+            stepM[j] = m1;
+            stepB[j] = b1;
             if (j == 0) {
-                preM[0] = stepM[0];
-                preB[0] = stepB[0];
+                preM = m1;
+                preB = b1;
             } else {
-                preM[j] = stepM[j] * preM[j - 1];
-                preB[j] = stepM[j] * preB[j - 1] + stepB[j];
+                preM = m1 * preM;
+                preB = m1 * preB + b1;
             }
             if (i < span - 1)
                 continue;
@@ -312,21 +312,24 @@ void KernelAMA(const CStudyBars& bars, int field, int n, int fast, int slow, int
                 seedSum += x[seedEnd] - x[seedEnd - n];
             }
             --seedRebuild;
-            double m = preM[j], b = preB[j];
+            double m = preM, b = preB;
             if (j != w - 1) { // the window starts inside the previous block
                 const int first = j + 1;
-                b = preM[j] * sufB[first] + preB[j];
-                m = preM[j] * sufM[first];
+                b = preM * sufB[first] + preB;
+                m = preM * sufM[first];
             }
             res[i] = m * (seedSum * invN) + b;
         }
         // This block's suffix compositions, for the next block's windows.
         const int last = end - start - 1;
-        sufM[last] = stepM[last];
-        sufB[last] = stepB[last];
+        double sM = stepM[last], sB = stepB[last];
+        sufM[last] = sM;
+        sufB[last] = sB;
         for (int j = last - 1; j >= 0; --j) {
-            sufM[j] = sufM[j + 1] * stepM[j];
-            sufB[j] = sufM[j + 1] * stepB[j] + sufB[j + 1];
+            sB = sM * stepB[j] + sB;
+            sM = sM * stepM[j];
+            sufM[j] = sM;
+            sufB[j] = sB;
         }
     }
 }
@@ -370,6 +373,9 @@ void KernelBB(const CStudyBars& bars, int field, int n, double width, int from, 
     }
 }
 
+// A chunk at a time: the average, then each band from it, each output written in a stream of
+// its own (one loop storing all three is several times slower). Chunks hold whole rebuild
+// periods of the running sum, so it is rebuilt where a single pass would rebuild it.
 void KernelMAE(const CStudyBars& bars, int field, int n, double percent, int from, int to, const CStudyOut& out)
 {
     const int q0 = FirstPosition(out, 7, from, to, n);
@@ -380,12 +386,16 @@ void KernelMAE(const CStudyBars& bars, int field, int n, double percent, int fro
     double* const ma = out.col[0];
     double* const upper = out.col[1];
     double* const lower = out.col[2];
-    WindowSum(bars.field[field], q0, to, n, [=](int q, double s) {
-        const double m = s * inv;
-        ma[q] = m;
-        upper[q] = m * up;
-        lower[q] = m * down;
-    });
+    const int period = RebuildPeriod(n);
+    const int chunk = period * std::max(1, 512 / period);
+    for (int c0 = q0; c0 < to; c0 += chunk) {
+        const int c1 = std::min(to, c0 + chunk);
+        WindowSum(bars.field[field], c0, c1, n, [ma, inv](int q, double s) { ma[q] = s * inv; });
+        for (int q = c0; q < c1; ++q)
+            upper[q] = ma[q] * up;
+        for (int q = c0; q < c1; ++q)
+            lower[q] = ma[q] * down;
+    }
 }
 
 void KernelKB(const CStudyBars& bars, int n, double width, int from, int to, const CStudyOut& out)

@@ -2,11 +2,13 @@
 
 #include "analytics/studies/AverageStudies.h"
 #include "analytics/studies/SlidingWindow.h"
+#include "analytics/studies/StudyLanes.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 namespace studies {
 
@@ -45,26 +47,6 @@ void RsiAverages(const CStudyBars& bars, int n, int from, int to, double* h, dou
     WindowedSmoothing(down, lo, from, to, n, 7 * n, 1.0 / n, l);
 }
 
-// Two lanes of doubles (one SSE register on x86-64).
-using v2d = double __attribute__((vector_size(16)));
-
-inline v2d Load2(const double* p)
-{
-    v2d v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-inline v2d Abs2(v2d v)
-{
-    return v < 0.0 ? -v : v;
-}
-
-inline v2d Min2(v2d a, v2d b)
-{
-    return a < b ? a : b;
-}
-
 } // namespace
 
 void KernelRSI(const CStudyBars& bars, int n, int from, int to, const CStudyOut& out, CStudyScratch& scratch)
@@ -77,109 +59,221 @@ void KernelRSI(const CStudyBars& bars, int n, int from, int to, const CStudyOut&
         out.col[0][q] = RsiFromAverages(out.col[1][q], out.col[2][q]);
 }
 
-void KernelStochRSI(const CStudyBars& bars, int n, int k, int d, int m, int from, int to, const CStudyOut& out,
-                    CStudyScratch& scratch)
+namespace {
+
+// What the stochastic RSI of a record reads: the RSI averages at every seed position, the up
+// and down moves after them, and the list length and windows.
+struct StochRsiInput {
+    const double* h0;
+    const double* l0;
+    const double* up;
+    const double* down;
+    int n, k, d, m, listSize;
+    bool withD; // StocD asked for too
+};
+
+// The stochastic of a list of RSI values (oldest first): StocK and StocD into k0 and d0. Long
+// windows take their extremes from a queue of candidates.
+void StochOfList(const StochRsiInput& in, const double* list, double* top, double* bottom, double* val, int* ring,
+                 double& k0, double& d0)
 {
-    const int listSize = k + d + m - 2;
-    const unsigned mask = out.col[1] ? 3 : 1;
-    // Each record restarts its list of RSI values at the seed record s = q - listSize + 1,
-    // whose averages need 8n + 1 records.
-    const int q0 = FirstPosition(out, mask, from, to, 8 * n + listSize);
-    if (q0 >= to)
-        return;
-    const int sFrom = q0 - listSize + 1, sTo = to - listSize + 1;
-    double* h0 = IndexedFrom(scratch.Doubles(0, static_cast<size_t>(sTo - sFrom)), sFrom);
-    double* l0 = IndexedFrom(scratch.Doubles(1, static_cast<size_t>(sTo - sFrom)), sFrom);
-    RsiAverages(bars, n, sFrom, sTo, h0, l0, scratch, 2);
-    const int lo = sFrom;
-    double* up = IndexedFrom(scratch.Doubles(4, static_cast<size_t>(to - lo)), lo);
-    double* down = IndexedFrom(scratch.Doubles(5, static_cast<size_t>(to - lo)), lo);
-    UpDown(bars, std::max(lo, 1), to, up, down);
-    const int offsets = d + m - 1; // window offsets 0 .. d + m - 2 from the newest entry
-    double* list = scratch.Doubles(6, static_cast<size_t>(listSize));
-    double* top = scratch.Doubles(7, static_cast<size_t>(offsets));
-    double* bottom = scratch.Doubles(8, static_cast<size_t>(offsets));
-    double* val = scratch.Doubles(9, static_cast<size_t>(offsets));
-    int* ring = scratch.Ints(0, static_cast<size_t>(listSize));
-    const double keep = n - 1.0;
-    const double invN = 1.0 / n;
-    const double invM = 1.0 / m;
-    for (int q = q0; q < to; ++q) {
-        const int s = q - listSize + 1;
-        double h = h0[s], l = l0[s];
-        if (!HasValue(h) || !HasValue(l) || l == 0.0) {
-            out.col[0][q] = kNoValue;
-            if (mask & 2)
-                out.col[1][q] = kNoValue;
-            continue;
-        }
-        // 100 - 100 / (H / L + 1), in one division.
-        list[0] = 100 * h / (h + l);
-        bool ok = true;
-        for (int t = s + 1, e = 1; t <= q; ++t, ++e) {
-            h = (keep * h + up[t]) * invN;
-            l = (keep * l + down[t]) * invN;
-            if (l == 0.0) {
-                ok = false;
-                break;
-            }
-            list[e] = 100 * h / (h + l);
-        }
-        if (!ok) {
-            out.col[0][q] = kNoValue;
-            if (mask & 2)
-                out.col[1][q] = kNoValue;
-            continue;
-        }
-        // Extremes of k consecutive entries; the window with offset o ends at entry
-        // listSize - 1 - o.
-        if (k <= 32) {
-            for (int o = 0; o < offsets; ++o) {
-                const int end = listSize - 1 - o;
-                double hi = list[end], lw = list[end];
-                for (int e = end - k + 1; e < end; ++e) {
-                    hi = std::max(hi, list[e]);
-                    lw = std::min(lw, list[e]);
-                }
-                top[o] = hi;
-                bottom[o] = lw;
-            }
-        } else {
-            auto extremes = [&](bool wantMax, double* res) {
-                int head = 0, tail = 0;
-                for (int e = 0; e < listSize; ++e) {
-                    const double v = list[e];
-                    while (tail > head && (wantMax ? list[ring[tail - 1]] <= v : list[ring[tail - 1]] >= v))
-                        --tail;
-                    ring[tail++] = e;
-                    while (ring[head] <= e - k)
-                        ++head;
-                    const int o = listSize - 1 - e;
-                    if (e >= k - 1 && o < offsets)
-                        res[o] = list[ring[head]];
-                }
-            };
-            extremes(true, top);
-            extremes(false, bottom);
-        }
+    const int listSize = in.listSize, k = in.k, offsets = in.d + in.m - 1;
+    // Extremes of k consecutive entries; the window with offset o ends at entry listSize - 1 - o.
+    if (k <= 32) {
         for (int o = 0; o < offsets; ++o) {
-            // RSI values closer than this differ only by rounding: treated as a flat range.
-            const double range = top[o] - bottom[o];
-            val[o] = range >= kFlatRsiRange ? (list[listSize - 1 - o] - bottom[o]) / range : kNoValue;
+            const int end = listSize - 1 - o;
+            double hi = list[end], lw = list[end];
+            for (int e = end - k + 1; e < end; ++e) {
+                hi = std::max(hi, list[e]);
+                lw = std::min(lw, list[e]);
+            }
+            top[o] = hi;
+            bottom[o] = lw;
         }
-        double sumK = 0, sumD = 0;
-        for (int t = 0; t < m; ++t)
-            sumK += val[t];
-        out.col[0][q] = sumK * invM;
-        if (mask & 2) {
-            for (int j = 0; j < d; ++j)
-                for (int t = 0; t < m; ++t)
-                    sumD += val[j + t];
-            out.col[1][q] = sumD / m / d;
-        }
+    } else {
+        auto extremes = [&](bool wantMax, double* res) {
+            int head = 0, tail = 0;
+            for (int e = 0; e < listSize; ++e) {
+                const double v = list[e];
+                while (tail > head && (wantMax ? list[ring[tail - 1]] <= v : list[ring[tail - 1]] >= v))
+                    --tail;
+                ring[tail++] = e;
+                while (ring[head] <= e - k)
+                    ++head;
+                const int o = listSize - 1 - e;
+                if (e >= k - 1 && o < offsets)
+                    res[o] = list[ring[head]];
+            }
+        };
+        extremes(true, top);
+        extremes(false, bottom);
+    }
+    for (int o = 0; o < offsets; ++o) {
+        // RSI values closer than this differ only by rounding: treated as a flat range.
+        const double range = top[o] - bottom[o];
+        val[o] = range >= kFlatRsiRange ? (list[listSize - 1 - o] - bottom[o]) / range : kNoValue;
+    }
+    double sumK = 0, sumD = 0;
+    for (int t = 0; t < in.m; ++t)
+        sumK += val[t];
+    k0 = sumK * (1.0 / in.m);
+    if (in.withD) {
+        for (int j = 0; j < in.d; ++j)
+            for (int t = 0; t < in.m; ++t)
+                sumD += val[j + t];
+        d0 = sumD / in.m / in.d;
     }
 }
 
+// Each record restarts its list of RSI values at its seed position s = q - listSize + 1.
+// The lists of W x K neighbouring records (W lanes of V in K registers) are made side by
+// side, lane by lane as one record's alone: list[e * K + k] holds entry e of register k.
+// Windows of up to 32 entries take their stochastics in the lanes too, with each lane's
+// operations in the order of StochOfList; longer ones take each lane's list to it.
+template <class V, int K>
+QX_LANE_INLINE void WalkStochRsi(const StochRsiInput& in, int q, int to, V* list, double* scalars, int* ring,
+                                 const CStudyOut& out)
+{
+    constexpr int W = lanes::kLaneCount<V>;
+    const int L = in.listSize, s = q - L + 1;
+    const V keep = lanes::Splat<V>(in.n - 1.0), invN = lanes::Splat<V>(1.0 / in.n),
+            hundred = lanes::Splat<V>(100.0), zero = V{};
+    V h[K], l[K];
+    lanes::Mask<V> bad[K];
+#pragma GCC unroll 8
+    for (int k = 0; k < K; ++k) {
+        h[k] = lanes::Load<V>(in.h0 + s + W * k);
+        l[k] = lanes::Load<V>(in.l0 + s + W * k);
+        // No value without finite averages (x - x is 0 only for them) or with L = 0.
+        bad[k] = (h[k] - h[k] != zero) | (l[k] - l[k] != zero) | (l[k] == zero);
+        // 100 - 100 / (H / L + 1), in one division.
+        list[k] = hundred * h[k] / (h[k] + l[k]);
+    }
+    for (int e = 1; e < L; ++e) {
+#pragma GCC unroll 8
+        for (int k = 0; k < K; ++k) {
+            h[k] = (keep * h[k] + lanes::Load<V>(in.up + s + e + W * k)) * invN;
+            l[k] = (keep * l[k] + lanes::Load<V>(in.down + s + e + W * k)) * invN;
+            bad[k] |= l[k] == zero;
+            list[e * K + k] = hundred * h[k] / (h[k] + l[k]);
+        }
+    }
+    double kv[W * K], dv[W * K];
+    if (in.k <= 32) {
+        const int offsets = in.d + in.m - 1;
+        const V flat = lanes::Splat<V>(kFlatRsiRange), none = lanes::Splat<V>(kNoValue);
+        V* val = list + L * K; // after the list
+        for (int o = 0; o < offsets; ++o) {
+            const int end = L - 1 - o;
+#pragma GCC unroll 8
+            for (int k = 0; k < K; ++k) {
+                V hi = list[end * K + k], lw = hi;
+                for (int e = end - in.k + 1; e < end; ++e) {
+                    hi = lanes::Max(list[e * K + k], hi); // std::max(hi, x)
+                    lw = lanes::Min(list[e * K + k], lw); // std::min(lw, x)
+                }
+                const V range = hi - lw;
+                val[o * K + k] = range >= flat ? (list[end * K + k] - lw) / range : none;
+            }
+        }
+        const V invM = lanes::Splat<V>(1.0 / in.m), m = lanes::Splat<V>(in.m), d = lanes::Splat<V>(in.d);
+#pragma GCC unroll 8
+        for (int k = 0; k < K; ++k) {
+            V sumK = zero, sumD = zero;
+            for (int t = 0; t < in.m; ++t)
+                sumK += val[t * K + k];
+            lanes::Store(kv + W * k, sumK * invM);
+            if (in.withD) {
+                for (int j = 0; j < in.d; ++j)
+                    for (int t = 0; t < in.m; ++t)
+                        sumD += val[(j + t) * K + k];
+                lanes::Store(dv + W * k, sumD / m / d);
+            }
+        }
+    } else {
+        double* one = scalars; // one lane's list, then its extremes and values
+        const int offsets = in.d + in.m - 1;
+        for (int lane = 0; lane < W * K && q + lane < to; ++lane) {
+            for (int e = 0; e < L; ++e)
+                one[e] = list[e * K + lane / W][lane % W];
+            StochOfList(in, one, one + L, one + L + offsets, one + L + 2 * offsets, ring, kv[lane], dv[lane]);
+        }
+    }
+    for (int lane = 0; lane < W * K && q + lane < to; ++lane) {
+        const bool none = bad[lane / W][lane % W] != 0;
+        out.col[0][q + lane] = none ? kNoValue : kv[lane];
+        if (in.withD)
+            out.col[1][q + lane] = none ? kNoValue : dv[lane];
+    }
+}
+
+// Records walked at once: two registers of four lanes, or four of two.
+constexpr int kStochRsiWalks = 8;
+
+void WalkStochRsiPortable(const StochRsiInput& in, int q0, int to, double* list, double* scalars, int* ring,
+                          const CStudyOut& out)
+{
+    for (int q = q0; q < to; q += kStochRsiWalks)
+        WalkStochRsi<lanes::v2d, kStochRsiWalks / 2>(in, q, to, reinterpret_cast<lanes::v2d*>(list), scalars, ring,
+                                                     out);
+}
+
+#ifdef QX_STUDY_WIDE
+QX_STUDY_WIDE_TARGET void WalkStochRsiWide(const StochRsiInput& in, int q0, int to, double* list, double* scalars,
+                                           int* ring, const CStudyOut& out)
+{
+    for (int q = q0; q < to; q += kStochRsiWalks)
+        WalkStochRsi<lanes::v4d, kStochRsiWalks / 4>(in, q, to, reinterpret_cast<lanes::v4d*>(list), scalars, ring,
+                                                     out);
+}
+#endif
+
+} // namespace
+
+void KernelStochRSI(const CStudyBars& bars, int n, int k, int d, int m, int from, int to, const CStudyOut& out,
+                    CStudyScratch& scratch, KernelCode code)
+{
+    const int listSize = k + d + m - 2;
+    // Each record restarts its list of RSI values at the seed record s = q - listSize + 1,
+    // whose averages need 8n + 1 records.
+    const int q0 = FirstPosition(out, out.col[1] ? 3 : 1, from, to, 8 * n + listSize);
+    if (q0 >= to)
+        return;
+    // Lanes of the last walks read past `to`: the arrays have room, filled with harmless moves.
+    const int pad = kStochRsiWalks - 1;
+    const int sFrom = q0 - listSize + 1, sTo = to - listSize + 1;
+    const int lo = std::max(1, sFrom - 8 * n + 1);
+    double* up = IndexedFrom(scratch.Doubles(0, static_cast<size_t>(to + pad - lo)), lo);
+    double* down = IndexedFrom(scratch.Doubles(1, static_cast<size_t>(to + pad - lo)), lo);
+    double* h0 = IndexedFrom(scratch.Doubles(2, static_cast<size_t>(sTo + pad - sFrom)), sFrom);
+    double* l0 = IndexedFrom(scratch.Doubles(3, static_cast<size_t>(sTo + pad - sFrom)), sFrom);
+    UpDown(bars, lo, to, up, down);
+    std::fill(up + to, up + to + pad, 1.0);
+    std::fill(down + to, down + to + pad, 1.0);
+    // The RSI averages at the seeds: a seed over n moves, then 7n smoothing steps.
+    WindowedSmoothing(up, lo, sFrom, sTo, n, 7 * n, 1.0 / n, h0);
+    WindowedSmoothing(down, lo, sFrom, sTo, n, 7 * n, 1.0 / n, l0);
+    std::fill(h0 + sTo, h0 + sTo + pad, 1.0);
+    std::fill(l0 + sTo, l0 + sTo + pad, 1.0);
+    const StochRsiInput in{h0, l0, up, down, n, k, d, m, listSize, out.col[1] != nullptr};
+    const int offsets = d + m - 1;
+    // The lists' registers, aligned for them.
+    double* list = scratch.Doubles(4, static_cast<size_t>(kStochRsiWalks) * (listSize + offsets) + 8);
+    list = reinterpret_cast<double*>((reinterpret_cast<uintptr_t>(list) + 63) & ~uintptr_t{63});
+    double* scalars = scratch.Doubles(5, static_cast<size_t>(listSize + 3 * offsets));
+    int* ring = scratch.Ints(0, static_cast<size_t>(listSize));
+#ifdef QX_STUDY_WIDE
+    if (code == KernelCode::kWidest && lanes::WideCodeRuns()) {
+        WalkStochRsiWide(in, q0, to, list, scalars, ring, out);
+        return;
+    }
+#endif
+    WalkStochRsiPortable(in, q0, to, list, scalars, ring, out);
+}
+
+// Chunk by chunk of positions, so that the extremes, the raw values and the means pass from
+// one stage to the next in the cache; each chunk's buffers keep the values before it that
+// the means' windows read.
 void KernelSTOC(const CStudyBars& bars, int k, int d, int m, int from, int to, const CStudyOut& out,
                 CStudyScratch& scratch)
 {
@@ -192,29 +286,45 @@ void KernelSTOC(const CStudyBars& bars, int k, int d, int m, int from, int to, c
     const int rLo = std::max(k - 1, std::min(kLo - m + 1, rawFirst));
     if (rLo >= to)
         return;
-    int* work = scratch.Ints(0, 2 * static_cast<size_t>(to - rLo + k));
-    int* hi = IndexedFrom(scratch.Ints(1, static_cast<size_t>(to - rLo)), rLo);
-    int* lo = IndexedFrom(scratch.Ints(2, static_cast<size_t>(to - rLo)), rLo);
-    double* raw = IndexedFrom(scratch.Doubles(0, static_cast<size_t>(to - rLo)), rLo);
+    constexpr int kChunk = 1024;
+    double* work = scratch.Doubles(2, 4 * static_cast<size_t>(kChunk + k));
+    // Raw values and StocKs of the chunk, after the m and d before it (a mean's window and
+    // the value that leaves it).
+    double* rawChunk = scratch.Doubles(0, static_cast<size_t>(kChunk + m));
+    double* kChunkValues = scratch.Doubles(1, static_cast<size_t>(kChunk + d));
     const double* h = bars.High();
     const double* l = bars.Low();
     const double* c = bars.Close();
-    WindowExtremeIndex<true>(h, rLo, to, k, work, hi);
-    WindowExtremeIndex<false>(l, rLo, to, k, work, lo);
-    for (int q = rLo; q < to; ++q) {
-        const double top = h[hi[q]], bottom = l[lo[q]];
-        raw[q] = top != bottom ? (c[q] - bottom) / (top - bottom) * 100 : kNoValue;
+    std::optional<WindowMeanRun> kMean, dMean; // from their first chunk on
+    for (int c0 = rLo; c0 < to; c0 += kChunk) {
+        const int c1 = std::min(to, c0 + kChunk);
+        double* raw = IndexedFrom(rawChunk, c0 - m);
+        double* stocK = IndexedFrom(kChunkValues, c0 - d);
+        if (c0 > rLo) {
+            // The values before this chunk that its means read, where the last chunk left them.
+            std::copy(raw + c0 - m + kChunk, raw + c0 + kChunk, raw + c0 - m);
+            std::copy(stocK + c0 - d + kChunk, stocK + c0 + kChunk, stocK + c0 - d);
+        }
+        WindowRange(h, l, c0, c1, k, work, [raw, c](int q, double top, double bottom) {
+            raw[q] = top != bottom ? (c[q] - bottom) / (top - bottom) * 100 : kNoValue;
+        });
+        for (int q = std::max(c0, rawFirst); q < c1; ++q)
+            out.col[2][q] = raw[q];
+        const int k0 = std::max(c0, kLo);
+        if (k0 >= c1)
+            continue;
+        if (!kMean)
+            kMean.emplace(raw, kLo, m);
+        kMean->Run(raw, k0, c1, stocK);
+        for (int q = std::max(c0, kFirst); q < c1; ++q)
+            out.col[0][q] = stocK[q];
+        const int d0 = std::max(c0, dFirst);
+        if (d0 >= c1)
+            continue;
+        if (!dMean)
+            dMean.emplace(stocK, dFirst, d);
+        dMean->Run(stocK, d0, c1, out.col[1]);
     }
-    for (int q = rawFirst; q < to; ++q)
-        out.col[2][q] = raw[q];
-    if (kLo >= to)
-        return;
-    double* stocK = IndexedFrom(scratch.Doubles(1, static_cast<size_t>(to - kLo)), kLo);
-    WindowMean(raw, kLo, to, m, stocK);
-    for (int q = kFirst; q < to; ++q)
-        out.col[0][q] = stocK[q];
-    if (dFirst < to)
-        WindowMean(stocK, dFirst, to, d, out.col[1]);
 }
 
 void KernelMOM(const CStudyBars& bars, int field, int n, bool percent, int from, int to, const CStudyOut& out)
@@ -314,18 +424,100 @@ void KernelCHOP(const CStudyBars& bars, int n, int from, int to, const CStudyOut
         });
 }
 
+namespace {
+
 // Every record restarts its sums n + 8a records back, and the smoothed DX that follows
-// depends on that start, so each record walks its own 8a steps. Two records walk at once
-// (their steps read neighbouring positions); the arithmetic is that of one record.
-void KernelADX(const CStudyBars& bars, int n, int a, int from, int to, const CStudyOut& out, CStudyScratch& scratch)
+// depends on that start, so each record walks its own 8a steps. The walks of neighbouring
+// records run side by side in the lanes of K registers of V (their steps read neighbouring
+// positions), so that the chains of operations of different records overlap.
+template <class V, int K>
+QX_LANE_INLINE void WalkAdx(const double* pm, const double* mm, const double* tr, int n, int a, int q, int to,
+                            const CStudyOut& out)
+{
+    constexpr int W = lanes::kLaneCount<V>;
+    const V share = lanes::Splat<V>(1.0 / n), invA = lanes::Splat<V>(1.0 / a), keepA = lanes::Splat<V>(a - 1);
+    // The K registers of each quantity are unrolled into registers of their own.
+    V p[K], mi[K], t[K], lowest[K], adx[K];
+#pragma GCC unroll 8
+    for (int k = 0; k < K; ++k) {
+        p[k] = mi[k] = t[k] = adx[k] = V{};
+        lowest[k] = lanes::Splat<V>(1.0);
+    }
+    int i = q - n - 8 * a + 2; // the first position after the start
+    for (const int end = i + n - 1; i < end; ++i) {
+#pragma GCC unroll 8
+        for (int k = 0; k < K; ++k) {
+            p[k] += lanes::Load<V>(pm + i + W * k);
+            mi[k] += lanes::Load<V>(mm + i + W * k);
+            t[k] += lanes::Load<V>(tr + i + W * k);
+        }
+    }
+    // +DI and -DI share the divisor T, so DX = |M - P| / (P + M) x 100 needs only the two
+    // sums; the DIs themselves are taken once, at the end, and the ADX is carried in hundredths.
+    // The sums never fall below 0: a 0 T shows as a 0 minimum, and P + M = 0 (so P = M = 0)
+    // makes DX 0 / 0, which no ADX outlives.
+    auto advance = [&](int k) QX_LANE_INLINE_LAMBDA {
+        p[k] = p[k] - p[k] * share + lanes::Load<V>(pm + i + W * k);
+        mi[k] = mi[k] - mi[k] * share + lanes::Load<V>(mm + i + W * k);
+        t[k] = t[k] - t[k] * share + lanes::Load<V>(tr + i + W * k);
+        lowest[k] = lanes::Min(lowest[k], t[k]);
+        // |M - P| as the larger of M - P and P - M (the one is the other negated, bit for bit),
+        // which needs no sign constant in a register.
+        return lanes::Max(p[k] - mi[k], mi[k] - p[k]) / (p[k] + mi[k]);
+    };
+    for (int step = 0; step < a; ++step, ++i) {
+#pragma GCC unroll 8
+        for (int k = 0; k < K; ++k)
+            adx[k] += advance(k);
+    }
+#pragma GCC unroll 8
+    for (int k = 0; k < K; ++k)
+        adx[k] = adx[k] * invA;
+    for (int step = a; step < 8 * a; ++step, ++i) {
+#pragma GCC unroll 8
+        for (int k = 0; k < K; ++k)
+            adx[k] = (advance(k) + keepA * adx[k]) * invA;
+    }
+    for (int lane = 0; lane < W * K && q + lane < to; ++lane) {
+        const int r = q + lane, k = lane / W, j = lane % W;
+        out.col[0][r] = lowest[k][j] == 0.0 || std::isnan(adx[k][j]) ? kNoValue : adx[k][j] * 100;
+        out.col[1][r] = t[k][j] != 0.0 ? p[k][j] / t[k][j] * 100 : kNoValue;
+        out.col[2][r] = t[k][j] != 0.0 ? mi[k][j] / t[k][j] * 100 : kNoValue;
+    }
+}
+
+// Walks of the records [q0, to), at most kAdxWalks at a time: two registers of four lanes, or
+// two of two (more would not fit the registers).
+constexpr int kAdxWalks = 8;
+
+void WalkAdxPortable(const double* pm, const double* mm, const double* tr, int n, int a, int q0, int to,
+                     const CStudyOut& out)
+{
+    for (int q = q0; q < to; q += 4)
+        WalkAdx<lanes::v2d, 2>(pm, mm, tr, n, a, q, to, out);
+}
+
+#ifdef QX_STUDY_WIDE
+QX_STUDY_WIDE_TARGET void WalkAdxWide(const double* pm, const double* mm, const double* tr, int n, int a, int q0,
+                                      int to, const CStudyOut& out)
+{
+    for (int q = q0; q < to; q += kAdxWalks)
+        WalkAdx<lanes::v4d, kAdxWalks / 4>(pm, mm, tr, n, a, q, to, out);
+}
+#endif
+
+} // namespace
+
+void KernelADX(const CStudyBars& bars, int n, int a, int from, int to, const CStudyOut& out, CStudyScratch& scratch,
+               KernelCode code)
 {
     const int back = n + 8 * a - 1;
     const int q0 = FirstPosition(out, 7, from, to, back + 1);
     if (q0 >= to)
         return;
     const int lo = q0 - back + 1;
-    // One more position so that a pair may read past `to`.
-    const int len = to - lo + 1;
+    // Room for the lanes of the last walks to read past `to`.
+    const int len = to - lo + kAdxWalks - 1;
     double* pm = IndexedFrom(scratch.Doubles(0, static_cast<size_t>(len)), lo);
     double* mm = IndexedFrom(scratch.Doubles(1, static_cast<size_t>(len)), lo);
     double* tr = IndexedFrom(scratch.Doubles(2, static_cast<size_t>(len)), lo);
@@ -343,43 +535,15 @@ void KernelADX(const CStudyBars& bars, int n, int a, int from, int to, const CSt
         const double pc = c[i - 1];
         tr[i] = std::max({h[i] - l[i], std::abs(h[i] - pc), std::abs(l[i] - pc)});
     }
-    pm[to] = mm[to] = tr[to] = 0.0;
-    const double share = 1.0 / n;
-    const double invA = 1.0 / a;
-    const double keepA = a - 1;
-    for (int q = q0; q < to; q += 2) {
-        const int s = q - back;
-        v2d p = {0, 0}, mi = {0, 0}, t = {0, 0};
-        int i = s + 1;
-        for (; i <= s + n - 1; ++i) {
-            p += Load2(pm + i);
-            mi += Load2(mm + i);
-            t += Load2(tr + i);
-        }
-        // +DI and -DI share the divisor T, so DX = |M - P| / (P + M) x 100 needs only the
-        // two sums; the DIs themselves are taken once, at the end. The sums never fall
-        // below 0, so a 0 among them shows as a 0 minimum.
-        v2d lowest = {1, 1}, dxSum = {0, 0};
-        auto advance = [&](int at) {
-            p = p - p * share + Load2(pm + at);
-            mi = mi - mi * share + Load2(mm + at);
-            t = t - t * share + Load2(tr + at);
-            const v2d sum = p + mi;
-            lowest = Min2(lowest, Min2(t, sum));
-            return Abs2(mi - p) / sum * 100.0;
-        };
-        for (int step = 0; step < a; ++step, ++i)
-            dxSum += advance(i);
-        v2d adx = dxSum * invA;
-        for (int step = a; step < 8 * a; ++step, ++i)
-            adx = (advance(i) + keepA * adx) * invA;
-        for (int lane = 0; lane < 2 && q + lane < to; ++lane) {
-            const int r = q + lane;
-            out.col[0][r] = lowest[lane] == 0.0 ? kNoValue : adx[lane];
-            out.col[1][r] = t[lane] != 0.0 ? p[lane] / t[lane] * 100 : kNoValue;
-            out.col[2][r] = t[lane] != 0.0 ? mi[lane] / t[lane] * 100 : kNoValue;
-        }
+    for (int i = to; i < lo + len; ++i)
+        pm[i] = mm[i] = tr[i] = 0.0;
+#ifdef QX_STUDY_WIDE
+    if (code == KernelCode::kWidest && lanes::WideCodeRuns()) {
+        WalkAdxWide(pm, mm, tr, n, a, q0, to, out);
+        return;
     }
+#endif
+    WalkAdxPortable(pm, mm, tr, n, a, q0, to, out);
 }
 
 void KernelAROON(const CStudyBars& bars, int n, int from, int to, const CStudyOut& out, CStudyScratch& scratch)

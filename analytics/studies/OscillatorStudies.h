@@ -9,14 +9,15 @@ namespace studies {
 void KernelRSI(const CStudyBars& bars, int n, int from, int to, const CStudyOut& out, CStudyScratch& scratch);
 // Stochastic RSI: outputs StocK and StocD (SRSI reads StocK with k = n, d = 1, m = 1).
 void KernelStochRSI(const CStudyBars& bars, int n, int k, int d, int m, int from, int to, const CStudyOut& out,
-                    CStudyScratch& scratch);
+                    CStudyScratch& scratch, KernelCode code = KernelCode::kWidest);
 void KernelSTOC(const CStudyBars& bars, int k, int d, int m, int from, int to, const CStudyOut& out,
                 CStudyScratch& scratch);
 void KernelMOM(const CStudyBars& bars, int field, int n, bool percent, int from, int to, const CStudyOut& out);
 void KernelCCI(const CStudyBars& bars, int n, int from, int to, const CStudyOut& out, CStudyScratch& scratch);
 void KernelATR(const CStudyBars& bars, int n, int from, int to, const CStudyOut& out);
 void KernelCHOP(const CStudyBars& bars, int n, int from, int to, const CStudyOut& out, CStudyScratch& scratch);
-void KernelADX(const CStudyBars& bars, int n, int a, int from, int to, const CStudyOut& out, CStudyScratch& scratch);
+void KernelADX(const CStudyBars& bars, int n, int a, int from, int to, const CStudyOut& out, CStudyScratch& scratch,
+               KernelCode code = KernelCode::kWidest);
 void KernelAROON(const CStudyBars& bars, int n, int from, int to, const CStudyOut& out, CStudyScratch& scratch);
 void KernelUOSC(const CStudyBars& bars, int l1, int l2, int l3, int from, int to, const CStudyOut& out,
                 CStudyScratch& scratch);

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -86,19 +87,23 @@ double WalkSar(const double* h, const double* l, const double* c, int s, int q, 
 }
 
 // The lanes, one array per field. Walk q is bit q & 63 of word (q & 255) >> 6 of its lane's
-// walks (at most 149 walks are alive, all within 256 positions).
+// walks (at most 149 walks are alive, all within 256 positions). The portable code keeps a
+// lane's four words side by side (`held`), the wide code each word's lanes side by side
+// (`walks`); the words change hands with the lanes.
 struct SarLanes {
     alignas(64) double x[kLaneCap];
     alignas(64) double e[kLaneCap];
     alignas(64) double s[kLaneCap];
     alignas(64) int64_t g[kLaneCap];
     alignas(64) uint64_t walks[4][kLaneCap];
-    // Lanes by key, for folding: valid in the fold numbered `stamp`.
+    alignas(64) uint64_t held[kLaneCap][4];
+    // Lanes by key, for folding: a slot's tag is the key mixed with the number of the fold
+    // that wrote it, so that the slots of earlier folds need no clearing.
     struct Slot {
-        uint64_t key;
-        int lane, stamp;
+        uint64_t tag;
+        int lane;
     } slots[256];
-    int stamp;
+    uint64_t stamp;
 };
 
 inline int WalkWord(int q)
@@ -140,11 +145,13 @@ struct SarSweep {
     // The signed state after positions s and s + 1.
     void Start(int s, double& x, double& e, int64_t& g) const
     {
-        const bool rising = c[s + 1] >= c[s];
+        // Without branches: the trend is a coin toss.
+        const uint64_t falling = uint64_t{0} - static_cast<uint64_t>(!(c[s + 1] >= c[s]));
         const double low = std::min(l[s], l[s + 1]), high = std::max(h[s], h[s + 1]);
-        x = rising ? low : -high;
-        e = rising ? high : -low;
-        g = rising ? 0 : -1;
+        const uint64_t bl = Bits(low), bh = Bits(high), sign = Bits(-0.0);
+        x = FromBits(bl ^ (falling & (bl ^ bh ^ sign)));
+        e = FromBits(bh ^ (falling & (bl ^ bh ^ sign)));
+        g = static_cast<int64_t>(falling);
     }
 };
 
@@ -198,7 +205,9 @@ inline v2d Pick(v2i m, v2d a, v2d b)
     return AsDouble((m & AsInt(a)) | (~m & AsInt(b)));
 }
 
-// Steps the lanes through position i.
+// Steps the lanes through position i. With kBounded the step never exceeds `most` (the first
+// one does not), so a lane's step is min(most, step + increment on a new extreme).
+template <bool kBounded>
 void StepPortable(SarSweep& w, int i)
 {
     SarLanes& L = *w.lanes;
@@ -217,11 +226,18 @@ void StepPortable(SarSweep& w, int i)
         const v2d a = AsDouble(aR ^ (g & aD)), f = AsDouble(fR ^ (g & fD)), clamp = AsDouble(cR ^ (g & cD));
         const v2i reverse = a <= x;
         const v2i extreme = f > e;
-        const v2d e1 = Pick(extreme, f, e);
-        const v2d raised = s + inc;
-        const v2d s1 = Pick(extreme, Pick(most < raised, most, raised), s);
+        // The choices that are a minimum or a maximum take one instruction each.
+        const v2d e1 = f > e ? f : e;
+        v2d s1;
+        if constexpr (kBounded) {
+            const v2d raised = s + AsDouble(extreme & AsInt(inc)); // s + 0 is s
+            s1 = most < raised ? most : raised;
+        } else {
+            const v2d raised = s + inc;
+            s1 = Pick(extreme, most < raised ? most : raised, s);
+        }
         const v2d u = x + s1 * (e1 - x);
-        const v2d x1 = Pick(clamp < u, clamp, u);
+        const v2d x1 = clamp < u ? clamp : u;
         Store2(L.x + j, Pick(reverse, AsDouble(AsInt(e) ^ sign), x1));
         Store2(L.e + j, Pick(reverse, AsDouble(AsInt(a) ^ sign), e1));
         Store2(L.s + j, Pick(reverse, first, s1));
@@ -229,20 +245,21 @@ void StepPortable(SarSweep& w, int i)
     }
 }
 
+// Lanes that are equal have equal SARs; most that are not differ in it.
 inline uint64_t LaneKey(const SarLanes& L, int j)
 {
-    return Bits(L.x[j]) + 3 * Bits(L.e[j]) + 5 * Bits(L.s[j]) + static_cast<uint64_t>(L.g[j]);
+    return Bits(L.x[j]);
 }
 
 // Equal bits, not equal values: 0 and -0 may go on to different results.
 inline bool SameState(const SarLanes& L, int a, int b)
 {
-    return Bits(L.x[a]) == Bits(L.x[b]) && Bits(L.e[a]) == Bits(L.e[b]) && Bits(L.s[a]) == Bits(L.s[b]) &&
-           L.g[a] == L.g[b];
+    return ((Bits(L.x[a]) ^ Bits(L.x[b])) | (Bits(L.e[a]) ^ Bits(L.e[b])) | (Bits(L.s[a]) ^ Bits(L.s[b])) |
+            static_cast<uint64_t>(L.g[a] ^ L.g[b])) == 0;
 }
 
 // Moves the last lane into lane d.
-void DropLane(SarSweep& w, int d)
+inline void DropLane(SarSweep& w, int d)
 {
     SarLanes& L = *w.lanes;
     const int k = --w.n;
@@ -250,8 +267,7 @@ void DropLane(SarSweep& w, int d)
     L.e[d] = L.e[k];
     L.s[d] = L.s[k];
     L.g[d] = L.g[k];
-    for (auto& words : L.walks)
-        words[d] = words[k];
+    std::memcpy(L.held[d], L.held[k], sizeof L.held[d]);
     if (w.hint == k)
         w.hint = d;
 }
@@ -264,9 +280,8 @@ void BeginWalk(SarSweep& w, int i)
     const int q = i + kLife, j = w.n++;
     w.Start(i - 1, L.x[j], L.e[j], L.g[j]);
     L.s[j] = w.p.first;
-    for (auto& words : L.walks)
-        words[j] = 0;
-    L.walks[WalkWord(q)][j] = WalkBit(q);
+    std::memset(L.held[j], 0, sizeof L.held[j]);
+    L.held[j][WalkWord(q)] = WalkBit(q);
 }
 
 // Ends walk q: its value is its lane's SAR.
@@ -276,13 +291,13 @@ void EndWalk(SarSweep& w, int q)
     const int word = WalkWord(q);
     const uint64_t bit = WalkBit(q);
     int a = w.hint;
-    if (a >= w.n || !(L.walks[word][a] & bit))
-        for (a = 0; a < w.n - 1 && !(L.walks[word][a] & bit); ++a) {
+    if (a >= w.n || !(L.held[a][word] & bit))
+        for (a = 0; a < w.n - 1 && !(L.held[a][word] & bit); ++a) {
         }
     w.hint = a;
     w.out[q] = FromBits(Bits(L.x[a]) ^ (static_cast<uint64_t>(L.g[a]) & Bits(-0.0)));
-    L.walks[word][a] &= ~bit;
-    if (!(L.walks[0][a] | L.walks[1][a] | L.walks[2][a] | L.walks[3][a]))
+    L.held[a][word] &= ~bit;
+    if (!(L.held[a][0] | L.held[a][1] | L.held[a][2] | L.held[a][3]))
         DropLane(w, a);
 }
 
@@ -292,17 +307,19 @@ void EndWalk(SarSweep& w, int q)
 void FoldAllPortable(SarSweep& w)
 {
     SarLanes& L = *w.lanes;
-    const int stamp = ++L.stamp;
+    const uint64_t stamp = ++L.stamp * 0xD6E8FEB86659FD93ull;
     for (int j = 0; j < w.n;) {
         const uint64_t key = LaneKey(L, j);
         SarLanes::Slot& slot = L.slots[(key * 0x9E3779B97F4A7C15ull) >> 56];
-        if (slot.stamp == stamp && slot.key == key && SameState(L, slot.lane, j)) {
-            for (auto& words : L.walks)
-                words[slot.lane] |= words[j];
+        const uint64_t tag = key ^ stamp;
+        // A slot of an earlier fold that matches by chance names a lane below j too.
+        if (slot.tag == tag && slot.lane < j && SameState(L, slot.lane, j)) {
+            for (int word = 0; word < 4; ++word)
+                L.held[slot.lane][word] |= L.held[j][word];
             DropLane(w, j); // the last lane, not yet seen, now in lane j
             continue;
         }
-        slot = SarLanes::Slot{key, j, stamp};
+        slot = SarLanes::Slot{tag, j};
         ++j;
     }
 }
@@ -318,6 +335,23 @@ void FinishPosition(SarSweep& w, int i)
         EndWalk(w, i);
     if (w.counts)
         w.counts->mostLanes = std::max(w.counts->mostLanes, w.n);
+}
+
+// The lanes' walks from the portable code's words to the wide code's, and back.
+void ToWideWalks(SarSweep& w)
+{
+    SarLanes& L = *w.lanes;
+    for (int j = 0; j < w.n; ++j)
+        for (int word = 0; word < 4; ++word)
+            L.walks[word][j] = L.held[j][word];
+}
+
+void FromWideWalks(SarSweep& w)
+{
+    SarLanes& L = *w.lanes;
+    for (int j = 0; j < w.n; ++j)
+        for (int word = 0; word < 4; ++word)
+            L.held[j][word] = L.walks[word][j];
 }
 
 // ---------------------------------------------------------------- wide code
@@ -594,7 +628,7 @@ bool SarWideCodeAvailable()
 }
 
 void KernelPSAR(const CStudyBars& bars, double step0, double stepInc, double stepMax, int from, int to,
-                const CStudyOut& out, SarCode code, SarCounts* counts)
+                const CStudyOut& out, KernelCode code, SarCounts* counts)
 {
     // Position 0 never starts a walk when it is record 0 of the series.
     const int lowest = bars.firstIsRecordZero ? 1 : 0;
@@ -622,18 +656,24 @@ void KernelPSAR(const CStudyBars& bars, double step0, double stepInc, double ste
         w.Start(s0, L.x[0], L.e[0], L.g[0]);
         L.s[0] = p.first;
         for (int q = q0; q < std::min(to, s0 + kBack + 1); ++q)
-            L.walks[WalkWord(q)][0] |= WalkBit(q);
+            L.held[0][WalkWord(q)] |= WalkBit(q);
         w.n = 1;
     }
-    const bool wide = code == SarCode::kWidest && WideCodeRuns();
+    const bool wide = code == KernelCode::kWidest && WideCodeRuns();
+    const bool bounded = p.first <= p.most && !std::signbit(p.first);
     for (int i = s0 + 2; i < to; ++i) {
         if (wide && w.n <= kWideEnter) {
+            ToWideWalks(w);
             i = SweepWide(w, i);
             if (i >= to)
                 break;
+            FromWideWalks(w);
             w.hint = 0;
         } else {
-            StepPortable(w, i);
+            if (bounded)
+                StepPortable<true>(w, i);
+            else
+                StepPortable<false>(w, i);
         }
         FinishPosition(w, i);
     }

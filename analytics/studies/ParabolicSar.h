@@ -5,10 +5,6 @@
 
 namespace studies {
 
-// The code the parabolic SAR may run: the widest the processor offers, or the portable
-// code alone.
-enum class SarCode { kWidest, kPortable };
-
 // What one computation did, for the tests.
 struct SarCounts {
     int mostLanes = 0;   // the most states the portable code carried at once
@@ -22,6 +18,6 @@ bool SarWideCodeAvailable();
 // The SAR of the dense positions [from, to). Every position's walk restarts at most 150
 // valid records back; the values are those of one such walk per position.
 void KernelPSAR(const CStudyBars& bars, double step0, double stepInc, double stepMax, int from, int to,
-                const CStudyOut& out, SarCode code = SarCode::kWidest, SarCounts* counts = nullptr);
+                const CStudyOut& out, KernelCode code = KernelCode::kWidest, SarCounts* counts = nullptr);
 
 } // namespace studies

@@ -113,6 +113,52 @@ inline void WindowExtremeIndex(const double* x, int from, int to, int n, int* wo
     }
 }
 
+// emit(q, top, bottom) for q in [from, to): the highest of hi and the lowest of lo over the
+// window ending at q, the values of the elements WindowExtremeIndex picks, found as it finds
+// them but carrying the running extremes' values rather than their indices, both in the same
+// passes. work holds 4 (to - from + n) doubles.
+template <class Emit>
+inline void WindowRange(const double* hi, const double* lo, int from, int to, int n, double* work, Emit&& emit)
+{
+    if (from >= to)
+        return;
+    const int first = from - n + 1, len = to - first;
+    double* preHi = IndexedFrom(work, first);
+    double* preLo = IndexedFrom(work + len, first);
+    double* sufHi = IndexedFrom(work + 2 * len, first);
+    double* sufLo = IndexedFrom(work + 3 * len, first);
+    for (int b = first; b < to; b += n) {
+        const int end = std::min(b + n, to);
+        double h = hi[b], l = lo[b];
+        preHi[b] = h;
+        preLo[b] = l;
+        for (int i = b + 1; i < end; ++i) {
+            h = hi[i] >= h ? hi[i] : h; // the newer on ties
+            l = lo[i] <= l ? lo[i] : l;
+            preHi[i] = h;
+            preLo[i] = l;
+        }
+        h = hi[end - 1];
+        l = lo[end - 1];
+        sufHi[end - 1] = h;
+        sufLo[end - 1] = l;
+        for (int i = end - 2; i >= b; --i) {
+            h = hi[i] > h ? hi[i] : h;
+            l = lo[i] < l ? lo[i] : l;
+            sufHi[i] = h;
+            sufLo[i] = l;
+        }
+    }
+    for (int q = from, phase = 0; q < to; ++q, phase = phase == n - 1 ? 0 : phase + 1) {
+        if (phase == 0) { // the window is one whole block
+            emit(q, preHi[q], preLo[q]);
+            continue;
+        }
+        const double ph = preHi[q], sh = sufHi[q - n + 1], pl = preLo[q], sl = sufLo[q - n + 1];
+        emit(q, ph >= sh ? ph : sh, pl <= sl ? pl : sl);
+    }
+}
+
 // Exponential smoothing restarted for every window: the seed is the mean of the n values
 // ending at q - K, followed by K steps e = e + (x - e) * alpha over the values up to q. For
 // q in [from, to) with q >= first + n + K - 1 (earlier positions get kNoValue); x is read
@@ -161,32 +207,65 @@ inline void WindowedSmoothing(const double* x, int first, int from, int to, int 
     }
 }
 
+// The mean of in over the window of n values ending at each position, kNoValue when any
+// value of the window has none, run over consecutive ranges: ranges run one after the other
+// give the bits of one run over all of them. in is read from the first position - n + 1.
+class WindowMeanRun {
+public:
+    // The first range starts at `first`.
+    WindowMeanRun(const double* in, int first, int n)
+        : m_first(first), m_n(n), m_period(RebuildPeriod(n)), m_invN(1.0 / n)
+    {
+        for (int i = first - n + 1; i < first; ++i)
+            m_bad += !HasValue(in[i]);
+    }
+
+    // out[q] for q in [from, to), from being where the last range ended (or the first).
+    void Run(const double* in, int from, int to, double* out)
+    {
+        // The running state in locals: out may alias nothing the compiler can see otherwise.
+        const int n = m_n;
+        int bad = m_bad, rebuild = m_rebuild;
+        double sum = m_sum;
+        for (int q = from; q < to; ++q) {
+            const bool newHas = HasValue(in[q]);
+            bad += !newHas;
+            bool oldHas = false; // the value leaving the window, from the second position on
+            if (q > m_first) {
+                oldHas = HasValue(in[q - n]);
+                bad -= !oldHas;
+            }
+            if (rebuild == 0) {
+                sum = 0;
+                for (int i = q - n + 1; i <= q; ++i)
+                    sum += HasValue(in[i]) ? in[i] : 0.0;
+                rebuild = m_period;
+            } else {
+                sum += (newHas ? in[q] : 0.0) - (oldHas ? in[q - n] : 0.0);
+            }
+            --rebuild;
+            out[q] = bad ? kNoValue : sum * m_invN;
+        }
+        m_bad = bad;
+        m_rebuild = rebuild;
+        m_sum = sum;
+    }
+
+private:
+    int m_first;
+    int m_n;
+    int m_period;
+    double m_invN;
+    int m_bad = 0;
+    double m_sum = 0;
+    int m_rebuild = 0;
+};
+
 // out[q] = mean of in over the window ending at q for q in [from, to), kNoValue when any
 // value of the window has none; in is read from from - n + 1.
 inline void WindowMean(const double* in, int from, int to, int n, double* out)
 {
-    const double invN = 1.0 / n;
-    int bad = 0;
-    for (int i = from - n + 1; i < from; ++i)
-        bad += !HasValue(in[i]);
-    const int period = RebuildPeriod(n);
-    double s = 0;
-    int rebuild = 0;
-    for (int q = from; q < to; ++q) {
-        bad += !HasValue(in[q]);
-        if (q > from)
-            bad -= !HasValue(in[q - n]);
-        if (rebuild == 0) {
-            s = 0;
-            for (int i = q - n + 1; i <= q; ++i)
-                s += HasValue(in[i]) ? in[i] : 0.0;
-            rebuild = period;
-        } else {
-            s += (HasValue(in[q]) ? in[q] : 0.0) - (HasValue(in[q - n]) ? in[q - n] : 0.0);
-        }
-        --rebuild;
-        out[q] = bad ? kNoValue : s * invN;
-    }
+    WindowMeanRun(in, from, n).Run(in, from, to, out);
 }
 
 // Running exponential average from index lo: R(t) = beta R(t - 1) + alpha x(t), R(lo - 1) = 0.

@@ -13,6 +13,10 @@
 
 namespace studies {
 
+// The code a computation may run: the widest the processor offers, or the portable code
+// alone (the tests compare the two).
+enum class KernelCode { kWidest, kPortable };
+
 // The valid records, oldest first. Fields a study does not read may be null.
 struct CStudyBars {
     const double* field[5] = {nullptr, nullptr, nullptr, nullptr, nullptr}; // Open .. Volume

@@ -6,6 +6,7 @@
 #include "analytics/formula/CFormulaEngine.h"
 #include "analytics/formula/FormulaNames.h"
 #include "alerts/ui/EditAlertList.h"
+#include "app/shell/BacktestChartOpener.h"
 #include "app/shell/CAlertDelivery.h"
 #include "app/shell/CKindView.h"
 #include "app/shell/CLoginDlg.h"
@@ -16,6 +17,10 @@
 #include "app/shell/CShellOrderConfirm.h"
 #include "app/shell/CTerminationSignals.h"
 #include "app/shell/CWorkspaceFile.h"
+#include "backtest/CStrategyDefinition.h"
+#include "backtest/ui/BacktestChartHook.h"
+#include "backtest/ui/CBackTestView.h"
+#include "backtest/ui/CStrategyTradingSetupDlg.h"
 #include "broker/session/CPlatformHttpTransport.h"
 #include "broker/session/CSessionManager.h"
 #include "broker/session/CTcpStreamConnection.h"
@@ -79,6 +84,10 @@ struct KindView<kKindOrderStatus> {
 template <>
 struct KindView<kKindSavedOrders> {
     using type = CSavedOrdersView;
+};
+template <>
+struct KindView<kKindBackTesting> {
+    using type = CBackTestView;
 };
 template <>
 struct KindView<kKindAlertManager> {
@@ -326,6 +335,7 @@ BOOL CWorkstationApp::InitInstance()
         return FALSE;
     m_settings.SetNotifier(this);
     m_settings.LoadProfile(m_profile);
+    InstallStrategyReader(m_settings);
     m_settings.LoadAll();
     if (m_settings.m_bEmptyTemp)
         EmptyTempFolder();
@@ -333,6 +343,8 @@ BOOL CWorkstationApp::InitInstance()
         return FALSE;
 
     RegisterTemplates();
+    InstallStrategyTradingSetup();
+    SetBacktestChartOpener(&OpenChartForBacktest);
     auto frame = std::make_unique<CMainFrame>();
     if (!frame->CreateMainFrame())
         return FALSE;

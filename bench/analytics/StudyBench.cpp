@@ -13,9 +13,10 @@
 // reads (a plain loop), runs the functions and puts the first output back at the records.
 // Study/PSAR: ours gives every bar the SAR of its own walk, started at most 150 bars back
 // (first step and increment 0.02, at most 0.2); TA-Lib's SAR(0.02, 0.2) is one walk over all
-// the bars, its step starting at and rising by 0.02. Kernel/PSAR/portable: the same SAR
-// computed by the kernel's portable code alone (what processors without the wide registers
-// run) from the same arrays, against the same TA-Lib call.
+// the bars, its step starting at and rising by 0.02. ADX, SRSI and SRSI2 also restart at every
+// bar and run a wide code where the processor has it. Kernel/<name>/portable: PSAR, ADX and
+// SRSI2 computed by their kernels' portable code alone (what processors without the wide
+// registers run) from the bars' arrays, against the same TA-Lib calls.
 //
 // LiveTrade/*: one trade on a 1,000,000-bar one-minute series and five study series of
 // the same symbol (MA, EMA, RSI, MACD, Bollinger bands), as the quote store hands it to
@@ -31,6 +32,7 @@
 #include "analytics/series/CPriceSeries.h"
 #include "analytics/series/CSeriesStudy.h"
 #include "analytics/series/SeriesTime.h"
+#include "analytics/studies/OscillatorStudies.h"
 #include "analytics/studies/ParabolicSar.h"
 #include "analytics/studies/StudyCompute.h"
 #include "analytics/studies/StudyTable.h"
@@ -268,41 +270,68 @@ void BM_Study(benchmark::State& state, const Pair& pair, bool gaps)
     state.SetLabel(pair.talib);
 }
 
-void BM_PortableSar(benchmark::State& state)
+// The kernels with a wide code, run in their portable code alone (what processors without the
+// wide registers run) over the bars' own arrays, against the same TA-Lib calls as their pairs.
+enum class Portable { kPSAR, kADX, kSRSI2 };
+
+void BM_PortableKernel(benchmark::State& state, Portable kernel)
 {
     CBarStore& store = Bars();
     CStudyBars bars;
     bars.size = kBars;
     for (int f = 0; f < 5; ++f)
         bars.field[f] = store.Column(f);
-    std::vector<double> sar(kBars);
+    std::vector<double> values[3];
     CStudyOut out;
-    out.col[0] = sar.data();
+    for (int o = 0; o < 3; ++o) {
+        values[o].assign(kBars, 0.0);
+        out.col[o] = values[o].data();
+    }
+    CStudyScratch scratch;
+    const char* name = kernel == Portable::kPSAR ? "PSAR" : kernel == Portable::kADX ? "ADX" : "SRSI2";
+    const Pair* pair = nullptr;
+    for (const Pair& p : kPairs)
+        if (std::string(p.name) == name)
+            pair = &p;
 #ifdef QX_HAVE_TALIB
-    std::vector<double> theirSar(kBars);
+    std::vector<double> a(kBars), b(kBars), d(kBars);
 #endif
     using Clock = std::chrono::steady_clock;
     double ours = 0, theirs = 0;
     for (auto _ : state) {
         const auto t0 = Clock::now();
-        KernelPSAR(bars, 0.02, 0.02, 0.2, 0, kBars, out, SarCode::kPortable);
+        const double* p = pair->params;
+        if (kernel == Portable::kPSAR)
+            KernelPSAR(bars, p[0], p[1], p[2], 0, kBars, out, KernelCode::kPortable);
+        else if (kernel == Portable::kADX)
+            KernelADX(bars, static_cast<int>(p[0]), static_cast<int>(p[1]), 0, kBars, out, scratch,
+                      KernelCode::kPortable);
+        else
+            KernelStochRSI(bars, static_cast<int>(p[0]), static_cast<int>(p[1]), static_cast<int>(p[2]),
+                           static_cast<int>(p[3]), 0, kBars, out, scratch, KernelCode::kPortable);
         const auto t1 = Clock::now();
         ours += std::chrono::duration<double, std::nano>(t1 - t0).count();
 #ifdef QX_HAVE_TALIB
-        int beg = 0, nb = 0;
-        TA_SAR(0, kBars - 1, store.Column(kBarHigh), store.Column(kBarLow), 0.02, 0.2, &beg, &nb, theirSar.data());
+        pair->run(store.Column(kBarOpen), store.Column(kBarHigh), store.Column(kBarLow), store.Column(kBarClose),
+                  store.Column(kBarVolume), a.data(), b.data(), d.data(), kBars);
         theirs += std::chrono::duration<double, std::nano>(Clock::now() - t1).count();
-        benchmark::DoNotOptimize(theirSar.data());
+        benchmark::DoNotOptimize(a.data());
 #endif
-        benchmark::DoNotOptimize(sar.data());
+        benchmark::DoNotOptimize(values[0].data());
+    }
+    if (!HasValue(values[0][kBars - 1])) {
+        state.SkipWithError("the kernel gave the newest bar no value");
+        return;
     }
     const double n = static_cast<double>(state.iterations()) * kBars;
     state.counters["ours_ns"] = ours / n;
+    state.counters["has_value"] = 1;
     if (theirs > 0) {
         state.counters["talib_ns"] = theirs / n;
         state.counters["ratio"] = ours / theirs;
+        state.counters["goal"] = pair->goal;
     }
-    state.SetLabel("SAR(0.02,0.2)");
+    state.SetLabel(pair->talib);
 }
 
 // ---------------------------------------------------------------- live trades
@@ -582,7 +611,10 @@ const bool g_registered = [] {
                                          p, gaps)
                 ->Unit(benchmark::kMillisecond)
                 ->MinTime(0.5);
-    benchmark::RegisterBenchmark("Kernel/PSAR/portable", BM_PortableSar)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+    for (const auto& [name, kernel] : {std::pair{"Kernel/PSAR/portable", Portable::kPSAR},
+                                       std::pair{"Kernel/ADX/portable", Portable::kADX},
+                                       std::pair{"Kernel/SRSI2/portable", Portable::kSRSI2}})
+        benchmark::RegisterBenchmark(name, BM_PortableKernel, kernel)->Unit(benchmark::kMillisecond)->MinTime(0.5);
     for (const char* zone : {"UTC", static_cast<const char*>(nullptr)}) {
         const std::string tz = zone ? std::string("TZ=") + zone : std::string("TZ-unset");
         benchmark::RegisterBenchmark(("LiveTrade/InBar/" + tz).c_str(), BM_LiveTradeInBar, zone)

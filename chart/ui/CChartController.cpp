@@ -1,10 +1,12 @@
 #include "chart/ui/CChartController.h"
 
 #include "analytics/series/CPriceSeries.h"
+#include "backtest/CStrategySetup.h"
 #include "chart/ui/CColorBarSheet.h"
 #include "chart/ui/CGraphsDoc.h"
 #include "chart/ui/CGraphsView.h"
 #include "common/windows/CPaneSplitterWnd.h"
+#include "common/windows/CSheetsWnd.h"
 #include "platform/core/CException.h"
 #include "platform/ui/CCmdUI.h"
 #include "platform/ui/CCreateContext.h"
@@ -21,6 +23,10 @@
 #include "studies/plots/CStudyPlotFactory.h"
 #include "studies/ui/CStudySettingsDlg.h"
 #include "views/ui/CColumnWizardDlg.h"
+#include "views/ui/CSnapshotFieldPanel.h"
+#include "views/ui/CTrackingFieldPanel.h"
+
+#include <QObject>
 
 #include <algorithm>
 #include <map>
@@ -39,12 +45,17 @@ CChartController::CChartController(CFrameWnd* frame) : m_pFrame(frame)
     RegisterStudyPlots();
 }
 
-CChartController::~CChartController() = default;
+CChartController::~CChartController()
+{
+    SetCrosshairMember(false);
+    m_pFrameWatcher.reset();
+}
 
 void CChartController::SetFrame(CFrameWnd* frame)
 {
     m_pFrame = frame;
     m_signals->frame.store(frame ? frame->m_hWnd.Value() : 0);
+    WatchFrame();
 }
 
 HWND CChartController::GetFrameHandle() const
@@ -64,6 +75,7 @@ BOOL CChartController::OnCreateClient(CCreateContext* context)
     if (context && context->m_pCurrentDoc)
         if (auto* doc = dynamic_cast<CCommonDoc*>(context->m_pCurrentDoc))
             doc->SetLinkButtons(m_pFrame, true, true, true);
+    CreateTabStrips();
     m_pSplitter = std::make_unique<CPaneSplitterWnd>();
     m_pSplitter->MeasureMinHeight(40);
     if (!m_pSplitter->CreateStatic(m_pFrame, kMaxChartPanes, 1, WS_CHILD | WS_VISIBLE, AFX_IDW_PANE_FIRST))
@@ -86,28 +98,41 @@ void CChartController::OnCreate()
     }
     if (m_pFrame)
         m_pFrame->SetTimer(kTimerRedraw, 250);
+    SetTabWindow(m_bTabWindow);
 }
 
 void CChartController::OnDestroy()
 {
+    StopBacktest();
     if (m_pFrame) {
         m_pFrame->KillTimer(kTimerRedraw);
         m_pFrame->KillTimer(kTimerTracking);
     }
+    m_pTracking.reset();
+    m_bTrackingShown = false;
+    m_pSnapshot.reset();
+    m_bCrosshair = false;
+    SetCrosshairMember(false);
+    m_pFrameWatcher.reset();
     m_signals->frame.store(0);
 }
 
 bool CChartController::OnTimer(UINT_PTR id)
 {
     if (id == kTimerRedraw) {
+        // A side window the user closed by its own close box.
+        if (m_pTracking && !m_pTracking->GetWnd())
+            ShowTrackingWindow(false);
+        if (m_pSnapshot && !m_pSnapshot->GetWnd())
+            m_pSnapshot.reset();
         if (m_signals->redraw.exchange(false))
             if (CGraphsDoc* doc = GetDocument())
                 doc->UpdateAllViews(nullptr, kHintRepaint);
         return true;
     }
     if (id == kTimerTracking) {
-        // The tracking rows are rebuilt while the Tracking Window is open.
-        m_signals->trackingRefresh.store(false);
+        if (m_signals->trackingRefresh.exchange(false))
+            UpdateTrackingRows(false);
         return true;
     }
     return false;
@@ -469,23 +494,6 @@ void CChartController::SelectDrawingLists(bool clear)
     }
 }
 
-void CChartController::SetBacktestResults(std::vector<CBacktestMarker> markers, const CEquityRecordArray* equity)
-{
-    std::sort(markers.begin(), markers.end(), [](const auto& a, const auto& b) { return a.time < b.time; });
-    m_markers = std::move(markers);
-    m_pEquity = equity;
-    for (const auto& study : m_studies)
-        if (study->GetTypeId() == kStudyEquityCurve && study->GetPlotIndex() >= 0)
-            if (CGraphsView* pane = GetPane(study->GetPaneIndex()))
-                if (CStudyPlot* plot = pane->GetPlot(study->GetPlotIndex()); plot && plot->GetPriceSeries())
-                    plot->GetPriceSeries()->SetEquityValue(equity);
-    if (CGraphsView* price = GetPricePane()) {
-        price->RecalcLayout();
-        price->Invalidate(FALSE);
-    }
-    m_signals->redraw.store(true);
-}
-
 // ---------------------------------------------------------------- commands
 
 void CChartController::OnUpdateCustomStudies(CCmdUI* ui)
@@ -558,6 +566,18 @@ bool CChartController::OnCmdMsg(UINT id, UINT code, CCmdUI* ui)
         else
             OnCustomStudyWizard();
         return true;
+    case ID_STRATEGY_SETUP:
+        if (update)
+            ui->Enable(GetDocument() != nullptr);
+        else
+            OnStrategySetup();
+        return true;
+    case ID_BACKTEST_REPORT:
+        if (update)
+            ui->Enable(GetDocument() != nullptr);
+        else
+            OnBacktestReport();
+        return true;
     case ID_REMOVE_ALL_STUDIES:
         if (update)
             ui->Enable(!m_studies.empty());
@@ -586,6 +606,50 @@ bool CChartController::OnCmdMsg(UINT id, UINT code, CCmdUI* ui)
             ui->Enable(TRUE);
         else
             SelectDrawingLists(true);
+        return true;
+    case ID_SAVE_LAYOUT:
+    case ID_LOAD_LAYOUT:
+    case ID_SET_DEFAULT_LAYOUT:
+        if (update)
+            ui->Enable(GetDocument() != nullptr);
+        else if (id == ID_SAVE_LAYOUT)
+            OnSaveLayout();
+        else if (id == ID_LOAD_LAYOUT)
+            OnLoadLayout();
+        else
+            OnSetLayoutAsDefault();
+        return true;
+    case ID_CROSSHAIRS:
+        if (update) {
+            ui->Enable(TRUE);
+            ui->SetCheck(m_bCrosshair ? 1 : 0);
+        } else {
+            ToggleCrosshairs();
+        }
+        return true;
+    case ID_TRACKING_WINDOW:
+        if (update) {
+            ui->Enable(TRUE);
+            ui->SetCheck(m_bTrackingShown ? 1 : 0);
+        } else {
+            ShowTrackingWindow(!m_bTrackingShown);
+        }
+        return true;
+    case ID_SNAPSHOT_WINDOW:
+        if (update) {
+            ui->Enable(TRUE);
+            ui->SetCheck(m_pSnapshot ? 1 : 0);
+        } else {
+            ToggleSnapshotWindow();
+        }
+        return true;
+    case ID_TAB_WINDOW:
+        if (update) {
+            ui->Enable(TRUE);
+            ui->SetCheck(m_bTabWindow ? 1 : 0);
+        } else {
+            SetTabWindow(!m_bTabWindow);
+        }
         return true;
     default: return false;
     }

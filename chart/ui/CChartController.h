@@ -4,6 +4,9 @@
 // Each chart frame owns one.
 #pragma once
 
+#include "backtest/BackTestContext.h"
+#include "chart/CChartLayout.h"
+#include "chart/ChartBacktest.h"
 #include "studies/plots/PlotHost.h"
 #include "studies/ui/CStudyManagerDlg.h"
 
@@ -13,14 +16,21 @@
 #include <memory>
 #include <vector>
 
+class CArchive;
 class CCmdUI;
 class CCreateContext;
 class CFrameWnd;
 class CGraphsDoc;
 class CGraphsView;
 class CPaneSplitterWnd;
+class CSheetsWnd;
+class CSnapshotFieldPanel;
+class CStrategySetup;
+class CView;
 class CStudyDefinition;
+class CTrackingFieldPanel;
 class CWnd;
+class QObject;
 
 // Timers of the chart frame.
 inline constexpr UINT_PTR kTimerTracking = 1977;
@@ -31,6 +41,7 @@ inline constexpr int kMaxChartPanes = 16;
 inline constexpr UINT WM_CHART_EDIT_STUDY = WM_APP + 9;    // lParam the study
 inline constexpr UINT WM_CHART_DELETE_STUDY = WM_APP + 10; // lParam the study
 inline constexpr UINT WM_CHART_ADD_TO_PANE = WM_APP + 11;  // the request as payload
+inline constexpr UINT WM_CHART_CROSSHAIR_TIME = WM_APP + 15; // wParam a feed time
 
 // What WM_CHART_ADD_TO_PANE carries.
 struct CAddToPaneRequest {
@@ -97,27 +108,101 @@ public:
     void SelectDrawingLists(bool clear);
 
     // Cross-hair of the chart (drawn by every pane; the pane under the mouse draws the
-    // horizontal line).
+    // horizontal line). Charts whose cross-hair is on form the cross-hair group: moving
+    // it in one moves it to the same time in the others.
     bool IsCrosshairOn() const { return m_bCrosshair; }
-    void SetCrosshair(bool on) { m_bCrosshair = on; }
+    // Flips the cross-hair and joins or leaves the group; the new state.
+    bool ToggleCrosshairs();
+    // The charts whose cross-hair is on (interface thread).
+    static const std::vector<CChartController*>& CrosshairGroup();
+    // Posts the time of the cross-hair bar to the other charts of the group.
+    void BroadcastCrosshair();
+    // A cross-hair time from another chart (WM_CHART_CROSSHAIR_TIME): 0, or -1 when the
+    // chart has no bar at that time.
+    LRESULT OnCrosshairTime(DWORD feedTime);
     int m_nCrosshairBar = 0;
     int m_nCrosshairRow = -1;
     CGraphsView* m_pCrosshairPane = nullptr;
     // Set when studies or panes changed.
     bool m_bRecalc = true;
 
-    // The trades of the chart's last backtest and its equity, for the price plot's
-    // markers and the equity curves.
-    void SetBacktestResults(std::vector<CBacktestMarker> markers, const CEquityRecordArray* equity);
+    // Side windows: the Tracking Window (values of every pane at the cursor) and the
+    // Snapshot Window (the quote of the chart's symbol). Both follow the frame.
+    void ShowTrackingWindow(bool show);
+    bool IsTrackingShown() const { return m_bTrackingShown; }
+    void ToggleSnapshotWindow();
+    bool HasSnapshotWindow() const { return m_pSnapshot != nullptr; }
+    CTrackingFieldPanel* GetTrackingPanel() const { return m_pTracking.get(); }
+    CSnapshotFieldPanel* GetSnapshotPanel() const { return m_pSnapshot.get(); }
+    void SetSnapshotSymbol(const CString& symbol);
+    // The tracking rows again (the values at the cursor, or none when clearing).
+    void UpdateTrackingRows(bool clear);
+    // The bar from which "# Bars" counts (the Tracking Window's opening bar at first).
+    void SetTrackingAnchor(int bar) { m_nTrackingAnchor = bar; }
+    // After the global fonts or colours changed.
+    void RefreshSideWindows();
+    // The frame moved, was activated, minimized or restored.
+    void OnFrameMoved();
+    void OnFrameActivated(bool active);
+    void OnFrameMinimized(bool minimized);
+
+    // Tab strips along the frame: the chart's symbols and its intervals; a tab chosen
+    // applies its symbol or interval.
+    void SetTabWindow(bool show);
+    bool IsTabWindowOn() const { return m_bTabWindow; }
+    void SelectTabs(const CString& symbol, const CString& interval);
+    CSheetsWnd* GetTabStrip(int index) const;
+
+    // Layouts: the body of ".chl" files, the workspace record and the chart copy.
+    // Writing gathers the chart into a layout; reading applies one only when it was read
+    // whole (otherwise the user is told and the chart stays as it was).
+    CChartLayout BuildLayout() const;
+    void ApplyLayout(CChartLayout&& layout);
+    bool WriteLayoutBody(CArchive& ar) const;
+    bool StoreLayout(CArchive& ar) const;
+    bool LoadLayout(CArchive& ar, const CString& source = CString());
+    bool SaveLayoutFile(const CString& path) const;
+    // quietWhenMissing: a file that is not there is no error (the default layout).
+    bool LoadLayoutFile(const CString& path, bool quietWhenMissing = false);
+    // "Sa&ve Layout...", "&Load Layout...", "S&et Layout as Default".
+    void OnSaveLayout();
+    void OnLoadLayout();
+    void OnSetLayoutAsDefault();
+    // The user's default layout, read once per document by the first pane.
+    void LoadDefaultLayout();
+    static CString DefaultLayoutPath();
+
+    // The chart's backtest: the strategy it tests (null when none) runs on the chart's
+    // symbol and interval whenever they change; the worker posts its fills to the frame
+    // (WM_APP+4 started, +2 a fill, +5 ended, +17 a problem).
+    const CStrategySetup* GetStrategySetup() const { return m_pStrategy.get(); }
+    // Replaces the strategy (null: none) and runs it on the chart.
+    void SetStrategySetup(std::unique_ptr<CStrategySetup> setup);
+    // Stops a running test first; without a strategy only clears the last results.
+    void StartBacktest(const CString& symbol, const CString& interval);
+    void StopBacktest();
+    const CChartBacktest& GetBacktest() const { return m_backtest; }
+    BackTestContext& GetBacktestContext() { return m_backtestContext; }
+    // "S&trategy Setup...": the dialog on the chart's strategy; on OK a new run.
+    void OnStrategySetup();
+    // "Backtesting &Report": the strategy run on the chart's symbol and interval in a new
+    // BackTesting window (floating with a floating chart); its view, or null.
+    CView* OnBacktestReport();
+    // The worker's messages; those of a run before the current one are dropped.
+    LRESULT OnBacktestStarted(WPARAM run);
+    LRESULT OnBacktestFill(WPARAM run, std::unique_ptr<BackTestEntry> fill);
+    LRESULT OnBacktestEnded(WPARAM run);
+    void OnBacktestProblem(WPARAM run, const CString& text);
 
     // IPlotChart.
-    const std::vector<CBacktestMarker>& GetTradeMarkers() const override { return m_markers; }
-    const CEquityRecordArray* GetEquityRecords() const override { return m_pEquity; }
-    bool IsBacktestRunning() const override { return false; }
+    const std::vector<CBacktestMarker>& GetTradeMarkers() const override { return m_backtest.GetMarkers(); }
+    const CEquityRecordArray* GetEquityRecords() const override { return m_backtest.GetEquity(); }
+    bool IsBacktestRunning() const override { return m_backtestContext.IsRunning(); }
     HWND GetFrameHandle() const override;
     std::shared_ptr<CChartSignals> GetSignals() const override { return m_signals; }
 
 private:
+    friend class CChartTabStrip;
     CGraphsView* InsertPane(int index);
     void RemovePane(int index);
     void MarkBottomPane();
@@ -127,6 +212,17 @@ private:
     std::unique_ptr<CStudyDefinition> MakeStudy(int typeId, int customIndex);
     bool RefusedForPaneLimit(const CStudyDefinition& study, bool tell);
     void OnUpdateCustomStudies(CCmdUI* ui);
+    void SetCrosshairMember(bool on);
+    // Moves the Tracking Window off the Snapshot Window when they overlap.
+    void SeparateSideWindows();
+    void CreateTabStrips();
+    void OnTabChosen(int strip, int index);
+    void WatchFrame();
+    // Every Equity Curve study reads the equity (null: none).
+    void FeedEquity(const CEquityRecordArray* equity);
+    void AfterBacktestChange();
+    // Tells the user why a layout could not be read.
+    void TellLayoutError(ELayoutError error, DWORD version, const CString& source) const;
 
     CFrameWnd* m_pFrame;
     std::vector<std::unique_ptr<CStudyDefinition>> m_studies;
@@ -134,8 +230,22 @@ private:
     std::shared_ptr<CChartSignals> m_signals = std::make_shared<CChartSignals>();
     bool m_bCrosshair = false;
     bool m_bTrackingShown = false;
-    std::vector<CBacktestMarker> m_markers;
-    const CEquityRecordArray* m_pEquity = nullptr;
+    int m_nTrackingAnchor = 0;
+    std::unique_ptr<CTrackingFieldPanel> m_pTracking;
+    std::unique_ptr<CSnapshotFieldPanel> m_pSnapshot;
+    bool m_bTabWindow = true;
+    std::unique_ptr<CSheetsWnd> m_pTabs[2];
+    std::unique_ptr<CWnd> m_pTabBar;
+    bool m_bTabBarPlaced = false;
+    // The pane fractions the last layout gave the splitter.
+    std::vector<double> m_appliedProportions;
+    std::unique_ptr<QObject> m_pFrameWatcher;
+    std::unique_ptr<CStrategySetup> m_pStrategy;
+    CChartBacktest m_backtest;
+    // The sink outlives the worker: the context (declared after it) stops it first.
+    std::unique_ptr<IBackTestSink> m_pBacktestSink;
+    WPARAM m_nBacktestRun = 0;
+    BackTestContext m_backtestContext;
 };
 
 // The controller of a chart frame (MDI or floating), or null for any other window.

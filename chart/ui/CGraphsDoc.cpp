@@ -1,7 +1,9 @@
 #include "chart/ui/CGraphsDoc.h"
 
+#include "chart/ui/CChartController.h"
 #include "chart/ui/CGraphsView.h"
 #include "common/services/CAppSettings.h"
+#include "platform/ui/CFrameWnd.h"
 #include "platform/ui/CBitmap.h"
 #include "platform/ui/CDC.h"
 
@@ -74,6 +76,10 @@ void CGraphsDoc::ApplyChartFont()
     for (CView* view : GetViews())
         if (auto* pane = dynamic_cast<CGraphsView*>(view))
             pane->OnMetricsChanged();
+    // The side windows lay themselves out again as well.
+    if (CView* first = GetFirstView())
+        if (CChartController* chart = GetChartController(first->GetParentFrame()))
+            chart->RefreshSideWindows();
 }
 
 HCURSOR CGraphsDoc::GetCursorFor(UINT command) const

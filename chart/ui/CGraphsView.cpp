@@ -2,7 +2,6 @@
 
 #include "analytics/formula/CFormulaSeries.h"
 #include "analytics/series/CPriceSeries.h"
-#include "chart/CChartWorkspaceRecord.h"
 #include "chart/ui/CChartController.h"
 #include "chart/ui/CDrawingTool.h"
 #include "chart/ui/CGraphsDoc.h"
@@ -234,32 +233,15 @@ CToolGeometry CGraphsView::GetToolGeometry() const
 
 BOOL CGraphsView::SaveToWorkspace(CArchive& ar)
 {
-    CGraphsDoc* doc = GetGraphsDoc();
-    if (!doc)
-        return FALSE;
-    CChartWorkspaceRecord record;
-    record.links = doc->GetLinkState();
-    record.symbol = doc->GetSymbol();
-    record.interval = doc->GetInterval();
-    return record.Store(ar) ? TRUE : FALSE;
+    CChartController* chart = GetChart();
+    return chart && chart->StoreLayout(ar) ? TRUE : FALSE;
 }
 
 BOOL CGraphsView::LoadFromWorkspace(CArchive& ar, DWORD)
 {
-    CGraphsDoc* doc = GetGraphsDoc();
-    if (!doc)
-        return FALSE;
-    CChartWorkspaceRecord record;
-    record.links = doc->GetLinkState();
-    if (!record.Load(ar))
-        return FALSE;
-    doc->GetLinkState() = record.links;
-    doc->UpdateLinkButtons();
-    if (!record.symbol.IsEmpty() || !record.interval.IsEmpty())
-        ChangeSymbolInterval(record.symbol.IsEmpty() ? doc->GetSymbol() : record.symbol,
-                             record.interval.IsEmpty() ? doc->GetInterval() : record.interval,
-                             doc->IsExtendedSession());
-    return TRUE;
+    // The workspace tells its own error.
+    CChartController* chart = GetChart();
+    return chart && chart->LoadLayout(ar) ? TRUE : FALSE;
 }
 
 // ---------------------------------------------------------------- updates
@@ -268,8 +250,11 @@ void CGraphsView::OnInitialUpdate()
 {
     m_bRecreateBitmap = true;
     CGraphsDoc* doc = GetGraphsDoc();
-    if (doc && !doc->IsDefaultLoaded())
+    if (doc && !doc->IsDefaultLoaded()) {
+        if (CChartController* chart = GetChart())
+            chart->LoadDefaultLayout();
         doc->SetDefaultLoaded();
+    }
     if (doc && m_bTimeAxis && (doc->GetSymbol().IsEmpty() || doc->GetInterval().IsEmpty())) {
         if (IWorkstationFrame* main = GetWorkstationFrame()) {
             const CString symbol = main->GetSymbolBox();

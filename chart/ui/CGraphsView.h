@@ -12,6 +12,7 @@
 #include "platform/ui/CView.h"
 #include "studies/plots/PlotHost.h"
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <vector>
@@ -83,6 +84,7 @@ public:
     void SetAutoScale(bool on) { m_bAutoScale = on; }
     int GetZoom() const { return m_nZoom; }
     int GetPriceOffset() const { return m_nPriceOffset; }
+    void SetPriceOffset(int offset) { m_nPriceOffset = offset; }
     void AddZoom(int steps);
     void ShiftPrices(bool up, bool fast);
 
@@ -98,7 +100,7 @@ public:
     // Drawing tools.
     CDrawingToolList& GetToolLists() { return m_tools; }
     std::vector<std::unique_ptr<CDrawingTool>>& CurrentTools() { return m_tools.Current(); }
-    // Adds a tool to the current list (the price plot bound to it in the price pane).
+    // Adds a tool to the current list, bound to the chart's price plot (bar times).
     CDrawingTool* AddTool(std::unique_ptr<CDrawingTool> tool);
     void RedrawTools();
     // The pixel geometry tools are drawn with.
@@ -112,7 +114,23 @@ public:
     // The trade ticket for Buy 0, Sell 1, Sell Short 2, Buy to Cover 3.
     void TradeFromChart(int action);
 
-    // The chart's record in workspaces: link groups, symbol and interval.
+    // Printing, image export and the backtesting report of the chart. The commands
+    // wait 500 ms on the interface thread (the menu closes and the chart repaints), then
+    // print or capture the chart window.
+    void OnPrintChart();
+    void OnExportImage();
+    // Prints the chart frame through the print dialog, or into a PDF file; false when
+    // cancelled or failed (the user was told).
+    bool PrintChart(const char* pdfPath = nullptr);
+    // The chart window's own picture with a caption line below it, as a packed bitmap;
+    // empty when there is none.
+    std::vector<uint8_t> CaptureChartImage();
+    // The save dialog, then the file; ExportChartImageTo writes the capture to a path
+    // by its extension (".bmp" or ".png"), telling the user what failed.
+    void ExportChartImage();
+    bool ExportChartImageTo(const CString& path, const std::vector<uint8_t>& image);
+
+    // The chart's record in workspaces: its symbol and layout.
     BOOL SaveToWorkspace(CArchive& ar) override;
     BOOL LoadFromWorkspace(CArchive& ar, DWORD version) override;
 
@@ -137,6 +155,7 @@ public:
 
 protected:
     void OnSize(UINT type, int cx, int cy) override;
+    void OnTimer(UINT_PTR id) override;
     BOOL OnEraseBkgnd(CDC* dc) override;
     void OnActivateView(BOOL activate, CView* activated, CView* deactivated) override;
 

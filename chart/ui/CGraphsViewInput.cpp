@@ -78,7 +78,7 @@ CDrawingTool* CGraphsView::AddTool(std::unique_ptr<CDrawingTool> tool)
     if (!tool)
         return nullptr;
     if (!tool->AnchorsArePixels())
-        tool->SetPricePlot(m_bPricePane ? GetPricePlot() : nullptr);
+        tool->SetPricePlot(GetGraphsDoc() ? GetGraphsDoc()->GetBarSeries() : nullptr);
     m_tools.Current().push_back(std::move(tool));
     return m_tools.Current().back().get();
 }
@@ -204,12 +204,15 @@ void CGraphsView::ChangeSymbolInterval(const CString& symbolText, const CString&
     if (!doc)
         return;
     bool changed = false;
+    bool retest = false;
     CString symbol = symbolText;
     symbol.Trim();
     symbol.MakeUpper();
     if (!symbol.IsEmpty() && symbol.CompareNoCase(doc->GetSymbol()) != 0) {
         doc->SetSymbol(symbol);
-        changed = true;
+        if (CChartController* chart = GetChart())
+            chart->SetSnapshotSymbol(symbol);
+        changed = retest = true;
     }
     CString interval = PeriodNameToCode(intervalText);
     interval.Trim();
@@ -222,7 +225,7 @@ void CGraphsView::ChangeSymbolInterval(const CString& symbolText, const CString&
     }
     if (!interval.IsEmpty() && interval.CompareNoCase(doc->GetInterval()) != 0) {
         doc->SetInterval(interval);
-        changed = true;
+        changed = retest = true;
     }
     if (extended != doc->IsExtendedSession()) {
         doc->SetExtendedSession(extended);
@@ -230,8 +233,12 @@ void CGraphsView::ChangeSymbolInterval(const CString& symbolText, const CString&
     }
     if (!changed && m_bInitialised)
         return;
-    if (CChartController* chart = GetChart())
+    if (CChartController* chart = GetChart()) {
         chart->SelectDrawingLists(false);
+        chart->SelectTabs(doc->GetSymbol(), doc->GetInterval());
+        if (retest)
+            chart->StartBacktest(doc->GetSymbol(), doc->GetInterval());
+    }
     doc->SetIntervalKind(FALSE);
     if (doc->GetDateRange() != 0)
         ApplyDateRange(doc->GetDateRange(), false);
@@ -535,7 +542,7 @@ void CGraphsView::OnLButtonDown(UINT flags, CPoint point)
     if (!tool)
         return;
     if (!tool->AnchorsArePixels())
-        tool->SetPricePlot(m_bPricePane ? GetPricePlot() : nullptr);
+        tool->SetPricePlot(GetGraphsDoc() ? GetGraphsDoc()->GetBarSeries() : nullptr);
     const CPoint second = command == kCmdNote ? CPoint(at.x + 100, at.y + 20) : at;
     tool->SetAnchorFromPixel(true, at, geometry, &scale);
     tool->SetAnchorFromPixel(false, second, geometry, &scale);
@@ -621,13 +628,17 @@ void CGraphsView::OnMouseMove(UINT flags, CPoint point)
     }
     if (m_crossRect.PtInRect(point)) {
         SetWindowCursor(doc->GetCursorFor(doc->GetToolCommand()));
-        if (chart && chart->IsCrosshairOn() && !m_bWholeToolMove) {
+        if (chart && (chart->IsCrosshairOn() || chart->IsTrackingShown()) && !m_bWholeToolMove) {
             if (CStudyPlot* data = GetSeriesPlot())
                 chart->m_nCrosshairBar =
                     XToBarIndex(doc->GetBarSpacing(), point.x, data->GetFirstVisibleBar(), m_plotRect.left);
             chart->m_nCrosshairRow = point.y;
             chart->m_pCrosshairPane = this;
-            doc->UpdateAllViews(nullptr, kHintCrosshair);
+            chart->GetSignals()->trackingRefresh.store(true);
+            if (chart->IsCrosshairOn()) {
+                doc->UpdateAllViews(nullptr, kHintCrosshair);
+                chart->BroadcastCrosshair();
+            }
         }
     }
 }
@@ -646,6 +657,13 @@ void CGraphsView::OnLButtonUp(UINT flags, CPoint point)
     SetWindowCursor(doc->GetCursorFor(doc->GetToolCommand()));
     const bool placing = ToolBeingPlaced();
     if (doc->GetToolCommand() == kCmdPointer && !m_bWholeToolMove && !placing) {
+        // "# Bars" of the Tracking Window counts from the bar clicked.
+        CChartController* chart = GetChart();
+        if (CStudyPlot* data = GetSeriesPlot(); chart && data && chart->IsTrackingShown()) {
+            chart->SetTrackingAnchor(
+                XToBarIndex(doc->GetBarSpacing(), point.x, data->GetFirstVisibleBar(), m_plotRect.left));
+            chart->GetSignals()->trackingRefresh.store(true);
+        }
         RedrawTools();
         return;
     }

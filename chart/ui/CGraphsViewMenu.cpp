@@ -125,11 +125,20 @@ void CGraphsView::BuildContextMenu(CMenu& menu)
     menu.AppendMenu(MF_POPUP, &range, "Date Range");
     menu.AppendMenu(MF_SEPARATOR);
     menu.AppendMenu(MF_STRING, ID_COLOR_BAR_SETUP, "Color Bar S&etup...");
+    menu.AppendMenu(MF_STRING, ID_STRATEGY_SETUP, "&Strategy Setup...");
+    if (chart && chart->GetStrategySetup())
+        menu.AppendMenu(MF_STRING, ID_BACKTEST_REPORT, "Backtesting &Report");
     menu.AppendMenu(MF_SEPARATOR);
     menu.AppendMenu(MF_STRING | (chart && chart->IsCrosshairOn() ? MF_CHECKED : 0), ID_CROSSHAIRS, "Cross&hairs");
+    menu.AppendMenu(MF_STRING | (chart && chart->IsTrackingShown() ? MF_CHECKED : 0), ID_TRACKING_WINDOW,
+                    "&Tracking Window");
+    menu.AppendMenu(MF_STRING | (chart && chart->HasSnapshotWindow() ? MF_CHECKED : 0), ID_SNAPSHOT_WINDOW,
+                    "Sna&pshot Window");
+    menu.AppendMenu(MF_STRING | (chart && chart->IsTabWindowOn() ? MF_CHECKED : 0), ID_TAB_WINDOW, "T&ab Window");
     menu.AppendMenu(MF_SEPARATOR);
     menu.AppendMenu(MF_STRING | (m_bInitialised && GetSeriesPlot() ? 0 : MF_GRAYED), ID_GOTO_DATE,
                     "&Go to Date/Time...");
+    menu.AppendMenu(MF_STRING, ID_EXPORT_IMAGE, "Export &Image...");
     menu.AppendMenu(MF_SEPARATOR);
     menu.AppendMenu(MF_STRING, ID_CHART_FONTS, "&Fonts...");
 }
@@ -183,10 +192,27 @@ void CGraphsView::OnPaneCommand(UINT id)
         if (CWinApp* app = AfxGetApp(); app && app->m_pMainWnd)
             app->m_pMainWnd->PostMessage(WM_COMMAND, ID_CHART_FONTS, 0);
     } else if (id == ID_CROSSHAIRS) {
-        if (chart && doc) {
-            chart->SetCrosshair(!chart->IsCrosshairOn());
-            doc->UpdateAllViews(nullptr, chart->IsCrosshairOn() ? kHintCrosshair : kHintCrosshairOff);
-        }
+        if (chart)
+            chart->ToggleCrosshairs();
+    } else if (id == ID_TRACKING_WINDOW) {
+        if (chart)
+            chart->ShowTrackingWindow(!chart->IsTrackingShown());
+    } else if (id == ID_SNAPSHOT_WINDOW) {
+        if (chart)
+            chart->ToggleSnapshotWindow();
+    } else if (id == ID_TAB_WINDOW) {
+        if (chart)
+            chart->SetTabWindow(!chart->IsTabWindowOn());
+    } else if (id == ID_STRATEGY_SETUP) {
+        if (chart)
+            chart->OnStrategySetup();
+    } else if (id == ID_BACKTEST_REPORT) {
+        if (chart)
+            chart->OnBacktestReport();
+    } else if (id == ID_EXPORT_IMAGE) {
+        OnExportImage();
+    } else if (id == ID_PRINT_CHART) {
+        OnPrintChart();
     } else if (id >= ID_FIRST_DATE_RANGE && id <= ID_LAST_DATE_RANGE) {
         ApplyDateRange(static_cast<int>(id - ID_FIRST_DATE_RANGE), true);
     } else if (id >= kCmdSegment && id <= kCmdNote) {
@@ -292,8 +318,8 @@ BOOL CGraphsView::OnCmdMsg(UINT id, UINT code, CCmdUI* ui)
         }
         return TRUE;
     }
-    if (id == ID_TOOL_PREFERENCES || id == ID_GOTO_DATE || id == ID_CROSSHAIRS ||
-        (id >= ID_FIRST_DATE_RANGE && id <= ID_LAST_DATE_RANGE)) {
+    if (id == ID_TOOL_PREFERENCES || id == ID_GOTO_DATE || id == ID_CROSSHAIRS || id == ID_EXPORT_IMAGE ||
+        id == ID_PRINT_CHART || (id >= ID_FIRST_DATE_RANGE && id <= ID_LAST_DATE_RANGE)) {
         if (code == CN_UPDATE_COMMAND_UI && ui) {
             ui->Enable(TRUE);
             if (id == ID_CROSSHAIRS)

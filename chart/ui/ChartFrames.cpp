@@ -3,6 +3,9 @@
 #include "chart/ui/CGraphsDoc.h"
 #include "chart/ui/CGraphsView.h"
 #include "common/windows/CPaneSplitterWnd.h"
+#include "platform/core/CArchive.h"
+#include "platform/core/CMemFile.h"
+#include "platform/ui/CRuntimeClass.h"
 #include "platform/ui/CMenu.h"
 #include "platform/ui/CResourceStore.h"
 #include "platform/ui/CWndMessage.h"
@@ -88,27 +91,37 @@ BOOL CChartFrame<Base>::OnCmdMsg(UINT id, UINT code, CCmdUI* ui)
 template <class Base>
 void CChartFrame<Base>::CopyToOtherFrame(CFrameWnd* target)
 {
-    auto* other = dynamic_cast<CChartFrame<CChildFrame>*>(target);
-    auto* otherSdi = dynamic_cast<CChartFrame<CSdiChildFrame>*>(target);
-    std::unique_ptr<CChartController>* slot = other ? &other->m_pController : otherSdi ? &otherSdi->m_pController : nullptr;
-    if (!slot) {
+    CChartController* other = GetChartController(target);
+    CGraphsDoc* doc = m_pController ? m_pController->GetDocument() : nullptr;
+    if (!other || !doc) {
         Base::CopyToOtherFrame(target);
         return;
     }
-    // The splitter with its panes and the chart's model move; the target's empty parts
-    // stay here and go with this frame.
-    CView* active = this->GetActiveView();
-    this->SetActiveView(nullptr, FALSE);
-    this->KillTimer(kTimerRedraw);
-    if (CPaneSplitterWnd* splitter = (*slot)->GetSplitter(); splitter && splitter->m_hWnd)
-        splitter->DestroyWindow();
-    std::swap(m_pController, *slot);
-    (*slot)->SetFrame(target);
-    m_pController->SetFrame(this);
-    if (CPaneSplitterWnd* splitter = (*slot)->GetSplitter())
-        splitter->SetParent(target);
-    target->SetActiveView(active ? active : (*slot)->GetPricePane(), FALSE);
-    target->SetTimer(kTimerRedraw, 250);
+    // The target's price pane, made for the same document.
+    if (!other->GetPricePane()) {
+        CCreateContext context;
+        context.m_pNewViewClass = RuntimeClassOf<CGraphsView>();
+        context.m_pCurrentDoc = doc;
+        context.m_pCurrentFrame = target;
+        if (CPaneSplitterWnd* splitter = other->GetSplitter())
+            splitter->CreateView(0, 0, RuntimeClassOf<CGraphsView>(), SIZE{0, 300}, &context);
+        other->OnCreate();
+        if (CGraphsView* price = other->GetPricePane())
+            price->OnInitialUpdate();
+    }
+    target->SetActiveView(other->GetPricePane(), FALSE);
+    CMemFile memory(1024);
+    bool stored = false;
+    {
+        CArchive ar(&memory, CArchive::store, 4096);
+        stored = m_pController->StoreLayout(ar);
+        ar.Close();
+    }
+    if (stored) {
+        memory.SeekToBegin();
+        CArchive ar(&memory, CArchive::load, 4096);
+        other->LoadLayout(ar);
+    }
     target->RecalcLayout();
     target->OnUpdateFrameTitle(TRUE);
 }
@@ -143,6 +156,57 @@ LRESULT CChartFrame<Base>::OnDataArrived(WPARAM, LPARAM)
 }
 
 template <class Base>
+LRESULT CChartFrame<Base>::OnCrosshairTime(WPARAM time, LPARAM)
+{
+    return m_pController ? m_pController->OnCrosshairTime(static_cast<DWORD>(time)) : -1;
+}
+
+template <class Base>
+LRESULT CChartFrame<Base>::OnBacktestStarted(WPARAM run, LPARAM)
+{
+    return m_pController ? m_pController->OnBacktestStarted(run) : 0;
+}
+
+template <class Base>
+LRESULT CChartFrame<Base>::OnBacktestFill(CWndMessage& message)
+{
+    auto payload = message.Take<std::unique_ptr<BackTestEntry>>();
+    if (m_pController && payload)
+        m_pController->OnBacktestFill(message.wParam, std::move(payload->value));
+    return 0;
+}
+
+template <class Base>
+LRESULT CChartFrame<Base>::OnBacktestEnded(WPARAM run, LPARAM)
+{
+    return m_pController ? m_pController->OnBacktestEnded(run) : 0;
+}
+
+template <class Base>
+LRESULT CChartFrame<Base>::OnBacktestProblem(CWndMessage& message)
+{
+    if (const CString* text = message.Peek<CString>(); text && m_pController)
+        m_pController->OnBacktestProblem(message.wParam, *text);
+    return 0;
+}
+
+template <class Base>
+void CChartFrame<Base>::OnChildActivate()
+{
+    Base::OnChildActivate();
+    if (m_pController)
+        m_pController->OnFrameActivated(true);
+}
+
+template <class Base>
+void CChartFrame<Base>::OnActivate(UINT state, CWnd* other, BOOL minimized)
+{
+    Base::OnActivate(state, other, minimized);
+    if (m_pController)
+        m_pController->OnFrameActivated(state != WA_INACTIVE);
+}
+
+template <class Base>
 const CMessageMap& CChartFrame<Base>::GetMessageMap() const
 {
     static const CMessageMap map = MessageMapFor<CChartFrame<Base>>(Base::GetMessageMap())
@@ -150,6 +214,11 @@ const CMessageMap& CChartFrame<Base>::GetMessageMap() const
                                        .Message(WM_CHART_DELETE_STUDY, &CChartFrame<Base>::OnDeleteStudy)
                                        .Message(WM_CHART_ADD_TO_PANE, &CChartFrame<Base>::OnAddToPane)
                                        .Message(WM_CHART_DATA_ARRIVED, &CChartFrame<Base>::OnDataArrived)
+                                       .Message(WM_CHART_CROSSHAIR_TIME, &CChartFrame<Base>::OnCrosshairTime)
+                                       .Message(WM_BACKTEST_STARTED, &CChartFrame<Base>::OnBacktestStarted)
+                                       .Message(WM_BACKTEST_TRADE, &CChartFrame<Base>::OnBacktestFill)
+                                       .Message(WM_BACKTEST_ENDED, &CChartFrame<Base>::OnBacktestEnded)
+                                       .Message(WM_BACKTEST_PROBLEM, &CChartFrame<Base>::OnBacktestProblem)
                                        .Build();
     return map;
 }

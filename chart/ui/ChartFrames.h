@@ -23,7 +23,9 @@ public:
     BOOL LoadFrame(UINT resourceId, DWORD style = WS_OVERLAPPEDWINDOW, CWnd* parent = nullptr,
                    CCreateContext* context = nullptr) override;
     BOOL OnCmdMsg(UINT id, UINT code, CCmdUI* ui) override;
-    // Moving the window between the MDI area and a floating frame takes the chart along.
+    // Moving the window between the MDI area and a floating frame: the target frame gets
+    // panes of its own and the chart's layout (symbol, studies, panes, side windows,
+    // drawings) through memory.
     void CopyToOtherFrame(CFrameWnd* target) override;
     const CMessageMap& GetMessageMap() const override;
 
@@ -31,12 +33,19 @@ protected:
     BOOL OnCreateClient(LPCREATESTRUCT create, CCreateContext* context) override;
     void OnDestroy() override;
     void OnTimer(UINT_PTR id) override;
+    void OnChildActivate() override;
+    void OnActivate(UINT state, CWnd* other, BOOL minimized) override;
 
 private:
     LRESULT OnEditStudy(WPARAM, LPARAM study);
     LRESULT OnDeleteStudy(WPARAM, LPARAM study);
     LRESULT OnAddToPane(CWndMessage& message);
     LRESULT OnDataArrived(WPARAM, LPARAM);
+    LRESULT OnCrosshairTime(WPARAM time, LPARAM);
+    LRESULT OnBacktestStarted(WPARAM run, LPARAM);
+    LRESULT OnBacktestFill(CWndMessage& message);
+    LRESULT OnBacktestEnded(WPARAM run, LPARAM);
+    LRESULT OnBacktestProblem(CWndMessage& message);
     // The main menu with the chart's popups (MDI), or the chart's popups alone.
     void InstallChartMenu(bool withMainMenu);
 

@@ -21,6 +21,9 @@ enum EDrawingCommand : UINT {
 };
 
 // Chart commands.
+inline constexpr UINT ID_SET_DEFAULT_LAYOUT = 32790;
+inline constexpr UINT ID_LOAD_LAYOUT = 32797;
+inline constexpr UINT ID_SAVE_LAYOUT = 32798;
 inline constexpr UINT ID_STUDY_MANAGER = 32787;
 inline constexpr UINT ID_SYMBOL_INTERVAL = 32791;
 inline constexpr UINT ID_REMOVE_ALL_STUDIES = 32793;
@@ -34,7 +37,13 @@ inline constexpr UINT ID_TRADE_BUY = 34220;
 inline constexpr UINT ID_TRADE_SELL = 34221;
 inline constexpr UINT ID_TRADE_SELL_SHORT = 34222;
 inline constexpr UINT ID_TRADE_BUY_TO_COVER = 34223;
+inline constexpr UINT ID_STRATEGY_SETUP = 34226;
 inline constexpr UINT ID_CROSSHAIRS = 34278;
+inline constexpr UINT ID_TAB_WINDOW = 34308;
+inline constexpr UINT ID_TRACKING_WINDOW = 34309;
+inline constexpr UINT ID_SNAPSHOT_WINDOW = 34310;
+inline constexpr UINT ID_EXPORT_IMAGE = 34313;
+inline constexpr UINT ID_BACKTEST_REPORT = 34370;
 inline constexpr UINT ID_CUSTOM_STUDY_WIZARD = 34289;
 inline constexpr UINT ID_COLOR_BAR_SETUP = 34320;
 inline constexpr UINT ID_REMOVE_DRAWINGS_SYMBOL = 34284;
@@ -43,6 +52,8 @@ inline constexpr UINT ID_TOOL_PREFERENCES = 34286;
 inline constexpr UINT ID_GOTO_DATE = 34312;
 inline constexpr UINT ID_FIRST_DATE_RANGE = 34380;
 inline constexpr UINT ID_LAST_DATE_RANGE = 34388;
+// "&Print Chart...\tCtrl+P" (the framework's print command).
+inline constexpr UINT ID_PRINT_CHART = 0xE107;
 // The chart font (handled by the main frame for every chart).
 inline constexpr UINT ID_CHART_FONTS = 50019;
 inline constexpr UINT ID_FIRST_OVERLAY_STUDY = 50200;

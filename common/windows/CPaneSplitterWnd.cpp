@@ -56,21 +56,28 @@ bool CPaneSplitterWnd::SaveProportions(CArchive& ar) const
 
 bool CPaneSplitterWnd::LoadProportions(CArchive& ar)
 {
+    // Every stored proportion is read, whatever the row count, so that what follows in
+    // the archive is read from its place.
     std::vector<double> proportions;
     try {
-        DWORD count = 0;
-        ar >> count;
-        if (count != static_cast<DWORD>(GetRowCount()))
-            return false;
+        const DWORD count = ar.ReadBoundedCount(sizeof(double));
         proportions.resize(count);
-        for (double& p : proportions) {
+        for (double& p : proportions)
             ar >> p;
-            if (!std::isfinite(p) || p < 0.0 || p > 1.0)
-                return false;
-        }
     } catch (CException&) {
         return false;
     }
+    SetProportions(proportions);
+    return true;
+}
+
+bool CPaneSplitterWnd::SetProportions(const std::vector<double>& proportions)
+{
+    if (proportions.size() != static_cast<size_t>(GetRowCount()))
+        return false;
+    for (double p : proportions)
+        if (!std::isfinite(p) || p < 0.0 || p > 1.0)
+            return false;
     const std::vector<int> current = GetPaneSizes();
     int total = std::accumulate(current.begin(), current.end(), 0);
     if (total <= 0)

@@ -21,9 +21,12 @@ public:
 
     // DWORD row count, then one DOUBLE proportion per row.
     bool SaveProportions(CArchive& ar) const;
-    // Reads that form and lays the rows out; false (nothing changed) on an archive
-    // error, a count other than the row count, or proportions that are not fractions.
+    // Reads that form whole and lays the rows out by it when it has one fraction per
+    // row (else nothing changes); false only on an archive error.
     bool LoadProportions(CArchive& ar);
+    // Lays the rows out by their fractions of the height; false (nothing changed) for
+    // a count other than the row count or values that are not fractions.
+    bool SetProportions(const std::vector<double>& proportions);
     std::vector<double> GetProportions() const;
 
 private:

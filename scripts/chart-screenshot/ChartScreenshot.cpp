@@ -1,10 +1,15 @@
 // The picture of a trader's chart for scripts/screenshot: the workstation logged in to
 // an in-process test broker, window kind 2 for IBM with candles, Bollinger Bands, a
-// Volume pane, an RSI pane and a trend line drawn with the mouse, saved as a PNG of the
-// main frame.
+// Volume pane, the chart's backtest of a moving-average cross with its trade markers and
+// an Equity Curve pane, a trend line drawn with the mouse, the Snapshot and Tracking
+// Windows and the cross-hair, saved as a PNG of the main frame.
 //
 //   qx_chart_screenshot OUTPUT.png [SYMBOL]
 #include "analytics/series/CPriceSeries.h"
+#include "analytics/series/ISeriesServices.h"
+#include "backtest/CStrategySetup.h"
+#include "backtest/StrategySetupInput.h"
+#include "broker/core/FeedTime.h"
 #include "app/shell/CMainFrame.h"
 #include "app/shell/CWorkstationApp.h"
 #include "chart/ui/CChartController.h"
@@ -21,7 +26,9 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QPixmap>
+#include <QScreen>
 #include <QWidget>
 
 #include <cstdio>
@@ -116,8 +123,32 @@ int main(int argc, char** argv)
             CGraphsView* price = chart->GetPricePane();
             PumpUntil([&] { return Loaded(price->GetPricePlot()); }, 30000);
             chart->OnCmdMsg(ID_STYLE_CANDLE, CN_COMMAND, nullptr);
-            for (int type : {kStudyBollinger, kStudyVolume, kStudyRSI})
+            for (int type : {kStudyBollinger, kStudyVolume, kStudyEquityCurve})
                 chart->AddStudy(CreateStudyById(static_cast<WORD>(type), CString()));
+            // The chart's own backtest: 100 shares on a 5-day over 20-day average cross
+            // over the last 200 days.
+            const CTime now = GetSeriesServices().GetExchangeTime();
+            CStrategySetup job = DefaultStrategyJob(now);
+            const CTime since = now - CTimeSpan(200, 0, 0, 0);
+            job.m_startTime = DateTimeToFeedTime(since.GetYear(), since.GetMonth(), since.GetDay(), 0, 0, 0);
+            job.m_comission = 4.95;
+            CStrategyDefinition cross;
+            cross.m_name = "MA Cross";
+            cross.m_entryName = "5 over 20";
+            cross.m_exitName = "5 under 20";
+            cross.m_entryExpression = "MovingAverage[MA,Close,5,0,D]>MovingAverage[MA,Close,20,0,D]";
+            cross.m_exitExpression = "MovingAverage[MA,Close,5,0,D]<MovingAverage[MA,Close,20,0,D]";
+            cross.m_nEntryQuantity = 100;
+            cross.m_entryFlag = kSharesFlag;
+            cross.m_entryAction = "Buy";
+            cross.m_exitAction = "Sell";
+            cross.m_interval = "D";
+            cross.m_nOverrideInterval = 1;
+            cross.m_entryPriceType = "Close";
+            cross.m_exitPriceType = "Close";
+            job.AddStrategy(cross);
+            chart->SetStrategySetup(std::make_unique<CStrategySetup>(job));
+            PumpUntil([&] { return !chart->IsBacktestRunning() && chart->GetEquityRecords(); }, 60000);
             PumpUntil(
                 [&] {
                     for (int p = 0; p < chart->GetPaneCount(); ++p)
@@ -154,11 +185,19 @@ int main(int argc, char** argv)
             price->OnMouseMove(0, to);
             price->OnLButtonUp(0, to);
             price->OnPaneCommand(kCmdPointer);
+            // The Snapshot and Tracking Windows, and the cross-hair on a bar some days back.
+            chart->ToggleSnapshotWindow();
+            chart->ShowTrackingWindow(true);
+            chart->ToggleCrosshairs();
+            PumpUntil([] { return false; }, 300);
+            const CPoint at(BarIndexToX(g.spacing, last - 20, g.firstBar, g.plot.left), scale.PriceToY(high));
+            price->OnMouseMove(0, at);
             PumpUntil([] { return false; }, 1500);
         } else {
             std::fprintf(stderr, "qx_chart_screenshot: no chart window opened\n");
         }
-        const QPixmap picture = frame->GetOuterWidget()->grab();
+        // The screen: the side windows float over the main window.
+        const QPixmap picture = QGuiApplication::primaryScreen()->grabWindow(0);
         result = chart && picture.save(argv[1], "PNG") ? 0 : 1;
         frame->SendMessage(WM_CLOSE);
         PumpUntil([] { return false; }, 50);

@@ -90,7 +90,7 @@ struct Dense {
     }
 };
 
-void Compute(const Dense& d, const std::vector<double>& p, int from, int to, SarCode code, std::vector<double>& into,
+void Compute(const Dense& d, const std::vector<double>& p, int from, int to, KernelCode code, std::vector<double>& into,
              SarCounts* counts = nullptr)
 {
     CStudyOut out;
@@ -139,9 +139,9 @@ TEST(ParabolicSar, EveryPositionEqualsItsOwnWalkBitForBit)
     for (const Data& series : data) {
         const Dense d(series.recs);
         for (const auto& p : kSteps)
-            for (SarCode code : {SarCode::kWidest, SarCode::kPortable}) {
+            for (KernelCode code : {KernelCode::kWidest, KernelCode::kPortable}) {
                 SCOPED_TRACE(std::string(series.name) + " steps " + std::to_string(p[0]) + "," + std::to_string(p[1]) +
-                             "," + std::to_string(p[2]) + (code == SarCode::kPortable ? " portable" : " widest"));
+                             "," + std::to_string(p[2]) + (code == KernelCode::kPortable ? " portable" : " widest"));
                 std::vector<double> got(static_cast<size_t>(d.bars.size), -1.0);
                 Compute(d, p, 0, d.bars.size, code, got);
                 ExpectPlainValues(series.recs, d, p, got);
@@ -158,7 +158,7 @@ TEST(ParabolicSar, PiecesEqualTheWholeBitForBit)
     for (const auto* series : {&recs, &noisy}) {
         const Dense d(*series);
         for (const auto& p : {kSteps[0], kSteps[2], kSteps[5]})
-            for (SarCode code : {SarCode::kWidest, SarCode::kPortable}) {
+            for (KernelCode code : {KernelCode::kWidest, KernelCode::kPortable}) {
                 std::vector<double> whole(static_cast<size_t>(d.bars.size)), parts(whole.size(), -1.0);
                 Compute(d, p, 0, d.bars.size, code, whole);
                 for (int from = 0; from < d.bars.size;) {
@@ -182,7 +182,7 @@ TEST(ParabolicSar, BothCodesRunAndTheWideOneHandsOverWhenItRunsOutOfLanes)
         const Dense d(recs);
         SarCounts counts;
         std::vector<double> got(static_cast<size_t>(d.bars.size));
-        Compute(d, kSteps[0], 0, d.bars.size, SarCode::kPortable, got, &counts);
+        Compute(d, kSteps[0], 0, d.bars.size, KernelCode::kPortable, got, &counts);
         EXPECT_GT(counts.mostLanes, 64);
         EXPECT_EQ(0, counts.wideRecords);
         ExpectPlainValues(recs, d, kSteps[0], got);
@@ -194,7 +194,7 @@ TEST(ParabolicSar, BothCodesRunAndTheWideOneHandsOverWhenItRunsOutOfLanes)
     const Dense d(recs);
     SarCounts counts;
     std::vector<double> got(static_cast<size_t>(d.bars.size));
-    Compute(d, kSteps[0], 0, d.bars.size, SarCode::kWidest, got, &counts);
+    Compute(d, kSteps[0], 0, d.bars.size, KernelCode::kWidest, got, &counts);
     EXPECT_GT(counts.wideRecords, d.bars.size / 2);
     EXPECT_GT(counts.handOvers, 0);
     ExpectPlainValues(recs, d, kSteps[0], got);

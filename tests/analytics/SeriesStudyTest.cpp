@@ -6,6 +6,7 @@
 #include "analytics/series/CBarStore.h"
 #include "analytics/series/CPriceSeries.h"
 #include "analytics/series/CSeriesReadLock.h"
+#include "analytics/series/CSeriesStudy.h"
 #include "analytics/series/SeriesTime.h"
 #include "analytics/studies/StudyCompute.h"
 #include "analytics/studies/StudyTable.h"
@@ -141,6 +142,65 @@ TEST(SeriesStudy, ValuesFollowEveryChangeOfTheRecords)
                 s.InvalidateValues(1, static_cast<int>(unit(rng) * s.GetRecordCount()), s.GetRecordCount() - 1);
             }
             ExpectValuesOfTheRecords(s, ("step " + std::to_string(step)).c_str());
+        }
+    }
+}
+
+TEST(SeriesStudy, RollsPastHalfTheRecordsKeepEveryValue)
+{
+    // A series with empty bars rolled forward in steps until its packed copy has moved to
+    // the front more than once; studies with and without a displacement, read after each roll
+    // against the study computed over the records as they stand.
+    constexpr int kCount = 3000;
+    CBarStore store;
+    store.Assign(kCount);
+    auto fill = [&store](int r, int minute) {
+        const double close = 50 + (minute * 7919 % 1013) / 50.0;
+        store.SetField(r, kBarOpen, close - 0.1);
+        store.SetField(r, kBarHigh, close + 0.5);
+        store.SetField(r, kBarLow, close - 0.5);
+        store.SetField(r, kBarClose, close);
+        store.SetField(r, kBarVolume, 100 + minute % 7);
+        store.SetValid(r, minute % 7 != 3 && minute % 101 != 0);
+    };
+    for (int r = 0; r < kCount; ++r)
+        fill(r, r);
+    const double ma[4] = {3, 9, 4, 0}, back[4] = {3, 5, -3, 0}, stoc[4] = {5, 3, 3, 0};
+    CSeriesStudy studies[] = {{studies::kMA, ma, store}, {studies::kEMA, back, store}, {studies::kSTOC, stoc, store}};
+    const double* params[] = {ma, back, stoc};
+    int minute = kCount, rolls = 0;
+    for (int step : {1, 7, 400, 1, 900, 1300, 2, 1700, 3}) {
+        store.PopFront(step);
+        store.InsertBack(step);
+        for (int r = kCount - step; r < kCount; ++r)
+            fill(r, minute++);
+        ++rolls;
+        std::vector<CBarRecord> records;
+        for (int r = 0; r < kCount; ++r)
+            records.push_back(store.Get(r));
+        for (size_t k = 0; k < std::size(studies); ++k) {
+            CSeriesStudy& study = studies[k];
+            study.FrontRemoved(step);
+            study.RecordsChanged(kCount - step);
+            studies::CStudyColumns want;
+            studies::CStudyInput input;
+            input.records = records.data();
+            input.count = kCount;
+            ASSERT_TRUE(studies::ComputeStudy(study.GetType(), params[k], input, want));
+            for (int o = 0; o < study.GetOutputCount(); ++o) {
+                int values = 0;
+                for (int r = 0; r < kCount; ++r) {
+                    double expected = 0, got = 0;
+                    const bool has = want.Get(r, o, expected);
+                    ASSERT_EQ(has, study.Value(r, o, got)) << "roll " << rolls << " study " << k << " record " << r;
+                    if (has) {
+                        ASSERT_NEAR(expected, got, 1e-9 * std::max(1.0, std::abs(expected)))
+                            << "roll " << rolls << " study " << k << " record " << r;
+                        ++values;
+                    }
+                }
+                EXPECT_GT(values, kCount / 2);
+            }
         }
     }
 }

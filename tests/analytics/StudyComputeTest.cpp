@@ -2,12 +2,15 @@
 #include "StudyTestData.h"
 
 #include "analytics/studies/CStudyValues.h"
+#include "analytics/studies/OscillatorStudies.h"
 #include "analytics/studies/StudyCompute.h"
 #include "analytics/studies/StudyTable.h"
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <random>
 #include <string>
 
@@ -154,9 +157,59 @@ TEST(StudyCompute, LongSeriesStaysWithinRounding)
     for (const Case& c : std::vector<Case>{{kMA, {3, 20, 0}}, {kEMA, {3, 12, 0}}, {kDEMA, {3, 9, 0}},
                                            {kTEMA, {3, 6, 0}}, {kMACD, {3, 12, 26, 9}}, {kRSI, {14}},
                                            {kTSF, {3, 14, 0}}, {kBB, {3, 20, 2}}, {kAMA, {3, 10, 2, 30}},
-                                           {kCOSC, {3, 10}}, {kSRSI2, {14, 14, 3, 3}}, {kADX, {14, 14}}}) {
+                                           {kCOSC, {3, 10}}, {kSRSI2, {14, 14, 3, 3}}, {kADX, {14, 14}},
+                                           // Several chunks of positions, and means that reach back over one.
+                                           {kSTOC, {14, 3, 3}}, {kSTOC, {9, 3, 40}}, {kMAE, {3, 20, 2.5}},
+                                           {kMAE, {3, 100, 1}}}) {
         SCOPED_TRACE(GetStudyRow(c.type)->name);
         ExpectMatchesReference(c.type, c.params, recs);
+    }
+}
+
+TEST(StudyCompute, RestartedStudiesGiveTheSameBitsInEveryCode)
+{
+    // The wide code (where the processor has it) and the portable one, over ranges whose
+    // lengths leave the last lanes of their registers past the end.
+    const auto recs = testdata::RandomWalk(2000, 9, 0.0);
+    std::vector<double> fields[5];
+    for (const CBarRecord& r : recs)
+        for (int f = 0; f < 5; ++f)
+            fields[f].push_back(r.m_fields[f]);
+    CStudyBars bars;
+    bars.size = static_cast<int>(recs.size());
+    for (int f = 0; f < 5; ++f)
+        bars.field[f] = fields[f].data();
+    struct Restarted {
+        int type, n, k, d, m;
+    };
+    const Restarted cases[] = {{kADX, 14, 14, 0, 0}, {kADX, 1, 2, 0, 0},     {kADX, 5, 1, 0, 0},
+                               {kSRSI2, 14, 14, 3, 3}, {kSRSI2, 3, 4, 3, 2}, {kSRSI2, 2, 40, 3, 2},
+                               {kSRSI2, 2, 2, 1, 1}, {kSRSI, 14, 14, 1, 1}};
+    for (const Restarted& c : cases) {
+        SCOPED_TRACE(std::string(GetStudyRow(c.type)->name) + " " + std::to_string(c.n) + "," + std::to_string(c.k));
+        for (const auto& [from, to] : {std::pair{0, bars.size}, std::pair{700, 1305}, std::pair{1990, 1997}}) {
+            CStudyColumns got[2];
+            int values = 0;
+            for (KernelCode code : {KernelCode::kWidest, KernelCode::kPortable}) {
+                CStudyColumns& cols = got[code == KernelCode::kPortable];
+                cols.Reset(3, bars.size);
+                CStudyOut out;
+                for (int o = 0; o < (c.type == kADX ? 3 : c.type == kSRSI2 ? 2 : 1); ++o)
+                    out.col[o] = cols.Column(o);
+                CStudyScratch scratch;
+                if (c.type == kADX)
+                    KernelADX(bars, c.n, c.k, from, to, out, scratch, code);
+                else
+                    KernelStochRSI(bars, c.n, c.k, c.d, c.m, from, to, out, scratch, code);
+            }
+            for (int o = 0; o < 3; ++o)
+                for (int q = from; q < to; ++q) {
+                    const double a = got[0].Column(o)[q], b = got[1].Column(o)[q];
+                    ASSERT_EQ(std::bit_cast<uint64_t>(a), std::bit_cast<uint64_t>(b)) << "output " << o << " at " << q;
+                    values += HasValue(a);
+                }
+            EXPECT_GT(values, (to - from) / 2);
+        }
     }
 }
 
@@ -227,6 +280,44 @@ TEST(StudyCompute, ConstantSeriesGivesFlatAveragesAndNoOscillators)
     EXPECT_FALSE(Study(kCHOP, {10}, flat).Get(399, 0, v));
     EXPECT_FALSE(Study(kADX, {5, 5}, flat).Get(399, 0, v));
     EXPECT_FALSE(Study(kCMF, {10}, flat).Get(399, 0, v));
+}
+
+TEST(StudyCompute, AdxWithoutDirectionalMovementHasNoValueAndZeroDIs)
+{
+    // The same High and Low on every bar and the Close between them: no directional movement
+    // (+DI = -DI = 0, so DX is 0 / 0) while the true range is 2.
+    std::vector<CBarRecord> recs;
+    for (int i = 0; i < 200; ++i)
+        recs.push_back(Bar(10, 11, 9, i % 2 ? 10.5 : 9.5, 1000));
+    ExpectMatchesReference(kADX, {5, 3}, recs);
+    double v;
+    const auto adx = Study(kADX, {5, 3}, recs);
+    EXPECT_FALSE(adx.Get(199, 0, v));
+    ASSERT_TRUE(adx.Get(199, 1, v));
+    EXPECT_EQ(0.0, v);
+    ASSERT_TRUE(adx.Get(199, 2, v));
+    EXPECT_EQ(0.0, v);
+    // The portable code alike.
+    std::vector<double> fields[5];
+    for (const CBarRecord& r : recs)
+        for (int f = 0; f < 5; ++f)
+            fields[f].push_back(r.m_fields[f]);
+    CStudyBars bars;
+    bars.size = static_cast<int>(recs.size());
+    for (int f = 0; f < 5; ++f)
+        bars.field[f] = fields[f].data();
+    std::vector<double> cols[3];
+    CStudyOut out;
+    for (int o = 0; o < 3; ++o) {
+        cols[o].assign(recs.size(), 1.0);
+        out.col[o] = cols[o].data();
+    }
+    CStudyScratch scratch;
+    KernelADX(bars, 5, 3, 0, bars.size, out, scratch, KernelCode::kPortable);
+    for (int r = 0; r < bars.size; ++r)
+        ASSERT_FALSE(HasValue(cols[0][r])) << "record " << r;
+    EXPECT_EQ(0.0, cols[1][199]);
+    EXPECT_EQ(0.0, cols[2][199]);
 }
 
 TEST(StudyCompute, LinearSeriesGivesExactAveragesAndForecasts)

@@ -1,6 +1,5 @@
 // The chart's stored forms read without windows: drawing-tool lists byte by byte and the
-// damaged lists they refuse, and a chart window's workspace record.
-#include "chart/CChartWorkspaceRecord.h"
+// damaged lists they refuse.
 #include "chart/CStoredTool.h"
 
 #include "tests/support/ArchiveBytes.h"
@@ -130,43 +129,4 @@ TEST(StoredToolList, DamagedListsAreRefusedWhole)
     auto cut = StoreToBytes([&](CArchive& ar) { StoreToolRecords(ar, {note}); });
     cut.resize(cut.size() - 3);
     EXPECT_TRUE(Refused(cut));
-}
-
-TEST(ChartWorkspaceRecord, LinksSymbolAndIntervalAndWhatIsRefused)
-{
-    CChartWorkspaceRecord record;
-    record.links.SetButtons(true, true);
-    ASSERT_TRUE(record.links.SetSymbolGroup(4));
-    ASSERT_TRUE(record.links.SetIntervalGroup(0));
-    record.symbol = "IBM";
-    record.interval = "15";
-    const auto bytes = StoreToBytes([&](CArchive& ar) { EXPECT_TRUE(record.Store(ar)); });
-    EXPECT_EQ(ByteWriter().Dword(4).Dword(0).Text("IBM").Text("15").Bytes(), bytes);
-
-    CChartWorkspaceRecord back;
-    back.links.SetButtons(true, true);
-    EXPECT_EQ(0u, LoadFromBytes(bytes, [&](CArchive& ar) { EXPECT_TRUE(back.Load(ar)); }));
-    EXPECT_EQ(4, back.links.GetSymbolGroup());
-    EXPECT_EQ(0, back.links.GetIntervalGroup());
-    EXPECT_EQ(CString("IBM"), back.symbol);
-    EXPECT_EQ(CString("15"), back.interval);
-
-    // A window without link buttons reads only the texts.
-    CChartWorkspaceRecord plain;
-    LoadFromBytes(ByteWriter().Text("MSFT").Text("D").Bytes(), [&](CArchive& ar) { EXPECT_TRUE(plain.Load(ar)); });
-    EXPECT_EQ(CString("MSFT"), plain.symbol);
-
-    // A group beyond "Group 8", a symbol of 65 characters or a cut record change nothing.
-    const std::string longSymbol(65, 'X');
-    const std::vector<std::vector<BYTE>> bad = {
-        ByteWriter().Dword(10).Dword(0).Text("IBM").Text("D").Bytes(),
-        ByteWriter().Dword(2).Dword(2).Text(longSymbol.c_str()).Text("D").Bytes(),
-        ByteWriter().Dword(2).Dword(2).Text("IBM").Bytes(),
-    };
-    for (const auto& b : bad) {
-        LoadFromBytes(b, [&](CArchive& ar) { EXPECT_FALSE(back.Load(ar)); });
-        EXPECT_EQ(4, back.links.GetSymbolGroup());
-        EXPECT_EQ(CString("IBM"), back.symbol);
-        EXPECT_EQ(CString("15"), back.interval);
-    }
 }

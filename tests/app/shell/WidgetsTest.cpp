@@ -105,13 +105,19 @@ TEST(ShellWidgets, PaneSplitterKeepsRowProportionsAndItsLimit)
     for (size_t i = 0; i < 3; ++i)
         EXPECT_NEAR(after[i], before[i], 0.02) << i;
 
-    // A record for another number of rows, a cut record and a bad fraction are refused.
+    // A record for another number of rows is read whole (what follows it stays in its
+    // place) and changes nothing; a cut record fails; a bad fraction changes nothing.
+    const std::vector<double> kept = splitter.GetProportions();
     CMemFile other;
-    Store(other, [](CArchive& ar) { ar << DWORD(2) << 0.5 << 0.5; });
+    Store(other, [](CArchive& ar) { ar << DWORD(2) << 0.5 << 0.5 << DWORD(77); });
     {
         CArchive ar(&other, CArchive::load);
-        EXPECT_FALSE(splitter.LoadProportions(ar));
+        EXPECT_TRUE(splitter.LoadProportions(ar));
+        DWORD next = 0;
+        ar >> next;
+        EXPECT_EQ(77u, next);
     }
+    EXPECT_EQ(kept, splitter.GetProportions());
     CMemFile cut;
     Store(cut, [](CArchive& ar) { ar << DWORD(3) << 0.5; });
     {
@@ -122,8 +128,10 @@ TEST(ShellWidgets, PaneSplitterKeepsRowProportionsAndItsLimit)
     Store(bad, [](CArchive& ar) { ar << DWORD(3) << 0.5 << std::nan("") << 0.2; });
     {
         CArchive ar(&bad, CArchive::load);
-        EXPECT_FALSE(splitter.LoadProportions(ar));
+        EXPECT_TRUE(splitter.LoadProportions(ar));
+        EXPECT_EQ(0u, ar.GetRemaining());
     }
+    EXPECT_EQ(kept, splitter.GetProportions());
 
     ASSERT_TRUE(splitter.DeleteRow(1));
     EXPECT_EQ(splitter.GetRowCount(), 2);

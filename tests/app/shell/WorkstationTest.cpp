@@ -4,10 +4,13 @@
 #include "ShellBrokerFixture.h"
 
 #include "app/shell/CKindView.h"
+#include "backtest/ui/CBackTestView.h"
 #include "app/shell/CMainFrame.h"
 #include "app/shell/CTerminationSignals.h"
 #include "app/shell/CWorkstationApp.h"
 #include "broker/session/CSessionManager.h"
+#include "chart/ui/CChartController.h"
+#include "chart/ui/CGraphsDoc.h"
 #include "common/windows/CCommonDoc.h"
 #include "common/windows/ShellIds.h"
 #include "platform/ui/CBitmap.h"
@@ -172,10 +175,12 @@ TEST_F(BrokerFixture, WorkstationLogsInOpensEveryKindLinksSavesWorkspacesAndExit
             EXPECT_EQ(common->GetKind(), kind);
             EXPECT_EQ(IsFloatingView(view), floating);
             EXPECT_EQ(common->IsDetached(), floating);
-            // A Level I window's title tells its screener, a news window its alert.
-            EXPECT_EQ(doc->GetTitle(), kind == kKindLevel1 ? CString("Level I (Screener Off)")
-                                       : kind == kKindNews ? CString("News (Alert Off)")
-                                                           : CString(WindowKindName(kind)));
+            // A Level I window's title tells its screener, a news window its alert, a
+            // BackTesting window its strategies.
+            EXPECT_EQ(doc->GetTitle(), kind == kKindLevel1        ? CString("Level I (Screener Off)")
+                                       : kind == kKindNews        ? CString("News (Alert Off)")
+                                       : kind == kKindBackTesting ? CString("BackTesting (No Strategies)")
+                                                                  : CString(WindowKindName(kind)));
             // The Browser follows no symbol.
             EXPECT_EQ(view->GetParentFrame()->GetCaptionButton(ID_LINK_SYMBOL) != nullptr, kind != kKindBrowser);
             EXPECT_NE(view->GetParentFrame()->GetCaptionButton(ID_DETACH), nullptr);
@@ -185,7 +190,8 @@ TEST_F(BrokerFixture, WorkstationLogsInOpensEveryKindLinksSavesWorkspacesAndExit
     EXPECT_EQ(frame->GetMDIChildren().size(), 13u);
     EXPECT_EQ(app.GetWindowViews().size(), 26u);
 
-    // Detach a chart through its caption button, then attach it again: the same view.
+    // Detach a chart through its caption button, then attach it again: the chart is
+    // copied into the new frame (its document stays) and the old frame goes.
     CView* chart = nullptr;
     for (CView* v : app.GetWindowViews())
         if (auto* doc = dynamic_cast<CCommonDoc*>(v->GetDocument());
@@ -193,20 +199,21 @@ TEST_F(BrokerFixture, WorkstationLogsInOpensEveryKindLinksSavesWorkspacesAndExit
             chart = v;
     ASSERT_NE(chart, nullptr);
     auto* chartDoc = dynamic_cast<CCommonDoc*>(chart->GetDocument());
-    const HWND chartHandle = chart->m_hWnd;
+    const CString chartSymbol = dynamic_cast<CGraphsDoc*>(chartDoc)->GetSymbol();
+    const auto chartView = [&] { return chartDoc->GetFirstView(); };
     CCaptionButton* detach = chart->GetParentFrame()->GetCaptionButton(ID_DETACH);
     ASSERT_NE(detach, nullptr);
     detach->Button()->click();
-    ASSERT_TRUE(PumpUntil([&] { return IsFloatingView(chart); }));
-    EXPECT_EQ(CWnd::FromHandle(chartHandle), chart);
+    ASSERT_TRUE(PumpUntil([&] { return chartView() && IsFloatingView(chartView()); }));
     EXPECT_TRUE(chartDoc->IsDetached());
+    EXPECT_EQ(dynamic_cast<CGraphsDoc*>(chartDoc)->GetSymbol(), chartSymbol);
     EXPECT_EQ(frame->GetMDIChildren().size(), 12u);
-    ASSERT_NE(chart->GetParentFrame()->GetCaptionButton(ID_DETACH), nullptr);
-    ASSERT_TRUE(app.ToggleDetach(chart));
+    ASSERT_NE(chartView()->GetParentFrame()->GetCaptionButton(ID_DETACH), nullptr);
+    ASSERT_TRUE(app.ToggleDetach(chartView()));
     PumpFor(10);
-    EXPECT_FALSE(IsFloatingView(chart));
+    EXPECT_FALSE(IsFloatingView(chartView()));
     EXPECT_FALSE(chartDoc->IsDetached());
-    EXPECT_EQ(CWnd::FromHandle(chartHandle), chart);
+    EXPECT_NE(nullptr, GetChartController(chartView()->GetParentFrame()));
     EXPECT_EQ(frame->GetMDIChildren().size(), 13u);
 
     // Linking: only the windows linked with the source follow the symbol.
@@ -398,6 +405,21 @@ bool TriggerMenuItem(CMainFrame& frame, const QString& text)
     return false;
 }
 
+// The BackTesting window's list carries the font, text colour and background.
+void ExpectBackTestListLook(CBackTestView& view, const CFontInfo& font, COLORREF text, COLORREF back)
+{
+    CFont* listFont = view.GetList().GetFont();
+    ASSERT_NE(listFont, nullptr);
+    LOGFONT lf{};
+    ASSERT_NE(listFont->GetLogFont(&lf), 0);
+    EXPECT_EQ(CString(lf.lfFaceName), font.face);
+    EXPECT_EQ(lf.lfHeight, -font.height);
+    EXPECT_EQ(lf.lfWeight, font.weight);
+    EXPECT_EQ(lf.lfItalic != 0, font.italic);
+    EXPECT_EQ(view.GetList().GetTextColor(), text);
+    EXPECT_EQ(view.GetList().GetBkColor(), back);
+}
+
 }  // namespace
 
 TEST_F(BrokerFixture, FontsAndColorsCommandsReachEveryOpenWindowAndAreKept)
@@ -411,17 +433,25 @@ TEST_F(BrokerFixture, FontsAndColorsCommandsReachEveryOpenWindowAndAreKept)
         ASSERT_TRUE(app.InitInstance());
         CMainFrame* frame = app.MainFrame();
         ASSERT_NE(frame, nullptr);
-        for (int kind : {kKindBackTesting, kKindLevel2, kKindTimeSales, kKindBarTable})
+        for (int kind : {kKindLevel2, kKindTimeSales, kKindBarTable, kKindBackTesting})
             ASSERT_NE(app.OpenWindowOfKind(kind, kind == kKindLevel2), nullptr);
         std::vector<CKindView*> views;
-        for (CView* v : app.GetWindowViews())
-            views.push_back(dynamic_cast<CKindView*>(v));
-        ASSERT_EQ(views.size(), 4u);
+        CBackTestView* backtest = nullptr;
+        for (CView* v : app.GetWindowViews()) {
+            if (auto* b = dynamic_cast<CBackTestView*>(v))
+                backtest = b;
+            else
+                views.push_back(dynamic_cast<CKindView*>(v));
+        }
+        ASSERT_EQ(views.size(), 3u);
+        ASSERT_NE(backtest, nullptr);
         for (CKindView* v : views) {
             ASSERT_NE(v, nullptr);
             EXPECT_EQ(v->GetListFont(), app.Settings().m_quoteFont);
             EXPECT_EQ(v->GetListBackground(), app.Settings().m_quoteColors[0]);
         }
+        ExpectBackTestListLook(*backtest, app.Settings().m_quoteFont, app.Settings().m_quoteTextColor,
+                               app.Settings().m_quoteColors[0]);
 
         // Cancel changes nothing.
         dialogs->answer = false;
@@ -452,6 +482,7 @@ TEST_F(BrokerFixture, FontsAndColorsCommandsReachEveryOpenWindowAndAreKept)
             EXPECT_EQ(v->GetListTextColor(), RGB(10, 20, 30)) << v->GetKind();
             EXPECT_EQ(v->GetListBackground(), RGB(1, 2, 3)) << v->GetKind();
         }
+        ExpectBackTestListLook(*backtest, font, RGB(10, 20, 30), RGB(1, 2, 3));
         // The repainted page shows the new background below its title band.
         CBitmap picture;
         ASSERT_TRUE(views[0]->CaptureToBitmap(picture));
@@ -461,10 +492,13 @@ TEST_F(BrokerFixture, FontsAndColorsCommandsReachEveryOpenWindowAndAreKept)
         const QColor back = image.pixelColor(image.width() - 3, image.height() - 3);
         EXPECT_EQ(RGB(back.red(), back.green(), back.blue()), RGB(1, 2, 3));
         // A window opened afterwards starts with them too.
-        auto* later = dynamic_cast<CKindView*>(app.OpenWindowOfKind(kKindBackTesting, false)->GetFirstView());
+        auto* later = dynamic_cast<CKindView*>(app.OpenWindowOfKind(kKindTimeSales, false)->GetFirstView());
         ASSERT_NE(later, nullptr);
         EXPECT_EQ(later->GetListFont(), font);
         EXPECT_EQ(later->GetListBackground(), RGB(1, 2, 3));
+        auto* laterBacktest = dynamic_cast<CBackTestView*>(app.OpenWindowOfKind(kKindBackTesting, false)->GetFirstView());
+        ASSERT_NE(laterBacktest, nullptr);
+        ExpectBackTestListLook(*laterBacktest, font, RGB(10, 20, 30), RGB(1, 2, 3));
         CloseAndExit(app);
     }
     // Kept in the user interface settings file.

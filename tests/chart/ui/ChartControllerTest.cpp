@@ -187,27 +187,3 @@ TEST_F(ChartControllerTest, StudyManagerMergesOnlyOnOk)
     EXPECT_EQ(rsi, chart->GetStudy(0));
     EXPECT_EQ(2, chart->GetPaneCount());
 }
-
-TEST_F(ChartControllerTest, DetachingTakesTheChartAlong)
-{
-    chart->AddStudy(Rsi());
-    CGraphsView* price = chart->GetPricePane();
-    CFrameWnd* child = price->GetParentFrame();
-    CFrameWnd* floating = shell.app.GetDocTemplate(1)->CreateNewFrame(doc, nullptr, false);
-    ASSERT_NE(nullptr, floating);
-    child->MoveContentTo(floating);
-    PumpFor(20);
-    CChartController* moved = GetChartController(floating);
-    ASSERT_NE(nullptr, moved);
-    EXPECT_EQ(floating, moved->GetFrame());
-    EXPECT_EQ(floating->m_hWnd, moved->GetFrameHandle());
-    EXPECT_EQ(price, moved->GetPricePane());
-    EXPECT_EQ(floating, price->GetParentFrame());
-    EXPECT_EQ(moved, price->GetChart());
-    EXPECT_EQ(2, moved->GetPaneCount());
-    EXPECT_EQ(1, moved->GetStudyCount());
-    EXPECT_EQ(moved, ChartTestShell::Controller(doc));
-    // The redraw timer runs on the new frame.
-    moved->GetSignals()->redraw.store(true);
-    EXPECT_TRUE(PumpUntil([&] { return !moved->GetSignals()->redraw.load(); }, 1000));
-}

@@ -60,7 +60,25 @@ public:
         opened.push_back(target);
         return true;
     }
+    // File dialogs answer with the next queued path, or cancel.
+    bool ChooseFile(CWnd*, FileDialogRequest& request, std::vector<CString>& chosen) override
+    {
+        fileRequests.push_back(request);
+        if (fileAnswers.empty())
+            return false;
+        chosen.push_back(fileAnswers.front());
+        fileAnswers.erase(fileAnswers.begin());
+        return true;
+    }
+    bool SetupPrinter(CWnd*, QPrinter&, bool&, int&, int&) override
+    {
+        ++printDialogs;
+        return false;
+    }
 
+    std::vector<FileDialogRequest> fileRequests;
+    std::vector<CString> fileAnswers;
+    int printDialogs = 0;
     std::vector<RecordedBox> boxes;
     std::vector<UINT> menuChoices;
     std::vector<CString> opened;

@@ -1,0 +1,562 @@
+// The backtest worker over bars served by fake series services: a moving-average
+// crossover checked against a plain second implementation, an exit on the entry's price
+// and date, intra-bar testing over hourly bars with a missing day, the trailing stop and
+// the forced exit worked by hand, portfolio capital, sizes that open nothing, a strategy
+// that does not compile, and cancelling while history is loading.
+#include "AnsweringSeriesServices.h"
+#include "../analytics/formula/FormulaTestSupport.h"
+
+#include "analytics/series/CPriceSeries.h"
+#include "analytics/series/SeriesTime.h"
+#include "backtest/BackTestContext.h"
+#include "backtest/BackTestStatistics.h"
+#include "backtest/CStrategySetup.h"
+#include "broker/core/FeedTime.h"
+#include "broker/session/SessionMessages.h"
+
+#include <cmath>
+#include <condition_variable>
+#include <map>
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Keeps what the worker hands over.
+class CRecordingSink : public IBackTestSink {
+public:
+    void OnRunStarted(std::shared_ptr<const CStrategySetup> job) override
+    {
+        std::lock_guard<std::mutex> g(m_lock);
+        started = job != nullptr;
+    }
+    void OnTrade(std::unique_ptr<BackTestEntry> entry) override
+    {
+        std::lock_guard<std::mutex> g(m_lock);
+        order.push_back("trade");
+        trades.push_back(std::move(entry));
+    }
+    void OnGroup(std::unique_ptr<EntryGroup> group) override
+    {
+        std::lock_guard<std::mutex> g(m_lock);
+        order.push_back("group");
+        groups.push_back(std::move(group));
+    }
+    void OnProgress() override { ++progress; }
+    void OnProblem(const CString& text) override
+    {
+        std::lock_guard<std::mutex> g(m_lock);
+        problems.push_back(text);
+    }
+    void OnRunEnded() override
+    {
+        std::lock_guard<std::mutex> g(m_lock);
+        ended = true;
+        m_done.notify_all();
+    }
+    bool WaitEnded(std::chrono::milliseconds timeout = 60s)
+    {
+        std::unique_lock<std::mutex> g(m_lock);
+        return m_done.wait_for(g, timeout, [this] { return ended; });
+    }
+
+    bool started = false;
+    bool ended = false;
+    std::atomic<int> progress{0};
+    std::vector<std::unique_ptr<BackTestEntry>> trades;
+    std::vector<std::unique_ptr<EntryGroup>> groups;
+    std::vector<CString> problems;
+    std::vector<std::string> order;
+
+private:
+    std::mutex m_lock;
+    std::condition_variable m_done;
+};
+
+CHistoryRow Row(CTime day, double open, double high, double low, double close)
+{
+    CHistoryRow row;
+    row.feedTime = CTimeToFeedTime(day);
+    row.open = open;
+    row.high = high;
+    row.low = low;
+    row.close = close;
+    row.volume = 1000;
+    return row;
+}
+
+bool IsWeekday(CTime day)
+{
+    const int weekday = day.GetDayOfWeek();
+    return weekday != 1 && weekday != 7;
+}
+
+// Weekday bars from 2025-09-01 to 2026-03-03: a wave that crosses its averages often.
+std::vector<CHistoryRow> WaveRows(double phase = 0)
+{
+    std::vector<CHistoryRow> rows;
+    int k = 0;
+    for (CTime day(2025, 9, 1, 0, 0, 0); day < CTime(2026, 3, 4, 0, 0, 0); day = day + CTimeSpan(1, 0, 0, 0)) {
+        if (!IsWeekday(day))
+            continue;
+        const double close = std::round((100 + 8 * std::sin((k + phase) / 5.0) + 3 * std::sin(k / 1.7)) * 100) / 100;
+        ++k;
+        rows.push_back(Row(day, close - 0.5, close + 1, close - 1, close));
+    }
+    return rows;
+}
+
+CStrategyDefinition Strategy(const char* name, const char* entry, const char* exit)
+{
+    CStrategyDefinition s;
+    s.m_name = name;
+    s.m_entryName = "In";
+    s.m_exitName = "Out";
+    s.m_entryExpression = entry;
+    s.m_exitExpression = exit;
+    s.m_nEntryQuantity = 100;
+    s.m_entryFlag = kSharesFlag;
+    s.m_entryAction = "Buy";
+    s.m_exitAction = "Sell";
+    s.m_interval = "D";
+    s.m_nOverrideInterval = 0;
+    s.m_entryPriceType = "Close";
+    s.m_exitPriceType = "Close";
+    return s;
+}
+
+// The date of a feed time (bars start at the session's open).
+int DateOf(DWORD feedTime)
+{
+    int y = 0, m = 0, d = 0;
+    FeedTimeToDate(feedTime, y, m, d);
+    return MakeDateNumber(y, m, d);
+}
+
+DWORD Feed(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
+{
+    return DateTimeToFeedTime(year, month, day, hour, minute, second);
+}
+
+class BackTestWorker : public ::testing::Test {
+protected:
+    BackTestWorker() { m_context.m_pSink = &m_sink; }
+    ~BackTestWorker() override { CancelBackTest(m_context); }
+
+    std::shared_ptr<CStrategySetup> Job(const char* symbols, DWORD start, DWORD end)
+    {
+        auto job = std::make_shared<CStrategySetup>();
+        job->m_symbols = symbols;
+        job->m_startTime = start;
+        job->m_endTime = end;
+        job->m_nUntilNow = 0;
+        job->m_comission = 1;
+        return job;
+    }
+    void Run(std::shared_ptr<CStrategySetup> job)
+    {
+        ASSERT_TRUE(StartBackTest(m_context, job));
+        ASSERT_TRUE(m_sink.WaitEnded());
+        CancelBackTest(m_context);
+        EXPECT_FALSE(m_context.IsRunning());
+        EXPECT_EQ(0, m_context.GetProgress());
+    }
+
+    CAnsweringServices m_services;
+    CRunningEngine m_engine;
+    CRecordingSink m_sink;
+    BackTestContext m_context;
+};
+
+// One fill of the plain implementation.
+struct PlainFill {
+    int action;
+    DWORD time;
+    double price;
+    double high = 0, low = 0;
+    DWORD highTime = 0, lowTime = 0;
+};
+
+double Average(const std::vector<CHistoryRow>& rows, size_t end, int length)
+{
+    double sum = 0;
+    for (int k = 0; k < length; ++k)
+        sum += rows[end - static_cast<size_t>(k)].close;
+    return sum / length;
+}
+
+} // namespace
+
+TEST_F(BackTestWorker, MovingAverageCrossoverMatchesAPlainImplementation)
+{
+    const std::vector<CHistoryRow> rows = WaveRows();
+    m_services.SetRows("IBM", rows);
+    auto job = Job("IBM", Feed(2025, 11, 3), Feed(2026, 2, 27, 23, 59, 58));
+    job->AddStrategy(Strategy("Cross", "MovingAverage[MA,Close,3,0,D]>MovingAverage[MA,Close,8,0,D]",
+                              "MovingAverage[MA,Close,3,0,D]<MovingAverage[MA,Close,8,0,D]"));
+    Run(job);
+
+    // The same strategy, plainly: long while the 3-bar average is above the 8-bar one.
+    std::vector<PlainFill> expected;
+    bool open = false;
+    double startPrice = 0, endPrice = 0;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const CHistoryRow& r = rows[i];
+        if (r.feedTime < job->m_startTime || r.feedTime > job->m_endTime)
+            continue;
+        if (startPrice == 0)
+            startPrice = r.close;
+        endPrice = r.close;
+        const double fast = Average(rows, i, 3), slow = Average(rows, i, 8);
+        ASSERT_GT(std::fabs(fast - slow), 1e-6) << "an ambiguous crossing in the data";
+        if (open) {
+            PlainFill& entry = expected.back();
+            if (r.high > entry.high)
+                entry.high = r.high, entry.highTime = r.feedTime;
+            if (r.low < entry.low)
+                entry.low = r.low, entry.lowTime = r.feedTime;
+            if (fast < slow) {
+                expected.push_back({kActionSell, r.feedTime, r.close, entry.high, entry.low, entry.highTime,
+                                    entry.lowTime});
+                open = false;
+            }
+        } else if (fast > slow) {
+            expected.push_back({kActionBuy, r.feedTime, r.close, r.close, r.close, r.feedTime, r.feedTime});
+            open = true;
+        }
+    }
+    ASSERT_GE(expected.size(), 6u);
+    ASSERT_EQ(expected.size(), m_sink.trades.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const BackTestEntry& e = *m_sink.trades[i];
+        EXPECT_EQ(expected[i].action, e.m_nAction) << i;
+        EXPECT_EQ(DateOf(expected[i].time), DateOf(e.m_nTime)) << i;
+        EXPECT_EQ(expected[i].price, e.m_price) << i;
+        EXPECT_EQ(100, e.m_nQuantity);
+        EXPECT_EQ(CString("Cross"), e.m_strategy);
+        EXPECT_EQ(CString(e.m_nAction == kActionBuy ? "In" : "Out"), e.m_formula);
+        if (e.m_nAction == kActionSell) {
+            EXPECT_EQ(expected[i - 1].high, e.m_highPrice) << i;
+            EXPECT_EQ(expected[i - 1].low, e.m_lowPrice) << i;
+            EXPECT_EQ(DateOf(expected[i - 1].highTime), DateOf(e.m_nHighDate)) << i;
+            EXPECT_EQ(DateOf(expected[i - 1].lowTime), DateOf(e.m_nLowDate)) << i;
+        }
+    }
+    ASSERT_EQ(1u, m_sink.groups.size());
+    EXPECT_EQ(startPrice, m_sink.groups[0]->m_startPrice);
+    EXPECT_EQ(endPrice, m_sink.groups[0]->m_endPrice);
+
+    // The figures of the plain fills, worked plainly: profits, streaks, drawdown, factor.
+    double cumulative = 0, profit = 0, loss = 0, drawdown = 0;
+    int winners = 0, losers = 0, streak = 0, longestWin = 0, longestLoss = 0;
+    for (size_t i = 1; i < expected.size(); i += 2) {
+        const PlainFill& in = expected[i - 1];
+        const PlainFill& out = expected[i];
+        drawdown = std::min(drawdown, 100 * (out.low - in.price) + cumulative);
+        const double p = 100 * (out.price - in.price) - 2;
+        cumulative += p;
+        (p > 0 ? profit : loss) += p;
+        (p > 0 ? winners : losers) += 1;
+        const int sign = out.price > in.price ? 1 : (out.price < in.price ? -1 : 0);
+        if (sign != 0) {
+            streak = (streak * sign > 0) ? streak + sign : sign;
+            longestWin = std::max(longestWin, streak);
+            longestLoss = std::max(longestLoss, -streak);
+        }
+    }
+    std::vector<std::unique_ptr<BackTestEntry>> list;
+    for (auto& t : m_sink.trades)
+        list.push_back(std::make_unique<BackTestEntry>(*t));
+    const BackTestSummary s = ComputeSummary(list, *m_sink.groups[0]);
+    EXPECT_NEAR(cumulative, s.m_profitLoss, 1e-6);
+    EXPECT_EQ(winners, s.m_nWinners);
+    EXPECT_EQ(losers, s.m_nLosers);
+    EXPECT_EQ(static_cast<DWORD>(longestWin), s.m_nMaxConsecWinners);
+    EXPECT_EQ(static_cast<DWORD>(longestLoss), s.m_nMaxConsecLosers);
+    EXPECT_NEAR(drawdown, s.m_maxDrawdown, 1e-6);
+    EXPECT_NEAR(loss != 0 ? profit / -loss : 0, s.GetProfitFactor(), 1e-9);
+    BackTestSummary total;
+    AccumulateTotal(total, s, job.get());
+    AccumulateTotal(total, s, job.get());
+    EXPECT_NEAR(2 * cumulative, total.m_profitLoss, 1e-6);
+    EXPECT_EQ(2 * (winners + losers), total.GetNumTrades());
+    EXPECT_NEAR(drawdown, total.m_maxDrawdown, 1e-6);
+}
+
+TEST_F(BackTestWorker, ExitFormulaReadsTheEntrysPriceAndDate)
+{
+    const std::vector<CHistoryRow> rows = WaveRows();
+    m_services.SetRows("IBM", rows);
+    auto job = Job("IBM", Feed(2025, 11, 3), Feed(2026, 2, 27, 23, 59, 58));
+    job->AddStrategy(Strategy("Band", "MovingAverage[MA,Close,3,0,D]>MovingAverage[MA,Close,8,0,D]",
+                              "Bar[Close,D]>EntryPrice+2.995 OR Bar[Close,D]<EntryPrice-2.995 OR EntryDate<20251201"));
+    Run(job);
+
+    // Plainly: in on the crossover, out 3 from the entry price, or at once when in before December.
+    std::vector<std::pair<int, DWORD>> expected;
+    bool open = false;
+    double entryPrice = 0;
+    int entryDate = 0;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const CHistoryRow& r = rows[i];
+        if (r.feedTime < job->m_startTime || r.feedTime > job->m_endTime)
+            continue;
+        if (open) {
+            if (r.close > entryPrice + 2.995 || r.close < entryPrice - 2.995 || entryDate < 20251201) {
+                expected.emplace_back(kActionSell, r.feedTime);
+                open = false;
+            }
+        } else if (Average(rows, i, 3) > Average(rows, i, 8)) {
+            const CTime day = FeedTimeToCTime(r.feedTime);
+            expected.emplace_back(kActionBuy, r.feedTime);
+            entryPrice = r.close;
+            entryDate = day.GetYear() * 10000 + day.GetMonth() * 100 + day.GetDay();
+            open = true;
+        }
+    }
+    ASSERT_GE(expected.size(), 8u);
+    EXPECT_TRUE(m_sink.problems.empty()) << (m_sink.problems.empty() ? CString() : m_sink.problems[0]);
+    ASSERT_EQ(expected.size(), m_sink.trades.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(expected[i].first, m_sink.trades[i]->m_nAction) << i;
+        EXPECT_EQ(DateOf(expected[i].second), DateOf(m_sink.trades[i]->m_nTime)) << i;
+    }
+}
+
+TEST_F(BackTestWorker, IntraBarTestingFillsInsideTheDayAndKeepsPaceOverAMissingDay)
+{
+    // Hourly bars (9:30 to 15:30) of weekdays from 2026-01-05 to 01-30, none on 01-21;
+    // daily bars of every weekday, closing at the day's last hourly close.
+    struct Hour {
+        DWORD time;
+        double close;
+        int day;  // index into the daily rows
+    };
+    const double shape[7] = {0.0, 0.6, 1.7, 0.9, -0.8, -1.3, 0.3};
+    std::vector<CHistoryRow> daily;
+    std::vector<CHistoryRow> hourly;
+    std::vector<Hour> hours;
+    int k = 0;
+    for (int d = 5; d <= 30; ++d) {
+        const CTime day(2026, 1, d, 0, 0, 0);
+        if (!IsWeekday(day))
+            continue;
+        const double base = std::round((100 + 1.5 * std::sin(k / 2.0)) * 10) / 10;
+        double high = base, low = base;
+        for (int h = 0; h < 7; ++h) {
+            const double close = base + shape[h];
+            high = std::max(high, close);
+            low = std::min(low, close);
+            if (d == 21)
+                continue;
+            const DWORD t = Feed(2026, 1, d, 9 + h, 30);
+            hourly.push_back({t, close, close + 0.05, close - 0.05, close, 1000.0});
+            hours.push_back({t, close, static_cast<int>(daily.size())});
+        }
+        daily.push_back(Row(day, base, high, low, base + shape[6]));
+        ++k;
+    }
+    m_services.SetSource([&](const CString&, const CString& interval, DWORD, DWORD) {
+        return std::atoi(interval) == 0 ? daily : hourly;
+    });
+    m_services.SetQuote("IBM");
+    auto job = Job("IBM", Feed(2026, 1, 12), Feed(2026, 1, 30, 23, 59, 58));
+    job->m_nIntraday = 1;
+    job->m_nMinuteBars = 60;
+    job->AddStrategy(Strategy("Hourly", "Bar[Close,D]>Bar[Close,D,1]+1.01", "Bar[Close,D]<Bar[Close,D,1]-0.49"));
+    Run(job);
+
+    // Plainly: the day's bar stands at the hour's close; yesterday is the daily bar before.
+    std::vector<std::pair<DWORD, double>> expected;
+    bool open = false;
+    for (const Hour& h : hours) {
+        if (h.time < job->m_startTime)
+            continue;
+        const double yesterday = daily[static_cast<size_t>(h.day - 1)].close;
+        if (!open ? h.close > yesterday + 1.01 : h.close < yesterday - 0.49) {
+            expected.emplace_back(h.time, h.close);
+            open = !open;
+        }
+    }
+    ASSERT_GE(expected.size(), 4u);
+    EXPECT_TRUE(m_sink.problems.empty()) << (m_sink.problems.empty() ? CString() : m_sink.problems[0]);
+    ASSERT_EQ(expected.size(), m_sink.trades.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(expected[i].first, static_cast<DWORD>(m_sink.trades[i]->m_nTime)) << i;
+        EXPECT_DOUBLE_EQ(expected[i].second, m_sink.trades[i]->m_price) << i;
+    }
+}
+
+TEST_F(BackTestWorker, TrailingStopAndForcedExitWorkedByHand)
+{
+    std::vector<CHistoryRow> rows;
+    for (int d = 5; d <= 30; ++d)
+        if (IsWeekday(CTime(2026, 1, d, 0, 0, 0)))
+            rows.push_back(Row(CTime(2026, 1, d, 0, 0, 0), 100, 100, 100, 100));
+    // From Monday 2/2: the stop is 5 % under the highest high since the entry.
+    const double bars[][4] = {
+        {100, 100, 100, 100},  // 2/2 buy at the close, 100
+        {99, 110, 98, 104},    // 2/3 the high lifts the stop to 104.5, over the close: out at 104.5
+        {100, 100, 100, 100},  // 2/4 buy, 100
+        {97, 98, 95, 96},      // 2/5 the low reaches the stop, 95: out at 95
+        {100, 100, 100, 100},  // 2/6 buy, 100
+        {94, 96, 93, 95},      // 2/9 opens under the stop: out at the open, 94
+        {100, 100, 100, 100},  // 2/10 buy, 100
+        {100, 101, 99.5, 100.5},  // 2/11 stop 95.95, not reached
+        {100, 100, 99, 99.5},  // 2/12 the last bar: out at its close, 99.5
+    };
+    CTime day(2026, 2, 2, 0, 0, 0);
+    for (const auto& b : bars) {
+        while (!IsWeekday(day))
+            day = day + CTimeSpan(1, 0, 0, 0);
+        rows.push_back(Row(day, b[0], b[1], b[2], b[3]));
+        day = day + CTimeSpan(1, 0, 0, 0);
+    }
+    m_services.SetRows("IBM", rows);
+    auto job = Job("IBM", Feed(2026, 2, 2), Feed(2026, 2, 12, 23, 59, 58));
+    job->m_comission = 0;
+    job->m_nTStop = 1;
+    job->m_nTStopType = 1;
+    job->m_tStopParam = 5;
+    job->m_nExitAtEnd = 1;
+    CStrategyDefinition s = Strategy("Stop", "Bar[Close,D]>0", "Bar[Close,D]<0");
+    s.m_entryFlag = kAmountFlag;
+    s.m_nEntryQuantity = 10000;
+    job->AddStrategy(s);
+    // An exit formula that never evaluates (a division by zero) leaves the stop working.
+    s.m_name = "Stop, exit failing";
+    s.m_exitExpression = "Bar[Close,D]/0>1";
+    job->AddStrategy(s);
+    Run(job);
+    ASSERT_EQ(16u, m_sink.trades.size());
+    for (size_t i = 0; i < 8; ++i) {
+        EXPECT_EQ(m_sink.trades[i]->m_nAction, m_sink.trades[i + 8]->m_nAction) << i;
+        EXPECT_EQ(m_sink.trades[i]->m_price, m_sink.trades[i + 8]->m_price) << i;
+        EXPECT_EQ(CString("Stop, exit failing"), m_sink.trades[i + 8]->m_strategy);
+    }
+    m_sink.trades.resize(8);
+    m_sink.groups.resize(1);
+
+    const std::vector<std::pair<int, double>> expected = {{kActionBuy, 100},  {kActionSell, 104.5}, {kActionBuy, 100},
+                                                          {kActionSell, 95},  {kActionBuy, 100},    {kActionSell, 94},
+                                                          {kActionBuy, 100},  {kActionSell, 99.5}};
+    ASSERT_EQ(expected.size(), m_sink.trades.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(expected[i].first, m_sink.trades[i]->m_nAction) << i;
+        EXPECT_DOUBLE_EQ(expected[i].second, m_sink.trades[i]->m_price) << i;
+        EXPECT_EQ(100, m_sink.trades[i]->m_nQuantity) << i;  // $10,000 at 100
+    }
+    EXPECT_EQ(CString("104.50"), m_sink.trades[1]->m_priceStr);
+    EXPECT_EQ(20260212, DateOf(m_sink.trades.back()->m_nTime));
+    EXPECT_EQ(101, m_sink.trades.back()->m_highPrice);
+    EXPECT_EQ(99, m_sink.trades.back()->m_lowPrice);
+    ASSERT_EQ(1u, m_sink.groups.size());
+    EXPECT_EQ(100, m_sink.groups[0]->m_startPrice);
+    EXPECT_EQ(99.5, m_sink.groups[0]->m_endPrice);
+}
+
+TEST_F(BackTestWorker, PortfolioDropsWhatTheCapitalCannotPay)
+{
+    std::vector<CHistoryRow> rows;
+    for (int d = 5; d <= 30; ++d)
+        if (IsWeekday(CTime(2026, 1, d, 0, 0, 0)))
+            rows.push_back(Row(CTime(2026, 1, d, 0, 0, 0), 100, 100, 100, d % 2 ? 102 : 100));
+    m_services.SetRows("IBM", rows);
+    m_services.SetRows("MSFT", rows);
+    auto job = Job("IBM MSFT", Feed(2026, 1, 12), Feed(2026, 1, 16, 23, 59, 58));
+    job->m_comission = 0;
+    job->m_nPortfolio = 1;
+    job->m_capital = 1000;
+    CStrategyDefinition s = Strategy("Swing", "Bar[Close,D]>0", "Bar[Close,D]>101");
+    s.m_entryFlag = kAmountFlag;
+    s.m_nEntryQuantity = 800;
+    job->AddStrategy(s);
+    Run(job);
+
+    // 1/12 (close 100) both enter for 800: only IBM, the first symbol, is paid; 1/13 (102)
+    // both exit: only IBM holds. 1/14 in, 1/15 out, 1/16 in again.
+    ASSERT_EQ(5u, m_sink.trades.size());
+    for (const auto& t : m_sink.trades)
+        EXPECT_EQ(CString("IBM"), t->m_symbol);
+    EXPECT_EQ(kActionBuy, m_sink.trades[0]->m_nAction);
+    EXPECT_EQ(8, m_sink.trades[0]->m_nQuantity);
+    EXPECT_EQ(kActionSell, m_sink.trades[1]->m_nAction);
+    EXPECT_EQ(20260116, DateOf(m_sink.trades[4]->m_nTime));
+    // Groups come after the trades, in pair order, with a progress note per pair.
+    ASSERT_EQ(2u, m_sink.groups.size());
+    EXPECT_EQ(CString("IBM"), m_sink.groups[0]->m_symbol);
+    EXPECT_EQ(CString("MSFT"), m_sink.groups[1]->m_symbol);
+    EXPECT_EQ(std::vector<std::string>({"trade", "trade", "trade", "trade", "trade", "group", "group"}), m_sink.order);
+    EXPECT_EQ(2, m_sink.progress.load());
+}
+
+TEST_F(BackTestWorker, SizesThatBuyNothingOpenNoTradeAndMinusOneIsASignal)
+{
+    m_services.SetRows("IBM", WaveRows());
+    auto job = Job("IBM", Feed(2026, 1, 5), Feed(2026, 1, 30, 23, 59, 58));
+    CStrategyDefinition none = Strategy("None", "Bar[Close,D]>0", "Bar[Close,D]<0");
+    none.m_nEntryQuantity = 0;
+    CStrategyDefinition negative = Strategy("Negative", "Bar[Close,D]>0", "Bar[Close,D]<0");
+    negative.m_nEntryQuantity = -100;
+    CStrategyDefinition small = Strategy("Small", "Bar[Close,D]>0", "Bar[Close,D]<0");
+    small.m_entryFlag = kAmountFlag;
+    small.m_nEntryQuantity = 50;  // below a price of about 100
+    CStrategyDefinition some = Strategy("Some", "Bar[Close,D]>0", "Bar[Close,D]<0");
+    some.m_entryFlag = kAmountFlag;
+    some.m_nEntryQuantity = 1000;
+    // A result of -1 is a signal like 1.
+    CStrategyDefinition minusOne = Strategy("Minus one", "Bar[Close,D]*0-1", "Bar[Close,D]<0");
+    for (const auto& s : {none, negative, small, some, minusOne})
+        job->AddStrategy(s);
+    Run(job);
+    ASSERT_EQ(2u, m_sink.trades.size());
+    EXPECT_EQ(CString("Some"), m_sink.trades[0]->m_strategy);
+    EXPECT_EQ(static_cast<int>(1000 / m_sink.trades[0]->m_price), m_sink.trades[0]->m_nQuantity);
+    EXPECT_EQ(CString("Minus one"), m_sink.trades[1]->m_strategy);
+    EXPECT_EQ(kActionBuy, m_sink.trades[1]->m_nAction);
+    EXPECT_EQ(5u, m_sink.groups.size());
+}
+
+TEST_F(BackTestWorker, FormulaThatDoesNotCompileIsToldOnceAndSkipped)
+{
+    m_services.SetRows("IBM", WaveRows());
+    m_services.SetRows("MSFT", WaveRows(3));
+    auto job = Job("IBM MSFT", Feed(2026, 1, 5), Feed(2026, 1, 30, 23, 59, 58));
+    job->AddStrategy(Strategy("Broken", "Bar[Close,D] >>> 1", "Bar[Close,D]<0"));
+    job->AddStrategy(Strategy("Good", "Bar[Close,D]>0", "Bar[Close,D]<0"));
+    job->AddStrategy(Strategy("Good", "Bar[Close,D]>0", "Bar[Close,D]<0"));  // a second of the same name
+    Run(job);
+    ASSERT_EQ(1u, m_sink.problems.size());
+    EXPECT_EQ(0, m_sink.problems[0].Find("Strategy \"Broken\": the entry formula does not compile"));
+    // Same-named strategies are kept apart.
+    std::set<std::string> names;
+    for (const auto& g : m_sink.groups)
+        names.insert((g->m_symbol + "/" + g->m_strategy).str());
+    EXPECT_EQ(std::set<std::string>({"IBM/Good", "IBM/Good (2)", "MSFT/Good", "MSFT/Good (2)"}), names);
+    EXPECT_EQ(4u, m_sink.trades.size());
+}
+
+TEST_F(BackTestWorker, CancelWhileHistoryIsLoadingEndsTheRun)
+{
+    m_services.SetRows("IBM", WaveRows());
+    m_services.Hold(true);
+    auto job = Job("IBM", Feed(2026, 1, 5), Feed(2026, 1, 30, 23, 59, 58));
+    job->m_nPortfolio = 1;
+    job->m_capital = 1000;
+    job->AddStrategy(Strategy("Cross", "Bar[Close,D]>0", "Bar[Close,D]<0"));
+    ASSERT_TRUE(StartBackTest(m_context, job));
+    std::this_thread::sleep_for(200ms);
+    EXPECT_TRUE(m_context.IsRunning());
+    const auto start = std::chrono::steady_clock::now();
+    CancelBackTest(m_context);
+    const auto took = std::chrono::steady_clock::now() - start;
+    std::cout << "cancel took " << std::chrono::duration_cast<std::chrono::microseconds>(took).count() << " us\n";
+    EXPECT_LT(took, 2s);
+    EXPECT_TRUE(m_sink.ended);
+    EXPECT_TRUE(m_sink.started);
+    EXPECT_TRUE(m_sink.trades.empty());
+    EXPECT_TRUE(m_sink.groups.empty());
+    EXPECT_FALSE(m_context.IsRunning());
+    m_services.Hold(false);
+}
