@@ -494,14 +494,20 @@ int CarryPlacement(QWidget* from, QWidget* to, const std::vector<CView*>& views)
         return -1;
     auto* fromSub = qobject_cast<QMdiSubWindow*>(from);
     auto* toSub = qobject_cast<QMdiSubWindow*>(to);
-    QWidget* viewWidget = views.empty() ? nullptr : views.front()->GetWidget();
+    // The MDI placement is kept on every view's widget: a frame may make its views anew
+    // for the other frame (CarryPlacementMarks hands the marks over).
+    QWidget* viewWidget = nullptr;
+    for (CView* view : views)
+        if (QWidget* w = view ? view->GetWidget() : nullptr; w && !viewWidget && w->property(kMdiGeometry).isValid())
+            viewWidget = w;
     if (fromSub && to->isWindow()) {
         const QRect normal = fromSub->isMaximized() || fromSub->isMinimized() ? fromSub->normalGeometry()
                                                                               : fromSub->geometry();
-        if (viewWidget) {
-            viewWidget->setProperty(kMdiGeometry, normal);
-            viewWidget->setProperty(kMdiMaximized, fromSub->isMaximized());
-        }
+        for (CView* view : views)
+            if (QWidget* w = view ? view->GetWidget() : nullptr) {
+                w->setProperty(kMdiGeometry, normal);
+                w->setProperty(kMdiMaximized, fromSub->isMaximized());
+            }
         const QSize size = fromSub->isMinimized() ? normal.size() : fromSub->size();
         const QPoint at = fromSub->isMinimized() || !fromSub->isVisible()
                               ? to->geometry().topLeft()
@@ -524,6 +530,24 @@ int CarryPlacement(QWidget* from, QWidget* to, const std::vector<CView*>& views)
     return -1;
 }
 
+// Views made anew for the other frame take the MDI placement the old ones kept.
+void CarryPlacementMarks(const std::vector<CView*>& from, const std::vector<CView*>& to)
+{
+    QVariant geometry, maximized;
+    for (CView* view : from)
+        if (QWidget* w = view ? view->GetWidget() : nullptr; w && w->property(kMdiGeometry).isValid()) {
+            geometry = w->property(kMdiGeometry);
+            maximized = w->property(kMdiMaximized);
+        }
+    if (!geometry.isValid())
+        return;
+    for (CView* view : to)
+        if (QWidget* w = view ? view->GetWidget() : nullptr) {
+            w->setProperty(kMdiGeometry, geometry);
+            w->setProperty(kMdiMaximized, maximized);
+        }
+}
+
 }  // namespace
 
 void CFrameWnd::MoveContentTo(CFrameWnd* target)
@@ -533,6 +557,7 @@ void CFrameWnd::MoveContentTo(CFrameWnd* target)
     const std::vector<CView*> views = GetViews();
     const int show = CarryPlacement(GetOuterWidget(), target->GetOuterWidget(), views);
     CopyToOtherFrame(target);
+    CarryPlacementMarks(views, target->GetViews());
     target->ActivateFrame(show);
     DestroyWindow();
 }
