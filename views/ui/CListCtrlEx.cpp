@@ -1019,7 +1019,7 @@ void CListCtrlEx::ShowHeaderMenu()
         header->ScreenToClient(&point);
     const int clicked = header ? header->HitTest(point) : -1;
     std::unique_ptr<CMenu> menu = LoadLevel1Menu();
-    CMenu* columns = menu ? FindPopupByTitle(*menu, "&Columns") : nullptr;
+    CMenu* columns = menu ? FindPopupByTitle(*menu, "Colu&mns") : nullptr;
     if (!columns)
         return;
     FillColumnMenus(*columns);

@@ -620,6 +620,46 @@ TEST_F(BrokerFixture, TerminationSignalEndsTheProgramWithItsNormalExit)
     EXPECT_EQ(m_broker->SessionCount(), 0u);
 }
 
+// With valid options and no X display the program says so on standard error and ends
+// with status 1 (the toolkit would abort with 134): DISPLAY unset, or naming a display
+// that does not answer.
+TEST_F(BrokerFixture, WithoutADisplayTheProgramSaysSoAndEndsWithStatus1)
+{
+    const std::string exe = QX_WORKSTATION_EXE;
+    const std::string home = m_home.Path().GetString();
+    const std::string errors = (std::filesystem::path(home) / "stderr.txt").string();
+    for (const char* display : {"", "DISPLAY=:917", "DISPLAY=nonsense"}) {
+        std::vector<std::string> args = {exe, "--home", home, "--user", "demo", "--password", "demo"};
+        std::vector<char*> argv;
+        for (std::string& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        std::vector<std::string> env;
+        for (char** e = environ; *e; ++e)
+            if (std::strncmp(*e, "QT_QPA_PLATFORM=", 16) != 0 && std::strncmp(*e, "DISPLAY=", 8) != 0 &&
+                std::strncmp(*e, "WAYLAND_DISPLAY=", 16) != 0)
+                env.emplace_back(*e);
+        if (*display)
+            env.emplace_back(display);
+        std::vector<char*> envp;
+        for (std::string& e : env)
+            envp.push_back(e.data());
+        envp.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        pid_t child = -1;
+        ASSERT_EQ(::posix_spawn(&child, exe.c_str(), &actions, nullptr, argv.data(), envp.data()), 0);
+        posix_spawn_file_actions_destroy(&actions);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status)) << display << ": signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : -1);
+        EXPECT_EQ(WEXITSTATUS(status), 1) << display;
+        EXPECT_NE(m_home.Read("stderr.txt").find("no display found"), std::string::npos)
+            << display << ": " << m_home.Read("stderr.txt");
+    }
+}
+
 // In normal use the terminal stays quiet: the requests and replies go to the log file of
 // the user data folder, without the session id, stream token, history key or password.
 TEST_F(BrokerFixture, TheRealProgramLogsToItsFolderWithoutSecretsAndLeavesTheTerminalQuiet)
