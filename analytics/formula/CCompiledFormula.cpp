@@ -805,7 +805,7 @@ bool UpdateDepthItem(CMarketDepthHandle* handle, CFormulaDepthItem& item)
 {
     if (!handle)
         return false;
-    handle->TakeSnapshot();
+    const CDepthReadScope scope(*handle);
     const int count = item.m_nSide == 0 ? handle->GetBidCount() : handle->GetAskCount();
     bool changed = false;
     for (int level = 0; level < count; ++level) {
@@ -827,6 +827,5 @@ bool UpdateDepthItem(CMarketDepthHandle* handle, CFormulaDepthItem& item)
         item.m_bValid = true;
         changed = true;
     }
-    handle->Attach();
     return changed;
 }

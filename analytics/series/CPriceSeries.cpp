@@ -818,7 +818,17 @@ void CPriceSeries::ApplyIntradayRows(const std::vector<CHistoryRow>& rows, int f
         if (start.GetTime() + 60 <= m_bars.Start(r).GetTime() || m_bars.IsValid(r) ||
             !covered.Holds(m_bars.Start(r), m_bars.End(r)))
             continue;
-        if (m_bars.Field(r, kBarClose) == 0) {
+        if (IsTickSeries()) {
+            // A tick slot holds a trade: the row's price and size (a slot taking several
+            // rows ends at the last price with their sizes added), never bar fields in the
+            // places of the kind and indicator.
+            const double before = m_bars.Field(r, kTickPrice) == 0 ? 0 : m_bars.Field(r, kTickSize);
+            m_bars.SetField(r, kTickBASCodes, 0);
+            m_bars.SetField(r, kTickIndicator, 0);
+            m_bars.SetField(r, kTickSeconds, 0);
+            m_bars.SetField(r, kTickPrice, row.close);
+            m_bars.SetField(r, kTickSize, before + row.volume);
+        } else if (m_bars.Field(r, kBarClose) == 0) {
             m_bars.SetField(r, kBarOpen, row.open);
             m_bars.SetField(r, kBarHigh, row.high);
             m_bars.SetField(r, kBarLow, row.low);

@@ -14,7 +14,7 @@
 
 // The lane helpers are always inlined into the code of one width: how a vector wider than
 // the default registers would be passed to a call never matters.
-#if defined(__GNUC__) && !defined(__clang__)
+#if defined(__GNUC__)
 #pragma GCC diagnostic ignored "-Wpsabi"
 #endif
 

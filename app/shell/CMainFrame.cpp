@@ -28,6 +28,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QTimer>
 #include <QWidget>
 
 #include <cstdio>
@@ -83,6 +84,7 @@ void CMainFrame::BuildToolBar()
     m_pToolBar = CreateToolBar(IDR_MAINFRAME);
     if (!m_pToolBar)
         return;
+    m_pToolBar->SetWindowText("Tool Bar");  // its item in the frame's context menu
     m_symbolBox.Create(WS_CHILD | WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWN | CBS_AUTOHSCROLL, CRect(0, 0, 110, 300),
                        m_pToolBar, IDC_SYMBOL_BOX);
     m_pToolBar->AddControl(&m_symbolBox);
@@ -109,10 +111,22 @@ void CMainFrame::BuildToolBar()
                             Button{kKindTradeTicket, "Ticket"}, Button{kKindAlertManager, "Alerts"}})
         m_pToolBar->AddButton(ID_OPEN_KIND_FIRST + b.kind, b.text, nullptr, WindowKindName(b.kind));
 
-    // Enter in the Symbol box sends the symbol to the active window and its links.
+    // Enter in the Symbol or Interval box, or an interval chosen from the list, sends the
+    // symbol and interval to the active window and its links.
     if (auto* combo = qobject_cast<QComboBox*>(m_symbolBox.GetWidget()))
         if (QLineEdit* edit = combo->lineEdit())
-            QObject::connect(edit, &QLineEdit::returnPressed, edit, [this] { OnSymbolGo(); });
+            QObject::connect(edit, &QLineEdit::returnPressed, edit, [this] { ApplyBoxesSoon(); });
+    if (auto* combo = qobject_cast<QComboBox*>(m_intervalBox.GetWidget())) {
+        if (QLineEdit* edit = combo->lineEdit())
+            QObject::connect(edit, &QLineEdit::returnPressed, edit, [this] { ApplyBoxesSoon(); });
+        // A choice from the list: the combo also says "activated" when its text matches an
+        // item as the focus leaves it, so only an activation right after the list closed
+        // counts. Return on a listed text activates too; the two make one apply.
+        QObject::connect(combo, qOverload<int>(&QComboBox::activated), combo, [this](int) {
+            if (m_bIntervalListClosed)
+                ApplyBoxesSoon();
+        });
+    }
     if (auto* combo = qobject_cast<QComboBox*>(m_accountBox.GetWidget())) {
         combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
         combo->setMinimumContentsLength(20);
@@ -222,18 +236,17 @@ int CMainFrame::ApplySymbolInterval(CView* source, BOOL includeSource)
         CFrameWnd* active = GetActiveFrame();
         source = active && active != this ? active->GetActiveView() : nullptr;
     }
+    // The interval is checked first: a bad one is reported whatever else is missing.
+    CString interval = GetIntervalBox();
+    if (!interval.IsEmpty() && !IsPeriodText(interval)) {
+        SetMessageText("Unknown interval \"" + interval.Left(32) +
+                       "\": use Tick, a number of minutes (\"5 minutes\"), Daily, Weekly, Monthly, Quarterly or Yearly.");
+        return 0;
+    }
     CString symbol = GetSymbolBox();
     symbol.MakeUpper();
     if (!ValidSymbolText(symbol))
         return 0;
-    CString interval = GetIntervalBox();
-    if (interval.GetLength() > 32)
-        interval.Empty();
-    if (!interval.IsEmpty() && !IsPeriodText(interval)) {
-        SetMessageText("Unknown interval \"" + interval +
-                       "\": use Tick, a number of minutes (\"5 minutes\"), Daily, Weekly, Monthly, Quarterly or Yearly.");
-        return 0;
-    }
     SetSymbolBox(symbol, TRUE);
 
     auto* sourceDoc = source ? dynamic_cast<CCommonDoc*>(source->GetDocument()) : nullptr;
@@ -371,6 +384,10 @@ CView* CMainFrame::OpenListWindow(UINT command, BOOL floating)
     if (command == ID_OPTION_CHAIN_LIST)
         doc->SetTitle("Level I - Option Chains");
     m_listWindows[command] = view->m_hWnd;
+    // Opened from elsewhere (a ticket's Chain button): the chain is asked for as the
+    // Option Chains command asks, once the caller's click is done.
+    if (command == ID_OPTION_CHAIN_LIST && !m_bInListCommand)
+        PostMessage(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(ID_FRAME_OPTION_CHAINS), 0), 0);
     return view;
 }
 
@@ -582,7 +599,10 @@ void CMainFrame::OnOpenKind(UINT id)
 void CMainFrame::OnListWindowCommand(UINT id)
 {
     const UINT window = id == ID_FRAME_OPTION_CHAINS ? ID_OPTION_CHAIN_LIST : id;
-    if (auto* view = dynamic_cast<Level1View*>(OpenListWindow(window, FALSE)))
+    m_bInListCommand = true;
+    auto* view = dynamic_cast<Level1View*>(OpenListWindow(window, FALSE));
+    m_bInListCommand = false;
+    if (view)
         view->ApplyFrameCommand(id, GetSymbolBox());
 }
 
@@ -600,6 +620,31 @@ void CMainFrame::OnOpenFloating(UINT id)
 {
     if (CWorkstationApp* app = GetWorkstationApp())
         app->OpenWindowOfKind(static_cast<int>(id - ID_OPEN_FLOATING_FIRST), true);
+}
+
+void CMainFrame::OnIntervalListClosed()
+{
+    // The choice, if any, is announced within this event.
+    m_bIntervalListClosed = true;
+    const HWND self = m_hWnd;
+    QTimer::singleShot(0, GetOuterWidget(), [self] {
+        if (auto* frame = dynamic_cast<CMainFrame*>(CWnd::FromHandle(self)))
+            frame->m_bIntervalListClosed = false;
+    });
+}
+
+void CMainFrame::ApplyBoxesSoon()
+{
+    if (m_bApplyQueued || !GetOuterWidget())
+        return;
+    m_bApplyQueued = true;
+    const HWND self = m_hWnd;
+    QTimer::singleShot(0, GetOuterWidget(), [self] {
+        if (auto* frame = dynamic_cast<CMainFrame*>(CWnd::FromHandle(self))) {
+            frame->m_bApplyQueued = false;
+            frame->OnSymbolGo();
+        }
+    });
 }
 
 void CMainFrame::OnSymbolGo()
@@ -801,6 +846,7 @@ const CMessageMap& CMainFrame::GetMessageMap() const
             .Command(ID_APP_ABOUT, &CMainFrame::OnAppAbout)
             .Command(ID_ADD_ALERT, &CMainFrame::OnAddAlert)
             .Command(ID_SYMBOL_GO, &CMainFrame::OnSymbolGo)
+            .Control(CBN_CLOSEUP, IDC_INTERVAL_BOX, &CMainFrame::OnIntervalListClosed)
             .Message(WM_SESSION_STATUS, &CMainFrame::OnSessionStatus)
             .Message(WM_ALERT_DELIVERY, &CMainFrame::OnAlertDelivery)
             .Message(WM_TRAY_NOTIFY, &CMainFrame::OnTrayNotify)

@@ -123,6 +123,9 @@ private:
     void OnAppAbout();
     void OnAddAlert();
     void OnSymbolGo();
+    // Return in a box or a choice from the Interval list: one apply once the event is done.
+    void ApplyBoxesSoon();
+    void OnIntervalListClosed();
     void OnUpdateAlways(CCmdUI* ui);
     void OnAccountChange();
     LRESULT OnSessionStatus(CWndMessage& message);
@@ -148,4 +151,7 @@ private:
     bool m_bPresentingAlert = false;
     std::vector<CWebUpdateInfo> m_updates;
     std::thread m_download;
+    bool m_bApplyQueued = false;
+    bool m_bIntervalListClosed = false;
+    bool m_bInListCommand = false;
 };

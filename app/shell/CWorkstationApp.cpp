@@ -45,8 +45,12 @@
 #include "trading/ui/COrderView.h"
 #include "trading/ui/CSavedOrdersView.h"
 #include "trading/ui/CTradingHost.h"
+#include "views/ListExport.h"
 #include "views/OptionChainSet.h"
+#include "views/ui/CBarView.h"
 #include "views/ui/CBrowserView.h"
+#include "views/ui/CLevel2View.h"
+#include "views/ui/CTimeSalesView.h"
 #include "views/ui/HeadlinesView.h"
 #include "views/ui/Level1View.h"
 #include "views/ui/NewsFrames.h"
@@ -68,6 +72,18 @@ struct KindView {
 template <>
 struct KindView<kKindLevel1> {
     using type = Level1View;
+};
+template <>
+struct KindView<kKindLevel2> {
+    using type = CLevel2View;
+};
+template <>
+struct KindView<kKindTimeSales> {
+    using type = CTimeSalesView;
+};
+template <>
+struct KindView<kKindBarTable> {
+    using type = CBarView;
 };
 template <>
 struct KindView<kKindTradeTicket> {
@@ -609,6 +625,8 @@ void CWorkstationApp::StopAlertsAndThreads()
 
 void CWorkstationApp::StopThreads()
 {
+    // Running exports hold series of the session.
+    CListExports::Instance().StopAll();
     StopAlertActivation();
     if (m_formulas) {
         m_formulas->Stop();

@@ -863,7 +863,7 @@ void CBackTestView::OnHeaderRightClick(NMHDR*, LRESULT* result)
 {
     *result = 0;
     CMenu menu;
-    CMenu* popup = FindPopup(menu, "&Columns");
+    CMenu* popup = FindPopup(menu, "Colu&mns");
     if (!popup)
         return;
     POINT at;

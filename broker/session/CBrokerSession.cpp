@@ -1015,6 +1015,7 @@ void CBrokerSession::HistoryThread()
             message->m_bFailed = true;
             message->m_asOf.reset();
             Log("history %s: %s", request.symbol.GetString(), error.GetString());
+            PostStatusText("No price history for " + request.symbol + ": " + error);
         }
         m_queue.Post(std::move(message));
     }

@@ -150,18 +150,28 @@ bool CMarketDepthHandle::GetValue(int side, int index, int field, DWORD* value) 
     const CMarketDepthLevel& level = (*levels)[static_cast<size_t>(index)];
     switch (field) {
     case 1: {
-        // Thousandths of the price; a price the stream sent that does not fit has none.
-        const double thousandths = std::trunc(level.price * 1000.0);
+        // Thousandths of the price, rounded: 2.01 is 2010, not the 2009 a truncation of
+        // 2009.9999... gives. A price the stream sent that does not fit has none.
+        const double thousandths = std::round(level.price * 1000.0);
         if (!(thousandths >= 0 && thousandths <= 4294967295.0))
             return false;
         *value = static_cast<DWORD>(thousandths);
         return true;
     }
     case 2: *value = static_cast<DWORD>(level.size); return true;
-    case 4: *value = static_cast<DWORD>(level.sizeDirection); return true;
-    case 5: *value = static_cast<DWORD>(level.priceDirection); return true;
+    case 4: *value = static_cast<DWORD>(static_cast<int32_t>(level.sizeDirection)); return true;
+    case 5: *value = static_cast<DWORD>(static_cast<int32_t>(level.priceDirection)); return true;
     default: return false;
     }
+}
+
+bool CMarketDepthHandle::GetPrice(int side, int index, double* price) const
+{
+    const auto* levels = Side(side);
+    if (!levels || !price || index < 0 || index >= static_cast<int>(levels->size()))
+        return false;
+    *price = (*levels)[static_cast<size_t>(index)].price;
+    return true;
 }
 
 bool CMarketDepthHandle::GetText(int side, int index, int field, char* buffer, int size) const
@@ -184,6 +194,8 @@ bool CMarketDepthHandle::GetText(int side, int index, int field, char* buffer, i
 
 bool CMarketDepthHandle::GetBidValue(int index, int field, DWORD* value) const { return GetValue(0, index, field, value); }
 bool CMarketDepthHandle::GetAskValue(int index, int field, DWORD* value) const { return GetValue(1, index, field, value); }
+bool CMarketDepthHandle::GetBidPrice(int index, double* price) const { return GetPrice(0, index, price); }
+bool CMarketDepthHandle::GetAskPrice(int index, double* price) const { return GetPrice(1, index, price); }
 bool CMarketDepthHandle::GetBidText(int index, int field, char* buffer, int size) const
 {
     return GetText(0, index, field, buffer, size);

@@ -6,6 +6,8 @@
 #include "platform/core/WinTypes.h"
 
 #include <atomic>
+#include <cstdint>
+#include <mutex>
 
 class CQuoteStore;
 class CMarketDepthHandle;
@@ -32,11 +34,18 @@ public:
     void Attach();
     void TakeSnapshot();
 
+    // Readers off the dispatcher thread hold the store's lock from TakeSnapshot to Attach
+    // (CDepthReadScope); the listener is called with it held.
+    std::recursive_mutex& GetStoreLock() const { return m_store.GetLock(); }
+
     int GetBidCount() const;
     int GetAskCount() const;
     bool GetBidValue(int index, int field, DWORD* value) const;
     bool GetAskValue(int index, int field, DWORD* value) const;
     bool GetBidText(int index, int field, char* buffer, int size) const;
+    // The level's price as the book holds it, with the value readers' refusals.
+    bool GetBidPrice(int index, double* price) const;
+    bool GetAskPrice(int index, double* price) const;
     bool GetAskText(int index, int field, char* buffer, int size) const;
     CString GetSymbol() const { return m_symbol; }
     CString GetSource() const;
@@ -45,6 +54,7 @@ public:
 private:
     const std::vector<CMarketDepthLevel>* Side(int side) const;
     bool GetValue(int side, int index, int field, DWORD* value) const;
+    bool GetPrice(int side, int index, double* price) const;
     bool GetText(int side, int index, int field, char* buffer, int size) const;
 
     CMarketDepthStore& m_store;
@@ -55,6 +65,31 @@ private:
     CMarketDepthBook m_copy;
     std::atomic<bool> m_bRecheck{false};
     bool m_bSubscribed = false;
+};
+
+// Fields 4 and 5 of the value readers (size and price direction) are signed: +1 up, -1
+// down, 0 none, carried in the DWORD as a 32-bit two's complement value.
+inline int DepthDirection(DWORD raw)
+{
+    return static_cast<int32_t>(raw);
+}
+
+// A run of reads of a handle's book away from the dispatcher thread: takes the store's
+// lock, snapshots, and attaches back and unlocks when it ends. Neither a book message nor
+// the handle's move to another source can change the book while it lasts.
+class CDepthReadScope {
+public:
+    explicit CDepthReadScope(CMarketDepthHandle& handle) : m_handle(handle), m_lock(handle.GetStoreLock())
+    {
+        m_handle.TakeSnapshot();
+    }
+    ~CDepthReadScope() { m_handle.Attach(); }
+    CDepthReadScope(const CDepthReadScope&) = delete;
+    CDepthReadScope& operator=(const CDepthReadScope&) = delete;
+
+private:
+    CMarketDepthHandle& m_handle;
+    std::lock_guard<std::recursive_mutex> m_lock;
 };
 
 bool IsOptionSymbol(const CString& symbol);

@@ -109,10 +109,14 @@ size_t CMarketDepthStore::GetBookCount()
 
 namespace {
 
-void ApplySide(std::vector<CMarketDepthLevel>& side, const std::vector<CBookRow>& rows, bool tracking)
+void ApplySide(std::vector<CMarketDepthLevel>& side, const std::vector<CBookMessageRow>& rows, bool tracking)
 {
-    if (rows.empty())
+    if (rows.empty()) {
+        // Kept as it was; what an earlier message moved is not moved again.
+        for (CMarketDepthLevel& level : side)
+            level.changed = 0;
         return;
+    }
     std::map<CString, CMarketDepthLevel> previous;
     if (tracking)
         for (const auto& level : side)
@@ -133,11 +137,11 @@ void ApplySide(std::vector<CMarketDepthLevel>& side, const std::vector<CBookRow>
         level.sizeDirection = old->second.sizeDirection;
         if (level.price != old->second.price) {
             level.priceDirection = level.price > old->second.price ? 1 : -1;
-            level.changed = 1;
+            level.changed |= kDepthPriceMoved;
         }
         if (level.size != old->second.size) {
             level.sizeDirection = level.size > old->second.size ? 1 : -1;
-            level.changed = 1;
+            level.changed |= kDepthSizeMoved;
         }
     }
 }
@@ -165,10 +169,8 @@ void CMarketDepthStore::ApplyMessage(const CBookMessage& message)
         for (DWORD side = 0; side < 2; ++side)
             for (size_t i = 0; i < sides[side]->size(); ++i) {
                 const CMarketDepthLevel& level = (*sides[side])[i];
-                if (!level.changed)
-                    continue;
-                const DWORD flags = (level.priceDirection ? 2u : 0u) + (level.sizeDirection ? 4u : 0u);
-                handle->m_pListener->OnDepthChange(handle, 1, side, static_cast<DWORD>(i), flags);
+                if (level.changed)
+                    handle->m_pListener->OnDepthChange(handle, 1, side, static_cast<DWORD>(i), level.changed);
             }
     }
 }

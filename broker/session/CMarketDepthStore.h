@@ -17,10 +17,16 @@ struct CMarketDepthLevel {
     double price = 0;
     int size = 0;
     CString time;
+    // What the last message that carried this side moved: 2 the price, 4 the size.
     BYTE changed = 0;
+    // +1 the last move was up, -1 down, 0 none known; kept across messages.
     int priceDirection = 0;
     int sizeDirection = 0;
 };
+
+// Bits of CMarketDepthLevel::changed, and the flags of a level-change callback.
+inline constexpr BYTE kDepthPriceMoved = 2;
+inline constexpr BYTE kDepthSizeMoved = 4;
 
 class CMarketDepthBook {
 public:
@@ -57,6 +63,8 @@ public:
     size_t GetBookCount();
 
     // Applies one code-6 message (dispatcher thread); a book nobody registered is not created.
+    // Each listener hears once of every level the message moved, with the moves of that
+    // message only: a side the message did not carry reports nothing.
     void ApplyMessage(const CBookMessage& message);
 
 private:

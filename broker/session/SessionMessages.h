@@ -104,7 +104,7 @@ public:
     std::optional<uint64_t> m_asOf;
 };
 
-struct CBookRow {
+struct CBookMessageRow {
     CString participant;
     double price = 0;
     int size = 0;
@@ -116,8 +116,8 @@ public:
     CBookMessage() : CSessionMessage(kMsgBook) {}
     CString m_symbol;
     CString m_source; // "L2", "NYSE", "INET", "OPRA" or "TV"
-    std::vector<CBookRow> m_bids;
-    std::vector<CBookRow> m_asks;
+    std::vector<CBookMessageRow> m_bids;
+    std::vector<CBookMessageRow> m_asks;
 };
 
 class CPositionsMessage : public CSessionMessage {

@@ -14,9 +14,9 @@ CString Text(const std::string& s)
     return CString(s);
 }
 
-std::vector<CBookRow> Rows(const std::vector<BookRow>& rows)
+std::vector<CBookMessageRow> Rows(const std::vector<BookRow>& rows)
 {
-    std::vector<CBookRow> out;
+    std::vector<CBookMessageRow> out;
     out.reserve(rows.size());
     for (const BookRow& row : rows)
         out.push_back({Text(row.participant), row.price, row.size, Text(row.time)});

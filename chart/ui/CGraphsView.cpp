@@ -5,6 +5,7 @@
 #include "chart/ui/CChartController.h"
 #include "chart/ui/CDrawingTool.h"
 #include "chart/ui/CGraphsDoc.h"
+#include "common/services/TextHelpers.h"
 #include "common/services/CAppSettings.h"
 #include "common/windows/CCommonDoc.h"
 #include "common/windows/IWorkstationFrame.h"
@@ -257,7 +258,10 @@ void CGraphsView::OnInitialUpdate()
     if (doc && m_bTimeAxis && (doc->GetSymbol().IsEmpty() || doc->GetInterval().IsEmpty())) {
         if (IWorkstationFrame* main = GetWorkstationFrame()) {
             const CString symbol = main->GetSymbolBox();
-            const CString interval = main->GetIntervalBox();
+            // Only an interval the box names rightly; the chart's own otherwise.
+            CString interval = main->GetIntervalBox();
+            if (!IsPeriodText(interval))
+                interval.Empty();
             if (!symbol.IsEmpty() || !interval.IsEmpty()) {
                 ChangeSymbolInterval(symbol.IsEmpty() ? doc->GetSymbol() : symbol,
                                      interval.IsEmpty() ? doc->GetInterval() : interval, main->IsExtSession() != FALSE);

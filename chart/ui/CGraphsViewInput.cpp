@@ -214,7 +214,15 @@ void CGraphsView::ChangeSymbolInterval(const CString& symbolText, const CString&
             chart->SetSnapshotSymbol(symbol);
         changed = retest = true;
     }
-    const CString interval = PeriodNameToCode(intervalText);
+    CString interval = PeriodNameToCode(intervalText);
+    interval.Trim();
+    if (!interval.IsEmpty() && !IsPeriodText(interval)) {
+        // The chart keeps its interval; the trader learns why.
+        if (IWorkstationFrame* main = GetWorkstationFrame())
+            main->SetMessageText("Unknown interval \"" + interval.Left(32) + "\": the chart keeps " +
+                                 PeriodCodeToName(doc->GetInterval()) + ".");
+        interval.Empty();
+    }
     if (!interval.IsEmpty() && interval.CompareNoCase(doc->GetInterval()) != 0) {
         doc->SetInterval(interval);
         changed = retest = true;
@@ -738,22 +746,23 @@ void CGraphsView::OnChar(UINT ch, UINT repeat, UINT flags)
         CView::OnChar(ch, repeat, flags);
         return;
     }
+    // The symbol entry opens holding the character (a digit in the interval field); the
+    // keys that follow go there, and Return applies it, attached or detached.
     const char text[2] = {static_cast<char>(ch), '\0'};
     const bool digit = ch >= '0' && ch <= '9';
-    IWorkstationFrame* main = GetWorkstationFrame();
-    if (!doc->IsDetached() && main) {
-        if (digit)
-            main->SetIntervalBox(text, FALSE);
-        else
-            main->SetSymbolBox(text, FALSE);
-        return;
-    }
     SymbolEntryDialog dlg(FALSE, GetParentFrame());
     dlg.SetSymbol(digit ? doc->GetSymbol().GetString() : text);
     dlg.SetInterval(digit ? CString(text) : PeriodCodeToName(doc->GetInterval()));
     dlg.SetExtSession(doc->IsExtendedSession());
-    if (dlg.DoModal() == IDOK)
-        ChangeSymbolInterval(dlg.GetSymbol(), dlg.GetInterval(), dlg.GetExtSession() != FALSE);
+    if (digit)
+        dlg.FocusInterval();
+    if (dlg.DoModal() != IDOK)
+        return;
+    ChangeSymbolInterval(dlg.GetSymbol(), dlg.GetInterval(), dlg.GetExtSession() != FALSE);
+    if (IWorkstationFrame* main = GetWorkstationFrame(); main && !doc->IsDetached()) {
+        main->SetSymbolBox(doc->GetSymbol(), TRUE);
+        main->SetIntervalBox(PeriodCodeToName(doc->GetInterval()), FALSE);
+    }
 }
 
 void CGraphsView::OnRButtonUp(UINT flags, CPoint point)

@@ -268,7 +268,7 @@ public:
     std::array<CReportListLook, kReportListCount> m_reportLooks;
     std::vector<CSymbolSetGroup> m_symbolSetGroups;
     // The Interval box's list.
-    std::vector<CString> m_intervals = {"Tick",       "1 minutes",  "5 minutes", "10 minutes", "15 minutes",
+    std::vector<CString> m_intervals = {"Tick",       "1 minute",   "5 minutes", "10 minutes", "15 minutes",
                                         "30 minutes", "60 minutes", "Daily",     "Weekly",     "Monthly"};
 
     CNoteMap m_notes;

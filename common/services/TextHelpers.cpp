@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <cstring>
 #include <string_view>
 
@@ -118,6 +119,27 @@ double ParseMixedFraction(const char* text)
     return 0.0;
 }
 
+namespace {
+
+// The count of "N minute" or "N minutes" (any case, blanks around), N from 1 to 1000000
+// without a leading zero; 0 for other text.
+long MinutesOfName(const CString& name)
+{
+    CString t = name;
+    t.Trim();
+    const char* p = t.GetString();
+    if (*p < '1' || *p > '9')
+        return 0;
+    char* end = nullptr;
+    const long count = std::strtol(p, &end, 10);
+    if (count <= 0 || count > 1000000 || *end != ' ')
+        return 0;
+    const CString unit(end + 1);
+    return unit.CompareNoCase("minute") == 0 || unit.CompareNoCase("minutes") == 0 ? count : 0;
+}
+
+}  // namespace
+
 CString PeriodNameToCode(const char* name)
 {
     const CString text(name);
@@ -127,6 +149,9 @@ CString PeriodNameToCode(const char* name)
         if (text.CompareNoCase(period) == 0)
             return CString(period[0], 1);
     }
+    // The minutes' own name, so that a name never turns into "5 minutes minutes".
+    if (const long minutes = MinutesOfName(text))
+        return CString(std::to_string(minutes).c_str());
     return text;
 }
 
@@ -137,17 +162,14 @@ bool IsPeriodText(const char* text)
     if (t.IsEmpty())
         return false;
     if (PeriodNameToCode(t) != t || t == "0")
-        return true;  // a period's name, or the tick code
+        return true;  // a period's name, a count of minutes with its unit, or the tick code
     const CString name = PeriodCodeToName(t);
     if (name != t && t.GetLength() == 1 && !std::isdigit(static_cast<unsigned char>(t[0])))
         return true;  // a letter code
-    // Minutes: the code is the count itself, the name the count with " minutes".
+    // Minutes: the code is the count itself.
     char* end = nullptr;
     const long minutes = std::strtol(t, &end, 10);
-    if (minutes <= 0 || minutes > 1000000 || end == t.GetString())
-        return false;
-    const CString code(t.GetString(), static_cast<int>(end - t.GetString()));
-    return t == code || t.CompareNoCase(PeriodCodeToName(code)) == 0;
+    return t[0] != '0' && minutes > 0 && minutes <= 1000000 && *end == '\0';
 }
 
 CString PeriodCodeToName(const char* code)
@@ -155,8 +177,14 @@ CString PeriodCodeToName(const char* code)
     const CString text(code);
     if (text.IsEmpty())
         return text;
-    if (text[0] >= '1' && text[0] <= '9')
-        return text + " minutes";
+    if (text[0] >= '1' && text[0] <= '9') {
+        if (MinutesOfName(text))
+            return PeriodCodeToName(PeriodNameToCode(text));  // already a name
+        for (char c : text.view())
+            if (!std::isdigit(static_cast<unsigned char>(c)))
+                return text;
+        return text + (text == "1" ? " minute" : " minutes");
+    }
     if (text.GetLength() == 1) {
         switch (std::toupper(static_cast<unsigned char>(text[0]))) {
         case 'D': return CString("Daily");

@@ -21,9 +21,10 @@ int GetSymbolKind(const char* symbol);
 // A zero denominator contributes nothing; text that is no number gives 0.
 double ParseMixedFraction(const char* text);
 // "Tick" -> "0"; "Daily", "Weekly", "Monthly", "Quarterly", "Yearly" (any case) -> their
-// upper-case first letter; anything else unchanged.
+// upper-case first letter; "5 minutes" (or "1 minute") -> "5"; anything else unchanged.
 CString PeriodNameToCode(const char* name);
-// "1".."9..." -> "<code> minutes"; "D", "W", "M", "Q", "Y" -> the period's name; else unchanged.
+// A count of minutes -> "<count> minutes" ("1 minute"), a name of minutes stays one;
+// "D", "W", "M", "Q", "Y" -> the period's name; else unchanged.
 CString PeriodCodeToName(const char* code);
 // Whether the text names a bar interval: a period name (Tick, Daily... Yearly), its code,
 // or a count of minutes as PeriodCodeToName writes it ("5 minutes") or as a code ("5").

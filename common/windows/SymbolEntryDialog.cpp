@@ -1,6 +1,7 @@
 #include "common/windows/SymbolEntryDialog.h"
 
 #include "common/services/CAppSettings.h"
+#include "common/services/TextHelpers.h"
 #include "common/windows/ShellIds.h"
 #include "platform/ui/CComboBox.h"
 #include "platform/ui/CDataExchange.h"
@@ -32,6 +33,13 @@ BOOL SymbolEntryDialog::OnInitDialog()
                     combo->AddString(interval);
     }
     CDialog::OnInitDialog();
+    if (m_bShowInterval && m_bFocusInterval) {
+        if (auto* combo = dynamic_cast<CComboBox*>(GetDlgItem(1092))) {
+            GotoDlgCtrl(combo);
+            combo->SetEditSel(m_interval.GetLength(), m_interval.GetLength());
+            return FALSE;
+        }
+    }
     if (auto* edit = dynamic_cast<CEdit*>(GetDlgItem(1090))) {
         GotoDlgCtrl(edit);
         if (m_bSelectAll)
@@ -60,6 +68,15 @@ void SymbolEntryDialog::OnOK()
 {
     if (!UpdateData(TRUE))
         return;
+    if (m_bShowInterval && !m_interval.IsEmpty() && !IsPeriodText(m_interval)) {
+        MessageBox("\"" + m_interval.Left(32) +
+                       "\" is no interval: use Tick, a number of minutes (\"5 minutes\"), Daily, Weekly, Monthly, "
+                       "Quarterly or Yearly.",
+                   "Enter Symbol and Interval", MB_OK | MB_ICONEXCLAMATION);
+        if (CWnd* combo = GetDlgItem(1092))
+            GotoDlgCtrl(combo);
+        return;
+    }
     EndDialog(IDOK);
 }
 

@@ -1,5 +1,6 @@
 // "Enter Symbol" (and interval): the caller fills it, runs it and reads the symbol,
-// the interval and the extended-session flag after IDOK.
+// the interval and the extended-session flag after IDOK. OK refuses an interval that
+// names no bar interval.
 #pragma once
 
 #include "platform/ui/CDialog.h"
@@ -12,6 +13,8 @@ public:
     // Also shows the interval field.
     void SetInterval(const char* interval);
     void SetExtSession(BOOL on) { m_nExtSession = on ? 1 : 0; }
+    // The interval field takes the focus, its caret after the text (a typed digit).
+    void FocusInterval() { m_bFocusInterval = true; }
 
     const CString& GetSymbol() const { return m_symbol; }
     const CString& GetInterval() const { return m_interval; }
@@ -30,6 +33,7 @@ private:
     BOOL m_bSelectAll;
     bool m_bShowInterval = false;
     bool m_bIntervalTyped = false;
+    bool m_bFocusInterval = false;
     CString m_symbol;
     CString m_interval;
     int m_nExtSession = 0;

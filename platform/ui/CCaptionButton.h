@@ -1,11 +1,13 @@
 // A button in a frame's caption strip (link groups, detach toggle). A click sends the
 // button's command to its frame; the value and check state belong to whoever uses it.
+// Once the strip is gone the button does nothing and reads as empty and unchecked.
 #pragma once
 
 #include "platform/core/CString.h"
 #include "platform/core/WinTypes.h"
 
-class QToolButton;
+#include <QPointer>
+#include <QToolButton>
 
 class CCaptionButton {
 public:
@@ -24,6 +26,6 @@ public:
 
 private:
     UINT m_id;
-    QToolButton* m_button;  // owned by the caption strip
+    QPointer<QToolButton> m_button;  // owned by the caption strip, which may go first
     int m_value = 0;
 };

@@ -3,10 +3,13 @@
 #include "platform/ui/CMDIFrameWnd.h"
 #include "platform/ui/CView.h"
 #include "platform/ui/CWinApp.h"
+#include "platform/ui/DesktopPlacement.h"
 #include "platform/ui/QtConvert.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
+
+#include <algorithm>
 
 CChildFrame::CChildFrame() = default;
 CChildFrame::~CChildFrame() = default;
@@ -31,8 +34,12 @@ QWidget* CChildFrame::CreateOuterWidget(QWidget*, QWidget* client)
     sub->setWidget(client);
     sub->setAttribute(Qt::WA_DeleteOnClose, false);
     area->addSubWindow(sub);
-    sub->resize(480, 320);
+    // Two thirds of the area, not below 480 x 320 unless the area is smaller.
+    const QSize space = area->viewport()->size();
+    const QSize wanted(std::max(space.width() * 2 / 3, 480), std::max(space.height() * 2 / 3, 320));
+    sub->resize(space.isValid() && !space.isEmpty() ? wanted.boundedTo(space) : QSize(480, 320));
     sub->hide();
+    KeepInsideArea(sub);
     return sub;
 }
 

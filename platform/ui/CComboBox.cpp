@@ -6,6 +6,7 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QPointer>
 #include <QLineEdit>
 #include <QStandardItemModel>
 #include <QStyleOptionComboBox>
@@ -17,7 +18,7 @@ namespace {
 class QxComboBox : public QComboBox {
 public:
     using QComboBox::QComboBox;
-    QxOwnerDrawDelegate* ownerDraw = nullptr;
+    QPointer<QxOwnerDrawDelegate> ownerDraw;  // the item delegate, owned by the combo
 
     void showPopup() override
     {

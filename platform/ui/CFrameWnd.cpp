@@ -9,6 +9,7 @@
 #include "platform/ui/CStatusBar.h"
 #include "platform/ui/CView.h"
 #include "platform/ui/CWinApp.h"
+#include "platform/ui/DesktopPlacement.h"
 #include "platform/ui/QtConvert.h"
 #include "platform/ui/QxWindowHost.h"
 #include "platform/ui/WinGdi.h"
@@ -17,6 +18,8 @@
 #include <QBoxLayout>
 #include <QEvent>
 #include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
@@ -50,33 +53,38 @@ CCaptionButton::CCaptionButton(UINT commandId, QToolButton* button) : m_id(comma
 
 void CCaptionButton::SetText(const char* text)
 {
-    m_button->setText(ToQString(text));
+    if (m_button)
+        m_button->setText(ToQString(text));
 }
 
 CString CCaptionButton::GetText() const
 {
-    return FromQString(m_button->text());
+    return m_button ? FromQString(m_button->text()) : CString();
 }
 
 void CCaptionButton::SetToolTip(const char* text)
 {
-    m_button->setToolTip(ToQString(text));
+    if (m_button)
+        m_button->setToolTip(ToQString(text));
 }
 
 void CCaptionButton::SetCheck(BOOL checked)
 {
+    if (!m_button)
+        return;
     m_button->setCheckable(true);
     m_button->setChecked(checked != FALSE);
 }
 
 BOOL CCaptionButton::GetCheck() const
 {
-    return m_button->isChecked() ? TRUE : FALSE;
+    return m_button && m_button->isChecked() ? TRUE : FALSE;
 }
 
 void CCaptionButton::Show(BOOL show)
 {
-    m_button->setVisible(show != FALSE);
+    if (m_button)
+        m_button->setVisible(show != FALSE);
 }
 
 struct CFrameWnd::FrameImpl {
@@ -374,6 +382,10 @@ BOOL CFrameWnd::OnCmdMsg(UINT id, UINT code, CCmdUI* ui)
         return TRUE;
     if (CWnd::OnCmdMsg(id, code, ui))
         return TRUE;
+    // A window's own menus and context menus hold the main frame's commands too: what
+    // the window leaves goes to the main frame's own handlers.
+    if (CWnd* main = AfxGetMainWnd(); main && main != this && main->CWnd::OnCmdMsg(id, code, ui))
+        return TRUE;
     if (!GetParentFrame())
         if (CWinApp* app = AfxGetApp())
             return app->OnCmdMsg(id, code, ui);
@@ -467,12 +479,86 @@ void CFrameWnd::CopyToOtherFrame(CFrameWnd* target)
     target->OnUpdateFrameTitle(TRUE);
 }
 
+namespace {
+
+const char* const kMdiGeometry = "qxMdiGeometry";
+const char* const kMdiMaximized = "qxMdiMaximized";
+
+// Where the content of one frame goes in the other: a floating frame where the MDI
+// window was and as large, inside the desktop; an MDI window with the geometry and state
+// it had before it was detached (the floating size inside the area when it never was
+// one). Returns how the target shows.
+int CarryPlacement(QWidget* from, QWidget* to, const std::vector<CView*>& views)
+{
+    if (!from || !to)
+        return -1;
+    auto* fromSub = qobject_cast<QMdiSubWindow*>(from);
+    auto* toSub = qobject_cast<QMdiSubWindow*>(to);
+    // The MDI placement is kept on every view's widget: a frame may make its views anew
+    // for the other frame (CarryPlacementMarks hands the marks over).
+    QWidget* viewWidget = nullptr;
+    for (CView* view : views)
+        if (QWidget* w = view ? view->GetWidget() : nullptr; w && !viewWidget && w->property(kMdiGeometry).isValid())
+            viewWidget = w;
+    if (fromSub && to->isWindow()) {
+        const QRect normal = fromSub->isMaximized() || fromSub->isMinimized() ? fromSub->normalGeometry()
+                                                                              : fromSub->geometry();
+        for (CView* view : views)
+            if (QWidget* w = view ? view->GetWidget() : nullptr) {
+                w->setProperty(kMdiGeometry, normal);
+                w->setProperty(kMdiMaximized, fromSub->isMaximized());
+            }
+        const QSize size = fromSub->isMinimized() ? normal.size() : fromSub->size();
+        const QPoint at = fromSub->isMinimized() || !fromSub->isVisible()
+                              ? to->geometry().topLeft()
+                              : fromSub->mapToGlobal(QPoint(0, 0));
+        to->setGeometry(QRect(at, size));
+        FitOnDesktop(to);
+        return SW_SHOW;
+    }
+    if (toSub && from->isWindow()) {
+        QMdiArea* area = toSub->mdiArea();
+        const QRect space = area ? area->viewport()->rect() : QRect();
+        const QVariant stored = viewWidget ? viewWidget->property(kMdiGeometry) : QVariant();
+        if (stored.isValid()) {
+            toSub->setGeometry(FitRect(stored.toRect(), space));
+            return viewWidget->property(kMdiMaximized).toBool() ? SW_SHOWMAXIMIZED : SW_SHOW;
+        }
+        toSub->setGeometry(FitRect(QRect(toSub->pos(), from->size()), space));
+        return SW_SHOW;
+    }
+    return -1;
+}
+
+// Views made anew for the other frame take the MDI placement the old ones kept.
+void CarryPlacementMarks(const std::vector<CView*>& from, const std::vector<CView*>& to)
+{
+    QVariant geometry, maximized;
+    for (CView* view : from)
+        if (QWidget* w = view ? view->GetWidget() : nullptr; w && w->property(kMdiGeometry).isValid()) {
+            geometry = w->property(kMdiGeometry);
+            maximized = w->property(kMdiMaximized);
+        }
+    if (!geometry.isValid())
+        return;
+    for (CView* view : to)
+        if (QWidget* w = view ? view->GetWidget() : nullptr) {
+            w->setProperty(kMdiGeometry, geometry);
+            w->setProperty(kMdiMaximized, maximized);
+        }
+}
+
+}  // namespace
+
 void CFrameWnd::MoveContentTo(CFrameWnd* target)
 {
     if (!target || target == this)
         return;
+    const std::vector<CView*> views = GetViews();
+    const int show = CarryPlacement(GetOuterWidget(), target->GetOuterWidget(), views);
     CopyToOtherFrame(target);
-    target->ActivateFrame();
+    CarryPlacementMarks(views, target->GetViews());
+    target->ActivateFrame(show);
     DestroyWindow();
 }
 
@@ -481,7 +567,8 @@ void CFrameWnd::OnIdleUpdateCmdUI()
     for (const auto& b : m_frame->buttons) {
         CCmdUI ui(b->GetCommandId());
         if (OnCmdMsg(b->GetCommandId(), CN_UPDATE_COMMAND_UI, &ui)) {
-            b->Button()->setEnabled(ui.m_enabled);
+            if (QToolButton* button = b->Button())
+                button->setEnabled(ui.m_enabled);
             if (ui.m_check >= 0)
                 b->SetCheck(ui.m_check != 0);
             if (ui.m_textSet)

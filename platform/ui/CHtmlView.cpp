@@ -68,6 +68,14 @@ QWebEngineProfile* Profile()
         prepared = true;
         if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
             qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+        // Without the sandbox, pages start without the engine's zygote process: a page
+        // closing would otherwise make the interface thread wait on the zygote's reply,
+        // for seconds when the machine is busy.
+        if (qEnvironmentVariable("QTWEBENGINE_DISABLE_SANDBOX") == "1") {
+            QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+            if (!flags.contains("--no-zygote"))
+                qputenv("QTWEBENGINE_CHROMIUM_FLAGS", (flags + " --no-zygote").trimmed());
+        }
     }
     QWebEngineProfile* profile = QWebEngineProfile::defaultProfile();
     if (!State().cookieSignals) {

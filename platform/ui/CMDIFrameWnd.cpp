@@ -6,6 +6,7 @@
 #include "platform/ui/CToolBar.h"
 #include "platform/ui/CWinApp.h"
 #include "platform/ui/CDocTemplate.h"
+#include "platform/ui/DesktopPlacement.h"
 
 #include <QBoxLayout>
 #include <QMainWindow>
@@ -40,6 +41,7 @@ QWidget* CMDIFrameWnd::CreateOuterWidget(QWidget* parent, QWidget* client)
     // The MDI area fills the pane area of the client.
     main->setCentralWidget(client);
     main->resize(1024, 720);
+    KeepOnDesktop(main);
     m_mdi->area = area;
     QObject::connect(area, &QMdiArea::subWindowActivated, [area](QMdiSubWindow* sub) {
         auto* frame = dynamic_cast<CMDIFrameWnd*>(CWnd::FromWidget(area->parentWidget() ? area->parentWidget()->parentWidget() : nullptr));
@@ -114,8 +116,8 @@ void CMDIFrameWnd::MDIActivate(CWnd* child)
 
 void CMDIFrameWnd::MDICascade()
 {
-    if (m_mdi->area)
-        m_mdi->area->cascadeSubWindows();
+    // Qt's own cascade sizes each window to its size hint: a bare title bar here.
+    CascadeInside(m_mdi->area);
 }
 
 void CMDIFrameWnd::MDITile()

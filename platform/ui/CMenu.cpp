@@ -13,6 +13,8 @@
 #include <QMenu>
 #include <QPointer>
 
+#include <vector>
+
 namespace {
 
 void SetActionText(QAction* a, const char* text)
@@ -75,22 +77,26 @@ public:
     void Enable(BOOL on) override
     {
         CCmdUI::Enable(on);
-        m_action->setEnabled(on != FALSE);
+        if (m_action)
+            m_action->setEnabled(on != FALSE);
     }
     void SetCheck(int check) override
     {
         CCmdUI::SetCheck(check);
+        if (!m_action)
+            return;
         m_action->setCheckable(check != 0 || m_action->isCheckable());
         m_action->setChecked(check != 0);
     }
     void SetText(const char* text) override
     {
         CCmdUI::SetText(text);
-        SetActionText(m_action, text);
+        if (m_action)
+            SetActionText(m_action, text);
     }
 
 private:
-    QAction* m_action;
+    QPointer<QAction> m_action;  // a handler may rebuild the menu that holds it
 };
 
 }  // namespace
@@ -98,7 +104,10 @@ private:
 struct CMenu::Impl {
     QPointer<QMenu> menu;
     bool owns = false;
+    // Wrappers of the popups inside; keyed by address, so an entry whose popup was
+    // deleted (its wrapper's pointer is null) is made again for a new popup there.
     mutable std::map<QMenu*, std::unique_ptr<CMenu>> subs;
+    mutable std::vector<std::unique_ptr<CMenu>> dead;
 
     QAction* Find(UINT item, UINT flags) const
     {
@@ -121,6 +130,8 @@ struct CMenu::Impl {
     CMenu* SubFor(QMenu* m) const
     {
         auto& slot = subs[m];
+        if (slot && slot->m_impl->menu != m)
+            dead.push_back(std::move(slot));  // a caller may still hold it: it stays, empty
         if (!slot) {
             slot = std::make_unique<CMenu>();
             slot->m_impl->menu = m;
@@ -131,6 +142,7 @@ struct CMenu::Impl {
     void Release()
     {
         subs.clear();
+        dead.clear();
         if (owns && menu) {
             // A menu whose command is running is still in use by Qt: delete it later.
             if (CWnd::IsHandlingMessage()) {
@@ -261,21 +273,22 @@ BOOL CMenu::AppendMenu(UINT flags, UINT_PTR id, const char* text)
     return TRUE;
 }
 
-static QAction* AdoptPopup(QMenu* parent, CMenu* popup, const char* text)
+static QAction* AdoptPopup(QMenu* parent, CMenu* popup, const char* text, UINT flags)
 {
     QMenu* child = popup ? popup->GetQMenu() : nullptr;
     if (!child)
         return nullptr;
     child->setParent(parent, child->windowFlags());  // the parent menu owns it now
     child->setTitle(ToQString(text));
+    child->menuAction()->setEnabled(!(flags & (MF_GRAYED | MF_DISABLED)));
     return child->menuAction();
 }
 
-BOOL CMenu::AppendMenu(UINT, CMenu* popup, const char* text)
+BOOL CMenu::AppendMenu(UINT flags, CMenu* popup, const char* text)
 {
     if (!m_impl->menu)
         return FALSE;
-    QAction* a = AdoptPopup(m_impl->menu, popup, text);
+    QAction* a = AdoptPopup(m_impl->menu, popup, text, flags);
     if (!a)
         return FALSE;
     popup->m_impl->owns = false;
@@ -307,7 +320,7 @@ BOOL CMenu::InsertMenu(UINT position, UINT flags, CMenu* popup, const char* text
     if (!m_impl->menu)
         return FALSE;
     QAction* before = m_impl->Find(position, flags | MF_BYPOSITION);
-    QAction* a = AdoptPopup(m_impl->menu, popup, text);
+    QAction* a = AdoptPopup(m_impl->menu, popup, text, flags);
     if (!a)
         return FALSE;
     popup->m_impl->owns = false;
@@ -363,7 +376,11 @@ BOOL CMenu::DeleteMenu(UINT position, UINT flags)
         if (auto* m = qobject_cast<QMenu*>(w))
             m->removeAction(a);
     if (sub) {
-        m_impl->subs.erase(sub);
+        // Its wrapper may still be held by a caller: it stays, empty.
+        if (auto it = m_impl->subs.find(sub); it != m_impl->subs.end()) {
+            m_impl->dead.push_back(std::move(it->second));
+            m_impl->subs.erase(it);
+        }
         delete sub;  // owned by this menu
     } else {
         delete a;  // owned by its menu

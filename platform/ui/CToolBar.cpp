@@ -10,12 +10,13 @@
 #include <QIcon>
 #include <QImage>
 #include <QPixmap>
+#include <QPointer>
 #include <QToolBar>
 
 #include <map>
 
 struct CToolBar::BarImpl {
-    std::map<UINT, QAction*> actions;  // owned by the tool bar widget
+    std::map<UINT, QPointer<QAction>> actions;  // owned by the tool bar widget, which may go first
 };
 
 CToolBar::CToolBar() : m_bar(std::make_unique<BarImpl>()) {}
@@ -64,19 +65,22 @@ void CToolBar::AddControl(CWnd* control)
 
 int CToolBar::GetButtonCount() const
 {
-    return static_cast<int>(m_bar->actions.size());
+    int count = 0;
+    for (const auto& entry : m_bar->actions)
+        count += entry.second ? 1 : 0;
+    return count;
 }
 
 bool CToolBar::IsButtonEnabled(UINT commandId) const
 {
     auto it = m_bar->actions.find(commandId);
-    return it != m_bar->actions.end() && it->second->isEnabled();
+    return it != m_bar->actions.end() && it->second && it->second->isEnabled();
 }
 
 bool CToolBar::IsButtonChecked(UINT commandId) const
 {
     auto it = m_bar->actions.find(commandId);
-    return it != m_bar->actions.end() && it->second->isChecked();
+    return it != m_bar->actions.end() && it->second && it->second->isChecked();
 }
 
 void CToolBar::UpdateButtons(CCmdTarget* target, bool disableIfNoHandler)
@@ -84,8 +88,12 @@ void CToolBar::UpdateButtons(CCmdTarget* target, bool disableIfNoHandler)
     if (!target)
         return;
     for (auto& [id, action] : m_bar->actions) {
+        if (!action)
+            continue;
         CCmdUI ui(id);
         ui.DoUpdate(target, disableIfNoHandler);
+        if (!action)
+            continue;  // a handler destroyed the bar
         action->setEnabled(ui.m_enabled);
         if (ui.m_check >= 0) {
             action->setCheckable(true);

@@ -21,6 +21,7 @@
 #include <QFocusEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QMoveEvent>
 #include <QPaintEvent>
@@ -1628,6 +1629,10 @@ bool CWnd::DispatchStandardEvent(QWidget* source, QEvent* event)
     }
     case QEvent::Close: {
         if (source != GetOuterWidget() && source != w)
+            return false;
+        // Only a window or an MDI child is closed; close() of a control (a tool bar
+        // hidden from its frame's menu) only hides it.
+        if (!source->isWindow() && !qobject_cast<QMdiSubWindow*>(source))
             return false;
         event->ignore();
         OnClose();

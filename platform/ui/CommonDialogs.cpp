@@ -6,7 +6,10 @@
 
 #include <QPrinter>
 
+#include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <system_error>
 
 CFileDialog::CFileDialog(BOOL openFileDialog, const char* defaultExt, const char* fileName, DWORD flags,
                          const char* filter, CWnd* parent)
@@ -26,7 +29,17 @@ INT_PTR CFileDialog::DoModal()
     if (AreModalLoopsRefused())
         return IDCANCEL;
     m_chosen.clear();
-    if (!CUiResponder::Current().ChooseFile(m_parent, m_request, m_chosen) || m_chosen.empty())
+    if (!CUiResponder::Current().ChooseFile(m_parent, m_request, m_chosen))
+        return IDCANCEL;
+    // A path that names no file (the dialog accepted at the top of the folders gives an
+    // empty one) is no choice: it would become ".csv" in the working folder.
+    std::erase_if(m_chosen, [](const CString& path) {
+        const int slash = std::max(path.ReverseFind('/'), path.ReverseFind('\\'));
+        const CString name = path.Mid(slash + 1);
+        std::error_code ec;
+        return name.IsEmpty() || name == "." || name == ".." || std::filesystem::is_directory(path.GetString(), ec);
+    });
+    if (m_chosen.empty())
         return IDCANCEL;
     // A saved file gets the default extension when it has none.
     if (!m_request.open && !m_request.defaultExt.IsEmpty())

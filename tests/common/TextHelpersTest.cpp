@@ -118,9 +118,28 @@ TEST(TextHelpers, VersionsCompareNumericallyPartByPart)
 TEST(TextHelpers, PeriodTextsAreTheNamesAndCodesOfTheIntervals)
 {
     for (const char* good : {"Tick", "tick", "0", "Daily", "weekly", "Monthly", "Quarterly", "Yearly", "D", "W", "M",
-                             "Q", "Y", "1 minutes", "5 minutes", "60 Minutes", "5", " 15 minutes ", "390"})
+                             "Q", "Y", "1 minutes", "1 minute", "5 minutes", "60 Minutes", "5", " 15 minutes ", "390"})
         EXPECT_TRUE(IsPeriodText(good)) << good;
     for (const char* bad : {"", "banana", "0 minutes", "-5", "5 hours", "5minutes", "Dx", "x", "5 minutes!",
-                            "2000000", "05 minutes"})
+                            "2000000", "05 minutes", "2000000 minutes", "Daily65ds", "5x", "05"})
         EXPECT_FALSE(IsPeriodText(bad)) << bad;
+}
+
+// A name and its code go back and forth with one unit word: a name read from the
+// Interval box never becomes "5 minutes minutes" in a title.
+TEST(TextHelpers, MinuteNamesAndCodesRoundTrip)
+{
+    EXPECT_EQ(PeriodNameToCode("5 minutes"), "5");
+    EXPECT_EQ(PeriodNameToCode("1 minute"), "1");
+    EXPECT_EQ(PeriodNameToCode("1 minutes"), "1");
+    EXPECT_EQ(PeriodNameToCode(" 60 Minutes "), "60");
+    EXPECT_EQ(PeriodNameToCode("5 hours"), "5 hours");
+    EXPECT_EQ(PeriodCodeToName("5"), "5 minutes");
+    EXPECT_EQ(PeriodCodeToName("1"), "1 minute");
+    EXPECT_EQ(PeriodCodeToName("5 minutes"), "5 minutes");
+    EXPECT_EQ(PeriodCodeToName("1 minutes"), "1 minute");
+    EXPECT_EQ(PeriodCodeToName("5x"), "5x");
+    for (const char* name : {"1 minute", "5 minutes", "390 minutes", "Tick", "Daily", "Weekly", "Monthly"})
+        EXPECT_EQ(PeriodCodeToName(PeriodNameToCode(name)), name == CString("Tick") ? CString("0") : CString(name))
+            << name;
 }

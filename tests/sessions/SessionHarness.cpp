@@ -7,10 +7,13 @@
 #include "platform/ui/ModalLoops.h"
 #include "tests/sessions/SessionWatchdog.h"
 #include "views/ui/CListCtrlEx.h"
+#include "views/ui/IListCellText.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -32,6 +35,7 @@
 #include <fstream>
 #include <iostream>
 #include <thread>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace qx::sessions {
@@ -93,6 +97,8 @@ QString ListCellText(CListCtrl* list, int row, int column)
 {
     if (auto* grid = dynamic_cast<CListCtrlEx*>(list))
         return QString::fromUtf8(grid->GetCellText(row, column).GetString());
+    if (auto* drawn = dynamic_cast<IListCellText*>(list))
+        return QString::fromUtf8(drawn->GetShownText(row, column).GetString());
     return QString::fromUtf8(list->GetItemText(row, column).GetString());
 }
 
@@ -172,6 +178,21 @@ public:
 };
 
 }  // namespace
+
+const QStringList& WindowKindMenuItems(bool floating)
+{
+    static const QStringList mdi = {"&Quotes|&Level I",       "&Quotes|Level &II",      "&Quotes|&Time && Sales",
+                                    "&Quotes|&Bar Table",     "&Quotes|&News",          "&Quotes|B&rowser",
+                                    "&Charts|&Chart",         "&Charts|&BackTesting",   "&Trading|&Trade Ticket",
+                                    "&Trading|&Balances",     "&Trading|&Order Status", "&Trading|&Saved Orders",
+                                    "&Alerts|Alert &Manager"};
+    static const QStringList floatingItems = {
+        "F&loating|&Level I",       "F&loating|Level &II",  "F&loating|&Chart",         "F&loating|&Time && Sales",
+        "F&loating|&Bar Table",     "F&loating|&News",      "F&loating|B&ackTesting",   "F&loating|T&rade Ticket",
+        "F&loating|Ba&lances",      "F&loating|&Order Status", "F&loating|Bro&wser",    "F&loating|Alert &Manager",
+        "F&loating|&Saved Orders"};
+    return floating ? floatingItems : mdi;
+}
 
 QString PlainMenuText(const QString& text)
 {
@@ -385,16 +406,17 @@ QStringList CSession::MenuBarTitles()
     });
 }
 
-void CSession::ChooseMenu(const QString& path)
+void CSession::ChooseMenu(const QString& path, QWidget* window)
 {
     Step("menu " + path.toStdString());
     const QStringList items = path.split(QChar('|'));
     QMenuBar* bar = nullptr;
     QPoint at;
     QString shown;
+    QPointer<QWidget> held(window);
     const bool found = OnUi([&] {
         CMainFrame* frame = m_app.MainFrame();
-        auto* main = frame ? qobject_cast<QMainWindow*>(frame->GetOuterWidget()) : nullptr;
+        auto* main = qobject_cast<QMainWindow*>(window ? held.data() : frame ? frame->GetOuterWidget() : nullptr);
         if (!main)
             return false;
         bar = main->menuBar();
@@ -601,6 +623,77 @@ void CSession::FillControl(QWidget* dialog, int id, const QString& text)
     TypeText(text);
 }
 
+void CSession::ChooseComboItem(QWidget* comboWidget, const QString& text)
+{
+    Step("choose " + text.toStdString() + " from a list");
+    const QPoint arrow = OnUi([&] {
+        auto* combo = Alive(comboWidget) ? qobject_cast<QComboBox*>(comboWidget) : nullptr;
+        return combo ? QPoint(combo->width() - 6, combo->height() / 2) : QPoint(-1, -1);
+    });
+    if (arrow.x() < 0) {
+        ADD_FAILURE() << "session: no combo box to choose " << text.toStdString() << " from";
+        return;
+    }
+    Click(comboWidget, arrow);
+    QWidget* list = nullptr;
+    QPoint at;
+    if (!WaitFor("the list of the combo box", [&] {
+            auto* combo = qobject_cast<QComboBox*>(comboWidget);
+            QAbstractItemView* view = combo ? combo->view() : nullptr;
+            if (!view || !view->isVisible())
+                return false;
+            const int row = combo->findText(text, Qt::MatchFixedString);
+            if (row < 0)
+                return false;
+            const QModelIndex index = combo->model()->index(row, combo->modelColumn());
+            view->scrollTo(index);
+            list = view->viewport();
+            at = view->visualRect(index).center();
+            return true;
+        }))
+        return;
+    Click(list, at);
+    WaitFor("the list closed", [&] {
+        auto* combo = qobject_cast<QComboBox*>(comboWidget);
+        return !combo || !combo->view()->isVisible();
+    });
+}
+
+bool CSession::AnswerFileDialog(const QString& path, const QString& type)
+{
+    Step("file dialog: " + path.toStdString());
+    QFileDialog* dialog = nullptr;
+    if (!WaitFor("a file dialog", [&] {
+            dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            return dialog && dialog->isVisible();
+        }))
+        return false;
+    if (!type.isEmpty()) {
+        auto* types = OnUi([&] { return dialog->findChild<QComboBox*>("fileTypeCombo"); });
+        const QString item = OnUi([&] {
+            for (int i = 0; types && i < types->count(); ++i)
+                if (types->itemText(i).startsWith(type))
+                    return types->itemText(i);
+            return QString();
+        });
+        if (item.isEmpty()) {
+            ADD_FAILURE() << "session: no file type " << type.toStdString();
+            return false;
+        }
+        ChooseComboItem(types, item);
+    }
+    QWidget* name = OnUi([&]() -> QWidget* { return dialog->findChild<QLineEdit*>("fileNameEdit"); });
+    if (!name) {
+        ADD_FAILURE() << "session: the file dialog has no name box";
+        return false;
+    }
+    Click(name);
+    Key(Qt::Key_A, Qt::ControlModifier);
+    TypeText(path);
+    Key(Qt::Key_Return);
+    return WaitFor("the file dialog closed", [&] { return QApplication::activeModalWidget() != dialog; });
+}
+
 QString CSession::ControlText(QWidget* dialog, int id)
 {
     QWidget* control = Control(dialog, id);
@@ -622,11 +715,35 @@ void CSession::RaiseFrame(QWidget* frameWidget)
 {
     const bool mdi = OnUi([&] { return Alive(frameWidget) && qobject_cast<QMdiSubWindow*>(frameWidget) != nullptr; });
     if (mdi) {
+        // A point of its title bar that no other window covers.
         const QPoint at = OnUi([&] {
             const int title = frameWidget->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, frameWidget);
-            return QPoint(frameWidget->width() / 3, std::max(title / 2, 3));
+            const int y = std::max(title / 2, 3);
+            auto* area = qobject_cast<QMdiSubWindow*>(frameWidget)->mdiArea();
+            for (int x = frameWidget->width() / 3; x < frameWidget->width() - 60; x += 8) {
+                bool covered = false;
+                const QPoint p = frameWidget->mapTo(area->viewport(), QPoint(x, y));
+                for (QMdiSubWindow* other : area->subWindowList(QMdiArea::StackingOrder))
+                    if (other != frameWidget && other->isVisible() && other->geometry().contains(p) &&
+                        area->subWindowList(QMdiArea::StackingOrder).indexOf(other) >
+                            area->subWindowList(QMdiArea::StackingOrder).indexOf(
+                                qobject_cast<QMdiSubWindow*>(frameWidget)))
+                        covered = true;
+                if (!covered)
+                    return QPoint(x, y);
+            }
+            return QPoint(-1, -1);
         });
-        Click(frameWidget, at);
+        if (at.x() >= 0) {
+            Click(frameWidget, at);
+            return;
+        }
+        // Covered all along: what the Window menu's list would do.
+        Step("activate a covered MDI window");
+        OnUi([&] {
+            auto* sub = qobject_cast<QMdiSubWindow*>(frameWidget);
+            sub->mdiArea()->setActiveSubWindow(sub);
+        });
         return;
     }
     // A floating frame: what the window manager does on a click into it.
@@ -645,6 +762,8 @@ void CSession::CloseFrame(QWidget* frameWidget)
         auto* sub = Alive(frameWidget) ? qobject_cast<QMdiSubWindow*>(frameWidget) : nullptr;
         if (!sub)
             return false;
+        if (sub->isMaximized())
+            return false;
         QStyleOptionTitleBar option;
         option.initFrom(sub);
         option.rect = QRect(0, 0, sub->width(),
@@ -661,6 +780,16 @@ void CSession::CloseFrame(QWidget* frameWidget)
     if (mdi) {
         Step("close box of an MDI window");
         Click(frameWidget, at);
+        return;
+    }
+    if (OnUi([&] { return Alive(frameWidget) && qobject_cast<QMdiSubWindow*>(frameWidget) != nullptr; })) {
+        // Maximized: its close box sits in the menu bar's corner.
+        Step("close box of a maximized MDI window");
+        Post([frameWidget] {
+            if (Alive(frameWidget))
+                frameWidget->close();
+        });
+        Settle();
         return;
     }
     // The window manager's close box of a floating frame.
@@ -921,11 +1050,11 @@ std::vector<std::string> SessionTest::TemporaryFiles() const
 
 int64_t SessionTest::FileStamp(const char* name) const
 {
-    std::error_code ec;
-    const auto time = std::filesystem::last_write_time(m_home / name, ec);
-    if (ec)
+    // Milliseconds since 1970 (the file clock's own epoch is not the system's).
+    struct stat info {};
+    if (::stat((m_home / name).c_str(), &info) != 0)
         return 0;
-    return std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch()).count();
+    return static_cast<int64_t>(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000;
 }
 
 std::string FirstAccount(qx::testbroker::CTestBroker& broker)

@@ -28,14 +28,18 @@
 //   Click / DoubleClick / RightClick(widget, point)   mouse at a point (default: centre)
 //   Key(key, modifiers), TypeText(text)   keys to the focused window ('\n' Return, '\t' Tab,
 //                                         '\x1b' Escape)
-//   ChooseMenu("&File|E&xit")    clicks through the main menu bar; ChoosePopup for the
+//   ChooseMenu("&File|E&xit"[, frame])  clicks through the main (or a floating frame's) menu bar; ChoosePopup for the
 //                                popup open now (context menus); MenuItemEnabled to look
 //   WaitModal(title)             the modal window of that title once it shows
 //   PressButton(window, "OK"), FillControl(window, id, text), Control(window, id)
+//   ChooseComboItem(combo, text) opens a combo box's list with the mouse and clicks the item
+//   AnswerFileDialog(path[, type])  the open or save file dialog open now: the file type
+//                                (its filter's text) chosen, the path typed, Return
 //   RowOf / ClickRow / ClickCell(list, text[, column title])   rows of report lists by text
 //   CellText(list, row, column title), ListRows(list)
 //   Views<T>()                   the open windows' views of a class (UI thread)
 //   ExitByMenu()                 File -> Exit and waits until the program has ended
+//   WindowKindMenuItems(floating)  menu paths that open every window kind
 //   Broker()                     the test broker: prices, Orders(account), OrderRequests()
 // A session that leaves the program running is closed by the harness and fails.
 #pragma once
@@ -119,7 +123,8 @@ public:
     void TypeText(const QString& text);
 
     // ---- menus: paths of item texts joined by '|', '&' marks optional
-    void ChooseMenu(const QString& path);
+    // The main frame's menu bar, or that of the frame window given (a floating window).
+    void ChooseMenu(const QString& path, QWidget* window = nullptr);
     void ChoosePopup(const QString& path);
     // Whether the last item of the path is enabled, looked up without opening the menu
     // (the update handlers run as when it opens).
@@ -136,11 +141,18 @@ public:
     QWidget* Control(QWidget* dialog, int id);
     // Clicks into the control, selects what it holds and types the text.
     void FillControl(QWidget* dialog, int id, const QString& text);
+    // Opens the combo box's list with a click on its arrow and clicks the item of that text.
+    void ChooseComboItem(QWidget* combo, const QString& text);
+    // Answers the file dialog open now: chooses the file type whose filter text starts with
+    // type (when given), types the path into the name box and presses Return.
+    bool AnswerFileDialog(const QString& path, const QString& type = QString());
     QString ControlText(QWidget* dialog, int id);
-    // Clicks the frame's title bar: an MDI child comes to the front, a floating frame
-    // is activated.
+    // Clicks the frame's title bar where no other window covers it: an MDI child comes to
+    // the front (activated as from the Window menu when it is covered all along), a
+    // floating frame is activated.
     void RaiseFrame(QWidget* frameWidget);
-    // The close box of an MDI child or a floating frame.
+    // The close box of an MDI child (in the menu bar's corner when maximized) or a
+    // floating frame.
     void CloseFrame(QWidget* frameWidget);
 
     // ---- report lists (CListCtrl and the quote grid)
@@ -182,6 +194,9 @@ private:
 
 // Item text without its '&' marks and accelerator ("E&xit\tCtrl+Q" -> "Exit").
 QString PlainMenuText(const QString& text);
+// The menu paths that open each of the 13 window kinds, in the main window or floating
+// ("&Quotes|&Level I", "F&loating|&Level I", ...).
+const QStringList& WindowKindMenuItems(bool floating);
 
 // A broker, a user data folder that points at it, and the workstation run with a script.
 class SessionTest : public ::testing::Test {
@@ -199,7 +214,7 @@ protected:
     const std::filesystem::path& Home() const { return m_home; }
     // Temporary files of the safe file writer left in the user data folder.
     std::vector<std::string> TemporaryFiles() const;
-    // Modification time of a user file (0 when missing).
+    // Modification time of a user file in milliseconds since 1970 (0 when missing).
     int64_t FileStamp(const char* name) const;
 
 private:

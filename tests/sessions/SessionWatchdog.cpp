@@ -76,7 +76,6 @@ void CSessionWatchdog::Start()
 {
     Stop();
     m_stop = false;
-    m_answered = NowMs();
     m_thread = std::thread([this] { Run(); });
 }
 
@@ -117,10 +116,9 @@ void CSessionWatchdog::Run()
         const int64_t sent = NowMs();
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
-            [this, pending] {
-                m_answered = NowMs();
-                *pending = false;
-            },
+            // A ping left in the queue may run in a later session's loop, after this
+            // watchdog is gone: it touches only what it shares.
+            [pending] { *pending = false; },
             Qt::QueuedConnection);
         while (!m_stop && *pending) {
             m_wake.wait_for(lock, std::chrono::milliseconds(50));

@@ -36,7 +36,6 @@ private:
 
     const std::chrono::milliseconds m_limit;
     const pthread_t m_main;
-    std::atomic<int64_t> m_answered{0};  // steady-clock milliseconds of the last answer
     std::mutex m_lock;
     std::condition_variable m_wake;
     bool m_stop = false;

@@ -202,3 +202,37 @@ TEST(Menus, PopupsBuiltInCodeOwnTheirItems)
     EXPECT_FALSE(bar.IsValid());
     EXPECT_FALSE(bar.DestroyMenu());
 }
+
+// A popup takes the flags it is added with (a chart's Overlay greyed at its limit), and
+// wrappers of popups stay usable when a popup is deleted and another takes its place.
+TEST(Menus, PopupsTakeTheirFlagsAndWrappersFollowDeletedPopups)
+{
+    CMenu menu;
+    ASSERT_TRUE(menu.CreatePopupMenu());
+    CMenu add, overlay, edit;
+    for (CMenu* sub : {&add, &overlay, &edit}) {
+        ASSERT_TRUE(sub->CreatePopupMenu());
+        sub->AppendMenu(MF_STRING, 170, "Volume");
+    }
+    ASSERT_TRUE(menu.AppendMenu(MF_POPUP, &add, "&Add"));
+    ASSERT_TRUE(menu.AppendMenu(MF_POPUP | MF_GRAYED, &overlay, "&Overlay"));
+    ASSERT_TRUE(menu.InsertMenu(0, MF_BYPOSITION | MF_POPUP | MF_GRAYED, &edit, "&Edit"));
+    EXPECT_EQ(menu.GetMenuState(0, MF_BYPOSITION) & (MF_GRAYED | MF_POPUP), MF_GRAYED | MF_POPUP);
+    EXPECT_EQ(menu.GetMenuState(1, MF_BYPOSITION) & MF_GRAYED, 0u);
+    EXPECT_EQ(menu.GetMenuState(2, MF_BYPOSITION) & MF_GRAYED, MF_GRAYED);
+
+    CMenu* first = menu.GetSubMenu(0);
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(menu.DeleteMenu(0, MF_BYPOSITION));
+    for (int i = 0; i < 8; ++i) {
+        CMenu more;
+        ASSERT_TRUE(more.CreatePopupMenu());
+        more.AppendMenu(MF_STRING, 300 + i, "More");
+        ASSERT_TRUE(menu.InsertMenu(0, MF_BYPOSITION | MF_POPUP, &more, "&More"));
+        CMenu* sub = menu.GetSubMenu(0);
+        ASSERT_NE(sub, nullptr);
+        EXPECT_EQ(sub->GetMenuItemID(0), static_cast<UINT>(300 + i));
+        EXPECT_TRUE(menu.DeleteMenu(0, MF_BYPOSITION));
+    }
+    EXPECT_EQ(first->GetMenuItemCount(), -1) << "a wrapper of a deleted popup is empty, not dangling";
+}

@@ -88,6 +88,24 @@ TEST(Services, SaveDialogAddsTheDefaultExtension)
     EXPECT_EQ(color.GetColor(), RGB(1, 2, 3));
 }
 
+// A dialog accepted with no file named (Qt's file dialog gives an empty path when Save is
+// pressed at the top of the folders) chooses nothing: no ".csv" in the working folder.
+TEST(Services, AFileDialogPathThatNamesNoFileIsNoChoice)
+{
+    Answers a;
+    const char* filter = "Comma Delimited (*.csv)|*.csv||";
+    for (const char* path : {"", "/tmp/", "/tmp", "/tmp/.", "/tmp/.."}) {
+        a.responder->files = {path};
+        CFileDialog save(FALSE, "csv", nullptr, OFN_OVERWRITEPROMPT, filter);
+        EXPECT_EQ(save.DoModal(), IDCANCEL) << "'" << path << "'";
+        EXPECT_TRUE(save.GetPathName().IsEmpty()) << save.GetPathName().GetString();
+    }
+    a.responder->files = {"", "/tmp/orders"};
+    CFileDialog save(FALSE, "csv", nullptr, OFN_OVERWRITEPROMPT, filter);
+    ASSERT_EQ(save.DoModal(), IDOK);
+    EXPECT_EQ(save.GetPathName(), "/tmp/orders.csv");
+}
+
 TEST(Services, ClipboardAndTrayIcon)
 {
     ASSERT_TRUE(SetClipboardText("IBM\t123.45"));

@@ -8,6 +8,8 @@
 #include "broker/session/CQuoteStore.h"
 #include "broker/session/IStreamSubscriber.h"
 #include "broker/session/QuoteFields.h"
+#include "common/services/CLinkState.h"
+#include "common/windows/ShellIds.h"
 #include "platform/ui/CMenu.h"
 #include "tests/support/CSeriesBrokerSession.h"
 #include "tests/support/OrderLegs.h"
@@ -177,6 +179,32 @@ TEST_F(Level1BrokerTest, OptionChainAndActivesFillFromTheBroker)
     const int activity = ColumnOf(*view, kGridActivity);
     ASSERT_GE(activity, 0);
     EXPECT_TRUE(PumpUntil([&] { return !view->Grid().GetCellText(0, activity).IsEmpty(); }, 3000));
+}
+
+// A symbol sent from a linked window joins rows rebuilt from a source at most once: one
+// shown already adds nothing, a new one sent again does not multiply.
+TEST_F(Level1BrokerTest, SymbolsFromLinkedWindowsJoinAnOptionChainOnce)
+{
+    Level1View* view = m_harness->Open();
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(view->ShowOptionChain("OptionChain,msft,C,ALL,A,0"));
+    ASSERT_TRUE(PumpUntil([&] { return view->Grid().GetItemCount() > 0; }, 15000));
+    PumpFor(300);
+    const int chain = view->Grid().GetItemCount();
+    auto send = [&](const CString& symbol) {
+        CSymbolIntervalMsg msg{symbol, "", false};
+        view->SendMessage(WM_SET_SYMBOL_INTERVAL, static_cast<WPARAM>(kLinkBroadcastAll),
+                          reinterpret_cast<LPARAM>(&msg));
+    };
+    send(view->Grid().GetRowSymbol(chain / 2));
+    EXPECT_EQ(view->Grid().GetItemCount(), chain);
+    for (const char* symbol : {"IBM", "IBM", "ibm"})
+        send(symbol);
+    EXPECT_EQ(view->Grid().GetItemCount(), chain + 1);
+    int ibm = 0;
+    for (int row = 0; row < view->Grid().GetItemCount(); ++row)
+        ibm += view->Grid().GetRowSymbol(row) == "IBM" ? 1 : 0;
+    EXPECT_EQ(ibm, 1);
 }
 
 TEST_F(Level1BrokerTest, ASymbolSetChosenFromTheMenuFillsWithItsSymbolsAndFollowsTheirQuotes)

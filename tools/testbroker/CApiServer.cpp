@@ -169,19 +169,27 @@ bool LoopbackAddress(const std::string& address)
     return inet_pton(AF_INET, address.c_str(), &a) == 1 && (ntohl(a.s_addr) >> 24) == 127;
 }
 
-// Minute bars of today's live trades, aggregated like the history. Only minute bars hold
-// today: the day in progress reaches daily and longer bars through the quotes alone.
+// Minute bars of today's live trades, aggregated like the history, or today's newest trades
+// as ticks. Only minute bars and ticks hold today: the day in progress reaches daily and
+// longer bars through the quotes alone.
 std::vector<protocol::HistoryBar> TodayBars(const SimSymbol& s, const HistoryInterval& interval, bool extended,
                                             int64_t today)
 {
     std::vector<protocol::HistoryBar> out;
-    if (!CHistoryGenerator::IsTradingDay(today) || interval.kind != HistoryInterval::Minutes)
+    if (!CHistoryGenerator::IsTradingDay(today) ||
+        (interval.kind != HistoryInterval::Minutes && interval.kind != HistoryInterval::Ticks))
         return out;
     int y, m, d;
     DateFromDays(today, y, m, d);
     const uint32_t dayStart = protocol::HistoryFeedTime(y, m, d, 0, 0, 0);
     const uint32_t open = dayStart + (extended ? 4 * 3600 : 9 * 3600 + 1800) / 2;
     const uint32_t close = dayStart + (extended ? 20 * 3600 : 16 * 3600) / 2;
+    if (interval.kind == HistoryInterval::Ticks) {
+        for (const protocol::HistoryBar& t : s.todayTicks)
+            if (t.feedTime >= open && t.feedTime < close)
+                out.push_back(t);
+        return out;
+    }
     const uint32_t span = static_cast<uint32_t>(interval.minutes) * 30;
     for (const protocol::HistoryBar& b : s.todayBars) {
         if (b.feedTime < open || b.feedTime >= close)

@@ -8,6 +8,11 @@
 
 namespace qx::testbroker {
 
+namespace {
+// Trades of a minute of tick history: one every two seconds.
+constexpr int kTicksPerMinute = 30;
+} // namespace
+
 using protocol::HistoryBar;
 using protocol::HistoryFeedTime;
 
@@ -235,7 +240,7 @@ std::vector<HistoryBar> CHistoryGenerator::Bars(const PriceProfile& p, const His
     int64_t span = 0;
     const double sessionMinutes = extended ? 960.0 : 390.0;
     switch (interval.kind) {
-    case HistoryInterval::Ticks: span = static_cast<int64_t>(count / (4 * sessionMinutes)) + 3; break;
+    case HistoryInterval::Ticks: span = static_cast<int64_t>(count / (kTicksPerMinute * sessionMinutes)) + 3; break;
     case HistoryInterval::Minutes:
         span = static_cast<int64_t>(static_cast<double>(count) * interval.minutes / sessionMinutes * 7 / 5) + 4;
         break;
@@ -264,13 +269,20 @@ std::vector<HistoryBar> CHistoryGenerator::Bars(const PriceProfile& p, const His
         if (minutes.empty())
             continue;
         if (interval.kind == HistoryInterval::Ticks) {
+            // A trade every two seconds, from the open through the low and the high (the
+            // high first on a falling minute) to the close.
             for (const HistoryBar& m : minutes) {
-                const double prices[4] = {m.open, m.high, m.low, m.close};
-                for (int k = 0; k < 4; ++k) {
+                const bool rising = m.close >= m.open;
+                const double path[4] = {m.open, rising ? m.low : m.high, rising ? m.high : m.low, m.close};
+                const double size = std::max(100.0, std::round(m.volume / kTicksPerMinute / 100.0) * 100.0);
+                for (int k = 0; k < kTicksPerMinute; ++k) {
+                    const double along = 3.0 * k / (kTicksPerMinute - 1);
+                    const int leg = std::min(static_cast<int>(along), 2);
+                    const double price = path[leg] + (path[leg + 1] - path[leg]) * (along - leg);
                     HistoryBar tick;
-                    tick.feedTime = m.feedTime + static_cast<uint32_t>(k * 7);
-                    tick.open = tick.high = tick.low = tick.close = prices[k];
-                    tick.volume = std::max(100.0, std::round(m.volume / 400.0) * 100.0);
+                    tick.feedTime = m.feedTime + static_cast<uint32_t>(k);
+                    tick.open = tick.high = tick.low = tick.close = std::round(price * 100.0) / 100.0;
+                    tick.volume = size;
                     out.push_back(tick);
                 }
             }

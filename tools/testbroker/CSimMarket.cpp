@@ -111,18 +111,10 @@ std::string OptionSymbol(const std::string& root, int64_t expiryDays, char right
     return buf;
 }
 
-std::string TimeText(int64_t unixSeconds)
-{
-    const ExchangeTime t = UnixToExchange(unixSeconds);
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", t.hour, t.minute, t.second);
-    return buf;
-}
-
 }  // namespace
 
 CSimMarket::CSimMarket(uint64_t seed, int stockCount, int64_t nowUnixSeconds)
-    : m_rng(seed), m_seed(seed)
+    : m_rng(seed), m_seed(seed), m_startUnix(nowUnixSeconds)
 {
     const ExchangeTime now = UnixToExchange(nowUnixSeconds);
     m_today = DaysFromDate(now.year, now.month, now.day);
@@ -143,7 +135,36 @@ SimSymbol& CSimMarket::AddSymbol(SimSymbol s)
         m_movers.push_back(key);
     auto [it, inserted] = m_symbols.emplace(key, std::move(s));
     InitDay(it->second);
+    StartBooks(it->second);
     return it->second;
+}
+
+void CSimMarket::StartBooks(SimSymbol& s) const
+{
+    if (s.kind == SymbolKind::Index)
+        return;
+    const std::vector<std::string> makers(std::begin(kL2Participants), std::end(kL2Participants));
+    if (s.kind == SymbolKind::Option) {
+        const std::vector<std::string> exchanges(std::begin(kOptionExchanges), std::end(kOptionExchanges));
+        s.books["OPRA"] = SimBook::Start(exchanges, false, s.bid, s.ask, 0.05, true, Hash("OPRA", s.profile.seed),
+                                         m_startUnix);
+        return;
+    }
+    s.books["L2"] = SimBook::Start(makers, false, s.bid, s.ask, 0.01, false, Hash("L2", s.profile.seed), m_startUnix);
+    s.books["TV"] = SimBook::Start(makers, false, s.bid, s.ask, 0.01, false, Hash("TV", s.profile.seed), m_startUnix);
+    s.books["NYSE"] = SimBook::Start({"NYSE"}, true, s.bid, s.ask, 0.01, false, Hash("NYSE", s.profile.seed),
+                                     m_startUnix);
+    s.books["INET"] = SimBook::Start({"INET"}, true, s.bid, s.ask, 0.01, false, Hash("INET", s.profile.seed),
+                                     m_startUnix);
+}
+
+void CSimMarket::MoveBooks(SimSymbol& s, int64_t nowUnixMs) const
+{
+    const bool option = s.kind == SymbolKind::Option;
+    for (auto& [source, book] : s.books) {
+        std::mt19937_64 rng(s.profile.seed ^ (s.bookVersion * 0x9E3779B97F4A7C15ull) ^ Hash(source, 7));
+        book.Move(s.bid, s.ask, option ? 0.05 : 0.01, option, rng, nowUnixMs / 1000);
+    }
 }
 
 void CSimMarket::MakeIndices()
@@ -365,9 +386,13 @@ std::vector<SimEvent> CSimMarket::Step(int moves, int64_t nowUnixMs)
             if (a >= before.size() || before[a].id != f.id || !(before[a] == f))
                 e.fields.push_back(f.id);
         }
+        // Market participants adjust their quotes on every move, not only when the inside moves.
+        if (s.kind != SymbolKind::Index)
+            e.booksChanged = true;
         if (e.booksChanged) {
             s.injectedBooks.clear();
             ++s.bookVersion;
+            MoveBooks(s, nowUnixMs);
         }
         events.push_back(std::move(e));
     }
@@ -485,6 +510,9 @@ void CSimMarket::Trade(SimSymbol& s, double price, uint32_t size, const std::str
         if (s.todayBars.size() > 1440)
             s.todayBars.erase(s.todayBars.begin());
     }
+    s.todayTicks.push_back({s.tradeTime, price, price, price, price, static_cast<double>(size)});
+    if (s.todayTicks.size() > SimSymbol::kTodayTicks)
+        s.todayTicks.pop_front();
 
     protocol::TradeRecord t;
     t.symbol = s.symbol;
@@ -548,50 +576,21 @@ std::optional<SimEvent> CSimMarket::ApplyBook(const BookRecord& book)
 }
 
 std::optional<BookRecord> CSimMarket::Book(const std::string& symbol, const std::string& source,
-                                           int64_t nowUnixMs) const
+                                           int64_t /*nowUnixMs*/) const
 {
     const SimSymbol* s = Find(symbol);
     if (!s || s->kind == SymbolKind::Index)
         return std::nullopt;
     if (const auto it = s->injectedBooks.find(source); it != s->injectedBooks.end())
         return it->second;
-    const bool option = s->kind == SymbolKind::Option;
-    if ((source == "OPRA") != option)
+    const auto it = s->books.find(source);
+    if (it == s->books.end())
         return std::nullopt;
-    if (source != "L2" && source != "NYSE" && source != "INET" && source != "OPRA" && source != "TV")
-        return std::nullopt;
-    std::mt19937_64 rng(s->profile.seed ^ (s->bookVersion * 0x9E3779B97F4A7C15ull) ^ Hash(source, 7));
     BookRecord book;
     book.symbol = symbol;
     book.source = source;
-    const double step = option ? 0.05 : 0.01;
-    const int rows = 10;
-    std::vector<std::string> names;
-    if (source == "L2" || source == "TV")
-        names.assign(std::begin(kL2Participants), std::end(kL2Participants));
-    else if (source == "OPRA")
-        names.assign(std::begin(kOptionExchanges), std::end(kOptionExchanges));
-    std::shuffle(names.begin(), names.end(), rng);
-    for (int side = 0; side < 2; ++side) {
-        std::vector<BookRow>& out = side == 0 ? book.bids : book.asks;
-        double price = side == 0 ? s->bid : s->ask;
-        for (int i = 0; i < rows; ++i) {
-            BookRow row;
-            if (names.empty())
-                row.participant = source;
-            else
-                row.participant = names[static_cast<size_t>(i) % names.size()];
-            row.price = std::round(price * 100.0) / 100.0;
-            row.size = static_cast<int32_t>(option ? 1 + rng() % 100 : 100 * (1 + rng() % 50));
-            if (source == "TV")
-                row.time = TimeText(nowUnixMs / 1000 - static_cast<int64_t>(rng() % 120));
-            out.push_back(row);
-            if (rng() % 3 != 0 || names.empty())
-                price += side == 0 ? -step : step;
-            if (price <= 0)
-                break;
-        }
-    }
+    book.bids = it->second.Rows(0, source == "TV");
+    book.asks = it->second.Rows(1, source == "TV");
     return book;
 }
 

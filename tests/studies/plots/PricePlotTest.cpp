@@ -304,7 +304,7 @@ TEST_F(PricePlotTest, TitleNamesSymbolIntervalAndTicks)
 {
     Load();
     plot.UpdateTitle();
-    EXPECT_EQ(CString("IBM, 1 minutes - Chart"), doc.title);
+    EXPECT_EQ(CString("IBM, 1 minute - Chart"), doc.title);
     doc.interval = "0";
     plot.UpdateTitle();
     EXPECT_EQ(CString("IBM, Tick - Chart"), doc.title);

@@ -1,0 +1,88 @@
+// The owner-drawn list of a series' ticks (time and sales) or bars (bar table), newest
+// first. It always holds 1024 items without texts; each item, when drawn, is built from
+// the series record it stands for, so a repaint costs what is visible. Ticks are drawn on
+// their flags' background colours.
+#pragma once
+
+#include "platform/ui/CListCtrl.h"
+#include "views/ListLayout.h"
+#include "views/TickRows.h"
+#include "views/ui/IListCellText.h"
+#include "views/ui/ListCells.h"
+
+#include <QFont>
+
+#include <array>
+#include <functional>
+#include <vector>
+
+class CFont;
+class CPriceSeries;
+
+class CTimeSalesList : public CListCtrl, public IListCellText {
+public:
+    // Items the list holds, and records the windows ask their series for.
+    static constexpr int kItems = 1024;
+
+    using TypedCharFn = std::function<void(char)>;
+    BOOL CreateList(CWnd* parent, UINT id, TypedCharFn typed);
+
+    // Tick (1) or bar (0) mode: the column titles and kinds.
+    void SetMode(bool tickMode);
+    bool IsTickMode() const { return m_bTickMode; }
+    // The series stays the window's.
+    void SetSeries(CPriceSeries* series, const CString& key);
+    CPriceSeries* GetSeries() const { return m_pSeries; }
+    const CString& GetKey() const { return m_key; }
+    // The series' records changed: rows are built anew.
+    void SeriesChanged();
+    void DeleteAllRows();
+    // The kItems placeholder items.
+    void FillItems();
+
+    // Columns: the layout's kinds with their widths, in order; display order and widths.
+    void ApplyLayout(const std::vector<CListColumn>& columns);
+    std::vector<CListColumn> GetLayout() const;
+    bool IsColumnShown(int kind) const;
+    // Shows a hidden kind at the end (50 pixels wide) or removes a shown one.
+    void ToggleColumn(int kind);
+
+    void SetLook(CFont* font, CFont* struckFont, int rowHeight, int blankWidth, COLORREF textColor);
+    void SetColors(const std::array<COLORREF, 11>& colors);
+    void SetGridLines(bool on);
+
+    // The row item i shows (false without a series or for an item beyond its records).
+    bool RowOfItem(int item, CListRow& row);
+    // A cell's text as drawn: empty for a record without data.
+    CString GetShownText(int item, int column) override;
+
+    void DrawItem(LPDRAWITEMSTRUCT draw) override;
+    void MeasureItem(LPMEASUREITEMSTRUCT measure) override;
+    const CMessageMap& GetMessageMap() const override;
+
+protected:
+    void OnChar(UINT ch, UINT repeat, UINT flags) override;
+
+private:
+    void OnHeaderChanged(NMHDR*, LRESULT* result);
+
+    // The series' visible index of an item: the newest record at the top.
+    bool IndexOfItem(int item, int& index) const;
+
+    bool m_bTickMode = true;
+    std::array<bool, kTickKindCount> m_shown{};
+    CPriceSeries* m_pSeries = nullptr;
+    CString m_key;
+    std::array<COLORREF, 11> m_colors{};
+    COLORREF m_textColor = 0;
+    QFont m_font;
+    QFont m_struckFont;
+    CCellGeometry m_cells;
+    int m_nRowHeight = 16;
+    int m_nBlankWidth = 3;
+    TypedCharFn m_typed;
+    // The row drawn last, kept while the series is unchanged (a row is drawn cell by cell).
+    int m_nCachedItem = -1;
+    bool m_bCachedValid = false;
+    CListRow m_cached;
+};
