@@ -2,7 +2,6 @@
 
 #include "alerts/ui/AlertUiIds.h"
 #include "alerts/ui/CTradeAlertSetupDlg.h"
-#include "app/shell/CKindView.h"
 #include "app/shell/CPreferencesSheet.h"
 #include "app/shell/CWebUpdate.h"
 #include "app/shell/CWorkstationApp.h"

@@ -8,7 +8,6 @@
 #include "alerts/ui/EditAlertList.h"
 #include "app/shell/BacktestChartOpener.h"
 #include "app/shell/CAlertDelivery.h"
-#include "app/shell/CKindView.h"
 #include "app/shell/CLoginDlg.h"
 #include "app/shell/CLoginStatusDlg.h"
 #include "app/shell/CMainFrame.h"
@@ -64,11 +63,9 @@
 
 namespace {
 
-// The view of a window kind: its own once it exists, else the placeholder.
+// The view of each window kind.
 template <int Kind>
-struct KindView {
-    using type = CKindViewOf<Kind>;
-};
+struct KindView;
 template <>
 struct KindView<kKindLevel1> {
     using type = Level1View;
