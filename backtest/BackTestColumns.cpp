@@ -184,7 +184,7 @@ CString TradeCellText(const BackTestEntry& entry, int column, bool priceAsNumber
     case 3: return FeedDateText(static_cast<DWORD>(entry.m_nTime));
     case 4: return FeedTimeText(static_cast<DWORD>(entry.m_nTime));
     case 6: return Count(static_cast<DWORD>(entry.m_nQuantity));
-    case 7: return priceAsNumber ? Money(entry.m_price) : entry.m_priceStr;
+    case 7: return priceAsNumber ? Money(entry.m_price) : entry.GetPriceText();
     case 8:
     case 9:
     case 10: return Money(TradeNumber(entry, column));

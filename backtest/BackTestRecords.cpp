@@ -2,6 +2,7 @@
 
 #include "backtest/XmlText.h"
 #include "broker/core/FeedTime.h"
+#include "broker/core/Formatters.h"
 #include "common/services/TextHelpers.h"
 #include "platform/core/XmlHelpers.h"
 
@@ -44,6 +45,11 @@ const char* BackTestActionText(int action)
     }
 }
 
+CString BackTestEntry::GetPriceText() const
+{
+    return m_priceStr.IsEmpty() ? FormatNumber(m_price, 2, m_price < 1.0 ? 4 : 2) : m_priceStr;
+}
+
 CString BackTestEntry::ToXml() const
 {
     CString xml = "<BackTestEntry>\r\n";
@@ -53,7 +59,7 @@ CString BackTestEntry::ToXml() const
     xml.AppendFormat("<Date>%d</Date>\r\n<Action>%d</Action>\r\n<Quantity>%d</Quantity>\r\n<Time>%d</Time>\r\n"
                      "<Price>%.4f</Price>\r\n",
                      m_nDate, m_nAction, m_nQuantity, m_nTime, m_price);
-    xml += "<PriceStr>" + EscapeXmlText(m_priceStr) + "</PriceStr>\r\n";
+    xml += "<PriceStr>" + EscapeXmlText(GetPriceText()) + "</PriceStr>\r\n";
     xml.AppendFormat("<Comission>%.2f</Comission>\r\n<StartTime>%d</StartTime>\r\n<EndTime>%d</EndTime>\r\n"
                      "<Profit>%.2f</Profit>\r\n<ProfitPercent>%.2f</ProfitPercent>\r\n"
                      "<CumulativeProfit>%.2f</CumulativeProfit>\r\n<HighPrice>%.4f</HighPrice>\r\n"

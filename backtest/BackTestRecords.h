@@ -27,6 +27,8 @@ struct BackTestEntry {
     CString ToXml() const;
     // The fields of the children present (looked up depth first, without regard to case).
     void FromXml(const TiXmlElement* entry);
+    // The price as shown and stored: m_priceStr, or when that is empty the price formatted.
+    CString GetPriceText() const;
 
     CString m_symbol;
     CString m_strategy;
@@ -36,7 +38,7 @@ struct BackTestEntry {
     int m_nQuantity = 0;  // shares, used unsigned
     int m_nTime = 0;      // feed time of the fill
     double m_price = 0;
-    CString m_priceStr;
+    CString m_priceStr;  // as read from a file; the worker leaves it empty
     double m_comission = 0;  // one side
     int m_nStartTime = 0;    // the tested range
     int m_nEndTime = 0;

@@ -10,7 +10,6 @@
 #include "analytics/series/SeriesTime.h"
 #include "backtest/CStrategySetup.h"
 #include "broker/core/FeedTime.h"
-#include "broker/core/Formatters.h"
 #include "common/services/CAppSettings.h"
 #include "platform/core/CThread.h"
 
@@ -18,6 +17,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <ctime>
 #include <limits>
 #include <map>
 #include <set>
@@ -26,7 +26,9 @@
 namespace {
 
 // Formula bars evaluated in one pass.
-constexpr int kEvaluateBlock = 4096;
+constexpr int kEvaluateBlock = 16384;
+// Test bars read in one pass.
+constexpr int kReadBlock = 4096;
 // Re-checks of formulas still waiting for their inputs.
 constexpr int kDataPollMs = 50;
 
@@ -99,22 +101,43 @@ public:
             }
             return m_formula.Evaluate(&value, bar, companion);
         }
-        if (bar < m_nFirst || bar >= m_nFirst + m_nCount) {
-            m_nFirst = bar;
-            m_nCount = std::max(0, std::min(m_nBlock, m_nBarCount - bar));
-            m_values.resize(static_cast<size_t>(m_nCount));
-            m_valid.resize(static_cast<size_t>(m_nCount));
-            if (m_nCount <= 0)
-                return false;
-            m_formula.EvaluateRange(bar, m_nCount, -1, m_values.data(), m_valid.data());
-            m_nBlock = std::min(m_nBlock * 4, kEvaluateBlock);
-        }
+        if ((bar < m_nFirst || bar >= m_nFirst + m_nCount) && !Fill(bar))
+            return false;
         const size_t k = static_cast<size_t>(bar - m_nFirst);
         value = m_values[k];
         return m_valid[k] != 0;
     }
+    // Whole bars: the first of [from, to) whose value is there and not 0, else `to`.
+    int NextTrue(int from, int to)
+    {
+        for (int bar = from; bar < to;) {
+            if ((bar < m_nFirst || bar >= m_nFirst + m_nCount) && !Fill(bar))
+                return to;
+            const int end = std::min(to, m_nFirst + m_nCount);
+            for (; bar < end; ++bar) {
+                const size_t k = static_cast<size_t>(bar - m_nFirst);
+                if (m_valid[k] && m_values[k] != 0)
+                    return bar;
+            }
+        }
+        return to;
+    }
 
 private:
+    // Evaluates the block that starts at `bar`; false when it holds no bar.
+    bool Fill(int bar)
+    {
+        m_nFirst = bar;
+        m_nCount = std::max(0, std::min(m_nBlock, m_nBarCount - bar));
+        m_values.resize(static_cast<size_t>(m_nCount));
+        m_valid.resize(static_cast<size_t>(m_nCount));
+        if (m_nCount <= 0)
+            return false;
+        m_formula.EvaluateRange(bar, m_nCount, -1, m_values.data(), m_valid.data());
+        m_nBlock = std::min(m_nBlock * 4, kEvaluateBlock);
+        return true;
+    }
+
     CFormula& m_formula;
     CPriceSeries* m_pCompanion = nullptr;
     const int m_nBarCount;
@@ -126,44 +149,121 @@ private:
     std::vector<BYTE> m_valid;
 };
 
-// The bars of a test series, read in one pass; their times when asked for (a feed time
-// is a calendar conversion, paid only for the bars that need one).
-struct CTestBars {
-    CPriceSeries* series = nullptr;
-    std::vector<double> open, high, low, close;
-    std::vector<BYTE> hasOpen, hasHigh, hasLow, hasClose;
+// Feed times of record times. The zone's offset is looked up once per UTC day through
+// the C library's local time, and used for the whole day when it is the same at both
+// ends of it; other days go through CTimeToFeedTime.
+class CFeedTimes {
+public:
+    CFeedTimes() { tzset(); }  // the zone as of now, like the series' own conversions
+    DWORD Of(int64_t seconds)
+    {
+        const int64_t day = seconds >= 0 ? seconds / kDay : -((-seconds + kDay - 1) / kDay);
+        if (day != m_day) {
+            m_day = day;
+            m_offset = Offset(day * kDay);
+            m_uniform = Offset(day * kDay + kDay - 1) == m_offset;
+        }
+        return m_uniform ? NaiveSecondsToFeedTime(seconds + m_offset) : CTimeToFeedTime(CTime(seconds));
+    }
 
-    void Read(CPriceSeries& series, int count)
+private:
+    static constexpr int64_t kDay = 86400;
+    static long Offset(int64_t seconds)
     {
-        this->series = &series;
-        const size_t n = static_cast<size_t>(count);
-        for (auto* v : {&open, &high, &low, &close})
-            v->assign(n, 0.0);
-        for (auto* v : {&hasOpen, &hasHigh, &hasLow, &hasClose})
-            v->assign(n, 0);
-        CSeriesReadLock pass(series);
-        pass.ReadValues(0, count, kBarOpen, open.data(), hasOpen.data());
-        pass.ReadValues(0, count, kBarHigh, high.data(), hasHigh.data());
-        pass.ReadValues(0, count, kBarLow, low.data(), hasLow.data());
-        pass.ReadValues(0, count, kBarClose, close.data(), hasClose.data());
+        const time_t t = static_cast<time_t>(seconds);
+        struct tm parts {};
+        localtime_r(&t, &parts);
+        return parts.tm_gmtoff;
     }
-    DWORD Time(int b) const
+    int64_t m_day = std::numeric_limits<int64_t>::min();
+    long m_offset = 0;
+    bool m_uniform = false;
+};
+
+// A block of the bars of a test series, read in one pass: the four prices (Open only
+// when asked for) and the start times.
+class CBarBlock {
+public:
+    CBarBlock(CPriceSeries& series, bool readOpen) : m_series(series), m_bReadOpen(readOpen)
     {
-        DWORD t = 0;
-        series->GetBarTime(b, 0, t);
-        return t;
+        const size_t n = static_cast<size_t>(kReadBlock);
+        for (int f = 0; f < 4; ++f) {
+            m_values[f].resize(n);
+            m_has[f].resize(n);
+        }
+        m_start.resize(n);
+        m_hasStart.resize(n);
     }
+    // Bars first .. first + count - 1, count at most kReadBlock.
+    void Read(int first, int count)
+    {
+        m_first = first;
+        m_count = count;
+        CSeriesReadLock pass(m_series);
+        for (int f = 0; f < 4; ++f)
+            if (f != kBarOpen || m_bReadOpen)
+                pass.ReadValues(first, count, f, m_values[f].data(), m_has[f].data());
+        pass.ReadStartTimes(first, count, m_start.data(), m_hasStart.data());
+    }
+    int First() const { return m_first; }
+    int Count() const { return m_count; }
+    // Bar b of the block.
     bool Field(int field, int b, double& value) const
     {
-        const size_t i = static_cast<size_t>(b);
-        switch (field) {
-        case kBarOpen: value = open[i]; return hasOpen[i];
-        case kBarHigh: value = high[i]; return hasHigh[i];
-        case kBarLow: value = low[i]; return hasLow[i];
-        case kBarClose: value = close[i]; return hasClose[i];
-        default: return false;
+        if (field < 0 || field >= 4)
+            return false;
+        const size_t k = static_cast<size_t>(b - m_first);
+        value = m_values[field][k];
+        return m_has[field][k] != 0;
+    }
+    // Widens the high and low (first bars reaching them) by bars [from, to) of the block.
+    void Widen(int from, int to, double& high, int& highBar, double& low, int& lowBar) const
+    {
+        const double* H = m_values[kBarHigh].data() - m_first;
+        const double* L = m_values[kBarLow].data() - m_first;
+        const BYTE* hasH = m_has[kBarHigh].data() - m_first;
+        const BYTE* hasL = m_has[kBarLow].data() - m_first;
+        for (int b = from; b < to; ++b) {
+            if (hasH[b] && H[b] > high) {
+                high = H[b];
+                highBar = b;
+            }
+            if (hasL[b] && L[b] < low) {
+                low = L[b];
+                lowBar = b;
+            }
         }
     }
+    const double* Values(int field) const { return m_values[field].data(); }
+    const BYTE* Has(int field) const { return m_has[field].data(); }
+    // Start of any bar of the series; those of the block without asking the series.
+    DWORD Time(int b, CFeedTimes& times) const
+    {
+        const size_t k = static_cast<size_t>(b - m_first);
+        if (b >= m_first && b < m_first + m_count && m_hasStart[k])
+            return times.Of(m_start[k]);
+        int64_t seconds = 0;
+        BYTE record = 0;
+        {
+            CSeriesReadLock pass(m_series);
+            pass.ReadStartTimes(b, 1, &seconds, &record);
+        }
+        if (record)
+            return times.Of(seconds);
+        DWORD t = 0;
+        m_series.GetBarTime(b, 0, t);
+        return t;
+    }
+
+private:
+    CPriceSeries& m_series;
+    const bool m_bReadOpen;
+    int m_first = 0;
+    int m_count = 0;
+    std::vector<double> m_values[4];
+    std::vector<BYTE> m_has[4];
+    std::vector<int64_t> m_start;
+    std::vector<BYTE> m_hasStart;
 };
 
 int PriceField(const CString& name)
@@ -367,8 +467,11 @@ void CBackTestRun::WalkBars(const CString& symbol, const Strategy& strategy, CPr
                             CFormula& entry, CFormula& exit, int formulaBars, EntryGroup& group, bool& cancelled)
 {
     const CStrategyDefinition& s = *strategy.definition;
-    CTestBars bars;
-    bars.Read(series, barCount);
+    const int entryField = PriceField(s.m_entryPriceType);
+    const int exitField = PriceField(s.m_exitPriceType);
+    const bool trailing = m_job.m_nTStop && m_job.m_tStopParam > 0;
+    CBarBlock bars(series, trailing || entryField == kBarOpen || exitField == kBarOpen);
+    CFeedTimes times;
 
     // Formula bar of each test bar: the latest whose start is not after the test bar's.
     // Without intra-bar testing both are laid out alike from the same key, so the same
@@ -376,9 +479,10 @@ void CBackTestRun::WalkBars(const CString& symbol, const Strategy& strategy, CPr
     std::vector<DWORD> formulaTime;
     bool sameBars = false;
     if (!m_job.m_nIntraday && formulaBars == barCount) {
-        DWORD first = 0, last = 0;
+        DWORD first = 0, last = 0, testFirst = 0, testLast = 0;
         sameBars = entry.GetBarTime(0, 0, first) && entry.GetBarTime(formulaBars - 1, 0, last) &&
-                   first == bars.Time(0) && last == bars.Time(barCount - 1);
+                   series.GetBarTime(0, 0, testFirst) && series.GetBarTime(barCount - 1, 0, testLast) &&
+                   first == testFirst && last == testLast;
     }
     if (!sameBars) {
         formulaTime.assign(static_cast<size_t>(formulaBars), 0);
@@ -391,14 +495,14 @@ void CBackTestRun::WalkBars(const CString& symbol, const Strategy& strategy, CPr
     CFormulaValues exitValues(exit, formulaBars, 16);
     const bool longEntry = s.IsLong();
     const bool longExit = s.ExitsLong();
-    const int entryField = PriceField(s.m_entryPriceType);
-    const int exitField = PriceField(s.m_exitPriceType);
     const bool amount = s.m_entryFlag == kAmountFlag;
-    const bool trailing = m_job.m_nTStop && m_job.m_tStopParam > 0;
     const double D = m_job.m_tStopParam;
-    // Calendar conversions are paid only for the trade inputs the exit formula reads.
+    // Trade inputs are set only when the exit formula reads them.
+    const bool readsPrice = exit.SetTradeValue(0, 8);
+    const bool readsQuantity = exit.SetTradeValue(0, 9);
     const bool readsDate = exit.SetTradeValue(0, 10);
     const bool readsTime = exit.SetTradeValue(0, 11);
+    const bool readsTrade = readsPrice || readsQuantity || readsDate || readsTime;
 
     bool open = false;
     int fi = 0;
@@ -415,25 +519,54 @@ void CBackTestRun::WalkBars(const CString& symbol, const Strategy& strategy, CPr
         ~CountSteps() { total += steps; }
     } counted{m_context.m_nBarSteps, steps};
     for (int b = 0; b < barCount; ++b) {
-        if (Cancelled()) {
-            cancelled = true;
-            return;
+        if (b == bars.First() + bars.Count()) {
+            if (Cancelled()) {
+                cancelled = true;
+                return;
+            }
+            const int n = std::min(kReadBlock, barCount - b);
+            bars.Read(b, n);
+            steps += n;
+            // The first and last closes of the range that are there and not 0.
+            const double* closes = bars.Values(kBarClose);
+            const BYTE* has = bars.Has(kBarClose);
+            for (int k = 0; k < n && group.m_startPrice == 0; ++k)
+                if (has[k] && closes[k] != 0)
+                    group.m_startPrice = closes[k];
+            for (int k = n - 1; k >= 0; --k)
+                if (has[k] && closes[k] != 0) {
+                    group.m_endPrice = closes[k];
+                    break;
+                }
         }
-        ++steps;
+        if (!open && sameBars && !intraday) {
+            // Flat on the formulas' own bars: on to the next one the entry formula is true on.
+            const int end = bars.First() + bars.Count();
+            b = entryValues.NextTrue(b, end);
+            if (b == end) {
+                b = end - 1;
+                continue;
+            }
+        } else if (open && sameBars && !intraday && !trailing) {
+            // Holding without a trailing stop: on to the next bar the exit formula is true
+            // on, or the last one when positions close there, widening the high and low.
+            const int end = bars.First() + bars.Count();
+            const int next = exitValues.NextTrue(b, m_job.m_nExitAtEnd ? std::min(end, barCount - 1) : end);
+            bars.Widen(b, next, highSince, highBar, lowSince, lowBar);
+            if (next == end) {
+                b = end - 1;
+                continue;
+            }
+            b = next;
+        }
         if (sameBars) {
             fi = b;
         } else {
-            const DWORD T = bars.Time(b);
+            const DWORD T = bars.Time(b, times);
             while (fi + 1 < formulaBars && formulaTime[static_cast<size_t>(fi + 1)] <= T)
                 ++fi;
         }
-        double close = 0;
-        if (bars.Field(kBarClose, b, close) && close != 0) {
-            if (group.m_startPrice == 0)
-                group.m_startPrice = close;
-            group.m_endPrice = close;
-        }
-        const DWORD intraBar = intraday ? bars.Time(b) : 0;
+        const DWORD intraBar = intraday ? bars.Time(b, times) : 0;
         double result = 0;
         if (!open) {
             if (!entryValues.Get(fi, intraBar, result) || result == 0)
@@ -507,7 +640,7 @@ void CBackTestRun::WalkBars(const CString& symbol, const Strategy& strategy, CPr
         else if (!bars.Field(open ? exitField : entryField, b, price))
             continue;
 
-        const DWORD T = bars.Time(b);
+        const DWORD T = bars.Time(b, times);
         auto record = std::make_unique<BackTestEntry>();
         record->m_symbol = symbol;
         record->m_strategy = strategy.name;
@@ -519,7 +652,6 @@ void CBackTestRun::WalkBars(const CString& symbol, const Strategy& strategy, CPr
         record->m_nTime = static_cast<int>(T);
         record->m_nStartTime = static_cast<int>(m_job.m_startTime);
         record->m_nEndTime = static_cast<int>(m_endTime);
-        record->m_priceStr = FormatNumber(price, 2, price < 1.0 ? 4 : 2);
 
         if (!open) {
             // A quantity of no shares, a negative size, an amount below the price or
@@ -541,8 +673,8 @@ void CBackTestRun::WalkBars(const CString& symbol, const Strategy& strategy, CPr
             highSince = lowSince = price;
             highBar = lowBar = b;
             // An exit formula that reads none of the trade inputs keeps its values.
-            bool reads = exit.SetTradeValue(price, 8);
-            reads |= exit.SetTradeValue(quantity, 9);
+            bool reads = readsPrice && exit.SetTradeValue(price, 8);
+            reads |= readsQuantity && exit.SetTradeValue(quantity, 9);
             if (readsDate) {
                 int y = 0, mo = 0, d = 0;
                 FeedTimeToDate(T, y, mo, d);
@@ -556,11 +688,12 @@ void CBackTestRun::WalkBars(const CString& symbol, const Strategy& strategy, CPr
             record->m_nQuantity = quantity;
             record->m_highPrice = highSince;
             record->m_lowPrice = lowSince;
-            record->m_nHighDate = static_cast<int>(bars.Time(highBar));
-            record->m_nLowDate = static_cast<int>(bars.Time(lowBar));
+            record->m_nHighDate = static_cast<int>(bars.Time(highBar, times));
+            record->m_nLowDate = static_cast<int>(bars.Time(lowBar, times));
             bool reads = false;
-            for (int index = 8; index <= 11; ++index)
-                reads |= exit.SetTradeValue(0, index);
+            if (readsTrade)
+                for (int index = 8; index <= 11; ++index)
+                    reads |= exit.SetTradeValue(0, index);
             if (reads)
                 exitValues.Reset();
         }

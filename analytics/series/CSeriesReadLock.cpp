@@ -24,6 +24,23 @@ bool CSeriesReadLock::ReadValues(int first, int count, int field, double* values
     return m_series.ReadValuesLocked(first, count, field, values, ok);
 }
 
+void CSeriesReadLock::ReadStartTimes(int first, int count, int64_t* seconds, BYTE* ok) const
+{
+    if (count <= 0)
+        return;
+    const int r0 = m_series.RecordOfIndex(first);
+    const int size = m_series.m_bLoaded ? m_series.m_bars.Size() : 0;
+    const int k0 = std::clamp(-r0, 0, count);
+    const int k1 = std::clamp(size - r0, k0, count);
+    std::fill(ok, ok + k0, BYTE{0});
+    std::fill(ok + k0, ok + k1, BYTE{1});
+    std::fill(ok + k1, ok + count, BYTE{0});
+    if (k0 < k1) {
+        const int64_t* start = m_series.m_bars.StartColumn() + r0;
+        std::copy(start + k0, start + k1, seconds + k0);
+    }
+}
+
 CSeriesReadLocks::CSeriesReadLocks(std::vector<CPriceSeries*> series) : m_series(std::move(series))
 {
     m_series.erase(std::remove(m_series.begin(), m_series.end(), nullptr), m_series.end());

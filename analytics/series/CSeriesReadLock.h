@@ -25,6 +25,7 @@
 
 #include "platform/core/WinTypes.h"
 
+#include <cstdint>
 #include <vector>
 
 class CPriceSeries;
@@ -43,6 +44,10 @@ public:
     // ok[k] 1 where GetValue would give a value (0 and values[k] unspecified elsewhere).
     // Returns true when every one of them has a value.
     bool ReadValues(int first, int count, int field, double* values, BYTE* ok) const;
+    // Start times (record seconds) of the visible indexes first .. first + count - 1:
+    // seconds[k], and ok[k] 1 where the index is a record of the loaded series (where
+    // GetBarTime gives the record's own time; 0 and seconds[k] unspecified elsewhere).
+    void ReadStartTimes(int first, int count, int64_t* seconds, BYTE* ok) const;
 
 private:
     CPriceSeries& m_series;

@@ -301,3 +301,35 @@ TEST(SeriesReadLock, BlocksOfValuesEqualValuesReadOneByOne)
         EXPECT_TRUE(pass.ReadValues(-2, 3, 0, v, ok));
     }
 }
+
+TEST(SeriesReadLock, StartTimesAreTheRecordsBarTimes)
+{
+    FakeSeriesServices services;
+    CPriceSeries s("IBM,5", 0);
+    s.SetBarCount(40, 0);
+    const int first = -60, count = 80;
+    std::vector<int64_t> seconds(count);
+    std::vector<BYTE> ok(count, 7);
+    std::vector<CHistoryRow> rows;
+    for (int r = 0; r < s.GetRecordCount(); ++r)
+        rows.push_back(Row(CTimeToFeedTime(s.GetRecordAt(r)->m_startTime), 50, 1, 100));
+    s.OnIntradayHistory(rows);
+    {
+        CSeriesReadLock pass(s);
+        pass.ReadStartTimes(first, count, seconds.data(), ok.data());
+    }
+    int records = 0;
+    for (int k = 0; k < count; ++k) {
+        const int r = s.GetRecordOfIndex(first + k);
+        const bool onRecord = r >= 0 && r < s.GetRecordCount();
+        ASSERT_EQ(onRecord, ok[k] != 0) << first + k;
+        if (onRecord) {
+            ++records;
+            EXPECT_EQ(s.GetRecordAt(r)->m_startTime.GetTime(), seconds[k]) << first + k;
+            DWORD t = 0;
+            ASSERT_TRUE(s.GetBarTime(first + k, 0, t));
+            EXPECT_EQ(t, CTimeToFeedTime(CTime(seconds[k]))) << first + k;
+        }
+    }
+    EXPECT_EQ(s.GetRecordCount(), records); // the block reaches past both ends of the records
+}

@@ -377,3 +377,19 @@ TEST(BackTestLayoutFile, TwoModesRoundTripAndOverlongCountsAreRefused)
     std::vector<BYTE> cut(bytes.begin(), bytes.begin() + 20);
     EXPECT_THROW(LoadFromBytes(cut, [&](CArchive& ar) { ReadBackTestLayouts(ar); }), CArchiveException);
 }
+
+TEST(BackTestFigures, PriceTextFormattedWhenShownOrStoredUnlessReadFromAFile)
+{
+    BackTestEntry e;
+    e.m_price = 104.5;
+    EXPECT_EQ(CString("104.50"), e.GetPriceText());
+    EXPECT_EQ(CString("104.50"), TradeCellText(e, 7, false));
+    EXPECT_NE(-1, e.ToXml().Find("<PriceStr>104.50</PriceStr>"));
+    e.m_price = 12.345678;
+    EXPECT_EQ(CString("12.35"), e.GetPriceText());
+    e.m_price = 0.123456;
+    EXPECT_EQ(CString("0.1235"), e.GetPriceText());  // up to four places below 1
+    e.m_priceStr = "1/2";  // as read from a file: kept
+    EXPECT_EQ(CString("1/2"), TradeCellText(e, 7, false));
+    EXPECT_NE(-1, e.ToXml().Find("<PriceStr>1/2</PriceStr>"));
+}

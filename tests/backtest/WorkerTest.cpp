@@ -2,7 +2,8 @@
 // crossover checked against a plain second implementation, an exit on the entry's price
 // and date, intra-bar testing over hourly bars with a missing day, the trailing stop and
 // the forced exit worked by hand, portfolio capital, sizes that open nothing, a strategy
-// that does not compile, and cancelling while history is loading.
+// that does not compile, cancelling while history is loading, and a long minute walk
+// across a clock change checked against a plain second implementation.
 #include "AnsweringSeriesServices.h"
 #include "../analytics/formula/FormulaTestSupport.h"
 
@@ -14,9 +15,12 @@
 #include "broker/core/FeedTime.h"
 #include "broker/session/SessionMessages.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <condition_variable>
 #include <map>
+#include <string>
 #include <thread>
 
 namespace {
@@ -447,7 +451,7 @@ TEST_F(BackTestWorker, TrailingStopAndForcedExitWorkedByHand)
         EXPECT_DOUBLE_EQ(expected[i].second, m_sink.trades[i]->m_price) << i;
         EXPECT_EQ(100, m_sink.trades[i]->m_nQuantity) << i;  // $10,000 at 100
     }
-    EXPECT_EQ(CString("104.50"), m_sink.trades[1]->m_priceStr);
+    EXPECT_EQ(CString("104.50"), m_sink.trades[1]->GetPriceText());
     EXPECT_EQ(20260212, DateOf(m_sink.trades.back()->m_nTime));
     EXPECT_EQ(101, m_sink.trades.back()->m_highPrice);
     EXPECT_EQ(99, m_sink.trades.back()->m_lowPrice);
@@ -559,4 +563,142 @@ TEST_F(BackTestWorker, CancelWhileHistoryIsLoadingEndsTheRun)
     EXPECT_TRUE(m_sink.groups.empty());
     EXPECT_FALSE(m_context.IsRunning());
     m_services.Hold(false);
+}
+
+namespace {
+
+// The local zone for one test; a clock change moved to a Wednesday falls on a day with
+// bars.
+class CZoneForTest {
+public:
+    explicit CZoneForTest(const char* zone)
+    {
+        if (const char* old = std::getenv("TZ"))
+            m_old = old;
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    ~CZoneForTest()
+    {
+        setenv("TZ", m_old.empty() ? "UTC" : m_old.c_str(), 1);
+        tzset();
+    }
+
+private:
+    std::string m_old;
+};
+
+// One-minute session bars (9:30 to 16:00 on weekdays) from `from` to `to`, naive seconds.
+std::vector<int64_t> SessionMinutes(int64_t from, int64_t to)
+{
+    std::vector<int64_t> minutes;
+    for (int64_t day = from / 86400; day <= to / 86400; ++day) {
+        const int weekday = static_cast<int>((day + 4) % 7);  // 1970-01-01 was a Thursday
+        if (weekday == 0 || weekday == 6)
+            continue;
+        for (int64_t t = day * 86400 + 9 * 3600 + 30 * 60; t < day * 86400 + 16 * 3600; t += 60)
+            if (t >= from && t <= to)
+                minutes.push_back(t);
+    }
+    return minutes;
+}
+
+// Weekdays before a day (days since 1970-01-01, a Thursday).
+int64_t WeekdaysBefore(int64_t day)
+{
+    int64_t n = day / 7 * 5;
+    for (int64_t d = day / 7 * 7; d < day; ++d)
+        n += (d + 4) % 7 != 0 && (d + 4) % 7 != 6;
+    return n;
+}
+
+// A slow wave over the session minutes in 64ths (sums of them are exact), with a ripple:
+// positions held from a few bars to about two thousand.
+double SlowWave(int64_t t)
+{
+    const double n = static_cast<double>(WeekdaysBefore(t / 86400) * 390 + (t % 86400 - 34200) / 60);
+    return std::round((100 + 40 * std::sin(n / 900.0) + 0.3 * std::sin(n / 13.0)) * 64) / 64;
+}
+
+} // namespace
+
+TEST_F(BackTestWorker, LongMinuteWalkAcrossAClockChangeMatchesAPlainImplementation)
+{
+    CZoneForTest zone("EST5EDT,M2.1.3,M11.1.3");
+    m_services.SetSource([](const CString&, const CString&, DWORD start, DWORD end) {
+        std::vector<CHistoryRow> rows;
+        for (int64_t t : SessionMinutes(FeedTimeToNaiveSeconds(start), FeedTimeToNaiveSeconds(end))) {
+            const double close = SlowWave(t);
+            rows.push_back({NaiveSecondsToFeedTime(t), close, close + 0.125, close - 0.125, close, 1000.0});
+        }
+        return rows;
+    });
+    m_services.SetQuote("IBM");
+    // 2026-01-19 to 2026-03-03: 32 sessions; the clock moves on Wednesday 2026-02-04, a day
+    // with trades.
+    auto job = Job("IBM", Feed(2026, 1, 19), Feed(2026, 3, 3, 16, 0, 0));
+    job->m_comission = 0;
+    CStrategyDefinition s = Strategy("Cross", "MovingAverage[MA,Close,5,0,1]>MovingAverage[MA,Close,20,0,1]",
+                                     "MovingAverage[MA,Close,5,0,1]<MovingAverage[MA,Close,20,0,1]");
+    s.m_interval = "1";
+    job->AddStrategy(s);
+    Run(job);
+    ASSERT_TRUE(m_sink.problems.empty()) << m_sink.problems.front().GetString();
+
+    // The same plainly, over the bars' own feed times; 19 bars before the start warm up.
+    const int64_t from = FeedTimeToNaiveSeconds(job->m_startTime), to = FeedTimeToNaiveSeconds(job->m_endTime);
+    std::vector<int64_t> minutes = SessionMinutes(from - 7 * 86400, to);
+    const size_t first = static_cast<size_t>(std::lower_bound(minutes.begin(), minutes.end(), from) - minutes.begin());
+    std::vector<PlainFill> expected;
+    bool open = false;
+    double sum5 = 0, sum20 = 0;
+    for (size_t i = 0; i < minutes.size(); ++i) {
+        const double close = SlowWave(minutes[i]);
+        sum5 += close - (i >= 5 ? SlowWave(minutes[i - 5]) : 0);
+        sum20 += close - (i >= 20 ? SlowWave(minutes[i - 20]) : 0);
+        if (i < first)
+            continue;
+        const DWORD time = NaiveSecondsToFeedTime(minutes[i]);
+        const double fast = sum5 * (1.0 / 5), slow = sum20 * (1.0 / 20);
+        if (open) {
+            PlainFill& entry = expected.back();
+            if (close + 0.125 > entry.high)
+                entry.high = close + 0.125, entry.highTime = time;
+            if (close - 0.125 < entry.low)
+                entry.low = close - 0.125, entry.lowTime = time;
+            if (fast < slow) {
+                expected.push_back({kActionSell, time, close, entry.high, entry.low, entry.highTime, entry.lowTime});
+                open = false;
+            }
+        } else if (fast > slow) {
+            expected.push_back({kActionBuy, time, close, close, close, time, time});
+            open = true;
+        }
+    }
+    ASSERT_EQ(12480u, minutes.size() - first);
+    EXPECT_EQ(12480, m_context.m_nBarSteps.load());
+    // Long holds: some position is held over more than 1,500 bars.
+    size_t longest = 0;
+    for (size_t i = 1; i < expected.size(); i += 2) {
+        const auto at = [&](DWORD t) { return std::lower_bound(minutes.begin(), minutes.end(), FeedTimeToNaiveSeconds(t)); };
+        longest = std::max(longest, static_cast<size_t>(at(expected[i].time) - at(expected[i - 1].time)));
+    }
+    EXPECT_GT(longest, 1500u);
+    ASSERT_GE(expected.size(), 20u);
+    ASSERT_EQ(expected.size(), m_sink.trades.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const BackTestEntry& e = *m_sink.trades[i];
+        EXPECT_EQ(expected[i].action, e.m_nAction) << i;
+        EXPECT_EQ(expected[i].time, static_cast<DWORD>(e.m_nTime)) << i;
+        EXPECT_EQ(expected[i].price, e.m_price) << i;
+        if (e.m_nAction == kActionSell) {
+            EXPECT_EQ(expected[i].high, e.m_highPrice) << i;
+            EXPECT_EQ(expected[i].low, e.m_lowPrice) << i;
+            EXPECT_EQ(expected[i].highTime, static_cast<DWORD>(e.m_nHighDate)) << i;
+            EXPECT_EQ(expected[i].lowTime, static_cast<DWORD>(e.m_nLowDate)) << i;
+        }
+    }
+    ASSERT_EQ(1u, m_sink.groups.size());
+    EXPECT_EQ(SlowWave(minutes[first]), m_sink.groups[0]->m_startPrice);
+    EXPECT_EQ(SlowWave(minutes.back()), m_sink.groups[0]->m_endPrice);
 }
