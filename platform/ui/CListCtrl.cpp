@@ -13,6 +13,8 @@
 #include <QPainter>
 #include <QPointer>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOption>
 #include <QStyledItemDelegate>
 #include <QTreeView>
 
@@ -27,8 +29,48 @@ CListCtrl* ListOf(const QWidget* tree)
     return dynamic_cast<CListCtrl*>(CWnd::FromWidget(tree));
 }
 
-// The Qt view: asks the list before a label edit starts, and tells whether a selection
-// change comes from the user's mouse or keys or from the program changing the rows.
+// One row of an owner-drawn list: DrawItem gets the whole row once, its painting clipped
+// to `clip` (the part of the row under the columns, or one cell).
+void DrawOwnerRow(const QTreeView* tree, CListCtrl& list, QPainter* painter, int row, const QRect& rowRect,
+                  const QRect& clip)
+{
+    CDC dc;
+    dc.AttachPainter(painter);
+    DRAWITEMSTRUCT d;
+    d.CtlType = ODT_LISTVIEW;
+    d.CtlID = static_cast<UINT>(list.GetDlgCtrlID());
+    d.itemID = static_cast<UINT>(row);
+    d.itemState = (tree->selectionModel()->isRowSelected(row, QModelIndex()) ? ODS_SELECTED : 0) |
+                  (tree->currentIndex().row() == row ? ODS_FOCUS : 0);
+    d.hwndItem = list.m_hWnd;
+    d.hDC = &dc;
+    d.rcItem = FromQRect(rowRect);
+    d.itemData = static_cast<DWORD_PTR>(tree->model()->index(row, 0).data(Qt::UserRole).toULongLong());
+    painter->save();
+    painter->setClipRect(clip, Qt::IntersectClip);
+    list.DrawItem(&d);
+    painter->restore();
+}
+
+// The row DrawItem is given: from the first column's left edge, at least as wide as the view.
+QRect OwnerRowRect(const QTreeView* tree, int top, int height)
+{
+    const QHeaderView* h = tree->header();
+    return QRect(-h->offset(), top, std::max(h->length(), tree->viewport()->width()), height);
+}
+
+void DrawGridLines(QPainter* painter, const QRect& cell)
+{
+    painter->save();
+    painter->setPen(QColor(208, 208, 208));
+    painter->drawLine(cell.topRight(), cell.bottomRight());
+    painter->drawLine(cell.bottomLeft(), cell.bottomRight());
+    painter->restore();
+}
+
+// The Qt view: asks the list before a label edit starts, tells whether a selection
+// change comes from the user's mouse or keys or from the program changing the rows, and
+// paints an owner-drawn row with one DrawItem rather than once per cell.
 class QxTreeView : public QTreeView {
 public:
     using QTreeView::QTreeView;
@@ -37,8 +79,42 @@ public:
 
     int userInput = 0;      // inside a mouse or key event of the list
     int programChange = 0;  // inside a change the program makes (rows, columns, states, order)
+    bool grid = false;      // grid lines around the cells
 
 protected:
+    void drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        CListCtrl* list = ListOf(this);
+        if (!list || !list->OwnerDraws()) {
+            QTreeView::drawRow(painter, option, index);
+            return;
+        }
+        const QHeaderView* h = header();
+        const int top = option.rect.top();
+        const int height = option.rect.height();
+        const QRect columns = QRect(-h->offset(), top, h->length(), height).intersected(viewport()->rect());
+        if (columns.isEmpty())
+            return;
+        // The style's row background, as the tree view gives it under each cell.
+        QStyleOptionViewItem background = option;
+        background.rect = columns;
+        background.state &= ~QStyle::State_Selected;
+        style()->drawPrimitive(QStyle::PE_PanelItemViewRow, &background, painter, this);
+        DrawOwnerRow(this, *list, painter, index.row(), OwnerRowRect(this, top, height), columns);
+        if (grid) {
+            for (int visual = 0; visual < h->count(); ++visual) {
+                const int logical = h->logicalIndex(visual);
+                if (h->isSectionHidden(logical))
+                    continue;
+                const QRect cell(h->sectionViewportPosition(logical), top, h->sectionSize(logical), height);
+                if (cell.intersects(columns))
+                    DrawGridLines(painter, cell);
+            }
+        }
+        if (hasFocus() && currentIndex().row() == index.row())
+            DrawFocus(painter, option, index, columns);
+    }
+
     void mousePressEvent(QMouseEvent* e) override
     {
         ++userInput;
@@ -77,47 +153,39 @@ protected:
         }
         return QTreeView::edit(index, trigger, event);
     }
+
+private:
+    // The focus frame across the current row, as the tree view draws it with whole-row focus.
+    void DrawFocus(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index,
+                   const QRect& columns) const
+    {
+        QStyleOptionFocusRect focus;
+        focus.QStyleOption::operator=(option);
+        focus.state |= QStyle::State_KeyboardFocusChange;
+        const QPalette::ColorGroup group = (option.state & QStyle::State_Enabled) ? QPalette::Normal : QPalette::Disabled;
+        focus.backgroundColor =
+            option.palette.color(group, selectionModel()->isSelected(index) ? QPalette::Highlight : QPalette::Window);
+        const QRect frame(-header()->offset(), columns.top(), header()->length(), columns.height());
+        focus.rect = style()->visualRect(layoutDirection(), viewport()->rect(), frame);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter);
+    }
 };
 
-// Cell painting: owner drawing of the whole row, and grid lines.
+// Cell painting of lists that do not draw their rows, and grid lines.
 class ListDelegate final : public QStyledItemDelegate {
 public:
-    ListDelegate(QTreeView* tree) : QStyledItemDelegate(tree), m_tree(tree) {}
-    bool grid = false;
+    ListDelegate(QxTreeView* tree) : QStyledItemDelegate(tree), m_tree(tree) {}
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
         CListCtrl* list = ListOf(m_tree);
-        if (list && list->OwnerDraws()) {
-            const QHeaderView* h = m_tree->header();
-            const QRect row(-h->offset(), option.rect.top(), std::max(h->length(), m_tree->viewport()->width()),
-                            option.rect.height());
-            CDC dc;
-            dc.AttachPainter(painter);
-            DRAWITEMSTRUCT d;
-            d.CtlType = ODT_LISTVIEW;
-            d.CtlID = static_cast<UINT>(list->GetDlgCtrlID());
-            d.itemID = static_cast<UINT>(index.row());
-            d.itemState = (m_tree->selectionModel()->isRowSelected(index.row(), QModelIndex()) ? ODS_SELECTED : 0) |
-                          (m_tree->currentIndex().row() == index.row() ? ODS_FOCUS : 0);
-            d.hwndItem = list->m_hWnd;
-            d.hDC = &dc;
-            d.rcItem = FromQRect(row);
-            d.itemData = static_cast<DWORD_PTR>(index.data(Qt::UserRole).toULongLong());
-            painter->save();
-            painter->setClipRect(option.rect, Qt::IntersectClip);
-            list->DrawItem(&d);
-            painter->restore();
-        } else {
+        if (list && list->OwnerDraws())
+            DrawOwnerRow(m_tree, *list, painter, index.row(), OwnerRowRect(m_tree, option.rect.top(), option.rect.height()),
+                         option.rect);
+        else
             QStyledItemDelegate::paint(painter, option, index);
-        }
-        if (grid) {
-            painter->save();
-            painter->setPen(QColor(208, 208, 208));
-            painter->drawLine(option.rect.topRight(), option.rect.bottomRight());
-            painter->drawLine(option.rect.bottomLeft(), option.rect.bottomRight());
-            painter->restore();
-        }
+        if (m_tree->grid)
+            DrawGridLines(painter, option.rect);
     }
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
@@ -137,7 +205,7 @@ public:
     }
 
 private:
-    QTreeView* m_tree;
+    QxTreeView* m_tree;
 };
 
 // Clicks, drags and keys of the list, turned into notifications.
@@ -253,11 +321,6 @@ QxListModel* Model(QWidget* w)
     return t ? static_cast<QxListModel*>(t->model()) : nullptr;
 }
 
-ListDelegate* Delegate(QWidget* w)
-{
-    QTreeView* t = Tree(w);
-    return t ? dynamic_cast<ListDelegate*>(t->itemDelegate()) : nullptr;
-}
 
 // Marks the selection changes Qt makes while the program changes the list (a removed
 // current row moves the selection, say) as the program's.
@@ -1092,8 +1155,8 @@ DWORD CListCtrl::SetExtendedStyle(DWORD style)
     const DWORD old = GetExtendedStyle();
     t->setProperty("qxExStyle", static_cast<uint>(style));
     t->header()->setSectionsMovable((style & LVS_EX_HEADERDRAGDROP) != 0);
-    if (ListDelegate* d = Delegate(t))
-        d->grid = (style & LVS_EX_GRIDLINES) != 0;
+    if (auto* view = dynamic_cast<QxTreeView*>(t))
+        view->grid = (style & LVS_EX_GRIDLINES) != 0;
     t->viewport()->update();
     return old;
 }

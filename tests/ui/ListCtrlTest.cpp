@@ -325,6 +325,39 @@ TEST(ListCtrl, OwnerDrawGetsWholeRows)
     EXPECT_EQ(col.iSubItem, 77);
 }
 
+// One paint draws each row once, over the columns only; grid lines still part the cells.
+TEST(ListCtrl, OwnerDrawPaintsEachRowOnceUnderItsColumns)
+{
+    Fixture f;
+    PaintedList list;
+    ASSERT_TRUE(f.MakeList(list, LVS_OWNERDRAWFIXED));
+    list.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+    for (int i = 0; i < 4; ++i)
+        list.InsertItem(LVIF_TEXT | LVIF_PARAM, i, "row", 0, 0, -1, 10 + i);
+    list.SetItemState(2, LVIS_SELECTED, LVIS_SELECTED);
+    list.drawn.clear();
+    auto* tree = qobject_cast<QTreeView*>(list.GetWidget());
+    ASSERT_NE(tree, nullptr);
+    const QImage shot = tree->viewport()->grab().toImage();
+    std::vector<int> times(4, 0);
+    for (const DRAWITEMSTRUCT& d : list.drawn) {
+        ASSERT_LT(d.itemID, 4u);
+        ++times[d.itemID];
+        EXPECT_EQ((d.itemState & ODS_SELECTED) != 0, d.itemID == 2) << d.itemID;
+    }
+    EXPECT_EQ(times, (std::vector<int>{1, 1, 1, 1}));
+
+    // Columns of 80, 60 and 70 pixels: the fill stops at 210, lines stand at 79 and 139.
+    const QRect row = tree->visualRect(tree->model()->index(1, 0));
+    const int y = row.center().y();
+    EXPECT_EQ(shot.pixelColor(40, y), QColor(0, 0, 200));
+    EXPECT_EQ(shot.pixelColor(205, y), QColor(0, 0, 200));
+    EXPECT_NE(shot.pixelColor(215, y), QColor(0, 0, 200));
+    EXPECT_EQ(shot.pixelColor(79, y), QColor(208, 208, 208));
+    EXPECT_EQ(shot.pixelColor(139, y), QColor(208, 208, 208));
+    EXPECT_EQ(shot.pixelColor(40, row.bottom()), QColor(208, 208, 208));
+}
+
 TEST(ListCtrl, LabelEditingAsksTheOwner)
 {
     Fixture f;

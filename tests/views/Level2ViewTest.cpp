@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 namespace {
 
 class Level2ViewTest : public ::testing::Test {
@@ -129,6 +131,60 @@ TEST_F(Level2ViewTest, ShowsTheLinkedSymbolsBookInPriceBands)
     EXPECT_EQ(view->GetSymbolText(), "IBM");
     EXPECT_EQ(view->GetDepthHandle()->GetSource(), "NYSE");
     EXPECT_EQ(view->Bids().GetItemCount(), 0);
+}
+
+namespace {
+
+// A book list that records the rows it draws.
+class CRecordingBookList : public CBookSideList {
+public:
+    using CBookSideList::CBookSideList;
+    void DrawItem(LPDRAWITEMSTRUCT draw) override
+    {
+        drawn.insert(static_cast<int>(draw->itemID));
+        CBookSideList::DrawItem(draw);
+    }
+    std::set<int> drawn;
+};
+
+} // namespace
+
+// Each refresh draws every row again, whether the book keeps its depth, loses or gains levels.
+TEST_F(Level2ViewTest, ARefreshRedrawsEveryRowOfTheBook)
+{
+    CWnd host;
+    ASSERT_TRUE(host.Create(nullptr, "book", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 400, 300), nullptr, 0));
+    CMarketDepthHandle* handle = m_manager.CreateMarketDepthHandle("L2:MSFT");
+    handle->Subscribe();
+    CRecordingBookList bids(0);
+    ASSERT_TRUE(bids.CreateList(&host, 100, {}));
+    bids.MoveWindow(0, 0, 380, 280);
+    bids.SetupColumns(false);
+    bids.SetDepthHandle(handle);
+    const auto& colors = m_harness->settings.m_level2Colors;
+    auto refresh = [&] {
+        bids.drawn.clear();
+        bids.Refresh(colors);
+        PumpFor(20);
+        return bids.drawn;
+    };
+    Book("L2", {{"ARCA", 20.10, 300, ""}, {"NSDQ", 20.05, 200, ""}, {"EDGX", 20.00, 100, ""}}, {});
+    EXPECT_EQ(refresh(), (std::set<int>{0, 1, 2}));
+    Book("L2", {{"ARCA", 20.10, 300, ""}, {"NSDQ", 20.10, 200, ""}, {"EDGX", 20.05, 100, ""}}, {});
+    EXPECT_EQ(refresh(), (std::set<int>{0, 1, 2}));
+    EXPECT_EQ(bids.Rows()[1].texts[kBookPrice], "20.10");
+    EXPECT_EQ(bids.Rows()[1].color, colors[0]);
+    EXPECT_EQ(ViewportPixel(bids, QPoint(ItemRect(bids, 1).right() - 3, ItemRect(bids, 1).center().y())), colors[0]);
+    Book("L2", {{"ARCA", 20.10, 300, ""}, {"EDGX", 20.05, 100, ""}}, {});
+    EXPECT_EQ(refresh(), (std::set<int>{0, 1}));
+    EXPECT_EQ(bids.GetItemCount(), 2);
+    Book("L2", {{"ARCA", 20.10, 300, ""}, {"NSDQ", 20.09, 200, ""}, {"EDGX", 20.05, 100, ""}, {"GSCO", 20.01, 50, ""}},
+         {});
+    EXPECT_EQ(refresh(), (std::set<int>{0, 1, 2, 3}));
+    bids.SetDepthHandle(nullptr);
+    m_manager.DeleteMarketDepthHandle(handle);
+    bids.DestroyWindow();
+    host.DestroyWindow();
 }
 
 TEST_F(Level2ViewTest, SourceChoicesTotalViewAndTheLog)

@@ -80,8 +80,13 @@ void CBookSideList::Refresh(const std::array<COLORREF, 5>& levelColors)
         const CDepthReadScope scope(*m_pHandle);
         ReadBookRows(*m_pHandle, m_nSide, m_bTimeMode, levelColors, m_rows);
     }
+    const int count = GetItemCount();
     SetPlaceholderCount(*this, static_cast<int>(m_rows.size()));
-    Invalidate();
+    // The same number of rows: only they change, the header and the frame stay as they are.
+    if (count == GetItemCount() && count > 0)
+        RedrawItems(0, count - 1);
+    else
+        Invalidate();
 }
 
 void CBookSideList::SetLook(CFont* font, int rowHeight, int blankWidth, COLORREF textColor)
