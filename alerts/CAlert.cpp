@@ -99,16 +99,7 @@ bool ReadNonEmpty(const TiXmlElement* element, const char* name, CString& text)
 
 CString EscapeAlertText(const char* text)
 {
-    CString out;
-    for (const char* p = text ? text : ""; *p; ++p) {
-        switch (*p) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        default: out += *p; break;
-        }
-    }
-    return out;
+    return EscapeXmlText(text);
 }
 
 void GetAlertExchangeTime(SYSTEMTIME& out)

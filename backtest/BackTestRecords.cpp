@@ -1,6 +1,5 @@
 #include "backtest/BackTestRecords.h"
 
-#include "backtest/XmlText.h"
 #include "broker/core/FeedTime.h"
 #include "broker/core/Formatters.h"
 #include "common/services/TextHelpers.h"

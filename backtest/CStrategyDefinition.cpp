@@ -2,7 +2,6 @@
 
 #include "alerts/SafeFileName.h"
 #include "backtest/TextFiles.h"
-#include "backtest/XmlText.h"
 #include "common/services/TextHelpers.h"
 #include "platform/core/CArchive.h"
 #include "platform/core/XmlHelpers.h"

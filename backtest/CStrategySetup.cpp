@@ -1,6 +1,5 @@
 #include "backtest/CStrategySetup.h"
 
-#include "backtest/XmlText.h"
 #include "platform/core/CArchive.h"
 #include "platform/core/XmlHelpers.h"
 

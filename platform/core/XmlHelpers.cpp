@@ -182,3 +182,17 @@ bool ReadChildText(const TiXmlNode* parent, const char* name, CString& out, bool
     out = GetElementText(e);
     return true;
 }
+
+CString EscapeXmlText(const char* text)
+{
+    CString out;
+    for (const char* p = text ? text : ""; *p; ++p) {
+        switch (*p) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        default: out += *p; break;
+        }
+    }
+    return out;
+}

@@ -38,6 +38,8 @@ bool IsWellFormedUtf8(std::string_view text);
 int XmlNestingDepth(std::string_view text, int stopAbove);
 // The node and its subtree as XML text.
 CString PrintXml(const TiXmlNode& node);
+// An element's text with "&", "<" and ">" as entities; every other character unchanged.
+CString EscapeXmlText(const char* text);
 
 // The first child element called name; deep searches all descendants depth first
 // (a child, then its subtree, then the next child).
