@@ -245,10 +245,11 @@ void StepPortable(SarSweep& w, int i)
     }
 }
 
-// Lanes that are equal have equal SARs; most that are not differ in it.
+// Lanes that are equal have equal keys; most that are not differ in them. Lanes clamped at
+// the same price share their SAR, so the key mixes in the extreme and the step.
 inline uint64_t LaneKey(const SarLanes& L, int j)
 {
-    return Bits(L.x[j]);
+    return Bits(L.x[j]) ^ (Bits(L.e[j]) * 0xC2B2AE3D27D4EB4Full) ^ Bits(L.s[j]);
 }
 
 // Equal bits, not equal values: 0 and -0 may go on to different results.
@@ -335,18 +336,14 @@ void FoldAllPortable(SarSweep& w)
         slot.tag = named ? seen.tag : tag;
         slot.lane = named ? seen.lane : j;
     }
-    int equal = 0;
-    for (int k = 0; k < m; ++k)
-        if (SameState(L, into[k], folded[k])) {
-            folded[equal] = folded[k];
-            into[equal++] = into[k];
-        }
     // From the last down: a lane that folds into one that folds in turn passes its walks on,
-    // and the last lane, moved into a folded one's place, never folds itself.
-    for (int k = equal - 1; k >= 0; --k)
-        AddWalks(L.held[into[k]], L.held[folded[k]]);
-    for (int k = equal - 1; k >= 0; --k)
-        DropLane(w, folded[k]);
+    // and the last lane, moved into a folded one's place, is neither folded nor folded into
+    // by the lanes still to come (all below it).
+    for (int k = m - 1; k >= 0; --k)
+        if (SameState(L, into[k], folded[k])) {
+            AddWalks(L.held[into[k]], L.held[folded[k]]);
+            DropLane(w, folded[k]);
+        }
 }
 
 // Position i after its step: a new walk, folds now and then, the walk that ends.
