@@ -1,6 +1,7 @@
 #include "backtest/BackTestContext.h"
 
 #include "analytics/formula/CFormula.h"
+#include "analytics/formula/CFormulaInputShare.h"
 #include "analytics/series/CPriceSeries.h"
 #include "analytics/series/CSeriesListener.h"
 #include "analytics/series/CSeriesReadLock.h"
@@ -415,6 +416,10 @@ CBackTestRun::EPair CBackTestRun::RunPair(const CString& symbol, const Strategy&
 
     CFormula entry(s.m_entryExpression, 3, formulaBars, m_endTime);
     CFormula exit(s.m_exitExpression, 3, formulaBars, m_endTime);
+    // Both read the same bars: an average they both use is loaded and computed once.
+    const auto share = std::make_shared<CFormulaInputShare>();
+    entry.ShareInputs(share);
+    exit.ShareInputs(share);
     CString error;
     const int minutes = m_job.m_nIntraday ? m_job.m_nMinuteBars : 0;
     bool subscribed = entry.Parse(error) && exit.Parse(error);
