@@ -116,6 +116,12 @@ bool CSeriesReadLocks::FindSameStart(const CPriceSeries& a, int index, const CPr
         return false;
     const int64_t start = a.m_bars.StartColumn()[ra];
     const int64_t* starts = b.m_bars.StartColumn();
+    // Series laid out alike have it at the same index: no search through a long column.
+    const int guess = b.RecordOfIndex(index);
+    if (guess >= 0 && guess < b.m_bars.Size() && starts[guess] == start) {
+        otherIndex = index;
+        return true;
+    }
     const int64_t* at = std::lower_bound(starts, starts + b.m_bars.Size(), start);
     if (at == starts + b.m_bars.Size() || *at != start)
         return false;
