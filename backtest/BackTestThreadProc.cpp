@@ -664,7 +664,7 @@ void CBackTestRun::WalkBars(const CString& symbol, const Strategy& strategy, CPr
             continue;
 
         const DWORD T = bars.Time(b, times);
-        auto record = std::make_unique<BackTestEntry>();
+        auto record = std::make_unique_for_overwrite<BackTestEntry>();  // every member has its initialiser
         record->m_symbol = symbol;
         record->m_strategy = strategy.name;
         record->m_formula = open ? s.m_exitName : s.m_entryName;
