@@ -1,0 +1,109 @@
+// Test entry of the suites that need a real X server: starts Xvfb on a free display with
+// no window manager, runs the tests on it with the xcb platform and stops it.
+#include "tests/ui/XvfbTestMain.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+#if defined(__SANITIZE_ADDRESS__)
+// libxkbcommon-x11 reads key names with strndup from buffers not ended by a zero.
+extern "C" const char* __asan_default_options()
+{
+    return "intercept_strndup=0";
+}
+#endif
+
+namespace {
+
+bool g_serverUp = false;
+
+// Starts a program, closing closeFd in it; its pid, or -1.
+pid_t Spawn(std::vector<std::string> args, int closeFd = -1)
+{
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (closeFd >= 0)
+        posix_spawn_file_actions_addclose(&actions, closeFd);
+    const int devNull = open("/dev/null", O_WRONLY);
+    posix_spawn_file_actions_adddup2(&actions, devNull, STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, devNull, STDERR_FILENO);
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+        pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    close(devNull);
+    return pid;
+}
+
+// Xvfb writes its display number to the pipe once it accepts clients.
+pid_t StartXvfb(std::string& display)
+{
+    int fds[2];
+    if (pipe(fds) != 0)
+        return -1;
+    const pid_t pid = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x800x24",
+                             "-nolisten", "tcp"},
+                            fds[0]);
+    close(fds[1]);
+    std::string number;
+    char c = 0;
+    while (pid > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
+        number += c;
+    close(fds[0]);
+    if (pid <= 0 || number.empty()) {
+        if (pid > 0) {
+            kill(pid, SIGTERM);
+            waitpid(pid, nullptr, 0);
+        }
+        return -1;
+    }
+    display = ":" + number;
+    return pid;
+}
+
+} // namespace
+
+bool XServerUp()
+{
+    return g_serverUp;
+}
+
+int main(int argc, char** argv)
+{
+    testing::InitGoogleTest(&argc, argv);
+    std::string display;
+    const pid_t server = GTEST_FLAG_GET(list_tests) ? -1 : StartXvfb(display);
+    if (server <= 0) {
+        // No X server here: the tests skip, on the offscreen platform.
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        QApplication app(argc, argv);
+        return RUN_ALL_TESTS();
+    }
+    setenv("DISPLAY", display.c_str(), 1);
+    setenv("QT_QPA_PLATFORM", "xcb", 1);
+    g_serverUp = true;
+    int result = 0;
+    {
+        QApplication app(argc, argv);
+        result = RUN_ALL_TESTS();
+    }
+    kill(server, SIGTERM);
+    waitpid(server, nullptr, 0);
+    return result;
+}
