@@ -1,4 +1,4 @@
-// Where a top-level window lands on a real X server without a window manager.
+// Where a top-level window lands on a real X server, without and with a window manager.
 #include "tests/ui/XvfbTestMain.h"
 
 #include "platform/ui/DesktopPlacement.h"
@@ -40,9 +40,8 @@ QRect Desktop()
 
 TEST(X11Placement, WithoutAWindowManagerNoFrameIsAdded)
 {
-    if (!XServerUp())
-        GTEST_SKIP() << "no Xvfb";
-    ASSERT_FALSE(WindowManagerRuns());
+    if (!XServerUp() || WindowManagerRuns())
+        GTEST_SKIP() << "no Xvfb without a window manager";
     // Nothing frames it: the window itself lies at the desktop's top left.
     QWidget window;
     window.setGeometry(0, 0, 640, 400);
@@ -51,4 +50,21 @@ TEST(X11Placement, WithoutAWindowManagerNoFrameIsAdded)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     EXPECT_EQ(window.frameGeometry(), window.geometry());
     EXPECT_EQ(window.geometry(), QRect(Desktop().topLeft(), QSize(640, 400)));
+}
+
+// The frame is not known before the manager has framed the window; the title bar's room
+// left above the window keeps it on the desktop.
+TEST(X11ManagedPlacement, WithAWindowManagerTheTitleBarStaysOnTheDesktop)
+{
+    if (!XServerUp() || !WindowManagerRuns())
+        GTEST_SKIP() << "no Xvfb with a window manager";
+    QWidget window;
+    window.setGeometry(0, 0, 640, 400);
+    KeepOnDesktop(&window);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.frameGeometry() != window.geometry(); }));
+    const QRect frame = window.frameGeometry();
+    EXPECT_TRUE(Desktop().contains(frame)) << frame.x() << "," << frame.y();
+    EXPECT_GT(window.geometry().top(), frame.top());
 }

@@ -1,10 +1,14 @@
-// Test entry of the suites that need a real X server: starts Xvfb on a free display with
-// no window manager, runs the tests on it with the xcb platform and stops it.
+// Test entry of the suites that need a real X server: starts Xvfb on a free display, runs
+// the tests on it with the xcb platform and stops it. A run of the managed suite alone
+// (--gtest_filter=X11ManagedPlacement...) gets openbox as window manager; others get none.
 #include "tests/ui/XvfbTestMain.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+
+#include <poll.h>
+#include <sys/stat.h>
 
 #include <csignal>
 #include <cstdlib>
@@ -77,6 +81,31 @@ pid_t StartXvfb(std::string& display)
     return pid;
 }
 
+// Starts openbox and waits until it has started up (it then runs its startup command,
+// which writes to a fifo); its pid, or -1 when it did not start within ten seconds.
+pid_t StartWindowManager()
+{
+    char folder[] = "/tmp/qx-wm-XXXXXX";
+    if (!mkdtemp(folder))
+        return -1;
+    const std::string fifo = std::string(folder) + "/up";
+    pid_t pid = -1;
+    if (mkfifo(fifo.c_str(), 0600) == 0) {
+        const int fd = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+        pid = Spawn({"openbox", "--startup", "sh -c 'echo up > " + fifo + "'"});
+        pollfd ready{fd, POLLIN, 0};
+        if (pid > 0 && (poll(&ready, 1, 10000) <= 0 || !(ready.revents & POLLIN))) {
+            kill(pid, SIGTERM);
+            waitpid(pid, nullptr, 0);
+            pid = -1;
+        }
+        close(fd);
+        unlink(fifo.c_str());
+    }
+    rmdir(folder);
+    return pid;
+}
+
 } // namespace
 
 bool XServerUp()
@@ -98,12 +127,18 @@ int main(int argc, char** argv)
     setenv("DISPLAY", display.c_str(), 1);
     setenv("QT_QPA_PLATFORM", "xcb", 1);
     g_serverUp = true;
+    // The managed suite runs alone, with a window manager there before the application.
+    const pid_t manager = GTEST_FLAG_GET(filter).rfind(kManagedSuite, 0) == 0 ? StartWindowManager() : -1;
     int result = 0;
     {
         QApplication app(argc, argv);
         result = RUN_ALL_TESTS();
     }
-    kill(server, SIGTERM);
-    waitpid(server, nullptr, 0);
+    for (const pid_t pid : {manager, server}) {
+        if (pid > 0) {
+            kill(pid, SIGTERM);
+            waitpid(pid, nullptr, 0);
+        }
+    }
     return result;
 }
