@@ -13,13 +13,11 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 #if defined(__SANITIZE_ADDRESS__)
 // libxkbcommon-x11 reads key names with strndup from buffers not ended by a zero.
@@ -33,26 +31,28 @@ namespace {
 
 bool g_serverUp = false;
 
-// Starts a program, closing closeFd in it; its pid, or -1.
+// Starts a program, closing closeFd in it; its pid, or -1. The program ends with this
+// process, however that ends (only the main thread runs yet, so forking is safe).
 pid_t Spawn(std::vector<std::string> args, int closeFd = -1)
 {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (closeFd >= 0)
-        posix_spawn_file_actions_addclose(&actions, closeFd);
-    const int devNull = open("/dev/null", O_WRONLY);
-    posix_spawn_file_actions_adddup2(&actions, devNull, STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, devNull, STDERR_FILENO);
     std::vector<char*> argv;
     for (std::string& a : args)
         argv.push_back(a.data());
     argv.push_back(nullptr);
-    pid_t pid = -1;
-    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
-        pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    close(devNull);
-    return pid;
+    const pid_t parent = getpid();
+    const pid_t pid = fork();
+    if (pid != 0)
+        return pid < 0 ? -1 : pid;
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (getppid() != parent)
+        _exit(1);
+    const int devNull = open("/dev/null", O_WRONLY);
+    dup2(devNull, STDOUT_FILENO);
+    dup2(devNull, STDERR_FILENO);
+    if (closeFd >= 0)
+        close(closeFd);
+    execvp(argv[0], argv.data());
+    _exit(127);
 }
 
 // Xvfb writes its display number to the pipe once it accepts clients.
