@@ -334,6 +334,10 @@ TEST_F(BrokerSessionTest, SubmittedOrderFillsIntoOrderStatusAndPositions)
     }
     EXPECT_EQ(orderObserver.calls, ordersAfter);
     EXPECT_EQ(positionObserver.calls, positionsAfter);
+    // A refresh the user asks for is reported once its lists are in, even unchanged ones.
+    EXPECT_FALSE(m_sink.Find(kStatusAccountRefreshed).has_value());
+    session.RefreshAccountData();
+    EXPECT_TRUE(WaitUntil([&] { return m_sink.Find(kStatusAccountRefreshed).has_value(); }));
 }
 
 TEST_F(BrokerSessionTest, CancelledOrderLeavesTheOpenList)
