@@ -57,8 +57,9 @@ private:
     void ShowMessage(const CString& text);
 
     void OnSymbolLists();
-    void OnEntryWizard();
-    void OnExitWizard();
+    void RunWizard(bool exit);
+    void OnEntryWizard() { RunWizard(false); }
+    void OnExitWizard() { RunWizard(true); }
     void OnBrowse();
     void OnSave();
     void OnClear();
