@@ -13,6 +13,12 @@
 
 class CArchive;
 
+// A report list's record: the layout, sort column and direction, the link groups, the
+// grid flag. False when the link groups could not be written or read; archive errors
+// throw. On reading, a sort column outside the layout reads as none.
+bool StoreReportListState(CArchive& ar, const CReportListState& state, const CLinkState& link);
+bool LoadReportListState(CArchive& ar, int fieldCount, CReportListState& state, CLinkState& link);
+
 // Order status: the layout, sort column (-1 none) and direction (1 ascending), the
 // filter's six words (From and To as 32-bit times), the link groups, the grid flag.
 struct COrderStatusViewState : CReportListState {
