@@ -52,14 +52,6 @@ public:
     int changes = 0;
 };
 
-std::vector<CString> Column(CListCtrl& list, int column)
-{
-    std::vector<CString> out;
-    for (int i = 0; i < list.GetItemCount(); ++i)
-        out.push_back(list.GetItemText(i, column));
-    return out;
-}
-
 void Select(CListCtrl& list, std::initializer_list<int> items)
 {
     list.SetItemState(-1, 0, LVIS_SELECTED);

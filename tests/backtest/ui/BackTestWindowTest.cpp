@@ -82,23 +82,8 @@ std::unique_ptr<EntryGroup> Group(const char* symbol, const char* strategy)
 std::vector<CString> Headers(CListCtrl& list)
 {
     std::vector<CString> out;
-    for (int c = 0; c < list.GetColumnCount(); ++c) {
-        char text[64] = "";
-        LVCOLUMN col;
-        col.mask = LVCF_TEXT;
-        col.pszText = text;
-        col.cchTextMax = sizeof text;
-        list.GetColumn(c, &col);
-        out.emplace_back(text);
-    }
-    return out;
-}
-
-std::vector<CString> Column(CListCtrl& list, int column)
-{
-    std::vector<CString> out;
-    for (int i = 0; i < list.GetItemCount(); ++i)
-        out.push_back(list.GetItemText(i, column));
+    for (int c = 0; c < list.GetColumnCount(); ++c)
+        out.push_back(HeaderText(list, c));
     return out;
 }
 

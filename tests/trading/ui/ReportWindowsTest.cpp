@@ -121,23 +121,8 @@ std::vector<CString> ColumnHeaders(CListCtrl& list)
     if (!order.empty())
         list.GetColumnOrderArray(order.data(), static_cast<int>(order.size()));
     std::vector<CString> out;
-    for (int c : order) {
-        char text[64] = "";
-        LVCOLUMN col;
-        col.mask = LVCF_TEXT;
-        col.pszText = text;
-        col.cchTextMax = sizeof text;
-        list.GetColumn(c, &col);
-        out.emplace_back(text);
-    }
-    return out;
-}
-
-std::vector<CString> Column(CListCtrl& list, int column)
-{
-    std::vector<CString> out;
-    for (int i = 0; i < list.GetItemCount(); ++i)
-        out.push_back(list.GetItemText(i, column));
+    for (int c : order)
+        out.push_back(HeaderText(list, c));
     return out;
 }
 

@@ -101,6 +101,27 @@ inline bool Enabled(CWnd& dialog, UINT id)
     return w && w->IsWindowEnabled();
 }
 
+// The texts of a list's column, top to bottom.
+inline std::vector<CString> Column(CListCtrl& list, int column)
+{
+    std::vector<CString> out;
+    for (int i = 0; i < list.GetItemCount(); ++i)
+        out.push_back(list.GetItemText(i, column));
+    return out;
+}
+
+// The header text of a list's column.
+inline CString HeaderText(CListCtrl& list, int column)
+{
+    char text[64] = "";
+    LVCOLUMN col;
+    col.mask = LVCF_TEXT;
+    col.pszText = text;
+    col.cchTextMax = sizeof text;
+    list.GetColumn(column, &col);
+    return text;
+}
+
 // The colour a list paints at x pixels into the row, halfway down, as a fresh paint
 // leaves it.
 inline QColor RowPixel(CListCtrl& list, int row, int x)
