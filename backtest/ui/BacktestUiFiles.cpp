@@ -11,6 +11,16 @@ namespace {
 
 constexpr const char* kStrategyFilter = "Strategy Files (*.qxs)|*.qxs||";
 
+// Runs the dialog in the Strategies folder; the path chosen.
+bool ChooseInStrategies(CFileDialog& dialog, CString& path)
+{
+    dialog.m_request.initialDir = UserDataFolder("Strategies");
+    if (dialog.DoModal() != IDOK)
+        return false;
+    path = dialog.GetPathName();
+    return true;
+}
+
 }  // namespace
 
 CString UserDataFolder(const char* name)
@@ -42,22 +52,14 @@ bool ChooseSymbolList(CWnd* parent, CString& symbols)
 bool ChooseStrategyToOpen(CWnd* parent, CString& path)
 {
     CFileDialog dialog(TRUE, "qxs", nullptr, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY, kStrategyFilter, parent);
-    dialog.m_request.initialDir = UserDataFolder("Strategies");
-    if (dialog.DoModal() != IDOK)
-        return false;
-    path = dialog.GetPathName();
-    return true;
+    return ChooseInStrategies(dialog, path);
 }
 
 bool ChooseStrategyToSave(CWnd* parent, const CString& strategyName, CString& path)
 {
     CFileDialog dialog(FALSE, "qxs", MakeSafeFileName(strategyName), OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY,
                        kStrategyFilter, parent);
-    dialog.m_request.initialDir = UserDataFolder("Strategies");
-    if (dialog.DoModal() != IDOK)
-        return false;
-    path = dialog.GetPathName();
-    return true;
+    return ChooseInStrategies(dialog, path);
 }
 
 void OpenBacktestingDisclosure()

@@ -206,6 +206,16 @@ CStrategyDefinition CStrategySetupDlg::ReadFields() const
     return s;
 }
 
+bool CStrategySetupDlg::ReadCheckedFields(CStrategyDefinition& record)
+{
+    record = ReadFields();
+    const CString message = CheckStrategyRecord(record);
+    if (message.IsEmpty())
+        return true;
+    ShowMessage(message);
+    return false;
+}
+
 void CStrategySetupDlg::ShowRecord(const CStrategyDefinition& s)
 {
     SetDlgItemText(static_cast<int>(IDC_SS_NAME), s.m_name);
@@ -258,12 +268,9 @@ bool CStrategySetupDlg::CommitEditing()
 {
     if (m_nEditing < 0 || m_nEditing >= GetStrategyCount())
         return true;
-    const CStrategyDefinition record = ReadFields();
-    const CString message = CheckStrategyRecord(record);
-    if (!message.IsEmpty()) {
-        ShowMessage(message);
+    CStrategyDefinition record;
+    if (!ReadCheckedFields(record))
         return false;
-    }
     CStrategyDefinition& entry = *m_strategies[static_cast<size_t>(m_nEditing)];
     if (!(entry == record)) {
         entry = record;
@@ -297,12 +304,9 @@ void CStrategySetupDlg::OnAdd()
         ShowMessage("Only one strategy is allowed in Charts backtesting");
         return;
     }
-    const CStrategyDefinition record = ReadFields();
-    const CString message = CheckStrategyRecord(record);
-    if (!message.IsEmpty()) {
-        ShowMessage(message);
+    CStrategyDefinition record;
+    if (!ReadCheckedFields(record))
         return;
-    }
     AddEntry(record);
     ResetFields();
 }
@@ -358,12 +362,9 @@ void CStrategySetupDlg::OnBrowse()
 
 void CStrategySetupDlg::OnSave()
 {
-    const CStrategyDefinition record = ReadFields();
-    const CString message = CheckStrategyRecord(record);
-    if (!message.IsEmpty()) {
-        ShowMessage(message);
+    CStrategyDefinition record;
+    if (!ReadCheckedFields(record))
         return;
-    }
     CString path;
     if (!ChooseStrategyToSave(this, record.m_name, path))
         return;

@@ -55,6 +55,8 @@ private:
     void SetEntryTexts(int item, const CStrategyDefinition& strategy);
     void UpdateEnabling();
     void ShowMessage(const CString& text);
+    // The fields as a record; false, after telling why, when they are incomplete.
+    bool ReadCheckedFields(CStrategyDefinition& record);
 
     void OnSymbolLists();
     void RunWizard(bool exit);
