@@ -81,6 +81,16 @@ protected:
         EXPECT_NE(view, nullptr);
         return *view;
     }
+    // The order status window listing every order of the last five days, whatever their status.
+    COrderStatusView& OpenOrderStatusOfLastDays(CWorkstationApp& app)
+    {
+        COrderStatusView& view = OpenWindow<COrderStatusView>(app, kKindOrderStatus);
+        COrderListFilter filter = view.GetFilter();
+        filter.dateMode = 2;
+        filter.days = 5;
+        view.SetFilter(filter);
+        return view;
+    }
     Fields FieldsOf(const qx::testbroker::ReceivedOrderRequest& request)
     {
         Fields fields;
@@ -110,13 +120,8 @@ TEST_F(ReportWindowsWorkstation, AnOrderIsPlacedSeenChangedAndCancelledFromTheOr
 {
     CWorkstationApp app;
     ASSERT_TRUE(Start(app));
-    COrderStatusView& view = OpenWindow<COrderStatusView>(app, kKindOrderStatus);
+    COrderStatusView& view = OpenOrderStatusOfLastDays(app);
     COrderStatusListCtrl& list = view.GetList();
-    // Every order of the last days, whatever their status.
-    COrderListFilter filter = view.GetFilter();
-    filter.dateMode = 2;
-    filter.days = 5;
-    view.SetFilter(filter);
 
     COrderRecord record(0);
     record.symbol = "MSFT";
@@ -184,12 +189,8 @@ TEST_F(ReportWindowsWorkstation, AnEditOfTheQuantityAloneSendsTheLimitPriceAsEnt
 {
     CWorkstationApp app;
     ASSERT_TRUE(Start(app));
-    COrderStatusView& view = OpenWindow<COrderStatusView>(app, kKindOrderStatus);
+    COrderStatusView& view = OpenOrderStatusOfLastDays(app);
     COrderStatusListCtrl& list = view.GetList();
-    COrderListFilter filter = view.GetFilter();
-    filter.dateMode = 2;
-    filter.days = 5;
-    view.SetFilter(filter);
 
     COrderRecord record(0);
     record.symbol = "MSFT";
