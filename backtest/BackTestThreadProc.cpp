@@ -1,6 +1,7 @@
 #include "backtest/BackTestContext.h"
 
 #include "analytics/formula/CFormula.h"
+#include "analytics/formula/CFormulaInputShare.h"
 #include "analytics/series/CPriceSeries.h"
 #include "analytics/series/CSeriesListener.h"
 #include "analytics/series/CSeriesReadLock.h"
@@ -216,22 +217,40 @@ public:
         value = m_values[field][k];
         return m_has[field][k] != 0;
     }
-    // Widens the high and low (first bars reaching them) by bars [from, to) of the block.
+    // Widens the high and low (first bars reaching them) by bars [from, to) of the block:
+    // the range's extremes first, four lanes at a time, then the first bar holding each.
     void Widen(int from, int to, double& high, int& highBar, double& low, int& lowBar) const
     {
         const double* H = m_values[kBarHigh].data() - m_first;
         const double* L = m_values[kBarLow].data() - m_first;
         const BYTE* hasH = m_has[kBarHigh].data() - m_first;
         const BYTE* hasL = m_has[kBarLow].data() - m_first;
-        for (int b = from; b < to; ++b) {
-            if (hasH[b] && H[b] > high) {
-                high = H[b];
-                highBar = b;
+        constexpr double kInf = std::numeric_limits<double>::infinity();
+        double top[4] = {-kInf, -kInf, -kInf, -kInf}, bottom[4] = {kInf, kInf, kInf, kInf};
+        int b = from;
+        auto take = [&](int lane, int i) {
+            const double h = hasH[i] ? H[i] : -kInf, l = hasL[i] ? L[i] : kInf;
+            top[lane] = h > top[lane] ? h : top[lane];
+            bottom[lane] = l < bottom[lane] ? l : bottom[lane];
+        };
+        for (; b + 4 <= to; b += 4)
+            for (int lane = 0; lane < 4; ++lane)
+                take(lane, b + lane);
+        for (; b < to; ++b)
+            take(0, b);
+        const double highest = std::max(std::max(top[0], top[1]), std::max(top[2], top[3]));
+        const double lowest = std::min(std::min(bottom[0], bottom[1]), std::min(bottom[2], bottom[3]));
+        if (highest > high) {
+            high = highest;
+            for (b = from; !(hasH[b] && H[b] == highest); ++b) {
             }
-            if (hasL[b] && L[b] < low) {
-                low = L[b];
-                lowBar = b;
+            highBar = b;
+        }
+        if (lowest < low) {
+            low = lowest;
+            for (b = from; !(hasL[b] && L[b] == lowest); ++b) {
             }
+            lowBar = b;
         }
     }
     const double* Values(int field) const { return m_values[field].data(); }
@@ -415,6 +434,10 @@ CBackTestRun::EPair CBackTestRun::RunPair(const CString& symbol, const Strategy&
 
     CFormula entry(s.m_entryExpression, 3, formulaBars, m_endTime);
     CFormula exit(s.m_exitExpression, 3, formulaBars, m_endTime);
+    // Both read the same bars: an average they both use is loaded and computed once.
+    const auto share = std::make_shared<CFormulaInputShare>();
+    entry.ShareInputs(share);
+    exit.ShareInputs(share);
     CString error;
     const int minutes = m_job.m_nIntraday ? m_job.m_nMinuteBars : 0;
     bool subscribed = entry.Parse(error) && exit.Parse(error);
@@ -641,7 +664,7 @@ void CBackTestRun::WalkBars(const CString& symbol, const Strategy& strategy, CPr
             continue;
 
         const DWORD T = bars.Time(b, times);
-        auto record = std::make_unique<BackTestEntry>();
+        auto record = std::make_unique_for_overwrite<BackTestEntry>();  // every member has its initialiser
         record->m_symbol = symbol;
         record->m_strategy = strategy.name;
         record->m_formula = open ? s.m_exitName : s.m_entryName;

@@ -2,6 +2,7 @@
 
 #include "analytics/formula/CFormulaDepthListener.h"
 #include "analytics/formula/CFormulaEngine.h"
+#include "analytics/formula/CFormulaInputShare.h"
 #include "analytics/formula/CFormulaOwner.h"
 #include "analytics/formula/CFormulaQuoteListener.h"
 #include "analytics/formula/CFormulaRequest.h"
@@ -176,13 +177,10 @@ void CCompiledFormula::ReleaseInputs()
     }
     m_depthInputs.clear();
     m_depthListeners.clear();
-    if (m_pChartSource) {
-        DeleteStudyCall(m_pChartSource);
-        m_pChartSource = nullptr;
-    }
-    for (CStudySource* source : m_seriesInputs)
-        DeleteStudyCall(source);
+    m_pChartSource = nullptr;
+    m_chartRef.reset();
     m_seriesInputs.clear();
+    m_sourceRefs.clear();
     m_seriesOffsets.clear();
     m_seriesListeners.clear();
     m_items.clear();
@@ -200,6 +198,21 @@ bool CCompiledFormula::ResolveInputs(const CFormulaRequest& request, CFormulaEng
     std::map<std::string, std::pair<CStudySource*, CFormulaSeriesListener*>> seriesByKey;
     std::map<std::string, CSymbolHandle*> quoteHandles;
     std::map<std::string, CMarketDepthHandle*> depthHandles;
+
+    // Sources taken from the share are resolved and prepared already: their formula had
+    // the same request.
+    CFormulaInputShare* share = history ? request.m_pShare.get() : nullptr;
+    std::string shareRequest;
+    if (share) {
+        CString text;
+        text.Format("%d|%s|%d|%lu|%s|%d|%d|%d|", mode, request.m_symbol.GetString(), request.m_nBarCount,
+                    static_cast<unsigned long>(request.m_endTime), request.m_interval.GetString(),
+                    request.m_bExtended, request.m_nSourceOption, request.m_bNoChartSource);
+        shareRequest = text.str();
+    }
+    std::vector<std::string> sourceKeys; // share keys of m_seriesInputs
+    std::vector<bool> borrowed;          // taken from the share
+    const auto shared = [&](CStudySource* made) { return std::shared_ptr<CStudySource>(made, DeleteStudyCall); };
 
     const auto symbolOf = [&](const CFunctionCall* call) -> CString {
         return call && !call->m_symbol.IsEmpty() ? call->m_symbol : request.m_symbol;
@@ -278,15 +291,20 @@ bool CCompiledFormula::ResolveInputs(const CFormulaRequest& request, CFormulaEng
             shareKey.Format("%s,%d", key.GetString(), series->m_nBarOffset);
             auto& entry = seriesByKey[shareKey.str()];
             if (!entry.first) {
-                CStudySource* source =
-                    ParseStudyCall(key, series->m_nBarOffset != 0 ? 0 : request.m_nSourceOption, history, mode);
+                std::shared_ptr<CStudySource> source = share ? share->Find(shareRequest + shareKey.str()) : nullptr;
+                borrowed.push_back(source != nullptr);
+                if (!source)
+                    source = shared(ParseStudyCall(key, series->m_nBarOffset != 0 ? 0 : request.m_nSourceOption,
+                                                   history, mode));
                 if (!source) {
                     Fail(CString("Cannot open ") + key);
                     ok = false;
                     break;
                 }
-                entry.first = source;
-                m_seriesInputs.push_back(source);
+                entry.first = source.get();
+                m_seriesInputs.push_back(source.get());
+                m_sourceRefs.push_back(std::move(source));
+                sourceKeys.push_back(shareRequest + shareKey.str());
                 m_seriesOffsets.push_back(series->m_nBarOffset);
                 if (live) {
                     m_seriesListeners.push_back(
@@ -360,14 +378,19 @@ bool CCompiledFormula::ResolveInputs(const CFormulaRequest& request, CFormulaEng
             CString key;
             key.Format("%s,%s", request.m_symbol.GetString(), request.m_interval.GetString());
             key += KeySuffix(request);
-            m_pChartSource = ParseStudyCall(key, request.m_nSourceOption, history, mode);
+            m_chartRef = share ? share->Find(shareRequest + "chart") : nullptr;
+            const bool chartBorrowed = m_chartRef != nullptr;
+            if (!m_chartRef)
+                m_chartRef = shared(ParseStudyCall(key, request.m_nSourceOption, history, mode));
+            m_pChartSource = m_chartRef.get();
             if (!m_pChartSource) {
                 Fail(CString("Cannot open ") + key);
                 ok = false;
             } else {
-                if (mode != 2)
+                if (mode != 2 && !chartBorrowed)
                     m_pChartSource->GetBaseSeries()->SetWindowMode(1);
-                m_pChartSource->Prepare(request.m_nBarCount, request.m_endTime);
+                if (!chartBorrowed)
+                    m_pChartSource->Prepare(request.m_nBarCount, request.m_endTime);
                 int first = 0, last = 0;
                 m_pChartSource->GetVisibleRange(first, last);
                 m_pChartSource->GetBarTime(last, 0, t1);
@@ -377,6 +400,8 @@ bool CCompiledFormula::ResolveInputs(const CFormulaRequest& request, CFormulaEng
     }
     if (ok) {
         for (size_t i = 0; i < m_seriesInputs.size(); ++i) {
+            if (borrowed[i])
+                continue;
             CStudySource* source = m_seriesInputs[i];
             const int offset = m_seriesOffsets[i];
             const int extra = mode != 3 ? offset : 0;
@@ -421,6 +446,13 @@ bool CCompiledFormula::ResolveInputs(const CFormulaRequest& request, CFormulaEng
         if (m_pTimer) {
             m_pEngine = &engine;
             engine.RegisterPolled(m_pTimer.get());
+        }
+        // Handed on only once prepared: a formula that failed leaves nothing half made.
+        if (share) {
+            for (size_t i = 0; i < m_sourceRefs.size(); ++i)
+                share->Keep(sourceKeys[i], m_sourceRefs[i]);
+            if (m_chartRef)
+                share->Keep(shareRequest + "chart", m_chartRef);
         }
     }
     int shift = 0;
@@ -700,13 +732,9 @@ void CCompiledFormula::EvaluateRange(int mode, int first, int count, int flag, d
                 op.start = -shift;
                 break;
             }
-            // Mapped by time: the first bar's input index; consecutive when the bars of
-            // the chart and of the input start at the same times (checked once locked).
-            DWORD chartTime = 0;
-            if (m_pChartSource->GetBarTime(first, 0, chartTime)) {
-                op.direct = true;
-                op.start = input->FindBarByTime(chartTime, 0) - shift - first;
-            }
+            // Mapped by time: once locked, the input's record starting with the first chart
+            // bar; consecutive when the bars of both start at the same times.
+            op.direct = true;
             break;
         }
         default: break;
@@ -720,10 +748,11 @@ void CCompiledFormula::EvaluateRange(int mode, int first, int count, int flag, d
         for (size_t i = 0; i < m_items.size(); ++i)
             if (operands[i].direct) {
                 const auto* series = static_cast<CFormulaSeriesItem*>(m_items[i].get());
-                CStudySource* input = series->m_pInput;
-                const int shift = OffsetShift(mode, *series);
-                operands[i].direct = locks.SameBarStarts(chart, first, *input->GetBaseSeries(),
-                                                         first + operands[i].start + shift, count);
+                CPriceSeries& input = *series->m_pInput->GetBaseSeries();
+                int at = 0;
+                operands[i].direct = locks.FindSameStart(chart, first, input, at) &&
+                                     locks.SameBarStarts(chart, first, input, at, count);
+                operands[i].start = at - OffsetShift(mode, *series) - first;
             }
     }
     // The chart bar's start time, as Evaluate finds it, for the items read bar by bar.

@@ -92,6 +92,10 @@ private:
     void ApplyShift(int n);
     void Fail(const CString& message);
 
+    // Owners of m_seriesInputs (in the same order) and of the chart source: other formulas
+    // of an input share may hold them too.
+    std::vector<std::shared_ptr<CStudySource>> m_sourceRefs;
+    std::shared_ptr<CStudySource> m_chartRef;
     std::vector<std::unique_ptr<CFormulaQuoteListener>> m_quoteListeners;
     std::vector<std::unique_ptr<CFormulaDepthListener>> m_depthListeners;
     std::vector<std::unique_ptr<CFormulaSeriesListener>> m_seriesListeners;

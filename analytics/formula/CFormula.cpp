@@ -46,6 +46,14 @@ bool CFormula::Parse(CString& error)
     return true;
 }
 
+bool CFormula::ShareInputs(std::shared_ptr<CFormulaInputShare> share)
+{
+    if ((m_nMode != 3 && m_nMode != 4) || !m_pOwned)
+        return false;
+    m_pShare = std::move(share);
+    return true;
+}
+
 bool CFormula::Subscribe(const char* symbol, int extendedSession, CFormulaOwner* owner,
                          std::unique_ptr<CSeriesListener> callback, const char* interval, int sourceOption,
                          int noChartSource)
@@ -65,6 +73,7 @@ bool CFormula::Subscribe(const char* symbol, int extendedSession, CFormulaOwner*
     request->m_bExtended = extendedSession;
     request->m_nSourceOption = sourceOption;
     request->m_bNoChartSource = noChartSource;
+    request->m_pShare = m_pShare;
     request->m_pCompiled = std::move(m_pOwned);
     m_pEngine = engine;
     engine->AddRequest(std::move(request));

@@ -14,6 +14,7 @@
 class CCompiledFormula;
 class CFormulaEngine;
 class CFormulaOwner;
+class CFormulaInputShare;
 
 
 class CFormula {
@@ -30,6 +31,10 @@ public:
     // Queues the resolution of the inputs for the symbol. The owner's Fire is called when
     // the formula turns true (mode 0); the callback (owned from now on) hears of changes.
     // False when not parsed, already subscribed or no engine is installed.
+    // Before Subscribe, for a history formula (mode 3 or 4) whose bars are never shifted:
+    // its series inputs are shared with the other formulas given the same share and the
+    // same request (see CFormulaInputShare). False for other modes or once subscribed.
+    bool ShareInputs(std::shared_ptr<CFormulaInputShare> share);
     bool Subscribe(const char* symbol, int extendedSession, CFormulaOwner* owner,
                    std::unique_ptr<CSeriesListener> callback, const char* interval, int sourceOption,
                    int noChartSource);
@@ -80,4 +85,5 @@ private:
     int m_nBarCount;
     DWORD m_endTime;
     CFormulaEngine* m_pEngine = nullptr;
+    std::shared_ptr<CFormulaInputShare> m_pShare;
 };

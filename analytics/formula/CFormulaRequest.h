@@ -7,6 +7,7 @@
 #include <memory>
 
 class CCompiledFormula;
+class CFormulaInputShare;
 class CFormulaOwner;
 class CSeriesListener;
 
@@ -28,4 +29,5 @@ public:
     int m_bExtended = 0;
     int m_nSourceOption = 0;
     int m_bNoChartSource = 0;
+    std::shared_ptr<CFormulaInputShare> m_pShare; // none: inputs of its own
 };

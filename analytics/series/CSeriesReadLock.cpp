@@ -109,6 +109,27 @@ bool CSeriesReadLocks::AreRecords(const CPriceSeries& series, int index, int cou
     return series.m_bLoaded && r >= 0 && r + count <= series.m_bars.Size();
 }
 
+bool CSeriesReadLocks::FindSameStart(const CPriceSeries& a, int index, const CPriceSeries& b, int& otherIndex) const
+{
+    const int ra = a.RecordOfIndex(index);
+    if (!a.m_bLoaded || !b.m_bLoaded || ra < 0 || ra >= a.m_bars.Size() || b.m_bars.Size() == 0)
+        return false;
+    const int64_t start = a.m_bars.StartColumn()[ra];
+    const int64_t* starts = b.m_bars.StartColumn();
+    // Series laid out alike have it at the same index: no search through a long column.
+    const int guess = b.RecordOfIndex(index);
+    if (guess >= 0 && guess < b.m_bars.Size() && starts[guess] == start) {
+        otherIndex = index;
+        return true;
+    }
+    const int64_t* at = std::lower_bound(starts, starts + b.m_bars.Size(), start);
+    if (at == starts + b.m_bars.Size() || *at != start)
+        return false;
+    const int rb = static_cast<int>(at - starts);
+    otherIndex = rb - (b.m_bars.Size() - b.m_nEndOffset - b.m_nWanted);
+    return true;
+}
+
 CSeriesReadLocks::~CSeriesReadLocks()
 {
     for (CPriceSeries* s : m_series)

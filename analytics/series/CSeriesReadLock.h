@@ -76,6 +76,10 @@ public:
     bool SameBarStarts(const CPriceSeries& a, int index, const CPriceSeries& b, int otherIndex, int count) const;
     // True when the visible indexes [index, index + count) of a locked series are records.
     bool AreRecords(const CPriceSeries& series, int index, int count) const;
+    // The visible index of `b` whose record starts when the record at visible index `index`
+    // of `a` does (both locked); false when either has no such record. Record times are
+    // compared as they are: no calendar or zone conversion.
+    bool FindSameStart(const CPriceSeries& a, int index, const CPriceSeries& b, int& otherIndex) const;
 
 private:
     std::vector<CPriceSeries*> m_series;

@@ -317,8 +317,11 @@ bool CStudySource::AsOfBar(int index, int companionIndex, CBarRecord& bar, bool&
     CPriceSeries* companion = m_pSpec ? m_pSpec->m_pCompanion : nullptr;
     if (!companion || companionIndex < 0)
         return true;
+    // Only a companion record spanning the whole bar gives the bar as it stands: a finer
+    // one that starts with it (the session's first minute of a daily bar) ends before it.
     CBarRecord at;
-    if (!companion->GetRecord(companionIndex, at) || at.m_startTime == bar.m_startTime)
+    if (!companion->GetRecord(companionIndex, at) ||
+        (at.m_startTime == bar.m_startTime && at.m_endTime >= bar.m_endTime))
         return true;
     if (!at.m_bValid)
         return false;

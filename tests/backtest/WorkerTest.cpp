@@ -1,6 +1,7 @@
 // The backtest worker over bars served by fake series services: a moving-average
 // crossover checked against a plain second implementation, an exit on the entry's price
-// and date, intra-bar testing over hourly bars with a missing day, the trailing stop and
+// and date, intra-bar testing over hourly bars with a missing day, intra-bar testing that
+// reads the day as it stood at each minute (no look-ahead), the trailing stop and
 // the forced exit worked by hand, portfolio capital, sizes that open nothing, a strategy
 // that does not compile, cancelling while history is loading, and a long minute walk
 // across a clock change checked against a plain second implementation.
@@ -390,6 +391,52 @@ TEST_F(BackTestWorker, IntraBarTestingFillsInsideTheDayAndKeepsPaceOverAMissingD
         EXPECT_EQ(expected[i].first, static_cast<DWORD>(m_sink.trades[i]->m_nTime)) << i;
         EXPECT_DOUBLE_EQ(expected[i].second, m_sink.trades[i]->m_price) << i;
     }
+}
+
+TEST_F(BackTestWorker, IntraBarTestingReadsTheDailyBarAsItStoodAtTheMinute)
+{
+    // One-minute bars of 2026-01-05 to 01-09, 9:30 to 15:59. On 01-08 the close climbs by
+    // 0.125 a minute from 100 at 9:30 (103.75 at 10:00, 148.625 at 15:59), highs 0.0625
+    // above it; the other days stand at 100. Daily bars are made from the minutes.
+    std::vector<CHistoryRow> minutes, daily;
+    for (int d = 5; d <= 9; ++d) {
+        double high = 0, low = 1e9, close = 0;
+        for (int k = 0; k < 390; ++k) {
+            close = d == 8 ? 100 + 0.125 * k : 100;
+            minutes.push_back({Feed(2026, 1, d, 9, 30) + static_cast<DWORD>(k * 30), close, close + 0.0625,
+                               close - 0.0625, close, 1000.0});
+            high = std::max(high, close + 0.0625);
+            low = std::min(low, close - 0.0625);
+        }
+        daily.push_back({Feed(2026, 1, d), 100, high, low, close, 390000.0});
+    }
+    m_services.SetSource([&](const CString&, const CString& interval, DWORD, DWORD) {
+        return std::atoi(interval) == 0 ? daily : minutes;
+    });
+    m_services.SetQuote("IBM");
+    auto job = Job("IBM", Feed(2026, 1, 8), Feed(2026, 1, 8, 23, 59, 58));
+    job->m_nIntraday = 1;
+    job->m_nMinuteBars = 1;
+    // By hand, reading the day as it stood at each minute: the close first passes 100 at
+    // 9:31 (100.125), first passes 103.75 at 10:01 (103.875); the high first reaches 110 at
+    // 10:50 (close 110). Seeing the day's final close (148.625) would enter at 9:30 or 10:00.
+    job->AddStrategy(Strategy("Open", "Bar[Close,D]>100", "Bar[High,D]>=110"));
+    job->AddStrategy(Strategy("Ten", "Bar[Close,D]>103.75", "Bar[High,D]>=110"));
+    Run(job);
+
+    EXPECT_TRUE(m_sink.problems.empty()) << (m_sink.problems.empty() ? CString() : m_sink.problems[0]);
+    std::map<std::string, std::vector<std::pair<DWORD, double>>> fills;
+    for (const auto& t : m_sink.trades)
+        fills[t->m_strategy.str()].emplace_back(static_cast<DWORD>(t->m_nTime), t->m_price);
+    const std::vector<std::pair<DWORD, double>> open = {{Feed(2026, 1, 8, 9, 31), 100.125},
+                                                        {Feed(2026, 1, 8, 10, 50), 110.0}};
+    const std::vector<std::pair<DWORD, double>> ten = {{Feed(2026, 1, 8, 10, 1), 103.875},
+                                                       {Feed(2026, 1, 8, 10, 50), 110.0}};
+    // Past 10:50 both enter and leave again every other minute; the first round trip tells.
+    for (auto& [name, list] : fills)
+        list.resize(std::min<size_t>(list.size(), 2));
+    EXPECT_EQ(open, fills["Open"]);
+    EXPECT_EQ(ten, fills["Ten"]);
 }
 
 TEST_F(BackTestWorker, TrailingStopAndForcedExitWorkedByHand)

@@ -1,9 +1,10 @@
-// Formulas over bar series without a broker: input sharing and request keys, a moving-
-// average crossover on daily bars checked against a plain computation, and the formula
-// series' ring cache.
+// Formulas over bar series without a broker: input sharing and request keys, inputs shared
+// between formulas, a moving-average crossover on daily bars checked against a plain
+// computation, and the formula series' ring cache.
 #include "FormulaTestSupport.h"
 #include "../FakeSeriesServices.h"
 
+#include "analytics/formula/CFormulaInputShare.h"
 #include "analytics/formula/CFormulaSeries.h"
 #include "analytics/series/CPriceSeries.h"
 #include "analytics/series/CStudySource.h"
@@ -238,6 +239,69 @@ TEST_F(FormulaSeries, RangesGiveWhatEachBarGives)
                 EXPECT_GT(with, bars / 2);
                 EXPECT_GT(without, 20);
             }
+}
+
+TEST_F(FormulaSeries, FormulasOfOneShareOpenTheirCommonInputsOnce)
+{
+    const int bars = 60;
+    const char* const cross = "MovingAverage[MA,Close,5,0,D]>MovingAverage[MA,Close,20,0,D]";
+    const char* const back = "MovingAverage[MA,Close,5,0,D]<MovingAverage[MA,Close,20,0,D] AND Bar[Volume,D]>0";
+    auto share = std::make_shared<CFormulaInputShare>();
+    auto subscribe = [&](CFormula& f, bool shared) {
+        CString error;
+        ASSERT_TRUE(f.Parse(error)) << error.GetString();
+        if (shared) {
+            ASSERT_TRUE(f.ShareInputs(share));
+        }
+        ASSERT_TRUE(f.Subscribe("IBM", 0, nullptr, nullptr, "D", 0, 0));
+        ASSERT_TRUE(WaitUntil([&] { return f.IsResolved(); }));
+    };
+    auto entry = std::make_unique<CFormula>(cross, 3, bars, 0);
+    CFormula exit(back, 3, bars, 0), plain(back, 3, bars, 0), fewer(back, 3, bars - 10, 0);
+    subscribe(*entry, true);
+    subscribe(exit, true);
+    subscribe(plain, false);
+    subscribe(fewer, true);
+    // Charts shift their bars: their formulas share nothing; nor does a formula once subscribed.
+    CFormula chart(cross, 2, bars, 0);
+    EXPECT_FALSE(chart.ShareInputs(share));
+    EXPECT_FALSE(exit.ShareInputs(share));
+
+    std::vector<CFormulaSeriesItem*> a, b, c;
+    entry->GetSeriesInputs(a);
+    exit.GetSeriesInputs(b);
+    fewer.GetSeriesInputs(c);
+    ASSERT_EQ(2u, a.size());
+    ASSERT_EQ(3u, b.size());
+    EXPECT_EQ(a[0]->m_pInput, b[0]->m_pInput);
+    EXPECT_EQ(a[1]->m_pInput, b[1]->m_pInput);
+    EXPECT_NE(a[0]->m_pInput, c[0]->m_pInput); // another bar count is another request
+
+    AnswerHistory();
+    for (CFormula* f : {entry.get(), &exit, &plain, &fewer})
+        ASSERT_TRUE(WaitUntil([&] { return !f->IsWaitingForData(); }, std::chrono::seconds(5)));
+    // The shared exit formula gives what the one with inputs of its own gives, also once
+    // the formula that opened them is gone.
+    auto compare = [&] {
+        std::vector<double> shared(bars), own(bars);
+        std::vector<BYTE> sharedValid(bars), ownValid(bars);
+        exit.EvaluateRange(0, bars, -1, shared.data(), sharedValid.data());
+        plain.EvaluateRange(0, bars, -1, own.data(), ownValid.data());
+        int trues = 0;
+        for (int k = 0; k < bars; ++k) {
+            ASSERT_EQ(ownValid[k], sharedValid[k]) << k;
+            if (ownValid[k]) {
+                EXPECT_EQ(own[k], shared[k]) << k;
+            }
+            trues += ownValid[k] && own[k] > 0;
+        }
+        EXPECT_GT(trues, 3);
+        EXPECT_LT(trues, bars - 20);
+    };
+    compare();
+    entry.reset();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50)); // the clean-up thread frees its form
+    compare();
 }
 
 TEST_F(FormulaSeries, ChartBarsReadTheirOwnBar)
