@@ -5,6 +5,7 @@
 #include "broker/core/Formatters.h"
 #include "common/services/CLinkState.h"
 #include "platform/core/CArchive.h"
+#include "trading/ReportViewState.h"
 
 #include <algorithm>
 
@@ -99,26 +100,10 @@ std::vector<CExportRow> AlertHistoryRows(const CAlert& alert)
 
 bool StoreAlertListState(CArchive& ar, const CAlertListState& state, const CLinkState& link)
 {
-    WriteReportLayout(ar, state.layout);
-    ar << state.sortColumn << state.sortAscending;
-    if (!link.Save(ar))
-        return false;
-    ar << state.grid;
-    return true;
+    return StoreReportListState(ar, state, link);
 }
 
 bool LoadAlertListState(CArchive& ar, CAlertListState& state, CLinkState& link)
 {
-    state.layout = ReadReportLayout(ar, kAlertFieldCount);
-    int sortColumn = -1;
-    int ascending = 1;
-    ar >> sortColumn >> ascending;
-    state.sortColumn = sortColumn >= 0 && sortColumn < static_cast<int>(state.layout.size()) ? sortColumn : -1;
-    state.sortAscending = ascending != 0 ? 1 : 0;
-    if (!link.Load(ar))
-        return false;
-    int grid = 1;
-    ar >> grid;
-    state.grid = grid != 0 ? 1 : 0;
-    return true;
+    return LoadReportListState(ar, kAlertFieldCount, state, link);
 }

@@ -45,12 +45,7 @@ std::vector<CExportRow> AlertHistoryRows(const CAlert& alert);
 
 // The alert list's workspace record: the column layout, sort column (-1 none) and
 // direction, the link groups, the grid flag.
-struct CAlertListState {
-    CReportLayout layout;
-    int sortColumn = -1;
-    int sortAscending = 1;
-    int grid = 1;
-};
+struct CAlertListState : CReportListState {};
 // False when the link groups could not be written; archive errors throw.
 bool StoreAlertListState(CArchive& ar, const CAlertListState& state, const CLinkState& link);
 // Archive errors throw; false when the link groups could not be read. A sort column

@@ -18,6 +18,15 @@ using CReportLayout = std::vector<CReportLayoutColumn>;
 
 inline constexpr int kMaxReportColumnWidth = 4000;
 
+// What a workspace keeps of a report list: its layout, sort column (-1 none) and
+// direction (1 ascending), and the grid flag.
+struct CReportListState {
+    CReportLayout layout;
+    int sortColumn = -1;
+    int sortAscending = 1;
+    int grid = 1;
+};
+
 void WriteReportLayout(CArchive& ar, const CReportLayout& layout);
 // Reads a whole layout; throws CArchiveException when the record is short or its count
 // cannot fit in the rest of the archive. Columns of fields outside 0..fieldCount-1 and

@@ -70,7 +70,7 @@ bool LoadOrderStatusState(CArchive& ar, DWORD version, COrderStatusViewState& st
     return true;
 }
 
-bool StoreSavedOrdersState(CArchive& ar, const CSavedOrdersViewState& state, const CLinkState& link)
+bool StoreReportListState(CArchive& ar, const CReportListState& state, const CLinkState& link)
 {
     WriteReportLayout(ar, state.layout);
     ar << state.sortColumn << state.sortAscending;
@@ -80,9 +80,9 @@ bool StoreSavedOrdersState(CArchive& ar, const CSavedOrdersViewState& state, con
     return true;
 }
 
-bool LoadSavedOrdersState(CArchive& ar, CSavedOrdersViewState& state, CLinkState& link)
+bool LoadReportListState(CArchive& ar, int fieldCount, CReportListState& state, CLinkState& link)
 {
-    state.layout = ReadReportLayout(ar, kSavedOrderFieldCount);
+    state.layout = ReadReportLayout(ar, fieldCount);
     ReadSort(ar, state.layout.size(), state.sortColumn, state.sortAscending);
     if (!link.Load(ar))
         return false;
@@ -90,6 +90,16 @@ bool LoadSavedOrdersState(CArchive& ar, CSavedOrdersViewState& state, CLinkState
     ar >> grid;
     state.grid = grid != 0 ? 1 : 0;
     return true;
+}
+
+bool StoreSavedOrdersState(CArchive& ar, const CSavedOrdersViewState& state, const CLinkState& link)
+{
+    return StoreReportListState(ar, state, link);
+}
+
+bool LoadSavedOrdersState(CArchive& ar, CSavedOrdersViewState& state, CLinkState& link)
+{
+    return LoadReportListState(ar, kSavedOrderFieldCount, state, link);
 }
 
 void StoreBalanceState(CArchive& ar, const CBalanceViewState& state)

@@ -13,14 +13,16 @@
 
 class CArchive;
 
+// A report list's record: the layout, sort column and direction, the link groups, the
+// grid flag. False when the link groups could not be written or read; archive errors
+// throw. On reading, a sort column outside the layout reads as none.
+bool StoreReportListState(CArchive& ar, const CReportListState& state, const CLinkState& link);
+bool LoadReportListState(CArchive& ar, int fieldCount, CReportListState& state, CLinkState& link);
+
 // Order status: the layout, sort column (-1 none) and direction (1 ascending), the
 // filter's six words (From and To as 32-bit times), the link groups, the grid flag.
-struct COrderStatusViewState {
-    CReportLayout layout;
-    int sortColumn = -1;
-    int sortAscending = 1;
+struct COrderStatusViewState : CReportListState {
     COrderListFilter filter;
-    int grid = 1;
 };
 // False when the link groups could not be written; archive errors throw.
 bool StoreOrderStatusState(CArchive& ar, const COrderStatusViewState& state, const CLinkState& link);
@@ -30,12 +32,7 @@ bool StoreOrderStatusState(CArchive& ar, const COrderStatusViewState& state, con
 bool LoadOrderStatusState(CArchive& ar, DWORD version, COrderStatusViewState& state, CLinkState& link);
 
 // Saved orders: the layout, sort column and direction, the link groups, the grid flag.
-struct CSavedOrdersViewState {
-    CReportLayout layout;
-    int sortColumn = -1;
-    int sortAscending = 1;
-    int grid = 1;
-};
+struct CSavedOrdersViewState : CReportListState {};
 bool StoreSavedOrdersState(CArchive& ar, const CSavedOrdersViewState& state, const CLinkState& link);
 bool LoadSavedOrdersState(CArchive& ar, CSavedOrdersViewState& state, CLinkState& link);
 

@@ -154,16 +154,12 @@ void CScreener::Run()
                     ++ready; // no data will ever come for it
                 } else {
                     // A symbol the broker refused, or inputs that failed, get no data: done.
-                    CString reason;
-                    if (!entry.formula->IsWaitingForData()) {
-                        ++ready;
-                        if (entry.formula->HasFailed(&reason))
-                            failures.push_back({entry.symbol, reason});
-                    } else if (SymbolRefused(entry.symbol, reason)) {
-                        ++ready;
-                        failures.push_back({entry.symbol, reason});
-                    }
-                    if (entry.formula->Evaluate(nullptr, 0, -1))
+                    const CScreenerVerdict verdict = JudgeSymbol(
+                        *entry.formula, [&](CString& reason) { return SymbolRefused(entry.symbol, reason); });
+                    ready += verdict.ready ? 1 : 0;
+                    if (verdict.failed)
+                        failures.push_back({entry.symbol, verdict.reason});
+                    if (verdict.passed)
                         passed.push_back(entry.symbol);
                 }
                 if (StopRequested()) {

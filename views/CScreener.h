@@ -91,6 +91,34 @@ private:
     bool m_bFailureNew = false;
 };
 
+// How one symbol fared in a pass.
+struct CScreenerVerdict {
+    bool passed = false; // the formula was true
+    bool ready = false;  // its data are complete, or none will ever come
+    bool failed = false; // no data will come; reason says why
+    CString reason;
+};
+
+// Evaluates a symbol's formula. Data may arrive or be invalidated on another thread while
+// the formula runs, so the symbol is ready only when it waits for nothing both before and
+// after the evaluation. refused(reason) tells whether the server refused the symbol.
+template <class Formula, class Refused>
+CScreenerVerdict JudgeSymbol(Formula& formula, Refused&& refused)
+{
+    CScreenerVerdict verdict;
+    const bool waitingBefore = formula.IsWaitingForData();
+    verdict.passed = formula.Evaluate(nullptr, 0, -1);
+    const bool waitingAfter = formula.IsWaitingForData();
+    if (!waitingBefore && !waitingAfter) {
+        verdict.ready = true;
+        verdict.failed = formula.HasFailed(&verdict.reason);
+    } else if (refused(verdict.reason)) {
+        verdict.ready = true;
+        verdict.failed = true;
+    }
+    return verdict;
+}
+
 // "Screener: no data for SYMBOL (reason), ..." naming five symbols at most, then " and %d
 // more"; empty without failures.
 CString ScreenerFailureText(const std::vector<CScreenerFailure>& failures);

@@ -17,6 +17,28 @@ float FinitePrice(float value)
     return std::isfinite(value) ? value : 0.0f;
 }
 
+// Each record ends in the link groups and a switch.
+bool SaveLinksAndSwitch(CArchive& ar, const CLinkState& links, int on)
+{
+    if (!links.Save(ar))
+        return false;
+    ar << static_cast<DWORD>(on);
+    return true;
+}
+
+// The switch is read when the record has it; out of range it reads as the fallback.
+bool LoadLinksAndSwitch(CArchive& ar, CLinkState& links, bool hasSwitch, int fallback, int& on)
+{
+    if (!links.Load(ar))
+        return false;
+    if (hasSwitch) {
+        DWORD value = static_cast<DWORD>(fallback);
+        ar >> value;
+        on = Switch(value, fallback);
+    }
+    return true;
+}
+
 } // namespace
 
 bool WriteTimeSalesRecord(CArchive& ar, const CTimeSalesRecord& record, const CLinkState& links)
@@ -25,10 +47,7 @@ bool WriteTimeSalesRecord(CArchive& ar, const CTimeSalesRecord& record, const CL
     ar << record.layout << record.symbol << static_cast<DWORD>(record.extended) << static_cast<DWORD>(f.flags)
        << f.minPrice << f.maxPrice << f.text << static_cast<DWORD>(f.minSize) << f.suffix << record.goToTime
        << static_cast<DWORD>(record.historical);
-    if (!links.Save(ar))
-        return false;
-    ar << static_cast<DWORD>(record.grid);
-    return true;
+    return SaveLinksAndSwitch(ar, links, record.grid);
 }
 
 bool ReadTimeSalesRecord(CArchive& ar, DWORD version, CTimeSalesRecord& record, CLinkState& links)
@@ -45,13 +64,8 @@ bool ReadTimeSalesRecord(CArchive& ar, DWORD version, CTimeSalesRecord& record, 
     r.filter.minSize = minSize;
     r.filter.suffix = FilterSuffix(r.filter);
     r.historical = Switch(historical, 0);
-    if (!links.Load(ar))
+    if (!LoadLinksAndSwitch(ar, links, version >= kFirstListRecordWithGrid, 1, r.grid))
         return false;
-    if (version >= kFirstListRecordWithGrid) {
-        DWORD grid = 1;
-        ar >> grid;
-        r.grid = Switch(grid, 1);
-    }
     record = r;
     return true;
 }
@@ -59,10 +73,7 @@ bool ReadTimeSalesRecord(CArchive& ar, DWORD version, CTimeSalesRecord& record, 
 bool WriteBarViewRecord(CArchive& ar, const CBarViewRecord& record, const CLinkState& links)
 {
     ar << record.layout << record.symbol << record.interval << static_cast<DWORD>(record.extended);
-    if (!links.Save(ar))
-        return false;
-    ar << static_cast<DWORD>(record.grid);
-    return true;
+    return SaveLinksAndSwitch(ar, links, record.grid);
 }
 
 bool ReadBarViewRecord(CArchive& ar, DWORD version, CBarViewRecord& record, CLinkState& links)
@@ -71,13 +82,8 @@ bool ReadBarViewRecord(CArchive& ar, DWORD version, CBarViewRecord& record, CLin
     DWORD extended = 0;
     ar >> r.layout >> r.symbol >> r.interval >> extended;
     r.extended = Switch(extended, 0);
-    if (!links.Load(ar))
+    if (!LoadLinksAndSwitch(ar, links, version >= kFirstListRecordWithGrid, 1, r.grid))
         return false;
-    if (version >= kFirstListRecordWithGrid) {
-        DWORD grid = 1;
-        ar >> grid;
-        r.grid = Switch(grid, 1);
-    }
     record = r;
     return true;
 }
@@ -85,10 +91,7 @@ bool ReadBarViewRecord(CArchive& ar, DWORD version, CBarViewRecord& record, CLin
 bool WriteLevel2Record(CArchive& ar, const CLevel2Record& record, const CLinkState& links)
 {
     ar << record.symbol << static_cast<DWORD>(record.source);
-    if (!links.Save(ar))
-        return false;
-    ar << static_cast<DWORD>(record.logShown);
-    return true;
+    return SaveLinksAndSwitch(ar, links, record.logShown);
 }
 
 bool ReadLevel2Record(CArchive& ar, DWORD version, CLevel2Record& record, CLinkState& links)
@@ -97,13 +100,8 @@ bool ReadLevel2Record(CArchive& ar, DWORD version, CLevel2Record& record, CLinkS
     DWORD source = 1;
     ar >> r.symbol >> source;
     r.source = source <= 3 ? static_cast<int>(source) : 1;
-    if (!links.Load(ar))
+    if (!LoadLinksAndSwitch(ar, links, version >= kFirstLevel2RecordWithLog, 0, r.logShown))
         return false;
-    if (version >= kFirstLevel2RecordWithLog) {
-        DWORD log = 0;
-        ar >> log;
-        r.logShown = Switch(log, 0);
-    }
     record = r;
     return true;
 }

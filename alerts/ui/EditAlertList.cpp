@@ -369,10 +369,7 @@ BOOL EditAlertList::SaveToWorkspace(CArchive& ar)
     if (!doc)
         return FALSE;
     CAlertListState state;
-    state.layout = m_list.GetLayout();
-    state.sortColumn = m_list.GetSortDisplayPosition();
-    state.sortAscending = m_list.IsSortAscending() ? 1 : 0;
-    state.grid = m_nGrid;
+    KeepListState(m_list, state);
     try {
         if (StoreAlertListState(ar, state, doc->GetLinkState()))
             return TRUE;
@@ -396,16 +393,7 @@ BOOL EditAlertList::LoadFromWorkspace(CArchive& ar, DWORD)
     } catch (CException&) {
         return FALSE;
     }
-    doc->GetLinkState() = link;
-    doc->UpdateLinkButtons();
-    m_list.ApplyLayout(state.layout);
-    m_nGrid = state.grid;
-    ApplyGrid();
-    FillList();
-    if (CFrameWnd* frame = GetParentFrame())
-        frame->RecalcLayout();
-    if (state.sortColumn >= 0)
-        m_list.SetSort(state.sortColumn, state.sortAscending != 0);
+    ApplyListState(m_list, state, link, [this] { FillList(); });
     return TRUE;
 }
 

@@ -47,6 +47,8 @@ bool ValidSymbolText(const CString& symbol)
     return true;
 }
 
+constexpr const char* kRefreshingText = "Refreshing account data...";
+
 }  // namespace
 
 CMainFrame::CMainFrame() = default;
@@ -392,11 +394,13 @@ CView* CMainFrame::OpenListWindow(UINT command, BOOL floating)
 
 void CMainFrame::OnRefreshAccountData()
 {
-    if (CSessionManager* session = CSessionManager::Instance()) {
-        session->GetSession().WakeAccountRefresh();
-        session->GetSession().WakeWatchlistRefresh();
-        SetMessageText("Refreshing account data...");
-    }
+    CSessionManager* session = CSessionManager::Instance();
+    if (!session)
+        return;
+    session->GetSession().RefreshAccountData();
+    // Without a login no refresh runs to end the text.
+    if (session->IsLoggedIn())
+        SetMessageText(kRefreshingText);
 }
 
 void CMainFrame::StartWorkspaceBackup()
@@ -477,6 +481,11 @@ LRESULT CMainFrame::OnSessionStatus(CWndMessage& message)
         break;
     case kStatusAccountList:
         SetAccounts(status->accounts);
+        break;
+    case kStatusAccountRefreshed:
+        // Whatever was said since stays.
+        if (bar && bar->GetPaneText(kPaneMessage) == kRefreshingText)
+            bar->SetPaneText(kPaneMessage, "Ready");
         break;
     case kStatusWebUpdates:
         OfferWebUpdates(status->updates);

@@ -6,6 +6,7 @@
 #include "backtest/ui/BacktestChartHook.h"
 #include "studies/CStudyDefinition.h"
 #include "backtest/ui/BacktestUiIds.h"
+#include "backtest/ui/BacktestUiFiles.h"
 #include "backtest/ui/CBackTestWindowSink.h"
 #include "backtest/ui/CStrategySetupDlg.h"
 #include "common/services/CAppSettings.h"
@@ -48,12 +49,6 @@ CMenu* FindPopup(CMenu& menu, const char* text)
     return nullptr;
 }
 
-CString DataFolder(const char* name)
-{
-    const CAppSettings* settings = CAppSettings::Instance();
-    return settings ? settings->GetFilePath(name) : CString(name);
-}
-
 }  // namespace
 
 CBackTestView::CBackTestView() : CFormView(IDD_BACKTEST_FORM)
@@ -75,7 +70,7 @@ CCommonDoc* CBackTestView::GetCommonDoc() const
 
 CString CBackTestView::LayoutFolder()
 {
-    return DataFolder("Layouts");
+    return UserDataFolder("Layouts");
 }
 
 CString CBackTestView::DefaultLayoutPath()
@@ -752,7 +747,7 @@ void CBackTestView::OnLoadResults()
 {
     CFileDialog dialog(TRUE, "btr", nullptr, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY,
                        "Backtest Result Files (*.btr)|*.btr||", this);
-    dialog.m_request.initialDir = DataFolder("Backtesting");
+    dialog.m_request.initialDir = UserDataFolder("Backtesting");
     if (dialog.DoModal() == IDOK)
         LoadResults(dialog.GetPathName());
 }
@@ -761,7 +756,7 @@ void CBackTestView::OnSaveResults()
 {
     CFileDialog dialog(FALSE, "btr", nullptr, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY,
                        "Backtest Result Files (*.btr)|*.btr||", this);
-    dialog.m_request.initialDir = DataFolder("Backtesting");
+    dialog.m_request.initialDir = UserDataFolder("Backtesting");
     if (dialog.DoModal() == IDOK)
         SaveResults(dialog.GetPathName());
 }

@@ -1,27 +1,21 @@
 #include "backtest/ui/CStrategySetupDlg.h"
 
-#include "alerts/FormulaLibraryFile.h"
-#include "alerts/SafeFileName.h"
 #include "alerts/ui/CTradeAlertSetupDlg.h"
 #include "analytics/series/ISeriesServices.h"
 #include "backtest/StrategySetupInput.h"
 #include "backtest/ui/BacktestUiIds.h"
+#include "backtest/ui/BacktestUiFiles.h"
 #include "broker/core/FeedTime.h"
 #include "broker/core/Formatters.h"
-#include "common/services/CAppSettings.h"
 #include "common/services/TextHelpers.h"
 #include "common/windows/CMonthCalDlg.h"
 #include "platform/ui/CComboBox.h"
 #include "platform/ui/CDataExchange.h"
-#include "platform/ui/CUiResponder.h"
-#include "platform/ui/CommonDialogs.h"
 
 #include <cstdlib>
 
 namespace {
 
-constexpr const char* kHelpPage = "https://www.brenhalvik.com/Quorvantelix/BacktestingDisclosure.pdf";
-constexpr const char* kIntervals[] = {"1", "5", "10", "15", "30", "60", "Daily", "Weekly", "Monthly"};
 constexpr const char* kPriceTypes[] = {"High", "Low", "Open", "Close"};
 
 CComboBox* Combo(const CWnd& dialog, UINT id)
@@ -75,12 +69,6 @@ CDateFieldsInput ReadDate(const CWnd& dialog, UINT month, UINT day, UINT year, U
     return input;
 }
 
-CString ProgramFolder(const char* name)
-{
-    const CAppSettings* settings = CAppSettings::Instance();
-    return settings ? settings->GetFilePath(name) : CString(name);
-}
-
 }  // namespace
 
 CStrategySetupDlg::CStrategySetupDlg(const CStrategySetup* job, bool chartMode, CWnd* parent)
@@ -110,11 +98,7 @@ BOOL CStrategySetupDlg::OnInitDialog()
             for (const char* name : StrategySetupMonthNames())
                 combo->AddString(name);
         }
-    if (CComboBox* combo = Combo(*this, IDC_SS_INTERVAL)) {
-        combo->ResetContent();
-        for (const char* name : kIntervals)
-            combo->AddString(name);
-    }
+    FillStrategyIntervals(Combo(*this, IDC_SS_INTERVAL));
     Fill(Combo(*this, IDC_SS_SIZING), {kSharesFlag, kAmountFlag});
     Fill(Combo(*this, IDC_SS_ENTRY_ACTION), {"Buy", "Sell Short"});
     Fill(Combo(*this, IDC_SS_EXIT_ACTION), {"Sell", "Buy to Cover"});
@@ -222,6 +206,16 @@ CStrategyDefinition CStrategySetupDlg::ReadFields() const
     return s;
 }
 
+bool CStrategySetupDlg::ReadCheckedFields(CStrategyDefinition& record)
+{
+    record = ReadFields();
+    const CString message = CheckStrategyRecord(record);
+    if (message.IsEmpty())
+        return true;
+    ShowMessage(message);
+    return false;
+}
+
 void CStrategySetupDlg::ShowRecord(const CStrategyDefinition& s)
 {
     SetDlgItemText(static_cast<int>(IDC_SS_NAME), s.m_name);
@@ -274,12 +268,9 @@ bool CStrategySetupDlg::CommitEditing()
 {
     if (m_nEditing < 0 || m_nEditing >= GetStrategyCount())
         return true;
-    const CStrategyDefinition record = ReadFields();
-    const CString message = CheckStrategyRecord(record);
-    if (!message.IsEmpty()) {
-        ShowMessage(message);
+    CStrategyDefinition record;
+    if (!ReadCheckedFields(record))
         return false;
-    }
     CStrategyDefinition& entry = *m_strategies[static_cast<size_t>(m_nEditing)];
     if (!(entry == record)) {
         entry = record;
@@ -313,12 +304,9 @@ void CStrategySetupDlg::OnAdd()
         ShowMessage("Only one strategy is allowed in Charts backtesting");
         return;
     }
-    const CStrategyDefinition record = ReadFields();
-    const CString message = CheckStrategyRecord(record);
-    if (!message.IsEmpty()) {
-        ShowMessage(message);
+    CStrategyDefinition record;
+    if (!ReadCheckedFields(record))
         return;
-    }
     AddEntry(record);
     ResetFields();
 }
@@ -342,38 +330,27 @@ void CStrategySetupDlg::OnClear()
         ResetFields();
 }
 
-void CStrategySetupDlg::OnEntryWizard()
+void CStrategySetupDlg::RunWizard(bool exit)
 {
+    const UINT nameId = exit ? IDC_SS_EXIT_NAME : IDC_SS_ENTRY_NAME;
+    CString& expression = exit ? m_exitExpression : m_entryExpression;
     CTradeAlertSetupDlg wizard(nullptr, kSetupFormulaWizard, this);
-    wizard.m_symbols = GetDlgItemText(static_cast<int>(IDC_SS_ENTRY_NAME));
-    wizard.m_formula = m_entryExpression;
+    wizard.m_symbols = GetDlgItemText(static_cast<int>(nameId));
+    wizard.m_formula = expression;
     if (wizard.DoModal() != IDOK)
         return;
-    m_entryExpression = wizard.m_formula;
-    SetDlgItemText(static_cast<int>(IDC_SS_ENTRY_NAME), wizard.m_symbols);
-}
-
-void CStrategySetupDlg::OnExitWizard()
-{
-    CTradeAlertSetupDlg wizard(nullptr, kSetupFormulaWizard, this);
-    wizard.m_symbols = GetDlgItemText(static_cast<int>(IDC_SS_EXIT_NAME));
-    wizard.m_formula = m_exitExpression;
-    if (wizard.DoModal() != IDOK)
-        return;
-    m_exitExpression = wizard.m_formula;
-    SetDlgItemText(static_cast<int>(IDC_SS_EXIT_NAME), wizard.m_symbols);
+    expression = wizard.m_formula;
+    SetDlgItemText(static_cast<int>(nameId), wizard.m_symbols);
 }
 
 void CStrategySetupDlg::OnBrowse()
 {
-    CFileDialog dialog(TRUE, "qxs", nullptr, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY, "Strategy Files (*.qxs)|*.qxs||",
-                       this);
-    dialog.m_request.initialDir = ProgramFolder("Strategies");
-    if (dialog.DoModal() != IDOK)
+    CString path;
+    if (!ChooseStrategyToOpen(this, path))
         return;
     CStrategyDefinition record;
     CString error;
-    if (!ReadStrategyFile(dialog.GetPathName(), record, error, EStrategyFileReader::kSetup)) {
+    if (!ReadStrategyFile(path, record, error, EStrategyFileReader::kSetup)) {
         ShowMessage(error);
         return;
     }
@@ -385,31 +362,21 @@ void CStrategySetupDlg::OnBrowse()
 
 void CStrategySetupDlg::OnSave()
 {
-    const CStrategyDefinition record = ReadFields();
-    const CString message = CheckStrategyRecord(record);
-    if (!message.IsEmpty()) {
-        ShowMessage(message);
+    CStrategyDefinition record;
+    if (!ReadCheckedFields(record))
         return;
-    }
-    CFileDialog dialog(FALSE, "qxs", MakeSafeFileName(record.m_name), OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY,
-                       "Strategy Files (*.qxs)|*.qxs||", this);
-    dialog.m_request.initialDir = ProgramFolder("Strategies");
-    if (dialog.DoModal() != IDOK)
+    CString path;
+    if (!ChooseStrategyToSave(this, record.m_name, path))
         return;
     CString error;
-    if (!WriteStrategyFile(dialog.GetPathName(), record, error))
+    if (!WriteStrategyFile(path, record, error))
         ShowMessage(error);
 }
 
 void CStrategySetupDlg::OnSymbolLists()
 {
-    CFileDialog dialog(TRUE, "sym", nullptr, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY, "Symbol List Files (*.sym)|*.sym||",
-                       this);
-    dialog.m_request.initialDir = ProgramFolder("Symbols");
-    if (dialog.DoModal() != IDOK)
-        return;
-    CString symbols, error;
-    if (ReadSymbolListFile(dialog.GetPathName(), symbols, error))
+    CString symbols;
+    if (ChooseSymbolList(this, symbols))
         SetDlgItemText(static_cast<int>(IDC_SS_SYMBOLS), symbols);
 }
 
@@ -477,7 +444,7 @@ void CStrategySetupDlg::OnExitAction()
 
 void CStrategySetupDlg::OnHelp()
 {
-    CUiResponder::Current().OpenExternal(kHelpPage);
+    OpenBacktestingDisclosure();
 }
 
 void CStrategySetupDlg::OnHelpButton(UINT id)

@@ -55,10 +55,13 @@ private:
     void SetEntryTexts(int item, const CStrategyDefinition& strategy);
     void UpdateEnabling();
     void ShowMessage(const CString& text);
+    // The fields as a record; false, after telling why, when they are incomplete.
+    bool ReadCheckedFields(CStrategyDefinition& record);
 
     void OnSymbolLists();
-    void OnEntryWizard();
-    void OnExitWizard();
+    void RunWizard(bool exit);
+    void OnEntryWizard() { RunWizard(false); }
+    void OnExitWizard() { RunWizard(true); }
     void OnBrowse();
     void OnSave();
     void OnClear();

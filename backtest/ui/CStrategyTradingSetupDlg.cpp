@@ -2,29 +2,16 @@
 
 #include "alerts/CFormulaAlert.h"
 #include "alerts/CreateAlertsFromSetup.h"
-#include "alerts/FormulaLibraryFile.h"
-#include "alerts/SafeFileName.h"
 #include "alerts/ui/CTradeAlertSetupDlg.h"
 #include "alerts/ui/StrategyTradingSetupHook.h"
 #include "backtest/ui/BacktestUiIds.h"
-#include "common/services/CAppSettings.h"
+#include "backtest/ui/BacktestUiFiles.h"
 #include "common/services/TextHelpers.h"
 #include "platform/ui/CComboBox.h"
-#include "platform/ui/CUiResponder.h"
-#include "platform/ui/CommonDialogs.h"
 
 #include <cstdlib>
 
 namespace {
-
-constexpr const char* kHelpPage = "https://www.brenhalvik.com/Quorvantelix/BacktestingDisclosure.pdf";
-constexpr const char* kIntervals[] = {"1", "5", "10", "15", "30", "60", "Daily", "Weekly", "Monthly"};
-
-CString ProgramFolder(const char* name)
-{
-    const CAppSettings* settings = CAppSettings::Instance();
-    return settings ? settings->GetFilePath(name) : CString(name);
-}
 
 std::unique_ptr<CFormulaAlert> FormulaAlertOn(const CString& expression)
 {
@@ -48,11 +35,7 @@ CStrategyTradingSetupDlg::~CStrategyTradingSetupDlg() = default;
 BOOL CStrategyTradingSetupDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    if (auto* combo = dynamic_cast<CComboBox*>(GetDlgItem(static_cast<int>(IDC_ST_INTERVAL)))) {
-        combo->ResetContent();
-        for (const char* name : kIntervals)
-            combo->AddString(name);
-    }
+    FillStrategyIntervals(dynamic_cast<CComboBox*>(GetDlgItem(static_cast<int>(IDC_ST_INTERVAL))));
     SetDlgItemText(static_cast<int>(IDC_ST_SYMBOLS), m_template->m_symbol);
     ShowTemplate();
     return TRUE;
@@ -145,14 +128,12 @@ void CStrategyTradingSetupDlg::ShowLibraryStrategy(const CStrategyDefinition& s)
 
 void CStrategyTradingSetupDlg::OnBrowse()
 {
-    CFileDialog dialog(TRUE, "qxs", nullptr, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY, "Strategy Files (*.qxs)|*.qxs||",
-                       this);
-    dialog.m_request.initialDir = ProgramFolder("Strategies");
-    if (dialog.DoModal() != IDOK)
+    CString path;
+    if (!ChooseStrategyToOpen(this, path))
         return;
     CStrategyDefinition record;
     CString error;
-    if (!ReadStrategyFile(dialog.GetPathName(), record, error, EStrategyFileReader::kTrading)) {
+    if (!ReadStrategyFile(path, record, error, EStrategyFileReader::kTrading)) {
         ShowMessage(error);
         return;
     }
@@ -166,13 +147,11 @@ void CStrategyTradingSetupDlg::OnSave()
         ShowMessage("Please fill out all fields");
         return;
     }
-    CFileDialog dialog(FALSE, "qxs", MakeSafeFileName(record.m_name), OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY,
-                       "Strategy Files (*.qxs)|*.qxs||", this);
-    dialog.m_request.initialDir = ProgramFolder("Strategies");
-    if (dialog.DoModal() != IDOK)
+    CString path;
+    if (!ChooseStrategyToSave(this, record.m_name, path))
         return;
     CString error;
-    if (!WriteStrategyFile(dialog.GetPathName(), record, error))
+    if (!WriteStrategyFile(path, record, error))
         ShowMessage(error);
 }
 
@@ -190,13 +169,8 @@ void CStrategyTradingSetupDlg::OnClear()
 
 void CStrategyTradingSetupDlg::OnSymbolLists()
 {
-    CFileDialog dialog(TRUE, "sym", nullptr, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY, "Symbol List Files (*.sym)|*.sym||",
-                       this);
-    dialog.m_request.initialDir = ProgramFolder("Symbols");
-    if (dialog.DoModal() != IDOK)
-        return;
-    CString symbols, error;
-    if (ReadSymbolListFile(dialog.GetPathName(), symbols, error))
+    CString symbols;
+    if (ChooseSymbolList(this, symbols))
         SetDlgItemText(static_cast<int>(IDC_ST_SYMBOLS), symbols);
 }
 
@@ -207,7 +181,7 @@ void CStrategyTradingSetupDlg::OnCheckChanged()
 
 void CStrategyTradingSetupDlg::OnHelp()
 {
-    CUiResponder::Current().OpenExternal(kHelpPage);
+    OpenBacktestingDisclosure();
 }
 
 void CStrategyTradingSetupDlg::OnIntervalHelp()

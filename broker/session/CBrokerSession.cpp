@@ -1041,6 +1041,40 @@ void CBrokerSession::WakeWatchlistRefresh()
     m_workReady.notify_all();
 }
 
+void CBrokerSession::RefreshAccountData()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_workLock);
+        m_bAccountWanted = true;
+        m_bWatchlistWanted = true;
+        m_accountReport = ERefreshReport::Asked;
+        m_watchlistReport = ERefreshReport::Asked;
+    }
+    m_workReady.notify_all();
+}
+
+bool CBrokerSession::StartReportedPass(ERefreshReport& report)
+{
+    if (report != ERefreshReport::Asked)
+        return false;
+    report = ERefreshReport::Running;
+    return true;
+}
+
+void CBrokerSession::EndReportedPass(ERefreshReport& report)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_workLock);
+        // Asked again while the pass ran: the next pass answers.
+        if (report != ERefreshReport::Running)
+            return;
+        report = ERefreshReport::None;
+        if (m_accountReport != ERefreshReport::None || m_watchlistReport != ERefreshReport::None)
+            return;
+    }
+    m_queue.Post(std::make_unique<CAccountRefreshedMessage>());
+}
+
 void CBrokerSession::SetLiveOrders(bool live)
 {
     {
@@ -1079,6 +1113,7 @@ void CBrokerSession::AccountThread()
 {
     bool first = true;
     for (;;) {
+        bool reported = false;
         {
             std::unique_lock<std::mutex> lock(m_workLock);
             const int interval = m_bLiveOrders ? std::min(m_config.accountRefreshMs, 5000) : m_config.accountRefreshMs;
@@ -1088,9 +1123,12 @@ void CBrokerSession::AccountThread()
             if (m_bStop.load())
                 return;
             m_bAccountWanted = false;
+            reported = StartReportedPass(m_accountReport);
         }
         first = false;
         RefreshAccount();
+        if (reported)
+            EndReportedPass(m_accountReport);
     }
 }
 
@@ -1107,6 +1145,7 @@ void CBrokerSession::WatchlistThread()
 {
     bool first = true;
     for (;;) {
+        bool reported = false;
         {
             std::unique_lock<std::mutex> lock(m_workLock);
             if (!first)
@@ -1115,9 +1154,12 @@ void CBrokerSession::WatchlistThread()
             if (m_bStop.load())
                 return;
             m_bWatchlistWanted = false;
+            reported = StartReportedPass(m_watchlistReport);
         }
         first = false;
         RefreshWatchlists();
+        if (reported)
+            EndReportedPass(m_watchlistReport);
     }
 }
 

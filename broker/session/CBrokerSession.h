@@ -115,6 +115,9 @@ public:
 
     void WakeAccountRefresh();
     void WakeWatchlistRefresh();
+    // Wakes both refreshes; once each has run a pass begun after the call, the lists it
+    // fetched are followed by a CAccountRefreshedMessage.
+    void RefreshAccountData();
     void SetLiveOrders(bool live);
 
 private:
@@ -179,6 +182,12 @@ private:
     void WatchlistThread();
     void RefreshAccount();
     void RefreshWatchlists();
+    // A refresh worker's part of a RefreshAccountData: asked, then running in a pass.
+    enum class ERefreshReport { None, Asked, Running };
+    // Under m_workLock as a pass starts: whether the pass answers an asked report.
+    static bool StartReportedPass(ERefreshReport& report);
+    // After the pass: the message goes once the other worker's part is done too.
+    void EndReportedPass(ERefreshReport& report);
     // asOf: the newest trade the rows hold, when the server named it.
     bool DownloadHistory(const CHistoryRequest& request, std::vector<CHistoryRow>& rows,
                          std::optional<uint64_t>& asOf, CString& error);
@@ -242,6 +251,8 @@ private:
     std::deque<CHistoryRequest> m_historyRequests;
     bool m_bAccountWanted = false;
     bool m_bWatchlistWanted = false;
+    ERefreshReport m_accountReport = ERefreshReport::None;
+    ERefreshReport m_watchlistReport = ERefreshReport::None;
     bool m_bLiveOrders = false;
     DWORD m_nNextChainId = 1;
 

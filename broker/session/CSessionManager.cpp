@@ -298,6 +298,12 @@ void CSessionManager::ApplyMessage(CSessionMessage& message)
         SendStatus(status);
         break;
     }
+    case kMsgAccountRefreshed: {
+        CSessionStatus status;
+        status.code = kStatusAccountRefreshed;
+        SendStatus(status);
+        break;
+    }
     case kMsgStatusText: {
         CSessionStatus status;
         status.code = kStatusText;

@@ -7,7 +7,7 @@ const char* SessionCodeName(int code)
         "history",      "book",         "positions",    "balances",   "order status",
         "saved orders", "watch lists",  "actives",      "account list", "option chain",
         "news",         "web update",   "status text",  "order fill",
-        "session lost", "symbol refused"};
+        "session lost", "symbol refused", "account refreshed"};
     if (code < 0 || code >= kMsgCodeCount)
         return "?";
     return kNames[code];

@@ -27,6 +27,7 @@
 //  18    COrderFillMessage        account-activity stream               CSessionManager (fill alert, refresh)
 //  19    CSessionLostMessage      stream threads, keep-alive            CSessionManager (logged out, status code 7)
 //  20    CSymbolRefusedMessage    market-data stream                    CQuoteStore (the symbol has no data)
+//  21    CAccountRefreshedMessage account and watch-list workers        CSessionManager (status sink, code 8)
 enum ESessionCode : int {
     kMsgLoginResult = 0,
     kMsgStreamState = 1,
@@ -49,7 +50,8 @@ enum ESessionCode : int {
     kMsgOrderFill = 18,
     kMsgSessionLost = 19,
     kMsgSymbolRefused = 20,
-    kMsgCodeCount = 21
+    kMsgAccountRefreshed = 21,
+    kMsgCodeCount = 22
 };
 
 class CSessionMessage {

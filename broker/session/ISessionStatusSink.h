@@ -19,7 +19,9 @@ enum ESessionStatusCode : int {
     kStatusAccountList = 5,
     kStatusWebUpdates = 6,
     // The server refused the session: logged out, text says why; a new login resubscribes.
-    kStatusSessionLost = 7
+    kStatusSessionLost = 7,
+    // The account data refresh asked for with CBrokerSession::RefreshAccountData is done.
+    kStatusAccountRefreshed = 8
 };
 
 struct CSessionStatus {

@@ -227,6 +227,12 @@ public:
     CString m_text; // the server's words
 };
 
+// A refresh of the account data asked for by the user has brought its lists.
+class CAccountRefreshedMessage : public CSessionMessage {
+public:
+    CAccountRefreshedMessage() : CSessionMessage(kMsgAccountRefreshed) {}
+};
+
 class COrderFillMessage : public CSessionMessage {
 public:
     COrderFillMessage() : CSessionMessage(kMsgOrderFill) {}

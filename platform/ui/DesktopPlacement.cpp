@@ -10,11 +10,37 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <xcb/xcb.h>
+
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
-// Frame margins a window manager adds, guessed until the window has shown once.
+// Whether something draws frames around top-level windows. On X11 that is a window
+// manager, which holds the root windows' substructure redirect; other systems are taken
+// to frame them.
+bool SystemFramesWindows()
+{
+    if (QGuiApplication::platformName() != "xcb")
+        return true;
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    if (!connection)
+        return true;
+    bool managed = false;
+    for (auto it = xcb_setup_roots_iterator(xcb_get_setup(connection)); it.rem > 0 && !managed;
+         xcb_screen_next(&it)) {
+        const auto cookie = xcb_get_window_attributes(connection, it.data->root);
+        xcb_get_window_attributes_reply_t* reply = xcb_get_window_attributes_reply(connection, cookie, nullptr);
+        managed = reply && (reply->all_event_masks & XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT);
+        std::free(reply);
+    }
+    return managed;
+}
+
+// Frame margins of a window: those the system reports, guessed while a window manager
+// has not framed it yet, none where nothing frames windows.
 QMargins FrameMargins(const QWidget* window)
 {
     const QRect frame = window->frameGeometry();
@@ -22,7 +48,7 @@ QMargins FrameMargins(const QWidget* window)
     if (window->isVisible() && frame != inner)
         return QMargins(inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
                         frame.bottom() - inner.bottom());
-    if (window->windowFlags() & Qt::FramelessWindowHint)
+    if ((window->windowFlags() & Qt::FramelessWindowHint) || !SystemFramesWindows())
         return QMargins();
     return QMargins(4, 28, 4, 4);
 }

@@ -6,52 +6,23 @@
 //   qx_backtest_screenshot OUTPUT.png [DIALOG.png]
 //
 // With a second name the Strategy Setup dialog on the window's job is saved there too.
-#include "app/shell/CMainFrame.h"
-#include "app/shell/CWorkstationApp.h"
 #include "analytics/series/ISeriesServices.h"
+#include "app/shell/CMainFrame.h"
 #include "backtest/StrategySetupInput.h"
 #include "backtest/ui/BacktestUiIds.h"
-#include "broker/core/FeedTime.h"
 #include "backtest/ui/CBackTestView.h"
-#include "platform/ui/CChildFrame.h"
+#include "broker/core/FeedTime.h"
 #include "platform/ui/CDialog.h"
-#include "platform/ui/CUiResponder.h"
-#include "tools/testbroker/CTestBroker.h"
+#include "scripts/screenshot-support/CScreenshotWorkstation.h"
 
 #include <QApplication>
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QPixmap>
 #include <QTimer>
 #include <QWidget>
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <functional>
 
 namespace {
-
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < timeoutMs) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    return done();
-}
-
-class QuietResponder : public CUiResponder {
-public:
-    int MessageBox(CWnd*, const CString& text, const CString&, UINT) override
-    {
-        std::fprintf(stderr, "qx_backtest_screenshot: %s\n", text.GetString());
-        return IDOK;
-    }
-};
 
 CStrategyDefinition Strategy(const char* name, const char* entry, const char* exit, const char* entryAction,
                              const char* exitAction)
@@ -100,46 +71,16 @@ int main(int argc, char** argv)
         return 2;
     }
     QApplication application(argc, argv);
-    qx::testbroker::TestBrokerOptions options;
-    options.httpsPort = 0;
-    options.streamPort = 0;
-    qx::testbroker::CTestBroker broker(options);
-    std::string error;
-    if (!broker.Start(error)) {
-        std::fprintf(stderr, "qx_backtest_screenshot: the test broker did not start: %s\n", error.c_str());
-        return 1;
-    }
-    const std::filesystem::path home = std::filesystem::temp_directory_path() / "qx-backtest-screenshot";
-    std::filesystem::remove_all(home);
-    std::filesystem::create_directories(home);
-    const std::string base = broker.BaseUrl();
-    std::ofstream(home / "config.ini") << "LoginServer=" << base << "\nApiServer=" << base << "\nHistoryServer=" << base
-                                       << "\nUpdateFile=" << base << "/update/QxUpdate.xml\nCaFile=" << broker.CaFile()
-                                       << "\n";
-    std::ofstream(home / "profile.ini") << "[Settings]\nNotifyUpdates=0\n";
-    const char* root = std::getenv("QX_SOURCE_DIR");
-    std::filesystem::copy_file(std::string(root ? root : ".") + "/broker/session/Sessions.dat", home / "Sessions.dat",
-                               std::filesystem::copy_options::overwrite_existing);
-
-    CScopedUiResponder responder(std::make_unique<QuietResponder>());
     int result = 1;
     {
-        CWorkstationApp app;
-        app.m_arguments = {"--home", CString(home.string()), "--user", "demo", "--password", "demo", "--open-kinds", "6"};
-        if (!app.InitInstance()) {
-            std::fprintf(stderr, "qx_backtest_screenshot: the workstation did not start\n");
+        CScreenshotWorkstation workstation("qx_backtest_screenshot");
+        if (!workstation.Start({"--open-kinds", "6"}))
             return 1;
-        }
-        CMainFrame* frame = app.MainFrame();
-        frame->GetOuterWidget()->resize(1280, 800);
-        CBackTestView* view = nullptr;
-        for (CView* v : app.GetWindowViews())
-            if ((view = dynamic_cast<CBackTestView*>(v)) != nullptr)
-                break;
+        CMainFrame* frame = workstation.Frame();
+        CBackTestView* view = workstation.FindView<CBackTestView>();
         bool ended = false;
         if (view) {
-            if (auto* child = dynamic_cast<CChildFrame*>(view->GetParentFrame()))
-                child->MDIMaximize();
+            MaximizeWindowOf(*view);
             auto job = std::make_shared<CStrategySetup>(ScreenshotJob());
             view->StartJob(job);
             ended = PumpUntil([&] { return !view->IsRunning(); }, 120000);
@@ -164,12 +105,7 @@ int main(int argc, char** argv)
             });
             view->OpenStrategySetup(CString());
         }
-        frame->SendMessage(WM_CLOSE);
-        PumpUntil([] { return false; }, 50);
-        app.ExitInstance();
     }
-    broker.Stop();
-    std::filesystem::remove_all(home);
     if (result == 0)
         std::printf("%s\n", argv[1]);
     return result;

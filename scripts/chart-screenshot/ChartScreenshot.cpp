@@ -10,55 +10,24 @@
 #include "backtest/CStrategySetup.h"
 #include "backtest/StrategySetupInput.h"
 #include "broker/core/FeedTime.h"
-#include "app/shell/CMainFrame.h"
-#include "app/shell/CWorkstationApp.h"
 #include "chart/ui/CChartController.h"
 #include "chart/ui/CGraphsDoc.h"
 #include "chart/ui/CGraphsView.h"
 #include "common/windows/CPaneSplitterWnd.h"
-#include "platform/ui/CChildFrame.h"
-#include "platform/ui/CUiResponder.h"
+#include "platform/ui/CFrameWnd.h"
+#include "scripts/screenshot-support/CScreenshotWorkstation.h"
 #include "studies/StudyFactory.h"
 #include "studies/plots/CPricePlot.h"
 #include "studies/plots/CPriceScale.h"
-#include "tools/testbroker/CTestBroker.h"
 
 #include <QApplication>
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
-#include <QWidget>
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <functional>
 
 namespace {
-
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < timeoutMs) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    return done();
-}
-
-// Message boxes answered without a screen.
-class QuietResponder : public CUiResponder {
-public:
-    int MessageBox(CWnd*, const CString& text, const CString&, UINT) override
-    {
-        std::fprintf(stderr, "qx_chart_screenshot: %s\n", text.GetString());
-        return IDOK;
-    }
-};
 
 bool Loaded(CStudyPlot* plot)
 {
@@ -78,48 +47,15 @@ int main(int argc, char** argv)
     }
     const char* symbol = argc > 2 ? argv[2] : "IBM";
     QApplication application(argc, argv);
-
-    qx::testbroker::TestBrokerOptions options;
-    options.httpsPort = 0;
-    options.streamPort = 0;
-    qx::testbroker::CTestBroker broker(options);
-    std::string error;
-    if (!broker.Start(error)) {
-        std::fprintf(stderr, "qx_chart_screenshot: the test broker did not start: %s\n", error.c_str());
-        return 1;
-    }
-    const std::filesystem::path home = std::filesystem::temp_directory_path() / "qx-chart-screenshot";
-    std::filesystem::remove_all(home);
-    std::filesystem::create_directories(home);
-    const std::string base = broker.BaseUrl();
-    std::ofstream(home / "config.ini") << "LoginServer=" << base << "\nApiServer=" << base << "\nHistoryServer=" << base
-                                       << "\nUpdateFile=" << base << "/update/QxUpdate.xml\nCaFile=" << broker.CaFile()
-                                       << "\n";
-    std::ofstream(home / "profile.ini") << "[Settings]\nNotifyUpdates=0\n";
-    const char* root = std::getenv("QX_SOURCE_DIR");
-    std::filesystem::copy_file(std::string(root ? root : ".") + "/broker/session/Sessions.dat", home / "Sessions.dat",
-                               std::filesystem::copy_options::overwrite_existing);
-
-    CScopedUiResponder responder(std::make_unique<QuietResponder>());
     int result = 1;
     {
-        CWorkstationApp app;
-        app.m_arguments = {"--home", CString(home.string()), "--user", "demo", "--password", "demo",
-                           "--open-kinds", "2", "--symbol", symbol};
-        if (!app.InitInstance()) {
-            std::fprintf(stderr, "qx_chart_screenshot: the workstation did not start\n");
+        CScreenshotWorkstation workstation("qx_chart_screenshot");
+        if (!workstation.Start({"--open-kinds", "2", "--symbol", symbol}))
             return 1;
-        }
-        CMainFrame* frame = app.MainFrame();
-        frame->GetOuterWidget()->resize(1280, 800);
-        CGraphsView* pane = nullptr;
-        for (CView* view : app.GetWindowViews())
-            if ((pane = dynamic_cast<CGraphsView*>(view)) != nullptr)
-                break;
+        CGraphsView* pane = workstation.FindView<CGraphsView>();
         CChartController* chart = pane ? GetChartController(pane->GetParentFrame()) : nullptr;
         if (chart) {
-            if (auto* child = dynamic_cast<CChildFrame*>(pane->GetParentFrame()))
-                child->MDIMaximize();
+            MaximizeWindowOf(*pane);
             CGraphsView* price = chart->GetPricePane();
             PumpUntil([&] { return Loaded(price->GetPricePlot()); }, 30000);
             chart->OnCmdMsg(ID_STYLE_CANDLE, CN_COMMAND, nullptr);
@@ -199,12 +135,7 @@ int main(int argc, char** argv)
         // The screen: the side windows float over the main window.
         const QPixmap picture = QGuiApplication::primaryScreen()->grabWindow(0);
         result = chart && picture.save(argv[1], "PNG") ? 0 : 1;
-        frame->SendMessage(WM_CLOSE);
-        PumpUntil([] { return false; }, 50);
-        app.ExitInstance();
     }
-    broker.Stop();
-    std::filesystem::remove_all(home);
     if (result == 0)
         std::printf("%s\n", argv[1]);
     return result;

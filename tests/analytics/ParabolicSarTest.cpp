@@ -18,6 +18,7 @@
 
 using namespace studies;
 using testdata::Bar;
+using testdata::Dense;
 
 namespace {
 
@@ -67,28 +68,6 @@ std::vector<CBarRecord> Trends(int count, unsigned seed)
     }
     return out;
 }
-
-// The valid records packed together, as the series hand them to the computations.
-struct Dense {
-    std::vector<double> fields[5];
-    std::vector<int> record;
-    CStudyBars bars;
-
-    explicit Dense(const std::vector<CBarRecord>& recs)
-    {
-        for (int r = 0; r < static_cast<int>(recs.size()); ++r) {
-            if (!recs[r].m_bValid)
-                continue;
-            record.push_back(r);
-            for (int f = 0; f < 5; ++f)
-                fields[f].push_back(recs[r].m_fields[f]);
-        }
-        bars.size = static_cast<int>(record.size());
-        bars.firstIsRecordZero = !record.empty() && record.front() == 0;
-        for (int f = 0; f < 5; ++f)
-            bars.field[f] = fields[f].data();
-    }
-};
 
 void Compute(const Dense& d, const std::vector<double>& p, int from, int to, KernelCode code, std::vector<double>& into,
              SarCounts* counts = nullptr)

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 
 namespace {
 
@@ -45,6 +46,31 @@ CHistoryRow Row(DWORD time, double o, double h, double l, double c, double v)
     r.close = c;
     r.volume = v;
     return r;
+}
+
+// The field of the bar (the caller holds the lock); none when the bar has no value there.
+std::optional<double> ValueAt(CPriceSeries& s, int bar, int field)
+{
+    double v = 0;
+    if (!s.GetValue(bar, field, v))
+        return std::nullopt;
+    return v;
+}
+
+// A quote of IBM on the NYSE at noon on 4 March 2026: 20 open, 22 high, 19 low, 21 last,
+// 1000 shares.
+CSeriesQuote IbmNoonQuote()
+{
+    CSeriesQuote quote;
+    quote.pending = false;
+    quote.exchange = "NYSE";
+    quote.open = 20;
+    quote.high = 22;
+    quote.low = 19;
+    quote.last = 21;
+    quote.volume = 1000;
+    quote.tradeFeedTime = F(2026, 3, 4, 12, 0);
+    return quote;
 }
 
 void Live(CPriceSeries& s, const CTradeMessage& t, DWORD time)
@@ -280,16 +306,11 @@ TEST(PriceSeries, MergesOneMinuteHistoryRows)
     EXPECT_FALSE(s.IsWaitingForData());
     double v;
     s.Lock();
-    ASSERT_TRUE(s.GetValue(0, kBarOpen, v));
-    EXPECT_EQ(10, v);
-    ASSERT_TRUE(s.GetValue(0, kBarHigh, v));
-    EXPECT_EQ(13, v);
-    ASSERT_TRUE(s.GetValue(0, kBarClose, v));
-    EXPECT_EQ(12, v);
-    ASSERT_TRUE(s.GetValue(0, kBarVolume, v));
-    EXPECT_EQ(150, v);
-    ASSERT_TRUE(s.GetValue(1, kBarClose, v));
-    EXPECT_EQ(20, v);
+    EXPECT_EQ(10, ValueAt(s, 0, kBarOpen));
+    EXPECT_EQ(13, ValueAt(s, 0, kBarHigh));
+    EXPECT_EQ(12, ValueAt(s, 0, kBarClose));
+    EXPECT_EQ(150, ValueAt(s, 0, kBarVolume));
+    EXPECT_EQ(20, ValueAt(s, 1, kBarClose));
     EXPECT_FALSE(s.GetValue(2, kBarClose, v)); // no row: still empty
     s.Unlock();
     EXPECT_GE(listener.changes, 1);
@@ -299,8 +320,7 @@ TEST(PriceSeries, MergesOneMinuteHistoryRows)
     // A later answer does not change records that are already valid.
     s.OnIntradayHistory({Row(F(2026, 3, 4, 10, 45), 99, 99, 99, 99, 99)});
     s.Lock();
-    ASSERT_TRUE(s.GetValue(0, kBarClose, v));
-    EXPECT_EQ(12, v);
+    EXPECT_EQ(12, ValueAt(s, 0, kBarClose));
     s.Unlock();
 }
 
@@ -323,12 +343,9 @@ TEST(PriceSeries, TradesUpdateTheLastBarAndRollForward)
     // Trades older than the layout are ignored.
     Live(s, Trade(99, 3), F(2026, 3, 4, 12, 6));
     s.Lock();
-    ASSERT_TRUE(s.GetValue(9, kBarVolume, v));
-    EXPECT_EQ(300 + 500, v);
-    ASSERT_TRUE(s.GetValue(9, kBarHigh, v));
-    EXPECT_EQ(50.5, v);
-    ASSERT_TRUE(s.GetValue(9, kBarOpen, v));
-    EXPECT_EQ(50.25, v);
+    EXPECT_EQ(300 + 500, ValueAt(s, 9, kBarVolume));
+    EXPECT_EQ(50.5, ValueAt(s, 9, kBarHigh));
+    EXPECT_EQ(50.25, ValueAt(s, 9, kBarOpen));
     s.Unlock();
     // A trade in the next bar rolls one bar forward; the count stays.
     services.now = T(2026, 3, 4, 12, 11);
@@ -336,10 +353,8 @@ TEST(PriceSeries, TradesUpdateTheLastBarAndRollForward)
     EXPECT_EQ(10, s.GetRecordCount());
     EXPECT_EQ(T(2026, 3, 4, 12, 10), s.GetRecordAt(9)->m_startTime);
     s.Lock();
-    ASSERT_TRUE(s.GetValue(9, kBarClose, v));
-    EXPECT_EQ(51, v);
-    ASSERT_TRUE(s.GetValue(8, kBarClose, v));
-    EXPECT_EQ(50.5, v);
+    EXPECT_EQ(51, ValueAt(s, 9, kBarClose));
+    EXPECT_EQ(50.5, ValueAt(s, 8, kBarClose));
     s.Unlock();
     EXPECT_TRUE(services.requests.size() == 1u); // one bar rolled: nothing requested
     // Rolling several bars asks for the rolled range.
@@ -376,10 +391,8 @@ TEST(PriceSeries, TradeAfterAGapLongerThanTheSeriesLaysItOutAfresh)
     EXPECT_EQ(54, last); // the old newest bar keeps index 0
     double v = 0;
     s.Lock();
-    ASSERT_TRUE(s.GetValue(last, kBarClose, v));
-    EXPECT_EQ(45, v);
-    ASSERT_TRUE(s.GetValue(last, kBarVolume, v));
-    EXPECT_EQ(200, v);
+    EXPECT_EQ(45, ValueAt(s, last, kBarClose));
+    EXPECT_EQ(200, ValueAt(s, last, kBarVolume));
     EXPECT_FALSE(s.GetValue(last - 1, kBarClose, v)); // to come from history
     s.Unlock();
     EXPECT_EQ(0, listener.mode);
@@ -392,10 +405,8 @@ TEST(PriceSeries, TradeAfterAGapLongerThanTheSeriesLaysItOutAfresh)
     s.OnIntradayHistory({Row(F(2026, 3, 5, 10, 0), 44, 44, 43, 44, 300)});
     Live(s, Trade(46, 1), F(2026, 3, 5, 10, 7));
     s.Lock();
-    ASSERT_TRUE(s.GetValue(last, kBarHigh, v));
-    EXPECT_EQ(46, v);
-    ASSERT_TRUE(s.GetValue(last - 1, kBarClose, v));
-    EXPECT_EQ(44, v);
+    EXPECT_EQ(46, ValueAt(s, last, kBarHigh));
+    EXPECT_EQ(44, ValueAt(s, last - 1, kBarClose));
     s.Unlock();
 }
 
@@ -600,30 +611,17 @@ TEST(PriceSeries, ExchangeCheckRequestsAgainForAWrongGuess)
 TEST(PriceSeries, DailyBarsTakeHistoryAndTheCurrentDay)
 {
     FakeSeriesServices services;
-    CSeriesQuote quote;
-    quote.pending = false;
-    quote.exchange = "NYSE";
-    quote.open = 20;
-    quote.high = 22;
-    quote.low = 19;
-    quote.last = 21;
-    quote.volume = 1000;
-    quote.tradeFeedTime = F(2026, 3, 4, 12, 0);
-    services.quotes["IBM"] = quote;
+    services.quotes["IBM"] = IbmNoonQuote();
     CPriceSeries d("IBM,D", 0);
     d.SetWindowMode(1);
     d.SetBarCount(3, 0);
     EXPECT_EQ(T(2026, 3, 4, 9, 30), d.GetRecordAt(2)->m_startTime);
     d.OnDailyHistory({Row(F(2026, 3, 2, 0, 0), 1, 2, 0.5, 1.5, 10), Row(F(2026, 3, 3, 0, 0), 2, 3, 1, 2.5, 20)});
     EXPECT_FALSE(d.HasCurrentDayBar());
-    double v;
     d.Lock();
-    ASSERT_TRUE(d.GetValue(0, kBarClose, v));
-    EXPECT_EQ(1.5, v);
-    ASSERT_TRUE(d.GetValue(2, kBarClose, v)); // today from the quote
-    EXPECT_EQ(21, v);
-    ASSERT_TRUE(d.GetValue(2, kBarVolume, v));
-    EXPECT_EQ(1000, v);
+    EXPECT_EQ(1.5, ValueAt(d, 0, kBarClose));
+    EXPECT_EQ(21, ValueAt(d, 2, kBarClose)); // today from the quote
+    EXPECT_EQ(1000, ValueAt(d, 2, kBarVolume));
     d.Unlock();
 
     // Weekly bars take every daily row of their week.
@@ -633,32 +631,18 @@ TEST(PriceSeries, DailyBarsTakeHistoryAndTheCurrentDay)
     w.OnDailyHistory({Row(F(2026, 2, 23, 0, 0), 5, 6, 4, 5.5, 1), Row(F(2026, 2, 24, 0, 0), 5.5, 8, 5, 7, 2),
                       Row(F(2026, 2, 27, 0, 0), 7, 7.5, 3, 6, 4)});
     w.Lock();
-    ASSERT_TRUE(w.GetValue(0, kBarOpen, v));
-    EXPECT_EQ(5, v);
-    ASSERT_TRUE(w.GetValue(0, kBarHigh, v));
-    EXPECT_EQ(8, v);
-    ASSERT_TRUE(w.GetValue(0, kBarLow, v));
-    EXPECT_EQ(3, v);
-    ASSERT_TRUE(w.GetValue(0, kBarClose, v));
-    EXPECT_EQ(6, v);
-    ASSERT_TRUE(w.GetValue(0, kBarVolume, v));
-    EXPECT_EQ(7, v);
+    EXPECT_EQ(5, ValueAt(w, 0, kBarOpen));
+    EXPECT_EQ(8, ValueAt(w, 0, kBarHigh));
+    EXPECT_EQ(3, ValueAt(w, 0, kBarLow));
+    EXPECT_EQ(6, ValueAt(w, 0, kBarClose));
+    EXPECT_EQ(7, ValueAt(w, 0, kBarVolume));
     w.Unlock();
 }
 
 TEST(PriceSeries, TodaysDailyBarComesFromTheQuoteAgainWheneverItIsEmptied)
 {
     FakeSeriesServices services;
-    CSeriesQuote quote;
-    quote.pending = false;
-    quote.exchange = "NYSE";
-    quote.open = 20;
-    quote.high = 22;
-    quote.low = 19;
-    quote.last = 21;
-    quote.volume = 1000;
-    quote.tradeFeedTime = F(2026, 3, 4, 12, 0);
-    services.quotes["IBM"] = quote;
+    services.quotes["IBM"] = IbmNoonQuote();
     const std::vector<CHistoryRow> days{Row(F(2026, 3, 2, 0, 0), 1, 2, 0.5, 1.5, 10),
                                         Row(F(2026, 3, 3, 0, 0), 2, 3, 1, 2.5, 20)};
     auto newest = [](CPriceSeries& s) { return *s.GetRecordAt(s.GetRecordCount() - 1); };
@@ -836,18 +820,12 @@ TEST(PriceSeries, TickSeriesAppendsFilteredTicksWithFlags)
     Live(s, Trade(8.5, 1), t);       // below the filter's minimum: dropped
     Live(s, Trade(9.5, 1, {4}), t);  // at the bid, twice (a further size)
     EXPECT_EQ(4, s.GetRecordCount());
-    double v;
     s.Lock();
-    ASSERT_TRUE(s.GetValue(1, kTickPrice, v));
-    EXPECT_EQ(12, v);
-    ASSERT_TRUE(s.GetValue(1, kTickFlags, v));
-    EXPECT_EQ(32, v);
-    ASSERT_TRUE(s.GetValue(2, kTickSize, v));
-    EXPECT_EQ(100, v);
-    ASSERT_TRUE(s.GetValue(3, kTickSize, v));
-    EXPECT_EQ(400, v);
-    ASSERT_TRUE(s.GetValue(3, kTickFlags, v));
-    EXPECT_EQ(4096, v);
+    EXPECT_EQ(12, ValueAt(s, 1, kTickPrice));
+    EXPECT_EQ(32, ValueAt(s, 1, kTickFlags));
+    EXPECT_EQ(100, ValueAt(s, 2, kTickSize));
+    EXPECT_EQ(400, ValueAt(s, 3, kTickSize));
+    EXPECT_EQ(4096, ValueAt(s, 3, kTickFlags));
     s.Unlock();
     char text[64];
     ASSERT_TRUE(s.FormatTickField(3, 0, text, sizeof text));
@@ -906,16 +884,11 @@ TEST(PriceSeries, QuarterlyBarsMergeDailyRows)
     EXPECT_EQ(T(2025, 10, 1, 0, 0), q.GetRecordAt(0)->m_startTime);
     q.OnDailyHistory({Row(F(2025, 10, 1, 0, 0), 10, 11, 9, 10.5, 5), Row(F(2025, 12, 31, 0, 0), 10.5, 15, 10, 14, 6),
                       Row(F(2026, 1, 2, 0, 0), 14, 14.5, 13, 13.5, 7)});
-    double v;
     q.Lock();
-    ASSERT_TRUE(q.GetValue(0, kBarHigh, v));
-    EXPECT_EQ(15, v);
-    ASSERT_TRUE(q.GetValue(0, kBarClose, v));
-    EXPECT_EQ(14, v);
-    ASSERT_TRUE(q.GetValue(0, kBarVolume, v));
-    EXPECT_EQ(11, v);
-    ASSERT_TRUE(q.GetValue(1, kBarOpen, v));
-    EXPECT_EQ(14, v);
+    EXPECT_EQ(15, ValueAt(q, 0, kBarHigh));
+    EXPECT_EQ(14, ValueAt(q, 0, kBarClose));
+    EXPECT_EQ(11, ValueAt(q, 0, kBarVolume));
+    EXPECT_EQ(14, ValueAt(q, 1, kBarOpen));
     q.Unlock();
 }
 

@@ -99,14 +99,8 @@ TEST(StudyCompute, RangesComputedApartEqualOneComputation)
     // A series updates its values from the first changed record on: every range must come
     // out as it would in a computation of everything.
     const auto recs = testdata::RandomWalk(900, 5, 0.0);
-    std::vector<double> fields[5];
-    for (const CBarRecord& r : recs)
-        for (int f = 0; f < 5; ++f)
-            fields[f].push_back(r.m_fields[f]);
-    CStudyBars bars;
-    bars.size = static_cast<int>(recs.size());
-    for (int f = 0; f < 5; ++f)
-        bars.field[f] = fields[f].data();
+    const testdata::Dense packed(recs);
+    const CStudyBars& bars = packed.bars;
     std::mt19937 rng(3);
     const std::vector<Case> cases = {
         {kADX, {5, 3}}, {kBB, {3, 20, 2}}, {kCHOP, {7}}, {kMA, {3, 20, 0}}, {kEMA, {3, 5, 0}}, {kMACD, {3, 4, 7, 3}},
@@ -171,14 +165,8 @@ TEST(StudyCompute, RestartedStudiesGiveTheSameBitsInEveryCode)
     // The wide code (where the processor has it) and the portable one, over ranges whose
     // lengths leave the last lanes of their registers past the end.
     const auto recs = testdata::RandomWalk(2000, 9, 0.0);
-    std::vector<double> fields[5];
-    for (const CBarRecord& r : recs)
-        for (int f = 0; f < 5; ++f)
-            fields[f].push_back(r.m_fields[f]);
-    CStudyBars bars;
-    bars.size = static_cast<int>(recs.size());
-    for (int f = 0; f < 5; ++f)
-        bars.field[f] = fields[f].data();
+    const testdata::Dense packed(recs);
+    const CStudyBars& bars = packed.bars;
     struct Restarted {
         int type, n, k, d, m;
     };
@@ -298,14 +286,8 @@ TEST(StudyCompute, AdxWithoutDirectionalMovementHasNoValueAndZeroDIs)
     ASSERT_TRUE(adx.Get(199, 2, v));
     EXPECT_EQ(0.0, v);
     // The portable code alike.
-    std::vector<double> fields[5];
-    for (const CBarRecord& r : recs)
-        for (int f = 0; f < 5; ++f)
-            fields[f].push_back(r.m_fields[f]);
-    CStudyBars bars;
-    bars.size = static_cast<int>(recs.size());
-    for (int f = 0; f < 5; ++f)
-        bars.field[f] = fields[f].data();
+    const testdata::Dense packed(recs);
+    const CStudyBars& bars = packed.bars;
     std::vector<double> cols[3];
     CStudyOut out;
     for (int o = 0; o < 3; ++o) {

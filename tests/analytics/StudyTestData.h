@@ -2,6 +2,7 @@
 #pragma once
 
 #include "analytics/studies/CBarRecord.h"
+#include "analytics/studies/StudyBars.h"
 
 #include <random>
 #include <vector>
@@ -57,5 +58,29 @@ inline std::vector<CBarRecord> Linear(int count, double start = 10)
     }
     return out;
 }
+
+// The valid records packed together, as the series hand them to the computations.
+struct Dense {
+    Dense(const Dense&) = delete;
+    Dense& operator=(const Dense&) = delete;
+    std::vector<double> fields[5];
+    std::vector<int> record;
+    studies::CStudyBars bars;
+
+    explicit Dense(const std::vector<CBarRecord>& recs)
+    {
+        for (int r = 0; r < static_cast<int>(recs.size()); ++r) {
+            if (!recs[r].m_bValid)
+                continue;
+            record.push_back(r);
+            for (int f = 0; f < 5; ++f)
+                fields[f].push_back(recs[r].m_fields[f]);
+        }
+        bars.size = static_cast<int>(record.size());
+        bars.firstIsRecordZero = !record.empty() && record.front() == 0;
+        for (int f = 0; f < 5; ++f)
+            bars.field[f] = fields[f].data();
+    }
+};
 
 } // namespace testdata

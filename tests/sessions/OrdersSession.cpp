@@ -80,6 +80,54 @@ protected:
         return view ? s.OnUi([&] { return view->GetParentFrame()->GetOuterWidget(); }) : nullptr;
     }
 
+    // Buys at a limit from a new ticket and waits for the order at the broker.
+    void PlaceLimitOrder(CSession& s, const QString& symbol, int quantity, const QString& price, QWidget*& ticket)
+    {
+        ticket = OpenTicket(s);
+        ASSERT_NE(ticket, nullptr);
+        FillLimitOrder(s, ticket, symbol, quantity, price);
+        s.PressButton(ticket, "&Place Order");
+        Answer(s, "&Yes");
+        ASSERT_TRUE(s.WaitFor("the order at the broker",
+                              [&] { return OpenOrders(symbol.toStdString()).size() == 1; }, 20s));
+    }
+
+    // Opens the order status window and waits for the symbol's row.
+    static void OpenOrderStatus(CSession& s, const QString& symbol, COrderStatusView*& view, CListCtrl*& list)
+    {
+        s.ChooseMenu("&Trading|&Order Status");
+        view = WaitView<COrderStatusView>(s, "the order status window");
+        ASSERT_NE(view, nullptr);
+        list = &view->GetList();
+        ASSERT_TRUE(s.WaitFor("the order's row", [&] { return s.RowOf(list, symbol) >= 0; }, 20s));
+    }
+
+    // Opens the order's sheet from the symbol's row in the order status list.
+    static void OpenUpdateSheet(CSession& s, CListCtrl* list, const QString& symbol, QWidget*& update)
+    {
+        s.ClickCell(list, symbol, QString(), Qt::RightButton);
+        s.ChoosePopup("&Update Order...");
+        update = nullptr;
+        ASSERT_TRUE(s.WaitFor("the order's sheet", [&] { return (update = s.ActiveModal()) != nullptr; }));
+    }
+
+    // Sends the sheet with a new quantity and waits for the broker's order to take it.
+    void SendQuantity(CSession& s, QWidget* update, const std::string& symbol, int quantity)
+    {
+        s.FillControl(update, kQuantity, QString::number(quantity));
+        s.PressButton(update, s.OnUi([&] {
+            for (QAbstractButton* b : update->findChildren<QAbstractButton*>())
+                if (b->isVisible() && (b->text().contains("Update") || b->text().contains("Place")))
+                    return b->text();
+            return QString("OK");
+        }));
+        Answer(s, "&Yes");
+        ASSERT_TRUE(s.WaitFor("the changed order at the broker", [&] {
+            const auto open = OpenOrders(symbol);
+            return open.size() == 1 && open.front().leg.quantity == quantity;
+        }, 20s));
+    }
+
     // A limit well below the market: it stays open.
     double Limit() const { return std::floor(m_last * 50.0) / 100.0; }
 
@@ -93,12 +141,8 @@ TEST_F(OrdersSessionTest, LimitOrderChangedCancelledSavedOrderPlacedAndListExpor
     const std::string exported = (Home() / "orders").string();
     const int status = RunWorkstation([&](CSession& s) {
         // Buy 10 MSFT Limit from the ticket.
-        QWidget* ticket = OpenTicket(s);
-        ASSERT_NE(ticket, nullptr);
-        FillLimitOrder(s, ticket, "MSFT", 10, limit);
-        s.PressButton(ticket, "&Place Order");
-        Answer(s, "&Yes");
-        ASSERT_TRUE(s.WaitFor("the order at the broker", [&] { return OpenOrders("MSFT").size() == 1; }, 20s));
+        QWidget* ticket = nullptr;
+        ASSERT_NO_FATAL_FAILURE(PlaceLimitOrder(s, "MSFT", 10, limit, ticket));
         const auto placed = OpenOrders("MSFT").front();
         EXPECT_EQ(placed.leg.action, "buy");
         EXPECT_EQ(placed.leg.quantity, 10);
@@ -106,28 +150,13 @@ TEST_F(OrdersSessionTest, LimitOrderChangedCancelledSavedOrderPlacedAndListExpor
         EXPECT_NEAR(placed.leg.price, Limit(), 1e-9);
 
         // The order status window lists it; its quantity changed to 25, the price kept.
-        s.ChooseMenu("&Trading|&Order Status");
-        COrderStatusView* statusView = WaitView<COrderStatusView>(s, "the order status window");
-        ASSERT_NE(statusView, nullptr);
-        CListCtrl* list = &statusView->GetList();
-        ASSERT_TRUE(s.WaitFor("the order's row", [&] { return s.RowOf(list, "MSFT") >= 0; }, 20s));
-        s.ClickCell(list, "MSFT", QString(), Qt::RightButton);
-        s.ChoosePopup("&Update Order...");
+        COrderStatusView* statusView = nullptr;
+        CListCtrl* list = nullptr;
+        ASSERT_NO_FATAL_FAILURE(OpenOrderStatus(s, "MSFT", statusView, list));
         QWidget* update = nullptr;
-        ASSERT_TRUE(s.WaitFor("the order's sheet", [&] { return (update = s.ActiveModal()) != nullptr; }));
+        ASSERT_NO_FATAL_FAILURE(OpenUpdateSheet(s, list, "MSFT", update));
         EXPECT_EQ(s.ControlText(update, kPrice), limit);
-        s.FillControl(update, kQuantity, "25");
-        s.PressButton(update, s.OnUi([&] {
-            for (QAbstractButton* b : update->findChildren<QAbstractButton*>())
-                if (b->isVisible() && (b->text().contains("Update") || b->text().contains("Place")))
-                    return b->text();
-            return QString("OK");
-        }));
-        Answer(s, "&Yes");
-        ASSERT_TRUE(s.WaitFor("the changed order at the broker", [&] {
-            const auto open = OpenOrders("MSFT");
-            return open.size() == 1 && open.front().leg.quantity == 25;
-        }, 20s));
+        ASSERT_NO_FATAL_FAILURE(SendQuantity(s, update, "MSFT", 25));
         EXPECT_NEAR(OpenOrders("MSFT").front().leg.price, Limit(), 1e-9) << "the price the edit did not touch";
 
         // Cancelled from the same window.
@@ -177,35 +206,16 @@ TEST_F(OrdersSessionTest, AFourDecimalLimitKeepsItsPriceThroughAQuantityEdit)
     const double price = Limit() + 0.0034;
     const QString limit = QString::number(price, 'f', 4);
     const int status = RunWorkstation([&](CSession& s) {
-        QWidget* ticket = OpenTicket(s);
-        ASSERT_NE(ticket, nullptr);
-        FillLimitOrder(s, ticket, "MSFT", 10, limit);
-        s.PressButton(ticket, "&Place Order");
-        Answer(s, "&Yes");
-        ASSERT_TRUE(s.WaitFor("the order at the broker", [&] { return OpenOrders("MSFT").size() == 1; }, 20s));
+        QWidget* ticket = nullptr;
+        ASSERT_NO_FATAL_FAILURE(PlaceLimitOrder(s, "MSFT", 10, limit, ticket));
         EXPECT_NEAR(OpenOrders("MSFT").front().leg.price, price, 1e-9);
-        s.ChooseMenu("&Trading|&Order Status");
-        COrderStatusView* statusView = WaitView<COrderStatusView>(s, "the order status window");
-        ASSERT_NE(statusView, nullptr);
-        CListCtrl* list = &statusView->GetList();
-        ASSERT_TRUE(s.WaitFor("the order's row", [&] { return s.RowOf(list, "MSFT") >= 0; }, 20s));
-        s.ClickCell(list, "MSFT", QString(), Qt::RightButton);
-        s.ChoosePopup("&Update Order...");
+        COrderStatusView* statusView = nullptr;
+        CListCtrl* list = nullptr;
+        ASSERT_NO_FATAL_FAILURE(OpenOrderStatus(s, "MSFT", statusView, list));
         QWidget* update = nullptr;
-        ASSERT_TRUE(s.WaitFor("the order's sheet", [&] { return (update = s.ActiveModal()) != nullptr; }));
+        ASSERT_NO_FATAL_FAILURE(OpenUpdateSheet(s, list, "MSFT", update));
         EXPECT_EQ(s.ControlText(update, kPrice).toDouble(), price);
-        s.FillControl(update, kQuantity, "25");
-        s.PressButton(update, s.OnUi([&] {
-            for (QAbstractButton* b : update->findChildren<QAbstractButton*>())
-                if (b->isVisible() && (b->text().contains("Update") || b->text().contains("Place")))
-                    return b->text();
-            return QString("OK");
-        }));
-        Answer(s, "&Yes");
-        ASSERT_TRUE(s.WaitFor("the changed order at the broker", [&] {
-            const auto open = OpenOrders("MSFT");
-            return open.size() == 1 && open.front().leg.quantity == 25;
-        }, 20s));
+        ASSERT_NO_FATAL_FAILURE(SendQuantity(s, update, "MSFT", 25));
         EXPECT_NEAR(OpenOrders("MSFT").front().leg.price, price, 1e-9) << "the price the edit did not touch";
         s.ExitByMenu();
     });
@@ -220,17 +230,11 @@ TEST_F(OrdersSessionTest, TheOrderListExportsAsCsv)
     const std::string exported = (Home() / "orders").string();
     int rows = 0;
     const int status = RunWorkstation([&](CSession& s) {
-        QWidget* ticket = OpenTicket(s);
-        ASSERT_NE(ticket, nullptr);
-        FillLimitOrder(s, ticket, "MSFT", 10, QString::number(Limit(), 'f', 2));
-        s.PressButton(ticket, "&Place Order");
-        Answer(s, "&Yes");
-        ASSERT_TRUE(s.WaitFor("the order at the broker", [&] { return OpenOrders("MSFT").size() == 1; }, 20s));
-        s.ChooseMenu("&Trading|&Order Status");
-        COrderStatusView* statusView = WaitView<COrderStatusView>(s, "the order status window");
-        ASSERT_NE(statusView, nullptr);
-        CListCtrl* list = &statusView->GetList();
-        ASSERT_TRUE(s.WaitFor("the order's row", [&] { return s.RowOf(list, "MSFT") >= 0; }, 20s));
+        QWidget* ticket = nullptr;
+        ASSERT_NO_FATAL_FAILURE(PlaceLimitOrder(s, "MSFT", 10, QString::number(Limit(), 'f', 2), ticket));
+        COrderStatusView* statusView = nullptr;
+        CListCtrl* list = nullptr;
+        ASSERT_NO_FATAL_FAILURE(OpenOrderStatus(s, "MSFT", statusView, list));
         rows = s.RowCount(list);
         s.ChooseMenu("&Order Status|&Export Data...");
         ASSERT_TRUE(s.AnswerFileDialog(QString::fromStdString(exported), "Excel Comma Delimited"));

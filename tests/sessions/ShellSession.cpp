@@ -63,6 +63,11 @@ protected:
     }
 };
 
+QString StatusText(CSession& s)
+{
+    return s.OnUi([&] { return QString::fromUtf8(s.App().MainFrame()->GetStatusBar()->GetPaneText(0).GetString()); });
+}
+
 TEST_F(ShellSessionTest, TheToolBarsContextMenuHidesTheBarAndTheProgramGoesOn)
 {
     const int status = RunWorkstation([&](CSession& s) {
@@ -82,6 +87,10 @@ TEST_F(ShellSessionTest, TheToolBarsContextMenuHidesTheBarAndTheProgramGoesOn)
         s.ChooseMenu("&Quotes|&Level I");
         EXPECT_TRUE(s.WaitFor("the Go button enabled",
                               [&] { return toolBar->IsButtonEnabled(ID_SYMBOL_GO); }));
+        // The refresh's text goes once the refresh has brought the account data.
+        s.ChooseMenu("&Trading|&Refresh account data");
+        EXPECT_TRUE(s.WaitFor("the refresh done", [&] { return StatusText(s) == "Ready"; }))
+            << StatusText(s).toStdString();
         s.ExitByMenu();
     });
     EXPECT_EQ(status, 0);
@@ -240,11 +249,6 @@ TEST_F(ShellSessionTest, EveryMenuBarHasOwnKeysReportFontsWorkAndCascadeKeepsWin
         s.ExitByMenu();
     });
     EXPECT_EQ(status, 0);
-}
-
-QString StatusText(CSession& s)
-{
-    return s.OnUi([&] { return QString::fromUtf8(s.App().MainFrame()->GetStatusBar()->GetPaneText(0).GetString()); });
 }
 
 // The tool bar's Symbol and Interval boxes and where new windows open: a bad interval is

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <string>
 #include <vector>
 
 // The bytes that write puts into a storing archive.
@@ -28,6 +29,21 @@ inline ULONGLONG LoadFromBytes(const std::vector<BYTE>& bytes, const std::functi
     CArchive ar(&file, CArchive::load);
     read(ar);
     return ar.GetRemaining();
+}
+
+// The same bytes as a string, to compare with records written out by hand.
+inline std::string StoreToString(const std::function<void(CArchive&)>& write)
+{
+    const std::vector<BYTE> bytes = StoreToBytes(write);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// Runs read on a loading archive over the string's bytes.
+inline void LoadFromString(const std::string& bytes, const std::function<void(CArchive&)>& read)
+{
+    CMemFile file(reinterpret_cast<const BYTE*>(bytes.data()), bytes.size());
+    CArchive ar(&file, CArchive::load);
+    read(ar);
 }
 
 // Little-endian byte builder for hand-made archives.

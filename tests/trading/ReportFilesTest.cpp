@@ -3,6 +3,7 @@
 #include "platform/core/CArchive.h"
 #include "platform/core/CMemFile.h"
 #include "tests/platform/TempFolder.h"
+#include "tests/support/ArchiveBytes.h"
 #include "trading/ReportExport.h"
 #include "trading/ReportLayout.h"
 #include "trading/ReportViewState.h"
@@ -27,26 +28,6 @@ std::string Words(std::initializer_list<uint32_t> words)
     return out;
 }
 
-std::string Store(const std::function<void(CArchive&)>& write)
-{
-    CMemFile file;
-    {
-        CArchive ar(&file, CArchive::store);
-        write(ar);
-        ar.Close();
-    }
-    const std::vector<BYTE> bytes = file.Detach();
-    return std::string(bytes.begin(), bytes.end());
-}
-
-template <class Read>
-void Load(const std::string& bytes, Read read)
-{
-    CMemFile file(reinterpret_cast<const BYTE*>(bytes.data()), bytes.size());
-    CArchive ar(&file, CArchive::load);
-    read(ar);
-}
-
 CLinkState SymbolLink(int group)
 {
     CLinkState link;
@@ -60,25 +41,25 @@ CLinkState SymbolLink(int group)
 TEST(ReportLayout, ALayoutIsACountThenFieldAndWidthPerColumn)
 {
     const CReportLayout layout = {{4, 80}, {0, 120}, {17, 60}};
-    const std::string bytes = Store([&](CArchive& ar) { WriteReportLayout(ar, layout); });
+    const std::string bytes = StoreToString([&](CArchive& ar) { WriteReportLayout(ar, layout); });
     EXPECT_EQ(bytes, Words({3, 4, 80, 0, 120, 17, 60}));
-    Load(bytes, [&](CArchive& ar) { EXPECT_EQ(ReadReportLayout(ar, 18), layout); });
+    LoadFromString(bytes, [&](CArchive& ar) { EXPECT_EQ(ReadReportLayout(ar, 18), layout); });
 }
 
 TEST(ReportLayout, UnknownAndRepeatedFieldsAreLeftOutAndWidthsBounded)
 {
     // Field 13 is beyond the 13 saved-order fields, -1 no field, 3 comes twice.
     const std::string bytes = Words({6, 3, 90, 13, 50, 0xFFFFFFFF, 50, 3, 70, 12, 0xFFFFFFF6, 5, 0x7FFFFFFF});
-    Load(bytes, [&](CArchive& ar) {
+    LoadFromString(bytes, [&](CArchive& ar) {
         EXPECT_EQ(ReadReportLayout(ar, 13), (CReportLayout{{3, 90}, {12, 0}, {5, kMaxReportColumnWidth}}));
     });
 }
 
 TEST(ReportLayout, ACountBeyondTheDataIsRefusedBeforeAnythingIsRead)
 {
-    EXPECT_THROW(Load(Words({100000000, 1, 80}), [](CArchive& ar) { ReadReportLayout(ar, 18); }), CArchiveException);
-    EXPECT_THROW(Load(Words({2, 1, 80, 2}), [](CArchive& ar) { ReadReportLayout(ar, 18); }), CArchiveException);
-    EXPECT_THROW(Load(std::string("\x01\x00", 2), [](CArchive& ar) { ReadReportLayout(ar, 18); }), CArchiveException);
+    EXPECT_THROW(LoadFromString(Words({100000000, 1, 80}), [](CArchive& ar) { ReadReportLayout(ar, 18); }), CArchiveException);
+    EXPECT_THROW(LoadFromString(Words({2, 1, 80, 2}), [](CArchive& ar) { ReadReportLayout(ar, 18); }), CArchiveException);
+    EXPECT_THROW(LoadFromString(std::string("\x01\x00", 2), [](CArchive& ar) { ReadReportLayout(ar, 18); }), CArchiveException);
 }
 
 TEST(ReportLayout, LayoutFilesAreReplacedWholeAndDamageIsTold)
@@ -162,10 +143,10 @@ TEST(ReportViewState, TheOrderStatusRecordHoldsLayoutSortFilterLinksAndGrid)
     state.sortAscending = 0;
     state.filter = COrderListFilter{3, 2, 2, 10, 1700000000, 1700086400};
     state.grid = 0;
-    const std::string bytes = Store([&](CArchive& ar) { EXPECT_TRUE(StoreOrderStatusState(ar, state, SymbolLink(5))); });
+    const std::string bytes = StoreToString([&](CArchive& ar) { EXPECT_TRUE(StoreOrderStatusState(ar, state, SymbolLink(5))); });
     EXPECT_EQ(bytes, Words({2, 0, 80, 4, 60, 1, 0, 3, 2, 2, 10, 1700000000, 1700086400, 5, 0}));
 
-    Load(bytes, [&](CArchive& ar) {
+    LoadFromString(bytes, [&](CArchive& ar) {
         COrderStatusViewState read;
         CLinkState link = SymbolLink(1);
         ASSERT_TRUE(LoadOrderStatusState(ar, 19, read, link));
@@ -187,7 +168,7 @@ TEST(ReportViewState, OlderOrderStatusRecordsLackTheTypeWordAndTheGridFlag)
 {
     // Version 14: no Type word.
     const std::string v14 = Words({1, 6, 80, -1u, 1, 1, 0, 5, 100, 200, 2, 0});
-    Load(v14, [&](CArchive& ar) {
+    LoadFromString(v14, [&](CArchive& ar) {
         COrderStatusViewState read;
         CLinkState link = SymbolLink(1);
         ASSERT_TRUE(LoadOrderStatusState(ar, 14, read, link));
@@ -202,7 +183,7 @@ TEST(ReportViewState, OlderOrderStatusRecordsLackTheTypeWordAndTheGridFlag)
     });
     // Version 9: neither; the grid stays on.
     const std::string v9 = Words({0, -1u, 1, 4, 3, 7, 100, 200, 9});
-    Load(v9, [&](CArchive& ar) {
+    LoadFromString(v9, [&](CArchive& ar) {
         COrderStatusViewState read;
         CLinkState link = SymbolLink(1);
         ASSERT_TRUE(LoadOrderStatusState(ar, 9, read, link));
@@ -218,7 +199,7 @@ TEST(ReportViewState, OutOfRangeWordsReadAsDefaultsAndABadLinkFailsTheLoad)
 {
     // Sort column 5 of a two-column layout, status 99, type 7, date mode -3, days 500.
     const std::string bytes = Words({2, 0, 80, 1, 80, 5, 1, 99, 7, -3u, 500, 0, 0, 3, 1});
-    Load(bytes, [&](CArchive& ar) {
+    LoadFromString(bytes, [&](CArchive& ar) {
         COrderStatusViewState read;
         CLinkState link = SymbolLink(1);
         ASSERT_TRUE(LoadOrderStatusState(ar, 19, read, link));
@@ -229,14 +210,14 @@ TEST(ReportViewState, OutOfRangeWordsReadAsDefaultsAndABadLinkFailsTheLoad)
         EXPECT_EQ(read.filter.days, 0);
     });
     const std::string badLink = Words({0, -1u, 1, 0, 0, 0, 0, 0, 0, 42, 1});
-    Load(badLink, [&](CArchive& ar) {
+    LoadFromString(badLink, [&](CArchive& ar) {
         COrderStatusViewState read;
         CLinkState link = SymbolLink(1);
         EXPECT_FALSE(LoadOrderStatusState(ar, 19, read, link));
         EXPECT_EQ(link.GetSymbolGroup(), 1);
     });
     const std::string truncated = Words({0, -1u, 1, 0, 0});
-    EXPECT_THROW(Load(truncated,
+    EXPECT_THROW(LoadFromString(truncated,
                       [&](CArchive& ar) {
                           COrderStatusViewState read;
                           CLinkState link = SymbolLink(1);
@@ -252,9 +233,9 @@ TEST(ReportViewState, SavedOrdersAndBalancesRecords)
     saved.sortColumn = 0;
     saved.sortAscending = 1;
     saved.grid = 1;
-    const std::string bytes = Store([&](CArchive& ar) { EXPECT_TRUE(StoreSavedOrdersState(ar, saved, SymbolLink(0))); });
+    const std::string bytes = StoreToString([&](CArchive& ar) { EXPECT_TRUE(StoreSavedOrdersState(ar, saved, SymbolLink(0))); });
     EXPECT_EQ(bytes, Words({1, 3, 70, 0, 1, 0, 1}));
-    Load(bytes, [&](CArchive& ar) {
+    LoadFromString(bytes, [&](CArchive& ar) {
         CSavedOrdersViewState read;
         read.grid = 0;
         CLinkState link = SymbolLink(1);
@@ -268,21 +249,21 @@ TEST(ReportViewState, SavedOrdersAndBalancesRecords)
     CBalanceViewState balances;
     balances.grid = 0;
     balances.widths = {200, 90, 110};
-    EXPECT_EQ(Store([&](CArchive& ar) { StoreBalanceState(ar, balances); }), Words({0, 200, 90, 110}));
+    EXPECT_EQ(StoreToString([&](CArchive& ar) { StoreBalanceState(ar, balances); }), Words({0, 200, 90, 110}));
     // Version 17 reads the grid flag only; version 18 the widths' low 16 bits; 9 nothing.
-    Load(Words({0, 200, 90, 110}), [&](CArchive& ar) {
+    LoadFromString(Words({0, 200, 90, 110}), [&](CArchive& ar) {
         CBalanceViewState read;
         LoadBalanceState(ar, 17, read);
         EXPECT_EQ(read.grid, 0);
         EXPECT_EQ(read.widths, (std::array<int, 3>{150, 100, 100}));
     });
-    Load(Words({1, 0x10000 + 200, 90, 110}), [&](CArchive& ar) {
+    LoadFromString(Words({1, 0x10000 + 200, 90, 110}), [&](CArchive& ar) {
         CBalanceViewState read;
         LoadBalanceState(ar, 18, read);
         EXPECT_EQ(read.grid, 1);
         EXPECT_EQ(read.widths, (std::array<int, 3>{200, 90, 110}));
     });
-    Load(Words({0}), [&](CArchive& ar) {
+    LoadFromString(Words({0}), [&](CArchive& ar) {
         CBalanceViewState read;
         LoadBalanceState(ar, 9, read);
         EXPECT_EQ(read.grid, 1);

@@ -102,28 +102,32 @@ public:
     std::vector<CString> messages; // status bar texts
 };
 
-class CLevel1Harness {
+// Windows of the views in an MDI main frame of type Frame, offscreen: settings installed over
+// a scratch user folder (named after the prefix) with its Layouts folder, a responder that
+// answers, and the doc templates addTemplates gives the application.
+template <class Frame>
+class CViewsHarness {
 public:
-    CLevel1Harness()
+    CViewsHarness(const char* prefix, const char* appName, const std::function<void(CWinApp&)>& addTemplates)
+        : app(appName)
     {
         static int n = 0;
         m_home = std::filesystem::temp_directory_path() /
-                 ("qx-level1-" + std::to_string(::getpid()) + "-" + std::to_string(++n));
+                 (prefix + std::to_string(::getpid()) + "-" + std::to_string(++n));
         std::filesystem::create_directories(m_home / "Layouts");
         settings.SetWorkingDirectory(CString(m_home.string()));
         CAppSettings::Install(&settings);
         auto responder = std::make_unique<CAnsweringResponder>();
         answers = responder.get();
         m_previous = CUiResponder::Install(std::move(responder));
-        app.AddDocTemplate(std::make_unique<CDocTemplate>(IDR_LEVEL1, RuntimeClassOf<CCommonDoc>(),
-                                                          RuntimeClassOf<CChildFrame>(), RuntimeClassOf<Level1View>()));
-        auto frame = std::make_unique<CRecordingFrame>();
+        addTemplates(app);
+        auto frame = std::make_unique<Frame>();
         frame->LoadFrame(1, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
         main = frame.release(); // owns itself now
         app.m_pMainWnd = main;
         main->MoveWindow(0, 0, 1200, 800);
     }
-    ~CLevel1Harness()
+    ~CViewsHarness()
     {
         app.CloseAllDocuments(TRUE);
         app.m_pMainWnd = nullptr;
@@ -134,17 +138,8 @@ public:
         std::error_code ec;
         std::filesystem::remove_all(m_home, ec);
     }
-
-    Level1View* Open()
-    {
-        CDocument* doc = app.GetDocTemplate(0)->OpenDocumentFile(nullptr);
-        auto* view = doc ? dynamic_cast<Level1View*>(doc->GetFirstView()) : nullptr;
-        if (view)
-            if (CFrameWnd* frame = view->GetParentFrame())
-                frame->MoveWindow(0, 0, 1100, 700);
-        PumpFor(20);
-        return view;
-    }
+    CViewsHarness(const CViewsHarness&) = delete;
+    CViewsHarness& operator=(const CViewsHarness&) = delete;
 
     std::string Path(const char* name) const { return (m_home / name).string(); }
     std::string Read(const char* name) const
@@ -161,13 +156,36 @@ public:
     }
 
     CAppSettings settings;
-    CWinApp app{"Level1Test"};
-    CRecordingFrame* main = nullptr;
+    CWinApp app;
+    Frame* main = nullptr;
     CAnsweringResponder* answers = nullptr;
 
 private:
     std::filesystem::path m_home;
     std::unique_ptr<CUiResponder> m_previous;
+};
+
+class CLevel1Harness : public CViewsHarness<CRecordingFrame> {
+public:
+    CLevel1Harness()
+        : CViewsHarness("qx-level1-", "Level1Test", [](CWinApp& app) {
+              app.AddDocTemplate(std::make_unique<CDocTemplate>(IDR_LEVEL1, RuntimeClassOf<CCommonDoc>(),
+                                                                RuntimeClassOf<CChildFrame>(),
+                                                                RuntimeClassOf<Level1View>()));
+          })
+    {
+    }
+
+    Level1View* Open()
+    {
+        CDocument* doc = app.GetDocTemplate(0)->OpenDocumentFile(nullptr);
+        auto* view = doc ? dynamic_cast<Level1View*>(doc->GetFirstView()) : nullptr;
+        if (view)
+            if (CFrameWnd* frame = view->GetParentFrame())
+                frame->MoveWindow(0, 0, 1100, 700);
+        PumpFor(20);
+        return view;
+    }
 };
 
 // The colour of a pixel of the grid as shown, in client coordinates of the grid.

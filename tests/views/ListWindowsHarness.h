@@ -25,38 +25,15 @@ public:
     CString status;
 };
 
-class CListWindowsHarness {
+class CListWindowsHarness : public CViewsHarness<CBoxesFrame> {
 public:
     CListWindowsHarness()
+        : CViewsHarness("qx-lists-", "ListWindowsTest", [](CWinApp& app) {
+              AddKind<CLevel2View>(app, IDR_LEVEL2);
+              AddKind<CTimeSalesView>(app, IDR_TIME_SALES);
+              AddKind<CBarView>(app, IDR_BAR_TABLE);
+          })
     {
-        static int n = 0;
-        m_home = std::filesystem::temp_directory_path() /
-                 ("qx-lists-" + std::to_string(::getpid()) + "-" + std::to_string(++n));
-        std::filesystem::create_directories(m_home / "Layouts");
-        settings.SetWorkingDirectory(CString(m_home.string()));
-        CAppSettings::Install(&settings);
-        auto responder = std::make_unique<CAnsweringResponder>();
-        answers = responder.get();
-        m_previous = CUiResponder::Install(std::move(responder));
-        AddKind<CLevel2View>(IDR_LEVEL2);
-        AddKind<CTimeSalesView>(IDR_TIME_SALES);
-        AddKind<CBarView>(IDR_BAR_TABLE);
-        auto frame = std::make_unique<CBoxesFrame>();
-        frame->LoadFrame(1, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
-        main = frame.release(); // owns itself now
-        app.m_pMainWnd = main;
-        main->MoveWindow(0, 0, 1200, 800);
-    }
-    ~CListWindowsHarness()
-    {
-        app.CloseAllDocuments(TRUE);
-        app.m_pMainWnd = nullptr;
-        main->DestroyWindow();
-        PumpFor(5);
-        CUiResponder::Install(std::move(m_previous));
-        CAppSettings::Install(nullptr);
-        std::error_code ec;
-        std::filesystem::remove_all(m_home, ec);
     }
 
     // Template index: 0 Level II, 1 time and sales, 2 bars; floating adds one.
@@ -75,36 +52,15 @@ public:
     CTimeSalesView* OpenTimeSales(bool floating = false) { return Open<CTimeSalesView>(1, floating); }
     CBarView* OpenBars(bool floating = false) { return Open<CBarView>(2, floating); }
 
-    std::string Path(const char* name) const { return (m_home / name).string(); }
-    std::string Read(const char* name) const
-    {
-        std::ifstream in(Path(name), std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    void Write(const char* name, const std::string& text) const
-    {
-        std::ofstream out(Path(name), std::ios::binary);
-        out << text;
-    }
-
-    CAppSettings settings;
-    CWinApp app{"ListWindowsTest"};
-    CBoxesFrame* main = nullptr;
-    CAnsweringResponder* answers = nullptr;
-
 private:
+    // An MDI and a floating template of the view.
     template <class View>
-    void AddKind(UINT menu)
+    static void AddKind(CWinApp& app, UINT menu)
     {
         app.AddDocTemplate(std::make_unique<CDocTemplate>(menu, RuntimeClassOf<CCommonDoc>(), RuntimeClassOf<CChildFrame>(),
                                                           RuntimeClassOf<View>()));
         app.AddDocTemplate(std::make_unique<CDocTemplate>(menu, RuntimeClassOf<CCommonDoc>(),
                                                           RuntimeClassOf<CSdiChildFrame>(), RuntimeClassOf<View>()));
     }
-
-    std::filesystem::path m_home;
-    std::unique_ptr<CUiResponder> m_previous;
 };
 

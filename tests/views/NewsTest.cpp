@@ -3,6 +3,7 @@
 // becomes, the queue between the session's thread and the window, and the addresses
 // the browser views refuse. Expected bytes and texts are written out by hand.
 #include "ArchiveBytes.h"
+#include "tests/support/ArchiveBytes.h"
 
 #include "broker/session/IStreamSubscriber.h"
 #include "common/services/CLinkState.h"
@@ -71,25 +72,6 @@ public:
     void RequestNewsHistory(const CString& key) override { calls.push_back("history " + key.str()); }
     std::vector<std::string> calls;
 };
-
-std::string Store(const std::function<void(CArchive&)>& write)
-{
-    CMemFile file;
-    {
-        CArchive ar(&file, CArchive::store);
-        write(ar);
-        ar.Close();
-    }
-    const std::vector<BYTE> bytes = file.Detach();
-    return std::string(bytes.begin(), bytes.end());
-}
-
-void Load(const std::string& bytes, const std::function<void(CArchive&)>& read)
-{
-    CMemFile file(reinterpret_cast<const BYTE*>(bytes.data()), bytes.size());
-    CArchive ar(&file, CArchive::load);
-    read(ar);
-}
 
 class TempFolder {
 public:
@@ -242,7 +224,7 @@ TEST(NewsWorkspaceRecord, RoundTripAndOldRecords)
     record.hotNews = true;
     record.layout.columns = {{1, 95}, {4, 400}};
     record.layout.sortPosition = 0;
-    const std::string bytes = Store([&](CArchive& ar) { ASSERT_TRUE(WriteNewsRecord(ar, record, links)); });
+    const std::string bytes = StoreToString([&](CArchive& ar) { ASSERT_TRUE(WriteNewsRecord(ar, record, links)); });
     EXPECT_EQ(bytes, CBytes()
                          .Str("MSFT IBM")
                          .Dword(1)
@@ -255,7 +237,7 @@ TEST(NewsWorkspaceRecord, RoundTripAndOldRecords)
     CNewsRecord read;
     CLinkState readLinks;
     readLinks.SetButtons(true, false);
-    Load(bytes, [&](CArchive& ar) { ASSERT_TRUE(ReadNewsRecord(ar, 19, read, readLinks)); });
+    LoadFromString(bytes, [&](CArchive& ar) { ASSERT_TRUE(ReadNewsRecord(ar, 19, read, readLinks)); });
     EXPECT_EQ(read.symbols, "MSFT IBM");
     EXPECT_TRUE(read.alertOnNews);
     EXPECT_TRUE(read.hotNews);
@@ -266,14 +248,14 @@ TEST(NewsWorkspaceRecord, RoundTripAndOldRecords)
 
     // Version 10 and older: the record ends after the link state.
     CNewsRecord old;
-    Load(CBytes().Str("IBM").Dword(0).Dword(2).str(), [&](CArchive& ar) { ASSERT_TRUE(ReadNewsRecord(ar, 10, old, readLinks)); });
+    LoadFromString(CBytes().Str("IBM").Dword(0).Dword(2).str(), [&](CArchive& ar) { ASSERT_TRUE(ReadNewsRecord(ar, 10, old, readLinks)); });
     EXPECT_EQ(old.symbols, "IBM");
     EXPECT_FALSE(old.hasLayout);
     EXPECT_EQ(readLinks.GetSymbolGroup(), 2);
 
     // A link group outside 0..9 is refused; a short record throws.
-    Load(CBytes().Str("IBM").Dword(0).Dword(12).str(), [&](CArchive& ar) { EXPECT_FALSE(ReadNewsRecord(ar, 19, old, readLinks)); });
-    EXPECT_THROW(Load(bytes.substr(0, bytes.size() - 3), [&](CArchive& ar) { ReadNewsRecord(ar, 19, old, readLinks); }),
+    LoadFromString(CBytes().Str("IBM").Dword(0).Dword(12).str(), [&](CArchive& ar) { EXPECT_FALSE(ReadNewsRecord(ar, 19, old, readLinks)); });
+    EXPECT_THROW(LoadFromString(bytes.substr(0, bytes.size() - 3), [&](CArchive& ar) { ReadNewsRecord(ar, 19, old, readLinks); }),
                  CArchiveException);
 }
 

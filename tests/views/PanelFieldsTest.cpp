@@ -3,6 +3,7 @@
 // form, without a display. Text is measured as 7 pixels per character, so widths are
 // counted by hand.
 #include "ArchiveBytes.h"
+#include "tests/support/ArchiveBytes.h"
 #include "ViewsTestSupport.h"
 
 #include "broker/session/CQuoteListener.h"
@@ -29,25 +30,6 @@ int SevenPerChar(const CString& text)
 }
 
 constexpr int kRow = 16;
-
-std::string Store(const std::function<void(CArchive&)>& write)
-{
-    CMemFile file;
-    {
-        CArchive ar(&file, CArchive::store);
-        write(ar);
-        ar.Close();
-    }
-    const std::vector<BYTE> bytes = file.Detach();
-    return std::string(bytes.begin(), bytes.end());
-}
-
-void Load(const std::string& bytes, const std::function<void(CArchive&)>& read)
-{
-    CMemFile file(reinterpret_cast<const BYTE*>(bytes.data()), bytes.size());
-    CArchive ar(&file, CArchive::load);
-    read(ar);
-}
 
 std::vector<int> IdsOf(const CSnapshotFieldSet& set)
 {
@@ -168,7 +150,7 @@ TEST(SnapshotStoredForm, WordsInOrderAndBackAgain)
     CSnapshotFieldSet set;
     set.abbreviated = true;
     set.fields = {MakeSnapshotField(3), MakeSnapshotField(36), MakeSnapshotField(10)};
-    const std::string bytes = Store([&](CArchive& ar) {
+    const std::string bytes = StoreToString([&](CArchive& ar) {
         StoreSnapshotFieldSet(ar, set);
         StorePanelPosition(ar, CPoint(40, -12));
     });
@@ -176,7 +158,7 @@ TEST(SnapshotStoredForm, WordsInOrderAndBackAgain)
 
     CSnapshotFieldSet read = CSnapshotFieldSet::Defaults();
     CPoint position;
-    Load(bytes, [&](CArchive& ar) {
+    LoadFromString(bytes, [&](CArchive& ar) {
         LoadSnapshotFieldSet(ar, read);
         EXPECT_TRUE(LoadPanelPosition(ar, 19, position));
     });
@@ -185,7 +167,7 @@ TEST(SnapshotStoredForm, WordsInOrderAndBackAgain)
     EXPECT_EQ(position, CPoint(40, -12));
 
     // Before version 5 a panel stores no position: nothing is read.
-    Load(CBytes().Int(7).Int(8).str(), [&](CArchive& ar) {
+    LoadFromString(CBytes().Int(7).Int(8).str(), [&](CArchive& ar) {
         CPoint unchanged(1, 2);
         EXPECT_FALSE(LoadPanelPosition(ar, 4, unchanged));
         EXPECT_EQ(unchanged, CPoint(1, 2));
@@ -193,7 +175,7 @@ TEST(SnapshotStoredForm, WordsInOrderAndBackAgain)
     });
 
     CSnapshotFieldSet empty = CSnapshotFieldSet::Defaults();
-    Load(CBytes().Dword(0).Dword(1).Dword(0).str(), [&](CArchive& ar) { LoadSnapshotFieldSet(ar, empty); });
+    LoadFromString(CBytes().Dword(0).Dword(1).Dword(0).str(), [&](CArchive& ar) { LoadSnapshotFieldSet(ar, empty); });
     EXPECT_TRUE(empty.fields.empty());
     EXPECT_TRUE(empty.vertical);
 }
@@ -203,7 +185,7 @@ TEST(SnapshotStoredForm, DamagedFormsAreRefusedAndLeaveTheFieldsAlone)
     const std::vector<int> defaults = IdsOf(CSnapshotFieldSet::Defaults());
     const auto refused = [&](const std::string& bytes) {
         CSnapshotFieldSet set = CSnapshotFieldSet::Defaults();
-        EXPECT_THROW(Load(bytes, [&](CArchive& ar) { LoadSnapshotFieldSet(ar, set); }), CArchiveException);
+        EXPECT_THROW(LoadFromString(bytes, [&](CArchive& ar) { LoadSnapshotFieldSet(ar, set); }), CArchiveException);
         EXPECT_EQ(IdsOf(set), defaults);
     };
     refused(CBytes().Dword(0).Dword(0).Dword(1).Dword(111).str());        // beyond the field table
@@ -213,7 +195,7 @@ TEST(SnapshotStoredForm, DamagedFormsAreRefusedAndLeaveTheFieldsAlone)
 
     // A field given twice is shown once.
     CSnapshotFieldSet set;
-    Load(CBytes().Dword(0).Dword(0).Dword(3).Dword(3).Dword(110).Dword(3).str(),
+    LoadFromString(CBytes().Dword(0).Dword(0).Dword(3).Dword(3).Dword(110).Dword(3).str(),
          [&](CArchive& ar) { LoadSnapshotFieldSet(ar, set); });
     EXPECT_EQ(IdsOf(set), (std::vector<int>{3, 110}));
 }

@@ -170,3 +170,51 @@ TEST_F(ScreenerTest, LongFormulasAreCutInTheTitle)
     const CString suffix = ScreenerTitleSuffix(&m_screener, false);
     EXPECT_EQ(suffix.Right(133), ", " + formula.Left(128) + "...");
 }
+
+namespace {
+
+// A formula whose data change while it is evaluated, as another thread may do.
+struct ChangingFormula {
+    bool waiting = false;
+    bool waitingAfterEvaluation = false;
+    bool result = true;
+    int evaluations = 0;
+    bool IsWaitingForData() const { return waiting; }
+    bool Evaluate(double*, int, int)
+    {
+        ++evaluations;
+        waiting = waitingAfterEvaluation;
+        return result;
+    }
+    bool HasFailed(CString*) const { return false; }
+};
+
+} // namespace
+
+TEST(ScreenerVerdict, DataChangingDuringTheEvaluationLeaveTheSymbolUnfinished)
+{
+    const auto notRefused = [](CString&) { return false; };
+    // Invalidated while evaluated: the result stands on incomplete data, so another pass is due.
+    ChangingFormula invalidated{false, true};
+    CScreenerVerdict verdict = JudgeSymbol(invalidated, notRefused);
+    EXPECT_EQ(invalidated.evaluations, 1);
+    EXPECT_TRUE(verdict.passed);
+    EXPECT_FALSE(verdict.ready);
+    // Arrived while evaluated: not finished in this pass, finished in the next.
+    ChangingFormula arrived{true, false};
+    EXPECT_FALSE(JudgeSymbol(arrived, notRefused).ready);
+    EXPECT_TRUE(JudgeSymbol(arrived, notRefused).ready);
+    // Unchanged data throughout: ready; still waiting: not, unless the server refused it.
+    ChangingFormula steady{false, false, false};
+    verdict = JudgeSymbol(steady, notRefused);
+    EXPECT_TRUE(verdict.ready);
+    EXPECT_FALSE(verdict.passed);
+    ChangingFormula waiting{true, true};
+    EXPECT_FALSE(JudgeSymbol(waiting, notRefused).ready);
+    verdict = JudgeSymbol(waiting, [](CString& reason) {
+        reason = "Unknown symbol: ZZ";
+        return true;
+    });
+    EXPECT_TRUE(verdict.ready && verdict.failed);
+    EXPECT_EQ(verdict.reason, "Unknown symbol: ZZ");
+}

@@ -2,6 +2,7 @@
 // portfolios and custom columns kept by the settings. Expected bytes are written out by
 // hand from the record layouts.
 #include "ArchiveBytes.h"
+#include "tests/support/ArchiveBytes.h"
 
 #include "common/services/CAppSettings.h"
 #include "common/services/CLinkState.h"
@@ -22,25 +23,6 @@
 #include <unistd.h>
 
 namespace {
-
-std::string Store(const std::function<void(CArchive&)>& write)
-{
-    CMemFile file;
-    {
-        CArchive ar(&file, CArchive::store);
-        write(ar);
-        ar.Close();
-    }
-    const std::vector<BYTE> bytes = file.Detach();
-    return std::string(bytes.begin(), bytes.end());
-}
-
-void Load(const std::string& bytes, const std::function<void(CArchive&)>& read)
-{
-    CMemFile file(reinterpret_cast<const BYTE*>(bytes.data()), bytes.size());
-    CArchive ar(&file, CArchive::load);
-    read(ar);
-}
 
 class ScratchFile {
 public:
@@ -93,9 +75,9 @@ std::string SampleBlock()
 
 TEST(LayoutFile, ColumnBlockHasTheStoredForm)
 {
-    EXPECT_EQ(Store([](CArchive& ar) { WriteColumnBlock(ar, SampleColumns()); }), SampleBlock());
+    EXPECT_EQ(StoreToString([](CArchive& ar) { WriteColumnBlock(ar, SampleColumns()); }), SampleBlock());
     std::vector<CLayoutColumn> read;
-    Load(SampleBlock(), [&](CArchive& ar) { ReadColumnBlock(ar, 19, read); });
+    LoadFromString(SampleBlock(), [&](CArchive& ar) { ReadColumnBlock(ar, 19, read); });
     auto expected = SampleColumns();
     expected[1].column.alignment = kAlignLeft; // a colour field stores no appearance
     EXPECT_EQ(read, expected);
@@ -184,7 +166,7 @@ TEST(WorkspaceRecord, RoundTripsAndReadsOlderVersions)
     CLinkState links;
     links.SetButtons(true, false);
     links.SetSymbolGroup(4);
-    const std::string bytes = Store([&](CArchive& ar) { ASSERT_TRUE(WriteLevel1Record(ar, record, links)); });
+    const std::string bytes = StoreToString([&](CArchive& ar) { ASSERT_TRUE(WriteLevel1Record(ar, record, links)); });
     // The portfolio by name after a marker where older records hold its menu command.
     const std::string tail = CBytes().Int(0).Int(1).Dword(0xFFFFFFFF).Str("Growth").Dword(0).Dword(2).Str("IBM")
                                  .Str("MSFT").str();
@@ -193,7 +175,7 @@ TEST(WorkspaceRecord, RoundTripsAndReadsOlderVersions)
     CLevel1Record read;
     CLinkState readLinks;
     readLinks.SetButtons(true, false);
-    Load(bytes, [&](CArchive& ar) { ASSERT_TRUE(ReadLevel1Record(ar, 19, read, readLinks)); });
+    LoadFromString(bytes, [&](CArchive& ar) { ASSERT_TRUE(ReadLevel1Record(ar, 19, read, readLinks)); });
     EXPECT_EQ(read.columns.size(), 2u);
     EXPECT_EQ(read.sortColumn, 1);
     EXPECT_EQ(read.ascending, 0);
@@ -210,7 +192,7 @@ TEST(WorkspaceRecord, RoundTripsAndReadsOlderVersions)
     v3.Dword(0).Int(-1).Int(1).Int(kModePortfolio).Dword(40002).Dword(0).Dword(1).Str("GE");
     CLevel1Record old;
     CLinkState oldLinks;
-    Load(v3.str(), [&](CArchive& ar) { ASSERT_TRUE(ReadLevel1Record(ar, 3, old, oldLinks)); });
+    LoadFromString(v3.str(), [&](CArchive& ar) { ASSERT_TRUE(ReadLevel1Record(ar, 3, old, oldLinks)); });
     EXPECT_EQ(old.legacyCommandId, 40002u);
     EXPECT_EQ(old.gridLines, 1);
     EXPECT_EQ(old.userRows, std::vector<CString>{"GE"});
@@ -222,7 +204,7 @@ TEST(WorkspaceRecord, RoundTripsAndReadsOlderVersions)
     CLevel1Record chain;
     CLinkState chainLinks;
     chainLinks.SetButtons(true, false);
-    Load(v9.str(), [&](CArchive& ar) { ASSERT_TRUE(ReadLevel1Record(ar, 9, chain, chainLinks)); });
+    LoadFromString(v9.str(), [&](CArchive& ar) { ASSERT_TRUE(ReadLevel1Record(ar, 9, chain, chainLinks)); });
     EXPECT_EQ(chain.parameter, "OptionChain,IBM,C,N,A,0");
     EXPECT_TRUE(chain.screener);
     EXPECT_EQ(chain.screenerFormula, "Last>1");
@@ -231,7 +213,7 @@ TEST(WorkspaceRecord, RoundTripsAndReadsOlderVersions)
     // A row count beyond the data throws.
     CBytes bad;
     bad.Dword(0).Int(-1).Int(1).Int(0).Dword(0).Dword(1000000);
-    EXPECT_THROW(Load(bad.str(), [&](CArchive& ar) { ReadLevel1Record(ar, 3, old, oldLinks); }), CException);
+    EXPECT_THROW(LoadFromString(bad.str(), [&](CArchive& ar) { ReadLevel1Record(ar, 3, old, oldLinks); }), CException);
 }
 
 TEST(Portfolios, RoundTripThroughTheSettingsAndRefuseDamage)

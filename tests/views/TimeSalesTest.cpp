@@ -2,6 +2,7 @@
 // layouts and their files (damaged ones too), the rows and colours of ticks and bars, the
 // workspace records and the exports of a range.
 #include "ArchiveBytes.h"
+#include "tests/support/ArchiveBytes.h"
 
 #include "analytics/series/CPriceSeries.h"
 #include "analytics/series/SeriesKey.h"
@@ -41,25 +42,6 @@ CHistoryRow Tick(DWORD time, double price, double size)
     row.open = row.high = row.low = row.close = price;
     row.volume = size;
     return row;
-}
-
-std::string Store(const std::function<void(CArchive&)>& write)
-{
-    CMemFile file;
-    {
-        CArchive ar(&file, CArchive::store);
-        write(ar);
-        ar.Close();
-    }
-    const std::vector<BYTE> bytes = file.Detach();
-    return std::string(bytes.begin(), bytes.end());
-}
-
-void Load(const std::string& bytes, const std::function<void(CArchive&)>& read)
-{
-    CMemFile file(reinterpret_cast<const BYTE*>(bytes.data()), bytes.size());
-    CArchive ar(&file, CArchive::load);
-    read(ar);
 }
 
 class ScratchDir {
@@ -361,55 +343,55 @@ TEST(ListWorkspaces, RecordsRoundTripAndOlderOnesKeepTheirDefaults)
     ts.goToTime = 1700000000;
     ts.historical = 1;
     ts.grid = 0;
-    const std::string bytes = Store([&](CArchive& ar) { ASSERT_TRUE(WriteTimeSalesRecord(ar, ts, links)); });
+    const std::string bytes = StoreToString([&](CArchive& ar) { ASSERT_TRUE(WriteTimeSalesRecord(ar, ts, links)); });
     CTimeSalesRecord back;
     CLinkState backLinks;
     backLinks.SetButtons(true, true);
-    Load(bytes, [&](CArchive& ar) { ASSERT_TRUE(ReadTimeSalesRecord(ar, 19, back, backLinks)); });
+    LoadFromString(bytes, [&](CArchive& ar) { ASSERT_TRUE(ReadTimeSalesRecord(ar, 19, back, backLinks)); });
     EXPECT_EQ(back, ts);
     EXPECT_EQ(backLinks.GetSymbolGroup(), 3);
     EXPECT_EQ(backLinks.GetIntervalGroup(), 5);
 
     // Version 9: no grid flag; it stays on.
     CTimeSalesRecord old;
-    Load(bytes.substr(0, bytes.size() - 4), [&](CArchive& ar) { ASSERT_TRUE(ReadTimeSalesRecord(ar, 9, old, backLinks)); });
+    LoadFromString(bytes.substr(0, bytes.size() - 4), [&](CArchive& ar) { ASSERT_TRUE(ReadTimeSalesRecord(ar, 9, old, backLinks)); });
     EXPECT_EQ(old.grid, 1);
     EXPECT_EQ(old.symbol, "MSFT");
 
     // A stored suffix is made anew from the filter, never taken as it is.
     CTimeSalesRecord hostile = ts;
     hostile.filter.suffix = ",&EndETime=1";
-    const std::string forged = Store([&](CArchive& ar) { WriteTimeSalesRecord(ar, hostile, links); });
-    Load(forged, [&](CArchive& ar) { ASSERT_TRUE(ReadTimeSalesRecord(ar, 19, back, backLinks)); });
+    const std::string forged = StoreToString([&](CArchive& ar) { WriteTimeSalesRecord(ar, hostile, links); });
+    LoadFromString(forged, [&](CArchive& ar) { ASSERT_TRUE(ReadTimeSalesRecord(ar, 19, back, backLinks)); });
     EXPECT_EQ(back.filter.suffix, ts.filter.suffix);
 
     // A cut record throws and leaves the record as it was.
     CTimeSalesRecord untouched;
-    EXPECT_THROW(Load(bytes.substr(0, 20), [&](CArchive& ar) { ReadTimeSalesRecord(ar, 19, untouched, backLinks); }),
+    EXPECT_THROW(LoadFromString(bytes.substr(0, 20), [&](CArchive& ar) { ReadTimeSalesRecord(ar, 19, untouched, backLinks); }),
                  CArchiveException);
     EXPECT_EQ(untouched, CTimeSalesRecord{});
 
     CBarViewRecord bars{"2|50|3|50", "IBM", "5 minutes", 0, 0};
-    const std::string barBytes = Store([&](CArchive& ar) { ASSERT_TRUE(WriteBarViewRecord(ar, bars, links)); });
+    const std::string barBytes = StoreToString([&](CArchive& ar) { ASSERT_TRUE(WriteBarViewRecord(ar, bars, links)); });
     CBarViewRecord barsBack;
-    Load(barBytes, [&](CArchive& ar) { ASSERT_TRUE(ReadBarViewRecord(ar, 10, barsBack, backLinks)); });
+    LoadFromString(barBytes, [&](CArchive& ar) { ASSERT_TRUE(ReadBarViewRecord(ar, 10, barsBack, backLinks)); });
     EXPECT_EQ(barsBack, bars);
 
     CLevel2Record l2{"INET:MSFT", 3, 1};
     CLinkState symbolOnly;
     symbolOnly.SetButtons(true, false);
-    const std::string l2Bytes = Store([&](CArchive& ar) { ASSERT_TRUE(WriteLevel2Record(ar, l2, symbolOnly)); });
+    const std::string l2Bytes = StoreToString([&](CArchive& ar) { ASSERT_TRUE(WriteLevel2Record(ar, l2, symbolOnly)); });
     CLevel2Record l2Back;
-    Load(l2Bytes, [&](CArchive& ar) { ASSERT_TRUE(ReadLevel2Record(ar, 19, l2Back, symbolOnly)); });
+    LoadFromString(l2Bytes, [&](CArchive& ar) { ASSERT_TRUE(ReadLevel2Record(ar, 19, l2Back, symbolOnly)); });
     EXPECT_EQ(l2Back, l2);
     // Version 3: symbol, source and links; the log hidden.
-    Load(l2Bytes.substr(0, l2Bytes.size() - 4), [&](CArchive& ar) { ASSERT_TRUE(ReadLevel2Record(ar, 3, l2Back, symbolOnly)); });
+    LoadFromString(l2Bytes.substr(0, l2Bytes.size() - 4), [&](CArchive& ar) { ASSERT_TRUE(ReadLevel2Record(ar, 3, l2Back, symbolOnly)); });
     EXPECT_EQ(l2Back.logShown, 0);
     EXPECT_EQ(l2Back.source, 3);
     // A source choice outside the four is Auto.
     CLevel2Record odd{"MSFT", 7, 5};
-    const std::string oddBytes = Store([&](CArchive& ar) { WriteLevel2Record(ar, odd, symbolOnly); });
-    Load(oddBytes, [&](CArchive& ar) { ASSERT_TRUE(ReadLevel2Record(ar, 19, l2Back, symbolOnly)); });
+    const std::string oddBytes = StoreToString([&](CArchive& ar) { WriteLevel2Record(ar, odd, symbolOnly); });
+    LoadFromString(oddBytes, [&](CArchive& ar) { ASSERT_TRUE(ReadLevel2Record(ar, 19, l2Back, symbolOnly)); });
     EXPECT_EQ(l2Back.source, 1);
     EXPECT_EQ(l2Back.logShown, 0);
 }

@@ -252,11 +252,8 @@ BOOL COrderStatusView::SaveToWorkspace(CArchive& ar)
     if (!doc)
         return FALSE;
     COrderStatusViewState state;
-    state.layout = m_list.GetLayout();
-    state.sortColumn = m_list.GetSortDisplayPosition();
-    state.sortAscending = m_list.IsSortAscending() ? 1 : 0;
+    KeepListState(m_list, state);
     state.filter = m_filter;
-    state.grid = m_nGrid;
     try {
         return StoreOrderStatusState(ar, state, doc->GetLinkState()) ? TRUE : FALSE;
     } catch (CException&) {
@@ -279,16 +276,7 @@ BOOL COrderStatusView::LoadFromWorkspace(CArchive& ar, DWORD version)
     } catch (CException&) {
         return FALSE;
     }
-    doc->GetLinkState() = link;
-    doc->UpdateLinkButtons();
-    m_list.ApplyLayout(state.layout);
-    m_nGrid = state.grid;
-    ApplyGrid();
-    SetFilter(state.filter);
-    if (CFrameWnd* frame = GetParentFrame())
-        frame->RecalcLayout();
-    if (state.sortColumn >= 0)
-        m_list.SetSort(state.sortColumn, state.sortAscending != 0);
+    ApplyListState(m_list, state, link, [&] { SetFilter(state.filter); });
     return TRUE;
 }
 

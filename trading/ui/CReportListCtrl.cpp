@@ -1,5 +1,6 @@
 #include "trading/ui/CReportListCtrl.h"
 
+#include "platform/ui/CDC.h"
 #include "platform/ui/CHeaderCtrl.h"
 
 #include <vector>
@@ -156,4 +157,40 @@ const CMessageMap& CReportListCtrl::GetMessageMap() const
                                        .Notify(HDN_ENDDRAG, 0, &CReportListCtrl::OnHeaderChanged)
                                        .Build();
     return map;
+}
+
+void CReportListCtrl::DrawColoredRow(LPDRAWITEMSTRUCT draw, const std::array<COLORREF, 3>& colors, COLORREF normalText,
+                                     const std::function<CString(int item, int column)>& cellText)
+{
+    CDC* dc = CDC::FromHandle(draw->hDC);
+    if (!dc)
+        return;
+    const int item = static_cast<int>(draw->itemID);
+    const UINT state = GetItemState(item, LVIS_SELECTED | LVIS_FOCUSED | LVIS_DROPHILITED);
+    const bool focused = GetFocus() == this;
+    const bool highlighted = (state & LVIS_DROPHILITED) ||
+                             ((state & LVIS_SELECTED) && (focused || (GetStyle() & LVS_SHOWSELALWAYS)));
+    const CRect row(draw->rcItem);
+    dc->FillSolidRect(&row, highlighted ? colors[1] : colors[0]);
+    dc->SetBkMode(TRANSPARENT);
+    dc->SetTextColor(highlighted ? colors[2] : normalText);
+    CFont* oldFont = GetFont() ? dc->SelectObject(GetFont()) : nullptr;
+    const int blank = dc->GetTextExtent(" ").cx;
+    std::vector<int> order(static_cast<size_t>(GetColumnCount()));
+    if (!order.empty())
+        GetColumnOrderArray(order.data(), static_cast<int>(order.size()));
+    CHeaderCtrl* header = GetHeaderCtrl();
+    for (int column : order) {
+        RECT span;
+        if (!header || !header->GetItemRect(column, &span))
+            continue;
+        CRect cell(span.left + 2 * blank, row.top, span.right - 2 * blank, row.bottom);
+        if (cell.right <= cell.left)
+            continue;
+        dc->DrawText(cellText(item, column), &cell, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    }
+    if (oldFont)
+        dc->SelectObject(oldFont);
+    if ((state & LVIS_FOCUSED) && focused)
+        dc->DrawFocusRect(&row);
 }

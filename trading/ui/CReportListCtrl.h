@@ -8,6 +8,8 @@
 #include "trading/ReportColumns.h"
 #include "trading/ReportLayout.h"
 
+#include <array>
+#include <functional>
 #include <span>
 
 class CReportListCtrl : public CListCtrl {
@@ -50,6 +52,11 @@ protected:
     virtual CString GetFieldText(DWORD_PTR data, int field) const = 0;
     // -1, 0 or 1 for ascending order of two items' records by the field.
     virtual int CompareRecords(DWORD_PTR first, DWORD_PTR second, int field) const = 0;
+    // An owner-drawn row: its background in colours 0 (normal) or 1 (highlighted), the
+    // cells' texts in display order, two blanks in from their edges, in the normal text
+    // colour or colour 2, and the focus rectangle.
+    void DrawColoredRow(LPDRAWITEMSTRUCT draw, const std::array<COLORREF, 3>& colors, COLORREF normalText,
+                        const std::function<CString(int item, int column)>& cellText);
 
 private:
     void InsertFieldColumn(int position, int field, int width);

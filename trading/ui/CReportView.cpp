@@ -54,6 +54,31 @@ void CReportView::InitReport(CListCtrl& list, DWORD extendedStyle)
     ApplyGrid();
 }
 
+void CReportView::KeepListState(const CReportListCtrl& list, CReportListState& state) const
+{
+    state.layout = list.GetLayout();
+    state.sortColumn = list.GetSortDisplayPosition();
+    state.sortAscending = list.IsSortAscending() ? 1 : 0;
+    state.grid = m_nGrid;
+}
+
+void CReportView::ApplyListState(CReportListCtrl& list, const CReportListState& state, const CLinkState& link,
+                                 const std::function<void()>& fill)
+{
+    if (CCommonDoc* doc = GetCommonDoc()) {
+        doc->GetLinkState() = link;
+        doc->UpdateLinkButtons();
+    }
+    list.ApplyLayout(state.layout);
+    m_nGrid = state.grid;
+    ApplyGrid();
+    fill();
+    if (CFrameWnd* frame = GetParentFrame())
+        frame->RecalcLayout();
+    if (state.sortColumn >= 0)
+        list.SetSort(state.sortColumn, state.sortAscending != 0);
+}
+
 void CReportView::ApplyGrid()
 {
     if (!m_pList)

@@ -10,13 +10,16 @@
 #include "platform/ui/CFont.h"
 #include "platform/ui/CFormView.h"
 #include "trading/ReportExport.h"
+#include "trading/ReportLayout.h"
 #include "trading/ui/CReportListener.h"
 
+#include <functional>
 #include <memory>
 
 class CAccountDataStore;
 class CCmdUI;
 class CCommonDoc;
+class CLinkState;
 class CListCtrl;
 class CMenu;
 class CReportListCtrl;
@@ -57,6 +60,12 @@ protected:
     // A column command of a list: shows or hides the field's column, never the fixed one's.
     void ToggleListField(CReportListCtrl& list, int field, int fixedField);
     static void UpdateListField(const CReportListCtrl& list, CCmdUI* ui, int field, int fixedField);
+    // The list's layout and sort and the grid flag, for a workspace record.
+    void KeepListState(const CReportListCtrl& list, CReportListState& state) const;
+    // A workspace record read whole: the link groups and the list's layout and grid flag
+    // taken, the list filled by fill(), then its sort.
+    void ApplyListState(CReportListCtrl& list, const CReportListState& state, const CLinkState& link,
+                        const std::function<void()>& fill);
     // The symbol goes into the tool bar's box and to the windows linked with this one.
     void BroadcastSymbol(const CString& symbol);
     // "\Layouts\<name>" under the program folder.

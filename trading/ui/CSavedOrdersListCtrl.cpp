@@ -1,7 +1,5 @@
 #include "trading/ui/CSavedOrdersListCtrl.h"
 
-#include "platform/ui/CDC.h"
-#include "platform/ui/CHeaderCtrl.h"
 #include "platform/ui/CMessageQueue.h"
 #include "trading/ReportCompare.h"
 #include "trading/ui/ReportIds.h"
@@ -10,8 +8,6 @@
 #include <QKeyEvent>
 #include <QObject>
 #include <QWidget>
-
-#include <vector>
 
 namespace {
 
@@ -97,35 +93,5 @@ CString CSavedOrdersListCtrl::GetCellText(int item, int column) const
 
 void CSavedOrdersListCtrl::DrawItem(LPDRAWITEMSTRUCT draw)
 {
-    CDC* dc = CDC::FromHandle(draw->hDC);
-    if (!dc)
-        return;
-    const int item = static_cast<int>(draw->itemID);
-    const UINT state = GetItemState(item, LVIS_SELECTED | LVIS_FOCUSED | LVIS_DROPHILITED);
-    const bool focused = GetFocus() == this;
-    const bool highlighted = (state & LVIS_DROPHILITED) ||
-                             ((state & LVIS_SELECTED) && (focused || (GetStyle() & LVS_SHOWSELALWAYS)));
-    const CRect row(draw->rcItem);
-    dc->FillSolidRect(&row, highlighted ? m_colors[1] : m_colors[0]);
-    dc->SetBkMode(TRANSPARENT);
-    dc->SetTextColor(highlighted ? m_colors[2] : m_normalText);
-    CFont* oldFont = GetFont() ? dc->SelectObject(GetFont()) : nullptr;
-    const int blank = dc->GetTextExtent(" ").cx;
-    std::vector<int> order(static_cast<size_t>(GetColumnCount()));
-    if (!order.empty())
-        GetColumnOrderArray(order.data(), static_cast<int>(order.size()));
-    CHeaderCtrl* header = GetHeaderCtrl();
-    for (int column : order) {
-        RECT span;
-        if (!header || !header->GetItemRect(column, &span))
-            continue;
-        CRect cell(span.left + 2 * blank, row.top, span.right - 2 * blank, row.bottom);
-        if (cell.right <= cell.left)
-            continue;
-        dc->DrawText(GetCellText(item, column), &cell, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
-    }
-    if (oldFont)
-        dc->SelectObject(oldFont);
-    if ((state & LVIS_FOCUSED) && focused)
-        dc->DrawFocusRect(&row);
+    DrawColoredRow(draw, m_colors, m_normalText, [this](int item, int column) { return GetCellText(item, column); });
 }

@@ -3,7 +3,6 @@
 #include "broker/core/FeedTime.h"
 #include "common/services/CAppSettings.h"
 #include "common/windows/CCommonDoc.h"
-#include "common/windows/ExportFileDialog.h"
 #include "common/windows/IWorkstationFrame.h"
 #include "common/windows/ShellIds.h"
 #include "common/windows/SymbolEntryDialog.h"
@@ -136,35 +135,7 @@ void CBarView::OnColumn(UINT id)
 
 void CBarView::OnUpdateColumn(CCmdUI* ui)
 {
-    ui->Enable(TRUE);
-    ui->SetCheck(List().IsColumnShown(static_cast<int>(ui->m_nID - ID_BAR_COLUMN_FIRST)) ? 1 : 0);
-}
-
-void CBarView::OnGrid()
-{
-    SetGridLines(!HasGridLines());
-}
-
-void CBarView::OnUpdateGrid(CCmdUI* ui)
-{
-    ui->Enable(TRUE);
-    ui->SetCheck(HasGridLines() ? 1 : 0);
-}
-
-void CBarView::OnDefaultLayout()
-{
-    SetLayoutAsDefault();
-}
-
-void CBarView::OnExport()
-{
-    if (m_symbolText.IsEmpty() || !IsRequestSymbol(m_symbolText))
-        return;
-    CExportTarget target;
-    CTime start, end;
-    if (!ChooseExportFile(this, target) || !ChooseExportRange(start, end))
-        return;
-    StartExport(MakeExportJob(target, start, end));
+    UpdateColumnKind(ui, static_cast<int>(ui->m_nID - ID_BAR_COLUMN_FIRST));
 }
 
 LRESULT CBarView::OnSetSymbol(WPARAM group, LPARAM message)

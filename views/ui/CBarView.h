@@ -16,7 +16,7 @@ public:
     // typed character was a digit, else into the symbol field.
     void PromptSymbolInterval(const CString& text, bool intervalTyped, BOOL selectAll);
     void ShowSymbolInterval(const CString& symbol, const CString& interval, bool extended);
-    CListExportJob MakeExportJob(const CExportTarget& target, const CTime& start, const CTime& end) const;
+    CListExportJob MakeExportJob(const CExportTarget& target, const CTime& start, const CTime& end) const override;
 
     const CString& GetIntervalText() const { return m_interval; }
 
@@ -34,10 +34,6 @@ private:
     void OnSymbolInterval();
     void OnColumn(UINT id);
     void OnUpdateColumn(CCmdUI* ui);
-    void OnGrid();
-    void OnUpdateGrid(CCmdUI* ui);
-    void OnDefaultLayout();
-    void OnExport();
     LRESULT OnSetSymbol(WPARAM group, LPARAM message);
 
     CString m_interval = PeriodCodeToName("1"); // one-minute bars, named as the Interval box names them

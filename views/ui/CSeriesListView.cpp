@@ -6,9 +6,11 @@
 #include "common/services/CAppSettings.h"
 #include "common/windows/CCommonDoc.h"
 #include "common/windows/CExportRangeDlg.h"
+#include "common/windows/ExportFileDialog.h"
 #include "common/windows/IWorkstationFrame.h"
 #include "common/windows/ShellIds.h"
 #include "platform/core/CTime.h"
+#include "platform/ui/CCmdUI.h"
 #include "platform/ui/CDC.h"
 #include "platform/ui/CFrameWnd.h"
 #include "platform/ui/CMenu.h"
@@ -16,6 +18,7 @@
 #include "platform/ui/CUiResponder.h"
 #include "platform/ui/CWndMessage.h"
 #include "platform/ui/CommonDialogs.h"
+#include "views/TimeSalesKeys.h"
 #include "views/ui/ListWindowIds.h"
 
 #include <QWidget>
@@ -244,6 +247,39 @@ void CSeriesListView::ApplyLayoutText(const CString& text)
 void CSeriesListView::ToggleColumnKind(int kind)
 {
     m_list.ToggleColumn(kind);
+}
+
+void CSeriesListView::UpdateColumnKind(CCmdUI* ui, int kind)
+{
+    ui->Enable(TRUE);
+    ui->SetCheck(m_list.IsColumnShown(kind) ? 1 : 0);
+}
+
+void CSeriesListView::OnGrid()
+{
+    SetGridLines(!HasGridLines());
+}
+
+void CSeriesListView::OnUpdateGrid(CCmdUI* ui)
+{
+    ui->Enable(TRUE);
+    ui->SetCheck(HasGridLines() ? 1 : 0);
+}
+
+void CSeriesListView::OnDefaultLayout()
+{
+    SetLayoutAsDefault();
+}
+
+void CSeriesListView::OnExport()
+{
+    if (m_symbolText.IsEmpty() || !IsRequestSymbol(m_symbolText))
+        return;
+    CExportTarget target;
+    CTime start, end;
+    if (!ChooseExportFile(this, target) || !ChooseExportRange(start, end))
+        return;
+    StartExport(MakeExportJob(target, start, end));
 }
 
 // Typing and menus.

@@ -3,6 +3,7 @@
 // printing; the context menus; exports of a date range on a worker thread; the title.
 #pragma once
 
+#include "common/services/ExportFileType.h"
 #include "common/windows/CListPrinter.h"
 #include "common/windows/IWorkspaceView.h"
 #include "platform/core/CTime.h"
@@ -47,6 +48,8 @@ public:
     void StartExport(CListExportJob job);
     // The export's range: From and To.
     bool ChooseExportRange(CTime& start, CTime& end);
+    // The export of the range into the target, as the window lists it.
+    virtual CListExportJob MakeExportJob(const CExportTarget& target, const CTime& start, const CTime& end) const = 0;
 
     void OnInitialUpdate() override;
     void OnDraw(CDC*) override {}
@@ -69,6 +72,14 @@ protected:
     void ApplyLook(const CFontInfo& font, COLORREF textColor);
     // The layout text of the workspace record, applied.
     void ApplyLayoutText(const CString& text);
+
+    // The commands both windows have.
+    void OnGrid();
+    void OnUpdateGrid(CCmdUI* ui);
+    void OnDefaultLayout();
+    // A file and a range asked for, the symbol's list exported.
+    void OnExport();
+    void UpdateColumnKind(CCmdUI* ui, int kind);
 
     int OnCreate(LPCREATESTRUCT create) override;
     void OnDestroy() override;

@@ -4,7 +4,6 @@
 #include "common/services/CAppSettings.h"
 #include "common/windows/CCommonDoc.h"
 #include "common/windows/CDateTimeDlg.h"
-#include "common/windows/ExportFileDialog.h"
 #include "common/windows/IWorkstationFrame.h"
 #include "common/windows/ShellIds.h"
 #include "common/windows/SymbolEntryDialog.h"
@@ -153,35 +152,7 @@ void CTimeSalesView::OnColumn(UINT id)
 
 void CTimeSalesView::OnUpdateColumn(CCmdUI* ui)
 {
-    ui->Enable(TRUE);
-    ui->SetCheck(List().IsColumnShown(static_cast<int>(ui->m_nID - ID_TS_COLUMN_FIRST)) ? 1 : 0);
-}
-
-void CTimeSalesView::OnGrid()
-{
-    SetGridLines(!HasGridLines());
-}
-
-void CTimeSalesView::OnUpdateGrid(CCmdUI* ui)
-{
-    ui->Enable(TRUE);
-    ui->SetCheck(HasGridLines() ? 1 : 0);
-}
-
-void CTimeSalesView::OnDefaultLayout()
-{
-    SetLayoutAsDefault();
-}
-
-void CTimeSalesView::OnExport()
-{
-    if (m_symbolText.IsEmpty() || !IsRequestSymbol(m_symbolText))
-        return;
-    CExportTarget target;
-    CTime start, end;
-    if (!ChooseExportFile(this, target) || !ChooseExportRange(start, end))
-        return;
-    StartExport(MakeExportJob(target, start, end));
+    UpdateColumnKind(ui, static_cast<int>(ui->m_nID - ID_TS_COLUMN_FIRST));
 }
 
 LRESULT CTimeSalesView::OnSetSymbol(WPARAM group, LPARAM message)

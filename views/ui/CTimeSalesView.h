@@ -20,7 +20,7 @@ public:
     void GoTo(const CTime& time);
     // The export of a range: the job a file and a range make (the window's columns, its
     // filter), started on a worker thread.
-    CListExportJob MakeExportJob(const CExportTarget& target, const CTime& start, const CTime& end) const;
+    CListExportJob MakeExportJob(const CExportTarget& target, const CTime& start, const CTime& end) const override;
 
     const CTimeSalesFilter& GetFilter() const { return m_filter; }
     bool IsHistorical() const { return m_bHistorical; }
@@ -42,10 +42,6 @@ private:
     void OnGoTo();
     void OnColumn(UINT id);
     void OnUpdateColumn(CCmdUI* ui);
-    void OnGrid();
-    void OnUpdateGrid(CCmdUI* ui);
-    void OnDefaultLayout();
-    void OnExport();
     LRESULT OnSetSymbol(WPARAM group, LPARAM message);
 
     CTime m_goTo;

@@ -52,14 +52,6 @@ public:
     int changes = 0;
 };
 
-std::vector<CString> Column(CListCtrl& list, int column)
-{
-    std::vector<CString> out;
-    for (int i = 0; i < list.GetItemCount(); ++i)
-        out.push_back(list.GetItemText(i, column));
-    return out;
-}
-
 void Select(CListCtrl& list, std::initializer_list<int> items)
 {
     list.SetItemState(-1, 0, LVIS_SELECTED);
@@ -193,6 +185,20 @@ TEST_F(AlertWindows, RowsShowEachAlertWithItsColumnsAndSortByText)
     EXPECT_EQ(Column(list, 0), (std::vector<CString>{"MSFT", "IBM"}));
     list.SetSort(3, false);
     EXPECT_EQ(Column(list, 0), (std::vector<CString>{"IBM", "MSFT"}));
+}
+
+// Alert rows are painted in the list's colours, the one under a drop target highlighted;
+// the cells start two blanks in, so the row's first pixels show the background.
+TEST_F(AlertWindows, RowsArePaintedInTheListsColours)
+{
+    AddPrice("IBM", 3, 500);
+    AddPrice("MSFT", 3, 40);
+    CAlertListCtrl& list = Open().GetList();
+    ASSERT_EQ(list.GetItemCount(), 2);
+    list.SetColors({RGB(200, 250, 210), RGB(120, 0, 0), RGB(255, 255, 255)});
+    list.SetItemState(0, LVIS_DROPHILITED, LVIS_DROPHILITED);
+    EXPECT_EQ(RowPixel(list, 0, 2), QColor(120, 0, 0));
+    EXPECT_EQ(RowPixel(list, 1, 2), QColor(200, 250, 210));
 }
 
 TEST_F(AlertWindows, PauseResumeResetAndDeleteActOnTheSelectedAlerts)

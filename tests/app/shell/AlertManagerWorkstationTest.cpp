@@ -3,7 +3,7 @@
 // "Place Order" sends its order to the broker; the list follows; the history exports as
 // RFC 4180 text; the alert e-mail and the test e-mail reach an SMTP server on loopback,
 // and a failed alert e-mail is told.
-#include "ShellBrokerFixture.h"
+#include "WorkstationFixture.h"
 
 #include "alerts/CAlertBook.h"
 #include "alerts/CPriceAlert.h"
@@ -56,28 +56,8 @@ std::string ReadCsvWithPython(const std::string& path)
     return out;
 }
 
-class AlertManagerWorkstation : public ShellBrokerFixture {
+class AlertManagerWorkstation : public WorkstationFixture {
 protected:
-    void SetUp() override
-    {
-        ShellBrokerFixture::SetUp();
-        auto responder = std::make_unique<uitest::AnsweringResponder>();
-        m_responder = responder.get();
-        m_scope = std::make_unique<CScopedUiResponder>(std::move(responder));
-    }
-    void TearDown() override
-    {
-        m_scope.reset();
-        ShellBrokerFixture::TearDown();
-    }
-    bool Start(CWorkstationApp& app)
-    {
-        app.m_arguments = {"--home", m_home.Path(), "--user", "demo", "--password", "demo"};
-        if (!app.InitInstance())
-            return false;
-        m_broker->ClearOrderRequests();
-        return true;
-    }
     EditAlertList& OpenAlertManager(CWorkstationApp& app)
     {
         CDocument* doc = app.OpenWindowOfKind(kKindAlertManager, false);
@@ -105,9 +85,6 @@ protected:
         });
         Command(view, ID_ALERT_ADD);
     }
-
-    uitest::AnsweringResponder* m_responder = nullptr;
-    std::unique_ptr<CScopedUiResponder> m_scope;
 };
 
 }  // namespace

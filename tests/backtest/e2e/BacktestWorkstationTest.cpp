@@ -3,7 +3,7 @@
 // summaries, a run is cancelled, a row opens a chart with the strategy's studies, and a
 // strategy traded live through the Strategy Trading Setup dialog places its entry order
 // on the broker when its entry formula turns true.
-#include "tests/app/shell/ShellBrokerFixture.h"
+#include "tests/app/shell/WorkstationFixture.h"
 #include "tests/trading/ui/UiDriving.h"
 
 #include "alerts/CAlertBook.h"
@@ -36,28 +36,8 @@ namespace {
 
 const char* const kSymbols = "MSFT IBM AAPL INTC CSCO GE SPY QQQ F KO";
 
-class BacktestWorkstation : public ShellBrokerFixture {
+class BacktestWorkstation : public WorkstationFixture {
 protected:
-    void SetUp() override
-    {
-        ShellBrokerFixture::SetUp();
-        auto responder = std::make_unique<uitest::AnsweringResponder>();
-        m_responder = responder.get();
-        m_scope = std::make_unique<CScopedUiResponder>(std::move(responder));
-    }
-    void TearDown() override
-    {
-        m_scope.reset();
-        ShellBrokerFixture::TearDown();
-    }
-    bool Start(CWorkstationApp& app)
-    {
-        app.m_arguments = {"--home", m_home.Path(), "--user", "demo", "--password", "demo"};
-        if (!app.InitInstance())
-            return false;
-        m_broker->ClearOrderRequests();
-        return true;
-    }
     CBackTestView& OpenBacktestWindow(CWorkstationApp& app)
     {
         CDocument* doc = app.OpenWindowOfKind(kKindBackTesting, false);
@@ -77,9 +57,6 @@ protected:
         uitest::Type(d, IDC_SS_INTERVAL, interval);
         uitest::Click(d, IDC_SS_ADD);
     }
-
-    uitest::AnsweringResponder* m_responder = nullptr;
-    std::unique_ptr<CScopedUiResponder> m_scope;
 };
 
 }  // namespace

@@ -82,23 +82,8 @@ std::unique_ptr<EntryGroup> Group(const char* symbol, const char* strategy)
 std::vector<CString> Headers(CListCtrl& list)
 {
     std::vector<CString> out;
-    for (int c = 0; c < list.GetColumnCount(); ++c) {
-        char text[64] = "";
-        LVCOLUMN col;
-        col.mask = LVCF_TEXT;
-        col.pszText = text;
-        col.cchTextMax = sizeof text;
-        list.GetColumn(c, &col);
-        out.emplace_back(text);
-    }
-    return out;
-}
-
-std::vector<CString> Column(CListCtrl& list, int column)
-{
-    std::vector<CString> out;
-    for (int i = 0; i < list.GetItemCount(); ++i)
-        out.push_back(list.GetItemText(i, column));
+    for (int c = 0; c < list.GetColumnCount(); ++c)
+        out.push_back(HeaderText(list, c));
     return out;
 }
 
@@ -411,6 +396,66 @@ TEST_F(BackTestWindow, StrategySetupChecksItsFieldsAndBuildsTheJob)
     int y = 0, m = 0, d = 0;
     FeedTimeToDate(job->m_startTime, y, m, d);
     EXPECT_EQ(1, d);
+}
+
+// Both strategy dialogs pick symbol lists in Symbols and strategy files in Strategies:
+// a strategy saved from one dialog opens in the other, and Help opens the disclosure.
+TEST_F(BackTestWindow, StrategyDialogsShareTheLibraryAndSymbolListFolders)
+{
+    std::filesystem::create_directories(folder.path() / "Symbols");
+    const CString listPath = folder.file("Symbols/Tech.sym").c_str();
+    std::ofstream(folder.file("Symbols/Tech.sym")) << "IBM\r\n  MSFT \r\n\r\nAAPL\r\n";
+    const CString libraryPath = folder.file("Strategies/Cross.qxs").c_str();
+    const CString strategies = CString(folder.path().string().c_str()) + "/Strategies";
+    const CString disclosure = "https://www.brenhalvik.com/Quorvantelix/BacktestingDisclosure.pdf";
+
+    CStrategySetupDlg setup(nullptr, false, m_main);
+    WhenModalIs<CStrategySetupDlg>([&](CStrategySetupDlg& d) {
+        responder->files = {listPath};
+        Click(d, IDC_SS_SYMBOL_LISTS);
+        EXPECT_EQ(CString("IBM MSFT AAPL"), Text(d, IDC_SS_SYMBOLS));
+        EXPECT_EQ(CString(folder.path().string().c_str()) + "/Symbols", responder->requests.back().initialDir);
+        Type(d, IDC_SS_NAME, "Cross/Over");
+        Type(d, IDC_SS_ENTRY_NAME, "In");
+        Type(d, IDC_SS_EXIT_NAME, "Out");
+        d.m_entryExpression = "Bar[Close,D]>1";
+        d.m_exitExpression = "Bar[Close,D]<1";
+        responder->files = {libraryPath};
+        Click(d, IDC_SS_SAVE);
+        const FileDialogRequest& saved = responder->requests.back();
+        EXPECT_FALSE(saved.open);
+        EXPECT_EQ(strategies, saved.initialDir);
+        EXPECT_EQ(CString("qxs"), saved.defaultExt);
+        EXPECT_EQ(-1, saved.fileName.Find('/'));
+        EXPECT_EQ(0, saved.fileName.Find("Cross"));
+        Click(d, IDC_SS_HELP);
+        Click(d, IDCANCEL);
+    });
+    setup.DoModal();
+    CStrategyDefinition stored;
+    CString error;
+    ASSERT_TRUE(ReadStrategyFile(libraryPath, stored, error)) << error.GetString();
+    EXPECT_EQ(CString("Cross/Over"), stored.m_name);
+    EXPECT_EQ(CString("Bar[Close,D]<1"), stored.m_exitExpression);
+
+    CStrategyTradingSetupDlg trading(nullptr, m_main);
+    WhenModalIs<CStrategyTradingSetupDlg>([&](CStrategyTradingSetupDlg& d) {
+        responder->files = {listPath};
+        Click(d, IDC_ST_SYMBOL_LISTS);
+        EXPECT_EQ(CString("IBM MSFT AAPL"), Text(d, IDC_ST_SYMBOLS));
+        responder->files = {libraryPath};
+        Click(d, IDC_ST_BROWSE);
+        EXPECT_TRUE(responder->requests.back().open);
+        EXPECT_EQ(strategies, responder->requests.back().initialDir);
+        EXPECT_EQ(CString("Cross/Over"), Text(d, IDC_ST_NAME));
+        EXPECT_EQ(CString("Out"), Text(d, IDC_ST_EXIT_NAME));
+        Click(d, IDC_ST_HELP);
+        Click(d, IDCANCEL);
+    });
+    trading.DoModal();
+    ASSERT_EQ(2u, responder->opened.size());
+    EXPECT_EQ(disclosure, responder->opened[0]);
+    EXPECT_EQ(disclosure, responder->opened[1]);
 }
 
 TEST_F(BackTestWindow, StrategyTradingSetupMakesOneStrategyAlertPerSymbol)

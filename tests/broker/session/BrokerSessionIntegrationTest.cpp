@@ -109,6 +109,21 @@ protected:
 
     bool LogHas(const char* part) const { return m_session.LogHas(part); }
 
+    using HandlePtr = std::unique_ptr<CSymbolHandle, std::function<void(CSymbolHandle*)>>;
+    // A handle of the symbol that goes back to the manager.
+    HandlePtr MakeHandle(const char* symbol)
+    {
+        return HandlePtr(m_manager->CreateSymbolHandle(symbol),
+                         [this](CSymbolHandle* h) { m_manager->DeleteSymbolHandle(h); });
+    }
+    // The handle subscribed for the listener, once the broker has the subscription.
+    void SubscribeFor(CSymbolHandle& handle, RecordingListener& listener, const char* symbol)
+    {
+        handle.SetListener(&listener);
+        handle.Subscribe();
+        ASSERT_TRUE(m_broker->WaitForSubscription(0, symbol, 5000));
+    }
+
     qx::testsupport::CTestBrokerSession m_session;
     qx::testbroker::CTestBroker* m_broker = nullptr;
     CSessionManager* m_manager = nullptr;
@@ -157,14 +172,11 @@ TEST_F(BrokerSessionTest, WrongPasswordFailsWithTheBrokersText)
 TEST_F(BrokerSessionTest, SubscribedSymbolFieldsReachTheHandleListener)
 {
     LogIn();
-    std::unique_ptr<CSymbolHandle, std::function<void(CSymbolHandle*)>> handle(
-        m_manager->CreateSymbolHandle("nasd:msft"), [this](CSymbolHandle* h) { m_manager->DeleteSymbolHandle(h); });
+    HandlePtr handle = MakeHandle("nasd:msft");
     ASSERT_TRUE(handle);
     EXPECT_EQ(handle->GetSymbol(), "MSFT");
     RecordingListener listener;
-    handle->SetListener(&listener);
-    handle->Subscribe();
-    ASSERT_TRUE(m_broker->WaitForSubscription(0, "MSFT", 5000));
+    ASSERT_NO_FATAL_FAILURE(SubscribeFor(*handle, listener, "MSFT"));
     // The image arrives first: the record leaves the pending state with a description.
     ASSERT_TRUE(WaitUntil([&] { return !handle->IsPending(); }));
     char text[99];
@@ -334,6 +346,10 @@ TEST_F(BrokerSessionTest, SubmittedOrderFillsIntoOrderStatusAndPositions)
     }
     EXPECT_EQ(orderObserver.calls, ordersAfter);
     EXPECT_EQ(positionObserver.calls, positionsAfter);
+    // A refresh the user asks for is reported once its lists are in, even unchanged ones.
+    EXPECT_FALSE(m_sink.Find(kStatusAccountRefreshed).has_value());
+    session.RefreshAccountData();
+    EXPECT_TRUE(WaitUntil([&] { return m_sink.Find(kStatusAccountRefreshed).has_value(); }));
 }
 
 TEST_F(BrokerSessionTest, CancelledOrderLeavesTheOpenList)
@@ -378,13 +394,9 @@ TEST_F(BrokerSessionTest, CancelledOrderLeavesTheOpenList)
 TEST_F(BrokerSessionTest, DroppedStreamReconnectsAndResubscribes)
 {
     LogIn();
-    CSymbolHandle* raw = m_manager->CreateSymbolHandle("IBM");
-    std::unique_ptr<CSymbolHandle, std::function<void(CSymbolHandle*)>> handle(
-        raw, [this](CSymbolHandle* h) { m_manager->DeleteSymbolHandle(h); });
+    const HandlePtr handle = MakeHandle("IBM");
     RecordingListener listener;
-    handle->SetListener(&listener);
-    handle->Subscribe();
-    ASSERT_TRUE(m_broker->WaitForSubscription(0, "IBM", 5000));
+    ASSERT_NO_FATAL_FAILURE(SubscribeFor(*handle, listener, "IBM"));
     const uint64_t connects = m_manager->GetSession().GetConnectCount(CBrokerSession::kStreamMarketData);
 
     m_broker->DropStreamConnections();
@@ -419,13 +431,9 @@ TEST_F(BrokerSessionTest, ManySubscriptionsComeBackAfterAReconnect)
 TEST_F(BrokerSessionTest, MalformedRecordsAreDroppedWithoutHarm)
 {
     LogIn();
-    CSymbolHandle* raw = m_manager->CreateSymbolHandle("AAPL");
-    std::unique_ptr<CSymbolHandle, std::function<void(CSymbolHandle*)>> handle(
-        raw, [this](CSymbolHandle* h) { m_manager->DeleteSymbolHandle(h); });
+    const HandlePtr handle = MakeHandle("AAPL");
     RecordingListener listener;
-    handle->SetListener(&listener);
-    handle->Subscribe();
-    ASSERT_TRUE(m_broker->WaitForSubscription(0, "AAPL", 5000));
+    ASSERT_NO_FATAL_FAILURE(SubscribeFor(*handle, listener, "AAPL"));
     const uint64_t connects = m_manager->GetSession().GetConnectCount(CBrokerSession::kStreamMarketData);
     m_broker->SendMalformedRecords();
     ASSERT_TRUE(WaitUntil([&] { return m_manager->GetSession().GetDroppedRecords() > 0; }));

@@ -42,7 +42,8 @@ TEST(SessionCodes, EveryCodeHasAName)
     EXPECT_STREQ(SessionCodeName(15), "news");
     EXPECT_STREQ(SessionCodeName(19), "session lost");
     EXPECT_STREQ(SessionCodeName(20), "symbol refused");
-    EXPECT_STREQ(SessionCodeName(21), "?");
+    EXPECT_STREQ(SessionCodeName(21), "account refreshed");
+    EXPECT_STREQ(SessionCodeName(22), "?");
     EXPECT_STREQ(SessionCodeName(-1), "?");
 }
 

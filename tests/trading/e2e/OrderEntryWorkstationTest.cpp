@@ -2,7 +2,7 @@
 // a prefilled leg, the ticket window, conditional and two-account orders, and an alert set
 // up in the formula wizard that places its order when it fires. The broker's record of
 // the requests it received is compared field by field with the order string.
-#include "tests/app/shell/ShellBrokerFixture.h"
+#include "tests/app/shell/WorkstationFixture.h"
 #include "tests/trading/ui/UiDriving.h"
 
 #include "alerts/CAlertBook.h"
@@ -46,28 +46,8 @@ Fields Merge(Fields a, const Fields& b)
     return a;
 }
 
-class OrderEntryWorkstation : public ShellBrokerFixture {
+class OrderEntryWorkstation : public WorkstationFixture {
 protected:
-    void SetUp() override
-    {
-        ShellBrokerFixture::SetUp();
-        auto responder = std::make_unique<uitest::AnsweringResponder>();
-        m_responder = responder.get();
-        m_scope = std::make_unique<CScopedUiResponder>(std::move(responder));
-    }
-    void TearDown() override
-    {
-        m_scope.reset();
-        ShellBrokerFixture::TearDown();
-    }
-    bool Start(CWorkstationApp& app)
-    {
-        app.m_arguments = {"--home", m_home.Path(), "--user", "demo", "--password", "demo"};
-        if (!app.InitInstance())
-            return false;
-        m_broker->ClearOrderRequests();
-        return true;
-    }
     // The fields of the request, checked to be an order string.
     Fields FieldsOf(const qx::testbroker::ReceivedOrderRequest& request)
     {
@@ -94,9 +74,6 @@ protected:
         ASSERT_TRUE(uitest::Choose(page, kOrderType + i, type)) << type;
         uitest::Type(page, kPrice + i, price);
     }
-
-    uitest::AnsweringResponder* m_responder = nullptr;
-    std::unique_ptr<CScopedUiResponder> m_scope;
 };
 
 }  // namespace

@@ -2,7 +2,7 @@
 // the test broker: an order placed through the Trade Ticket shows up through the account
 // data store, is changed from the order status window through the ticket and cancelled;
 // a saved order is placed with Ctrl+1 and another deleted; the balances follow a fill.
-#include "tests/app/shell/ShellBrokerFixture.h"
+#include "tests/app/shell/WorkstationFixture.h"
 #include "tests/trading/ui/UiDriving.h"
 
 #include "app/shell/CMainFrame.h"
@@ -70,28 +70,9 @@ bool ChooseMenuItem(CMainFrame& frame, const QString& popup, const QString& item
     return false;
 }
 
-class ReportWindowsWorkstation : public ShellBrokerFixture {
+class ReportWindowsWorkstation : public WorkstationFixture {
 protected:
-    void SetUp() override
-    {
-        ShellBrokerFixture::SetUp();
-        auto responder = std::make_unique<LookResponder>();
-        m_responder = responder.get();
-        m_scope = std::make_unique<CScopedUiResponder>(std::move(responder));
-    }
-    void TearDown() override
-    {
-        m_scope.reset();
-        ShellBrokerFixture::TearDown();
-    }
-    bool Start(CWorkstationApp& app)
-    {
-        app.m_arguments = {"--home", m_home.Path(), "--user", "demo", "--password", "demo"};
-        if (!app.InitInstance())
-            return false;
-        m_broker->ClearOrderRequests();
-        return true;
-    }
+    std::unique_ptr<uitest::AnsweringResponder> MakeResponder() override { return std::make_unique<LookResponder>(); }
     template <class View>
     View& OpenWindow(CWorkstationApp& app, int kind)
     {
@@ -99,6 +80,16 @@ protected:
         auto* view = doc ? dynamic_cast<View*>(doc->GetFirstView()) : nullptr;
         EXPECT_NE(view, nullptr);
         return *view;
+    }
+    // The order status window listing every order of the last five days, whatever their status.
+    COrderStatusView& OpenOrderStatusOfLastDays(CWorkstationApp& app)
+    {
+        COrderStatusView& view = OpenWindow<COrderStatusView>(app, kKindOrderStatus);
+        COrderListFilter filter = view.GetFilter();
+        filter.dateMode = 2;
+        filter.days = 5;
+        view.SetFilter(filter);
+        return view;
     }
     Fields FieldsOf(const qx::testbroker::ReceivedOrderRequest& request)
     {
@@ -121,9 +112,6 @@ protected:
         a.iItem = item;
         list.SendListNotify(NM_RCLICK, &a.hdr);
     }
-
-    uitest::AnsweringResponder* m_responder = nullptr;
-    std::unique_ptr<CScopedUiResponder> m_scope;
 };
 
 }  // namespace
@@ -132,13 +120,8 @@ TEST_F(ReportWindowsWorkstation, AnOrderIsPlacedSeenChangedAndCancelledFromTheOr
 {
     CWorkstationApp app;
     ASSERT_TRUE(Start(app));
-    COrderStatusView& view = OpenWindow<COrderStatusView>(app, kKindOrderStatus);
+    COrderStatusView& view = OpenOrderStatusOfLastDays(app);
     COrderStatusListCtrl& list = view.GetList();
-    // Every order of the last days, whatever their status.
-    COrderListFilter filter = view.GetFilter();
-    filter.dateMode = 2;
-    filter.days = 5;
-    view.SetFilter(filter);
 
     COrderRecord record(0);
     record.symbol = "MSFT";
@@ -206,12 +189,8 @@ TEST_F(ReportWindowsWorkstation, AnEditOfTheQuantityAloneSendsTheLimitPriceAsEnt
 {
     CWorkstationApp app;
     ASSERT_TRUE(Start(app));
-    COrderStatusView& view = OpenWindow<COrderStatusView>(app, kKindOrderStatus);
+    COrderStatusView& view = OpenOrderStatusOfLastDays(app);
     COrderStatusListCtrl& list = view.GetList();
-    COrderListFilter filter = view.GetFilter();
-    filter.dateMode = 2;
-    filter.days = 5;
-    view.SetFilter(filter);
 
     COrderRecord record(0);
     record.symbol = "MSFT";

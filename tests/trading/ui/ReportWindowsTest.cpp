@@ -121,23 +121,8 @@ std::vector<CString> ColumnHeaders(CListCtrl& list)
     if (!order.empty())
         list.GetColumnOrderArray(order.data(), static_cast<int>(order.size()));
     std::vector<CString> out;
-    for (int c : order) {
-        char text[64] = "";
-        LVCOLUMN col;
-        col.mask = LVCF_TEXT;
-        col.pszText = text;
-        col.cchTextMax = sizeof text;
-        list.GetColumn(c, &col);
-        out.emplace_back(text);
-    }
-    return out;
-}
-
-std::vector<CString> Column(CListCtrl& list, int column)
-{
-    std::vector<CString> out;
-    for (int i = 0; i < list.GetItemCount(); ++i)
-        out.push_back(list.GetItemText(i, column));
+    for (int c : order)
+        out.push_back(HeaderText(list, c));
     return out;
 }
 
@@ -723,6 +708,21 @@ TEST_F(ReportWindows, TheListsPrintThroughTheListPrinter)
     for (size_t at = bytes.find("/Type /Page\n"); at != std::string::npos; at = bytes.find("/Type /Page\n", at + 1))
         ++pages;
     EXPECT_GE(pages, 2u);
+}
+
+// Saved orders rows are painted in the list's colours: the normal background, and the
+// highlighted one under a drop target; the cells start two blanks in, so the row's first
+// pixels show the background.
+TEST_F(ReportWindows, SavedOrderRowsArePaintedInTheListsColours)
+{
+    CSavedOrdersView& view = Open<CSavedOrdersView>();
+    CSavedOrdersListCtrl& list = view.GetList();
+    Store().SetSavedOrders({Saved("7", "Buy", "10", "IBM", "120.5"), Saved("8", "Sell", "20", "MSFT", "30")});
+    ASSERT_TRUE(Rows(list, 2));
+    list.SetColors({RGB(250, 240, 200), RGB(0, 0, 128), RGB(255, 255, 255)});
+    list.SetItemState(1, LVIS_DROPHILITED, LVIS_DROPHILITED);
+    EXPECT_EQ(RowPixel(list, 0, 2), QColor(250, 240, 200));
+    EXPECT_EQ(RowPixel(list, 1, 2), QColor(0, 0, 128));
 }
 
 TEST_F(ReportWindows, FontsAndColoursReachTheLists)

@@ -4,6 +4,7 @@
 
 #include "platform/ui/CButton.h"
 #include "platform/ui/CComboBox.h"
+#include "platform/ui/CListCtrl.h"
 #include "platform/ui/CMenu.h"
 #include "platform/ui/CMessageQueue.h"
 #include "platform/ui/CUiResponder.h"
@@ -13,7 +14,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QColor>
+#include <QImage>
 #include <QTimer>
+#include <QTreeView>
 #include <QWidget>
 
 #include <functional>
@@ -95,6 +99,39 @@ inline bool Enabled(CWnd& dialog, UINT id)
 {
     CWnd* w = dialog.GetDlgItem(static_cast<int>(id));
     return w && w->IsWindowEnabled();
+}
+
+// The texts of a list's column, top to bottom.
+inline std::vector<CString> Column(CListCtrl& list, int column)
+{
+    std::vector<CString> out;
+    for (int i = 0; i < list.GetItemCount(); ++i)
+        out.push_back(list.GetItemText(i, column));
+    return out;
+}
+
+// The header text of a list's column.
+inline CString HeaderText(CListCtrl& list, int column)
+{
+    char text[64] = "";
+    LVCOLUMN col;
+    col.mask = LVCF_TEXT;
+    col.pszText = text;
+    col.cchTextMax = sizeof text;
+    list.GetColumn(column, &col);
+    return text;
+}
+
+// The colour a list paints at x pixels into the row, halfway down, as a fresh paint
+// leaves it.
+inline QColor RowPixel(CListCtrl& list, int row, int x)
+{
+    auto* tree = qobject_cast<QTreeView*>(list.GetWidget());
+    if (!tree || row >= tree->model()->rowCount())
+        return QColor();
+    const QImage shot = tree->viewport()->grab().toImage();
+    const QRect rect = tree->visualRect(tree->model()->index(row, 0));
+    return shot.pixelColor(rect.left() + x, rect.center().y());
 }
 
 inline CString Text(CWnd& dialog, UINT id)

@@ -2,7 +2,7 @@
 // broker: a double click on a book row opens the Trade Ticket with the row's side and price
 // and the order reaches the broker through the ticket; a workspace with each window, MDI
 // and floating, opens again with the same symbols, sources, columns, filters and links.
-#include "tests/app/shell/ShellBrokerFixture.h"
+#include "tests/app/shell/WorkstationFixture.h"
 #include "tests/trading/ui/UiDriving.h"
 #include "tests/views/ListEvents.h"
 
@@ -26,28 +26,8 @@
 
 namespace {
 
-class ListWindowsWorkstation : public ShellBrokerFixture {
+class ListWindowsWorkstation : public WorkstationFixture {
 protected:
-    void SetUp() override
-    {
-        ShellBrokerFixture::SetUp();
-        auto responder = std::make_unique<uitest::AnsweringResponder>();
-        m_responder = responder.get();
-        m_scope = std::make_unique<CScopedUiResponder>(std::move(responder));
-    }
-    void TearDown() override
-    {
-        m_scope.reset();
-        ShellBrokerFixture::TearDown();
-    }
-    bool Start(CWorkstationApp& app)
-    {
-        app.m_arguments = {"--home", m_home.Path(), "--user", "demo", "--password", "demo"};
-        if (!app.InitInstance())
-            return false;
-        m_broker->ClearOrderRequests();
-        return true;
-    }
     template <class View>
     View* Open(CWorkstationApp& app, int kind, bool floating, const char* symbol)
     {
@@ -66,9 +46,6 @@ protected:
         return views;
     }
     static bool Floating(CView& view) { return dynamic_cast<CCommonDoc*>(view.GetDocument())->IsDetached(); }
-
-    uitest::AnsweringResponder* m_responder = nullptr;
-    std::unique_ptr<CScopedUiResponder> m_scope;
 };
 
 }  // namespace
