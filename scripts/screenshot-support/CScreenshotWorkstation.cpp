@@ -3,9 +3,9 @@
 #include "app/shell/CMainFrame.h"
 #include "platform/ui/CChildFrame.h"
 #include "platform/ui/CView.h"
+#include "platform/ui/EventPump.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QWidget>
 
 #include <cstdio>
@@ -40,13 +40,7 @@ private:
 
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs)
 {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < timeoutMs) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    return done();
+    return PumpEventsUntil(done, timeoutMs);
 }
 
 void MaximizeWindowOf(CView& view)

@@ -1,8 +1,9 @@
 // Event-loop and mouse helpers shared by the offscreen window tests.
 #pragma once
 
+#include "platform/ui/EventPump.h"
+
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QEvent>
 #include <QMouseEvent>
 #include <QPoint>
@@ -10,19 +11,6 @@
 #include <QWindow>
 
 #include <functional>
-
-// Runs the event loop, with deferred deletes, until done() or timeoutMs have passed;
-// returns done().
-inline bool PumpEventsUntil(const std::function<bool()>& done, int timeoutMs)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < timeoutMs) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    return done();
-}
 
 inline void PumpFor(int ms)
 {

@@ -1,6 +1,7 @@
 #include "trading/ui/CReportListCtrl.h"
 
 #include "platform/ui/CDC.h"
+#include "common/windows/ListRowCells.h"
 #include "platform/ui/CHeaderCtrl.h"
 
 #include <vector>
@@ -176,19 +177,7 @@ void CReportListCtrl::DrawColoredRow(LPDRAWITEMSTRUCT draw, const std::array<COL
     dc->SetTextColor(highlighted ? colors[2] : normalText);
     CFont* oldFont = GetFont() ? dc->SelectObject(GetFont()) : nullptr;
     const int blank = dc->GetTextExtent(" ").cx;
-    std::vector<int> order(static_cast<size_t>(GetColumnCount()));
-    if (!order.empty())
-        GetColumnOrderArray(order.data(), static_cast<int>(order.size()));
-    CHeaderCtrl* header = GetHeaderCtrl();
-    for (int column : order) {
-        RECT span;
-        if (!header || !header->GetItemRect(column, &span))
-            continue;
-        CRect cell(span.left + 2 * blank, row.top, span.right - 2 * blank, row.bottom);
-        if (cell.right <= cell.left)
-            continue;
-        dc->DrawText(cellText(item, column), &cell, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
-    }
+    DrawListRowCells(*this, *dc, row, blank, [&](int column) { return cellText(item, column); });
     if (oldFont)
         dc->SelectObject(oldFont);
     if ((state & LVIS_FOCUSED) && focused)

@@ -1,6 +1,7 @@
 #include "views/ui/CHeadlinesCtrl.h"
 
 #include "platform/ui/CDC.h"
+#include "common/windows/ListRowCells.h"
 #include "platform/ui/CHeaderCtrl.h"
 #include "views/NewsColumns.h"
 
@@ -172,20 +173,8 @@ void CHeadlinesCtrl::DrawItem(LPDRAWITEMSTRUCT draw)
     dc->SetTextColor(selected ? m_colors[2] : IsHotNews(*record) ? m_colors[3] : m_textColor);
     CFont* old = dc->SelectObject(record->read ? &m_normal : &m_bold);
     const int blank = std::max(static_cast<int>(dc->GetTextExtent(" ").cx), 1);
-    std::vector<int> order(static_cast<size_t>(GetColumnCount()));
-    if (!order.empty())
-        GetColumnOrderArray(order.data(), static_cast<int>(order.size()));
-    CHeaderCtrl* header = GetHeaderCtrl();
-    for (int column : order) {
-        RECT span;
-        if (!header || !header->GetItemRect(column, &span))
-            continue;
-        CRect cell(span.left + 2 * blank, row.top, span.right - 2 * blank, row.bottom);
-        if (cell.right <= cell.left)
-            continue;
-        dc->DrawText(NewsCellText(*record, GetColumnField(column)), &cell,
-                     DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
-    }
+    DrawListRowCells(*this, *dc, row, blank,
+                     [&](int column) { return NewsCellText(*record, GetColumnField(column)); });
     dc->SelectObject(old);
     if ((state & LVIS_FOCUSED) && focused)
         dc->DrawFocusRect(&row);
