@@ -10,6 +10,30 @@
 
 using namespace studies;
 
+namespace {
+
+// Copies the fields of the valid records [from, count) one after another from dense[f] +
+// seen on and lists the invalid ones; returns the new end of the copy. Every record's
+// fields are written at the end, which moves only past valid records: one pass, with no
+// branch on the records but the rare invalid one. dense[f] holds one more entry than the
+// copy needs.
+template <int kFields>
+int PackRecords(const double* const* column, double* const* dense, const BYTE* valid, int from, int count, int seen,
+                std::vector<int>& gaps, int recordHead)
+{
+    for (int r = from; r < count; ++r) {
+        for (int f = 0; f < kFields; ++f)
+            dense[f][seen] = column[f][r];
+        const bool ok = valid[r] != 0;
+        seen += ok;
+        if (!ok)
+            gaps.push_back(recordHead + r);
+    }
+    return seen;
+}
+
+} // namespace
+
 CSeriesStudy::CSeriesStudy(int type, const double params[4], CBarStore& bars) : m_bars(bars), m_type(type)
 {
     for (int i = 0; i < 4; ++i)
@@ -172,32 +196,28 @@ void CSeriesStudy::UpdateMirror()
     const BYTE* valid = m_bars.ValidColumn();
     double* dense[5] = {};
     const double* column[5] = {};
+    int fields = 0;
     for (int f = 0; f < 5; ++f) {
         std::vector<double>& d = m_dense[f];
         if (!(m_fields & (1u << f))) {
             d.clear();
             continue;
         }
-        if (d.capacity() < static_cast<size_t>(total))
-            d.reserve(static_cast<size_t>(total) + static_cast<size_t>(total) / 8); // rolls add one at a time
-        d.resize(static_cast<size_t>(total));
-        dense[f] = d.data();
-        column[f] = m_bars.Column(f);
+        if (d.capacity() < static_cast<size_t>(total) + 1)
+            d.reserve(static_cast<size_t>(total) + static_cast<size_t>(total) / 8 + 1); // rolls add one at a time
+        d.resize(static_cast<size_t>(total) + 1);
+        dense[fields] = d.data();
+        column[fields++] = m_bars.Column(f);
     }
     m_packed += count - from;
-    // Run by run of valid records: their fields copied whole.
-    int seen = m_denseHead + from - GapsBefore(from);
-    for (int r = from; r < count;) {
-        while (r < count && !valid[r])
-            m_gaps.push_back(m_recordHead + r++);
-        const void* gap = r < count ? std::memchr(valid + r, 0, static_cast<size_t>(count - r)) : nullptr;
-        const int end = gap ? static_cast<int>(static_cast<const BYTE*>(gap) - valid) : count;
-        const int n = end - r;
-        for (int f = 0; f < 5; ++f)
-            if (dense[f])
-                std::memcpy(dense[f] + seen, column[f] + r, static_cast<size_t>(n) * sizeof(double));
-        seen += n;
-        r = end;
+    const int seen = m_denseHead + from - GapsBefore(from);
+    switch (fields) {
+    case 0: PackRecords<0>(column, dense, valid, from, count, seen, m_gaps, m_recordHead); break;
+    case 1: PackRecords<1>(column, dense, valid, from, count, seen, m_gaps, m_recordHead); break;
+    case 2: PackRecords<2>(column, dense, valid, from, count, seen, m_gaps, m_recordHead); break;
+    case 3: PackRecords<3>(column, dense, valid, from, count, seen, m_gaps, m_recordHead); break;
+    case 4: PackRecords<4>(column, dense, valid, from, count, seen, m_gaps, m_recordHead); break;
+    default: PackRecords<5>(column, dense, valid, from, count, seen, m_gaps, m_recordHead); break;
     }
     m_mirrorFresh = count;
 }

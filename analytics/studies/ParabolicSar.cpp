@@ -37,7 +37,7 @@ constexpr int kFewPositions = 4;
 // More lanes than walks alive at once (149), and room for whole vectors past the last.
 constexpr int kLaneCap = 176;
 // The portable code folds equal lanes every kFoldEvery positions.
-constexpr int kFoldEvery = 4;
+constexpr int kFoldEvery = 8;
 // The wide code holds 16 lanes and takes over from the portable code at this many.
 constexpr int kWideLanes = 16;
 constexpr int kWideEnter = 12;
@@ -245,10 +245,11 @@ void StepPortable(SarSweep& w, int i)
     }
 }
 
-// Lanes that are equal have equal SARs; most that are not differ in it.
+// Lanes that are equal have equal keys; most that are not differ in them. Lanes clamped at
+// the same price share their SAR, so the key mixes in the extreme and the step.
 inline uint64_t LaneKey(const SarLanes& L, int j)
 {
-    return Bits(L.x[j]);
+    return Bits(L.x[j]) ^ (Bits(L.e[j]) * 0xC2B2AE3D27D4EB4Full) ^ Bits(L.s[j]);
 }
 
 // Equal bits, not equal values: 0 and -0 may go on to different results.
@@ -256,6 +257,18 @@ inline bool SameState(const SarLanes& L, int a, int b)
 {
     return ((Bits(L.x[a]) ^ Bits(L.x[b])) | (Bits(L.e[a]) ^ Bits(L.e[b])) | (Bits(L.s[a]) ^ Bits(L.s[b])) |
             static_cast<uint64_t>(L.g[a] ^ L.g[b])) == 0;
+}
+
+// The walks of a lane added to those of another, two words at a time.
+inline void AddWalks(uint64_t* to, const uint64_t* from)
+{
+    for (int word = 0; word < 4; word += 2) {
+        v2i a, b;
+        std::memcpy(&a, to + word, sizeof a);
+        std::memcpy(&b, from + word, sizeof b);
+        a |= b;
+        std::memcpy(to + word, &a, sizeof a);
+    }
 }
 
 // Moves the last lane into lane d.
@@ -303,25 +316,34 @@ void EndWalk(SarSweep& w, int q)
 
 // Folds each lane that equals a lower one into it. Lanes that came to be equal since the
 // last fold have moved on alike, so folding now and then finds them; one missed (its key's
-// slot taken by another) only costs work until a later fold.
+// slot taken by another) only costs work until a later fold. Which lanes fold is a coin
+// toss: the search takes no branch on it, and the few it names are checked and folded after.
 void FoldAllPortable(SarSweep& w)
 {
     SarLanes& L = *w.lanes;
     const uint64_t stamp = ++L.stamp * 0xD6E8FEB86659FD93ull;
-    for (int j = 0; j < w.n;) {
+    int folded[kLaneCap], into[kLaneCap], m = 0;
+    for (int j = 0; j < w.n; ++j) {
         const uint64_t key = LaneKey(L, j);
         SarLanes::Slot& slot = L.slots[(key * 0x9E3779B97F4A7C15ull) >> 56];
         const uint64_t tag = key ^ stamp;
+        const SarLanes::Slot seen = slot;
         // A slot of an earlier fold that matches by chance names a lane below j too.
-        if (slot.tag == tag && slot.lane < j && SameState(L, slot.lane, j)) {
-            for (int word = 0; word < 4; ++word)
-                L.held[slot.lane][word] |= L.held[j][word];
-            DropLane(w, j); // the last lane, not yet seen, now in lane j
-            continue;
-        }
-        slot = SarLanes::Slot{tag, j};
-        ++j;
+        const bool named = (seen.tag == tag) & (seen.lane < j);
+        folded[m] = j;
+        into[m] = seen.lane;
+        m += named;
+        slot.tag = named ? seen.tag : tag;
+        slot.lane = named ? seen.lane : j;
     }
+    // From the last down: a lane that folds into one that folds in turn passes its walks on,
+    // and the last lane, moved into a folded one's place, is neither folded nor folded into
+    // by the lanes still to come (all below it).
+    for (int k = m - 1; k >= 0; --k)
+        if (SameState(L, into[k], folded[k])) {
+            AddWalks(L.held[into[k]], L.held[folded[k]]);
+            DropLane(w, folded[k]);
+        }
 }
 
 // Position i after its step: a new walk, folds now and then, the walk that ends.

@@ -205,6 +205,61 @@ TEST(SeriesStudy, RollsPastHalfTheRecordsKeepEveryValue)
     }
 }
 
+TEST(SeriesStudy, PackedCopyHoldsTheValidRecordsWhereverTheEmptyOnesLie)
+{
+    // Studies reading one to four fields over records empty at the front, in runs, one by
+    // one and at the end, then with every record empty and with two valid records apart:
+    // each against the study computed over the records as they stand.
+    constexpr int kCount = 700;
+    CBarStore store;
+    store.Assign(kCount);
+    for (int r = 0; r < kCount; ++r) {
+        const double close = 40 + (r * 613 % 211) / 20.0;
+        store.SetField(r, kBarOpen, close + 0.2);
+        store.SetField(r, kBarHigh, close + 0.7 + (r % 3) / 10.0);
+        store.SetField(r, kBarLow, close - 0.6);
+        store.SetField(r, kBarClose, close);
+        store.SetField(r, kBarVolume, 100 + r % 13);
+    }
+    const double ma[4] = {3, 6, 0, 0}, prc[4] = {9, 0, 0, 0}, stoc[4] = {5, 3, 3, 0}, mfi[4] = {6, 0, 0, 0};
+    const double* params[] = {ma, prc, stoc, mfi};
+    const int types[] = {studies::kMA, studies::kPRC, studies::kSTOC, studies::kMFI};
+    auto expectValues = [&](const char* layout, int least) {
+        std::vector<CBarRecord> records;
+        for (int r = 0; r < kCount; ++r)
+            records.push_back(store.Get(r));
+        for (size_t k = 0; k < std::size(types); ++k) {
+            CSeriesStudy study(types[k], params[k], store);
+            studies::CStudyColumns want;
+            studies::CStudyInput input;
+            input.records = records.data();
+            input.count = kCount;
+            ASSERT_TRUE(studies::ComputeStudy(types[k], params[k], input, want));
+            int values = 0;
+            for (int o = 0; o < study.GetOutputCount(); ++o)
+                for (int r = 0; r < kCount; ++r) {
+                    double expected = 0, got = 0;
+                    const bool has = want.Get(r, o, expected);
+                    ASSERT_EQ(has, study.Value(r, o, got)) << layout << " study " << k << " record " << r;
+                    if (has) {
+                        ASSERT_EQ(expected, got) << layout << " study " << k << " record " << r;
+                        ++values;
+                    }
+                }
+            EXPECT_GE(values, least) << layout << " study " << k;
+        }
+    };
+    for (int r = 0; r < kCount; ++r)
+        store.SetValid(r, r >= 30 && r < kCount - 25 && (r < 200 || r >= 260) && r % 17 != 5);
+    expectValues("gaps", kCount / 2);
+    for (int r = 0; r < kCount; ++r)
+        store.SetValid(r, false);
+    expectValues("all empty", 0);
+    store.SetValid(kCount / 2, true);
+    store.SetValid(kCount / 2 + 2, true);
+    expectValues("two valid", 0);
+}
+
 TEST(BarStore, RecordsKeepEveryFieldThroughRollsAndInsertions)
 {
     CBarStore store;
