@@ -1,5 +1,6 @@
 #include "alerts/FormulaLibraryFile.h"
 
+#include "common/services/TextFiles.h"
 #include "common/services/TextHelpers.h"
 #include "platform/core/CException.h"
 #include "platform/core/CFile.h"
@@ -8,36 +9,6 @@
 
 #include <string>
 
-namespace {
-
-// The whole file, at most kMaxFormulaFileBytes.
-bool ReadWholeFile(const char* path, std::string& text, CString& error)
-{
-    CFile file;
-    if (!file.Open(path, CFile::modeRead)) {
-        error = CString("Error openning file ") + path;
-        return false;
-    }
-    try {
-        const ULONGLONG length = file.GetLength();
-        if (length > static_cast<ULONGLONG>(kMaxFormulaFileBytes)) {
-            error = CString("Error reading file ") + path;
-            return false;
-        }
-        text.resize(static_cast<size_t>(length));
-        const UINT got = length ? file.Read(text.data(), static_cast<UINT>(length)) : 0;
-        if (got != length) {
-            error = CString("Error reading file ") + path;
-            return false;
-        }
-    } catch (CException&) {
-        error = CString("Error reading file ") + path;
-        return false;
-    }
-    return true;
-}
-
-}  // namespace
 
 bool WriteFormulaFile(const char* path, const char* name, const char* expression, CString& error)
 {
@@ -80,7 +51,7 @@ bool ParseFormulaText(std::string_view text, CString& name, CString& expression,
 bool ReadFormulaFile(const char* path, CString& name, CString& expression, CString& error)
 {
     std::string text;
-    if (!ReadWholeFile(path, text, error))
+    if (!ReadBoundedTextFile(path, static_cast<size_t>(kMaxFormulaFileBytes), text, error, "Error openning file "))
         return false;
     return ParseFormulaText(text, name, expression, error);
 }
@@ -111,7 +82,7 @@ CString SymbolListFromText(std::string_view text)
 bool ReadSymbolListFile(const char* path, CString& symbols, CString& error)
 {
     std::string text;
-    if (!ReadWholeFile(path, text, error)) {
+    if (!ReadBoundedTextFile(path, static_cast<size_t>(kMaxFormulaFileBytes), text, error, "Error openning file ")) {
         error = CString("Error reading file ") + path;
         return false;
     }

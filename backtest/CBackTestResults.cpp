@@ -1,7 +1,7 @@
 #include "backtest/CBackTestResults.h"
 
 #include "backtest/CStrategySetup.h"
-#include "backtest/TextFiles.h"
+#include "common/services/TextFiles.h"
 #include "platform/core/XmlHelpers.h"
 
 CLoadedResults::CLoadedResults() = default;

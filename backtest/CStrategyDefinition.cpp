@@ -1,7 +1,7 @@
 #include "backtest/CStrategyDefinition.h"
 
 #include "alerts/SafeFileName.h"
-#include "backtest/TextFiles.h"
+#include "common/services/TextFiles.h"
 #include "common/services/TextHelpers.h"
 #include "platform/core/CArchive.h"
 #include "platform/core/XmlHelpers.h"

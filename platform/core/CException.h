@@ -21,3 +21,14 @@ protected:
 private:
     CString m_message;
 };
+
+// Runs a read or write that throws on a short or damaged archive; such a failure is false.
+template <class Fn>
+bool SucceedsWithoutException(Fn&& fn)
+{
+    try {
+        return fn();
+    } catch (CException&) {
+        return false;
+    }
+}

@@ -4,6 +4,7 @@
 #include "backtest/CStrategySetup.h"
 #include "common/services/UserFiles.h"
 #include "platform/core/XmlHelpers.h"
+#include "tests/backtest/StrategySamples.h"
 #include "tests/support/ArchiveBytes.h"
 
 #include <gtest/gtest.h>
@@ -15,19 +16,12 @@ namespace {
 
 CStrategyDefinition Sample(const char* name = "Cross a/b")
 {
-    CStrategyDefinition s;
-    s.m_name = name;
+    CStrategyDefinition s =
+        LongStrategy(name, "MovingAverage[MA,Close,3,0,D]>MovingAverage[MA,Close,5,0,D] AND Last<100 & ]]> end",
+                     "MovingAverage[MA,Close,3,0,D]<MovingAverage[MA,Close,5,0,D]");
     s.m_entryName = "Fast above slow";
     s.m_exitName = "Fast below slow";
-    s.m_entryExpression = "MovingAverage[MA,Close,3,0,D]>MovingAverage[MA,Close,5,0,D] AND Last<100 & ]]> end";
-    s.m_exitExpression = "MovingAverage[MA,Close,3,0,D]<MovingAverage[MA,Close,5,0,D]";
-    s.m_nEntryQuantity = 100;
-    s.m_entryFlag = "# Shares";
-    s.m_entryAction = "Buy";
-    s.m_exitAction = "Sell";
-    s.m_interval = "D";
     s.m_nOverrideInterval = 1;
-    s.m_entryPriceType = "Close";
     s.m_exitPriceType = "Open";
     return s;
 }

@@ -5,6 +5,7 @@
 // the forced exit worked by hand, portfolio capital, sizes that open nothing, a strategy
 // that does not compile, cancelling while history is loading, and a long minute walk
 // across a clock change checked against a plain second implementation.
+#include "StrategySamples.h"
 #include "AnsweringSeriesServices.h"
 #include "../analytics/formula/FormulaTestSupport.h"
 
@@ -114,21 +115,7 @@ std::vector<CHistoryRow> WaveRows(double phase = 0)
 
 CStrategyDefinition Strategy(const char* name, const char* entry, const char* exit)
 {
-    CStrategyDefinition s;
-    s.m_name = name;
-    s.m_entryName = "In";
-    s.m_exitName = "Out";
-    s.m_entryExpression = entry;
-    s.m_exitExpression = exit;
-    s.m_nEntryQuantity = 100;
-    s.m_entryFlag = kSharesFlag;
-    s.m_entryAction = "Buy";
-    s.m_exitAction = "Sell";
-    s.m_interval = "D";
-    s.m_nOverrideInterval = 0;
-    s.m_entryPriceType = "Close";
-    s.m_exitPriceType = "Close";
-    return s;
+    return LongStrategy(name, entry, exit);
 }
 
 // The date of a feed time (bars start at the session's open).

@@ -4,6 +4,7 @@
 #include "chart/CChartLayout.h"
 
 #include "backtest/CStrategySetup.h"
+#include "tests/backtest/StrategySamples.h"
 #include "studies/CStudyDefinition.h"
 #include "studies/StudyFactory.h"
 #include "tests/support/ArchiveBytes.h"
@@ -73,20 +74,11 @@ CStoredTool Segment(DWORD t1, double p1, DWORD t2, double p2)
 CStrategySetup CrossStrategy()
 {
     CStrategySetup setup;
-    CStrategyDefinition s;
-    s.m_name = "Cross";
+    CStrategyDefinition s = LongStrategy("Cross", "MovingAverage[MA,Close,5,0,D]>MovingAverage[MA,Close,20,0,D]",
+                                         "MovingAverage[MA,Close,5,0,D]<MovingAverage[MA,Close,20,0,D]");
     s.m_entryName = "Up";
     s.m_exitName = "Down";
-    s.m_entryExpression = "MovingAverage[MA,Close,5,0,D]>MovingAverage[MA,Close,20,0,D]";
-    s.m_exitExpression = "MovingAverage[MA,Close,5,0,D]<MovingAverage[MA,Close,20,0,D]";
-    s.m_nEntryQuantity = 100;
-    s.m_entryFlag = "# Shares";
-    s.m_entryAction = "Buy";
-    s.m_exitAction = "Sell";
-    s.m_interval = "D";
     s.m_nOverrideInterval = 1;
-    s.m_entryPriceType = "Close";
-    s.m_exitPriceType = "Close";
     setup.AddStrategy(s);
     setup.m_comission = 4.95;
     setup.m_nTStop = 1;

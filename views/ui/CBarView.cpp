@@ -170,11 +170,7 @@ BOOL CBarView::SaveToWorkspace(CArchive& ar)
     record.interval = m_interval;
     record.extended = m_bExtended ? 1 : 0;
     record.grid = HasGridLines() ? 1 : 0;
-    try {
-        return WriteBarViewRecord(ar, record, doc->GetLinkState()) ? TRUE : FALSE;
-    } catch (CException&) {
-        return FALSE;
-    }
+    return SucceedsWithoutException([&] { return WriteBarViewRecord(ar, record, doc->GetLinkState()); }) ? TRUE : FALSE;
 }
 
 BOOL CBarView::LoadFromWorkspace(CArchive& ar, DWORD version)
@@ -183,12 +179,8 @@ BOOL CBarView::LoadFromWorkspace(CArchive& ar, DWORD version)
     if (!doc)
         return FALSE;
     CBarViewRecord record;
-    try {
-        if (!ReadBarViewRecord(ar, version, record, doc->GetLinkState()))
-            return FALSE;
-    } catch (CException&) {
+    if (!SucceedsWithoutException([&] { return ReadBarViewRecord(ar, version, record, doc->GetLinkState()); }))
         return FALSE;
-    }
     if (record.symbol.GetLength() > kMaxText || record.interval.GetLength() > kMaxText)
         return FALSE;
     doc->UpdateLinkButtons();

@@ -362,12 +362,8 @@ BOOL CLevel2View::SaveToWorkspace(CArchive& ar)
     CCommonDoc* doc = GetCommonDoc();
     if (!doc)
         return FALSE;
-    try {
-        return WriteLevel2Record(ar, {m_symbolText, m_nSource, m_bLogShown ? 1 : 0}, doc->GetLinkState()) ? TRUE
-                                                                                                          : FALSE;
-    } catch (CException&) {
-        return FALSE;
-    }
+    const CLevel2Record record{m_symbolText, m_nSource, m_bLogShown ? 1 : 0};
+    return SucceedsWithoutException([&] { return WriteLevel2Record(ar, record, doc->GetLinkState()); }) ? TRUE : FALSE;
 }
 
 BOOL CLevel2View::LoadFromWorkspace(CArchive& ar, DWORD version)
@@ -376,12 +372,8 @@ BOOL CLevel2View::LoadFromWorkspace(CArchive& ar, DWORD version)
     if (!doc)
         return FALSE;
     CLevel2Record record;
-    try {
-        if (!ReadLevel2Record(ar, version, record, doc->GetLinkState()))
-            return FALSE;
-    } catch (CException&) {
+    if (!SucceedsWithoutException([&] { return ReadLevel2Record(ar, version, record, doc->GetLinkState()); }))
         return FALSE;
-    }
     if (record.symbol.GetLength() > kMaxSymbolText)
         return FALSE;
     doc->UpdateLinkButtons();

@@ -188,11 +188,9 @@ BOOL CTimeSalesView::SaveToWorkspace(CArchive& ar)
     record.goToTime = static_cast<DWORD>(m_goTo.GetTime());
     record.historical = m_bHistorical ? 1 : 0;
     record.grid = HasGridLines() ? 1 : 0;
-    try {
-        return WriteTimeSalesRecord(ar, record, doc->GetLinkState()) ? TRUE : FALSE;
-    } catch (CException&) {
-        return FALSE;
-    }
+    const bool written =
+        SucceedsWithoutException([&] { return WriteTimeSalesRecord(ar, record, doc->GetLinkState()); });
+    return written ? TRUE : FALSE;
 }
 
 BOOL CTimeSalesView::LoadFromWorkspace(CArchive& ar, DWORD version)
@@ -201,12 +199,8 @@ BOOL CTimeSalesView::LoadFromWorkspace(CArchive& ar, DWORD version)
     if (!doc)
         return FALSE;
     CTimeSalesRecord record;
-    try {
-        if (!ReadTimeSalesRecord(ar, version, record, doc->GetLinkState()))
-            return FALSE;
-    } catch (CException&) {
+    if (!SucceedsWithoutException([&] { return ReadTimeSalesRecord(ar, version, record, doc->GetLinkState()); }))
         return FALSE;
-    }
     if (record.symbol.GetLength() > kMaxSymbolText)
         return FALSE;
     doc->UpdateLinkButtons();

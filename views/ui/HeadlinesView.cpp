@@ -459,12 +459,8 @@ BOOL HeadlinesView::SaveToWorkspace(CArchive& ar)
     record.hotNews = m_bHotNews;
     record.allNews = m_bAllNews;
     record.layout = m_list.GetNewsLayout();
-    try {
-        if (!WriteNewsRecord(ar, record, doc->GetLinkState()))
-            return FALSE;
-    } catch (CException&) {
+    if (!SucceedsWithoutException([&] { return WriteNewsRecord(ar, record, doc->GetLinkState()); }))
         return FALSE;
-    }
     return splitter->SaveProportions(ar) ? TRUE : FALSE;
 }
 
@@ -474,12 +470,8 @@ BOOL HeadlinesView::LoadFromWorkspace(CArchive& ar, DWORD version)
     if (!doc)
         return FALSE;
     CNewsRecord record;
-    try {
-        if (!ReadNewsRecord(ar, version, record, doc->GetLinkState()))
-            return FALSE;
-    } catch (CException&) {
+    if (!SucceedsWithoutException([&] { return ReadNewsRecord(ar, version, record, doc->GetLinkState()); }))
         return FALSE;
-    }
     doc->UpdateLinkButtons();
     m_symbols = record.symbols;
     m_bAlertOnNews = record.alertOnNews;

@@ -733,11 +733,7 @@ BOOL Level1View::SaveToWorkspace(CArchive& ar)
     for (int i = 0; i < m_grid.GetItemCount(); ++i)
         if (const CGridRow* row = m_grid.RowAt(i); row && !row->IsTotals() && row->Tag() == 1)
             record.userRows.push_back(row->Symbol());
-    try {
-        return WriteLevel1Record(ar, record, doc->GetLinkState()) ? TRUE : FALSE;
-    } catch (CException&) {
-        return FALSE;
-    }
+    return SucceedsWithoutException([&] { return WriteLevel1Record(ar, record, doc->GetLinkState()); }) ? TRUE : FALSE;
 }
 
 BOOL Level1View::LoadFromWorkspace(CArchive& ar, DWORD version)
@@ -746,12 +742,8 @@ BOOL Level1View::LoadFromWorkspace(CArchive& ar, DWORD version)
     if (!doc)
         return FALSE;
     CLevel1Record record;
-    try {
-        if (!ReadLevel1Record(ar, version, record, doc->GetLinkState()))
-            return FALSE;
-    } catch (CException&) {
+    if (!SucceedsWithoutException([&] { return ReadLevel1Record(ar, version, record, doc->GetLinkState()); }))
         return FALSE;
-    }
     doc->UpdateLinkButtons();
     m_grid.ApplyLayout(record.columns);
     if (record.sortColumn >= 0 && record.sortColumn < m_grid.GetColumnCount())

@@ -2,6 +2,7 @@
 // the worker posts them, trade and summary rows with their texts, the Total row, sorting,
 // column toggles, layouts, results files, exports, workspace records, a chart for a row,
 // and the checks of the Strategy Setup and Strategy Trading Setup dialogs.
+#include "tests/backtest/StrategySamples.h"
 #include "tests/platform/TempFolder.h"
 #include "tests/trading/ui/UiDriving.h"
 
@@ -37,20 +38,8 @@ namespace {
 
 CStrategyDefinition Strategy(const char* name)
 {
-    CStrategyDefinition s;
-    s.m_name = name;
-    s.m_entryName = "In";
-    s.m_exitName = "Out";
-    s.m_entryExpression = "MovingAverage[MA,Close,5,0,D]>MovingAverage[MA,Close,20,0,D]";
-    s.m_exitExpression = "MovingAverage[MA,Close,5,0,D]<MovingAverage[MA,Close,20,0,D] OR Bar[Close,D]<10";
-    s.m_nEntryQuantity = 100;
-    s.m_entryFlag = kSharesFlag;
-    s.m_entryAction = "Buy";
-    s.m_exitAction = "Sell";
-    s.m_interval = "D";
-    s.m_entryPriceType = "Close";
-    s.m_exitPriceType = "Close";
-    return s;
+    return LongStrategy(name, "MovingAverage[MA,Close,5,0,D]>MovingAverage[MA,Close,20,0,D]",
+                        "MovingAverage[MA,Close,5,0,D]<MovingAverage[MA,Close,20,0,D] OR Bar[Close,D]<10");
 }
 
 std::unique_ptr<BackTestEntry> Fill(const char* symbol, const char* strategy, int action, double price, int day)

@@ -1,4 +1,4 @@
-#include "backtest/TextFiles.h"
+#include "common/services/TextFiles.h"
 
 #include "platform/core/CException.h"
 #include "platform/core/CFile.h"

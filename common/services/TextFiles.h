@@ -1,4 +1,4 @@
-// Whole text files of the backtest: read with a bound, written through a temporary file.
+// Whole text files: read with a bound, written through a temporary file.
 #pragma once
 
 #include "platform/core/CString.h"
