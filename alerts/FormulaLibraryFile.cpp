@@ -2,30 +2,13 @@
 
 #include "common/services/TextFiles.h"
 #include "common/services/TextHelpers.h"
-#include "platform/core/CException.h"
-#include "platform/core/CFile.h"
-#include "platform/core/CSafeFile.h"
 #include "platform/core/XmlHelpers.h"
 
 #include <string>
 
-
 bool WriteFormulaFile(const char* path, const char* name, const char* expression, CString& error)
 {
-    const CString text = FormatFormulaXml(name, expression);
-    CSafeFile file;
-    if (!file.Open(path, CFile::modeCreate | CFile::modeWrite)) {
-        error = CString("Error opening file ") + path + " for writing";
-        return false;
-    }
-    try {
-        file.Write(text.GetString(), static_cast<UINT>(text.GetLength()));
-        file.Commit();
-    } catch (CException&) {
-        error = CString("Error writing file ") + path;
-        return false;
-    }
-    return true;
+    return WriteTextFileSafely(path, FormatFormulaXml(name, expression), error, "Error writing file ");
 }
 
 bool ParseFormulaText(std::string_view text, CString& name, CString& expression, CString& error)

@@ -31,7 +31,7 @@ bool ReadBoundedTextFile(const char* path, size_t maxBytes, std::string& text, C
     return true;
 }
 
-bool WriteTextFileSafely(const char* path, const CString& text, CString& error)
+bool WriteTextFileSafely(const char* path, const CString& text, CString& error, const char* writeMessage)
 {
     CSafeFile file;
     if (!file.Open(path)) {
@@ -42,7 +42,7 @@ bool WriteTextFileSafely(const char* path, const CString& text, CString& error)
         file.Write(text.GetString(), static_cast<UINT>(text.GetLength()));
         file.Commit();
     } catch (CException&) {
-        error = CString("Error opening file ") + path + " for writing";
+        error = writeMessage ? CString(writeMessage) + path : CString("Error opening file ") + path + " for writing";
         return false;
     }
     return true;

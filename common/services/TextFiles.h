@@ -10,5 +10,6 @@
 bool ReadBoundedTextFile(const char* path, size_t maxBytes, std::string& text, CString& error,
                          const char* openMessage = "Error opening file ");
 // Writes the text through a temporary file that then replaces the file. False with
-// "Error opening file <path> for writing"; the old file stays as it was.
-bool WriteTextFileSafely(const char* path, const CString& text, CString& error);
+// "Error opening file <path> for writing", or writeMessage + path when a write fails;
+// the old file stays as it was.
+bool WriteTextFileSafely(const char* path, const CString& text, CString& error, const char* writeMessage = nullptr);
