@@ -106,13 +106,9 @@ struct SarLanes {
     alignas(64) int64_t g[kLaneCap];
     alignas(64) uint64_t walks[4][kLaneCap];
     alignas(64) uint64_t held[kLaneCap][4];
-    // Lanes by key, for folding: a slot's tag is the key mixed with the number of the fold
-    // that wrote it, so that the slots of earlier folds need no clearing.
-    struct Slot {
-        uint64_t tag;
-        int lane;
-    } slots[256];
-    uint64_t stamp;
+    // For folding: the lowest lane of each bucket of keys.
+    uint8_t owner[256];
+    static_assert(kLaneCap <= 256);
 };
 
 inline int WalkWord(int q)
@@ -324,30 +320,30 @@ QX_SAR_INLINE void EndWalk(SarSweep& w, int q)
 }
 
 // Folds each lane that equals a lower one into it. Lanes that came to be equal since the
-// last fold have moved on alike, so folding now and then finds them; one missed (its key's
-// slot taken by another) only costs work until a later fold. Which lanes fold is a coin
-// toss: the search takes no branch on it, and the few it names are checked and folded after.
+// last fold have moved on alike, so folding now and then finds them. Lanes are put in buckets
+// by their keys, and each is checked against the lowest lane of its bucket: one whose equal
+// is not the lowest (keys of different states that share a bucket) only costs work until a
+// later fold. No pass reads what the same pass writes, and none takes a branch on the
+// buckets; the few lanes named are checked and folded after.
 QX_SAR_INLINE void FoldAllPortable(SarSweep& w)
 {
     SarLanes& L = *w.lanes;
-    const uint64_t stamp = ++L.stamp * 0xD6E8FEB86659FD93ull;
+    uint8_t bucket[kLaneCap];
+    for (int j = 0; j < w.n; ++j)
+        bucket[j] = static_cast<uint8_t>((LaneKey(L, j) * 0x9E3779B97F4A7C15ull) >> 56);
+    // From the top down, so that the lowest lane of a bucket writes last.
+    for (int j = w.n - 1; j >= 0; --j)
+        L.owner[bucket[j]] = static_cast<uint8_t>(j);
     int folded[kLaneCap], into[kLaneCap], m = 0;
     for (int j = 0; j < w.n; ++j) {
-        const uint64_t key = LaneKey(L, j);
-        SarLanes::Slot& slot = L.slots[(key * 0x9E3779B97F4A7C15ull) >> 56];
-        const uint64_t tag = key ^ stamp;
-        const SarLanes::Slot seen = slot;
-        // A slot of an earlier fold that matches by chance names a lane below j too.
-        const bool named = (seen.tag == tag) & (seen.lane < j);
+        const int o = L.owner[bucket[j]];
         folded[m] = j;
-        into[m] = seen.lane;
-        m += named;
-        slot.tag = named ? seen.tag : tag;
-        slot.lane = named ? seen.lane : j;
+        into[m] = o;
+        m += o != j;
     }
-    // From the last down: a lane that folds into one that folds in turn passes its walks on,
-    // and the last lane, moved into a folded one's place, is neither folded nor folded into
-    // by the lanes still to come (all below it).
+    // From the last down: the last lane, moved into a folded one's place, is neither folded
+    // nor folded into by the lanes still to come (all below it); a bucket's lowest lane,
+    // which the others fold into, never folds itself.
     for (int k = m - 1; k >= 0; --k)
         if (SameState(L, into[k], folded[k])) {
             AddWalks(L.held[into[k]], L.held[folded[k]]);

@@ -169,6 +169,15 @@ TEST(ParabolicSar, EveryCodeRunsAndTheWideOneHandsOverWhenItRunsOutOfLanes)
         const bool vex = code == KernelCode::kPortable && SarVexCodeAvailable();
         EXPECT_EQ(vex, counts.vexRecords > trendBars.bars.size / 2) << counts.vexRecords;
         ExpectPlainValues(trends, trendBars, kSteps[0], got);
+        // Noisy walks meet often, and folding keeps their states few (without it, every walk
+        // alive would keep a state of its own).
+        const auto noisy = NoisyWalk(6000, 33, 0.0);
+        const Dense noisyBars(noisy);
+        SarCounts noisyCounts;
+        got.assign(static_cast<size_t>(noisyBars.bars.size), 0.0);
+        Compute(noisyBars, kSteps[0], 0, noisyBars.bars.size, code, got, &noisyCounts);
+        EXPECT_LT(noisyCounts.mostLanes, 48);
+        ExpectPlainValues(noisy, noisyBars, kSteps[0], got);
     }
     if (!SarWideCodeAvailable())
         GTEST_SKIP() << "no wide code on this processor";
