@@ -18,17 +18,15 @@
 #include <cstring>
 #include <memory>
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#include <immintrin.h>
-#define QX_SAR_WIDE 1
-#define QX_SAR_WIDE_TARGET __attribute__((target("avx512f,avx512cd,bmi2")))
-#endif
-
 // The portable code is built twice: for every processor, and in the three-operand encoding
 // where the processor has it (fewer instructions for the same operations; fused multiply-add
 // stays off, so the bits are the same). Each build inlines the whole of it.
 #define QX_SAR_INLINE inline __attribute__((always_inline))
+
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define QX_SAR_WIDE 1
+#define QX_SAR_WIDE_TARGET __attribute__((target("avx512f,avx512cd,bmi2")))
 #define QX_SAR_VEX 1
 #define QX_SAR_VEX_TARGET __attribute__((target("avx")))
 #endif
@@ -406,12 +404,17 @@ bool VexCodeRuns()
 {
     return false;
 }
-
-int RunPortableVex(SarSweep& w, int i, bool untilFew)
-{
-    return RunPortable(w, i, untilFew);
-}
 #endif
+
+// The build of the portable code a computation runs.
+auto PortableRun(KernelCode code)
+{
+#ifdef QX_SAR_VEX
+    if (code != KernelCode::kBaseline && VexCodeRuns())
+        return RunPortableVex;
+#endif
+    return RunPortableBaseline;
+}
 
 // The lanes' walks from the portable code's words to the wide code's, and back.
 void ToWideWalks(SarSweep& w)
@@ -741,7 +744,7 @@ void KernelPSAR(const CStudyBars& bars, double step0, double stepInc, double ste
         w.n = 1;
     }
     const bool wide = code == KernelCode::kWidest && WideCodeRuns();
-    const auto runPortable = code != KernelCode::kBaseline && VexCodeRuns() ? RunPortableVex : RunPortableBaseline;
+    const auto runPortable = PortableRun(code);
     for (int i = s0 + 2; i < to;) {
         if (wide && w.n <= kWideEnter) {
             ToWideWalks(w);
