@@ -21,6 +21,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <string>
 #include <random>
 
 namespace qx::sessions {
@@ -28,12 +30,50 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Nothing leaves the program: no browser, no printer.
+// Nothing leaves the program: no browser, no printer, and no file outside a folder of its
+// own. File dialogs are answered unseen (a real one lets random keys rename and delete
+// folders anywhere): a save goes into the folder under the name the program proposed, an
+// open takes a file saved there with the extension asked for, if there is one.
 class CMonkeyResponder final : public CUiResponder {
 public:
+    explicit CMonkeyResponder(std::filesystem::path folder) : m_folder(std::move(folder))
+    {
+        std::filesystem::create_directories(m_folder);
+    }
+
     bool SetupPrinter(CWnd*, QPrinter&, bool&, int&, int&) override { return false; }
     void ShowPrintPreview(CWnd*, QPrinter&, const std::function<void(QPrinter&)>&) override {}
     bool OpenExternal(const CString&) override { return false; }
+
+    bool ChooseFile(CWnd*, FileDialogRequest& request, std::vector<CString>& chosen) override
+    {
+        const std::string ext = request.defaultExt.IsEmpty() ? "" : "." + std::string(request.defaultExt.GetString());
+        if (!request.open) {
+            chosen = {CString((m_folder / SavedName(request.fileName.GetString(), ext)).string().c_str())};
+            return true;
+        }
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(m_folder, error))
+            if (entry.is_regular_file() && (ext.empty() || entry.path().extension() == ext)) {
+                chosen = {CString(entry.path().string().c_str())};
+                return true;
+            }
+        return false;
+    }
+
+private:
+    // The last part of the proposed name (either separator), never one that leaves the folder.
+    static std::string SavedName(const std::string& proposed, const std::string& ext)
+    {
+        std::string name = proposed.substr(proposed.find_last_of("/\\") + 1);
+        if (name.empty() || name == "." || name == "..")
+            name = "saved";
+        if (!ext.empty() && std::filesystem::path(name).extension().empty())
+            name += ext;
+        return name;
+    }
+
+    std::filesystem::path m_folder;
 };
 
 // Items the monkey leaves alone: they end the program or leave it.
@@ -374,7 +414,7 @@ TEST_F(MonkeySessionTest, RandomInputOverEveryWindowKindNeverHangsNorCrashes)
     std::printf("monkey: seed %lu for %lld s (QX_MONKEY_SEED=%lu repeats it)\n", seed,
                 static_cast<long long>(seconds.count()), seed);
     std::fflush(stdout);
-    CScopedUiResponder responder(std::make_unique<CMonkeyResponder>());
+    CScopedUiResponder responder(std::make_unique<CMonkeyResponder>(Home() / "monkey files"));
     long steps = 0;
     const int status = RunWorkstation([&](CSession& s) {
         CMonkey monkey(s, seed);
