@@ -99,17 +99,19 @@ struct CScreenerVerdict {
     CString reason;
 };
 
-// Evaluates a symbol's formula. Data may arrive or be invalidated on another thread while
-// the formula runs, so the symbol is ready only when it waits for nothing both before and
-// after the evaluation. refused(reason) tells whether the server refused the symbol.
+// Evaluates a symbol's formula. Data may arrive or be thrown away and fetched anew on another
+// thread while the formula runs, so the symbol is ready only when it waits for nothing both
+// before and after the evaluation and no data were thrown away in between. refused(reason)
+// tells whether the server refused the symbol.
 template <class Formula, class Refused>
 CScreenerVerdict JudgeSymbol(Formula& formula, Refused&& refused)
 {
     CScreenerVerdict verdict;
+    const int resetsBefore = formula.GetDataResets();
     const bool waitingBefore = formula.IsWaitingForData();
     verdict.passed = formula.Evaluate(nullptr, 0, -1);
     const bool waitingAfter = formula.IsWaitingForData();
-    if (!waitingBefore && !waitingAfter) {
+    if (!waitingBefore && !waitingAfter && formula.GetDataResets() == resetsBefore) {
         verdict.ready = true;
         verdict.failed = formula.HasFailed(&verdict.reason);
     } else if (refused(verdict.reason)) {

@@ -541,6 +541,16 @@ bool CCompiledFormula::IsWaitingForData()
     return false;
 }
 
+int CCompiledFormula::GetDataResets()
+{
+    if (GetState() != kInputsResolved)
+        return 0;
+    int resets = m_pChartSource ? m_pChartSource->GetDataResets() : 0;
+    for (CStudySource* source : m_seriesInputs)
+        resets += source->GetDataResets();
+    return resets;
+}
+
 bool CCompiledFormula::GetBarTime(int bar, int flag, DWORD& time, int mode)
 {
     time = 0;

@@ -64,6 +64,8 @@ public:
     bool IsDisowned() const { return m_bDisowned.load(std::memory_order_acquire); }
 
     bool IsWaitingForData();
+    // The resets of the series its inputs read, once they are resolved.
+    int GetDataResets();
     bool GetBarTime(int bar, int flag, DWORD& time, int mode);
     void AddBars(int n);
     // Sets the stored value of every time-and-trade item of the index; false when none.

@@ -127,6 +127,11 @@ bool CFormula::IsWaitingForData() const
     return m_pCompiled->IsWaitingForData();
 }
 
+int CFormula::GetDataResets() const
+{
+    return m_bParsed && !m_pOwned ? m_pCompiled->GetDataResets() : 0;
+}
+
 bool CFormula::HasFailed(CString* message) const
 {
     if (m_pCompiled->GetState() != kInputsFailed)

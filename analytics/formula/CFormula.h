@@ -63,6 +63,9 @@ public:
     // True while the inputs are being resolved or any input is still waiting for data.
     // A failed resolution is not waiting: see HasFailed.
     bool IsWaitingForData() const;
+    // How many times the data of its inputs were thrown away to be fetched anew: an
+    // evaluation during which the count changed read data in between.
+    int GetDataResets() const;
     // True when resolving the inputs failed; the message says why.
     bool HasFailed(CString* message = nullptr) const;
     bool IsResolved() const;

@@ -242,6 +242,7 @@ void CPriceSeries::LayOutLocked(const CSessionRules* rules, int count)
     if (m_pStudyState)
         m_pStudyState->Reset();
     m_bLoaded = 1;
+    ++m_nResets;
 }
 
 void CPriceSeries::RequestRange(int first, int last)
@@ -325,6 +326,12 @@ bool CPriceSeries::IsWaitingForData()
     }
     CSeriesQuote quote;
     return !GetSeriesServices().LookupQuote(m_symbol, quote) || quote.pending;
+}
+
+int CPriceSeries::GetDataResets() const
+{
+    Guard lock(m_lock);
+    return m_nResets;
 }
 
 // ---------------------------------------------------------------- reading
@@ -1149,6 +1156,7 @@ void CPriceSeries::OnStreamRestored()
         const int first = laidOut || newest < 0 ? 0 : std::max(newest - rolled, 0);
         for (int r = first; r < count; ++r)
             m_bars.ClearValues(r);
+        ++m_nResets;
         if (IsDailyOrLongerInterval(m_interval)) {
             // Today's part of the newest bar is the quote's, as the stream brings it anew.
             m_bCurrentDayBar = 1;

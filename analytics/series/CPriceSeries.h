@@ -65,6 +65,9 @@ public:
     void SetWindowMode(int on);
     int GetWindowMode() const { return m_bWindow; }
     bool IsWaitingForData();
+    // How many times the bars' data were thrown away to be fetched anew (laid out again, or
+    // cleared after an outage): a reader whose count changed read data in between.
+    int GetDataResets() const;
     int GetVisibleRange(int& first, int& last) const;
     bool GetValue(int index, int field, double& value);
     int GetValueInt(int index, int field);
@@ -203,6 +206,7 @@ private:
     CTime m_newestHistory;
     BYTE m_bLoaded = 0;
     int m_nOutstanding = 0;
+    int m_nResets = 0;
     // Changes under way outside the lock: answers in that still apply kept trades or a
     // deferred restore, bars laid out anew whose requests are not counted yet. Readers see
     // the series waiting until they are done.

@@ -209,6 +209,16 @@ bool CStudySource::IsWaitingForData()
     return m_pSpec && m_pSpec->m_pStudySeries && m_pSpec->m_pStudySeries->IsWaitingForData();
 }
 
+int CStudySource::GetDataResets() const
+{
+    int resets = m_pBase ? m_pBase->GetDataResets() : 0;
+    if (m_pSpec && m_pSpec->m_pCompanion)
+        resets += m_pSpec->m_pCompanion->GetDataResets();
+    if (m_pSpec && m_pSpec->m_pStudySeries)
+        resets += m_pSpec->m_pStudySeries->GetDataResets();
+    return resets;
+}
+
 int CStudySource::FindField(const char* name) const
 {
     const int unit = FindTimeUnitField(name);

@@ -25,6 +25,8 @@ public:
     bool Prepare(int count, DWORD endFeedTime);
     void AddBars(int n, int side);
     bool IsWaitingForData();
+    // The resets of the series it reads (see CPriceSeries::GetDataResets).
+    int GetDataResets() const;
     int FindField(const char* name) const;
     int GetFieldKind(int field) const;
     int GetVisibleRange(int& first, int& last) const;

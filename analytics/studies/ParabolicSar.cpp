@@ -18,10 +18,17 @@
 #include <cstring>
 #include <memory>
 
+// The portable code is built twice: for every processor, and in the three-operand encoding
+// where the processor has it (fewer instructions for the same operations; fused multiply-add
+// stays off, so the bits are the same). Each build inlines the whole of it.
+#define QX_SAR_INLINE inline __attribute__((always_inline))
+
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include <immintrin.h>
 #define QX_SAR_WIDE 1
 #define QX_SAR_WIDE_TARGET __attribute__((target("avx512f,avx512cd,bmi2")))
+#define QX_SAR_VEX 1
+#define QX_SAR_VEX_TARGET __attribute__((target("avx")))
 #endif
 
 namespace studies {
@@ -97,13 +104,9 @@ struct SarLanes {
     alignas(64) int64_t g[kLaneCap];
     alignas(64) uint64_t walks[4][kLaneCap];
     alignas(64) uint64_t held[kLaneCap][4];
-    // Lanes by key, for folding: a slot's tag is the key mixed with the number of the fold
-    // that wrote it, so that the slots of earlier folds need no clearing.
-    struct Slot {
-        uint64_t tag;
-        int lane;
-    } slots[256];
-    uint64_t stamp;
+    // For folding: the lowest lane of each bucket of keys.
+    uint8_t owner[256];
+    static_assert(kLaneCap <= 256);
 };
 
 inline int WalkWord(int q)
@@ -208,7 +211,7 @@ inline v2d Pick(v2i m, v2d a, v2d b)
 // Steps the lanes through position i. With kBounded the step never exceeds `most` (the first
 // one does not), so a lane's step is min(most, step + increment on a new extreme).
 template <bool kBounded>
-void StepPortable(SarSweep& w, int i)
+QX_SAR_INLINE void StepPortable(SarSweep& w, int i)
 {
     SarLanes& L = *w.lanes;
     const double li = w.l[i], hi = w.h[i];
@@ -225,9 +228,9 @@ void StepPortable(SarSweep& w, int i)
         const v2i g = Load2i(L.g + j);
         const v2d a = AsDouble(aR ^ (g & aD)), f = AsDouble(fR ^ (g & fD)), clamp = AsDouble(cR ^ (g & cD));
         const v2i reverse = a <= x;
-        const v2i extreme = f > e;
         // The choices that are a minimum or a maximum take one instruction each.
         const v2d e1 = f > e ? f : e;
+        const v2i extreme = e1 > e;
         v2d s1;
         if constexpr (kBounded) {
             const v2d raised = s + AsDouble(extreme & AsInt(inc)); // s + 0 is s
@@ -260,7 +263,7 @@ inline bool SameState(const SarLanes& L, int a, int b)
 }
 
 // The walks of a lane added to those of another, two words at a time.
-inline void AddWalks(uint64_t* to, const uint64_t* from)
+QX_SAR_INLINE void AddWalks(uint64_t* to, const uint64_t* from)
 {
     for (int word = 0; word < 4; word += 2) {
         v2i a, b;
@@ -272,7 +275,7 @@ inline void AddWalks(uint64_t* to, const uint64_t* from)
 }
 
 // Moves the last lane into lane d.
-inline void DropLane(SarSweep& w, int d)
+QX_SAR_INLINE void DropLane(SarSweep& w, int d)
 {
     SarLanes& L = *w.lanes;
     const int k = --w.n;
@@ -287,7 +290,7 @@ inline void DropLane(SarSweep& w, int d)
 
 // Starts walk i + kLife, whose state after position i is the start at i - 1, in a lane of
 // its own.
-void BeginWalk(SarSweep& w, int i)
+QX_SAR_INLINE void BeginWalk(SarSweep& w, int i)
 {
     SarLanes& L = *w.lanes;
     const int q = i + kLife, j = w.n++;
@@ -298,7 +301,7 @@ void BeginWalk(SarSweep& w, int i)
 }
 
 // Ends walk q: its value is its lane's SAR.
-void EndWalk(SarSweep& w, int q)
+QX_SAR_INLINE void EndWalk(SarSweep& w, int q)
 {
     SarLanes& L = *w.lanes;
     const int word = WalkWord(q);
@@ -315,30 +318,30 @@ void EndWalk(SarSweep& w, int q)
 }
 
 // Folds each lane that equals a lower one into it. Lanes that came to be equal since the
-// last fold have moved on alike, so folding now and then finds them; one missed (its key's
-// slot taken by another) only costs work until a later fold. Which lanes fold is a coin
-// toss: the search takes no branch on it, and the few it names are checked and folded after.
-void FoldAllPortable(SarSweep& w)
+// last fold have moved on alike, so folding now and then finds them. Lanes are put in buckets
+// by their keys, and each is checked against the lowest lane of its bucket: one whose equal
+// is not the lowest (keys of different states that share a bucket) only costs work until a
+// later fold. No pass reads what the same pass writes, and none takes a branch on the
+// buckets; the few lanes named are checked and folded after.
+QX_SAR_INLINE void FoldAllPortable(SarSweep& w)
 {
     SarLanes& L = *w.lanes;
-    const uint64_t stamp = ++L.stamp * 0xD6E8FEB86659FD93ull;
+    uint8_t bucket[kLaneCap];
+    for (int j = 0; j < w.n; ++j)
+        bucket[j] = static_cast<uint8_t>((LaneKey(L, j) * 0x9E3779B97F4A7C15ull) >> 56);
+    // From the top down, so that the lowest lane of a bucket writes last.
+    for (int j = w.n - 1; j >= 0; --j)
+        L.owner[bucket[j]] = static_cast<uint8_t>(j);
     int folded[kLaneCap], into[kLaneCap], m = 0;
     for (int j = 0; j < w.n; ++j) {
-        const uint64_t key = LaneKey(L, j);
-        SarLanes::Slot& slot = L.slots[(key * 0x9E3779B97F4A7C15ull) >> 56];
-        const uint64_t tag = key ^ stamp;
-        const SarLanes::Slot seen = slot;
-        // A slot of an earlier fold that matches by chance names a lane below j too.
-        const bool named = (seen.tag == tag) & (seen.lane < j);
+        const int o = L.owner[bucket[j]];
         folded[m] = j;
-        into[m] = seen.lane;
-        m += named;
-        slot.tag = named ? seen.tag : tag;
-        slot.lane = named ? seen.lane : j;
+        into[m] = o;
+        m += o != j;
     }
-    // From the last down: a lane that folds into one that folds in turn passes its walks on,
-    // and the last lane, moved into a folded one's place, is neither folded nor folded into
-    // by the lanes still to come (all below it).
+    // From the last down: the last lane, moved into a folded one's place, is neither folded
+    // nor folded into by the lanes still to come (all below it); a bucket's lowest lane,
+    // which the others fold into, never folds itself.
     for (int k = m - 1; k >= 0; --k)
         if (SameState(L, into[k], folded[k])) {
             AddWalks(L.held[into[k]], L.held[folded[k]]);
@@ -347,7 +350,7 @@ void FoldAllPortable(SarSweep& w)
 }
 
 // Position i after its step: a new walk, folds now and then, the walk that ends.
-void FinishPosition(SarSweep& w, int i)
+QX_SAR_INLINE void FinishPosition(SarSweep& w, int i)
 {
     if (i + kLife < w.to)
         BeginWalk(w, i);
@@ -357,6 +360,60 @@ void FinishPosition(SarSweep& w, int i)
         EndWalk(w, i);
     if (w.counts)
         w.counts->mostLanes = std::max(w.counts->mostLanes, w.n);
+}
+
+// Runs positions from i on in the portable code, up to `to` or, with untilFew, until the lanes
+// are few enough for the wide code. Returns the position reached.
+QX_SAR_INLINE int RunPortable(SarSweep& sweep, int i, bool untilFew)
+{
+    SarSweep w = sweep; // a local copy keeps the counters in registers
+    const bool bounded = w.p.first <= w.p.most && !std::signbit(w.p.first);
+    for (; i < w.to && !(untilFew && w.n <= kWideEnter); ++i) {
+        if (bounded)
+            StepPortable<true>(w, i);
+        else
+            StepPortable<false>(w, i);
+        FinishPosition(w, i);
+    }
+    sweep = w;
+    return i;
+}
+
+int RunPortableBaseline(SarSweep& w, int i, bool untilFew)
+{
+    return RunPortable(w, i, untilFew);
+}
+
+#ifdef QX_SAR_VEX
+QX_SAR_VEX_TARGET int RunPortableVex(SarSweep& w, int i, bool untilFew)
+{
+    const int from = i;
+    i = RunPortable(w, i, untilFew);
+    if (w.counts)
+        w.counts->vexRecords += i - from;
+    return i;
+}
+
+bool VexCodeRuns()
+{
+    static const bool runs = __builtin_cpu_supports("avx");
+    return runs;
+}
+#else
+bool VexCodeRuns()
+{
+    return false;
+}
+#endif
+
+// The build of the portable code a computation runs.
+auto PortableRun(KernelCode code)
+{
+#ifdef QX_SAR_VEX
+    if (code != KernelCode::kBaseline && VexCodeRuns())
+        return RunPortableVex;
+#endif
+    return RunPortableBaseline;
 }
 
 // The lanes' walks from the portable code's words to the wide code's, and back.
@@ -649,6 +706,11 @@ bool SarWideCodeAvailable()
     return WideCodeRuns();
 }
 
+bool SarVexCodeAvailable()
+{
+    return VexCodeRuns();
+}
+
 void KernelPSAR(const CStudyBars& bars, double step0, double stepInc, double stepMax, int from, int to,
                 const CStudyOut& out, KernelCode code, SarCounts* counts)
 {
@@ -682,8 +744,8 @@ void KernelPSAR(const CStudyBars& bars, double step0, double stepInc, double ste
         w.n = 1;
     }
     const bool wide = code == KernelCode::kWidest && WideCodeRuns();
-    const bool bounded = p.first <= p.most && !std::signbit(p.first);
-    for (int i = s0 + 2; i < to; ++i) {
+    const auto runPortable = PortableRun(code);
+    for (int i = s0 + 2; i < to;) {
         if (wide && w.n <= kWideEnter) {
             ToWideWalks(w);
             i = SweepWide(w, i);
@@ -691,13 +753,10 @@ void KernelPSAR(const CStudyBars& bars, double step0, double stepInc, double ste
                 break;
             FromWideWalks(w);
             w.hint = 0;
-        } else {
-            if (bounded)
-                StepPortable<true>(w, i);
-            else
-                StepPortable<false>(w, i);
+            FinishPosition(w, i);
+            ++i;
         }
-        FinishPosition(w, i);
+        i = runPortable(w, i, wide);
     }
 }
 

@@ -13,9 +13,10 @@
 
 namespace studies {
 
-// The code a computation may run: the widest the processor offers, or the portable code
-// alone (the tests compare the two).
-enum class KernelCode { kWidest, kPortable };
+// The code a computation may run: the widest the processor offers, the portable code alone
+// (in the best encoding the processor has, where a kernel is built in several), or the
+// portable code as built for every processor (the tests compare them).
+enum class KernelCode { kWidest, kPortable, kBaseline };
 
 // The valid records, oldest first. Fields a study does not read may be null.
 struct CStudyBars {

@@ -16,7 +16,9 @@
 // the bars, its step starting at and rising by 0.02. ADX, SRSI and SRSI2 also restart at every
 // bar and run a wide code where the processor has it. Kernel/<name>/portable: PSAR, ADX and
 // SRSI2 computed by their kernels' portable code alone (what processors without the wide
-// registers run) from the bars' arrays, against the same TA-Lib calls.
+// registers run) from the bars' arrays, against the same TA-Lib calls; PSAR's portable code
+// runs in the three-operand encoding where the processor has it, Kernel/PSAR/baseline in
+// the one every processor has.
 //
 // LiveTrade/*: one trade on a 1,000,000-bar one-minute series and five study series of
 // the same symbol (MA, EMA, RSI, MACD, Bollinger bands), as the quote store hands it to
@@ -274,7 +276,7 @@ void BM_Study(benchmark::State& state, const Pair& pair, bool gaps)
 // wide registers run) over the bars' own arrays, against the same TA-Lib calls as their pairs.
 enum class Portable { kPSAR, kADX, kSRSI2 };
 
-void BM_PortableKernel(benchmark::State& state, Portable kernel)
+void BM_PortableKernel(benchmark::State& state, Portable kernel, KernelCode code)
 {
     CBarStore& store = Bars();
     CStudyBars bars;
@@ -302,13 +304,12 @@ void BM_PortableKernel(benchmark::State& state, Portable kernel)
         const auto t0 = Clock::now();
         const double* p = pair->params;
         if (kernel == Portable::kPSAR)
-            KernelPSAR(bars, p[0], p[1], p[2], 0, kBars, out, KernelCode::kPortable);
+            KernelPSAR(bars, p[0], p[1], p[2], 0, kBars, out, code);
         else if (kernel == Portable::kADX)
-            KernelADX(bars, static_cast<int>(p[0]), static_cast<int>(p[1]), 0, kBars, out, scratch,
-                      KernelCode::kPortable);
+            KernelADX(bars, static_cast<int>(p[0]), static_cast<int>(p[1]), 0, kBars, out, scratch, code);
         else
             KernelStochRSI(bars, static_cast<int>(p[0]), static_cast<int>(p[1]), static_cast<int>(p[2]),
-                           static_cast<int>(p[3]), 0, kBars, out, scratch, KernelCode::kPortable);
+                           static_cast<int>(p[3]), 0, kBars, out, scratch, code);
         const auto t1 = Clock::now();
         ours += std::chrono::duration<double, std::nano>(t1 - t0).count();
 #ifdef QX_HAVE_TALIB
@@ -611,10 +612,18 @@ const bool g_registered = [] {
                                          p, gaps)
                 ->Unit(benchmark::kMillisecond)
                 ->MinTime(0.5);
-    for (const auto& [name, kernel] : {std::pair{"Kernel/PSAR/portable", Portable::kPSAR},
-                                       std::pair{"Kernel/ADX/portable", Portable::kADX},
-                                       std::pair{"Kernel/SRSI2/portable", Portable::kSRSI2}})
-        benchmark::RegisterBenchmark(name, BM_PortableKernel, kernel)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+    const struct {
+        const char* name;
+        Portable kernel;
+        KernelCode code;
+    } kernels[] = {{"Kernel/PSAR/portable", Portable::kPSAR, KernelCode::kPortable},
+                   {"Kernel/PSAR/baseline", Portable::kPSAR, KernelCode::kBaseline},
+                   {"Kernel/ADX/portable", Portable::kADX, KernelCode::kPortable},
+                   {"Kernel/SRSI2/portable", Portable::kSRSI2, KernelCode::kPortable}};
+    for (const auto& k : kernels)
+        benchmark::RegisterBenchmark(k.name, BM_PortableKernel, k.kernel, k.code)
+            ->Unit(benchmark::kMillisecond)
+            ->MinTime(0.5);
     for (const char* zone : {"UTC", static_cast<const char*>(nullptr)}) {
         const std::string tz = zone ? std::string("TZ=") + zone : std::string("TZ-unset");
         benchmark::RegisterBenchmark(("LiveTrade/InBar/" + tz).c_str(), BM_LiveTradeInBar, zone)

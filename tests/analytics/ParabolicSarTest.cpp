@@ -1,5 +1,6 @@
 // The parabolic SAR against the plain implementation, bit for bit, on long series with gaps,
-// flat stretches and long trends: through the wide and the portable code, whole and in pieces.
+// flat stretches and long trends: through the wide code and both builds of the portable code,
+// whole and in pieces.
 #include "StudyReference.h"
 #include "StudyTestData.h"
 
@@ -118,9 +119,9 @@ TEST(ParabolicSar, EveryPositionEqualsItsOwnWalkBitForBit)
     for (const Data& series : data) {
         const Dense d(series.recs);
         for (const auto& p : kSteps)
-            for (KernelCode code : {KernelCode::kWidest, KernelCode::kPortable}) {
+            for (KernelCode code : {KernelCode::kWidest, KernelCode::kPortable, KernelCode::kBaseline}) {
                 SCOPED_TRACE(std::string(series.name) + " steps " + std::to_string(p[0]) + "," + std::to_string(p[1]) +
-                             "," + std::to_string(p[2]) + (code == KernelCode::kPortable ? " portable" : " widest"));
+                             "," + std::to_string(p[2]) + " code " + std::to_string(static_cast<int>(code)));
                 std::vector<double> got(static_cast<size_t>(d.bars.size), -1.0);
                 Compute(d, p, 0, d.bars.size, code, got);
                 ExpectPlainValues(series.recs, d, p, got);
@@ -137,7 +138,7 @@ TEST(ParabolicSar, PiecesEqualTheWholeBitForBit)
     for (const auto* series : {&recs, &noisy}) {
         const Dense d(*series);
         for (const auto& p : {kSteps[0], kSteps[2], kSteps[5]})
-            for (KernelCode code : {KernelCode::kWidest, KernelCode::kPortable}) {
+            for (KernelCode code : {KernelCode::kWidest, KernelCode::kPortable, KernelCode::kBaseline}) {
                 std::vector<double> whole(static_cast<size_t>(d.bars.size)), parts(whole.size(), -1.0);
                 Compute(d, p, 0, d.bars.size, code, whole);
                 for (int from = 0; from < d.bars.size;) {
@@ -153,18 +154,30 @@ TEST(ParabolicSar, PiecesEqualTheWholeBitForBit)
     }
 }
 
-TEST(ParabolicSar, BothCodesRunAndTheWideOneHandsOverWhenItRunsOutOfLanes)
+TEST(ParabolicSar, EveryCodeRunsAndTheWideOneHandsOverWhenItRunsOutOfLanes)
 {
-    // Long trends carry many states at once.
-    {
-        const auto recs = Trends(3000, 31);
-        const Dense d(recs);
+    // Long trends carry many states at once; the portable code runs in the three-operand build
+    // where the processor has it, and in the other when asked for.
+    const auto trends = Trends(3000, 31);
+    const Dense trendBars(trends);
+    for (KernelCode code : {KernelCode::kPortable, KernelCode::kBaseline}) {
         SarCounts counts;
-        std::vector<double> got(static_cast<size_t>(d.bars.size));
-        Compute(d, kSteps[0], 0, d.bars.size, KernelCode::kPortable, got, &counts);
+        std::vector<double> got(static_cast<size_t>(trendBars.bars.size));
+        Compute(trendBars, kSteps[0], 0, trendBars.bars.size, code, got, &counts);
         EXPECT_GT(counts.mostLanes, 64);
         EXPECT_EQ(0, counts.wideRecords);
-        ExpectPlainValues(recs, d, kSteps[0], got);
+        const bool vex = code == KernelCode::kPortable && SarVexCodeAvailable();
+        EXPECT_EQ(vex, counts.vexRecords > trendBars.bars.size / 2) << counts.vexRecords;
+        ExpectPlainValues(trends, trendBars, kSteps[0], got);
+        // Noisy walks meet often, and folding keeps their states few (without it, every walk
+        // alive would keep a state of its own).
+        const auto noisy = NoisyWalk(6000, 33, 0.0);
+        const Dense noisyBars(noisy);
+        SarCounts noisyCounts;
+        got.assign(static_cast<size_t>(noisyBars.bars.size), 0.0);
+        Compute(noisyBars, kSteps[0], 0, noisyBars.bars.size, code, got, &noisyCounts);
+        EXPECT_LT(noisyCounts.mostLanes, 48);
+        ExpectPlainValues(noisy, noisyBars, kSteps[0], got);
     }
     if (!SarWideCodeAvailable())
         GTEST_SKIP() << "no wide code on this processor";
@@ -176,5 +189,6 @@ TEST(ParabolicSar, BothCodesRunAndTheWideOneHandsOverWhenItRunsOutOfLanes)
     Compute(d, kSteps[0], 0, d.bars.size, KernelCode::kWidest, got, &counts);
     EXPECT_GT(counts.wideRecords, d.bars.size / 2);
     EXPECT_GT(counts.handOvers, 0);
+    EXPECT_EQ(SarVexCodeAvailable(), counts.vexRecords > 0);
     ExpectPlainValues(recs, d, kSteps[0], got);
 }

@@ -278,12 +278,15 @@ TEST(PriceSeries, AnAnswerThatComesBeforeTheRequestReturnsEndsTheWait)
     EXPECT_TRUE(s.GetRecordAt(0)->m_bValid);
     EXPECT_EQ(0, s.GetOutstandingRequests());
     EXPECT_FALSE(s.IsWaitingForData());
-    // The same for the bars asked for again when the stream is back.
+    // The same for the bars asked for again when the stream is back: the series never waits,
+    // but a reader can tell that its data were thrown away and filled anew meanwhile.
     services.now = T(2026, 3, 4, 12, 21);
+    const int resets = s.GetDataResets();
     s.OnStreamRestored();
     ASSERT_EQ(2u, services.requests.size());
     EXPECT_EQ(0, s.GetOutstandingRequests());
     EXPECT_FALSE(s.IsWaitingForData());
+    EXPECT_EQ(resets + 1, s.GetDataResets());
 }
 
 TEST(PriceSeries, MergesOneMinuteHistoryRows)

@@ -178,12 +178,17 @@ struct ChangingFormula {
     bool waiting = false;
     bool waitingAfterEvaluation = false;
     bool result = true;
+    int resetsDuringEvaluation = 0; // data thrown away and filled anew while evaluated
     int evaluations = 0;
+    int resets = 0;
     bool IsWaitingForData() const { return waiting; }
+    int GetDataResets() const { return resets; }
     bool Evaluate(double*, int, int)
     {
         ++evaluations;
         waiting = waitingAfterEvaluation;
+        resets += resetsDuringEvaluation;
+        resetsDuringEvaluation = 0;
         return result;
     }
     bool HasFailed(CString*) const { return false; }
@@ -204,6 +209,10 @@ TEST(ScreenerVerdict, DataChangingDuringTheEvaluationLeaveTheSymbolUnfinished)
     ChangingFormula arrived{true, false};
     EXPECT_FALSE(JudgeSymbol(arrived, notRefused).ready);
     EXPECT_TRUE(JudgeSymbol(arrived, notRefused).ready);
+    // Thrown away and filled anew within the evaluation: never seen waiting, yet not finished.
+    ChangingFormula refilled{false, false, true, 1};
+    EXPECT_FALSE(JudgeSymbol(refilled, notRefused).ready);
+    EXPECT_TRUE(JudgeSymbol(refilled, notRefused).ready);
     // Unchanged data throughout: ready; still waiting: not, unless the server refused it.
     ChangingFormula steady{false, false, false};
     verdict = JudgeSymbol(steady, notRefused);

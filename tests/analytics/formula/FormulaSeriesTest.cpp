@@ -126,6 +126,25 @@ TEST_F(FormulaSeries, InputsAreSharedByKeyAndOffset)
     EXPECT_EQ(CString("W"), items[1]->m_pInput->GetBaseSeries()->GetInterval());
 }
 
+TEST_F(FormulaSeries, AFormulaCountsTheDataResetsOfEverySeriesItReads)
+{
+    auto formula = MakeFormula("Bar[Close,D]>Bar[Close,W,0,MSFT]", 3, "IBM", nullptr, "D", 10, 1);
+    ASSERT_TRUE(formula->IsResolved());
+    AnswerHistory();
+    ASSERT_TRUE(WaitUntil([&] { return !formula->IsWaitingForData(); }, std::chrono::seconds(5)));
+    std::vector<CFormulaSeriesItem*> items;
+    formula->GetSeriesInputs(items);
+    ASSERT_EQ(2u, items.size());
+    const int resets = formula->GetDataResets();
+    // Each series is laid out once; then the stream comes back and one of them is filled anew.
+    EXPECT_EQ(items[0]->m_pInput->GetBaseSeries()->GetDataResets() +
+                  items[1]->m_pInput->GetBaseSeries()->GetDataResets(),
+              resets);
+    EXPECT_GE(resets, 2);
+    items[1]->m_pInput->GetBaseSeries()->OnStreamRestored();
+    EXPECT_EQ(resets + 1, formula->GetDataResets());
+}
+
 TEST_F(FormulaSeries, MovingAverageCrossoverOnDailyBars)
 {
     const char* text = "MovingAverage[MA,Close,5,0,D]>MovingAverage[MA,Close,20,0,D] AND "
