@@ -4,6 +4,7 @@
 #include "platform/ui/QxWindowHost.h"
 #include "platform/ui/TimeConvert.h"
 
+#include <QCalendarWidget>
 #include <QDateTimeEdit>
 
 namespace {
@@ -56,6 +57,9 @@ QWidget* CDateTimeCtrl::CreateWidget(QWidget* parent)
         edit->setDisplayFormat(QStringLiteral("M/d/yyyy"));
         edit->setCalendarPopup(!(m_style & DTS_UPDOWN));
     }
+    // The drop-down calendar takes no typed dates either (see CMonthCalCtrl).
+    if (QCalendarWidget* popup = edit->calendarWidget())
+        popup->setDateEditEnabled(false);
     edit->setDateTime(QDateTime::currentDateTime());
     QObject::connect(edit, &QDateTimeEdit::dateTimeChanged, [edit] {
         if (CWnd* self = CWnd::FromWidget(edit))

@@ -22,6 +22,8 @@ QWidget* CMonthCalCtrl::CreateWidget(QWidget* parent)
     auto* cal = new QxWindowHost<QCalendarWidget>(this, parent);
     cal->setGridVisible(false);
     cal->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    // Qt's typed-date box leaks when the calendar dies while a typed date is pending.
+    cal->setDateEditEnabled(false);
     QObject::connect(cal, &QCalendarWidget::selectionChanged, [cal] {
         if (CWnd* self = CWnd::FromWidget(cal))
             self->NotifyParent(MCN_SELCHANGE);

@@ -18,9 +18,14 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <QAbstractButton>
 #include <QAbstractSlider>
+#include <QCalendarWidget>
 #include <QComboBox>
+#include <QDateTimeEdit>
+#include <QKeyEvent>
 
 namespace {
 
@@ -265,6 +270,48 @@ TEST(Controls, TabStripAndCalendar)
     EXPECT_EQ(chosen.GetMonth(), 12);
     EXPECT_EQ(chosen.GetDay(), 7);
     EXPECT_EQ(chosen.GetHour(), 0);
+}
+
+// Digits typed into a calendar leave the date alone, and a calendar destroyed right after
+// typing leaves nothing behind (the leak check of the sanitizer build watches this).
+TEST(Controls, CalendarsIgnoreTypedDigitsAndDieCleanRightAfterTyping)
+{
+    const auto type = [](QCalendarWidget* cal, Qt::Key key, const QString& text) {
+        QWidget* target = cal->focusProxy() ? cal->focusProxy() : cal;
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+        QApplication::sendEvent(target, &press);
+    };
+    Parent p;
+    ASSERT_TRUE(p.Make());
+    auto cal = std::make_unique<CMonthCalCtrl>();
+    ASSERT_TRUE(cal->Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 250, 200), &p, 31));
+    ASSERT_TRUE(cal->SetCurSel(CTime(2026, 12, 7, 0, 0, 0)));
+    auto* month = qobject_cast<QCalendarWidget*>(cal->GetWidget());
+    ASSERT_NE(month, nullptr);
+    type(month, Qt::Key_1, QStringLiteral("1"));
+    type(month, Qt::Key_Return, QString());
+    CTime chosen;
+    ASSERT_TRUE(cal->GetCurSel(chosen));
+    EXPECT_EQ(chosen.GetMonth(), 12);
+    EXPECT_EQ(chosen.GetDay(), 7);
+    type(month, Qt::Key_2, QStringLiteral("2"));
+    cal.reset();
+
+    auto when = std::make_unique<CDateTimeCtrl>();
+    ASSERT_TRUE(when->Create(WS_CHILD | WS_VISIBLE | DTS_SHORTDATEFORMAT, CRect(0, 210, 120, 230), &p, 32));
+    auto* edit = qobject_cast<QDateTimeEdit*>(when->GetWidget());
+    ASSERT_NE(edit, nullptr);
+    QCalendarWidget* drop = edit->calendarWidget();
+    ASSERT_NE(drop, nullptr);
+    ASSERT_TRUE(when->SetTime(CTime(2026, 12, 7, 9, 30, 0)));
+    type(drop, Qt::Key_1, QStringLiteral("1"));
+    type(drop, Qt::Key_Return, QString());
+    CTime picked;
+    ASSERT_EQ(when->GetTime(picked), GDT_VALID);
+    EXPECT_EQ(picked.GetMonth(), 12);
+    EXPECT_EQ(picked.GetDay(), 7);
+    type(drop, Qt::Key_2, QStringLiteral("2"));
+    when.reset();
 }
 
 TEST(Controls, EditsKeepLineEndsSelectionsAndNotifyChanges)
