@@ -19,6 +19,7 @@
 #include <QTest>
 #include <QWindow>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -44,9 +45,11 @@ public:
     bool SetupPrinter(CWnd*, QPrinter&, bool&, int&, int&) override { return false; }
     void ShowPrintPreview(CWnd*, QPrinter&, const std::function<void(QPrinter&)>&) override {}
     bool OpenExternal(const CString&) override { return false; }
+    int FileDialogs() const { return m_fileDialogs; }
 
     bool ChooseFile(CWnd*, FileDialogRequest& request, std::vector<CString>& chosen) override
     {
+        ++m_fileDialogs;
         const std::string ext = request.defaultExt.IsEmpty() ? "" : "." + std::string(request.defaultExt.GetString());
         if (!request.open) {
             chosen = {CString((m_folder / SavedName(request.fileName.GetString(), ext)).string().c_str())};
@@ -74,6 +77,7 @@ private:
     }
 
     std::filesystem::path m_folder;
+    std::atomic<int> m_fileDialogs{0};
 };
 
 // Items the monkey leaves alone: they end the program or leave it.
@@ -414,7 +418,9 @@ TEST_F(MonkeySessionTest, RandomInputOverEveryWindowKindNeverHangsNorCrashes)
     std::printf("monkey: seed %lu for %lld s (QX_MONKEY_SEED=%lu repeats it)\n", seed,
                 static_cast<long long>(seconds.count()), seed);
     std::fflush(stdout);
-    CScopedUiResponder responder(std::make_unique<CMonkeyResponder>(Home() / "monkey files"));
+    auto answers = std::make_unique<CMonkeyResponder>(Home() / "monkey files");
+    const CMonkeyResponder& files = *answers;
+    CScopedUiResponder responder(std::move(answers));
     long steps = 0;
     const int status = RunWorkstation([&](CSession& s) {
         CMonkey monkey(s, seed);
@@ -427,7 +433,7 @@ TEST_F(MonkeySessionTest, RandomInputOverEveryWindowKindNeverHangsNorCrashes)
         steps = monkey.Steps();
         s.ExitByMenu();
     });
-    std::printf("monkey: seed %lu, %ld steps\n", seed, steps);
+    std::printf("monkey: seed %lu, %ld steps, %d file dialogs answered\n", seed, steps, files.FileDialogs());
     EXPECT_EQ(status, 0) << "seed " << seed;
 }
 
