@@ -488,7 +488,7 @@ void BM_LiveTradeInBar(benchmark::State& state, const char* zone)
     bool valued = live.ReadNewest(&first);
     bool changed = false;
     for (auto _ : state) {
-        trade.m_price = static_cast<float>(100 + (k++ % 7) * 0.125);
+        trade.m_price = 100 + (k++ % 7) * 0.125;
         for (auto& s : live.series)
             s->OnLiveData(&trade, live.tradeTime);
         valued &= live.ReadNewest(&sum);
@@ -540,7 +540,7 @@ void BM_LiveTradeNewBar(benchmark::State& state, const char* zone, int emptyEver
             std::lock_guard<std::mutex> g(live.services.lock);
             live.services.now = now;
         }
-        trade.m_price = static_cast<float>(100 + (k++ % 7) * 0.125);
+        trade.m_price = 100 + (k++ % 7) * 0.125;
         const DWORD time = CTimeToFeedTime(now);
         for (auto& s : live.series)
             s->OnLiveData(&trade, time);

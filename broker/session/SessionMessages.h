@@ -77,7 +77,7 @@ class CTradeMessage : public CSessionMessage {
 public:
     CTradeMessage() : CSessionMessage(kMsgTrade) {}
     CString m_symbol;
-    float m_price = 0;
+    double m_price = 0;
     int m_size = 0;
     CString m_exchange;
     std::vector<int> m_moreSizes;

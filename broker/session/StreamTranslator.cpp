@@ -60,7 +60,7 @@ void TranslateStreamRecord(const StreamRecord& record, std::vector<std::unique_p
                     return;
                 auto message = std::make_unique<CTradeMessage>();
                 message->m_symbol = Text(body.symbol);
-                message->m_price = static_cast<float>(body.price);
+                message->m_price = body.price;
                 message->m_size = static_cast<int>((body.size + 50) / 100);
                 message->m_exchange = Text(body.exchange);
                 message->m_feedTime = body.feedTime;

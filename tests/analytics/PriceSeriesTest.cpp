@@ -29,7 +29,7 @@ DWORD F(int y, int mo, int d, int h, int mi, int s = 0)
 CTradeMessage Trade(double price, int size, std::vector<int> more = {})
 {
     CTradeMessage t;
-    t.m_price = static_cast<float>(price);
+    t.m_price = price;
     t.m_size = size;
     t.m_moreSizes = std::move(more);
     t.m_exchange = "NASD";

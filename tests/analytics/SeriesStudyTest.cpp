@@ -102,7 +102,7 @@ TEST(SeriesStudy, ValuesFollowEveryChangeOfTheRecords)
         CTime now = services.GetExchangeTime();
         auto trade = [&](double p) {
             CTradeMessage t;
-            t.m_price = static_cast<float>(p);
+            t.m_price = p;
             t.m_size = 1 + static_cast<int>(unit(rng) * 5);
             s.OnLiveData(&t, CTimeToFeedTime(now));
         };

@@ -55,7 +55,7 @@ TEST(SeriesThreads, ReaderUnderTheLockWhileTradesAndHistoryArrive)
                 services.now = t;
             }
             CTradeMessage trade;
-            trade.m_price = static_cast<float>(50 + i % 11);
+            trade.m_price = 50 + i % 11;
             trade.m_size = 1 + i % 3;
             trade.m_exchange = "NYSE";
             plain.OnLiveData(&trade, CTimeToFeedTime(t));

@@ -54,7 +54,7 @@ namespace {
 CTradeMessage Trade(double price)
 {
     CTradeMessage t;
-    t.m_price = static_cast<float>(price);
+    t.m_price = price;
     t.m_size = 1;
     t.m_exchange = "NASD";
     return t;

@@ -174,10 +174,13 @@ TEST(StreamTranslator, RecordsBecomeQueueMessages)
     EXPECT_EQ(static_cast<CQuoteMessage&>(*out[0]).m_texts.size(), 1u);
 
     out.clear();
-    TradeRecord trade{"MSFT", 123, 0, 301.5, 250, "Q", {100}};
+    // 119.93 has no exact single-precision form: the price stays the one sent, so a trade
+    // at a bid of 119.93 is one at the bid.
+    TradeRecord trade{"MSFT", 123, 0, 119.93, 250, "Q", {100}};
     TranslateStreamRecord(StreamRecord{0, 0, trade}, out);
     ASSERT_EQ(out.size(), 1u);
     auto& t = static_cast<CTradeMessage&>(*out[0]);
+    EXPECT_EQ(t.m_price, 119.93);
     EXPECT_EQ(t.m_size, 3); // hundreds, rounded
     EXPECT_EQ(t.m_moreSizes, std::vector<int>{1});
     out.clear();
