@@ -30,6 +30,7 @@
 namespace {
 
 std::vector<CFrameWnd*> g_frames;  // most recently activated first
+std::vector<CFrameWnd*> g_liveFrames;  // every frame not yet destroyed
 
 // Lays the pane window out whenever the pane area changes.
 class PaneLayoutFilter final : public QObject {
@@ -100,6 +101,7 @@ struct CFrameWnd::FrameImpl {
 CFrameWnd::CFrameWnd() : m_frame(std::make_unique<FrameImpl>())
 {
     m_background = GetSysColor(COLOR_BTNFACE);
+    g_liveFrames.push_back(this);
 }
 
 CFrameWnd::~CFrameWnd()
@@ -107,6 +109,14 @@ CFrameWnd::~CFrameWnd()
     for (auto& c : m_frame->menuConnections)
         QObject::disconnect(c);
     g_frames.erase(std::remove(g_frames.begin(), g_frames.end(), this), g_frames.end());
+    g_liveFrames.erase(std::remove(g_liveFrames.begin(), g_liveFrames.end(), this), g_liveFrames.end());
+}
+
+void CFrameWnd::ForgetView(const CView* view)
+{
+    for (CFrameWnd* frame : g_liveFrames)
+        if (frame->m_pActiveView == view)
+            frame->m_pActiveView = nullptr;
 }
 
 std::vector<CFrameWnd*> CFrameWnd::GetFramesInActivationOrder()

@@ -81,6 +81,8 @@ public:
 
     // Every live frame, most recently activated first.
     static std::vector<CFrameWnd*> GetFramesInActivationOrder();
+    // No frame keeps a view that is going away as its active view.
+    static void ForgetView(const CView* view);
 
 protected:
     QWidget* CreateWidget(QWidget* parent) override;

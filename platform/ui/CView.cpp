@@ -36,6 +36,7 @@ CView::CView()
 
 CView::~CView()
 {
+    CFrameWnd::ForgetView(this);
     if (m_pDocument)
         m_pDocument->RemoveView(this);
 }

@@ -52,7 +52,15 @@ public:
         ++m_fileDialogs;
         const std::string ext = request.defaultExt.IsEmpty() ? "" : "." + std::string(request.defaultExt.GetString());
         if (!request.open) {
-            chosen = {CString((m_folder / SavedName(request.fileName.GetString(), ext)).string().c_str())};
+            // Asked again for the name just given, after declining to replace that file:
+            // a user would now give up rather than give the same name forever.
+            const std::filesystem::path path = m_folder / SavedName(request.fileName.GetString(), ext);
+            if (path == m_lastSaved) {
+                m_lastSaved.clear();
+                return false;
+            }
+            m_lastSaved = path;
+            chosen = {CString(path.string().c_str())};
             return true;
         }
         std::error_code error;
@@ -77,6 +85,7 @@ private:
     }
 
     std::filesystem::path m_folder;
+    std::filesystem::path m_lastSaved;
     std::atomic<int> m_fileDialogs{0};
 };
 
@@ -119,6 +128,7 @@ public:
             else
                 Key(Qt::Key_Escape, {});
         }
+        std::printf("monkey: still busy after calming (%s)\n", m_s.OnUi([] { return DescribeFocus(); }).toStdString().c_str());
     }
     long Steps() const { return m_steps; }
 

@@ -21,6 +21,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMetaObject>
 #include <QStyle>
 #include <QStyleOptionTitleBar>
@@ -194,6 +195,22 @@ const QStringList& WindowKindMenuItems(bool floating)
     return floating ? floatingItems : mdi;
 }
 
+QString DescribeFocus()
+{
+    auto describe = [](QWidget* w) -> QString {
+        if (!w)
+            return "none";
+        QString text = QString::fromLatin1(w->metaObject()->className()) + " \"" + w->windowTitle() + "\"";
+        if (auto* box = qobject_cast<QMessageBox*>(w))
+            text += " saying \"" + box->text().left(120) + "\"";
+        return text;
+    };
+    return "modal: " + describe(QApplication::activeModalWidget()) +
+           ", popup: " + describe(QApplication::activePopupWidget()) +
+           ", active: " + describe(QApplication::activeWindow()) +
+           ", mouse grab: " + describe(QWidget::mouseGrabber());
+}
+
 QString PlainMenuText(const QString& text)
 {
     QString t = text.section(QChar('\t'), 0, 0);
@@ -248,7 +265,8 @@ bool CSession::WaitFor(const std::string& what, const std::function<bool()>& con
             break;
         std::this_thread::sleep_for(30ms);
     }
-    ADD_FAILURE() << "session: waited " << timeout.count() << " ms in vain for " << what;
+    ADD_FAILURE() << "session: waited " << timeout.count() << " ms in vain for " << what << " ("
+                  << OnUi([] { return DescribeFocus(); }).toStdString() << ")";
     return false;
 }
 

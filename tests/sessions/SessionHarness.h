@@ -194,6 +194,8 @@ private:
 
 // Item text without its '&' marks and accelerator ("E&xit\tCtrl+Q" -> "Exit").
 QString PlainMenuText(const QString& text);
+// The modal window, popup, active window and mouse grabber, for a failure's message.
+QString DescribeFocus();
 // The menu paths that open each of the 13 window kinds, in the main window or floating
 // ("&Quotes|&Level I", "F&loating|&Level I", ...).
 const QStringList& WindowKindMenuItems(bool floating);

@@ -6,6 +6,7 @@
 #include "platform/ui/CChildFrame.h"
 #include "platform/ui/CDC.h"
 #include "platform/ui/CComboBox.h"
+#include "platform/ui/CCreateContext.h"
 #include "platform/ui/CDataExchange.h"
 #include "platform/ui/CDocTemplate.h"
 #include "platform/ui/CFormView.h"
@@ -227,6 +228,33 @@ TEST(Frames, CommandsRouteFromCaptionButtonsThroughTheActiveView)
     ASSERT_NE(window, nullptr);
     ASSERT_FALSE(window->menuBar()->actions().isEmpty());
     EXPECT_EQ(window->menuBar()->actions().first()->text(), "&Window");
+}
+
+// A pane closed while it is its frame's active view (a chart's study pane) leaves no
+// active view behind: commands and the window list go on without it.
+TEST(Frames, ClosingTheActiveViewLeavesTheFrameWithoutIt)
+{
+    Shell s;
+    CDocument* doc = s.mdi->OpenDocumentFile(nullptr);
+    ASSERT_NE(doc, nullptr);
+    auto* first = static_cast<TestView*>(doc->GetFirstView());
+    CFrameWnd* frame = first->GetParentFrame();
+    CCreateContext context;
+    context.m_pNewViewClass = RuntimeClassOf<TestView>();
+    context.m_pCurrentDoc = doc;
+    auto* pane = dynamic_cast<TestView*>(frame->CreateView(&context, AFX_IDW_PANE_FIRST + 1));
+    ASSERT_NE(pane, nullptr);
+    frame->SetActiveView(pane);
+    const int live = TestView::live;
+    pane->DestroyWindow();
+    ASSERT_EQ(TestView::live, live - 1);
+    EXPECT_EQ(frame->GetActiveView(), nullptr);
+    EXPECT_EQ(frame->GetActiveDocument(), doc);
+    PumpFor(5);
+    s.main->SendMessage(WM_COMMAND, MAKEWPARAM(kLinkCommand, 0), 0);
+    frame->SetActiveView(first);
+    s.main->SendMessage(WM_COMMAND, MAKEWPARAM(kLinkCommand, 0), 0);
+    EXPECT_GE(first->linkClicks, 1);
 }
 
 TEST(Frames, ZOrderFollowsActivationAndPlacementRoundTrips)
