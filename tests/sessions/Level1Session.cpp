@@ -1,6 +1,7 @@
 // A trader's Level I sessions: symbols typed into the grid, rows clicked and sorted, a
 // custom column, a screener over the broker's prices, the window closed, File -> Exit.
 #include "tests/sessions/SessionHarness.h"
+#include "tests/support/WeekdayShift.h"
 
 #include "app/shell/CMainFrame.h"
 #include "common/services/CAppSettings.h"
@@ -11,6 +12,7 @@
 #include <QTreeView>
 
 #include <algorithm>
+#include <ctime>
 #include <map>
 
 namespace qx::sessions {
@@ -31,6 +33,15 @@ double Number(const QString& text)
 
 class Level1SessionTest : public SessionTest {
 protected:
+    // The broker's clock at noon of a weekday: today's trades then make today's daily bar,
+    // and the day before is the previous close, whenever the tests run.
+    void Configure(qx::testbroker::TestBrokerOptions& options) override
+    {
+        const int64_t now = std::time(nullptr);
+        options.clockShiftSeconds = qx::testsupport::SecondsToNoon(now);
+        options.clockShiftDays = qx::testsupport::DaysBackToWeekday(now + options.clockShiftSeconds);
+    }
+
     // Half of the symbols up on the day, half down, by trades at the broker.
     void SetUp() override
     {

@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMdiArea>
@@ -203,6 +204,10 @@ QString DescribeFocus()
         QString text = QString::fromLatin1(w->metaObject()->className()) + " \"" + w->windowTitle() + "\"";
         if (auto* box = qobject_cast<QMessageBox*>(w))
             text += " saying \"" + box->text().left(120) + "\"";
+        else
+            for (const QLabel* label : w->findChildren<QLabel*>())
+                if (label->isVisible() && !label->text().isEmpty())
+                    text += " \"" + label->text().left(120) + "\"";
         return text;
     };
     return "modal: " + describe(QApplication::activeModalWidget()) +
