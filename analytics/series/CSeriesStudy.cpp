@@ -256,6 +256,20 @@ void CSeriesStudy::Compute(unsigned group, int first, int last)
         return;
     }
     const bool adjacent = m_bars.ValidRecordsAdjacent();
+    if (!adjacent && StudyWalksRecords(m_type)) {
+        // The computation skips the empty records itself: it writes the records' own values.
+        CStudyRecords records;
+        for (int f = 0; f < 5; ++f)
+            records.field[f] = m_bars.Column(f);
+        records.valid = m_bars.ValidColumn();
+        CStudyOut out;
+        for (int o = 0; o < m_outputs; ++o)
+            if (group & (1u << o))
+                out.col[o] = m_bars.Attached(m_column[o]);
+        ComputeStudyRecords(m_type, m_params, records, first, last, out, m_scratch);
+        markFresh();
+        return;
+    }
     const int firstValid = std::max(0, m_bars.FirstValid());
     CStudyBars bars;
     bars.size = m_bars.ValidCount();

@@ -6,8 +6,9 @@
 // are read, all the stale ones of a read output at once.
 //
 // The computations read the records' field arrays directly while the valid records lie
-// next to each other; with gaps they read a packed copy of the valid records, brought up
-// to date from the first changed record on.
+// next to each other. With gaps, those that skip the empty records as they walk still read
+// them; the others read a packed copy of the valid records, brought up to date from the
+// first changed record on.
 #pragma once
 
 #include "analytics/series/CBarStore.h"

@@ -1,6 +1,7 @@
 #include "analytics/studies/OscillatorStudies.h"
 
 #include "analytics/studies/AverageStudies.h"
+#include "analytics/studies/RecordWalk.h"
 #include "analytics/studies/SlidingWindow.h"
 #include "analytics/studies/StudyLanes.h"
 
@@ -34,29 +35,40 @@ void UpDown(const CStudyBars& bars, int lo, int to, double* up, double* down)
     }
 }
 
-// The running averages of up and down moves (the RSI's HAVG and LAVG) at [from, to).
-void RsiAverages(const CStudyBars& bars, int n, int from, int to, double* h, double* l, CStudyScratch& scratch,
-                 int upSlot)
+void RsiWalk(const double* close, const BYTE* valid, int n, int from, int to, const CStudyOut& out,
+             CStudyScratch& scratch)
 {
-    const int lo = std::max(1, from - 8 * n + 1);
-    double* up = IndexedFrom(scratch.Doubles(upSlot, static_cast<size_t>(to - lo)), lo);
-    double* down = IndexedFrom(scratch.Doubles(upSlot + 1, static_cast<size_t>(to - lo)), lo);
-    UpDown(bars, lo, to, up, down);
-    // Seed over n moves, then 7n smoothing steps: 8n + 1 records.
-    WindowedSmoothing(up, lo, from, to, n, 7 * n, 1.0 / n, h);
-    WindowedSmoothing(down, lo, from, to, n, 7 * n, 1.0 / n, l);
+    double* ring = scratch.Doubles(0, static_cast<size_t>(16 * n));
+    double* work = scratch.Doubles(1, static_cast<size_t>(2 * n));
+    if (valid)
+        walk::Rsi(close, walk::ValidFlags{valid}, n, from, to, out.col[0], out.col[1], out.col[2], ring, work);
+    else
+        walk::Rsi(close, walk::EveryRecord{}, n, from, to, out.col[0], out.col[1], out.col[2], ring, work);
+}
+
+void MfiWalk(const double* const* field, const BYTE* valid, int n, int from, int to, const CStudyOut& out,
+             CStudyScratch& scratch)
+{
+    double* ring = scratch.Doubles(0, static_cast<size_t>(2 * n));
+    int* counts = scratch.Ints(0, static_cast<size_t>(n));
+    double* work = scratch.Doubles(1, 2 * walk::kWalkBlock);
+    const double *h = field[kBarHigh], *l = field[kBarLow], *c = field[kBarClose], *v = field[kBarVolume];
+    if (valid)
+        walk::Mfi(h, l, c, v, walk::ValidFlags{valid}, n, from, to, out.col[0], ring, counts, work);
+    else
+        walk::Mfi(h, l, c, v, walk::EveryRecord{}, n, from, to, out.col[0], ring, counts, work);
 }
 
 } // namespace
 
 void KernelRSI(const CStudyBars& bars, int n, int from, int to, const CStudyOut& out, CStudyScratch& scratch)
 {
-    const int q0 = FirstPosition(out, 7, from, to, 8 * n + 1);
-    if (q0 >= to)
-        return;
-    RsiAverages(bars, n, q0, to, out.col[1], out.col[2], scratch, 0);
-    for (int q = q0; q < to; ++q)
-        out.col[0][q] = RsiFromAverages(out.col[1][q], out.col[2][q]);
+    RsiWalk(bars.Close(), nullptr, n, from, to, out, scratch);
+}
+
+void KernelRSI(const CStudyRecords& records, int n, int from, int to, const CStudyOut& out, CStudyScratch& scratch)
+{
+    RsiWalk(records.field[kBarClose], records.valid, n, from, to, out, scratch);
 }
 
 namespace {
@@ -602,25 +614,12 @@ void KernelUOSC(const CStudyBars& bars, int l1, int l2, int l3, int from, int to
 
 void KernelMFI(const CStudyBars& bars, int n, int from, int to, const CStudyOut& out, CStudyScratch& scratch)
 {
-    const int q0 = FirstPosition(out, 1, from, to, n + 1);
-    if (q0 >= to)
-        return;
-    const int lo = q0 - n;
-    double* tp = IndexedFrom(scratch.Doubles(0, static_cast<size_t>(to - lo)), lo);
-    for (int i = lo; i < to; ++i)
-        tp[i] = TypicalPrice(bars, i);
-    const double* v = bars.Volume();
-    WindowSums<3>(
-        q0, to, n,
-        [&](int i, double* t) {
-            const double flow = tp[i] * v[i];
-            t[0] = tp[i] > tp[i - 1] ? flow : 0.0;
-            t[1] = tp[i] < tp[i - 1] ? flow : 0.0;
-            t[2] = t[1] != 0.0;
-        },
-        [&](int q, const double* s) {
-            out.col[0][q] = s[2] > 0.5 && s[1] != 0.0 ? 100 - 100 / (s[0] / s[1] + 1) : kNoValue;
-        });
+    MfiWalk(bars.field, nullptr, n, from, to, out, scratch);
+}
+
+void KernelMFI(const CStudyRecords& records, int n, int from, int to, const CStudyOut& out, CStudyScratch& scratch)
+{
+    MfiWalk(records.field, records.valid, n, from, to, out, scratch);
 }
 
 void KernelOBV(const CStudyBars& bars, int from, int to, const CStudyOut& out, CStudyScratch& scratch)

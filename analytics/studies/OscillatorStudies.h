@@ -7,6 +7,9 @@
 namespace studies {
 
 void KernelRSI(const CStudyBars& bars, int n, int from, int to, const CStudyOut& out, CStudyScratch& scratch);
+// RSI and MFI also walk the records themselves, skipping the empty ones: the same values.
+void KernelRSI(const CStudyRecords& records, int n, int from, int to, const CStudyOut& out, CStudyScratch& scratch);
+void KernelMFI(const CStudyRecords& records, int n, int from, int to, const CStudyOut& out, CStudyScratch& scratch);
 // Stochastic RSI: outputs StocK and StocD (SRSI reads StocK with k = n, d = 1, m = 1).
 void KernelStochRSI(const CStudyBars& bars, int n, int k, int d, int m, int from, int to, const CStudyOut& out,
                     CStudyScratch& scratch, KernelCode code = KernelCode::kWidest);

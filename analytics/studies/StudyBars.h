@@ -32,6 +32,14 @@ struct CStudyBars {
     const double* Volume() const { return field[kBarVolume]; }
 };
 
+// The records themselves, the empty ones among them, for the computations that skip the
+// empty records as they walk (StudyWalksRecords): positions are record numbers, and an
+// empty record's position gets kNoValue. Fields a study does not read may be null.
+struct CStudyRecords {
+    const double* field[5] = {nullptr, nullptr, nullptr, nullptr, nullptr}; // Open .. Volume
+    const BYTE* valid = nullptr;
+};
+
 // Where a computation of the positions [from, to) writes: col[o][q] for each output o it
 // is asked for. Every such position gets a value or kNoValue.
 struct CStudyOut {

@@ -108,6 +108,23 @@ void ComputeStudyRange(int type, const double* p, const CStudyBars& b, int from,
     }
 }
 
+bool StudyWalksRecords(int type)
+{
+    return type == kRSI || type == kMFI;
+}
+
+void ComputeStudyRecords(int type, const double* p, const CStudyRecords& records, int from, int to,
+                         const CStudyOut& out, CStudyScratch& scratch)
+{
+    if (from >= to)
+        return;
+    switch (type) {
+    case kRSI: KernelRSI(records, I(p[0]), from, to, out, scratch); break;
+    case kMFI: KernelMFI(records, I(p[0]), from, to, out, scratch); break;
+    default: FillNoValue(out, StudyOutputGroup(type, 0), from, to); break;
+    }
+}
+
 void ComputeEquity(const CEquityRecordArray* equity, const BYTE* valid, const double* close,
                    const DWORD* endFeedTimes, int from, int to, double* out)
 {

@@ -24,6 +24,15 @@ unsigned StudyFields(int type, const double params[4]);
 void ComputeStudyRange(int type, const double params[4], const CStudyBars& bars, int from, int to, unsigned group,
                        const CStudyOut& out, CStudyScratch& scratch);
 
+// True when the type's computation also walks the records themselves, skipping the empty
+// ones (ComputeStudyRecords): a series with empty records needs no packed copy for it.
+bool StudyWalksRecords(int type);
+
+// Computes every output of a StudyWalksRecords type at the records [from, to): the values
+// ComputeStudyRange gives the valid records, kNoValue at the empty ones.
+void ComputeStudyRecords(int type, const double params[4], const CStudyRecords& records, int from, int to,
+                         const CStudyOut& out, CStudyScratch& scratch);
+
 // Fills out with every output of the study at every record (kNoValue where a record has
 // none). Returns false, with no values, for a type without computation or parameters
 // outside their ranges.

@@ -2,6 +2,8 @@
 // trades, roll-forwards, empty bars and record changes, every value equals a computation
 // of the study over the series' records as they stand.
 #include "FakeSeriesServices.h"
+#include "StudyReference.h"
+#include "StudyTestData.h"
 
 #include "analytics/series/CBarStore.h"
 #include "analytics/series/CPriceSeries.h"
@@ -14,8 +16,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
+#include <string>
 
 namespace {
 
@@ -387,4 +391,67 @@ TEST(SeriesReadLock, StartTimesAreTheRecordsBarTimes)
         }
     }
     EXPECT_EQ(s.GetRecordCount(), records); // the block reaches past both ends of the records
+}
+
+TEST(SeriesStudy, RsiAndMfiSkipTheEmptyRecordsThemselves)
+{
+    // RSI and MFI read the records of a series with empty ones directly, skipping those: every
+    // output at every record against the plain implementation, computed whole and then from
+    // records changed, emptied and filled again at random, windows reaching back over runs
+    // of empty records longer than themselves.
+    constexpr int kCount = 1500;
+    std::vector<CBarRecord> records = testdata::RandomWalk(kCount, 17, 0.05);
+    for (int r = 0; r < kCount; ++r) {
+        const bool run = r < 12 || (r >= 400 && r < 560) || (r >= 900 && r < 903) || r >= kCount - 4;
+        if (run)
+            records[static_cast<size_t>(r)].m_bValid = 0;
+    }
+    CBarStore store;
+    store.Assign(kCount);
+    for (int r = 0; r < kCount; ++r)
+        store.Set(r, records[static_cast<size_t>(r)]);
+    const std::vector<std::vector<double>> cases = {{studies::kRSI, 14}, {studies::kRSI, 3}, {studies::kRSI, 1},
+                                                    {studies::kMFI, 14}, {studies::kMFI, 4}, {studies::kMFI, 1}};
+    std::mt19937 rng(23);
+    for (const auto& c : cases) {
+        const int type = static_cast<int>(c[0]);
+        const double params[4] = {c[1], 0, 0, 0};
+        SCOPED_TRACE(std::string(studies::GetStudyRow(type)->name) + " " + std::to_string(c[1]));
+        CSeriesStudy study(type, params, store);
+        auto expectReference = [&](const char* step) {
+            const reference::Series series{records, nullptr, {}};
+            int values = 0;
+            for (int o = 0; o < study.GetOutputCount(); ++o)
+                for (int r = 0; r < kCount; ++r) {
+                    const auto want = reference::Compute(type, params, o, series, r);
+                    double got = 0;
+                    ASSERT_EQ(want.has_value(), study.Value(r, o, got)) << step << " output " << o << " record " << r;
+                    if (want) {
+                        ASSERT_NEAR(*want, got, 1e-9 * std::max(1.0, std::abs(*want)))
+                            << step << " output " << o << " record " << r;
+                        ++values;
+                    }
+                }
+            EXPECT_GT(values, kCount / 4) << step; // MFI 1 has a value at falling records only
+        };
+        expectReference("whole");
+        for (int step = 0; step < 6; ++step) {
+            // A few records changed: some emptied, some filled again, the others moved.
+            int first = kCount;
+            for (int k = 0; k < 3; ++k) {
+                const int r = static_cast<int>(rng() % kCount);
+                CBarRecord& rec = records[static_cast<size_t>(r)];
+                const int kind = static_cast<int>(rng() % 3);
+                if (kind == 0)
+                    rec.m_bValid = 0;
+                else if (kind == 1)
+                    rec.m_bValid = 1;
+                rec.m_fields[kBarClose] = std::clamp(rec.m_fields[kBarClose] + 0.25, rec.Low(), rec.High());
+                store.Set(r, rec);
+                first = std::min(first, r);
+            }
+            study.RecordsChanged(first);
+            expectReference(("step " + std::to_string(step)).c_str());
+        }
+    }
 }
