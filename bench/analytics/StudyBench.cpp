@@ -8,6 +8,11 @@
 // counters give both times per bar and their ratio ("ours / TA-Lib"); "goal" is the
 // ratio the study must stay under (1.2 where the definitions coincide, 5 for the studies
 // that restart at every record, 3 for the others; 0 where TA-Lib has no such function).
+// Where TA-Lib's definition coincides with ours (RSI, MFI), the run also compares the values
+// at every 97th valid bar and the newest 1000 with TA-Lib's at the same bars and fails when
+// one differs by more than 1e-9 (relative past 1): "checked" counts the bars compared and
+// "max_diff" is the largest difference. TA-Lib's RSI continues from its first bar, so the
+// comparison runs it restarted at each bar compared (its unstable period set to 7n).
 // Study1%Empty/<name>: the same over the same bars with every hundredth one empty (invalid).
 // Both sides do the same work: TA-Lib's side packs the fields of the valid bars that the study
 // reads (a plain loop), runs the functions and puts the first output back at the records.
@@ -50,6 +55,7 @@
 #include <malloc.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <ctime>
 #include <string>
@@ -111,6 +117,29 @@ CBarStore& Bars(bool gaps)
     return store;
 }
 
+#ifdef QX_HAVE_TALIB
+// TA-Lib's value at bar q of the arrays h, l, c, v alone, where its definition and ours
+// coincide: false when it gives none.
+using TalibAt = bool (*)(const double* h, const double* l, const double* c, const double* v, int q, double& value);
+
+// RSI(14) restarted at q: its unstable period of 7n makes it seed n moves 8n bars back and
+// smooth 7n more, as ours does at every bar.
+bool TalibRsiAt(const double*, const double*, const double* c, const double*, int q, double& value)
+{
+    int beg = 0, nb = 0;
+    TA_SetUnstablePeriod(TA_FUNC_UNST_RSI, 7 * 14);
+    const TA_RetCode rc = TA_RSI(q, q, c, 14, &beg, &nb, &value);
+    TA_SetUnstablePeriod(TA_FUNC_UNST_RSI, 0);
+    return rc == TA_SUCCESS && nb == 1 && beg == q;
+}
+
+bool TalibMfiAt(const double* h, const double* l, const double* c, const double* v, int q, double& value)
+{
+    int beg = 0, nb = 0;
+    return TA_MFI(q, q, h, l, c, v, 14, &beg, &nb, &value) == TA_SUCCESS && nb == 1 && beg == q;
+}
+#endif
+
 struct Pair {
     const char* name;
     int type;
@@ -122,6 +151,7 @@ struct Pair {
     std::function<void(const double* o, const double* h, const double* l, const double* c, const double* v,
                        double* a, double* b, double* d, int n)>
         run;
+    TalibAt at = nullptr; // where the values are compared with TA-Lib's
 #endif
 };
 
@@ -136,8 +166,12 @@ struct Pair {
         body;                                                                                                   \
     }
 #define PAIR(name, type, p0, p1, p2, p3, output, goal, text, body) {name, type, {p0, p1, p2, p3}, output, goal, text, TA(body)}
+#define CHECKED_PAIR(name, type, p0, p1, p2, p3, output, goal, text, body, at)                                     \
+    {name, type, {p0, p1, p2, p3}, output, goal, text, TA(body), at}
 #else
 #define PAIR(name, type, p0, p1, p2, p3, output, goal, text, body) {name, type, {p0, p1, p2, p3}, output, goal, text}
+#define CHECKED_PAIR(name, type, p0, p1, p2, p3, output, goal, text, body, at)                                     \
+    PAIR(name, type, p0, p1, p2, p3, output, goal, text, body)
 #endif
 
 const Pair kPairs[] = {
@@ -163,12 +197,13 @@ const Pair kPairs[] = {
          TA_SMA(0, e - 1, b, 20, &beg, &nb, d)),
     PAIR("PRC", kPRC, 20, 0, 0, 0, 0, 3, "MAX(20)+MIN(20)",
          TA_MAX(0, e, h, 20, &beg, &nb, a); TA_MIN(0, e, l, 20, &beg, &nb, b)),
-    PAIR("RSI", kRSI, 14, 0, 0, 0, 0, 3, "RSI(14)", TA_RSI(0, e, c, 14, &beg, &nb, a)),
+    CHECKED_PAIR("RSI", kRSI, 14, 0, 0, 0, 0, 1.2, "RSI(14)", TA_RSI(0, e, c, 14, &beg, &nb, a), TalibRsiAt),
     PAIR("ATR", kATR, 14, 0, 0, 0, 0, 3, "ATR(14)", TA_ATR(0, e, h, l, c, 14, &beg, &nb, a)),
     PAIR("CHOP", kCHOP, 14, 0, 0, 0, 0, 3, "TRANGE+SUM(14)+MAX(14)+MIN(14)",
          TA_TRANGE(0, e, h, l, c, &beg, &nb, a); TA_SUM(0, e - 1, a, 14, &beg, &nb, b);
          TA_MAX(0, e, h, 14, &beg, &nb, d); TA_MIN(0, e, l, 14, &beg, &nb, a)),
-    PAIR("MFI", kMFI, 14, 0, 0, 0, 0, 3, "MFI(14)", TA_MFI(0, e, h, l, c, v, 14, &beg, &nb, a)),
+    CHECKED_PAIR("MFI", kMFI, 14, 0, 0, 0, 0, 1.2, "MFI(14)", TA_MFI(0, e, h, l, c, v, 14, &beg, &nb, a),
+                 TalibMfiAt),
     PAIR("OBV", kOBV, 0, 0, 0, 0, 0, 3, "OBV", TA_OBV(0, e, c, v, &beg, &nb, a)),
     PAIR("AD", kAD, 0, 0, 0, 0, 0, 3, "AD", TA_AD(0, e, h, l, c, v, &beg, &nb, a)),
     PAIR("CMF", kCMF, 20, 0, 0, 0, 0, 3, "AD+SUM(20)",
@@ -261,6 +296,43 @@ void BM_Study(benchmark::State& state, const Pair& pair, bool gaps)
         state.SkipWithError("the study gave the newest bar no value");
         return;
     }
+#ifdef QX_HAVE_TALIB
+    if (pair.at) {
+        // Our values against TA-Lib's at every 97th valid bar and the newest 1000, over the
+        // packed fields of the valid bars: within 1e-9 of its value (relative past 1).
+        std::vector<int> recordOf;
+        for (int r = 0; r < kBars; ++r)
+            if (valid[r])
+                recordOf.push_back(r);
+        for (int f = 0; f < 5; ++f)
+            if (gaps && (fields & (1u << f)))
+                for (size_t k = 0; k < recordOf.size(); ++k)
+                    own[f][k] = bars.Column(f)[recordOf[k]];
+        const int size = static_cast<int>(recordOf.size());
+        const double* results = study.Results(pair.output);
+        int checked = 0, ourNone = 0;
+        double worst = 0;
+        for (int q = 0; q < size; q += q + 1000 >= size ? 1 : 97) {
+            double theirs = 0;
+            if (!pair.at(in[kBarHigh], in[kBarLow], in[kBarClose], in[kBarVolume], q, theirs))
+                continue;
+            const double mine = results[recordOf[static_cast<size_t>(q)]];
+            if (!HasValue(mine)) {
+                ++ourNone; // a zero denominator: TA-Lib gives 0 or 100 there
+                continue;
+            }
+            worst = std::max(worst, std::abs(mine - theirs) / std::max(1.0, std::abs(theirs)));
+            ++checked;
+        }
+        state.counters["checked"] = checked;
+        state.counters["max_diff"] = worst;
+        state.counters["ours_without_value"] = ourNone;
+        if (checked == 0 || ourNone > checked / 100 || worst > 1e-9) {
+            state.SkipWithError("the values differ from TA-Lib's");
+            return;
+        }
+    }
+#endif
     const double n = static_cast<double>(state.iterations()) * kBars;
     state.counters["ours_ns"] = ours / n;
     state.counters["has_value"] = withValue;
