@@ -9,6 +9,7 @@
 #include "analytics/studies/SlidingWindow.h"
 #include "analytics/studies/StudyLanes.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace studies::walk {
