@@ -38,7 +38,7 @@ xcb_atom_t Atom(const char* name)
 {
     xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
         Connection(), xcb_intern_atom(Connection(), 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
-    const xcb_atom_t atom = reply ? reply->atom : XCB_ATOM_NONE;
+    const xcb_atom_t atom = reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
     std::free(reply);
     return atom;
 }
