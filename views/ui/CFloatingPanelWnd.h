@@ -1,8 +1,7 @@
 // The window of a floating panel: an MDI child of the main frame (kind 0) or a tool
 // window with a title over its owner window (any other kind), shown without taking the
-// focus. It hands
-// painting, the mouse, the context menu, the panel's commands and its private messages
-// to the panel, which paints everything itself.
+// focus. It hands painting, the mouse, the context menu, the panel's commands and its
+// private messages to the panel, which paints everything itself.
 #pragma once
 
 #include "platform/ui/CWnd.h"
