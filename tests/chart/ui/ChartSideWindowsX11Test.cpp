@@ -5,6 +5,7 @@
 
 #include "tests/analytics/FakeSeriesServices.h"
 #include "tests/ui/XvfbTestMain.h"
+#include "views/ui/CSnapshotFieldPanel.h"
 #include "views/ui/CTrackingFieldPanel.h"
 
 #include <gtest/gtest.h>
@@ -159,12 +160,16 @@ TEST_F(X11ManagedChartSideWindows, AFloatingChartsTrackingWindowIsTopMostOnlyWhi
     ASSERT_NE(nullptr, frame);
     QWidget* tracking = Tracking(chart);
     ASSERT_NE(nullptr, tracking);
-    ASSERT_TRUE(Wait([&] { return Managed(tracking) && Managed(frame); }));
+    chart->ToggleSnapshotWindow();
+    ASSERT_TRUE(chart->GetSnapshotPanel() && chart->GetSnapshotPanel()->GetWnd());
+    QWidget* snapshot = chart->GetSnapshotPanel()->GetWnd()->GetOuterWidget();
+    ASSERT_TRUE(Wait([&] { return Managed(tracking) && Managed(snapshot) && Managed(frame); }));
 
     ActivateByManager(frame);
     ASSERT_TRUE(Wait([&] { return frame->isActiveWindow(); }));
-    EXPECT_TRUE(Wait([&] { return AboveOthers(tracking); }));
+    EXPECT_TRUE(Wait([&] { return AboveOthers(tracking) && AboveOthers(snapshot); }));
     EXPECT_GT(Level(tracking), Level(frame));
+    EXPECT_GT(Level(snapshot), Level(frame));
 
     // A dialog of the chart (the Export Image file dialog) takes the activation: the
     // Tracking Window leaves the top-most layer and the dialog covers it.
@@ -175,11 +180,12 @@ TEST_F(X11ManagedChartSideWindows, AFloatingChartsTrackingWindowIsTopMostOnlyWhi
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     ActivateByManager(&dialog);
     ASSERT_TRUE(Wait([&] { return dialog.isActiveWindow(); }));
-    EXPECT_TRUE(Wait([&] { return !AboveOthers(tracking); }));
-    EXPECT_TRUE(Wait([&] { return Level(&dialog) > Level(tracking); }))
-        << Level(&dialog) << " " << Level(tracking);
-    // It stays over its own chart.
+    EXPECT_TRUE(Wait([&] { return !AboveOthers(tracking) && !AboveOthers(snapshot); }));
+    EXPECT_TRUE(Wait([&] { return Level(&dialog) > Level(tracking) && Level(&dialog) > Level(snapshot); }))
+        << Level(&dialog) << " " << Level(tracking) << " " << Level(snapshot);
+    // They stay over their own chart.
     EXPECT_GT(Level(tracking), Level(frame));
+    EXPECT_GT(Level(snapshot), Level(frame));
     dialog.hide();
 
     // Another floating chart brought forward covers it as well.
