@@ -171,7 +171,7 @@ CGraphsView* CChartController::InsertPane(int index)
     CCreateContext context;
     context.m_pCurrentDoc = GetDocument();
     context.m_pCurrentFrame = m_pFrame;
-    if (!m_pSplitter || !m_pSplitter->InsertRow(RuntimeClassOf<CGraphsView>(), index, &context))
+    if (!m_pSplitter || !m_pSplitter->InsertRow(RuntimeClassOf<CGraphsView>(), index, &context, ReadablePaneHeight()))
         return nullptr;
     CGraphsView* view = GetPane(index);
     if (view) {
@@ -182,6 +182,17 @@ CGraphsView* CChartController::InsertPane(int index)
             view->GetToolLists().Select(doc->GetSymbol());
     }
     return view;
+}
+
+int CChartController::ReadablePaneHeight() const
+{
+    // Three rows of price labels (fewer may leave the axis bare), the margins above and
+    // below the plot, and the time axis of the bottom pane.
+    const CGraphsDoc* doc = GetDocument();
+    if (!doc)
+        return 0;
+    const CAxisMetrics& metrics = doc->GetMetrics();
+    return 3 * static_cast<int>(metrics.sampleHeight * 1.2) + 2 * 4 + metrics.labelHeight;
 }
 
 void CChartController::RemovePane(int index)

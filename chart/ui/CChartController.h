@@ -141,9 +141,12 @@ public:
     void SetTrackingAnchor(int bar) { m_nTrackingAnchor = bar; }
     // After the global fonts or colours changed.
     void RefreshSideWindows();
-    // The frame moved, was activated, minimized or restored.
+    // The frame moved, was activated, minimized or restored. An MDI frame's activation
+    // brings the side windows forward; a floating frame's side windows are top-most only
+    // while it is the active window.
     void OnFrameMoved();
     void OnFrameActivated(bool active);
+    void OnFloatingFrameActivated(bool active);
     void OnFrameMinimized(bool minimized);
 
     // Tab strips along the frame: the chart's symbols and its intervals; a tab chosen
@@ -204,6 +207,8 @@ public:
 private:
     friend class CChartTabStrip;
     CGraphsView* InsertPane(int index);
+    // The height a new pane needs to show its price labels.
+    int ReadablePaneHeight() const;
     void RemovePane(int index);
     void MarkBottomPane();
     // Runs the study's settings dialog; true unless it was cancelled.
@@ -215,6 +220,9 @@ private:
     void SetCrosshairMember(bool on);
     // Moves the Tracking Window off the Snapshot Window when they overlap.
     void SeparateSideWindows();
+    // The window that owns the side windows: a floating frame, else the main window.
+    CWnd* SideWindowOwner() const;
+    bool IsFloatingFrame() const;
     void CreateTabStrips();
     void OnTabChosen(int strip, int index);
     void WatchFrame();

@@ -175,7 +175,13 @@ void CChartController::ApplyLayout(CChartLayout&& layout)
         if (i < m_studies.size() && m_studies[i].get() == study)
             ++i;
     }
-    RefreshData();
+    // The panes load their bars again. The spacing and the date range stay as stored
+    // (choosing the range anew would measure a new spacing on today's bars), and the
+    // price offset, which re-initialising the panes clears, is set again.
+    if (doc)
+        doc->SetIntervalKind(FALSE);
+    if (CGraphsView* price = GetPricePane(); price && price->IsPricePane())
+        price->SetPriceOffset(layout.priceOffset);
     m_bRecalc = true;
 
     ShowTrackingWindow(layout.trackingShown);

@@ -7,6 +7,7 @@
 #include "chart/ui/CGraphsView.h"
 #include "common/services/TextHelpers.h"
 #include "common/windows/CSheetsWnd.h"
+#include "platform/ui/CChildFrame.h"
 #include "platform/ui/CFrameWnd.h"
 #include "platform/ui/CWinApp.h"
 #include "platform/ui/CWndMessage.h"
@@ -223,10 +224,12 @@ void CChartController::ShowTrackingWindow(bool show)
     if (!m_pTracking) {
         const CPoint at = SideWindowOrigin(doc);
         auto panel = std::make_unique<CTrackingFieldPanel>(CRect(at.x, at.y, at.x + 60, at.y + 16));
-        if (!panel->CreateWnd("Tracking Window", kSideWindowKind))
+        if (!panel->CreateWnd("Tracking Window", kSideWindowKind, SideWindowOwner()))
             return;
         panel->SetOwnerView(GetPricePane());
         m_pTracking = std::move(panel);
+        if (IsFloatingFrame())
+            OnFloatingFrameActivated(m_pFrame->GetOuterWidget() && m_pFrame->GetOuterWidget()->isActiveWindow());
         SeparateSideWindows();
         m_nTrackingAnchor = 0;
         if (CPricePlot* price = doc ? doc->GetBarSeries() : nullptr)
@@ -303,10 +306,12 @@ void CChartController::ToggleSnapshotWindow()
     CGraphsDoc* doc = GetDocument();
     const CPoint at = SideWindowOrigin(doc);
     auto panel = std::make_unique<CSnapshotFieldPanel>(CRect(at.x, at.y, at.x + 60, at.y + 16));
-    if (!panel->CreateWnd("Snapshot Window", kSideWindowKind))
+    if (!panel->CreateWnd("Snapshot Window", kSideWindowKind, SideWindowOwner()))
         return;
     panel->SetOwnerView(GetPricePane());
     m_pSnapshot = std::move(panel);
+    if (IsFloatingFrame())
+        OnFloatingFrameActivated(m_pFrame->GetOuterWidget() && m_pFrame->GetOuterWidget()->isActiveWindow());
     SeparateSideWindows();
     if (doc)
         m_pSnapshot->SetSymbol(doc->GetSymbol());
@@ -364,6 +369,29 @@ void CChartController::OnFrameActivated(bool active)
                                 static_cast<CFloatingWnd*>(m_pSnapshot.get())})
         if (panel)
             panel->BringToFront();
+}
+
+void CChartController::OnFloatingFrameActivated(bool active)
+{
+    // Inactive, they are ordinary windows that the window manager keeps just above the
+    // frame that owns them: whatever the user brings forward covers both.
+    for (CFloatingWnd* panel : {static_cast<CFloatingWnd*>(m_pTracking.get()),
+                                static_cast<CFloatingWnd*>(m_pSnapshot.get())})
+        if (CWnd* wnd = panel ? panel->GetWnd() : nullptr)
+            wnd->SetTopMost(active);
+}
+
+bool CChartController::IsFloatingFrame() const
+{
+    return m_pFrame && m_pFrame->m_hWnd && !dynamic_cast<const CChildFrame*>(m_pFrame);
+}
+
+CWnd* CChartController::SideWindowOwner() const
+{
+    if (IsFloatingFrame())
+        return m_pFrame;
+    CWinApp* app = AfxGetApp();
+    return app ? app->m_pMainWnd : nullptr;
 }
 
 void CChartController::OnFrameMinimized(bool minimized)

@@ -203,7 +203,7 @@ void CChartFrame<Base>::OnActivate(UINT state, CWnd* other, BOOL minimized)
 {
     Base::OnActivate(state, other, minimized);
     if (m_pController)
-        m_pController->OnFrameActivated(state != WA_INACTIVE);
+        m_pController->OnFloatingFrameActivated(state != WA_INACTIVE);
 }
 
 template <class Base>

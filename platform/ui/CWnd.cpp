@@ -895,6 +895,26 @@ void CWnd::SetZOrder(ZOrder where)
     }
 }
 
+void CWnd::SetTopMost(bool on)
+{
+    QWidget* w = GetOuterWidget();
+    if (!w || !w->isWindow() || IsTopMost() == on)
+        return;
+    Qt::WindowFlags flags = w->windowFlags();
+    flags.setFlag(Qt::WindowStaysOnTopHint, on);
+    // setWindowFlags would unmap the window and map it anew: the widget keeps the flags
+    // and the window system is told through the window alone.
+    w->overrideWindowFlags(flags);
+    if (QWindow* handle = w->windowHandle())
+        handle->setFlags(flags);
+}
+
+bool CWnd::IsTopMost() const
+{
+    const QWidget* w = GetOuterWidget();
+    return w && w->isWindow() && w->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
 BOOL CWnd::ShowWindow(int command)
 {
     QWidget* w = GetOuterWidget();

@@ -92,6 +92,10 @@ public:
     void MoveWindow(LPCRECT rect, BOOL repaint = TRUE);
     BOOL SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, UINT flags);
     void SetZOrder(ZOrder where);
+    // A top-level window above all windows that are not (or no longer); changed in place,
+    // without hiding and showing the window again.
+    void SetTopMost(bool on);
+    bool IsTopMost() const;
     BOOL ShowWindow(int command);
     BOOL IsWindowVisible() const;
     BOOL IsIconic() const;

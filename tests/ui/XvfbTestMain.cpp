@@ -1,6 +1,6 @@
 // Test entry of the suites that need a real X server: starts Xvfb on a free display, runs
-// the tests on it with the xcb platform and stops it. A run of the managed suite alone
-// (--gtest_filter=X11ManagedPlacement...) gets openbox as window manager; others get none.
+// the tests on it with the xcb platform and stops it. A run of managed suites alone
+// (--gtest_filter=X11Managed...) gets openbox as window manager; others get none.
 #include "tests/ui/XvfbTestMain.h"
 
 #include <gtest/gtest.h>

@@ -3,5 +3,5 @@
 
 // Whether the tests run on an X server of their own (else Xvfb is missing).
 bool XServerUp();
-// The suite whose tests run under a window manager.
-inline constexpr const char* kManagedSuite = "X11ManagedPlacement";
+// The suites whose names start so run under a window manager.
+inline constexpr const char* kManagedSuite = "X11Managed";

@@ -41,7 +41,8 @@ QWidget* CFloatingPanelWnd::CreateWidget(QWidget* parent)
         sub->hide();
         SetPendingOuter(sub);
     } else {
-        client = new QxWindowHost<QWidget>(this, parent, Qt::Tool | Qt::WindowStaysOnTopHint);
+        // Above its owner window only; top-most while its owner asks for it (SetTopMost).
+        client = new QxWindowHost<QWidget>(this, parent ? parent->window() : nullptr, Qt::Tool);
         client->setAttribute(Qt::WA_ShowWithoutActivating);
     }
     client->setMouseTracking(true);

@@ -1,7 +1,7 @@
-// The window of a floating panel: an MDI child of the main frame (kind 0) or a top-most
-// tool window with a title (any other kind), shown without taking the focus. It hands
-// painting, the mouse, the context menu, the panel's commands and its private messages
-// to the panel, which paints everything itself.
+// The window of a floating panel: an MDI child of the main frame (kind 0) or a tool
+// window with a title over its owner window (any other kind), shown without taking the
+// focus. It hands painting, the mouse, the context menu, the panel's commands and its
+// private messages to the panel, which paints everything itself.
 #pragma once
 
 #include "platform/ui/CWnd.h"
@@ -12,7 +12,7 @@ class CFloatingPanelWnd : public CWnd {
 public:
     CFloatingPanelWnd(CFloatingWnd& panel, int kind);
 
-    // Creates the window with the main frame as parent (or as MDI frame for kind 0).
+    // Creates the window owned by the frame (the main frame as MDI frame for kind 0).
     BOOL CreatePanelWindow(const char* title, CWnd* mainFrame);
     int GetKind() const { return m_nKind; }
     // Sets the client area's size and puts the window's top left at a screen point.

@@ -30,7 +30,7 @@ CFloatingWnd::~CFloatingWnd()
     DestroyWnd();
 }
 
-BOOL CFloatingWnd::CreateWnd(const char* title, int kind)
+BOOL CFloatingWnd::CreateWnd(const char* title, int kind, CWnd* owner)
 {
     DestroyWnd();
     CWinApp* app = AfxGetApp();
@@ -38,7 +38,7 @@ BOOL CFloatingWnd::CreateWnd(const char* title, int kind)
     if (!main)
         return FALSE;
     auto wnd = std::make_unique<CFloatingPanelWnd>(*this, kind);
-    if (!wnd->CreatePanelWindow(title, main))
+    if (!wnd->CreatePanelWindow(title, kind != 0 && owner ? owner : main))
         return FALSE;
     m_pWnd = std::move(wnd);
     m_pWnd->SetBackgroundColor(m_look.face);

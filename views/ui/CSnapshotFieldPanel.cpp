@@ -26,9 +26,9 @@ CSnapshotFieldPanel::~CSnapshotFieldPanel()
     DropBinding();
 }
 
-BOOL CSnapshotFieldPanel::CreateWnd(const char* title, int kind)
+BOOL CSnapshotFieldPanel::CreateWnd(const char* title, int kind, CWnd* owner)
 {
-    if (!CFloatingWnd::CreateWnd(title, kind))
+    if (!CFloatingWnd::CreateWnd(title, kind, owner))
         return FALSE;
     const HWND target = GetWnd()->m_hWnd;
     m_pending.SetNotifier([target] { return PostMessage(target, WM_SNAPSHOT_QUOTE); });

@@ -3,6 +3,7 @@
 #include "ChartTestShell.h"
 #include "ModalHelpers.h"
 
+#include "common/windows/CPaneSplitterWnd.h"
 #include "studies/CBollingerStudy.h"
 #include "studies/CRSIStudy.h"
 #include "studies/StudyFactory.h"
@@ -186,4 +187,41 @@ TEST_F(ChartControllerTest, StudyManagerMergesOnlyOnOk)
     EXPECT_EQ(2, chart->GetStudyCount());
     EXPECT_EQ(rsi, chart->GetStudy(0));
     EXPECT_EQ(2, chart->GetPaneCount());
+}
+
+// In a chart 350 pixels high, a new study pane holds at least three price labels (a plot
+// of n rows of 1.2 text heights shows n labels) and its time axis; the price pane keeps
+// the larger part, and a second study pane gets the same room.
+TEST_F(ChartControllerTest, ANewStudyPaneGetsRoomForItsPriceLabels)
+{
+    QWidget* splitter = chart->GetSplitter()->GetWidget();
+    QWidget* main = shell.main->GetOuterWidget();
+    for (int i = 0; i < 4 && splitter->height() != 350; ++i) {
+        main->resize(main->width(), main->height() + 350 - splitter->height());
+        PumpFor(20);
+    }
+    ASSERT_EQ(350, splitter->height());
+    const int row = static_cast<int>(doc->GetMetrics().sampleHeight * 1.2);
+    ASSERT_GT(row, 0);
+    auto labels = [&](int pane) { return chart->GetPane(pane)->GetPlotRect().Height() / row; };
+    auto height = [&](int pane) { return chart->GetPane(pane)->GetOuterWidget()->height(); };
+
+    chart->AddStudy(Rsi());
+    PumpFor(20);
+    ASSERT_EQ(2, chart->GetPaneCount());
+    EXPECT_GE(labels(1), 3) << height(1) << " px";
+    EXPECT_TRUE(chart->GetPane(1)->ShowsTimeAxis());
+    EXPECT_FALSE(chart->GetPane(1)->IsTimeAxisSuppressed());
+    EXPECT_GT(height(0), 2 * height(1));
+    EXPECT_GE(labels(0), 3);
+
+    chart->AddStudy(Rsi());
+    PumpFor(20);
+    ASSERT_EQ(3, chart->GetPaneCount());
+    EXPECT_GE(labels(2), 3) << height(2) << " px";
+    EXPECT_FALSE(chart->GetPane(2)->IsTimeAxisSuppressed());
+    // The pane above lost its time axis, not its labels.
+    EXPECT_GE(labels(1), 3) << height(1) << " px";
+    EXPECT_GT(height(0), height(1));
+    EXPECT_GE(labels(0), 3);
 }

@@ -486,3 +486,74 @@ TEST_F(ChartLayoutUiTest, PrintAndExportWaitForTheMenuToCloseAndNeverOutliveTheC
     EXPECT_EQ(1u, ask.fileRequests.size());
     EXPECT_EQ(1, ask.printDialogs);
 }
+
+// A chart scrolled off its automatic scale, with its own bar spacing, a date range and
+// three panes of set heights comes back as it was saved: from a file into a new chart,
+// and through the copy into a floating frame and back into the main window.
+TEST_F(ChartLayoutUiTest, OffsetSpacingDateRangeAndPaneHeightsComeBackAsSaved)
+{
+    CGraphsDoc* first = Open("IBM");
+    ASSERT_NE(nullptr, first);
+    CChartController* source = ChartTestShell::Controller(first);
+    source->AddStudy(Study(kStudyVolume, -1));
+    source->AddStudy(Study(kStudyRSI, -1));
+    ChartTestShell::Feed(first, MinuteRows(150, Minute));
+    ASSERT_EQ(3, source->GetPaneCount());
+    PumpFor(20);
+    ASSERT_TRUE(source->GetSplitter()->SetProportions({0.5, 0.25, 0.25}));
+    source->GetPricePane()->SetAutoScale(false);
+    source->GetPricePane()->SetPriceOffset(-37);
+    first->SetBarSpacing(9.25);
+    first->SetDateRange(3);
+    const fs::path saved = folder / "offset.chl";
+    ASSERT_TRUE(source->SaveLayoutFile(saved.string().c_str()));
+    const std::vector<BYTE> savedBytes = ReadFile(saved);
+
+    auto expectSame = [&](CChartController* chart, const char* name, const char* when) {
+        const fs::path path = folder / name;
+        ASSERT_TRUE(chart->SaveLayoutFile(path.string().c_str()));
+        const std::vector<BYTE> bytes = ReadFile(path);
+        EXPECT_EQ(savedBytes, bytes) << when;
+        CChartLayout layout;
+        layout.links = chart->GetDocument()->GetLinkState();
+        LoadFromBytes(bytes, [&](CArchive& ar) { ASSERT_EQ(ELayoutError::kNone, LoadChartLayout(ar, layout)); });
+        EXPECT_EQ(-37, layout.priceOffset) << when;
+        EXPECT_EQ(9.25, layout.barSpacing) << when;
+        EXPECT_EQ(3u, layout.dateRange) << when;
+        ASSERT_EQ(3u, layout.proportions.size()) << when;
+        EXPECT_NEAR(0.5, layout.proportions[0], 0.005) << when;
+        EXPECT_NEAR(0.25, layout.proportions[1], 0.005) << when;
+        // The panes' heights themselves, not only the numbers kept for them.
+        const std::vector<double> shown = chart->GetSplitter()->GetProportions();
+        ASSERT_EQ(3u, shown.size()) << when;
+        EXPECT_NEAR(0.5, shown[0], 0.02) << when;
+        EXPECT_NEAR(0.25, shown[2], 0.02) << when;
+    };
+
+    CGraphsDoc* second = Open("IBM");
+    CChartController* target = ChartTestShell::Controller(second);
+    ASSERT_TRUE(target->LoadLayoutFile(saved.string().c_str()));
+    ChartTestShell::Feed(second, MinuteRows(150, Minute));
+    PumpFor(20);
+    expectSame(target, "loaded.chl", "loaded from the file");
+
+    // Detached into a floating frame (made, filled, then shown, as the main window does).
+    CFrameWnd* child = target->GetPricePane()->GetParentFrame();
+    CFrameWnd* floating = shell.app.GetDocTemplate(1)->CreateNewFrame(second, nullptr, false);
+    ASSERT_NE(nullptr, floating);
+    child->MoveContentTo(floating);
+    PumpFor(30);
+    CChartController* detached = GetChartController(floating);
+    ASSERT_NE(nullptr, detached);
+    expectSame(detached, "floating.chl", "in the floating frame");
+
+    // And attached to the main window again.
+    CFrameWnd* mdi = shell.app.GetDocTemplate(0)->CreateNewFrame(second, nullptr, false);
+    ASSERT_NE(nullptr, mdi);
+    floating->MoveContentTo(mdi);
+    PumpFor(30);
+    CChartController* attached = GetChartController(mdi);
+    ASSERT_NE(nullptr, attached);
+    expectSame(attached, "attached.chl", "attached again");
+    EXPECT_TRUE(shell.Responder().boxes.empty());
+}
