@@ -686,9 +686,12 @@ int CPriceSeries::FindBarByTime(DWORD feedTime, int side)
         if (at != times + count && *at == want) {
             k = static_cast<int>(at - times);
         } else {
-            // Between bars (outside a session): the newest record that starts before it.
+            // Between bars (outside a session): the newest record that starts before it, or
+            // on the end side the one after it.
             const int64_t* starts = m_bars.StartColumn();
             k = std::max(0, static_cast<int>(std::upper_bound(starts, starts + count, time.GetTime()) - starts) - 1);
+            if (side && time > m_bars.End(k) && k + 1 < count)
+                ++k;
         }
     } else {
         const bool later = time > m_bars.End(count - 1);
@@ -701,6 +704,11 @@ int CPriceSeries::FindBarByTime(DWORD feedTime, int side)
                 break;
             k += later ? 1 : -1;
         }
+        // A time between bars: the bar before it on the start side, the bar after it on the end side.
+        if (walk && later && !side && walk->GetStart() > time)
+            --k;
+        else if (walk && !later && side && walk->GetEnd() < time)
+            ++k;
     }
     return k - (count - m_nEndOffset - m_nWanted);
 }

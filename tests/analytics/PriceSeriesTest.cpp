@@ -767,6 +767,11 @@ TEST(PriceSeries, WindowModesAndBarTimes)
     EXPECT_EQ(4, s.FindBarByTime(F(2026, 3, 4, 12, 30), 1));
     EXPECT_EQ(6, s.FindBarByTime(F(2026, 3, 4, 13, 10), 0));
     EXPECT_EQ(-2, s.FindBarByTime(F(2026, 3, 3, 15, 40), 0));
+    // A time between sessions: the bar before it on the start side, the one after on the end side.
+    EXPECT_EQ(-2, s.FindBarByTime(F(2026, 3, 3, 17, 0), 0));
+    EXPECT_EQ(-1, s.FindBarByTime(F(2026, 3, 3, 17, 0), 1));
+    EXPECT_EQ(11, s.FindBarByTime(F(2026, 3, 4, 17, 0), 0)); // 15:30
+    EXPECT_EQ(12, s.FindBarByTime(F(2026, 3, 4, 17, 0), 1)); // 9:30 of the next day
     EXPECT_EQ(F(2026, 3, 4, 12, 30), s.GetLastBarTime());
     s.AddEmptyBars(-2, 0);
     EXPECT_EQ(7, s.GetRecordCount());
