@@ -751,11 +751,30 @@ void CPriceSeries::AddEmptyBars(int n, int /*side*/)
 {
     const CSessionRules* rules = Rules();
     Guard lock(m_lock);
+    AddEmptyBarsLocked(rules, n);
+}
+
+int CPriceSeries::ExtendBars(int n, int /*side*/)
+{
+    const CSessionRules* rules = Rules();
+    int first = 0, added = 0;
+    {
+        Guard lock(m_lock);
+        added = AddEmptyBarsLocked(rules, n);
+        first = n < 0 ? 0 : m_bars.Size() - added;
+    }
+    if (added > 0)
+        RequestRange(first, first + added - 1);
+    return added;
+}
+
+int CPriceSeries::AddEmptyBarsLocked(const CSessionRules* rules, int n)
+{
     if (!m_bLoaded || m_bars.Empty() || n == 0)
-        return;
+        return 0;
     const int count = std::min(std::abs(n), kMaxRecords - m_bars.Size());
     if (count <= 0)
-        return;
+        return 0;
     const bool front = n < 0;
     auto period = CreateBarPeriod(front ? m_bars.Start(0) : m_bars.Start(m_bars.Size() - 1), m_interval, rules,
                                   m_bExtended, 1);
@@ -776,6 +795,7 @@ void CPriceSeries::AddEmptyBars(int n, int /*side*/)
             break;
         m_bars.SetTimes(r, period->GetStart(), period->GetEnd());
     }
+    return count;
 }
 
 // ---------------------------------------------------------------- history
