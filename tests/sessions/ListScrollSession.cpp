@@ -20,6 +20,7 @@
 #include <QDate>
 #include <QIntValidator>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QTime>
 #include <QTreeView>
 
@@ -164,6 +165,12 @@ TEST_F(ListScrollSessionTest, KeysAndWheelScrollBackThroughTicksAndBarsAndTheMen
             EXPECT_EQ(s.CellText(ticks, row, "Time"), time.toString("hh:mm:ss"));
         }
         EXPECT_EQ(minuteStarts, 1);
+        // The scroll bar's down arrow at the end: one slot more.
+        QWidget* tickBar = s.OnUi([&]() -> QWidget* { return qobject_cast<QTreeView*>(tickTree)->verticalScrollBar(); });
+        s.Click(tickBar, s.OnUi([&] { return QPoint(tickBar->width() / 2, tickBar->height() - tickBar->width() / 2); }));
+        EXPECT_TRUE(s.WaitFor("one slot more", [&] { return ticks->GetItemCount() == kFirstRows + kTickLines + 1; }));
+        EXPECT_EQ(RecordTime(s, ticks, kFirstRows + kTickLines), oldest.addSecs(-2 * (kTickLines + 1)));
+        EXPECT_TRUE(RowInView(s, ticks, kFirstRows + kTickLines));
 
         // The Bar Table of daily bars: the wheel down at the end brings older days, up at the
         // top days after the newest.
@@ -247,8 +254,8 @@ TEST_F(ListScrollSessionTest, KeysAndWheelScrollBackThroughTicksAndBarsAndTheMen
         EXPECT_EQ(s.OnUi([&] { return level2->Asks().GetWidget()->font(); }), chosen);
         EXPECT_EQ(s.OnUi([&] { return s.App().Settings().m_quoteFont.height; }),
                   s.OnUi([&] { return QFontInfo(chosen).pixelSize(); }));
-        // The scrolled-back rows are still there, the focus on the oldest tick.
-        EXPECT_EQ(s.RowCount(ticks), kFirstRows + kTickLines);
+        // The scrolled-back rows are still there.
+        EXPECT_EQ(s.RowCount(ticks), kFirstRows + kTickLines + 1);
 
         // Colors... from the main menu: the quote lists' background; the time and sales and
         // bar lists keep the time and sales colours of the settings.

@@ -5,6 +5,9 @@
 #include "platform/ui/CFont.h"
 #include "views/ui/ReadableColor.h"
 
+#include <QAbstractScrollArea>
+#include <QScrollBar>
+
 #include <algorithm>
 #include <cstdlib>
 #include <mutex>
@@ -16,6 +19,18 @@ BOOL CTimeSalesList::CreateList(CWnd* parent, UINT id, TypedCharFn typed)
                 CRect(0, 0, 100, 100), parent, id))
         return FALSE;
     SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP);
+    // The scroll bar's arrows at either end scroll a line as the keys and the wheel do.
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(GetWidget())) {
+        QScrollBar* bar = area->verticalScrollBar();
+        QObject::connect(bar, &QAbstractSlider::actionTriggered, area, [this, area, bar](int action) {
+            const bool down = action == QAbstractSlider::SliderSingleStepAdd && bar->value() >= bar->maximum();
+            const bool up = action == QAbstractSlider::SliderSingleStepSub && bar->value() <= bar->minimum();
+            if (down || up)
+                QMetaObject::invokeMethod(
+                    area, [this, down] { OnVScroll(down ? SB_LINEDOWN : SB_LINEUP, 0, nullptr); },
+                    Qt::QueuedConnection);
+        });
+    }
     return TRUE;
 }
 
