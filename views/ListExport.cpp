@@ -118,6 +118,9 @@ CListExportResult RunListExport(const CListExportJob& job, const CSeriesMaker& m
                 break;
             if (job.tickMode && row.feedTime > job.endFeedTime)
                 continue;
+            // A bar belongs to the range by its start: the one holding the start time began before it.
+            if (!job.tickMode && (row.feedTime < job.startFeedTime || row.feedTime > job.endFeedTime))
+                continue;
             fields.clear();
             for (int kind : job.kinds)
                 fields.push_back(kind >= 0 && kind < kTickKindCount ? row.texts[static_cast<size_t>(kind)] : CString());

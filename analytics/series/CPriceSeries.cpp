@@ -686,9 +686,12 @@ int CPriceSeries::FindBarByTime(DWORD feedTime, int side)
         if (at != times + count && *at == want) {
             k = static_cast<int>(at - times);
         } else {
-            // Between bars (outside a session): the newest record that starts before it.
+            // Between bars (outside a session): the newest record that starts before it, or
+            // on the end side the one after it.
             const int64_t* starts = m_bars.StartColumn();
             k = std::max(0, static_cast<int>(std::upper_bound(starts, starts + count, time.GetTime()) - starts) - 1);
+            if (side && time > m_bars.End(k) && k + 1 < count)
+                ++k;
         }
     } else {
         const bool later = time > m_bars.End(count - 1);
@@ -701,6 +704,11 @@ int CPriceSeries::FindBarByTime(DWORD feedTime, int side)
                 break;
             k += later ? 1 : -1;
         }
+        // A time between bars: the bar before it on the start side, the bar after it on the end side.
+        if (walk && later && !side && walk->GetStart() > time)
+            --k;
+        else if (walk && !later && side && walk->GetEnd() < time)
+            ++k;
     }
     return k - (count - m_nEndOffset - m_nWanted);
 }
@@ -743,11 +751,30 @@ void CPriceSeries::AddEmptyBars(int n, int /*side*/)
 {
     const CSessionRules* rules = Rules();
     Guard lock(m_lock);
+    AddEmptyBarsLocked(rules, n);
+}
+
+int CPriceSeries::ExtendBars(int n, int /*side*/)
+{
+    const CSessionRules* rules = Rules();
+    int first = 0, added = 0;
+    {
+        Guard lock(m_lock);
+        added = AddEmptyBarsLocked(rules, n);
+        first = n < 0 ? 0 : m_bars.Size() - added;
+    }
+    if (added > 0)
+        RequestRange(first, first + added - 1);
+    return added;
+}
+
+int CPriceSeries::AddEmptyBarsLocked(const CSessionRules* rules, int n)
+{
     if (!m_bLoaded || m_bars.Empty() || n == 0)
-        return;
+        return 0;
     const int count = std::min(std::abs(n), kMaxRecords - m_bars.Size());
     if (count <= 0)
-        return;
+        return 0;
     const bool front = n < 0;
     auto period = CreateBarPeriod(front ? m_bars.Start(0) : m_bars.Start(m_bars.Size() - 1), m_interval, rules,
                                   m_bExtended, 1);
@@ -768,6 +795,7 @@ void CPriceSeries::AddEmptyBars(int n, int /*side*/)
             break;
         m_bars.SetTimes(r, period->GetStart(), period->GetEnd());
     }
+    return count;
 }
 
 // ---------------------------------------------------------------- history

@@ -90,6 +90,8 @@ public:
     bool GetBarTime(int index, int side, DWORD& feedTime);
     // |n| empty records: n < 0 in front of the first record, n > 0 after the last.
     void AddEmptyBars(int n, int side);
+    // AddEmptyBars, then the added records asked for from history. Returns how many were added.
+    int ExtendBars(int n, int side);
 
     // The session's components. asOf: the newest trade of the symbol an answer's rows hold,
     // when the server named it. complete: the spans cached rows are complete for; a record
@@ -157,6 +159,8 @@ private:
     bool IsTickSeries() const { return m_interval == "0"; }
     // `count` empty records with the times of the bars up to the end time.
     void LayOutLocked(const CSessionRules* rules, int count);
+    // AddEmptyBars under the lock: the number of records added.
+    int AddEmptyBarsLocked(const CSessionRules* rules, int n);
     void RequestRange(int first, int last);
     void CollectRunSpans(int first, int last, CTime now, std::vector<Span>& spans);
     // Asks for the spans, which the caller counted as outstanding when it collected them under

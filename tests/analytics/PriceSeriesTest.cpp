@@ -767,11 +767,60 @@ TEST(PriceSeries, WindowModesAndBarTimes)
     EXPECT_EQ(4, s.FindBarByTime(F(2026, 3, 4, 12, 30), 1));
     EXPECT_EQ(6, s.FindBarByTime(F(2026, 3, 4, 13, 10), 0));
     EXPECT_EQ(-2, s.FindBarByTime(F(2026, 3, 3, 15, 40), 0));
+    // A time between sessions: the bar before it on the start side, the one after on the end side.
+    EXPECT_EQ(-2, s.FindBarByTime(F(2026, 3, 3, 17, 0), 0));
+    EXPECT_EQ(-1, s.FindBarByTime(F(2026, 3, 3, 17, 0), 1));
+    EXPECT_EQ(11, s.FindBarByTime(F(2026, 3, 4, 17, 0), 0)); // 15:30
+    EXPECT_EQ(12, s.FindBarByTime(F(2026, 3, 4, 17, 0), 1)); // 9:30 of the next day
     EXPECT_EQ(F(2026, 3, 4, 12, 30), s.GetLastBarTime());
     s.AddEmptyBars(-2, 0);
     EXPECT_EQ(7, s.GetRecordCount());
     EXPECT_EQ(2, s.GetFrontCount());
     EXPECT_EQ(T(2026, 3, 3, 15, 30), s.GetRecordAt(0)->m_startTime);
+}
+
+TEST(PriceSeries, BarsAddedAtEitherEndAreAskedForWhenTheyHaveBegun)
+{
+    FakeSeriesServices services;
+    CPriceSeries s("IBM,30", 0);
+    s.SetWindowMode(1);
+    s.SetBarCount(5, 0); // 10:00 to 12:00 of Wednesday, now 12:07
+    std::vector<CHistoryRow> rows;
+    for (int r = 0; r < 5; ++r)
+        rows.push_back(Row(CTimeToFeedTime(s.GetRecordAt(r)->m_startTime), 20, 21, 19, 20 + r, 100));
+    s.OnIntradayHistory(rows);
+    ASSERT_FALSE(s.IsWaitingForData());
+    services.requests.clear();
+
+    // One older bar: 9:30, asked for by its own span; the window still ends at 12:00.
+    EXPECT_EQ(1, s.ExtendBars(-1, 1));
+    ASSERT_EQ(6, s.GetRecordCount());
+    EXPECT_EQ(T(2026, 3, 4, 9, 30), s.GetRecordAt(0)->m_startTime);
+    ASSERT_EQ(1u, services.requests.size());
+    EXPECT_EQ(F(2026, 3, 4, 9, 30), services.requests[0].start);
+    EXPECT_EQ(F(2026, 3, 4, 10, 0), services.requests[0].end);
+    EXPECT_TRUE(s.IsWaitingForData());
+    s.OnIntradayHistory({Row(F(2026, 3, 4, 9, 30), 18, 19, 17, 18.5, 300)});
+    EXPECT_FALSE(s.IsWaitingForData());
+    double v = 0;
+    s.Lock();
+    EXPECT_TRUE(s.GetValue(-1, kBarClose, v)); // in front of the window
+    EXPECT_DOUBLE_EQ(18.5, v);
+    EXPECT_TRUE(s.GetValue(4, kBarClose, v));
+    EXPECT_DOUBLE_EQ(24, v);
+    s.Unlock();
+
+    // One newer bar: 12:30 has not begun, so nothing is asked for; it ends the window.
+    EXPECT_EQ(1, s.ExtendBars(1, 1));
+    ASSERT_EQ(7, s.GetRecordCount());
+    EXPECT_EQ(1u, services.requests.size());
+    EXPECT_FALSE(s.IsWaitingForData());
+    DWORD t = 0;
+    ASSERT_TRUE(s.GetBarTime(4, 0, t));
+    EXPECT_EQ(F(2026, 3, 4, 12, 30), t);
+    s.Lock();
+    EXPECT_FALSE(s.GetValue(4, kBarClose, v));
+    s.Unlock();
 }
 
 TEST(PriceSeries, StudySeriesComputesOverItsOwnBars)

@@ -29,6 +29,7 @@
 #include <QTest>
 #include <QThread>
 #include <QTreeView>
+#include <QWheelEvent>
 #include <QWindow>
 
 #include <chrono>
@@ -359,6 +360,28 @@ void CSession::RightClick(QWidget* widget, QPoint at)
 void CSession::MoveMouse(QWidget* widget, QPoint at)
 {
     MouseAt(widget, at, Qt::NoButton, {}, kMove);
+}
+
+void CSession::Wheel(QWidget* widget, int notches, QPoint at)
+{
+    MouseAt(widget, at, Qt::NoButton, {}, kMove);
+    Post([widget, at, notches] {
+        if (!Alive(widget))
+            return;
+        QWidget* top = widget->window();
+        QWindow* window = top->windowHandle();
+        if (!window)
+            return;
+        const QPoint local = at.x() < 0 || at.y() < 0 ? widget->rect().center() : at;
+        // One event per notch, as a wheel mouse sends them.
+        for (int i = 0; i < std::abs(notches) && Alive(widget); ++i) {
+            QWheelEvent wheel(widget->mapTo(top, local), widget->mapToGlobal(local), QPoint(),
+                              QPoint(0, notches > 0 ? 120 : -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                              false);
+            QCoreApplication::sendEvent(window, &wheel);
+        }
+    });
+    Settle();
 }
 
 void CSession::Drag(QWidget* widget, QPoint from, QPoint to)

@@ -26,6 +26,7 @@
 //   WaitFor(what, cond, ms)      polls cond on the UI thread; a failure names what
 //   Pause(ms)                    lets the program run (quotes, timers)
 //   Click / DoubleClick / RightClick(widget, point)   mouse at a point (default: centre)
+//   Wheel(widget, notches, point)  the mouse wheel over a point
 //   Key(key, modifiers), TypeText(text)   keys to the focused window ('\n' Return, '\t' Tab,
 //                                         '\x1b' Escape)
 //   ChooseMenu("&File|E&xit"[, frame])  clicks through the main (or a floating frame's) menu bar; ChoosePopup for the
@@ -119,6 +120,8 @@ public:
     // Press, moves and release (a drag) from one point of a widget to another.
     void Drag(QWidget* widget, QPoint from, QPoint to);
     void MoveMouse(QWidget* widget, QPoint at);
+    // The mouse wheel turned by notches over a point (positive: away from the user, up).
+    void Wheel(QWidget* widget, int notches, QPoint at = QPoint(-1, -1));
     void Key(int key, Qt::KeyboardModifiers modifiers = {});
     void TypeText(const QString& text);
 

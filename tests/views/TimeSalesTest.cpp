@@ -474,8 +474,7 @@ TEST(ListExports, BarsOldestFirstAndWhatGoesWrongIsTold)
     std::getline(lines, line);
     EXPECT_EQ(line.substr(0, 9), "3/4/2026 ");
     EXPECT_NE(line.find(" 20.00 20.50 1,000"), std::string::npos) << line; // blank-separated: no quotes needed
-    EXPECT_GE(result.rows, 12);
-    EXPECT_LE(result.rows, 13);
+    EXPECT_EQ(result.rows, 13); // 10:00 to 11:00
 
     // A range that ends before it starts holds no bars: refused, no file.
     CListExportJob backwards = job;
@@ -492,6 +491,46 @@ TEST(ListExports, BarsOldestFirstAndWhatGoesWrongIsTold)
     const CListExportResult denied = RunListExport(blocked, answers.Maker(), stop, {}, 10000);
     EXPECT_FALSE(denied.ok);
     EXPECT_NE(denied.message.Find("bars.csv"), -1) << denied.message.str();
+}
+
+// Exports bars of 5 minutes from..to and gives the Date and Time texts of its lines.
+std::vector<std::string> ExportedBarTimes(DWORD from, DWORD to)
+{
+    ScratchDir dir;
+    FakeSeriesServices services;
+    AnsweringMaker answers(services);
+    answers.Answer([](DWORD t) -> std::optional<CHistoryRow> { return Tick(t, 20, 1000); });
+    CListExportJob job;
+    job.tickMode = false;
+    job.key = BarKey("ABCD", "5 minutes", false, to);
+    job.kinds = {0, 1};
+    job.path = dir.Path("bars.csv");
+    job.separator = ',';
+    job.startFeedTime = from;
+    job.endFeedTime = to;
+    const std::atomic<bool> stop{false};
+    const CListExportResult result = RunListExport(job, answers.Maker(), stop, {}, 10000);
+    EXPECT_TRUE(result.ok) << result.message.str();
+    std::istringstream lines(dir.Read("bars.csv"));
+    std::vector<std::string> times;
+    std::string line;
+    std::getline(lines, line); // the titles
+    while (std::getline(lines, line))
+        times.push_back(line);
+    EXPECT_EQ(static_cast<int>(times.size()), result.rows);
+    return times;
+}
+
+TEST(ListExports, BarsAreThoseStartingInsideTheRange)
+{
+    // From inside the 15:00 bar, To after the close (sessions 9:30 to 16:00): 15:05 to 15:55.
+    std::vector<std::string> times = ExportedBarTimes(F(2026, 3, 3, 15, 2), F(2026, 3, 3, 17, 0));
+    ASSERT_EQ(times.size(), 11u);
+    EXPECT_EQ(times.front(), "3/3/2026,15:05:00");
+    EXPECT_EQ(times.back(), "3/3/2026,15:55:00");
+    // From in the night before, To inside the 9:40 bar: 9:30, 9:35 and 9:40 of the next day.
+    times = ExportedBarTimes(F(2026, 3, 2, 17, 0), F(2026, 3, 3, 9, 42));
+    EXPECT_EQ(times, (std::vector<std::string>{"3/3/2026,09:30:00", "3/3/2026,09:35:00", "3/3/2026,09:40:00"}));
 }
 
 TEST(ListExports, DataThatNeverComesEndsTheExport)

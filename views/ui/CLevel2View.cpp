@@ -263,6 +263,22 @@ void CLevel2View::ApplyFont(const CFontInfo& font, COLORREF textColor)
     m_summary.SetLook(&m_font.Font(), textColor);
 }
 
+void CLevel2View::SetListFont(const CFontInfo& font, COLORREF textColor)
+{
+    ApplyFont(font, textColor);
+    // The summary's height follows the font.
+    LayOut();
+    m_bids.Invalidate();
+    m_asks.Invalidate();
+    m_summary.Invalidate();
+}
+
+void CLevel2View::SetListColors(const std::array<COLORREF, 8>&)
+{
+    m_bids.Invalidate();
+    m_asks.Invalidate();
+}
+
 void CLevel2View::LayOut()
 {
     if (!m_summary.m_hWnd || !m_bar.m_hWnd || !m_bids.m_hWnd || !m_asks.m_hWnd || !m_log.m_hWnd)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/services/CFontInfo.h"
+#include "common/windows/IListAppearance.h"
 #include "common/windows/IWorkspaceView.h"
 #include "platform/ui/CView.h"
 #include "views/MMLog.h"
@@ -18,7 +19,7 @@ class CMarketDepthHandle;
 class CSymbolHandle;
 class COrderRecord;
 
-class CLevel2View : public CView, public IWorkspaceView, private IMMLogSink {
+class CLevel2View : public CView, public IWorkspaceView, public IListAppearance, private IMMLogSink {
 public:
     CLevel2View();
     ~CLevel2View() override;
@@ -49,6 +50,11 @@ public:
     CMMLogList& Log() { return m_log; }
     CDepthBarPanel& DepthBar() { return m_bar; }
     CLevel2SummaryPanel& Summary() { return m_summary; }
+
+    // IListAppearance: the main window's list font and text colour for the books, the log and
+    // the summary; the books repainted in their level colours.
+    void SetListFont(const CFontInfo& font, COLORREF textColor) override;
+    void SetListColors(const std::array<COLORREF, 8>& colors) override;
 
     // IWorkspaceView
     BOOL SaveToWorkspace(CArchive& ar) override;

@@ -187,6 +187,17 @@ void CSeriesListView::ApplyLook(const CFontInfo& font, COLORREF textColor)
     m_list.SetLook(&m_font.Font(), &m_struckFont.Font(), m_font.GetRowHeight(), m_font.GetBlankWidth(), textColor);
 }
 
+void CSeriesListView::SetListFont(const CFontInfo& font, COLORREF textColor)
+{
+    ApplyLook(font, textColor);
+}
+
+void CSeriesListView::SetListColors(const std::array<COLORREF, 8>&)
+{
+    if (const CAppSettings* settings = CAppSettings::Instance())
+        m_list.SetColors(settings->m_tsColors);
+}
+
 void CSeriesListView::SetGridLines(bool on)
 {
     m_bGrid = on;

@@ -5,6 +5,7 @@
 
 #include "common/services/ExportFileType.h"
 #include "common/windows/CListPrinter.h"
+#include "common/windows/IListAppearance.h"
 #include "common/windows/IWorkspaceView.h"
 #include "platform/core/CTime.h"
 #include "platform/ui/CView.h"
@@ -20,7 +21,7 @@ class CCommonDoc;
 class CPriceSeries;
 struct CWndMessage;
 
-class CSeriesListView : public CView, public IWorkspaceView {
+class CSeriesListView : public CView, public IWorkspaceView, public IListAppearance {
 public:
     ~CSeriesListView() override;
 
@@ -50,6 +51,11 @@ public:
     bool ChooseExportRange(CTime& start, CTime& end);
     // The export of the range into the target, as the window lists it.
     virtual CListExportJob MakeExportJob(const CExportTarget& target, const CTime& start, const CTime& end) const = 0;
+
+    // IListAppearance: the main window's list font and text colour; the list's own colours
+    // (the time and sales colours of the settings) again.
+    void SetListFont(const CFontInfo& font, COLORREF textColor) override;
+    void SetListColors(const std::array<COLORREF, 8>& colors) override;
 
     void OnInitialUpdate() override;
     void OnDraw(CDC*) override {}

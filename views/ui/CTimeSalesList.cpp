@@ -5,6 +5,13 @@
 #include "platform/ui/CFont.h"
 #include "views/ui/ReadableColor.h"
 
+#include <QAbstractScrollArea>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <cstdlib>
+#include <mutex>
+
 BOOL CTimeSalesList::CreateList(CWnd* parent, UINT id, TypedCharFn typed)
 {
     m_typed = std::move(typed);
@@ -12,6 +19,18 @@ BOOL CTimeSalesList::CreateList(CWnd* parent, UINT id, TypedCharFn typed)
                 CRect(0, 0, 100, 100), parent, id))
         return FALSE;
     SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP);
+    // The scroll bar's arrows at either end scroll a line as the keys and the wheel do.
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(GetWidget())) {
+        QScrollBar* bar = area->verticalScrollBar();
+        QObject::connect(bar, &QAbstractSlider::actionTriggered, area, [this, area, bar](int action) {
+            const bool down = action == QAbstractSlider::SliderSingleStepAdd && bar->value() >= bar->maximum();
+            const bool up = action == QAbstractSlider::SliderSingleStepSub && bar->value() <= bar->minimum();
+            if (down || up)
+                QMetaObject::invokeMethod(
+                    area, [this, down] { OnVScroll(down ? SB_LINEDOWN : SB_LINEUP, 0, nullptr); },
+                    Qt::QueuedConnection);
+        });
+    }
     return TRUE;
 }
 
@@ -32,6 +51,8 @@ void CTimeSalesList::SeriesChanged()
 {
     m_bCachedValid = false;
     m_nCachedItem = -1;
+    if (m_hWnd)
+        FillItems();
     Invalidate();
 }
 
@@ -43,10 +64,75 @@ void CTimeSalesList::DeleteAllRows()
     m_nCachedItem = -1;
 }
 
+int CTimeSalesList::WantedItems() const
+{
+    if (!m_pSeries)
+        return kItems;
+    const std::lock_guard<CPriceSeries> lock(*m_pSeries);
+    return std::max(kItems, m_pSeries->GetRecordCount());
+}
+
 void CTimeSalesList::FillItems()
 {
-    for (int i = GetItemCount(); i < kItems; ++i)
+    const int wanted = WantedItems();
+    for (int i = GetItemCount(); i < wanted; ++i)
         InsertItem(i, "");
+    // A series laid out anew holds fewer records than were scrolled to.
+    for (int i = GetItemCount(); i > wanted; --i)
+        DeleteItem(i - 1);
+}
+
+bool CTimeSalesList::ExtendSeries(int n)
+{
+    if (!m_pSeries || m_pSeries->ExtendBars(n, 1) == 0)
+        return false;
+    m_bCachedValid = false;
+    m_nCachedItem = -1;
+    FillItems();
+    Invalidate();
+    return true;
+}
+
+void CTimeSalesList::OnVScroll(UINT code, UINT pos, CWnd* bar)
+{
+    switch (code) {
+    case SB_LINEUP:
+        if (GetTopIndex() == 0)
+            ExtendSeries(1);
+        Scroll(CSize(0, -m_nRowHeight));
+        break;
+    case SB_LINEDOWN: {
+        const int top = GetTopIndex();
+        Scroll(CSize(0, m_nRowHeight));
+        // At the end: the older record comes in below and into view.
+        if (GetTopIndex() == top && ExtendSeries(-1))
+            EnsureVisible(GetItemCount() - 1, FALSE);
+        break;
+    }
+    default: CListCtrl::OnVScroll(code, pos, bar); break;
+    }
+}
+
+void CTimeSalesList::OnKeyDown(UINT key, UINT repeat, UINT flags)
+{
+    // The arrow keys move the focus; past the last item or above the first they scroll a
+    // line, which brings the record there, and the focus moves onto it.
+    const int focused = GetNextItem(-1, LVNI_FOCUSED);
+    if (key == VK_DOWN && focused >= 0 && focused == GetItemCount() - 1)
+        OnVScroll(SB_LINEDOWN, 0, nullptr);
+    else if (key == VK_UP && focused == 0 && GetTopIndex() == 0)
+        OnVScroll(SB_LINEUP, 0, nullptr);
+    CListCtrl::OnKeyDown(key, repeat, flags);
+}
+
+BOOL CTimeSalesList::OnMouseWheel(UINT, short delta, CPoint)
+{
+    m_nWheelDelta += delta;
+    const int lines = m_nWheelDelta / WHEEL_DELTA * kWheelLines;
+    m_nWheelDelta %= WHEEL_DELTA;
+    for (int i = 0; i < std::abs(lines) && m_hWnd; ++i)
+        OnVScroll(lines > 0 ? SB_LINEUP : SB_LINEDOWN, 0, nullptr);
+    return TRUE;
 }
 
 void CTimeSalesList::ApplyLayout(const std::vector<CListColumn>& columns)
@@ -140,8 +226,10 @@ bool CTimeSalesList::IndexOfItem(int item, int& index) const
 {
     if (!m_pSeries || item < 0)
         return false;
+    const std::lock_guard<CPriceSeries> lock(*m_pSeries);
     int first = 0, last = 0;
-    if (m_pSeries->GetVisibleRange(first, last) <= 0 || item > last - first)
+    // Records added in front of the window lie below it, at negative indexes.
+    if (m_pSeries->GetVisibleRange(first, last) <= 0 || item >= std::max(last - first + 1, m_pSeries->GetRecordCount()))
         return false;
     index = last - item;
     return true;

@@ -1,7 +1,8 @@
 // The owner-drawn list of a series' ticks (time and sales) or bars (bar table), newest
-// first. It always holds 1024 items without texts; each item, when drawn, is built from
-// the series record it stands for, so a repaint costs what is visible. Ticks are drawn on
-// their flags' background colours.
+// first. It holds an item without texts per record of the series (1024 at first); each
+// item, when drawn, is built from the series record it stands for, so a repaint costs what
+// is visible. Scrolling a line past either end asks the series for one more record there.
+// Ticks are drawn on their flags' background colours.
 #pragma once
 
 #include "platform/ui/CListCtrl.h"
@@ -21,8 +22,10 @@ class CPriceSeries;
 
 class CTimeSalesList : public CListCtrl, public IListCellText {
 public:
-    // Items the list holds, and records the windows ask their series for.
+    // Records the windows ask their series for, and items the list holds at least.
     static constexpr int kItems = 1024;
+    // Lines a notch of the mouse wheel scrolls.
+    static constexpr int kWheelLines = 3;
 
     using TypedCharFn = std::function<void(char)>;
     BOOL CreateList(CWnd* parent, UINT id, TypedCharFn typed);
@@ -37,7 +40,7 @@ public:
     // The series' records changed: rows are built anew.
     void SeriesChanged();
     void DeleteAllRows();
-    // The kItems placeholder items.
+    // A placeholder item per record of the series, at least kItems.
     void FillItems();
 
     // Columns: the layout's kinds with their widths, in order; display order and widths.
@@ -60,14 +63,23 @@ public:
     void MeasureItem(LPMEASUREITEMSTRUCT measure) override;
     const CMessageMap& GetMessageMap() const override;
 
+    // Line up at the top asks for a newer record, line down at the end for an older one.
+    void OnVScroll(UINT code, UINT pos, CWnd* bar) override;
+
 protected:
     void OnChar(UINT ch, UINT repeat, UINT flags) override;
+    void OnKeyDown(UINT key, UINT repeat, UINT flags) override;
+    BOOL OnMouseWheel(UINT flags, short delta, CPoint screenPoint) override;
 
 private:
     void OnHeaderChanged(NMHDR*, LRESULT* result);
 
     // The series' visible index of an item: the newest record at the top.
     bool IndexOfItem(int item, int& index) const;
+    // Items the series' records need.
+    int WantedItems() const;
+    // One more record at the newer (n > 0) or older end; false when none came.
+    bool ExtendSeries(int n);
 
     bool m_bTickMode = true;
     std::array<bool, kTickKindCount> m_shown{};
@@ -80,6 +92,7 @@ private:
     CCellGeometry m_cells;
     int m_nRowHeight = 16;
     int m_nBlankWidth = 3;
+    int m_nWheelDelta = 0; // of a notch not yet scrolled
     TypedCharFn m_typed;
     // The row drawn last, kept while the series is unchanged (a row is drawn cell by cell).
     int m_nCachedItem = -1;

@@ -505,12 +505,12 @@ TEST_F(BrokerFixture, FontsAndColorsCommandsReachEveryOpenWindowAndAreKept)
         EXPECT_TRUE(font.italic);
         EXPECT_EQ(app.Settings().m_quoteTextColor, RGB(10, 20, 30));
         EXPECT_EQ(app.Settings().m_quoteColors[0], RGB(1, 2, 3));
-        // The Level II, time and sales and bar windows keep the fonts of their own settings.
+        // The Level II, time and sales and bar windows take the font too.
         for (CView* v : views) {
             const std::optional<QFont> shown = ShownListFont(v);
             ASSERT_NE(shown, std::nullopt);
-            EXPECT_NE(shown->family(), "DejaVu Sans");
-            EXPECT_FALSE(shown->italic());
+            EXPECT_EQ(shown->family(), "DejaVu Sans");
+            EXPECT_TRUE(shown->italic());
         }
         ExpectBackTestListLook(*backtest, font, RGB(10, 20, 30), RGB(1, 2, 3));
         // A window opened afterwards starts with them too.

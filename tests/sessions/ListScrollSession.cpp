@@ -1,0 +1,287 @@
+// A trader scrolls back through the time and sales and bar lists with the arrow keys and
+// the mouse wheel, past the records they first showed, to what the broker's history holds;
+// then changes the list font and colour from the main menu with Level II, Time & Sales and
+// the Bar Table open.
+#include "tests/sessions/SessionHarness.h"
+
+#include "analytics/series/CPriceSeries.h"
+#include "app/shell/CMainFrame.h"
+#include "broker/core/Formatters.h"
+#include "broker/protocol/HistoryFormat.h"
+#include "common/services/CAppSettings.h"
+#include "platform/ui/CFrameWnd.h"
+#include "tests/support/WeekdayShift.h"
+#include "tools/testbroker/CHistoryGenerator.h"
+#include "tools/testbroker/ExchangeClock.h"
+#include "views/ui/CBarView.h"
+#include "views/ui/CLevel2View.h"
+#include "views/ui/CTimeSalesView.h"
+
+#include <QDate>
+#include <QIntValidator>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTime>
+#include <QTreeView>
+
+#include <ctime>
+#include <map>
+
+namespace qx::sessions {
+namespace {
+
+using namespace std::chrono_literals;
+using qx::testbroker::CHistoryGenerator;
+
+constexpr int kFirstRows = 1024;
+
+class ListScrollSessionTest : public SessionTest {
+protected:
+    // The broker's clock at 7:00 of a weekday, before the open: the lists end at the close
+    // of the session before, whose ticks and bars the broker's history holds.
+    void Configure(qx::testbroker::TestBrokerOptions& options) override
+    {
+        const int64_t now = std::time(nullptr);
+        options.clockShiftSeconds = qx::testsupport::SecondsToNoon(now) - 5 * 3600;
+        options.clockShiftDays = qx::testsupport::DaysBackToWeekday(now + options.clockShiftSeconds);
+    }
+};
+
+QDate DateOf(const QString& text)
+{
+    return QDate::fromString(text, "M/d/yyyy");
+}
+
+int64_t DayOf(const QDate& date)
+{
+    return qx::testbroker::DaysFromDate(date.year(), date.month(), date.day());
+}
+
+template <class View>
+View* WaitForLoadedView(CSession& s, const char* what)
+{
+    View* view = nullptr;
+    EXPECT_TRUE(s.WaitFor(what, [&] {
+        const auto views = s.Views<View>();
+        view = views.empty() ? nullptr : views.front();
+        return view && view->GetSeries() && !view->GetSeries()->IsWaitingForData();
+    }));
+    return view;
+}
+
+// The date and time of the record a row stands for (a tick slot without a trade draws none).
+QString RecordDate(CSession& s, CTimeSalesList* list, int r)
+{
+    return s.OnUi([&] {
+        CListRow row;
+        return list->RowOfItem(r, row) ? QString(row.texts[0].GetString()) : QString();
+    });
+}
+
+QTime RecordTime(CSession& s, CTimeSalesList* list, int r)
+{
+    return s.OnUi([&] {
+        CListRow row;
+        return list->RowOfItem(r, row) ? QTime::fromString(row.texts[1].GetString(), "hh:mm:ss") : QTime();
+    });
+}
+
+int FocusedRow(CSession& s, CListCtrl* list)
+{
+    return s.OnUi([&] { return list->GetNextItem(-1, LVNI_FOCUSED); });
+}
+
+// Whether row r lies wholly inside the list's visible rows.
+bool RowInView(CSession& s, CListCtrl* list, int r)
+{
+    return s.OnUi([&] {
+        auto* tree = qobject_cast<QTreeView*>(list->GetWidget());
+        const QRect rect = tree->visualRect(tree->model()->index(r, 0));
+        return rect.isValid() && tree->viewport()->rect().contains(rect);
+    });
+}
+
+int RowHeight(CSession& s, CListCtrl* list)
+{
+    return s.OnUi([&] {
+        auto* tree = qobject_cast<QTreeView*>(list->GetWidget());
+        return tree->visualRect(tree->model()->index(0, 0)).height();
+    });
+}
+
+TEST_F(ListScrollSessionTest, KeysAndWheelScrollBackThroughTicksAndBarsAndTheMenuFontReachesTheLists)
+{
+    const int status = RunWorkstation([&](CSession& s) {
+        QWidget* box = s.OnUi([&] { return s.App().MainFrame()->GetSymbolCombo().GetWidget(); });
+        s.Click(box);
+        s.Key(Qt::Key_A, Qt::ControlModifier);
+        s.TypeText("msft\n");
+        ASSERT_TRUE(s.WaitFor("MSFT in the symbol box", [&] { return s.App().MainFrame()->GetSymbolBox() == "MSFT"; }));
+        const qx::testbroker::PriceProfile profile = s.Broker().Symbol("MSFT")->profile;
+        CHistoryGenerator history;
+
+        // Time & Sales: the arrow keys past the oldest tick bring older two-second slots.
+        s.ChooseMenu("&Quotes|&Time && Sales");
+        CTimeSalesView* ts = WaitForLoadedView<CTimeSalesView>(s, "the ticks of MSFT");
+        ASSERT_NE(ts, nullptr);
+        CTimeSalesList* ticks = &ts->List();
+        QWidget* tickTree = s.OnUi([&] { return ticks->GetWidget(); });
+        EXPECT_EQ(s.RowCount(ticks), kFirstRows);
+        s.Click(tickTree, QPoint(40, 40));
+        s.Key(Qt::Key_End);
+        ASSERT_TRUE(s.WaitFor("the focus on the oldest tick", [&] { return FocusedRow(s, ticks) == kFirstRows - 1; }));
+        const QString oldestDate = RecordDate(s, ticks, kFirstRows - 1);
+        const QTime oldest = RecordTime(s, ticks, kFirstRows - 1);
+        ASSERT_TRUE(oldest.isValid());
+        constexpr int kTickLines = 31; // a minute and one slot more
+        for (int i = 0; i < kTickLines; ++i)
+            s.Key(Qt::Key_Down);
+        EXPECT_EQ(s.RowCount(ticks), kFirstRows + kTickLines);
+        EXPECT_EQ(FocusedRow(s, ticks), kFirstRows + kTickLines - 1);
+        EXPECT_TRUE(RowInView(s, ticks, kFirstRows + kTickLines - 1));
+        ASSERT_TRUE(s.WaitFor("the older ticks' history", [&] { return !ts->GetSeries()->IsWaitingForData(); }));
+        // Each line one slot older, and the slot that starts a minute holds that minute's trade.
+        const QDate day = DateOf(oldestDate);
+        const auto days = history.Days(profile, DayOf(day), DayOf(day));
+        ASSERT_EQ(days.size(), 1u) << oldestDate.toStdString();
+        std::map<QTime, double> closes;
+        for (const auto& bar : history.MinuteBars(profile, days.front(), false)) {
+            int y = 0, mo = 0, d = 0, h = 0, mi = 0, sec = 0;
+            qx::protocol::SplitHistoryFeedTime(bar.feedTime, y, mo, d, h, mi, sec);
+            closes[QTime(h, mi, sec)] = bar.close;
+        }
+        int minuteStarts = 0;
+        for (int i = 1; i <= kTickLines; ++i) {
+            const int row = kFirstRows - 1 + i;
+            const QTime time = RecordTime(s, ticks, row);
+            EXPECT_EQ(time, oldest.addSecs(-2 * i)) << row;
+            EXPECT_EQ(RecordDate(s, ticks, row), oldestDate) << row;
+            if (time.second() != 0)
+                continue;
+            ++minuteStarts;
+            ASSERT_EQ(closes.count(time), 1u) << time.toString().toStdString();
+            EXPECT_EQ(s.CellText(ticks, row, "Price").toStdString(), FormatNumber(closes[time], 2, 4).str());
+            EXPECT_EQ(s.CellText(ticks, row, "Type"), "Trade");
+            EXPECT_EQ(s.CellText(ticks, row, "Time"), time.toString("hh:mm:ss"));
+        }
+        EXPECT_EQ(minuteStarts, 1);
+        // The scroll bar's down arrow at the end: one slot more.
+        QWidget* tickBar = s.OnUi([&]() -> QWidget* { return qobject_cast<QTreeView*>(tickTree)->verticalScrollBar(); });
+        s.Click(tickBar, s.OnUi([&] { return QPoint(tickBar->width() / 2, tickBar->height() - tickBar->width() / 2); }));
+        EXPECT_TRUE(s.WaitFor("one slot more", [&] { return ticks->GetItemCount() == kFirstRows + kTickLines + 1; }));
+        EXPECT_EQ(RecordTime(s, ticks, kFirstRows + kTickLines), oldest.addSecs(-2 * (kTickLines + 1)));
+        EXPECT_TRUE(RowInView(s, ticks, kFirstRows + kTickLines));
+
+        // The Bar Table of daily bars: the wheel down at the end brings older days, up at the
+        // top days after the newest.
+        s.ChooseMenu("&Quotes|&Bar Table");
+        CBarView* bars = WaitForLoadedView<CBarView>(s, "the daily bars of MSFT");
+        ASSERT_NE(bars, nullptr);
+        EXPECT_EQ(s.OnUi([&] { return bars->GetIntervalText(); }), "Daily");
+        CTimeSalesList* barList = &bars->List();
+        QWidget* barTree = s.OnUi([&] { return barList->GetWidget(); });
+        s.Click(barTree, QPoint(40, 40));
+        s.Key(Qt::Key_End);
+        ASSERT_TRUE(s.WaitFor("the oldest bar in view", [&] { return RowInView(s, barList, kFirstRows - 1); }));
+        const QDate oldestDay = DateOf(s.CellText(barList, kFirstRows - 1, "Date"));
+        ASSERT_TRUE(oldestDay.isValid());
+        s.Wheel(barTree, -2); // three lines a notch
+        EXPECT_EQ(s.RowCount(barList), kFirstRows + 6);
+        EXPECT_TRUE(RowInView(s, barList, kFirstRows + 5));
+        ASSERT_TRUE(s.WaitFor("the older bars' history", [&] { return !bars->GetSeries()->IsWaitingForData(); }));
+        const auto served = history.Bars(profile, {qx::testbroker::HistoryInterval::Days, 0}, false, 0,
+                                         qx::protocol::HistoryFeedTime(oldestDay.year(), oldestDay.month(),
+                                                                       oldestDay.day(), 0, 0, 0),
+                                         20, DayOf(oldestDay));
+        ASSERT_GE(served.size(), 6u);
+        for (int i = 0; i < 6; ++i) {
+            // The broker's trading days before the oldest bar, newest first.
+            const auto& bar = served[served.size() - 1 - static_cast<size_t>(i)];
+            const int row = kFirstRows + i;
+            int y = 0, mo = 0, d = 0, h = 0, mi = 0, sec = 0;
+            qx::protocol::SplitHistoryFeedTime(bar.feedTime, y, mo, d, h, mi, sec);
+            EXPECT_EQ(DateOf(s.CellText(barList, row, "Date")), QDate(y, mo, d)) << row;
+            EXPECT_EQ(s.CellText(barList, row, "Open").toStdString(), FormatNumber(bar.open, 2, 4).str()) << row;
+            EXPECT_EQ(s.CellText(barList, row, "High").toStdString(), FormatNumber(bar.high, 2, 4).str()) << row;
+            EXPECT_EQ(s.CellText(barList, row, "Low").toStdString(), FormatNumber(bar.low, 2, 4).str()) << row;
+            EXPECT_EQ(s.CellText(barList, row, "Close").toStdString(), FormatNumber(bar.close, 2, 4).str()) << row;
+        }
+        s.Key(Qt::Key_Home);
+        ASSERT_TRUE(s.WaitFor("the newest bar in view", [&] { return RowInView(s, barList, 0); }));
+        const QDate newest = DateOf(s.CellText(barList, 0, "Date"));
+        s.Wheel(barTree, 1);
+        EXPECT_EQ(s.RowCount(barList), kFirstRows + 9);
+        EXPECT_TRUE(RowInView(s, barList, 0));
+        // Days that have not come yet: dated after the newest, without prices.
+        EXPECT_EQ(DateOf(s.CellText(barList, 3, "Date")), newest);
+        EXPECT_GT(DateOf(s.CellText(barList, 0, "Date")), newest);
+        EXPECT_TRUE(s.CellText(barList, 0, "Close").isEmpty());
+
+        // Fonts... from the main menu: a larger size reaches Level II, Time & Sales and the
+        // Bar Table, whose rows grow with it.
+        s.ChooseMenu("&Quotes|Level &II");
+        CLevel2View* level2 = nullptr;
+        ASSERT_TRUE(s.WaitFor("a Level II window", [&] {
+            const auto views = s.Views<CLevel2View>();
+            level2 = views.empty() ? nullptr : views.front();
+            return level2 && level2->Bids().GetItemCount() > 0;
+        }));
+        CListCtrl* bids = &level2->Bids();
+        const int tickRow = RowHeight(s, ticks);
+        const int barRow = RowHeight(s, barList);
+        const int bidRow = RowHeight(s, bids);
+        s.ChooseMenu("&File|&Fonts...");
+        QWidget* fonts = s.WaitModal("Select Font");
+        ASSERT_NE(fonts, nullptr);
+        QWidget* sizeEdit = s.OnUi([&]() -> QWidget* {
+            for (auto* edit : fonts->findChildren<QLineEdit*>())
+                if (qobject_cast<const QIntValidator*>(edit->validator()))
+                    return edit;
+            return nullptr;
+        });
+        ASSERT_NE(sizeEdit, nullptr);
+        s.Click(sizeEdit);
+        s.Key(Qt::Key_A, Qt::ControlModifier);
+        s.TypeText("24");
+        s.PressButton(fonts, "OK");
+        ASSERT_TRUE(s.WaitFor("the font dialog closed", [&] { return s.ActiveModal() == nullptr; }));
+        EXPECT_TRUE(s.WaitFor("taller rows in the three windows", [&] {
+            return RowHeight(s, ticks) > tickRow && RowHeight(s, barList) > barRow && RowHeight(s, bids) > bidRow;
+        })) << RowHeight(s, ticks) << " " << RowHeight(s, barList) << " " << RowHeight(s, bids);
+        const QFont chosen = s.OnUi([&] { return ticks->GetWidget()->font(); });
+        EXPECT_EQ(s.OnUi([&] { return barList->GetWidget()->font(); }), chosen);
+        EXPECT_EQ(s.OnUi([&] { return bids->GetWidget()->font(); }), chosen);
+        EXPECT_EQ(s.OnUi([&] { return level2->Asks().GetWidget()->font(); }), chosen);
+        EXPECT_EQ(s.OnUi([&] { return s.App().Settings().m_quoteFont.height; }),
+                  s.OnUi([&] { return QFontInfo(chosen).pixelSize(); }));
+        // The scrolled-back rows are still there.
+        EXPECT_EQ(s.RowCount(ticks), kFirstRows + kTickLines + 1);
+
+        // Colors... from the main menu: the quote lists' background; the time and sales and
+        // bar lists keep the time and sales colours of the settings.
+        s.ChooseMenu("&File|&Colors...");
+        QWidget* colors = s.WaitModal("Select Color");
+        ASSERT_NE(colors, nullptr);
+        QWidget* html = s.OnUi([&]() -> QWidget* {
+            for (auto* edit : colors->findChildren<QLineEdit*>())
+                if (edit->text().startsWith('#'))
+                    return edit;
+            return nullptr;
+        });
+        ASSERT_NE(html, nullptr);
+        s.Click(html);
+        s.Key(Qt::Key_A, Qt::ControlModifier);
+        s.TypeText("#203040");
+        s.PressButton(colors, "OK");
+        ASSERT_TRUE(s.WaitFor("the colour dialog closed", [&] { return s.ActiveModal() == nullptr; }));
+        EXPECT_EQ(s.OnUi([&] { return s.App().Settings().m_quoteColors[0]; }), RGB(0x20, 0x30, 0x40));
+        const COLORREF tsBack = s.OnUi([&] { return s.App().Settings().m_tsColors[0]; });
+        EXPECT_EQ(s.OnUi([&] { return ticks->GetBkColor(); }), tsBack);
+        EXPECT_EQ(s.OnUi([&] { return barList->GetBkColor(); }), tsBack);
+        s.ExitByMenu();
+    });
+    EXPECT_EQ(status, 0);
+}
+
+} // namespace
+} // namespace qx::sessions
