@@ -4,17 +4,23 @@
 
 #include <algorithm>
 
+void CMinutePeriod::BarTimes(CTime open, CTime close, int index, CTime& start, CTime& end) const
+{
+    start = CTime(open.GetTime() + static_cast<int64_t>(index) * m_nMinutes * 60);
+    end = CTime(std::min(start.GetTime() + static_cast<int64_t>(m_nMinutes) * 60, close.GetTime()));
+}
+
 bool CMinutePeriod::Place(int64_t day, int index)
 {
-    CTime open, close;
-    if (!CSessionDays(m_pRules, m_bExtended != 0).GetSession(day, open, close))
+    CTime open = m_open, close = m_close;
+    if ((day != m_day || m_nBars == 0) && !CSessionDays(m_pRules, m_bExtended != 0).GetSession(day, open, close))
         return false;
     const int64_t length = (close.GetTime() - open.GetTime()) / 60;
     const int bars = static_cast<int>(length / m_nMinutes + (length % m_nMinutes ? 1 : 0));
     if (index < 0 || index >= bars)
         index = bars - 1;
-    const CTime start(open.GetTime() + static_cast<int64_t>(index) * m_nMinutes * 60);
-    const CTime end(std::min(start.GetTime() + static_cast<int64_t>(m_nMinutes) * 60, close.GetTime()));
+    CTime start, end;
+    BarTimes(open, close, index, start, end);
     if (!InsideLimits(start, end))
         return false;
     m_day = day;
@@ -57,4 +63,30 @@ bool CMinutePeriod::StepForward()
     if (!CSessionDays(m_pRules, m_bExtended != 0).NextTradingDay(m_day, day))
         return false;
     return Place(day, 0);
+}
+
+int CMinutePeriod::FillBack(int count, int64_t* starts, int64_t* ends)
+{
+    const int64_t shift = ShiftTimeByZoneOffset(CTime(0), -1).GetTime();
+    int written = 0;
+    while (written < count) {
+        starts[count - 1 - written] = m_start.GetTime() + shift;
+        ends[count - 1 - written] = m_end.GetTime() + shift;
+        if (++written == count)
+            break;
+        if (m_nIndex == 0) {
+            if (!StepBack())
+                break;
+            continue;
+        }
+        // The bar before in the same session, as Place gives it.
+        CTime start, end;
+        BarTimes(m_open, m_close, m_nIndex - 1, start, end);
+        if (!InsideLimits(start, end))
+            break;
+        --m_nIndex;
+        m_start = start;
+        m_end = end;
+    }
+    return written;
 }
