@@ -30,8 +30,9 @@ namespace {
 constexpr int kEvaluateBlock = 16384;
 // Test bars read in one pass.
 constexpr int kReadBlock = 4096;
-// Re-checks of formulas still waiting for their inputs.
-constexpr int kDataPollMs = 50;
+// Re-checks of formulas still waiting for their inputs (their series' answers wake no
+// one): the loading of a backtest's history is counted in tens of milliseconds.
+constexpr int kDataPollMs = 5;
 
 struct SeriesCloser {
     void operator()(CPriceSeries* series) const { ReleasePriceSeries(series); }
@@ -441,10 +442,11 @@ CBackTestRun::EPair CBackTestRun::RunPair(const CString& symbol, const Strategy&
     CString error;
     const int minutes = m_job.m_nIntraday ? m_job.m_nMinuteBars : 0;
     bool subscribed = entry.Parse(error) && exit.Parse(error);
-    subscribed = subscribed && entry.Subscribe(symbol, m_bExtended, nullptr, nullptr, s.m_interval, minutes,
-                                               s.m_nOverrideInterval);
-    subscribed = subscribed && exit.Subscribe(symbol, m_bExtended, nullptr, nullptr, s.m_interval, minutes,
-                                              s.m_nOverrideInterval);
+    // The formulas wake the worker once their inputs are resolved.
+    subscribed = subscribed && entry.Subscribe(symbol, m_bExtended, nullptr, std::make_unique<CWakeListener>(m_context),
+                                               s.m_interval, minutes, s.m_nOverrideInterval);
+    subscribed = subscribed && exit.Subscribe(symbol, m_bExtended, nullptr, std::make_unique<CWakeListener>(m_context),
+                                              s.m_interval, minutes, s.m_nOverrideInterval);
     if (!subscribed) {
         series->SetListener(nullptr);
         Problem(CString("Strategy \"") + s.m_name + "\" cannot be run: no formula engine");
