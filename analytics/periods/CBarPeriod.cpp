@@ -48,6 +48,22 @@ int CBarPeriod::FillBack(int count, int64_t* starts, int64_t* ends)
     return written;
 }
 
+int CBarPeriod::StepBackBy(int n)
+{
+    int steps = 0;
+    while (steps < n && StepBack())
+        ++steps;
+    return steps;
+}
+
+int CBarPeriod::StepBackTo(CTime time, int most)
+{
+    int steps = 0;
+    while (steps < most && GetStart() > time && StepBack())
+        ++steps;
+    return steps;
+}
+
 bool CBarPeriod::InsideLimits(CTime start, CTime end)
 {
     return start >= periods::GetLowerTimeLimit() && end <= periods::GetUpperTimeLimit();

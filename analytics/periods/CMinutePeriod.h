@@ -16,6 +16,9 @@ public:
     bool StepForward() override;
     // A session's bars at a time, its open and close looked up once.
     int FillBack(int count, int64_t* starts, int64_t* ends) override;
+    // Across a session in one jump.
+    int StepBackBy(int n) override;
+    int StepBackTo(CTime time, int most) override;
 
     int GetMinutes() const { return m_nMinutes; }
     int GetBarsInSession() const { return m_nBars; }

@@ -51,6 +51,8 @@ public:
     double* Column(int field) { return m_field[field].get() + m_head; }
     void SetField(int r, int field, double value);
     void SetValid(int r, bool valid);
+    // Marks valid the records of [first, last] whose Close is not 0.
+    void ValidateFilled(int first, int last);
     void SetExchange(int r, const char* exchange);
     // The record as a whole, and back; Set keeps every field of the record.
     CBarRecord Get(int r) const;

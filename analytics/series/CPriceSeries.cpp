@@ -692,12 +692,14 @@ int CPriceSeries::FindBarByTime(DWORD feedTime, int side)
         const bool later = time > m_bars.End(count - 1);
         auto walk = CreateBarPeriod(later ? m_bars.Start(count - 1) : m_bars.Start(0), m_interval, rules, m_bExtended, 1);
         k = later ? count - 1 : 0;
-        for (int steps = 0; walk && steps < kMaxRecords; ++steps) {
-            if (later ? walk->GetEnd() > time : walk->GetStart() <= time)
+        if (walk && !later)
+            k -= walk->StepBackTo(time, kMaxRecords);
+        for (int steps = 0; walk && later && steps < kMaxRecords; ++steps) {
+            if (walk->GetEnd() > time)
                 break;
-            if (!(later ? walk->StepForward() : walk->StepBack()))
+            if (!walk->StepForward())
                 break;
-            k += later ? 1 : -1;
+            ++k;
         }
     }
     return k - (count - m_nEndOffset - m_nWanted);
@@ -730,8 +732,10 @@ bool CPriceSeries::GetBarTime(int index, int side, DWORD& feedTime)
     }
     if (!period)
         return false;
-    for (int i = 0; i < steps && i < kMaxRecords; ++i)
-        if (!(forward ? period->StepForward() : period->StepBack()))
+    if (!forward)
+        period->StepBackBy(std::min(steps, static_cast<int>(kMaxRecords)));
+    for (int i = 0; forward && i < steps && i < kMaxRecords; ++i)
+        if (!period->StepForward())
             break;
     feedTime = CTimeToFeedTime(side ? period->GetEnd() : period->GetStart());
     return true;
@@ -865,9 +869,8 @@ void CPriceSeries::ApplyIntradayRows(const std::vector<CHistoryRow>& rows, int f
         changedHi = r;
     }
     // The records the rows filled become valid (a row's close of 0 leaves its record empty).
-    for (int k = std::max(changedLo, first); k >= 0 && k <= changedHi; ++k)
-        if (!m_bars.IsValid(k) && close[k] != 0)
-            m_bars.SetValid(k, true);
+    if (changedLo >= 0)
+        m_bars.ValidateFilled(changedLo, changedHi);
     if (answer)
         m_backfill.Answered(asOf.has_value());
     if (answer && m_nOutstanding > 0)

@@ -284,6 +284,48 @@ TEST(BarPeriod, FillBackLaysOutWhatStepBackGives)
     }
 }
 
+TEST(BarPeriod, LongStepsBackLandWhereSingleStepsDo)
+{
+    // StepBackBy and StepBackTo against StepBack one bar at a time, from the holiday week
+    // and across the clock change, with and without an offset; times inside and outside
+    // sessions, and a count the lower time limit cuts short.
+    const ZoneScope zone("America/New_York");
+    for (int offset : {0, 90}) {
+        const CSessionRules rules = Rules(offset);
+        for (const char* interval : {"1", "7", "45", "D"})
+            for (int extended : {0, 1}) {
+                const CTime from = T(2026, 3, 10, 12, 1);
+                // Down to the lower limit only for the coarser bars: single steps take long.
+                const bool coarse = std::strcmp(interval, "45") == 0 || std::strcmp(interval, "D") == 0;
+                for (int n : {1, 5, 389, 390, 391, 5000, 9000000}) {
+                    if (n > 5000 && !coarse)
+                        continue;
+                    auto jumped = CreateBarPeriod(from, interval, &rules, extended, 1);
+                    auto stepped = CreateBarPeriod(from, interval, &rules, extended, 1);
+                    int steps = 0;
+                    while (steps < n && stepped->StepBack())
+                        ++steps;
+                    ASSERT_EQ(steps, jumped->StepBackBy(n)) << interval << " " << n;
+                    EXPECT_EQ(stepped->GetStart(), jumped->GetStart()) << interval << " " << n;
+                    EXPECT_EQ(stepped->GetEnd(), jumped->GetEnd()) << interval << " " << n;
+                }
+                for (CTime to : {T(2026, 3, 10, 11, 59), T(2026, 3, 9, 8, 0), T(2026, 3, 6, 15, 59, 30),
+                                 T(2026, 1, 19, 12, 0), T(2025, 6, 1, 3, 0), T(1960, 1, 1, 0, 0)})
+                    for (int most : {3, 4000000}) {
+                        if (to.GetTime() < 0 && !coarse)
+                            continue;
+                        auto jumped = CreateBarPeriod(from, interval, &rules, extended, 1);
+                        auto stepped = CreateBarPeriod(from, interval, &rules, extended, 1);
+                        int steps = 0;
+                        while (steps < most && stepped->GetStart() > to && stepped->StepBack())
+                            ++steps;
+                        ASSERT_EQ(steps, jumped->StepBackTo(to, most)) << interval << " " << most;
+                        EXPECT_EQ(stepped->GetStart(), jumped->GetStart()) << interval << " " << most;
+                    }
+            }
+    }
+}
+
 TEST(BarPeriod, FillBackStopsAtTheLowerTimeLimit)
 {
     const CSessionRules rules = Rules();

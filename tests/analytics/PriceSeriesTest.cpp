@@ -358,11 +358,14 @@ TEST(PriceSeries, RowsAcrossGapsFillTheBarsTheyFallIn)
         double open = 0, high = 0, low = 0, close = 0, volume = 0;
     };
     std::vector<Bar> expected(static_cast<size_t>(n));
+    std::vector<CBarRecord> records;
+    for (int r = 0; r < n; ++r)
+        records.push_back(*s.GetRecordAt(r));
     for (const std::vector<CHistoryRow>* rows : {&newer, &older})
         for (const CHistoryRow& row : *rows) {
             const CTime t = FeedTimeToRecordTime(row.feedTime);
             for (int r = 0; r < n; ++r) {
-                const CBarRecord rec = *s.GetRecordAt(r);
+                const CBarRecord& rec = records[static_cast<size_t>(r)];
                 if (t < rec.m_startTime || t >= rec.m_endTime)
                     continue;
                 Bar& b = expected[static_cast<size_t>(r)];
