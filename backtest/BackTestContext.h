@@ -25,6 +25,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -64,6 +65,9 @@ struct BackTestContext {
     // cancelled.
     bool WaitFor(int milliseconds);
     void Wake();
+    // Wakes the worker like Wake, and may still be called once the context is gone (by
+    // formulas freed after the run).
+    std::function<void()> Waker() const;
 
     IBackTestSink* m_pSink = nullptr;  // set by the window before the first run
 
@@ -78,9 +82,13 @@ struct BackTestContext {
     std::unique_ptr<CThread> m_thread;  // the starter's
 
 private:
-    std::mutex m_waitLock;
-    std::condition_variable m_wake;
-    bool m_bWoken = false;
+    struct WakeState {
+        std::mutex lock;
+        std::condition_variable wake;
+        bool woken = false;
+        void Wake();
+    };
+    const std::shared_ptr<WakeState> m_pWake = std::make_shared<WakeState>();
 };
 
 // Cancels a run that is going on, then starts the worker on the job. False when no

@@ -30,13 +30,26 @@ namespace {
 constexpr int kEvaluateBlock = 16384;
 // Test bars read in one pass.
 constexpr int kReadBlock = 4096;
-// Re-checks of formulas still waiting for their inputs.
-constexpr int kDataPollMs = 50;
+// Re-checks of formulas still waiting for their inputs (their series' answers wake no
+// one): the loading of a backtest's history is counted in tens of milliseconds.
+constexpr int kDataPollMs = 5;
 
 struct SeriesCloser {
     void operator()(CPriceSeries* series) const { ReleasePriceSeries(series); }
 };
 using SeriesPtr = std::unique_ptr<CPriceSeries, SeriesCloser>;
+
+// Wakes the worker when a formula's inputs are resolved; kept by the formula, which may
+// be freed after the run.
+class CFormulaWake : public CSeriesListener {
+public:
+    explicit CFormulaWake(std::function<void()> wake) : m_wake(std::move(wake)) {}
+    void OnValuesChanged(CPriceSeries*, int, int, int) override { m_wake(); }
+    void OnDataStateChanged(CPriceSeries*) override { m_wake(); }
+
+private:
+    const std::function<void()> m_wake;
+};
 
 // Wakes the worker when its test series hears of data.
 class CWakeListener : public CSeriesListener {
@@ -441,10 +454,13 @@ CBackTestRun::EPair CBackTestRun::RunPair(const CString& symbol, const Strategy&
     CString error;
     const int minutes = m_job.m_nIntraday ? m_job.m_nMinuteBars : 0;
     bool subscribed = entry.Parse(error) && exit.Parse(error);
-    subscribed = subscribed && entry.Subscribe(symbol, m_bExtended, nullptr, nullptr, s.m_interval, minutes,
-                                               s.m_nOverrideInterval);
-    subscribed = subscribed && exit.Subscribe(symbol, m_bExtended, nullptr, nullptr, s.m_interval, minutes,
-                                              s.m_nOverrideInterval);
+    // The formulas wake the worker once their inputs are resolved.
+    subscribed = subscribed && entry.Subscribe(symbol, m_bExtended, nullptr,
+                                               std::make_unique<CFormulaWake>(m_context.Waker()), s.m_interval,
+                                               minutes, s.m_nOverrideInterval);
+    subscribed = subscribed && exit.Subscribe(symbol, m_bExtended, nullptr,
+                                              std::make_unique<CFormulaWake>(m_context.Waker()), s.m_interval,
+                                              minutes, s.m_nOverrideInterval);
     if (!subscribed) {
         series->SetListener(nullptr);
         Problem(CString("Strategy \"") + s.m_name + "\" cannot be run: no formula engine");
@@ -786,19 +802,31 @@ BackTestContext::~BackTestContext()
 
 bool BackTestContext::WaitFor(int milliseconds)
 {
-    std::unique_lock<std::mutex> lock(m_waitLock);
-    m_wake.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return m_bWoken || IsCancelled(); });
-    m_bWoken = false;
+    WakeState& state = *m_pWake;
+    std::unique_lock<std::mutex> lock(state.lock);
+    state.wake.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                        [&] { return state.woken || IsCancelled(); });
+    state.woken = false;
     return !IsCancelled();
+}
+
+void BackTestContext::WakeState::Wake()
+{
+    {
+        std::lock_guard<std::mutex> g(lock);
+        woken = true;
+    }
+    wake.notify_all();
 }
 
 void BackTestContext::Wake()
 {
-    {
-        std::lock_guard<std::mutex> lock(m_waitLock);
-        m_bWoken = true;
-    }
-    m_wake.notify_all();
+    m_pWake->Wake();
+}
+
+std::function<void()> BackTestContext::Waker() const
+{
+    return [state = m_pWake] { state->Wake(); };
 }
 
 void BackTestThreadProc(BackTestContext& context, std::shared_ptr<const CStrategySetup> job)

@@ -35,6 +35,35 @@ CTime CBarPeriod::ShiftTimeByZoneOffset(CTime time, int direction) const
     return CTime(time.GetTime() + static_cast<int64_t>(direction) * offset * 60);
 }
 
+int CBarPeriod::FillBack(int count, int64_t* starts, int64_t* ends)
+{
+    int written = 0;
+    for (int r = count - 1; r >= 0; --r) {
+        starts[r] = GetStart().GetTime();
+        ends[r] = GetEnd().GetTime();
+        ++written;
+        if (r > 0 && !StepBack())
+            break;
+    }
+    return written;
+}
+
+int CBarPeriod::StepBackBy(int n)
+{
+    int steps = 0;
+    while (steps < n && StepBack())
+        ++steps;
+    return steps;
+}
+
+int CBarPeriod::StepBackTo(CTime time, int most)
+{
+    int steps = 0;
+    while (steps < most && GetStart() > time && StepBack())
+        ++steps;
+    return steps;
+}
+
 bool CBarPeriod::InsideLimits(CTime start, CTime end)
 {
     return start >= periods::GetLowerTimeLimit() && end <= periods::GetUpperTimeLimit();

@@ -4,6 +4,7 @@
 
 #include "platform/core/CTime.h"
 
+#include <cstdint>
 #include <memory>
 
 struct CSessionRules;
@@ -14,6 +15,15 @@ public:
     // Both return false at a time limit and then leave the period unchanged.
     virtual bool StepBack() = 0;
     virtual bool StepForward() = 0;
+    // The times of this bar and of the bars before it, into starts[count - 1], ends[count - 1]
+    // and down (caller's base), as StepBack would give them; stops at a time limit. Returns
+    // how many were written and leaves the period on the oldest.
+    virtual int FillBack(int count, int64_t* starts, int64_t* ends);
+    // StepBack n times, or until it fails; returns the steps taken.
+    virtual int StepBackBy(int n);
+    // StepBack while the start is after the time (caller's base), at most `most` times, or
+    // until it fails; returns the steps taken.
+    virtual int StepBackTo(CTime time, int most);
 
     // Start and end in the caller's time base (the symbol's time offset taken back).
     CTime GetStart() const { return ShiftTimeByZoneOffset(m_start, -1); }

@@ -14,6 +14,11 @@ public:
     }
     bool StepBack() override;
     bool StepForward() override;
+    // A session's bars at a time, its open and close looked up once.
+    int FillBack(int count, int64_t* starts, int64_t* ends) override;
+    // Across a session in one jump.
+    int StepBackBy(int n) override;
+    int StepBackTo(CTime time, int most) override;
 
     int GetMinutes() const { return m_nMinutes; }
     int GetBarsInSession() const { return m_nBars; }
@@ -23,8 +28,11 @@ protected:
     bool Init(CTime time) override;
 
 private:
-    // Places the period on bar `index` of a day's session (-1: the last bar).
+    // Places the period on bar `index` of a day's session (-1: the last bar); the session
+    // of the day it stands on is not looked up again.
     bool Place(int64_t day, int index);
+    // Bar `index` of the session open .. close.
+    void BarTimes(CTime open, CTime close, int index, CTime& start, CTime& end) const;
 
     int m_nMinutes;
     int m_nBars = 0;

@@ -7,12 +7,15 @@
 #include <climits>
 #include <cstring>
 #include <ctime>
+#include <unordered_map>
 
 namespace periods {
 
 namespace {
 
 constexpr int64_t kDay = 86400;
+// The days from 1970 to 2038 and some.
+constexpr size_t kMaxSeenDays = 32768;
 
 int64_t FloorDiv(int64_t a, int64_t b)
 {
@@ -38,6 +41,9 @@ struct ZoneDays {
     // do not push each other out.
     std::array<ZoneDay, 64> days;
     std::array<BYTE, 32> older{}; // the way to replace next
+    // Every day asked for behind them: a pass over more days than the sets hold (a long
+    // layout) asks the C library once per day, not once per pass.
+    std::unordered_map<int64_t, ZoneDay> seen;
 };
 
 thread_local ZoneDays t_zone;
@@ -88,11 +94,17 @@ const ZoneDay& DayOfZone(ZoneDays& zone, int64_t day)
     }
     ZoneDay& e = ways[zone.older[set]];
     zone.older[set] ^= 1;
+    if (const auto known = zone.seen.find(day); known != zone.seen.end()) {
+        e = known->second;
+        return e;
+    }
     const int64_t start = LocalMidnight(day), next = LocalMidnight(day + 1);
     e.day = day;
     e.midnight = start;
     e.offset = day * kDay - start;
     e.uniform = next - start == kDay && (day + 1) * kDay - next == e.offset;
+    if (zone.seen.size() < kMaxSeenDays)
+        zone.seen.emplace(day, e);
     return e;
 }
 
@@ -129,6 +141,13 @@ CTime TimeOfLocalNaiveSeconds(int64_t naive)
     const int64_t ofDay = naive - day * kDay;
     return CTime(d.year, d.month, d.day, static_cast<int>(ofDay / 3600), static_cast<int>(ofDay / 60 % 60),
                  static_cast<int>(ofDay % 60));
+}
+
+bool UniformDayOffset(int64_t day, int64_t& offset)
+{
+    const ZoneDay& e = DayOfZone(Zone(), day);
+    offset = e.offset;
+    return e.uniform;
 }
 
 CTime GetLowerTimeLimit()

@@ -17,6 +17,9 @@ CTime GetUpperTimeLimit();
 // per calendar day: the C library is asked once for each day, not for each conversion.
 int64_t LocalNaiveSeconds(CTime time);
 CTime TimeOfLocalNaiveSeconds(int64_t naive);
+// The zone's offset (local minus universal seconds) on a local calendar day; false when
+// the offset changes during the day.
+bool UniformDayOffset(int64_t day, int64_t& offset);
 
 // Local calendar day count since 1970-01-01 of a time, and the fields of a day.
 int64_t LocalDayNumber(CTime time);

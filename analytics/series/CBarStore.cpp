@@ -205,6 +205,26 @@ void CBarStore::SetField(int r, int field, double value)
     spare[m_head + r] = value;
 }
 
+void CBarStore::ValidateFilled(int first, int last)
+{
+    BYTE* valid = m_valid.get() + m_head;
+    const double* close = m_field[kBarClose].get() + m_head;
+    int lo = -1, hi = -1, added = 0;
+    for (int r = std::max(first, 0); r <= last; ++r)
+        if (!valid[r] && close[r] != 0) {
+            valid[r] = 1;
+            ++added;
+            lo = lo < 0 ? r : lo;
+            hi = r;
+        }
+    m_validCount += added;
+    if (added && m_boundsKnown) {
+        if (m_firstValid < 0 || lo < m_firstValid)
+            m_firstValid = lo;
+        m_lastValid = std::max(m_lastValid, hi);
+    }
+}
+
 void CBarStore::SetValid(int r, bool valid)
 {
     BYTE& flag = m_valid[m_head + r];

@@ -44,8 +44,15 @@ public:
     const CString& Exchange(int r) const;
 
     void SetTimes(int r, CTime start, CTime end);
+    // The time and field columns to write in place (fields 0-4); a caller that writes the
+    // valid flags goes through SetValid.
+    int64_t* StartColumn() { return m_start.get() + m_head; }
+    int64_t* EndColumn() { return m_end.get() + m_head; }
+    double* Column(int field) { return m_field[field].get() + m_head; }
     void SetField(int r, int field, double value);
     void SetValid(int r, bool valid);
+    // Marks valid the records of [first, last] whose Close is not 0.
+    void ValidateFilled(int first, int last);
     void SetExchange(int r, const char* exchange);
     // The record as a whole, and back; Set keeps every field of the record.
     CBarRecord Get(int r) const;

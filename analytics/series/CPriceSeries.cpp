@@ -1,6 +1,7 @@
 #include "analytics/series/CPriceSeries.h"
 
 #include "analytics/periods/CBarPeriod.h"
+#include "analytics/periods/CNaiveTimeCache.h"
 #include "analytics/periods/PeriodTime.h"
 #include "analytics/series/CSeriesListener.h"
 #include "analytics/series/CSeriesStudy.h"
@@ -234,11 +235,8 @@ void CPriceSeries::LayOutLocked(const CSessionRules* rules, int count)
     std::unique_ptr<CBarPeriod> period;
     if (count > 0)
         period = CreateBarPeriod(m_endTime, m_interval, rules, m_bExtended, 1);
-    bool placed = period != nullptr;
-    for (int r = count - 1; r >= 0 && placed; --r) {
-        m_bars.SetTimes(r, period->GetStart(), period->GetEnd());
-        placed = period->StepBack();
-    }
+    if (period)
+        period->FillBack(count, m_bars.StartColumn(), m_bars.EndColumn());
     if (m_pStudyState)
         m_pStudyState->Reset();
     m_bLoaded = 1;
@@ -697,12 +695,14 @@ int CPriceSeries::FindBarByTime(DWORD feedTime, int side)
         const bool later = time > m_bars.End(count - 1);
         auto walk = CreateBarPeriod(later ? m_bars.Start(count - 1) : m_bars.Start(0), m_interval, rules, m_bExtended, 1);
         k = later ? count - 1 : 0;
-        for (int steps = 0; walk && steps < kMaxRecords; ++steps) {
-            if (later ? walk->GetEnd() > time : walk->GetStart() <= time)
+        if (walk && !later)
+            k -= walk->StepBackTo(time, kMaxRecords);
+        for (int steps = 0; walk && later && steps < kMaxRecords; ++steps) {
+            if (walk->GetEnd() > time)
                 break;
-            if (!(later ? walk->StepForward() : walk->StepBack()))
+            if (!walk->StepForward())
                 break;
-            k += later ? 1 : -1;
+            ++k;
         }
         // A time between bars: the bar before it on the start side, the bar after it on the end side.
         if (walk && later && !side && walk->GetStart() > time)
@@ -740,8 +740,10 @@ bool CPriceSeries::GetBarTime(int index, int side, DWORD& feedTime)
     }
     if (!period)
         return false;
-    for (int i = 0; i < steps && i < kMaxRecords; ++i)
-        if (!(forward ? period->StepForward() : period->StepBack()))
+    if (!forward)
+        period->StepBackBy(std::min(steps, static_cast<int>(kMaxRecords)));
+    for (int i = 0; forward && i < steps && i < kMaxRecords; ++i)
+        if (!period->StepForward())
             break;
     feedTime = CTimeToFeedTime(side ? period->GetEnd() : period->GetStart());
     return true;
@@ -843,17 +845,31 @@ void CPriceSeries::ApplyIntradayRows(const std::vector<CHistoryRow>& rows, int f
     last = std::min(last, m_bars.Size() - 1);
     const CCoveredRecords covered(complete);
     int changedLo = -1, changedHi = -1;
+    const int64_t* starts = m_bars.StartColumn();
+    const int64_t* ends = m_bars.EndColumn();
+    double* open = m_bars.Column(kBarOpen);
+    double* high = m_bars.Column(kBarHigh);
+    double* low = m_bars.Column(kBarLow);
+    double* close = m_bars.Column(kBarClose);
+    double* volume = m_bars.Column(kBarVolume);
+    const bool ticks = IsTickSeries();
+    CNaiveTimeCache times;
     int r = first;
-    for (const CHistoryRow& row : rows) {
-        const CTime start = FeedTimeToRecordTime(row.feedTime);
-        while (r <= last && m_bars.End(r) <= start)
-            ++r;
+    for (size_t k = 0; k < rows.size() && r <= last; ++k) {
+        const CHistoryRow& row = rows[k];
+        const int64_t start = times.Of(FeedTimeToNaiveSeconds(row.feedTime)).GetTime();
+        // On to the first record that ends after the row starts: a few steps, else a search
+        // (the first row, or rows after a gap).
+        for (int step = 0; r <= last && ends[r] <= start; ++r)
+            if (++step == 8) {
+                r = static_cast<int>(std::upper_bound(ends + r, ends + last + 1, start) - ends);
+                break;
+            }
         if (r > last)
             break;
-        if (start.GetTime() + 60 <= m_bars.Start(r).GetTime() || m_bars.IsValid(r) ||
-            !covered.Holds(m_bars.Start(r), m_bars.End(r)))
+        if (start + 60 <= starts[r] || m_bars.IsValid(r) || !covered.Holds(CTime(starts[r]), CTime(ends[r])))
             continue;
-        if (IsTickSeries()) {
+        if (ticks) {
             // A tick slot holds a trade: the row's price and size (a slot taking several
             // rows ends at the last price with their sizes added), never bar fields in the
             // places of the kind and indicator.
@@ -863,30 +879,26 @@ void CPriceSeries::ApplyIntradayRows(const std::vector<CHistoryRow>& rows, int f
             m_bars.SetField(r, kTickSeconds, 0);
             m_bars.SetField(r, kTickPrice, row.close);
             m_bars.SetField(r, kTickSize, before + row.volume);
-        } else if (m_bars.Field(r, kBarClose) == 0) {
-            m_bars.SetField(r, kBarOpen, row.open);
-            m_bars.SetField(r, kBarHigh, row.high);
-            m_bars.SetField(r, kBarLow, row.low);
-            m_bars.SetField(r, kBarClose, row.close);
-            m_bars.SetField(r, kBarVolume, row.volume);
+        } else if (close[r] == 0) {
+            open[r] = row.open;
+            high[r] = row.high;
+            low[r] = row.low;
+            close[r] = row.close;
+            volume[r] = row.volume;
         } else {
-            m_bars.SetField(r, kBarClose, row.close);
-            m_bars.SetField(r, kBarHigh, std::max(m_bars.Field(r, kBarHigh), row.high));
-            m_bars.SetField(r, kBarLow, std::min(m_bars.Field(r, kBarLow), row.low));
-            m_bars.SetField(r, kBarVolume, m_bars.Field(r, kBarVolume) + row.volume);
+            close[r] = row.close;
+            high[r] = std::max(high[r], row.high);
+            low[r] = std::min(low[r], row.low);
+            volume[r] += row.volume;
         }
         NoteFilledLocked(r, answer, asOf);
         if (changedLo < 0)
             changedLo = r;
         changedHi = r;
     }
-    const double* close = m_bars.Column(kBarClose);
-    for (int k = first; k <= last; ++k)
-        if (!m_bars.IsValid(k) && close[k] != 0) {
-            m_bars.SetValid(k, true);
-            changedLo = changedLo < 0 ? k : std::min(changedLo, k);
-            changedHi = std::max(changedHi, k);
-        }
+    // The records the rows filled become valid (a row's close of 0 leaves its record empty).
+    if (changedLo >= 0)
+        m_bars.ValidateFilled(changedLo, changedHi);
     if (answer)
         m_backfill.Answered(asOf.has_value());
     if (answer && m_nOutstanding > 0)

@@ -152,17 +152,19 @@ bool CStudySource::Prepare(int count, DWORD endFeedTime)
     if (!m_pSpec)
         return true;
     if (CPriceSeries* companion = m_pSpec->m_pCompanion) {
+        // From the start of the first base bar to the end: the first bar is read as of its
+        // own records too.
         int first = 0, last = 0;
         const int wanted = m_pBase->GetVisibleRange(first, last);
-        DWORD lastStart = 0, firstEnd = 0;
+        DWORD firstStart = 0;
         int bars = 1;
-        if (wanted > 0 && m_pBase->GetBarTime(last, 0, lastStart) &&
-            m_pBase->GetBarTime(last - (count - 1), 1, firstEnd)) {
+        if (wanted > 0 && m_pBase->GetBarTime(last - (count - 1), 0, firstStart)) {
             companion->SetWindowMode(1);
             companion->SetBarCount(1, endFeedTime);
-            const int a = companion->FindBarByTime(lastStart, 0);
-            const int b = companion->FindBarByTime(firstEnd, 1);
-            bars = std::clamp(std::abs(a - b) + 1, 1, CPriceSeries::kMaxRecords);
+            int newest = 0, oldest = 0;
+            companion->GetVisibleRange(oldest, newest);
+            const int a = companion->FindBarByTime(firstStart, 0);
+            bars = std::clamp(newest - a + 1, 1, CPriceSeries::kMaxRecords);
         }
         companion->SetWindowMode(1);
         if (!companion->SetBarCount(bars, endFeedTime))
@@ -329,9 +331,11 @@ bool CStudySource::AsOfBar(int index, int companionIndex, CBarRecord& bar, bool&
         return true;
     // Only a companion record spanning the whole bar gives the bar as it stands: a finer
     // one that starts with it (the session's first minute of a daily bar) ends before it.
+    // Without the record the bar cannot be read as of it.
     CBarRecord at;
-    if (!companion->GetRecord(companionIndex, at) ||
-        (at.m_startTime == bar.m_startTime && at.m_endTime >= bar.m_endTime))
+    if (!companion->GetRecord(companionIndex, at))
+        return false;
+    if (at.m_startTime == bar.m_startTime && at.m_endTime >= bar.m_endTime)
         return true;
     if (!at.m_bValid)
         return false;

@@ -5,7 +5,8 @@
 //   one-minute bars of one symbol.
 // Crossover/Portfolio: the same over 100 symbols x 10,000 one-minute bars in portfolio
 //   mode, with a capital that cannot pay for every entry.
-// History comes from fake series services answering from memory. Each iteration runs the
+// History comes from fake series services answering from memory (rows made before the
+// timing, copied out per request). Each iteration runs the
 // worker (BackTestThreadProc on the job) and then the plain loop over the same closes;
 // both must produce the same trades (time, action, price, quantity), else the benchmark
 // fails. Both collect their trades into lists reserved beforehand. Counters: bar_steps (bars the worker walked), trades, walk_steps_per_s (the
@@ -194,8 +195,16 @@ public:
         InitFormulaNames();
         m_engine.Start();
         CFormulaEngine::Install(&m_engine);
-        m_services.SetSource([](const CString& symbol, const CString&, DWORD start, DWORD end) {
-            return MinuteRows(symbol, start, end);
+        // Rows made beforehand are answered by copy; others are made on request.
+        m_services.SetSource([this](const CString& symbol, const CString&, DWORD start, DWORD end) {
+            const auto kept = m_history.find(symbol.str());
+            const int64_t from = NaiveOf(start), to = NaiveOf(end);
+            if (kept == m_history.end() || from < kept->second.from || to > kept->second.to)
+                return MinuteRows(symbol, start, end);
+            const std::vector<int64_t>& times = kept->second.times;
+            const auto a = std::lower_bound(times.begin(), times.end(), from) - times.begin();
+            const auto b = std::upper_bound(times.begin(), times.end(), to) - times.begin();
+            return std::vector<CHistoryRow>(kept->second.rows.begin() + a, kept->second.rows.begin() + b);
         });
         m_context.m_pSink = &m_sink;
     }
@@ -236,6 +245,15 @@ public:
     void Run(benchmark::State& state, const std::vector<CString>& symbols, DWORD start, DWORD end, double capital)
     {
         auto job = Job(symbols, start, end);
+        // The history the services hold: each symbol's rows from a month before the start.
+        for (const CString& symbol : symbols) {
+            History& h = m_history[symbol.str()];
+            h.from = NaiveOf(start) - 31 * 86400;
+            h.to = NaiveOf(end);
+            h.rows = MinuteRows(symbol, NaiveSecondsToFeedTime(h.from), end);
+            for (const CHistoryRow& row : h.rows)
+                h.times.push_back(NaiveOf(row.feedTime));
+        }
         job->m_nPortfolio = capital > 0;
         job->m_capital = capital;
         // The plain side's bars: 19 before the start warm the averages up, as history does.
@@ -334,6 +352,12 @@ public:
     }
 
 private:
+    struct History {
+        int64_t from = 0, to = 0;  // naive seconds the rows cover
+        std::vector<CHistoryRow> rows;
+        std::vector<int64_t> times;
+    };
+    std::map<std::string, History> m_history;  // made before the services answer from it
     CAnsweringServices m_services;
     CFormulaEngine m_engine;
     CCollectingSink m_sink;

@@ -1,4 +1,5 @@
 #include "analytics/periods/CBarPeriod.h"
+#include "analytics/periods/CNaiveTimeCache.h"
 #include "analytics/periods/CMinutePeriod.h"
 #include "analytics/periods/CMonthlyPeriod.h"
 #include "analytics/periods/PeriodTime.h"
@@ -7,8 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -217,4 +220,151 @@ TEST(BarPeriod, DaylightSavingChangesKeepMidnightsAndSessions)
     EXPECT_BAR(*m, T(2026, 11, 1, 0, 0), T(2026, 12, 1, 0, 0));
     setenv("TZ", saved.empty() ? "UTC" : saved.c_str(), 1);
     tzset();
+}
+
+namespace {
+
+// Sets the process's zone for a test and puts the old one back.
+class ZoneScope {
+public:
+    explicit ZoneScope(const char* zone)
+    {
+        const char* old = std::getenv("TZ");
+        m_saved = old ? old : "";
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    ~ZoneScope()
+    {
+        setenv("TZ", m_saved.empty() ? "UTC" : m_saved.c_str(), 1);
+        tzset();
+    }
+
+private:
+    std::string m_saved;
+};
+
+} // namespace
+
+TEST(BarPeriod, FillBackLaysOutWhatStepBackGives)
+{
+    // Against stepping back bar by bar: across weekends, the holiday, the half day, both
+    // sessions, a time offset and the spring and autumn clock changes.
+    const ZoneScope zone("America/New_York");
+    for (int offset : {0, 90}) {
+        const CSessionRules rules = Rules(offset);
+        for (const char* interval : {"1", "7", "45", "390", "D", "W"})
+            for (int extended : {0, 1})
+                for (CTime from : {T(2026, 1, 21, 11, 2), T(2026, 3, 10, 10, 0), T(2026, 11, 30, 15, 59)}) {
+                    const int count = 3000;
+                    auto filled = CreateBarPeriod(from, interval, &rules, extended, 1);
+                    auto stepped = CreateBarPeriod(from, interval, &rules, extended, 1);
+                    ASSERT_TRUE(filled && stepped);
+                    std::vector<int64_t> starts(count, -1), ends(count, -1);
+                    // Weekly bars reach the lower time limit first.
+                    const int written = filled->FillBack(count, starts.data(), ends.data());
+                    if (std::strcmp(interval, "W") == 0) {
+                        ASSERT_LT(written, count);
+                    } else {
+                        ASSERT_EQ(count, written) << interval;
+                    }
+                    for (int r = count - 1; r >= count - written; --r) {
+                        ASSERT_EQ(stepped->GetStart().GetTime(), starts[r]) << interval << " " << r;
+                        ASSERT_EQ(stepped->GetEnd().GetTime(), ends[r]) << interval << " " << r;
+                        if (r > count - written) {
+                            ASSERT_TRUE(stepped->StepBack());
+                        }
+                    }
+                    if (written < count) {
+                        EXPECT_EQ(-1, starts[count - written - 1]);
+                        EXPECT_FALSE(stepped->StepBack());
+                    }
+                    EXPECT_EQ(stepped->GetStart(), filled->GetStart()); // left on the oldest
+                }
+    }
+}
+
+TEST(BarPeriod, LongStepsBackLandWhereSingleStepsDo)
+{
+    // StepBackBy and StepBackTo against StepBack one bar at a time, from the holiday week
+    // and across the clock change, with and without an offset; times inside and outside
+    // sessions, and a count the lower time limit cuts short.
+    const ZoneScope zone("America/New_York");
+    for (int offset : {0, 90}) {
+        const CSessionRules rules = Rules(offset);
+        for (const char* interval : {"1", "7", "45", "D"})
+            for (int extended : {0, 1}) {
+                const CTime from = T(2026, 3, 10, 12, 1);
+                // Down to the lower limit only for the coarser bars: single steps take long.
+                const bool coarse = std::strcmp(interval, "45") == 0 || std::strcmp(interval, "D") == 0;
+                for (int n : {1, 5, 389, 390, 391, 5000, 9000000}) {
+                    if (n > 5000 && !coarse)
+                        continue;
+                    auto jumped = CreateBarPeriod(from, interval, &rules, extended, 1);
+                    auto stepped = CreateBarPeriod(from, interval, &rules, extended, 1);
+                    int steps = 0;
+                    while (steps < n && stepped->StepBack())
+                        ++steps;
+                    ASSERT_EQ(steps, jumped->StepBackBy(n)) << interval << " " << n;
+                    EXPECT_EQ(stepped->GetStart(), jumped->GetStart()) << interval << " " << n;
+                    EXPECT_EQ(stepped->GetEnd(), jumped->GetEnd()) << interval << " " << n;
+                }
+                for (CTime to : {T(2026, 3, 10, 11, 59), T(2026, 3, 9, 8, 0), T(2026, 3, 6, 15, 59, 30),
+                                 T(2026, 1, 19, 12, 0), T(2025, 6, 1, 3, 0), T(1960, 1, 1, 0, 0)})
+                    for (int most : {3, 4000000}) {
+                        if (to.GetTime() < 0 && !coarse)
+                            continue;
+                        auto jumped = CreateBarPeriod(from, interval, &rules, extended, 1);
+                        auto stepped = CreateBarPeriod(from, interval, &rules, extended, 1);
+                        int steps = 0;
+                        while (steps < most && stepped->GetStart() > to && stepped->StepBack())
+                            ++steps;
+                        ASSERT_EQ(steps, jumped->StepBackTo(to, most)) << interval << " " << most;
+                        EXPECT_EQ(stepped->GetStart(), jumped->GetStart()) << interval << " " << most;
+                    }
+            }
+    }
+}
+
+TEST(BarPeriod, FillBackStopsAtTheLowerTimeLimit)
+{
+    const CSessionRules rules = Rules();
+    // Monday 1970-01-05 10:00 is its second 30-minute bar; Friday 1970-01-02 has 13; the
+    // day before is outside the limits.
+    auto p = CreateBarPeriod(T(1970, 1, 5, 10, 10), "30", &rules, 0, 1);
+    ASSERT_TRUE(p);
+    std::vector<int64_t> starts(20, -1), ends(20, -1);
+    ASSERT_EQ(15, p->FillBack(20, starts.data(), ends.data()));
+    EXPECT_EQ(-1, starts[4]);
+    EXPECT_EQ(T(1970, 1, 2, 9, 30).GetTime(), starts[5]);
+    EXPECT_EQ(T(1970, 1, 2, 10, 0).GetTime(), ends[5]);
+    EXPECT_EQ(T(1970, 1, 2, 15, 30).GetTime(), starts[17]);
+    EXPECT_EQ(T(1970, 1, 5, 9, 30).GetTime(), starts[18]);
+    EXPECT_EQ(T(1970, 1, 5, 10, 30).GetTime(), ends[19]);
+    // The half day's 45-minute bars end with a short one at its 13:00 close.
+    auto half = CreateBarPeriod(T(2026, 11, 27, 12, 50), "45", &rules, 0, 1);
+    ASSERT_TRUE(half);
+    ASSERT_EQ(2, half->FillBack(2, starts.data(), ends.data()));
+    EXPECT_EQ(T(2026, 11, 27, 11, 45).GetTime(), starts[0]);
+    EXPECT_EQ(T(2026, 11, 27, 12, 30).GetTime(), ends[0]);
+    EXPECT_EQ(T(2026, 11, 27, 12, 30).GetTime(), starts[1]);
+    EXPECT_EQ(T(2026, 11, 27, 13, 0).GetTime(), ends[1]);
+}
+
+TEST(PeriodTime, NaiveTimeCacheGivesTheTimesOfTheDay)
+{
+    // Every 20 minutes over days with and without a clock change, forward and back.
+    const ZoneScope zone("America/New_York");
+    std::vector<int64_t> naive;
+    for (CTime day : {T(2026, 3, 6, 0, 0), T(2026, 10, 30, 0, 0)})
+        for (int64_t m = 0; m < 4 * 24 * 60; m += 20)
+            naive.push_back(periods::LocalNaiveSeconds(day) + m * 60);
+    CNaiveTimeCache forward, backward;
+    for (int64_t t : naive)
+        ASSERT_EQ(periods::TimeOfLocalNaiveSeconds(t), forward.Of(t)) << t;
+    for (auto it = naive.rbegin(); it != naive.rend(); ++it)
+        ASSERT_EQ(periods::TimeOfLocalNaiveSeconds(*it), backward.Of(*it)) << *it;
+    // Noon of Friday 2026-03-06 (EST) is 17:00 UTC; noon of Monday 03-09 (EDT) is 16:00 UTC.
+    EXPECT_EQ(1772816400, forward.Of(1772798400).GetTime());
+    EXPECT_EQ(1773072000, forward.Of(1773057600).GetTime());
 }

@@ -327,6 +327,76 @@ TEST(PriceSeries, MergesOneMinuteHistoryRows)
     s.Unlock();
 }
 
+TEST(PriceSeries, RowsAcrossGapsFillTheBarsTheyFallIn)
+{
+    // Five-minute bars up to Wednesday 2026-03-04 12:05 (the fake clock): 78 a day, so
+    // 600 bars reach back into the week before. One-minute rows of some days only (with
+    // days and hours missing, and rows outside the session), answered newest half first.
+    FakeSeriesServices services;
+    CPriceSeries s("IBM,5", 0);
+    s.SetWindowMode(1);
+    s.SetBarCount(600, 0);
+    const int n = s.GetRecordCount();
+    ASSERT_EQ(600, n);
+    std::vector<CHistoryRow> older, newer;
+    int k = 0;
+    for (int d = 23; d <= 35; ++d) {
+        const int month = d <= 28 ? 2 : 3, day = d <= 28 ? d : d - 28;
+        if (d == 25 || d == 30)
+            continue; // days without an answer
+        for (int m = 8 * 60; m < 17 * 60; ++m, ++k) {
+            if (m >= 11 * 60 && m < 13 * 60 && d % 2 == 0)
+                continue; // a gap of two hours
+            const double c = 100 + (k % 97) * 0.25;
+            const CHistoryRow row = Row(F(2026, month, day, m / 60, m % 60), c - 0.5, c + 1, c - 1, c, 10 + k % 7);
+            (d < 31 ? older : newer).push_back(row);
+        }
+    }
+    // Plainly: a row lands in the bar whose start .. end holds its minute.
+    struct Bar {
+        bool valid = false;
+        double open = 0, high = 0, low = 0, close = 0, volume = 0;
+    };
+    std::vector<Bar> expected(static_cast<size_t>(n));
+    std::vector<CBarRecord> records;
+    for (int r = 0; r < n; ++r)
+        records.push_back(*s.GetRecordAt(r));
+    for (const std::vector<CHistoryRow>* rows : {&newer, &older})
+        for (const CHistoryRow& row : *rows) {
+            const CTime t = FeedTimeToRecordTime(row.feedTime);
+            for (int r = 0; r < n; ++r) {
+                const CBarRecord& rec = records[static_cast<size_t>(r)];
+                if (t < rec.m_startTime || t >= rec.m_endTime)
+                    continue;
+                Bar& b = expected[static_cast<size_t>(r)];
+                if (!b.valid)
+                    b = {true, row.open, row.high, row.low, row.close, row.volume};
+                else
+                    b = {true, b.open, std::max(b.high, row.high), std::min(b.low, row.low), row.close,
+                         b.volume + row.volume};
+            }
+        }
+    s.OnIntradayHistory(newer);
+    s.OnIntradayHistory(older);
+    int filled = 0;
+    for (int r = 0; r < n; ++r) {
+        const CBarRecord rec = *s.GetRecordAt(r);
+        const Bar& b = expected[static_cast<size_t>(r)];
+        ASSERT_EQ(b.valid, rec.m_bValid) << r;
+        if (!b.valid)
+            continue;
+        ++filled;
+        EXPECT_EQ(b.open, rec.Open()) << r;
+        EXPECT_EQ(b.high, rec.High()) << r;
+        EXPECT_EQ(b.low, rec.Low()) << r;
+        EXPECT_EQ(b.close, rec.Close()) << r;
+        EXPECT_EQ(b.volume, rec.Volume()) << r;
+    }
+    // By hand: 02-23, 02-27 and 03-03 whole (78 each), 02-24 and 02-26 less the gap
+    // (54 each), 03-04 up to 11:00 (18); 02-20 and 03-02 have no rows.
+    EXPECT_EQ(78 * 3 + 54 * 2 + 18, filled);
+}
+
 TEST(PriceSeries, TradesUpdateTheLastBarAndRollForward)
 {
     FakeSeriesServices services;

@@ -1,10 +1,11 @@
 // The backtest worker over bars served by fake series services: a moving-average
 // crossover checked against a plain second implementation, an exit on the entry's price
 // and date, intra-bar testing over hourly bars with a missing day, intra-bar testing that
-// reads the day as it stood at each minute (no look-ahead), the trailing stop and
-// the forced exit worked by hand, portfolio capital, sizes that open nothing, a strategy
-// that does not compile, cancelling while history is loading, and a long minute walk
-// across a clock change checked against a plain second implementation.
+// reads the day as it stood at each minute (no look-ahead, the first test day included),
+// the trailing stop and the forced exit worked by hand, portfolio capital, sizes that
+// open nothing, a strategy that does not compile, cancelling while history is loading,
+// and a long minute walk across a clock change checked against a plain second
+// implementation.
 #include "StrategySamples.h"
 #include "AnsweringSeriesServices.h"
 #include "../analytics/formula/FormulaTestSupport.h"
@@ -424,6 +425,54 @@ TEST_F(BackTestWorker, IntraBarTestingReadsTheDailyBarAsItStoodAtTheMinute)
         list.resize(std::min<size_t>(list.size(), 2));
     EXPECT_EQ(open, fills["Open"]);
     EXPECT_EQ(ten, fills["Ten"]);
+}
+
+TEST_F(BackTestWorker, IntraBarTestingReadsTheFirstTestDayAsItStoodAtItsFirstMinute)
+{
+    // One-minute bars of 2026-01-05 to 01-09, 9:30 to 15:59, all at 100 except the last
+    // minute of 01-07 (the first test day), which closes at 101, and its 11:30 minute, whose
+    // low dips to 99. Daily bars from the minutes.
+    std::vector<CHistoryRow> minutes, daily;
+    for (int d = 5; d <= 9; ++d) {
+        double high = 0, low = 1e9, close = 0;
+        for (int k = 0; k < 390; ++k) {
+            close = d == 7 && k == 389 ? 101 : 100;
+            const double dip = d == 7 && k == 120 ? 99 : close - 0.0625;
+            minutes.push_back({Feed(2026, 1, d, 9, 30) + static_cast<DWORD>(k * 30), close, close + 0.0625, dip,
+                               close, 1000.0});
+            high = std::max(high, close + 0.0625);
+            low = std::min(low, dip);
+        }
+        daily.push_back({Feed(2026, 1, d), 100, high, low, close, 390000.0});
+    }
+    m_services.SetSource([&](const CString&, const CString& interval, DWORD, DWORD) {
+        return std::atoi(interval) == 0 ? daily : minutes;
+    });
+    m_services.SetQuote("IBM");
+    auto job = Job("IBM", Feed(2026, 1, 7), Feed(2026, 1, 9, 23, 59, 58));
+    job->m_nIntraday = 1;
+    job->m_nMinuteBars = 1;
+    // By hand: the day's close is above 100 only at 15:59 of 01-07 (101), and its high
+    // reaches 100.5 only then; the close falls back to 100 at 9:30 of 01-08. The day's low
+    // is under 99.5 from 11:30 of 01-07 on, and back at 99.9375 at 9:30 of 01-08. Reading
+    // the whole first day at its first minute would enter at 9:30 of 01-07; reading it
+    // from a later minute than its open would miss the dip.
+    job->AddStrategy(Strategy("Close", "Bar[Close,D]>100", "Bar[Close,D]<=100"));
+    job->AddStrategy(Strategy("High", "Bar[High,D]>100.5", "Bar[High,D]<=100.5"));
+    job->AddStrategy(Strategy("Low", "Bar[Low,D]<99.5", "Bar[Low,D]>=99.5"));
+    Run(job);
+
+    EXPECT_TRUE(m_sink.problems.empty()) << (m_sink.problems.empty() ? CString() : m_sink.problems[0]);
+    std::map<std::string, std::vector<std::pair<DWORD, double>>> fills;
+    for (const auto& t : m_sink.trades)
+        fills[t->m_strategy.str()].emplace_back(static_cast<DWORD>(t->m_nTime), t->m_price);
+    const std::vector<std::pair<DWORD, double>> expected = {{Feed(2026, 1, 7, 15, 59), 101.0},
+                                                            {Feed(2026, 1, 8, 9, 30), 100.0}};
+    EXPECT_EQ(expected, fills["Close"]);
+    EXPECT_EQ(expected, fills["High"]);
+    const std::vector<std::pair<DWORD, double>> low = {{Feed(2026, 1, 7, 11, 30), 100.0},
+                                                       {Feed(2026, 1, 8, 9, 30), 100.0}};
+    EXPECT_EQ(low, fills["Low"]);
 }
 
 TEST_F(BackTestWorker, TrailingStopAndForcedExitWorkedByHand)
