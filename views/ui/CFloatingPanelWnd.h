@@ -1,5 +1,5 @@
-// The window of a floating panel: an MDI child of the main frame (kind 0) or a top-most
-// tool window with a title (any other kind), shown without taking the focus. It hands
+// The window of a floating panel: a top-most tool window with a title, shown without
+// taking the focus. It hands
 // painting, the mouse, the context menu, the panel's commands and its private messages
 // to the panel, which paints everything itself.
 #pragma once
@@ -10,11 +10,10 @@ class CFloatingWnd;
 
 class CFloatingPanelWnd : public CWnd {
 public:
-    CFloatingPanelWnd(CFloatingWnd& panel, int kind);
+    explicit CFloatingPanelWnd(CFloatingWnd& panel);
 
-    // Creates the window with the main frame as parent (or as MDI frame for kind 0).
+    // Creates the window with the main frame as parent.
     BOOL CreatePanelWindow(const char* title, CWnd* mainFrame);
-    int GetKind() const { return m_nKind; }
     // Sets the client area's size and puts the window's top left at a screen point.
     void PlaceClient(CPoint screenTopLeft, CSize clientSize);
     void Raise();
@@ -39,6 +38,4 @@ private:
 
     CFloatingWnd* m_pPanel;
     bool m_bOrphan = false;
-    const int m_nKind;
-    CWnd* m_pMainFrame = nullptr;
 };

@@ -30,14 +30,14 @@ CFloatingWnd::~CFloatingWnd()
     DestroyWnd();
 }
 
-BOOL CFloatingWnd::CreateWnd(const char* title, int kind)
+BOOL CFloatingWnd::CreateWnd(const char* title)
 {
     DestroyWnd();
     CWinApp* app = AfxGetApp();
     CWnd* main = app ? app->m_pMainWnd : nullptr;
     if (!main)
         return FALSE;
-    auto wnd = std::make_unique<CFloatingPanelWnd>(*this, kind);
+    auto wnd = std::make_unique<CFloatingPanelWnd>(*this);
     if (!wnd->CreatePanelWindow(title, main))
         return FALSE;
     m_pWnd = std::move(wnd);

@@ -23,9 +23,9 @@ public:
     CFloatingWnd(const CFloatingWnd&) = delete;
     CFloatingWnd& operator=(const CFloatingWnd&) = delete;
 
-    // Kind 0: an MDI child of the main frame; other kinds: a top-most tool window with
-    // the title. Shown without activation. False without a main frame.
-    virtual BOOL CreateWnd(const char* title, int kind);
+    // A top-most tool window with the title, owned by the main frame and shown without
+    // activation. False without a main frame.
+    virtual BOOL CreateWnd(const char* title);
     virtual void Save(CArchive& ar) const;
     // Layouts before version 5 carry no position: the panel then keeps its place.
     virtual void Load(CArchive& ar, DWORD version);

@@ -26,9 +26,9 @@ CSnapshotFieldPanel::~CSnapshotFieldPanel()
     DropBinding();
 }
 
-BOOL CSnapshotFieldPanel::CreateWnd(const char* title, int kind)
+BOOL CSnapshotFieldPanel::CreateWnd(const char* title)
 {
-    if (!CFloatingWnd::CreateWnd(title, kind))
+    if (!CFloatingWnd::CreateWnd(title))
         return FALSE;
     const HWND target = GetWnd()->m_hWnd;
     m_pending.SetNotifier([target] { return PostMessage(target, WM_SNAPSHOT_QUOTE); });
