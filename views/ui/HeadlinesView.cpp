@@ -237,7 +237,8 @@ void HeadlinesView::OpenStory(int item, bool desktop)
     }
     // The address comes from the feed: only a web page is opened, here or on the desktop.
     if (!IsWebLink(record->storyUrl)) {
-        TellRefusedLink(record->storyUrl);
+        if (!record->storyUrl.IsEmpty())  // a headline without a story has nothing to open
+            TellRefusedLink(record->storyUrl);
         return;
     }
     if (BrowserView* story = GetStoryPane())
