@@ -32,6 +32,9 @@ CMailResult SendMail(const CMailSettings& settings, CSmtpMessage& message, CSmtp
     const int code = session.SendMessage(message);
     result.sent = code == 0;
     result.text = result.sent ? CString("The e-mail was sent.") : session.GetErrorText();
+    if (result.sent)
+        for (const std::string& name : message.GetLeftOut())
+            result.text += CString(" The attachment \"") + name.c_str() + "\" could not be read and was left out.";
     if (!result.sent && result.text.IsEmpty())
         result.text.Format("The e-mail was not sent (%d).", code);
     session.Close();

@@ -640,8 +640,8 @@ int CSmtp::Login()
 int CSmtp::SendMessage(CSmtpMessage& message)
 {
     m_error.Empty();
-    const bool anyRecipient = !message.m_recipient.m_address.IsEmpty() || !message.m_recipients.empty() ||
-                              !message.m_blindRecipients.empty();
+    // Blind recipients alone would leave the To line empty.
+    const bool anyRecipient = !message.m_recipient.m_address.IsEmpty() || !message.m_recipients.empty();
     if (message.m_sender.m_address.IsEmpty() || !anyRecipient) {
         Fail(message.m_sender.m_address.IsEmpty() ? "The e-mail has no sender address."
                                                   : "The e-mail has no recipient.");

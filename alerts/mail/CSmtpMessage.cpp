@@ -142,10 +142,15 @@ bool CSmtpMessage::PrepareHeaders(CSmtpHeaderList& headers, CString& error) cons
     headers.Add("Subject", EncodeHeaderText(m_subject.str()).c_str());
 
     const auto check = [&](const CSmtpAddress& address) {
-        if (IsMailAddress(address.m_address.str()))
-            return true;
-        error = "The e-mail address \"" + CString(ParameterText(address.m_address)) + "\" cannot be used.";
-        return false;
+        if (!IsMailAddress(address.m_address.str())) {
+            error = "The e-mail address \"" + CString(ParameterText(address.m_address)) + "\" cannot be used.";
+            return false;
+        }
+        if (!IsDisplayName(address.m_displayName.str())) {
+            error = "The name \"" + CString(ParameterText(address.m_displayName)) + "\" cannot be used.";
+            return false;
+        }
+        return true;
     };
     std::string to;
     if (!m_recipient.m_address.IsEmpty()) {
@@ -164,6 +169,10 @@ bool CSmtpMessage::PrepareHeaders(CSmtpHeaderList& headers, CString& error) cons
     headers.Add("To", to.c_str());
     if (!m_sender.m_address.IsEmpty() && !check(m_sender))
         return false;
+    if (m_sender.m_address.IsEmpty() && !IsDisplayName(m_sender.m_displayName.str())) {
+        error = "The name \"" + CString(ParameterText(m_sender.m_displayName)) + "\" cannot be used.";
+        return false;
+    }
     headers.Remove("From");
     headers.Add("From", FormatMailbox(m_sender).c_str());
     return true;
@@ -185,18 +194,34 @@ CSmtpMessage::Part CSmtpMessage::BodyPart(const CSmtpMessageBody& body) const
     return part;
 }
 
-bool CSmtpMessage::AttachmentPart(const CSmtpAttachment& attachment, Part& part) const
+std::string CSmtpMessage::AttachmentName(const CSmtpAttachment& attachment)
 {
-    std::string bytes;
-    if (!ReadWholeFile(attachment.m_path, bytes))
-        return false;
     std::string fileName = attachment.m_fileName.str();
     if (fileName.empty()) {
         const std::string path = attachment.m_path.str();
         const size_t slash = path.find_last_of("/\\");
         fileName = slash == std::string::npos ? path : path.substr(slash + 1);
     }
-    fileName = ParameterText(CString(fileName));
+    return ParameterText(CString(fileName));
+}
+
+CSmtpMessage::Part CSmtpMessage::LeftOutPart(const std::string& fileName)
+{
+    Part part;
+    part.head = "Content-Type: text/plain;\r\n\tcharset=\"us-ascii\"\r\n";
+    std::string name;
+    part.body = EncodeContent("The attachment \"" + fileName + "\" could not be read and was left out.\r\n",
+                              kMime7Bit, name);
+    part.head += "Content-Transfer-Encoding: " + name + "\r\n";
+    return part;
+}
+
+bool CSmtpMessage::AttachmentPart(const CSmtpAttachment& attachment, Part& part) const
+{
+    std::string bytes;
+    if (!ReadWholeFile(attachment.m_path, bytes))
+        return false;
+    const std::string fileName = AttachmentName(attachment);
     const CString type = attachment.m_contentType.IsEmpty() ? CString(ContentTypeForFile(fileName))
                                                               : attachment.m_contentType;
     part.head = "Content-Type: " + ParameterText(type);
@@ -239,11 +264,16 @@ bool CSmtpMessage::BuildText(std::string& out, CString& error)
     std::vector<Part> bodies;
     for (const CSmtpMessageBody& body : m_bodies)
         bodies.push_back(BodyPart(body));
+    // An attachment that cannot be read keeps its place as a note that names it.
+    m_leftOut.clear();
     std::vector<Part> attachments;
     for (const CSmtpAttachment& attachment : m_attachments) {
         Part part;
-        if (AttachmentPart(attachment, part))  // one that cannot be read is left out
-            attachments.push_back(std::move(part));
+        if (!AttachmentPart(attachment, part)) {
+            m_leftOut.push_back(AttachmentName(attachment));
+            part = LeftOutPart(m_leftOut.back());
+        }
+        attachments.push_back(std::move(part));
     }
     const size_t parts = bodies.size() + attachments.size();
     const bool multipart = parts > 1;

@@ -87,6 +87,9 @@ public:
     std::string DateText() const;
     // The boundaries used by the last BuildText (empty when it was single-part).
     const std::string& GetBoundary() const { return m_boundary; }
+    // File names of the attachments the last BuildText could not read; each part holds a
+    // note naming the file instead.
+    const std::vector<std::string>& GetLeftOut() const { return m_leftOut; }
 
     CSmtpAddress m_sender;
     CSmtpAddress m_recipient;
@@ -109,10 +112,13 @@ private:
     bool PrepareHeaders(CSmtpHeaderList& headers, CString& error) const;
     Part BodyPart(const CSmtpMessageBody& body) const;
     bool AttachmentPart(const CSmtpAttachment& attachment, Part& part) const;
+    static std::string AttachmentName(const CSmtpAttachment& attachment);
+    static Part LeftOutPart(const std::string& fileName);
     static bool HeaderBlock(const CSmtpHeaderList& headers, std::string& block, CString& error);
 
     std::string m_boundary;
     std::string m_innerBoundary;
+    std::vector<std::string> m_leftOut;
 };
 
 // "application/octet-stream" unless the file name's extension is a known one.

@@ -272,35 +272,15 @@ const char* TextCharset(const std::string& text)
     return IsUtf8(text, anyHigh) && anyHigh ? "utf-8" : "iso-8859-1";
 }
 
-std::string EncodeHeaderText(const std::string& text)
-{
-    std::string flat;
-    flat.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            continue;  // CR LF becomes one blank
-        flat += text[i] == '\r' || text[i] == '\n' ? ' ' : text[i];
-    }
-    bool plain = true;
-    size_t word = 0;
-    for (unsigned char c : flat) {
-        if (c < 32 || c > 126)
-            plain = false;
-        word = c == ' ' ? 0 : word + 1;
-        if (word > kHeaderLineWidth - 20)
-            plain = false;
-        if (!plain)
-            break;
-    }
-    // "=?" inside plain text could be taken for an encoded word.
-    if (plain && flat.find("=?") == std::string::npos)
-        return flat;
+namespace {
 
+// Encoded words (RFC 2047, "B"), each within 66 characters, so that even a first line
+// "Subject: word" keeps to 76; separated by CR LF blank.
+std::string EncodeWords(const std::string& flat)
+{
     const std::string charset = TextCharset(flat);
     const bool utf8 = charset == "utf-8";
     const std::string prefix = "=?" + charset + "?B?";
-    // Each word stays within 66 characters, so that even a first line "Subject: word"
-    // keeps to 76.
     const size_t room = (66 - prefix.size() - 2) / 4 * 3;
     std::string out;
     for (size_t at = 0; at < flat.size();) {
@@ -315,14 +295,53 @@ std::string EncodeHeaderText(const std::string& text)
     return out;
 }
 
-std::string EncodeDisplayName(const std::string& name)
+// Whether a word of the text is too long to fold.
+bool HasLongWord(const std::string& text)
 {
-    bool plain = true;
-    for (unsigned char c : name)
+    size_t word = 0;
+    for (char c : text) {
+        word = c == ' ' ? 0 : word + 1;
+        if (word > kHeaderLineWidth - 20)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+std::string EncodeHeaderText(const std::string& text)
+{
+    std::string flat;
+    flat.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue;  // CR LF becomes one blank
+        flat += text[i] == '\r' || text[i] == '\n' ? ' ' : text[i];
+    }
+    bool plain = !HasLongWord(flat);
+    for (unsigned char c : flat)
         if (c < 32 || c > 126)
             plain = false;
-    if (!plain || name.size() > kHeaderLineWidth - 20)
-        return EncodeHeaderText(name);
+    // "=?" inside plain text could be taken for an encoded word.
+    if (plain && flat.find("=?") == std::string::npos)
+        return flat;
+    return EncodeWords(flat);
+}
+
+bool IsDisplayName(const std::string& name)
+{
+    return name.find_first_of(std::string("\r\n\0", 3)) == std::string::npos;
+}
+
+std::string EncodeDisplayName(const std::string& name)
+{
+    // A quoted string keeps commas, parentheses, brackets and "@" inside the name.
+    bool plain = !HasLongWord(name);
+    for (unsigned char c : name)
+        if ((c < 32 && c != '\t') || c > 126)
+            plain = false;
+    if (!plain)
+        return EncodeWords(name);
     std::string quoted = "\"";
     for (char c : name) {
         if (c == '"' || c == '\\')

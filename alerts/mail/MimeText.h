@@ -41,7 +41,10 @@ const char* TextCharset(const std::string& text);
 // or a word too long to fold becomes encoded words (RFC 2047, "B" in the text's
 // charset, at most 75 characters each, separated by CR LF blank).
 std::string EncodeHeaderText(const std::string& text);
-// A display name as a quoted string, or as encoded words when it needs them.
+// A display name that may go into a header: no CR, LF or NUL.
+bool IsDisplayName(const std::string& name);
+// A display name as a quoted string (RFC 5322), whatever it holds, or as encoded words
+// (RFC 2047) when it has bytes outside printable ASCII or a word too long to fold.
 std::string EncodeDisplayName(const std::string& name);
 // "Name: value" CR LF, folded at blanks so that lines stay within 78 characters where
 // they can; the value's own CR LF blank/TAB folds are kept. Empty when a line would

@@ -662,9 +662,14 @@ void CBrokerSession::StartStreamsAndWorkers()
 void CBrokerSession::StreamThread(int stream)
 {
     qx::protocol::CStreamRecordParser parser;
-    parser.SetDropHandler([this, stream](qx::protocol::DropReason reason, size_t bytes) {
+    // A header declaring more than the largest record: what follows is no longer framed as
+    // the server sent it, so the connection is made anew.
+    bool broken = false;
+    parser.SetDropHandler([this, stream, &broken](qx::protocol::DropReason reason, size_t bytes) {
         m_nDropped.fetch_add(1);
         Log("stream %d: dropped %zu bytes (%s)", stream, bytes, qx::protocol::DropReasonText(reason));
+        if (reason == qx::protocol::DropReason::Oversized)
+            broken = true;
     });
     std::vector<char> buffer(64 * 1024);
     std::vector<std::unique_ptr<CSessionMessage>> messages;
@@ -694,17 +699,16 @@ void CBrokerSession::StreamThread(int stream)
             m_bLinesWanted[stream] = true;
         }
         parser.Reset();
+        broken = false;
         bool ok = true;
         bool loggedIn = false;
         for (const std::string& line : first)
             ok = ok && connection->SendAll(line);
-        // The server sends a heartbeat every second: a connection that brings neither a record
-        // nor kProgressBytes for a while is stalled and is made anew. Bytes count, so a large
-        // record arriving slowly is no stall; the trickle of heartbeats swallowed by a record
-        // that never ends is less than that and is one.
-        static constexpr size_t kProgressBytes = 4096;
-        auto lastProgress = std::chrono::steady_clock::now();
-        size_t bytesSinceProgress = 0;
+        // The server sends a heartbeat every second: a connection that brings no whole record
+        // for the silence time is stalled and is made anew. Bytes alone do not count: those of
+        // a record that never ends (heartbeats and quotes swallowed by its declared length)
+        // keep flowing while nothing reaches the stores.
+        auto lastRecord = std::chrono::steady_clock::now();
         while (ok && !m_bStop.load()) {
             std::vector<std::string> lines;
             {
@@ -719,21 +723,14 @@ void CBrokerSession::StreamThread(int stream)
             if (n < 0)
                 break;
             const auto now = std::chrono::steady_clock::now();
-            if (n == 0 && now - lastProgress < std::chrono::milliseconds(m_config.streamSilenceMs))
+            if (n == 0 && now - lastRecord < std::chrono::milliseconds(m_config.streamSilenceMs))
                 continue;
-            if (n > 0) {
+            if (n > 0)
                 parser.Feed(buffer.data(), static_cast<size_t>(n));
-                bytesSinceProgress += static_cast<size_t>(n);
-                if (bytesSinceProgress >= kProgressBytes) {
-                    lastProgress = now;
-                    bytesSinceProgress = 0;
-                }
-            }
             qx::protocol::StreamRecord record;
             bool refused = false;
-            while (!refused && parser.Next(record)) {
-                lastProgress = now;
-                bytesSinceProgress = 0;
+            while (!refused && parser.Next(record) && !broken) {
+                lastRecord = now;
                 // Data again (the login's own status answer is not yet data).
                 if (!std::holds_alternative<qx::protocol::StatusRecord>(record.body))
                     SetStreamStalled(stream, false);
@@ -782,10 +779,25 @@ void CBrokerSession::StreamThread(int stream)
             }
             if (refused)
                 break;
-            if (now - lastProgress >= std::chrono::milliseconds(m_config.streamSilenceMs)) {
+            if (broken) {
+                Log("stream %d: a record header declares more than the largest record, reconnecting", stream);
+                SetStreamStalled(stream, true, "The stream server sent a broken record; reconnecting.");
+                break;
+            }
+            if (now - lastRecord >= std::chrono::milliseconds(m_config.streamSilenceMs)) {
                 const int seconds = (m_config.streamSilenceMs + 999) / 1000;
-                Log("stream %d: no record for %d s, reconnecting", stream, seconds);
-                SetStreamStalled(stream, true);
+                CString text;
+                if (parser.Buffered() > 0) {
+                    // Bytes came, but the record they belong to never ended.
+                    Log("stream %d: no record for %d s (%zu bytes of an unfinished record), reconnecting", stream,
+                        seconds, parser.Buffered());
+                    text.Format("A record from the stream server did not arrive within %d seconds; reconnecting.",
+                                seconds);
+                } else {
+                    Log("stream %d: no record for %d s, reconnecting", stream, seconds);
+                    text.Format("No data from the stream server for %d seconds; reconnecting.", seconds);
+                }
+                SetStreamStalled(stream, true, text);
                 break;
             }
         }
@@ -815,7 +827,7 @@ void CBrokerSession::StreamThread(int stream)
     }
 }
 
-void CBrokerSession::SetStreamStalled(int stream, bool stalled)
+void CBrokerSession::SetStreamStalled(int stream, bool stalled, const CString& why)
 {
     CString text;
     {
@@ -826,8 +838,7 @@ void CBrokerSession::SetStreamStalled(int stream, bool stalled)
         m_nStalledStreams += stalled ? 1 : -1;
         // One message when the first stream stalls, one when the last flows again.
         if (stalled && m_nStalledStreams == 1)
-            text.Format("No data from the stream server for %d seconds; reconnecting.",
-                        (m_config.streamSilenceMs + 999) / 1000);
+            text = why;
         else if (!stalled && m_nStalledStreams == 0)
             text = "Data from the stream server flows again.";
     }

@@ -175,7 +175,7 @@ private:
     void StreamThread(int stream);
     // A stream's outage begins or ends; the user hears of the first stall and of the end of
     // the last one, once each.
-    void SetStreamStalled(int stream, bool stalled);
+    void SetStreamStalled(int stream, bool stalled, const CString& why = CString());
     void RequestThread();
     void HistoryThread();
     void AccountThread();

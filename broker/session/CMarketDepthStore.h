@@ -59,6 +59,7 @@ public:
                                      int* existed);
     void UnregisterHandle(const CString& symbol, const CString& source, CMarketDepthHandle* handle);
     CMarketDepthBook* FindBook(const CString& symbol, const CString& source);
+    // While a book's flag is set its readers see it empty; each message applied clears it.
     void SetNoDataFlag(const CString& symbol, const CString& source, int value);
     size_t GetBookCount();
 

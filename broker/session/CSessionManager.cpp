@@ -7,6 +7,7 @@
 #include "broker/session/PriceSeriesHooks.h"
 
 #include <atomic>
+#include <chrono>
 #include <ctime>
 
 namespace {
@@ -107,9 +108,21 @@ int64_t CSessionManager::GetClockOffsetSeconds() const
     return m_session->GetClockOffsetMs() / 1000;
 }
 
+int64_t CSessionManager::GetServerTimeSeconds() const
+{
+    // Whole seconds only at the end: the local clock's fraction and the offset's cut off
+    // one by one put the server's time up to two seconds behind (a trade made then fell
+    // into a bar this clock had not reached).
+    const int64_t ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                           std::chrono::system_clock::now().time_since_epoch())
+                           .count() +
+                       m_session->GetClockOffsetMs();
+    return ms >= 0 ? ms / 1000 : -((999 - ms) / 1000);
+}
+
 void CSessionManager::GetDaylightBounds(int64_t& startUtc, int64_t& endUtc) const
 {
-    const time_t now = time(nullptr) + GetClockOffsetSeconds();
+    const time_t now = static_cast<time_t>(GetServerTimeSeconds());
     std::tm tm{};
     gmtime_r(&now, &tm);
     ExchangeDaylightBounds(tm.tm_year + 1900, startUtc, endUtc);
@@ -117,7 +130,7 @@ void CSessionManager::GetDaylightBounds(int64_t& startUtc, int64_t& endUtc) cons
 
 void CSessionManager::GetExchangeTime(SYSTEMTIME& out) const
 {
-    ExchangeSystemTime(static_cast<int64_t>(time(nullptr)) + GetClockOffsetSeconds(), out);
+    ExchangeSystemTime(GetServerTimeSeconds(), out);
 }
 
 CTime CSessionManager::GetExchangeCTime() const

@@ -56,6 +56,8 @@ public:
     bool IsStreamConnected(int stream) const;
     std::vector<CAccountInfo> GetAccounts() const;
     int64_t GetClockOffsetSeconds() const;
+    // The server's clock in whole UTC seconds: this clock to the millisecond with the offset.
+    int64_t GetServerTimeSeconds() const;
     // This year's daylight-saving bounds (UTC seconds).
     void GetDaylightBounds(int64_t& startUtc, int64_t& endUtc) const;
 

@@ -30,9 +30,6 @@
 namespace {
 
 constexpr int kSideWindowMargin = 5;
-// Side windows are small tool windows over the main window (an MDI area would take a
-// maximized chart's side windows for windows to maximize).
-constexpr int kSideWindowKind = 1;
 // Symbols a chart's symbol strip keeps; the oldest goes first.
 constexpr int kMaxSymbolTabs = 16;
 // The interval strip: the chart's usual intervals, by their codes and tab names.
@@ -224,7 +221,7 @@ void CChartController::ShowTrackingWindow(bool show)
     if (!m_pTracking) {
         const CPoint at = SideWindowOrigin(doc);
         auto panel = std::make_unique<CTrackingFieldPanel>(CRect(at.x, at.y, at.x + 60, at.y + 16));
-        if (!panel->CreateWnd("Tracking Window", kSideWindowKind, SideWindowOwner()))
+        if (!panel->CreateWnd("Tracking Window", SideWindowOwner()))
             return;
         panel->SetOwnerView(GetPricePane());
         m_pTracking = std::move(panel);
@@ -306,7 +303,7 @@ void CChartController::ToggleSnapshotWindow()
     CGraphsDoc* doc = GetDocument();
     const CPoint at = SideWindowOrigin(doc);
     auto panel = std::make_unique<CSnapshotFieldPanel>(CRect(at.x, at.y, at.x + 60, at.y + 16));
-    if (!panel->CreateWnd("Snapshot Window", kSideWindowKind, SideWindowOwner()))
+    if (!panel->CreateWnd("Snapshot Window", SideWindowOwner()))
         return;
     panel->SetOwnerView(GetPricePane());
     m_pSnapshot = std::move(panel);

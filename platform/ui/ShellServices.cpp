@@ -23,23 +23,31 @@ CString GetClipboardText()
     return c ? FromQString(c->text()) : CString();
 }
 
-BOOL ShellOpen(const CString& target)
+bool IsWebLink(const CString& url)
 {
-    const QString t = ToQString(target).trimmed();
+    const QString t = ToQString(url).trimmed();
     if (t.isEmpty())
+        return false;
+    const QUrl address(t, QUrl::StrictMode);
+    const QString scheme = address.scheme().toLower();
+    return (scheme == QLatin1String("http") || scheme == QLatin1String("https")) && address.isValid() &&
+           !address.host().isEmpty();
+}
+
+BOOL ShellOpenLink(const CString& url)
+{
+    if (!IsWebLink(url))
         return FALSE;
-    const QUrl url(t, QUrl::StrictMode);
-    const QString scheme = url.scheme().toLower();
-    if (scheme == QLatin1String("http") || scheme == QLatin1String("https")) {
-        if (!url.isValid() || url.host().isEmpty())
-            return FALSE;
-        return CUiResponder::Current().OpenExternal(FromQString(url.toString())) ? TRUE : FALSE;
-    }
-    // A local file: a plain path, or a file: URL.
-    const QString path = scheme == QLatin1String("file") ? url.toLocalFile() : t;
-    if (scheme.size() > 1 && scheme != QLatin1String("file"))
+    const QUrl address(ToQString(url).trimmed(), QUrl::StrictMode);
+    return CUiResponder::Current().OpenExternal(FromQString(address.toString())) ? TRUE : FALSE;
+}
+
+BOOL ShellOpenFile(const CString& path)
+{
+    const QString t = ToQString(path).trimmed();
+    if (t.isEmpty() || QUrl(t).scheme().size() > 1)  // a URL, not a path ("C:" is a drive)
         return FALSE;
-    const QFileInfo info(path);
+    const QFileInfo info(t);
     if (!info.exists() || !info.isFile())
         return FALSE;
     return CUiResponder::Current().OpenExternal(FromQString(info.absoluteFilePath())) ? TRUE : FALSE;

@@ -1,7 +1,6 @@
 #include "StudyReference.h"
 #include "StudyTestData.h"
 
-#include "analytics/studies/CStudyValues.h"
 #include "analytics/studies/OscillatorStudies.h"
 #include "analytics/studies/StudyCompute.h"
 #include "analytics/studies/StudyTable.h"
@@ -459,34 +458,4 @@ TEST(StudyTable, WarmUpCountsAndNames)
     EXPECT_EQ(-1, FindStudyOutput(kMACD, "ma1"));
     EXPECT_EQ(3, FindPriceField("Close"));
     EXPECT_EQ(-1, FindPriceField("close"));
-}
-
-
-TEST(StudyValues, MatrixCellsAndWarmUp)
-{
-    CStudyValues values(kRSI);
-    values.SetParam(0, 14);
-    EXPECT_EQ(3, values.GetOutputCount());
-    double v = 0;
-    values.Set(0, 0, 1.0); // no matrix yet
-    EXPECT_FALSE(values.Get(0, 0, v));
-    EXPECT_EQ(168, values.Allocate(100));
-    EXPECT_EQ(100, values.GetRowCount());
-    values.Set(100, 0, 1.0); // beyond the rows
-    values.Set(5, 3, 1.0);   // beyond the outputs
-    EXPECT_FALSE(values.Get(100, 0, v));
-    EXPECT_FALSE(values.Get(5, 3, v));
-    values.Set(5, 2, 7.5);
-    ASSERT_TRUE(values.Get(5, 2, v));
-    EXPECT_EQ(7.5, v);
-    values.SetNoValue(6, 0);
-    EXPECT_TRUE(values.IsKnown(6, 0));
-    EXPECT_FALSE(values.Get(6, 0, v));
-    values.ClearRange(5, 1000);
-    EXPECT_FALSE(values.Get(5, 2, v));
-    EXPECT_FALSE(values.IsKnown(6, 0));
-    CStudyValues one(kEMA);
-    one.Allocate(10);
-    one.Set(1, 3, 2.0);
-    EXPECT_FALSE(one.Get(1, 3, v));
 }

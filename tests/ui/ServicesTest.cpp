@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QUrl>
 
 namespace {
 
@@ -45,26 +46,35 @@ TEST(Services, MessageBoxesGoThroughTheResponder)
     EXPECT_EQ(a.boxes[1].caption, "Price Offset");
 }
 
-TEST(Services, ShellOpenAcceptsWebAddressesAndExistingFilesOnly)
+TEST(Services, LinksOpenOnlyWebAddressesAndFilesOnlyByPath)
 {
     Answers a;
-    EXPECT_TRUE(ShellOpen("https://www.example.com/update"));
-    EXPECT_TRUE(ShellOpen("http://example.com"));
-    EXPECT_FALSE(ShellOpen("ftp://example.com/file"));
-    EXPECT_FALSE(ShellOpen("javascript:alert(1)"));
-    EXPECT_FALSE(ShellOpen("https://"));
-    EXPECT_FALSE(ShellOpen("/no/such/file.csv"));
-    EXPECT_FALSE(ShellOpen(CString(QDir::tempPath().toUtf8().constData())));  // a folder
     const QString path = QDir::temp().filePath(QStringLiteral("qx-ui-open-%1.csv").arg(QCoreApplication::applicationPid()));
     {
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("a,b\n");
     }
-    EXPECT_TRUE(ShellOpen(CString(path.toUtf8().constData())));
+    const CString file(path.toUtf8().constData());
+    const CString fileUrl(QUrl::fromLocalFile(path).toString().toUtf8().constData());
+
+    EXPECT_TRUE(ShellOpenLink("https://www.example.com/update"));
+    EXPECT_TRUE(ShellOpenLink("HTTP://example.com"));
+    for (const CString& refused : {CString("ftp://example.com/file"), CString("javascript:alert(1)"),
+                                   CString("https://"), CString("mailto:a@example.com"), file, fileUrl,
+                                   CString("FILE:") + file, CString("/no/such/file.csv"), CString("")})
+        EXPECT_FALSE(ShellOpenLink(refused)) << refused.str();
+
+    // A file the program wrote opens by its path only.
+    EXPECT_TRUE(ShellOpenFile(file));
+    EXPECT_FALSE(ShellOpenFile(fileUrl));
+    EXPECT_FALSE(ShellOpenFile("https://www.example.com/update"));
+    EXPECT_FALSE(ShellOpenFile("/no/such/file.csv"));
+    EXPECT_FALSE(ShellOpenFile(CString(QDir::tempPath().toUtf8().constData())));  // a folder
     QFile::remove(path);
     ASSERT_EQ(a.opened.size(), 3u);
     EXPECT_EQ(a.opened[0], "https://www.example.com/update");
+    EXPECT_EQ(a.opened[2], file);
 }
 
 TEST(Services, SaveDialogAddsTheDefaultExtension)

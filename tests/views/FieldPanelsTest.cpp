@@ -14,8 +14,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QMdiArea>
-#include <QMdiSubWindow>
 
 namespace {
 
@@ -106,7 +104,7 @@ protected:
 TEST_F(SnapshotPanelTest, LiveTradesTurnTheValueBoxUpOrDownAndTheWindowFitsTheFields)
 {
     CSnapshotFieldPanel panel(CRect(30, 40, 90, 56));
-    ASSERT_TRUE(panel.CreateWnd("Snapshot Window", 1));
+    ASSERT_TRUE(panel.CreateWnd("Snapshot Window"));
     panel.SetSymbol("MSFT");
     const CSnapshotFieldSet& set = panel.Fields();
     ASSERT_TRUE(PumpUntil([&] { return set.fields[0].valueText != "n/a" && !set.fields[0].valueText.IsEmpty(); }, 10000));
@@ -156,7 +154,7 @@ TEST_F(SnapshotPanelTest, LiveTradesTurnTheValueBoxUpOrDownAndTheWindowFitsTheFi
 TEST_F(SnapshotPanelTest, MenuCommandsReachThePanelAndLastCannotBeInsertedTwice)
 {
     CSnapshotFieldPanel panel;
-    ASSERT_TRUE(panel.CreateWnd("Snapshot Window", 1));
+    ASSERT_TRUE(panel.CreateWnd("Snapshot Window"));
     panel.SetSymbol("IBM");
     CAnsweringResponder& answers = *m_harness->answers;
 
@@ -195,13 +193,13 @@ TEST_F(SnapshotPanelTest, MenuCommandsReachThePanelAndLastCannotBeInsertedTwice)
 TEST_F(SnapshotPanelTest, StoredFormRoundTripsAndOldLayoutsKeepThePlace)
 {
     CSnapshotFieldPanel panel(CRect(12, 34, 50, 50));
-    ASSERT_TRUE(panel.CreateWnd("Snapshot Window", 1));
+    ASSERT_TRUE(panel.CreateWnd("Snapshot Window"));
     panel.ToggleAbbreviated();
     panel.InsertField(36);
     const std::string bytes = Stored(panel);
 
     CSnapshotFieldPanel copy(CRect(200, 300, 250, 320));
-    ASSERT_TRUE(copy.CreateWnd("Snapshot Window", 1));
+    ASSERT_TRUE(copy.CreateWnd("Snapshot Window"));
     LoadInto(copy, bytes, 19);
     EXPECT_EQ(IdsOf(copy), IdsOf(panel));
     EXPECT_TRUE(copy.Fields().abbreviated);
@@ -210,14 +208,14 @@ TEST_F(SnapshotPanelTest, StoredFormRoundTripsAndOldLayoutsKeepThePlace)
 
     // Version 4 carries no position: the fields are read, the panel stays.
     CSnapshotFieldPanel old(CRect(200, 300, 250, 320));
-    ASSERT_TRUE(old.CreateWnd("Snapshot Window", 1));
+    ASSERT_TRUE(old.CreateWnd("Snapshot Window"));
     LoadInto(old, bytes.substr(0, bytes.size() - 8), 4);
     EXPECT_EQ(IdsOf(old), IdsOf(panel));
     EXPECT_EQ(old.GetRect().TopLeft(), CPoint(200, 300));
 
     // No fields: "None", one row.
     CSnapshotFieldPanel none;
-    ASSERT_TRUE(none.CreateWnd("Snapshot Window", 1));
+    ASSERT_TRUE(none.CreateWnd("Snapshot Window"));
     LoadInto(none, CBytes().Dword(0).Dword(0).Dword(0).Int(7).Int(9).str(), 19);
     EXPECT_TRUE(none.Fields().fields.empty());
     EXPECT_EQ(ClientSize(none).cy, none.GetRowHeight());
@@ -229,7 +227,7 @@ TEST_F(SnapshotPanelTest, DraggingMovesTheWindowAndAnOwnerViewPlacesIt)
     Level1View* view = m_harness->Open();
     ASSERT_NE(view, nullptr);
     CSnapshotFieldPanel panel(CRect(5, 5, 60, 20));
-    ASSERT_TRUE(panel.CreateWnd("Snapshot Window", 1));
+    ASSERT_TRUE(panel.CreateWnd("Snapshot Window"));
     panel.SetOwnerView(view);
     CPoint expected(5, 5);
     view->ClientToScreen(&expected);
@@ -253,22 +251,10 @@ TEST_F(SnapshotPanelTest, DraggingMovesTheWindowAndAnOwnerViewPlacesIt)
     EXPECT_EQ(panel.GetRect().TopLeft(), CPoint(20, 20));
 }
 
-TEST_F(SnapshotPanelTest, KindZeroIsAnMdiChildOfTheMainFrame)
-{
-    CSnapshotFieldPanel panel;
-    ASSERT_TRUE(panel.CreateWnd("Snapshot Window", 0));
-    auto* sub = qobject_cast<QMdiSubWindow*>(panel.GetWnd()->GetOuterWidget());
-    ASSERT_NE(sub, nullptr);
-    EXPECT_EQ(sub->mdiArea(), m_harness->main->GetMdiArea());
-    EXPECT_EQ(sub->windowTitle(), "Snapshot Window");
-    panel.DestroyWnd();
-    EXPECT_EQ(panel.GetWnd(), nullptr);
-}
-
 TEST_F(SnapshotPanelTest, APanelWithoutContentShowsItsClassNameWhiteOnBlack)
 {
     CFloatingWnd plain(CRect(0, 0, 10, 10));
-    ASSERT_TRUE(plain.CreateWnd("Panel", 1));
+    ASSERT_TRUE(plain.CreateWnd("Panel"));
     const QImage picture = Picture(plain);
     ASSERT_FALSE(picture.isNull());
     EXPECT_EQ(PixelOf(picture, 0, 0), RGB(0, 0, 0));
@@ -283,7 +269,7 @@ TEST_F(SnapshotPanelTest, APanelWithoutContentShowsItsClassNameWhiteOnBlack)
 TEST_F(SnapshotPanelTest, TrackingRowsNameOnTheLeftValueOnTheRight)
 {
     CTrackingFieldPanel panel(CRect(0, 0, 10, 10));
-    ASSERT_TRUE(panel.CreateWnd("Tracking Window", 1));
+    ASSERT_TRUE(panel.CreateWnd("Tracking Window"));
     const CSize empty = ClientSize(panel);
     EXPECT_EQ(empty.cy, panel.GetRowHeight());
 

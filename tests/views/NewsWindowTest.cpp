@@ -10,6 +10,7 @@
 #include "common/windows/ShellIds.h"
 #include "platform/ui/CFrameWnd.h"
 #include "platform/ui/CSdiChildFrame.h"
+#include "platform/ui/CStatusBar.h"
 #include "views/NewsColumns.h"
 #include "views/ui/BrowserView.h"
 #include "views/ui/CBrowserView.h"
@@ -266,6 +267,56 @@ TEST_F(NewsWindows, HeadlinesOfTwoSymbolsAndHotNewsArriveLiveAndOpenInTheStoryPa
     list.SendListNotify(NM_DBLCLK, &a.hdr);
     EXPECT_EQ(Strings(m_opened), (std::vector<std::string>{record->storyUrl.str()}));
     ASSERT_TRUE(WaitForPage(*story, record->storyUrl, "MSFT declares quarterly dividend"));
+    CloseAndExit(app);
+}
+
+TEST_F(NewsWindows, AStoryAddressThatIsNoWebPageOpensNowhereAndIsTold)
+{
+    // A story file of the user's that the feed points at.
+    m_home.Write("story.html", "<html><body>local</body></html>");
+    const std::string local = m_home.File("story.html");
+    const std::vector<std::string> addresses = {"file://" + local, local, "FILE:" + local,
+                                                "smb://host/share/story.html", "javascript:alert(1)"};
+    for (size_t i = 0; i < addresses.size(); ++i) {
+        Headline h = Make("MSFT", ("F" + std::to_string(i)).c_str(), ("Local story " + std::to_string(i)).c_str());
+        h.storyUrl = addresses[i];
+        m_broker->InjectHeadline(h);
+    }
+    const Headline web = m_broker->InjectHeadline(Make("MSFT", "W1", "MSFT opens a new campus"));
+    CWorkstationApp app;
+    Start(app);
+    HeadlinesView* news = OpenNews(app, false);
+    ASSERT_NE(news, nullptr);
+    BrowserView* story = news->GetStoryPane();
+    ASSERT_NE(story, nullptr);
+    CHeadlinesCtrl& list = news->List();
+    news->SetSymbols("MSFT");
+    ASSERT_TRUE(PumpUntil([&] { return list.GetItemCount() == 6; }, 10000)) << list.GetItemCount();
+    CStatusBar* bar = app.MainFrame()->GetStatusBar();
+    ASSERT_NE(bar, nullptr);
+
+    for (size_t i = 0; i < addresses.size(); ++i) {
+        const int row = list.FindStory(("F" + std::to_string(i)).c_str());
+        ASSERT_GE(row, 0);
+        bar->SetPaneText(0, "");
+        NMITEMACTIVATE a;
+        a.iItem = row;
+        list.SendListNotify(NM_DBLCLK, &a.hdr);
+        EXPECT_TRUE(m_opened.empty()) << addresses[i];
+        const CString told = bar->GetPaneText(0);
+        EXPECT_NE(told.Find("was not opened"), -1) << addresses[i] << ": " << told.str();
+        EXPECT_NE(told.Find(addresses[i].substr(0, 20).c_str()), -1) << told.str();
+        EXPECT_EQ(list.GetHeadline(row)->read, 1);
+    }
+    PumpFor(500);
+    EXPECT_EQ(story->GetLocationURL().Find("story.html"), -1) << story->GetLocationURL();
+
+    // A web story still goes to the pane and the desktop.
+    NMITEMACTIVATE a;
+    a.iItem = list.FindStory("W1");
+    list.SendListNotify(NM_DBLCLK, &a.hdr);
+    EXPECT_EQ(Strings(m_opened), (std::vector<std::string>{web.storyUrl}));
+    ASSERT_TRUE(WaitForPage(*story, CString(web.storyUrl), "MSFT opens a new campus"));
     CloseAndExit(app);
 }
 

@@ -2,23 +2,17 @@
 
 #include "broker/session/QuoteFields.h"
 #include "platform/ui/CDC.h"
-#include "platform/ui/CMDIFrameWnd.h"
 #include "platform/ui/QtConvert.h"
 #include "platform/ui/QxWindowHost.h"
 #include "views/ui/CFloatingWnd.h"
 #include "views/ui/PanelIds.h"
 
-#include <QMdiArea>
-#include <QMdiSubWindow>
 
-CFloatingPanelWnd::CFloatingPanelWnd(CFloatingWnd& panel, int kind) : m_pPanel(&panel), m_nKind(kind) {}
+CFloatingPanelWnd::CFloatingPanelWnd(CFloatingWnd& panel) : m_pPanel(&panel) {}
 
-BOOL CFloatingPanelWnd::CreatePanelWindow(const char* title, CWnd* mainFrame)
+BOOL CFloatingPanelWnd::CreatePanelWindow(const char* title, CWnd* owner)
 {
-    m_pMainFrame = mainFrame;
-    if (m_nKind == 0 && !dynamic_cast<CMDIFrameWnd*>(mainFrame))
-        return FALSE;
-    if (!Create(nullptr, title, m_nKind == 0 ? WS_CHILD : WS_POPUP, CRect(), mainFrame, 0))
+    if (!Create(nullptr, title, WS_POPUP, CRect(), owner, 0))
         return FALSE;
     GetOuterWidget()->setWindowTitle(ToQString(CString(title ? title : "")));
     return TRUE;
@@ -26,25 +20,9 @@ BOOL CFloatingPanelWnd::CreatePanelWindow(const char* title, CWnd* mainFrame)
 
 QWidget* CFloatingPanelWnd::CreateWidget(QWidget* parent)
 {
-    QWidget* client = nullptr;
-    if (m_nKind == 0) {
-        auto* frame = dynamic_cast<CMDIFrameWnd*>(m_pMainFrame);
-        QMdiArea* area = frame ? frame->GetMdiArea() : nullptr;
-        if (!area)
-            return nullptr;
-        client = new QxWindowHost<QWidget>(this, nullptr);
-        auto* sub = new QMdiSubWindow; // owned by the MDI area once added
-        sub->setWidget(client);
-        sub->setAttribute(Qt::WA_DeleteOnClose, false);
-        sub->setAttribute(Qt::WA_ShowWithoutActivating);
-        area->addSubWindow(sub);
-        sub->hide();
-        SetPendingOuter(sub);
-    } else {
-        // Above its owner window only; top-most while its owner asks for it (SetTopMost).
-        client = new QxWindowHost<QWidget>(this, parent ? parent->window() : nullptr, Qt::Tool);
-        client->setAttribute(Qt::WA_ShowWithoutActivating);
-    }
+    // Above its owner window only; top-most while its owner asks for it (SetTopMost).
+    auto* client = new QxWindowHost<QWidget>(this, parent ? parent->window() : nullptr, Qt::Tool);
+    client->setAttribute(Qt::WA_ShowWithoutActivating);
     client->setMouseTracking(true);
     client->setFocusPolicy(Qt::NoFocus);
     client->setAttribute(Qt::WA_OpaquePaintEvent);
@@ -60,14 +38,7 @@ void CFloatingPanelWnd::PlaceClient(CPoint screenTopLeft, CSize clientSize)
     client->setFixedSize(std::max(1, static_cast<int>(clientSize.cx)), std::max(1, static_cast<int>(clientSize.cy)));
     // The client area (what the panel paints) goes to the point; a frame lies around it.
     const QPoint global(screenTopLeft.x, screenTopLeft.y);
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(outer)) {
-        sub->adjustSize();
-        QWidget* area = sub->parentWidget();
-        const QPoint inside = client->mapTo(sub, QPoint(0, 0));
-        sub->move((area ? area->mapFromGlobal(global) : global) - inside);
-    } else {
-        outer->setGeometry(QRect(global, client->size()));
-    }
+    outer->setGeometry(QRect(global, client->size()));
 }
 
 void CFloatingPanelWnd::Raise()

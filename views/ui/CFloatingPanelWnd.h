@@ -1,7 +1,6 @@
-// The window of a floating panel: an MDI child of the main frame (kind 0) or a tool
-// window with a title over its owner window (any other kind), shown without taking the
-// focus. It hands painting, the mouse, the context menu, the panel's commands and its
-// private messages to the panel, which paints everything itself.
+// The window of a floating panel: a tool window with a title over its owner window,
+// shown without taking the focus. It hands painting, the mouse, the context menu, the
+// panel's commands and its private messages to the panel, which paints everything itself.
 #pragma once
 
 #include "platform/ui/CWnd.h"
@@ -10,11 +9,10 @@ class CFloatingWnd;
 
 class CFloatingPanelWnd : public CWnd {
 public:
-    CFloatingPanelWnd(CFloatingWnd& panel, int kind);
+    explicit CFloatingPanelWnd(CFloatingWnd& panel);
 
-    // Creates the window owned by the frame (the main frame as MDI frame for kind 0).
-    BOOL CreatePanelWindow(const char* title, CWnd* mainFrame);
-    int GetKind() const { return m_nKind; }
+    // Creates the window owned by the owner frame.
+    BOOL CreatePanelWindow(const char* title, CWnd* owner);
     // Sets the client area's size and puts the window's top left at a screen point.
     void PlaceClient(CPoint screenTopLeft, CSize clientSize);
     void Raise();
@@ -39,6 +37,4 @@ private:
 
     CFloatingWnd* m_pPanel;
     bool m_bOrphan = false;
-    const int m_nKind;
-    CWnd* m_pMainFrame = nullptr;
 };

@@ -30,15 +30,15 @@ CFloatingWnd::~CFloatingWnd()
     DestroyWnd();
 }
 
-BOOL CFloatingWnd::CreateWnd(const char* title, int kind, CWnd* owner)
+BOOL CFloatingWnd::CreateWnd(const char* title, CWnd* owner)
 {
     DestroyWnd();
     CWinApp* app = AfxGetApp();
     CWnd* main = app ? app->m_pMainWnd : nullptr;
     if (!main)
         return FALSE;
-    auto wnd = std::make_unique<CFloatingPanelWnd>(*this, kind);
-    if (!wnd->CreatePanelWindow(title, kind != 0 && owner ? owner : main))
+    auto wnd = std::make_unique<CFloatingPanelWnd>(*this);
+    if (!wnd->CreatePanelWindow(title, owner ? owner : main))
         return FALSE;
     m_pWnd = std::move(wnd);
     m_pWnd->SetBackgroundColor(m_look.face);

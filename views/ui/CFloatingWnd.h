@@ -23,10 +23,9 @@ public:
     CFloatingWnd(const CFloatingWnd&) = delete;
     CFloatingWnd& operator=(const CFloatingWnd&) = delete;
 
-    // Kind 0: an MDI child of the main frame; other kinds: a tool window with the title,
-    // owned by the owner window (the main frame when none), which it stays above. Shown
-    // without activation. False without a main frame.
-    virtual BOOL CreateWnd(const char* title, int kind, CWnd* owner = nullptr);
+    // A tool window with the title, owned by the owner window (the main frame when none),
+    // which it stays above; shown without activation. False without a main frame.
+    virtual BOOL CreateWnd(const char* title, CWnd* owner = nullptr);
     virtual void Save(CArchive& ar) const;
     // Layouts before version 5 carry no position: the panel then keeps its place.
     virtual void Load(CArchive& ar, DWORD version);

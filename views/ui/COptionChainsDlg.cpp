@@ -116,7 +116,7 @@ void COptionChainsDlg::OnDisclaimer()
     if (CWnd* ok = GetDlgItem(IDOK))
         ok->SetFocus();
     if (const CAppSettings* settings = CAppSettings::Instance())
-        ShellOpen(settings->GetFilePath("help/OptionsDisclaimer.html"));
+        ShellOpenFile(settings->GetFilePath("help/OptionsDisclaimer.html"));
 }
 
 const CMessageMap& COptionChainsDlg::GetMessageMap() const

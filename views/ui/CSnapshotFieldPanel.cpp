@@ -26,9 +26,9 @@ CSnapshotFieldPanel::~CSnapshotFieldPanel()
     DropBinding();
 }
 
-BOOL CSnapshotFieldPanel::CreateWnd(const char* title, int kind, CWnd* owner)
+BOOL CSnapshotFieldPanel::CreateWnd(const char* title, CWnd* owner)
 {
-    if (!CFloatingWnd::CreateWnd(title, kind, owner))
+    if (!CFloatingWnd::CreateWnd(title, owner))
         return FALSE;
     const HWND target = GetWnd()->m_hWnd;
     m_pending.SetNotifier([target] { return PostMessage(target, WM_SNAPSHOT_QUOTE); });

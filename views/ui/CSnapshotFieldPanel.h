@@ -18,7 +18,7 @@ public:
     explicit CSnapshotFieldPanel(const CRect& rect = CRect(0, 0, 60, 16));
     ~CSnapshotFieldPanel() override;
 
-    BOOL CreateWnd(const char* title, int kind, CWnd* owner = nullptr) override;
+    BOOL CreateWnd(const char* title, CWnd* owner = nullptr) override;
     // The field set (abbreviated, vertical, count, ids), then the position.
     void Save(CArchive& ar) const override;
     void Load(CArchive& ar, DWORD version) override;

@@ -235,10 +235,32 @@ void HeadlinesView::OpenStory(int item, bool desktop)
         CHeadlineRows::MarkRead(*record);
         m_list.RedrawItems(item, item);
     }
+    // The address comes from the feed: only a web page is opened, here or on the desktop.
+    if (!IsWebLink(record->storyUrl)) {
+        if (!record->storyUrl.IsEmpty())  // a headline without a story has nothing to open
+            TellRefusedLink(record->storyUrl);
+        return;
+    }
     if (BrowserView* story = GetStoryPane())
         story->ShowStory(record->storyUrl);
     if (desktop)
-        ShellOpen(record->storyUrl);
+        ShellOpenLink(record->storyUrl);
+}
+
+void HeadlinesView::TellRefusedLink(const CString& url)
+{
+    IWorkstationFrame* main = GetWorkstationFrame();
+    if (!main)
+        return;
+    // Shown on one line and not without end.
+    CString shown;
+    for (int i = 0; i < url.GetLength() && i < kShownLinkLength; ++i) {
+        const char c = url[i];
+        shown += static_cast<unsigned char>(c) < 32 ? ' ' : c;
+    }
+    if (url.GetLength() > kShownLinkLength)
+        shown += "...";
+    main->SetMessageText("The story address \"" + shown + "\" was not opened: only http and https addresses are.");
 }
 
 void HeadlinesView::OnClick(NMHDR* header, LRESULT* result)

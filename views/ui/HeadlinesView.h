@@ -50,7 +50,8 @@ public:
     int GetAlertsRaised() const { return m_nAlertsRaised; }
 
     // Marks the row's story read and shows it in the story pane (and, with desktop, in
-    // the desktop's browser too).
+    // the desktop's browser too). A story address that is no http or https URL is opened
+    // nowhere; the status bar says so.
     void OpenStory(int item, bool desktop);
     // Takes the waiting changes of the subscriptions into the list now.
     void TakeChanges();
@@ -84,6 +85,8 @@ private:
     void RaiseNewsAlerts(const std::vector<CString>& symbols);
     void TypedIntoList(char c);
     void Tell(const CString& text);
+    void TellRefusedLink(const CString& url);
+    static constexpr int kShownLinkLength = 100;
 
     void OnHotNews();
     void OnAllNews();

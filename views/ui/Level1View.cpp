@@ -484,7 +484,7 @@ bool Level1View::ExportData(const CString& path, char separator)
     }
     const CAppSettings* settings = CAppSettings::Instance();
     if (settings && settings->m_bViewExportData)
-        ShellOpen(path);
+        ShellOpenFile(path);
     return true;
 }
 

@@ -168,7 +168,7 @@ TEST(Mime, BodyWithTwoAttachmentsIsMixedAndEveryPartReadsBack)
     CSmtpMessage message = PlainMessage("See the attached files.");
     message.m_attachments.emplace_back(folder.file("report.pdf").c_str(), nullptr, 0);
     message.m_attachments.emplace_back(folder.file("trades.csv").c_str(), "my trades.csv", 0, nullptr, "us-ascii");
-    message.m_attachments.emplace_back(folder.file("missing.bin").c_str(), nullptr, 0);  // left out
+    message.m_attachments.emplace_back(folder.file("missing.bin").c_str(), nullptr, 0);  // cannot be read
     const std::string text = Build(message);
     EXPECT_TRUE(OnlyCrLf(text));
     const Parsed parsed = Parse(text);
@@ -180,10 +180,15 @@ TEST(Mime, BodyWithTwoAttachmentsIsMixedAndEveryPartReadsBack)
     EXPECT_EQ(text.substr(text.size() - boundary.size() - 8), "\r\n--" + boundary + "--\r\n");
 
     const std::vector<std::string> parts = Parts("\r\n" + parsed.body, boundary);
-    ASSERT_EQ(parts.size(), 3u);
+    ASSERT_EQ(parts.size(), 4u);
     const Parsed body = Parse(parts[0]);
     EXPECT_EQ(body.Get("Content-Type"), "text/plain;\tcharset=\"iso-8859-1\"");
     EXPECT_EQ(body.body, "See the attached files.");
+    // The file that cannot be read keeps its place as a note naming it.
+    const Parsed missing = Parse(parts[3]);
+    EXPECT_EQ(missing.Get("Content-Type"), "text/plain;\tcharset=\"us-ascii\"");
+    EXPECT_EQ(missing.body, "The attachment \"missing.bin\" could not be read and was left out.\r\n");
+    EXPECT_EQ(message.GetLeftOut(), std::vector<std::string>{"missing.bin"});
 
     const Parsed pdf = Parse(parts[1]);
     EXPECT_EQ(pdf.Get("Content-Type"), "application/pdf;\tname=\"report.pdf\"");

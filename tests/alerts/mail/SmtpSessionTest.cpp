@@ -433,3 +433,99 @@ TEST_F(SmtpSession, TheMailThreadSendsInOrderAndStopsAtOnce)
     EXPECT_EQ(results.size(), 2u);
     EXPECT_EQ(m_server.Received().size(), 2u);
 }
+
+TEST_F(SmtpSession, DisplayNamesWithCommasParenthesesOrAddressesStayOneMailboxEach)
+{
+    StartServer(Server("plain"));
+    const std::string longName = "Equity Trading Desk, Second Floor (North Wing), Attn: Night Shift";
+    ASSERT_GT(longName.size(), 58u);
+    auto message = Message("Names", "text");
+    message->m_sender.m_displayName = "Alerts (QX), Desk";
+    message->m_recipient = CSmtpAddress("to@example.com", "Smith, John (Desk)");
+    message->m_recipients.emplace_back("bob@example.com", "Bob, victim@example.net");
+    message->m_recipients.emplace_back("desk@example.com", longName.c_str());
+    RecordingSmtp smtp;
+    ASSERT_EQ(smtp.Connect("127.0.0.1", static_cast<unsigned>(m_server.Port())), 1);
+    ASSERT_EQ(smtp.SendMessage(*message), 0) << smtp.GetErrorText().str();
+
+    // A line break in a name could start a header line of its own: refused, nothing sent.
+    auto broken = Message("Names", "text");
+    broken->m_recipient.m_displayName = "Smith\r\nBcc: victim@example.net";
+    const size_t commands = smtp.commands.size();
+    EXPECT_EQ(smtp.SendMessage(*broken), -1);
+    EXPECT_NE(smtp.GetErrorText().Find("cannot be used"), -1) << smtp.GetErrorText().str();
+    EXPECT_EQ(smtp.commands.size(), commands);
+    smtp.Close();
+
+    ASSERT_TRUE(m_server.WaitForMail(1, 10000));
+    auto mail = m_server.Received()[0];
+    EXPECT_EQ(mail["defects"], "");
+    EXPECT_EQ(mail["rcpt_tos"], "to@example.com\nbob@example.com\ndesk@example.com");
+    EXPECT_EQ(mail["to_addresses"], "Smith, John (Desk)|to@example.com\nBob, victim@example.net|bob@example.com\n" +
+                                        longName + "|desk@example.com");
+    EXPECT_EQ(mail["from_addresses"], "Alerts (QX), Desk|trader@example.com");
+    EXPECT_EQ(m_server.Received().size(), 1u);
+}
+
+TEST_F(SmtpSession, BlindRecipientsAloneSendNothing)
+{
+    StartServer(Server("plain"));
+    auto message = Message("Hidden", "text");
+    message->m_recipient = CSmtpAddress();
+    message->m_blindRecipients.emplace_back("hidden@example.com");
+    RecordingSmtp smtp;
+    ASSERT_EQ(smtp.Connect("127.0.0.1", static_cast<unsigned>(m_server.Port())), 1);
+    EXPECT_EQ(smtp.SendMessage(*message), -1);
+    EXPECT_FALSE(SentBy(smtp, "MAIL FROM"));
+
+    // With a recipient to name, the blind one gets the message too and is named nowhere.
+    message->m_recipients.emplace_back("seen@example.com");
+    EXPECT_EQ(smtp.SendMessage(*message), 0) << smtp.GetErrorText().str();
+    smtp.Close();
+    ASSERT_TRUE(m_server.WaitForMail(1, 10000));
+    auto mail = m_server.Received()[0];
+    EXPECT_EQ(mail["rcpt_tos"], "seen@example.com\nhidden@example.com");
+    EXPECT_EQ(mail["to_addresses"], "|seen@example.com");
+    EXPECT_EQ(mail["raw"].find("hidden@"), std::string::npos);
+}
+
+TEST_F(SmtpSession, AnUnreadableAttachmentKeepsTheMessageMixedAndIsNamed)
+{
+    StartServer(Server("plain"));
+    m_folder.write("fills.csv", "symbol,price\r\nIBM,101.5\r\n");
+    CMailSettings settings;
+    settings.server = "127.0.0.1";
+    settings.port = static_cast<unsigned>(m_server.Port());
+
+    // A body and an attachment whose file is gone.
+    auto message = Message("Report", "See the attachment.");
+    message->m_attachments.emplace_back(m_folder.file("missing.pdf").c_str(), nullptr, 0);
+    CSmtp smtp;
+    CMailResult result = SendMail(settings, *message, smtp);
+    EXPECT_TRUE(result.sent) << result.text.str();
+    EXPECT_NE(result.text.Find("\"missing.pdf\""), -1) << result.text.str();
+
+    // A body, a readable attachment and an unreadable one between them: the order stays.
+    auto three = Message("Report", "See the attachments.");
+    three->m_attachments.emplace_back(m_folder.file("gone/chart.png").c_str(), "chart.png", 0);
+    three->m_attachments.emplace_back(m_folder.file("fills.csv").c_str(), nullptr, 0);
+    CSmtp again;
+    result = SendMail(settings, *three, again);
+    EXPECT_TRUE(result.sent) << result.text.str();
+
+    ASSERT_TRUE(m_server.WaitForMail(2, 10000));
+    auto mail = m_server.Received()[0];
+    EXPECT_EQ(mail["defects"], "");
+    EXPECT_NE(mail["raw"].find("Content-Type: multipart/mixed"), std::string::npos);
+    ASSERT_EQ(mail["parts"], "2");
+    EXPECT_EQ(mail["part-1.payload"], "See the attachment.");
+    EXPECT_EQ(mail["part-2.type"], "text/plain");
+    EXPECT_NE(mail["part-2.payload"].find("\"missing.pdf\" could not be read"), std::string::npos)
+        << mail["part-2.payload"];
+
+    mail = m_server.Received()[1];
+    ASSERT_EQ(mail["parts"], "3");
+    EXPECT_NE(mail["part-2.payload"].find("\"chart.png\" could not be read"), std::string::npos);
+    EXPECT_EQ(mail["part-3.filename"], "fills.csv");
+    EXPECT_EQ(mail["part-3.payload"], "symbol,price\r\nIBM,101.5\r\n");
+}

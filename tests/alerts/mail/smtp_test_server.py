@@ -52,6 +52,11 @@ class Saver:
             "date": str(message.get("Date", "")),
             "defects": "\n".join(str(d) for d in message.defects),
         }
+        # The mailboxes of the address headers as Python reads them: "name|address" lines.
+        for header in ("to", "from"):
+            value = message.get(header)
+            addresses = getattr(value, "addresses", ()) if value is not None else ()
+            files[header + "_addresses"] = "\n".join("%s|%s" % (a.display_name, a.addr_spec) for a in addresses)
         index = 0
         for part in message.walk():
             if part.is_multipart():

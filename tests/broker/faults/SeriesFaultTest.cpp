@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <climits>
 #include <map>
 #include <thread>
@@ -28,7 +29,7 @@ constexpr DWORD kMinute = 30; // feed-time units
 
 class SeriesFaultTest : public qx::testsupport::CSeriesBrokerTest {
 protected:
-    SeriesFaultTest() : CSeriesBrokerTest(true) {}
+    explicit SeriesFaultTest(int64_t secondsBeforeNoon = 0) : CSeriesBrokerTest(true, secondsBeforeNoon) {}
     void TearDown() override
     {
         m_series.reset();
@@ -157,6 +158,43 @@ TEST_F(SeriesFaultTest, ATradeMadeWhileTheStreamWasDownReachesASeriesThatHadNone
     ASSERT_TRUE(WaitUntil([&] { return Connected(); }, 10s));
     EXPECT_TRUE(WaitUntil([&] { return Answered() && Differences("MSFT").empty(); }, 20s)) << Differences("MSFT");
     // Live trades go on after the backfill.
+    ASSERT_TRUE(m_broker->InjectTrade("MSFT", 301.40, 200));
+    ASSERT_TRUE(Delivered("MSFT"));
+    EXPECT_EQ("", Differences("MSFT"));
+}
+
+// The broker's clock starts a few seconds before noon, so that a minute turns soon.
+class SeriesFaultBeforeNoonTest : public SeriesFaultTest {
+protected:
+    SeriesFaultBeforeNoonTest() : SeriesFaultTest(5) {}
+
+    // Waits until the broker's clock is that many milliseconds into a minute. The broker's
+    // clock is this one moved by whole seconds: the session's offset, rounded.
+    void WaitForBrokerMinute(int64_t intoMinuteMs)
+    {
+        const int64_t shiftMs = std::llround(m_manager->GetSession().GetClockOffsetMs() / 1000.0) * 1000;
+        const int64_t brokerMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                     std::chrono::system_clock::now().time_since_epoch())
+                                     .count() +
+                                 shiftMs;
+        const int64_t wait = ((intoMinuteMs - brokerMs % 60000) % 60000 + 60000) % 60000;
+        std::this_thread::sleep_for(std::chrono::milliseconds(wait));
+    }
+};
+
+TEST_F(SeriesFaultBeforeNoonTest, ATradeMadeJustAfterTheMinuteTurnedWhileTheStreamWasDownReachesItsBar)
+{
+    Open("msft,1", 120);
+    ASSERT_TRUE(m_broker->WaitForSubscription(kServiceQuote, "MSFT", 10000));
+    m_broker->SetStreamsDown(true);
+    ASSERT_TRUE(WaitUntil([&] { return !Connected(); }, 10s));
+    // The trade falls into a minute the series has no bar for yet; the stream is back well
+    // within a second.
+    WaitForBrokerMinute(300);
+    ASSERT_TRUE(m_broker->InjectTrade("MSFT", 301.10, 700));
+    m_broker->SetStreamsDown(false);
+    ASSERT_TRUE(WaitUntil([&] { return Connected(); }, 10s));
+    EXPECT_TRUE(WaitUntil([&] { return Answered() && Differences("MSFT").empty(); }, 10s)) << Differences("MSFT");
     ASSERT_TRUE(m_broker->InjectTrade("MSFT", 301.40, 200));
     ASSERT_TRUE(Delivered("MSFT"));
     EXPECT_EQ("", Differences("MSFT"));

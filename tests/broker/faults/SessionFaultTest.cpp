@@ -150,21 +150,92 @@ TEST_F(SessionFaultTest, StalledStreamIsDroppedAndMadeAnewAndTheUserIsToldOnceEa
     EXPECT_EQ(1, count("Data from the stream server flows again."));
 }
 
-TEST_F(SessionFaultTest, ALargeRecordArrivingSlowlyKeepsItsConnection)
+TEST_F(SessionFaultTest, ARecordOfTheLargestSizeArrivesAndKeepsItsConnection)
 {
     auto handle = Watch("AAPL");
     const uint64_t connects = Session().GetConnectCount(CBrokerSession::kStreamMarketData);
-    // 384 KiB over six seconds (longer than the four seconds of silence a stall takes).
-    const std::vector<uint8_t> payload(384u << 10, 7);
-    const std::vector<uint8_t> frame = qx::protocol::EncodeFrame(0, 200, 0, payload);
-    const size_t chunk = frame.size() / 60 + 1;
-    for (size_t at = 0; at < frame.size(); at += chunk) {
-        Broker().SendRawToStreams({frame.begin() + at, frame.begin() + std::min(frame.size(), at + chunk)});
-        std::this_thread::sleep_for(100ms);
-    }
-    EXPECT_TRUE(QuotesFlow(*handle, "AAPL", 21.5));
+    // One quote of just under 1 MiB, uncompressed: the description sent fifteen times over,
+    // the last one and a bid winning.
+    qx::protocol::QuoteRecord quote;
+    quote.symbol = "AAPL";
+    for (int i = 0; i < 15; ++i)
+        quote.fields.push_back({kFieldDescription, true, 0, std::string(65000, static_cast<char>('a' + i))});
+    quote.fields.push_back({kFieldDescription, true, 0, "Apple large record"});
+    quote.fields.push_back({kFieldBid, false, 21.25, {}});
+    const std::vector<uint8_t> frame = qx::protocol::EncodeRecord({0, 0, quote}, false);
+    ASSERT_GT(frame.size(), 15u * 65000u);
+    ASSERT_LE(frame.size(), qx::protocol::kHeaderSize + qx::protocol::kMaxPayload);
+    Broker().SendRawToStreams(frame);
+    EXPECT_TRUE(WaitUntil([&] { return handle->GetDouble(kFieldBid) == 21.25; }, 10s));
+    char description[64] = {};
+    EXPECT_TRUE(handle->GetDescription(description, sizeof description));
+    EXPECT_STREQ(description, "Apple large record");
+    // The account stream got the record too and may apply it late: later quotes are
+    // looked for on another symbol.
+    auto other = Watch("MSFT");
+    EXPECT_TRUE(QuotesFlow(*other, "MSFT", 321.5));
     EXPECT_EQ(connects, Session().GetConnectCount(CBrokerSession::kStreamMarketData));
     EXPECT_FALSE(m_session.LogHas("no record for"));
+}
+
+TEST_F(SessionFaultTest, AHeaderDeclaringMoreThanTheLargestRecordMakesTheConnectionAnewAtOnce)
+{
+    auto handle = Watch("IBM");
+    const uint64_t connects = Session().GetConnectCount(CBrokerSession::kStreamMarketData);
+    // A quote header whose length says 1 MiB + 1, its check byte made right by hand (0xA5
+    // XOR every other header byte).
+    std::vector<uint8_t> frame = qx::protocol::EncodeFrame(0, 1, 0, std::vector<uint8_t>(100, 7));
+    const uint32_t length = qx::protocol::kMaxPayload + 1;
+    for (int b = 0; b < 4; ++b)
+        frame[8 + b] = static_cast<uint8_t>(length >> (8 * b));
+    uint8_t check = 0xA5;
+    for (size_t b = 0; b < qx::protocol::kHeaderSize; ++b)
+        if (b != 6)
+            check ^= frame[b];
+    frame[6] = check;
+    const auto sent = std::chrono::steady_clock::now();
+    Broker().SendRawToStreams(frame);
+    ASSERT_TRUE(WaitUntil([&] { return Session().GetConnectCount(CBrokerSession::kStreamMarketData) > connects; }, 10s));
+    // Well before the four seconds of a stall.
+    EXPECT_LT(std::chrono::steady_clock::now() - sent, 2500ms);
+    EXPECT_TRUE(QuotesFlow(*handle, "IBM", 112.75));
+    EXPECT_TRUE(m_session.LogHas("declares more than the largest record"));
+    int told = 0;
+    for (const CSessionStatus& s : m_session.Sink().Statuses())
+        told += s.code == kStatusText && s.text.Find("broken record") >= 0;
+    EXPECT_GE(told, 1);
+}
+
+TEST_F(SessionFaultTest, ARecordThatNeverEndsWhileQuotesFlowIsMadeAnewWithinTheStallTime)
+{
+    auto handle = Watch("INTC");
+    const uint64_t connects = Session().GetConnectCount(CBrokerSession::kStreamMarketData);
+    // A header declaring 1 MiB with 100 bytes behind it; then the market goes on, and its
+    // quotes (far more than a few heartbeats) are swallowed by the record.
+    const std::vector<uint8_t> payload(1u << 20, 7);
+    std::vector<uint8_t> frame = qx::protocol::EncodeFrame(0, 1, 0, payload);
+    frame.resize(qx::protocol::kHeaderSize + 100);
+    const auto sent = std::chrono::steady_clock::now();
+    Broker().SendRawToStreams(frame);
+    double bid = 30.0;
+    bool remade = false;
+    while (!remade && std::chrono::steady_clock::now() - sent < 20s) {
+        for (int i = 0; i < 10; ++i)
+            ASSERT_TRUE(Broker().InjectQuote("INTC", {{kFieldBid, false, bid += 0.01, {}},
+                                                      {kFieldDescription, true, 0, std::string(200, 'd')}}));
+        std::this_thread::sleep_for(20ms);
+        remade = Session().GetConnectCount(CBrokerSession::kStreamMarketData) > connects;
+    }
+    const auto silent = std::chrono::steady_clock::now() - sent;
+    ASSERT_TRUE(remade);
+    // Four seconds of stall time and some slack for a loaded machine.
+    EXPECT_LT(silent, 7s) << std::chrono::duration_cast<std::chrono::milliseconds>(silent).count() << " ms";
+    EXPECT_TRUE(QuotesFlow(*handle, "INTC", 33.25));
+    EXPECT_TRUE(m_session.LogHas("unfinished record"));
+    int told = 0;
+    for (const CSessionStatus& s : m_session.Sink().Statuses())
+        told += s.code == kStatusText && s.text.Find("did not arrive within 4 seconds") >= 0;
+    EXPECT_GE(told, 1);
 }
 
 TEST_F(SessionFaultTest, RecordWhosePayloadNeverComesEndsTheConnection)

@@ -74,6 +74,27 @@ TEST_F(DepthStore, PricesAreThousandthsRoundedAndTextsKeepTheirDecimals)
     EXPECT_FALSE(handle.GetAskText(1, 1, text, sizeof text));
 }
 
+TEST_F(DepthStore, ABookWithoutDataReadsEmptyUntilAMessageArrives)
+{
+    CMarketDepthHandle handle(depth, quotes, "L2:MSFT");
+    handle.Subscribe();
+    EXPECT_EQ(handle.GetBidCount(), 0);
+    depth.ApplyMessage(Book("L2", {{"ARCA", 10.00, 100, ""}}, {{"EDGX", 10.02, 500, ""}}));
+    EXPECT_EQ(handle.GetBidCount(), 1);
+    depth.SetNoDataFlag("MSFT", "L2", 1);
+    DWORD value = 0;
+    EXPECT_EQ(handle.GetBidCount(), 0);
+    EXPECT_FALSE(handle.GetAskValue(0, 1, &value));
+    depth.SetNoDataFlag("MSFT", "NYSE", 0);  // no such book: nothing happens
+    EXPECT_EQ(depth.GetBookCount(), 1u);
+    EXPECT_EQ(handle.GetBidCount(), 0);
+    // A message with only asks clears the flag; the bids it left stand.
+    depth.ApplyMessage(Book("L2", {}, {{"EDGX", 10.03, 500, ""}}));
+    EXPECT_EQ(handle.GetBidCount(), 1);
+    ASSERT_TRUE(handle.GetAskValue(0, 1, &value));
+    EXPECT_EQ(value, 10030u);
+}
+
 TEST_F(DepthStore, DirectionsAreSignedAndEachMoveIsReportedOnce)
 {
     Recorder recorder;
