@@ -52,29 +52,37 @@ int CGridRow::UpdateHighlight(int fieldId, double value, std::optional<double> l
     const int slot = HighlightSlotOf(fieldId);
     if (slot < 0)
         return kHighlightNone;
-    double& remembered = m_remembered[slot];
-    int& state = m_highlight[slot];
+    m_highlight[slot] = PeekHighlight(fieldId, value, last);
+    m_remembered[slot] = value;
+    return m_highlight[slot];
+}
+
+int CGridRow::PeekHighlight(int fieldId, double value, std::optional<double> last) const
+{
+    const int slot = HighlightSlotOf(fieldId);
+    if (slot < 0)
+        return kHighlightNone;
+    const double remembered = m_remembered[slot];
+    const int state = m_highlight[slot];
     switch (fieldId) {
     case kFieldLast:
     case kFieldBid:
     case kFieldAsk:
         if (remembered != 0 && value != remembered)
-            state = value > remembered ? kHighlightUp : kHighlightDown;
-        break;
+            return value > remembered ? kHighlightUp : kHighlightDown;
+        return state;
     case kFieldHigh:
     case kFieldYearHigh:
         if (remembered != 0 && value > remembered)
-            state = kHighlightUp;
-        else if (last && *last < value)
-            state = kHighlightNone;
-        break;
+            return kHighlightUp;
+        if (last && *last < value)
+            return kHighlightNone;
+        return state;
     default: // Low and 1-Year Low
         if (remembered != 0 && value < remembered)
-            state = kHighlightDown;
-        else if (last && *last > value)
-            state = kHighlightNone;
-        break;
+            return kHighlightDown;
+        if (last && *last > value)
+            return kHighlightNone;
+        return state;
     }
-    remembered = value;
-    return state;
 }
