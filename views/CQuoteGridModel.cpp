@@ -275,9 +275,14 @@ bool CQuoteGridModel::GetCustomCell(const CGridRow& row, const CGridColumn& colu
     if (!result)
         return false;
     value = *result;
-    const CColumnAlertState& state = column.alerts[value != 0 ? 1 : 0];
-    text = state.displayText.IsEmpty() ? FormatDoubleThousands(value, column.decimals) : state.displayText;
+    text = CustomCellText(column, value);
     return true;
+}
+
+CString CQuoteGridModel::CustomCellText(const CGridColumn& column, double value)
+{
+    const CColumnAlertState& state = column.alerts[value != 0 ? 1 : 0];
+    return state.displayText.IsEmpty() ? FormatDoubleThousands(value, column.decimals) : state.displayText;
 }
 
 bool CQuoteGridModel::GetCell(const CGridRow& row, int rowIndex, int model, CString& text, double& value,
@@ -499,20 +504,21 @@ int CQuoteGridModel::CheckColumnAlerts()
             const CGridRow& row = *owned;
             if (row.IsTotals())
                 continue;
-            CString text;
-            double value = 0;
-            if (!GetCustomCell(row, *column, model, text, value, 0))
+            const std::optional<double> result = EvaluateCustom(row, model, 0);
+            if (!result)
                 continue;
-            const auto key = std::make_pair(model, row.Symbol());
-            auto previous = m_alertValues.find(key);
-            const bool changed = previous != m_alertValues.end() && previous->second != value;
-            m_alertValues[key] = value;
+            const double value = *result;
+            const auto [previous, first] = m_alertValues.try_emplace(std::make_pair(model, row.Symbol()), value);
+            const bool changed = !first && previous->second != value;
+            previous->second = value;
             const CColumnAlertState& state = column->alerts[value != 0 ? 1 : 0];
             if (!changed || !state.alertOn)
                 continue;
             ++raised;
             if (IAlertHost* host = GetAlertHost()) {
-                auto alert = std::make_unique<CColumnAlert>(QualifiedSymbol(row), state.soundFile, column->name, text);
+                // The cell's text, worked out only for an alert raised.
+                auto alert = std::make_unique<CColumnAlert>(QualifiedSymbol(row), state.soundFile, column->name,
+                                                            CustomCellText(*column, value));
                 host->DeliverAlert(nullptr, alert.release()); // the main window owns it from here
             }
         }

@@ -74,6 +74,8 @@ private:
     std::unique_ptr<CFormula> MakeFormula(const CGridColumn& column, const CGridRow& row) const;
     bool GetCustomCell(const CGridRow& row, const CGridColumn& column, int model, CString& text, double& value,
                        int barOffset) const;
+    // A custom cell's text for its value: the display text of the value's state, or the number.
+    static CString CustomCellText(const CGridColumn& column, double value);
     bool GetPositionCell(const CGridRow& row, int id, int decimals, CString& text, double& value) const;
     bool GetActivesCell(const CGridRow& row, int id, CString& text, double& value) const;
     std::optional<double> Field(const CGridRow& row, int id) const;

@@ -17,6 +17,7 @@
 #include "analytics/formula/FormulaNames.h"
 #include "broker/session/CSessionManager.h"
 #include "broker/session/QuoteFields.h"
+#include "broker/session/CSymbolHandle.h"
 #include "broker/session/SessionConfig.h"
 #include "common/services/CAppSettings.h"
 #include "platform/ui/CBitmap.h"
