@@ -47,6 +47,22 @@ void CGridRow::DropFormula(int model)
     m_formulas.erase(model);
 }
 
+const std::optional<double>* CGridRow::KeptValue(int model, unsigned refresh) const
+{
+    if (model < 0 || model >= static_cast<int>(m_kept.size()) || m_kept[static_cast<size_t>(model)].refresh != refresh)
+        return nullptr;
+    return &m_kept[static_cast<size_t>(model)].value;
+}
+
+void CGridRow::KeepValue(int model, unsigned refresh, std::optional<double> value) const
+{
+    if (model < 0)
+        return;
+    if (model >= static_cast<int>(m_kept.size()))
+        m_kept.resize(static_cast<size_t>(model) + 1);
+    m_kept[static_cast<size_t>(model)] = {refresh, value};
+}
+
 int CGridRow::UpdateHighlight(int fieldId, double value, std::optional<double> last)
 {
     const int slot = HighlightSlotOf(fieldId);

@@ -51,6 +51,11 @@ public:
     // The state UpdateHighlight would return, without remembering anything.
     int PeekHighlight(int fieldId, double value, std::optional<double> last) const;
 
+    // A custom column's value kept for one refresh of the grid (see
+    // CQuoteGridModel::BeginRefresh): the value, when it was kept in that refresh.
+    const std::optional<double>* KeptValue(int model, unsigned refresh) const;
+    void KeepValue(int model, unsigned refresh, std::optional<double> value) const;
+
     // What the row showed when it was last drawn, in the drawing window's own terms
     // (empty before the first drawing).
     const std::string& DrawnLook() const { return m_drawnLook; }
@@ -71,4 +76,9 @@ private:
     double m_remembered[kHighlightSlotCount] = {};
     int m_highlight[kHighlightSlotCount] = {};
     std::string m_drawnLook;
+    struct KeptValueOf {
+        unsigned refresh = 0;
+        std::optional<double> value;
+    };
+    mutable std::vector<KeptValueOf> m_kept; // by model
 };

@@ -247,11 +247,30 @@ bool CQuoteGridModel::GetActivesCell(const CGridRow& row, int id, CString& text,
 
 std::optional<double> CQuoteGridModel::EvaluateCustom(const CGridRow& row, int model, int barOffset) const
 {
+    const bool keep = m_nRefresh % 2 == 1 && barOffset == 0;
+    if (keep)
+        if (const std::optional<double>* kept = row.KeptValue(model, m_nRefresh))
+            return *kept;
     CFormula* formula = row.Formula(model);
     double value = 0;
-    if (!formula || !formula->IsParsed() || !formula->Evaluate(&value, barOffset, -1) || !std::isfinite(value))
-        return std::nullopt;
-    return value;
+    std::optional<double> result;
+    if (formula && formula->IsParsed() && formula->Evaluate(&value, barOffset, -1) && std::isfinite(value))
+        result = value;
+    if (keep)
+        row.KeepValue(model, m_nRefresh, result);
+    return result;
+}
+
+void CQuoteGridModel::BeginRefresh()
+{
+    if (m_nRefresh % 2 == 0)
+        ++m_nRefresh;
+}
+
+void CQuoteGridModel::EndRefresh()
+{
+    if (m_nRefresh % 2 == 1)
+        ++m_nRefresh;
 }
 
 std::optional<COLORREF> CQuoteGridModel::ColorBox(const CGridRow& row, int model, int box) const

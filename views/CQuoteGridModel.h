@@ -47,6 +47,10 @@ public:
     bool GetCell(const CGridRow& row, int rowIndex, int model, CString& text, double& value, int barOffset = 0) const;
     // The value of a custom column's formula for the row at a bar offset, if any.
     std::optional<double> EvaluateCustom(const CGridRow& row, int model, int barOffset) const;
+    // Between the two, a formula is evaluated once per row at the newest bar: the
+    // column alerts, the sort and the rows' looks of one refresh see the same value.
+    void BeginRefresh();
+    void EndRefresh();
     // The box colour of a colour field: the first colour of the first rule that holds.
     std::optional<COLORREF> ColorBox(const CGridRow& row, int model, int box) const;
     // The price a position is valued at: Last, for an option Bid (long) or Ask (short).
@@ -86,6 +90,7 @@ private:
     const CActivesHandle* m_pActives = nullptr;
     std::vector<std::optional<CGridColumn>> m_columns;
     std::vector<std::unique_ptr<CGridRow>> m_rows;
+    unsigned m_nRefresh = 0; // the refresh under way (odd), or the last one (even)
     int m_nSortModel = -1;
     bool m_bAscending = true;
     // Last checked value of a custom field per column and symbol: kept across row rebuilds.

@@ -500,13 +500,21 @@ void CListCtrlEx::RefreshNow()
     RebuildColumnCache();
     if (m_pActives)
         m_pActives->TakeSnapshot();
+    m_model.BeginRefresh();
     m_model.CheckColumnAlerts();
     // A new order repaints every row; otherwise only the rows whose cells changed.
+    std::vector<DWORD_PTR> order(static_cast<size_t>(GetItemCount()));
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = GetItemData(static_cast<int>(i));
     Resort();
-    if (m_cache != before)
+    bool moved = false;
+    for (size_t i = 0; i < order.size() && !moved; ++i)
+        moved = order[i] != GetItemData(static_cast<int>(i));
+    if (m_cache != before || moved)
         Invalidate();
     else
         RedrawChangedRows();
+    m_model.EndRefresh();
 }
 
 void CListCtrlEx::OnTimer(UINT_PTR id)
