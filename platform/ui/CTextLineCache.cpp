@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr size_t kLinesPerFont = 4096;
+constexpr size_t kLinesPerFont = 2048; // a few MB of layouts a font at most
 constexpr size_t kFonts = 8;
 // Glyph images reach a little past the glyphs' outlines (hinting, antialiasing).
 constexpr qreal kInkMargin = 2.0;

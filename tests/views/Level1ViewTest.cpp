@@ -466,8 +466,11 @@ TEST_F(Level1ViewTest, RefreshRepaintsOnlyRowsWhoseCellsChanged)
     EXPECT_NE(lastBefore, grid.GetCellText(1, 2));
     EXPECT_NE(changeBefore, grid.GetCellText(1, 3));
     EXPECT_EQ(std::vector<int>{}, refresh());
-    // The same Last again changes nothing that shows.
+    // The same Last again changes nothing that shows, nor does a selected row.
     Quote("CC", 100);
+    EXPECT_EQ(std::vector<int>{}, refresh());
+    grid.SetItemState(2, LVIS_SELECTED, LVIS_SELECTED);
+    PumpFor(30);
     EXPECT_EQ(std::vector<int>{}, refresh());
     // Sorted by Last, highest first: BB leads. Then DD overtakes it: the rows move and
     // those that show something else are repainted.
