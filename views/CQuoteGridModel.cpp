@@ -304,6 +304,35 @@ CString CQuoteGridModel::CustomCellText(const CGridColumn& column, double value)
     return state.displayText.IsEmpty() ? FormatDoubleThousands(value, column.decimals) : state.displayText;
 }
 
+bool CQuoteGridModel::ShowsQuoteNumber(int model) const
+{
+    const CGridColumn* column = Column(model);
+    if (!column || column->IsCustom())
+        return false;
+    const int id = column->fieldId;
+    switch (id) {
+    case kGridDescription: case kGridSymbol: case kGridExchange: case kGridRowNumber: case kGridActivity:
+    case kGridPercentOfTotal: case kGridNotes:
+        return false;
+    default:
+        break;
+    }
+    if (IsPositionGridField(id) || !IsGridFieldId(id))
+        return false;
+    switch (QuoteFieldKind(id)) {
+    case kKindPrice: case kKindCount: case kKindRatio: case kKindLarge: case kKindTime:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::optional<double> CQuoteGridModel::QuoteNumber(const CGridRow& row, int model) const
+{
+    const CGridColumn* column = Column(model);
+    return column && !row.IsTotals() ? Field(row, column->fieldId) : std::nullopt;
+}
+
 bool CQuoteGridModel::GetCell(const CGridRow& row, int rowIndex, int model, CString& text, double& value,
                               int barOffset) const
 {

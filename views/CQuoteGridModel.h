@@ -45,6 +45,12 @@ public:
 
     // Text and value of a cell; false when it has no data. value is 0 for text cells.
     bool GetCell(const CGridRow& row, int rowIndex, int model, CString& text, double& value, int barOffset = 0) const;
+    // Whether the column shows a quote field as a number: its text follows from the value
+    // alone (and the column's decimals), so equal values show equal texts.
+    bool ShowsQuoteNumber(int model) const;
+    // The quote field value such a column shows for a row (not the totals row); none when
+    // the cell has no data.
+    std::optional<double> QuoteNumber(const CGridRow& row, int model) const;
     // The value of a custom column's formula for the row at a bar offset, if any.
     std::optional<double> EvaluateCustom(const CGridRow& row, int model, int barOffset) const;
     // Between the two, a formula is evaluated once per row at the newest bar: the

@@ -718,9 +718,20 @@ void CListCtrlEx::DrawCell(CDC* dc, const CGridRow& row, int index, const Cached
             DrawColorBoxes(dc, row, cached.model, *column, cell, look);
         return;
     }
+    // A quote number's look is its value: the text follows from it, and is made only to be
+    // drawn.
+    const bool byValue = !row.IsTotals() && m_model.ShowsQuoteNumber(cached.model);
     CString text;
     double value = 0;
-    if (!m_model.GetCell(row, index, cached.model, text, value)) {
+    bool has = false;
+    if (byValue && !dc) {
+        const std::optional<double> number = m_model.QuoteNumber(row, cached.model);
+        has = number.has_value();
+        value = number.value_or(0);
+    } else {
+        has = m_model.GetCell(row, index, cached.model, text, value);
+    }
+    if (!has) {
         look.push_back('\3');
         if (dc)
             dc->FillSolidRect(&cell, m_colors[3]);
@@ -759,7 +770,13 @@ void CListCtrlEx::DrawCell(CDC* dc, const CGridRow& row, int index, const Cached
             dc->FillSolidRect(&cell, rule->second);
     }
     AppendLook(look, color);
-    AppendLook(look, text);
+    if (byValue) {
+        look.push_back(static_cast<char>(column->fixedDecimals ? 1 : 0));
+        look.append(reinterpret_cast<const char*>(&column->decimals), sizeof column->decimals);
+        look.append(reinterpret_cast<const char*>(&value), sizeof value);
+    } else {
+        AppendLook(look, text);
+    }
     if (!dc)
         return;
     dc->SetTextColor(color);
