@@ -5,8 +5,9 @@
 // same.
 //
 // Only plain lines qualify: printable ASCII without '&', no trailing blank, in a font
-// without underline, overline or strike-out, on a painter that is not right to left. Draw answers false for any
-// other and draws nothing; the caller then takes its general path.
+// without underline, overline or strike-out, on a painter that is not right to left.
+// Draw answers false for any other and draws nothing; the caller then takes its general
+// path.
 #pragma once
 
 #include <QFont>
