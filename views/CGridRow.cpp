@@ -47,34 +47,58 @@ void CGridRow::DropFormula(int model)
     m_formulas.erase(model);
 }
 
+const std::optional<double>* CGridRow::KeptValue(int model, unsigned refresh) const
+{
+    if (model < 0 || model >= static_cast<int>(m_kept.size()) || m_kept[static_cast<size_t>(model)].refresh != refresh)
+        return nullptr;
+    return &m_kept[static_cast<size_t>(model)].value;
+}
+
+void CGridRow::KeepValue(int model, unsigned refresh, std::optional<double> value) const
+{
+    if (model < 0)
+        return;
+    if (model >= static_cast<int>(m_kept.size()))
+        m_kept.resize(static_cast<size_t>(model) + 1);
+    m_kept[static_cast<size_t>(model)] = {refresh, value};
+}
+
 int CGridRow::UpdateHighlight(int fieldId, double value, std::optional<double> last)
 {
     const int slot = HighlightSlotOf(fieldId);
     if (slot < 0)
         return kHighlightNone;
-    double& remembered = m_remembered[slot];
-    int& state = m_highlight[slot];
+    m_highlight[slot] = PeekHighlight(fieldId, value, last);
+    m_remembered[slot] = value;
+    return m_highlight[slot];
+}
+
+int CGridRow::PeekHighlight(int fieldId, double value, std::optional<double> last) const
+{
+    const int slot = HighlightSlotOf(fieldId);
+    if (slot < 0)
+        return kHighlightNone;
+    const double remembered = m_remembered[slot];
+    const int state = m_highlight[slot];
     switch (fieldId) {
     case kFieldLast:
     case kFieldBid:
     case kFieldAsk:
         if (remembered != 0 && value != remembered)
-            state = value > remembered ? kHighlightUp : kHighlightDown;
-        break;
+            return value > remembered ? kHighlightUp : kHighlightDown;
+        return state;
     case kFieldHigh:
     case kFieldYearHigh:
         if (remembered != 0 && value > remembered)
-            state = kHighlightUp;
-        else if (last && *last < value)
-            state = kHighlightNone;
-        break;
+            return kHighlightUp;
+        if (last && *last < value)
+            return kHighlightNone;
+        return state;
     default: // Low and 1-Year Low
         if (remembered != 0 && value < remembered)
-            state = kHighlightDown;
-        else if (last && *last > value)
-            state = kHighlightNone;
-        break;
+            return kHighlightDown;
+        if (last && *last > value)
+            return kHighlightNone;
+        return state;
     }
-    remembered = value;
-    return state;
 }

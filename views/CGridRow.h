@@ -8,6 +8,8 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <string>
+#include <utility>
 #include <vector>
 
 class CFormula;
@@ -46,6 +48,18 @@ public:
     // remembers the value; returns the state to draw. last: the row's Last (for
     // High and Low), or none.
     int UpdateHighlight(int fieldId, double value, std::optional<double> last);
+    // The state UpdateHighlight would return, without remembering anything.
+    int PeekHighlight(int fieldId, double value, std::optional<double> last) const;
+
+    // A custom column's value kept for one refresh of the grid (see
+    // CQuoteGridModel::BeginRefresh): the value, when it was kept in that refresh.
+    const std::optional<double>* KeptValue(int model, unsigned refresh) const;
+    void KeepValue(int model, unsigned refresh, std::optional<double> value) const;
+
+    // What the row showed when it was last drawn, in the drawing window's own terms
+    // (empty before the first drawing).
+    const std::string& DrawnLook() const { return m_drawnLook; }
+    void SetDrawnLook(std::string look) { m_drawnLook = std::move(look); }
 
     // What the sort compares, worked out once per sort.
     struct SortKey {
@@ -61,4 +75,10 @@ private:
     std::map<int, std::unique_ptr<CFormula>> m_formulas;
     double m_remembered[kHighlightSlotCount] = {};
     int m_highlight[kHighlightSlotCount] = {};
+    std::string m_drawnLook;
+    struct KeptValueOf {
+        unsigned refresh = 0;
+        std::optional<double> value;
+    };
+    mutable std::vector<KeptValueOf> m_kept; // by model
 };

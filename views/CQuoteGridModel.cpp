@@ -247,11 +247,30 @@ bool CQuoteGridModel::GetActivesCell(const CGridRow& row, int id, CString& text,
 
 std::optional<double> CQuoteGridModel::EvaluateCustom(const CGridRow& row, int model, int barOffset) const
 {
+    const bool keep = m_nRefresh % 2 == 1 && barOffset == 0;
+    if (keep)
+        if (const std::optional<double>* kept = row.KeptValue(model, m_nRefresh))
+            return *kept;
     CFormula* formula = row.Formula(model);
     double value = 0;
-    if (!formula || !formula->IsParsed() || !formula->Evaluate(&value, barOffset, -1) || !std::isfinite(value))
-        return std::nullopt;
-    return value;
+    std::optional<double> result;
+    if (formula && formula->IsParsed() && formula->Evaluate(&value, barOffset, -1) && std::isfinite(value))
+        result = value;
+    if (keep)
+        row.KeepValue(model, m_nRefresh, result);
+    return result;
+}
+
+void CQuoteGridModel::BeginRefresh()
+{
+    if (m_nRefresh % 2 == 0)
+        ++m_nRefresh;
+}
+
+void CQuoteGridModel::EndRefresh()
+{
+    if (m_nRefresh % 2 == 1)
+        ++m_nRefresh;
 }
 
 std::optional<COLORREF> CQuoteGridModel::ColorBox(const CGridRow& row, int model, int box) const
@@ -275,9 +294,43 @@ bool CQuoteGridModel::GetCustomCell(const CGridRow& row, const CGridColumn& colu
     if (!result)
         return false;
     value = *result;
-    const CColumnAlertState& state = column.alerts[value != 0 ? 1 : 0];
-    text = state.displayText.IsEmpty() ? FormatDoubleThousands(value, column.decimals) : state.displayText;
+    text = CustomCellText(column, value);
     return true;
+}
+
+CString CQuoteGridModel::CustomCellText(const CGridColumn& column, double value)
+{
+    const CColumnAlertState& state = column.alerts[value != 0 ? 1 : 0];
+    return state.displayText.IsEmpty() ? FormatDoubleThousands(value, column.decimals) : state.displayText;
+}
+
+bool CQuoteGridModel::ShowsQuoteNumber(int model) const
+{
+    const CGridColumn* column = Column(model);
+    if (!column || column->IsCustom())
+        return false;
+    const int id = column->fieldId;
+    switch (id) {
+    case kGridDescription: case kGridSymbol: case kGridExchange: case kGridRowNumber: case kGridActivity:
+    case kGridPercentOfTotal: case kGridNotes:
+        return false;
+    default:
+        break;
+    }
+    if (IsPositionGridField(id) || !IsGridFieldId(id))
+        return false;
+    switch (QuoteFieldKind(id)) {
+    case kKindPrice: case kKindCount: case kKindRatio: case kKindLarge: case kKindTime:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::optional<double> CQuoteGridModel::QuoteNumber(const CGridRow& row, int model) const
+{
+    const CGridColumn* column = Column(model);
+    return column && !row.IsTotals() ? Field(row, column->fieldId) : std::nullopt;
 }
 
 bool CQuoteGridModel::GetCell(const CGridRow& row, int rowIndex, int model, CString& text, double& value,
@@ -499,20 +552,21 @@ int CQuoteGridModel::CheckColumnAlerts()
             const CGridRow& row = *owned;
             if (row.IsTotals())
                 continue;
-            CString text;
-            double value = 0;
-            if (!GetCustomCell(row, *column, model, text, value, 0))
+            const std::optional<double> result = EvaluateCustom(row, model, 0);
+            if (!result)
                 continue;
-            const auto key = std::make_pair(model, row.Symbol());
-            auto previous = m_alertValues.find(key);
-            const bool changed = previous != m_alertValues.end() && previous->second != value;
-            m_alertValues[key] = value;
+            const double value = *result;
+            const auto [previous, first] = m_alertValues.try_emplace(std::make_pair(model, row.Symbol()), value);
+            const bool changed = !first && previous->second != value;
+            previous->second = value;
             const CColumnAlertState& state = column->alerts[value != 0 ? 1 : 0];
             if (!changed || !state.alertOn)
                 continue;
             ++raised;
             if (IAlertHost* host = GetAlertHost()) {
-                auto alert = std::make_unique<CColumnAlert>(QualifiedSymbol(row), state.soundFile, column->name, text);
+                // The cell's text, worked out only for an alert raised.
+                auto alert = std::make_unique<CColumnAlert>(QualifiedSymbol(row), state.soundFile, column->name,
+                                                            CustomCellText(*column, value));
                 host->DeliverAlert(nullptr, alert.release()); // the main window owns it from here
             }
         }

@@ -45,8 +45,18 @@ public:
 
     // Text and value of a cell; false when it has no data. value is 0 for text cells.
     bool GetCell(const CGridRow& row, int rowIndex, int model, CString& text, double& value, int barOffset = 0) const;
+    // Whether the column shows a quote field as a number: its text follows from the value
+    // alone (and the column's decimals), so equal values show equal texts.
+    bool ShowsQuoteNumber(int model) const;
+    // The quote field value such a column shows for a row (not the totals row); none when
+    // the cell has no data.
+    std::optional<double> QuoteNumber(const CGridRow& row, int model) const;
     // The value of a custom column's formula for the row at a bar offset, if any.
     std::optional<double> EvaluateCustom(const CGridRow& row, int model, int barOffset) const;
+    // Between the two, a formula is evaluated once per row at the newest bar: the
+    // column alerts, the sort and the rows' looks of one refresh see the same value.
+    void BeginRefresh();
+    void EndRefresh();
     // The box colour of a colour field: the first colour of the first rule that holds.
     std::optional<COLORREF> ColorBox(const CGridRow& row, int model, int box) const;
     // The price a position is valued at: Last, for an option Bid (long) or Ask (short).
@@ -74,6 +84,8 @@ private:
     std::unique_ptr<CFormula> MakeFormula(const CGridColumn& column, const CGridRow& row) const;
     bool GetCustomCell(const CGridRow& row, const CGridColumn& column, int model, CString& text, double& value,
                        int barOffset) const;
+    // A custom cell's text for its value: the display text of the value's state, or the number.
+    static CString CustomCellText(const CGridColumn& column, double value);
     bool GetPositionCell(const CGridRow& row, int id, int decimals, CString& text, double& value) const;
     bool GetActivesCell(const CGridRow& row, int id, CString& text, double& value) const;
     std::optional<double> Field(const CGridRow& row, int id) const;
@@ -84,6 +96,7 @@ private:
     const CActivesHandle* m_pActives = nullptr;
     std::vector<std::optional<CGridColumn>> m_columns;
     std::vector<std::unique_ptr<CGridRow>> m_rows;
+    unsigned m_nRefresh = 0; // the refresh under way (odd), or the last one (even)
     int m_nSortModel = -1;
     bool m_bAscending = true;
     // Last checked value of a custom field per column and symbol: kept across row rebuilds.

@@ -1,6 +1,7 @@
 #include "analytics/series/CStudySource.h"
 
 #include "analytics/series/CPriceSeries.h"
+#include "analytics/series/CSeriesReadLock.h"
 #include "analytics/series/SeriesFactory.h"
 #include "analytics/series/SeriesKey.h"
 #include "analytics/series/SeriesTime.h"
@@ -390,6 +391,34 @@ bool CStudySource::GetValue(int index, int field, double& value, int companionIn
         return SteppedStudy(index, field, bar, value);
     }
     return WindowStudy(index, field, bar, value);
+}
+
+CPriceSeries* CStudySource::SeriesHolding(int field, int& shift) const
+{
+    shift = 0;
+    if (!m_pBase || (field >= kFirstTimeUnitField && field <= kLastTimeUnitField))
+        return nullptr;
+    if (!m_pSpec)
+        return m_pBase;
+    const int type = m_pSpec->m_nType;
+    if (type != kEQTY && !IsSeriesStudy(type) && !(type == kBar && field >= 0 && field <= kBarVolume))
+        return nullptr;
+    shift = IsDisplaced() ? m_pSpec->m_nDisplacement : 0;
+    return m_pBase;
+}
+
+void CStudySource::ReadValues(int first, int count, int field, double* values, BYTE* ok)
+{
+    if (count <= 0)
+        return;
+    int shift = 0;
+    if (CPriceSeries* series = SeriesHolding(field, shift)) {
+        const CSeriesReadLock pass(*series);
+        pass.ReadValues(first + shift, count, field, values, ok);
+        return;
+    }
+    for (int k = 0; k < count; ++k)
+        ok[k] = GetValue(first + k, field, values[k], -1) ? 1 : 0;
 }
 
 // The study over a copy of the base series' records with record i replaced by the as-of

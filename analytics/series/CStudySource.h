@@ -36,12 +36,20 @@ public:
     double GetLowest(int first, int last, int field);
     // companionIndex -1: the bar as it stands.
     bool GetValue(int index, int field, double& value, int companionIndex = -1);
+    // The values of one field at the indexes first .. first + count - 1 as GetValue gives
+    // them bar by bar: values[k], and ok[k] 1 where GetValue gives one (0, and values[k]
+    // unspecified, elsewhere). Reads the series' columns a block at a time where the
+    // values are the series' own.
+    void ReadValues(int first, int count, int field, double* values, BYTE* ok);
 
     CPriceSeries* GetBaseSeries() const { return m_pBase; }
     const CStudyEvaluation* GetSpec() const { return m_pSpec.get(); }
 
 private:
     bool IsDisplaced() const;
+    // The series whose own values GetValue returns for the field, and the shift of the
+    // index into it; null when GetValue works them out.
+    CPriceSeries* SeriesHolding(int field, int& shift) const;
     bool TimeUnit(int index, int field, double& value, int companionIndex);
     // Bar i of the base series as of companion record j; false when it cannot be read.
     bool AsOfBar(int index, int companionIndex, CBarRecord& bar, bool& partial);

@@ -5,12 +5,19 @@
 //   GridRefresh            the grid's own refresh: sort keys worked out once per row;
 //   GridRefreshNaiveSort   the same refresh sorting with the formula evaluated for both
 //                          rows inside every comparison.
+// Both report the rows they repainted a refresh (every visible row: the order changes).
 // RefreshOnly and PaintOnly time the two halves of GridRefresh: the timer's work (alerts
 // and sort) and the repaint of the visible rows by the event loop.
+//
+// GridIdle: the same grid with its 500 ms timer running and no quote changing, against
+// the same second with the timer stopped. It reports the interface thread's CPU a second
+// for both (cpu_ms_per_s, stopped_cpu_ms_per_s) and the rows repainted a second (0 when
+// nothing changed), then checks that a changed quote repaints its row.
 #include "analytics/formula/CFormulaEngine.h"
 #include "analytics/formula/FormulaNames.h"
 #include "broker/session/CSessionManager.h"
 #include "broker/session/QuoteFields.h"
+#include "broker/session/CSymbolHandle.h"
 #include "broker/session/SessionConfig.h"
 #include "common/services/CAppSettings.h"
 #include "platform/ui/CBitmap.h"
@@ -19,9 +26,14 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
 #include <QWidget>
 
+#include <ctime>
 #include <cstdlib>
+#include <set>
+#include <string>
 #include <memory>
 #include <thread>
 
@@ -40,6 +52,32 @@ QApplication& App()
         return new QApplication(argc, argv);
     }();
     return *app;
+}
+
+// The grid, counting the rows it draws.
+class CCountingGrid : public CListCtrlEx {
+public:
+    void DrawItem(LPDRAWITEMSTRUCT draw) override
+    {
+        ++drawn;
+        CListCtrlEx::DrawItem(draw);
+    }
+    int drawn = 0;
+};
+
+double ThreadCpuSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// Runs the event loop for the time given.
+void RunFor(int milliseconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 class Fixture {
@@ -76,6 +114,7 @@ public:
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
         m_grid.SetSortColumn(m_sortColumn, false);
+        RunFor(200); // the window shown before anything is timed
     }
     ~Fixture()
     {
@@ -114,6 +153,15 @@ public:
         }
     }
 
+    // A new Last for one row only.
+    void TickOne(int i, double last)
+    {
+        CQuoteMessage q;
+        q.m_symbol = Symbol(i);
+        q.AddField(kFieldLast, last);
+        m_manager.GetQuoteStore().ApplyQuote(q);
+    }
+
     // The repaint the refresh asked for, as the event loop does it.
     void Paint() { QCoreApplication::processEvents(); }
 
@@ -136,8 +184,10 @@ public:
     CSessionManager m_manager;
     CFormulaEngine m_engine;
     CWnd m_host;
-    CListCtrlEx m_grid;
+    CCountingGrid m_grid;
     int m_sortColumn = -1;
+    // Ticks go on from run to run: each brings every row a quote it did not have.
+    int m_nextTick = 1;
 };
 
 Fixture& Shared()
@@ -146,46 +196,126 @@ Fixture& Shared()
     return *fixture;
 }
 
+// Every visible row repainted each refresh, or the benchmark fails.
+bool CheckRepainted(benchmark::State& state, Fixture& f, int& rows)
+{
+    rows = f.m_grid.drawn;
+    f.m_grid.drawn = 0;
+    if (rows < f.m_grid.GetCountPerPage()) {
+        state.SkipWithError(("a refresh repainted " + std::to_string(rows) + " rows").c_str());
+        return false;
+    }
+    return true;
+}
+
 void GridRefresh(benchmark::State& state)
 {
     Fixture& f = Shared();
-    int n = 1;
+    int rows = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        f.Tick(n++);
+        f.Tick(f.m_nextTick++);
+        f.m_grid.drawn = 0;
         state.ResumeTiming();
         f.m_grid.RefreshNow();
         f.Paint();
+        state.PauseTiming();
+        if (!CheckRepainted(state, f, rows))
+            break;
+        state.ResumeTiming();
     }
+    state.counters["rows_painted"] = rows;
 }
 
 void GridRefreshNaiveSort(benchmark::State& state)
 {
     Fixture& f = Shared();
-    int n = 1;
+    int rows = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        f.Tick(n++);
+        f.Tick(f.m_nextTick++);
+        f.m_grid.drawn = 0;
         state.ResumeTiming();
         f.NaiveRefresh();
         f.Paint();
+        state.PauseTiming();
+        if (!CheckRepainted(state, f, rows))
+            break;
+        state.ResumeTiming();
     }
+    state.counters["rows_painted"] = rows;
+}
+
+// One second of the event loop: the interface thread's CPU and the rows drawn.
+struct IdleSecond {
+    double cpu = 0;
+    int rows = 0;
+};
+
+IdleSecond MeasureSecond(Fixture& f)
+{
+    f.m_grid.drawn = 0;
+    const double before = ThreadCpuSeconds();
+    RunFor(1000);
+    return {ThreadCpuSeconds() - before, f.m_grid.drawn};
+}
+
+void GridIdle(benchmark::State& state)
+{
+    Fixture& f = Shared();
+    f.Tick(0);
+    f.m_grid.StartRefresh();
+    RunFor(1200); // the new quotes shown once
+    double cpu = 0, stoppedCpu = 0;
+    int rows = 0;
+    for (auto _ : state) {
+        const IdleSecond running = MeasureSecond(f);
+        f.m_grid.StopRefresh();
+        const IdleSecond stopped = MeasureSecond(f);
+        f.m_grid.StartRefresh();
+        state.SetIterationTime(running.cpu);
+        cpu += running.cpu;
+        stoppedCpu += stopped.cpu;
+        rows += running.rows;
+    }
+    const double seconds = static_cast<double>(state.iterations());
+    // A quote that changes nothing repaints nothing; one that changes Last repaints.
+    const CGridRow* shown = f.m_grid.RowAt(f.m_grid.GetTopIndex() + 2);
+    const int symbol = std::stoi(shown->Symbol().Mid(1).GetString());
+    double last = 0;
+    shown->Handle()->GetField(kFieldLast, last);
+    f.TickOne(symbol, last);
+    f.m_grid.drawn = 0;
+    RunFor(600);
+    const int unchanged = f.m_grid.drawn;
+    f.TickOne(symbol, last + 0.25);
+    f.m_grid.drawn = 0;
+    RunFor(600);
+    const int changed = f.m_grid.drawn;
+    f.m_grid.StopRefresh();
+    state.counters["cpu_ms_per_s"] = cpu * 1e3 / seconds;
+    state.counters["stopped_cpu_ms_per_s"] = stoppedCpu * 1e3 / seconds;
+    state.counters["rows_repainted_per_s"] = rows / seconds;
+    if (rows != 0 || unchanged != 0)
+        state.SkipWithError(("an idle grid repainted " + std::to_string(rows + unchanged) + " rows").c_str());
+    else if (changed == 0)
+        state.SkipWithError("a changed quote repainted no row");
 }
 
 } // namespace
 
 BENCHMARK(GridRefresh)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(GridRefreshNaiveSort)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(GridIdle)->Unit(benchmark::kMillisecond)->Iterations(3)->UseManualTime();
 
 namespace {
 
 void RefreshOnly(benchmark::State& state)
 {
     Fixture& f = Shared();
-    int n = 1;
     for (auto _ : state) {
         state.PauseTiming();
-        f.Tick(n++);
+        f.Tick(f.m_nextTick++);
         state.ResumeTiming();
         f.m_grid.RefreshNow();
         state.PauseTiming();
@@ -196,10 +326,9 @@ void RefreshOnly(benchmark::State& state)
 void PaintOnly(benchmark::State& state)
 {
     Fixture& f = Shared();
-    int n = 1;
     for (auto _ : state) {
         state.PauseTiming();
-        f.Tick(n++);
+        f.Tick(f.m_nextTick++);
         f.m_grid.RefreshNow();
         state.ResumeTiming();
         f.Paint();

@@ -3,11 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-int RoundHalfAway(double value)
-{
-    return static_cast<int>(value >= 0 ? value + 0.5 : value - 0.5);
-}
-
 namespace {
 
 // k with base^(k-1) <= d < base^k, found without trusting the logarithm's last bit.

@@ -26,7 +26,10 @@ struct TimeLabelBars {
 TimeLabelBars ComputeTimeLabelSpacing(int firstVisible, int lastVisible, int labelWidth, double barSpacing);
 
 // Rounds half away from zero.
-int RoundHalfAway(double value);
+inline int RoundHalfAway(double value)
+{
+    return static_cast<int>(value >= 0 ? value + 0.5 : value - 0.5);
+}
 
 // The upper time-axis row's label of a date: label style 1 (day change) "Wed, 27 Mar,
 // 2002" for years 1970 to 2038 and valid dates, else "2002/03/27"; style 3 (month change)

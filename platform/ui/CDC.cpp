@@ -5,6 +5,7 @@
 #include "platform/ui/CFont.h"
 #include "platform/ui/CPen.h"
 #include "platform/ui/CRgn.h"
+#include "platform/ui/CTextLineCache.h"
 #include "platform/ui/CWnd.h"
 #include "platform/ui/QtConvert.h"
 
@@ -1052,6 +1053,8 @@ int CDC::DrawText(const CString& text, LPRECT rect, UINT format)
 {
     if (!rect)
         return 0;
+    if (const std::optional<int> height = DrawPlainLine(text, *rect, format))
+        return *height;
     QString s = ToQString(text);
     int flags = 0;
     if ((format & DT_CENTER))
@@ -1137,6 +1140,29 @@ int CDC::DrawText(const CString& text, LPRECT rect, UINT format)
     if (single && (format & (DT_VCENTER | DT_BOTTOM)))
         return drawn.y() + drawn.height() - r.top;
     return textHeight;
+}
+
+// One plain line (see CTextLineCache) on a transparent background, from its cached
+// layout: what the general path below draws and returns, without laying the text out.
+std::optional<int> CDC::DrawPlainLine(const CString& text, const RECT& rect, UINT format)
+{
+    if ((format & (DT_SINGLELINE | DT_CALCRECT | DT_EXPANDTABS)) != DT_SINGLELINE ||
+        m_impl->state.bkMode == OPAQUE || !IsPlainLine(text.view()) || !IsValid())
+        return std::nullopt;
+    int alignment = (format & DT_CENTER) ? Qt::AlignHCenter : (format & DT_RIGHT) ? Qt::AlignRight : Qt::AlignLeft;
+    alignment |= (format & DT_VCENTER) ? Qt::AlignVCenter : (format & DT_BOTTOM) ? Qt::AlignBottom : Qt::AlignTop;
+    QPainter* p = m_impl->painter;
+    const QPen pen = p->pen();
+    p->setPen(ToQColor(m_impl->state.textColor));
+    QRect drawn;
+    const bool done = CTextLineCache::ForThread().Draw(*p, ToQRect(rect), alignment, text.view(),
+                                                       (format & DT_END_ELLIPSIS) != 0, !(format & DT_NOCLIP), &drawn);
+    p->setPen(pen);
+    if (!done)
+        return std::nullopt;
+    if (format & (DT_VCENTER | DT_BOTTOM))
+        return drawn.y() + drawn.height() - rect.top;
+    return m_impl->Metrics().height();
 }
 
 CSize CDC::GetTextExtent(const CString& text) const

@@ -11,6 +11,7 @@
 #include "platform/ui/WinGdi.h"
 
 #include <memory>
+#include <optional>
 
 class CBitmap;
 class CBrush;
@@ -189,6 +190,9 @@ protected:
     void UseWidgetFont(QWidget* widget);
 
 private:
+    // DrawText of a plain line from its cached layout; none when the line needs the
+    // general path.
+    std::optional<int> DrawPlainLine(const CString& text, const RECT& rect, UINT format);
     void ApplyPen();
     void ApplyBrush();
     void ApplyFont();

@@ -162,6 +162,9 @@ void QxListModel::Sort(const std::function<bool(size_t, size_t)>& less)
     std::vector<size_t> order(rows.size());
     std::iota(order.begin(), order.end(), size_t{0});
     std::stable_sort(order.begin(), order.end(), less);
+    // Rows already in order: nothing moves and nothing needs repainting.
+    if (std::is_sorted(order.begin(), order.end()))
+        return;
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     std::vector<int> newPos(rows.size());
     std::vector<ListRow> sorted;

@@ -1,6 +1,7 @@
 #include "studies/plots/CStudyPlot.h"
 
 #include "analytics/series/CPriceSeries.h"
+#include "analytics/series/CSeriesReadLock.h"
 #include "analytics/series/CStudySource.h"
 #include "analytics/series/ISeriesServices.h"
 #include "analytics/series/SeriesTime.h"
@@ -17,7 +18,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <mutex>
 #include <vector>
 
 COLORREF SchemeColor(int index)
@@ -86,9 +86,23 @@ int CStudyPlot::GetFirstVisibleBar()
     return VisibleFirst(last);
 }
 
+double CStudyPlot::BarSpacing() const
+{
+    return m_pDocument ? m_pDocument->GetBarSpacing() : 6.0;
+}
+
 int CStudyPlot::BarToX(int bar, int firstBar, int left) const
 {
-    return BarIndexToX(m_pDocument ? m_pDocument->GetBarSpacing() : 6.0, bar, firstBar, left);
+    return BarIndexToX(BarSpacing(), bar, firstBar, left);
+}
+
+void CStudyPlot::ReadVisible(int first, int last, int field, std::vector<double>& values, std::vector<BYTE>& ok) const
+{
+    const int count = std::max(0, last - first + 1);
+    values.assign(static_cast<size_t>(count), 0.0);
+    ok.assign(static_cast<size_t>(count), BYTE{0});
+    if (m_pSource)
+        m_pSource->ReadValues(first, count, field, values.data(), ok.data());
 }
 
 int CStudyPlot::GetFieldIndex(const char* field) const
@@ -212,14 +226,21 @@ bool CStudyPlot::DefaultValueRange(const char* lowField, const char* highField, 
     const int highIndex = m_pSource->FindField(highField);
     const int first = GetFirstVisibleBar();
     const int last = GetLastVisibleBar();
-    std::lock_guard<CPriceSeries> lock(*m_pSource->GetBaseSeries());
-    for (int bar = first; bar <= last; ++bar) {
-        double lo = 0;
-        if (!m_pSource->GetValue(bar, lowIndex, lo, -1))
+    std::vector<double> lows, highs;
+    std::vector<BYTE> lowOk, highOk;
+    {
+        // One state of the series for both fields.
+        const CSeriesReadLock pass(*m_pSource->GetBaseSeries());
+        ReadVisible(first, last, lowIndex, lows, lowOk);
+        if (highIndex != lowIndex)
+            ReadVisible(first, last, highIndex, highs, highOk);
+    }
+    const bool same = highIndex == lowIndex;
+    for (size_t k = 0; k < lows.size(); ++k) {
+        if (!lowOk[k] || (!same && !highOk[k]))
             continue;
-        double hi = lo;
-        if (highIndex != lowIndex && !m_pSource->GetValue(bar, highIndex, hi, -1))
-            continue;
+        const double lo = lows[k];
+        const double hi = same ? lo : highs[k];
         if (lo < low)
             low = lo;
         if (hi > high)
@@ -256,18 +277,19 @@ void CStudyPlot::DrawSeriesLine(CDC* dc, const RECT* plotRect, const CPriceScale
     const int last = GetLastVisibleBar();
     int lastWithValue = first - 1;
     double lastValue = kNoValue;
+    std::vector<double> values;
+    std::vector<BYTE> ok;
+    ReadVisible(first, last, index, values, ok);
+    const double spacing = BarSpacing();
     std::vector<POINT> points;
-    points.reserve(static_cast<size_t>(std::max(0, last - first + 1)));
-    {
-        std::lock_guard<CPriceSeries> lock(*m_pSource->GetBaseSeries());
-        for (int bar = first; bar <= last; ++bar) {
-            double v = 0;
-            if (!m_pSource->GetValue(bar, index, v, -1))
-                continue;
-            points.push_back(POINT{BarToX(bar, first, plotRect->left), scale->PriceToY(v)});
-            lastWithValue = bar;
-            lastValue = v;
-        }
+    points.reserve(values.size());
+    for (size_t k = 0; k < values.size(); ++k) {
+        if (!ok[k])
+            continue;
+        const int bar = first + static_cast<int>(k);
+        points.push_back(POINT{BarIndexToX(spacing, bar, first, plotRect->left), scale->PriceToY(values[k])});
+        lastWithValue = bar;
+        lastValue = values[k];
     }
     if (points.size() >= 2)
         dc->Polyline(points.data(), static_cast<int>(points.size()));

@@ -7,6 +7,7 @@
 #include "platform/core/WinTypes.h"
 
 #include <memory>
+#include <vector>
 
 class CDC;
 class CFormulaSeries;
@@ -92,6 +93,11 @@ public:
 protected:
     // The shared range: low field's and high field's values over the visible bars.
     bool DefaultValueRange(const char* lowField, const char* highField, double& low, double& high);
+    // One field's values at the bars first .. last: values[k] and ok[k] (1: a value) for
+    // bar first + k, read a block at a time.
+    void ReadVisible(int first, int last, int field, std::vector<double>& values, std::vector<BYTE>& ok) const;
+    // The document's bar spacing (6 without a document), as BarToX uses it.
+    double BarSpacing() const;
     // A horizontal line across the plot at the price's row, in the pen.
     static void DrawLevel(CDC* dc, const CPen& pen, const RECT* plotRect, const CPriceScale* scale, double level);
     // Visible bars from the given source range and the document's window.

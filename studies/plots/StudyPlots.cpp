@@ -1,6 +1,7 @@
 #include "studies/plots/StudyPlots.h"
 
 #include "analytics/series/CPriceSeries.h"
+#include "analytics/series/CSeriesReadLock.h"
 #include "analytics/series/CStudySource.h"
 #include "platform/ui/CDC.h"
 #include "studies/plots/CPricePlot.h"
@@ -8,7 +9,7 @@
 #include "studies/plots/PlotHost.h"
 
 #include <algorithm>
-#include <mutex>
+#include <vector>
 
 // ---------------------------------------------------------------- volume
 
@@ -50,26 +51,33 @@ void CVolumePlot::Draw(CDC* dc, const RECT* plotRect, const CPriceScale* scale, 
     int labelled = first - 1;
     bool lastIsUp = true;
     double labelVolume = kNoValue;
+    std::vector<double> opens, closes, volumes;
+    std::vector<BYTE> openOk, closeOk, volumeOk;
     {
-        std::lock_guard<CPriceSeries> lock(*m_pSource->GetBaseSeries());
-        for (int pass = 0; pass < 2; ++pass) {
-            const CPen& pen = pass == 0 ? m_upPen : m_downPen;
-            double previousClose = 0;
-            for (int bar = first; bar <= last; ++bar) {
-                double open = 0, close = 0, volume = 0;
-                if (!ReadValue(bar, iOpen, open) || !ReadValue(bar, iClose, close) || !ReadValue(bar, iVolume, volume))
-                    continue;
-                const double reference = againstOpen ? open : previousClose;
-                previousClose = close;
-                const bool up = close >= reference;
-                if (up != (pass == 0))
-                    continue;
-                DrawVertical(dc, pen, BarToX(bar, first, plotRect->left), y0, scale->PriceToY(volume));
-                if (pass == 0 || bar > labelled) {
-                    labelled = bar;
-                    labelVolume = volume;
-                    lastIsUp = pass == 0;
-                }
+        // One state of the series for the three fields.
+        const CSeriesReadLock pass(*m_pSource->GetBaseSeries());
+        ReadVisible(first, last, iOpen, opens, openOk);
+        ReadVisible(first, last, iClose, closes, closeOk);
+        ReadVisible(first, last, iVolume, volumes, volumeOk);
+    }
+    const double spacing = BarSpacing();
+    for (int pass = 0; pass < 2; ++pass) {
+        const CPen& pen = pass == 0 ? m_upPen : m_downPen;
+        double previousClose = 0;
+        for (size_t k = 0; k < opens.size(); ++k) {
+            if (!openOk[k] || !closeOk[k] || !volumeOk[k])
+                continue;
+            const int bar = first + static_cast<int>(k);
+            const double reference = againstOpen ? opens[k] : previousClose;
+            previousClose = closes[k];
+            const bool up = closes[k] >= reference;
+            if (up != (pass == 0))
+                continue;
+            DrawVertical(dc, pen, BarIndexToX(spacing, bar, first, plotRect->left), y0, scale->PriceToY(volumes[k]));
+            if (pass == 0 || bar > labelled) {
+                labelled = bar;
+                labelVolume = volumes[k];
+                lastIsUp = pass == 0;
             }
         }
     }
@@ -146,16 +154,18 @@ void CMACDPlot::Draw(CDC* dc, const RECT* plotRect, const CPriceScale* scale, RE
         const int y0 = scale->PriceToY(0);
         int labelled = first - 1;
         double labelValue = kNoValue;
-        {
-            std::lock_guard<CPriceSeries> lock(*m_pSource->GetBaseSeries());
-            for (int bar = first; bar <= last; ++bar) {
-                double diff = 0;
-                if (!ReadValue(bar, iDiff, diff))
-                    continue;
-                DrawVertical(dc, m_histogramPen, BarToX(bar, first, plotRect->left), y0, scale->PriceToY(diff));
-                labelled = bar;
-                labelValue = diff;
-            }
+        std::vector<double> diffs;
+        std::vector<BYTE> ok;
+        ReadVisible(first, last, iDiff, diffs, ok);
+        const double spacing = BarSpacing();
+        for (size_t k = 0; k < diffs.size(); ++k) {
+            if (!ok[k])
+                continue;
+            const int bar = first + static_cast<int>(k);
+            DrawVertical(dc, m_histogramPen, BarIndexToX(spacing, bar, first, plotRect->left), y0,
+                         scale->PriceToY(diffs[k]));
+            labelled = bar;
+            labelValue = diffs[k];
         }
         CString text;
         if (labelled >= first && labelValue > kNoValue && GetValueText(labelled, "Diff", text))

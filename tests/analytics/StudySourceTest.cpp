@@ -178,3 +178,66 @@ TEST(StudySource, RsiAsOfStepsThePreviousBarsAverages)
     ASSERT_TRUE(src->GetValue(last, 0, v, j));
     EXPECT_NEAR(100 - 100 / (h / l + 1), v, 1e-9);
 }
+
+// A block read gives, index by index, what GetValue gives: inside and outside the
+// records, for plain series, series studies, displaced and as-of sources and time units.
+TEST(StudySource, ReadValuesGivesWhatGetValueGives)
+{
+    FakeSeriesServices services;
+    struct Case {
+        const char* key;
+        int sourceOption;
+        std::vector<int> fields;
+    };
+    const Case cases[] = {
+        {"IBM,5", 0, {kBarOpen, kBarHigh, kBarLow, kBarClose, kBarVolume, 108}},
+        {"MA(IBM,Close,3,0),5", 0, {0, 1}},
+        {"MA(IBM,Close,3,0),5", 1, {0, 102}},
+        {"RSI(IBM,2),5", 1, {0, 1}},
+        {"ATR(IBM,3),5", 1, {0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.key);
+        std::unique_ptr<CStudySource, decltype(&DeleteStudyCall)> src(ParseStudyCall(c.key, c.sourceOption, 0, 0),
+                                                                       &DeleteStudyCall);
+        ASSERT_TRUE(src);
+        CPriceSeries* base = src->GetBaseSeries();
+        base->SetWindowMode(1);
+        ASSERT_TRUE(src->Prepare(12, 0));
+        // Closes that zig-zag (RSI has both averages), and a gap: bars without a record.
+        std::vector<CHistoryRow> rows = MinuteRows();
+        for (auto& r : rows) {
+            r.close = r.open = (static_cast<int>(r.close) % 3 == 0) ? 50 - r.close * 0.1 : 50 + r.close * 0.2;
+            r.high = r.close + 0.5;
+            r.low = r.close - 0.5;
+        }
+        rows.erase(rows.begin() + 100, rows.begin() + 110);
+        base->OnIntradayHistory(rows);
+        if (const CStudyEvaluation* spec = src->GetSpec()) {
+            if (spec->m_pCompanion)
+                spec->m_pCompanion->OnIntradayHistory(rows);
+            if (spec->m_pStudySeries)
+                spec->m_pStudySeries->OnIntradayHistory(rows);
+        }
+        int first = 0, last = 0;
+        src->GetVisibleRange(first, last);
+        const int from = first - 30, count = last - from + 4;
+        for (int field : c.fields) {
+            SCOPED_TRACE(field);
+            std::vector<double> values(static_cast<size_t>(count), -1.0);
+            std::vector<BYTE> ok(static_cast<size_t>(count), 7);
+            src->ReadValues(from, count, field, values.data(), ok.data());
+            int withValue = 0;
+            for (int k = 0; k < count; ++k) {
+                double v = 0;
+                const bool has = src->GetValue(from + k, field, v, -1);
+                ASSERT_EQ(has ? 1 : 0, ok[static_cast<size_t>(k)]) << "index " << from + k;
+                if (has) {
+                    EXPECT_EQ(v, values[static_cast<size_t>(k)]) << "index " << from + k;
+                    ++withValue;
+                }
+            }
+            EXPECT_GT(withValue, 0);
+        }
+    }
+}

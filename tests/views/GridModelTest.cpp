@@ -274,6 +274,44 @@ TEST_F(GridModelTest, HighlightsFollowTheRulesOfEachField)
     EXPECT_EQ(row->UpdateHighlight(kFieldVolume, 7, 7.5), kHighlightNone);
 }
 
+// A look at the highlight tells what drawing would show and remembers nothing.
+TEST_F(GridModelTest, PeekingAtAHighlightLeavesItAsItWas)
+{
+    CGridRow* row = m_model.CreateRow("AAA", nullptr, 0);
+    row->UpdateHighlight(kFieldBid, 10, std::nullopt);
+    EXPECT_EQ(row->PeekHighlight(kFieldBid, 11, std::nullopt), kHighlightUp);
+    EXPECT_EQ(row->PeekHighlight(kFieldBid, 9, std::nullopt), kHighlightDown);
+    EXPECT_EQ(row->PeekHighlight(kFieldBid, 10, std::nullopt), kHighlightNone);
+    EXPECT_EQ(row->UpdateHighlight(kFieldBid, 9, std::nullopt), kHighlightDown);
+    EXPECT_EQ(row->PeekHighlight(kFieldBid, 9, std::nullopt), kHighlightDown);
+    EXPECT_EQ(row->PeekHighlight(kFieldLow, 5, 6.0), kHighlightNone);
+}
+
+// Quote fields shown as numbers have texts that follow from their values alone; texts,
+// names, row numbers, positions and formulas do not.
+TEST_F(GridModelTest, QuoteNumbersAreTheFieldsShownAsNumbers)
+{
+    const int last = Add(kFieldLast);
+    const int volume = Add(kFieldVolume);
+    const int description = Add(kGridDescription);
+    const int symbol = Add(kGridSymbol);
+    const int rowNumber = Add(kGridRowNumber);
+    const int shares = Add(kGridShares);
+    const int custom = m_model.AddColumn(MakeCustomFieldColumn("Twice", "Last*2"));
+    EXPECT_TRUE(m_model.ShowsQuoteNumber(last));
+    EXPECT_TRUE(m_model.ShowsQuoteNumber(volume));
+    for (int model : {description, symbol, rowNumber, shares, custom})
+        EXPECT_FALSE(m_model.ShowsQuoteNumber(model)) << model;
+    CGridRow* row = m_model.CreateRow("MSFT", nullptr, 0);
+    EXPECT_FALSE(m_model.QuoteNumber(*row, last).has_value()); // pending
+    CQuoteMessage message;
+    message.m_symbol = "MSFT";
+    message.AddField(kFieldLast, 412.5);
+    Store().ApplyQuote(message);
+    EXPECT_EQ(m_model.QuoteNumber(*row, last), 412.5);
+    EXPECT_FALSE(m_model.QuoteNumber(*m_model.CreateTotalsRow(), last).has_value());
+}
+
 TEST_F(GridModelTest, CustomFieldsEvaluatePerRowAndRaiseAlertsOncePerChange)
 {
     StartEngine();

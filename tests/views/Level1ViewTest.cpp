@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <thread>
 
 namespace {
@@ -414,4 +415,77 @@ TEST_F(Level1ViewTest, OnlyARowTheUserChoosesIsBroadcastAndNeverBackToItsOwnWind
     view->SendMessage(WM_SET_SYMBOL_INTERVAL, static_cast<WPARAM>(kLinkBroadcastAll), reinterpret_cast<LPARAM>(&msg));
     EXPECT_EQ(Rows(*view).back(), "GE");
     EXPECT_EQ(grid.RowAt(3)->Tag(), 1);
+}
+
+namespace {
+
+// A grid that notes the rows it draws.
+class CCountingGrid : public CListCtrlEx {
+public:
+    void DrawItem(LPDRAWITEMSTRUCT draw) override
+    {
+        drawn.push_back(static_cast<int>(draw->itemID));
+        CListCtrlEx::DrawItem(draw);
+    }
+    std::vector<int> drawn;
+};
+
+} // namespace
+
+// The 500 ms refresh repaints a row when something it shows changed, and nothing when
+// nothing did; the sort still follows the changed values.
+TEST_F(Level1ViewTest, RefreshRepaintsOnlyRowsWhoseCellsChanged)
+{
+    CWnd host;
+    host.Create(nullptr, "grid", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 500, 300), nullptr, 0);
+    CCountingGrid grid;
+    grid.CreateGrid(&host, 1002, nullptr);
+    grid.MoveWindow(0, 0, 500, 300);
+    grid.InsertGridColumn(-1, 60, MakeCatalogueColumn(kGridRowNumber));
+    grid.InsertGridColumn(-1, 60, MakeCatalogueColumn(kGridSymbol));
+    grid.InsertGridColumn(-1, 80, MakeCatalogueColumn(kFieldLast));
+    grid.InsertGridColumn(-1, 80, MakeCatalogueColumn(kGridChange));
+    for (const char* symbol : {"AA", "BB", "CC", "DD"}) {
+        ASSERT_TRUE(grid.InsertRow(symbol, nullptr, 0));
+        Quote(symbol, 100);
+    }
+    auto refresh = [&] {
+        grid.drawn.clear();
+        grid.RefreshNow();
+        PumpFor(30);
+        std::sort(grid.drawn.begin(), grid.drawn.end());
+        grid.drawn.erase(std::unique(grid.drawn.begin(), grid.drawn.end()), grid.drawn.end());
+        return grid.drawn;
+    };
+    EXPECT_EQ((std::vector<int>{0, 1, 2, 3}), refresh()); // first shown
+    EXPECT_EQ(std::vector<int>{}, refresh());
+    // A new Last: its row (Last, its highlight and Change) and no other.
+    const CString lastBefore = grid.GetCellText(1, 2), changeBefore = grid.GetCellText(1, 3);
+    Quote("BB", 101.5);
+    EXPECT_EQ(std::vector<int>{1}, refresh());
+    EXPECT_NE(lastBefore, grid.GetCellText(1, 2));
+    EXPECT_NE(changeBefore, grid.GetCellText(1, 3));
+    EXPECT_EQ(std::vector<int>{}, refresh());
+    // The same Last again changes nothing that shows, nor does a selected row.
+    Quote("CC", 100);
+    EXPECT_EQ(std::vector<int>{}, refresh());
+    grid.SetItemState(2, LVIS_SELECTED, LVIS_SELECTED);
+    PumpFor(30);
+    EXPECT_EQ(std::vector<int>{}, refresh());
+    // Sorted by Last, highest first: BB leads. Then DD overtakes it: the rows move and
+    // those that show something else are repainted.
+    grid.SetSortColumn(2, false);
+    PumpFor(30);
+    EXPECT_EQ((std::vector<CString>{"BB", "AA", "CC", "DD"}), (std::vector<CString>{
+        grid.GetRowSymbol(0), grid.GetRowSymbol(1), grid.GetRowSymbol(2), grid.GetRowSymbol(3)}));
+    refresh();
+    Quote("DD", 103);
+    const std::vector<int> moved = refresh();
+    EXPECT_EQ((std::vector<CString>{"DD", "BB", "AA", "CC"}), (std::vector<CString>{
+        grid.GetRowSymbol(0), grid.GetRowSymbol(1), grid.GetRowSymbol(2), grid.GetRowSymbol(3)}));
+    EXPECT_EQ("1", grid.GetCellText(0, 0));
+    EXPECT_EQ((std::vector<int>{0, 1, 2, 3}), moved);
+    EXPECT_EQ(std::vector<int>{}, refresh());
+    grid.DestroyWindow();
+    host.DestroyWindow();
 }

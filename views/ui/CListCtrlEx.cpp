@@ -496,12 +496,25 @@ void CListCtrlEx::StopRefresh()
 
 void CListCtrlEx::RefreshNow()
 {
+    const std::vector<CachedColumn> before = m_cache;
     RebuildColumnCache();
     if (m_pActives)
         m_pActives->TakeSnapshot();
+    m_model.BeginRefresh();
     m_model.CheckColumnAlerts();
+    // A new order repaints every row; otherwise only the rows whose cells changed.
+    std::vector<DWORD_PTR> order(static_cast<size_t>(GetItemCount()));
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = GetItemData(static_cast<int>(i));
     Resort();
-    Invalidate();
+    bool moved = false;
+    for (size_t i = 0; i < order.size() && !moved; ++i)
+        moved = order[i] != GetItemData(static_cast<int>(i));
+    if (m_cache != before || moved)
+        Invalidate();
+    else
+        RedrawChangedRows();
+    m_model.EndRefresh();
 }
 
 void CListCtrlEx::OnTimer(UINT_PTR id)
@@ -598,53 +611,130 @@ int CListCtrlEx::InsetWidth(CDC*) const
     return 2 * m_nBlankWidth;
 }
 
+namespace {
+
+// The look of a row is kept as bytes: flags, colours and texts one after another.
+void AppendLook(std::string& look, COLORREF color)
+{
+    look.append(reinterpret_cast<const char*>(&color), sizeof color);
+}
+
+void AppendLook(std::string& look, const CString& text)
+{
+    const int length = text.GetLength();
+    look.append(reinterpret_cast<const char*>(&length), sizeof length);
+    look.append(text.view());
+}
+
+} // namespace
+
 void CListCtrlEx::DrawItem(LPDRAWITEMSTRUCT draw)
 {
     CDC* dc = CDC::FromHandle(draw->hDC);
     const int index = static_cast<int>(draw->itemID);
-    const CGridRow* row = reinterpret_cast<const CGridRow*>(draw->itemData);
+    CGridRow* row = reinterpret_cast<CGridRow*>(draw->itemData);
     if (!dc || !row)
         return;
     const CRect rowRect(draw->rcItem);
     CRect clip;
     dc->GetClipBox(&clip);
     const bool highlighted = (draw->itemState & ODS_SELECTED) != 0;
-    const bool striped = m_nStripe > 0 && index % m_nStripe == 0;
+    const bool striped = IsStriped(index);
     CRect paint;
     if (!paint.IntersectRect(clip, rowRect))
         paint = rowRect;
     dc->FillSolidRect(&paint, highlighted ? m_colors[6] : (striped ? m_colors[1] : m_colors[0]));
     CFont* old = m_bWidgetFont ? nullptr : dc->SelectObject(&m_font);
     dc->SetBkMode(TRANSPARENT);
-    // Only the cells inside the area being painted (the row's left edge carries the scroll).
+    std::string look;
+    look.push_back(static_cast<char>((highlighted ? 1 : 0) | (striped ? 2 : 0)));
+    // Only the cells inside the area being painted are drawn (the row's left edge carries
+    // the scroll); the look takes in every cell.
     for (const CachedColumn& cached : m_cache) {
         const CRect cell(rowRect.left + cached.left, rowRect.top, rowRect.left + cached.left + cached.width,
                          rowRect.bottom);
-        if (cell.right <= paint.left || cell.left >= paint.right || cell.Width() <= 0)
-            continue;
-        DrawCell(dc, *row, index, cached, cell, highlighted, striped);
+        const bool inside = !(cell.right <= paint.left || cell.left >= paint.right || cell.Width() <= 0);
+        DrawCell(inside ? dc : nullptr, *row, index, cached, cell, highlighted, striped, look);
     }
+    row->SetDrawnLook(std::move(look));
     if (old)
         dc->SelectObject(old);
 }
 
+bool CListCtrlEx::IsStriped(int index) const
+{
+    return m_nStripe > 0 && index % m_nStripe == 0;
+}
+
+void CListCtrlEx::AppendRowLook(const CGridRow& row, int index, bool highlighted, std::string& look)
+{
+    const bool striped = IsStriped(index);
+    look.push_back(static_cast<char>((highlighted ? 1 : 0) | (striped ? 2 : 0)));
+    for (const CachedColumn& cached : m_cache)
+        DrawCell(nullptr, row, index, cached, CRect(), highlighted, striped, look);
+}
+
+void CListCtrlEx::RedrawChangedRows()
+{
+    const int count = GetItemCount();
+    const int top = std::max(GetTopIndex(), 0);
+    // The row cut by the bottom edge too.
+    const int end = std::min(count, top + GetCountPerPage() + 2);
+    std::string look;
+    int changedFrom = -1;
+    for (int i = top; i <= end; ++i) {
+        bool changed = false;
+        if (i < end) {
+            if (const CGridRow* row = RowAt(i)) {
+                look.clear();
+                AppendRowLook(*row, i, (GetItemState(i, LVIS_SELECTED) & LVIS_SELECTED) != 0, look);
+                changed = look != row->DrawnLook();
+            }
+        }
+        if (changed && changedFrom < 0)
+            changedFrom = i;
+        if (!changed && changedFrom >= 0) {
+            RedrawItems(changedFrom, i - 1);
+            changedFrom = -1;
+        }
+    }
+}
+
+// Draws one cell (nothing with a null dc) and appends what it shows to the look. A cell
+// drawn remembers its highlighted values; a look alone leaves them as they are.
 void CListCtrlEx::DrawCell(CDC* dc, const CGridRow& row, int index, const CachedColumn& cached, const CRect& cell,
-                           bool highlighted, bool striped)
+                           bool highlighted, bool striped, std::string& look)
 {
     const CGridColumn* column = m_model.Column(cached.model);
     if (!column) {
-        dc->FillSolidRect(&cell, m_colors[3]);
+        look.push_back('\1');
+        if (dc)
+            dc->FillSolidRect(&cell, m_colors[3]);
         return;
     }
     if (column->IsColorField()) {
+        look.push_back('\2');
         if (!row.IsTotals())
-            DrawColorBoxes(dc, row, cached.model, *column, cell);
+            DrawColorBoxes(dc, row, cached.model, *column, cell, look);
         return;
     }
+    // A quote number's look is its value: the text follows from it, and is made only to be
+    // drawn.
+    const bool byValue = !row.IsTotals() && m_model.ShowsQuoteNumber(cached.model);
     CString text;
     double value = 0;
-    if (!m_model.GetCell(row, index, cached.model, text, value)) {
-        dc->FillSolidRect(&cell, m_colors[3]);
+    bool has = false;
+    if (byValue && !dc) {
+        const std::optional<double> number = m_model.QuoteNumber(row, cached.model);
+        has = number.has_value();
+        value = number.value_or(0);
+    } else {
+        has = m_model.GetCell(row, index, cached.model, text, value);
+    }
+    if (!has) {
+        look.push_back('\3');
+        if (dc)
+            dc->FillSolidRect(&cell, m_colors[3]);
         return;
     }
     const int id = column->IsCustom() ? kCustomFieldId : column->fieldId;
@@ -654,7 +744,8 @@ void CListCtrlEx::DrawCell(CDC* dc, const CGridRow& row, int index, const Cached
         double lastValue = 0;
         if (row.Handle() && row.Handle()->GetField(kFieldLast, lastValue))
             last = lastValue;
-        const int state = const_cast<CGridRow&>(row).UpdateHighlight(id, value, last);
+        const int state = dc ? const_cast<CGridRow&>(row).UpdateHighlight(id, value, last)
+                             : row.PeekHighlight(id, value, last);
         if (state == kHighlightUp)
             fill = m_colors[4];
         else if (state == kHighlightDown)
@@ -663,14 +754,31 @@ void CListCtrlEx::DrawCell(CDC* dc, const CGridRow& row, int index, const Cached
     COLORREF color = highlighted ? m_colors[7] : (striped ? m_colors[2] : m_textColor);
     if (!highlighted && (id == kGridChange || id == kGridPercentChange) && value != 0)
         color = value > 0 ? kUpGreen : kDownRed;
+    look.push_back('\4');
     if (fill) {
-        dc->FillSolidRect(&cell, *fill);
+        look.push_back('f');
+        AppendLook(look, *fill);
+        if (dc)
+            dc->FillSolidRect(&cell, *fill);
         color = Readable(color, *fill);
     }
     if (const CColorRule* rule = FirstHoldingRule(column->rules, value)) {
+        look.push_back('r');
+        AppendLook(look, rule->second);
         color = rule->first;
-        dc->FillSolidRect(&cell, rule->second);
+        if (dc)
+            dc->FillSolidRect(&cell, rule->second);
     }
+    AppendLook(look, color);
+    if (byValue) {
+        look.push_back(static_cast<char>(column->fixedDecimals ? 1 : 0));
+        look.append(reinterpret_cast<const char*>(&column->decimals), sizeof column->decimals);
+        look.append(reinterpret_cast<const char*>(&value), sizeof value);
+    } else {
+        AppendLook(look, text);
+    }
+    if (!dc)
+        return;
     dc->SetTextColor(color);
     CRect textRect = cell;
     const int inset = InsetWidth(dc);
@@ -680,15 +788,19 @@ void CListCtrlEx::DrawCell(CDC* dc, const CGridRow& row, int index, const Cached
 }
 
 void CListCtrlEx::DrawColorBoxes(CDC* dc, const CGridRow& row, int model, const CGridColumn& column,
-                                 const CRect& cell)
+                                 const CRect& cell, std::string& look)
 {
     const int boxes = std::max(column.barCount, 1);
     const int width = cell.Width() / boxes;
     if (width <= 0)
-        return;
+        dc = nullptr; // nothing to draw, the look all the same
     for (int k = 0; k < boxes; ++k) {
         const std::optional<COLORREF> color = m_model.ColorBox(row, model, k);
+        look.push_back(color ? 'b' : '-');
         if (!color)
+            continue;
+        AppendLook(look, *color);
+        if (!dc)
             continue;
         CRect box(cell.left + k * width, cell.top, cell.left + (k + 1) * width, cell.bottom);
         box.DeflateRect(1, 1);

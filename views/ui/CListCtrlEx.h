@@ -12,6 +12,7 @@
 
 #include <array>
 #include <memory>
+#include <string>
 #include <vector>
 
 class CActivesHandle;
@@ -136,12 +137,20 @@ private:
         int model;
         int left;
         int width;
+        bool operator==(const CachedColumn&) const = default;
     };
 
     void RebuildColumnCache();
+    bool IsStriped(int index) const;
+    // Draws a cell (dc null: only its look) and appends its look: what it shows.
     void DrawCell(CDC* dc, const CGridRow& row, int index, const CachedColumn& cached, const CRect& cell,
-                  bool highlighted, bool striped);
-    void DrawColorBoxes(CDC* dc, const CGridRow& row, int model, const CGridColumn& column, const CRect& cell);
+                  bool highlighted, bool striped, std::string& look);
+    void DrawColorBoxes(CDC* dc, const CGridRow& row, int model, const CGridColumn& column, const CRect& cell,
+                        std::string& look);
+    // The look of a row as DrawItem would draw it now.
+    void AppendRowLook(const CGridRow& row, int index, bool highlighted, std::string& look);
+    // Repaints the visible rows whose look differs from what they showed when drawn.
+    void RedrawChangedRows();
     int InsetWidth(CDC* dc) const;
     void BroadcastSymbol(int index);
     void SelectRow(int index);

@@ -1,13 +1,15 @@
 // Drawing the cells of an owner-drawn report row straight on the painter: the cells the
 // paint touches, in the header's display order, and their texts inset from both sides,
 // vertically centred and cut with an ellipsis when too long. The columns' places are kept
-// until the columns change, since a row is drawn once per cell.
+// until the columns change, since a row is drawn once per cell; plain texts are drawn
+// from their cached layouts.
 #pragma once
 
 #include "platform/core/CRect.h"
 #include "platform/core/CString.h"
 #include "platform/ui/CDC.h"
 #include "platform/ui/CListCtrl.h"
+#include "platform/ui/CTextLineCache.h"
 #include "platform/ui/QtConvert.h"
 
 #include <QFont>
@@ -80,6 +82,8 @@ inline void PaintCellText(QPainter& painter, const CString& text, const CRect& c
 {
     const QRect r(cell.left + inset, cell.top, cell.Width() - 2 * inset, cell.Height());
     if (r.width() <= 0 || text.IsEmpty())
+        return;
+    if (CTextLineCache::ForThread().Draw(painter, r, Qt::AlignLeft | Qt::AlignVCenter, text.view(), true, false))
         return;
     QString s = QString::fromUtf8(text.GetString(), text.GetLength());
     const int tabs = expandTabs ? Qt::TextExpandTabs : 0;

@@ -45,6 +45,23 @@ TEST(PriceScale, LogScale)
     EXPECT_GT(chart.PriceToY(-5), 290);
 }
 
+TEST(PriceScale, ANewRangeMovesEveryRow)
+{
+    // A custom study rescales a copy of the pane's scale: rows follow the new range.
+    CPriceScale scale(false, 100, 200, 10, 110);
+    scale.SetRange(0, 50);
+    EXPECT_EQ(110, scale.PriceToY(0));
+    EXPECT_EQ(10, scale.PriceToY(50));
+    EXPECT_EQ(60, scale.PriceToY(25));
+    EXPECT_DOUBLE_EQ(25.0, scale.YToPrice(60));
+    CPriceScale log(true, 1, 2, 0, 100);
+    log.SetRange(100, 400);
+    EXPECT_EQ(50, log.PriceToY(200));
+    EXPECT_NEAR(200.0, log.YToPrice(50), 1e-9);
+    log.SetRange(7, 7);
+    EXPECT_EQ(50, log.PriceToY(3));
+}
+
 TEST(PriceScale, BarLayoutRoundTrips)
 {
     // (bar - first) x spacing + left + spacing - 5.
