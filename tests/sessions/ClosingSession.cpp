@@ -17,7 +17,8 @@ namespace {
 struct CDialogCommand {
     const char* window;   // opens the window (main menu)
     const char* command;  // the window's command that opens a dialog (main menu, or the
-                          // window's own when it floats)
+                          // window's own when it floats); none when opening the window does
+    bool accept = false;  // the dialog is answered with OK after the windows closed
 };
 
 const CDialogCommand kCommands[] = {
@@ -38,11 +39,14 @@ const CDialogCommand kCommands[] = {
     {"&Alerts|Alert &Manager", "&File|&Print Alerts..."},
     {"F&loating|&Time && Sales", "&File|&Print Time && Sales..."},
     {"F&loating|&Chart", "Cha&rt|Export &Image..."},
+    {"&Quotes|&Option Chains", nullptr, true},
+    {"&Quotes|&Screener", nullptr},
+    {"&Quotes|&Actives", nullptr},
 };
 
 std::string Describe(const CDialogCommand& c)
 {
-    return std::string(c.window) + " then " + c.command;
+    return std::string(c.window) + (c.command ? std::string(" then ") + c.command : std::string());
 }
 
 // MSFT in the toolbar's symbol box, for the windows opened next.
@@ -61,6 +65,8 @@ bool OpenDialog(CSession& s, const CDialogCommand& c)
     s.ChooseMenu(c.window);
     if (!s.WaitFor("the window of " + std::string(c.window), [&] { return s.App().GetWindowViews().size() == 1; }))
         return false;
+    if (!c.command)
+        return s.WaitFor("a dialog of " + std::string(c.window), [&] { return s.ActiveModal() != nullptr; });
     QWidget* frame = s.OnUi([&]() -> QWidget* {
         CFrameWnd* f = s.App().GetWindowViews().front()->GetParentFrame();
         return f->GetOuterWidget()->isWindow() ? f->GetOuterWidget() : nullptr;
@@ -82,6 +88,8 @@ TEST_F(ClosingSessionTest, WindowsClosedUnderTheirOwnDialogsGoOnceTheDialogsRetu
             // opened by a timer or the main window's close would.
             s.OnUi([&] { s.App().CloseAllWindows(); });
             EXPECT_TRUE(s.ActiveModal() != nullptr);
+            if (c.accept)
+                s.Key(Qt::Key_Return);
             for (int i = 0; i < 5 && s.ActiveModal(); ++i) {
                 s.Key(Qt::Key_Escape);
                 s.WaitFor("the dialog gone", [&] { return s.ActiveModal() == nullptr; }, std::chrono::seconds(2));
