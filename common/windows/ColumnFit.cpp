@@ -7,8 +7,8 @@
 
 namespace {
 
-// A header section's own margins and the sort mark beside its title.
-constexpr int kHeaderRoom = 20;
+// A header section's own frame beyond the blanks.
+constexpr int kHeaderRoom = 6;
 
 } // namespace
 

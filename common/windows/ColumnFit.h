@@ -9,6 +9,6 @@
 class CWnd;
 
 // The widest of the texts in the list's font, inset by two blanks on each side as the
-// lists draw their cells, with room for the header's margins and sort mark; never less
-// than atLeast.
+// lists draw their cells, with room for the header section's frame; never less than
+// atLeast.
 int FittedColumnWidth(CWnd& list, std::initializer_list<CString> texts, int atLeast);
