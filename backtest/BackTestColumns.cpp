@@ -304,6 +304,24 @@ int DefaultBackTestColumnWidth(int mode, int index)
     return std::max(values, title);
 }
 
+CString BackTestColumnSample(int mode, int index)
+{
+    const auto table = GetBackTestColumns(mode);
+    if (index < 0 || index >= static_cast<int>(table.size()))
+        return CString();
+    if (mode == kSummaryMode && IsDateColumn(index))
+        return "12/31/2099 23:59:59";
+    if (mode == kTradeMode && index == 3)
+        return "12/31/2099";
+    if (mode == kTradeMode && index == 4)
+        return "23:59:59";
+    switch (table[static_cast<size_t>(index)].kind) {
+    case K::kInteger: return "-999999";
+    case K::kNumber: return "-99999.99";
+    default: return CString();
+    }
+}
+
 CBackTestLayout DefaultBackTestLayout(int mode)
 {
     CBackTestLayout layout;

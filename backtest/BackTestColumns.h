@@ -61,3 +61,6 @@ std::array<CBackTestLayout, 2> ReadBackTestLayouts(CArchive& ar);
 int DefaultBackTestColumnWidth(int mode, int index);
 // Every column of the mode in table order, each of its default width.
 CBackTestLayout DefaultBackTestLayout(int mode);
+// The widest usual value of the column ("12/31/2099" for a date, say), empty for names;
+// windows measure it in their font to widen the default width.
+CString BackTestColumnSample(int mode, int index);

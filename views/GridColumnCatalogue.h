@@ -6,6 +6,7 @@ inline constexpr int kGridFieldCount = 115;
 inline constexpr int kCustomFieldId = -1;
 
 enum EGridField : int {
+    kGridVolume = 10,
     kGridDescription = 32,
     kGridSymbol = 33,
     kGridChange = 35,

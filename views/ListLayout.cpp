@@ -13,16 +13,21 @@
 
 namespace {
 
-// A whole number of at most six digits with an optional sign; false for anything else.
+// A whole number with an optional sign, leading zeros allowed; false for anything else.
+// Values beyond a million stay at a million, which no kind or width reaches.
 bool ReadNumber(const std::string& part, int& value)
 {
+    constexpr int kCeiling = 1000000;
     size_t i = part[0] == '-' || part[0] == '+' ? 1 : 0;
-    if (i >= part.size() || part.size() - i > 6)
+    if (i >= part.size())
         return false;
-    for (size_t k = i; k < part.size(); ++k)
+    int magnitude = 0;
+    for (size_t k = i; k < part.size(); ++k) {
         if (!std::isdigit(static_cast<unsigned char>(part[k])))
             return false;
-    value = std::stoi(part);
+        magnitude = std::min(magnitude * 10 + (part[k] - '0'), kCeiling);
+    }
+    value = part[0] == '-' ? -magnitude : magnitude;
     return true;
 }
 

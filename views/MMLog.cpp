@@ -1,6 +1,5 @@
 #include "views/MMLog.h"
 
-#include "broker/session/CSessionManager.h"
 #include "common/services/TextHelpers.h"
 
 #include <cstdio>
@@ -87,10 +86,7 @@ CString MMLogColumnText(const CMMLogEntry& entry, int column)
     }
 }
 
-CLevel2DepthListener::CLevel2DepthListener(IMMLogSink& sink, Clock clock)
-    : m_sink(sink), m_clock(clock ? std::move(clock) : Clock(ExchangeClockText))
-{
-}
+CLevel2DepthListener::CLevel2DepthListener(IMMLogSink& sink) : m_sink(sink) {}
 
 void CLevel2DepthListener::OnDepthChange(CMarketDepthHandle* handle, DWORD kind, DWORD side, DWORD index,
                                          DWORD flags)
@@ -112,7 +108,8 @@ void CLevel2DepthListener::OnDepthChange(CMarketDepthHandle* handle, DWORD kind,
     int direction = 0;
     if ((flags & kDepthPriceMoved) && ReadDirection(*handle, s, i, 5, direction) && direction != 0) {
         entry->kind = 1;
-    } else if ((flags & kDepthSizeMoved) && ReadDirection(*handle, s, i, 4, direction) && direction != 0) {
+    } else if (ReadDirection(*handle, s, i, 4, direction) && direction != 0) {
+        // A price move without a direction is told by its size.
         entry->kind = 0;
     } else {
         return;
@@ -120,8 +117,6 @@ void CLevel2DepthListener::OnDepthChange(CMarketDepthHandle* handle, DWORD kind,
     entry->up = direction > 0 ? 1 : 0;
     if (!ReadText(*handle, s, i, 3, entry->participant) || !ReadText(*handle, s, i, 0, entry->time))
         return;
-    if (entry->time.IsEmpty())
-        entry->time = m_clock();
     // The participant's level on the other side, if it quotes there.
     const int other = 1 - s;
     int found = -1;
@@ -153,15 +148,4 @@ void CMMLog::Add(std::unique_ptr<CMMLogEntry> entry)
     m_entries.push_front(std::move(entry));
     while (m_entries.size() > kMaxEntries)
         m_entries.pop_back();
-}
-
-CString ExchangeClockText()
-{
-    CString text;
-    if (CSessionManager* manager = CSessionManager::Instance()) {
-        SYSTEMTIME now{};
-        manager->GetExchangeTime(now);
-        text.Format("%02d:%02d:%02d", now.wHour, now.wMinute, now.wSecond);
-    }
-    return text;
 }

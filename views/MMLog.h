@@ -8,7 +8,6 @@
 #include "platform/core/WinTypes.h"
 
 #include <deque>
-#include <functional>
 #include <memory>
 
 struct CMMLogEntry {
@@ -53,17 +52,15 @@ public:
 
 // The Level II window's depth listener. One call yields at most one entry, the same move
 // twice in a row (same participant, side, kind, direction, time and texts) one entry.
-// Entries take the level's time, or, on books whose rows carry none, the clock's time.
+// Entries take the level's own time text, empty when the level has none.
 class CLevel2DepthListener : public CMarketDepthListener {
 public:
-    using Clock = std::function<CString()>;
-    CLevel2DepthListener(IMMLogSink& sink, Clock clock);
+    explicit CLevel2DepthListener(IMMLogSink& sink);
 
     void OnDepthChange(CMarketDepthHandle* handle, DWORD kind, DWORD side, DWORD index, DWORD flags) override;
 
 private:
     IMMLogSink& m_sink;
-    Clock m_clock;
     std::unique_ptr<CMMLogEntry> m_last;
 };
 
@@ -79,6 +76,3 @@ public:
 private:
     std::deque<std::unique_ptr<CMMLogEntry>> m_entries;
 };
-
-// "HH:MM:SS" of the session's exchange clock (the listener's default clock).
-CString ExchangeClockText();

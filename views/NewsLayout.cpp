@@ -48,10 +48,6 @@ ENewsLayoutRead ReadNewsLayout(CArchive& ar, const CString& path, CNewsLayout& o
                            path.GetString(), static_cast<int>(version));
             return ENewsLayoutRead::kIncompatible;
         }
-        if (version != kNewsLayoutVersion) {
-            message.Format("Error reading layout %s: unknown version (v%d).", path.GetString(), static_cast<int>(version));
-            return ENewsLayoutRead::kIncompatible;
-        }
         CNewsLayout layout = ReadNewsLayoutBody(ar);
         out = std::move(layout);
     } catch (CException&) {

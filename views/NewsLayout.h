@@ -31,7 +31,7 @@ CNewsLayout ReadNewsLayoutBody(CArchive& ar);
 enum class ENewsLayoutRead { kLoaded, kCannotOpen, kIncompatible, kDamaged };
 
 // A ".nwl" file. On failure message holds what the window tells and out is unchanged:
-// a version of 20 or more is incompatible, any other version than 19 unknown.
+// a version of 20 or more is incompatible; older versions read as the current one.
 ENewsLayoutRead ReadNewsLayoutFile(const CString& path, CNewsLayout& out, CString& message);
 // The same from an archive over the file's bytes (path only names it in the message).
 ENewsLayoutRead ReadNewsLayout(CArchive& ar, const CString& path, CNewsLayout& out, CString& message);

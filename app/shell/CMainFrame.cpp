@@ -610,8 +610,12 @@ void CMainFrame::OnListWindowCommand(UINT id)
     m_bInListCommand = true;
     auto* view = dynamic_cast<Level1View*>(OpenListWindow(window, FALSE));
     m_bInListCommand = false;
-    if (view)
+    if (view) {
+        // Its dialogs run inside this command: closed meanwhile, the window stays until
+        // the command returned.
+        const CHandlerScope running(view);
         view->ApplyFrameCommand(id, GetSymbolBox());
+    }
 }
 
 void CMainFrame::OnWatchListManager()

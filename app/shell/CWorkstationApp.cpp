@@ -705,7 +705,8 @@ std::vector<CView*> CWorkstationApp::GetWindowViews() const
     std::vector<CView*> views;
     std::vector<CFrameWnd*> frames = CFrameWnd::GetFramesInActivationOrder();
     for (auto it = frames.rbegin(); it != frames.rend(); ++it) {
-        if (*it == m_pMainFrame)
+        // A window closed while its command waits in a dialog is gone for the program.
+        if (*it == m_pMainFrame || (*it)->IsDestroyPending())
             continue;
         if (CView* view = (*it)->GetActiveView() ? (*it)->GetActiveView()
                                                   : ((*it)->GetViews().empty() ? nullptr : (*it)->GetViews().front()))

@@ -9,6 +9,7 @@
 #include "backtest/ui/BacktestUiFiles.h"
 #include "backtest/ui/CBackTestWindowSink.h"
 #include "backtest/ui/CStrategySetupDlg.h"
+#include "common/windows/ColumnFit.h"
 #include "common/services/CAppSettings.h"
 #include "common/windows/CCommonDoc.h"
 #include "common/windows/ExportFileDialog.h"
@@ -416,6 +417,15 @@ void CBackTestView::ToggleTotal()
     }
 }
 
+int CBackTestView::DefaultListColumnWidth(int mode, int index)
+{
+    const auto table = GetBackTestColumns(mode);
+    if (index < 0 || index >= static_cast<int>(table.size()))
+        return DefaultBackTestColumnWidth(mode, index);
+    return FittedColumnWidth(m_list, {table[static_cast<size_t>(index)].title, BackTestColumnSample(mode, index)},
+                             DefaultBackTestColumnWidth(mode, index));
+}
+
 void CBackTestView::ToggleColumn(int mode, int index)
 {
     if (index < 0 || index >= GetBackTestColumnCount(mode))
@@ -425,11 +435,11 @@ void CBackTestView::ToggleColumn(int mode, int index)
     if (!present) {
         present = true;
         if (mode != m_nMode) {
-            saved.emplace_back(index, DefaultBackTestColumnWidth(mode, index));
+            saved.emplace_back(index, DefaultListColumnWidth(mode, index));
             return;
         }
         const int column = m_list.GetColumnCount();
-        m_list.InsertTableColumn(column, index, DefaultBackTestColumnWidth(mode, index));
+        m_list.InsertTableColumn(column, index, DefaultListColumnWidth(mode, index));
         for (int row = 0; row < m_list.GetItemCount(); ++row) {
             const DWORD_PTR data = m_list.GetItemData(row);
             CString text;
@@ -479,8 +489,10 @@ void CBackTestView::LoadLayout(const CString& path)
     CFile file;
     if (!file.Open(path, CFile::modeRead)) {
         // No layout yet: every column of both modes.
-        std::array<CBackTestLayout, 2> defaults = {DefaultBackTestLayout(kTradeMode),
-                                                  DefaultBackTestLayout(kSummaryMode)};
+        std::array<CBackTestLayout, 2> defaults;
+        for (int m = 0; m < 2; ++m)
+            for (int index = 0; index < GetBackTestColumnCount(m); ++index)
+                defaults[static_cast<size_t>(m)].emplace_back(index, DefaultListColumnWidth(m, index));
         ApplyLayouts(defaults);
         FillRows();
         return;

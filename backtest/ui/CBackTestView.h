@@ -49,6 +49,9 @@ public:
     void SetMode(int mode);
     void ToggleTotal();
     void ToggleColumn(int mode, int index);
+    // The column's default width, widened to show its title and usual values whole in
+    // the list's font.
+    int DefaultListColumnWidth(int mode, int index);
     // Results and layout files; false after telling why.
     bool SaveResults(const CString& path);
     bool LoadResults(const CString& path);

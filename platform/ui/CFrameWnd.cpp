@@ -388,8 +388,13 @@ void CFrameWnd::OnInitMenuPopup(CMenu* popup, UINT, BOOL)
 
 BOOL CFrameWnd::OnCmdMsg(UINT id, UINT code, CCmdUI* ui)
 {
-    if (m_pActiveView && m_pActiveView->OnCmdMsg(id, code, ui))
-        return TRUE;
+    if (m_pActiveView) {
+        // The view's command may wait in a modal loop: closed meanwhile, the view stays
+        // until it returned.
+        const CHandlerScope running(code == CN_UPDATE_COMMAND_UI ? nullptr : m_pActiveView);
+        if (m_pActiveView->OnCmdMsg(id, code, ui))
+            return TRUE;
+    }
     if (CWnd::OnCmdMsg(id, code, ui))
         return TRUE;
     // A window's own menus and context menus hold the main frame's commands too: what

@@ -68,14 +68,17 @@ QWebEngineProfile* Profile()
         prepared = true;
         if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
             qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+        QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
         // Without the sandbox, pages start without the engine's zygote process: a page
         // closing would otherwise make the interface thread wait on the zygote's reply,
         // for seconds when the machine is busy.
-        if (qEnvironmentVariable("QTWEBENGINE_DISABLE_SANDBOX") == "1") {
-            QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-            if (!flags.contains("--no-zygote"))
-                qputenv("QTWEBENGINE_CHROMIUM_FLAGS", (flags + " --no-zygote").trimmed());
-        }
+        if (qEnvironmentVariable("QTWEBENGINE_DISABLE_SANDBOX") == "1" && !flags.contains("--no-zygote"))
+            flags += " --no-zygote";
+        // The engine's processes write their own log (certificate checks, GPU start-up)
+        // to the terminal: only its fatal messages, unless the environment names a level.
+        if (!flags.contains("--log-level"))
+            flags += " --log-level=3";
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.trimmed());
     }
     QWebEngineProfile* profile = QWebEngineProfile::defaultProfile();
     if (!State().cookieSignals) {

@@ -170,9 +170,13 @@ CDocument* CMDIFrameWnd::GetActiveDocument()
 
 BOOL CMDIFrameWnd::OnCmdMsg(UINT id, UINT code, CCmdUI* ui)
 {
-    if (CChildFrame* child = MDIGetActive())
+    if (CChildFrame* child = MDIGetActive()) {
+        // The child's command may wait in a modal loop: closed meanwhile, the child stays
+        // until it returned.
+        const CHandlerScope running(code == CN_UPDATE_COMMAND_UI ? nullptr : child);
         if (child->OnCmdMsg(id, code, ui))
             return TRUE;
+    }
     return CFrameWnd::OnCmdMsg(id, code, ui);
 }
 

@@ -160,26 +160,39 @@ void SchedulePendingDestroys();
 
 class RouteScope {
 public:
-    explicit RouteScope(CWnd* wnd) : m_saved(g_eventWnd)
+    explicit RouteScope(CWnd* wnd) : m_saved(g_eventWnd), m_handler(wnd)
     {
         ++g_routeDepth;
         g_eventWnd = wnd;
-        g_handlerWindows.push_back(wnd ? wnd->m_hWnd : HWND());
     }
     ~RouteScope()
     {
         --g_routeDepth;
         g_eventWnd = m_saved;
-        g_handlerWindows.pop_back();
-        if (!g_pendingDestroys.empty())
-            SchedulePendingDestroys();
     }
     RouteScope(const RouteScope&) = delete;
     RouteScope& operator=(const RouteScope&) = delete;
 
 private:
     CWnd* m_saved;
+    CHandlerScope m_handler;
 };
+
+}  // namespace
+
+CHandlerScope::CHandlerScope(const CWnd* wnd)
+{
+    g_handlerWindows.push_back(wnd ? wnd->m_hWnd : HWND());
+}
+
+CHandlerScope::~CHandlerScope()
+{
+    g_handlerWindows.pop_back();
+    if (!g_pendingDestroys.empty())
+        SchedulePendingDestroys();
+}
+
+namespace {
 
 // Whether a handler of the window, or of a window inside it, is running.
 bool IsInHandler(const CWnd* wnd)

@@ -27,6 +27,21 @@ class QEvent;
 class QImage;
 class QWidget;
 
+class CWnd;
+
+// For its lifetime the window counts as running a handler, as it does while an event
+// routed to it is handled: destroying it, or a window that holds it, waits until the
+// scope has ended. For commands that one window hands to another (a frame to its view,
+// the main frame to its active child), so that a window closed while its command waits
+// in a modal loop stays until the command returned.
+class CHandlerScope {
+public:
+    explicit CHandlerScope(const CWnd* wnd);
+    ~CHandlerScope();
+    CHandlerScope(const CHandlerScope&) = delete;
+    CHandlerScope& operator=(const CHandlerScope&) = delete;
+};
+
 class CWnd : public CCmdTarget {
 public:
     CWnd();

@@ -2,6 +2,7 @@
 // column order, exports, symbol files, titles of the modes, portfolios, the workspace
 // record, default layouts and what the grid draws.
 #include "Level1Harness.h"
+#include "tests/support/ColumnFitting.h"
 
 #include "analytics/formula/CFormulaEngine.h"
 #include "analytics/formula/FormulaNames.h"
@@ -84,6 +85,16 @@ TEST_F(Level1ViewTest, ANewWindowHasTheDefaultColumnsAndItsTitle)
     EXPECT_GE(ColumnOf(*view, kGridSymbol), 0);
     EXPECT_GE(ColumnOf(*view, kFieldLast), 0);
     EXPECT_TRUE(view->HasGridLines());
+    // Titles, a long company name and a volume in the millions show whole.
+    CListCtrlEx& grid = view->Grid();
+    for (int column = 0; column < grid.GetColumnCount(); ++column)
+        EXPECT_GE(grid.GetColumnWidth(column), NeededColumnWidth(grid, grid.ColumnAt(column)->HeaderText().GetString()))
+            << grid.ColumnAt(column)->HeaderText().GetString();
+    ASSERT_GE(ColumnOf(*view, kGridDescription), 0);
+    ASSERT_GE(ColumnOf(*view, kFieldVolume), 0);
+    EXPECT_GE(grid.GetColumnWidth(ColumnOf(*view, kGridDescription)),
+              NeededColumnWidth(grid, "International Business Machines"));
+    EXPECT_GE(grid.GetColumnWidth(ColumnOf(*view, kFieldVolume)), NeededColumnWidth(grid, "12,345,678"));
     view->SetUserTitle("My list");
     EXPECT_EQ(view->GetDocument()->GetTitle(), "My list");
 

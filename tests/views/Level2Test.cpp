@@ -294,15 +294,16 @@ TEST(MarketMakerLog, MovesBecomeEntriesWithTheirTextsAndColours)
 {
     BookFixture f("L2:MSFT");
     Sink sink;
-    CLevel2DepthListener listener(sink, [] { return CString("10:15:00"); });
+    CLevel2DepthListener listener(sink);
     f.handle.m_pListener = &listener;
     f.Subscribe();
-    f.depth.ApplyMessage(Book("L2", {{"ARCA", 20.00, 300, ""}, {"NSDQ", 19.99, 200, ""}},
+    f.depth.ApplyMessage(Book("L2", {{"ARCA", 20.00, 300, "10:14:58"}, {"NSDQ", 19.99, 200, ""}},
                               {{"ARCA", 20.05, 400, ""}, {"EDGX", 20.06, 100, ""}}));
     EXPECT_TRUE(sink.entries.empty());
 
-    // ARCA's bid rises and its size falls in one message: two entries, price first.
-    f.depth.ApplyMessage(Book("L2", {{"ARCA", 20.01, 100, ""}, {"NSDQ", 19.99, 200, ""}}, {}));
+    // ARCA's bid rises and its size falls in one message: two entries, price first, both
+    // at the level's own time.
+    f.depth.ApplyMessage(Book("L2", {{"ARCA", 20.01, 100, "10:15:00"}, {"NSDQ", 19.99, 200, ""}}, {}));
     ASSERT_EQ(sink.entries.size(), 2u);
     const CMMLogEntry& price = sink.entries[0];
     EXPECT_STREQ(MMLogActionText(price), "Bid Price Up");
@@ -316,6 +317,7 @@ TEST(MarketMakerLog, MovesBecomeEntriesWithTheirTextsAndColours)
     EXPECT_EQ(MMLogTextColor(size), 0x000000FFu);
     EXPECT_EQ(MMLogColumnText(size, 1), "-100 x 400");
     EXPECT_EQ(MMLogColumnText(size, 2), "20.01 x 20.05");
+    EXPECT_EQ(MMLogColumnText(size, 4), "10:15:00");
     ASSERT_EQ(sink.log.Size(), 2u);
     EXPECT_STREQ(MMLogActionText(sink.log.At(0)), "Bid Size Down"); // newest on top
 
@@ -327,6 +329,8 @@ TEST(MarketMakerLog, MovesBecomeEntriesWithTheirTextsAndColours)
     EXPECT_EQ(MMLogTextColor(sink.entries[0]), 0x000000FFu);
     EXPECT_EQ(MMLogColumnText(sink.entries[0], 2), "0 x 20.04-");
     EXPECT_EQ(MMLogColumnText(sink.entries[0], 1), "0 x 100");
+    // A level without a time of its own leaves the entry's time empty.
+    EXPECT_EQ(MMLogColumnText(sink.entries[0], 4), "");
 
     // The asks again without a move: nothing. A size move does not repeat the price move.
     sink.entries.clear();
@@ -344,15 +348,25 @@ TEST(MarketMakerLog, MovesBecomeEntriesWithTheirTextsAndColours)
     f.depth.ApplyMessage(Book("L2", {{"NSDQ", 20.00, 200, ""}, {"ARCA", 20.01, 100, ""}}, {}));
     f.depth.ApplyMessage(Book("L2", {{"NSDQ", 20.01, 200, ""}, {"ARCA", 20.01, 100, ""}}, {}));
     EXPECT_EQ(sink.entries.size(), 4u);
-    CLevel2DepthListener direct(sink, [] { return CString("10:15:00"); });
+    CLevel2DepthListener direct(sink);
     direct.OnDepthChange(&f.handle, 1, 0, 0, kDepthPriceMoved);
     direct.OnDepthChange(&f.handle, 1, 0, 0, kDepthPriceMoved);
     EXPECT_EQ(sink.entries.size(), 5u);
+    // A price move whose price has no direction falls back to the size's: EDGA's size rose
+    // and its price never moved.
+    f.depth.ApplyMessage(Book("L2", {{"EDGA", 19.98, 100, ""}}, {}));
+    f.depth.ApplyMessage(Book("L2", {{"EDGA", 19.98, 500, ""}}, {}));
+    ASSERT_EQ(sink.entries.size(), 6u);
+    direct.OnDepthChange(&f.handle, 1, 0, 0, kDepthPriceMoved);
+    ASSERT_EQ(sink.entries.size(), 7u);
+    EXPECT_STREQ(MMLogActionText(sink.entries[6]), "Bid Size Up");
+    EXPECT_EQ(MMLogColumnText(sink.entries[6], 1), "+500 x 0");
+    EXPECT_EQ(MMLogColumnText(sink.entries[6], 2), "19.98 x 0");
     direct.OnDepthChange(&f.handle, 0, 0, 0, 0);
     EXPECT_EQ(sink.titles, 1);
     direct.OnDepthChange(&f.handle, 2, 0, 0, 6);
     direct.OnDepthChange(&f.handle, 1, 0, 9, 6); // no such level
-    EXPECT_EQ(sink.entries.size(), 5u);
+    EXPECT_EQ(sink.entries.size(), 7u);
 }
 
 TEST(MarketMakerLog, KeepsTheNewestHundredAndStaysEmptyOnTotalViewAndInet)
@@ -370,7 +384,7 @@ TEST(MarketMakerLog, KeepsTheNewestHundredAndStaysEmptyOnTotalViewAndInet)
     for (const char* source : {"TV", "INET"}) {
         BookFixture f((CString(source) + ":MSFT").GetString());
         Sink sink;
-        CLevel2DepthListener listener(sink, {});
+        CLevel2DepthListener listener(sink);
         f.handle.m_pListener = &listener;
         f.Subscribe();
         f.depth.ApplyMessage(Book(source, {{source, 20.00, 300, "09:30:00"}}, {}));

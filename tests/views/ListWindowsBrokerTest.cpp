@@ -218,8 +218,15 @@ TEST_F(ListWindowsBroker, LevelTwoFollowsTheChangingBookForAMinute)
     ASSERT_GT(log.Size(), 50u);
     for (size_t i = 0; i < log.Size(); ++i)
         ASSERT_EQ(MoveOf(log.At(i)), expected[expected.size() - 1 - i]) << "entry " << i << " of the log";
-    // Each entry carries the time of the move.
-    EXPECT_EQ(log.At(0).time.GetLength(), 8);
+    // Each entry carries the time text of the level that moved, as the book sent it.
+    const CMMLogEntry& newest = log.At(0);
+    const BookRow* level = nullptr;
+    for (auto book = books.rbegin(); book != books.rend() && !level; ++book)
+        for (const BookRow& r : newest.side == 0 ? book->bids : book->asks)
+            if (r.participant == newest.participant.GetString())
+                level = &r;
+    ASSERT_NE(level, nullptr);
+    EXPECT_EQ(newest.time.GetString(), level->time);
 }
 
 TEST_F(ListWindowsBroker, TimeAndSalesShowsEveryTradeInOrderAndExportsARange)

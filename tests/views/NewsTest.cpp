@@ -177,10 +177,13 @@ TEST(NewsLayoutFile, RoundTripBytesAndRefusals)
     EXPECT_EQ(message, "Error reading layout " + folder.File("new.nwl") +
                            ": incompatible version (v20).\nPlease upgrade to the latest version of Quorvantelix.");
     EXPECT_EQ(read, layout);
-    // So is an unknown older one.
-    folder.Write("old.nwl", CBytes().Dword(7).Dword(0).Int(-1).Dword(1).str());
-    EXPECT_EQ(ReadNewsLayoutFile(folder.File("old.nwl"), read, message), ENewsLayoutRead::kIncompatible);
-    EXPECT_EQ(message, "Error reading layout " + folder.File("old.nwl") + ": unknown version (v7).");
+    // An older one loads like the current.
+    folder.Write("old.nwl", CBytes().Dword(18).Dword(2).Dword(4).Dword(300).Dword(0).Dword(40).Dword(1).Dword(1).str());
+    CNewsLayout old;
+    ASSERT_EQ(ReadNewsLayoutFile(folder.File("old.nwl"), old, message), ENewsLayoutRead::kLoaded) << message.GetString();
+    EXPECT_EQ(old.columns, (CReportLayout{{4, 300}, {0, 40}}));
+    EXPECT_EQ(old.sortPosition, 1);
+    EXPECT_EQ(old.sortDirection, 1);
     // A count beyond the file, and a file cut short, are damage.
     folder.Write("huge.nwl", CBytes().Dword(19).Dword(0xFFFFFFFF).Dword(0).Dword(40).str());
     EXPECT_EQ(ReadNewsLayoutFile(folder.File("huge.nwl"), read, message), ENewsLayoutRead::kDamaged);

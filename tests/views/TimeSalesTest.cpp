@@ -201,7 +201,12 @@ TEST(ListLayouts, TextsGiveEachKindOnceInOrder)
     EXPECT_EQ(ParseListLayout("3|50|1", 8), (Columns{{3, 50}}));
     EXPECT_EQ(ParseListLayout("3|50||", 8), (Columns{{3, 50}}));
     EXPECT_EQ(ParseListLayout("1|999999|2|-5", 8), (Columns{{1, kMaxColumnWidth}, {2, 0}}));
-    EXPECT_EQ(ParseListLayout("1|99999999999", 8), Columns{});
+    // Numbers are read by value: leading zeros and any count of digits.
+    EXPECT_EQ(ParseListLayout("0|0000075|3|50", 8), (Columns{{0, 75}, {3, 50}}));
+    EXPECT_EQ(ParseListLayout("0000000006|000000000000045|-0|7", 8), (Columns{{6, 45}, {0, 7}}));
+    EXPECT_EQ(ParseListLayout("1|99999999999|2|40", 8), (Columns{{1, kMaxColumnWidth}, {2, 40}}));
+    EXPECT_EQ(ParseListLayout("99999999999|40|1|30", 8), Columns{});
+    EXPECT_EQ(ParseListLayout("-0000000001|40", 8), Columns{});
     EXPECT_EQ(ParseListLayout("", 8), Columns{});
     EXPECT_EQ(ParseListLayout(nullptr, 8), Columns{});
     const Columns all = DefaultListLayout(8);

@@ -1,6 +1,7 @@
 #include "trading/ui/CReportListCtrl.h"
 
 #include "platform/ui/CDC.h"
+#include "common/windows/ColumnFit.h"
 #include "common/windows/ListRowCells.h"
 #include "platform/ui/CHeaderCtrl.h"
 
@@ -19,8 +20,14 @@ void CReportListCtrl::ShowDefaultColumns()
     CReportLayout layout;
     for (int field = 0; field < GetFieldCount(); ++field)
         if (*m_table[static_cast<size_t>(field)].header)
-            layout.push_back({field, DefaultColumnWidth(m_table, field)});
+            layout.push_back({field, DefaultFieldWidth(field)});
     ApplyLayout(layout);
+}
+
+int CReportListCtrl::DefaultFieldWidth(int field)
+{
+    const CReportColumn* c = FindReportColumn(m_table, field);
+    return FittedColumnWidth(*this, {c ? c->header : ""}, DefaultColumnWidth(m_table, field));
 }
 
 void CReportListCtrl::ApplyLayout(const CReportLayout& layout)
@@ -76,7 +83,7 @@ void CReportListCtrl::ToggleField(int field)
         }
         ShowSortArrow();
     } else {
-        InsertFieldColumn(GetColumnCount(), field, DefaultColumnWidth(m_table, field));
+        InsertFieldColumn(GetColumnCount(), field, DefaultFieldWidth(field));
     }
 }
 

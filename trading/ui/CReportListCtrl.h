@@ -20,7 +20,8 @@ public:
     int GetFieldCount() const { return static_cast<int>(m_table.size()); }
 
     // Columns.
-    // Every field with a header, in field order, 80 pixels each (dates 150).
+    // Every field with a header, in field order, 80 pixels each (dates 150), or as wide as
+    // the header's title takes in the list's font.
     void ShowDefaultColumns();
     // Removes every column, clears the sort and inserts the layout's columns.
     void ApplyLayout(const CReportLayout& layout);
@@ -30,8 +31,10 @@ public:
     // The column showing the field, -1 when none does.
     int FindFieldColumn(int field) const;
     bool IsFieldShown(int field) const { return FindFieldColumn(field) >= 0; }
-    // Deletes the field's column, or appends one at the end (80 pixels, dates 150).
+    // Deletes the field's column, or appends one at the end at its default width.
     void ToggleField(int field);
+    // 80 pixels (dates 150), or as wide as the field's title takes in the list's font.
+    int DefaultFieldWidth(int field);
     // Sets every cell of the item from its data.
     void FillItemTexts(int item);
 

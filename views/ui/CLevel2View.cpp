@@ -142,7 +142,7 @@ BOOL CLevel2View::OpenBook()
         RefreshTitle();
         return FALSE;
     }
-    m_listener = std::make_unique<CLevel2DepthListener>(static_cast<IMMLogSink&>(*this), ExchangeClockText);
+    m_listener = std::make_unique<CLevel2DepthListener>(static_cast<IMMLogSink&>(*this));
     m_pDepth->m_pListener = m_listener.get();
     m_pSymbol = manager->CreateSymbolHandle(m_pDepth->GetSymbol());
     if (!m_pSymbol) {

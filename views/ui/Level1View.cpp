@@ -5,6 +5,7 @@
 #include "broker/session/CSessionManager.h"
 #include "broker/session/CWatchlistListHandle.h"
 #include "common/services/CAppSettings.h"
+#include "common/windows/ColumnFit.h"
 #include "common/windows/CCommonDoc.h"
 #include "common/windows/ExportFileDialog.h"
 #include "common/windows/CEnterTitleDlg.h"
@@ -539,8 +540,10 @@ void Level1View::ApplyBuiltInLayout(int mode)
 {
     std::vector<CLayoutColumn> columns;
     for (int id : BuiltInColumns(mode)) {
-        const int width = id == kGridDescription ? 170 : std::max(64, 7 * CString(GridColumnName(id)).GetLength() + 14);
-        columns.push_back({MakeCatalogueColumn(id), width});
+        const int least = id == kGridDescription ? 170 : std::max(64, 7 * CString(GridColumnName(id)).GetLength() + 14);
+        // Long company names and volumes in the millions show whole.
+        const char* sample = id == kGridDescription ? "International Business Machines" : id == kGridVolume ? "99,999,999" : "";
+        columns.push_back({MakeCatalogueColumn(id), FittedColumnWidth(m_grid, {GridColumnName(id), sample}, least)});
     }
     m_grid.ApplyLayout(columns);
 }

@@ -2,6 +2,7 @@
 // the worker posts them, trade and summary rows with their texts, the Total row, sorting,
 // column toggles, layouts, results files, exports, workspace records, a chart for a row,
 // and the checks of the Strategy Setup and Strategy Trading Setup dialogs.
+#include "tests/support/ColumnFitting.h"
 #include "tests/backtest/StrategySamples.h"
 #include "tests/platform/TempFolder.h"
 #include "tests/trading/ui/UiDriving.h"
@@ -160,6 +161,12 @@ TEST_F(BackTestWindow, TradeRowsShowEachFillWithItsProfit)
     EXPECT_EQ(Column(list, 10), (std::vector<CString>{"0.00", "200.00", "200.00", "100.00", "0.00", "500.00"}));
     EXPECT_EQ(CString("2/2/2026"), list.GetItemText(0, 3));
     EXPECT_EQ(CString("09:30:00"), list.GetItemText(0, 4));
+    // Titles, and dates of two-digit months and days, show whole.
+    for (int column = 0; column < list.GetColumnCount(); ++column)
+        EXPECT_GE(list.GetColumnWidth(column), NeededColumnWidth(list, Headers(list)[static_cast<size_t>(column)].GetString()))
+            << Headers(list)[static_cast<size_t>(column)].GetString();
+    EXPECT_GE(list.GetColumnWidth(3), NeededColumnWidth(list, "10/21/2025"));
+    EXPECT_GE(list.GetColumnWidth(4), NeededColumnWidth(list, "09:30:00"));
 
     // Sorted by profit descending, then not at all again.
     list.SetSort(8, false);
@@ -185,6 +192,13 @@ TEST_F(BackTestWindow, SummaryRowsAndTheTotalRowStayingLast)
     EXPECT_EQ(list.GetItemText(2, 15), CString("7.00"));  // Profit Factor 700 / 100
     EXPECT_EQ(list.GetItemText(2, 6), CString(""));       // no dates in the Total
     EXPECT_EQ(list.GetItemText(0, 18), CString("20.00"));  // Buy & Hold 10 -> 12
+    // Every cell and title shows whole.
+    for (int column = 0; column < list.GetColumnCount(); ++column) {
+        int needed = NeededColumnWidth(list, Headers(list)[static_cast<size_t>(column)].GetString());
+        for (int row = 0; row < list.GetItemCount(); ++row)
+            needed = std::max(needed, NeededColumnWidth(list, list.GetItemText(row, column).GetString()));
+        EXPECT_GE(list.GetColumnWidth(column), needed) << Headers(list)[static_cast<size_t>(column)].GetString();
+    }
     for (bool ascending : {true, false}) {
         list.SetSort(2, ascending);
         EXPECT_EQ(CString("Total"), list.GetItemText(2, 0));

@@ -2,6 +2,7 @@
 // data store as the session feeds it: rows, sorting, menus, layouts, exports, hot keys,
 // the filter dialog and workspace records.
 #include "tests/platform/TempFolder.h"
+#include "tests/support/ColumnFitting.h"
 #include "tests/trading/FakeOrderForm.h"
 #include "tests/trading/ui/UiDriving.h"
 
@@ -235,6 +236,16 @@ TEST_F(ReportWindows, OrderStatusListsTheStoresOrdersThroughItsFilter)
     EXPECT_EQ(ColumnHeaders(list), kOrderHeaders);
     EXPECT_EQ(list.GetColumnWidth(0), 150);  // dates show whole
     EXPECT_EQ(list.GetColumnWidth(1), 80);
+    // Every title shows whole ("Orig. Quantity" among them).
+    for (int column = 0; column < list.GetColumnCount(); ++column)
+        EXPECT_GE(list.GetColumnWidth(column), NeededColumnWidth(list, HeaderText(list, column).GetString()))
+            << HeaderText(list, column).GetString();
+    // So does a column shown again from the menu.
+    list.ToggleField(12);
+    list.ToggleField(12);
+    const int again = list.FindFieldColumn(12);
+    ASSERT_GE(again, 0);
+    EXPECT_GE(list.GetColumnWidth(again), NeededColumnWidth(list, "Orig. Quantity"));
     EXPECT_EQ(list.GetItemCount(), 0);
 
     // Open orders always show; a filled one from three days ago not "Today".
