@@ -17,11 +17,16 @@ public:
     void MDIActivate(CWnd* child);
     void MDICascade();
     void MDITile();
+    // The child behind the active one comes forward; the active one goes to the back.
     void MDINext();
+    // The child at the back comes forward.
+    void MDIPrev();
     void MDIMaximize(CWnd* child);
     void MDIRestore(CWnd* child);
     // The child frames, the topmost first.
     std::vector<CChildFrame*> GetMDIChildren() const;
+    // The child frames in the order they were opened (the order of the Window menu's list).
+    std::vector<CChildFrame*> GetMDIChildrenInOpenOrder() const;
     QMdiArea* GetMdiArea() const;
 
     CFrameWnd* GetActiveFrame() override;
@@ -37,6 +42,7 @@ public:
     // Shows the menu of the active child (or the frame's own) in the menu bar.
     void UpdateMenuForActiveChild();
     void OnChildActivated(CChildFrame* child);
+    void OnInitMenuPopup(CMenu* popup, UINT index, BOOL sysMenu) override;
 
 protected:
     QWidget* CreateOuterWidget(QWidget* parent, QWidget* client) override;
@@ -45,6 +51,8 @@ protected:
     const CMessageMap& GetMessageMap() const override;
     void OnWindowCascade();
     void OnWindowTile();
+    void OnWindowListItem(UINT id);
+    void OnUpdateWindowListItem(CCmdUI* ui);
 
 private:
     struct MdiImpl;
