@@ -252,14 +252,25 @@ std::vector<CChildFrame*> CMDIFrameWnd::GetMDIChildren() const
     return out;
 }
 
-std::vector<CChildFrame*> CMDIFrameWnd::GetMDIChildrenInOpenOrder() const
+std::vector<CChildFrame*> CMDIFrameWnd::GetListedMDIChildren() const
 {
     std::vector<CChildFrame*> out;
     if (!m_mdi->area)
         return out;
-    for (QMdiSubWindow* sub : m_mdi->area->subWindowList(QMdiArea::CreationOrder))
-        if (CChildFrame* c = FrameOf(sub))
+    CChildFrame* active = MDIGetActive();
+    bool activeListed = false;
+    for (QMdiSubWindow* sub : m_mdi->area->subWindowList(QMdiArea::CreationOrder)) {
+        CChildFrame* c = FrameOf(sub);
+        if (!c)
+            continue;
+        if (out.size() < kListedWindows) {
             out.push_back(c);
+            activeListed = activeListed || c == active;
+        } else if (c == active && !activeListed) {
+            out.back() = c;
+            activeListed = true;
+        }
+    }
     return out;
 }
 
@@ -273,10 +284,10 @@ void CMDIFrameWnd::OnInitMenuPopup(CMenu* popup, UINT index, BOOL sysMenu)
         const int count = popup->GetMenuItemCount();
         if (count > 0 && popup->GetMenuItemID(count - 1) == 0)
             popup->DeleteMenu(static_cast<UINT>(count - 1), MF_BYPOSITION);
-        const std::vector<CChildFrame*> children = GetMDIChildrenInOpenOrder();
+        const std::vector<CChildFrame*> children = GetListedMDIChildren();
         if (!children.empty())
             popup->AppendMenu(MF_SEPARATOR);
-        for (size_t i = 0; i < children.size() && i < kListedWindows; ++i) {
+        for (size_t i = 0; i < children.size(); ++i) {
             const QWidget* outer = children[i]->GetOuterWidget();
             popup->AppendMenu(MF_STRING, AFX_IDM_FIRST_MDICHILD + i,
                               ListItemText(static_cast<int>(i + 1), outer ? outer->windowTitle() : QString()));
@@ -287,7 +298,7 @@ void CMDIFrameWnd::OnInitMenuPopup(CMenu* popup, UINT index, BOOL sysMenu)
 
 void CMDIFrameWnd::OnWindowListItem(UINT id)
 {
-    const std::vector<CChildFrame*> children = GetMDIChildrenInOpenOrder();
+    const std::vector<CChildFrame*> children = GetListedMDIChildren();
     const size_t at = id - AFX_IDM_FIRST_MDICHILD;
     if (at >= children.size())
         return;
@@ -299,7 +310,7 @@ void CMDIFrameWnd::OnWindowListItem(UINT id)
 
 void CMDIFrameWnd::OnUpdateWindowListItem(CCmdUI* ui)
 {
-    const std::vector<CChildFrame*> children = GetMDIChildrenInOpenOrder();
+    const std::vector<CChildFrame*> children = GetListedMDIChildren();
     const size_t at = ui->m_nID - AFX_IDM_FIRST_MDICHILD;
     ui->Enable(at < children.size());
     ui->SetCheck(at < children.size() && children[at] == MDIGetActive());

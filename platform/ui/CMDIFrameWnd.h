@@ -25,8 +25,9 @@ public:
     void MDIRestore(CWnd* child);
     // The child frames, the topmost first.
     std::vector<CChildFrame*> GetMDIChildren() const;
-    // The child frames in the order they were opened (the order of the Window menu's list).
-    std::vector<CChildFrame*> GetMDIChildrenInOpenOrder() const;
+    // The children numbered in the Window menu: the first nine opened, the active one in
+    // the ninth place when it came later.
+    std::vector<CChildFrame*> GetListedMDIChildren() const;
     QMdiArea* GetMdiArea() const;
 
     CFrameWnd* GetActiveFrame() override;
