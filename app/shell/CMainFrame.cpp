@@ -12,6 +12,7 @@
 #include "common/windows/FontInfoConvert.h"
 #include "common/windows/ShellIds.h"
 #include "platform/ui/CCmdUI.h"
+#include "platform/ui/CHtmlView.h"
 #include "platform/ui/CStatusBar.h"
 #include "platform/ui/CToolBar.h"
 #include "platform/ui/CUiResponder.h"
@@ -64,6 +65,8 @@ BOOL CMainFrame::CreateMainFrame()
 {
     if (!LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW))
         return FALSE;
+    // News and browser windows open inside: the frame's surface suits their pages at once.
+    CHtmlView::PrepareHostWindow(this);
     SetWindowText("Quorvantelix");
     BuildToolBar();
     if (CStatusBar* bar = CreateStatusBar(kPaneCount)) {

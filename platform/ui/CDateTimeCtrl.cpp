@@ -6,6 +6,7 @@
 
 #include <QCalendarWidget>
 #include <QDateTimeEdit>
+#include <QKeyEvent>
 
 namespace {
 
@@ -37,6 +38,43 @@ QString ToQtFormat(const char* format)
     return out;
 }
 
+// A date or time typed whole with its separators reads as typed: a digit that fills a
+// field moves on to the next one, so the separator typed after it is dropped rather than
+// taken as a move past the next field.
+class QxDateTimeEdit : public QDateTimeEdit {
+public:
+    using QDateTimeEdit::QDateTimeEdit;
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override
+    {
+        const QString text = e->text();
+        const bool typed = text.size() == 1 && text[0].isPrint();
+        const bool separator = typed && !text[0].isLetterOrNumber();
+        if (separator && m_movedOn) {
+            m_movedOn = false;
+            e->accept();
+            return;
+        }
+        const int field = currentSectionIndex();
+        QDateTimeEdit::keyPressEvent(e);
+        m_movedOn = typed && !separator && currentSectionIndex() != field;
+    }
+    void mousePressEvent(QMouseEvent* e) override
+    {
+        m_movedOn = false;
+        QDateTimeEdit::mousePressEvent(e);
+    }
+    void focusInEvent(QFocusEvent* e) override
+    {
+        m_movedOn = false;
+        QDateTimeEdit::focusInEvent(e);
+    }
+
+private:
+    bool m_movedOn = false;  // the last key typed filled a field and moved to the next
+};
+
 }  // namespace
 
 BOOL CDateTimeCtrl::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id)
@@ -46,7 +84,7 @@ BOOL CDateTimeCtrl::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id)
 
 QWidget* CDateTimeCtrl::CreateWidget(QWidget* parent)
 {
-    auto* edit = new QxWindowHost<QDateTimeEdit>(this, parent);
+    auto* edit = new QxWindowHost<QxDateTimeEdit>(this, parent);
     const DWORD kind = m_style & 0xD;
     if (kind == DTS_TIMEFORMAT) {
         edit->setDisplayFormat(QStringLiteral("h:mm:ss AP"));

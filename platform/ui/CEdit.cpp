@@ -4,10 +4,37 @@
 #include "platform/ui/QxWindowHost.h"
 
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QRegularExpressionValidator>
 #include <QTextBlock>
 #include <QTextCursor>
+
+namespace {
+
+// Multi-line text box. Qt's text control reads the first format of pasted or dropped data
+// without asking whether there is one, so data without any (an empty clipboard: no owner
+// on X) is refused here.
+class QxMultiLineEdit : public QPlainTextEdit {
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+
+protected:
+    bool canInsertFromMimeData(const QMimeData* source) const override
+    {
+        return HasFormats(source) && QPlainTextEdit::canInsertFromMimeData(source);
+    }
+    void insertFromMimeData(const QMimeData* source) override
+    {
+        if (HasFormats(source))
+            QPlainTextEdit::insertFromMimeData(source);
+    }
+
+private:
+    static bool HasFormats(const QMimeData* source) { return source && !source->formats().isEmpty(); }
+};
+
+}  // namespace
 
 BOOL CEdit::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id)
 {
@@ -17,7 +44,7 @@ BOOL CEdit::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id)
 QWidget* CEdit::CreateWidget(QWidget* parent)
 {
     if (m_style & ES_MULTILINE) {
-        auto* edit = new QxWindowHost<QPlainTextEdit>(this, parent);
+        auto* edit = new QxWindowHost<QxMultiLineEdit>(this, parent);
         edit->setReadOnly((m_style & ES_READONLY) != 0);
         edit->setTabChangesFocus(!(m_style & ES_WANTRETURN));
         RouteEventsOf(edit->viewport());

@@ -14,6 +14,8 @@
 #include <QWebEngineUrlRequestInfo>
 #include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
+#include <QOpenGLContext>
+#include <QOpenGLWidget>
 
 #include <unistd.h>
 
@@ -183,6 +185,24 @@ bool CHtmlView::IsWebAddress(const char* url)
         return false;
     const CString scheme = text.Left(colon);
     return scheme.CompareNoCase("http") == 0 || scheme.CompareNoCase("https") == 0;
+}
+
+void CHtmlView::PrepareHostWindow(CWnd* topLevel)
+{
+    QWidget* outer = topLevel ? topLevel->GetOuterWidget() : nullptr;
+    QWidget* window = outer ? outer->window() : nullptr;
+    if (!window || window->findChild<QOpenGLWidget*>(QStringLiteral("qxSurfaceKeeper"), Qt::FindDirectChildrenOnly))
+        return;
+    QOpenGLContext probe;
+    if (!probe.create())
+        return;  // no OpenGL here: pages draw without textures
+    // A page draws through a texture: a texture child, hidden, gives the window that
+    // surface from its creation on.
+    auto* keeper = new QOpenGLWidget(window);  // owned by the window
+    keeper->setObjectName(QStringLiteral("qxSurfaceKeeper"));
+    keeper->setAttribute(Qt::WA_DontShowOnScreen);
+    keeper->setGeometry(0, 0, 1, 1);
+    keeper->hide();
 }
 
 QWidget* CHtmlView::CreateWidget(QWidget* parent)

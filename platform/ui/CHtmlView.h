@@ -40,6 +40,10 @@ public:
 
     // Whether the scheme of an address is one the view loads (http, https; any case).
     static bool IsWebAddress(const char* url);
+    // Gives a top-level window, before it first shows, the kind of surface that a page
+    // drawn inside it needs, so that the first view opened in it later does not make Qt
+    // re-create (unmap, map, new id) the window.
+    static void PrepareHostWindow(CWnd* topLevel);
 
     // Process-wide. Certificates of the PEM file that a server may present although no
     // authority vouches for them (a broker with a certificate of its own); "" for none.

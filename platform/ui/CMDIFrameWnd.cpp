@@ -1,14 +1,18 @@
 #include "platform/ui/CMDIFrameWnd.h"
 
 #include "platform/ui/CChildFrame.h"
+#include "platform/ui/CCmdUI.h"
 #include "platform/ui/CMenu.h"
 #include "platform/ui/CStatusBar.h"
 #include "platform/ui/CToolBar.h"
 #include "platform/ui/CWinApp.h"
 #include "platform/ui/CDocTemplate.h"
 #include "platform/ui/DesktopPlacement.h"
+#include "platform/ui/QtConvert.h"
 
+#include <QAction>
 #include <QBoxLayout>
+#include <QKeySequence>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -23,6 +27,61 @@ struct CMDIFrameWnd::MdiImpl {
     std::vector<std::unique_ptr<CToolBar>> toolBars;
     HWND lastActive;
 };
+
+namespace {
+
+// Windows numbered in the Window menu.
+constexpr UINT kListedWindows = 9;
+
+bool IsListItem(UINT id)
+{
+    return id >= AFX_IDM_FIRST_MDICHILD && id < AFX_IDM_FIRST_MDICHILD + kListedWindows;
+}
+
+// The popup that holds a Window command.
+bool IsWindowMenu(const CMenu& popup)
+{
+    for (int i = 0; i < popup.GetMenuItemCount(); ++i) {
+        const UINT id = popup.GetMenuItemID(i);
+        if (id >= AFX_IDM_WINDOW_FIRST && id <= AFX_IDM_WINDOW_LAST)
+            return true;
+    }
+    return false;
+}
+
+// "&1 Chart" for the first window; an '&' of the title stays a character.
+CString ListItemText(int number, const QString& title)
+{
+    QString text = title;
+    text.replace(QChar('&'), QLatin1String("&&"));
+    return FromQString(QStringLiteral("&%1 %2").arg(number).arg(text));
+}
+
+// The keys that move between the children: Ctrl+F6 and Ctrl+Tab forward, with Shift back.
+void AddChildSwitchKeys(QMainWindow* main, QWidget* client)
+{
+    const QPointer<QWidget> frameWidget(client);
+    auto add = [&](std::initializer_list<QKeySequence> keys, bool forward) {
+        auto* action = new QAction(main);  // owned by the main window
+        action->setShortcuts(QList<QKeySequence>(keys));
+        action->setShortcutContext(Qt::WindowShortcut);
+        QObject::connect(action, &QAction::triggered, [frameWidget, forward] {
+            if (auto* frame = dynamic_cast<CMDIFrameWnd*>(CWnd::FromWidget(frameWidget))) {
+                if (forward)
+                    frame->MDINext();
+                else
+                    frame->MDIPrev();
+            }
+        });
+        main->addAction(action);
+    };
+    add({QKeySequence(Qt::CTRL | Qt::Key_F6), QKeySequence(Qt::CTRL | Qt::Key_Tab)}, true);
+    add({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+         QKeySequence(Qt::CTRL | Qt::Key_Backtab)},
+        false);
+}
+
+}  // namespace
 
 CMDIFrameWnd::CMDIFrameWnd() : m_mdi(std::make_unique<MdiImpl>()) {}
 CMDIFrameWnd::~CMDIFrameWnd() = default;
@@ -40,6 +99,7 @@ QWidget* CMDIFrameWnd::CreateOuterWidget(QWidget* parent, QWidget* client)
     area->setActivationOrder(QMdiArea::StackingOrder);
     // The MDI area fills the pane area of the client.
     main->setCentralWidget(client);
+    AddChildSwitchKeys(main, client);
     main->resize(1024, 720);
     KeepOnDesktop(main);
     m_mdi->area = area;
@@ -126,10 +186,46 @@ void CMDIFrameWnd::MDITile()
         m_mdi->area->tileSubWindows();
 }
 
+namespace {
+
+// The visible children, the one at the back first.
+QList<QMdiSubWindow*> StackedChildren(QMdiArea* area)
+{
+    QList<QMdiSubWindow*> out;
+    if (area)
+        for (QMdiSubWindow* sub : area->subWindowList(QMdiArea::StackingOrder))
+            if (sub->isVisible() && dynamic_cast<CChildFrame*>(CWnd::FromWidget(sub->widget())))
+                out.push_back(sub);
+    return out;
+}
+
+CChildFrame* FrameOf(QMdiSubWindow* sub)
+{
+    return sub ? dynamic_cast<CChildFrame*>(CWnd::FromWidget(sub->widget())) : nullptr;
+}
+
+}  // namespace
+
 void CMDIFrameWnd::MDINext()
 {
-    if (m_mdi->area)
-        m_mdi->area->activateNextSubWindow();
+    const QList<QMdiSubWindow*> stack = StackedChildren(m_mdi->area);
+    if (stack.size() < 2)
+        return;
+    CChildFrame* active = MDIGetActive();
+    QMdiSubWindow* current = active ? qobject_cast<QMdiSubWindow*>(active->GetOuterWidget()) : nullptr;
+    const qsizetype at = stack.indexOf(current);
+    QMdiSubWindow* next = at > 0 ? stack[at - 1] : stack.back();
+    MDIActivate(FrameOf(next));
+    if (current && current != next)
+        current->lower();
+}
+
+void CMDIFrameWnd::MDIPrev()
+{
+    const QList<QMdiSubWindow*> stack = StackedChildren(m_mdi->area);
+    if (stack.size() < 2)
+        return;
+    MDIActivate(FrameOf(stack.front()));
 }
 
 void CMDIFrameWnd::MDIMaximize(CWnd* child)
@@ -154,6 +250,70 @@ std::vector<CChildFrame*> CMDIFrameWnd::GetMDIChildren() const
         if (auto* c = dynamic_cast<CChildFrame*>(CWnd::FromWidget((*it)->widget())))
             out.push_back(c);
     return out;
+}
+
+std::vector<CChildFrame*> CMDIFrameWnd::GetListedMDIChildren() const
+{
+    std::vector<CChildFrame*> out;
+    if (!m_mdi->area)
+        return out;
+    CChildFrame* active = MDIGetActive();
+    bool activeListed = false;
+    for (QMdiSubWindow* sub : m_mdi->area->subWindowList(QMdiArea::CreationOrder)) {
+        CChildFrame* c = FrameOf(sub);
+        if (!c)
+            continue;
+        if (out.size() < kListedWindows) {
+            out.push_back(c);
+            activeListed = activeListed || c == active;
+        } else if (c == active && !activeListed) {
+            out.back() = c;
+            activeListed = true;
+        }
+    }
+    return out;
+}
+
+void CMDIFrameWnd::OnInitMenuPopup(CMenu* popup, UINT index, BOOL sysMenu)
+{
+    if (popup && IsWindowMenu(*popup)) {
+        // The list of the open windows follows the menu's own items after a separator.
+        for (int i = popup->GetMenuItemCount() - 1; i >= 0; --i)
+            if (IsListItem(popup->GetMenuItemID(i)))
+                popup->DeleteMenu(static_cast<UINT>(i), MF_BYPOSITION);
+        const int count = popup->GetMenuItemCount();
+        if (count > 0 && popup->GetMenuItemID(count - 1) == 0)
+            popup->DeleteMenu(static_cast<UINT>(count - 1), MF_BYPOSITION);
+        const std::vector<CChildFrame*> children = GetListedMDIChildren();
+        if (!children.empty())
+            popup->AppendMenu(MF_SEPARATOR);
+        for (size_t i = 0; i < children.size(); ++i) {
+            const QWidget* outer = children[i]->GetOuterWidget();
+            popup->AppendMenu(MF_STRING, AFX_IDM_FIRST_MDICHILD + i,
+                              ListItemText(static_cast<int>(i + 1), outer ? outer->windowTitle() : QString()));
+        }
+    }
+    CFrameWnd::OnInitMenuPopup(popup, index, sysMenu);
+}
+
+void CMDIFrameWnd::OnWindowListItem(UINT id)
+{
+    const std::vector<CChildFrame*> children = GetListedMDIChildren();
+    const size_t at = id - AFX_IDM_FIRST_MDICHILD;
+    if (at >= children.size())
+        return;
+    CChildFrame* child = children[at];
+    if (const QWidget* outer = child->GetOuterWidget(); outer && outer->isMinimized())
+        MDIRestore(child);
+    MDIActivate(child);
+}
+
+void CMDIFrameWnd::OnUpdateWindowListItem(CCmdUI* ui)
+{
+    const std::vector<CChildFrame*> children = GetListedMDIChildren();
+    const size_t at = ui->m_nID - AFX_IDM_FIRST_MDICHILD;
+    ui->Enable(at < children.size());
+    ui->SetCheck(at < children.size() && children[at] == MDIGetActive());
 }
 
 CFrameWnd* CMDIFrameWnd::GetActiveFrame()
@@ -233,6 +393,12 @@ const CMessageMap& CMDIFrameWnd::GetMessageMap() const
                                        .Command(ID_WINDOW_TILE_HORZ, &CMDIFrameWnd::OnWindowTile)
                                        .Command(ID_WINDOW_TILE_VERT, &CMDIFrameWnd::OnWindowTile)
                                        .Command(ID_WINDOW_ARRANGE, &CMDIFrameWnd::OnWindowTile)
+                                       .CommandRange(AFX_IDM_FIRST_MDICHILD,
+                                                     AFX_IDM_FIRST_MDICHILD + kListedWindows - 1,
+                                                     &CMDIFrameWnd::OnWindowListItem)
+                                       .UpdateUIRange(AFX_IDM_FIRST_MDICHILD,
+                                                      AFX_IDM_FIRST_MDICHILD + kListedWindows - 1,
+                                                      &CMDIFrameWnd::OnUpdateWindowListItem)
                                        .Build();
     return map;
 }

@@ -17,11 +17,17 @@ public:
     void MDIActivate(CWnd* child);
     void MDICascade();
     void MDITile();
+    // The child behind the active one comes forward; the active one goes to the back.
     void MDINext();
+    // The child at the back comes forward.
+    void MDIPrev();
     void MDIMaximize(CWnd* child);
     void MDIRestore(CWnd* child);
     // The child frames, the topmost first.
     std::vector<CChildFrame*> GetMDIChildren() const;
+    // The children numbered in the Window menu: the first nine opened, the active one in
+    // the ninth place when it came later.
+    std::vector<CChildFrame*> GetListedMDIChildren() const;
     QMdiArea* GetMdiArea() const;
 
     CFrameWnd* GetActiveFrame() override;
@@ -37,6 +43,7 @@ public:
     // Shows the menu of the active child (or the frame's own) in the menu bar.
     void UpdateMenuForActiveChild();
     void OnChildActivated(CChildFrame* child);
+    void OnInitMenuPopup(CMenu* popup, UINT index, BOOL sysMenu) override;
 
 protected:
     QWidget* CreateOuterWidget(QWidget* parent, QWidget* client) override;
@@ -45,6 +52,8 @@ protected:
     const CMessageMap& GetMessageMap() const override;
     void OnWindowCascade();
     void OnWindowTile();
+    void OnWindowListItem(UINT id);
+    void OnUpdateWindowListItem(CCmdUI* ui);
 
 private:
     struct MdiImpl;

@@ -172,6 +172,11 @@ inline constexpr UINT ID_WINDOW_ARRANGE = 0xE131;
 inline constexpr UINT ID_WINDOW_CASCADE = 0xE132;
 inline constexpr UINT ID_WINDOW_TILE_HORZ = 0xE133;
 inline constexpr UINT ID_WINDOW_TILE_VERT = 0xE134;
+// Commands of a Window menu (the popup holding one of them gets the list of MDI windows).
+inline constexpr UINT AFX_IDM_WINDOW_FIRST = 0xE130;
+inline constexpr UINT AFX_IDM_WINDOW_LAST = 0xE13F;
+// The numbered items of the MDI window list, the first window's onwards.
+inline constexpr UINT AFX_IDM_FIRST_MDICHILD = 0xFF00;
 inline constexpr UINT ID_APP_ABOUT = 0xE140;
 inline constexpr UINT ID_APP_EXIT = 0xE141;
 inline constexpr UINT ID_HELP = 0xE146;

@@ -10,9 +10,11 @@
 #include "platform/ui/CFrameWnd.h"
 #include "views/NewsColumns.h"
 #include "views/ui/BrowserView.h"
+#include "views/ui/CBrowserView.h"
 #include "views/ui/HeadlinesView.h"
 
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QWebEngineView>
@@ -198,4 +200,58 @@ TEST_F(NewsSessionTest, NewsForATypedSymbolAStoryReadItsLogOutLinkIgnoredCloseAn
 }
 
 }  // namespace
+// The web view of the first News and Browser windows needs no other kind of surface from
+// the main window: its native window stays the same one, open or closed.
+TEST_F(NewsSessionTest, TheMainWindowKeepsItsNativeWindowWhileNewsAndBrowserWindowsOpenAndClose)
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        GTEST_SKIP() << "on X only (x11_sessions.NativeWindows)";
+    const int status = RunWorkstation([&](CSession& s) {
+        QWidget* main = s.OnUi([&] { return s.App().MainFrame()->GetOuterWidget(); });
+        const WId before = s.OnUi([&] { return main->winId(); });
+        struct Kind {
+            const char* item;
+            std::function<CView*()> view;
+        };
+        const Kind kinds[] = {
+            {"&Quotes|&News",
+             [&]() -> CView* { return s.Views<HeadlinesView>().empty() ? nullptr : s.Views<HeadlinesView>().front(); }},
+            {"&Quotes|B&rowser",
+             [&]() -> CView* { return s.Views<CBrowserView>().empty() ? nullptr : s.Views<CBrowserView>().front(); }},
+        };
+        for (const Kind& kind : kinds) {
+            s.ChooseMenu(kind.item);
+            CView* view = nullptr;
+            ASSERT_TRUE(s.WaitFor(std::string("the window of ") + kind.item, [&] { return (view = kind.view()) != nullptr; }));
+            QWidget* web = s.OnUi([&]() -> QWidget* { return view->GetParentFrame()->GetOuterWidget()->findChild<QWebEngineView*>(); });
+            ASSERT_NE(web, nullptr);
+            ASSERT_TRUE(s.WaitFor("the web view shown", [&] { return s.OnUi([&] { return web->isVisible(); }); }));
+            s.Pause(500ms);
+            EXPECT_EQ(s.OnUi([&] { return main->winId(); }), before) << "opened " << kind.item;
+            QWidget* frame = s.OnUi([&] { return view->GetParentFrame()->GetOuterWidget(); });
+            s.RaiseFrame(frame);
+            s.CloseFrame(frame);
+            ASSERT_TRUE(s.WaitFor("the window closed", [&] { return kind.view() == nullptr; }));
+            s.Pause(500ms);
+            EXPECT_EQ(s.OnUi([&] { return main->winId(); }), before) << "closed " << kind.item;
+        }
+        // A floating News window: its own native window from the start, kept while its
+        // story page draws.
+        s.ChooseMenu("F&loating|&News");
+        HeadlinesView* floating = nullptr;
+        ASSERT_TRUE(s.WaitFor("a floating news window", [&] {
+            floating = s.Views<HeadlinesView>().empty() ? nullptr : s.Views<HeadlinesView>().front();
+            return floating != nullptr;
+        }));
+        QWidget* frame = s.OnUi([&] { return floating->GetParentFrame()->GetOuterWidget(); });
+        ASSERT_TRUE(s.WaitFor("the floating window shown", [&] { return s.OnUi([&] { return frame->isVisible(); }); }));
+        const WId shown = s.OnUi([&] { return frame->winId(); });
+        s.Pause(1s);
+        EXPECT_EQ(s.OnUi([&] { return frame->winId(); }), shown);
+        EXPECT_EQ(s.OnUi([&] { return main->winId(); }), before);
+        s.ExitByMenu();
+    });
+    EXPECT_EQ(status, 0);
+}
+
 }  // namespace qx::sessions

@@ -366,6 +366,68 @@ TEST(Controls, ButtonsCheckThreeStatesAndReportClicks)
     EXPECT_EQ(group.GetButtonStyle(), BS_GROUPBOX);
 }
 
+namespace {
+
+// Types the text into the picker key by key, as the keyboard sends it.
+void TypeInto(QWidget* w, const QString& text)
+{
+    for (const QChar c : text) {
+        const int key = c.isLetter() ? Qt::Key_A + (c.toUpper().unicode() - 'A') : c.unicode();
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &press);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &release);
+    }
+}
+
+}  // namespace
+
+TEST(Controls, DatesAndTimesTypedWithTheirSeparatorsReadAsTyped)
+{
+    Parent p;
+    ASSERT_TRUE(p.Make());
+    CDateTimeCtrl date;
+    ASSERT_TRUE(date.Create(WS_CHILD | WS_VISIBLE | DTS_SHORTDATEFORMAT, CRect(0, 0, 120, 20), &p, 64));
+    auto* dateEdit = qobject_cast<QDateTimeEdit*>(date.GetWidget());
+    ASSERT_NE(dateEdit, nullptr);
+    struct Typed {
+        const char* text;
+        int year, month, day;
+    };
+    // A field the digits fill, one that waits for its separator, and a field left as it was.
+    for (const Typed& t : {Typed{"12/7/2026", 2026, 12, 7}, Typed{"1/15/2027", 2027, 1, 15},
+                           Typed{"3/31/2025", 2025, 3, 31}, Typed{"10/1/2024", 2024, 10, 1}}) {
+        ASSERT_TRUE(date.SetTime(CTime(2026, 12, 8, 9, 30, 0)));
+        dateEdit->setSelectedSection(QDateTimeEdit::MonthSection);
+        TypeInto(dateEdit, QString::fromLatin1(t.text));
+        CTime read;
+        ASSERT_EQ(date.GetTime(read), GDT_VALID);
+        EXPECT_EQ(read.GetYear(), t.year) << t.text << " shows " << date.GetWindowText().GetString();
+        EXPECT_EQ(read.GetMonth(), t.month) << t.text;
+        EXPECT_EQ(read.GetDay(), t.day) << t.text;
+    }
+
+    CDateTimeCtrl time;
+    ASSERT_TRUE(time.Create(WS_CHILD | WS_VISIBLE | DTS_TIMEFORMAT, CRect(0, 30, 120, 50), &p, 65));
+    auto* timeEdit = qobject_cast<QDateTimeEdit*>(time.GetWidget());
+    ASSERT_NE(timeEdit, nullptr);
+    struct Clock {
+        const char* text;
+        int hour, minute, second;
+    };
+    for (const Clock& t : {Clock{"3:29:00 PM", 15, 29, 0}, Clock{"11:05:47 AM", 11, 5, 47},
+                           Clock{"12:00:09 PM", 12, 0, 9}, Clock{"1:7:5 PM", 13, 7, 5}}) {
+        ASSERT_TRUE(time.SetTime(CTime(2026, 12, 8, 9, 30, 0)));
+        timeEdit->setSelectedSection(QDateTimeEdit::HourSection);
+        TypeInto(timeEdit, QString::fromLatin1(t.text));
+        CTime read;
+        ASSERT_EQ(time.GetTime(read), GDT_VALID);
+        EXPECT_EQ(read.GetHour(), t.hour) << t.text << " shows " << time.GetWindowText().GetString();
+        EXPECT_EQ(read.GetMinute(), t.minute) << t.text;
+        EXPECT_EQ(read.GetSecond(), t.second) << t.text;
+    }
+}
+
 TEST(Controls, DateTimeProgressAndSlider)
 {
     Parent p;

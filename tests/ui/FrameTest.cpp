@@ -288,6 +288,61 @@ TEST(Frames, ZOrderFollowsActivationAndPlacementRoundTrips)
     EXPECT_TRUE(maximized);
 }
 
+// Past nine windows the Window menu's list keeps nine numbers; a later window that is
+// active takes the ninth place, so the active window is always listed and checked.
+TEST(Frames, TheWindowListKeepsNineNumbersAndAlwaysTheActiveWindow)
+{
+    Shell s;
+    static const bool loaded = CResourceStore::Instance().LoadText(
+        "frame-test-window-list", "menu 9320\n popup \"&Window\"\n  item 57650 \"&Cascade\"\n end\nend\n");
+    ASSERT_TRUE(loaded);
+    s.app.AddDocTemplate(std::make_unique<CDocTemplate>(9320, RuntimeClassOf<TestDoc>(), RuntimeClassOf<CChildFrame>(),
+                                                        RuntimeClassOf<TestView>()));
+    CDocTemplate* t = s.app.GetDocTemplate(2);
+    std::vector<CFrameWnd*> frames;
+    for (int i = 1; i <= 11; ++i) {
+        CDocument* doc = t->OpenDocumentFile(nullptr);
+        ASSERT_NE(doc, nullptr);
+        doc->SetTitle(CString("Window ") + std::to_string(i).c_str());
+        frames.push_back(doc->GetFirstView()->GetParentFrame());
+    }
+    auto* window = qobject_cast<QMainWindow*>(s.main->GetOuterWidget());
+    auto windowMenu = [&] {
+        QMenu* popup = window->menuBar()->actions().first()->menu();
+        emit popup->aboutToShow();
+        return popup;
+    };
+    // The item texts after the menu's own item and the separator, "*" marking the checked one.
+    auto listed = [&] {
+        std::vector<std::string> out;
+        const auto actions = windowMenu()->actions();
+        for (int i = 2; i < actions.size(); ++i)
+            out.push_back(actions[i]->text().toStdString() + (actions[i]->isChecked() ? "*" : ""));
+        return out;
+    };
+    const std::vector<std::string> firstNine = {"&1 Window 1", "&2 Window 2", "&3 Window 3", "&4 Window 4", "&5 Window 5",
+                                                "&6 Window 6", "&7 Window 7", "&8 Window 8"};
+    s.main->MDIActivate(frames[10]);
+    std::vector<std::string> expected = firstNine;
+    expected.push_back("&9 Window 11*");
+    EXPECT_EQ(listed(), expected);
+    s.main->MDIActivate(frames[3]);
+    expected = firstNine;
+    expected[3] += "*";
+    expected.push_back("&9 Window 9");
+    EXPECT_EQ(listed(), expected);
+    // An item activates its window; the list is built afresh each time the menu opens.
+    QAction* second = windowMenu()->actions()[3];
+    second->trigger();
+    EXPECT_EQ(s.main->MDIGetActive(), frames[1]);
+    frames[0]->DestroyWindow();
+    PumpFor(5);
+    const std::vector<std::string> after = listed();
+    ASSERT_EQ(after.size(), 9u);
+    EXPECT_EQ(after.front(), "&1 Window 2*");
+    EXPECT_EQ(after.back(), "&9 Window 10");
+}
+
 TEST(Frames, ViewsPrintThroughTheirHooksIntoAPdfFile)
 {
     Shell s;
