@@ -22,6 +22,7 @@
 #include <limits>
 #include <map>
 #include <set>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -443,6 +444,24 @@ CBackTestRun::EPair CBackTestRun::RunPair(const CString& symbol, const Strategy&
     if (barCount <= 0 || formulaBars <= 0 || !series->SetBarCount(barCount, m_endTime)) {
         series->SetListener(nullptr);
         return EPair::kSkipped;
+    }
+
+    // The formulas' bars are the test bars: once these are in, their series take them from
+    // this one instead of asking history for them again.
+    while (!m_job.m_nIntraday && series->IsWaitingForData()) {
+        // Answered and about to settle: a moment, not a wake-up that may already have come.
+        if (series->GetOutstandingRequests() == 0) {
+            if (Cancelled()) {
+                series->SetListener(nullptr);
+                return EPair::kCancelled;
+            }
+            std::this_thread::yield();
+            continue;
+        }
+        if (!m_context.WaitFor(kDataPollMs)) {
+            series->SetListener(nullptr);
+            return EPair::kCancelled;
+        }
     }
 
     CFormula entry(s.m_entryExpression, 3, formulaBars, m_endTime);
