@@ -5,7 +5,7 @@
 // the trailing stop and the forced exit worked by hand, portfolio capital, sizes that
 // open nothing, a strategy that does not compile, cancelling while history is loading,
 // and a long minute walk across a clock change checked against a plain second
-// implementation.
+// implementation, its history asked for once.
 #include "StrategySamples.h"
 #include "AnsweringSeriesServices.h"
 #include "../analytics/formula/FormulaTestSupport.h"
