@@ -22,6 +22,7 @@
 #include <limits>
 #include <map>
 #include <set>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -419,7 +420,9 @@ CBackTestRun::EPair CBackTestRun::RunPair(const CString& symbol, const Strategy&
     else
         key.Format("%s,%s%s&EndETime=%lu", symbol.GetString(), s.m_interval.GetString(), m_suffix.GetString(),
                    static_cast<unsigned long>(m_endTime));
-    SeriesPtr series(OpenPriceSeries(key, 0));
+    // Opened as the formulas open their chart source, so that they can read it (see below).
+    const std::shared_ptr<CStudySource> chart(ParseStudyCall(key, 0, 1, 3), DeleteStudyCall);
+    CPriceSeries* const series = chart ? chart->GetBaseSeries() : nullptr;
     if (!series)
         return EPair::kSkipped;
     CWakeListener wake(m_context);
@@ -445,12 +448,33 @@ CBackTestRun::EPair CBackTestRun::RunPair(const CString& symbol, const Strategy&
         return EPair::kSkipped;
     }
 
+    // The formulas' bars are the test bars: once these are in, their series take them from
+    // this one instead of asking history for them again.
+    while (!m_job.m_nIntraday && series->IsWaitingForData()) {
+        // Answered and about to settle: a moment, not a wake-up that may already have come.
+        if (series->GetOutstandingRequests() == 0) {
+            if (Cancelled()) {
+                series->SetListener(nullptr);
+                return EPair::kCancelled;
+            }
+            std::this_thread::yield();
+            continue;
+        }
+        if (!m_context.WaitFor(kDataPollMs)) {
+            series->SetListener(nullptr);
+            return EPair::kCancelled;
+        }
+    }
+
     CFormula entry(s.m_entryExpression, 3, formulaBars, m_endTime);
     CFormula exit(s.m_exitExpression, 3, formulaBars, m_endTime);
     // Both read the same bars: an average they both use is loaded and computed once.
     const auto share = std::make_shared<CFormulaInputShare>();
     entry.ShareInputs(share);
     exit.ShareInputs(share);
+    // Their chart source, mapping their bars to times, is the test series itself.
+    if (!m_job.m_nIntraday)
+        entry.ShareChartSource(chart, key, symbol, m_bExtended, s.m_interval, 0, s.m_nOverrideInterval);
     CString error;
     const int minutes = m_job.m_nIntraday ? m_job.m_nMinuteBars : 0;
     bool subscribed = entry.Parse(error) && exit.Parse(error);

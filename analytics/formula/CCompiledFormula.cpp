@@ -47,16 +47,6 @@ bool IsKeyInterval(const CString& interval)
     return std::atoi(interval) <= 7199;
 }
 
-CString KeySuffix(const CFormulaRequest& request)
-{
-    CString suffix;
-    if (request.m_bExtended)
-        suffix += ":255";
-    if (request.m_endTime != 0 && request.m_nMode == 3)
-        suffix.AppendFormat("&EndETime=%lu", static_cast<unsigned long>(request.m_endTime));
-    return suffix;
-}
-
 bool ReadTimeName(int index, double& value)
 {
     const CTime now = GetSeriesServices().GetExchangeTime();
@@ -202,14 +192,7 @@ bool CCompiledFormula::ResolveInputs(const CFormulaRequest& request, CFormulaEng
     // Sources taken from the share are resolved and prepared already: their formula had
     // the same request.
     CFormulaInputShare* share = history ? request.m_pShare.get() : nullptr;
-    std::string shareRequest;
-    if (share) {
-        CString text;
-        text.Format("%d|%s|%d|%lu|%s|%d|%d|%d|", mode, request.m_symbol.GetString(), request.m_nBarCount,
-                    static_cast<unsigned long>(request.m_endTime), request.m_interval.GetString(),
-                    request.m_bExtended, request.m_nSourceOption, request.m_bNoChartSource);
-        shareRequest = text.str();
-    }
+    const std::string shareRequest = share ? ShareRequestText(request) : std::string();
     std::vector<std::string> sourceKeys; // share keys of m_seriesInputs
     std::vector<bool> borrowed;          // taken from the share
     const auto shared = [&](CStudySource* made) { return std::shared_ptr<CStudySource>(made, DeleteStudyCall); };
@@ -286,7 +269,7 @@ bool CCompiledFormula::ResolveInputs(const CFormulaRequest& request, CFormulaEng
                     key += "," + call.m_params[p];
                 key += ")," + interval;
             }
-            key += KeySuffix(request);
+            key += SeriesKeySuffix(request);
             CString shareKey;
             shareKey.Format("%s,%d", key.GetString(), series->m_nBarOffset);
             auto& entry = seriesByKey[shareKey.str()];
@@ -375,9 +358,7 @@ bool CCompiledFormula::ResolveInputs(const CFormulaRequest& request, CFormulaEng
                 Fail(CString("Invalid interval ") + request.m_interval);
             ok = false;
         } else {
-            CString key;
-            key.Format("%s,%s", request.m_symbol.GetString(), request.m_interval.GetString());
-            key += KeySuffix(request);
+            const CString key = ChartSourceKey(request);
             m_chartRef = share ? share->Find(shareRequest + "chart") : nullptr;
             const bool chartBorrowed = m_chartRef != nullptr;
             if (!m_chartRef)

@@ -2,10 +2,12 @@
 
 #include "analytics/formula/CCompiledFormula.h"
 #include "analytics/formula/CFormulaEngine.h"
+#include "analytics/formula/CFormulaInputShare.h"
 #include "analytics/formula/CFormulaRequest.h"
 #include "analytics/formula/FormulaNames.h"
 #include "analytics/series/CPriceSeries.h"
 #include "analytics/series/CSeriesListener.h"
+#include "analytics/series/CStudySource.h"
 
 #include <algorithm>
 
@@ -54,6 +56,36 @@ bool CFormula::ShareInputs(std::shared_ptr<CFormulaInputShare> share)
     return true;
 }
 
+void CFormula::FillRequest(CFormulaRequest& request, const char* symbol, int extendedSession, const char* interval,
+                           int sourceOption, int noChartSource) const
+{
+    request.m_nMode = m_nMode;
+    request.m_symbol = symbol ? symbol : "";
+    request.m_symbol.MakeUpper();
+    request.m_nBarCount = m_nBarCount;
+    request.m_endTime = m_endTime;
+    request.m_interval = interval ? interval : "";
+    request.m_bExtended = extendedSession;
+    request.m_nSourceOption = sourceOption;
+    request.m_bNoChartSource = noChartSource;
+    request.m_pShare = m_pShare;
+}
+
+bool CFormula::ShareChartSource(const std::shared_ptr<CStudySource>& source, const char* key, const char* symbol,
+                                int extendedSession, const char* interval, int sourceOption, int noChartSource)
+{
+    if (m_nMode != 3 || !m_pShare || !m_pOwned || !source || !source->GetBaseSeries() || !key)
+        return false;
+    CFormulaRequest request;
+    FillRequest(request, symbol, extendedSession, interval, sourceOption, noChartSource);
+    // A source option gives the chart source a companion the caller's lacks.
+    if (request.m_interval.IsEmpty() || request.m_bNoChartSource || request.m_nSourceOption != 0 ||
+        ChartSourceKey(request) != CString(key))
+        return false;
+    m_pShare->Keep(ShareRequestText(request) + "chart", source);
+    return true;
+}
+
 bool CFormula::Subscribe(const char* symbol, int extendedSession, CFormulaOwner* owner,
                          std::unique_ptr<CSeriesListener> callback, const char* interval, int sourceOption,
                          int noChartSource)
@@ -62,18 +94,9 @@ bool CFormula::Subscribe(const char* symbol, int extendedSession, CFormulaOwner*
     if (!m_bParsed || !m_pOwned || !engine)
         return false;
     auto request = std::make_unique<CFormulaRequest>();
+    FillRequest(*request, symbol, extendedSession, interval, sourceOption, noChartSource);
     request->m_pOwner = owner;
     request->m_pCallback = std::move(callback);
-    request->m_nMode = m_nMode;
-    request->m_symbol = symbol ? symbol : "";
-    request->m_symbol.MakeUpper();
-    request->m_nBarCount = m_nBarCount;
-    request->m_endTime = m_endTime;
-    request->m_interval = interval ? interval : "";
-    request->m_bExtended = extendedSession;
-    request->m_nSourceOption = sourceOption;
-    request->m_bNoChartSource = noChartSource;
-    request->m_pShare = m_pShare;
     request->m_pCompiled = std::move(m_pOwned);
     m_pEngine = engine;
     engine->AddRequest(std::move(request));

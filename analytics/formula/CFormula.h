@@ -15,6 +15,8 @@ class CCompiledFormula;
 class CFormulaEngine;
 class CFormulaOwner;
 class CFormulaInputShare;
+class CFormulaRequest;
+class CStudySource;
 
 
 class CFormula {
@@ -35,6 +37,13 @@ public:
     // its series inputs are shared with the other formulas given the same share and the
     // same request (see CFormulaInputShare). False for other modes or once subscribed.
     bool ShareInputs(std::shared_ptr<CFormulaInputShare> share);
+    // After ShareInputs, for a strategy's formula (mode 3) that maps its bars to times by a
+    // chart source of its own: hands the share a source the caller opened with `key` and
+    // laid out as the formula would (window mode, its bar count up to its end time), so that
+    // the formulas subscribed with the same arguments read it instead of loading their own.
+    // False when the formula would open another key or none.
+    bool ShareChartSource(const std::shared_ptr<CStudySource>& source, const char* key, const char* symbol,
+                          int extendedSession, const char* interval, int sourceOption, int noChartSource);
     bool Subscribe(const char* symbol, int extendedSession, CFormulaOwner* owner,
                    std::unique_ptr<CSeriesListener> callback, const char* interval, int sourceOption,
                    int noChartSource);
@@ -80,6 +89,10 @@ protected:
     CCompiledFormula& Compiled() const { return *m_pCompiled; }
 
 private:
+    // The request Subscribe makes, without its compiled form, owner and callback.
+    void FillRequest(CFormulaRequest& request, const char* symbol, int extendedSession, const char* interval,
+                     int sourceOption, int noChartSource) const;
+
     CCompiledFormula* m_pCompiled;  // owned here until subscribed, then by the engine
     std::unique_ptr<CCompiledFormula> m_pOwned;
     CString m_text;

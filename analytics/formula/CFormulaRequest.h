@@ -5,6 +5,7 @@
 #include "platform/core/WinTypes.h"
 
 #include <memory>
+#include <string>
 
 class CCompiledFormula;
 class CFormulaInputShare;
@@ -31,3 +32,10 @@ public:
     int m_bNoChartSource = 0;
     std::shared_ptr<CFormulaInputShare> m_pShare; // none: inputs of its own
 };
+
+// The key suffix of the request's series: the extended session, and a strategy's end time.
+CString SeriesKeySuffix(const CFormulaRequest& request);
+// The key of the series that maps the request's formula bars to times.
+CString ChartSourceKey(const CFormulaRequest& request);
+// Requests with the same text read the same inputs (see CFormulaInputShare).
+std::string ShareRequestText(const CFormulaRequest& request);

@@ -225,6 +225,23 @@ void CBarStore::ValidateFilled(int first, int last)
     }
 }
 
+void CBarStore::TakeValues(const CBarStore& from, int fromFirst, int first, int count)
+{
+    if (count <= 0)
+        return;
+    const size_t n = static_cast<size_t>(count);
+    for (int f = 0; f < 5; ++f)
+        std::memcpy(Column(f) + first, from.Column(f) + fromFirst, n * sizeof(double));
+    BYTE* valid = m_valid.get() + m_head + first;
+    const BYTE* source = from.ValidColumn() + fromFirst;
+    int change = 0;
+    for (size_t k = 0; k < n; ++k)
+        change += (source[k] != 0) - (valid[k] != 0);
+    std::memcpy(valid, source, n);
+    m_validCount += change;
+    ForgetValidBounds();
+}
+
 void CBarStore::SetValid(int r, bool valid)
 {
     BYTE& flag = m_valid[m_head + r];

@@ -59,6 +59,11 @@ public:
     void Set(int r, const CBarRecord& record);
     // Empties a record (all 0, invalid), keeping its times.
     void ClearValues(int r);
+    // Open .. Volume and the valid flags of `count` records of `from`, starting at its
+    // record `fromFirst`, into the records from `first` on; times stay as they are.
+    void TakeValues(const CBarStore& from, int fromFirst, int first, int count);
+    // True once a record holds a spare field or an exchange text.
+    bool HasExtraFields() const { return m_spare[0] || m_spare[1] || m_exchange; }
 
     // Field arrays indexed by record: Open .. Volume, the valid flags, the times.
     const double* Column(int field) const { return m_field[field].get() + m_head; }

@@ -4,6 +4,7 @@
 #include "analytics/periods/CNaiveTimeCache.h"
 #include "analytics/periods/PeriodTime.h"
 #include "analytics/series/CSeriesListener.h"
+#include "analytics/series/CSeriesRegistry.h"
 #include "analytics/series/CSeriesStudy.h"
 #include "analytics/series/ISeriesServices.h"
 #include "analytics/series/SeriesHooks.h"
@@ -108,10 +109,12 @@ CPriceSeries::CPriceSeries(const char* key, DWORD context) : m_context(context)
     m_created = GetSeriesServices().GetExchangeTime();
     m_now = m_created;
     m_endTime = m_created;
+    CSeriesRegistry::Instance().Add(m_symbol.str(), this);
 }
 
 CPriceSeries::~CPriceSeries()
 {
+    CSeriesRegistry::Instance().Remove(m_symbol.str(), this);
     ISeriesServices& services = GetSeriesServices();
     services.RemoveSeries(this);
     if (m_bListening)
@@ -189,6 +192,7 @@ bool CPriceSeries::SetBarCount(int count, DWORD endFeedTime)
     const CTime now = services.GetExchangeTime();
     ForgetRules();
     const CSessionRules* rules = Rules();
+    int taken = 0;
     {
         Guard lock(m_lock);
         m_nWanted = count;
@@ -211,11 +215,12 @@ bool CPriceSeries::SetBarCount(int count, DWORD endFeedTime)
         if (m_endTime > m_now)
             m_endTime = m_now;
         LayOutLocked(rules, total);
+        taken = TakeFromTwinLocked();
         ++m_nSettling; // until the empty bars are asked for
     }
     const SettlingScope settling(*this);
     services.RemoveSeries(this);
-    RequestRange(0, GetRecordCount() - 1);
+    RequestRange(0, GetRecordCount() - 1 - taken);
     const bool ready = services.AddSeriesListener(this);
     {
         Guard lock(m_lock);
@@ -240,7 +245,54 @@ void CPriceSeries::LayOutLocked(const CSessionRules* rules, int count)
     if (m_pStudyState)
         m_pStudyState->Reset();
     m_bLoaded = 1;
+    m_bEdited = false;
+    m_bUnrequested = false;
     ++m_nResets;
+}
+
+bool CPriceSeries::CanLendBarsLocked() const
+{
+    return m_bLoaded && m_bHistorical && m_nOutstanding == 0 && m_nSettling == 0 && !m_bEdited &&
+           !m_bUnrequested && !m_bars.HasExtraFields();
+}
+
+int CPriceSeries::TakeFromTwinLocked()
+{
+    const int size = m_bars.Size();
+    if (!m_bHistorical || size == 0 || m_pFilter || IsTickSeries() || IsDailyOrLongerInterval(m_interval))
+        return 0;
+    const int64_t* starts = m_bars.StartColumn();
+    const int64_t* ends = m_bars.EndColumn();
+    int taken = 0;
+    CSeriesRegistry::Instance().Visit(m_symbol.str(), [&](CPriceSeries& twin) {
+        if (&twin == this)
+            return false;
+        // Never waited for: the twin may be busy, or reading this series under its own lock.
+        std::unique_lock<std::recursive_mutex> twinLock(twin.m_lock, std::try_to_lock);
+        if (!twinLock.owns_lock() || !twin.CanLendBarsLocked() || twin.m_interval != m_interval ||
+            twin.m_bExtended != m_bExtended || twin.m_keyEndTime != m_keyEndTime || twin.m_endTime != m_endTime ||
+            twin.m_pRules != m_pRules || twin.m_timeOffsetSeconds != m_timeOffsetSeconds)
+            return false;
+        // The twin's record starting with this series' newest, and the overlap ending there.
+        const CBarStore& bars = twin.m_bars;
+        const int64_t* twinStarts = bars.StartColumn();
+        const int64_t* found = std::lower_bound(twinStarts, twinStarts + bars.Size(), starts[size - 1]);
+        if (found == twinStarts + bars.Size() || *found != starts[size - 1])
+            return false;
+        const int twinLast = static_cast<int>(found - twinStarts);
+        const int n = std::min(size, twinLast + 1);
+        const int from = twinLast - n + 1, to = size - n;
+        const size_t bytes = sizeof(int64_t) * static_cast<size_t>(n);
+        if (std::memcmp(twinStarts + from, starts + to, bytes) != 0 ||
+            std::memcmp(bars.EndColumn() + from, ends + to, bytes) != 0)
+            return false;
+        m_bars.TakeValues(bars, from, to, n);
+        taken = n;
+        return true;
+    });
+    if (taken > 0)
+        InvalidateLocked(1, size - taken, size - 1);
+    return taken;
 }
 
 void CPriceSeries::RequestRange(int first, int last)
@@ -272,6 +324,7 @@ void CPriceSeries::RequestSpans(const std::vector<Span>& spans)
     if (made < count) {
         Guard lock(m_lock);
         m_nOutstanding = std::max(0, m_nOutstanding - (count - made));
+        m_bUnrequested = true;
     }
 }
 
@@ -468,6 +521,7 @@ bool CPriceSeries::SetRecord(int index, const CBarRecord& record)
     if (r < 0 || r >= m_bars.Size())
         return false;
     m_bars.Set(r, record);
+    m_bEdited = true;
     RecordsChangedLocked(r);
     return true;
 }
@@ -753,7 +807,8 @@ void CPriceSeries::AddEmptyBars(int n, int /*side*/)
 {
     const CSessionRules* rules = Rules();
     Guard lock(m_lock);
-    AddEmptyBarsLocked(rules, n);
+    if (AddEmptyBarsLocked(rules, n) > 0)
+        m_bUnrequested = true;
 }
 
 int CPriceSeries::ExtendBars(int n, int /*side*/)
@@ -764,7 +819,9 @@ int CPriceSeries::ExtendBars(int n, int /*side*/)
         Guard lock(m_lock);
         added = AddEmptyBarsLocked(rules, n);
         first = n < 0 ? 0 : m_bars.Size() - added;
+        ++m_nSettling; // until the added bars are asked for
     }
+    const SettlingScope settling(*this);
     if (added > 0)
         RequestRange(first, first + added - 1);
     return added;

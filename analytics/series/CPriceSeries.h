@@ -113,7 +113,11 @@ public:
     int GetWantedCount() const { return m_nWanted; }
     int GetEndOffset() const { return m_nEndOffset; }
     int GetFrontCount() const { return m_nFrontCount; }
-    int GetOutstandingRequests() const { return m_nOutstanding; }
+    int GetOutstandingRequests() const
+    {
+        std::lock_guard<std::recursive_mutex> lock(m_lock);
+        return m_nOutstanding;
+    }
     bool IsLoaded() const { return m_bLoaded != 0; }
     bool IsPending() const { return m_bPending != 0; }
     bool IsHistorical() const { return m_bHistorical != 0; }
@@ -159,6 +163,13 @@ private:
     bool IsTickSeries() const { return m_interval == "0"; }
     // `count` empty records with the times of the bars up to the end time.
     void LayOutLocked(const CSessionRules* rules, int count);
+    // After a layout: the newest records take the bars of another live series whose records
+    // came whole from history for the same symbol, interval, session and fixed end time and
+    // lie at the same times. Returns how many records were taken (from the back).
+    int TakeFromTwinLocked();
+    // This series' records may be taken as they are: a fixed history, fully answered,
+    // neither edited nor given records no one asked for. Its lock is held.
+    bool CanLendBarsLocked() const;
     // AddEmptyBars under the lock: the number of records added.
     int AddEmptyBarsLocked(const CSessionRules* rules, int n);
     void RequestRange(int first, int last);
@@ -235,4 +246,8 @@ private:
     const CEquityRecordArray* m_pEquity = nullptr;
     bool m_bKeyValid = false;
     bool m_bListening = false;
+    // Since the last layout: an owner wrote a record, or empty records were added without
+    // being asked for.
+    bool m_bEdited = false;
+    bool m_bUnrequested = false;
 };

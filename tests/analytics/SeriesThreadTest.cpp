@@ -1,5 +1,6 @@
 // The dispatcher changes a series while a reader reads it under its lock; passes over
-// several series lock them together without deadlocks.
+// several series lock them together without deadlocks; series laid out while their twin is
+// answered and read take its bars or ask for their own.
 #include "FakeSeriesServices.h"
 
 #include "analytics/series/CPriceSeries.h"
@@ -11,7 +12,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <thread>
+#include <vector>
 
 TEST(SeriesThreads, ReaderUnderTheLockWhileTradesAndHistoryArrive)
 {
@@ -146,4 +149,65 @@ TEST(SeriesThreads, PassesOverSeveralSeriesNeverDeadlockWithNestedLocks)
     forward.join();
     backward.join();
     EXPECT_GT(reads.load(), kRounds);
+}
+
+TEST(SeriesThreads, SeriesLaidOutWhileTheirTwinIsAnsweredAndReadEndWithItsBars)
+{
+    FakeSeriesServices services;
+    CString key;
+    key.Format("IBM,1&EndETime=%u", CTimeToFeedTime(CTime(2026, 3, 3, 16, 0, 0)));
+    const auto rowsOf = [](const CPriceSeries& s) {
+        std::vector<CHistoryRow> rows;
+        for (int r = 0; r < s.GetRecordCount(); ++r) {
+            const double c = 40 + (r * 7) % 13;
+            rows.push_back({CTimeToFeedTime(s.GetRecordAt(r)->m_startTime), c, c + 1, c - 1, c, 100.0 + r});
+        }
+        return rows;
+    };
+    CPriceSeries twin(key, 0);
+    twin.SetBarCount(500, 0);
+    const std::vector<CHistoryRow> rows = rowsOf(twin);
+    std::atomic<bool> done{false};
+    // Reads the twin under its lock the whole time; answers it after a while.
+    std::thread reader([&] {
+        while (!done) {
+            CSeriesReadLock lock(twin);
+            double v = 0;
+            twin.GetValue(499, kBarClose, v);
+        }
+    });
+    std::thread answer([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        twin.OnIntradayHistory(rows);
+    });
+    // Each laid out at some point before, during or after the answer: with the twin's bars
+    // taken, or asked for and answered with the same rows.
+    std::vector<std::unique_ptr<CPriceSeries>> laidOut;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(60);
+    while (std::chrono::steady_clock::now() < end || laidOut.size() < 5) {
+        auto s = std::make_unique<CPriceSeries>(key, 0);
+        s->SetBarCount(500, 0);
+        if (s->GetOutstandingRequests() > 0)
+            s->OnIntradayHistory(rowsOf(*s));
+        laidOut.push_back(std::move(s));
+    }
+    answer.join();
+    done = true;
+    reader.join();
+    // Answered and no longer read: the next one takes the bars without asking.
+    auto last = std::make_unique<CPriceSeries>(key, 0);
+    last->SetBarCount(500, 0);
+    EXPECT_EQ(0, last->GetOutstandingRequests());
+    laidOut.push_back(std::move(last));
+    for (const auto& s : laidOut) {
+        ASSERT_FALSE(s->IsWaitingForData());
+        ASSERT_EQ(500, s->GetRecordCount());
+        for (int r = 0; r < 500; r += 7) {
+            const CBarRecord a = *twin.GetRecordAt(r), b = *s->GetRecordAt(r);
+            ASSERT_EQ(a.m_startTime, b.m_startTime) << r;
+            ASSERT_TRUE(b.m_bValid) << r;
+            ASSERT_EQ(rows[static_cast<size_t>(r)].close, b.m_fields[kBarClose]) << r;
+            ASSERT_EQ(rows[static_cast<size_t>(r)].volume, b.m_fields[kBarVolume]) << r;
+        }
+    }
 }

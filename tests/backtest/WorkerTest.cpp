@@ -5,7 +5,7 @@
 // the trailing stop and the forced exit worked by hand, portfolio capital, sizes that
 // open nothing, a strategy that does not compile, cancelling while history is loading,
 // and a long minute walk across a clock change checked against a plain second
-// implementation.
+// implementation, its history asked for once.
 #include "StrategySamples.h"
 #include "AnsweringSeriesServices.h"
 #include "../analytics/formula/FormulaTestSupport.h"
@@ -19,6 +19,7 @@
 #include "broker/session/SessionMessages.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <condition_variable>
@@ -708,7 +709,10 @@ double SlowWave(int64_t t)
 TEST_F(BackTestWorker, LongMinuteWalkAcrossAClockChangeMatchesAPlainImplementation)
 {
     CZoneForTest zone("EST5EDT,M2.1.3,M11.1.3");
-    m_services.SetSource([](const CString&, const CString&, DWORD start, DWORD end) {
+    // Minutes asked of history, all requests together.
+    std::atomic<size_t> asked{0};
+    m_services.SetSource([&asked](const CString&, const CString&, DWORD start, DWORD end) {
+        asked += SessionMinutes(FeedTimeToNaiveSeconds(start), FeedTimeToNaiveSeconds(end)).size();
         std::vector<CHistoryRow> rows;
         for (int64_t t : SessionMinutes(FeedTimeToNaiveSeconds(start), FeedTimeToNaiveSeconds(end))) {
             const double close = SlowWave(t);
@@ -760,6 +764,10 @@ TEST_F(BackTestWorker, LongMinuteWalkAcrossAClockChangeMatchesAPlainImplementati
     }
     ASSERT_EQ(12480u, minutes.size() - first);
     EXPECT_EQ(12480, m_context.m_nBarSteps.load());
+    // History is asked once for the test bars (after one bar to count them by); the
+    // formulas' bars and averages take those and ask only for the bars in front that warm
+    // the averages up: an average of n bars warms up over (n - 1) x 1.5 of them, 6 and 28.
+    EXPECT_EQ(1u + 12480u + 6u + 28u, asked.load());
     // Long holds: some position is held over more than 1,500 bars.
     size_t longest = 0;
     for (size_t i = 1; i < expected.size(); i += 2) {

@@ -1,5 +1,5 @@
 // Formulas over bar series without a broker: input sharing and request keys, inputs shared
-// between formulas, a moving-average crossover on daily bars checked against a plain
+// between formulas, a strategy's chart source handed to their share, a moving-average crossover on daily bars checked against a plain
 // computation, and the formula series' ring cache.
 #include "FormulaTestSupport.h"
 #include "../FakeSeriesServices.h"
@@ -7,6 +7,7 @@
 #include "analytics/formula/CFormulaInputShare.h"
 #include "analytics/formula/CFormulaSeries.h"
 #include "analytics/series/CPriceSeries.h"
+#include "analytics/series/CSeriesRegistry.h"
 #include "analytics/series/CStudySource.h"
 #include "analytics/series/SeriesTime.h"
 #include "analytics/studies/StudyTable.h"
@@ -321,6 +322,80 @@ TEST_F(FormulaSeries, FormulasOfOneShareOpenTheirCommonInputsOnce)
     entry.reset();
     std::this_thread::sleep_for(std::chrono::milliseconds(50)); // the clean-up thread frees its form
     compare();
+}
+
+TEST_F(FormulaSeries, StrategyFormulasReadTheChartSourceHandedToTheirShare)
+{
+    // A symbol of this test's own, so that the series alive for it are only its own.
+    {
+        std::lock_guard<std::mutex> g(m_services.lock);
+        m_services.quotes["QXT"] = m_services.quotes["IBM"];
+    }
+    const auto liveSeries = [] {
+        int n = 0;
+        CSeriesRegistry::Instance().Visit("QXT", [&](CPriceSeries&) {
+            ++n;
+            return false;
+        });
+        return n;
+    };
+    const int bars = 60;
+    const char* const cross = "MovingAverage[MA,Close,5,0,D]>MovingAverage[MA,Close,20,0,D]";
+    const char* const back = "MovingAverage[MA,Close,5,0,D]<MovingAverage[MA,Close,20,0,D]";
+    const std::shared_ptr<CStudySource> chart(ParseStudyCall("QXT,D", 0, 1, 3), DeleteStudyCall);
+    ASSERT_TRUE(chart);
+    chart->GetBaseSeries()->SetWindowMode(1);
+    ASSERT_TRUE(chart->GetBaseSeries()->SetBarCount(bars, 0));
+    ASSERT_EQ(1, liveSeries());
+
+    auto share = std::make_shared<CFormulaInputShare>();
+    CFormula entry(cross, 3, bars, 0), exit(back, 3, bars, 0), plain(back, 3, bars, 0), chartMode(cross, 2, bars, 0);
+    CString error;
+    for (CFormula* f : {&entry, &exit, &plain, &chartMode})
+        ASSERT_TRUE(f->Parse(error)) << error.GetString();
+    // Without a share, or for a chart formula: nothing to hand it to.
+    EXPECT_FALSE(entry.ShareChartSource(chart, "QXT,D", "QXT", 0, "D", 0, 0));
+    EXPECT_FALSE(chartMode.ShareChartSource(chart, "QXT,D", "QXT", 0, "D", 0, 0));
+    ASSERT_TRUE(entry.ShareInputs(share));
+    ASSERT_TRUE(exit.ShareInputs(share));
+    // A formula that would open another key, a source with a companion, or none at all.
+    EXPECT_FALSE(entry.ShareChartSource(chart, "QXT,D", "QXT", 0, "W", 0, 0));
+    EXPECT_FALSE(entry.ShareChartSource(chart, "QXT,D", "QXT", 1, "D", 0, 0));
+    EXPECT_FALSE(entry.ShareChartSource(chart, "QXT,D", "QXT", 0, "D", 5, 0));
+    EXPECT_FALSE(entry.ShareChartSource(chart, "QXT,D", "QXT", 0, "D", 0, 1));
+    EXPECT_TRUE(entry.ShareChartSource(chart, "QXT,D", "qxt", 0, "D", 0, 0));
+
+    ASSERT_TRUE(entry.Subscribe("QXT", 0, nullptr, nullptr, "D", 0, 0));
+    ASSERT_TRUE(exit.Subscribe("QXT", 0, nullptr, nullptr, "D", 0, 0));
+    ASSERT_TRUE(WaitUntil([&] { return entry.IsResolved() && exit.IsResolved(); }));
+    // The two averages they share, and no chart source of their own.
+    EXPECT_EQ(1 + 2, liveSeries());
+    ASSERT_TRUE(plain.Subscribe("QXT", 0, nullptr, nullptr, "D", 0, 0));
+    ASSERT_TRUE(WaitUntil([&] { return plain.IsResolved(); }));
+    EXPECT_EQ(1 + 2 + 3, liveSeries());
+
+    AnswerHistory();
+    for (CFormula* f : {&entry, &exit, &plain})
+        ASSERT_TRUE(WaitUntil([&] { return !f->IsWaitingForData(); }, std::chrono::seconds(5)));
+    // Bar times and values as the formula with a chart source of its own has them.
+    std::vector<double> shared(bars), own(bars);
+    std::vector<BYTE> sharedValid(bars), ownValid(bars);
+    exit.EvaluateRange(0, bars, -1, shared.data(), sharedValid.data());
+    plain.EvaluateRange(0, bars, -1, own.data(), ownValid.data());
+    int trues = 0;
+    for (int k = 0; k < bars; ++k) {
+        DWORD a = 0, b = 0;
+        ASSERT_TRUE(exit.GetBarTime(k, -1, a)) << k;
+        ASSERT_TRUE(plain.GetBarTime(k, -1, b)) << k;
+        EXPECT_EQ(b, a) << k;
+        ASSERT_EQ(ownValid[k], sharedValid[k]) << k;
+        if (ownValid[k]) {
+            EXPECT_EQ(own[k], shared[k]) << k;
+        }
+        trues += ownValid[k] && own[k] > 0;
+    }
+    EXPECT_GT(trues, 3);
+    EXPECT_LT(trues, bars - 10);
 }
 
 TEST_F(FormulaSeries, ChartBarsReadTheirOwnBar)
