@@ -96,31 +96,31 @@ int CMinutePeriod::FillBack(int count, int64_t* starts, int64_t* ends)
 
 int CMinutePeriod::StepBackBy(int n)
 {
-    int steps = 0;
-    while (steps < n) {
-        // Inside the session a jump to the bar; over a session's open one step at a time.
-        const int jump = std::min(n - steps, m_nIndex);
-        if (jump > 0 && Place(m_day, m_nIndex - jump)) {
-            steps += jump;
-            continue;
-        }
-        if (!StepBack())
-            break;
-        ++steps;
-    }
-    return steps;
+    return StepBackJumping(n, [this](int left) { return std::min(left, m_nIndex); });
 }
 
 int CMinutePeriod::StepBackTo(CTime time, int most)
 {
     const int64_t target = ShiftTimeByZoneOffset(time, 1).GetTime();
     const int64_t step = static_cast<int64_t>(m_nMinutes) * 60;
-    int steps = 0;
-    while (steps < most && m_start.GetTime() > target) {
+    return StepBackJumping(most, [&](int left) {
+        if (m_start.GetTime() <= target)
+            return -1;
         // The newest bar of the session that starts at or before the time, else its first.
         const int64_t open = m_open.GetTime();
         const int to = target >= open ? static_cast<int>((target - open) / step) : 0;
-        const int jump = std::min(m_nIndex - std::min(to, m_nIndex), most - steps);
+        return std::min(m_nIndex - std::min(to, m_nIndex), left);
+    });
+}
+
+int CMinutePeriod::StepBackJumping(int most, const std::function<int(int left)>& jumpFor)
+{
+    int steps = 0;
+    while (steps < most) {
+        // Inside the session a jump to the bar; over a session's open one step at a time.
+        const int jump = jumpFor(most - steps);
+        if (jump < 0)
+            break;
         if (jump > 0 && Place(m_day, m_nIndex - jump)) {
             steps += jump;
             continue;

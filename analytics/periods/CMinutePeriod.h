@@ -5,6 +5,7 @@
 #include "analytics/periods/CBarPeriod.h"
 
 #include <cstdint>
+#include <functional>
 
 class CMinutePeriod : public CBarPeriod {
 public:
@@ -31,6 +32,9 @@ private:
     // Places the period on bar `index` of a day's session (-1: the last bar); the session
     // of the day it stands on is not looked up again.
     bool Place(int64_t day, int index);
+    // Steps back at most `most` bars, jumping inside a session as far as jumpFor(bars left)
+    // says (0: one step; below 0: stop here).
+    int StepBackJumping(int most, const std::function<int(int left)>& jumpFor);
     // Bar `index` of the session open .. close.
     void BarTimes(CTime open, CTime close, int index, CTime& start, CTime& end) const;
 
