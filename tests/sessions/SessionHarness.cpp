@@ -72,6 +72,16 @@ bool Alive(const QWidget* widget)
     return false;
 }
 
+// The live widget's top-level window, and the point of the widget that `at` names (its
+// centre when negative); null when the widget or its window is gone.
+QWindow* WindowAt(const QWidget* widget, QPoint at, QPoint* local)
+{
+    if (!Alive(widget))
+        return nullptr;
+    *local = at.x() < 0 || at.y() < 0 ? widget->rect().center() : at;
+    return widget->window()->windowHandle();
+}
+
 bool SameText(const QString& shown, const QString& wanted)
 {
     return shown == wanted || PlainMenuText(shown) == PlainMenuText(wanted);
@@ -317,13 +327,11 @@ void CSession::MouseAt(QWidget* widget, QPoint at, Qt::MouseButton button, Qt::K
         return;
     }
     Post([widget, at, button, modifiers, what] {
-        if (!Alive(widget))
-            return;
-        QWidget* top = widget->window();
-        QWindow* window = top->windowHandle();
+        QPoint local;
+        QWindow* window = WindowAt(widget, at, &local);
         if (!window)
             return;
-        const QPoint local = at.x() < 0 || at.y() < 0 ? widget->rect().center() : at;
+        QWidget* top = widget->window();
         const QPoint p = widget->mapTo(top, local);
         // The pointer comes to the point before it presses there, as a hand moves it
         // (widgets that track hovering, a title bar's buttons say, need the way there).
@@ -366,13 +374,11 @@ void CSession::Wheel(QWidget* widget, int notches, QPoint at)
 {
     MouseAt(widget, at, Qt::NoButton, {}, kMove);
     Post([widget, at, notches] {
-        if (!Alive(widget))
-            return;
-        QWidget* top = widget->window();
-        QWindow* window = top->windowHandle();
+        QPoint local;
+        QWindow* window = WindowAt(widget, at, &local);
         if (!window)
             return;
-        const QPoint local = at.x() < 0 || at.y() < 0 ? widget->rect().center() : at;
+        QWidget* top = widget->window();
         // One event per notch, as a wheel mouse sends them.
         for (int i = 0; i < std::abs(notches) && Alive(widget); ++i) {
             QWheelEvent wheel(widget->mapTo(top, local), widget->mapToGlobal(local), QPoint(),
