@@ -5,8 +5,13 @@
 
 #include <array>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <mutex>
+#include <optional>
+#include <shared_mutex>
+#include <string>
 #include <unordered_map>
 
 namespace periods {
@@ -30,21 +35,65 @@ struct ZoneDay {
     bool uniform = false; // one offset from midnight to midnight
 };
 
-// Days of the process's zone, per thread; once tzset has taken another zone (its offset or
-// names), they are asked for anew.
-struct ZoneDays {
+// The zone as tzset left it: its offset and names, and the TZ text it came from (zones
+// alike in those may change their clocks on other days).
+struct ZoneName {
     long utcOffset = 0;
     int daylight = -1;
     char names[2][16] = {};
+    std::string rules;
+    bool operator==(const ZoneName& o) const
+    {
+        return utcOffset == o.utcOffset && daylight == o.daylight && std::memcmp(names, o.names, sizeof names) == 0 &&
+               rules == o.rules;
+    }
+};
+
+// Days of the process's zone, per thread; once tzset has taken another zone (its offset or
+// names), they are asked for anew.
+struct ZoneDays {
+    ZoneName zone;
     int64_t lastOffset = 0;
     // Two ways per set: days a multiple of the set count apart (the layout's and today's, say)
     // do not push each other out.
     std::array<ZoneDay, 64> days;
     std::array<BYTE, 32> older{}; // the way to replace next
-    // Every day asked for behind them: a pass over more days than the sets hold (a long
-    // layout) asks the C library once per day, not once per pass.
-    std::unordered_map<int64_t, ZoneDay> seen;
 };
+
+// Every day any thread asked the C library for, shared: a pass over more days than the sets
+// hold (a long layout), or a new thread, asks once per day and zone, not once per pass.
+class SeenDays {
+public:
+    std::optional<ZoneDay> Find(const ZoneName& zone, int64_t day) const
+    {
+        std::shared_lock lock(m_lock);
+        if (!(zone == m_zone))
+            return std::nullopt;
+        const auto found = m_days.find(day);
+        return found == m_days.end() ? std::nullopt : std::optional<ZoneDay>(found->second);
+    }
+    void Add(const ZoneName& zone, const ZoneDay& e)
+    {
+        std::unique_lock lock(m_lock);
+        if (!(zone == m_zone)) {
+            m_days.clear();
+            m_zone = zone;
+        }
+        if (m_days.size() < kMaxSeenDays)
+            m_days.emplace(e.day, e);
+    }
+
+private:
+    mutable std::shared_mutex m_lock;
+    ZoneName m_zone;
+    std::unordered_map<int64_t, ZoneDay> m_days;
+};
+
+SeenDays& Seen()
+{
+    static SeenDays seen;
+    return seen;
+}
 
 thread_local ZoneDays t_zone;
 
@@ -55,16 +104,19 @@ bool SameName(const char* kept, const char* name)
 
 ZoneDays& Zone()
 {
-    if (t_zone.utcOffset != timezone || t_zone.daylight != daylight || !SameName(t_zone.names[0], tzname[0]) ||
-        !SameName(t_zone.names[1], tzname[1])) {
-        if (t_zone.daylight < 0)
+    const ZoneName& kept = t_zone.zone;
+    if (kept.utcOffset != timezone || kept.daylight != daylight || !SameName(kept.names[0], tzname[0]) ||
+        !SameName(kept.names[1], tzname[1])) {
+        if (kept.daylight < 0)
             tzset(); // the zone's globals hold it from here on
         t_zone = ZoneDays();
-        t_zone.utcOffset = timezone;
-        t_zone.daylight = daylight;
+        t_zone.zone.utcOffset = timezone;
+        t_zone.zone.daylight = daylight;
         for (int i = 0; i < 2; ++i)
             if (tzname[i])
-                std::strncpy(t_zone.names[i], tzname[i], 15);
+                std::strncpy(t_zone.zone.names[i], tzname[i], 15);
+        if (const char* rules = std::getenv("TZ"))
+            t_zone.zone.rules = rules;
     }
     return t_zone;
 }
@@ -94,8 +146,8 @@ const ZoneDay& DayOfZone(ZoneDays& zone, int64_t day)
     }
     ZoneDay& e = ways[zone.older[set]];
     zone.older[set] ^= 1;
-    if (const auto known = zone.seen.find(day); known != zone.seen.end()) {
-        e = known->second;
+    if (const auto known = Seen().Find(zone.zone, day)) {
+        e = *known;
         return e;
     }
     const int64_t start = LocalMidnight(day), next = LocalMidnight(day + 1);
@@ -103,8 +155,7 @@ const ZoneDay& DayOfZone(ZoneDays& zone, int64_t day)
     e.midnight = start;
     e.offset = day * kDay - start;
     e.uniform = next - start == kDay && (day + 1) * kDay - next == e.offset;
-    if (zone.seen.size() < kMaxSeenDays)
-        zone.seen.emplace(day, e);
+    Seen().Add(zone.zone, e);
     return e;
 }
 

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -367,4 +368,29 @@ TEST(PeriodTime, NaiveTimeCacheGivesTheTimesOfTheDay)
     // Noon of Friday 2026-03-06 (EST) is 17:00 UTC; noon of Monday 03-09 (EDT) is 16:00 UTC.
     EXPECT_EQ(1772816400, forward.Of(1772798400).GetTime());
     EXPECT_EQ(1773072000, forward.Of(1773057600).GetTime());
+}
+
+TEST(PeriodTime, EveryThreadReadsTheZoneInForceWhateverAnotherLearnedBefore)
+{
+    // 2026-07-01 12:00 UTC, in two zones with summer time, on a new thread each time.
+    const int64_t t = 1782907200;
+    const auto naiveOnNewThread = [t] {
+        int64_t naive = 0;
+        std::thread([&] { naive = periods::LocalNaiveSeconds(CTime(t)); }).join();
+        return naive;
+    };
+    {
+        ZoneScope zone("EST5EDT,M3.2.0,M11.1.0");
+        EXPECT_EQ(t - 4 * 3600, naiveOnNewThread());
+        EXPECT_EQ(t - 4 * 3600, naiveOnNewThread());
+    }
+    {
+        ZoneScope zone("CET-1CEST,M3.5.0,M10.5.0/3");
+        EXPECT_EQ(t + 2 * 3600, naiveOnNewThread());
+    }
+    {
+        // The same names and offsets, but summer time ends on 2026-06-28.
+        ZoneScope zone("EST5EDT,M3.2.0,M6.4.0");
+        EXPECT_EQ(t - 5 * 3600, naiveOnNewThread());
+    }
 }
