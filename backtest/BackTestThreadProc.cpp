@@ -34,6 +34,9 @@ constexpr int kReadBlock = 4096;
 // Re-checks of formulas still waiting for their inputs (their series' answers wake no
 // one): the loading of a backtest's history is counted in tens of milliseconds.
 constexpr int kDataPollMs = 5;
+// Records of history laid out ahead of the first test bar: room for the warm-up of the usual
+// studies (a 200-bar average, a 14-bar RSI's 112).
+constexpr int kStudyMargin = 256;
 
 struct SeriesCloser {
     void operator()(CPriceSeries* series) const { ReleasePriceSeries(series); }
@@ -443,7 +446,11 @@ CBackTestRun::EPair CBackTestRun::RunPair(const CString& symbol, const Strategy&
                 formulaBars = BarCount(*counter, m_job.m_startTime, m_endTime);
         }
     }
-    if (barCount <= 0 || formulaBars <= 0 || !series->SetBarCount(barCount, m_endTime)) {
+    // Without intra-bar testing the formulas' studies lay their series out over the same bars
+    // and their warm-up ahead of them: those that fit in the test bars' margin share its
+    // records instead of copying them.
+    const int margin = m_job.m_nIntraday ? 0 : kStudyMargin;
+    if (barCount <= 0 || formulaBars <= 0 || !series->SetBarCount(barCount, m_endTime, margin)) {
         series->SetListener(nullptr);
         return EPair::kSkipped;
     }

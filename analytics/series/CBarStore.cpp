@@ -1,7 +1,9 @@
 #include "analytics/series/CBarStore.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -12,29 +14,42 @@ int SlackFor(int count)
     return 16 + count / 64;
 }
 
-template <class T>
-void MoveRange(std::unique_ptr<T[]>& column, int from, int count, int to)
+template <class Column>
+using Element = typename Column::element_type;
+
+template <class Column>
+void MoveRange(Column& column, int from, int count, int to)
 {
     if (column && count > 0 && from != to)
-        std::memmove(column.get() + to, column.get() + from, sizeof(T) * static_cast<size_t>(count));
+        std::memmove(column.get() + to, column.get() + from, sizeof(Element<Column>) * static_cast<size_t>(count));
 }
 
-template <class T>
-void Regrow(std::unique_ptr<T[]>& column, int oldHead, int count, int capacity, int head)
+template <class Column>
+void Regrow(Column& column, int oldHead, int count, int capacity, int head)
 {
     if (!column)
         return;
-    auto grown = std::make_unique_for_overwrite<T[]>(static_cast<size_t>(capacity));
+    auto grown = std::make_unique_for_overwrite<Element<Column>[]>(static_cast<size_t>(capacity));
     if (count > 0)
-        std::memcpy(grown.get() + head, column.get() + oldHead, sizeof(T) * static_cast<size_t>(count));
+        std::memcpy(grown.get() + head, column.get() + oldHead, sizeof(Element<Column>) * static_cast<size_t>(count));
     column = std::move(grown);
 }
 
-template <class T>
-void Fill(std::unique_ptr<T[]>& column, int from, int to, T value)
+template <class Column>
+void Fill(Column& column, int from, int to, Element<Column> value)
 {
     if (column)
         std::fill(column.get() + from, column.get() + to, value);
+}
+
+// `count` zeros: fresh pages from the system are not written twice.
+template <class T>
+std::shared_ptr<T[]> Zeroed(size_t count)
+{
+    T* data = static_cast<T*>(std::calloc(count ? count : 1, sizeof(T)));
+    if (!data)
+        throw std::bad_alloc();
+    return std::shared_ptr<T[]>(data, [](T* p) { std::free(p); });
 }
 
 } // namespace
@@ -50,6 +65,7 @@ void CBarStore::Reallocate(int capacity, int head)
 {
     if (capacity == m_capacity) {
         // Room enough: the records move inside their arrays.
+        Own();
         MoveRange(m_start, m_head, m_size, head);
         MoveRange(m_end, m_head, m_size, head);
         for (auto& f : m_field)
@@ -71,6 +87,7 @@ void CBarStore::Reallocate(int capacity, int head)
         Regrow(m_exchange, m_head, m_size, capacity, head);
         for (auto& a : m_attached)
             Regrow(a.data, m_head, m_size, capacity, head);
+        m_shared = false;
     }
     m_capacity = capacity;
     m_head = head;
@@ -85,8 +102,19 @@ void CBarStore::Reserve(int front, int back)
     Reallocate(capacity, front);
 }
 
+void CBarStore::Unshare()
+{
+    Regrow(m_start, m_head, m_size, m_capacity, m_head);
+    Regrow(m_end, m_head, m_size, m_capacity, m_head);
+    for (auto& f : m_field)
+        Regrow(f, m_head, m_size, m_capacity, m_head);
+    Regrow(m_valid, m_head, m_size, m_capacity, m_head);
+    m_shared = false;
+}
+
 void CBarStore::FillEmpty(int from, int to)
 {
+    Own();
     Fill(m_start, from, to, int64_t{0});
     Fill(m_end, from, to, int64_t{0});
     for (auto& f : m_field)
@@ -115,17 +143,21 @@ void CBarStore::Assign(int count)
     m_head = 0;
     m_size = 0;
     m_capacity = 0;
+    m_shared = false;
     const int capacity = count ? count + SlackFor(count) : 0;
-    m_start = std::make_unique_for_overwrite<int64_t[]>(static_cast<size_t>(capacity));
-    m_end = std::make_unique_for_overwrite<int64_t[]>(static_cast<size_t>(capacity));
+    const auto n = static_cast<size_t>(capacity);
+    // Empty records are all zeros.
+    m_start = Zeroed<int64_t>(n);
+    m_end = Zeroed<int64_t>(n);
     for (auto& f : m_field)
-        f = std::make_unique_for_overwrite<double[]>(static_cast<size_t>(capacity));
-    m_valid = std::make_unique_for_overwrite<BYTE[]>(static_cast<size_t>(capacity));
-    for (auto& a : m_attached)
-        a.data = std::make_unique_for_overwrite<double[]>(static_cast<size_t>(capacity));
+        f = Zeroed<double>(n);
+    m_valid = Zeroed<BYTE>(n);
+    for (auto& a : m_attached) {
+        a.data = std::make_unique_for_overwrite<double[]>(n);
+        Fill(a.data, 0, count, a.fill);
+    }
     m_capacity = capacity;
     m_size = count;
-    FillEmpty(0, count);
     m_validCount = 0;
     m_boundsKnown = true;
     m_firstValid = m_lastValid = -1;
@@ -186,6 +218,7 @@ const CString& CBarStore::Exchange(int r) const
 
 void CBarStore::SetTimes(int r, CTime start, CTime end)
 {
+    Own();
     m_start[m_head + r] = start.GetTime();
     m_end[m_head + r] = end.GetTime();
 }
@@ -193,6 +226,7 @@ void CBarStore::SetTimes(int r, CTime start, CTime end)
 void CBarStore::SetField(int r, int field, double value)
 {
     if (field < 5) {
+        Own();
         m_field[field][m_head + r] = value;
         return;
     }
@@ -207,6 +241,7 @@ void CBarStore::SetField(int r, int field, double value)
 
 void CBarStore::ValidateFilled(int first, int last)
 {
+    Own();
     BYTE* valid = m_valid.get() + m_head;
     const double* close = m_field[kBarClose].get() + m_head;
     int lo = -1, hi = -1, added = 0;
@@ -229,9 +264,10 @@ void CBarStore::TakeValues(const CBarStore& from, int fromFirst, int first, int 
 {
     if (count <= 0)
         return;
+    Own();
     const size_t n = static_cast<size_t>(count);
     for (int f = 0; f < 5; ++f)
-        std::memcpy(Column(f) + first, from.Column(f) + fromFirst, n * sizeof(double));
+        std::memcpy(MutableColumn(f) + first, from.Column(f) + fromFirst, n * sizeof(double));
     BYTE* valid = m_valid.get() + m_head + first;
     const BYTE* source = from.ValidColumn() + fromFirst;
     int change = 0;
@@ -244,10 +280,10 @@ void CBarStore::TakeValues(const CBarStore& from, int fromFirst, int first, int 
 
 void CBarStore::SetValid(int r, bool valid)
 {
-    BYTE& flag = m_valid[m_head + r];
-    if ((flag != 0) == valid)
+    if ((m_valid[m_head + r] != 0) == valid)
         return;
-    flag = valid ? 1 : 0;
+    Own();
+    m_valid[m_head + r] = valid ? 1 : 0;
     if (valid) {
         ++m_validCount;
         if (m_boundsKnown) {
@@ -298,6 +334,7 @@ CBarRecord CBarStore::Get(int r) const
 
 void CBarStore::Set(int r, const CBarRecord& record)
 {
+    Own();
     SetTimes(r, record.m_startTime, record.m_endTime);
     for (int f = 0; f < 7; ++f)
         SetField(r, f, record.m_fields[f]);
@@ -349,6 +386,37 @@ int CBarStore::LastValid() const
 bool CBarStore::ValidRecordsAdjacent() const
 {
     return m_validCount == 0 || LastValid() - FirstValid() + 1 == m_validCount;
+}
+
+void CBarStore::Borrow(const CBarStore& from, int fromFirst, int count)
+{
+    fromFirst = std::clamp(fromFirst, 0, from.m_size);
+    count = std::clamp(count, 0, from.m_size - fromFirst);
+    m_start = from.m_start;
+    m_end = from.m_end;
+    for (int f = 0; f < 5; ++f)
+        m_field[f] = from.m_field[f];
+    m_valid = from.m_valid;
+    for (auto& s : m_spare)
+        s.reset();
+    m_exchange.reset();
+    m_texts.resize(1);
+    m_codes.clear();
+    m_capacity = from.m_capacity;
+    m_head = from.m_head + fromFirst;
+    m_size = count;
+    m_shared = from.m_shared = true;
+    for (auto& a : m_attached) {
+        a.data = std::make_unique_for_overwrite<double[]>(static_cast<size_t>(m_capacity));
+        Fill(a.data, m_head, m_head + m_size, a.fill);
+    }
+    if (count == from.m_size) {
+        m_validCount = from.m_validCount;
+    } else {
+        const BYTE* valid = ValidColumn();
+        m_validCount = static_cast<int>(std::count_if(valid, valid + m_size, [](BYTE b) { return b != 0; }));
+    }
+    ForgetValidBounds();
 }
 
 int CBarStore::AttachColumn(double fill)

@@ -46,9 +46,21 @@ public:
     void SetTimes(int r, CTime start, CTime end);
     // The time and field columns to write in place (fields 0-4); a caller that writes the
     // valid flags goes through SetValid.
-    int64_t* StartColumn() { return m_start.get() + m_head; }
-    int64_t* EndColumn() { return m_end.get() + m_head; }
-    double* Column(int field) { return m_field[field].get() + m_head; }
+    int64_t* MutableStartColumn()
+    {
+        Own();
+        return m_start.get() + m_head;
+    }
+    int64_t* MutableEndColumn()
+    {
+        Own();
+        return m_end.get() + m_head;
+    }
+    double* MutableColumn(int field)
+    {
+        Own();
+        return m_field[field].get() + m_head;
+    }
     void SetField(int r, int field, double value);
     void SetValid(int r, bool valid);
     // Marks valid the records of [first, last] whose Close is not 0.
@@ -62,6 +74,13 @@ public:
     // Open .. Volume and the valid flags of `count` records of `from`, starting at its
     // record `fromFirst`, into the records from `first` on; times stay as they are.
     void TakeValues(const CBarStore& from, int fromFirst, int first, int count);
+    // Takes `count` records of `from` starting at its record `fromFirst` as they are, times
+    // included, without copying them: both stores share the records' columns and each copies
+    // them before it first writes (`from` may not hold spare fields or exchange texts).
+    // Attached columns keep their own values, all at their fill value.
+    void Borrow(const CBarStore& from, int fromFirst, int count);
+    // True while the record columns are shared with another store.
+    bool IsShared() const { return m_shared; }
     // True once a record holds a spare field or an exchange text.
     bool HasExtraFields() const { return m_spare[0] || m_spare[1] || m_exchange; }
 
@@ -94,6 +113,13 @@ private:
         std::unique_ptr<double[]> data;
         double fill = 0;
     };
+    // The record columns as this store's own before a write.
+    void Own()
+    {
+        if (m_shared)
+            Unshare();
+    }
+    void Unshare();
     // Makes room for `front` records before the head and `back` after the end.
     void Reserve(int front, int back);
     void Reallocate(int capacity, int head);
@@ -104,10 +130,12 @@ private:
     int m_head = 0;
     int m_size = 0;
     int m_capacity = 0;
-    std::unique_ptr<int64_t[]> m_start;
-    std::unique_ptr<int64_t[]> m_end;
-    std::unique_ptr<double[]> m_field[5];
-    std::unique_ptr<BYTE[]> m_valid;
+    // Shared with another store after a Borrow (m_shared on both): then only read.
+    std::shared_ptr<int64_t[]> m_start;
+    std::shared_ptr<int64_t[]> m_end;
+    std::shared_ptr<double[]> m_field[5];
+    std::shared_ptr<BYTE[]> m_valid;
+    mutable bool m_shared = false;
     std::unique_ptr<double[]> m_spare[2];     // fields 5 and 6, once one is not 0
     std::unique_ptr<uint16_t[]> m_exchange;  // codes into m_texts, once a text is not empty
     std::vector<CString> m_texts;            // code 0 is the empty text

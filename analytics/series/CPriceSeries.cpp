@@ -182,10 +182,11 @@ size_t CPriceSeries::GetMemoryBytes() const
 
 // ---------------------------------------------------------------- layout and requests
 
-bool CPriceSeries::SetBarCount(int count, DWORD endFeedTime)
+bool CPriceSeries::SetBarCount(int count, DWORD endFeedTime, int before)
 {
     ISeriesServices& services = GetSeriesServices();
     count = std::clamp(count, 0, kMaxRecords);
+    before = std::clamp(before, 0, kMaxRecords - count);
     // Everything the broker knows is read before the series is locked.
     CSeriesQuote quote;
     const bool hasQuote = services.LookupQuote(m_symbol, quote);
@@ -197,10 +198,10 @@ bool CPriceSeries::SetBarCount(int count, DWORD endFeedTime)
         Guard lock(m_lock);
         m_nWanted = count;
         SetWindowMode(m_bWindow);
-        int total = count;
+        int total = count + before;
         if (m_pStudy)
             total = std::min(kMaxRecords,
-                             count + studies::ComputeWarmUpCount(m_pStudy->GetType(), m_pStudy->GetParams()));
+                             total + studies::ComputeWarmUpCount(m_pStudy->GetType(), m_pStudy->GetParams()));
         m_nFrontCount = 0;
         m_nOutstanding = 0;
         m_timeOffsetSeconds = hasQuote ? static_cast<int64_t>(quote.timeOffsetMinutes) * 60 : 0;
@@ -214,8 +215,13 @@ bool CPriceSeries::SetBarCount(int count, DWORD endFeedTime)
             m_endTime = m_now;
         if (m_endTime > m_now)
             m_endTime = m_now;
-        LayOutLocked(rules, total);
-        taken = TakeFromTwinLocked();
+        if (BorrowFromTwinLocked(rules, total)) {
+            taken = total;
+            InvalidateLocked(1, 0, total - 1);
+        } else {
+            LayOutLocked(rules, total);
+            taken = TakeFromTwinLocked();
+        }
         ++m_nSettling; // until the empty bars are asked for
     }
     const SettlingScope settling(*this);
@@ -233,15 +239,20 @@ bool CPriceSeries::SetBarCount(int count, DWORD endFeedTime)
 
 void CPriceSeries::LayOutLocked(const CSessionRules* rules, int count)
 {
-    m_backfill.Clear();
     m_bars.Assign(count);
-    // Empty bars again: today's comes from the quote once more.
-    m_bCurrentDayBar = IsDailyOrLongerInterval(m_interval) ? 1 : 0;
     std::unique_ptr<CBarPeriod> period;
     if (count > 0)
         period = CreateBarPeriod(m_endTime, m_interval, rules, m_bExtended, 1);
     if (period)
-        period->FillBack(count, m_bars.StartColumn(), m_bars.EndColumn());
+        period->FillBack(count, m_bars.MutableStartColumn(), m_bars.MutableEndColumn());
+    NewRecordsLocked();
+}
+
+void CPriceSeries::NewRecordsLocked()
+{
+    m_backfill.Clear();
+    // Empty bars again: today's comes from the quote once more.
+    m_bCurrentDayBar = IsDailyOrLongerInterval(m_interval) ? 1 : 0;
     if (m_pStudyState)
         m_pStudyState->Reset();
     m_bLoaded = 1;
@@ -254,6 +265,45 @@ bool CPriceSeries::CanLendBarsLocked() const
 {
     return m_bLoaded && m_bHistorical && m_nOutstanding == 0 && m_nSettling == 0 && !m_bEdited &&
            !m_bUnrequested && !m_bars.HasExtraFields();
+}
+
+bool CPriceSeries::BorrowFromTwinLocked(const CSessionRules* rules, int count)
+{
+    if (!m_bHistorical || count <= 0 || m_pFilter || IsTickSeries() || IsDailyOrLongerInterval(m_interval))
+        return false;
+    // The newest bar as a layout gives it: the twin laid out from the same end time holds the
+    // same bars before it.
+    const std::unique_ptr<CBarPeriod> period = CreateBarPeriod(m_endTime, m_interval, rules, m_bExtended, 1);
+    if (!period)
+        return false;
+    int64_t newestStart = 0, newestEnd = 0;
+    period->FillBack(1, &newestStart, &newestEnd);
+    bool borrowed = false;
+    CSeriesRegistry::Instance().Visit(m_symbol.str(), [&](CPriceSeries& twin) {
+        if (&twin == this)
+            return false;
+        // Never waited for: the twin may be busy, or reading this series under its own lock.
+        std::unique_lock<std::recursive_mutex> twinLock(twin.m_lock, std::try_to_lock);
+        if (!twinLock.owns_lock() || !twin.CanLendBarsLocked() || twin.m_interval != m_interval ||
+            twin.m_bExtended != m_bExtended || twin.m_keyEndTime != m_keyEndTime || twin.m_endTime != m_endTime ||
+            twin.m_pRules != m_pRules || twin.m_timeOffsetSeconds != m_timeOffsetSeconds)
+            return false;
+        const CBarStore& bars = twin.m_bars;
+        const int64_t* starts = bars.StartColumn();
+        const int64_t* found = std::lower_bound(starts, starts + bars.Size(), newestStart);
+        if (found == starts + bars.Size() || *found != newestStart)
+            return false;
+        const int last = static_cast<int>(found - starts);
+        if (bars.EndColumn()[last] != newestEnd || last + 1 < count)
+            return false;
+        m_bars.Borrow(bars, last + 1 - count, count);
+        borrowed = true;
+        return true;
+    });
+    if (!borrowed)
+        return false;
+    NewRecordsLocked();
+    return true;
 }
 
 int CPriceSeries::TakeFromTwinLocked()
@@ -902,13 +952,14 @@ void CPriceSeries::ApplyIntradayRows(const std::vector<CHistoryRow>& rows, int f
     last = std::min(last, m_bars.Size() - 1);
     const CCoveredRecords covered(complete);
     int changedLo = -1, changedHi = -1;
+    // The columns written first: a store sharing its columns copies them then.
+    double* open = m_bars.MutableColumn(kBarOpen);
+    double* high = m_bars.MutableColumn(kBarHigh);
+    double* low = m_bars.MutableColumn(kBarLow);
+    double* close = m_bars.MutableColumn(kBarClose);
+    double* volume = m_bars.MutableColumn(kBarVolume);
     const int64_t* starts = m_bars.StartColumn();
     const int64_t* ends = m_bars.EndColumn();
-    double* open = m_bars.Column(kBarOpen);
-    double* high = m_bars.Column(kBarHigh);
-    double* low = m_bars.Column(kBarLow);
-    double* close = m_bars.Column(kBarClose);
-    double* volume = m_bars.Column(kBarVolume);
     const bool ticks = IsTickSeries();
     CNaiveTimeCache times;
     int r = first;

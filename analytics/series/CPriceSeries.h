@@ -60,8 +60,9 @@ public:
     const CStudyValues* GetStudyValues() const { return m_pStudy.get(); }
     void SetListener(CSeriesListener* listener);
 
-    // Owners.
-    bool SetBarCount(int count, DWORD endFeedTime);
+    // Owners. `before`: records laid out ahead of the first of the `count` shown ones, as a
+    // study's warm-up is.
+    bool SetBarCount(int count, DWORD endFeedTime, int before = 0);
     void SetWindowMode(int on);
     int GetWindowMode() const { return m_bWindow; }
     bool IsWaitingForData();
@@ -163,6 +164,12 @@ private:
     bool IsTickSeries() const { return m_interval == "0"; }
     // `count` empty records with the times of the bars up to the end time.
     void LayOutLocked(const CSessionRules* rules, int count);
+    // The state of records laid out anew (by a layout or a borrow).
+    void NewRecordsLocked();
+    // Instead of a layout: the `count` records come as they are from another live series
+    // that could lend them (see TakeFromTwinLocked) and holds all of them, sharing its
+    // columns until either series writes. False when none holds them all.
+    bool BorrowFromTwinLocked(const CSessionRules* rules, int count);
     // After a layout: the newest records take the bars of another live series whose records
     // came whole from history for the same symbol, interval, session and fixed end time and
     // lie at the same times. Returns how many records were taken (from the back).

@@ -181,3 +181,58 @@ TEST(TwinSeries, BarsThatMayDifferAreAskedForAsUsual)
     // Gone with its owner.
     EXPECT_TRUE(asksForAll("IBM,5", end));
 }
+
+TEST(TwinSeries, AStudyWithinTheDonorsRecordsSharesThemAndNeitherSeesTheOthersChanges)
+{
+    FakeSeriesServices services;
+    const DWORD end = F(2026, 3, 3, 15, 0);
+    // Ten bars shown and three laid out ahead of them.
+    auto donor = std::make_unique<CPriceSeries>(HistoricalKey("IBM,5", end), 0);
+    donor->SetWindowMode(1);
+    donor->SetBarCount(10, 0, 3);
+    ASSERT_EQ(13, donor->GetRecordCount());
+    int first = 0, last = 0;
+    EXPECT_EQ(10, donor->GetVisibleRange(first, last));
+    ASSERT_EQ(1u, services.requests.size());
+    EXPECT_EQ(CTimeToFeedTime(donor->GetRecordAt(0)->m_startTime), services.requests[0].start);
+    donor->OnIntradayHistory(RowsFor(*donor, 0));
+    services.requests.clear();
+    // Visible bar 0 is record 3.
+    DWORD shown = 0;
+    ASSERT_TRUE(donor->GetBarTime(0, 0, shown));
+    EXPECT_EQ(CTimeToFeedTime(donor->GetRecordAt(3)->m_startTime), shown);
+
+    // An average of three needs the ten bars and three before them: all the donor's.
+    CPriceSeries ma(HistoricalKey("MA(IBM,Close,3,0),5", end), 0);
+    ma.SetWindowMode(1);
+    ma.SetBarCount(10, 0);
+    EXPECT_TRUE(services.requests.empty());
+    EXPECT_FALSE(ma.IsWaitingForData());
+    ASSERT_EQ(13, ma.GetRecordCount());
+    const auto expectAverages = [&] {
+        ma.Lock();
+        for (int i = 0; i < 10; ++i) {
+            const int r = i + 3;
+            double v = 0;
+            ASSERT_TRUE(ma.GetValue(i, 0, v)) << i;
+            EXPECT_DOUBLE_EQ((CloseOf(r) + CloseOf(r - 1) + CloseOf(r - 2)) / 3, v) << i;
+        }
+        ma.Unlock();
+    };
+    expectAverages();
+
+    // The donor's edit stays its own.
+    CBarRecord edited = *donor->GetRecordAt(12);
+    edited.m_fields[kBarClose] = 99;
+    donor->SetRecord(9, edited);
+    EXPECT_EQ(99, donor->GetRecordAt(12)->m_fields[kBarClose]);
+    EXPECT_EQ(CloseOf(12), ma.GetRecordAt(12)->m_fields[kBarClose]);
+    expectAverages();
+
+    // And the study's own records stay readable once the donor is gone.
+    donor.reset();
+    EXPECT_EQ(CloseOf(0), ma.GetRecordAt(0)->m_fields[kBarClose]);
+    EXPECT_EQ(CloseOf(12), ma.GetRecordAt(12)->m_fields[kBarClose]);
+    expectAverages();
+}
+

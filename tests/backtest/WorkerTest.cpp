@@ -709,9 +709,10 @@ double SlowWave(int64_t t)
 TEST_F(BackTestWorker, LongMinuteWalkAcrossAClockChangeMatchesAPlainImplementation)
 {
     CZoneForTest zone("EST5EDT,M2.1.3,M11.1.3");
-    // Minutes asked of history, all requests together.
-    std::atomic<size_t> asked{0};
-    m_services.SetSource([&asked](const CString&, const CString&, DWORD start, DWORD end) {
+    // Minutes asked of history, all requests together, and the requests.
+    std::atomic<size_t> asked{0}, requests{0};
+    m_services.SetSource([&asked, &requests](const CString&, const CString&, DWORD start, DWORD end) {
+        ++requests;
         asked += SessionMinutes(FeedTimeToNaiveSeconds(start), FeedTimeToNaiveSeconds(end)).size();
         std::vector<CHistoryRow> rows;
         for (int64_t t : SessionMinutes(FeedTimeToNaiveSeconds(start), FeedTimeToNaiveSeconds(end))) {
@@ -764,10 +765,11 @@ TEST_F(BackTestWorker, LongMinuteWalkAcrossAClockChangeMatchesAPlainImplementati
     }
     ASSERT_EQ(12480u, minutes.size() - first);
     EXPECT_EQ(12480, m_context.m_nBarSteps.load());
-    // History is asked once for the test bars (after one bar to count them by); the
-    // formulas' bars and averages take those and ask only for the bars in front that warm
-    // the averages up: an average of n bars warms up over (n - 1) x 1.5 of them, 6 and 28.
-    EXPECT_EQ(1u + 12480u + 6u + 28u, asked.load());
+    // History is asked once for the test bars and 256 bars ahead of them (after one bar to
+    // count them by); the formulas' bars and averages, whose warm-up (6 and 28 bars) lies
+    // within those, take them and ask for nothing.
+    EXPECT_EQ(1u + 12480u + 256u, asked.load());
+    EXPECT_EQ(2u, requests.load());
     // Long holds: some position is held over more than 1,500 bars.
     size_t longest = 0;
     for (size_t i = 1; i < expected.size(); i += 2) {

@@ -1,0 +1,70 @@
+// Records taken from another store share its columns until one of the two writes.
+#include "analytics/series/CBarStore.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Records 0..n-1 at minutes 0..n-1, close 10 + r, valid but record 2.
+void Fill(CBarStore& store, int n)
+{
+    store.Assign(n);
+    for (int r = 0; r < n; ++r) {
+        store.SetTimes(r, CTime(60 * r), CTime(60 * r + 60));
+        store.SetField(r, kBarClose, 10 + r);
+        store.SetValid(r, r != 2);
+    }
+}
+
+} // namespace
+
+TEST(BarStore, BorrowedRecordsReadAsTheLendersAndWritesStayWithTheWriter)
+{
+    CBarStore lender;
+    Fill(lender, 8);
+    CBarStore borrower;
+    const int column = borrower.AttachColumn(-1);
+    borrower.Borrow(lender, 1, 5); // records 1..5
+    ASSERT_EQ(5, borrower.Size());
+    EXPECT_TRUE(borrower.IsShared() && lender.IsShared());
+    EXPECT_EQ(CTime(60), borrower.Start(0));
+    EXPECT_EQ(15, borrower.Field(4, kBarClose));
+    EXPECT_EQ(4, borrower.ValidCount());
+    EXPECT_EQ(0, borrower.FirstValid());
+    EXPECT_FALSE(borrower.IsValid(1));
+    EXPECT_EQ(-1, borrower.Attached(column)[4]);
+
+    // Each write, by either, stays its own.
+    borrower.SetField(0, kBarClose, 99);
+    EXPECT_FALSE(borrower.IsShared());
+    EXPECT_EQ(11, lender.Field(1, kBarClose));
+    lender.SetValid(3, false);
+    EXPECT_FALSE(lender.IsShared());
+    EXPECT_TRUE(borrower.IsValid(2));
+    EXPECT_EQ(99, borrower.Field(0, kBarClose));
+    EXPECT_EQ(4, borrower.ValidCount());
+    EXPECT_EQ(6, lender.ValidCount());
+
+    // Records added to a store still sharing its columns go into its own copy.
+    CBarStore second;
+    second.Borrow(lender, 0, 8);
+    second.InsertFront(2);
+    second.InsertBack(1);
+    ASSERT_EQ(11, second.Size());
+    EXPECT_EQ(0, second.Field(0, kBarClose));
+    EXPECT_EQ(10, second.Field(2, kBarClose));
+    EXPECT_EQ(0, second.Field(10, kBarClose));
+    EXPECT_EQ(8, lender.Size());
+    EXPECT_EQ(10, lender.Field(0, kBarClose));
+    EXPECT_EQ(17, lender.Field(7, kBarClose));
+    second.PopFront(2);
+    EXPECT_EQ(CTime(0), second.Start(0));
+
+    // A store laid out anew holds empty records of its own.
+    borrower.Borrow(lender, 0, 8);
+    borrower.Assign(3);
+    EXPECT_FALSE(borrower.IsShared());
+    EXPECT_EQ(0, borrower.Field(2, kBarClose));
+    EXPECT_EQ(0, borrower.ValidCount());
+    EXPECT_EQ(10, lender.Field(0, kBarClose));
+}
