@@ -385,12 +385,12 @@ TEST(PeriodTime, EveryThreadReadsTheZoneInForceWhateverAnotherLearnedBefore)
         EXPECT_EQ(t - 4 * 3600, naiveOnNewThread());
     }
     {
-        ZoneScope zone("CET-1CEST,M3.5.0,M10.5.0/3");
-        EXPECT_EQ(t + 2 * 3600, naiveOnNewThread());
-    }
-    {
         // The same names and offsets, but summer time ends on 2026-06-28.
         ZoneScope zone("EST5EDT,M3.2.0,M6.4.0");
         EXPECT_EQ(t - 5 * 3600, naiveOnNewThread());
+    }
+    {
+        ZoneScope zone("CET-1CEST,M3.5.0,M10.5.0/3");
+        EXPECT_EQ(t + 2 * 3600, naiveOnNewThread());
     }
 }
