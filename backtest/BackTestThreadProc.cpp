@@ -8,6 +8,7 @@
 #include "analytics/series/CStudySource.h"
 #include "analytics/series/ISeriesServices.h"
 #include "analytics/series/SeriesFactory.h"
+#include "analytics/series/SeriesKey.h"
 #include "analytics/series/SeriesTime.h"
 #include "backtest/CStrategySetup.h"
 #include "broker/core/FeedTime.h"
@@ -448,8 +449,8 @@ CBackTestRun::EPair CBackTestRun::RunPair(const CString& symbol, const Strategy&
     }
     // Without intra-bar testing the formulas' studies lay their series out over the same bars
     // and their warm-up ahead of them: those that fit in the test bars' margin share its
-    // records instead of copying them.
-    const int margin = m_job.m_nIntraday ? 0 : kStudyMargin;
+    // records instead of copying them (bars shorter than a day only).
+    const int margin = m_job.m_nIntraday || IsDailyOrLongerInterval(s.m_interval) ? 0 : kStudyMargin;
     if (barCount <= 0 || formulaBars <= 0 || !series->SetBarCount(barCount, m_endTime, margin)) {
         series->SetListener(nullptr);
         return EPair::kSkipped;
