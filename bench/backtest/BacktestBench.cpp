@@ -6,7 +6,8 @@
 // Crossover/Portfolio: the same over 100 symbols x 10,000 one-minute bars in portfolio
 //   mode, with a capital that cannot pay for every entry.
 // History comes from fake series services answering from memory (rows made before the
-// timing, copied out per request). Each iteration runs the
+// timing, copied out per request). Each iteration starts once the last one's series are
+// gone (outside the timing), so that every run loads its history anew, and runs the
 // worker (BackTestThreadProc on the job) and then the plain loop over the same closes;
 // both must produce the same trades (time, action, price, quantity), else the benchmark
 // fails. Both collect their trades into lists reserved beforehand. Counters: bar_steps (bars the worker walked), trades, walk_steps_per_s (the
@@ -17,6 +18,7 @@
 #include "analytics/formula/FormulaNames.h"
 #include "backtest/BackTestContext.h"
 #include "backtest/CStrategySetup.h"
+#include "analytics/series/CSeriesRegistry.h"
 #include "broker/core/FeedTime.h"
 #include "tests/backtest/AnsweringSeriesServices.h"
 
@@ -29,6 +31,7 @@
 #include <cstdio>
 #include <map>
 #include <mutex>
+#include <thread>
 
 namespace {
 
@@ -285,6 +288,16 @@ public:
         int64_t steps = 0;
         size_t trades = 0;
         for (auto _ : state) {
+            state.PauseTiming();
+            // The last run's series go with the engine's clean-up: each run starts cold.
+            for (;;) {
+                int live = 0;
+                for (const CString& symbol : symbols)
+                    CSeriesRegistry::Instance().Visit(symbol.str(), [&](CPriceSeries&) { ++live; return false; });
+                if (live == 0) break;
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            state.ResumeTiming();
             m_sink.trades.clear();
             expected.clear();
             expected.reserve(most);
