@@ -267,6 +267,24 @@ bool CPriceSeries::CanLendBarsLocked() const
            !m_bUnrequested && !m_bars.HasExtraFields();
 }
 
+bool CPriceSeries::VisitLendersLocked(const std::function<bool(const CPriceSeries&)>& take)
+{
+    bool taken = false;
+    CSeriesRegistry::Instance().Visit(m_symbol.str(), [&](CPriceSeries& twin) {
+        if (&twin == this)
+            return false;
+        // Never waited for: the twin may be busy, or reading this series under its own lock.
+        std::unique_lock<std::recursive_mutex> twinLock(twin.m_lock, std::try_to_lock);
+        if (!twinLock.owns_lock() || !twin.CanLendBarsLocked() || twin.m_interval != m_interval ||
+            twin.m_bExtended != m_bExtended || twin.m_keyEndTime != m_keyEndTime || twin.m_endTime != m_endTime ||
+            twin.m_pRules != m_pRules || twin.m_timeOffsetSeconds != m_timeOffsetSeconds)
+            return false;
+        taken = take(twin);
+        return taken;
+    });
+    return taken;
+}
+
 bool CPriceSeries::BorrowFromTwinLocked(const CSessionRules* rules, int count)
 {
     if (!m_bHistorical || count <= 0 || m_pFilter || IsTickSeries() || IsDailyOrLongerInterval(m_interval))
@@ -278,16 +296,7 @@ bool CPriceSeries::BorrowFromTwinLocked(const CSessionRules* rules, int count)
         return false;
     int64_t newestStart = 0, newestEnd = 0;
     period->FillBack(1, &newestStart, &newestEnd);
-    bool borrowed = false;
-    CSeriesRegistry::Instance().Visit(m_symbol.str(), [&](CPriceSeries& twin) {
-        if (&twin == this)
-            return false;
-        // Never waited for: the twin may be busy, or reading this series under its own lock.
-        std::unique_lock<std::recursive_mutex> twinLock(twin.m_lock, std::try_to_lock);
-        if (!twinLock.owns_lock() || !twin.CanLendBarsLocked() || twin.m_interval != m_interval ||
-            twin.m_bExtended != m_bExtended || twin.m_keyEndTime != m_keyEndTime || twin.m_endTime != m_endTime ||
-            twin.m_pRules != m_pRules || twin.m_timeOffsetSeconds != m_timeOffsetSeconds)
-            return false;
+    const bool borrowed = VisitLendersLocked([&](const CPriceSeries& twin) {
         const CBarStore& bars = twin.m_bars;
         const int64_t* starts = bars.StartColumn();
         const int64_t* found = std::lower_bound(starts, starts + bars.Size(), newestStart);
@@ -297,7 +306,6 @@ bool CPriceSeries::BorrowFromTwinLocked(const CSessionRules* rules, int count)
         if (bars.EndColumn()[last] != newestEnd || last + 1 < count)
             return false;
         m_bars.Borrow(bars, last + 1 - count, count);
-        borrowed = true;
         return true;
     });
     if (!borrowed)
@@ -314,15 +322,7 @@ int CPriceSeries::TakeFromTwinLocked()
     const int64_t* starts = m_bars.StartColumn();
     const int64_t* ends = m_bars.EndColumn();
     int taken = 0;
-    CSeriesRegistry::Instance().Visit(m_symbol.str(), [&](CPriceSeries& twin) {
-        if (&twin == this)
-            return false;
-        // Never waited for: the twin may be busy, or reading this series under its own lock.
-        std::unique_lock<std::recursive_mutex> twinLock(twin.m_lock, std::try_to_lock);
-        if (!twinLock.owns_lock() || !twin.CanLendBarsLocked() || twin.m_interval != m_interval ||
-            twin.m_bExtended != m_bExtended || twin.m_keyEndTime != m_keyEndTime || twin.m_endTime != m_endTime ||
-            twin.m_pRules != m_pRules || twin.m_timeOffsetSeconds != m_timeOffsetSeconds)
-            return false;
+    VisitLendersLocked([&](const CPriceSeries& twin) {
         // The twin's record starting with this series' newest, and the overlap ending there.
         const CBarStore& bars = twin.m_bars;
         const int64_t* twinStarts = bars.StartColumn();

@@ -16,6 +16,7 @@
 #include "platform/core/CString.h"
 #include "platform/core/CTime.h"
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -164,6 +165,10 @@ private:
     bool IsTickSeries() const { return m_interval == "0"; }
     // `count` empty records with the times of the bars up to the end time.
     void LayOutLocked(const CSessionRules* rules, int count);
+    // Calls `take` for each other live series of the symbol whose records could be taken as
+    // this series' own (see CanLendBarsLocked: laid out alike and fully answered), under its
+    // lock, until `take` returns true; returns that.
+    bool VisitLendersLocked(const std::function<bool(const CPriceSeries&)>& take);
     // The state of records laid out anew (by a layout or a borrow).
     void NewRecordsLocked();
     // Instead of a layout: the `count` records come as they are from another live series
