@@ -16,6 +16,8 @@
 #include <QThread>
 #include <QTimer>
 
+#include <clocale>
+
 namespace {
 CWinApp* g_app = nullptr;
 int g_argc = 1;
@@ -55,6 +57,9 @@ int CWinApp::Main(int argc, char** argv)
         }
         m_ownedApp = std::make_unique<QApplication>(argc, argv);
     }
+    // Qt hands the user's locale to the C library; numbers in files, formulas and the
+    // broker's messages are read and written with a decimal point whatever it is.
+    std::setlocale(LC_NUMERIC, "C");
     for (int i = 1; i < argc; ++i)
         m_arguments.emplace_back(argv[i]);
     CMessageQueue::Initialize();

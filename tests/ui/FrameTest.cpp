@@ -35,6 +35,12 @@
 #include <QLayout>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTemporaryDir>
+
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -605,4 +611,43 @@ TEST(Frames, ApplicationRunsUntilItsMainFrameCloses)
     EXPECT_EQ(app.m_pMainWnd, nullptr);
     EXPECT_EQ(TestView::live, 0);
     EXPECT_TRUE(app.GetDocTemplate(0)->GetDocuments().empty());
+}
+
+TEST(WinApp, NumbersKeepTheirDecimalPointUnderALocaleWritingAComma)
+{
+    // A German locale built for the test, taken as Qt takes the user's at start.
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string path = dir.path().toStdString();
+    const std::string build = "localedef -i de_DE -f UTF-8 '" + path + "/de_DE.UTF-8' >/dev/null 2>&1";
+    if (std::system(build.c_str()) != 0)
+        GTEST_SKIP() << "no locale can be built here";
+    const char* oldAll = std::getenv("LC_ALL");
+    const std::string savedAll = oldAll ? oldAll : "";
+    setenv("LOCPATH", path.c_str(), 1);
+    setenv("LC_ALL", "de_DE.UTF-8", 1);
+    ASSERT_NE(std::setlocale(LC_ALL, ""), nullptr);
+    ASSERT_EQ(101.0, std::strtod("101.25", nullptr)); // what the C library reads under it
+
+    struct App : CWinApp {
+        double read = 0;
+        char written[32] = {};
+        BOOL InitInstance() override
+        {
+            read = std::strtod("101.25", nullptr);
+            std::snprintf(written, sizeof written, "%.2f", 101.25);
+            return FALSE;
+        }
+    };
+    App app;
+    app.Main(0, nullptr);
+    EXPECT_EQ(101.25, app.read);
+    EXPECT_STREQ("101.25", app.written);
+
+    std::setlocale(LC_ALL, "C");
+    unsetenv("LOCPATH");
+    if (savedAll.empty())
+        unsetenv("LC_ALL");
+    else
+        setenv("LC_ALL", savedAll.c_str(), 1);
 }
