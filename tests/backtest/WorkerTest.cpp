@@ -24,8 +24,10 @@
 #include <cstdlib>
 #include <condition_variable>
 #include <map>
+#include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -709,11 +711,14 @@ double SlowWave(int64_t t)
 TEST_F(BackTestWorker, LongMinuteWalkAcrossAClockChangeMatchesAPlainImplementation)
 {
     CZoneForTest zone("EST5EDT,M2.1.3,M11.1.3");
-    // Minutes asked of history, all requests together, and the requests.
-    std::atomic<size_t> asked{0}, requests{0};
-    m_services.SetSource([&asked, &requests](const CString&, const CString&, DWORD start, DWORD end) {
-        ++requests;
-        asked += SessionMinutes(FeedTimeToNaiveSeconds(start), FeedTimeToNaiveSeconds(end)).size();
+    // The minutes of each answered request.
+    std::mutex askedLock;
+    std::vector<size_t> asked;
+    m_services.SetSource([&](const CString&, const CString&, DWORD start, DWORD end) {
+        {
+            std::lock_guard<std::mutex> g(askedLock);
+            asked.push_back(SessionMinutes(FeedTimeToNaiveSeconds(start), FeedTimeToNaiveSeconds(end)).size());
+        }
         std::vector<CHistoryRow> rows;
         for (int64_t t : SessionMinutes(FeedTimeToNaiveSeconds(start), FeedTimeToNaiveSeconds(end))) {
             const double close = SlowWave(t);
@@ -765,11 +770,15 @@ TEST_F(BackTestWorker, LongMinuteWalkAcrossAClockChangeMatchesAPlainImplementati
     }
     ASSERT_EQ(12480u, minutes.size() - first);
     EXPECT_EQ(12480, m_context.m_nBarSteps.load());
-    // History is asked once for the test bars and 256 bars ahead of them (after one bar to
-    // count them by); the formulas' bars and averages, whose warm-up (6 and 28 bars) lies
-    // within those, take them and ask for nothing.
-    EXPECT_EQ(1u + 12480u + 256u, asked.load());
-    EXPECT_EQ(2u, requests.load());
+    // History is asked once for the test bars and 256 bars ahead of them; the formulas' bars
+    // and averages, whose warm-up (6 and 28 bars) lies within those, take them and ask for
+    // nothing. Before, one bar to count them by, whose request the layout drops when it
+    // comes first.
+    {
+        std::lock_guard<std::mutex> g(askedLock);
+        std::erase(asked, 1u);
+        EXPECT_EQ(std::vector<size_t>{12480u + 256u}, asked);
+    }
     // Long holds: some position is held over more than 1,500 bars.
     size_t longest = 0;
     for (size_t i = 1; i < expected.size(); i += 2) {
