@@ -1,17 +1,35 @@
 #include "broker/core/Formatters.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 constexpr int kMaxDecimals = 12;
 
+// "%.*f" of a finite value into buffer (the largest double with 12 decimals fits in 400);
+// the text's length. to_chars with a precision writes what printf writes, without the
+// locale and stream machinery.
+int fixedInto(char* buffer, size_t size, double value, int decimals)
+{
+    const auto [end, error] = std::to_chars(buffer, buffer + size - 1, value, std::chars_format::fixed,
+                                            std::clamp(decimals, 0, kMaxDecimals));
+    const int length = error == std::errc{} ? static_cast<int>(end - buffer) : 0;
+    buffer[length] = '\0';
+    return length;
+}
+
 CString fixed(double value, int decimals)
 {
     char buffer[400];
-    std::snprintf(buffer, sizeof buffer, "%.*f", std::clamp(decimals, 0, kMaxDecimals), value);
-    return CString(buffer);
+    if (!std::isfinite(value)) {
+        std::snprintf(buffer, sizeof buffer, "%.*f", std::clamp(decimals, 0, kMaxDecimals), value);
+        return CString(buffer);
+    }
+    const int length = fixedInto(buffer, sizeof buffer, value, decimals);
+    return CString(buffer, length);
 }
 
 // Cuts trailing zeros down to minDecimals, then a bare trailing point.
@@ -67,10 +85,24 @@ CString FormatNumber(double value, int minDecimals, int maxDecimals)
         value /= 1e6;
         suffix = "M";
     }
-    CString text = fixed(value, maxDecimals);
-    trimZeros(text, minDecimals);
-    dropNegativeZero(text);
-    return text + suffix;
+    // fixed, trimZeros and dropNegativeZero on the buffer: one string made, not four.
+    char buffer[400];
+    int end = fixedInto(buffer, sizeof buffer - 2, value, maxDecimals);
+    if (const char* dot = static_cast<const char*>(std::memchr(buffer, '.', static_cast<size_t>(end)))) {
+        const int point = static_cast<int>(dot - buffer);
+        const int keep = point + 1 + std::max(minDecimals, 0);
+        while (end > keep && buffer[end - 1] == '0')
+            --end;
+        if (end == point + 1)
+            end = point;
+    }
+    const char* start = buffer;
+    if (end > 1 && buffer[0] == '-' && std::none_of(buffer + 1, buffer + end, [](char c) { return c >= '1' && c <= '9'; })) {
+        ++start;
+    }
+    for (const char* c = suffix; *c; ++c)
+        buffer[end++] = *c;
+    return CString(start, static_cast<int>(buffer + end - start));
 }
 
 void FormatStudyValue(CString& out, double value, int valueKind, int decimalsType)

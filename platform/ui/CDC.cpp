@@ -1153,7 +1153,14 @@ std::optional<int> CDC::DrawPlainLine(const CString& text, const RECT& rect, UIN
     alignment |= (format & DT_VCENTER) ? Qt::AlignVCenter : (format & DT_BOTTOM) ? Qt::AlignBottom : Qt::AlignTop;
     QPainter* p = m_impl->painter;
     const QPen pen = p->pen();
-    p->setPen(ToQColor(m_impl->state.textColor));
+    // The pen setPen(QColor) would make, kept for the colour: cells repeat a few colours.
+    thread_local COLORREF textPenColor = 0;
+    thread_local QPen textPen(ToQColor(0));
+    if (textPenColor != m_impl->state.textColor) {
+        textPenColor = m_impl->state.textColor;
+        textPen = QPen(ToQColor(textPenColor));
+    }
+    p->setPen(textPen);
     QRect drawn;
     const bool done = CTextLineCache::ForThread().Draw(*p, ToQRect(rect), alignment, text.view(),
                                                        (format & DT_END_ELLIPSIS) != 0, !(format & DT_NOCLIP), &drawn);
