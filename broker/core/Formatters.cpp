@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
+#include <string_view>
 
 namespace {
 constexpr int kMaxDecimals = 12;
@@ -32,25 +32,34 @@ CString fixed(double value, int decimals)
     return CString(buffer, length);
 }
 
-// Cuts trailing zeros down to minDecimals, then a bare trailing point.
-void trimZeros(CString& text, int minDecimals)
+// The length left after cutting trailing zeros down to minDecimals, then a bare trailing
+// point.
+size_t trimmedLength(std::string_view text, int minDecimals)
 {
-    const int point = text.Find('.');
-    if (point < 0)
-        return;
-    int end = text.GetLength();
-    const int keep = point + 1 + std::max(minDecimals, 0);
+    const size_t point = text.find('.');
+    if (point == std::string_view::npos)
+        return text.size();
+    size_t end = text.size();
+    const size_t keep = point + 1 + static_cast<size_t>(std::max(minDecimals, 0));
     while (end > keep && text[end - 1] == '0')
         --end;
-    if (end == point + 1)
-        end = point;
-    text = text.Left(end);
+    return end == point + 1 ? point : end;
 }
 
-// A value that rounds to zero reads "0", never "-0" or "-0.00".
+// A value that rounds to zero reads "0", never "-0" or "-0.00": the sign to drop.
+bool isNegativeZero(std::string_view text)
+{
+    return text.size() > 1 && text[0] == '-' && text.find_first_of("123456789") == std::string_view::npos;
+}
+
+void trimZeros(CString& text, int minDecimals)
+{
+    text = text.Left(static_cast<int>(trimmedLength(text.view(), minDecimals)));
+}
+
 void dropNegativeZero(CString& text)
 {
-    if (text.GetLength() > 1 && text[0] == '-' && text.FindOneOf("123456789") < 0)
+    if (isNegativeZero(text.view()))
         text = text.Mid(1);
 }
 
@@ -87,22 +96,14 @@ CString FormatNumber(double value, int minDecimals, int maxDecimals)
     }
     // fixed, trimZeros and dropNegativeZero on the buffer: one string made, not four.
     char buffer[400];
-    int end = fixedInto(buffer, sizeof buffer - 2, value, maxDecimals);
-    if (const char* dot = static_cast<const char*>(std::memchr(buffer, '.', static_cast<size_t>(end)))) {
-        const int point = static_cast<int>(dot - buffer);
-        const int keep = point + 1 + std::max(minDecimals, 0);
-        while (end > keep && buffer[end - 1] == '0')
-            --end;
-        if (end == point + 1)
-            end = point;
-    }
-    const char* start = buffer;
-    if (end > 1 && buffer[0] == '-' && std::none_of(buffer + 1, buffer + end, [](char c) { return c >= '1' && c <= '9'; })) {
-        ++start;
-    }
-    for (const char* c = suffix; *c; ++c)
-        buffer[end++] = *c;
-    return CString(start, static_cast<int>(buffer + end - start));
+    const int length = fixedInto(buffer, sizeof buffer, value, maxDecimals);
+    std::string_view text(buffer, trimmedLength(std::string_view(buffer, static_cast<size_t>(length)), minDecimals));
+    if (isNegativeZero(text))
+        text.remove_prefix(1);
+    CString result(text);
+    if (*suffix)
+        result += suffix;
+    return result;
 }
 
 void FormatStudyValue(CString& out, double value, int valueKind, int decimalsType)
