@@ -4,6 +4,7 @@
 #include "broker/core/FeedTime.h"
 #include "broker/session/CQuoteStore.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -14,7 +15,11 @@ bool CopyText(const char* text, char* buffer, int size)
 {
     if (!buffer || size <= 0)
         return false;
-    std::snprintf(buffer, static_cast<size_t>(size), "%s", text);
+    if (!text)
+        text = "(null)"; // what "%s" prints for it
+    const size_t length = std::min(std::strlen(text), static_cast<size_t>(size) - 1);
+    std::memcpy(buffer, text, length);
+    buffer[length] = '\0';
     return true;
 }
 

@@ -136,6 +136,7 @@ struct CDC::Impl {
     State state;
     std::vector<State> saved;
     CRect paintRect;
+    int textDpi = -1; // the painter's device's logical dpi, asked once for cached text lines
 
     QFontMetrics Metrics() const
     {
@@ -216,6 +217,7 @@ void CDC::Detach()
     m_impl->owned.reset();
     m_impl->painter = nullptr;
     m_impl->device = nullptr;
+    m_impl->textDpi = -1;
 }
 
 BOOL CDC::DeleteDC()
@@ -1153,10 +1155,22 @@ std::optional<int> CDC::DrawPlainLine(const CString& text, const RECT& rect, UIN
     alignment |= (format & DT_VCENTER) ? Qt::AlignVCenter : (format & DT_BOTTOM) ? Qt::AlignBottom : Qt::AlignTop;
     QPainter* p = m_impl->painter;
     const QPen pen = p->pen();
-    p->setPen(ToQColor(m_impl->state.textColor));
+    // The pen setPen(QColor) would make, kept for the colour: cells repeat a few colours.
+    thread_local COLORREF textPenColor = 0;
+    thread_local QPen textPen(ToQColor(0));
+    if (textPenColor != m_impl->state.textColor) {
+        textPenColor = m_impl->state.textColor;
+        textPen = QPen(ToQColor(textPenColor));
+    }
+    p->setPen(textPen);
+    if (m_impl->textDpi < 0) {
+        const QPaintDevice* device = p->device();
+        m_impl->textDpi = device ? device->logicalDpiY() : 0;
+    }
     QRect drawn;
-    const bool done = CTextLineCache::ForThread().Draw(*p, ToQRect(rect), alignment, text.view(),
-                                                       (format & DT_END_ELLIPSIS) != 0, !(format & DT_NOCLIP), &drawn);
+    const bool done =
+        CTextLineCache::ForThread().Draw(*p, ToQRect(rect), alignment, text.view(), (format & DT_END_ELLIPSIS) != 0,
+                                         !(format & DT_NOCLIP), &drawn, m_impl->textDpi);
     p->setPen(pen);
     if (!done)
         return std::nullopt;

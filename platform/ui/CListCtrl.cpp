@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QScrollBar>
@@ -82,6 +83,49 @@ public:
     bool grid = false;      // grid lines around the cells
 
 protected:
+    // Qt fills the viewport's background under everything it repaints; the rows of a list
+    // whose DrawItem fills them would then be filled twice. For such a list the background
+    // is filled here, outside the rows, with the brush Qt would use.
+    void paintEvent(QPaintEvent* event) override
+    {
+        QWidget* port = viewport();
+        const QBrush background = port->palette().brush(port->backgroundRole());
+        const CListCtrl* list = ListOf(this);
+        const bool rowsFill = list && list->OwnerDraws() && list->DrawItemFillsRow();
+        if (port->testAttribute(Qt::WA_OpaquePaintEvent)) {
+            QRegion rest = event->region();
+            if (rowsFill)
+                rest -= FilledRowsArea();
+            if (!rest.isEmpty()) {
+                QPainter painter(port);
+                for (const QRect& r : rest)
+                    painter.fillRect(r, background);
+            }
+        }
+        // For the next paint: only in the case where Qt's own fill is a plain opaque one.
+        const bool opaque = rowsFill && port->autoFillBackground() && background.style() == Qt::SolidPattern &&
+                            background.isOpaque() && !port->testAttribute(Qt::WA_StyledBackground);
+        if (port->testAttribute(Qt::WA_OpaquePaintEvent) != opaque)
+            port->setAttribute(Qt::WA_OpaquePaintEvent, opaque);
+        QTreeView::paintEvent(event);
+    }
+
+    // What drawRow's owner-drawn rows cover: the columns across every row, in the viewport.
+    QRect FilledRowsArea() const
+    {
+        const QAbstractItemModel* m = model();
+        const int rows = m ? m->rowCount(rootIndex()) : 0;
+        if (rows == 0 || header()->count() == 0)
+            return QRect();
+        const QRect first = visualRect(m->index(0, 0, rootIndex()));
+        const QRect last = visualRect(m->index(rows - 1, 0, rootIndex()));
+        if (first.height() <= 0 || last.height() <= 0)
+            return QRect();
+        const QHeaderView* h = header();
+        return QRect(QPoint(-h->offset(), first.top()), QPoint(-h->offset() + h->length() - 1, last.bottom()))
+            .intersected(viewport()->rect());
+    }
+
     void drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
         CListCtrl* list = ListOf(this);

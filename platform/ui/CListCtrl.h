@@ -95,6 +95,9 @@ public:
     // font changes).
     virtual void DrawItem(LPDRAWITEMSTRUCT draw);
     virtual void MeasureItem(LPMEASUREITEMSTRUCT measure);
+    // True when DrawItem paints every pixel of its row under the columns, opaquely: the
+    // list's background is then not painted under the rows first.
+    virtual bool DrawItemFillsRow() const { return false; }
 
     // During LVN_ITEMCHANGED: whether the user made the change with the mouse or the keys
     // in the list. Changes the program makes (rows inserted, removed or sorted, states set)

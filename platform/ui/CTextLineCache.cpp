@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 
 namespace {
 
@@ -37,6 +38,7 @@ struct CTextLineCache::Line {
     qreal width = 0;        // natural width, for the bounding rect
     int metricsAdvance = 0; // QFontMetrics::horizontalAdvance, for eliding
     QRectF ink;             // the glyphs' bounds from the line's top-left
+    QList<QGlyphRun> runs;  // the line's glyphs at their places, drawn without the layout
     std::vector<std::pair<int, std::string>> elided; // width -> the elided text's key
 };
 
@@ -131,7 +133,8 @@ const CTextLineCache::Line& CTextLineCache::LineOf(Font& font, std::string_view 
         line->height = l.ascent() + l.descent();
         line->advance = l.horizontalAdvance();
         line->width = l.naturalTextWidth();
-        for (const QGlyphRun& run : l.glyphRuns())
+        line->runs = l.glyphRuns();
+        for (const QGlyphRun& run : line->runs)
             line->ink = line->ink.united(run.boundingRect());
     }
     line->metricsAdvance = QFontMetrics(font.font).horizontalAdvance(s);
@@ -157,14 +160,17 @@ const CTextLineCache::Line& CTextLineCache::ElidedLineOf(Font& font, const Line&
 }
 
 bool CTextLineCache::Draw(QPainter& painter, const QRect& rect, int alignment, std::string_view text, bool elide,
-                          bool clip, QRect* drawn)
+                          bool clip, QRect* drawn, int deviceDpi)
 {
     // Printable ASCII has no strong right-to-left character: an automatic direction lays
     // it out left to right.
     if (!IsPlainLine(text) || !painter.isActive() || painter.layoutDirection() == Qt::RightToLeft)
         return false;
-    const QPaintDevice* device = painter.device();
-    Font& font = FontOf(painter.font(), device ? device->logicalDpiY() : 0);
+    if (deviceDpi < 0) {
+        const QPaintDevice* device = painter.device();
+        deviceDpi = device ? device->logicalDpiY() : 0;
+    }
+    Font& font = FontOf(painter.font(), deviceDpi);
     if (!font.plain)
         return false;
     const Line* line = &LineOf(font, text, nullptr);
@@ -192,15 +198,30 @@ bool CTextLineCache::Draw(QPainter& painter, const QRect& rect, int alignment, s
     if (drawn)
         *drawn = QRectF(r.x() + boundsOff, r.y() + yoff, line->width, line->height).toAlignedRect();
     const QPointF at(r.x() + xoff, r.y() + yoff);
-    const QTextLine l = line->layout.lineAt(0);
+    // On a painter moved by whole pixels the glyph runs land where QTextLine::draw puts
+    // the glyphs, without its walk through the layout's items and formats; it first cuts
+    // the position to its 1/64 pixel grid. Scaled painters (printing, mapping modes) take
+    // the layout.
+    const QTransform& device = painter.deviceTransform();
+    const bool byRuns = device.type() <= QTransform::TxTranslate && device.dx() == std::trunc(device.dx()) &&
+                        device.dy() == std::trunc(device.dy());
+    const QPointF grid(static_cast<int>(at.x() * 64) / 64.0, static_cast<int>(at.y() * 64) / 64.0);
+    const auto drawRuns = [&] {
+        if (!byRuns) {
+            line->layout.lineAt(0).draw(&painter, at);
+            return;
+        }
+        for (const QGlyphRun& run : line->runs)
+            painter.drawGlyphRun(grid, run);
+    };
     // Clipping that cuts nothing is left out: it costs a save and a restore of the painter.
     if (clip && !r.contains(line->ink.translated(at).adjusted(-kInkMargin, -kInkMargin, kInkMargin, kInkMargin))) {
         painter.save();
         painter.setClipRect(rect, painter.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
-        l.draw(&painter, at);
+        drawRuns();
         painter.restore();
     } else {
-        l.draw(&painter, at);
+        drawRuns();
     }
     return true;
 }

@@ -38,8 +38,10 @@ public:
     // or AlignVCenter. elide: a text wider than the rect (QFontMetrics::horizontalAdvance) is
     // first cut as QFontMetrics::elidedText(text, Qt::ElideRight, width) cuts it. clip: nothing
     // lands outside rect. False, with nothing drawn, when the line does not qualify.
+    // deviceDpi: the painter's device's logicalDpiY() when the caller knows it (asking a
+    // widget goes through its screen), -1 to have it asked.
     bool Draw(QPainter& painter, const QRect& rect, int alignment, std::string_view text, bool elide, bool clip,
-              QRect* drawn = nullptr);
+              QRect* drawn = nullptr, int deviceDpi = -1);
 
     // Lines kept, over all fonts.
     size_t Size() const;

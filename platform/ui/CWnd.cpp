@@ -1121,12 +1121,16 @@ BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT)
 void CWnd::Invalidate(BOOL)
 {
     m_impl->paintPending = true;
-    if (QWidget* w = GetWidget()) {
+    QWidget* w = GetWidget();
+    if (!w)
+        return;
+    // Lists and other scrolled controls paint in their viewport, their client area; frame,
+    // scroll bars and header repaint themselves when they change. Updating the control
+    // itself would repaint all of them and the parent under them.
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(w))
+        area->viewport()->update();
+    else
         w->update();
-        // Lists and other scrolled controls paint in their viewport.
-        if (auto* area = qobject_cast<QAbstractScrollArea*>(w))
-            area->viewport()->update();
-    }
 }
 
 void CWnd::InvalidateRect(LPCRECT rect, BOOL erase)
@@ -1138,9 +1142,10 @@ void CWnd::InvalidateRect(LPCRECT rect, BOOL erase)
         Invalidate(erase);
     } else {
         m_impl->paintPending = true;
-        w->update(ToQRect(*rect));
         if (auto* area = qobject_cast<QAbstractScrollArea*>(w))
             area->viewport()->update();
+        else
+            w->update(ToQRect(*rect));
     }
 }
 

@@ -633,16 +633,21 @@ void CListCtrlEx::DrawItem(LPDRAWITEMSTRUCT draw)
     CDC* dc = CDC::FromHandle(draw->hDC);
     const int index = static_cast<int>(draw->itemID);
     CGridRow* row = reinterpret_cast<CGridRow*>(draw->itemData);
-    if (!dc || !row)
+    if (!dc)
         return;
     const CRect rowRect(draw->rcItem);
     CRect clip;
     dc->GetClipBox(&clip);
-    const bool highlighted = (draw->itemState & ODS_SELECTED) != 0;
-    const bool striped = IsStriped(index);
     CRect paint;
     if (!paint.IntersectRect(clip, rowRect))
         paint = rowRect;
+    if (!row) {
+        // The list's background, which the view leaves to the rows (DrawItemFillsRow).
+        dc->FillSolidRect(&paint, GetBkColor());
+        return;
+    }
+    const bool highlighted = (draw->itemState & ODS_SELECTED) != 0;
+    const bool striped = IsStriped(index);
     dc->FillSolidRect(&paint, highlighted ? m_colors[6] : (striped ? m_colors[1] : m_colors[0]));
     CFont* old = m_bWidgetFont ? nullptr : dc->SelectObject(&m_font);
     dc->SetBkMode(TRANSPARENT);

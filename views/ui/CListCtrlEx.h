@@ -119,6 +119,7 @@ public:
 
     void DrawItem(LPDRAWITEMSTRUCT draw) override;
     void MeasureItem(LPMEASUREITEMSTRUCT measure) override;
+    bool DrawItemFillsRow() const override { return true; }
     const CMessageMap& GetMessageMap() const override;
 
     // The Column Properties sheet of a column (also the header menu's command).
