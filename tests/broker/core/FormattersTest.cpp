@@ -4,6 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <utility>
 #include <limits>
 
 TEST(FormatNumber, TrimsToTheMinimumAndScales)
@@ -20,6 +24,51 @@ TEST(FormatNumber, TrimsToTheMinimumAndScales)
     EXPECT_EQ(FormatNumber(1234567.0, 0, 2), "1.23M");
     EXPECT_EQ(FormatNumber(-2.5e9, 0, 2), "-2.5B");
     EXPECT_EQ(FormatNumber(std::numeric_limits<double>::quiet_NaN(), 0, 2), "");
+}
+
+// The same texts as printf's "%.*f" cut by hand, over values with every kind of last digit,
+// halves that round either way, and scaled ones.
+TEST(FormatNumber, WritesWhatPrintfWritesCutToItsDecimals)
+{
+    const auto plain = [](double value, int minDecimals, int maxDecimals) {
+        std::string suffix;
+        if (std::fabs(value) >= 1e9) {
+            value /= 1e9;
+            suffix = "B";
+        } else if (std::fabs(value) >= 1e6) {
+            value /= 1e6;
+            suffix = "M";
+        }
+        char buffer[512];
+        std::snprintf(buffer, sizeof buffer, "%.*f", maxDecimals, value);
+        std::string text = buffer;
+        if (const auto point = text.find('.'); point != std::string::npos) {
+            while (text.size() > point + 1 + static_cast<size_t>(minDecimals) && text.back() == '0')
+                text.pop_back();
+            if (text.back() == '.')
+                text.pop_back();
+        }
+        if (text.size() > 1 && text[0] == '-' && text.find_first_of("123456789") == std::string::npos)
+            text.erase(0, 1);
+        return text + suffix;
+    };
+    std::mt19937_64 random(7);
+    std::uniform_real_distribution<double> unit(-1.0, 1.0);
+    int compared = 0;
+    for (int i = 0; i < 20000; ++i) {
+        const double scale = std::pow(10.0, static_cast<double>(i % 14) - 4);
+        double value = unit(random) * scale;
+        if (i % 3 == 0)
+            value = std::round(value * 64) / 64; // exact binary halves and quarters
+        for (const auto& [minDecimals, maxDecimals] : {std::pair{0, 2}, {2, 2}, {0, 4}, {2, 6}, {0, 12}}) {
+            ASSERT_EQ(FormatNumber(value, minDecimals, maxDecimals).str(), plain(value, minDecimals, maxDecimals))
+                << value << " " << minDecimals << " " << maxDecimals;
+            ++compared;
+        }
+    }
+    EXPECT_EQ(compared, 100000);
+    for (const double extreme : {1.7976931348623157e308, -1.7976931348623157e308, 4.9e-324, 999999.995, 999999999.5})
+        EXPECT_EQ(FormatNumber(extreme, 0, 12).str(), plain(extreme, 0, 12)) << extreme;
 }
 
 TEST(FormatThousands, GroupsDigitsFromTheRight)
