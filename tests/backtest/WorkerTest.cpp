@@ -27,6 +27,8 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -157,6 +159,37 @@ protected:
         CancelBackTest(m_context);
         EXPECT_FALSE(m_context.IsRunning());
         EXPECT_EQ(0, m_context.GetProgress());
+    }
+    // Answers one-minute bars of 2026-01-05 to 01-09, 9:30 to 15:59 (minute 0 to 389), with
+    // the close and low `closeAndLow(day, minute)` gives and highs 0.0625 above the close,
+    // and daily bars made from them, opening at 100.
+    template <class CloseAndLow>
+    void AnswerMinutesAndTheirDays(CloseAndLow closeAndLow)
+    {
+        std::vector<CHistoryRow> minutes, daily;
+        for (int d = 5; d <= 9; ++d) {
+            double high = 0, low = 1e9, close = 0;
+            for (int k = 0; k < 390; ++k) {
+                double dip = 0;
+                std::tie(close, dip) = closeAndLow(d, k);
+                minutes.push_back({Feed(2026, 1, d, 9, 30) + static_cast<DWORD>(k * 30), close, close + 0.0625, dip,
+                                   close, 1000.0});
+                high = std::max(high, close + 0.0625);
+                low = std::min(low, dip);
+            }
+            daily.push_back({Feed(2026, 1, d), 100, high, low, close, 390000.0});
+        }
+        m_services.SetSource([minutes, daily](const CString&, const CString& interval, DWORD, DWORD) {
+            return std::atoi(interval) == 0 ? daily : minutes;
+        });
+    }
+    // The fills of each strategy: time and price.
+    std::map<std::string, std::vector<std::pair<DWORD, double>>> FillsByStrategy() const
+    {
+        std::map<std::string, std::vector<std::pair<DWORD, double>>> fills;
+        for (const auto& t : m_sink.trades)
+            fills[t->m_strategy.str()].emplace_back(static_cast<DWORD>(t->m_nTime), t->m_price);
+        return fills;
     }
 
     CAnsweringServices m_services;
@@ -389,20 +422,9 @@ TEST_F(BackTestWorker, IntraBarTestingReadsTheDailyBarAsItStoodAtTheMinute)
     // One-minute bars of 2026-01-05 to 01-09, 9:30 to 15:59. On 01-08 the close climbs by
     // 0.125 a minute from 100 at 9:30 (103.75 at 10:00, 148.625 at 15:59), highs 0.0625
     // above it; the other days stand at 100. Daily bars are made from the minutes.
-    std::vector<CHistoryRow> minutes, daily;
-    for (int d = 5; d <= 9; ++d) {
-        double high = 0, low = 1e9, close = 0;
-        for (int k = 0; k < 390; ++k) {
-            close = d == 8 ? 100 + 0.125 * k : 100;
-            minutes.push_back({Feed(2026, 1, d, 9, 30) + static_cast<DWORD>(k * 30), close, close + 0.0625,
-                               close - 0.0625, close, 1000.0});
-            high = std::max(high, close + 0.0625);
-            low = std::min(low, close - 0.0625);
-        }
-        daily.push_back({Feed(2026, 1, d), 100, high, low, close, 390000.0});
-    }
-    m_services.SetSource([&](const CString&, const CString& interval, DWORD, DWORD) {
-        return std::atoi(interval) == 0 ? daily : minutes;
+    AnswerMinutesAndTheirDays([](int d, int k) {
+        const double close = d == 8 ? 100 + 0.125 * k : 100;
+        return std::pair(close, close - 0.0625);
     });
     m_services.SetQuote("IBM");
     auto job = Job("IBM", Feed(2026, 1, 8), Feed(2026, 1, 8, 23, 59, 58));
@@ -416,9 +438,7 @@ TEST_F(BackTestWorker, IntraBarTestingReadsTheDailyBarAsItStoodAtTheMinute)
     Run(job);
 
     EXPECT_TRUE(m_sink.problems.empty()) << (m_sink.problems.empty() ? CString() : m_sink.problems[0]);
-    std::map<std::string, std::vector<std::pair<DWORD, double>>> fills;
-    for (const auto& t : m_sink.trades)
-        fills[t->m_strategy.str()].emplace_back(static_cast<DWORD>(t->m_nTime), t->m_price);
+    auto fills = FillsByStrategy();
     const std::vector<std::pair<DWORD, double>> open = {{Feed(2026, 1, 8, 9, 31), 100.125},
                                                         {Feed(2026, 1, 8, 10, 50), 110.0}};
     const std::vector<std::pair<DWORD, double>> ten = {{Feed(2026, 1, 8, 10, 1), 103.875},
@@ -435,21 +455,9 @@ TEST_F(BackTestWorker, IntraBarTestingReadsTheFirstTestDayAsItStoodAtItsFirstMin
     // One-minute bars of 2026-01-05 to 01-09, 9:30 to 15:59, all at 100 except the last
     // minute of 01-07 (the first test day), which closes at 101, and its 11:30 minute, whose
     // low dips to 99. Daily bars from the minutes.
-    std::vector<CHistoryRow> minutes, daily;
-    for (int d = 5; d <= 9; ++d) {
-        double high = 0, low = 1e9, close = 0;
-        for (int k = 0; k < 390; ++k) {
-            close = d == 7 && k == 389 ? 101 : 100;
-            const double dip = d == 7 && k == 120 ? 99 : close - 0.0625;
-            minutes.push_back({Feed(2026, 1, d, 9, 30) + static_cast<DWORD>(k * 30), close, close + 0.0625, dip,
-                               close, 1000.0});
-            high = std::max(high, close + 0.0625);
-            low = std::min(low, dip);
-        }
-        daily.push_back({Feed(2026, 1, d), 100, high, low, close, 390000.0});
-    }
-    m_services.SetSource([&](const CString&, const CString& interval, DWORD, DWORD) {
-        return std::atoi(interval) == 0 ? daily : minutes;
+    AnswerMinutesAndTheirDays([](int d, int k) {
+        const double close = d == 7 && k == 389 ? 101 : 100;
+        return std::pair(close, d == 7 && k == 120 ? 99 : close - 0.0625);
     });
     m_services.SetQuote("IBM");
     auto job = Job("IBM", Feed(2026, 1, 7), Feed(2026, 1, 9, 23, 59, 58));
@@ -466,9 +474,7 @@ TEST_F(BackTestWorker, IntraBarTestingReadsTheFirstTestDayAsItStoodAtItsFirstMin
     Run(job);
 
     EXPECT_TRUE(m_sink.problems.empty()) << (m_sink.problems.empty() ? CString() : m_sink.problems[0]);
-    std::map<std::string, std::vector<std::pair<DWORD, double>>> fills;
-    for (const auto& t : m_sink.trades)
-        fills[t->m_strategy.str()].emplace_back(static_cast<DWORD>(t->m_nTime), t->m_price);
+    auto fills = FillsByStrategy();
     const std::vector<std::pair<DWORD, double>> expected = {{Feed(2026, 1, 7, 15, 59), 101.0},
                                                             {Feed(2026, 1, 8, 9, 30), 100.0}};
     EXPECT_EQ(expected, fills["Close"]);

@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
@@ -380,6 +381,26 @@ void TypeInto(QWidget* w, const QString& text)
     }
 }
 
+// Sets the picker to 2026-12-08 9:30, types the text from its first section on and reads
+// what it holds.
+CTime TypedFrom(CDateTimeCtrl& picker, QDateTimeEdit::Section first, const char* text)
+{
+    EXPECT_TRUE(picker.SetTime(CTime(2026, 12, 8, 9, 30, 0)));
+    auto* edit = qobject_cast<QDateTimeEdit*>(picker.GetWidget());
+    edit->setSelectedSection(first);
+    TypeInto(edit, QString::fromLatin1(text));
+    CTime read;
+    EXPECT_EQ(picker.GetTime(read), GDT_VALID) << text;
+    return read;
+}
+
+// A text typed and the three numbers it should give (year, month, day or hour, minute,
+// second).
+struct Typed {
+    const char* text;
+    int first, second, third;
+};
+
 }  // namespace
 
 TEST(Controls, DatesAndTimesTypedWithTheirSeparatorsReadAsTyped)
@@ -388,43 +409,23 @@ TEST(Controls, DatesAndTimesTypedWithTheirSeparatorsReadAsTyped)
     ASSERT_TRUE(p.Make());
     CDateTimeCtrl date;
     ASSERT_TRUE(date.Create(WS_CHILD | WS_VISIBLE | DTS_SHORTDATEFORMAT, CRect(0, 0, 120, 20), &p, 64));
-    auto* dateEdit = qobject_cast<QDateTimeEdit*>(date.GetWidget());
-    ASSERT_NE(dateEdit, nullptr);
-    struct Typed {
-        const char* text;
-        int year, month, day;
-    };
+    ASSERT_NE(qobject_cast<QDateTimeEdit*>(date.GetWidget()), nullptr);
     // A field the digits fill, one that waits for its separator, and a field left as it was.
     for (const Typed& t : {Typed{"12/7/2026", 2026, 12, 7}, Typed{"1/15/2027", 2027, 1, 15},
                            Typed{"3/31/2025", 2025, 3, 31}, Typed{"10/1/2024", 2024, 10, 1}}) {
-        ASSERT_TRUE(date.SetTime(CTime(2026, 12, 8, 9, 30, 0)));
-        dateEdit->setSelectedSection(QDateTimeEdit::MonthSection);
-        TypeInto(dateEdit, QString::fromLatin1(t.text));
-        CTime read;
-        ASSERT_EQ(date.GetTime(read), GDT_VALID);
-        EXPECT_EQ(read.GetYear(), t.year) << t.text << " shows " << date.GetWindowText().GetString();
-        EXPECT_EQ(read.GetMonth(), t.month) << t.text;
-        EXPECT_EQ(read.GetDay(), t.day) << t.text;
+        const CTime read = TypedFrom(date, QDateTimeEdit::MonthSection, t.text);
+        EXPECT_EQ(std::tuple(read.GetYear(), read.GetMonth(), read.GetDay()), std::tuple(t.first, t.second, t.third))
+            << t.text << " shows " << date.GetWindowText().GetString();
     }
 
     CDateTimeCtrl time;
     ASSERT_TRUE(time.Create(WS_CHILD | WS_VISIBLE | DTS_TIMEFORMAT, CRect(0, 30, 120, 50), &p, 65));
-    auto* timeEdit = qobject_cast<QDateTimeEdit*>(time.GetWidget());
-    ASSERT_NE(timeEdit, nullptr);
-    struct Clock {
-        const char* text;
-        int hour, minute, second;
-    };
-    for (const Clock& t : {Clock{"3:29:00 PM", 15, 29, 0}, Clock{"11:05:47 AM", 11, 5, 47},
-                           Clock{"12:00:09 PM", 12, 0, 9}, Clock{"1:7:5 PM", 13, 7, 5}}) {
-        ASSERT_TRUE(time.SetTime(CTime(2026, 12, 8, 9, 30, 0)));
-        timeEdit->setSelectedSection(QDateTimeEdit::HourSection);
-        TypeInto(timeEdit, QString::fromLatin1(t.text));
-        CTime read;
-        ASSERT_EQ(time.GetTime(read), GDT_VALID);
-        EXPECT_EQ(read.GetHour(), t.hour) << t.text << " shows " << time.GetWindowText().GetString();
-        EXPECT_EQ(read.GetMinute(), t.minute) << t.text;
-        EXPECT_EQ(read.GetSecond(), t.second) << t.text;
+    ASSERT_NE(qobject_cast<QDateTimeEdit*>(time.GetWidget()), nullptr);
+    for (const Typed& t : {Typed{"3:29:00 PM", 15, 29, 0}, Typed{"11:05:47 AM", 11, 5, 47},
+                           Typed{"12:00:09 PM", 12, 0, 9}, Typed{"1:7:5 PM", 13, 7, 5}}) {
+        const CTime read = TypedFrom(time, QDateTimeEdit::HourSection, t.text);
+        EXPECT_EQ(std::tuple(read.GetHour(), read.GetMinute(), read.GetSecond()), std::tuple(t.first, t.second, t.third))
+            << t.text << " shows " << time.GetWindowText().GetString();
     }
 }
 

@@ -65,6 +65,24 @@ double Average(const std::map<int, double>& closes, int date, int length)
     return sum / length;
 }
 
+// Evaluates both formulas over their bars: the same bars valid and the same values there;
+// `trues` counts the bars where they are above zero.
+void ExpectSameRange(CFormula& shared, CFormula& own, int bars, int& trues)
+{
+    std::vector<double> sharedValues(bars), ownValues(bars);
+    std::vector<BYTE> sharedValid(bars), ownValid(bars);
+    shared.EvaluateRange(0, bars, -1, sharedValues.data(), sharedValid.data());
+    own.EvaluateRange(0, bars, -1, ownValues.data(), ownValid.data());
+    trues = 0;
+    for (int k = 0; k < bars; ++k) {
+        ASSERT_EQ(ownValid[k], sharedValid[k]) << k;
+        if (ownValid[k]) {
+            EXPECT_EQ(ownValues[k], sharedValues[k]) << k;
+        }
+        trues += ownValid[k] && ownValues[k] > 0;
+    }
+}
+
 class FormulaSeries : public ::testing::Test {
 protected:
     FormulaSeries()
@@ -303,18 +321,8 @@ TEST_F(FormulaSeries, FormulasOfOneShareOpenTheirCommonInputsOnce)
     // The shared exit formula gives what the one with inputs of its own gives, also once
     // the formula that opened them is gone.
     auto compare = [&] {
-        std::vector<double> shared(bars), own(bars);
-        std::vector<BYTE> sharedValid(bars), ownValid(bars);
-        exit.EvaluateRange(0, bars, -1, shared.data(), sharedValid.data());
-        plain.EvaluateRange(0, bars, -1, own.data(), ownValid.data());
         int trues = 0;
-        for (int k = 0; k < bars; ++k) {
-            ASSERT_EQ(ownValid[k], sharedValid[k]) << k;
-            if (ownValid[k]) {
-                EXPECT_EQ(own[k], shared[k]) << k;
-            }
-            trues += ownValid[k] && own[k] > 0;
-        }
+        ExpectSameRange(exit, plain, bars, trues);
         EXPECT_GT(trues, 3);
         EXPECT_LT(trues, bars - 20);
     };
@@ -378,22 +386,14 @@ TEST_F(FormulaSeries, StrategyFormulasReadTheChartSourceHandedToTheirShare)
     for (CFormula* f : {&entry, &exit, &plain})
         ASSERT_TRUE(WaitUntil([&] { return !f->IsWaitingForData(); }, std::chrono::seconds(5)));
     // Bar times and values as the formula with a chart source of its own has them.
-    std::vector<double> shared(bars), own(bars);
-    std::vector<BYTE> sharedValid(bars), ownValid(bars);
-    exit.EvaluateRange(0, bars, -1, shared.data(), sharedValid.data());
-    plain.EvaluateRange(0, bars, -1, own.data(), ownValid.data());
-    int trues = 0;
     for (int k = 0; k < bars; ++k) {
         DWORD a = 0, b = 0;
         ASSERT_TRUE(exit.GetBarTime(k, -1, a)) << k;
         ASSERT_TRUE(plain.GetBarTime(k, -1, b)) << k;
         EXPECT_EQ(b, a) << k;
-        ASSERT_EQ(ownValid[k], sharedValid[k]) << k;
-        if (ownValid[k]) {
-            EXPECT_EQ(own[k], shared[k]) << k;
-        }
-        trues += ownValid[k] && own[k] > 0;
     }
+    int trues = 0;
+    ExpectSameRange(exit, plain, bars, trues);
     EXPECT_GT(trues, 3);
     EXPECT_LT(trues, bars - 10);
 }

@@ -537,22 +537,23 @@ TEST_F(ChartLayoutUiTest, OffsetSpacingDateRangeAndPaneHeightsComeBackAsSaved)
     PumpFor(20);
     expectSame(target, "loaded.chl", "loaded from the file");
 
-    // Detached into a floating frame (made, filled, then shown, as the main window does).
-    CFrameWnd* child = target->GetPricePane()->GetParentFrame();
-    CFrameWnd* floating = shell.app.GetDocTemplate(1)->CreateNewFrame(second, nullptr, false);
-    ASSERT_NE(nullptr, floating);
-    child->MoveContentTo(floating);
-    PumpFor(30);
-    CChartController* detached = GetChartController(floating);
+    // Moves the chart into a new frame of the template (made, filled, then shown, as the
+    // main window does); the chart's controller there.
+    const auto moveTo = [&](CFrameWnd* from, int docTemplate) -> CChartController* {
+        CFrameWnd* to = shell.app.GetDocTemplate(docTemplate)->CreateNewFrame(second, nullptr, false);
+        if (!to)
+            return nullptr;
+        from->MoveContentTo(to);
+        PumpFor(30);
+        return GetChartController(to);
+    };
+    // Detached into a floating frame.
+    CChartController* detached = moveTo(target->GetPricePane()->GetParentFrame(), 1);
     ASSERT_NE(nullptr, detached);
     expectSame(detached, "floating.chl", "in the floating frame");
 
     // And attached to the main window again.
-    CFrameWnd* mdi = shell.app.GetDocTemplate(0)->CreateNewFrame(second, nullptr, false);
-    ASSERT_NE(nullptr, mdi);
-    floating->MoveContentTo(mdi);
-    PumpFor(30);
-    CChartController* attached = GetChartController(mdi);
+    CChartController* attached = moveTo(detached->GetPricePane()->GetParentFrame(), 0);
     ASSERT_NE(nullptr, attached);
     expectSame(attached, "attached.chl", "attached again");
     EXPECT_TRUE(shell.Responder().boxes.empty());
