@@ -188,20 +188,20 @@ void CMDIFrameWnd::MDITile()
 
 namespace {
 
+CChildFrame* FrameOf(QMdiSubWindow* sub)
+{
+    return sub ? dynamic_cast<CChildFrame*>(CWnd::FromWidget(sub->widget())) : nullptr;
+}
+
 // The visible children, the one at the back first.
 QList<QMdiSubWindow*> StackedChildren(QMdiArea* area)
 {
     QList<QMdiSubWindow*> out;
     if (area)
         for (QMdiSubWindow* sub : area->subWindowList(QMdiArea::StackingOrder))
-            if (sub->isVisible() && dynamic_cast<CChildFrame*>(CWnd::FromWidget(sub->widget())))
+            if (sub->isVisible() && FrameOf(sub))
                 out.push_back(sub);
     return out;
-}
-
-CChildFrame* FrameOf(QMdiSubWindow* sub)
-{
-    return sub ? dynamic_cast<CChildFrame*>(CWnd::FromWidget(sub->widget())) : nullptr;
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <QGuiApplication>
 #include <QUrl>
 
+#include <optional>
+
 BOOL SetClipboardText(const CString& text)
 {
     QClipboard* c = QGuiApplication::clipboard();
@@ -23,23 +25,35 @@ CString GetClipboardText()
     return c ? FromQString(c->text()) : CString();
 }
 
-bool IsWebLink(const CString& url)
+namespace {
+
+// The text as an http:// or https:// URL with a host; none when it is not one.
+std::optional<QUrl> WebLinkOf(const CString& url)
 {
     const QString t = ToQString(url).trimmed();
     if (t.isEmpty())
-        return false;
-    const QUrl address(t, QUrl::StrictMode);
+        return std::nullopt;
+    QUrl address(t, QUrl::StrictMode);
     const QString scheme = address.scheme().toLower();
-    return (scheme == QLatin1String("http") || scheme == QLatin1String("https")) && address.isValid() &&
-           !address.host().isEmpty();
+    if ((scheme != QLatin1String("http") && scheme != QLatin1String("https")) || !address.isValid() ||
+        address.host().isEmpty())
+        return std::nullopt;
+    return address;
+}
+
+}  // namespace
+
+bool IsWebLink(const CString& url)
+{
+    return WebLinkOf(url).has_value();
 }
 
 BOOL ShellOpenLink(const CString& url)
 {
-    if (!IsWebLink(url))
+    const std::optional<QUrl> address = WebLinkOf(url);
+    if (!address)
         return FALSE;
-    const QUrl address(ToQString(url).trimmed(), QUrl::StrictMode);
-    return CUiResponder::Current().OpenExternal(FromQString(address.toString())) ? TRUE : FALSE;
+    return CUiResponder::Current().OpenExternal(FromQString(address->toString())) ? TRUE : FALSE;
 }
 
 BOOL ShellOpenFile(const CString& path)
