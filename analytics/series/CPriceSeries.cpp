@@ -285,9 +285,14 @@ bool CPriceSeries::VisitLendersLocked(const std::function<bool(const CPriceSerie
     return taken;
 }
 
+bool CPriceSeries::MayTakeFromTwinLocked() const
+{
+    return m_bHistorical && !m_pFilter && !IsTickSeries() && !IsDailyOrLongerInterval(m_interval);
+}
+
 bool CPriceSeries::BorrowFromTwinLocked(const CSessionRules* rules, int count)
 {
-    if (!m_bHistorical || count <= 0 || m_pFilter || IsTickSeries() || IsDailyOrLongerInterval(m_interval))
+    if (count <= 0 || !MayTakeFromTwinLocked())
         return false;
     // The newest bar as a layout gives it: the twin laid out from the same end time holds the
     // same bars before it.
@@ -313,7 +318,7 @@ bool CPriceSeries::BorrowFromTwinLocked(const CSessionRules* rules, int count)
 int CPriceSeries::TakeFromTwinLocked()
 {
     const int size = m_bars.Size();
-    if (!m_bHistorical || size == 0 || m_pFilter || IsTickSeries() || IsDailyOrLongerInterval(m_interval))
+    if (size == 0 || !MayTakeFromTwinLocked())
         return 0;
     const int64_t* starts = m_bars.StartColumn();
     const int64_t* ends = m_bars.EndColumn();
