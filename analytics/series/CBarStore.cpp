@@ -388,6 +388,13 @@ bool CBarStore::ValidRecordsAdjacent() const
     return m_validCount == 0 || LastValid() - FirstValid() + 1 == m_validCount;
 }
 
+int CBarStore::RecordStartingAt(int64_t start) const
+{
+    const int64_t* starts = StartColumn();
+    const int64_t* found = std::lower_bound(starts, starts + m_size, start);
+    return found != starts + m_size && *found == start ? static_cast<int>(found - starts) : -1;
+}
+
 void CBarStore::Borrow(const CBarStore& from, int fromFirst, int count)
 {
     fromFirst = std::clamp(fromFirst, 0, from.m_size);

@@ -84,6 +84,9 @@ public:
     // True once a record holds a spare field or an exchange text.
     bool HasExtraFields() const { return m_spare[0] || m_spare[1] || m_exchange; }
 
+    // The record starting at `start` (seconds) of records in time order, or -1.
+    int RecordStartingAt(int64_t start) const;
+
     // Field arrays indexed by record: Open .. Volume, the valid flags, the times.
     const double* Column(int field) const { return m_field[field].get() + m_head; }
     const BYTE* ValidColumn() const { return m_valid.get() + m_head; }

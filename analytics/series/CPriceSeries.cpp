@@ -285,9 +285,14 @@ bool CPriceSeries::VisitLendersLocked(const std::function<bool(const CPriceSerie
     return taken;
 }
 
+bool CPriceSeries::MayTakeFromTwinLocked() const
+{
+    return m_bHistorical && !m_pFilter && !IsTickSeries() && !IsDailyOrLongerInterval(m_interval);
+}
+
 bool CPriceSeries::BorrowFromTwinLocked(const CSessionRules* rules, int count)
 {
-    if (!m_bHistorical || count <= 0 || m_pFilter || IsTickSeries() || IsDailyOrLongerInterval(m_interval))
+    if (count <= 0 || !MayTakeFromTwinLocked())
         return false;
     // The newest bar as a layout gives it: the twin laid out from the same end time holds the
     // same bars before it.
@@ -298,12 +303,8 @@ bool CPriceSeries::BorrowFromTwinLocked(const CSessionRules* rules, int count)
     period->FillBack(1, &newestStart, &newestEnd);
     const bool borrowed = VisitLendersLocked([&](const CPriceSeries& twin) {
         const CBarStore& bars = twin.m_bars;
-        const int64_t* starts = bars.StartColumn();
-        const int64_t* found = std::lower_bound(starts, starts + bars.Size(), newestStart);
-        if (found == starts + bars.Size() || *found != newestStart)
-            return false;
-        const int last = static_cast<int>(found - starts);
-        if (bars.EndColumn()[last] != newestEnd || last + 1 < count)
+        const int last = bars.RecordStartingAt(newestStart);
+        if (last < 0 || bars.EndColumn()[last] != newestEnd || last + 1 < count)
             return false;
         m_bars.Borrow(bars, last + 1 - count, count);
         return true;
@@ -317,7 +318,7 @@ bool CPriceSeries::BorrowFromTwinLocked(const CSessionRules* rules, int count)
 int CPriceSeries::TakeFromTwinLocked()
 {
     const int size = m_bars.Size();
-    if (!m_bHistorical || size == 0 || m_pFilter || IsTickSeries() || IsDailyOrLongerInterval(m_interval))
+    if (size == 0 || !MayTakeFromTwinLocked())
         return 0;
     const int64_t* starts = m_bars.StartColumn();
     const int64_t* ends = m_bars.EndColumn();
@@ -326,10 +327,9 @@ int CPriceSeries::TakeFromTwinLocked()
         // The twin's record starting with this series' newest, and the overlap ending there.
         const CBarStore& bars = twin.m_bars;
         const int64_t* twinStarts = bars.StartColumn();
-        const int64_t* found = std::lower_bound(twinStarts, twinStarts + bars.Size(), starts[size - 1]);
-        if (found == twinStarts + bars.Size() || *found != starts[size - 1])
+        const int twinLast = bars.RecordStartingAt(starts[size - 1]);
+        if (twinLast < 0)
             return false;
-        const int twinLast = static_cast<int>(found - twinStarts);
         const int n = std::min(size, twinLast + 1);
         const int from = twinLast - n + 1, to = size - n;
         const size_t bytes = sizeof(int64_t) * static_cast<size_t>(n);

@@ -179,6 +179,9 @@ private:
     // came whole from history for the same symbol, interval, session and fixed end time and
     // lie at the same times. Returns how many records were taken (from the back).
     int TakeFromTwinLocked();
+    // This series may take its records from a twin: a fixed history of bars shorter than a
+    // day, neither ticks nor filtered.
+    bool MayTakeFromTwinLocked() const;
     // This series' records may be taken as they are: a fixed history, fully answered,
     // neither edited nor given records no one asked for. Its lock is held.
     bool CanLendBarsLocked() const;

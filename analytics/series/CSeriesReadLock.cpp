@@ -122,10 +122,9 @@ bool CSeriesReadLocks::FindSameStart(const CPriceSeries& a, int index, const CPr
         otherIndex = index;
         return true;
     }
-    const int64_t* at = std::lower_bound(starts, starts + b.m_bars.Size(), start);
-    if (at == starts + b.m_bars.Size() || *at != start)
+    const int rb = b.m_bars.RecordStartingAt(start);
+    if (rb < 0)
         return false;
-    const int rb = static_cast<int>(at - starts);
     otherIndex = rb - (b.m_bars.Size() - b.m_nEndOffset - b.m_nWanted);
     return true;
 }
