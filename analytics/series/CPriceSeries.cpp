@@ -258,13 +258,14 @@ void CPriceSeries::NewRecordsLocked()
     m_bLoaded = 1;
     m_bEdited = false;
     m_bUnrequested = false;
+    m_bHistoryFailed = false;
     ++m_nResets;
 }
 
 bool CPriceSeries::CanLendBarsLocked() const
 {
     return m_bLoaded && m_bHistorical && m_nOutstanding == 0 && m_nSettling == 0 && !m_bEdited &&
-           !m_bUnrequested && !m_bars.HasExtraFields();
+           !m_bUnrequested && !m_bHistoryFailed && !m_bars.HasExtraFields();
 }
 
 bool CPriceSeries::VisitLendersLocked(const std::function<bool(const CPriceSeries&)>& take)
@@ -919,6 +920,12 @@ void CPriceSeries::OnIntradayHistory(const std::vector<CHistoryRow>& rows, std::
         ++m_nSettling;
     }
     FinishBackfill();
+}
+
+void CPriceSeries::OnHistoryFailed()
+{
+    Guard lock(m_lock);
+    m_bHistoryFailed = true;
 }
 
 void CPriceSeries::OnCachedIntradayFill(const std::vector<CHistoryRow>& rows, int first, int last,

@@ -104,6 +104,8 @@ public:
     void OnDailyHistory(const std::vector<CHistoryRow>& rows, std::optional<uint64_t> asOf = std::nullopt);
     void OnCachedDailyFill(const std::vector<CHistoryRow>& rows, int first, int last,
                            const CHistoryCoverage* complete = nullptr);
+    // A history download for this series failed; its (empty) answer follows.
+    void OnHistoryFailed();
     void OnLiveData(const CTradeMessage* trade, DWORD feedTime);
     void OnExchangeCheck();
     // The live trades stopped for a while: the bars since the newest one with data (all of them
@@ -261,8 +263,9 @@ private:
     const CEquityRecordArray* m_pEquity = nullptr;
     bool m_bKeyValid = false;
     bool m_bListening = false;
-    // Since the last layout: an owner wrote a record, or empty records were added without
-    // being asked for.
+    // Since the last layout: an owner wrote a record, empty records were added without
+    // being asked for, or a download failed.
     bool m_bEdited = false;
     bool m_bUnrequested = false;
+    bool m_bHistoryFailed = false;
 };

@@ -26,6 +26,7 @@ void RegisterPriceSeriesHooks()
         else
             series->OnIntradayHistory(rows, asOf);
     };
+    hooks.historyFailed = [](CPriceSeries* series) { series->OnHistoryFailed(); };
     hooks.cachedFill = [](CPriceSeries* series, const std::vector<CHistoryRow>& rows, const CHistoryCoverage& complete,
                           bool daily, int first, int last) {
         if (daily)

@@ -180,8 +180,12 @@ void CHistoryCache::ApplyHistory(const CHistoryMessage& message)
         std::stable_sort(rows.begin(), rows.end(),
                          [](const CHistoryRow& a, const CHistoryRow& b) { return a.feedTime < b.feedTime; });
     }
-    for (CPriceSeries* series : waiting)
+    for (CPriceSeries* series : waiting) {
+        // Told first, so that the series never lends its empty records as a whole answer.
+        if (message.m_bFailed && hooks.historyFailed)
+            hooks.historyFailed(series);
         hooks.historyUpdate(series, rows, daily, message.m_bFailed ? std::nullopt : message.m_asOf);
+    }
 }
 
 std::vector<CHistoryRow> CHistoryCache::GetRows(const CString& symbol, bool daily, bool extended)

@@ -1,7 +1,7 @@
 // A historical intraday series laid out while another one of the same symbol, interval and
 // end time holds its bars takes them instead of asking history again; anything that could
-// make the bars differ (answers still on their way, an owner's edit, records no one asked
-// for, another end time, a live series) leaves it to ask as usual.
+// make the bars differ (answers still on their way, a failed download, an owner's edit,
+// records no one asked for, another end time, a live series) leaves it to ask as usual.
 #include "FakeSeriesServices.h"
 
 #include "analytics/series/CPriceSeries.h"
@@ -148,6 +148,19 @@ TEST(TwinSeries, BarsThatMayDifferAreAskedForAsUsual)
         waiting.SetBarCount(10, 0);
         EXPECT_TRUE(asksForAll("IBM,5", end));
         waiting.OnIntradayHistory(RowsFor(waiting, 0));
+        EXPECT_FALSE(asksForAll("IBM,5", end));
+    }
+    {
+        // An empty answer that came of a failed download.
+        CPriceSeries failed(HistoricalKey("IBM,5", end), 0);
+        failed.SetWindowMode(1);
+        failed.SetBarCount(10, 0);
+        failed.OnHistoryFailed();
+        failed.OnIntradayHistory({});
+        EXPECT_TRUE(asksForAll("IBM,5", end));
+        // Laid out and answered anew, it lends.
+        failed.SetBarCount(10, 0);
+        failed.OnIntradayHistory(RowsFor(failed, 0));
         EXPECT_FALSE(asksForAll("IBM,5", end));
     }
     {

@@ -17,6 +17,8 @@ struct FakeSeries {
     bool lastDaily = false;
     std::optional<uint64_t> lastAsOf;
     int fills = 0;
+    int failures = 0;
+    int updatesWhenFailed = -1; // answers heard before the failure was told
     int fillFirst = -1, fillLast = -1;
     CHistoryCoverage lastComplete;
 };
@@ -50,6 +52,10 @@ protected:
             Fake(s)->lastAsOf = asOf;
             Fake(s)->lastRows = rows;
             Fake(s)->lastDaily = daily;
+        };
+        hooks.historyFailed = [](CPriceSeries* s) {
+            Fake(s)->failures++;
+            Fake(s)->updatesWhenFailed = Fake(s)->updates;
         };
         hooks.cachedFill = [](CPriceSeries* s, const std::vector<CHistoryRow>& rows, const CHistoryCoverage& complete,
                               bool daily, int first, int last) {
@@ -134,6 +140,8 @@ TEST_F(HistoryCacheTest, RemovedSeriesHearsNothingAndFailedAnswersStillCount)
     failed.m_asOf = 7;
     cache.ApplyHistory(failed);
     EXPECT_EQ(daily.updates, 1); // the series' outstanding count can fall
+    EXPECT_EQ(daily.failures, 1); // told of the failure before its empty answer
+    EXPECT_EQ(daily.updatesWhenFailed, 0);
     EXPECT_FALSE(daily.lastAsOf); // and it holds no trade
     EXPECT_TRUE(daily.lastRows.empty());
     EXPECT_TRUE(daily.lastDaily);
@@ -146,6 +154,7 @@ TEST_F(HistoryCacheTest, RemovedSeriesHearsNothingAndFailedAnswersStillCount)
     ASSERT_TRUE(requests.made[2].extended);
     cache.ApplyHistory(Answer(requests.made[2].id, {{12, 1, 1, 1, 1, 1}}));
     EXPECT_EQ(cache.GetRows("AAPL", false, true).size(), 1u);
+    EXPECT_EQ(extended.failures, 0);
     FakeSeries regular;
     regular.symbol = "AAPL";
     cache.FillSeries(AsSeries(regular), 0, 5);
