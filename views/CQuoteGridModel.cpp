@@ -14,7 +14,6 @@
 #include "common/services/TextHelpers.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 
@@ -41,17 +40,7 @@ int CompareOptional(const std::optional<double>& a, const std::optional<double>&
 
 CString FixedPointText(double value, int decimals)
 {
-    decimals = std::clamp(decimals, 0, kMaxColumnDecimals);
-    if (std::isfinite(value)) {
-        // What "%.*lf" writes, without printf's machinery.
-        char buffer[400];
-        const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-        if (error == std::errc{})
-            return CString(buffer, static_cast<int>(end - buffer));
-    }
-    CString text;
-    text.Format("%.*lf", decimals, value);
-    return text;
+    return FormatFixed(value, std::clamp(decimals, 0, kMaxColumnDecimals));
 }
 
 CQuoteGridModel::CQuoteGridModel(CQuoteStore* store) : m_pStore(store) {}

@@ -141,16 +141,18 @@ bool CSmtpMessage::PrepareHeaders(CSmtpHeaderList& headers, CString& error) cons
     headers.Remove("Subject");
     headers.Add("Subject", EncodeHeaderText(m_subject.str()).c_str());
 
+    const auto checkName = [&](const CSmtpAddress& address) {
+        if (IsDisplayName(address.m_displayName.str()))
+            return true;
+        error = "The name \"" + CString(ParameterText(address.m_displayName)) + "\" cannot be used.";
+        return false;
+    };
     const auto check = [&](const CSmtpAddress& address) {
         if (!IsMailAddress(address.m_address.str())) {
             error = "The e-mail address \"" + CString(ParameterText(address.m_address)) + "\" cannot be used.";
             return false;
         }
-        if (!IsDisplayName(address.m_displayName.str())) {
-            error = "The name \"" + CString(ParameterText(address.m_displayName)) + "\" cannot be used.";
-            return false;
-        }
-        return true;
+        return checkName(address);
     };
     std::string to;
     if (!m_recipient.m_address.IsEmpty()) {
@@ -167,12 +169,9 @@ bool CSmtpMessage::PrepareHeaders(CSmtpHeaderList& headers, CString& error) cons
     }
     headers.Remove("To");
     headers.Add("To", to.c_str());
-    if (!m_sender.m_address.IsEmpty() && !check(m_sender))
+    // A sender without an address still has its name in the From line.
+    if (!(m_sender.m_address.IsEmpty() ? checkName(m_sender) : check(m_sender)))
         return false;
-    if (m_sender.m_address.IsEmpty() && !IsDisplayName(m_sender.m_displayName.str())) {
-        error = "The name \"" + CString(ParameterText(m_sender.m_displayName)) + "\" cannot be used.";
-        return false;
-    }
     headers.Remove("From");
     headers.Add("From", FormatMailbox(m_sender).c_str());
     return true;

@@ -21,17 +21,6 @@ int fixedInto(char* buffer, size_t size, double value, int decimals)
     return length;
 }
 
-CString fixed(double value, int decimals)
-{
-    char buffer[400];
-    if (!std::isfinite(value)) {
-        std::snprintf(buffer, sizeof buffer, "%.*f", std::clamp(decimals, 0, kMaxDecimals), value);
-        return CString(buffer);
-    }
-    const int length = fixedInto(buffer, sizeof buffer, value, decimals);
-    return CString(buffer, length);
-}
-
 // The length left after cutting trailing zeros down to minDecimals, then a bare trailing
 // point.
 size_t trimmedLength(std::string_view text, int minDecimals)
@@ -82,6 +71,17 @@ CString groupThousands(const CString& text)
 }
 }  // namespace
 
+CString FormatFixed(double value, int decimals)
+{
+    char buffer[400];
+    if (!std::isfinite(value)) {
+        std::snprintf(buffer, sizeof buffer, "%.*f", std::clamp(decimals, 0, kMaxDecimals), value);
+        return CString(buffer);
+    }
+    const int length = fixedInto(buffer, sizeof buffer, value, decimals);
+    return CString(buffer, length);
+}
+
 CString FormatNumber(double value, int minDecimals, int maxDecimals)
 {
     if (!std::isfinite(value))
@@ -94,7 +94,7 @@ CString FormatNumber(double value, int minDecimals, int maxDecimals)
         value /= 1e6;
         suffix = "M";
     }
-    // fixed, trimZeros and dropNegativeZero on the buffer: one string made, not four.
+    // FormatFixed, trimZeros and dropNegativeZero on the buffer: one string made, not four.
     char buffer[400];
     const int length = fixedInto(buffer, sizeof buffer, value, maxDecimals);
     std::string_view text(buffer, trimmedLength(std::string_view(buffer, static_cast<size_t>(length)), minDecimals));
@@ -117,10 +117,10 @@ void FormatStudyValue(CString& out, double value, int valueKind, int decimalsTyp
         return;
     }
     if (decimalsType >= 2) {
-        out = fixed(value, decimalsType - 2);
+        out = FormatFixed(value, decimalsType - 2);
         return;
     }
-    out = fixed(value, 4);
+    out = FormatFixed(value, 4);
     trimZeros(out, 0);
     dropNegativeZero(out);
 }
@@ -136,7 +136,7 @@ CString FormatDoubleThousands(double value, int decimals)
 {
     if (!std::isfinite(value))
         return CString();
-    CString text = fixed(value, decimals);
+    CString text = FormatFixed(value, decimals);
     dropNegativeZero(text);
     return groupThousands(text);
 }

@@ -5,6 +5,9 @@
 
 #include <cstdint>
 
+// "%.*f" of the value, with 0 to 12 decimals.
+CString FormatFixed(double value, int decimals);
+
 // Fixed notation with maxDecimals, trailing zeros cut back to minDecimals and a bare
 // trailing point removed; from 1e6 scaled with "M", from 1e9 with "B".
 CString FormatNumber(double value, int minDecimals, int maxDecimals);

@@ -158,7 +158,7 @@ void CMarketDepthStore::ApplyMessage(const CBookMessage& message)
     const bool tracking = message.m_source.CompareNoCase("TV") != 0 && message.m_source.CompareNoCase("INET") != 0;
     ApplySide(book.m_bids, message.m_bids, tracking);
     ApplySide(book.m_asks, message.m_asks, tracking);
-    SetNoDataFlag(message.m_symbol, message.m_source, 0);
+    book.m_bNoData = 0; // the book at hand: no second lookup
     if (!tracking)
         return;
     for (size_t h = 0; h < book.m_handles.size(); ++h) {

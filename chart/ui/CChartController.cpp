@@ -192,7 +192,7 @@ int CChartController::ReadablePaneHeight() const
     if (!doc)
         return 0;
     const CAxisMetrics& metrics = doc->GetMetrics();
-    return 3 * static_cast<int>(metrics.sampleHeight * 1.2) + 2 * 4 + metrics.labelHeight;
+    return 3 * metrics.LabelRowHeight() + 2 * CGraphsView::kPlotMargin + metrics.labelHeight;
 }
 
 void CChartController::RemovePane(int index)

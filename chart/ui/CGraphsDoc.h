@@ -30,6 +30,9 @@ struct CAxisMetrics {
     bool samplesMeasured = false;
     int lowerWidth = 0;
     int upperWidth = 0;
+
+    // The height of one price label's row on the axis.
+    int LabelRowHeight() const { return static_cast<int>(sampleHeight * 1.2); }
 };
 
 class CGraphsDoc : public CCommonDoc, public IPlotDocument {

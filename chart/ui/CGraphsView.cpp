@@ -134,7 +134,7 @@ void CGraphsView::RecalcLayout()
     const CGraphsDoc* doc = GetGraphsDoc();
     const CAxisMetrics metrics = doc ? doc->GetMetrics() : CAxisMetrics();
     CChartController* chart = GetChart();
-    const int margin = m_bPricePane && chart && !chart->GetTradeMarkers().empty() ? 15 : 4;
+    const int margin = m_bPricePane && chart && !chart->GetTradeMarkers().empty() ? 15 : kPlotMargin;
     const int axisHeight = m_bTimeAxis ? metrics.labelHeight : 0;
     m_plotRect = CRect(0, margin, m_client.right - metrics.labelWidth, m_client.bottom - margin - axisHeight);
     m_bTimeAxisSuppressed = false;

@@ -35,6 +35,9 @@ public:
     CGraphsView();
     ~CGraphsView() override;
 
+    // Above and below the plot (more in a price pane that shows trade markers).
+    static constexpr int kPlotMargin = 4;
+
     CGraphsDoc* GetGraphsDoc() const;
     CChartController* GetChart() const;
 

@@ -227,7 +227,7 @@ void CGraphsView::PaintPriceAxis(CDC* dc, const CPriceScale& scale, CStudyPlot* 
 {
     const CGraphsDoc* doc = GetGraphsDoc();
     const CAxisMetrics metrics = doc ? doc->GetMetrics() : CAxisMetrics();
-    const int rowHeight = static_cast<int>(metrics.sampleHeight * 1.2);
+    const int rowHeight = metrics.LabelRowHeight();
     const int wanted = rowHeight > 0 ? (m_plotRect.bottom - m_plotRect.top) / rowHeight : 0;
     // The prices at the plot's bottom and top rows (the price offset shifts them).
     double low = scale.YToPrice(m_plotRect.bottom);

@@ -6,8 +6,15 @@
 #include "broker/session/CSessionManager.h"
 #include "broker/session/SessionConfig.h"
 #include "platform/ui/CCmdUI.h"
+#include "views/ui/CTimeSalesList.h"
 
 #include <gtest/gtest.h>
+
+#include <QAbstractScrollArea>
+#include <QCoreApplication>
+#include <QScrollBar>
+
+#include <memory>
 
 namespace {
 
@@ -76,4 +83,63 @@ TEST_F(SeriesListCommands, TimeAndSalesAndBarWindowsRunTheSharedCommands)
     CBarView* bars = m_harness->OpenBars();
     ASSERT_NE(bars, nullptr);
     ExpectSharedCommands(*bars, {ID_BAR_GRID, ID_BAR_DEFAULT_LAYOUT, ID_BAR_COLUMN_FIRST, ID_BAR_EXPORT, "default.bl"});
+}
+
+namespace {
+
+// A list that counts the scroll actions it is given.
+class CCountingTicksList : public CTimeSalesList {
+public:
+    explicit CCountingTicksList(int& scrolls) : m_scrolls(scrolls) {}
+    void OnVScroll(UINT code, UINT pos, CWnd* bar) override
+    {
+        ++m_scrolls;
+        CTimeSalesList::OnVScroll(code, pos, bar);
+    }
+
+private:
+    int& m_scrolls;
+};
+
+// A window that lets its list go from inside one of its own message handlers, where the
+// list's widget outlives the list until the event loop deletes it.
+class CListOwner : public CWnd {
+public:
+    static constexpr UINT kDropList = WM_APP + 1;
+    LRESULT WindowProc(CWndMessage& message) override
+    {
+        if (message.message == kDropList) {
+            list.reset();
+            return 0;
+        }
+        return CWnd::WindowProc(message);
+    }
+    std::unique_ptr<CCountingTicksList> list;
+};
+
+} // namespace
+
+// A click on the scroll bar's arrow at the end asks the list for a line further once the
+// click is done; a list gone by then is not asked.
+TEST(TimeSalesListArrows, ALineAskedForAtTheEndIsDroppedWithTheList)
+{
+    CListOwner owner;
+    ASSERT_TRUE(owner.Create(nullptr, "ticks", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 300, 200), nullptr, 0));
+    int scrolls = 0;
+    owner.list = std::make_unique<CCountingTicksList>(scrolls);
+    ASSERT_TRUE(owner.list->CreateList(&owner, 100, {}));
+    auto* area = qobject_cast<QAbstractScrollArea*>(owner.list->GetWidget());
+    ASSERT_NE(area, nullptr);
+    // An empty list is at its end: the arrow asks for the next line, once.
+    area->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(scrolls, 0);
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(scrolls, 1);
+    area->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    owner.SendMessage(CListOwner::kDropList);
+    ASSERT_EQ(owner.list, nullptr);
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(scrolls, 1);
 }

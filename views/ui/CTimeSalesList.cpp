@@ -3,6 +3,7 @@
 #include "analytics/series/CPriceSeries.h"
 #include "platform/ui/CDC.h"
 #include "platform/ui/CFont.h"
+#include "platform/ui/CMessageQueue.h"
 #include "views/ui/ReadableColor.h"
 
 #include <QAbstractScrollArea>
@@ -20,15 +21,15 @@ BOOL CTimeSalesList::CreateList(CWnd* parent, UINT id, TypedCharFn typed)
         return FALSE;
     SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP);
     // The scroll bar's arrows at either end scroll a line as the keys and the wheel do.
+    // Posted to the window's handle: dropped when the list is gone by then.
     if (auto* area = qobject_cast<QAbstractScrollArea*>(GetWidget())) {
         QScrollBar* bar = area->verticalScrollBar();
-        QObject::connect(bar, &QAbstractSlider::actionTriggered, area, [this, area, bar](int action) {
+        const HWND self = m_hWnd;
+        QObject::connect(bar, &QAbstractSlider::actionTriggered, area, [self, bar](int action) {
             const bool down = action == QAbstractSlider::SliderSingleStepAdd && bar->value() >= bar->maximum();
             const bool up = action == QAbstractSlider::SliderSingleStepSub && bar->value() <= bar->minimum();
             if (down || up)
-                QMetaObject::invokeMethod(
-                    area, [this, down] { OnVScroll(down ? SB_LINEDOWN : SB_LINEUP, 0, nullptr); },
-                    Qt::QueuedConnection);
+                ::PostMessage(self, WM_VSCROLL, down ? SB_LINEDOWN : SB_LINEUP);
         });
     }
     return TRUE;
