@@ -95,31 +95,18 @@ public:
     CFormulaValues(CFormula& formula, int barCount, int firstBlock)
         : m_formula(formula), m_nBarCount(barCount), m_nFirstBlock(firstBlock), m_nBlock(firstBlock)
     {
-        // The formula's bars as of an intra-bar are read through the companion of its
-        // first series input.
-        std::vector<CFormulaSeriesItem*> inputs;
-        formula.GetSeriesInputs(inputs);
-        if (!inputs.empty() && inputs.front()->m_pInput && inputs.front()->m_pInput->GetSpec())
-            m_pCompanion = inputs.front()->m_pInput->GetSpec()->m_pCompanion;
     }
     void Reset()
     {
         m_nCount = 0;
         m_nBlock = m_nFirstBlock;
     }
-    // intraBarStart: the start of the intra-bar the formula bar is read as of (0: whole bars).
+    // intraBarStart: the start of the intra-bar the formula bar is read as of (0: whole
+    // bars); every input is read as it stood then, whatever its symbol's sessions.
     bool Get(int bar, DWORD intraBarStart, double& value)
     {
-        if (intraBarStart != 0) {
-            int companion = -1;
-            DWORD found = 0;
-            if (m_pCompanion) {
-                companion = m_pCompanion->FindBarByTime(intraBarStart, 0);
-                if (!m_pCompanion->GetBarTime(companion, 0, found) || found != intraBarStart)
-                    return false;
-            }
-            return m_formula.Evaluate(&value, bar, companion);
-        }
+        if (intraBarStart != 0)
+            return m_formula.EvaluateAsOf(&value, bar, intraBarStart);
         if ((bar < m_nFirst || bar >= m_nFirst + m_nCount) && !Fill(bar))
             return false;
         const size_t k = static_cast<size_t>(bar - m_nFirst);
@@ -158,7 +145,6 @@ private:
     }
 
     CFormula& m_formula;
-    CPriceSeries* m_pCompanion = nullptr;
     const int m_nBarCount;
     const int m_nFirstBlock;
     int m_nBlock;

@@ -568,6 +568,16 @@ int CCompiledFormula::InputIndex(int mode, const CFormulaSeriesItem& item, int b
 
 bool CCompiledFormula::Evaluate(int mode, double* result, int bar, int flag)
 {
+    return EvaluateItems(mode, result, bar, flag, 0);
+}
+
+bool CCompiledFormula::EvaluateAsOf(int mode, double* result, int bar, DWORD feedTime)
+{
+    return feedTime != 0 && EvaluateItems(mode, result, bar, -1, feedTime);
+}
+
+bool CCompiledFormula::EvaluateItems(int mode, double* result, int bar, int flag, DWORD feedTime)
+{
     if (!IsCompiled())
         return false;
     std::unique_lock<std::recursive_mutex> lock(m_callLock, std::defer_lock);
@@ -631,8 +641,9 @@ bool CCompiledFormula::Evaluate(int mode, double* result, int bar, int flag)
             if (series->m_nFieldIndex < 0)
                 return false;
             double value = 0;
-            if (!input->GetValue(InputIndex(mode, *series, bar, chartTime, chartEnd), series->m_nFieldIndex, value,
-                                 flag))
+            const int index = InputIndex(mode, *series, bar, chartTime, chartEnd);
+            if (feedTime ? !input->GetValueAsOf(index, series->m_nFieldIndex, value, feedTime)
+                         : !input->GetValue(index, series->m_nFieldIndex, value, flag))
                 return false;
             stack.Push(value);
             break;

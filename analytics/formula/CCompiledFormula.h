@@ -48,6 +48,8 @@ public:
 
     // Runs the items for one bar; see CFormula::Evaluate.
     bool Evaluate(int mode, double* result, int bar, int flag);
+    // Runs the items for one bar read as it stood at a moment; see CFormula::EvaluateAsOf.
+    bool EvaluateAsOf(int mode, double* result, int bar, DWORD feedTime);
     // Runs the items for the bars first .. first + count - 1 in one pass; see
     // CFormula::EvaluateRange.
     void EvaluateRange(int mode, int first, int count, int flag, double* results, BYTE* valid);
@@ -91,6 +93,9 @@ private:
     int OffsetShift(int mode, const CFormulaSeriesItem& item) const;
     // The input's index read for a formula bar (with a chart source: the chart bar's start and end).
     int InputIndex(int mode, const CFormulaSeriesItem& item, int bar, DWORD chartStart, DWORD chartEnd) const;
+    // Evaluate's work: the series inputs read as of companion record `flag`, or with a
+    // feed time as they stood at it.
+    bool EvaluateItems(int mode, double* result, int bar, int flag, DWORD feedTime);
     void ApplyShift(int n);
     void Fail(const CString& message);
 

@@ -108,6 +108,11 @@ bool CFormula::Evaluate(double* result, int bar, int flag)
     return m_pCompiled->Evaluate(m_nMode, result, bar, flag);
 }
 
+bool CFormula::EvaluateAsOf(double* result, int bar, DWORD feedTime)
+{
+    return m_pCompiled->EvaluateAsOf(m_nMode, result, bar, feedTime);
+}
+
 void CFormula::EvaluateRange(int first, int count, int flag, double* results, BYTE* valid)
 {
     m_pCompiled->EvaluateRange(m_nMode, first, count, flag, results, valid);

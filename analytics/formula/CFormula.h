@@ -53,6 +53,10 @@ public:
     // study sources (-1: bars as they stand).
     bool Evaluate(double* result, int bar, int flag);
     bool Evaluate(int bar, int flag, double& result) { return Evaluate(&result, bar, flag); }
+    // As Evaluate, with every series input's bar as it stood at a moment (a feed time, not
+    // 0), each read through its own companion: inputs of symbols whose sessions differ
+    // are read at the same moment.
+    bool EvaluateAsOf(double* result, int bar, DWORD feedTime);
     // Runs the formula for the bars first .. first + count - 1 in one pass (a formula series,
     // a screener, a backtest): valid[k] is 1 where Evaluate(&results[k], first + k, flag)
     // would return true, with the same value in results[k]. Each series input is locked

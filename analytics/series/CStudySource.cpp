@@ -338,7 +338,10 @@ bool CStudySource::AsOfBar(int index, int companionIndex, CBarRecord& bar, bool&
         return false;
     if (at.m_startTime == bar.m_startTime && at.m_endTime >= bar.m_endTime)
         return true;
-    if (!at.m_bValid)
+    // A record after the bar finds it ended; one before it, not yet begun.
+    if (at.m_startTime >= bar.m_endTime)
+        return true;
+    if (at.m_startTime < bar.m_startTime || !at.m_bValid)
         return false;
     partial = true;
     const int first = companion->FindBarByTime(CTimeToFeedTime(bar.m_startTime), 0);
@@ -391,6 +394,26 @@ bool CStudySource::GetValue(int index, int field, double& value, int companionIn
         return SteppedStudy(index, field, bar, value);
     }
     return WindowStudy(index, field, bar, value);
+}
+
+bool CStudySource::GetValueAsOf(int index, int field, double& value, DWORD feedTime)
+{
+    value = 0;
+    CPriceSeries* companion = m_pSpec ? m_pSpec->m_pCompanion : nullptr;
+    if (!companion)
+        return GetValue(index, field, value, -1);
+    // Its own record holding the moment, else the newest before it (none in a gap of its
+    // sessions); a record found past the moment is not there yet.
+    const int at = companion->FindBarByTime(feedTime, 0);
+    DWORD start = 0;
+    if (!companion->GetBarTime(at, 0, start) || start > feedTime)
+        return false;
+    // A bar that had not begun by then (a finer input's newest of the period) gives way
+    // to the newest that had.
+    DWORD barStart = 0;
+    if (GetBarTime(index, 0, barStart) && barStart > feedTime)
+        index = std::min(index, FindBarByTime(feedTime, 0));
+    return GetValue(index, field, value, at);
 }
 
 CPriceSeries* CStudySource::SeriesHolding(int field, int& shift) const

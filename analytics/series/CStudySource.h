@@ -36,6 +36,10 @@ public:
     double GetLowest(int first, int last, int field);
     // companionIndex -1: the bar as it stands.
     bool GetValue(int index, int field, double& value, int companionIndex = -1);
+    // The value as the bar stood at a moment (a feed time), read through the source's own
+    // companion record holding it or the newest before it; a bar that had not begun then
+    // gives way to the newest that had. Without a companion, the bar as it stands.
+    bool GetValueAsOf(int index, int field, double& value, DWORD feedTime);
     // The values of one field at the indexes first .. first + count - 1 as GetValue gives
     // them bar by bar: values[k], and ok[k] 1 where GetValue gives one (0, and values[k]
     // unspecified, elsewhere). Reads the series' columns a block at a time where the

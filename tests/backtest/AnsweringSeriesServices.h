@@ -1,6 +1,7 @@
 // Series services without a broker that answer every history request on a thread of
 // their own, from rows the test gives per symbol or from a function of the request; a
-// hold keeps requests unanswered. A released series is never answered.
+// hold keeps requests unanswered. A released series is never answered. A symbol may have
+// sessions of its own.
 #pragma once
 
 #include "../analytics/FakeSeriesServices.h"
@@ -63,6 +64,20 @@ public:
     {
         std::lock_guard<std::mutex> g(lock);
         SetQuoteLocked(symbol);
+    }
+    // Sessions of a symbol of its own (the others keep the common ones).
+    void SetRules(const char* symbol, const CSessionRules& symbolRules)
+    {
+        std::lock_guard<std::mutex> g(lock);
+        m_rulesOf[symbol] = symbolRules;
+    }
+    const CSessionRules* FindSessionRules(const char* exchangeAndSymbol) override
+    {
+        const std::string key = exchangeAndSymbol ? exchangeAndSymbol : "";
+        const size_t colon = key.find(':');
+        std::lock_guard<std::mutex> g(lock);
+        const auto it = m_rulesOf.find(colon == std::string::npos ? key : key.substr(colon + 1));
+        return it != m_rulesOf.end() ? &it->second : &rules;
     }
     void SetSource(RowSource source)
     {
@@ -127,6 +142,7 @@ private:
     }
 
     std::map<std::string, std::vector<CHistoryRow>> m_rows;
+    std::map<std::string, CSessionRules> m_rulesOf;  // nodes stay put: series keep pointers
     RowSource m_source;
     std::condition_variable m_wake;
     std::mutex m_answering;

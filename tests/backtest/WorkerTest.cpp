@@ -2,6 +2,7 @@
 // crossover checked against a plain second implementation, an exit on the entry's price
 // and date, intra-bar testing over hourly bars with a missing day, intra-bar testing that
 // reads the day as it stood at each minute (no look-ahead, the first test day included),
+// intra-bar testing that reads other symbols at the tested hour whatever their sessions,
 // the trailing stop and the forced exit worked by hand, portfolio capital, sizes that
 // open nothing, a strategy that does not compile, cancelling while history is loading,
 // and a long minute walk across a clock change checked against a plain second
@@ -482,6 +483,82 @@ TEST_F(BackTestWorker, IntraBarTestingReadsTheFirstTestDayAsItStoodAtItsFirstMin
     const std::vector<std::pair<DWORD, double>> low = {{Feed(2026, 1, 7, 11, 30), 100.0},
                                                        {Feed(2026, 1, 8, 9, 30), 100.0}};
     EXPECT_EQ(low, fills["Low"]);
+}
+
+TEST_F(BackTestWorker, IntraBarTestingReadsEveryInputAtTheTestedHourWhateverItsSymbolsSessions)
+{
+    // Hourly bars of 2026-01-05 to 01-09 and daily bars from them (closing at the last
+    // hour) of three symbols whose sessions differ: IBM's hours run from 9:30 to 15:30;
+    // OTH's too, but its market is closed on 01-07; LAT's run from 10:30. IBM's hours close
+    // at 900, but at 1005 at 12:30 of 01-07 and 995 at 13:30; at 1020 at 9:30 of 01-08 and
+    // 990 at 10:30, 910 the rest of that day; at 910 on 01-09 until 11:30, from which on at
+    // 1010. OTH and LAT stand at 50.
+    const auto close = [](int d, int h) {
+        if (d == 7)
+            return h == 3 ? 1005.0 : h == 4 ? 995.0 : 900.0;
+        if (d == 8)
+            return h == 0 ? 1020.0 : h == 1 ? 990.0 : 910.0;
+        if (d == 9)
+            return h >= 2 ? 1010.0 : 910.0;
+        return 900.0;
+    };
+    std::map<std::string, std::vector<CHistoryRow>> hourly, daily;
+    for (int d = 5; d <= 9; ++d)
+        for (const std::string symbol : {"IBM", "OTH", "LAT"}) {
+            if (symbol == "OTH" && d == 7)
+                continue;
+            std::vector<CHistoryRow>& hours = hourly[symbol];
+            const size_t first = hours.size();
+            double high = 0, low = 1e9, c = 0;
+            for (int h = symbol == "LAT" ? 1 : 0; h < 7; ++h) {
+                c = symbol == "IBM" ? close(d, h) : 50.0;
+                hours.push_back({Feed(2026, 1, d, 9 + h, 30), c, c + 0.05, c - 0.05, c, 1000.0});
+                high = std::max(high, c + 0.05);
+                low = std::min(low, c - 0.05);
+            }
+            daily[symbol].push_back({Feed(2026, 1, d), hours[first].open, high, low, c, 1000.0 * (hours.size() - first)});
+        }
+    m_services.SetSource([hourly, daily](const CString& symbol, const CString& interval, DWORD, DWORD) {
+        const auto& rows = std::atoi(interval) == 0 ? daily : hourly;
+        const auto it = rows.find(symbol.str());
+        return it != rows.end() ? it->second : std::vector<CHistoryRow>();
+    });
+    CSessionRules closed = m_services.rules;
+    closed.specialDays[20260107] = CSpecialDay{};
+    m_services.SetRules("OTH", closed);
+    CSessionRules late = m_services.rules;
+    late.regular = {1, 10 * 60 + 30, 16 * 60};
+    m_services.SetRules("LAT", late);
+    for (const char* symbol : {"IBM", "OTH", "LAT"})
+        m_services.SetQuote(symbol);
+    auto job = Job("IBM", Feed(2026, 1, 6), Feed(2026, 1, 9, 23, 59, 58));
+    job->m_nIntraday = 1;
+    job->m_nMinuteBars = 60;
+    // The same test on IBM's day, read alone and after another input: OTH's day (at 01-06
+    // through its holiday), LAT's (the day before until it opens), IBM's yesterday (whole).
+    job->AddStrategy(Strategy("Own", "Bar[Close,D]>1000", "Bar[Close,D]<1000"));
+    job->AddStrategy(Strategy("Holiday first", "0*Bar[Close,D,0,OTH]+(Bar[Close,D]>1000)",
+                              "0*Bar[Close,D,0,OTH]+(Bar[Close,D]<1000)"));
+    job->AddStrategy(Strategy("Late opener first", "0*Bar[Close,D,0,LAT]+(Bar[Close,D]>1000)",
+                              "0*Bar[Close,D,0,LAT]+(Bar[Close,D]<1000)"));
+    job->AddStrategy(Strategy("Yesterday first", "0*Bar[Close,D,1]+(Bar[Close,D]>1000)",
+                              "0*Bar[Close,D,1]+(Bar[Close,D]<1000)"));
+    job->AddStrategy(Strategy("Hourly", "Bar[Close,60]>1000", "Bar[Close,60]<1000"));
+    Run(job);
+
+    // By hand: IBM's day as it stood at an hour closes at that hour's close. Above 1000 at
+    // 12:30 of 01-07 (1005), under it at 13:30 (995); above it at 9:30 of 01-08 (1020),
+    // under it at 10:30 (990); above it again at 11:30 of 01-09 (1010), held to the end.
+    EXPECT_TRUE(m_sink.problems.empty()) << (m_sink.problems.empty() ? CString() : m_sink.problems[0]);
+    auto fills = FillsByStrategy();
+    const std::vector<std::pair<DWORD, double>> expected = {
+        {Feed(2026, 1, 7, 12, 30), 1005.0}, {Feed(2026, 1, 7, 13, 30), 995.0}, {Feed(2026, 1, 8, 9, 30), 1020.0},
+        {Feed(2026, 1, 8, 10, 30), 990.0},  {Feed(2026, 1, 9, 11, 30), 1010.0}};
+    EXPECT_EQ(expected, fills["Own"]);
+    EXPECT_EQ(expected, fills["Holiday first"]);
+    EXPECT_EQ(expected, fills["Late opener first"]);
+    EXPECT_EQ(expected, fills["Yesterday first"]);
+    EXPECT_EQ(expected, fills["Hourly"]);
 }
 
 TEST_F(BackTestWorker, TrailingStopAndForcedExitWorkedByHand)
