@@ -705,10 +705,15 @@ void CBrokerSession::StreamThread(int stream)
         for (const std::string& line : first)
             ok = ok && connection->SendAll(line);
         // The server sends a heartbeat every second: a connection that brings no whole record
-        // for the silence time is stalled and is made anew. Bytes alone do not count: those of
-        // a record that never ends (heartbeats and quotes swallowed by its declared length)
-        // keep flowing while nothing reaches the stores.
+        // for the silence time is stalled and is made anew. A record under way has that time
+        // from its own first bytes, not from the record before it: on a slow link the largest
+        // one takes seconds, and the heartbeats wait behind it. Further bytes do not extend
+        // it: those of a record that never ends (heartbeats and quotes swallowed by its
+        // declared length) keep flowing while nothing reaches the stores.
+        const std::chrono::milliseconds silence(m_config.streamSilenceMs);
         auto lastRecord = std::chrono::steady_clock::now();
+        auto recordStart = lastRecord; // first bytes of the record under way
+        const auto waitingSince = [&] { return parser.Buffered() > 0 ? recordStart : lastRecord; };
         while (ok && !m_bStop.load()) {
             std::vector<std::string> lines;
             {
@@ -723,14 +728,19 @@ void CBrokerSession::StreamThread(int stream)
             if (n < 0)
                 break;
             const auto now = std::chrono::steady_clock::now();
-            if (n == 0 && now - lastRecord < std::chrono::milliseconds(m_config.streamSilenceMs))
+            if (n == 0 && now - waitingSince() < silence)
                 continue;
-            if (n > 0)
+            if (n > 0) {
+                if (parser.Buffered() == 0)
+                    recordStart = now;
                 parser.Feed(buffer.data(), static_cast<size_t>(n));
+            }
             qx::protocol::StreamRecord record;
             bool refused = false;
+            bool whole = false;
             while (!refused && parser.Next(record) && !broken) {
                 lastRecord = now;
+                whole = true;
                 // Data again (the login's own status answer is not yet data).
                 if (!std::holds_alternative<qx::protocol::StatusRecord>(record.body))
                     SetStreamStalled(stream, false);
@@ -777,6 +787,9 @@ void CBrokerSession::StreamThread(int stream)
                 for (auto& message : messages)
                     m_queue.Post(std::move(message));
             }
+            // The bytes left behind a whole record came with this read: the next one begins now.
+            if (whole)
+                recordStart = now;
             if (refused)
                 break;
             if (broken) {
@@ -784,13 +797,14 @@ void CBrokerSession::StreamThread(int stream)
                 SetStreamStalled(stream, true, "The stream server sent a broken record; reconnecting.");
                 break;
             }
-            if (now - lastRecord >= std::chrono::milliseconds(m_config.streamSilenceMs)) {
+            if (now - waitingSince() >= silence) {
                 const int seconds = (m_config.streamSilenceMs + 999) / 1000;
                 CString text;
                 if (parser.Buffered() > 0) {
-                    // Bytes came, but the record they belong to never ended.
-                    Log("stream %d: no record for %d s (%zu bytes of an unfinished record), reconnecting", stream,
-                        seconds, parser.Buffered());
+                    // The record under way was not whole within the time from its first bytes.
+                    Log("stream %d: a record not whole %d s after its first bytes (%zu bytes of an unfinished "
+                        "record), reconnecting",
+                        stream, seconds, parser.Buffered());
                     text.Format("A record from the stream server did not arrive within %d seconds; reconnecting.",
                                 seconds);
                 } else {

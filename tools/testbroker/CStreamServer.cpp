@@ -48,6 +48,13 @@ struct CStreamServer::Connection {
     std::mutex outLock;
     std::condition_variable outReady;
     std::vector<uint8_t> out;
+    // Runs of out sent evenly over a duration rather than at once.
+    struct PacedRun {
+        size_t offset = 0;
+        size_t length = 0;
+        std::chrono::milliseconds duration{0};
+    };
+    std::vector<PacedRun> paced;
     bool closing = false;
     uint64_t bytesSent = 0;
     std::atomic<bool> readerDone{false};
@@ -211,9 +218,26 @@ void CStreamServer::ReadLoop(std::shared_ptr<Connection> c)
     c->readerDone = true;
 }
 
+namespace {
+
+// Sends bytes [from, to) of the chunk; returns where it stopped (to unless the send failed).
+size_t SendSpan(int fd, const std::vector<uint8_t>& chunk, size_t from, size_t to)
+{
+    while (from < to) {
+        const ssize_t n = ::send(fd, chunk.data() + from, to - from, MSG_NOSIGNAL);
+        if (n <= 0)
+            break;
+        from += static_cast<size_t>(n);
+    }
+    return from;
+}
+
+}  // namespace
+
 void CStreamServer::WriteLoop(std::shared_ptr<Connection> c)
 {
     std::vector<uint8_t> chunk;
+    std::vector<Connection::PacedRun> paced;
     for (;;) {
         {
             std::unique_lock lock(c->outLock);
@@ -226,14 +250,30 @@ void CStreamServer::WriteLoop(std::shared_ptr<Connection> c)
             }
             chunk.swap(c->out);
             c->out.clear();
+            paced.swap(c->paced);
+            c->paced.clear();
         }
         size_t sent = 0;
-        while (sent < chunk.size()) {
-            const ssize_t n = ::send(c->fd, chunk.data() + sent, chunk.size() - sent, MSG_NOSIGNAL);
-            if (n <= 0)
+        bool failed = false;
+        for (const Connection::PacedRun& run : paced) {
+            sent = SendSpan(c->fd, chunk, sent, run.offset);
+            failed = sent != run.offset;
+            // Slices about 10 ms apart, the first at once and the last at the end of the
+            // duration, each at its time on a schedule that does not drift.
+            const auto start = std::chrono::steady_clock::now();
+            const int64_t slices = std::max<int64_t>(2, run.duration.count() / 10);
+            for (int64_t i = 0; i < slices && !failed; ++i) {
+                std::this_thread::sleep_until(start + run.duration * i / (slices - 1));
+                const size_t to = run.offset + static_cast<size_t>(static_cast<int64_t>(run.length) * (i + 1) / slices);
+                sent = SendSpan(c->fd, chunk, sent, to);
+                failed = sent != to;
+            }
+            if (failed)
                 break;
-            sent += static_cast<size_t>(n);
         }
+        paced.clear();
+        if (!failed)
+            sent = SendSpan(c->fd, chunk, sent, chunk.size());
         {
             std::lock_guard lock(c->outLock);
             c->bytesSent += sent;
@@ -249,7 +289,7 @@ void CStreamServer::WriteLoop(std::shared_ptr<Connection> c)
     c->writerDone = true;
 }
 
-void CStreamServer::Enqueue(Connection& c, const std::vector<uint8_t>& bytes)
+void CStreamServer::Enqueue(Connection& c, const std::vector<uint8_t>& bytes, std::chrono::milliseconds paced)
 {
     bool drop = false;
     {
@@ -260,6 +300,8 @@ void CStreamServer::Enqueue(Connection& c, const std::vector<uint8_t>& bytes)
             c.closing = true;
             drop = true;
         } else {
+            if (paced.count() > 0 && !bytes.empty())
+                c.paced.push_back({c.out.size(), bytes.size(), paced});
             c.out.insert(c.out.end(), bytes.begin(), bytes.end());
         }
     }
@@ -415,8 +457,13 @@ void CStreamServer::Publish(int service, const std::string& item, const StreamRe
 
 void CStreamServer::Heartbeat(int64_t serverTimeMs)
 {
+    uint32_t sequence = 0;
+    {
+        std::lock_guard lock(m_lock);
+        sequence = m_heartbeatSeq + 1;
+    }
     const auto bytes = EncodeForWire(StreamRecord{static_cast<uint8_t>(protocol::Service::Session), 0,
-                                                  protocol::HeartbeatRecord{serverTimeMs, ++m_heartbeatSeq}});
+                                                  protocol::HeartbeatRecord{serverTimeMs, sequence}});
     for (auto& c : Snapshot()) {
         bool loggedIn;
         {
@@ -426,6 +473,23 @@ void CStreamServer::Heartbeat(int64_t serverTimeMs)
         if (loggedIn)
             Enqueue(*c, bytes);
     }
+    {
+        std::lock_guard lock(m_lock);
+        m_heartbeatSeq = sequence;
+    }
+    m_changed.notify_all();
+}
+
+uint64_t CStreamServer::HeartbeatCount() const
+{
+    std::lock_guard lock(m_lock);
+    return m_heartbeatSeq;
+}
+
+bool CStreamServer::WaitForHeartbeatAfter(uint64_t seen, int timeoutMs) const
+{
+    std::unique_lock lock(m_lock);
+    return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return m_heartbeatSeq > seen; });
 }
 
 void CStreamServer::SendRaw(const std::vector<uint8_t>& bytes, bool controlToo)
@@ -438,6 +502,19 @@ void CStreamServer::SendRaw(const std::vector<uint8_t>& bytes, bool controlToo)
         }
         if (target)
             Enqueue(*c, bytes);
+    }
+}
+
+void CStreamServer::SendRawPaced(const std::vector<uint8_t>& bytes, std::chrono::milliseconds duration)
+{
+    for (auto& c : Snapshot()) {
+        bool target;
+        {
+            std::lock_guard lock(m_lock);
+            target = c->loggedIn && !c->control;
+        }
+        if (target)
+            Enqueue(*c, bytes, duration);
     }
 }
 

@@ -7,6 +7,7 @@
 #include "broker/protocol/StreamRequest.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -59,9 +60,15 @@ public:
     // A record to every data connection subscribed to the item on the service.
     void Publish(int service, const std::string& item, const protocol::StreamRecord& record);
     void Heartbeat(int64_t serverTimeMs);
+    // Heartbeats sent so far; waits until one more than seen went out (false after the timeout).
+    uint64_t HeartbeatCount() const;
+    bool WaitForHeartbeatAfter(uint64_t seen, int timeoutMs) const;
 
     // Scripting.
     void SendRaw(const std::vector<uint8_t>& bytes, bool controlToo = false);
+    // The bytes spread evenly over the duration on every data connection, as over a slow
+    // link; what is queued meanwhile (heartbeats, quotes) follows them.
+    void SendRawPaced(const std::vector<uint8_t>& bytes, std::chrono::milliseconds duration);
     void DropAll();
     void DropUser(const std::string& user);
     // Closes one connection; false when there is none with that id.
@@ -85,7 +92,8 @@ private:
     void WriteLoop(std::shared_ptr<Connection> c);
     void HandleLine(Connection& c, const std::string& line);
     void HandleClause(Connection& c, int service, const protocol::ServiceClause& clause);
-    void Enqueue(Connection& c, const std::vector<uint8_t>& bytes);
+    void Enqueue(Connection& c, const std::vector<uint8_t>& bytes,
+                 std::chrono::milliseconds paced = std::chrono::milliseconds(0));
     void EnqueueRecord(Connection& c, const protocol::StreamRecord& record);
     void SendStatus(Connection& c, protocol::StatusCode code, const std::string& text);
     void Reap(bool all);
@@ -102,7 +110,7 @@ private:
     mutable std::condition_variable m_changed;
     std::map<int, std::shared_ptr<Connection>> m_connections;
     int m_nextId = 1;
-    uint32_t m_heartbeatSeq = 0;
+    uint32_t m_heartbeatSeq = 0; // guarded by m_lock
 };
 
 std::vector<uint8_t> EncodeForWire(const protocol::StreamRecord& record);

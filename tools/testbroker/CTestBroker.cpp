@@ -17,6 +17,7 @@ CTestBroker::CTestBroker(TestBrokerOptions options)
     : m_options(std::move(options)), m_core(std::make_unique<CBrokerCore>(m_options))
 {
     m_paused = m_options.startPaused;
+    m_heartbeatMs = m_options.heartbeatMs;
     StreamHandlers handlers;
     handlers.login = [this](const std::string& user, const std::string& token) {
         return m_core->Sessions().ValidToken(user, token, m_core->NowMs() / 1000);
@@ -106,7 +107,7 @@ void CTestBroker::HeartbeatLoop()
     while (m_running) {
         {
             std::unique_lock lock(m_threadLock);
-            m_wake.wait_for(lock, std::chrono::milliseconds(std::max(10, m_options.heartbeatMs)));
+            m_wake.wait_for(lock, std::chrono::milliseconds(std::max(10, m_heartbeatMs.load())));
         }
         if (m_running)
             m_stream->Heartbeat(m_core->NowMs());
@@ -229,6 +230,15 @@ bool CTestBroker::WaitForHeldHistory(size_t count, int timeoutMs) const
 }
 void CTestBroker::SetHistoryMarks(bool on) { m_api->SetHistoryMarks(on); }
 void CTestBroker::SendRawToStreams(const std::vector<uint8_t>& bytes) { m_stream->SendRaw(bytes); }
+void CTestBroker::SendRawToStreamsPaced(const std::vector<uint8_t>& bytes, int durationMs)
+{
+    m_stream->SendRawPaced(bytes, std::chrono::milliseconds(durationMs));
+}
+void CTestBroker::SetHeartbeatInterval(int intervalMs) { m_heartbeatMs = intervalMs; }
+bool CTestBroker::WaitForHeartbeat(int timeoutMs) const
+{
+    return m_stream->WaitForHeartbeatAfter(m_stream->HeartbeatCount(), timeoutMs);
+}
 
 void CTestBroker::SendMalformedRecords()
 {

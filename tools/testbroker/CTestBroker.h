@@ -74,6 +74,13 @@ public:
     void SendHeartbeatAt(int64_t serverTimeMs);
     void SendTradeAt(const std::string& symbol, uint32_t feedTime, double price, uint32_t size);
     void SendRawToStreams(const std::vector<uint8_t>& bytes);
+    // The bytes spread evenly over durationMs on every data connection, as over a slow link;
+    // heartbeats and records queued meanwhile follow them.
+    void SendRawToStreamsPaced(const std::vector<uint8_t>& bytes, int durationMs);
+    // Heartbeats from now on every intervalMs (the options' heartbeatMs at start).
+    void SetHeartbeatInterval(int intervalMs);
+    // Waits until the next heartbeat has been queued to the stream connections; false after the timeout.
+    bool WaitForHeartbeat(int timeoutMs) const;
     // A selection of broken records followed by one good heartbeat.
     void SendMalformedRecords();
     size_t StreamConnectionCount() const;
@@ -141,6 +148,7 @@ private:
     std::string m_keyFile;
     std::atomic<bool> m_paused{false};
     std::atomic<bool> m_running{false};
+    std::atomic<int> m_heartbeatMs{1000};
     std::mutex m_threadLock;
     std::condition_variable m_wake;
     std::thread m_simThread;
