@@ -23,8 +23,10 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -128,41 +130,45 @@ bool Wait(const std::function<bool()>& condition)
     return QTest::qWaitFor(condition, 5000);
 }
 
-// What a check saw of a modal dialog while it was up.
-struct ModalSeen {
+// Checks a condition on the modal dialog from inside the dialog's own loop: polls until
+// it holds on two polls in a row (the manager sets its lists one after the other) or five
+// seconds pass, then closes the dialog.
+class ModalCheck {
+public:
+    explicit ModalCheck(std::function<bool(QWidget*)> condition) : m_condition(std::move(condition))
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { Poll(); });
+        m_timer.start(20);
+    }
+
     QString title;
     bool held = false;
     bool done = false;
-};
 
-// Polls the condition on the modal dialog from inside the dialog's own loop until it
-// holds on two polls in a row (the manager sets its lists one after the other) or five
-// seconds pass; then closes the dialog.
-void CheckModal(ModalSeen& seen, const std::function<bool(QWidget*)>& condition)
-{
-    auto* timer = new QTimer;
-    auto* clock = new QElapsedTimer;
-    auto passes = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, clock, passes, &seen, condition] {
+private:
+    void Poll()
+    {
         QWidget* modal = QApplication::activeModalWidget();
         if (!modal || !modal->isVisible())
             return;
-        if (!clock->isValid())
-            clock->start();
-        *passes = condition(modal) ? *passes + 1 : 0;
-        if (*passes < 2 && clock->elapsed() < 5000)
+        if (!m_clock.isValid())
+            m_clock.start();
+        m_passes = m_condition(modal) ? m_passes + 1 : 0;
+        if (m_passes < 2 && m_clock.elapsed() < 5000)
             return;
-        seen.title = modal->windowTitle();
-        seen.held = *passes >= 2;
-        seen.done = true;
-        timer->stop();
-        timer->deleteLater();
-        delete clock;
+        title = modal->windowTitle();
+        held = m_passes >= 2;
+        done = true;
+        m_timer.stop();
         if (auto* dialog = qobject_cast<QDialog*>(modal))
             dialog->reject();
-    });
-    timer->start(20);
-}
+    }
+
+    std::function<bool(QWidget*)> m_condition;
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    int m_passes = 0;
+};
 
 class X11ManagedChartSideWindows : public ::testing::Test {
 protected:
@@ -197,6 +203,31 @@ protected:
         return wnd ? wnd->GetOuterWidget() : nullptr;
     }
     static bool Managed(QWidget* window) { return Level(window) >= 0; }
+
+    // Runs the chart's Export Image command with the real file dialog and checks, while
+    // the dialog is up, that it is active and covers both side windows, which stay shown
+    // over the window of the chart (owner). The dialog is then cancelled.
+    static void ExpectExportDialogOverSideWindows(CChartController* chart, QWidget* tracking, QWidget* snapshot,
+                                                  QWidget* owner)
+    {
+        std::unique_ptr<CUiResponder> scripted = CUiResponder::Install(std::make_unique<CUiResponder>());
+        int dialogLevel = -1, trackingLevel = -1, snapshotLevel = -1;
+        ModalCheck seen([&](QWidget* dialog) {
+            dialogLevel = Level(dialog);
+            trackingLevel = Level(tracking);
+            snapshotLevel = Level(snapshot);
+            return dialog->isActiveWindow() && !AboveOthers(tracking) && !AboveOthers(snapshot) &&
+                   Viewable(tracking) && Viewable(snapshot) && dialogLevel > trackingLevel &&
+                   dialogLevel > snapshotLevel && trackingLevel > Level(owner) && snapshotLevel > Level(owner);
+        });
+        chart->GetPricePane()->SendMessage(WM_COMMAND, ID_EXPORT_IMAGE, 0);
+        const bool closed = QTest::qWaitFor([&] { return seen.done; }, 15000);
+        CUiResponder::Install(std::move(scripted));
+        ASSERT_TRUE(closed);
+        EXPECT_EQ("Export Image", seen.title);
+        EXPECT_TRUE(seen.held) << "dialog " << dialogLevel << ", tracking " << trackingLevel << ", snapshot "
+                               << snapshotLevel << ", chart " << Level(owner);
+    }
 
     FakeSeriesServices services;
     std::unique_ptr<ChartTestShell> shell;
@@ -306,24 +337,7 @@ TEST_F(X11ManagedChartSideWindows, AFloatingChartsOwnDialogsCoverItsSideWindows)
 
     // The chart's Export Image command opens the real file dialog: it covers both side
     // windows, which stay over their chart.
-    std::unique_ptr<CUiResponder> scripted = CUiResponder::Install(std::make_unique<CUiResponder>());
-    ModalSeen seen;
-    int dialogLevel = -1, trackingLevel = -1, snapshotLevel = -1;
-    CheckModal(seen, [&](QWidget* dialog) {
-        dialogLevel = Level(dialog);
-        trackingLevel = Level(tracking);
-        snapshotLevel = Level(snapshot);
-        return dialog->isActiveWindow() && !AboveOthers(tracking) && !AboveOthers(snapshot) &&
-               dialogLevel > trackingLevel && dialogLevel > snapshotLevel && trackingLevel > Level(frame) &&
-               snapshotLevel > Level(frame);
-    });
-    chart->GetPricePane()->SendMessage(WM_COMMAND, ID_EXPORT_IMAGE, 0);
-    const bool closed = QTest::qWaitFor([&] { return seen.done; }, 15000);
-    CUiResponder::Install(std::move(scripted));
-    ASSERT_TRUE(closed);
-    EXPECT_EQ("Export Image", seen.title);
-    EXPECT_TRUE(seen.held) << "dialog " << dialogLevel << ", tracking " << trackingLevel << ", snapshot "
-                           << snapshotLevel;
+    ExpectExportDialogOverSideWindows(chart, tracking, snapshot, frame);
 
     // The chart active again: its side windows are top-most over it again.
     ActivateByManager(frame);
@@ -382,4 +396,9 @@ TEST_F(X11ManagedChartSideWindows, AnMdiChartsSideWindowsShowOnlyWhileItsChartIs
     QCoreApplication::processEvents();
     EXPECT_TRUE(Viewable(tracking));
     EXPECT_TRUE(Viewable(snapshot));
+
+    // The chart's own dialog covers them, and they stay.
+    ActivateByManager(main);
+    ASSERT_TRUE(Wait([&] { return main->isActiveWindow(); }));
+    ExpectExportDialogOverSideWindows(chart, tracking, snapshot, main);
 }
