@@ -31,6 +31,7 @@ class CStudyDefinition;
 class CTrackingFieldPanel;
 class CWnd;
 class QObject;
+class QWidget;
 
 // Timers of the chart frame.
 inline constexpr UINT_PTR kTimerTracking = 1977;
@@ -147,7 +148,12 @@ public:
     void OnFrameMoved();
     void OnFrameActivated(bool active);
     void OnFloatingFrameActivated(bool active);
-    void OnFrameMinimized(bool minimized);
+    // The side windows are shown while the chart is: not minimized (nor the main window)
+    // and, in the main window, the MDI window in front. Hidden otherwise.
+    void ShowSideWindowsWithChart();
+    // A window of the application took the focus: a dialog of a floating chart is raised
+    // over the chart's side windows.
+    void OnWindowFocused(QWidget* window);
 
     // Tab strips along the frame: the chart's symbols and its intervals; a tab chosen
     // applies its symbol or interval.
@@ -223,6 +229,8 @@ private:
     // The window that owns the side windows: a floating frame, else the main window.
     CWnd* SideWindowOwner() const;
     bool IsFloatingFrame() const;
+    // Whether the trader sees the chart: see ShowSideWindowsWithChart.
+    bool IsChartInFront() const;
     void CreateTabStrips();
     void OnTabChosen(int strip, int index);
     void WatchFrame();

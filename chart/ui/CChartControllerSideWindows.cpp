@@ -9,6 +9,7 @@
 #include "common/windows/CSheetsWnd.h"
 #include "platform/ui/CChildFrame.h"
 #include "platform/ui/CFrameWnd.h"
+#include "platform/ui/CMDIFrameWnd.h"
 #include "platform/ui/CWinApp.h"
 #include "platform/ui/CWndMessage.h"
 #include "studies/plots/CPricePlot.h"
@@ -19,10 +20,14 @@
 
 #include "platform/ui/QxWindowHost.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QMdiArea>
+#include <QMetaObject>
 #include <QObject>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
@@ -68,6 +73,26 @@ std::vector<CChartController*>& Group()
     return group;
 }
 
+// The application's top-level widget of a window, or null.
+QWidget* TopLevelOf(const QWindow* window)
+{
+    if (!window)
+        return nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->windowHandle() == window)
+            return top;
+    return nullptr;
+}
+
+// Whether the window is owned by the frame's window, directly or through other windows.
+bool OwnedBy(const QWidget* window, const QWidget* frame)
+{
+    for (const QWidget* owner = window ? window->parentWidget() : nullptr; owner; owner = owner->parentWidget())
+        if (owner->window() == frame)
+            return true;
+    return false;
+}
+
 // "Price" with 2 decimals, 4 below 1.0.
 CString PriceText(double price)
 {
@@ -78,20 +103,29 @@ CString PriceText(double price)
 
 } // namespace
 
-// Follows the frame's outer window: moves, minimizing and restoring.
+// Follows the frame's outer window and the main window: moves, minimizing and restoring,
+// the MDI window in front, and the windows that take the focus.
 class CChartFrameWatcher : public QObject {
 public:
     explicit CChartFrameWatcher(CChartController& chart) : m_chart(chart) {}
 
-    bool eventFilter(QObject* watched, QEvent* event) override
+    bool eventFilter(QObject*, QEvent* event) override
     {
         if (event->type() == QEvent::Move || event->type() == QEvent::Resize)
             m_chart.OnFrameMoved();
         else if (event->type() == QEvent::WindowStateChange)
-            if (auto* widget = qobject_cast<QWidget*>(watched))
-                m_chart.OnFrameMinimized(widget->isMinimized());
+            m_chart.ShowSideWindowsWithChart();
         return false;
     }
+
+    // Once the event in hand is done: the MDI area tells of its window deactivated with
+    // the main window before it knows which one stays in front.
+    void OnMdiActivation()
+    {
+        QMetaObject::invokeMethod(this, [this] { m_chart.ShowSideWindowsWithChart(); }, Qt::QueuedConnection);
+    }
+
+    void OnFocusWindow(QWindow* window) { m_chart.OnWindowFocused(TopLevelOf(window)); }
 
 private:
     CChartController& m_chart;
@@ -227,6 +261,7 @@ void CChartController::ShowTrackingWindow(bool show)
         m_pTracking = std::move(panel);
         if (IsFloatingFrame())
             OnFloatingFrameActivated(m_pFrame->GetOuterWidget() && m_pFrame->GetOuterWidget()->isActiveWindow());
+        ShowSideWindowsWithChart();
         SeparateSideWindows();
         m_nTrackingAnchor = 0;
         if (CPricePlot* price = doc ? doc->GetBarSeries() : nullptr)
@@ -309,6 +344,7 @@ void CChartController::ToggleSnapshotWindow()
     m_pSnapshot = std::move(panel);
     if (IsFloatingFrame())
         OnFloatingFrameActivated(m_pFrame->GetOuterWidget() && m_pFrame->GetOuterWidget()->isActiveWindow());
+    ShowSideWindowsWithChart();
     SeparateSideWindows();
     if (doc)
         m_pSnapshot->SetSymbol(doc->GetSymbol());
@@ -362,6 +398,7 @@ void CChartController::OnFrameActivated(bool active)
 {
     if (!active)
         return;
+    ShowSideWindowsWithChart();
     for (CFloatingWnd* panel : {static_cast<CFloatingWnd*>(m_pTracking.get()),
                                 static_cast<CFloatingWnd*>(m_pSnapshot.get())})
         if (panel)
@@ -391,14 +428,51 @@ CWnd* CChartController::SideWindowOwner() const
     return app ? app->m_pMainWnd : nullptr;
 }
 
-void CChartController::OnFrameMinimized(bool minimized)
+bool CChartController::IsChartInFront() const
 {
+    const QWidget* outer = m_pFrame ? m_pFrame->GetOuterWidget() : nullptr;
+    if (!outer || outer->isMinimized())
+        return false;
+    const CWinApp* app = AfxGetApp();
+    const CWnd* main = app ? app->m_pMainWnd : nullptr;
+    if (const QWidget* mainOuter = main ? main->GetOuterWidget() : nullptr; mainOuter && mainOuter->isMinimized())
+        return false;
+    const auto* child = dynamic_cast<const CChildFrame*>(m_pFrame);
+    const CMDIFrameWnd* mdi = child ? child->GetMDIFrame() : nullptr;
+    return !mdi || mdi->MDIGetActive() == child;
+}
+
+void CChartController::ShowSideWindowsWithChart()
+{
+    const bool shown = IsChartInFront();
+    bool appeared = false;
     for (CFloatingWnd* panel : {static_cast<CFloatingWnd*>(m_pTracking.get()),
                                 static_cast<CFloatingWnd*>(m_pSnapshot.get())})
-        if (CWnd* wnd = panel ? panel->GetWnd() : nullptr)
-            wnd->ShowWindow(minimized ? SW_HIDE : SW_SHOWNOACTIVATE);
-    if (!minimized)
+        if (CWnd* wnd = panel ? panel->GetWnd() : nullptr; wnd && bool(wnd->IsWindowVisible()) != shown) {
+            wnd->ShowWindow(shown ? SW_SHOWNOACTIVATE : SW_HIDE);
+            appeared = appeared || shown;
+        }
+    if (appeared) {
         OnFrameMoved();
+        for (CFloatingWnd* panel : {static_cast<CFloatingWnd*>(m_pTracking.get()),
+                                    static_cast<CFloatingWnd*>(m_pSnapshot.get())})
+            if (panel)
+                panel->BringToFront();
+    }
+}
+
+void CChartController::OnWindowFocused(QWidget* window)
+{
+    // Leaving the top-most layer, the side windows may have been put back above the
+    // dialog that took the activation from their chart.
+    if (!window || !IsFloatingFrame() || (!m_pTracking && !m_pSnapshot))
+        return;
+    for (CFloatingWnd* panel : {static_cast<CFloatingWnd*>(m_pTracking.get()),
+                                static_cast<CFloatingWnd*>(m_pSnapshot.get())})
+        if (CWnd* wnd = panel ? panel->GetWnd() : nullptr; wnd && wnd->GetOuterWidget() == window)
+            return;
+    if (OwnedBy(window, m_pFrame->GetOuterWidget()))
+        window->raise();
 }
 
 void CChartController::WatchFrame()
@@ -413,6 +487,13 @@ void CChartController::WatchFrame()
     if (CWinApp* app = AfxGetApp(); app && app->m_pMainWnd && app->m_pMainWnd != m_pFrame)
         if (QWidget* main = app->m_pMainWnd->GetOuterWidget(); main && main != outer)
             main->installEventFilter(watcher.get());
+    CChartFrameWatcher* events = watcher.get();
+    if (const auto* child = dynamic_cast<const CChildFrame*>(m_pFrame))
+        if (QMdiArea* area = child->GetMDIFrame() ? child->GetMDIFrame()->GetMdiArea() : nullptr)
+            QObject::connect(area, &QMdiArea::subWindowActivated, events, [events] { events->OnMdiActivation(); });
+    if (qApp)
+        QObject::connect(qApp, &QGuiApplication::focusWindowChanged, events,
+                         [events](QWindow* window) { events->OnFocusWindow(window); });
     m_pFrameWatcher = std::move(watcher);
 }
 

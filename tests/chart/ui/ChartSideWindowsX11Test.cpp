@@ -4,22 +4,29 @@
 #include "ChartTestShell.h"
 
 #include "tests/analytics/FakeSeriesServices.h"
+#include "chart/ui/ChartIds.h"
 #include "tests/ui/XvfbTestMain.h"
 #include "views/ui/CSnapshotFieldPanel.h"
 #include "views/ui/CTrackingFieldPanel.h"
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QTest>
+#include <QTimer>
 
 #include <xcb/xcb.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -92,6 +99,16 @@ bool AboveOthers(QWidget* widget)
     return std::find(state.begin(), state.end(), Atom("_NET_WM_STATE_ABOVE")) != state.end();
 }
 
+// Whether the X server shows the window: mapped, and its ancestors too.
+bool Viewable(QWidget* widget)
+{
+    xcb_get_window_attributes_reply_t* reply = xcb_get_window_attributes_reply(
+        Connection(), xcb_get_window_attributes(Connection(), XWindow(widget)), nullptr);
+    const bool viewable = reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
+    std::free(reply);
+    return viewable;
+}
+
 // Asks the manager to activate the window as a pager or task bar does for the user.
 void ActivateByManager(QWidget* widget)
 {
@@ -112,6 +129,46 @@ bool Wait(const std::function<bool()>& condition)
 {
     return QTest::qWaitFor(condition, 5000);
 }
+
+// Checks a condition on the modal dialog from inside the dialog's own loop: polls until
+// it holds on two polls in a row (the manager sets its lists one after the other) or five
+// seconds pass, then closes the dialog.
+class ModalCheck {
+public:
+    explicit ModalCheck(std::function<bool(QWidget*)> condition) : m_condition(std::move(condition))
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { Poll(); });
+        m_timer.start(20);
+    }
+
+    QString title;
+    bool held = false;
+    bool done = false;
+
+private:
+    void Poll()
+    {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible())
+            return;
+        if (!m_clock.isValid())
+            m_clock.start();
+        m_passes = m_condition(modal) ? m_passes + 1 : 0;
+        if (m_passes < 2 && m_clock.elapsed() < 5000)
+            return;
+        title = modal->windowTitle();
+        held = m_passes >= 2;
+        done = true;
+        m_timer.stop();
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+    }
+
+    std::function<bool(QWidget*)> m_condition;
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    int m_passes = 0;
+};
 
 class X11ManagedChartSideWindows : public ::testing::Test {
 protected:
@@ -146,6 +203,31 @@ protected:
         return wnd ? wnd->GetOuterWidget() : nullptr;
     }
     static bool Managed(QWidget* window) { return Level(window) >= 0; }
+
+    // Runs the chart's Export Image command with the real file dialog and checks, while
+    // the dialog is up, that it is active and covers both side windows, which stay shown
+    // over the window of the chart (owner). The dialog is then cancelled.
+    static void ExpectExportDialogOverSideWindows(CChartController* chart, QWidget* tracking, QWidget* snapshot,
+                                                  QWidget* owner)
+    {
+        std::unique_ptr<CUiResponder> scripted = CUiResponder::Install(std::make_unique<CUiResponder>());
+        int dialogLevel = -1, trackingLevel = -1, snapshotLevel = -1;
+        ModalCheck seen([&](QWidget* dialog) {
+            dialogLevel = Level(dialog);
+            trackingLevel = Level(tracking);
+            snapshotLevel = Level(snapshot);
+            return dialog->isActiveWindow() && !AboveOthers(tracking) && !AboveOthers(snapshot) &&
+                   Viewable(tracking) && Viewable(snapshot) && dialogLevel > trackingLevel &&
+                   dialogLevel > snapshotLevel && trackingLevel > Level(owner) && snapshotLevel > Level(owner);
+        });
+        chart->GetPricePane()->SendMessage(WM_COMMAND, ID_EXPORT_IMAGE, 0);
+        const bool closed = QTest::qWaitFor([&] { return seen.done; }, 15000);
+        CUiResponder::Install(std::move(scripted));
+        ASSERT_TRUE(closed);
+        EXPECT_EQ("Export Image", seen.title);
+        EXPECT_TRUE(seen.held) << "dialog " << dialogLevel << ", tracking " << trackingLevel << ", snapshot "
+                               << snapshotLevel << ", chart " << Level(owner);
+    }
 
     FakeSeriesServices services;
     std::unique_ptr<ChartTestShell> shell;
@@ -236,4 +318,87 @@ TEST_F(X11ManagedChartSideWindows, AnMdiChartsTrackingWindowComesForwardWhenTheC
     EXPECT_TRUE(Wait([&] { return Level(tracking) > Level(second) && Level(tracking) > Level(main); }))
         << Level(tracking) << " " << Level(second) << " " << Level(main);
     EXPECT_FALSE(AboveOthers(tracking));
+}
+
+TEST_F(X11ManagedChartSideWindows, AFloatingChartsOwnDialogsCoverItsSideWindows)
+{
+    CChartController* chart = nullptr;
+    QWidget* frame = OpenWithTracking(true, chart);
+    ASSERT_NE(nullptr, frame);
+    QWidget* tracking = Tracking(chart);
+    ASSERT_NE(nullptr, tracking);
+    chart->ToggleSnapshotWindow();
+    ASSERT_TRUE(chart->GetSnapshotPanel() && chart->GetSnapshotPanel()->GetWnd());
+    QWidget* snapshot = chart->GetSnapshotPanel()->GetWnd()->GetOuterWidget();
+    ASSERT_TRUE(Wait([&] { return Managed(tracking) && Managed(snapshot) && Managed(frame); }));
+    ActivateByManager(frame);
+    ASSERT_TRUE(Wait([&] { return frame->isActiveWindow(); }));
+    ASSERT_TRUE(Wait([&] { return AboveOthers(tracking) && AboveOthers(snapshot); }));
+
+    // The chart's Export Image command opens the real file dialog: it covers both side
+    // windows, which stay over their chart.
+    ExpectExportDialogOverSideWindows(chart, tracking, snapshot, frame);
+
+    // The chart active again: its side windows are top-most over it again.
+    ActivateByManager(frame);
+    ASSERT_TRUE(Wait([&] { return frame->isActiveWindow(); }));
+    EXPECT_TRUE(Wait([&] { return AboveOthers(tracking) && AboveOthers(snapshot); }));
+}
+
+TEST_F(X11ManagedChartSideWindows, AnMdiChartsSideWindowsShowOnlyWhileItsChartIsInFront)
+{
+    CChartController* chart = nullptr;
+    QWidget* main = OpenWithTracking(false, chart);
+    ASSERT_NE(nullptr, main);
+    QWidget* tracking = Tracking(chart);
+    ASSERT_NE(nullptr, tracking);
+    chart->ToggleSnapshotWindow();
+    ASSERT_TRUE(chart->GetSnapshotPanel() && chart->GetSnapshotPanel()->GetWnd());
+    QWidget* snapshot = chart->GetSnapshotPanel()->GetWnd()->GetOuterWidget();
+    ActivateByManager(main);
+    ASSERT_TRUE(Wait([&] { return main->isActiveWindow(); }));
+    ASSERT_TRUE(Wait([&] { return Viewable(tracking) && Viewable(snapshot); }));
+
+    // Another MDI window, maximised in front of the chart: the chart's side windows go.
+    CGraphsDoc* other = shell->OpenChart("MSFT", "D");
+    ASSERT_NE(nullptr, other);
+    auto* otherChild = dynamic_cast<CChildFrame*>(ChartTestShell::Controller(other)->GetPricePane()->GetParentFrame());
+    ASSERT_NE(nullptr, otherChild);
+    ASSERT_EQ(otherChild, shell->main->MDIGetActive());
+    EXPECT_TRUE(Wait([&] { return !Viewable(tracking) && !Viewable(snapshot); }));
+
+    // A floating chart takes the activation: the main window still shows the other one in
+    // front, so they stay away.
+    CChartController* floating = nullptr;
+    QWidget* second = OpenWithTracking(true, floating);
+    ASSERT_NE(nullptr, second);
+    ActivateByManager(second);
+    ASSERT_TRUE(Wait([&] { return second->isActiveWindow() && !main->isActiveWindow(); }));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(Viewable(tracking));
+    EXPECT_FALSE(Viewable(snapshot));
+
+    // The chart brought in front again (the Window menu): its side windows come back over
+    // the main window.
+    ActivateByManager(main);
+    ASSERT_TRUE(Wait([&] { return main->isActiveWindow(); }));
+    auto* child = dynamic_cast<CChildFrame*>(chart->GetPricePane()->GetParentFrame());
+    ASSERT_NE(nullptr, child);
+    shell->main->MDIActivate(child);
+    EXPECT_TRUE(Wait([&] {
+        return Viewable(tracking) && Viewable(snapshot) && Level(tracking) > Level(main) && Level(snapshot) > Level(main);
+    })) << Level(tracking) << " " << Level(snapshot) << " " << Level(main);
+
+    // The floating chart active again: the main window shows this chart in front, and its
+    // side windows stay.
+    ActivateByManager(second);
+    ASSERT_TRUE(Wait([&] { return second->isActiveWindow() && !main->isActiveWindow(); }));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(Viewable(tracking));
+    EXPECT_TRUE(Viewable(snapshot));
+
+    // The chart's own dialog covers them, and they stay.
+    ActivateByManager(main);
+    ASSERT_TRUE(Wait([&] { return main->isActiveWindow(); }));
+    ExpectExportDialogOverSideWindows(chart, tracking, snapshot, main);
 }
