@@ -259,6 +259,7 @@ void CPriceSeries::NewRecordsLocked()
     m_bEdited = false;
     m_bUnrequested = false;
     m_bHistoryFailed = false;
+    m_failedHistory.clear();
     ++m_nResets;
 }
 
@@ -922,10 +923,11 @@ void CPriceSeries::OnIntradayHistory(const std::vector<CHistoryRow>& rows, std::
     FinishBackfill();
 }
 
-void CPriceSeries::OnHistoryFailed()
+void CPriceSeries::OnHistoryFailed(DWORD startFeedTime, DWORD endFeedTime)
 {
     Guard lock(m_lock);
     m_bHistoryFailed = true;
+    m_failedHistory.push_back({startFeedTime, endFeedTime});
 }
 
 void CPriceSeries::OnCachedIntradayFill(const std::vector<CHistoryRow>& rows, int first, int last,
