@@ -1183,6 +1183,9 @@ void CPriceSeries::CurrentDayFillLocked(const CSeriesQuote& quote)
         return;
     const int last = m_bars.Size() - 1;
     if (!m_bars.IsValid(last)) {
+        // The quote is today's: a newest bar of an earlier period keeps its gap.
+        if (CompareRecordPeriod(last, m_now) != 0)
+            return;
         m_bars.SetField(last, kBarOpen, quote.open);
         m_bars.SetField(last, kBarHigh, quote.high);
         m_bars.SetField(last, kBarLow, quote.low);

@@ -4,8 +4,9 @@
 // reads the day as it stood at each minute (no look-ahead, the first test day included),
 // the trailing stop and the forced exit worked by hand, portfolio capital, sizes that
 // open nothing, a strategy that does not compile, cancelling while history is loading,
-// a failed history download told instead of results, and a long minute walk across a
-// clock change checked against a plain second implementation, its history asked for once.
+// a failed history download told instead of results, a past-dated test that ignores
+// today's quote, and a long minute walk across a clock change checked against a plain
+// second implementation, its history asked for once.
 #include "StrategySamples.h"
 #include "AnsweringSeriesServices.h"
 #include "../analytics/formula/FormulaTestSupport.h"
@@ -727,6 +728,53 @@ TEST_F(BackTestWorker, AFailedHistoryDownloadIsToldAndShowsNoResults)
                                         "No portfolio results are shown: price history the test needs could not be "
                                         "loaded."}),
                   sink.problems);
+    }
+}
+
+TEST_F(BackTestWorker, APastDatedTestKeepsItsLastDayWithoutHistoryEmptyOfTodaysQuote)
+{
+    // Weekdays to Friday 2/13/2026; Monday 2/16 was a holiday and has no row. Today is 3/4,
+    // and its quote is far off the history's prices.
+    const std::map<int, double> closes = {{9, 100}, {10, 102}, {11, 100}, {12, 100}, {13, 100}};
+    std::vector<CHistoryRow> rows;
+    for (CTime day(2026, 1, 5, 0, 0, 0); day < CTime(2026, 2, 14, 0, 0, 0); day = day + CTimeSpan(1, 0, 0, 0))
+        if (IsWeekday(day)) {
+            const auto it = closes.find(day.GetMonth() == 2 ? day.GetDay() : 0);
+            const double close = it != closes.end() ? it->second : 100;
+            rows.push_back(Row(day, close, close, close, close));
+        }
+    m_services.SetRows("IBM", rows);
+    {
+        std::lock_guard<std::mutex> g(m_services.lock);
+        CSeriesQuote& quote = m_services.quotes["IBM"];
+        quote.open = 240;
+        quote.high = 260;
+        quote.low = 230;
+        quote.last = 250;
+        quote.volume = 5000;
+    }
+    auto job = Job("IBM", Feed(2026, 2, 9), Feed(2026, 2, 16, 23, 59, 58));
+    job->AddStrategy(Strategy("Breakout", "Bar[Close,D]>101", "Bar[Close,D]<101"));
+    job->AddStrategy(Strategy("Hold", "Bar[Close,D]>0", "Bar[Close,D]>200"));
+    Run(job);
+
+    // Breakout: in at 102 on 2/10, out at 100 on 2/11, nothing after. Hold: in at 100 on 2/9
+    // and still in. Both groups run from 100 on 2/9 to 100 on 2/13: a buy and hold of 0 %.
+    const std::vector<std::tuple<std::string, int, int, double>> expected = {
+        {"Breakout", kActionBuy, 20260210, 102}, {"Breakout", kActionSell, 20260211, 100}, {"Hold", kActionBuy, 20260209, 100}};
+    std::vector<std::tuple<std::string, int, int, double>> fills;
+    for (const auto& t : m_sink.trades)
+        fills.emplace_back(t->m_strategy.str(), t->m_nAction, DateOf(t->m_nTime), t->m_price);
+    EXPECT_EQ(expected, fills);
+    ASSERT_EQ(2u, m_sink.groups.size());
+    for (const auto& group : m_sink.groups) {
+        EXPECT_EQ(100, group->m_startPrice);
+        EXPECT_EQ(100, group->m_endPrice);
+        std::vector<std::unique_ptr<BackTestEntry>> list;
+        for (const auto& t : m_sink.trades)
+            if (t->m_strategy == group->m_strategy)
+                list.push_back(std::make_unique<BackTestEntry>(*t));
+        EXPECT_EQ(0, ComputeSummary(list, *group).GetBuyHoldReturn()) << group->m_strategy.GetString();
     }
 }
 
