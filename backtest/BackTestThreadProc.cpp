@@ -289,6 +289,37 @@ private:
     std::vector<BYTE> m_hasStart;
 };
 
+// What the series' failed downloads left out, each once: "IBM from 1/5/2026 to 1/9/2026".
+void AddFailedHistory(CPriceSeries* series, std::vector<CString>& missing)
+{
+    if (!series)
+        return;
+    const bool daily = IsDailyOrLongerInterval(series->GetInterval());
+    const auto text = [daily](DWORD t) { return daily ? FeedDateText(t) : FeedDateTimeText(t); };
+    for (const CPriceSeries::Span& span : series->GetFailedHistory()) {
+        const CString range = series->GetSymbol() + " from " + text(span.start) + " to " + text(span.end);
+        if (std::find(missing.begin(), missing.end(), range) == missing.end())
+            missing.push_back(range);
+    }
+}
+
+// The same for every series the formula reads.
+void AddFailedHistory(const CFormula& formula, std::vector<CString>& missing)
+{
+    std::vector<CFormulaSeriesItem*> inputs;
+    formula.GetSeriesInputs(inputs);
+    for (const CFormulaSeriesItem* item : inputs) {
+        const CStudySource* source = item->m_pInput;
+        if (!source)
+            continue;
+        AddFailedHistory(source->GetBaseSeries(), missing);
+        if (const CStudyEvaluation* spec = source->GetSpec()) {
+            AddFailedHistory(spec->m_pCompanion, missing);
+            AddFailedHistory(spec->m_pStudySeries, missing);
+        }
+    }
+}
+
 int PriceField(const CString& name)
 {
     static const char* const kNames[] = {"Open", "High", "Low", "Close"};
@@ -310,7 +341,7 @@ private:
         CString name;  // distinct within the run
         bool usable;
     };
-    enum class EPair { kDone, kSkipped, kCancelled };
+    enum class EPair { kDone, kSkipped, kCancelled, kNoHistory };
 
     EPair RunPair(const CString& symbol, const Strategy& strategy);
     void WalkBars(const CString& symbol, const Strategy& strategy, CPriceSeries& series, int barCount,
@@ -329,6 +360,7 @@ private:
     std::vector<std::unique_ptr<BackTestEntry>> m_trades;  // portfolio runs
     std::vector<std::unique_ptr<EntryGroup>> m_groups;
     std::set<std::string> m_problems;
+    bool m_bHistoryMissing = false;  // some pair was left out for history that could not be loaded
 };
 
 void CBackTestRun::Problem(const CString& text)
@@ -387,12 +419,19 @@ void CBackTestRun::Run(std::shared_ptr<const CStrategySetup> job)
             const EPair result = strategies[static_cast<size_t>(j)].usable
                                      ? RunPair(symbols[static_cast<size_t>(i)], strategies[static_cast<size_t>(j)])
                                      : EPair::kSkipped;
+            m_bHistoryMissing |= result == EPair::kNoHistory;
             if (result != EPair::kDone)
                 continue;
             m_context.m_nProgress = static_cast<int>((i * S + j + 1) * 100.0 / (S * N));
             if (m_job.m_nPortfolio && m_pSink)
                 m_pSink->OnProgress();
         }
+    }
+    if (m_job.m_nPortfolio && m_bHistoryMissing && !Cancelled()) {
+        // The capital goes to the fills of every pair in turn: without one, none are what they would be.
+        m_trades.clear();
+        m_groups.clear();
+        Problem("No portfolio results are shown: price history the test needs could not be loaded.");
     }
     if (m_job.m_nPortfolio)
         PortfolioPass();
@@ -501,6 +540,22 @@ CBackTestRun::EPair CBackTestRun::RunPair(const CString& symbol, const Strategy&
         }
     }
     series->SetListener(nullptr);
+
+    // Bars a failed download left empty would be tested as if nothing traded on them.
+    std::vector<CString> missing;
+    AddFailedHistory(series, missing);
+    AddFailedHistory(entry, missing);
+    AddFailedHistory(exit, missing);
+    if (!missing.empty()) {
+        CString ranges;
+        for (const CString& range : missing)
+            ranges += (ranges.IsEmpty() ? "" : "; ") + range;
+        CString message;
+        message.Format("Strategy \"%s\" on %s was not tested: the price history of %s could not be loaded.",
+                       s.m_name.GetString(), symbol.GetString(), ranges.GetString());
+        Problem(message);
+        return EPair::kNoHistory;
+    }
 
     auto group = std::make_unique<EntryGroup>();
     group->m_symbol = symbol;

@@ -259,6 +259,7 @@ void CPriceSeries::NewRecordsLocked()
     m_bEdited = false;
     m_bUnrequested = false;
     m_bHistoryFailed = false;
+    m_failedHistory.clear();
     ++m_nResets;
 }
 
@@ -922,10 +923,11 @@ void CPriceSeries::OnIntradayHistory(const std::vector<CHistoryRow>& rows, std::
     FinishBackfill();
 }
 
-void CPriceSeries::OnHistoryFailed()
+void CPriceSeries::OnHistoryFailed(DWORD startFeedTime, DWORD endFeedTime)
 {
     Guard lock(m_lock);
     m_bHistoryFailed = true;
+    m_failedHistory.push_back({startFeedTime, endFeedTime});
 }
 
 void CPriceSeries::OnCachedIntradayFill(const std::vector<CHistoryRow>& rows, int first, int last,
@@ -1181,6 +1183,9 @@ void CPriceSeries::CurrentDayFillLocked(const CSeriesQuote& quote)
         return;
     const int last = m_bars.Size() - 1;
     if (!m_bars.IsValid(last)) {
+        // The quote is today's: a newest bar of an earlier period keeps its gap.
+        if (CompareRecordPeriod(last, m_now) != 0)
+            return;
         m_bars.SetField(last, kBarOpen, quote.open);
         m_bars.SetField(last, kBarHigh, quote.high);
         m_bars.SetField(last, kBarLow, quote.low);

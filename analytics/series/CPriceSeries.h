@@ -33,6 +33,11 @@ struct CSeriesQuote;
 
 class CPriceSeries {
 public:
+    // A span of history, in feed times.
+    struct Span {
+        DWORD start;
+        DWORD end;
+    };
     // Records a series may hold at most; larger bar counts are cut to it.
     static constexpr int kMaxRecords = 4000000;
     // Records per history request.
@@ -104,8 +109,9 @@ public:
     void OnDailyHistory(const std::vector<CHistoryRow>& rows, std::optional<uint64_t> asOf = std::nullopt);
     void OnCachedDailyFill(const std::vector<CHistoryRow>& rows, int first, int last,
                            const CHistoryCoverage* complete = nullptr);
-    // A history download for this series failed; its (empty) answer follows.
-    void OnHistoryFailed();
+    // The history download of a span (feed times) for this series failed; its (empty)
+    // answer follows.
+    void OnHistoryFailed(DWORD startFeedTime, DWORD endFeedTime);
     void OnLiveData(const CTradeMessage* trade, DWORD feedTime);
     void OnExchangeCheck();
     // The live trades stopped for a while: the bars since the newest one with data (all of them
@@ -126,6 +132,12 @@ public:
     bool IsPending() const { return m_bPending != 0; }
     bool IsHistorical() const { return m_bHistorical != 0; }
     bool HasCurrentDayBar() const { return m_bCurrentDayBar != 0; }
+    // The spans whose download failed since the records were last laid out.
+    std::vector<Span> GetFailedHistory() const
+    {
+        std::lock_guard<std::recursive_mutex> lock(m_lock);
+        return m_failedHistory;
+    }
     // A copy of record r (a record number, not a visible index), none outside.
     std::optional<CBarRecord> GetRecordAt(int record) const;
     // Record number of a visible index (may lie outside the records).
@@ -139,10 +151,6 @@ public:
 private:
     friend class CSeriesReadLock;
     friend class CSeriesReadLocks;
-    struct Span {
-        DWORD start;
-        DWORD end;
-    };
     // Takes back, as it goes, one count of m_nSettling that its maker added under the lock
     // together with the change readers must wait out.
     class SettlingScope {
@@ -268,4 +276,5 @@ private:
     bool m_bEdited = false;
     bool m_bUnrequested = false;
     bool m_bHistoryFailed = false;
+    std::vector<Span> m_failedHistory;
 };

@@ -26,7 +26,7 @@ void RegisterPriceSeriesHooks()
         else
             series->OnIntradayHistory(rows, asOf);
     };
-    hooks.historyFailed = [](CPriceSeries* series) { series->OnHistoryFailed(); };
+    hooks.historyFailed = [](CPriceSeries* series, DWORD start, DWORD end) { series->OnHistoryFailed(start, end); };
     hooks.cachedFill = [](CPriceSeries* series, const std::vector<CHistoryRow>& rows, const CHistoryCoverage& complete,
                           bool daily, int first, int last) {
         if (daily)

@@ -183,7 +183,7 @@ void CHistoryCache::ApplyHistory(const CHistoryMessage& message)
     for (CPriceSeries* series : waiting) {
         // Told first, so that the series never lends its empty records as a whole answer.
         if (message.m_bFailed && hooks.historyFailed)
-            hooks.historyFailed(series);
+            hooks.historyFailed(series, request->startFeedTime, request->endFeedTime);
         hooks.historyUpdate(series, rows, daily, message.m_bFailed ? std::nullopt : message.m_asOf);
     }
 }

@@ -31,8 +31,9 @@ struct CPriceSeriesHooks {
     // newest trade of the symbol they hold when the server named it.
     void (*historyUpdate)(CPriceSeries* series, const std::vector<CHistoryRow>& rows, bool daily,
                           std::optional<uint64_t> asOf) = nullptr;
-    // A history download failed; the series' empty answer follows (historyUpdate). May be null.
-    void (*historyFailed)(CPriceSeries* series) = nullptr;
+    // The history download of a span (feed times) failed; the series' empty answer follows
+    // (historyUpdate). May be null.
+    void (*historyFailed)(CPriceSeries* series, DWORD startFeedTime, DWORD endFeedTime) = nullptr;
     // The market-data stream came back after an outage: the series asks for the history of the
     // gap (dispatcher thread, quote store locked); may be null.
     void (*streamRestored)(CPriceSeries* series) = nullptr;

@@ -155,7 +155,8 @@ TEST(TwinSeries, BarsThatMayDifferAreAskedForAsUsual)
         CPriceSeries failed(HistoricalKey("IBM,5", end), 0);
         failed.SetWindowMode(1);
         failed.SetBarCount(10, 0);
-        failed.OnHistoryFailed();
+        ASSERT_FALSE(services.requests.empty());
+        failed.OnHistoryFailed(services.requests.back().start, services.requests.back().end);
         failed.OnIntradayHistory({});
         EXPECT_TRUE(asksForAll("IBM,5", end));
         // Laid out and answered anew, it lends.

@@ -1,7 +1,8 @@
 // Series services without a broker that answer every history request on a thread of
 // their own, from rows the test gives per symbol or from a function of the request; a
-// hold keeps requests unanswered. A released series is never answered. A symbol may have
-// sessions of its own.
+// hold keeps requests unanswered, and a request may be made to fail as a failed download
+// reaches a series (told of it, then answered with no rows). A released series is never
+// answered. A symbol may have sessions of its own.
 #pragma once
 
 #include "../analytics/FakeSeriesServices.h"
@@ -15,8 +16,10 @@
 #include <cstdlib>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 class CAnsweringServices : public FakeSeriesServices {
@@ -43,6 +46,9 @@ public:
         {
             std::lock_guard<std::mutex> g(lock);
             requests.push_back({series, start, end});
+            const std::string symbol = series->GetSymbol().str();
+            if (++m_asked[symbol] == m_failAt[symbol])
+                m_failing.insert({series, start, end});
         }
         m_wake.notify_all();
         return 1;
@@ -83,6 +89,12 @@ public:
     {
         std::lock_guard<std::mutex> g(lock);
         m_source = std::move(source);
+    }
+    // The n-th request for the symbol from now on (1: the next one) fails.
+    void FailRequest(const char* symbol, int n)
+    {
+        std::lock_guard<std::mutex> g(lock);
+        m_failAt[symbol] = m_asked[symbol] + n;
     }
     void Hold(bool hold)
     {
@@ -127,7 +139,14 @@ private:
                 const CString interval = r.series->GetInterval();
                 const bool daily = std::atoi(interval) == 0;
                 std::vector<CHistoryRow> answer;
-                if (source) {
+                bool failed = false;
+                {
+                    std::lock_guard<std::mutex> g(lock);
+                    failed = m_failing.erase({r.series, r.start, r.end}) != 0;
+                }
+                if (failed) {
+                    r.series->OnHistoryFailed(r.start, r.end);
+                } else if (source) {
                     answer = source(r.series->GetSymbol(), interval, r.start, r.end);
                 } else {
                     std::lock_guard<std::mutex> g(lock);
@@ -143,6 +162,9 @@ private:
 
     std::map<std::string, std::vector<CHistoryRow>> m_rows;
     std::map<std::string, CSessionRules> m_rulesOf;  // nodes stay put: series keep pointers
+    std::map<std::string, int> m_asked;   // requests per symbol
+    std::map<std::string, int> m_failAt;  // the number of the request to fail
+    std::set<std::tuple<CPriceSeries*, DWORD, DWORD>> m_failing;
     RowSource m_source;
     std::condition_variable m_wake;
     std::mutex m_answering;

@@ -5,8 +5,9 @@
 // intra-bar testing that reads other symbols at the tested hour whatever their sessions,
 // the trailing stop and the forced exit worked by hand, portfolio capital, sizes that
 // open nothing, a strategy that does not compile, cancelling while history is loading,
-// and a long minute walk across a clock change checked against a plain second
-// implementation, its history asked for once.
+// a failed history download told instead of results, a past-dated test that ignores
+// today's quote, and a long minute walk across a clock change checked against a plain
+// second implementation, its history asked for once.
 #include "StrategySamples.h"
 #include "AnsweringSeriesServices.h"
 #include "../analytics/formula/FormulaTestSupport.h"
@@ -183,6 +184,15 @@ protected:
         m_services.SetSource([minutes, daily](const CString&, const CString& interval, DWORD, DWORD) {
             return std::atoi(interval) == 0 ? daily : minutes;
         });
+    }
+    // Runs the job on a context and a sink of its own.
+    static void RunApart(std::shared_ptr<CStrategySetup> job, CRecordingSink& sink)
+    {
+        BackTestContext context;
+        context.m_pSink = &sink;
+        ASSERT_TRUE(StartBackTest(context, job));
+        ASSERT_TRUE(sink.WaitEnded());
+        CancelBackTest(context);
     }
     // The fills of each strategy: time and price.
     std::map<std::string, std::vector<std::pair<DWORD, double>>> FillsByStrategy() const
@@ -732,6 +742,117 @@ TEST_F(BackTestWorker, CancelWhileHistoryIsLoadingEndsTheRun)
     EXPECT_TRUE(m_sink.groups.empty());
     EXPECT_FALSE(m_context.IsRunning());
     m_services.Hold(false);
+}
+
+TEST_F(BackTestWorker, AFailedHistoryDownloadIsToldAndShowsNoResults)
+{
+    // Weekdays of January 2026 closing at 102 on odd days and 100 on even ones.
+    std::vector<CHistoryRow> rows;
+    for (int d = 5; d <= 30; ++d)
+        if (IsWeekday(CTime(2026, 1, d, 0, 0, 0))) {
+            const double close = d % 2 ? 102 : 100;
+            rows.push_back(Row(CTime(2026, 1, d, 0, 0, 0), close, close, close, close));
+        }
+    m_services.SetRows("IBM", rows);
+    m_services.SetRows("MSFT", rows);
+    const auto job = [&](const char* symbols, int portfolio) {
+        auto j = Job(symbols, Feed(2026, 1, 6), Feed(2026, 1, 21, 23, 59, 58));
+        j->m_nPortfolio = portfolio;
+        j->m_capital = 100000;
+        j->AddStrategy(Strategy("Swing", "Bar[Close,D]<101", "Bar[Close,D]>101"));
+        return j;
+    };
+
+    // Whole: in at 100 on 1/6, 1/8, 1/12, 1/14, 1/16 and 1/20, out at 102 the next weekday.
+    {
+        CRecordingSink sink;
+        RunApart(job("IBM", 0), sink);
+        const std::vector<int> days = {20260106, 20260107, 20260108, 20260109, 20260112, 20260113,
+                                       20260114, 20260115, 20260116, 20260119, 20260120, 20260121};
+        ASSERT_EQ(days.size(), sink.trades.size());
+        for (size_t i = 0; i < days.size(); ++i) {
+            EXPECT_EQ(days[i], DateOf(sink.trades[i]->m_nTime)) << i;
+            EXPECT_EQ(i % 2 ? kActionSell : kActionBuy, sink.trades[i]->m_nAction) << i;
+            EXPECT_EQ(i % 2 ? 102 : 100, sink.trades[i]->m_price) << i;
+        }
+        EXPECT_EQ(1u, sink.groups.size());
+        EXPECT_TRUE(sink.problems.empty());
+    }
+
+    // The test bars' download (the second request: the first only counts the bars) or the
+    // formulas' (the third) fails: the run says which history is missing and shows nothing.
+    for (int failing : {2, 3}) {
+        SCOPED_TRACE(failing);
+        CRecordingSink sink;
+        m_services.FailRequest("IBM", failing);
+        RunApart(job("IBM", 0), sink);
+        EXPECT_TRUE(sink.trades.empty());
+        EXPECT_TRUE(sink.groups.empty());
+        EXPECT_EQ(std::vector<CString>{"Strategy \"Swing\" on IBM was not tested: the price history of IBM from "
+                                       "1/6/2026 to 1/21/2026 could not be loaded."},
+                  sink.problems);
+    }
+
+    // In a portfolio the capital passes through every pair: one missing leaves none shown.
+    {
+        CRecordingSink sink;
+        m_services.FailRequest("MSFT", 2);
+        RunApart(job("IBM MSFT", 1), sink);
+        EXPECT_TRUE(sink.trades.empty());
+        EXPECT_TRUE(sink.groups.empty());
+        EXPECT_EQ((std::vector<CString>{"Strategy \"Swing\" on MSFT was not tested: the price history of MSFT from "
+                                        "1/6/2026 to 1/21/2026 could not be loaded.",
+                                        "No portfolio results are shown: price history the test needs could not be "
+                                        "loaded."}),
+                  sink.problems);
+    }
+}
+
+TEST_F(BackTestWorker, APastDatedTestKeepsItsLastDayWithoutHistoryEmptyOfTodaysQuote)
+{
+    // Weekdays to Friday 2/13/2026; Monday 2/16 was a holiday and has no row. Today is 3/4,
+    // and its quote is far off the history's prices.
+    const std::map<int, double> closes = {{9, 100}, {10, 102}, {11, 100}, {12, 100}, {13, 100}};
+    std::vector<CHistoryRow> rows;
+    for (CTime day(2026, 1, 5, 0, 0, 0); day < CTime(2026, 2, 14, 0, 0, 0); day = day + CTimeSpan(1, 0, 0, 0))
+        if (IsWeekday(day)) {
+            const auto it = closes.find(day.GetMonth() == 2 ? day.GetDay() : 0);
+            const double close = it != closes.end() ? it->second : 100;
+            rows.push_back(Row(day, close, close, close, close));
+        }
+    m_services.SetRows("IBM", rows);
+    {
+        std::lock_guard<std::mutex> g(m_services.lock);
+        CSeriesQuote& quote = m_services.quotes["IBM"];
+        quote.open = 240;
+        quote.high = 260;
+        quote.low = 230;
+        quote.last = 250;
+        quote.volume = 5000;
+    }
+    auto job = Job("IBM", Feed(2026, 2, 9), Feed(2026, 2, 16, 23, 59, 58));
+    job->AddStrategy(Strategy("Breakout", "Bar[Close,D]>101", "Bar[Close,D]<101"));
+    job->AddStrategy(Strategy("Hold", "Bar[Close,D]>0", "Bar[Close,D]>200"));
+    Run(job);
+
+    // Breakout: in at 102 on 2/10, out at 100 on 2/11, nothing after. Hold: in at 100 on 2/9
+    // and still in. Both groups run from 100 on 2/9 to 100 on 2/13: a buy and hold of 0 %.
+    const std::vector<std::tuple<std::string, int, int, double>> expected = {
+        {"Breakout", kActionBuy, 20260210, 102}, {"Breakout", kActionSell, 20260211, 100}, {"Hold", kActionBuy, 20260209, 100}};
+    std::vector<std::tuple<std::string, int, int, double>> fills;
+    for (const auto& t : m_sink.trades)
+        fills.emplace_back(t->m_strategy.str(), t->m_nAction, DateOf(t->m_nTime), t->m_price);
+    EXPECT_EQ(expected, fills);
+    ASSERT_EQ(2u, m_sink.groups.size());
+    for (const auto& group : m_sink.groups) {
+        EXPECT_EQ(100, group->m_startPrice);
+        EXPECT_EQ(100, group->m_endPrice);
+        std::vector<std::unique_ptr<BackTestEntry>> list;
+        for (const auto& t : m_sink.trades)
+            if (t->m_strategy == group->m_strategy)
+                list.push_back(std::make_unique<BackTestEntry>(*t));
+        EXPECT_EQ(0, ComputeSummary(list, *group).GetBuyHoldReturn()) << group->m_strategy.GetString();
+    }
 }
 
 namespace {

@@ -215,6 +215,10 @@ void CTestBroker::FailReplies(const std::string& name, ApiFault fault, int count
 {
     m_api->AddFault(name, fault, count, cutAt);
 }
+void CTestBroker::ClearFaults()
+{
+    m_api->ClearFaults();
+}
 void CTestBroker::DelayReplies(const std::string& name, int ms)
 {
     m_api->DelayReplies(name, ms);

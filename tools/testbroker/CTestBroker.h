@@ -93,6 +93,8 @@ public:
     void SetPassword(const std::string& password);
     // The next count requests of an API name, or "history", get a broken reply (CApiServer.h).
     void FailReplies(const std::string& name, ApiFault fault, int count = 1, size_t cutAt = 0);
+    // Forgets the broken replies and the delays not applied yet.
+    void ClearFaults();
     // Requests of the API name wait that many milliseconds before the broker reads them (0:
     // no more); a broker slow to answer.
     void DelayReplies(const std::string& name, int ms);

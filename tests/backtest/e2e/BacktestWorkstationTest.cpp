@@ -1,9 +1,11 @@
 // Backtests in the running workstation against the test broker: the Strategy Setup dialog
 // starts two strategies (daily and 5-minute) over ten symbols, the window shows trades and
-// summaries, a run is cancelled, a row opens a chart with the strategy's studies, and a
-// strategy traded live through the Strategy Trading Setup dialog places its entry order
-// on the broker when its entry formula turns true.
+// summaries, a run is cancelled, a row opens a chart with the strategy's studies, a run
+// whose history replies come cut short says so and shows no results, and a strategy
+// traded live through the Strategy Trading Setup dialog places its entry order on the
+// broker when its entry formula turns true.
 #include "tests/app/shell/WorkstationFixture.h"
+#include "tests/backtest/StrategySamples.h"
 #include "tests/trading/ui/UiDriving.h"
 
 #include "alerts/CAlertBook.h"
@@ -17,6 +19,7 @@
 #include "backtest/ui/CBackTestView.h"
 #include "backtest/ui/CStrategySetupDlg.h"
 #include "backtest/ui/CStrategyTradingSetupDlg.h"
+#include "broker/core/FeedTime.h"
 #include "chart/ui/CChartController.h"
 #include "chart/ui/CGraphsDoc.h"
 #include "chart/ui/CGraphsView.h"
@@ -31,6 +34,7 @@
 #include <set>
 
 using namespace order_ids;
+using qx::testbroker::ApiFault;
 
 namespace {
 
@@ -138,6 +142,40 @@ TEST_F(BacktestWorkstation, TwoStrategiesOverTenSymbolsThenCancelAndAChartForARo
     ASSERT_NE(doc, nullptr);
     EXPECT_EQ(CString("IBM"), doc->GetSymbol());
     EXPECT_EQ(CString("D"), doc->GetInterval());
+    CloseAndExit(app);
+}
+
+TEST_F(BacktestWorkstation, HistoryRepliesCutShortAreToldAndShowNoResults)
+{
+    CWorkstationApp app;
+    ASSERT_TRUE(Start(app));
+    CBackTestView& view = OpenBacktestWindow(app);
+    // Monday 10/5/2026 to Friday 10/9/2026, a week of sessions; every history reply is cut
+    // inside its first line.
+    auto job = std::make_shared<CStrategySetup>();
+    job->m_symbols = "IBM";
+    job->m_startTime = DateTimeToFeedTime(2026, 10, 5, 0, 0, 0);
+    job->m_endTime = DateTimeToFeedTime(2026, 10, 9, 23, 59, 58);
+    job->m_nUntilNow = 0;
+    job->AddStrategy(LongStrategy("Swing", "Bar[Close,D]>0", "Bar[Close,D]<0"));
+    m_broker->FailReplies("history", ApiFault::CutReply, 1000, 10);
+    m_responder->boxes.clear();
+    ASSERT_TRUE(view.StartJob(job));
+    ASSERT_TRUE(uitest::PumpUntil([&] { return !view.IsRunning() && !m_responder->boxes.empty(); }, 60000));
+    EXPECT_EQ(std::vector<CString>{"Strategy \"Swing\" on IBM was not tested: the price history of IBM from "
+                                   "10/5/2026 to 10/9/2026 could not be loaded."},
+              m_responder->Texts());
+    EXPECT_TRUE(view.GetResults().GetGroups().empty());
+    EXPECT_EQ(0, view.GetList().GetItemCount());
+
+    // Whole replies again: the same run has its results.
+    m_broker->ClearFaults();
+    m_responder->boxes.clear();
+    ASSERT_TRUE(view.StartJob(std::make_shared<CStrategySetup>(*job)));
+    ASSERT_TRUE(uitest::PumpUntil([&] { return !view.IsRunning(); }, 60000));
+    PumpFor(100);
+    EXPECT_TRUE(m_responder->boxes.empty()) << m_responder->LastText().GetString();
+    EXPECT_EQ(1u, view.GetResults().GetGroups().size());
     CloseAndExit(app);
 }
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace {
 
 constexpr DWORD kDay = 43200; // feed-time units
@@ -19,6 +21,7 @@ struct FakeSeries {
     int fills = 0;
     int failures = 0;
     int updatesWhenFailed = -1; // answers heard before the failure was told
+    std::pair<DWORD, DWORD> failedSpan;
     int fillFirst = -1, fillLast = -1;
     CHistoryCoverage lastComplete;
 };
@@ -53,8 +56,9 @@ protected:
             Fake(s)->lastRows = rows;
             Fake(s)->lastDaily = daily;
         };
-        hooks.historyFailed = [](CPriceSeries* s) {
+        hooks.historyFailed = [](CPriceSeries* s, DWORD start, DWORD end) {
             Fake(s)->failures++;
+            Fake(s)->failedSpan = {start, end};
             Fake(s)->updatesWhenFailed = Fake(s)->updates;
         };
         hooks.cachedFill = [](CPriceSeries* s, const std::vector<CHistoryRow>& rows, const CHistoryCoverage& complete,
@@ -142,6 +146,8 @@ TEST_F(HistoryCacheTest, RemovedSeriesHearsNothingAndFailedAnswersStillCount)
     EXPECT_EQ(daily.updates, 1); // the series' outstanding count can fall
     EXPECT_EQ(daily.failures, 1); // told of the failure before its empty answer
     EXPECT_EQ(daily.updatesWhenFailed, 0);
+    // The span that failed, as asked for: daily rows from the first day's midnight.
+    EXPECT_EQ(std::make_pair(DWORD(0), DWORD(20)), daily.failedSpan);
     EXPECT_FALSE(daily.lastAsOf); // and it holds no trade
     EXPECT_TRUE(daily.lastRows.empty());
     EXPECT_TRUE(daily.lastDaily);
