@@ -47,8 +47,15 @@ public:
             std::lock_guard<std::mutex> g(lock);
             requests.push_back({series, start, end});
             const std::string symbol = series->GetSymbol().str();
-            if (++m_asked[symbol] == m_failAt[symbol])
-                m_failing.insert({series, start, end});
+            // A layout's one-day request may be dropped by the layout that follows it, and a
+            // series may borrow its twin's bars instead of asking: only the downloads of more
+            // than a day are counted.
+            if (end - start > 86400) {
+                const int n = ++m_asked[symbol];
+                const auto fail = m_failingDownloads.find(symbol);
+                if (fail != m_failingDownloads.end() && n >= fail->second.first && n < fail->second.second)
+                    m_failing.insert({series, start, end});
+            }
         }
         m_wake.notify_all();
         return 1;
@@ -90,11 +97,13 @@ public:
         std::lock_guard<std::mutex> g(lock);
         m_source = std::move(source);
     }
-    // The n-th request for the symbol from now on (1: the next one) fails.
-    void FailRequest(const char* symbol, int n)
+    // From now on, `count` downloads of more than a day for the symbol fail, from its
+    // `first`-th (1: the next one).
+    void FailDownloads(const char* symbol, int first, int count)
     {
         std::lock_guard<std::mutex> g(lock);
-        m_failAt[symbol] = m_asked[symbol] + n;
+        const int next = m_asked[symbol] + first;
+        m_failingDownloads[symbol] = {next, next + count};
     }
     void Hold(bool hold)
     {
@@ -162,8 +171,8 @@ private:
 
     std::map<std::string, std::vector<CHistoryRow>> m_rows;
     std::map<std::string, CSessionRules> m_rulesOf;  // nodes stay put: series keep pointers
-    std::map<std::string, int> m_asked;   // requests per symbol
-    std::map<std::string, int> m_failAt;  // the number of the request to fail
+    std::map<std::string, int> m_asked;  // downloads of more than a day per symbol
+    std::map<std::string, std::pair<int, int>> m_failingDownloads;  // their numbers to fail: [first, end)
     std::set<std::tuple<CPriceSeries*, DWORD, DWORD>> m_failing;
     RowSource m_source;
     std::condition_variable m_wake;

@@ -779,24 +779,25 @@ TEST_F(BackTestWorker, AFailedHistoryDownloadIsToldAndShowsNoResults)
         EXPECT_TRUE(sink.problems.empty());
     }
 
-    // The test bars' download (the second request: the first only counts the bars) or the
-    // formulas' (the third) fails: the run says which history is missing and shows nothing.
-    for (int failing : {2, 3}) {
+    // The first download fails (the test bars' or the formulas', whichever is asked first),
+    // or every one does: the run says which history is missing and shows nothing.
+    for (int failing : {1, 1000}) {
         SCOPED_TRACE(failing);
         CRecordingSink sink;
-        m_services.FailRequest("IBM", failing);
+        m_services.FailDownloads("IBM", 1, failing);
         RunApart(job("IBM", 0), sink);
         EXPECT_TRUE(sink.trades.empty());
         EXPECT_TRUE(sink.groups.empty());
         EXPECT_EQ(std::vector<CString>{"Strategy \"Swing\" on IBM was not tested: the price history of IBM from "
                                        "1/6/2026 to 1/21/2026 could not be loaded."},
                   sink.problems);
+        m_services.FailDownloads("IBM", 1, 0);
     }
 
     // In a portfolio the capital passes through every pair: one missing leaves none shown.
     {
         CRecordingSink sink;
-        m_services.FailRequest("MSFT", 2);
+        m_services.FailDownloads("MSFT", 1, 1);
         RunApart(job("IBM MSFT", 1), sink);
         EXPECT_TRUE(sink.trades.empty());
         EXPECT_TRUE(sink.groups.empty());
