@@ -38,9 +38,30 @@ QString ToQtFormat(const char* format)
     return out;
 }
 
+// A key that only changes what the next key types (Shift for ":", AltGr...).
+bool IsModifierKey(int key)
+{
+    switch (key) {
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Meta:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_CapsLock:
+    case Qt::Key_NumLock:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R:
+    case Qt::Key_Hyper_L:
+    case Qt::Key_Hyper_R:
+    case Qt::Key_Mode_switch: return true;
+    default: return false;
+    }
+}
+
 // A date or time typed whole with its separators reads as typed: a digit that fills a
 // field moves on to the next one, so the separator typed after it is dropped rather than
-// taken as a move past the next field.
+// taken as a move past the next field. The Shift pressed for a separator on its own key
+// event leaves that state as it is.
 class QxDateTimeEdit : public QDateTimeEdit {
 public:
     using QDateTimeEdit::QDateTimeEdit;
@@ -48,6 +69,10 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* e) override
     {
+        if (IsModifierKey(e->key())) {
+            QDateTimeEdit::keyPressEvent(e);
+            return;
+        }
         const QString text = e->text();
         const bool typed = text.size() == 1 && text[0].isPrint();
         const bool separator = typed && !text[0].isLetterOrNumber();

@@ -131,6 +131,7 @@ void CMDIFrameWnd::OnChildActivated(CChildFrame* child)
     if (prevChild == child && child)
         return;
     m_mdi->lastActive = child ? child->m_hWnd : HWND();
+    KeepMaximizedAfter(prevChild, child);
     if (prevChild)
         prevChild->OnMDIActivate(FALSE, child, prevChild);
     if (child) {
@@ -138,6 +139,17 @@ void CMDIFrameWnd::OnChildActivated(CChildFrame* child)
         child->SendMessage(WM_CHILDACTIVATE);
     }
     UpdateMenuForActiveChild();
+}
+
+void CMDIFrameWnd::KeepMaximizedAfter(CChildFrame* gone, CChildFrame* next)
+{
+    auto* goneSub = gone ? qobject_cast<QMdiSubWindow*>(gone->GetOuterWidget()) : nullptr;
+    auto* nextSub = next ? qobject_cast<QMdiSubWindow*>(next->GetOuterWidget()) : nullptr;
+    if (!goneSub || !nextSub || !m_mdi->area || nextSub->isMaximized())
+        return;
+    const bool left = goneSub->isHidden() || !m_mdi->area->subWindowList().contains(goneSub);
+    if (left && goneSub->isMaximized() && !goneSub->isMinimized())
+        nextSub->showMaximized();
 }
 
 void CMDIFrameWnd::UpdateMenuForActiveChild()

@@ -56,6 +56,10 @@ protected:
     void OnUpdateWindowListItem(CCmdUI* ui);
 
 private:
+    // A maximised child that closed or hid hands its maximised state to the child coming
+    // forward in its place, as an MDI frame keeps it.
+    void KeepMaximizedAfter(CChildFrame* gone, CChildFrame* next);
+
     struct MdiImpl;
     std::unique_ptr<MdiImpl> m_mdi;
 };

@@ -1,6 +1,6 @@
 // Moving between MDI windows as a trader does with a maximised chart: the numbered list
-// of open windows at the end of the Window menu, and Ctrl+F6 / Ctrl+Tab with and without
-// Shift.
+// of open windows at the end of the Window menu, Ctrl+F6 / Ctrl+Tab with and without
+// Shift, and closing the maximised window.
 #include "tests/sessions/SessionHarness.h"
 
 #include "app/shell/CMainFrame.h"
@@ -161,6 +161,12 @@ TEST_F(WindowSwitchSessionTest, TheWindowMenuListsTheWindowsAndCtrlF6MovesBetwee
         ASSERT_TRUE(s.WaitFor("the Level I window active", [&] { return Active(s) == level1; }));
         s.CloseFrame(level1);
         ASSERT_TRUE(s.WaitFor("the Level I window closed", [&] { return s.Views<Level1View>().empty(); }));
+        // The window behind the maximised one closed comes forward maximised too.
+        QMdiSubWindow* next = nullptr;
+        ASSERT_TRUE(s.WaitFor("a window active again", [&] { return (next = Active(s)) != nullptr; }));
+        EXPECT_TRUE(next == chart || next == sales);
+        EXPECT_TRUE(s.WaitFor("the window in front maximised", [&] { return s.OnUi([&] { return next->isMaximized(); }); },
+                              5s));
         items = WindowMenuItems(s);
         ASSERT_GE(items.size(), 3u);
         EXPECT_EQ(items[items.size() - 3].text, "-");

@@ -27,6 +27,8 @@
 #include <QDir>
 #include <QFile>
 #include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPrinter>
@@ -292,6 +294,75 @@ TEST(Frames, ZOrderFollowsActivationAndPlacementRoundTrips)
     s.main->MDIActivate(frames[2]);
     s.main->MDIGetActive(&maximized);
     EXPECT_TRUE(maximized);
+}
+
+// Closing the maximised MDI window brings the one behind it forward still maximised, as an
+// MDI frame keeps it, whether it is closed by its close box or by its frame's close
+// command; the windows behind stay in their own places. A window restored before it is
+// closed leaves the next one as it was.
+TEST(Frames, ClosingTheMaximisedChildLeavesTheNextOneMaximised)
+{
+    Shell s;
+    s.main->MoveWindow(0, 0, 1000, 700);
+    std::vector<CChildFrame*> frames;
+    for (int i = 0; i < 4; ++i) {
+        CDocument* doc = s.mdi->OpenDocumentFile(nullptr);
+        ASSERT_NE(doc, nullptr);
+        frames.push_back(dynamic_cast<CChildFrame*>(doc->GetFirstView()->GetParentFrame()));
+        ASSERT_NE(frames.back(), nullptr);
+    }
+    PumpFor(5);
+    QMdiArea* area = s.main->GetMdiArea();
+    ASSERT_NE(area, nullptr);
+    auto subOf = [](CChildFrame* f) { return qobject_cast<QMdiSubWindow*>(f->GetOuterWidget()); };
+    auto placeOf = [&](CChildFrame* f) {
+        const QRect r = subOf(f)->geometry();
+        return std::to_string(r.x()) + "," + std::to_string(r.y()) + " " + std::to_string(r.width()) + "x" +
+               std::to_string(r.height());
+    };
+    std::vector<std::string> placed;
+    for (CChildFrame* f : frames)
+        placed.push_back(placeOf(f));
+    s.main->MDIActivate(frames[3]);
+    frames[3]->MDIMaximize();
+    PumpFor(5);
+    ASSERT_TRUE(subOf(frames[3])->isMaximized());
+
+    // What the trader sees: the active window maximised over the whole area, in front.
+    auto expectMaximisedInFront = [&](CChildFrame* expected, const char* how) {
+        BOOL maximized = FALSE;
+        EXPECT_EQ(s.main->MDIGetActive(&maximized), expected) << how;
+        EXPECT_TRUE(maximized) << how;
+        QMdiSubWindow* sub = subOf(expected);
+        EXPECT_TRUE(sub->isVisible()) << how;
+        const QSize whole = area->viewport()->size();
+        EXPECT_EQ(placeOf(expected), "0,0 " + std::to_string(whole.width()) + "x" + std::to_string(whole.height()))
+            << how;
+        EXPECT_EQ(area->subWindowList(QMdiArea::StackingOrder).back(), sub) << how;
+    };
+
+    subOf(frames[3])->close();  // its close box, or Ctrl+F4
+    ASSERT_TRUE(PumpUntil([&] { return s.main->GetMDIChildren().size() == 3; }));
+    expectMaximisedInFront(frames[2], "closed by its close box");
+    for (int i : {0, 1}) {
+        EXPECT_FALSE(subOf(frames[i])->isMaximized()) << i;
+        EXPECT_EQ(placeOf(frames[i]), placed[i]) << i;
+    }
+
+    frames[2]->SendMessage(WM_CLOSE);
+    ASSERT_TRUE(PumpUntil([&] { return s.main->GetMDIChildren().size() == 2; }));
+    expectMaximisedInFront(frames[1], "closed by its frame's close command");
+    EXPECT_FALSE(subOf(frames[0])->isMaximized());
+    EXPECT_EQ(placeOf(frames[0]), placed[0]);
+
+    frames[1]->MDIRestore();
+    PumpFor(5);
+    frames[1]->SendMessage(WM_CLOSE);
+    ASSERT_TRUE(PumpUntil([&] { return s.main->GetMDIChildren().size() == 1; }));
+    BOOL maximized = TRUE;
+    EXPECT_EQ(s.main->MDIGetActive(&maximized), frames[0]);
+    EXPECT_FALSE(maximized);
+    EXPECT_EQ(placeOf(frames[0]), placed[0]);
 }
 
 // Past nine windows the Window menu's list keeps nine numbers; a later window that is

@@ -1,20 +1,32 @@
 // The commands the time and sales and bar windows share, offscreen and without a broker:
 // grid lines, column toggles and their check marks, the default layout file of each
-// window, and an export that asks for nothing while no symbol is shown.
+// window, an export that asks for nothing while no symbol is shown, and the times the
+// Go to and export range dialogs start at.
 #include "ListWindowsHarness.h"
 
 #include "broker/session/CSessionManager.h"
 #include "broker/session/SessionConfig.h"
 #include "platform/ui/CCmdUI.h"
+#include "platform/ui/CDialog.h"
 #include "views/ui/CTimeSalesList.h"
 
 #include <gtest/gtest.h>
 
 #include <QAbstractScrollArea>
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDate>
+#include <QProcess>
 #include <QScrollBar>
+#include <QTimer>
 
+#include <algorithm>
+#include <ctime>
+#include <functional>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -142,4 +154,119 @@ TEST(TimeSalesListArrows, ALineAskedForAtTheEndIsDroppedWithTheList)
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
     EXPECT_EQ(scrolls, 1);
+}
+
+namespace {
+
+// What the system clock reads at the exchange (US Eastern) over the given seconds, as the
+// pickers show a date and a time ("12/8/2026", "10:08:41 AM"); from the system's zone data.
+std::vector<std::pair<std::string, std::string>> ExchangeClockTexts(int64_t from, int64_t to)
+{
+    QProcess date;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TZ", "America/New_York");
+    env.insert("LC_ALL", "C");
+    date.setProcessEnvironment(env);
+    date.start("sh", {"-c", QString("for s in $(seq %1 %2); do date -d @$s '+%-m/%-d/%Y|%-I:%M:%S %p'; done")
+                                .arg(from)
+                                .arg(to)});
+    std::vector<std::pair<std::string, std::string>> out;
+    if (!date.waitForFinished(10000))
+        return out;
+    for (const QString& line : QString::fromUtf8(date.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts)) {
+        const QStringList parts = line.split('|');
+        if (parts.size() == 2)
+            out.emplace_back(parts[0].toStdString(), parts[1].toStdString());
+    }
+    return out;
+}
+
+// The texts of the date and time fields of the dialog that comes up while run() runs, and
+// of a second pair when asked; the dialog is then cancelled.
+struct ShownFields {
+    bool seen = false;
+    std::pair<std::string, std::string> first, second;
+};
+
+ShownFields FieldsOfDialog(const std::function<void()>& run, int dateId, int timeId, int secondDateId = 0,
+                           int secondTimeId = 0)
+{
+    struct Look {
+        ShownFields shown;
+        bool stop = false;
+    };
+    auto state = std::make_shared<Look>();
+    std::function<void()> look;
+    look = [state, &look, dateId, timeId, secondDateId, secondTimeId] {
+        if (state->stop)
+            return;
+        auto* dialog = dynamic_cast<CDialog*>(CWnd::FromWidget(QApplication::activeModalWidget()));
+        if (!dialog) {
+            QTimer::singleShot(5, look);
+            return;
+        }
+        auto text = [&](int id) {
+            CWnd* field = id ? dialog->GetDlgItem(id) : nullptr;
+            return field ? field->GetWindowText().str() : std::string();
+        };
+        state->shown = {true, {text(dateId), text(timeId)}, {text(secondDateId), text(secondTimeId)}};
+        dialog->EndDialog(IDCANCEL);
+    };
+    QTimer::singleShot(5, look);
+    run();
+    state->stop = true;
+    EXPECT_TRUE(state->shown.seen) << "no dialog came up";
+    return state->shown;
+}
+
+bool Among(const std::pair<std::string, std::string>& shown,
+           const std::vector<std::pair<std::string, std::string>>& clock)
+{
+    return std::find(clock.begin(), clock.end(), shown) != clock.end();
+}
+
+std::string Listed(const std::vector<std::pair<std::string, std::string>>& clock)
+{
+    std::string out;
+    for (const auto& [day, time] : clock)
+        out += " " + day + " " + time;
+    return out;
+}
+
+} // namespace
+
+// The Go to Date/Time and Export Data Range fields are read as exchange time: they start
+// at the exchange's clock, whatever the computer's time zone (the tests run on UTC).
+TEST_F(SeriesListCommands, GoToAndExportRangesStartAtTheExchangesClock)
+{
+    m_harness->main->symbol = "IBM";
+    m_harness->answers->file = CString(m_harness->Path("ticks.csv").c_str());
+    CTimeSalesView* ticks = m_harness->OpenTimeSales();
+    ASSERT_NE(ticks, nullptr);
+    ASSERT_EQ(ticks->GetSymbolText(), "IBM");
+    CBarView* bars = m_harness->OpenBars();
+    ASSERT_NE(bars, nullptr);
+    ASSERT_EQ(bars->GetSymbolText(), "IBM");
+
+    const int64_t before = time(nullptr);
+    const ShownFields goTo = FieldsOfDialog([&] { ticks->SendMessage(WM_COMMAND, ID_TS_GOTO); }, 1040, 1041);
+    const ShownFields ticksRange =
+        FieldsOfDialog([&] { ticks->SendMessage(WM_COMMAND, ID_TS_EXPORT); }, 1052, 1053, 1050, 1051);
+    const ShownFields barsRange =
+        FieldsOfDialog([&] { bars->SendMessage(WM_COMMAND, ID_BAR_EXPORT); }, 1052, 1053, 1050, 1051);
+    const auto clock = ExchangeClockTexts(before, time(nullptr));
+    ASSERT_FALSE(clock.empty());
+
+    EXPECT_TRUE(Among(goTo.first, clock))
+        << "Go to shows " << goTo.first.first << " " << goTo.first.second << "; the exchange's clock" << Listed(clock);
+    for (const ShownFields& range : {ticksRange, barsRange}) {
+        const auto& to = range.first;
+        const auto& from = range.second;
+        EXPECT_TRUE(Among(to, clock)) << "To shows " << to.first << " " << to.second << "; the exchange's clock"
+                                      << Listed(clock);
+        // From: a day before, at the same time.
+        const QDate toDay = QDate::fromString(QString::fromStdString(to.first), "M/d/yyyy");
+        EXPECT_EQ(from.first, toDay.addDays(-1).toString("M/d/yyyy").toStdString());
+        EXPECT_EQ(from.second, to.second);
+    }
 }

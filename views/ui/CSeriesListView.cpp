@@ -2,6 +2,7 @@
 
 #include "analytics/series/CPriceSeries.h"
 #include "analytics/series/CSeriesListener.h"
+#include "analytics/series/ISeriesServices.h"
 #include "broker/session/CSessionManager.h"
 #include "common/services/CAppSettings.h"
 #include "common/windows/CCommonDoc.h"
@@ -336,7 +337,8 @@ void CSeriesListView::OnHeaderMenu(NMHDR*, LRESULT* result)
 
 bool CSeriesListView::ChooseExportRange(CTime& start, CTime& end)
 {
-    const CTime now = CTime::GetCurrentTime();
+    // The range is read as exchange time: it ends at the exchange's now.
+    const CTime now = GetSeriesServices().GetExchangeTime();
     CExportRangeDlg dialog(CTime(now.GetTime() - 24 * 3600), now, this);
     if (dialog.DoModal() != IDOK)
         return false;

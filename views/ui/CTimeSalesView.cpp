@@ -1,5 +1,6 @@
 #include "views/ui/CTimeSalesView.h"
 
+#include "analytics/series/ISeriesServices.h"
 #include "broker/core/FeedTime.h"
 #include "common/services/CAppSettings.h"
 #include "common/windows/CCommonDoc.h"
@@ -30,7 +31,7 @@ DWORD FeedTimeOf(const CTime& time)
 
 CTimeSalesView::CTimeSalesView()
     : CSeriesListView(true, kKindTimeSales, IDR_TIME_SALES, "Time & Sales", "default.tsl"),
-      m_goTo(CTime::GetCurrentTime())
+      m_goTo(GetSeriesServices().GetExchangeTime())
 {
 }
 
@@ -140,7 +141,8 @@ void CTimeSalesView::OnFilter()
 
 void CTimeSalesView::OnGoTo()
 {
-    CDateTimeDlg dlg(CTime::GetCurrentTime(), this);
+    // The go-to time is read as exchange time: the dialog starts at the exchange's now.
+    CDateTimeDlg dlg(GetSeriesServices().GetExchangeTime(), this);
     if (dlg.DoModal() == IDOK)
         GoTo(dlg.m_time);
 }
