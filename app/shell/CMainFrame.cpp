@@ -436,7 +436,8 @@ void CMainFrame::UpdateClock()
         return;
     CSessionManager* session = CSessionManager::Instance();
     const CTime now = session ? session->GetExchangeCTime() : CTime::GetCurrentTime();
-    bar->SetPaneText(kPaneClock, session ? now.FormatGmt("%H:%M:%S ET") : now.Format("%H:%M:%S"));
+    // The exchange's wall clock comes as local fields: written as they stand.
+    bar->SetPaneText(kPaneClock, now.Format(session ? "%H:%M:%S ET" : "%H:%M:%S"));
 }
 
 void CMainFrame::OnLogInAgain()

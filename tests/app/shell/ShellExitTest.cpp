@@ -24,7 +24,11 @@
 #include <QTimer>
 
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <functional>
+#include <string>
 
 namespace {
 
@@ -315,4 +319,65 @@ TEST_F(ShellExit, AnIntervalTheGrammarRefusesIsToldInTheStatusBarAndNotSent)
     frame->SetIntervalBox("5 minutes", FALSE);
     EXPECT_EQ(frame->ApplySymbolInterval(chart, TRUE), 1);
     CloseAndExit(app);
+}
+
+namespace {
+
+// Seconds into the day of New York's wall clock now, from the system's zone data.
+int NewYorkSecondOfDay()
+{
+    const char* was = std::getenv("TZ");
+    const std::string saved = was ? was : "";
+    setenv("TZ", "America/New_York", 1);
+    tzset();
+    const time_t now = time(nullptr);
+    struct tm parts {};
+    localtime_r(&now, &parts);
+    if (was)
+        setenv("TZ", saved.c_str(), 1);
+    else
+        unsetenv("TZ");
+    tzset();
+    return parts.tm_hour * 3600 + parts.tm_min * 60 + parts.tm_sec;
+}
+
+}  // namespace
+
+TEST_F(ShellExit, TheStatusClockShowsTheExchangesTimeOnAComputerInAnotherZone)
+{
+    const char* was = std::getenv("TZ");
+    const std::string saved = was ? was : "";
+    setenv("TZ", "Asia/Tokyo", 1);
+    tzset();
+    {
+        CWorkstationApp app;
+        app.m_arguments = Args(m_home);
+        ASSERT_TRUE(app.InitInstance());
+        CStatusBar* bar = app.MainFrame()->GetStatusBar();
+        ASSERT_NE(bar, nullptr);
+        int shown = -1;
+        int distance = 0;
+        // The clock ticks each second; it must read New York's time within a few seconds.
+        const bool read = PumpUntil(
+            [&] {
+                int h = 0, m = 0, s = 0;
+                char zone[4] = {};
+                if (std::sscanf(bar->GetPaneText(3).GetString(), "%d:%d:%d %3s", &h, &m, &s, zone) != 4 ||
+                    std::string(zone) != "ET")
+                    return false;
+                shown = h * 3600 + m * 60 + s;
+                const int d = std::abs(shown - NewYorkSecondOfDay());
+                distance = std::min(d, 86400 - d);
+                return distance <= 3;
+            },
+            5000);
+        EXPECT_TRUE(read) << "the clock shows \"" << bar->GetPaneText(3).GetString() << "\", " << distance
+                          << " s from New York's time";
+        CloseAndExit(app);
+    }
+    if (was)
+        setenv("TZ", saved.c_str(), 1);
+    else
+        unsetenv("TZ");
+    tzset();
 }
