@@ -982,7 +982,9 @@ void CPriceSeries::ApplyIntradayRows(const std::vector<CHistoryRow>& rows, int f
             }
         if (r > last)
             break;
-        if (start + 60 <= starts[r] || m_bars.IsValid(r) || !covered.Holds(CTime(starts[r]), CTime(ends[r])))
+        // A row belongs to the record it starts in: one that started before (a minute row
+        // beside the two-second slots of ticks) fills nothing.
+        if (start < starts[r] || m_bars.IsValid(r) || !covered.Holds(CTime(starts[r]), CTime(ends[r])))
             continue;
         if (ticks) {
             // A tick slot holds a trade: the row's price and size (a slot taking several

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <optional>
 
 namespace {
@@ -959,6 +960,67 @@ TEST(PriceSeries, TickSeriesAppendsFilteredTicksWithFlags)
     EXPECT_FALSE(s.FormatTickField(0, 3, text, sizeof text)); // empty slot
     EXPECT_STREQ("", text);
     EXPECT_EQ(CString("ABCD:NASD"), s.GetQualifiedSymbol());
+}
+
+// One-minute history rows in a tick series: each row is one trade in the two-second slot it
+// starts in, whether it came with the first answer, with the answer for a slot scrolled in
+// at either end, or from the cache; the other slots of its minute hold no trade, so the
+// sizes shown add up to the minutes' volumes.
+TEST(PriceSeries, TickSlotsShowAMinuteRowOnceInTheSlotItStartsIn)
+{
+    FakeSeriesServices services; // 12:07:00
+    CPriceSeries s("IBM,0", 0);
+    s.SetWindowMode(1);
+    s.SetBarCount(4, 0);
+    ASSERT_EQ(4, s.GetRecordCount());
+    ASSERT_EQ(T(2026, 3, 4, 12, 6, 54), s.GetRecordAt(0)->m_startTime);
+    ASSERT_EQ(T(2026, 3, 4, 12, 7, 0), s.GetRecordAt(3)->m_startTime);
+    const CHistoryRow m1205 = Row(F(2026, 3, 4, 12, 5), 9, 10, 8, 9.5, 500);
+    const CHistoryRow m1206 = Row(F(2026, 3, 4, 12, 6), 10, 11, 9, 10.5, 600);
+    const CHistoryRow m1207 = Row(F(2026, 3, 4, 12, 7), 11, 12, 10, 11.5, 700);
+    // The minute a slot lies in, as a server or the cache holding whole minutes gives it.
+    auto minuteOf = [&](CTime start) { return start.GetMinute() == 5 ? m1205 : start.GetMinute() == 6 ? m1206 : m1207; };
+    s.OnIntradayHistory({m1206, m1207});
+    // Older slots one at a time, back to 12:04:58: each answered with the minute it lies in,
+    // half of them by the history and half from the cache.
+    for (int line = 0; line < 58; ++line) {
+        ASSERT_EQ(1, s.ExtendBars(-1, 1));
+        const std::vector<CHistoryRow> rows{minuteOf(s.GetRecordAt(0)->m_startTime)};
+        if (line % 2)
+            s.OnIntradayHistory(rows);
+        else
+            s.OnCachedIntradayFill(rows, 0, 0);
+    }
+    ASSERT_EQ(T(2026, 3, 4, 12, 4, 58), s.GetRecordAt(0)->m_startTime);
+    // Newer slots after 12:07:00, answered the same way.
+    for (int line = 0; line < 3; ++line) {
+        ASSERT_EQ(1, s.ExtendBars(1, 1));
+        s.OnIntradayHistory({m1207});
+    }
+    const int n = s.GetRecordCount();
+    ASSERT_EQ(65, n);
+    std::map<int, std::pair<double, double>> trades; // seconds after 12:00 -> price, size
+    double shownSize = 0;
+    for (int r = 0; r < n; ++r) {
+        const CBarRecord rec = *s.GetRecordAt(r);
+        if (!rec.m_bValid)
+            continue;
+        const int at = static_cast<int>(rec.m_startTime.GetTime() - T(2026, 3, 4, 12, 0).GetTime());
+        trades[at] = {rec.m_fields[kTickPrice], rec.m_fields[kTickSize]};
+        shownSize += rec.m_fields[kTickSize];
+    }
+    const std::map<int, std::pair<double, double>> expected{{300, {9.5, 500}}, {360, {10.5, 600}}, {420, {11.5, 700}}};
+    EXPECT_EQ(expected, trades);
+    EXPECT_EQ(500 + 600 + 700, shownSize);
+    char text[64];
+    // The list's rows: the slot before 12:06:00 and the one after it show no trade.
+    const int slot1206 = s.FindBarByTime(F(2026, 3, 4, 12, 6), 0);
+    EXPECT_FALSE(s.FormatTickField(slot1206 - 1, 0, text, sizeof text));
+    ASSERT_TRUE(s.FormatTickField(slot1206, 0, text, sizeof text));
+    EXPECT_STREQ("Trade", text);
+    ASSERT_TRUE(s.FormatTickField(slot1206, 4, text, sizeof text));
+    EXPECT_STREQ("600", text);
+    EXPECT_FALSE(s.FormatTickField(slot1206 + 1, 0, text, sizeof text));
 }
 
 TEST(PriceSeries, InvalidationMapsRecordsToVisibleIndexes)
