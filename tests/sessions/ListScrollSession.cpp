@@ -150,6 +150,26 @@ TEST_F(ListScrollSessionTest, KeysAndWheelScrollBackThroughTicksAndBarsAndTheMen
             qx::protocol::SplitHistoryFeedTime(bar.feedTime, y, mo, d, h, mi, sec);
             closes[QTime(h, mi, sec)] = bar.close;
         }
+        // Rows firstRow..lastRow, one slot apart: a minute's trade shows once, in the slot
+        // that starts the minute, and the other slots show no trade. Returns the minutes.
+        auto expectMinuteTrades = [&](int firstRow, int lastRow, QTime firstTime) {
+            int minutes = 0;
+            for (int row = firstRow; row <= lastRow; ++row) {
+                const QTime time = RecordTime(s, ticks, row);
+                EXPECT_EQ(time, firstTime.addSecs(-2 * (row - firstRow))) << row;
+                if (time.second() != 0) {
+                    EXPECT_TRUE(s.CellText(ticks, row, "Type").isEmpty()) << row;
+                    EXPECT_TRUE(s.CellText(ticks, row, "Price").isEmpty()) << row;
+                    EXPECT_TRUE(s.CellText(ticks, row, "Size").isEmpty()) << row;
+                    continue;
+                }
+                ++minutes;
+                EXPECT_EQ(closes.count(time), 1u) << time.toString().toStdString();
+                EXPECT_EQ(s.CellText(ticks, row, "Type"), "Trade") << row;
+                EXPECT_EQ(s.CellText(ticks, row, "Price").toStdString(), FormatNumber(closes[time], 2, 4).str()) << row;
+            }
+            return minutes;
+        };
         int minuteStarts = 0;
         for (int i = 1; i <= kTickLines; ++i) {
             const int row = kFirstRows - 1 + i;
@@ -165,12 +185,45 @@ TEST_F(ListScrollSessionTest, KeysAndWheelScrollBackThroughTicksAndBarsAndTheMen
             EXPECT_EQ(s.CellText(ticks, row, "Time"), time.toString("hh:mm:ss"));
         }
         EXPECT_EQ(minuteStarts, 1);
+        EXPECT_EQ(expectMinuteTrades(kFirstRows, kFirstRows + kTickLines - 1, oldest.addSecs(-2)), 1);
         // The scroll bar's down arrow at the end: one slot more.
         QWidget* tickBar = s.OnUi([&]() -> QWidget* { return qobject_cast<QTreeView*>(tickTree)->verticalScrollBar(); });
         s.Click(tickBar, s.OnUi([&] { return QPoint(tickBar->width() / 2, tickBar->height() - tickBar->width() / 2); }));
         EXPECT_TRUE(s.WaitFor("one slot more", [&] { return ticks->GetItemCount() == kFirstRows + kTickLines + 1; }));
         EXPECT_EQ(RecordTime(s, ticks, kFirstRows + kTickLines), oldest.addSecs(-2 * (kTickLines + 1)));
         EXPECT_TRUE(RowInView(s, ticks, kFirstRows + kTickLines));
+
+        // Go to 15:00 of that day, then to 15:30: the ticks end there. Down at the end and
+        // Up at the top bring older and newer slots, which show the history as the first
+        // rows do, whatever the earlier windows' history held.
+        auto goTo = [&](int hour, int minute) {
+            s.OnUi([&] { ts->GoTo(CTime(day.year(), day.month(), day.day(), hour, minute, 0)); });
+            return s.WaitFor("the ticks up to " + std::to_string(hour) + ":" + std::to_string(minute), [&] {
+                return ts->IsHistorical() && ts->GetSeries() && !ts->GetSeries()->IsWaitingForData() &&
+                       RecordTime(s, ticks, 0) == QTime(hour, minute, 0);
+            });
+        };
+        ASSERT_TRUE(goTo(15, 0));
+        ASSERT_TRUE(goTo(15, 30));
+        EXPECT_EQ(s.RowCount(ticks), kFirstRows);
+        s.Click(tickTree, QPoint(40, 40));
+        s.Key(Qt::Key_End);
+        ASSERT_TRUE(s.WaitFor("the focus on the oldest tick", [&] { return FocusedRow(s, ticks) == kFirstRows - 1; }));
+        const QTime oldestThen = RecordTime(s, ticks, kFirstRows - 1);
+        for (int i = 0; i < kTickLines; ++i)
+            s.Key(Qt::Key_Down);
+        ASSERT_TRUE(s.WaitFor("the older ticks' history", [&] { return !ts->GetSeries()->IsWaitingForData(); }));
+        EXPECT_EQ(expectMinuteTrades(kFirstRows, kFirstRows + kTickLines - 1, oldestThen.addSecs(-2)), 1);
+        s.Key(Qt::Key_Home);
+        ASSERT_TRUE(s.WaitFor("the focus on the newest tick", [&] { return FocusedRow(s, ticks) == 0; }));
+        constexpr int kNewerLines = 62; // two minutes and two slots more
+        for (int i = 0; i < kNewerLines; ++i)
+            s.Key(Qt::Key_Up);
+        EXPECT_EQ(s.RowCount(ticks), kFirstRows + kTickLines + kNewerLines);
+        EXPECT_EQ(FocusedRow(s, ticks), 0);
+        EXPECT_TRUE(RowInView(s, ticks, 0));
+        ASSERT_TRUE(s.WaitFor("the newer ticks' history", [&] { return !ts->GetSeries()->IsWaitingForData(); }));
+        EXPECT_EQ(expectMinuteTrades(0, kNewerLines, QTime(15, 32, 4)), 3); // 15:32, 15:31 and 15:30
 
         // The Bar Table of daily bars: the wheel down at the end brings older days, up at the
         // top days after the newest.
@@ -255,7 +308,7 @@ TEST_F(ListScrollSessionTest, KeysAndWheelScrollBackThroughTicksAndBarsAndTheMen
         EXPECT_EQ(s.OnUi([&] { return s.App().Settings().m_quoteFont.height; }),
                   s.OnUi([&] { return QFontInfo(chosen).pixelSize(); }));
         // The scrolled-back rows are still there.
-        EXPECT_EQ(s.RowCount(ticks), kFirstRows + kTickLines + 1);
+        EXPECT_EQ(s.RowCount(ticks), kFirstRows + kTickLines + kNewerLines);
 
         // Colors... from the main menu: the quote lists' background; the time and sales and
         // bar lists keep the time and sales colours of the settings.
