@@ -1359,6 +1359,7 @@ int CPriceSeries::RollForwardLocked(CTime time, CTime clock, const CSessionRules
             m_bars.SetTimes(count - k + i, ahead[static_cast<size_t>(i)].first, ahead[static_cast<size_t>(i)].second);
         if (m_pStudyState)
             m_pStudyState->FrontRemoved(k);
+        m_nLiveAppends += k;
     }
     if (!m_bWindow)
         m_nEndOffset += steps;
@@ -1423,7 +1424,7 @@ void CPriceSeries::AppendTicks(const CTradeMessage& trade, CTime time)
         return;
     std::vector<int> sizes{trade.m_size};
     sizes.insert(sizes.end(), trade.m_moreSizes.begin(), trade.m_moreSizes.end());
-    int appended = 0;
+    int appended = 0, popped = 0;
     for (int lot : sizes) {
         const double price = trade.m_price;
         const double size = lot * 100.0;
@@ -1440,8 +1441,12 @@ void CPriceSeries::AppendTicks(const CTradeMessage& trade, CTime time)
         }
         if (m_pFilter && m_pFilter->Drops(0, price, static_cast<unsigned int>(std::max(size, 0.0)), trade.m_exchange))
             continue;
-        // The oldest tick goes, the new one comes last: the count stays.
-        m_bars.PopFront(1);
+        // The oldest tick goes, the new one comes last: the count stays (it grows while the
+        // oldest are kept).
+        if (!m_bKeepOldest || m_bars.Size() >= kMaxRecords) {
+            m_bars.PopFront(1);
+            ++popped;
+        }
         m_bars.InsertBack(1);
         const int r = m_bars.Size() - 1;
         m_bars.SetTimes(r, time, time);
@@ -1455,8 +1460,9 @@ void CPriceSeries::AppendTicks(const CTradeMessage& trade, CTime time)
         ++appended;
     }
     if (appended) {
+        m_nLiveAppends += appended;
         if (m_pStudyState) {
-            m_pStudyState->FrontRemoved(appended);
+            m_pStudyState->FrontRemoved(popped);
             m_pStudyState->RecordsChanged(m_bars.Size() - appended);
         }
         NotifyLocked(0, 0, m_bars.Size() - 1);

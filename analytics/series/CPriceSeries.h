@@ -112,6 +112,21 @@ public:
     // when none has any) are asked for anew, as a new series asks for its own.
     void OnStreamRestored();
 
+    // Records live data has added after the newest since the series was made (ticks, bars
+    // rolled forward): a record shown at index i is found that many indexes further on.
+    int GetLiveAppends() const
+    {
+        std::lock_guard<std::recursive_mutex> lock(m_lock);
+        return m_nLiveAppends;
+    }
+    // While set, a new tick is added after the others without the oldest going: an owner
+    // shows older records, which stay.
+    void SetKeepOldest(bool keep)
+    {
+        std::lock_guard<std::recursive_mutex> lock(m_lock);
+        m_bKeepOldest = keep;
+    }
+
     // State, for owners and tests.
     int GetRecordCount() const { return m_bars.Size(); }
     int GetWantedCount() const { return m_nWanted; }
@@ -268,4 +283,6 @@ private:
     bool m_bEdited = false;
     bool m_bUnrequested = false;
     bool m_bHistoryFailed = false;
+    int m_nLiveAppends = 0;
+    bool m_bKeepOldest = false;
 };

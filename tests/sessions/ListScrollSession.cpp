@@ -24,6 +24,8 @@
 #include <QTime>
 #include <QTreeView>
 
+#include <algorithm>
+#include <cmath>
 #include <ctime>
 #include <map>
 
@@ -98,6 +100,27 @@ bool RowInView(CSession& s, CListCtrl* list, int r)
         auto* tree = qobject_cast<QTreeView*>(list->GetWidget());
         const QRect rect = tree->visualRect(tree->model()->index(r, 0));
         return rect.isValid() && tree->viewport()->rect().contains(rect);
+    });
+}
+
+// The rows wholly in view, a line each from the top: where the row is drawn, the time of
+// the slot it stands for and the texts of its cells (none for a slot without a trade).
+std::string RowsInView(CSession& s, CTimeSalesList* list)
+{
+    return s.OnUi([&] {
+        auto* tree = qobject_cast<QTreeView*>(list->GetWidget());
+        std::string rows;
+        for (int r = 0; r < list->GetItemCount(); ++r) {
+            const QRect rect = tree->visualRect(tree->model()->index(r, 0));
+            CListRow row;
+            if (!rect.isValid() || !tree->viewport()->rect().contains(rect) || !list->RowOfItem(r, row))
+                continue;
+            rows += std::to_string(rect.top()) + " " + row.texts[1].str();
+            for (int column = 0; column < list->GetColumnCount(); ++column)
+                rows += "|" + list->GetShownText(r, column).str();
+            rows += "\n";
+        }
+        return rows;
     });
 }
 
@@ -192,6 +215,28 @@ TEST_F(ListScrollSessionTest, KeysAndWheelScrollBackThroughTicksAndBarsAndTheMen
         EXPECT_TRUE(s.WaitFor("one slot more", [&] { return ticks->GetItemCount() == kFirstRows + kTickLines + 1; }));
         EXPECT_EQ(RecordTime(s, ticks, kFirstRows + kTickLines), oldest.addSecs(-2 * (kTickLines + 1)));
         EXPECT_TRUE(RowInView(s, ticks, kFirstRows + kTickLines));
+
+        // Trades come in while the list is scrolled back: the rows in view stay where they
+        // are, the focus on its tick, and the new trades come first in the list.
+        const std::string inView = RowsInView(s, ticks);
+        ASSERT_GE(std::count(inView.begin(), inView.end(), '\n'), 5);
+        const QTime focusedTime = RecordTime(s, ticks, FocusedRow(s, ticks));
+        const double last = s.Broker().Symbol("MSFT")->last;
+        QString newestPrice;
+        for (int i = 1; i <= 3; ++i) {
+            const double price = std::round((last + 0.01 * i) * 100) / 100;
+            ASSERT_TRUE(s.Broker().InjectTrade("MSFT", price, 100u * static_cast<uint32_t>(i), "ARCA"));
+            newestPrice = QString::fromStdString(FormatNumber(price, 2, 4).str());
+        }
+        ASSERT_TRUE(s.WaitFor("the trades in the series", [&] {
+            CListRow row;
+            return ticks->RowOfItem(0, row) && QString(row.texts[2].GetString()) == newestPrice;
+        }));
+        s.Settle();
+        EXPECT_EQ(RowsInView(s, ticks), inView);
+        EXPECT_EQ(RecordTime(s, ticks, FocusedRow(s, ticks)), focusedTime);
+        EXPECT_EQ(s.CellText(ticks, 0, "Price"), newestPrice);
+        EXPECT_EQ(s.CellText(ticks, 0, "Size"), "300");
 
         // Go to 15:00 of that day, then to 15:30: the ticks end there. Down at the end and
         // Up at the top bring older and newer slots, which show the history as the first
