@@ -259,6 +259,7 @@ void CPriceSeries::NewRecordsLocked()
     m_bEdited = false;
     m_bUnrequested = false;
     m_bHistoryFailed = false;
+    m_unbegunStart = 0;
     ++m_nResets;
 }
 
@@ -866,16 +867,38 @@ int CPriceSeries::ExtendBars(int n, int /*side*/)
 {
     const CSessionRules* rules = Rules();
     int first = 0, added = 0;
+    bool newer = false;
     {
         Guard lock(m_lock);
         added = AddEmptyBarsLocked(rules, n);
         first = n < 0 ? 0 : m_bars.Size() - added;
+        newer = n > 0 && m_bHistorical;
+        // Newer records added before that had not begun then come with these.
+        const int unbegun = newer && m_unbegunStart ? m_bars.RecordStartingAt(m_unbegunStart) : -1;
+        if (unbegun >= 0 && unbegun < first)
+            first = unbegun;
         ++m_nSettling; // until the added bars are asked for
     }
     const SettlingScope settling(*this);
-    if (added > 0)
+    if (newer)
+        RequestNewerRecords(first);
+    else if (added > 0)
         RequestRange(first, first + added - 1);
     return added;
+}
+
+void CPriceSeries::RequestNewerRecords(int first)
+{
+    RequestRange(first, GetRecordCount() - 1);
+    const CTime now = GetSeriesServices().GetExchangeTime();
+    Guard lock(m_lock);
+    const CTime begun = std::max(now, m_now);
+    m_unbegunStart = 0;
+    for (int r = std::max(first, 0); r < m_bars.Size(); ++r)
+        if (m_bars.Start(r) > begun) {
+            m_unbegunStart = m_bars.Start(r).GetTime();
+            break;
+        }
 }
 
 int CPriceSeries::AddEmptyBarsLocked(const CSessionRules* rules, int n)
@@ -1266,11 +1289,23 @@ void CPriceSeries::OnLiveData(const CTradeMessage* trade, DWORD feedTime)
     const CTime clock = GetSeriesServices().GetExchangeTime();
     if (!IsTradeOfToday(time, clock))
         return;
+    int unbegun = -1;
+    bool historical = false;
     {
         Guard lock(m_lock);
+        historical = m_bHistorical != 0;
         // Feed times count 2-second units: compare at that granularity.
-        if (m_bHistorical || feedTime < CTimeToFeedTime(m_now))
+        if (!historical && feedTime < CTimeToFeedTime(m_now))
             return;
+        // A fixed history takes no trade, but a trade tells when the records added after
+        // its newest have begun.
+        if (historical && m_unbegunStart && time.GetTime() >= m_unbegunStart)
+            unbegun = m_bars.RecordStartingAt(m_unbegunStart);
+    }
+    if (historical) {
+        if (unbegun >= 0)
+            RequestNewerRecords(unbegun);
+        return;
     }
     if (IsTickSeries()) {
         AppendTicks(*trade, time);

@@ -204,6 +204,9 @@ private:
     bool CanLendBarsLocked() const;
     // AddEmptyBars under the lock: the number of records added.
     int AddEmptyBarsLocked(const CSessionRules* rules, int n);
+    // Asks for the records from `first` to the newest that have begun; of a fixed history,
+    // the ones that have not are asked for once a trade shows they have.
+    void RequestNewerRecords(int first);
     void RequestRange(int first, int last);
     void CollectRunSpans(int first, int last, CTime now, std::vector<Span>& spans);
     // Asks for the spans, which the caller counted as outstanding when it collected them under
@@ -284,5 +287,8 @@ private:
     bool m_bUnrequested = false;
     bool m_bHistoryFailed = false;
     int m_nLiveAppends = 0;
+    // Of a fixed history: the start of the oldest record added after the newest that had not
+    // begun when it was asked for (0: none).
+    int64_t m_unbegunStart = 0;
     bool m_bKeepOldest = false;
 };

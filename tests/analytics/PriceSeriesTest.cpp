@@ -1023,6 +1023,54 @@ TEST(PriceSeries, TickSlotsShowAMinuteRowOnceInTheSlotItStartsIn)
     EXPECT_FALSE(s.FormatTickField(slot1206 + 1, 0, text, sizeof text));
 }
 
+// Ticks gone to a time that is now: slots added after the newest have not begun, so
+// nothing is asked for them yet; once they have (a later line added, a trade of the symbol),
+// they are asked for and take the history as the others did.
+TEST(PriceSeries, NewerSlotsOfAFixedHistoryAreAskedForOnceTheyHaveBegun)
+{
+    FakeSeriesServices services; // 12:07:00
+    CString key;
+    key.Format("IBM,0&EndETime=%u", F(2026, 3, 4, 12, 7));
+    CPriceSeries s(key, 0);
+    s.SetWindowMode(1);
+    s.SetBarCount(4, 0);
+    ASSERT_EQ(T(2026, 3, 4, 12, 7, 0), s.GetRecordAt(3)->m_startTime);
+    s.OnIntradayHistory({Row(F(2026, 3, 4, 12, 7), 11, 11, 11, 11, 300)});
+    services.requests.clear();
+    for (int line = 0; line < 31; ++line)
+        ASSERT_EQ(1, s.ExtendBars(1, 1)); // 12:07:02 to 12:08:02
+    EXPECT_TRUE(services.requests.empty());
+    EXPECT_FALSE(s.IsWaitingForData());
+
+    // 12:07:30: one line more asks for the slots begun by then.
+    services.now = T(2026, 3, 4, 12, 7, 30);
+    ASSERT_EQ(1, s.ExtendBars(1, 1)); // 12:08:04
+    ASSERT_EQ(1u, services.requests.size());
+    EXPECT_EQ(F(2026, 3, 4, 12, 7, 2), services.requests[0].start);
+    EXPECT_EQ(F(2026, 3, 4, 12, 7, 32), services.requests[0].end);
+    s.OnIntradayHistory({});
+
+    // A trade at 12:08:04: the rest up to it, whose history holds the 12:08 minute.
+    services.now = T(2026, 3, 4, 12, 8, 5);
+    Live(s, Trade(12.5, 1), F(2026, 3, 4, 12, 8, 4));
+    ASSERT_EQ(2u, services.requests.size());
+    EXPECT_EQ(F(2026, 3, 4, 12, 7, 32), services.requests[1].start);
+    EXPECT_EQ(F(2026, 3, 4, 12, 8, 6), services.requests[1].end);
+    EXPECT_TRUE(s.IsWaitingForData());
+    s.OnIntradayHistory({Row(F(2026, 3, 4, 12, 8), 12, 12.5, 12, 12.25, 400)});
+    EXPECT_FALSE(s.IsWaitingForData());
+    std::map<int, std::pair<double, double>> trades; // seconds after 12:00 -> price, size
+    for (int r = 0; r < s.GetRecordCount(); ++r)
+        if (const CBarRecord rec = *s.GetRecordAt(r); rec.m_bValid)
+            trades[static_cast<int>(rec.m_startTime.GetTime() - T(2026, 3, 4, 12, 0).GetTime())] = {
+                rec.m_fields[kTickPrice], rec.m_fields[kTickSize]};
+    const std::map<int, std::pair<double, double>> expected{{420, {11, 300}}, {480, {12.25, 400}}};
+    EXPECT_EQ(expected, trades);
+    // Nothing newer is left to ask for.
+    Live(s, Trade(12.5, 1), F(2026, 3, 4, 12, 8, 30));
+    EXPECT_EQ(2u, services.requests.size());
+}
+
 TEST(PriceSeries, InvalidationMapsRecordsToVisibleIndexes)
 {
     FakeSeriesServices services;
