@@ -260,6 +260,7 @@ void CPriceSeries::NewRecordsLocked()
     m_bUnrequested = false;
     m_bHistoryFailed = false;
     m_failedHistory.clear();
+    m_unbegunStart = 0;
     ++m_nResets;
 }
 
@@ -867,16 +868,38 @@ int CPriceSeries::ExtendBars(int n, int /*side*/)
 {
     const CSessionRules* rules = Rules();
     int first = 0, added = 0;
+    bool newer = false;
     {
         Guard lock(m_lock);
         added = AddEmptyBarsLocked(rules, n);
         first = n < 0 ? 0 : m_bars.Size() - added;
+        newer = n > 0 && m_bHistorical;
+        // Newer records added before that had not begun then come with these.
+        const int unbegun = newer && m_unbegunStart ? m_bars.RecordStartingAt(m_unbegunStart) : -1;
+        if (unbegun >= 0 && unbegun < first)
+            first = unbegun;
         ++m_nSettling; // until the added bars are asked for
     }
     const SettlingScope settling(*this);
-    if (added > 0)
+    if (newer)
+        RequestNewerRecords(first);
+    else if (added > 0)
         RequestRange(first, first + added - 1);
     return added;
+}
+
+void CPriceSeries::RequestNewerRecords(int first)
+{
+    RequestRange(first, GetRecordCount() - 1);
+    const CTime now = GetSeriesServices().GetExchangeTime();
+    Guard lock(m_lock);
+    const CTime begun = std::max(now, m_now);
+    m_unbegunStart = 0;
+    for (int r = std::max(first, 0); r < m_bars.Size(); ++r)
+        if (m_bars.Start(r) > begun) {
+            m_unbegunStart = m_bars.Start(r).GetTime();
+            break;
+        }
 }
 
 int CPriceSeries::AddEmptyBarsLocked(const CSessionRules* rules, int n)
@@ -984,7 +1007,9 @@ void CPriceSeries::ApplyIntradayRows(const std::vector<CHistoryRow>& rows, int f
             }
         if (r > last)
             break;
-        if (start + 60 <= starts[r] || m_bars.IsValid(r) || !covered.Holds(CTime(starts[r]), CTime(ends[r])))
+        // A row belongs to the record it starts in: one that started before (a minute row
+        // beside the two-second slots of ticks) fills nothing.
+        if (start < starts[r] || m_bars.IsValid(r) || !covered.Holds(CTime(starts[r]), CTime(ends[r])))
             continue;
         if (ticks) {
             // A tick slot holds a trade: the row's price and size (a slot taking several
@@ -1269,11 +1294,23 @@ void CPriceSeries::OnLiveData(const CTradeMessage* trade, DWORD feedTime)
     const CTime clock = GetSeriesServices().GetExchangeTime();
     if (!IsTradeOfToday(time, clock))
         return;
+    int unbegun = -1;
+    bool historical = false;
     {
         Guard lock(m_lock);
+        historical = m_bHistorical != 0;
         // Feed times count 2-second units: compare at that granularity.
-        if (m_bHistorical || feedTime < CTimeToFeedTime(m_now))
+        if (!historical && feedTime < CTimeToFeedTime(m_now))
             return;
+        // A fixed history takes no trade, but a trade tells when the records added after
+        // its newest have begun.
+        if (historical && m_unbegunStart && time.GetTime() >= m_unbegunStart)
+            unbegun = m_bars.RecordStartingAt(m_unbegunStart);
+    }
+    if (historical) {
+        if (unbegun >= 0)
+            RequestNewerRecords(unbegun);
+        return;
     }
     if (IsTickSeries()) {
         AppendTicks(*trade, time);
@@ -1362,6 +1399,7 @@ int CPriceSeries::RollForwardLocked(CTime time, CTime clock, const CSessionRules
             m_bars.SetTimes(count - k + i, ahead[static_cast<size_t>(i)].first, ahead[static_cast<size_t>(i)].second);
         if (m_pStudyState)
             m_pStudyState->FrontRemoved(k);
+        m_nLiveAppends += k;
     }
     if (!m_bWindow)
         m_nEndOffset += steps;
@@ -1426,7 +1464,7 @@ void CPriceSeries::AppendTicks(const CTradeMessage& trade, CTime time)
         return;
     std::vector<int> sizes{trade.m_size};
     sizes.insert(sizes.end(), trade.m_moreSizes.begin(), trade.m_moreSizes.end());
-    int appended = 0;
+    int appended = 0, popped = 0;
     for (int lot : sizes) {
         const double price = trade.m_price;
         const double size = lot * 100.0;
@@ -1443,8 +1481,12 @@ void CPriceSeries::AppendTicks(const CTradeMessage& trade, CTime time)
         }
         if (m_pFilter && m_pFilter->Drops(0, price, static_cast<unsigned int>(std::max(size, 0.0)), trade.m_exchange))
             continue;
-        // The oldest tick goes, the new one comes last: the count stays.
-        m_bars.PopFront(1);
+        // The oldest tick goes, the new one comes last: the count stays (it grows while the
+        // oldest are kept).
+        if (!m_bKeepOldest || m_bars.Size() >= kMaxRecords) {
+            m_bars.PopFront(1);
+            ++popped;
+        }
         m_bars.InsertBack(1);
         const int r = m_bars.Size() - 1;
         m_bars.SetTimes(r, time, time);
@@ -1458,8 +1500,9 @@ void CPriceSeries::AppendTicks(const CTradeMessage& trade, CTime time)
         ++appended;
     }
     if (appended) {
+        m_nLiveAppends += appended;
         if (m_pStudyState) {
-            m_pStudyState->FrontRemoved(appended);
+            m_pStudyState->FrontRemoved(popped);
             m_pStudyState->RecordsChanged(m_bars.Size() - appended);
         }
         NotifyLocked(0, 0, m_bars.Size() - 1);

@@ -118,6 +118,21 @@ public:
     // when none has any) are asked for anew, as a new series asks for its own.
     void OnStreamRestored();
 
+    // Records live data has added after the newest since the series was made (ticks, bars
+    // rolled forward): a record shown at index i is found that many indexes further on.
+    int GetLiveAppends() const
+    {
+        std::lock_guard<std::recursive_mutex> lock(m_lock);
+        return m_nLiveAppends;
+    }
+    // While set, a new tick is added after the others without the oldest going: an owner
+    // shows older records, which stay.
+    void SetKeepOldest(bool keep)
+    {
+        std::lock_guard<std::recursive_mutex> lock(m_lock);
+        m_bKeepOldest = keep;
+    }
+
     // State, for owners and tests.
     int GetRecordCount() const { return m_bars.Size(); }
     int GetWantedCount() const { return m_nWanted; }
@@ -197,6 +212,9 @@ private:
     bool CanLendBarsLocked() const;
     // AddEmptyBars under the lock: the number of records added.
     int AddEmptyBarsLocked(const CSessionRules* rules, int n);
+    // Asks for the records from `first` to the newest that have begun; of a fixed history,
+    // the ones that have not are asked for once a trade shows they have.
+    void RequestNewerRecords(int first);
     void RequestRange(int first, int last);
     void CollectRunSpans(int first, int last, CTime now, std::vector<Span>& spans);
     // Asks for the spans, which the caller counted as outstanding when it collected them under
@@ -277,4 +295,9 @@ private:
     bool m_bUnrequested = false;
     bool m_bHistoryFailed = false;
     std::vector<Span> m_failedHistory;
+    int m_nLiveAppends = 0;
+    // Of a fixed history: the start of the oldest record added after the newest that had not
+    // begun when it was asked for (0: none).
+    int64_t m_unbegunStart = 0;
+    bool m_bKeepOldest = false;
 };

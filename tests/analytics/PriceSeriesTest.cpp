@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <optional>
 
 namespace {
@@ -959,6 +960,115 @@ TEST(PriceSeries, TickSeriesAppendsFilteredTicksWithFlags)
     EXPECT_FALSE(s.FormatTickField(0, 3, text, sizeof text)); // empty slot
     EXPECT_STREQ("", text);
     EXPECT_EQ(CString("ABCD:NASD"), s.GetQualifiedSymbol());
+}
+
+// One-minute history rows in a tick series: each row is one trade in the two-second slot it
+// starts in, whether it came with the first answer, with the answer for a slot scrolled in
+// at either end, or from the cache; the other slots of its minute hold no trade, so the
+// sizes shown add up to the minutes' volumes.
+TEST(PriceSeries, TickSlotsShowAMinuteRowOnceInTheSlotItStartsIn)
+{
+    FakeSeriesServices services; // 12:07:00
+    CPriceSeries s("IBM,0", 0);
+    s.SetWindowMode(1);
+    s.SetBarCount(4, 0);
+    ASSERT_EQ(4, s.GetRecordCount());
+    ASSERT_EQ(T(2026, 3, 4, 12, 6, 54), s.GetRecordAt(0)->m_startTime);
+    ASSERT_EQ(T(2026, 3, 4, 12, 7, 0), s.GetRecordAt(3)->m_startTime);
+    const CHistoryRow m1205 = Row(F(2026, 3, 4, 12, 5), 9, 10, 8, 9.5, 500);
+    const CHistoryRow m1206 = Row(F(2026, 3, 4, 12, 6), 10, 11, 9, 10.5, 600);
+    const CHistoryRow m1207 = Row(F(2026, 3, 4, 12, 7), 11, 12, 10, 11.5, 700);
+    // The minute a slot lies in, as a server or the cache holding whole minutes gives it.
+    auto minuteOf = [&](CTime start) { return start.GetMinute() == 5 ? m1205 : start.GetMinute() == 6 ? m1206 : m1207; };
+    s.OnIntradayHistory({m1206, m1207});
+    // Older slots one at a time, back to 12:04:58: each answered with the minute it lies in,
+    // half of them by the history and half from the cache.
+    for (int line = 0; line < 58; ++line) {
+        ASSERT_EQ(1, s.ExtendBars(-1, 1));
+        const std::vector<CHistoryRow> rows{minuteOf(s.GetRecordAt(0)->m_startTime)};
+        if (line % 2)
+            s.OnIntradayHistory(rows);
+        else
+            s.OnCachedIntradayFill(rows, 0, 0);
+    }
+    ASSERT_EQ(T(2026, 3, 4, 12, 4, 58), s.GetRecordAt(0)->m_startTime);
+    // Newer slots after 12:07:00, answered the same way.
+    for (int line = 0; line < 3; ++line) {
+        ASSERT_EQ(1, s.ExtendBars(1, 1));
+        s.OnIntradayHistory({m1207});
+    }
+    const int n = s.GetRecordCount();
+    ASSERT_EQ(65, n);
+    std::map<int, std::pair<double, double>> trades; // seconds after 12:00 -> price, size
+    double shownSize = 0;
+    for (int r = 0; r < n; ++r) {
+        const CBarRecord rec = *s.GetRecordAt(r);
+        if (!rec.m_bValid)
+            continue;
+        const int at = static_cast<int>(rec.m_startTime.GetTime() - T(2026, 3, 4, 12, 0).GetTime());
+        trades[at] = {rec.m_fields[kTickPrice], rec.m_fields[kTickSize]};
+        shownSize += rec.m_fields[kTickSize];
+    }
+    const std::map<int, std::pair<double, double>> expected{{300, {9.5, 500}}, {360, {10.5, 600}}, {420, {11.5, 700}}};
+    EXPECT_EQ(expected, trades);
+    EXPECT_EQ(500 + 600 + 700, shownSize);
+    char text[64];
+    // The list's rows: the slot before 12:06:00 and the one after it show no trade.
+    const int slot1206 = s.FindBarByTime(F(2026, 3, 4, 12, 6), 0);
+    EXPECT_FALSE(s.FormatTickField(slot1206 - 1, 0, text, sizeof text));
+    ASSERT_TRUE(s.FormatTickField(slot1206, 0, text, sizeof text));
+    EXPECT_STREQ("Trade", text);
+    ASSERT_TRUE(s.FormatTickField(slot1206, 4, text, sizeof text));
+    EXPECT_STREQ("600", text);
+    EXPECT_FALSE(s.FormatTickField(slot1206 + 1, 0, text, sizeof text));
+}
+
+// Ticks gone to a time that is now: slots added after the newest have not begun, so
+// nothing is asked for them yet; once they have (a later line added, a trade of the symbol),
+// they are asked for and take the history as the others did.
+TEST(PriceSeries, NewerSlotsOfAFixedHistoryAreAskedForOnceTheyHaveBegun)
+{
+    FakeSeriesServices services; // 12:07:00
+    CString key;
+    key.Format("IBM,0&EndETime=%u", F(2026, 3, 4, 12, 7));
+    CPriceSeries s(key, 0);
+    s.SetWindowMode(1);
+    s.SetBarCount(4, 0);
+    ASSERT_EQ(T(2026, 3, 4, 12, 7, 0), s.GetRecordAt(3)->m_startTime);
+    s.OnIntradayHistory({Row(F(2026, 3, 4, 12, 7), 11, 11, 11, 11, 300)});
+    services.requests.clear();
+    for (int line = 0; line < 31; ++line)
+        ASSERT_EQ(1, s.ExtendBars(1, 1)); // 12:07:02 to 12:08:02
+    EXPECT_TRUE(services.requests.empty());
+    EXPECT_FALSE(s.IsWaitingForData());
+
+    // 12:07:30: one line more asks for the slots begun by then.
+    services.now = T(2026, 3, 4, 12, 7, 30);
+    ASSERT_EQ(1, s.ExtendBars(1, 1)); // 12:08:04
+    ASSERT_EQ(1u, services.requests.size());
+    EXPECT_EQ(F(2026, 3, 4, 12, 7, 2), services.requests[0].start);
+    EXPECT_EQ(F(2026, 3, 4, 12, 7, 32), services.requests[0].end);
+    s.OnIntradayHistory({});
+
+    // A trade at 12:08:04: the rest up to it, whose history holds the 12:08 minute.
+    services.now = T(2026, 3, 4, 12, 8, 5);
+    Live(s, Trade(12.5, 1), F(2026, 3, 4, 12, 8, 4));
+    ASSERT_EQ(2u, services.requests.size());
+    EXPECT_EQ(F(2026, 3, 4, 12, 7, 32), services.requests[1].start);
+    EXPECT_EQ(F(2026, 3, 4, 12, 8, 6), services.requests[1].end);
+    EXPECT_TRUE(s.IsWaitingForData());
+    s.OnIntradayHistory({Row(F(2026, 3, 4, 12, 8), 12, 12.5, 12, 12.25, 400)});
+    EXPECT_FALSE(s.IsWaitingForData());
+    std::map<int, std::pair<double, double>> trades; // seconds after 12:00 -> price, size
+    for (int r = 0; r < s.GetRecordCount(); ++r)
+        if (const CBarRecord rec = *s.GetRecordAt(r); rec.m_bValid)
+            trades[static_cast<int>(rec.m_startTime.GetTime() - T(2026, 3, 4, 12, 0).GetTime())] = {
+                rec.m_fields[kTickPrice], rec.m_fields[kTickSize]};
+    const std::map<int, std::pair<double, double>> expected{{420, {11, 300}}, {480, {12.25, 400}}};
+    EXPECT_EQ(expected, trades);
+    // Nothing newer is left to ask for.
+    Live(s, Trade(12.5, 1), F(2026, 3, 4, 12, 8, 30));
+    EXPECT_EQ(2u, services.requests.size());
 }
 
 TEST(PriceSeries, InvalidationMapsRecordsToVisibleIndexes)

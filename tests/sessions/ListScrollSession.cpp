@@ -24,6 +24,8 @@
 #include <QTime>
 #include <QTreeView>
 
+#include <algorithm>
+#include <cmath>
 #include <ctime>
 #include <map>
 
@@ -101,6 +103,27 @@ bool RowInView(CSession& s, CListCtrl* list, int r)
     });
 }
 
+// The rows wholly in view, a line each from the top: where the row is drawn, the time of
+// the slot it stands for and the texts of its cells (none for a slot without a trade).
+std::string RowsInView(CSession& s, CTimeSalesList* list)
+{
+    return s.OnUi([&] {
+        auto* tree = qobject_cast<QTreeView*>(list->GetWidget());
+        std::string rows;
+        for (int r = 0; r < list->GetItemCount(); ++r) {
+            const QRect rect = tree->visualRect(tree->model()->index(r, 0));
+            CListRow row;
+            if (!rect.isValid() || !tree->viewport()->rect().contains(rect) || !list->RowOfItem(r, row))
+                continue;
+            rows += std::to_string(rect.top()) + " " + row.texts[1].str();
+            for (int column = 0; column < list->GetColumnCount(); ++column)
+                rows += "|" + list->GetShownText(r, column).str();
+            rows += "\n";
+        }
+        return rows;
+    });
+}
+
 int RowHeight(CSession& s, CListCtrl* list)
 {
     return s.OnUi([&] {
@@ -150,6 +173,26 @@ TEST_F(ListScrollSessionTest, KeysAndWheelScrollBackThroughTicksAndBarsAndTheMen
             qx::protocol::SplitHistoryFeedTime(bar.feedTime, y, mo, d, h, mi, sec);
             closes[QTime(h, mi, sec)] = bar.close;
         }
+        // Rows firstRow..lastRow, one slot apart: a minute's trade shows once, in the slot
+        // that starts the minute, and the other slots show no trade. Returns the minutes.
+        auto expectMinuteTrades = [&](int firstRow, int lastRow, QTime firstTime) {
+            int minutes = 0;
+            for (int row = firstRow; row <= lastRow; ++row) {
+                const QTime time = RecordTime(s, ticks, row);
+                EXPECT_EQ(time, firstTime.addSecs(-2 * (row - firstRow))) << row;
+                if (time.second() != 0) {
+                    EXPECT_TRUE(s.CellText(ticks, row, "Type").isEmpty()) << row;
+                    EXPECT_TRUE(s.CellText(ticks, row, "Price").isEmpty()) << row;
+                    EXPECT_TRUE(s.CellText(ticks, row, "Size").isEmpty()) << row;
+                    continue;
+                }
+                ++minutes;
+                EXPECT_EQ(closes.count(time), 1u) << time.toString().toStdString();
+                EXPECT_EQ(s.CellText(ticks, row, "Type"), "Trade") << row;
+                EXPECT_EQ(s.CellText(ticks, row, "Price").toStdString(), FormatNumber(closes[time], 2, 4).str()) << row;
+            }
+            return minutes;
+        };
         int minuteStarts = 0;
         for (int i = 1; i <= kTickLines; ++i) {
             const int row = kFirstRows - 1 + i;
@@ -165,12 +208,67 @@ TEST_F(ListScrollSessionTest, KeysAndWheelScrollBackThroughTicksAndBarsAndTheMen
             EXPECT_EQ(s.CellText(ticks, row, "Time"), time.toString("hh:mm:ss"));
         }
         EXPECT_EQ(minuteStarts, 1);
+        EXPECT_EQ(expectMinuteTrades(kFirstRows, kFirstRows + kTickLines - 1, oldest.addSecs(-2)), 1);
         // The scroll bar's down arrow at the end: one slot more.
         QWidget* tickBar = s.OnUi([&]() -> QWidget* { return qobject_cast<QTreeView*>(tickTree)->verticalScrollBar(); });
         s.Click(tickBar, s.OnUi([&] { return QPoint(tickBar->width() / 2, tickBar->height() - tickBar->width() / 2); }));
         EXPECT_TRUE(s.WaitFor("one slot more", [&] { return ticks->GetItemCount() == kFirstRows + kTickLines + 1; }));
         EXPECT_EQ(RecordTime(s, ticks, kFirstRows + kTickLines), oldest.addSecs(-2 * (kTickLines + 1)));
         EXPECT_TRUE(RowInView(s, ticks, kFirstRows + kTickLines));
+
+        // Trades come in while the list is scrolled back: the rows in view stay where they
+        // are, the focus on its tick, and the new trades come first in the list.
+        const std::string inView = RowsInView(s, ticks);
+        ASSERT_GE(std::count(inView.begin(), inView.end(), '\n'), 5);
+        const QTime focusedTime = RecordTime(s, ticks, FocusedRow(s, ticks));
+        const double last = s.Broker().Symbol("MSFT")->last;
+        QString newestPrice;
+        for (int i = 1; i <= 3; ++i) {
+            const double price = std::round((last + 0.01 * i) * 100) / 100;
+            ASSERT_TRUE(s.Broker().InjectTrade("MSFT", price, 100u * static_cast<uint32_t>(i), "ARCA"));
+            newestPrice = QString::fromStdString(FormatNumber(price, 2, 4).str());
+        }
+        ASSERT_TRUE(s.WaitFor("the trades in the series", [&] {
+            CListRow row;
+            return ticks->RowOfItem(0, row) && QString(row.texts[2].GetString()) == newestPrice;
+        }));
+        s.Settle();
+        EXPECT_EQ(RowsInView(s, ticks), inView);
+        EXPECT_EQ(RecordTime(s, ticks, FocusedRow(s, ticks)), focusedTime);
+        EXPECT_EQ(s.CellText(ticks, 0, "Price"), newestPrice);
+        EXPECT_EQ(s.CellText(ticks, 0, "Size"), "300");
+
+        // Go to 15:00 of that day, then to 15:30: the ticks end there. Down at the end and
+        // Up at the top bring older and newer slots, which show the history as the first
+        // rows do, whatever the earlier windows' history held.
+        auto goTo = [&](int hour, int minute) {
+            s.OnUi([&] { ts->GoTo(CTime(day.year(), day.month(), day.day(), hour, minute, 0)); });
+            return s.WaitFor("the ticks up to " + std::to_string(hour) + ":" + std::to_string(minute), [&] {
+                return ts->IsHistorical() && ts->GetSeries() && !ts->GetSeries()->IsWaitingForData() &&
+                       RecordTime(s, ticks, 0) == QTime(hour, minute, 0);
+            });
+        };
+        ASSERT_TRUE(goTo(15, 0));
+        ASSERT_TRUE(goTo(15, 30));
+        EXPECT_EQ(s.RowCount(ticks), kFirstRows);
+        s.Click(tickTree, QPoint(40, 40));
+        s.Key(Qt::Key_End);
+        ASSERT_TRUE(s.WaitFor("the focus on the oldest tick", [&] { return FocusedRow(s, ticks) == kFirstRows - 1; }));
+        const QTime oldestThen = RecordTime(s, ticks, kFirstRows - 1);
+        for (int i = 0; i < kTickLines; ++i)
+            s.Key(Qt::Key_Down);
+        ASSERT_TRUE(s.WaitFor("the older ticks' history", [&] { return !ts->GetSeries()->IsWaitingForData(); }));
+        EXPECT_EQ(expectMinuteTrades(kFirstRows, kFirstRows + kTickLines - 1, oldestThen.addSecs(-2)), 1);
+        s.Key(Qt::Key_Home);
+        ASSERT_TRUE(s.WaitFor("the focus on the newest tick", [&] { return FocusedRow(s, ticks) == 0; }));
+        constexpr int kNewerLines = 62; // two minutes and two slots more
+        for (int i = 0; i < kNewerLines; ++i)
+            s.Key(Qt::Key_Up);
+        EXPECT_EQ(s.RowCount(ticks), kFirstRows + kTickLines + kNewerLines);
+        EXPECT_EQ(FocusedRow(s, ticks), 0);
+        EXPECT_TRUE(RowInView(s, ticks, 0));
+        ASSERT_TRUE(s.WaitFor("the newer ticks' history", [&] { return !ts->GetSeries()->IsWaitingForData(); }));
+        EXPECT_EQ(expectMinuteTrades(0, kNewerLines, QTime(15, 32, 4)), 3); // 15:32, 15:31 and 15:30
 
         // The Bar Table of daily bars: the wheel down at the end brings older days, up at the
         // top days after the newest.
@@ -255,7 +353,7 @@ TEST_F(ListScrollSessionTest, KeysAndWheelScrollBackThroughTicksAndBarsAndTheMen
         EXPECT_EQ(s.OnUi([&] { return s.App().Settings().m_quoteFont.height; }),
                   s.OnUi([&] { return QFontInfo(chosen).pixelSize(); }));
         // The scrolled-back rows are still there.
-        EXPECT_EQ(s.RowCount(ticks), kFirstRows + kTickLines + 1);
+        EXPECT_EQ(s.RowCount(ticks), kFirstRows + kTickLines + kNewerLines);
 
         // Colors... from the main menu: the quote lists' background; the time and sales and
         // bar lists keep the time and sales colours of the settings.

@@ -8,6 +8,7 @@
 
 #include <QAbstractScrollArea>
 #include <QScrollBar>
+#include <QTreeView>
 
 #include <algorithm>
 #include <cstdlib>
@@ -31,6 +32,11 @@ BOOL CTimeSalesList::CreateList(CWnd* parent, UINT id, TypedCharFn typed)
             if (down || up)
                 ::PostMessage(self, WM_VSCROLL, down ? SB_LINEDOWN : SB_LINEUP);
         });
+        // However the rows were scrolled (keys, wheel, arrows, thumb).
+        QObject::connect(bar, &QAbstractSlider::valueChanged, area, [self](int) {
+            if (auto* list = dynamic_cast<CTimeSalesList*>(CWnd::FromHandle(self)))
+                list->KeepOldestWhileScrolledBack();
+        });
     }
     return TRUE;
 }
@@ -45,6 +51,8 @@ void CTimeSalesList::SetSeries(CPriceSeries* series, const CString& key)
 {
     m_pSeries = series;
     m_key = key;
+    m_nLiveAppends = series ? series->GetLiveAppends() : 0;
+    KeepOldestWhileScrolledBack();
     SeriesChanged();
 }
 
@@ -52,9 +60,48 @@ void CTimeSalesList::SeriesChanged()
 {
     m_bCachedValid = false;
     m_nCachedItem = -1;
-    if (m_hWnd)
+    const int appends = m_pSeries ? m_pSeries->GetLiveAppends() : 0;
+    const int shift = appends - m_nLiveAppends;
+    m_nLiveAppends = appends;
+    if (m_hWnd) {
         FillItems();
+        if (shift > 0)
+            FollowShiftedRows(shift);
+    }
     Invalidate();
+}
+
+bool CTimeSalesList::IsScrolledBack() const
+{
+    const auto* area = qobject_cast<const QAbstractScrollArea*>(GetWidget());
+    return area && area->verticalScrollBar()->value() > area->verticalScrollBar()->minimum();
+}
+
+void CTimeSalesList::KeepOldestWhileScrolledBack()
+{
+    if (m_pSeries)
+        m_pSeries->SetKeepOldest(IsScrolledBack());
+}
+
+void CTimeSalesList::FollowShiftedRows(int shift)
+{
+    auto* tree = qobject_cast<QTreeView*>(GetWidget());
+    if (!tree || !IsScrolledBack())
+        return;
+    const int top = GetTopIndex();
+    const int focused = GetNextItem(-1, LVNI_FOCUSED);
+    const int selected = GetNextItem(-1, LVNI_SELECTED);
+    const int count = GetItemCount();
+    if (top + shift < count)
+        tree->scrollTo(tree->model()->index(top + shift, 0), QAbstractItemView::PositionAtTop);
+    // Moved without scrolling to them: the view stays on the rows it showed.
+    const bool autoScroll = tree->hasAutoScroll();
+    tree->setAutoScroll(false);
+    if (selected >= 0 && selected + shift < count)
+        SetItemState(selected + shift, LVIS_SELECTED, LVIS_SELECTED);
+    if (focused >= 0 && focused + shift < count)
+        SetItemState(focused + shift, LVIS_FOCUSED, LVIS_FOCUSED);
+    tree->setAutoScroll(autoScroll);
 }
 
 void CTimeSalesList::DeleteAllRows()

@@ -80,6 +80,13 @@ private:
     int WantedItems() const;
     // One more record at the newer (n > 0) or older end; false when none came.
     bool ExtendSeries(int n);
+    // Scrolled back from the newest row: the series keeps the oldest records while new ones
+    // come in, and the rows in view stay where they are.
+    bool IsScrolledBack() const;
+    void KeepOldestWhileScrolledBack();
+    // `shift` records came in after the newest: while scrolled back, the view, the focus and
+    // the selection move with the rows they showed.
+    void FollowShiftedRows(int shift);
 
     bool m_bTickMode = true;
     std::array<bool, kTickKindCount> m_shown{};
@@ -93,6 +100,7 @@ private:
     int m_nRowHeight = 16;
     int m_nBlankWidth = 3;
     int m_nWheelDelta = 0; // of a notch not yet scrolled
+    int m_nLiveAppends = 0; // the series' count of records come in live, as last shown
     TypedCharFn m_typed;
     // The row drawn last, kept while the series is unchanged (a row is drawn cell by cell).
     int m_nCachedItem = -1;
