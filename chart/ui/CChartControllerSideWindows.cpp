@@ -24,6 +24,7 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMetaObject>
 #include <QObject>
 #include <QWidget>
