@@ -20,7 +20,7 @@ constexpr CReportColumn kSavedOrders[kSavedOrderFieldCount] = {
     {"Hot Key", 34522, kText}};
 
 constexpr CBalanceColumn kBalances[kBalanceColumnCount] = {
-    {"Account Balances", false, 150}, {"Balances($)", true, 100}, {"Today's Net Chg", true, 100}};
+    {"Account Balances", false, 180}, {"Balances($)", true, 100}, {"Today's Net Chg", true, 120}};
 
 }  // namespace
 

@@ -694,7 +694,8 @@ DWORD CPriceSeries::GetLastBarTime() const
 CString CPriceSeries::GetSymbolTitle()
 {
     CSeriesQuote quote;
-    if (GetSeriesServices().LookupQuote(m_symbol, quote))
+    // No separator without a description to follow it.
+    if (GetSeriesServices().LookupQuote(m_symbol, quote) && !quote.description.IsEmpty())
         return m_symbol + " - " + quote.description;
     return m_symbol;
 }

@@ -28,7 +28,7 @@ bool OpenChartForBacktest(CBacktestChartRequest& request)
         chart->AddStudy(std::move(study));
     request.studies.clear();
     frame->SetSymbolBox(request.symbol, TRUE);
-    frame->SetIntervalBox(PeriodCodeToName(request.interval), TRUE);
+    frame->SetIntervalBox(PeriodDisplayName(request.interval), TRUE);
     CSymbolIntervalMsg message{request.symbol, request.interval, frame->IsExtSession() != FALSE};
     message.symbol.MakeUpper();
     view->SendMessage(WM_SET_SYMBOL_INTERVAL, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&message));

@@ -86,6 +86,7 @@ public:
     CTrayIcon& GetTrayIcon() { return m_tray; }
     CToolBar* GetToolBar() const { return m_pToolBar; }
     CComboBox& GetSymbolCombo() { return m_symbolBox; }
+    CComboBox& GetIntervalCombo() { return m_intervalBox; }
     // The web-update entries shown last (code 6).
     const std::vector<CWebUpdateInfo>& GetWebUpdates() const { return m_updates; }
 

@@ -51,7 +51,7 @@ CString IntervalTabName(const CString& code)
     for (const CIntervalTab& tab : kIntervalTabs)
         if (code.CompareNoCase(tab.code) == 0)
             return tab.name;
-    return PeriodCodeToName(code);
+    return PeriodDisplayName(code);
 }
 
 CString IntervalOfTab(const CString& name)

@@ -97,7 +97,7 @@ std::vector<uint8_t> CGraphsView::CaptureChartImage()
     dc.FillSolidRect(0, height, width, footer, ChartColor(kChartColorBackground));
     CString caption = "Quorvantelix";
     if (CGraphsDoc* doc = GetGraphsDoc(); doc && !doc->GetSymbol().IsEmpty())
-        caption += " - " + doc->GetSymbol() + ", " + PeriodCodeToName(doc->GetInterval());
+        caption += " - " + doc->GetSymbol() + ", " + PeriodDisplayName(doc->GetInterval());
     caption += " - " + CTime::GetCurrentTime().Format("%Y-%m-%d %H:%M");
     dc.SetTextColor(ChartColor(kChartColorText));
     dc.SetBkMode(TRANSPARENT);

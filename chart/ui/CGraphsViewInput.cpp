@@ -220,7 +220,7 @@ void CGraphsView::ChangeSymbolInterval(const CString& symbolText, const CString&
         // The chart keeps its interval; the trader learns why.
         if (IWorkstationFrame* main = GetWorkstationFrame())
             main->SetMessageText("Unknown interval \"" + interval.Left(32) + "\": the chart keeps " +
-                                 PeriodCodeToName(doc->GetInterval()) + ".");
+                                 PeriodDisplayName(doc->GetInterval()) + ".");
         interval.Empty();
     }
     if (!interval.IsEmpty() && interval.CompareNoCase(doc->GetInterval()) != 0) {
@@ -333,14 +333,14 @@ void CGraphsView::OnSymbolInterval()
         return;
     SymbolEntryDialog dlg(TRUE, GetParentFrame());
     dlg.SetSymbol(doc->GetSymbol());
-    dlg.SetInterval(PeriodCodeToName(doc->GetInterval()));
+    dlg.SetInterval(PeriodDisplayName(doc->GetInterval()));
     dlg.SetExtSession(doc->IsExtendedSession());
     if (dlg.DoModal() != IDOK)
         return;
     ChangeSymbolInterval(dlg.GetSymbol(), dlg.GetInterval(), dlg.GetExtSession() != FALSE);
     if (IWorkstationFrame* main = GetWorkstationFrame(); main && !doc->IsDetached()) {
         main->SetSymbolBox(doc->GetSymbol(), TRUE);
-        main->SetIntervalBox(PeriodCodeToName(doc->GetInterval()), FALSE);
+        main->SetIntervalBox(PeriodDisplayName(doc->GetInterval()), FALSE);
     }
 }
 
@@ -352,7 +352,7 @@ void CGraphsView::OnActivateView(BOOL activate, CView* activated, CView* deactiv
         return;
     if (IWorkstationFrame* main = GetWorkstationFrame()) {
         main->SetSymbolBox(doc->GetSymbol(), FALSE);
-        main->SetIntervalBox(PeriodCodeToName(doc->GetInterval()), FALSE);
+        main->SetIntervalBox(PeriodDisplayName(doc->GetInterval()), FALSE);
     }
 }
 
@@ -752,7 +752,7 @@ void CGraphsView::OnChar(UINT ch, UINT repeat, UINT flags)
     const bool digit = ch >= '0' && ch <= '9';
     SymbolEntryDialog dlg(FALSE, GetParentFrame());
     dlg.SetSymbol(digit ? doc->GetSymbol().GetString() : text);
-    dlg.SetInterval(digit ? CString(text) : PeriodCodeToName(doc->GetInterval()));
+    dlg.SetInterval(digit ? CString(text) : PeriodDisplayName(doc->GetInterval()));
     dlg.SetExtSession(doc->IsExtendedSession());
     if (digit)
         dlg.FocusInterval();
@@ -761,7 +761,7 @@ void CGraphsView::OnChar(UINT ch, UINT repeat, UINT flags)
     ChangeSymbolInterval(dlg.GetSymbol(), dlg.GetInterval(), dlg.GetExtSession() != FALSE);
     if (IWorkstationFrame* main = GetWorkstationFrame(); main && !doc->IsDetached()) {
         main->SetSymbolBox(doc->GetSymbol(), TRUE);
-        main->SetIntervalBox(PeriodCodeToName(doc->GetInterval()), FALSE);
+        main->SetIntervalBox(PeriodDisplayName(doc->GetInterval()), FALSE);
     }
 }
 

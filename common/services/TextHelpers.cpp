@@ -155,6 +155,11 @@ CString PeriodNameToCode(const char* name)
     return text;
 }
 
+CString PeriodDisplayName(const char* code)
+{
+    return CString(code) == "0" ? CString("Tick") : PeriodCodeToName(code);
+}
+
 bool IsPeriodText(const char* text)
 {
     CString t(text);

@@ -26,6 +26,9 @@ CString PeriodNameToCode(const char* name);
 // A count of minutes -> "<count> minutes" ("1 minute"), a name of minutes stays one;
 // "D", "W", "M", "Q", "Y" -> the period's name; else unchanged.
 CString PeriodCodeToName(const char* code);
+// The name the interval list gives a period: "Tick" for the tick code "0", else as
+// PeriodCodeToName.
+CString PeriodDisplayName(const char* code);
 // Whether the text names a bar interval: a period name (Tick, Daily... Yearly), its code,
 // or a count of minutes as PeriodCodeToName writes it ("5 minutes") or as a code ("5").
 bool IsPeriodText(const char* text);

@@ -42,7 +42,7 @@ bool CPricePlot::GetValueRange(double& low, double& high)
 
 int CPricePlot::GetValueKind()
 {
-    return m_pSource ? m_pSource->GetFieldKind(m_pSource->FindField("Close")) : 4;
+    return m_pSource ? m_pSource->GetFieldKind(GetFieldIndex("Close")) : 4;
 }
 
 void CPricePlot::GetLegendEntries(int first, CLegendRow* rows)
@@ -223,10 +223,10 @@ void CPricePlot::Draw(CDC* dc, const RECT* plotRect, const CPriceScale* scale, R
 void CPricePlot::DrawBars(CDC* dc, const RECT* plotRect, const CPriceScale* scale, RECT* labelRect)
 {
     const int tick = m_pen.Width() + 1;
-    const int iHigh = m_pSource->FindField("High");
-    const int iLow = m_pSource->FindField("Low");
-    const int iOpen = m_pSource->FindField("Open");
-    const int iClose = m_pSource->FindField("Close");
+    const int iHigh = GetFieldIndex("High");
+    const int iLow = GetFieldIndex("Low");
+    const int iOpen = GetFieldIndex("Open");
+    const int iClose = GetFieldIndex("Close");
     const int first = GetFirstVisibleBar();
     const int last = GetLastVisibleBar();
     const bool markers = m_pChart && !m_pChart->GetTradeMarkers().empty();
@@ -318,7 +318,7 @@ double CPricePlot::GetLastClose(int& bar)
         return 0.0;
     int first = 0, last = 0;
     m_pSource->GetVisibleRange(first, last);
-    const int close = m_pSource->FindField("Close");
+    const int close = GetFieldIndex("Close");
     std::lock_guard<CPriceSeries> lock(*m_pSource->GetBaseSeries());
     for (bar = last; bar >= first; --bar) {
         double v = 0;
@@ -334,7 +334,7 @@ double CPricePlot::GetFieldStdDev(int barA, int barB, int field)
     static const char* const kFields[] = {"Open", "High", "Low", "Close"};
     if (!IsReady() || field < 0 || field > 3)
         return -1.0;
-    const int index = m_pSource->FindField(kFields[field]);
+    const int index = GetFieldIndex(kFields[field]);
     std::vector<double> values;
     {
         std::lock_guard<CPriceSeries> lock(*m_pSource->GetBaseSeries());
@@ -380,7 +380,7 @@ bool CPricePlot::FitLeastSquares(int barA, int barB, double& slope, double& inte
 {
     if (!IsReady())
         return false;
-    const int close = m_pSource->FindField("Close");
+    const int close = GetFieldIndex("Close");
     std::vector<double> xs, ys;
     {
         std::lock_guard<CPriceSeries> lock(*m_pSource->GetBaseSeries());

@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 COLORREF SchemeColor(int index)
@@ -107,7 +108,15 @@ void CStudyPlot::ReadVisible(int first, int last, int field, std::vector<double>
 
 int CStudyPlot::GetFieldIndex(const char* field) const
 {
-    return m_pSource ? m_pSource->FindField(field) : 0;
+    if (!m_pSource)
+        return 0;
+    // A trade opens, runs and closes at its one price.
+    const CPriceSeries* series = m_pSource->GetBaseSeries();
+    if (m_bIsPricePlot && field && series && series->GetInterval() == "0")
+        for (const char* name : {"Open", "High", "Low", "Close"})
+            if (std::strcmp(field, name) == 0)
+                return m_pSource->FindField("Price");
+    return m_pSource->FindField(field);
 }
 
 bool CStudyPlot::ReadValue(int bar, int field, double& value) const
@@ -207,7 +216,7 @@ void CStudyPlot::UpdateTitle()
         text = text.Left(text.GetLength() - 3);
     const CString interval = m_pDocument->GetInterval();
     text += ", ";
-    text += interval == "0" ? CString("Tick") : PeriodCodeToName(interval);
+    text += PeriodDisplayName(interval);
     if (m_pDocument->IsExtendedSession())
         text += ", Extended Session";
     if (m_pChart->IsBacktestRunning())
@@ -222,8 +231,8 @@ bool CStudyPlot::DefaultValueRange(const char* lowField, const char* highField, 
         return false;
     low = 2147483647.0;
     high = -2147483647.0;
-    const int lowIndex = m_pSource->FindField(lowField);
-    const int highIndex = m_pSource->FindField(highField);
+    const int lowIndex = GetFieldIndex(lowField);
+    const int highIndex = GetFieldIndex(highField);
     const int first = GetFirstVisibleBar();
     const int last = GetLastVisibleBar();
     std::vector<double> lows, highs;
@@ -272,7 +281,7 @@ void CStudyPlot::DrawSeriesLine(CDC* dc, const RECT* plotRect, const CPriceScale
     if (!m_pSource)
         return;
     CPen* old = dc->SelectObject(pen);
-    const int index = m_pSource->FindField(field);
+    const int index = GetFieldIndex(field);
     const int first = GetFirstVisibleBar();
     const int last = GetLastVisibleBar();
     int lastWithValue = first - 1;
@@ -324,7 +333,7 @@ bool CStudyPlot::GetValueText(int bar, const char* field, CString& out)
 {
     out.Empty();
     double value = 0;
-    if (!m_pSource || !m_pSource->GetValue(bar, m_pSource->FindField(field), value, -1))
+    if (!m_pSource || !m_pSource->GetValue(bar, GetFieldIndex(field), value, -1))
         return false;
     int decimals = 4;
     if (m_pStudy) {

@@ -77,6 +77,8 @@ public:
     CStudySource* GetSeries() const { return m_pSource; }
     // The base series of the source, or null.
     CPriceSeries* GetPriceSeries() const;
+    // The source's field of a name; a price plot of ticks reads Open, High, Low and Close
+    // as the trade's price.
     int GetFieldIndex(const char* field) const;
     // "Price" for the price plot, else the study's name.
     CString GetTitle() const;

@@ -387,3 +387,31 @@ TEST_F(ListWindowsBroker, ABarWindowListsTheHistoryTheBrokerServes)
     EXPECT_EQ(m_harness->main->interval, "Daily");
     EXPECT_EQ(view->List().GetKey(), "MSFT,D");
 }
+
+TEST_F(ListWindowsBroker, ASymbolWithoutADescriptionIsNamedOnceInTheWindowTitles)
+{
+    // A symbol the broker does not list: its quote record has no description.
+    ASSERT_FALSE(Broker().Symbol("ZZZZ"));
+    m_harness = std::make_unique<CListWindowsHarness>();
+    m_harness->main->symbol = "ZZZZ";
+    m_harness->main->interval = "Daily";
+    CBarView* bars = m_harness->OpenBars();
+    CTimeSalesView* trades = m_harness->OpenTimeSales();
+    ASSERT_NE(bars, nullptr);
+    ASSERT_NE(trades, nullptr);
+    ASSERT_TRUE(PumpUntil([&] {
+        CQuoteStore& store = Manager().GetQuoteStore();
+        std::lock_guard<std::recursive_mutex> lock(store.GetLock());
+        return store.Lookup("ZZZZ") != nullptr;
+    }, 15000));
+    const auto caption = [](CView* view) {
+        CString text;
+        view->GetParentFrame()->GetWindowText(text);
+        return text;
+    };
+    EXPECT_TRUE(PumpUntil([&] { return SeriesReady(*bars) && SeriesReady(*trades); }, 15000));
+    EXPECT_EQ(bars->GetDocument()->GetTitle(), "ZZZZ - Bar Table");
+    EXPECT_EQ(trades->GetDocument()->GetTitle(), "ZZZZ - Time & Sales");
+    EXPECT_EQ(caption(bars).Find(" -  - "), -1) << caption(bars).GetString();
+    EXPECT_EQ(caption(trades).Find(" -  - "), -1) << caption(trades).GetString();
+}

@@ -655,7 +655,7 @@ TEST_F(ReportWindows, BalancesListTheStoresLinesAndExportThemInTheirColumns)
     CBalanceView& view = Open<CBalanceView>();
     CListCtrl& list = view.GetList();
     EXPECT_EQ(ColumnHeaders(list), (std::vector<CString>{"Account Balances", "Balances($)", "Today's Net Chg"}));
-    EXPECT_EQ(list.GetColumnWidth(0), 150);
+    EXPECT_EQ(list.GetColumnWidth(0), 180);
     EXPECT_EQ(list.GetColumnWidth(1), 100);
     const std::string empty = folder.file("SpreadSheets/empty.csv");
     responder->files = {empty.c_str()};
@@ -688,7 +688,7 @@ TEST_F(ReportWindows, BalancesListTheStoresLinesAndExportThemInTheirColumns)
         CArchive ar(&in, CArchive::load);
         ASSERT_TRUE(v17.LoadFromWorkspace(ar, 17));
     }
-    EXPECT_EQ(v17.GetList().GetColumnWidth(0), 150);
+    EXPECT_EQ(v17.GetList().GetColumnWidth(0), 180);
     CBalanceView& v18 = Open<CBalanceView>();
     {
         CMemFile in(bytes.data(), bytes.size());
