@@ -413,7 +413,7 @@ TEST_F(ShellSessionTest, OpeningTheIntervalListSendsNothingToLinkedWindows)
 }
 
 // A symbol sent from the tool bar adds its row to a linked Level I once; intervals chosen
-// afterwards reach the window too, and add no row.
+// afterwards reach the window too, and add no row; the next symbol adds its own.
 TEST_F(ShellSessionTest, IntervalsChosenInTheToolBarAddNoRowToALinkedLevel1)
 {
     const int status = RunWorkstation([&](CSession& s) {
@@ -449,6 +449,12 @@ TEST_F(ShellSessionTest, IntervalsChosenInTheToolBarAddNoRowToALinkedLevel1)
         }
         EXPECT_EQ(s.RowOf(&view->Grid(), "MSFT", "Symbol"), 0);
         EXPECT_EQ(s.RowOf(&view->Grid(), "INTC", "Symbol"), 1);
+        // Another symbol sent with the interval as it is: its row.
+        s.Click(symbolBox);
+        s.Key(Qt::Key_A, Qt::ControlModifier);
+        s.TypeText("IBM\n");
+        EXPECT_TRUE(s.WaitFor("IBM added", [&] { return s.RowCount(&view->Grid()) == 3; }));
+        EXPECT_EQ(s.RowOf(&view->Grid(), "IBM", "Symbol"), 2);
         s.ExitByMenu();
     });
     EXPECT_EQ(status, 0);

@@ -692,16 +692,17 @@ LRESULT Level1View::OnSetSymbol(WPARAM group, LPARAM message)
     CString symbol = msg->symbol;
     symbol.Trim();
     symbol.MakeUpper();
-    // An empty interval keeps the current one.
+    // The main window sends its boxes, symbol and interval; other windows send a symbol alone.
     CString interval = msg->interval;
     interval.Trim();
-    const bool intervalChangeOnly = symbol == m_linkedSymbol && !interval.IsEmpty() &&
-                                    !m_linkedInterval.IsEmpty() && interval.CompareNoCase(m_linkedInterval) != 0;
-    m_linkedSymbol = symbol;
-    if (!interval.IsEmpty())
+    if (!interval.IsEmpty()) {
+        const bool intervalChangeOnly = symbol == m_linkedSymbol && !m_linkedInterval.IsEmpty() &&
+                                        interval.CompareNoCase(m_linkedInterval) != 0;
+        m_linkedSymbol = symbol;
         m_linkedInterval = interval;
-    if (intervalChangeOnly)
-        return 1;
+        if (intervalChangeOnly)
+            return 1;
+    }
     // Rows rebuilt from a source keep one row per symbol: a symbol shown already is not
     // appended again.
     if (IsSourceMode()) {
