@@ -31,9 +31,10 @@ CListCtrl* ListOf(const QWidget* tree)
 }
 
 // One row of an owner-drawn list: DrawItem gets the whole row once, its painting clipped
-// to `clip` (the part of the row under the columns, or one cell).
+// to `clip` (what is repainted of the row); `partial` when that leaves out some of the row
+// in view.
 void DrawOwnerRow(const QTreeView* tree, CListCtrl& list, QPainter* painter, int row, const QRect& rowRect,
-                  const QRect& clip)
+                  const QRegion& clip, bool partial)
 {
     CDC dc;
     dc.AttachPainter(painter);
@@ -41,6 +42,7 @@ void DrawOwnerRow(const QTreeView* tree, CListCtrl& list, QPainter* painter, int
     d.CtlType = ODT_LISTVIEW;
     d.CtlID = static_cast<UINT>(list.GetDlgCtrlID());
     d.itemID = static_cast<UINT>(row);
+    d.itemAction = ODA_DRAWENTIRE | (partial ? ODA_PARTIAL : 0);
     d.itemState = (tree->selectionModel()->isRowSelected(row, QModelIndex()) ? ODS_SELECTED : 0) |
                   (tree->currentIndex().row() == row ? ODS_FOCUS : 0);
     d.hwndItem = list.m_hWnd;
@@ -48,7 +50,7 @@ void DrawOwnerRow(const QTreeView* tree, CListCtrl& list, QPainter* painter, int
     d.rcItem = FromQRect(rowRect);
     d.itemData = static_cast<DWORD_PTR>(tree->model()->index(row, 0).data(Qt::UserRole).toULongLong());
     painter->save();
-    painter->setClipRect(clip, Qt::IntersectClip);
+    painter->setClipRegion(clip, Qt::IntersectClip);
     list.DrawItem(&d);
     painter->restore();
 }
@@ -81,6 +83,7 @@ public:
     int userInput = 0;      // inside a mouse or key event of the list
     int programChange = 0;  // inside a change the program makes (rows, columns, states, order)
     bool grid = false;      // grid lines around the cells
+    QRegion repainting;     // the region of the paint event under way, in the viewport
 
 protected:
     // Qt fills the viewport's background under everything it repaints; the rows of a list
@@ -107,7 +110,9 @@ protected:
                             background.isOpaque() && !port->testAttribute(Qt::WA_StyledBackground);
         if (port->testAttribute(Qt::WA_OpaquePaintEvent) != opaque)
             port->setAttribute(Qt::WA_OpaquePaintEvent, opaque);
+        repainting = event->region();
         QTreeView::paintEvent(event);
+        repainting = QRegion();
     }
 
     // What drawRow's owner-drawn rows cover: the columns across every row, in the viewport.
@@ -144,7 +149,12 @@ protected:
         background.rect = columns;
         background.state &= ~QStyle::State_Selected;
         style()->drawPrimitive(QStyle::PE_PanelItemViewRow, &background, painter, this);
-        DrawOwnerRow(this, *list, painter, index.row(), OwnerRowRect(this, top, height), columns);
+        // Only the part of the row inside the paint event's region is repainted; the rest
+        // keeps what the window showed (a scroll moves it, a window uncovers a part).
+        const QRegion painted = repainting.isEmpty() ? QRegion(columns) : repainting.intersected(columns);
+        if (!painted.isEmpty())
+            DrawOwnerRow(this, *list, painter, index.row(), OwnerRowRect(this, top, height), painted,
+                         !QRegion(columns).subtracted(painted).isEmpty());
         if (grid) {
             for (int visual = 0; visual < h->count(); ++visual) {
                 const int logical = h->logicalIndex(visual);
@@ -225,7 +235,7 @@ public:
         CListCtrl* list = ListOf(m_tree);
         if (list && list->OwnerDraws())
             DrawOwnerRow(m_tree, *list, painter, index.row(), OwnerRowRect(m_tree, option.rect.top(), option.rect.height()),
-                         option.rect);
+                         option.rect, true);
         else
             QStyledItemDelegate::paint(painter, option, index);
         if (m_tree->grid)

@@ -412,5 +412,53 @@ TEST_F(ShellSessionTest, OpeningTheIntervalListSendsNothingToLinkedWindows)
     EXPECT_EQ(status, 0);
 }
 
+// A symbol sent from the tool bar adds its row to a linked Level I once; intervals chosen
+// afterwards reach the window too, and add no row; the next symbol adds its own.
+TEST_F(ShellSessionTest, IntervalsChosenInTheToolBarAddNoRowToALinkedLevel1)
+{
+    const int status = RunWorkstation([&](CSession& s) {
+        Level1View* view = OpenLevel1(s, {"MSFT"});
+        ASSERT_NE(view, nullptr);
+        s.ChooseMenu("&Charts|&Chart");
+        CGraphsView* chart = nullptr;
+        ASSERT_TRUE(s.WaitFor("a chart", [&] {
+            const auto views = s.Views<CGraphsView>();
+            chart = views.empty() ? nullptr : views.front();
+            return chart != nullptr;
+        }));
+        QWidget* symbolBox = s.OnUi([&] { return s.App().MainFrame()->GetSymbolCombo().GetWidget(); });
+        s.Click(symbolBox);
+        s.Key(Qt::Key_A, Qt::ControlModifier);
+        s.TypeText("INTC\n");
+        ASSERT_TRUE(s.WaitFor("the chart of INTC", [&] { return chart->GetGraphsDoc()->GetSymbol() == "INTC"; }));
+        ASSERT_TRUE(s.WaitFor("INTC added", [&] { return s.RowCount(&view->Grid()) == 2; }));
+        QWidget* intervals = s.OnUi([&]() -> QWidget* {
+            for (auto* combo : s.App().MainFrame()->GetOuterWidget()->findChildren<QComboBox*>())
+                if (combo->findText("Daily") >= 0)
+                    return combo;
+            return nullptr;
+        });
+        ASSERT_NE(intervals, nullptr);
+        const std::pair<const char*, const char*> choices[] = {{"5 minutes", "5"}, {"Weekly", "W"}, {"Daily", "D"}};
+        for (const auto& [text, code] : choices) {
+            s.ChooseComboItem(intervals, text);
+            // The chart, linked like the Level I, took the interval: the broadcast is done.
+            EXPECT_TRUE(s.WaitFor(std::string("the chart in ") + text,
+                                  [&] { return chart->GetGraphsDoc()->GetInterval() == code; }));
+            EXPECT_EQ(s.ListRows(&view->Grid()).size(), 2u) << text;
+        }
+        EXPECT_EQ(s.RowOf(&view->Grid(), "MSFT", "Symbol"), 0);
+        EXPECT_EQ(s.RowOf(&view->Grid(), "INTC", "Symbol"), 1);
+        // Another symbol sent with the interval as it is: its row.
+        s.Click(symbolBox);
+        s.Key(Qt::Key_A, Qt::ControlModifier);
+        s.TypeText("IBM\n");
+        EXPECT_TRUE(s.WaitFor("IBM added", [&] { return s.RowCount(&view->Grid()) == 3; }));
+        EXPECT_EQ(s.RowOf(&view->Grid(), "IBM", "Symbol"), 2);
+        s.ExitByMenu();
+    });
+    EXPECT_EQ(status, 0);
+}
+
 }  // namespace
 }  // namespace qx::sessions

@@ -18,6 +18,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTreeView>
+
 #include <algorithm>
 #include <thread>
 
@@ -497,6 +503,164 @@ TEST_F(Level1ViewTest, RefreshRepaintsOnlyRowsWhoseCellsChanged)
     EXPECT_EQ("1", grid.GetCellText(0, 0));
     EXPECT_EQ((std::vector<int>{0, 1, 2, 3}), moved);
     EXPECT_EQ(std::vector<int>{}, refresh());
+    grid.DestroyWindow();
+    host.DestroyWindow();
+}
+
+namespace {
+
+// Delivers what is posted, the update requests among it: the window then shows what it was
+// asked to repaint.
+void Settle()
+{
+    for (int i = 0; i < 3; ++i) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+}
+
+// What the window shows of a widget: its pixels in the backing store of its window, as they
+// are, without painting anything.
+QImage ShownPixels(QWidget* widget)
+{
+    QWidget* window = widget->window();
+    const QPoint at = widget->mapTo(window, QPoint(0, 0));
+    return QGuiApplication::primaryScreen()
+        ->grabWindow(window->winId(), at.x(), at.y(), widget->width(), widget->height())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+// The widget rendered anew from what it holds now.
+QImage FreshPixels(QWidget* widget)
+{
+    return widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+int DifferingPixels(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size())
+        return a.width() * a.height();
+    int differing = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            differing += a.pixel(x, y) != b.pixel(x, y) ? 1 : 0;
+    return differing;
+}
+
+// The pixels inside a rectangle of an image whose colour is mostly green (up) or mostly red
+// (down), as text drawn in those colours shows.
+int PixelsLeaning(const QImage& image, const CRect& r, bool green)
+{
+    int count = 0;
+    for (int y = std::max(0, static_cast<int>(r.top)); y < std::min(image.height(), static_cast<int>(r.bottom)); ++y)
+        for (int x = std::max(0, static_cast<int>(r.left)); x < std::min(image.width(), static_cast<int>(r.right));
+             ++x) {
+            const QRgb p = image.pixel(x, y);
+            const int lead = green ? qGreen(p) : qRed(p);
+            const int other = green ? std::max(qRed(p), qBlue(p)) : std::max(qGreen(p), qBlue(p));
+            count += lead - other > 80 ? 1 : 0;
+        }
+    return count;
+}
+
+} // namespace
+
+// After a quote, whatever repaints part of the grid in between (a sideways scroll, a window
+// moved off it, a column resized, a new sort, a new font), the refreshes leave the window
+// showing what a fresh rendering of the grid shows: no row keeps an old price.
+TEST_F(Level1ViewTest, TheWindowShowsTheNewPricesAfterPartialRepaints)
+{
+    CWnd host;
+    host.Create(nullptr, "grid", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 300, 200), nullptr, 0);
+    CListCtrlEx grid;
+    grid.CreateGrid(&host, 1003, nullptr);
+    grid.MoveWindow(0, 0, 300, 200);
+    grid.InsertGridColumn(-1, 60, MakeCatalogueColumn(kGridSymbol));
+    grid.InsertGridColumn(-1, 80, MakeCatalogueColumn(kFieldLast));
+    grid.InsertGridColumn(-1, 80, MakeCatalogueColumn(kGridChange));
+    grid.InsertGridColumn(-1, 200, MakeCatalogueColumn(kGridDescription));
+    for (const char* symbol : {"AA", "BB", "CC"}) {
+        ASSERT_TRUE(grid.InsertRow(symbol, nullptr, 0));
+        Quote(symbol, 100, "A company with a long name");
+    }
+    auto* tree = dynamic_cast<QTreeView*>(grid.GetWidget());
+    ASSERT_NE(tree, nullptr);
+    auto refresh = [&] {
+        for (int i = 0; i < 3; ++i) {
+            grid.RefreshNow();
+            Settle();
+        }
+    };
+    auto rowOf = [&](const char* symbol) {
+        for (int i = 0; i < grid.GetItemCount(); ++i)
+            if (grid.GetRowSymbol(i) == symbol)
+                return i;
+        return -1;
+    };
+    // The Change cell of a row in the window's pixels (client coordinates of the grid).
+    auto changeCell = [&](const char* symbol) {
+        CRect cell;
+        EXPECT_TRUE(grid.GetSubItemRect(rowOf(symbol), 2, LVIR_BOUNDS, cell));
+        return cell;
+    };
+    auto showsFresh = [&](const char* step) {
+        const QImage shown = ShownPixels(tree);
+        const QImage fresh = FreshPixels(tree);
+        EXPECT_EQ(DifferingPixels(shown, fresh), 0) << step;
+        return shown;
+    };
+    refresh();
+    EXPECT_EQ(PixelsLeaning(showsFresh("first shown"), changeCell("AA"), true), 0); // 0.00 in black
+
+    // AA's Last 100 -> 123.75 (Change +23.75, in green), then the grid scrolls 40 px sideways.
+    Quote("AA", 123.75);
+    tree->horizontalScrollBar()->setValue(40);
+    Settle();
+    refresh();
+    EXPECT_EQ(grid.GetCellText(rowOf("AA"), 1), "123.75");
+    EXPECT_GT(PixelsLeaning(showsFresh("a quote, then a sideways scroll"), changeCell("AA"), true), 0);
+
+    // A window over the left part of the grid; BB's Last 100 -> 90.50 (Change -9.50, in red),
+    // then the window goes.
+    auto cover = std::make_unique<QWidget>(tree->parentWidget());
+    cover->setAutoFillBackground(true);
+    cover->setGeometry(0, 0, 120, 200);
+    cover->show();
+    cover->raise();
+    Settle();
+    Quote("BB", 90.5);
+    cover->hide();
+    Settle();
+    cover.reset();
+    refresh();
+    EXPECT_EQ(grid.GetCellText(rowOf("BB"), 2), "-9.50");
+    EXPECT_GT(PixelsLeaning(showsFresh("a quote, then an uncovering"), changeCell("BB"), false), 0);
+
+    // A quote, then Last made wider.
+    Quote("CC", 104.25);
+    tree->header()->resizeSection(1, 120);
+    Settle();
+    refresh();
+    showsFresh("a quote, then a column resize");
+
+    // A quote, then sorted by Last, highest first.
+    Quote("BB", 130);
+    grid.ClickHeader(1);
+    grid.ClickHeader(1);
+    Settle();
+    refresh();
+    EXPECT_EQ(grid.GetRowSymbol(0), "BB");
+    showsFresh("a quote, then a sort");
+
+    // A quote, then a larger font.
+    Quote("AA", 99);
+    CFontInfo font;
+    font.height = 18;
+    grid.SetGridFont(font, RGB(0, 0, 0));
+    Settle();
+    refresh();
+    showsFresh("a quote, then a new font");
     grid.DestroyWindow();
     host.DestroyWindow();
 }

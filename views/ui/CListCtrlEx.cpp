@@ -661,7 +661,9 @@ void CListCtrlEx::DrawItem(LPDRAWITEMSTRUCT draw)
         const bool inside = !(cell.right <= paint.left || cell.left >= paint.right || cell.Width() <= 0);
         DrawCell(inside ? dc : nullptr, *row, index, cached, cell, highlighted, striped, look);
     }
-    row->SetDrawnLook(std::move(look));
+    // A row only partly repainted shows the rest as it was: it shows no known look until
+    // it is painted whole.
+    row->SetDrawnLook((draw->itemAction & ODA_PARTIAL) ? std::string() : std::move(look));
     if (old)
         dc->SelectObject(old);
 }
