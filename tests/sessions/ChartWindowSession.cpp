@@ -88,12 +88,7 @@ TEST_F(ChartWindowSessionTest, TypedSymbolIntervalsStudiesTrendLineDetachAndWork
         EXPECT_EQ(s.OnUi([&] { return s.App().MainFrame()->GetSymbolBox(); }), "MSFT");
 
         // Intervals from the tool bar's list apply at once, titles with one unit word.
-        QWidget* intervals = s.OnUi([&]() -> QWidget* {
-            for (auto* combo : s.App().MainFrame()->GetOuterWidget()->findChildren<QComboBox*>())
-                if (combo->findText("Daily") >= 0)
-                    return combo;
-            return nullptr;
-        });
+        QWidget* intervals = s.OnUi([&] { return s.App().MainFrame()->GetIntervalCombo().GetWidget(); });
         ASSERT_NE(intervals, nullptr);
         EXPECT_GE(s.OnUi([&] { return qobject_cast<QComboBox*>(intervals)->findText("1 minute"); }), 0);
         s.ChooseComboItem(intervals, "5 minutes");

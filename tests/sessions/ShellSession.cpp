@@ -262,10 +262,8 @@ TEST_F(ShellSessionTest, TheBoxesApplyOrExplainAndNewWindowsOpenOnTheDesktop)
         EXPECT_TRUE(desktop.contains(s.OnUi([&] { return mainWindow->frameGeometry(); })));
         QWidget* symbolBox = s.OnUi([&] { return s.App().MainFrame()->GetSymbolCombo().GetWidget(); });
         QWidget* intervalBox = s.OnUi([&]() -> QWidget* {
-            for (auto* combo : mainWindow->findChildren<QComboBox*>())
-                if (combo->findText("Daily") >= 0)
-                    return combo->lineEdit();
-            return nullptr;
+            auto* combo = qobject_cast<QComboBox*>(s.App().MainFrame()->GetIntervalCombo().GetWidget());
+            return combo ? combo->lineEdit() : nullptr;
         });
         ASSERT_NE(intervalBox, nullptr);
 
@@ -395,12 +393,7 @@ TEST_F(ShellSessionTest, OpeningTheIntervalListSendsNothingToLinkedWindows)
         ASSERT_NE(s.WaitModal("Enter Symbol and Interval"), nullptr);
         s.TypeText("\n");
         ASSERT_TRUE(s.WaitFor("the chart of MSFT", [&] { return chart->GetGraphsDoc()->GetSymbol() == "MSFT"; }));
-        QWidget* intervals = s.OnUi([&]() -> QWidget* {
-            for (auto* combo : s.App().MainFrame()->GetOuterWidget()->findChildren<QComboBox*>())
-                if (combo->findText("Daily") >= 0)
-                    return combo;
-            return nullptr;
-        });
+        QWidget* intervals = s.OnUi([&] { return s.App().MainFrame()->GetIntervalCombo().GetWidget(); });
         ASSERT_NE(intervals, nullptr);
         s.Click(intervals, s.OnUi([&] { return QPoint(intervals->width() - 6, intervals->height() / 2); }));
         s.Pause(300ms);
@@ -432,12 +425,7 @@ TEST_F(ShellSessionTest, IntervalsChosenInTheToolBarAddNoRowToALinkedLevel1)
         s.TypeText("INTC\n");
         ASSERT_TRUE(s.WaitFor("the chart of INTC", [&] { return chart->GetGraphsDoc()->GetSymbol() == "INTC"; }));
         ASSERT_TRUE(s.WaitFor("INTC added", [&] { return s.RowCount(&view->Grid()) == 2; }));
-        QWidget* intervals = s.OnUi([&]() -> QWidget* {
-            for (auto* combo : s.App().MainFrame()->GetOuterWidget()->findChildren<QComboBox*>())
-                if (combo->findText("Daily") >= 0)
-                    return combo;
-            return nullptr;
-        });
+        QWidget* intervals = s.OnUi([&] { return s.App().MainFrame()->GetIntervalCombo().GetWidget(); });
         ASSERT_NE(intervals, nullptr);
         const std::pair<const char*, const char*> choices[] = {{"5 minutes", "5"}, {"Weekly", "W"}, {"Daily", "D"}};
         for (const auto& [text, code] : choices) {

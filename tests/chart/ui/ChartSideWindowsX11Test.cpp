@@ -202,6 +202,13 @@ protected:
         CWnd* wnd = panel ? panel->GetWnd() : nullptr;
         return wnd ? wnd->GetOuterWidget() : nullptr;
     }
+    // Opens the chart's Snapshot Window; its top-level window.
+    static QWidget* OpenSnapshot(CChartController* chart)
+    {
+        chart->ToggleSnapshotWindow();
+        CWnd* wnd = chart->GetSnapshotPanel() ? chart->GetSnapshotPanel()->GetWnd() : nullptr;
+        return wnd ? wnd->GetOuterWidget() : nullptr;
+    }
     static bool Managed(QWidget* window) { return Level(window) >= 0; }
 
     // Runs the chart's Export Image command with the real file dialog and checks, while
@@ -242,9 +249,8 @@ TEST_F(X11ManagedChartSideWindows, AFloatingChartsTrackingWindowIsTopMostOnlyWhi
     ASSERT_NE(nullptr, frame);
     QWidget* tracking = Tracking(chart);
     ASSERT_NE(nullptr, tracking);
-    chart->ToggleSnapshotWindow();
-    ASSERT_TRUE(chart->GetSnapshotPanel() && chart->GetSnapshotPanel()->GetWnd());
-    QWidget* snapshot = chart->GetSnapshotPanel()->GetWnd()->GetOuterWidget();
+    QWidget* snapshot = OpenSnapshot(chart);
+    ASSERT_NE(nullptr, snapshot);
     ASSERT_TRUE(Wait([&] { return Managed(tracking) && Managed(snapshot) && Managed(frame); }));
 
     ActivateByManager(frame);
@@ -327,9 +333,8 @@ TEST_F(X11ManagedChartSideWindows, AFloatingChartsOwnDialogsCoverItsSideWindows)
     ASSERT_NE(nullptr, frame);
     QWidget* tracking = Tracking(chart);
     ASSERT_NE(nullptr, tracking);
-    chart->ToggleSnapshotWindow();
-    ASSERT_TRUE(chart->GetSnapshotPanel() && chart->GetSnapshotPanel()->GetWnd());
-    QWidget* snapshot = chart->GetSnapshotPanel()->GetWnd()->GetOuterWidget();
+    QWidget* snapshot = OpenSnapshot(chart);
+    ASSERT_NE(nullptr, snapshot);
     ASSERT_TRUE(Wait([&] { return Managed(tracking) && Managed(snapshot) && Managed(frame); }));
     ActivateByManager(frame);
     ASSERT_TRUE(Wait([&] { return frame->isActiveWindow(); }));
@@ -352,9 +357,8 @@ TEST_F(X11ManagedChartSideWindows, AnMdiChartsSideWindowsShowOnlyWhileItsChartIs
     ASSERT_NE(nullptr, main);
     QWidget* tracking = Tracking(chart);
     ASSERT_NE(nullptr, tracking);
-    chart->ToggleSnapshotWindow();
-    ASSERT_TRUE(chart->GetSnapshotPanel() && chart->GetSnapshotPanel()->GetWnd());
-    QWidget* snapshot = chart->GetSnapshotPanel()->GetWnd()->GetOuterWidget();
+    QWidget* snapshot = OpenSnapshot(chart);
+    ASSERT_NE(nullptr, snapshot);
     ActivateByManager(main);
     ASSERT_TRUE(Wait([&] { return main->isActiveWindow(); }));
     ASSERT_TRUE(Wait([&] { return Viewable(tracking) && Viewable(snapshot); }));
