@@ -12,7 +12,10 @@ public:
     BOOL DeleteItem(int index);
     BOOL DeleteAllItems();
     int GetItemCount() const;
+    // -1 while no tab is selected.
     int GetCurSel() const;
+    // -1 selects none: every tab shows unselected until one is picked. Returns the
+    // selection before, or -1 for an index out of range.
     int SetCurSel(int index);
     CString GetItemText(int index) const;
     BOOL SetItemText(int index, const char* text);

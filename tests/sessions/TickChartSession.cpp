@@ -7,6 +7,7 @@
 #include "chart/ui/CChartController.h"
 #include "chart/ui/CGraphsDoc.h"
 #include "chart/ui/CGraphsView.h"
+#include "common/windows/CSheetsWnd.h"
 #include "platform/ui/CToolBar.h"
 #include "platform/ui/QtConvert.h"
 #include "studies/plots/CPricePlot.h"
@@ -72,6 +73,11 @@ TEST_F(TickChartSessionTest, TheChartButtonOverTimeAndSalesDrawsTheTradesAtTheir
             EXPECT_TRUE(s.WaitFor("the interval box naming the ticks", [&] { return box->currentText() == "Tick"; }))
                 << box->currentText().toStdString();
             EXPECT_GE(s.OnUi([&] { return box->findText(box->currentText()); }), 0) << "not an item of the list";
+            // The chart's interval strip has no tab for ticks: none shows selected.
+            EXPECT_EQ(s.OnUi([&] {
+                CSheetsWnd* strip = pane->GetChart()->GetTabStrip(1);
+                return strip ? strip->GetCurSel() : -2;
+            }), -1);
 
             // Five trades a quarter apart, past the series' "now" by the program's clock.
             s.Pause(2500ms);

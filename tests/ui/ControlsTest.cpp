@@ -23,10 +23,13 @@
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
+#include <QApplication>
 #include <QCalendarWidget>
 #include <QComboBox>
 #include <QDateTimeEdit>
+#include <QImage>
 #include <QKeyEvent>
+#include <QMouseEvent>
 
 namespace {
 
@@ -271,6 +274,50 @@ TEST(Controls, TabStripAndCalendar)
     EXPECT_EQ(chosen.GetMonth(), 12);
     EXPECT_EQ(chosen.GetDay(), 7);
     EXPECT_EQ(chosen.GetHour(), 0);
+}
+
+// A tab strip told to select none shows every tab as it looks unselected, reports none,
+// and a click on any tab, the one current before included, chooses it.
+TEST(Controls, ATabStripWithNoneSelectedShowsEveryTabUnselected)
+{
+    Parent p;
+    ASSERT_TRUE(p.Make());
+    CTabCtrl tabs;
+    ASSERT_TRUE(tabs.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 300, 24), &p, 30));
+    for (const char* name : {"1 min", "5 min", "Daily"})
+        tabs.InsertItem(tabs.GetItemCount(), name);
+    QWidget* bar = tabs.GetWidget();
+    const auto look = [&](int index) {
+        CRect r;
+        tabs.GetItemRect(index, &r);
+        // Inside the tab, clear of the edges a selected neighbour may overlap.
+        return bar->grab().toImage().copy(QRect(r.left + 4, r.top + 4, r.Width() - 8, r.Height() - 8));
+    };
+    tabs.SetCurSel(0);
+    const QImage secondUnselected = look(1);
+    tabs.SetCurSel(1);
+    const QImage firstUnselected = look(0);
+    const QImage secondSelected = look(1);
+    ASSERT_NE(secondSelected, secondUnselected) << "the style shows no selection";
+
+    EXPECT_EQ(tabs.SetCurSel(-1), 1);
+    EXPECT_EQ(tabs.GetCurSel(), -1);
+    EXPECT_EQ(look(0), firstUnselected);
+    EXPECT_EQ(look(1), secondUnselected);
+
+    // The tab current before, clicked, is chosen and told.
+    p.notifies.clear();
+    CRect r;
+    tabs.GetItemRect(1, &r);
+    const QPointF at(r.CenterPoint().x, r.CenterPoint().y);
+    QMouseEvent press(QEvent::MouseButtonPress, at, bar->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(bar, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, bar->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(bar, &release);
+    EXPECT_EQ(tabs.GetCurSel(), 1);
+    EXPECT_EQ(p.notifies, (std::vector<UINT>{TCN_SELCHANGING, TCN_SELCHANGE}));
+    EXPECT_EQ(look(1), secondSelected);
 }
 
 // Digits typed into a calendar leave the date alone, and a calendar destroyed right after
