@@ -57,6 +57,18 @@ protected:
             return nullptr;
         return view;
     }
+    // A chart from the Charts menu; its first view.
+    static CGraphsView* OpenChart(CSession& s)
+    {
+        s.ChooseMenu("&Charts|&Chart");
+        CGraphsView* chart = nullptr;
+        s.WaitFor("a chart", [&] {
+            const auto views = s.Views<CGraphsView>();
+            chart = views.empty() ? nullptr : views.front();
+            return chart != nullptr;
+        });
+        return chart;
+    }
     static QWidget* FrameOf(CSession& s, CView* view)
     {
         return s.OnUi([&] { return view->GetParentFrame()->GetOuterWidget(); });
@@ -281,13 +293,8 @@ TEST_F(ShellSessionTest, TheBoxesApplyOrExplainAndNewWindowsOpenOnTheDesktop)
         s.Click(intervalBox);
         s.Key(Qt::Key_A, Qt::ControlModifier);
         s.TypeText("Daily65ds");
-        s.ChooseMenu("&Charts|&Chart");
-        CGraphsView* chart = nullptr;
-        ASSERT_TRUE(s.WaitFor("a chart", [&] {
-            const auto views = s.Views<CGraphsView>();
-            chart = views.empty() ? nullptr : views.front();
-            return chart != nullptr;
-        }));
+        CGraphsView* chart = OpenChart(s);
+        ASSERT_NE(chart, nullptr);
         EXPECT_TRUE(s.WaitFor("the chart of MSFT", [&] { return chart->GetGraphsDoc()->GetSymbol() == "MSFT"; }));
         EXPECT_TRUE(s.OnUi([&] { return IsPeriodText(chart->GetGraphsDoc()->GetInterval()); }))
             << s.OnUi([&] { return std::string(chart->GetGraphsDoc()->GetInterval().GetString()); });
@@ -381,13 +388,8 @@ TEST_F(ShellSessionTest, OpeningTheIntervalListSendsNothingToLinkedWindows)
         Level1View* view = OpenLevel1(s, {"MSFT", "IBM"});
         ASSERT_NE(view, nullptr);
         s.ClickRow(&view->Grid(), "IBM", "Symbol");
-        s.ChooseMenu("&Charts|&Chart");
-        CGraphsView* chart = nullptr;
-        ASSERT_TRUE(s.WaitFor("a chart", [&] {
-            const auto views = s.Views<CGraphsView>();
-            chart = views.empty() ? nullptr : views.front();
-            return chart != nullptr;
-        }));
+        CGraphsView* chart = OpenChart(s);
+        ASSERT_NE(chart, nullptr);
         s.Click(s.OnUi([&] { return chart->GetWidget(); }));
         s.TypeText("MSFT");
         ASSERT_NE(s.WaitModal("Enter Symbol and Interval"), nullptr);
@@ -412,13 +414,8 @@ TEST_F(ShellSessionTest, IntervalsChosenInTheToolBarAddNoRowToALinkedLevel1)
     const int status = RunWorkstation([&](CSession& s) {
         Level1View* view = OpenLevel1(s, {"MSFT"});
         ASSERT_NE(view, nullptr);
-        s.ChooseMenu("&Charts|&Chart");
-        CGraphsView* chart = nullptr;
-        ASSERT_TRUE(s.WaitFor("a chart", [&] {
-            const auto views = s.Views<CGraphsView>();
-            chart = views.empty() ? nullptr : views.front();
-            return chart != nullptr;
-        }));
+        CGraphsView* chart = OpenChart(s);
+        ASSERT_NE(chart, nullptr);
         QWidget* symbolBox = s.OnUi([&] { return s.App().MainFrame()->GetSymbolCombo().GetWidget(); });
         s.Click(symbolBox);
         s.Key(Qt::Key_A, Qt::ControlModifier);

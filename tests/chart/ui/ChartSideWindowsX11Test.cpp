@@ -210,6 +210,15 @@ protected:
         return wnd ? wnd->GetOuterWidget() : nullptr;
     }
     static bool Managed(QWidget* window) { return Level(window) >= 0; }
+    // A floating chart with its Tracking and Snapshot Windows, all three managed.
+    bool OpenFloatingWithSideWindows(CChartController*& chart, QWidget*& frame, QWidget*& tracking,
+                                     QWidget*& snapshot)
+    {
+        frame = OpenWithTracking(true, chart);
+        tracking = frame ? Tracking(chart) : nullptr;
+        snapshot = tracking ? OpenSnapshot(chart) : nullptr;
+        return snapshot && Wait([&] { return Managed(tracking) && Managed(snapshot) && Managed(frame); });
+    }
 
     // Runs the chart's Export Image command with the real file dialog and checks, while
     // the dialog is up, that it is active and covers both side windows, which stay shown
@@ -245,13 +254,10 @@ protected:
 TEST_F(X11ManagedChartSideWindows, AFloatingChartsTrackingWindowIsTopMostOnlyWhileTheChartIsActive)
 {
     CChartController* chart = nullptr;
-    QWidget* frame = OpenWithTracking(true, chart);
-    ASSERT_NE(nullptr, frame);
-    QWidget* tracking = Tracking(chart);
-    ASSERT_NE(nullptr, tracking);
-    QWidget* snapshot = OpenSnapshot(chart);
-    ASSERT_NE(nullptr, snapshot);
-    ASSERT_TRUE(Wait([&] { return Managed(tracking) && Managed(snapshot) && Managed(frame); }));
+    QWidget* frame = nullptr;
+    QWidget* tracking = nullptr;
+    QWidget* snapshot = nullptr;
+    ASSERT_TRUE(OpenFloatingWithSideWindows(chart, frame, tracking, snapshot));
 
     ActivateByManager(frame);
     ASSERT_TRUE(Wait([&] { return frame->isActiveWindow(); }));
@@ -329,13 +335,10 @@ TEST_F(X11ManagedChartSideWindows, AnMdiChartsTrackingWindowComesForwardWhenTheC
 TEST_F(X11ManagedChartSideWindows, AFloatingChartsOwnDialogsCoverItsSideWindows)
 {
     CChartController* chart = nullptr;
-    QWidget* frame = OpenWithTracking(true, chart);
-    ASSERT_NE(nullptr, frame);
-    QWidget* tracking = Tracking(chart);
-    ASSERT_NE(nullptr, tracking);
-    QWidget* snapshot = OpenSnapshot(chart);
-    ASSERT_NE(nullptr, snapshot);
-    ASSERT_TRUE(Wait([&] { return Managed(tracking) && Managed(snapshot) && Managed(frame); }));
+    QWidget* frame = nullptr;
+    QWidget* tracking = nullptr;
+    QWidget* snapshot = nullptr;
+    ASSERT_TRUE(OpenFloatingWithSideWindows(chart, frame, tracking, snapshot));
     ActivateByManager(frame);
     ASSERT_TRUE(Wait([&] { return frame->isActiveWindow(); }));
     ASSERT_TRUE(Wait([&] { return AboveOthers(tracking) && AboveOthers(snapshot); }));
