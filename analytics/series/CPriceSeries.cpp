@@ -348,9 +348,11 @@ int CPriceSeries::TakeFromTwinLocked()
     return taken;
 }
 
-void CPriceSeries::RequestRange(int first, int last)
+void CPriceSeries::RequestRange(int first, int last, int64_t* unbegunStart)
 {
     ISeriesServices& services = GetSeriesServices();
+    if (unbegunStart)
+        *unbegunStart = 0;
     if (first > last)
         return;
     services.FillSeries(this, first, last);
@@ -360,8 +362,16 @@ void CPriceSeries::RequestRange(int first, int last)
         Guard lock(m_lock);
         first = std::max(first, 0);
         last = std::min(last, m_bars.Size() - 1);
-        CollectRunSpans(first, last, std::max(now, m_now), spans);
+        const CTime begun = std::max(now, m_now);
+        CollectRunSpans(first, last, begun, spans);
         m_nOutstanding += static_cast<int>(spans.size());
+        // Read at the same moment as the spans were bounded by.
+        if (unbegunStart)
+            for (int r = first; r <= last; ++r)
+                if (m_bars.Start(r) > begun) {
+                    *unbegunStart = m_bars.Start(r).GetTime();
+                    break;
+                }
     }
     RequestSpans(spans);
 }
@@ -891,16 +901,10 @@ int CPriceSeries::ExtendBars(int n, int /*side*/)
 
 void CPriceSeries::RequestNewerRecords(int first)
 {
-    RequestRange(first, GetRecordCount() - 1);
-    const CTime now = GetSeriesServices().GetExchangeTime();
+    int64_t unbegun = 0;
+    RequestRange(first, GetRecordCount() - 1, &unbegun);
     Guard lock(m_lock);
-    const CTime begun = std::max(now, m_now);
-    m_unbegunStart = 0;
-    for (int r = std::max(first, 0); r < m_bars.Size(); ++r)
-        if (m_bars.Start(r) > begun) {
-            m_unbegunStart = m_bars.Start(r).GetTime();
-            break;
-        }
+    m_unbegunStart = unbegun;
 }
 
 int CPriceSeries::AddEmptyBarsLocked(const CSessionRules* rules, int n)
