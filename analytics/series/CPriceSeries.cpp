@@ -258,7 +258,6 @@ void CPriceSeries::NewRecordsLocked()
     m_bLoaded = 1;
     m_bEdited = false;
     m_bUnrequested = false;
-    m_bHistoryFailed = false;
     m_failedHistory.clear();
     m_unbegunStart = 0;
     ++m_nResets;
@@ -267,7 +266,7 @@ void CPriceSeries::NewRecordsLocked()
 bool CPriceSeries::CanLendBarsLocked() const
 {
     return m_bLoaded && m_bHistorical && m_nOutstanding == 0 && m_nSettling == 0 && !m_bEdited &&
-           !m_bUnrequested && !m_bHistoryFailed && !m_bars.HasExtraFields();
+           !m_bUnrequested && m_failedHistory.empty() && !m_bars.HasExtraFields();
 }
 
 bool CPriceSeries::VisitLendersLocked(const std::function<bool(const CPriceSeries&)>& take)
@@ -954,7 +953,6 @@ void CPriceSeries::OnIntradayHistory(const std::vector<CHistoryRow>& rows, std::
 void CPriceSeries::OnHistoryFailed(DWORD startFeedTime, DWORD endFeedTime)
 {
     Guard lock(m_lock);
-    m_bHistoryFailed = true;
     m_failedHistory.push_back({startFeedTime, endFeedTime});
 }
 

@@ -295,7 +295,6 @@ private:
     // being asked for, or a download failed.
     bool m_bEdited = false;
     bool m_bUnrequested = false;
-    bool m_bHistoryFailed = false;
     std::vector<Span> m_failedHistory;
     int m_nLiveAppends = 0;
     // Of a fixed history: the start of the oldest record added after the newest that had not
