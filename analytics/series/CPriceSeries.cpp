@@ -258,7 +258,6 @@ void CPriceSeries::NewRecordsLocked()
     m_bLoaded = 1;
     m_bEdited = false;
     m_bUnrequested = false;
-    m_bHistoryFailed = false;
     m_failedHistory.clear();
     m_unbegunStart = 0;
     ++m_nResets;
@@ -267,7 +266,7 @@ void CPriceSeries::NewRecordsLocked()
 bool CPriceSeries::CanLendBarsLocked() const
 {
     return m_bLoaded && m_bHistorical && m_nOutstanding == 0 && m_nSettling == 0 && !m_bEdited &&
-           !m_bUnrequested && !m_bHistoryFailed && !m_bars.HasExtraFields();
+           !m_bUnrequested && m_failedHistory.empty() && !m_bars.HasExtraFields();
 }
 
 bool CPriceSeries::VisitLendersLocked(const std::function<bool(const CPriceSeries&)>& take)
@@ -348,9 +347,11 @@ int CPriceSeries::TakeFromTwinLocked()
     return taken;
 }
 
-void CPriceSeries::RequestRange(int first, int last)
+void CPriceSeries::RequestRange(int first, int last, int64_t* unbegunStart)
 {
     ISeriesServices& services = GetSeriesServices();
+    if (unbegunStart)
+        *unbegunStart = 0;
     if (first > last)
         return;
     services.FillSeries(this, first, last);
@@ -360,8 +361,16 @@ void CPriceSeries::RequestRange(int first, int last)
         Guard lock(m_lock);
         first = std::max(first, 0);
         last = std::min(last, m_bars.Size() - 1);
-        CollectRunSpans(first, last, std::max(now, m_now), spans);
+        const CTime begun = std::max(now, m_now);
+        CollectRunSpans(first, last, begun, spans);
         m_nOutstanding += static_cast<int>(spans.size());
+        // Read at the same moment as the spans were bounded by.
+        if (unbegunStart)
+            for (int r = first; r <= last; ++r)
+                if (m_bars.Start(r) > begun) {
+                    *unbegunStart = m_bars.Start(r).GetTime();
+                    break;
+                }
     }
     RequestSpans(spans);
 }
@@ -891,16 +900,10 @@ int CPriceSeries::ExtendBars(int n, int /*side*/)
 
 void CPriceSeries::RequestNewerRecords(int first)
 {
-    RequestRange(first, GetRecordCount() - 1);
-    const CTime now = GetSeriesServices().GetExchangeTime();
+    int64_t unbegun = 0;
+    RequestRange(first, GetRecordCount() - 1, &unbegun);
     Guard lock(m_lock);
-    const CTime begun = std::max(now, m_now);
-    m_unbegunStart = 0;
-    for (int r = std::max(first, 0); r < m_bars.Size(); ++r)
-        if (m_bars.Start(r) > begun) {
-            m_unbegunStart = m_bars.Start(r).GetTime();
-            break;
-        }
+    m_unbegunStart = unbegun;
 }
 
 int CPriceSeries::AddEmptyBarsLocked(const CSessionRules* rules, int n)
@@ -950,7 +953,6 @@ void CPriceSeries::OnIntradayHistory(const std::vector<CHistoryRow>& rows, std::
 void CPriceSeries::OnHistoryFailed(DWORD startFeedTime, DWORD endFeedTime)
 {
     Guard lock(m_lock);
-    m_bHistoryFailed = true;
     m_failedHistory.push_back({startFeedTime, endFeedTime});
 }
 

@@ -215,7 +215,9 @@ private:
     // Asks for the records from `first` to the newest that have begun; of a fixed history,
     // the ones that have not are asked for once a trade shows they have.
     void RequestNewerRecords(int first);
-    void RequestRange(int first, int last);
+    // Asks for the records first .. last that have begun by now; unbegunStart, when given,
+    // gets the start of the oldest of them that has not (0: none).
+    void RequestRange(int first, int last, int64_t* unbegunStart = nullptr);
     void CollectRunSpans(int first, int last, CTime now, std::vector<Span>& spans);
     // Asks for the spans, which the caller counted as outstanding when it collected them under
     // the lock (so no reader finds emptied bars with nothing asked for, and an answer may arrive
@@ -293,7 +295,6 @@ private:
     // being asked for, or a download failed.
     bool m_bEdited = false;
     bool m_bUnrequested = false;
-    bool m_bHistoryFailed = false;
     std::vector<Span> m_failedHistory;
     int m_nLiveAppends = 0;
     // Of a fixed history: the start of the oldest record added after the newest that had not

@@ -1071,6 +1071,45 @@ TEST(PriceSeries, NewerSlotsOfAFixedHistoryAreAskedForOnceTheyHaveBegun)
     EXPECT_EQ(2u, services.requests.size());
 }
 
+// Once stepping, a clock that moves on by two seconds each time it is read.
+struct SteppingServices : FakeSeriesServices {
+    CTime GetExchangeTime() override
+    {
+        std::lock_guard<std::mutex> g(lock);
+        const CTime read = now;
+        if (stepping)
+            now += CTimeSpan(0, 0, 0, 2);
+        return read;
+    }
+    bool stepping = false;
+};
+
+// A slot added just before it begins, on a clock that moves on meanwhile: it is asked for
+// once a trade shows it has begun, never taken as asked for already.
+TEST(PriceSeries, ANewerSlotBegunWhileBeingAddedIsAskedForOnTheNextTrade)
+{
+    SteppingServices services;
+    CString key;
+    key.Format("IBM,0&EndETime=%u", F(2026, 3, 4, 12, 7));
+    CPriceSeries s(key, 0);
+    s.SetWindowMode(1);
+    s.SetBarCount(4, 0);
+    ASSERT_EQ(T(2026, 3, 4, 12, 7, 0), s.GetRecordAt(3)->m_startTime);
+    s.OnIntradayHistory({Row(F(2026, 3, 4, 12, 7), 11, 11, 11, 11, 300)});
+    {
+        std::lock_guard<std::mutex> g(services.lock);
+        services.now = T(2026, 3, 4, 12, 7, 1);
+        services.stepping = true;
+        services.requests.clear();
+    }
+    ASSERT_EQ(1, s.ExtendBars(1, 1)); // 12:07:02, not begun at 12:07:01
+    EXPECT_TRUE(services.requests.empty());
+    Live(s, Trade(12.5, 1), F(2026, 3, 4, 12, 7, 2));
+    ASSERT_EQ(1u, services.requests.size());
+    EXPECT_EQ(F(2026, 3, 4, 12, 7, 2), services.requests[0].start);
+    EXPECT_EQ(F(2026, 3, 4, 12, 7, 4), services.requests[0].end);
+}
+
 TEST(PriceSeries, InvalidationMapsRecordsToVisibleIndexes)
 {
     FakeSeriesServices services;

@@ -14,10 +14,10 @@ namespace qx::testbroker {
 using protocol::StreamRecord;
 
 CTestBroker::CTestBroker(TestBrokerOptions options)
-    : m_options(std::move(options)), m_core(std::make_unique<CBrokerCore>(m_options))
+    : m_options(std::move(options)), m_core(std::make_unique<CBrokerCore>(m_options)),
+      m_heartbeatMs(m_options.heartbeatMs)
 {
     m_paused = m_options.startPaused;
-    m_heartbeatMs = m_options.heartbeatMs;
     StreamHandlers handlers;
     handlers.login = [this](const std::string& user, const std::string& token) {
         return m_core->Sessions().ValidToken(user, token, m_core->NowMs() / 1000);

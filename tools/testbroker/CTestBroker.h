@@ -150,7 +150,7 @@ private:
     std::string m_keyFile;
     std::atomic<bool> m_paused{false};
     std::atomic<bool> m_running{false};
-    std::atomic<int> m_heartbeatMs{1000};
+    std::atomic<int> m_heartbeatMs; // the options' heartbeatMs until set
     std::mutex m_threadLock;
     std::condition_variable m_wake;
     std::thread m_simThread;
