@@ -13,12 +13,14 @@
 #include "platform/core/CString.h"
 #include "platform/ui/WinUser.h"
 
+#include <array>
 #include <memory>
 #include <vector>
 
 class CArchive;
 class CCmdUI;
 class CCreateContext;
+class CFloatingWnd;
 class CFrameWnd;
 class CGraphsDoc;
 class CGraphsView;
@@ -229,6 +231,8 @@ private:
     // The window that owns the side windows: a floating frame, else the main window.
     CWnd* SideWindowOwner() const;
     bool IsFloatingFrame() const;
+    // The Tracking and Snapshot Windows, null where not open.
+    std::array<CFloatingWnd*, 2> SideWindows() const;
     // Whether the trader sees the chart: see ShowSideWindowsWithChart.
     bool IsChartInFront() const;
     void CreateTabStrips();

@@ -389,8 +389,7 @@ void CChartController::RefreshSideWindows()
 void CChartController::OnFrameMoved()
 {
     // The panels keep their place over the price pane.
-    for (CFloatingWnd* panel : {static_cast<CFloatingWnd*>(m_pTracking.get()),
-                                static_cast<CFloatingWnd*>(m_pSnapshot.get())})
+    for (CFloatingWnd* panel : SideWindows())
         if (panel)
             panel->MoveTo(panel->GetRect().TopLeft());
 }
@@ -400,8 +399,7 @@ void CChartController::OnFrameActivated(bool active)
     if (!active)
         return;
     ShowSideWindowsWithChart();
-    for (CFloatingWnd* panel : {static_cast<CFloatingWnd*>(m_pTracking.get()),
-                                static_cast<CFloatingWnd*>(m_pSnapshot.get())})
+    for (CFloatingWnd* panel : SideWindows())
         if (panel)
             panel->BringToFront();
 }
@@ -410,8 +408,7 @@ void CChartController::OnFloatingFrameActivated(bool active)
 {
     // Inactive, they are ordinary windows that the window manager keeps just above the
     // frame that owns them: whatever the user brings forward covers both.
-    for (CFloatingWnd* panel : {static_cast<CFloatingWnd*>(m_pTracking.get()),
-                                static_cast<CFloatingWnd*>(m_pSnapshot.get())})
+    for (CFloatingWnd* panel : SideWindows())
         if (CWnd* wnd = panel ? panel->GetWnd() : nullptr)
             wnd->SetTopMost(active);
 }
@@ -427,6 +424,11 @@ CWnd* CChartController::SideWindowOwner() const
         return m_pFrame;
     CWinApp* app = AfxGetApp();
     return app ? app->m_pMainWnd : nullptr;
+}
+
+std::array<CFloatingWnd*, 2> CChartController::SideWindows() const
+{
+    return {m_pTracking.get(), m_pSnapshot.get()};
 }
 
 bool CChartController::IsChartInFront() const
@@ -447,16 +449,14 @@ void CChartController::ShowSideWindowsWithChart()
 {
     const bool shown = IsChartInFront();
     bool appeared = false;
-    for (CFloatingWnd* panel : {static_cast<CFloatingWnd*>(m_pTracking.get()),
-                                static_cast<CFloatingWnd*>(m_pSnapshot.get())})
+    for (CFloatingWnd* panel : SideWindows())
         if (CWnd* wnd = panel ? panel->GetWnd() : nullptr; wnd && bool(wnd->IsWindowVisible()) != shown) {
             wnd->ShowWindow(shown ? SW_SHOWNOACTIVATE : SW_HIDE);
             appeared = appeared || shown;
         }
     if (appeared) {
         OnFrameMoved();
-        for (CFloatingWnd* panel : {static_cast<CFloatingWnd*>(m_pTracking.get()),
-                                    static_cast<CFloatingWnd*>(m_pSnapshot.get())})
+        for (CFloatingWnd* panel : SideWindows())
             if (panel)
                 panel->BringToFront();
     }
@@ -468,8 +468,7 @@ void CChartController::OnWindowFocused(QWidget* window)
     // dialog that took the activation from their chart.
     if (!window || !IsFloatingFrame() || (!m_pTracking && !m_pSnapshot))
         return;
-    for (CFloatingWnd* panel : {static_cast<CFloatingWnd*>(m_pTracking.get()),
-                                static_cast<CFloatingWnd*>(m_pSnapshot.get())})
+    for (CFloatingWnd* panel : SideWindows())
         if (CWnd* wnd = panel ? panel->GetWnd() : nullptr; wnd && wnd->GetOuterWidget() == window)
             return;
     if (OwnedBy(window, m_pFrame->GetOuterWidget()))
