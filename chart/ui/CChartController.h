@@ -34,6 +34,7 @@ class CTrackingFieldPanel;
 class CWnd;
 class QObject;
 class QWidget;
+class QWindow;
 
 // Timers of the chart frame.
 inline constexpr UINT_PTR kTimerTracking = 1977;
@@ -155,7 +156,7 @@ public:
     void ShowSideWindowsWithChart();
     // A window of the application took the focus: a dialog of a floating chart is raised
     // over the chart's side windows.
-    void OnWindowFocused(QWidget* window);
+    void OnWindowFocused(QWindow* focused);
 
     // Tab strips along the frame: the chart's symbols and its intervals; a tab chosen
     // applies its symbol or interval.

@@ -105,7 +105,7 @@ CString PriceText(double price)
 } // namespace
 
 // Follows the frame's outer window and the main window: moves, minimizing and restoring,
-// the MDI window in front, and the windows that take the focus.
+// the MDI window in front.
 class CChartFrameWatcher : public QObject {
 public:
     explicit CChartFrameWatcher(CChartController& chart) : m_chart(chart) {}
@@ -125,8 +125,6 @@ public:
     {
         QMetaObject::invokeMethod(this, [this] { m_chart.ShowSideWindowsWithChart(); }, Qt::QueuedConnection);
     }
-
-    void OnFocusWindow(QWindow* window) { m_chart.OnWindowFocused(TopLevelOf(window)); }
 
 private:
     CChartController& m_chart;
@@ -462,11 +460,14 @@ void CChartController::ShowSideWindowsWithChart()
     }
 }
 
-void CChartController::OnWindowFocused(QWidget* window)
+void CChartController::OnWindowFocused(QWindow* focused)
 {
     // Leaving the top-most layer, the side windows may have been put back above the
     // dialog that took the activation from their chart.
-    if (!window || !IsFloatingFrame() || (!m_pTracking && !m_pSnapshot))
+    if (!focused || !IsFloatingFrame() || (!m_pTracking && !m_pSnapshot))
+        return;
+    QWidget* window = TopLevelOf(focused);
+    if (!window)
         return;
     for (CFloatingWnd* panel : SideWindows())
         if (CWnd* wnd = panel ? panel->GetWnd() : nullptr; wnd && wnd->GetOuterWidget() == window)
@@ -493,7 +494,7 @@ void CChartController::WatchFrame()
             QObject::connect(area, &QMdiArea::subWindowActivated, events, [events] { events->OnMdiActivation(); });
     if (qApp)
         QObject::connect(qApp, &QGuiApplication::focusWindowChanged, events,
-                         [events](QWindow* window) { events->OnFocusWindow(window); });
+                         [this](QWindow* window) { OnWindowFocused(window); });
     m_pFrameWatcher = std::move(watcher);
 }
 
