@@ -13,12 +13,14 @@
 #include "platform/core/CString.h"
 #include "platform/ui/WinUser.h"
 
+#include <array>
 #include <memory>
 #include <vector>
 
 class CArchive;
 class CCmdUI;
 class CCreateContext;
+class CFloatingWnd;
 class CFrameWnd;
 class CGraphsDoc;
 class CGraphsView;
@@ -32,6 +34,7 @@ class CTrackingFieldPanel;
 class CWnd;
 class QObject;
 class QWidget;
+class QWindow;
 
 // Timers of the chart frame.
 inline constexpr UINT_PTR kTimerTracking = 1977;
@@ -153,7 +156,7 @@ public:
     void ShowSideWindowsWithChart();
     // A window of the application took the focus: a dialog of a floating chart is raised
     // over the chart's side windows.
-    void OnWindowFocused(QWidget* window);
+    void OnWindowFocused(QWindow* focused);
 
     // Tab strips along the frame: the chart's symbols and its intervals; a tab chosen
     // applies its symbol or interval.
@@ -229,6 +232,8 @@ private:
     // The window that owns the side windows: a floating frame, else the main window.
     CWnd* SideWindowOwner() const;
     bool IsFloatingFrame() const;
+    // The Tracking and Snapshot Windows, null where not open.
+    std::array<CFloatingWnd*, 2> SideWindows() const;
     // Whether the trader sees the chart: see ShowSideWindowsWithChart.
     bool IsChartInFront() const;
     void CreateTabStrips();

@@ -105,7 +105,7 @@ CString PriceText(double price)
 } // namespace
 
 // Follows the frame's outer window and the main window: moves, minimizing and restoring,
-// the MDI window in front, and the windows that take the focus.
+// the MDI window in front.
 class CChartFrameWatcher : public QObject {
 public:
     explicit CChartFrameWatcher(CChartController& chart) : m_chart(chart) {}
@@ -125,8 +125,6 @@ public:
     {
         QMetaObject::invokeMethod(this, [this] { m_chart.ShowSideWindowsWithChart(); }, Qt::QueuedConnection);
     }
-
-    void OnFocusWindow(QWindow* window) { m_chart.OnWindowFocused(TopLevelOf(window)); }
 
 private:
     CChartController& m_chart;
@@ -389,8 +387,7 @@ void CChartController::RefreshSideWindows()
 void CChartController::OnFrameMoved()
 {
     // The panels keep their place over the price pane.
-    for (CFloatingWnd* panel : {static_cast<CFloatingWnd*>(m_pTracking.get()),
-                                static_cast<CFloatingWnd*>(m_pSnapshot.get())})
+    for (CFloatingWnd* panel : SideWindows())
         if (panel)
             panel->MoveTo(panel->GetRect().TopLeft());
 }
@@ -400,8 +397,7 @@ void CChartController::OnFrameActivated(bool active)
     if (!active)
         return;
     ShowSideWindowsWithChart();
-    for (CFloatingWnd* panel : {static_cast<CFloatingWnd*>(m_pTracking.get()),
-                                static_cast<CFloatingWnd*>(m_pSnapshot.get())})
+    for (CFloatingWnd* panel : SideWindows())
         if (panel)
             panel->BringToFront();
 }
@@ -410,8 +406,7 @@ void CChartController::OnFloatingFrameActivated(bool active)
 {
     // Inactive, they are ordinary windows that the window manager keeps just above the
     // frame that owns them: whatever the user brings forward covers both.
-    for (CFloatingWnd* panel : {static_cast<CFloatingWnd*>(m_pTracking.get()),
-                                static_cast<CFloatingWnd*>(m_pSnapshot.get())})
+    for (CFloatingWnd* panel : SideWindows())
         if (CWnd* wnd = panel ? panel->GetWnd() : nullptr)
             wnd->SetTopMost(active);
 }
@@ -427,6 +422,11 @@ CWnd* CChartController::SideWindowOwner() const
         return m_pFrame;
     CWinApp* app = AfxGetApp();
     return app ? app->m_pMainWnd : nullptr;
+}
+
+std::array<CFloatingWnd*, 2> CChartController::SideWindows() const
+{
+    return {m_pTracking.get(), m_pSnapshot.get()};
 }
 
 bool CChartController::IsChartInFront() const
@@ -447,29 +447,29 @@ void CChartController::ShowSideWindowsWithChart()
 {
     const bool shown = IsChartInFront();
     bool appeared = false;
-    for (CFloatingWnd* panel : {static_cast<CFloatingWnd*>(m_pTracking.get()),
-                                static_cast<CFloatingWnd*>(m_pSnapshot.get())})
+    for (CFloatingWnd* panel : SideWindows())
         if (CWnd* wnd = panel ? panel->GetWnd() : nullptr; wnd && bool(wnd->IsWindowVisible()) != shown) {
             wnd->ShowWindow(shown ? SW_SHOWNOACTIVATE : SW_HIDE);
             appeared = appeared || shown;
         }
     if (appeared) {
         OnFrameMoved();
-        for (CFloatingWnd* panel : {static_cast<CFloatingWnd*>(m_pTracking.get()),
-                                    static_cast<CFloatingWnd*>(m_pSnapshot.get())})
+        for (CFloatingWnd* panel : SideWindows())
             if (panel)
                 panel->BringToFront();
     }
 }
 
-void CChartController::OnWindowFocused(QWidget* window)
+void CChartController::OnWindowFocused(QWindow* focused)
 {
     // Leaving the top-most layer, the side windows may have been put back above the
     // dialog that took the activation from their chart.
-    if (!window || !IsFloatingFrame() || (!m_pTracking && !m_pSnapshot))
+    if (!focused || !IsFloatingFrame() || (!m_pTracking && !m_pSnapshot))
         return;
-    for (CFloatingWnd* panel : {static_cast<CFloatingWnd*>(m_pTracking.get()),
-                                static_cast<CFloatingWnd*>(m_pSnapshot.get())})
+    QWidget* window = TopLevelOf(focused);
+    if (!window)
+        return;
+    for (CFloatingWnd* panel : SideWindows())
         if (CWnd* wnd = panel ? panel->GetWnd() : nullptr; wnd && wnd->GetOuterWidget() == window)
             return;
     if (OwnedBy(window, m_pFrame->GetOuterWidget()))
@@ -494,7 +494,7 @@ void CChartController::WatchFrame()
             QObject::connect(area, &QMdiArea::subWindowActivated, events, [events] { events->OnMdiActivation(); });
     if (qApp)
         QObject::connect(qApp, &QGuiApplication::focusWindowChanged, events,
-                         [events](QWindow* window) { events->OnFocusWindow(window); });
+                         [this](QWindow* window) { OnWindowFocused(window); });
     m_pFrameWatcher = std::move(watcher);
 }
 

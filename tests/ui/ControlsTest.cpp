@@ -29,7 +29,6 @@
 #include <QDateTimeEdit>
 #include <QImage>
 #include <QKeyEvent>
-#include <QMouseEvent>
 
 namespace {
 
@@ -309,12 +308,7 @@ TEST(Controls, ATabStripWithNoneSelectedShowsEveryTabUnselected)
     p.notifies.clear();
     CRect r;
     tabs.GetItemRect(1, &r);
-    const QPointF at(r.CenterPoint().x, r.CenterPoint().y);
-    QMouseEvent press(QEvent::MouseButtonPress, at, bar->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(bar, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, at, bar->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
-    QApplication::sendEvent(bar, &release);
+    MouseClick(bar, QPoint(r.CenterPoint().x, r.CenterPoint().y));
     EXPECT_EQ(tabs.GetCurSel(), 1);
     EXPECT_EQ(p.notifies, (std::vector<UINT>{TCN_SELCHANGING, TCN_SELCHANGE}));
     EXPECT_EQ(look(1), secondSelected);

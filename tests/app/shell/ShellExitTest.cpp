@@ -323,21 +323,41 @@ TEST_F(ShellExit, AnIntervalTheGrammarRefusesIsToldInTheStatusBarAndNotSent)
 
 namespace {
 
+// The process's local time zone set to another while in scope; the one before comes back
+// however the scope is left.
+class ScopedTimeZone {
+public:
+    explicit ScopedTimeZone(const char* zone)
+    {
+        const char* was = std::getenv("TZ");
+        m_hadZone = was != nullptr;
+        m_saved = was ? was : "";
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    ~ScopedTimeZone()
+    {
+        if (m_hadZone)
+            setenv("TZ", m_saved.c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+    ScopedTimeZone(const ScopedTimeZone&) = delete;
+    ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
+
+private:
+    bool m_hadZone = false;
+    std::string m_saved;
+};
+
 // Seconds into the day of New York's wall clock now, from the system's zone data.
 int NewYorkSecondOfDay()
 {
-    const char* was = std::getenv("TZ");
-    const std::string saved = was ? was : "";
-    setenv("TZ", "America/New_York", 1);
-    tzset();
+    const ScopedTimeZone newYork("America/New_York");
     const time_t now = time(nullptr);
     struct tm parts {};
     localtime_r(&now, &parts);
-    if (was)
-        setenv("TZ", saved.c_str(), 1);
-    else
-        unsetenv("TZ");
-    tzset();
     return parts.tm_hour * 3600 + parts.tm_min * 60 + parts.tm_sec;
 }
 
@@ -345,10 +365,7 @@ int NewYorkSecondOfDay()
 
 TEST_F(ShellExit, TheStatusClockShowsTheExchangesTimeOnAComputerInAnotherZone)
 {
-    const char* was = std::getenv("TZ");
-    const std::string saved = was ? was : "";
-    setenv("TZ", "Asia/Tokyo", 1);
-    tzset();
+    const ScopedTimeZone tokyo("Asia/Tokyo");
     {
         CWorkstationApp app;
         app.m_arguments = Args(m_home);
@@ -375,9 +392,4 @@ TEST_F(ShellExit, TheStatusClockShowsTheExchangesTimeOnAComputerInAnotherZone)
                           << " s from New York's time";
         CloseAndExit(app);
     }
-    if (was)
-        setenv("TZ", saved.c_str(), 1);
-    else
-        unsetenv("TZ");
-    tzset();
 }
