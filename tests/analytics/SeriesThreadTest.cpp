@@ -224,7 +224,7 @@ TEST(SeriesThreads, NewerSlotsAddedWhileTradesArriveAreEachAskedForOnce)
     CString key;
     key.Format("IBM,0&EndETime=%u", CTimeToFeedTime(end));
     constexpr int kLines = 1500;
-    for (int round = 0; round < 3; ++round) {
+    for (int round = 0; round < 8; ++round) {
         {
             std::lock_guard<std::mutex> g(services.lock);
             services.now = end;
