@@ -905,8 +905,8 @@ void CPriceSeries::RequestNewerRecords(CTime seen)
     }
     if (first < 0)
         return;
-    // What the cache holds needs no request. It fills records without asking: which ones
-    // are asked for is read again below.
+    // Records the cache holds need no request: it fills them first (outside the lock, as
+    // the broker's stores are never entered under it).
     services.FillSeries(this, first, last);
     const CTime now = services.GetExchangeTime();
     std::vector<Span> spans;
