@@ -203,6 +203,38 @@ void CBarStore::InsertBack(int k)
     m_size += k;
 }
 
+void CBarStore::Erase(int first, int k)
+{
+    first = std::clamp(first, 0, m_size);
+    k = std::clamp(k, 0, m_size - first);
+    if (k == 0)
+        return;
+    Own();
+    for (int r = first; r < first + k; ++r)
+        m_validCount -= m_valid[m_head + r] != 0;
+    const int after = m_size - first - k;
+    auto move = [&](auto& column) {
+        if (first <= after)
+            MoveRange(column, m_head, first, m_head + k);
+        else
+            MoveRange(column, m_head + first + k, after, m_head + first);
+    };
+    move(m_start);
+    move(m_end);
+    for (auto& f : m_field)
+        move(f);
+    move(m_valid);
+    for (auto& s : m_spare)
+        move(s);
+    move(m_exchange);
+    for (auto& a : m_attached)
+        move(a.data);
+    if (first <= after)
+        m_head += k;
+    m_size -= k;
+    ForgetValidBounds();
+}
+
 double CBarStore::Field(int r, int field) const
 {
     if (field < 5)

@@ -34,6 +34,8 @@ public:
     // Adds `k` empty records at the front or the back.
     void InsertFront(int k);
     void InsertBack(int k);
+    // Removes the `k` records from `first` on; the fewer records on either side move.
+    void Erase(int first, int k);
 
     // Records: r in [0, Size()).
     bool IsValid(int r) const { return m_valid[m_head + r] != 0; }

@@ -259,7 +259,10 @@ void CPriceSeries::NewRecordsLocked()
     m_bEdited = false;
     m_bUnrequested = false;
     m_failedHistory.clear();
-    m_unbegunStart = 0;
+    m_unaskedStart = 0;
+    // Records kept for an owner are gone: it keeps what it shows of the new ones.
+    if (m_bKeeping)
+        m_nKept = m_nKeptNewer = m_bars.Size();
     ++m_nResets;
 }
 
@@ -347,11 +350,9 @@ int CPriceSeries::TakeFromTwinLocked()
     return taken;
 }
 
-void CPriceSeries::RequestRange(int first, int last, int64_t* unbegunStart)
+void CPriceSeries::RequestRange(int first, int last)
 {
     ISeriesServices& services = GetSeriesServices();
-    if (unbegunStart)
-        *unbegunStart = 0;
     if (first > last)
         return;
     services.FillSeries(this, first, last);
@@ -364,13 +365,6 @@ void CPriceSeries::RequestRange(int first, int last, int64_t* unbegunStart)
         const CTime begun = std::max(now, m_now);
         CollectRunSpans(first, last, begun, spans);
         m_nOutstanding += static_cast<int>(spans.size());
-        // Read at the same moment as the spans were bounded by.
-        if (unbegunStart)
-            for (int r = first; r <= last; ++r)
-                if (m_bars.Start(r) > begun) {
-                    *unbegunStart = m_bars.Start(r).GetTime();
-                    break;
-                }
     }
     RequestSpans(spans);
 }
@@ -884,26 +878,57 @@ int CPriceSeries::ExtendBars(int n, int /*side*/)
         added = AddEmptyBarsLocked(rules, n);
         first = n < 0 ? 0 : m_bars.Size() - added;
         newer = n > 0 && m_bHistorical;
-        // Newer records added before that had not begun then come with these.
-        const int unbegun = newer && m_unbegunStart ? m_bars.RecordStartingAt(m_unbegunStart) : -1;
-        if (unbegun >= 0 && unbegun < first)
-            first = unbegun;
+        // Newer records of a fixed history are asked for as they begin, from the oldest of
+        // them not asked for yet.
+        if (newer && added > 0 && !m_unaskedStart)
+            m_unaskedStart = m_bars.Start(first).GetTime();
         ++m_nSettling; // until the added bars are asked for
     }
     const SettlingScope settling(*this);
     if (newer)
-        RequestNewerRecords(first);
+        RequestNewerRecords();
     else if (added > 0)
         RequestRange(first, first + added - 1);
     return added;
 }
 
-void CPriceSeries::RequestNewerRecords(int first)
+void CPriceSeries::RequestNewerRecords(CTime seen)
 {
-    int64_t unbegun = 0;
-    RequestRange(first, GetRecordCount() - 1, &unbegun);
-    Guard lock(m_lock);
-    m_unbegunStart = unbegun;
+    ISeriesServices& services = GetSeriesServices();
+    int first = -1, last = -1;
+    {
+        Guard lock(m_lock);
+        if (m_unaskedStart) {
+            first = m_bars.RecordStartingAt(m_unaskedStart);
+            last = m_bars.Size() - 1;
+        }
+    }
+    if (first < 0)
+        return;
+    // Records the cache holds need no request: it fills them first (outside the lock, as
+    // the broker's stores are never entered under it).
+    services.FillSeries(this, first, last);
+    const CTime now = services.GetExchangeTime();
+    std::vector<Span> spans;
+    {
+        // One reading: the records not asked for, those of them that have begun, and the
+        // oldest of them that has not, which the next request starts from.
+        Guard lock(m_lock);
+        first = m_unaskedStart ? m_bars.RecordStartingAt(m_unaskedStart) : -1;
+        if (first < 0)
+            return;
+        last = m_bars.Size() - 1;
+        const CTime begun = std::max({now, m_now, seen});
+        CollectRunSpans(first, last, begun, spans);
+        m_nOutstanding += static_cast<int>(spans.size());
+        m_unaskedStart = 0;
+        for (int r = first; r <= last; ++r)
+            if (m_bars.Start(r) > begun) {
+                m_unaskedStart = m_bars.Start(r).GetTime();
+                break;
+            }
+    }
+    RequestSpans(spans);
 }
 
 int CPriceSeries::AddEmptyBarsLocked(const CSessionRules* rules, int n)
@@ -921,11 +946,16 @@ int CPriceSeries::AddEmptyBarsLocked(const CSessionRules* rules, int n)
         m_nFrontCount += count;
         if (m_pStudyState)
             m_pStudyState->FrontInserted(count);
+        if (m_bKeeping)
+            m_nKept += count;
     } else {
         m_bars.InsertBack(count);
         if (!m_bWindow)
             m_nEndOffset += count;
     }
+    // Records the owner scrolled in stay as the others do.
+    if (m_bKeeping)
+        m_nKeptNewer += count;
     const int first = front ? 0 : m_bars.Size() - count;
     for (int i = 0; i < count; ++i) {
         const int r = front ? first + count - 1 - i : first + i;
@@ -1297,22 +1327,20 @@ void CPriceSeries::OnLiveData(const CTradeMessage* trade, DWORD feedTime)
     const CTime clock = GetSeriesServices().GetExchangeTime();
     if (!IsTradeOfToday(time, clock))
         return;
-    int unbegun = -1;
-    bool historical = false;
+    bool historical = false, begun = false;
     {
         Guard lock(m_lock);
         historical = m_bHistorical != 0;
         // Feed times count 2-second units: compare at that granularity.
         if (!historical && feedTime < CTimeToFeedTime(m_now))
             return;
-        // A fixed history takes no trade, but a trade tells when the records added after
-        // its newest have begun.
-        if (historical && m_unbegunStart && time.GetTime() >= m_unbegunStart)
-            unbegun = m_bars.RecordStartingAt(m_unbegunStart);
+        // A fixed history takes no trade, but a trade shows that the records added after
+        // its newest that start by its time have begun.
+        begun = historical && m_unaskedStart && time.GetTime() >= m_unaskedStart;
     }
     if (historical) {
-        if (unbegun >= 0)
-            RequestNewerRecords(unbegun);
+        if (begun)
+            RequestNewerRecords(time);
         return;
     }
     if (IsTickSeries()) {
@@ -1396,12 +1424,10 @@ int CPriceSeries::RollForwardLocked(CTime time, CTime clock, const CSessionRules
         laidOut = true;
     } else if (!ahead.empty()) {
         const int k = static_cast<int>(ahead.size());
-        m_bars.PopFront(k);
+        PopFrontLocked(k);
         m_bars.InsertBack(k);
         for (int i = 0; i < k; ++i)
             m_bars.SetTimes(count - k + i, ahead[static_cast<size_t>(i)].first, ahead[static_cast<size_t>(i)].second);
-        if (m_pStudyState)
-            m_pStudyState->FrontRemoved(k);
         m_nLiveAppends += k;
     }
     if (!m_bWindow)
@@ -1467,7 +1493,7 @@ void CPriceSeries::AppendTicks(const CTradeMessage& trade, CTime time)
         return;
     std::vector<int> sizes{trade.m_size};
     sizes.insert(sizes.end(), trade.m_moreSizes.begin(), trade.m_moreSizes.end());
-    int appended = 0, popped = 0;
+    int appended = 0;
     for (int lot : sizes) {
         const double price = trade.m_price;
         const double size = lot * 100.0;
@@ -1484,12 +1510,10 @@ void CPriceSeries::AppendTicks(const CTradeMessage& trade, CTime time)
         }
         if (m_pFilter && m_pFilter->Drops(0, price, static_cast<unsigned int>(std::max(size, 0.0)), trade.m_exchange))
             continue;
-        // The oldest tick goes, the new one comes last: the count stays (it grows while the
-        // oldest are kept).
-        if (!m_bKeepOldest || m_bars.Size() >= kMaxRecords) {
-            m_bars.PopFront(1);
-            ++popped;
-        }
+        // The oldest tick goes, the new one comes last: the count stays (it grows while
+        // records are kept).
+        if (!m_bKeeping || m_bars.Size() >= kMaxRecords)
+            PopFrontLocked(1);
         m_bars.InsertBack(1);
         const int r = m_bars.Size() - 1;
         m_bars.SetTimes(r, time, time);
@@ -1504,10 +1528,65 @@ void CPriceSeries::AppendTicks(const CTradeMessage& trade, CTime time)
     }
     if (appended) {
         m_nLiveAppends += appended;
-        if (m_pStudyState) {
-            m_pStudyState->FrontRemoved(popped);
+        if (m_pStudyState)
             m_pStudyState->RecordsChanged(m_bars.Size() - appended);
-        }
+        DropUnkeptLocked();
         NotifyLocked(0, 0, m_bars.Size() - 1);
     }
+}
+
+void CPriceSeries::PopFrontLocked(int k)
+{
+    k = std::clamp(k, 0, m_bars.Size());
+    m_bars.PopFront(k);
+    if (m_pStudyState)
+        m_pStudyState->FrontRemoved(k);
+    m_nKept = std::max(0, m_nKept - k);
+}
+
+void CPriceSeries::KeepThrough(int index)
+{
+    Guard lock(m_lock);
+    if (m_bars.Empty())
+        return;
+    const int through = std::clamp(RecordOfIndex(index), 0, m_bars.Size() - 1);
+    if (!m_bKeeping) {
+        m_bKeeping = true;
+        m_nKept = 0;
+        m_nKeptNewer = m_bars.Size();
+    }
+    m_nKept = std::max(m_nKept, through + 1);
+}
+
+void CPriceSeries::StopKeeping()
+{
+    Guard lock(m_lock);
+    if (!m_bKeeping)
+        return;
+    m_bKeeping = false;
+    // The trades that came in meanwhile take the places of the oldest records, as they would
+    // have had none been kept.
+    const int surplus = m_bars.Size() - m_nKeptNewer;
+    m_nKept = m_nKeptNewer = 0;
+    if (surplus <= 0)
+        return;
+    PopFrontLocked(surplus);
+    NotifyLocked(0, 0, m_bars.Size() - 1);
+}
+
+void CPriceSeries::DropUnkeptLocked()
+{
+    if (!m_bKeeping)
+        return;
+    const int newer = m_bars.Size() - m_nKept;
+    const int keep = std::max(m_nKeptNewer, 1);
+    if (newer <= 2 * keep)
+        return;
+    // The oldest of the newer ones go: the kept records stay where they are, and as many
+    // newer ones as a series that kept none would hold.
+    const int drop = newer - keep;
+    m_bars.Erase(m_nKept, drop);
+    if (m_pStudyState)
+        m_pStudyState->Reset();
+    m_nLiveAppends -= drop;
 }

@@ -119,18 +119,27 @@ public:
     void OnStreamRestored();
 
     // Records live data has added after the newest since the series was made (ticks, bars
-    // rolled forward): a record shown at index i is found that many indexes further on.
+    // rolled forward), less the ones it has since dropped between the kept records and the
+    // newest (see KeepThrough): a record shown at index i, and kept, is found that many
+    // indexes further on.
     int GetLiveAppends() const
     {
         std::lock_guard<std::recursive_mutex> lock(m_lock);
         return m_nLiveAppends;
     }
-    // While set, a new tick is added after the others without the oldest going: an owner
-    // shows older records, which stay.
-    void SetKeepOldest(bool keep)
+    // An owner shows older records (a list scrolled back): the records from the oldest up to
+    // the one at visible index `index` stay as ticks come in, and of the newer ones the newest
+    // stay, as many as the series held when keeping began (with those added at either end
+    // since). Newer ones beyond that go, in batches, once twice that many are held. Called
+    // again as the owner scrolls; what was kept stays kept until StopKeeping.
+    void KeepThrough(int index);
+    // The owner shows the newest again: the series holds the newest records, as many as it
+    // would hold had it never kept any.
+    void StopKeeping();
+    bool IsKeeping() const
     {
         std::lock_guard<std::recursive_mutex> lock(m_lock);
-        m_bKeepOldest = keep;
+        return m_bKeeping;
     }
 
     // State, for owners and tests.
@@ -212,12 +221,12 @@ private:
     bool CanLendBarsLocked() const;
     // AddEmptyBars under the lock: the number of records added.
     int AddEmptyBarsLocked(const CSessionRules* rules, int n);
-    // Asks for the records from `first` to the newest that have begun; of a fixed history,
-    // the ones that have not are asked for once a trade shows they have.
-    void RequestNewerRecords(int first);
-    // Asks for the records first .. last that have begun by now; unbegunStart, when given,
-    // gets the start of the oldest of them that has not (0: none).
-    void RequestRange(int first, int last, int64_t* unbegunStart = nullptr);
+    // Of a fixed history: asks for the records added after its newest that have not been
+    // asked for and have begun by now, or by `seen` (the time of a trade, which shows that
+    // every record starting by then has begun). Each such record is asked for once.
+    void RequestNewerRecords(CTime seen = CTime());
+    // Asks for the records first .. last that have begun by now.
+    void RequestRange(int first, int last);
     void CollectRunSpans(int first, int last, CTime now, std::vector<Span>& spans);
     // Asks for the spans, which the caller counted as outstanding when it collected them under
     // the lock (so no reader finds emptied bars with nothing asked for, and an answer may arrive
@@ -245,6 +254,11 @@ private:
     // ending there (laidOut). Returns the number of bars stepped.
     int RollForwardLocked(CTime time, CTime clock, const CSessionRules* rules, bool& laidOut);
     void AppendTicks(const CTradeMessage& trade, CTime time);
+    // Records removed at the front (the kept ones among them no longer kept).
+    void PopFrontLocked(int k);
+    // While keeping: the newer records beyond the newest that stay go once there are twice
+    // as many.
+    void DropUnkeptLocked();
     // Study values of records `first` and after are stale.
     void RecordsChangedLocked(int first);
     // The listener hears of changed records first..last (mode 0: all).
@@ -297,8 +311,13 @@ private:
     bool m_bUnrequested = false;
     std::vector<Span> m_failedHistory;
     int m_nLiveAppends = 0;
-    // Of a fixed history: the start of the oldest record added after the newest that had not
-    // begun when it was asked for (0: none).
-    int64_t m_unbegunStart = 0;
-    bool m_bKeepOldest = false;
+    // Of a fixed history: the start of the oldest record added after the newest that has not
+    // been asked for (0: none). Every later one has not been asked for either.
+    int64_t m_unaskedStart = 0;
+    // While an owner keeps older records: the records at the front that stay, and how many
+    // newer ones stay at least (the records held when keeping began, and those added since at
+    // either end).
+    bool m_bKeeping = false;
+    int m_nKept = 0;
+    int m_nKeptNewer = 0;
 };

@@ -1,7 +1,10 @@
-// Records taken from another store share its columns until one of the two writes.
+// Records taken from another store share its columns until one of the two writes; records
+// erased inside a store leave the others as they were.
 #include "analytics/series/CBarStore.h"
 
 #include <gtest/gtest.h>
+
+#include <vector>
 
 namespace {
 
@@ -67,4 +70,55 @@ TEST(BarStore, BorrowedRecordsReadAsTheLendersAndWritesStayWithTheWriter)
     EXPECT_EQ(0, borrower.Field(2, kBarClose));
     EXPECT_EQ(0, borrower.ValidCount());
     EXPECT_EQ(10, lender.Field(0, kBarClose));
+}
+
+// Erasing from either side of the middle (the store moves the fewer records) matches the
+// same erase on a plain array of the records.
+TEST(BarStore, ErasedRecordsLeaveTheOthersInOrderWithTheirFields)
+{
+    for (const auto& [first, k] : {std::pair{1, 2}, std::pair{5, 2}, std::pair{0, 3}, std::pair{4, 4},
+                                   std::pair{3, 0}}) {
+        CBarStore store;
+        const int column = store.AttachColumn(-1);
+        Fill(store, 8);
+        store.PopFront(1); // records start past the head
+        store.InsertBack(1);
+        store.SetTimes(7, CTime(480), CTime(540));
+        store.SetField(7, kBarClose, 18);
+        store.SetValid(7, true);
+        for (int r = 0; r < 8; ++r) {
+            store.SetExchange(r, r % 2 ? "NYSE" : "NASD");
+            store.Attached(column)[r] = 100 + r;
+        }
+        std::vector<CBarRecord> plain;
+        std::vector<double> attached;
+        for (int r = 0; r < 8; ++r) {
+            plain.push_back(store.Get(r));
+            attached.push_back(store.Attached(column)[r]);
+        }
+        plain.erase(plain.begin() + first, plain.begin() + first + k);
+        attached.erase(attached.begin() + first, attached.begin() + first + k);
+
+        store.Erase(first, k);
+        ASSERT_EQ(static_cast<int>(plain.size()), store.Size());
+        int valid = 0, firstValid = -1, lastValid = -1;
+        for (int r = 0; r < store.Size(); ++r) {
+            const CBarRecord got = store.Get(r), want = plain[static_cast<size_t>(r)];
+            EXPECT_EQ(want.m_startTime, got.m_startTime) << first << "+" << k << " " << r;
+            EXPECT_EQ(want.m_endTime, got.m_endTime) << r;
+            EXPECT_EQ(want.m_fields[kBarClose], got.m_fields[kBarClose]) << r;
+            EXPECT_EQ(want.m_bValid, got.m_bValid) << r;
+            EXPECT_EQ(want.m_exchange, got.m_exchange) << r;
+            EXPECT_EQ(attached[static_cast<size_t>(r)], store.Attached(column)[r]) << r;
+            if (want.m_bValid) {
+                ++valid;
+                firstValid = firstValid < 0 ? r : firstValid;
+                lastValid = r;
+            }
+        }
+        EXPECT_EQ(valid, store.ValidCount());
+        EXPECT_EQ(firstValid, store.FirstValid());
+        EXPECT_EQ(lastValid, store.LastValid());
+        EXPECT_EQ(store.Size() - 1, store.RecordStartingAt(store.Start(store.Size() - 1).GetTime()));
+    }
 }

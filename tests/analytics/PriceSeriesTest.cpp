@@ -962,6 +962,85 @@ TEST(PriceSeries, TickSeriesAppendsFilteredTicksWithFlags)
     EXPECT_EQ(CString("ABCD:NASD"), s.GetQualifiedSymbol());
 }
 
+// An owner scrolled back keeps the records from the one at its top row down while trades come
+// in. Of the newer records the newest stay, as many as the series held (8); once twice that
+// many are newer, the older ones go. Back at the newest it holds what a series that kept
+// nothing holds.
+TEST(PriceSeries, RecordsKeptForAnOwnerStayAndOnlyTheNewestTradesWithThem)
+{
+    FakeSeriesServices services; // 12:07:00
+    CPriceSeries kept("IBM,0", 0), live("IBM,0", 0);
+    for (CPriceSeries* s : {&kept, &live}) {
+        s->SetWindowMode(1);
+        s->SetBarCount(8, 0);
+        s->OnIntradayHistory({});
+    }
+    // Trade i: price i, i lots.
+    auto trade = [&](int i) {
+        for (CPriceSeries* s : {&kept, &live})
+            Live(*s, Trade(i, i), F(2026, 3, 4, 12, 7, 10));
+    };
+    auto priceAt = [](CPriceSeries& s, int record) { return s.GetRecordAt(record)->m_fields[kTickPrice]; };
+    for (int i = 1; i <= 8; ++i)
+        trade(i);
+    // The top row shows visible index 5, the trade at 6: records 0..5 stay. Scrolled down to
+    // index 3 after that, they still do.
+    kept.KeepThrough(5);
+    kept.KeepThrough(3);
+    EXPECT_TRUE(kept.IsKeeping());
+    const int appends = kept.GetLiveAppends();
+    int most = 0;
+    for (int i = 9; i <= 40; ++i) {
+        trade(i);
+        most = std::max(most, kept.GetRecordCount());
+    }
+    // 6 kept and 2 newer; the newer reach 17 with the trades at 23 and at 32, and go back to
+    // the newest 8 each time; 8 more come after: 6 + 16.
+    EXPECT_EQ(22, most);
+    ASSERT_EQ(22, kept.GetRecordCount());
+    for (int r = 0; r < 6; ++r)
+        EXPECT_EQ(r + 1, priceAt(kept, r)) << r;
+    for (int r = 6; r < 22; ++r)
+        EXPECT_EQ(r + 19, priceAt(kept, r)) << r; // 25 .. 40
+    // 32 trades came in and 18 went between: the trade at 6 is 14 indexes further on.
+    EXPECT_EQ(14, kept.GetLiveAppends() - appends);
+    CBarRecord record;
+    ASSERT_TRUE(kept.GetRecord(5 - 14, record));
+    EXPECT_EQ(6, record.m_fields[kTickPrice]);
+    EXPECT_EQ(600, record.m_fields[kTickSize]);
+    EXPECT_EQ(8, live.GetRecordCount());
+
+    // Back at the newest: the newest 8, as the series that kept nothing holds them.
+    kept.StopKeeping();
+    EXPECT_FALSE(kept.IsKeeping());
+    ASSERT_EQ(8, kept.GetRecordCount());
+    for (int r = 0; r < 8; ++r) {
+        const CBarRecord a = *kept.GetRecordAt(r), b = *live.GetRecordAt(r);
+        EXPECT_EQ(33 + r, a.m_fields[kTickPrice]) << r;
+        EXPECT_EQ(b.m_fields[kTickPrice], a.m_fields[kTickPrice]) << r;
+        EXPECT_EQ(b.m_fields[kTickSize], a.m_fields[kTickSize]) << r;
+        EXPECT_EQ(b.m_startTime, a.m_startTime) << r;
+    }
+    // A trade then replaces the oldest, as in the other.
+    trade(41);
+    ASSERT_EQ(8, kept.GetRecordCount());
+    EXPECT_EQ(34, priceAt(kept, 0));
+    EXPECT_EQ(41, priceAt(kept, 7));
+
+    // Records scrolled in at the older end while keeping stay once back at the newest, as
+    // those of a list that scrolled them in and stayed there would.
+    kept.KeepThrough(7);
+    ASSERT_EQ(2, kept.ExtendBars(-2, 1));
+    trade(42);
+    ASSERT_EQ(11, kept.GetRecordCount());
+    kept.StopKeeping();
+    ASSERT_EQ(10, kept.GetRecordCount());
+    // The older slot scrolled in went for the trade at 42, as the oldest goes for each trade.
+    EXPECT_FALSE(kept.GetRecordAt(0)->m_bValid);
+    EXPECT_EQ(34, priceAt(kept, 1));
+    EXPECT_EQ(42, priceAt(kept, 9));
+}
+
 // One-minute history rows in a tick series: each row is one trade in the two-second slot it
 // starts in, whether it came with the first answer, with the answer for a slot scrolled in
 // at either end, or from the cache; the other slots of its minute hold no trade, so the
@@ -1069,6 +1148,39 @@ TEST(PriceSeries, NewerSlotsOfAFixedHistoryAreAskedForOnceTheyHaveBegun)
     // Nothing newer is left to ask for.
     Live(s, Trade(12.5, 1), F(2026, 3, 4, 12, 8, 30));
     EXPECT_EQ(2u, services.requests.size());
+}
+
+// The exchange clock may lag the feed: a trade at 12:07:30 read at 12:07:27 shows that the
+// slots up to the one starting at 12:07:30 have begun, and they are asked for in one span.
+TEST(PriceSeries, ATradeAheadOfTheClockShowsTheSlotsUpToItHaveBegun)
+{
+    FakeSeriesServices services; // 12:07:00
+    CString key;
+    key.Format("IBM,0&EndETime=%u", F(2026, 3, 4, 12, 7));
+    CPriceSeries s(key, 0);
+    s.SetWindowMode(1);
+    s.SetBarCount(4, 0);
+    s.OnIntradayHistory({Row(F(2026, 3, 4, 12, 7), 11, 11, 11, 11, 300)});
+    services.requests.clear();
+    for (int line = 0; line < 31; ++line)
+        ASSERT_EQ(1, s.ExtendBars(1, 1)); // 12:07:02 to 12:08:02, none begun
+    ASSERT_TRUE(services.requests.empty());
+
+    services.now = T(2026, 3, 4, 12, 7, 27);
+    Live(s, Trade(12.5, 1), F(2026, 3, 4, 12, 7, 30));
+    ASSERT_EQ(1u, services.requests.size());
+    EXPECT_EQ(F(2026, 3, 4, 12, 7, 2), services.requests[0].start);
+    EXPECT_EQ(F(2026, 3, 4, 12, 7, 32), services.requests[0].end); // the 12:07:30 slot's end
+    // The clock reaching the trade's time finds nothing more begun; a line added then asks
+    // for none of the slots asked for already.
+    services.now = T(2026, 3, 4, 12, 7, 31);
+    ASSERT_EQ(1, s.ExtendBars(1, 1)); // 12:08:04
+    EXPECT_EQ(1u, services.requests.size());
+    // The next trade: from 12:07:32 on.
+    Live(s, Trade(12.5, 1), F(2026, 3, 4, 12, 7, 34));
+    ASSERT_EQ(2u, services.requests.size());
+    EXPECT_EQ(F(2026, 3, 4, 12, 7, 32), services.requests[1].start);
+    EXPECT_EQ(F(2026, 3, 4, 12, 7, 36), services.requests[1].end);
 }
 
 // Once stepping, a clock that moves on by two seconds each time it is read.

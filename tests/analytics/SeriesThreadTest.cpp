@@ -1,6 +1,7 @@
 // The dispatcher changes a series while a reader reads it under its lock; passes over
 // several series lock them together without deadlocks; series laid out while their twin is
-// answered and read take its bars or ask for their own.
+// answered and read take its bars or ask for their own; newer slots of ticks gone to a time,
+// added on one thread while trades arrive on another, are each asked for once.
 #include "FakeSeriesServices.h"
 
 #include "analytics/series/CPriceSeries.h"
@@ -209,5 +210,81 @@ TEST(SeriesThreads, SeriesLaidOutWhileTheirTwinIsAnsweredAndReadEndWithItsBars)
             ASSERT_EQ(rows[static_cast<size_t>(r)].close, b.m_fields[kBarClose]) << r;
             ASSERT_EQ(rows[static_cast<size_t>(r)].volume, b.m_fields[kBarVolume]) << r;
         }
+    }
+}
+
+// Ticks gone to 12:07: the list scrolled up at its top adds newer slots on the interface
+// thread while trades arrive on the dispatcher, on an exchange clock three seconds behind
+// them. Each slot is asked for once it has begun: in exactly one span, none twice and none
+// left out.
+TEST(SeriesThreads, NewerSlotsAddedWhileTradesArriveAreEachAskedForOnce)
+{
+    FakeSeriesServices services;
+    const CTime end(2026, 3, 4, 12, 7, 0);
+    CString key;
+    key.Format("IBM,0&EndETime=%u", CTimeToFeedTime(end));
+    constexpr int kLines = 1500;
+    for (int round = 0; round < 8; ++round) {
+        {
+            std::lock_guard<std::mutex> g(services.lock);
+            services.now = end;
+        }
+        CPriceSeries s(key, 0);
+        s.SetWindowMode(1);
+        s.SetBarCount(4, 0);
+        s.OnIntradayHistory({});
+        {
+            std::lock_guard<std::mutex> g(services.lock);
+            services.requests.clear();
+        }
+        const int laidOut = s.GetRecordCount();
+        auto trade = [&](CTime at) {
+            {
+                std::lock_guard<std::mutex> g(services.lock);
+                services.now = CTime(at.GetTime() - 3);
+            }
+            CTradeMessage t;
+            t.m_price = 10;
+            t.m_size = 1;
+            t.m_exchange = "NASD";
+            s.OnLiveData(&t, CTimeToFeedTime(at));
+        };
+        std::atomic<int> ready{0};
+        auto start = [&] {
+            ++ready;
+            while (ready.load() < 2)
+                std::this_thread::yield();
+        };
+        std::thread scroll([&] {
+            start();
+            for (int i = 0; i < kLines; ++i)
+                ASSERT_EQ(1, s.ExtendBars(1, 1));
+        });
+        std::thread dispatcher([&] {
+            start();
+            // A trade every two seconds: the slots begin about as fast as they are added.
+            for (int i = 1; i <= kLines; ++i)
+                trade(CTime(end.GetTime() + 2 * i));
+        });
+        scroll.join();
+        dispatcher.join();
+        // A trade after every slot: all of them have begun.
+        trade(CTime(end.GetTime() + 2 * kLines + 10));
+
+        std::vector<FakeSeriesServices::Request> requests;
+        {
+            std::lock_guard<std::mutex> g(services.lock);
+            requests = services.requests;
+        }
+        ASSERT_EQ(laidOut + kLines, s.GetRecordCount());
+        for (int r = laidOut; r < s.GetRecordCount(); ++r) {
+            const DWORD slot = CTimeToFeedTime(s.GetRecordAt(r)->m_startTime);
+            ASSERT_EQ(CTimeToFeedTime(CTime(end.GetTime() + 2 * (r - laidOut + 1))), slot) << r;
+            int spans = 0;
+            for (const auto& request : requests)
+                spans += request.start <= slot && slot < request.end;
+            ASSERT_EQ(1, spans) << "round " << round << ", slot " << r - laidOut + 1 << " of " << kLines;
+        }
+        EXPECT_EQ(static_cast<int>(requests.size()), s.GetOutstandingRequests());
     }
 }

@@ -28,6 +28,9 @@
 #include <cmath>
 #include <ctime>
 #include <map>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace qx::sessions {
 namespace {
@@ -237,6 +240,38 @@ TEST_F(ListScrollSessionTest, KeysAndWheelScrollBackThroughTicksAndBarsAndTheMen
         EXPECT_EQ(RecordTime(s, ticks, FocusedRow(s, ticks)), focusedTime);
         EXPECT_EQ(s.CellText(ticks, 0, "Price"), newestPrice);
         EXPECT_EQ(s.CellText(ticks, 0, "Size"), "300");
+
+        // A busy symbol while the list stays scrolled back: the rows in view still stay, and
+        // the list holds at most three times the rows it had (those from the top row down,
+        // and of the newer ones the newest, as many as it had, up to twice that). Back at
+        // the top it shows every one of the newest trades, as many as it had rows before
+        // they came, as a list that had stayed there would.
+        const int rowsBefore = kFirstRows + kTickLines + 1;
+        constexpr int kBusyTrades = 3000;
+        std::vector<std::pair<std::string, std::string>> busy; // price and size texts, in order
+        for (int i = 0; i < kBusyTrades; ++i) {
+            const double price = std::round((last + 0.01 * (i % 40)) * 100) / 100;
+            const uint32_t size = i + 1 == kBusyTrades ? 9900u : 100u * static_cast<uint32_t>(1 + i % 30);
+            ASSERT_TRUE(s.Broker().InjectTrade("MSFT", price, size, "ARCA"));
+            busy.emplace_back(FormatNumber(price, 2, 4).str(), FormatDoubleThousands(size, 0).str());
+        }
+        ASSERT_TRUE(s.WaitFor("the busy trades in the series", [&] {
+            CListRow row;
+            return ticks->RowOfItem(0, row) && row.texts[3].str() == busy.back().second;
+        }, 120s));
+        s.Settle();
+        EXPECT_EQ(RowsInView(s, ticks), inView);
+        EXPECT_EQ(RecordTime(s, ticks, FocusedRow(s, ticks)), focusedTime);
+        EXPECT_LE(s.RowCount(ticks), 3 * rowsBefore);
+        s.Key(Qt::Key_Home);
+        ASSERT_TRUE(s.WaitFor("the newest trades at the top", [&] {
+            return FocusedRow(s, ticks) == 0 && RowInView(s, ticks, 0) && s.RowCount(ticks) == rowsBefore;
+        }));
+        for (int row = 0; row < rowsBefore; ++row) {
+            const auto& [price, size] = busy[static_cast<size_t>(kBusyTrades - 1 - row)];
+            ASSERT_EQ(s.CellText(ticks, row, "Price").toStdString(), price) << row;
+            ASSERT_EQ(s.CellText(ticks, row, "Size").toStdString(), size) << row;
+        }
 
         // Go to 15:00 of that day, then to 15:30: the ticks end there. Down at the end and
         // Up at the top bring older and newer slots, which show the history as the first

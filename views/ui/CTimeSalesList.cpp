@@ -64,6 +64,10 @@ void CTimeSalesList::SeriesChanged()
     const int shift = appends - m_nLiveAppends;
     m_nLiveAppends = appends;
     if (m_hWnd) {
+        // Rows dropped between the kept ones and the newest: followed before the items past
+        // the records go.
+        if (shift < 0)
+            FollowShiftedRows(shift);
         FillItems();
         if (shift > 0)
             FollowShiftedRows(shift);
@@ -79,8 +83,15 @@ bool CTimeSalesList::IsScrolledBack() const
 
 void CTimeSalesList::KeepOldestWhileScrolledBack()
 {
-    if (m_pSeries)
-        m_pSeries->SetKeepOldest(IsScrolledBack());
+    if (!m_pSeries)
+        return;
+    // The top row's record read and kept in one go: no trade moves it in between.
+    const std::lock_guard<CPriceSeries> lock(*m_pSeries);
+    int index = 0;
+    if (!IsScrolledBack())
+        m_pSeries->StopKeeping();
+    else if (IndexOfItem(GetTopIndex(), index))
+        m_pSeries->KeepThrough(index);
 }
 
 void CTimeSalesList::FollowShiftedRows(int shift)
@@ -92,14 +103,15 @@ void CTimeSalesList::FollowShiftedRows(int shift)
     const int focused = GetNextItem(-1, LVNI_FOCUSED);
     const int selected = GetNextItem(-1, LVNI_SELECTED);
     const int count = GetItemCount();
-    if (top + shift < count)
+    const auto inside = [&](int item) { return item >= 0 && item < count; };
+    if (inside(top + shift))
         tree->scrollTo(tree->model()->index(top + shift, 0), QAbstractItemView::PositionAtTop);
     // Moved without scrolling to them: the view stays on the rows it showed.
     const bool autoScroll = tree->hasAutoScroll();
     tree->setAutoScroll(false);
-    if (selected >= 0 && selected + shift < count)
+    if (selected >= 0 && inside(selected + shift))
         SetItemState(selected + shift, LVIS_SELECTED, LVIS_SELECTED);
-    if (focused >= 0 && focused + shift < count)
+    if (focused >= 0 && inside(focused + shift))
         SetItemState(focused + shift, LVIS_FOCUSED, LVIS_FOCUSED);
     tree->setAutoScroll(autoScroll);
 }

@@ -80,12 +80,13 @@ private:
     int WantedItems() const;
     // One more record at the newer (n > 0) or older end; false when none came.
     bool ExtendSeries(int n);
-    // Scrolled back from the newest row: the series keeps the oldest records while new ones
-    // come in, and the rows in view stay where they are.
+    // Scrolled back from the newest row: the series keeps the records from the top row down
+    // while new ones come in, and the rows in view stay where they are.
     bool IsScrolledBack() const;
     void KeepOldestWhileScrolledBack();
-    // `shift` records came in after the newest: while scrolled back, the view, the focus and
-    // the selection move with the rows they showed.
+    // The rows kept moved by `shift` (records came in after the newest, or went between the
+    // kept ones and the newest): while scrolled back, the view, the focus and the selection
+    // move with the rows they showed.
     void FollowShiftedRows(int shift);
 
     bool m_bTickMode = true;
