@@ -268,6 +268,8 @@ void CSessionManager::ApplyMessage(CSessionMessage& message)
         // Trades made while the stream was down reach the bars through history.
         if (restored)
             m_quotes.OnStreamRestored();
+        if (state.m_bClosed)
+            break; // the log-out closed it: nothing was lost
         CSessionStatus status;
         status.code = state.m_bConnected ? kStatusConnected : kStatusConnectionLost;
         status.stream = state.m_nStream;
