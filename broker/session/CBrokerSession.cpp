@@ -557,12 +557,15 @@ void CBrokerSession::LogOut()
         if (m_login)
             CancelLogin(*m_login);
     }
-    // Quiet and final: no request starts any more and those under way end, the workers and
-    // the streams stop, and only then does the server hear of the log-out.
+    // Quiet and final: no request starts any more, the workers and the streams stop, and
+    // only once the requests under way have ended does the server hear of the log-out. (Not
+    // logged in, nothing is sent: a cancelled login still waiting for its reply is not waited
+    // for.)
     m_bClosing = true;
     m_requests.Close();
     StopThreads(false);
     if (wasLoggedIn) {
+        m_requests.WaitUntilIdle();
         std::string reply;
         CString error;
         CallApi("LogOut", {}, reply, error);

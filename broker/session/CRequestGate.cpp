@@ -24,8 +24,13 @@ void CRequestGate::Leave()
 
 void CRequestGate::Close()
 {
-    std::unique_lock<std::mutex> lock(m_lock);
+    std::lock_guard<std::mutex> lock(m_lock);
     m_bClosed = true;
+}
+
+void CRequestGate::WaitUntilIdle()
+{
+    std::unique_lock<std::mutex> lock(m_lock);
     m_idle.wait(lock, [this] { return m_nUnderWay == 0; });
 }
 

@@ -1,6 +1,5 @@
-// Requests to the broker pass through the gate. Closed, it lets no new request start, and
-// Close returns once those under way have ended: nothing reaches the broker after the
-// log-out that follows.
+// Requests to the broker pass through the gate. Closed, it lets no new request start; once
+// those under way have ended, nothing reaches the broker after a log-out sent then.
 #pragma once
 
 #include <condition_variable>
@@ -26,8 +25,10 @@ public:
 
     // A pass, or none while closed; always one when the request goes past a closed gate.
     CPass Enter(bool evenWhenClosed = false);
-    // No request starts from now on; returns once every request under way has ended.
+    // No request starts from now on.
     void Close();
+    // Returns once every request under way has ended.
+    void WaitUntilIdle();
     void Open();
     bool IsClosed() const;
 
