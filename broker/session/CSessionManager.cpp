@@ -135,9 +135,15 @@ void CSessionManager::GetExchangeTime(SYSTEMTIME& out) const
 
 CTime CSessionManager::GetExchangeCTime() const
 {
-    SYSTEMTIME st{};
-    GetExchangeTime(st);
-    return CTime(st);
+    return CTime(GetServerTimeSeconds());
+}
+
+void CSessionManager::GetCurrentExchangeTime(SYSTEMTIME& out)
+{
+    if (const CSessionManager* manager = Instance())
+        manager->GetExchangeTime(out);
+    else
+        ExchangeSystemTime(static_cast<int64_t>(time(nullptr)), out);
 }
 
 CPriceSeries* CSessionManager::CreatePriceSeries(const char* key, DWORD context)
