@@ -1,6 +1,6 @@
 // The exchange's wall clock on a computer in another zone, on the nights that zone skips or
-// repeats an hour too: the status bar clock and the Go to dialog of the time and sales
-// window show the exchange's time, and the Go to dialog gives back the time it showed. The
+// repeats an hour too: the status bar clock and the Go to dialogs of the time and sales
+// window and of a chart show the exchange's time, and Go to gives back the time it showed. The
 // broker's clock (and with it the session's) is set to the case's instant; the expected
 // texts come from the system's zone data for New York.
 #include "ShellBrokerFixture.h"
@@ -9,12 +9,15 @@
 #include "app/shell/CMainFrame.h"
 #include "app/shell/CWorkstationApp.h"
 #include "broker/core/FeedTime.h"
+#include "chart/ui/CGraphsView.h"
+#include "chart/ui/ChartIds.h"
 #include "common/windows/ShellIds.h"
 #include "platform/ui/CDialog.h"
 #include "platform/ui/CDocument.h"
 #include "platform/ui/CStatusBar.h"
 #include "platform/ui/CView.h"
 #include "views/ui/CTimeSalesView.h"
+#include "studies/plots/CStudyPlot.h"
 #include "views/ui/ListWindowIds.h"
 
 #include <gtest/gtest.h>
@@ -24,6 +27,7 @@
 
 #include <cstdio>
 #include <ctime>
+#include <functional>
 #include <ostream>
 #include <set>
 #include <string>
@@ -93,11 +97,30 @@ protected:
     int64_t m_shift = 0;
 };
 
-// The date and time fields the Go to dialog showed.
-struct GoToDialog {
+// The date and time fields a dialog showed before the button was clicked on it.
+struct ShownDialog {
     bool seen = false;
     std::string date, time;
 };
+
+// Runs the command that opens the dialog, reads its fields and clicks the button.
+ShownDialog AnswerDialog(const std::function<void()>& open, int button)
+{
+    ShownDialog shown;
+    std::function<void()> look = [&] {
+        auto* dialog = dynamic_cast<CDialog*>(CWnd::FromWidget(QApplication::activeModalWidget()));
+        CWnd* clicked = dialog ? dialog->GetDlgItem(button) : nullptr;
+        if (!clicked || !clicked->GetWidget() || !clicked->GetWidget()->isVisible()) {
+            QTimer::singleShot(5, look);
+            return;
+        }
+        shown = {true, dialog->GetDlgItem(1040)->GetWindowText().str(), dialog->GetDlgItem(1041)->GetWindowText().str()};
+        MouseClick(clicked->GetWidget(), clicked->GetWidget()->rect().center());
+    };
+    QTimer::singleShot(5, look);
+    open();
+    return shown;
+}
 
 } // namespace
 
@@ -129,34 +152,38 @@ TEST_P(ExchangeClock, TheStatusClockAndGoToShowTheExchangesTimeAndGoToGivesItBac
     ASSERT_NE(doc, nullptr);
     auto* ticks = dynamic_cast<CTimeSalesView*>(doc->GetFirstView());
     ASSERT_NE(ticks, nullptr);
-    GoToDialog seen;
-    std::function<void()> look = [&] {
-        auto* dialog = dynamic_cast<CDialog*>(CWnd::FromWidget(QApplication::activeModalWidget()));
-        CWnd* ok = dialog ? dialog->GetDlgItem(IDOK) : nullptr;
-        if (!ok || !ok->GetWidget() || !ok->GetWidget()->isVisible()) {
-            QTimer::singleShot(5, look);
-            return;
-        }
-        seen = {true, dialog->GetDlgItem(1040)->GetWindowText().str(), dialog->GetDlgItem(1041)->GetWindowText().str()};
-        MouseClick(ok->GetWidget(), ok->GetWidget()->rect().center());
-    };
-    QTimer::singleShot(5, look);
-    const int64_t opened = BrokerNow();
-    ticks->SendMessage(WM_COMMAND, ID_TS_GOTO);
-    const int64_t closed = BrokerNow();
-    ASSERT_TRUE(seen.seen) << "no Go to dialog came up";
-    const std::set<std::string> dates = NewYorkTexts(opened - 1, closed, "%-m/%-d/%Y");
-    const std::set<std::string> times = NewYorkTexts(opened - 1, closed, "%-I:%M:%S %p");
-    EXPECT_EQ(dates.count(seen.date), 1u) << "Go to shows the date " << seen.date << "; New York's" << Listed(dates);
-    EXPECT_EQ(times.count(seen.time), 1u) << "Go to shows the time " << seen.time << "; New York's" << Listed(times);
+    int64_t opened = BrokerNow();
+    const ShownDialog goTo = AnswerDialog([&] { ticks->SendMessage(WM_COMMAND, ID_TS_GOTO); }, IDOK);
+    int64_t closed = BrokerNow();
+    ASSERT_TRUE(goTo.seen) << "no Go to dialog came up";
+    std::set<std::string> dates = NewYorkTexts(opened - 1, closed, "%-m/%-d/%Y");
+    std::set<std::string> times = NewYorkTexts(opened - 1, closed, "%-I:%M:%S %p");
+    EXPECT_EQ(dates.count(goTo.date), 1u) << "Go to shows the date " << goTo.date << "; New York's" << Listed(dates);
+    EXPECT_EQ(times.count(goTo.time), 1u) << "Go to shows the time " << goTo.time << "; New York's" << Listed(times);
 
     int month = 0, day = 0, year = 0, hour = 0, minute = 0, second = 0;
     char half[3] = {};
-    ASSERT_EQ(std::sscanf(seen.date.c_str(), "%d/%d/%d", &month, &day, &year), 3) << seen.date;
-    ASSERT_EQ(std::sscanf(seen.time.c_str(), "%d:%d:%d %2s", &hour, &minute, &second, half), 4) << seen.time;
+    ASSERT_EQ(std::sscanf(goTo.date.c_str(), "%d/%d/%d", &month, &day, &year), 3) << goTo.date;
+    ASSERT_EQ(std::sscanf(goTo.time.c_str(), "%d:%d:%d %2s", &hour, &minute, &second, half), 4) << goTo.time;
     hour = hour % 12 + (std::string(half) == "PM" ? 12 : 0);
     EXPECT_EQ(ticks->GetGoToFeedTime(), DateTimeToFeedTime(year, month, day, hour, minute, second))
         << "Go to went to another time than the one it showed";
+
+    // A chart's Go to starts at the exchange's now too.
+    auto* chart = dynamic_cast<CGraphsView*>(app.OpenWindowOfKind(kKindChart, false)->GetFirstView());
+    ASSERT_NE(chart, nullptr);
+    chart->ChangeSymbolInterval("IBM", "D", false);
+    ASSERT_TRUE(PumpUntil([&] { return chart->IsInitialised() && chart->GetSeriesPlot() && chart->GetSeriesPlot()->IsReady(); },
+                          20000));
+    opened = BrokerNow();
+    const ShownDialog chartGoTo = AnswerDialog([&] { chart->SendMessage(WM_COMMAND, ID_GOTO_DATE); }, IDCANCEL);
+    closed = BrokerNow();
+    ASSERT_TRUE(chartGoTo.seen) << "no Go to dialog came up on the chart";
+    dates = NewYorkTexts(opened - 1, closed, "%-m/%-d/%Y");
+    times = NewYorkTexts(opened - 1, closed, "%-I:%M:%S %p");
+    EXPECT_EQ(dates.count(chartGoTo.date), 1u) << "the chart's Go to shows the date " << chartGoTo.date;
+    EXPECT_EQ(times.count(chartGoTo.time), 1u)
+        << "the chart's Go to shows the time " << chartGoTo.time << "; New York's" << Listed(times);
     CloseAndExit(app);
 }
 
