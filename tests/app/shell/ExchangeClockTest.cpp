@@ -42,13 +42,15 @@ struct ClockCase {
 };
 
 // 2026: New York on daylight time from 8 March to 1 November; Berlin springs forward on
-// 29 March at 02:00 and falls back on 25 October at 03:00; Los Angeles falls back on
-// 1 November at 02:00.
+// 29 March at 02:00 and falls back on 25 October at 03:00; Los Angeles changes on New York's
+// days, three hours later.
 const ClockCase kCases[] = {
     // 02:30:15 in New York: an hour Berlin's clock skips that night.
     {"BerlinSpringsForward", "Europe/Berlin", 1774765815, "02:30:"},
     // 02:30:15 in New York: an hour Berlin's clock runs twice that night.
     {"BerlinFallsBack", "Europe/Berlin", 1792909815, "02:30:"},
+    // 03:30:15 in New York, just after its own clock sprang forward (Los Angeles: the day before).
+    {"LosAngelesSpringsForward", "America/Los_Angeles", 1772955015, "03:30:"},
     // 01:30:15 in New York the first time, an hour both clocks run twice.
     {"LosAngelesFallsBack", "America/Los_Angeles", 1793511015, "01:30:"},
     {"Tokyo", "Asia/Tokyo", 1784255415, "22:30:"},
