@@ -1,6 +1,7 @@
 #include "views/CScreener.h"
 
 #include "analytics/formula/CFormula.h"
+#include "broker/core/ExchangeTime.h"
 #include "broker/session/CSessionManager.h"
 
 #include <algorithm>
@@ -206,7 +207,7 @@ CString ScreenerTitleSuffix(const CScreener* screener, bool userTitle)
     CString suffix;
     CTime time;
     if (screener->GetProgress() >= 100 && screener->GetLastPassTime(time)) {
-        suffix = ", Scan as of " + time.Format("%H:%M:%S");
+        suffix = ", Scan as of " + FormatExchangeTime(time.GetTime(), "%H:%M:%S");
     } else {
         suffix = ", Scanning...";
         if (screener->GetProgress() >= 1) {

@@ -57,7 +57,7 @@ public:
     bool IsPaused() const { return m_bPaused; }
     // 0..100: the share of symbols whose formula has its data.
     int GetProgress() const { return m_nProgress; }
-    // Exchange time of the last completed pass; false before the first.
+    // When the last pass ended (an instant; its title shows the exchange's clock); false before the first.
     bool GetLastPassTime(CTime& time) const;
     const CString& GetSymbols() const { return m_symbols; }
     const CString& GetFormula() const { return m_formula; }

@@ -5,6 +5,7 @@
 #include "app/shell/CPreferencesSheet.h"
 #include "app/shell/CWebUpdate.h"
 #include "app/shell/CWorkstationApp.h"
+#include "broker/core/ExchangeTime.h"
 #include "broker/session/CSessionManager.h"
 #include "chart/ui/ChartIds.h"
 #include "common/services/TextHelpers.h"
@@ -435,9 +436,9 @@ void CMainFrame::UpdateClock()
     if (!bar)
         return;
     CSessionManager* session = CSessionManager::Instance();
-    const CTime now = session ? session->GetExchangeCTime() : CTime::GetCurrentTime();
-    // The exchange's wall clock comes as local fields: written as they stand.
-    bar->SetPaneText(kPaneClock, now.Format(session ? "%H:%M:%S ET" : "%H:%M:%S"));
+    // The exchange's wall clock from its instant, never through this computer's zone.
+    bar->SetPaneText(kPaneClock, session ? FormatExchangeTime(session->GetExchangeCTime().GetTime(), "%H:%M:%S ET")
+                                         : CTime::GetCurrentTime().Format("%H:%M:%S"));
 }
 
 void CMainFrame::OnLogInAgain()

@@ -1,5 +1,6 @@
 #include "broker/core/ExchangeTime.h"
 
+#include "platform/core/CTime.h"
 #include "platform/core/CivilDate.h"
 
 namespace {
@@ -62,4 +63,10 @@ void ExchangeSystemTime(int64_t utcSeconds, SYSTEMTIME& out)
     out.wMinute = static_cast<WORD>(ofDay / 60 % 60);
     out.wSecond = static_cast<WORD>(ofDay % 60);
     out.wMilliseconds = 0;
+}
+
+CString FormatExchangeTime(int64_t utcSeconds, const char* format)
+{
+    // The wall clock counted as if it were UTC: formatted with no zone in between.
+    return CTime(UtcToExchangeSeconds(utcSeconds)).FormatGmt(format);
 }

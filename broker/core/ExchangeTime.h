@@ -3,6 +3,7 @@
 // April to last Sunday of October; both switches at 02:00 local time).
 #pragma once
 
+#include "platform/core/CString.h"
 #include "platform/core/SystemTime.h"
 
 #include <cstdint>
@@ -13,3 +14,6 @@ bool IsExchangeDaylightTime(int64_t utcSeconds);
 // Exchange wall-clock seconds (a naive calendar count from 1970) of a UTC instant.
 int64_t UtcToExchangeSeconds(int64_t utcSeconds);
 void ExchangeSystemTime(int64_t utcSeconds, SYSTEMTIME& out);
+// The exchange's wall clock at a UTC instant in strftime codes (no zone codes: the fields
+// are the exchange's, never this computer's).
+CString FormatExchangeTime(int64_t utcSeconds, const char* format);

@@ -55,6 +55,11 @@ FEEDTIME DateTimeToFeedTime(int year, int month, int day, int hour, int minute, 
     return NaiveSecondsToFeedTime(seconds);
 }
 
+FEEDTIME SystemTimeToFeedTime(const SYSTEMTIME& time)
+{
+    return DateTimeToFeedTime(time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond);
+}
+
 CTime FeedTimeToCTime(FEEDTIME feedTime)
 {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;

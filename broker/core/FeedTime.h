@@ -14,6 +14,8 @@ void FeedTimeToDate(FEEDTIME feedTime, int& year, int& month, int& day);
 void FeedTimeToTimeOfDay(FEEDTIME feedTime, int& hour, int& minute, int& second);
 // 0 when the date and time are invalid or outside the feed time range.
 FEEDTIME DateTimeToFeedTime(int year, int month, int day, int hour, int minute, int second);
+// The feed time of a wall-clock date and time (0 as DateTimeToFeedTime).
+FEEDTIME SystemTimeToFeedTime(const SYSTEMTIME& time);
 // The feed time's calendar fields as a local CTime (daylight saving left to the time zone).
 CTime FeedTimeToCTime(FEEDTIME feedTime);
 // A local CTime of the given fields (daylight saving left to the time zone).

@@ -22,6 +22,7 @@
 namespace {
 
 constexpr const char* kSessionEndedText = "The server ended the session. Please log in again.";
+constexpr const char* kLoggedOutText = "Logged out.";
 
 int64_t NowMs()
 {
@@ -85,6 +86,8 @@ bool CBrokerSession::Sleep(int ms)
 void CBrokerSession::Stop()
 {
     std::lock_guard<std::mutex> control(m_controlLock);
+    m_bClosing = true;
+    m_requests.Close();
     StopThreads(true);
 }
 
@@ -139,6 +142,13 @@ bool CBrokerSession::CallApi(const char* name, const Keys& keys, std::string& re
     outcome = ECallFailure::None;
     if (!m_pHttp) {
         error = "No connection to the broker.";
+        outcome = ECallFailure::NotSent;
+        return false;
+    }
+    // Once the log-out has begun, only the log-out itself goes.
+    const CRequestGate::CPass pass = m_requests.Enter(std::string_view(name) == "LogOut");
+    if (!pass) {
+        error = kLoggedOutText;
         outcome = ECallFailure::NotSent;
         return false;
     }
@@ -226,6 +236,7 @@ void CBrokerSession::CloseOpenedSession(const CString& sessionId)
     CHttpExchange exchange;
     exchange.url = m_config.apiServer.str() + "/apps/100/LogOut?" + query.str();
     exchange.cookieHeader = "KELVTRADING=" + sessionId.str();
+    const CRequestGate::CPass pass = m_requests.Enter(true); // a log-out too
     const bool ok = m_pHttp->Perform(exchange);
     Log("closing the unused session: %s", ok ? "done" : exchange.error.c_str());
 }
@@ -349,6 +360,8 @@ bool CBrokerSession::StartLogin(const CString& user, const CString& password)
                 finished.push_back(std::move(retired));
         std::erase(m_retiredLogins, nullptr);
         m_bStop = false; // no worker runs while logged out (Stop joined them)
+        m_bClosing = false;
+        m_requests.Open();
         auto attempt = std::make_unique<CLoginAttempt>();
         attempt->id = ++m_nLastLoginId;
         CLoginAttempt* raw = attempt.get();
@@ -498,7 +511,8 @@ void CBrokerSession::LoginThread(CLoginAttempt& attempt, const CString& user, co
         CHttpExchange exchange;
         exchange.url = m_config.updateFile.str();
         std::vector<CWebUpdateInfo> updates;
-        if (m_pHttp->Perform(exchange) && exchange.status == 200 && ParseWebUpdates(exchange.response, updates) &&
+        const CRequestGate::CPass pass = m_requests.Enter();
+        if (pass && m_pHttp->Perform(exchange) && exchange.status == 200 && ParseWebUpdates(exchange.response, updates) &&
             !updates.empty()) {
             auto message = std::make_unique<CWebUpdateMessage>();
             message->m_updates = std::move(updates);
@@ -543,12 +557,19 @@ void CBrokerSession::LogOut()
         if (m_login)
             CancelLogin(*m_login);
     }
+    // Quiet and final: no request starts any more, the workers and the streams stop, and
+    // only once the requests under way have ended does the server hear of the log-out. (Not
+    // logged in, nothing is sent: a cancelled login still waiting for its reply is not waited
+    // for.)
+    m_bClosing = true;
+    m_requests.Close();
+    StopThreads(false);
     if (wasLoggedIn) {
+        m_requests.WaitUntilIdle();
         std::string reply;
         CString error;
         CallApi("LogOut", {}, reply, error);
     }
-    StopThreads(false);
 }
 
 // ---------------------------------------------------------------- streams and subscriptions
@@ -825,6 +846,7 @@ void CBrokerSession::StreamThread(int stream)
             auto state = std::make_unique<CStreamStateMessage>();
             state->m_nStream = stream;
             state->m_bConnected = false;
+            state->m_bClosed = m_bClosing.load();
             m_queue.Post(std::move(state));
         }
         if (!m_bStop.load())
@@ -833,6 +855,8 @@ void CBrokerSession::StreamThread(int stream)
         if (!Sleep(loggedIn ? std::min(m_config.retryMs, 250) : m_config.retryMs))
             break;
     }
+    if (m_bClosing.load())
+        Log("stream %d: closed", stream);
     // Stopped: an outage of this stream no longer counts.
     std::lock_guard<std::mutex> lock(m_stallLock);
     if (m_bStalled[stream]) {
@@ -975,6 +999,11 @@ bool CBrokerSession::DownloadHistory(const CHistoryRequest& request, std::vector
         exchange.url = m_config.historyServer.str() + "/history?" + query.str();
         if (!cookie.IsEmpty())
             exchange.cookieHeader = "KELVTRADING=" + cookie.str();
+        const CRequestGate::CPass pass = m_requests.Enter();
+        if (!pass) {
+            error = kLoggedOutText;
+            return false;
+        }
         if (!m_pHttp->Perform(exchange)) {
             error = DescribeTransportFailure(exchange);
             Log("history %s: %s", request.symbol.GetString(), exchange.error.c_str());

@@ -8,6 +8,7 @@
 #include "broker/session/CLogRateLimiter.h"
 #include "broker/session/COrderLeg.h"
 #include "broker/session/COrderStatusRecord.h"
+#include "broker/session/CRequestGate.h"
 #include "broker/session/CSessionQueue.h"
 #include "broker/session/CSubscriptionTable.h"
 #include "broker/session/IHttpTransport.h"
@@ -62,8 +63,9 @@ public:
     bool IsCurrentLogin(uint64_t loginId) const;
     // Starts the stream threads and the workers; a thread is started only when its slot is empty.
     void StartStreamsAndWorkers();
-    // Ends the session on the server and stops every thread (a login still waiting for a reply
-    // is cancelled and ends by itself).
+    // Stops every thread and lets every request under way end, then ends the session on the
+    // server: the streams close without a reconnect and no request follows the log-out (a
+    // login still waiting for a reply is cancelled and ends by itself).
     void LogOut();
     void Stop();
 
@@ -221,7 +223,10 @@ private:
     std::function<void(const char*)> m_logger;
 
     std::atomic<bool> m_bStop{false};
+    // The threads stop for a log-out or for good: the streams are closed, not lost.
+    std::atomic<bool> m_bClosing{false};
     std::atomic<bool> m_bLoggedIn{false};
+    CRequestGate m_requests;
     CClockOffset m_clock;
     CLogRateLimiter m_logLimiter;
     std::atomic<uint64_t> m_nKeepAlives{0};

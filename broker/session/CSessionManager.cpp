@@ -135,9 +135,15 @@ void CSessionManager::GetExchangeTime(SYSTEMTIME& out) const
 
 CTime CSessionManager::GetExchangeCTime() const
 {
-    SYSTEMTIME st{};
-    GetExchangeTime(st);
-    return CTime(st);
+    return CTime(GetServerTimeSeconds());
+}
+
+void CSessionManager::GetCurrentExchangeTime(SYSTEMTIME& out)
+{
+    if (const CSessionManager* manager = Instance())
+        manager->GetExchangeTime(out);
+    else
+        ExchangeSystemTime(static_cast<int64_t>(time(nullptr)), out);
 }
 
 CPriceSeries* CSessionManager::CreatePriceSeries(const char* key, DWORD context)
@@ -268,6 +274,8 @@ void CSessionManager::ApplyMessage(CSessionMessage& message)
         // Trades made while the stream was down reach the bars through history.
         if (restored)
             m_quotes.OnStreamRestored();
+        if (state.m_bClosed)
+            break; // the log-out closed it: nothing was lost
         CSessionStatus status;
         status.code = state.m_bConnected ? kStatusConnected : kStatusConnectionLost;
         status.stream = state.m_nStream;

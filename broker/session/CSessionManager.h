@@ -61,8 +61,13 @@ public:
     // This year's daylight-saving bounds (UTC seconds).
     void GetDaylightBounds(int64_t& startUtc, int64_t& endUtc) const;
 
+    // The exchange's wall clock now, fields as they stand (no time zone of this computer).
     void GetExchangeTime(SYSTEMTIME& out) const;
+    // The instant the exchange's clock stands at now (the server's clock); its wall-clock
+    // fields come from ExchangeSystemTime or FormatExchangeTime, not from the local zone.
     CTime GetExchangeCTime() const;
+    // The exchange's wall clock now: the installed manager's, else from this computer's clock.
+    static void GetCurrentExchangeTime(SYSTEMTIME& out);
 
     CPriceSeries* CreatePriceSeries(const char* key, DWORD context);
     void DeletePriceSeries(CPriceSeries* series);

@@ -25,6 +25,7 @@ public:
     CStreamStateMessage() : CSessionMessage(kMsgStreamState) {}
     int m_nStream = 0; // 0 market data, 1 account activity, 2 command
     bool m_bConnected = false;
+    bool m_bClosed = false; // closed by the log-out, not lost
 };
 
 class CTimeMarkMessage : public CSessionMessage {

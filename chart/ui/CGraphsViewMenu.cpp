@@ -6,6 +6,8 @@
 #include "analytics/series/CPriceSeries.h"
 #include "analytics/series/ISeriesServices.h"
 #include "analytics/series/SeriesTime.h"
+#include "broker/core/FeedTime.h"
+#include "broker/session/CSessionManager.h"
 #include "chart/ui/CChartController.h"
 #include "chart/ui/CGraphsDoc.h"
 #include "chart/ui/ToolPreferencePages.h"
@@ -227,11 +229,14 @@ void CGraphsView::OnPaneCommand(UINT id)
             AfxMessageBox("Chart is not initialized", MB_OK);
             return;
         }
-        CDateTimeDlg dlg(GetSeriesServices().GetExchangeTime(), frame);
+        // On the exchange's wall clock, from its now, with no time zone in between.
+        SYSTEMTIME now{};
+        CSessionManager::GetCurrentExchangeTime(now);
+        CDateTimeDlg dlg(now, frame);
         if (dlg.DoModal() != IDOK)
             return;
         int bar = 0;
-        if (!data->FindBarByTime(CTimeToFeedTime(dlg.m_time), bar))
+        if (!data->FindBarByTime(SystemTimeToFeedTime(dlg.m_time), bar))
             return;
         CWaitCursor wait;
         ScrollBars(bar - data->GetLastVisibleBar());

@@ -3,7 +3,7 @@
 #include "common/windows/ShellIds.h"
 #include "platform/ui/CDataExchange.h"
 
-CDateTimeDlg::CDateTimeDlg(const CTime& start, CWnd* parent)
+CDateTimeDlg::CDateTimeDlg(const SYSTEMTIME& start, CWnd* parent)
     : CDialog(IDD_DATETIME, parent), m_time(start), m_date(start), m_clock(start)
 {
 }
@@ -12,7 +12,7 @@ void CDateTimeDlg::DoDataExchange(CDataExchange* dx)
 {
     DDX_DateTimeCtrl(dx, 1040, m_date);
     DDX_DateTimeCtrl(dx, 1041, m_clock);
-    if (dx->m_bSaveAndValidate && (m_date.GetYear() < 1970 || m_date.GetYear() > 2038)) {
+    if (dx->m_bSaveAndValidate && (m_date.wYear < 1970 || m_date.wYear > 2038)) {
         dx->PrepareCtrl(1040);
         dx->Fail("Please choose a date from 1970 to 2038.");
     }
@@ -22,7 +22,10 @@ void CDateTimeDlg::OnOK()
 {
     if (!UpdateData(TRUE))
         return;
-    m_time = CTime(m_date.GetYear(), m_date.GetMonth(), m_date.GetDay(), m_clock.GetHour(), m_clock.GetMinute(),
-                   m_clock.GetSecond());
+    m_time = m_date;
+    m_time.wHour = m_clock.wHour;
+    m_time.wMinute = m_clock.wMinute;
+    m_time.wSecond = m_clock.wSecond;
+    m_time.wMilliseconds = 0;
     EndDialog(IDOK);
 }

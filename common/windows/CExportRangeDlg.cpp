@@ -1,9 +1,20 @@
 #include "common/windows/CExportRangeDlg.h"
 
 #include "common/windows/ShellIds.h"
+#include "platform/core/CivilDate.h"
 #include "platform/ui/CDataExchange.h"
 
-CExportRangeDlg::CExportRangeDlg(const CTime& start, const CTime& end, CWnd* parent)
+namespace {
+
+// Seconds of the wall clock, counted on the calendar alone.
+int64_t WallSeconds(const SYSTEMTIME& t)
+{
+    return DaysFromCivil(t.wYear, t.wMonth, t.wDay) * 86400 + t.wHour * 3600 + t.wMinute * 60 + t.wSecond;
+}
+
+} // namespace
+
+CExportRangeDlg::CExportRangeDlg(const SYSTEMTIME& start, const SYSTEMTIME& end, CWnd* parent)
     : CDialog(IDD_EXPORT_RANGE, parent),
       m_fromDate(start),
       m_fromTime(start),
@@ -14,9 +25,14 @@ CExportRangeDlg::CExportRangeDlg(const CTime& start, const CTime& end, CWnd* par
 {
 }
 
-CTime CExportRangeDlg::Combine(const CTime& date, const CTime& time)
+SYSTEMTIME CExportRangeDlg::Combine(const SYSTEMTIME& date, const SYSTEMTIME& time)
 {
-    return CTime(date.GetYear(), date.GetMonth(), date.GetDay(), time.GetHour(), time.GetMinute(), time.GetSecond());
+    SYSTEMTIME out = date;
+    out.wHour = time.wHour;
+    out.wMinute = time.wMinute;
+    out.wSecond = time.wSecond;
+    out.wMilliseconds = 0;
+    return out;
 }
 
 void CExportRangeDlg::DoDataExchange(CDataExchange* dx)
@@ -25,13 +41,10 @@ void CExportRangeDlg::DoDataExchange(CDataExchange* dx)
     DDX_DateTimeCtrl(dx, 1051, m_fromTime);
     DDX_DateTimeCtrl(dx, 1052, m_toDate);
     DDX_DateTimeCtrl(dx, 1053, m_toTime);
-    if (dx->m_bSaveAndValidate) {
-        const CTime start = Combine(m_fromDate, m_fromTime);
-        const CTime end = Combine(m_toDate, m_toTime);
-        if (end.GetTime() <= start.GetTime()) {
-            dx->PrepareCtrl(1052);
-            dx->Fail("The end of the range must be after its start.");
-        }
+    if (dx->m_bSaveAndValidate &&
+        WallSeconds(Combine(m_toDate, m_toTime)) <= WallSeconds(Combine(m_fromDate, m_fromTime))) {
+        dx->PrepareCtrl(1052);
+        dx->Fail("The end of the range must be after its start.");
     }
 }
 
@@ -44,7 +57,7 @@ void CExportRangeDlg::OnOK()
     EndDialog(IDOK);
 }
 
-void CExportRangeDlg::GetRange(CTime& start, CTime& end) const
+void CExportRangeDlg::GetRange(SYSTEMTIME& start, SYSTEMTIME& end) const
 {
     start = m_start;
     end = m_end;

@@ -1,24 +1,25 @@
-// "Export Data Range": From and To dates and times; the end must be after the start.
+// "Export Data Range": From and To dates and times on a wall clock (the exchange's), shown
+// and read as they stand with no time zone between; the end must be after the start.
 #pragma once
 
-#include "platform/core/CTime.h"
+#include "platform/core/SystemTime.h"
 #include "platform/ui/CDialog.h"
 
 class CExportRangeDlg : public CDialog {
 public:
-    CExportRangeDlg(const CTime& start, const CTime& end, CWnd* parent = nullptr);
+    CExportRangeDlg(const SYSTEMTIME& start, const SYSTEMTIME& end, CWnd* parent = nullptr);
 
-    void GetRange(CTime& start, CTime& end) const;
+    void GetRange(SYSTEMTIME& start, SYSTEMTIME& end) const;
     void DoDataExchange(CDataExchange* dx) override;
     void OnOK() override;
 
 private:
-    static CTime Combine(const CTime& date, const CTime& time);
+    static SYSTEMTIME Combine(const SYSTEMTIME& date, const SYSTEMTIME& time);
 
-    CTime m_fromDate;
-    CTime m_fromTime;
-    CTime m_toDate;
-    CTime m_toTime;
-    CTime m_start;
-    CTime m_end;
+    SYSTEMTIME m_fromDate;
+    SYSTEMTIME m_fromTime;
+    SYSTEMTIME m_toDate;
+    SYSTEMTIME m_toTime;
+    SYSTEMTIME m_start;
+    SYSTEMTIME m_end;
 };

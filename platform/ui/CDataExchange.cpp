@@ -247,6 +247,17 @@ void DDX_DateTimeCtrl(CDataExchange* dx, int id, CTime& value)
         c->SetTime(value);
 }
 
+void DDX_DateTimeCtrl(CDataExchange* dx, int id, SYSTEMTIME& value)
+{
+    auto* c = dynamic_cast<CDateTimeCtrl*>(dx->PrepareCtrl(id));
+    if (!c)
+        dx->Fail("Date and time picker expected.");
+    if (dx->m_bSaveAndValidate)
+        c->GetTime(&value);
+    else
+        c->SetTime(&value);
+}
+
 void DDX_MonthCalCtrl(CDataExchange* dx, int id, CTime& value)
 {
     auto* c = dynamic_cast<CMonthCalCtrl*>(dx->PrepareCtrl(id));

@@ -47,6 +47,8 @@ void DDX_LBIndex(CDataExchange* dx, int id, int& index);
 void DDX_LBString(CDataExchange* dx, int id, CString& value);
 // Date and time controls.
 void DDX_DateTimeCtrl(CDataExchange* dx, int id, CTime& value);
+// A wall-clock date and time, in no zone.
+void DDX_DateTimeCtrl(CDataExchange* dx, int id, SYSTEMTIME& value);
 void DDX_MonthCalCtrl(CDataExchange* dx, int id, CTime& value);
 // Spin position (32-bit).
 void DDX_Spin(CDataExchange* dx, int id, int& value);

@@ -123,7 +123,10 @@ QWidget* CDateTimeCtrl::CreateWidget(QWidget* parent)
     // The drop-down calendar takes no typed dates either (see CMonthCalCtrl).
     if (QCalendarWidget* popup = edit->calendarWidget())
         popup->setDateEditEnabled(false);
-    edit->setDateTime(QDateTime::currentDateTime());
+    // The picker holds a wall clock in no zone: a SYSTEMTIME shows as it stands (an hour the
+    // local clock skips too); a CTime goes in and out through its local fields.
+    edit->setTimeSpec(Qt::UTC);
+    edit->setDateTime(ToWallClock(CTime::GetCurrentTime()));
     QObject::connect(edit, &QDateTimeEdit::dateTimeChanged, [edit] {
         if (CWnd* self = CWnd::FromWidget(edit))
             self->NotifyParent(DTN_DATETIMECHANGE);
@@ -137,7 +140,7 @@ BOOL CDateTimeCtrl::SetTime(const CTime& time)
     if (!e)
         return FALSE;
     QSignalBlocker block(e);
-    e->setDateTime(ToQDateTime(time));
+    e->setDateTime(ToWallClock(time));
     return TRUE;
 }
 
@@ -146,7 +149,7 @@ BOOL CDateTimeCtrl::SetTime(const SYSTEMTIME* time)
     QDateTimeEdit* e = Edit(GetWidget());
     if (!e || !time)
         return FALSE;
-    const QDateTime d = ToQDateTime(*time);
+    const QDateTime d = ToWallClock(*time);
     if (!d.isValid())
         return FALSE;
     QSignalBlocker block(e);
@@ -159,7 +162,7 @@ DWORD CDateTimeCtrl::GetTime(CTime& time) const
     QDateTimeEdit* e = Edit(GetWidget());
     if (!e)
         return GDT_ERROR;
-    time = FromQDateTime(e->dateTime());
+    time = LocalTimeOfWallClock(e->dateTime());
     return GDT_VALID;
 }
 
@@ -188,11 +191,11 @@ BOOL CDateTimeCtrl::SetRange(const CTime* minTime, const CTime* maxTime)
         return FALSE;
     QSignalBlocker block(e);
     if (minTime)
-        e->setMinimumDateTime(ToQDateTime(*minTime));
+        e->setMinimumDateTime(ToWallClock(*minTime));
     else
         e->clearMinimumDateTime();
     if (maxTime)
-        e->setMaximumDateTime(ToQDateTime(*maxTime));
+        e->setMaximumDateTime(ToWallClock(*maxTime));
     else
         e->clearMaximumDateTime();
     return TRUE;

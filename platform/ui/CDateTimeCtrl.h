@@ -1,5 +1,7 @@
 // Date and time picker (DTS_SHORTDATEFORMAT, DTS_LONGDATEFORMAT or DTS_TIMEFORMAT;
 // DTS_UPDOWN for arrows instead of a calendar). Sends DTN_DATETIMECHANGE on user change.
+// It holds a wall-clock date and time in no zone: a SYSTEMTIME is shown and read as it
+// stands; a CTime is shown by its local fields and read back as the local time they name.
 #pragma once
 
 #include "platform/core/CTime.h"

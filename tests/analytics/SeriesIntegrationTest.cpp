@@ -4,6 +4,7 @@
 #include "analytics/series/CSessionSeriesServices.h"
 #include "analytics/series/SeriesHooks.h"
 #include "analytics/series/SeriesTime.h"
+#include "broker/core/ExchangeTime.h"
 #include "broker/session/CSessionManager.h"
 #include "broker/session/IStreamSubscriber.h"
 #include "broker/session/PriceSeriesHooks.h"
@@ -42,7 +43,9 @@ TEST_F(SeriesIntegrationTest, FillsFromHistoryThenFollowsLiveTrades)
     const CTime now = GetSeriesServices().GetExchangeTime();
     const int weekday = now.GetLocalTm().tm_wday;
     EXPECT_TRUE(weekday >= 1 && weekday <= 5) << weekday;
-    EXPECT_NEAR(static_cast<double>(m_manager->GetExchangeCTime().GetTime()), static_cast<double>(now.GetTime()), 2);
+    // The same wall clock as the manager's instant on the exchange's clock.
+    const int64_t exchangeWall = UtcToExchangeSeconds(m_manager->GetExchangeCTime().GetTime());
+    EXPECT_NEAR(static_cast<double>(CTimeToFeedTime(now)), static_cast<double>(NaiveSecondsToFeedTime(exchangeWall)), 1);
     auto deleter = [this](CPriceSeries* s) { m_manager->DeletePriceSeries(s); };
     std::unique_ptr<CPriceSeries, decltype(deleter)> series(m_manager->CreatePriceSeries("ibm,1", 0), deleter);
     ASSERT_TRUE(series);

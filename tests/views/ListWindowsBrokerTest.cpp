@@ -6,6 +6,7 @@
 #include "ListWindowsHarness.h"
 
 #include "analytics/series/CPriceSeries.h"
+#include "broker/core/FeedTime.h"
 #include "broker/core/Formatters.h"
 #include "broker/protocol/StreamRecord.h"
 #include "broker/session/CMarketDepthHandle.h"
@@ -305,9 +306,10 @@ TEST_F(ListWindowsBroker, TimeAndSalesShowsEveryTradeInOrderAndExportsARange)
     }
 
     // A range ending now holds the trades, newest first; earlier ones are left out.
-    const CTime end = ExchangeNow();
-    const CTime start(end.GetTime() - 120);
-    CListExportJob job = view->MakeExportJob({CString(m_harness->Path("ticks.csv").c_str()), ','}, start, end);
+    SYSTEMTIME now{};
+    Manager().GetExchangeTime(now);
+    const DWORD end = SystemTimeToFeedTime(now);
+    CListExportJob job = view->MakeExportJob({CString(m_harness->Path("ticks.csv").c_str()), ','}, end - 60, end);
     EXPECT_EQ(job.kinds, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
     job.kinds = {1, 2, 3, 4, 6};
     view->StartExport(job);

@@ -4,6 +4,7 @@
 
 #include "broker/session/QuoteFields.h"
 #include "broker/session/SessionMessages.h"
+#include "tests/support/ScopedTimeZone.h"
 #include "views/CScreener.h"
 
 #include <mutex>
@@ -75,8 +76,14 @@ TEST_F(ScreenerTest, ShowsTheSymbolsWhoseFormulaIsTrueAndReachesFullProgress)
     ASSERT_TRUE(WaitFor([&] { return m_screener.GetProgress() == 100; }));
     CTime pass;
     ASSERT_TRUE(m_screener.GetLastPassTime(pass));
-    EXPECT_EQ(ScreenerTitleSuffix(&m_screener, false), ", Scan as of " + pass.Format("%H:%M:%S") + ", Last>100");
-    EXPECT_EQ(ScreenerTitleSuffix(&m_screener, true), ", Scan as of " + pass.Format("%H:%M:%S"));
+    // Shown on the exchange's clock, whatever this computer's zone.
+    CString newYork;
+    {
+        const ScopedTimeZone zone("America/New_York");
+        newYork = pass.Format("%H:%M:%S");
+    }
+    EXPECT_EQ(ScreenerTitleSuffix(&m_screener, false), ", Scan as of " + newYork + ", Last>100");
+    EXPECT_EQ(ScreenerTitleSuffix(&m_screener, true), ", Scan as of " + newYork);
 }
 
 TEST_F(ScreenerTest, ASymbolTheServerRefusedCountsAsDoneAndIsToldOnce)

@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
 namespace qx::testbroker {
 
@@ -233,6 +234,7 @@ bool CApiServer::Start(const std::string& address, uint16_t port, const std::str
     }
     m_server->set_keep_alive_max_count(1000);
     m_server->set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
+        RecordRequest(req.path);
         Delay(req.path);
         FaultRule rule;
         if (!TakeFault(req.path, false, rule))
@@ -327,6 +329,28 @@ void CApiServer::RunFaultHook(const std::string& name)
     }
     if (hook)
         hook(name);
+}
+
+void CApiServer::RecordRequest(const std::string& path)
+{
+    static constexpr std::string_view kApi = "/apps/100/";
+    std::string name;
+    if (path.compare(0, kApi.size(), kApi) == 0)
+        name = path.substr(kApi.size());
+    else if (path == "/history")
+        name = "history";
+    else
+        return;
+    std::lock_guard lock(m_receivedLock);
+    if (m_received.size() >= 1000)
+        m_received.pop_front();
+    m_received.push_back(std::move(name));
+}
+
+std::vector<std::string> CApiServer::ReceivedRequests() const
+{
+    std::lock_guard lock(m_receivedLock);
+    return {m_received.begin(), m_received.end()};
 }
 
 void CApiServer::Delay(const std::string& path)

@@ -12,6 +12,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace httplib {
 class SSLServer;
@@ -70,6 +71,9 @@ public:
     // History replies name the newest trade their bars hold (the default); off, they answer
     // as a broker that knows no trade numbers.
     void SetHistoryMarks(bool on) { m_historyMarks = on; }
+    // The requests received, oldest first: the API names ("LogIn", "SavedOrders", ...) and
+    // "history", as they arrived (faults and delays come after); at most the last 1000.
+    std::vector<std::string> ReceivedRequests() const;
 
 private:
     void Routes();
@@ -93,6 +97,7 @@ private:
     void RunFaultHook(const std::string& name);
     // Waits while history requests are held at this stage.
     void HistoryStage(HistoryHold stage);
+    void RecordRequest(const std::string& path);
 
     CBrokerCore& m_core;
     CStreamServer& m_stream;
@@ -109,6 +114,8 @@ private:
     HistoryHold m_hold = HistoryHold::None;
     size_t m_held = 0;
     std::atomic<bool> m_historyMarks{true};
+    mutable std::mutex m_receivedLock;
+    std::deque<std::string> m_received;
 };
 
 }  // namespace qx::testbroker

@@ -296,6 +296,7 @@ void CTestBroker::SetPassword(const std::string& password)
 }
 
 uint64_t CTestBroker::KeepAliveCount() const { return m_api->KeepAliveCount(); }
+std::vector<std::string> CTestBroker::ReceivedRequests() const { return m_api->ReceivedRequests(); }
 size_t CTestBroker::SessionCount() const { return m_core->Sessions().Count(); }
 
 std::vector<std::string> CTestBroker::IssuedSecrets() const { return m_core->Sessions().Issued(); }

@@ -109,6 +109,8 @@ public:
     // as one that knows no trade numbers.
     void SetHistoryMarks(bool on);
     uint64_t KeepAliveCount() const;
+    // The API requests (by name) and history requests ("history") received, oldest first.
+    std::vector<std::string> ReceivedRequests() const;
     size_t SessionCount() const;
     // Every session id, stream token and history key the broker handed out.
     std::vector<std::string> IssuedSecrets() const;

@@ -18,12 +18,6 @@ namespace {
 
 constexpr int kMaxText = 64;
 
-DWORD FeedTimeOf(const CTime& time)
-{
-    return DateTimeToFeedTime(time.GetYear(), time.GetMonth(), time.GetDay(), time.GetHour(), time.GetMinute(),
-                              time.GetSecond());
-}
-
 } // namespace
 
 CBarView::CBarView() : CSeriesListView(false, kKindBarTable, IDR_BAR_TABLE, "Bar Table", "default.bl") {}
@@ -107,14 +101,14 @@ void CBarView::OnDetachedChar(char c)
     PromptSymbolInterval(CString(c, 1), c >= '0' && c <= '9', FALSE);
 }
 
-CListExportJob CBarView::MakeExportJob(const CExportTarget& target, const CTime& start, const CTime& end) const
+CListExportJob CBarView::MakeExportJob(const CExportTarget& target, DWORD startFeedTime, DWORD endFeedTime) const
 {
     CListExportJob job;
     job.tickMode = false;
     job.path = target.path;
     job.separator = target.separator;
-    job.startFeedTime = FeedTimeOf(start);
-    job.endFeedTime = FeedTimeOf(end);
+    job.startFeedTime = startFeedTime;
+    job.endFeedTime = endFeedTime;
     job.key = BarKey(m_symbolText, m_interval.IsEmpty() ? CString("Daily") : m_interval, m_bExtended, job.endFeedTime);
     for (const CListColumn& column : const_cast<CBarView*>(this)->List().GetLayout())
         job.kinds.push_back(column.kind);

@@ -16,7 +16,7 @@ public:
     // typed character was a digit, else into the symbol field.
     void PromptSymbolInterval(const CString& text, bool intervalTyped, BOOL selectAll);
     void ShowSymbolInterval(const CString& symbol, const CString& interval, bool extended);
-    CListExportJob MakeExportJob(const CExportTarget& target, const CTime& start, const CTime& end) const override;
+    CListExportJob MakeExportJob(const CExportTarget& target, DWORD startFeedTime, DWORD endFeedTime) const override;
 
     const CString& GetIntervalText() const { return m_interval; }
 

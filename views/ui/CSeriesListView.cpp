@@ -3,6 +3,7 @@
 #include "analytics/series/CPriceSeries.h"
 #include "analytics/series/CSeriesListener.h"
 #include "analytics/series/ISeriesServices.h"
+#include "broker/core/FeedTime.h"
 #include "broker/session/CSessionManager.h"
 #include "common/services/CAppSettings.h"
 #include "common/windows/CCommonDoc.h"
@@ -11,6 +12,7 @@
 #include "common/windows/IWorkstationFrame.h"
 #include "common/windows/ShellIds.h"
 #include "platform/core/CTime.h"
+#include "platform/core/CivilDate.h"
 #include "platform/ui/CCmdUI.h"
 #include "platform/ui/CDC.h"
 #include "platform/ui/CFrameWnd.h"
@@ -288,10 +290,10 @@ void CSeriesListView::OnExport()
     if (m_symbolText.IsEmpty() || !IsRequestSymbol(m_symbolText))
         return;
     CExportTarget target;
-    CTime start, end;
+    SYSTEMTIME start{}, end{};
     if (!ChooseExportFile(this, target) || !ChooseExportRange(start, end))
         return;
-    StartExport(MakeExportJob(target, start, end));
+    StartExport(MakeExportJob(target, SystemTimeToFeedTime(start), SystemTimeToFeedTime(end)));
 }
 
 // Typing and menus.
@@ -335,11 +337,20 @@ void CSeriesListView::OnHeaderMenu(NMHDR*, LRESULT* result)
 
 // Exports.
 
-bool CSeriesListView::ChooseExportRange(CTime& start, CTime& end)
+bool CSeriesListView::ChooseExportRange(SYSTEMTIME& start, SYSTEMTIME& end)
 {
-    // The range is read as exchange time: it ends at the exchange's now.
-    const CTime now = GetSeriesServices().GetExchangeTime();
-    CExportRangeDlg dialog(CTime(now.GetTime() - 24 * 3600), now, this);
+    // The range is read on the exchange's wall clock: from the same time a day before to
+    // the exchange's now, counted on the calendar, whatever this computer's zone does.
+    SYSTEMTIME now{};
+    CSessionManager::GetCurrentExchangeTime(now);
+    SYSTEMTIME dayBefore = now;
+    const int64_t day = DaysFromCivil(now.wYear, now.wMonth, now.wDay) - 1;
+    const CivilDate date = CivilFromDays(day);
+    dayBefore.wYear = static_cast<WORD>(date.year);
+    dayBefore.wMonth = static_cast<WORD>(date.month);
+    dayBefore.wDay = static_cast<WORD>(date.day);
+    dayBefore.wDayOfWeek = static_cast<WORD>(WeekdayFromDays(day));
+    CExportRangeDlg dialog(dayBefore, now, this);
     if (dialog.DoModal() != IDOK)
         return false;
     dialog.GetRange(start, end);

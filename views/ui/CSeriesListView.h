@@ -47,10 +47,10 @@ public:
 
     // Exports the job on a worker thread; its end comes back to this window.
     void StartExport(CListExportJob job);
-    // The export's range: From and To.
-    bool ChooseExportRange(CTime& start, CTime& end);
-    // The export of the range into the target, as the window lists it.
-    virtual CListExportJob MakeExportJob(const CExportTarget& target, const CTime& start, const CTime& end) const = 0;
+    // The export's range: From and To, on the exchange's wall clock.
+    bool ChooseExportRange(SYSTEMTIME& start, SYSTEMTIME& end);
+    // The export of the range (feed times) into the target, as the window lists it.
+    virtual CListExportJob MakeExportJob(const CExportTarget& target, DWORD startFeedTime, DWORD endFeedTime) const = 0;
 
     // IListAppearance: the main window's list font and text colour; the list's own colours
     // (the time and sales colours of the settings) again.

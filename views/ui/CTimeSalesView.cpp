@@ -2,6 +2,7 @@
 
 #include "analytics/series/ISeriesServices.h"
 #include "broker/core/FeedTime.h"
+#include "broker/session/CSessionManager.h"
 #include "common/services/CAppSettings.h"
 #include "common/windows/CCommonDoc.h"
 #include "common/windows/CDateTimeDlg.h"
@@ -27,11 +28,18 @@ DWORD FeedTimeOf(const CTime& time)
                               time.GetSecond());
 }
 
+DWORD ExchangeFeedTimeNow()
+{
+    SYSTEMTIME now{};
+    CSessionManager::GetCurrentExchangeTime(now);
+    return SystemTimeToFeedTime(now);
+}
+
 } // namespace
 
 CTimeSalesView::CTimeSalesView()
     : CSeriesListView(true, kKindTimeSales, IDR_TIME_SALES, "Time & Sales", "default.tsl"),
-      m_goTo(GetSeriesServices().GetExchangeTime())
+      m_goTo(ExchangeFeedTimeNow())
 {
 }
 
@@ -74,7 +82,7 @@ void CTimeSalesView::RequestData(bool historical)
         ReplaceSeries(CString());
         return;
     }
-    ReplaceSeries(TimeSalesKey(m_symbolText, m_bExtended, historical ? FeedTimeOf(m_goTo) : 0, m_filter.suffix));
+    ReplaceSeries(TimeSalesKey(m_symbolText, m_bExtended, historical ? m_goTo : 0, m_filter.suffix));
 }
 
 void CTimeSalesView::ShowSymbol(const CString& symbol, bool extended)
@@ -107,18 +115,24 @@ void CTimeSalesView::SetFilter(const CTimeSalesFilter& filter)
 
 void CTimeSalesView::GoTo(const CTime& time)
 {
-    m_goTo = time;
+    m_goTo = FeedTimeOf(time);
     RequestData(true);
 }
 
-CListExportJob CTimeSalesView::MakeExportJob(const CExportTarget& target, const CTime& start, const CTime& end) const
+void CTimeSalesView::GoTo(const SYSTEMTIME& time)
+{
+    m_goTo = SystemTimeToFeedTime(time);
+    RequestData(true);
+}
+
+CListExportJob CTimeSalesView::MakeExportJob(const CExportTarget& target, DWORD startFeedTime, DWORD endFeedTime) const
 {
     CListExportJob job;
     job.tickMode = true;
     job.path = target.path;
     job.separator = target.separator;
-    job.startFeedTime = FeedTimeOf(start);
-    job.endFeedTime = FeedTimeOf(end);
+    job.startFeedTime = startFeedTime;
+    job.endFeedTime = endFeedTime;
     job.key = TimeSalesKey(m_symbolText, m_bExtended, job.endFeedTime, m_filter.suffix);
     for (const CListColumn& column : const_cast<CTimeSalesView*>(this)->List().GetLayout())
         job.kinds.push_back(column.kind);
@@ -141,8 +155,10 @@ void CTimeSalesView::OnFilter()
 
 void CTimeSalesView::OnGoTo()
 {
-    // The go-to time is read as exchange time: the dialog starts at the exchange's now.
-    CDateTimeDlg dlg(GetSeriesServices().GetExchangeTime(), this);
+    // The go-to time is read on the exchange's wall clock: the dialog starts at its now.
+    SYSTEMTIME now{};
+    CSessionManager::GetCurrentExchangeTime(now);
+    CDateTimeDlg dlg(now, this);
     if (dlg.DoModal() == IDOK)
         GoTo(dlg.m_time);
 }
@@ -187,7 +203,7 @@ BOOL CTimeSalesView::SaveToWorkspace(CArchive& ar)
     record.symbol = m_symbolText;
     record.extended = m_bExtended ? 1 : 0;
     record.filter = m_filter;
-    record.goToTime = static_cast<DWORD>(m_goTo.GetTime());
+    record.goToTime = static_cast<DWORD>(FeedTimeToCTime(m_goTo).GetTime()); // stored as a local time
     record.historical = m_bHistorical ? 1 : 0;
     record.grid = HasGridLines() ? 1 : 0;
     const bool written =
@@ -210,7 +226,7 @@ BOOL CTimeSalesView::LoadFromWorkspace(CArchive& ar, DWORD version)
     m_symbolText = record.symbol;
     m_bExtended = record.extended != 0;
     m_filter = record.filter;
-    m_goTo = CTime(static_cast<time_t>(record.goToTime));
+    m_goTo = FeedTimeOf(CTime(static_cast<time_t>(record.goToTime)));
     SetGridLines(record.grid != 0);
     if (m_symbolText.IsEmpty())
         ReplaceSeries(CString());

@@ -18,13 +18,15 @@ public:
     void ShowSymbol(const CString& symbol, bool extended);
     void SetFilter(const CTimeSalesFilter& filter);
     void GoTo(const CTime& time);
+    // A date and time on the exchange's wall clock.
+    void GoTo(const SYSTEMTIME& time);
     // The export of a range: the job a file and a range make (the window's columns, its
     // filter), started on a worker thread.
-    CListExportJob MakeExportJob(const CExportTarget& target, const CTime& start, const CTime& end) const override;
+    CListExportJob MakeExportJob(const CExportTarget& target, DWORD startFeedTime, DWORD endFeedTime) const override;
 
     const CTimeSalesFilter& GetFilter() const { return m_filter; }
     bool IsHistorical() const { return m_bHistorical; }
-    const CTime& GetGoToTime() const { return m_goTo; }
+    DWORD GetGoToFeedTime() const { return m_goTo; }
 
     BOOL SaveToWorkspace(CArchive& ar) override;
     BOOL LoadFromWorkspace(CArchive& ar, DWORD version) override;
@@ -44,7 +46,7 @@ private:
     void OnUpdateColumn(CCmdUI* ui);
     LRESULT OnSetSymbol(WPARAM group, LPARAM message);
 
-    CTime m_goTo;
+    DWORD m_goTo = 0; // feed time
     bool m_bHistorical = false;
     CTimeSalesFilter m_filter;
 };

@@ -2,6 +2,7 @@
 // signal while a message box or the login dialog is up, a damaged settings file, and the
 // update offer at login.
 #include "ShellBrokerFixture.h"
+#include "tests/support/ScopedTimeZone.h"
 
 #include "app/shell/CMainFrame.h"
 #include "app/shell/CWorkstationApp.h"
@@ -322,34 +323,6 @@ TEST_F(ShellExit, AnIntervalTheGrammarRefusesIsToldInTheStatusBarAndNotSent)
 }
 
 namespace {
-
-// The process's local time zone set to another while in scope; the one before comes back
-// however the scope is left.
-class ScopedTimeZone {
-public:
-    explicit ScopedTimeZone(const char* zone)
-    {
-        const char* was = std::getenv("TZ");
-        m_hadZone = was != nullptr;
-        m_saved = was ? was : "";
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~ScopedTimeZone()
-    {
-        if (m_hadZone)
-            setenv("TZ", m_saved.c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-    ScopedTimeZone(const ScopedTimeZone&) = delete;
-    ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
-
-private:
-    bool m_hadZone = false;
-    std::string m_saved;
-};
 
 // Seconds into the day of New York's wall clock now, from the system's zone data.
 int NewYorkSecondOfDay()

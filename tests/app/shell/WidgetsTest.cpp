@@ -16,11 +16,13 @@
 #include "platform/ui/CRuntimeClass.h"
 #include "platform/ui/CView.h"
 #include "platform/ui/WinCtrl.h"
+#include "tests/support/ScopedTimeZone.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <set>
+#include <tuple>
 
 namespace {
 
@@ -186,7 +188,7 @@ TEST(ShellWidgets, ExportRangeRefusesAnEndNotAfterTheStart)
 {
     std::vector<RecordedBox> boxes;
     CScopedUiResponder responder(std::make_unique<RecordingResponder>(&boxes));
-    const CTime start(2024, 3, 5, 10, 0, 0);
+    const SYSTEMTIME start{2024, 3, 2, 5, 10, 0, 0, 0};
     CExportRangeDlg dlg(start, start);
     ASSERT_TRUE(dlg.Create(155, nullptr));
     dlg.OnOK();  // equal: refused
@@ -195,18 +197,49 @@ TEST(ShellWidgets, ExportRangeRefusesAnEndNotAfterTheStart)
     EXPECT_TRUE(dlg.m_hWnd);
     auto* toTime = dynamic_cast<CDateTimeCtrl*>(dlg.GetDlgItem(1053));
     ASSERT_NE(toTime, nullptr);
-    toTime->SetTime(CTime(2024, 3, 5, 9, 30, 0));
+    SYSTEMTIME earlier = start;
+    earlier.wHour = 9;
+    earlier.wMinute = 30;
+    toTime->SetTime(&earlier);
     dlg.OnOK();  // earlier: refused
     EXPECT_EQ(boxes.size(), 2u);
     auto* toDate = dynamic_cast<CDateTimeCtrl*>(dlg.GetDlgItem(1052));
     ASSERT_NE(toDate, nullptr);
-    toDate->SetTime(CTime(2024, 3, 6, 9, 30, 0));
+    SYSTEMTIME nextDay = earlier;
+    nextDay.wDay = 6;
+    toDate->SetTime(&nextDay);
     dlg.OnOK();  // the next day, earlier in the day: accepted
     EXPECT_EQ(boxes.size(), 2u);
-    CTime from, to;
+    SYSTEMTIME from{}, to{};
     dlg.GetRange(from, to);
-    EXPECT_EQ(from.GetTime(), start.GetTime());
-    EXPECT_EQ(to.GetTime(), CTime(2024, 3, 6, 9, 30, 0).GetTime());
+    EXPECT_EQ(std::tuple(from.wYear, from.wMonth, from.wDay, from.wHour, from.wMinute, from.wSecond),
+              std::tuple(2024, 3, 5, 10, 0, 0));
+    EXPECT_EQ(std::tuple(to.wYear, to.wMonth, to.wDay, to.wHour, to.wMinute, to.wSecond), std::tuple(2024, 3, 6, 9, 30, 0));
+    if (dlg.m_hWnd)
+        dlg.DestroyWindow();
+}
+
+// The range is a wall clock (the exchange's): an hour this computer's zone skips shows and
+// comes back as it stands.
+TEST(ShellWidgets, ExportRangeShowsAndGivesBackAWallClockTheLocalZoneSkips)
+{
+    const ScopedTimeZone berlin("Europe/Berlin");
+    std::vector<RecordedBox> boxes;
+    CScopedUiResponder responder(std::make_unique<RecordingResponder>(&boxes));
+    const SYSTEMTIME start{2026, 3, 0, 29, 2, 30, 15, 0};
+    const SYSTEMTIME end{2026, 3, 0, 29, 2, 59, 59, 0};
+    CExportRangeDlg dlg(start, end);
+    ASSERT_TRUE(dlg.Create(155, nullptr));
+    EXPECT_EQ(dlg.GetDlgItem(1050)->GetWindowText(), "3/29/2026");
+    EXPECT_EQ(dlg.GetDlgItem(1051)->GetWindowText(), "2:30:15 AM");
+    EXPECT_EQ(dlg.GetDlgItem(1053)->GetWindowText(), "2:59:59 AM");
+    dlg.OnOK();
+    EXPECT_TRUE(boxes.empty()) << boxes.front().text.str();
+    SYSTEMTIME from{}, to{};
+    dlg.GetRange(from, to);
+    EXPECT_EQ(std::tuple(from.wYear, from.wMonth, from.wDay, from.wHour, from.wMinute, from.wSecond),
+              std::tuple(2026, 3, 29, 2, 30, 15));
+    EXPECT_EQ(std::tuple(to.wHour, to.wMinute, to.wSecond), std::tuple(2, 59, 59));
     if (dlg.m_hWnd)
         dlg.DestroyWindow();
 }

@@ -4,6 +4,7 @@
 #include "broker/session/PriceSeriesHooks.h"
 #include "broker/session/SessionConfig.h"
 #include "platform/core/CConfigFile.h"
+#include "tests/support/ScopedTimeZone.h"
 
 #include <gtest/gtest.h>
 
@@ -114,8 +115,14 @@ TEST(SessionManager, HandlesAndSeriesThroughTheFacade)
     manager.GetExchangeTime(now);
     EXPECT_GE(now.wYear, 2024);
     EXPECT_LE(now.wDayOfWeek, 6);
-    const CTime exchange = manager.GetExchangeCTime();
-    EXPECT_EQ(exchange.GetHour(), now.wHour);
+    // The same clock as an instant: New York's hour of it, from the system's zone data.
+    const time_t exchange = static_cast<time_t>(manager.GetExchangeCTime().GetTime());
+    struct tm parts {};
+    {
+        const ScopedTimeZone newYork("America/New_York");
+        localtime_r(&exchange, &parts);
+    }
+    EXPECT_EQ(parts.tm_hour, now.wHour);
 }
 
 TEST(QuoteStore, SeriesListenersHearTradesAndQuotes)
