@@ -43,6 +43,8 @@ private:
     void OnColumn(UINT id);
     void OnUpdateColumn(CCmdUI* ui);
     LRESULT OnSetSymbol(WPARAM group, LPARAM message);
+    // The main window's boxes show the window's symbol (not for a floating window).
+    void ShowInToolBar();
 
     CTime m_goTo;
     bool m_bHistorical = false;
