@@ -639,7 +639,8 @@ TEST_F(IntervalChangeSessionTest, TypedIntoAChart)
 // through the interval changes.
 TEST_F(IntervalChangeSessionTest, TypedIntoATimeAndSalesList)
 {
-    const int status = RunWorkstation([&](CSession& s) { TypedIntoAList<CTimeSalesView>(s, "&Quotes|&Time && Sales", "Enter Symbol"); });
+    const int status = RunWorkstation(
+        [&](CSession& s) { TypedIntoAList<CTimeSalesView>(s, "&Quotes|&Time && Sales", "Enter Symbol"); });
     EXPECT_EQ(status, 0);
 }
 
