@@ -120,16 +120,17 @@ void CMainFrame::BuildToolBar()
     // symbol and interval to the active window and its links.
     if (auto* combo = qobject_cast<QComboBox*>(m_symbolBox.GetWidget()))
         if (QLineEdit* edit = combo->lineEdit())
-            QObject::connect(edit, &QLineEdit::returnPressed, edit, [this] { ApplyBoxesSoon(); });
+            QObject::connect(edit, &QLineEdit::returnPressed, edit, [this] { ApplyBoxesSoon(BoxApply::SymbolBox); });
     if (auto* combo = qobject_cast<QComboBox*>(m_intervalBox.GetWidget())) {
         if (QLineEdit* edit = combo->lineEdit())
-            QObject::connect(edit, &QLineEdit::returnPressed, edit, [this] { ApplyBoxesSoon(); });
+            QObject::connect(edit, &QLineEdit::returnPressed, edit,
+                             [this] { ApplyBoxesSoon(BoxApply::IntervalBox); });
         // A choice from the list: the combo also says "activated" when its text matches an
         // item as the focus leaves it, so only an activation right after the list closed
         // counts. Return on a listed text activates too; the two make one apply.
         QObject::connect(combo, qOverload<int>(&QComboBox::activated), combo, [this](int) {
             if (m_bIntervalListClosed)
-                ApplyBoxesSoon();
+                ApplyBoxesSoon(BoxApply::IntervalBox);
         });
     }
     if (auto* combo = qobject_cast<QComboBox*>(m_accountBox.GetWidget())) {
@@ -156,12 +157,16 @@ void CMainFrame::SetSymbolBox(const char* text, BOOL add)
     CString symbol = text ? text : "";
     if (!add) {
         m_symbolBox.SetWindowText(symbol);
+        m_shownSymbol = symbol;
+        m_shownSymbol.Trim();
+        m_shownSymbol.MakeUpper();
         return;
     }
     symbol.Trim();
     symbol.MakeUpper();
     if (symbol.IsEmpty())
         return;
+    m_shownSymbol = symbol;
     const int found = m_symbolBox.FindStringExact(-1, symbol);
     if (found == CB_ERR)
         m_symbolBox.InsertString(0, symbol);
@@ -181,6 +186,7 @@ void CMainFrame::ClearSymbolBox()
 {
     if (m_symbolBox.m_hWnd)
         m_symbolBox.SetWindowText("");
+    m_shownSymbol.Empty();
 }
 
 std::vector<CString> CMainFrame::GetRecentSymbols() const
@@ -221,6 +227,7 @@ void CMainFrame::SetIntervalBox(const char* text, BOOL add)
             m_intervalBox.DeleteString(static_cast<UINT>(m_intervalBox.GetCount() - 1));
     }
     m_intervalBox.SetWindowText(interval);
+    m_shownInterval = interval;
 }
 
 BOOL CMainFrame::IsExtSession() const
@@ -235,6 +242,11 @@ void CMainFrame::SetExtSession(BOOL on)
 }
 
 int CMainFrame::ApplySymbolInterval(CView* source, BOOL includeSource)
+{
+    return SendBoxes(source, includeSource, BoxApply::Window);
+}
+
+int CMainFrame::SendBoxes(CView* source, BOOL includeSource, BoxApply apply)
 {
     CWorkstationApp* app = GetWorkstationApp();
     if (!source) {
@@ -252,11 +264,17 @@ int CMainFrame::ApplySymbolInterval(CView* source, BOOL includeSource)
     symbol.MakeUpper();
     if (!ValidSymbolText(symbol))
         return 0;
+    // The trader's apply that keeps the symbol the box showed changes the interval alone:
+    // from the Interval box, or with another interval typed in. A window sends a symbol.
+    const bool sameInterval = PeriodNameToCode(interval).CompareNoCase(PeriodNameToCode(m_shownInterval)) == 0;
+    const bool intervalChange = apply != BoxApply::Window && symbol == m_shownSymbol &&
+                                (apply == BoxApply::IntervalBox || !sameInterval);
     SetSymbolBox(symbol, TRUE);
+    m_shownInterval = interval;
 
     auto* sourceDoc = source ? dynamic_cast<CCommonDoc*>(source->GetDocument()) : nullptr;
     const int symbolGroup = sourceDoc ? sourceDoc->GetLinkState().GetSymbolGroup() : kLinkBroadcastNone;
-    CSymbolIntervalMsg msg{symbol, interval, IsExtSession() != FALSE};
+    CSymbolIntervalMsg msg{symbol, interval, IsExtSession() != FALSE, intervalChange};
     int told = 0;
     if (source && includeSource) {
         source->SendMessage(WM_SET_SYMBOL_INTERVAL, static_cast<WPARAM>(kLinkBroadcastAll),
@@ -650,23 +668,24 @@ void CMainFrame::OnIntervalListClosed()
     });
 }
 
-void CMainFrame::ApplyBoxesSoon()
+void CMainFrame::ApplyBoxesSoon(BoxApply apply)
 {
     if (m_bApplyQueued || !GetOuterWidget())
         return;
     m_bApplyQueued = true;
+    m_queuedApply = apply;
     const HWND self = m_hWnd;
     QTimer::singleShot(0, GetOuterWidget(), [self] {
         if (auto* frame = dynamic_cast<CMainFrame*>(CWnd::FromHandle(self))) {
             frame->m_bApplyQueued = false;
-            frame->OnSymbolGo();
+            frame->SendBoxes(nullptr, TRUE, frame->m_queuedApply);
         }
     });
 }
 
 void CMainFrame::OnSymbolGo()
 {
-    ApplySymbolInterval(nullptr, TRUE);
+    SendBoxes(nullptr, TRUE, BoxApply::SymbolBox);
 }
 
 void CMainFrame::OnWorkspaceOpen()

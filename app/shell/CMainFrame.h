@@ -57,7 +57,8 @@ public:
     // windows linked with the source (the active window's when source is null), and to the
     // source itself with includeSource (the toolbar's Go). A window's own broadcast passes
     // FALSE: it never comes back to it. Nothing happens for a blank symbol. Returns how
-    // many windows were told.
+    // many windows were told. What a window sends is a symbol; the tool bar's own applies
+    // that keep the box's symbol are marked as interval changes.
     int ApplySymbolInterval(CView* source, BOOL includeSource) override;
 
     // Accounts: mode 0 the current account, 1 all, 2 those named.
@@ -123,9 +124,12 @@ private:
     void OnAppExit();
     void OnAppAbout();
     void OnAddAlert();
+    // Which box the trader applied from the tool bar; a window's own broadcast is none.
+    enum class BoxApply { Window, SymbolBox, IntervalBox };
+    int SendBoxes(CView* source, BOOL includeSource, BoxApply apply);
     void OnSymbolGo();
     // Return in a box or a choice from the Interval list: one apply once the event is done.
-    void ApplyBoxesSoon();
+    void ApplyBoxesSoon(BoxApply apply);
     void OnIntervalListClosed();
     void OnUpdateAlways(CCmdUI* ui);
     void OnAccountChange();
@@ -153,6 +157,11 @@ private:
     std::vector<CWebUpdateInfo> m_updates;
     std::thread m_download;
     bool m_bApplyQueued = false;
+    BoxApply m_queuedApply = BoxApply::SymbolBox;
+    // The boxes as the program last set or sent them; what the trader types differs
+    // until it is applied.
+    CString m_shownSymbol;
+    CString m_shownInterval;
     bool m_bIntervalListClosed = false;
     bool m_bInListCommand = false;
 };

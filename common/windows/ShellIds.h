@@ -87,4 +87,7 @@ struct CSymbolIntervalMsg {
     CString symbol;
     CString interval;
     bool extSession = false;
+    // The tool bar applied another interval to the symbol its box already showed: the
+    // symbol is no new one.
+    bool intervalChange = false;
 };

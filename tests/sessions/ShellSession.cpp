@@ -10,6 +10,8 @@
 #include "common/services/TextHelpers.h"
 #include "platform/ui/CStatusBar.h"
 #include "trading/ui/COrderStatusView.h"
+#include "views/ui/CBarView.h"
+#include "views/ui/CTimeSalesView.h"
 #include "views/ui/Level1View.h"
 
 #include "common/windows/ShellIds.h"
@@ -26,6 +28,8 @@
 #include <QMenuBar>
 #include <QToolBar>
 
+#include <algorithm>
+
 namespace qx::sessions {
 namespace {
 
@@ -36,11 +40,13 @@ protected:
     // A Level I window from the Quotes menu with the symbols typed into its grid.
     Level1View* OpenLevel1(CSession& s, const QStringList& symbols)
     {
+        const std::vector<Level1View*> before = s.OnUi([&] { return s.Views<Level1View>(); });
         s.ChooseMenu("&Quotes|&Level I");
         Level1View* view = nullptr;
-        if (!s.WaitFor("a Level I window", [&] {
-                const auto views = s.Views<Level1View>();
-                view = views.empty() ? nullptr : views.back();
+        if (!s.WaitFor("a new Level I window", [&] {
+                for (Level1View* open : s.Views<Level1View>())
+                    if (std::find(before.begin(), before.end(), open) == before.end())
+                        view = open;
                 return view != nullptr;
             }))
             return nullptr;
@@ -72,6 +78,141 @@ protected:
     static QWidget* FrameOf(CSession& s, CView* view)
     {
         return s.OnUi([&] { return view->GetParentFrame()->GetOuterWidget(); });
+    }
+};
+
+// Two Level I windows linked to all, the first holding KO and the second MSFT and KO, and
+// a chart linked like them, whose interval tells when a broadcast is through. Each session
+// puts a symbol into the tool bar's Symbol box one way, then changes the interval from the
+// Interval box: neither Level I gains a row, and a new symbol afterwards lands in the next
+// row of both.
+class IntervalChangeSessionTest : public ShellSessionTest {
+protected:
+    struct Windows {
+        Level1View* first = nullptr;
+        Level1View* second = nullptr;
+        CGraphsView* chart = nullptr;
+    };
+
+    Windows OpenWindows(CSession& s)
+    {
+        Windows w;
+        w.first = OpenLevel1(s, {"KO"});
+        if (w.first)
+            w.second = OpenLevel1(s, {"MSFT", "KO"});
+        if (w.second)
+            w.chart = OpenAnotherChart(s);
+        if (w.chart)
+            w.chart = Prompted(s, w.chart, "IBM") ? w.chart : nullptr;
+        return w;
+    }
+    // A chart from the Charts menu beside the charts open already.
+    static CGraphsView* OpenAnotherChart(CSession& s)
+    {
+        const std::vector<CGraphsView*> before = s.OnUi([&] { return s.Views<CGraphsView>(); });
+        s.ChooseMenu("&Charts|&Chart");
+        CGraphsView* chart = nullptr;
+        s.WaitFor("another chart", [&] {
+            for (CGraphsView* view : s.Views<CGraphsView>())
+                if (std::find(before.begin(), before.end(), view) == before.end())
+                    chart = view;
+            return chart != nullptr;
+        });
+        return chart;
+    }
+    // The symbol typed into the chart: its symbol prompt, then Return.
+    static bool Prompted(CSession& s, CGraphsView* chart, const QString& symbol)
+    {
+        s.RaiseFrame(FrameOf(s, chart));
+        s.Click(s.OnUi([&] { return chart->GetWidget(); }));
+        s.TypeText(symbol);
+        if (!s.WaitModal("Enter Symbol and Interval"))
+            return false;
+        s.TypeText("\n");
+        return s.WaitFor("the chart of " + symbol.toStdString(),
+                         [&] { return chart->GetGraphsDoc()->GetSymbol() == symbol.toUtf8().constData(); });
+    }
+    static QStringList Symbols(CSession& s, Level1View* view)
+    {
+        QStringList symbols;
+        const int rows = s.RowCount(&view->Grid());
+        for (int r = 0; r < rows; ++r)
+            symbols << s.CellText(&view->Grid(), r, "Symbol");
+        return symbols;
+    }
+    static bool BoxShows(CSession& s, const QString& symbol)
+    {
+        return s.WaitFor("the symbol box showing " + symbol.toStdString(), [&] {
+            return s.App().MainFrame()->GetSymbolBox() == symbol.toUtf8().constData();
+        });
+    }
+    static QWidget* IntervalBox(CSession& s)
+    {
+        return s.OnUi([&] { return s.App().MainFrame()->GetIntervalCombo().GetWidget(); });
+    }
+    void ExpectRows(CSession& s, const Windows& w, const QStringList& first, const QStringList& second,
+                    const std::string& after)
+    {
+        EXPECT_EQ(Symbols(s, w.first).join(' ').toStdString(), first.join(' ').toStdString()) << after;
+        EXPECT_EQ(Symbols(s, w.second).join(' ').toStdString(), second.join(' ').toStdString()) << after;
+    }
+    // Tick and Weekly chosen from the Interval box's list, Weekly once more, D typed into it:
+    // each reaches the chart and adds no Level I row.
+    void ChangeIntervals(CSession& s, const Windows& w, const QStringList& first, const QStringList& second)
+    {
+        QWidget* intervals = IntervalBox(s);
+        ASSERT_NE(intervals, nullptr);
+        for (const auto& [text, code] : {std::pair{"Tick", "0"}, std::pair{"Weekly", "W"}}) {
+            s.ChooseComboItem(intervals, text);
+            ASSERT_TRUE(s.WaitFor(std::string("the chart in ") + text,
+                                  [&] { return w.chart->GetGraphsDoc()->GetInterval() == code; }));
+            ExpectRows(s, w, first, second, text);
+        }
+        s.ChooseComboItem(intervals, "Weekly");
+        s.Click(intervals);
+        s.Key(Qt::Key_A, Qt::ControlModifier);
+        s.TypeText("D\n");
+        ASSERT_TRUE(s.WaitFor("the chart in D", [&] { return w.chart->GetGraphsDoc()->GetInterval() == "D"; }));
+        ExpectRows(s, w, first, second, "Weekly again, then D typed");
+    }
+    template <class ListView>
+    void TypedIntoAList(CSession& s, const QString& menu, const QString& prompt)
+    {
+        const Windows w = OpenWindows(s);
+        ASSERT_NE(w.chart, nullptr);
+        s.ChooseMenu(menu);
+        ListView* list = nullptr;
+        ASSERT_TRUE(s.WaitFor("the list window", [&] {
+            const auto views = s.Views<ListView>();
+            list = views.empty() ? nullptr : views.front();
+            return list != nullptr;
+        }));
+        s.Click(s.OnUi([&] { return list->List().GetWidget(); }));
+        s.TypeText("KO");
+        ASSERT_NE(s.WaitModal(prompt), nullptr);
+        s.TypeText("\n");
+        ASSERT_TRUE(s.WaitFor("the list of KO", [&] { return list->GetSymbolText() == "KO"; }));
+        ASSERT_TRUE(BoxShows(s, "KO"));
+        const QStringList first{"KO"};
+        const QStringList second{"MSFT", "KO"};
+        ExpectRows(s, w, first, second, "KO typed into the list");
+        ChangeIntervals(s, w, first, second);
+        EXPECT_EQ(s.OnUi([&] { return list->GetSymbolText(); }), "KO");
+        SendNewSymbol(s, w, first, second);
+        s.ExitByMenu();
+    }
+    // A symbol new to both typed into the tool bar: the next row of each.
+    void SendNewSymbol(CSession& s, const Windows& w, QStringList first, QStringList second)
+    {
+        s.Click(s.OnUi([&] { return s.App().MainFrame()->GetSymbolCombo().GetWidget(); }));
+        s.Key(Qt::Key_A, Qt::ControlModifier);
+        s.TypeText("INTC\n");
+        first << "INTC";
+        second << "INTC";
+        EXPECT_TRUE(s.WaitFor("INTC added to both", [&] {
+            return s.RowCount(&w.first->Grid()) == first.size() && s.RowCount(&w.second->Grid()) == second.size();
+        }));
+        ExpectRows(s, w, first, second, "INTC sent");
     }
 };
 
@@ -440,6 +581,114 @@ TEST_F(ShellSessionTest, IntervalsChosenInTheToolBarAddNoRowToALinkedLevel1)
         s.TypeText("IBM\n");
         EXPECT_TRUE(s.WaitFor("IBM added", [&] { return s.RowCount(&view->Grid()) == 3; }));
         EXPECT_EQ(s.RowOf(&view->Grid(), "IBM", "Symbol"), 2);
+        s.ExitByMenu();
+    });
+    EXPECT_EQ(status, 0);
+}
+
+// The symbol typed into the tool bar goes to both windows (a KO row more in each); the
+// intervals after it add none, nor does an interval typed in and sent with Return in the
+// Symbol box.
+TEST_F(IntervalChangeSessionTest, TypedIntoTheToolBar)
+{
+    const int status = RunWorkstation([&](CSession& s) {
+        const Windows w = OpenWindows(s);
+        ASSERT_NE(w.chart, nullptr);
+        QWidget* symbolBox = s.OnUi([&] { return s.App().MainFrame()->GetSymbolCombo().GetWidget(); });
+        s.Click(symbolBox);
+        s.Key(Qt::Key_A, Qt::ControlModifier);
+        s.TypeText("KO\n");
+        ASSERT_TRUE(s.WaitFor("the chart of KO", [&] { return w.chart->GetGraphsDoc()->GetSymbol() == "KO"; }));
+        const QStringList first{"KO", "KO"};
+        const QStringList second{"MSFT", "KO", "KO"};
+        ExpectRows(s, w, first, second, "KO sent");
+        ChangeIntervals(s, w, first, second);
+        QWidget* intervals = IntervalBox(s);
+        s.Click(intervals);
+        s.Key(Qt::Key_A, Qt::ControlModifier);
+        s.TypeText("5");
+        s.Click(symbolBox);
+        s.Key(Qt::Key_Return);
+        ASSERT_TRUE(s.WaitFor("the chart in 5 minutes", [&] { return w.chart->GetGraphsDoc()->GetInterval() == "5"; }));
+        ExpectRows(s, w, first, second, "5 typed, Return in the symbol box");
+        SendNewSymbol(s, w, first, second);
+        s.ExitByMenu();
+    });
+    EXPECT_EQ(status, 0);
+}
+
+// The symbol typed into a chart puts it into the box and sends it nowhere.
+TEST_F(IntervalChangeSessionTest, TypedIntoAChart)
+{
+    const int status = RunWorkstation([&](CSession& s) {
+        const Windows w = OpenWindows(s);
+        ASSERT_NE(w.chart, nullptr);
+        ASSERT_TRUE(Prompted(s, w.chart, "KO"));
+        ASSERT_TRUE(BoxShows(s, "KO"));
+        const QStringList first{"KO"};
+        const QStringList second{"MSFT", "KO"};
+        ExpectRows(s, w, first, second, "KO typed into the chart");
+        ChangeIntervals(s, w, first, second);
+        SendNewSymbol(s, w, first, second);
+        s.ExitByMenu();
+    });
+    EXPECT_EQ(status, 0);
+}
+
+// The symbol typed into the prompt of a time and sales or a bar list: the list keeps it
+// through the interval changes.
+TEST_F(IntervalChangeSessionTest, TypedIntoATimeAndSalesList)
+{
+    const int status = RunWorkstation(
+        [&](CSession& s) { TypedIntoAList<CTimeSalesView>(s, "&Quotes|&Time && Sales", "Enter Symbol"); });
+    EXPECT_EQ(status, 0);
+}
+
+TEST_F(IntervalChangeSessionTest, TypedIntoABarList)
+{
+    const int status = RunWorkstation(
+        [&](CSession& s) { TypedIntoAList<CBarView>(s, "&Quotes|&Bar Table", "Enter Symbol and Interval"); });
+    EXPECT_EQ(status, 0);
+}
+
+// A chart of KO brought to the front puts KO back into the box after another chart's IBM.
+TEST_F(IntervalChangeSessionTest, AWindowsActivation)
+{
+    const int status = RunWorkstation([&](CSession& s) {
+        const Windows w = OpenWindows(s);
+        ASSERT_NE(w.chart, nullptr);
+        ASSERT_TRUE(Prompted(s, w.chart, "KO"));
+        CGraphsView* other = OpenAnotherChart(s);
+        ASSERT_NE(other, nullptr);
+        ASSERT_TRUE(Prompted(s, other, "IBM"));
+        ASSERT_TRUE(BoxShows(s, "IBM"));
+        s.RaiseFrame(FrameOf(s, w.chart));
+        ASSERT_TRUE(BoxShows(s, "KO"));
+        const QStringList first{"KO"};
+        const QStringList second{"MSFT", "KO"};
+        ExpectRows(s, w, first, second, "the chart of KO activated");
+        ChangeIntervals(s, w, first, second);
+        SendNewSymbol(s, w, first, second);
+        s.ExitByMenu();
+    });
+    EXPECT_EQ(status, 0);
+}
+
+// KO clicked in the first Level I: the link gives the second one a KO row more.
+TEST_F(IntervalChangeSessionTest, ALinkFromAnotherWindow)
+{
+    const int status = RunWorkstation([&](CSession& s) {
+        const Windows w = OpenWindows(s);
+        ASSERT_NE(w.chart, nullptr);
+        s.RaiseFrame(FrameOf(s, w.first));
+        s.ClickRow(&w.first->Grid(), "KO", "Symbol");
+        ASSERT_TRUE(s.WaitFor("the chart of KO", [&] { return w.chart->GetGraphsDoc()->GetSymbol() == "KO"; }));
+        ASSERT_TRUE(BoxShows(s, "KO"));
+        const QStringList first{"KO"};
+        const QStringList second{"MSFT", "KO", "KO"};
+        ExpectRows(s, w, first, second, "KO clicked in the first window");
+        ChangeIntervals(s, w, first, second);
+        SendNewSymbol(s, w, first, second);
         s.ExitByMenu();
     });
     EXPECT_EQ(status, 0);

@@ -43,8 +43,14 @@ void CBarView::OnInitialUpdate()
 void CBarView::OnActivateView(BOOL activate, CView* activated, CView* deactivated)
 {
     CSeriesListView::OnActivateView(activate, activated, deactivated);
+    if (activate)
+        ShowInToolBar();
+}
+
+void CBarView::ShowInToolBar()
+{
     CCommonDoc* doc = GetCommonDoc();
-    if (!activate || !doc || doc->IsDetached())
+    if (!doc || doc->IsDetached())
         return;
     if (IWorkstationFrame* main = GetWorkstationFrame()) {
         main->SetIntervalBox(m_interval, TRUE);
@@ -94,6 +100,7 @@ void CBarView::PromptSymbolInterval(const CString& text, bool intervalTyped, BOO
     if (symbol == m_symbolText && dlg.GetInterval() == m_interval && extended == m_bExtended)
         return;
     ShowSymbolInterval(symbol, dlg.GetInterval(), extended);
+    ShowInToolBar();
 }
 
 void CBarView::OnDetachedChar(char c)

@@ -35,6 +35,8 @@ private:
     void OnColumn(UINT id);
     void OnUpdateColumn(CCmdUI* ui);
     LRESULT OnSetSymbol(WPARAM group, LPARAM message);
+    // The main window's boxes show the window's symbol and interval (not for a floating window).
+    void ShowInToolBar();
 
     CString m_interval = PeriodCodeToName("1"); // one-minute bars, named as the Interval box names them
 };

@@ -63,8 +63,14 @@ void CTimeSalesView::OnInitialUpdate()
 void CTimeSalesView::OnActivateView(BOOL activate, CView* activated, CView* deactivated)
 {
     CSeriesListView::OnActivateView(activate, activated, deactivated);
+    if (activate)
+        ShowInToolBar();
+}
+
+void CTimeSalesView::ShowInToolBar()
+{
     CCommonDoc* doc = GetCommonDoc();
-    if (!activate || !doc || doc->IsDetached())
+    if (!doc || doc->IsDetached())
         return;
     if (IWorkstationFrame* main = GetWorkstationFrame()) {
         main->SetIntervalBox("Tick", TRUE);
@@ -102,8 +108,10 @@ void CTimeSalesView::PromptSymbol(const CString& text, BOOL selectAll)
     CString symbol = dlg.GetSymbol();
     symbol.Trim();
     symbol.MakeUpper();
-    if (!symbol.IsEmpty() && symbol != m_symbolText)
-        ShowSymbol(symbol, m_bExtended);
+    if (symbol.IsEmpty() || symbol == m_symbolText)
+        return;
+    ShowSymbol(symbol, m_bExtended);
+    ShowInToolBar();
 }
 
 void CTimeSalesView::SetFilter(const CTimeSalesFilter& filter)

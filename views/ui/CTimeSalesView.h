@@ -45,6 +45,8 @@ private:
     void OnColumn(UINT id);
     void OnUpdateColumn(CCmdUI* ui);
     LRESULT OnSetSymbol(WPARAM group, LPARAM message);
+    // The main window's boxes show the window's symbol (not for a floating window).
+    void ShowInToolBar();
 
     DWORD m_goTo = 0; // feed time
     bool m_bHistorical = false;

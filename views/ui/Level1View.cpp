@@ -150,13 +150,6 @@ void Level1View::OnInitialUpdate()
     m_grid.StartRefresh();
     ApplyDefaultLayout(kModeNone);
     UpdateTitle();
-    if (const IWorkstationFrame* frame = GetWorkstationFrame()) {
-        m_linkedSymbol = frame->GetSymbolBox();
-        m_linkedSymbol.Trim();
-        m_linkedSymbol.MakeUpper();
-        m_linkedInterval = frame->GetIntervalBox();
-        m_linkedInterval.Trim();
-    }
 }
 
 void Level1View::OnDestroy()
@@ -689,20 +682,12 @@ LRESULT Level1View::OnSetSymbol(WPARAM group, LPARAM message)
         return 0;
     if (doc && !doc->GetLinkState().AcceptsSymbolGroup(static_cast<int>(static_cast<LONG_PTR>(group))))
         return 0;
+    // Rows hold symbols: a new interval for the symbol the tool bar shows is none to add.
+    if (msg->intervalChange)
+        return 1;
     CString symbol = msg->symbol;
     symbol.Trim();
     symbol.MakeUpper();
-    // The main window sends its boxes, symbol and interval; other windows send a symbol alone.
-    CString interval = msg->interval;
-    interval.Trim();
-    if (!interval.IsEmpty()) {
-        const bool intervalChangeOnly = symbol == m_linkedSymbol && !m_linkedInterval.IsEmpty() &&
-                                        interval.CompareNoCase(m_linkedInterval) != 0;
-        m_linkedSymbol = symbol;
-        m_linkedInterval = interval;
-        if (intervalChangeOnly)
-            return 1;
-    }
     // Rows rebuilt from a source keep one row per symbol: a symbol shown already is not
     // appended again.
     if (IsSourceMode()) {

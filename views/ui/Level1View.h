@@ -190,10 +190,4 @@ private:
 
     bool m_bDragging = false;
     int m_nDragRow = -1;
-
-    // The symbol and interval boxes of the main window as it sent them last (as they were
-    // when the window opened): the same symbol sent with another interval is an interval
-    // change, which adds no row.
-    CString m_linkedSymbol;
-    CString m_linkedInterval;
 };
