@@ -215,6 +215,7 @@ public:
 
 private:
     friend class CChartTabStrip;
+    friend class CChartFrameWatcher;
     CGraphsView* InsertPane(int index);
     // The height a new pane needs to show its price labels.
     int ReadablePaneHeight() const;
@@ -236,6 +237,8 @@ private:
     std::array<CFloatingWnd*, 2> SideWindows() const;
     // Whether the trader sees the chart: see ShowSideWindowsWithChart.
     bool IsChartInFront() const;
+    // Brings the side windows to the top while their owner window is the active one.
+    void RaiseSideWindows();
     void CreateTabStrips();
     void OnTabChosen(int strip, int index);
     void WatchFrame();
