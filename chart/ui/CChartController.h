@@ -228,8 +228,10 @@ private:
     bool RefusedForPaneLimit(const CStudyDefinition& study, bool tell);
     void OnUpdateCustomStudies(CCmdUI* ui);
     void SetCrosshairMember(bool on);
-    // Moves the Tracking Window off the Snapshot Window when they overlap.
+    // Moves the Tracking Window off the Snapshot Window when their window frames overlap;
+    // opened before the window manager framed either, again once it has.
     void SeparateSideWindows();
+    void OnSideWindowExposed();
     // The window that owns the side windows: a floating frame, else the main window.
     CWnd* SideWindowOwner() const;
     bool IsFloatingFrame() const;
@@ -257,6 +259,7 @@ private:
     int m_nTrackingAnchor = 0;
     std::unique_ptr<CTrackingFieldPanel> m_pTracking;
     std::unique_ptr<CSnapshotFieldPanel> m_pSnapshot;
+    bool m_bSeparateWhenFramed = false;
     bool m_bTabWindow = true;
     std::unique_ptr<CSheetsWnd> m_pTabs[2];
     std::unique_ptr<CWnd> m_pTabBar;

@@ -115,6 +115,17 @@ QMargins Widest(const QMargins& a, const QMargins& b)
                     std::max(a.bottom(), b.bottom()));
 }
 
+// The frame of the side windows (both wear the same): that of the one the window manager has
+// framed; none while neither is.
+QMargins SideWindowFrame(const std::array<CFloatingWnd*, 2>& panels)
+{
+    QMargins frame;
+    for (CFloatingWnd* panel : panels)
+        if (CWnd* wnd = panel ? panel->GetWnd() : nullptr)
+            frame = Widest(frame, FrameExtents(wnd->GetOuterWidget()));
+    return frame;
+}
+
 CRect Framed(const CRect& client, const QMargins& frame)
 {
     return CRect(client.left - frame.left(), client.top - frame.top(), client.right + frame.right(),
@@ -137,8 +148,14 @@ class CChartFrameWatcher : public QObject {
 public:
     explicit CChartFrameWatcher(CChartController& chart) : m_chart(chart) {}
 
-    bool eventFilter(QObject*, QEvent* event) override
+    bool eventFilter(QObject* watched, QEvent* event) override
     {
+        if (watched->isWindowType()) {
+            // A side window on the screen: the window manager has framed it.
+            if (event->type() == QEvent::Expose)
+                m_chart.OnSideWindowExposed();
+            return false;
+        }
         if (event->type() == QEvent::Move || event->type() == QEvent::Resize)
             m_chart.OnFrameMoved();
         else if (event->type() == QEvent::WindowStateChange)
@@ -393,15 +410,14 @@ void CChartController::SeparateSideWindows()
 {
     if (!m_pTracking || !m_pSnapshot)
         return;
-    // Both windows wear the same frame: that of the one the window manager has framed, or
-    // while neither is (opened together), that of their owner.
-    QMargins frame;
-    for (CFloatingWnd* panel : SideWindows())
-        if (CWnd* wnd = panel->GetWnd())
-            frame = Widest(frame, FrameExtents(wnd->GetOuterWidget()));
-    if (frame.isNull())
-        if (const CWnd* owner = SideWindowOwner())
-            frame = FrameExtents(owner->GetOuterWidget());
+    const QMargins frame = SideWindowFrame(SideWindows());
+    // Opened together, neither is framed yet: once one shows, its frame is counted too.
+    m_bSeparateWhenFramed = frame.isNull();
+    if (m_bSeparateWhenFramed && m_pFrameWatcher)
+        for (CFloatingWnd* panel : SideWindows())
+            if (QWidget* window = panel->GetWnd() ? panel->GetWnd()->GetOuterWidget() : nullptr)
+                if (QWindow* handle = window->windowHandle())
+                    handle->installEventFilter(m_pFrameWatcher.get());
     const CRect tracking = m_pTracking->GetRect();
     const CRect trackingFrame = Framed(tracking, frame);
     const CRect snapshotFrame = Framed(m_pSnapshot->GetRect(), frame);
@@ -416,6 +432,12 @@ void CChartController::SeparateSideWindows()
     const int above = snapshotFrame.top - kSideWindowGap - trackingFrame.bottom;
     const bool fitsBelow = client.IsRectEmpty() || tracking.bottom + below <= client.bottom;
     m_pTracking->Offset(0, fitsBelow || tracking.top + above < 0 ? below : above);
+}
+
+void CChartController::OnSideWindowExposed()
+{
+    if (m_bSeparateWhenFramed && !SideWindowFrame(SideWindows()).isNull())
+        SeparateSideWindows();
 }
 
 void CChartController::RefreshSideWindows()

@@ -712,7 +712,7 @@ TEST_F(X11ManagedChartSideWindows, TrackingAndSnapshotWindowsOpenWithoutOverlapp
         const QRect upper = FrameOnScreen(snapshot);
         const QRect lower = FrameOnScreen(tracking);
         const int gap = lower.top() - (upper.bottom() + 1);
-        return !upper.isEmpty() && !lower.isEmpty() && gap >= 0 && gap <= 8 && lower.left() == upper.left();
+        return !upper.isEmpty() && !lower.isEmpty() && gap >= 0 && gap <= 4 && lower.left() == upper.left();
     };
     EXPECT_TRUE(Settles(apart)) << "snapshot top " << FrameOnScreen(snapshot).top() << ", bottom "
                                 << FrameOnScreen(snapshot).bottom() << "; tracking top " << FrameOnScreen(tracking).top();
