@@ -145,9 +145,10 @@ public:
     void SetTrackingAnchor(int bar) { m_nTrackingAnchor = bar; }
     // After the global fonts or colours changed.
     void RefreshSideWindows();
-    // The frame moved, was activated, minimized or restored. An MDI frame's activation
-    // brings the side windows forward; a floating frame's side windows are top-most only
-    // while it is the active window.
+    // The frame moved, was activated, minimized or restored. The side windows move with the
+    // frame and keep where the user dragged them. An MDI frame's activation brings them
+    // forward without moving them, once the main window is the active one; a floating
+    // frame's side windows are top-most only while it is the active window.
     void OnFrameMoved();
     void OnFrameActivated(bool active);
     void OnFloatingFrameActivated(bool active);
