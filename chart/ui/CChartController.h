@@ -145,9 +145,10 @@ public:
     void SetTrackingAnchor(int bar) { m_nTrackingAnchor = bar; }
     // After the global fonts or colours changed.
     void RefreshSideWindows();
-    // The frame moved, was activated, minimized or restored. An MDI frame's activation
-    // brings the side windows forward; a floating frame's side windows are top-most only
-    // while it is the active window.
+    // The frame moved, was activated, minimized or restored. The side windows move with the
+    // frame and keep where the user dragged them. An MDI frame's activation brings them
+    // forward without moving them, once the main window is the active one; a floating
+    // frame's side windows are top-most only while it is the active window.
     void OnFrameMoved();
     void OnFrameActivated(bool active);
     void OnFloatingFrameActivated(bool active);
@@ -215,6 +216,7 @@ public:
 
 private:
     friend class CChartTabStrip;
+    friend class CChartFrameWatcher;
     CGraphsView* InsertPane(int index);
     // The height a new pane needs to show its price labels.
     int ReadablePaneHeight() const;
@@ -227,8 +229,10 @@ private:
     bool RefusedForPaneLimit(const CStudyDefinition& study, bool tell);
     void OnUpdateCustomStudies(CCmdUI* ui);
     void SetCrosshairMember(bool on);
-    // Moves the Tracking Window off the Snapshot Window when they overlap.
+    // Moves the Tracking Window off the Snapshot Window when their window frames overlap;
+    // opened before the window manager framed either, again once it has.
     void SeparateSideWindows();
+    void OnSideWindowExposed();
     // The window that owns the side windows: a floating frame, else the main window.
     CWnd* SideWindowOwner() const;
     bool IsFloatingFrame() const;
@@ -236,6 +240,8 @@ private:
     std::array<CFloatingWnd*, 2> SideWindows() const;
     // Whether the trader sees the chart: see ShowSideWindowsWithChart.
     bool IsChartInFront() const;
+    // Brings the side windows to the top while their owner window is the active one.
+    void RaiseSideWindows();
     void CreateTabStrips();
     void OnTabChosen(int strip, int index);
     void WatchFrame();
@@ -254,6 +260,7 @@ private:
     int m_nTrackingAnchor = 0;
     std::unique_ptr<CTrackingFieldPanel> m_pTracking;
     std::unique_ptr<CSnapshotFieldPanel> m_pSnapshot;
+    bool m_bSeparateWhenFramed = false;
     bool m_bTabWindow = true;
     std::unique_ptr<CSheetsWnd> m_pTabs[2];
     std::unique_ptr<CWnd> m_pTabBar;

@@ -23,6 +23,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QMargins>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMetaObject>
@@ -36,6 +37,8 @@
 namespace {
 
 constexpr int kSideWindowMargin = 5;
+// Between the frames of the Tracking and Snapshot Windows when they are moved apart.
+constexpr int kSideWindowGap = 2;
 // Symbols a chart's symbol strip keeps; the oldest goes first.
 constexpr int kMaxSymbolTabs = 16;
 // The interval strip: the chart's usual intervals, by their codes and tab names.
@@ -94,6 +97,41 @@ bool OwnedBy(const QWidget* window, const QWidget* frame)
     return false;
 }
 
+// How far the frame the window manager draws around a window (title bar, borders) reaches
+// beyond its client area on each side; none before the window is framed.
+QMargins FrameExtents(const QWidget* window)
+{
+    if (!window || !window->isWindow())
+        return QMargins();
+    const QRect frame = window->frameGeometry();
+    const QRect client = window->geometry();
+    return QMargins(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+                    frame.bottom() - client.bottom());
+}
+
+QMargins Widest(const QMargins& a, const QMargins& b)
+{
+    return QMargins(std::max(a.left(), b.left()), std::max(a.top(), b.top()), std::max(a.right(), b.right()),
+                    std::max(a.bottom(), b.bottom()));
+}
+
+// The frame of the side windows (both wear the same): that of the one the window manager has
+// framed; none while neither is.
+QMargins SideWindowFrame(const std::array<CFloatingWnd*, 2>& panels)
+{
+    QMargins frame;
+    for (CFloatingWnd* panel : panels)
+        if (CWnd* wnd = panel ? panel->GetWnd() : nullptr)
+            frame = Widest(frame, FrameExtents(wnd->GetOuterWidget()));
+    return frame;
+}
+
+CRect Framed(const CRect& client, const QMargins& frame)
+{
+    return CRect(client.left - frame.left(), client.top - frame.top(), client.right + frame.right(),
+                 client.bottom + frame.bottom());
+}
+
 // "Price" with 2 decimals, 4 below 1.0.
 CString PriceText(double price)
 {
@@ -110,8 +148,14 @@ class CChartFrameWatcher : public QObject {
 public:
     explicit CChartFrameWatcher(CChartController& chart) : m_chart(chart) {}
 
-    bool eventFilter(QObject*, QEvent* event) override
+    bool eventFilter(QObject* watched, QEvent* event) override
     {
+        if (watched->isWindowType()) {
+            // A side window on the screen: the window manager has framed it.
+            if (event->type() == QEvent::Expose)
+                m_chart.OnSideWindowExposed();
+            return false;
+        }
         if (event->type() == QEvent::Move || event->type() == QEvent::Resize)
             m_chart.OnFrameMoved();
         else if (event->type() == QEvent::WindowStateChange)
@@ -124,6 +168,13 @@ public:
     void OnMdiActivation()
     {
         QMetaObject::invokeMethod(this, [this] { m_chart.ShowSideWindowsWithChart(); }, Qt::QueuedConnection);
+    }
+
+    // Once the activations in hand are done: the window that owns the side windows may
+    // only pass through the activation on its way to another window.
+    void RaiseLater()
+    {
+        QMetaObject::invokeMethod(this, [this] { m_chart.RaiseSideWindows(); }, Qt::QueuedConnection);
     }
 
 private:
@@ -359,19 +410,34 @@ void CChartController::SeparateSideWindows()
 {
     if (!m_pTracking || !m_pSnapshot)
         return;
+    const QMargins frame = SideWindowFrame(SideWindows());
+    // Opened together, neither is framed yet: once one shows, its frame is counted too.
+    m_bSeparateWhenFramed = frame.isNull();
+    if (m_bSeparateWhenFramed && m_pFrameWatcher)
+        for (CFloatingWnd* panel : SideWindows())
+            if (QWidget* window = panel->GetWnd() ? panel->GetWnd()->GetOuterWidget() : nullptr)
+                if (QWindow* handle = window->windowHandle())
+                    handle->installEventFilter(m_pFrameWatcher.get());
     const CRect tracking = m_pTracking->GetRect();
-    const CRect snapshot = m_pSnapshot->GetRect();
+    const CRect trackingFrame = Framed(tracking, frame);
+    const CRect snapshotFrame = Framed(m_pSnapshot->GetRect(), frame);
     CRect overlap;
-    if (!overlap.IntersectRect(tracking, snapshot))
+    if (!overlap.IntersectRect(trackingFrame, snapshotFrame))
         return;
     // Below the Snapshot Window when the pane has room there, else above it.
     CRect client;
     if (CGraphsView* price = GetPricePane())
         price->GetClientRect(&client);
-    const int below = snapshot.bottom + 2 - tracking.top;
-    const int above = snapshot.top - 2 - tracking.bottom;
+    const int below = snapshotFrame.bottom + kSideWindowGap - trackingFrame.top;
+    const int above = snapshotFrame.top - kSideWindowGap - trackingFrame.bottom;
     const bool fitsBelow = client.IsRectEmpty() || tracking.bottom + below <= client.bottom;
     m_pTracking->Offset(0, fitsBelow || tracking.top + above < 0 ? below : above);
+}
+
+void CChartController::OnSideWindowExposed()
+{
+    if (m_bSeparateWhenFramed && !SideWindowFrame(SideWindows()).isNull())
+        SeparateSideWindows();
 }
 
 void CChartController::RefreshSideWindows()
@@ -397,6 +463,18 @@ void CChartController::OnFrameActivated(bool active)
     if (!active)
         return;
     ShowSideWindowsWithChart();
+    if (auto* watcher = static_cast<CChartFrameWatcher*>(m_pFrameWatcher.get()))
+        watcher->RaiseLater();
+}
+
+void CChartController::RaiseSideWindows()
+{
+    // Raised while their owner is not the active window they would cover the dialog or the
+    // window in front of it; the window manager keeps them just above their owner.
+    const CWnd* owner = SideWindowOwner();
+    const QWidget* window = owner ? owner->GetOuterWidget() : nullptr;
+    if (!window || !window->isActiveWindow() || !IsChartInFront())
+        return;
     for (CFloatingWnd* panel : SideWindows())
         if (panel)
             panel->BringToFront();
@@ -446,18 +524,19 @@ bool CChartController::IsChartInFront() const
 void CChartController::ShowSideWindowsWithChart()
 {
     const bool shown = IsChartInFront();
-    bool appeared = false;
+    bool appearing = false;
     for (CFloatingWnd* panel : SideWindows())
-        if (CWnd* wnd = panel ? panel->GetWnd() : nullptr; wnd && bool(wnd->IsWindowVisible()) != shown) {
-            wnd->ShowWindow(shown ? SW_SHOWNOACTIVATE : SW_HIDE);
-            appeared = appeared || shown;
-        }
-    if (appeared) {
+        if (CWnd* wnd = panel ? panel->GetWnd() : nullptr; wnd && !wnd->IsWindowVisible() && shown)
+            appearing = true;
+    // In place before they show.
+    if (appearing)
         OnFrameMoved();
-        for (CFloatingWnd* panel : SideWindows())
-            if (panel)
-                panel->BringToFront();
-    }
+    for (CFloatingWnd* panel : SideWindows())
+        if (CWnd* wnd = panel ? panel->GetWnd() : nullptr; wnd && bool(wnd->IsWindowVisible()) != shown)
+            wnd->ShowWindow(shown ? SW_SHOWNOACTIVATE : SW_HIDE);
+    if (appearing)
+        if (auto* watcher = static_cast<CChartFrameWatcher*>(m_pFrameWatcher.get()))
+            watcher->RaiseLater();
 }
 
 void CChartController::OnWindowFocused(QWindow* focused)

@@ -72,6 +72,12 @@ void CFloatingPanelWnd::OnMouseMove(UINT, CPoint point)
         m_pPanel->OnMouseMove(point);
 }
 
+void CFloatingPanelWnd::OnMove(int, int)
+{
+    if (m_pPanel)
+        m_pPanel->OnWindowMoved();
+}
+
 void CFloatingPanelWnd::OnContextMenu(CWnd*, CPoint screenPoint)
 {
     if (m_pPanel)

@@ -28,6 +28,7 @@ protected:
     void OnLButtonDown(UINT flags, CPoint point) override;
     void OnLButtonUp(UINT flags, CPoint point) override;
     void OnMouseMove(UINT flags, CPoint point) override;
+    void OnMove(int x, int y) override;
     void OnContextMenu(CWnd* wnd, CPoint screenPoint) override;
     void PostNcDestroy() override;
 

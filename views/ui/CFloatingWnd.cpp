@@ -7,6 +7,7 @@
 #include "views/ui/CFloatingPanelWnd.h"
 #include "views/ui/PanelIds.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -161,6 +162,26 @@ void CFloatingWnd::MoveTo(CPoint topLeft)
     PlaceWindow();
 }
 
+void CFloatingWnd::OnWindowMoved()
+{
+    if (!GetWnd() || !m_pOwnerView || !m_pOwnerView->m_hWnd)
+        return;
+    CPoint at(0, 0);
+    m_pWnd->ClientToScreen(&at);
+    CPoint placed = m_rect.TopLeft();
+    m_pOwnerView->ClientToScreen(&placed);
+    if (at == placed)
+        return;
+    // A late answer to an earlier placing (the window was placed again meanwhile).
+    if (auto answered = std::find(m_placing.begin(), m_placing.end(), at); answered != m_placing.end()) {
+        m_placing.erase(m_placing.begin(), answered + 1);
+        return;
+    }
+    m_placing.clear();
+    m_pOwnerView->ScreenToClient(&at);
+    m_rect.MoveToXY(at.x, at.y);
+}
+
 void CFloatingWnd::SetLook(const CFieldPanelLook& look)
 {
     m_look = look;
@@ -206,5 +227,13 @@ void CFloatingWnd::PlaceWindow()
     CPoint topLeft = m_rect.TopLeft();
     if (m_pOwnerView && m_pOwnerView->m_hWnd)
         m_pOwnerView->ClientToScreen(&topLeft);
+    CPoint now(0, 0);
+    m_pWnd->ClientToScreen(&now);
+    if (now != topLeft) {
+        constexpr size_t kMaxPlacing = 8;
+        if (m_placing.size() >= kMaxPlacing)
+            m_placing.erase(m_placing.begin());
+        m_placing.push_back(topLeft);
+    }
     m_pWnd->PlaceClient(topLeft, m_rect.Size());
 }

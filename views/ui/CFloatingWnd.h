@@ -10,6 +10,7 @@
 #include "views/ui/FieldPanelLook.h"
 
 #include <memory>
+#include <vector>
 
 class CArchive;
 class CDC;
@@ -48,6 +49,9 @@ public:
     void Offset(int dx, int dy);
     // Puts the top left at a point of the owner view.
     void MoveTo(CPoint topLeft);
+    // The window moved: where the user put it (by its title bar) becomes the rectangle's
+    // place; the window's answers to the panel's own placing change nothing.
+    void OnWindowMoved();
     const CRect& GetRect() const { return m_rect; }
     // The panel's window while it exists, else null.
     CWnd* GetWnd() const;
@@ -73,6 +77,8 @@ private:
     std::unique_ptr<CFloatingPanelWnd> m_pWnd;
     CWnd* m_pOwnerView = nullptr;
     CRect m_rect;
+    // Screen points the window was sent to and has not reported yet, oldest first.
+    std::vector<CPoint> m_placing;
     bool m_bMoved = false;
     bool m_bDragging = false;
     CPoint m_dragStart;

@@ -410,10 +410,15 @@ TEST_F(ChartLayoutUiTest, SideWindowsAndTabStripsFollowTheChart)
         EXPECT_GT(panel->GetRect().Width(), 20);
         EXPECT_GT(panel->GetRect().Height(), 8);
     }
-    // The Tracking Window opened where the Snapshot Window is, and moved off it.
+    // The Tracking Window opened where the Snapshot Window is, and moved off it: their
+    // windows, frames included, do not overlap.
+    CRect snapshotFrame;
+    CRect trackingFrame;
+    snapshot->GetWnd()->GetWindowRect(&snapshotFrame);
+    tracking->GetWnd()->GetWindowRect(&trackingFrame);
     CRect overlap;
-    EXPECT_FALSE(overlap.IntersectRect(snapshot->GetRect(), tracking->GetRect()));
-    EXPECT_EQ(snapshot->GetRect().bottom + 2, tracking->GetRect().top);
+    EXPECT_FALSE(overlap.IntersectRect(snapshotFrame, trackingFrame));
+    EXPECT_EQ(snapshotFrame.bottom + 2, trackingFrame.top);
     EXPECT_EQ(doc->GetMetrics().ascent + 4, snapshot->GetRect().top);
 
     // A new symbol reaches the Snapshot Window and the symbol tabs.

@@ -15,6 +15,8 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 
@@ -109,6 +111,83 @@ bool Viewable(QWidget* widget)
     return viewable;
 }
 
+// The window's client area on the screen, as the X server has it.
+QRect ClientOnScreen(QWidget* widget)
+{
+    const xcb_window_t window = XWindow(widget);
+    xcb_get_geometry_reply_t* size =
+        xcb_get_geometry_reply(Connection(), xcb_get_geometry(Connection(), window), nullptr);
+    xcb_translate_coordinates_reply_t* at = xcb_translate_coordinates_reply(
+        Connection(), xcb_translate_coordinates(Connection(), window, Root(), 0, 0), nullptr);
+    QRect client;
+    if (size && at)
+        client = QRect(at->dst_x, at->dst_y, size->width, size->height);
+    std::free(size);
+    std::free(at);
+    return client;
+}
+
+// The window with the frame the manager draws around it (title bar and borders, from its
+// _NET_FRAME_EXTENTS); empty until the manager has framed it.
+QRect FrameOnScreen(QWidget* widget)
+{
+    const std::vector<uint32_t> extents = Property(XWindow(widget), "_NET_FRAME_EXTENTS", XCB_ATOM_CARDINAL);
+    if (extents.size() != 4 || extents[2] == 0)
+        return QRect();
+    // Left, right, top, bottom.
+    return ClientOnScreen(widget).adjusted(-static_cast<int>(extents[0]), -static_cast<int>(extents[2]),
+                                           static_cast<int>(extents[1]), static_cast<int>(extents[3]));
+}
+
+// The middle of the window's title bar (its caption, between the buttons), where the user
+// takes it to drag it.
+QPoint TitleBarPoint(QWidget* widget)
+{
+    const QRect frame = FrameOnScreen(widget);
+    return QPoint(frame.center().x(), (frame.top() + ClientOnScreen(widget).top()) / 2);
+}
+
+// xdotool's commands for a drag with the left button from one screen point by an offset,
+// at a hand's pace: ten steps a tenth of a second apart.
+QStringList DragCommands(QPoint from, QPoint by)
+{
+    QStringList commands{"mousemove", QString::number(from.x()), QString::number(from.y()), "sleep", "0.1",
+                         "mousedown", "1"};
+    for (int step = 1; step <= 10; ++step)
+        commands << "sleep" << "0.1" << "mousemove" << QString::number(from.x() + by.x() * step / 10)
+                 << QString::number(from.y() + by.y() * step / 10);
+    commands << "sleep" << "0.1" << "mouseup" << "1";
+    return commands;
+}
+
+// Alt+Tab at a hand's pace: Alt held down, Tab pressed, Alt let go.
+QStringList AltTab()
+{
+    return {"keydown", "alt", "sleep", "0.6", "key", "Tab", "sleep", "0.4", "keyup", "alt"};
+}
+
+bool HaveXdotool()
+{
+    return !QStandardPaths::findExecutable("xdotool").isEmpty();
+}
+
+// Sends real input through the X server with xdotool, without blocking the event loop.
+class XInput {
+public:
+    void Start(const QStringList& commands)
+    {
+        m_started = true;
+        m_process.start("xdotool", commands);
+    }
+    bool Started() const { return m_started; }
+    bool Done() const { return m_process.state() == QProcess::NotRunning; }
+    bool Succeeded() const { return Done() && m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == 0; }
+
+private:
+    QProcess m_process;
+    bool m_started = false;
+};
+
 // Asks the manager to activate the window as a pager or task bar does for the user.
 void ActivateByManager(QWidget* widget)
 {
@@ -130,18 +209,41 @@ bool Wait(const std::function<bool()>& condition)
     return QTest::qWaitFor(condition, 5000);
 }
 
-// Checks a condition on the modal dialog from inside the dialog's own loop: polls until
-// it holds on two polls in a row (the manager sets its lists one after the other) or five
-// seconds pass, then closes the dialog.
+// Waits until the condition holds and has gone on holding on every poll for half a second:
+// the application and the manager answer an activation in several steps, and a late one
+// must not undo it.
+bool Settles(const std::function<bool()>& condition)
+{
+    QElapsedTimer held;
+    return QTest::qWaitFor(
+        [&] {
+            if (!condition()) {
+                held.invalidate();
+                return false;
+            }
+            if (!held.isValid())
+                held.start();
+            return held.elapsed() >= 500;
+        },
+        10000);
+}
+
+// Checks a condition on the modal dialog from inside the dialog's own loop: first does what
+// the user does to it (polled until it reports done, ten seconds at most), then polls until
+// the condition holds on `passes` polls in a row (the manager sets its lists one after the
+// other) or five seconds pass, then closes the dialog.
 class ModalCheck {
 public:
-    explicit ModalCheck(std::function<bool(QWidget*)> condition) : m_condition(std::move(condition))
+    explicit ModalCheck(std::function<bool(QWidget*)> condition, std::function<bool(QWidget*)> act = nullptr,
+                        int passes = 2)
+        : m_condition(std::move(condition)), m_act(std::move(act)), m_needed(passes)
     {
         QObject::connect(&m_timer, &QTimer::timeout, [this] { Poll(); });
         m_timer.start(20);
     }
 
     QString title;
+    bool acted = false;
     bool held = false;
     bool done = false;
 
@@ -153,11 +255,23 @@ private:
             return;
         if (!m_clock.isValid())
             m_clock.start();
-        m_passes = m_condition(modal) ? m_passes + 1 : 0;
-        if (m_passes < 2 && m_clock.elapsed() < 5000)
+        if (!acted) {
+            acted = !m_act || m_act(modal);
+            if (acted)
+                m_clock.restart();
+            else if (m_clock.elapsed() >= 10000)
+                Close(modal);
             return;
+        }
+        m_passes = m_condition(modal) ? m_passes + 1 : 0;
+        if (m_passes < m_needed && m_clock.elapsed() < 5000)
+            return;
+        held = m_passes >= m_needed;
+        Close(modal);
+    }
+    void Close(QWidget* modal)
+    {
         title = modal->windowTitle();
-        held = m_passes >= 2;
         done = true;
         m_timer.stop();
         if (auto* dialog = qobject_cast<QDialog*>(modal))
@@ -165,6 +279,8 @@ private:
     }
 
     std::function<bool(QWidget*)> m_condition;
+    std::function<bool(QWidget*)> m_act;
+    const int m_needed;
     QTimer m_timer;
     QElapsedTimer m_clock;
     int m_passes = 0;
@@ -210,6 +326,43 @@ protected:
         return wnd ? wnd->GetOuterWidget() : nullptr;
     }
     static bool Managed(QWidget* window) { return Level(window) >= 0; }
+    // The chart's command, as its menu sends it.
+    static void Command(CChartController* chart, UINT id) { chart->GetFrame()->SendMessage(WM_COMMAND, id, 0); }
+    static QWidget* Snapshot(CChartController* chart)
+    {
+        CSnapshotFieldPanel* panel = chart->GetSnapshotPanel();
+        CWnd* wnd = panel ? panel->GetWnd() : nullptr;
+        return wnd ? wnd->GetOuterWidget() : nullptr;
+    }
+    static bool Framed(QWidget* window) { return window && !FrameOnScreen(window).isEmpty(); }
+    // An MDI chart with its Tracking and Snapshot Windows, shown and framed by the manager,
+    // and the main window active.
+    bool OpenMdiWithSideWindows(CChartController*& chart, QWidget*& main, QWidget*& tracking, QWidget*& snapshot)
+    {
+        main = OpenWithTracking(false, chart);
+        tracking = main ? Tracking(chart) : nullptr;
+        snapshot = tracking ? OpenSnapshot(chart) : nullptr;
+        if (!snapshot)
+            return false;
+        ActivateByManager(main);
+        return Wait([&] {
+                   return main->isActiveWindow() && Viewable(tracking) && Viewable(snapshot) && Framed(tracking) &&
+                          Framed(snapshot);
+               }) &&
+               Settled(tracking) && Settled(snapshot);
+    }
+    // Once the window has stopped moving: the chart lays out its panes after it opened.
+    static bool Settled(QWidget* window)
+    {
+        QRect last;
+        return Settles([&] {
+            const QRect now = ClientOnScreen(window);
+            const bool same = now == last;
+            last = now;
+            return same;
+        });
+    }
+
     // A floating chart with its Tracking and Snapshot Windows, all three managed.
     bool OpenFloatingWithSideWindows(CChartController*& chart, QWidget*& frame, QWidget*& tracking,
                                      QWidget*& snapshot)
@@ -223,8 +376,11 @@ protected:
     // Runs the chart's Export Image command with the real file dialog and checks, while
     // the dialog is up, that it is active and covers both side windows, which stay shown
     // over the window of the chart (owner). The dialog is then cancelled.
+    // With an action, the user does that to the dialog first, and the check must hold on
+    // `passes` polls in a row.
     static void ExpectExportDialogOverSideWindows(CChartController* chart, QWidget* tracking, QWidget* snapshot,
-                                                  QWidget* owner)
+                                                  QWidget* owner, std::function<bool(QWidget*)> act = nullptr,
+                                                  int passes = 2)
     {
         std::unique_ptr<CUiResponder> scripted = CUiResponder::Install(std::make_unique<CUiResponder>());
         int dialogLevel = -1, trackingLevel = -1, snapshotLevel = -1;
@@ -235,12 +391,13 @@ protected:
             return dialog->isActiveWindow() && !AboveOthers(tracking) && !AboveOthers(snapshot) &&
                    Viewable(tracking) && Viewable(snapshot) && dialogLevel > trackingLevel &&
                    dialogLevel > snapshotLevel && trackingLevel > Level(owner) && snapshotLevel > Level(owner);
-        });
+        }, std::move(act), passes);
         chart->GetPricePane()->SendMessage(WM_COMMAND, ID_EXPORT_IMAGE, 0);
         const bool closed = QTest::qWaitFor([&] { return seen.done; }, 15000);
         CUiResponder::Install(std::move(scripted));
         ASSERT_TRUE(closed);
         EXPECT_EQ("Export Image", seen.title);
+        ASSERT_TRUE(seen.acted);
         EXPECT_TRUE(seen.held) << "dialog " << dialogLevel << ", tracking " << trackingLevel << ", snapshot "
                                << snapshotLevel << ", chart " << Level(owner);
     }
@@ -408,4 +565,170 @@ TEST_F(X11ManagedChartSideWindows, AnMdiChartsSideWindowsShowOnlyWhileItsChartIs
     ActivateByManager(main);
     ASSERT_TRUE(Wait([&] { return main->isActiveWindow(); }));
     ExpectExportDialogOverSideWindows(chart, tracking, snapshot, main);
+}
+
+TEST_F(X11ManagedChartSideWindows, AnMdiChartsSideWindowsStayUnderItsExportDialogDraggedByTheTitle)
+{
+    if (!HaveXdotool())
+        GTEST_SKIP() << "no xdotool";
+    CChartController* chart = nullptr;
+    QWidget* main = nullptr;
+    QWidget* tracking = nullptr;
+    QWidget* snapshot = nullptr;
+    ASSERT_TRUE(OpenMdiWithSideWindows(chart, main, tracking, snapshot));
+
+    // The user drags the Export Image dialog by its title bar and lets it go: the dialog is
+    // the active window again, over both side windows, which stay over the main window.
+    XInput drag;
+    QPoint from;
+    ExpectExportDialogOverSideWindows(
+        chart, tracking, snapshot, main,
+        [&](QWidget* dialog) {
+            if (!drag.Started()) {
+                if (!Framed(dialog))
+                    return false;
+                from = ClientOnScreen(dialog).topLeft();
+                drag.Start(DragCommands(TitleBarPoint(dialog), QPoint(-150, -80)));
+                return false;
+            }
+            return drag.Done() && ClientOnScreen(dialog).topLeft() == from + QPoint(-150, -80);
+        },
+        25);
+    EXPECT_TRUE(drag.Succeeded());
+}
+
+TEST_F(X11ManagedChartSideWindows, AnMdiChartsSideWindowsStayUnderAFloatingChartReachedWithAltTab)
+{
+    if (!HaveXdotool())
+        GTEST_SKIP() << "no xdotool";
+    CChartController* floating = nullptr;
+    QWidget* second = OpenWithTracking(true, floating);
+    ASSERT_NE(nullptr, second);
+    ActivateByManager(second);
+    ASSERT_TRUE(Wait([&] { return second->isActiveWindow(); }));
+    CChartController* chart = nullptr;
+    QWidget* main = nullptr;
+    QWidget* tracking = nullptr;
+    QWidget* snapshot = nullptr;
+    ASSERT_TRUE(OpenMdiWithSideWindows(chart, main, tracking, snapshot));
+    ASSERT_TRUE(Wait([&] { return Level(tracking) > Level(second) && Level(snapshot) > Level(second); }));
+
+    // Alt+Tab to the floating chart: it comes over the main window and its side windows,
+    // which stay over the main window (their chart is still in front there).
+    XInput keys;
+    keys.Start(AltTab());
+    ASSERT_TRUE(Wait([&] { return keys.Done() && second->isActiveWindow(); }));
+    EXPECT_TRUE(keys.Succeeded());
+    EXPECT_TRUE(Settles([&] {
+        return Level(second) > Level(tracking) && Level(second) > Level(snapshot) && Level(tracking) > Level(main) &&
+               Level(snapshot) > Level(main) && Viewable(tracking) && Viewable(snapshot);
+    })) << "floating " << Level(second) << ", tracking " << Level(tracking) << ", snapshot " << Level(snapshot)
+        << ", main " << Level(main);
+    EXPECT_FALSE(AboveOthers(tracking));
+    EXPECT_FALSE(AboveOthers(snapshot));
+
+    // Alt+Tab back: the main window with the side windows over it comes forward again.
+    XInput back;
+    back.Start(AltTab());
+    ASSERT_TRUE(Wait([&] { return back.Done() && main->isActiveWindow(); }));
+    EXPECT_TRUE(Settles([&] {
+        return Level(tracking) > Level(second) && Level(snapshot) > Level(second) && Level(main) > Level(second);
+    })) << "floating " << Level(second) << ", tracking " << Level(tracking) << ", snapshot " << Level(snapshot)
+        << ", main " << Level(main);
+}
+
+TEST_F(X11ManagedChartSideWindows, AnMdiChartsSideWindowKeepsThePlaceTheUserMovedItTo)
+{
+    if (!HaveXdotool())
+        GTEST_SKIP() << "no xdotool";
+    CChartController* chart = nullptr;
+    QWidget* main = nullptr;
+    QWidget* tracking = nullptr;
+    QWidget* snapshot = nullptr;
+    ASSERT_TRUE(OpenMdiWithSideWindows(chart, main, tracking, snapshot));
+    const QRect trackingAt = ClientOnScreen(tracking);
+    const QPoint from = ClientOnScreen(snapshot).topLeft();
+    const CPoint stored = chart->BuildLayout().snapshot.topLeft;
+
+    // The user drags the Snapshot Window by its title bar; the chart's layout keeps the new
+    // place, over the price pane as before.
+    const QPoint by(260, 140);
+    const QPoint moved = from + by;
+    XInput drag;
+    drag.Start(DragCommands(TitleBarPoint(snapshot), by));
+    ASSERT_TRUE(Wait([&] { return drag.Done() && ClientOnScreen(snapshot).topLeft() == moved; }))
+        << ClientOnScreen(snapshot).x() << "," << ClientOnScreen(snapshot).y();
+    ASSERT_TRUE(drag.Succeeded());
+    EXPECT_TRUE(Wait([&] {
+        const CPoint now = chart->BuildLayout().snapshot.topLeft;
+        return now.x == stored.x + by.x() && now.y == stored.y + by.y();
+    })) << "moved by " << by.x() << "," << by.y();
+
+    // Another chart maximised in front hides the side windows; Ctrl+F6 brings the chart
+    // back: the Snapshot Window shows where the user left it, the Tracking Window where it was.
+    auto* child = dynamic_cast<CChildFrame*>(chart->GetPricePane()->GetParentFrame());
+    ASSERT_NE(nullptr, child);
+    ASSERT_NE(nullptr, shell->OpenChart("MSFT", "D"));
+    ASSERT_TRUE(Wait([&] { return !Viewable(snapshot) && !Viewable(tracking); }));
+    XInput keys;
+    keys.Start({"key", "ctrl+F6"});
+    ASSERT_TRUE(Wait([&] { return keys.Done() && shell->main->MDIGetActive() == child; }));
+    EXPECT_TRUE(Settles([&] {
+        return Viewable(snapshot) && Viewable(tracking) && ClientOnScreen(snapshot).topLeft() == moved &&
+               ClientOnScreen(tracking) == trackingAt;
+    })) << "snapshot at " << ClientOnScreen(snapshot).x() << "," << ClientOnScreen(snapshot).y() << ", left at "
+        << moved.x() << "," << moved.y();
+
+    // The user moves the main window by its title bar: both side windows go with it.
+    const QPoint mainFrom = ClientOnScreen(main).topLeft();
+    const QPoint mainBy(60, 40);
+    XInput mainDrag;
+    mainDrag.Start(DragCommands(TitleBarPoint(main), mainBy));
+    ASSERT_TRUE(Wait([&] { return mainDrag.Done() && ClientOnScreen(main).topLeft() == mainFrom + mainBy; }))
+        << FrameOnScreen(main).x() << "," << FrameOnScreen(main).y() << " from " << mainFrom.x() << ","
+        << mainFrom.y();
+    EXPECT_TRUE(Settles([&] {
+        return ClientOnScreen(snapshot).topLeft() == moved + mainBy &&
+               ClientOnScreen(tracking).topLeft() == trackingAt.topLeft() + mainBy;
+    })) << "main moved by " << mainBy.x() << "," << mainBy.y() << "; snapshot at " << ClientOnScreen(snapshot).x()
+        << "," << ClientOnScreen(snapshot).y() << ", left at " << moved.x() << "," << moved.y();
+}
+
+TEST_F(X11ManagedChartSideWindows, TrackingAndSnapshotWindowsOpenWithoutOverlappingFrames)
+{
+    CChartController* chart = nullptr;
+    QWidget* main = OpenWithTracking(false, chart);
+    ASSERT_NE(nullptr, main);
+    QWidget* tracking = Tracking(chart);
+    ASSERT_TRUE(Wait([&] { return Framed(tracking) && Viewable(tracking); }));
+
+    // The Snapshot Window opens over the Tracking Window; the Tracking Window moves to just
+    // below it, title bar and borders included.
+    Command(chart, ID_SNAPSHOT_WINDOW);
+    QWidget* snapshot = Snapshot(chart);
+    ASSERT_NE(nullptr, snapshot);
+    ASSERT_TRUE(Wait([&] { return Framed(snapshot) && Viewable(snapshot); }));
+    auto apart = [&] {
+        const QRect upper = FrameOnScreen(snapshot);
+        const QRect lower = FrameOnScreen(tracking);
+        const int gap = lower.top() - (upper.bottom() + 1);
+        return !upper.isEmpty() && !lower.isEmpty() && gap >= 0 && gap <= 4 && lower.left() == upper.left();
+    };
+    EXPECT_TRUE(Settles(apart)) << "snapshot top " << FrameOnScreen(snapshot).top() << ", bottom "
+                                << FrameOnScreen(snapshot).bottom() << "; tracking top " << FrameOnScreen(tracking).top();
+
+    // Both closed, then opened together, as a layout opens them, before the manager has
+    // framed either: the same.
+    Command(chart, ID_TRACKING_WINDOW);
+    Command(chart, ID_SNAPSHOT_WINDOW);
+    ASSERT_EQ(nullptr, Snapshot(chart));
+    Command(chart, ID_TRACKING_WINDOW);
+    Command(chart, ID_SNAPSHOT_WINDOW);
+    tracking = Tracking(chart);
+    snapshot = Snapshot(chart);
+    ASSERT_NE(nullptr, tracking);
+    ASSERT_NE(nullptr, snapshot);
+    ASSERT_TRUE(Wait([&] { return Framed(tracking) && Framed(snapshot); }));
+    EXPECT_TRUE(Settles(apart)) << "snapshot top " << FrameOnScreen(snapshot).top() << ", bottom "
+                                << FrameOnScreen(snapshot).bottom() << "; tracking top " << FrameOnScreen(tracking).top();
 }
