@@ -1,8 +1,8 @@
 // Symbols typed through the X server as a quick typist types them (xdotool, 10 to 25 ms a
-// key) into the windows whose typing opens the symbol prompt: the keys after the one that
-// opens it all land in the prompt, in order and with their Shift state, and Return applies
-// it. On X only, a process of its own for each case (x11_sessions.TypeAhead.*): the first
-// prompt of a process is the slow one.
+// key) into the windows whose typing opens the symbol prompt, under a window manager: the
+// keys after the one that opens it all land in the prompt, in order and with their Shift
+// state, and Return applies it. On X only, a process of its own for each case
+// (x11_sessions.TypeAhead.*): the first prompt of a process is the slow one.
 #include "tests/sessions/SessionHarness.h"
 #include "tests/ui/X11Keys.h"
 
@@ -36,9 +36,22 @@ protected:
     {
         if (QGuiApplication::platformName() != QLatin1String("xcb"))
             GTEST_SKIP() << "on X only (x11_sessions.TypeAhead.*)";
-        if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
-            GTEST_SKIP() << "no xdotool";
+        for (const char* tool : {"xdotool", "openbox"})
+            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+                GTEST_SKIP() << "no " << tool;
+        // A window manager, as a trader has: it gives the prompt the focus in its own time.
+        // It has started up once it runs its startup command.
+        m_windowManager.start(QStringLiteral("openbox"), {"--startup", "echo up"});
+        ASSERT_TRUE(m_windowManager.waitForStarted(10000));
+        while (!m_windowManager.readAllStandardOutput().contains("up"))
+            ASSERT_TRUE(m_windowManager.waitForReadyRead(10000)) << "openbox did not start up";
         SessionTest::SetUp();
+    }
+    void TearDown() override
+    {
+        SessionTest::TearDown();
+        m_windowManager.terminate();
+        m_windowManager.waitForFinished(10000);
     }
 
     // The view of that class, once a window of it is open.
@@ -70,6 +83,10 @@ protected:
         typist.start(QStringLiteral("xdotool"), xdotool);
         ASSERT_TRUE(typist.waitForFinished(20000));
         ASSERT_EQ(typist.exitCode(), 0) << typist.readAllStandardError().toStdString();
+        if (xdotool.front() == QLatin1String("type")) {  // Return after the text
+            typist.start(QStringLiteral("xdotool"), {"key", "Return"});
+            ASSERT_TRUE(typist.waitForFinished(20000));
+        }
     }
 
     // Waits until the prompt has been answered and no other one is open; one left open
@@ -82,6 +99,8 @@ protected:
             s.Key(Qt::Key_Escape);
         }
     }
+
+    QProcess m_windowManager;
 
     static std::vector<std::string> Rows(CSession& s, Level1View* view)
     {
@@ -114,7 +133,7 @@ protected:
 
 TEST_F(TypeAheadSessionTest, Level1At25msAKey)
 {
-    EXPECT_EQ(TypedIntoLevel1(Keys(25, "CSCO\n")), std::vector<std::string>{"CSCO"});
+    EXPECT_EQ(TypedIntoLevel1({"type", "--delay", "25", "CSCO"}), std::vector<std::string>{"CSCO"});
 }
 
 // "$" is Shift and 4: without its Shift the row would be "4SPX".
