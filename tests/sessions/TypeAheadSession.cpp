@@ -68,7 +68,8 @@ protected:
     }
 
     // The widget's window gets the focus of the X server, a click puts the widget's focus
-    // there, and xdotool sends the keys (its arguments) to the X server.
+    // there, and xdotool sends the keys (its arguments) to the X server. Its "type" sends a
+    // line end as Linefeed: Return follows that as a key of its own.
     static void TypeThroughX(CSession& s, QWidget* widget, const QStringList& xdotool)
     {
         QWindow* window = s.OnUi([&] {
@@ -83,7 +84,7 @@ protected:
         typist.start(QStringLiteral("xdotool"), xdotool);
         ASSERT_TRUE(typist.waitForFinished(20000));
         ASSERT_EQ(typist.exitCode(), 0) << typist.readAllStandardError().toStdString();
-        if (xdotool.front() == QLatin1String("type")) {  // Return after the text
+        if (xdotool.front() == QLatin1String("type")) {
             typist.start(QStringLiteral("xdotool"), {"key", "Return"});
             ASSERT_TRUE(typist.waitForFinished(20000));
         }
@@ -99,8 +100,6 @@ protected:
             s.Key(Qt::Key_Escape);
         }
     }
-
-    QProcess m_windowManager;
 
     static std::vector<std::string> Rows(CSession& s, Level1View* view)
     {
@@ -129,6 +128,8 @@ protected:
         EXPECT_EQ(status, 0);
         return rows;
     }
+
+    QProcess m_windowManager;
 };
 
 TEST_F(TypeAheadSessionTest, Level1At25msAKey)
