@@ -4,6 +4,7 @@
 #include "platform/ui/CResourceStore.h"
 #include "platform/ui/CWinApp.h"
 #include "platform/ui/DialogBuilder.h"
+#include "platform/ui/ModalKeyRouting.h"
 #include "platform/ui/ModalLoops.h"
 #include "platform/ui/QtConvert.h"
 #include "platform/ui/QxWindowHost.h"
@@ -90,6 +91,8 @@ INT_PTR CDialog::DoModal()
 {
     if (AreModalLoopsRefused())
         return IDCANCEL;
+    // The keys typed after the one that opened the dialog are its own.
+    RouteBlockedKeysToModalWindows();
     if (!CreateFromTemplate(m_pParentWnd))
         return -1;
     auto* dlg = qobject_cast<QDialog*>(GetWidget());

@@ -1,5 +1,6 @@
 // Dates and times typed into the pickers through the X server, key by key as a keyboard
 // sends them: the Shift of ":" and of capitals is a key press and release of its own.
+#include "tests/ui/X11Keys.h"
 #include "tests/ui/XvfbTestMain.h"
 
 #include "platform/ui/CDateTimeCtrl.h"
@@ -35,26 +36,6 @@ protected:
         return false;
     }
 };
-
-// The keys of a US keyboard for the text, as xdotool names them: Shift is held for ":"
-// and for capitals.
-QStringList KeysOf(const QString& text)
-{
-    QStringList keys;
-    for (const QChar c : text) {
-        if (c == QChar(':'))
-            keys << QStringLiteral("shift+semicolon");
-        else if (c == QChar('/'))
-            keys << QStringLiteral("slash");
-        else if (c == QChar(' '))
-            keys << QStringLiteral("space");
-        else if (c.isUpper())
-            keys << QStringLiteral("shift+") + c.toLower();
-        else
-            keys << QString(c);
-    }
-    return keys;
-}
 
 // Each key of a chord is pressed and released.
 int ReleasesOf(const QStringList& keys)

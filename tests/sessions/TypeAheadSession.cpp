@@ -1,0 +1,209 @@
+// Symbols typed through the X server as a quick typist types them (xdotool, 10 to 25 ms a
+// key) into the windows whose typing opens the symbol prompt, under a window manager: the
+// keys after the one that opens it all land in the prompt, in order and with their Shift
+// state, and Return applies it. On X only, a process of its own for each case
+// (x11_sessions.TypeAhead.*): the first prompt of a process is the slow one.
+#include "tests/sessions/SessionHarness.h"
+#include "tests/ui/X11Keys.h"
+
+#include "chart/ui/CChartController.h"
+#include "chart/ui/CGraphsDoc.h"
+#include "chart/ui/CGraphsView.h"
+#include "platform/ui/CFrameWnd.h"
+#include "views/ui/CLevel2View.h"
+#include "views/ui/CTimeSalesView.h"
+#include "views/ui/Level1View.h"
+
+#include <QGuiApplication>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QWindow>
+
+namespace qx::sessions {
+namespace {
+
+using namespace std::chrono_literals;
+
+// xdotool's arguments that type the text, delay ms a key.
+QStringList Keys(int delay, const char* text)
+{
+    return QStringList{"key", "--delay", QString::number(delay)} + KeysOf(QString::fromLatin1(text));
+}
+
+class TypeAheadSessionTest : public SessionTest {
+protected:
+    void SetUp() override
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            GTEST_SKIP() << "on X only (x11_sessions.TypeAhead.*)";
+        for (const char* tool : {"xdotool", "openbox"})
+            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+                GTEST_SKIP() << "no " << tool;
+        // A window manager, as a trader has: it gives the prompt the focus in its own time.
+        // It has started up once it runs its startup command.
+        m_windowManager.start(QStringLiteral("openbox"), {"--startup", "echo up"});
+        ASSERT_TRUE(m_windowManager.waitForStarted(10000));
+        while (!m_windowManager.readAllStandardOutput().contains("up"))
+            ASSERT_TRUE(m_windowManager.waitForReadyRead(10000)) << "openbox did not start up";
+        SessionTest::SetUp();
+    }
+    void TearDown() override
+    {
+        SessionTest::TearDown();
+        m_windowManager.terminate();
+        m_windowManager.waitForFinished(10000);
+    }
+
+    // The view of that class, once a window of it is open.
+    template <class T>
+    static T* WaitView(CSession& s, const std::string& what)
+    {
+        T* view = nullptr;
+        s.WaitFor(what, [&] {
+            const auto views = s.Views<T>();
+            view = views.empty() ? nullptr : views.front();
+            return view != nullptr;
+        });
+        return view;
+    }
+
+    // The widget's window gets the focus of the X server, a click puts the widget's focus
+    // there, and xdotool sends the keys (its arguments) to the X server. Its "type" sends a
+    // line end as Linefeed: Return follows that as a key of its own.
+    static void TypeThroughX(CSession& s, QWidget* widget, const QStringList& xdotool)
+    {
+        QWindow* window = s.OnUi([&] {
+            widget->window()->activateWindow();
+            return widget->window()->windowHandle();
+        });
+        ASSERT_TRUE(s.WaitFor("the window focused", [&] { return QGuiApplication::focusWindow() == window; }));
+        s.Click(widget, s.OnUi([&] { return QPoint(widget->width() / 3, widget->height() / 2); }));
+        ASSERT_TRUE(s.WaitFor("the widget focused", [&] { return widget->hasFocus(); }));
+        s.Step("xdotool " + xdotool.join(' ').toStdString());
+        QProcess typist;
+        typist.start(QStringLiteral("xdotool"), xdotool);
+        ASSERT_TRUE(typist.waitForFinished(20000));
+        ASSERT_EQ(typist.exitCode(), 0) << typist.readAllStandardError().toStdString();
+        if (xdotool.front() == QLatin1String("type")) {
+            typist.start(QStringLiteral("xdotool"), {"key", "Return"});
+            ASSERT_TRUE(typist.waitForFinished(20000));
+        }
+    }
+
+    // Waits until the prompt has been answered and no other one is open; one left open
+    // (its Return lost) is cancelled.
+    static void WaitAnswered(CSession& s, const std::function<bool()>& answered)
+    {
+        const bool done = s.WaitFor("the prompt answered", [&] { return answered() && s.ActiveModal() == nullptr; }, 8s);
+        if (!done && s.ActiveModal()) {
+            ADD_FAILURE() << "a prompt left open: " << s.WindowTitle(s.ActiveModal()).toStdString();
+            s.Key(Qt::Key_Escape);
+        }
+    }
+
+    static std::vector<std::string> Rows(CSession& s, Level1View* view)
+    {
+        return s.OnUi([&] {
+            std::vector<std::string> rows;
+            for (const CString& symbol : view->Grid().GetRowSymbols())
+                rows.emplace_back(symbol.GetString());
+            return rows;
+        });
+    }
+
+    // A Level I window in the main window and the symbol typed into its grid.
+    std::vector<std::string> TypedIntoLevel1(const QStringList& xdotool)
+    {
+        std::vector<std::string> rows;
+        const int status = RunWorkstation([&](CSession& s) {
+            s.ChooseMenu("&Quotes|&Level I");
+            Level1View* view = WaitView<Level1View>(s, "a Level I window");
+            ASSERT_NE(view, nullptr);
+            ASSERT_TRUE(Rows(s, view).empty());
+            TypeThroughX(s, s.OnUi([&] { return view->Grid().GetWidget(); }), xdotool);
+            WaitAnswered(s, [&] { return !view->Grid().GetRowSymbols().empty(); });
+            rows = Rows(s, view);
+            s.ExitByMenu();
+        });
+        EXPECT_EQ(status, 0);
+        return rows;
+    }
+
+    QProcess m_windowManager;
+};
+
+TEST_F(TypeAheadSessionTest, Level1At25msAKey)
+{
+    EXPECT_EQ(TypedIntoLevel1({"type", "--delay", "25", "CSCO"}), std::vector<std::string>{"CSCO"});
+}
+
+// "$" is Shift and 4: without its Shift the row would be "4SPX".
+TEST_F(TypeAheadSessionTest, Level1At10msAKeyWithShift)
+{
+    EXPECT_EQ(TypedIntoLevel1(Keys(10, "$SPX\n")), std::vector<std::string>{"$SPX"});
+}
+
+// A lower-case symbol with Shift held for some of its letters, typed on the chart.
+TEST_F(TypeAheadSessionTest, ChartAt10msAKeyWithShift)
+{
+    std::string symbol;
+    const int status = RunWorkstation([&](CSession& s) {
+        s.ChooseMenu("&Charts|&Chart");
+        CGraphsView* pane = nullptr;
+        ASSERT_TRUE(s.WaitFor("a chart", [&] {
+            for (CGraphsView* view : s.Views<CGraphsView>())
+                if (CChartController* chart = view->GetChart())
+                    pane = chart->GetPricePane();
+            return pane != nullptr;
+        }));
+        const CString before = s.OnUi([&] { return pane->GetGraphsDoc()->GetSymbol(); });
+        ASSERT_NE(before, "INTC");
+        TypeThroughX(s, s.OnUi([&] { return pane->GetWidget(); }),
+                     Keys(10, "iNtC\n"));
+        WaitAnswered(s, [&] { return pane->GetGraphsDoc()->GetSymbol() != before; });
+        symbol = s.OnUi([&] { return std::string(pane->GetGraphsDoc()->GetSymbol().GetString()); });
+        s.ExitByMenu();
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(symbol, "INTC");
+}
+
+// A floating Time & Sales window: its list's typing opens the prompt over the floating frame.
+TEST_F(TypeAheadSessionTest, FloatingTimeAndSalesAt10msAKeyWithShift)
+{
+    std::string symbol;
+    const int status = RunWorkstation([&](CSession& s) {
+        s.ChooseMenu("F&loating|&Time && Sales");
+        CTimeSalesView* view = WaitView<CTimeSalesView>(s, "a floating Time & Sales window");
+        ASSERT_NE(view, nullptr);
+        ASSERT_TRUE(s.OnUi([&] { return view->GetParentFrame()->GetOuterWidget()->isWindow(); }));
+        TypeThroughX(s, s.OnUi([&] { return view->List().GetWidget(); }), Keys(10, "$COMPX\n"));
+        WaitAnswered(s, [&] { return !view->GetSymbolText().IsEmpty(); });
+        symbol = s.OnUi([&] { return std::string(view->GetSymbolText().GetString()); });
+        s.ExitByMenu();
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(symbol, "$COMPX");
+}
+
+// Level II's summary, which shows the symbol, typed into in the main window.
+TEST_F(TypeAheadSessionTest, Level2At10msAKey)
+{
+    std::string symbol;
+    const int status = RunWorkstation([&](CSession& s) {
+        s.ChooseMenu("&Quotes|Level &II");
+        CLevel2View* view = WaitView<CLevel2View>(s, "a Level II window");
+        ASSERT_NE(view, nullptr);
+        const CString before = s.OnUi([&] { return view->GetSymbolText(); });
+        ASSERT_NE(before, "GE");
+        TypeThroughX(s, s.OnUi([&] { return view->Summary().GetWidget(); }), Keys(10, "GE\n"));
+        WaitAnswered(s, [&] { return view->GetSymbolText() != before; });
+        symbol = s.OnUi([&] { return std::string(view->GetSymbolText().GetString()); });
+        s.ExitByMenu();
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(symbol, "GE");
+}
+
+}  // namespace
+}  // namespace qx::sessions
