@@ -8,7 +8,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -56,11 +55,6 @@ public:
     const std::optional<double>* KeptValue(int model, unsigned refresh) const;
     void KeepValue(int model, unsigned refresh, std::optional<double> value) const;
 
-    // What the row showed when it was last drawn, in the drawing window's own terms
-    // (empty before the first drawing).
-    const std::string& DrawnLook() const { return m_drawnLook; }
-    void SetDrawnLook(std::string look) { m_drawnLook = std::move(look); }
-
     // What the sort compares, worked out once per sort.
     struct SortKey {
         CString text;
@@ -75,7 +69,6 @@ private:
     std::map<int, std::unique_ptr<CFormula>> m_formulas;
     double m_remembered[kHighlightSlotCount] = {};
     int m_highlight[kHighlightSlotCount] = {};
-    std::string m_drawnLook;
     struct KeptValueOf {
         unsigned refresh = 0;
         std::optional<double> value;

@@ -20,7 +20,9 @@
 #include <QTreeView>
 
 #include <cstring>
+#include <optional>
 #include <set>
+#include <string>
 #include <vector>
 
 namespace {
@@ -31,10 +33,9 @@ CListCtrl* ListOf(const QWidget* tree)
 }
 
 // One row of an owner-drawn list: DrawItem gets the whole row once, its painting clipped
-// to `clip` (what is repainted of the row); `partial` when that leaves out some of the row
-// in view.
+// to `clip` (what is repainted of the row).
 void DrawOwnerRow(const QTreeView* tree, CListCtrl& list, QPainter* painter, int row, const QRect& rowRect,
-                  const QRegion& clip, bool partial)
+                  const QRegion& clip)
 {
     CDC dc;
     dc.AttachPainter(painter);
@@ -42,7 +43,7 @@ void DrawOwnerRow(const QTreeView* tree, CListCtrl& list, QPainter* painter, int
     d.CtlType = ODT_LISTVIEW;
     d.CtlID = static_cast<UINT>(list.GetDlgCtrlID());
     d.itemID = static_cast<UINT>(row);
-    d.itemAction = ODA_DRAWENTIRE | (partial ? ODA_PARTIAL : 0);
+    d.itemAction = ODA_DRAWENTIRE;
     d.itemState = (tree->selectionModel()->isRowSelected(row, QModelIndex()) ? ODS_SELECTED : 0) |
                   (tree->currentIndex().row() == row ? ODS_FOCUS : 0);
     d.hwndItem = list.m_hWnd;
@@ -60,6 +61,20 @@ QRect OwnerRowRect(const QTreeView* tree, int top, int height)
 {
     const QHeaderView* h = tree->header();
     return QRect(-h->offset(), top, std::max(h->length(), tree->viewport()->width()), height);
+}
+
+// The part of a row under the columns that is in view, in the viewport.
+QRect RowColumns(const QTreeView* tree, int top, int height)
+{
+    const QHeaderView* h = tree->header();
+    return QRect(-h->offset(), top, h->length(), height).intersected(tree->viewport()->rect());
+}
+
+// A part of a row in the viewport, relative to the row's own rectangle (its first column's
+// left edge and its top): a scroll leaves it as it is.
+QRegion RowRelative(const QTreeView* tree, const QRegion& part, int top)
+{
+    return part.translated(tree->header()->offset(), -top);
 }
 
 void DrawGridLines(QPainter* painter, const QRect& cell)
@@ -84,6 +99,24 @@ public:
     int programChange = 0;  // inside a change the program makes (rows, columns, states, order)
     bool grid = false;      // grid lines around the cells
     QRegion repainting;     // the region of the paint event under way, in the viewport
+    // The owner-drawn row being painted into the window, and the part of it repainted
+    // (relative to the row): what a look DrawItem names is drawn in.
+    struct Drawing {
+        int row;
+        QRegion part;
+    };
+    mutable std::optional<Drawing> drawing;
+
+    // What a repaint of a row would reach now, relative to the row: the part in view that
+    // no other window covers (Qt leaves such parts out of the paint events).
+    QRegion Reach(int row) const
+    {
+        const QRect cell = visualRect(model()->index(row, 0, rootIndex()));
+        const QRect columns = RowColumns(this, cell.top(), cell.height());
+        if (columns.isEmpty())
+            return QRegion();
+        return RowRelative(this, viewport()->visibleRegion().intersected(columns), cell.top());
+    }
 
 protected:
     // Qt fills the viewport's background under everything it repaints; the rows of a list
@@ -141,7 +174,7 @@ protected:
         const QHeaderView* h = header();
         const int top = option.rect.top();
         const int height = option.rect.height();
-        const QRect columns = QRect(-h->offset(), top, h->length(), height).intersected(viewport()->rect());
+        const QRect columns = RowColumns(this, top, height);
         if (columns.isEmpty())
             return;
         // The style's row background, as the tree view gives it under each cell.
@@ -152,9 +185,11 @@ protected:
         // Only the part of the row inside the paint event's region is repainted; the rest
         // keeps what the window showed (a scroll moves it, a window uncovers a part).
         const QRegion painted = repainting.isEmpty() ? QRegion(columns) : repainting.intersected(columns);
-        if (!painted.isEmpty())
-            DrawOwnerRow(this, *list, painter, index.row(), OwnerRowRect(this, top, height), painted,
-                         !QRegion(columns).subtracted(painted).isEmpty());
+        if (!painted.isEmpty()) {
+            drawing = Drawing{index.row(), RowRelative(this, painted, top)};
+            DrawOwnerRow(this, *list, painter, index.row(), OwnerRowRect(this, top, height), painted);
+            drawing.reset();
+        }
         if (grid) {
             for (int visual = 0; visual < h->count(); ++visual) {
                 const int logical = h->logicalIndex(visual);
@@ -235,7 +270,7 @@ public:
         CListCtrl* list = ListOf(m_tree);
         if (list && list->OwnerDraws())
             DrawOwnerRow(m_tree, *list, painter, index.row(), OwnerRowRect(m_tree, option.rect.top(), option.rect.height()),
-                         option.rect, true);
+                         option.rect);
         else
             QStyledItemDelegate::paint(painter, option, index);
         if (m_tree->grid)
@@ -583,6 +618,36 @@ bool CListCtrl::IsUserChange() const
 {
     auto* view = dynamic_cast<QxTreeView*>(Tree(GetWidget()));
     return view && view->IsUserChange();
+}
+
+void CListCtrl::SetDrawnLook(const DRAWITEMSTRUCT* draw, std::string look)
+{
+    auto* view = dynamic_cast<QxTreeView*>(Tree(GetWidget()));
+    QxListModel* m = Model(GetWidget());
+    if (!draw || !view || !m || !view->drawing || view->drawing->row != static_cast<int>(draw->itemID) ||
+        draw->itemID >= m->rows.size())
+        return;
+    ListRow& row = m->rows[draw->itemID];
+    if (row.look == look) {
+        row.shown += view->drawing->part;
+    } else {
+        // The rest of the row shows an older look, or nothing yet.
+        row.look = std::move(look);
+        row.shown = view->drawing->part;
+    }
+}
+
+bool CListCtrl::ShowsLook(int item, const std::string& look) const
+{
+    auto* view = dynamic_cast<QxTreeView*>(Tree(GetWidget()));
+    QxListModel* m = Model(GetWidget());
+    if (!view || !m || item < 0 || item >= static_cast<int>(m->rows.size()))
+        return false;
+    const QRegion reach = view->Reach(item);
+    if (reach.isEmpty())
+        return true;
+    const ListRow& row = m->rows[static_cast<size_t>(item)];
+    return row.look == look && reach.subtracted(row.shown).isEmpty();
 }
 
 LRESULT CListCtrl::SendListNotify(UINT code, NMHDR* header)

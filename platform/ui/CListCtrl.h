@@ -12,6 +12,7 @@
 #include "platform/ui/WinCtrl.h"
 
 #include <functional>
+#include <string>
 
 class CBitmap;
 
@@ -98,6 +99,15 @@ public:
     // True when DrawItem paints every pixel of its row under the columns, opaquely: the
     // list's background is then not painted under the rows first.
     virtual bool DrawItemFillsRow() const { return false; }
+    // Repainting only the rows that changed. DrawItem names the look it draws its row with
+    // (bytes that differ whenever the row would show something else); the list keeps, per
+    // item, that look and the part of the row on screen painted with it. Called outside a
+    // paint of the window (a drag image, say), it does nothing.
+    void SetDrawnLook(const DRAWITEMSTRUCT* draw, std::string look);
+    // Whether the window shows the item in this look wherever a repaint of it would reach
+    // now: the part in view that no other window covers (a part that a window leaves when
+    // it goes is repainted then). True when none of the item shows.
+    bool ShowsLook(int item, const std::string& look) const;
 
     // During LVN_ITEMCHANGED: whether the user made the change with the mouse or the keys
     // in the list. Changes the program makes (rows inserted, removed or sorted, states set)

@@ -5,9 +5,11 @@
 
 #include <QAbstractTableModel>
 #include <QImage>
+#include <QRegion>
 #include <QString>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 struct ListColumn {
@@ -22,6 +24,10 @@ struct ListRow {
     DWORD_PTR data = 0;
     UINT state = 0;  // state bits other than selection and focus
     int image = -1;
+    // An owner-drawn row: the look its owner last drew it with, and the part of the row
+    // (relative to its rectangle) painted with that look since.
+    std::string look;
+    QRegion shown;
 };
 
 class QxListModel : public QAbstractTableModel {

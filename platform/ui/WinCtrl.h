@@ -249,9 +249,6 @@ inline constexpr UINT ODT_LISTVIEW = 102;
 inline constexpr UINT ODA_DRAWENTIRE = 0x1;
 inline constexpr UINT ODA_SELECT = 0x2;
 inline constexpr UINT ODA_FOCUS = 0x4;
-// With ODA_DRAWENTIRE: only part of the item in view is repainted (the DC is clipped to it),
-// the rest keeps what it showed.
-inline constexpr UINT ODA_PARTIAL = 0x100;
 inline constexpr UINT ODS_SELECTED = 0x1;
 inline constexpr UINT ODS_GRAYED = 0x2;
 inline constexpr UINT ODS_DISABLED = 0x4;

@@ -25,6 +25,7 @@
 #include <QTreeView>
 
 #include <algorithm>
+#include <numeric>
 #include <thread>
 
 namespace {
@@ -661,6 +662,86 @@ TEST_F(Level1ViewTest, TheWindowShowsTheNewPricesAfterPartialRepaints)
     Settle();
     refresh();
     showsFresh("a quote, then a new font");
+    grid.DestroyWindow();
+    host.DestroyWindow();
+}
+
+// A grid with another window over its left 120 pixels repaints on a refresh only the rows
+// whose look changed, as an uncovered grid does: each row quoted while covered is repainted
+// once, idle refreshes repaint nothing, one quote repaints its row. What the window hid is
+// drawn when it goes, and a row quoted just before it went (its uncovered part showing the
+// old price) is repainted whole; the window then shows what a fresh rendering shows.
+TEST_F(Level1ViewTest, ACoveredGridRepaintsOnlyTheRowsThatChanged)
+{
+    constexpr int kRows = 12;
+    constexpr int kCoverWidth = 120;
+    CWnd host;
+    host.Create(nullptr, "grid", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 420, 400), nullptr, 0);
+    CCountingGrid grid;
+    grid.CreateGrid(&host, 1004, nullptr);
+    grid.MoveWindow(0, 0, 420, 400);
+    grid.InsertGridColumn(-1, 60, MakeCatalogueColumn(kGridSymbol));
+    grid.InsertGridColumn(-1, 80, MakeCatalogueColumn(kFieldLast));
+    grid.InsertGridColumn(-1, 80, MakeCatalogueColumn(kGridChange));
+    grid.InsertGridColumn(-1, 160, MakeCatalogueColumn(kGridDescription));
+    std::vector<CString> symbols;
+    for (int i = 0; i < kRows; ++i) {
+        CString symbol;
+        symbol.Format("R%02d", i);
+        symbols.push_back(symbol);
+        ASSERT_TRUE(grid.InsertRow(symbol, nullptr, 0));
+        Quote(symbol, 100, "A company with a long name");
+    }
+    auto* tree = dynamic_cast<QTreeView*>(grid.GetWidget());
+    ASSERT_NE(tree, nullptr);
+    // The rows DrawItem was called for in one refresh and the paint it asked for.
+    auto refresh = [&] {
+        grid.drawn.clear();
+        grid.RefreshNow();
+        Settle();
+        return grid.drawn;
+    };
+    refresh();
+    Settle();
+    CRect lastRow;
+    ASSERT_TRUE(grid.GetItemRect(kRows - 1, lastRow, LVIR_BOUNDS));
+    ASSERT_LE(lastRow.bottom, 400) << "every row in view";
+
+    auto cover = std::make_unique<QWidget>(tree->parentWidget());
+    cover->setAutoFillBackground(true);
+    cover->setGeometry(0, 0, kCoverWidth, 400);
+    cover->show();
+    cover->raise();
+    Settle();
+    for (int i = 0; i < kRows; ++i)
+        Quote(symbols[static_cast<size_t>(i)], 100 + i + 0.25);
+    std::vector<int> quoted = refresh();
+    std::sort(quoted.begin(), quoted.end());
+    std::vector<int> all(kRows);
+    std::iota(all.begin(), all.end(), 0);
+    EXPECT_EQ(quoted, all) << "each quoted row once";
+
+    size_t idle = 0;
+    for (int i = 0; i < 10; ++i)
+        idle += refresh().size();
+    EXPECT_EQ(idle, 0u) << "rows repainted by 10 refreshes with nothing changed";
+    Quote(symbols[5], 90.5);
+    EXPECT_EQ(refresh(), std::vector<int>{5});
+    EXPECT_EQ(grid.GetCellText(5, 2), "-9.50");
+    // The part in view shows the new prices.
+    const QRect uncovered(kCoverWidth, 0, tree->width() - kCoverWidth, tree->height());
+    EXPECT_EQ(DifferingPixels(ShownPixels(tree).copy(uncovered), FreshPixels(tree).copy(uncovered)), 0);
+
+    // A quote, and the window goes before the next refresh.
+    Quote(symbols[7], 123.75);
+    cover->hide();
+    Settle();
+    cover.reset();
+    Settle();
+    EXPECT_EQ(refresh(), std::vector<int>{7});
+    EXPECT_EQ(refresh(), std::vector<int>{});
+    EXPECT_EQ(grid.GetCellText(7, 1), "123.75");
+    EXPECT_EQ(DifferingPixels(ShownPixels(tree), FreshPixels(tree)), 0);
     grid.DestroyWindow();
     host.DestroyWindow();
 }

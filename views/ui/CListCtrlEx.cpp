@@ -661,9 +661,7 @@ void CListCtrlEx::DrawItem(LPDRAWITEMSTRUCT draw)
         const bool inside = !(cell.right <= paint.left || cell.left >= paint.right || cell.Width() <= 0);
         DrawCell(inside ? dc : nullptr, *row, index, cached, cell, highlighted, striped, look);
     }
-    // A row only partly repainted shows the rest as it was: it shows no known look until
-    // it is painted whole.
-    row->SetDrawnLook((draw->itemAction & ODA_PARTIAL) ? std::string() : std::move(look));
+    SetDrawnLook(draw, std::move(look));
     if (old)
         dc->SelectObject(old);
 }
@@ -695,7 +693,7 @@ void CListCtrlEx::RedrawChangedRows()
             if (const CGridRow* row = RowAt(i)) {
                 look.clear();
                 AppendRowLook(*row, i, (GetItemState(i, LVIS_SELECTED) & LVIS_SELECTED) != 0, look);
-                changed = look != row->DrawnLook();
+                changed = !ShowsLook(i, look);
             }
         }
         if (changed && changedFrom < 0)

@@ -150,7 +150,8 @@ private:
                         std::string& look);
     // The look of a row as DrawItem would draw it now.
     void AppendRowLook(const CGridRow& row, int index, bool highlighted, std::string& look);
-    // Repaints the visible rows whose look differs from what they showed when drawn.
+    // Repaints the visible rows that the window shows, in some part, with another look
+    // than they have now.
     void RedrawChangedRows();
     int InsetWidth(CDC* dc) const;
     void BroadcastSymbol(int index);
