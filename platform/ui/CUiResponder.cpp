@@ -9,13 +9,18 @@
 #include <QAction>
 #include <QColorDialog>
 #include <QDesktopServices>
+#include <QApplication>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QSpacerItem>
+#include <QStyle>
 #include <QUrl>
 
 #include <mutex>
@@ -43,6 +48,29 @@ QStringList NameFilters(const CString& filter)
         out << QStringLiteral("%1 (%2)").arg(parts[i].section(QChar('('), 0, 0).trimmed(), patterns);
     }
     return out;
+}
+
+// The window manager draws a title in a bold face between the window's icon and its
+// minimise, maximise and close buttons, each about as wide as the title bar is high, with
+// a little padding: room for five such squares beside the text.
+constexpr int kTitleBarSquares = 5;
+
+// Widens the box, whose layout otherwise sizes it to its text and buttons alone, to what
+// its title bar needs to show the title whole.
+void FitTitleBar(QMessageBox& box)
+{
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid)
+        return;
+    QFont font = QApplication::font("QMdiSubWindowTitleBar");
+    font.setBold(true);
+    const int title = QFontMetrics(font).horizontalAdvance(box.windowTitle());
+    const int square = box.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &box);
+    const QMargins margins = grid->contentsMargins();
+    const int width = title + kTitleBarSquares * square - margins.left() - margins.right();
+    // Beside the buttons' row, so that the box grows no taller.
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount() - 1, 0, 1,
+                  grid->columnCount());
 }
 
 }  // namespace
@@ -81,6 +109,7 @@ int CUiResponder::MessageBox(CWnd* owner, const CString& text, const CString& ca
     const size_t def = ((type & MB_DEFMASK) >> 8);
     if (def < choices.size())
         box.setDefaultButton(choices[def].button);
+    FitTitleBar(box);
     const int answer = box.exec();
     for (const auto& c : choices)
         if (answer == c.button)
