@@ -5,6 +5,7 @@
 #include "tests/sessions/SessionHarness.h"
 
 #include "chart/ui/CGraphsView.h"
+#include "tests/support/InkMask.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -13,8 +14,6 @@
 #include <QScreen>
 #include <QWidget>
 
-#include <algorithm>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,72 +22,7 @@ namespace qx::sessions {
 namespace {
 
 using namespace std::chrono_literals;
-
-// Pixels of a title bar that differ from the bar's own background.
-class CTitleInk {
-public:
-    CTitleInk() = default;
-    // Background: the bar's colour in each row (the bars shade from top to bottom only).
-    CTitleInk(const QImage& bar, const std::vector<QRgb>& background)
-        : m_width(bar.width()), m_height(bar.height()), m_ink(static_cast<size_t>(m_width * m_height))
-    {
-        for (int y = 0; y < m_height && y < static_cast<int>(background.size()); ++y)
-            for (int x = 0; x < m_width; ++x) {
-                const QRgb p = bar.pixel(x, y);
-                const QRgb b = background[static_cast<size_t>(y)];
-                const int d = std::max({std::abs(qRed(p) - qRed(b)), std::abs(qGreen(p) - qGreen(b)),
-                                        std::abs(qBlue(p) - qBlue(b))});
-                m_ink[static_cast<size_t>(y * m_width + x)] = d > 48;
-            }
-    }
-    bool At(int x, int y) const { return m_ink[static_cast<size_t>(y * m_width + x)]; }
-    int Width() const { return m_width; }
-    bool Empty() const { return std::find(m_ink.begin(), m_ink.end(), true) == m_ink.end(); }
-
-    // The ink of columns from..to, cut to the box around it.
-    CTitleInk Cut(int from, int to) const
-    {
-        int left = to, right = from - 1, top = m_height, bottom = -1;
-        for (int y = 0; y < m_height; ++y)
-            for (int x = from; x < to; ++x)
-                if (At(x, y)) {
-                    left = std::min(left, x);
-                    right = std::max(right, x);
-                    top = std::min(top, y);
-                    bottom = std::max(bottom, y);
-                }
-        CTitleInk cut;
-        if (right < left)
-            return cut;
-        cut.m_width = right - left + 1;
-        cut.m_height = bottom - top + 1;
-        cut.m_ink.resize(static_cast<size_t>(cut.m_width * cut.m_height));
-        for (int y = 0; y < cut.m_height; ++y)
-            for (int x = 0; x < cut.m_width; ++x)
-                cut.m_ink[static_cast<size_t>(y * cut.m_width + x)] = At(left + x, top + y);
-        return cut;
-    }
-
-    // Whether the other ink shows, pixel for pixel, somewhere in this one.
-    bool Holds(const CTitleInk& part) const
-    {
-        for (int top = 0; top + part.m_height <= m_height; ++top)
-            for (int left = 0; left + part.m_width <= m_width; ++left) {
-                bool same = true;
-                for (int y = 0; same && y < part.m_height; ++y)
-                    for (int x = 0; same && x < part.m_width; ++x)
-                        same = At(left + x, top + y) == part.At(x, y);
-                if (same)
-                    return true;
-            }
-        return false;
-    }
-
-private:
-    int m_width = 0;
-    int m_height = 0;
-    std::vector<bool> m_ink;
-};
+using qx::testsupport::CInkMask;
 
 // The window manager's title bar of a top-level window as the screen shows it (empty
 // while the window has no frame yet).
@@ -135,7 +69,7 @@ protected:
         background.clear();
         for (int y = 0; y < bar.height(); ++y)
             background.push_back(bar.pixel(bar.width() / 5, y));
-        wholeTitle = CTitleInk(bar, background).Cut(bar.width() / 3, bar.width() * 2 / 3);
+        wholeTitle = TitleInk(bar).Cut(bar.width() / 3, bar.width() * 2 / 3);
         ASSERT_FALSE(wholeTitle.Empty()) << "no title drawn on the wide window";
         barHeight = bar.height();
         s.OnUi([&] { wide.reset(); return 0; });
@@ -154,15 +88,21 @@ protected:
         const bool whole = s.WaitFor("the whole title in the title bar of " + what, [&] {
             width = box->frameGeometry().width();
             const QImage bar = TitleBar(box);
-            return bar.height() == barHeight && box->isActiveWindow() && CTitleInk(bar, background).Holds(wholeTitle);
+            return bar.height() == barHeight && box->isActiveWindow() && TitleInk(bar).Holds(wholeTitle);
         }, 5s);
         EXPECT_TRUE(whole) << what << ": a frame " << width << " px wide shows its title cut";
         s.PressButton(box, "OK");
         s.WaitFor("the box closed", [&] { return QApplication::activeModalWidget() != box; });
     }
 
+    // What a title bar shows beside its background.
+    static CInkMask TitleInk(const QImage& bar)
+    {
+        return CInkMask(bar, [](int y) { return background[static_cast<size_t>(std::min(y, static_cast<int>(background.size()) - 1))]; }, 48);
+    }
+
     static inline std::vector<QRgb> background;
-    static inline CTitleInk wholeTitle;
+    static inline CInkMask wholeTitle;
     static inline int barHeight = 0;
 };
 
