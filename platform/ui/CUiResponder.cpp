@@ -4,15 +4,14 @@
 #include "platform/ui/CMenu.h"
 #include "platform/ui/CWnd.h"
 #include "platform/ui/QtConvert.h"
+#include "platform/ui/TitleBarRoom.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QColorDialog>
 #include <QDesktopServices>
-#include <QApplication>
 #include <QFileDialog>
 #include <QFontDialog>
-#include <QFontMetrics>
 #include <QGridLayout>
 #include <QMenu>
 #include <QMessageBox>
@@ -20,7 +19,6 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QSpacerItem>
-#include <QStyle>
 #include <QUrl>
 
 #include <mutex>
@@ -50,11 +48,6 @@ QStringList NameFilters(const CString& filter)
     return out;
 }
 
-// The window manager draws a title in a bold face between the window's icon and its
-// minimise, maximise and close buttons, each about as wide as the title bar is high, with
-// a little padding: room for five such squares beside the text.
-constexpr int kTitleBarSquares = 5;
-
 // Widens the box, whose layout otherwise sizes it to its text and buttons alone, to what
 // its title bar needs to show the title whole.
 void FitTitleBar(QMessageBox& box)
@@ -62,12 +55,8 @@ void FitTitleBar(QMessageBox& box)
     auto* grid = qobject_cast<QGridLayout*>(box.layout());
     if (!grid)
         return;
-    QFont font = QApplication::font("QMdiSubWindowTitleBar");
-    font.setBold(true);
-    const int title = QFontMetrics(font).horizontalAdvance(box.windowTitle());
-    const int square = box.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &box);
     const QMargins margins = grid->contentsMargins();
-    const int width = title + kTitleBarSquares * square - margins.left() - margins.right();
+    const int width = TitleBarRoom(box, box.windowTitle()) - margins.left() - margins.right();
     // Beside the buttons' row, so that the box grows no taller.
     grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount() - 1, 0, 1,
                   grid->columnCount());
