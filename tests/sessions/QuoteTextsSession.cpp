@@ -1,7 +1,7 @@
 // A trader reads the Level I windows at the default font: the Positions window of an
 // account whose positions add up to five-digit totals, a Level I window switched to the
-// positions with its own menu (quote columns with totals) and holding an index of five
-// digits, and an option chain show every title and cell whole.
+// positions with its own menu (quote columns with totals), holding an index of five digits
+// and a column added from the menu, and an option chain show every title and cell whole.
 #include "tests/sessions/SessionHarness.h"
 
 #include "platform/ui/CListCtrl.h"
@@ -104,6 +104,12 @@ TEST_F(QuoteTextsSessionTest, PositionsTotalsIndexPricesAndOptionSymbolsShowWhol
         ASSERT_TRUE(s.WaitFor("the index's prices", [&] {
             const int row = s.RowOf(quoteGrid, "$DJI", "Symbol");
             return row >= 0 && s.CellText(quoteGrid, row, "High").size() >= 8;
+        }, 20s));
+        // A column added from the menu starts as wide as its title and prices need.
+        s.ChooseMenu("Colu&mns|&Quote|1-Year High");
+        ASSERT_TRUE(s.WaitFor("the index's 1-year high", [&] {
+            const int row = s.RowOf(quoteGrid, "$DJI", "Symbol");
+            return s.ColumnTitles(quoteGrid).contains("1-Year High") && s.CellText(quoteGrid, row, "1-Year High").size() >= 8;
         }, 20s));
         EXPECT_EQ(CutCells(s, quoteGrid), "");
 
