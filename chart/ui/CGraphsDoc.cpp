@@ -36,6 +36,9 @@ BOOL CGraphsDoc::SetIntervalKind(BOOL resetSpacing)
         m_metrics.periodValue = 0;
         m_metrics.samplesMeasured = false;
     }
+    // The axes fit the texts of the new data, as in a new chart.
+    m_metrics.textWidth = m_metrics.sampleWidth;
+    m_metrics.labelWidth = m_metrics.textWidth + 2;
     // The panes lay their data out again up to a new newest bar.
     m_endTimeAnchor = 0;
     UpdateAllViews(nullptr, kHintReinitialise);
@@ -65,7 +68,8 @@ void CGraphsDoc::MeasureAxisLabels()
     }
     m_metrics.periodValue = 0;
     m_metrics.samplesMeasured = false;
-    m_metrics.labelWidth = m_metrics.sampleWidth + 2;
+    m_metrics.textWidth = m_metrics.sampleWidth;
+    m_metrics.labelWidth = m_metrics.textWidth + 2;
     m_metrics.labelHeight =
         m_metrics.internalLeading / 2 + 2 * m_metrics.ascent + 2 - m_metrics.internalLeading;
 }
@@ -80,6 +84,15 @@ void CGraphsDoc::ApplyChartFont()
     if (CView* first = GetFirstView())
         if (CChartController* chart = GetChartController(first->GetParentFrame()))
             chart->RefreshSideWindows();
+}
+
+void CGraphsDoc::FitAxisText(int width)
+{
+    if (width <= m_metrics.textWidth)
+        return;
+    m_metrics.textWidth = width;
+    m_metrics.labelWidth = width + 2;
+    m_bAxisWidened = true;
 }
 
 HCURSOR CGraphsDoc::GetCursorFor(UINT command) const

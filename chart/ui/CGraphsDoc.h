@@ -10,6 +10,8 @@
 #include "platform/ui/WinUser.h"
 #include "studies/plots/PlotHost.h"
 
+#include <utility>
+
 // The update hint 2 carries the bars added in front.
 class CBarsAddedHint : public CUpdateHint {
 public:
@@ -23,6 +25,7 @@ struct CAxisMetrics {
     int sampleHeight = 13;
     int internalLeading = 2;
     int ascent = 11;
+    int textWidth = 60;       // the widest text of the price axes, at least the sample's
     int labelWidth = 62;      // the price axis' width
     int labelHeight = 24;     // the time axis' height
     int periodValue = 0;      // reset when the period kind changes
@@ -51,6 +54,7 @@ public:
     double GetBarSpacing() const override { return m_barSpacing; }
     void SetChartTitle(const CString& title) override { SetTitle(title); }
     CPricePlot* GetBarSeries() const override { return m_pPricePlot; }
+    void FitAxisText(int width) override;
 
     void SetSymbol(const CString& symbol) { m_symbol = symbol; }
     void SetInterval(const CString& interval) { m_interval = interval; }
@@ -75,6 +79,9 @@ public:
     // After the settings' chart font changed: measures again and lays every pane out
     // anew.
     void ApplyChartFont();
+    // Whether a text widened the price axes since the last call (the panes then lay
+    // themselves out again).
+    bool TakeAxisWidening() { return std::exchange(m_bAxisWidened, false); }
     CFont& GetChartFont() { return m_chartFont; }
     CAxisMetrics& GetMetrics() { return m_metrics; }
     const CAxisMetrics& GetMetrics() const { return m_metrics; }
@@ -102,6 +109,7 @@ private:
     int m_nDateRange = 0;
     DWORD m_endTimeAnchor = 0;
     CAxisMetrics m_metrics;
+    bool m_bAxisWidened = false;
     CFont m_chartFont;
     UINT m_nToolCommand = kCmdPointer;
     BYTE m_bDefaultLoaded = 0;

@@ -167,6 +167,9 @@ private:
     LRESULT OnFormulaResult(CWndMessage& message);
     // Everything but the tools and the cross-hair, which are drawn over it.
     void PaintBase(CDC* dc);
+    // After a paint whose texts widened the chart's price axes: every pane lays itself out
+    // again; true when this one is to paint once more.
+    bool FitAxesToTexts();
     void PaintPriceAxis(CDC* dc, const CPriceScale& scale, CStudyPlot* data);
     void PaintTimeAxis(CDC* dc, CStudyPlot* data, const CBarDates& dates, bool gridOnly);
     void PaintBoundaries(CDC* dc, const CBarDates& dates, int first, int last, int style, bool text, int upperWidth);

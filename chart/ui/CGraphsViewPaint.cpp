@@ -140,6 +140,8 @@ void CGraphsView::OnDraw(CDC* dc)
         base.CreateCompatibleDC(dc);
         base.SelectObject(&m_base);
         PaintBase(&base);
+        if (FitAxesToTexts())
+            PaintBase(&base);
         m_bPictureValid = true;
     }
     CDC base;
@@ -159,9 +161,22 @@ void CGraphsView::PaintTo(CDC* dc)
     GetClientRect(&m_client);
     const CSeriesReadLocks pass(PaintedSeries());
     PaintBase(dc);
+    if (FitAxesToTexts())
+        PaintBase(dc);
     PaintTools(dc, MakeScale());
     PaintCrosshair(dc);
     m_bPictureValid = false;
+}
+
+bool CGraphsView::FitAxesToTexts()
+{
+    CGraphsDoc* doc = GetGraphsDoc();
+    if (!doc || !doc->TakeAxisWidening())
+        return false;
+    for (CView* view : doc->GetViews())
+        if (auto* pane = dynamic_cast<CGraphsView*>(view))
+            pane->OnMetricsChanged();
+    return true;
 }
 
 void CGraphsView::PaintBase(CDC* dc)
@@ -208,9 +223,8 @@ void CGraphsView::PaintBase(CDC* dc)
             dc->SetTextColor(ChartColor(kChartColorText));
             CRect titleRect(1, 1 - metrics.internalLeading, m_plotRect.right, 1 - metrics.internalLeading + metrics.sampleHeight);
             dc->DrawText(title, &titleRect, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
-            const int sampleWidth = metrics.sampleWidth;
             for (auto it = m_plots.rbegin(); it != m_plots.rend(); ++it) {
-                CRect label(m_client.right - sampleWidth - 1, 0, m_client.right, metrics.sampleHeight);
+                CRect label(m_client.right - metrics.textWidth - 1, 0, m_client.right, metrics.sampleHeight);
                 (*it)->Draw(dc, &m_plotRect, &scale, &label);
             }
             if (axisShown) {
@@ -225,7 +239,7 @@ void CGraphsView::PaintBase(CDC* dc)
 
 void CGraphsView::PaintPriceAxis(CDC* dc, const CPriceScale& scale, CStudyPlot* data)
 {
-    const CGraphsDoc* doc = GetGraphsDoc();
+    CGraphsDoc* doc = GetGraphsDoc();
     const CAxisMetrics metrics = doc ? doc->GetMetrics() : CAxisMetrics();
     const int rowHeight = metrics.LabelRowHeight();
     const int wanted = rowHeight > 0 ? (m_plotRect.bottom - m_plotRect.top) / rowHeight : 0;
@@ -255,7 +269,12 @@ void CGraphsView::PaintPriceAxis(CDC* dc, const CPriceScale& scale, CStudyPlot* 
         DottedHorizontal(dc, m_plotRect.left, m_plotRect.right - 1, y, grid);
         CString text;
         FormatStudyValue(text, price, kind, type);
-        dc->TextOut(m_client.right - metrics.sampleWidth, y - metrics.sampleHeight / 2, text);
+        if (doc)
+            doc->FitAxisText(static_cast<int>(dc->GetTextExtent(text).cx));
+        // Centred on its row, but whole inside the pane: the top and bottom labels sit at
+        // the plot's edges, a margin narrower than half a label.
+        const int top = std::max(0, std::min(y - metrics.sampleHeight / 2, m_client.bottom - metrics.sampleHeight));
+        dc->TextOut(m_client.right - metrics.textWidth, top, text);
     }
 }
 

@@ -4,6 +4,7 @@
 #include "platform/ui/CMenu.h"
 #include "platform/ui/CWnd.h"
 #include "platform/ui/QtConvert.h"
+#include "platform/ui/TitleBarRoom.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -11,11 +12,13 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QGridLayout>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QSpacerItem>
 #include <QUrl>
 
 #include <mutex>
@@ -43,6 +46,20 @@ QStringList NameFilters(const CString& filter)
         out << QStringLiteral("%1 (%2)").arg(parts[i].section(QChar('('), 0, 0).trimmed(), patterns);
     }
     return out;
+}
+
+// Widens the box, whose layout otherwise sizes it to its text and buttons alone, to what
+// its title bar needs to show the title whole.
+void FitTitleBar(QMessageBox& box)
+{
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid)
+        return;
+    const QMargins margins = grid->contentsMargins();
+    const int width = TitleBarRoom(box, box.windowTitle()) - margins.left() - margins.right();
+    // Beside the buttons' row, so that the box grows no taller.
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount() - 1, 0, 1,
+                  grid->columnCount());
 }
 
 }  // namespace
@@ -81,6 +98,7 @@ int CUiResponder::MessageBox(CWnd* owner, const CString& text, const CString& ca
     const size_t def = ((type & MB_DEFMASK) >> 8);
     if (def < choices.size())
         box.setDefaultButton(choices[def].button);
+    FitTitleBar(box);
     const int answer = box.exec();
     for (const auto& c : choices)
         if (answer == c.button)

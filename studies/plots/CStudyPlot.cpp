@@ -320,6 +320,8 @@ void CStudyPlot::DrawValueLabel(CDC* dc, double value, const CPriceScale* scale,
     if (scale->GetBottom() - scale->GetTop() >= height)
         rect->top = std::clamp(rect->top, scale->GetTop(), scale->GetBottom() - height);
     rect->bottom = rect->top + height;
+    if (m_pDocument)
+        m_pDocument->FitAxisText(static_cast<int>(dc->GetTextExtent(text).cx));
     const int saved = dc->SaveDC();
     const int sum = GetRValue(color) + GetGValue(color) + GetBValue(color);
     dc->SetTextColor(sum >= 383 ? RGB(0, 0, 0) : RGB(255, 255, 255));

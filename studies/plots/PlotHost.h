@@ -45,6 +45,9 @@ public:
     virtual void SetChartTitle(const CString& title) = 0;
     // The chart's price plot (pane 0), or null.
     virtual CPricePlot* GetBarSeries() const = 0;
+    // A text drawn on the price axis, this many pixels wide: the axes of the chart widen
+    // to show it whole.
+    virtual void FitAxisText(int /*width*/) {}
 };
 
 class IPlotChart {

@@ -274,7 +274,10 @@ TEST_F(SnapshotPanelTest, TrackingRowsNameOnTheLeftValueOnTheRight)
     EXPECT_EQ(empty.cy, panel.GetRowHeight());
 
     const COLORREF red = RGB(255, 0, 0);
-    panel.SetRows({{"Close", "187.25", RGB(0, 0, 0)}, {"EMA", "1.5", red}, {"# Bars", "12", RGB(0, 0, 0)}});
+    // A row wider than the title, which the panel is never narrower than.
+    panel.SetRows({{"Close", "187.25", RGB(0, 0, 0)},
+                   {"EMA Convergence Divergence (12, 26, 9)", "1.5", red},
+                   {"# Bars", "12", RGB(0, 0, 0)}});
     const CSize size = ClientSize(panel);
     EXPECT_EQ(size.cy, 3 * panel.GetRowHeight());
     EXPECT_GT(size.cx, empty.cx);

@@ -1,6 +1,12 @@
 #include "views/ui/CTrackingFieldPanel.h"
 
 #include "platform/ui/CDC.h"
+#include "platform/ui/CWnd.h"
+#include "platform/ui/TitleBarRoom.h"
+
+#include <QWidget>
+
+#include <algorithm>
 
 void CTrackingFieldPanel::SetRows(std::vector<CTrackingRow> rows)
 {
@@ -13,7 +19,12 @@ void CTrackingFieldPanel::SetRows(std::vector<CTrackingRow> rows)
 void CTrackingFieldPanel::LayOut()
 {
     m_nRowHeight = TextHeight("0");
-    Resize(LayOutTrackingRows(m_rows, m_nRowHeight, [this](const CString& text) { return TextWidth(text); }));
+    CSize size = LayOutTrackingRows(m_rows, m_nRowHeight, [this](const CString& text) { return TextWidth(text); });
+    // Never narrower than the window manager needs to show the title whole.
+    if (CWnd* wnd = GetWnd())
+        if (const QWidget* outer = wnd->GetOuterWidget())
+            size.cx = std::max<LONG>(size.cx, TitleBarRoom(*outer, outer->windowTitle()));
+    Resize(size);
 }
 
 void CTrackingFieldPanel::Paint(CDC& dc)

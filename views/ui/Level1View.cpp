@@ -80,6 +80,36 @@ std::vector<int> BuiltInColumns(int mode)
     }
 }
 
+// The widest text a column shows at default sizes beside its title: long company names,
+// option symbols in a chain, volumes in the millions, and prices and totals of five digits
+// (a short position's negative).
+CString ColumnSample(int mode, const CGridColumn& column)
+{
+    if (column.IsColorField())
+        return CString();
+    if (column.IsCustom())
+        return "-99,999.99";
+    switch (column.fieldId) {
+    case kGridDescription: return "International Business Machines";
+    case kGridSymbol: return mode == kModeOptionChain ? "+MSFT261218C00040000" : "";
+    case kGridVolume: case 11: case 12: case 13: case 14: case 26: case 31: case kGridActivity:
+        return "99,999,999";
+    case 0: case 1: case 2: case 3: case 4: case 6: case 7: case 8: case 9: case 28: case 29: case 30:
+    case 51: case 59: case kGridChange: case kGridShares: case kGridBasePrice: case kGridProfitLoss:
+    case kGridMarketValue: case kGridDailyPnl:
+        return "-99999.99";
+    default: return CString();
+    }
+}
+
+// A column's width in a new layout or when added: its title and its sample show whole.
+int DefaultColumnWidth(CWnd& grid, int mode, const CGridColumn& column)
+{
+    const CString title = column.HeaderText();
+    const int least = column.fieldId == kGridDescription ? 170 : std::max(64, 7 * title.GetLength() + 14);
+    return FittedColumnWidth(grid, {title, ColumnSample(mode, column)}, least);
+}
+
 } // namespace
 
 // Posts the view a message when the account's positions or watch lists, or its actives
@@ -517,7 +547,7 @@ bool Level1View::AddColumn(UINT command, int afterListColumn)
     } else {
         return false;
     }
-    return m_grid.InsertGridColumnAfter(afterListColumn, 50, column) >= 0;
+    return m_grid.InsertGridColumnAfter(afterListColumn, DefaultColumnWidth(m_grid, m_nMode, column), column) >= 0;
 }
 
 // Layouts.
@@ -540,10 +570,8 @@ void Level1View::ApplyBuiltInLayout(int mode)
 {
     std::vector<CLayoutColumn> columns;
     for (int id : BuiltInColumns(mode)) {
-        const int least = id == kGridDescription ? 170 : std::max(64, 7 * CString(GridColumnName(id)).GetLength() + 14);
-        // Long company names and volumes in the millions show whole.
-        const char* sample = id == kGridDescription ? "International Business Machines" : id == kGridVolume ? "99,999,999" : "";
-        columns.push_back({MakeCatalogueColumn(id), FittedColumnWidth(m_grid, {GridColumnName(id), sample}, least)});
+        const CGridColumn column = MakeCatalogueColumn(id);
+        columns.push_back({column, DefaultColumnWidth(m_grid, mode, column)});
     }
     m_grid.ApplyLayout(columns);
 }

@@ -1,0 +1,136 @@
+// A trader reads the Level I windows at the default font: the Positions window of an
+// account whose positions add up to five-digit totals, a Level I window switched to the
+// positions with its own menu (quote columns with totals), holding an index of five digits
+// and a column added from the menu, and an option chain show every title and cell whole.
+#include "tests/sessions/SessionHarness.h"
+
+#include "platform/ui/CListCtrl.h"
+#include "tests/support/ColumnFitting.h"
+#include "views/ui/Level1View.h"
+
+#include <string>
+#include <vector>
+
+namespace qx::sessions {
+namespace {
+
+using namespace std::chrono_literals;
+
+class QuoteTextsSessionTest : public SessionTest {
+protected:
+    // 100 IBM and 100 MSFT bought, 100 GE sold short: positions worth five digits.
+    void SetUp() override
+    {
+        SessionTest::SetUp();
+        const std::string account = FirstAccount(Broker());
+        ASSERT_FALSE(account.empty());
+        for (const auto& [action, symbol] : {std::pair{"buy", "IBM"}, {"buy", "MSFT"}, {"sellshort", "GE"}}) {
+            std::string error;
+            const std::string order = "accountid=" + account + "~action=" + action + "~quantity=100~symbol=" + symbol +
+                                      "~ordtype=market~price=~actprice=~tsparam=~expire=day~spinstructions=none"
+                                      "~routing=auto~exmonth=~exday=~exyear=";
+            ASSERT_FALSE(Broker().PlaceOrder(order, false, false, error).empty()) << symbol << ": " << error;
+        }
+    }
+
+    // Every title and cell that does not show whole in its column, one line each.
+    static std::string CutCells(CSession& s, CListCtrl* list)
+    {
+        const QStringList titles = s.ColumnTitles(list);
+        const std::vector<QStringList> rows = s.ListRows(list);
+        return s.OnUi([&] {
+            std::string cut;
+            const auto check = [&](int column, const QString& text) {
+                const int needed = NeededColumnWidth(*list, text);
+                const int width = list->GetColumnWidth(column);
+                if (needed > width)
+                    cut += "\"" + text.toStdString() + "\" needs " + std::to_string(needed) + " px, " +
+                           titles[column].toStdString() + " has " + std::to_string(width) + "\n";
+            };
+            for (int column = 0; column < titles.size(); ++column) {
+                check(column, titles[column]);
+                for (const QStringList& row : rows)
+                    if (column < row.size())
+                        check(column, row[column]);
+            }
+            return cut;
+        });
+    }
+
+    // The open Level I window other than the given one (null while there is none).
+    static Level1View* OtherLevel1(CSession& s, const Level1View* besides)
+    {
+        for (Level1View* view : s.Views<Level1View>())
+            if (view != besides)
+                return view;
+        return nullptr;
+    }
+};
+
+} // namespace
+
+TEST_F(QuoteTextsSessionTest, PositionsTotalsIndexPricesAndOptionSymbolsShowWhole)
+{
+    const int status = RunWorkstation([&](CSession& s) {
+        // The Positions window of the main menu, in its built-in layout.
+        s.ChooseMenu("&Quotes|&Positions");
+        Level1View* positions = nullptr;
+        ASSERT_TRUE(s.WaitFor("the positions and their total", [&] {
+            positions = OtherLevel1(s, nullptr);
+            CListCtrl* grid = positions ? &positions->Grid() : nullptr;
+            return grid && s.RowCount(grid) == 4 && s.RowOf(grid, "Total", "Symbol") == 3 &&
+                   s.CellText(grid, 3, "Last").size() >= 8;
+        }, 20s));
+        CListCtrl* grid = &positions->Grid();
+        EXPECT_GE(s.RowOf(grid, "GE", "Symbol"), 0);
+        EXPECT_EQ(s.CellText(grid, s.RowOf(grid, "GE", "Symbol"), "# Shares"), "-100");
+        EXPECT_EQ(CutCells(s, grid), "");
+
+        // A Level I window of its own switched to the positions: the quote columns, with
+        // their totals, and an index of five digits typed in.
+        s.ChooseMenu("&Quotes|&Level I");
+        Level1View* quotes = nullptr;
+        ASSERT_TRUE(s.WaitFor("a Level I window", [&] { return (quotes = OtherLevel1(s, positions)) != nullptr; }));
+        s.ChooseMenu("Level &I|&Positions");
+        CListCtrl* quoteGrid = &quotes->Grid();
+        ASSERT_TRUE(s.WaitFor("the positions with quote columns", [&] {
+            return s.RowCount(quoteGrid) == 4 && s.CellText(quoteGrid, 3, "Ask").size() >= 8 &&
+                   s.CellText(quoteGrid, 3, "Open").size() >= 8;
+        }, 20s));
+        s.ChooseMenu("Level &I|&Insert Symbols...");
+        QWidget* entry = s.WaitModal("Enter Symbol");
+        ASSERT_NE(entry, nullptr);
+        s.TypeText("$DJI\n");
+        ASSERT_TRUE(s.WaitFor("the index's prices", [&] {
+            const int row = s.RowOf(quoteGrid, "$DJI", "Symbol");
+            return row >= 0 && s.CellText(quoteGrid, row, "High").size() >= 8;
+        }, 20s));
+        // A column added from the menu starts as wide as its title and prices need.
+        s.ChooseMenu("Colu&mns|&Quote|1-Year High");
+        ASSERT_TRUE(s.WaitFor("the index's 1-year high", [&] {
+            const int row = s.RowOf(quoteGrid, "$DJI", "Symbol");
+            return s.ColumnTitles(quoteGrid).contains("1-Year High") && s.CellText(quoteGrid, row, "1-Year High").size() >= 8;
+        }, 20s));
+        EXPECT_EQ(CutCells(s, quoteGrid), "");
+
+        // An option chain from the main menu, in its built-in layout: option symbols in the
+        // Symbol column.
+        s.ChooseMenu("&Quotes|&Option Chains");
+        QWidget* chains = s.WaitModal("Option Chains");
+        ASSERT_NE(chains, nullptr);
+        s.FillControl(chains, 1103, "MSFT");
+        s.PressButton(chains, "OK");
+        CListCtrl* chainGrid = nullptr;
+        ASSERT_TRUE(s.WaitFor("the chain's rows", [&] {
+            for (Level1View* view : s.Views<Level1View>())
+                if (s.RowCount(&view->Grid()) > 4 && s.CellText(&view->Grid(), 0, "Symbol").startsWith("+MSFT"))
+                    chainGrid = &view->Grid();
+            return chainGrid && s.CellText(chainGrid, 0, "Delta").size() > 0;
+        }, 20s));
+        EXPECT_EQ(CutCells(s, chainGrid), "");
+        s.ExitByMenu();
+    });
+    EXPECT_EQ(status, 0);
+}
+
+} // namespace qx::sessions
