@@ -746,6 +746,35 @@ bool CSession::AnswerFileDialog(const QString& path, const QString& type)
     return WaitFor("the file dialog closed", [&] { return QApplication::activeModalWidget() != dialog; });
 }
 
+bool CSession::AnswerDateTime(const QDate& date, const QTime& time)
+{
+    constexpr int kDateField = 1040;
+    constexpr int kTimeField = 1041;
+    QWidget* dialog = WaitModal("Date and Time");
+    if (!dialog)
+        return false;
+    const QString dateText = date.toString("M/d/yyyy");
+    const QString timeText = time.toString("h:mm:ss AP");
+    // The keyboard's way: the dialog opens in the date's first field; Tab goes on to the
+    // time's first field.
+    QWidget* dateField = Control(dialog, kDateField);
+    if (!WaitFor("the focus in the date", [&] { return QApplication::focusWidget() == dateField; }))
+        return false;
+    TypeText(dateText);
+    Key(Qt::Key_Tab);
+    TypeText(timeText);
+    const QString shownDate = ControlText(dialog, kDateField);
+    const QString shownTime = ControlText(dialog, kTimeField);
+    if (shownDate != dateText || shownTime != timeText) {
+        ADD_FAILURE() << "session: typed " << dateText.toStdString() << " " << timeText.toStdString()
+                      << ", the dialog shows " << shownDate.toStdString() << " " << shownTime.toStdString();
+        PressButton(dialog, "Cancel");
+        return false;
+    }
+    Key(Qt::Key_Return);
+    return WaitFor("the Date and Time dialog closed", [&] { return ActiveModal() == nullptr; });
+}
+
 QString CSession::ControlText(QWidget* dialog, int id)
 {
     QWidget* control = Control(dialog, id);
