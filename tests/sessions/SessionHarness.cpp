@@ -49,6 +49,10 @@ using namespace std::chrono_literals;
 
 enum MouseWhat { kClick, kDoubleClick, kPress, kRelease, kMove };
 
+// QTest hands the delay of a key sent to a window on as the key event's repeat count (its
+// default -1 as 65535): one, as a keyboard sends a key pressed once.
+constexpr int kKeyCount = 1;
+
 // The program object of a session: the real application, which tells when its loop runs.
 class CSessionApp final : public CWorkstationApp {
 public:
@@ -416,7 +420,7 @@ void CSession::Key(int key, Qt::KeyboardModifiers modifiers)
 {
     Post([key, modifiers] {
         if (QWindow* window = KeyWindow())
-            QTest::keyClick(window, static_cast<Qt::Key>(key), modifiers);
+            QTest::keyClick(window, static_cast<Qt::Key>(key), modifiers, kKeyCount);
     });
     Settle();
 }
@@ -436,7 +440,7 @@ void CSession::TypeText(const QString& text)
             const char ch = c.toLatin1();
             Post([ch] {
                 if (QWindow* window = KeyWindow())
-                    QTest::keyClick(window, ch);
+                    QTest::keyClick(window, ch, Qt::NoModifier, kKeyCount);
             });
             Settle();
         }
