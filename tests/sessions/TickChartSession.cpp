@@ -339,6 +339,16 @@ TEST_F(TickChartHistorySessionTest, GoToDateTimeShowsTheTradesOfThatTimeAtTheirP
             const QDateTime firstShown = expectTradesUpTo(QDateTime(day, QTime(11, 5, 46)), "the slots up to 11:05:46");
             ASSERT_TRUE(firstShown.isValid());
 
+            // Live trades come in meanwhile: the pane stays on the chosen time.
+            CPriceSeries* series = s.OnUi([&] { return pane->GetPricePlot()->GetPriceSeries(); });
+            const int appended = series->GetLiveAppends();
+            const double last = s.Broker().Symbol("MSFT")->last;
+            for (int i = 1; i <= 5; ++i)
+                ASSERT_TRUE(s.Broker().InjectTrade("MSFT", std::round((last + 0.01 * i) * 100) / 100, 100u, "ARCA"));
+            ASSERT_TRUE(s.WaitFor("the live trades in the chart's series",
+                                  [&] { return series->GetLiveAppends() == appended + 5; }));
+            expectTradesUpTo(QDateTime(day, QTime(11, 5, 46)), "the slots up to 11:05:46 after live trades");
+
             // Ctrl+Left twice, past the slots the Go to brought: each press scrolls back four
             // fifths of the bars in view, and those slots show their trades too.
             const int step = s.OnUi([&] { return pane->GetGraphsDoc()->GetVisibleBarCount() * 4 / 5; });
