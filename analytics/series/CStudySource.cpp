@@ -182,9 +182,25 @@ bool CStudySource::Prepare(int count, DWORD endFeedTime)
 
 void CStudySource::AddBars(int n, int side)
 {
+    GrowBars(n, side, false);
+}
+
+void CStudySource::ExtendBars(int n, int side)
+{
+    GrowBars(n, side, true);
+}
+
+void CStudySource::GrowBars(int n, int side, bool ask)
+{
     if (!m_pBase)
         return;
-    m_pBase->AddEmptyBars(n, side);
+    const auto grow = [ask, side](CPriceSeries& series, int count) {
+        if (ask)
+            series.ExtendBars(count, side);
+        else
+            series.AddEmptyBars(count, side);
+    };
+    grow(*m_pBase, n);
     if (!m_pSpec)
         return;
     if (CPriceSeries* companion = m_pSpec->m_pCompanion) {
@@ -196,11 +212,11 @@ void CStudySource::AddBars(int n, int side)
         if (front ? (m_pBase->GetBarTime(first, 0, from) && m_pBase->GetBarTime(first - n - 1, 1, to))
                   : (m_pBase->GetBarTime(last - n + 1, 0, from) && m_pBase->GetBarTime(last, 1, to))) {
             const int span = std::abs(companion->FindBarByTime(to, 1) - companion->FindBarByTime(from, 0)) + 1;
-            companion->AddEmptyBars(front ? -span : span, side);
+            grow(*companion, front ? -span : span);
         }
     }
     if (CPriceSeries* study = m_pSpec->m_pStudySeries)
-        study->AddEmptyBars(n, side);
+        grow(*study, n);
 }
 
 bool CStudySource::IsWaitingForData()

@@ -24,6 +24,8 @@ public:
     bool Open(const char* key, int sourceOption, int historyFlag, int mode);
     bool Prepare(int count, DWORD endFeedTime);
     void AddBars(int n, int side);
+    // AddBars, with the added bars asked for from history (a chart scrolled past them).
+    void ExtendBars(int n, int side);
     bool IsWaitingForData();
     // The resets of the series it reads (see CPriceSeries::GetDataResets).
     int GetDataResets() const;
@@ -51,6 +53,8 @@ public:
 
 private:
     bool IsDisplaced() const;
+    // |n| bars added to every series read, asked for from history when `ask`.
+    void GrowBars(int n, int side, bool ask);
     // The series whose own values GetValue returns for the field, and the shift of the
     // index into it; null when GetValue works them out.
     CPriceSeries* SeriesHolding(int field, int& shift) const;

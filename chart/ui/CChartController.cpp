@@ -30,6 +30,7 @@
 
 #include <algorithm>
 #include <map>
+#include <mutex>
 
 namespace {
 
@@ -126,8 +127,10 @@ bool CChartController::OnTimer(UINT_PTR id)
         if (m_pSnapshot && !m_pSnapshot->GetWnd())
             m_pSnapshot.reset();
         if (m_signals->redraw.exchange(false))
-            if (CGraphsDoc* doc = GetDocument())
+            if (CGraphsDoc* doc = GetDocument()) {
+                FollowLiveRecords();
                 doc->UpdateAllViews(nullptr, kHintRepaint);
+            }
         return true;
     }
     if (id == kTimerTracking) {
@@ -136,6 +139,48 @@ bool CChartController::OnTimer(UINT_PTR id)
         return true;
     }
     return false;
+}
+
+void CChartController::OnBarsScrolled()
+{
+    CGraphsDoc* doc = GetDocument();
+    if (!doc)
+        return;
+    const int offset = doc->GetScrollOffset();
+    // The offset was reckoned with the records there are now.
+    CPricePlot* price = doc->GetBarSeries();
+    m_pFollowed = price ? price->GetPriceSeries() : nullptr;
+    m_nLiveAppends = m_pFollowed ? m_pFollowed->GetLiveAppends() : 0;
+    // Scrolled back, each series keeps the bars from the newest in view back; newer ones
+    // beyond its usual count go as trades come in.
+    for (int i = 0; i < GetPaneCount(); ++i)
+        if (CGraphsView* pane = GetPane(i))
+            for (int k = 0; k < pane->GetPlotCount(); ++k)
+                if (CPriceSeries* series = pane->GetPlot(k)->GetPriceSeries()) {
+                    if (offset >= 0) {
+                        series->StopKeeping();
+                        continue;
+                    }
+                    const std::lock_guard<CPriceSeries> lock(*series);
+                    int first = 0, last = 0;
+                    series->GetVisibleRange(first, last);
+                    series->KeepThrough(last + offset);
+                }
+}
+
+void CChartController::FollowLiveRecords()
+{
+    CGraphsDoc* doc = GetDocument();
+    CPricePlot* price = doc ? doc->GetBarSeries() : nullptr;
+    const CPriceSeries* series = price ? price->GetPriceSeries() : nullptr;
+    const int appends = series ? series->GetLiveAppends() : 0;
+    const int shift = series == m_pFollowed ? appends - m_nLiveAppends : 0;
+    m_pFollowed = series;
+    m_nLiveAppends = appends;
+    // A record that came in after the newest moves every bar's index down by one; one dropped
+    // between the kept bars and the newest moves them up by one.
+    if (shift != 0 && doc->GetScrollOffset() < 0)
+        doc->SetScrollOffset(std::min(-1, doc->GetScrollOffset() - shift));
 }
 
 // ---------------------------------------------------------------- panes

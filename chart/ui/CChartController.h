@@ -25,6 +25,7 @@ class CFrameWnd;
 class CGraphsDoc;
 class CGraphsView;
 class CPaneSplitterWnd;
+class CPriceSeries;
 class CSheetsWnd;
 class CSnapshotFieldPanel;
 class CStrategySetup;
@@ -129,6 +130,11 @@ public:
     CGraphsView* m_pCrosshairPane = nullptr;
     // Set when studies or panes changed.
     bool m_bRecalc = true;
+
+    // The panes were scrolled: scrolled back from the newest bar they stay on the bars
+    // they show while live records come in (the plots' series keep their oldest records
+    // then); at the newest bar they move on with the new ones.
+    void OnBarsScrolled();
 
     // Side windows: the Tracking Window (values of every pane at the cursor) and the
     // Snapshot Window (the quote of the chart's symbol). Both follow the frame.
@@ -250,6 +256,9 @@ private:
     void AfterBacktestChange();
     // Tells the user why a layout could not be read.
     void TellLayoutError(ELayoutError error, DWORD version, const CString& source) const;
+    // Before a repaint: the scroll offset of a chart scrolled back moves by the records
+    // that came in live since the last one, so its bars stay in view.
+    void FollowLiveRecords();
 
     CFrameWnd* m_pFrame;
     std::vector<std::unique_ptr<CStudyDefinition>> m_studies;
@@ -265,6 +274,9 @@ private:
     std::unique_ptr<CSheetsWnd> m_pTabs[2];
     std::unique_ptr<CWnd> m_pTabBar;
     bool m_bTabBarPlaced = false;
+    // The price series whose live records FollowLiveRecords counts, and their count.
+    const CPriceSeries* m_pFollowed = nullptr;
+    int m_nLiveAppends = 0;
     // The pane fractions the last layout gave the splitter.
     std::vector<double> m_appliedProportions;
     std::unique_ptr<QObject> m_pFrameWatcher;

@@ -104,6 +104,8 @@ void CGraphsView::ScrollBars(int amount)
     }
     // Bars added after the last one move its index: the view keeps its place.
     doc->SetScrollOffset(doc->GetScrollOffset() + amount - (sourceLast() - before));
+    if (CChartController* chart = GetChart())
+        chart->OnBarsScrolled();
     doc->UpdateAllViews(nullptr, kHintRepaint);
 }
 

@@ -153,8 +153,9 @@ int CStudyPlot::GetScrollOverrun(int bars, bool)
 
 void CStudyPlot::AddBars(int n)
 {
+    // Bars a chart scrolls to are shown with their data.
     if (m_pSource && n != 0)
-        m_pSource->AddBars(n, 1);
+        m_pSource->ExtendBars(n, 1);
 }
 
 bool CStudyPlot::GetBarTime(int bar, int side, DWORD& feedTime)

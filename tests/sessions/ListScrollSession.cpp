@@ -1,7 +1,8 @@
 // A trader scrolls back through the time and sales and bar lists with the arrow keys and
 // the mouse wheel, past the records they first showed, to what the broker's history holds;
 // then changes the list font and colour from the main menu with Level II, Time & Sales and
-// the Bar Table open.
+// the Bar Table open. A list scrolled back that gets a new series (Go to, a filter, a
+// linked symbol, a new interval) shows its newest record at the top.
 #include "tests/sessions/SessionHarness.h"
 
 #include "analytics/series/CPriceSeries.h"
@@ -411,6 +412,118 @@ TEST_F(ListScrollSessionTest, KeysAndWheelScrollBackThroughTicksAndBarsAndTheMen
         const COLORREF tsBack = s.OnUi([&] { return s.App().Settings().m_tsColors[0]; });
         EXPECT_EQ(s.OnUi([&] { return ticks->GetBkColor(); }), tsBack);
         EXPECT_EQ(s.OnUi([&] { return barList->GetBkColor(); }), tsBack);
+        s.ExitByMenu();
+    });
+    EXPECT_EQ(status, 0);
+}
+
+int TopRow(CSession& s, CListCtrl* list)
+{
+    return s.OnUi([&] { return list->GetTopIndex(); });
+}
+
+// The main window's symbol box typed into, as the linked windows follow it.
+void TypeSymbol(CSession& s, const char* symbol)
+{
+    QWidget* box = s.OnUi([&] { return s.App().MainFrame()->GetSymbolCombo().GetWidget(); });
+    s.Click(box);
+    s.Key(Qt::Key_A, Qt::ControlModifier);
+    s.TypeText(QString(symbol) + "\n");
+}
+
+TEST_F(ListScrollSessionTest, AListScrolledBackShowsTheNewestRecordOfEachNewSeriesAtTheTop)
+{
+    const int status = RunWorkstation([&](CSession& s) {
+        TypeSymbol(s, "msft");
+        ASSERT_TRUE(s.WaitFor("MSFT in the symbol box", [&] { return s.App().MainFrame()->GetSymbolBox() == "MSFT"; }));
+
+        s.ChooseMenu("&Quotes|&Time && Sales");
+        CTimeSalesView* ts = WaitForLoadedView<CTimeSalesView>(s, "the ticks of MSFT");
+        ASSERT_NE(ts, nullptr);
+        CTimeSalesList* ticks = &ts->List();
+        QWidget* tickTree = s.OnUi([&] { return ticks->GetWidget(); });
+        // The newest slot: the close of the session before the broker's today.
+        const QDate day = DateOf(RecordDate(s, ticks, 0));
+        const QTime newest = RecordTime(s, ticks, 0);
+        ASSERT_TRUE(day.isValid());
+        ASSERT_EQ(newest, QTime(15, 59, 58));
+        constexpr int kNotches = 25;
+        const int scrolledTo = kNotches * CTimeSalesList::kWheelLines;
+        // The series shows a new one from the top once it has its data.
+        auto expectTopRow = [&](const char* what, QTime time) {
+            ASSERT_TRUE(s.WaitFor(what, [&] { return ts->GetSeries() && !ts->GetSeries()->IsWaitingForData(); }));
+            s.Settle();
+            EXPECT_EQ(TopRow(s, ticks), 0) << what << ": " << RowsInView(s, ticks).substr(0, 200);
+            EXPECT_TRUE(RowInView(s, ticks, 0)) << what;
+            EXPECT_EQ(RecordDate(s, ticks, 0), day.toString("M/d/yyyy")) << what;
+            EXPECT_EQ(RecordTime(s, ticks, 0), time) << what;
+        };
+
+        // Go to 3:29:00 PM of that day, typed, from a list scrolled down 25 notches.
+        s.Wheel(tickTree, -kNotches);
+        ASSERT_GE(TopRow(s, ticks), scrolledTo);
+        s.ChooseMenu("Time && &Sales|&Go to Date/Time...");
+        ASSERT_TRUE(s.AnswerDateTime(day, QTime(15, 29, 0)));
+        ASSERT_TRUE(s.WaitFor("the ticks up to the chosen time", [&] { return ts->IsHistorical(); }));
+        expectTopRow("the ticks up to 15:29", QTime(15, 29, 0));
+
+        // A filter from the list scrolled back again: live ticks from the newest.
+        s.Wheel(tickTree, -kNotches);
+        ASSERT_GE(TopRow(s, ticks), scrolledTo);
+        s.ChooseMenu("Time && &Sales|&Filter...");
+        QWidget* filter = s.WaitModal("Time & Sales Filter");
+        ASSERT_NE(filter, nullptr);
+        s.Click(s.Control(filter, 50137)); // Filter by volume
+        s.FillControl(filter, 1007, "100");
+        s.PressButton(filter, "OK");
+        ASSERT_TRUE(s.WaitFor("the filtered live ticks", [&] { return !ts->IsHistorical(); }));
+        expectTopRow("the filtered ticks", newest);
+
+        // A linked symbol from a list scrolled past the records it first held.
+        s.Click(tickTree, QPoint(40, 40));
+        s.Key(Qt::Key_End);
+        s.Wheel(tickTree, -10);
+        ASSERT_EQ(s.RowCount(ticks), kFirstRows + 10 * CTimeSalesList::kWheelLines);
+        ASSERT_GT(TopRow(s, ticks), kFirstRows - 100);
+        TypeSymbol(s, "ibm");
+        ASSERT_TRUE(s.WaitFor("IBM's ticks", [&] { return ts->GetSymbolText() == "IBM"; }));
+        expectTopRow("IBM's ticks", newest);
+        EXPECT_EQ(s.RowCount(ticks), kFirstRows);
+
+        // The Bar Table of daily bars, scrolled down: a linked symbol, then five-minute bars
+        // from its Symbol & Interval dialog.
+        s.ChooseMenu("&Quotes|&Bar Table");
+        CBarView* bars = WaitForLoadedView<CBarView>(s, "the daily bars of IBM");
+        ASSERT_NE(bars, nullptr);
+        CTimeSalesList* barList = &bars->List();
+        QWidget* barTree = s.OnUi([&] { return barList->GetWidget(); });
+        ASSERT_EQ(DateOf(s.CellText(barList, 0, "Date")), day);
+        auto expectTopBar = [&](const char* what, const QString& date, const QString& time) {
+            ASSERT_TRUE(s.WaitFor(what, [&] { return bars->GetSeries() && !bars->GetSeries()->IsWaitingForData(); }));
+            s.Settle();
+            EXPECT_EQ(TopRow(s, barList), 0) << what;
+            EXPECT_TRUE(RowInView(s, barList, 0)) << what;
+            EXPECT_EQ(s.CellText(barList, 0, "Date"), date) << what;
+            EXPECT_EQ(s.CellText(barList, 0, "Time"), time) << what;
+            EXPECT_FALSE(s.CellText(barList, 0, "Close").isEmpty()) << what;
+        };
+        const QString dailyTime = s.CellText(barList, 0, "Time");
+        s.Wheel(barTree, -kNotches);
+        ASSERT_GE(TopRow(s, barList), scrolledTo);
+        TypeSymbol(s, "aapl");
+        ASSERT_TRUE(s.WaitFor("AAPL's bars", [&] { return bars->GetSymbolText() == "AAPL"; }));
+        expectTopBar("AAPL's daily bars", day.toString("M/d/yyyy"), dailyTime);
+
+        s.Wheel(barTree, -kNotches);
+        ASSERT_GE(TopRow(s, barList), scrolledTo);
+        s.ChooseMenu("&Bar|&Symbol && Interval...");
+        QWidget* prompt = s.WaitModal("Enter Symbol and Interval");
+        ASSERT_NE(prompt, nullptr);
+        s.FillControl(prompt, 1092, "5");
+        s.PressButton(prompt, "OK");
+        ASSERT_TRUE(s.WaitFor("five-minute bars", [&] { return bars->GetIntervalText() == "5"; }));
+        // The newest five minutes of that session start at 15:55.
+        expectTopBar("AAPL's five-minute bars", day.toString("M/d/yyyy"), "15:55:00");
         s.ExitByMenu();
     });
     EXPECT_EQ(status, 0);

@@ -49,6 +49,10 @@ using namespace std::chrono_literals;
 
 enum MouseWhat { kClick, kDoubleClick, kPress, kRelease, kMove };
 
+// QTest hands the delay of a key sent to a window on as the key event's repeat count (its
+// default -1 as 65535): one, as a keyboard sends a key pressed once.
+constexpr int kKeyCount = 1;
+
 // The program object of a session: the real application, which tells when its loop runs.
 class CSessionApp final : public CWorkstationApp {
 public:
@@ -416,7 +420,7 @@ void CSession::Key(int key, Qt::KeyboardModifiers modifiers)
 {
     Post([key, modifiers] {
         if (QWindow* window = KeyWindow())
-            QTest::keyClick(window, static_cast<Qt::Key>(key), modifiers);
+            QTest::keyClick(window, static_cast<Qt::Key>(key), modifiers, kKeyCount);
     });
     Settle();
 }
@@ -436,7 +440,7 @@ void CSession::TypeText(const QString& text)
             const char ch = c.toLatin1();
             Post([ch] {
                 if (QWindow* window = KeyWindow())
-                    QTest::keyClick(window, ch);
+                    QTest::keyClick(window, ch, Qt::NoModifier, kKeyCount);
             });
             Settle();
         }
@@ -744,6 +748,35 @@ bool CSession::AnswerFileDialog(const QString& path, const QString& type)
     TypeText(path);
     Key(Qt::Key_Return);
     return WaitFor("the file dialog closed", [&] { return QApplication::activeModalWidget() != dialog; });
+}
+
+bool CSession::AnswerDateTime(const QDate& date, const QTime& time)
+{
+    constexpr int kDateField = 1040;
+    constexpr int kTimeField = 1041;
+    QWidget* dialog = WaitModal("Date and Time");
+    if (!dialog)
+        return false;
+    const QString dateText = date.toString("M/d/yyyy");
+    const QString timeText = time.toString("h:mm:ss AP");
+    // The keyboard's way: the dialog opens in the date's first field; Tab goes on to the
+    // time's first field.
+    QWidget* dateField = Control(dialog, kDateField);
+    if (!WaitFor("the focus in the date", [&] { return QApplication::focusWidget() == dateField; }))
+        return false;
+    TypeText(dateText);
+    Key(Qt::Key_Tab);
+    TypeText(timeText);
+    const QString shownDate = ControlText(dialog, kDateField);
+    const QString shownTime = ControlText(dialog, kTimeField);
+    if (shownDate != dateText || shownTime != timeText) {
+        ADD_FAILURE() << "session: typed " << dateText.toStdString() << " " << timeText.toStdString()
+                      << ", the dialog shows " << shownDate.toStdString() << " " << shownTime.toStdString();
+        PressButton(dialog, "Cancel");
+        return false;
+    }
+    Key(Qt::Key_Return);
+    return WaitFor("the Date and Time dialog closed", [&] { return ActiveModal() == nullptr; });
 }
 
 QString CSession::ControlText(QWidget* dialog, int id)

@@ -36,6 +36,7 @@
 //   ChooseComboItem(combo, text) opens a combo box's list with the mouse and clicks the item
 //   AnswerFileDialog(path[, type])  the open or save file dialog open now: the file type
 //                                (its filter's text) chosen, the path typed, Return
+//   AnswerDateTime(date, time)   the Date and Time dialog: both typed into their fields, OK
 //   RowOf / ClickRow / ClickCell(list, text[, column title])   rows of report lists by text
 //   CellText(list, row, column title), ListRows(list)
 //   Views<T>()                   the open windows' views of a class (UI thread)
@@ -51,9 +52,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QDate>
 #include <QPoint>
 #include <QPointer>
 #include <QString>
+#include <QTime>
 #include <QWidget>
 
 #include <atomic>
@@ -149,6 +152,9 @@ public:
     // Answers the file dialog open now: chooses the file type whose filter text starts with
     // type (when given), types the path into the name box and presses Return.
     bool AnswerFileDialog(const QString& path, const QString& type = QString());
+    // Answers the "Date and Time" dialog once it shows: the date and the time typed into
+    // their fields as a trader types them, then OK; false when it did not take them.
+    bool AnswerDateTime(const QDate& date, const QTime& time);
     QString ControlText(QWidget* dialog, int id);
     // Clicks the frame's title bar where no other window covers it: an MDI child comes to
     // the front (activated as from the Window menu when it is covered all along), a

@@ -1,9 +1,12 @@
 // A trader's chart of ticks: Time & Sales open, the tool bar's Chart button opens a chart
-// of the trades; the trades land at their prices and the tool bar names the period.
+// of the trades; the trades land at their prices and the tool bar names the period. Go to
+// Date/Time shows the trades of the chosen time, as the broker's history holds them.
 #include "tests/sessions/SessionHarness.h"
 
 #include "analytics/series/CPriceSeries.h"
 #include "app/shell/CMainFrame.h"
+#include "broker/core/FeedTime.h"
+#include "broker/protocol/HistoryFormat.h"
 #include "chart/ui/CChartController.h"
 #include "chart/ui/CGraphsDoc.h"
 #include "chart/ui/CGraphsView.h"
@@ -12,12 +15,18 @@
 #include "platform/ui/QtConvert.h"
 #include "studies/plots/CPricePlot.h"
 #include "studies/plots/CPriceScale.h"
+#include "tests/support/WeekdayShift.h"
+#include "tools/testbroker/CHistoryGenerator.h"
+#include "tools/testbroker/ExchangeClock.h"
 #include "views/ui/CTimeSalesView.h"
 
 #include <QComboBox>
+#include <QDateTime>
 #include <QImage>
 
 #include <cmath>
+#include <ctime>
+#include <map>
 #include <vector>
 
 namespace qx::sessions {
@@ -26,6 +35,18 @@ namespace {
 using namespace std::chrono_literals;
 
 class TickChartSessionTest : public SessionTest {};
+
+// The broker's clock at 7:00 of a weekday, before the open: the chart ends at the close of
+// the session before, whose minutes the broker's history holds.
+class TickChartHistorySessionTest : public SessionTest {
+protected:
+    void Configure(qx::testbroker::TestBrokerOptions& options) override
+    {
+        const int64_t now = std::time(nullptr);
+        options.clockShiftSeconds = qx::testsupport::SecondsToNoon(now) - 5 * 3600;
+        options.clockShiftDays = qx::testsupport::DaysBackToWeekday(now + options.clockShiftSeconds);
+    }
+};
 
 CGraphsView* PricePane(CSession& s)
 {
@@ -45,27 +66,58 @@ std::vector<int> RowsOfColour(const QImage& image, int x, int top, int bottom, Q
     return rows;
 }
 
+// Time & Sales, then the tool bar's Chart button: the price pane of a chart of its ticks,
+// loaded (null when none came).
+CGraphsView* OpenTickChart(CSession& s)
+{
+    s.ChooseMenu("&Quotes|&Time && Sales");
+    if (!s.WaitFor("a Time & Sales window with its series", [&] {
+            const auto views = s.Views<CTimeSalesView>();
+            return !views.empty() && views.front()->GetSeries() && !views.front()->GetSeries()->IsWaitingForData();
+        }))
+        return nullptr;
+    QWidget* toolBar = s.OnUi([&] { return s.App().MainFrame()->GetToolBar()->GetWidget(); });
+    s.PressButton(toolBar, "Chart");
+    CGraphsView* pane = nullptr;
+    const bool loaded = s.WaitFor("a chart of ticks", [&] {
+        pane = PricePane(s);
+        CPricePlot* price = pane ? pane->GetPricePlot() : nullptr;
+        return price && pane->IsInitialised() && price->GetPriceSeries() &&
+               !price->GetPriceSeries()->IsWaitingForData() && pane->GetGraphsDoc()->GetInterval() == "0";
+    }, 30s);
+    return loaded ? pane : nullptr;
+}
+
+// Start and end of a visible bar of the pane's price plot, in exchange time.
+struct BarSpan {
+    QDateTime start, end;
+};
+
+QDateTime ExchangeDateTime(DWORD feedTime)
+{
+    int y = 0, mo = 0, d = 0, h = 0, mi = 0, sec = 0;
+    FeedTimeToDate(feedTime, y, mo, d);
+    FeedTimeToTimeOfDay(feedTime, h, mi, sec);
+    return QDateTime(QDate(y, mo, d), QTime(h, mi, sec));
+}
+
+BarSpan SpanOfBar(CGraphsView* pane, int bar)
+{
+    DWORD start = 0, end = 0;
+    CPricePlot* price = pane->GetPricePlot();
+    if (!price->GetBarTime(bar, CStudyPlot::kBarStart, start) || !price->GetBarTime(bar, CStudyPlot::kBarEnd, end))
+        return {};
+    return {ExchangeDateTime(start), ExchangeDateTime(end)};
+}
+
 } // namespace
 
 TEST_F(TickChartSessionTest, TheChartButtonOverTimeAndSalesDrawsTheTradesAtTheirPrices)
 {
     const int status = RunWorkstation(
         [&](CSession& s) {
-            s.ChooseMenu("&Quotes|&Time && Sales");
-            ASSERT_TRUE(s.WaitFor("a Time & Sales window with its series", [&] {
-                const auto views = s.Views<CTimeSalesView>();
-                return !views.empty() && views.front()->GetSeries() &&
-                       !views.front()->GetSeries()->IsWaitingForData();
-            }));
-            QWidget* toolBar = s.OnUi([&] { return s.App().MainFrame()->GetToolBar()->GetWidget(); });
-            s.PressButton(toolBar, "Chart");
-            CGraphsView* pane = nullptr;
-            ASSERT_TRUE(s.WaitFor("a chart of ticks", [&] {
-                pane = PricePane(s);
-                CPricePlot* price = pane ? pane->GetPricePlot() : nullptr;
-                return price && pane->IsInitialised() && price->GetPriceSeries() &&
-                       !price->GetPriceSeries()->IsWaitingForData() && pane->GetGraphsDoc()->GetInterval() == "0";
-            }, 30s));
+            CGraphsView* pane = OpenTickChart(s);
+            ASSERT_NE(pane, nullptr);
 
             // The box names the period as its own list does.
             auto* box = s.OnUi([&] { return qobject_cast<QComboBox*>(s.App().MainFrame()->GetIntervalCombo().GetWidget()); });
@@ -147,6 +199,165 @@ TEST_F(TickChartSessionTest, TheChartButtonOverTimeAndSalesDrawsTheTradesAtTheir
                 EXPECT_LT(rows[k], rows[k - 1]) << k;
                 EXPECT_NEAR(rows[k - 1] - rows[k], (rows.front() - rows.back()) / 4.0, 1.0) << k;
             }
+            s.ExitByMenu();
+        },
+        {"--symbol", "MSFT"});
+    EXPECT_EQ(status, 0);
+}
+
+TEST_F(TickChartHistorySessionTest, GoToDateTimeShowsTheTradesOfThatTimeAtTheirPrices)
+{
+    const int status = RunWorkstation(
+        [&](CSession& s) {
+            CGraphsView* pane = OpenTickChart(s);
+            ASSERT_NE(pane, nullptr);
+            // The day of the chart's newest trade slot: the session before the broker's today.
+            const QDate day = s.OnUi([&] {
+                CPricePlot* price = pane->GetPricePlot();
+                return SpanOfBar(pane, price->GetLastVisibleBar()).start.date();
+            });
+            ASSERT_TRUE(day.isValid());
+
+            // The bars drawn closer, for a few minutes of slots in view.
+            for (int i = 0; i < 4; ++i)
+                s.ChooseMenu("Cha&rt|Decrease spacing between ba&rs");
+            ASSERT_EQ(s.OnUi([&] { return pane->GetGraphsDoc()->GetBarSpacing(); }), 2.0);
+
+            // Go to Date/Time from the pane's menu, typed: 11:05:47 AM of that day, hours
+            // before the first slot the chart holds.
+            const QTime chosen(11, 5, 47);
+            const QPoint inPlot = s.OnUi([&] {
+                const CPoint centre = pane->GetPlotRect().CenterPoint();
+                return QPoint(centre.x, centre.y);
+            });
+            QWidget* paneWidget = s.OnUi([&] { return pane->GetWidget(); });
+            s.RightClick(paneWidget, inPlot);
+            s.ChoosePopup("&Go to Date/Time...");
+            ASSERT_TRUE(s.AnswerDateTime(day, chosen));
+
+            // What the pane shows once the history of its slots has come, the newest slot in
+            // view given: consecutive slots of the morning on the time axis, each minute's trade
+            // from the broker's records in the slot that starts the minute (as Time & Sales
+            // shows it), painted at its price on a scale that spans them. Returns the first
+            // slot in view.
+            const qx::testbroker::CHistoryGenerator history;
+            const auto expectTradesUpTo = [&](const QDateTime& newestSlot, const char* what) {
+                QDateTime firstShown;
+                const bool loaded = s.WaitFor(what, [&] {
+                    CPricePlot* price = pane->GetPricePlot();
+                    return SpanOfBar(pane, price->GetLastVisibleBar()).start == newestSlot &&
+                           !price->GetPriceSeries()->IsWaitingForData();
+                }, 30s);
+                EXPECT_TRUE(loaded) << s.OnUi([&] {
+                    return SpanOfBar(pane, pane->GetPricePlot()->GetLastVisibleBar()).start.toString().toStdString();
+                });
+                if (!loaded)
+                    return firstShown;
+                s.Settle();
+                struct Shown {
+                    int first = 0, last = 0;
+                    std::vector<BarSpan> spans;
+                };
+                const Shown shown = s.OnUi([&] {
+                    Shown out;
+                    CPricePlot* price = pane->GetPricePlot();
+                    out.first = price->GetFirstVisibleBar();
+                    out.last = price->GetLastVisibleBar();
+                    for (int bar = out.first; bar <= out.last; ++bar)
+                        out.spans.push_back(SpanOfBar(pane, bar));
+                    return out;
+                });
+                EXPECT_GE(shown.last - shown.first, 120) << what << ": fewer than four minutes of slots in view";
+                for (size_t k = 0; k < shown.spans.size(); ++k) {
+                    const qint64 back = 2 * static_cast<qint64>(shown.spans.size() - 1 - k);
+                    EXPECT_EQ(shown.spans[k].start, newestSlot.addSecs(-back)) << what << " " << k;
+                    EXPECT_EQ(shown.spans[k].end, newestSlot.addSecs(2 - back)) << what << " " << k;
+                }
+                if (shown.spans.empty())
+                    return firstShown;
+                firstShown = shown.spans.front().start;
+
+                const auto feed = [](const QDateTime& t) {
+                    return qx::protocol::HistoryFeedTime(t.date().year(), t.date().month(), t.date().day(),
+                                                         t.time().hour(), t.time().minute(), t.time().second());
+                };
+                const int64_t dayAfter = qx::testbroker::DaysFromDate(day.year(), day.month(), day.day()) + 1;
+                const auto minutes =
+                    history.Bars(s.Broker().Symbol("MSFT")->profile, {qx::testbroker::HistoryInterval::Minutes, 1},
+                                 false, feed(firstShown), feed(newestSlot), 1000, dayAfter);
+                std::map<int, double> trades; // bar index -> price
+                double low = 1e300, high = -1e300;
+                for (const auto& minute : minutes) {
+                    int y = 0, mo = 0, d = 0, h = 0, mi = 0, sec = 0;
+                    qx::protocol::SplitHistoryFeedTime(minute.feedTime, y, mo, d, h, mi, sec);
+                    const QDateTime start(QDate(y, mo, d), QTime(h, mi, sec));
+                    trades[shown.first + static_cast<int>(firstShown.secsTo(start) / 2)] = minute.close;
+                    low = std::min(low, minute.close);
+                    high = std::max(high, minute.close);
+                }
+                EXPECT_GE(trades.size(), 4u) << what;
+
+                const auto range = [&] {
+                    return s.OnUi([&] { return std::make_pair(pane->GetLowest(), pane->GetHighest()); });
+                };
+                EXPECT_TRUE(s.WaitFor("the scale spanning the trades in view", [&] {
+                    return pane->GetLowest() == low && pane->GetHighest() == high;
+                })) << what << ": " << range().first << " .. " << range().second << ", the trades " << low << " .. "
+                    << high;
+
+                // One row of the bars' colour at each trade's x, where the scale puts its price.
+                struct Painted {
+                    QImage image;
+                    CRect plot;
+                    std::map<int, int> x, row;
+                };
+                const Painted painted = s.OnUi([&] {
+                    Painted out;
+                    out.image = pane->GetWidget()->grab().toImage();
+                    out.plot = pane->GetPlotRect();
+                    const CPriceScale scale = pane->MakeScale();
+                    for (const auto& [bar, price] : trades) {
+                        const double spacing = pane->GetGraphsDoc()->GetBarSpacing();
+                        out.x[bar] = BarIndexToX(spacing, bar, shown.first, out.plot.left);
+                        out.row[bar] = scale.PriceToY(price);
+                    }
+                    return out;
+                });
+                const QRgb bars = s.OnUi([] { return ToQColor(SchemeColor(kSchemeBars)).rgb(); });
+                for (const auto& [bar, price] : trades) {
+                    const std::vector<int> rows =
+                        RowsOfColour(painted.image, painted.x.at(bar), painted.plot.top, painted.plot.bottom, bars);
+                    EXPECT_EQ(rows, std::vector<int>{painted.row.at(bar)})
+                        << what << ": the trade at "
+                        << shown.spans[static_cast<size_t>(bar - shown.first)].start.toString().toStdString() << ", "
+                        << price;
+                }
+                return firstShown;
+            };
+
+            // The newest slot in view holds the chosen time.
+            const QDateTime firstShown = expectTradesUpTo(QDateTime(day, QTime(11, 5, 46)), "the slots up to 11:05:46");
+            ASSERT_TRUE(firstShown.isValid());
+
+            // Live trades come in meanwhile: the pane stays on the chosen time.
+            CPriceSeries* series = s.OnUi([&] { return pane->GetPricePlot()->GetPriceSeries(); });
+            const int appended = series->GetLiveAppends();
+            const double last = s.Broker().Symbol("MSFT")->last;
+            for (int i = 1; i <= 5; ++i)
+                ASSERT_TRUE(s.Broker().InjectTrade("MSFT", std::round((last + 0.01 * i) * 100) / 100, 100u, "ARCA"));
+            ASSERT_TRUE(s.WaitFor("the live trades in the chart's series",
+                                  [&] { return series->GetLiveAppends() == appended + 5; }));
+            expectTradesUpTo(QDateTime(day, QTime(11, 5, 46)), "the slots up to 11:05:46 after live trades");
+
+            // Ctrl+Left twice, past the slots the Go to brought: each press scrolls back four
+            // fifths of the bars in view, and those slots show their trades too.
+            const int step = s.OnUi([&] { return pane->GetGraphsDoc()->GetVisibleBarCount() * 4 / 5; });
+            s.Click(paneWidget, inPlot);
+            s.Key(Qt::Key_Left, Qt::ControlModifier);
+            s.Key(Qt::Key_Left, Qt::ControlModifier);
+            const QDateTime earlier = QDateTime(day, QTime(11, 5, 46)).addSecs(-2 * 2 * step);
+            ASSERT_LT(earlier, firstShown);
+            expectTradesUpTo(earlier, "the slots two scrolls back");
             s.ExitByMenu();
         },
         {"--symbol", "MSFT"});

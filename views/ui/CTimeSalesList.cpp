@@ -52,6 +52,8 @@ void CTimeSalesList::SetSeries(CPriceSeries* series, const CString& key)
     m_pSeries = series;
     m_key = key;
     m_nLiveAppends = series ? series->GetLiveAppends() : 0;
+    if (series)
+        ShowTopRow();
     KeepOldestWhileScrolledBack();
     SeriesChanged();
 }
@@ -92,6 +94,19 @@ void CTimeSalesList::KeepOldestWhileScrolledBack()
         m_pSeries->StopKeeping();
     else if (IndexOfItem(GetTopIndex(), index))
         m_pSeries->KeepThrough(index);
+}
+
+void CTimeSalesList::ShowTopRow()
+{
+    auto* tree = qobject_cast<QTreeView*>(GetWidget());
+    if (!tree)
+        return;
+    tree->verticalScrollBar()->setValue(tree->verticalScrollBar()->minimum());
+    // The rows stand for other records now.
+    const int focused = GetNextItem(-1, LVNI_FOCUSED);
+    SetItemState(-1, 0, LVIS_SELECTED);
+    if (focused > 0)
+        SetItemState(0, LVIS_FOCUSED, LVIS_FOCUSED);
 }
 
 void CTimeSalesList::FollowShiftedRows(int shift)

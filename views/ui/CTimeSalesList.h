@@ -33,7 +33,7 @@ public:
     // Tick (1) or bar (0) mode: the column titles and kinds.
     void SetMode(bool tickMode);
     bool IsTickMode() const { return m_bTickMode; }
-    // The series stays the window's.
+    // The series stays the window's. A new one shows from its newest record, at the top.
     void SetSeries(CPriceSeries* series, const CString& key);
     CPriceSeries* GetSeries() const { return m_pSeries; }
     const CString& GetKey() const { return m_key; }
@@ -84,6 +84,8 @@ private:
     // while new ones come in, and the rows in view stay where they are.
     bool IsScrolledBack() const;
     void KeepOldestWhileScrolledBack();
+    // The top row in view; no row stays selected, and the focus, when a row had it, goes to the top.
+    void ShowTopRow();
     // The rows kept moved by `shift` (records came in after the newest, or went between the
     // kept ones and the newest): while scrolled back, the view, the focus and the selection
     // move with the rows they showed.
