@@ -94,6 +94,14 @@ public:
     using QTreeView::QTreeView;
     bool IsEditing() const { return state() == EditingState; }
     bool IsUserChange() const { return userInput > 0 && programChange == 0; }
+    // Lays the rows out now when a change of the model asked for it. Qt would do so at the
+    // start of the next repaint, and laying out asks for a repaint of every row: each row
+    // would be painted twice. A hidden view is laid out when it shows, as Qt does.
+    void LayOutRows()
+    {
+        if (isVisible())
+            executeDelayedItemsLayout();
+    }
 
     int userInput = 0;      // inside a mouse or key event of the list
     int programChange = 0;  // inside a change the program makes (rows, columns, states, order)
@@ -410,6 +418,14 @@ QxListModel* Model(QWidget* w)
     return t ? static_cast<QxListModel*>(t->model()) : nullptr;
 }
 
+
+// Rows sorted into a new order are laid out at once, so that the repaint that shows them
+// paints each row once.
+void LayOutRows(QWidget* w)
+{
+    if (auto* view = dynamic_cast<QxTreeView*>(Tree(w)))
+        view->LayOutRows();
+}
 
 // Marks the selection changes Qt makes while the program changes the list (a removed
 // current row moves the selection, say) as the program's.
@@ -1251,6 +1267,7 @@ BOOL CListCtrl::SortItems(const std::function<int(DWORD_PTR, DWORD_PTR)>& compar
         return FALSE;
     const auto& rows = m->rows;
     m->Sort([&](size_t a, size_t b) { return compare(rows[a].data, rows[b].data) < 0; });
+    LayOutRows(GetWidget());
     return TRUE;
 }
 
@@ -1263,6 +1280,7 @@ BOOL CListCtrl::SortItemsEx(PFNLVCOMPARE compare, DWORD_PTR parameter)
     m->Sort([&](size_t a, size_t b) {
         return compare(static_cast<LPARAM>(a), static_cast<LPARAM>(b), static_cast<LPARAM>(parameter)) < 0;
     });
+    LayOutRows(GetWidget());
     return TRUE;
 }
 

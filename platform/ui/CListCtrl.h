@@ -74,7 +74,8 @@ public:
     BOOL RedrawItems(int first, int last);
     BOOL Update(int item);
 
-    // Sorting: compare gets two items' data and the parameter and returns <0, 0 or >0.
+    // Sorting: compare gets two items' data and the parameter and returns <0, 0 or >0. Rows
+    // that move are laid out at once: the next repaint paints each of them once.
     BOOL SortItems(PFNLVCOMPARE compare, DWORD_PTR parameter);
     BOOL SortItems(const std::function<int(DWORD_PTR, DWORD_PTR)>& compare);
     // As SortItems, with the items' indexes before sorting instead of their data.

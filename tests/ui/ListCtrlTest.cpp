@@ -358,6 +358,46 @@ TEST(ListCtrl, OwnerDrawPaintsEachRowOnceUnderItsColumns)
     EXPECT_EQ(shot.pixelColor(40, row.bottom()), QColor(208, 208, 208));
 }
 
+// A sort that moves the rows of a shown owner-drawn list, repainted as its owner then asks,
+// paints each row once, with the data now in its place; a sort that moves nothing paints
+// nothing.
+TEST(ListCtrl, ASortThatMovesRowsPaintsEachRowOnce)
+{
+    Fixture f;
+    PaintedList list;
+    ASSERT_TRUE(f.MakeList(list, LVS_OWNERDRAWFIXED));
+    for (int i = 0; i < 6; ++i)
+        list.InsertItem(LVIF_TEXT | LVIF_PARAM, i, "row", 0, 0, -1, 10 + i);
+    auto settle = [] {
+        for (int i = 0; i < 3; ++i) {
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents();
+        }
+    };
+    settle();
+    ASSERT_FALSE(list.drawn.empty()) << "the list is shown";
+    auto sortAndRepaint = [&](LPARAM descending) {
+        list.drawn.clear();
+        EXPECT_TRUE(list.SortItems(CompareData, descending));
+        list.Invalidate();
+        settle();
+        std::vector<int> times(6, 0);
+        for (const DRAWITEMSTRUCT& d : list.drawn) {
+            EXPECT_LT(d.itemID, 6u);
+            if (d.itemID < 6u)
+                ++times[d.itemID];
+            EXPECT_EQ(d.itemData, descending ? 15 - d.itemID : 10 + d.itemID) << d.itemID;
+        }
+        return times;
+    };
+    EXPECT_EQ(sortAndRepaint(1), std::vector<int>(6, 1)) << "rows reversed";
+    EXPECT_EQ(sortAndRepaint(0), std::vector<int>(6, 1)) << "rows back in order";
+    list.drawn.clear();
+    EXPECT_TRUE(list.SortItems(CompareData, 0));
+    settle();
+    EXPECT_TRUE(list.drawn.empty()) << "a sort that moved nothing";
+}
+
 TEST(ListCtrl, LabelEditingAsksTheOwner)
 {
     Fixture f;

@@ -745,3 +745,82 @@ TEST_F(Level1ViewTest, ACoveredGridRepaintsOnlyTheRowsThatChanged)
     grid.DestroyWindow();
     host.DestroyWindow();
 }
+
+// A refresh whose new prices re-order the rows paints each row in view once, in the clear
+// and under another window, and the rows then stand in the new order: the window shows,
+// where it is not covered, what a fresh rendering shows.
+TEST_F(Level1ViewTest, ARefreshThatReordersTheRowsPaintsEachRowOnce)
+{
+    constexpr int kRows = 8;
+    CWnd host;
+    host.Create(nullptr, "grid", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 420, 400), nullptr, 0);
+    CCountingGrid grid;
+    grid.CreateGrid(&host, 1005, nullptr);
+    grid.MoveWindow(0, 0, 420, 400);
+    grid.InsertGridColumn(-1, 60, MakeCatalogueColumn(kGridSymbol));
+    grid.InsertGridColumn(-1, 80, MakeCatalogueColumn(kFieldLast));
+    grid.InsertGridColumn(-1, 80, MakeCatalogueColumn(kGridChange));
+    grid.InsertGridColumn(-1, 160, MakeCatalogueColumn(kGridDescription));
+    std::vector<CString> symbols;
+    for (int i = 0; i < kRows; ++i) {
+        CString symbol;
+        symbol.Format("R%02d", i);
+        symbols.push_back(symbol);
+        ASSERT_TRUE(grid.InsertRow(symbol, nullptr, 0));
+        Quote(symbol, 100 + i, "A company with a long name");
+    }
+    grid.SetSortColumn(1, false); // Last, highest first
+    auto* tree = dynamic_cast<QTreeView*>(grid.GetWidget());
+    ASSERT_NE(tree, nullptr);
+    // How often each row was drawn in one refresh and the paints it asked for.
+    auto refresh = [&] {
+        grid.drawn.clear();
+        grid.RefreshNow();
+        Settle();
+        std::vector<int> times(kRows, 0);
+        for (int row : grid.drawn)
+            if (row >= 0 && row < kRows)
+                ++times[static_cast<size_t>(row)];
+        return times;
+    };
+    auto symbolsTopToBottom = [&] {
+        std::vector<CString> shown;
+        for (int i = 0; i < grid.GetItemCount(); ++i)
+            shown.push_back(grid.GetCellText(i, 0));
+        return shown;
+    };
+    refresh();
+    CRect lastRow;
+    ASSERT_TRUE(grid.GetItemRect(kRows - 1, lastRow, LVIR_BOUNDS));
+    ASSERT_LE(lastRow.bottom, 400) << "every row in view";
+    std::vector<CString> rising(symbols.rbegin(), symbols.rend());
+    EXPECT_EQ(symbolsTopToBottom(), rising);
+    const std::vector<int> once(kRows, 1);
+
+    // R00 now the dearest, R07 the cheapest: every row moves.
+    for (int i = 0; i < kRows; ++i)
+        Quote(symbols[static_cast<size_t>(i)], 200 - i);
+    EXPECT_EQ(refresh(), once) << "in the clear";
+    EXPECT_EQ(symbolsTopToBottom(), symbols);
+    EXPECT_EQ(grid.GetCellText(0, 1), "200.00");
+    EXPECT_EQ(DifferingPixels(ShownPixels(tree), FreshPixels(tree)), 0);
+
+    // Under another window, back the other way.
+    auto cover = std::make_unique<QWidget>(tree->parentWidget());
+    cover->setAutoFillBackground(true);
+    cover->setGeometry(0, 0, 120, 400);
+    cover->show();
+    cover->raise();
+    Settle();
+    for (int i = 0; i < kRows; ++i)
+        Quote(symbols[static_cast<size_t>(i)], 300 + i);
+    EXPECT_EQ(refresh(), once) << "under another window";
+    EXPECT_EQ(symbolsTopToBottom(), rising);
+    EXPECT_EQ(grid.GetCellText(0, 1), "307.00");
+    const QRect uncovered(120, 0, tree->width() - 120, tree->height());
+    EXPECT_EQ(DifferingPixels(ShownPixels(tree).copy(uncovered), FreshPixels(tree).copy(uncovered)), 0);
+    EXPECT_EQ(refresh(), std::vector<int>(kRows, 0)) << "then nothing changed";
+    cover.reset();
+    grid.DestroyWindow();
+    host.DestroyWindow();
+}
