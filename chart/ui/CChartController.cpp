@@ -126,11 +126,12 @@ bool CChartController::OnTimer(UINT_PTR id)
             ShowTrackingWindow(false);
         if (m_pSnapshot && !m_pSnapshot->GetWnd())
             m_pSnapshot.reset();
+        // Records that came in or went out of view tell no redraw: the view follows them on
+        // every tick.
+        FollowLiveRecords();
         if (m_signals->redraw.exchange(false))
-            if (CGraphsDoc* doc = GetDocument()) {
-                FollowLiveRecords();
+            if (CGraphsDoc* doc = GetDocument())
                 doc->UpdateAllViews(nullptr, kHintRepaint);
-            }
         return true;
     }
     if (id == kTimerTracking) {
@@ -171,7 +172,9 @@ void CChartController::OnBarsScrolled()
 void CChartController::FollowLiveRecords()
 {
     CGraphsDoc* doc = GetDocument();
-    CPricePlot* price = doc ? doc->GetBarSeries() : nullptr;
+    if (!doc)
+        return;
+    CPricePlot* price = doc->GetBarSeries();
     const CPriceSeries* series = price ? price->GetPriceSeries() : nullptr;
     const int appends = series ? series->GetLiveAppends() : 0;
     const int shift = series == m_pFollowed ? appends - m_nLiveAppends : 0;

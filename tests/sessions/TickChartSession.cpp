@@ -205,6 +205,84 @@ TEST_F(TickChartSessionTest, TheChartButtonOverTimeAndSalesDrawsTheTradesAtTheir
     EXPECT_EQ(status, 0);
 }
 
+// A tick chart scrolled back on a busy symbol: the bars in view stay while trades come in,
+// the series holds a bounded number of records, and back at the newest bar the chart shows
+// the newest trades.
+TEST_F(TickChartSessionTest, AChartScrolledBackStaysOnItsBarsAndHoldsBoundedRecordsAsTradesComeIn)
+{
+    const int status = RunWorkstation(
+        [&](CSession& s) {
+            CGraphsView* pane = OpenTickChart(s);
+            ASSERT_NE(pane, nullptr);
+            CPriceSeries* series = s.OnUi([&] { return pane->GetPricePlot()->GetPriceSeries(); });
+            QWidget* paneWidget = s.OnUi([&] { return pane->GetWidget(); });
+            const QPoint inPlot = s.OnUi([&] {
+                const CPoint centre = pane->GetPlotRect().CenterPoint();
+                return QPoint(centre.x, centre.y);
+            });
+            s.Click(paneWidget, inPlot);
+            s.Key(Qt::Key_Left, Qt::ControlModifier);
+            ASSERT_TRUE(s.WaitFor("the chart scrolled back, its slots loaded", [&] {
+                return pane->GetGraphsDoc()->GetScrollOffset() < 0 && !series->IsWaitingForData();
+            }));
+            s.Settle();
+            const auto inView = [&] {
+                return s.OnUi([&] {
+                    CPricePlot* price = pane->GetPricePlot();
+                    return std::make_pair(SpanOfBar(pane, price->GetFirstVisibleBar()).start,
+                                          SpanOfBar(pane, price->GetLastVisibleBar()).start);
+                });
+            };
+            const auto viewBefore = inView();
+            ASSERT_TRUE(viewBefore.first.isValid() && viewBefore.second.isValid());
+            const int held = s.OnUi([&] { return series->GetRecordCount(); });
+            ASSERT_GT(held, 0);
+
+            // Three times the records the series held, the last one told by its price.
+            s.Pause(2500ms);
+            const double last = s.Broker().Symbol("MSFT")->last;
+            const int trades = 3 * held;
+            double newest = 0;
+            for (int i = 0; i < trades; ++i) {
+                newest = std::round((last + 0.01 * (i % 40) + (i + 1 == trades ? 1.0 : 0.0)) * 100) / 100;
+                ASSERT_TRUE(s.Broker().InjectTrade("MSFT", newest, 100u, "ARCA"));
+            }
+            const auto newestRecordIs = [&](double price) {
+                return s.OnUi([&] {
+                    const std::vector<CBarRecord> records = series->CopyRecords();
+                    return !records.empty() && records.back().m_bValid &&
+                           std::fabs(records.back().m_fields[3] - price) < 1e-9;
+                });
+            };
+            ASSERT_TRUE(s.WaitFor("the busy trades in the chart's series", [&] { return newestRecordIs(newest); }, 120s));
+            // The chart follows the series on its next timer tick.
+            EXPECT_TRUE(s.WaitFor("the bars in view as they were", [&] { return inView() == viewBefore; }));
+            const auto viewAfter = inView();
+            EXPECT_EQ(viewAfter, viewBefore) << viewAfter.first.toString().toStdString() << " .. "
+                                             << viewAfter.second.toString().toStdString() << " against "
+                                             << viewBefore.first.toString().toStdString() << " .. "
+                                             << viewBefore.second.toString().toStdString();
+            // Those from the newest bar in view back, and of the newer ones at most twice as
+            // many as the series held.
+            EXPECT_LE(s.OnUi([&] { return series->GetRecordCount(); }), 3 * held);
+
+            // Forward to the newest bar: the chart follows the trades again, and holds as many
+            // records as before they came.
+            const auto offset = [&] { return s.OnUi([&] { return pane->GetGraphsDoc()->GetScrollOffset(); }); };
+            const int step = s.OnUi([&] { return pane->GetGraphsDoc()->GetVisibleBarCount() * 4 / 5; });
+            for (int i = 0; i < 40 && offset() + step <= 0; ++i)
+                s.Key(Qt::Key_Right, Qt::ControlModifier);
+            for (int i = 0; i < step && offset() < 0; ++i)
+                s.Key(Qt::Key_Right);
+            ASSERT_EQ(offset(), 0);
+            EXPECT_EQ(s.OnUi([&] { return series->GetRecordCount(); }), held);
+            EXPECT_TRUE(newestRecordIs(newest));
+            s.ExitByMenu();
+        },
+        {"--symbol", "MSFT"});
+    EXPECT_EQ(status, 0);
+}
+
 TEST_F(TickChartHistorySessionTest, GoToDateTimeShowsTheTradesOfThatTimeAtTheirPrices)
 {
     const int status = RunWorkstation(
