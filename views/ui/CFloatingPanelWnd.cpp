@@ -7,6 +7,59 @@
 #include "views/ui/CFloatingWnd.h"
 #include "views/ui/PanelIds.h"
 
+#include <QGuiApplication>
+
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+xcb_atom_t InternAtom(xcb_connection_t* connection, const char* name)
+{
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
+    const xcb_atom_t atom = reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+    std::free(reply);
+    return atom;
+}
+
+// The window never takes the keyboard focus, so the window manager neither activates it on
+// a click nor offers it when the user switches windows (Alt+Tab): it declines input and
+// drops WM_TAKE_FOCUS, which the toolkit announces for every window.
+void NeverTakeFocus(QWidget* window)
+{
+    if (!window || QGuiApplication::platformName() != QLatin1String("xcb"))
+        return;
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    if (!connection)
+        return;
+    const auto id = static_cast<xcb_window_t>(window->winId());
+    const xcb_atom_t protocols = InternAtom(connection, "WM_PROTOCOLS");
+    const xcb_atom_t takeFocus = InternAtom(connection, "WM_TAKE_FOCUS");
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(
+        connection, xcb_get_property(connection, 0, id, protocols, XCB_ATOM_ATOM, 0, 32), nullptr);
+    std::vector<xcb_atom_t> kept;
+    if (reply && reply->format == 32) {
+        const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply));
+        kept.assign(atoms, atoms + xcb_get_property_value_length(reply) / 4);
+    }
+    std::free(reply);
+    const auto gone = std::remove(kept.begin(), kept.end(), takeFocus);
+    if (gone == kept.end())
+        return;
+    kept.erase(gone, kept.end());
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, protocols, XCB_ATOM_ATOM, 32,
+                        static_cast<uint32_t>(kept.size()), kept.data());
+    xcb_flush(connection);
+}
+
+} // namespace
+
 
 CFloatingPanelWnd::CFloatingPanelWnd(CFloatingWnd& panel) : m_pPanel(&panel) {}
 
@@ -15,13 +68,16 @@ BOOL CFloatingPanelWnd::CreatePanelWindow(const char* title, CWnd* owner)
     if (!Create(nullptr, title, WS_POPUP, CRect(), owner, 0))
         return FALSE;
     GetOuterWidget()->setWindowTitle(ToQString(CString(title ? title : "")));
+    NeverTakeFocus(GetOuterWidget());
     return TRUE;
 }
 
 QWidget* CFloatingPanelWnd::CreateWidget(QWidget* parent)
 {
-    // Above its owner window only; top-most while its owner asks for it (SetTopMost).
-    auto* client = new QxWindowHost<QWidget>(this, parent ? parent->window() : nullptr, Qt::Tool);
+    // Above its owner window only; top-most while its owner asks for it (SetTopMost). Clicks
+    // and drags reach it; the keyboard focus stays with the window the user works in.
+    auto* client = new QxWindowHost<QWidget>(this, parent ? parent->window() : nullptr,
+                                             Qt::Tool | Qt::WindowDoesNotAcceptFocus);
     client->setAttribute(Qt::WA_ShowWithoutActivating);
     client->setMouseTracking(true);
     client->setFocusPolicy(Qt::NoFocus);

@@ -5,6 +5,7 @@
 
 #include "tests/analytics/FakeSeriesServices.h"
 #include "chart/ui/ChartIds.h"
+#include "tests/support/X11Windows.h"
 #include "tests/ui/XvfbTestMain.h"
 #include "views/ui/CSnapshotFieldPanel.h"
 #include "views/ui/CTrackingFieldPanel.h"
@@ -16,15 +17,10 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 
-#include <xcb/xcb.h>
-
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -33,142 +29,44 @@
 
 namespace {
 
-xcb_connection_t* Connection()
-{
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
-
-xcb_window_t Root()
-{
-    return xcb_setup_roots_iterator(xcb_get_setup(Connection())).data->root;
-}
-
-xcb_atom_t Atom(const char* name)
-{
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-        Connection(), xcb_intern_atom(Connection(), 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
-    const xcb_atom_t atom = reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
-    std::free(reply);
-    return atom;
-}
-
-std::vector<uint32_t> Property(xcb_window_t window, const char* name, xcb_atom_t type)
-{
-    std::vector<uint32_t> values;
-    xcb_get_property_reply_t* reply =
-        xcb_get_property_reply(Connection(), xcb_get_property(Connection(), 0, window, Atom(name), type, 0, 4096), nullptr);
-    if (reply && reply->format == 32) {
-        const auto* data = static_cast<const uint32_t*>(xcb_get_property_value(reply));
-        values.assign(data, data + xcb_get_property_value_length(reply) / 4);
-    }
-    std::free(reply);
-    return values;
-}
-
-bool WindowManagerRuns()
-{
-    xcb_get_window_attributes_reply_t* reply =
-        xcb_get_window_attributes_reply(Connection(), xcb_get_window_attributes(Connection(), Root()), nullptr);
-    const bool held = reply && (reply->all_event_masks & XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT);
-    std::free(reply);
-    return held;
-}
+using qx::x11::AltTab;
+using qx::x11::DragCommands;
+using qx::x11::HaveXdotool;
+using qx::x11::WindowManagerRuns;
 
 xcb_window_t XWindow(QWidget* widget)
 {
     return static_cast<xcb_window_t>(widget->window()->winId());
 }
 
-// The manager's windows, bottom first.
-std::vector<uint32_t> Stacking()
-{
-    return Property(Root(), "_NET_CLIENT_LIST_STACKING", XCB_ATOM_WINDOW);
-}
-
-// Position in the manager's stacking order (higher is nearer the user); -1 when unknown.
 int Level(QWidget* widget)
 {
-    const std::vector<uint32_t> order = Stacking();
-    const auto at = std::find(order.begin(), order.end(), XWindow(widget));
-    return at == order.end() ? -1 : static_cast<int>(at - order.begin());
+    return qx::x11::StackingLevel(XWindow(widget));
 }
 
-// Whether the manager keeps the window in its "above" layer.
 bool AboveOthers(QWidget* widget)
 {
-    const std::vector<uint32_t> state = Property(XWindow(widget), "_NET_WM_STATE", XCB_ATOM_ATOM);
-    return std::find(state.begin(), state.end(), Atom("_NET_WM_STATE_ABOVE")) != state.end();
+    return qx::x11::AboveOthers(XWindow(widget));
 }
 
-// Whether the X server shows the window: mapped, and its ancestors too.
 bool Viewable(QWidget* widget)
 {
-    xcb_get_window_attributes_reply_t* reply = xcb_get_window_attributes_reply(
-        Connection(), xcb_get_window_attributes(Connection(), XWindow(widget)), nullptr);
-    const bool viewable = reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
-    std::free(reply);
-    return viewable;
+    return qx::x11::Viewable(XWindow(widget));
 }
 
-// The window's client area on the screen, as the X server has it.
 QRect ClientOnScreen(QWidget* widget)
 {
-    const xcb_window_t window = XWindow(widget);
-    xcb_get_geometry_reply_t* size =
-        xcb_get_geometry_reply(Connection(), xcb_get_geometry(Connection(), window), nullptr);
-    xcb_translate_coordinates_reply_t* at = xcb_translate_coordinates_reply(
-        Connection(), xcb_translate_coordinates(Connection(), window, Root(), 0, 0), nullptr);
-    QRect client;
-    if (size && at)
-        client = QRect(at->dst_x, at->dst_y, size->width, size->height);
-    std::free(size);
-    std::free(at);
-    return client;
+    return qx::x11::ClientOnScreen(XWindow(widget));
 }
 
-// The window with the frame the manager draws around it (title bar and borders, from its
-// _NET_FRAME_EXTENTS); empty until the manager has framed it.
 QRect FrameOnScreen(QWidget* widget)
 {
-    const std::vector<uint32_t> extents = Property(XWindow(widget), "_NET_FRAME_EXTENTS", XCB_ATOM_CARDINAL);
-    if (extents.size() != 4 || extents[2] == 0)
-        return QRect();
-    // Left, right, top, bottom.
-    return ClientOnScreen(widget).adjusted(-static_cast<int>(extents[0]), -static_cast<int>(extents[2]),
-                                           static_cast<int>(extents[1]), static_cast<int>(extents[3]));
+    return qx::x11::FrameOnScreen(XWindow(widget));
 }
 
-// The middle of the window's title bar (its caption, between the buttons), where the user
-// takes it to drag it.
 QPoint TitleBarPoint(QWidget* widget)
 {
-    const QRect frame = FrameOnScreen(widget);
-    return QPoint(frame.center().x(), (frame.top() + ClientOnScreen(widget).top()) / 2);
-}
-
-// xdotool's commands for a drag with the left button from one screen point by an offset,
-// at a hand's pace: ten steps a tenth of a second apart.
-QStringList DragCommands(QPoint from, QPoint by)
-{
-    QStringList commands{"mousemove", QString::number(from.x()), QString::number(from.y()), "sleep", "0.1",
-                         "mousedown", "1"};
-    for (int step = 1; step <= 10; ++step)
-        commands << "sleep" << "0.1" << "mousemove" << QString::number(from.x() + by.x() * step / 10)
-                 << QString::number(from.y() + by.y() * step / 10);
-    commands << "sleep" << "0.1" << "mouseup" << "1";
-    return commands;
-}
-
-// Alt+Tab at a hand's pace: Alt held down, Tab pressed, Alt let go.
-QStringList AltTab()
-{
-    return {"keydown", "alt", "sleep", "0.6", "key", "Tab", "sleep", "0.4", "keyup", "alt"};
-}
-
-bool HaveXdotool()
-{
-    return !QStandardPaths::findExecutable("xdotool").isEmpty();
+    return qx::x11::TitleBarPoint(XWindow(widget));
 }
 
 // Sends real input through the X server with xdotool, without blocking the event loop.
@@ -188,20 +86,9 @@ private:
     bool m_started = false;
 };
 
-// Asks the manager to activate the window as a pager or task bar does for the user.
 void ActivateByManager(QWidget* widget)
 {
-    xcb_client_message_event_t event{};
-    event.response_type = XCB_CLIENT_MESSAGE;
-    event.format = 32;
-    event.window = XWindow(widget);
-    event.type = Atom("_NET_ACTIVE_WINDOW");
-    event.data.data32[0] = 2;
-    event.data.data32[1] = XCB_CURRENT_TIME;
-    xcb_send_event(Connection(), 0, Root(),
-                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char*>(&event));
-    xcb_flush(Connection());
+    qx::x11::ActivateByManager(XWindow(widget));
 }
 
 bool Wait(const std::function<bool()>& condition)

@@ -1,0 +1,195 @@
+// A trader's windows under a window manager on a real X server: an MDI chart with its
+// Tracking and Snapshot Windows, a floating chart over them, and Alt+Tab between the two,
+// sent as real X input with xdotool and judged by the manager's active window and
+// stacking list. Runs as x11_sessions.ManagedWindows; skips without X, openbox or xdotool.
+#include "tests/sessions/SessionHarness.h"
+
+#include "app/shell/CMainFrame.h"
+#include "chart/ui/CChartController.h"
+#include "chart/ui/CGraphsDoc.h"
+#include "chart/ui/CGraphsView.h"
+#include "platform/ui/CFrameWnd.h"
+#include "tests/support/X11Windows.h"
+#include "views/ui/CFloatingWnd.h"
+#include "views/ui/CSnapshotFieldPanel.h"
+#include "views/ui/CTrackingFieldPanel.h"
+
+#include <QGuiApplication>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <sstream>
+
+namespace qx::sessions {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Starts openbox on the test's X server for the session and stops it afterwards.
+class ManagedWindowSessionTest : public SessionTest {
+protected:
+    void SetUp() override
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            GTEST_SKIP() << "on X only (x11_sessions.ManagedWindows)";
+        if (QStandardPaths::findExecutable("openbox").isEmpty() || !x11::HaveXdotool())
+            GTEST_SKIP() << "no openbox or xdotool";
+        SessionTest::SetUp();
+        m_manager.start("openbox", {});
+        if (!QTest::qWaitFor([] { return x11::WindowManagerRuns(); }, 10000))
+            GTEST_SKIP() << "openbox did not start";
+    }
+    void TearDown() override
+    {
+        if (m_manager.state() != QProcess::NotRunning) {
+            m_manager.terminate();
+            m_manager.waitForFinished(5000);
+        }
+        SessionTest::TearDown();
+    }
+
+    // The chart open in the main window (floating false) or in a window of its own.
+    static CChartController* Chart(CSession& s, bool floating)
+    {
+        for (CGraphsView* view : s.Views<CGraphsView>())
+            if (CGraphsDoc* doc = view->GetGraphsDoc(); doc && doc->IsDetached() == floating)
+                if (CChartController* chart = view->GetChart())
+                    return chart;
+        return nullptr;
+    }
+    static xcb_window_t XWindow(CSession& s, QWidget* widget)
+    {
+        return s.OnUi([&] { return static_cast<xcb_window_t>(widget->window()->winId()); });
+    }
+    // Real input: xdotool's commands, run to their end.
+    static bool Input(const QStringList& commands) { return QProcess::execute("xdotool", commands) == 0; }
+
+    QProcess m_manager;
+};
+
+// The windows of the session as the manager has them.
+struct Windows {
+    xcb_window_t main = 0;
+    xcb_window_t floating = 0;
+    xcb_window_t tracking = 0;
+    xcb_window_t snapshot = 0;
+
+    std::string Describe() const
+    {
+        std::ostringstream text;
+        text << "active " << (x11::ActiveWindow() == floating ? "floating chart"
+                              : x11::ActiveWindow() == main   ? "main window"
+                              : x11::ActiveWindow() == tracking ? "Tracking Window"
+                              : x11::ActiveWindow() == snapshot ? "Snapshot Window"
+                                                                : "other")
+             << "; levels: main " << x11::StackingLevel(main) << ", floating chart " << x11::StackingLevel(floating)
+             << ", tracking " << x11::StackingLevel(tracking) << ", snapshot " << x11::StackingLevel(snapshot);
+        return text.str();
+    }
+    // The floating chart is the active window, over both side windows of the MDI chart,
+    // which stay shown over the main window.
+    bool FloatingChartInFront() const
+    {
+        const int chart = x11::StackingLevel(floating);
+        const int main_ = x11::StackingLevel(main);
+        return x11::ActiveWindow() == floating && chart > x11::StackingLevel(tracking) &&
+               chart > x11::StackingLevel(snapshot) && x11::StackingLevel(tracking) > main_ &&
+               x11::StackingLevel(snapshot) > main_ && x11::Viewable(tracking) && x11::Viewable(snapshot);
+    }
+};
+
+TEST_F(ManagedWindowSessionTest, AltTabFromAnMdiChartBringsTheFloatingChartOverTheMdiChartsSideWindows)
+{
+    const int status = RunWorkstation([&](CSession& s) {
+        Windows w;
+        w.main = XWindow(s, s.OnUi([&] { return s.App().MainFrame()->GetOuterWidget(); }));
+        s.ChooseMenu("&Charts|&Chart");
+        CChartController* mdi = nullptr;
+        ASSERT_TRUE(s.WaitFor("an MDI chart", [&] { return (mdi = Chart(s, false)) != nullptr; }));
+        s.ChooseMenu("Cha&rt|&Tracking Window");
+        s.ChooseMenu("Cha&rt|Sna&pshot Window");
+        auto sideWindow = [&](bool tracking) {
+            return s.OnUi([&]() -> QWidget* {
+                CFloatingWnd* panel = tracking ? static_cast<CFloatingWnd*>(mdi->GetTrackingPanel())
+                                               : static_cast<CFloatingWnd*>(mdi->GetSnapshotPanel());
+                CWnd* wnd = panel ? panel->GetWnd() : nullptr;
+                return wnd ? wnd->GetOuterWidget() : nullptr;
+            });
+        };
+        auto framed = [&](xcb_window_t window) { return x11::Viewable(window) && !x11::FrameOnScreen(window).isEmpty(); };
+        QWidget* tracking = nullptr;
+        QWidget* snapshot = nullptr;
+        ASSERT_TRUE(s.WaitFor("the Tracking and Snapshot Windows", [&] {
+            return (tracking = sideWindow(true)) != nullptr && (snapshot = sideWindow(false)) != nullptr;
+        }));
+        w.tracking = XWindow(s, tracking);
+        w.snapshot = XWindow(s, snapshot);
+        ASSERT_TRUE(s.WaitFor("both side windows framed", [&] { return framed(w.tracking) && framed(w.snapshot); }));
+
+        // A floating chart, its menu bar across the Snapshot Window's place.
+        s.ChooseMenu("F&loating|&Chart");
+        CChartController* floating = nullptr;
+        ASSERT_TRUE(s.WaitFor("a floating chart", [&] { return (floating = Chart(s, true)) != nullptr; }));
+        QWidget* floatingFrame = s.OnUi([&] { return floating->GetFrame()->GetOuterWidget(); });
+        w.floating = XWindow(s, floatingFrame);
+        ASSERT_TRUE(s.WaitFor("the floating chart framed", [&] { return framed(w.floating); }));
+        const QRect snapshotAt = x11::ClientOnScreen(w.snapshot);
+        s.OnUi([&] { floatingFrame->setGeometry(QRect(snapshotAt.topLeft() + QPoint(40, -10), QSize(460, 320))); });
+        ASSERT_TRUE(s.WaitFor("the floating chart over the side windows", [&] {
+            return x11::FrameOnScreen(w.floating).intersects(x11::FrameOnScreen(w.snapshot)) &&
+                   x11::FrameOnScreen(w.floating).intersects(x11::FrameOnScreen(w.tracking));
+        }));
+
+        // A point of the MDI chart that neither the floating chart nor a side window covers.
+        CGraphsView* pane = s.OnUi([&] { return mdi->GetPricePane(); });
+        const QPoint mdiPoint = s.OnUi([&] {
+            QWidget* widget = pane->GetWidget();
+            return widget->mapToGlobal(QPoint(widget->width() - 40, widget->height() - 40));
+        });
+        ASSERT_FALSE(x11::FrameOnScreen(w.floating).contains(mdiPoint));
+        ASSERT_FALSE(x11::FrameOnScreen(w.snapshot).contains(mdiPoint));
+        ASSERT_FALSE(x11::FrameOnScreen(w.tracking).contains(mdiPoint));
+        auto clickMdiChart = [&] {
+            ASSERT_TRUE(Input(x11::ClickCommands(mdiPoint)));
+            ASSERT_TRUE(s.WaitFor("the main window active over the floating chart", [&] {
+                return x11::ActiveWindow() == w.main && x11::StackingLevel(w.main) > x11::StackingLevel(w.floating);
+            })) << w.Describe();
+        };
+        auto altTabToTheFloatingChart = [&](const std::string& when) {
+            ASSERT_TRUE(Input(x11::AltTab()));
+            EXPECT_TRUE(s.WaitFor(when + ": the floating chart in front", [&] { return w.FloatingChartInFront(); },
+                                  5s))
+                << w.Describe();
+            // No late raise undoes it.
+            s.Pause(700ms);
+            EXPECT_TRUE(s.OnUi([&] { return w.FloatingChartInFront(); })) << when << ": " << w.Describe();
+        };
+
+        // The trader clicks the MDI chart, takes the Snapshot Window by its title bar, clicks
+        // the MDI chart again and switches to the floating chart with Alt+Tab.
+        clickMdiChart();
+        ASSERT_TRUE(Input(x11::ClickCommands(x11::TitleBarPoint(w.snapshot))));
+        s.Pause(300ms);
+        clickMdiChart();
+        altTabToTheFloatingChart("after the Snapshot Window was clicked");
+
+        // The Tracking Window closed and opened again from the chart's menu (a new window
+        // the manager saw last), then Alt+Tab from the MDI chart once more.
+        clickMdiChart();
+        s.ChooseMenu("Cha&rt|&Tracking Window");
+        ASSERT_TRUE(s.WaitFor("the Tracking Window closed", [&] { return sideWindow(true) == nullptr; }));
+        s.ChooseMenu("Cha&rt|&Tracking Window");
+        ASSERT_TRUE(s.WaitFor("the Tracking Window again", [&] { return (tracking = sideWindow(true)) != nullptr; }));
+        w.tracking = XWindow(s, tracking);
+        ASSERT_TRUE(s.WaitFor("the Tracking Window framed", [&] { return framed(w.tracking); }));
+        clickMdiChart();
+        altTabToTheFloatingChart("after the Tracking Window was opened again");
+
+        s.ExitByMenu();
+    });
+    EXPECT_EQ(status, 0);
+}
+
+}  // namespace
+}  // namespace qx::sessions
