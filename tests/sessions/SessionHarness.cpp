@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,6 +25,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMetaObject>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QStyleOptionTitleBar>
 #include <QTest>
@@ -1065,6 +1067,23 @@ void SessionTest::TearDown()
         std::filesystem::remove_all(m_home, ec);
     else
         std::printf("session: the user data folder stays at %s\n", m_home.string().c_str());
+}
+
+void ManagedSessionTest::SetUp()
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        GTEST_SKIP() << "on X only (the x11_sessions entries)";
+    if (QStandardPaths::findExecutable("openbox").isEmpty())
+        GTEST_SKIP() << "no openbox";
+    m_openbox = std::make_unique<qx::testsupport::COpenbox>();
+    ASSERT_TRUE(m_openbox->Up()) << "openbox did not start up";
+    SessionTest::SetUp();
+}
+
+void ManagedSessionTest::TearDown()
+{
+    SessionTest::TearDown();
+    m_openbox.reset();
 }
 
 int SessionTest::RunWorkstation(const std::function<void(CSession&)>& script, const std::vector<std::string>& arguments)

@@ -44,10 +44,12 @@
 //   WindowKindMenuItems(floating)  menu paths that open every window kind
 //   Broker()                     the test broker: prices, Orders(account), OrderRequests()
 // A session that leaves the program running is closed by the harness and fails.
+// ManagedSessionTest runs its sessions on a real X server under openbox.
 #pragma once
 
 #include "app/shell/CWorkstationApp.h"
 #include "platform/ui/CView.h"
+#include "tests/support/Openbox.h"
 #include "tools/testbroker/CTestBroker.h"
 
 #include <gtest/gtest.h>
@@ -231,6 +233,18 @@ protected:
 private:
     std::unique_ptr<qx::testbroker::CTestBroker> m_broker;
     std::filesystem::path m_home;
+};
+
+// Sessions judged by what a window manager makes of the windows: openbox is started on
+// the X server before each session, and stopped after it. They skip off X or without
+// openbox, and fail when it does not start up.
+class ManagedSessionTest : public SessionTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+private:
+    std::unique_ptr<qx::testsupport::COpenbox> m_openbox;
 };
 
 // The first account of the broker's user.

@@ -30,28 +30,14 @@ QStringList Keys(int delay, const char* text)
     return QStringList{"key", "--delay", QString::number(delay)} + KeysOf(QString::fromLatin1(text));
 }
 
-class TypeAheadSessionTest : public SessionTest {
+// A window manager, as a trader has: it gives the prompt the focus in its own time.
+class TypeAheadSessionTest : public ManagedSessionTest {
 protected:
     void SetUp() override
     {
-        if (QGuiApplication::platformName() != QLatin1String("xcb"))
-            GTEST_SKIP() << "on X only (x11_sessions.TypeAhead.*)";
-        for (const char* tool : {"xdotool", "openbox"})
-            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
-                GTEST_SKIP() << "no " << tool;
-        // A window manager, as a trader has: it gives the prompt the focus in its own time.
-        // It has started up once it runs its startup command.
-        m_windowManager.start(QStringLiteral("openbox"), {"--startup", "echo up"});
-        ASSERT_TRUE(m_windowManager.waitForStarted(10000));
-        while (!m_windowManager.readAllStandardOutput().contains("up"))
-            ASSERT_TRUE(m_windowManager.waitForReadyRead(10000)) << "openbox did not start up";
-        SessionTest::SetUp();
-    }
-    void TearDown() override
-    {
-        SessionTest::TearDown();
-        m_windowManager.terminate();
-        m_windowManager.waitForFinished(10000);
+        if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+            GTEST_SKIP() << "no xdotool";
+        ManagedSessionTest::SetUp();
     }
 
     // The view of that class, once a window of it is open.
@@ -128,8 +114,6 @@ protected:
         EXPECT_EQ(status, 0);
         return rows;
     }
-
-    QProcess m_windowManager;
 };
 
 TEST_F(TypeAheadSessionTest, Level1At25msAKey)
