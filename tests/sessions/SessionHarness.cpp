@@ -6,6 +6,7 @@
 #include "platform/ui/CWnd.h"
 #include "platform/ui/ModalLoops.h"
 #include "tests/sessions/SessionWatchdog.h"
+#include "tests/support/ColumnFitting.h"
 #include "views/ui/CListCtrlEx.h"
 #include "views/ui/IListCellText.h"
 
@@ -924,6 +925,29 @@ std::vector<QStringList> CSession::ListRows(CListCtrl* list)
             rows.push_back(cells);
         }
         return rows;
+    });
+}
+
+std::string CSession::CutCells(CListCtrl* list)
+{
+    const QStringList titles = ColumnTitles(list);
+    const std::vector<QStringList> rows = ListRows(list);
+    return OnUi([&] {
+        std::string cut;
+        const auto check = [&](int column, const QString& text) {
+            const int needed = NeededColumnWidth(*list, text);
+            const int width = list->GetColumnWidth(column);
+            if (needed > width)
+                cut += "\"" + text.toStdString() + "\" needs " + std::to_string(needed) + " px, " +
+                       titles[column].toStdString() + " has " + std::to_string(width) + "\n";
+        };
+        for (int column = 0; column < titles.size(); ++column) {
+            check(column, titles[column]);
+            for (const QStringList& row : rows)
+                if (column < row.size())
+                    check(column, row[column]);
+        }
+        return cut;
     });
 }
 

@@ -40,19 +40,6 @@ protected:
         ManagedSessionTest::SetUp();
     }
 
-    // The view of that class, once a window of it is open.
-    template <class T>
-    static T* WaitView(CSession& s, const std::string& what)
-    {
-        T* view = nullptr;
-        s.WaitFor(what, [&] {
-            const auto views = s.Views<T>();
-            view = views.empty() ? nullptr : views.front();
-            return view != nullptr;
-        });
-        return view;
-    }
-
     // The widget's window gets the focus of the X server, a click puts the widget's focus
     // there, and xdotool sends the keys (its arguments) to the X server. Its "type" sends a
     // line end as Linefeed: Return follows that as a key of its own.
@@ -103,7 +90,7 @@ protected:
         std::vector<std::string> rows;
         const int status = RunWorkstation([&](CSession& s) {
             s.ChooseMenu("&Quotes|&Level I");
-            Level1View* view = WaitView<Level1View>(s, "a Level I window");
+            Level1View* view = s.WaitView<Level1View>("a Level I window");
             ASSERT_NE(view, nullptr);
             ASSERT_TRUE(Rows(s, view).empty());
             TypeThroughX(s, s.OnUi([&] { return view->Grid().GetWidget(); }), xdotool);
@@ -158,7 +145,7 @@ TEST_F(TypeAheadSessionTest, FloatingTimeAndSalesAt10msAKeyWithShift)
     std::string symbol;
     const int status = RunWorkstation([&](CSession& s) {
         s.ChooseMenu("F&loating|&Time && Sales");
-        CTimeSalesView* view = WaitView<CTimeSalesView>(s, "a floating Time & Sales window");
+        CTimeSalesView* view = s.WaitView<CTimeSalesView>("a floating Time & Sales window");
         ASSERT_NE(view, nullptr);
         ASSERT_TRUE(s.OnUi([&] { return view->GetParentFrame()->GetOuterWidget()->isWindow(); }));
         TypeThroughX(s, s.OnUi([&] { return view->List().GetWidget(); }), Keys(10, "$COMPX\n"));
@@ -176,7 +163,7 @@ TEST_F(TypeAheadSessionTest, Level2At10msAKey)
     std::string symbol;
     const int status = RunWorkstation([&](CSession& s) {
         s.ChooseMenu("&Quotes|Level &II");
-        CLevel2View* view = WaitView<CLevel2View>(s, "a Level II window");
+        CLevel2View* view = s.WaitView<CLevel2View>("a Level II window");
         ASSERT_NE(view, nullptr);
         const CString before = s.OnUi([&] { return view->GetSymbolText(); });
         ASSERT_NE(before, "GE");
