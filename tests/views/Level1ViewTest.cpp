@@ -465,6 +465,14 @@ public:
         drawn.push_back(static_cast<int>(draw->itemID));
         CListCtrlEx::DrawItem(draw);
     }
+    // The rows drawn for one refresh: DrawItem's calls in it and in the paints it asked for.
+    std::vector<int> RefreshAndPaint()
+    {
+        drawn.clear();
+        RefreshNow();
+        DeliverPosted();
+        return drawn;
+    }
     std::vector<int> drawn;
 };
 
@@ -698,14 +706,7 @@ TEST_F(Level1ViewTest, ACoveredGridRepaintsOnlyTheRowsThatChanged)
     ASSERT_NO_FATAL_FAILURE(ShowRows(host, grid, 1004, kRows, 0, symbols));
     auto* tree = dynamic_cast<QTreeView*>(grid.GetWidget());
     ASSERT_NE(tree, nullptr);
-    // The rows DrawItem was called for in one refresh and the paint it asked for.
-    auto refresh = [&] {
-        grid.drawn.clear();
-        grid.RefreshNow();
-        DeliverPosted();
-        return grid.drawn;
-    };
-    refresh();
+    grid.RefreshAndPaint();
     DeliverPosted();
     CRect lastRow;
     ASSERT_TRUE(grid.GetItemRect(kRows - 1, lastRow, LVIR_BOUNDS));
@@ -714,7 +715,7 @@ TEST_F(Level1ViewTest, ACoveredGridRepaintsOnlyTheRowsThatChanged)
     auto cover = CoverLeft(tree, kCoverWidth, 400);
     for (int i = 0; i < kRows; ++i)
         Quote(symbols[static_cast<size_t>(i)], 100 + i + 0.25);
-    std::vector<int> quoted = refresh();
+    std::vector<int> quoted = grid.RefreshAndPaint();
     std::sort(quoted.begin(), quoted.end());
     std::vector<int> all(kRows);
     std::iota(all.begin(), all.end(), 0);
@@ -722,10 +723,10 @@ TEST_F(Level1ViewTest, ACoveredGridRepaintsOnlyTheRowsThatChanged)
 
     size_t idle = 0;
     for (int i = 0; i < 10; ++i)
-        idle += refresh().size();
+        idle += grid.RefreshAndPaint().size();
     EXPECT_EQ(idle, 0u) << "rows repainted by 10 refreshes with nothing changed";
     Quote(symbols[5], 90.5);
-    EXPECT_EQ(refresh(), std::vector<int>{5});
+    EXPECT_EQ(grid.RefreshAndPaint(), std::vector<int>{5});
     EXPECT_EQ(grid.GetCellText(5, 2), "-9.50");
     // The part in view shows the new prices.
     const QRect uncovered(kCoverWidth, 0, tree->width() - kCoverWidth, tree->height());
@@ -737,8 +738,8 @@ TEST_F(Level1ViewTest, ACoveredGridRepaintsOnlyTheRowsThatChanged)
     DeliverPosted();
     cover.reset();
     DeliverPosted();
-    EXPECT_EQ(refresh(), std::vector<int>{7});
-    EXPECT_EQ(refresh(), std::vector<int>{});
+    EXPECT_EQ(grid.RefreshAndPaint(), std::vector<int>{7});
+    EXPECT_EQ(grid.RefreshAndPaint(), std::vector<int>{});
     EXPECT_EQ(grid.GetCellText(7, 1), "123.75");
     EXPECT_EQ(DifferingPixels(ShownPixels(tree), FreshPixels(tree)), 0);
     grid.DestroyWindow();
@@ -760,11 +761,8 @@ TEST_F(Level1ViewTest, ARefreshThatReordersTheRowsPaintsEachRowOnce)
     ASSERT_NE(tree, nullptr);
     // How often each row was drawn in one refresh and the paints it asked for.
     auto refresh = [&] {
-        grid.drawn.clear();
-        grid.RefreshNow();
-        DeliverPosted();
         std::vector<int> times(kRows, 0);
-        for (int row : grid.drawn)
+        for (int row : grid.RefreshAndPaint())
             if (row >= 0 && row < kRows)
                 ++times[static_cast<size_t>(row)];
         return times;
