@@ -12,13 +12,12 @@
 #include "analytics/series/SeriesTime.h"
 #include "broker/session/SessionMessages.h"
 #include "tests/analytics/FakeSeriesServices.h"
+#include "tests/support/ResidentMemory.h"
 
 #include <benchmark/benchmark.h>
 
 #include <malloc.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <memory>
 
 namespace {
@@ -28,16 +27,7 @@ constexpr int kTrades = 2000000;
 constexpr int kTopRow = 40;
 constexpr double kMiB = 1024.0 * 1024.0;
 
-size_t ResidentBytes()
-{
-    long pages = 0, resident = 0;
-    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(f);
-    }
-    return static_cast<size_t>(resident) * static_cast<size_t>(sysconf(_SC_PAGESIZE));
-}
+using qx::testsupport::ResidentBytes;
 
 size_t HeapBytes()
 {

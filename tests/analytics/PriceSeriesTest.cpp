@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -1102,17 +1103,29 @@ TEST(PriceSeries, TickSlotsShowAMinuteRowOnceInTheSlotItStartsIn)
     EXPECT_FALSE(s.FormatTickField(slot1206 + 1, 0, text, sizeof text));
 }
 
+namespace {
+
+// A tick series of IBM whose history ends at 12:07:00: four two-second slots up to it.
+std::unique_ptr<CPriceSeries> TicksUpTo1207()
+{
+    CString key;
+    key.Format("IBM,0&EndETime=%u", F(2026, 3, 4, 12, 7));
+    auto s = std::make_unique<CPriceSeries>(key, 0);
+    s->SetWindowMode(1);
+    s->SetBarCount(4, 0);
+    return s;
+}
+
+} // namespace
+
 // Ticks gone to a time that is now: slots added after the newest have not begun, so
 // nothing is asked for them yet; once they have (a later line added, a trade of the symbol),
 // they are asked for and take the history as the others did.
 TEST(PriceSeries, NewerSlotsOfAFixedHistoryAreAskedForOnceTheyHaveBegun)
 {
     FakeSeriesServices services; // 12:07:00
-    CString key;
-    key.Format("IBM,0&EndETime=%u", F(2026, 3, 4, 12, 7));
-    CPriceSeries s(key, 0);
-    s.SetWindowMode(1);
-    s.SetBarCount(4, 0);
+    const std::unique_ptr<CPriceSeries> series = TicksUpTo1207();
+    CPriceSeries& s = *series;
     ASSERT_EQ(T(2026, 3, 4, 12, 7, 0), s.GetRecordAt(3)->m_startTime);
     s.OnIntradayHistory({Row(F(2026, 3, 4, 12, 7), 11, 11, 11, 11, 300)});
     services.requests.clear();
@@ -1155,11 +1168,8 @@ TEST(PriceSeries, NewerSlotsOfAFixedHistoryAreAskedForOnceTheyHaveBegun)
 TEST(PriceSeries, ATradeAheadOfTheClockShowsTheSlotsUpToItHaveBegun)
 {
     FakeSeriesServices services; // 12:07:00
-    CString key;
-    key.Format("IBM,0&EndETime=%u", F(2026, 3, 4, 12, 7));
-    CPriceSeries s(key, 0);
-    s.SetWindowMode(1);
-    s.SetBarCount(4, 0);
+    const std::unique_ptr<CPriceSeries> series = TicksUpTo1207();
+    CPriceSeries& s = *series;
     s.OnIntradayHistory({Row(F(2026, 3, 4, 12, 7), 11, 11, 11, 11, 300)});
     services.requests.clear();
     for (int line = 0; line < 31; ++line)
@@ -1201,11 +1211,8 @@ struct SteppingServices : FakeSeriesServices {
 TEST(PriceSeries, ANewerSlotBegunWhileBeingAddedIsAskedForOnTheNextTrade)
 {
     SteppingServices services;
-    CString key;
-    key.Format("IBM,0&EndETime=%u", F(2026, 3, 4, 12, 7));
-    CPriceSeries s(key, 0);
-    s.SetWindowMode(1);
-    s.SetBarCount(4, 0);
+    const std::unique_ptr<CPriceSeries> series = TicksUpTo1207();
+    CPriceSeries& s = *series;
     ASSERT_EQ(T(2026, 3, 4, 12, 7, 0), s.GetRecordAt(3)->m_startTime);
     s.OnIntradayHistory({Row(F(2026, 3, 4, 12, 7), 11, 11, 11, 11, 300)});
     {

@@ -1,7 +1,8 @@
 // A trader's windows under a window manager on a real X server: an MDI chart with its
 // Tracking and Snapshot Windows, a floating chart over them, and Alt+Tab between the two,
 // sent as real X input with xdotool and judged by the manager's active window and
-// stacking list. Runs as x11_sessions.ManagedWindows; skips without X, openbox or xdotool.
+// stacking list. Runs as x11_sessions.ManagedWindowSessions; skips without X, openbox or
+// xdotool.
 #include "tests/sessions/SessionHarness.h"
 
 #include "app/shell/CMainFrame.h"
@@ -14,10 +15,7 @@
 #include "views/ui/CSnapshotFieldPanel.h"
 #include "views/ui/CTrackingFieldPanel.h"
 
-#include <QGuiApplication>
 #include <QProcess>
-#include <QStandardPaths>
-#include <QTest>
 
 #include <sstream>
 
@@ -26,27 +24,13 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Starts openbox on the test's X server for the session and stops it afterwards.
-class ManagedWindowSessionTest : public SessionTest {
+class ManagedWindowSessionTest : public ManagedSessionTest {
 protected:
     void SetUp() override
     {
-        if (QGuiApplication::platformName() != QLatin1String("xcb"))
-            GTEST_SKIP() << "on X only (x11_sessions.ManagedWindows)";
-        if (QStandardPaths::findExecutable("openbox").isEmpty() || !x11::HaveXdotool())
-            GTEST_SKIP() << "no openbox or xdotool";
-        SessionTest::SetUp();
-        m_manager.start("openbox", {});
-        if (!QTest::qWaitFor([] { return x11::WindowManagerRuns(); }, 10000))
-            GTEST_SKIP() << "openbox did not start";
-    }
-    void TearDown() override
-    {
-        if (m_manager.state() != QProcess::NotRunning) {
-            m_manager.terminate();
-            m_manager.waitForFinished(5000);
-        }
-        SessionTest::TearDown();
+        if (!x11::HaveXdotool())
+            GTEST_SKIP() << "no xdotool";
+        ManagedSessionTest::SetUp();
     }
 
     // The chart open in the main window (floating false) or in a window of its own.
@@ -64,8 +48,6 @@ protected:
     }
     // Real input: xdotool's commands, run to their end.
     static bool Input(const QStringList& commands) { return QProcess::execute("xdotool", commands) == 0; }
-
-    QProcess m_manager;
 };
 
 // The windows of the session as the manager has them.

@@ -41,19 +41,6 @@ protected:
         return open;
     }
 
-    // The window of a view class once it shows (the first one).
-    template <class T>
-    static T* WaitView(CSession& s, const std::string& what)
-    {
-        T* view = nullptr;
-        s.WaitFor(what, [&] {
-            const auto views = s.Views<T>();
-            view = views.empty() ? nullptr : views.front();
-            return view != nullptr;
-        });
-        return view;
-    }
-
     // Answers the question box open now with the button of that text.
     static void Answer(CSession& s, const QString& button)
     {
@@ -76,7 +63,7 @@ protected:
     QWidget* OpenTicket(CSession& s)
     {
         s.ChooseMenu("&Trading|&Trade Ticket");
-        COrderView* view = WaitView<COrderView>(s, "a trade ticket");
+        COrderView* view = s.WaitView<COrderView>("a trade ticket");
         return view ? s.OnUi([&] { return view->GetParentFrame()->GetOuterWidget(); }) : nullptr;
     }
 
@@ -96,7 +83,7 @@ protected:
     static void OpenOrderStatus(CSession& s, const QString& symbol, COrderStatusView*& view, CListCtrl*& list)
     {
         s.ChooseMenu("&Trading|&Order Status");
-        view = WaitView<COrderStatusView>(s, "the order status window");
+        view = s.WaitView<COrderStatusView>("the order status window");
         ASSERT_NE(view, nullptr);
         list = &view->GetList();
         ASSERT_TRUE(s.WaitFor("the order's row", [&] { return s.RowOf(list, symbol) >= 0; }, 20s));
@@ -172,7 +159,7 @@ TEST_F(OrdersSessionTest, LimitOrderChangedCancelledSavedOrderPlacedAndListExpor
         s.PressButton(ticket, "&Save for later");
         Answer(s, "&Yes");
         s.ChooseMenu("&Trading|&Saved Orders");
-        CSavedOrdersView* saved = WaitView<CSavedOrdersView>(s, "the saved orders window");
+        CSavedOrdersView* saved = s.WaitView<CSavedOrdersView>("the saved orders window");
         ASSERT_NE(saved, nullptr);
         CListCtrl* savedList = &saved->GetList();
         ASSERT_TRUE(s.WaitFor("the saved order", [&] { return s.RowOf(savedList, "IBM") >= 0; }, 20s));
@@ -183,7 +170,7 @@ TEST_F(OrdersSessionTest, LimitOrderChangedCancelledSavedOrderPlacedAndListExpor
         EXPECT_EQ(OpenOrders("IBM").front().leg.quantity, 7);
 
         // The order list exported: one line per order the window lists.
-        statusView = WaitView<COrderStatusView>(s, "the order status window");
+        statusView = s.WaitView<COrderStatusView>("the order status window");
         s.RaiseFrame(s.OnUi([&] { return statusView->GetParentFrame()->GetOuterWidget(); }));
         ASSERT_TRUE(s.WaitFor("the IBM row", [&] { return s.RowOf(list, "IBM") >= 0; }, 20s));
         s.ChooseMenu("&Order Status|&Export Data...");

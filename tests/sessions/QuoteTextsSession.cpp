@@ -5,7 +5,6 @@
 #include "tests/sessions/SessionHarness.h"
 
 #include "platform/ui/CListCtrl.h"
-#include "tests/support/ColumnFitting.h"
 #include "views/ui/Level1View.h"
 
 #include <string>
@@ -31,30 +30,6 @@ protected:
                                       "~routing=auto~exmonth=~exday=~exyear=";
             ASSERT_FALSE(Broker().PlaceOrder(order, false, false, error).empty()) << symbol << ": " << error;
         }
-    }
-
-    // Every title and cell that does not show whole in its column, one line each.
-    static std::string CutCells(CSession& s, CListCtrl* list)
-    {
-        const QStringList titles = s.ColumnTitles(list);
-        const std::vector<QStringList> rows = s.ListRows(list);
-        return s.OnUi([&] {
-            std::string cut;
-            const auto check = [&](int column, const QString& text) {
-                const int needed = NeededColumnWidth(*list, text);
-                const int width = list->GetColumnWidth(column);
-                if (needed > width)
-                    cut += "\"" + text.toStdString() + "\" needs " + std::to_string(needed) + " px, " +
-                           titles[column].toStdString() + " has " + std::to_string(width) + "\n";
-            };
-            for (int column = 0; column < titles.size(); ++column) {
-                check(column, titles[column]);
-                for (const QStringList& row : rows)
-                    if (column < row.size())
-                        check(column, row[column]);
-            }
-            return cut;
-        });
     }
 
     // The open Level I window other than the given one (null while there is none).
@@ -84,7 +59,7 @@ TEST_F(QuoteTextsSessionTest, PositionsTotalsIndexPricesAndOptionSymbolsShowWhol
         CListCtrl* grid = &positions->Grid();
         EXPECT_GE(s.RowOf(grid, "GE", "Symbol"), 0);
         EXPECT_EQ(s.CellText(grid, s.RowOf(grid, "GE", "Symbol"), "# Shares"), "-100");
-        EXPECT_EQ(CutCells(s, grid), "");
+        EXPECT_EQ(s.CutCells(grid), "");
 
         // A Level I window of its own switched to the positions: the quote columns, with
         // their totals, and an index of five digits typed in.
@@ -111,7 +86,7 @@ TEST_F(QuoteTextsSessionTest, PositionsTotalsIndexPricesAndOptionSymbolsShowWhol
             const int row = s.RowOf(quoteGrid, "$DJI", "Symbol");
             return s.ColumnTitles(quoteGrid).contains("1-Year High") && s.CellText(quoteGrid, row, "1-Year High").size() >= 8;
         }, 20s));
-        EXPECT_EQ(CutCells(s, quoteGrid), "");
+        EXPECT_EQ(s.CutCells(quoteGrid), "");
 
         // An option chain from the main menu, in its built-in layout: option symbols in the
         // Symbol column.
@@ -127,7 +102,7 @@ TEST_F(QuoteTextsSessionTest, PositionsTotalsIndexPricesAndOptionSymbolsShowWhol
                     chainGrid = &view->Grid();
             return chainGrid && s.CellText(chainGrid, 0, "Delta").size() > 0;
         }, 20s));
-        EXPECT_EQ(CutCells(s, chainGrid), "");
+        EXPECT_EQ(s.CutCells(chainGrid), "");
         s.ExitByMenu();
     });
     EXPECT_EQ(status, 0);

@@ -6,6 +6,7 @@
 #include "platform/ui/CWnd.h"
 #include "platform/ui/ModalLoops.h"
 #include "tests/sessions/SessionWatchdog.h"
+#include "tests/support/ColumnFitting.h"
 #include "views/ui/CListCtrlEx.h"
 #include "views/ui/IListCellText.h"
 
@@ -14,6 +15,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,6 +26,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMetaObject>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QStyleOptionTitleBar>
 #include <QTest>
@@ -925,6 +928,29 @@ std::vector<QStringList> CSession::ListRows(CListCtrl* list)
     });
 }
 
+std::string CSession::CutCells(CListCtrl* list)
+{
+    const QStringList titles = ColumnTitles(list);
+    const std::vector<QStringList> rows = ListRows(list);
+    return OnUi([&] {
+        std::string cut;
+        const auto check = [&](int column, const QString& text) {
+            const int needed = NeededColumnWidth(*list, text);
+            const int width = list->GetColumnWidth(column);
+            if (needed > width)
+                cut += "\"" + text.toStdString() + "\" needs " + std::to_string(needed) + " px, " +
+                       titles[column].toStdString() + " has " + std::to_string(width) + "\n";
+        };
+        for (int column = 0; column < titles.size(); ++column) {
+            check(column, titles[column]);
+            for (const QStringList& row : rows)
+                if (column < row.size())
+                    check(column, row[column]);
+        }
+        return cut;
+    });
+}
+
 int CSession::RowOf(CListCtrl* list, const QString& text, const QString& column)
 {
     return OnUi([&] {
@@ -1065,6 +1091,23 @@ void SessionTest::TearDown()
         std::filesystem::remove_all(m_home, ec);
     else
         std::printf("session: the user data folder stays at %s\n", m_home.string().c_str());
+}
+
+void ManagedSessionTest::SetUp()
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        GTEST_SKIP() << "on X only (the x11_sessions entries)";
+    if (QStandardPaths::findExecutable("openbox").isEmpty())
+        GTEST_SKIP() << "no openbox";
+    m_openbox = std::make_unique<qx::testsupport::COpenbox>();
+    ASSERT_TRUE(m_openbox->Up()) << "openbox did not start up";
+    SessionTest::SetUp();
+}
+
+void ManagedSessionTest::TearDown()
+{
+    SessionTest::TearDown();
+    m_openbox.reset();
 }
 
 int SessionTest::RunWorkstation(const std::function<void(CSession&)>& script, const std::vector<std::string>& arguments)

@@ -39,15 +39,19 @@
 //   AnswerDateTime(date, time)   the Date and Time dialog: both typed into their fields, OK
 //   RowOf / ClickRow / ClickCell(list, text[, column title])   rows of report lists by text
 //   CellText(list, row, column title), ListRows(list)
+//   CutCells(list)               the titles and cells a list's columns are too narrow for
 //   Views<T>()                   the open windows' views of a class (UI thread)
+//   WaitView<T>(what)            the first view of a class once one is open
 //   ExitByMenu()                 File -> Exit and waits until the program has ended
 //   WindowKindMenuItems(floating)  menu paths that open every window kind
 //   Broker()                     the test broker: prices, Orders(account), OrderRequests()
 // A session that leaves the program running is closed by the harness and fails.
+// ManagedSessionTest runs its sessions on a real X server under openbox.
 #pragma once
 
 #include "app/shell/CWorkstationApp.h"
 #include "platform/ui/CView.h"
+#include "tests/support/Openbox.h"
 #include "tools/testbroker/CTestBroker.h"
 
 #include <gtest/gtest.h>
@@ -113,6 +117,9 @@ public:
     const std::filesystem::path& Home() const { return m_home; }
     template <class T>
     std::vector<T*> Views();
+    // The first open view of the class once one shows (null when none did).
+    template <class T>
+    T* WaitView(const std::string& what);
     bool ProgramEnded() const;
 
     // ---- input
@@ -170,6 +177,9 @@ public:
     QString CellText(CListCtrl* list, int row, const QString& column);
     std::vector<QStringList> ListRows(CListCtrl* list);
     QStringList ColumnTitles(CListCtrl* list);
+    // Each title and cell that its column is too narrow to show whole, one line each
+    // (empty when all show whole).
+    std::string CutCells(CListCtrl* list);
     void ClickRow(CListCtrl* list, const QString& text, const QString& column = QString());
     void ClickCell(CListCtrl* list, const QString& rowText, const QString& column, Qt::MouseButton button,
                    bool doubleClick = false);
@@ -233,6 +243,18 @@ private:
     std::filesystem::path m_home;
 };
 
+// Sessions judged by what a window manager makes of the windows: openbox is started on
+// the X server before each session, and stopped after it. They skip off X or without
+// openbox, and fail when it does not start up.
+class ManagedSessionTest : public SessionTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+private:
+    std::unique_ptr<qx::testsupport::COpenbox> m_openbox;
+};
+
 // The first account of the broker's user.
 std::string FirstAccount(qx::testbroker::CTestBroker& broker);
 
@@ -246,4 +268,16 @@ std::vector<T*> qx::sessions::CSession::Views()
         if (auto* t = dynamic_cast<T*>(view))
             out.push_back(t);
     return out;
+}
+
+template <class T>
+T* qx::sessions::CSession::WaitView(const std::string& what)
+{
+    T* view = nullptr;
+    WaitFor(what, [&] {
+        const std::vector<T*> views = Views<T>();
+        view = views.empty() ? nullptr : views.front();
+        return view != nullptr;
+    });
+    return view;
 }

@@ -150,16 +150,30 @@ protected:
     {
         return s.OnUi([&] { return s.App().MainFrame()->GetIntervalCombo().GetWidget(); });
     }
+    static QWidget* SymbolBox(CSession& s)
+    {
+        return s.OnUi([&] { return s.App().MainFrame()->GetSymbolCombo().GetWidget(); });
+    }
+    // A click into the tool bar's box, what it holds selected, and the text typed over it.
+    static void Retype(CSession& s, QWidget* box, const QString& text)
+    {
+        s.Click(box);
+        s.Key(Qt::Key_A, Qt::ControlModifier);
+        s.TypeText(text);
+    }
     void ExpectRows(CSession& s, const Windows& w, const QStringList& first, const QStringList& second,
                     const std::string& after)
     {
         EXPECT_EQ(Symbols(s, w.first).join(' ').toStdString(), first.join(' ').toStdString()) << after;
         EXPECT_EQ(Symbols(s, w.second).join(' ').toStdString(), second.join(' ').toStdString()) << after;
     }
-    // Tick and Weekly chosen from the Interval box's list, Weekly once more, D typed into it:
-    // each reaches the chart and adds no Level I row.
-    void ChangeIntervals(CSession& s, const Windows& w, const QStringList& first, const QStringList& second)
+    // The rows after the symbol went in (the step named by after); then Tick and Weekly chosen
+    // from the Interval box's list, Weekly once more, D typed into it: each reaches the chart
+    // and adds no Level I row.
+    void ChangeIntervals(CSession& s, const Windows& w, const QStringList& first, const QStringList& second,
+                         const std::string& after)
     {
+        ExpectRows(s, w, first, second, after);
         QWidget* intervals = IntervalBox(s);
         ASSERT_NE(intervals, nullptr);
         for (const auto& [text, code] : {std::pair{"Tick", "0"}, std::pair{"Weekly", "W"}}) {
@@ -169,9 +183,7 @@ protected:
             ExpectRows(s, w, first, second, text);
         }
         s.ChooseComboItem(intervals, "Weekly");
-        s.Click(intervals);
-        s.Key(Qt::Key_A, Qt::ControlModifier);
-        s.TypeText("D\n");
+        Retype(s, intervals, "D\n");
         ASSERT_TRUE(s.WaitFor("the chart in D", [&] { return w.chart->GetGraphsDoc()->GetInterval() == "D"; }));
         ExpectRows(s, w, first, second, "Weekly again, then D typed");
     }
@@ -181,12 +193,8 @@ protected:
         const Windows w = OpenWindows(s);
         ASSERT_NE(w.chart, nullptr);
         s.ChooseMenu(menu);
-        ListView* list = nullptr;
-        ASSERT_TRUE(s.WaitFor("the list window", [&] {
-            const auto views = s.Views<ListView>();
-            list = views.empty() ? nullptr : views.front();
-            return list != nullptr;
-        }));
+        ListView* list = s.WaitView<ListView>("the list window");
+        ASSERT_NE(list, nullptr);
         s.Click(s.OnUi([&] { return list->List().GetWidget(); }));
         s.TypeText("KO");
         ASSERT_NE(s.WaitModal(prompt), nullptr);
@@ -195,8 +203,7 @@ protected:
         ASSERT_TRUE(BoxShows(s, "KO"));
         const QStringList first{"KO"};
         const QStringList second{"MSFT", "KO"};
-        ExpectRows(s, w, first, second, "KO typed into the list");
-        ChangeIntervals(s, w, first, second);
+        ChangeIntervals(s, w, first, second, "KO typed into the list");
         EXPECT_EQ(s.OnUi([&] { return list->GetSymbolText(); }), "KO");
         SendNewSymbol(s, w, first, second);
         s.ExitByMenu();
@@ -204,15 +211,21 @@ protected:
     // A symbol new to both typed into the tool bar: the next row of each.
     void SendNewSymbol(CSession& s, const Windows& w, QStringList first, QStringList second)
     {
-        s.Click(s.OnUi([&] { return s.App().MainFrame()->GetSymbolCombo().GetWidget(); }));
-        s.Key(Qt::Key_A, Qt::ControlModifier);
-        s.TypeText("INTC\n");
+        Retype(s, SymbolBox(s), "INTC\n");
         first << "INTC";
         second << "INTC";
         EXPECT_TRUE(s.WaitFor("INTC added to both", [&] {
             return s.RowCount(&w.first->Grid()) == first.size() && s.RowCount(&w.second->Grid()) == second.size();
         }));
         ExpectRows(s, w, first, second, "INTC sent");
+    }
+    // The rows after the symbol went in stay through the interval changes; a new symbol
+    // then adds its row to both.
+    void IntervalsThenANewSymbol(CSession& s, const Windows& w, const QStringList& first, const QStringList& second,
+                                 const std::string& after)
+    {
+        ChangeIntervals(s, w, first, second, after);
+        SendNewSymbol(s, w, first, second);
     }
 };
 
@@ -594,19 +607,13 @@ TEST_F(IntervalChangeSessionTest, TypedIntoTheToolBar)
     const int status = RunWorkstation([&](CSession& s) {
         const Windows w = OpenWindows(s);
         ASSERT_NE(w.chart, nullptr);
-        QWidget* symbolBox = s.OnUi([&] { return s.App().MainFrame()->GetSymbolCombo().GetWidget(); });
-        s.Click(symbolBox);
-        s.Key(Qt::Key_A, Qt::ControlModifier);
-        s.TypeText("KO\n");
+        QWidget* symbolBox = SymbolBox(s);
+        Retype(s, symbolBox, "KO\n");
         ASSERT_TRUE(s.WaitFor("the chart of KO", [&] { return w.chart->GetGraphsDoc()->GetSymbol() == "KO"; }));
         const QStringList first{"KO", "KO"};
         const QStringList second{"MSFT", "KO", "KO"};
-        ExpectRows(s, w, first, second, "KO sent");
-        ChangeIntervals(s, w, first, second);
-        QWidget* intervals = IntervalBox(s);
-        s.Click(intervals);
-        s.Key(Qt::Key_A, Qt::ControlModifier);
-        s.TypeText("5");
+        ChangeIntervals(s, w, first, second, "KO sent");
+        Retype(s, IntervalBox(s), "5");
         s.Click(symbolBox);
         s.Key(Qt::Key_Return);
         ASSERT_TRUE(s.WaitFor("the chart in 5 minutes", [&] { return w.chart->GetGraphsDoc()->GetInterval() == "5"; }));
@@ -625,11 +632,7 @@ TEST_F(IntervalChangeSessionTest, TypedIntoAChart)
         ASSERT_NE(w.chart, nullptr);
         ASSERT_TRUE(Prompted(s, w.chart, "KO"));
         ASSERT_TRUE(BoxShows(s, "KO"));
-        const QStringList first{"KO"};
-        const QStringList second{"MSFT", "KO"};
-        ExpectRows(s, w, first, second, "KO typed into the chart");
-        ChangeIntervals(s, w, first, second);
-        SendNewSymbol(s, w, first, second);
+        IntervalsThenANewSymbol(s, w, {"KO"}, {"MSFT", "KO"}, "KO typed into the chart");
         s.ExitByMenu();
     });
     EXPECT_EQ(status, 0);
@@ -664,11 +667,7 @@ TEST_F(IntervalChangeSessionTest, AWindowsActivation)
         ASSERT_TRUE(BoxShows(s, "IBM"));
         s.RaiseFrame(FrameOf(s, w.chart));
         ASSERT_TRUE(BoxShows(s, "KO"));
-        const QStringList first{"KO"};
-        const QStringList second{"MSFT", "KO"};
-        ExpectRows(s, w, first, second, "the chart of KO activated");
-        ChangeIntervals(s, w, first, second);
-        SendNewSymbol(s, w, first, second);
+        IntervalsThenANewSymbol(s, w, {"KO"}, {"MSFT", "KO"}, "the chart of KO activated");
         s.ExitByMenu();
     });
     EXPECT_EQ(status, 0);
@@ -684,11 +683,7 @@ TEST_F(IntervalChangeSessionTest, ALinkFromAnotherWindow)
         s.ClickRow(&w.first->Grid(), "KO", "Symbol");
         ASSERT_TRUE(s.WaitFor("the chart of KO", [&] { return w.chart->GetGraphsDoc()->GetSymbol() == "KO"; }));
         ASSERT_TRUE(BoxShows(s, "KO"));
-        const QStringList first{"KO"};
-        const QStringList second{"MSFT", "KO", "KO"};
-        ExpectRows(s, w, first, second, "KO clicked in the first window");
-        ChangeIntervals(s, w, first, second);
-        SendNewSymbol(s, w, first, second);
+        IntervalsThenANewSymbol(s, w, {"KO"}, {"MSFT", "KO", "KO"}, "KO clicked in the first window");
         s.ExitByMenu();
     });
     EXPECT_EQ(status, 0);

@@ -5,7 +5,6 @@
 
 #include "platform/ui/CFrameWnd.h"
 #include "platform/ui/CListCtrl.h"
-#include "tests/support/ColumnFitting.h"
 #include "tests/support/TextFitting.h"
 #include "trading/OrderFormIds.h"
 #include "trading/ui/CBalanceView.h"
@@ -60,26 +59,7 @@ TEST_F(TradingTextsSessionTest, TheAccountsDialogAndTheBalancesShowTheirTextsWho
         }, 20s));
         CListCtrl* list = &balances->GetList();
         EXPECT_GE(s.RowOf(list, "Market Value of Positions"), 0);
-        const QStringList titles = s.ColumnTitles(list);
-        const std::vector<QStringList> rows = s.ListRows(list);
-        const std::vector<std::string> cutInList = s.OnUi([&] {
-            std::vector<std::string> cut;
-            const auto check = [&](int column, const QString& text) {
-                const int needed = NeededColumnWidth(*list, text);
-                const int width = list->GetColumnWidth(column);
-                if (needed > width)
-                    cut.push_back("\"" + text.toStdString() + "\" needs " + std::to_string(needed) + " px, column " +
-                                  std::to_string(column) + " has " + std::to_string(width));
-            };
-            for (int column = 0; column < titles.size(); ++column) {
-                check(column, titles[column]);
-                for (const QStringList& row : rows)
-                    if (column < row.size())
-                        check(column, row[column]);
-            }
-            return cut;
-        });
-        EXPECT_TRUE(cutInList.empty()) << Lines(cutInList);
+        EXPECT_EQ(s.CutCells(list), "");
         const std::vector<std::string> cutInWindow = s.OnUi(
             [&] { return qx::testsupport::CutTexts(balances->GetParentFrame()->GetOuterWidget()); });
         EXPECT_TRUE(cutInWindow.empty()) << Lines(cutInWindow);

@@ -30,41 +30,14 @@ QStringList Keys(int delay, const char* text)
     return QStringList{"key", "--delay", QString::number(delay)} + KeysOf(QString::fromLatin1(text));
 }
 
-class TypeAheadSessionTest : public SessionTest {
+// A window manager, as a trader has: it gives the prompt the focus in its own time.
+class TypeAheadSessionTest : public ManagedSessionTest {
 protected:
     void SetUp() override
     {
-        if (QGuiApplication::platformName() != QLatin1String("xcb"))
-            GTEST_SKIP() << "on X only (x11_sessions.TypeAhead.*)";
-        for (const char* tool : {"xdotool", "openbox"})
-            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
-                GTEST_SKIP() << "no " << tool;
-        // A window manager, as a trader has: it gives the prompt the focus in its own time.
-        // It has started up once it runs its startup command.
-        m_windowManager.start(QStringLiteral("openbox"), {"--startup", "echo up"});
-        ASSERT_TRUE(m_windowManager.waitForStarted(10000));
-        while (!m_windowManager.readAllStandardOutput().contains("up"))
-            ASSERT_TRUE(m_windowManager.waitForReadyRead(10000)) << "openbox did not start up";
-        SessionTest::SetUp();
-    }
-    void TearDown() override
-    {
-        SessionTest::TearDown();
-        m_windowManager.terminate();
-        m_windowManager.waitForFinished(10000);
-    }
-
-    // The view of that class, once a window of it is open.
-    template <class T>
-    static T* WaitView(CSession& s, const std::string& what)
-    {
-        T* view = nullptr;
-        s.WaitFor(what, [&] {
-            const auto views = s.Views<T>();
-            view = views.empty() ? nullptr : views.front();
-            return view != nullptr;
-        });
-        return view;
+        if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+            GTEST_SKIP() << "no xdotool";
+        ManagedSessionTest::SetUp();
     }
 
     // The widget's window gets the focus of the X server, a click puts the widget's focus
@@ -117,7 +90,7 @@ protected:
         std::vector<std::string> rows;
         const int status = RunWorkstation([&](CSession& s) {
             s.ChooseMenu("&Quotes|&Level I");
-            Level1View* view = WaitView<Level1View>(s, "a Level I window");
+            Level1View* view = s.WaitView<Level1View>("a Level I window");
             ASSERT_NE(view, nullptr);
             ASSERT_TRUE(Rows(s, view).empty());
             TypeThroughX(s, s.OnUi([&] { return view->Grid().GetWidget(); }), xdotool);
@@ -128,8 +101,6 @@ protected:
         EXPECT_EQ(status, 0);
         return rows;
     }
-
-    QProcess m_windowManager;
 };
 
 TEST_F(TypeAheadSessionTest, Level1At25msAKey)
@@ -174,7 +145,7 @@ TEST_F(TypeAheadSessionTest, FloatingTimeAndSalesAt10msAKeyWithShift)
     std::string symbol;
     const int status = RunWorkstation([&](CSession& s) {
         s.ChooseMenu("F&loating|&Time && Sales");
-        CTimeSalesView* view = WaitView<CTimeSalesView>(s, "a floating Time & Sales window");
+        CTimeSalesView* view = s.WaitView<CTimeSalesView>("a floating Time & Sales window");
         ASSERT_NE(view, nullptr);
         ASSERT_TRUE(s.OnUi([&] { return view->GetParentFrame()->GetOuterWidget()->isWindow(); }));
         TypeThroughX(s, s.OnUi([&] { return view->List().GetWidget(); }), Keys(10, "$COMPX\n"));
@@ -192,7 +163,7 @@ TEST_F(TypeAheadSessionTest, Level2At10msAKey)
     std::string symbol;
     const int status = RunWorkstation([&](CSession& s) {
         s.ChooseMenu("&Quotes|Level &II");
-        CLevel2View* view = WaitView<CLevel2View>(s, "a Level II window");
+        CLevel2View* view = s.WaitView<CLevel2View>("a Level II window");
         ASSERT_NE(view, nullptr);
         const CString before = s.OnUi([&] { return view->GetSymbolText(); });
         ASSERT_NE(before, "GE");

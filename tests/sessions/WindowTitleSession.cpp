@@ -1,5 +1,6 @@
 // A trader meets the program's message boxes and a chart's Tracking Window under a real
-// window manager (ctest runs these on Xvfb under openbox; elsewhere they skip): the title
+// window manager (ctest runs these on Xvfb, each under an openbox of its own; elsewhere
+// they skip): the title
 // in each window's title bar shows whole. The title bar is read from the screen and
 // compared with the same title as the window manager draws it on a wide window.
 #include "tests/sessions/SessionHarness.h"
@@ -39,15 +40,8 @@ QImage TitleBar(const QWidget* window)
         .toImage();
 }
 
-class X11ManagedWindowTitles : public SessionTest {
+class X11ManagedWindowTitles : public ManagedSessionTest {
 protected:
-    void SetUp() override
-    {
-        if (QGuiApplication::platformName() != "xcb")
-            GTEST_SKIP() << "no X server with a window manager here";
-        SessionTest::SetUp();
-    }
-
     // The title as the window manager draws it on a window wide enough for it: an active
     // one, or an inactive tool window of the main window (as the chart's side windows are).
     static void LearnTitle(CSession& s, const QString& title, bool tool)

@@ -4,6 +4,7 @@
 #include "platform/ui/EventPump.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QMouseEvent>
 #include <QPoint>
@@ -15,6 +16,16 @@
 inline void PumpFor(int ms)
 {
     PumpEventsUntil([] { return false; }, ms);
+}
+
+// Delivers what is posted, the update requests among it, without waiting: a window then
+// shows what it was asked to repaint.
+inline void DeliverPosted()
+{
+    for (int i = 0; i < 3; ++i) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
 }
 
 // A left click at a point of the widget, sent to its window as a press and a release.

@@ -97,6 +97,13 @@ struct Fixture {
     }
 };
 
+// Rows of the text "row", each with its index plus 10 as its data.
+void AddRows(CListCtrl& list, int count)
+{
+    for (int i = 0; i < count; ++i)
+        list.InsertItem(LVIF_TEXT | LVIF_PARAM, i, "row", 0, 0, -1, 10 + i);
+}
+
 int CompareData(LPARAM a, LPARAM b, LPARAM descending)
 {
     const int r = (a > b) - (a < b);
@@ -298,8 +305,7 @@ TEST(ListCtrl, OwnerDrawGetsWholeRows)
     Fixture f;
     PaintedList list;
     ASSERT_TRUE(f.MakeList(list, LVS_OWNERDRAWFIXED));
-    for (int i = 0; i < 3; ++i)
-        list.InsertItem(LVIF_TEXT | LVIF_PARAM, i, "row", 0, 0, -1, 10 + i);
+    AddRows(list, 3);
     list.SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
     const QImage shot = list.GetWidget()->grab().toImage();
     ASSERT_FALSE(list.drawn.empty());
@@ -332,8 +338,7 @@ TEST(ListCtrl, OwnerDrawPaintsEachRowOnceUnderItsColumns)
     PaintedList list;
     ASSERT_TRUE(f.MakeList(list, LVS_OWNERDRAWFIXED));
     list.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-    for (int i = 0; i < 4; ++i)
-        list.InsertItem(LVIF_TEXT | LVIF_PARAM, i, "row", 0, 0, -1, 10 + i);
+    AddRows(list, 4);
     list.SetItemState(2, LVIS_SELECTED, LVIS_SELECTED);
     list.drawn.clear();
     auto* tree = qobject_cast<QTreeView*>(list.GetWidget());
@@ -366,21 +371,14 @@ TEST(ListCtrl, ASortThatMovesRowsPaintsEachRowOnce)
     Fixture f;
     PaintedList list;
     ASSERT_TRUE(f.MakeList(list, LVS_OWNERDRAWFIXED));
-    for (int i = 0; i < 6; ++i)
-        list.InsertItem(LVIF_TEXT | LVIF_PARAM, i, "row", 0, 0, -1, 10 + i);
-    auto settle = [] {
-        for (int i = 0; i < 3; ++i) {
-            QCoreApplication::sendPostedEvents();
-            QCoreApplication::processEvents();
-        }
-    };
-    settle();
+    AddRows(list, 6);
+    DeliverPosted();
     ASSERT_FALSE(list.drawn.empty()) << "the list is shown";
     auto sortAndRepaint = [&](LPARAM descending) {
         list.drawn.clear();
         EXPECT_TRUE(list.SortItems(CompareData, descending));
         list.Invalidate();
-        settle();
+        DeliverPosted();
         std::vector<int> times(6, 0);
         for (const DRAWITEMSTRUCT& d : list.drawn) {
             EXPECT_LT(d.itemID, 6u);
@@ -394,7 +392,7 @@ TEST(ListCtrl, ASortThatMovesRowsPaintsEachRowOnce)
     EXPECT_EQ(sortAndRepaint(0), std::vector<int>(6, 1)) << "rows back in order";
     list.drawn.clear();
     EXPECT_TRUE(list.SortItems(CompareData, 0));
-    settle();
+    DeliverPosted();
     EXPECT_TRUE(list.drawn.empty()) << "a sort that moved nothing";
 }
 

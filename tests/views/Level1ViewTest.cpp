@@ -69,6 +69,26 @@ protected:
             rows.push_back(view.Grid().RowAt(i)->IsTotals() ? CString("<total>") : view.Grid().GetRowSymbol(i));
         return rows;
     }
+    // A grid 420 x 400 filling a window of its own: Symbol, Last, Change and Description,
+    // and rows R00, R01, ... (their symbols), row i quoted at a Last of 100 + i * step with a
+    // long description.
+    void ShowRows(CWnd& host, CListCtrlEx& grid, UINT id, int rows, double step, std::vector<CString>& symbols)
+    {
+        host.Create(nullptr, "grid", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 420, 400), nullptr, 0);
+        grid.CreateGrid(&host, id, nullptr);
+        grid.MoveWindow(0, 0, 420, 400);
+        grid.InsertGridColumn(-1, 60, MakeCatalogueColumn(kGridSymbol));
+        grid.InsertGridColumn(-1, 80, MakeCatalogueColumn(kFieldLast));
+        grid.InsertGridColumn(-1, 80, MakeCatalogueColumn(kGridChange));
+        grid.InsertGridColumn(-1, 160, MakeCatalogueColumn(kGridDescription));
+        for (int i = 0; i < rows; ++i) {
+            CString symbol;
+            symbol.Format("R%02d", i);
+            symbols.push_back(symbol);
+            ASSERT_TRUE(grid.InsertRow(symbol, nullptr, 0));
+            Quote(symbol, 100 + i * step, "A company with a long name");
+        }
+    }
     int ColumnOf(Level1View& view, int fieldId)
     {
         for (int c = 0; c < view.Grid().GetColumnCount(); ++c)
@@ -445,6 +465,14 @@ public:
         drawn.push_back(static_cast<int>(draw->itemID));
         CListCtrlEx::DrawItem(draw);
     }
+    // The rows drawn for one refresh: DrawItem's calls in it and in the paints it asked for.
+    std::vector<int> RefreshAndPaint()
+    {
+        drawn.clear();
+        RefreshNow();
+        DeliverPosted();
+        return drawn;
+    }
     std::vector<int> drawn;
 };
 
@@ -510,16 +538,6 @@ TEST_F(Level1ViewTest, RefreshRepaintsOnlyRowsWhoseCellsChanged)
 
 namespace {
 
-// Delivers what is posted, the update requests among it: the window then shows what it was
-// asked to repaint.
-void Settle()
-{
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents();
-    }
-}
-
 // What the window shows of a widget: its pixels in the backing store of its window, as they
 // are, without painting anything.
 QImage ShownPixels(QWidget* widget)
@@ -565,6 +583,18 @@ int PixelsLeaning(const QImage& image, const CRect& r, bool green)
     return count;
 }
 
+// Another window over the left part of a widget, from its top, shown and painted.
+std::unique_ptr<QWidget> CoverLeft(QWidget* widget, int width, int height)
+{
+    auto cover = std::make_unique<QWidget>(widget->parentWidget());
+    cover->setAutoFillBackground(true);
+    cover->setGeometry(0, 0, width, height);
+    cover->show();
+    cover->raise();
+    DeliverPosted();
+    return cover;
+}
+
 } // namespace
 
 // After a quote, whatever repaints part of the grid in between (a sideways scroll, a window
@@ -590,7 +620,7 @@ TEST_F(Level1ViewTest, TheWindowShowsTheNewPricesAfterPartialRepaints)
     auto refresh = [&] {
         for (int i = 0; i < 3; ++i) {
             grid.RefreshNow();
-            Settle();
+            DeliverPosted();
         }
     };
     auto rowOf = [&](const char* symbol) {
@@ -617,22 +647,17 @@ TEST_F(Level1ViewTest, TheWindowShowsTheNewPricesAfterPartialRepaints)
     // AA's Last 100 -> 123.75 (Change +23.75, in green), then the grid scrolls 40 px sideways.
     Quote("AA", 123.75);
     tree->horizontalScrollBar()->setValue(40);
-    Settle();
+    DeliverPosted();
     refresh();
     EXPECT_EQ(grid.GetCellText(rowOf("AA"), 1), "123.75");
     EXPECT_GT(PixelsLeaning(showsFresh("a quote, then a sideways scroll"), changeCell("AA"), true), 0);
 
     // A window over the left part of the grid; BB's Last 100 -> 90.50 (Change -9.50, in red),
     // then the window goes.
-    auto cover = std::make_unique<QWidget>(tree->parentWidget());
-    cover->setAutoFillBackground(true);
-    cover->setGeometry(0, 0, 120, 200);
-    cover->show();
-    cover->raise();
-    Settle();
+    auto cover = CoverLeft(tree, 120, 200);
     Quote("BB", 90.5);
     cover->hide();
-    Settle();
+    DeliverPosted();
     cover.reset();
     refresh();
     EXPECT_EQ(grid.GetCellText(rowOf("BB"), 2), "-9.50");
@@ -641,7 +666,7 @@ TEST_F(Level1ViewTest, TheWindowShowsTheNewPricesAfterPartialRepaints)
     // A quote, then Last made wider.
     Quote("CC", 104.25);
     tree->header()->resizeSection(1, 120);
-    Settle();
+    DeliverPosted();
     refresh();
     showsFresh("a quote, then a column resize");
 
@@ -649,7 +674,7 @@ TEST_F(Level1ViewTest, TheWindowShowsTheNewPricesAfterPartialRepaints)
     Quote("BB", 130);
     grid.ClickHeader(1);
     grid.ClickHeader(1);
-    Settle();
+    DeliverPosted();
     refresh();
     EXPECT_EQ(grid.GetRowSymbol(0), "BB");
     showsFresh("a quote, then a sort");
@@ -659,7 +684,7 @@ TEST_F(Level1ViewTest, TheWindowShowsTheNewPricesAfterPartialRepaints)
     CFontInfo font;
     font.height = 18;
     grid.SetGridFont(font, RGB(0, 0, 0));
-    Settle();
+    DeliverPosted();
     refresh();
     showsFresh("a quote, then a new font");
     grid.DestroyWindow();
@@ -676,46 +701,21 @@ TEST_F(Level1ViewTest, ACoveredGridRepaintsOnlyTheRowsThatChanged)
     constexpr int kRows = 12;
     constexpr int kCoverWidth = 120;
     CWnd host;
-    host.Create(nullptr, "grid", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 420, 400), nullptr, 0);
     CCountingGrid grid;
-    grid.CreateGrid(&host, 1004, nullptr);
-    grid.MoveWindow(0, 0, 420, 400);
-    grid.InsertGridColumn(-1, 60, MakeCatalogueColumn(kGridSymbol));
-    grid.InsertGridColumn(-1, 80, MakeCatalogueColumn(kFieldLast));
-    grid.InsertGridColumn(-1, 80, MakeCatalogueColumn(kGridChange));
-    grid.InsertGridColumn(-1, 160, MakeCatalogueColumn(kGridDescription));
     std::vector<CString> symbols;
-    for (int i = 0; i < kRows; ++i) {
-        CString symbol;
-        symbol.Format("R%02d", i);
-        symbols.push_back(symbol);
-        ASSERT_TRUE(grid.InsertRow(symbol, nullptr, 0));
-        Quote(symbol, 100, "A company with a long name");
-    }
+    ASSERT_NO_FATAL_FAILURE(ShowRows(host, grid, 1004, kRows, 0, symbols));
     auto* tree = dynamic_cast<QTreeView*>(grid.GetWidget());
     ASSERT_NE(tree, nullptr);
-    // The rows DrawItem was called for in one refresh and the paint it asked for.
-    auto refresh = [&] {
-        grid.drawn.clear();
-        grid.RefreshNow();
-        Settle();
-        return grid.drawn;
-    };
-    refresh();
-    Settle();
+    grid.RefreshAndPaint();
+    DeliverPosted();
     CRect lastRow;
     ASSERT_TRUE(grid.GetItemRect(kRows - 1, lastRow, LVIR_BOUNDS));
     ASSERT_LE(lastRow.bottom, 400) << "every row in view";
 
-    auto cover = std::make_unique<QWidget>(tree->parentWidget());
-    cover->setAutoFillBackground(true);
-    cover->setGeometry(0, 0, kCoverWidth, 400);
-    cover->show();
-    cover->raise();
-    Settle();
+    auto cover = CoverLeft(tree, kCoverWidth, 400);
     for (int i = 0; i < kRows; ++i)
         Quote(symbols[static_cast<size_t>(i)], 100 + i + 0.25);
-    std::vector<int> quoted = refresh();
+    std::vector<int> quoted = grid.RefreshAndPaint();
     std::sort(quoted.begin(), quoted.end());
     std::vector<int> all(kRows);
     std::iota(all.begin(), all.end(), 0);
@@ -723,10 +723,10 @@ TEST_F(Level1ViewTest, ACoveredGridRepaintsOnlyTheRowsThatChanged)
 
     size_t idle = 0;
     for (int i = 0; i < 10; ++i)
-        idle += refresh().size();
+        idle += grid.RefreshAndPaint().size();
     EXPECT_EQ(idle, 0u) << "rows repainted by 10 refreshes with nothing changed";
     Quote(symbols[5], 90.5);
-    EXPECT_EQ(refresh(), std::vector<int>{5});
+    EXPECT_EQ(grid.RefreshAndPaint(), std::vector<int>{5});
     EXPECT_EQ(grid.GetCellText(5, 2), "-9.50");
     // The part in view shows the new prices.
     const QRect uncovered(kCoverWidth, 0, tree->width() - kCoverWidth, tree->height());
@@ -735,11 +735,11 @@ TEST_F(Level1ViewTest, ACoveredGridRepaintsOnlyTheRowsThatChanged)
     // A quote, and the window goes before the next refresh.
     Quote(symbols[7], 123.75);
     cover->hide();
-    Settle();
+    DeliverPosted();
     cover.reset();
-    Settle();
-    EXPECT_EQ(refresh(), std::vector<int>{7});
-    EXPECT_EQ(refresh(), std::vector<int>{});
+    DeliverPosted();
+    EXPECT_EQ(grid.RefreshAndPaint(), std::vector<int>{7});
+    EXPECT_EQ(grid.RefreshAndPaint(), std::vector<int>{});
     EXPECT_EQ(grid.GetCellText(7, 1), "123.75");
     EXPECT_EQ(DifferingPixels(ShownPixels(tree), FreshPixels(tree)), 0);
     grid.DestroyWindow();
@@ -753,32 +753,16 @@ TEST_F(Level1ViewTest, ARefreshThatReordersTheRowsPaintsEachRowOnce)
 {
     constexpr int kRows = 8;
     CWnd host;
-    host.Create(nullptr, "grid", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 420, 400), nullptr, 0);
     CCountingGrid grid;
-    grid.CreateGrid(&host, 1005, nullptr);
-    grid.MoveWindow(0, 0, 420, 400);
-    grid.InsertGridColumn(-1, 60, MakeCatalogueColumn(kGridSymbol));
-    grid.InsertGridColumn(-1, 80, MakeCatalogueColumn(kFieldLast));
-    grid.InsertGridColumn(-1, 80, MakeCatalogueColumn(kGridChange));
-    grid.InsertGridColumn(-1, 160, MakeCatalogueColumn(kGridDescription));
     std::vector<CString> symbols;
-    for (int i = 0; i < kRows; ++i) {
-        CString symbol;
-        symbol.Format("R%02d", i);
-        symbols.push_back(symbol);
-        ASSERT_TRUE(grid.InsertRow(symbol, nullptr, 0));
-        Quote(symbol, 100 + i, "A company with a long name");
-    }
+    ASSERT_NO_FATAL_FAILURE(ShowRows(host, grid, 1005, kRows, 1, symbols));
     grid.SetSortColumn(1, false); // Last, highest first
     auto* tree = dynamic_cast<QTreeView*>(grid.GetWidget());
     ASSERT_NE(tree, nullptr);
     // How often each row was drawn in one refresh and the paints it asked for.
     auto refresh = [&] {
-        grid.drawn.clear();
-        grid.RefreshNow();
-        Settle();
         std::vector<int> times(kRows, 0);
-        for (int row : grid.drawn)
+        for (int row : grid.RefreshAndPaint())
             if (row >= 0 && row < kRows)
                 ++times[static_cast<size_t>(row)];
         return times;
@@ -806,12 +790,7 @@ TEST_F(Level1ViewTest, ARefreshThatReordersTheRowsPaintsEachRowOnce)
     EXPECT_EQ(DifferingPixels(ShownPixels(tree), FreshPixels(tree)), 0);
 
     // Under another window, back the other way.
-    auto cover = std::make_unique<QWidget>(tree->parentWidget());
-    cover->setAutoFillBackground(true);
-    cover->setGeometry(0, 0, 120, 400);
-    cover->show();
-    cover->raise();
-    Settle();
+    auto cover = CoverLeft(tree, 120, 400);
     for (int i = 0; i < kRows; ++i)
         Quote(symbols[static_cast<size_t>(i)], 300 + i);
     EXPECT_EQ(refresh(), once) << "under another window";

@@ -1,10 +1,10 @@
 #include "broker/core/ExchangeTime.h"
 
 #include "platform/core/CivilDate.h"
+#include "tests/support/ScopedTimeZone.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <ctime>
 
 namespace {
@@ -17,22 +17,6 @@ int64_t utc(int year, int month, int day, int hour, int minute = 0, int second =
 // Uses the system's time zone database for New York as an independent reference.
 class NewYorkZone {
 public:
-    NewYorkZone()
-    {
-        const char* old = std::getenv("TZ");
-        if (old)
-            saved_ = old, hadTz_ = true;
-        setenv("TZ", "America/New_York", 1);
-        tzset();
-    }
-    ~NewYorkZone()
-    {
-        if (hadTz_)
-            setenv("TZ", saved_.c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
     static bool IsDst(int64_t t)
     {
         const time_t value = static_cast<time_t>(t);
@@ -42,8 +26,7 @@ public:
     }
 
 private:
-    std::string saved_;
-    bool hadTz_ = false;
+    ScopedTimeZone m_zone{"America/New_York"};
 };
 }  // namespace
 

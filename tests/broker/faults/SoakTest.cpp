@@ -9,6 +9,7 @@
 #include "broker/session/IStreamSubscriber.h"
 #include "broker/session/QuoteFields.h"
 #include "tests/support/CSeriesBrokerSession.h"
+#include "tests/support/ResidentMemory.h"
 #include "tests/support/WaitUntil.h"
 #include "tools/testbroker/CTestBroker.h"
 
@@ -36,13 +37,7 @@ int EnvInt(const char* name, int fallback)
 // Resident memory of this process in MiB.
 double ResidentMiB()
 {
-    long pages = 0, resident = 0;
-    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(f);
-    }
-    return static_cast<double>(resident) * 4096.0 / (1024.0 * 1024.0);
+    return static_cast<double>(qx::testsupport::ResidentBytes()) / (1024.0 * 1024.0);
 }
 
 struct Watched {

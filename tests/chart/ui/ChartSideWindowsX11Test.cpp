@@ -39,35 +39,20 @@ xcb_window_t XWindow(QWidget* widget)
     return static_cast<xcb_window_t>(widget->window()->winId());
 }
 
-int Level(QWidget* widget)
+// A helper of X11Windows.h asked about the widget's top-level window.
+template <auto Helper>
+auto OfWindow(QWidget* widget)
 {
-    return qx::x11::StackingLevel(XWindow(widget));
+    return Helper(XWindow(widget));
 }
 
-bool AboveOthers(QWidget* widget)
-{
-    return qx::x11::AboveOthers(XWindow(widget));
-}
-
-bool Viewable(QWidget* widget)
-{
-    return qx::x11::Viewable(XWindow(widget));
-}
-
-QRect ClientOnScreen(QWidget* widget)
-{
-    return qx::x11::ClientOnScreen(XWindow(widget));
-}
-
-QRect FrameOnScreen(QWidget* widget)
-{
-    return qx::x11::FrameOnScreen(XWindow(widget));
-}
-
-QPoint TitleBarPoint(QWidget* widget)
-{
-    return qx::x11::TitleBarPoint(XWindow(widget));
-}
+constexpr auto Level = &OfWindow<qx::x11::StackingLevel>;
+constexpr auto AboveOthers = &OfWindow<qx::x11::AboveOthers>;
+constexpr auto Viewable = &OfWindow<qx::x11::Viewable>;
+constexpr auto ClientOnScreen = &OfWindow<qx::x11::ClientOnScreen>;
+constexpr auto FrameOnScreen = &OfWindow<qx::x11::FrameOnScreen>;
+constexpr auto TitleBarPoint = &OfWindow<qx::x11::TitleBarPoint>;
+constexpr auto ActivateByManager = &OfWindow<qx::x11::ActivateByManager>;
 
 // Sends real input through the X server with xdotool, without blocking the event loop.
 class XInput {
@@ -85,11 +70,6 @@ private:
     QProcess m_process;
     bool m_started = false;
 };
-
-void ActivateByManager(QWidget* widget)
-{
-    qx::x11::ActivateByManager(XWindow(widget));
-}
 
 bool Wait(const std::function<bool()>& condition)
 {
