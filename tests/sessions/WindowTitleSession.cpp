@@ -86,7 +86,7 @@ protected:
             width = window->frameGeometry().width();
             const QImage bar = TitleBar(window);
             return bar.height() == barHeight && TitleInk(bar).Holds(wholeTitle);
-        }, 5s);
+        });
         EXPECT_TRUE(whole) << what << ": a frame " << width << " px wide shows its title cut";
     }
 
