@@ -806,15 +806,8 @@ int CPriceSeries::FindBarByTime(DWORD feedTime, int side)
         const bool later = time > m_bars.End(count - 1);
         auto walk = CreateBarPeriod(later ? m_bars.Start(count - 1) : m_bars.Start(0), m_interval, rules, m_bExtended, 1);
         k = later ? count - 1 : 0;
-        if (walk && !later)
-            k -= walk->StepBackTo(time, kMaxRecords);
-        for (int steps = 0; walk && later && steps < kMaxRecords; ++steps) {
-            if (walk->GetEnd() > time)
-                break;
-            if (!walk->StepForward())
-                break;
-            ++k;
-        }
+        if (walk)
+            k += later ? walk->StepForwardTo(time, kMaxRecords) : -walk->StepBackTo(time, kMaxRecords);
         // A time between bars: the bar before it on the start side, the bar after it on the end side.
         if (walk && later && !side && walk->GetStart() > time)
             --k;
@@ -851,11 +844,11 @@ bool CPriceSeries::GetBarTime(int index, int side, DWORD& feedTime)
     }
     if (!period)
         return false;
-    if (!forward)
-        period->StepBackBy(std::min(steps, static_cast<int>(kMaxRecords)));
-    for (int i = 0; forward && i < steps && i < kMaxRecords; ++i)
-        if (!period->StepForward())
-            break;
+    const int most = std::min(steps, static_cast<int>(kMaxRecords));
+    if (forward)
+        period->StepForwardBy(most);
+    else
+        period->StepBackBy(most);
     feedTime = CTimeToFeedTime(side ? period->GetEnd() : period->GetStart());
     return true;
 }
