@@ -190,6 +190,8 @@ bool CStudyPlot::Attach(int barCount, IPlotPane* view)
         return false;
     if (m_pDocument->IsExtendedSession())
         key += ":255";
+    if (const DWORD end = m_pDocument->GetFixedEndTime())
+        key.AppendFormat("&EndETime=%lu", static_cast<unsigned long>(end));
     m_pSource = ParseStudyCall(key, 0, 0, -1);
     if (!m_pSource)
         return false;
