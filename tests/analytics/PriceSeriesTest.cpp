@@ -894,6 +894,55 @@ TEST(PriceSeries, BarsAddedAtEitherEndAreAskedForWhenTheyHaveBegun)
     s.Unlock();
 }
 
+TEST(PriceSeries, BarsPrependedAreAskedForOnlyWhereTheOwnerShowsThem)
+{
+    FakeSeriesServices services;
+    CPriceSeries s("IBM,30", 0);
+    s.SetWindowMode(1);
+    s.SetBarCount(5, 0); // 10:00 to 12:00 of Wednesday, now 12:07
+    std::vector<CHistoryRow> rows;
+    for (int r = 0; r < 5; ++r)
+        rows.push_back(Row(CTimeToFeedTime(s.GetRecordAt(r)->m_startTime), 20, 21, 19, 20 + r, 100));
+    s.OnIntradayHistory(rows);
+    services.requests.clear();
+
+    // Four older bars: Tuesday 14:30, 15:00, 15:30 and Wednesday 9:30, none asked for yet;
+    // the series waits until its owner asks.
+    ASSERT_EQ(4, s.PrependBars(-4));
+    ASSERT_EQ(9, s.GetRecordCount());
+    EXPECT_EQ(T(2026, 3, 3, 14, 30), s.GetRecordAt(0)->m_startTime);
+    EXPECT_TRUE(services.requests.empty());
+    EXPECT_TRUE(s.IsWaitingForData());
+
+    // Shown: 9:30 alone (visible index -1). Only it is asked for.
+    s.AskRecords(-1, -1);
+    ASSERT_EQ(1u, services.requests.size());
+    EXPECT_EQ(F(2026, 3, 4, 9, 30), services.requests[0].start);
+    EXPECT_EQ(F(2026, 3, 4, 10, 0), services.requests[0].end);
+    s.OnIntradayHistory({Row(F(2026, 3, 4, 9, 30), 18, 19, 17, 18.5, 300)});
+    EXPECT_FALSE(s.IsWaitingForData());
+    s.AskRecords(-1, 4);
+    EXPECT_EQ(1u, services.requests.size()); // asked for once
+
+    // Then 14:30 and 15:00, and at last the rest: 15:30.
+    s.AskRecords(-4, -3);
+    ASSERT_EQ(2u, services.requests.size());
+    EXPECT_EQ(F(2026, 3, 3, 14, 30), services.requests[1].start);
+    EXPECT_EQ(F(2026, 3, 3, 15, 30), services.requests[1].end);
+    s.AskRecords(-20, 20);
+    ASSERT_EQ(3u, services.requests.size());
+    EXPECT_EQ(F(2026, 3, 3, 15, 30), services.requests[2].start);
+    EXPECT_EQ(F(2026, 3, 3, 16, 0), services.requests[2].end);
+    s.AskRecords(-20, 20);
+    EXPECT_EQ(3u, services.requests.size());
+
+    // Laid out anew: nothing prepended waits any more.
+    ASSERT_EQ(2, s.PrependBars(-2));
+    s.SetBarCount(5, 0);
+    s.OnIntradayHistory(rows);
+    EXPECT_FALSE(s.IsWaitingForData());
+}
+
 TEST(PriceSeries, StudySeriesComputesOverItsOwnBars)
 {
     FakeSeriesServices services;
