@@ -50,6 +50,19 @@ CHistoryRow Row(DWORD time, double o, double h, double l, double c, double v)
 }
 
 // The field of the bar (the caller holds the lock); none when the bar has no value there.
+// A window of five IBM,30 bars, 10:00 to 12:00 of Wednesday (now 12:07), answered with
+// closes 20 to 24; returns the answer's rows.
+std::vector<CHistoryRow> AnswerFiveHalfHours(CPriceSeries& s)
+{
+    s.SetWindowMode(1);
+    s.SetBarCount(5, 0);
+    std::vector<CHistoryRow> rows;
+    for (int r = 0; r < 5; ++r)
+        rows.push_back(Row(CTimeToFeedTime(s.GetRecordAt(r)->m_startTime), 20, 21, 19, 20 + r, 100));
+    s.OnIntradayHistory(rows);
+    return rows;
+}
+
 std::optional<double> ValueAt(CPriceSeries& s, int bar, int field)
 {
     double v = 0;
@@ -854,12 +867,7 @@ TEST(PriceSeries, BarsAddedAtEitherEndAreAskedForWhenTheyHaveBegun)
 {
     FakeSeriesServices services;
     CPriceSeries s("IBM,30", 0);
-    s.SetWindowMode(1);
-    s.SetBarCount(5, 0); // 10:00 to 12:00 of Wednesday, now 12:07
-    std::vector<CHistoryRow> rows;
-    for (int r = 0; r < 5; ++r)
-        rows.push_back(Row(CTimeToFeedTime(s.GetRecordAt(r)->m_startTime), 20, 21, 19, 20 + r, 100));
-    s.OnIntradayHistory(rows);
+    const std::vector<CHistoryRow> rows = AnswerFiveHalfHours(s);
     ASSERT_FALSE(s.IsWaitingForData());
     services.requests.clear();
 
@@ -898,12 +906,7 @@ TEST(PriceSeries, BarsPrependedAreAskedForOnlyWhereTheOwnerShowsThem)
 {
     FakeSeriesServices services;
     CPriceSeries s("IBM,30", 0);
-    s.SetWindowMode(1);
-    s.SetBarCount(5, 0); // 10:00 to 12:00 of Wednesday, now 12:07
-    std::vector<CHistoryRow> rows;
-    for (int r = 0; r < 5; ++r)
-        rows.push_back(Row(CTimeToFeedTime(s.GetRecordAt(r)->m_startTime), 20, 21, 19, 20 + r, 100));
-    s.OnIntradayHistory(rows);
+    const std::vector<CHistoryRow> rows = AnswerFiveHalfHours(s);
     services.requests.clear();
 
     // Four older bars: Tuesday 14:30, 15:00, 15:30 and Wednesday 9:30, none asked for yet;
