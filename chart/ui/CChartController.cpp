@@ -29,9 +29,9 @@
 #include <QObject>
 
 #include <algorithm>
-#include <utility>
 #include <map>
 #include <mutex>
+#include <utility>
 
 namespace {
 
