@@ -1,6 +1,8 @@
 // A trader's chart of ticks: Time & Sales open, the tool bar's Chart button opens a chart
 // of the trades; the trades land at their prices and the tool bar names the period. Go to
-// Date/Time shows the trades of the chosen time, as the broker's history holds them.
+// Date/Time shows the trades of the chosen time, as the broker's history holds them, a
+// year back as at once as an hour back; scrolling far back holds the chart to bounded
+// records and history requests.
 #include "tests/sessions/SessionHarness.h"
 
 #include "analytics/series/CPriceSeries.h"
