@@ -64,6 +64,22 @@ int CBarPeriod::StepBackTo(CTime time, int most)
     return steps;
 }
 
+int CBarPeriod::StepForwardBy(int n)
+{
+    int steps = 0;
+    while (steps < n && StepForward())
+        ++steps;
+    return steps;
+}
+
+int CBarPeriod::StepForwardTo(CTime time, int most)
+{
+    int steps = 0;
+    while (steps < most && GetEnd() <= time && StepForward())
+        ++steps;
+    return steps;
+}
+
 bool CBarPeriod::InsideLimits(CTime start, CTime end)
 {
     return start >= periods::GetLowerTimeLimit() && end <= periods::GetUpperTimeLimit();

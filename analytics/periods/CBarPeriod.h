@@ -24,6 +24,11 @@ public:
     // StepBack while the start is after the time (caller's base), at most `most` times, or
     // until it fails; returns the steps taken.
     virtual int StepBackTo(CTime time, int most);
+    // StepForward n times, or until it fails; returns the steps taken.
+    virtual int StepForwardBy(int n);
+    // StepForward while the end is at or before the time (caller's base), at most `most`
+    // times, or until it fails; returns the steps taken.
+    virtual int StepForwardTo(CTime time, int most);
 
     // Start and end in the caller's time base (the symbol's time offset taken back).
     CTime GetStart() const { return ShiftTimeByZoneOffset(m_start, -1); }

@@ -260,6 +260,8 @@ void CPriceSeries::NewRecordsLocked()
     m_bUnrequested = false;
     m_failedHistory.clear();
     m_unaskedStart = 0;
+    m_toAskThrough = 0;
+    m_passedOver.clear();
     // Records kept for an owner are gone: it keeps what it shows of the new ones.
     if (m_bKeeping)
         m_nKept = m_nKeptNewer = m_bars.Size();
@@ -429,7 +431,7 @@ bool CPriceSeries::IsWaitingForData()
     {
         Guard lock(m_lock);
         if (m_bLoaded)
-            return m_nOutstanding != 0 || m_nSettling != 0;
+            return m_nOutstanding != 0 || m_nSettling != 0 || m_toAskThrough != 0;
     }
     CSeriesQuote quote;
     return !GetSeriesServices().LookupQuote(m_symbol, quote) || quote.pending;
@@ -806,15 +808,8 @@ int CPriceSeries::FindBarByTime(DWORD feedTime, int side)
         const bool later = time > m_bars.End(count - 1);
         auto walk = CreateBarPeriod(later ? m_bars.Start(count - 1) : m_bars.Start(0), m_interval, rules, m_bExtended, 1);
         k = later ? count - 1 : 0;
-        if (walk && !later)
-            k -= walk->StepBackTo(time, kMaxRecords);
-        for (int steps = 0; walk && later && steps < kMaxRecords; ++steps) {
-            if (walk->GetEnd() > time)
-                break;
-            if (!walk->StepForward())
-                break;
-            ++k;
-        }
+        if (walk)
+            k += later ? walk->StepForwardTo(time, kMaxRecords) : -walk->StepBackTo(time, kMaxRecords);
         // A time between bars: the bar before it on the start side, the bar after it on the end side.
         if (walk && later && !side && walk->GetStart() > time)
             --k;
@@ -851,11 +846,11 @@ bool CPriceSeries::GetBarTime(int index, int side, DWORD& feedTime)
     }
     if (!period)
         return false;
-    if (!forward)
-        period->StepBackBy(std::min(steps, static_cast<int>(kMaxRecords)));
-    for (int i = 0; forward && i < steps && i < kMaxRecords; ++i)
-        if (!period->StepForward())
-            break;
+    const int most = std::min(steps, static_cast<int>(kMaxRecords));
+    if (forward)
+        period->StepForwardBy(most);
+    else
+        period->StepBackBy(most);
     feedTime = CTimeToFeedTime(side ? period->GetEnd() : period->GetStart());
     return true;
 }
@@ -890,6 +885,68 @@ int CPriceSeries::ExtendBars(int n, int /*side*/)
     else if (added > 0)
         RequestRange(first, first + added - 1);
     return added;
+}
+
+int CPriceSeries::PrependBars(int n)
+{
+    const CSessionRules* rules = Rules();
+    int added = 0;
+    {
+        Guard lock(m_lock);
+        added = AddEmptyBarsLocked(rules, -std::abs(n));
+        if (added > 0 && !m_toAskThrough)
+            m_toAskThrough = m_bars.Start(added - 1).GetTime();
+    }
+    // What the cache holds shows at once; only the rest waits to be asked for.
+    if (added > 0)
+        GetSeriesServices().FillSeries(this, 0, added - 1);
+    return added;
+}
+
+bool CPriceSeries::RecordsStartingIn(int64_t from, int64_t to, int& first, int& last) const
+{
+    const int64_t* starts = m_bars.StartColumn();
+    const int size = m_bars.Size();
+    first = static_cast<int>(std::lower_bound(starts, starts + size, from) - starts);
+    last = static_cast<int>(std::upper_bound(starts, starts + size, to) - starts) - 1;
+    return first <= last;
+}
+
+void CPriceSeries::AskRecords(int first, int last)
+{
+    const CTime now = GetSeriesServices().GetExchangeTime();
+    std::vector<Span> spans;
+    {
+        Guard lock(m_lock);
+        if (!m_toAskThrough && m_passedOver.empty())
+            return;
+        std::vector<std::pair<int64_t, int64_t>> unasked = std::move(m_passedOver);
+        m_passedOver.clear();
+        if (m_toAskThrough && !m_bars.Empty())
+            unasked.emplace_back(m_bars.Start(0).GetTime(), m_toAskThrough);
+        m_toAskThrough = 0;
+        const int size = m_bars.Size();
+        const int shownFirst = std::clamp(RecordOfIndex(first), 0, std::max(size - 1, 0));
+        const int shownLast = std::clamp(RecordOfIndex(last), 0, std::max(size - 1, 0));
+        const CTime begun = std::max(now, m_now);
+        for (const auto& [from, to] : unasked) {
+            int lo = 0, hi = -1;
+            if (!RecordsStartingIn(from, to, lo, hi))
+                continue; // gone meanwhile
+            const int askLo = std::max(lo, shownFirst), askHi = std::min(hi, shownLast);
+            if (askLo > askHi || size == 0) {
+                m_passedOver.emplace_back(m_bars.Start(lo).GetTime(), m_bars.Start(hi).GetTime());
+                continue;
+            }
+            CollectRunSpans(askLo, askHi, begun, spans);
+            if (lo < askLo)
+                m_passedOver.emplace_back(m_bars.Start(lo).GetTime(), m_bars.Start(askLo - 1).GetTime());
+            if (askHi < hi)
+                m_passedOver.emplace_back(m_bars.Start(askHi + 1).GetTime(), m_bars.Start(hi).GetTime());
+        }
+        m_nOutstanding += static_cast<int>(spans.size());
+    }
+    RequestSpans(spans);
 }
 
 void CPriceSeries::RequestNewerRecords(CTime seen)

@@ -99,6 +99,14 @@ public:
     void AddEmptyBars(int n, int side);
     // AddEmptyBars, then the added records asked for from history. Returns how many were added.
     int ExtendBars(int n, int side);
+    // |n| empty records in front of the first, filled from the history cache, and asked for
+    // from history only by AskRecords: an owner that shows them a moment asks for those it
+    // stops at. The series is waiting for data until AskRecords. Returns how many were added.
+    int PrependBars(int n);
+    // Asks history for the records of visible indexes first .. last that PrependBars added
+    // and no call asked for yet; the others it added stay to be asked for by a later call
+    // whose range holds them.
+    void AskRecords(int first, int last);
 
     // The session's components. asOf: the newest trade of the symbol an answer's rows hold,
     // when the server named it. complete: the spans cached rows are complete for; a record
@@ -227,6 +235,8 @@ private:
     void RequestNewerRecords(CTime seen = CTime());
     // Asks for the records first .. last that have begun by now.
     void RequestRange(int first, int last);
+    // Records [first, last] whose starts lie in the span of record starts (inclusive).
+    bool RecordsStartingIn(int64_t from, int64_t to, int& first, int& last) const;
     void CollectRunSpans(int first, int last, CTime now, std::vector<Span>& spans);
     // Asks for the spans, which the caller counted as outstanding when it collected them under
     // the lock (so no reader finds emptied bars with nothing asked for, and an answer may arrive
@@ -314,6 +324,11 @@ private:
     // Of a fixed history: the start of the oldest record added after the newest that has not
     // been asked for (0: none). Every later one has not been asked for either.
     int64_t m_unaskedStart = 0;
+    // The start of the newest record PrependBars added since the last AskRecords (0: none):
+    // it and every record before it wait for AskRecords.
+    int64_t m_toAskThrough = 0;
+    // Spans of record starts PrependBars added that AskRecords left unasked.
+    std::vector<std::pair<int64_t, int64_t>> m_passedOver;
     // While an owner keeps older records: the records at the front that stay, and how many
     // newer ones stay at least (the records held when keeping began, and those added since at
     // either end).

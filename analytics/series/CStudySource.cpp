@@ -190,6 +190,20 @@ void CStudySource::ExtendBars(int n, int side)
     GrowBars(n, side, true);
 }
 
+void CStudySource::PrependBars(int n)
+{
+    if (m_pSpec)
+        GrowBars(-std::abs(n), 1, true);
+    else if (m_pBase)
+        m_pBase->PrependBars(n);
+}
+
+void CStudySource::AskBars(int first, int last)
+{
+    if (m_pBase && !m_pSpec)
+        m_pBase->AskRecords(first, last);
+}
+
 void CStudySource::GrowBars(int n, int side, bool ask)
 {
     if (!m_pBase)

@@ -26,6 +26,11 @@ public:
     void AddBars(int n, int side);
     // AddBars, with the added bars asked for from history (a chart scrolled past them).
     void ExtendBars(int n, int side);
+    // |n| bars in front, asked for from history by AskBars (see CPriceSeries::PrependBars);
+    // a source with a companion or a study series of its own asks for them at once.
+    void PrependBars(int n);
+    // The bars of indexes first .. last PrependBars added, asked for from history.
+    void AskBars(int first, int last);
     bool IsWaitingForData();
     // The resets of the series it reads (see CPriceSeries::GetDataResets).
     int GetDataResets() const;

@@ -31,6 +31,7 @@
 #include <algorithm>
 #include <map>
 #include <mutex>
+#include <utility>
 
 namespace {
 
@@ -129,6 +130,8 @@ bool CChartController::OnTimer(UINT_PTR id)
         // Records that came in or went out of view tell no redraw: the view follows them on
         // every tick.
         FollowLiveRecords();
+        if (!std::exchange(m_bScrolled, false))
+            AskShownBars();
         if (m_signals->redraw.exchange(false))
             if (CGraphsDoc* doc = GetDocument())
                 doc->UpdateAllViews(nullptr, kHintRepaint);
@@ -147,6 +150,7 @@ void CChartController::OnBarsScrolled()
     CGraphsDoc* doc = GetDocument();
     if (!doc)
         return;
+    m_bScrolled = true;
     const int offset = doc->GetScrollOffset();
     // The offset was reckoned with the records there are now.
     CPricePlot* price = doc->GetBarSeries();
@@ -167,6 +171,14 @@ void CChartController::OnBarsScrolled()
                     series->GetVisibleRange(first, last);
                     series->KeepThrough(last + offset);
                 }
+}
+
+void CChartController::AskShownBars()
+{
+    for (int i = 0; i < GetPaneCount(); ++i)
+        if (CGraphsView* pane = GetPane(i))
+            for (int k = 0; k < pane->GetPlotCount(); ++k)
+                pane->GetPlot(k)->AskShownBars();
 }
 
 void CChartController::FollowLiveRecords()

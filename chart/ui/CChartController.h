@@ -259,6 +259,10 @@ private:
     // Before a repaint: the scroll offset of a chart scrolled back moves by the records
     // that came in live since the last one, so its bars stay in view.
     void FollowLiveRecords();
+    // On a timer tick after one without scrolling: every plot asks history for the bars it
+    // scrolled in and shows now, so that a chart scrolled on key after key asks for none it
+    // passes.
+    void AskShownBars();
 
     CFrameWnd* m_pFrame;
     std::vector<std::unique_ptr<CStudyDefinition>> m_studies;
@@ -277,6 +281,8 @@ private:
     // The price series whose live records FollowLiveRecords counts, and their count.
     const CPriceSeries* m_pFollowed = nullptr;
     int m_nLiveAppends = 0;
+    // Scrolled since the last timer tick.
+    bool m_bScrolled = false;
     // The pane fractions the last layout gave the splitter.
     std::vector<double> m_appliedProportions;
     std::unique_ptr<QObject> m_pFrameWatcher;

@@ -41,6 +41,7 @@ BOOL CGraphsDoc::SetIntervalKind(BOOL resetSpacing)
     m_metrics.labelWidth = m_metrics.textWidth + 2;
     // The panes lay their data out again up to a new newest bar.
     m_endTimeAnchor = 0;
+    m_fixedEndTime = 0;
     UpdateAllViews(nullptr, kHintReinitialise);
     return TRUE;
 }

@@ -49,6 +49,8 @@ public:
     bool IsExtendedSession() const override { return m_bExtended != 0; }
     DWORD GetEndTimeAnchor() const override { return m_endTimeAnchor; }
     void SetEndTimeAnchor(DWORD feedTime) override { m_endTimeAnchor = feedTime; }
+    DWORD GetFixedEndTime() const override { return m_fixedEndTime; }
+    void SetFixedEndTime(DWORD feedTime) { m_fixedEndTime = feedTime; }
     int GetVisibleBarCount() const override { return m_nVisibleBars; }
     int GetScrollOffset() const override { return m_nScrollOffset; }
     double GetBarSpacing() const override { return m_barSpacing; }
@@ -108,6 +110,7 @@ private:
     int m_nScrollOffset = 0;
     int m_nDateRange = 0;
     DWORD m_endTimeAnchor = 0;
+    DWORD m_fixedEndTime = 0;
     CAxisMetrics m_metrics;
     bool m_bAxisWidened = false;
     CFont m_chartFont;

@@ -91,8 +91,13 @@ public:
     void AddZoom(int steps);
     void ShiftPrices(bool up, bool fast);
 
-    // Bars.
+    // Bars. A scroll that would take a series past kMostScrolledRecords records lays the
+    // bars out afresh instead, ending at the bar it scrolls to (see ShowBarAt).
+    static constexpr int kMostScrolledRecords = 100000;
     void ScrollBars(int amount);
+    // Go to: the bar holding the time becomes the newest in view, by a scroll where the
+    // series reach it within kMostScrolledRecords records, else laid out afresh ending there.
+    void ShowBarAt(DWORD feedTime);
     void FitBarsToWidth();
     void ChangeSpacing(double delta);
     void ResetScale();
@@ -164,6 +169,14 @@ protected:
 
 private:
     LRESULT OnSetSymbolInterval(WPARAM group, LPARAM message);
+    // ScrollBars when the series stay within kMostScrolledRecords records; false (nothing
+    // done) otherwise.
+    bool ScrollWithin(int amount);
+    // Go to's scroll to the bar holding the time, within the bound.
+    bool ScrollToTime(DWORD feedTime);
+    // Every pane's series laid out afresh, the bar holding the time the newest and in view:
+    // fixed histories ending there, or ending now (following live data) for a time not past.
+    void LayOutEndingAt(DWORD feedTime);
     LRESULT OnFormulaResult(CWndMessage& message);
     // Everything but the tools and the cross-hair, which are drawn over it.
     void PaintBase(CDC* dc);

@@ -87,17 +87,72 @@ CDrawingTool* CGraphsView::AddTool(std::unique_ptr<CDrawingTool> tool)
 
 void CGraphsView::ScrollBars(int amount)
 {
+    if (ScrollWithin(amount))
+        return;
+    // Far off: the bars are laid out afresh at the one scrolled to.
+    CStudyPlot* data = GetSeriesPlot();
+    DWORD time = 0;
+    if (data && data->GetBarTime(data->GetLastVisibleBar() + amount, CStudyPlot::kBarStart, time))
+        ShowBarAt(time);
+}
+
+void CGraphsView::ShowBarAt(DWORD feedTime)
+{
+    CGraphsDoc* doc = GetGraphsDoc();
+    if (!doc || ScrollToTime(feedTime))
+        return;
+    // Laid out for a time long past: a time near now is reached from the live bars.
+    if (doc->GetFixedEndTime() != 0) {
+        LayOutEndingAt(0);
+        if (ScrollToTime(feedTime))
+            return;
+    }
+    LayOutEndingAt(feedTime);
+}
+
+bool CGraphsView::ScrollToTime(DWORD feedTime)
+{
+    CStudyPlot* data = GetSeriesPlot();
+    int bar = 0;
+    if (!data || !data->GetSeries() || !data->FindBarByTime(feedTime, bar))
+        return false;
+    const int amount = bar - data->GetLastVisibleBar();
+    return amount == 0 || ScrollWithin(amount);
+}
+
+void CGraphsView::LayOutEndingAt(DWORD feedTime)
+{
+    CGraphsDoc* doc = GetGraphsDoc();
+    if (!doc)
+        return;
+    // A time not yet past is now: the live bars.
+    if (feedTime >= CTimeToFeedTime(GetSeriesServices().GetExchangeTime()))
+        feedTime = 0;
+    doc->SetFixedEndTime(feedTime);
+    doc->SetEndTimeAnchor(feedTime);
+    doc->UpdateAllViews(nullptr, kHintReinitialise);
+    if (CChartController* chart = GetChart())
+        chart->OnBarsScrolled();
+    doc->UpdateAllViews(nullptr, kHintRepaint);
+}
+
+bool CGraphsView::ScrollWithin(int amount)
+{
     CGraphsDoc* doc = GetGraphsDoc();
     CStudyPlot* data = GetSeriesPlot();
     if (!doc || !data || amount == 0 || !data->GetSeries())
-        return;
+        return true;
+    // Records the scroll adds take memory and history requests: a bound on them.
+    const int overrun = data->GetScrollOverrun(amount, true);
+    const CPriceSeries* series = data->GetPriceSeries();
+    if (overrun != 0 && (series ? series->GetRecordCount() : 0) + std::abs(overrun) > kMostScrolledRecords)
+        return false;
     auto sourceLast = [data]() {
         int first = 0, last = 0;
         data->GetSeries()->GetVisibleRange(first, last);
         return last;
     };
     const int before = sourceLast();
-    const int overrun = data->GetScrollOverrun(amount, true);
     if (overrun != 0) {
         CBarsAddedHint hint(overrun);
         doc->UpdateAllViews(nullptr, kHintBarsAdded, &hint);
@@ -107,6 +162,7 @@ void CGraphsView::ScrollBars(int amount)
     if (CChartController* chart = GetChart())
         chart->OnBarsScrolled();
     doc->UpdateAllViews(nullptr, kHintRepaint);
+    return true;
 }
 
 void CGraphsView::FitBarsToWidth()

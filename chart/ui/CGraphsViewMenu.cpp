@@ -235,11 +235,8 @@ void CGraphsView::OnPaneCommand(UINT id)
         CDateTimeDlg dlg(now, frame);
         if (dlg.DoModal() != IDOK)
             return;
-        int bar = 0;
-        if (!data->FindBarByTime(SystemTimeToFeedTime(dlg.m_time), bar))
-            return;
         CWaitCursor wait;
-        ScrollBars(bar - data->GetLastVisibleBar());
+        ShowBarAt(SystemTimeToFeedTime(dlg.m_time));
     } else if (id == ID_SYMBOL_INTERVAL) {
         OnSymbolInterval();
     }

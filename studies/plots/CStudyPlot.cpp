@@ -153,9 +153,21 @@ int CStudyPlot::GetScrollOverrun(int bars, bool)
 
 void CStudyPlot::AddBars(int n)
 {
-    // Bars a chart scrolls to are shown with their data.
-    if (m_pSource && n != 0)
+    // Bars a chart scrolls to are shown with their data: those in front once the chart
+    // stops at them (AskShownBars), so that scrolling on asks for none it passes.
+    if (m_pSource && n < 0)
+        m_pSource->PrependBars(n);
+    else if (m_pSource && n > 0)
         m_pSource->ExtendBars(n, 1);
+}
+
+void CStudyPlot::AskShownBars()
+{
+    if (!m_pSource || !m_pDocument)
+        return;
+    // The bars in view and a screen of them on either side.
+    const int screen = m_pDocument->GetVisibleBarCount();
+    m_pSource->AskBars(GetFirstVisibleBar() - screen, GetLastVisibleBar() + screen);
 }
 
 bool CStudyPlot::GetBarTime(int bar, int side, DWORD& feedTime)
@@ -190,6 +202,8 @@ bool CStudyPlot::Attach(int barCount, IPlotPane* view)
         return false;
     if (m_pDocument->IsExtendedSession())
         key += ":255";
+    if (const DWORD end = m_pDocument->GetFixedEndTime())
+        key.AppendFormat("&EndETime=%lu", static_cast<unsigned long>(end));
     m_pSource = ParseStudyCall(key, 0, 0, -1);
     if (!m_pSource)
         return false;

@@ -54,6 +54,8 @@ public:
     // Bars the source must be extended by to scroll `bars` (negative: in front).
     virtual int GetScrollOverrun(int bars, bool allowFuture);
     virtual void AddBars(int n);
+    // Asks history for the bars in view (and near it) that AddBars added in front.
+    void AskShownBars();
     virtual bool GetBarTime(int bar, int side, DWORD& feedTime);
     virtual bool FindBarByTime(DWORD feedTime, int& bar);
     virtual bool Attach(int barCount, IPlotPane* view);

@@ -39,6 +39,9 @@ public:
     // Feed time of the chart's newest bar when it was first loaded; 0 before.
     virtual DWORD GetEndTimeAnchor() const = 0;
     virtual void SetEndTimeAnchor(DWORD feedTime) = 0;
+    // Feed time the chart's bars end at when they were laid out for a time long past: its
+    // series are then fixed histories ending there. 0 while they end now.
+    virtual DWORD GetFixedEndTime() const { return 0; }
     virtual int GetVisibleBarCount() const = 0;
     virtual int GetScrollOffset() const = 0;
     virtual double GetBarSpacing() const = 0;

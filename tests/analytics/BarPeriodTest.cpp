@@ -285,45 +285,68 @@ TEST(BarPeriod, FillBackLaysOutWhatStepBackGives)
     }
 }
 
-TEST(BarPeriod, LongStepsBackLandWhereSingleStepsDo)
+TEST(BarPeriod, LongStepsLandWhereSingleStepsDo)
 {
-    // StepBackBy and StepBackTo against StepBack one bar at a time, from the holiday week
-    // and across the clock change, with and without an offset; times inside and outside
-    // sessions, and a count the lower time limit cuts short.
+    // StepBackBy, StepBackTo, StepForwardBy and StepForwardTo against StepBack and
+    // StepForward one bar at a time, across the holiday, the half day and both clock
+    // changes, with and without an offset; times inside and outside sessions, and counts
+    // the time limits cut short.
     const ZoneScope zone("America/New_York");
+    struct Walk {
+        bool back;
+        CTime from;
+        std::vector<CTime> to;
+    };
+    const std::vector<Walk> walks = {
+        {true, T(2026, 3, 10, 12, 1),
+         {T(2026, 3, 10, 11, 59, 59), T(2026, 3, 9, 8, 0), T(2026, 3, 6, 15, 59, 31), T(2026, 1, 19, 12, 0),
+          T(2025, 6, 1, 3, 0), T(1960, 1, 1, 0, 0)}},
+        {true, T(2026, 11, 30, 12, 1), {T(2026, 11, 27, 14, 0), T(2026, 11, 27, 12, 59, 59)}},
+        {false, T(2026, 1, 16, 12, 1, 7), {T(2026, 1, 16, 12, 1, 8), T(2026, 1, 20, 8, 0), T(2040, 1, 1, 0, 0)}},
+        {false, T(2026, 3, 6, 15, 59, 31), {T(2026, 3, 9, 9, 30, 3)}},
+        {false, T(2026, 11, 25, 12, 1, 7), {T(2026, 11, 27, 14, 0), T(2026, 12, 1, 15, 59, 59)}},
+    };
+    const auto single = [](bool back, CBarPeriod& p) { return back ? p.StepBack() : p.StepForward(); };
     for (int offset : {0, 90}) {
         const CSessionRules rules = Rules(offset);
-        for (const char* interval : {"1", "7", "45", "D"})
-            for (int extended : {0, 1}) {
-                const CTime from = T(2026, 3, 10, 12, 1);
-                // Down to the lower limit only for the coarser bars: single steps take long.
-                const bool coarse = std::strcmp(interval, "45") == 0 || std::strcmp(interval, "D") == 0;
-                for (int n : {1, 5, 389, 390, 391, 5000, 9000000}) {
-                    if (n > 5000 && !coarse)
-                        continue;
-                    auto jumped = CreateBarPeriod(from, interval, &rules, extended, 1);
-                    auto stepped = CreateBarPeriod(from, interval, &rules, extended, 1);
-                    int steps = 0;
-                    while (steps < n && stepped->StepBack())
-                        ++steps;
-                    ASSERT_EQ(steps, jumped->StepBackBy(n)) << interval << " " << n;
-                    EXPECT_EQ(stepped->GetStart(), jumped->GetStart()) << interval << " " << n;
-                    EXPECT_EQ(stepped->GetEnd(), jumped->GetEnd()) << interval << " " << n;
-                }
-                for (CTime to : {T(2026, 3, 10, 11, 59), T(2026, 3, 9, 8, 0), T(2026, 3, 6, 15, 59, 30),
-                                 T(2026, 1, 19, 12, 0), T(2025, 6, 1, 3, 0), T(1960, 1, 1, 0, 0)})
-                    for (int most : {3, 4000000}) {
-                        if (to.GetTime() < 0 && !coarse)
+        for (const char* interval : {"0", "1", "7", "45", "D"})
+            for (int extended : {0, 1})
+                for (const Walk& walk : walks) {
+                    // Down to the time limits only for the coarser bars, and ticks not far:
+                    // single steps take long.
+                    const bool coarse = std::strcmp(interval, "45") == 0 || std::strcmp(interval, "D") == 0;
+                    const bool ticks = std::strcmp(interval, "0") == 0;
+                    for (int n : {1, 5, 389, 390, 391, 5000, 11700, 40000, 9000000}) {
+                        if ((n > 5000 && !coarse && !ticks) || (n > 40000 && !coarse))
                             continue;
-                        auto jumped = CreateBarPeriod(from, interval, &rules, extended, 1);
-                        auto stepped = CreateBarPeriod(from, interval, &rules, extended, 1);
+                        auto jumped = CreateBarPeriod(walk.from, interval, &rules, extended, 1);
+                        auto stepped = CreateBarPeriod(walk.from, interval, &rules, extended, 1);
                         int steps = 0;
-                        while (steps < most && stepped->GetStart() > to && stepped->StepBack())
+                        while (steps < n && single(walk.back, *stepped))
                             ++steps;
-                        ASSERT_EQ(steps, jumped->StepBackTo(to, most)) << interval << " " << most;
-                        EXPECT_EQ(stepped->GetStart(), jumped->GetStart()) << interval << " " << most;
+                        ASSERT_EQ(steps, walk.back ? jumped->StepBackBy(n) : jumped->StepForwardBy(n))
+                            << interval << " " << n << (walk.back ? " back" : " forward");
+                        EXPECT_EQ(stepped->GetStart(), jumped->GetStart()) << interval << " " << n;
+                        EXPECT_EQ(stepped->GetEnd(), jumped->GetEnd()) << interval << " " << n;
                     }
-            }
+                    for (CTime to : walk.to)
+                        for (int most : {3, 4000000}) {
+                            const bool limit = to.GetTime() < 0 || to > T(2038, 1, 1, 0, 0);
+                            const bool far = std::llabs(to.GetTime() - walk.from.GetTime()) > 12 * 86400;
+                            if ((limit && !coarse) || (far && ticks && most > 3))
+                                continue;
+                            auto jumped = CreateBarPeriod(walk.from, interval, &rules, extended, 1);
+                            auto stepped = CreateBarPeriod(walk.from, interval, &rules, extended, 1);
+                            int steps = 0;
+                            while (steps < most &&
+                                   (walk.back ? stepped->GetStart() > to : stepped->GetEnd() <= to) &&
+                                   single(walk.back, *stepped))
+                                ++steps;
+                            ASSERT_EQ(steps, walk.back ? jumped->StepBackTo(to, most) : jumped->StepForwardTo(to, most))
+                                << interval << " " << most << (walk.back ? " back" : " forward");
+                            EXPECT_EQ(stepped->GetStart(), jumped->GetStart()) << interval << " " << most;
+                        }
+                }
     }
 }
 

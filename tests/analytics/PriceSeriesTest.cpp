@@ -51,6 +51,19 @@ CHistoryRow Row(DWORD time, double o, double h, double l, double c, double v)
 }
 
 // The field of the bar (the caller holds the lock); none when the bar has no value there.
+// A window of five IBM,30 bars, 10:00 to 12:00 of Wednesday (now 12:07), answered with
+// closes 20 to 24; returns the answer's rows.
+std::vector<CHistoryRow> AnswerFiveHalfHours(CPriceSeries& s)
+{
+    s.SetWindowMode(1);
+    s.SetBarCount(5, 0);
+    std::vector<CHistoryRow> rows;
+    for (int r = 0; r < 5; ++r)
+        rows.push_back(Row(CTimeToFeedTime(s.GetRecordAt(r)->m_startTime), 20, 21, 19, 20 + r, 100));
+    s.OnIntradayHistory(rows);
+    return rows;
+}
+
 std::optional<double> ValueAt(CPriceSeries& s, int bar, int field)
 {
     double v = 0;
@@ -855,12 +868,7 @@ TEST(PriceSeries, BarsAddedAtEitherEndAreAskedForWhenTheyHaveBegun)
 {
     FakeSeriesServices services;
     CPriceSeries s("IBM,30", 0);
-    s.SetWindowMode(1);
-    s.SetBarCount(5, 0); // 10:00 to 12:00 of Wednesday, now 12:07
-    std::vector<CHistoryRow> rows;
-    for (int r = 0; r < 5; ++r)
-        rows.push_back(Row(CTimeToFeedTime(s.GetRecordAt(r)->m_startTime), 20, 21, 19, 20 + r, 100));
-    s.OnIntradayHistory(rows);
+    const std::vector<CHistoryRow> rows = AnswerFiveHalfHours(s);
     ASSERT_FALSE(s.IsWaitingForData());
     services.requests.clear();
 
@@ -893,6 +901,50 @@ TEST(PriceSeries, BarsAddedAtEitherEndAreAskedForWhenTheyHaveBegun)
     s.Lock();
     EXPECT_FALSE(s.GetValue(4, kBarClose, v));
     s.Unlock();
+}
+
+TEST(PriceSeries, BarsPrependedAreAskedForOnlyWhereTheOwnerShowsThem)
+{
+    FakeSeriesServices services;
+    CPriceSeries s("IBM,30", 0);
+    const std::vector<CHistoryRow> rows = AnswerFiveHalfHours(s);
+    services.requests.clear();
+
+    // Four older bars: Tuesday 14:30, 15:00, 15:30 and Wednesday 9:30, none asked for yet;
+    // the series waits until its owner asks.
+    ASSERT_EQ(4, s.PrependBars(-4));
+    ASSERT_EQ(9, s.GetRecordCount());
+    EXPECT_EQ(T(2026, 3, 3, 14, 30), s.GetRecordAt(0)->m_startTime);
+    EXPECT_TRUE(services.requests.empty());
+    EXPECT_TRUE(s.IsWaitingForData());
+
+    // Shown: 9:30 alone (visible index -1). Only it is asked for.
+    s.AskRecords(-1, -1);
+    ASSERT_EQ(1u, services.requests.size());
+    EXPECT_EQ(F(2026, 3, 4, 9, 30), services.requests[0].start);
+    EXPECT_EQ(F(2026, 3, 4, 10, 0), services.requests[0].end);
+    s.OnIntradayHistory({Row(F(2026, 3, 4, 9, 30), 18, 19, 17, 18.5, 300)});
+    EXPECT_FALSE(s.IsWaitingForData());
+    s.AskRecords(-1, 4);
+    EXPECT_EQ(1u, services.requests.size()); // asked for once
+
+    // Then 14:30 and 15:00, and at last the rest: 15:30.
+    s.AskRecords(-4, -3);
+    ASSERT_EQ(2u, services.requests.size());
+    EXPECT_EQ(F(2026, 3, 3, 14, 30), services.requests[1].start);
+    EXPECT_EQ(F(2026, 3, 3, 15, 30), services.requests[1].end);
+    s.AskRecords(-20, 20);
+    ASSERT_EQ(3u, services.requests.size());
+    EXPECT_EQ(F(2026, 3, 3, 15, 30), services.requests[2].start);
+    EXPECT_EQ(F(2026, 3, 3, 16, 0), services.requests[2].end);
+    s.AskRecords(-20, 20);
+    EXPECT_EQ(3u, services.requests.size());
+
+    // Laid out anew: nothing prepended waits any more.
+    ASSERT_EQ(2, s.PrependBars(-2));
+    s.SetBarCount(5, 0);
+    s.OnIntradayHistory(rows);
+    EXPECT_FALSE(s.IsWaitingForData());
 }
 
 TEST(PriceSeries, StudySeriesComputesOverItsOwnBars)

@@ -1,12 +1,16 @@
 // A trader's chart of ticks: Time & Sales open, the tool bar's Chart button opens a chart
 // of the trades; the trades land at their prices and the tool bar names the period. Go to
-// Date/Time shows the trades of the chosen time, as the broker's history holds them.
+// Date/Time shows the trades of the chosen time, as the broker's history holds them, a
+// year back as at once as an hour back; scrolling far back holds the chart to bounded
+// records and history requests.
 #include "tests/sessions/SessionHarness.h"
 
 #include "analytics/series/CPriceSeries.h"
 #include "app/shell/CMainFrame.h"
 #include "broker/core/FeedTime.h"
 #include "broker/protocol/HistoryFormat.h"
+#include "broker/session/CMarketCalendar.h"
+#include "broker/session/CSessionManager.h"
 #include "chart/ui/CChartController.h"
 #include "chart/ui/CGraphsDoc.h"
 #include "chart/ui/CGraphsView.h"
@@ -24,9 +28,11 @@
 #include <QDateTime>
 #include <QImage>
 
+#include <algorithm>
 #include <cmath>
 #include <ctime>
 #include <map>
+#include <string>
 #include <vector>
 
 namespace qx::sessions {
@@ -88,6 +94,67 @@ CGraphsView* OpenTickChart(CSession& s)
     return loaded ? pane : nullptr;
 }
 
+// OpenTickChart with the bars drawn closest, for a few minutes of slots in view.
+CGraphsView* OpenTickChartCloseUp(CSession& s)
+{
+    CGraphsView* pane = OpenTickChart(s);
+    if (!pane)
+        return nullptr;
+    for (int i = 0; i < 4; ++i)
+        s.ChooseMenu("Cha&rt|Decrease spacing between ba&rs");
+    EXPECT_EQ(s.OnUi([&] { return pane->GetGraphsDoc()->GetBarSpacing(); }), 2.0);
+    return pane;
+}
+
+// MSFT's regular session on a date by the program's calendar file: false on a weekend or a
+// holiday.
+bool RegularSession(CSession& s, const QDate& date, QTime& open, QTime& close)
+{
+    const CSessionRules* rules =
+        s.OnUi([] { return CSessionManager::Instance()->GetCalendar().FindSessionRules("NASD:MSFT"); });
+    if (date.dayOfWeek() > 5)
+        return false;
+    open = QTime(9, 30);
+    close = QTime(16, 0);
+    const auto special = rules ? rules->specialDays.find(date.year() * 10000 + date.month() * 100 + date.day())
+                               : std::map<int, CSpecialDay>::const_iterator();
+    if (rules && special != rules->specialDays.end()) {
+        if (!special->second.regular.flag)
+            return false;
+        open = QTime(0, 0).addSecs(special->second.regular.open * 60);
+        close = QTime(0, 0).addSecs(special->second.regular.close * 60);
+    }
+    return true;
+}
+
+// The trading day on or before the date with the whole regular session.
+QDate TradingDayOnOrBefore(CSession& s, QDate date)
+{
+    QTime open, close;
+    while (!RegularSession(s, date, open, close) || open != QTime(9, 30) || close != QTime(16, 0))
+        date = date.addDays(-1);
+    return date;
+}
+
+// The slot n slots before a slot of the regular sessions: a walk over the days, each
+// session in two-second slots from its open.
+QDateTime SlotBefore(CSession& s, QDateTime slot, qint64 n)
+{
+    QTime open, close;
+    if (!RegularSession(s, slot.date(), open, close))
+        return {};
+    qint64 before = open.secsTo(slot.time()) / 2; // slots of its session before it
+    while (n > before) {
+        n -= before + 1;
+        QDate day = slot.date().addDays(-1);
+        while (!RegularSession(s, day, open, close))
+            day = day.addDays(-1);
+        slot = QDateTime(day, close.addSecs(-2));
+        before = open.secsTo(close) / 2 - 1;
+    }
+    return slot.addSecs(-2 * n);
+}
+
 // Start and end of a visible bar of the pane's price plot, in exchange time.
 struct BarSpan {
     QDateTime start, end;
@@ -108,6 +175,138 @@ BarSpan SpanOfBar(CGraphsView* pane, int bar)
     if (!price->GetBarTime(bar, CStudyPlot::kBarStart, start) || !price->GetBarTime(bar, CStudyPlot::kBarEnd, end))
         return {};
     return {ExchangeDateTime(start), ExchangeDateTime(end)};
+}
+
+// The start of the newest slot in view (UI thread).
+QDateTime NewestSlotInView(CGraphsView* pane)
+{
+    return SpanOfBar(pane, pane->GetPricePlot()->GetLastVisibleBar()).start;
+}
+
+// The centre of the pane's plot, where a trader clicks into the chart.
+QPoint PlotCentre(CSession& s, CGraphsView* pane)
+{
+    return s.OnUi([&] {
+        const CPoint centre = pane->GetPlotRect().CenterPoint();
+        return QPoint(centre.x, centre.y);
+    });
+}
+
+// Go to Date/Time from the pane's menu; an invalid date leaves the dialog's own (now).
+bool GoToDateTime(CSession& s, CGraphsView* pane, const QDate& date, const QTime& time)
+{
+    QWidget* paneWidget = s.OnUi([&] { return pane->GetWidget(); });
+    s.RightClick(paneWidget, PlotCentre(s, pane));
+    s.ChoosePopup("&Go to Date/Time...");
+    if (date.isValid())
+        return s.AnswerDateTime(date, time);
+    s.WaitModal("Date and Time");
+    s.Key(Qt::Key_Return);
+    return s.WaitFor("the Date and Time dialog closed", [&] { return s.ActiveModal() == nullptr; });
+}
+
+// The history requests the broker received so far.
+int HistoryRequests(CSession& s)
+{
+    const std::vector<std::string> received = s.Broker().ReceivedRequests();
+    return static_cast<int>(std::count(received.begin(), received.end(), "history"));
+}
+
+// Where the pane paints each trade (bar index -> price) with the bars' colour: the rows of
+// the pixel column at the bar's x, and the row the pane's scale gives the price.
+struct PaintedTrade {
+    std::vector<int> rows;
+    int expectedRow = 0;
+};
+std::map<int, PaintedTrade> PaintedTrades(CSession& s, CGraphsView* pane, const std::map<int, double>& trades)
+{
+    return s.OnUi([&] {
+        std::map<int, PaintedTrade> out;
+        const QImage image = pane->GetWidget()->grab().toImage();
+        const CRect plot = pane->GetPlotRect();
+        const CPriceScale scale = pane->MakeScale();
+        const QRgb bars = ToQColor(SchemeColor(kSchemeBars)).rgb();
+        const double spacing = pane->GetGraphsDoc()->GetBarSpacing();
+        const int first = pane->GetPricePlot()->GetFirstVisibleBar();
+        for (const auto& [bar, price] : trades) {
+            const int x = BarIndexToX(spacing, bar, first, plot.left);
+            out[bar] = {RowsOfColour(image, x, plot.top, plot.bottom, bars), scale.PriceToY(price)};
+        }
+        return out;
+    });
+}
+
+// What the pane shows once the history of its slots has come, the newest slot in view
+// given: consecutive slots on the time axis, each minute's trade from the broker's records
+// in the slot that starts the minute (as Time & Sales shows it), painted at its price on a
+// scale that spans them. Returns the first slot in view (invalid when the pane never
+// showed the newest slot).
+QDateTime ExpectTradesUpTo(CSession& s, CGraphsView* pane, const QDateTime& newestSlot, const std::string& what)
+{
+    QDateTime firstShown;
+    const bool loaded = s.WaitFor(what, [&] {
+        return NewestSlotInView(pane) == newestSlot && !pane->GetPricePlot()->GetPriceSeries()->IsWaitingForData();
+    }, 30s);
+    EXPECT_TRUE(loaded) << s.OnUi([&] { return NewestSlotInView(pane).toString().toStdString(); });
+    if (!loaded)
+        return firstShown;
+    s.Settle();
+    struct Shown {
+        int first = 0, last = 0;
+        std::vector<BarSpan> spans;
+    };
+    const Shown shown = s.OnUi([&] {
+        Shown out;
+        CPricePlot* price = pane->GetPricePlot();
+        out.first = price->GetFirstVisibleBar();
+        out.last = price->GetLastVisibleBar();
+        for (int bar = out.first; bar <= out.last; ++bar)
+            out.spans.push_back(SpanOfBar(pane, bar));
+        return out;
+    });
+    EXPECT_GE(shown.last - shown.first, 120) << what << ": fewer than four minutes of slots in view";
+    for (size_t k = 0; k < shown.spans.size(); ++k) {
+        const qint64 back = 2 * static_cast<qint64>(shown.spans.size() - 1 - k);
+        EXPECT_EQ(shown.spans[k].start, newestSlot.addSecs(-back)) << what << " " << k;
+        EXPECT_EQ(shown.spans[k].end, newestSlot.addSecs(2 - back)) << what << " " << k;
+    }
+    if (shown.spans.empty())
+        return firstShown;
+    firstShown = shown.spans.front().start;
+
+    const auto feed = [](const QDateTime& t) {
+        return qx::protocol::HistoryFeedTime(t.date().year(), t.date().month(), t.date().day(), t.time().hour(),
+                                             t.time().minute(), t.time().second());
+    };
+    const QDate day = newestSlot.date();
+    const int64_t dayAfter = qx::testbroker::DaysFromDate(day.year(), day.month(), day.day()) + 1;
+    const auto minutes = qx::testbroker::CHistoryGenerator().Bars(
+        s.Broker().Symbol("MSFT")->profile, {qx::testbroker::HistoryInterval::Minutes, 1}, false, feed(firstShown),
+        feed(newestSlot), 1000, dayAfter);
+    std::map<int, double> trades; // bar index -> price
+    double low = 1e300, high = -1e300;
+    for (const auto& minute : minutes) {
+        int y = 0, mo = 0, d = 0, h = 0, mi = 0, sec = 0;
+        qx::protocol::SplitHistoryFeedTime(minute.feedTime, y, mo, d, h, mi, sec);
+        const QDateTime start(QDate(y, mo, d), QTime(h, mi, sec));
+        trades[shown.first + static_cast<int>(firstShown.secsTo(start) / 2)] = minute.close;
+        low = std::min(low, minute.close);
+        high = std::max(high, minute.close);
+    }
+    EXPECT_GE(trades.size(), 4u) << what;
+
+    const auto range = [&] { return s.OnUi([&] { return std::make_pair(pane->GetLowest(), pane->GetHighest()); }); };
+    EXPECT_TRUE(s.WaitFor("the scale spanning the trades in view", [&] {
+        return pane->GetLowest() == low && pane->GetHighest() == high;
+    })) << what << ": " << range().first << " .. " << range().second << ", the trades " << low << " .. " << high;
+
+    // One row of the bars' colour at each trade's x, where the scale puts its price.
+    for (const auto& [bar, painted] : PaintedTrades(s, pane, trades))
+        EXPECT_EQ(painted.rows, std::vector<int>{painted.expectedRow})
+            << what << ": the trade at "
+            << shown.spans[static_cast<size_t>(bar - shown.first)].start.toString().toStdString()
+            << ", " << trades.at(bar);
+    return firstShown;
 }
 
 } // namespace
@@ -165,34 +364,16 @@ TEST_F(TickChartSessionTest, TheChartButtonOverTimeAndSalesDrawsTheTradesAtTheir
             })) << scaleText();
 
             // What the pane shows: the newest five bars are the trades.
-            struct Shown {
-                QImage image;
-                CRect plot;
-                std::vector<int> xs, expectedRows;
-            };
-            const Shown shown = s.OnUi([&] {
-                Shown out;
-                out.image = pane->GetWidget()->grab().toImage();
-                out.plot = pane->GetPlotRect();
-                const CPriceScale scale = pane->MakeScale();
-                CPricePlot* price = pane->GetPricePlot();
-                const int first = price->GetFirstVisibleBar();
-                const int newest = price->GetLastVisibleBar();
-                for (size_t k = 0; k < prices.size(); ++k) {
-                    const int bar = newest - static_cast<int>(prices.size() - 1 - k);
-                    out.xs.push_back(BarIndexToX(pane->GetGraphsDoc()->GetBarSpacing(), bar, first, out.plot.left));
-                    out.expectedRows.push_back(scale.PriceToY(prices[k]));
-                }
-                return out;
-            });
-            const QRgb bars = s.OnUi([] { return ToQColor(SchemeColor(kSchemeBars)).rgb(); });
+            const int newestBar = s.OnUi([&] { return pane->GetPricePlot()->GetLastVisibleBar(); });
+            std::map<int, double> trades;
+            for (size_t k = 0; k < prices.size(); ++k)
+                trades[newestBar - static_cast<int>(prices.size() - 1 - k)] = prices[k];
             std::vector<int> rows;
-            for (size_t k = 0; k < prices.size(); ++k) {
-                const std::vector<int> painted = RowsOfColour(shown.image, shown.xs[k], shown.plot.top, shown.plot.bottom, bars);
-                ASSERT_EQ(painted.size(), 1u) << "trade " << k << " at x " << shown.xs[k];
+            for (const auto& [bar, painted] : PaintedTrades(s, pane, trades)) {
+                ASSERT_EQ(painted.rows.size(), 1u) << "the trade of bar " << bar;
                 // At the row the price scale gives the trade's price.
-                EXPECT_EQ(painted.front(), shown.expectedRows[k]) << "trade " << k << " at " << prices[k];
-                rows.push_back(painted.front());
+                EXPECT_EQ(painted.rows.front(), painted.expectedRow) << "the trade at " << trades.at(bar);
+                rows.push_back(painted.rows.front());
             }
             // Prices a quarter apart rise by even steps up the pane.
             for (size_t k = 1; k < rows.size(); ++k) {
@@ -216,11 +397,7 @@ TEST_F(TickChartSessionTest, AChartScrolledBackStaysOnItsBarsAndHoldsBoundedReco
             ASSERT_NE(pane, nullptr);
             CPriceSeries* series = s.OnUi([&] { return pane->GetPricePlot()->GetPriceSeries(); });
             QWidget* paneWidget = s.OnUi([&] { return pane->GetWidget(); });
-            const QPoint inPlot = s.OnUi([&] {
-                const CPoint centre = pane->GetPlotRect().CenterPoint();
-                return QPoint(centre.x, centre.y);
-            });
-            s.Click(paneWidget, inPlot);
+            s.Click(paneWidget, PlotCentre(s, pane));
             s.Key(Qt::Key_Left, Qt::ControlModifier);
             ASSERT_TRUE(s.WaitFor("the chart scrolled back, its slots loaded", [&] {
                 return pane->GetGraphsDoc()->GetScrollOffset() < 0 && !series->IsWaitingForData();
@@ -287,7 +464,7 @@ TEST_F(TickChartHistorySessionTest, GoToDateTimeShowsTheTradesOfThatTimeAtTheirP
 {
     const int status = RunWorkstation(
         [&](CSession& s) {
-            CGraphsView* pane = OpenTickChart(s);
+            CGraphsView* pane = OpenTickChartCloseUp(s);
             ASSERT_NE(pane, nullptr);
             // The day of the chart's newest trade slot: the session before the broker's today.
             const QDate day = s.OnUi([&] {
@@ -296,125 +473,13 @@ TEST_F(TickChartHistorySessionTest, GoToDateTimeShowsTheTradesOfThatTimeAtTheirP
             });
             ASSERT_TRUE(day.isValid());
 
-            // The bars drawn closer, for a few minutes of slots in view.
-            for (int i = 0; i < 4; ++i)
-                s.ChooseMenu("Cha&rt|Decrease spacing between ba&rs");
-            ASSERT_EQ(s.OnUi([&] { return pane->GetGraphsDoc()->GetBarSpacing(); }), 2.0);
-
             // Go to Date/Time from the pane's menu, typed: 11:05:47 AM of that day, hours
             // before the first slot the chart holds.
-            const QTime chosen(11, 5, 47);
-            const QPoint inPlot = s.OnUi([&] {
-                const CPoint centre = pane->GetPlotRect().CenterPoint();
-                return QPoint(centre.x, centre.y);
-            });
-            QWidget* paneWidget = s.OnUi([&] { return pane->GetWidget(); });
-            s.RightClick(paneWidget, inPlot);
-            s.ChoosePopup("&Go to Date/Time...");
-            ASSERT_TRUE(s.AnswerDateTime(day, chosen));
-
-            // What the pane shows once the history of its slots has come, the newest slot in
-            // view given: consecutive slots of the morning on the time axis, each minute's trade
-            // from the broker's records in the slot that starts the minute (as Time & Sales
-            // shows it), painted at its price on a scale that spans them. Returns the first
-            // slot in view.
-            const qx::testbroker::CHistoryGenerator history;
-            const auto expectTradesUpTo = [&](const QDateTime& newestSlot, const char* what) {
-                QDateTime firstShown;
-                const bool loaded = s.WaitFor(what, [&] {
-                    CPricePlot* price = pane->GetPricePlot();
-                    return SpanOfBar(pane, price->GetLastVisibleBar()).start == newestSlot &&
-                           !price->GetPriceSeries()->IsWaitingForData();
-                }, 30s);
-                EXPECT_TRUE(loaded) << s.OnUi([&] {
-                    return SpanOfBar(pane, pane->GetPricePlot()->GetLastVisibleBar()).start.toString().toStdString();
-                });
-                if (!loaded)
-                    return firstShown;
-                s.Settle();
-                struct Shown {
-                    int first = 0, last = 0;
-                    std::vector<BarSpan> spans;
-                };
-                const Shown shown = s.OnUi([&] {
-                    Shown out;
-                    CPricePlot* price = pane->GetPricePlot();
-                    out.first = price->GetFirstVisibleBar();
-                    out.last = price->GetLastVisibleBar();
-                    for (int bar = out.first; bar <= out.last; ++bar)
-                        out.spans.push_back(SpanOfBar(pane, bar));
-                    return out;
-                });
-                EXPECT_GE(shown.last - shown.first, 120) << what << ": fewer than four minutes of slots in view";
-                for (size_t k = 0; k < shown.spans.size(); ++k) {
-                    const qint64 back = 2 * static_cast<qint64>(shown.spans.size() - 1 - k);
-                    EXPECT_EQ(shown.spans[k].start, newestSlot.addSecs(-back)) << what << " " << k;
-                    EXPECT_EQ(shown.spans[k].end, newestSlot.addSecs(2 - back)) << what << " " << k;
-                }
-                if (shown.spans.empty())
-                    return firstShown;
-                firstShown = shown.spans.front().start;
-
-                const auto feed = [](const QDateTime& t) {
-                    return qx::protocol::HistoryFeedTime(t.date().year(), t.date().month(), t.date().day(),
-                                                         t.time().hour(), t.time().minute(), t.time().second());
-                };
-                const int64_t dayAfter = qx::testbroker::DaysFromDate(day.year(), day.month(), day.day()) + 1;
-                const auto minutes =
-                    history.Bars(s.Broker().Symbol("MSFT")->profile, {qx::testbroker::HistoryInterval::Minutes, 1},
-                                 false, feed(firstShown), feed(newestSlot), 1000, dayAfter);
-                std::map<int, double> trades; // bar index -> price
-                double low = 1e300, high = -1e300;
-                for (const auto& minute : minutes) {
-                    int y = 0, mo = 0, d = 0, h = 0, mi = 0, sec = 0;
-                    qx::protocol::SplitHistoryFeedTime(minute.feedTime, y, mo, d, h, mi, sec);
-                    const QDateTime start(QDate(y, mo, d), QTime(h, mi, sec));
-                    trades[shown.first + static_cast<int>(firstShown.secsTo(start) / 2)] = minute.close;
-                    low = std::min(low, minute.close);
-                    high = std::max(high, minute.close);
-                }
-                EXPECT_GE(trades.size(), 4u) << what;
-
-                const auto range = [&] {
-                    return s.OnUi([&] { return std::make_pair(pane->GetLowest(), pane->GetHighest()); });
-                };
-                EXPECT_TRUE(s.WaitFor("the scale spanning the trades in view", [&] {
-                    return pane->GetLowest() == low && pane->GetHighest() == high;
-                })) << what << ": " << range().first << " .. " << range().second << ", the trades " << low << " .. "
-                    << high;
-
-                // One row of the bars' colour at each trade's x, where the scale puts its price.
-                struct Painted {
-                    QImage image;
-                    CRect plot;
-                    std::map<int, int> x, row;
-                };
-                const Painted painted = s.OnUi([&] {
-                    Painted out;
-                    out.image = pane->GetWidget()->grab().toImage();
-                    out.plot = pane->GetPlotRect();
-                    const CPriceScale scale = pane->MakeScale();
-                    for (const auto& [bar, price] : trades) {
-                        const double spacing = pane->GetGraphsDoc()->GetBarSpacing();
-                        out.x[bar] = BarIndexToX(spacing, bar, shown.first, out.plot.left);
-                        out.row[bar] = scale.PriceToY(price);
-                    }
-                    return out;
-                });
-                const QRgb bars = s.OnUi([] { return ToQColor(SchemeColor(kSchemeBars)).rgb(); });
-                for (const auto& [bar, price] : trades) {
-                    const std::vector<int> rows =
-                        RowsOfColour(painted.image, painted.x.at(bar), painted.plot.top, painted.plot.bottom, bars);
-                    EXPECT_EQ(rows, std::vector<int>{painted.row.at(bar)})
-                        << what << ": the trade at "
-                        << shown.spans[static_cast<size_t>(bar - shown.first)].start.toString().toStdString() << ", "
-                        << price;
-                }
-                return firstShown;
-            };
+            ASSERT_TRUE(GoToDateTime(s, pane, day, QTime(11, 5, 47)));
 
             // The newest slot in view holds the chosen time.
-            const QDateTime firstShown = expectTradesUpTo(QDateTime(day, QTime(11, 5, 46)), "the slots up to 11:05:46");
+            const QDateTime firstShown =
+                ExpectTradesUpTo(s, pane, QDateTime(day, QTime(11, 5, 46)), "the slots up to 11:05:46");
             ASSERT_TRUE(firstShown.isValid());
 
             // Live trades come in meanwhile: the pane stays on the chosen time.
@@ -425,17 +490,119 @@ TEST_F(TickChartHistorySessionTest, GoToDateTimeShowsTheTradesOfThatTimeAtTheirP
                 ASSERT_TRUE(s.Broker().InjectTrade("MSFT", std::round((last + 0.01 * i) * 100) / 100, 100u, "ARCA"));
             ASSERT_TRUE(s.WaitFor("the live trades in the chart's series",
                                   [&] { return series->GetLiveAppends() == appended + 5; }));
-            expectTradesUpTo(QDateTime(day, QTime(11, 5, 46)), "the slots up to 11:05:46 after live trades");
+            ExpectTradesUpTo(s, pane, QDateTime(day, QTime(11, 5, 46)), "the slots up to 11:05:46 after live trades");
 
             // Ctrl+Left twice, past the slots the Go to brought: each press scrolls back four
             // fifths of the bars in view, and those slots show their trades too.
             const int step = s.OnUi([&] { return pane->GetGraphsDoc()->GetVisibleBarCount() * 4 / 5; });
-            s.Click(paneWidget, inPlot);
+            s.Click(s.OnUi([&] { return pane->GetWidget(); }), PlotCentre(s, pane));
             s.Key(Qt::Key_Left, Qt::ControlModifier);
             s.Key(Qt::Key_Left, Qt::ControlModifier);
             const QDateTime earlier = QDateTime(day, QTime(11, 5, 46)).addSecs(-2 * 2 * step);
             ASSERT_LT(earlier, firstShown);
-            expectTradesUpTo(earlier, "the slots two scrolls back");
+            ExpectTradesUpTo(s, pane, earlier, "the slots two scrolls back");
+            s.ExitByMenu();
+        },
+        {"--symbol", "MSFT"});
+    EXPECT_EQ(status, 0);
+}
+
+// Go to a month, six months and a year back, and before the broker's oldest history: each
+// ends at once with the chosen time's slot the newest in view, for which alone the series
+// holds records and asks history. Go to now then shows the live trades again.
+TEST_F(TickChartHistorySessionTest, GoToDateTimeFarBackShowsThatTimeAtOnceWithBoundedRecordsAndRequests)
+{
+    const int status = RunWorkstation(
+        [&](CSession& s) {
+            CGraphsView* pane = OpenTickChartCloseUp(s);
+            ASSERT_NE(pane, nullptr);
+            const QDate day = s.OnUi([&] { return NewestSlotInView(pane).date(); });
+            ASSERT_TRUE(day.isValid());
+            const auto records = [&] {
+                return s.OnUi([&] { return pane->GetPricePlot()->GetPriceSeries()->GetRecordCount(); });
+            };
+
+            for (int daysBack : {30, 182, 365}) {
+                const QDate date = TradingDayOnOrBefore(s, day.addDays(-daysBack));
+                const std::string what = "the slots up to 11:05:46 of " + date.toString(Qt::ISODate).toStdString();
+                const int requests = HistoryRequests(s);
+                ASSERT_TRUE(GoToDateTime(s, pane, date, QTime(11, 5, 47)));
+                ASSERT_TRUE(ExpectTradesUpTo(s, pane, QDateTime(date, QTime(11, 5, 46)), what).isValid());
+                // Records for about what the chart shows, not for every slot since: at most
+                // 100,000 (some 5 MiB of ticks).
+                EXPECT_LE(records(), 100000) << what;
+                // History asked for the slots shown: a request or two, not one per day back.
+                EXPECT_LE(HistoryRequests(s) - requests, 2) << what;
+            }
+
+            // Before the broker's first day of history: the chosen slot the newest in view,
+            // without trades.
+            const QDate early = TradingDayOnOrBefore(s, QDate(1999, 6, 16));
+            const int requests = HistoryRequests(s);
+            ASSERT_TRUE(GoToDateTime(s, pane, early, QTime(11, 5, 47)));
+            EXPECT_TRUE(s.WaitFor("the slot of 11:05:46 in 1999 the newest in view, loaded", [&] {
+                return NewestSlotInView(pane) == QDateTime(early, QTime(11, 5, 46)) &&
+                       !pane->GetPricePlot()->GetPriceSeries()->IsWaitingForData();
+            })) << s.OnUi([&] { return NewestSlotInView(pane).toString().toStdString(); });
+            EXPECT_LE(records(), 100000);
+            EXPECT_LE(HistoryRequests(s) - requests, 2);
+            EXPECT_EQ(s.OnUi([&] {
+                CPricePlot* price = pane->GetPricePlot();
+                int valid = 0;
+                for (int bar = price->GetFirstVisibleBar(); bar <= price->GetLastVisibleBar(); ++bar) {
+                    CBarRecord record;
+                    valid += price->GetPriceSeries()->GetRecord(bar, record) && record.m_bValid ? 1 : 0;
+                }
+                return valid;
+            }), 0);
+
+            // Go to as the dialog opens, at now: the chart ends at the newest slot again and
+            // takes the live trades.
+            ASSERT_TRUE(GoToDateTime(s, pane, QDate(), QTime()));
+            ASSERT_TRUE(s.WaitFor("the chart back at its newest slots", [&] {
+                return NewestSlotInView(pane).date() >= day &&
+                       !pane->GetPricePlot()->GetPriceSeries()->IsWaitingForData();
+            })) << s.OnUi([&] { return NewestSlotInView(pane).toString().toStdString(); });
+            const double price = std::round((s.Broker().Symbol("MSFT")->last + 0.37) * 100) / 100;
+            ASSERT_TRUE(s.Broker().InjectTrade("MSFT", price, 300u, "ARCA"));
+            EXPECT_TRUE(s.WaitFor("the live trade the chart's newest record", [&] {
+                const std::vector<CBarRecord> all = pane->GetPricePlot()->GetPriceSeries()->CopyRecords();
+                return !all.empty() && all.back().m_bValid && std::fabs(all.back().m_fields[3] - price) < 1e-9;
+            }));
+            s.ExitByMenu();
+        },
+        {"--symbol", "MSFT"});
+    EXPECT_EQ(status, 0);
+}
+
+// Scrolling a tick chart back by Ctrl+Left, key after key, far past a day of slots: the
+// series never holds more than a bounded number of records, and where the scrolling stops
+// the slots show their trades.
+TEST_F(TickChartHistorySessionTest, ScrollingFarBackKeepsTheRecordsBoundedAndShowsTheTradesScrolledTo)
+{
+    const int status = RunWorkstation(
+        [&](CSession& s) {
+            CGraphsView* pane = OpenTickChartCloseUp(s);
+            ASSERT_NE(pane, nullptr);
+            const QDateTime newest = s.OnUi([&] { return NewestSlotInView(pane); });
+            const int step = s.OnUi([&] { return pane->GetGraphsDoc()->GetVisibleBarCount() * 4 / 5; });
+            ASSERT_GT(step, 100);
+            s.Click(s.OnUi([&] { return pane->GetWidget(); }), PlotCentre(s, pane));
+            const int requests = HistoryRequests(s);
+            // 150,000 slots back: some thirteen sessions.
+            const int presses = 150000 / step + 1;
+            int most = 0;
+            for (int i = 0; i < presses; ++i) {
+                s.Key(Qt::Key_Left, Qt::ControlModifier);
+                most = std::max(most, s.OnUi([&] { return pane->GetPricePlot()->GetPriceSeries()->GetRecordCount(); }));
+            }
+            EXPECT_LE(most, 100000);
+            // History is asked for the slots the scrolling stops at, not for those of each press.
+            EXPECT_LE(HistoryRequests(s) - requests, presses / 10);
+            // The newest slot in view lies as many slots back as the presses scrolled over.
+            const QDateTime reached = SlotBefore(s, newest, static_cast<qint64>(presses) * step);
+            ASSERT_TRUE(reached.isValid());
+            ExpectTradesUpTo(s, pane, reached, "the slots scrolled to, " + reached.toString(Qt::ISODate).toStdString());
             s.ExitByMenu();
         },
         {"--symbol", "MSFT"});
