@@ -11,7 +11,6 @@
 #include "broker/protocol/HistoryFormat.h"
 #include "common/services/CAppSettings.h"
 #include "platform/ui/CFrameWnd.h"
-#include "tests/support/WeekdayShift.h"
 #include "tools/testbroker/CHistoryGenerator.h"
 #include "tools/testbroker/ExchangeClock.h"
 #include "views/ui/CBarView.h"
@@ -41,17 +40,7 @@ using qx::testbroker::CHistoryGenerator;
 
 constexpr int kFirstRows = 1024;
 
-class ListScrollSessionTest : public SessionTest {
-protected:
-    // The broker's clock at 7:00 of a weekday, before the open: the lists end at the close
-    // of the session before, whose ticks and bars the broker's history holds.
-    void Configure(qx::testbroker::TestBrokerOptions& options) override
-    {
-        const int64_t now = std::time(nullptr);
-        options.clockShiftSeconds = qx::testsupport::SecondsToNoon(now) - 5 * 3600;
-        options.clockShiftDays = qx::testsupport::DaysBackToWeekday(now + options.clockShiftSeconds);
-    }
-};
+class ListScrollSessionTest : public BeforeTheOpenSessionTest {};
 
 QDate DateOf(const QString& text)
 {

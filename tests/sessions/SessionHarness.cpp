@@ -7,6 +7,7 @@
 #include "platform/ui/ModalLoops.h"
 #include "tests/sessions/SessionWatchdog.h"
 #include "tests/support/ColumnFitting.h"
+#include "tests/support/WeekdayShift.h"
 #include "views/ui/CListCtrlEx.h"
 #include "views/ui/IListCellText.h"
 
@@ -38,6 +39,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <iostream>
 #include <thread>
@@ -1091,6 +1093,13 @@ void SessionTest::TearDown()
         std::filesystem::remove_all(m_home, ec);
     else
         std::printf("session: the user data folder stays at %s\n", m_home.string().c_str());
+}
+
+void BeforeTheOpenSessionTest::Configure(qx::testbroker::TestBrokerOptions& options)
+{
+    const int64_t now = std::time(nullptr);
+    options.clockShiftSeconds = qx::testsupport::SecondsToNoon(now) - 5 * 3600;
+    options.clockShiftDays = qx::testsupport::DaysBackToWeekday(now + options.clockShiftSeconds);
 }
 
 void ManagedSessionTest::SetUp()

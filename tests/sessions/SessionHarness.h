@@ -243,6 +243,13 @@ private:
     std::filesystem::path m_home;
 };
 
+// Sessions with the broker's clock at 7:00 of a weekday, before the open: its charts and
+// lists end at the close of the session before, whose history the broker holds.
+class BeforeTheOpenSessionTest : public SessionTest {
+protected:
+    void Configure(qx::testbroker::TestBrokerOptions& options) override;
+};
+
 // Sessions judged by what a window manager makes of the windows: openbox is started on
 // the X server before each session, and stopped after it. They skip off X or without
 // openbox, and fail when it does not start up.

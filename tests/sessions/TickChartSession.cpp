@@ -19,7 +19,6 @@
 #include "platform/ui/QtConvert.h"
 #include "studies/plots/CPricePlot.h"
 #include "studies/plots/CPriceScale.h"
-#include "tests/support/WeekdayShift.h"
 #include "tools/testbroker/CHistoryGenerator.h"
 #include "tools/testbroker/ExchangeClock.h"
 #include "views/ui/CTimeSalesView.h"
@@ -42,17 +41,7 @@ using namespace std::chrono_literals;
 
 class TickChartSessionTest : public SessionTest {};
 
-// The broker's clock at 7:00 of a weekday, before the open: the chart ends at the close of
-// the session before, whose minutes the broker's history holds.
-class TickChartHistorySessionTest : public SessionTest {
-protected:
-    void Configure(qx::testbroker::TestBrokerOptions& options) override
-    {
-        const int64_t now = std::time(nullptr);
-        options.clockShiftSeconds = qx::testsupport::SecondsToNoon(now) - 5 * 3600;
-        options.clockShiftDays = qx::testsupport::DaysBackToWeekday(now + options.clockShiftSeconds);
-    }
-};
+class TickChartHistorySessionTest : public BeforeTheOpenSessionTest {};
 
 CGraphsView* PricePane(CSession& s)
 {
