@@ -51,18 +51,7 @@ int64_t UtcToExchangeSeconds(int64_t utcSeconds)
 
 void ExchangeSystemTime(int64_t utcSeconds, SYSTEMTIME& out)
 {
-    const int64_t local = UtcToExchangeSeconds(utcSeconds);
-    const int64_t days = floorDiv(local, kDay);
-    const int64_t ofDay = local - days * kDay;
-    const CivilDate date = CivilFromDays(days);
-    out.wYear = static_cast<WORD>(date.year);
-    out.wMonth = static_cast<WORD>(date.month);
-    out.wDay = static_cast<WORD>(date.day);
-    out.wDayOfWeek = static_cast<WORD>(WeekdayFromDays(days));
-    out.wHour = static_cast<WORD>(ofDay / kHour);
-    out.wMinute = static_cast<WORD>(ofDay / 60 % 60);
-    out.wSecond = static_cast<WORD>(ofDay % 60);
-    out.wMilliseconds = 0;
+    out = WallClockOfSeconds(UtcToExchangeSeconds(utcSeconds));
 }
 
 CString FormatExchangeTime(int64_t utcSeconds, const char* format)

@@ -86,7 +86,6 @@ bool CBrokerSession::Sleep(int ms)
 void CBrokerSession::Stop()
 {
     std::lock_guard<std::mutex> control(m_controlLock);
-    m_bClosing = true;
     m_requests.Close();
     StopThreads(true);
 }
@@ -360,7 +359,6 @@ bool CBrokerSession::StartLogin(const CString& user, const CString& password)
                 finished.push_back(std::move(retired));
         std::erase(m_retiredLogins, nullptr);
         m_bStop = false; // no worker runs while logged out (Stop joined them)
-        m_bClosing = false;
         m_requests.Open();
         auto attempt = std::make_unique<CLoginAttempt>();
         attempt->id = ++m_nLastLoginId;
@@ -561,7 +559,6 @@ void CBrokerSession::LogOut()
     // only once the requests under way have ended does the server hear of the log-out. (Not
     // logged in, nothing is sent: a cancelled login still waiting for its reply is not waited
     // for.)
-    m_bClosing = true;
     m_requests.Close();
     StopThreads(false);
     if (wasLoggedIn) {
@@ -846,7 +843,7 @@ void CBrokerSession::StreamThread(int stream)
             auto state = std::make_unique<CStreamStateMessage>();
             state->m_nStream = stream;
             state->m_bConnected = false;
-            state->m_bClosed = m_bClosing.load();
+            state->m_bClosed = m_requests.IsClosed();
             m_queue.Post(std::move(state));
         }
         if (!m_bStop.load())
@@ -855,7 +852,7 @@ void CBrokerSession::StreamThread(int stream)
         if (!Sleep(loggedIn ? std::min(m_config.retryMs, 250) : m_config.retryMs))
             break;
     }
-    if (m_bClosing.load())
+    if (m_requests.IsClosed())
         Log("stream %d: closed", stream);
     // Stopped: an outage of this stream no longer counts.
     std::lock_guard<std::mutex> lock(m_stallLock);

@@ -223,9 +223,9 @@ private:
     std::function<void(const char*)> m_logger;
 
     std::atomic<bool> m_bStop{false};
-    // The threads stop for a log-out or for good: the streams are closed, not lost.
-    std::atomic<bool> m_bClosing{false};
     std::atomic<bool> m_bLoggedIn{false};
+    // Closed while the threads stop for a log-out or for good: the streams are closed then,
+    // not lost.
     CRequestGate m_requests;
     CClockOffset m_clock;
     CLogRateLimiter m_logLimiter;

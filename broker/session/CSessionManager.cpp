@@ -138,12 +138,14 @@ CTime CSessionManager::GetExchangeCTime() const
     return CTime(GetServerTimeSeconds());
 }
 
-void CSessionManager::GetCurrentExchangeTime(SYSTEMTIME& out)
+SYSTEMTIME CSessionManager::GetCurrentExchangeTime()
 {
+    SYSTEMTIME now{};
     if (const CSessionManager* manager = Instance())
-        manager->GetExchangeTime(out);
+        manager->GetExchangeTime(now);
     else
-        ExchangeSystemTime(static_cast<int64_t>(time(nullptr)), out);
+        ExchangeSystemTime(static_cast<int64_t>(time(nullptr)), now);
+    return now;
 }
 
 CPriceSeries* CSessionManager::CreatePriceSeries(const char* key, DWORD context)

@@ -67,7 +67,7 @@ public:
     // fields come from ExchangeSystemTime or FormatExchangeTime, not from the local zone.
     CTime GetExchangeCTime() const;
     // The exchange's wall clock now: the installed manager's, else from this computer's clock.
-    static void GetCurrentExchangeTime(SYSTEMTIME& out);
+    static SYSTEMTIME GetCurrentExchangeTime();
 
     CPriceSeries* CreatePriceSeries(const char* key, DWORD context);
     void DeletePriceSeries(CPriceSeries* series);

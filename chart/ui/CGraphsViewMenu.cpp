@@ -230,9 +230,7 @@ void CGraphsView::OnPaneCommand(UINT id)
             return;
         }
         // On the exchange's wall clock, from its now, with no time zone in between.
-        SYSTEMTIME now{};
-        CSessionManager::GetCurrentExchangeTime(now);
-        CDateTimeDlg dlg(now, frame);
+        CDateTimeDlg dlg(CSessionManager::GetCurrentExchangeTime(), frame);
         if (dlg.DoModal() != IDOK)
             return;
         CWaitCursor wait;

@@ -22,10 +22,6 @@ void CDateTimeDlg::OnOK()
 {
     if (!UpdateData(TRUE))
         return;
-    m_time = m_date;
-    m_time.wHour = m_clock.wHour;
-    m_time.wMinute = m_clock.wMinute;
-    m_time.wSecond = m_clock.wSecond;
-    m_time.wMilliseconds = 0;
+    m_time = CombineDateAndTime(m_date, m_clock);
     EndDialog(IDOK);
 }

@@ -1,18 +1,7 @@
 #include "common/windows/CExportRangeDlg.h"
 
 #include "common/windows/ShellIds.h"
-#include "platform/core/CivilDate.h"
 #include "platform/ui/CDataExchange.h"
-
-namespace {
-
-// Seconds of the wall clock, counted on the calendar alone.
-int64_t WallSeconds(const SYSTEMTIME& t)
-{
-    return DaysFromCivil(t.wYear, t.wMonth, t.wDay) * 86400 + t.wHour * 3600 + t.wMinute * 60 + t.wSecond;
-}
-
-} // namespace
 
 CExportRangeDlg::CExportRangeDlg(const SYSTEMTIME& start, const SYSTEMTIME& end, CWnd* parent)
     : CDialog(IDD_EXPORT_RANGE, parent),
@@ -25,16 +14,6 @@ CExportRangeDlg::CExportRangeDlg(const SYSTEMTIME& start, const SYSTEMTIME& end,
 {
 }
 
-SYSTEMTIME CExportRangeDlg::Combine(const SYSTEMTIME& date, const SYSTEMTIME& time)
-{
-    SYSTEMTIME out = date;
-    out.wHour = time.wHour;
-    out.wMinute = time.wMinute;
-    out.wSecond = time.wSecond;
-    out.wMilliseconds = 0;
-    return out;
-}
-
 void CExportRangeDlg::DoDataExchange(CDataExchange* dx)
 {
     DDX_DateTimeCtrl(dx, 1050, m_fromDate);
@@ -42,7 +21,7 @@ void CExportRangeDlg::DoDataExchange(CDataExchange* dx)
     DDX_DateTimeCtrl(dx, 1052, m_toDate);
     DDX_DateTimeCtrl(dx, 1053, m_toTime);
     if (dx->m_bSaveAndValidate &&
-        WallSeconds(Combine(m_toDate, m_toTime)) <= WallSeconds(Combine(m_fromDate, m_fromTime))) {
+        WallClockSeconds(CombineDateAndTime(m_toDate, m_toTime)) <= WallClockSeconds(CombineDateAndTime(m_fromDate, m_fromTime))) {
         dx->PrepareCtrl(1052);
         dx->Fail("The end of the range must be after its start.");
     }
@@ -52,8 +31,8 @@ void CExportRangeDlg::OnOK()
 {
     if (!UpdateData(TRUE))
         return;
-    m_start = Combine(m_fromDate, m_fromTime);
-    m_end = Combine(m_toDate, m_toTime);
+    m_start = CombineDateAndTime(m_fromDate, m_fromTime);
+    m_end = CombineDateAndTime(m_toDate, m_toTime);
     EndDialog(IDOK);
 }
 

@@ -14,8 +14,6 @@ public:
     void OnOK() override;
 
 private:
-    static SYSTEMTIME Combine(const SYSTEMTIME& date, const SYSTEMTIME& time);
-
     SYSTEMTIME m_fromDate;
     SYSTEMTIME m_fromTime;
     SYSTEMTIME m_toDate;

@@ -3,6 +3,8 @@
 
 #include "platform/core/WinTypes.h"
 
+#include <cstdint>
+
 struct SYSTEMTIME {
     WORD wYear;
     WORD wMonth;
@@ -18,3 +20,10 @@ using LPSYSTEMTIME = SYSTEMTIME*;
 // Current local and UTC time, to the millisecond.
 void GetLocalTime(SYSTEMTIME* out);
 void GetSystemTime(SYSTEMTIME* out);
+
+// Wall-clock fields in no time zone: seconds counted on the calendar alone from
+// 1970-01-01 00:00, and back (milliseconds dropped).
+int64_t WallClockSeconds(const SYSTEMTIME& time);
+SYSTEMTIME WallClockOfSeconds(int64_t seconds);
+// The date of one and the time of day of the other.
+SYSTEMTIME CombineDateAndTime(const SYSTEMTIME& date, const SYSTEMTIME& time);

@@ -12,7 +12,6 @@
 #include "common/windows/IWorkstationFrame.h"
 #include "common/windows/ShellIds.h"
 #include "platform/core/CTime.h"
-#include "platform/core/CivilDate.h"
 #include "platform/ui/CCmdUI.h"
 #include "platform/ui/CDC.h"
 #include "platform/ui/CFrameWnd.h"
@@ -341,16 +340,8 @@ bool CSeriesListView::ChooseExportRange(SYSTEMTIME& start, SYSTEMTIME& end)
 {
     // The range is read on the exchange's wall clock: from the same time a day before to
     // the exchange's now, counted on the calendar, whatever this computer's zone does.
-    SYSTEMTIME now{};
-    CSessionManager::GetCurrentExchangeTime(now);
-    SYSTEMTIME dayBefore = now;
-    const int64_t day = DaysFromCivil(now.wYear, now.wMonth, now.wDay) - 1;
-    const CivilDate date = CivilFromDays(day);
-    dayBefore.wYear = static_cast<WORD>(date.year);
-    dayBefore.wMonth = static_cast<WORD>(date.month);
-    dayBefore.wDay = static_cast<WORD>(date.day);
-    dayBefore.wDayOfWeek = static_cast<WORD>(WeekdayFromDays(day));
-    CExportRangeDlg dialog(dayBefore, now, this);
+    const SYSTEMTIME now = CSessionManager::GetCurrentExchangeTime();
+    CExportRangeDlg dialog(WallClockOfSeconds(WallClockSeconds(now) - 24 * 3600), now, this);
     if (dialog.DoModal() != IDOK)
         return false;
     dialog.GetRange(start, end);

@@ -28,18 +28,11 @@ DWORD FeedTimeOf(const CTime& time)
                               time.GetSecond());
 }
 
-DWORD ExchangeFeedTimeNow()
-{
-    SYSTEMTIME now{};
-    CSessionManager::GetCurrentExchangeTime(now);
-    return SystemTimeToFeedTime(now);
-}
-
 } // namespace
 
 CTimeSalesView::CTimeSalesView()
     : CSeriesListView(true, kKindTimeSales, IDR_TIME_SALES, "Time & Sales", "default.tsl"),
-      m_goTo(ExchangeFeedTimeNow())
+      m_goTo(SystemTimeToFeedTime(CSessionManager::GetCurrentExchangeTime()))
 {
 }
 
@@ -164,9 +157,7 @@ void CTimeSalesView::OnFilter()
 void CTimeSalesView::OnGoTo()
 {
     // The go-to time is read on the exchange's wall clock: the dialog starts at its now.
-    SYSTEMTIME now{};
-    CSessionManager::GetCurrentExchangeTime(now);
-    CDateTimeDlg dlg(now, this);
+    CDateTimeDlg dlg(CSessionManager::GetCurrentExchangeTime(), this);
     if (dlg.DoModal() == IDOK)
         GoTo(dlg.m_time);
 }
