@@ -29,16 +29,19 @@ xcb_atom_t InternAtom(xcb_connection_t* connection, const char* name)
 
 // The window never takes the keyboard focus, so the window manager neither activates it on
 // a click nor offers it when the user switches windows (Alt+Tab): it declines input and
-// drops WM_TAKE_FOCUS, which the toolkit announces for every window.
+// drops WM_TAKE_FOCUS, which the toolkit announces for every window. Done as the window is
+// shown: it exists then and is not mapped yet. Asking for its id earlier (winId) would mark it
+// native, and the toolkit then makes every child of the owner window native too, which stops
+// an owner that paints through OpenGL (the main window) from painting.
 void NeverTakeFocus(QWidget* window)
 {
     if (!window || QGuiApplication::platformName() != QLatin1String("xcb"))
         return;
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
-    if (!connection)
+    const auto id = static_cast<xcb_window_t>(window->internalWinId());
+    if (!connection || !id)
         return;
-    const auto id = static_cast<xcb_window_t>(window->winId());
     const xcb_atom_t protocols = InternAtom(connection, "WM_PROTOCOLS");
     const xcb_atom_t takeFocus = InternAtom(connection, "WM_TAKE_FOCUS");
     xcb_get_property_reply_t* reply = xcb_get_property_reply(
@@ -68,7 +71,6 @@ BOOL CFloatingPanelWnd::CreatePanelWindow(const char* title, CWnd* owner)
     if (!Create(nullptr, title, WS_POPUP, CRect(), owner, 0))
         return FALSE;
     GetOuterWidget()->setWindowTitle(ToQString(CString(title ? title : "")));
-    NeverTakeFocus(GetOuterWidget());
     return TRUE;
 }
 
@@ -101,6 +103,13 @@ void CFloatingPanelWnd::Raise()
 {
     if (QWidget* outer = GetOuterWidget())
         outer->raise();
+}
+
+void CFloatingPanelWnd::OnShowWindow(BOOL show, UINT status)
+{
+    if (show)
+        NeverTakeFocus(GetOuterWidget());
+    CWnd::OnShowWindow(show, status);
 }
 
 void CFloatingPanelWnd::OnPaint()

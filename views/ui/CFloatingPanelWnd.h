@@ -23,6 +23,7 @@ public:
 
 protected:
     QWidget* CreateWidget(QWidget* parent) override;
+    void OnShowWindow(BOOL show, UINT status) override;
     void OnPaint() override;
     BOOL OnEraseBkgnd(CDC*) override { return TRUE; }
     void OnLButtonDown(UINT flags, CPoint point) override;
