@@ -15,7 +15,12 @@
 #include "views/ui/CSnapshotFieldPanel.h"
 #include "views/ui/CTrackingFieldPanel.h"
 
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProcess>
+#include <QRegion>
+#include <QStatusBar>
 
 #include <sstream>
 
@@ -167,6 +172,114 @@ TEST_F(ManagedWindowSessionTest, AltTabFromAnMdiChartBringsTheFloatingChartOverT
         ASSERT_TRUE(s.WaitFor("the Tracking Window framed", [&] { return framed(w.tracking); }));
         clickMdiChart();
         altTabToTheFloatingChart("after the Tracking Window was opened again");
+
+        s.ExitByMenu();
+    });
+    EXPECT_EQ(status, 0);
+}
+
+// A chart's side windows opened from its menu with real clicks: the menu is gone from the
+// screen once closed, and the main window's status clock goes on changing on the screen,
+// for an MDI chart and for a floating one, with both side windows open.
+TEST_F(ManagedWindowSessionTest, TheMainWindowKeepsPaintingWithAChartsSideWindowsOpen)
+{
+    const int status = RunWorkstation([&](CSession& s) {
+        QWidget* mainFrame = s.OnUi([&] { return s.App().MainFrame()->GetOuterWidget(); });
+        const QRect statusBar = s.OnUi([&] {
+            QWidget* bar = qobject_cast<QMainWindow*>(mainFrame)->statusBar();
+            return QRect(bar->mapToGlobal(QPoint(0, 0)), bar->size());
+        });
+        auto clockGoesOn = [&](const std::string& when) {
+            const QImage before = x11::ScreenImage(statusBar);
+            ASSERT_FALSE(before.isNull());
+            EXPECT_TRUE(s.WaitFor(when + ": the status clock changes on the screen", [&] {
+                return x11::DifferingShare(x11::ScreenImage(statusBar), before) > 0;
+            }, 5s));
+        };
+        auto sideWindows = [&](CChartController* chart) {
+            return s.OnUi([&] {
+                QRegion covered;
+                for (CFloatingWnd* panel : {static_cast<CFloatingWnd*>(chart->GetTrackingPanel()),
+                                            static_cast<CFloatingWnd*>(chart->GetSnapshotPanel())})
+                    if (CWnd* wnd = panel ? panel->GetWnd() : nullptr)
+                        covered += x11::FrameOnScreen(static_cast<xcb_window_t>(wnd->GetOuterWidget()->winId()));
+                return covered;
+            });
+        };
+        // The chart menu of the frame opened with a click on its title, the item clicked; what
+        // the menu covered shows something else once it has closed.
+        auto chooseByClicks = [&](QWidget* frame, const QString& item, CChartController* chart) {
+            QMenuBar* bar = s.OnUi([&] { return qobject_cast<QMainWindow*>(frame)->menuBar(); });
+            const QPoint title = s.OnUi([&] {
+                for (QAction* a : bar->actions())
+                    if (PlainMenuText(a->text()) == "Chart")
+                        return bar->mapToGlobal(bar->actionGeometry(a).center());
+                return QPoint();
+            });
+            ASSERT_FALSE(title.isNull()) << "no Chart menu";
+            ASSERT_TRUE(Input(x11::ClickCommands(title)));
+            QMenu* menu = nullptr;
+            ASSERT_TRUE(s.WaitFor("the Chart menu on the screen", [&] {
+                menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                return menu && x11::Viewable(static_cast<xcb_window_t>(menu->winId()));
+            }));
+            const QRect menuArea = s.OnUi([&] { return QRect(menu->mapToGlobal(QPoint(0, 0)), menu->size()); });
+            const QPoint itemAt = s.OnUi([&] {
+                for (QAction* a : menu->actions())
+                    if (PlainMenuText(a->text()) == item)
+                        return menu->mapToGlobal(menu->actionGeometry(a).center());
+                return QPoint();
+            });
+            ASSERT_FALSE(itemAt.isNull()) << "no item " << item.toStdString();
+            const QImage menuShown = s.OnUi([&] { return menu->grab().toImage(); });
+            ASSERT_TRUE(s.WaitFor("the menu drawn on the screen", [&] {
+                return x11::DifferingShare(x11::ScreenImage(menuArea), menuShown) < 0.01;
+            }, 5s));
+            ASSERT_TRUE(Input(x11::ClickCommands(itemAt)));
+            ASSERT_TRUE(s.WaitFor("the menu closed", [&] { return QApplication::activePopupWidget() == nullptr; }));
+            // Where no side window has come, the screen no longer shows the menu.
+            const QRegion uncovered = QRegion(menuArea) - sideWindows(chart);
+            QRect part;
+            for (const QRect& r : uncovered)
+                if (r.width() * r.height() > part.width() * part.height())
+                    part = r;
+            ASSERT_GT(part.width() * part.height(), menuArea.width() * menuArea.height() / 4);
+            const QImage menuPart = menuShown.copy(part.translated(-menuArea.topLeft()));
+            EXPECT_TRUE(s.WaitFor("the closed menu gone from the screen", [&] {
+                return x11::DifferingShare(x11::ScreenImage(part), menuPart) > 0.2;
+            }, 5s)) << item.toStdString();
+        };
+        auto openBothSideWindows = [&](QWidget* frame, CChartController* chart) {
+            for (const QString& item : {QStringLiteral("Tracking Window"), QStringLiteral("Snapshot Window")}) {
+                chooseByClicks(frame, item, chart);
+                ASSERT_TRUE(s.WaitFor(item.toStdString() + " framed", [&] {
+                    CFloatingWnd* panel = item.startsWith('T') ? static_cast<CFloatingWnd*>(chart->GetTrackingPanel())
+                                                               : static_cast<CFloatingWnd*>(chart->GetSnapshotPanel());
+                    CWnd* wnd = panel ? panel->GetWnd() : nullptr;
+                    return wnd && !x11::FrameOnScreen(static_cast<xcb_window_t>(wnd->GetOuterWidget()->winId())).isEmpty();
+                }));
+            }
+        };
+
+        clockGoesOn("at the start");
+        s.ChooseMenu("&Charts|&Chart");
+        CChartController* mdi = nullptr;
+        ASSERT_TRUE(s.WaitFor("an MDI chart", [&] { return (mdi = Chart(s, false)) != nullptr; }));
+        openBothSideWindows(mainFrame, mdi);
+        clockGoesOn("the MDI chart's side windows open");
+
+        // A floating chart clear of the status bar, with side windows of its own.
+        s.ChooseMenu("F&loating|&Chart");
+        CChartController* floating = nullptr;
+        ASSERT_TRUE(s.WaitFor("a floating chart", [&] { return (floating = Chart(s, true)) != nullptr; }));
+        QWidget* floatingFrame = s.OnUi([&] { return floating->GetFrame()->GetOuterWidget(); });
+        s.OnUi([&] { floatingFrame->setGeometry(QRect(statusBar.topLeft() + QPoint(300, -560), QSize(520, 400))); });
+        ASSERT_TRUE(s.WaitFor("the floating chart framed", [&] {
+            const QRect frame = x11::FrameOnScreen(XWindow(s, floatingFrame));
+            return !frame.isEmpty() && !frame.intersects(statusBar);
+        }));
+        openBothSideWindows(floatingFrame, floating);
+        clockGoesOn("the floating chart's side windows open");
 
         s.ExitByMenu();
     });

@@ -7,6 +7,7 @@
 #include "platform/ui/ModalLoops.h"
 #include "tests/sessions/SessionWatchdog.h"
 #include "tests/support/ColumnFitting.h"
+#include "tests/support/GraphicsWarnings.h"
 #include "tests/support/WeekdayShift.h"
 #include "views/ui/CListCtrlEx.h"
 #include "views/ui/IListCellText.h"
@@ -1168,6 +1169,11 @@ int SessionTest::RunWorkstation(const std::function<void(CSession&)>& script, co
     driver.join();
     qApp->removeEventFilter(&windowManager);
     RefuseModalLoops(false);
+    const std::vector<std::string> faults = qx::testsupport::GraphicsWarningsInLog(m_home);
+    if (!faults.empty())
+        ADD_FAILURE() << "session: the program's log holds " << faults.size()
+                      << " warnings of the graphics stack (its windows may have stopped painting), the first: "
+                      << faults.front();
     return status;
 }
 

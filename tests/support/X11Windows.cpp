@@ -42,6 +42,39 @@ std::vector<uint32_t> Property(xcb_window_t window, const char* name, xcb_atom_t
     return values;
 }
 
+QImage ScreenImage(const QRect& area)
+{
+    xcb_get_image_reply_t* reply = xcb_get_image_reply(
+        Connection(),
+        xcb_get_image(Connection(), XCB_IMAGE_FORMAT_Z_PIXMAP, Root(), static_cast<int16_t>(area.x()),
+                      static_cast<int16_t>(area.y()), static_cast<uint16_t>(area.width()),
+                      static_cast<uint16_t>(area.height()), ~0u),
+        nullptr);
+    QImage image;
+    // A screen of depth 24 holds a pixel in 32 bits, blue first.
+    if (reply && reply->depth == 24 &&
+        xcb_get_image_data_length(reply) == static_cast<int>(area.width() * area.height() * 4))
+        image = QImage(xcb_get_image_data(reply), area.width(), area.height(), QImage::Format_RGB32).copy();
+    std::free(reply);
+    return image;
+}
+
+double DifferingShare(const QImage& a, const QImage& b)
+{
+    if (a.isNull() || a.size() != b.size())
+        return 1.0;
+    const QImage first = a.convertToFormat(QImage::Format_RGB32);
+    const QImage second = b.convertToFormat(QImage::Format_RGB32);
+    qint64 differing = 0;
+    for (int y = 0; y < first.height(); ++y) {
+        const auto* p = reinterpret_cast<const QRgb*>(first.constScanLine(y));
+        const auto* q = reinterpret_cast<const QRgb*>(second.constScanLine(y));
+        for (int x = 0; x < first.width(); ++x)
+            differing += qRgb(qRed(p[x]), qGreen(p[x]), qBlue(p[x])) != qRgb(qRed(q[x]), qGreen(q[x]), qBlue(q[x]));
+    }
+    return static_cast<double>(differing) / (static_cast<double>(first.width()) * first.height());
+}
+
 bool WindowManagerRuns()
 {
     if (!Connection())

@@ -2,6 +2,7 @@
 // window, the frames it draws, and real input sent with xdotool. Needs the xcb platform.
 #pragma once
 
+#include <QImage>
 #include <QPoint>
 #include <QRect>
 #include <QStringList>
@@ -38,6 +39,11 @@ QRect ClientOnScreen(xcb_window_t window);
 QRect FrameOnScreen(xcb_window_t window);
 // The middle of the window's title bar, where the user takes it to drag it.
 QPoint TitleBarPoint(xcb_window_t window);
+// What the screen shows in an area, read from the X server (null when it cannot be read).
+QImage ScreenImage(const QRect& area);
+// The share of pixels, 0 to 1, in which two images of one size differ.
+double DifferingShare(const QImage& a, const QImage& b);
+
 // Asks the manager to activate the window as a pager or task bar does for the user.
 void ActivateByManager(xcb_window_t window);
 

@@ -4,6 +4,7 @@
 #include "tests/ui/XvfbTestMain.h"
 
 #include "tests/support/ChildProcess.h"
+#include "tests/support/GraphicsWarnings.h"
 #include "tests/support/Openbox.h"
 
 #include <gtest/gtest.h>
@@ -31,6 +32,16 @@ using qx::testsupport::CChildProcess;
 using qx::testsupport::COpenbox;
 
 bool g_serverUp = false;
+QtMessageHandler g_qtMessages = nullptr;
+
+// A window that lost its OpenGL surface no longer paints: the test that saw it fails.
+void FailOnGraphicsWarning(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (qx::testsupport::IsGraphicsWarning(text.toStdString()))
+        ADD_FAILURE() << "a warning of the graphics stack: " << text.toStdString();
+    if (g_qtMessages)
+        g_qtMessages(type, context, text);
+}
 
 // Xvfb writes its display number to the pipe once it accepts clients; null when it did not.
 std::unique_ptr<CChildProcess> StartXvfb(std::string& display)
@@ -80,5 +91,6 @@ int main(int argc, char** argv)
     if (GTEST_FLAG_GET(filter).rfind(kManagedSuite, 0) == 0)
         manager = std::make_unique<COpenbox>();
     QApplication app(argc, argv);
+    g_qtMessages = qInstallMessageHandler(FailOnGraphicsWarning);
     return RUN_ALL_TESTS();
 }
