@@ -2,9 +2,11 @@
 // an in-process test broker, window kind 2 for IBM with candles, Bollinger Bands, a
 // Volume pane, the chart's backtest of a moving-average cross with its trade markers and
 // an Equity Curve pane, a trend line drawn with the mouse, the Snapshot and Tracking
-// Windows and the cross-hair, saved as a PNG of the main frame.
+// Windows and the cross-hair, saved as a PNG of the main frame. It fails when the main
+// window's status clock stands still on the screen once the side windows are open.
 //
 //   qx_chart_screenshot OUTPUT.png [SYMBOL]
+#include "app/shell/CMainFrame.h"
 #include "analytics/series/CPriceSeries.h"
 #include "analytics/series/ISeriesServices.h"
 #include "backtest/CStrategySetup.h"
@@ -22,8 +24,11 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QImage>
+#include <QMainWindow>
 #include <QPixmap>
 #include <QScreen>
+#include <QStatusBar>
 
 #include <cstdio>
 
@@ -35,6 +40,21 @@ bool Loaded(CStudyPlot* plot)
         return false;
     double v = 0;
     return plot->ReadValue(plot->GetLastVisibleBar() - 1, 0, v);
+}
+
+// Whether the main window's status bar shows something new on the screen within 3 seconds.
+bool StatusBarPaints(const CScreenshotWorkstation& workstation)
+{
+    auto* main = qobject_cast<QMainWindow*>(workstation.Frame()->GetOuterWidget());
+    QStatusBar* bar = main ? main->statusBar() : nullptr;
+    if (!bar)
+        return false;
+    const QRect area(bar->mapToGlobal(QPoint(0, 0)), bar->size());
+    auto shown = [&] {
+        return QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).toImage();
+    };
+    const QImage before = shown();
+    return PumpUntil([&] { return shown() != before; }, 3000);
 }
 
 } // namespace
@@ -129,6 +149,12 @@ int main(int argc, char** argv)
             const CPoint at(BarIndexToX(g.spacing, last - 20, g.firstBar, g.plot.left), scale.PriceToY(high));
             price->OnMouseMove(0, at);
             PumpUntil([] { return false; }, 1500);
+            // With the side windows open the main window goes on painting: its status clock
+            // changes on the screen.
+            if (!StatusBarPaints(workstation)) {
+                std::fprintf(stderr, "qx_chart_screenshot: the status clock stands still on the screen\n");
+                chart = nullptr;
+            }
         } else {
             std::fprintf(stderr, "qx_chart_screenshot: no chart window opened\n");
         }
