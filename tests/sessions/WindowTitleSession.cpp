@@ -5,10 +5,13 @@
 // compared with the same title as the window manager draws it on a wide window.
 #include "tests/sessions/SessionHarness.h"
 
+#include "alerts/ui/EditAlertList.h"
 #include "app/shell/CMainFrame.h"
 #include "chart/ui/CChartController.h"
 #include "chart/ui/CGraphsView.h"
+#include "platform/ui/CChildFrame.h"
 #include "tests/support/InkMask.h"
+#include "tests/support/X11Windows.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -57,12 +60,19 @@ protected:
                 w->activateWindow();
             return w;
         }));
+        // The manager has it active (or not, a tool window) and has drawn its frame so: the
+        // title bar shows the same twice in a row.
+        const auto window = static_cast<xcb_window_t>(s.OnUi([&] { return wide->winId(); }));
         QImage bar;
+        QImage before;
         ASSERT_TRUE(s.WaitFor("the wide window's title bar", [&] {
-            if (wide->isActiveWindow() == tool)
+            if (wide->isActiveWindow() == tool || (x11::ActiveWindow() == window) == tool)
                 return false;
-            bar = TitleBar(wide.get());
-            return !bar.isNull() && bar.pixel(bar.width() / 2, bar.height() / 2) != qRgb(0, 0, 0);
+            const QImage now = TitleBar(wide.get());
+            const bool settled = !now.isNull() && now == before && now.pixel(now.width() / 2, now.height() / 2) != qRgb(0, 0, 0);
+            before = now;
+            bar = now;
+            return settled;
         }));
         // Left of the centred title and right of the window's icon: the bar's background.
         background.clear();
@@ -129,7 +139,10 @@ TEST_F(X11ManagedWindowTitles, TheAlertManagersAndTheStrategySetupsBoxesShowThei
 
             // Delete in the Alert Manager with no alert chosen.
             s.ChooseMenu("&Alerts|Alert &Manager");
-            s.Pause(300ms);
+            ASSERT_TRUE(s.WaitFor("the Alert Manager active, with its menus", [&] {
+                CChildFrame* active = s.App().MainFrame()->MDIGetActive();
+                return active && dynamic_cast<EditAlertList*>(active->GetActiveView());
+            }));
             s.ChooseMenu("&Alerts|&Delete");
             ExpectBoxTitleWhole(s, "\"Please select alert(s)\"");
 
