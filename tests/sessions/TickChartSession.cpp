@@ -2,8 +2,10 @@
 // of the trades; the trades land at their prices and the tool bar names the period. Go to
 // Date/Time shows the trades of the chosen time, as the broker's history holds them, a
 // year back as at once as an hour back; scrolling far back holds the chart to bounded
-// records and history requests; Go to now from far back shows what a fresh chart shows.
+// records and history requests; Go to now from far back shows what a fresh chart shows, at
+// the slot of now however long the dialog stayed open.
 #include "tests/sessions/SessionHarness.h"
+#include "tests/support/WeekdayShift.h"
 
 #include "analytics/series/CPriceSeries.h"
 #include "app/shell/CMainFrame.h"
@@ -45,6 +47,17 @@ using qx::testsupport::CInkMask;
 class TickChartSessionTest : public SessionTest {};
 
 class TickChartHistorySessionTest : public BeforeTheOpenSessionTest {};
+
+// The broker's clock at noon of a weekday: the chart's newest slot is the one of now.
+class TickChartMiddaySessionTest : public SessionTest {
+protected:
+    void Configure(qx::testbroker::TestBrokerOptions& options) override
+    {
+        const int64_t now = std::time(nullptr);
+        options.clockShiftSeconds = qx::testsupport::SecondsToNoon(now);
+        options.clockShiftDays = qx::testsupport::DaysBackToWeekday(now + options.clockShiftSeconds);
+    }
+};
 
 // The price pane of a chart open, other than the one given.
 CGraphsView* PricePane(CSession& s, CGraphsView* other = nullptr)
@@ -827,6 +840,64 @@ TEST_F(TickChartHistorySessionTest, GoToNowFromFarBackShowsWhatAFreshChartShows)
                        series[1]->GetLiveAppends() == appended[1] + 20;
             }));
             ExpectAsFresh(s, pane, fresh, "live trades after Go to now");
+            s.ExitByMenu();
+        },
+        {"--symbol", "MSFT"});
+    EXPECT_EQ(status, 0);
+}
+
+// Go to a month back, then Go to now while the clock passes a slot with the dialog open: the
+// chart ends at the slot of now, not at the one the dialog opened in, and shows the next trade
+// newest, as a fresh chart does.
+TEST_F(TickChartMiddaySessionTest, GoToNowWithTheDialogOpenAcrossASlotEndsAtTheNewestSlotAndFollowsTrades)
+{
+    const int status = RunWorkstation(
+        [&](CSession& s) {
+            CGraphsView* pane = OpenTickChartCloseUp(s);
+            ASSERT_NE(pane, nullptr);
+            const QDate day = s.OnUi([&] { return NewestSlotInView(pane).date(); });
+            const QDate date = TradingDayOnOrBefore(s, day.addDays(-30));
+            ASSERT_TRUE(GoToDateTime(s, pane, date, QTime(11, 5, 47)));
+            ASSERT_TRUE(s.WaitFor("the chart a month back", [&] {
+                return NewestSlotInView(pane) == QDateTime(date, QTime(11, 5, 46));
+            }, 30s));
+
+            s.RightClick(s.OnUi([&] { return pane->GetWidget(); }), PlotCentre(s, pane));
+            s.ChoosePopup("&Go to Date/Time...");
+            QWidget* dialog = s.WaitModal("Date and Time");
+            ASSERT_NE(dialog, nullptr);
+            const QDateTime opened(QDate::fromString(s.ControlText(dialog, 1040), "M/d/yyyy"),
+                                   QTime::fromString(s.ControlText(dialog, 1041), "h:mm:ss AP"));
+            ASSERT_TRUE(opened.isValid());
+            // Two-second slots from the open: the one after the dialog's.
+            const QDateTime nextSlot = opened.addSecs(2 - opened.time().second() % 2);
+            const auto exchangeNow = [] {
+                const SYSTEMTIME now = CSessionManager::GetCurrentExchangeTime();
+                return QDateTime(QDate(now.wYear, now.wMonth, now.wDay), QTime(now.wHour, now.wMinute, now.wSecond));
+            };
+            ASSERT_TRUE(s.WaitFor("the exchange's clock in the next slot",
+                                  [&] { return exchangeNow() >= nextSlot; }));
+            s.Key(Qt::Key_Return);
+            ASSERT_TRUE(s.WaitFor("the Date and Time dialog closed", [&] { return s.ActiveModal() == nullptr; }));
+
+            CPriceSeries* series = s.OnUi([&] { return pane->GetPricePlot()->GetPriceSeries(); });
+            ASSERT_TRUE(s.WaitFor("the chart back at now, loaded", [&] {
+                series = pane->GetPricePlot()->GetPriceSeries();
+                return NewestSlotInView(pane).date() == day && !series->IsWaitingForData();
+            }, 30s));
+            const QDateTime newest = s.OnUi([&] { return NewestSlotInView(pane); });
+            EXPECT_GE(newest, nextSlot) << TimeText(newest) << " the newest slot in view, the dialog opened at "
+                                        << TimeText(opened);
+            EXPECT_EQ(s.OnUi([&] { return pane->GetGraphsDoc()->GetScrollOffset(); }), 0);
+
+            // A trade now: the newest bar in view.
+            const double price = std::round((s.Broker().Symbol("MSFT")->last + 0.37) * 100) / 100;
+            ASSERT_TRUE(s.Broker().InjectTrade("MSFT", price, 300u, "ARCA"));
+            EXPECT_TRUE(s.WaitFor("the trade the newest bar in view", [&] {
+                CBarRecord newest;
+                return series->GetRecord(pane->GetPricePlot()->GetLastVisibleBar(), newest) && newest.m_bValid &&
+                       std::fabs(newest.m_fields[3] - price) < 1e-9;
+            }));
             s.ExitByMenu();
         },
         {"--symbol", "MSFT"});
