@@ -95,8 +95,9 @@ public:
     // bars out afresh instead, ending at the bar it scrolls to (see ShowBarAt).
     static constexpr int kMostScrolledRecords = 100000;
     void ScrollBars(int amount);
-    // Go to: the bar holding the time becomes the newest in view, by a scroll where the
-    // series reach it within kMostScrolledRecords records, else laid out afresh ending there.
+    // Go to: the bar holding the time (between bars, the one before it) becomes the newest in
+    // view, by a scroll where the series reach it within kMostScrolledRecords records, else
+    // laid out afresh ending there.
     void ShowBarAt(DWORD feedTime);
     void FitBarsToWidth();
     void ChangeSpacing(double delta);

@@ -114,7 +114,9 @@ bool CGraphsView::ScrollToTime(DWORD feedTime)
 {
     CStudyPlot* data = GetSeriesPlot();
     int bar = 0;
-    if (!data || !data->GetSeries() || !data->FindBarByTime(feedTime, bar))
+    // The bar holding the time, or the newest begun by then (as a layout ending there has it
+    // newest): a time between sessions, now among them, shows the session before it.
+    if (!data || !data->GetSeries() || !data->FindBarByTime(feedTime, bar, CStudyPlot::kBarStart))
         return false;
     const int amount = bar - data->GetLastVisibleBar();
     return amount == 0 || ScrollWithin(amount);

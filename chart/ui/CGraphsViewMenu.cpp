@@ -230,11 +230,17 @@ void CGraphsView::OnPaneCommand(UINT id)
             return;
         }
         // On the exchange's wall clock, from its now, with no time zone in between.
-        CDateTimeDlg dlg(CSessionManager::GetCurrentExchangeTime(), frame);
+        const SYSTEMTIME opened = CSessionManager::GetCurrentExchangeTime();
+        CDateTimeDlg dlg(opened, frame);
         if (dlg.DoModal() != IDOK)
             return;
         CWaitCursor wait;
-        ShowBarAt(SystemTimeToFeedTime(dlg.m_time));
+        // The time the dialog opened with, or a later one, is now: the clock went on while
+        // it was open.
+        const FEEDTIME chosen = SystemTimeToFeedTime(dlg.m_time);
+        ShowBarAt(chosen < SystemTimeToFeedTime(opened)
+                      ? chosen
+                      : SystemTimeToFeedTime(CSessionManager::GetCurrentExchangeTime()));
     } else if (id == ID_SYMBOL_INTERVAL) {
         OnSymbolInterval();
     }

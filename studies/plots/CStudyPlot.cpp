@@ -176,11 +176,11 @@ bool CStudyPlot::GetBarTime(int bar, int side, DWORD& feedTime)
     return m_pSource && m_pSource->GetBarTime(bar, side == kBarStart ? 0 : 1, feedTime);
 }
 
-bool CStudyPlot::FindBarByTime(DWORD feedTime, int& bar)
+bool CStudyPlot::FindBarByTime(DWORD feedTime, int& bar, int side)
 {
     if (!m_pSource)
         return false;
-    bar = m_pSource->FindBarByTime(feedTime, 1);
+    bar = m_pSource->FindBarByTime(feedTime, side == kBarStart ? 0 : 1);
     return true;
 }
 

@@ -57,7 +57,9 @@ public:
     // Asks history for the bars in view (and near it) that AddBars added in front.
     void AskShownBars();
     virtual bool GetBarTime(int bar, int side, DWORD& feedTime);
-    virtual bool FindBarByTime(DWORD feedTime, int& bar);
+    // The bar holding the time; for a time between bars, the one after it (kBarEnd) or the
+    // one before it, the newest begun by then (kBarStart).
+    virtual bool FindBarByTime(DWORD feedTime, int& bar, int side = kBarEnd);
     virtual bool Attach(int barCount, IPlotPane* view);
     virtual void Release();
     virtual int GetFirstVisibleBar();

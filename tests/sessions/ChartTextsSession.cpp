@@ -10,10 +10,9 @@
 #include "chart/ui/CGraphsView.h"
 #include "chart/ui/ChartIds.h"
 #include "common/services/CAppSettings.h"
-#include "platform/ui/CBitmap.h"
-#include "platform/ui/CDC.h"
 #include "platform/ui/CFrameWnd.h"
 #include "studies/plots/CPricePlot.h"
+#include "tests/sessions/ChartTextInk.h"
 #include "tests/support/InkMask.h"
 
 #include <QImage>
@@ -37,33 +36,10 @@ QRgb ToRgb(COLORREF c)
     return qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
 }
 
-// A text as the chart's font draws it in a colour on a ground: its ink alone.
-CInkMask TextInk(CGraphsDoc& doc, const CString& text, COLORREF color, COLORREF ground)
-{
-    CBitmap bitmap; // outlives the context it is selected into
-    CDC dc;
-    dc.CreateCompatibleDC(nullptr);
-    dc.SelectObject(&doc.GetChartFont());
-    const CSize size = dc.GetTextExtent(text);
-    bitmap.CreateCompatibleBitmap(&dc, size.cx + 8, size.cy + 8);
-    dc.SelectObject(&bitmap);
-    dc.SelectObject(&doc.GetChartFont());
-    dc.FillSolidRect(0, 0, size.cx + 8, size.cy + 8, ground);
-    dc.SetBkMode(TRANSPARENT);
-    dc.SetTextColor(color);
-    dc.TextOut(4, 4, text);
-    QImage picture(size.cx + 8, size.cy + 8, QImage::Format_RGB32);
-    for (int y = 0; y < picture.height(); ++y)
-        for (int x = 0; x < picture.width(); ++x)
-            picture.setPixel(x, y, ToRgb(dc.GetPixel(x, y)));
-    const QRgb g = ToRgb(ground);
-    return CInkMask(picture, [g](int) { return g; }).Cut();
-}
-
 // Whether the pane shows the text whole, drawn in a colour on a ground.
 bool ShowsWhole(CGraphsView* pane, const CString& text, COLORREF color, COLORREF ground)
 {
-    const CInkMask ink = TextInk(*pane->GetGraphsDoc(), text, color, ground);
+    const CInkMask ink = ChartTextInk(*pane->GetGraphsDoc(), text, color, ground);
     const QImage shown = pane->GetWidget()->grab().toImage();
     const QRgb g = ToRgb(ground);
     return CInkMask(shown, [g](int) { return g; }).Holds(ink);

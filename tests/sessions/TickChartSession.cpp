@@ -2,8 +2,10 @@
 // of the trades; the trades land at their prices and the tool bar names the period. Go to
 // Date/Time shows the trades of the chosen time, as the broker's history holds them, a
 // year back as at once as an hour back; scrolling far back holds the chart to bounded
-// records and history requests.
+// records and history requests; Go to now from far back shows what a fresh chart shows, at
+// the slot of now however long the dialog stayed open.
 #include "tests/sessions/SessionHarness.h"
+#include "tests/support/WeekdayShift.h"
 
 #include "analytics/series/CPriceSeries.h"
 #include "app/shell/CMainFrame.h"
@@ -14,11 +16,13 @@
 #include "chart/ui/CChartController.h"
 #include "chart/ui/CGraphsDoc.h"
 #include "chart/ui/CGraphsView.h"
+#include "common/services/CAppSettings.h"
 #include "common/windows/CSheetsWnd.h"
 #include "platform/ui/CToolBar.h"
 #include "platform/ui/QtConvert.h"
 #include "studies/plots/CPricePlot.h"
 #include "studies/plots/CPriceScale.h"
+#include "tests/sessions/ChartTextInk.h"
 #include "tools/testbroker/CHistoryGenerator.h"
 #include "tools/testbroker/ExchangeClock.h"
 #include "views/ui/CTimeSalesView.h"
@@ -38,15 +42,28 @@ namespace qx::sessions {
 namespace {
 
 using namespace std::chrono_literals;
+using qx::testsupport::CInkMask;
 
 class TickChartSessionTest : public SessionTest {};
 
 class TickChartHistorySessionTest : public BeforeTheOpenSessionTest {};
 
-CGraphsView* PricePane(CSession& s)
+// The broker's clock at noon of a weekday: the chart's newest slot is the one of now.
+class TickChartMiddaySessionTest : public SessionTest {
+protected:
+    void Configure(qx::testbroker::TestBrokerOptions& options) override
+    {
+        const int64_t now = std::time(nullptr);
+        options.clockShiftSeconds = qx::testsupport::SecondsToNoon(now);
+        options.clockShiftDays = qx::testsupport::DaysBackToWeekday(now + options.clockShiftSeconds);
+    }
+};
+
+// The price pane of a chart open, other than the one given.
+CGraphsView* PricePane(CSession& s, CGraphsView* other = nullptr)
 {
     for (CGraphsView* view : s.Views<CGraphsView>())
-        if (CChartController* chart = view->GetChart())
+        if (CChartController* chart = view->GetChart(); chart && chart->GetPricePane() != other)
             return chart->GetPricePane();
     return nullptr;
 }
@@ -62,8 +79,8 @@ std::vector<int> RowsOfColour(const QImage& image, int x, int top, int bottom, Q
 }
 
 // Time & Sales, then the tool bar's Chart button: the price pane of a chart of its ticks,
-// loaded (null when none came).
-CGraphsView* OpenTickChart(CSession& s)
+// loaded (null when none came); a chart open already (other) is not it.
+CGraphsView* OpenTickChart(CSession& s, CGraphsView* other = nullptr)
 {
     s.ChooseMenu("&Quotes|&Time && Sales");
     if (!s.WaitFor("a Time & Sales window with its series", [&] {
@@ -75,7 +92,7 @@ CGraphsView* OpenTickChart(CSession& s)
     s.PressButton(toolBar, "Chart");
     CGraphsView* pane = nullptr;
     const bool loaded = s.WaitFor("a chart of ticks", [&] {
-        pane = PricePane(s);
+        pane = PricePane(s, other);
         CPricePlot* price = pane ? pane->GetPricePlot() : nullptr;
         return price && pane->IsInitialised() && price->GetPriceSeries() &&
                !price->GetPriceSeries()->IsWaitingForData() && pane->GetGraphsDoc()->GetInterval() == "0";
@@ -84,9 +101,9 @@ CGraphsView* OpenTickChart(CSession& s)
 }
 
 // OpenTickChart with the bars drawn closest, for a few minutes of slots in view.
-CGraphsView* OpenTickChartCloseUp(CSession& s)
+CGraphsView* OpenTickChartCloseUp(CSession& s, CGraphsView* other = nullptr)
 {
-    CGraphsView* pane = OpenTickChart(s);
+    CGraphsView* pane = OpenTickChart(s, other);
     if (!pane)
         return nullptr;
     for (int i = 0; i < 4; ++i)
@@ -147,6 +164,7 @@ QDateTime SlotBefore(CSession& s, QDateTime slot, qint64 n)
 // Start and end of a visible bar of the pane's price plot, in exchange time.
 struct BarSpan {
     QDateTime start, end;
+    bool operator==(const BarSpan&) const = default;
 };
 
 QDateTime ExchangeDateTime(DWORD feedTime)
@@ -296,6 +314,173 @@ QDateTime ExpectTradesUpTo(CSession& s, CGraphsView* pane, const QDateTime& newe
             << shown.spans[static_cast<size_t>(bar - shown.first)].start.toString().toStdString()
             << ", " << trades.at(bar);
     return firstShown;
+}
+
+// What a tick chart shows, to tell two charts by: the slot of each bar in view, the rows
+// painted in the bars' colour at its x (its trade), and the time axis strip.
+struct ChartPicture {
+    std::vector<BarSpan> spans;
+    std::vector<std::vector<int>> trades;
+    QImage axis;
+};
+
+ChartPicture PictureOf(CSession& s, CGraphsView* pane)
+{
+    s.Settle();
+    return s.OnUi([&] {
+        ChartPicture out;
+        const QImage image = pane->GetWidget()->grab().toImage();
+        const CRect plot = pane->GetPlotRect();
+        const QRgb bars = ToQColor(SchemeColor(kSchemeBars)).rgb();
+        const double spacing = pane->GetGraphsDoc()->GetBarSpacing();
+        CPricePlot* price = pane->GetPricePlot();
+        const int first = price->GetFirstVisibleBar();
+        for (int bar = first; bar <= price->GetLastVisibleBar(); ++bar) {
+            out.spans.push_back(SpanOfBar(pane, bar));
+            const int x = BarIndexToX(spacing, bar, first, plot.left);
+            out.trades.push_back(RowsOfColour(image, x, plot.top, plot.bottom, bars));
+        }
+        out.axis = image.copy(0, plot.bottom + 1, plot.right, image.height() - plot.bottom - 1);
+        return out;
+    });
+}
+
+std::string TimeText(const QDateTime& time)
+{
+    return time.toString(Qt::ISODate).toStdString();
+}
+
+// The chart shows what the fresh one does: the same slots, their trades painted on the same
+// rows, the same time axis.
+void ExpectSameView(const ChartPicture& shown, const ChartPicture& fresh, const std::string& what)
+{
+    ASSERT_EQ(shown.spans.size(), fresh.spans.size()) << what << ": bars in view";
+    ASSERT_FALSE(shown.spans.empty()) << what;
+    EXPECT_TRUE(shown.spans.front() == fresh.spans.front() && shown.spans.back() == fresh.spans.back())
+        << what << ": " << TimeText(shown.spans.front().start) << " .. " << TimeText(shown.spans.back().start)
+        << " in view, a fresh chart shows " << TimeText(fresh.spans.front().start) << " .. "
+        << TimeText(fresh.spans.back().start);
+    for (size_t k = 0; k < shown.spans.size(); ++k)
+        if (!(shown.spans[k] == fresh.spans[k]) || shown.trades[k] != fresh.trades[k]) {
+            ADD_FAILURE() << what << ": bar " << k << " of the view, " << TimeText(shown.spans[k].start) << " with "
+                          << shown.trades[k].size() << " rows of trade, is " << TimeText(fresh.spans[k].start)
+                          << " with " << fresh.trades[k].size() << " in a fresh chart";
+            break;
+        }
+    EXPECT_TRUE(shown.axis == fresh.axis) << what << ": the time axis differs from a fresh chart's";
+}
+
+// Bars of the view, from the fraction `from` of it to `to`, whose trade is painted.
+int TradesShown(const ChartPicture& picture, double from, double to)
+{
+    const auto n = static_cast<double>(picture.trades.size());
+    return static_cast<int>(std::count_if(picture.trades.begin() + static_cast<std::ptrdiff_t>(from * n),
+                                          picture.trades.begin() + static_cast<std::ptrdiff_t>(to * n),
+                                          [](const std::vector<int>& rows) { return !rows.empty(); }));
+}
+
+// The lower row of the pane's time axis as a trader reads it: each run of ink is one whole
+// "hh:mm" label, the time of a bar under it. Returns the labels read, and in `unread` the
+// runs that are none (labels drawn over each other among them). Runs at the pane's left edge
+// or the price axis, which may cut them, are left out.
+std::vector<QString> ReadTimeLabels(CSession& s, CGraphsView* pane, std::string& unread)
+{
+    s.Settle();
+    return s.OnUi([&] {
+        std::vector<QString> labels;
+        const QImage image = pane->GetWidget()->grab().toImage();
+        CGraphsDoc& doc = *pane->GetGraphsDoc();
+        const CAxisMetrics metrics = doc.GetMetrics();
+        const CRect plot = pane->GetPlotRect();
+        const CAppSettings& settings = *CAppSettings::Instance();
+        const COLORREF text = settings.m_chartColors[kChartColorText];
+        const COLORREF ground = settings.m_chartColors[kChartColorBackground];
+        const QRgb groundRgb = ToQColor(ground).rgb();
+        const QRgb grid = ToQColor(settings.m_chartColors[kChartColorGrid]).rgb();
+        // From below the axis line to the lower row's base line, without the boundaries'
+        // tick lines.
+        const auto withoutGrid = [&](QImage picture) {
+            for (int y = 0; y < picture.height(); ++y)
+                for (int x = 0; x < picture.width(); ++x)
+                    if ((picture.pixel(x, y) & 0xffffff) == (grid & 0xffffff))
+                        picture.setPixel(x, y, groundRgb);
+            return picture;
+        };
+        const int axisTop = image.height() - metrics.labelHeight;
+        const int top = axisTop + 1;
+        const int bottom = axisTop - metrics.internalLeading + 2 + metrics.ascent;
+        const CInkMask ink(withoutGrid(image.copy(0, top, plot.right, bottom - top)),
+                           [&](int) { return groundRgb; });
+        const auto inkAt = [&](int x) {
+            for (int y = 0; y < ink.Height(); ++y)
+                if (ink.At(x, y))
+                    return true;
+            return false;
+        };
+        const double spacing = doc.GetBarSpacing();
+        CPricePlot* price = pane->GetPricePlot();
+        const int first = price->GetFirstVisibleBar();
+        for (int x = 0; x < ink.Width();) {
+            if (!inkAt(x)) {
+                ++x;
+                continue;
+            }
+            // A run: ink columns less than four apart.
+            int end = x, gap = 0;
+            for (int k = x + 1; k < ink.Width() && gap < 4; ++k) {
+                if (inkAt(k)) {
+                    end = k;
+                    gap = 0;
+                } else {
+                    ++gap;
+                }
+            }
+            const int from = x;
+            x = end + 4;
+            if (from == 0 || end + 4 >= ink.Width())
+                continue; // the pane's edge or the price axis may cut it
+            const CInkMask run = ink.Cut(from, end + 1);
+            bool read = false;
+            for (int bar = first; bar <= price->GetLastVisibleBar() && !read; ++bar) {
+                const int barX = BarIndexToX(spacing, bar, first, plot.left);
+                if (barX < from || barX > end)
+                    continue;
+                const QString label = SpanOfBar(pane, bar).start.toString("hh:mm");
+                const QImage alone = ChartTextPicture(doc, CString(label.toUtf8().constData()), text, ground);
+                read = CInkMask(withoutGrid(alone), [&](int) { return groundRgb; }).Cut() == run;
+                if (read)
+                    labels.push_back(label);
+            }
+            if (!read)
+                unread += "ink at x " + std::to_string(from) + ".." + std::to_string(end) +
+                          " is no time of a bar under it\n";
+        }
+        return labels;
+    });
+}
+
+// Go to now from far back: the pane shows what the fresh chart shows, and its time axis
+// reads as times.
+void ExpectAsFresh(CSession& s, CGraphsView* pane, CGraphsView* fresh, const std::string& what)
+{
+    // Both loaded, and repainted since.
+    ASSERT_TRUE(s.WaitFor(what + ": the charts' slots loaded and painted", [&] {
+        for (CGraphsView* chart : {pane, fresh})
+            if (chart->GetPricePlot()->GetPriceSeries()->IsWaitingForData() ||
+                chart->GetChart()->GetSignals()->redraw)
+                return false;
+        return true;
+    }, 30s));
+    const ChartPicture shown = PictureOf(s, pane);
+    const ChartPicture reference = PictureOf(s, fresh);
+    // The fresh chart has trades across its plot, for the two to be told apart by.
+    EXPECT_GT(TradesShown(reference, 0, 0.5), 0) << what;
+    EXPECT_GT(TradesShown(reference, 0.5, 1), 0) << what;
+    ExpectSameView(shown, reference, what);
+    std::string unread;
+    const std::vector<QString> labels = ReadTimeLabels(s, pane, unread);
+    EXPECT_GE(labels.size(), 3u) << what << ": times on the time axis";
+    EXPECT_EQ(unread, "") << what;
 }
 
 } // namespace
@@ -592,6 +777,127 @@ TEST_F(TickChartHistorySessionTest, ScrollingFarBackKeepsTheRecordsBoundedAndSho
             const QDateTime reached = SlotBefore(s, newest, static_cast<qint64>(presses) * step);
             ASSERT_TRUE(reached.isValid());
             ExpectTradesUpTo(s, pane, reached, "the slots scrolled to, " + reached.toString(Qt::ISODate).toStdString());
+            s.ExitByMenu();
+        },
+        {"--symbol", "MSFT"});
+    EXPECT_EQ(status, 0);
+}
+
+// Go to a month back, then Go to with the dialog's own time, now: the chart shows what a
+// fresh tick chart of the symbol shows, the same slots with their trades and a time axis of
+// times, and takes live trades as it does. So after Go to six months back and now, and after
+// Ctrl+Left far back and Go to now.
+TEST_F(TickChartHistorySessionTest, GoToNowFromFarBackShowsWhatAFreshChartShows)
+{
+    const int status = RunWorkstation(
+        [&](CSession& s) {
+            CGraphsView* pane = OpenTickChartCloseUp(s);
+            ASSERT_NE(pane, nullptr);
+            const QDate day = s.OnUi([&] { return NewestSlotInView(pane).date(); });
+            ASSERT_TRUE(day.isValid());
+            const auto goFarBackAndNow = [&](int daysBack) {
+                const QDate date = TradingDayOnOrBefore(s, day.addDays(-daysBack));
+                ASSERT_TRUE(GoToDateTime(s, pane, date, QTime(11, 5, 47)));
+                ASSERT_TRUE(s.WaitFor("the chart at " + date.toString(Qt::ISODate).toStdString(), [&] {
+                    return NewestSlotInView(pane) == QDateTime(date, QTime(11, 5, 46));
+                }, 30s));
+                ASSERT_TRUE(GoToDateTime(s, pane, QDate(), QTime()));
+            };
+
+            goFarBackAndNow(30);
+            CGraphsView* fresh = OpenTickChartCloseUp(s, pane);
+            ASSERT_NE(fresh, nullptr);
+            ExpectAsFresh(s, pane, fresh, "a month back and now");
+
+            goFarBackAndNow(182);
+            ExpectAsFresh(s, pane, fresh, "six months back and now");
+
+            // Ctrl+Left until the chart is laid out afresh far back, then Go to now.
+            const int step = s.OnUi([&] { return pane->GetGraphsDoc()->GetVisibleBarCount() * 4 / 5; });
+            ASSERT_GT(step, 100);
+            s.Click(s.OnUi([&] { return pane->GetWidget(); }), PlotCentre(s, pane));
+            for (int i = 0; i < CGraphsView::kMostScrolledRecords / step + 2; ++i)
+                s.Key(Qt::Key_Left, Qt::ControlModifier);
+            ASSERT_TRUE(s.OnUi([&] { return pane->GetPricePlot()->GetPriceSeries()->IsHistorical(); }))
+                << "not laid out afresh far back";
+            ASSERT_TRUE(GoToDateTime(s, pane, QDate(), QTime()));
+            ExpectAsFresh(s, pane, fresh, "Ctrl+Left far back and now");
+
+            // Live trades reach both charts alike.
+            const double last = s.Broker().Symbol("MSFT")->last;
+            std::vector<CPriceSeries*> series;
+            for (CGraphsView* chart : {pane, fresh})
+                series.push_back(s.OnUi([&] { return chart->GetPricePlot()->GetPriceSeries(); }));
+            std::vector<int> appended;
+            for (CPriceSeries* each : series)
+                appended.push_back(each->GetLiveAppends());
+            for (int i = 0; i < 20; ++i) {
+                const double price = std::round((last + 0.01 * (i % 7)) * 100) / 100;
+                ASSERT_TRUE(s.Broker().InjectTrade("MSFT", price, 100u, "ARCA"));
+            }
+            ASSERT_TRUE(s.WaitFor("the live trades in both charts", [&] {
+                return series[0]->GetLiveAppends() == appended[0] + 20 &&
+                       series[1]->GetLiveAppends() == appended[1] + 20;
+            }));
+            ExpectAsFresh(s, pane, fresh, "live trades after Go to now");
+            s.ExitByMenu();
+        },
+        {"--symbol", "MSFT"});
+    EXPECT_EQ(status, 0);
+}
+
+// Go to a month back, then Go to now while the clock passes a slot with the dialog open: the
+// chart ends at the slot of now, not at the one the dialog opened in, and shows the next trade
+// newest, as a fresh chart does.
+TEST_F(TickChartMiddaySessionTest, GoToNowWithTheDialogOpenAcrossASlotEndsAtTheNewestSlotAndFollowsTrades)
+{
+    const int status = RunWorkstation(
+        [&](CSession& s) {
+            CGraphsView* pane = OpenTickChartCloseUp(s);
+            ASSERT_NE(pane, nullptr);
+            const QDate day = s.OnUi([&] { return NewestSlotInView(pane).date(); });
+            const QDate date = TradingDayOnOrBefore(s, day.addDays(-30));
+            ASSERT_TRUE(GoToDateTime(s, pane, date, QTime(11, 5, 47)));
+            ASSERT_TRUE(s.WaitFor("the chart a month back", [&] {
+                return NewestSlotInView(pane) == QDateTime(date, QTime(11, 5, 46));
+            }, 30s));
+
+            s.RightClick(s.OnUi([&] { return pane->GetWidget(); }), PlotCentre(s, pane));
+            s.ChoosePopup("&Go to Date/Time...");
+            QWidget* dialog = s.WaitModal("Date and Time");
+            ASSERT_NE(dialog, nullptr);
+            const QDateTime opened(QDate::fromString(s.ControlText(dialog, 1040), "M/d/yyyy"),
+                                   QTime::fromString(s.ControlText(dialog, 1041), "h:mm:ss AP"));
+            ASSERT_TRUE(opened.isValid());
+            // Two-second slots from the open: the one after the dialog's.
+            const QDateTime nextSlot = opened.addSecs(2 - opened.time().second() % 2);
+            const auto exchangeNow = [] {
+                const SYSTEMTIME now = CSessionManager::GetCurrentExchangeTime();
+                return QDateTime(QDate(now.wYear, now.wMonth, now.wDay), QTime(now.wHour, now.wMinute, now.wSecond));
+            };
+            ASSERT_TRUE(s.WaitFor("the exchange's clock in the next slot",
+                                  [&] { return exchangeNow() >= nextSlot; }));
+            s.Key(Qt::Key_Return);
+            ASSERT_TRUE(s.WaitFor("the Date and Time dialog closed", [&] { return s.ActiveModal() == nullptr; }));
+
+            CPriceSeries* series = s.OnUi([&] { return pane->GetPricePlot()->GetPriceSeries(); });
+            ASSERT_TRUE(s.WaitFor("the chart back at now, loaded", [&] {
+                series = pane->GetPricePlot()->GetPriceSeries();
+                return NewestSlotInView(pane).date() == day && !series->IsWaitingForData();
+            }, 30s));
+            const QDateTime newest = s.OnUi([&] { return NewestSlotInView(pane); });
+            EXPECT_GE(newest, nextSlot) << TimeText(newest) << " the newest slot in view, the dialog opened at "
+                                        << TimeText(opened);
+            EXPECT_EQ(s.OnUi([&] { return pane->GetGraphsDoc()->GetScrollOffset(); }), 0);
+
+            // A trade now: the newest bar in view.
+            const double price = std::round((s.Broker().Symbol("MSFT")->last + 0.37) * 100) / 100;
+            ASSERT_TRUE(s.Broker().InjectTrade("MSFT", price, 300u, "ARCA"));
+            EXPECT_TRUE(s.WaitFor("the trade the newest bar in view", [&] {
+                CBarRecord newest;
+                return series->GetRecord(pane->GetPricePlot()->GetLastVisibleBar(), newest) && newest.m_bValid &&
+                       std::fabs(newest.m_fields[3] - price) < 1e-9;
+            }));
             s.ExitByMenu();
         },
         {"--symbol", "MSFT"});

@@ -61,6 +61,8 @@ public:
     }
     CInkMask Cut() const { return Cut(0, m_width); }
 
+    bool operator==(const CInkMask&) const = default;
+
     // Whether the other ink shows, pixel for pixel, somewhere in this one.
     bool Holds(const CInkMask& part) const
     {
