@@ -13,6 +13,7 @@
 #include "common/windows/ShellIds.h"
 #include "platform/core/CArchive.h"
 #include "platform/core/CMemFile.h"
+#include "platform/ui/CHeaderCtrl.h"
 #include "views/CPortfolio.h"
 #include "views/Level1Layout.h"
 
@@ -205,6 +206,24 @@ TEST_F(Level1ViewTest, ColumnsFromTheHeaderMenuGoRightAfterTheClickedOne)
     // Add-column commands beyond the defined custom fields do nothing.
     EXPECT_FALSE(view->AddColumn(ID_ADD_CUSTOM_FIELD_FIRST + 3));
     EXPECT_EQ(grid.GetColumnCount(), 4);
+}
+
+// A key pressed in a grid's menus runs one command: the row menu, the Level I menu of the
+// space below the rows (with the Screener popup inside it) and the header's column menu.
+TEST_F(Level1ViewTest, EachItemOfTheGridsMenusHasAKeyOfItsOwn)
+{
+    Level1View* view = m_harness->Open();
+    CListCtrlEx& grid = view->Grid();
+    view->InsertSymbols({"AAPL"});
+    ASSERT_EQ(grid.GetItemCount(), 1);
+    for (int item : {0, -1}) {
+        NMITEMACTIVATE click{};
+        click.iItem = item;
+        grid.SendListNotify(NM_RCLICK, &click.hdr);
+    }
+    grid.GetHeaderCtrl()->NotifyParent(NM_RCLICK);
+    EXPECT_EQ(m_harness->answers->menusShown, 3);
+    EXPECT_EQ(m_harness->answers->sharedKeys, "");
 }
 
 TEST_F(Level1ViewTest, ExportWritesTheHeaderAndCellsAsShown)
