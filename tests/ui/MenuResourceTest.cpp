@@ -103,8 +103,6 @@ TEST(Menus, EachItemOfAShippedMenuLevelHasAKeyOfItsOwn)
     std::string shared;
     size_t menus = 0;
     for (UINT id : CResourceStore::Instance().GetMenuIds()) {
-        if (id == 9226)
-            continue;  // the test menu above
         CMenu menu;
         ASSERT_TRUE(menu.LoadMenu(id)) << id;
         shared += qx::testsupport::SharedMenuKeys(menu, "menu " + std::to_string(id));
@@ -112,29 +110,6 @@ TEST(Menus, EachItemOfAShippedMenuLevelHasAKeyOfItsOwn)
     }
     EXPECT_GE(menus, 20u) << "the shipped menus";
     EXPECT_TRUE(shared.empty()) << shared;
-}
-
-TEST(Menus, KeysAreTheLettersAfterASingleAmpersand)
-{
-    using qx::testsupport::MenuKeyOf;
-    EXPECT_EQ(MenuKeyOf("We&b Watch List Manager..."), 'b');
-    EXPECT_EQ(MenuKeyOf("&Print...\tCtrl+P"), 'p');
-    EXPECT_EQ(MenuKeyOf("Daily P&&L"), 0);
-    EXPECT_EQ(MenuKeyOf("Time && &Sales"), 's');
-    EXPECT_EQ(MenuKeyOf("Symbol && Interval..."), 0);
-    EXPECT_EQ(MenuKeyOf("Trailing &"), 0);
-
-    CMenu bar;
-    ASSERT_TRUE(bar.CreateMenu());
-    CMenu quotes;
-    ASSERT_TRUE(quotes.CreatePopupMenu());
-    for (const char* text : {"&Bar Table", "We&b Watch List Manager...", "Daily P&&L", "&Positions", "&Print...\tCtrl+P"})
-        quotes.AppendMenu(MF_STRING, 100, text);
-    ASSERT_TRUE(bar.AppendMenu(MF_POPUP, &quotes, "&Quotes"));
-    bar.AppendMenu(MF_STRING, 101, "&Exit");
-    EXPECT_EQ(qx::testsupport::SharedMenuKeys(bar, "main"),
-              "main|&Quotes: 'b' in \"&Bar Table\" \"We&b Watch List Manager...\"\n"
-              "main|&Quotes: 'p' in \"&Positions\" \"&Print...\"\n");
 }
 
 TEST(Menus, LoadFromResourceWithPopupsAndStrings)
