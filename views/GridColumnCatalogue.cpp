@@ -36,6 +36,16 @@ bool IsTextGridField(int id)
     }
 }
 
+bool IsFreeTextGridField(int id)
+{
+    switch (id) {
+    case kGridDescription: case 82: case 83: case kGridComments: case kGridNotes:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool IsPositionGridField(int id)
 {
     return (id >= kGridComments && id <= kGridReturn) || id == kGridMarketValue || id == kGridDailyPnl;

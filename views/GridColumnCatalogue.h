@@ -32,6 +32,9 @@ const char* GridColumnName(int id);
 bool IsGridFieldId(int id);
 // Columns whose cells sort by their text.
 bool IsTextGridField(int id);
+// Columns of free text (descriptions, names, comments, notes), which may end in an
+// ellipsis; the other columns show their texts whole.
+bool IsFreeTextGridField(int id);
 // Columns that read the row's position record (blank on rows without one).
 bool IsPositionGridField(int id);
 // Columns that sort by the cell's computed value rather than the quote field.

@@ -659,7 +659,7 @@ void CChartController::OnTabChosen(int strip, int index)
         return;
     const CString name = tabs->GetItemText(index);
     if (strip == 0)
-        price->ChangeSymbolInterval(name, doc->GetInterval(), doc->IsExtendedSession());
+        price->ApplyChosenSymbolInterval(name, doc->GetInterval(), doc->IsExtendedSession());
     else
-        price->ChangeSymbolInterval(doc->GetSymbol(), IntervalOfTab(name), doc->IsExtendedSession());
+        price->ApplyChosenSymbolInterval(doc->GetSymbol(), IntervalOfTab(name), doc->IsExtendedSession());
 }

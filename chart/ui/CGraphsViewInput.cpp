@@ -397,8 +397,14 @@ void CGraphsView::OnSymbolInterval()
     dlg.SetExtSession(doc->IsExtendedSession());
     if (dlg.DoModal() != IDOK)
         return;
-    ChangeSymbolInterval(dlg.GetSymbol(), dlg.GetInterval(), dlg.GetExtSession() != FALSE);
-    if (IWorkstationFrame* main = GetWorkstationFrame(); main && !doc->IsDetached()) {
+    ApplyChosenSymbolInterval(dlg.GetSymbol(), dlg.GetInterval(), dlg.GetExtSession() != FALSE);
+}
+
+void CGraphsView::ApplyChosenSymbolInterval(const CString& symbol, const CString& interval, bool extended)
+{
+    ChangeSymbolInterval(symbol, interval, extended);
+    CGraphsDoc* doc = GetGraphsDoc();
+    if (IWorkstationFrame* main = GetWorkstationFrame(); main && doc && !doc->IsDetached()) {
         main->SetSymbolBox(doc->GetSymbol(), TRUE);
         main->SetIntervalBox(PeriodDisplayName(doc->GetInterval()), FALSE);
     }
@@ -818,11 +824,7 @@ void CGraphsView::OnChar(UINT ch, UINT repeat, UINT flags)
         dlg.FocusInterval();
     if (dlg.DoModal() != IDOK)
         return;
-    ChangeSymbolInterval(dlg.GetSymbol(), dlg.GetInterval(), dlg.GetExtSession() != FALSE);
-    if (IWorkstationFrame* main = GetWorkstationFrame(); main && !doc->IsDetached()) {
-        main->SetSymbolBox(doc->GetSymbol(), TRUE);
-        main->SetIntervalBox(PeriodDisplayName(doc->GetInterval()), FALSE);
-    }
+    ApplyChosenSymbolInterval(dlg.GetSymbol(), dlg.GetInterval(), dlg.GetExtSession() != FALSE);
 }
 
 void CGraphsView::OnRButtonUp(UINT flags, CPoint point)

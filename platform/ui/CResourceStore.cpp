@@ -386,6 +386,14 @@ const MenuTemplate* CResourceStore::FindMenu(UINT id) const
     return it == m_menus.end() ? nullptr : &it->second;
 }
 
+std::vector<UINT> CResourceStore::GetMenuIds() const
+{
+    std::vector<UINT> ids;
+    for (const auto& entry : m_menus)
+        ids.push_back(entry.first);
+    return ids;
+}
+
 const CString* CResourceStore::FindString(UINT id) const
 {
     auto it = m_strings.find(id);

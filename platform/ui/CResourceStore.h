@@ -42,6 +42,8 @@ public:
 
     const DialogTemplate* FindDialog(UINT id) const;
     const MenuTemplate* FindMenu(UINT id) const;
+    // The ids of every menu, in order.
+    std::vector<UINT> GetMenuIds() const;
     const CString* FindString(UINT id) const;
     const std::string* FindBitmapData(UINT id) const;
     // The picture of a cursor resource and its hot spot; null when missing.

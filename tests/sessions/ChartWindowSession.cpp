@@ -8,6 +8,7 @@
 #include "chart/ui/CChartController.h"
 #include "chart/ui/CGraphsDoc.h"
 #include "chart/ui/CGraphsView.h"
+#include "common/windows/CSheetsWnd.h"
 #include "platform/ui/CFrameWnd.h"
 #include "studies/plots/CPricePlot.h"
 
@@ -15,6 +16,7 @@
 #include <QGuiApplication>
 #include <QMdiSubWindow>
 #include <QScreen>
+#include <QTabBar>
 
 #include <cmath>
 
@@ -23,7 +25,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr int kSymbolEdit = 1090;  // Enter Symbol and Interval: the symbol
+constexpr int kSymbolEdit = 1090;     // Enter Symbol and Interval: the symbol
+constexpr int kIntervalCombo = 1092;  // and the interval
 
 class ChartWindowSessionTest : public SessionTest {
 protected:
@@ -193,6 +196,89 @@ TEST_F(ChartWindowSessionTest, TypedSymbolIntervalsStudiesTrendLineDetachAndWork
     });
     EXPECT_EQ(status, 0);
     EXPECT_TRUE(TemporaryFiles().empty());
+}
+
+// The chart's own tab strips, clicked with the mouse, put the chart's symbol and interval
+// into the tool bar's boxes as its Symbol & Interval prompt does; a floating chart's tabs
+// leave the boxes to the main window's charts.
+TEST_F(ChartWindowSessionTest, TheChartsOwnTabsPutItsSymbolAndIntervalIntoTheToolBar)
+{
+    const int status = RunWorkstation([&](CSession& s) {
+        auto boxes = [&] {
+            return s.OnUi([&] {
+                CMainFrame* main = s.App().MainFrame();
+                return std::string(main->GetSymbolBox().GetString()) + ", " + main->GetIntervalBox().GetString();
+            });
+        };
+        // The tab of that name in the chart's symbol (0) or interval (1) strip, clicked.
+        auto clickTab = [&](CGraphsView* pane, int strip, const QString& name) {
+            QTabBar* tabs = s.OnUi([&] {
+                CSheetsWnd* sheets = pane->GetChart()->GetTabStrip(strip);
+                return sheets ? qobject_cast<QTabBar*>(sheets->GetWidget()) : nullptr;
+            });
+            ASSERT_NE(tabs, nullptr);
+            const QPoint at = s.OnUi([&] {
+                for (int i = 0; i < tabs->count(); ++i)
+                    if (tabs->tabText(i) == name)
+                        return tabs->tabRect(i).center();
+                return QPoint(-1, -1);
+            });
+            ASSERT_NE(at, QPoint(-1, -1)) << "no tab " << name.toStdString();
+            s.Click(tabs, at);
+        };
+        auto prompt = [&](const QString& symbol, const QString& interval, QWidget* frame = nullptr) {
+            s.ChooseMenu("Cha&rt|Symbol && &Interval...", frame);
+            QWidget* entry = s.WaitModal("Enter Symbol and Interval");
+            ASSERT_NE(entry, nullptr);
+            s.FillControl(entry, kSymbolEdit, symbol);
+            s.FillControl(entry, kIntervalCombo, interval);
+            s.PressButton(entry, "OK");
+        };
+        auto shows = [&](CGraphsView* pane, const char* symbol, const char* interval) {
+            return s.WaitFor(std::string("the chart of ") + symbol + " in " + interval, [&] {
+                const CGraphsDoc* doc = pane->GetGraphsDoc();
+                return doc->GetSymbol() == symbol && doc->GetInterval() == interval;
+            });
+        };
+
+        s.ChooseMenu("&Charts|&Chart");
+        CGraphsView* pane = WaitChart(s, "a chart");
+        ASSERT_NE(pane, nullptr);
+        prompt("IBM", "5");
+        ASSERT_TRUE(shows(pane, "IBM", "5"));
+        prompt("MSFT", "5");
+        ASSERT_TRUE(shows(pane, "MSFT", "5"));
+        EXPECT_EQ(boxes(), "MSFT, 5 minutes");
+
+        clickTab(pane, 1, "1 min");
+        ASSERT_TRUE(shows(pane, "MSFT", "1"));
+        EXPECT_TRUE(s.WaitFor("the boxes showing MSFT, 1 minute", [&] { return boxes() == "MSFT, 1 minute"; }))
+            << boxes();
+        clickTab(pane, 1, "Daily");
+        ASSERT_TRUE(shows(pane, "MSFT", "D"));
+        EXPECT_TRUE(s.WaitFor("the boxes showing MSFT, Daily", [&] { return boxes() == "MSFT, Daily"; })) << boxes();
+        clickTab(pane, 0, "IBM");
+        ASSERT_TRUE(shows(pane, "IBM", "D"));
+        EXPECT_TRUE(s.WaitFor("the boxes showing IBM, Daily", [&] { return boxes() == "IBM, Daily"; })) << boxes();
+
+        // A floating chart's tabs change that chart alone.
+        s.ChooseMenu("F&loating|&Chart");
+        CGraphsView* floating = nullptr;
+        ASSERT_TRUE(s.WaitFor("a floating chart", [&] {
+            for (CGraphsView* view : s.Views<CGraphsView>())
+                if (CChartController* chart = view->GetChart(); chart && view->GetGraphsDoc()->IsDetached())
+                    floating = chart->GetPricePane();
+            return floating != nullptr;
+        }));
+        prompt("KO", "Daily", FrameOf(s, floating));
+        ASSERT_TRUE(shows(floating, "KO", "D"));
+        clickTab(floating, 1, "15 min");
+        ASSERT_TRUE(shows(floating, "KO", "15"));
+        s.Settle();
+        EXPECT_EQ(boxes(), "IBM, Daily");
+        s.ExitByMenu();
+    });
+    EXPECT_EQ(status, 0);
 }
 
 }  // namespace

@@ -1,11 +1,16 @@
 // A trader reads the Level I windows at the default font: the Positions window of an
 // account whose positions add up to five-digit totals, a Level I window switched to the
 // positions with its own menu (quote columns with totals), holding an index of five digits
-// and a column added from the menu, and an option chain show every title and cell whole.
+// and a column added from the menu, and an option chain show every title and cell whole;
+// a Level I window of an index, a fund and a volume of nine digits shows its symbols,
+// prices, changes and volumes whole as they grow, and cuts only a long description.
 #include "tests/sessions/SessionHarness.h"
 
 #include "platform/ui/CListCtrl.h"
+#include "tests/support/ColumnFitting.h"
 #include "views/ui/Level1View.h"
+
+#include <QStringList>
 
 #include <string>
 #include <vector>
@@ -39,6 +44,19 @@ protected:
             if (view != besides)
                 return view;
         return nullptr;
+    }
+};
+
+class Level1TextsSessionTest : public SessionTest {
+protected:
+    // The lines of CutCells but those of the Description column, which may end in "...".
+    static std::string CutBesidesDescriptions(CSession& s, CListCtrl* grid)
+    {
+        std::string cut;
+        for (const QString& line : QString::fromStdString(s.CutCells(grid)).split('\n', Qt::SkipEmptyParts))
+            if (!line.contains(", Description has "))
+                cut += line.toStdString() + "\n";
+        return cut;
     }
 };
 
@@ -103,6 +121,56 @@ TEST_F(QuoteTextsSessionTest, PositionsTotalsIndexPricesAndOptionSymbolsShowWhol
             return chainGrid && s.CellText(chainGrid, 0, "Delta").size() > 0;
         }, 20s));
         EXPECT_EQ(s.CutCells(chainGrid), "");
+        s.ExitByMenu();
+    });
+    EXPECT_EQ(status, 0);
+}
+
+// $COMPX, QQQ after a trade of 250 million shares, DIA with its long name and MSFT; then
+// MSFT trades 3 billion shares and the index jumps a hundredfold.
+TEST_F(Level1TextsSessionTest, SymbolsPricesChangesAndVolumesShowWholeAsTheyGrow)
+{
+    const double qqq = Broker().Symbol("QQQ")->last;
+    ASSERT_TRUE(Broker().InjectTrade("QQQ", qqq, 250'000'000u));
+    const int status = RunWorkstation([&](CSession& s) {
+        s.ChooseMenu("&Quotes|&Level I");
+        Level1View* view = s.WaitView<Level1View>("a Level I window");
+        ASSERT_NE(view, nullptr);
+        CListCtrl* grid = &view->Grid();
+        QWidget* tree = s.OnUi([&] { return grid->GetWidget(); });
+        s.Click(tree, s.OnUi([&] { return QPoint(30, tree->height() - 20); }));
+        const QStringList symbols{"$COMPX", "QQQ", "DIA", "MSFT"};
+        for (const QString& symbol : symbols) {
+            s.TypeText(symbol);
+            ASSERT_NE(s.WaitModal("Enter Symbol"), nullptr);
+            s.TypeText("\n");
+            ASSERT_TRUE(s.WaitFor("the entry closed", [&] { return s.ActiveModal() == nullptr; }));
+        }
+        auto cell = [&](const QString& symbol, const QString& column) {
+            return s.CellText(grid, s.RowOf(grid, symbol, "Symbol"), column);
+        };
+        ASSERT_TRUE(s.WaitFor("the quotes of the four", [&] {
+            for (const QString& symbol : symbols)
+                if (s.RowOf(grid, symbol, "Symbol") < 0 || cell(symbol, "Last").isEmpty() ||
+                    cell(symbol, "Description").isEmpty())
+                    return false;
+            return cell("QQQ", "Volume").count(',') == 2;
+        }, 20s));
+        // Whole, but for descriptions longer than the column's first width.
+        EXPECT_TRUE(s.WaitFor("every symbol, price, change and volume whole",
+                              [&] { return CutBesidesDescriptions(s, grid).empty(); }))
+            << CutBesidesDescriptions(s, grid);
+        EXPECT_GE(s.OnUi([&] { return grid->GetColumnWidth(s.ColumnTitles(grid).indexOf("Description")); }),
+                  s.OnUi([&] { return NeededColumnWidth(*grid, "International Business Machines"); }));
+
+        const double msft = Broker().Symbol("MSFT")->last;
+        ASSERT_TRUE(Broker().InjectTrade("MSFT", msft, 3'000'000'000u));
+        ASSERT_TRUE(Broker().InjectTrade("$COMPX", 250'000.0, 100));
+        ASSERT_TRUE(s.WaitFor("the grown values", [&] {
+            return cell("MSFT", "Volume").count(',') == 3 && cell("$COMPX", "Last").remove(',').toDouble() == 250'000.0;
+        }, 20s)) << cell("MSFT", "Volume").toStdString() << " " << cell("$COMPX", "Last").toStdString();
+        EXPECT_TRUE(s.WaitFor("the grown values whole", [&] { return CutBesidesDescriptions(s, grid).empty(); }))
+            << CutBesidesDescriptions(s, grid);
         s.ExitByMenu();
     });
     EXPECT_EQ(status, 0);

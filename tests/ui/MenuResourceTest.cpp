@@ -5,6 +5,7 @@
 #include "platform/ui/CMenu.h"
 #include "platform/ui/CResourceStore.h"
 #include "platform/ui/CWnd.h"
+#include "tests/support/MenuKeys.h"
 
 #include <gtest/gtest.h>
 
@@ -93,6 +94,22 @@ TEST(Resources, BadTextIsRefusedWithItsLineAndKeepsNothing)
     EXPECT_TRUE(store.LoadText("ok.txt", "strings\n 1 \"tab\\there\"\nend\n", &errors));
     ASSERT_NE(store.FindString(1), nullptr);
     EXPECT_EQ(*store.FindString(1), "tab\there");
+}
+
+// A key pressed in an open menu runs the one item it marks: no two items of a level of any
+// shipped menu (menu bars, their popups, context menus) share one.
+TEST(Menus, EachItemOfAShippedMenuLevelHasAKeyOfItsOwn)
+{
+    std::string shared;
+    size_t menus = 0;
+    for (UINT id : CResourceStore::Instance().GetMenuIds()) {
+        CMenu menu;
+        ASSERT_TRUE(menu.LoadMenu(id)) << id;
+        shared += qx::testsupport::SharedMenuKeys(menu, "menu " + std::to_string(id));
+        ++menus;
+    }
+    EXPECT_GE(menus, 20u) << "the shipped menus";
+    EXPECT_TRUE(shared.empty()) << shared;
 }
 
 TEST(Menus, LoadFromResourceWithPopupsAndStrings)

@@ -12,6 +12,7 @@
 #include "platform/ui/CRuntimeClass.h"
 #include "platform/ui/CUiResponder.h"
 #include "platform/ui/CWinApp.h"
+#include "tests/support/MenuKeys.h"
 #include "tests/support/UiEvents.h"
 #include "views/ui/Level1Ids.h"
 #include "views/ui/Level1View.h"
@@ -50,7 +51,12 @@ public:
             request.filterIndex = fileType;
         return true;
     }
-    UINT TrackPopupMenu(CMenu&, CPoint, CWnd*) override { return menuChoice; }
+    UINT TrackPopupMenu(CMenu& menu, CPoint, CWnd*) override
+    {
+        ++menusShown;
+        sharedKeys += qx::testsupport::SharedMenuKeys(menu, "popup");
+        return menuChoice;
+    }
     bool OpenExternal(const CString& target) override
     {
         opened.push_back(target);
@@ -63,6 +69,9 @@ public:
     CString file;
     int fileType = 0; // the file type chosen with the file (filter index), when not 0
     UINT menuChoice = 0;
+    // The popups shown, and the keys that items of a level of theirs share (SharedMenuKeys).
+    int menusShown = 0;
+    std::string sharedKeys;
 };
 
 // A main frame that records what the windows ask of it.

@@ -13,6 +13,7 @@
 #include "common/windows/ShellIds.h"
 #include "platform/core/CArchive.h"
 #include "platform/core/CMemFile.h"
+#include "platform/ui/CHeaderCtrl.h"
 #include "views/CPortfolio.h"
 #include "views/Level1Layout.h"
 
@@ -205,6 +206,24 @@ TEST_F(Level1ViewTest, ColumnsFromTheHeaderMenuGoRightAfterTheClickedOne)
     // Add-column commands beyond the defined custom fields do nothing.
     EXPECT_FALSE(view->AddColumn(ID_ADD_CUSTOM_FIELD_FIRST + 3));
     EXPECT_EQ(grid.GetColumnCount(), 4);
+}
+
+// A key pressed in a grid's menus runs one command: the row menu, the Level I menu of the
+// space below the rows (with the Screener popup inside it) and the header's column menu.
+TEST_F(Level1ViewTest, EachItemOfTheGridsMenusHasAKeyOfItsOwn)
+{
+    Level1View* view = m_harness->Open();
+    CListCtrlEx& grid = view->Grid();
+    view->InsertSymbols({"AAPL"});
+    ASSERT_EQ(grid.GetItemCount(), 1);
+    for (int item : {0, -1}) {
+        NMITEMACTIVATE click{};
+        click.iItem = item;
+        grid.SendListNotify(NM_RCLICK, &click.hdr);
+    }
+    grid.GetHeaderCtrl()->NotifyParent(NM_RCLICK);
+    EXPECT_EQ(m_harness->answers->menusShown, 3);
+    EXPECT_EQ(m_harness->answers->sharedKeys, "");
 }
 
 TEST_F(Level1ViewTest, ExportWritesTheHeaderAndCellsAsShown)
@@ -696,6 +715,37 @@ TEST_F(Level1ViewTest, TheWindowShowsTheNewPricesAfterPartialRepaints)
 // once, idle refreshes repaint nothing, one quote repaints its row. What the window hid is
 // drawn when it goes, and a row quoted just before it went (its uncovered part showing the
 // old price) is repainted whole; the window then shows what a fresh rendering shows.
+// A column widens to the widest text it has held, price or symbol, while a description keeps
+// its width; a column the trader narrows stays so until a wider text comes.
+TEST_F(Level1ViewTest, ColumnsWidenToTheWidestTextTheyHeldButDescriptionsKeepTheirWidth)
+{
+    CWnd host;
+    CListCtrlEx grid;
+    std::vector<CString> symbols;
+    ASSERT_NO_FATAL_FAILURE(ShowRows(host, grid, 1006, 2, 0, symbols));
+    for (int column = 0; column < 4; ++column)
+        grid.SetColumnWidth(column, 20);
+    DeliverPosted();
+    EXPECT_GE(grid.GetColumnWidth(0), NeededColumnWidth(grid, "R00"));
+    EXPECT_GE(grid.GetColumnWidth(1), NeededColumnWidth(grid, "100.00"));
+    EXPECT_GE(grid.GetColumnWidth(2), NeededColumnWidth(grid, "0.00"));
+    EXPECT_EQ(grid.GetColumnWidth(3), 20) << "the description's";
+
+    grid.SetColumnWidth(1, 30);
+    grid.Invalidate();
+    DeliverPosted();
+    EXPECT_EQ(grid.GetColumnWidth(1), 30) << "as the trader left it";
+    Quote(symbols[1], 12345.75);
+    grid.RefreshNow();
+    DeliverPosted();
+    EXPECT_EQ(grid.GetCellText(1, 1), "12345.75");
+    EXPECT_GE(grid.GetColumnWidth(1), NeededColumnWidth(grid, "12345.75"));
+    EXPECT_GE(grid.GetColumnWidth(2), NeededColumnWidth(grid, "12245.75"));
+    EXPECT_EQ(grid.GetColumnWidth(3), 20);
+    grid.DestroyWindow();
+    host.DestroyWindow();
+}
+
 TEST_F(Level1ViewTest, ACoveredGridRepaintsOnlyTheRowsThatChanged)
 {
     constexpr int kRows = 12;

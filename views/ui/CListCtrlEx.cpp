@@ -9,6 +9,7 @@
 #include "common/services/TextHelpers.h"
 #include "common/windows/CEnterTitleDlg.h"
 #include "common/windows/CSymbolsDlg.h"
+#include "common/windows/ColumnFit.h"
 #include "common/windows/IWorkstationFrame.h"
 #include "common/windows/ShellIds.h"
 #include "common/windows/SymbolEntryDialog.h"
@@ -113,6 +114,8 @@ int CListCtrlEx::InsertGridColumn(int position, int width, const CGridColumn& co
         m_model.RemoveColumn(model);
         return -1;
     }
+    m_widestHeld.erase(model);
+    m_widen.erase(model);
     RebuildColumnCache();
     Invalidate();
     return inserted;
@@ -126,6 +129,8 @@ void CListCtrlEx::DeleteGridColumn(int listColumn)
     const int sortModel = m_model.GetSortModel();
     DeleteColumn(listColumn);
     m_model.RemoveColumn(model);
+    m_widestHeld.erase(model);
+    m_widen.erase(model);
     if (sortModel == model)
         SetSortArrow(-1, true);
     RebuildColumnCache();
@@ -559,6 +564,8 @@ void CListCtrlEx::SetGridFont(const CFontInfo& font, COLORREF textColor)
     m_font.CreateFont(-std::abs(font.height), 0, 0, 0, font.weight, font.italic ? 1 : 0, 0, font.strikeOut ? 1 : 0,
                       0, 0, 0, 0, 0, font.face);
     m_textColor = textColor;
+    // Texts are measured again in the new font.
+    m_widestHeld.clear();
     if (m_hWnd) {
         CClientDC dc(this);
         CFont* old = dc.SelectObject(&m_font);
@@ -662,6 +669,7 @@ void CListCtrlEx::DrawItem(LPDRAWITEMSTRUCT draw)
         DrawCell(inside ? dc : nullptr, *row, index, cached, cell, highlighted, striped, look);
     }
     SetDrawnLook(draw, std::move(look));
+    FitColumnsToRow(*dc, *row, index);
     if (old)
         dc->SelectObject(old);
 }
@@ -790,6 +798,49 @@ void CListCtrlEx::DrawCell(CDC* dc, const CGridRow& row, int index, const Cached
     textRect.DeflateRect(inset, 0);
     dc->DrawText(text, &textRect,
                  AlignmentFormat(column->alignment) | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+}
+
+void CListCtrlEx::FitColumnsToRow(CDC& dc, const CGridRow& row, int index)
+{
+    const int insets = 2 * InsetWidth(&dc);
+    for (const CachedColumn& cached : m_cache) {
+        const CGridColumn* column = m_model.Column(cached.model);
+        if (!column || column->IsColorField() || (!column->IsCustom() && IsFreeTextGridField(column->fieldId)))
+            continue;
+        CString text;
+        double value = 0;
+        if (m_model.GetCell(row, index, cached.model, text, value) && !text.IsEmpty())
+            NoteText(cached.model, text, static_cast<int>(dc.GetTextExtent(text).cx), cached.width - insets);
+    }
+}
+
+void CListCtrlEx::NoteText(int model, const CString& text, int width, int room)
+{
+    int& widest = m_widestHeld[model];
+    if (width <= widest)
+        return;
+    widest = width;
+    if (width <= room)
+        return;
+    m_widen[model] = text;
+    // Not while the list paints.
+    if (!m_bWidenPosted)
+        m_bWidenPosted = PostMessage(WM_GRID_WIDEN) != FALSE;
+}
+
+LRESULT CListCtrlEx::OnWiden(WPARAM, LPARAM)
+{
+    m_bWidenPosted = false;
+    std::map<int, CString> widen;
+    widen.swap(m_widen);
+    for (const auto& [model, text] : widen) {
+        const int listColumn = ListColumnOf(model);
+        if (listColumn >= 0)
+            SetColumnWidth(listColumn, FittedColumnWidth(*this, {text}, GetColumnWidth(listColumn)));
+    }
+    RebuildColumnCache();
+    Invalidate();
+    return 0;
 }
 
 void CListCtrlEx::DrawColorBoxes(CDC* dc, const CGridRow& row, int model, const CGridColumn& column,
@@ -1194,6 +1245,7 @@ const CMessageMap& CListCtrlEx::GetMessageMap() const
                                        .Notify(NM_RCLICK, 0, &CListCtrlEx::OnHeaderRightClick)
                                        .Message(WM_GRID_SYMBOLS, &CListCtrlEx::OnSymbols)
                                        .Message(WM_GRID_ROW_CHANGED, &CListCtrlEx::OnRowChanged)
+                                       .Message(WM_GRID_WIDEN, &CListCtrlEx::OnWiden)
                                        .Build();
     return map;
 }

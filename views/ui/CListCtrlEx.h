@@ -11,6 +11,7 @@
 #include "views/Level1Layout.h"
 
 #include <array>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -154,6 +155,13 @@ private:
     // than they have now.
     void RedrawChangedRows();
     int InsetWidth(CDC* dc) const;
+    // Columns that show their texts whole (all but free text, such as descriptions) widen to
+    // the widest text a painted row holds in them, scrolled out of view or not: a text wider
+    // than any the column held before and than its room is kept and the widening posted. A
+    // column the trader narrows stays so until a wider text comes.
+    void FitColumnsToRow(CDC& dc, const CGridRow& row, int index);
+    void NoteText(int model, const CString& text, int width, int room);
+    LRESULT OnWiden(WPARAM, LPARAM);
     void BroadcastSymbol(int index);
     void SelectRow(int index);
     void ShowHeaderMenu();
@@ -194,4 +202,7 @@ private:
     int m_nStripe = 0;
     int m_nItemHeight = 16;
     int m_nBlankWidth = 4; // a blank of the font, for the insets of cell texts
+    std::map<int, int> m_widestHeld;   // model column -> the widest text it has held
+    std::map<int, CString> m_widen;    // model column -> the text it widens to
+    bool m_bWidenPosted = false;
 };

@@ -79,6 +79,7 @@ inline constexpr UINT ID_WATCH_LIST_MANAGER = 34379;
 // Private messages.
 inline constexpr UINT WM_GRID_SYMBOLS = WM_APP + 1;     // to the grid: the rows to show
 inline constexpr UINT WM_GRID_ROW_CHANGED = WM_APP + 2; // to the grid: a row's quote changed
+inline constexpr UINT WM_GRID_WIDEN = WM_APP + 3;       // to the grid: columns hold texts wider than they are
 inline constexpr UINT WM_ACTIVES_SYMBOLS = WM_APP + 9;  // to the view: the actives list changed
 inline constexpr UINT WM_POSITIONS_CHANGED = WM_APP + 10;
 inline constexpr UINT WM_WATCH_LISTS_CHANGED = WM_APP + 17;

@@ -328,6 +328,13 @@ TEST_F(BackTestWindow, ARowOpensAChartWithItsStrategyAndItsStudies)
     EXPECT_EQ(3, studies);
     EXPECT_FALSE(view.OpenChartForRow(-1, false));
     EXPECT_FALSE(view.OpenChartForRow(99, true));
+
+    // The row menu that offers both charts: a key pressed there runs one command.
+    NMITEMACTIVATE click{};
+    click.iItem = 4;
+    view.GetList().SendListNotify(NM_RCLICK, &click.hdr);
+    EXPECT_EQ(responder->menusShown, 1);
+    EXPECT_EQ(responder->sharedKeys, "");
 }
 
 TEST_F(BackTestWindow, StrategySetupChecksItsFieldsAndBuildsTheJob)

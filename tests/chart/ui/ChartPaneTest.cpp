@@ -1,14 +1,16 @@
 // A chart window offscreen on bars fed by the test: the price pane's layout, candles on
 // the scale's rows, price-axis labels and grid, scrolling, zoom and spacing by keys,
-// wheel and commands, and the pane's context menu.
+// wheel and commands, and the panes' context menus.
 #include "ChartTestShell.h"
 
+#include "backtest/CStrategySetup.h"
 #include "common/services/ChartAxis.h"
 #include "platform/ui/CMenu.h"
 #include "studies/StudyFactory.h"
 #include "studies/plots/CPriceScale.h"
 #include "tests/analytics/FakeSeriesServices.h"
 #include "tests/studies/plots/PlotTestSupport.h"
+#include "tests/support/MenuKeys.h"
 
 #include <gtest/gtest.h>
 
@@ -216,6 +218,26 @@ TEST_F(ChartPaneTest, ContextMenuAndOverlayLimit)
     ASSERT_EQ(kMaxPaneStudyPlots, editFull->GetMenuItemCount());
     EXPECT_EQ(ID_FIRST_REMOVE_STUDY - 1, editFull->GetMenuItemID(kMaxPaneStudyPlots - 1));
     EXPECT_EQ(kMaxPaneStudyPlots, full.FindPopupOf(ID_FIRST_REMOVE_STUDY)->GetMenuItemCount());
+}
+
+// A key pressed in a pane's menu runs one command: the price pane's (with the Backtesting
+// Report of a chart that has a strategy) and a study pane's.
+TEST_F(ChartPaneTest, EachItemOfAPanesContextMenuHasAKeyOfItsOwn)
+{
+    chart->SetStrategySetup(std::make_unique<CStrategySetup>());
+    CMenu price;
+    price.CreatePopupMenu();
+    pane->BuildContextMenu(price);
+    ASSERT_NE(price.GetMenuState(ID_BACKTEST_REPORT, MF_BYCOMMAND), static_cast<UINT>(-1));
+    EXPECT_EQ(qx::testsupport::SharedMenuKeys(price, "price pane"), "");
+
+    chart->AddStudy(CreateStudyById(kStudyRSI, CString()));
+    ASSERT_EQ(2, chart->GetPaneCount());
+    CMenu study;
+    study.CreatePopupMenu();
+    chart->GetPane(1)->BuildContextMenu(study);
+    ASSERT_NE(study.FindPopupOf(ID_FIRST_REMOVE_STUDY), nullptr);
+    EXPECT_EQ(qx::testsupport::SharedMenuKeys(study, "study pane"), "");
 }
 
 TEST_F(ChartPaneTest, DateRangeFitsTheBarsOrMovesTheInterval)

@@ -10,6 +10,7 @@
 #include "platform/ui/CUiResponder.h"
 #include "platform/ui/CWnd.h"
 #include "platform/ui/WinUser.h"
+#include "tests/support/MenuKeys.h"
 #include "tests/support/UiEvents.h"
 
 #include <QAbstractButton>
@@ -21,6 +22,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace uitest {
@@ -168,7 +170,12 @@ public:
         }
         return true;
     }
-    UINT TrackPopupMenu(CMenu&, CPoint, CWnd*) override { return menuChoice; }
+    UINT TrackPopupMenu(CMenu& menu, CPoint, CWnd*) override
+    {
+        ++menusShown;
+        sharedKeys += qx::testsupport::SharedMenuKeys(menu, "popup");
+        return menuChoice;
+    }
     bool OpenExternal(const CString& target) override
     {
         opened.push_back(target);
@@ -190,6 +197,9 @@ public:
     std::vector<int> fileTypes;
     std::vector<FileDialogRequest> requests;
     UINT menuChoice = 0;
+    // The popups shown, and the keys that items of a level of theirs share (SharedMenuKeys).
+    int menusShown = 0;
+    std::string sharedKeys;
     std::vector<CString> opened;
 };
 
