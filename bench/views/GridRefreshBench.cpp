@@ -200,7 +200,8 @@ public:
             q.AddField(kFieldBid, last - 0.05);
             q.AddField(kFieldAsk, last + 0.05 * (n % 3));
             q.AddField(kFieldYesterdayClose, 50);
-            q.AddField(kFieldVolume, 1000.0 * (i + n));
+            // Of one width throughout, so that no column widens during a run.
+            q.AddField(kFieldVolume, 1e6 + 1000.0 * ((i + n) % 1000));
             q.AddField(kFieldBidSize, 300);
             q.AddField(kFieldAskSize, 500);
             q.AddText(kFieldDescription, "A made-up company");

@@ -1182,6 +1182,11 @@ std::optional<int> CDC::DrawPlainLine(const CString& text, const RECT& rect, UIN
 CSize CDC::GetTextExtent(const CString& text) const
 {
     const QFontMetrics fm = m_impl->Metrics();
+    // A widget paints at the resolution of the screen's fonts, which the line cache
+    // measures in: a plain line just drawn there is not laid out again.
+    if (IsValid() && m_impl->device && m_impl->device->devType() == QInternal::Widget)
+        if (const std::optional<int> advance = CTextLineCache::ForThread().Advance(*m_impl->painter, text.view()))
+            return CSize(*advance, fm.height());
     return CSize(fm.horizontalAdvance(ToQString(text)), fm.height());
 }
 

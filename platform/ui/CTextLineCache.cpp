@@ -159,20 +159,35 @@ const CTextLineCache::Line& CTextLineCache::ElidedLineOf(Font& font, const Line&
     return elided;
 }
 
-bool CTextLineCache::Draw(QPainter& painter, const QRect& rect, int alignment, std::string_view text, bool elide,
-                          bool clip, QRect* drawn, int deviceDpi)
+CTextLineCache::Font* CTextLineCache::PlainFontOf(const QPainter& painter, std::string_view text, int deviceDpi)
 {
     // Printable ASCII has no strong right-to-left character: an automatic direction lays
     // it out left to right.
     if (!IsPlainLine(text) || !painter.isActive() || painter.layoutDirection() == Qt::RightToLeft)
-        return false;
+        return nullptr;
     if (deviceDpi < 0) {
         const QPaintDevice* device = painter.device();
         deviceDpi = device ? device->logicalDpiY() : 0;
     }
     Font& font = FontOf(painter.font(), deviceDpi);
-    if (!font.plain)
+    return font.plain ? &font : nullptr;
+}
+
+std::optional<int> CTextLineCache::Advance(const QPainter& painter, std::string_view text, int deviceDpi)
+{
+    Font* font = PlainFontOf(painter, text, deviceDpi);
+    if (!font)
+        return std::nullopt;
+    return LineOf(*font, text, nullptr).metricsAdvance;
+}
+
+bool CTextLineCache::Draw(QPainter& painter, const QRect& rect, int alignment, std::string_view text, bool elide,
+                          bool clip, QRect* drawn, int deviceDpi)
+{
+    Font* plain = PlainFontOf(painter, text, deviceDpi);
+    if (!plain)
         return false;
+    Font& font = *plain;
     const Line* line = &LineOf(font, text, nullptr);
     if (elide && line->metricsAdvance > rect.width()) {
         line = &ElidedLineOf(font, *line, text, rect.width());

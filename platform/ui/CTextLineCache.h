@@ -14,6 +14,7 @@
 #include <QRect>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -43,6 +44,10 @@ public:
     bool Draw(QPainter& painter, const QRect& rect, int alignment, std::string_view text, bool elide, bool clip,
               QRect* drawn = nullptr, int deviceDpi = -1);
 
+    // The text's QFontMetrics::horizontalAdvance in the painter's font, from the line's
+    // layout (the same Draw uses); nullopt for a text Draw would not take.
+    std::optional<int> Advance(const QPainter& painter, std::string_view text, int deviceDpi = -1);
+
     // Lines kept, over all fonts.
     size_t Size() const;
     void Clear();
@@ -57,6 +62,8 @@ private:
     using Lines = std::unordered_map<std::string, std::unique_ptr<Line>, Hash, std::equal_to<>>;
 
     Font& FontOf(const QFont& font, int dpi);
+    // The painter's font when the text is a plain line in it, drawn left to right.
+    Font* PlainFontOf(const QPainter& painter, std::string_view text, int deviceDpi);
     // key: the text's UTF-8; text: the same as a QString when it is at hand.
     const Line& LineOf(Font& font, std::string_view key, const QString* text);
     const Line& ElidedLineOf(Font& font, const Line& line, std::string_view text, int width);

@@ -667,9 +667,10 @@ void CListCtrlEx::DrawItem(LPDRAWITEMSTRUCT draw)
                          rowRect.bottom);
         const bool inside = !(cell.right <= paint.left || cell.left >= paint.right || cell.Width() <= 0);
         DrawCell(inside ? dc : nullptr, *row, index, cached, cell, highlighted, striped, look);
+        if (!inside)
+            NoteUndrawnText(*dc, *row, index, cached);
     }
     SetDrawnLook(draw, std::move(look));
-    FitColumnsToRow(*dc, *row, index);
     if (old)
         dc->SelectObject(old);
 }
@@ -798,20 +799,28 @@ void CListCtrlEx::DrawCell(CDC* dc, const CGridRow& row, int index, const Cached
     textRect.DeflateRect(inset, 0);
     dc->DrawText(text, &textRect,
                  AlignmentFormat(column->alignment) | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    // Measured as drawn (the line just laid out): a text wider than any the column held,
+    // and than the column, widens it.
+    if (!text.IsEmpty() && ShowsWhole(*column))
+        NoteText(cached.model, text, static_cast<int>(dc->GetTextExtent(text).cx), textRect.Width());
 }
 
-void CListCtrlEx::FitColumnsToRow(CDC& dc, const CGridRow& row, int index)
+bool CListCtrlEx::ShowsWhole(const CGridColumn& column)
 {
-    const int insets = 2 * InsetWidth(&dc);
-    for (const CachedColumn& cached : m_cache) {
-        const CGridColumn* column = m_model.Column(cached.model);
-        if (!column || column->IsColorField() || (!column->IsCustom() && IsFreeTextGridField(column->fieldId)))
-            continue;
-        CString text;
-        double value = 0;
-        if (m_model.GetCell(row, index, cached.model, text, value) && !text.IsEmpty())
-            NoteText(cached.model, text, static_cast<int>(dc.GetTextExtent(text).cx), cached.width - insets);
-    }
+    return !column.IsColorField() && (column.IsCustom() || !IsFreeTextGridField(column.fieldId));
+}
+
+// A cell this paint leaves out (scrolled aside or covered) is measured too, so that its
+// column is wide enough before the trader sees it.
+void CListCtrlEx::NoteUndrawnText(CDC& dc, const CGridRow& row, int index, const CachedColumn& cached)
+{
+    const CGridColumn* column = m_model.Column(cached.model);
+    if (!column || !ShowsWhole(*column))
+        return;
+    CString text;
+    double value = 0;
+    if (m_model.GetCell(row, index, cached.model, text, value) && !text.IsEmpty())
+        NoteText(cached.model, text, static_cast<int>(dc.GetTextExtent(text).cx), cached.width - 2 * InsetWidth(&dc));
 }
 
 void CListCtrlEx::NoteText(int model, const CString& text, int width, int room)

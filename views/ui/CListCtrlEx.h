@@ -156,11 +156,12 @@ private:
     void RedrawChangedRows();
     int InsetWidth(CDC* dc) const;
     // Columns that show their texts whole (all but free text, such as descriptions) widen to
-    // the widest text a painted row holds in them, scrolled out of view or not: a text wider
-    // than any the column held before and than its room is kept and the widening posted. A
-    // column the trader narrows stays so until a wider text comes.
-    void FitColumnsToRow(CDC& dc, const CGridRow& row, int index);
+    // the widest text a painted row holds in them, drawn or scrolled aside: a text wider than
+    // any the column held before and than its room is kept and the widening posted. A column
+    // the trader narrows stays so until a wider text comes.
     void NoteText(int model, const CString& text, int width, int room);
+    static bool ShowsWhole(const CGridColumn& column);
+    void NoteUndrawnText(CDC& dc, const CGridRow& row, int index, const CachedColumn& cached);
     LRESULT OnWiden(WPARAM, LPARAM);
     void BroadcastSymbol(int index);
     void SelectRow(int index);
