@@ -105,7 +105,8 @@ public:
     // Date range 1-8 (0 only stores Auto); intervalChange lets it move the interval.
     void ApplyDateRange(int index, bool intervalChange);
     void ChangeSymbolInterval(const CString& symbol, const CString& interval, bool extended);
-    // What the trader chose on the chart itself (its prompt, its tabs): applied, and in the
+    // What the trader chose on the chart itself (its prompt, its tabs, a date range that
+    // steps the interval): applied, and in the
     // main window the tool bar's boxes take the chart's symbol and interval.
     void ApplyChosenSymbolInterval(const CString& symbol, const CString& interval, bool extended);
 

@@ -382,7 +382,7 @@ void CGraphsView::ApplyDateRange(int index, bool intervalChange)
         const int next = spacing < kMinSpacing ? at + 1 : at - 1;
         if (next < 0 || next >= 8)
             return;
-        ChangeSymbolInterval(doc->GetSymbol(), kSteps[next], doc->IsExtendedSession());
+        ApplyChosenSymbolInterval(doc->GetSymbol(), kSteps[next], doc->IsExtendedSession());
     }
 }
 

@@ -8,6 +8,7 @@
 #include "chart/ui/CChartController.h"
 #include "chart/ui/CGraphsDoc.h"
 #include "chart/ui/CGraphsView.h"
+#include "common/services/TextHelpers.h"
 #include "common/windows/CSheetsWnd.h"
 #include "platform/ui/CFrameWnd.h"
 #include "studies/plots/CPricePlot.h"
@@ -18,6 +19,7 @@
 #include <QScreen>
 #include <QTabBar>
 
+#include <cctype>
 #include <cmath>
 
 namespace qx::sessions {
@@ -261,6 +263,20 @@ TEST_F(ChartWindowSessionTest, TheChartsOwnTabsPutItsSymbolAndIntervalIntoTheToo
         ASSERT_TRUE(shows(pane, "IBM", "D"));
         EXPECT_TRUE(s.WaitFor("the boxes showing IBM, Daily", [&] { return boxes() == "IBM, Daily"; })) << boxes();
 
+        // One day of a daily chart: the interval steps to minutes until the bars fit, and the
+        // box follows it there.
+        s.RightClick(s.OnUi([&] { return pane->GetWidget(); }));
+        s.ChoosePopup("Date Range|1 Day");
+        ASSERT_TRUE(s.WaitFor("the chart in minutes", [&] {
+            const CString interval = pane->GetGraphsDoc()->GetInterval();
+            return !interval.IsEmpty() && std::isdigit(static_cast<unsigned char>(interval[0]));
+        }));
+        s.Settle();
+        const std::string stepped = s.OnUi(
+            [&] { return "IBM, " + std::string(PeriodDisplayName(pane->GetGraphsDoc()->GetInterval()).GetString()); });
+        EXPECT_TRUE(s.WaitFor("the boxes showing " + stepped, [&] { return boxes() == stepped; })) << boxes();
+        EXPECT_NE(stepped, "IBM, Daily");
+
         // A floating chart's tabs change that chart alone.
         s.ChooseMenu("F&loating|&Chart");
         CGraphsView* floating = nullptr;
@@ -275,7 +291,7 @@ TEST_F(ChartWindowSessionTest, TheChartsOwnTabsPutItsSymbolAndIntervalIntoTheToo
         clickTab(floating, 1, "15 min");
         ASSERT_TRUE(shows(floating, "KO", "15"));
         s.Settle();
-        EXPECT_EQ(boxes(), "IBM, Daily");
+        EXPECT_EQ(boxes(), stepped);
         s.ExitByMenu();
     });
     EXPECT_EQ(status, 0);
