@@ -392,8 +392,11 @@ void CGraphsView::PaintTimeAxis(CDC* dc, CStudyPlot* data, const CBarDates& date
             text.Format("%02d", date.day);
         else if (date.month >= 1 && date.month <= 12)
             text = kMonths[date.month - 1];
-        const int x = BarIndexToX(spacing, bar, first, m_plotRect.left);
-        dc->TextOut(x - lowerWidth / 2, y, text);
+        // A label the pane's edge or the price axis would cut is left out.
+        const int left = BarIndexToX(spacing, bar, first, m_plotRect.left) - lowerWidth / 2;
+        if (left < m_plotRect.left || left + dc->GetTextExtent(text).cx > m_plotRect.right)
+            continue;
+        dc->TextOut(left, y, text);
     }
 }
 

@@ -381,8 +381,7 @@ int TradesShown(const ChartPicture& picture, double from, double to)
 
 // The lower row of the pane's time axis as a trader reads it: each run of ink is one whole
 // "hh:mm" label, the time of a bar under it. Returns the labels read, and in `unread` the
-// runs that are none (labels drawn over each other among them). Runs at the pane's left edge
-// or the price axis, which may cut them, are left out.
+// runs that are none (labels drawn over each other, or cut by the pane's edge, among them).
 std::vector<QString> ReadTimeLabels(CSession& s, CGraphsView* pane, std::string& unread)
 {
     s.Settle();
@@ -437,8 +436,6 @@ std::vector<QString> ReadTimeLabels(CSession& s, CGraphsView* pane, std::string&
             }
             const int from = x;
             x = end + 4;
-            if (from == 0 || end + 4 >= ink.Width())
-                continue; // the pane's edge or the price axis may cut it
             const CInkMask run = ink.Cut(from, end + 1);
             bool read = false;
             for (int bar = first; bar <= price->GetLastVisibleBar() && !read; ++bar) {
