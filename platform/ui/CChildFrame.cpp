@@ -84,6 +84,8 @@ void CChildFrame::OnMDIActivate(BOOL activate, CWnd*, CWnd*)
         NoteActivated();
     if (CView* v = GetActiveView())
         v->OnActivateView(activate, activate ? v : nullptr, activate ? nullptr : v);
+    if (activate)
+        FocusActiveView();
 }
 
 void CChildFrame::OnSysCommand(UINT id, LPARAM lParam)

@@ -48,6 +48,15 @@ private:
     QWidget* m_pane;
 };
 
+// The view of this frame that holds the widget, or null.
+CView* ViewHolding(const CFrameWnd* frame, const QWidget* widget)
+{
+    for (; widget; widget = widget->parentWidget())
+        if (auto* view = dynamic_cast<CView*>(CWnd::FromWidget(widget)))
+            return view->GetParentFrame() == frame ? view : nullptr;
+    return nullptr;
+}
+
 }  // namespace
 
 CCaptionButton::CCaptionButton(UINT commandId, QToolButton* button) : m_id(commandId), m_button(button) {}
@@ -285,6 +294,22 @@ void CFrameWnd::ActivateFrame(int cmdShow)
     NoteActivated();
 }
 
+void CFrameWnd::FocusActiveView()
+{
+    // The widget that has the focus of the frame's window, or gets it back as the window is
+    // activated.
+    QWidget* outer = GetOuterWidget();
+    if (!outer || ViewHolding(this, outer->window()->focusWidget()))
+        return;
+    CView* view = m_pActiveView;
+    if (!view) {
+        const std::vector<CView*> views = GetViews();
+        view = views.empty() ? nullptr : views.front();
+    }
+    if (view && view->GetWidget() && view->GetWidget()->isVisible())
+        view->SetFocus();
+}
+
 void CFrameWnd::RecalcLayout(BOOL)
 {
     QWidget* pane = m_frame->paneHost;
@@ -414,6 +439,7 @@ CCaptionButton* CFrameWnd::AddCaptionButton(UINT commandId, const char* text, co
         return nullptr;
     auto* b = new QToolButton(bar);  // owned by the caption strip
     b->setAutoRaise(true);
+    b->setFocusPolicy(Qt::NoFocus);  // clicked like the title bar; the keys stay with the view
     b->setText(ToQString(text));
     if (toolTip)
         b->setToolTip(ToQString(toolTip));
@@ -619,7 +645,9 @@ void CFrameWnd::PostNcDestroy()
 
 void CFrameWnd::OnActivate(UINT state, CWnd* other, BOOL minimized)
 {
-    if (state != WA_INACTIVE)
+    if (state != WA_INACTIVE) {
         NoteActivated();
+        FocusActiveView();
+    }
     CWnd::OnActivate(state, other, minimized);
 }

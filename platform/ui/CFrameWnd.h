@@ -35,6 +35,10 @@ public:
     std::vector<CView*> GetViews() const;
     void InitialUpdateFrame(CDocument* doc, BOOL makeVisible);
     virtual void ActivateFrame(int cmdShow = -1);
+    // Gives the keyboard focus to the active view (the first view when none is), unless
+    // it is in one of this frame's views already: keys typed into an activated frame
+    // reach its view.
+    void FocusActiveView();
     // Lays the pane window over the client area (below the caption strip).
     virtual void RecalcLayout(BOOL notify = TRUE);
     virtual void OnUpdateFrameTitle(BOOL addToTitle);

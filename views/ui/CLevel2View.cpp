@@ -107,6 +107,15 @@ void CLevel2View::OnTimer(UINT_PTR id)
         CView::OnTimer(id);
 }
 
+void CLevel2View::OnChar(UINT ch, UINT repeat, UINT flags)
+{
+    // A new window has the focus on the view itself: it asks for a symbol as its controls do.
+    if (ch >= 0x20 && ch <= 0x7E)
+        OnTyped(static_cast<char>(ch));
+    else
+        CView::OnChar(ch, repeat, flags);
+}
+
 void CLevel2View::OnActivateView(BOOL activate, CView* activated, CView* deactivated)
 {
     CView::OnActivateView(activate, activated, deactivated);

@@ -70,6 +70,7 @@ protected:
     void OnDestroy() override;
     void OnSize(UINT type, int cx, int cy) override;
     void OnTimer(UINT_PTR id) override;
+    void OnChar(UINT ch, UINT repeat, UINT flags) override;
 
 private:
     // IMMLogSink (dispatcher thread)

@@ -1,0 +1,179 @@
+// Where a trader's keys go on a real X server under openbox, typed with xdotool 150 ms a key
+// and right behind the keys that open a window: a window opened from the keyboard, a menu or
+// a tool-bar button takes the symbol typed next, and so does one brought to the front by a
+// click on its title bar, Ctrl+F6, Ctrl+Tab or the Window menu. Runs as
+// x11_sessions.KeyboardFocus.*.
+#include "tests/sessions/SessionHarness.h"
+#include "tests/support/X11Windows.h"
+#include "tests/ui/X11Keys.h"
+
+#include "app/shell/CMainFrame.h"
+#include "chart/ui/CChartController.h"
+#include "chart/ui/CGraphsDoc.h"
+#include "chart/ui/CGraphsView.h"
+#include "common/windows/CCommonDoc.h"
+#include "platform/ui/CFrameWnd.h"
+#include "views/ui/CLevel2View.h"
+
+#include <QGuiApplication>
+#include <QMdiSubWindow>
+#include <QProcess>
+#include <QToolBar>
+#include <QToolButton>
+#include <QWindow>
+
+namespace qx::sessions {
+namespace {
+
+using namespace std::chrono_literals;
+
+class KeyboardFocusSessionTest : public ManagedSessionTest {
+protected:
+    void SetUp() override
+    {
+        if (!x11::HaveXdotool())
+            GTEST_SKIP() << "no xdotool";
+        ManagedSessionTest::SetUp();
+    }
+
+    // xdotool's keys, 150 ms apart, or a click at a point of the screen.
+    static void Press(CSession& s, const QStringList& keys)
+    {
+        s.Step("xdotool key " + keys.join(' ').toStdString());
+        ASSERT_EQ(QProcess::execute("xdotool", QStringList{"key", "--delay", "150"} + keys), 0);
+    }
+    static void Click(QPoint at)
+    {
+        ASSERT_EQ(QProcess::execute("xdotool", x11::ClickCommands(at)), 0);
+    }
+    static QPoint Centre(CSession& s, const std::function<QWidget*()>& widget)
+    {
+        return s.OnUi([&] { return widget()->mapToGlobal(widget()->rect().center()); });
+    }
+    // The middle of an MDI child's title bar.
+    static QPoint TitleBar(CSession& s, CView* view)
+    {
+        return s.OnUi([&] {
+            auto* sub = static_cast<QMdiSubWindow*>(view->GetParentFrame()->GetOuterWidget());
+            return sub->mapToGlobal(QPoint(sub->width() / 2, sub->widget()->geometry().top() / 2));
+        });
+    }
+
+    // Waits until the text is the one typed; a prompt left open is cancelled.
+    static void Expect(CSession& s, const std::string& what, const std::function<CString()>& text, const char* typed)
+    {
+        EXPECT_TRUE(s.WaitFor(what + " shows " + typed, [&] { return text() == typed && !s.ActiveModal(); }, 8s))
+            << what << " shows \"" << s.OnUi(text).GetString() << "\"";
+        if (s.ActiveModal())
+            Press(s, {"Escape"});
+    }
+    template <class V>
+    static V* View(CSession& s, bool floating)
+    {
+        for (V* view : s.Views<V>())
+            if (auto* doc = dynamic_cast<CCommonDoc*>(view->GetDocument()); doc && doc->IsDetached() == floating)
+                return view;
+        return nullptr;
+    }
+    static CGraphsView* Chart(CSession& s, bool floating)
+    {
+        for (CGraphsView* view : s.Views<CGraphsView>())
+            if (view->GetGraphsDoc()->IsDetached() == floating && view->GetChart())
+                return view->GetChart()->GetPricePane();
+        return nullptr;
+    }
+    static std::function<CString()> ChartSymbol(CSession& s, bool floating)
+    {
+        return [&s, floating] {
+            CGraphsView* chart = Chart(s, floating);
+            return chart ? chart->GetGraphsDoc()->GetSymbol() : CString();
+        };
+    }
+    static std::function<CString()> Level2Symbol(CSession& s, bool floating)
+    {
+        return [&s, floating] {
+            CLevel2View* view = View<CLevel2View>(s, floating);
+            return view ? view->GetSymbolText() : CString();
+        };
+    }
+    static void WaitMainWindowFocused(CSession& s)
+    {
+        QWindow* main = s.OnUi([&] { return s.App().MainFrame()->GetOuterWidget()->windowHandle(); });
+        ASSERT_TRUE(s.WaitFor("the main window focused", [&] { return QGuiApplication::focusWindow() == main; }));
+    }
+};
+
+TEST_F(KeyboardFocusSessionTest, MdiWindowsTakeTheSymbolTypedNext)
+{
+    const int status = RunWorkstation([&](CSession& s) {
+        WaitMainWindowFocused(s);
+        Press(s, QStringList{"ctrl+2"} + KeysOf("IBM\n"));
+        Expect(s, "Level II opened by Ctrl+2", Level2Symbol(s, false), "IBM");
+        Press(s, QStringList{"ctrl+4"} + KeysOf("MSFT\n"));
+        Expect(s, "the chart opened by Ctrl+4", ChartSymbol(s, false), "MSFT");
+
+        // Side by side; the tool bar's box clicked, then the active chart's title bar, then
+        // that of Level II behind it.
+        CLevel2View* level2 = s.OnUi([&] { return View<CLevel2View>(s, false); });
+        CGraphsView* chart = s.OnUi([&] { return Chart(s, false); });
+        ASSERT_TRUE(level2 && chart);
+        s.OnUi([&] {
+            level2->GetParentFrame()->GetOuterWidget()->setGeometry(0, 0, 480, 320);
+            chart->GetParentFrame()->GetOuterWidget()->setGeometry(490, 0, 480, 320);
+        });
+        QWidget* box = s.OnUi([&] { return s.App().MainFrame()->GetSymbolCombo().GetWidget(); });
+        Click(Centre(s, [&] { return box; }));
+        ASSERT_TRUE(s.WaitFor("the symbol box focused", [&] { return box->hasFocus(); }));
+        Click(TitleBar(s, chart));
+        Press(s, KeysOf("AAPL\n"));
+        Expect(s, "the active chart after a click on its title bar", ChartSymbol(s, false), "AAPL");
+        Click(TitleBar(s, level2));
+        Press(s, KeysOf("GE\n"));
+        Expect(s, "Level II after a click on its title bar", Level2Symbol(s, false), "GE");
+
+        Press(s, QStringList{"ctrl+F6"} + KeysOf("INTC\n"));
+        Expect(s, "the chart after Ctrl+F6", ChartSymbol(s, false), "INTC");
+        Press(s, QStringList{"ctrl+Tab"} + KeysOf("CSCO\n"));
+        Expect(s, "Level II after Ctrl+Tab", Level2Symbol(s, false), "CSCO");
+        Press(s, QStringList{"alt+w", "2"} + KeysOf("ORCL\n"));  // 1 Level II, 2 the chart
+        Expect(s, "the chart chosen from the Window menu", ChartSymbol(s, false), "ORCL");
+        s.ExitByMenu();
+    });
+    EXPECT_EQ(status, 0);
+}
+
+// Floating windows from the Floating menu's keys, the chart's from the floating Level II;
+// the title bar of the one behind; an MDI chart from the tool bar's button.
+TEST_F(KeyboardFocusSessionTest, FloatingAndToolBarWindowsTakeTheSymbolTypedNext)
+{
+    const int status = RunWorkstation([&](CSession& s) {
+        WaitMainWindowFocused(s);
+        Press(s, QStringList{"alt+l", "i"} + KeysOf("IBM\n"));
+        Expect(s, "a floating Level II", Level2Symbol(s, true), "IBM");
+        Press(s, QStringList{"alt+l", "c"} + KeysOf("MSFT\n"));
+        Expect(s, "a floating chart", ChartSymbol(s, true), "MSFT");
+
+        const auto level2 = s.OnUi([&] {
+            return static_cast<xcb_window_t>(View<CLevel2View>(s, true)->GetParentFrame()->GetOuterWidget()->winId());
+        });
+        Click(x11::TitleBarPoint(level2));
+        ASSERT_TRUE(s.WaitFor("the floating Level II active", [&] { return x11::ActiveWindow() == level2; }));
+        Press(s, KeysOf("GE\n"));
+        Expect(s, "the floating Level II after a click on its title bar", Level2Symbol(s, true), "GE");
+
+        Click(Centre(s, [&]() -> QWidget* {
+            for (QToolButton* b : s.App().MainFrame()->GetOuterWidget()->findChildren<QToolButton*>())
+                if (b->text() == "Chart" && qobject_cast<QToolBar*>(b->parentWidget()))
+                    return b;
+            return nullptr;
+        }));
+        ASSERT_NE(s.WaitView<CGraphsView>("a chart from the tool bar"), nullptr);
+        Press(s, KeysOf("AAPL\n"));
+        Expect(s, "the chart from the tool bar's button", ChartSymbol(s, false), "AAPL");
+        s.ExitByMenu();
+    });
+    EXPECT_EQ(status, 0);
+}
+
+}  // namespace
+}  // namespace qx::sessions
