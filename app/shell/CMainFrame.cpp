@@ -182,6 +182,14 @@ void CMainFrame::SetSymbolBox(const char* text, BOOL add)
     m_symbolBox.SetWindowText(symbol);
 }
 
+void CMainFrame::TypeIntoSymbolBox(char c)
+{
+    if (!m_symbolBox.m_hWnd)
+        return;
+    SetSymbolBox(CString(c, 1), FALSE);
+    m_symbolBox.SetFocus();  // the caret stays after the character
+}
+
 void CMainFrame::ClearSymbolBox()
 {
     if (m_symbolBox.m_hWnd)

@@ -47,6 +47,7 @@ public:
     void GetSymbolBox(CString& text) const { text = GetSymbolBox(); }
     void SetSymbolBox(const char* text, BOOL add) override;
     void ClearSymbolBox() override;
+    void TypeIntoSymbolBox(char c) override;
     std::vector<CString> GetRecentSymbols() const;
     CString GetIntervalBox() const override;
     void SetIntervalBox(const char* text, BOOL add) override;

@@ -103,6 +103,14 @@ void CBackTestCtrl::OnHeaderChanged(NMHDR*, LRESULT* result)
     ApplySort();
 }
 
+void CBackTestCtrl::OnChar(UINT ch, UINT repeat, UINT flags)
+{
+    if (ch > 0x20 && ch < 0x7F && m_typed)
+        m_typed(static_cast<char>(ch));
+    else
+        CListCtrl::OnChar(ch, repeat, flags);
+}
+
 const CMessageMap& CBackTestCtrl::GetMessageMap() const
 {
     static const CMessageMap map = MessageMapFor<CBackTestCtrl>(CListCtrl::GetMessageMap())

@@ -9,6 +9,7 @@
 #include "platform/ui/CListCtrl.h"
 
 #include <array>
+#include <functional>
 
 class CBackTestCtrl : public CListCtrl {
 public:
@@ -35,12 +36,19 @@ public:
     // Shows the arrow and sorts the rows by the mode's state.
     void ApplySort();
 
+    // Gets the printable characters typed into the list (a symbol starts).
+    void SetTypedHandler(std::function<void(char)> typed) { m_typed = std::move(typed); }
+
     const CMessageMap& GetMessageMap() const override;
+
+protected:
+    void OnChar(UINT ch, UINT repeat, UINT flags) override;
 
 private:
     void OnColumnClick(NMHDR* header, LRESULT* result);
     void OnHeaderChanged(NMHDR* header, LRESULT* result);
 
+    std::function<void(char)> m_typed;
     int m_nMode = kTradeMode;
     std::array<SortState, 2> m_sort;
 };

@@ -33,7 +33,6 @@
 #include <QWidget>
 
 #include <algorithm>
-#include <cctype>
 
 namespace {
 
@@ -102,6 +101,7 @@ void CBackTestView::OnInitialUpdate()
     GetClientRect(&client);
     m_list.MoveWindow(&client);
     m_list.SetExtendedStyle(m_list.GetExtendedStyle() | LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP);
+    m_list.SetTypedHandler([this](char c) { OnTyped(c); });
     ApplyGrid();
     if (const CAppSettings* settings = CAppSettings::Instance()) {
         SetListFont(settings->m_quoteFont, settings->m_quoteTextColor);
@@ -895,19 +895,21 @@ void CBackTestView::OnListDoubleClick(NMHDR* header, LRESULT* result)
     m_list.SetFocus();
 }
 
-void CBackTestView::OnListKeyDown(NMHDR* header, LRESULT* result)
+void CBackTestView::OnChar(UINT ch, UINT repeat, UINT flags)
 {
-    *result = 0;
-    const WORD key = reinterpret_cast<const NMLVKEYDOWN*>(header)->wVKey;
-    if (!std::isalnum(key))
-        return;
-    const CString text(static_cast<char>(key));
+    if (ch > 0x20 && ch < 0x7F)
+        OnTyped(static_cast<char>(ch));
+    else
+        CFormView::OnChar(ch, repeat, flags);
+}
+
+void CBackTestView::OnTyped(char c)
+{
     const CCommonDoc* doc = GetCommonDoc();
-    if (doc && doc->IsDetached()) {
-        OpenStrategySetup(text);
-    } else if (IWorkstationFrame* frame = GetWorkstationFrame()) {
-        frame->SetSymbolBox(text, FALSE);
-    }
+    if (doc && doc->IsDetached())
+        OpenStrategySetup(CString(c, 1));
+    else if (IWorkstationFrame* frame = GetWorkstationFrame())
+        frame->TypeIntoSymbolBox(c);
 }
 
 const CMessageMap& CBackTestView::GetMessageMap() const
@@ -948,7 +950,6 @@ const CMessageMap& CBackTestView::GetMessageMap() const
             .Notify(NM_RCLICK, 0, &CBackTestView::OnHeaderRightClick)
             .Notify(NM_RCLICK, IDC_BACKTEST_LIST, &CBackTestView::OnListRightClick)
             .Notify(NM_DBLCLK, IDC_BACKTEST_LIST, &CBackTestView::OnListDoubleClick)
-            .Notify(LVN_KEYDOWN, IDC_BACKTEST_LIST, &CBackTestView::OnListKeyDown)
             .Build();
     return map;
 }

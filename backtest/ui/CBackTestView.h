@@ -78,6 +78,7 @@ protected:
     void OnPrint(CDC* dc, CPrintInfo* info) override;
     void OnEndPrinting(CDC* dc, CPrintInfo* info) override;
     void OnDestroy() override;
+    void OnChar(UINT ch, UINT repeat, UINT flags) override;
 
 private:
     void UpdateTitle();
@@ -129,7 +130,9 @@ private:
     void OnListRightClick(NMHDR* header, LRESULT* result);
     void OnHeaderRightClick(NMHDR* header, LRESULT* result);
     void OnListDoubleClick(NMHDR* header, LRESULT* result);
-    void OnListKeyDown(NMHDR* header, LRESULT* result);
+    // A character typed into the window or its list starts a symbol: in the Strategy Setup
+    // when detached, in the tool bar's box otherwise.
+    void OnTyped(char c);
 
     BackTestContext m_context;
     std::unique_ptr<IBackTestSink> m_sink;

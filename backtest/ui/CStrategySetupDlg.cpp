@@ -11,6 +11,7 @@
 #include "common/windows/CMonthCalDlg.h"
 #include "platform/ui/CComboBox.h"
 #include "platform/ui/CDataExchange.h"
+#include "platform/ui/CEdit.h"
 
 #include <cstdlib>
 
@@ -115,7 +116,7 @@ BOOL CStrategySetupDlg::OnInitDialog()
     m_list.InsertColumn(3, "Interval", LVCFMT_LEFT, 50);
     ResetFields();
     ShowJob(m_shown);
-    return TRUE;
+    return m_presetSymbols.IsEmpty() ? TRUE : FALSE;  // FALSE: the symbols have the focus
 }
 
 void CStrategySetupDlg::ShowDate(UINT month, UINT day, UINT year, UINT hour, UINT minute, DWORD feedTime)
@@ -135,8 +136,11 @@ void CStrategySetupDlg::ShowJob(const CStrategySetup& job)
 {
     if (!m_presetSymbols.IsEmpty()) {
         SetDlgItemText(static_cast<int>(IDC_SS_SYMBOLS), m_presetSymbols);
-        if (CWnd* symbols = GetDlgItem(static_cast<int>(IDC_SS_SYMBOLS)))
+        if (auto* symbols = dynamic_cast<CEdit*>(GetDlgItem(static_cast<int>(IDC_SS_SYMBOLS)))) {
             symbols->SetFocus();
+            // The caret after the preset text: the keys typed next follow it.
+            symbols->SetSel(m_presetSymbols.GetLength(), m_presetSymbols.GetLength());
+        }
     } else {
         SetDlgItemText(static_cast<int>(IDC_SS_SYMBOLS), job.m_symbols);
     }

@@ -2,15 +2,36 @@
 
 #include "common/windows/ShellIds.h"
 #include "platform/ui/CDataExchange.h"
+#include "platform/ui/CEdit.h"
+
+namespace {
+
+constexpr int kSymbolsEdit = 1070;
+
+}  // namespace
 
 CSymbolsDlg::CSymbolsDlg(const char* text, BOOL flag, CWnd* parent)
     : CDialog(IDD_SYMBOLS, parent), m_text(text), m_bFlag(flag)
 {
 }
 
+BOOL CSymbolsDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    auto* edit = dynamic_cast<CEdit*>(GetDlgItem(kSymbolsEdit));
+    if (!edit)
+        return TRUE;
+    GotoDlgCtrl(edit);
+    if (m_bFlag)
+        edit->SetSel(0, -1);
+    else
+        edit->SetSel(m_text.GetLength(), m_text.GetLength());
+    return FALSE;
+}
+
 void CSymbolsDlg::DoDataExchange(CDataExchange* dx)
 {
-    DDX_Text(dx, 1070, m_text);
+    DDX_Text(dx, kSymbolsEdit, m_text);
 }
 
 std::vector<CString> SplitSymbols(const CString& text)

@@ -7,7 +7,10 @@
 
 class CSymbolsDlg : public CDialog {
 public:
+    // flag: the text starts selected; otherwise the caret follows it (a typed first
+    // character that the keys typed next add to).
     CSymbolsDlg(const char* text, BOOL flag, CWnd* parent = nullptr);
+    BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange* dx) override;
 
     CString m_text;

@@ -21,6 +21,9 @@ public:
     virtual CString GetSymbolBox() const = 0;
     virtual void SetSymbolBox(const char* text, BOOL add) = 0;
     virtual void ClearSymbolBox() = 0;
+    // A character typed into a window that hands its keys to the Symbol box: the box holds
+    // it and takes the keyboard focus, so the keys typed next add to it.
+    virtual void TypeIntoSymbolBox(char c) = 0;
     virtual CString GetIntervalBox() const = 0;
     virtual void SetIntervalBox(const char* text, BOOL add) = 0;
     virtual BOOL IsExtSession() const = 0;

@@ -1,19 +1,21 @@
 // Where a trader's keys go on a real X server under openbox, typed with xdotool 150 ms a key
 // and right behind the keys that open a window: a window opened from the keyboard, a menu or
 // a tool-bar button takes the symbol typed next, and so does one brought to the front by a
-// click on its title bar, Ctrl+F6, Ctrl+Tab or the Window menu. Runs as
-// x11_sessions.KeyboardFocus.*.
+// click on its title bar, Ctrl+F6, Ctrl+Tab or the Window menu; a symbol typed into News or
+// BackTesting arrives whole. Runs as x11_sessions.KeyboardFocus.*.
 #include "tests/sessions/SessionHarness.h"
 #include "tests/support/X11Windows.h"
 #include "tests/ui/X11Keys.h"
 
 #include "app/shell/CMainFrame.h"
+#include "backtest/ui/CBackTestView.h"
 #include "chart/ui/CChartController.h"
 #include "chart/ui/CGraphsDoc.h"
 #include "chart/ui/CGraphsView.h"
 #include "common/windows/CCommonDoc.h"
 #include "platform/ui/CFrameWnd.h"
 #include "views/ui/CLevel2View.h"
+#include "views/ui/HeadlinesView.h"
 
 #include <QGuiApplication>
 #include <QMdiSubWindow>
@@ -67,6 +69,18 @@ protected:
         if (s.ActiveModal())
             Press(s, {"Escape"});
     }
+    // The prompt of that title holds the typed text in its field; it is then cancelled.
+    static void ExpectPrompt(CSession& s, const char* title, int field, const char* typed)
+    {
+        QWidget* prompt = s.WaitModal(title);
+        ASSERT_NE(prompt, nullptr);
+        const auto holds = [&] { return s.ControlText(prompt, field) == typed; };
+        EXPECT_TRUE(s.WaitFor(std::string(title) + " holds " + typed, holds))
+            << title << " holds \"" << s.ControlText(prompt, field).toStdString() << "\"";
+        Press(s, {"Escape"});
+        ASSERT_TRUE(s.WaitFor("the prompt closed", [&] { return s.ActiveModal() == nullptr; }));
+    }
+
     template <class V>
     static V* View(CSession& s, bool floating)
     {
@@ -95,6 +109,10 @@ protected:
             CLevel2View* view = View<CLevel2View>(s, floating);
             return view ? view->GetSymbolText() : CString();
         };
+    }
+    static std::function<CString()> SymbolBox(CSession& s)
+    {
+        return [&s] { return s.App().MainFrame()->GetSymbolBox(); };
     }
     static void WaitMainWindowFocused(CSession& s)
     {
@@ -170,6 +188,47 @@ TEST_F(KeyboardFocusSessionTest, FloatingAndToolBarWindowsTakeTheSymbolTypedNext
         ASSERT_NE(s.WaitView<CGraphsView>("a chart from the tool bar"), nullptr);
         Press(s, KeysOf("AAPL\n"));
         Expect(s, "the chart from the tool bar's button", ChartSymbol(s, false), "AAPL");
+        s.ExitByMenu();
+    });
+    EXPECT_EQ(status, 0);
+}
+
+// News and BackTesting hand a symbol typed into them (a new window, or its list clicked) to
+// the tool bar's box, and Return sends it to the window; floating, their own prompt takes
+// it.
+TEST_F(KeyboardFocusSessionTest, TypedSymbolsArriveWhole)
+{
+    const int status = RunWorkstation([&](CSession& s) {
+        WaitMainWindowFocused(s);
+        Press(s, QStringList{"alt+q", "n"} + KeysOf("GE"));
+        Expect(s, "the tool bar's box after GE typed into a new News window", SymbolBox(s), "GE");
+        HeadlinesView* news = s.OnUi([&] { return View<HeadlinesView>(s, false); });
+        ASSERT_NE(news, nullptr);
+        Press(s, {"Return"});
+        Expect(s, "the News window", [&] { return news->GetSymbols(); }, "GE");
+        Click(Centre(s, [&] { return news->List().GetWidget(); }));
+        Press(s, KeysOf("$COMPX"));  // Shift for its first character
+        Expect(s, "the tool bar's box after $COMPX typed into the News list", SymbolBox(s), "$COMPX");
+
+        Press(s, QStringList{"alt+c", "b"} + KeysOf("CSCO"));
+        Expect(s, "the tool bar's box after CSCO typed into a new BackTesting window", SymbolBox(s), "CSCO");
+        CBackTestView* backtest = s.OnUi([&] { return View<CBackTestView>(s, false); });
+        ASSERT_NE(backtest, nullptr);
+        Click(Centre(s, [&] { return backtest->GetList().GetWidget(); }));
+        Press(s, KeysOf("IBM"));
+        Expect(s, "the tool bar's box after IBM typed into the BackTesting list", SymbolBox(s), "IBM");
+
+        Press(s, {"alt+l", "n"});
+        ASSERT_TRUE(s.WaitFor("a floating News", [&] { return (news = View<HeadlinesView>(s, true)) != nullptr; }));
+        Click(Centre(s, [&] { return news->List().GetWidget(); }));
+        Press(s, KeysOf("GE"));
+        ExpectPrompt(s, "Symbols", 1070, "GE");  // the symbols' text
+        Press(s, {"alt+l", "a"});
+        ASSERT_TRUE(s.WaitFor("a floating BackTesting",
+                              [&] { return (backtest = View<CBackTestView>(s, true)) != nullptr; }));
+        Click(Centre(s, [&] { return backtest->GetList().GetWidget(); }));
+        Press(s, KeysOf("CSCO"));
+        ExpectPrompt(s, "Strategy Setup", 1199, "CSCO");  // the symbols
         s.ExitByMenu();
     });
     EXPECT_EQ(status, 0);

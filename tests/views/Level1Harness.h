@@ -84,6 +84,7 @@ public:
         symbol.MakeUpper();
     }
     void ClearSymbolBox() override { symbol.Empty(); }
+    void TypeIntoSymbolBox(char c) override { SetSymbolBox(CString(c, 1), FALSE); }
     CString GetIntervalBox() const override { return "Daily"; }
     void SetIntervalBox(const char*, BOOL) override {}
     BOOL IsExtSession() const override { return FALSE; }

@@ -93,8 +93,7 @@ void CBrowserView::OnChar(UINT ch, UINT repeat, UINT flags)
         CHtmlView::OnChar(ch, repeat, flags);
         return;
     }
-    const char text[2] = {static_cast<char>(ch), '\0'};
-    main->SetSymbolBox(text, FALSE);
+    main->TypeIntoSymbolBox(static_cast<char>(ch));
 }
 
 void CBrowserView::OnBack()

@@ -12,14 +12,23 @@ CHeadlinesCtrl::CHeadlinesCtrl() : CReportListCtrl(NewsColumns()) {}
 
 CHeadlinesCtrl::~CHeadlinesCtrl() = default;
 
-BOOL CHeadlinesCtrl::CreateList(CWnd* parent, UINT id)
+BOOL CHeadlinesCtrl::CreateList(CWnd* parent, UINT id, TypedCharFn typed)
 {
+    m_typed = std::move(typed);
     if (!Create(WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_OWNERDRAWFIXED | LVS_SHOWSELALWAYS | LVS_SINGLESEL,
                 CRect(0, 0, 100, 100), parent, id))
         return FALSE;
     SetExtendedStyle(GetExtendedStyle() | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_HEADERDRAGDROP);
     MakeFonts();
     return TRUE;
+}
+
+void CHeadlinesCtrl::OnChar(UINT ch, UINT repeat, UINT flags)
+{
+    if (ch > 0x20 && ch < 0x7F && m_typed)
+        m_typed(static_cast<char>(ch));
+    else
+        CReportListCtrl::OnChar(ch, repeat, flags);
 }
 
 void CHeadlinesCtrl::MakeFonts()

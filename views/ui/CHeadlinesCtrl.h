@@ -9,13 +9,16 @@
 #include "views/NewsLayout.h"
 
 #include <array>
+#include <functional>
 
 class CHeadlinesCtrl : public CReportListCtrl {
 public:
     CHeadlinesCtrl();
     ~CHeadlinesCtrl() override;
 
-    BOOL CreateList(CWnd* parent, UINT id);
+    // typed gets the printable characters typed into the list (a symbol starts).
+    using TypedCharFn = std::function<void(char)>;
+    BOOL CreateList(CWnd* parent, UINT id, TypedCharFn typed);
 
     // Merges changed headlines into the rows (see CHeadlineRows) and mirrors that in the
     // list; the symbols of new headlines that may alert come back.
@@ -45,12 +48,14 @@ public:
     void MeasureItem(LPMEASUREITEMSTRUCT measure) override;
 
 protected:
+    void OnChar(UINT ch, UINT repeat, UINT flags) override;
     CString GetFieldText(DWORD_PTR data, int field) const override;
     int CompareRecords(DWORD_PTR first, DWORD_PTR second, int field) const override;
 
 private:
     void MakeFonts();
 
+    TypedCharFn m_typed;
     CHeadlineRows m_rows;
     CFontInfo m_fontInfo;
     CFont m_normal;

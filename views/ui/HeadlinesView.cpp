@@ -55,7 +55,7 @@ int HeadlinesView::OnCreate(LPCREATESTRUCT create)
 {
     if (CView::OnCreate(create) == -1)
         return -1;
-    if (!m_list.CreateList(this, IDC_HEADLINES))
+    if (!m_list.CreateList(this, IDC_HEADLINES, [this](char c) { TypedIntoList(c); }))
         return -1;
     CSessionManager* session = CSessionManager::Instance();
     if (session) {
@@ -301,24 +301,21 @@ void HeadlinesView::OnItemChanged(NMHDR* header, LRESULT* result)
     OpenStory(change->iItem, false);
 }
 
-void HeadlinesView::OnListKeyDown(NMHDR* header, LRESULT* result)
+void HeadlinesView::OnListKeyDown(NMHDR*, LRESULT* result)
 {
     *result = 0;
-    const auto* key = reinterpret_cast<const NMLVKEYDOWN*>(header);
     m_pOpenedBySelection = nullptr;
-    if ((key->wVKey >= 'A' && key->wVKey <= 'Z') || (key->wVKey >= '0' && key->wVKey <= '9'))
-        TypedIntoList(static_cast<char>(key->wVKey));
 }
 
 void HeadlinesView::TypedIntoList(char c)
 {
     CCommonDoc* doc = GetCommonDoc();
     IWorkstationFrame* main = GetWorkstationFrame();
-    const char text[2] = {c, '\0'};
     if (main && !(doc && doc->IsDetached())) {
-        main->SetSymbolBox(text, FALSE);
+        main->TypeIntoSymbolBox(c);
         return;
     }
+    const char text[2] = {c, '\0'};
     CSymbolsDlg dlg(text, FALSE, GetParentFrame());
     if (dlg.DoModal() == IDOK)
         SetSymbols(dlg.m_text);
@@ -331,8 +328,7 @@ void HeadlinesView::OnChar(UINT ch, UINT repeat, UINT flags)
         CView::OnChar(ch, repeat, flags);
         return;
     }
-    const char text[2] = {static_cast<char>(ch), '\0'};
-    main->SetSymbolBox(text, FALSE);
+    main->TypeIntoSymbolBox(static_cast<char>(ch));
 }
 
 void HeadlinesView::OnRightClick(NMHDR*, LRESULT* result)
