@@ -227,6 +227,12 @@ BOOL CTradeAlertSetupDlg::OnInitDialog()
         RefillOrderSection();
     }
     ShowType();
+    // The first field takes the keys, its text selected: typing replaces it.
+    if (auto* field = dynamic_cast<CEdit*>(GetDlgItem(kSymbols))) {
+        field->SetFocus();
+        field->SetSel(0, -1);
+        return FALSE;
+    }
     return TRUE;
 }
 

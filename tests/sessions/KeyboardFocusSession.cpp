@@ -1,8 +1,8 @@
 // Where a trader's keys go on a real X server under openbox, typed with xdotool 150 ms a key
 // and right behind the keys that open a window: a window opened from the keyboard, a menu or
 // a tool-bar button takes the symbol typed next, and so does one brought to the front by a
-// click on its title bar, Ctrl+F6, Ctrl+Tab or the Window menu; a symbol typed into News or
-// BackTesting arrives whole. Runs as x11_sessions.KeyboardFocus.*.
+// click on its title bar, Ctrl+F6, Ctrl+Tab or the Window menu; a symbol typed into News,
+// BackTesting or Add Alert arrives whole. Runs as x11_sessions.KeyboardFocus.*.
 #include "tests/sessions/SessionHarness.h"
 #include "tests/support/X11Windows.h"
 #include "tests/ui/X11Keys.h"
@@ -195,7 +195,7 @@ TEST_F(KeyboardFocusSessionTest, FloatingAndToolBarWindowsTakeTheSymbolTypedNext
 
 // News and BackTesting hand a symbol typed into them (a new window, or its list clicked) to
 // the tool bar's box, and Return sends it to the window; floating, their own prompt takes
-// it.
+// it. Add Alert, from its menu keys, takes one typed over the tool bar's symbol.
 TEST_F(KeyboardFocusSessionTest, TypedSymbolsArriveWhole)
 {
     const int status = RunWorkstation([&](CSession& s) {
@@ -217,6 +217,9 @@ TEST_F(KeyboardFocusSessionTest, TypedSymbolsArriveWhole)
         Click(Centre(s, [&] { return backtest->GetList().GetWidget(); }));
         Press(s, KeysOf("IBM"));
         Expect(s, "the tool bar's box after IBM typed into the BackTesting list", SymbolBox(s), "IBM");
+        s.OnUi([&] { s.App().MainFrame()->SetSymbolBox("MSFT", TRUE); });
+        Press(s, QStringList{"alt+a", "a"} + KeysOf("INTC"));
+        ExpectPrompt(s, "Trade Alert Setup", 1503, "INTC");  // the symbols
 
         Press(s, {"alt+l", "n"});
         ASSERT_TRUE(s.WaitFor("a floating News", [&] { return (news = View<HeadlinesView>(s, true)) != nullptr; }));
