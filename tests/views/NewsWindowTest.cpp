@@ -579,12 +579,10 @@ TEST_F(NewsWindows, LinkedSymbolsTypedKeysAndTheListLooksReachTheNewsWindow)
     EXPECT_EQ(news->GetSymbols(), "MSFT");
 
     // Keys typed into the list or the panes go to the main window's Symbol box.
-    NMLVKEYDOWN key{};
-    key.wVKey = 'Q';
-    news->List().SendListNotify(LVN_KEYDOWN, &key.hdr);
-    EXPECT_EQ(frame->GetSymbolBox(), "Q");
-    for (auto [pane, c] : {std::pair<CWnd*, char>{story, 'z'}, std::pair<CWnd*, char>{news, 'y'}}) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_A + (c - 'a'), Qt::NoModifier, QString(QChar(c)));
+    for (auto [pane, c] : {std::pair<CWnd*, char>{&news->List(), 'Q'}, std::pair<CWnd*, char>{story, 'z'},
+                           std::pair<CWnd*, char>{news, 'y'}}) {
+        QKeyEvent press(QEvent::KeyPress, QChar(c).toUpper().unicode(),
+                        QChar(c).isUpper() ? Qt::ShiftModifier : Qt::NoModifier, QString(QChar(c)));
         QApplication::sendEvent(pane->GetWidget(), &press);
         EXPECT_EQ(frame->GetSymbolBox(), CString(std::string(1, c)));
     }
