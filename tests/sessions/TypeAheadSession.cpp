@@ -1,8 +1,9 @@
 // Symbols typed through the X server as a quick typist types them (xdotool, 10 to 25 ms a
 // key) into the windows whose typing opens the symbol prompt, under a window manager: the
 // keys after the one that opens it all land in the prompt, in order and with their Shift
-// state, and Return applies it. On X only, a process of its own for each case
-// (x11_sessions.TypeAhead.*): the first prompt of a process is the slow one.
+// state, and Return applies it. The same for a dialog that a menu command chosen with the
+// keyboard opens. On X only, a process of its own for each case (x11_sessions.TypeAhead.*):
+// the first prompt of a process is the slow one.
 #include "tests/sessions/SessionHarness.h"
 #include "tests/ui/X11Keys.h"
 
@@ -10,14 +11,18 @@
 #include "chart/ui/CGraphsDoc.h"
 #include "chart/ui/CGraphsView.h"
 #include "platform/ui/CFrameWnd.h"
+#include "studies/plots/CStudyPlot.h"
 #include "views/ui/CLevel2View.h"
 #include "views/ui/CTimeSalesView.h"
 #include "views/ui/Level1View.h"
 
+#include <QDateTimeEdit>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QWindow>
+
+#include <thread>
 
 namespace qx::sessions {
 namespace {
@@ -28,6 +33,48 @@ using namespace std::chrono_literals;
 QStringList Keys(int delay, const char* text)
 {
     return QStringList{"key", "--delay", QString::number(delay)} + KeysOf(QString::fromLatin1(text));
+}
+
+// The first window of a title is slow to show, as on a loaded machine: its Show event waits
+// before the window system maps it, while the keys typed meanwhile queue up.
+class CSlowFirstShow final : public QObject {
+public:
+    explicit CSlowFirstShow(QString title) : QObject(qApp), m_title(std::move(title)) {}
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        auto* widget = qobject_cast<QWidget*>(object);
+        if (!m_slowed && event->type() == QEvent::Show && widget && widget->isWindow() &&
+            widget->windowTitle().startsWith(m_title)) {
+            m_slowed = true;
+            std::this_thread::sleep_for(300ms);
+        }
+        return false;
+    }
+
+private:
+    QString m_title;
+    bool m_slowed = false;
+};
+
+void SlowFirstShow(CSession& s, const QString& title)
+{
+    s.OnUi([&] { qApp->installEventFilter(new CSlowFirstShow(title)); });
+}
+
+// A chart in the main window: its price pane.
+CGraphsView* OpenChart(CSession& s)
+{
+    s.ChooseMenu("&Charts|&Chart");
+    CGraphsView* pane = nullptr;
+    s.WaitFor("a chart", [&] {
+        for (CGraphsView* view : s.Views<CGraphsView>())
+            if (CChartController* chart = view->GetChart())
+                pane = chart->GetPricePane();
+        return pane != nullptr;
+    });
+    return pane;
 }
 
 // A window manager, as a trader has: it gives the prompt the focus in its own time.
@@ -101,6 +148,35 @@ protected:
         EXPECT_EQ(status, 0);
         return rows;
     }
+
+    // Alt+R, G chooses Go to Date/Time in the chart's menu and 1203 follows: the date the
+    // dialog's first field then holds (the dialog slow to show when asked).
+    QDate GoToDateTypedByMenuKeys(bool slowDialog)
+    {
+        QDate typed;
+        const int status = RunWorkstation([&](CSession& s) {
+            CGraphsView* pane = OpenChart(s);
+            ASSERT_NE(pane, nullptr);
+            if (slowDialog)
+                SlowFirstShow(s, "Date and Time");
+            ASSERT_TRUE(s.WaitFor("the chart's bars",
+                                  [&] { return pane->GetSeriesPlot() && pane->GetSeriesPlot()->IsReady(); }));
+            TypeThroughX(s, s.OnUi([&] { return pane->GetWidget(); }),
+                         {"key", "--delay", "10", "alt+r", "g", "1", "2", "0", "3"});
+            QWidget* dialog = s.WaitModal("Date and Time");
+            ASSERT_NE(dialog, nullptr);
+            auto* date = qobject_cast<QDateTimeEdit*>(s.Control(dialog, 1040));
+            ASSERT_NE(date, nullptr);
+            s.WaitFor("12/03 in the date", [&] { return date->date().month() == 12 && date->date().day() == 3; },
+                      5s);
+            typed = s.OnUi([&] { return date->date(); });
+            s.Key(Qt::Key_Escape);
+            WaitAnswered(s, [] { return true; });
+            s.ExitByMenu();
+        }, {"--symbol", "MSFT"});
+        EXPECT_EQ(status, 0);
+        return typed;
+    }
 };
 
 TEST_F(TypeAheadSessionTest, Level1At25msAKey)
@@ -119,14 +195,8 @@ TEST_F(TypeAheadSessionTest, ChartAt10msAKeyWithShift)
 {
     std::string symbol;
     const int status = RunWorkstation([&](CSession& s) {
-        s.ChooseMenu("&Charts|&Chart");
-        CGraphsView* pane = nullptr;
-        ASSERT_TRUE(s.WaitFor("a chart", [&] {
-            for (CGraphsView* view : s.Views<CGraphsView>())
-                if (CChartController* chart = view->GetChart())
-                    pane = chart->GetPricePane();
-            return pane != nullptr;
-        }));
+        CGraphsView* pane = OpenChart(s);
+        ASSERT_NE(pane, nullptr);
         const CString before = s.OnUi([&] { return pane->GetGraphsDoc()->GetSymbol(); });
         ASSERT_NE(before, "INTC");
         TypeThroughX(s, s.OnUi([&] { return pane->GetWidget(); }),
@@ -137,6 +207,21 @@ TEST_F(TypeAheadSessionTest, ChartAt10msAKeyWithShift)
     });
     EXPECT_EQ(status, 0);
     EXPECT_EQ(symbol, "INTC");
+}
+
+// Alt+R, G chooses Go to Date/Time in the chart's menu; the date typed right behind them
+// lands in the dialog's first field: month 12, day 3.
+TEST_F(TypeAheadSessionTest, ChartGoToByMenuKeysAt10msAKey)
+{
+    const QDate typed = GoToDateTypedByMenuKeys(false);
+    EXPECT_EQ(std::pair(typed.month(), typed.day()), std::pair(12, 3)) << typed.toString().toStdString();
+}
+
+// The same with the dialog slow to show, as on a loaded machine.
+TEST_F(TypeAheadSessionTest, ChartGoToByMenuKeysAt10msAKeyDialogSlow)
+{
+    const QDate typed = GoToDateTypedByMenuKeys(true);
+    EXPECT_EQ(std::pair(typed.month(), typed.day()), std::pair(12, 3)) << typed.toString().toStdString();
 }
 
 // A floating Time & Sales window: its list's typing opens the prompt over the floating frame.
