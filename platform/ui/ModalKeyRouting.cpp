@@ -3,6 +3,8 @@
 #include <QAbstractEventDispatcher>
 #include <QAbstractNativeEventFilter>
 #include <QApplication>
+#include <QDialog>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QPointer>
 #include <QTimer>
@@ -11,6 +13,7 @@
 
 #include <QtGui/private/qguiapplication_p.h>
 #include <QtGui/qpa/qwindowsysteminterface_p.h>
+#include <QtWidgets/private/qdialog_p.h>
 
 #include <xcb/xcb.h>
 
@@ -48,6 +51,15 @@ private:
 bool IsModal(QWindow* window)
 {
     return window && QGuiApplicationPrivate::instance()->modalWindowList.contains(window);
+}
+
+// The loop a modal dialog runs, while it runs.
+QEventLoop* LoopOf(QWindow* window)
+{
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->windowHandle() == window)
+            return static_cast<QDialogPrivate*>(QObjectPrivate::get(dialog))->eventLoop;
+    return nullptr;
 }
 
 QWindow* Shown(QWindow* window)
@@ -92,9 +104,10 @@ private:
     std::vector<QPointer<QWindow>> m_windows;
 };
 
-// Where a key for a window hidden or gone goes (a popup menu just closed, with keys typed
-// behind the one that closed it still on their way): the first shown of the focus window,
-// the window it belonged to, the window that had the focus last and the modal window.
+// Where a key for a window hidden or gone goes (a popup menu or a dialog just closed, with
+// keys typed behind the one that closed it still on their way): the first shown of the
+// focus window, the window it belonged to, the window that had the focus last and the
+// modal window.
 QWindow* TakerInstead(QWindow* gone, const CFocusHistory& history)
 {
     for (QWindow* other : {QGuiApplication::focusWindow(), OwnerOf(gone), history.LatestShown(),
@@ -107,7 +120,9 @@ QWindow* TakerInstead(QWindow* gone, const CFocusHistory& history)
 // Sees every window-system event before the application handles it, in the order they
 // came. A key for a window hidden or gone goes elsewhere (TakerInstead); a key for a blocked
 // window goes to the modal window that blocks it. Keys wait, in their order, while a modal
-// window they go to is not yet active: its focus is not yet where it will be.
+// window they go to is not yet active (its focus is not yet where it will be), and after a
+// key that ends a modal dialog, until its loop has returned and the code that ran it has
+// taken its answer.
 class CModalKeyRouter final : public QWindowSystemEventHandler {
 public:
     explicit CModalKeyRouter(const CFocusHistory& history) : m_history(history)
@@ -134,7 +149,12 @@ public:
             m_held.Hold(key);
             return true;
         }
-        return QWindowSystemEventHandler::sendEvent(event);
+        QPointer<QWindow> modal = QGuiApplication::modalWindow();
+        QPointer<QEventLoop> loop = LoopOf(modal);
+        const bool sent = QWindowSystemEventHandler::sendEvent(event);
+        if (loop && (!modal || !modal->isVisible()))
+            AwaitEndOf(loop);
+        return sent;
     }
 
 private:
@@ -152,7 +172,7 @@ private:
         key.flags &= ~WindowSystem::WindowSystemEvent::NullWindow;
     }
 
-    bool Waiting() const { return m_awaited != nullptr; }
+    bool Waiting() const { return m_closing || m_awaited != nullptr; }
 
     // A modal window that keys go to before it has the focus, taken from the window the
     // user typed into: they wait until it is activated.
@@ -166,6 +186,22 @@ private:
         m_awaited = window;
         m_activationWait.start();
         return true;
+    }
+
+    // The keys after the one that ended a modal dialog wait until its loop has returned and
+    // the code that ran it has gone back to an event loop.
+    void AwaitEndOf(QEventLoop* loop)
+    {
+        m_closing = true;
+        QObject::connect(loop, &QObject::destroyed, &m_context, [this] {
+            QMetaObject::invokeMethod(
+                &m_context,
+                [this] {
+                    m_closing = false;
+                    ReleaseWhenDue();
+                },
+                Qt::QueuedConnection);
+        });
     }
 
     void ReleaseWhenDue()
@@ -184,6 +220,7 @@ private:
     QPointer<QWindow> m_awaited;      // the modal window whose activation keys wait for
     QPointer<QWindow> m_unactivated;  // one that kept them waiting in vain: no more waits
     QTimer m_activationWait;
+    bool m_closing = false;           // a key ended a modal dialog whose loop has not returned
 };
 
 // Keys the X server addressed to a window of ours that is gone: a popup menu closed by the
@@ -237,6 +274,21 @@ struct CKeyRouting {
 std::unique_ptr<CKeyRouting> g_routing;
 
 }  // namespace
+
+void HandKeyboardToOwner(QWidget* window)
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return;
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    QWidget* owner = window && window->parentWidget() ? window->parentWidget()->window() : nullptr;
+    if (!connection || !owner || !window->windowHandle() || window->windowHandle() != QGuiApplication::focusWindow() ||
+        !owner->windowHandle() || !owner->windowHandle()->isExposed())
+        return;
+    xcb_set_input_focus(connection, XCB_INPUT_FOCUS_PARENT, static_cast<xcb_window_t>(owner->winId()),
+                        XCB_CURRENT_TIME);
+    xcb_flush(connection);
+}
 
 void RouteBlockedKeysToModalWindows()
 {

@@ -1,12 +1,14 @@
-// Symbols typed through the X server as a quick typist types them (xdotool, 10 to 25 ms a
+// Symbols typed through the X server as a quick typist types them (xdotool, 2 to 25 ms a
 // key) into the windows whose typing opens the symbol prompt, under a window manager: the
 // keys after the one that opens it all land in the prompt, in order and with their Shift
-// state, and Return applies it. The same for a dialog that a menu command chosen with the
-// keyboard opens. On X only, a process of its own for each case (x11_sessions.TypeAhead.*):
-// the first prompt of a process is the slow one.
+// state, and Return applies it; the keys after that Return wait for the answer to be
+// applied, so two symbols typed one after the other apply in their order. The same for a
+// dialog that a menu command chosen with the keyboard opens. On X only, a process of its own
+// for each case (x11_sessions.TypeAhead.*): the first prompt of a process is the slow one.
 #include "tests/sessions/SessionHarness.h"
 #include "tests/ui/X11Keys.h"
 
+#include "app/shell/CMainFrame.h"
 #include "chart/ui/CChartController.h"
 #include "chart/ui/CGraphsDoc.h"
 #include "chart/ui/CGraphsView.h"
@@ -22,6 +24,7 @@
 #include <QStandardPaths>
 #include <QWindow>
 
+#include <algorithm>
 #include <thread>
 
 namespace qx::sessions {
@@ -131,8 +134,10 @@ protected:
         });
     }
 
-    // A Level I window in the main window and the symbol typed into its grid.
-    std::vector<std::string> TypedIntoLevel1(const QStringList& xdotool)
+    // A Level I window in the main window and the symbols typed into its grid, once it has
+    // the rows (the first prompt slow to show when asked).
+    std::vector<std::string> TypedIntoLevel1(const QStringList& xdotool, size_t rowCount = 1,
+                                             bool slowPrompt = false)
     {
         std::vector<std::string> rows;
         const int status = RunWorkstation([&](CSession& s) {
@@ -140,8 +145,10 @@ protected:
             Level1View* view = s.WaitView<Level1View>("a Level I window");
             ASSERT_NE(view, nullptr);
             ASSERT_TRUE(Rows(s, view).empty());
+            if (slowPrompt)
+                SlowFirstShow(s, "Enter Symbol");
             TypeThroughX(s, s.OnUi([&] { return view->Grid().GetWidget(); }), xdotool);
-            WaitAnswered(s, [&] { return !view->Grid().GetRowSymbols().empty(); });
+            WaitAnswered(s, [&] { return view->Grid().GetRowSymbols().size() >= rowCount; });
             rows = Rows(s, view);
             s.ExitByMenu();
         });
@@ -222,6 +229,51 @@ TEST_F(TypeAheadSessionTest, ChartGoToByMenuKeysAt10msAKeyDialogSlow)
 {
     const QDate typed = GoToDateTypedByMenuKeys(true);
     EXPECT_EQ(std::pair(typed.month(), typed.day()), std::pair(12, 3)) << typed.toString().toStdString();
+}
+
+// Two symbols typed one after the other, the first prompt slow to show: the rows come in
+// the order typed, each whole.
+TEST_F(TypeAheadSessionTest, Level1TwoSymbolsAt25msAKeyFirstPromptSlow)
+{
+    EXPECT_EQ(TypedIntoLevel1(Keys(25, "CSCO\nGE\n"), 2, true), (std::vector<std::string>{"CSCO", "GE"}));
+}
+
+// The same as fast as keys come, the prompts at their own pace.
+TEST_F(TypeAheadSessionTest, Level1TwoSymbolsAt2msAKey)
+{
+    EXPECT_EQ(TypedIntoLevel1(Keys(2, "CSCO\nGE\n"), 2), (std::vector<std::string>{"CSCO", "GE"}));
+}
+
+// Two symbols typed on a chart, its first prompt slow to show: the chart ends on the second,
+// and the symbol box lists both, the second on top.
+TEST_F(TypeAheadSessionTest, ChartTwoSymbolsAt25msAKeyFirstPromptSlow)
+{
+    std::string symbol;
+    std::vector<std::string> recent;
+    const int status = RunWorkstation([&](CSession& s) {
+        CGraphsView* pane = OpenChart(s);
+        ASSERT_NE(pane, nullptr);
+        CMainFrame* frame = s.OnUi([&] { return s.App().MainFrame(); });
+        const auto recentSymbols = [&] {
+            std::vector<std::string> out;
+            for (const CString& text : frame->GetRecentSymbols())
+                out.emplace_back(text.GetString());
+            return out;
+        };
+        const std::vector<std::string> before = s.OnUi(recentSymbols);
+        for (const char* typed : {"IBM", "MSFT"})
+            ASSERT_EQ(std::count(before.begin(), before.end(), typed), 0);
+        SlowFirstShow(s, "Enter Symbol");
+        TypeThroughX(s, s.OnUi([&] { return pane->GetWidget(); }), Keys(25, "IBM\nMSFT\n"));
+        WaitAnswered(s, [&] { return recentSymbols().size() >= 2 && recentSymbols()[0] == "MSFT"; });
+        symbol = s.OnUi([&] { return std::string(pane->GetGraphsDoc()->GetSymbol().GetString()); });
+        recent = s.OnUi(recentSymbols);
+        recent.resize(std::min<size_t>(recent.size(), 2));
+        s.ExitByMenu();
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(symbol, "MSFT");
+    EXPECT_EQ(recent, (std::vector<std::string>{"MSFT", "IBM"}));
 }
 
 // A floating Time & Sales window: its list's typing opens the prompt over the floating frame.
