@@ -3,21 +3,28 @@
 // keys after the one that opens it all land in the prompt, in order and with their Shift
 // state, and Return applies it; the keys after that Return wait for the answer to be
 // applied, so two symbols typed one after the other apply in their order. The same for a
-// dialog that a menu command chosen with the keyboard opens. On X only, a process of its own
-// for each case (x11_sessions.TypeAhead.*): the first prompt of a process is the slow one.
+// dialog that a menu command chosen with the keyboard opens, and for a time typed into Go
+// to Date/Time. On X only, a process of its own for each case (x11_sessions.TypeAhead.*):
+// the first prompt of a process is the slow one.
 #include "tests/sessions/SessionHarness.h"
 #include "tests/ui/X11Keys.h"
 
+#include "analytics/series/CPriceSeries.h"
 #include "app/shell/CMainFrame.h"
+#include "broker/core/FeedTime.h"
 #include "chart/ui/CChartController.h"
 #include "chart/ui/CGraphsDoc.h"
 #include "chart/ui/CGraphsView.h"
+#include "platform/ui/CComboBox.h"
 #include "platform/ui/CFrameWnd.h"
+#include "studies/plots/CPricePlot.h"
 #include "studies/plots/CStudyPlot.h"
+#include "tests/support/WeekdayShift.h"
 #include "views/ui/CLevel2View.h"
 #include "views/ui/CTimeSalesView.h"
 #include "views/ui/Level1View.h"
 
+#include <QApplication>
 #include <QDateTimeEdit>
 #include <QGuiApplication>
 #include <QProcess>
@@ -25,6 +32,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <ctime>
 #include <thread>
 
 namespace qx::sessions {
@@ -102,6 +110,12 @@ protected:
         ASSERT_TRUE(s.WaitFor("the window focused", [&] { return QGuiApplication::focusWindow() == window; }));
         s.Click(widget, s.OnUi([&] { return QPoint(widget->width() / 3, widget->height() / 2); }));
         ASSERT_TRUE(s.WaitFor("the widget focused", [&] { return widget->hasFocus(); }));
+        Type(s, xdotool);
+    }
+
+    // xdotool sends the keys (its arguments) to the X server, to the window it has focused.
+    static void Type(CSession& s, const QStringList& xdotool)
+    {
         s.Step("xdotool " + xdotool.join(' ').toStdString());
         QProcess typist;
         typist.start(QStringLiteral("xdotool"), xdotool);
@@ -274,6 +288,67 @@ TEST_F(TypeAheadSessionTest, ChartTwoSymbolsAt25msAKeyFirstPromptSlow)
     EXPECT_EQ(status, 0);
     EXPECT_EQ(symbol, "MSFT");
     EXPECT_EQ(recent, (std::vector<std::string>{"MSFT", "IBM"}));
+}
+
+// The broker's clock at 17:00 of a weekday, after the close: Go to Date/Time opens in the
+// afternoon.
+class AfterTheCloseTypeAheadTest : public TypeAheadSessionTest {
+protected:
+    void Configure(qx::testbroker::TestBrokerOptions& options) override
+    {
+        const int64_t now = std::time(nullptr);
+        options.clockShiftSeconds = qx::testsupport::SecondsToNoon(now) + 5 * 3600;
+        options.clockShiftDays = qx::testsupport::DaysBackToWeekday(now + options.clockShiftSeconds);
+    }
+};
+
+// The start of a bar of the chart, on the exchange's clock.
+QDateTime BarStart(CGraphsView* pane, int bar)
+{
+    DWORD start = 0;
+    if (!pane->GetPricePlot()->GetBarTime(bar, CStudyPlot::kBarStart, start))
+        return {};
+    int y = 0, mo = 0, d = 0, h = 0, mi = 0, sec = 0;
+    FeedTimeToDate(start, y, mo, d);
+    FeedTimeToTimeOfDay(start, h, mi, sec);
+    return QDateTime(QDate(y, mo, d), QTime(h, mi, sec));
+}
+
+// "11:05:47 A" typed into Go to Date/Time, its AM left at the first letter: the chart of
+// five-minute bars ends at the bar of 11:05 that day, not at the afternoon it opened at.
+TEST_F(AfterTheCloseTypeAheadTest, ChartGoToTimeWithItsAmAtTheFirstLetter)
+{
+    QDate day;
+    QDateTime newest;
+    const int status = RunWorkstation([&](CSession& s) {
+        CGraphsView* pane = OpenChart(s);
+        ASSERT_NE(pane, nullptr);
+        QWidget* intervals = s.OnUi([&] { return s.App().MainFrame()->GetIntervalCombo().GetWidget(); });
+        s.ChooseComboItem(intervals, "5 minutes");
+        ASSERT_TRUE(s.WaitFor("five-minute bars", [&] {
+            CPricePlot* price = pane->GetPricePlot();
+            return pane->GetGraphsDoc()->GetInterval() == "5" && price && price->GetPriceSeries() &&
+                   !price->GetPriceSeries()->IsWaitingForData() && price->IsReady();
+        }, 30s));
+        day = s.OnUi([&] { return BarStart(pane, pane->GetPricePlot()->GetLastVisibleBar()).date(); });
+        ASSERT_TRUE(day.isValid());
+        s.ChooseMenu("Cha&rt|&Go to Date/Time...");
+        QWidget* dialog = s.WaitModal("Date and Time");
+        ASSERT_NE(dialog, nullptr);
+        QWidget* dateField = s.Control(dialog, 1040);
+        ASSERT_TRUE(
+            s.WaitFor("the focus in the date", [&] { return QApplication::focusWidget() == dateField; }));
+        Type(s, Keys(10, (day.toString("M/d/yyyy") + "\t11:05:47 A\n").toLatin1().constData()));
+        WaitAnswered(s, [] { return true; });
+        s.WaitFor("the bar of 11:05 the newest in view", [&] {
+            return BarStart(pane, pane->GetPricePlot()->GetLastVisibleBar()) == QDateTime(day, QTime(11, 5));
+        });
+        newest = s.OnUi([&] { return BarStart(pane, pane->GetPricePlot()->GetLastVisibleBar()); });
+        s.ExitByMenu();
+    }, {"--symbol", "MSFT"});
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(newest.toString(Qt::ISODate).toStdString(),
+              QDateTime(day, QTime(11, 5)).toString(Qt::ISODate).toStdString());
 }
 
 // A floating Time & Sales window: its list's typing opens the prompt over the floating frame.
