@@ -85,11 +85,8 @@ class CFocusHistory {
 public:
     explicit CFocusHistory(QGuiApplication* app)
     {
-        QObject::connect(app, &QGuiApplication::focusWindowChanged, &m_context, [this](QWindow* window) {
-            std::erase_if(m_windows, [window](const QPointer<QWindow>& w) { return !w || w == window; });
-            if (window)
-                m_windows.emplace_back(window);
-        });
+        Add(QGuiApplication::focusWindow());
+        QObject::connect(app, &QGuiApplication::focusWindowChanged, &m_context, [this](QWindow* w) { Add(w); });
     }
     QWindow* LatestShown() const
     {
@@ -100,6 +97,13 @@ public:
     }
 
 private:
+    void Add(QWindow* window)
+    {
+        std::erase_if(m_windows, [window](const QPointer<QWindow>& w) { return !w || w == window; });
+        if (window)
+            m_windows.emplace_back(window);
+    }
+
     QObject m_context;
     std::vector<QPointer<QWindow>> m_windows;
 };
