@@ -7,6 +7,7 @@
 #include <QCalendarWidget>
 #include <QDateTimeEdit>
 #include <QKeyEvent>
+#include <QRegularExpression>
 
 namespace {
 
@@ -84,6 +85,20 @@ protected:
         const int field = currentSectionIndex();
         QDateTimeEdit::keyPressEvent(e);
         m_movedOn = typed && !separator && currentSectionIndex() != field;
+    }
+    // AM and PM are taken at their first letter, as typed: "11:05:47 A" is 11:05:47 AM, not
+    // an unfinished text that the picker would read as the half of the day it held before.
+    QValidator::State validate(QString& input, int& pos) const override
+    {
+        if (displayedSections() & AmPmSection) {
+            static const QRegularExpression unfinished(QStringLiteral("(?<![A-Za-z])[AaPp](?![A-Za-z])"));
+            if (const QRegularExpressionMatch letter = unfinished.match(input); letter.hasMatch()) {
+                input.replace(letter.capturedStart(), 1, letter.captured().toUpper() + QLatin1Char('M'));
+                if (pos > letter.capturedStart())
+                    ++pos;
+            }
+        }
+        return QDateTimeEdit::validate(input, pos);
     }
     void mousePressEvent(QMouseEvent* e) override
     {

@@ -17,12 +17,19 @@
 
 namespace {
 
-// A dialog whose accept/reject (Enter, Escape) go through the window's commands.
+// A dialog whose accept/reject (Enter, Escape) go through the window's commands, and that
+// hands the keyboard to its owner when it hides.
 class QxDialog : public QDialog {
 public:
     using QDialog::QDialog;
     void accept() override { Command(IDOK); }
     void reject() override { Command(IDCANCEL); }
+    void setVisible(bool visible) override
+    {
+        if (!visible && isVisible())
+            HandKeyboardToOwner(this);
+        QDialog::setVisible(visible);
+    }
 
 private:
     void Command(int id)

@@ -46,11 +46,12 @@ int ReleasesOf(const QStringList& keys)
     return count;
 }
 
-// Sets the picker to 2026-12-08 9:30, types the text through the X server from its first
-// section on and returns what the picker shows.
-std::string TypedThroughX(CDateTimeCtrl& picker, QDateTimeEdit::Section first, const char* text)
+// Sets the picker to the start (2026-12-08 9:30 unless given), types the text through the X
+// server from its first section on and returns what the picker shows.
+std::string TypedThroughX(CDateTimeCtrl& picker, QDateTimeEdit::Section first, const char* text,
+                          const CTime& start = CTime(2026, 12, 8, 9, 30, 0))
 {
-    EXPECT_TRUE(picker.SetTime(CTime(2026, 12, 8, 9, 30, 0)));
+    EXPECT_TRUE(picker.SetTime(start));
     auto* edit = qobject_cast<QDateTimeEdit*>(picker.GetWidget());
     edit->setFocus();
     edit->setSelectedSection(first);
@@ -98,6 +99,23 @@ TEST(X11DateTimeTyping, DatesAndTimesTypedOnTheKeyboardReadAsTyped)
     for (const Case& c : {Case{"3:29:00 PM", "3:29:00 PM", 15, 29, 0}, Case{"11:05:47 AM", "11:05:47 AM", 11, 5, 47},
                           Case{"12:00:09 PM", "12:00:09 PM", 12, 0, 9}, Case{"1:7:5 PM", "1:07:05 PM", 13, 7, 5}}) {
         EXPECT_EQ(TypedThroughX(time, QDateTimeEdit::HourSection, c.typed), std::string(c.shown)) << c.typed;
+        CTime read;
+        ASSERT_EQ(time.GetTime(read), GDT_VALID);
+        EXPECT_EQ(std::tuple(read.GetHour(), read.GetMinute(), read.GetSecond()),
+                  std::tuple(c.hour, c.minute, c.second))
+            << c.typed;
+    }
+    // AM or PM left at its first letter and Return typed: completed as typed, from a start
+    // on the other side of noon.
+    struct Unfinished {
+        const char* typed;
+        CTime start;
+        const char* shown;
+        int hour, minute, second;
+    };
+    for (const Unfinished& c : {Unfinished{"11:05:47 A\n", CTime(2026, 12, 8, 15, 55, 0), "11:05:47 AM", 11, 5, 47},
+                                Unfinished{"1:07:05 p\n", CTime(2026, 12, 8, 9, 30, 0), "1:07:05 PM", 13, 7, 5}}) {
+        EXPECT_EQ(TypedThroughX(time, QDateTimeEdit::HourSection, c.typed, c.start), std::string(c.shown)) << c.typed;
         CTime read;
         ASSERT_EQ(time.GetTime(read), GDT_VALID);
         EXPECT_EQ(std::tuple(read.GetHour(), read.GetMinute(), read.GetSecond()),

@@ -4,7 +4,8 @@
 #include <QString>
 #include <QStringList>
 
-// One key or chord a character: Shift is held for capitals, ":" and "$"; '\n' is Return.
+// One key or chord a character: Shift is held for capitals, ":" and "$"; '\n' is Return,
+// '\t' Tab.
 inline QStringList KeysOf(const QString& text)
 {
     QStringList keys;
@@ -21,6 +22,8 @@ inline QStringList KeysOf(const QString& text)
             keys << QStringLiteral("space");
         else if (c == QChar('\n'))
             keys << QStringLiteral("Return");
+        else if (c == QChar('\t'))
+            keys << QStringLiteral("Tab");
         else if (c.isUpper())
             keys << QStringLiteral("shift+") + c.toLower();
         else

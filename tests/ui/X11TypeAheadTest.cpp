@@ -1,6 +1,7 @@
 // Keys typed through the X server ahead of a modal prompt that the first of them opens: the
 // keys after that one land in the prompt, in order and with their Shift state, however late
-// the prompt shows, and none of them reaches the window behind it.
+// the prompt shows, and none of them reaches the window behind it. The keys after the
+// prompt's Return reach that window once the prompt has returned its answer.
 #include "tests/ui/X11Keys.h"
 #include "tests/ui/XvfbTestMain.h"
 
@@ -11,6 +12,9 @@
 #include "platform/ui/EventPump.h"
 #include "platform/ui/ModalLoops.h"
 
+#include <QApplication>
+#include <QGuiApplication>
+#include <QLineEdit>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
@@ -117,16 +121,18 @@ protected:
         widget->setFocus();
     }
 
-    // The text typed and Return, 10 ms a key, by xdotool running on its own.
-    void StartTyping()
+    // The text typed (by default kTyped and Return), 10 ms a key unless told, by xdotool
+    // running on its own.
+    void StartTyping(const QString& text = QString::fromLatin1(kTyped) + '\n', int delay = 10)
     {
         m_typist.start(QStringLiteral("xdotool"),
-                       QStringList{"key", "--delay", "10"} + KeysOf(QString::fromLatin1(kTyped) + '\n'));
+                       QStringList{"key", "--delay", QString::number(delay)} + KeysOf(text));
         ASSERT_TRUE(m_typist.waitForStarted(5000));
     }
     bool TypistDone()
     {
-        return m_typist.waitForFinished(10000) && m_typist.exitCode() == 0;
+        return (m_typist.state() == QProcess::NotRunning || m_typist.waitForFinished(10000)) &&
+               m_typist.exitCode() == 0;
     }
     // The prompt's answer, once Return has ended it.
     void ExpectOneWholeAnswer()
@@ -138,6 +144,14 @@ protected:
         // The window had the first key only: no other key, character or prompt.
         EXPECT_EQ(m_window.chars, std::string(kTyped, 1));
         EXPECT_EQ(m_window.keysDown, std::vector<UINT>{'Q'});
+    }
+
+    // The answers of two prompts, "qX" then "ab", in that order.
+    void ExpectAnswersQxAb()
+    {
+        QTimer::singleShot(8000, &EndModalLoops);
+        EXPECT_TRUE(PumpEventsUntil([&] { return m_window.answers.size() == 2; }, 10000)) << "a prompt still open";
+        EXPECT_EQ(m_window.answers, (std::vector<std::string>{"qX", "ab"}));
     }
 
     TypingWindow m_window;
@@ -160,6 +174,35 @@ TEST_F(X11TypeAheadTest, KeysTypedWhileThePromptIsSlowToShowLandInIt)
     m_window.beforeShow = [&] { EXPECT_TRUE(TypistDone()); };
     StartTyping();
     ExpectOneWholeAnswer();
+}
+
+// Two answers typed one after the other: the keys behind the first Return wait until that
+// prompt has returned its answer, then open the second prompt and land in it.
+TEST_F(X11TypeAheadTest, TwoAnswersTypedOneAfterTheOtherComeInTheirOrder)
+{
+    StartTyping("qX\nab\n", 2);
+    ASSERT_TRUE(TypistDone());
+    ExpectAnswersQxAb();
+}
+
+// The prompt has the keyboard when its Return is typed, and the keys after it come while it
+// closes: they reach the window behind it, whose typing opens the next prompt.
+TEST_F(X11TypeAheadTest, KeysTypedWhileThePromptClosesReachTheWindowBehindIt)
+{
+    StartTyping("qX");
+    QTimer prompted;
+    QObject::connect(&prompted, &QTimer::timeout, [&] {
+        QWidget* prompt = QApplication::activeModalWidget();
+        auto* edit = prompt ? prompt->findChild<QLineEdit*>() : nullptr;
+        if (!edit || edit->text() != "qX" || QGuiApplication::focusWindow() != prompt->windowHandle())
+            return;
+        prompted.stop();
+        EXPECT_TRUE(TypistDone());
+        StartTyping("\nab\n");
+    });
+    prompted.start(10);
+    ExpectAnswersQxAb();
+    EXPECT_TRUE(TypistDone());
 }
 
 // The same under a window manager, which moves the focus to the prompt in its own time.
