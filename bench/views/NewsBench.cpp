@@ -79,7 +79,7 @@ public:
     {
         App();
         Create(nullptr, "news bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 1200, 800), nullptr, 0);
-        m_list.CreateList(this, IDC_HEADLINES);
+        m_list.CreateList(this, IDC_HEADLINES, {});
         m_list.MoveWindow(0, 0, 1200, 800);
         m_list.ApplyNewsLayout(DefaultNewsLayout());
     }
