@@ -212,6 +212,15 @@ bool GoToDateTime(CSession& s, CGraphsView* pane, const QDate& date, const QTime
     return s.WaitFor("the Date and Time dialog closed", [&] { return s.ActiveModal() == nullptr; });
 }
 
+// Go to 11:05:47 of a day: true once its 11:05:46 slot is the newest in view.
+bool GoToElevenFiveOf(CSession& s, CGraphsView* pane, const QDate& date)
+{
+    return GoToDateTime(s, pane, date, QTime(11, 5, 47)) &&
+           s.WaitFor("the chart at " + date.toString(Qt::ISODate).toStdString(), [&] {
+               return NewestSlotInView(pane) == QDateTime(date, QTime(11, 5, 46));
+           }, 30s);
+}
+
 // The history requests the broker received so far.
 int HistoryRequests(CSession& s)
 {
@@ -793,11 +802,7 @@ TEST_F(TickChartHistorySessionTest, GoToNowFromFarBackShowsWhatAFreshChartShows)
             const QDate day = s.OnUi([&] { return NewestSlotInView(pane).date(); });
             ASSERT_TRUE(day.isValid());
             const auto goFarBackAndNow = [&](int daysBack) {
-                const QDate date = TradingDayOnOrBefore(s, day.addDays(-daysBack));
-                ASSERT_TRUE(GoToDateTime(s, pane, date, QTime(11, 5, 47)));
-                ASSERT_TRUE(s.WaitFor("the chart at " + date.toString(Qt::ISODate).toStdString(), [&] {
-                    return NewestSlotInView(pane) == QDateTime(date, QTime(11, 5, 46));
-                }, 30s));
+                ASSERT_TRUE(GoToElevenFiveOf(s, pane, TradingDayOnOrBefore(s, day.addDays(-daysBack))));
                 ASSERT_TRUE(GoToDateTime(s, pane, QDate(), QTime()));
             };
 
@@ -853,11 +858,7 @@ TEST_F(TickChartMiddaySessionTest, GoToNowWithTheDialogOpenAcrossASlotEndsAtTheN
             CGraphsView* pane = OpenTickChartCloseUp(s);
             ASSERT_NE(pane, nullptr);
             const QDate day = s.OnUi([&] { return NewestSlotInView(pane).date(); });
-            const QDate date = TradingDayOnOrBefore(s, day.addDays(-30));
-            ASSERT_TRUE(GoToDateTime(s, pane, date, QTime(11, 5, 47)));
-            ASSERT_TRUE(s.WaitFor("the chart a month back", [&] {
-                return NewestSlotInView(pane) == QDateTime(date, QTime(11, 5, 46));
-            }, 30s));
+            ASSERT_TRUE(GoToElevenFiveOf(s, pane, TradingDayOnOrBefore(s, day.addDays(-30))));
 
             s.RightClick(s.OnUi([&] { return pane->GetWidget(); }), PlotCentre(s, pane));
             s.ChoosePopup("&Go to Date/Time...");
