@@ -8,6 +8,7 @@
 #include "platform/ui/CResourceStore.h"
 #include "platform/ui/CUiResponder.h"
 #include "platform/ui/CWindowRegistry.h"
+#include "platform/ui/ModalKeyRouting.h"
 #include "platform/ui/ModalLoops.h"
 #include "platform/ui/QtConvert.h"
 #include "platform/ui/QxWindowHost.h"
@@ -989,6 +990,7 @@ void CWnd::BringWindowToTop()
     if (QWidget* w = GetOuterWidget()) {
         w->raise();
         w->activateWindow();
+        KeysFollowActivation(w);
     }
 }
 

@@ -149,6 +149,7 @@ public:
         }
         auto& key = *static_cast<KeyEvent*>(event);
         Readdress(key);
+        FollowActivation(key);
         if (!m_held.Empty() || Waiting() || AwaitActivation(key.window)) {
             m_held.Hold(key);
             return true;
@@ -159,6 +160,15 @@ public:
         if (loop && (!modal || !modal->isVisible()))
             AwaitEndOf(loop);
         return sent;
+    }
+
+    // The program activates a window of its own: the keys typed from now on go to it, though
+    // the window system still addresses them to the window that has the focus. The widget is
+    // kept: its native window may be made anew (a page view gives it an OpenGL surface).
+    void Activating(QWidget* window)
+    {
+        if (window && window->windowHandle() != QGuiApplication::focusWindow())
+            m_activating = window;
     }
 
 private:
@@ -176,16 +186,33 @@ private:
         key.flags &= ~WindowSystem::WindowSystemEvent::NullWindow;
     }
 
+    // A key for another window of ours, while the window the program activates is not yet
+    // active and no modal window runs, goes to that window.
+    void FollowActivation(KeyEvent& key)
+    {
+        QWindow* target = Activated();
+        if (!target)
+            return;
+        if (!target->isVisible() || target == QGuiApplication::focusWindow() || target == m_unactivated) {
+            m_activating = nullptr;
+            return;
+        }
+        if (!QGuiApplication::modalWindow() && !IsModal(key.window))
+            key.window = target;
+    }
+    QWindow* Activated() const { return m_activating ? m_activating->windowHandle() : nullptr; }
+
     bool Waiting() const { return m_closing || m_awaited != nullptr; }
 
-    // A modal window that keys go to before it has the focus, taken from the window the
-    // user typed into: they wait until it is activated.
+    // A modal window, or one the program activates, that keys go to before it has the
+    // focus, taken from the window the user typed into: they wait until it is activated.
     bool AwaitActivation(QWindow* window)
     {
         QWindow* focus = Shown(QGuiApplication::focusWindow());
-        if (!IsModal(window) || window == focus || window == m_unactivated)
+        const bool activating = window && window == Activated();
+        if ((!IsModal(window) && !activating) || window == focus || window == m_unactivated)
             return false;
-        if (focus && !QGuiApplicationPrivate::instance()->isWindowBlocked(focus))
+        if (!activating && focus && !QGuiApplicationPrivate::instance()->isWindowBlocked(focus))
             return false;
         m_awaited = window;
         m_activationWait.start();
@@ -221,6 +248,7 @@ private:
     const CFocusHistory& m_history;
     QObject m_context;
     CHeldKeys m_held;
+    QPointer<QWidget> m_activating;   // the window the program activates, not yet active
     QPointer<QWindow> m_awaited;      // the modal window whose activation keys wait for
     QPointer<QWindow> m_unactivated;  // one that kept them waiting in vain: no more waits
     QTimer m_activationWait;
@@ -292,6 +320,12 @@ void HandKeyboardToOwner(QWidget* window)
     xcb_set_input_focus(connection, XCB_INPUT_FOCUS_PARENT, static_cast<xcb_window_t>(owner->winId()),
                         XCB_CURRENT_TIME);
     xcb_flush(connection);
+}
+
+void KeysFollowActivation(QWidget* window)
+{
+    if (g_routing && window && window->isWindow())
+        g_routing->router.Activating(window);
 }
 
 void RouteBlockedKeysToModalWindows()

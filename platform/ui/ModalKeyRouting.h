@@ -20,3 +20,8 @@ void RouteBlockedKeysToModalWindows();
 // at once. Left to the window manager, it would get there only once the manager has taken
 // note, and keys typed meanwhile would reach no window. On X only; user-interface thread.
 void HandKeyboardToOwner(QWidget* window);
+
+// The program activates a top-level window: keys typed from now on go to it, held until the
+// window manager has given it the focus (at most as long as keys wait for a modal window).
+// Without it they would reach the window that had the focus until then.
+void KeysFollowActivation(QWidget* window);

@@ -188,6 +188,12 @@ TEST_F(KeyboardFocusSessionTest, FloatingAndToolBarWindowsTakeTheSymbolTypedNext
         ASSERT_NE(s.WaitView<CGraphsView>("a chart from the tool bar"), nullptr);
         Press(s, KeysOf("AAPL\n"));
         Expect(s, "the chart from the tool bar's button", ChartSymbol(s, false), "AAPL");
+
+        // A floating News opened over the MDI chart takes the symbol typed right behind its
+        // menu keys, before the window manager has given it the focus.
+        Press(s, QStringList{"alt+l", "n"} + KeysOf("GE"));
+        ExpectPrompt(s, "Symbols", 1070, "GE");  // the floating News's own prompt
+        Expect(s, "the MDI chart", ChartSymbol(s, false), "AAPL");
         s.ExitByMenu();
     });
     EXPECT_EQ(status, 0);
