@@ -62,10 +62,10 @@ TEST_F(SessionTest, BacktestSetUpRunCancelledRunAgainChartForARowAndExit)
         ASSERT_TRUE(s.WaitFor("the strategy listed", [&] { return s.ControlText(setup, IDC_SS_NAME).isEmpty(); }));
         s.PressButton(setup, "Backtest");
         ASSERT_TRUE(s.WaitFor("the dialog closed", [&] { return s.ActiveModal() == nullptr; }));
-        ASSERT_TRUE(s.WaitFor("the run going", [&] { return view->IsRunning(); }, 5s));
+        ASSERT_TRUE(s.WaitFor("the run going", [&] { return view->IsRunning(); }));
         EXPECT_TRUE(s.MenuItemEnabled("&Backtest|&Cancel Backtesting"));
         s.ChooseMenu("&Backtest|&Cancel Backtesting");
-        ASSERT_TRUE(s.WaitFor("the run cancelled", [&] { return !view->IsRunning(); }, 2s));
+        ASSERT_TRUE(s.WaitFor("the run cancelled", [&] { return !view->IsRunning(); }));
         EXPECT_TRUE(s.WaitFor("the title without progress",
                               [&] { return view->MakeTitle() == CString("BackTesting (1 Strategies)"); }));
 

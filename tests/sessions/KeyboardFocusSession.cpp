@@ -64,7 +64,7 @@ protected:
     // Waits until the text is the one typed; a prompt left open is cancelled.
     static void Expect(CSession& s, const std::string& what, const std::function<CString()>& text, const char* typed)
     {
-        EXPECT_TRUE(s.WaitFor(what + " shows " + typed, [&] { return text() == typed && !s.ActiveModal(); }, 8s))
+        EXPECT_TRUE(s.WaitFor(what + " shows " + typed, [&] { return text() == typed && !s.ActiveModal(); }))
             << what << " shows \"" << s.OnUi(text).GetString() << "\"";
         if (s.ActiveModal())
             Press(s, {"Escape"});

@@ -145,8 +145,7 @@ TEST_F(ManagedWindowSessionTest, AltTabFromAnMdiChartBringsTheFloatingChartOverT
         };
         auto altTabToTheFloatingChart = [&](const std::string& when) {
             ASSERT_TRUE(Input(x11::AltTab()));
-            EXPECT_TRUE(s.WaitFor(when + ": the floating chart in front", [&] { return w.FloatingChartInFront(); },
-                                  5s))
+            EXPECT_TRUE(s.WaitFor(when + ": the floating chart in front", [&] { return w.FloatingChartInFront(); }))
                 << w.Describe();
             // No late raise undoes it.
             s.Pause(700ms);
@@ -194,7 +193,7 @@ TEST_F(ManagedWindowSessionTest, TheMainWindowKeepsPaintingWithAChartsSideWindow
             ASSERT_FALSE(before.isNull());
             EXPECT_TRUE(s.WaitFor(when + ": the status clock changes on the screen", [&] {
                 return x11::DifferingShare(x11::ScreenImage(statusBar), before) > 0;
-            }, 5s));
+            }));
         };
         auto sideWindows = [&](CChartController* chart) {
             return s.OnUi([&] {
@@ -234,7 +233,7 @@ TEST_F(ManagedWindowSessionTest, TheMainWindowKeepsPaintingWithAChartsSideWindow
             const QImage menuShown = s.OnUi([&] { return menu->grab().toImage(); });
             ASSERT_TRUE(s.WaitFor("the menu drawn on the screen", [&] {
                 return x11::DifferingShare(x11::ScreenImage(menuArea), menuShown) < 0.01;
-            }, 5s));
+            }));
             ASSERT_TRUE(Input(x11::ClickCommands(itemAt)));
             ASSERT_TRUE(s.WaitFor("the menu closed", [&] { return QApplication::activePopupWidget() == nullptr; }));
             // Where no side window has come, the screen no longer shows the menu.
@@ -247,7 +246,7 @@ TEST_F(ManagedWindowSessionTest, TheMainWindowKeepsPaintingWithAChartsSideWindow
             const QImage menuPart = menuShown.copy(part.translated(-menuArea.topLeft()));
             EXPECT_TRUE(s.WaitFor("the closed menu gone from the screen", [&] {
                 return x11::DifferingShare(x11::ScreenImage(part), menuPart) > 0.2;
-            }, 5s)) << item.toStdString();
+            })) << item.toStdString();
         };
         auto openBothSideWindows = [&](QWidget* frame, CChartController* chart) {
             for (const QString& item : {QStringLiteral("Tracking Window"), QStringLiteral("Snapshot Window")}) {

@@ -1139,8 +1139,10 @@ int SessionTest::RunWorkstation(const std::function<void(CSession&)>& script, co
         try {
             session.Step("start the program");
             if (session.WaitFor("the program to log in and run", [&] { return app.running.load() && app.MainFrame(); },
-                                60s))
+                                60s)) {
+                watchdog.LoopRuns();
                 script(session);
+            }
         } catch (const CProgramEnded&) {
             ADD_FAILURE() << "session: the program ended while the session still ran";
         }

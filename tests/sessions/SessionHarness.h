@@ -106,7 +106,7 @@ public:
     // Everything posted so far has run, or waits inside a modal loop it opened.
     void Settle();
     bool WaitFor(const std::string& what, const std::function<bool()>& condition,
-                 std::chrono::milliseconds timeout = std::chrono::seconds(15));
+                 std::chrono::milliseconds timeout = std::chrono::seconds(30));
     void Pause(std::chrono::milliseconds time);
     // Told with a hang (what the script does now).
     void Step(const std::string& text);
@@ -146,7 +146,7 @@ public:
     QStringList MenuBarTitles();
 
     // ---- windows
-    QWidget* WaitModal(const QString& title, std::chrono::milliseconds timeout = std::chrono::seconds(15));
+    QWidget* WaitModal(const QString& title, std::chrono::milliseconds timeout = std::chrono::seconds(30));
     // The modal window open now (null when none).
     QWidget* ActiveModal();
     QString WindowTitle(QWidget* window);

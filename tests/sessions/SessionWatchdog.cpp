@@ -57,7 +57,8 @@ void OnStackSignal(int)
 
 }  // namespace
 
-CSessionWatchdog::CSessionWatchdog(std::chrono::milliseconds limit) : m_limit(limit), m_main(pthread_self())
+CSessionWatchdog::CSessionWatchdog(std::chrono::milliseconds limit, std::chrono::milliseconds startLimit)
+    : m_limit(limit), m_startLimit(startLimit), m_main(pthread_self())
 {
     g_mainThread = m_main;
     struct sigaction action {};
@@ -123,7 +124,7 @@ void CSessionWatchdog::Run()
         while (!m_stop && *pending) {
             m_wake.wait_for(lock, std::chrono::milliseconds(50));
             const auto silent = std::chrono::milliseconds(NowMs() - sent);
-            if (*pending && silent >= m_limit) {
+            if (*pending && silent >= (m_loopRuns ? m_limit : m_startLimit)) {
                 lock.unlock();
                 Hang(silent);
             }
@@ -142,7 +143,8 @@ void CSessionWatchdog::Hang(std::chrono::milliseconds silent)
     std::fprintf(stderr,
                  "\n[  FAILED  ] session watchdog: the event loop has not answered for %lld ms (limit %lld ms)\n"
                  "while the session was: %s\n",
-                 static_cast<long long>(silent.count()), static_cast<long long>(m_limit.count()),
+                 static_cast<long long>(silent.count()),
+                 static_cast<long long>((m_loopRuns ? m_limit : m_startLimit).count()),
                  activity.empty() ? "(starting or ending the program)" : activity.c_str());
     std::fflush(stderr);
     PrintMainThreadStack();

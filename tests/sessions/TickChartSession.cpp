@@ -543,13 +543,21 @@ TEST_F(TickChartSessionTest, TheChartButtonOverTimeAndSalesDrawsTheTradesAtTheir
                 return scale.GetMin() > 0 && scale.GetMin() <= prices.front() && scale.GetMax() >= prices.back();
             })) << scaleText();
 
-            // What the pane shows: the newest five bars are the trades.
-            const int newestBar = s.OnUi([&] { return pane->GetPricePlot()->GetLastVisibleBar(); });
+            // What the pane shows: the newest five bars are the trades, once it has painted them.
             std::map<int, double> trades;
-            for (size_t k = 0; k < prices.size(); ++k)
-                trades[newestBar - static_cast<int>(prices.size() - 1 - k)] = prices[k];
+            std::map<int, PaintedTrade> shown;
+            s.WaitFor("the trades painted as the newest bars", [&] {
+                const int newestBar = pane->GetPricePlot()->GetLastVisibleBar();
+                trades.clear();
+                for (size_t k = 0; k < prices.size(); ++k)
+                    trades[newestBar - static_cast<int>(prices.size() - 1 - k)] = prices[k];
+                shown = PaintedTrades(s, pane, trades);
+                return std::all_of(shown.begin(), shown.end(), [](const auto& each) {
+                    return each.second.rows.size() == 1 && each.second.rows.front() == each.second.expectedRow;
+                });
+            });
             std::vector<int> rows;
-            for (const auto& [bar, painted] : PaintedTrades(s, pane, trades)) {
+            for (const auto& [bar, painted] : shown) {
                 ASSERT_EQ(painted.rows.size(), 1u) << "the trade of bar " << bar;
                 // At the row the price scale gives the trade's price.
                 EXPECT_EQ(painted.rows.front(), painted.expectedRow) << "the trade at " << trades.at(bar);

@@ -131,7 +131,7 @@ protected:
     // (its Return lost) is cancelled.
     static void WaitAnswered(CSession& s, const std::function<bool()>& answered)
     {
-        const bool done = s.WaitFor("the prompt answered", [&] { return answered() && s.ActiveModal() == nullptr; }, 8s);
+        const bool done = s.WaitFor("the prompt answered", [&] { return answered() && s.ActiveModal() == nullptr; });
         if (!done && s.ActiveModal()) {
             ADD_FAILURE() << "a prompt left open: " << s.WindowTitle(s.ActiveModal()).toStdString();
             s.Key(Qt::Key_Escape);
@@ -188,8 +188,7 @@ protected:
             ASSERT_NE(dialog, nullptr);
             auto* date = qobject_cast<QDateTimeEdit*>(s.Control(dialog, 1040));
             ASSERT_NE(date, nullptr);
-            s.WaitFor("12/03 in the date", [&] { return date->date().month() == 12 && date->date().day() == 3; },
-                      5s);
+            s.WaitFor("12/03 in the date", [&] { return date->date().month() == 12 && date->date().day() == 3; });
             typed = s.OnUi([&] { return date->date(); });
             s.Key(Qt::Key_Escape);
             WaitAnswered(s, [] { return true; });

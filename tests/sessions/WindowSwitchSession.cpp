@@ -143,7 +143,7 @@ TEST_F(WindowSwitchSessionTest, TheWindowMenuListsTheWindowsAndCtrlF6MovesBetwee
             ++step;
             s.Key(m.key, m.modifiers);
             EXPECT_TRUE(s.WaitFor("key " + std::to_string(step) + " to " + Title(s, m.then).toStdString(),
-                                  [&] { return Active(s) == m.then; }, 5s));
+                                  [&] { return Active(s) == m.then; }));
             EXPECT_TRUE(s.OnUi([&] { return m.then->isMaximized(); })) << "key " << step;
         }
 
@@ -165,8 +165,7 @@ TEST_F(WindowSwitchSessionTest, TheWindowMenuListsTheWindowsAndCtrlF6MovesBetwee
         QMdiSubWindow* next = nullptr;
         ASSERT_TRUE(s.WaitFor("a window active again", [&] { return (next = Active(s)) != nullptr; }));
         EXPECT_TRUE(next == chart || next == sales);
-        EXPECT_TRUE(s.WaitFor("the window in front maximised", [&] { return s.OnUi([&] { return next->isMaximized(); }); },
-                              5s));
+        EXPECT_TRUE(s.WaitFor("the window in front maximised", [&] { return s.OnUi([&] { return next->isMaximized(); }); }));
         items = WindowMenuItems(s);
         ASSERT_GE(items.size(), 3u);
         EXPECT_EQ(items[items.size() - 3].text, "-");
