@@ -1622,7 +1622,9 @@ bool CWnd::DispatchStandardEvent(QWidget* source, QEvent* event)
         if (alive.expired())
             return true;
         const bool keyDefault = m_impl->callDefault;
-        const QString text = ke->text();
+        // Alt and a letter is a menu's key, never a typed character, even when no menu has it.
+        const bool menuKey = (ke->modifiers() & Qt::AltModifier) && !(ke->modifiers() & Qt::ControlModifier);
+        const QString text = menuKey ? QString() : ke->text();
         const QChar c = text.isEmpty() ? QChar() : text[0];
         if (!text.isEmpty() && (c.unicode() >= 0x20 || c == QChar('\r') || c == QChar('\b') || c == QChar('\t') || c == QChar(0x1B))) {
             m_impl->callDefault = false;

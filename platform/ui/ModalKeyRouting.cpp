@@ -138,6 +138,12 @@ public:
             m_awaited = nullptr;
             ReleaseWhenDue();
         });
+        // Once the window the program activates has had the focus, keys go where the focus
+        // is: a window the user activates after it takes them.
+        QObject::connect(qGuiApp, &QGuiApplication::focusWindowChanged, &m_context, [this](QWindow* focus) {
+            if (focus && focus == Activated())
+                m_activating = nullptr;
+        });
     }
 
     bool sendEvent(WindowSystem::WindowSystemEvent* event) override

@@ -17,8 +17,12 @@
 #include "views/ui/CLevel2View.h"
 #include "views/ui/HeadlinesView.h"
 
+#include <QApplication>
 #include <QGuiApplication>
+#include <QMainWindow>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProcess>
 #include <QToolBar>
 #include <QToolButton>
@@ -114,6 +118,33 @@ protected:
     {
         return [&s] { return s.App().MainFrame()->GetSymbolBox(); };
     }
+    // The main window's menu of that title opened with a click, then its item clicked.
+    static void ClickMenu(CSession& s, const QString& title, const QString& item)
+    {
+        s.Step("click " + title.toStdString() + " | " + item.toStdString());
+        const QPoint titleAt = s.OnUi([&] {
+            QMenuBar* bar = qobject_cast<QMainWindow*>(s.App().MainFrame()->GetOuterWidget())->menuBar();
+            for (QAction* a : bar->actions())
+                if (PlainMenuText(a->text()) == title)
+                    return bar->mapToGlobal(bar->actionGeometry(a).center());
+            return QPoint();
+        });
+        ASSERT_FALSE(titleAt.isNull()) << "no menu " << title.toStdString();
+        Click(titleAt);
+        QMenu* menu = nullptr;
+        ASSERT_TRUE(s.WaitFor("the menu on the screen", [&] {
+            menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            return menu && x11::Viewable(static_cast<xcb_window_t>(menu->winId()));
+        }));
+        const QPoint itemAt = s.OnUi([&] {
+            for (QAction* a : menu->actions())
+                if (PlainMenuText(a->text()) == item)
+                    return menu->mapToGlobal(menu->actionGeometry(a).center());
+            return QPoint();
+        });
+        ASSERT_FALSE(itemAt.isNull()) << "no item " << item.toStdString();
+        Click(itemAt);
+    }
     static void WaitMainWindowFocused(CSession& s)
     {
         QWindow* main = s.OnUi([&] { return s.App().MainFrame()->GetOuterWidget()->windowHandle(); });
@@ -194,6 +225,23 @@ TEST_F(KeyboardFocusSessionTest, FloatingAndToolBarWindowsTakeTheSymbolTypedNext
         Press(s, QStringList{"alt+l", "n"} + KeysOf("GE"));
         ExpectPrompt(s, "Symbols", 1070, "GE");  // the floating News's own prompt
         Expect(s, "the MDI chart", ChartSymbol(s, false), "AAPL");
+
+        // Another opened with the mouse has the focus before a key is typed; the MDI chart's
+        // title bar clicked, the chart takes the keys.
+        const int floatingNews = s.OnUi([&] { return static_cast<int>(s.Views<HeadlinesView>().size()); });
+        ClickMenu(s, "Floating", "News");
+        xcb_window_t news = 0;
+        ASSERT_TRUE(s.WaitFor("a second floating News active", [&] {
+            const std::vector<HeadlinesView*> views = s.Views<HeadlinesView>();
+            if (static_cast<int>(views.size()) <= floatingNews)
+                return false;
+            news = static_cast<xcb_window_t>(views.back()->GetParentFrame()->GetOuterWidget()->winId());
+            return x11::ActiveWindow() == news;
+        }));
+        Click(TitleBar(s, s.OnUi([&] { return Chart(s, false); })));
+        WaitMainWindowFocused(s);
+        Press(s, KeysOf("INTC\n"));
+        Expect(s, "the MDI chart clicked after a floating News opened", ChartSymbol(s, false), "INTC");
         s.ExitByMenu();
     });
     EXPECT_EQ(status, 0);

@@ -97,7 +97,9 @@ protected:
             const QImage bar = TitleBar(window);
             return bar.height() == barHeight && TitleInk(bar).Holds(wholeTitle);
         });
-        EXPECT_TRUE(whole) << what << ": a frame " << width << " px wide shows its title cut";
+        EXPECT_TRUE(whole) << what << ": a frame " << width << " px wide shows its title cut (active for the window manager: "
+                           << (x11::ActiveWindow() == static_cast<xcb_window_t>(s.OnUi([&] { return window->winId(); })))
+                           << ", for Qt: " << s.OnUi([&] { return window->isActiveWindow(); }) << ")";
     }
 
     // The message box open now shows its whole title; OK closes it.
