@@ -123,11 +123,7 @@ protected:
     {
         s.Step("click " + title.toStdString() + " | " + item.toStdString());
         const QPoint titleAt = s.OnUi([&] {
-            QMenuBar* bar = qobject_cast<QMainWindow*>(s.App().MainFrame()->GetOuterWidget())->menuBar();
-            for (QAction* a : bar->actions())
-                if (PlainMenuText(a->text()) == title)
-                    return bar->mapToGlobal(bar->actionGeometry(a).center());
-            return QPoint();
+            return MenuEntryPoint(qobject_cast<QMainWindow*>(s.App().MainFrame()->GetOuterWidget())->menuBar(), title);
         });
         ASSERT_FALSE(titleAt.isNull()) << "no menu " << title.toStdString();
         Click(titleAt);
@@ -136,12 +132,7 @@ protected:
             menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
             return menu && x11::Viewable(static_cast<xcb_window_t>(menu->winId()));
         }));
-        const QPoint itemAt = s.OnUi([&] {
-            for (QAction* a : menu->actions())
-                if (PlainMenuText(a->text()) == item)
-                    return menu->mapToGlobal(menu->actionGeometry(a).center());
-            return QPoint();
-        });
+        const QPoint itemAt = s.OnUi([&] { return MenuEntryPoint(menu, item); });
         ASSERT_FALSE(itemAt.isNull()) << "no item " << item.toStdString();
         Click(itemAt);
     }

@@ -209,12 +209,7 @@ TEST_F(ManagedWindowSessionTest, TheMainWindowKeepsPaintingWithAChartsSideWindow
         // the menu covered shows something else once it has closed.
         auto chooseByClicks = [&](QWidget* frame, const QString& item, CChartController* chart) {
             QMenuBar* bar = s.OnUi([&] { return qobject_cast<QMainWindow*>(frame)->menuBar(); });
-            const QPoint title = s.OnUi([&] {
-                for (QAction* a : bar->actions())
-                    if (PlainMenuText(a->text()) == "Chart")
-                        return bar->mapToGlobal(bar->actionGeometry(a).center());
-                return QPoint();
-            });
+            const QPoint title = s.OnUi([&] { return MenuEntryPoint(bar, "Chart"); });
             ASSERT_FALSE(title.isNull()) << "no Chart menu";
             ASSERT_TRUE(Input(x11::ClickCommands(title)));
             QMenu* menu = nullptr;
@@ -223,12 +218,7 @@ TEST_F(ManagedWindowSessionTest, TheMainWindowKeepsPaintingWithAChartsSideWindow
                 return menu && x11::Viewable(static_cast<xcb_window_t>(menu->winId()));
             }));
             const QRect menuArea = s.OnUi([&] { return QRect(menu->mapToGlobal(QPoint(0, 0)), menu->size()); });
-            const QPoint itemAt = s.OnUi([&] {
-                for (QAction* a : menu->actions())
-                    if (PlainMenuText(a->text()) == item)
-                        return menu->mapToGlobal(menu->actionGeometry(a).center());
-                return QPoint();
-            });
+            const QPoint itemAt = s.OnUi([&] { return MenuEntryPoint(menu, item); });
             ASSERT_FALSE(itemAt.isNull()) << "no item " << item.toStdString();
             const QImage menuShown = s.OnUi([&] { return menu->grab().toImage(); });
             ASSERT_TRUE(s.WaitFor("the menu drawn on the screen", [&] {

@@ -252,6 +252,19 @@ QString PlainMenuText(const QString& text)
     return out;
 }
 
+QPoint MenuEntryPoint(QWidget* barOrMenu, const QString& text)
+{
+    for (QAction* a : barOrMenu->actions()) {
+        if (PlainMenuText(a->text()) != text)
+            continue;
+        if (auto* bar = qobject_cast<QMenuBar*>(barOrMenu))
+            return bar->mapToGlobal(bar->actionGeometry(a).center());
+        if (auto* menu = qobject_cast<QMenu*>(barOrMenu))
+            return menu->mapToGlobal(menu->actionGeometry(a).center());
+    }
+    return QPoint();
+}
+
 // ---------------------------------------------------------------- CSession
 
 CSession::CSession(CWorkstationApp& app, qx::testbroker::CTestBroker& broker, std::filesystem::path home,

@@ -213,6 +213,9 @@ private:
 
 // Item text without its '&' marks and accelerator ("E&xit\tCtrl+Q" -> "Exit").
 QString PlainMenuText(const QString& text);
+// The screen point of the entry of that plain text in a menu bar or a menu (null when there
+// is none). UI thread.
+QPoint MenuEntryPoint(QWidget* barOrMenu, const QString& text);
 // The modal window, popup, active window and mouse grabber, for a failure's message.
 QString DescribeFocus();
 // The menu paths that open each of the 13 window kinds, in the main window or floating

@@ -46,18 +46,6 @@ using qx::testsupport::CInkMask;
 
 class TickChartSessionTest : public SessionTest {};
 
-class TickChartHistorySessionTest : public BeforeTheOpenSessionTest {};
-
-// The broker's clock at noon of a weekday: the chart's newest slot is the one of now.
-class TickChartMiddaySessionTest : public SessionTest {
-protected:
-    void Configure(qx::testbroker::TestBrokerOptions& options) override
-    {
-        const int64_t now = std::time(nullptr);
-        options.clockShiftSeconds = qx::testsupport::SecondsToNoon(now);
-        options.clockShiftDays = qx::testsupport::DaysBackToWeekday(now + options.clockShiftSeconds);
-    }
-};
 
 // The price pane of a chart open, other than the one given.
 CGraphsView* PricePane(CSession& s, CGraphsView* other = nullptr)
@@ -111,6 +99,39 @@ CGraphsView* OpenTickChartCloseUp(CSession& s, CGraphsView* other = nullptr)
     EXPECT_EQ(s.OnUi([&] { return pane->GetGraphsDoc()->GetBarSpacing(); }), 2.0);
     return pane;
 }
+
+// Sessions on MSFT with a close-up tick chart open: the body gets its price pane, and File ->
+// Exit ends the session after it.
+template <class Base>
+class TickChartCloseUpSessionTest : public Base {
+protected:
+    void RunOnTickChart(const std::function<void(CSession&, CGraphsView*)>& body)
+    {
+        const int status = this->RunWorkstation(
+            [&](CSession& s) {
+                CGraphsView* pane = OpenTickChartCloseUp(s);
+                ASSERT_NE(pane, nullptr);
+                body(s, pane);
+                if (!::testing::Test::HasFatalFailure())
+                    s.ExitByMenu();
+            },
+            {"--symbol", "MSFT"});
+        EXPECT_EQ(status, 0);
+    }
+};
+
+class TickChartHistorySessionTest : public TickChartCloseUpSessionTest<BeforeTheOpenSessionTest> {};
+
+// The broker's clock at noon of a weekday: the chart's newest slot is the one of now.
+class TickChartMiddaySessionTest : public TickChartCloseUpSessionTest<SessionTest> {
+protected:
+    void Configure(qx::testbroker::TestBrokerOptions& options) override
+    {
+        const int64_t now = std::time(nullptr);
+        options.clockShiftSeconds = qx::testsupport::SecondsToNoon(now);
+        options.clockShiftDays = qx::testsupport::DaysBackToWeekday(now + options.clockShiftSeconds);
+    }
+};
 
 // MSFT's regular session on a date by the program's calendar file: false on a weekend or a
 // holiday.
@@ -650,49 +671,43 @@ TEST_F(TickChartSessionTest, AChartScrolledBackStaysOnItsBarsAndHoldsBoundedReco
 
 TEST_F(TickChartHistorySessionTest, GoToDateTimeShowsTheTradesOfThatTimeAtTheirPrices)
 {
-    const int status = RunWorkstation(
-        [&](CSession& s) {
-            CGraphsView* pane = OpenTickChartCloseUp(s);
-            ASSERT_NE(pane, nullptr);
-            // The day of the chart's newest trade slot: the session before the broker's today.
-            const QDate day = s.OnUi([&] {
-                CPricePlot* price = pane->GetPricePlot();
-                return SpanOfBar(pane, price->GetLastVisibleBar()).start.date();
-            });
-            ASSERT_TRUE(day.isValid());
+    RunOnTickChart([&](CSession& s, CGraphsView* pane) {
+        // The day of the chart's newest trade slot: the session before the broker's today.
+        const QDate day = s.OnUi([&] {
+            CPricePlot* price = pane->GetPricePlot();
+            return SpanOfBar(pane, price->GetLastVisibleBar()).start.date();
+        });
+        ASSERT_TRUE(day.isValid());
 
-            // Go to Date/Time from the pane's menu, typed: 11:05:47 AM of that day, hours
-            // before the first slot the chart holds.
-            ASSERT_TRUE(GoToDateTime(s, pane, day, QTime(11, 5, 47)));
+        // Go to Date/Time from the pane's menu, typed: 11:05:47 AM of that day, hours
+        // before the first slot the chart holds.
+        ASSERT_TRUE(GoToDateTime(s, pane, day, QTime(11, 5, 47)));
 
-            // The newest slot in view holds the chosen time.
-            const QDateTime firstShown =
-                ExpectTradesUpTo(s, pane, QDateTime(day, QTime(11, 5, 46)), "the slots up to 11:05:46");
-            ASSERT_TRUE(firstShown.isValid());
+        // The newest slot in view holds the chosen time.
+        const QDateTime firstShown =
+            ExpectTradesUpTo(s, pane, QDateTime(day, QTime(11, 5, 46)), "the slots up to 11:05:46");
+        ASSERT_TRUE(firstShown.isValid());
 
-            // Live trades come in meanwhile: the pane stays on the chosen time.
-            CPriceSeries* series = s.OnUi([&] { return pane->GetPricePlot()->GetPriceSeries(); });
-            const int appended = series->GetLiveAppends();
-            const double last = s.Broker().Symbol("MSFT")->last;
-            for (int i = 1; i <= 5; ++i)
-                ASSERT_TRUE(s.Broker().InjectTrade("MSFT", std::round((last + 0.01 * i) * 100) / 100, 100u, "ARCA"));
-            ASSERT_TRUE(s.WaitFor("the live trades in the chart's series",
-                                  [&] { return series->GetLiveAppends() == appended + 5; }));
-            ExpectTradesUpTo(s, pane, QDateTime(day, QTime(11, 5, 46)), "the slots up to 11:05:46 after live trades");
+        // Live trades come in meanwhile: the pane stays on the chosen time.
+        CPriceSeries* series = s.OnUi([&] { return pane->GetPricePlot()->GetPriceSeries(); });
+        const int appended = series->GetLiveAppends();
+        const double last = s.Broker().Symbol("MSFT")->last;
+        for (int i = 1; i <= 5; ++i)
+            ASSERT_TRUE(s.Broker().InjectTrade("MSFT", std::round((last + 0.01 * i) * 100) / 100, 100u, "ARCA"));
+        ASSERT_TRUE(s.WaitFor("the live trades in the chart's series",
+                              [&] { return series->GetLiveAppends() == appended + 5; }));
+        ExpectTradesUpTo(s, pane, QDateTime(day, QTime(11, 5, 46)), "the slots up to 11:05:46 after live trades");
 
-            // Ctrl+Left twice, past the slots the Go to brought: each press scrolls back four
-            // fifths of the bars in view, and those slots show their trades too.
-            const int step = s.OnUi([&] { return pane->GetGraphsDoc()->GetVisibleBarCount() * 4 / 5; });
-            s.Click(s.OnUi([&] { return pane->GetWidget(); }), PlotCentre(s, pane));
-            s.Key(Qt::Key_Left, Qt::ControlModifier);
-            s.Key(Qt::Key_Left, Qt::ControlModifier);
-            const QDateTime earlier = QDateTime(day, QTime(11, 5, 46)).addSecs(-2 * 2 * step);
-            ASSERT_LT(earlier, firstShown);
-            ExpectTradesUpTo(s, pane, earlier, "the slots two scrolls back");
-            s.ExitByMenu();
-        },
-        {"--symbol", "MSFT"});
-    EXPECT_EQ(status, 0);
+        // Ctrl+Left twice, past the slots the Go to brought: each press scrolls back four
+        // fifths of the bars in view, and those slots show their trades too.
+        const int step = s.OnUi([&] { return pane->GetGraphsDoc()->GetVisibleBarCount() * 4 / 5; });
+        s.Click(s.OnUi([&] { return pane->GetWidget(); }), PlotCentre(s, pane));
+        s.Key(Qt::Key_Left, Qt::ControlModifier);
+        s.Key(Qt::Key_Left, Qt::ControlModifier);
+        const QDateTime earlier = QDateTime(day, QTime(11, 5, 46)).addSecs(-2 * 2 * step);
+        ASSERT_LT(earlier, firstShown);
+        ExpectTradesUpTo(s, pane, earlier, "the slots two scrolls back");
+    });
 }
 
 // Go to a month, six months and a year back, and before the broker's oldest history: each
@@ -700,67 +715,61 @@ TEST_F(TickChartHistorySessionTest, GoToDateTimeShowsTheTradesOfThatTimeAtTheirP
 // holds records and asks history. Go to now then shows the live trades again.
 TEST_F(TickChartHistorySessionTest, GoToDateTimeFarBackShowsThatTimeAtOnceWithBoundedRecordsAndRequests)
 {
-    const int status = RunWorkstation(
-        [&](CSession& s) {
-            CGraphsView* pane = OpenTickChartCloseUp(s);
-            ASSERT_NE(pane, nullptr);
-            const QDate day = s.OnUi([&] { return NewestSlotInView(pane).date(); });
-            ASSERT_TRUE(day.isValid());
-            const auto records = [&] {
-                return s.OnUi([&] { return pane->GetPricePlot()->GetPriceSeries()->GetRecordCount(); });
-            };
+    RunOnTickChart([&](CSession& s, CGraphsView* pane) {
+        const QDate day = s.OnUi([&] { return NewestSlotInView(pane).date(); });
+        ASSERT_TRUE(day.isValid());
+        const auto records = [&] {
+            return s.OnUi([&] { return pane->GetPricePlot()->GetPriceSeries()->GetRecordCount(); });
+        };
 
-            for (int daysBack : {30, 182, 365}) {
-                const QDate date = TradingDayOnOrBefore(s, day.addDays(-daysBack));
-                const std::string what = "the slots up to 11:05:46 of " + date.toString(Qt::ISODate).toStdString();
-                const int requests = HistoryRequests(s);
-                ASSERT_TRUE(GoToDateTime(s, pane, date, QTime(11, 5, 47)));
-                ASSERT_TRUE(ExpectTradesUpTo(s, pane, QDateTime(date, QTime(11, 5, 46)), what).isValid());
-                // Records for about what the chart shows, not for every slot since: at most
-                // 100,000 (some 5 MiB of ticks).
-                EXPECT_LE(records(), 100000) << what;
-                // History asked for the slots shown: a request or two, not one per day back.
-                EXPECT_LE(HistoryRequests(s) - requests, 2) << what;
-            }
-
-            // Before the broker's first day of history: the chosen slot the newest in view,
-            // without trades.
-            const QDate early = TradingDayOnOrBefore(s, QDate(1999, 6, 16));
+        for (int daysBack : {30, 182, 365}) {
+            const QDate date = TradingDayOnOrBefore(s, day.addDays(-daysBack));
+            const std::string what = "the slots up to 11:05:46 of " + date.toString(Qt::ISODate).toStdString();
             const int requests = HistoryRequests(s);
-            ASSERT_TRUE(GoToDateTime(s, pane, early, QTime(11, 5, 47)));
-            EXPECT_TRUE(s.WaitFor("the slot of 11:05:46 in 1999 the newest in view, loaded", [&] {
-                return NewestSlotInView(pane) == QDateTime(early, QTime(11, 5, 46)) &&
-                       !pane->GetPricePlot()->GetPriceSeries()->IsWaitingForData();
-            })) << s.OnUi([&] { return NewestSlotInView(pane).toString().toStdString(); });
-            EXPECT_LE(records(), 100000);
-            EXPECT_LE(HistoryRequests(s) - requests, 2);
-            EXPECT_EQ(s.OnUi([&] {
-                CPricePlot* price = pane->GetPricePlot();
-                int valid = 0;
-                for (int bar = price->GetFirstVisibleBar(); bar <= price->GetLastVisibleBar(); ++bar) {
-                    CBarRecord record;
-                    valid += price->GetPriceSeries()->GetRecord(bar, record) && record.m_bValid ? 1 : 0;
-                }
-                return valid;
-            }), 0);
+            ASSERT_TRUE(GoToDateTime(s, pane, date, QTime(11, 5, 47)));
+            ASSERT_TRUE(ExpectTradesUpTo(s, pane, QDateTime(date, QTime(11, 5, 46)), what).isValid());
+            // Records for about what the chart shows, not for every slot since: at most
+            // 100,000 (some 5 MiB of ticks).
+            EXPECT_LE(records(), 100000) << what;
+            // History asked for the slots shown: a request or two, not one per day back.
+            EXPECT_LE(HistoryRequests(s) - requests, 2) << what;
+        }
 
-            // Go to as the dialog opens, at now: the chart ends at the newest slot again and
-            // takes the live trades.
-            ASSERT_TRUE(GoToDateTime(s, pane, QDate(), QTime()));
-            ASSERT_TRUE(s.WaitFor("the chart back at its newest slots", [&] {
-                return NewestSlotInView(pane).date() >= day &&
-                       !pane->GetPricePlot()->GetPriceSeries()->IsWaitingForData();
-            })) << s.OnUi([&] { return NewestSlotInView(pane).toString().toStdString(); });
-            const double price = std::round((s.Broker().Symbol("MSFT")->last + 0.37) * 100) / 100;
-            ASSERT_TRUE(s.Broker().InjectTrade("MSFT", price, 300u, "ARCA"));
-            EXPECT_TRUE(s.WaitFor("the live trade the chart's newest record", [&] {
-                const std::vector<CBarRecord> all = pane->GetPricePlot()->GetPriceSeries()->CopyRecords();
-                return !all.empty() && all.back().m_bValid && std::fabs(all.back().m_fields[3] - price) < 1e-9;
-            }));
-            s.ExitByMenu();
-        },
-        {"--symbol", "MSFT"});
-    EXPECT_EQ(status, 0);
+        // Before the broker's first day of history: the chosen slot the newest in view,
+        // without trades.
+        const QDate early = TradingDayOnOrBefore(s, QDate(1999, 6, 16));
+        const int requests = HistoryRequests(s);
+        ASSERT_TRUE(GoToDateTime(s, pane, early, QTime(11, 5, 47)));
+        EXPECT_TRUE(s.WaitFor("the slot of 11:05:46 in 1999 the newest in view, loaded", [&] {
+            return NewestSlotInView(pane) == QDateTime(early, QTime(11, 5, 46)) &&
+                   !pane->GetPricePlot()->GetPriceSeries()->IsWaitingForData();
+        })) << s.OnUi([&] { return NewestSlotInView(pane).toString().toStdString(); });
+        EXPECT_LE(records(), 100000);
+        EXPECT_LE(HistoryRequests(s) - requests, 2);
+        EXPECT_EQ(s.OnUi([&] {
+            CPricePlot* price = pane->GetPricePlot();
+            int valid = 0;
+            for (int bar = price->GetFirstVisibleBar(); bar <= price->GetLastVisibleBar(); ++bar) {
+                CBarRecord record;
+                valid += price->GetPriceSeries()->GetRecord(bar, record) && record.m_bValid ? 1 : 0;
+            }
+            return valid;
+        }), 0);
+
+        // Go to as the dialog opens, at now: the chart ends at the newest slot again and
+        // takes the live trades.
+        ASSERT_TRUE(GoToDateTime(s, pane, QDate(), QTime()));
+        ASSERT_TRUE(s.WaitFor("the chart back at its newest slots", [&] {
+            return NewestSlotInView(pane).date() >= day &&
+                   !pane->GetPricePlot()->GetPriceSeries()->IsWaitingForData();
+        })) << s.OnUi([&] { return NewestSlotInView(pane).toString().toStdString(); });
+        const double price = std::round((s.Broker().Symbol("MSFT")->last + 0.37) * 100) / 100;
+        ASSERT_TRUE(s.Broker().InjectTrade("MSFT", price, 300u, "ARCA"));
+        EXPECT_TRUE(s.WaitFor("the live trade the chart's newest record", [&] {
+            const std::vector<CBarRecord> all = pane->GetPricePlot()->GetPriceSeries()->CopyRecords();
+            return !all.empty() && all.back().m_bValid && std::fabs(all.back().m_fields[3] - price) < 1e-9;
+        }));
+    });
 }
 
 // Scrolling a tick chart back by Ctrl+Left, key after key, far past a day of slots: the
@@ -768,33 +777,27 @@ TEST_F(TickChartHistorySessionTest, GoToDateTimeFarBackShowsThatTimeAtOnceWithBo
 // the slots show their trades.
 TEST_F(TickChartHistorySessionTest, ScrollingFarBackKeepsTheRecordsBoundedAndShowsTheTradesScrolledTo)
 {
-    const int status = RunWorkstation(
-        [&](CSession& s) {
-            CGraphsView* pane = OpenTickChartCloseUp(s);
-            ASSERT_NE(pane, nullptr);
-            const QDateTime newest = s.OnUi([&] { return NewestSlotInView(pane); });
-            const int step = s.OnUi([&] { return pane->GetGraphsDoc()->GetVisibleBarCount() * 4 / 5; });
-            ASSERT_GT(step, 100);
-            s.Click(s.OnUi([&] { return pane->GetWidget(); }), PlotCentre(s, pane));
-            const int requests = HistoryRequests(s);
-            // 150,000 slots back: some thirteen sessions.
-            const int presses = 150000 / step + 1;
-            int most = 0;
-            for (int i = 0; i < presses; ++i) {
-                s.Key(Qt::Key_Left, Qt::ControlModifier);
-                most = std::max(most, s.OnUi([&] { return pane->GetPricePlot()->GetPriceSeries()->GetRecordCount(); }));
-            }
-            EXPECT_LE(most, 100000);
-            // History is asked for the slots the scrolling stops at, not for those of each press.
-            EXPECT_LE(HistoryRequests(s) - requests, presses / 10);
-            // The newest slot in view lies as many slots back as the presses scrolled over.
-            const QDateTime reached = SlotBefore(s, newest, static_cast<qint64>(presses) * step);
-            ASSERT_TRUE(reached.isValid());
-            ExpectTradesUpTo(s, pane, reached, "the slots scrolled to, " + reached.toString(Qt::ISODate).toStdString());
-            s.ExitByMenu();
-        },
-        {"--symbol", "MSFT"});
-    EXPECT_EQ(status, 0);
+    RunOnTickChart([&](CSession& s, CGraphsView* pane) {
+        const QDateTime newest = s.OnUi([&] { return NewestSlotInView(pane); });
+        const int step = s.OnUi([&] { return pane->GetGraphsDoc()->GetVisibleBarCount() * 4 / 5; });
+        ASSERT_GT(step, 100);
+        s.Click(s.OnUi([&] { return pane->GetWidget(); }), PlotCentre(s, pane));
+        const int requests = HistoryRequests(s);
+        // 150,000 slots back: some thirteen sessions.
+        const int presses = 150000 / step + 1;
+        int most = 0;
+        for (int i = 0; i < presses; ++i) {
+            s.Key(Qt::Key_Left, Qt::ControlModifier);
+            most = std::max(most, s.OnUi([&] { return pane->GetPricePlot()->GetPriceSeries()->GetRecordCount(); }));
+        }
+        EXPECT_LE(most, 100000);
+        // History is asked for the slots the scrolling stops at, not for those of each press.
+        EXPECT_LE(HistoryRequests(s) - requests, presses / 10);
+        // The newest slot in view lies as many slots back as the presses scrolled over.
+        const QDateTime reached = SlotBefore(s, newest, static_cast<qint64>(presses) * step);
+        ASSERT_TRUE(reached.isValid());
+        ExpectTradesUpTo(s, pane, reached, "the slots scrolled to, " + reached.toString(Qt::ISODate).toStdString());
+    });
 }
 
 // Go to a month back, then Go to with the dialog's own time, now: the chart shows what a
@@ -803,57 +806,51 @@ TEST_F(TickChartHistorySessionTest, ScrollingFarBackKeepsTheRecordsBoundedAndSho
 // Ctrl+Left far back and Go to now.
 TEST_F(TickChartHistorySessionTest, GoToNowFromFarBackShowsWhatAFreshChartShows)
 {
-    const int status = RunWorkstation(
-        [&](CSession& s) {
-            CGraphsView* pane = OpenTickChartCloseUp(s);
-            ASSERT_NE(pane, nullptr);
-            const QDate day = s.OnUi([&] { return NewestSlotInView(pane).date(); });
-            ASSERT_TRUE(day.isValid());
-            const auto goFarBackAndNow = [&](int daysBack) {
-                ASSERT_TRUE(GoToElevenFiveOf(s, pane, TradingDayOnOrBefore(s, day.addDays(-daysBack))));
-                ASSERT_TRUE(GoToDateTime(s, pane, QDate(), QTime()));
-            };
-
-            goFarBackAndNow(30);
-            CGraphsView* fresh = OpenTickChartCloseUp(s, pane);
-            ASSERT_NE(fresh, nullptr);
-            ExpectAsFresh(s, pane, fresh, "a month back and now");
-
-            goFarBackAndNow(182);
-            ExpectAsFresh(s, pane, fresh, "six months back and now");
-
-            // Ctrl+Left until the chart is laid out afresh far back, then Go to now.
-            const int step = s.OnUi([&] { return pane->GetGraphsDoc()->GetVisibleBarCount() * 4 / 5; });
-            ASSERT_GT(step, 100);
-            s.Click(s.OnUi([&] { return pane->GetWidget(); }), PlotCentre(s, pane));
-            for (int i = 0; i < CGraphsView::kMostScrolledRecords / step + 2; ++i)
-                s.Key(Qt::Key_Left, Qt::ControlModifier);
-            ASSERT_TRUE(s.OnUi([&] { return pane->GetPricePlot()->GetPriceSeries()->IsHistorical(); }))
-                << "not laid out afresh far back";
+    RunOnTickChart([&](CSession& s, CGraphsView* pane) {
+        const QDate day = s.OnUi([&] { return NewestSlotInView(pane).date(); });
+        ASSERT_TRUE(day.isValid());
+        const auto goFarBackAndNow = [&](int daysBack) {
+            ASSERT_TRUE(GoToElevenFiveOf(s, pane, TradingDayOnOrBefore(s, day.addDays(-daysBack))));
             ASSERT_TRUE(GoToDateTime(s, pane, QDate(), QTime()));
-            ExpectAsFresh(s, pane, fresh, "Ctrl+Left far back and now");
+        };
 
-            // Live trades reach both charts alike.
-            const double last = s.Broker().Symbol("MSFT")->last;
-            std::vector<CPriceSeries*> series;
-            for (CGraphsView* chart : {pane, fresh})
-                series.push_back(s.OnUi([&] { return chart->GetPricePlot()->GetPriceSeries(); }));
-            std::vector<int> appended;
-            for (CPriceSeries* each : series)
-                appended.push_back(each->GetLiveAppends());
-            for (int i = 0; i < 20; ++i) {
-                const double price = std::round((last + 0.01 * (i % 7)) * 100) / 100;
-                ASSERT_TRUE(s.Broker().InjectTrade("MSFT", price, 100u, "ARCA"));
-            }
-            ASSERT_TRUE(s.WaitFor("the live trades in both charts", [&] {
-                return series[0]->GetLiveAppends() == appended[0] + 20 &&
-                       series[1]->GetLiveAppends() == appended[1] + 20;
-            }));
-            ExpectAsFresh(s, pane, fresh, "live trades after Go to now");
-            s.ExitByMenu();
-        },
-        {"--symbol", "MSFT"});
-    EXPECT_EQ(status, 0);
+        goFarBackAndNow(30);
+        CGraphsView* fresh = OpenTickChartCloseUp(s, pane);
+        ASSERT_NE(fresh, nullptr);
+        ExpectAsFresh(s, pane, fresh, "a month back and now");
+
+        goFarBackAndNow(182);
+        ExpectAsFresh(s, pane, fresh, "six months back and now");
+
+        // Ctrl+Left until the chart is laid out afresh far back, then Go to now.
+        const int step = s.OnUi([&] { return pane->GetGraphsDoc()->GetVisibleBarCount() * 4 / 5; });
+        ASSERT_GT(step, 100);
+        s.Click(s.OnUi([&] { return pane->GetWidget(); }), PlotCentre(s, pane));
+        for (int i = 0; i < CGraphsView::kMostScrolledRecords / step + 2; ++i)
+            s.Key(Qt::Key_Left, Qt::ControlModifier);
+        ASSERT_TRUE(s.OnUi([&] { return pane->GetPricePlot()->GetPriceSeries()->IsHistorical(); }))
+            << "not laid out afresh far back";
+        ASSERT_TRUE(GoToDateTime(s, pane, QDate(), QTime()));
+        ExpectAsFresh(s, pane, fresh, "Ctrl+Left far back and now");
+
+        // Live trades reach both charts alike.
+        const double last = s.Broker().Symbol("MSFT")->last;
+        std::vector<CPriceSeries*> series;
+        for (CGraphsView* chart : {pane, fresh})
+            series.push_back(s.OnUi([&] { return chart->GetPricePlot()->GetPriceSeries(); }));
+        std::vector<int> appended;
+        for (CPriceSeries* each : series)
+            appended.push_back(each->GetLiveAppends());
+        for (int i = 0; i < 20; ++i) {
+            const double price = std::round((last + 0.01 * (i % 7)) * 100) / 100;
+            ASSERT_TRUE(s.Broker().InjectTrade("MSFT", price, 100u, "ARCA"));
+        }
+        ASSERT_TRUE(s.WaitFor("the live trades in both charts", [&] {
+            return series[0]->GetLiveAppends() == appended[0] + 20 &&
+                   series[1]->GetLiveAppends() == appended[1] + 20;
+        }));
+        ExpectAsFresh(s, pane, fresh, "live trades after Go to now");
+    });
 }
 
 // Go to a month back, then Go to now while the clock passes a slot with the dialog open: the
@@ -861,53 +858,47 @@ TEST_F(TickChartHistorySessionTest, GoToNowFromFarBackShowsWhatAFreshChartShows)
 // newest, as a fresh chart does.
 TEST_F(TickChartMiddaySessionTest, GoToNowWithTheDialogOpenAcrossASlotEndsAtTheNewestSlotAndFollowsTrades)
 {
-    const int status = RunWorkstation(
-        [&](CSession& s) {
-            CGraphsView* pane = OpenTickChartCloseUp(s);
-            ASSERT_NE(pane, nullptr);
-            const QDate day = s.OnUi([&] { return NewestSlotInView(pane).date(); });
-            ASSERT_TRUE(GoToElevenFiveOf(s, pane, TradingDayOnOrBefore(s, day.addDays(-30))));
+    RunOnTickChart([&](CSession& s, CGraphsView* pane) {
+        const QDate day = s.OnUi([&] { return NewestSlotInView(pane).date(); });
+        ASSERT_TRUE(GoToElevenFiveOf(s, pane, TradingDayOnOrBefore(s, day.addDays(-30))));
 
-            s.RightClick(s.OnUi([&] { return pane->GetWidget(); }), PlotCentre(s, pane));
-            s.ChoosePopup("&Go to Date/Time...");
-            QWidget* dialog = s.WaitModal("Date and Time");
-            ASSERT_NE(dialog, nullptr);
-            const QDateTime opened(QDate::fromString(s.ControlText(dialog, 1040), "M/d/yyyy"),
-                                   QTime::fromString(s.ControlText(dialog, 1041), "h:mm:ss AP"));
-            ASSERT_TRUE(opened.isValid());
-            // Two-second slots from the open: the one after the dialog's.
-            const QDateTime nextSlot = opened.addSecs(2 - opened.time().second() % 2);
-            const auto exchangeNow = [] {
-                const SYSTEMTIME now = CSessionManager::GetCurrentExchangeTime();
-                return QDateTime(QDate(now.wYear, now.wMonth, now.wDay), QTime(now.wHour, now.wMinute, now.wSecond));
-            };
-            ASSERT_TRUE(s.WaitFor("the exchange's clock in the next slot",
-                                  [&] { return exchangeNow() >= nextSlot; }));
-            s.Key(Qt::Key_Return);
-            ASSERT_TRUE(s.WaitFor("the Date and Time dialog closed", [&] { return s.ActiveModal() == nullptr; }));
+        s.RightClick(s.OnUi([&] { return pane->GetWidget(); }), PlotCentre(s, pane));
+        s.ChoosePopup("&Go to Date/Time...");
+        QWidget* dialog = s.WaitModal("Date and Time");
+        ASSERT_NE(dialog, nullptr);
+        const QDateTime opened(QDate::fromString(s.ControlText(dialog, 1040), "M/d/yyyy"),
+                               QTime::fromString(s.ControlText(dialog, 1041), "h:mm:ss AP"));
+        ASSERT_TRUE(opened.isValid());
+        // Two-second slots from the open: the one after the dialog's.
+        const QDateTime nextSlot = opened.addSecs(2 - opened.time().second() % 2);
+        const auto exchangeNow = [] {
+            const SYSTEMTIME now = CSessionManager::GetCurrentExchangeTime();
+            return QDateTime(QDate(now.wYear, now.wMonth, now.wDay), QTime(now.wHour, now.wMinute, now.wSecond));
+        };
+        ASSERT_TRUE(s.WaitFor("the exchange's clock in the next slot",
+                              [&] { return exchangeNow() >= nextSlot; }));
+        s.Key(Qt::Key_Return);
+        ASSERT_TRUE(s.WaitFor("the Date and Time dialog closed", [&] { return s.ActiveModal() == nullptr; }));
 
-            CPriceSeries* series = s.OnUi([&] { return pane->GetPricePlot()->GetPriceSeries(); });
-            ASSERT_TRUE(s.WaitFor("the chart back at now, loaded", [&] {
-                series = pane->GetPricePlot()->GetPriceSeries();
-                return NewestSlotInView(pane).date() == day && !series->IsWaitingForData();
-            }, 30s));
-            const QDateTime newest = s.OnUi([&] { return NewestSlotInView(pane); });
-            EXPECT_GE(newest, nextSlot) << TimeText(newest) << " the newest slot in view, the dialog opened at "
-                                        << TimeText(opened);
-            EXPECT_EQ(s.OnUi([&] { return pane->GetGraphsDoc()->GetScrollOffset(); }), 0);
+        CPriceSeries* series = s.OnUi([&] { return pane->GetPricePlot()->GetPriceSeries(); });
+        ASSERT_TRUE(s.WaitFor("the chart back at now, loaded", [&] {
+            series = pane->GetPricePlot()->GetPriceSeries();
+            return NewestSlotInView(pane).date() == day && !series->IsWaitingForData();
+        }, 30s));
+        const QDateTime newest = s.OnUi([&] { return NewestSlotInView(pane); });
+        EXPECT_GE(newest, nextSlot) << TimeText(newest) << " the newest slot in view, the dialog opened at "
+                                    << TimeText(opened);
+        EXPECT_EQ(s.OnUi([&] { return pane->GetGraphsDoc()->GetScrollOffset(); }), 0);
 
-            // A trade now: the newest bar in view.
-            const double price = std::round((s.Broker().Symbol("MSFT")->last + 0.37) * 100) / 100;
-            ASSERT_TRUE(s.Broker().InjectTrade("MSFT", price, 300u, "ARCA"));
-            EXPECT_TRUE(s.WaitFor("the trade the newest bar in view", [&] {
-                CBarRecord newest;
-                return series->GetRecord(pane->GetPricePlot()->GetLastVisibleBar(), newest) && newest.m_bValid &&
-                       std::fabs(newest.m_fields[3] - price) < 1e-9;
-            }));
-            s.ExitByMenu();
-        },
-        {"--symbol", "MSFT"});
-    EXPECT_EQ(status, 0);
+        // A trade now: the newest bar in view.
+        const double price = std::round((s.Broker().Symbol("MSFT")->last + 0.37) * 100) / 100;
+        ASSERT_TRUE(s.Broker().InjectTrade("MSFT", price, 300u, "ARCA"));
+        EXPECT_TRUE(s.WaitFor("the trade the newest bar in view", [&] {
+            CBarRecord newest;
+            return series->GetRecord(pane->GetPricePlot()->GetLastVisibleBar(), newest) && newest.m_bValid &&
+                   std::fabs(newest.m_fields[3] - price) < 1e-9;
+        }));
+    });
 }
 
 } // namespace qx::sessions
