@@ -38,6 +38,8 @@
 #include <QWindow>
 
 #include <chrono>
+#include <exception>
+#include <future>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -285,6 +287,35 @@ void CSession::Post(std::function<void()> action)
         throw CProgramEnded{};
     auto shared = std::make_shared<std::function<void()>>(std::move(action));
     QMetaObject::invokeMethod(QCoreApplication::instance(), [shared] { (*shared)(); }, Qt::QueuedConnection);
+}
+
+void CSession::RunOnUi(const std::function<void()>& call)
+{
+    // Shared with the posted task, which runs nothing once the script has given up on it.
+    struct CCall {
+        std::atomic<const std::function<void()>*> call;
+        std::promise<void> done;
+    };
+    auto shared = std::make_shared<CCall>();
+    shared->call = &call;
+    std::future<void> done = shared->done.get_future();
+    Post([shared] {
+        const std::function<void()>* call = shared->call.exchange(nullptr);
+        if (!call)
+            return;
+        try {
+            (*call)();
+            shared->done.set_value();
+        } catch (...) {
+            shared->done.set_exception(std::current_exception());
+        }
+    });
+    while (done.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready)
+        if (m_ended) {
+            shared->call = nullptr;
+            throw CProgramEnded{};
+        }
+    done.get();
 }
 
 void CSession::Settle()

@@ -67,7 +67,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
-#include <future>
+#include <optional>
 #include <memory>
 #include <string>
 #include <type_traits>
@@ -94,11 +94,13 @@ public:
         using R = std::invoke_result_t<F&>;
         if (OnUiThread())
             return f();  // a condition of WaitFor that uses a helper
-        auto task = std::make_shared<std::packaged_task<R()>>(std::forward<F>(f));
-        std::future<R> result = task->get_future();
-        Post([task] { (*task)(); });
-        AwaitUi(result);
-        return result.get();
+        if constexpr (std::is_void_v<R>) {
+            RunOnUi([&] { f(); });
+        } else {
+            std::optional<R> result;
+            RunOnUi([&] { result.emplace(f()); });
+            return std::move(*result);
+        }
     }
     static bool OnUiThread();
     // Runs the action on the UI thread without waiting (it may open a modal loop).
@@ -194,13 +196,8 @@ public:
     void SetEnded() { m_ended = true; }
 
 private:
-    template <class R>
-    void AwaitUi(std::future<R>& result)
-    {
-        while (result.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready)
-            if (m_ended)
-                throw CProgramEnded{};
-    }
+    // Runs the call on the UI thread and waits for it; what it throws is thrown here.
+    void RunOnUi(const std::function<void()>& call);
     void MouseAt(QWidget* widget, QPoint at, Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int what);
     void ChooseInMenus(QWidget* first, const QStringList& items, int from);
 
