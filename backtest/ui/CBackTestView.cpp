@@ -870,7 +870,7 @@ void CBackTestView::OnHeaderRightClick(NMHDR*, LRESULT* result)
 {
     *result = 0;
     CMenu menu;
-    CMenu* popup = FindPopup(menu, "Colu&mns");
+    CMenu* popup = FindPopup(menu, "&Columns");
     if (!popup)
         return;
     POINT at;

@@ -10,6 +10,7 @@
 #include "chart/ui/CGraphsView.h"
 #include "tests/support/X11Windows.h"
 #include "views/ui/CBarView.h"
+#include "views/ui/Level1View.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -97,7 +98,7 @@ TEST_F(MenuKeysSessionTest, AnItemsLetterRunsItsCommand)
 // A letter two items of an open menu share runs neither: it moves the highlight to the next
 // of them, and Return runs the highlighted one. On a chart's Chart menu, T marks Strategy
 // Setup and Tracking Window; typed at 10 ms a key, the same keys toggle the Tracking Window
-// off again.
+// off again. In a Level I window's menu bar, Alt+C opens Columns, then Charts.
 TEST_F(MenuKeysSessionTest, ASharedLetterMovesTheHighlightAndReturnRunsIt)
 {
     const int status = RunWorkstation([&](CSession& s) {
@@ -131,6 +132,19 @@ TEST_F(MenuKeysSessionTest, ASharedLetterMovesTheHighlightAndReturnRunsIt)
         EXPECT_TRUE(s.WaitFor("the Tracking Window hidden", [&] { return !tracking(); }));
         EXPECT_TRUE(s.WaitFor("the menu closed", closed));
         EXPECT_EQ(s.ActiveModal(), nullptr) << "Strategy Setup ran";
+
+        s.ChooseMenu("&Quotes|&Level I");
+        Level1View* level1 = s.WaitView<Level1View>("a Level I window");
+        ASSERT_NE(level1, nullptr);
+        s.RaiseFrame(s.OnUi([&] { return level1->GetParentFrame()->GetOuterWidget(); }));
+        Keys(s, {"alt+c"});
+        EXPECT_TRUE(s.WaitFor("Columns open", [&] { return OpenMenu() == "&Columns"; }))
+            << s.OnUi(OpenMenu).toStdString();
+        Press(s, {"alt+c"});
+        EXPECT_TRUE(s.WaitFor("Charts open", [&] { return OpenMenu() == "&Charts"; }))
+            << s.OnUi(OpenMenu).toStdString();
+        Press(s, {"Escape", "Escape"});
+        EXPECT_TRUE(s.WaitFor("the menu closed", closed));
         s.ExitByMenu();
     });
     EXPECT_EQ(status, 0);
