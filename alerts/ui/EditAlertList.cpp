@@ -331,7 +331,7 @@ void EditAlertList::OnHeaderRightClick(NMHDR*, LRESULT* result)
 {
     *result = 0;
     CMenu menu;
-    CMenu* popup = FindPopup(menu, IDR_ALERT_LIST, "Colu&mns");
+    CMenu* popup = FindPopup(menu, IDR_ALERT_LIST, "&Columns");
     if (!popup)
         return;
     POINT at;

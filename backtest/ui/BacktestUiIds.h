@@ -9,7 +9,7 @@ inline constexpr UINT IDC_BACKTEST_LIST = 1180;
 inline constexpr UINT IDD_STRATEGY_SETUP = 290;
 inline constexpr UINT IDD_STRATEGY_TRADING_SETUP = 230;
 
-// Menu "&Backtest" and "Colu&mns".
+// Menu "&Backtest" and "&Columns".
 inline constexpr UINT ID_BT_SUMMARY_VIEW = 34224;
 inline constexpr UINT ID_BT_TRADE_VIEW = 34225;
 inline constexpr UINT ID_BT_STRATEGY_SETUP = 34226;

@@ -853,8 +853,8 @@ void CBackTestView::OnListRightClick(NMHDR* header, LRESULT* result)
         return;
     if (onRow) {
         popup->InsertMenu(0, MF_BYPOSITION | MF_SEPARATOR);
-        popup->InsertMenu(0, MF_BYPOSITION | MF_STRING, ID_BT_CUSTOM_CHART, "View C&ustom Chart");
-        popup->InsertMenu(0, MF_BYPOSITION | MF_STRING, ID_BT_DEFAULT_CHART, "View &Default Chart");
+        popup->InsertMenu(0, MF_BYPOSITION | MF_STRING, ID_BT_CUSTOM_CHART, "View &Custom Chart");
+        popup->InsertMenu(0, MF_BYPOSITION | MF_STRING, ID_BT_DEFAULT_CHART, "&View Default Chart");
     }
     POINT at;
     GetCursorPos(&at);
@@ -870,7 +870,7 @@ void CBackTestView::OnHeaderRightClick(NMHDR*, LRESULT* result)
 {
     *result = 0;
     CMenu menu;
-    CMenu* popup = FindPopup(menu, "Colu&mns");
+    CMenu* popup = FindPopup(menu, "&Columns");
     if (!popup)
         return;
     POINT at;

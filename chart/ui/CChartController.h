@@ -204,7 +204,7 @@ public:
     BackTestContext& GetBacktestContext() { return m_backtestContext; }
     // "S&trategy Setup...": the dialog on the chart's strategy; on OK a new run.
     void OnStrategySetup();
-    // "Bac&ktesting Report": the strategy run on the chart's symbol and interval in a new
+    // "Backtesting &Report": the strategy run on the chart's symbol and interval in a new
     // BackTesting window (floating with a floating chart); its view, or null.
     CView* OnBacktestReport();
     // The worker's messages; those of a run before the current one are dropped.

@@ -63,7 +63,7 @@ void CGraphsView::BuildContextMenu(CMenu& menu)
     CChartController* chart = GetChart();
     if (m_bPricePane) {
         menu.AppendMenu(MF_STRING, ID_SYMBOL_INTERVAL, "Symbol && Interval...");
-        menu.AppendMenu(MF_STRING, ID_ADD_TRADE_ALERT, "Add A&lert...");
+        menu.AppendMenu(MF_STRING, ID_ADD_TRADE_ALERT, "&Add Alert...");
         CMenu trade;
         trade.CreatePopupMenu();
         trade.AppendMenu(MF_STRING, ID_TRADE_BUY, "&Buy");
@@ -126,17 +126,17 @@ void CGraphsView::BuildContextMenu(CMenu& menu)
                          kRanges[i]);
     menu.AppendMenu(MF_POPUP, &range, "Date Range");
     menu.AppendMenu(MF_SEPARATOR);
-    menu.AppendMenu(MF_STRING, ID_COLOR_BAR_SETUP, "&Color Bar Setup...");
+    menu.AppendMenu(MF_STRING, ID_COLOR_BAR_SETUP, "Color Bar S&etup...");
     menu.AppendMenu(MF_STRING, ID_STRATEGY_SETUP, "&Strategy Setup...");
     if (chart && chart->GetStrategySetup())
-        menu.AppendMenu(MF_STRING, ID_BACKTEST_REPORT, "Bac&ktesting Report");
+        menu.AppendMenu(MF_STRING, ID_BACKTEST_REPORT, "Backtesting &Report");
     menu.AppendMenu(MF_SEPARATOR);
     menu.AppendMenu(MF_STRING | (chart && chart->IsCrosshairOn() ? MF_CHECKED : 0), ID_CROSSHAIRS, "Cross&hairs");
     menu.AppendMenu(MF_STRING | (chart && chart->IsTrackingShown() ? MF_CHECKED : 0), ID_TRACKING_WINDOW,
-                    "Tracking Win&dow");
+                    "&Tracking Window");
     menu.AppendMenu(MF_STRING | (chart && chart->HasSnapshotWindow() ? MF_CHECKED : 0), ID_SNAPSHOT_WINDOW,
                     "Sna&pshot Window");
-    menu.AppendMenu(MF_STRING | (chart && chart->IsTabWindowOn() ? MF_CHECKED : 0), ID_TAB_WINDOW, "Ta&b Window");
+    menu.AppendMenu(MF_STRING | (chart && chart->IsTabWindowOn() ? MF_CHECKED : 0), ID_TAB_WINDOW, "T&ab Window");
     menu.AppendMenu(MF_SEPARATOR);
     menu.AppendMenu(MF_STRING | (m_bInitialised && GetSeriesPlot() ? 0 : MF_GRAYED), ID_GOTO_DATE,
                     "&Go to Date/Time...");

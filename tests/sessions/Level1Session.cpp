@@ -158,7 +158,7 @@ TEST_F(Level1SessionTest, TypedSymbolsClickedRowsSortCustomColumnCloseAndExit)
         EXPECT_EQ(s.RowCount(grid), 6);
 
         // A custom field from its wizard, then added as a column.
-        s.ChooseMenu("Colu&mns|Custom &Field Wizard...");
+        s.ChooseMenu("&Columns|Custom &Field Wizard...");
         QWidget* wizard = s.WaitModal("Custom Fields");
         ASSERT_NE(wizard, nullptr);
         s.PressButton(wizard, "New...");
@@ -170,7 +170,7 @@ TEST_F(Level1SessionTest, TypedSymbolsClickedRowsSortCustomColumnCloseAndExit)
         ASSERT_TRUE(s.WaitFor("back in the field list", [&] { return s.ActiveModal() == wizard; }));
         s.PressButton(wizard, "Close");
         s.WaitFor("the wizard closed", [&] { return s.ActiveModal() == nullptr; });
-        s.ChooseMenu("Colu&mns|&Custom Fields|Double Last");
+        s.ChooseMenu("&Columns|&Custom Fields|Double Last");
         ASSERT_TRUE(s.WaitFor("the Double Last column", [&] { return s.ColumnTitles(grid).contains("Double Last"); }));
         EXPECT_TRUE(s.WaitFor("Double Last cells", [&] {
             for (const std::string& symbol : m_symbols) {

@@ -99,7 +99,7 @@ TEST_F(QuoteTextsSessionTest, PositionsTotalsIndexPricesAndOptionSymbolsShowWhol
             return row >= 0 && s.CellText(quoteGrid, row, "High").size() >= 8;
         }, 20s));
         // A column added from the menu starts as wide as its title and prices need.
-        s.ChooseMenu("Colu&mns|&Quote|1-Year High");
+        s.ChooseMenu("&Columns|&Quote|1-Year High");
         ASSERT_TRUE(s.WaitFor("the index's 1-year high", [&] {
             const int row = s.RowOf(quoteGrid, "$DJI", "Symbol");
             return s.ColumnTitles(quoteGrid).contains("1-Year High") && s.CellText(quoteGrid, row, "1-Year High").size() >= 8;

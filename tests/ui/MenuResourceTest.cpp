@@ -5,9 +5,13 @@
 #include "platform/ui/CMenu.h"
 #include "platform/ui/CResourceStore.h"
 #include "platform/ui/CWnd.h"
-#include "tests/support/MenuKeys.h"
+#include "tests/support/DocumentedMenus.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
 
 namespace {
 
@@ -61,6 +65,29 @@ private:
     void OnUpdateRefresh(CCmdUI* ui) { ui->Enable(refreshEnabled); }
 };
 
+// The text of the item with the command, or of the popup that holds it directly, in the
+// menu or its popups; none when none of them has it.
+std::optional<std::string> ShownText(CMenu& menu, UINT command, bool popup)
+{
+    for (int i = 0; i < menu.GetMenuItemCount(); ++i) {
+        CString text;
+        menu.GetMenuString(static_cast<UINT>(i), text, MF_BYPOSITION);
+        CMenu* sub = menu.GetSubMenu(i);
+        if (!sub) {
+            if (!popup && menu.GetMenuItemID(i) == command)
+                return std::string(text.GetString());
+            continue;
+        }
+        if (popup)
+            for (int j = 0; j < sub->GetMenuItemCount(); ++j)
+                if (!sub->GetSubMenu(j) && sub->GetMenuItemID(j) == command)
+                    return std::string(text.GetString());
+        if (std::optional<std::string> inside = ShownText(*sub, command, popup))
+            return inside;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 TEST(Resources, ShippedFilesLoadWithoutErrors)
@@ -96,20 +123,67 @@ TEST(Resources, BadTextIsRefusedWithItsLineAndKeepsNothing)
     EXPECT_EQ(*store.FindString(1), "tab\there");
 }
 
-// A key pressed in an open menu runs the one item it marks: no two items of a level of any
-// shipped menu (menu bars, their popups, context menus) share one.
-TEST(Menus, EachItemOfAShippedMenuLevelHasAKeyOfItsOwn)
+// Each documented text of a shipped menu is shown as documented, letter included.
+TEST(Menus, ShippedMenusShowTheDocumentedTexts)
 {
-    std::string shared;
-    size_t menus = 0;
-    for (UINT id : CResourceStore::Instance().GetMenuIds()) {
+    using namespace qx::testsupport;
+    size_t checked = 0;
+    for (const DocumentedMenu& documented : DocumentedMenus()) {
+        if (documented.addedByWindow)
+            continue;
+        const bool everyBar = documented.menus == MenuBars();
+        for (UINT id : documented.menus) {
+            if (id == kChartPaneMenu)
+                continue;  // built by the pane when it shows (ChartPaneTest)
+            CMenu menu;
+            ASSERT_TRUE(menu.LoadMenu(id)) << id;
+            for (const DocumentedEntry& entry : documented.entries) {
+                const std::optional<std::string> shown = ShownText(menu, entry.command, entry.popup);
+                if (!shown && everyBar && id != kMainMenu)
+                    continue;  // the main window's commands, in the bars that offer them
+                EXPECT_EQ(shown.value_or("(none)"), entry.text)
+                    << "menu " << id << (entry.popup ? ", the popup holding " : ", command ") << entry.command;
+                ++checked;
+            }
+        }
+    }
+    EXPECT_GE(checked, 300u);
+}
+
+// Every other item of a shipped menu has a letter, one that no other item of its level has
+// where its text offers such a letter; a menu of every bar keeps one letter in all of them.
+TEST(Menus, EveryOtherItemHasALetterOfItsOwnWhereOneIsFree)
+{
+    using namespace qx::testsupport;
+    std::vector<UINT> bars = MenuBars();
+    bars.push_back(kChartMenu);  // its popups join the main menu's in a chart's bar
+    std::string barLetters;
+    for (UINT id : bars) {
         CMenu menu;
         ASSERT_TRUE(menu.LoadMenu(id)) << id;
-        shared += qx::testsupport::SharedMenuKeys(menu, "menu " + std::to_string(id));
+        for (int i = 0; i < menu.GetMenuItemCount(); ++i) {
+            CString text;
+            menu.GetMenuString(static_cast<UINT>(i), text, MF_BYPOSITION);
+            if (const char key = MenuKeyOf(text))
+                barLetters += key;
+        }
+    }
+    std::string faults;
+    size_t menus = 0;
+    for (UINT id : CResourceStore::Instance().GetMenuIds()) {
+        if (id == 9226)
+            continue;  // the test menu above
+        CMenu menu;
+        ASSERT_TRUE(menu.LoadMenu(id)) << id;
+        MenuTextRules rules = DocumentedRules(id);
+        rules.contextMenu = std::find(ContextMenus().begin(), ContextMenus().end(), id) != ContextMenus().end();
+        if (std::find(bars.begin(), bars.end(), id) != bars.end())
+            rules.topLevelTaken = barLetters;
+        faults += MenuTextFaults(menu, "menu " + std::to_string(id), rules);
         ++menus;
     }
     EXPECT_GE(menus, 20u) << "the shipped menus";
-    EXPECT_TRUE(shared.empty()) << shared;
+    EXPECT_TRUE(faults.empty()) << faults;
 }
 
 TEST(Menus, LoadFromResourceWithPopupsAndStrings)

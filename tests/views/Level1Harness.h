@@ -12,7 +12,7 @@
 #include "platform/ui/CRuntimeClass.h"
 #include "platform/ui/CUiResponder.h"
 #include "platform/ui/CWinApp.h"
-#include "tests/support/MenuKeys.h"
+#include "tests/support/DocumentedMenus.h"
 #include "tests/support/UiEvents.h"
 #include "views/ui/Level1Ids.h"
 #include "views/ui/Level1View.h"
@@ -23,6 +23,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <unistd.h>
@@ -54,7 +55,8 @@ public:
     UINT TrackPopupMenu(CMenu& menu, CPoint, CWnd*) override
     {
         ++menusShown;
-        sharedKeys += qx::testsupport::SharedMenuKeys(menu, "popup");
+        if (menuRules)
+            menuFaults += qx::testsupport::MenuTextFaults(menu, "popup", *menuRules);
         return menuChoice;
     }
     bool OpenExternal(const CString& target) override
@@ -69,9 +71,10 @@ public:
     CString file;
     int fileType = 0; // the file type chosen with the file (filter index), when not 0
     UINT menuChoice = 0;
-    // The popups shown, and the keys that items of a level of theirs share (SharedMenuKeys).
+    // The popups shown; with menuRules set, the faults of their texts (MenuTextFaults).
     int menusShown = 0;
-    std::string sharedKeys;
+    std::optional<qx::testsupport::MenuTextRules> menuRules;
+    std::string menuFaults;
 };
 
 // A main frame that records what the windows ask of it.

@@ -27,7 +27,9 @@
 
 #include <algorithm>
 #include <numeric>
+#include <set>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -208,22 +210,30 @@ TEST_F(Level1ViewTest, ColumnsFromTheHeaderMenuGoRightAfterTheClickedOne)
     EXPECT_EQ(grid.GetColumnCount(), 4);
 }
 
-// A key pressed in a grid's menus runs one command: the row menu, the Level I menu of the
-// space below the rows (with the Screener popup inside it) and the header's column menu.
-TEST_F(Level1ViewTest, EachItemOfTheGridsMenusHasAKeyOfItsOwn)
+// The grid's menus show the documented texts, and every other item has a letter of its own:
+// the row menu, the Level I menu of the space below the rows (with the Screener popup before
+// Actives, sharing its letter with Save Symbol List) and the header's column menu.
+TEST_F(Level1ViewTest, TheGridsMenusShowTheDocumentedTexts)
 {
+    using namespace qx::testsupport;
     Level1View* view = m_harness->Open();
     CListCtrlEx& grid = view->Grid();
     view->InsertSymbols({"AAPL"});
     ASSERT_EQ(grid.GetItemCount(), 1);
+    std::set<std::pair<UINT, bool>> met;
     for (int item : {0, -1}) {
+        m_harness->answers->menuRules = DocumentedRules(item < 0 ? kLevel1Menu : kLevel1RowMenu);
+        m_harness->answers->menuRules->met = &met;
         NMITEMACTIVATE click{};
         click.iItem = item;
         grid.SendListNotify(NM_RCLICK, &click.hdr);
     }
     grid.GetHeaderCtrl()->NotifyParent(NM_RCLICK);
     EXPECT_EQ(m_harness->answers->menusShown, 3);
-    EXPECT_EQ(m_harness->answers->sharedKeys, "");
+    EXPECT_EQ(m_harness->answers->menuFaults, "");
+    for (const std::pair<UINT, bool>& item : {std::pair<UINT, bool>{34390, false}, {32943, true}, {32903, false},
+                                              {ID_GRID_COLUMN_PROPERTIES, false}, {ID_GRID_DELETE_COLUMN, false}})
+        EXPECT_TRUE(met.count(item)) << item.first << " not in the menus shown";
 }
 
 TEST_F(Level1ViewTest, ExportWritesTheHeaderAndCellsAsShown)

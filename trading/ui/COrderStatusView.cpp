@@ -231,7 +231,7 @@ void COrderStatusView::OnHeaderRightClick(NMHDR*, LRESULT* result)
 {
     *result = 0;
     CMenu menu;
-    CMenu* popup = FindPopup(menu, IDR_ORDER_STATUS, "Colu&mns");
+    CMenu* popup = FindPopup(menu, IDR_ORDER_STATUS, "&Columns");
     if (!popup)
         return;
     POINT at;

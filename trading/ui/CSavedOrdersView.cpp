@@ -222,7 +222,7 @@ void CSavedOrdersView::OnHeaderRightClick(NMHDR*, LRESULT* result)
 {
     *result = 0;
     CMenu menu;
-    CMenu* popup = FindPopup(menu, IDR_SAVED_ORDERS, "Colu&mns");
+    CMenu* popup = FindPopup(menu, IDR_SAVED_ORDERS, "&Columns");
     if (!popup)
         return;
     POINT at;

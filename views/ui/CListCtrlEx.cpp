@@ -1196,7 +1196,7 @@ void CListCtrlEx::ShowHeaderMenu()
         header->ScreenToClient(&point);
     const int clicked = header ? header->HitTest(point) : -1;
     std::unique_ptr<CMenu> menu = LoadLevel1Menu();
-    CMenu* columns = menu ? FindPopupByTitle(*menu, "Colu&mns") : nullptr;
+    CMenu* columns = menu ? FindPopupByTitle(*menu, "&Columns") : nullptr;
     if (!columns)
         return;
     FillColumnMenus(*columns);

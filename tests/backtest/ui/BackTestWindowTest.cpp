@@ -32,6 +32,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
+#include <utility>
 
 using namespace uitest;
 
@@ -329,12 +331,16 @@ TEST_F(BackTestWindow, ARowOpensAChartWithItsStrategyAndItsStudies)
     EXPECT_FALSE(view.OpenChartForRow(-1, false));
     EXPECT_FALSE(view.OpenChartForRow(99, true));
 
-    // The row menu that offers both charts: a key pressed there runs one command.
+    // The row menu offers both charts with their documented texts above the Backtest menu's.
+    std::set<std::pair<UINT, bool>> met;
+    responder->menuRules = qx::testsupport::DocumentedRules(qx::testsupport::kBacktestMenu);
+    responder->menuRules->met = &met;
     NMITEMACTIVATE click{};
     click.iItem = 4;
     view.GetList().SendListNotify(NM_RCLICK, &click.hdr);
     EXPECT_EQ(responder->menusShown, 1);
-    EXPECT_EQ(responder->sharedKeys, "");
+    EXPECT_EQ(responder->menuFaults, "");
+    EXPECT_TRUE(met.count({ID_BT_DEFAULT_CHART, false}) && met.count({ID_BT_CUSTOM_CHART, false}));
 }
 
 TEST_F(BackTestWindow, StrategySetupChecksItsFieldsAndBuildsTheJob)

@@ -10,12 +10,15 @@
 #include "studies/plots/CPriceScale.h"
 #include "tests/analytics/FakeSeriesServices.h"
 #include "tests/studies/plots/PlotTestSupport.h"
-#include "tests/support/MenuKeys.h"
+#include "tests/support/DocumentedMenus.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <set>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -220,16 +223,22 @@ TEST_F(ChartPaneTest, ContextMenuAndOverlayLimit)
     EXPECT_EQ(kMaxPaneStudyPlots, full.FindPopupOf(ID_FIRST_REMOVE_STUDY)->GetMenuItemCount());
 }
 
-// A key pressed in a pane's menu runs one command: the price pane's (with the Backtesting
-// Report of a chart that has a strategy) and a study pane's.
-TEST_F(ChartPaneTest, EachItemOfAPanesContextMenuHasAKeyOfItsOwn)
+// The panes' menus show the documented texts, letters included, and every other item has a
+// letter of its own: the price pane's (with the Backtesting Report of a chart that has a
+// strategy, and a study to edit or remove) and a study pane's.
+TEST_F(ChartPaneTest, PaneMenusShowTheDocumentedTexts)
 {
+    using namespace qx::testsupport;
+    std::set<std::pair<UINT, bool>> met;
+    MenuTextRules rules = DocumentedRules(kChartPaneMenu);
+    rules.met = &met;
     chart->SetStrategySetup(std::make_unique<CStrategySetup>());
+    chart->AddStudy(CreateStudyById(kStudyHorizontalLine, CString()));  // Edit and Remove list it
+    ASSERT_EQ(2, pane->GetPlotCount());
     CMenu price;
     price.CreatePopupMenu();
     pane->BuildContextMenu(price);
-    ASSERT_NE(price.GetMenuState(ID_BACKTEST_REPORT, MF_BYCOMMAND), static_cast<UINT>(-1));
-    EXPECT_EQ(qx::testsupport::SharedMenuKeys(price, "price pane"), "");
+    EXPECT_EQ(MenuTextFaults(price, "price pane", rules), "");
 
     chart->AddStudy(CreateStudyById(kStudyRSI, CString()));
     ASSERT_EQ(2, chart->GetPaneCount());
@@ -237,7 +246,13 @@ TEST_F(ChartPaneTest, EachItemOfAPanesContextMenuHasAKeyOfItsOwn)
     study.CreatePopupMenu();
     chart->GetPane(1)->BuildContextMenu(study);
     ASSERT_NE(study.FindPopupOf(ID_FIRST_REMOVE_STUDY), nullptr);
-    EXPECT_EQ(qx::testsupport::SharedMenuKeys(study, "study pane"), "");
+    EXPECT_EQ(MenuTextFaults(study, "study pane", rules), "");
+    for (const DocumentedMenu& documented : DocumentedMenus()) {
+        if (documented.menus != std::vector<UINT>{kChartPaneMenu})
+            continue;
+        for (const DocumentedEntry& entry : documented.entries)
+            EXPECT_TRUE(met.count({entry.command, entry.popup})) << entry.text << " is not in the panes' menus";
+    }
 }
 
 TEST_F(ChartPaneTest, DateRangeFitsTheBarsOrMovesTheInterval)

@@ -10,7 +10,7 @@
 #include "platform/ui/CUiResponder.h"
 #include "platform/ui/CWnd.h"
 #include "platform/ui/WinUser.h"
-#include "tests/support/MenuKeys.h"
+#include "tests/support/DocumentedMenus.h"
 #include "tests/support/UiEvents.h"
 
 #include <QAbstractButton>
@@ -22,6 +22,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -173,7 +174,8 @@ public:
     UINT TrackPopupMenu(CMenu& menu, CPoint, CWnd*) override
     {
         ++menusShown;
-        sharedKeys += qx::testsupport::SharedMenuKeys(menu, "popup");
+        if (menuRules)
+            menuFaults += qx::testsupport::MenuTextFaults(menu, "popup", *menuRules);
         return menuChoice;
     }
     bool OpenExternal(const CString& target) override
@@ -197,9 +199,10 @@ public:
     std::vector<int> fileTypes;
     std::vector<FileDialogRequest> requests;
     UINT menuChoice = 0;
-    // The popups shown, and the keys that items of a level of theirs share (SharedMenuKeys).
+    // The popups shown; with menuRules set, the faults of their texts (MenuTextFaults).
     int menusShown = 0;
-    std::string sharedKeys;
+    std::optional<qx::testsupport::MenuTextRules> menuRules;
+    std::string menuFaults;
     std::vector<CString> opened;
 };
 
