@@ -227,10 +227,9 @@ BOOL CTradeAlertSetupDlg::OnInitDialog()
         RefillOrderSection();
     }
     ShowType();
-    // The first field takes the keys, its text selected: typing replaces it.
-    if (auto* field = dynamic_cast<CEdit*>(GetDlgItem(kSymbols))) {
-        field->SetFocus();
-        field->SetSel(0, -1);
+    // The symbols take the keys first.
+    if (CWnd* field = GetDlgItem(kSymbols)) {
+        GotoDlgCtrl(field);
         return FALSE;
     }
     return TRUE;

@@ -1,6 +1,7 @@
 #include "platform/ui/CComboBox.h"
 
 #include "platform/ui/QtConvert.h"
+#include "platform/ui/QxFieldFocus.h"
 #include "platform/ui/QxOwnerDrawDelegate.h"
 #include "platform/ui/QxWindowHost.h"
 
@@ -14,8 +15,9 @@
 
 namespace {
 
-// The Qt combo with hooks for popup notifications and owner drawing of the closed box.
-class QxComboBox : public QComboBox {
+// The Qt combo with hooks for popup notifications and owner drawing of the closed box; its
+// text box, when editable, takes the focus as a dialog's field.
+class QxComboBox : public QComboBox, public QxFieldFocus {
 public:
     using QComboBox::QComboBox;
     QPointer<QxOwnerDrawDelegate> ownerDraw;  // the item delegate, owned by the combo
@@ -34,6 +36,11 @@ public:
     }
 
 protected:
+    QLineEdit* TextBox() override { return lineEdit(); }
+    void focusInEvent(QFocusEvent* e) override
+    {
+        FocusIn(*e, hasFocus(), [&] { QComboBox::focusInEvent(e); });
+    }
     void paintEvent(QPaintEvent* e) override
     {
         if (!ownerDraw || isEditable()) {

@@ -7,12 +7,11 @@
 #include "platform/ui/ModalKeyRouting.h"
 #include "platform/ui/ModalLoops.h"
 #include "platform/ui/QtConvert.h"
+#include "platform/ui/QxFieldFocus.h"
 #include "platform/ui/QxWindowHost.h"
 
 #include <QApplication>
 #include <QDialog>
-#include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 
 namespace {
@@ -40,6 +39,21 @@ private:
             QDialog::reject();
     }
 };
+
+QxFieldFocus* FieldOf(QWidget* w)
+{
+    return dynamic_cast<QxFieldFocus*>(w);
+}
+
+// The first control inside the window that Tab reaches.
+QWidget* FirstTabStop(QWidget* window)
+{
+    for (QWidget* w = window->nextInFocusChain(); w && w != window; w = w->nextInFocusChain())
+        if (window->isAncestorOf(w) && w->isVisibleTo(window) && w->isEnabled() && !w->focusProxy() &&
+            (w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus)
+            return w;
+    return nullptr;
+}
 
 }  // namespace
 
@@ -81,6 +95,9 @@ bool CDialog::CreateFromTemplate(CWnd* parent)
     if (!CWnd::Create(nullptr, m_template->caption, style & ~WS_VISIBLE, CRect(), owner, m_templateId))
         return false;
     const CSize size = BuildDialogControls(*m_template, *this, m_controls);
+    for (const auto& control : m_controls)
+        if (QxFieldFocus* field = FieldOf(control->GetWidget()))
+            field->SelectAllOnFocus();
     if (QWidget* w = GetWidget()) {
         if (m_bChild) {
             w->resize(size.cx, size.cy);
@@ -116,23 +133,7 @@ INT_PTR CDialog::DoModal()
         return -1;
     dlg->setModal(true);
     CenterWindow();
-    if (focusChosen) {
-        // The dialog set the focus and the selection itself: showing it must not select
-        // the whole text of its focused edit (Qt does on a dialog's first show).
-        QPointer<QLineEdit> edit = qobject_cast<QLineEdit*>(dlg->focusWidget());
-        const int start = edit ? static_cast<int>(edit->selectionStart()) : -1;
-        const int length = edit ? static_cast<int>(edit->selectedText().size()) : 0;
-        const int cursor = edit ? edit->cursorPosition() : 0;
-        dlg->show();
-        if (edit) {
-            if (length > 0)
-                edit->setSelection(start, length);
-            else {
-                edit->deselect();
-                edit->setCursorPosition(cursor);
-            }
-        }
-    }
+    SetOpeningFocus(focusChosen);
     m_inModalLoop = true;
     dlg->exec();
     m_inModalLoop = false;
@@ -146,9 +147,12 @@ BOOL CDialog::Create(UINT templateId, CWnd* parent)
     m_templateId = templateId;
     if (!CreateFromTemplate(parent))
         return FALSE;
-    OnInitDialog();
-    if (m_hWnd)
-        ShowWindow(SW_SHOW);
+    const bool focusChosen = !OnInitDialog();
+    if (!m_hWnd)
+        return FALSE;
+    if (!m_bChild)
+        SetOpeningFocus(focusChosen);
+    ShowWindow(SW_SHOW);
     return m_hWnd ? TRUE : FALSE;
 }
 
@@ -193,10 +197,29 @@ void CDialog::MapDialogRect(LPRECT rect) const
     *rect = CRect(u.X(rect->left), u.Y(rect->top), u.X(rect->right), u.Y(rect->bottom));
 }
 
+void CDialog::SetOpeningFocus(bool chosenByDialog)
+{
+    QWidget* w = GetWidget();
+    if (!w)
+        return;
+    QWidget* focus = w->focusWidget();
+    if (!chosenByDialog) {
+        if (!focus && (focus = FirstTabStop(w)))
+            focus->setFocus(Qt::TabFocusReason);
+        if (QxFieldFocus* field = FieldOf(focus))
+            field->SelectAll();
+    }
+    if (QxFieldFocus* field = FieldOf(focus))
+        field->KeepSelectionUntilFocused();
+}
+
 void CDialog::GotoDlgCtrl(CWnd* control)
 {
-    if (control)
-        control->SetFocus();
+    if (!control)
+        return;
+    control->SetFocus();
+    if (QxFieldFocus* field = FieldOf(control->GetWidget()))
+        field->SelectAll();
 }
 
 void CDialog::NextDlgCtrl() const

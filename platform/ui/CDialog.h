@@ -28,6 +28,7 @@ public:
     UINT GetTemplateId() const { return m_templateId; }
     int GetModalResult() const { return m_nModalResult; }
     void MapDialogRect(LPRECT rect) const;
+    // Focuses the control; a one-line text field gets its whole text selected.
     void GotoDlgCtrl(CWnd* control);
     void NextDlgCtrl() const;
     void PrevDlgCtrl() const;
@@ -46,6 +47,10 @@ protected:
     UINT m_templateId;
 
     bool CreateFromTemplate(CWnd* parent);
+    // Before the dialog shows: the control OnInitDialog focused, with the selection it set when
+    // it chose the focus itself (returned FALSE), or else the first control that Tab reaches with
+    // its whole text selected. The selection holds until the window has the focus.
+    void SetOpeningFocus(bool chosenByDialog);
 
 private:
     const DialogTemplate* m_template = nullptr;

@@ -1,6 +1,7 @@
 #include "platform/ui/CEdit.h"
 
 #include "platform/ui/QtConvert.h"
+#include "platform/ui/QxFieldFocus.h"
 #include "platform/ui/QxWindowHost.h"
 
 #include <QLineEdit>
@@ -34,6 +35,19 @@ private:
     static bool HasFormats(const QMimeData* source) { return source && !source->formats().isEmpty(); }
 };
 
+// One-line text box; in a dialog it selects its text as it takes the focus.
+class QxLineEdit : public QLineEdit, public QxFieldFocus {
+public:
+    using QLineEdit::QLineEdit;
+
+protected:
+    QLineEdit* TextBox() override { return this; }
+    void focusInEvent(QFocusEvent* e) override
+    {
+        FocusIn(*e, hasFocus(), [&] { QLineEdit::focusInEvent(e); });
+    }
+};
+
 }  // namespace
 
 BOOL CEdit::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id)
@@ -46,7 +60,7 @@ QWidget* CEdit::CreateWidget(QWidget* parent)
     if (m_style & ES_MULTILINE) {
         auto* edit = new QxWindowHost<QxMultiLineEdit>(this, parent);
         edit->setReadOnly((m_style & ES_READONLY) != 0);
-        edit->setTabChangesFocus(!(m_style & ES_WANTRETURN));
+        edit->setTabChangesFocus(true);  // Return still starts a line; Tab leaves the field
         RouteEventsOf(edit->viewport());
         QObject::connect(edit, &QPlainTextEdit::textChanged, [edit] {
             if (CWnd* self = CWnd::FromWidget(edit))
@@ -54,7 +68,7 @@ QWidget* CEdit::CreateWidget(QWidget* parent)
         });
         return edit;
     }
-    auto* edit = new QxWindowHost<QLineEdit>(this, parent);
+    auto* edit = new QxWindowHost<QxLineEdit>(this, parent);
     edit->setReadOnly((m_style & ES_READONLY) != 0);
     if (m_style & ES_PASSWORD)
         edit->setEchoMode(QLineEdit::Password);

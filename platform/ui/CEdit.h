@@ -1,5 +1,5 @@
-// Edit control: one line, or several with ES_MULTILINE. Sends EN_CHANGE on every change
-// of its text and EN_SETFOCUS / EN_KILLFOCUS.
+// Edit control: one line, or several with ES_MULTILINE (Return starts a line, Tab moves the
+// focus on). Sends EN_CHANGE on every change of its text and EN_SETFOCUS / EN_KILLFOCUS.
 #pragma once
 
 #include "platform/ui/CWnd.h"

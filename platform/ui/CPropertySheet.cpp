@@ -234,6 +234,8 @@ INT_PTR CPropertySheet::DoModal()
     m_active = -1;
     if (GetPageCount() > 0)
         SetActivePage(first);
+    if (CPropertyPage* page = GetActivePage())
+        page->SetOpeningFocus(false);  // the page's first control, as a dialog's
     const HWND self = m_hWnd;
     if (auto* dlg = qobject_cast<QDialog*>(GetWidget())) {
         dlg->adjustSize();

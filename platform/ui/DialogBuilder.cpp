@@ -19,6 +19,7 @@
 #include <QButtonGroup>
 #include <QFont>
 #include <QFontMetrics>
+#include <QLabel>
 #include <QWidget>
 
 QFont DialogFont(const DialogTemplate& dialog)
@@ -164,6 +165,19 @@ std::unique_ptr<CWnd> MakeControl(const DialogControlTemplate& c, DWORD& style)
     return std::make_unique<CWnd>();  // custom: a plain window, usually taken over by DDX_Control
 }
 
+// Whether a label's text has a letter marked with '&' ("&&" is an ampersand).
+bool HasMnemonic(const CString& text)
+{
+    for (int i = 0; i + 1 < text.GetLength(); ++i) {
+        if (text[i] != '&')
+            continue;
+        if (text[i + 1] != '&')
+            return true;
+        ++i;
+    }
+    return false;
+}
+
 }  // namespace
 
 CSize BuildDialogControls(const DialogTemplate& dialog, CWnd& host, std::vector<std::unique_ptr<CWnd>>& owned)
@@ -174,6 +188,8 @@ CSize BuildDialogControls(const DialogTemplate& dialog, CWnd& host, std::vector<
     const DialogUnits u = MeasureDialogUnits(font);
     QButtonGroup* radioGroup = nullptr;
     CWnd* previous = nullptr;
+    // Labels whose letter (Alt and it) focuses the next control that takes the focus.
+    std::vector<QLabel*> labels;
     for (const DialogControlTemplate& c : dialog.controls) {
         DWORD style = 0;
         std::unique_ptr<CWnd> control = MakeControl(c, style);
@@ -182,6 +198,14 @@ CSize BuildDialogControls(const DialogTemplate& dialog, CWnd& host, std::vector<
         if (!control->Create(nullptr, c.text, style, r, &host, id))
             continue;
         QWidget* w = control->GetOuterWidget();
+        if (c.kind == "static" && HasMnemonic(c.text)) {
+            if (auto* label = qobject_cast<QLabel*>(control->GetWidget()))
+                labels.push_back(label);
+        } else if (c.kind != "static" && c.kind != "groupbox" && control->GetWidget()->focusPolicy() != Qt::NoFocus) {
+            for (QLabel* label : labels)
+                label->setBuddy(control->GetWidget());
+            labels.clear();
+        }
         if (c.kind == "combo") {
             // The template gives the dropped height; the box keeps its natural height.
             w->setGeometry(r.left, r.top, r.Width(), std::min(r.Height(), w->sizeHint().height()));

@@ -16,9 +16,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 namespace {
@@ -63,6 +67,19 @@ dialog 5200
   style child
   size 150 60
   control edit 1101 "" 10 10 60 14
+end
+dialog 5400
+  caption "Fields"
+  font 8 "MS Shell Dlg"
+  size 200 130
+  control static -1 "&Title:" 6 8 40 10
+  control edit 1401 "" 50 6 100 14 autohscroll tabstop
+  control static -1 "&Length:" 6 26 40 10
+  control edit 1402 "" 50 24 40 14 tabstop
+  control combo 1403 "" 50 42 80 60 dropdown tabstop
+  control edit 1404 "" 50 60 100 40 multiline wantreturn tabstop
+  control button 1 "OK" 90 110 50 14 default tabstop
+  control button 2 "Cancel" 145 110 50 14 tabstop
 end
 dialog 5201
   caption "Colors"
@@ -132,6 +149,55 @@ public:
         DDX_Control(dx, 1012, m_list);
     }
 };
+
+// A title, a length, an interval and notes, filled before the dialog shows.
+class FieldsDlg : public CDialog {
+public:
+    FieldsDlg() : CDialog(5400) {}
+    CString title = "My List";
+    CString length = "14";
+    CString interval = "5 minutes";
+    CString notes = "IBM";
+    bool caretAfterLength = false;  // the dialog puts the caret after the length itself
+
+    BOOL OnInitDialog() override
+    {
+        CDialog::OnInitDialog();
+        if (!caretAfterLength)
+            return TRUE;
+        auto* edit = static_cast<CEdit*>(GetDlgItem(1402));
+        GotoDlgCtrl(edit);
+        edit->SetSel(length.GetLength(), length.GetLength());
+        return FALSE;
+    }
+    void DoDataExchange(CDataExchange* dx) override
+    {
+        DDX_Text(dx, 1401, title);
+        DDX_Text(dx, 1402, length);
+        DDX_CBString(dx, 1403, interval);
+        DDX_Text(dx, 1404, notes);
+    }
+};
+
+// The text box of an edit or an editable combo box of the dialog.
+QLineEdit* TextBox(CWnd& dlg, int id)
+{
+    QWidget* w = dlg.GetDlgItem(id)->GetWidget();
+    if (auto* combo = qobject_cast<QComboBox*>(w))
+        return combo->lineEdit();
+    return qobject_cast<QLineEdit*>(w);
+}
+
+// A key typed on the dialog's window, through the window system as a keyboard's.
+void Press(CWnd& dlg, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QTest::keyClick(dlg.GetWidget()->windowHandle(), key, modifiers);
+}
+
+void Type(CWnd& dlg, char c)
+{
+    QTest::keyClick(dlg.GetWidget()->windowHandle(), c);
+}
 
 struct Responder {
     std::vector<RecordingResponder::Box> boxes;
@@ -412,4 +478,102 @@ TEST(Dialogs, ModalPropertySheetAppliesEveryShownPageOnOk)
     });
     EXPECT_EQ(cancelled.DoModal(), IDCANCEL);
     EXPECT_EQ(again.striped, 0);
+}
+
+// Each text field that takes the focus has its text selected, so that typing replaces it: as
+// the dialog opens, by Tab and Shift+Tab, by its label's letter and from the program; a click
+// puts the caret where it clicks, and a dialog that sets the caret keeps it. Tab leaves a field
+// of several lines, where Return starts a line.
+void WorkFields(FieldsDlg& dlg)
+{
+    QLineEdit* title = TextBox(dlg, 1401);
+    QLineEdit* length = TextBox(dlg, 1402);
+    QLineEdit* interval = TextBox(dlg, 1403);
+    auto* notes = qobject_cast<QPlainTextEdit*>(dlg.GetDlgItem(1404)->GetWidget());
+    QWidget* ok = dlg.GetDlgItem(IDOK)->GetWidget();
+    ASSERT_TRUE(title && length && interval && notes && ok);
+    const auto focused = [](QWidget* w) { return PumpUntil([w] { return w->hasFocus(); }); };
+
+    ASSERT_TRUE(focused(title)) << "the first field has the focus once the dialog shows";
+    EXPECT_EQ(title->selectedText().toStdString(), "My List");
+    Type(dlg, 'Z');
+    EXPECT_EQ(title->text().toStdString(), "Z");
+
+    Press(dlg, Qt::Key_Tab);
+    ASSERT_TRUE(focused(length));
+    EXPECT_EQ(length->selectedText().toStdString(), "14");
+    Type(dlg, '9');
+    EXPECT_EQ(length->text().toStdString(), "9");
+    Press(dlg, Qt::Key_Tab);
+    ASSERT_TRUE(focused(dlg.GetDlgItem(1403)->GetWidget()));
+    EXPECT_EQ(interval->selectedText().toStdString(), "5 minutes");
+
+    Press(dlg, Qt::Key_Tab);
+    ASSERT_TRUE(focused(notes));
+    Press(dlg, Qt::Key_Tab);
+    EXPECT_TRUE(focused(ok)) << "Tab leaves the field of several lines";
+    EXPECT_EQ(notes->toPlainText().toStdString(), "IBM");
+    Press(dlg, Qt::Key_Tab, Qt::ShiftModifier);
+    ASSERT_TRUE(focused(notes));
+    Press(dlg, Qt::Key_Return);
+    EXPECT_EQ(static_cast<CEdit*>(dlg.GetDlgItem(1404))->GetLineCount(), 2);
+    EXPECT_TRUE(dlg.IsWindowVisible()) << "Return starts a line there";
+
+    Press(dlg, Qt::Key_L, Qt::AltModifier);
+    EXPECT_TRUE(focused(length)) << "Alt+L, the letter of \"&Length:\"";
+    EXPECT_EQ(length->selectedText().toStdString(), "9");
+
+    // A click into the middle of "My List", between "My L" and "ist".
+    dlg.SetDlgItemText(1401, "My List");
+    const QRect caret = title->inputMethodQuery(Qt::ImCursorRectangle).toRect();  // before "M"
+    const QPoint at = caret.topLeft() + QPoint(title->fontMetrics().horizontalAdvance("My L"), caret.height() / 2);
+    QTest::mouseClick(dlg.GetWidget()->windowHandle(), Qt::LeftButton, Qt::NoModifier,
+                      title->mapTo(dlg.GetWidget(), at));
+    ASSERT_TRUE(focused(title));
+    EXPECT_FALSE(title->hasSelectedText());
+    EXPECT_GT(title->cursorPosition(), 0);
+    EXPECT_LT(title->cursorPosition(), 7);
+
+    dlg.GotoDlgCtrl(dlg.GetDlgItem(1402));
+    ASSERT_TRUE(focused(length));
+    EXPECT_EQ(length->selectedText().toStdString(), "9");
+}
+
+TEST(Dialogs, FieldsTakeTheFocusWithTheirTextSelectedAndTabLeavesEveryField)
+{
+    LoadDialogs();
+    Responder r;
+    FieldsDlg dlg;
+    QTimer::singleShot(0, [&] {
+        WorkFields(dlg);
+        dlg.EndDialog(IDCANCEL);
+    });
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+
+    FieldsDlg caret;
+    caret.caretAfterLength = true;
+    QTimer::singleShot(0, [&] {
+        QLineEdit* length = TextBox(caret, 1402);
+        if (PumpUntil([&] { return length->hasFocus(); })) {
+            EXPECT_FALSE(length->hasSelectedText());
+            Type(caret, '5');
+            EXPECT_EQ(length->text().toStdString(), "145") << "typed after the caret the dialog set";
+        } else {
+            ADD_FAILURE() << "the length field has no focus";
+        }
+        caret.EndDialog(IDCANCEL);
+    });
+    EXPECT_EQ(caret.DoModal(), IDCANCEL);
+
+    // A property sheet opens with its page's first field, as a dialog.
+    NamePage name;
+    CPropertySheet sheet("Preferences");
+    sheet.AddPage(&name);
+    QTimer::singleShot(0, [&] {
+        QLineEdit* field = TextBox(name, 1101);
+        EXPECT_TRUE(PumpUntil([&] { return field->hasFocus(); }));
+        EXPECT_EQ(field->selectedText().toStdString(), "Default");
+        sheet.PressCancel();
+    });
+    EXPECT_EQ(sheet.DoModal(), IDCANCEL);
 }
