@@ -68,16 +68,16 @@ dialog 5200
   size 150 60
   control edit 1101 "" 10 10 60 14
 end
-dialog 5400
+dialog 5600
   caption "Fields"
   font 8 "MS Shell Dlg"
   size 200 130
   control static -1 "&Title:" 6 8 40 10
-  control edit 1401 "" 50 6 100 14 autohscroll tabstop
+  control edit 1601 "" 50 6 100 14 autohscroll tabstop
   control static -1 "&Length:" 6 26 40 10
-  control edit 1402 "" 50 24 40 14 tabstop
-  control combo 1403 "" 50 42 80 60 dropdown tabstop
-  control edit 1404 "" 50 60 100 40 multiline wantreturn tabstop
+  control edit 1602 "" 50 24 40 14 tabstop
+  control combo 1603 "" 50 42 80 60 dropdown tabstop
+  control edit 1604 "" 50 60 100 40 multiline wantreturn tabstop
   control button 1 "OK" 90 110 50 14 default tabstop
   control button 2 "Cancel" 145 110 50 14 tabstop
 end
@@ -153,7 +153,7 @@ public:
 // A title, a length, an interval and notes, filled before the dialog shows.
 class FieldsDlg : public CDialog {
 public:
-    FieldsDlg() : CDialog(5400) {}
+    FieldsDlg() : CDialog(5600) {}
     CString title = "My List";
     CString length = "14";
     CString interval = "5 minutes";
@@ -165,17 +165,17 @@ public:
         CDialog::OnInitDialog();
         if (!caretAfterLength)
             return TRUE;
-        auto* edit = static_cast<CEdit*>(GetDlgItem(1402));
+        auto* edit = static_cast<CEdit*>(GetDlgItem(1602));
         GotoDlgCtrl(edit);
         edit->SetSel(length.GetLength(), length.GetLength());
         return FALSE;
     }
     void DoDataExchange(CDataExchange* dx) override
     {
-        DDX_Text(dx, 1401, title);
-        DDX_Text(dx, 1402, length);
-        DDX_CBString(dx, 1403, interval);
-        DDX_Text(dx, 1404, notes);
+        DDX_Text(dx, 1601, title);
+        DDX_Text(dx, 1602, length);
+        DDX_CBString(dx, 1603, interval);
+        DDX_Text(dx, 1604, notes);
     }
 };
 
@@ -486,10 +486,10 @@ TEST(Dialogs, ModalPropertySheetAppliesEveryShownPageOnOk)
 // of several lines, where Return starts a line.
 void WorkFields(FieldsDlg& dlg)
 {
-    QLineEdit* title = TextBox(dlg, 1401);
-    QLineEdit* length = TextBox(dlg, 1402);
-    QLineEdit* interval = TextBox(dlg, 1403);
-    auto* notes = qobject_cast<QPlainTextEdit*>(dlg.GetDlgItem(1404)->GetWidget());
+    QLineEdit* title = TextBox(dlg, 1601);
+    QLineEdit* length = TextBox(dlg, 1602);
+    QLineEdit* interval = TextBox(dlg, 1603);
+    auto* notes = qobject_cast<QPlainTextEdit*>(dlg.GetDlgItem(1604)->GetWidget());
     QWidget* ok = dlg.GetDlgItem(IDOK)->GetWidget();
     ASSERT_TRUE(title && length && interval && notes && ok);
     const auto focused = [](QWidget* w) { return PumpUntil([w] { return w->hasFocus(); }); };
@@ -505,7 +505,7 @@ void WorkFields(FieldsDlg& dlg)
     Type(dlg, '9');
     EXPECT_EQ(length->text().toStdString(), "9");
     Press(dlg, Qt::Key_Tab);
-    ASSERT_TRUE(focused(dlg.GetDlgItem(1403)->GetWidget()));
+    ASSERT_TRUE(focused(dlg.GetDlgItem(1603)->GetWidget()));
     EXPECT_EQ(interval->selectedText().toStdString(), "5 minutes");
 
     Press(dlg, Qt::Key_Tab);
@@ -516,7 +516,7 @@ void WorkFields(FieldsDlg& dlg)
     Press(dlg, Qt::Key_Tab, Qt::ShiftModifier);
     ASSERT_TRUE(focused(notes));
     Press(dlg, Qt::Key_Return);
-    EXPECT_EQ(static_cast<CEdit*>(dlg.GetDlgItem(1404))->GetLineCount(), 2);
+    EXPECT_EQ(static_cast<CEdit*>(dlg.GetDlgItem(1604))->GetLineCount(), 2);
     EXPECT_TRUE(dlg.IsWindowVisible()) << "Return starts a line there";
 
     Press(dlg, Qt::Key_L, Qt::AltModifier);
@@ -524,7 +524,7 @@ void WorkFields(FieldsDlg& dlg)
     EXPECT_EQ(length->selectedText().toStdString(), "9");
 
     // A click into the middle of "My List", between "My L" and "ist".
-    dlg.SetDlgItemText(1401, "My List");
+    dlg.SetDlgItemText(1601, "My List");
     const QRect caret = title->inputMethodQuery(Qt::ImCursorRectangle).toRect();  // before "M"
     const QPoint at = caret.topLeft() + QPoint(title->fontMetrics().horizontalAdvance("My L"), caret.height() / 2);
     QTest::mouseClick(dlg.GetWidget()->windowHandle(), Qt::LeftButton, Qt::NoModifier,
@@ -534,7 +534,7 @@ void WorkFields(FieldsDlg& dlg)
     EXPECT_GT(title->cursorPosition(), 0);
     EXPECT_LT(title->cursorPosition(), 7);
 
-    dlg.GotoDlgCtrl(dlg.GetDlgItem(1402));
+    dlg.GotoDlgCtrl(dlg.GetDlgItem(1602));
     ASSERT_TRUE(focused(length));
     EXPECT_EQ(length->selectedText().toStdString(), "9");
 }
@@ -553,7 +553,7 @@ TEST(Dialogs, FieldsTakeTheFocusWithTheirTextSelectedAndTabLeavesEveryField)
     FieldsDlg caret;
     caret.caretAfterLength = true;
     QTimer::singleShot(0, [&] {
-        QLineEdit* length = TextBox(caret, 1402);
+        QLineEdit* length = TextBox(caret, 1602);
         if (PumpUntil([&] { return length->hasFocus(); })) {
             EXPECT_FALSE(length->hasSelectedText());
             Type(caret, '5');
