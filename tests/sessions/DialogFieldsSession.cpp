@@ -20,11 +20,7 @@
 #include "views/ui/HeadlinesView.h"
 #include "views/ui/Level1View.h"
 
-#include <QApplication>
 #include <QGuiApplication>
-#include <QMainWindow>
-#include <QMenu>
-#include <QMenuBar>
 #include <QProcess>
 #include <QWindow>
 
@@ -61,30 +57,6 @@ protected:
             s.WaitFor("the prompt closed", [&] { return s.ActiveModal() == nullptr; }, 5s);
         }
     }
-    // Clicks through the main window's menus: the menu bar's title, then each item.
-    static void ClickMenu(CSession& s, const QStringList& path)
-    {
-        s.Step("click " + path.join(" | ").toStdString());
-        QWidget* from = s.OnUi([&]() -> QWidget* {
-            return qobject_cast<QMainWindow*>(s.App().MainFrame()->GetOuterWidget())->menuBar();
-        });
-        for (const QString& item : path) {
-            QPoint at;
-            ASSERT_TRUE(s.WaitFor("\"" + item.toStdString() + "\" on the screen", [&] {
-                if (!from) {
-                    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-                    if (!menu || !x11::Viewable(static_cast<xcb_window_t>(menu->winId())))
-                        return false;
-                    at = MenuEntryPoint(menu, item);
-                } else {
-                    at = MenuEntryPoint(from, item);
-                }
-                return !at.isNull();
-            }));
-            from = nullptr;
-            ASSERT_EQ(QProcess::execute("xdotool", x11::ClickCommands(at)), 0);
-        }
-    }
     static QString FrameTitle(CSession& s, CView* view)
     {
         return s.OnUi([&] { return view->GetParentFrame()->GetOuterWidget()->windowTitle(); });
@@ -94,43 +66,32 @@ protected:
     void TypeOverFields(int delayMs);
 };
 
-// Whether each pixel of the text's ink is ink in the picture too, somewhere.
-bool Covers(const CInkMask& picture, const CInkMask& text)
-{
-    for (int top = 0; top + text.Height() <= picture.Height(); ++top)
-        for (int left = 0; left + text.Width() <= picture.Width(); ++left) {
-            bool covered = true;
-            for (int y = 0; covered && y < text.Height(); ++y)
-                for (int x = 0; covered && x < text.Width(); ++x)
-                    covered = !text.At(x, y) || picture.At(left + x, top + y);
-            if (covered)
-                return true;
-        }
-    return false;
-}
-
-// The ink of a text as the chart draws its title: in its text colour on its ground.
-CInkMask TitleInk(const QImage& picture)
+// The ink of a picture on the chart's ground.
+CInkMask ChartInk(const QImage& picture)
 {
     const COLORREF ground = CAppSettings::Instance()->m_chartColors[kChartColorBackground];
     const QRgb g = qRgb(GetRValue(ground), GetGValue(ground), GetBValue(ground));
     return CInkMask(picture, [g](int) { return g; });
 }
-QImage TitlePicture(CGraphsDoc& doc, const CString& text)
+
+// Whether the picture shows the text as a chart draws its title: each pixel of the text's
+// ink is ink there too (the grid's dotted line may cross the title).
+bool ShowsTitle(CGraphsDoc& doc, const QImage& picture, const CString& text)
 {
     const CAppSettings& settings = *CAppSettings::Instance();
-    return ChartTextPicture(doc, text, settings.m_chartColors[kChartColorText],
-                            settings.m_chartColors[kChartColorBackground]);
-}
-
-// Whether the pane shows the text at its top left, where the chart draws its title; the
-// grid's dotted line at the top may cross it.
-bool ShowsTitle(CGraphsView* pane, const CString& text)
-{
-    CGraphsDoc& doc = *pane->GetGraphsDoc();
-    const QImage shown = pane->GetWidget()->grab().toImage();
-    return Covers(TitleInk(shown.copy(0, 0, shown.width() / 2, shown.height() / 4)),
-                  TitleInk(TitlePicture(doc, text)).Cut());
+    const CInkMask ink = ChartTextInk(doc, text, settings.m_chartColors[kChartColorText],
+                                      settings.m_chartColors[kChartColorBackground]);
+    const CInkMask shown = ChartInk(picture);
+    for (int top = 0; top + ink.Height() <= shown.Height(); ++top)
+        for (int left = 0; left + ink.Width() <= shown.Width(); ++left) {
+            bool covered = true;
+            for (int y = 0; covered && y < ink.Height(); ++y)
+                for (int x = 0; covered && x < ink.Width(); ++x)
+                    covered = !ink.At(x, y) || shown.At(left + x, top + y);
+            if (covered)
+                return true;
+        }
+    return false;
 }
 
 void DialogFieldsSessionTest::TypeOverFields(int delayMs)
@@ -149,28 +110,30 @@ void DialogFieldsSessionTest::TypeOverFields(int delayMs)
         }, 60s));
 
         // An RSI from the chart's menu: 9 typed over its Length of 14.
-        ClickMenu(s, {"Chart", "Add Study", "RSI"});
+        s.ChooseMenu("Cha&rt|&Add Study|RSI");
         ASSERT_NE(s.WaitModal("RSI"), nullptr);
         Keys(s, KeysOf("9\n"), delayMs);
         EXPECT_TRUE(s.WaitFor("an RSI pane", [&] { return chart->GetPaneCount() == 2 && !s.ActiveModal(); }));
         CloseModals(s);
         if (s.OnUi([&] { return chart->GetPaneCount(); }) == 2) {
             CGraphsView* rsi = s.OnUi([&] { return chart->GetPane(1); });
+            CGraphsDoc& doc = *s.OnUi([&] { return rsi->GetGraphsDoc(); });
             EXPECT_FALSE(s.OnUi([&] {
-                CGraphsDoc& doc = *rsi->GetGraphsDoc();
-                return Covers(TitleInk(TitlePicture(doc, "RSI (914)")),
-                              TitleInk(TitlePicture(doc, "RSI (9)")).Cut());
-            })) << "\"RSI (914)\" is told from \"RSI (9)\"";
-            EXPECT_TRUE(s.WaitFor("\"RSI (9)\" over the RSI pane", [&] { return ShowsTitle(rsi, "RSI (9)"); }, 60s))
-                << "the pane's title: \"" << s.OnUi([&] {
-                       CStudyPlot* plot = rsi->GetDataPlot();
-                       return plot ? plot->GetTitle() : CString();
-                   }).GetString() << "\"";
+                const auto& colors = CAppSettings::Instance()->m_chartColors;
+                const QImage longer =
+                    ChartTextPicture(doc, "RSI (914)", colors[kChartColorText], colors[kChartColorBackground]);
+                return ShowsTitle(doc, longer, "RSI (9)");
+            }))
+                << "the check tells \"RSI (914)\" from \"RSI (9)\"";
+            EXPECT_TRUE(s.WaitFor("\"RSI (9)\" at the top of the RSI pane", [&] {
+                const QImage shown = rsi->GetWidget()->grab().toImage();
+                return ShowsTitle(doc, shown.copy(0, 0, shown.width() / 2, shown.height() / 4), "RSI (9)");
+            }, 60s)) << "its title: \"" << s.OnUi([&] { return rsi->GetDataPlot()->GetTitle(); }).GetString() << "\"";
         }
 
         // A floating News: a symbol typed into its list opens its Symbols prompt, Tab goes on
         // to OK and Return presses it.
-        ClickMenu(s, {"Floating", "News"});
+        s.ChooseMenu("F&loating|&News");
         HeadlinesView* news = nullptr;
         xcb_window_t newsWindow = 0;
         ASSERT_TRUE(s.WaitFor("a floating News active", [&] {
@@ -193,12 +156,11 @@ void DialogFieldsSessionTest::TypeOverFields(int delayMs)
         CloseModals(s);
 
         // A Level I's title, given and then typed over.
-        ClickMenu(s, {"Quotes", "Level I"});
+        s.ChooseMenu("&Quotes|&Level I");
         Level1View* level1 = s.WaitView<Level1View>("a Level I");
         ASSERT_NE(level1, nullptr);
-        CloseModals(s);
         for (const char* title : {"My List", "Z"}) {
-            ClickMenu(s, {"Level I", "Edit Title..."});
+            s.ChooseMenu("Level &I|&Edit Title...");
             ASSERT_NE(s.WaitModal("Edit Title"), nullptr);
             Keys(s, KeysOf(QString(title) + "\n"), delayMs);
             EXPECT_TRUE(s.WaitFor(std::string("the Level I titled ") + title,
