@@ -129,7 +129,9 @@ private:
     enum class BoxApply { Window, SymbolBox, IntervalBox };
     int SendBoxes(CView* source, BOOL includeSource, BoxApply apply);
     void OnSymbolGo();
-    // Return in a box or a choice from the Interval list: one apply once the event is done.
+    // Return in the Symbol box: applies it and selects its text.
+    void OnSymbolBoxReturn();
+    // Return in the Interval box or a choice from its list: one apply once the event is done.
     void ApplyBoxesSoon(BoxApply apply);
     void OnIntervalListClosed();
     void OnUpdateAlways(CCmdUI* ui);

@@ -14,6 +14,7 @@
 #include "chart/ui/CGraphsView.h"
 #include "common/windows/CCommonDoc.h"
 #include "platform/ui/CFrameWnd.h"
+#include "platform/ui/CRuntimeClass.h"
 #include "views/ui/CLevel2View.h"
 #include "views/ui/HeadlinesView.h"
 
@@ -24,9 +25,14 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
+#include <QSplitter>
+#include <QAbstractButton>
 #include <QToolBar>
 #include <QToolButton>
 #include <QWindow>
+
+#include <set>
+#include <typeinfo>
 
 namespace qx::sessions {
 namespace {
@@ -42,11 +48,11 @@ protected:
         ManagedSessionTest::SetUp();
     }
 
-    // xdotool's keys, 150 ms apart, or a click at a point of the screen.
-    static void Press(CSession& s, const QStringList& keys)
+    // xdotool's keys, 150 ms apart (or as many as given), or a click at a point of the screen.
+    static void Press(CSession& s, const QStringList& keys, int delayMs = 150)
     {
-        s.Step("xdotool key " + keys.join(' ').toStdString());
-        ASSERT_EQ(QProcess::execute("xdotool", QStringList{"key", "--delay", "150"} + keys), 0);
+        s.Step("xdotool key " + keys.join(' ').toStdString() + " " + std::to_string(delayMs) + " ms apart");
+        ASSERT_EQ(QProcess::execute("xdotool", QStringList{"key", "--delay", QString::number(delayMs)} + keys), 0);
     }
     static void Click(QPoint at)
     {
@@ -65,6 +71,10 @@ protected:
         });
     }
 
+    static std::function<CString()> SymbolBox(CSession& s)
+    {
+        return [&s] { return s.App().MainFrame()->GetSymbolBox(); };
+    }
     // Waits until the text is the one typed; a prompt left open is cancelled.
     static void Expect(CSession& s, const std::string& what, const std::function<CString()>& text, const char* typed)
     {
@@ -73,14 +83,26 @@ protected:
         if (s.ActiveModal())
             Press(s, {"Escape"});
     }
+    // Two symbols typed with Return behind each: the box shows the second, and its list of
+    // recent symbols has both, the second on top.
+    static void ExpectAppliedInTurn(CSession& s, const std::string& what, const char* first, const char* second)
+    {
+        Expect(s, "the tool bar's box after " + what, SymbolBox(s), second);
+        const std::vector<CString> recent = s.OnUi([&] { return s.App().MainFrame()->GetRecentSymbols(); });
+        ASSERT_GE(recent.size(), 2u) << what;
+        EXPECT_EQ(std::string(recent[0].GetString()), second) << what;
+        EXPECT_EQ(std::string(recent[1].GetString()), first) << what;
+    }
     // The prompt of that title holds the typed text in its field; it is then cancelled.
-    static void ExpectPrompt(CSession& s, const char* title, int field, const char* typed)
+    static void ExpectPrompt(CSession& s, const char* title, int field, const char* typed,
+                             const std::string& after = std::string())
     {
         QWidget* prompt = s.WaitModal(title);
-        ASSERT_NE(prompt, nullptr);
+        ASSERT_NE(prompt, nullptr) << "no " << title << " after " << after << "; the tool bar's box shows \""
+                                   << s.OnUi(SymbolBox(s)).GetString() << "\"";
         const auto holds = [&] { return s.ControlText(prompt, field) == typed; };
         EXPECT_TRUE(s.WaitFor(std::string(title) + " holds " + typed, holds))
-            << title << " holds \"" << s.ControlText(prompt, field).toStdString() << "\"";
+            << title << " holds \"" << s.ControlText(prompt, field).toStdString() << "\" after " << after;
         Press(s, {"Escape"});
         ASSERT_TRUE(s.WaitFor("the prompt closed", [&] { return s.ActiveModal() == nullptr; }));
     }
@@ -114,10 +136,6 @@ protected:
             return view ? view->GetSymbolText() : CString();
         };
     }
-    static std::function<CString()> SymbolBox(CSession& s)
-    {
-        return [&s] { return s.App().MainFrame()->GetSymbolBox(); };
-    }
     // The main window's menu of that title opened with a click, then its item clicked.
     static void ClickMenu(CSession& s, const QString& title, const QString& item)
     {
@@ -135,6 +153,46 @@ protected:
         const QPoint itemAt = s.OnUi([&] { return MenuEntryPoint(menu, item); });
         ASSERT_FALSE(itemAt.isNull()) << "no item " << item.toStdString();
         Click(itemAt);
+    }
+    // A pane a trader can click to type into, and where it is on the screen.
+    struct Pane {
+        std::string name;
+        QPoint at;
+    };
+    // The panes of a window: the splitters' handles, then the widgets that take the focus on
+    // a click (one for those under one point), where nothing covers them. UI thread.
+    static std::vector<Pane> PanesOf(QWidget* frame)
+    {
+        std::vector<Pane> panes;
+        std::set<QWidget*> taken;
+        for (QWidget* w : frame->findChildren<QWidget*>()) {
+            const bool handle = qobject_cast<QSplitterHandle*>(w) != nullptr;
+            if (!w->isVisible() || (!handle && (!(w->focusPolicy() & Qt::ClickFocus) || w->width() < 8 ||
+                                                w->height() < 8 || qobject_cast<QAbstractButton*>(w))))
+                continue;
+            const QPoint at = w->mapToGlobal(w->rect().center());
+            QWidget* hit = QApplication::widgetAt(at);
+            while (hit && !handle && !(hit->focusPolicy() & Qt::ClickFocus))
+                hit = hit->parentWidget();
+            if (!hit || (handle && hit != w) || !frame->isAncestorOf(hit) || !taken.insert(hit).second)
+                continue;
+            CWnd* wnd = nullptr;
+            for (QWidget* p = hit; p && !wnd; p = p->parentWidget())
+                wnd = CWnd::FromWidget(p);
+            if (handle)  // first, so that the keys go where the window has put the focus
+                panes.insert(panes.begin(), {"a splitter's handle", at});
+            else
+                panes.push_back({"the " + (wnd ? CRuntimeClass::DemangledName(typeid(*wnd)) : std::string()), at});
+        }
+        return panes;
+    }
+    // The X window of a top-level widget, the main window's for null.
+    static xcb_window_t WindowId(CSession& s, QWidget* window)
+    {
+        return s.OnUi([&] {
+            QWidget* w = window ? window : s.App().MainFrame()->GetOuterWidget();
+            return static_cast<xcb_window_t>(w->window()->winId());
+        });
     }
     static void WaitMainWindowFocused(CSession& s)
     {
@@ -239,8 +297,9 @@ TEST_F(KeyboardFocusSessionTest, FloatingAndToolBarWindowsTakeTheSymbolTypedNext
 }
 
 // News and BackTesting hand a symbol typed into them (a new window, or its list clicked) to
-// the tool bar's box, and Return sends it to the window; floating, their own prompt takes
-// it. Add Alert, from its menu keys, takes one typed over the tool bar's symbol.
+// the tool bar's box, and Return sends it to the window; the next symbol typed replaces it.
+// Floating, their own prompt takes it. Add Alert, from its menu keys, takes one typed over
+// the tool bar's symbol.
 TEST_F(KeyboardFocusSessionTest, TypedSymbolsArriveWhole)
 {
     const int status = RunWorkstation([&](CSession& s) {
@@ -251,6 +310,17 @@ TEST_F(KeyboardFocusSessionTest, TypedSymbolsArriveWhole)
         ASSERT_NE(news, nullptr);
         Press(s, {"Return"});
         Expect(s, "the News window", [&] { return news->GetSymbols(); }, "GE");
+        // A second symbol typed after Return replaces the first, straight in the box too.
+        Click(Centre(s, [&] { return news->List().GetWidget(); }));
+        Press(s, KeysOf("IBM\nKO\n"), 10);
+        ExpectAppliedInTurn(s, "IBM then KO typed into the News list", "IBM", "KO");
+        const auto newsTitle = [&] { return CString(news->GetParentFrame()->GetOuterWidget()->windowTitle().toUtf8()); };
+        Expect(s, "the News window's title", newsTitle, "News - KO (Alert Off)");
+        QWidget* box = s.OnUi([&] { return s.App().MainFrame()->GetSymbolCombo().GetWidget(); });
+        Click(Centre(s, [&] { return box; }));
+        Press(s, QStringList{"ctrl+a"} + KeysOf("CSCO\nGE\n"), 10);
+        ExpectAppliedInTurn(s, "CSCO then GE typed into the box", "CSCO", "GE");
+        Expect(s, "the News window's title", newsTitle, "News - GE (Alert Off)");
         Click(Centre(s, [&] { return news->List().GetWidget(); }));
         Press(s, KeysOf("$COMPX"));  // Shift for its first character
         Expect(s, "the tool bar's box after $COMPX typed into the News list", SymbolBox(s), "$COMPX");
@@ -262,6 +332,9 @@ TEST_F(KeyboardFocusSessionTest, TypedSymbolsArriveWhole)
         Click(Centre(s, [&] { return backtest->GetList().GetWidget(); }));
         Press(s, KeysOf("IBM"));
         Expect(s, "the tool bar's box after IBM typed into the BackTesting list", SymbolBox(s), "IBM");
+        Click(Centre(s, [&] { return backtest->GetList().GetWidget(); }));
+        Press(s, KeysOf("GE\nKO\n"));
+        ExpectAppliedInTurn(s, "GE then KO typed into the BackTesting list", "GE", "KO");
         s.OnUi([&] { s.App().MainFrame()->SetSymbolBox("MSFT", TRUE); });
         Press(s, QStringList{"alt+a", "a"} + KeysOf("INTC"));
         ExpectPrompt(s, "Trade Alert Setup", 1503, "INTC");  // the symbols
@@ -277,6 +350,101 @@ TEST_F(KeyboardFocusSessionTest, TypedSymbolsArriveWhole)
         Click(Centre(s, [&] { return backtest->GetList().GetWidget(); }));
         Press(s, KeysOf("CSCO"));
         ExpectPrompt(s, "Strategy Setup", 1199, "CSCO");  // the symbols
+        s.ExitByMenu();
+    });
+    EXPECT_EQ(status, 0);
+}
+
+
+// Every pane of every window kind that takes a typed symbol, MDI and floating, clicked and
+// typed into at 10 ms and 150 ms a key: the symbol arrives whole where the window sends
+// symbols, its prompt or the tool bar's box. Level II shows its market-maker log and
+// the chart an RSI pane; the splitters' handles are clicked too.
+TEST_F(KeyboardFocusSessionTest, EveryPaneTakesATypedSymbolWhole)
+{
+    // The prompt of a window kind's symbols (the tool bar's box without a title), by the
+    // name of its menu item.
+    struct Place {
+        const char* prompt = nullptr;
+        int field = 0;
+    };
+    const auto placeOf = [](const QString& kind, bool floating) -> Place {
+        if (kind == "Level I" || kind == "Level II" || kind == "Time & Sales")
+            return {"Enter Symbol", 1090};
+        if (kind == "Bar Table" || kind == "Chart")
+            return {"Enter Symbol and Interval", 1090};
+        if (kind == "News" && floating)
+            return {"Symbols", 1070};
+        if (kind == "BackTesting" && floating)
+            return {"Strategy Setup", 1199};
+        return {};  // attached News and BackTesting, the Browser
+    };
+    // The order windows and the Alert Manager take no symbol; the ticket's fields take text.
+    const QStringList walked = {"Level I", "Level II", "Time & Sales", "Bar Table",
+                                "News",    "Browser",  "Chart",        "BackTesting"};
+    const char* const symbols[] = {"GE", "KO", "IBM", "CSCO", "MSFT", "INTC"};
+    int typed = 0;
+    const int status = RunWorkstation([&](CSession& s) {
+        WaitMainWindowFocused(s);
+        for (const bool floating : {false, true}) {
+            for (const QString& path : WindowKindMenuItems(floating)) {
+                const QString kind = PlainMenuText(path.section('|', -1));
+                if (!walked.contains(kind))
+                    continue;
+                const std::string name = (floating ? "floating " : "") + kind.toStdString();
+                const std::vector<CView*> before = s.OnUi([&] { return s.App().GetWindowViews(); });
+                s.ChooseMenu(path);
+                CView* view = nullptr;
+                ASSERT_TRUE(s.WaitFor("a new " + name, [&] {
+                    for (CView* v : s.App().GetWindowViews())
+                        if (std::find(before.begin(), before.end(), v) == before.end())
+                            view = v;
+                    return view != nullptr;
+                }));
+                QWidget* frame = s.OnUi([&] { return view->GetParentFrame()->GetOuterWidget(); });
+                if (!floating)
+                    s.OnUi([&] { frame->setGeometry(0, 0, 900, 640); });
+                if (kind == "Level II") {
+                    s.ChooseMenu("Level &II|&Display MM Log", floating ? frame : nullptr);
+                } else if (kind == "Chart") {
+                    Click(Centre(s, [&] { return view->GetWidget(); }));
+                    Press(s, KeysOf("IBM\n"));
+                    Expect(s, "the " + name, ChartSymbol(s, floating), "IBM");
+                    s.ChooseMenu("C&hart|&Add Study|RSI", floating ? frame : nullptr);
+                    QWidget* settings = s.WaitModal("RSI");
+                    ASSERT_NE(settings, nullptr);
+                    s.PressButton(settings, "OK");
+                    ASSERT_TRUE(s.WaitFor("the RSI pane", [&] { return Chart(s, floating)->GetChart()->GetPaneCount() == 2; }));
+                }
+                s.Pause(300ms);  // laid out
+                const Place place = placeOf(kind, floating);
+                for (const Pane& pane : s.OnUi([&] { return PanesOf(frame); })) {
+                    // Floating, every pane at both paces; attached, at one and the other in turn.
+                    for (const int delay : floating ? std::vector<int>{10, 150} : std::vector<int>{typed % 2 ? 150 : 10}) {
+                        const char* symbol = symbols[typed++ % std::size(symbols)];
+                        const std::string what = name + ", " + pane.name + ", " + std::to_string(delay) + " ms a key";
+                        s.Step("click " + what);
+                        Click(pane.at);
+                        Press(s, KeysOf(symbol), delay);
+                        if (place.prompt) {
+                            ExpectPrompt(s, place.prompt, place.field, symbol, what);
+                            continue;
+                        }
+                        Expect(s, "the tool bar's box after " + what, SymbolBox(s), symbol);
+                        // The main window has the keys; the floating one stays in front of it.
+                        const xcb_window_t typedInto = WindowId(s, frame), main = WindowId(s, nullptr);
+                        EXPECT_TRUE(!floating || s.WaitFor(name + " in front of the main window", [&] {
+                            return x11::StackingLevel(typedInto) > x11::StackingLevel(main);
+                        })) << what;
+                    }
+                }
+                s.CloseFrame(frame);
+                ASSERT_TRUE(s.WaitFor(name + " closed", [&] {
+                    const std::vector<CView*> views = s.App().GetWindowViews();
+                    return std::find(views.begin(), views.end(), view) == views.end();
+                }));
+            }
+        }
         s.ExitByMenu();
     });
     EXPECT_EQ(status, 0);
