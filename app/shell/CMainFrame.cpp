@@ -122,7 +122,7 @@ void CMainFrame::BuildToolBar()
     // symbol and interval to the active window and its links.
     if (auto* combo = qobject_cast<QComboBox*>(m_symbolBox.GetWidget()))
         if (QLineEdit* edit = combo->lineEdit())
-            QObject::connect(edit, &QLineEdit::returnPressed, edit, [this] { OnSymbolBoxReturn(); });
+            QObject::connect(edit, &QLineEdit::returnPressed, edit, [this] { OnSymbolGo(); });
     if (auto* combo = qobject_cast<QComboBox*>(m_intervalBox.GetWidget())) {
         if (QLineEdit* edit = combo->lineEdit())
             QObject::connect(edit, &QLineEdit::returnPressed, edit,
@@ -702,17 +702,12 @@ void CMainFrame::ApplyBoxesSoon(BoxApply apply)
     });
 }
 
-void CMainFrame::OnSymbolBoxReturn()
-{
-    // At once, before the keys typed behind Return reach the box: they start the next
-    // symbol, which replaces the selected one.
-    SendBoxes(nullptr, TRUE, BoxApply::SymbolBox);
-    m_symbolBox.SetEditSel(0, -1);
-}
-
 void CMainFrame::OnSymbolGo()
 {
+    // Return in the box applies at once, before the keys typed behind it reach the box:
+    // they start the next symbol, which replaces the selected one.
     SendBoxes(nullptr, TRUE, BoxApply::SymbolBox);
+    m_symbolBox.SetEditSel(0, -1);
 }
 
 void CMainFrame::OnWorkspaceOpen()

@@ -128,9 +128,8 @@ private:
     // Which box the trader applied from the tool bar; a window's own broadcast is none.
     enum class BoxApply { Window, SymbolBox, IntervalBox };
     int SendBoxes(CView* source, BOOL includeSource, BoxApply apply);
+    // Go, or Return in the Symbol box: applies the boxes and selects the symbol.
     void OnSymbolGo();
-    // Return in the Symbol box: applies it and selects its text.
-    void OnSymbolBoxReturn();
     // Return in the Interval box or a choice from its list: one apply once the event is done.
     void ApplyBoxesSoon(BoxApply apply);
     void OnIntervalListClosed();
