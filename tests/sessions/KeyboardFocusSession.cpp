@@ -366,15 +366,24 @@ TEST_F(KeyboardFocusSessionTest, TypedSymbolsArriveWhole)
 // Alert Manager take no symbol, and the ticket's fields take text.
 TEST_F(KeyboardFocusSessionTest, EveryPaneTakesATypedSymbolWhole)
 {
-    // Each window kind's prompt and its symbol field, by its menu item's name; the tool
-    // bar's box for none.
-    const std::map<QString, std::pair<const char*, int>> prompts = {
-        {"Level I", {"Enter Symbol", 1090}},     {"Level II", {"Enter Symbol", 1090}},
-        {"Time & Sales", {"Enter Symbol", 1090}}, {"Bar Table", {"Enter Symbol and Interval", 1090}},
-        {"Chart", {"Enter Symbol and Interval", 1090}}, {"News", {nullptr, 0}},
-        {"Browser", {nullptr, 0}},               {"BackTesting", {nullptr, 0}}};
-    const std::map<QString, std::pair<const char*, int>> floatingPrompts = {{"News", {"Symbols", 1070}},
-                                                                            {"BackTesting", {"Strategy Setup", 1199}}};
+    // Each window kind, by its menu item's name: its prompt and the prompt's symbol field (the
+    // tool bar's box without one), and how many panes it shows.
+    struct Kind {
+        const char* prompt;
+        int field;
+        size_t panes;
+    };
+    const std::map<QString, Kind> kinds = {
+        {"Level I", {"Enter Symbol", 1090, 1}},   // the list
+        {"Level II", {"Enter Symbol", 1090, 6}},  // the view, summary, depth bar, two sides, log
+        {"Time & Sales", {"Enter Symbol", 1090, 1}},
+        {"Bar Table", {"Enter Symbol and Interval", 1090, 1}},
+        {"Chart", {"Enter Symbol and Interval", 1090, 3}},  // price, RSI, the handle between
+        {"News", {nullptr, 0, 3}},                          // list, story, the handle between
+        {"Browser", {nullptr, 0, 1}},
+        {"BackTesting", {nullptr, 0, 1}}};
+    const std::map<QString, Kind> floatingKinds = {{"News", {"Symbols", 1070, 3}},
+                                                   {"BackTesting", {"Strategy Setup", 1199, 1}}};
     const char* const symbols[] = {"GE", "KO", "IBM", "CSCO", "MSFT", "INTC"};
     int typed = 0;
     const int status = RunWorkstation([&](CSession& s) {
@@ -382,10 +391,9 @@ TEST_F(KeyboardFocusSessionTest, EveryPaneTakesATypedSymbolWhole)
         for (const bool floating : {false, true}) {
             for (const QString& path : WindowKindMenuItems(floating)) {
                 const QString kind = PlainMenuText(path.section('|', -1));
-                if (!prompts.count(kind))
+                if (!kinds.count(kind))
                     continue;
-                const auto [prompt, field] = floating && floatingPrompts.count(kind) ? floatingPrompts.at(kind)
-                                                                                      : prompts.at(kind);
+                const Kind& k = floating && floatingKinds.count(kind) ? floatingKinds.at(kind) : kinds.at(kind);
                 const std::string name = (floating ? "floating " : "") + kind.toStdString();
                 const std::vector<CView*> before = s.OnUi([&] { return s.App().GetWindowViews(); });
                 s.ChooseMenu(path);
@@ -407,7 +415,9 @@ TEST_F(KeyboardFocusSessionTest, EveryPaneTakesATypedSymbolWhole)
                                           [&] { return Chart(s, floating)->GetChart()->GetPaneCount() == 2; }));
                 }
                 s.Pause(300ms);  // laid out
-                for (const Pane& pane : s.OnUi([&] { return PanesOf(frame); })) {
+                const std::vector<Pane> panes = s.OnUi([&] { return PanesOf(frame); });
+                EXPECT_EQ(panes.size(), k.panes) << name;
+                for (const Pane& pane : panes) {
                     // Floating, every pane at both paces; attached, at one and the other in turn.
                     const std::vector<int> delays =
                         floating ? std::vector<int>{10, 150} : std::vector<int>{typed % 2 ? 150 : 10};
@@ -417,8 +427,8 @@ TEST_F(KeyboardFocusSessionTest, EveryPaneTakesATypedSymbolWhole)
                         s.Step("click " + what);
                         Click(pane.at);
                         Press(s, KeysOf(symbol), delay);
-                        if (prompt) {
-                            ExpectPrompt(s, prompt, field, symbol, what);
+                        if (k.prompt) {
+                            ExpectPrompt(s, k.prompt, k.field, symbol, what);
                             continue;
                         }
                         Expect(s, "the tool bar's box after " + what, SymbolBox(s), symbol);
