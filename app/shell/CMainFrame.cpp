@@ -27,8 +27,10 @@
 #include "views/ui/Level1View.h"
 #include "views/ui/PanelIds.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -120,7 +122,7 @@ void CMainFrame::BuildToolBar()
     // symbol and interval to the active window and its links.
     if (auto* combo = qobject_cast<QComboBox*>(m_symbolBox.GetWidget()))
         if (QLineEdit* edit = combo->lineEdit())
-            QObject::connect(edit, &QLineEdit::returnPressed, edit, [this] { ApplyBoxesSoon(BoxApply::SymbolBox); });
+            QObject::connect(edit, &QLineEdit::returnPressed, edit, [this] { OnSymbolGo(); });
     if (auto* combo = qobject_cast<QComboBox*>(m_intervalBox.GetWidget())) {
         if (QLineEdit* edit = combo->lineEdit())
             QObject::connect(edit, &QLineEdit::returnPressed, edit,
@@ -188,6 +190,15 @@ void CMainFrame::TypeIntoSymbolBox(char c)
         return;
     SetSymbolBox(CString(c, 1), FALSE);
     m_symbolBox.SetFocus();  // the caret stays after the character
+    // Typed into a floating window: the main window takes the keyboard, so that the keys
+    // typed next follow the character here, and the floating window stays in front.
+    QWidget* main = GetOuterWidget();
+    if (!main || main->isActiveWindow())
+        return;
+    const QPointer<QWidget> typedInto = QApplication::activeWindow();
+    BringWindowToTop();
+    if (typedInto)
+        typedInto->raise();
 }
 
 void CMainFrame::ClearSymbolBox()
@@ -693,7 +704,10 @@ void CMainFrame::ApplyBoxesSoon(BoxApply apply)
 
 void CMainFrame::OnSymbolGo()
 {
+    // Return in the box applies at once, before the keys typed behind it reach the box:
+    // they start the next symbol, which replaces the selected one.
     SendBoxes(nullptr, TRUE, BoxApply::SymbolBox);
+    m_symbolBox.SetEditSel(0, -1);
 }
 
 void CMainFrame::OnWorkspaceOpen()

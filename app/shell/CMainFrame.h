@@ -128,8 +128,9 @@ private:
     // Which box the trader applied from the tool bar; a window's own broadcast is none.
     enum class BoxApply { Window, SymbolBox, IntervalBox };
     int SendBoxes(CView* source, BOOL includeSource, BoxApply apply);
+    // Go, or Return in the Symbol box: applies the boxes and selects the symbol.
     void OnSymbolGo();
-    // Return in a box or a choice from the Interval list: one apply once the event is done.
+    // Return in the Interval box or a choice from its list: one apply once the event is done.
     void ApplyBoxesSoon(BoxApply apply);
     void OnIntervalListClosed();
     void OnUpdateAlways(CCmdUI* ui);

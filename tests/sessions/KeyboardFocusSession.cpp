@@ -1,8 +1,9 @@
 // Where a trader's keys go on a real X server under openbox, typed with xdotool 150 ms a key
-// and right behind the keys that open a window: a window opened from the keyboard, a menu or
-// a tool-bar button takes the symbol typed next, and so does one brought to the front by a
-// click on its title bar, Ctrl+F6, Ctrl+Tab or the Window menu; a symbol typed into News,
-// BackTesting or Add Alert arrives whole. Runs as x11_sessions.KeyboardFocus.*.
+// (10 ms too where said) and right behind the keys that open a window: a window opened from
+// the keyboard, a menu or a tool-bar button takes the symbol typed next, and so does one
+// brought to the front by a click on its title bar, Ctrl+F6, Ctrl+Tab or the Window menu; a
+// symbol typed into any pane of a window, or into Add Alert, arrives whole; a second symbol
+// typed after Return replaces the first. Runs as x11_sessions.KeyboardFocus.*.
 #include "tests/sessions/SessionHarness.h"
 #include "tests/support/X11Windows.h"
 #include "tests/ui/X11Keys.h"
@@ -14,9 +15,11 @@
 #include "chart/ui/CGraphsView.h"
 #include "common/windows/CCommonDoc.h"
 #include "platform/ui/CFrameWnd.h"
+#include "platform/ui/CRuntimeClass.h"
 #include "views/ui/CLevel2View.h"
 #include "views/ui/HeadlinesView.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMainWindow>
@@ -24,9 +27,14 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
+#include <QSplitter>
 #include <QToolBar>
 #include <QToolButton>
 #include <QWindow>
+
+#include <map>
+#include <set>
+#include <typeinfo>
 
 namespace qx::sessions {
 namespace {
@@ -42,11 +50,11 @@ protected:
         ManagedSessionTest::SetUp();
     }
 
-    // xdotool's keys, 150 ms apart, or a click at a point of the screen.
-    static void Press(CSession& s, const QStringList& keys)
+    // xdotool's keys, 150 ms apart (or as many as given), or a click at a point of the screen.
+    static void Press(CSession& s, const QStringList& keys, int delayMs = 150)
     {
-        s.Step("xdotool key " + keys.join(' ').toStdString());
-        ASSERT_EQ(QProcess::execute("xdotool", QStringList{"key", "--delay", "150"} + keys), 0);
+        s.Step("xdotool key " + keys.join(' ').toStdString() + " " + std::to_string(delayMs) + " ms apart");
+        ASSERT_EQ(QProcess::execute("xdotool", QStringList{"key", "--delay", QString::number(delayMs)} + keys), 0);
     }
     static void Click(QPoint at)
     {
@@ -65,6 +73,10 @@ protected:
         });
     }
 
+    static std::function<CString()> SymbolBox(CSession& s)
+    {
+        return [&s] { return s.App().MainFrame()->GetSymbolBox(); };
+    }
     // Waits until the text is the one typed; a prompt left open is cancelled.
     static void Expect(CSession& s, const std::string& what, const std::function<CString()>& text, const char* typed)
     {
@@ -73,14 +85,26 @@ protected:
         if (s.ActiveModal())
             Press(s, {"Escape"});
     }
+    // Two symbols typed with Return behind each: the box shows the second, and its list of
+    // recent symbols has both, the second on top.
+    static void ExpectAppliedInTurn(CSession& s, const std::string& what, const char* first, const char* second)
+    {
+        Expect(s, "the tool bar's box after " + what, SymbolBox(s), second);
+        const std::vector<CString> recent = s.OnUi([&] { return s.App().MainFrame()->GetRecentSymbols(); });
+        ASSERT_GE(recent.size(), 2u) << what;
+        EXPECT_EQ(std::string(recent[0].GetString()), second) << what;
+        EXPECT_EQ(std::string(recent[1].GetString()), first) << what;
+    }
     // The prompt of that title holds the typed text in its field; it is then cancelled.
-    static void ExpectPrompt(CSession& s, const char* title, int field, const char* typed)
+    static void ExpectPrompt(CSession& s, const char* title, int field, const char* typed,
+                             const std::string& after = std::string())
     {
         QWidget* prompt = s.WaitModal(title);
-        ASSERT_NE(prompt, nullptr);
+        ASSERT_NE(prompt, nullptr) << "no " << title << " after " << after << "; the tool bar's box shows \""
+                                   << s.OnUi(SymbolBox(s)).GetString() << "\"";
         const auto holds = [&] { return s.ControlText(prompt, field) == typed; };
         EXPECT_TRUE(s.WaitFor(std::string(title) + " holds " + typed, holds))
-            << title << " holds \"" << s.ControlText(prompt, field).toStdString() << "\"";
+            << title << " holds \"" << s.ControlText(prompt, field).toStdString() << "\" after " << after;
         Press(s, {"Escape"});
         ASSERT_TRUE(s.WaitFor("the prompt closed", [&] { return s.ActiveModal() == nullptr; }));
     }
@@ -114,10 +138,6 @@ protected:
             return view ? view->GetSymbolText() : CString();
         };
     }
-    static std::function<CString()> SymbolBox(CSession& s)
-    {
-        return [&s] { return s.App().MainFrame()->GetSymbolBox(); };
-    }
     // The main window's menu of that title opened with a click, then its item clicked.
     static void ClickMenu(CSession& s, const QString& title, const QString& item)
     {
@@ -135,6 +155,46 @@ protected:
         const QPoint itemAt = s.OnUi([&] { return MenuEntryPoint(menu, item); });
         ASSERT_FALSE(itemAt.isNull()) << "no item " << item.toStdString();
         Click(itemAt);
+    }
+    // A pane a trader can click to type into, and where it is on the screen.
+    struct Pane {
+        std::string name;
+        QPoint at;
+    };
+    // The panes of a window: the splitters' handles, then the widgets that take the focus on
+    // a click (one for those under one point), where nothing covers them. UI thread.
+    static std::vector<Pane> PanesOf(QWidget* frame)
+    {
+        std::vector<Pane> panes;
+        std::set<QWidget*> taken;
+        for (QWidget* w : frame->findChildren<QWidget*>()) {
+            const bool handle = qobject_cast<QSplitterHandle*>(w) != nullptr;
+            if (!w->isVisible() || (!handle && (!(w->focusPolicy() & Qt::ClickFocus) || w->width() < 8 ||
+                                                w->height() < 8 || qobject_cast<QAbstractButton*>(w))))
+                continue;
+            const QPoint at = w->mapToGlobal(w->rect().center());
+            QWidget* hit = QApplication::widgetAt(at);
+            while (hit && !handle && !(hit->focusPolicy() & Qt::ClickFocus))
+                hit = hit->parentWidget();
+            if (!hit || (handle && hit != w) || !frame->isAncestorOf(hit) || !taken.insert(hit).second)
+                continue;
+            CWnd* wnd = nullptr;
+            for (QWidget* p = hit; p && !wnd; p = p->parentWidget())
+                wnd = CWnd::FromWidget(p);
+            if (handle)  // first, so that the keys go where the window has put the focus
+                panes.insert(panes.begin(), {"a splitter's handle", at});
+            else
+                panes.push_back({"the " + (wnd ? CRuntimeClass::DemangledName(typeid(*wnd)) : std::string()), at});
+        }
+        return panes;
+    }
+    // The X window of a top-level widget, the main window's for null.
+    static xcb_window_t WindowId(CSession& s, QWidget* window)
+    {
+        return s.OnUi([&] {
+            QWidget* w = window ? window : s.App().MainFrame()->GetOuterWidget();
+            return static_cast<xcb_window_t>(w->window()->winId());
+        });
     }
     static void WaitMainWindowFocused(CSession& s)
     {
@@ -239,8 +299,9 @@ TEST_F(KeyboardFocusSessionTest, FloatingAndToolBarWindowsTakeTheSymbolTypedNext
 }
 
 // News and BackTesting hand a symbol typed into them (a new window, or its list clicked) to
-// the tool bar's box, and Return sends it to the window; floating, their own prompt takes
-// it. Add Alert, from its menu keys, takes one typed over the tool bar's symbol.
+// the tool bar's box, and Return sends it to the window; the next symbol typed replaces it.
+// Floating, their own prompt takes it. Add Alert, from its menu keys, takes one typed over
+// the tool bar's symbol.
 TEST_F(KeyboardFocusSessionTest, TypedSymbolsArriveWhole)
 {
     const int status = RunWorkstation([&](CSession& s) {
@@ -251,6 +312,19 @@ TEST_F(KeyboardFocusSessionTest, TypedSymbolsArriveWhole)
         ASSERT_NE(news, nullptr);
         Press(s, {"Return"});
         Expect(s, "the News window", [&] { return news->GetSymbols(); }, "GE");
+        // A second symbol typed after Return replaces the first, straight in the box too.
+        Click(Centre(s, [&] { return news->List().GetWidget(); }));
+        Press(s, KeysOf("IBM\nKO\n"), 10);
+        ExpectAppliedInTurn(s, "IBM then KO typed into the News list", "IBM", "KO");
+        const auto newsTitle = [&] {
+            return CString(news->GetParentFrame()->GetOuterWidget()->windowTitle().toUtf8());
+        };
+        Expect(s, "the News window's title", newsTitle, "News - KO (Alert Off)");
+        QWidget* box = s.OnUi([&] { return s.App().MainFrame()->GetSymbolCombo().GetWidget(); });
+        Click(Centre(s, [&] { return box; }));
+        Press(s, QStringList{"ctrl+a"} + KeysOf("CSCO\nGE\n"), 10);
+        ExpectAppliedInTurn(s, "CSCO then GE typed into the box", "CSCO", "GE");
+        Expect(s, "the News window's title", newsTitle, "News - GE (Alert Off)");
         Click(Centre(s, [&] { return news->List().GetWidget(); }));
         Press(s, KeysOf("$COMPX"));  // Shift for its first character
         Expect(s, "the tool bar's box after $COMPX typed into the News list", SymbolBox(s), "$COMPX");
@@ -262,6 +336,9 @@ TEST_F(KeyboardFocusSessionTest, TypedSymbolsArriveWhole)
         Click(Centre(s, [&] { return backtest->GetList().GetWidget(); }));
         Press(s, KeysOf("IBM"));
         Expect(s, "the tool bar's box after IBM typed into the BackTesting list", SymbolBox(s), "IBM");
+        Click(Centre(s, [&] { return backtest->GetList().GetWidget(); }));
+        Press(s, KeysOf("GE\nKO\n"));
+        ExpectAppliedInTurn(s, "GE then KO typed into the BackTesting list", "GE", "KO");
         s.OnUi([&] { s.App().MainFrame()->SetSymbolBox("MSFT", TRUE); });
         Press(s, QStringList{"alt+a", "a"} + KeysOf("INTC"));
         ExpectPrompt(s, "Trade Alert Setup", 1503, "INTC");  // the symbols
@@ -277,6 +354,94 @@ TEST_F(KeyboardFocusSessionTest, TypedSymbolsArriveWhole)
         Click(Centre(s, [&] { return backtest->GetList().GetWidget(); }));
         Press(s, KeysOf("CSCO"));
         ExpectPrompt(s, "Strategy Setup", 1199, "CSCO");  // the symbols
+        s.ExitByMenu();
+    });
+    EXPECT_EQ(status, 0);
+}
+
+// Every pane of every window kind that takes a typed symbol, MDI and floating, clicked and
+// typed into at 10 ms and 150 ms a key: the symbol arrives whole where the window sends
+// symbols, its prompt or the tool bar's box. Level II shows its market-maker log and the
+// chart an RSI pane; the splitters' handles are clicked too. The order windows and the
+// Alert Manager take no symbol, and the ticket's fields take text.
+TEST_F(KeyboardFocusSessionTest, EveryPaneTakesATypedSymbolWhole)
+{
+    // Each window kind, by its menu item's name: its prompt and the prompt's symbol field (the
+    // tool bar's box without one), and how many panes it shows.
+    struct Kind {
+        const char* prompt;
+        int field;
+        size_t panes;
+    };
+    const std::map<QString, Kind> kinds = {
+        {"Level I", {"Enter Symbol", 1090, 1}},   // the list
+        {"Level II", {"Enter Symbol", 1090, 6}},  // the view, summary, depth bar, two sides, log
+        {"Time & Sales", {"Enter Symbol", 1090, 1}},
+        {"Bar Table", {"Enter Symbol and Interval", 1090, 1}},
+        {"Chart", {"Enter Symbol and Interval", 1090, 3}},  // price, RSI, the handle between
+        {"News", {nullptr, 0, 3}},                          // list, story, the handle between
+        {"Browser", {nullptr, 0, 1}},
+        {"BackTesting", {nullptr, 0, 1}}};
+    const std::map<QString, Kind> floatingKinds = {{"News", {"Symbols", 1070, 3}},
+                                                   {"BackTesting", {"Strategy Setup", 1199, 1}}};
+    const char* const symbols[] = {"GE", "KO", "IBM", "CSCO", "MSFT", "INTC"};
+    int typed = 0;
+    const int status = RunWorkstation([&](CSession& s) {
+        WaitMainWindowFocused(s);
+        for (const bool floating : {false, true}) {
+            for (const QString& path : WindowKindMenuItems(floating)) {
+                const QString kind = PlainMenuText(path.section('|', -1));
+                if (!kinds.count(kind))
+                    continue;
+                const Kind& k = floating && floatingKinds.count(kind) ? floatingKinds.at(kind) : kinds.at(kind);
+                const std::string name = (floating ? "floating " : "") + kind.toStdString();
+                const std::vector<CView*> before = s.OnUi([&] { return s.App().GetWindowViews(); });
+                s.ChooseMenu(path);
+                QWidget* frame = nullptr;
+                ASSERT_TRUE(s.WaitFor("a new " + name, [&] {
+                    for (CView* v : s.App().GetWindowViews())
+                        if (std::find(before.begin(), before.end(), v) == before.end())
+                            frame = v->GetParentFrame()->GetOuterWidget();
+                    return frame != nullptr;
+                }));
+                if (!floating)
+                    s.OnUi([&] { frame->setGeometry(0, 0, 900, 640); });
+                if (kind == "Level II")
+                    s.ChooseMenu("Level &II|&Display MM Log", floating ? frame : nullptr);
+                if (kind == "Chart") {
+                    s.ChooseMenu("C&hart|&Add Study|RSI", floating ? frame : nullptr);
+                    s.PressButton(s.WaitModal("RSI"), "OK");
+                    ASSERT_TRUE(s.WaitFor("the RSI pane",
+                                          [&] { return Chart(s, floating)->GetChart()->GetPaneCount() == 2; }));
+                }
+                s.Pause(300ms);  // laid out
+                const std::vector<Pane> panes = s.OnUi([&] { return PanesOf(frame); });
+                EXPECT_EQ(panes.size(), k.panes) << name;
+                for (const Pane& pane : panes) {
+                    // Floating, every pane at both paces; attached, at one and the other in turn.
+                    const std::vector<int> delays =
+                        floating ? std::vector<int>{10, 150} : std::vector<int>{typed % 2 ? 150 : 10};
+                    for (const int delay : delays) {
+                        const char* symbol = symbols[typed++ % std::size(symbols)];
+                        const std::string what = name + ", " + pane.name + ", " + std::to_string(delay) + " ms a key";
+                        s.Step("click " + what);
+                        Click(pane.at);
+                        Press(s, KeysOf(symbol), delay);
+                        if (k.prompt) {
+                            ExpectPrompt(s, k.prompt, k.field, symbol, what);
+                            continue;
+                        }
+                        Expect(s, "the tool bar's box after " + what, SymbolBox(s), symbol);
+                        // The main window has the keys; the floating one stays in front of it.
+                        const xcb_window_t typedInto = WindowId(s, frame), main = WindowId(s, nullptr);
+                        EXPECT_TRUE(!floating || s.WaitFor(name + " in front of the main window", [&] {
+                            return x11::StackingLevel(typedInto) > x11::StackingLevel(main);
+                        })) << what;
+                    }
+                }
+                s.CloseFrame(frame);
+            }
+        }
         s.ExitByMenu();
     });
     EXPECT_EQ(status, 0);

@@ -19,7 +19,10 @@
 #include "views/ui/NewsIds.h"
 
 #include <QKeyEvent>
+#include <QNetworkCookie>
 #include <QTreeView>
+#include <QWebEngineCookieStore>
+#include <QWebEngineProfile>
 
 #include <algorithm>
 #include <map>
@@ -349,7 +352,12 @@ TEST_F(NewsWindows, TheBrowserLoadsOnlyWebPagesKeepsTheSessionAndOpensPopUps)
     EXPECT_EQ(m_broker->SessionCount(), 1u);
     EXPECT_FALSE(browser->Navigate2("ftp://127.0.0.1/"));
 
-    // A pop-up opens a Browser window of its own with the page.
+    // A pop-up opens a Browser window of its own with the page. The session's cookie never
+    // leaves the pages' cookie jar meanwhile: the program's requests would go without it.
+    int cookieRemovals = 0;
+    const QMetaObject::Connection removals =
+        QObject::connect(QWebEngineProfile::defaultProfile()->cookieStore(), &QWebEngineCookieStore::cookieRemoved,
+                         [&](const QNetworkCookie& c) { cookieRemovals += c.name() == "KELVTRADING"; });
     browser->RunScript(("window.open('" + home.str() + "')").c_str());
     CBrowserView* popup = nullptr;
     ASSERT_TRUE(PumpUntil(
@@ -362,6 +370,8 @@ TEST_F(NewsWindows, TheBrowserLoadsOnlyWebPagesKeepsTheSessionAndOpensPopUps)
         10000));
     ASSERT_TRUE(WaitForPage(*popup, home, "Latest news"));
     EXPECT_FALSE(IsFloating(popup));
+    QObject::disconnect(removals);
+    EXPECT_EQ(cookieRemovals, 0);
 
     // A page that clears the session cookie clears it for the program; closing the
     // window gives it back while the session is logged in.

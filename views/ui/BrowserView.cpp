@@ -1,6 +1,5 @@
 #include "views/ui/BrowserView.h"
 
-#include "common/windows/IWorkstationFrame.h"
 #include "common/windows/ShellIds.h"
 #include "platform/ui/CSplitterWnd.h"
 #include "views/BrowserAddress.h"
@@ -56,12 +55,12 @@ void BrowserView::OnDestroy()
 
 void BrowserView::OnChar(UINT ch, UINT repeat, UINT flags)
 {
-    IWorkstationFrame* main = GetWorkstationFrame();
-    if (!main || ch < 0x20 || ch > 0x7E) {
+    // The story pane sends a symbol where the headline list does.
+    HeadlinesView* headlines = GetHeadlinesPane();
+    if (headlines && ch >= 0x20 && ch <= 0x7E)
+        headlines->OnTyped(static_cast<char>(ch));
+    else
         CHtmlView::OnChar(ch, repeat, flags);
-        return;
-    }
-    main->TypeIntoSymbolBox(static_cast<char>(ch));
 }
 
 LRESULT BrowserView::OnSetSymbol(WPARAM, LPARAM message)

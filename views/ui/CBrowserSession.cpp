@@ -29,11 +29,34 @@ bool SameHost(CString domain, const CString& host)
     return !host.IsEmpty() && (domain == host || host.Right(domain.GetLength() + 1) == "." + domain);
 }
 
+// The session cookie that the pages' cookie jar holds, or was last asked to hold, and the
+// broker's address it is for.
+struct CPageCookie {
+    CString address;
+    CString value;
+};
+
+CPageCookie& PageCookie()
+{
+    static CPageCookie cookie;
+    return cookie;
+}
+
+void SetPageCookie(const CString& value)
+{
+    PageCookie() = {CBrowserSession::BrokerAddress(), value};
+    CHtmlView::SetCookie(PageCookie().address, kCookieName, value);
+}
+
 void OnPageCookie(const CString& name, const CString& value, const CString& domain, bool removed)
 {
     CSessionManager* manager = CSessionManager::Instance();
     if (!manager || name != kCookieName || !SameHost(domain, HostOf(CBrowserSession::BrokerAddress())))
         return;
+    if (!removed)
+        PageCookie().value = value;
+    else if (PageCookie().value == value)
+        PageCookie().value.Empty();
     CBrokerSession& session = manager->GetSession();
     CString current;
     session.GetSessionCookie(current);
@@ -76,9 +99,11 @@ void CBrowserSession::Prepare()
     if (!manager)
         return;
     CHtmlView::TrustCertificateFile(manager->GetSession().GetConfig().caFile);
+    // Set again, the same value would leave the jar and come back: the session would be
+    // without its cookie in between.
     const CString cookie = CurrentCookie();
-    if (!cookie.IsEmpty())
-        CHtmlView::SetCookie(BrokerAddress(), kCookieName, cookie);
+    if (!cookie.IsEmpty() && (cookie != PageCookie().value || BrokerAddress() != PageCookie().address))
+        SetPageCookie(cookie);
 }
 
 void CBrowserSession::Remember()
@@ -94,6 +119,6 @@ bool CBrowserSession::Restore()
     if (!manager || m_saved.IsEmpty() || !CurrentCookie().IsEmpty() || !manager->IsLoggedIn())
         return false;
     manager->GetSession().SetSessionCookie(m_saved);
-    CHtmlView::SetCookie(BrokerAddress(), kCookieName, m_saved);
+    SetPageCookie(m_saved);
     return true;
 }

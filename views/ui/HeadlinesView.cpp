@@ -55,7 +55,7 @@ int HeadlinesView::OnCreate(LPCREATESTRUCT create)
 {
     if (CView::OnCreate(create) == -1)
         return -1;
-    if (!m_list.CreateList(this, IDC_HEADLINES, [this](char c) { TypedIntoList(c); }))
+    if (!m_list.CreateList(this, IDC_HEADLINES, [this](char c) { OnTyped(c); }))
         return -1;
     CSessionManager* session = CSessionManager::Instance();
     if (session) {
@@ -307,7 +307,7 @@ void HeadlinesView::OnListKeyDown(NMHDR*, LRESULT* result)
     m_pOpenedBySelection = nullptr;
 }
 
-void HeadlinesView::TypedIntoList(char c)
+void HeadlinesView::OnTyped(char c)
 {
     CCommonDoc* doc = GetCommonDoc();
     IWorkstationFrame* main = GetWorkstationFrame();
@@ -323,12 +323,10 @@ void HeadlinesView::TypedIntoList(char c)
 
 void HeadlinesView::OnChar(UINT ch, UINT repeat, UINT flags)
 {
-    IWorkstationFrame* main = GetWorkstationFrame();
-    if (!main || ch < 0x20 || ch > 0x7E) {
+    if (ch >= 0x20 && ch <= 0x7E)
+        OnTyped(static_cast<char>(ch));
+    else
         CView::OnChar(ch, repeat, flags);
-        return;
-    }
-    main->TypeIntoSymbolBox(static_cast<char>(ch));
 }
 
 void HeadlinesView::OnRightClick(NMHDR*, LRESULT* result)

@@ -55,6 +55,9 @@ public:
     void OpenStory(int item, bool desktop);
     // Takes the waiting changes of the subscriptions into the list now.
     void TakeChanges();
+    // A character typed into any pane of the window: attached, it goes to the tool bar's
+    // Symbol box, and the keys after it follow; floating, the Symbols prompt opens holding it.
+    void OnTyped(char c);
 
     // Layouts: "\Layouts\default.nwl" is read at first show and written by the Set Layout
     // as Default command.
@@ -83,7 +86,6 @@ protected:
 private:
     void InsertStoryPane();
     void RaiseNewsAlerts(const std::vector<CString>& symbols);
-    void TypedIntoList(char c);
     void Tell(const CString& text);
     void TellRefusedLink(const CString& url);
     static constexpr int kShownLinkLength = 100;
