@@ -39,6 +39,7 @@
 #include "platform/ui/CRuntimeClass.h"
 #include "platform/ui/CSdiChildFrame.h"
 #include "platform/ui/CUiResponder.h"
+#include "platform/ui/ModalKeyRouting.h"
 #include "trading/ui/CBalanceView.h"
 #include "trading/ui/COrderStatusView.h"
 #include "trading/ui/COrderView.h"
@@ -346,6 +347,8 @@ BOOL CWorkstationApp::InitInstance()
     // User data folder and every user file before any window.
     if (!PrepareFolder())
         return FALSE;
+    // Keys typed ahead of a window go to it; with its log in place, which says when they can't.
+    RouteBlockedKeysToModalWindows();
     m_settings.SetNotifier(this);
     m_settings.LoadProfile(m_profile);
     InstallStrategyReader(m_settings);

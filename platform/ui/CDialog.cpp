@@ -135,7 +135,7 @@ INT_PTR CDialog::DoModal()
     CenterWindow();
     SetOpeningFocus(focusChosen);
     m_inModalLoop = true;
-    dlg->exec();
+    ExecModalDialog(*dlg);
     m_inModalLoop = false;
     if (CWnd::FromHandle(self))
         DestroyWindow();

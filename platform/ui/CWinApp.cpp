@@ -7,7 +7,6 @@
 #include "platform/ui/CResourceStore.h"
 #include "platform/ui/CUiResponder.h"
 #include "platform/ui/CWindowRegistry.h"
-#include "platform/ui/ModalKeyRouting.h"
 #include "platform/ui/ModalLoops.h"
 
 #include <QApplication>
@@ -58,7 +57,6 @@ int CWinApp::Main(int argc, char** argv)
         }
         m_ownedApp = std::make_unique<QApplication>(argc, argv);
     }
-    RouteBlockedKeysToModalWindows();
     // Qt hands the user's locale to the C library; numbers in files, formulas and the
     // broker's messages are read and written with a decimal point whatever it is.
     std::setlocale(LC_NUMERIC, "C");
