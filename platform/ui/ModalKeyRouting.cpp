@@ -163,9 +163,10 @@ QWindow* TakerInstead(QWindow* gone, const CFocusHistory& history)
 // The top-level window the program activates, while keys typed go to it: from the
 // activation until it has the focus (reached), or until the wait for that is over, another
 // window of the program gets the focus or the user presses a mouse button (not reached).
-// Another window: not the one that had the focus at the activation, nor the one that owns
-// it. The widget is kept: its native window may be made anew (a page view gives it an
-// OpenGL surface).
+// Another window: not a popup menu, which takes the keyboard only while it is open, nor one
+// no longer shown, nor the one that had the focus at the activation or the one that owns
+// it: the focus passes by them as a menu or a dialog closes. The widget is kept: its native
+// window may be made anew (a page view gives it an OpenGL surface).
 class CActivationTarget final : public QObject {
 public:
     CActivationTarget(const CFocusHistory& history, std::function<void(bool reached)> ended)
@@ -175,9 +176,11 @@ public:
         m_wait.setInterval(kActivationWaitMs);
         connect(&m_wait, &QTimer::timeout, this, [this] { End(false); });
         connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focus) {
-            if (focus && m_window && focus == m_window->windowHandle())
+            if (!Shown(focus) || focus->type() == Qt::Popup)
+                return;
+            if (m_window && focus == m_window->windowHandle())
                 End(true);
-            else if (focus && focus != m_origin && focus != m_originOwner)
+            else if (focus != m_origin && focus != m_originOwner)
                 End(false);
         });
     }
