@@ -371,8 +371,9 @@ private:
         return true;
     }
 
-    // The keys after the one that ended a modal dialog run elsewhere wait until its loop has
-    // returned and the code that ran it has gone back to an event loop.
+    // The keys after the one that ended a modal dialog not run by ExecModalDialog (a message
+    // box, say) wait until its loop has returned and the code that ran it has gone back to an
+    // event loop.
     void AwaitEndOf(QEventLoop* loop)
     {
         m_closing = true;
@@ -499,9 +500,26 @@ std::unique_ptr<CKeyRouting> g_routing;
 }  // namespace
 #endif  // QX_KEY_ROUTING
 
-bool SameQtRelease(std::string_view running, std::string_view built)
+void HandKeyboardToOwner(QWidget* window)
 {
-    return !running.empty() && running == built;
+    xcb_connection_t* connection = X11Connection();
+    QWidget* owner = window && window->parentWidget() ? window->parentWidget()->window() : nullptr;
+    if (!connection || !owner || !window->windowHandle() || window->windowHandle() != QGuiApplication::focusWindow() ||
+        !owner->windowHandle() || !owner->windowHandle()->isExposed())
+        return;
+    xcb_set_input_focus(connection, XCB_INPUT_FOCUS_PARENT, static_cast<xcb_window_t>(owner->winId()),
+                        XCB_CURRENT_TIME);
+    xcb_flush(connection);
+}
+
+void KeysFollowActivation(QWidget* window)
+{
+#if defined(QX_KEY_ROUTING)
+    if (g_routing && window && window->isWindow())
+        g_routing->router.Activating(window);
+#else
+    (void)window;
+#endif
 }
 
 void RouteBlockedKeysToModalWindows()
@@ -524,6 +542,11 @@ void RouteBlockedKeysToModalWindows()
 #endif
 }
 
+bool SameQtRelease(std::string_view running, std::string_view built)
+{
+    return !running.empty() && running == built;
+}
+
 int ExecModalDialog(QDialog& dialog)
 {
 #if defined(QX_KEY_ROUTING)
@@ -537,26 +560,4 @@ int ExecModalDialog(QDialog& dialog)
     }
 #endif
     return dialog.exec();
-}
-
-void KeysFollowActivation(QWidget* window)
-{
-#if defined(QX_KEY_ROUTING)
-    if (g_routing && window && window->isWindow())
-        g_routing->router.Activating(window);
-#else
-    (void)window;
-#endif
-}
-
-void HandKeyboardToOwner(QWidget* window)
-{
-    xcb_connection_t* connection = X11Connection();
-    QWidget* owner = window && window->parentWidget() ? window->parentWidget()->window() : nullptr;
-    if (!connection || !owner || !window->windowHandle() || window->windowHandle() != QGuiApplication::focusWindow() ||
-        !owner->windowHandle() || !owner->windowHandle()->isExposed())
-        return;
-    xcb_set_input_focus(connection, XCB_INPUT_FOCUS_PARENT, static_cast<xcb_window_t>(owner->winId()),
-                        XCB_CURRENT_TIME);
-    xcb_flush(connection);
 }
