@@ -11,7 +11,6 @@
 #include "platform/ui/EventPump.h"
 #include "platform/ui/ModalKeyRouting.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -20,7 +19,6 @@
 #include <QTest>
 #include <QVBoxLayout>
 #include <QWidget>
-#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -111,15 +109,16 @@ protected:
         xcb_flush(x);
     }
 
-    void Type(const QString& text, int delay)
-    {
-        ASSERT_EQ(QProcess::execute("xdotool", QStringList{"key", "--delay", QString::number(delay)} + KeysOf(text)),
-                  0);
-    }
+    // xdotool types the text, delay ms a key; Type waits until it has.
     void StartTyping(const QString& text, int delay)
     {
         m_typist.start("xdotool", QStringList{"key", "--delay", QString::number(delay)} + KeysOf(text));
         ASSERT_TRUE(m_typist.waitForStarted(5000));
+    }
+    void Type(const QString& text, int delay)
+    {
+        StartTyping(text, delay);
+        ASSERT_TRUE(m_typist.waitForFinished(10000) && m_typist.exitCode() == 0);
     }
     // How long, in ms, the window took to show the text once typed; -1 when it did not in 5 s.
     static qint64 Arrival(const CFieldWindow& window, const QString& text)
