@@ -107,8 +107,15 @@ void CFloatingPanelWnd::Raise()
 
 void CFloatingPanelWnd::OnShowWindow(BOOL show, UINT status)
 {
-    if (show)
-        NeverTakeFocus(GetOuterWidget());
+    if (show) {
+        // The window manager minimises the window with its owner, and a window hidden meanwhile
+        // keeps that state. Mapped minimised, it would have the manager minimise its owner
+        // again: it is always shown in its normal state.
+        QWidget* window = GetOuterWidget();
+        if (window && window->isMinimized())
+            window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+        NeverTakeFocus(window);
+    }
     CWnd::OnShowWindow(show, status);
 }
 
