@@ -419,6 +419,10 @@ TEST_F(ManagedWindowSessionTest, WindowsComeBackFromMinimisedWithAChartsSideWind
         expectBack(floatingPlaces, "the main window over a floating chart");
         ASSERT_NO_FATAL_FAILURE(minimiseAndRestore(floatingWindow, "the floating chart"));
         expectBack(floatingPlaces, "the floating chart");
+        // They still never take the focus: Alt+Tab from the chart goes to the main window.
+        ASSERT_TRUE(s.WaitFor("the floating chart active", [&] { return x11::ActiveWindow() == floatingWindow; }));
+        ASSERT_TRUE(Input(x11::AltTab()));
+        EXPECT_TRUE(s.WaitFor("Alt+Tab to the main window", [&] { return x11::ActiveWindow() == main; }));
 
         s.ExitByMenu();
     });
