@@ -16,12 +16,17 @@
 #include "views/ui/CTrackingFieldPanel.h"
 
 #include <QMainWindow>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
 #include <QRegion>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionTitleBar>
+#include <QWindow>
 
+#include <array>
 #include <sstream>
 
 namespace qx::sessions {
@@ -51,8 +56,41 @@ protected:
     {
         return s.OnUi([&] { return static_cast<xcb_window_t>(widget->window()->winId()); });
     }
+    // The X window a top-level widget has now: shown again, it may have been given a new one.
+    static xcb_window_t XWindowNow(CSession& s, QWidget* window)
+    {
+        return s.OnUi([&] { return static_cast<xcb_window_t>(window->windowHandle()->winId()); });
+    }
     // Real input: xdotool's commands, run to their end.
     static bool Input(const QStringList& commands) { return QProcess::execute("xdotool", commands) == 0; }
+
+    // The chart's Tracking Window (tracking true) or Snapshot Window; null while closed.
+    static QWidget* SideWindow(CSession& s, CChartController* chart, bool tracking)
+    {
+        return s.OnUi([&]() -> QWidget* {
+            CFloatingWnd* panel = tracking ? static_cast<CFloatingWnd*>(chart->GetTrackingPanel())
+                                           : static_cast<CFloatingWnd*>(chart->GetSnapshotPanel());
+            CWnd* wnd = panel ? panel->GetWnd() : nullptr;
+            return wnd ? wnd->GetOuterWidget() : nullptr;
+        });
+    }
+    // The main window's status bar on the screen.
+    static QRect StatusBarOnScreen(CSession& s)
+    {
+        return s.OnUi([&] {
+            QStatusBar* bar = qobject_cast<QMainWindow*>(s.App().MainFrame()->GetOuterWidget())->statusBar();
+            return QRect(bar->mapToGlobal(QPoint(0, 0)), bar->size());
+        });
+    }
+    // The status bar's clock goes on changing on the screen: the main window paints.
+    static void ExpectClockGoesOn(CSession& s, const QRect& statusBar, const std::string& when)
+    {
+        const QImage before = x11::ScreenImage(statusBar);
+        ASSERT_FALSE(before.isNull());
+        EXPECT_TRUE(s.WaitFor(when + ": the status clock changes on the screen", [&] {
+            return x11::DifferingShare(x11::ScreenImage(statusBar), before) > 0;
+        }));
+    }
 };
 
 // The windows of the session as the manager has them.
@@ -96,14 +134,7 @@ TEST_F(ManagedWindowSessionTest, AltTabFromAnMdiChartBringsTheFloatingChartOverT
         ASSERT_TRUE(s.WaitFor("an MDI chart", [&] { return (mdi = Chart(s, false)) != nullptr; }));
         s.ChooseMenu("Cha&rt|&Tracking Window");
         s.ChooseMenu("Cha&rt|Sna&pshot Window");
-        auto sideWindow = [&](bool tracking) {
-            return s.OnUi([&]() -> QWidget* {
-                CFloatingWnd* panel = tracking ? static_cast<CFloatingWnd*>(mdi->GetTrackingPanel())
-                                               : static_cast<CFloatingWnd*>(mdi->GetSnapshotPanel());
-                CWnd* wnd = panel ? panel->GetWnd() : nullptr;
-                return wnd ? wnd->GetOuterWidget() : nullptr;
-            });
-        };
+        auto sideWindow = [&](bool tracking) { return SideWindow(s, mdi, tracking); };
         auto framed = [&](xcb_window_t window) { return x11::Viewable(window) && !x11::FrameOnScreen(window).isEmpty(); };
         QWidget* tracking = nullptr;
         QWidget* snapshot = nullptr;
@@ -184,17 +215,8 @@ TEST_F(ManagedWindowSessionTest, TheMainWindowKeepsPaintingWithAChartsSideWindow
 {
     const int status = RunWorkstation([&](CSession& s) {
         QWidget* mainFrame = s.OnUi([&] { return s.App().MainFrame()->GetOuterWidget(); });
-        const QRect statusBar = s.OnUi([&] {
-            QWidget* bar = qobject_cast<QMainWindow*>(mainFrame)->statusBar();
-            return QRect(bar->mapToGlobal(QPoint(0, 0)), bar->size());
-        });
-        auto clockGoesOn = [&](const std::string& when) {
-            const QImage before = x11::ScreenImage(statusBar);
-            ASSERT_FALSE(before.isNull());
-            EXPECT_TRUE(s.WaitFor(when + ": the status clock changes on the screen", [&] {
-                return x11::DifferingShare(x11::ScreenImage(statusBar), before) > 0;
-            }));
-        };
+        const QRect statusBar = StatusBarOnScreen(s);
+        auto clockGoesOn = [&](const std::string& when) { ExpectClockGoesOn(s, statusBar, when); };
         auto sideWindows = [&](CChartController* chart) {
             return s.OnUi([&] {
                 QRegion covered;
@@ -269,6 +291,138 @@ TEST_F(ManagedWindowSessionTest, TheMainWindowKeepsPaintingWithAChartsSideWindow
         }));
         openBothSideWindows(floatingFrame, floating);
         clockGoesOn("the floating chart's side windows open");
+
+        s.ExitByMenu();
+    });
+    EXPECT_EQ(status, 0);
+}
+
+// The main window and a floating chart minimised by the window manager, as a title bar's
+// button does, and restored by it, as a task bar or Alt+Tab does: each comes back and stays,
+// the main window paints, and the chart's side windows lie where they were. The MDI chart
+// in its normal state, minimised and maximised inside the main window, then a floating one.
+TEST_F(ManagedWindowSessionTest, WindowsComeBackFromMinimisedWithAChartsSideWindowsWhereTheyWere)
+{
+    const int status = RunWorkstation([&](CSession& s) {
+        using Places = std::array<QRect, 2>;
+        std::array<QWidget*, 2> sides{};
+        // Where the side windows' client areas are on the screen; empty for one not shown.
+        auto onScreen = [&] {
+            Places places;
+            for (size_t i = 0; i < sides.size(); ++i)
+                if (const xcb_window_t window = XWindowNow(s, sides[i]); x11::Viewable(window))
+                    places[i] = x11::ClientOnScreen(window);
+            return places;
+        };
+        auto describe = [](const Places& places) {
+            std::ostringstream text;
+            for (const QRect& r : places)
+                text << (r.isEmpty() ? "hidden" : std::to_string(r.x()) + "," + std::to_string(r.y())) << " ";
+            return text.str();
+        };
+        // Both opened from the chart menu of the frame (the main window's for an MDI chart),
+        // once the manager has framed them.
+        auto openSideWindows = [&](CChartController* chart, QWidget* floatingFrame) {
+            s.ChooseMenu("Cha&rt|&Tracking Window", floatingFrame);
+            s.ChooseMenu("Cha&rt|Sna&pshot Window", floatingFrame);
+            return s.WaitFor("both side windows framed", [&] {
+                sides = {SideWindow(s, chart, true), SideWindow(s, chart, false)};
+                return sides[0] && sides[1] && !x11::FrameOnScreen(XWindowNow(s, sides[0])).isEmpty() &&
+                       !x11::FrameOnScreen(XWindowNow(s, sides[1])).isEmpty();
+            });
+        };
+        // Where they are once the chart has laid out its panes.
+        auto settled = [&] {
+            Places last;
+            Places now = onScreen();
+            for (int i = 0; i < 20 && now != last; ++i) {
+                last = now;
+                s.Pause(300ms);
+                now = onScreen();
+            }
+            return now;
+        };
+        auto minimiseAndRestore = [&](xcb_window_t window, const std::string& when) {
+            ASSERT_TRUE(Input({"windowminimize", QString::number(window)}));
+            ASSERT_TRUE(s.WaitFor(when + ": minimised", [&] { return x11::ManagedState(window) == x11::WmState::Iconic; }));
+            s.Pause(500ms);
+            ASSERT_TRUE(Input({"windowactivate", QString::number(window)}));
+            ASSERT_TRUE(s.WaitFor(when + ": restored", [&] { return x11::ManagedState(window) == x11::WmState::Normal; }));
+            s.Pause(1000ms);
+            ASSERT_TRUE(x11::ManagedState(window) == x11::WmState::Normal) << when << ": minimised again";
+        };
+        auto expectBack = [&](const Places& were, const std::string& when) {
+            EXPECT_TRUE(s.WaitFor(when + ": the side windows where they were", [&] { return onScreen() == were; }))
+                << "were at " << describe(were) << "now at " << describe(onScreen());
+            ExpectClockGoesOn(s, StatusBarOnScreen(s), when);
+        };
+        // A button of the MDI chart's title bar, clicked.
+        auto clickTitleBar = [&](QMdiSubWindow* sub, QStyle::SubControl button) {
+            const QPoint at = s.OnUi([&] {
+                QStyleOptionTitleBar option;
+                option.initFrom(sub);
+                option.rect = QRect(0, 0, sub->width(), sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, &option, sub));
+                option.titleBarFlags = sub->windowFlags();
+                option.subControls = QStyle::SC_All;
+                option.titleBarState = sub->windowState();
+                option.state |= QStyle::State_Active;
+                return sub->mapToGlobal(sub->style()->subControlRect(QStyle::CC_TitleBar, &option, button, sub).center());
+            });
+            ASSERT_TRUE(Input(x11::ClickCommands(at)));
+        };
+
+        const xcb_window_t main = XWindow(s, s.OnUi([&] { return s.App().MainFrame()->GetOuterWidget(); }));
+        s.ChooseMenu("&Charts|&Chart");
+        CChartController* mdi = nullptr;
+        ASSERT_TRUE(s.WaitFor("an MDI chart", [&] { return (mdi = Chart(s, false)) != nullptr; }));
+        auto* sub = s.OnUi([&] { return qobject_cast<QMdiSubWindow*>(mdi->GetFrame()->GetOuterWidget()); });
+        ASSERT_TRUE(sub && !s.OnUi([&] { return sub->isMaximized() || sub->isMinimized(); }));
+        ASSERT_TRUE(openSideWindows(mdi, nullptr));
+        const Places normal = settled();
+        ASSERT_FALSE(normal[0].isEmpty() || normal[1].isEmpty()) << describe(normal);
+        ASSERT_NO_FATAL_FAILURE(minimiseAndRestore(main, "the MDI chart in its normal state"));
+        expectBack(normal, "the MDI chart in its normal state");
+
+        // Minimised inside the main window, the chart hides them through the main window's
+        // minimising; restored, it shows them again and the main window keeps the focus.
+        clickTitleBar(sub, QStyle::SC_TitleBarMinButton);
+        ASSERT_TRUE(s.WaitFor("the MDI chart minimised", [&] { return sub->isMinimized(); }));
+        ASSERT_TRUE(s.WaitFor("its side windows hidden", [&] { return onScreen() == Places{}; })) << describe(onScreen());
+        ASSERT_NO_FATAL_FAILURE(minimiseAndRestore(main, "the MDI chart minimised"));
+        s.Pause(500ms);
+        EXPECT_EQ(onScreen(), Places{}) << describe(onScreen());
+        ExpectClockGoesOn(s, StatusBarOnScreen(s), "the MDI chart minimised");
+        clickTitleBar(sub, QStyle::SC_TitleBarNormalButton);
+        ASSERT_TRUE(s.WaitFor("the MDI chart restored", [&] { return !sub->isMinimized(); }));
+        expectBack(normal, "the MDI chart restored");
+        EXPECT_EQ(x11::ActiveWindow(), main) << "the side windows took the focus";
+
+        // Maximised, the chart keeps them over its price pane, which has moved.
+        clickTitleBar(sub, QStyle::SC_TitleBarMaxButton);
+        ASSERT_TRUE(s.WaitFor("the MDI chart maximised", [&] { return sub->isMaximized(); }));
+        const Places maximised = settled();
+        ASSERT_TRUE(maximised != normal && !maximised[0].isEmpty() && !maximised[1].isEmpty()) << describe(maximised);
+        ASSERT_NO_FATAL_FAILURE(minimiseAndRestore(main, "the MDI chart maximised"));
+        expectBack(maximised, "the MDI chart maximised");
+
+        // A floating chart's side windows, through the main window's minimising and the chart's.
+        s.ChooseMenu("F&loating|&Chart");
+        CChartController* floating = nullptr;
+        ASSERT_TRUE(s.WaitFor("a floating chart", [&] { return (floating = Chart(s, true)) != nullptr; }));
+        QWidget* frame = s.OnUi([&] { return floating->GetFrame()->GetOuterWidget(); });
+        const xcb_window_t floatingWindow = XWindow(s, frame);
+        ASSERT_TRUE(s.WaitFor("the floating chart framed", [&] { return !x11::FrameOnScreen(floatingWindow).isEmpty(); }));
+        ASSERT_TRUE(openSideWindows(floating, frame));
+        const Places floatingPlaces = settled();
+        ASSERT_FALSE(floatingPlaces[0].isEmpty() || floatingPlaces[1].isEmpty()) << describe(floatingPlaces);
+        ASSERT_NO_FATAL_FAILURE(minimiseAndRestore(main, "the main window over a floating chart"));
+        expectBack(floatingPlaces, "the main window over a floating chart");
+        ASSERT_NO_FATAL_FAILURE(minimiseAndRestore(floatingWindow, "the floating chart"));
+        expectBack(floatingPlaces, "the floating chart");
+        // They still never take the focus: Alt+Tab from the chart goes to the main window.
+        ASSERT_TRUE(s.WaitFor("the floating chart active", [&] { return x11::ActiveWindow() == floatingWindow; }));
+        ASSERT_TRUE(Input(x11::AltTab()));
+        EXPECT_TRUE(s.WaitFor("Alt+Tab to the main window", [&] { return x11::ActiveWindow() == main; }));
 
         s.ExitByMenu();
     });

@@ -119,6 +119,12 @@ bool Viewable(xcb_window_t window)
     return viewable;
 }
 
+WmState ManagedState(xcb_window_t window)
+{
+    const std::vector<uint32_t> state = Property(window, "WM_STATE", Atom("WM_STATE"));
+    return state.empty() ? WmState::None : static_cast<WmState>(state.front());
+}
+
 QRect ClientOnScreen(xcb_window_t window)
 {
     xcb_get_geometry_reply_t* size = xcb_get_geometry_reply(Connection(), xcb_get_geometry(Connection(), window), nullptr);

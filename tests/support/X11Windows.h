@@ -32,6 +32,10 @@ xcb_window_t ActiveWindow();
 bool AboveOthers(xcb_window_t window);
 // Whether the X server shows the window: mapped, and its ancestors too.
 bool Viewable(xcb_window_t window);
+// The state the manager has given the window (its WM_STATE).
+enum class WmState : uint32_t { None = 0, Normal = 1, Iconic = 3 };
+// None while the manager does not hold the window (withdrawn, or not framed yet).
+WmState ManagedState(xcb_window_t window);
 // The window's client area on the screen, as the X server has it.
 QRect ClientOnScreen(xcb_window_t window);
 // The window with the frame the manager draws around it (title bar and borders, from its

@@ -7,13 +7,16 @@
 #include "views/ui/CFloatingWnd.h"
 #include "views/ui/PanelIds.h"
 
+#include <QEvent>
 #include <QGuiApplication>
+#include <QWindow>
 
 #include <xcb/xcb.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -30,17 +33,17 @@ xcb_atom_t InternAtom(xcb_connection_t* connection, const char* name)
 // The window never takes the keyboard focus, so the window manager neither activates it on
 // a click nor offers it when the user switches windows (Alt+Tab): it declines input and
 // drops WM_TAKE_FOCUS, which the toolkit announces for every window. Done as the window is
-// shown: it exists then and is not mapped yet. Asking for its id earlier (winId) would mark it
-// native, and the toolkit then makes every child of the owner window native too, which stops
-// an owner that paints through OpenGL (the main window) from painting.
-void NeverTakeFocus(QWidget* window)
+// shown: it exists then and is not mapped yet. Asking for its widget's id earlier (winId)
+// would mark it native, and the toolkit then makes every child of the owner window native
+// too, which stops an owner that paints through OpenGL (the main window) from painting.
+void NeverTakeFocus(WId window)
 {
     if (!window || QGuiApplication::platformName() != QLatin1String("xcb"))
         return;
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
-    const auto id = static_cast<xcb_window_t>(window->internalWinId());
-    if (!connection || !id)
+    const auto id = static_cast<xcb_window_t>(window);
+    if (!connection)
         return;
     const xcb_atom_t protocols = InternAtom(connection, "WM_PROTOCOLS");
     const xcb_atom_t takeFocus = InternAtom(connection, "WM_TAKE_FOCUS");
@@ -63,8 +66,38 @@ void NeverTakeFocus(QWidget* window)
 
 } // namespace
 
+// Keeps the window from taking the focus (NeverTakeFocus) as it is shown. Shown again after
+// its top-most state changed, it gets a new X window from the toolkit, which announces
+// WM_TAKE_FOCUS again: that one is told once it is on the screen.
+class CFloatingPanelWnd::CFocusDecliner : public QObject {
+public:
+    void Showing(QWindow* window)
+    {
+        m_told = window->winId();
+        NeverTakeFocus(m_told);
+        window->installEventFilter(this);
+    }
 
-CFloatingPanelWnd::CFloatingPanelWnd(CFloatingWnd& panel) : m_pPanel(&panel) {}
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Expose)
+            if (auto* window = static_cast<QWindow*>(watched); window->isExposed() && window->winId() != m_told) {
+                m_told = window->winId();
+                NeverTakeFocus(m_told);
+            }
+        return false;
+    }
+
+private:
+    WId m_told = 0;
+};
+
+CFloatingPanelWnd::CFloatingPanelWnd(CFloatingWnd& panel)
+    : m_pPanel(&panel), m_pFocusDecliner(std::make_unique<CFocusDecliner>())
+{
+}
+
+CFloatingPanelWnd::~CFloatingPanelWnd() = default;
 
 BOOL CFloatingPanelWnd::CreatePanelWindow(const char* title, CWnd* owner)
 {
@@ -107,8 +140,17 @@ void CFloatingPanelWnd::Raise()
 
 void CFloatingPanelWnd::OnShowWindow(BOOL show, UINT status)
 {
-    if (show)
-        NeverTakeFocus(GetOuterWidget());
+    if (show) {
+        // The window manager minimises the window with its owner, and a window hidden meanwhile
+        // keeps that state. Mapped minimised, it would have the manager minimise its owner
+        // again: it is always shown in its normal state.
+        if (QWidget* window = GetOuterWidget()) {
+            if (window->isMinimized())
+                window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+            if (QWindow* handle = window->windowHandle())
+                m_pFocusDecliner->Showing(handle);
+        }
+    }
     CWnd::OnShowWindow(show, status);
 }
 

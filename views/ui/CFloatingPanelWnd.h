@@ -5,11 +5,14 @@
 
 #include "platform/ui/CWnd.h"
 
+#include <memory>
+
 class CFloatingWnd;
 
 class CFloatingPanelWnd : public CWnd {
 public:
     explicit CFloatingPanelWnd(CFloatingWnd& panel);
+    ~CFloatingPanelWnd() override;
 
     // Creates the window owned by the owner frame.
     BOOL CreatePanelWindow(const char* title, CWnd* owner);
@@ -37,6 +40,9 @@ private:
     void OnPanelCommand(UINT id);
     LRESULT OnPanelMessage(WPARAM wParam, LPARAM lParam);
 
+    class CFocusDecliner;
+
     CFloatingWnd* m_pPanel;
+    std::unique_ptr<CFocusDecliner> m_pFocusDecliner;
     bool m_bOrphan = false;
 };

@@ -164,7 +164,9 @@ void CFloatingWnd::MoveTo(CPoint topLeft)
 
 void CFloatingWnd::OnWindowMoved()
 {
-    if (!GetWnd() || !m_pOwnerView || !m_pOwnerView->m_hWnd)
+    // Hidden or minimised, the window is moved by the window manager letting it go, not by
+    // the user: shown again, it goes back to its place.
+    if (!GetWnd() || !m_pWnd->IsWindowVisible() || m_pWnd->IsIconic() || !m_pOwnerView || !m_pOwnerView->m_hWnd)
         return;
     CPoint at(0, 0);
     m_pWnd->ClientToScreen(&at);

@@ -50,7 +50,8 @@ public:
     // Puts the top left at a point of the owner view.
     void MoveTo(CPoint topLeft);
     // The window moved: where the user put it (by its title bar) becomes the rectangle's
-    // place; the window's answers to the panel's own placing change nothing.
+    // place; the window's answers to the panel's own placing, and moves while it is hidden
+    // or minimised, change nothing.
     void OnWindowMoved();
     const CRect& GetRect() const { return m_rect; }
     // The panel's window while it exists, else null.

@@ -599,3 +599,22 @@ TEST_F(X11ManagedChartSideWindows, TrackingAndSnapshotWindowsOpenWithoutOverlapp
     EXPECT_TRUE(Settles(apart)) << "snapshot top " << FrameOnScreen(snapshot).top() << ", bottom "
                                 << FrameOnScreen(snapshot).bottom() << "; tracking top " << FrameOnScreen(tracking).top();
 }
+
+// Opening the side windows leaves every widget inside the windows non-native, the main
+// window's above all: once one is native, an owner that paints through OpenGL stops painting.
+TEST_F(X11ManagedChartSideWindows, SideWindowsLeaveTheWidgetsOfTheirOwnersNonNative)
+{
+    for (const bool floating : {false, true}) {
+        CChartController* chart = nullptr;
+        ASSERT_NE(nullptr, OpenWithTracking(floating, chart));
+        QWidget* tracking = Tracking(chart);
+        QWidget* snapshot = OpenSnapshot(chart);
+        ASSERT_TRUE(Wait([&] { return Viewable(tracking) && Viewable(snapshot); }));
+        QStringList native;
+        for (QWidget* widget : QApplication::allWidgets())
+            if (!widget->isWindow() && (widget->testAttribute(Qt::WA_NativeWindow) || widget->internalWinId()))
+                native << QString::fromLatin1(widget->metaObject()->className());
+        EXPECT_TRUE(native.isEmpty()) << (floating ? "floating" : "MDI") << " chart: native "
+                                      << native.join(", ").toStdString();
+    }
+}
