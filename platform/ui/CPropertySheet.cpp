@@ -1,5 +1,6 @@
 #include "platform/ui/CPropertySheet.h"
 
+#include "platform/ui/ModalKeyRouting.h"
 #include "platform/ui/ModalLoops.h"
 #include "platform/ui/CPropertyPage.h"
 #include "platform/ui/CWinApp.h"
@@ -240,7 +241,7 @@ INT_PTR CPropertySheet::DoModal()
     if (auto* dlg = qobject_cast<QDialog*>(GetWidget())) {
         dlg->adjustSize();
         CenterWindow();
-        dlg->exec();
+        ExecModalDialog(*dlg);
     }
     m_modal = false;
     if (CWnd::FromHandle(self))

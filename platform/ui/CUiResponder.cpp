@@ -3,6 +3,7 @@
 #include "platform/ui/CFont.h"
 #include "platform/ui/CMenu.h"
 #include "platform/ui/CWnd.h"
+#include "platform/ui/ModalKeyRouting.h"
 #include "platform/ui/QtConvert.h"
 #include "platform/ui/TitleBarRoom.h"
 
@@ -99,7 +100,7 @@ int CUiResponder::MessageBox(CWnd* owner, const CString& text, const CString& ca
     if (def < choices.size())
         box.setDefaultButton(choices[def].button);
     FitTitleBar(box);
-    const int answer = box.exec();
+    const int answer = ExecModalDialog(box);
     for (const auto& c : choices)
         if (answer == c.button)
             return c.result;
@@ -125,7 +126,7 @@ bool CUiResponder::ChooseFile(CWnd* owner, FileDialogRequest& r, std::vector<CSt
         dlg.selectFile(ToQString(r.fileName));
     if (!r.overwritePrompt)
         dlg.setOption(QFileDialog::DontConfirmOverwrite);
-    if (dlg.exec() != QDialog::Accepted)
+    if (ExecModalDialog(dlg) != QDialog::Accepted)
         return false;
     for (const QString& f : dlg.selectedFiles())
         chosen.push_back(FromQString(f));
@@ -135,10 +136,10 @@ bool CUiResponder::ChooseFile(CWnd* owner, FileDialogRequest& r, std::vector<CSt
 
 bool CUiResponder::ChooseColor(CWnd* owner, COLORREF& color)
 {
-    const QColor c = QColorDialog::getColor(ToQColor(color), OwnerWidget(owner));
-    if (!c.isValid())
+    QColorDialog dlg(ToQColor(color), OwnerWidget(owner));
+    if (ExecModalDialog(dlg) != QDialog::Accepted || !dlg.selectedColor().isValid())
         return false;
-    color = FromQColor(c);
+    color = FromQColor(dlg.selectedColor());
     return true;
 }
 
@@ -146,11 +147,10 @@ bool CUiResponder::ChooseFont(CWnd* owner, LOGFONT& font, COLORREF&)
 {
     CFont current;
     current.CreateFontIndirect(&font);
-    bool ok = false;
-    const QFont f = QFontDialog::getFont(&ok, current.ToQFont(), OwnerWidget(owner));
-    if (!ok)
+    QFontDialog dlg(current.ToQFont(), OwnerWidget(owner));
+    if (ExecModalDialog(dlg) != QDialog::Accepted)
         return false;
-    font = CFont::FromQFont(f);
+    font = CFont::FromQFont(dlg.selectedFont());
     return true;
 }
 
@@ -161,7 +161,7 @@ bool CUiResponder::SetupPrinter(CWnd* owner, QPrinter& printer, bool& pageRange,
         dlg.setMinMax(fromPage, toPage);
         dlg.setOption(QAbstractPrintDialog::PrintPageRange);
     }
-    if (dlg.exec() != QDialog::Accepted)
+    if (ExecModalDialog(dlg) != QDialog::Accepted)
         return false;
     pageRange = printer.printRange() == QPrinter::PageRange;
     if (pageRange) {
@@ -175,7 +175,7 @@ void CUiResponder::ShowPrintPreview(CWnd* owner, QPrinter& printer, const std::f
 {
     QPrintPreviewDialog dlg(&printer, OwnerWidget(owner));
     QObject::connect(&dlg, &QPrintPreviewDialog::paintRequested, [&render](QPrinter* p) { render(*p); });
-    dlg.exec();
+    ExecModalDialog(dlg);
 }
 
 UINT CUiResponder::TrackPopupMenu(CMenu& menu, CPoint screenPoint, CWnd*)

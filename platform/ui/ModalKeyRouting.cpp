@@ -15,13 +15,11 @@
 #if defined(QX_KEY_ROUTING)
 #include <QAbstractEventDispatcher>
 #include <QAbstractNativeEventFilter>
-#include <QEventLoop>
 #include <QPointer>
 #include <QTimer>
 
 #include <QtGui/private/qguiapplication_p.h>
 #include <QtGui/qpa/qwindowsysteminterface_p.h>
-#include <QtWidgets/private/qdialog_p.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -90,15 +88,6 @@ private:
 bool IsModal(QWindow* window)
 {
     return window && QGuiApplicationPrivate::instance()->modalWindowList.contains(window);
-}
-
-// The loop a modal dialog runs, while it runs: for a dialog not run by ExecModalDialog.
-QEventLoop* LoopOf(QWindow* window)
-{
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->windowHandle() == window)
-            return static_cast<QDialogPrivate*>(QObjectPrivate::get(dialog))->eventLoop;
-    return nullptr;
 }
 
 QWindow* Shown(QWindow* window)
@@ -275,15 +264,10 @@ public:
         }
         QPointer<QWindow> modal = QGuiApplication::modalWindow();
         QDialog* ran = RunningDialog(modal);
-        QPointer<QEventLoop> loop = ran ? nullptr : LoopOf(modal);
         const bool sent = QWindowSystemEventHandler::sendEvent(event);
-        if (modal && modal->isVisible())
-            return sent;
-        if (ran) {
+        if (ran && (!modal || !modal->isVisible())) {
             m_closing = true;
             m_closingDialog = ran;
-        } else if (loop) {
-            AwaitEndOf(loop);
         }
         return sent;
     }
@@ -371,14 +355,6 @@ private:
         return true;
     }
 
-    // The keys after the one that ended a modal dialog not run by ExecModalDialog (a message
-    // box, say) wait until its loop has returned and the code that ran it has gone back to an
-    // event loop.
-    void AwaitEndOf(QEventLoop* loop)
-    {
-        m_closing = true;
-        QObject::connect(loop, &QObject::destroyed, &m_context, [this] { ReleaseLater(); });
-    }
     // A key ended a modal dialog and its loop has returned: the keys behind it go on once the
     // code that ran it is back in an event loop.
     void ReleaseLater()
@@ -549,6 +525,7 @@ bool SameQtRelease(std::string_view running, std::string_view built)
 
 int ExecModalDialog(QDialog& dialog)
 {
+    RouteBlockedKeysToModalWindows();
 #if defined(QX_KEY_ROUTING)
     if (g_routing) {
         const QDialog* self = &dialog;

@@ -29,7 +29,8 @@ void RouteBlockedKeysToModalWindows();
 // built with (QT_VERSION_STR): private structures may change with any release.
 bool SameQtRelease(std::string_view running, std::string_view built);
 
-// Runs the dialog's modal loop (QDialog::exec) and returns its result. The keys typed behind
+// Runs the dialog's modal loop (QDialog::exec) and returns its result, with the keys routed
+// (RouteBlockedKeysToModalWindows). The keys typed behind
 // the one that ends the dialog wait until the loop has returned and the code that called this
 // is back in an event loop.
 int ExecModalDialog(QDialog& dialog);

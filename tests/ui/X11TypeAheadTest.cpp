@@ -81,6 +81,7 @@ class TypingWindow : public CWnd {
 public:
     bool Make() { return Create(nullptr, "", WS_VISIBLE, CRect(20, 20, 320, 220), nullptr, 1) != FALSE; }
     std::function<void()> beforeShow;
+    char asksByMessageBox = 0;  // the character that opens a message box instead
     std::vector<UINT> keysDown;
     std::string chars;
     std::vector<std::string> answers;
@@ -92,6 +93,10 @@ protected:
         chars += static_cast<char>(ch);
         if (ch <= 0x20 || ch >= 0x7F)
             return;
+        if (ch == static_cast<UINT>(asksByMessageBox)) {
+            answers.emplace_back(MessageBox("Go on?", "Question", MB_YESNO) == IDYES ? "yes" : "no");
+            return;
+        }
         Prompt prompt(static_cast<char>(ch), beforeShow, this);
         prompt.DoModal();
         answers.emplace_back(prompt.text.GetString());
@@ -185,6 +190,18 @@ TEST_F(X11TypeAheadTest, TwoAnswersTypedOneAfterTheOtherComeInTheirOrder)
     ExpectAnswersQxAb();
 }
 
+// A message box answered with its default button: the keys behind the Return open the next
+// prompt once the box has returned its answer, not inside its loop.
+TEST_F(X11TypeAheadTest, KeysBehindTheReturnThatAnswersAMessageBoxComeAfterItsAnswer)
+{
+    m_window.asksByMessageBox = 'm';
+    StartTyping("m\nab\n", 2);
+    ASSERT_TRUE(TypistDone());
+    QTimer::singleShot(8000, &EndModalLoops);
+    EXPECT_TRUE(PumpEventsUntil([&] { return m_window.answers.size() == 2; }, 10000)) << "a window still open";
+    EXPECT_EQ(m_window.answers, (std::vector<std::string>{"yes", "ab"}));
+}
+
 // The prompt has the keyboard when its Return is typed, and the keys after it come while it
 // closes: they reach the window behind it, whose typing opens the next prompt.
 TEST_F(X11TypeAheadTest, KeysTypedWhileThePromptClosesReachTheWindowBehindIt)
@@ -213,6 +230,16 @@ TEST_F(X11ManagedTypeAhead, KeysTypedWhileThePromptIsSlowToShowLandInIt)
     m_window.beforeShow = [&] { EXPECT_TRUE(TypistDone()); };
     StartTyping();
     ExpectOneWholeAnswer();
+}
+
+TEST_F(X11ManagedTypeAhead, KeysBehindTheReturnThatAnswersAMessageBoxComeAfterItsAnswer)
+{
+    m_window.asksByMessageBox = 'm';
+    StartTyping("m\nab\n", 2);
+    ASSERT_TRUE(TypistDone());
+    QTimer::singleShot(8000, &EndModalLoops);
+    EXPECT_TRUE(PumpEventsUntil([&] { return m_window.answers.size() == 2; }, 10000)) << "a window still open";
+    EXPECT_EQ(m_window.answers, (std::vector<std::string>{"yes", "ab"}));
 }
 
 }  // namespace
