@@ -15,14 +15,24 @@
 #include "views/ui/CSnapshotFieldPanel.h"
 #include "views/ui/CTrackingFieldPanel.h"
 
+#include <QApplication>
+#include <QImage>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPoint>
 #include <QProcess>
+#include <QRect>
 #include <QRegion>
+#include <QSize>
 #include <QStatusBar>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
 
+#include <chrono>
 #include <sstream>
+#include <string>
 
 namespace qx::sessions {
 namespace {
