@@ -111,11 +111,13 @@ endfunction()
 
 # Precompiled headers. Each of our targets is noted here as library, test or fuzz replay
 # code; once every target exists, qx_apply_precompiled_headers gives it the header set of
-# its kind (the standard library, GoogleTest for tests, Qt for code that links it),
-# compiled once per kind and reused by every target of that kind.
+# its kind (the standard library, GoogleTest for tests), compiled once per kind, with Qt's
+# flags for code that links Qt, and reused by every target of that kind.
+# Qt's headers stay out of them: Qt has a header for each class, and a build that
+# precompiled them all would not show one that a file forgot to include.
 # Off by default: a header that a file uses without including it comes in through them,
 # and only a build without them shows that the file does not build on its own.
-option(QX_PCH "Precompile the standard library, GoogleTest and Qt headers" OFF)
+option(QX_PCH "Precompile the standard library and GoogleTest headers" OFF)
 function(qx_precompile target kind)
   set_property(GLOBAL APPEND PROPERTY QX_PCH_CONSUMERS "${target}|${kind}")
 endfunction()
@@ -180,7 +182,6 @@ function(qx_apply_precompiled_headers)
   set(std_headers <algorithm> <atomic> <chrono> <cmath> <cstdint> <cstring> <functional>
       <map> <memory> <mutex> <optional> <string> <string_view> <thread> <utility> <vector>)
   set(test_headers <gtest/gtest.h> <gmock/gmock.h>)
-  set(qt_headers <QtWidgets>)
   get_property(consumers GLOBAL PROPERTY QX_PCH_CONSUMERS)
   foreach(entry IN LISTS consumers)
     string(REPLACE "|" ";" parts "${entry}")
@@ -199,7 +200,6 @@ function(qx_apply_precompiled_headers)
       list(APPEND deps GTest::gtest GTest::gmock)
     endif()
     if(qt)
-      list(APPEND headers ${qt_headers})
       list(APPEND deps Qt6::Widgets)
       set(pch ${pch}_qt)
     endif()
