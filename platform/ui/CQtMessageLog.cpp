@@ -8,7 +8,10 @@
 
 namespace {
 
+// The handler before ours, for a fatal message; and the same for the others unless it is
+// Qt's default, which would print them.
 std::atomic<QtMessageHandler> g_previous{nullptr};
+std::atomic<QtMessageHandler> g_installed{nullptr};
 
 const char* KindName(QtMsgType type)
 {
@@ -25,17 +28,21 @@ const char* KindName(QtMsgType type)
 void LogQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
     AppLog("Qt %s: %s", KindName(type), text.toUtf8().constData());
-    if (type == QtFatalMsg)
-        if (QtMessageHandler previous = g_previous.load())
-            previous(type, context, text);
+    const QtMessageHandler next = type == QtFatalMsg ? g_previous.load() : g_installed.load();
+    if (next)
+        next(type, context, text);
 }
 
 } // namespace
 
 CQtMessageLog::CQtMessageLog()
 {
-    m_previous = qInstallMessageHandler(LogQtMessage);
+    // With no handler installed Qt returns its default one, so the second call tells
+    // whether the first found one of somebody else's.
+    m_previous = qInstallMessageHandler(nullptr);
+    const QtMessageHandler fallback = qInstallMessageHandler(LogQtMessage);
     g_previous = m_previous;
+    g_installed = m_previous == fallback ? nullptr : m_previous;
 }
 
 CQtMessageLog::~CQtMessageLog()

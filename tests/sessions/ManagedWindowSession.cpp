@@ -15,19 +15,29 @@
 #include "views/ui/CSnapshotFieldPanel.h"
 #include "views/ui/CTrackingFieldPanel.h"
 
+#include <QApplication>
+#include <QImage>
 #include <QMainWindow>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPoint>
 #include <QProcess>
+#include <QRect>
 #include <QRegion>
+#include <QSize>
 #include <QStatusBar>
+#include <QString>
+#include <QStringList>
 #include <QStyle>
 #include <QStyleOptionTitleBar>
+#include <QWidget>
 #include <QWindow>
 
 #include <array>
+#include <chrono>
 #include <sstream>
+#include <string>
 
 namespace qx::sessions {
 namespace {
