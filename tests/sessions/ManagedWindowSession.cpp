@@ -30,7 +30,6 @@
 #include <QString>
 #include <QStringList>
 #include <QStyle>
-#include <QStyleOptionTitleBar>
 #include <QWidget>
 #include <QWindow>
 
@@ -368,16 +367,7 @@ TEST_F(ManagedWindowSessionTest, WindowsComeBackFromMinimisedWithAChartsSideWind
         };
         // A button of the MDI chart's title bar, clicked.
         auto clickTitleBar = [&](QMdiSubWindow* sub, QStyle::SubControl button) {
-            const QPoint at = s.OnUi([&] {
-                QStyleOptionTitleBar option;
-                option.initFrom(sub);
-                option.rect = QRect(0, 0, sub->width(), sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, &option, sub));
-                option.titleBarFlags = sub->windowFlags();
-                option.subControls = QStyle::SC_All;
-                option.titleBarState = sub->windowState();
-                option.state |= QStyle::State_Active;
-                return sub->mapToGlobal(sub->style()->subControlRect(QStyle::CC_TitleBar, &option, button, sub).center());
-            });
+            const QPoint at = s.OnUi([&] { return sub->mapToGlobal(TitleBarButton(sub, button).center()); });
             ASSERT_TRUE(Input(x11::ClickCommands(at)));
         };
 

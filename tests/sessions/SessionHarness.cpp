@@ -219,6 +219,19 @@ const QStringList& WindowKindMenuItems(bool floating)
     return floating ? floatingItems : mdi;
 }
 
+QRect TitleBarButton(QMdiSubWindow* sub, QStyle::SubControl button)
+{
+    QStyleOptionTitleBar option;
+    option.initFrom(sub);
+    option.rect = QRect(0, 0, sub->width(), sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, &option, sub));
+    option.titleBarFlags = sub->windowFlags();
+    option.subControls = QStyle::SC_All;
+    option.titleBarState = sub->windowState();
+    if (sub->isActiveWindow())
+        option.state |= QStyle::State_Active;
+    return sub->style()->subControlRect(QStyle::CC_TitleBar, &option, button, sub);
+}
+
 QString DescribeFocus()
 {
     auto describe = [](QWidget* w) -> QString {
@@ -899,16 +912,7 @@ void CSession::CloseFrame(QWidget* frameWidget)
             return false;
         if (sub->isMaximized())
             return false;
-        QStyleOptionTitleBar option;
-        option.initFrom(sub);
-        option.rect = QRect(0, 0, sub->width(),
-                            sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, &option, sub));
-        option.titleBarFlags = sub->windowFlags();
-        option.subControls = QStyle::SC_All;
-        option.titleBarState = sub->windowState();
-        if (sub->isActiveWindow())
-            option.state |= QStyle::State_Active;
-        const QRect box = sub->style()->subControlRect(QStyle::CC_TitleBar, &option, QStyle::SC_TitleBarCloseButton, sub);
+        const QRect box = TitleBarButton(sub, QStyle::SC_TitleBarCloseButton);
         at = box.center();
         return box.isValid();
     });

@@ -59,6 +59,8 @@
 #include <QDate>
 #include <QPoint>
 #include <QPointer>
+#include <QRect>
+#include <QStyle>
 #include <QString>
 #include <QTime>
 #include <QWidget>
@@ -74,6 +76,7 @@
 #include <vector>
 
 class CListCtrl;
+class QMdiSubWindow;
 
 namespace qx::sessions {
 
@@ -213,6 +216,9 @@ QString PlainMenuText(const QString& text);
 // The screen point of the entry of that plain text in a menu bar or a menu (null when there
 // is none). UI thread.
 QPoint MenuEntryPoint(QWidget* barOrMenu, const QString& text);
+// A button of an MDI window's title bar (QStyle::SC_TitleBarCloseButton ...), in the
+// window's coordinates; invalid when it has none. UI thread.
+QRect TitleBarButton(QMdiSubWindow* sub, QStyle::SubControl button);
 // The modal window, popup, active window and mouse grabber, for a failure's message.
 QString DescribeFocus();
 // The menu paths that open each of the 13 window kinds, in the main window or floating

@@ -15,7 +15,6 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QStyle>
-#include <QStyleOptionTitleBar>
 
 namespace qx::sessions {
 namespace {
@@ -58,16 +57,7 @@ protected:
     // The maximise box of an MDI window's title bar, clicked.
     static void ClickMaximize(CSession& s, QMdiSubWindow* sub)
     {
-        const QPoint at = s.OnUi([&] {
-            QStyleOptionTitleBar option;
-            option.initFrom(sub);
-            option.rect = QRect(0, 0, sub->width(), sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, &option, sub));
-            option.titleBarFlags = sub->windowFlags();
-            option.subControls = QStyle::SC_All;
-            option.titleBarState = sub->windowState();
-            option.state |= QStyle::State_Active;
-            return sub->style()->subControlRect(QStyle::CC_TitleBar, &option, QStyle::SC_TitleBarMaxButton, sub).center();
-        });
+        const QPoint at = s.OnUi([&] { return TitleBarButton(sub, QStyle::SC_TitleBarMaxButton).center(); });
         s.Click(sub, at);
     }
 

@@ -151,12 +151,12 @@ protected:
         EXPECT_EQ(m_window.keysDown, std::vector<UINT>{'Q'});
     }
 
-    // The answers of two prompts, "qX" then "ab", in that order.
-    void ExpectAnswersQxAb()
+    // The answers of two windows, in their order: two prompts "qX" then "ab" by default.
+    void ExpectAnswers(const std::vector<std::string>& answers = {"qX", "ab"})
     {
         QTimer::singleShot(8000, &EndModalLoops);
-        EXPECT_TRUE(PumpEventsUntil([&] { return m_window.answers.size() == 2; }, 10000)) << "a prompt still open";
-        EXPECT_EQ(m_window.answers, (std::vector<std::string>{"qX", "ab"}));
+        EXPECT_TRUE(PumpEventsUntil([&] { return m_window.answers.size() == 2; }, 10000)) << "a window still open";
+        EXPECT_EQ(m_window.answers, answers);
     }
 
     TypingWindow m_window;
@@ -187,7 +187,7 @@ TEST_F(X11TypeAheadTest, TwoAnswersTypedOneAfterTheOtherComeInTheirOrder)
 {
     StartTyping("qX\nab\n", 2);
     ASSERT_TRUE(TypistDone());
-    ExpectAnswersQxAb();
+    ExpectAnswers();
 }
 
 // A message box answered with its default button: the keys behind the Return open the next
@@ -197,9 +197,7 @@ TEST_F(X11TypeAheadTest, KeysBehindTheReturnThatAnswersAMessageBoxComeAfterItsAn
     m_window.asksByMessageBox = 'm';
     StartTyping("m\nab\n", 2);
     ASSERT_TRUE(TypistDone());
-    QTimer::singleShot(8000, &EndModalLoops);
-    EXPECT_TRUE(PumpEventsUntil([&] { return m_window.answers.size() == 2; }, 10000)) << "a window still open";
-    EXPECT_EQ(m_window.answers, (std::vector<std::string>{"yes", "ab"}));
+    ExpectAnswers({"yes", "ab"});
 }
 
 // The prompt has the keyboard when its Return is typed, and the keys after it come while it
@@ -218,7 +216,7 @@ TEST_F(X11TypeAheadTest, KeysTypedWhileThePromptClosesReachTheWindowBehindIt)
         StartTyping("\nab\n");
     });
     prompted.start(10);
-    ExpectAnswersQxAb();
+    ExpectAnswers();
     EXPECT_TRUE(TypistDone());
 }
 
@@ -230,16 +228,6 @@ TEST_F(X11ManagedTypeAhead, KeysTypedWhileThePromptIsSlowToShowLandInIt)
     m_window.beforeShow = [&] { EXPECT_TRUE(TypistDone()); };
     StartTyping();
     ExpectOneWholeAnswer();
-}
-
-TEST_F(X11ManagedTypeAhead, KeysBehindTheReturnThatAnswersAMessageBoxComeAfterItsAnswer)
-{
-    m_window.asksByMessageBox = 'm';
-    StartTyping("m\nab\n", 2);
-    ASSERT_TRUE(TypistDone());
-    QTimer::singleShot(8000, &EndModalLoops);
-    EXPECT_TRUE(PumpEventsUntil([&] { return m_window.answers.size() == 2; }, 10000)) << "a window still open";
-    EXPECT_EQ(m_window.answers, (std::vector<std::string>{"yes", "ab"}));
 }
 
 }  // namespace
