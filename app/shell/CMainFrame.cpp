@@ -120,9 +120,14 @@ void CMainFrame::BuildToolBar()
 
     // Enter in the Symbol or Interval box, or an interval chosen from the list, sends the
     // symbol and interval to the active window and its links.
-    if (auto* combo = qobject_cast<QComboBox*>(m_symbolBox.GetWidget()))
+    if (auto* combo = qobject_cast<QComboBox*>(m_symbolBox.GetWidget())) {
         if (QLineEdit* edit = combo->lineEdit())
             QObject::connect(edit, &QLineEdit::returnPressed, edit, [this] { OnSymbolGo(); });
+        QObject::connect(qApp, &QApplication::focusChanged, combo, [this, combo](QWidget*, QWidget* now) {
+            if (now && now != combo && now != combo->lineEdit())
+                m_bTypingSymbol = false;
+        });
+    }
     if (auto* combo = qobject_cast<QComboBox*>(m_intervalBox.GetWidget())) {
         if (QLineEdit* edit = combo->lineEdit())
             QObject::connect(edit, &QLineEdit::returnPressed, edit,
@@ -188,8 +193,13 @@ void CMainFrame::TypeIntoSymbolBox(char c)
 {
     if (!m_symbolBox.m_hWnd)
         return;
-    SetSymbolBox(CString(c, 1), FALSE);
-    m_symbolBox.SetFocus();  // the caret stays after the character
+    // A web page hands back the keys it does not take a while after they were typed: those
+    // behind the first character come after it, though the box has the keyboard by then.
+    const CString typed = m_bTypingSymbol ? m_symbolBox.GetWindowText() + c : CString(c, 1);
+    SetSymbolBox(typed, FALSE);
+    m_symbolBox.SetEditSel(typed.GetLength(), typed.GetLength());
+    m_symbolBox.SetFocus();
+    m_bTypingSymbol = true;
     // Typed into a floating window: the main window takes the keyboard, so that the keys
     // typed next follow the character here, and the floating window stays in front.
     QWidget* main = GetOuterWidget();
@@ -706,6 +716,7 @@ void CMainFrame::OnSymbolGo()
 {
     // Return in the box applies at once, before the keys typed behind it reach the box:
     // they start the next symbol, which replaces the selected one.
+    m_bTypingSymbol = false;
     SendBoxes(nullptr, TRUE, BoxApply::SymbolBox);
     m_symbolBox.SetEditSel(0, -1);
 }

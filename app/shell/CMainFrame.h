@@ -166,4 +166,6 @@ private:
     CString m_shownInterval;
     bool m_bIntervalListClosed = false;
     bool m_bInListCommand = false;
+    // A symbol typed into another window goes on here until the focus goes elsewhere.
+    bool m_bTypingSymbol = false;
 };

@@ -29,6 +29,13 @@ BOOL CSymbolsDlg::OnInitDialog()
     return FALSE;
 }
 
+void CSymbolsDlg::Type(char c)
+{
+    const char text[2] = {c, '\0'};
+    if (auto* edit = dynamic_cast<CEdit*>(GetDlgItem(kSymbolsEdit)))
+        edit->ReplaceSel(text);
+}
+
 void CSymbolsDlg::DoDataExchange(CDataExchange* dx)
 {
     DDX_Text(dx, kSymbolsEdit, m_text);

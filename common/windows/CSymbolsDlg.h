@@ -11,6 +11,8 @@ public:
     // character that the keys typed next add to).
     CSymbolsDlg(const char* text, BOOL flag, CWnd* parent = nullptr);
     BOOL OnInitDialog() override;
+    // A character typed at the caret, while the dialog shows.
+    void Type(char c);
     void DoDataExchange(CDataExchange* dx) override;
 
     CString m_text;

@@ -8,6 +8,7 @@
 #include "common/windows/CCommonDoc.h"
 #include "common/windows/CPaneSplitterWnd.h"
 #include "common/windows/ShellIds.h"
+#include "platform/ui/CDialog.h"
 #include "platform/ui/CFrameWnd.h"
 #include "platform/ui/CSdiChildFrame.h"
 #include "platform/ui/CStatusBar.h"
@@ -20,6 +21,7 @@
 
 #include <QKeyEvent>
 #include <QNetworkCookie>
+#include <QTimer>
 #include <QTreeView>
 #include <QWebEngineCookieStore>
 #include <QWebEngineProfile>
@@ -588,14 +590,33 @@ TEST_F(NewsWindows, LinkedSymbolsTypedKeysAndTheListLooksReachTheNewsWindow)
     frame->ApplySymbolInterval(nullptr, TRUE);
     EXPECT_EQ(news->GetSymbols(), "MSFT");
 
-    // Keys typed into the list or the panes go to the main window's Symbol box.
-    for (auto [pane, c] : {std::pair<CWnd*, char>{&news->List(), 'Q'}, std::pair<CWnd*, char>{story, 'z'},
-                           std::pair<CWnd*, char>{news, 'y'}}) {
+    // Keys typed into the list or the panes go to the main window's Symbol box, a symbol
+    // typed into a pane the trader clicked replacing the last.
+    frame->GetOuterWidget()->activateWindow();
+    ASSERT_TRUE(PumpUntil([&] { return frame->GetOuterWidget()->isActiveWindow(); }));
+    const auto type = [](CWnd* pane, char c) {
         QKeyEvent press(QEvent::KeyPress, QChar(c).toUpper().unicode(),
                         QChar(c).isUpper() ? Qt::ShiftModifier : Qt::NoModifier, QString(QChar(c)));
         QApplication::sendEvent(pane->GetWidget(), &press);
+    };
+    const auto focused = [](CWnd* pane) {
+        QWidget* focus = QApplication::focusWidget();
+        return focus && (focus == pane->GetWidget() || pane->GetWidget()->isAncestorOf(focus));
+    };
+    for (auto [pane, c] : {std::pair<CWnd*, char>{&news->List(), 'Q'}, std::pair<CWnd*, char>{story, 'z'},
+                           std::pair<CWnd*, char>{news, 'y'}}) {
+        pane->SetFocus();
+        ASSERT_TRUE(PumpUntil([&] { return focused(pane); }));
+        type(pane, c);
         EXPECT_EQ(frame->GetSymbolBox(), CString(std::string(1, c)));
     }
+    // The story page hands back the keys it does not take a while after they were typed:
+    // those behind the first character follow it, though the box has the keyboard by then.
+    story->SetFocus();
+    ASSERT_TRUE(PumpUntil([&] { return focused(story); }));
+    type(story, 'G');
+    type(story, 'E');
+    EXPECT_EQ(frame->GetSymbolBox(), "GE");
 
     // The main window's Fonts and Colors reach the list through either pane.
     app.Settings().m_quoteFont.face = "DejaVu Sans";
@@ -621,5 +642,29 @@ TEST_F(NewsWindows, LinkedSymbolsTypedKeysAndTheListLooksReachTheNewsWindow)
     ASSERT_NE(reopened, nullptr);
     EXPECT_EQ(reopened->GetSymbols(), "MSFT");
     EXPECT_EQ(dynamic_cast<CCommonDoc*>(reopened->GetDocument())->GetLinkState().GetSymbolGroup(), kLinkGroupDisabled);
+    // In a floating News window they go into the Symbols prompt that the first one opened.
+    HeadlinesView* floating = OpenNews(app, true);
+    ASSERT_NE(floating, nullptr);
+    CString prompted;
+    int nested = 0;
+    QTimer::singleShot(0, [&] {
+        QWidget* prompt = QApplication::activeModalWidget();
+        QTimer::singleShot(0, [&nested, prompt] {
+            if (auto* other = dynamic_cast<CDialog*>(CWnd::FromWidget(QApplication::activeModalWidget()));
+                other && other->GetWidget() != prompt) {
+                ++nested;
+                other->EndDialog(IDCANCEL);
+            }
+        });
+        type(floating->GetStoryPane(), 'E');
+        auto* dialog = dynamic_cast<CDialog*>(CWnd::FromWidget(prompt));
+        ASSERT_NE(dialog, nullptr);
+        prompted = dialog->GetDlgItem(1070)->GetWindowText();
+        dialog->OnOK();
+    });
+    type(floating->GetStoryPane(), 'K');
+    EXPECT_EQ(prompted, "KE");
+    EXPECT_EQ(nested, 0) << "a second prompt opened";
+    EXPECT_EQ(floating->GetSymbols(), "KE");
     CloseAndExit(app);
 }

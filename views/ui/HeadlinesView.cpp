@@ -315,9 +315,17 @@ void HeadlinesView::OnTyped(char c)
         main->TypeIntoSymbolBox(c);
         return;
     }
+    // The story page hands back the keys it does not take after the prompt has opened.
+    if (m_pTypingPrompt) {
+        m_pTypingPrompt->Type(c);
+        return;
+    }
     const char text[2] = {c, '\0'};
     CSymbolsDlg dlg(text, FALSE, GetParentFrame());
-    if (dlg.DoModal() == IDOK)
+    m_pTypingPrompt = &dlg;
+    const INT_PTR answer = dlg.DoModal();
+    m_pTypingPrompt = nullptr;
+    if (answer == IDOK)
         SetSymbols(dlg.m_text);
 }
 

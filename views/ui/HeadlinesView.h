@@ -14,6 +14,8 @@
 #include <chrono>
 #include <memory>
 
+class CSymbolsDlg;
+
 class BrowserView;
 class CCmdUI;
 class CCommonDoc;
@@ -121,4 +123,5 @@ private:
     int m_nAlertsRaised = 0;
     const CNewsHeadline* m_pOpenedBySelection = nullptr; // the story a selection just opened
     bool m_bStoryPaneMade = false;
+    CSymbolsDlg* m_pTypingPrompt = nullptr;  // opened by a typed character, while it shows
 };
